@@ -1,0 +1,29 @@
+// The two ways an operation can leave the event in progress.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace velmor {
+
+// A failure that abandons the event in progress (a tick, a repaint, a panel
+// handler). Whoever runs the event catches it and shows `what()` (Shift-JIS
+// text) in an error box; the next event runs normally.
+class GameError : public std::exception {
+ public:
+  explicit GameError(std::string sjis_message) : message_(std::move(sjis_message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
+};
+
+// Thrown by Quit once the game has been shut down: it unwinds whatever was
+// running up to the front end's loop, which then ends the process with exit
+// code 0. Deliberately not a std::exception, so that no error handler
+// mistakes it for a failure.
+struct QuitSignal {};
+
+}  // namespace velmor

@@ -1,0 +1,117 @@
+#include "graphics/bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmor {
+
+Bitmap::Bitmap(int32_t width, int32_t height, Color fill)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
+
+namespace {
+
+// Clips a copy of a w x h block from (sx, sy) in a bitmap of size s to (dx, dy)
+// in a bitmap of size d. Returns false when nothing remains.
+bool ClipCopy(int32_t& dx, int32_t& dy, int32_t& w, int32_t& h, int32_t& sx, int32_t& sy,
+              Size d, Size s) {
+  auto clip_axis = [](int32_t& dpos, int32_t& spos, int32_t& len, int32_t dlimit,
+                      int32_t slimit) {
+    int32_t cut = std::max({0, -dpos, -spos});
+    dpos += cut;
+    spos += cut;
+    len -= cut;
+    len = std::min({len, dlimit - dpos, slimit - spos});
+    return len > 0;
+  };
+  return clip_axis(dx, sx, w, d.width, s.width) && clip_axis(dy, sy, h, d.height, s.height);
+}
+
+template <typename Op>
+void CombineRows(Bitmap& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, const Bitmap& src,
+                 int32_t sx, int32_t sy, bool bottom_up, Op op) {
+  for (int32_t i = 0; i < h; ++i) {
+    int32_t r = bottom_up ? h - 1 - i : i;
+    Color* d = dst.row(dy + r) + dx;
+    const Color* s = src.row(sy + r) + sx;
+    for (int32_t x = 0; x < w; ++x) d[x] = op(d[x], s[x]);
+  }
+}
+
+}  // namespace
+
+void BitBlt(Bitmap& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, const Bitmap& src,
+            int32_t sx, int32_t sy, Rop rop) {
+  if (!ClipCopy(dx, dy, w, h, sx, sy, {dst.width(), dst.height()}, {src.width(), src.height()}))
+    return;
+  // Overlapping copies within one bitmap: walk the rows away from the overlap.
+  bool bottom_up = (&dst == &src) && dy > sy;
+  switch (rop) {
+    case Rop::SRCCOPY:
+      for (int32_t i = 0; i < h; ++i) {
+        int32_t r = bottom_up ? h - 1 - i : i;
+        std::memmove(dst.row(dy + r) + dx, src.row(sy + r) + sx, sizeof(Color) * w);
+      }
+      break;
+    case Rop::SRCAND:
+      CombineRows(dst, dx, dy, w, h, src, sx, sy, bottom_up, [](Color d, Color s) { return d & s; });
+      break;
+    case Rop::SRCPAINT:
+      CombineRows(dst, dx, dy, w, h, src, sx, sy, bottom_up, [](Color d, Color s) { return d | s; });
+      break;
+    case Rop::MERGEPAINT:
+      CombineRows(dst, dx, dy, w, h, src, sx, sy, bottom_up,
+                  [](Color d, Color s) { return (d | ~s) & kColorMask; });
+      break;
+    case Rop::NOTSRCCOPY:
+      CombineRows(dst, dx, dy, w, h, src, sx, sy, bottom_up,
+                  [](Color, Color s) { return ~s & kColorMask; });
+      break;
+  }
+}
+
+void FillRect(Bitmap& dst, const Rect& r, Color color) {
+  int32_t left = std::max(r.left, 0);
+  int32_t top = std::max(r.top, 0);
+  int32_t right = std::min(r.right, dst.width());
+  int32_t bottom = std::min(r.bottom, dst.height());
+  if (left >= right || top >= bottom) return;
+  for (int32_t y = top; y < bottom; ++y) std::fill(dst.row(y) + left, dst.row(y) + right, color);
+}
+
+std::optional<Color> GetPixel(const Bitmap& bmp, int32_t x, int32_t y) {
+  if (x < 0 || y < 0 || x >= bmp.width() || y >= bmp.height()) return std::nullopt;
+  return bmp.at(x, y);
+}
+
+void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src) {
+  if (r.empty() || src.empty()) return;
+  int32_t left = std::max(r.left, 0);
+  int32_t top = std::max(r.top, 0);
+  int32_t right = std::min(r.right, dst.width());
+  int32_t bottom = std::min(r.bottom, dst.height());
+  if (left >= right || top >= bottom) return;
+  // Each destination column and row samples the source at its centre.
+  auto source_of = [](int64_t d, int64_t dst_len, int64_t src_len) {
+    return static_cast<int32_t>(((2 * d + 1) * src_len) / (2 * dst_len));
+  };
+  thread_local std::vector<int32_t> columns;
+  columns.resize(static_cast<std::size_t>(right - left));
+  for (int32_t x = left; x < right; ++x)
+    columns[x - left] = source_of(x - r.left, r.width(), src.width());
+  int32_t previous_sy = -1;
+  for (int32_t y = top; y < bottom; ++y) {
+    int32_t sy = source_of(y - r.top, r.height(), src.height());
+    Color* d = dst.row(y) + left;
+    if (sy == previous_sy) {  // a repeated row: copy the row just made
+      std::memcpy(d, dst.row(y - 1) + left, sizeof(Color) * (right - left));
+      continue;
+    }
+    const Color* s = src.row(sy);
+    for (int32_t x = 0; x < right - left; ++x) d[x] = s[columns[x]];
+    previous_sy = sy;
+  }
+}
+
+}  // namespace velmor

@@ -1,0 +1,90 @@
+// Off-screen bitmaps and the raster operations the game draws with.
+//
+// Pixels are 32-bit 0x00RRGGBB; black is 0 and white 0x00FFFFFF, so the
+// raster operations work bitwise exactly as on the original's 8-bit and
+// true-colour screens. A picture's palette is kept as metadata.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/geometry.h"
+
+namespace velmor {
+
+using Color = uint32_t;  // 0x00RRGGBB
+
+constexpr Color Rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+constexpr Color kBlack = 0x000000;
+constexpr Color kWhite = 0xFFFFFF;
+constexpr Color kColorMask = 0xFFFFFF;
+
+enum class Rop : uint32_t {
+  SRCCOPY = 0xCC0020,     // dst = src
+  SRCAND = 0x8800C6,      // dst = dst AND src
+  SRCPAINT = 0xEE0086,    // dst = dst OR src
+  MERGEPAINT = 0xBB0226,  // dst = dst OR (NOT src)
+  NOTSRCCOPY = 0x330008,  // dst = NOT src
+};
+
+class Bitmap {
+ public:
+  Bitmap() = default;
+  Bitmap(int32_t width, int32_t height, Color fill = kBlack);
+
+  int32_t width() const { return width_; }
+  int32_t height() const { return height_; }
+  Rect bounds() const { return {0, 0, width_, height_}; }
+  bool empty() const { return width_ == 0 || height_ == 0; }
+
+  Color* row(int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+  const Color* row(int32_t y) const {
+    return pixels_.data() + static_cast<std::size_t>(y) * width_;
+  }
+  Color at(int32_t x, int32_t y) const { return row(y)[x]; }
+  void set(int32_t x, int32_t y, Color c) { row(y)[x] = c; }
+  const std::vector<Color>& pixels() const { return pixels_; }
+
+  // The palette of a palettised picture file (empty for true-colour files).
+  std::vector<Color> palette;
+
+  friend bool operator==(const Bitmap& a, const Bitmap& b) {
+    return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_;
+  }
+
+ private:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  std::vector<Color> pixels_;
+};
+
+// Copies the w x h rectangle of src at (sx, sy) to dst at (dx, dy), combining
+// with rop. Pixels outside either bitmap are left alone. src and dst may be
+// the same bitmap.
+void BitBlt(Bitmap& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, const Bitmap& src,
+            int32_t sx, int32_t sy, Rop rop);
+
+// Copies rectangle r of src onto the same rectangle of dst.
+inline void CopyRect(Bitmap& dst, const Rect& r, const Bitmap& src, Rop rop = Rop::SRCCOPY) {
+  BitBlt(dst, r.left, r.top, r.width(), r.height(), src, r.left, r.top, rop);
+}
+
+// Draws all of src with its top-left corner at (x, y).
+inline void DrawBitmap(Bitmap& dst, int32_t x, int32_t y, const Bitmap& src,
+                       Rop rop = Rop::SRCCOPY) {
+  BitBlt(dst, x, y, src.width(), src.height(), src, 0, 0, rop);
+}
+
+// Fills r (clipped to the bitmap) with one colour.
+void FillRect(Bitmap& dst, const Rect& r, Color color);
+
+// The colour at (x, y), or nothing for a point outside the bitmap.
+std::optional<Color> GetPixel(const Bitmap& bmp, int32_t x, int32_t y);
+
+// Stretches all of src into rectangle r of dst, nearest neighbour: rows and
+// columns are dropped or repeated, never blended. Parts of r outside dst are
+// cut off.
+void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src);
+
+}  // namespace velmor

@@ -1,0 +1,84 @@
+#include "platform/bmp.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace velmor::platform {
+
+namespace {
+
+// Pictures larger than this are not the game's; refusing them keeps a damaged
+// header from asking for gigabytes.
+constexpr int64_t kMaxPixels = 16 * 1024 * 1024;
+constexpr int32_t kMaxSide = 16384;
+
+uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+// The checks the decoder does not make itself.
+bool CheckHeader(std::span<const uint8_t> b, std::string* error) {
+  auto fail = [error](const char* why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return fail("not a BMP file");
+  uint32_t info_size = Le32(&b[14]);
+  int64_t width, height;
+  uint16_t bits;
+  if (info_size == 12) {  // the old OS/2 header
+    width = Le16(&b[18]);
+    height = static_cast<int16_t>(Le16(&b[20]));
+    bits = Le16(&b[24]);
+  } else if (info_size >= 40 && b.size() >= 14 + 40) {
+    width = static_cast<int32_t>(Le32(&b[18]));
+    height = static_cast<int32_t>(Le32(&b[22]));
+    bits = Le16(&b[28]);
+  } else {
+    return fail("damaged BMP file: unknown header");
+  }
+  if (height < 0) height = -height;
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+      width * height > kMaxPixels)
+    return fail("damaged BMP file: impossible picture size");
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    return fail("damaged BMP file: unknown pixel depth");
+  if (Le32(&b[10]) >= b.size()) return fail("damaged BMP file: no pixel data");
+  return true;
+}
+
+}  // namespace
+
+std::optional<Bitmap> DecodeBmp(std::span<const uint8_t> bytes, std::string* error) {
+  if (!CheckHeader(bytes, error)) return std::nullopt;
+  SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  SDL_Surface* loaded = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
+  if (!loaded) {
+    if (error) *error = std::string("damaged BMP file: ") + SDL_GetError();
+    return std::nullopt;
+  }
+  Bitmap bmp(loaded->w, loaded->h);
+  if (SDL_Palette* pal = loaded->format->palette) {
+    for (int i = 0; i < pal->ncolors; ++i)
+      bmp.palette.push_back(Rgb(pal->colors[i].r, pal->colors[i].g, pal->colors[i].b));
+  }
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_FreeSurface(loaded);
+  if (!rgb) {
+    if (error) *error = std::string("damaged BMP file: ") + SDL_GetError();
+    return std::nullopt;
+  }
+  SDL_LockSurface(rgb);
+  for (int y = 0; y < rgb->h; ++y) {
+    const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgb->pixels) +
+                                                        static_cast<size_t>(y) * rgb->pitch);
+    Color* dst = bmp.row(y);
+    for (int x = 0; x < rgb->w; ++x) dst[x] = src[x] & kColorMask;
+  }
+  SDL_UnlockSurface(rgb);
+  SDL_FreeSurface(rgb);
+  return bmp;
+}
+
+}  // namespace velmor::platform

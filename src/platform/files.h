@@ -1,0 +1,51 @@
+// File access for the engine. Paths are Shift-JIS byte strings built the way
+// the game builds them (data folder + "CG\" + name + ".BMP"): the "\"
+// separators become "/" here, and a name is found regardless of letter case
+// when the exact name does not exist.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmor::platform {
+
+// A file's last-write time in local time, to the two-second resolution the
+// save list shows.
+struct FileTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+class Files {
+ public:
+  virtual ~Files() = default;
+
+  // All bytes of a file; nothing (and the platform's text in *error) when it
+  // cannot be read.
+  virtual std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
+                                                        std::string* error) = 0;
+  // Writes a whole file: into a temporary file in the same folder, renamed
+  // over the old one only when complete. False (and *error) on failure, with
+  // the old file left as it was.
+  virtual bool WriteFile(std::string_view path, std::span<const uint8_t> bytes,
+                         std::string* error) = 0;
+  virtual std::optional<FileTime> LastWriteTime(std::string_view path) = 0;
+  // Whether files can be created in the folder (a path ending in a separator).
+  virtual bool IsWritableFolder(std::string_view folder) = 0;
+};
+
+// The value of `key` in `section` of an INI text, as the profile service
+// returns it: section and key names compared without regard to ASCII case,
+// blanks around the value removed, one pair of surrounding quotes removed.
+std::optional<std::string> ReadIniValue(std::string_view ini_text, std::string_view section,
+                                        std::string_view key);
+
+}  // namespace velmor::platform

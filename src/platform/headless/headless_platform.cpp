@@ -1,0 +1,41 @@
+#include "platform/headless/headless_platform.h"
+
+#include "platform/font.h"
+
+namespace velmor::platform {
+
+HeadlessWindow::HeadlessWindow(Size screen, Font* font)
+    : screen_(screen), font_(font), canvas_(screen.width, screen.height) {}
+
+int HeadlessWindow::ShowCursor(bool show) {
+  cursor_count_ += show ? 1 : -1;
+  return cursor_count_;
+}
+
+void HeadlessWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
+  DrawBitmap(canvas_, at.x, at.y, bmp);
+}
+
+void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r) {
+  StretchBlt(canvas_, r, bmp);
+  ++presentations_;
+}
+
+void HeadlessWindow::DrawCornerText(const std::string& text) {
+  corner_texts_.push_back(text);
+  if (font_) font_->DrawText(canvas_, 0, 0, text, TextStyle{-16, kBlack});
+}
+
+Answer HeadlessDialogs::ShowMessageBox(const std::string& text, MessageKind kind,
+                                       Buttons buttons) {
+  Answer a = Answer::Ok;
+  if (!answers_.empty()) {
+    a = answers_.front();
+    answers_.pop_front();
+  }
+  if (buttons == Buttons::Ok) a = Answer::Ok;
+  boxes_.push_back({text, kind, buttons, a});
+  return a;
+}
+
+}  // namespace velmor::platform

@@ -1,0 +1,79 @@
+// The headless platform: a window that is only a bitmap, message boxes
+// answered from a queue, and a virtual clock.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/window.h"
+
+namespace velmor::platform {
+
+class Font;
+
+class HeadlessWindow : public Window {
+ public:
+  explicit HeadlessWindow(Size screen, Font* font = nullptr);
+
+  Size ScreenSize() const override { return screen_; }
+  Point CursorPos() const override { return cursor_; }
+  int ShowCursor(bool show) override;
+  void DrawOnWindow(const Bitmap& bmp, Point at) override;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r) override;
+  void DrawCornerText(const std::string& text) override;
+
+  void SetCursorPos(Point p) { cursor_ = p; }
+  bool SystemPointerVisible() const { return cursor_count_ >= 0; }
+  int CursorCount() const { return cursor_count_; }
+  // Everything drawn on the window, as the player would see it.
+  const Bitmap& Canvas() const { return canvas_; }
+  int Presentations() const { return presentations_; }
+  const std::vector<std::string>& CornerTexts() const { return corner_texts_; }
+
+ private:
+  Size screen_;
+  Font* font_;
+  Point cursor_;
+  int cursor_count_ = 0;
+  Bitmap canvas_;
+  int presentations_ = 0;
+  std::vector<std::string> corner_texts_;
+};
+
+// Every box shown, with the answer it got.
+struct RecordedBox {
+  std::string text;  // Shift-JIS
+  MessageKind kind;
+  Buttons buttons;
+  Answer answer;
+};
+
+class HeadlessDialogs : public Dialogs {
+ public:
+  Answer ShowMessageBox(const std::string& text, MessageKind kind, Buttons buttons) override;
+
+  // The answer for the next box; boxes without a queued answer get OK.
+  void QueueAnswer(Answer a) { answers_.push_back(a); }
+  const std::vector<RecordedBox>& Boxes() const { return boxes_; }
+  void Clear() { boxes_.clear(); }
+
+ private:
+  std::deque<Answer> answers_;
+  std::vector<RecordedBox> boxes_;
+};
+
+// Time that moves only when told: the headless game's 20 ms ticks.
+class VirtualClock : public Clock {
+ public:
+  explicit VirtualClock(uint32_t start_ms = 12 * 3600 * 1000) : ms_(start_ms) {}
+  uint32_t UtcTimeOfDayMs() override { return ms_ % (24u * 3600u * 1000u); }
+  void Advance(uint32_t ms) { ms_ += ms; }
+
+ private:
+  uint32_t ms_;
+};
+
+}  // namespace velmor::platform

@@ -1,0 +1,193 @@
+#include "platform/os_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "core/byte_string.h"
+#include "core/sjis.h"
+
+namespace velmor::platform {
+
+namespace {
+
+// Files larger than this are not game data; refusing them keeps a stray
+// multi-gigabyte file from exhausting memory.
+constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x < 0x80 && y < 0x80) {
+      if (std::tolower(x) != std::tolower(y)) return false;
+    } else if (x != y) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The entry of `folder` whose name matches `name` without regard to case.
+std::optional<std::string> FindEntry(const std::string& folder, std::string_view name) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return std::nullopt;
+  std::optional<std::string> found;
+  while (dirent* e = ::readdir(dir)) {
+    if (SameIgnoringAsciiCase(e->d_name, name)) {
+      found = e->d_name;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+std::string ErrnoText(const std::string& path, int err) {
+  return "\"" + path + "\": " + std::strerror(err);
+}
+
+}  // namespace
+
+std::string NativePath(std::string_view game_path) {
+  // Separators first, character by character: the second byte of a
+  // double-byte character may be 0x5C too.
+  std::string sjis;
+  for (size_t i = 0; i < game_path.size(); ++i) {
+    auto b = static_cast<uint8_t>(game_path[i]);
+    if (IsLeadByte(b) && i + 1 < game_path.size()) {
+      sjis.append(game_path.substr(i, 2));
+      ++i;
+    } else {
+      sjis.push_back(b == 0x5C ? '/' : static_cast<char>(b));
+    }
+  }
+  std::string path = SjisToUtf8(sjis);
+  if (path.empty() || Exists(path)) return path;
+
+  // Walk the components, matching each without regard to case where needed.
+  std::string out = path[0] == '/' ? "/" : "";
+  size_t pos = path[0] == '/' ? 1 : 0;
+  while (pos <= path.size()) {
+    size_t slash = path.find('/', pos);
+    std::string_view part(path.data() + pos, (slash == std::string::npos ? path.size() : slash) - pos);
+    if (!part.empty()) {
+      std::string candidate = out + std::string(part);
+      if (!Exists(candidate)) {
+        std::string folder = out.empty() ? "." : out;
+        if (auto entry = FindEntry(folder, part)) candidate = out + *entry;
+      }
+      out = candidate;
+    }
+    if (slash == std::string::npos) break;
+    out.push_back('/');
+    pos = slash + 1;
+  }
+  return out;
+}
+
+std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std::string* error) {
+  std::string native = NativePath(path);
+  int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error) *error = ErrnoText(native, errno);
+    return std::nullopt;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    if (error) *error = ErrnoText(native, err);
+    return std::nullopt;
+  }
+  if (st.st_size > kMaxFileSize) {
+    ::close(fd);
+    if (error) *error = ErrnoText(native, EFBIG);
+    return std::nullopt;
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      int err = n < 0 ? errno : EIO;
+      ::close(fd);
+      if (error) *error = ErrnoText(native, err);
+      return std::nullopt;
+    }
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
+                        std::string* error) {
+  std::string native = NativePath(path);
+  std::string temp = native + ".XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    if (error) *error = ErrnoText(native, errno);
+    return false;
+  }
+  auto fail = [&](int err) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    if (error) *error = ErrnoText(native, err);
+    return false;
+  };
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return fail(n < 0 ? errno : EIO);
+    done += static_cast<size_t>(n);
+  }
+  if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0) return fail(errno);
+  if (::close(fd) != 0) {
+    int err = errno;
+    ::unlink(temp.c_str());
+    if (error) *error = ErrnoText(native, err);
+    return false;
+  }
+  if (::rename(temp.c_str(), native.c_str()) != 0) {
+    int err = errno;
+    ::unlink(temp.c_str());
+    if (error) *error = ErrnoText(native, err);
+    return false;
+  }
+  return true;
+}
+
+std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {
+  std::string native = NativePath(path);
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  std::tm local{};
+  if (!::localtime_r(&st.st_mtime, &local)) return std::nullopt;
+  // The save list shows times at two-second resolution.
+  return FileTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                  local.tm_hour,        local.tm_min,     local.tm_sec / 2 * 2};
+}
+
+bool OsFiles::IsWritableFolder(std::string_view folder) {
+  std::string native = NativePath(folder);
+  if (native.empty()) native = ".";
+  struct stat st;
+  return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         ::access(native.c_str(), W_OK) == 0;
+}
+
+}  // namespace velmor::platform

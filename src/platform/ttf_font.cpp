@@ -1,0 +1,100 @@
+#include "platform/ttf_font.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+
+#include "core/sjis.h"
+
+namespace velmor::platform {
+
+namespace {
+// Heights beyond this are not text sizes a scenario can mean.
+constexpr int32_t kMaxCharHeight = 255;
+}  // namespace
+
+TtfFont::TtfFont(std::string file) : file_(std::move(file)) {
+  if (TTF_WasInit() == 0 && TTF_Init() != 0) {
+    error_ = std::string("cannot start the font renderer: ") + TTF_GetError();
+    return;
+  }
+  // Open once to learn whether the face is there at all.
+  ok_ = FaceOf(16) != nullptr;
+}
+
+TtfFont::~TtfFont() {
+  for (auto& [height, face] : faces_)
+    if (face) TTF_CloseFont(static_cast<TTF_Font*>(face));
+}
+
+void* TtfFont::FaceOf(int32_t char_height) {
+  auto it = faces_.find(char_height);
+  if (it != faces_.end()) return it->second;
+  // IPAGothic's em square is its character height: a point size at 72 dpi is
+  // one pixel per point.
+  TTF_Font* face = TTF_OpenFont(file_.c_str(), char_height);
+  if (face) {
+    TTF_SetFontStyle(face, TTF_STYLE_BOLD);
+    TTF_SetFontHinting(face, TTF_HINTING_MONO);
+  } else if (error_.empty()) {
+    error_ = "cannot open the font \"" + file_ + "\": " + TTF_GetError();
+  }
+  faces_[char_height] = face;
+  return face;
+}
+
+const TtfFont::Glyph& TtfFont::GlyphOf(uint32_t code, int32_t char_height) {
+  uint64_t key = (static_cast<uint64_t>(char_height) << 32) | code;
+  auto it = glyphs_.find(key);
+  if (it != glyphs_.end()) return it->second;
+  Glyph g;
+  auto* face = static_cast<TTF_Font*>(FaceOf(char_height));
+  if (face) {
+    SDL_Color white{255, 255, 255, 255};
+    if (SDL_Surface* s = TTF_RenderGlyph32_Solid(face, code, white)) {
+      ++rasterised_;
+      g.width = s->w;
+      g.height = s->h;
+      g.mask.resize(static_cast<size_t>(s->w) * s->h);
+      SDL_LockSurface(s);
+      for (int y = 0; y < s->h; ++y) {
+        const auto* row = static_cast<const uint8_t*>(s->pixels) + y * s->pitch;
+        for (int x = 0; x < s->w; ++x) g.mask[static_cast<size_t>(y) * s->w + x] = row[x] != 0;
+      }
+      SDL_UnlockSurface(s);
+      SDL_FreeSurface(s);
+    }
+  }
+  return glyphs_.emplace(key, std::move(g)).first->second;
+}
+
+int32_t TtfFont::DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, int length,
+                          const TextStyle& style) {
+  int32_t char_height = std::min(style.CharHeight(), kMaxCharHeight);
+  TextStyle clamped{char_height, style.color};
+  int32_t cell_width = CellWidth(length, clamped);
+  Rect cell = Rect::FromSize(x, y, cell_width, char_height);
+  FillRect(dst, cell, kWhite);  // opaque: the cell behind the glyph is white
+  if (!ok_) return cell_width;
+  uint32_t code = SjisCharToCodePoint(ch, length);
+  if (code == 0xFFFD || code < 0x20) return cell_width;
+  const Glyph& g = GlyphOf(code, char_height);
+  // The glyph's box starts at the cell's top-left; ink outside the cell
+  // (bold overhang of wide glyphs, deep descenders) is cut off.
+  int32_t w = std::min(g.width, cell_width);
+  int32_t h = std::min(g.height, char_height);
+  for (int32_t gy = 0; gy < h; ++gy) {
+    int32_t py = y + gy;
+    if (py < 0 || py >= dst.height()) continue;
+    const uint8_t* m = g.mask.data() + static_cast<size_t>(gy) * g.width;
+    Color* row = dst.row(py);
+    for (int32_t gx = 0; gx < w; ++gx) {
+      int32_t px = x + gx;
+      if (m[gx] && px >= 0 && px < dst.width()) row[px] = style.color;
+    }
+  }
+  return cell_width;
+}
+
+}  // namespace velmor::platform

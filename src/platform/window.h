@@ -1,0 +1,45 @@
+// The one window the game draws on, seen from the engine: the screen it
+// covers, the system pointer and what is drawn straight onto it.
+#pragma once
+
+#include <string>
+
+#include "core/geometry.h"
+#include "graphics/bitmap.h"
+
+namespace velmor::platform {
+
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  // The size of the screen the window covers (the client area of a normal
+  // window when the player asked for one).
+  virtual Size ScreenSize() const = 0;
+  // The system pointer in window pixels.
+  virtual Point CursorPos() const = 0;
+  // Raises (show) or lowers (hide) the pointer's display counter and returns
+  // it; the system pointer is visible while the counter is 0 or more.
+  virtual int ShowCursor(bool show) = 0;
+
+  // Draws a whole bitmap onto the window at (x, y) (wallpaper tiles).
+  virtual void DrawOnWindow(const Bitmap& bmp, Point at) = 0;
+  // Stretches a whole bitmap into rectangle r of the window, nearest
+  // neighbour (the presentation of the screen image).
+  virtual void StretchOnWindow(const Bitmap& bmp, const Rect& r) = 0;
+  // Writes Shift-JIS text at the window's top-left corner in the window's
+  // font (the scenario's expression errors).
+  virtual void DrawCornerText(const std::string& text) = 0;
+};
+
+// The display counter loops: hide until negative, show until 0 or more.
+inline void HideSystemPointer(Window& w) {
+  while (w.ShowCursor(false) >= 0) {
+  }
+}
+inline void ShowSystemPointer(Window& w) {
+  while (w.ShowCursor(true) < 0) {
+  }
+}
+
+}  // namespace velmor::platform

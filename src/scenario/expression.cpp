@@ -1,0 +1,130 @@
+// The postfix expression evaluator.
+#include <array>
+#include <climits>
+
+#include "core/sjis.h"
+#include "platform/window.h"
+#include "scenario/scenario.h"
+
+namespace velmor::scenario {
+
+namespace {
+
+constexpr int kStackSize = 255;
+// An expression longer than the whole image can only be garbage: it is cut
+// off there and treated as invalid, instead of looping for ever.
+constexpr uint32_t kMaxCodes = kImageSize;
+
+enum Code : uint8_t {
+  kEnd = 0, kDrop = 1, kEq = 2, kLt = 3, kGt = 4, kLe = 5, kGe = 6, kNe = 7,
+  kAdd = 8, kSub = 9, kOr = 10, kXor = 11, kMul = 12, kDiv = 13, kMod = 14, kAnd = 15,
+  kShl = 16, kShr = 17, kAbs = 18, kNeg = 19, kNot = 20,
+  kPushWord = 21, kPushWork = 22, kPushFlag = 23,
+};
+
+// The value stack: a fixed array local to one evaluation. Popping an empty
+// stack gives 0 and pushing onto a full one drops the value; both mark the
+// expression invalid.
+class ValueStack {
+ public:
+  void push(int32_t v) {
+    if (size_ == kStackSize) {
+      invalid_ = true;
+      return;
+    }
+    values_[size_++] = v;
+  }
+  int32_t pop() {
+    if (size_ == 0) {
+      invalid_ = true;
+      return 0;
+    }
+    return values_[--size_];
+  }
+  int size() const { return size_; }
+  bool invalid() const { return invalid_; }
+  void mark_invalid() { invalid_ = true; }
+
+ private:
+  std::array<int32_t, kStackSize> values_;
+  int size_ = 0;
+  bool invalid_ = false;
+};
+
+uint32_t U(int32_t v) { return static_cast<uint32_t>(v); }
+int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
+
+}  // namespace
+
+int16_t Scenario::Evaluate() {
+  ValueStack st;
+  bool reported_bug = false;
+  for (uint32_t n = 0;; ++n) {
+    if (n == kMaxCodes) {
+      st.mark_invalid();
+      break;
+    }
+    uint8_t code = FetchByte();
+    if (code == kEnd) break;
+    if (code >= kPushWord) {
+      switch (code) {
+        case kPushWord: st.push(FetchWord()); continue;
+        case kPushWork: st.push(Work(FetchWord())); continue;
+        case kPushFlag: st.push(TestFlag(FetchWord())); continue;
+        default:  // an undefined code: one value dropped, the rest goes on
+          st.pop();
+          if (!reported_bug) {
+            services_.window.DrawCornerText(Sjis("シナリオプログラムでのバグです。").str());
+            reported_bug = true;
+          }
+          continue;
+      }
+    }
+    if (code == kDrop) {
+      st.pop();
+      continue;
+    }
+    if (code >= kAbs) {  // unary
+      int32_t a = st.pop();
+      switch (code) {
+        case kAbs: st.push(a < 0 ? S(0u - U(a)) : a); break;
+        case kNeg: st.push(S(0u - U(a))); break;
+        default: st.push(~a); break;
+      }
+      continue;
+    }
+    int32_t b = st.pop();
+    int32_t a = st.pop();
+    int32_t r = 0;
+    switch (code) {
+      case kEq: r = a == b; break;
+      case kLt: r = a < b; break;
+      case kGt: r = a > b; break;
+      case kLe: r = a <= b; break;
+      case kGe: r = a >= b; break;
+      case kNe: r = a != b; break;
+      case kAdd: r = S(U(a) + U(b)); break;
+      case kSub: r = S(U(a) - U(b)); break;
+      case kOr: r = a | b; break;
+      case kXor: r = a ^ b; break;
+      case kMul: r = S(U(a) * U(b)); break;
+      case kDiv:
+      case kMod:
+        if (b == 0) Fail(Sjis("計算式で 0 による割り算をしました。").str());
+        if (a == INT_MIN && b == -1)
+          Fail(Sjis("計算式の割り算の結果が範囲を超えました。").str());
+        r = code == kDiv ? a / b : a % b;
+        break;
+      case kAnd: r = a & b; break;
+      case kShl: r = S(U(a) << (U(b) % 32)); break;
+      case kShr: r = S(U(a) >> (U(b) % 32)); break;
+    }
+    st.push(r);
+  }
+  int32_t result = st.pop();
+  if (st.size() != 0 || st.invalid())
+    services_.window.DrawCornerText(Sjis("不正な計算式です。").str());
+  return static_cast<int16_t>(static_cast<uint16_t>(U(result)));
+}
+
+}  // namespace velmor::scenario

@@ -1,0 +1,108 @@
+// The scenario image: operand readers, scenario files and the call stack,
+// flags and work variables.
+#include <cstdio>
+#include <string>
+
+#include "core/errors.h"
+#include "core/sjis.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "scenario/scenario.h"
+
+namespace velmor::scenario {
+
+namespace {
+constexpr std::string_view kSnxDir = "SNX\\";
+
+std::string Number(long n) { return std::to_string(n); }
+}  // namespace
+
+Scenario::Scenario(ScenarioHost& host, ScenarioServices services, const InputState& input,
+                   const ByteString& dat_path)
+    : host_(host), services_(services), input_(input), dat_path_(dat_path) {}
+
+ByteString Scenario::ReadString() {
+  ByteString s;
+  for (;;) {
+    uint8_t b = FetchByte();
+    if (b == 0) return s;
+    if (b >= 0x10 && b <= 0x1F) {
+      s.append(mcr[b - 0x10]);
+    } else if (b == 3 || b == 4 || IsLeadByte(b)) {
+      s.push_back(b);  // a colour or size code with its parameter, or a
+      s.push_back(FetchByte());  // double-byte character: the pair goes together
+    } else {
+      s.push_back(b);
+    }
+  }
+}
+
+void Scenario::LoadScenario(const ByteString& name) {
+  ByteString path = dat_path_ + kSnxDir + name + std::string_view(".SNX");
+  std::string error;
+  auto bytes = services_.files.ReadFile(path.view(), &error);
+  if (!bytes)
+    Fail(Sjis("シナリオファイルを読み込めません。").str() + "\n" + path.str() + "\n" + error);
+  if (bytes->size() > kImageSize)
+    Fail(Sjis("シナリオファイルが大きすぎます (65536 バイトまで)。").str() + "\n" + path.str() +
+         "\n" + Number(static_cast<long>(bytes->size())) + Sjis(" バイト").str());
+  // Bytes past the end of the file keep what the previous file left there.
+  std::copy(bytes->begin(), bytes->end(), snx.begin());
+  inx = 0;
+  CallFile[CallDepth] = Sstr(name);
+}
+
+void Scenario::EnterCall() {
+  if (CallDepth + 1 >= kCallLevels)
+    Fail(Sjis("シナリオの呼び出しが深すぎます (8 段目)。").str() + "\n" +
+         Sjis("呼び出し元: ").str() + CallFile[CallDepth].str());
+  ReturnInx[CallDepth] = inx;
+  ++CallDepth;
+}
+
+void Scenario::CallScenario(const ByteString& name) {
+  EnterCall();
+  LoadScenario(name);
+}
+
+void Scenario::ReturnScenario() {
+  if (CallDepth == 0)
+    Fail(Sjis("呼び出されていないシナリオからのリターンです。").str() + "\n" +
+         CallFile[0].str());
+  --CallDepth;
+  LoadScenario(ByteString(CallFile[CallDepth]));
+  inx = ReturnInx[CallDepth];
+}
+
+void Scenario::SetFlag(uint16_t n, uint16_t v) {
+  if (n >= kFlagCount) Fail(Sjis("範囲外のフラグ指定").str());
+  uint16_t bit = static_cast<uint16_t>(1u << (n % 16));
+  if (v != 0)
+    flag[n / 16] |= bit;
+  else
+    flag[n / 16] &= static_cast<uint16_t>(~bit);
+}
+
+int Scenario::TestFlag(uint16_t n) {
+  if (n >= kFlagCount) Fail(Sjis("範囲外のフラグ指定").str());
+  return (flag[n / 16] >> (n % 16)) & 1;
+}
+
+int16_t& Scenario::Work(uint32_t n) {
+  if (n >= kWorkCount) [[unlikely]]
+    Fail(Sjis("範囲外のワーク変数指定").str() + " (" + Number(n) + ")");
+  return work[n];
+}
+
+void Scenario::Quit() {
+  host_.Quit();
+  throw QuitSignal{};
+}
+
+void Scenario::Fail(const std::string& sjis_message) {
+  services_.dialogs.ShowMessageBox(sjis_message, platform::MessageKind::Error,
+                                   platform::Buttons::Ok);
+  Quit();
+}
+
+}  // namespace velmor::scenario

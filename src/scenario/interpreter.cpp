@@ -1,0 +1,242 @@
+// The instructions, the scenario's turn in a tick and its own wait handlers.
+#include <cinttypes>
+#include <cstdio>
+
+#include "core/sjis.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "scenario/disassembly.h"
+#include "scenario/scenario.h"
+
+namespace velmor::scenario {
+
+const char* WaitHandlerName(WaitHandler h) {
+  switch (h) {
+    case WaitHandler::None: return "none";
+    case WaitHandler::WaitClick: return "WaitClick";
+    case WaitHandler::WaitTicks: return "WaitTicks";
+    case WaitHandler::IdleWait: return "IdleWait";
+    case WaitHandler::TypeText: return "TypeText";
+    case WaitHandler::ChoiceProc: return "ChoiceProc";
+    case WaitHandler::ChangePicture: return "ChangePicture";
+    case WaitHandler::PrepareScreen: return "PrepareScreen";
+    case WaitHandler::DissolveIn: return "DissolveIn";
+    case WaitHandler::HitMapPress: return "HitMapPress";
+    case WaitHandler::HitMapRelease: return "HitMapRelease";
+    case WaitHandler::AnimationStep: return "AnimationStep";
+  }
+  return "none";
+}
+
+void Scenario::RunStep() {
+  switch (MainProc) {
+    case WaitHandler::None: RunInstructions(); break;
+    case WaitHandler::WaitClick: WaitClick(); break;
+    case WaitHandler::WaitTicks: WaitTicks(); break;
+    case WaitHandler::IdleWait: IdleWait(); break;
+    default: host_.RunWaitHandler(MainProc); break;
+  }
+}
+
+void Scenario::WaitClick() {
+  if (MainProc == WaitHandler::None) MainProc = WaitHandler::WaitClick;
+  if (input_.clk == 1) MainProc = WaitHandler::None;
+}
+
+void Scenario::WaitTicks() {
+  WaitCount -= (input_.sft == kSkipKey) ? 8 : 1;
+  if (WaitCount < 1) MainProc = WaitHandler::None;
+}
+
+void Scenario::ReportNotResponding() {
+  if (told_not_responding_) return;
+  told_not_responding_ = true;
+  services_.dialogs.ShowMessageBox(
+      Sjis("シナリオが応答しません。待ち命令のないループが続いています。\n"
+           "ゲームは続けられますが、終了するときは右クリック二回で設定パネルを開いてください。")
+          .str(),
+      platform::MessageKind::Error, platform::Buttons::Ok);
+}
+
+void Scenario::TraceInstruction(uint16_t at) {
+  std::string line = DisassembleForTrace(std::span<const uint8_t>(snx), at);
+  std::printf("%s %04X: %s\n", SjisToUtf8(CallFile[CallDepth].view()).c_str(), at, line.c_str());
+}
+
+// --- Operand groups ---
+
+MessageOperand Scenario::ReadMessageOperand() {
+  MessageOperand m;
+  m.source = FetchByte();
+  if (m.source == 1) {
+    m.text = ReadString();
+  } else if (m.source == 2) {
+    uint16_t address = FetchWord();
+    uint16_t resume = inx;
+    inx = address;
+    m.text = ReadString();
+    inx = resume;
+  }
+  return m;
+}
+
+ChoiceList Scenario::ReadChoiceList() {
+  // The first text is always read; the list ends at a 0 byte where the next
+  // text would begin. Options past the seventh are read and dropped, so the
+  // scenario stays in step.
+  ChoiceList list;
+  do {
+    ByteString text = ReadString();
+    if (list.count < ChoiceList::kMaxOptions) list.options[list.count++] = text;
+  } while (snx[inx] != 0);
+  ++inx;
+  return list;
+}
+
+// --- Assignments and arithmetic (16-bit, wrapping) ---
+
+namespace {
+int16_t Wrap(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+}  // namespace
+
+void Scenario::Let(uint16_t a, uint16_t w) { Work(a) = Wrap(w); }
+void Scenario::LetW(uint16_t a, uint16_t w) {
+  int16_t v = Work(w);
+  Work(a) = v;
+}
+void Scenario::LetF(uint16_t a, uint16_t w) {
+  int16_t v = static_cast<int16_t>(TestFlag(w));
+  Work(a) = v;
+}
+void Scenario::LetX(uint16_t a, uint16_t e) { Work(a) = Wrap(e); }
+void Scenario::Flag(uint16_t a, uint16_t w) { SetFlag(a, w); }
+void Scenario::FlagW(uint16_t a, uint16_t w) { SetFlag(a, static_cast<uint16_t>(Work(w))); }
+void Scenario::FlagF(uint16_t a, uint16_t w) { SetFlag(a, static_cast<uint16_t>(TestFlag(w))); }
+void Scenario::FlagX(uint16_t a, uint16_t e) { SetFlag(a, e); }
+void Scenario::Add(uint16_t a, uint16_t w) {
+  int16_t& v = Work(a);
+  v = Wrap(v + w);
+}
+void Scenario::AddW(uint16_t a, uint16_t w) {
+  int16_t x = Work(w);
+  int16_t& v = Work(a);
+  v = Wrap(v + x);
+}
+void Scenario::AddF(uint16_t a, uint16_t w) {
+  int x = TestFlag(w);
+  int16_t& v = Work(a);
+  v = Wrap(v + x);
+}
+void Scenario::AddX(uint16_t a, uint16_t e) {
+  int16_t& v = Work(a);
+  v = Wrap(v + e);
+}
+void Scenario::Sub(uint16_t a, uint16_t w) {
+  int16_t& v = Work(a);
+  v = Wrap(v - w);
+}
+void Scenario::SubW(uint16_t a, uint16_t w) {
+  int16_t x = Work(w);
+  int16_t& v = Work(a);
+  v = Wrap(v - x);
+}
+void Scenario::SubF(uint16_t a, uint16_t w) {
+  int x = TestFlag(w);
+  int16_t& v = Work(a);
+  v = Wrap(v - x);
+}
+void Scenario::SubX(uint16_t a, uint16_t e) {
+  int16_t& v = Work(a);
+  v = Wrap(v - e);
+}
+
+// --- Jumps and flags ---
+
+void Scenario::Jump(uint16_t address) { inx = address; }
+void Scenario::JumpZ(uint16_t e, uint16_t address) {
+  if (e == 0) inx = address;
+}
+void Scenario::SetF(uint16_t f) { SetFlag(f, 1); }
+void Scenario::ClrF(uint16_t f) { SetFlag(f, 0); }
+void Scenario::NotF(uint16_t f) { SetFlag(f, static_cast<uint16_t>(1 - TestFlag(f))); }
+void Scenario::JumpNF(uint16_t f, uint16_t address) {
+  if (TestFlag(f) == 0) inx = address;
+}
+void Scenario::JumpF(uint16_t f, uint16_t address) {
+  if (TestFlag(f) == 1) inx = address;
+}
+
+// --- Messages, clicks and choices ---
+
+void Scenario::StartMessageFrom(int speaker, const MessageOperand& m) {
+  if (m.source == 0) return;  // the instruction does nothing at all
+  host_.StartMessage(speaker, m.source <= 2 ? &m.text : nullptr);
+}
+void Scenario::Text(const MessageOperand& m) { StartMessageFrom(0, m); }
+void Scenario::TextA(const MessageOperand& m) { StartMessageFrom(1, m); }
+void Scenario::TextB(const MessageOperand& m) { StartMessageFrom(2, m); }
+void Scenario::TextN(uint8_t speaker, const MessageOperand& m) { StartMessageFrom(speaker, m); }
+
+void Scenario::Click() { WaitClick(); }
+
+void Scenario::Choice(uint16_t var, const ChoiceList& choices) {
+  if (var >= kWorkCount) Work(var);  // reports the number and ends the program
+  host_.ReadChoices(var, choices);
+}
+
+// --- Files ---
+
+void Scenario::Goto(const ByteString& name) { LoadScenario(name); }
+void Scenario::Call(const ByteString& name) { CallScenario(name); }
+void Scenario::Return() { ReturnScenario(); }
+
+// --- Random numbers ---
+
+void Scenario::Random(uint16_t range, uint16_t var) {
+  // Reseeded from the time of day at every draw: two draws in the same
+  // millisecond give the same number.
+  uint32_t seed = services_.clock.UtcTimeOfDayMs();
+  seed = seed * 134775813u + 1u;
+  uint32_t r = static_cast<uint32_t>((static_cast<uint64_t>(seed) * range) >> 32);
+  Work(var) = Wrap(static_cast<int32_t>(r));
+}
+
+// --- Other subsystems ---
+
+void Scenario::Music(const ByteString& name) { host_.PlayMusic(name); }
+void Scenario::MusicStop() { host_.StopMusic(); }
+void Scenario::MusicOnce() { host_.PlayMusicOnce(); }
+void Scenario::LoadMenu(uint16_t month_var, uint16_t day_var) {
+  host_.OpenSaveMenu(0, month_var, day_var);
+}
+void Scenario::SaveMenu(uint16_t month_var, uint16_t day_var) {
+  host_.OpenSaveMenu(1, month_var, day_var);
+}
+void Scenario::Picture(const ByteString& name) { host_.ChangePicture(name); }
+void Scenario::NameHero() { host_.OpenNamePanel(Sjis("貴男の名前を入力して下さい。"), 0, 2); }
+void Scenario::NamePartner() {
+  host_.OpenNamePanel(Sjis("好きな人の名前を入力して下さい。"), 1, 3);
+}
+void Scenario::Anime(uint8_t number) { host_.StartAnimation(number); }
+void Scenario::HitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down) {
+  if (var >= kWorkCount) Work(var);  // reports the number and ends the program
+  host_.StartHitMap(var, name, hover, down);
+}
+void Scenario::CursorBack() { host_.RestoreCursor(); }
+void Scenario::Status() { host_.ShowStatus(); }
+void Scenario::StatusSet(const std::array<uint16_t, 11>& vars) { StatusVars = vars; }
+void Scenario::Layout0() { host_.SetStatusLayout(0); }
+void Scenario::Layout1() { host_.SetStatusLayout(1); }
+void Scenario::FadeWhite() { host_.SetWhiteFill(1); }
+void Scenario::FadeBlack() { host_.SetWhiteFill(0); }
+void Scenario::ScaleOn() { host_.EnableResoSpin(true); }
+void Scenario::ScaleOff() { host_.EnableResoSpin(false); }
+void Scenario::Wait(uint8_t ticks) {
+  MainProc = WaitHandler::WaitTicks;
+  WaitCount = ticks;
+}
+void Scenario::LoadSystem() { host_.LoadSlot(0); }
+void Scenario::SkipW(uint16_t) {}
+void Scenario::End() { Quit(); }
+
+}  // namespace velmor::scenario

@@ -1,0 +1,207 @@
+// The scenario engine: the 64 KiB scenario image with its program counter,
+// flags, work variables and file call stack; the instruction loop with the
+// MainProc wait protocol; and the postfix expression evaluator.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/byte_string.h"
+#include "core/input_state.h"
+#include "scenario/host.h"
+#include "scenario/opcodes.h"
+
+namespace velmor::platform {
+class Files;
+class Dialogs;
+class Window;
+class Clock;
+}  // namespace velmor::platform
+
+namespace velmor::scenario {
+
+constexpr std::size_t kImageSize = 65536;
+constexpr int kFlagCount = 4096;
+constexpr int kWorkCount = 256;
+constexpr int kCallLevels = 8;  // levels 0..7
+constexpr int kNameCount = 19;
+// A scenario that runs this many instructions in one tick without waiting
+// has the rest of the tick taken away, so the window stays responsive.
+constexpr uint32_t kInstructionsPerTickLimit = 1'000'000;
+
+// The platform services the engine uses directly.
+struct ScenarioServices {
+  platform::Files& files;
+  platform::Dialogs& dialogs;
+  platform::Window& window;  // the corner text of the expression errors
+  platform::Clock& clock;
+};
+
+class Scenario {
+ public:
+  Scenario(ScenarioHost& host, ScenarioServices services, const InputState& input,
+           const ByteString& dat_path);
+
+  // --- The image and script state ---
+  std::array<uint8_t, kImageSize> snx{};
+  uint16_t inx = 0;
+  std::array<uint16_t, kFlagCount / 16> flag{};
+  std::array<int16_t, kWorkCount> work{};
+  uint8_t CallDepth = 0;
+  std::array<uint16_t, kCallLevels> ReturnInx{};
+  std::array<Sstr, kCallLevels> CallFile{};
+  std::array<uint16_t, 11> StatusVars{};
+  std::array<Sstr, kNameCount> mcr{};  // the name table
+
+  // --- The wait protocol ---
+  WaitHandler MainProc = WaitHandler::None;
+  int32_t WaitCount = 0;
+
+  // --- Operand readers ---
+  uint8_t FetchByte() { return snx[inx++]; }
+  uint16_t FetchWord() {
+    uint16_t lo = FetchByte();
+    return static_cast<uint16_t>(lo | (FetchByte() << 8));
+  }
+  ByteString ReadString();
+
+  // --- Files and the call stack ---
+  void LoadScenario(const ByteString& name);
+  void CallScenario(const ByteString& name);
+  void ReturnScenario();
+  // The first half of a call without a file: keeps inx and opens a level
+  // (the slot loader reads its header through the image this way).
+  void EnterCall();
+
+  // --- Flags and work variables (numbers out of range end the program) ---
+  void SetFlag(uint16_t n, uint16_t v);
+  int TestFlag(uint16_t n);
+  int16_t& Work(uint32_t n);
+
+  // Ends the program: the game shuts down, then QuitSignal unwinds to the
+  // front end, which ends the process with exit code 0.
+  [[noreturn]] void Quit();
+
+  // --- Running ---
+  // The scenario's turn in a tick: the installed wait handler once, or
+  // instructions until one of them installs a handler.
+  void RunStep();
+  void RunInstructions();
+  int16_t Evaluate();
+
+  // The wait handlers of the engine itself.
+  void WaitClick();
+  void WaitTicks();
+  void IdleWait() {}
+
+  // One line per executed instruction on standard output.
+  void SetTrace(bool on) { trace_ = on; }
+
+  // Shows an error box with a Shift-JIS text, then ends the program.
+  [[noreturn]] void Fail(const std::string& sjis_message);
+
+  // --- Instruction handlers (operands decoded by the opcode table) ---
+  void Let(uint16_t a, uint16_t w);
+  void LetW(uint16_t a, uint16_t w);
+  void LetF(uint16_t a, uint16_t w);
+  void LetX(uint16_t a, uint16_t e);
+  void Flag(uint16_t a, uint16_t w);
+  void FlagW(uint16_t a, uint16_t w);
+  void FlagF(uint16_t a, uint16_t w);
+  void FlagX(uint16_t a, uint16_t e);
+  void Add(uint16_t a, uint16_t w);
+  void AddW(uint16_t a, uint16_t w);
+  void AddF(uint16_t a, uint16_t w);
+  void AddX(uint16_t a, uint16_t e);
+  void Sub(uint16_t a, uint16_t w);
+  void SubW(uint16_t a, uint16_t w);
+  void SubF(uint16_t a, uint16_t w);
+  void SubX(uint16_t a, uint16_t e);
+  void Jump(uint16_t address);
+  void JumpZ(uint16_t e, uint16_t address);
+  void SetF(uint16_t f);
+  void ClrF(uint16_t f);
+  void NotF(uint16_t f);
+  void Text(const MessageOperand& m);
+  void TextA(const MessageOperand& m);
+  void TextB(const MessageOperand& m);
+  void TextN(uint8_t speaker, const MessageOperand& m);  // ops 53..71
+  void Click();
+  void Choice(uint16_t var, const ChoiceList& choices);
+  void Goto(const ByteString& name);
+  void Call(const ByteString& name);
+  void Return();
+  void JumpNF(uint16_t f, uint16_t address);
+  void JumpF(uint16_t f, uint16_t address);
+  void Random(uint16_t range, uint16_t var);
+  void Music(const ByteString& name);
+  void MusicStop();
+  void MusicOnce();
+  void LoadMenu(uint16_t month_var, uint16_t day_var);
+  void SaveMenu(uint16_t month_var, uint16_t day_var);
+  void Picture(const ByteString& name);
+  void NameHero();
+  void NamePartner();
+  void Anime(uint8_t number);
+  void HitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down);
+  void CursorBack();
+  void Status();
+  void StatusSet(const std::array<uint16_t, 11>& vars);
+  void Layout0();
+  void Layout1();
+  void FadeWhite();
+  void FadeBlack();
+  void ScaleOn();
+  void ScaleOff();
+  void Wait(uint8_t ticks);
+  void LoadSystem();
+  void SkipW(uint16_t w);
+  void End();
+  void Nop() {}
+
+  // --- Operand decoding for the opcode table ---
+  template <Operand K>
+  typename OperandValue<K>::type Decode();
+
+ private:
+  MessageOperand ReadMessageOperand();
+  ChoiceList ReadChoiceList();
+  void StartMessageFrom(int speaker, const MessageOperand& m);
+  void TraceInstruction(uint16_t at);
+  void ReportNotResponding();
+
+  ScenarioHost& host_;
+  ScenarioServices services_;
+  const InputState& input_;
+  const ByteString& dat_path_;
+  uint8_t current_op_ = 0;  // the opcode being executed (ops 53..71 name their speaker)
+  bool trace_ = false;
+  bool told_not_responding_ = false;
+};
+
+template <Operand K>
+typename OperandValue<K>::type Scenario::Decode() {
+  using enum Operand;
+  if constexpr (K == Byte) {
+    return FetchByte();
+  } else if constexpr (K == Expr) {
+    return static_cast<uint16_t>(Evaluate());
+  } else if constexpr (K == Str) {
+    return ReadString();
+  } else if constexpr (K == Message) {
+    return ReadMessageOperand();
+  } else if constexpr (K == Choices) {
+    return ReadChoiceList();
+  } else if constexpr (K == StatusVars) {
+    std::array<uint16_t, 11> vars;
+    for (uint16_t& v : vars) v = FetchWord();
+    return vars;
+  } else if constexpr (K == Speaker) {
+    return static_cast<uint8_t>(current_op_ - 50);
+  } else {  // Var, Flag, Word, Addr
+    return FetchWord();
+  }
+}
+
+}  // namespace velmor::scenario
