@@ -24,13 +24,17 @@ struct Control {
 
   std::string name;  // the control's name, as the headless script calls it
   Rect bounds;       // relative to the panel (or group) that holds it
+  const Control* parent = nullptr;  // the panel or group box that holds it
   bool visible = true;
   bool enabled = true;
+  int tab_order = -1;  // position in its panel's tab order; -1: no tab stop
   std::string caption;  // Shift-JIS; labels, buttons, group boxes, radio buttons
   Handler OnClick;
   Handler OnDblClick;
 
-  bool usable() const { return visible && enabled; }
+  // Visible (with every panel that holds it) and enabled.
+  bool usable() const { return enabled && shown(); }
+  bool shown() const { return visible && (parent == nullptr || parent->shown()); }
   // A click or double click of the player; ignored on a disabled control.
   virtual void Click() {
     if (usable() && OnClick) OnClick();

@@ -59,42 +59,41 @@ int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
 int16_t Scenario::Evaluate() {
   ValueStack st;
   bool reported_bug = false;
+  // The program counter is kept in a local while the codes are read: stores
+  // into the work variables could otherwise alias it.
+  uint16_t pc = inx;
+  auto fetch_word = [&] {
+    uint16_t lo = snx[pc++];
+    return static_cast<uint16_t>(lo | (snx[pc++] << 8));
+  };
   for (uint32_t n = 0;; ++n) {
-    if (n == kMaxCodes) {
+    if (n == kMaxCodes) [[unlikely]] {
       st.mark_invalid();
       break;
     }
-    uint8_t code = FetchByte();
+    uint8_t code = snx[pc++];
     if (code == kEnd) break;
-    if (code >= kPushWord) {
-      switch (code) {
-        case kPushWord: st.push(FetchWord()); continue;
-        case kPushWork: st.push(Work(FetchWord())); continue;
-        case kPushFlag: st.push(TestFlag(FetchWord())); continue;
-        default:  // an undefined code: one value dropped, the rest goes on
-          st.pop();
-          if (!reported_bug) {
-            services_.window.DrawCornerText(Sjis("シナリオプログラムでのバグです。").str());
-            reported_bug = true;
-          }
-          continue;
-      }
+    int32_t a, b;
+    switch (code) {
+      case kPushWord: st.push(fetch_word()); continue;
+      case kPushWork: st.push(Work(fetch_word())); continue;
+      case kPushFlag: st.push(TestFlag(fetch_word())); continue;
+      case kDrop: st.pop(); continue;
+      case kAbs: a = st.pop(); st.push(a < 0 ? S(0u - U(a)) : a); continue;
+      case kNeg: st.push(S(0u - U(st.pop()))); continue;
+      case kNot: st.push(~st.pop()); continue;
+      default: break;
     }
-    if (code == kDrop) {
+    if (code > kShr) {  // an undefined code: one value dropped, the rest goes on
       st.pop();
-      continue;
-    }
-    if (code >= kAbs) {  // unary
-      int32_t a = st.pop();
-      switch (code) {
-        case kAbs: st.push(a < 0 ? S(0u - U(a)) : a); break;
-        case kNeg: st.push(S(0u - U(a))); break;
-        default: st.push(~a); break;
+      if (!reported_bug) {
+        services_.window.DrawCornerText(Sjis("シナリオプログラムでのバグです。").str());
+        reported_bug = true;
       }
       continue;
     }
-    int32_t b = st.pop();
-    int32_t a = st.pop();
+    b = st.pop();
+    a = st.pop();
     int32_t r = 0;
     switch (code) {
       case kEq: r = a == b; break;
@@ -121,8 +120,9 @@ int16_t Scenario::Evaluate() {
     }
     st.push(r);
   }
+  inx = pc;
   int32_t result = st.pop();
-  if (st.size() != 0 || st.invalid())
+  if (st.size() != 0 || st.invalid()) [[unlikely]]
     services_.window.DrawCornerText(Sjis("不正な計算式です。").str());
   return static_cast<int16_t>(static_cast<uint16_t>(U(result)));
 }

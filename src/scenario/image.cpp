@@ -52,9 +52,10 @@ void Scenario::LoadScenario(const ByteString& name) {
   CallFile[CallDepth] = Sstr(name);
 }
 
-void Scenario::EnterCall() {
-  if (CallDepth + 1 >= kCallLevels)
-    Fail(Sjis("シナリオの呼び出しが深すぎます (8 段目)。").str() + "\n" +
+void Scenario::EnterCall(bool for_slot_reader) {
+  int deepest = for_slot_reader ? kStackLevels - 1 : kCallLevels - 1;
+  if (CallDepth >= deepest)
+    Fail(Sjis("シナリオの呼び出しが深すぎます (入れ子は 7 段まで)。").str() + "\n" +
          Sjis("呼び出し元: ").str() + CallFile[CallDepth].str());
   ReturnInx[CallDepth] = inx;
   ++CallDepth;

@@ -24,7 +24,10 @@ namespace velmor::scenario {
 constexpr std::size_t kImageSize = 65536;
 constexpr int kFlagCount = 4096;
 constexpr int kWorkCount = 256;
-constexpr int kCallLevels = 8;  // levels 0..7
+constexpr int kCallLevels = 8;  // levels 0..7 for scenario calls
+// The slot reader borrows one level above the current one for its bracket, so
+// that loading works even from the deepest call.
+constexpr int kStackLevels = kCallLevels + 1;
 constexpr int kNameCount = 19;
 // A scenario that runs this many instructions in one tick without waiting
 // has the rest of the tick taken away, so the window stays responsive.
@@ -49,10 +52,12 @@ class Scenario {
   std::array<uint16_t, kFlagCount / 16> flag{};
   std::array<int16_t, kWorkCount> work{};
   uint8_t CallDepth = 0;
-  std::array<uint16_t, kCallLevels> ReturnInx{};
-  std::array<Sstr, kCallLevels> CallFile{};
+  std::array<uint16_t, kStackLevels> ReturnInx{};
+  std::array<Sstr, kStackLevels> CallFile{};
   std::array<uint16_t, 11> StatusVars{};
   std::array<Sstr, kNameCount> mcr{};  // the name table
+  // The work variable that receives the answer of a choice or a hit map.
+  int32_t ResultVar = 0;
 
   // --- The wait protocol ---
   WaitHandler MainProc = WaitHandler::None;
@@ -70,9 +75,10 @@ class Scenario {
   void LoadScenario(const ByteString& name);
   void CallScenario(const ByteString& name);
   void ReturnScenario();
-  // The first half of a call without a file: keeps inx and opens a level
-  // (the slot loader reads its header through the image this way).
-  void EnterCall();
+  // The first half of a call without a file: keeps inx and opens a level.
+  // The slot loader reads its header through the image this way, bracketed
+  // by ReturnScenario; it may use the level above the deepest call.
+  void EnterCall(bool for_slot_reader = false);
 
   // --- Flags and work variables (numbers out of range end the program) ---
   void SetFlag(uint16_t n, uint16_t v);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/byte_string.h"
+#include "core/errors.h"
 #include "core/input_state.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/memory_files.h"
@@ -26,8 +27,14 @@ class RecordingHost : public scenario::ScenarioHost {
   void ReadChoices(uint16_t result_var, const scenario::ChoiceList& choices) override;
   void ShowStatus() override { calls.push_back("ShowStatus"); }
   void SetStatusLayout(int layout) override { Record("SetStatusLayout", layout); }
-  void ChangePicture(const ByteString& name) override { Record("ChangePicture", name); }
-  void StartAnimation(uint8_t number) override { Record("StartAnimation", number); }
+  void ChangePicture(const ByteString& name) override {
+    Record("ChangePicture", name);
+    Install(scenario::WaitHandler::ChangePicture);
+  }
+  void StartAnimation(uint8_t number) override {
+    Record("StartAnimation", number);
+    Install(scenario::WaitHandler::AnimationStep);
+  }
   void StartHitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down) override;
   void RestoreCursor() override { calls.push_back("RestoreCursor"); }
   void SetWhiteFill(int white) override { Record("SetWhiteFill", white); }
@@ -44,11 +51,17 @@ class RecordingHost : public scenario::ScenarioHost {
     calls.push_back("Quit");
   }
 
+  // Whether the operations that need time install their wait handler, as
+  // the real subsystems do.
+  bool install_waits = true;
   // What RunWaitHandler does with a handler of another subsystem: by default
   // it records the call and ends the wait.
   bool end_waits = true;
 
  private:
+  void Install(scenario::WaitHandler h) {
+    if (install_waits && scenario) scenario->MainProc = h;
+  }
   void Record(const char* what, int n) { calls.push_back(std::string(what) + " " + std::to_string(n)); }
   void Record(const char* what, const ByteString& s) { calls.push_back(std::string(what) + " " + s.str()); }
 };

@@ -1,0 +1,369 @@
+// The instructions and the wait protocol.
+#include <gtest/gtest.h>
+
+#include "core/sjis.h"
+#include "scenario/opcodes.h"
+#include "support/bytecode.h"
+#include "support/recording_host.h"
+
+namespace velmor::testing {
+namespace {
+
+using scenario::WaitHandler;
+
+// Runs `code` followed by END from offset 0 in one scenario turn.
+void RunToEnd(ScenarioRig& rig, Code code) {
+  code.b(255);
+  rig.Load(code.bytes);
+  EXPECT_FALSE(rig.Step());
+}
+
+struct ArithmeticCase {
+  const char* what;
+  Code code;
+  int16_t work1;  // expected work[1]
+};
+
+class Arithmetic : public ::testing::TestWithParam<ArithmeticCase> {};
+
+TEST_P(Arithmetic, Computes) {
+  ScenarioRig rig;
+  rig.scn.work[1] = 10;
+  rig.scn.work[2] = -3;
+  rig.scn.SetFlag(9, 1);
+  RunToEnd(rig, GetParam().code);
+  EXPECT_EQ(rig.scn.work[1], GetParam().work1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, Arithmetic,
+    ::testing::Values(ArithmeticCase{"LET", Code().b(0).w(1).w(42), 42},
+                      ArithmeticCase{"LET_all_ones", Code().b(0).w(1).w(0xFFFF), -1},
+                      ArithmeticCase{"LETW", Code().b(1).w(1).w(2), -3},
+                      ArithmeticCase{"LETF", Code().b(2).w(1).w(9), 1},
+                      ArithmeticCase{"LETX", Code().b(3).w(1).push(6).push(7).b(12).end(), 42},
+                      ArithmeticCase{"ADD", Code().b(8).w(1).w(5), 15},
+                      ArithmeticCase{"ADD_wraps", Code().b(0).w(1).w(32767).b(8).w(1).w(1), -32768},
+                      ArithmeticCase{"ADDW", Code().b(9).w(1).w(2), 7},
+                      ArithmeticCase{"ADDF", Code().b(10).w(1).w(9), 11},
+                      ArithmeticCase{"ADDX", Code().b(11).w(1).push(100).end(), 110},
+                      ArithmeticCase{"SUB", Code().b(12).w(1).w(11), -1},
+                      ArithmeticCase{"SUBW", Code().b(13).w(1).w(2), 13},
+                      ArithmeticCase{"SUBF", Code().b(14).w(1).w(9), 9},
+                      ArithmeticCase{"SUBX", Code().b(15).w(1).pushw(2).end(), 13}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+struct FlagCase {
+  const char* what;
+  Code code;
+  bool flag20;  // expected flag 20
+};
+
+class FlagInstructions : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(FlagInstructions, SetOrClear) {
+  ScenarioRig rig;
+  rig.scn.work[3] = 5;
+  rig.scn.SetFlag(21, 1);
+  RunToEnd(rig, GetParam().code);
+  EXPECT_EQ(rig.scn.TestFlag(20), GetParam().flag20 ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, FlagInstructions,
+    ::testing::Values(FlagCase{"FLAG_set", Code().b(4).w(20).w(2), true},
+                      FlagCase{"FLAG_clear", Code().b(18).w(20).b(4).w(20).w(0), false},
+                      FlagCase{"FLAGW", Code().b(5).w(20).w(3), true},
+                      FlagCase{"FLAGF", Code().b(6).w(20).w(21), true},
+                      FlagCase{"FLAGF_clear", Code().b(18).w(20).b(6).w(20).w(22), false},
+                      FlagCase{"FLAGX", Code().b(7).w(20).push(1).push(1).b(2).end(), true},
+                      FlagCase{"SETF", Code().b(18).w(20), true},
+                      FlagCase{"CLRF", Code().b(18).w(20).b(19).w(20), false},
+                      FlagCase{"NOTF_sets", Code().b(20).w(20), true},
+                      FlagCase{"NOTF_clears", Code().b(18).w(20).b(20).w(20), false}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(Jumps, TakenAndNotTaken) {
+  struct Case {
+    const char* what;
+    Code code;
+    int16_t expected;
+  };
+  // Each program sets work[1] to 1 on the fall-through path and to 2 at the
+  // jump target; the address is patched in.
+  auto program = [](Code head) {
+    uint16_t at = static_cast<uint16_t>(head.here() - 2);
+    head.b(0).w(1).w(1).b(255);
+    head.patch(at, head.here());
+    head.b(0).w(1).w(2);
+    return head;
+  };
+  ScenarioRig base;
+  std::vector<Case> cases = {
+      {"JUMP", program(Code().b(16).w(0)), 2},
+      {"JUMPZ_zero", program(Code().b(17).push(0).end().w(0)), 2},
+      {"JUMPZ_nonzero", program(Code().b(17).push(5).end().w(0)), 1},
+      {"JUMPZ_65536_is_zero", program(Code().b(17).push(256).push(256).b(12).end().w(0)), 2},
+      {"JUMPNF_clear", program(Code().b(27).w(30).w(0)), 2},
+      {"JUMPNF_set", program(Code().b(18).w(30).b(27).w(30).w(0)), 1},
+      {"JUMPF_set", program(Code().b(18).w(30).b(28).w(30).w(0)), 2},
+      {"JUMPF_clear", program(Code().b(28).w(30).w(0)), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScenarioRig rig;
+    RunToEnd(rig, c.code);
+    EXPECT_EQ(rig.scn.work[1], c.expected);
+  }
+}
+
+TEST(Instructions, LetLeavesInxFiveFurther) {
+  ScenarioRig rig;
+  rig.Load({0x00, 0x05, 0x00, 0x2A, 0x00, 22});
+  rig.Step();  // LET, then CLICK waits
+  EXPECT_EQ(rig.scn.work[5], 42);
+  EXPECT_EQ(rig.scn.inx, 6);
+}
+
+TEST(Instructions, UnlistedOpcodesAreOneByteNoOps) {
+  ScenarioRig rig;
+  Code c;
+  for (uint8_t op : {35, 36, 39, 41, 42, 43, 47, 50, 72, 99, 109, 200, 253}) c.b(op);
+  c.b(0).w(1).w(9);
+  RunToEnd(rig, c);
+  EXPECT_EQ(rig.scn.work[1], 9);
+  EXPECT_TRUE(rig.host.calls.size() == 1 && rig.host.calls[0] == "Quit");
+}
+
+TEST(Instructions, SkipwReadsItsWord) {
+  ScenarioRig rig;
+  RunToEnd(rig, Code().b(254).w(0x00FF).b(0).w(1).w(3));
+  EXPECT_EQ(rig.scn.work[1], 3);
+}
+
+TEST(Instructions, StatusSetReadsElevenWords) {
+  ScenarioRig rig;
+  Code c;
+  c.b(52);
+  for (uint16_t i = 0; i < 11; ++i) c.w(static_cast<uint16_t>(100 + i));
+  RunToEnd(rig, c);
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(rig.scn.StatusVars[i], 100 + i);
+  EXPECT_EQ(rig.host.calls, std::vector<std::string>{"Quit"});
+}
+
+TEST(Instructions, OtherSubsystemsGetTheirDecodedOperands) {
+  ScenarioRig rig;
+  rig.scn.mcr[2] = Sstr("NM");
+  rig.host.install_waits = false;
+  Code c;
+  c.b(32).s("M01")                 // MUSIC
+      .b(33)                       // MUSICSTOP
+      .b(34)                       // MUSICONCE
+      .b(49)                       // CURSORBACK
+      .b(51).b(102)                // STATUS, STATUS2
+      .b(100).b(101)               // LAYOUT0/1
+      .b(103).b(104)               // FADEWHITE/BLACK
+      .b(105).b(106)               // SCALEON/OFF
+      .b(108)                      // LOADSYSTEM
+      .b(40).s("BG\x12")           // PICTURE, with a name code
+      .b(46).b(7)                  // ANIME
+      .b(48).w(9).s("MAP").b(6).b(10);  // HITMAP
+  RunToEnd(rig, c);
+  std::vector<std::string> expected = {
+      "PlayMusic M01", "StopMusic",       "PlayMusicOnce",    "RestoreCursor",
+      "ShowStatus",    "ShowStatus",      "SetStatusLayout 0", "SetStatusLayout 1",
+      "SetWhiteFill 1", "SetWhiteFill 0", "EnableResoSpin 1", "EnableResoSpin 0",
+      "LoadSlot 0",    "ChangePicture BGNM", "StartAnimation 7", "StartHitMap 9 MAP 6 10",
+      "Quit"};
+  EXPECT_EQ(rig.host.calls, expected);
+}
+
+TEST(Instructions, PanelsWithTheirPromptsAndSlotVariables) {
+  ScenarioRig rig;
+  rig.Load(Code().b(44).b(45).b(37).w(3).w(4).b(38).w(5).w(6).bytes);
+  for (int i = 0; i < 4; ++i) {
+    rig.Step();  // each opens a panel (IdleWait); the test closes it
+    rig.scn.MainProc = WaitHandler::None;
+  }
+  std::vector<std::string> expected = {
+      "OpenNamePanel " + Sjis("貴男の名前を入力して下さい。").str() + " 0 2",
+      "OpenNamePanel " + Sjis("好きな人の名前を入力して下さい。").str() + " 1 3",
+      "OpenSaveMenu 0 3 4", "OpenSaveMenu 1 5 6"};
+  EXPECT_EQ(rig.host.calls, expected);
+}
+
+TEST(Messages, SpeakersAndOperandSources) {
+  ScenarioRig rig;
+  Code c;
+  c.b(21).b(1).s("A");     // TEXT, inline
+  c.b(29).b(1).s("B");     // TEXTA
+  c.b(30).b(1).s("C");     // TEXTB
+  c.b(53).b(1).s("D");     // TEXTN speaker 3
+  c.b(71).b(3);            // TEXTN speaker 21, again
+  uint16_t address_at = static_cast<uint16_t>(c.here() + 2);
+  c.b(21).b(2).w(0);       // TEXT from an address
+  c.b(21).b(0);            // nothing at all
+  c.b(255);
+  uint16_t text_at = c.here();
+  c.s("FAR\x11");
+  c.patch(address_at, text_at);
+  rig.scn.mcr[1] = Sstr("pa");
+  rig.Load(c.bytes);
+  // Each message installs TypeText; the recording host ends each wait.
+  for (int i = 0; i < 20 && rig.Step(); ++i) {
+  }
+  std::vector<std::string> starts;
+  for (const std::string& call : rig.host.calls)
+    if (call.rfind("StartMessage", 0) == 0) starts.push_back(call);
+  std::vector<std::string> expected = {"StartMessage 0 A", "StartMessage 1 B", "StartMessage 2 C",
+                                       "StartMessage 3 D", "StartMessage 21 (again)",
+                                       "StartMessage 0 FARpa"};
+  EXPECT_EQ(starts, expected);
+  EXPECT_TRUE(rig.host.quit);  // the source-0 message did nothing and END ran
+}
+
+TEST(Choices, OptionsPastTheSeventhAreReadAndDropped) {
+  ScenarioRig rig;
+  rig.host.install_waits = false;
+  Code c;
+  c.b(23).w(7);
+  for (char o = 'a'; o <= 'i'; ++o) c.s(std::string(1, o));
+  c.b(0);
+  c.b(0).w(1).w(5);
+  RunToEnd(rig, c);
+  ASSERT_GE(rig.host.calls.size(), 1u);
+  EXPECT_EQ(rig.host.calls[0], "ReadChoices 7 [a] [b] [c] [d] [e] [f] [g]");
+  EXPECT_EQ(rig.scn.work[1], 5);  // in step after the list
+}
+
+TEST(Choices, AnEmptyFirstOptionStillCounts) {
+  ScenarioRig rig;
+  rig.host.install_waits = false;
+  RunToEnd(rig, Code().b(23).w(2).b(0).b(0));
+  EXPECT_EQ(rig.host.calls.at(0), "ReadChoices 2 []");
+}
+
+TEST(Choices, ResultVariableOutOfRangeIsReported) {
+  ScenarioRig rig;
+  rig.Load(Code().b(23).w(300).s("x").b(0).bytes);
+  EXPECT_FALSE(rig.Step());
+  EXPECT_NE(rig.dialogs.Boxes().at(0).text.find("300"), std::string::npos);
+}
+
+TEST(WaitProtocol, HandlerThatEndsTheWaitLetsInstructionsRunOnlyAtTheNextTick) {
+  ScenarioRig rig;
+  rig.Load(Code().b(21).b(1).s("x").b(0).w(1).w(1).b(22).bytes);
+  rig.Step();  // TEXT installs TypeText (the host's handler)
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
+  rig.Step();  // the handler runs once and ends the wait
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(rig.scn.work[1], 0);  // nothing ran in that tick
+  rig.Step();
+  EXPECT_EQ(rig.scn.work[1], 1);
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
+}
+
+TEST(WaitProtocol, ClickInTheSameTickDoesNotWait) {
+  ScenarioRig rig;
+  rig.Load(Code().b(22).b(0).w(1).w(1).b(107).b(5).bytes);
+  rig.input.clk = 1;
+  rig.Step();
+  EXPECT_EQ(rig.scn.work[1], 1);  // went straight through the CLICK
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitTicks);
+}
+
+TEST(WaitProtocol, ClickWaitsForALeftClickSeenByALaterTick) {
+  ScenarioRig rig;
+  rig.Load(Code().b(22).b(0).w(1).w(1).b(22).bytes);
+  rig.Step();
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
+  rig.input.clk = 2;  // a right click does not count
+  rig.Step();
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
+  rig.input.clk = 1;
+  rig.Step();
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(rig.scn.work[1], 0);
+  rig.input.clk = 0;
+  rig.Step();
+  EXPECT_EQ(rig.scn.work[1], 1);
+}
+
+TEST(WaitProtocol, TimedWaitLastsItsTicksOrAnEighthWithCtrl) {
+  struct Case {
+    uint8_t ticks;
+    int32_t sft;
+    int expected_ticks;
+  };
+  for (Case c : {Case{10, 0, 10}, Case{10, 2, 2}, Case{1, 0, 1}, Case{0, 0, 1}, Case{16, 2, 2},
+                 Case{17, 2, 3}, Case{10, 3, 10}}) {
+    SCOPED_TRACE(std::to_string(c.ticks) + " sft " + std::to_string(c.sft));
+    ScenarioRig rig;
+    rig.input.sft = c.sft;
+    rig.Load(Code().b(107).b(c.ticks).b(0).w(1).w(1).b(22).bytes);
+    rig.Step();  // WAIT installs WaitTicks
+    int ticks = 0;
+    while (rig.scn.MainProc == WaitHandler::WaitTicks && ticks < 300) {
+      rig.Step();
+      ++ticks;
+    }
+    EXPECT_EQ(ticks, c.expected_ticks);
+    EXPECT_EQ(rig.scn.work[1], 0);
+  }
+}
+
+TEST(Random, RangesAndTheGenerator) {
+  ScenarioRig rig;
+  rig.Load(Code().b(31).w(1).w(1).b(31).w(0).w(2).b(31).w(1000).w(3).b(255).bytes);
+  rig.scn.work[1] = rig.scn.work[2] = 99;
+  EXPECT_FALSE(rig.Step());
+  EXPECT_EQ(rig.scn.work[1], 0);
+  EXPECT_EQ(rig.scn.work[2], 0);
+  // The clock reads 12:00:00.000: seed 43,200,000, then one step of the
+  // generator, then the high half of seed x range.
+  uint32_t seed = 43200000u * 134775813u + 1u;
+  EXPECT_EQ(rig.scn.work[3], static_cast<int16_t>((uint64_t{seed} * 1000) >> 32));
+}
+
+TEST(Random, TwoDrawsInTheSameMillisecondAgree) {
+  ScenarioRig rig;
+  rig.Load(Code().b(31).w(30000).w(1).b(31).w(30000).w(2).b(255).bytes);
+  rig.Step();
+  EXPECT_EQ(rig.scn.work[1], rig.scn.work[2]);
+  rig.clock.Advance(1);
+  rig.Load(Code().b(31).w(30000).w(2).b(255).bytes);
+  rig.Step();
+  EXPECT_NE(rig.scn.work[1], rig.scn.work[2]);
+}
+
+TEST(Instructions, EndQuitsWithoutAQuestion) {
+  ScenarioRig rig;
+  rig.Load({255});
+  EXPECT_FALSE(rig.Step());
+  EXPECT_TRUE(rig.host.quit);
+  EXPECT_TRUE(rig.dialogs.Boxes().empty());
+}
+
+TEST(Instructions, GotoContinuesAtTheStartOfTheOtherFileOnTheSameLevel) {
+  ScenarioRig rig;
+  rig.PutScenario("NEXT", Code().b(0).w(1).w(4).b(255).bytes);
+  rig.PutScenario("FIRST", Code().b(24).s("NEXT").bytes);
+  rig.scn.LoadScenario("FIRST");
+  EXPECT_FALSE(rig.Step());
+  EXPECT_EQ(rig.scn.work[1], 4);
+  EXPECT_EQ(rig.scn.CallDepth, 0);
+  EXPECT_EQ(rig.scn.CallFile[0].str(), "NEXT");
+}
+
+TEST(Runaway, EndlessLoopEndsTheTickAndTellsThePlayerOnce) {
+  ScenarioRig rig;
+  rig.Load(Code().b(8).w(1).w(1).b(16).w(0).bytes);  // ADD; JUMP 0
+  EXPECT_TRUE(rig.Step());
+  EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
+  EXPECT_TRUE(rig.Step());  // the next tick runs on, without a second box
+  EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
+}
+
+}  // namespace
+}  // namespace velmor::testing
