@@ -1,0 +1,46 @@
+#include "graphics/animation.h"
+
+#include <string>
+
+namespace velmor::graphics {
+
+using scenario::WaitHandler;
+
+namespace {
+constexpr Rect kAnimRect{120, 92, 376, 284};
+constexpr int32_t kFrameHeight = 192;
+constexpr int32_t kFrames = 6;
+}  // namespace
+
+ByteString Animation::StripFile(int number) {
+  std::string digits = std::to_string(number);
+  if (digits.size() == 1) digits = "0" + digits;
+  return ByteString("BA" + digits + ".BMP");
+}
+
+void Animation::StartAnimation(uint8_t number) {
+  AnimCount = 0;
+  scn_.MainProc = WaitHandler::AnimationStep;
+  input_.CGHoldEnable = 0;
+  // The handler is installed before the strip loads: when it is missing the
+  // animation still runs its length, showing what the scratch bitmap holds.
+  layers_.loader().Load(layers_.CLS, BMPDIR, StripFile(number));
+  AnimRect = kAnimRect;
+  layers_.PictureName.clear();  // a repaint no longer reloads the picture
+}
+
+void Animation::AnimationStep() {
+  int32_t frame = input_.sft == kSkipKey ? AnimCount % kFrames
+                                          : (AnimCount / AnimFrameTicks) % kFrames;
+  BitBlt(layers_.IMG, AnimRect.left, AnimRect.top, AnimRect.width(), AnimRect.height(),
+         layers_.CLS, 0, frame * kFrameHeight, Rop::SRCCOPY);
+  AnimCount += 1;
+  if (input_.sft == kAllModifiers) AnimCount += 2;
+  if (AnimCount >= AnimTicks) {
+    scn_.MainProc = WaitHandler::None;
+    input_.CGHoldEnable = 1;
+    layers_.Publish(AnimRect);
+  }
+}
+
+}  // namespace velmor::graphics

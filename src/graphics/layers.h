@@ -1,0 +1,84 @@
+// The screen bitmaps and the rules for drawing into them.
+//
+// Lasting drawing (picture, frame, status strip, message window) goes into the
+// back buffer BMP and is then published to the screen image IMG, whole or by
+// rectangle. Short-lived overlays (the pointer, an animation frame, the held
+// picture) go into IMG only and are removed by copying back from BMP. TMP is
+// the current picture as loaded and is never drawn upon; CLS is the scratch
+// bitmap that holds the mesh whenever nobody borrows it.
+#pragma once
+
+#include <string_view>
+
+#include "core/byte_string.h"
+#include "core/geometry.h"
+#include "graphics/bitmap.h"
+#include "platform/font.h"
+
+namespace velmor::platform {
+class Files;
+class Window;
+}  // namespace velmor::platform
+
+namespace velmor::graphics {
+
+// Picture folders under the data folder.
+constexpr std::string_view BMPDIR = "CG\\";
+constexpr std::string_view CSRDIR = "CURSOR\\";
+
+// Loads BMP files from the data folder into bitmaps.
+class BitmapLoader {
+ public:
+  BitmapLoader(platform::Files& files, const ByteString& dat_path)
+      : files_(files), dat_path_(dat_path) {}
+
+  // Loads DatPath + folder + file into `into` (size, pixels and palette).
+  // Throws GameError naming the file when it cannot be read or decoded;
+  // `into` is then unchanged.
+  void Load(Bitmap& into, std::string_view folder, const ByteString& file);
+  // The same, returning false instead of throwing.
+  bool TryLoad(Bitmap& into, std::string_view folder, const ByteString& file);
+
+ private:
+  platform::Files& files_;
+  const ByteString& dat_path_;
+};
+
+class Layers {
+ public:
+  Layers(BitmapLoader& loader, platform::Window& window) : loader_(loader), window_(window) {}
+
+  Bitmap IMG;  // the screen image: the scene plus the transient overlays
+  Bitmap BMP;  // the back buffer: the lasting scene
+  Bitmap TMP;  // the current picture as loaded
+  Bitmap CLS;  // scratch: the mesh, briefly a frame or the wallpaper
+  Bitmap SP0;  // pointer sprite
+  Bitmap MS0;  // pointer mask
+  Bitmap SP1;  // the click-wait mark, two 24 x 24 frames
+
+  // The text font of the back buffer's canvas: height and colour, changed by
+  // message codes and the status strip.
+  platform::TextStyle font{-16, kBlack};
+
+  // The current picture: its name (no folder, no extension) and where it
+  // stands in the scene.
+  Sstr PictureName;
+  Rect PictureRect{0, 0, 640, 480};
+
+  // The whole back buffer onto the screen image.
+  void ShowBackBuffer();
+  // Rectangle r of the back buffer onto the same place of the screen image.
+  void Publish(const Rect& r);
+  // The screen image stretched into the display rectangle of the window.
+  void Present(const Rect& display);
+  // "WALL00.BMP" tiled over the whole window from its top-left corner.
+  void DrawWallpaper();
+
+  BitmapLoader& loader() { return loader_; }
+
+ private:
+  BitmapLoader& loader_;
+  platform::Window& window_;
+};
+
+}  // namespace velmor::graphics

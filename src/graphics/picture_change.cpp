@@ -1,0 +1,88 @@
+#include "graphics/picture_change.h"
+
+#include "text/status_display.h"
+
+namespace velmor::graphics {
+
+using scenario::WaitHandler;
+
+bool PictureChange::IsFramed(const Sstr& name) {
+  if (name.size() < 3) return false;
+  auto upper = [](uint8_t c) { return static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 32 : c); };
+  return upper(name[0]) == '_' && upper(name[1]) == 'C' && upper(name[2]) == 'G';
+}
+
+void PictureChange::MeshPassOnto(int pass, Rop rop) {
+  const Rect& r = layers_.PictureRect;
+  BitBlt(layers_.BMP, r.left + MeshDX[pass], r.top + MeshDY[pass], r.width(), r.height(),
+         layers_.CLS, r.left, r.top, rop);
+}
+
+void PictureChange::Advance(Rop rop) {
+  MeshAcc = static_cast<uint8_t>(MeshAcc + (input_.sft == kSkipKey ? WipeStepFast : WipeStep));
+  while (MeshAcc >= 16 && MeshPass < 16) {
+    MeshPassOnto(MeshPass, rop);
+    MeshAcc = static_cast<uint8_t>(MeshAcc - 16);
+    ++MeshPass;
+  }
+}
+
+void PictureChange::ChangePicture(const ByteString& name) {
+  input_.CGHoldEnable = 0;
+  scn_.MainProc = WaitHandler::ChangePicture;
+  MeshPass = 0;
+  MeshAcc &= 15;
+  // An empty name shows the current picture again with a full transition.
+  if (!name.empty()) layers_.PictureName = Sstr(name);  // its first 16 bytes
+  // A picture that cannot be loaded is not an error: the change goes on with
+  // what TMP holds, and the name is forgotten so a repaint won't try it again.
+  if (!layers_.loader().TryLoad(layers_.TMP, BMPDIR, ByteString(layers_.PictureName) + ".BMP"))
+    layers_.PictureName.clear();
+  layers_.loader().Load(layers_.CLS, BMPDIR, "MESH.BMP");
+}
+
+void PictureChange::ChangePicture() {
+  // The old picture dissolves out: through black, or white with white fill.
+  Advance(WhiteFill ? Rop::MERGEPAINT : Rop::SRCAND);
+  layers_.Publish(layers_.PictureRect);
+  if (MeshPass == 16) scn_.MainProc = WaitHandler::PrepareScreen;
+}
+
+void PictureChange::PrepareScreen() {
+  scn_.MainProc = WaitHandler::DissolveIn;
+  MeshPass = 0;
+  MeshAcc &= 15;
+  const Bitmap& picture = layers_.TMP;
+  if (IsFramed(layers_.PictureName)) {
+    layers_.loader().Load(layers_.CLS, BMPDIR, status_.StatusLayout ? "WK02.BMP" : "WK01.BMP");
+    DrawBitmap(layers_.BMP, 0, 0, layers_.CLS);
+    layers_.loader().Load(layers_.CLS, BMPDIR, "MESH.BMP");
+    status_.DrawStatus();
+    layers_.PictureRect = Rect::FromSize(8, 8, picture.width(), picture.height());
+  } else {
+    layers_.PictureRect = Rect::FromSize(0, 0, picture.width(), picture.height());
+  }
+  FillRect(layers_.BMP, layers_.PictureRect, WhiteFill ? kWhite : kBlack);
+  layers_.ShowBackBuffer();
+  layers_.IMG.palette = picture.palette;
+}
+
+void PictureChange::DissolveIn() {
+  // The passes punch holes into the filled area, and the picture shows
+  // through the holes only: white holes in black let it through with AND,
+  // black holes in white with OR.
+  Advance(WhiteFill ? Rop::SRCAND : Rop::MERGEPAINT);
+  const Rect& r = layers_.PictureRect;
+  const Bitmap& picture = layers_.TMP;
+  BitBlt(layers_.BMP, r.left, r.top, picture.width(), picture.height(), picture, 0, 0,
+         WhiteFill ? Rop::SRCPAINT : Rop::SRCAND);
+  layers_.Publish(r);
+  if (MeshPass == 16) {
+    input_.CGHoldEnable = 1;
+    BitBlt(layers_.BMP, r.left, r.top, picture.width(), picture.height(), picture, 0, 0,
+           Rop::SRCCOPY);
+    scn_.MainProc = WaitHandler::None;
+  }
+}
+
+}  // namespace velmor::graphics

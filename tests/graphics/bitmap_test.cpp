@@ -1,0 +1,177 @@
+// Bitmaps, raster operations, stretching and BMP decoding.
+#include <gtest/gtest.h>
+
+#include "graphics/bitmap.h"
+#include "platform/bmp.h"
+#include "support/pictures.h"
+
+namespace velmor::testing {
+namespace {
+
+TEST(RasterOps, EachOperationIsBitwise) {
+  struct Case {
+    Rop rop;
+    Color expected;
+  };
+  const Color dst = 0x0F0F33, src = 0x00FF55;
+  for (Case c : {Case{Rop::SRCCOPY, 0x00FF55}, Case{Rop::SRCAND, 0x000F11},
+                 Case{Rop::SRCPAINT, 0x0FFF77}, Case{Rop::MERGEPAINT, 0xFF0FBB},
+                 Case{Rop::NOTSRCCOPY, 0xFF00AA}}) {
+    Bitmap d(2, 1, dst), s(2, 1, src);
+    BitBlt(d, 0, 0, 2, 1, s, 0, 0, c.rop);
+    EXPECT_EQ(d.at(0, 0), c.expected) << std::hex << static_cast<uint32_t>(c.rop);
+    EXPECT_EQ(d.at(1, 0), c.expected);
+  }
+}
+
+TEST(RasterOps, BlackAndWhiteAreAllZeroAndAllOnes) {
+  Bitmap white(1, 1, kWhite), black(1, 1, kBlack), p(1, 1, 0x123456);
+  Bitmap d = p;
+  BitBlt(d, 0, 0, 1, 1, white, 0, 0, Rop::SRCAND);  // white AND p = p
+  EXPECT_EQ(d.at(0, 0), 0x123456u);
+  BitBlt(d, 0, 0, 1, 1, black, 0, 0, Rop::SRCPAINT);  // black OR p = p
+  EXPECT_EQ(d.at(0, 0), 0x123456u);
+  BitBlt(d, 0, 0, 1, 1, black, 0, 0, Rop::MERGEPAINT);  // p OR NOT black = white
+  EXPECT_EQ(d.at(0, 0), kWhite);
+}
+
+TEST(RasterOps, CopiesAreClippedToBothBitmaps) {
+  Bitmap src = Pattern(4, 4);
+  Bitmap dst(5, 5, kBlack);
+  BitBlt(dst, 3, -1, 4, 4, src, 0, 0, Rop::SRCCOPY);
+  // Destination (3..4, 0..2) gets source (0..1, 1..3).
+  EXPECT_EQ(dst.at(3, 0), src.at(0, 1));
+  EXPECT_EQ(dst.at(4, 2), src.at(1, 3));
+  EXPECT_EQ(dst.at(2, 0), kBlack);
+  EXPECT_EQ(dst.at(3, 3), kBlack);
+  // A source rectangle partly outside its bitmap copies only what exists.
+  Bitmap dst2(4, 4, kWhite);
+  BitBlt(dst2, 0, 0, 4, 4, src, 2, 2, Rop::SRCCOPY);
+  EXPECT_EQ(dst2.at(0, 0), src.at(2, 2));
+  EXPECT_EQ(dst2.at(1, 1), src.at(3, 3));
+  EXPECT_EQ(dst2.at(2, 2), kWhite);
+  // Entirely outside: nothing happens.
+  BitBlt(dst2, 10, 10, 4, 4, src, 0, 0, Rop::SRCCOPY);
+  BitBlt(dst2, -8, 0, 4, 4, src, 0, 0, Rop::SRCCOPY);
+}
+
+TEST(RasterOps, OverlappingCopyWithinOneBitmap) {
+  Bitmap b = Pattern(6, 6);
+  Bitmap original = b;
+  BitBlt(b, 1, 1, 5, 5, b, 0, 0, Rop::SRCCOPY);  // down and right by one
+  for (int y = 1; y < 6; ++y)
+    for (int x = 1; x < 6; ++x) EXPECT_EQ(b.at(x, y), original.at(x - 1, y - 1));
+  Bitmap c = original;
+  BitBlt(c, 0, 0, 5, 5, c, 1, 1, Rop::SRCCOPY);  // up and left
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(c.at(x, y), original.at(x + 1, y + 1));
+}
+
+TEST(RasterOps, InvertingInPlaceTwiceRestoresExactly) {
+  Bitmap b = Pattern(8, 8);
+  Bitmap original = b;
+  Rect r{2, 1, 7, 5};
+  CopyRect(b, r, b, Rop::NOTSRCCOPY);
+  EXPECT_EQ(b.at(2, 1), ~original.at(2, 1) & kColorMask);
+  EXPECT_EQ(b.at(1, 1), original.at(1, 1));
+  CopyRect(b, r, b, Rop::NOTSRCCOPY);
+  EXPECT_EQ(b, original);
+}
+
+TEST(FillAndPixels, FillIsClippedAndGetPixelKnowsTheEdges) {
+  Bitmap b(4, 3, kBlack);
+  FillRect(b, {-2, 1, 2, 9}, 0x00AA00);
+  EXPECT_EQ(b.at(0, 1), 0x00AA00u);
+  EXPECT_EQ(b.at(1, 2), 0x00AA00u);
+  EXPECT_EQ(b.at(2, 1), kBlack);
+  EXPECT_EQ(b.at(0, 0), kBlack);
+  EXPECT_EQ(GetPixel(b, 3, 2), kBlack);
+  EXPECT_FALSE(GetPixel(b, 4, 0).has_value());
+  EXPECT_FALSE(GetPixel(b, 0, -1).has_value());
+}
+
+TEST(Stretch, NearestNeighbourRepeatsAndDropsWholeRowsAndColumns) {
+  Bitmap src = Pattern(4, 2);
+  Bitmap up(8, 4);
+  StretchBlt(up, {0, 0, 8, 4}, src);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(up.at(x, y), src.at(x / 2, y / 2));
+
+  Bitmap down(2, 1);
+  StretchBlt(down, {0, 0, 2, 1}, src);
+  EXPECT_EQ(down.at(0, 0), src.at(1, 1));  // samples at the centres: columns 1 and 3, row 1
+  EXPECT_EQ(down.at(1, 0), src.at(3, 1));
+}
+
+TEST(Stretch, OneAndAHalfTimesUsesOnlySourceColours) {
+  Bitmap src = Pattern(640, 480);
+  Bitmap dst(960, 720);
+  StretchBlt(dst, {0, 0, 960, 720}, src);
+  // Every output pixel is the source pixel under its centre (no blending):
+  // of each three columns the middle one repeats.
+  for (int y : {0, 1, 2, 719})
+    for (int x : {0, 1, 2, 3, 4, 5, 958, 959})
+      EXPECT_EQ(dst.at(x, y), src.at((2 * x + 1) * 2 / 6, (2 * y + 1) * 2 / 6)) << x << "," << y;
+  EXPECT_EQ(dst.at(1, 0), dst.at(2, 0));
+  EXPECT_NE(dst.at(0, 0), dst.at(1, 0));
+}
+
+TEST(Stretch, PartsOutsideTheDestinationAreCut) {
+  Bitmap src = Pattern(4, 4);
+  Bitmap dst(4, 4, kBlack);
+  StretchBlt(dst, {-4, -4, 4, 4}, src);  // twice the size, top-left cut off
+  EXPECT_EQ(dst.at(0, 0), src.at(2, 2));
+  EXPECT_EQ(dst.at(3, 3), src.at(3, 3));
+}
+
+TEST(BmpDecoding, EveryDepthAndOrientationDecodesExactly) {
+  Bitmap few(5, 3, kBlack);
+  few.set(1, 0, kWhite);
+  few.set(4, 2, kWhite);
+  Bitmap many = Pattern(7, 5);
+  Bitmap sixteen(6, 2);
+  for (int i = 0; i < 12; ++i) sixteen.set(i % 6, i / 6, Rgb(i * 20, 255 - i * 20, 7 * i));
+  struct Case {
+    const Bitmap* picture;
+    int bits;
+    bool top_down;
+  };
+  for (Case c : {Case{&few, 1, false}, Case{&few, 1, true}, Case{&sixteen, 4, false},
+                 Case{&sixteen, 8, true}, Case{&many, 24, false}, Case{&many, 24, true}}) {
+    SCOPED_TRACE(std::to_string(c.bits) + (c.top_down ? " top-down" : " bottom-up"));
+    std::string error;
+    auto decoded = platform::DecodeBmp(BmpBytes(*c.picture, c.bits, c.top_down), &error);
+    ASSERT_TRUE(decoded.has_value()) << error;
+    EXPECT_EQ(*decoded, *c.picture);
+    EXPECT_EQ(decoded->palette.empty(), c.bits == 24);
+  }
+}
+
+TEST(BmpDecoding, DamagedFilesAreRefusedWithAReason) {
+  std::vector<uint8_t> good = BmpBytes(Pattern(16, 16), 24);
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Case> cases = {{"empty", {}},
+                             {"not a BMP", {'P', 'N', 'G', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+                             {"header only", std::vector<uint8_t>(good.begin(), good.begin() + 30)}};
+  auto huge = good;
+  huge[18] = 0xFF, huge[19] = 0xFF, huge[20] = 0xFF, huge[21] = 0x7F;  // width 2^31 - 1
+  cases.push_back({"impossible size", huge});
+  auto depth = good;
+  depth[28] = 13;
+  cases.push_back({"unknown depth", depth});
+  auto truncated = good;
+  truncated.resize(good.size() / 2);
+  cases.push_back({"truncated pixels", truncated});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string error;
+    EXPECT_FALSE(platform::DecodeBmp(c.bytes, &error).has_value());
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace
+}  // namespace velmor::testing

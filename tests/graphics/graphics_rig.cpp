@@ -1,0 +1,57 @@
+#include "graphics/graphics_rig.h"
+
+#include "core/errors.h"
+
+namespace velmor::testing {
+
+using scenario::WaitHandler;
+
+GraphicsRig::GraphicsRig() {
+  layers.IMG = Bitmap(640, 480);
+  layers.BMP = Bitmap(640, 480);
+  layers.TMP = Bitmap(640, 480);
+  layers.CLS = Mesh();
+  Put("CG\\", "MESH.BMP", Mesh(), 1);
+  Put("CG\\", "WALL00.BMP", Pattern(64, 64, 7));
+  Bitmap frame(640, 480, kWhite);
+  FillRect(frame, {0, 0, 640, 8}, 0x404080);
+  Put("CG\\", "WK01.BMP", frame);
+  FillRect(frame, {0, 0, 640, 8}, 0x408040);
+  Put("CG\\", "WK02.BMP", frame);
+  MouseSpin.OnChange = [this] { cursors.MouseSpinChange(); };
+  ResoSpin.OnChange = [this] { scaling.ResoSpinChange(); };
+}
+
+void GraphicsRig::Put(const std::string& folder, const std::string& name, const Bitmap& bmp,
+                      int bits) {
+  rig.files.Put("DATA\\" + folder + name, BmpBytes(bmp, bits));
+}
+
+bool GraphicsRig::Tick() {
+  try {
+    switch (scn.MainProc) {
+      case WaitHandler::ChangePicture: picture.ChangePicture(); break;
+      case WaitHandler::PrepareScreen: picture.PrepareScreen(); break;
+      case WaitHandler::DissolveIn: picture.DissolveIn(); break;
+      case WaitHandler::HitMapPress: hitmap.HitMapPress(); break;
+      case WaitHandler::HitMapRelease: hitmap.HitMapRelease(); break;
+      case WaitHandler::AnimationStep: animation.AnimationStep(); break;
+      default: break;
+    }
+    return true;
+  } catch (const GameError& e) {
+    errors.push_back(e.message());
+    return false;
+  }
+}
+
+int GraphicsRig::TicksUntilDone(int limit) {
+  int ticks = 0;
+  while (scn.MainProc != WaitHandler::None && ticks < limit) {
+    Tick();
+    ++ticks;
+  }
+  return ticks;
+}
+
+}  // namespace velmor::testing

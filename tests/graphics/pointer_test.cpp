@@ -1,0 +1,325 @@
+// Cursors, picture hit maps, animation and display scaling.
+#include <gtest/gtest.h>
+
+#include "graphics/color_table.h"
+#include "graphics/graphics_rig.h"
+
+namespace velmor::testing {
+namespace {
+
+using scenario::WaitHandler;
+
+// A cursor pair whose sprite is filled with a colour telling its number.
+void PutCursor(GraphicsRig& g, int n) {
+  Bitmap sprite(32, 32, static_cast<Color>(0x010000 * n + 1));
+  Bitmap mask(32, 32, kBlack);
+  g.Put("CURSOR\\", graphics::Cursors::SpriteFile(n).str(), sprite);
+  g.Put("CURSOR\\", graphics::Cursors::MaskFile(n).str(), mask, 1);
+}
+
+TEST(Cursors, FileNamesHaveTwoDigitsAtLeast) {
+  struct Case {
+    int n;
+    const char* sprite;
+    const char* mask;
+  };
+  for (Case c : {Case{0, "CSR00.BMP", "CSR00M.BMP"}, Case{3, "CSR03.BMP", "CSR03M.BMP"},
+                 Case{10, "CSR10.BMP", "CSR10M.BMP"}, Case{99, "CSR99.BMP", "CSR99M.BMP"},
+                 Case{100, "CSR100.BMP", "CSR100M.BMP"}}) {
+    EXPECT_EQ(graphics::Cursors::SpriteFile(c.n).str(), c.sprite);
+    EXPECT_EQ(graphics::Cursors::MaskFile(c.n).str(), c.mask);
+  }
+}
+
+TEST(Cursors, ShapeLoadsSpriteAndMaskAndRestoreGoesBackToTheSavedShape) {
+  GraphicsRig g;
+  for (int n : {0, 1, 6}) PutCursor(g, n);
+  g.cursors.SetCursorShape(6);
+  EXPECT_EQ(g.cursors.CursorNumber, 6);
+  EXPECT_EQ(g.layers.SP0.at(0, 0), 0x060001u);
+  EXPECT_EQ(g.layers.MS0.at(0, 0), kBlack);
+  // Before any hit map the saved shape is 0.
+  g.cursors.RestoreCursor();
+  EXPECT_EQ(g.cursors.CursorNumber, 0);
+  EXPECT_EQ(g.layers.SP0.at(0, 0), 0x000001u);
+}
+
+TEST(Cursors, MissingFileKeepsTheNumberAndReports) {
+  GraphicsRig g;
+  EXPECT_THROW(g.cursors.SetCursorShape(4), GameError);
+  EXPECT_EQ(g.cursors.CursorNumber, 4);
+}
+
+TEST(Cursors, TheSelectorLoadsItsShapeAndDoubleClickGoesBackToOne) {
+  GraphicsRig g;
+  for (int n : {1, 5}) PutCursor(g, n);
+  g.MouseSpin.SetValue(5);
+  EXPECT_EQ(g.cursors.CursorNumber, 5);
+  g.cursors.MouseSpinDblClick();
+  EXPECT_EQ(g.MouseSpin.value, 1);
+  EXPECT_EQ(g.cursors.CursorNumber, 1);
+}
+
+// The region picture: a column of 16 stripes 20 pixels high, one per table
+// colour, then a dithered shade and black.
+Bitmap Regions() {
+  Bitmap map(640, 480, kBlack);
+  for (int i = 0; i < 16; ++i) FillRect(map, {0, i * 20, 200, i * 20 + 20}, ColorTable[i]);
+  FillRect(map, {0, 320, 200, 340}, Rgb(127, 127, 127));
+  return map;
+}
+
+struct HitRig : GraphicsRig {
+  HitRig() {
+    for (int n : {0, 1, 6, 7, 10}) PutCursor(*this, n);
+    Put("CG\\", "MAP.BMP", Regions());
+    cursors.SetCursorShape(1);
+  }
+  // A click at (x, y) with the given hover shape; the answer.
+  int Click(int x, int y, uint8_t hover = 1) {
+    hitmap.StartHitMap(9, ByteString("MAP"), hover, 0);
+    Tick();
+    input.msx = x;
+    input.msy = y;
+    input.drg = 1;
+    Tick();
+    input.drg = 0;
+    Tick();
+    EXPECT_EQ(scn.MainProc, WaitHandler::None);
+    return scn.work[9];
+  }
+};
+
+TEST(HitMap, EveryTableColourGivesItsNumber) {
+  HitRig g;
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(g.Click(50, i * 20 + 5), i) << i;
+}
+
+TEST(HitMap, OtherColoursOutsideAndTheHotSpot) {
+  HitRig g;
+  EXPECT_EQ(g.Click(50, 325), 16);     // a dithered shade
+  EXPECT_EQ(g.Click(400, 400), 0);     // black background
+  // Shapes 6..9 test 16 pixels right and down of the pointer.
+  EXPECT_EQ(g.Click(50, 4, 6), 1);     // (66, 20): the blue stripe
+  EXPECT_EQ(g.Click(50, 4, 7), 1);
+  // Shape 10 tests 24 down: at the bottom row that is below the picture.
+  EXPECT_EQ(g.Click(50, 479, 10), 16);
+  EXPECT_EQ(g.Click(50, 4, 10), 1);    // (66, 28)
+}
+
+TEST(HitMap, PointerOutsideASmallRegionPictureGivesZero) {
+  HitRig g;
+  Bitmap small(100, 100, ColorTable[2]);
+  g.Put("CG\\", "SMALL.BMP", small);
+  g.hitmap.StartHitMap(9, ByteString("SMALL"), 0, 0);
+  g.input.msx = 150;
+  g.input.msy = 50;
+  g.input.drg = 1;
+  g.Tick();
+  g.input.drg = 0;
+  g.Tick();
+  EXPECT_EQ(g.scn.work[9], 0);
+  // Inside the picture, the moved point beyond its edge reads no colour.
+  g.hitmap.StartHitMap(9, ByteString("SMALL"), 6, 0);
+  g.input.msx = 90;
+  g.input.msy = 10;
+  g.input.drg = 1;
+  g.Tick();
+  g.input.drg = 0;
+  g.Tick();
+  EXPECT_EQ(g.scn.work[9], 16);
+}
+
+TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
+  HitRig g;
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 7, 10);
+  EXPECT_EQ(g.cursors.CursorNumber0, 1);
+  EXPECT_EQ(g.cursors.CursorNumber, 7);
+  EXPECT_FALSE(g.MouseSpin.enabled);
+  g.input.drg = 1;
+  g.Tick();
+  EXPECT_EQ(g.cursors.CursorNumber, 10);  // while held
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
+  g.Tick();  // still held
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
+  g.input.drg = 0;
+  g.Tick();
+  EXPECT_EQ(g.cursors.CursorNumber, 7);  // the hover shape stays after the map
+  EXPECT_TRUE(g.MouseSpin.enabled);
+  g.cursors.RestoreCursor();
+  EXPECT_EQ(g.cursors.CursorNumber, 1);
+}
+
+TEST(HitMap, AButtonHeldFromBeforeCountsAsThePress) {
+  HitRig g;
+  g.input.drg = 1;  // still held from the click that ended a message
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
+  g.Tick();
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
+  g.input.msx = 10;
+  g.input.msy = 45;
+  g.input.drg = 0;
+  g.Tick();
+  EXPECT_EQ(g.scn.work[9], 2);
+}
+
+TEST(HitMap, RightClickOrAPressBetweenTicksIsNotAClick) {
+  HitRig g;
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
+  g.input.clk = 2;
+  g.input.drg = 2;
+  g.Tick();
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapPress);
+  g.input.drg = 0;  // pressed and released between two ticks
+  g.input.clk = 1;
+  g.Tick();
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapPress);
+}
+
+TEST(HitMap, MissingRegionPictureAnswersZeroAndTheScenarioGoesOn) {
+  HitRig g;
+  g.scn.work[9] = 5;
+  EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
+  EXPECT_EQ(g.scn.work[9], 0);
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(g.cursors.CursorNumber, 1);
+  EXPECT_TRUE(g.MouseSpin.enabled);
+}
+
+TEST(HitMap, RegionPictureSurvivesARepaintOfTheScratchBitmap) {
+  HitRig g;
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
+  g.layers.DrawWallpaper();  // reloads the mesh into the scratch bitmap
+  g.input.msx = 10;
+  g.input.msy = 25;
+  g.input.drg = 1;
+  g.Tick();
+  g.input.drg = 0;
+  g.Tick();
+  EXPECT_EQ(g.scn.work[9], 1);
+}
+
+// The strip: frame f is filled with colour f + 1.
+Bitmap Strip() {
+  Bitmap strip(256, 1152);
+  for (int f = 0; f < 6; ++f) FillRect(strip, {0, f * 192, 256, f * 192 + 192}, Color(f + 1));
+  return strip;
+}
+
+TEST(Animation, StripFileNames) {
+  EXPECT_EQ(graphics::Animation::StripFile(0).str(), "BA00.BMP");
+  EXPECT_EQ(graphics::Animation::StripFile(7).str(), "BA07.BMP");
+  EXPECT_EQ(graphics::Animation::StripFile(42).str(), "BA42.BMP");
+  EXPECT_EQ(graphics::Animation::StripFile(255).str(), "BA255.BMP");
+}
+
+TEST(Animation, FramesAndDurations) {
+  struct Case {
+    int32_t sft;
+    int ticks;
+    std::vector<int> first_frames;
+  };
+  for (Case c : {Case{0, 72, {1, 1, 1, 2, 2, 2, 3}}, Case{kSkipKey, 72, {1, 2, 3, 4, 5, 6, 1}},
+                 Case{kAllModifiers, 24, {1, 2, 3, 4, 5, 6, 1}}}) {
+    SCOPED_TRACE(c.sft);
+    GraphicsRig g;
+    g.Put("CG\\", "BA01.BMP", Strip());
+    Bitmap scene = Pattern(640, 480, 4);
+    g.layers.BMP = scene;
+    g.layers.IMG = scene;
+    g.layers.PictureName = Sstr("BG01");
+    g.input.sft = c.sft;
+    g.animation.StartAnimation(1);
+    EXPECT_EQ(g.input.CGHoldEnable, 0);
+    EXPECT_TRUE(g.layers.PictureName.empty());
+    EXPECT_EQ(g.layers.IMG, scene);  // nothing drawn in the first tick
+    std::vector<int> frames;
+    int ticks = 0;
+    while (g.scn.MainProc == WaitHandler::AnimationStep && ticks < 100) {
+      g.Tick();
+      ++ticks;
+      if (g.scn.MainProc != WaitHandler::None) frames.push_back(static_cast<int>(g.layers.IMG.at(200, 100)));
+    }
+    EXPECT_EQ(ticks, c.ticks);
+    frames.resize(c.first_frames.size());
+    EXPECT_EQ(frames, c.first_frames);
+    EXPECT_EQ(g.layers.IMG, scene);  // the last step restores the rectangle
+    EXPECT_EQ(g.input.CGHoldEnable, 1);
+    EXPECT_EQ(g.animation.AnimRect, (Rect{120, 92, 376, 284}));
+  }
+}
+
+TEST(Animation, MissingStripStillRunsItsLength) {
+  GraphicsRig g;
+  EXPECT_THROW(g.animation.StartAnimation(3), GameError);
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::AnimationStep);
+  EXPECT_EQ(g.TicksUntilDone(), 72);
+}
+
+TEST(DisplayScaling, CentringOnScreens) {
+  struct Case {
+    Size screen;
+    int32_t w, h;
+    graphics::DispRec expected;
+  };
+  for (Case c : {Case{{1024, 768}, 640, 480, {144, 192, 640, 480}},
+                 Case{{640, 480}, 640, 480, {0, 0, 640, 480}},
+                 Case{{1025, 769}, 640, 480, {144, 192, 640, 480}},
+                 Case{{599, 480}, 640, 480, {0, -20, 640, 480}},
+                 Case{{800, 600}, 960, 720, {-60, -80, 960, 720}}}) {
+    platform::HeadlessWindow window(c.screen);
+    GraphicsRig g;
+    graphics::DisplayScaling scaling(g.layers, window, g.ResoSpin);
+    scaling.SetDisplaySize(c.w, c.h);
+    EXPECT_EQ(scaling.Disp.Top, c.expected.Top);
+    EXPECT_EQ(scaling.Disp.Left, c.expected.Left);
+    EXPECT_EQ(scaling.Disp.Width, c.expected.Width);
+    EXPECT_EQ(scaling.Disp.Height, c.expected.Height);
+  }
+}
+
+TEST(DisplayScaling, PointerMapping) {
+  struct Case {
+    int scale;
+    Point pointer;
+    Point expected;
+  };
+  // 1024 x 768 screen: 100 % at (192, 144); 50 % at (352, 264); 150 % at (32, 24).
+  for (Case c : {Case{100, {192, 144}, {0, 0}}, Case{100, {831, 623}, {639, 479}},
+                 Case{100, {0, 0}, {0, 0}}, Case{100, {1023, 767}, {639, 479}},
+                 Case{100, {191, 144}, {0, 0}},  // -1 maps to 0, not -1
+                 Case{100, {500, 300}, {308, 156}}, Case{50, {362, 264}, {20, 0}},
+                 Case{50, {363, 265}, {22, 2}}, Case{150, {32 + 959, 24 + 719}, {637, 477}},
+                 Case{150, {32 + 3, 24}, {2, 0}}}) {
+    SCOPED_TRACE(std::to_string(c.scale) + "% at " + std::to_string(c.pointer.x));
+    GraphicsRig g;
+    g.ResoSpin.SetValue(c.scale);
+    if (c.scale == 100) g.scaling.SetDisplaySize(640, 480);
+    EXPECT_EQ(g.scaling.MapPointer(c.pointer), c.expected);
+  }
+}
+
+TEST(DisplayScaling, EveryScaleKeepsFourToThreeAndRedrawsTheWallpaper) {
+  GraphicsRig g;
+  for (int p = 50; p <= 150; p += 5) {
+    g.ResoSpin.SetValue(p);
+    EXPECT_EQ(g.scaling.Disp.Width, 32 * p / 5);
+    EXPECT_EQ(g.scaling.Disp.Height, 24 * p / 5);
+  }
+  // A value off the step still follows the formulas, truncated.
+  g.ResoSpin.SetValue(52);
+  EXPECT_EQ(g.scaling.Disp.Width, 332);
+  EXPECT_EQ(g.scaling.Disp.Height, 249);
+  // The wallpaper covers the window; the picture is presented over it.
+  EXPECT_EQ(g.window.Canvas().at(0, 0), Pattern(64, 64, 7).at(0, 0));
+  EXPECT_EQ(g.window.Canvas().at(1023, 767), Pattern(64, 64, 7).at(63, 63));
+  g.ResoSpin.SetValue(100);
+  g.scaling.ResoSpinDblClick();
+  EXPECT_EQ(g.ResoSpin.value, 100);
+  g.ResoSpin.SetValue(70);
+  g.scaling.ResoSpinDblClick();
+  EXPECT_EQ(g.scaling.Disp.Width, 640);
+}
+
+}  // namespace
+}  // namespace velmor::testing
