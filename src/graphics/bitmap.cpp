@@ -87,6 +87,10 @@ std::optional<Color> GetPixel(const Bitmap& bmp, int32_t x, int32_t y) {
 
 void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src) {
   if (r.empty() || src.empty()) return;
+  if (r.width() == src.width() && r.height() == src.height()) {  // at its own size
+    BitBlt(dst, r.left, r.top, r.width(), r.height(), src, 0, 0, Rop::SRCCOPY);
+    return;
+  }
   int32_t left = std::max(r.left, 0);
   int32_t top = std::max(r.top, 0);
   int32_t right = std::min(r.right, dst.width());

@@ -1,7 +1,7 @@
 // Picture changes: the three stages of the mesh dissolve.
 #include <gtest/gtest.h>
 
-#include "graphics/graphics_rig.h"
+#include "support/graphics_rig.h"
 
 namespace velmor::testing {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/color_table.h"
-#include "graphics/graphics_rig.h"
+#include "support/graphics_rig.h"
 
 namespace velmor::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "graphics/graphics_rig.h"
+#include "support/graphics_rig.h"
 
 #include "core/errors.h"
 
