@@ -1,0 +1,187 @@
+// The main window of the game, TForm1: start-up, the 20 ms tick, the input
+// handlers, repaint and quitting. It owns the whole game state (every
+// subsystem) and wires the subsystems to each other and to the platform.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/byte_string.h"
+#include "core/input_state.h"
+#include "graphics/animation.h"
+#include "graphics/cursors.h"
+#include "graphics/display_scaling.h"
+#include "graphics/hit_map.h"
+#include "graphics/layers.h"
+#include "graphics/picture_change.h"
+#include "menus/config_panel.h"
+#include "menus/name_panel.h"
+#include "menus/panels.h"
+#include "menus/save_panel.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/font.h"
+#include "platform/media_player.h"
+#include "platform/window.h"
+#include "scenario/scenario.h"
+#include "sound/music.h"
+#include "text/choices.h"
+#include "text/message_window.h"
+#include "text/status_display.h"
+
+namespace velmor::app {
+
+// The platform services the game runs on.
+struct Platform {
+  platform::Files& files;
+  platform::Window& window;
+  platform::Dialogs& dialogs;
+  platform::MediaPlayer& media;
+  platform::Font& font;
+  platform::Clock& clock;
+};
+
+// Where the game finds its files. Paths are native (UTF-8) as the player
+// gives them; empty means "as the game decides".
+struct StartOptions {
+  std::string program_folder;  // the folder of the program file
+  std::string data_folder;     // --data: skip the INI file
+  std::string ini_file;        // --ini: this INI file instead of the system one
+  std::string slot_folder;     // --slots
+  std::string user_data_folder;  // where slots go when the program folder is read-only
+  bool trace = false;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+// The dialogs as the game shows them: after a box closes, the window is
+// repainted (the box uncovered it).
+class GameDialogs : public platform::Dialogs {
+ public:
+  GameDialogs(platform::Dialogs& inner, bool& invalid) : inner_(inner), invalid_(invalid) {}
+  platform::Answer ShowMessageBox(const std::string& text, platform::MessageKind kind,
+                                  platform::Buttons buttons) override {
+    platform::Answer a = inner_.ShowMessageBox(text, kind, buttons);
+    invalid_ = true;
+    return a;
+  }
+
+ private:
+  platform::Dialogs& inner_;
+  bool& invalid_;
+};
+
+class TForm1 : public scenario::ScenarioHost {
+ public:
+  TForm1(Platform platform, StartOptions options);
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // --- Events ---
+  // Start-up. Returns the exit code when the program must end without
+  // starting (no data folder setting); nothing when the game runs. A file
+  // that start-up cannot load is reported, then the game quits (QuitSignal).
+  std::optional<int> FormCreate();
+  void TimerTimer();
+  void FormPaint();
+  void FormMouseDown(MouseButton button);
+  void FormMouseUp();
+  void FormKeyDown(Modifiers held);
+  void FormKeyUp();
+  // A request to close the window: the quit question. False refuses.
+  bool FormCloseQuery();
+  // An end of the program that nobody can be asked about (a signal): quits
+  // at once.
+  [[noreturn]] void QuitNow();
+
+  // The front ends call this after each event: a repaint the game asked for
+  // (a panel or a message box uncovered the window).
+  void PaintIfInvalid();
+
+  // Panel handlers that belong to the main window.
+  void EndButtonClick();
+
+  // --- State ---
+  Platform platform;
+  StartOptions options;
+  bool invalid = false;  // a repaint is due
+  GameDialogs dialogs{platform.dialogs, invalid};
+
+  ByteString ExePath;
+  ByteString DatPath;
+  ByteString SlotPath;  // the folder of the slot files
+
+  InputState input;
+  menus::Panels panels;
+
+  graphics::BitmapLoader loader{platform.files, DatPath};
+  graphics::Layers layers{loader, platform.window};
+  graphics::DisplayScaling scaling{layers, platform.window, panels.ResoSpin};
+
+  scenario::Scenario scn{*this,
+                         scenario::ScenarioServices{platform.files, dialogs, platform.window,
+                                                    platform.clock},
+                         input, DatPath};
+
+  text::MessageWindow msgwin{layers, platform.font, scn, input, panels.SpeedSpin};
+  text::StatusDisplay status{layers, platform.font, scn};
+  text::Choices choices{layers, platform.font, scn, input, msgwin};
+
+  graphics::PictureChange picture{layers, scn, input, status};
+  graphics::Cursors cursors{layers, panels.MouseSpin};
+  graphics::HitMap hitmap{layers, cursors, scn, input, panels.MouseSpin};
+  graphics::Animation animation{layers, scn, input};
+
+  sound::Music music{platform.media,
+                     sound::SourceButtons{panels.MuteBtn, panels.WaveBtn, panels.MidiBtn,
+                                          panels.MidiBtn2},
+                     DatPath};
+
+  std::array<Sstr, 4> defmcr;
+  menus::NamePanelLogic names{panels, scn, input, platform.window, defmcr};
+  menus::SavePanelLogic saves{panels, scn, input, msgwin.msg.spd, cursors,
+                              menus::SaveServices{platform.files, dialogs, platform.window},
+                              SlotPath};
+  menus::ConfigPanelLogic config{panels, input, platform.window};
+
+  uint64_t ticks = 0;     // ticks run
+  bool started = false;  // start-up has completed
+  bool quit = false;     // Quit has run
+
+  // --- ScenarioHost ---
+  void StartMessage(int speaker, const ByteString* text) override;
+  void ReadChoices(uint16_t result_var, const scenario::ChoiceList& list) override;
+  void ShowStatus() override;
+  void SetStatusLayout(int layout) override;
+  void ChangePicture(const ByteString& name) override;
+  void StartAnimation(uint8_t number) override;
+  void StartHitMap(uint16_t result_var, const ByteString& name, uint8_t hover,
+                   uint8_t down) override;
+  void RestoreCursor() override;
+  void SetWhiteFill(int white) override;
+  void EnableResoSpin(bool enabled) override;
+  void PlayMusic(const ByteString& name) override;
+  void StopMusic() override;
+  void PlayMusicOnce() override;
+  void OpenNamePanel(const ByteString& prompt, int given_index, int family_index) override;
+  void OpenSaveMenu(int save_mode, uint16_t month_var, uint16_t day_var) override;
+  void LoadSlot(int slot) override;
+  void RunWaitHandler(scenario::WaitHandler h) override;
+  void Quit() override;
+
+ private:
+  void WireHandlers();
+  std::optional<int> ReadDataFolder();
+  void ChooseSlotFolder();
+  void LoadStartupBitmaps();
+  void Tick();
+  void CompositePointer(Rect& r);
+  void ReportError(const std::string& text);
+  // The quit question; OK ends the program.
+  void AskToQuit();
+};
+
+}  // namespace velmor::app

@@ -1,0 +1,136 @@
+#include "app/frontend/cli.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+
+namespace velmor::app {
+
+namespace {
+
+bool ParseNumber(const std::string& s, uint64_t& out) {
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && end == s.data() + s.size();
+}
+
+bool ParseSize(const std::string& s, Size& out) {
+  size_t x = s.find_first_of("xX");
+  uint64_t w, h;
+  if (x == std::string::npos || !ParseNumber(s.substr(0, x), w) ||
+      !ParseNumber(s.substr(x + 1), h) || w == 0 || h == 0 || w > 16384 || h > 16384)
+    return false;
+  out = {static_cast<int32_t>(w), static_cast<int32_t>(h)};
+  return true;
+}
+
+bool MakeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) return true;
+  return false;
+}
+
+}  // namespace
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* error) {
+  CommandLine cli;
+  auto fail = [error](std::string why) -> std::optional<CommandLine> {
+    if (error) *error = std::move(why);
+    return std::nullopt;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= args.size()) return false;
+      into = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--help" || a == "-h") {
+      cli.help = true;
+    } else if (a == "--window") {
+      cli.window = true;
+    } else if (a == "--trace") {
+      cli.trace = true;
+    } else if (a == "--headless") {
+      cli.headless = true;
+    } else if (a == "--data") {
+      if (!value(cli.data_folder)) return fail("--data needs a folder");
+    } else if (a == "--ini") {
+      if (!value(cli.ini_file)) return fail("--ini needs a file");
+    } else if (a == "--slots") {
+      if (!value(cli.slot_folder)) return fail("--slots needs a folder");
+    } else if (a == "--soundfont") {
+      if (!value(cli.soundfont)) return fail("--soundfont needs a file");
+    } else if (a == "--input") {
+      if (!value(cli.input_script)) return fail("--input needs a file");
+    } else if (a == "--state-out") {
+      if (!value(cli.state_out)) return fail("--state-out needs a file");
+    } else if (a == "--screenshot") {
+      if (!value(cli.screenshot)) return fail("--screenshot needs a file");
+    } else if (a == "--screen") {
+      if (!value(v) || !ParseSize(v, cli.screen)) return fail("--screen needs a size like 1024x768");
+    } else if (a == "--ticks") {
+      uint64_t n;
+      if (!value(v) || !ParseNumber(v, n)) return fail("--ticks needs a number");
+      cli.max_ticks = n;
+    } else {
+      return fail("unknown option: " + a);
+    }
+  }
+  bool headless_only = cli.max_ticks || !cli.input_script.empty() || !cli.state_out.empty() ||
+                       !cli.screenshot.empty();
+  if (headless_only && !cli.headless)
+    return fail("--ticks, --input, --state-out and --screenshot need --headless");
+  return cli;
+}
+
+std::string UsageText() {
+  return "Usage: velmor [options]\n"
+         "Plays the game whose data folder BRANNIC.INI names (section [Velmor], key DatPath)\n"
+         "in the system configuration folder.\n"
+         "\n"
+         "  --data DIR          use this data folder (the INI file is not read)\n"
+         "  --ini FILE          read the data folder from this INI file\n"
+         "  --slots DIR         keep the save slots (DATA00..DATAFF) in this folder\n"
+         "  --soundfont FILE    play MIDI music with this SoundFont\n"
+         "  --window            a normal window instead of the whole screen\n"
+         "  --trace             print one line per executed scenario instruction\n"
+         "  --help              show this text\n"
+         "\n"
+         "Headless (no display or sound device, a virtual 20 ms clock):\n"
+         "  --headless          run without a window\n"
+         "  --screen WxH        the screen size (default 1024x768)\n"
+         "  --ticks N           stop after N ticks in all (default 100000)\n"
+         "  --input FILE        the input script (see docs/headless.md)\n"
+         "  --state-out FILE    write the game state as JSON at the end\n"
+         "  --screenshot FILE   write the presented window as PNG at the end\n";
+}
+
+std::string ProgramFolder() {
+  char buffer[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "./";
+  std::string path(buffer, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+std::string UserDataFolder() {
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::string(home) + "/.local/share";
+    MakeFolder(std::string(home) + "/.local");
+  } else {
+    return "";
+  }
+  MakeFolder(base);
+  std::string folder = base + "/velmor";
+  return MakeFolder(folder) ? folder + "/" : "";
+}
+
+}  // namespace velmor::app

@@ -1,0 +1,50 @@
+// The command line of the program.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/geometry.h"
+
+namespace velmor::app {
+
+struct CommandLine {
+  // Where the game finds its files.
+  std::string data_folder;  // --data DIR
+  std::string ini_file;     // --ini FILE
+  std::string slot_folder;  // --slots DIR
+  std::string soundfont;    // --soundfont FILE
+  bool window = false;      // --window: a normal window instead of the full screen
+  bool trace = false;       // --trace: one line per executed instruction
+
+  // The headless front end.
+  bool headless = false;              // --headless
+  Size screen{1024, 768};             // --screen WxH
+  std::optional<uint64_t> max_ticks;  // --ticks N
+  std::string input_script;           // --input FILE
+  std::string state_out;              // --state-out FILE
+  std::string screenshot;             // --screenshot FILE.png
+
+  bool help = false;
+};
+
+// Parses the arguments (without the program name). On a usage error returns
+// nothing and sets *error.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* error);
+
+// The text of --help.
+std::string UsageText();
+
+// The folder of the running program file, with a trailing "/".
+std::string ProgramFolder();
+// $XDG_DATA_HOME/velmor (or ~/.local/share/velmor), created when missing;
+// empty when there is no such folder to be had.
+std::string UserDataFolder();
+
+// The two front ends. Each returns the process exit code.
+int RunHeadless(const CommandLine& cli);
+int RunSdl(const CommandLine& cli);
+
+}  // namespace velmor::app

@@ -1,0 +1,63 @@
+// The headless front end: the game on a virtual clock, driven by an input
+// script, with the state and a screenshot written on every way out.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/frontend/cli.h"
+#include "app/headless/headless_game.h"
+#include "platform/os_files.h"
+
+namespace velmor::app {
+
+namespace {
+
+bool ReadText(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  text = buffer.str();
+  return true;
+}
+
+void WriteOutputs(HeadlessGame& game, const CommandLine& cli) {
+  std::string error;
+  if (!cli.state_out.empty() && !game.WriteState(cli.state_out, &error))
+    std::fprintf(stderr, "velmor: %s\n", error.c_str());
+  if (!cli.screenshot.empty() && !game.WriteScreenshot(cli.screenshot, &error))
+    std::fprintf(stderr, "velmor: %s\n", error.c_str());
+}
+
+}  // namespace
+
+int RunHeadless(const CommandLine& cli) {
+  std::string script;
+  if (!cli.input_script.empty() && !ReadText(cli.input_script, script)) {
+    std::fprintf(stderr, "velmor: cannot read the input script %s\n", cli.input_script.c_str());
+    return 2;
+  }
+  platform::OsFiles files;
+  HeadlessOptions options;
+  options.screen = cli.screen;
+  if (cli.max_ticks) options.max_ticks = *cli.max_ticks;
+  options.start = StartOptions{ProgramFolder(), cli.data_folder, cli.ini_file, cli.slot_folder,
+                               UserDataFolder(), cli.trace};
+  HeadlessGame game(files, options);
+
+  if (auto exit_code = game.Start()) {
+    WriteOutputs(game, cli);
+    return *exit_code;
+  }
+  std::string error;
+  if (!game.RunScript(script, &error)) {
+    std::fprintf(stderr, "velmor: %s: %s\n", cli.input_script.c_str(), error.c_str());
+    WriteOutputs(game, cli);
+    return 2;
+  }
+  game.RunToEnd();
+  WriteOutputs(game, cli);
+  return 0;
+}
+
+}  // namespace velmor::app

@@ -1,0 +1,134 @@
+// The real front end: the game in a window of its own, with sound, panels
+// and message boxes, driven by the platform's 20 ms loop.
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "app/form.h"
+#include "app/frontend/cli.h"
+#include "core/errors.h"
+#include "platform/os_files.h"
+#include "platform/sdl/front_end.h"
+#include "platform/sdl/imgui_layer.h"
+#include "platform/sdl/sdl_media_player.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/ttf_font.h"
+
+namespace velmor::app {
+
+namespace {
+
+// The main window's caption.
+constexpr const char* kCaption = "　『　Velmor　』 ";
+
+using platform::sdl::PointerButton;
+
+// The loop's view of the game: each event goes to the main window's handler.
+class FormEvents : public platform::sdl::GameEvents {
+ public:
+  explicit FormEvents(TForm1& form) : form_(form) {}
+
+  void TimerTimer() override { form_.TimerTimer(); }
+  void PaintIfInvalid() override { form_.PaintIfInvalid(); }
+  void MouseDown(PointerButton button) override {
+    form_.FormMouseDown(button == PointerButton::Left    ? MouseButton::Left
+                        : button == PointerButton::Right ? MouseButton::Right
+                                                         : MouseButton::Middle);
+  }
+  void MouseUp() override { form_.FormMouseUp(); }
+  void KeyDown(Modifiers held) override { form_.FormKeyDown(held); }
+  void KeyUp() override { form_.FormKeyUp(); }
+  void CloseQuery() override { form_.FormCloseQuery(); }
+  [[noreturn]] void QuitNow() override { form_.QuitNow(); }
+  void DisplayResized() override {
+    // The picture is centred in the new client area and the window painted.
+    form_.scaling.SetDisplaySize(form_.scaling.Disp.Width, form_.scaling.Disp.Height);
+    form_.invalid = true;
+  }
+  void ReportError(const std::string& text) override {
+    form_.dialogs.ShowMessageBox(text, platform::MessageKind::Failure, platform::Buttons::Ok);
+  }
+  menus::Panels& Panels() override { return form_.panels; }
+
+ private:
+  TForm1& form_;
+};
+
+// With VELMOR_FRAME_STATS set, what drawing the window cost, on stderr at
+// the end.
+void PrintFrameStats(const platform::sdl::SdlWindow& window,
+                     const platform::sdl::SdlFrontEnd& front) {
+  if (std::getenv("VELMOR_FRAME_STATS") == nullptr) return;
+  const platform::sdl::FrameStats& s = window.stats();
+  std::fprintf(stderr,
+               "velmor: %llu ticks, %llu presentations (%llu changed, %.3f ms each to compare "
+               "and copy), %llu frames drawn (%.3f ms each)\n",
+               static_cast<unsigned long long>(front.Ticks()),
+               static_cast<unsigned long long>(s.presentations),
+               static_cast<unsigned long long>(s.changed),
+               s.presentations ? s.upload_us / 1000.0 / static_cast<double>(s.presentations) : 0.0,
+               static_cast<unsigned long long>(s.renders),
+               s.renders ? s.render_us / 1000.0 / static_cast<double>(s.renders) : 0.0);
+}
+
+int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
+            platform::sdl::SdlFrontEnd& front, platform::Font& font) {
+  platform::sdl::SdlDialogs dialogs(front);
+  platform::OsFiles files;
+  platform::sdl::SdlMediaPlayer media(files);
+  if (!cli.soundfont.empty()) media.SetSoundFont(cli.soundfont);
+  platform::sdl::SdlClock clock;
+
+  StartOptions options;
+  options.program_folder = ProgramFolder();
+  options.data_folder = cli.data_folder;
+  options.ini_file = cli.ini_file;
+  options.slot_folder = cli.slot_folder;
+  options.user_data_folder = UserDataFolder();
+  options.trace = cli.trace;
+  TForm1 form(Platform{files, window, dialogs, media, font, clock}, options);
+  FormEvents events(form);
+  front.Attach(events);
+  try {
+    if (std::optional<int> exit_code = form.FormCreate()) return *exit_code;
+    front.Start();
+    front.Run();
+  } catch (const QuitSignal&) {
+    // The game has shut down.
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunSdl(const CommandLine& cli) {
+  platform::sdl::InstallQuitSignals();
+  platform::sdl::SdlSystem sdl;
+  std::string error;
+  if (!sdl.Init(&error)) {
+    std::fputs("velmor: no display: try --headless\n", stderr);
+    return 1;
+  }
+  platform::TtfFont font;
+  if (!font.ok()) std::fprintf(stderr, "velmor: %s\n", font.error().c_str());
+
+  platform::sdl::SdlWindow window(font);
+  platform::sdl::WindowOptions window_options;
+  window_options.windowed = cli.window;
+  window_options.title = kCaption;
+  if (!window.Open(window_options, &error)) {
+    std::fprintf(stderr, "velmor: %s\n", error.c_str());
+    return 1;
+  }
+  platform::sdl::ImGuiLayer ui(window.sdl_window(), window.renderer());
+  if (!ui.fonts_ok()) std::fprintf(stderr, "velmor: %s\n", ui.error().c_str());
+  platform::sdl::SdlFrontEnd front(window, ui);
+
+  int exit_code = RunGame(cli, window, front, font);
+  PrintFrameStats(window, front);
+  return exit_code;
+}
+
+}  // namespace velmor::app

@@ -1,0 +1,229 @@
+#include "app/headless/headless_game.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+
+#include "core/errors.h"
+#include "core/sjis.h"
+#include "platform/headless/png.h"
+
+namespace velmor::app {
+
+namespace {
+
+constexpr uint32_t kTickMs = 20;
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::istringstream in(line);
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+bool Number(const std::string& s, int64_t& out) {
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && end == s.data() + s.size();
+}
+
+}  // namespace
+
+HeadlessGame::HeadlessGame(platform::Files& files, HeadlessOptions options)
+    : options_(std::move(options)),
+      files_(files),
+      window_(options_.screen, &font_),
+      media_(files) {
+  form_ = std::make_unique<TForm1>(
+      Platform{files_, window_, dialogs_, media_, font_, clock_}, options_.start);
+}
+
+template <typename F>
+void HeadlessGame::Event(F&& body) {
+  if (ended_) return;
+  try {
+    body();
+    form_->PaintIfInvalid();
+  } catch (const QuitSignal&) {
+    ended_ = true;
+  }
+}
+
+std::optional<int> HeadlessGame::Start() {
+  std::optional<int> exit_code;
+  Event([&] {
+    exit_code = form_->FormCreate();
+    if (!exit_code) form_->FormPaint();  // the window shows for the first time
+  });
+  if (exit_code) ended_ = true;
+  return exit_code;
+}
+
+bool HeadlessGame::Tick() {
+  if (ended_ || form_->ticks >= options_.max_ticks) return false;
+  clock_.Advance(kTickMs);
+  media_.Advance(kTickMs);
+  Event([&] { form_->TimerTimer(); });
+  return !ended_;
+}
+
+bool HeadlessGame::PointerOnPanel() const {
+  Point p = window_.CursorPos();
+  const menus::Panels& panels = form_->panels;
+  for (const Panel* panel : {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel})
+    if (panel->visible && panel->bounds.contains(p.x, p.y)) return true;
+  return false;
+}
+
+bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
+  std::string line = raw.substr(0, raw.find('#'));
+  std::vector<std::string> w = Words(line);
+  if (w.empty()) return true;
+  auto fail = [error](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  const std::string& cmd = w[0];
+  int64_t n = 0;
+  if (cmd == "tick") {
+    int64_t count = 1;
+    if (w.size() > 2 || (w.size() == 2 && (!Number(w[1], count) || count < 0)))
+      return fail("tick takes one count");
+    for (int64_t i = 0; i < count && Tick(); ++i) {
+    }
+  } else if (cmd == "pointer") {
+    int64_t x, y;
+    if (w.size() != 3 || !Number(w[1], x) || !Number(w[2], y)) return fail("pointer X Y");
+    window_.SetCursorPos({static_cast<int32_t>(x), static_cast<int32_t>(y)});
+  } else if (cmd == "press") {
+    if (w.size() != 2) return fail("press left|right|middle");
+    MouseButton b;
+    if (w[1] == "left") b = MouseButton::Left;
+    else if (w[1] == "right") b = MouseButton::Right;
+    else if (w[1] == "middle") b = MouseButton::Middle;
+    else return fail("press left|right|middle");
+    // A press on a panel belongs to the panel, not to the window.
+    if (!PointerOnPanel()) Event([&] { form_->FormMouseDown(b); });
+  } else if (cmd == "release") {
+    Event([&] { form_->FormMouseUp(); });
+  } else if (cmd == "click") {
+    if (w.size() != 2 || (w[1] != "left" && w[1] != "right")) return fail("click left|right");
+    return RunCommand("press " + w[1], error) && RunCommand("release", error);
+  } else if (cmd == "keys") {
+    Modifiers m;
+    for (size_t i = 1; i < w.size(); ++i) {
+      if (w[i] == "shift") m.shift = true;
+      else if (w[i] == "ctrl") m.ctrl = true;
+      else if (w[i] == "alt") m.alt = true;
+      else return fail("keys [shift] [ctrl] [alt]");
+    }
+    if (w.size() == 1)
+      Event([&] { form_->FormKeyUp(); });
+    else
+      Event([&] { form_->FormKeyDown(m); });
+  } else if (cmd == "answer") {
+    if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail("answer ok|cancel");
+    dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
+  } else if (cmd == "control") {
+    return ControlCommand(w, error);
+  } else if (cmd == "until") {
+    if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && (!Number(w[2], n) || n < 0)))
+      return fail("until NAME [MAX]");
+    int64_t limit = w.size() == 3 ? n : 10000;
+    for (int64_t i = 0; i < limit; ++i) {
+      if (scenario::WaitHandlerName(form_->scn.MainProc) == w[1]) break;
+      if (!Tick()) break;
+    }
+  } else if (cmd == "screenshot") {
+    if (w.size() != 2) return fail("screenshot FILE.png");
+    return WriteScreenshot(w[1], error);
+  } else if (cmd == "state") {
+    if (w.size() != 2) return fail("state FILE.json");
+    return WriteState(w[1], error);
+  } else {
+    return fail("unknown command: " + cmd);
+  }
+  return true;
+}
+
+bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string* error) {
+  auto fail = [error](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (w.size() < 3) return fail("control NAME click|dblclick|value N|text T|select ROW|enter");
+  Control* c = form_->panels.Find(w[1]);
+  if (!c) return fail("no control named " + w[1]);
+  const std::string& action = w[2];
+  int64_t n = 0;
+  if (action == "click") {
+    Event([&] { c->Click(); });
+  } else if (action == "dblclick") {
+    Event([&] { c->DblClick(); });
+  } else if (action == "value" || action == "up" || action == "down") {
+    auto* spin = dynamic_cast<SpinEdit*>(c);
+    if (!spin) return fail(w[1] + " is not a spin control");
+    if (action == "value") {
+      if (w.size() != 4 || !Number(w[3], n)) return fail("control NAME value N");
+      if (spin->usable()) Event([&] { spin->SetValue(static_cast<int>(n)); });
+    } else {
+      Event([&] { action == "up" ? spin->UpArrow() : spin->DownArrow(); });
+    }
+  } else if (action == "text") {
+    auto* edit = dynamic_cast<Edit*>(c);
+    if (!edit) return fail(w[1] + " is not an edit field");
+    std::string text;
+    for (size_t i = 3; i < w.size(); ++i) text += (i > 3 ? " " : "") + w[i];
+    if (edit->usable()) edit->SetText(Utf8ToSjis(text));
+  } else if (action == "enter") {
+    auto* edit = dynamic_cast<Edit*>(c);
+    if (!edit) return fail(w[1] + " is not an edit field");
+    if (edit->usable() && edit->OnEnter) Event([&] { edit->OnEnter(); });
+  } else if (action == "select") {
+    auto* list = dynamic_cast<ListBox*>(c);
+    if (!list) return fail(w[1] + " is not a list");
+    if (w.size() != 4 || !Number(w[3], n)) return fail("control NAME select ROW");
+    if (list->usable()) list->Select(static_cast<int>(n));
+  } else {
+    return fail("unknown control action: " + action);
+  }
+  return true;
+}
+
+bool HeadlessGame::RunScript(const std::string& text, std::string* error) {
+  std::istringstream in(text);
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    std::string why;
+    if (!RunCommand(line, &why)) {
+      if (error) *error = "line " + std::to_string(number) + ": " + why;
+      return false;
+    }
+    if (ended_) break;
+  }
+  return true;
+}
+
+void HeadlessGame::RunToEnd() {
+  while (Tick()) {
+  }
+}
+
+bool HeadlessGame::WriteScreenshot(const std::string& path, std::string* error) const {
+  return platform::WritePng(window_.Canvas(), path, error);
+}
+
+bool HeadlessGame::WriteState(const std::string& path, std::string* error) const {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    if (error) *error = "cannot write " + path;
+    return false;
+  }
+  std::string json = StateJson();
+  bool ok = std::fwrite(json.data(), 1, json.size(), f) == json.size();
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok && error) *error = "cannot write " + path;
+  return ok;
+}
+
+}  // namespace velmor::app

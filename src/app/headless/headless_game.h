@@ -1,0 +1,73 @@
+// The game on the headless platform: a virtual 20 ms clock, no display or
+// audio device, input from a script, and the state as JSON at any point.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/form.h"
+#include "platform/headless/headless_media_player.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/ttf_font.h"
+
+namespace velmor::app {
+
+struct HeadlessOptions {
+  Size screen{1024, 768};
+  uint64_t max_ticks = 100000;  // ticks in all, script included
+  StartOptions start;
+};
+
+class HeadlessGame {
+ public:
+  // `files` is the file system the game sees (the machine's own, or one in
+  // memory for tests).
+  HeadlessGame(platform::Files& files, HeadlessOptions options);
+
+  // Start-up. An exit code when the program ends without starting.
+  std::optional<int> Start();
+  // One tick of the virtual clock; false once the game has ended (or the
+  // tick limit is reached).
+  bool Tick();
+  bool ended() const { return ended_; }
+  uint64_t ticks() const { return form_->ticks; }
+
+  // Runs one input-script line. False with *error on a malformed line.
+  bool RunCommand(const std::string& line, std::string* error);
+  // Runs a whole script (one command a line, "#" comments), then keeps
+  // ticking until the game ends or the tick limit is reached.
+  bool RunScript(const std::string& text, std::string* error);
+  void RunToEnd();
+
+  std::string StateJson() const;
+  bool WriteState(const std::string& path, std::string* error) const;
+  bool WriteScreenshot(const std::string& path, std::string* error) const;
+
+  TForm1& form() { return *form_; }
+  platform::HeadlessWindow& window() { return window_; }
+  platform::HeadlessDialogs& dialogs() { return dialogs_; }
+  platform::HeadlessMediaPlayer& media() { return media_; }
+  platform::TtfFont& font() { return font_; }
+
+ private:
+  bool PointerOnPanel() const;
+  bool ControlCommand(const std::vector<std::string>& words, std::string* error);
+  // Runs `body` as the front end runs an event: QuitSignal ends the game.
+  template <typename F>
+  void Event(F&& body);
+
+  HeadlessOptions options_;
+  platform::Files& files_;
+  platform::TtfFont font_;
+  platform::HeadlessWindow window_;
+  platform::HeadlessDialogs dialogs_;
+  platform::HeadlessMediaPlayer media_;
+  platform::VirtualClock clock_;
+  std::unique_ptr<TForm1> form_;
+  bool ended_ = false;
+};
+
+}  // namespace velmor::app

@@ -1,0 +1,206 @@
+// The game state as JSON: stable key order, texts in UTF-8.
+#include <cstdio>
+#include <string>
+
+#include "app/headless/headless_game.h"
+#include "core/sjis.h"
+
+namespace velmor::app {
+
+namespace {
+
+// A small writer: each value or key is preceded by a comma unless it opens
+// an object or array or follows a key.
+class Json {
+ public:
+  std::string out;
+
+  void Key(const char* k) {
+    Separate();
+    String(k);
+    out += ':';
+    first_ = true;
+  }
+  void Open(char c) {
+    Separate();
+    out += c;
+    first_ = true;
+  }
+  void Close(char c) {
+    out += c;
+    first_ = false;
+  }
+  void Number(long long n) {
+    Separate();
+    out += std::to_string(n);
+  }
+  void Bool(bool b) {
+    Separate();
+    out += b ? "true" : "false";
+  }
+  void Null() {
+    Separate();
+    out += "null";
+  }
+  void Text(std::string_view utf8) {
+    Separate();
+    String(utf8);
+  }
+  void Sjis(std::string_view sjis) { Text(SjisToUtf8(sjis)); }
+
+ private:
+  void Separate() {
+    if (!first_) out += ',';
+    first_ = false;
+  }
+  void String(std::string_view s) {
+    out += '"';
+    for (char ch : s) {
+      auto c = static_cast<unsigned char>(ch);
+      if (c == '"' || c == '\\') {
+        out += '\\';
+        out += ch;
+      } else if (c < 0x20) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\u%04x", c);
+        out += buf;
+      } else {
+        out += ch;
+      }
+    }
+    out += '"';
+  }
+  bool first_ = true;
+};
+
+const char* KindName(platform::MessageKind k) {
+  switch (k) {
+    case platform::MessageKind::Error: return "error";
+    case platform::MessageKind::Information: return "information";
+    case platform::MessageKind::Confirmation: return "confirmation";
+    case platform::MessageKind::Failure: return "failure";
+  }
+  return "";
+}
+
+void Controls(Json& j, const menus::Panels& const_panels) {
+  auto& panels = const_cast<menus::Panels&>(const_panels);
+  j.Key("controls");
+  j.Open('{');
+  for (const Control* c : panels.All()) {
+    if (dynamic_cast<const Panel*>(c) || (c->name.find("Label") != std::string::npos)) continue;
+    j.Key(c->name.c_str());
+    j.Open('{');
+    if (auto* spin = dynamic_cast<const SpinEdit*>(c)) {
+      j.Key("value");
+      j.Number(spin->value);
+    } else if (auto* radio = dynamic_cast<const RadioButton*>(c)) {
+      j.Key("checked");
+      j.Bool(radio->checked);
+    } else if (auto* edit = dynamic_cast<const Edit*>(c)) {
+      j.Key("text");
+      j.Sjis(edit->text);
+    } else if (auto* list = dynamic_cast<const ListBox*>(c)) {
+      j.Key("selected");
+      j.Number(list->selected);
+      j.Key("rows");
+      j.Open('[');
+      for (const std::string& row : list->rows) j.Sjis(row);
+      j.Close(']');
+    } else {
+      j.Key("caption");
+      j.Sjis(c->caption);
+    }
+    j.Key("enabled");
+    j.Bool(c->enabled);
+    j.Close('}');
+  }
+  j.Close('}');
+}
+
+}  // namespace
+
+std::string HeadlessGame::StateJson() const {
+  const TForm1& f = *form_;
+  const scenario::Scenario& s = f.scn;
+  Json j;
+  j.Open('{');
+  j.Key("ticks"); j.Number(static_cast<long long>(f.ticks));
+  j.Key("inx"); j.Number(s.inx);
+  j.Key("CallDepth"); j.Number(s.CallDepth);
+  j.Key("CallFile"); j.Open('[');
+  for (int level = 0; level <= s.CallDepth && level < scenario::kStackLevels; ++level)
+    j.Sjis(s.CallFile[level].view());
+  j.Close(']');
+  j.Key("work"); j.Open('[');
+  for (int16_t v : s.work) j.Number(v);
+  j.Close(']');
+  j.Key("flags"); j.Open('[');
+  for (int n = 0; n < scenario::kFlagCount; ++n)
+    if ((s.flag[n / 16] >> (n % 16)) & 1) j.Number(n);
+  j.Close(']');
+  j.Key("MainProc");
+  if (s.MainProc == scenario::WaitHandler::None) j.Null(); else j.Text(scenario::WaitHandlerName(s.MainProc));
+  j.Key("mcr"); j.Open('[');
+  for (const Sstr& name : s.mcr) j.Sjis(name.view());
+  j.Close(']');
+  j.Key("Disp"); j.Open('{');
+  j.Key("Top"); j.Number(f.scaling.Disp.Top);
+  j.Key("Left"); j.Number(f.scaling.Disp.Left);
+  j.Key("Width"); j.Number(f.scaling.Disp.Width);
+  j.Key("Height"); j.Number(f.scaling.Disp.Height);
+  j.Close('}');
+  j.Key("msx"); j.Number(f.input.msx);
+  j.Key("msy"); j.Number(f.input.msy);
+  const text::BoxRec& msg = f.msgwin.msg;
+  j.Key("spd"); j.Number(msg.spd);
+  j.Key("message"); j.Open('{');
+  j.Key("MsgText"); j.Sjis(f.msgwin.MsgText.view());
+  j.Key("MsgPos"); j.Number(f.msgwin.MsgPos);
+  j.Key("PageWait"); j.Bool(f.msgwin.PageWait);
+  j.Key("csx"); j.Number(msg.csx);
+  j.Key("csy"); j.Number(msg.csy);
+  j.Key("fdx"); j.Number(msg.fdx);
+  j.Key("fdy"); j.Number(msg.fdy);
+  j.Key("pri"); j.Number(msg.pri);
+  j.Close('}');
+  j.Key("PictureName"); j.Sjis(f.layers.PictureName.view());
+  j.Key("PictureRect"); j.Open('[');
+  for (int32_t v : {f.layers.PictureRect.left, f.layers.PictureRect.top, f.layers.PictureRect.right,
+                    f.layers.PictureRect.bottom})
+    j.Number(v);
+  j.Close(']');
+  j.Key("CursorNumber"); j.Number(f.cursors.CursorNumber);
+  j.Key("StatusLayout"); j.Number(f.status.StatusLayout);
+  j.Key("WhiteFill"); j.Number(f.picture.WhiteFill);
+  j.Key("HoldMode"); j.Number(f.input.HoldMode);
+  j.Key("spf"); j.Number(f.input.spf);
+  j.Key("CGHoldEnable"); j.Number(f.input.CGHoldEnable);
+  j.Key("MusicName"); j.Sjis(f.music.MusicName.view());
+  j.Key("MusicLoop"); j.Number(f.music.MusicLoop);
+  j.Key("media"); j.Open('{');
+  j.Key("file"); j.Sjis(media_.OpenedFile());
+  j.Key("mode"); j.Text(media_.ModeName());
+  j.Close('}');
+  j.Key("panels"); j.Open('{');
+  j.Key("ConfigPanel"); j.Bool(f.panels.ConfigPanel.visible);
+  j.Key("NamePanel"); j.Bool(f.panels.NamePanel.visible);
+  j.Key("SavePanel"); j.Bool(f.panels.SavePanel.visible);
+  j.Close('}');
+  Controls(j, f.panels);
+  j.Key("messages"); j.Open('[');
+  for (const platform::RecordedBox& box : dialogs_.Boxes()) {
+    j.Open('{');
+    j.Key("text"); j.Sjis(box.text);
+    j.Key("kind"); j.Text(KindName(box.kind));
+    j.Key("answer"); j.Text(box.answer == platform::Answer::Ok ? "ok" : "cancel");
+    j.Close('}');
+  }
+  j.Close(']');
+  j.Key("quit"); j.Bool(f.quit);
+  j.Close('}');
+  j.out += "\n";
+  return j.out;
+}
+
+}  // namespace velmor::app

@@ -1,0 +1,90 @@
+// The 20 ms tick, the input handlers and the quit question.
+#include "app/form.h"
+#include "core/errors.h"
+#include "menus/message_boxes.h"
+
+namespace velmor::app {
+
+void TForm1::TimerTimer() {
+  if (quit) return;
+  ++ticks;
+  try {
+    Tick();
+  } catch (const GameError& e) {
+    // The rest of this tick is skipped; the next one runs normally.
+    ReportError(e.message());
+  }
+}
+
+void TForm1::Tick() {
+  Point px = platform.window.CursorPos();
+  Point m = scaling.MapPointer(px);
+  input.msx = m.x;
+  input.msy = m.y;
+
+  if (input.HoldMode == 1 && !panels.ConfigPanel.visible && input.clk == 1) {
+    // End of the hold: the scene comes back.
+    input.spf = 1;
+    input.HoldMode = 0;
+    layers.ShowBackBuffer();
+  } else if (input.HoldMode == 1 && input.clk == 2) {
+    config.OpenAt(px);
+  } else if (input.HoldMode == 1) {
+    // The scenario stays frozen.
+  } else if (input.clk == 2 && input.CGHoldEnable == 1) {
+    // Start of the hold: the picture alone, without the message window.
+    input.spf = 0;
+    input.HoldMode = 1;
+    DrawBitmap(layers.IMG, layers.PictureRect.left, layers.PictureRect.top, layers.TMP);
+  } else {
+    scn.RunStep();
+  }
+
+  Rect pointer;
+  if (input.spf == 1) CompositePointer(pointer);
+  layers.Present(scaling.Disp.rect());
+  if (input.spf == 1) layers.Publish(pointer);
+  music.LoopCheck();
+  input.clk = 0;
+}
+
+void TForm1::CompositePointer(Rect& r) {
+  const Bitmap& sprite = layers.SP0;
+  r = Rect::FromSize(input.msx, input.msy, sprite.width(), sprite.height());
+  BitBlt(layers.IMG, r.left, r.top, r.width(), r.height(), layers.MS0, 0, 0, Rop::SRCAND);
+  BitBlt(layers.IMG, r.left, r.top, r.width(), r.height(), sprite, 0, 0, Rop::SRCPAINT);
+}
+
+void TForm1::FormMouseDown(MouseButton button) {
+  input.clk = button == MouseButton::Left ? 1 : button == MouseButton::Right ? 2 : 0;
+  input.drg = input.clk;
+}
+
+void TForm1::FormMouseUp() { input.drg = 0; }
+
+void TForm1::FormKeyDown(Modifiers held) { input.sft = ModifierCode(held); }
+
+void TForm1::FormKeyUp() { input.sft = 0; }
+
+void TForm1::AskToQuit() {
+  if (menus::ShowMessageBox(dialogs, menus::kReallyQuit) == platform::Answer::Ok) QuitNow();
+}
+
+void TForm1::EndButtonClick() { AskToQuit(); }
+
+bool TForm1::FormCloseQuery() {
+  // The box needs a pointer, and the drawn one must not trail over the
+  // picture meanwhile: the system pointer is shown and the drawn one is off
+  // while the question is open. Cancel puts both back as they were.
+  int spf_before = input.spf;
+  platform::ShowSystemPointer(platform.window);
+  input.spf = 0;
+  AskToQuit();
+  bool panel_open =
+      panels.ConfigPanel.visible || panels.NamePanel.visible || panels.SavePanel.visible;
+  if (!panel_open) platform::HideSystemPointer(platform.window);
+  input.spf = spf_before;
+  return false;
+}
+
+}  // namespace velmor::app

@@ -1,0 +1,83 @@
+#include "support/game_data.h"
+
+#include <gtest/gtest.h>
+
+#include "media/midi.h"
+#include "media/wave.h"
+#include "support/pictures.h"
+
+namespace velmor::testing {
+
+namespace {
+
+void PutPicture(platform::MemoryFiles& files, const std::string& path, const Bitmap& bmp,
+                int bits = 24) {
+  files.Put(std::string(kDat) + path, BmpBytes(bmp, bits));
+}
+
+}  // namespace
+
+std::vector<uint8_t> TinyWave(int ms) {
+  media::WaveFormat format{8000, 1, 8};
+  std::vector<int16_t> samples(static_cast<size_t>(8 * ms), 0);
+  return media::WriteWave(format, samples);
+}
+
+std::vector<uint8_t> TinyMidi() {
+  media::MidiFile file;
+  file.format = 0;
+  media::MidiTrack track;
+  track.Tempo(0, 500000);
+  track.Note(0, 240, 0, 60, 64);
+  file.tracks.push_back(track);
+  return media::WriteMidi(file);
+}
+
+void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init) {
+  PutPicture(files, "CG/KURO.BMP", Bitmap(640, 480, kBlack), 8);
+  PutPicture(files, "CG/MESH.BMP", Mesh(), 1);
+  PutPicture(files, "CG/_CGBK.BMP", Bitmap(8, 8, 0x202020));
+  Bitmap chu(24, 48, kWhite);
+  FillRect(chu, {8, 8, 16, 16}, 0xFF0000);
+  FillRect(chu, {8, 32, 16, 40}, 0x0000FF);
+  PutPicture(files, "CG/CHU.BMP", chu);
+  Bitmap box(628, 100, kWhite);
+  FillRect(box, {0, 0, 628, 3}, 0x305080);
+  PutPicture(files, "CG/WK00.BMP", box);
+  Bitmap frame(640, 480, kWhite);
+  FillRect(frame, {8, 8, 504, 472}, kBlack);
+  PutPicture(files, "CG/WK01.BMP", frame);
+  PutPicture(files, "CG/WK02.BMP", frame);
+  PutPicture(files, "CG/WALL00.BMP", Pattern(32, 32, 3));
+  for (int n = 0; n <= 10; ++n) {
+    std::string digits = (n < 10 ? "0" : "") + std::to_string(n);
+    Bitmap sprite(16, 16, kBlack), mask(16, 16, kWhite);
+    FillRect(sprite, {0, 0, 8, 8}, Color(0x010101 * (n + 1)));
+    FillRect(mask, {0, 0, 8, 8}, kBlack);
+    PutPicture(files, "CURSOR/CSR" + digits + ".BMP", sprite);
+    PutPicture(files, "CURSOR/CSR" + digits + "M.BMP", mask, 1);
+  }
+  files.Put(std::string(kDat) + "SOUND/QV00.WAV", TinyWave());
+  files.Put(std::string(kDat) + "SOUND/QV00.MID", TinyMidi());
+  files.Put(std::string(kDat) + "SNX/INIT.SNX", init);
+}
+
+GameRig::GameRig(const std::vector<uint8_t>& init, Size screen) {
+  PutGameData(files, init);
+  app::HeadlessOptions options;
+  options.screen = screen;
+  options.start.program_folder = "PROG/";
+  options.start.data_folder = kDat;
+  game = std::make_unique<app::HeadlessGame>(files, options);
+}
+
+void GameRig::Run(const std::string& script) {
+  std::string error;
+  ASSERT_TRUE(game->RunScript(script, &error)) << error;
+}
+
+void GameRig::Ticks(int n) {
+  for (int i = 0; i < n; ++i) game->Tick();
+}
+
+}  // namespace velmor::testing

@@ -1,0 +1,38 @@
+// A small game data folder in memory: every file start-up needs, a scenario
+// of the test's own, cursors and sounds.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/headless/headless_game.h"
+#include "platform/headless/memory_files.h"
+
+namespace velmor::testing {
+
+// The data folder's prefix in the in-memory files.
+inline constexpr const char* kDat = "GAME/";
+
+// Puts the start-up files under kDat: KURO, MESH, _CGBK, CHU, WK00, WK01,
+// WK02, WALL00, cursors 0..10, QV00.WAV, QV00.MID, and INIT.SNX = `init`.
+void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init);
+// A short WAVE (`ms` long) and a MIDI file for sound tests.
+std::vector<uint8_t> TinyWave(int ms = 100);
+std::vector<uint8_t> TinyMidi();
+
+// A whole game on the headless platform over in-memory files.
+struct GameRig {
+  explicit GameRig(const std::vector<uint8_t>& init, Size screen = {1024, 768});
+
+  platform::MemoryFiles files;
+  std::unique_ptr<app::HeadlessGame> game;
+  app::TForm1& form() { return game->form(); }
+
+  // Start-up; the exit code when the game ends at once.
+  std::optional<int> Start() { return game->Start(); }
+  void Run(const std::string& script);
+  void Ticks(int n);
+};
+
+}  // namespace velmor::testing
