@@ -1,0 +1,307 @@
+// SaveSlot and LoadSlot: the live state to a slot file and back, files the
+// player kept from earlier releases, and damaged, missing and unwritable files.
+#include <gtest/gtest.h>
+
+#include "core/errors.h"
+#include "core/sjis.h"
+#include "menus_rig.h"
+
+namespace velmor::testing {
+namespace {
+
+using scenario::WaitHandler;
+
+TEST(LoadSlot, RestoresWhatSaveSlotWrote) {
+  MenusRig m;
+  LiveState saved = SampleLiveState();
+  m.SetLive(saved);
+  m.saves.SaveSlot(2);
+  m.SetLive(OtherLiveState());
+
+  m.saves.LoadSlot(2);
+
+  saved.work[0] = 0;
+  EXPECT_EQ(m.Live(), saved);
+  EXPECT_EQ(m.spd, 128 - 32);
+  EXPECT_EQ(m.cursors.CursorNumber, 4);
+}
+
+// An old save file, written out by hand from the layout, loads unchanged.
+TEST(LoadSlot, TakesAnOldSaveFile) {
+  MenusRig m;
+  m.SetLive(OtherLiveState());
+  SlotBytes file;
+  file.Header(90, 6, 16, 2)
+      .Names(Sjis("一郎").str(), Sjis("春子").str(), Sjis("佐藤").str(), Sjis("鈴木").str())
+      .Work(1, 12)
+      .Work(2, -300)
+      .Work(200, 32767)
+      .Flag(5)
+      .Flag(4000);
+  m.PutSlot(4, file.bytes);
+
+  m.saves.LoadSlot(4);
+
+  LiveState want;
+  want.reso = 90;
+  want.mouse = 6;
+  want.speed = 16;
+  want.source = "MidiBtn";
+  want.names = {Sjis("一郎").str(), Sjis("春子").str(), Sjis("佐藤").str(), Sjis("鈴木").str()};
+  want.work[1] = 12;
+  want.work[2] = -300;
+  want.work[200] = 32767;
+  want.flag[0] = 1 << 5;
+  want.flag[250] = 1;  // flag 4000 = word 250, bit 0
+  EXPECT_EQ(m.Live(), want);
+  EXPECT_EQ(m.spd, 112);
+  EXPECT_EQ(m.cursors.CursorNumber, 6);
+}
+
+TEST(LoadSlot, KeepsTheProgramCounterAndTheScenarioImage) {
+  MenusRig m;
+  m.SetLive(SampleLiveState());
+  m.saves.SaveSlot(1);
+  auto image = m.scn.snx;
+  struct Case {
+    uint8_t depth;
+  };
+  for (Case c : {Case{0}, Case{3}, Case{7}}) {  // 7: the deepest call
+    m.scn.CallDepth = c.depth;
+    m.scn.CallFile[c.depth] = Sstr("MAIN");
+    m.scn.inx = 123;
+    m.saves.LoadSlot(1);
+    EXPECT_EQ(m.scn.inx, 123) << int{c.depth};
+    EXPECT_EQ(m.scn.CallDepth, c.depth);
+    EXPECT_TRUE(m.scn.snx == image) << "the slot header must not stay in the image";
+  }
+}
+
+TEST(LoadSlot, WithAWrongSignatureTakesOnlyWorkAndFlags) {
+  for (std::string_view signature : {"Brannix", "BrannicX", "brannic", "Branni", ""}) {
+    MenusRig m;
+    LiveState live = OtherLiveState();
+    m.SetLive(live);
+    SlotBytes file;
+    file.Header(50, 7, 0, 0).Names("x", "y", "z", "w").Work(9, 99).Flag(1);
+    std::fill_n(file.bytes.begin(), 8, 0);
+    file.Text(0, signature);
+    m.PutSlot(1, file.bytes);
+
+    m.saves.LoadSlot(1);
+
+    LiveState want = live;
+    want.work.fill(0);
+    want.work[9] = 99;
+    want.flag.fill(0);
+    want.flag[0] = 2;
+    EXPECT_EQ(m.Live(), want) << signature;
+    EXPECT_TRUE(m.handlers.empty()) << signature << ": no control changed";
+  }
+}
+
+TEST(LoadSlot, MissingOrShortFilesChangeNothing) {
+  struct Case {
+    const char* what;
+    std::optional<std::size_t> size;  // nothing: no file
+  };
+  for (Case c : {Case{"missing", std::nullopt}, Case{"empty", 0}, Case{"header only", 64},
+                 Case{"one byte short", menus::kSlotSize - 1}}) {
+    MenusRig m;
+    LiveState live = SampleLiveState();
+    m.SetLive(live);
+    m.spd = 55;
+    if (c.size) {
+      SlotBytes file;
+      file.Header(50, 7, 0, 0).Work(3, 3);
+      file.bytes.resize(*c.size);
+      m.PutSlot(0, file.bytes);
+    }
+    m.input.spf = 0;
+    m.scn.MainProc = WaitHandler::IdleWait;
+    m.saves.LoadSlot(0);
+    EXPECT_EQ(m.Live(), live) << c.what;
+    EXPECT_EQ(m.spd, 55) << c.what;
+    EXPECT_TRUE(m.handlers.empty()) << c.what;
+    EXPECT_TRUE(m.Boxes().empty()) << c.what << ": slot files are read silently";
+    EXPECT_EQ(m.scn.inx, 42) << c.what;
+    EXPECT_EQ(m.scn.MainProc, WaitHandler::None) << c.what << ": the closing steps still run";
+    EXPECT_EQ(m.input.spf, 1) << c.what;
+  }
+}
+
+TEST(LoadSlot, ALongerFileIsReadUpToItsSlotSize) {
+  MenusRig m;
+  SlotBytes file;
+  file.Header(60, 1, 0, 1).Work(7, 7);
+  file.bytes.resize(menus::kSlotSize + 10, 0xEE);
+  m.PutSlot(1, file.bytes);
+  m.saves.LoadSlot(1);
+  EXPECT_EQ(m.panels.ResoSpin.value, 60);
+  EXPECT_EQ(m.scn.work[7], 7);
+}
+
+TEST(LoadSlot, ClosesThePanelAsTheGameDoes) {
+  MenusRig m;
+  m.saves.SaveSlot(1);
+  m.saves.OpenSaveMenu(0, 5, 6);
+  m.input.clk = 1;
+  m.input.drg = 1;
+  m.input.sft = 2;
+  m.saves.LoadSlot(1);
+  EXPECT_FALSE(m.panels.SavePanel.visible);
+  EXPECT_EQ(m.input.spf, 1);
+  EXPECT_EQ(m.input.CGHoldEnable, 1);
+  EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
+  EXPECT_FALSE(m.window.SystemPointerVisible());
+  EXPECT_EQ(m.input.clk + m.input.drg + m.input.sft, 0);
+}
+
+TEST(LoadSlot, SettingsOutsideTheControlsRangesStopAtTheLimits) {
+  struct Case {
+    uint8_t reso, mouse, speed;
+    int want_reso, want_mouse, want_speed;
+    uint16_t want_spd;
+  };
+  for (Case c : {Case{200, 9, 200, 150, 7, 128, 0}, Case{10, 0, 0, 50, 1, 0, 0},
+                 Case{100, 5, 1, 100, 5, 1, 127}, Case{150, 7, 128, 150, 7, 128, 0}}) {
+    MenusRig m;
+    SlotBytes file;
+    file.Header(c.reso, c.mouse, c.speed, 1);
+    m.PutSlot(1, file.bytes);
+    m.saves.LoadSlot(1);
+    EXPECT_EQ(m.panels.ResoSpin.value, c.want_reso) << int{c.reso};
+    EXPECT_EQ(m.panels.MouseSpin.value, c.want_mouse) << int{c.mouse};
+    EXPECT_EQ(m.panels.SpeedSpin.value, c.want_speed) << int{c.speed};
+    EXPECT_EQ(m.spd, c.want_spd) << "speed " << int{c.speed};
+    EXPECT_EQ(m.cursors.CursorNumber, c.want_mouse);
+  }
+}
+
+TEST(LoadSlot, SetsTheTypingSpeedAndCursorEvenWhenTheControlsDoNotChange) {
+  MenusRig m;
+  m.panels.SpeedSpin.value = 64;
+  m.panels.MouseSpin.value = 3;
+  m.spd = 7;
+  m.cursors.CursorNumber = 1;
+  SlotBytes file;
+  file.Header(100, 3, 64, 1);
+  m.PutSlot(1, file.bytes);
+  m.saves.LoadSlot(1);
+  EXPECT_EQ(m.spd, 64);
+  EXPECT_EQ(m.cursors.CursorNumber, 3);
+  EXPECT_TRUE(m.handlers.empty()) << "unchanged controls run no handler";
+}
+
+TEST(LoadSlot, RunsTheChangeHandlersInTheFileOrder) {
+  MenusRig m;
+  m.SetLive(OtherLiveState());
+  SlotBytes file;
+  file.Header(55, 5, 80, 0);
+  m.PutSlot(1, file.bytes);
+  m.saves.LoadSlot(1);
+  EXPECT_EQ(m.handlers, (std::vector<std::string>{"ResoSpinChange 55", "MouseSpinChange 5",
+                                                  "SpeedSpinChange 80", "MidiBtnClick"}));
+}
+
+TEST(LoadSlot, ASourceWhoseButtonIsDisabledChecksMute) {
+  struct Case {
+    uint8_t code;
+    const char* disabled;  // nullptr: none
+    const char* want;
+  };
+  for (Case c : {Case{1, nullptr, "WaveBtn"}, Case{2, nullptr, "MidiBtn"},
+                 Case{3, nullptr, "MidiBtn2"}, Case{0, nullptr, "MuteBtn"},
+                 Case{1, "WaveBtn", "MuteBtn"}, Case{2, "MidiBtn", "MuteBtn"},
+                 Case{3, "MidiBtn2", "MuteBtn"}, Case{2, "MidiBtn2", "MidiBtn"},
+                 Case{9, nullptr, "MuteBtn"}}) {
+    MenusRig m;
+    m.SourceButton("MidiBtn2").SetChecked();  // the live choice
+    m.handlers.clear();
+    if (c.disabled) m.SourceButton(c.disabled).enabled = false;
+    SlotBytes file;
+    file.Header(100, 1, 96, c.code);
+    m.PutSlot(1, file.bytes);
+    m.saves.LoadSlot(1);
+    std::string label = std::to_string(c.code) + (c.disabled ? std::string(" ") + c.disabled : "");
+    EXPECT_EQ(m.Live().source, c.want) << label;
+    bool changed = std::string(c.want) != "MidiBtn2";
+    EXPECT_EQ(m.handlers.size(), changed ? 1u : 0u) << label << ": the music restarts on a change only";
+  }
+}
+
+TEST(LoadSlot, NamesAreReadWithTheScenarioStringReader) {
+  // A name field of 12 bytes has no NUL: the reader runs on into the next
+  // field and the entry keeps the first 16 bytes, as the game reads it.
+  MenusRig m;
+  SlotBytes file;
+  file.Header(100, 1, 96, 1);
+  file.Text(16, "ABCDEFGHIJKL").Text(28, "mnop");
+  m.PutSlot(1, file.bytes);
+  m.saves.LoadSlot(1);
+  EXPECT_EQ(m.scn.mcr[2].str(), "ABCDEFGHIJKLmnop");
+  EXPECT_EQ(m.scn.mcr[0].str(), "mnop");
+  EXPECT_EQ(m.scn.mcr[3].str(), "");
+}
+
+TEST(LoadSlot, AHeaderTheReaderCannotEndIsNotASignature) {
+  // Neither the header nor the scenario image holds a NUL: the string reader
+  // would go round the image for ever.
+  MenusRig m;
+  m.rig.PutScenario("FULL", std::vector<uint8_t>(scenario::kImageSize, 'A'));
+  m.scn.LoadScenario("FULL");
+  m.scn.inx = 9;
+  LiveState live = OtherLiveState();
+  m.SetLive(live);
+  SlotBytes file;
+  std::fill(file.bytes.begin(), file.bytes.begin() + 64, 'A');
+  file.Work(4, 4);
+  m.PutSlot(1, file.bytes);
+  m.saves.LoadSlot(1);
+  EXPECT_EQ(m.panels.ResoSpin.value, live.reso);
+  EXPECT_EQ(m.scn.work[4], 4);
+  EXPECT_EQ(m.scn.inx, 9);
+}
+
+TEST(LoadSlot, ACursorThatCannotBeLoadedIsReportedAfterTheWholeLoad) {
+  MenusRig m;
+  m.files.Remove("DATA\\CURSOR\\CSR05.BMP");
+  m.SetLive(OtherLiveState());
+  SlotBytes file;
+  file.Header(80, 5, 16, 0).Names("p", "q", "r", "s").Work(10, 10).Flag(3);
+  m.PutSlot(1, file.bytes);
+  m.panels.SavePanel.visible = true;
+  m.scn.MainProc = WaitHandler::IdleWait;
+
+  EXPECT_THROW(m.saves.LoadSlot(1), GameError);
+
+  EXPECT_EQ(m.panels.SpeedSpin.value, 16) << "the settings after the cursor are read";
+  EXPECT_EQ(m.Live().source, "MuteBtn");
+  EXPECT_EQ(m.scn.mcr[0].str(), "p");
+  EXPECT_EQ(m.scn.work[10], 10);
+  EXPECT_EQ(m.scn.flag[0], 8);
+  EXPECT_EQ(m.scn.CallDepth, 0);
+  EXPECT_EQ(m.scn.inx, 42);
+  EXPECT_FALSE(m.panels.SavePanel.visible);
+  EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
+}
+
+TEST(SaveSlot, AnUnwritableFolderKeepsTheOldFileSilently) {
+  MenusRig m;
+  SlotBytes old;
+  old.Header(60, 2, 32, 1).Work(1, 111);
+  m.PutSlot(3, old.bytes);
+  m.files.MakeReadOnly(m.slot_folder.view());
+  LiveState live = SampleLiveState();
+  live.work[0] = 0;
+  m.SetLive(live);
+
+  m.saves.SaveSlot(3);
+
+  EXPECT_EQ(*m.Slot(3), old.bytes);
+  EXPECT_EQ(m.Live(), live);
+  EXPECT_TRUE(m.Boxes().empty());
+}
+
+}  // namespace
+}  // namespace velmor::testing

@@ -1,0 +1,326 @@
+// The save/load panel: the slot list with its captions, the live state kept
+// across the listing, and the buttons with their message boxes.
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "core/errors.h"
+#include "core/sjis.h"
+#include "menus/message_boxes.h"
+#include "menus_rig.h"
+
+namespace velmor::testing {
+namespace {
+
+using menus::SavePanelLogic;
+using scenario::WaitHandler;
+
+std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+
+const std::string kEmptyRow = S("－－月－－日　　　　～空き部屋～");
+
+TEST(WideNumber, IsTwoFullWidthCharacters) {
+  struct Case {
+    int n;
+    const char* want;
+  };
+  for (Case c : {Case{0, "　０"}, Case{7, "　７"}, Case{9, "　９"}, Case{10, "１０"},
+                 Case{12, "１２"}, Case{99, "９９"}, Case{100, "　０"}, Case{123, "２３"},
+                 Case{255, "５５"}}) {
+    EXPECT_EQ(SavePanelLogic::WideNumber(c.n), S(c.want)) << c.n;
+  }
+}
+
+TEST(PadName, PutsHalfWidthBlanksInFrontUpToEightBytes) {
+  struct Case {
+    std::string name;
+    std::string want;
+  };
+  for (const Case& c : {Case{"", "        "}, Case{"ABCD", "    ABCD"}, Case{S("太郎"), "    " + S("太郎")},
+                        Case{S("ｶﾜｲ"), "     " + S("ｶﾜｲ")}, Case{"ABCDEFGH", "ABCDEFGH"},
+                        Case{"ABCDEFGHIJ", "ABCDEFGHIJ"}}) {
+    EXPECT_EQ(SavePanelLogic::PadName(Sstr(c.name)), c.want) << c.name;
+  }
+}
+
+TEST(FileDateText, IsTwoDigitFieldsOrTheDashesWhenUnknown) {
+  using platform::FileTime;
+  struct Case {
+    std::optional<FileTime> time;
+    const char* want;
+  };
+  for (const Case& c : {Case{FileTime{2026, 3, 4, 5, 6, 8}, "26/03/04 05:06:08"},
+                        Case{FileTime{1999, 12, 31, 23, 59, 58}, "99/12/31 23:59:58"},
+                        Case{FileTime{2000, 1, 1, 0, 0, 0}, "00/01/01 00:00:00"},
+                        Case{std::nullopt, "--/--/-- --:--:--"}}) {
+    EXPECT_EQ(SavePanelLogic::FileDateText(c.time), c.want) << c.want;
+  }
+}
+
+// Six slots: used with short names, empty, missing, short, used with
+// full-width names and odd numbers, and used again.
+void PutListedSlots(MenusRig& m) {
+    m.PutSlot(1, SlotBytes().Header(100, 1, 96, 1).Names("ABCD", "ABCDEFGH", "X", "Y")
+                     .Work(5, 7).Work(6, 12).bytes,
+              platform::FileTime{2026, 3, 4, 5, 6, 8});
+    m.PutSlot(2, SlotBytes().Header(100, 1, 96, 1).Names("Q", "R", "S", "T").Work(0, 1).bytes);
+    m.PutSlot(4, std::vector<uint8_t>(500, 0));
+    m.PutSlot(5, SlotBytes().Header(100, 2, 96, 1).Names(S("太郎"), S("花子"), "", "")
+                     .Work(5, 0x0312).Work(6, -1).bytes,
+              platform::FileTime{1999, 12, 31, 23, 59, 58});
+    m.PutSlot(6, SlotBytes().Header(100, 3, 96, 1).Names("A", "B", "C", "D").Work(5, 1).Work(6, 1).bytes,
+              platform::FileTime{2026, 1, 1, 0, 0, 0});
+}
+
+class SlotListing : public ::testing::Test {
+ protected:
+  void SetUp() override { PutListedSlots(m); }
+  MenusRig m;
+};
+
+TEST_F(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
+  m.saves.OpenSaveMenu(0, 5, 6);
+  std::vector<std::string> want{
+      S("　７月１２日『") + "    ABCD" + S("と") + "ABCDEFGH" + S("のVelmor』 '") + "26/03/04 05:06:08",
+      kEmptyRow,
+      kEmptyRow,
+      kEmptyRow,
+      S("１８月５５日『") + "    " + S("太郎") + S("と") + "    " + S("花子") + S("のVelmor』 '") +
+          "99/12/31 23:59:58",
+      S("　１月　１日『") + "       A" + S("と") + "       B" + S("のVelmor』 '") + "26/01/01 00:00:00",
+  };
+  EXPECT_EQ(m.panels.SaveList.rows, want);
+  EXPECT_EQ(m.saves.SlotUsed, (std::array<uint8_t, 7>{0, 1, 0, 0, 0, 1, 1}));
+}
+
+TEST_F(SlotListing, UsesTheDashesWhenTheFileDateCannotBeRead) {
+  m.slot_files.times_fail = true;
+  m.saves.OpenSaveMenu(0, 5, 6);
+  const std::string& row = m.panels.SaveList.rows[0];
+  EXPECT_EQ(row.substr(row.size() - 19), " '--/--/-- --:--:--");
+}
+
+TEST_F(SlotListing, OpensThePanelForTheScenarioToWait) {
+  struct Case {
+    int mode;
+    const char* button;
+    const char* cancel;
+  };
+  for (Case c : {Case{1, "セーブ", "閉じる"}, Case{0, "ロード", "ｷｬﾝｾﾙ"}}) {
+    m.panels.SaveList.Select(2);
+    int repaints = m.panels.SavePanel.repaints;
+    m.saves.OpenSaveMenu(c.mode, 5, 6);
+    EXPECT_EQ(m.saves.SaveMode, c.mode);
+    EXPECT_EQ(m.saves.SlotMonthVar, 5);
+    EXPECT_EQ(m.saves.SlotDayVar, 6);
+    EXPECT_EQ(m.panels.SaveButton.caption, S(c.button));
+    EXPECT_EQ(m.panels.SaveCancelButton.caption, S(c.cancel));
+    EXPECT_TRUE(m.panels.SavePanel.visible);
+    EXPECT_EQ(m.panels.SavePanel.repaints, repaints + 1);
+    EXPECT_EQ(m.panels.SavePanel.focus, &m.panels.SaveList);
+    EXPECT_EQ(m.panels.SaveList.selected, -1);
+    EXPECT_EQ(m.input.spf, 0);
+    EXPECT_EQ(m.input.CGHoldEnable, 0);
+    EXPECT_EQ(m.scn.MainProc, WaitHandler::IdleWait);
+    EXPECT_EQ(m.window.CursorCount(), 0) << "the system pointer shows";
+    EXPECT_EQ(m.scn.inx, 42);
+    EXPECT_EQ(m.scn.CallDepth, 0);
+  }
+}
+
+TEST(SavePanelPlacement, CentredAndLoweredBy120) {
+  struct Case {
+    Size screen;
+    Point want;
+  };
+  for (Case c : {Case{{1024, 768}, {215, 443}}, Case{{640, 480}, {23, 299}},
+                 Case{{500, 300}, {-46, 209}}}) {
+    MenusRig m(c.screen);
+    m.saves.OpenSaveMenu(1, 5, 6);
+    EXPECT_EQ(m.panels.SavePanel.bounds, Rect::FromSize(c.want.x, c.want.y, 593, 121))
+        << c.screen.width << "x" << c.screen.height;
+  }
+}
+
+// The live state after the listing is the one before it, whether or not
+// the live slot file could be written, and a stale one is never read.
+TEST(SlotListingLiveState, IsKeptEvenWhenItsFileCannotBeWritten) {
+  struct Case {
+    const char* what;
+    bool writable;
+    bool stale_file;
+  };
+  for (Case c : {Case{"writable", true, false}, Case{"read-only, no file", false, false},
+                 Case{"read-only, stale file", false, true}}) {
+    MenusRig g;
+    PutListedSlots(g);
+    LiveState live;
+    live.reso = 65;
+    live.mouse = 7;
+    live.speed = 0;
+    live.source = "MuteBtn";
+    live.names = {"me", "you", "fam", S("ｶﾜｲ")};
+    for (int i = 1; i < 256; ++i) live.work[i] = static_cast<int16_t>(i * 3);
+    live.flag[17] = 0xBEEF;
+    g.SetLive(live);
+    g.cursors.SetCursorShape(7);
+    if (c.stale_file) g.PutSlot(255, SlotBytes().Header(150, 1, 128, 1).Work(1, 999).bytes);
+    if (!c.writable) g.files.MakeReadOnly(g.slot_folder.view());
+
+    g.saves.OpenSaveMenu(0, 5, 6);
+
+    EXPECT_EQ(g.Live(), live) << c.what;
+    EXPECT_EQ(g.spd, 0) << c.what;
+    EXPECT_EQ(g.cursors.CursorNumber, 7) << c.what;
+    EXPECT_EQ(g.files.Has(g.SlotPath(255)), c.writable || c.stale_file) << c.what;
+    EXPECT_TRUE(g.Boxes().empty()) << c.what;
+  }
+}
+
+TEST_F(SlotListing, WritesTheLiveStateToItsSlotFile) {
+  m.scn.work[0] = 3;
+  m.scn.work[9] = 9;
+  m.saves.OpenSaveMenu(1, 5, 6);
+  const std::vector<uint8_t>* live = m.Slot(255);
+  ASSERT_NE(live, nullptr);
+  ASSERT_EQ(live->size(), menus::kSlotSize);
+  EXPECT_EQ((*live)[64], 0);
+  EXPECT_EQ((*live)[64 + 18], 9);
+  EXPECT_EQ(m.scn.work[0], 0) << "as after any save";
+}
+
+TEST_F(SlotListing, ACursorFailureIsReportedOnceWithThePanelOpenAndTheLiveStateBack) {
+  m.files.Remove("DATA\\CURSOR\\CSR02M.BMP");  // slot 5's cursor
+  LiveState live = m.Live();
+  live.work[0] = 0;
+  EXPECT_THROW(m.saves.OpenSaveMenu(0, 5, 6), GameError);
+  EXPECT_TRUE(m.panels.SavePanel.visible);
+  EXPECT_EQ(m.scn.MainProc, WaitHandler::IdleWait);
+  EXPECT_EQ(m.Live(), live);
+  EXPECT_EQ(m.panels.SaveList.rows.size(), 6u);
+}
+
+TEST(OpenSaveMenu, AVariableNumberPastTheTableEndsTheProgramWithItsNumber) {
+  MenusRig m;
+  EXPECT_THROW(m.saves.OpenSaveMenu(0, 5, 300), QuitSignal);
+  ASSERT_EQ(m.Boxes().size(), 1u);
+  EXPECT_NE(m.Boxes()[0].text.find("300"), std::string::npos);
+  EXPECT_FALSE(m.files.Has(m.SlotPath(255))) << "nothing was listed";
+  EXPECT_TRUE(m.rig.host.quit);
+}
+
+// --- The buttons ---
+
+struct ClickCase {
+  const char* what;
+  int mode;                       // 1 save, 0 load
+  int row;                        // -1: none selected
+  bool double_click;
+  platform::Answer answer;        // for a box with OK and Cancel
+  const menus::BoxText* box;      // the box shown, if any
+  bool saved;                     // the slot now holds the live state
+  bool loaded;                    // the slot's state is now live
+  bool open;                      // the panel is still open
+};
+
+void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.what; }
+
+class SaveButtonClickTable : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(SaveButtonClickTable, ShowsItsBoxAndActs) {
+  const ClickCase& c = GetParam();
+  MenusRig m;
+  std::vector<uint8_t> slot2 = SlotBytes().Header(80, 2, 64, 0).Names("s", "t", "u", "v")
+                                   .Work(1, 222).Flag(9).bytes;
+  std::vector<uint8_t> slot3 = SlotBytes().Header(80, 2, 64, 0).Work(0, 1).Work(1, 333).bytes;
+  m.PutSlot(2, slot2);
+  m.PutSlot(3, slot3);
+  LiveState live = OtherLiveState();
+  m.SetLive(live);
+  live.work[0] = 0;
+  m.saves.OpenSaveMenu(c.mode, 5, 6);
+  m.rig.dialogs.Clear();
+  if (c.row >= 0) m.panels.SaveList.Select(c.row);
+  m.rig.dialogs.QueueAnswer(c.answer);
+
+  if (c.double_click)
+    m.panels.SaveList.DblClick();
+  else
+    m.panels.SaveButton.Click();
+
+  if (c.box) {
+    ASSERT_EQ(m.Boxes().size(), 1u);
+    EXPECT_EQ(m.Boxes()[0].text, S(c.box->utf8));
+    EXPECT_EQ(m.Boxes()[0].kind, c.box->kind);
+    EXPECT_EQ(m.Boxes()[0].buttons, c.box->buttons);
+  } else {
+    EXPECT_TRUE(m.Boxes().empty());
+  }
+  int slot = c.row + 1;
+  if (c.saved) {
+    ASSERT_NE(m.Slot(slot), nullptr);
+    menus::SlotImage image;
+    std::copy_n(m.Slot(slot)->begin(), menus::kSlotSize, image.begin());
+    menus::WorkBlock work;
+    menus::FlagBlock flag;
+    menus::ReadSlotBlocks(image, work, flag);
+    EXPECT_EQ(work, live.work);
+    EXPECT_EQ(m.saves.SlotUsed[slot], 1) << "the list is made again";
+    EXPECT_NE(m.panels.SaveList.rows[c.row], kEmptyRow);
+  } else {
+    EXPECT_EQ(*m.Slot(2), slot2);
+    EXPECT_EQ(*m.Slot(3), slot3);
+  }
+  if (c.loaded) {
+    EXPECT_EQ(m.scn.work[1], 222);
+    EXPECT_EQ(m.scn.mcr[0].str(), "s");
+    EXPECT_EQ(m.panels.ResoSpin.value, 80);
+  } else {
+    EXPECT_EQ(m.Live(), live);
+  }
+  EXPECT_EQ(m.panels.SavePanel.visible, c.open);
+  EXPECT_EQ(m.scn.MainProc, c.open ? WaitHandler::IdleWait : WaitHandler::None);
+  EXPECT_EQ(m.window.SystemPointerVisible(), c.open);
+}
+
+using platform::Answer;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveButtonClickTable,
+    ::testing::Values(
+        ClickCase{"save, nothing selected", 1, -1, false, Answer::Ok, &menus::kNoFileSelected, false, false, true},
+        ClickCase{"load, nothing selected", 0, -1, false, Answer::Ok, &menus::kNoFileSelected, false, false, true},
+        ClickCase{"save over a used slot, OK", 1, 1, false, Answer::Ok, &menus::kOverwrite, true, false, true},
+        ClickCase{"save over a used slot, Cancel", 1, 1, false, Answer::Cancel, &menus::kOverwrite, false, false, true},
+        ClickCase{"save into an empty slot", 1, 2, false, Answer::Cancel, nullptr, true, false, true},
+        ClickCase{"save into a missing slot", 1, 4, false, Answer::Cancel, nullptr, true, false, true},
+        ClickCase{"load a used slot", 0, 1, false, Answer::Ok, nullptr, false, true, false},
+        ClickCase{"load an empty slot", 0, 2, false, Answer::Ok, &menus::kNobodyHere, false, false, true},
+        ClickCase{"load a missing slot", 0, 0, false, Answer::Ok, &menus::kNobodyHere, false, false, true},
+        ClickCase{"double click, load a used slot", 0, 1, true, Answer::Ok, nullptr, false, true, false},
+        ClickCase{"double click, save over a used slot, Cancel", 1, 1, true, Answer::Cancel, &menus::kOverwrite, false, false, true},
+        ClickCase{"double click, nothing selected", 0, -1, true, Answer::Ok, &menus::kNoFileSelected, false, false, true}),
+    [](const ::testing::TestParamInfo<ClickCase>& info) {
+      std::string name;
+      for (const char* p = info.param.what; *p; ++p)
+        if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
+      return name;
+    });
+
+TEST(SaveCancelButtonClick, ClosesWithOutcomeOne) {
+  MenusRig m;
+  m.saves.OpenSaveMenu(1, 5, 6);
+  m.input.clk = 1;
+  m.input.drg = 1;
+  m.input.sft = 2;
+  m.panels.SaveCancelButton.Click();
+  EXPECT_EQ(m.scn.work[0], 1);
+  EXPECT_FALSE(m.panels.SavePanel.visible);
+  EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(m.input.spf, 1);
+  EXPECT_EQ(m.input.CGHoldEnable, 1);
+  EXPECT_EQ(m.window.CursorCount(), -1) << "the system pointer hides again";
+  EXPECT_EQ(m.input.clk + m.input.drg + m.input.sft, 0);
+}
+
+}  // namespace
+}  // namespace velmor::testing
