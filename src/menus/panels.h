@@ -23,7 +23,9 @@ struct Panels {
   SpinEdit MouseSpin{"MouseSpin", 1, 7, 1, 1};
   Label UpDownLabel3{"UpDownLabel3"};
   Label SpeedLabel{"SpeedLabel"};
-  SpinEdit SpeedSpin{"SpeedSpin", 0, 128, -16, 96};
+  // Starts at 32, the setting of the start speed 96 (and the value a double
+  // click restores), so that the control, the saved value and the speed agree.
+  SpinEdit SpeedSpin{"SpeedSpin", 0, 128, -16, 32};
   Label UpDownLabel1{"UpDownLabel1"};
   GroupBox SoundGroupBox{"SoundGroupBox"};
   RadioButton WaveBtn{"WaveBtn"};

@@ -220,7 +220,7 @@ TEST(LoadSlot, ASourceWhoseButtonIsDisabledChecksMute) {
     m.handlers.clear();
     if (c.disabled) m.SourceButton(c.disabled).enabled = false;
     SlotBytes file;
-    file.Header(100, 1, 96, c.code);
+    file.Header(100, 1, 32, c.code);
     m.PutSlot(1, file.bytes);
     m.saves.LoadSlot(1);
     std::string label = std::to_string(c.code) + (c.disabled ? std::string(" ") + c.disabled : "");
@@ -235,7 +235,7 @@ TEST(LoadSlot, NamesAreReadWithTheScenarioStringReader) {
   // field and the entry keeps the first 16 bytes, as the game reads it.
   MenusRig m;
   SlotBytes file;
-  file.Header(100, 1, 96, 1);
+  file.Header(100, 1, 32, 1);
   file.Text(16, "ABCDEFGHIJKL").Text(28, "mnop");
   m.PutSlot(1, file.bytes);
   m.saves.LoadSlot(1);

@@ -1,0 +1,50 @@
+// Choices: up to seven options in the message window, the row under the
+// pointer shown inverted, a left click answering.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/byte_string.h"
+#include "core/input_state.h"
+#include "graphics/layers.h"
+#include "platform/font.h"
+#include "scenario/scenario.h"
+#include "text/message_window.h"
+
+namespace velmor::text {
+
+class Choices {
+ public:
+  Choices(graphics::Layers& layers, platform::Font& font, scenario::Scenario& scn,
+          InputState& input, MessageWindow& window)
+      : layers_(layers), font_(font), scn_(scn), input_(input), window_(window) {}
+
+  std::array<ByteString, 8> ChoiceText;  // the options; an empty slot ends the list
+  int ChoiceCount = 0;
+  int ChoiceHot = -1;
+  int ChoiceLast = -1;
+
+  // Takes the options of a choice instruction (at most 7; a list without
+  // any counts as one empty option) and shows them.
+  void ReadChoices(uint16_t result_var, const scenario::ChoiceList& list);
+  // Shows the list on its first call, then tracks the pointer each tick.
+  void ChoiceProc();
+
+  // The area of row k that the pointer highlights: the option's bytes and
+  // one more half-width unit.
+  Rect HighlightRect(int row) const;
+
+ private:
+  void ShowChoices();
+  void Invert(int row);
+  bool IsRow(int row) const { return row >= 0 && row < ChoiceCount; }
+
+  graphics::Layers& layers_;
+  platform::Font& font_;
+  scenario::Scenario& scn_;
+  InputState& input_;
+  MessageWindow& window_;
+};
+
+}  // namespace velmor::text

@@ -1,0 +1,167 @@
+#include "text/message_window.h"
+
+#include <cstdlib>
+
+#include "core/sjis.h"
+
+namespace velmor::text {
+
+using scenario::WaitHandler;
+
+MessageWindow::MessageWindow(graphics::Layers& layers, platform::Font& font,
+                             scenario::Scenario& scn, InputState& input, SpinEdit& SpeedSpin)
+    : layers_(layers), font_(font), scn_(scn), input_(input), SpeedSpin_(SpeedSpin) {}
+
+void MessageWindow::SetUp(const Bitmap& frame) {
+  msg.box = frame;
+  msg.BoxRect = Rect::FromSize(msg.bpx, msg.bpy, frame.width(), frame.height());
+  int32_t h = layers_.font.height;
+  msg.fdx = std::abs(h - 1) / 2;
+  msg.fdy = std::abs(h) + LineGap;
+}
+
+ByteString MessageWindow::SpeakerLabel(int speaker) const {
+  int index = speaker == 2 ? 0 : speaker;
+  Sstr name;
+  if (index >= 0 && index < scenario::kNameCount) name = scn_.mcr[index];
+  return Sjis("【 ") + name + Sjis(" 】");
+}
+
+void MessageWindow::StartMessage(int speaker, const ByteString* text) {
+  if (text) MsgText = *text;
+  MsgPos = 1;
+  scn_.MainProc = WaitHandler::TypeText;
+  PageWait = false;
+  msg.csx = 0;
+  msg.csy = msg.fdy;  // the first row under the speaker row
+  if (speaker == 0) return;  // the window keeps its picture, label and text
+  ClearWindow();
+  font_.DrawText(layers_.BMP, msg.wpx, msg.wpy, SpeakerLabel(speaker).view(), layers_.font);
+  layers_.Publish(msg.BoxRect);
+}
+
+void MessageWindow::ClearWindow() { DrawBitmap(layers_.BMP, msg.bpx, msg.bpy, msg.box); }
+
+std::optional<uint8_t> MessageWindow::NextTextByte() {
+  if (MsgPos > MsgText.size()) {
+    // Nothing left: the message is over (an empty text ends here).
+    scn_.MainProc = WaitHandler::None;
+    msg.pri = 0;
+    stop_tick_ = true;
+    return std::nullopt;
+  }
+  uint8_t b = MsgText[MsgPos - 1];
+  ++MsgPos;
+  if (MsgPos > MsgText.size()) {
+    // The last byte: the message ends once this byte has been dealt with.
+    scn_.MainProc = WaitHandler::None;
+    msg.pri = 0;
+    stop_tick_ = true;
+  }
+  return b;
+}
+
+void MessageWindow::TypeText() {
+  stop_tick_ = false;
+  if (PageWait) {
+    // A wait that has begun ends only with a left click, skip key or not.
+    if (input_.clk == 1) {
+      FillRect(layers_.BMP, kBlinkIconRect, kWhite);
+      input_.clk = 0;
+      msg.pri = 0;
+      PageWait = false;
+    } else {
+      BlinkStep();
+    }
+  } else {
+    if (msg.spd == 0 || input_.sft == kSkipKey)
+      msg.pri = 65535;
+    else
+      msg.pri = static_cast<uint16_t>(msg.pri + msg.spd);
+    while (!stop_tick_ && msg.pri >= kCharCost) {
+      msg.pri = static_cast<uint16_t>(msg.pri - kCharCost);
+      std::optional<uint8_t> b = NextTextByte();
+      if (!b) break;
+      TypeOne(*b);
+    }
+  }
+  layers_.Publish(msg.BoxRect);
+}
+
+void MessageWindow::BlinkStep() {
+  BlinkCount = static_cast<uint8_t>((BlinkCount + 1) % 20);
+  const Rect& r = kBlinkIconRect;
+  if (BlinkCount == 0)
+    BitBlt(layers_.BMP, r.left, r.top, r.width(), r.height(), layers_.SP1, kBlinkFrameA.left,
+           kBlinkFrameA.top, Rop::SRCCOPY);
+  else if (BlinkCount == 10)
+    BitBlt(layers_.BMP, r.left, r.top, r.width(), r.height(), layers_.SP1, kBlinkFrameB.left,
+           kBlinkFrameB.top, Rop::SRCCOPY);
+}
+
+void MessageWindow::TypeOne(uint8_t b) {
+  switch (b) {
+    case kLineFeed:  // no page check: rows may run on below the window
+      msg.csx = 0;
+      msg.csy += msg.fdy;
+      break;
+    case kNewPage:
+      msg.csx = 0;
+      msg.csy = msg.fdy;
+      ClearWindow();
+      break;
+    case kTextColor:
+      // Indexes past the table leave the colour as it is.
+      if (std::optional<uint8_t> c = NextTextByte(); c && *c < ColorTable.size())
+        layers_.font.color = ColorTable[*c];
+      break;
+    case kTextSize:
+      if (std::optional<uint8_t> n = NextTextByte()) SetTextSize(*n);
+      break;
+    case kPageWait:
+      if (input_.sft != kSkipKey) PageWait = true;
+      stop_tick_ = true;
+      break;
+    default:
+      TypeChar(b);
+      break;
+  }
+}
+
+void MessageWindow::SetTextSize(uint8_t n) {
+  if (n == 0) return;  // no height to speak of: the size stays as it is
+  int32_t height = -static_cast<int32_t>(n);
+  layers_.font.height = height;
+  msg.fdx = std::abs(height - 1) / 2;
+  msg.fdy = n + LineGap;
+}
+
+void MessageWindow::TypeChar(uint8_t b) {
+  uint8_t ch[2] = {b, 0};
+  int length = 1;
+  int32_t advance = msg.fdx + 1;
+  if (IsLeadByte(b)) {
+    std::optional<uint8_t> trail = NextTextByte();
+    if (!trail) return;  // a lead byte cut off at the end of the text: nothing to draw
+    ch[1] = *trail;
+    length = 2;
+    advance = 2 * msg.fdx + 1;
+  }
+  if (msg.csx + advance >= msg.wdx) {  // wrap
+    msg.csx = 0;
+    msg.csy += msg.fdy;
+    if (msg.csy + msg.fdy > msg.wdy) {
+      // Page overflow: the new page starts on the top row and shows for a
+      // tick before typing goes on, without waiting for a click.
+      msg.csy = 0;
+      ClearWindow();
+      stop_tick_ = true;
+    }
+  }
+  font_.DrawChar(layers_.BMP, msg.wpx + msg.csx, msg.wpy + msg.csy, ch, length, layers_.font);
+  msg.csx += advance;
+}
+
+void MessageWindow::SpeedSpinChange() { msg.spd = SpeedFromSetting(SpeedSpin_.value); }
+
+}  // namespace velmor::text

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include "core/sjis.h"
+#include "text/text_rig.h"
+
+namespace velmor::testing {
+namespace {
+
+using scenario::ChoiceList;
+using scenario::WaitHandler;
+
+std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+
+ChoiceList ListOf(std::initializer_list<std::string> options) {
+  ChoiceList list;
+  for (const std::string& o : options) list.options[list.count++] = ByteString(o);
+  return list;
+}
+
+// The rig's pointer moved to y, then one tick.
+void PointTo(TextRig& rig, int32_t y, int32_t clk = 0) {
+  rig.input.msy = y;
+  rig.input.clk = clk;
+  rig.Tick();
+}
+
+TEST(ReadChoicesTest, ShowsTheOptionsAtByteOffsets) {
+  TextRig rig;
+  rig.choices.ReadChoices(7, ListOf({S("あい"), "ab"}));
+  EXPECT_EQ(rig.scn.ResultVar, 7);
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
+  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ あい"));
+  EXPECT_EQ(rig.choices.ChoiceText[1], S(" ≫ ") + "ab");
+  EXPECT_TRUE(rig.choices.ChoiceText[2].empty());
+  EXPECT_EQ(rig.choices.ChoiceCount, 2);
+  EXPECT_EQ(rig.choices.ChoiceHot, -1);
+
+  std::vector<DrawnChar> d = rig.TakeDrawn();
+  std::vector<std::tuple<int32_t, int32_t, std::string>> at;
+  for (const DrawnChar& c : d) at.emplace_back(c.x, c.y, c.bytes);
+  using T = std::tuple<int32_t, int32_t, std::string>;
+  EXPECT_EQ(at, (std::vector<T>{{40, 380, " "}, {48, 380, S("≫")}, {64, 380, " "},
+                                 {72, 380, S("あ")}, {88, 380, S("い")},
+                                 {40, 399, " "}, {48, 399, S("≫")}, {64, 399, " "},
+                                 {72, 399, "a"}, {80, 399, "b"}}));
+  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
+}
+
+TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
+  TextRig rig;
+  rig.Load({23, 7, 0, 'A', 0, 'B', 0, 0, 22});
+  rig.Tick();
+  EXPECT_EQ(rig.scn.inx, 8);
+  EXPECT_EQ(rig.choices.ChoiceCount, 2);
+  ASSERT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
+  PointTo(rig, 405, 1);
+  EXPECT_EQ(rig.scn.work[7], 2);
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
+  // The options and the highlight are gone, on both bitmaps.
+  EXPECT_TRUE(AllOf(rig.layers.BMP, rig.win.msg.BoxRect, kWhite));
+  EXPECT_TRUE(AllOf(rig.layers.IMG, rig.win.msg.BoxRect, kWhite));
+  rig.Tick();  // the scenario goes on
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
+}
+
+TEST(ReadChoicesTest, AnEmptyFirstOptionIsTheMarkerAlone) {
+  TextRig rig;
+  rig.Load({23, 7, 0, 0, 0, 22});
+  rig.Tick();
+  EXPECT_EQ(rig.scn.inx, 5);
+  EXPECT_EQ(rig.choices.ChoiceCount, 1);
+  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ "));
+  EXPECT_EQ(rig.choices.HighlightRect(0), (Rect{40, 380, 80, 399}));
+}
+
+TEST(ReadChoicesTest, SevenOptionsFillTheList) {
+  TextRig rig;
+  rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5", "6", "7"}));
+  EXPECT_EQ(rig.choices.ChoiceCount, 7);
+  EXPECT_TRUE(rig.choices.ChoiceText[7].empty());
+  EXPECT_EQ(rig.choices.ChoiceText[6], S(" ≫ ") + "7");
+  std::vector<DrawnChar> d = rig.TakeDrawn();
+  EXPECT_EQ(d.back().y, 380 + 6 * 19);  // past the window: drawn all the same
+  rig.input.msy = 380 + 5 * 19;
+  rig.Tick();
+  EXPECT_EQ(rig.choices.ChoiceHot, 5);
+}
+
+TEST(ReadChoicesTest, TheEighthOptionOfAnInstructionIsDropped) {
+  TextRig rig;
+  std::vector<uint8_t> program = {23, 9, 0};
+  for (char c = '1'; c <= '8'; ++c) {
+    program.push_back(static_cast<uint8_t>(c));
+    program.push_back(0);
+  }
+  program.push_back(0);
+  program.push_back(22);
+  rig.Load(program);
+  rig.Tick();
+  EXPECT_EQ(rig.scn.inx, program.size() - 1);  // every option read
+  EXPECT_EQ(rig.choices.ChoiceCount, 7);
+  EXPECT_EQ(rig.font.Text().find('8'), std::string::npos);
+}
+
+TEST(ReadChoicesTest, ReshowingAShorterListEndsItWhereItEnds) {
+  TextRig rig;
+  rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5"}));
+  rig.scn.MainProc = WaitHandler::None;
+  rig.choices.ReadChoices(3, ListOf({"x"}));
+  EXPECT_EQ(rig.choices.ChoiceCount, 1);
+}
+
+TEST(ReadChoicesTest, AListWithoutOptionsStillOffersOne) {
+  TextRig rig;
+  rig.choices.ReadChoices(3, ChoiceList{});
+  EXPECT_EQ(rig.choices.ChoiceCount, 1);  // a wait with no row could never end
+  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ "));
+}
+
+TEST(ReadChoicesTest, ALongOptionIsCutAt255Bytes) {
+  TextRig rig;
+  rig.choices.ReadChoices(3, ListOf({Repeat("x", 255)}));
+  EXPECT_EQ(rig.choices.ChoiceText[0].size(), 255u);
+  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ ") + Repeat("x", 251));
+  EXPECT_EQ(rig.choices.HighlightRect(0).right, 40 + 256 * 8);
+}
+
+TEST(ReadChoicesTest, ALeadByteCutOffAtTheEndIsNotDrawn) {
+  TextRig rig;
+  rig.choices.ReadChoices(3, ListOf({Repeat(S("あ"), 125) + "\x82"}));
+  ASSERT_EQ(rig.choices.ChoiceText[0].size(), 255u);
+  std::vector<DrawnChar> d = rig.TakeDrawn();
+  EXPECT_EQ(d.size(), 3u + 125u);
+  EXPECT_EQ(d.back().bytes, S("あ"));
+}
+
+// --- The pointer ---
+
+TEST(ChoiceProcTest, RowUnderThePointer) {
+  const std::pair<int32_t, int> table[] = {{0, -1},  {100, -1}, {361, -1}, {379, -1},
+                                           {380, 0}, {398, 0},  {399, 1},  {417, 1},
+                                           {418, -1}, {479, -1}};
+  TextRig rig;
+  rig.choices.ReadChoices(7, ListOf({"A", "B"}));
+  for (auto [y, row] : table) {
+    PointTo(rig, y);
+    EXPECT_EQ(rig.choices.ChoiceHot, row) << "msy " << y;
+  }
+}
+
+// Every pixel of r in b is the inverse of the one in a.
+bool Inverted(const Bitmap& a, const Bitmap& b, const Rect& r) {
+  for (int32_t y = r.top; y < r.bottom; ++y)
+    for (int32_t x = r.left; x < r.right; ++x)
+      if (b.at(x, y) != (~a.at(x, y) & kColorMask)) return false;
+  return true;
+}
+
+TEST(ChoiceProcTest, HighlightMovesAndRestoresExactly) {
+  TextRig rig;
+  rig.choices.ReadChoices(7, ListOf({S("はい"), S("いいえ")}));
+  const Bitmap shown = rig.layers.BMP;
+  const Rect row0 = rig.choices.HighlightRect(0);
+  const Rect row1 = rig.choices.HighlightRect(1);
+  EXPECT_EQ(row0, (Rect{40, 380, 40 + 9 * 8, 399}));  // 8 bytes and one more unit
+  EXPECT_EQ(row1, (Rect{40, 399, 40 + 11 * 8, 418}));
+
+  PointTo(rig, 385);
+  EXPECT_TRUE(Inverted(shown, rig.layers.BMP, row0));
+  Bitmap expected = shown;
+  CopyRect(expected, row0, rig.layers.BMP);
+  EXPECT_EQ(rig.layers.BMP, expected);  // nothing else changed
+  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
+
+  PointTo(rig, 390);  // the same row: nothing changes
+  EXPECT_EQ(rig.layers.BMP, expected);
+
+  PointTo(rig, 400);
+  EXPECT_TRUE(SameRect(shown, rig.layers.BMP, row0));
+  EXPECT_TRUE(Inverted(shown, rig.layers.BMP, row1));
+  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
+
+  PointTo(rig, 300);
+  EXPECT_EQ(rig.layers.BMP, shown);
+  EXPECT_TRUE(SameRect(rig.layers.IMG, shown, rig.win.msg.BoxRect));
+}
+
+TEST(ChoiceProcTest, OnlyALeftClickOnARowAnswers) {
+  TextRig rig;
+  rig.scn.work[7] = -5;
+  rig.choices.ReadChoices(7, ListOf({"A", "B"}));
+  PointTo(rig, 385, 2);  // right click on a row
+  PointTo(rig, 300, 1);  // left click above the rows
+  PointTo(rig, 430, 1);  // left click below the rows
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
+  EXPECT_EQ(rig.scn.work[7], -5);
+  PointTo(rig, 380, 1);
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(rig.scn.work[7], 1);
+}
+
+TEST(ChoiceProcTest, TheMessageFontAppliesToTheOptions) {
+  TextRig rig;
+  rig.win.msg.spd = 0;
+  rig.Type("\x04\x18\x03\x02" "A", 0);
+  rig.TickUntilIdle();
+  rig.TakeDrawn();
+  rig.choices.ReadChoices(7, ListOf({"ab", "c"}));
+  std::vector<DrawnChar> d = rig.TakeDrawn();
+  ASSERT_EQ(d.size(), 9u);
+  for (const DrawnChar& c : d) {
+    EXPECT_EQ(c.style.height, -24);
+    EXPECT_EQ(c.style.color, ColorTable[2]);
+  }
+  EXPECT_EQ(d[3].x, 40 + 4 * 12);  // "a" after the 4-byte marker
+  EXPECT_EQ(d[5].y, 380 + 27);
+  EXPECT_EQ(rig.choices.HighlightRect(0), (Rect{40, 380, 40 + 7 * 12, 407}));
+  PointTo(rig, 406);
+  EXPECT_EQ(rig.choices.ChoiceHot, 0);
+  PointTo(rig, 407);
+  EXPECT_EQ(rig.choices.ChoiceHot, 1);
+  PointTo(rig, 434);
+  EXPECT_EQ(rig.choices.ChoiceHot, -1);
+}
+
+}  // namespace
+}  // namespace velmor::testing

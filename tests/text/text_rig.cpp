@@ -1,0 +1,136 @@
+#include "text/text_rig.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmor::testing {
+
+int32_t RecordingFont::DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch,
+                                int length, const platform::TextStyle& style) {
+  drawn.push_back({x, y, std::string(reinterpret_cast<const char*>(ch), length), style});
+  return inner_.DrawChar(dst, x, y, ch, length, style);
+}
+
+std::string RecordingFont::Text() const {
+  std::string s;
+  for (const DrawnChar& c : drawn) s += c.bytes;
+  return s;
+}
+
+void TextHost::StartMessage(int speaker, const ByteString* text) {
+  window->StartMessage(speaker, text);
+}
+
+void TextHost::ReadChoices(uint16_t result_var, const scenario::ChoiceList& list) {
+  choices->ReadChoices(result_var, list);
+}
+
+void TextHost::ShowStatus() {
+  status->DrawStatus();
+  layers->ShowBackBuffer();
+}
+
+void TextHost::RunWaitHandler(scenario::WaitHandler h) {
+  if (h == scenario::WaitHandler::TypeText) window->TypeText();
+  if (h == scenario::WaitHandler::ChoiceProc) choices->ChoiceProc();
+}
+
+TextRig::TextRig()
+    : scn(host, scenario::ScenarioServices{files, dialogs, window, clock}, input, dat_path) {
+  host.window = &win;
+  host.status = &status;
+  host.choices = &choices;
+  host.layers = &layers;
+  layers.BMP = Bitmap(640, 480, kSceneColor);
+  layers.IMG = Bitmap(640, 480, kSceneColor);
+  layers.SP1 = Bitmap(24, 48, kFrameA);
+  FillRect(layers.SP1, {0, 24, 24, 48}, kFrameB);
+  win.SetUp(Bitmap(628, 100, kWhite));
+}
+
+void TextRig::Tick() {
+  scn.RunStep();
+  input.clk = 0;
+}
+
+int TextRig::TickUntilIdle(int limit) {
+  int n = 0;
+  while (n < limit && scn.MainProc != scenario::WaitHandler::None) {
+    Tick();
+    ++n;
+  }
+  return n;
+}
+
+void TextRig::Load(const std::vector<uint8_t>& bytes) {
+  std::copy(bytes.begin(), bytes.end(), scn.snx.begin());
+  scn.inx = 0;
+}
+
+void TextRig::Type(std::string_view sjis, int speaker) {
+  ByteString text(sjis);
+  win.StartMessage(speaker, &text);
+}
+
+std::vector<DrawnChar> TextRig::TakeDrawn() {
+  std::vector<DrawnChar> out;
+  out.swap(font.drawn);
+  return out;
+}
+
+std::string Repeat(std::string_view s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+uint64_t HashBitmap(const Bitmap& b) {
+  // FNV-1a over the size and the pixels' bytes.
+  uint64_t h = 0xcbf29ce484222325ull;
+  auto mix = [&h](uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+      h ^= (v >> (8 * i)) & 0xFF;
+      h *= 0x100000001b3ull;
+    }
+  };
+  mix(static_cast<uint32_t>(b.width()));
+  mix(static_cast<uint32_t>(b.height()));
+  for (Color c : b.pixels()) mix(c);
+  return h;
+}
+
+std::string SavePng(const Bitmap& b, const std::string& name) {
+  std::string path = std::string(VELMOR_BUILD_DIR) + "/" + name;
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, b.width(), b.height(), 32,
+                                                  SDL_PIXELFORMAT_XRGB8888);
+  if (!s) return {};
+  for (int32_t y = 0; y < b.height(); ++y)
+    std::memcpy(static_cast<uint8_t*>(s->pixels) + y * s->pitch, b.row(y),
+                sizeof(Color) * static_cast<size_t>(b.width()));
+  bool ok = IMG_SavePNG(s, path.c_str()) == 0;
+  SDL_FreeSurface(s);
+  return ok ? path : std::string();
+}
+
+bool SameRect(const Bitmap& a, const Bitmap& b, const Rect& r) {
+  for (int32_t y = r.top; y < r.bottom; ++y)
+    for (int32_t x = r.left; x < r.right; ++x)
+      if (a.at(x, y) != b.at(x, y)) return false;
+  return true;
+}
+
+bool AllOf(const Bitmap& b, const Rect& r, Color c) {
+  return CountOf(b, r, c) == r.width() * r.height();
+}
+
+int CountOf(const Bitmap& b, const Rect& r, Color c) {
+  int n = 0;
+  for (int32_t y = r.top; y < r.bottom; ++y)
+    for (int32_t x = r.left; x < r.right; ++x) n += b.at(x, y) == c;
+  return n;
+}
+
+}  // namespace velmor::testing

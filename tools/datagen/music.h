@@ -1,0 +1,18 @@
+// The demo's music and sounds: MIDI pieces for both sound sources and
+// synthesised WAVE files.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace velmor::datagen {
+
+enum class SoundSource { kGeneralMidi, kSc88 };
+
+std::vector<uint8_t> StartupChimeWave();  // QV00.WAV: under half a second, quiet
+std::vector<uint8_t> StartupPhraseMidi();  // QV00.MID: a few notes
+std::vector<uint8_t> ThemeWave();          // M01.WAV: the theme, synthesised
+std::vector<uint8_t> ThemeMidi(SoundSource source);  // M01.MID: calm, F major, format 1
+std::vector<uint8_t> WaltzMidi(SoundSource source);  // M02.MID: a D minor waltz, format 0
+
+}  // namespace velmor::datagen
