@@ -55,6 +55,7 @@ std::vector<DataFile> MakeDemoData() {
   add("SOUND/QV00.MID", StartupPhraseMidi());
   add("SOUND/M01.WAV", ThemeWave());
   add("SOUND/M01.MID", ThemeMidi(SoundSource::kGeneralMidi));
+  add("SOUND/M02.WAV", WaltzWave());
   add("SOUND/M02.MID", WaltzMidi(SoundSource::kGeneralMidi));
   add("SOUND/SC88/M01.MID", ThemeMidi(SoundSource::kSc88));
   add("SOUND/SC88/M02.MID", WaltzMidi(SoundSource::kSc88));

@@ -326,6 +326,21 @@ std::vector<uint8_t> ThemeWave() {
   return media::WriteWave({kRate, 1, 16}, Finish(mix, 0.6));
 }
 
+std::vector<uint8_t> WaltzWave() {
+  const Score s = Waltz(SoundSource::kGeneralMidi);
+  const double beat = 60.0 / s.bpm;
+  std::vector<double> mix(static_cast<std::size_t>((s.length - s.lead_in + 0.6) * beat * kRate), 0.0);
+  const Voice voices[] = {
+      {{{1, 1.0}, {3, 0.30}, {5.4, 0.10}}, 0.003, 0.35, 0.06, 0.50, 0},  // melody: music box
+      {{{1, 1.0}, {2, 0.25}, {3, 0.10}}, 0.002, 0.12, 0.05, 0.20, 0},    // chords: plucked
+      {{{1, 1.0}, {2, 0.20}}, 0.008, 0.40, 0.08, 0.45, 0},               // bass
+  };
+  for (std::size_t p = 0; p < s.parts.size(); ++p)
+    for (const Note& n : s.parts[p].notes)
+      Render(mix, voices[p], (n.start - s.lead_in) * beat, n.length * beat * 0.96, n.key, n.velocity);
+  return media::WriteWave({kRate, 1, 16}, Finish(mix, 0.55));
+}
+
 std::vector<uint8_t> ThemeMidi(SoundSource source) {
   return Format1(Theme(source, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 84), source, "Evening Letter");
 }

@@ -12,6 +12,7 @@ enum class SoundSource { kGeneralMidi, kSc88 };
 std::vector<uint8_t> StartupChimeWave();  // QV00.WAV: under half a second, quiet
 std::vector<uint8_t> StartupPhraseMidi();  // QV00.MID: a few notes
 std::vector<uint8_t> ThemeWave();          // M01.WAV: the theme, synthesised
+std::vector<uint8_t> WaltzWave();          // M02.WAV: the waltz, synthesised
 std::vector<uint8_t> ThemeMidi(SoundSource source);  // M01.MID: calm, F major, format 1
 std::vector<uint8_t> WaltzMidi(SoundSource source);  // M02.MID: a D minor waltz, format 0
 
