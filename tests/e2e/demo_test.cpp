@@ -1,0 +1,219 @@
+// The program itself on the bundled demo game: the headless command line,
+// its input script, state JSON and screenshot, and golden frames.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/headless/headless_game.h"
+#include "core/sjis.h"
+#include "platform/headless/png.h"
+#include "platform/os_files.h"
+#include "support/pictures.h"
+#include "support/process.h"
+
+namespace velmor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A fresh folder under the build folder for one test's files.
+fs::path Scratch(const std::string& name) {
+  fs::path dir = fs::path(VELMOR_BUILD_DIR) / "e2e" / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+// From the title to the first scene: "はじめから", both name panels
+// confirmed with the default names, the first message typed.
+const char* kNewGameScript =
+    "# the title\n"
+    "until WaitClick 3000\n"
+    "click left\n"
+    "tick\n"
+    "until ChoiceProc 100\n"
+    "pointer 300 530\n"
+    "tick\n"
+    "click left\n"
+    "tick\n"
+    "until IdleWait 500\n"
+    "control DefNameButton click\n"
+    "control NameEntryButton click\n"
+    "until IdleWait 500\n"
+    "control DefNameButton click\n"
+    "control NameEntryButton click\n"
+    "until TypeText 500\n"
+    "tick 40\n";
+
+TEST(HeadlessProgram, ScriptInStateAndScreenshotOut) {
+  fs::path dir = Scratch("script");
+  std::ofstream(dir / "input.txt") << kNewGameScript;
+  ProcessResult r = RunProcess(
+      {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+       "--input", (dir / "input.txt").string(), "--ticks", "2000",
+       "--state-out", (dir / "state.json").string(), "--screenshot", (dir / "shot.png").string()},
+      120);
+  ASSERT_FALSE(r.timed_out);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+
+  std::string json = Slurp(dir / "state.json");
+  // The keys in their fixed order.
+  size_t at = 0;
+  for (const char* key : {"ticks", "inx", "CallDepth", "CallFile", "work", "flags", "MainProc",
+                          "mcr", "Disp", "msx", "msy", "spd", "PictureName", "PictureRect",
+                          "CursorNumber", "StatusLayout", "WhiteFill", "HoldMode", "spf",
+                          "CGHoldEnable", "MusicName", "MusicLoop", "media", "panels",
+                          "controls", "messages", "quit"}) {
+    size_t found = json.find("\"" + std::string(key) + "\":", at);
+    ASSERT_NE(found, std::string::npos) << key;
+    at = found;
+  }
+  EXPECT_NE(json.find("\"ticks\":2000"), std::string::npos);  // ran on to the limit
+  EXPECT_NE(json.find("\"MainProc\":\"TypeText\""), std::string::npos);  // at a page wait
+  EXPECT_NE(json.find("\"PageWait\":true"), std::string::npos);
+  EXPECT_NE(json.find("\"PictureName\":\"BG03\""), std::string::npos);
+  EXPECT_NE(json.find("\"mcr\":[\"慎之介\",\"さくら\",\"岸本\",\"水瀬\""), std::string::npos);
+  EXPECT_NE(json.find("\"Disp\":{\"Top\":144,\"Left\":192,\"Width\":640,\"Height\":480}"),
+            std::string::npos);
+  EXPECT_NE(json.find("\"MusicName\":\"M01\""), std::string::npos);
+  EXPECT_NE(json.find("\"quit\":false"), std::string::npos);
+
+  std::string png = Slurp(dir / "shot.png");
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  auto be32 = [&](size_t i) {
+    return (uint32_t(uint8_t(png[i])) << 24) | (uint32_t(uint8_t(png[i + 1])) << 16) |
+           (uint32_t(uint8_t(png[i + 2])) << 8) | uint8_t(png[i + 3]);
+  };
+  EXPECT_EQ(be32(16), 1024u);
+  EXPECT_EQ(be32(20), 768u);
+}
+
+TEST(HeadlessProgram, ScreenSizeCentresTheDisplay) {
+  fs::path dir = Scratch("screen");
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                dir.string(), "--screen", "800x600", "--ticks", "5",
+                                "--state-out", (dir / "state.json").string()},
+                               60);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_NE(Slurp(dir / "state.json")
+                .find("\"Disp\":{\"Top\":60,\"Left\":80,\"Width\":640,\"Height\":480}"),
+            std::string::npos);
+}
+
+TEST(HeadlessProgram, EndInstructionQuitsWithTheStateWritten) {
+  // "おしまい" on the title ends the game through END.
+  fs::path dir = Scratch("quit");
+  std::ofstream(dir / "input.txt")
+      << "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\npointer 300 568\ntick\n"
+         "click left\n";
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                dir.string(), "--input", (dir / "input.txt").string(),
+                                "--state-out", (dir / "state.json").string()},
+                               120);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  std::string json = Slurp(dir / "state.json");
+  EXPECT_NE(json.find("\"quit\":true"), std::string::npos);
+  EXPECT_EQ(json.find("\"ticks\":100000"), std::string::npos);
+}
+
+TEST(HeadlessProgram, WithoutADataFolderItSaysSoAndEnds) {
+  fs::path dir = Scratch("noini");
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--ini", (dir / "BRANNIC.INI").string(),
+                                "--state-out", (dir / "state.json").string()},
+                               60);
+  EXPECT_EQ(r.exit_code, 0) << r.output;
+  std::string json = Slurp(dir / "state.json");
+  EXPECT_NE(json.find("\"text\":\"正しく起動してください。\",\"kind\":\"error\""), std::string::npos)
+      << json;
+}
+
+TEST(HeadlessProgram, UsageErrorsAndHelp) {
+  struct Case {
+    std::vector<std::string> args;
+    int exit_code;
+    const char* says;
+  };
+  for (const Case& c : {Case{{"--help"}, 0, "--headless"}, Case{{"--bogus"}, 2, "unknown option"},
+                        Case{{"--ticks", "5"}, 2, "need --headless"},
+                        Case{{"--headless", "--screen", "big"}, 2, "--screen"},
+                        Case{{"--headless", "--input", "/nonexistent/script"}, 2, "cannot read"}}) {
+    std::vector<std::string> argv{VELMOR_PROGRAM};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    ProcessResult r = RunProcess(argv, 30);
+    EXPECT_EQ(r.exit_code, c.exit_code) << c.args[0];
+    EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+  }
+}
+
+TEST(HeadlessProgram, AMalformedScriptLineIsNamedWithItsNumber) {
+  fs::path dir = Scratch("badscript");
+  std::ofstream(dir / "input.txt") << "tick 2\npointer 1\n";
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                dir.string(), "--input", (dir / "input.txt").string()},
+                               60);
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_NE(r.output.find("line 2"), std::string::npos) << r.output;
+}
+
+// --- Golden frames ---------------------------------------------------------
+
+class GoldenFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = Scratch("golden");
+    app::HeadlessOptions options;
+    options.start.program_folder = dir_.string() + "/";
+    options.start.data_folder = VELMOR_DEMO_DIR;
+    game_ = std::make_unique<app::HeadlessGame>(files_, options);
+    ASSERT_FALSE(game_->Start().has_value());
+  }
+
+  // Compares the presented window with a stored hash; on a mismatch the
+  // frame is written next to the test's files for a look.
+  void ExpectFrame(const std::string& name, uint64_t expected) {
+    const Bitmap& frame = game_->window().Canvas();
+    uint64_t actual = Hash(frame);
+    if (actual != expected) {
+      fs::path png = dir_ / (name + ".png");
+      platform::WritePng(frame, png.string(), nullptr);
+      ADD_FAILURE() << name << ": frame hash 0x" << std::hex << actual << " (expected 0x"
+                    << expected << "); the frame is in " << png;
+    }
+  }
+
+  void Run(const std::string& script) {
+    std::string error;
+    ASSERT_TRUE(game_->RunScript(script, &error)) << error;
+  }
+
+  fs::path dir_;
+  platform::OsFiles files_;
+  std::unique_ptr<app::HeadlessGame> game_;
+};
+
+TEST_F(GoldenFrames, TitleFirstSceneAndTheFramedPicture) {
+  Run("until WaitClick 3000\n");
+  ExpectFrame("title", 0x95329eef1f552c5dull);
+  Run("click left\ntick\nuntil ChoiceProc 100\n");
+  Run(std::string(kNewGameScript).substr(std::string(kNewGameScript).find("pointer")));
+  ExpectFrame("first_scene", 0x7c68b09d6310c14dull);
+  // On to the cherry tree: the rest of the page, the hero's thought, then the
+  // framed picture with the status strip.
+  Run("click left\ntick\nuntil WaitClick 500\nclick left\ntick\nuntil WaitClick 500\n"
+      "click left\ntick\nuntil TypeText 500\nuntil WaitClick 500\n");
+  ExpectFrame("cherry_tree", 0x240a3842e2ab24bull);
+}
+
+}  // namespace
+}  // namespace velmor::testing
