@@ -1,0 +1,57 @@
+// The whole tick on the headless platform: a click wait with the pointer
+// composited and the picture presented, and the demo game's ticks per second.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "platform/os_files.h"
+#include "support/bytecode.h"
+#include "support/game_data.h"
+
+namespace velmor::testing {
+namespace {
+
+// One tick at a click wait: map the pointer, call WaitClick, composite the
+// pointer, stretch the screen image onto the window, remove the pointer.
+void BM_TickAtClickWait(benchmark::State& state) {
+  GameRig g(Code().b(22).bytes);
+  g.Start();
+  g.form().panels.ResoSpin.SetValue(static_cast<int>(state.range(0)));
+  g.Run("pointer 500 400\ntick\n");
+  for (auto _ : state) g.game->Tick();
+  state.SetLabel(std::to_string(state.range(0)) + " %");
+}
+BENCHMARK(BM_TickAtClickWait)->Arg(100)->Arg(150)->Unit(benchmark::kMicrosecond);
+
+// Ticks per second over the demo, from the title through the first scenes
+// with every message clicked through as soon as it waits.
+void BM_DemoTicks(benchmark::State& state) {
+  const char* demo = std::getenv("VELMOR_DEMO_DIR");
+  if (!demo || !std::filesystem::exists(demo)) {
+    state.SkipWithError("set VELMOR_DEMO_DIR to the built demo folder");
+    return;
+  }
+  platform::OsFiles files;
+  int64_t ticks = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    app::HeadlessOptions options;
+    options.start.program_folder = "/tmp/";
+    options.start.data_folder = demo;
+    app::HeadlessGame game(files, options);
+    game.Start();
+    std::string error;
+    game.RunScript("pointer 300 530\n", &error);
+    state.ResumeTiming();
+    for (int i = 0; i < 3000; ++i) {
+      if (i % 25 == 0) game.RunScript("click left\n", &error);
+      game.Tick();
+    }
+    ticks += 3000;
+  }
+  state.counters["ticks_per_second"] = benchmark::Counter(static_cast<double>(ticks), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DemoTicks)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace velmor::testing
