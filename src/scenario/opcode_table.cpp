@@ -127,7 +127,7 @@ std::vector<const OpcodeInfo*> ListedOpcodes() {
 
 void Scenario::RunInstructions() {
   for (uint32_t executed = 0;; ++executed) {
-    if (executed == kInstructionsPerTickLimit) {
+    if (executed == instruction_limit_) {
       ReportNotResponding();
       return;
     }

@@ -103,6 +103,8 @@ class Scenario {
 
   // One line per executed instruction on standard output.
   void SetTrace(bool on) { trace_ = on; }
+  // How many instructions one tick may run without waiting (fuzzing lowers it).
+  void SetInstructionLimit(uint32_t limit) { instruction_limit_ = limit; }
 
   // Shows an error box with a Shift-JIS text, then ends the program.
   [[noreturn]] void Fail(const std::string& sjis_message);
@@ -183,6 +185,7 @@ class Scenario {
   const ByteString& dat_path_;
   uint8_t current_op_ = 0;  // the opcode being executed (ops 53..71 name their speaker)
   bool trace_ = false;
+  uint32_t instruction_limit_ = kInstructionsPerTickLimit;
   bool told_not_responding_ = false;
 };
 
