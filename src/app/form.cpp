@@ -16,31 +16,47 @@ TForm1::TForm1(Platform p, StartOptions opts) : platform(p), options(std::move(o
   WireHandlers();
 }
 
-void TForm1::WireHandlers() {
-  panels.SpeedSpin.OnChange = [this] { msgwin.SpeedSpinChange(); };
-  panels.SpeedSpin.OnDblClick = [this] { msgwin.SpeedSpinDblClick(); };
-  panels.ResoSpin.OnChange = [this] { scaling.ResoSpinChange(); };
-  panels.ResoSpin.OnDblClick = [this] { scaling.ResoSpinDblClick(); };
-  panels.MouseSpin.OnChange = [this] { cursors.MouseSpinChange(); };
-  panels.MouseSpin.OnDblClick = [this] { cursors.MouseSpinDblClick(); };
-  for (RadioButton* b : {&panels.WaveBtn, &panels.MidiBtn, &panels.MidiBtn2, &panels.MuteBtn})
-    b->OnClick = [this] { music.MidiBtnClick(); };
-  panels.SoundGroupBox.OnClick = [this] { music.MidiBtnClick(); };
-  panels.EndButton.OnClick = [this] { EndButtonClick(); };
-  panels.ExitButton.OnClick = [this] {
-    config.ExitButtonClick();
-    invalid = true;  // the panel uncovered the window
+Handler TForm1::Guarded(std::function<void()> body) {
+  // A panel's handler is an event of its own: a failure inside it is shown
+  // and the game goes on; a panel it hides uncovers the window, which is
+  // then repainted.
+  return [this, body = std::move(body)] {
+    const Panel* all[] = {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
+    bool shown_before[3];
+    for (int i = 0; i < 3; ++i) shown_before[i] = all[i]->visible;
+    try {
+      body();
+    } catch (const GameError& e) {
+      ReportError(e.message());
+    }
+    for (int i = 0; i < 3; ++i)
+      if (shown_before[i] && !all[i]->visible) invalid = true;
   };
+}
 
-  panels.NameEntryButton.OnClick = [this] { names.NameEntryButtonClick(); };
-  panels.NameCancelButton.OnClick = [this] { names.NameCancelButtonClick(); };
-  panels.DefNameButton.OnClick = [this] { names.DefNameButtonClick(); };
-  panels.FirstNameEdit.OnEnter = [this] { names.FirstNameEditKeyPress(); };
-  panels.SecondNameEdit.OnEnter = [this] { names.FirstNameEditKeyPress(); };
+void TForm1::WireHandlers() {
+  Panels& p = panels;
+  p.SpeedSpin.OnChange = Guarded([this] { msgwin.SpeedSpinChange(); });
+  p.SpeedSpin.OnDblClick = Guarded([this] { msgwin.SpeedSpinDblClick(); });
+  p.ResoSpin.OnChange = Guarded([this] { scaling.ResoSpinChange(); });
+  p.ResoSpin.OnDblClick = Guarded([this] { scaling.ResoSpinDblClick(); });
+  p.MouseSpin.OnChange = Guarded([this] { cursors.MouseSpinChange(); });
+  p.MouseSpin.OnDblClick = Guarded([this] { cursors.MouseSpinDblClick(); });
+  for (RadioButton* b : {&p.WaveBtn, &p.MidiBtn, &p.MidiBtn2, &p.MuteBtn})
+    b->OnClick = Guarded([this] { music.MidiBtnClick(); });
+  p.SoundGroupBox.OnClick = Guarded([this] { music.MidiBtnClick(); });
+  p.EndButton.OnClick = Guarded([this] { EndButtonClick(); });
+  p.ExitButton.OnClick = Guarded([this] { config.ExitButtonClick(); });
 
-  panels.SaveButton.OnClick = [this] { saves.SaveButtonClick(); };
-  panels.SaveList.OnDblClick = [this] { saves.SaveButtonClick(); };
-  panels.SaveCancelButton.OnClick = [this] { saves.SaveCancelButtonClick(); };
+  p.NameEntryButton.OnClick = Guarded([this] { names.NameEntryButtonClick(); });
+  p.NameCancelButton.OnClick = Guarded([this] { names.NameCancelButtonClick(); });
+  p.DefNameButton.OnClick = Guarded([this] { names.DefNameButtonClick(); });
+  p.FirstNameEdit.OnEnter = Guarded([this] { names.FirstNameEditKeyPress(); });
+  p.SecondNameEdit.OnEnter = Guarded([this] { names.FirstNameEditKeyPress(); });
+
+  p.SaveButton.OnClick = Guarded([this] { saves.SaveButtonClick(); });
+  p.SaveList.OnDblClick = Guarded([this] { saves.SaveButtonClick(); });
+  p.SaveCancelButton.OnClick = Guarded([this] { saves.SaveCancelButtonClick(); });
 }
 
 void TForm1::FormPaint() {

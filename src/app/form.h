@@ -34,6 +34,8 @@
 
 namespace velmor::app {
 
+using menus::Panels;
+
 // The platform services the game runs on.
 struct Platform {
   platform::Files& files;
@@ -174,6 +176,7 @@ class TForm1 : public scenario::ScenarioHost {
 
  private:
   void WireHandlers();
+  Handler Guarded(std::function<void()> body);
   std::optional<int> ReadDataFolder();
   void ChooseSlotFolder();
   void LoadStartupBitmaps();

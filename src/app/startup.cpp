@@ -98,7 +98,6 @@ std::optional<int> TForm1::FormCreate() {
     ReportError(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message());
     QuitNow();
   }
-  music.MusicLoop = 0;
   scn.LoadScenario("INIT");
   try {
     saves.LoadSlot(0);

@@ -1,34 +1,73 @@
 // The one sound channel: a media player that opens a WAVE or MIDI file and
-// plays it once.
+// plays it once. The game repeats a piece itself, by playing it again when
+// the player reports it stopped.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace velmor::platform {
 
 enum class MediaMode { NotReady, Stopped, Playing };
+
+// "not ready", "stopped" or "playing", as the state output spells it.
+constexpr std::string_view MediaModeName(MediaMode mode) {
+  switch (mode) {
+    case MediaMode::Stopped:
+      return "stopped";
+    case MediaMode::Playing:
+      return "playing";
+    case MediaMode::NotReady:
+      break;
+  }
+  return "not ready";
+}
+
+// The error codes a command leaves behind (Error()).
+namespace media_error {
+constexpr int kNone = 0;
+// The file is missing, unreadable, damaged or of a kind the player cannot
+// play (Open fails with a text naming the file and the fault).
+constexpr int kCannotOpen = 1;
+// A command that needs an open file found none.
+constexpr int kNoDevice = 2;
+// The file is open but there is no way to sound it: no audio output, or no
+// synthesiser for MIDI.
+constexpr int kNoOutput = 3;
+// The audio output refused to start.
+constexpr int kPlayFailed = 4;
+}  // namespace media_error
+
+// The text of the no-device error: a command needed an open file.
+constexpr std::string_view kNoDeviceText = "The media device is not open.";
 
 class MediaPlayer {
  public:
   virtual ~MediaPlayer() = default;
 
   // The file to open (a Shift-JIS path as the game builds it); setting it
-  // opens nothing.
+  // opens nothing. It keeps the path of a file that failed to open.
   const std::string& FileName() const { return file_name_; }
   void SetFileName(std::string path) { file_name_ = std::move(path); }
 
   // Closes any open file, then opens FileName(). False, with the media
-  // service's error text in *error, when it cannot be opened.
+  // service's error text in *error, when it cannot be opened; no file is
+  // open then.
   virtual bool Open(std::string* error) = 0;
   // Starts playing and returns at once; at the end of the media it first
-  // rewinds. Records the error code.
+  // rewinds; after Stop it goes on from where it stopped. Records the error
+  // code.
   virtual void Play() = 0;
   // Stops playing; the file stays open. Without an open file it fails with
-  // the service's no-device error (false and *error).
+  // the no-device error (false, kNoDeviceText in *error).
   virtual bool Stop(std::string* error) = 0;
+  // NotReady without an open file; Stopped at the end of the media or after
+  // Stop; Playing while it plays.
   virtual MediaMode Mode() = 0;
   // The error code of the last command, 0 on success.
   virtual int Error() const = 0;
+  // The path of the open file as it was opened; empty when none is open.
+  virtual const std::string& OpenedFile() const = 0;
 
  private:
   std::string file_name_;

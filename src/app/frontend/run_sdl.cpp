@@ -92,7 +92,16 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
   FormEvents events(form);
   front.Attach(events);
   try {
-    if (std::optional<int> exit_code = form.FormCreate()) return *exit_code;
+    std::optional<int> exit_code;
+    try {
+      exit_code = form.FormCreate();
+    } catch (const GameError& e) {
+      // A failure start-up did not report itself: said here, and the game
+      // ends as it does after any failed start.
+      events.ReportError(e.message());
+      form.QuitNow();
+    }
+    if (exit_code) return *exit_code;
     front.Start();
     front.Run();
   } catch (const QuitSignal&) {

@@ -1,0 +1,83 @@
+// What the sound work costs the game's thread: checking a music file when it
+// opens (it happens inside a tick), and the loop check every tick.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "core/controls.h"
+#include "platform/headless/headless_media_player.h"
+#include "platform/headless/memory_files.h"
+#include "platform/media_check.h"
+#include "sound/music.h"
+
+namespace {
+
+void PutBe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// A piece the size of game music: 16 tracks of 1,000 notes each (about
+// 120 KB), with running status as sequencers write it.
+std::vector<uint8_t> GameSizedMidi() {
+  std::vector<uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 16, 0x01, 0xE0};
+  for (int ch = 0; ch < 16; ++ch) {
+    std::vector<uint8_t> t{
+        0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, static_cast<uint8_t>(0x90 | ch), 60, 80};
+    for (int i = 0; i < 1000; ++i) {
+      uint8_t key = static_cast<uint8_t>(40 + (i * 7 + ch) % 48);
+      t.insert(t.end(), {0x64, key, 0, 0x0F, static_cast<uint8_t>(key + 1), 70});
+    }
+    t.insert(t.end(), {0x00, 0xFF, 0x2F, 0x00});
+    file.insert(file.end(), {'M', 'T', 'r', 'k'});
+    PutBe(file, static_cast<uint32_t>(t.size()), 4);
+    file.insert(file.end(), t.begin(), t.end());
+  }
+  return file;
+}
+
+// Three seconds of 16-bit stereo at 44.1 kHz.
+std::vector<uint8_t> ThreeSecondWave() {
+  uint32_t data = 44100 * 4 * 3;
+  std::vector<uint8_t> f{'R',  'I',  'F',  'F', 0, 0, 0,  0, 'W', 'A', 'V',  'E',  'f', 'm',
+                         't',  ' ',  16,   0,   0, 0, 1,  0, 2,   0,   0x44, 0xAC, 0,   0,
+                         0x10, 0xB1, 0x02, 0,   4, 0, 16, 0, 'd', 'a', 't',  'a'};
+  for (int i = 0; i < 4; ++i) f.push_back(static_cast<uint8_t>(data >> (8 * i)));
+  f.resize(f.size() + data);
+  return f;
+}
+
+void BM_CheckMidi(benchmark::State& state) {
+  std::vector<uint8_t> file = GameSizedMidi();
+  for (auto _ : state) benchmark::DoNotOptimize(velmor::platform::CheckMidi(file, nullptr));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
+}
+BENCHMARK(BM_CheckMidi);
+
+void BM_CheckWave(benchmark::State& state) {
+  std::vector<uint8_t> file = ThreeSecondWave();
+  for (auto _ : state) benchmark::DoNotOptimize(velmor::platform::CheckWave(file, nullptr));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
+}
+BENCHMARK(BM_CheckWave);
+
+// A music change on the headless player: the path, the file read and check,
+// and the play.
+void BM_PlayMusicChange(benchmark::State& state) {
+  velmor::platform::MemoryFiles files;
+  files.Put("D/SOUND/A.MID", GameSizedMidi());
+  files.Put("D/SOUND/B.MID", GameSizedMidi());
+  velmor::platform::HeadlessMediaPlayer player(files);
+  velmor::RadioButton mute("MuteBtn"), wave("WaveBtn"), midi("MidiBtn"), midi2("MidiBtn2");
+  midi.checked = true;
+  velmor::ByteString dat("D\\");
+  velmor::sound::Music music(player, {mute, wave, midi, midi2}, dat);
+  bool a = false;
+  for (auto _ : state) {
+    music.PlayMusic((a = !a) ? "A" : "B");
+    player.ClearCommands();
+  }
+}
+BENCHMARK(BM_PlayMusicChange);
+
+}  // namespace

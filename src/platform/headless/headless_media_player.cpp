@@ -1,0 +1,86 @@
+#include "platform/headless/headless_media_player.h"
+
+#include <algorithm>
+
+#include "platform/media_check.h"
+
+namespace velmor::platform {
+
+namespace {
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  if (suffix.size() > text.size()) return false;
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  return std::equal(suffix.begin(), suffix.end(),
+                    text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                    [&](char a, char b) { return upper(a) == upper(b); });
+}
+
+}  // namespace
+
+void HeadlessMediaPlayer::Close() {
+  opened_.clear();
+  mode_ = MediaMode::NotReady;
+  length_ms_ = 0;
+  position_ms_ = 0;
+}
+
+bool HeadlessMediaPlayer::Open(std::string* error) {
+  Close();
+  std::string why;
+  auto file = ReadMediaFile(files_, FileName(), &why);
+  if (!file) {
+    error_ = media_error::kCannotOpen;
+    commands_.push_back("open " + FileName() + " failed");
+    if (error) *error = why;
+    return false;
+  }
+  opened_ = FileName();
+  length_ms_ = file->length_ms;
+  mode_ = MediaMode::Stopped;
+  error_ = media_error::kNone;
+  commands_.push_back("open " + opened_);
+  return true;
+}
+
+bool HeadlessMediaPlayer::PlayFails() const {
+  return std::any_of(fail_play_.begin(), fail_play_.end(),
+                     [&](const std::string& s) { return EndsWithIgnoringCase(opened_, s); });
+}
+
+void HeadlessMediaPlayer::Play() {
+  if (opened_.empty()) {
+    error_ = media_error::kNoDevice;
+  } else if (PlayFails()) {
+    error_ = media_error::kNoOutput;
+  } else {
+    error_ = media_error::kNone;
+    if (mode_ != MediaMode::Playing) {
+      if (position_ms_ >= length_ms_) position_ms_ = 0;  // at the end: rewind first
+      // A piece of no length is over as soon as it starts.
+      mode_ = length_ms_ > 0 ? MediaMode::Playing : MediaMode::Stopped;
+    }
+  }
+  commands_.push_back(error_ == media_error::kNone ? "play" : "play failed");
+}
+
+bool HeadlessMediaPlayer::Stop(std::string* error) {
+  if (opened_.empty()) {
+    error_ = media_error::kNoDevice;
+    commands_.push_back("stop failed");
+    if (error) *error = std::string(kNoDeviceText);
+    return false;
+  }
+  if (mode_ == MediaMode::Playing) mode_ = MediaMode::Stopped;
+  error_ = media_error::kNone;
+  commands_.push_back("stop");
+  return true;
+}
+
+void HeadlessMediaPlayer::Advance(uint32_t ms) {
+  if (mode_ != MediaMode::Playing) return;
+  position_ms_ = length_ms_ - position_ms_ <= ms ? length_ms_ : position_ms_ + ms;
+  if (position_ms_ >= length_ms_) mode_ = MediaMode::Stopped;
+}
+
+}  // namespace velmor::platform

@@ -1,0 +1,61 @@
+// The media player of the headless platform: no audio device, time moves
+// only when the runner says so. It opens the real files through the file
+// service and checks them exactly as the real player does, so a missing or
+// damaged file fails the same way; a piece lasts as long as its header says
+// (a WAVE file: its data at its sample rate; a MIDI file: its ticks through
+// its tempo map).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/media_player.h"
+
+namespace velmor::platform {
+
+class Files;
+
+class HeadlessMediaPlayer : public MediaPlayer {
+ public:
+  explicit HeadlessMediaPlayer(Files& files) : files_(files) {}
+
+  bool Open(std::string* error) override;
+  void Play() override;
+  bool Stop(std::string* error) override;
+  MediaMode Mode() override { return mode_; }
+  int Error() const override { return error_; }
+  const std::string& OpenedFile() const override { return opened_; }
+
+  // Time passes: a playing piece moves on and stops at its end. The
+  // headless runner calls this once a tick with the tick's 20 ms.
+  void Advance(uint32_t ms);
+
+  // Play fails (kNoOutput, nothing sounds) for every file whose path ends
+  // with `suffix`, letter case ignored (".WAV": no WAVE output, ".MID": no
+  // synthesiser). Several suffixes may be set.
+  void FailPlayFor(std::string suffix) { fail_play_.push_back(std::move(suffix)); }
+
+  std::string_view ModeName() const { return MediaModeName(mode_); }
+  uint32_t PositionMs() const { return position_ms_; }
+  uint32_t LengthMs() const { return length_ms_; }
+  // Every command with its outcome, in order: "open PATH", "open PATH
+  // failed", "play", "play failed", "stop", "stop failed".
+  const std::vector<std::string>& Commands() const { return commands_; }
+  void ClearCommands() { commands_.clear(); }
+
+ private:
+  void Close();
+  bool PlayFails() const;
+
+  Files& files_;
+  std::string opened_;  // empty: no file open
+  MediaMode mode_ = MediaMode::NotReady;
+  int error_ = media_error::kNone;
+  uint32_t length_ms_ = 0;
+  uint32_t position_ms_ = 0;
+  std::vector<std::string> fail_play_;
+  std::vector<std::string> commands_;
+};
+
+}  // namespace velmor::platform

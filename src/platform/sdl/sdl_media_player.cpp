@@ -1,0 +1,379 @@
+#include "platform/sdl/sdl_media_player.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/media_check.h"
+
+namespace velmor::platform::sdl {
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kChannels = 2;
+constexpr int kChunkFrames = 2048;  // about 46 ms a mixing buffer
+
+bool Readable(const std::string& path) { return std::ifstream(path).good(); }
+
+Mix_Music* LoadMusic(const std::vector<uint8_t>& bytes) {
+  SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (!rw) return nullptr;
+  return Mix_LoadMUS_RW(rw, 1);
+}
+
+}  // namespace
+
+SdlMediaPlayer::SdlMediaPlayer(Files& files, std::FILE* log_stream)
+    : files_(files), log_(log_stream) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    log_.Write("velmor", std::string("no audio output: ") + SDL_GetError());
+  } else {
+    Mix_Init(MIX_INIT_MID);
+    if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
+      log_.Write("velmor", std::string("no audio output: ") + Mix_GetError());
+    } else {
+      audio_open_ = true;
+      Uint16 format = MIX_DEFAULT_FORMAT;
+      int channels = kChannels;
+      Mix_QuerySpec(&rate_, &format, &channels);
+      frame_bytes_ = std::max(1, channels * static_cast<int>(SDL_AUDIO_BITSIZE(format)) / 8);
+      Mix_SetPostMix(&SdlMediaPlayer::OnPostMix, this);
+    }
+  }
+  // The synthesiser writes to the terminal by default; from here on its
+  // messages go through the bounded log.
+  RouteSynthLog(&log_);
+  loader_ = std::thread([this] { LoaderLoop(); });
+}
+
+SdlMediaPlayer::~SdlMediaPlayer() {
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
+    job_.reset();
+  }
+  wake_loader_.notify_all();
+  loader_.join();
+  Close();
+  for (Retired& r : retired_) Mix_FreeMusic(r.music);
+  retired_.clear();
+  if (audio_open_) {
+    Mix_SetPostMix(nullptr, nullptr);
+    Mix_CloseAudio();
+  }
+  SilenceSynthLog();
+  Mix_Quit();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlMediaPlayer::SetSoundFont(std::string path) { soundfont_option_ = std::move(path); }
+
+std::string SdlMediaPlayer::SoundFont() const {
+  if (!soundfont_option_.empty()) return soundfont_option_;
+  if (const char* env = std::getenv("SDL_SOUNDFONTS"); env && *env) return env;
+  if (Readable(kDefaultSoundFont)) return kDefaultSoundFont;
+  return {};
+}
+
+bool SdlMediaPlayer::ApplySoundFont() {
+  // The mixer keeps the setting in one global that every MIDI load reads, so
+  // it changes only while no piece is loading.
+  std::string wanted = SoundFont();
+  if (soundfont_applied_ == wanted) return soundfont_usable_;
+  WaitForLoad();
+  soundfont_applied_ = wanted;
+  // The synthesiser plays silence without a SoundFont (and only warns): the
+  // files are looked at here, so that MIDI is known not to sound.
+  std::string usable;
+  std::size_t from = 0;
+  while (from <= wanted.size() && !wanted.empty()) {
+    std::size_t end = std::min(wanted.find(';', from), wanted.size());
+    std::string one = wanted.substr(from, end - from);
+    if (!one.empty()) {
+      if (Readable(one))
+        usable += (usable.empty() ? "" : ";") + one;
+      else
+        log_.Write("velmor", "cannot read the SoundFont " + one);
+    }
+    from = end + 1;
+  }
+  soundfont_usable_ = wanted.empty() || !usable.empty();
+  // SDL_SOUNDFONTS alone is ignored by the mixer unless forced; the setting
+  // is passed on explicitly.
+  if (soundfont_usable_) Mix_SetSoundFonts(usable.empty() ? nullptr : usable.c_str());
+  return soundfont_usable_;
+}
+
+void SdlMediaPlayer::Close() {
+  std::unique_lock lock(mutex_);
+  ++generation_;  // a piece still loading for the old file is thrown away
+  job_.reset();
+  if (music_) {
+    // Freeing a MIDI piece takes its synthesiser down, which costs as much
+    // as loading one: the loader thread does it.
+    Mix_HaltMusic();
+    music_active_ = false;
+    retired_.push_back({music_, std::move(music_bytes_), music_is_midi_});
+    music_ = nullptr;
+  }
+  music_bytes_.clear();
+  counting_ = false;
+  length_ms_ = 0;
+  load_ = Load::None;
+  play_pending_ = started_ = paused_ = false;
+  opened_.clear();
+  lock.unlock();
+  wake_loader_.notify_one();
+}
+
+bool SdlMediaPlayer::LoadNow(std::vector<uint8_t> bytes, bool midi, std::string* mixer_error) {
+  Mix_Music* music = LoadMusic(bytes);
+  std::lock_guard lock(mutex_);
+  if (!music) {
+    *mixer_error = Mix_GetError();
+    load_ = Load::Failed;
+    return false;
+  }
+  Install(music, std::move(bytes), midi);
+  return true;
+}
+
+bool SdlMediaPlayer::Open(std::string* error) {
+  Close();
+  std::string why;
+  auto file = ReadMediaFile(files_, FileName(), &why);
+  if (!file) {
+    error_ = media_error::kCannotOpen;
+    if (error) *error = why;
+    return false;
+  }
+  error_ = media_error::kNone;
+  length_ms_ = file->length_ms;
+  if (!audio_open_) {
+    // Opened (checked) but with nothing to sound it: Play reports it.
+    opened_ = FileName();
+    std::lock_guard lock(mutex_);
+    load_ = Load::Failed;
+    return true;
+  }
+  if (file->kind == MediaKind::Wave) {
+    // The WAVE decoder only reads the header here: no need to wait for it.
+    if (!LoadNow(std::move(file->clean), false, &why)) {
+      error_ = media_error::kCannotOpen;
+      if (error) *error = FileName() + ": " + why;
+      return false;
+    }
+    opened_ = FileName();
+    return true;
+  }
+
+  opened_ = FileName();
+  if (!ApplySoundFont()) {
+    std::lock_guard lock(mutex_);
+    load_ = Load::Failed;  // no SoundFont: MIDI cannot sound
+    return true;
+  }
+  if (!midi_loaded_once_) {
+    // The first MIDI piece loads at once: it is the start-up probe, which
+    // needs to know whether MIDI can sound at all.
+    if (LoadNow(std::move(file->clean), true, &why)) {
+      midi_loaded_once_ = true;
+    } else {
+      std::lock_guard lock(mutex_);
+      LoadFailedLocked(why);
+    }
+    return true;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    load_ = Load::Loading;
+    job_ = Job{generation_, std::move(file->clean)};
+  }
+  wake_loader_.notify_one();
+  return true;
+}
+
+std::vector<SdlMediaPlayer::Retired> SdlMediaPlayer::TakeFreeableLocked() {
+  // Unless a MIDI piece is loaded, the last MIDI piece put away stays: its
+  // SoundFont stays in memory, and the next synthesiser shares it instead of
+  // reading it again.
+  bool keep_one = !(music_ && music_is_midi_);
+  const Retired* keeper = nullptr;
+  if (keep_one)
+    for (const Retired& r : retired_)
+      if (r.midi) keeper = &r;
+  std::vector<Retired> out;
+  std::vector<Retired> keep;
+  for (Retired& r : retired_) (&r == keeper ? keep : out).push_back(std::move(r));
+  retired_ = std::move(keep);
+  return out;
+}
+
+bool SdlMediaPlayer::FreeableLocked() const {
+  bool keep_one = !(music_ && music_is_midi_);
+  long midi =
+      std::count_if(retired_.begin(), retired_.end(), [](const Retired& r) { return r.midi; });
+  return midi > (keep_one ? 1 : 0) || static_cast<std::size_t>(midi) < retired_.size();
+}
+
+void SdlMediaPlayer::LoaderLoop() {
+  std::unique_lock lock(mutex_);
+  auto free_outside_lock = [&](std::vector<Retired> done) {
+    if (done.empty()) return;
+    lock.unlock();
+    for (Retired& r : done) Mix_FreeMusic(r.music);
+    lock.lock();
+  };
+  while (true) {
+    wake_loader_.wait(lock, [&] { return quit_ || job_.has_value() || FreeableLocked(); });
+    if (quit_) return;
+    if (job_) {
+      Job job = std::move(*job_);
+      job_.reset();
+      loader_busy_ = true;
+      lock.unlock();
+      Mix_Music* music = LoadMusic(job.bytes);
+      std::string why = music ? std::string() : std::string(Mix_GetError());
+      lock.lock();
+      loader_busy_ = false;
+      if (job.generation != generation_) {
+        // Its file was closed meanwhile.
+        if (music) retired_.push_back({music, std::move(job.bytes), true});
+      } else {
+        if (music) {
+          Install(music, std::move(job.bytes), true);
+          if (play_pending_) StartLocked();
+        } else {
+          LoadFailedLocked(why);
+        }
+        play_pending_ = false;
+      }
+      load_done_.notify_all();
+    }
+    free_outside_lock(TakeFreeableLocked());
+  }
+}
+
+void SdlMediaPlayer::Install(Mix_Music* music, std::vector<uint8_t> bytes, bool midi) {
+  music_ = music;
+  music_is_midi_ = midi;
+  music_bytes_ = std::move(bytes);
+  load_ = Load::Ready;
+}
+
+void SdlMediaPlayer::StartLocked() {
+  paused_ = false;
+  // The count starts with the first sound of the piece: both change between
+  // two mixing passes.
+  SDL_LockAudio();
+  frames_played_ = 0;
+  started_ = Mix_PlayMusic(music_, 0) == 0;  // once: the game repeats it itself
+  counting_ = started_;
+  music_active_ = started_;
+  SDL_UnlockAudio();
+  if (!started_) log_.Write("velmor", std::string("cannot play music: ") + Mix_GetError());
+}
+
+void SdlMediaPlayer::OnPostMix(void* player, Uint8*, int bytes) {
+  // Runs inside the mixing pass, with the audio lock already held.
+  // Only while a piece plays: asking the mixer about a paused MIDI piece
+  // would count as playing it.
+  auto* self = static_cast<SdlMediaPlayer*>(player);
+  if (!self->counting_) return;
+  self->frames_played_ += static_cast<uint64_t>(bytes / self->frame_bytes_);
+  self->music_active_ = Mix_PlayingMusic() != 0;
+}
+
+bool SdlMediaPlayer::AtEndLocked() const {
+  // From what the last mixing pass saw: asking the mixer would wait for the
+  // audio lock, which a busy synthesiser holds for milliseconds.
+  if (!music_active_) return true;
+  uint64_t played_ms = frames_played_ * 1000 / static_cast<uint64_t>(rate_);
+  return played_ms >= length_ms_;
+}
+
+void SdlMediaPlayer::LoadFailedLocked(const std::string& why) {
+  load_ = Load::Failed;
+  std::string soundfont = soundfont_applied_ ? *soundfont_applied_ : std::string();
+  log_.Write("velmor", "MIDI cannot sound: " + why +
+                           (soundfont.empty() ? std::string() : " (SoundFont " + soundfont + ")"));
+}
+
+void SdlMediaPlayer::WaitForLoad() {
+  std::unique_lock lock(mutex_);
+  load_done_.wait(lock, [this] { return load_ != Load::Loading && !loader_busy_; });
+}
+
+void SdlMediaPlayer::Play() {
+  if (opened_.empty()) {
+    error_ = media_error::kNoDevice;
+    return;
+  }
+  std::lock_guard lock(mutex_);
+  switch (load_) {
+    case Load::None:
+    case Load::Failed:
+      error_ = media_error::kNoOutput;
+      return;
+    case Load::Loading:
+      play_pending_ = true;
+      error_ = media_error::kNone;
+      return;
+    case Load::Ready:
+      break;
+  }
+  error_ = media_error::kNone;
+  if (paused_) {
+    Mix_ResumeMusic();
+    paused_ = false;
+    counting_ = true;
+  } else if (!started_ || AtEndLocked()) {
+    // Not playing: from the start (a piece at its end rewinds).
+    StartLocked();
+    if (!started_) error_ = media_error::kPlayFailed;
+  }
+}
+
+bool SdlMediaPlayer::Stop(std::string* error) {
+  if (opened_.empty()) {
+    error_ = media_error::kNoDevice;
+    if (error) *error = std::string(kNoDeviceText);
+    return false;
+  }
+  std::lock_guard lock(mutex_);
+  error_ = media_error::kNone;
+  if (load_ == Load::Loading) {
+    play_pending_ = false;
+  } else if (load_ == Load::Ready && started_ && !paused_) {
+    counting_ = false;
+    if (AtEndLocked()) {
+      Mix_HaltMusic();  // silences the tail of a piece that has ended
+      music_active_ = false;
+    } else {
+      Mix_PauseMusic();
+      paused_ = true;
+    }
+  }
+  return true;
+}
+
+MediaMode SdlMediaPlayer::Mode() {
+  if (opened_.empty()) return MediaMode::NotReady;
+  std::lock_guard lock(mutex_);
+  switch (load_) {
+    case Load::Loading:
+      return play_pending_ ? MediaMode::Playing : MediaMode::Stopped;
+    case Load::Ready:
+      if (paused_ || !started_) return MediaMode::Stopped;
+      return AtEndLocked() ? MediaMode::Stopped : MediaMode::Playing;
+    case Load::None:
+    case Load::Failed:
+      break;
+  }
+  return MediaMode::Stopped;
+}
+
+}  // namespace velmor::platform::sdl

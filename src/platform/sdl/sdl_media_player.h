@@ -1,0 +1,150 @@
+// The real media player: SDL_mixer's music channel, WAVE through its own
+// decoder, MIDI through its FluidSynth synthesiser with a SoundFont.
+//
+// Every file is read through the file service and checked first
+// (platform/media_check.h); the decoder gets only the checked parts. A piece
+// plays once, never looped by the mixer: the game repeats it itself.
+//
+// Loading a MIDI piece means building a synthesiser and loading the
+// SoundFont again (tens of milliseconds), which would make the 20 ms tick
+// late. So after the first MIDI file (loaded at once: that is the start-up
+// probe, which needs the answer) MIDI pieces load on a loader thread: Open
+// returns as soon as the file is checked, Play while the piece loads marks
+// it to start the moment it is ready, and the player reports Playing
+// meanwhile. The loader hands a piece over under the player's lock, and a
+// piece meant for a file that has since been closed is thrown away.
+//
+// A piece ends at its length (the checked file's playing time), counted in
+// the sound the mixer has produced since it started. The synthesiser itself
+// keeps a MIDI piece going until the last notes have died away, seconds
+// after the last event; the mode turns Stopped at the last event, as a
+// sequencer reports it, so the game's repeat comes in time, and the tail
+// rings on until the piece starts again or is stopped.
+#pragma once
+
+#include <SDL_mixer.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/media_player.h"
+#include "platform/sdl/sound_log.h"
+
+namespace velmor::platform {
+
+class Files;
+
+namespace sdl {
+
+// The SoundFont MIDI uses unless told otherwise (Debian's timgm6mb-soundfont).
+constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+class SdlMediaPlayer : public MediaPlayer {
+ public:
+  // Opens the audio output (SDL's audio subsystem, 44.1 kHz stereo). Without
+  // one, files still open and are checked, and every Play records
+  // kNoOutput. Library messages go to `log_stream` (bounded, see SoundLog).
+  explicit SdlMediaPlayer(Files& files, std::FILE* log_stream = stderr);
+  ~SdlMediaPlayer() override;
+  SdlMediaPlayer(const SdlMediaPlayer&) = delete;
+  SdlMediaPlayer& operator=(const SdlMediaPlayer&) = delete;
+
+  // The SoundFont(s) for MIDI (--soundfont; several separated by ";"). Empty:
+  // SDL_SOUNDFONTS from the environment if set, else kDefaultSoundFont if
+  // present, else the mixer's own default. Takes effect at the next MIDI
+  // file opened.
+  void SetSoundFont(std::string path);
+  // The SoundFont setting in effect (empty: the mixer's default).
+  std::string SoundFont() const;
+
+  bool Open(std::string* error) override;
+  void Play() override;
+  bool Stop(std::string* error) override;
+  MediaMode Mode() override;
+  int Error() const override { return error_; }
+  const std::string& OpenedFile() const override { return opened_; }
+
+  bool HasOutput() const { return audio_open_; }
+  // Waits until no piece is loading (tests and measurements).
+  void WaitForLoad();
+  const SoundLog& Log() const { return log_; }
+
+ private:
+  enum class Load { None, Loading, Ready, Failed };
+  struct Job {
+    uint64_t generation = 0;
+    std::vector<uint8_t> bytes;
+  };
+  // A piece put away when its file closed, waiting for the loader thread to
+  // free it.
+  struct Retired {
+    Mix_Music* music = nullptr;
+    std::vector<uint8_t> bytes;
+    bool midi = false;
+  };
+
+  void Close();
+  // Passes the SoundFont setting to the mixer; false when none of its files
+  // can be read.
+  bool ApplySoundFont();
+  bool LoadNow(std::vector<uint8_t> bytes, bool midi, std::string* mixer_error);
+  void LoaderLoop();
+  // With mutex_ held.
+  void Install(Mix_Music* music, std::vector<uint8_t> bytes, bool midi);
+  bool FreeableLocked() const;
+  std::vector<Retired> TakeFreeableLocked();
+  void StartLocked();
+  void LoadFailedLocked(const std::string& why);
+  bool AtEndLocked() const;
+  // Counts the sound produced while a piece plays (the mixer's audio thread).
+  static void OnPostMix(void* player, Uint8* stream, int bytes);
+
+  Files& files_;
+  SoundLog log_;
+  bool audio_open_ = false;
+  std::string soundfont_option_;
+  std::optional<std::string> soundfont_applied_;
+  bool soundfont_usable_ = true;
+  bool midi_loaded_once_ = false;
+
+  int rate_ = 44100;     // frames a second of the output
+  int frame_bytes_ = 4;  // bytes a frame of the output
+
+  // Main thread only.
+  std::string opened_;
+  int error_ = media_error::kNone;
+  uint32_t length_ms_ = 0;  // of the open piece
+
+  // Written by the audio thread.
+  std::atomic<bool> counting_{false};
+  std::atomic<uint64_t> frames_played_{0};
+  std::atomic<bool> music_active_{false};  // the mixer's music channel is busy
+
+  // Shared with the loader thread.
+  mutable std::mutex mutex_;
+  std::condition_variable wake_loader_;
+  std::condition_variable load_done_;
+  uint64_t generation_ = 0;  // counts files opened; a loaded piece carries its file's
+  Load load_ = Load::None;
+  Mix_Music* music_ = nullptr;
+  bool music_is_midi_ = false;
+  std::vector<uint8_t> music_bytes_;  // the decoder reads from these while it plays
+  std::vector<Retired> retired_;
+  bool play_pending_ = false;  // Play came while the piece was loading
+  bool started_ = false;       // the mixer has been told to play this piece
+  bool paused_ = false;        // stopped by Stop, goes on where it stood
+  std::optional<Job> job_;
+  bool loader_busy_ = false;  // the loader thread is inside the mixer
+  bool quit_ = false;
+  std::thread loader_;
+};
+
+}  // namespace sdl
+}  // namespace velmor::platform

@@ -1,0 +1,93 @@
+#include "platform/sdl/sound_log.h"
+
+#include <dlfcn.h>
+#include <fluidsynth.h>
+
+#include <string>
+
+namespace velmor::platform::sdl {
+
+void SoundLog::Write(std::string_view source, std::string_view message) {
+  std::lock_guard lock(mutex_);
+  ++received_;
+  if (!out_ || written_ > static_cast<uint64_t>(limit_)) return;
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+    message.remove_suffix(1);
+  if (written_ == static_cast<uint64_t>(limit_)) {
+    std::fprintf(out_, "velmor: further sound library messages are dropped\n");
+  } else {
+    std::fprintf(out_, "%.*s: %.*s\n", static_cast<int>(source.size()), source.data(),
+                 static_cast<int>(message.size()), message.data());
+  }
+  std::fflush(out_);
+  ++written_;
+}
+
+uint64_t SoundLog::Received() const {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+uint64_t SoundLog::Written() const {
+  std::lock_guard lock(mutex_);
+  return written_;
+}
+
+namespace {
+
+using SetLogFunction = decltype(&fluid_set_log_function);
+
+// fluid_set_log_function of the synthesiser library already in the process.
+// The mixer links it (or loads it when MIDI is initialised); asking the
+// dynamic loader for the loaded instance, and never loading one of our own,
+// makes sure the settings reach the copy that does the logging.
+SetLogFunction FindSetLogFunction() {
+  for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so.2", "libfluidsynth.so"}) {
+    if (void* lib = ::dlopen(name, RTLD_LAZY | RTLD_NOLOAD)) {
+      void* symbol = ::dlsym(lib, "fluid_set_log_function");
+      // The handle only raised the count of a library that stays loaded with
+      // the mixer; dropping it again changes nothing.
+      ::dlclose(lib);
+      if (symbol) return reinterpret_cast<SetLogFunction>(symbol);
+    }
+  }
+  return reinterpret_cast<SetLogFunction>(::dlsym(RTLD_DEFAULT, "fluid_set_log_function"));
+}
+
+const char* LevelName(int level) {
+  switch (level) {
+    case FLUID_PANIC:
+      return "panic";
+    case FLUID_ERR:
+      return "error";
+    case FLUID_WARN:
+      return "warning";
+    case FLUID_INFO:
+      return "info";
+    default:
+      return "debug";
+  }
+}
+
+void OnSynthMessage(int level, const char* message, void* data) {
+  std::string text = std::string(LevelName(level)) + ": " + (message ? message : "");
+  static_cast<SoundLog*>(data)->Write("fluidsynth", text);
+}
+
+// Panics, errors and warnings go to `fn`; information and debugging
+// messages (the library chats about every file it loads) are dropped.
+bool SetAll(fluid_log_function_t fn, void* data) {
+  SetLogFunction set = FindSetLogFunction();
+  if (!set) return false;
+  for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN}) set(level, fn, data);
+  for (int level : {FLUID_INFO, FLUID_DBG}) set(level, nullptr, nullptr);
+  return true;
+}
+
+}  // namespace
+
+bool RouteSynthLog(SoundLog* log) { return SetAll(&OnSynthMessage, log); }
+
+void SilenceSynthLog() { SetAll(nullptr, nullptr); }
+
+}  // namespace velmor::platform::sdl

@@ -1,0 +1,110 @@
+#include "sound/music.h"
+
+#include "core/errors.h"
+
+namespace velmor::sound {
+
+namespace {
+
+constexpr std::string_view kSc88Dir = "SC88\\";
+constexpr std::string_view kProbeWave = "QV00.WAV";
+constexpr std::string_view kProbeMidi = "QV00.MID";
+
+}  // namespace
+
+std::string Music::PathFor(const ByteString& name) const {
+  if (buttons_.MuteBtn.checked) return {};
+  std::string path(dat_path_.view());
+  path += SNDDIR;
+  if (buttons_.MidiBtn2.checked) {
+    path += kSc88Dir;
+    path += name.view();
+    path += ".MID";
+  } else if (buttons_.MidiBtn.checked) {
+    path += name.view();
+    path += ".MID";
+  } else {
+    path += name.view();
+    path += ".WAV";
+  }
+  return path;
+}
+
+void Music::OpenAndPlay() {
+  std::string error;
+  if (!player_.Open(&error)) throw GameError(error);
+  player_.Play();
+}
+
+std::string Music::StopPlayer() {
+  std::string error;
+  if (player_.Stop(&error)) return {};
+  return error.empty() ? std::string(platform::kNoDeviceText) : error;
+}
+
+void Music::PlayMusic(const ByteString& name) {
+  MusicLoop = 1;
+  MusicName = Sstr(name.view());
+  if (buttons_.MuteBtn.checked) {
+    // Silence at once. With no file open the stop reports the no-device
+    // error, after the player has let go of the file name, so that choosing
+    // a source again opens the remembered sound afresh.
+    std::string error = StopPlayer();
+    player_.SetFileName({});
+    if (!error.empty()) throw GameError(error);
+    return;
+  }
+  std::string path = PathFor(name);
+  if (path == player_.FileName()) return;  // the same sound goes on
+  // The failed path stays the player's file name: asking again for the same
+  // sound in the same source does nothing.
+  player_.SetFileName(std::move(path));
+  OpenAndPlay();
+}
+
+void Music::StopMusic() {
+  // The sound is forgotten even when there was nothing to stop (the
+  // no-device error is reported afterwards): a later change of source must
+  // not bring back a sound the scenario stopped.
+  std::string error = StopPlayer();
+  MusicName.clear();
+  player_.SetFileName({});
+  MusicLoop = 0;
+  if (!error.empty()) throw GameError(error);
+}
+
+void Music::LoopCheck() {
+  if (MusicLoop == 1 && !buttons_.MuteBtn.checked &&
+      player_.Mode() == platform::MediaMode::Stopped && !player_.FileName().empty())
+    player_.Play();
+}
+
+void Music::MidiBtnClick() {
+  if (!MusicName.empty()) PlayMusic(ByteString(MusicName));
+}
+
+void Music::Probe() {
+  std::string probe_dir = std::string(dat_path_.view()) + std::string(SNDDIR);
+
+  player_.SetFileName(probe_dir + std::string(kProbeWave));
+  OpenAndPlay();
+  if (player_.Error() != platform::media_error::kNone) {
+    buttons_.WaveBtn.enabled = false;
+    buttons_.MidiBtn.SetChecked();
+  }
+
+  player_.SetFileName(probe_dir + std::string(kProbeMidi));
+  OpenAndPlay();
+  if (player_.Error() != platform::media_error::kNone) {
+    buttons_.MidiBtn.enabled = false;
+    buttons_.MidiBtn2.enabled = false;
+    if (buttons_.WaveBtn.enabled)
+      buttons_.WaveBtn.SetChecked();
+    else
+      buttons_.MuteBtn.SetChecked();
+  }
+  // The probe sound is not repeated; the last probe file stays open.
+  MusicLoop = 0;
+}
+
+}  // namespace velmor::sound

@@ -1,0 +1,66 @@
+// Music and sound effects through the one media player: the scenario names a
+// sound, the player's choice of source (WAVE, MIDI for either sound module,
+// or none) decides which file plays, and a requested sound repeats.
+//
+// A sound file that cannot be opened, and a stop with no file open, throw
+// GameError with the media service's text: the event in progress (a tick, a
+// button handler) ends there and whoever runs it shows the text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/byte_string.h"
+#include "core/controls.h"
+#include "platform/media_player.h"
+
+namespace velmor::sound {
+
+constexpr std::string_view SNDDIR = "SOUND\\";
+
+// The four source buttons of the settings panel.
+struct SourceButtons {
+  RadioButton& MuteBtn;   // code 0
+  RadioButton& WaveBtn;   // code 1
+  RadioButton& MidiBtn;   // code 2, MIDI for the SC-55
+  RadioButton& MidiBtn2;  // code 3, MIDI for the SC-88
+};
+
+class Music {
+ public:
+  Music(platform::MediaPlayer& player, SourceButtons buttons, const ByteString& dat_path)
+      : player_(player), buttons_(buttons), dat_path_(dat_path) {}
+
+  Sstr MusicName;
+  uint8_t MusicLoop = 0;
+
+  // Op 32: the named sound in the chosen source, repeating.
+  void PlayMusic(const ByteString& name);
+  // Op 33: stops the sound and forgets it.
+  void StopMusic();
+  // Op 34: the current sound plays to its end without repeating.
+  void PlayMusicOnce() { MusicLoop = 0; }
+  // Each tick: restarts a repeating sound that has come to its end.
+  void LoopCheck();
+  // A source button (or the group box) clicked: the remembered sound in the
+  // chosen source.
+  void MidiBtnClick();
+  // Start-up: which sources can play at all. Plays "QV00.WAV" and
+  // "QV00.MID" and disables the sources whose probe fails to play.
+  void Probe();
+
+  // The file a name stands for in the checked source (empty when muted).
+  std::string PathFor(const ByteString& name) const;
+
+ private:
+  // Opens the player's file name (throws the service's text) and plays it.
+  void OpenAndPlay();
+  // Stops the player; the no-device text when no file was open, else empty.
+  std::string StopPlayer();
+
+  platform::MediaPlayer& player_;
+  SourceButtons buttons_;
+  const ByteString& dat_path_;
+};
+
+}  // namespace velmor::sound

@@ -1,0 +1,144 @@
+// The headless media player: the real player's commands on virtual time.
+#include "platform/headless/headless_media_player.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/headless/memory_files.h"
+#include "sound_files.h"
+
+namespace velmor::platform {
+namespace {
+
+using ::testing::ElementsAre;
+
+class HeadlessMediaPlayerTest : public ::testing::Test {
+ protected:
+  HeadlessMediaPlayerTest() {
+    files.Put("D/SOUND/A.WAV", testing::ToneWave(100));  // 100 ms
+    files.Put("D/SOUND/B.MID", testing::NoteMidi(250));  // 250 ms
+    files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
+  }
+
+  bool OpenFile(const std::string& path, std::string* error = nullptr) {
+    player.SetFileName(path);
+    return player.Open(error);
+  }
+
+  MemoryFiles files;
+  HeadlessMediaPlayer player{files};
+};
+
+TEST_F(HeadlessMediaPlayerTest, NothingIsOpenAtFirst) {
+  EXPECT_EQ(player.Mode(), MediaMode::NotReady);
+  EXPECT_EQ(player.ModeName(), "not ready");
+  EXPECT_EQ(player.OpenedFile(), "");
+  EXPECT_EQ(player.Error(), media_error::kNone);
+}
+
+TEST_F(HeadlessMediaPlayerTest, OpensStoppedAndTakesTheLengthFromTheHeader) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
+  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player.ModeName(), "stopped");
+  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\A.WAV");
+  EXPECT_EQ(player.LengthMs(), 100u);
+  ASSERT_TRUE(OpenFile("D\\SOUND\\B.MID"));
+  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\B.MID");
+  EXPECT_EQ(player.LengthMs(), 250u);
+}
+
+TEST_F(HeadlessMediaPlayerTest, PlaysToTheEndAndRewindsWhenPlayedAgain) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
+  player.Play();
+  EXPECT_EQ(player.Mode(), MediaMode::Playing);
+  EXPECT_EQ(player.ModeName(), "playing");
+  for (int tick = 0; tick < 4; ++tick) player.Advance(20);
+  EXPECT_EQ(player.Mode(), MediaMode::Playing);
+  EXPECT_EQ(player.PositionMs(), 80u);
+  player.Advance(20);
+  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player.PositionMs(), 100u);
+  player.Advance(20);  // time passes; nothing moves
+  EXPECT_EQ(player.PositionMs(), 100u);
+
+  player.Play();
+  EXPECT_EQ(player.Mode(), MediaMode::Playing);
+  EXPECT_EQ(player.PositionMs(), 0u);
+  EXPECT_EQ(player.Error(), media_error::kNone);
+}
+
+TEST_F(HeadlessMediaPlayerTest, StopKeepsTheFileAndPlayGoesOnWhereItStood) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\B.MID"));
+  player.Play();
+  player.Advance(60);
+  std::string error;
+  EXPECT_TRUE(player.Stop(&error));
+  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\B.MID");
+  player.Advance(100);
+  EXPECT_EQ(player.PositionMs(), 60u);
+  player.Play();
+  EXPECT_EQ(player.PositionMs(), 60u);
+  player.Advance(190);
+  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+}
+
+TEST_F(HeadlessMediaPlayerTest, AFailedOpenLeavesNoFileOpen) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
+  player.Play();
+  const std::pair<const char*, const char*> failures[] = {
+      {"D\\SOUND\\NONE.WAV", "No such file or directory"},
+      {"D\\SOUND\\BAD.MID", "D\\SOUND\\BAD.MID: damaged MIDI file"},
+  };
+  for (const auto& [path, text] : failures) {
+    SCOPED_TRACE(path);
+    std::string error;
+    EXPECT_FALSE(OpenFile(path, &error));
+    EXPECT_NE(error.find(text), std::string::npos) << error;
+    EXPECT_EQ(player.Error(), media_error::kCannotOpen);
+    EXPECT_EQ(player.Mode(), MediaMode::NotReady);
+    EXPECT_EQ(player.OpenedFile(), "");
+    EXPECT_EQ(player.FileName(), path);  // the file name keeps the failed path
+  }
+}
+
+TEST_F(HeadlessMediaPlayerTest, StopWithoutAFileIsTheNoDeviceError) {
+  std::string error;
+  EXPECT_FALSE(player.Stop(&error));
+  EXPECT_EQ(error, kNoDeviceText);
+  EXPECT_EQ(player.Error(), media_error::kNoDevice);
+
+  player.Play();
+  EXPECT_EQ(player.Error(), media_error::kNoDevice);
+  EXPECT_EQ(player.Mode(), MediaMode::NotReady);
+}
+
+TEST_F(HeadlessMediaPlayerTest, CanBeToldThatAKindOfFileCannotSound) {
+  player.FailPlayFor(".wav");
+  ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
+  player.Play();
+  EXPECT_EQ(player.Error(), media_error::kNoOutput);
+  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+
+  ASSERT_TRUE(OpenFile("D\\SOUND\\B.MID"));
+  player.Play();
+  EXPECT_EQ(player.Error(), media_error::kNone);
+  EXPECT_EQ(player.Mode(), MediaMode::Playing);
+}
+
+TEST_F(HeadlessMediaPlayerTest, RecordsEveryCommandWithItsOutcome) {
+  player.FailPlayFor(".MID");
+  OpenFile("D\\SOUND\\A.WAV");
+  player.Play();
+  player.Stop(nullptr);
+  OpenFile("D\\SOUND\\NONE.WAV");
+  player.Stop(nullptr);
+  OpenFile("D\\SOUND\\B.MID");
+  player.Play();
+  EXPECT_THAT(player.Commands(),
+              ElementsAre("open D\\SOUND\\A.WAV", "play", "stop", "open D\\SOUND\\NONE.WAV failed",
+                          "stop failed", "open D\\SOUND\\B.MID", "play failed"));
+}
+
+}  // namespace
+}  // namespace velmor::platform

@@ -1,0 +1,292 @@
+// The real SDL_mixer player, on SDL's dummy audio driver (no sound hardware
+// needed; it consumes sound in real time). Every wait is bounded so that a
+// player that never stops fails instead of hanging.
+#include "platform/sdl/sdl_media_player.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "child_process.h"
+#include "platform/headless/memory_files.h"
+#include "sound_files.h"
+
+namespace velmor::platform::sdl {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits until `done` holds, polling as a tick would; false at the limit.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
+  auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+class SdlMediaPlayerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ::setenv("SDL_AUDIODRIVER", "dummy", 0); }
+
+  SdlMediaPlayerTest() {
+    files.Put("D/SOUND/SHORT.WAV", testing::ToneWave(200));
+    files.Put("D/SOUND/LONG.WAV", testing::ToneWave(5000));
+    files.Put("D/SOUND/SHORT.MID", testing::NoteMidi(200));
+    files.Put("D/SOUND/OTHER.MID", testing::NoteMidi(300));
+    files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
+  }
+
+  bool OpenFile(const std::string& path, std::string* error = nullptr) {
+    player->SetFileName(path);
+    return player->Open(error);
+  }
+  bool Stopped() { return player->Mode() == MediaMode::Stopped; }
+  bool Playing() { return player->Mode() == MediaMode::Playing; }
+
+  MemoryFiles files;
+  std::unique_ptr<SdlMediaPlayer> player = std::make_unique<SdlMediaPlayer>(files);
+};
+
+TEST_F(SdlMediaPlayerTest, PlaysAWaveOnceToItsEndAndAgainFromTheStart) {
+  ASSERT_TRUE(player->HasOutput()) << "no audio output with SDL's dummy driver";
+  EXPECT_EQ(player->Mode(), MediaMode::NotReady);
+  std::string error;
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV", &error)) << error;
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\SHORT.WAV");
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    player->Play();
+    EXPECT_EQ(player->Error(), media_error::kNone);
+    EXPECT_EQ(player->Mode(), MediaMode::Playing);
+    EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
+    // Played once: the mixer's music channel falls idle too (a looping
+    // piece would keep it busy for ever).
+    EXPECT_TRUE(WaitUntil([] { return Mix_PlayingMusic() == 0; }));
+  }
+}
+
+TEST_F(SdlMediaPlayerTest, PlaysMidiPiecesToTheirEnd) {
+  ASSERT_TRUE(player->HasOutput());
+  // The first piece loads at once, the second on the loader thread; both
+  // report Playing from Play on and Stopped at their end.
+  for (const char* path : {"D\\SOUND\\SHORT.MID", "D\\SOUND\\OTHER.MID", "D\\SOUND\\SHORT.MID"}) {
+    SCOPED_TRACE(path);
+    std::string error;
+    ASSERT_TRUE(OpenFile(path, &error)) << error;
+    player->Play();
+    EXPECT_EQ(player->Error(), media_error::kNone);
+    EXPECT_EQ(player->Mode(), MediaMode::Playing);
+    EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
+    EXPECT_EQ(player->OpenedFile(), path);
+  }
+  EXPECT_EQ(player->Log().Received(), 0u);
+}
+
+TEST_F(SdlMediaPlayerTest, AMidiPieceAtItsEndStartsAgainAsTheLoopCheckAsks) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
+  // The synthesiser lets the last note ring for seconds; the piece counts
+  // as ended at its last event, and Play then starts it from the beginning
+  // while the tail still sounds.
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    player->Play();
+    EXPECT_EQ(player->Mode(), MediaMode::Playing);
+    EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
+  }
+  std::string error;
+  EXPECT_TRUE(player->Stop(&error));  // silences the tail
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  player->Play();
+  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+}
+
+TEST_F(SdlMediaPlayerTest, AMidiPieceOpenedButNotPlayedStaysStopped) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));  // the first, loaded at once
+  ASSERT_TRUE(OpenFile("D\\SOUND\\OTHER.MID"));  // on the loader thread
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  player->WaitForLoad();
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  player->Play();
+  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+}
+
+TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOn) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\LONG.WAV"));
+  player->Play();
+  std::string error;
+  EXPECT_TRUE(player->Stop(&error));
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\LONG.WAV");
+  player->Play();
+  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+  EXPECT_TRUE(player->Stop(&error));
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+}
+
+TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(OpenFile("D\\SOUND\\OTHER.MID"));
+    player->Play();
+  }
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
+  player->Play();
+  player->WaitForLoad();
+  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\SHORT.WAV");
+  EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
+}
+
+TEST_F(SdlMediaPlayerTest, DamagedAndMissingFilesFailToOpenWithTheirFault) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"D\\SOUND\\BAD.MID", "D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end"},
+      {"D\\SOUND\\NONE.WAV", "No such file or directory"},
+  };
+  for (const auto& [path, text] : cases) {
+    SCOPED_TRACE(path);
+    std::string error;
+    EXPECT_FALSE(OpenFile(path, &error));
+    EXPECT_NE(error.find(text), std::string::npos) << error;
+    EXPECT_EQ(player->Error(), media_error::kCannotOpen);
+    EXPECT_EQ(player->Mode(), MediaMode::NotReady);
+    EXPECT_EQ(player->OpenedFile(), "");
+    EXPECT_FALSE(player->Stop(&error));
+    EXPECT_EQ(error, kNoDeviceText);
+    EXPECT_EQ(player->Error(), media_error::kNoDevice);
+  }
+}
+
+TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefault) {
+  const char* saved = std::getenv("SDL_SOUNDFONTS");
+  std::string saved_value = saved ? saved : "";
+  ::unsetenv("SDL_SOUNDFONTS");
+  EXPECT_EQ(player->SoundFont(), kDefaultSoundFont);
+  ::setenv("SDL_SOUNDFONTS", "/fonts/a.sf2", 1);
+  EXPECT_EQ(player->SoundFont(), "/fonts/a.sf2");
+  player->SetSoundFont("/fonts/b.sf2");
+  EXPECT_EQ(player->SoundFont(), "/fonts/b.sf2");
+  if (saved)
+    ::setenv("SDL_SOUNDFONTS", saved_value.c_str(), 1);
+  else
+    ::unsetenv("SDL_SOUNDFONTS");
+}
+
+TEST_F(SdlMediaPlayerTest, WithoutAReadableSoundFontMidiCannotSound) {
+  player->SetSoundFont("/no/such/font.sf2");
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
+  player->Play();
+  EXPECT_EQ(player->Error(), media_error::kNoOutput);
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player->Log().Received(), 1u);  // says which file it could not read
+
+  // Files that cannot be read are left out of a list.
+  player->SetSoundFont(std::string("/no/such/font.sf2;") + kDefaultSoundFont);
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
+  player->Play();
+  EXPECT_EQ(player->Error(), media_error::kNone);
+  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+}
+
+// --- In a child process: what the terminal sees ---
+
+constexpr std::size_t kOutputLimit = 64 * 1024;
+
+// A damaged MIDI file through the player, then straight to the mixer.
+int PlayDamagedMidi() {
+  MemoryFiles files;
+  files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
+  SdlMediaPlayer player(files);
+  player.SetFileName("D\\SOUND\\BAD.MID");
+  std::string error;
+  if (player.Open(&error)) return 10;  // must be refused
+  player.Play();
+  player.Stop(&error);
+
+  // The same bytes handed to the mixer unchecked and played once: the
+  // synthesiser complains through the bounded log and the piece ends.
+  std::vector<uint8_t> bytes = testing::BogusLengthMidi();
+  Mix_Music* music =
+      Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+  if (music) {
+    Mix_PlayMusic(music, 0);
+    for (int i = 0; i < 300 && Mix_PlayingMusic(); ++i) SDL_Delay(10);
+    Mix_HaltMusic();
+    Mix_FreeMusic(music);
+  }
+  return 0;
+}
+
+// The synthesiser's own log call, as its audio thread makes it when its
+// event queue overflows, from the instance the mixer loaded.
+int FloodSynthLog() {
+  MemoryFiles files;
+  SdlMediaPlayer player(files);
+  using LogFn = int (*)(int, const char*, ...);
+  auto log = reinterpret_cast<LogFn>(::dlsym(RTLD_DEFAULT, "fluid_log"));
+  if (!log) return 11;
+  for (int i = 0; i < 100000; ++i) log(2, "Ringbuffer full, try increasing synth.polyphony!");
+  return player.Log().Received() == 100000 ? 0 : 12;
+}
+
+int ProbeWithoutOutput() {
+  MemoryFiles files;
+  files.Put("D/SOUND/QV00.WAV", testing::ToneWave(100));
+  files.Put("D/SOUND/QV00.MID", testing::NoteMidi(100));
+  SdlMediaPlayer player(files);
+  if (player.HasOutput()) return 20;
+  for (const char* path : {"D\\SOUND\\QV00.WAV", "D\\SOUND\\QV00.MID"}) {
+    player.SetFileName(path);
+    std::string error;
+    if (!player.Open(&error)) return 21;
+    player.Play();
+    if (player.Error() != media_error::kNoOutput) return 22;
+    if (player.Mode() != MediaMode::Stopped) return 23;
+  }
+  return 0;
+}
+
+const testing::ChildBodyRegistration kChildren[] = {
+    {"PlayDamagedMidi", &PlayDamagedMidi},
+    {"FloodSynthLog", &FloodSynthLog},
+    {"ProbeWithoutOutput", &ProbeWithoutOutput},
+};
+
+TEST(SdlMediaPlayerContainment, ADamagedMidiFileNeitherHangsNorFloodsTheTerminal) {
+  auto result = testing::RunChild("PlayDamagedMidi", 20s, kOutputLimit, {"SDL_AUDIODRIVER=dummy"});
+  EXPECT_FALSE(result.timed_out);
+  EXPECT_FALSE(result.flooded);
+  EXPECT_TRUE(result.exited);
+  EXPECT_EQ(result.exit_code, 0) << result.output;
+  EXPECT_LT(result.output.size(), 4096u) << result.output;
+}
+
+TEST(SdlMediaPlayerContainment, TheSynthesisersMessagesAreBounded) {
+  auto result = testing::RunChild("FloodSynthLog", 20s, kOutputLimit, {"SDL_AUDIODRIVER=dummy"});
+  EXPECT_FALSE(result.timed_out);
+  EXPECT_FALSE(result.flooded);
+  EXPECT_EQ(result.exit_code, 0) << result.output;
+  EXPECT_LT(result.output.size(), 4096u);
+  EXPECT_NE(result.output.find("fluidsynth: warning: Ringbuffer full"), std::string::npos)
+      << result.output;
+  EXPECT_NE(result.output.find("further sound library messages are dropped"), std::string::npos);
+}
+
+TEST(SdlMediaPlayerContainment, WithoutAnAudioDeviceFilesOpenButCannotSound) {
+  auto result = testing::RunChild("ProbeWithoutOutput", 20s, kOutputLimit,
+                                  {"SDL_AUDIODRIVER=no-such-driver"});
+  EXPECT_TRUE(result.exited);
+  EXPECT_EQ(result.exit_code, 0) << result.output;
+  EXPECT_LT(result.output.size(), 4096u) << result.output;
+}
+
+}  // namespace
+}  // namespace velmor::platform::sdl
