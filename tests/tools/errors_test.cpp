@@ -1,0 +1,153 @@
+// Mistakes in a source: each gives "file:line: message" and no bytes.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "asm_helpers.h"
+
+namespace velmor::assembly::testing {
+namespace {
+
+struct Mistake {
+  std::string source;
+  int line;
+  const char* message;  // a part of the message
+};
+void PrintTo(const Mistake& m, std::ostream* os) { *os << m.source; }
+
+class ErrorTest : public ::testing::TestWithParam<Mistake> {};
+
+TEST_P(ErrorTest, ReportsTheLine) {
+  AssemblyResult r = Assemble(GetParam().source, "test.s");
+  ASSERT_FALSE(r.ok()) << GetParam().source;
+  EXPECT_TRUE(r.bytes.empty());
+  const Diagnostic& d = r.errors.front();
+  EXPECT_EQ(d.file, "test.s");
+  EXPECT_EQ(d.line, GetParam().line) << d.ToString();
+  EXPECT_NE(d.message.find(GetParam().message), std::string::npos) << d.ToString();
+  EXPECT_EQ(d.ToString().rfind("test.s:" + std::to_string(GetParam().line) + ": ", 0), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statements, ErrorTest,
+    ::testing::Values(
+        Mistake{"END\nFOO work[1]", 2, "unknown instruction 'FOO'"},
+        Mistake{"\n\nstart", 3, "a label needs a colon"},
+        Mistake{"JUMP", 1, "too few operands; write: JUMP label"},
+        Mistake{"LET work[1]", 1, "too few operands; write: LET work[N], number"},
+        Mistake{"END 5", 1, "END takes no operands"},
+        Mistake{"LET work[1], 2, 3", 1, "unexpected ',' after the operands"},
+        Mistake{"LET work[1] 2", 1, "expected ',' between operands, found '2'"},
+        Mistake{"LET 5, 2", 1, "expected a work variable such as work[3], found '5'"},
+        Mistake{"LETF work[1], work[2]", 1, "expected a flag such as flag[3]"},
+        Mistake{"WAIT 256", 1, "a byte is 0..255, not 256"},
+        Mistake{"LET work[1], 65536", 1, "a word is -32768..65535, not 65536"},
+        Mistake{"LET work[1], 99999999999", 1, "a number that large"},
+        Mistake{"WAIT 12ab", 1, "bad number '12ab'"},
+        Mistake{"LET work[1], 2 $", 1, "unexpected character '$'"},
+        Mistake{"JUMP x\nJUMP nowhere\nx:", 2, "undefined label 'nowhere'"},
+        Mistake{"a:\na: END", 2, "'a' is already defined at test.s:1"},
+        Mistake{"work: END", 1, "'work' is a reserved word"},
+        Mistake{"define X = work[1]\nJUMP X", 2, "'X' is a work variable, not a label"},
+        Mistake{"LET work[1], UNKNOWN", 1, "unknown name 'UNKNOWN'"},
+        Mistake{"NOP 16", 1, "opcode 16 is JUMP"},
+        Mistake{"TEXTN 2, again", 1, "the speaker of TEXTN is 3..21, not 2"},
+        Mistake{"STATUSSET work[1], work[2]", 1, "STATUSSET takes 11 work variables, found 2"},
+        Mistake{"include \"x.s\"", 1, "include is not available"},
+        Mistake{"db", 1, "expected a number"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ErrorTest,
+    ::testing::Values(
+        Mistake{"TEXT \"abc", 1, "unterminated string"},
+        Mistake{"TEXT \"\\q\"", 1, "unknown escape '\\q'"},
+        Mistake{"TEXT \"\\c\"", 1, "\\c takes a number in braces"},
+        Mistake{"TEXT \"\\name{16}\"", 1, "\\name{N} takes 0..15"},
+        Mistake{"TEXT \"\\x4\"", 1, "\\x takes two hex digits"},
+        Mistake{"TEXT \"\xF0\x9F\x98\x80\"", 1, "has no Shift-JIS form"},  // an emoji
+        Mistake{"TEXT \"\xFF\"", 1, "not valid UTF-8"},
+        Mistake{"TEXT \"a\\x00b\"", 1, "a 0 byte would end the text early"},
+        Mistake{"TEXT \"a\\x81\"", 1, "ends with byte 0x81"},
+        Mistake{"TEXT \"\\s{255}\\x04\"", 1, "ends with byte 0x04"},
+        Mistake{"CHOICE work[1], \"a\", \"\"", 1, "only the first option may be empty"},
+        Mistake{"TEXT source 1", 1, "source 1 or 2 has a text"},
+        Mistake{"TEXT work[1]", 1, "expected a message"},
+        Mistake{"CHOICE work[1],\n  \"a\",\n  \"b\" 5", 3, "unexpected '5'"},
+        Mistake{"TEXTA \"a\"\n  \"b\\q\"", 2, "unknown escape"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Expressions, ErrorTest,
+    ::testing::Values(
+        Mistake{"LETX work[0], 1 +", 1, "expected a value after '+'"},
+        Mistake{"LETX work[0], (1", 1, "expected ')' to close '('"},
+        Mistake{"LETX work[0], abs 1", 1, "expected '(' after abs"},
+        Mistake{"LETX work[0], 1 && 2", 1, "expected a value"},
+        Mistake{"LETX work[0], { 1 #22 }", 1, "code 22 takes a word"},
+        Mistake{"LETX work[0], { 1 #0 }", 1, "a raw expression code is 1..255, not 0"},
+        Mistake{"LETX work[0], { 1 2", 1, "expected '}'"},
+        Mistake{"LETX work[0], 70000", 1, "not 70000"},
+        Mistake{"JUMPZ work[1] = 2, x\nx:", 1, "expected ',' between operands, found '='"}));
+
+TEST(ErrorTest, EveryMistakeIsReportedInOrder) {
+  AssemblyResult r = Assemble("END\nBAD\nLET work[1], 2\nWAIT 999\nJUMP missing\n", "many.s");
+  ASSERT_EQ(r.errors.size(), 3u) << AllErrors(r);
+  EXPECT_EQ(r.errors[0].line, 2);
+  EXPECT_EQ(r.errors[1].line, 4);
+  EXPECT_EQ(r.errors[2].line, 5);
+}
+
+TEST(ErrorTest, ErrorsStopAtTheLimit) {
+  std::string source;
+  for (int i = 0; i < 500; ++i) source += "BAD\n";
+  EXPECT_EQ(Assemble(source, "x.s").errors.size(), kMaxErrors);
+}
+
+TEST(ErrorTest, TheFileMayNotOutgrowTheImage) {
+  std::string big(40000, 'a');
+  AssemblyResult r = Assemble("db \"" + big + "\"\ndb \"" + big + "\"\n", "big.s");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errors[0].line, 2);
+  EXPECT_NE(r.errors[0].message.find("65536"), std::string::npos);
+
+  // A label at the very end of a full file is no address.
+  r = Assemble("dw end\ndb \"" + std::string(65534, 'a') + "\"\nend:", "full.s");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errors[0].line, 1);
+  EXPECT_NE(r.errors[0].message.find("past the last address"), std::string::npos);
+  EXPECT_EQ(Asm("db \"" + std::string(65536, 'a') + "\"").size(), 65536u);
+}
+
+// --- Includes ---
+
+SourceLoader Files(std::map<std::string, std::string> files) {
+  return [files](const std::string& path) -> std::optional<std::string> {
+    auto it = files.find(path);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  };
+}
+
+TEST(IncludeTest, NamesComeFromAnIncludedFile) {
+  auto loader = Files({{"game/names.s", "define LOVE = work[3]\nhello: string \"hi\""}});
+  AssemblyResult r = Assemble("include \"names.s\"\nLETW LOVE, LOVE\nTEXT @hello", "game/main.s", loader);
+  ASSERT_TRUE(r.ok()) << AllErrors(r);
+  EXPECT_EQ(r.bytes, (Bytes{'h', 'i', 0, 1, 3, 0, 3, 0, 21, 2, 0, 0}));
+}
+
+TEST(IncludeTest, ErrorsNameTheIncludedFile) {
+  auto loader = Files({{"a/b.s", "END\nOOPS"}, {"a/loop.s", "include \"loop.s\""}});
+  AssemblyResult r = Assemble("include \"b.s\"", "a/main.s", loader);
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errors[0].ToString(), "a/b.s:2: unknown instruction 'OOPS' (a label needs a colon after its name)");
+
+  r = Assemble("include \"missing.s\"", "a/main.s", loader);
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errors[0].ToString(), "a/main.s:1: cannot read 'a/missing.s'");
+
+  r = Assemble("include \"loop.s\"", "a/main.s", loader);
+  ASSERT_FALSE(r.ok());
+  EXPECT_NE(r.errors[0].message.find("nested too deeply"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmor::assembly::testing

@@ -1,0 +1,49 @@
+// The scenario assembler: assembly text (docs/scenario-language.md) to the
+// bytes of a scenario file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scenario/opcodes.h"
+
+namespace velmor::assembly {
+
+// The largest scenario file: the engine's image.
+inline constexpr size_t kMaxScenarioSize = 65536;
+
+struct Diagnostic {
+  std::string file;
+  int line = 0;
+  std::string message;
+
+  // "file:line: message"
+  std::string ToString() const;
+};
+
+struct AssemblyResult {
+  std::vector<uint8_t> bytes;          // empty when there are errors
+  std::vector<Diagnostic> errors;      // in source order, at most kMaxErrors
+  bool ok() const { return errors.empty(); }
+};
+
+inline constexpr size_t kMaxErrors = 50;
+
+// Reads an included file by the path written (relative to the including
+// file's folder, already joined); nothing when it cannot be read.
+using SourceLoader = std::function<std::optional<std::string>(const std::string& path)>;
+
+// Assembles a source text; `file_name` is what error messages call it and
+// where includes are looked up from. Without a loader, include is an error.
+AssemblyResult Assemble(std::string_view source, const std::string& file_name,
+                        const SourceLoader& loader = {});
+
+// How an instruction is written, from its operand layout: "JUMPZ expression, label".
+std::string InstructionSyntax(const scenario::OpcodeInfo& info);
+
+}  // namespace velmor::assembly
