@@ -51,6 +51,16 @@ class ValueStack {
   bool invalid_ = false;
 };
 
+// The two texts, converted once.
+const std::string& BugText() {
+  static const std::string text = Sjis("シナリオプログラムでのバグです。").str();
+  return text;
+}
+const std::string& InvalidText() {
+  static const std::string text = Sjis("不正な計算式です。").str();
+  return text;
+}
+
 uint32_t U(int32_t v) { return static_cast<uint32_t>(v); }
 int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
 
@@ -87,7 +97,7 @@ int16_t Scenario::Evaluate() {
     if (code > kShr) {  // an undefined code: one value dropped, the rest goes on
       st.pop();
       if (!reported_bug) {
-        services_.window.DrawCornerText(Sjis("シナリオプログラムでのバグです。").str());
+        CornerText(BugText());
         reported_bug = true;
       }
       continue;
@@ -123,7 +133,7 @@ int16_t Scenario::Evaluate() {
   inx = pc;
   int32_t result = st.pop();
   if (st.size() != 0 || st.invalid()) [[unlikely]]
-    services_.window.DrawCornerText(Sjis("不正な計算式です。").str());
+    CornerText(InvalidText());
   return static_cast<int16_t>(static_cast<uint16_t>(U(result)));
 }
 

@@ -5,6 +5,7 @@
 #include "core/sjis.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/window.h"
 #include "scenario/disassembly.h"
 #include "scenario/scenario.h"
 
@@ -29,6 +30,7 @@ const char* WaitHandlerName(WaitHandler h) {
 }
 
 void Scenario::RunStep() {
+  corner_texts_this_tick_.clear();
   switch (MainProc) {
     case WaitHandler::None: RunInstructions(); break;
     case WaitHandler::WaitClick: WaitClick(); break;
@@ -46,6 +48,13 @@ void Scenario::WaitClick() {
 void Scenario::WaitTicks() {
   WaitCount -= (input_.sft == kSkipKey) ? 8 : 1;
   if (WaitCount < 1) MainProc = WaitHandler::None;
+}
+
+void Scenario::CornerText(const std::string& sjis) {
+  for (const std::string* drawn : corner_texts_this_tick_)
+    if (*drawn == sjis) return;
+  corner_texts_this_tick_.push_back(&sjis);
+  services_.window.DrawCornerText(sjis);
 }
 
 void Scenario::ReportNotResponding() {

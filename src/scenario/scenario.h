@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/byte_string.h"
 #include "core/input_state.h"
@@ -178,6 +179,10 @@ class Scenario {
   void StartMessageFrom(int speaker, const MessageOperand& m);
   void TraceInstruction(uint16_t at);
   void ReportNotResponding();
+  // Writes an expression error at the window's corner; each text once a tick
+  // is enough (a loop could otherwise write it a million times). The texts
+  // are constants that outlive the tick.
+  void CornerText(const std::string& sjis);
 
   ScenarioHost& host_;
   ScenarioServices services_;
@@ -187,6 +192,7 @@ class Scenario {
   bool trace_ = false;
   uint32_t instruction_limit_ = kInstructionsPerTickLimit;
   bool told_not_responding_ = false;
+  std::vector<const std::string*> corner_texts_this_tick_;
 };
 
 template <Operand K>

@@ -122,3 +122,23 @@ TEST(Expression, FlagNumberOutOfRangeEnds) {
 
 }  // namespace
 }  // namespace velmor::testing
+
+namespace velmor::testing {
+namespace {
+
+TEST(Expression, ALoopOfFaultyExpressionsWritesEachTextOnceATick) {
+  ScenarioRig rig;
+  // L: FLAGX flag[1], {} (nothing to pop); JUMPZ {1 #30}, L -- never waits.
+  Code c;
+  c.b(7).w(1).end();
+  c.b(17).push(1).b(30).end().w(0);
+  rig.Load(c.bytes);
+  rig.scn.SetInstructionLimit(10000);
+  rig.Step();
+  EXPECT_EQ(rig.window.CornerTexts().size(), 2u);
+  rig.Step();
+  EXPECT_EQ(rig.window.CornerTexts().size(), 4u);
+}
+
+}  // namespace
+}  // namespace velmor::testing
