@@ -1,2 +1,89 @@
-// The real front end's platform services (SDL window, renderer, panels, sound).
-namespace velmor::platform::sdl {}
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+
+#include "platform/sdl/front_end.h"
+#include "platform/sdl/message_box_model.h"
+
+namespace velmor::platform::sdl {
+
+namespace {
+
+// A signal handler can only set a flag of this type; it is the one piece of
+// process-wide state of the front end.
+volatile std::sig_atomic_t quit_signal = 0;
+
+extern "C" void OnQuitSignal(int) { quit_signal = 1; }
+
+}  // namespace
+
+SdlSystem::~SdlSystem() {
+  if (ok_) SDL_Quit();
+}
+
+namespace {
+
+// The hints the front end relies on; SDL_Quit forgets them.
+void SetHints() {
+  // SDL would turn SIGTERM and SIGINT into a close request, which asks the
+  // quit question; the front end handles them itself.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Long compositions of the input method arrive whole.
+  SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+}
+
+}  // namespace
+
+bool SdlSystem::Init(std::string* error) {
+  // Without a display SDL falls back to drivers that draw nowhere, and the
+  // game would run unseen: those are for tests and tools that ask for them
+  // by name. SDL also falls back when connecting to a display fails for a
+  // moment (seen under a loaded virtual X server), so that is tried again.
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  const bool asked_by_name = asked != nullptr && *asked != '\0';
+  std::string driver;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    SetHints();
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+      if (error) *error = SDL_GetError();
+      return false;
+    }
+    driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (asked_by_name || (driver != "offscreen" && driver != "dummy")) {
+      ok_ = true;
+      return true;
+    }
+    SDL_Quit();
+  }
+  if (error) *error = "no screen to show a window on (only SDL's " + driver + " driver)";
+  return false;
+}
+
+uint32_t SdlClock::UtcTimeOfDayMs() {
+  using namespace std::chrono;
+  auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  return static_cast<uint32_t>(ms % (24LL * 3600 * 1000));
+}
+
+Answer SdlDialogs::ShowMessageBox(const std::string& text, MessageKind kind, Buttons buttons) {
+  MessageBoxModel box(text, kind, buttons);
+  return front_.RunMessageBox(box);
+}
+
+void InstallQuitSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnQuitSignal;
+  sigemptyset(&action.sa_mask);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
+bool QuitSignalled() { return quit_signal != 0; }
+
+void ClearQuitSignal() { quit_signal = 0; }
+
+}  // namespace velmor::platform::sdl

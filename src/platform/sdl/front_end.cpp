@@ -1,0 +1,350 @@
+#include "platform/sdl/front_end.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "platform/sdl/panel_layout.h"
+#include "platform/sdl/sdl_platform.h"
+
+namespace velmor::platform::sdl {
+
+namespace {
+
+// The longest sleep of a pass when no tick is due (the ticks have not
+// started, or a box holds them): a signal is still noticed this quickly.
+constexpr uint64_t kIdleWaitMs = 50;
+// How often an open panel or box is drawn without input: often enough for a
+// name field's caret (on 0.8 s, off 0.4 s), rarely when nothing moves.
+constexpr uint64_t kCaretFrameMs = 100;
+constexpr uint64_t kIdleUiFrameMs = 500;
+
+std::optional<BoxKey> BoxKeyOf(const SDL_Keysym& k) {
+  switch (k.sym) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return BoxKey::Enter;
+    case SDLK_SPACE: return BoxKey::Space;
+    case SDLK_ESCAPE: return BoxKey::Escape;
+    case SDLK_TAB: return (k.mod & KMOD_SHIFT) ? BoxKey::ShiftTab : BoxKey::Tab;
+    case SDLK_LEFT: return BoxKey::Left;
+    case SDLK_RIGHT: return BoxKey::Right;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<PanelKey> PanelKeyOf(const SDL_Keysym& k) {
+  switch (k.sym) {
+    case SDLK_TAB: return (k.mod & KMOD_SHIFT) ? PanelKey::ShiftTab : PanelKey::Tab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return PanelKey::Enter;
+    case SDLK_SPACE: return PanelKey::Space;
+    case SDLK_UP: return PanelKey::Up;
+    case SDLK_DOWN: return PanelKey::Down;
+    case SDLK_LEFT: return PanelKey::Left;
+    case SDLK_RIGHT: return PanelKey::Right;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+SdlFrontEnd::SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui)
+    : window_(window), ui_(ui), panel_view_(ui), box_view_(ui), scheduler_(SDL_GetTicks64()) {
+  // SDL starts with text input on; it is on only while a name field has the
+  // keyboard.
+  SDL_StopTextInput();
+}
+
+SdlFrontEnd::~SdlFrontEnd() = default;
+
+void SdlFrontEnd::Start() {
+  started_ = true;
+  scheduler_.Restart(SDL_GetTicks64());
+  window_.Invalidate();
+  if (game_ != nullptr) game_->PaintIfInvalid();
+}
+
+void SdlFrontEnd::Run() {
+  for (;;) Pass();
+}
+
+Answer SdlFrontEnd::RunMessageBox(MessageBoxModel& box) {
+  boxes_.push_back(&box);
+  struct Close {
+    SdlFrontEnd& f;
+    ~Close() {
+      f.boxes_.pop_back();
+      f.redraw_now_ = true;
+    }
+  } close{*this};
+  redraw_now_ = true;
+  UpdateTextInput();
+  while (!box.answer()) Pass();
+  return *box.answer();
+}
+
+bool SdlFrontEnd::UiActive() {
+  return !boxes_.empty() || (game_ != nullptr && AnyPanelVisible(game_->Panels()));
+}
+
+template <class F>
+void SdlFrontEnd::Guarded(F&& handler) {
+  try {
+    handler();
+  } catch (const GameError& e) {
+    if (game_ != nullptr) game_->ReportError(e.message());
+  }
+}
+
+void SdlFrontEnd::CheckQuitSignal() {
+  if (!QuitSignalled()) return;
+  if (game_ != nullptr) game_->QuitNow();
+  throw QuitSignal{};
+}
+
+void SdlFrontEnd::Pass() {
+  const bool ticking = started_ && tick_depth_ == 0;
+  uint64_t wait = kIdleWaitMs;
+  if (ticking) wait = std::min(wait, scheduler_.WaitMs(SDL_GetTicks64()));
+  if (redraw_now_) wait = 0;
+
+  SDL_Event e;
+  bool got = wait == 0 ? SDL_PollEvent(&e) != 0
+                       : SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0;
+  if (got) {
+    HandleEvent(e);
+    while (SDL_PollEvent(&e)) HandleEvent(e);
+  }
+  CheckQuitSignal();
+  // Keys the panels took; a box opened meanwhile keeps them for later.
+  if (boxes_.empty()) RunActions(pending_);
+  if (started_ && game_ != nullptr) game_->PaintIfInvalid();
+
+  if (started_ && tick_depth_ == 0 && scheduler_.TakeDue(SDL_GetTicks64())) RunTick();
+  UpdateTextInput();
+  RenderIfNeeded();
+}
+
+void SdlFrontEnd::RunTick() {
+  ++tick_depth_;
+  ++ticks_;
+  try {
+    game_->TimerTimer();
+  } catch (...) {
+    --tick_depth_;
+    throw;
+  }
+  --tick_depth_;
+  game_->PaintIfInvalid();
+}
+
+void SdlFrontEnd::RunActions(std::vector<PanelAction>& actions) {
+  std::vector<PanelAction> now;
+  now.swap(actions);
+  for (const PanelAction& a : now) Guarded([&] { RunPanelAction(a); });
+  if (!now.empty()) redraw_now_ = true;
+}
+
+void SdlFrontEnd::RenderIfNeeded() {
+  const bool ui = UiActive();
+  const uint64_t now = SDL_GetTicks64();
+  bool need = window_.NeedsRender() || redraw_now_ || ui != ui_was_active_;
+  const uint64_t shown = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
+  if (shown != panels_drawn_) need = true;
+  if (ui && !need) {
+    // The panels and boxes change only with the player's input, except for a
+    // name field's blinking caret and a held spin arrow that repeats.
+    const uint64_t every = ui_.TextActive() ? kCaretFrameMs : ui_.ItemHeld() ? 0 : kIdleUiFrameMs;
+    need = ui_input_ || now - last_ui_frame_ms_ >= every;
+  }
+  ui_input_ = false;
+  if (!need) return;
+  redraw_now_ = false;
+  ui_was_active_ = ui;
+  if (!ui) {
+    window_.Render(nullptr);
+    panels_drawn_ = shown;
+    ReleaseDeferredKeys();
+    return;
+  }
+  std::vector<PanelAction> actions;
+  auto frame = [&] {
+    ui_.BeginFrame();
+    if (game_ != nullptr) panel_view_.Draw(game_->Panels(), boxes_.empty(), actions);
+    box_view_.Draw(boxes_);
+    ui_.EndFrame();
+  };
+  frame();
+  // Characters the fonts did not have yet: drawn again with them.
+  if (ui_.AtlasOutdated()) frame();
+  last_ui_frame_ms_ = now;
+  panels_drawn_ = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
+  if (panel_view_.WantsNextFrame() || box_view_.WantsNextFrame()) redraw_now_ = true;
+  window_.Render([this] { ui_.RenderDrawData(); });
+  ReleaseDeferredKeys();
+  RunActions(actions);
+}
+
+void SdlFrontEnd::ReleaseDeferredKeys() {
+  // ImGui has seen the keys that went down; the releases held back go now.
+  keys_down_unseen_.clear();
+  for (const SDL_Event& up : deferred_key_ups_) ui_.ProcessEvent(up);
+  if (!deferred_key_ups_.empty()) redraw_now_ = true;
+  deferred_key_ups_.clear();
+}
+
+void SdlFrontEnd::UpdateTextInput() {
+  Edit* edit = nullptr;
+  if (boxes_.empty() && game_ != nullptr && AnyPanelVisible(game_->Panels()))
+    edit = PanelView::FocusedEdit(game_->Panels());
+  if (edit != nullptr && !text_input_on_) {
+    SDL_StartTextInput();
+    text_input_on_ = true;
+  } else if (edit == nullptr && text_input_on_) {
+    SDL_StopTextInput();
+    text_input_on_ = false;
+    panel_view_.SetComposition("", 0);
+  }
+  if (edit != nullptr && edit != text_input_for_) {
+    // The input method's candidate window goes next to the field.
+    Rect r = WindowRect(*edit);
+    SDL_Rect rect{r.left, r.top, r.width(), r.height()};
+    SDL_SetTextInputRect(&rect);
+  }
+  text_input_for_ = edit;
+}
+
+void SdlFrontEnd::HandleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      if (!boxes_.empty()) {
+        boxes_.back()->Close();  // the box has the window: its close button
+      } else if (started_ && game_ != nullptr) {
+        Guarded([this] { game_->CloseQuery(); });
+      }
+      break;
+    case SDL_MOUSEBUTTONDOWN: HandleMouseButton(e, true); break;
+    case SDL_MOUSEBUTTONUP: HandleMouseButton(e, false); break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEWHEEL:
+      if (UiActive()) {
+        ui_.ProcessEvent(e);
+        ui_input_ = true;
+      }
+      break;
+    case SDL_KEYDOWN: HandleKey(e, true); break;
+    case SDL_KEYUP: HandleKey(e, false); break;
+    case SDL_TEXTINPUT:
+      panel_view_.SetComposition("", 0);
+      if (UiActive() && boxes_.empty()) {
+        ui_.ProcessEvent(e);
+        ui_input_ = true;
+      }
+      break;
+    case SDL_TEXTEDITING: HandleTextEditing(e.edit.text, e.edit.start); break;
+    case SDL_TEXTEDITING_EXT:
+      HandleTextEditing(e.editExt.text, e.editExt.start);
+      SDL_free(e.editExt.text);
+      break;
+    case SDL_WINDOWEVENT: HandleWindowEvent(e); break;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+      window_.RecreateTextures();
+      ui_.RecreateFontTexture();
+      break;
+    default: break;
+  }
+}
+
+void SdlFrontEnd::HandleTextEditing(const char* text, int start) {
+  panel_view_.SetComposition(text != nullptr ? text : "", start);
+  ui_input_ = true;
+}
+
+void SdlFrontEnd::HandleMouseButton(const SDL_Event& e, bool down) {
+  const std::optional<PointerButton> button = PointerButtonFromSdl(e.button.button);
+  const int index = button ? static_cast<int>(*button) : -1;
+  const Point p{e.button.x, e.button.y};
+  const bool on_panel = game_ != nullptr && PanelAt(game_->Panels(), p) != nullptr;
+  if (down) {
+    if (!boxes_.empty() || on_panel) {
+      // The box is modal; a panel's controls take their own clicks.
+      ui_.ProcessEvent(e);
+      ui_input_ = true;
+      if (index >= 0) pressed_on_game_[static_cast<std::size_t>(index)] = false;
+      return;
+    }
+    if (!button || !started_ || game_ == nullptr) return;
+    pressed_on_game_[static_cast<std::size_t>(index)] = true;
+    game_->MouseDown(*button);
+    return;
+  }
+  ui_input_ = true;  // ImGui sees the release in its next frame
+  // A release goes where its press went; one over the picture goes to the
+  // game in any case (it only forgets the held button).
+  const bool pressed_here = index >= 0 && pressed_on_game_[static_cast<std::size_t>(index)];
+  if (index >= 0) pressed_on_game_[static_cast<std::size_t>(index)] = false;
+  if (!started_ || game_ == nullptr) return;
+  if (pressed_here || (boxes_.empty() && !on_panel)) game_->MouseUp();
+}
+
+void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
+  const SDL_Keysym& k = e.key.keysym;
+  if (!boxes_.empty()) {
+    // The box has the keyboard.
+    if (down) {
+      if (std::optional<BoxKey> key = BoxKeyOf(k)) boxes_.back()->Key(*key);
+      ui_input_ = true;
+    } else {
+      ui_.ProcessEvent(e);
+    }
+    return;
+  }
+  const bool ui = UiActive();
+  if (ui) ui_input_ = true;
+  // Releases always reach ImGui, so that it never takes a key as held; a key
+  // that went down and up before ImGui drew a frame is released after the
+  // next one, or ImGui would never see it pressed.
+  const int scancode = static_cast<int>(k.scancode);
+  const bool unseen = std::find(keys_down_unseen_.begin(), keys_down_unseen_.end(), scancode) !=
+                      keys_down_unseen_.end();
+  if (down && ui) {
+    ui_.ProcessEvent(e);
+    if (!unseen) keys_down_unseen_.push_back(scancode);
+  } else if (!down && unseen) {
+    deferred_key_ups_.push_back(e);
+  } else if (!down) {
+    ui_.ProcessEvent(e);
+  }
+  Edit* edit = nullptr;
+  if (ui && game_ != nullptr) {
+    edit = PanelView::FocusedEdit(game_->Panels());
+    if (down)
+      if (std::optional<PanelKey> key = PanelKeyOf(k))
+        panel_view_.HandleKey(game_->Panels(), *key, pending_);
+  }
+  // The game hears the keys unless a name field has them.
+  if (edit != nullptr || !started_ || game_ == nullptr) return;
+  if (down) {
+    game_->KeyDown(ModifiersFromSdl(k.mod));
+  } else {
+    game_->KeyUp();
+  }
+}
+
+void SdlFrontEnd::HandleWindowEvent(const SDL_Event& e) {
+  ui_.ProcessEvent(e);
+  ui_input_ = true;
+  switch (e.window.event) {
+    case SDL_WINDOWEVENT_EXPOSED: window_.Invalidate(); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      if (window_.TakeClientSize() && started_ && game_ != nullptr)
+        Guarded([this] { game_->DisplayResized(); });
+      window_.Invalidate();
+      break;
+    default: break;
+  }
+}
+
+}  // namespace velmor::platform::sdl

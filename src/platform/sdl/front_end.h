@@ -1,0 +1,125 @@
+// The real front end's event loop: SDL events to the game's handlers, the
+// 20 ms tick, the panels and the message boxes, and drawing the window only
+// when something the player sees changed.
+//
+// One pass of the loop sleeps in SDL_WaitEventTimeout until an event comes
+// or the next tick is due, handles every waiting event, runs the tick when
+// it is due, repaints what the game asked to, and draws a frame if anything
+// changed. A message box runs passes of its own until it is answered, so the
+// picture and the ticks go on behind it; a box raised by a tick holds that
+// tick (and every other) until it is answered.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/input_state.h"
+#include "menus/panels.h"
+#include "platform/dialogs.h"
+#include "platform/sdl/box_view.h"
+#include "platform/sdl/imgui_layer.h"
+#include "platform/sdl/input_mapping.h"
+#include "platform/sdl/message_box_model.h"
+#include "platform/sdl/panel_view.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/sdl/tick_scheduler.h"
+
+union SDL_Event;
+
+
+namespace velmor::platform::sdl {
+
+// The game as the loop drives it. Any of these may throw QuitSignal (the
+// game has shut down), which ends the loop; panel handlers and the close
+// query may throw GameError, which the loop reports through ReportError.
+class GameEvents {
+ public:
+  virtual ~GameEvents() = default;
+  virtual void TimerTimer() = 0;
+  virtual void PaintIfInvalid() = 0;
+  virtual void MouseDown(PointerButton button) = 0;
+  virtual void MouseUp() = 0;
+  virtual void KeyDown(Modifiers held) = 0;
+  virtual void KeyUp() = 0;
+  // The window manager asks to close the window.
+  virtual void CloseQuery() = 0;
+  // A signal asks to end: the game quits without a question.
+  [[noreturn]] virtual void QuitNow() = 0;
+  // The window's client area changed size (a normal window).
+  virtual void DisplayResized() = 0;
+  // An error no handler caught, in a box of the application's own.
+  virtual void ReportError(const std::string& sjis_text) = 0;
+  virtual menus::Panels& Panels() = 0;
+};
+
+class SdlFrontEnd {
+ public:
+  SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui);
+  ~SdlFrontEnd();
+  SdlFrontEnd(const SdlFrontEnd&) = delete;
+  SdlFrontEnd& operator=(const SdlFrontEnd&) = delete;
+
+  void Attach(GameEvents& game) { game_ = &game; }
+  // The game has started: the ticks begin, and the game paints.
+  void Start();
+  // Runs until the game ends (QuitSignal, which this lets through).
+  [[noreturn]] void Run();
+  // Shows a box inside the window and returns when it is answered.
+  Answer RunMessageBox(MessageBoxModel& box);
+  // One pass of the loop: wait for an event or the next tick, handle the
+  // events, run the tick when it is due, repaint, draw if anything changed.
+  // Run repeats it; tests step it.
+  void Pass();
+
+  // A tick is running (a box it raises holds it).
+  bool InTick() const { return tick_depth_ > 0; }
+  uint64_t Ticks() const { return ticks_; }
+  const TickScheduler& scheduler() const { return scheduler_; }
+
+ private:
+  void HandleEvent(const SDL_Event& e);
+  void HandleMouseButton(const SDL_Event& e, bool down);
+  void HandleKey(const SDL_Event& e, bool down);
+  void HandleWindowEvent(const SDL_Event& e);
+  void HandleTextEditing(const char* text, int start);
+  void RunTick();
+  void RenderIfNeeded();
+  void RunActions(std::vector<PanelAction>& actions);
+  void ReleaseDeferredKeys();
+  // Runs a game handler; a GameError it raises is reported.
+  template <class F>
+  void Guarded(F&& handler);
+  // Starts or stops text input (and the input method) as the focus is on a
+  // name field or not.
+  void UpdateTextInput();
+  bool UiActive();
+  void CheckQuitSignal();
+
+  SdlWindow& window_;
+  ImGuiLayer& ui_;
+  PanelView panel_view_;
+  BoxView box_view_;
+  GameEvents* game_ = nullptr;
+  TickScheduler scheduler_;
+  bool started_ = false;
+  int tick_depth_ = 0;
+  uint64_t ticks_ = 0;
+
+  std::vector<MessageBoxModel*> boxes_;  // open boxes, innermost last
+  std::vector<PanelAction> pending_;     // from keys, run after the events
+  bool redraw_now_ = false;              // another frame without waiting
+  bool ui_input_ = false;                // ImGui was given input this pass
+  uint64_t last_ui_frame_ms_ = 0;
+  uint64_t panels_drawn_ = 0;  // the panels' signature when last drawn
+  bool ui_was_active_ = false;
+  std::array<bool, 3> pressed_on_game_{};  // which buttons went down on the game
+  std::vector<int> keys_down_unseen_;        // keys down since ImGui's last frame
+  std::vector<SDL_Event> deferred_key_ups_;  // their releases, held back
+  const Edit* text_input_for_ = nullptr;   // the field text input is on for
+  bool text_input_on_ = false;
+};
+
+}  // namespace velmor::platform::sdl

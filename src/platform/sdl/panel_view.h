@@ -1,0 +1,129 @@
+// The three panels drawn with Dear ImGui from their control models, in the
+// look of the game's era: tooltip-yellow panels with a lowered bevel, grey
+// push buttons, sunken white fields.
+//
+// Drawing never runs a game handler: what the player did with a control
+// comes back as actions that the front end runs once the frame is over (a
+// handler may open a message box, which runs frames of its own). Changes
+// without a handler (the text of a name field, the row of the save list, the
+// keyboard focus) go straight into the models.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/controls.h"
+#include "menus/panels.h"
+#include "platform/sdl/imgui_layer.h"
+
+struct ImDrawList;
+struct ImGuiInputTextCallbackData;
+
+namespace velmor::platform::sdl {
+
+struct PanelAction {
+  enum class Kind { Click, DblClick, UpArrow, DownArrow, Enter };
+  Kind kind;
+  Control* control;
+};
+
+// Runs an action's handler through the control model.
+void RunPanelAction(const PanelAction& action);
+
+enum class PanelKey { Tab, ShiftTab, Enter, Space, Up, Down, Left, Right };
+
+class PanelView {
+ public:
+  explicit PanelView(ImGuiLayer& ui) : ui_(ui) {}
+
+  // Draws every visible panel. When not `interactive` (a message box is
+  // open) the panels take no input.
+  void Draw(menus::Panels& panels, bool interactive, std::vector<PanelAction>& actions);
+
+  // A key that the focused control handles itself: Tab and Shift+Tab move
+  // the focus, Enter and Space press a focused button, the arrows step a
+  // spin control, the list's selection or the checked radio button. True
+  // when a control took the key. (Typing in a name field is ImGui's.)
+  bool HandleKey(menus::Panels& panels, PanelKey key, std::vector<PanelAction>& actions);
+
+  // The panel that has the keyboard: the top-most visible one.
+  static Panel* ActivePanel(menus::Panels& panels);
+  // The control with the keyboard focus in the active panel (the panel's
+  // focus, or its first tab stop when that cannot take it).
+  static Control* FocusedControl(menus::Panels& panels);
+  // The name field with the keyboard focus, if any.
+  static Edit* FocusedEdit(menus::Panels& panels);
+
+  // A digest of everything the visible panels show (values, texts, rows,
+  // captions, places, the focus): when it changes, they are drawn again.
+  static uint64_t Signature(menus::Panels& panels);
+
+  // The last Draw asked ImGui for the keyboard focus, which it gives in the
+  // next frame, or showed a panel for the first time: that frame should
+  // come at once.
+  bool WantsNextFrame() const { return wants_next_frame_; }
+
+  // The input method's composition in the focused field (UTF-8; cursor in
+  // characters), empty when there is none.
+  void SetComposition(std::string utf8, int cursor);
+  bool Composing() const { return !composition_.empty(); }
+
+ private:
+  struct EditState {
+    char buf[256] = {};
+    std::string shown_sjis;   // the model text buf was last loaded from
+    std::string before_utf8;  // the text before this frame's edit
+    std::size_t max_bytes = 8;
+    int cursor = 0;           // caret, bytes into buf
+    bool active = false;      // ImGui is editing it
+    std::optional<std::string> reload;  // text the game put in while it was
+    int requested_frame = -2;  // when the focus was last asked for
+    int focus_requests = 0;    // asked for since it last had it
+  };
+  enum class LabelStyle { Panel, Prompt, Help, UpDown, Copyright };
+
+  void DrawPanel(menus::Panels& panels, Panel& panel, bool interactive,
+                 std::vector<PanelAction>& actions);
+  void DrawLabel(menus::Panels& panels, const Control& label, ImDrawList* dl);
+  void DrawButton(Panel& panel, Control& button, ImDrawList* dl,
+                  std::vector<PanelAction>& actions);
+  void DrawSpin(Panel& panel, SpinEdit& spin, ImDrawList* dl, std::vector<PanelAction>& actions);
+  static void DrawSpinButton(ImDrawList* dl, const Rect& box, bool held, bool up, bool enabled);
+  void DrawRadio(Panel& panel, RadioButton& radio, ImDrawList* dl,
+                 std::vector<PanelAction>& actions);
+  void DrawGroupFrame(const Control& group, ImDrawList* dl);
+  void DrawGroupClickArea(Panel& panel, Control& group, std::vector<PanelAction>& actions);
+  void DrawList(Panel& panel, ListBox& list, ImDrawList* dl, std::vector<PanelAction>& actions);
+  void DrawEdit(Panel& panel, Edit& edit, ImDrawList* dl, bool interactive,
+                std::vector<PanelAction>& actions);
+  void DrawComposition(const Edit& edit, const EditState& st, ImDrawList* dl);
+  // The model's text into the field's buffer when the game changed it.
+  static void SyncEditText(const Edit& edit, EditState& st);
+  // Asks ImGui to give the field the keyboard when the panel's focus is on it.
+  void RequestEditFocus(const Edit& edit, EditState& st, bool wanted);
+  static int EditCallback(ImGuiInputTextCallbackData* data);
+
+  // Text in one of the fonts; the characters it lacks are asked for.
+  void Text(ImDrawList* dl, UiFont font, float x, float y, unsigned color,
+            const std::string& utf8, float wrap_width = 0);
+  float TextWidth(UiFont font, const std::string& utf8);
+  static LabelStyle StyleOf(menus::Panels& panels, const Control& label);
+  static bool IsFocused(const Panel& panel, const Control& c) { return panel.focus == &c; }
+
+  ImGuiLayer& ui_;
+  std::map<const Edit*, EditState> edits_;
+  std::string composition_;
+  int composition_cursor_ = 0;
+  bool wants_next_frame_ = false;
+};
+
+// The kind of a plain control (label, push button or group box), told by its
+// place among the others: a group box holds controls, a push button is a tab
+// stop, a label is neither.
+enum class PlainKind { Label, Button, GroupBox };
+PlainKind PlainKindOf(menus::Panels& panels, const Control& c);
+
+}  // namespace velmor::platform::sdl

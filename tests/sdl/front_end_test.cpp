@@ -1,0 +1,424 @@
+// The real front end's loop on SDL's dummy driver: where clicks and keys
+// go, the panels' controls, the message boxes and the ticks behind them,
+// close requests and signals.
+#include "platform/sdl/front_end.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "core/errors.h"
+#include "core/sjis.h"
+#include "imgui.h"
+#include "platform/sdl/panel_layout.h"
+#include "sdl_rig.h"
+
+namespace velmor::platform::sdl {
+namespace {
+
+using testing::SdlRig;
+
+class FrontEndTest : public ::testing::Test {
+ protected:
+  void OpenConfigPanel() {
+    menus::Panels& p = rig.game.panels;
+    p.ConfigPanel.MoveTo(100, 100);
+    p.ConfigPanel.visible = true;
+    rig.Passes(1);  // drawn once before the player can point at it
+  }
+  void OpenNamePanel() {
+    menus::Panels& p = rig.game.panels;
+    p.NamePanel.MoveTo(300, 400);
+    p.NamePanel.visible = true;
+    p.NamePanel.focus = &p.SecondNameEdit;
+    rig.Passes(1);
+  }
+  int Count(const std::string& line) const {
+    return static_cast<int>(std::count(rig.game.log.begin(), rig.game.log.end(), line));
+  }
+  SdlRig rig;
+};
+
+TEST_F(FrontEndTest, ClicksOnThePictureGoToTheGame) {
+  rig.front->Start();
+  rig.Click({10, 10});
+  rig.Click({500, 300}, SDL_BUTTON_RIGHT);
+  rig.Click({20, 20}, SDL_BUTTON_X1);  // the extra buttons are not the game's
+  rig.Passes(2);
+  EXPECT_EQ(rig.game.log, (std::vector<std::string>{"MouseDown Left", "MouseUp", "MouseDown Right",
+                                                    "MouseUp", "MouseUp"}));
+}
+
+TEST_F(FrontEndTest, NothingReachesTheGameBeforeItStarts) {
+  rig.Click({10, 10});
+  rig.Press(SDLK_LCTRL, KMOD_LCTRL);
+  rig.Quit();
+  rig.Passes(2);
+  EXPECT_TRUE(rig.game.log.empty());
+  EXPECT_EQ(rig.game.ticks, 0);
+}
+
+TEST_F(FrontEndTest, AClickOnAPanelButtonRunsItsHandlerNotTheGames) {
+  rig.front->Start();
+  OpenConfigPanel();
+  int clicks = 0;
+  rig.game.panels.ExitButton.OnClick = [&] { ++clicks; };
+  rig.Click(SdlRig::Centre(rig.game.panels.ExitButton));
+  rig.Passes(3);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(Count("MouseDown Left"), 0);
+  // Outside the panel the game hears it again.
+  rig.Click({5, 5});
+  rig.Passes(2);
+  EXPECT_EQ(Count("MouseDown Left"), 1);
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(FrontEndTest, SpinArrowsStepByTheIncrementAndDoubleClickResets) {
+  rig.front->Start();
+  OpenConfigPanel();
+  menus::Panels& p = rig.game.panels;
+  p.SpeedSpin.SetValue(64);
+  int changes = 0, resets = 0;
+  p.SpeedSpin.OnChange = [&] { ++changes; };
+  p.SpeedSpin.OnDblClick = [&] { ++resets; };
+  Rect r = WindowRect(p.SpeedSpin);
+  rig.Click({r.right - 8, r.top + 5});  // the upper arrow lowers the speed value
+  rig.Passes(3);
+  EXPECT_EQ(p.SpeedSpin.value, 48);
+  rig.Click({r.right - 8, r.bottom - 5});
+  rig.Passes(3);
+  EXPECT_EQ(p.SpeedSpin.value, 64);
+  EXPECT_EQ(changes, 2);
+  Point number{r.left + 10, r.top + 12};
+  rig.Click(number);
+  rig.Passes(2);
+  rig.Click(number);
+  rig.Passes(3);
+  EXPECT_EQ(resets, 1);
+  EXPECT_EQ(p.SpeedSpin.value, 64) << "the number itself takes no input";
+}
+
+TEST_F(FrontEndTest, RadioButtonsAndTheirGroup) {
+  rig.front->Start();
+  OpenConfigPanel();
+  menus::Panels& p = rig.game.panels;
+  std::vector<std::string> clicked;
+  for (RadioButton* b : {&p.WaveBtn, &p.MidiBtn, &p.MidiBtn2, &p.MuteBtn})
+    b->OnClick = [&clicked, b] { clicked.push_back(b->name); };
+  p.SoundGroupBox.OnClick = [&] { clicked.push_back("SoundGroupBox"); };
+  p.MidiBtn2.enabled = false;
+
+  rig.Click(SdlRig::Centre(p.MidiBtn));
+  rig.Passes(3);
+  rig.Click(SdlRig::Centre(p.MidiBtn2));  // disabled: nothing happens
+  rig.Passes(3);
+  Rect g = WindowRect(p.SoundGroupBox);
+  rig.Click({g.left + 5, g.bottom - 4});  // the group's own area
+  rig.Passes(3);
+  EXPECT_EQ(clicked, (std::vector<std::string>{"MidiBtn", "SoundGroupBox"}));
+  EXPECT_TRUE(p.MidiBtn.checked);
+  EXPECT_FALSE(p.WaveBtn.checked);
+}
+
+TEST_F(FrontEndTest, KeysMoveTheFocusAndPressTheFocusedControl) {
+  rig.front->Start();
+  OpenConfigPanel();
+  menus::Panels& p = rig.game.panels;
+  int ok = 0;
+  p.ExitButton.OnClick = [&] { ++ok; };
+  p.SpeedSpin.SetValue(64);
+  rig.Press(SDLK_RETURN);  // the first tab stop, OK, has the focus
+  rig.Passes(2);
+  EXPECT_EQ(ok, 1);
+  rig.Press(SDLK_TAB);
+  rig.Press(SDLK_UP);
+  rig.Passes(2);
+  EXPECT_EQ(p.ConfigPanel.focus, &p.SpeedSpin);
+  EXPECT_EQ(p.SpeedSpin.value, 48);
+  rig.Press(SDLK_TAB, KMOD_LSHIFT);
+  rig.Passes(1);
+  EXPECT_EQ(p.ConfigPanel.focus, &p.ExitButton);
+  // The game hears every key as well, with the modifiers held.
+  EXPECT_EQ(Count("KeyDown 0"), 3);
+  EXPECT_EQ(Count("KeyDown 1"), 1);
+  EXPECT_EQ(Count("KeyUp"), 4);
+}
+
+TEST_F(FrontEndTest, ListRowsAreChosenByClickAndDoubleClickRunsTheHandler) {
+  rig.front->Start();
+  menus::Panels& p = rig.game.panels;
+  p.SavePanel.MoveTo(50, 50);
+  p.SavePanel.visible = true;
+  for (int i = 0; i < 6; ++i) p.SaveList.rows.push_back(Sjis("スロット").str());
+  rig.Passes(1);
+  int opened = 0;
+  p.SaveList.OnDblClick = [&] { ++opened; };
+  Rect r = WindowRect(p.SaveList);
+  Point row3{r.left + 40, r.top + 2 + 3 * 15 + 7};
+  rig.Click(row3);
+  rig.Passes(3);
+  EXPECT_EQ(p.SaveList.selected, 3);
+  EXPECT_EQ(opened, 0);
+  rig.Click(row3);
+  rig.Passes(3);
+  EXPECT_EQ(opened, 1);
+  rig.Press(SDLK_DOWN);
+  rig.Passes(1);
+  EXPECT_EQ(p.SaveList.selected, 4);
+}
+
+TEST_F(FrontEndTest, NameFieldsTakeTypingWithinTheirByteLimit) {
+  rig.front->Start();
+  OpenNamePanel();
+  menus::Panels& p = rig.game.panels;
+  int enters = 0;
+  p.SecondNameEdit.OnEnter = [&] { ++enters; };
+  rig.Passes(3);  // the field takes the keyboard focus
+  EXPECT_TRUE(SDL_IsTextInputActive());
+  rig.Text("山田太郎花子");
+  rig.Passes(2);
+  EXPECT_EQ(p.SecondNameEdit.text, Sjis("山田太郎").str());
+  rig.Press(SDLK_RETURN);
+  rig.Passes(2);
+  EXPECT_EQ(enters, 1);
+  // Keys typed into a field are not the game's.
+  EXPECT_EQ(Count("KeyDown 0"), 0);
+  EXPECT_EQ(Count("KeyUp"), 0);
+}
+
+TEST_F(FrontEndTest, CharactersShiftJisCannotHoldAreRefused) {
+  rig.front->Start();
+  OpenNamePanel();
+  rig.Passes(3);
+  rig.Text("a\xC3\xA9" "b");  // "aéb"
+  rig.Passes(2);
+  EXPECT_EQ(rig.game.panels.SecondNameEdit.text, "ab");
+}
+
+TEST_F(FrontEndTest, TheGameChangingAFieldsTextShowsInTheField) {
+  rig.front->Start();
+  OpenNamePanel();
+  menus::Panels& p = rig.game.panels;
+  rig.Passes(3);
+  rig.Text("abc");
+  rig.Passes(2);
+  ASSERT_EQ(p.SecondNameEdit.text, "abc");
+  p.SecondNameEdit.SetText("xy");  // as the default names button does
+  rig.Passes(3);
+  rig.Text("z");
+  rig.Passes(3);
+  EXPECT_EQ(p.SecondNameEdit.text, "xyz");
+}
+
+TEST_F(FrontEndTest, TextInputFollowsTheFocus) {
+  rig.front->Start();
+  OpenNamePanel();
+  menus::Panels& p = rig.game.panels;
+  rig.Passes(2);
+  EXPECT_TRUE(SDL_IsTextInputActive());
+  p.NamePanel.focus = &p.NameEntryButton;  // as a handler moves it
+  rig.Passes(2);
+  EXPECT_FALSE(SDL_IsTextInputActive());
+  rig.Press(SDLK_a);
+  rig.Passes(1);
+  EXPECT_EQ(Count("KeyDown 0"), 1) << "keys go to the game again";
+  p.NamePanel.focus = &p.FirstNameEdit;
+  rig.Passes(2);
+  EXPECT_TRUE(SDL_IsTextInputActive());
+  p.NamePanel.visible = false;
+  rig.Passes(1);
+  EXPECT_FALSE(SDL_IsTextInputActive());
+}
+
+TEST_F(FrontEndTest, TheCompositionIsNotTheFieldsTextUntilCommitted) {
+  rig.front->Start();
+  OpenNamePanel();
+  menus::Panels& p = rig.game.panels;
+  rig.Passes(3);
+  rig.Composition("やまだ", 3);
+  rig.Passes(2);
+  EXPECT_EQ(p.SecondNameEdit.text, "");
+  rig.Text("山田");
+  rig.Passes(2);
+  EXPECT_EQ(p.SecondNameEdit.text, Sjis("山田").str());
+}
+
+TEST_F(FrontEndTest, ATickGoesOnWhileABoxIsOpen) {
+  rig.front->Start();
+  rig.game.on_pass = [&] {
+    if (rig.game.ticks == 5) rig.Press(SDLK_ESCAPE);
+  };
+  MessageBoxModel box("text", MessageKind::Confirmation, Buttons::OkCancel);
+  EXPECT_EQ(rig.front->RunMessageBox(box), Answer::Cancel);
+  EXPECT_GE(rig.game.ticks, 5);
+  EXPECT_EQ(rig.game.deepest_tick, 1);
+}
+
+TEST_F(FrontEndTest, ABoxRaisedByATickHoldsTheTicksUntilAnswered) {
+  rig.front->Start();
+  int ticks_during_box = -1;
+  rig.game.on_tick = [&] {
+    if (rig.game.ticks != 1) return;
+    int passes = 0;
+    rig.game.on_pass = [&] {
+      if (++passes == 4) rig.Press(SDLK_RETURN);
+    };
+    int before = rig.game.ticks;
+    EXPECT_EQ(rig.dialogs->ShowMessageBox(Sjis("範囲外のフラグ指定").str(), MessageKind::Error,
+                                          Buttons::Ok),
+              Answer::Ok);
+    ticks_during_box = rig.game.ticks - before;
+    rig.game.on_pass = nullptr;
+  };
+  while (rig.game.ticks < 3) rig.front->Pass();
+  EXPECT_EQ(ticks_during_box, 0);
+  EXPECT_EQ(rig.game.deepest_tick, 1);
+}
+
+TEST_F(FrontEndTest, BoxKeysAndTheCloseRequestAnswerTheBox) {
+  struct Case {
+    SDL_Keycode key;  // 0: a close request from the window manager
+    Buttons buttons;
+    Answer answer;
+  };
+  for (const Case& c : {Case{SDLK_RETURN, Buttons::OkCancel, Answer::Ok},
+                        Case{SDLK_KP_ENTER, Buttons::OkCancel, Answer::Ok},
+                        Case{SDLK_ESCAPE, Buttons::OkCancel, Answer::Cancel},
+                        Case{0, Buttons::OkCancel, Answer::Cancel},
+                        Case{0, Buttons::Ok, Answer::Ok}}) {
+    if (c.key == 0) {
+      rig.Quit();
+    } else {
+      rig.Press(c.key);
+    }
+    MessageBoxModel box("text", MessageKind::Confirmation, c.buttons);
+    EXPECT_EQ(rig.front->RunMessageBox(box), c.answer) << "key " << c.key;
+  }
+  EXPECT_EQ(Count("CloseQuery"), 0) << "the box took the close request";
+}
+
+TEST_F(FrontEndTest, WhileABoxIsOpenThePanelsAndTheGameTakeNoInput) {
+  rig.front->Start();
+  OpenConfigPanel();
+  int ok = 0;
+  rig.game.panels.ExitButton.OnClick = [&] { ++ok; };
+  int passes = 0;
+  rig.game.on_pass = [&] {
+    ++passes;
+    if (passes == 1) {
+      rig.Click(SdlRig::Centre(rig.game.panels.ExitButton));
+      rig.Click({5, 5});
+      rig.Press(SDLK_LCTRL, KMOD_LCTRL);
+    }
+    if (passes == 6) rig.Press(SDLK_ESCAPE);
+  };
+  MessageBoxModel box("text", MessageKind::Information, Buttons::Ok);
+  rig.front->RunMessageBox(box);
+  EXPECT_EQ(ok, 0);
+  EXPECT_EQ(Count("MouseDown Left"), 0);
+  EXPECT_EQ(Count("KeyDown 2"), 0);
+}
+
+TEST_F(FrontEndTest, ACloseRequestAsksTheGame) {
+  rig.front->Start();
+  rig.Quit();
+  rig.Passes(1);
+  EXPECT_EQ(Count("CloseQuery"), 1);
+}
+
+TEST_F(FrontEndTest, ASignalEndsTheGameWithoutAQuestion) {
+  rig.front->Start();
+  InstallQuitSignals();
+  std::raise(SIGTERM);
+  EXPECT_THROW(rig.front->Pass(), QuitSignal);
+  ClearQuitSignal();
+  EXPECT_EQ(rig.game.log, (std::vector<std::string>{"QuitNow"}));
+}
+
+TEST_F(FrontEndTest, ASignalAlsoEndsAnOpenBox) {
+  rig.front->Start();
+  InstallQuitSignals();
+  rig.game.on_pass = [] { std::raise(SIGINT); };
+  MessageBoxModel box("text", MessageKind::Confirmation, Buttons::OkCancel);
+  EXPECT_THROW(rig.front->RunMessageBox(box), QuitSignal);
+  ClearQuitSignal();
+  EXPECT_EQ(Count("QuitNow"), 1);
+}
+
+TEST_F(FrontEndTest, AGameErrorFromAHandlerIsReported) {
+  rig.front->Start();
+  OpenConfigPanel();
+  rig.game.panels.ExitButton.OnClick = [] { throw GameError("CG/WALL00.BMP: no such file"); };
+  rig.Press(SDLK_RETURN);
+  rig.Passes(2);
+  EXPECT_EQ(Count("ReportError CG/WALL00.BMP: no such file"), 1);
+}
+
+TEST_F(FrontEndTest, AResizedWindowTellsTheGame) {
+  rig.front->Start();
+  SDL_SetWindowSize(rig.window.sdl_window(), 800, 600);
+  rig.Passes(1);
+  EXPECT_EQ(Count("DisplayResized"), 1);
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
+}
+
+TEST_F(FrontEndTest, AnIdleLoopSleepsUntilTheNextTick) {
+  rig.front->Start();
+  rig.Passes(1);
+  const int first = rig.game.ticks;
+  int passes = 0;
+  while (rig.game.ticks < first + 10) {
+    rig.front->Pass();
+    ++passes;
+  }
+  // One pass a tick (a spinning loop would make hundreds).
+  EXPECT_LE(passes, 12);
+  EXPECT_EQ(rig.front->Ticks(), static_cast<uint64_t>(rig.game.ticks));
+}
+
+TEST_F(FrontEndTest, TheSamePictureAgainDrawsNoFrame) {
+  Bitmap picture(640, 480, 0x123456);
+  rig.game.on_tick = [&] { rig.window.StretchOnWindow(picture, Rect::FromSize(192, 144, 640, 480)); };
+  rig.front->Start();
+  while (rig.game.ticks < 2) rig.front->Pass();
+  const uint64_t frames = rig.window.stats().renders;
+  while (rig.game.ticks < 30) rig.front->Pass();
+  EXPECT_EQ(rig.window.stats().renders, frames);
+  picture.set(0, 0, 0xFFFFFF);
+  const int now = rig.game.ticks;
+  while (rig.game.ticks < now + 1) rig.front->Pass();
+  EXPECT_EQ(rig.window.stats().renders, frames + 1) << "a changed picture is drawn";
+}
+
+TEST_F(FrontEndTest, AnOpenPanelIsDrawnWhenItChangesNotOnEveryTick) {
+  rig.front->Start();
+  OpenConfigPanel();
+  while (rig.game.ticks < 3) rig.front->Pass();
+  const uint64_t frames = rig.window.stats().renders;
+  while (rig.game.ticks < 13) rig.front->Pass();  // 200 ms
+  EXPECT_LE(rig.window.stats().renders, frames + 1);
+  const uint64_t before = rig.window.stats().renders;
+  rig.game.panels.MouseSpin.SetValue(4);  // as a slot load does
+  rig.Passes(1);
+  EXPECT_EQ(rig.window.stats().renders, before + 1);
+}
+
+TEST(ImGuiFonts, CharactersAreAddedToTheAtlasWhenFirstNeeded) {
+  SdlRig rig;
+  ImGuiLayer& ui = *rig.ui;
+  EXPECT_TRUE(ui.fonts_ok());
+  const int builds = ui.AtlasBuilds();
+  EXPECT_TRUE(ui.Need(UiFont::Box, "本当に終了するよ？")) << "the game's texts are there from the start";
+  EXPECT_FALSE(ui.AtlasOutdated());
+  EXPECT_FALSE(ui.Need(UiFont::List, "鬱金"));
+  EXPECT_TRUE(ui.AtlasOutdated());
+  ui.BeginFrame();
+  ui.EndFrame();
+  EXPECT_EQ(ui.AtlasBuilds(), builds + 1);
+  EXPECT_TRUE(ui.Need(UiFont::List, "鬱金"));
+  EXPECT_FALSE(ui.Need(UiFont::Panel, "鬱")) << "each font has its own characters";
+}
+
+}  // namespace
+}  // namespace velmor::platform::sdl

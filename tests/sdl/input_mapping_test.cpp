@@ -1,0 +1,71 @@
+// SDL's modifier states and mouse buttons as the game's handlers take them,
+// and the time of day.
+#include "platform/sdl/input_mapping.h"
+
+#include <ctime>
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "platform/sdl/sdl_platform.h"
+
+namespace velmor::platform::sdl {
+namespace {
+
+struct ModCase {
+  const char* name;
+  uint16_t sdl_mod;
+  int32_t sft;  // the game's code for the modifiers
+};
+
+class ModifierMapping : public ::testing::TestWithParam<ModCase> {};
+
+TEST_P(ModifierMapping, GivesTheGamesCode) {
+  const ModCase& c = GetParam();
+  EXPECT_EQ(ModifierCode(ModifiersFromSdl(c.sdl_mod)), c.sft) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SdlStates, ModifierMapping,
+    ::testing::Values(
+        ModCase{"none", KMOD_NONE, 0}, ModCase{"left shift", KMOD_LSHIFT, 1},
+        ModCase{"right shift", KMOD_RSHIFT, 1}, ModCase{"left ctrl", KMOD_LCTRL, 2},
+        ModCase{"right ctrl", KMOD_RCTRL, 2}, ModCase{"both ctrls", KMOD_CTRL, 2},
+        ModCase{"shift+ctrl", KMOD_LSHIFT | KMOD_RCTRL, 3}, ModCase{"left alt", KMOD_LALT, 4},
+        ModCase{"right alt", KMOD_RALT, 4}, ModCase{"shift+alt", KMOD_LSHIFT | KMOD_LALT, 0},
+        ModCase{"alt+ctrl", KMOD_LALT | KMOD_LCTRL, 0},
+        ModCase{"shift+alt+ctrl", KMOD_RSHIFT | KMOD_LALT | KMOD_LCTRL, 7},
+        // The lock keys and the system key are no modifiers of the game's.
+        ModCase{"ctrl with caps and num lock", KMOD_LCTRL | KMOD_CAPS | KMOD_NUM, 2},
+        ModCase{"system key alone", KMOD_LGUI, 0},
+        ModCase{"ctrl with the system key", KMOD_LCTRL | KMOD_RGUI, 2},
+        ModCase{"alt gr (mode) alone", KMOD_MODE, 0}),
+    [](const ::testing::TestParamInfo<ModCase>& info) {
+      std::string n = info.param.name;
+      for (char& ch : n)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      return n;
+    });
+
+TEST(PointerButtons, TheThreeButtonsMapAndTheExtraOnesDoNot) {
+  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_LEFT), PointerButton::Left);
+  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_RIGHT), PointerButton::Right);
+  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_MIDDLE), PointerButton::Middle);
+  EXPECT_FALSE(PointerButtonFromSdl(SDL_BUTTON_X1).has_value());
+  EXPECT_FALSE(PointerButtonFromSdl(SDL_BUTTON_X2).has_value());
+}
+
+TEST(SdlClock, GivesTheUniversalTimeOfDay) {
+  SdlClock clock;
+  const std::time_t before = std::time(nullptr) % 86400;
+  const uint32_t ms = clock.UtcTimeOfDayMs();
+  const std::time_t after = std::time(nullptr) % 86400;
+  EXPECT_LT(ms, 86400u * 1000u);
+  if (after >= before) {  // not across midnight
+    EXPECT_GE(static_cast<std::time_t>(ms / 1000), before);
+    EXPECT_LE(static_cast<std::time_t>(ms / 1000), after);
+  }
+}
+
+}  // namespace
+}  // namespace velmor::platform::sdl

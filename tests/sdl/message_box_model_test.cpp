@@ -1,0 +1,100 @@
+// What a message box shows and how it answers.
+#include "platform/sdl/message_box_model.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace velmor::platform::sdl {
+namespace {
+
+TEST(MessageBoxLook, TitleAndIconFollowTheKind) {
+  struct Case {
+    MessageKind kind;
+    const char* title;
+    BoxIcon icon;
+  };
+  for (const Case& c : {Case{MessageKind::Error, "ｴﾗｰ", BoxIcon::Stop},
+                        Case{MessageKind::Information, "情報", BoxIcon::Information},
+                        Case{MessageKind::Confirmation, "確認", BoxIcon::Question},
+                        Case{MessageKind::Failure, "Velmor", BoxIcon::Stop}}) {
+    BoxLook look = LookOf(c.kind);
+    EXPECT_STREQ(look.title_utf8, c.title);
+    EXPECT_EQ(look.icon, c.icon);
+  }
+}
+
+TEST(MessageBoxButtons, LabelsAndAnswers) {
+  MessageBoxModel ok("t", MessageKind::Information, Buttons::Ok);
+  ASSERT_EQ(ok.ButtonCount(), 1);
+  EXPECT_STREQ(ok.ButtonLabel(0), "OK");
+  EXPECT_EQ(ok.ButtonAnswer(0), Answer::Ok);
+
+  MessageBoxModel two("t", MessageKind::Confirmation, Buttons::OkCancel);
+  ASSERT_EQ(two.ButtonCount(), 2);
+  EXPECT_STREQ(two.ButtonLabel(0), "OK");
+  EXPECT_STREQ(two.ButtonLabel(1), "ｷｬﾝｾﾙ");
+  EXPECT_EQ(two.ButtonAnswer(1), Answer::Cancel);
+  EXPECT_EQ(two.Focused(), 0) << "OK is the default button";
+  EXPECT_FALSE(two.answer().has_value());
+}
+
+struct KeyCase {
+  const char* name;
+  Buttons buttons;
+  std::vector<BoxKey> keys;
+  Answer answer;
+};
+
+class MessageBoxKeys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(MessageBoxKeys, AnswerAsTheBoxDoes) {
+  const KeyCase& c = GetParam();
+  MessageBoxModel box("text", MessageKind::Confirmation, c.buttons);
+  for (BoxKey k : c.keys) {
+    ASSERT_FALSE(box.answer().has_value()) << "answered before the last key";
+    box.Key(k);
+  }
+  ASSERT_TRUE(box.answer().has_value());
+  EXPECT_EQ(*box.answer(), c.answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, MessageBoxKeys,
+    ::testing::Values(
+        KeyCase{"enter_is_ok", Buttons::OkCancel, {BoxKey::Enter}, Answer::Ok},
+        KeyCase{"space_presses_ok", Buttons::OkCancel, {BoxKey::Space}, Answer::Ok},
+        KeyCase{"escape_is_cancel", Buttons::OkCancel, {BoxKey::Escape}, Answer::Cancel},
+        KeyCase{"tab_then_enter_is_cancel", Buttons::OkCancel, {BoxKey::Tab, BoxKey::Enter},
+                Answer::Cancel},
+        KeyCase{"tab_twice_is_back_on_ok", Buttons::OkCancel,
+                {BoxKey::Tab, BoxKey::Tab, BoxKey::Enter}, Answer::Ok},
+        KeyCase{"shift_tab_wraps_to_cancel", Buttons::OkCancel, {BoxKey::ShiftTab, BoxKey::Space},
+                Answer::Cancel},
+        KeyCase{"right_then_left", Buttons::OkCancel,
+                {BoxKey::Right, BoxKey::Left, BoxKey::Enter}, Answer::Ok},
+        KeyCase{"escape_on_focused_ok_still_cancels", Buttons::OkCancel,
+                {BoxKey::Tab, BoxKey::Tab, BoxKey::Escape}, Answer::Cancel},
+        // With OK alone, Escape closes the box with OK, as the platform's
+        // boxes do: there is no other answer to give.
+        KeyCase{"escape_with_ok_only_is_ok", Buttons::Ok, {BoxKey::Escape}, Answer::Ok},
+        KeyCase{"tab_with_ok_only_stays", Buttons::Ok, {BoxKey::Tab, BoxKey::Enter}, Answer::Ok}),
+    [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+TEST(MessageBoxClose, CloseButtonAnswersCancelOrTheOnlyButton) {
+  MessageBoxModel two("t", MessageKind::Confirmation, Buttons::OkCancel);
+  two.Close();
+  EXPECT_EQ(two.answer(), Answer::Cancel);
+  MessageBoxModel one("t", MessageKind::Error, Buttons::Ok);
+  one.Close();
+  EXPECT_EQ(one.answer(), Answer::Ok);
+}
+
+TEST(MessageBoxClose, ClickingAButtonAnswersIt) {
+  MessageBoxModel two("t", MessageKind::Confirmation, Buttons::OkCancel);
+  two.Press(1);
+  EXPECT_EQ(two.answer(), Answer::Cancel);
+}
+
+}  // namespace
+}  // namespace velmor::platform::sdl

@@ -1,0 +1,142 @@
+// Where the panels' controls stand, what the pointer is over, and how the
+// keyboard focus moves.
+#include "platform/sdl/panel_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sdl/panel_view.h"
+
+namespace velmor::platform::sdl {
+namespace {
+
+class PanelLayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    p.ConfigPanel.MoveTo(100, 50);
+    p.ConfigPanel.visible = true;
+  }
+  // The names the focus visits from `from`, `n` steps.
+  std::vector<std::string> Walk(const Panel& panel, Control* from, int n, bool backwards = false) {
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i) {
+      from = NextFocus(p, panel, from, backwards);
+      names.push_back(from ? from->name : "null");
+    }
+    return names;
+  }
+  menus::Panels p;
+};
+
+TEST_F(PanelLayoutTest, RectanglesAddUpThroughPanelAndGroup) {
+  EXPECT_EQ(WindowRect(p.ConfigPanel), Rect::FromSize(100, 50, 400, 148));
+  EXPECT_EQ(WindowRect(p.ExitButton), Rect::FromSize(388, 158, 88, 22));
+  // A radio button sits in the group box, which sits in the panel.
+  EXPECT_EQ(WindowRect(p.WaveBtn), Rect::FromSize(100 + 24 + 16, 50 + 8 + 24, 121, 17));
+}
+
+TEST_F(PanelLayoutTest, PointerOverAVisiblePanelOnly) {
+  EXPECT_EQ(PanelAt(p, {100, 50}), &p.ConfigPanel);
+  EXPECT_EQ(PanelAt(p, {499, 197}), &p.ConfigPanel);
+  EXPECT_EQ(PanelAt(p, {500, 100}), nullptr) << "the right edge is outside";
+  EXPECT_EQ(PanelAt(p, {99, 60}), nullptr);
+  p.ConfigPanel.visible = false;
+  EXPECT_EQ(PanelAt(p, {200, 100}), nullptr);
+  EXPECT_FALSE(AnyPanelVisible(p));
+  p.SavePanel.visible = true;
+  p.SavePanel.MoveTo(0, 0);
+  EXPECT_EQ(PanelAt(p, {10, 10}), &p.SavePanel);
+  EXPECT_TRUE(AnyPanelVisible(p));
+}
+
+TEST_F(PanelLayoutTest, TabFollowsTheSettingsPanelsOrder) {
+  EXPECT_EQ(Walk(p.ConfigPanel, nullptr, 7),
+            (std::vector<std::string>{"ExitButton", "SpeedSpin", "ResoSpin", "MouseSpin", "WaveBtn",
+                                      "EndButton", "ExitButton"}));
+}
+
+TEST_F(PanelLayoutTest, ShiftTabGoesBack) {
+  EXPECT_EQ(Walk(p.ConfigPanel, &p.ExitButton, 3, true),
+            (std::vector<std::string>{"EndButton", "WaveBtn", "MouseSpin"}));
+}
+
+TEST_F(PanelLayoutTest, TheGroupGivesTheFocusToItsCheckedButton) {
+  p.MidiBtn2.SetChecked();
+  EXPECT_EQ(NextFocus(p, p.ConfigPanel, &p.MouseSpin, false), &p.MidiBtn2);
+  // From inside the group the next stop is the one after the group.
+  EXPECT_EQ(NextFocus(p, p.ConfigPanel, &p.MidiBtn2, false), &p.EndButton);
+  EXPECT_EQ(NextFocus(p, p.ConfigPanel, &p.MidiBtn2, true), &p.MouseSpin);
+  // A disabled checked button passes the focus to the first usable one.
+  p.MidiBtn2.enabled = false;
+  EXPECT_EQ(FocusTargetOf(p, &p.SoundGroupBox), &p.WaveBtn);
+}
+
+TEST_F(PanelLayoutTest, DisabledStopsAreSkipped) {
+  p.ResoSpin.enabled = false;
+  EXPECT_EQ(NextFocus(p, p.ConfigPanel, &p.SpeedSpin, false), &p.MouseSpin);
+  EXPECT_EQ(NextFocus(p, p.ConfigPanel, &p.MouseSpin, true), &p.SpeedSpin);
+}
+
+TEST_F(PanelLayoutTest, AHiddenPanelHasNoFocus) {
+  p.NamePanel.visible = false;
+  EXPECT_EQ(NextFocus(p, p.NamePanel, nullptr, false), nullptr);
+}
+
+TEST_F(PanelLayoutTest, NamePanelOrder) {
+  p.NamePanel.visible = true;
+  EXPECT_EQ(Walk(p.NamePanel, nullptr, 5),
+            (std::vector<std::string>{"FirstNameEdit", "SecondNameEdit", "NameEntryButton",
+                                      "DefNameButton", "NameCancelButton"}));
+}
+
+TEST_F(PanelLayoutTest, ArrowsStepThroughTheUsableRadioButtons) {
+  p.MidiBtn.enabled = false;
+  p.MidiBtn2.enabled = false;
+  EXPECT_EQ(NextRadio(p.WaveBtn, false), &p.MuteBtn);
+  EXPECT_EQ(NextRadio(p.MuteBtn, false), &p.WaveBtn) << "wraps around";
+  EXPECT_EQ(NextRadio(p.WaveBtn, true), &p.MuteBtn);
+  p.MuteBtn.enabled = false;
+  EXPECT_EQ(NextRadio(p.WaveBtn, false), &p.WaveBtn) << "nowhere else to go";
+}
+
+TEST_F(PanelLayoutTest, ListRowsUnderThePointer) {
+  for (int i = 0; i < 6; ++i) p.SaveList.rows.push_back("row");
+  struct Case {
+    int y;
+    int row;
+  };
+  for (Case c : {Case{0, 0}, Case{14, 0}, Case{15, 1}, Case{89, 5}, Case{90, -1}, Case{-1, -1}})
+    EXPECT_EQ(ListRowAt(p.SaveList, c.y, 15), c.row) << "y " << c.y;
+  p.SaveList.rows.resize(3);
+  EXPECT_EQ(ListRowAt(p.SaveList, 50, 15), -1) << "below the last row";
+}
+
+TEST_F(PanelLayoutTest, PlainControlsAreToldApartByTheirPlace) {
+  EXPECT_EQ(PlainKindOf(p, p.SoundGroupBox), PlainKind::GroupBox);
+  EXPECT_EQ(PlainKindOf(p, p.EndButton), PlainKind::Button);
+  EXPECT_EQ(PlainKindOf(p, p.SaveButton), PlainKind::Button);
+  EXPECT_EQ(PlainKindOf(p, p.ResoLabel), PlainKind::Label);
+  EXPECT_EQ(PlainKindOf(p, p.NameLabel), PlainKind::Label);
+}
+
+TEST_F(PanelLayoutTest, FocusSettlesOnAControlThatCanTakeIt) {
+  // Focus left on a control of another panel, or on a disabled one, moves to
+  // the first tab stop of the panel that has the keyboard.
+  p.ConfigPanel.focus = &p.SaveButton;
+  EXPECT_EQ(PanelView::FocusedControl(p), &p.ExitButton);
+  EXPECT_EQ(p.ConfigPanel.focus, &p.ExitButton);
+  p.ConfigPanel.focus = &p.SpeedSpin;
+  p.SpeedSpin.enabled = false;
+  EXPECT_EQ(PanelView::FocusedControl(p), &p.ExitButton);
+  EXPECT_EQ(PanelView::FocusedEdit(p), nullptr);
+  // The top-most visible panel has the keyboard.
+  p.NamePanel.visible = true;
+  p.NamePanel.focus = &p.SecondNameEdit;
+  EXPECT_EQ(PanelView::ActivePanel(p), &p.NamePanel);
+  EXPECT_EQ(PanelView::FocusedEdit(p), &p.SecondNameEdit);
+}
+
+}  // namespace
+}  // namespace velmor::platform::sdl

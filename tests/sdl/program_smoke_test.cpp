@@ -1,0 +1,235 @@
+// The built program with its real front end on SDL's dummy drivers: it
+// starts on a small game, runs, and ends promptly and cleanly on a signal;
+// without a display it says so in one line.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "media/bmp.h"
+#include "media/midi.h"
+#include "media/wave.h"
+
+extern char** environ;
+
+namespace velmor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kOutputCap = 64 * 1024;
+
+void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteBmp(const fs::path& path, int w, int h, media::Rgb fill) {
+  WriteBytes(path, media::WriteBmp(media::Image(w, h, fill), {24}));
+}
+
+// A game folder with the start-up files and a first scenario that waits for
+// a click for ever.
+class GameFolder {
+ public:
+  GameFolder() {
+    char name[] = "/tmp/velmor_sdl_smoke_XXXXXX";
+    root_ = mkdtemp(name);
+    const fs::path cg = root_ / "data" / "CG";
+    WriteBmp(cg / "KURO.BMP", 640, 480, 0x000000);
+    WriteBmp(cg / "MESH.BMP", 640, 480, 0xFFFFFF);
+    WriteBmp(cg / "_CGBK.BMP", 32, 32, 0x000000);
+    WriteBmp(cg / "CHU.BMP", 24, 48, 0xFFFFFF);
+    WriteBmp(cg / "WK00.BMP", 628, 100, 0x202060);
+    WriteBmp(cg / "WALL00.BMP", 64, 64, 0x406080);
+    std::vector<int16_t> samples(2205, 0);
+    WriteBytes(root_ / "data" / "SOUND" / "QV00.WAV", media::WriteWave({}, samples));
+    media::MidiFile midi;
+    midi.format = 0;
+    midi.tracks.emplace_back();
+    midi.tracks[0].Note(0, 240, 0, 60, 1);
+    WriteBytes(root_ / "data" / "SOUND" / "QV00.MID", media::WriteMidi(midi));
+    // CLICK, then JUMP 0.
+    WriteBytes(root_ / "data" / "SNX" / "INIT.SNX", {22, 16, 0, 0});
+    fs::create_directories(root_ / "slots");
+  }
+  ~GameFolder() {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  std::string data() const { return (root_ / "data").string(); }
+  std::string slots() const { return (root_ / "slots").string(); }
+  std::string output() const { return (root_ / "output.txt").string(); }
+
+ private:
+  fs::path root_;
+};
+
+struct Outcome {
+  bool exited = false;  // ended by itself (not by the test's SIGKILL)
+  int exit_code = -1;
+  std::string output;   // stdout and stderr, at most kOutputCap bytes
+};
+
+std::string ReadCapped(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string text(kOutputCap, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(kOutputCap));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
+}
+
+// Whether process `pid` has a handler of its own for signal `sig`.
+bool CatchesSignal(pid_t pid, int sig) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("SigCgt:", 0) == 0)
+      return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+  return false;
+}
+
+// Starts the program with `env` added to the environment (its output line
+// by line, through stdbuf), waits until its output shows `ready` and it
+// handles `sig` itself (at most ten seconds), sends `sig` (0: none) and
+// waits at most five seconds for it to end; a program still running then
+// is killed.
+Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                   const std::string& ready, int sig, const std::string& output_file) {
+  std::vector<std::string> argv_s{"/usr/bin/stdbuf", "-oL", VELMOR_PROGRAM};
+  argv_s.insert(argv_s.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argv_s) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  // An entry "NAME=value" sets a variable, a bare "NAME" removes it.
+  std::vector<std::string> env_s;
+  for (const std::string& mine : env)
+    if (mine.find('=') != std::string::npos) env_s.push_back(mine);
+  for (char** e = environ; *e != nullptr; ++e) {
+    std::string var = *e;
+    const std::string name = var.substr(0, var.find('='));
+    bool overridden = false;
+    for (const std::string& mine : env)
+      if (mine.substr(0, mine.find('=')) == name) overridden = true;
+    if (!overridden) env_s.push_back(var);
+  }
+  std::vector<char*> envp;
+  for (std::string& e : env_s) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = 0;
+  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  Outcome out;
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot start " << argv[0];
+    return out;
+  }
+  int status = 0;
+  bool ended = false;
+  const auto ready_by = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  auto is_ready = [&] {
+    return (sig == 0 || CatchesSignal(pid, sig)) &&
+           (ready.empty() || ReadCapped(output_file).find(ready) != std::string::npos);
+  };
+  while (!is_ready()) {
+    if (std::chrono::steady_clock::now() > ready_by) {
+      ADD_FAILURE() << "not ready (\"" << ready << "\", signal " << sig << ") within ten seconds";
+      break;
+    }
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      ended = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!ended && sig != 0) kill(pid, sig);
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!ended && waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > give_up) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      out.output = ReadCapped(output_file);
+      return out;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  out.exited = WIFEXITED(status);
+  out.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  out.output = ReadCapped(output_file);
+  return out;
+}
+
+const std::vector<std::string> kDummyDrivers{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+
+class ProgramSignals : public ::testing::TestWithParam<int> {};
+
+TEST_P(ProgramSignals, EndPromptlyAndCleanlyAtAClickWait) {
+  GameFolder game;
+  Outcome out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace"},
+                    kDummyDrivers, "CLICK", GetParam(), game.output());
+  ASSERT_TRUE(out.exited) << "still running five seconds after the signal; output:\n" << out.output;
+  EXPECT_EQ(out.exit_code, 0) << out.output;
+  // The trace shows the game got as far as its click wait, and nothing
+  // floods the terminal while it waits there.
+  EXPECT_NE(out.output.find("CLICK"), std::string::npos) << out.output;
+  EXPECT_LT(out.output.size(), 2000u) << out.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(TermAndInt, ProgramSignals, ::testing::Values(SIGTERM, SIGINT),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGINT");
+                         });
+
+TEST(Program, AStartUpFailureBoxDoesNotKeepASignalWaiting) {
+  GameFolder game;
+  // No such data folder: start-up reports the missing picture in a box that
+  // nobody answers; the signal still ends the program.
+  Outcome out = RunProgram({"--data", game.data() + "/missing", "--slots", game.slots(), "--window"},
+                           kDummyDrivers, "", SIGTERM, game.output());
+  ASSERT_TRUE(out.exited) << out.output;
+  EXPECT_EQ(out.exit_code, 0);
+  EXPECT_LT(out.output.size(), 2000u) << out.output;
+}
+
+TEST(Program, WithoutADisplayItSaysSoInOneLine) {
+  GameFolder game;
+  Outcome out = RunProgram({"--data", game.data()},
+                           {"SDL_VIDEODRIVER=nonexistent", "SDL_AUDIODRIVER=dummy"}, "", 0,
+                           game.output());
+  ASSERT_TRUE(out.exited) << out.output;
+  EXPECT_EQ(out.exit_code, 1);
+  EXPECT_EQ(out.output, "velmor: no display: try --headless\n");
+}
+
+TEST(Program, ScreenlessDriversAreNotADisplay) {
+  // With no display at all SDL would fall back to a driver that draws
+  // nowhere, and the game would run unseen.
+  GameFolder game;
+  Outcome out = RunProgram({"--data", game.data()},
+                           {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER=dummy"},
+                           "", 0, game.output());
+  ASSERT_TRUE(out.exited) << out.output;
+  EXPECT_EQ(out.exit_code, 1);
+  EXPECT_NE(out.output.find("velmor: no display: try --headless\n"), std::string::npos) << out.output;
+  EXPECT_LT(out.output.size(), 500u) << out.output;
+}
+
+}  // namespace
+}  // namespace velmor::testing

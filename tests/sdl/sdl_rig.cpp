@@ -1,0 +1,124 @@
+#include "sdl_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/errors.h"
+#include "platform/sdl/panel_layout.h"
+
+namespace velmor::testing {
+
+void RecordingGame::TimerTimer() {
+  ++ticks;
+  ++tick_depth;
+  deepest_tick = std::max(deepest_tick, tick_depth);
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{tick_depth};
+  if (on_tick) on_tick();
+}
+
+void RecordingGame::PaintIfInvalid() {
+  ++passes;
+  if (on_pass) on_pass();
+}
+
+void RecordingGame::MouseDown(platform::sdl::PointerButton button) {
+  using platform::sdl::PointerButton;
+  log.push_back(std::string("MouseDown ") + (button == PointerButton::Left    ? "Left"
+                                             : button == PointerButton::Right ? "Right"
+                                                                              : "Middle"));
+}
+
+void RecordingGame::KeyDown(Modifiers held) {
+  log.push_back("KeyDown " + std::to_string(ModifierCode(held)));
+}
+
+void RecordingGame::QuitNow() {
+  log.push_back("QuitNow");
+  throw QuitSignal{};
+}
+
+SdlRig::SdlRig(Size size) {
+  setenv("SDL_VIDEODRIVER", "dummy", 0);
+  std::string error;
+  if (!system.Init(&error)) ADD_FAILURE() << "SDL: " << error;
+  platform::sdl::WindowOptions options;
+  options.windowed = true;
+  options.window_size = size;
+  options.title = "test";
+  if (!window.Open(options, &error)) ADD_FAILURE() << "window: " << error;
+  ui = std::make_unique<platform::sdl::ImGuiLayer>(window.sdl_window(), window.renderer());
+  front = std::make_unique<platform::sdl::SdlFrontEnd>(window, *ui);
+  dialogs = std::make_unique<platform::sdl::SdlDialogs>(*front);
+  front->Attach(game);
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+SdlRig::~SdlRig() {
+  dialogs.reset();
+  front.reset();
+  ui.reset();
+}
+
+void SdlRig::Key(SDL_Keycode key, bool down, uint16_t mod) {
+  SDL_Event e{};
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.windowID = SDL_GetWindowID(window.sdl_window());
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.sym = key;
+  e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  e.key.keysym.mod = mod;
+  SDL_PushEvent(&e);
+}
+
+void SdlRig::Text(const char* utf8) {
+  SDL_Event e{};
+  e.type = SDL_TEXTINPUT;
+  e.text.windowID = SDL_GetWindowID(window.sdl_window());
+  std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
+  SDL_PushEvent(&e);
+}
+
+void SdlRig::Composition(const char* utf8, int cursor) {
+  SDL_Event e{};
+  e.type = SDL_TEXTEDITING;
+  e.edit.windowID = SDL_GetWindowID(window.sdl_window());
+  std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
+  e.edit.start = cursor;
+  SDL_PushEvent(&e);
+}
+
+void SdlRig::MoveTo(Point p) { SDL_WarpMouseInWindow(window.sdl_window(), p.x, p.y); }
+
+void SdlRig::Button(Point p, uint8_t button, bool down, int clicks) {
+  SDL_Event e{};
+  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  e.button.windowID = SDL_GetWindowID(window.sdl_window());
+  e.button.button = button;
+  e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.button.clicks = static_cast<uint8_t>(clicks);
+  e.button.x = p.x;
+  e.button.y = p.y;
+  SDL_PushEvent(&e);
+}
+
+void SdlRig::Quit() {
+  SDL_Event e{};
+  e.type = SDL_QUIT;
+  SDL_PushEvent(&e);
+}
+
+void SdlRig::Passes(int n) {
+  for (int i = 0; i < n; ++i) front->Pass();
+}
+
+Point SdlRig::Centre(const Control& c) {
+  Rect r = platform::sdl::WindowRect(c);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+}  // namespace velmor::testing

@@ -1,0 +1,83 @@
+// The real front end on SDL's dummy video driver: a window with a software
+// renderer, ImGui, the loop, and a game that records what reaches it.
+#pragma once
+
+#include <SDL.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "menus/panels.h"
+#include "platform/sdl/front_end.h"
+#include "platform/sdl/imgui_layer.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/ttf_font.h"
+
+namespace velmor::testing {
+
+// A game that only records the events the loop hands it.
+class RecordingGame : public platform::sdl::GameEvents {
+ public:
+  void TimerTimer() override;
+  void PaintIfInvalid() override;
+  void MouseDown(platform::sdl::PointerButton button) override;
+  void MouseUp() override { log.push_back("MouseUp"); }
+  void KeyDown(Modifiers held) override;
+  void KeyUp() override { log.push_back("KeyUp"); }
+  void CloseQuery() override { log.push_back("CloseQuery"); }
+  [[noreturn]] void QuitNow() override;
+  void DisplayResized() override { log.push_back("DisplayResized"); }
+  void ReportError(const std::string& text) override { log.push_back("ReportError " + text); }
+  menus::Panels& Panels() override { return panels; }
+
+  // The events of the kinds above, one line each ("MouseDown Left",
+  // "KeyDown 2", ...); ticks and paints are only counted.
+  std::vector<std::string> log;
+  int ticks = 0;
+  int passes = 0;  // PaintIfInvalid is called on every pass once started
+  int tick_depth = 0;
+  int deepest_tick = 0;
+  std::function<void()> on_tick;  // run inside each tick
+  std::function<void()> on_pass;  // run at each pass's repaint
+  menus::Panels panels;
+};
+
+class SdlRig {
+ public:
+  explicit SdlRig(Size window = {1024, 768});
+  ~SdlRig();
+
+  // Events as the window system would send them.
+  void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE);
+  void Press(SDL_Keycode key, uint16_t mod = KMOD_NONE) {
+    Key(key, true, mod);
+    Key(key, false, mod);
+  }
+  void Text(const char* utf8);
+  void Composition(const char* utf8, int cursor);
+  void MoveTo(Point p);
+  void Button(Point p, uint8_t button, bool down, int clicks = 1);
+  void Click(Point p, uint8_t button = SDL_BUTTON_LEFT) {
+    MoveTo(p);
+    Button(p, button, true);
+    Button(p, button, false);
+  }
+  void Quit();
+  // Runs passes of the loop.
+  void Passes(int n);
+  // The centre of a control in window pixels.
+  static Point Centre(const Control& c);
+
+  platform::sdl::SdlSystem system;
+  platform::TtfFont font;
+  platform::sdl::SdlWindow window{font};
+  std::unique_ptr<platform::sdl::ImGuiLayer> ui;
+  std::unique_ptr<platform::sdl::SdlFrontEnd> front;
+  std::unique_ptr<platform::sdl::SdlDialogs> dialogs;
+  RecordingGame game;
+};
+
+}  // namespace velmor::testing

@@ -1,0 +1,183 @@
+// The SDL window: its size, the pointer's display counter, and what a
+// presented frame shows, read back from the renderer.
+#include "platform/sdl/sdl_window.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/sjis.h"
+#include "sdl_rig.h"
+
+namespace velmor::platform::sdl {
+namespace {
+
+using testing::SdlRig;
+
+// The window's pixels as the frame drawn by Render shows them (0x00RRGGBB).
+class Readback {
+ public:
+  explicit Readback(SdlWindow& w) : w_(w) {}
+  void Render() {
+    Size s = w_.ScreenSize();
+    pixels_.assign(static_cast<std::size_t>(s.width) * s.height, 0);
+    width_ = s.width;
+    w_.Render([&] {
+      SDL_RenderReadPixels(w_.renderer(), nullptr, SDL_PIXELFORMAT_RGB888, pixels_.data(),
+                           s.width * 4);
+    });
+  }
+  uint32_t At(int x, int y) const {
+    return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFF;
+  }
+
+ private:
+  SdlWindow& w_;
+  std::vector<uint32_t> pixels_;
+  int width_ = 0;
+};
+
+Bitmap Checker(Color a, Color b, int w, int h) {
+  Bitmap bmp(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) bmp.set(x, y, (x + y) % 2 ? b : a);
+  return bmp;
+}
+
+TEST(SdlWindow, AWindowedScreenIsTheClientArea) {
+  SdlRig rig({800, 600});
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
+}
+
+TEST(SdlWindow, TheFullScreenWindowCoversTheDisplay) {
+  SdlRig rig;  // SDL's video for the display query
+  platform::TtfFont font;
+  SdlWindow full(font);
+  WindowOptions options;
+  options.title = "full";
+  std::string error;
+  ASSERT_TRUE(full.Open(options, &error)) << error;
+  SDL_Rect display;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+  EXPECT_EQ(full.ScreenSize(), (Size{display.w, display.h}));
+  int x = -1, y = -1;
+  SDL_GetWindowPosition(full.sdl_window(), &x, &y);
+  EXPECT_EQ(x, display.x);
+  EXPECT_EQ(y, display.y);
+  EXPECT_TRUE(SDL_GetWindowFlags(full.sdl_window()) & SDL_WINDOW_BORDERLESS);
+  EXPECT_FALSE(SDL_GetWindowFlags(full.sdl_window()) & SDL_WINDOW_FULLSCREEN);
+}
+
+TEST(SdlWindow, ThePointerShowsWhileItsCounterIsNotNegative) {
+  SdlRig rig;
+  struct Step {
+    bool show;
+    int count;
+    bool visible;
+  };
+  for (Step s : {Step{false, -1, false}, Step{false, -2, false}, Step{true, -1, false},
+                 Step{true, 0, true}, Step{true, 1, true}, Step{false, 0, true},
+                 Step{false, -1, false}}) {
+    EXPECT_EQ(rig.window.ShowCursor(s.show), s.count);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE, s.visible) << "count " << s.count;
+  }
+}
+
+TEST(SdlWindow, ThePictureIsStretchedByRepeatingPixelsOverTheWallpaper) {
+  SdlRig rig({200, 100});
+  rig.window.DrawOnWindow(Bitmap(200, 100, 0x336699), {0, 0});
+  Bitmap picture = Checker(0xFF0000, 0x00FF00, 4, 2);
+  rig.window.StretchOnWindow(picture, Rect::FromSize(10, 20, 8, 4));  // twice the size
+  Readback frame(rig.window);
+  frame.Render();
+  EXPECT_EQ(frame.At(9, 20), 0x336699u) << "wallpaper beside the picture";
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(frame.At(10 + x, 20 + y), picture.at(x / 2, y / 2)) << x << "," << y;
+  EXPECT_EQ(frame.At(18, 20), 0x336699u);
+  EXPECT_EQ(frame.At(10, 24), 0x336699u);
+}
+
+TEST(SdlWindow, APictureLargerThanTheWindowIsCutAtItsEdges) {
+  SdlRig rig({100, 80});
+  Bitmap picture = Checker(0xFFFFFF, 0x0000FF, 4, 4);
+  // Negative offsets, as a 150 % picture on a small screen has.
+  rig.window.StretchOnWindow(picture, Rect::FromSize(-30, -30, 160, 160));
+  Readback frame(rig.window);
+  frame.Render();
+  EXPECT_EQ(frame.At(0, 0), picture.at(0, 0));
+  EXPECT_EQ(frame.At(10, 0), picture.at(1, 0));  // (40 - 30) / 40 = column 1
+  EXPECT_EQ(frame.At(99, 79), picture.at(3, 2));
+}
+
+TEST(SdlWindow, PresentingTheSamePictureAgainChangesNothing) {
+  SdlRig rig({320, 240});
+  Bitmap picture = Checker(0x112233, 0x445566, 64, 48);
+  const Rect at = Rect::FromSize(0, 0, 64, 48);
+  rig.window.StretchOnWindow(picture, at);
+  rig.window.Render(nullptr);
+  const uint64_t changed = rig.window.stats().changed;
+  rig.window.StretchOnWindow(picture, at);
+  EXPECT_FALSE(rig.window.NeedsRender());
+  EXPECT_EQ(rig.window.stats().changed, changed);
+
+  picture.set(5, 40, 0xFFFFFF);
+  rig.window.StretchOnWindow(picture, at);
+  EXPECT_TRUE(rig.window.NeedsRender());
+  Readback frame(rig.window);
+  frame.Render();
+  EXPECT_EQ(frame.At(5, 40), 0xFFFFFFu) << "only the changed rows were uploaded, and they were";
+  EXPECT_EQ(frame.At(6, 40), picture.at(6, 40));
+
+  rig.window.StretchOnWindow(picture, Rect::FromSize(1, 0, 64, 48));
+  EXPECT_TRUE(rig.window.NeedsRender()) << "a new place is a change";
+}
+
+TEST(SdlWindow, CornerTextStaysOverThePictureUntilTheNextPresentation) {
+  SdlRig rig({320, 240});
+  Bitmap picture(64, 48, 0x00FF00);
+  rig.window.StretchOnWindow(picture, Rect::FromSize(0, 0, 64, 48));
+  rig.window.DrawCornerText(Sjis("式エラー").str());
+  auto black_in_corner = [&](Readback& f) {
+    int n = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 60; ++x) n += f.At(x, y) == 0 ? 1 : 0;
+    return n;
+  };
+  Readback frame(rig.window);
+  frame.Render();
+  EXPECT_GT(black_in_corner(frame), 20) << "the text is drawn over the picture";
+  rig.window.StretchOnWindow(picture, Rect::FromSize(0, 0, 64, 48));
+  frame.Render();
+  EXPECT_EQ(black_in_corner(frame), 0) << "the picture painted over it";
+}
+
+TEST(SdlWindow, CornerTextBesideThePictureStaysOnTheWindow) {
+  SdlRig rig({320, 240});
+  Bitmap picture(64, 48, 0x00FF00);
+  rig.window.DrawOnWindow(Bitmap(320, 240, 0xFFFFFF), {0, 0});
+  rig.window.StretchOnWindow(picture, Rect::FromSize(200, 150, 64, 48));
+  rig.window.DrawCornerText("ERR");
+  rig.window.StretchOnWindow(picture, Rect::FromSize(200, 150, 64, 48));
+  Readback frame(rig.window);
+  frame.Render();
+  int black = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 30; ++x) black += frame.At(x, y) == 0 ? 1 : 0;
+  EXPECT_GT(black, 10);
+}
+
+TEST(SdlWindow, ANewSizeEmptiesTheWallpaperLayer) {
+  SdlRig rig({320, 240});
+  rig.window.DrawOnWindow(Bitmap(320, 240, 0xFFFFFF), {0, 0});
+  EXPECT_FALSE(rig.window.TakeClientSize()) << "nothing changed yet";
+  SDL_SetWindowSize(rig.window.sdl_window(), 400, 300);
+  EXPECT_TRUE(rig.window.TakeClientSize());
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{400, 300}));
+  Readback frame(rig.window);
+  frame.Render();
+  EXPECT_EQ(frame.At(399, 299), 0u);
+}
+
+}  // namespace
+}  // namespace velmor::platform::sdl
