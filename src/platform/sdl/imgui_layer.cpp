@@ -33,7 +33,10 @@ constexpr std::array<FontSpec, static_cast<int>(UiFont::Count)> kFontSpecs{{
     {false, 19, true},   // Prompt
     {false, 12, false},  // Label
     {true, 12, false},   // LabelP
-    {false, 15, false},  // List
+    // The list's rows hold 63 half-width cells in 469 pixels: at 15 px this
+    // face's half-width advance rounds to 8 and cuts the date off; 14 px
+    // gives the 7-pixel cells the list was laid out for.
+    {false, 14, false},  // List
     {false, 11, false},  // Copyright
     {false, 21, true},   // Edit
     {false, 14, false},  // Box
