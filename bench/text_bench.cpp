@@ -10,35 +10,13 @@
 #include "platform/headless/memory_files.h"
 #include "platform/ttf_font.h"
 #include "scenario/scenario.h"
+#include "support/recording_host.h"
 #include "text/message_window.h"
 #include "text/names.h"
 #include "text/status_display.h"
 
 namespace velmor {
 namespace {
-
-// A host for the text operations alone; the rest is not asked for here.
-class BenchHost : public scenario::ScenarioHost {
- public:
-  void StartMessage(int, const ByteString*) override {}
-  void ReadChoices(uint16_t, const scenario::ChoiceList&) override {}
-  void ShowStatus() override {}
-  void SetStatusLayout(int) override {}
-  void ChangePicture(const ByteString&) override {}
-  void StartAnimation(uint8_t) override {}
-  void StartHitMap(uint16_t, const ByteString&, uint8_t, uint8_t) override {}
-  void RestoreCursor() override {}
-  void SetWhiteFill(int) override {}
-  void EnableResoSpin(bool) override {}
-  void PlayMusic(const ByteString&) override {}
-  void StopMusic() override {}
-  void PlayMusicOnce() override {}
-  void OpenNamePanel(const ByteString&, int, int) override {}
-  void OpenSaveMenu(int, uint16_t, uint16_t) override {}
-  void LoadSlot(int) override {}
-  void RunWaitHandler(scenario::WaitHandler) override {}
-  void Quit() override {}
-};
 
 struct TextBench {
   TextBench() {
@@ -49,20 +27,13 @@ struct TextBench {
     scn.mcr = text::InitialNames();
   }
 
-  platform::MemoryFiles files;
-  platform::HeadlessDialogs dialogs;
-  platform::HeadlessWindow window{{640, 480}};
-  platform::VirtualClock clock;
-  InputState input;
-  ByteString dat_path{"DATA\\"};
-  BenchHost host;
-  scenario::Scenario scn{host, scenario::ScenarioServices{files, dialogs, window, clock}, input,
-                         dat_path};
-  graphics::BitmapLoader loader{files, dat_path};
-  graphics::Layers layers{loader, window};
+  testing::ScenarioRig rig;
+  scenario::Scenario& scn = rig.scn;
+  graphics::BitmapLoader loader{rig.files, rig.dat_path};
+  graphics::Layers layers{loader, rig.window};
   platform::TtfFont font;
   SpinEdit SpeedSpin{"SpeedSpin", 0, 128, -16, 96};
-  text::MessageWindow win{layers, font, scn, input, SpeedSpin};
+  text::MessageWindow win{layers, font, scn, rig.input, SpeedSpin};
   text::StatusDisplay status{layers, font, scn};
 };
 

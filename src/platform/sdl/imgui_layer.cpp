@@ -22,13 +22,13 @@ static_assert(sizeof(ImWchar) == sizeof(unsigned short), "ImGui built with 16-bi
 
 namespace {
 
-struct FontSpec {
+struct FontChoice {
   bool proportional;
   float pixels;
   bool bold;
 };
 
-constexpr std::array<FontSpec, static_cast<int>(UiFont::Count)> kFontSpecs{{
+constexpr std::array<FontChoice, static_cast<int>(UiFont::Count)> kFontChoices{{
     {false, 13, true},   // Panel
     {false, 19, true},   // Prompt
     {false, 12, false},  // Label
@@ -218,7 +218,7 @@ void ImGuiLayer::BuildAtlas() {
       ImVector<ImWchar> built;
       builder.BuildRanges(&built);
       ranges_[i].assign(built.begin(), built.end());
-      const FontSpec& spec = kFontSpecs[i];
+      const FontChoice& choice = kFontChoices[i];
       ImFontConfig cfg;
       // "Owned" only so that the atlas does not copy the 6 MB face for each
       // of the fonts (tens of milliseconds each); DisownFontData hands it
@@ -227,10 +227,10 @@ void ImGuiLayer::BuildAtlas() {
       cfg.PixelSnapH = true;
       cfg.FontBuilderFlags = ImGuiFreeTypeBuilderFlags_Monochrome |
                              ImGuiFreeTypeBuilderFlags_MonoHinting |
-                             (spec.bold ? ImGuiFreeTypeBuilderFlags_Bold : 0);
-      const MappedFile& face = spec.proportional ? pgothic_ : gothic_;
+                             (choice.bold ? ImGuiFreeTypeBuilderFlags_Bold : 0);
+      const MappedFile& face = choice.proportional ? pgothic_ : gothic_;
       fonts_[i] = io.Fonts->AddFontFromMemoryTTF(const_cast<void*>(face.data()),
-                                                 static_cast<int>(face.size()), spec.pixels, &cfg,
+                                                 static_cast<int>(face.size()), choice.pixels, &cfg,
                                                  ranges_[i].data());
     }
   }
