@@ -1,0 +1,33 @@
+// A game on the headless platform for the fuzz targets: the start-up files
+// are made once and copied for each input.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "support/game_data.h"
+
+namespace velmor::fuzzing {
+
+inline const platform::MemoryFiles& GameFiles() {
+  static const platform::MemoryFiles files = [] {
+    platform::MemoryFiles f;
+    testing::PutGameData(f, {255});
+    return f;
+  }();
+  return files;
+}
+
+// A small screen, and no more than `instructions` a tick.
+inline std::unique_ptr<app::HeadlessGame> MakeGame(platform::MemoryFiles& files,
+                                                   uint32_t instructions = 20000) {
+  app::HeadlessOptions options;
+  options.screen = {640, 480};
+  options.start.program_folder = "PROG/";
+  options.start.data_folder = testing::kDat;
+  auto game = std::make_unique<app::HeadlessGame>(files, options);
+  game->form().scn.SetInstructionLimit(instructions);
+  return game;
+}
+
+}  // namespace velmor::fuzzing
