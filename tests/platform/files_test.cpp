@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 class OsFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(VELMOR_BUILD_DIR) / "platform_files";
+    // A folder of each test's own: the tests may run side by side.
+    root_ = fs::path(VELMOR_BUILD_DIR) / "platform_files" /
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(root_);
     fs::create_directories(root_ / "data" / "cg");
     std::ofstream(root_ / "data" / "cg" / "kuro.bmp") << "BMbytes";
