@@ -75,9 +75,10 @@ struct HitRig : GraphicsRig {
     Put("CG\\", "MAP.BMP", Regions());
     cursors.SetCursorShape(1);
   }
-  // A click at (x, y) with the given hover shape; the answer.
-  int Click(int x, int y, uint8_t hover = 1) {
-    hitmap.StartHitMap(9, ByteString("MAP"), hover, 0);
+  // A click at (x, y) on a region picture with the given hover shape; the
+  // answer.
+  int Click(int x, int y, uint8_t hover = 1, const char* map = "MAP") {
+    hitmap.StartHitMap(9, ByteString(map), hover, 0);
     Tick();
     input.msx = x;
     input.msy = y;
@@ -111,23 +112,10 @@ TEST(HitMap, PointerOutsideASmallRegionPictureGivesZero) {
   HitRig g;
   Bitmap small(100, 100, ColorTable[2]);
   g.Put("CG\\", "SMALL.BMP", small);
-  g.hitmap.StartHitMap(9, ByteString("SMALL"), 0, 0);
-  g.input.msx = 150;
-  g.input.msy = 50;
-  g.input.drg = 1;
-  g.Tick();
-  g.input.drg = 0;
-  g.Tick();
-  EXPECT_EQ(g.scn.work[9], 0);
+  EXPECT_EQ(g.Click(150, 50, 1, "SMALL"), 0);
   // Inside the picture, the moved point beyond its edge reads no colour.
-  g.hitmap.StartHitMap(9, ByteString("SMALL"), 6, 0);
-  g.input.msx = 90;
-  g.input.msy = 10;
-  g.input.drg = 1;
-  g.Tick();
-  g.input.drg = 0;
-  g.Tick();
-  EXPECT_EQ(g.scn.work[9], 16);
+  EXPECT_EQ(g.Click(90, 10, 6, "SMALL"), 16);
+  EXPECT_EQ(g.Click(10, 10, 1, "SMALL"), 2);
 }
 
 TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {

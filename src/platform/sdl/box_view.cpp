@@ -4,18 +4,12 @@
 
 #include "core/sjis.h"
 #include "imgui.h"
+#include "platform/sdl/classic_colors.h"
 
 namespace velmor::platform::sdl {
 
 namespace {
 
-constexpr ImU32 kFace = IM_COL32(0xC0, 0xC0, 0xC0, 0xFF);
-constexpr ImU32 kHighlight = IM_COL32(0xFF, 0xFF, 0xFF, 0xFF);
-constexpr ImU32 kLight = IM_COL32(0xDF, 0xDF, 0xDF, 0xFF);
-constexpr ImU32 kShadow = IM_COL32(0x80, 0x80, 0x80, 0xFF);
-constexpr ImU32 kBlack = IM_COL32(0x00, 0x00, 0x00, 0xFF);
-constexpr ImU32 kRed = IM_COL32(0xFF, 0x00, 0x00, 0xFF);
-constexpr ImU32 kBlue = IM_COL32(0x00, 0x00, 0xFF, 0xFF);
 
 constexpr float kIconSize = 32;
 constexpr float kButtonWidth = 75;

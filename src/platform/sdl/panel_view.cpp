@@ -5,6 +5,7 @@
 
 #include "core/sjis.h"
 #include "imgui.h"
+#include "platform/sdl/classic_colors.h"
 #include "imgui_internal.h"
 #include "platform/sdl/panel_layout.h"
 #include "platform/sdl/sjis_edit_limit.h"
@@ -13,16 +14,6 @@ namespace velmor::platform::sdl {
 
 namespace {
 
-// The colours of the era's interface.
-constexpr ImU32 kTooltip = IM_COL32(0xFF, 0xFF, 0xE1, 0xFF);
-constexpr ImU32 kFace = IM_COL32(0xC0, 0xC0, 0xC0, 0xFF);
-constexpr ImU32 kHighlight = IM_COL32(0xFF, 0xFF, 0xFF, 0xFF);
-constexpr ImU32 kLight = IM_COL32(0xDF, 0xDF, 0xDF, 0xFF);
-constexpr ImU32 kShadow = IM_COL32(0x80, 0x80, 0x80, 0xFF);
-constexpr ImU32 kDark = IM_COL32(0x00, 0x00, 0x00, 0xFF);
-constexpr ImU32 kWhite = kHighlight;
-constexpr ImU32 kBlack = kDark;
-constexpr ImU32 kNavy = IM_COL32(0x00, 0x00, 0x80, 0xFF);
 constexpr ImU32 kSilver = IM_COL32(0xC0, 0xC0, 0xC0, 0xFF);
 constexpr ImU32 kGreyText = kShadow;
 
