@@ -40,14 +40,16 @@ struct SlotBench {
   platform::MemoryFiles& files = rig.files;
   scenario::Scenario& scn = rig.scn;
   InputState& input = rig.input;
-  ByteString slot_folder{"SLOTS\\"};
+  std::string slot_folder{"SLOTS/"};
   menus::Panels panels;
   graphics::BitmapLoader loader{files, rig.dat_path};
   graphics::Layers layers{loader, rig.window};
   graphics::Cursors cursors{layers, panels.MouseSpin};
   uint16_t spd = 96;
+  menus::ErrorReport errors{rig.dialogs};
   menus::SavePanelLogic saves{panels, scn, input, spd, cursors,
-                              menus::SaveServices{files, rig.dialogs, rig.window}, slot_folder};
+                              menus::SaveServices{files, rig.dialogs, rig.window, errors},
+                              slot_folder};
 };
 
 void BM_OpenSavePanel(benchmark::State& state) {

@@ -70,7 +70,7 @@ void BM_PlayMusicChange(benchmark::State& state) {
   velmor::platform::HeadlessMediaPlayer player(files);
   velmor::RadioButton mute("MuteBtn"), wave("WaveBtn"), midi("MidiBtn"), midi2("MidiBtn2");
   midi.checked = true;
-  velmor::ByteString dat("D\\");
+  std::string dat("D/");
   velmor::sound::Music music(player, {mute, wave, midi, midi2}, dat);
   bool a = false;
   for (auto _ : state) {

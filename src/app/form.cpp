@@ -24,11 +24,7 @@ Handler TForm1::Guarded(std::function<void()> body) {
     const Panel* all[] = {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
     bool shown_before[3];
     for (int i = 0; i < 3; ++i) shown_before[i] = all[i]->visible;
-    try {
-      body();
-    } catch (const GameError& e) {
-      ReportError(e.message());
-    }
+    errors.Catching(body);
     for (int i = 0; i < 3; ++i)
       if (shown_before[i] && !all[i]->visible) invalid = true;
   };
@@ -65,6 +61,11 @@ void TForm1::FormPaint() {
     layers.IMG.palette = layers.TMP.palette;
   }
   layers.ShowBackBuffer();  // removes every transient overlay
+  // A held picture stays held: the player is looking at it (through the
+  // settings panel, or after answering a box) until a left click ends the
+  // hold; the message window must not come back behind the panel.
+  if (input.HoldMode == 1)
+    DrawBitmap(layers.IMG, layers.PictureRect.left, layers.PictureRect.top, layers.TMP);
   layers.DrawWallpaper();
   layers.Present(scaling.Disp.rect());
 }
@@ -79,9 +80,7 @@ void TForm1::PaintIfInvalid() {
   }
 }
 
-void TForm1::ReportError(const std::string& text) {
-  dialogs.ShowMessageBox(text, platform::MessageKind::Failure, platform::Buttons::Ok);
-}
+void TForm1::ReportError(const std::string& text) { errors.Show(text); }
 
 void TForm1::Quit() {
   if (quit) return;

@@ -16,7 +16,9 @@
 #include "graphics/hit_map.h"
 #include "graphics/layers.h"
 #include "graphics/picture_change.h"
+#include "core/errors.h"
 #include "menus/config_panel.h"
+#include "menus/message_boxes.h"
 #include "menus/name_panel.h"
 #include "menus/panels.h"
 #include "menus/save_panel.h"
@@ -46,8 +48,8 @@ struct Platform {
   platform::Clock& clock;
 };
 
-// Where the game finds its files. Paths are native (UTF-8) as the player
-// gives them; empty means "as the game decides".
+// Where the game finds its files. Paths are the system's own, as the player
+// gives them (never converted); empty means "as the game decides".
 struct StartOptions {
   std::string program_folder;  // the folder of the program file
   std::string data_folder;     // --data: skip the INI file
@@ -57,7 +59,8 @@ struct StartOptions {
   bool trace = false;
 };
 
-enum class MouseButton { Left, Right, Middle };
+// Other: any further button (a side button), which clears the click.
+enum class MouseButton { Left, Right, Middle, Other };
 
 // The dialogs as the game shows them: after a box closes, the window is
 // repainted (the box uncovered it).
@@ -86,6 +89,8 @@ class TForm1 : public scenario::ScenarioHost {
   // Start-up. Returns the exit code when the program must end without
   // starting (no data folder setting); nothing when the game runs. A file
   // that start-up cannot load is reported, then the game quits (QuitSignal).
+  // Either way startup_failure then says on one line what failed and how to
+  // mend it, and the program ends with exit code 1.
   std::optional<int> FormCreate();
   void TimerTimer();
   void FormPaint();
@@ -111,10 +116,15 @@ class TForm1 : public scenario::ScenarioHost {
   StartOptions options;
   bool invalid = false;  // a repaint is due
   GameDialogs dialogs{platform.dialogs, invalid};
+  menus::ErrorReport errors{dialogs};
+  // Why start-up failed (for the terminal, in the system's text); empty
+  // while it has not.
+  std::string startup_failure;
 
-  ByteString ExePath;
-  ByteString DatPath;
-  ByteString SlotPath;  // the folder of the slot files
+  // Folders as the system names them (never converted), ending in "/".
+  std::string ExePath;
+  std::string DatPath;
+  std::string SlotPath;  // the folder of the slot files
 
   InputState input;
   menus::Panels panels;
@@ -145,7 +155,8 @@ class TForm1 : public scenario::ScenarioHost {
   std::array<Sstr, 4> defmcr;
   menus::NamePanelLogic names{panels, scn, input, platform.window, defmcr};
   menus::SavePanelLogic saves{panels, scn, input, msgwin.msg.spd, cursors,
-                              menus::SaveServices{platform.files, dialogs, platform.window},
+                              menus::SaveServices{platform.files, dialogs, platform.window,
+                                                  errors},
                               SlotPath};
   menus::ConfigPanelLogic config{panels, input, platform.window};
 
@@ -177,7 +188,13 @@ class TForm1 : public scenario::ScenarioHost {
  private:
   void WireHandlers();
   Handler Guarded(std::function<void()> body);
+  std::optional<int> StartUp();
   std::optional<int> ReadDataFolder();
+  std::string IniFilePath() const;
+  // Where the data folder came from and whether it looks like one.
+  std::string DataFolderAdvice();
+  // A start-up file failed: the box, the line for the terminal, then Quit.
+  [[noreturn]] void FailStartup(const GameError& e);
   void ChooseSlotFolder();
   void LoadStartupBitmaps();
   void Tick();

@@ -1,6 +1,7 @@
 // Start-up: the data folder, the screen bitmaps, the sound probe, the first
 // scenario, the settings of slot 0, the display and the message window.
 #include <algorithm>
+#include <array>
 
 #include "app/form.h"
 #include "core/errors.h"
@@ -18,47 +19,81 @@ namespace {
 
 constexpr const char* kIniFile = "BRANNIC.INI";
 
-// A folder as the game uses it: Shift-JIS, ending in a separator. Folder names
-// given on this platform are UTF-8.
-ByteString GameFolder(const std::string& native) {
-  std::string sjis = Utf8ToSjis(native);
-  if (!sjis.empty() && sjis.back() != '/' && sjis.back() != '\\') sjis.push_back('/');
-  return ByteString(sjis);
-}
-
-// An INI value is Shift-JIS on the original's systems; one written on this
-// platform is UTF-8. A value that is valid UTF-8 beyond ASCII is taken as such.
-std::string IniValueAsSjis(const std::string& value) {
-  bool ascii = std::all_of(value.begin(), value.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii) return value;
-  bool lossy = false;
-  std::string sjis = Utf8ToSjis(value, &lossy);
-  return lossy ? value : sjis;
+// The data folder an INI file names. One written on this system is UTF-8;
+// one brought from the original's systems is Shift-JIS with "\" between
+// folders. Both become the system's path.
+std::string IniFolder(const std::string& value) {
+  if (IsValidUtf8(value)) {
+    std::string path = value;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+  }
+  return platform::GamePath("", value);
 }
 
 }  // namespace
 
+std::string TForm1::IniFilePath() const {
+  // Looked up by its bare name in the system configuration folder, unless
+  // --ini names another.
+  return options.ini_file.empty() ? std::string(VELMOR_SYSCONFDIR) + "/" + kIniFile
+                                  : options.ini_file;
+}
+
 std::optional<int> TForm1::ReadDataFolder() {
   if (!options.data_folder.empty()) {
-    DatPath = GameFolder(options.data_folder);
+    DatPath = platform::FolderWithSeparator(options.data_folder);
     return std::nullopt;
   }
-  // The INI file is looked up by its bare name in the system configuration
-  // folder (or where --ini says); a missing file or key reads as "x".
-  std::string ini = options.ini_file.empty() ? std::string(VELMOR_SYSCONFDIR) + "/" + kIniFile
-                                             : options.ini_file;
+  // A missing file or key reads as "x".
+  const std::string ini = IniFilePath();
   std::string value = "x";
-  if (auto text = platform.files.ReadFile(Utf8ToSjis(ini), nullptr)) {
+  std::string read_error;
+  if (auto text = platform.files.ReadFile(ini, &read_error)) {
     std::string_view bytes(reinterpret_cast<const char*>(text->data()), text->size());
-    if (auto v = platform::ReadIniValue(bytes, "Velmor", "DatPath")) value = IniValueAsSjis(*v);
+    if (auto v = platform::ReadIniValue(bytes, "Velmor", "DatPath")) value = *v;
   }
-  DatPath = ByteString(value);
-  if (DatPath == std::string_view("x")) {
+  if (value == "x") {
     menus::ShowMessageBox(dialogs, menus::kStartProperly);
-    return 0;
+    startup_failure = "no data folder: " +
+                      (read_error.empty() ? ini + " has no DatPath in its [Velmor] section"
+                                          : "cannot read " + read_error) +
+                      ". Write the data folder there as DatPath=/path/to/the/data/ under "
+                      "[Velmor], or start with --data DIR.";
+    return 1;
   }
+  // The game uses the folder as a plain prefix; a value without the final
+  // separator is taken as the folder it names.
+  DatPath = platform::FolderWithSeparator(IniFolder(value));
   return std::nullopt;
+}
+
+std::string TForm1::DataFolderAdvice() {
+  const std::string shown = DatPath.empty() ? "the current folder" : DatPath;
+  const std::string source =
+      options.data_folder.empty()
+          ? " (DatPath in the [Velmor] section of " + IniFilePath() +
+                "; --data DIR uses another folder)"
+          : " (given by --data)";
+  if (!DatPath.empty() && !platform.files.Exists(DatPath))
+    return "The data folder " + shown + " does not exist" + source + ".";
+  static constexpr std::array<const char*, 4> kGameFolders{"CG", "CURSOR", "SNX", "SOUND"};
+  bool any = std::any_of(kGameFolders.begin(), kGameFolders.end(), [this](const char* f) {
+    return platform.files.Exists(platform::GamePath(DatPath, f));
+  });
+  if (!any)
+    return "The data folder " + shown +
+           " does not look like a game's data folder: it holds no CG, CURSOR, SNX or SOUND "
+           "folder" + source + ".";
+  return "The data folder is " + shown + source + ".";
+}
+
+void TForm1::FailStartup(const GameError& e) {
+  // Without these files the game cannot start: say which, then end.
+  ReportError(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message());
+  startup_failure = "cannot start: " + (e.detail().empty() ? SjisToUtf8(e.message()) : e.detail()) +
+                    ". " + DataFolderAdvice();
+  QuitNow();
 }
 
 void TForm1::ChooseSlotFolder() {
@@ -66,9 +101,9 @@ void TForm1::ChooseSlotFolder() {
   // installed program's folder is not writable, so they go to the user's
   // data folder then. --slots overrides both.
   if (!options.slot_folder.empty())
-    SlotPath = GameFolder(options.slot_folder);
-  else if (!options.user_data_folder.empty() && !platform.files.IsWritableFolder(ExePath.view()))
-    SlotPath = GameFolder(options.user_data_folder);
+    SlotPath = platform::FolderWithSeparator(options.slot_folder);
+  else if (!options.user_data_folder.empty() && !platform.files.IsWritableFolder(ExePath))
+    SlotPath = platform::FolderWithSeparator(options.user_data_folder);
   else
     SlotPath = ExePath;
 }
@@ -85,7 +120,25 @@ void TForm1::LoadStartupBitmaps() {
 }
 
 std::optional<int> TForm1::FormCreate() {
-  ExePath = GameFolder(options.program_folder);
+  try {
+    try {
+      return StartUp();
+    } catch (const GameError& e) {
+      FailStartup(e);  // a failure no step of start-up expected
+    }
+  } catch (const QuitSignal&) {
+    // A scenario file start-up could not load ended the game.
+    if (startup_failure.empty())
+      startup_failure = "cannot start: " +
+                        (scn.FailedFile().empty() ? std::string("the game ended while starting")
+                                                  : scn.FailedFile()) +
+                        ". " + DataFolderAdvice();
+    throw;
+  }
+}
+
+std::optional<int> TForm1::StartUp() {
+  ExePath = platform::FolderWithSeparator(options.program_folder);
   if (auto exit_code = ReadDataFolder()) return exit_code;
   ChooseSlotFolder();
 
@@ -94,18 +147,10 @@ std::optional<int> TForm1::FormCreate() {
     layers.IMG.palette = layers.TMP.palette;
     music.Probe();
   } catch (const GameError& e) {
-    // Without these files the game cannot start: say which, then end.
-    ReportError(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message());
-    QuitNow();
+    FailStartup(e);
   }
   scn.LoadScenario("INIT");
-  try {
-    saves.LoadSlot(0);
-  } catch (const GameError& e) {
-    // A preference of slot 0 that cannot take effect (a missing cursor file)
-    // is reported; the game starts all the same.
-    ReportError(e.message());
-  }
+  saves.LoadSlot(0);
 
   scaling.CentreAtOwnSize();
   // A scale restored from slot 0 takes effect at once (the window is painted
@@ -121,8 +166,7 @@ std::optional<int> TForm1::FormCreate() {
     loader.Load(frame, graphics::BMPDIR, "WK00.BMP");
     msgwin.SetUp(frame);
   } catch (const GameError& e) {
-    ReportError(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message());
-    QuitNow();
+    FailStartup(e);
   }
   platform::HideSystemPointer(platform.window);
   scn.MainProc = scenario::WaitHandler::None;

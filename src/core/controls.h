@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/geometry.h"
@@ -36,12 +37,15 @@ struct Control {
   bool usable() const { return enabled && shown(); }
   bool shown() const { return visible && (parent == nullptr || parent->shown()); }
   // A click or double click of the player; ignored on a disabled control.
-  virtual void Click() {
-    if (usable() && OnClick) OnClick();
-  }
-  virtual void DblClick() {
-    if (usable() && OnDblClick) OnDblClick();
-  }
+  // Text still being composed in the panel's focused name field goes into
+  // that field first, so that the handler sees it.
+  virtual void Click();
+  virtual void DblClick();
+
+ protected:
+  // Commits the pending composition of the focused field of the panel that
+  // holds this control.
+  void CommitPanelComposition() const;
 };
 
 using Label = Control;
@@ -94,6 +98,7 @@ struct RadioButton : Control {
   // The player's click: checks it and always runs OnClick.
   void Click() override {
     if (!usable()) return;
+    CommitPanelComposition();
     Check();
     if (OnClick) OnClick();
   }
@@ -106,14 +111,50 @@ struct RadioButton : Control {
 };
 
 // A single-line edit field holding at most max_bytes bytes of Shift-JIS.
+//
+// Besides its text it keeps the caret (and the selection's other end) and
+// the composition an input method is building in it. The composition is not
+// the field's text: it is shown at the caret until the input method commits
+// it, or until the field loses the focus or a control of its panel is
+// clicked, which commit it here (Panel::SetFocus, Control::Click).
 struct Edit : Control {
   Edit(std::string n, std::size_t limit) : Control(std::move(n)), max_bytes(limit) {}
   std::size_t max_bytes;
   std::string text;    // Shift-JIS
   Handler OnEnter;     // the Enter key pressed in the field
 
-  // Keeps at most max_bytes, never cutting a double-byte character in half.
+  // Byte offsets into text, on character boundaries; the selection runs
+  // between anchor and caret (none when they are equal).
+  std::size_t caret = 0;
+  std::size_t anchor = 0;
+  // What the input method is composing, in UTF-8 as it comes (it may hold
+  // characters Shift-JIS has not); the caret inside it in characters.
+  std::string composition;
+  int composition_caret = 0;
+  // How often entered text lost characters: past the byte limit, or
+  // without a Shift-JIS form. The view shows a short sign when it grows.
+  int dropped = 0;
+
+  // The game puts a text in: at most max_bytes, never cutting a double-byte
+  // character in half; the caret goes to the end. A composition stays.
   void SetText(const std::string& sjis);
+  // Places the caret and the selection's other end (kept inside the text,
+  // moved back onto a character boundary).
+  void Select(std::size_t anchor_at, std::size_t caret_at);
+  // The input method's composition changed (empty: it has none any more).
+  // `cursor` counts characters; it is kept inside the composition.
+  void Compose(std::string utf8, int cursor);
+  // Text entered at the caret (typed, or committed by the input method): it
+  // replaces the selection and ends the composition. Characters without a
+  // Shift-JIS form are refused, and of the rest only those before the first
+  // that does not fit in the byte limit are kept; the caret stands after
+  // the last one kept. False when characters were dropped.
+  bool Commit(std::string_view utf8);
+  // Commits the pending composition, if any.
+  void CommitComposition();
+
+  // Whether a character may enter a field: printable, with a Shift-JIS form.
+  static bool Accepts(char32_t c);
 };
 
 // A single-selection list of rows.
@@ -135,9 +176,14 @@ struct Panel : Control {
     bounds = Rect::FromSize(0, 0, width, height);
     visible = false;
   }
-  Control* focus = nullptr;  // the control with the keyboard focus
+  // The control with the keyboard focus. Every move of the focus goes
+  // through SetFocus.
+  Control* focus = nullptr;
   int repaints = 0;          // how often the game asked for an immediate repaint
 
+  // Moves the keyboard focus; a name field that loses it keeps the text
+  // still being composed in it.
+  void SetFocus(Control* c);
   void MoveTo(int left, int top) { bounds = Rect::FromSize(left, top, bounds.width(), bounds.height()); }
   void Repaint() { ++repaints; }
 };

@@ -12,12 +12,17 @@ namespace velmor {
 // text) in an error box; the next event runs normally.
 class GameError : public std::exception {
  public:
-  explicit GameError(std::string sjis_message) : message_(std::move(sjis_message)) {}
+  // `detail`: for a file that could not be used, its path as the system
+  // names it and the reason, in the system's own text (for the terminal).
+  explicit GameError(std::string sjis_message, std::string detail = {})
+      : message_(std::move(sjis_message)), detail_(std::move(detail)) {}
   const char* what() const noexcept override { return message_.c_str(); }
   const std::string& message() const { return message_; }
+  const std::string& detail() const { return detail_; }
 
  private:
   std::string message_;
+  std::string detail_;
 };
 
 // Thrown by Quit once the game has been shut down: it unwinds whatever was

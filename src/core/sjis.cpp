@@ -106,6 +106,20 @@ std::string Utf8ToSjis(std::string_view utf8, bool* lossy) {
   return out;
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    auto b = static_cast<uint8_t>(bytes[i]);
+    size_t n = b < 0x80 ? 1 : b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3
+             : b >= 0xF0 && b < 0xF5                ? 4
+                                                    : 0;
+    if (n == 0 || i + n > bytes.size()) return false;
+    for (size_t k = 1; k < n; ++k)
+      if ((static_cast<uint8_t>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    i += n;
+  }
+  return true;
+}
+
 ByteString Sjis(std::string_view utf8) { return ByteString(Utf8ToSjis(utf8)); }
 
 char32_t SjisCharToCodePoint(const uint8_t* bytes, int length) {

@@ -19,6 +19,9 @@ std::string SjisToUtf8(std::string_view sjis);
 // "?" (and set *lossy when given).
 std::string Utf8ToSjis(std::string_view utf8, bool* lossy = nullptr);
 
+// Whether the bytes are well-formed UTF-8 (plain ASCII is).
+bool IsValidUtf8(std::string_view bytes);
+
 // A constant text of the program, written in UTF-8 in the source, as the
 // Shift-JIS bytes the engine works with.
 ByteString Sjis(std::string_view utf8);

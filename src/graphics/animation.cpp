@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/errors.h"
+
 namespace velmor::graphics {
 
 using scenario::WaitHandler;
@@ -23,8 +25,14 @@ void Animation::StartAnimation(uint8_t number) {
   scn_.MainProc = WaitHandler::AnimationStep;
   input_.CGHoldEnable = 0;
   // The handler is installed before the strip loads: when it is missing the
-  // animation still runs its length, showing what the scratch bitmap holds.
-  layers_.loader().Load(layers_.CLS, BMPDIR, StripFile(number));
+  // animation still runs its length, showing what the scratch bitmap holds
+  // (normally the mesh), in the rectangle an earlier animation left.
+  try {
+    layers_.loader().Load(Strip, BMPDIR, StripFile(number));
+  } catch (const GameError&) {
+    Strip = layers_.CLS;
+    throw;
+  }
   AnimRect = kAnimRect;
   layers_.PictureName.clear();  // a repaint no longer reloads the picture
 }
@@ -33,7 +41,7 @@ void Animation::AnimationStep() {
   int32_t frame = input_.sft == kSkipKey ? AnimCount % kFrames
                                           : (AnimCount / AnimFrameTicks) % kFrames;
   BitBlt(layers_.IMG, AnimRect.left, AnimRect.top, AnimRect.width(), AnimRect.height(),
-         layers_.CLS, 0, frame * kFrameHeight, Rop::SRCCOPY);
+         Strip, 0, frame * kFrameHeight, Rop::SRCCOPY);
   AnimCount += 1;
   if (input_.sft == kAllModifiers) AnimCount += 2;
   if (AnimCount >= AnimTicks) {

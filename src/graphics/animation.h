@@ -21,6 +21,10 @@ class Animation {
 
   int32_t AnimCount = 0;
   Rect AnimRect;  // empty until the first animation
+  // The frames, kept apart from the scratch bitmap: a repaint or a change
+  // of scale during the animation reloads that one, and the next step must
+  // still find its frame.
+  Bitmap Strip;
 
   void StartAnimation(uint8_t number);
   void AnimationStep();

@@ -33,7 +33,9 @@ void HitMap::StartHitMap(uint16_t result_var, const ByteString& name, uint8_t ho
 }
 
 void HitMap::HitMapPress() {
-  if (input_.drg != 1) return;
+  // A left button held now, or a press since the last tick (a quick tap may
+  // already be released again: it must not be lost).
+  if (input_.drg != 1 && input_.clk != 1) return;
   scn_.MainProc = WaitHandler::HitMapRelease;
   cursors_.SetCursorShape(HitCursorDown);
 }

@@ -1,6 +1,7 @@
 #include "graphics/layers.h"
 
 #include "core/errors.h"
+#include "core/sjis.h"
 #include "platform/bmp.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -8,12 +9,12 @@
 namespace velmor::graphics {
 
 void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString& file) {
-  ByteString path = dat_path_ + folder + file;
+  std::string path = platform::GamePath(dat_path_, std::string(folder) + file.str());
   std::string error;
-  auto bytes = files_.ReadFile(path.view(), &error);
-  if (!bytes) throw GameError(error);
+  auto bytes = files_.ReadFile(path, &error);
+  if (!bytes) throw GameError(Utf8ToSjis(error), error);
   auto bmp = platform::DecodeBmp(*bytes, &error);
-  if (!bmp) throw GameError(path.str() + ": " + error);
+  if (!bmp) throw GameError(Utf8ToSjis(path + ": " + error), path + ": " + error);
   into = std::move(*bmp);
 }
 

@@ -8,6 +8,7 @@
 // bitmap that holds the mesh whenever nobody borrows it.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "core/byte_string.h"
@@ -29,7 +30,8 @@ constexpr std::string_view CSRDIR = "CURSOR\\";
 // Loads BMP files from the data folder into bitmaps.
 class BitmapLoader {
  public:
-  BitmapLoader(platform::Files& files, const ByteString& dat_path)
+  // `dat_path`: the data folder as the system names it, ending in "/".
+  BitmapLoader(platform::Files& files, const std::string& dat_path)
       : files_(files), dat_path_(dat_path) {}
 
   // Loads DatPath + folder + file into `into` (size, pixels and palette).
@@ -41,7 +43,7 @@ class BitmapLoader {
 
  private:
   platform::Files& files_;
-  const ByteString& dat_path_;
+  const std::string& dat_path_;
 };
 
 class Layers {

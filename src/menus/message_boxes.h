@@ -2,7 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "core/errors.h"
 #include "platform/dialogs.h"
 
 namespace velmor::menus {
@@ -31,5 +33,54 @@ inline constexpr BoxText kReallyQuit{"本当に終了するよ？", platform::Me
 
 // Shows one of the texts above.
 platform::Answer ShowMessageBox(platform::Dialogs& dialogs, const BoxText& box);
+
+// The failures that abandon an event (a file that cannot be loaded, a
+// media error), shown in an error box. While the game reads a slot, a box
+// would open in the middle of a half-restored state, and its loop keeps the
+// ticks going: so failures are held while something runs Holding, and
+// shown once, together, when the outermost Holding ends.
+class ErrorReport {
+ public:
+  explicit ErrorReport(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
+
+  // Shows the text (Shift-JIS) now, or keeps it for the end of the hold.
+  void Show(const std::string& sjis_text);
+  // Runs `body` with failures held; a GameError it raises ends it and is
+  // shown with the others. QuitSignal passes through (nothing is shown).
+  template <class F>
+  void Holding(F&& body);
+  // Runs `body`; a GameError it raises is shown (or held).
+  template <class F>
+  void Catching(F&& body) {
+    try {
+      body();
+    } catch (const GameError& e) {
+      Show(e.message());
+    }
+  }
+  bool holding() const { return holds_ > 0; }
+
+ private:
+  void ShowHeld();
+
+  platform::Dialogs& dialogs_;
+  int holds_ = 0;
+  std::vector<std::string> held_;
+};
+
+template <class F>
+void ErrorReport::Holding(F&& body) {
+  ++holds_;
+  try {
+    body();
+  } catch (const GameError& e) {
+    Show(e.message());
+  } catch (...) {
+    --holds_;
+    if (holds_ == 0) held_.clear();
+    throw;
+  }
+  if (--holds_ == 0) ShowHeld();
+}
 
 }  // namespace velmor::menus

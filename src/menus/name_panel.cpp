@@ -29,8 +29,10 @@ void NamePanelLogic::OpenNamePanel(const ByteString& prompt, int given_index, in
   input_.spf = 0;
   scn_.MainProc = scenario::WaitHandler::IdleWait;
   input_.CGHoldEnable = 0;
-  p_.FirstNameEdit.SetText("");
-  p_.SecondNameEdit.SetText("");
+  for (Edit* edit : {&p_.FirstNameEdit, &p_.SecondNameEdit}) {
+    edit->SetText("");
+    edit->Compose("", 0);  // fresh fields: nothing left over from the last time
+  }
   platform::ShowSystemPointer(window_);
   NameGivenIndex = given_index;
   NameFamilyIndex = family_index;
@@ -46,7 +48,7 @@ void NamePanelLogic::OpenNamePanel(const ByteString& prompt, int given_index, in
                (screen.height - panel.bounds.height()) / 2 + 120);
   panel.Repaint();
   panel.visible = true;
-  panel.focus = &p_.SecondNameEdit;
+  panel.SetFocus(&p_.SecondNameEdit);
 }
 
 void NamePanelLogic::CloseNamePanel() {
@@ -62,11 +64,11 @@ bool NamePanelLogic::BothNamesGiven() {
   p_.FirstNameEdit.SetText(StripBlanks(p_.FirstNameEdit.text));
   p_.SecondNameEdit.SetText(StripBlanks(p_.SecondNameEdit.text));
   if (p_.SecondNameEdit.text.empty()) {
-    p_.NamePanel.focus = &p_.SecondNameEdit;
+    p_.NamePanel.SetFocus(&p_.SecondNameEdit);
     return false;
   }
   if (p_.FirstNameEdit.text.empty()) {
-    p_.NamePanel.focus = &p_.FirstNameEdit;
+    p_.NamePanel.SetFocus(&p_.FirstNameEdit);
     return false;
   }
   return true;
@@ -82,7 +84,7 @@ void NamePanelLogic::NameEntryButtonClick() {
 
 void NamePanelLogic::FirstNameEditKeyPress() {
   // Enter: checked like OK, but only moves on to OK; nothing is stored yet.
-  if (BothNamesGiven()) p_.NamePanel.focus = &p_.NameEntryButton;
+  if (BothNamesGiven()) p_.NamePanel.SetFocus(&p_.NameEntryButton);
 }
 
 void NamePanelLogic::DefNameButtonClick() {

@@ -29,14 +29,16 @@ std::array<Sstr, 4> PlayerNames(const scenario::Scenario& scn) {
 
 std::string SavePanelLogic::SlotPath(int n) const {
   // Kept as a full string: a long folder must not cut the file's name.
-  return slot_folder_.str() + SlotFileName(n).str();
+  return slot_folder_ + SlotFileName(n).str();
 }
 
 SlotPreferences SavePanelLogic::LivePreferences() const {
   SlotPreferences prefs;
   prefs.reso = p_.ResoSpin.value;
   prefs.mouse = p_.MouseSpin.value;
-  prefs.speed = p_.SpeedSpin.value;
+  // The speed byte is the typing speed itself, which is what a load sets
+  // it from: a slot means the same speed whichever program reads it.
+  prefs.speed = spd_;
   prefs.source = p_.MuteBtn.checked   ? 0
                  : p_.WaveBtn.checked ? 1
                  : p_.MidiBtn.checked ? 2
@@ -49,40 +51,64 @@ void SavePanelLogic::SaveSlot(int n) {
   scn_.work[0] = 0;
   SlotImage image = BuildSlotImage(header, scn_.work, scn_.flag);
   if (n == kLiveSlot) live_copy_ = image;
-  // Written whole or not at all; a failure keeps the old file and is not
-  // reported, as the game never reports slot-file errors.
+  // Written whole or not at all: a failure keeps the old file.
   std::string error;
-  services_.files.WriteFile(SlotPath(n), image, &error);
+  if ((slot_folder_.empty() || services_.files.CreateFolders(slot_folder_, &error)) &&
+      services_.files.WriteFile(SlotPath(n), image, &error))
+    return;
+  if (n == kLiveSlot) return;  // the listing keeps its copy in memory
+  throw GameError(SlotFileName(n).str() + Sjis(" に書き込めなかったよ。").str() + "\n" +
+                      Utf8ToSjis(error),
+                  error);
 }
 
-std::optional<SlotImage> SavePanelLogic::SlotBytes(int n) {
-  if (n == kLiveSlot && live_copy_) return live_copy_;
-  auto bytes = services_.files.ReadFile(SlotPath(n), nullptr);
-  if (!bytes || bytes->size() < kSlotSize) return std::nullopt;
+SlotRead SavePanelLogic::SlotBytes(int n) {
+  if (n == kLiveSlot && live_copy_) return {live_copy_, {}};
+  const std::string path = SlotPath(n);
+  std::string error;
+  auto bytes = services_.files.ReadFile(path, &error);
+  if (!bytes) {
+    // A slot without a file is empty; a file that is there but cannot be
+    // read is not (it must not be overwritten without a question).
+    if (!services_.files.Exists(path)) return {};
+    return {std::nullopt, error};
+  }
+  if (bytes->size() < kSlotSize)
+    return {std::nullopt, "\"" + path + "\": " + std::to_string(bytes->size()) +
+                              " bytes, where a slot file has " + std::to_string(kSlotSize)};
   SlotImage image;
   std::copy_n(bytes->begin(), kSlotSize, image.begin());
-  return image;
+  return {image, {}};
+}
+
+std::string SavePanelLogic::UnreadableText(int n, const std::string& problem) const {
+  return SlotFileName(n).str() + Sjis(" を読み込めないよ。").str() + "\n" + Utf8ToSjis(problem);
 }
 
 void SavePanelLogic::LoadSlot(int n) {
-  deferred_.reset();
-  ReadSlot(n);
-  CloseSavePanel();
-  ReportDeferred();
+  services_.errors.Holding([&] {
+    ReadSlot(n);
+    CloseSavePanel();
+  });
 }
 
 bool SavePanelLogic::ReadSlot(int n) {
-  std::optional<SlotImage> image = SlotBytes(n);
-  if (!image) return false;  // an empty slot: nothing changes
+  SlotRead read = SlotBytes(n);
+  if (!read.problem.empty()) services_.errors.Show(UnreadableText(n, read.problem));
+  if (!read.image) return false;  // nothing changes
+  ReadImage(*read.image);
+  return true;
+}
+
+void SavePanelLogic::ReadImage(const SlotImage& image) {
   // The header is read through the scenario image with the string reader,
   // inside a call bracket that ReturnScenario closes again.
   scn_.EnterCall(true);
   scn_.inx = 0;
-  std::copy_n(image->begin(), kSlotHeaderSize, scn_.snx.begin());
+  std::copy_n(image.begin(), kSlotHeaderSize, scn_.snx.begin());
   ReadHeader();
-  ReadSlotBlocks(*image, scn_.work, scn_.flag);
+  ReadSlotBlocks(image, scn_.work, scn_.flag);
   scn_.ReturnScenario();
-  return true;
 }
 
 void SavePanelLogic::ReadHeader() {
@@ -92,17 +118,21 @@ void SavePanelLogic::ReadHeader() {
 }
 
 void SavePanelLogic::ApplyPreferences() {
+  // Each control's handler runs as if the player had changed it; what fails
+  // is told once the whole slot has been read.
+  ErrorReport& errors = services_.errors;
   uint8_t reso = scn_.FetchByte();
-  Deferring([&] { p_.ResoSpin.SetValue(reso); });
+  errors.Catching([&] { p_.ResoSpin.SetValue(reso); });
   uint8_t mouse = scn_.FetchByte();
-  Deferring([&] { p_.MouseSpin.SetValue(mouse); });
-  Deferring([&] { cursors_.SetCursorShape(p_.MouseSpin.value); });
+  errors.Catching([&] { p_.MouseSpin.SetValue(mouse); });
+  errors.Catching([&] { cursors_.SetCursorShape(p_.MouseSpin.value); });
+  // The typing speed is the stored byte; the control shows the setting that
+  // gives it, so that the two agree.
   uint8_t speed = scn_.FetchByte();
-  Deferring([&] { p_.SpeedSpin.SetValue(speed); });
-  // The typing speed follows the control as its change handler sets it.
-  spd_ = text::MessageWindow::SpeedFromSetting(p_.SpeedSpin.value);
+  errors.Catching([&] { p_.SpeedSpin.SetValue(text::MessageWindow::SettingForSpeed(speed)); });
+  spd_ = speed;
   uint8_t source = scn_.FetchByte();
-  Deferring([&] { ApplySource(source); });
+  errors.Catching([&] { ApplySource(source); });
 }
 
 void SavePanelLogic::ApplySource(uint8_t code) {
@@ -128,30 +158,15 @@ void SavePanelLogic::ReadNames() {
 
 bool SavePanelLogic::StringEnds(uint16_t at) const {
   // The same steps as the string reader: a colour or size code and a lead
-  // byte take the next byte with them. A header without an end in the whole
-  // image would keep the reader going round it for ever.
-  for (std::size_t steps = 0; steps < scenario::kImageSize; ++steps) {
+  // byte take the next byte with them. The game writes every header string
+  // with its end inside the header; one that runs past it is damaged (and
+  // could otherwise run round the whole image).
+  while (at < kSlotHeaderSize) {
     uint8_t b = scn_.snx[at++];
     if (b == 0) return true;
     if (b == 3 || b == 4 || IsLeadByte(b)) ++at;
   }
   return false;
-}
-
-template <class F>
-void SavePanelLogic::Deferring(F&& handler) {
-  try {
-    handler();
-  } catch (const GameError& e) {
-    if (!deferred_) deferred_ = e;
-  }
-}
-
-void SavePanelLogic::ReportDeferred() {
-  if (!deferred_) return;
-  GameError e = *deferred_;
-  deferred_.reset();
-  throw e;
 }
 
 // --- The panel ---
@@ -168,21 +183,16 @@ void SavePanelLogic::OpenSaveMenu(int save_mode, uint16_t month_var, uint16_t da
 }
 
 void SavePanelLogic::OpenSavePanel() {
-  deferred_.reset();
-  p_.SaveList.Clear();
-  SaveSlot(kLiveSlot);
-  // Each slot is loaded in turn and its caption made from the live state;
-  // a slot that could not be read is listed empty.
-  for (int i = kFirstListedSlot; i <= kLastListedSlot; ++i) {
-    bool read = ReadSlot(i);
-    CloseSavePanel();
-    SlotUsed[i] = (read && scn_.work[0] == 0) ? 1 : 0;
-    p_.SaveList.rows.push_back(SlotUsed[i] ? SlotCaption(i)
-                                           : Sjis("－－月－－日　　　　～空き部屋～").str());
-  }
-  ReadSlot(kLiveSlot);  // the live state is back
-  CloseSavePanel();
+  // What a slot's settings fail to restore (a missing cursor or sound file)
+  // is told once, after every slot has been read, the live state is back and
+  // the panel holds the scenario.
+  services_.errors.Holding([&] {
+    ListSlots();
+    ShowSavePanel();
+  });
+}
 
+void SavePanelLogic::ShowSavePanel() {
   input_.spf = 0;
   scn_.MainProc = scenario::WaitHandler::IdleWait;
   input_.CGHoldEnable = 0;
@@ -197,9 +207,31 @@ void SavePanelLogic::OpenSavePanel() {
   p_.SaveCancelButton.caption = Sjis(saving ? "閉じる" : "ｷｬﾝｾﾙ").str();
   panel.Repaint();
   panel.visible = true;
-  panel.focus = &p_.SaveList;
+  panel.SetFocus(&p_.SaveList);
   p_.SaveList.selected = -1;
-  ReportDeferred();
+}
+
+void SavePanelLogic::ListSlots() {
+  p_.SaveList.Clear();
+  SaveSlot(kLiveSlot);
+  // Each slot is loaded in turn and its caption made from the live state. A
+  // slot without a file is empty; one whose file cannot be read is listed
+  // as such (and counts as used: saving over it asks first).
+  for (int i = kFirstListedSlot; i <= kLastListedSlot; ++i) {
+    SlotRead r = SlotBytes(i);
+    SlotProblem[i] = r.problem;
+    if (!r.problem.empty()) services_.errors.Show(UnreadableText(i, r.problem));
+    if (r.image) ReadImage(*r.image);
+    CloseSavePanel();
+    SlotUsed[i] = (!r.problem.empty() || (r.image && scn_.work[0] == 0)) ? 1 : 0;
+    if (!r.problem.empty())
+      p_.SaveList.rows.push_back(Sjis("－－月－－日　　　　～開かずの間～").str());
+    else
+      p_.SaveList.rows.push_back(SlotUsed[i] ? SlotCaption(i)
+                                             : Sjis("－－月－－日　　　　～空き部屋～").str());
+  }
+  ReadSlot(kLiveSlot);  // the live state is back
+  CloseSavePanel();
 }
 
 void SavePanelLogic::CloseSavePanel() {
@@ -257,6 +289,8 @@ void SavePanelLogic::SaveButtonClick() {
     if (used && ShowMessageBox(services_.dialogs, kOverwrite) != platform::Answer::Ok) return;
     SaveSlot(slot);
     OpenSavePanel();
+  } else if (!SlotProblem[slot].empty()) {
+    services_.errors.Show(UnreadableText(slot, SlotProblem[slot]));
   } else if (used) {
     LoadSlot(slot);
   } else {

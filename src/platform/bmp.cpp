@@ -27,14 +27,17 @@ bool CheckHeader(std::span<const uint8_t> b, std::string* error) {
   uint32_t info_size = Le32(&b[14]);
   int64_t width, height;
   uint16_t bits;
-  if (info_size == 12) {  // the old OS/2 header
+  uint32_t compression = 0;
+  // The sizes as the decoder reads them, which is what it allocates.
+  if (info_size == 12) {  // the old OS/2 header: unsigned 16-bit sizes
     width = Le16(&b[18]);
-    height = static_cast<int16_t>(Le16(&b[20]));
+    height = Le16(&b[20]);
     bits = Le16(&b[24]);
   } else if (info_size >= 40 && b.size() >= 14 + 40) {
     width = static_cast<int32_t>(Le32(&b[18]));
     height = static_cast<int32_t>(Le32(&b[22]));
     bits = Le16(&b[28]);
+    compression = Le32(&b[30]);
   } else {
     return fail("damaged BMP file: unknown header");
   }
@@ -44,7 +47,14 @@ bool CheckHeader(std::span<const uint8_t> b, std::string* error) {
     return fail("damaged BMP file: impossible picture size");
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
     return fail("damaged BMP file: unknown pixel depth");
-  if (Le32(&b[10]) >= b.size()) return fail("damaged BMP file: no pixel data");
+  const uint32_t offset = Le32(&b[10]);
+  if (offset >= b.size()) return fail("damaged BMP file: no pixel data");
+  // Rows stored as they are (not run-length coded) must all be in the file:
+  // a header that promises more is refused before anything is allocated.
+  const bool plain = compression == 0 || compression == 3;
+  const int64_t row_bytes = (width * bits + 31) / 32 * 4;
+  if (plain && static_cast<int64_t>(b.size() - offset) < row_bytes * height)
+    return fail("damaged BMP file: the pixels run past the end of the file");
   return true;
 }
 
@@ -56,6 +66,12 @@ std::optional<Bitmap> DecodeBmp(std::span<const uint8_t> bytes, std::string* err
   SDL_Surface* loaded = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
   if (!loaded) {
     if (error) *error = std::string("damaged BMP file: ") + SDL_GetError();
+    return std::nullopt;
+  }
+  if (loaded->w <= 0 || loaded->h <= 0 || loaded->w > kMaxSide || loaded->h > kMaxSide ||
+      int64_t{loaded->w} * loaded->h > kMaxPixels) {
+    SDL_FreeSurface(loaded);
+    if (error) *error = "damaged BMP file: impossible picture size";
     return std::nullopt;
   }
   Bitmap bmp(loaded->w, loaded->h);

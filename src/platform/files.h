@@ -1,7 +1,8 @@
-// File access for the engine. Paths are Shift-JIS byte strings built the way
-// the game builds them (data folder + "CG\" + name + ".BMP"): the "\"
-// separators become "/" here, and a name is found regardless of letter case
-// when the exact name does not exist.
+// File access for the engine. Paths are the system's own: a folder exactly as
+// the player or the system gave it (any encoding the file system accepts),
+// joined to a name of the game's own by GamePath, which converts only that
+// name from Shift-JIS. A name is found regardless of letter case when the
+// exact name does not exist.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +41,24 @@ class Files {
   virtual std::optional<FileTime> LastWriteTime(std::string_view path) = 0;
   // Whether files can be created in the folder (a path ending in a separator).
   virtual bool IsWritableFolder(std::string_view folder) = 0;
+  // Whether anything exists at the path (a file that cannot be read still
+  // exists).
+  virtual bool Exists(std::string_view path) = 0;
+  // Creates the folder and every missing folder above it. False (and
+  // *error) when that is not possible.
+  virtual bool CreateFolders(std::string_view folder, std::string* error) = 0;
 };
+
+// The path of a file of the game's data: `folder` (the system's bytes,
+// ending in a separator, or empty for the current folder) followed by
+// `sjis_name`, a name the game builds ("CG\KURO.BMP"): its "\" separators
+// become "/" and its Shift-JIS characters UTF-8. The folder is never
+// converted, so a folder named in any script is found.
+std::string GamePath(std::string_view folder, std::string_view sjis_name);
+
+// A folder as the game joins names to it: ending in "/" (an empty folder
+// stays empty: the current folder).
+std::string FolderWithSeparator(std::string folder);
 
 // The value of `key` in `section` of an INI text, as the profile service
 // returns it: section and key names compared without regard to ASCII case,

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/files.h"
+#include "platform/media_player.h"
 
 namespace velmor::platform {
 
@@ -88,13 +89,16 @@ class RiffWalker {
 // The WAVE encodings the decoder sounds, with their sample widths.
 bool EncodingPlayable(uint16_t tag, uint16_t bits) {
   switch (tag) {
-    case 1:  // PCM
+    case wave_format::kPcm:
       return bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    case 3:  // IEEE float
+    case wave_format::kFloat:
       return bits == 32 || bits == 64;
-    case 6:  // A-law
-    case 7:  // mu-law
+    case wave_format::kALaw:
+    case wave_format::kMuLaw:
       return bits == 8;
+    case wave_format::kMsAdpcm:
+    case wave_format::kImaAdpcm:
+      return bits == 4;
     default:
       return false;
   }
@@ -103,6 +107,116 @@ bool EncodingPlayable(uint16_t tag, uint16_t bits) {
 std::optional<WaveSummary> WaveFault(std::string* fault, const std::string& why) {
   if (fault) *fault = why;
   return std::nullopt;
+}
+
+// The seven predictor pairs every MS ADPCM file starts its table with; the
+// decoder takes no other.
+constexpr int16_t kMsAdpcmStandardPredictors[14] = {256, 0,   512, -256, 0,   0,    192,
+                                                    64,  240, 0,   460,  -208, 392, -232};
+
+// An ADPCM file's block layout, from its "fmt " chunk.
+struct AdpcmLayout {
+  std::size_t header = 0;        // bytes of a block header (all channels)
+  uint32_t samples_per_block = 0;
+  uint32_t predictors = 0;       // MS ADPCM: entries of the predictor table
+};
+
+// Checks the "fmt " chunk of an ADPCM file (`w` holds its encoding, channels
+// and block size). Nothing, with *why set, when the blocks cannot be decoded.
+std::optional<AdpcmLayout> CheckAdpcmFormat(std::span<const uint8_t> fmt, bool extensible,
+                                            const WaveSummary& w, std::string* why) {
+  const uint8_t* f = fmt.data();
+  const uint16_t extra = fmt.size() >= 18 ? Le16(f + 16) : 0;  // cbSize
+  const std::string blocks = "blocks of " + std::to_string(w.block_align) + " bytes";
+  AdpcmLayout layout;
+  if (w.format_tag == wave_format::kMsAdpcm) {
+    if (extensible) {
+      *why = "unsupported WAVE encoding (MS ADPCM in an extensible \"fmt \" chunk)";
+      return std::nullopt;
+    }
+    if (w.channels > 2) {
+      *why = "unsupported WAVE file: MS ADPCM with " + std::to_string(w.channels) + " channels";
+      return std::nullopt;
+    }
+    if (fmt.size() < 22) {
+      *why = "damaged WAVE file: the MS ADPCM \"fmt \" chunk is too short";
+      return std::nullopt;
+    }
+    uint32_t count = Le16(f + 20);
+    if (count < 7) {
+      *why = "damaged WAVE file: MS ADPCM predictor table of " + std::to_string(count) +
+             " entries (at least 7)";
+      return std::nullopt;
+    }
+    // A block names its predictor in one byte: entries past 256 are never used.
+    count = std::min<uint32_t>(count, 256);
+    if (fmt.size() < 22 + std::size_t{4} * count || extra < 4 + 4 * count) {
+      *why = "damaged WAVE file: the MS ADPCM predictor table runs past the \"fmt \" chunk";
+      return std::nullopt;
+    }
+    for (int i = 0; i < 14; ++i) {
+      if (static_cast<int16_t>(Le16(f + 22 + 2 * i)) != kMsAdpcmStandardPredictors[i]) {
+        *why = "damaged WAVE file: the MS ADPCM predictor table is not the standard one";
+        return std::nullopt;
+      }
+    }
+    layout.predictors = count;
+    layout.header = std::size_t{7} * w.channels;
+  } else {
+    if (extensible && extra < 22) {
+      *why = "damaged WAVE file: the extensible \"fmt \" chunk is too short";
+      return std::nullopt;
+    }
+    layout.header = std::size_t{4} * w.channels;
+    if (w.block_align % 4 != 0) {
+      *why = "damaged WAVE file: IMA ADPCM " + blocks + " (not a multiple of 4)";
+      return std::nullopt;
+    }
+  }
+  if (w.block_align < layout.header) {
+    *why = "damaged WAVE file: ADPCM " + blocks + " cannot hold their header";
+    return std::nullopt;
+  }
+  // Samples a channel has in the nibbles after the header.
+  const std::size_t nibble_bytes = w.block_align - layout.header;
+  const auto in_nibbles = static_cast<uint32_t>(nibble_bytes * 2 / w.channels);
+  // The header holds two samples of each channel (MS) or one (IMA).
+  const uint32_t in_header = w.format_tag == wave_format::kMsAdpcm ? 2 : 1;
+  uint32_t per_block = 0;
+  if (fmt.size() >= 20 && extra >= 2) per_block = Le16(f + 18);
+  if (per_block == 0) per_block = in_nibbles + in_header;  // unset: a full block
+  bool fits = per_block >= in_header && per_block - in_header <= in_nibbles;
+  if (w.format_tag == wave_format::kImaAdpcm) {
+    // IMA ADPCM nibbles come in 4-byte runs of 8 samples a channel.
+    std::size_t runs = (std::size_t{per_block} - 1 + 7) / 8;
+    fits = fits && runs * 4 * w.channels <= nibble_bytes;
+  }
+  if (!fits) {
+    *why = "damaged WAVE file: ADPCM " + blocks + " cannot hold " + std::to_string(per_block) +
+           " samples";
+    return std::nullopt;
+  }
+  layout.samples_per_block = per_block;
+  return layout;
+}
+
+// Whole sample frames in the first `bytes` bytes of an ADPCM block (at least
+// its header), as the decoder takes them.
+uint64_t FramesInPartialBlock(const WaveSummary& w, const AdpcmLayout& layout, std::size_t bytes) {
+  const std::size_t nibble_bytes = bytes - layout.header;
+  uint64_t frames = 0;
+  if (w.format_tag == wave_format::kMsAdpcm) {
+    // Two samples a byte, channels interleaved nibble by nibble.
+    frames = 2 + nibble_bytes * 2 / w.channels;
+  } else {
+    // Runs of 4 bytes a channel; in a cut run only the channels whose 4
+    // bytes are all there count, so the last channel decides.
+    const std::size_t run = std::size_t{4} * w.channels;
+    const std::size_t rest = nibble_bytes % run;
+    frames = 1 + nibble_bytes / run * 8;
+    if (rest > run - 4) frames += (rest % 4) * 2;
+  }
+  return std::min<uint64_t>(frames, layout.samples_per_block);
 }
 
 void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
@@ -144,7 +258,9 @@ std::optional<WaveSummary> CheckWave(std::span<const uint8_t> b, std::string* fa
   w.channels = Le16(f + 2);
   w.sample_rate = Le32(f + 4);
   w.bits = Le16(f + 14);
-  if (w.format_tag == 0xFFFE) {
+  w.block_align = Le16(f + 12);
+  const bool extensible = w.format_tag == wave_format::kExtensible;
+  if (extensible) {
     // WAVE_FORMAT_EXTENSIBLE: the encoding is the first two bytes of the
     // sub-format GUID at offset 24.
     if (fmt->size < 40)
@@ -157,22 +273,76 @@ std::optional<WaveSummary> CheckWave(std::span<const uint8_t> b, std::string* fa
   if (w.channels < 1 || w.channels > 8)
     return WaveFault(fault, "unsupported WAVE file: " + std::to_string(w.channels) + " channels");
   if (w.sample_rate == 0) return WaveFault(fault, "damaged WAVE file: sample rate 0");
+  // The decoders keep the rate in an int.
+  if (w.sample_rate > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
+    return WaveFault(fault, "damaged WAVE file: sample rate " + std::to_string(w.sample_rate));
+  std::optional<AdpcmLayout> adpcm;
+  if (IsAdpcm(w.format_tag)) {
+    adpcm = CheckAdpcmFormat(b.subspan(fmt->at, fmt->size), extensible, w, &why);
+    if (!adpcm) return WaveFault(fault, why);
+    w.samples_per_block = adpcm->samples_per_block;
+  }
 
   auto data = riff.Find("data", &why);
   if (!data)
     return WaveFault(
         fault, why.empty() ? "damaged WAVE file: no \"data\" chunk" : "damaged WAVE file: " + why);
   w.data_size = data->size;
-  // The playing time at the rate the decoder plays: whole frames of
-  // channels x sample width.
-  uint64_t bytes_per_second = uint64_t{w.sample_rate} * w.channels * (w.bits / 8);
-  w.length_ms = RoundUpMs(uint64_t{w.data_size} * 1000, bytes_per_second);
+  std::span<const uint8_t> sound = b.subspan(data->at, data->size);
+  std::size_t zeros = 0;  // to fill a final partial ADPCM block
+  if (!adpcm) {
+    // The playing time at the rate the decoder plays: whole frames of
+    // channels x sample width.
+    uint64_t frame_bytes = uint64_t{w.channels} * (w.bits / 8);
+    w.frames = w.data_size / frame_bytes;
+    w.length_ms = RoundUpMs(uint64_t{w.data_size} * 1000, w.sample_rate * frame_bytes);
+  } else {
+    const std::size_t blocks = sound.size() / w.block_align;
+    const std::size_t partial = sound.size() % w.block_align;
+    w.frames = uint64_t{blocks} * adpcm->samples_per_block;
+    std::size_t used = blocks * w.block_align;
+    if (partial >= adpcm->header) {
+      // A final block cut short still plays the frames it holds.
+      w.frames += FramesInPartialBlock(w, *adpcm, partial);
+      used += partial;
+      zeros = w.block_align - partial;
+    }
+    sound = sound.first(used);
+    if (w.format_tag == wave_format::kMsAdpcm) {
+      // Each block names, a byte a channel, the predictor of its table it
+      // starts with.
+      for (std::size_t at = 0; at < sound.size(); at += w.block_align) {
+        for (uint16_t c = 0; c < w.channels; ++c) {
+          if (sound[at + c] >= adpcm->predictors)
+            return WaveFault(fault, "damaged WAVE file: ADPCM block " +
+                                        std::to_string(at / w.block_align + 1) +
+                                        " names predictor " + std::to_string(sound[at + c]) +
+                                        " of a table of " + std::to_string(adpcm->predictors));
+        }
+      }
+    }
+    // The "fact" chunk counts the frames the encoder put in; a count the
+    // blocks cannot hold, or 0, is not taken at its word. A chunk cut off
+    // after "data" ends the search without harm.
+    std::string ignored;
+    if (auto fact = riff.Find("fact", &ignored); fact && fact->size >= 4) {
+      uint32_t counted = Le32(&b[fact->at]);
+      if (counted > 0) w.frames = std::min<uint64_t>(w.frames, counted);
+    }
+    w.length_ms = RoundUpMs(w.frames * 1000, w.sample_rate);
+  }
 
   std::vector<uint8_t>& out = w.clean;
-  out.reserve(12 + 8 + fmt->size + 1 + 8 + data->size + 1);
+  out.reserve(12 + 8 + fmt->size + 1 + 8 + sound.size() + zeros + 1);
   out.insert(out.end(), {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'});
   PutChunk(out, "fmt ", b.subspan(fmt->at, fmt->size));
-  PutChunk(out, "data", b.subspan(data->at, data->size));
+  if (zeros == 0) {
+    PutChunk(out, "data", sound);
+  } else {
+    std::vector<uint8_t> whole(sound.begin(), sound.end());
+    whole.resize(whole.size() + zeros, 0);
+    PutChunk(out, "data", whole);
+  }
   uint32_t riff_size = static_cast<uint32_t>(out.size() - 8);
   for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(riff_size >> (8 * i));
   return w;
@@ -392,16 +562,19 @@ std::optional<MidiSummary> CheckMidi(std::span<const uint8_t> b, std::string* fa
   return m;
 }
 
-std::optional<MediaFile> ReadMediaFile(Files& files, std::string_view path, std::string* error) {
+std::optional<MediaFile> ReadMediaFile(Files& files, std::string_view path, std::string* error,
+                                       int* code) {
   std::string path_text(path);
   auto kind = MediaKindOf(path);
   if (!kind) {
+    if (code) *code = media_error::kRefused;
     if (error) *error = path_text + ": not a WAVE or MIDI file name";
     return std::nullopt;
   }
   std::string read_error;
   auto bytes = files.ReadFile(path, &read_error);
   if (!bytes) {
+    if (code) *code = media_error::kCannotOpen;
     if (error) *error = read_error;
     return std::nullopt;
   }
@@ -412,6 +585,8 @@ std::optional<MediaFile> ReadMediaFile(Files& files, std::string_view path, std:
     auto w = CheckWave(*bytes, &fault);
     if (w) {
       out.length_ms = w->length_ms;
+      out.wave_format = w->format_tag;
+      out.wave_frames = w->frames;
       out.clean = std::move(w->clean);
       return out;
     }
@@ -423,6 +598,7 @@ std::optional<MediaFile> ReadMediaFile(Files& files, std::string_view path, std:
       return out;
     }
   }
+  if (code) *code = media_error::kRefused;
   if (error) *error = path_text + ": " + fault;
   return std::nullopt;
 }

@@ -26,8 +26,8 @@ constexpr std::string_view MediaModeName(MediaMode mode) {
 // The error codes a command leaves behind (Error()).
 namespace media_error {
 constexpr int kNone = 0;
-// The file is missing, unreadable, damaged or of a kind the player cannot
-// play (Open fails with a text naming the file and the fault).
+// The file is missing or cannot be read (Open fails with the file service's
+// text).
 constexpr int kCannotOpen = 1;
 // A command that needs an open file found none.
 constexpr int kNoDevice = 2;
@@ -36,6 +36,10 @@ constexpr int kNoDevice = 2;
 constexpr int kNoOutput = 3;
 // The audio output refused to start.
 constexpr int kPlayFailed = 4;
+// The file was read but the player refuses what it holds: damaged, not of
+// the kind its name says, or in an encoding the player cannot sound (Open
+// fails with a text naming the file and the fault).
+constexpr int kRefused = 5;
 }  // namespace media_error
 
 // The text of the no-device error: a command needed an open file.
@@ -52,7 +56,8 @@ class MediaPlayer {
 
   // Closes any open file, then opens FileName(). False, with the media
   // service's error text in *error, when it cannot be opened; no file is
-  // open then.
+  // open then, and Error() tells a file that cannot be read (kCannotOpen)
+  // from one whose content is refused (kRefused).
   virtual bool Open(std::string* error) = 0;
   // Starts playing and returns at once; at the end of the media it first
   // rewinds; after Stop it goes on from where it stopped. Records the error

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "core/byte_string.h"
-#include "core/sjis.h"
 
 namespace velmor::platform {
 
@@ -60,20 +58,8 @@ std::string ErrnoText(const std::string& path, int err) {
 
 }  // namespace
 
-std::string NativePath(std::string_view game_path) {
-  // Separators first, character by character: the second byte of a
-  // double-byte character may be 0x5C too.
-  std::string sjis;
-  for (size_t i = 0; i < game_path.size(); ++i) {
-    auto b = static_cast<uint8_t>(game_path[i]);
-    if (IsLeadByte(b) && i + 1 < game_path.size()) {
-      sjis.append(game_path.substr(i, 2));
-      ++i;
-    } else {
-      sjis.push_back(b == 0x5C ? '/' : static_cast<char>(b));
-    }
-  }
-  std::string path = SjisToUtf8(sjis);
+std::string ResolvePath(std::string_view given) {
+  std::string path(given);
   if (path.empty() || Exists(path)) return path;
 
   // Walk the components, matching each without regard to case where needed.
@@ -98,7 +84,7 @@ std::string NativePath(std::string_view game_path) {
 }
 
 std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std::string* error) {
-  std::string native = NativePath(path);
+  std::string native = ResolvePath(path);
   int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (error) *error = ErrnoText(native, errno);
@@ -135,7 +121,7 @@ std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std
 
 bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                         std::string* error) {
-  std::string native = NativePath(path);
+  std::string native = ResolvePath(path);
   std::string temp = native + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
@@ -172,7 +158,7 @@ bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
 }
 
 std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {
-  std::string native = NativePath(path);
+  std::string native = ResolvePath(path);
   struct stat st;
   if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::tm local{};
@@ -183,11 +169,35 @@ std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {
 }
 
 bool OsFiles::IsWritableFolder(std::string_view folder) {
-  std::string native = NativePath(folder);
+  std::string native = ResolvePath(folder);
   if (native.empty()) native = ".";
   struct stat st;
   return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
          ::access(native.c_str(), W_OK) == 0;
+}
+
+bool OsFiles::Exists(std::string_view path) {
+  struct stat st;
+  return ::stat(ResolvePath(path).c_str(), &st) == 0;
+}
+
+bool OsFiles::CreateFolders(std::string_view folder, std::string* error) {
+  std::string path = ResolvePath(folder);
+  // Each folder from the top down; one that exists already is fine.
+  for (size_t pos = 1; pos <= path.size(); ++pos) {
+    if (pos != path.size() && path[pos] != '/') continue;
+    std::string part = path.substr(0, pos);
+    if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
+      if (error) *error = ErrnoText(part, errno);
+      return false;
+    }
+  }
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (error) *error = ErrnoText(path, ENOTDIR);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace velmor::platform

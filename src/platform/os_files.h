@@ -9,11 +9,11 @@
 
 namespace velmor::platform {
 
-// The native (UTF-8, "/"-separated) path of a game path: Shift-JIS to UTF-8,
-// each single-byte "\" to "/", and each component that does not exist as
-// written replaced by the entry of its folder that matches it without regard
-// to ASCII case. Components that match nothing are kept as written.
-std::string NativePath(std::string_view game_path);
+// The path as found on the file system: each component that does not exist
+// as written is replaced by the entry of its folder that matches it without
+// regard to ASCII case (data copied from old discs is often all upper or all
+// lower case). Components that match nothing are kept as written.
+std::string ResolvePath(std::string_view path);
 
 class OsFiles : public Files {
  public:
@@ -23,6 +23,8 @@ class OsFiles : public Files {
                  std::string* error) override;
   std::optional<FileTime> LastWriteTime(std::string_view path) override;
   bool IsWritableFolder(std::string_view folder) override;
+  bool Exists(std::string_view path) override;
+  bool CreateFolders(std::string_view folder, std::string* error) override;
 };
 
 }  // namespace velmor::platform

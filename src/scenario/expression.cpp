@@ -76,7 +76,8 @@ int16_t Scenario::Evaluate() {
     uint16_t lo = snx[pc++];
     return static_cast<uint16_t>(lo | (snx[pc++] << 8));
   };
-  for (uint32_t n = 0;; ++n) {
+  uint32_t n = 0;
+  for (;; ++n) {
     if (n == kMaxCodes) [[unlikely]] {
       st.mark_invalid();
       break;
@@ -131,6 +132,7 @@ int16_t Scenario::Evaluate() {
     st.push(r);
   }
   inx = pc;
+  work_ += n >> 4;  // a long expression costs more than one instruction
   int32_t result = st.pop();
   if (st.size() != 0 || st.invalid()) [[unlikely]]
     CornerText(InvalidText());

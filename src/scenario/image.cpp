@@ -18,34 +18,60 @@ std::string Number(long n) { return std::to_string(n); }
 }  // namespace
 
 Scenario::Scenario(ScenarioHost& host, ScenarioServices services, const InputState& input,
-                   const ByteString& dat_path)
+                   const std::string& dat_path)
     : host_(host), services_(services), input_(input), dat_path_(dat_path) {}
 
 ByteString Scenario::ReadString() {
   ByteString s;
-  for (;;) {
+  const uint16_t start = inx;
+  // At most the whole image: a string without a 0 byte anywhere would
+  // otherwise run round it for ever.
+  for (uint32_t read = 0; read < kImageSize; ++read) {
     uint8_t b = FetchByte();
-    if (b == 0) return s;
+    if (b == 0) {
+      work_ += read >> 6;
+      return s;
+    }
     if (b >= 0x10 && b <= 0x1F) {
       s.append(mcr[b - 0x10]);
     } else if (b == 3 || b == 4 || IsLeadByte(b)) {
       s.push_back(b);  // a colour or size code with its parameter, or a
       s.push_back(FetchByte());  // double-byte character: the pair goes together
+      ++read;
     } else {
       s.push_back(b);
     }
   }
+  FailUnended(start);
+}
+
+void Scenario::FailUnended(uint16_t at) {
+  char offset[16];
+  std::snprintf(offset, sizeof offset, "%04X", at);
+  Fail(Sjis("シナリオファイルが壊れています。終わりのない文字列です。").str() + "\n" +
+       CallFile[CallDepth].str() + ".SNX : " + offset);
 }
 
 void Scenario::LoadScenario(const ByteString& name) {
-  ByteString path = dat_path_ + kSnxDir + name + std::string_view(".SNX");
+  std::string path =
+      platform::GamePath(dat_path_, std::string(kSnxDir) + name.str() + ".SNX");
   std::string error;
-  auto bytes = services_.files.ReadFile(path.view(), &error);
-  if (!bytes)
-    Fail(Sjis("シナリオファイルを読み込めません。").str() + "\n" + path.str() + "\n" + error);
-  if (bytes->size() > kImageSize)
-    Fail(Sjis("シナリオファイルが大きすぎます (65536 バイトまで)。").str() + "\n" + path.str() +
-         "\n" + Number(static_cast<long>(bytes->size())) + Sjis(" バイト").str());
+  auto bytes = services_.files.ReadFile(path, &error);
+  if (!bytes) {
+    failed_file_ = error;
+    Fail(Sjis("シナリオファイルを読み込めません。").str() + "\n" + Utf8ToSjis(path) + "\n" +
+         Utf8ToSjis(error));
+  }
+  if (bytes->size() > kImageSize) {
+    failed_file_ = path + ": " + Number(static_cast<long>(bytes->size())) +
+                   " bytes, more than a scenario file can hold (65536)";
+    Fail(Sjis("シナリオファイルが大きすぎます (65536 バイトまで)。").str() + "\n" +
+         Utf8ToSjis(path) + "\n" + Number(static_cast<long>(bytes->size())) +
+         Sjis(" バイト").str());
+  }
+  // Loading costs far more than an instruction: a scenario that loads files
+  // in a loop uses up its tick sooner.
+  work_ += kFileLoadWork + static_cast<uint32_t>(bytes->size() >> 4);
   // Bytes past the end of the file keep what the previous file left there.
   std::copy(bytes->begin(), bytes->end(), snx.begin());
   inx = 0;

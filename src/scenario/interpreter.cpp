@@ -94,9 +94,15 @@ ChoiceList Scenario::ReadChoiceList() {
   // text would begin. Options past the seventh are read and dropped, so the
   // scenario stays in step.
   ChoiceList list;
+  const uint16_t start = inx;
+  uint32_t read = 0;
   do {
+    uint16_t before = inx;
     ByteString text = ReadString();
     if (list.count < ChoiceList::kMaxOptions) list.options[list.count++] = text;
+    // A list that runs round the whole image has no end.
+    read += static_cast<uint16_t>(inx - before);
+    if (read >= kImageSize) FailUnended(start);
   } while (snx[inx] != 0);
   ++inx;
   return list;
@@ -179,7 +185,7 @@ void Scenario::JumpF(uint16_t f, uint16_t address) {
 
 void Scenario::StartMessageFrom(int speaker, const MessageOperand& m) {
   if (m.source == 0) return;  // the instruction does nothing at all
-  host_.StartMessage(speaker, m.source <= 2 ? &m.text : nullptr);
+  Host().StartMessage(speaker, m.source <= 2 ? &m.text : nullptr);
 }
 void Scenario::Text(const MessageOperand& m) { StartMessageFrom(0, m); }
 void Scenario::TextA(const MessageOperand& m) { StartMessageFrom(1, m); }
@@ -190,7 +196,7 @@ void Scenario::Click() { WaitClick(); }
 
 void Scenario::Choice(uint16_t var, const ChoiceList& choices) {
   if (var >= kWorkCount) Work(var);  // reports the number and ends the program
-  host_.ReadChoices(var, choices);
+  Host().ReadChoices(var, choices);
 }
 
 // --- Files ---
@@ -212,28 +218,29 @@ void Scenario::Random(uint16_t range, uint16_t var) {
 
 // --- Other subsystems ---
 
-void Scenario::Music(const ByteString& name) { host_.PlayMusic(name); }
-void Scenario::MusicStop() { host_.StopMusic(); }
-void Scenario::MusicOnce() { host_.PlayMusicOnce(); }
+void Scenario::Music(const ByteString& name) { Host().PlayMusic(name); }
+void Scenario::MusicStop() { Host().StopMusic(); }
+void Scenario::MusicOnce() { Host().PlayMusicOnce(); }
 void Scenario::LoadMenu(uint16_t month_var, uint16_t day_var) {
-  host_.OpenSaveMenu(0, month_var, day_var);
+  Host().OpenSaveMenu(0, month_var, day_var);
 }
 void Scenario::SaveMenu(uint16_t month_var, uint16_t day_var) {
-  host_.OpenSaveMenu(1, month_var, day_var);
+  Host().OpenSaveMenu(1, month_var, day_var);
 }
-void Scenario::Picture(const ByteString& name) { host_.ChangePicture(name); }
-void Scenario::NameHero() { host_.OpenNamePanel(Sjis("貴男の名前を入力して下さい。"), 0, 2); }
+void Scenario::Picture(const ByteString& name) { Host().ChangePicture(name); }
+void Scenario::NameHero() { Host().OpenNamePanel(Sjis("貴男の名前を入力して下さい。"), 0, 2); }
 void Scenario::NamePartner() {
-  host_.OpenNamePanel(Sjis("好きな人の名前を入力して下さい。"), 1, 3);
+  Host().OpenNamePanel(Sjis("好きな人の名前を入力して下さい。"), 1, 3);
 }
-void Scenario::Anime(uint8_t number) { host_.StartAnimation(number); }
+void Scenario::Anime(uint8_t number) { Host().StartAnimation(number); }
 void Scenario::HitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down) {
   if (var >= kWorkCount) Work(var);  // reports the number and ends the program
-  host_.StartHitMap(var, name, hover, down);
+  Host().StartHitMap(var, name, hover, down);
 }
-void Scenario::CursorBack() { host_.RestoreCursor(); }
-void Scenario::Status() { host_.ShowStatus(); }
+void Scenario::CursorBack() { Host().RestoreCursor(); }
+void Scenario::Status() { Host().ShowStatus(); }
 void Scenario::StatusSet(const std::array<uint16_t, 11>& vars) { StatusVars = vars; }
+// Switches only: they cost no more than a plain instruction.
 void Scenario::Layout0() { host_.SetStatusLayout(0); }
 void Scenario::Layout1() { host_.SetStatusLayout(1); }
 void Scenario::FadeWhite() { host_.SetWhiteFill(1); }
@@ -244,7 +251,7 @@ void Scenario::Wait(uint8_t ticks) {
   MainProc = WaitHandler::WaitTicks;
   WaitCount = ticks;
 }
-void Scenario::LoadSystem() { host_.LoadSlot(0); }
+void Scenario::LoadSystem() { Host().LoadSlot(0); }
 void Scenario::SkipW(uint16_t) {}
 void Scenario::End() { Quit(); }
 

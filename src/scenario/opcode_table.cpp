@@ -126,8 +126,8 @@ std::vector<const OpcodeInfo*> ListedOpcodes() {
 }
 
 void Scenario::RunInstructions() {
-  for (uint32_t executed = 0;; ++executed) {
-    if (executed == instruction_limit_) {
+  for (work_ = 0;; ++work_) {
+    if (work_ >= instruction_limit_) [[unlikely]] {
       ReportNotResponding();
       return;
     }

@@ -30,9 +30,14 @@ constexpr int kCallLevels = 8;  // levels 0..7 for scenario calls
 // that loading works even from the deepest call.
 constexpr int kStackLevels = kCallLevels + 1;
 constexpr int kNameCount = 19;
-// A scenario that runs this many instructions in one tick without waiting
-// has the rest of the tick taken away, so the window stays responsive.
+// The work one tick's instructions may do without waiting, in units of one
+// plain instruction (about 10 ns): a scenario that runs out of it has the
+// rest of the tick taken away, so the window stays responsive. What costs
+// more is charged more: loading a file, an instruction that draws, plays or
+// opens something, long strings and expressions.
 constexpr uint32_t kInstructionsPerTickLimit = 1'000'000;
+constexpr uint32_t kFileLoadWork = 1'000;  // plus one unit per 16 bytes
+constexpr uint32_t kHostCallWork = 5'000;
 
 // The platform services the engine uses directly.
 struct ScenarioServices {
@@ -45,7 +50,7 @@ struct ScenarioServices {
 class Scenario {
  public:
   Scenario(ScenarioHost& host, ScenarioServices services, const InputState& input,
-           const ByteString& dat_path);
+           const std::string& dat_path);
 
   // --- The image and script state ---
   std::array<uint8_t, kImageSize> snx{};
@@ -104,11 +109,16 @@ class Scenario {
 
   // One line per executed instruction on standard output.
   void SetTrace(bool on) { trace_ = on; }
-  // How many instructions one tick may run without waiting (fuzzing lowers it).
+  // How much work one tick may do without waiting (fuzzing lowers it).
   void SetInstructionLimit(uint32_t limit) { instruction_limit_ = limit; }
+  // The work done by the instructions of the current tick so far.
+  uint32_t WorkThisTick() const { return work_; }
 
   // Shows an error box with a Shift-JIS text, then ends the program.
   [[noreturn]] void Fail(const std::string& sjis_message);
+  // The scenario file that could not be loaded last, with the reason, in
+  // the system's own text; empty when none failed.
+  const std::string& FailedFile() const { return failed_file_; }
 
   // --- Instruction handlers (operands decoded by the opcode table) ---
   void Let(uint16_t a, uint16_t w);
@@ -184,14 +194,25 @@ class Scenario {
   // are constants that outlive the tick.
   void CornerText(const std::string& sjis);
 
+  // The rest of the game, for an instruction: what it does there is charged.
+  ScenarioHost& Host() {
+    work_ += kHostCallWork;
+    return host_;
+  }
+  // A string or choice list that does not end within the whole image: the
+  // file is damaged, and the program ends with a message naming it.
+  [[noreturn]] void FailUnended(uint16_t at);
+
   ScenarioHost& host_;
   ScenarioServices services_;
   const InputState& input_;
-  const ByteString& dat_path_;
+  const std::string& dat_path_;
   uint8_t current_op_ = 0;  // the opcode being executed (ops 53..71 name their speaker)
   bool trace_ = false;
   uint32_t instruction_limit_ = kInstructionsPerTickLimit;
   bool told_not_responding_ = false;
+  uint32_t work_ = 0;  // work of this tick's instructions
+  std::string failed_file_;
   std::vector<const std::string*> corner_texts_this_tick_;
 };
 

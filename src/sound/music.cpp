@@ -1,6 +1,8 @@
 #include "sound/music.h"
 
 #include "core/errors.h"
+#include "core/sjis.h"
+#include "platform/files.h"
 
 namespace velmor::sound {
 
@@ -14,25 +16,25 @@ constexpr std::string_view kProbeMidi = "QV00.MID";
 
 std::string Music::PathFor(const ByteString& name) const {
   if (buttons_.MuteBtn.checked) return {};
-  std::string path(dat_path_.view());
-  path += SNDDIR;
+  std::string file(SNDDIR);
   if (buttons_.MidiBtn2.checked) {
-    path += kSc88Dir;
-    path += name.view();
-    path += ".MID";
+    file += kSc88Dir;
+    file += name.view();
+    file += ".MID";
   } else if (buttons_.MidiBtn.checked) {
-    path += name.view();
-    path += ".MID";
+    file += name.view();
+    file += ".MID";
   } else {
-    path += name.view();
-    path += ".WAV";
+    file += name.view();
+    file += ".WAV";
   }
-  return path;
+  return platform::GamePath(dat_path_, file);
 }
 
 void Music::OpenAndPlay() {
   std::string error;
-  if (!player_.Open(&error)) throw GameError(error);
+  // The player's text names the file as the system does.
+  if (!player_.Open(&error)) throw GameError(Utf8ToSjis(error), error);
   player_.Play();
 }
 
@@ -84,18 +86,28 @@ void Music::MidiBtnClick() {
 }
 
 void Music::Probe() {
-  std::string probe_dir = std::string(dat_path_.view()) + std::string(SNDDIR);
+  std::string probe_dir = platform::GamePath(dat_path_, SNDDIR);
 
-  player_.SetFileName(probe_dir + std::string(kProbeWave));
-  OpenAndPlay();
-  if (player_.Error() != platform::media_error::kNone) {
+  // Opens and plays a probe file; false when its source cannot sound. A file
+  // the player reads but refuses (damaged, or in an encoding it cannot
+  // sound) tells that as plainly as a failed play; only a file that cannot
+  // be read at all stops start-up.
+  auto sounds = [this](std::string path) {
+    player_.SetFileName(std::move(path));
+    try {
+      OpenAndPlay();
+    } catch (const GameError&) {
+      if (player_.Error() != platform::media_error::kRefused) throw;
+    }
+    return player_.Error() == platform::media_error::kNone;
+  };
+
+  if (!sounds(probe_dir + std::string(kProbeWave))) {
     buttons_.WaveBtn.enabled = false;
     buttons_.MidiBtn.SetChecked();
   }
 
-  player_.SetFileName(probe_dir + std::string(kProbeMidi));
-  OpenAndPlay();
-  if (player_.Error() != platform::media_error::kNone) {
+  if (!sounds(probe_dir + std::string(kProbeMidi))) {
     buttons_.MidiBtn.enabled = false;
     buttons_.MidiBtn2.enabled = false;
     if (buttons_.WaveBtn.enabled)
@@ -103,7 +115,8 @@ void Music::Probe() {
     else
       buttons_.MuteBtn.SetChecked();
   }
-  // The probe sound is not repeated; the last probe file stays open.
+  // The probe sound is not repeated; the last probe file stays open (when
+  // the player took it).
   MusicLoop = 0;
 }
 

@@ -28,7 +28,8 @@ struct SourceButtons {
 
 class Music {
  public:
-  Music(platform::MediaPlayer& player, SourceButtons buttons, const ByteString& dat_path)
+  // `dat_path`: the data folder as the system names it, ending in "/".
+  Music(platform::MediaPlayer& player, SourceButtons buttons, const std::string& dat_path)
       : player_(player), buttons_(buttons), dat_path_(dat_path) {}
 
   Sstr MusicName;
@@ -46,7 +47,9 @@ class Music {
   // chosen source.
   void MidiBtnClick();
   // Start-up: which sources can play at all. Plays "QV00.WAV" and
-  // "QV00.MID" and disables the sources whose probe fails to play.
+  // "QV00.MID" and disables the sources whose probe file the player refuses
+  // (damaged, or in an encoding it cannot sound) or fails to play. A probe
+  // file that cannot be read throws GameError.
   void Probe();
 
   // The file a name stands for in the checked source (empty when muted).
@@ -60,7 +63,7 @@ class Music {
 
   platform::MediaPlayer& player_;
   SourceButtons buttons_;
-  const ByteString& dat_path_;
+  const std::string& dat_path_;
 };
 
 }  // namespace velmor::sound

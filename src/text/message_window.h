@@ -87,6 +87,10 @@ class MessageWindow {
   void SpeedSpinDblClick() { SpeedSpin_.SetValue(32); }
   // The typing speed for a speed control value v (0..128).
   static uint16_t SpeedFromSetting(int v) { return static_cast<uint16_t>(v > 0 ? 128 - v : 0); }
+  // The setting whose handler gives the speed: 128 - spd for 1..127, 0 for
+  // 0. A speed of 128 or more (8 characters a tick and up) has no setting
+  // of its own; the control then shows 0, the fastest.
+  static int SettingForSpeed(uint16_t spd) { return spd >= 1 && spd <= 127 ? 128 - spd : 0; }
 
  private:
   graphics::Layers& layers_;

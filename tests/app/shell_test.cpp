@@ -2,7 +2,11 @@
 // quit question and repaint, on a whole game over in-memory files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/sjis.h"
+#include "platform/os_files.h"
 #include "support/bytecode.h"
 #include "support/game_data.h"
 #include "support/pictures.h"
@@ -63,11 +67,17 @@ TEST(StartUp, WithoutADataFolderSettingTheProgramStops) {
     options.start.ini_file = "ETC/BRANNIC.INI";
     if (!ini.empty()) g.files.Put("ETC/BRANNIC.INI", ini);
     g.game = std::make_unique<app::HeadlessGame>(g.files, options);
-    EXPECT_EQ(g.Start(), std::optional<int>(0));
+    // The box as the game shows it, and a failure: the exit code says so,
+    // and the line for the terminal names the file and the way out.
+    EXPECT_EQ(g.Start(), std::optional<int>(1));
     ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
     EXPECT_EQ(g.game->dialogs().Boxes()[0].text, Sjis("正しく起動してください。").str());
     EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Error);
     EXPECT_TRUE(g.game->ended());
+    const std::string& why = g.form().startup_failure;
+    EXPECT_NE(why.find("ETC/BRANNIC.INI"), std::string::npos) << why;
+    EXPECT_NE(why.find("--data DIR"), std::string::npos) << why;
+    EXPECT_NE(why.find(ini.empty() ? "cannot read" : "has no DatPath"), std::string::npos) << why;
   }
 }
 
@@ -79,20 +89,40 @@ TEST(StartUp, TheIniFileNamesTheDataFolder) {
   g.files.Put("ETC/BRANNIC.INI", std::string("; comment\r\n[velmor]\r\nDATPATH=\"GAME/\"\r\n"));
   g.game = std::make_unique<app::HeadlessGame>(g.files, options);
   EXPECT_FALSE(g.Start().has_value());
-  EXPECT_EQ(g.form().DatPath.str(), "GAME/");
+  EXPECT_EQ(g.form().DatPath, "GAME/");
 }
 
-TEST(StartUp, AMissingStartUpPictureIsNamedAndTheGameEnds) {
-  for (const char* missing : {"CG/MESH.BMP", "CG/CHU.BMP", "CG/WK00.BMP", "SOUND/QV00.WAV"}) {
+TEST(StartUp, AMissingStartUpFileIsNamedAndTheGameEndsAsAFailure) {
+  for (const char* missing :
+       {"CG/MESH.BMP", "CG/CHU.BMP", "CG/WK00.BMP", "SOUND/QV00.WAV", "SNX/INIT.SNX"}) {
     SCOPED_TRACE(missing);
     GameRig g(ClickCounter());
     g.files.Remove(std::string(kDat) + missing);
-    EXPECT_FALSE(g.Start().has_value());
+    EXPECT_EQ(g.Start(), std::optional<int>(1));
     EXPECT_TRUE(g.game->ended());
     EXPECT_TRUE(g.form().quit);
     ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
     std::string file = std::string(missing).substr(std::string(missing).find('/') + 1);
     EXPECT_NE(g.game->dialogs().Boxes()[0].text.find(file), std::string::npos);
+    // The terminal hears the whole path and where the folder came from.
+    const std::string& why = g.form().startup_failure;
+    EXPECT_NE(why.find(std::string(kDat) + missing), std::string::npos) << why;
+    EXPECT_NE(why.find("The data folder is GAME/ (given by --data)"), std::string::npos) << why;
+  }
+}
+
+TEST(StartUp, AFolderThatIsNoDataFolderIsSaidToBeOne) {
+  struct Case {
+    std::string data, says;
+  };
+  for (const Case& c : {Case{"ELSEWHERE/", "The data folder ELSEWHERE/ does not exist"},
+                        Case{"GAME/CG/", "does not look like a game's data folder"}}) {
+    GameRig g(ClickCounter());
+    app::HeadlessOptions options;
+    options.start.data_folder = c.data;
+    g.game = std::make_unique<app::HeadlessGame>(g.files, options);
+    EXPECT_EQ(g.Start(), std::optional<int>(1));
+    EXPECT_NE(g.form().startup_failure.find(c.says), std::string::npos) << g.form().startup_failure;
   }
 }
 
@@ -254,7 +284,7 @@ TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
   EXPECT_FALSE(g.game->ended());
 }
 
-TEST(Errors, RepaintAfterABoxRemovesTheHeldPicture) {
+TEST(Errors, TheHeldPictureStaysHeldThroughARepaintUntilTheLeftClick) {
   GameRig g(ClickCounter());
   g.Start();
   g.Ticks(1);
@@ -262,10 +292,152 @@ TEST(Errors, RepaintAfterABoxRemovesTheHeldPicture) {
   f.layers.TMP = Pattern(640, 480, 2);
   g.Run("click right\ntick\n");
   EXPECT_EQ(f.layers.IMG, f.layers.TMP);
-  f.invalid = true;  // something uncovered the window
-  f.PaintIfInvalid();
+  // The quit question answered with Cancel (a box repaints what it
+  // covered), as from the settings panel over the held picture.
+  g.Run("click right\ntick\nanswer cancel\ncontrol EndButton click\n");
+  ASSERT_TRUE(f.panels.ConfigPanel.visible);
+  EXPECT_EQ(f.layers.IMG, f.layers.TMP) << "the message window came back behind the panel";
+  g.Run("control ExitButton click\ntick\nclick left\ntick\n");
+  EXPECT_EQ(f.input.HoldMode, 0);
   EXPECT_EQ(f.layers.IMG, f.layers.BMP);
-  EXPECT_EQ(f.input.HoldMode, 1);  // the hold itself lasts until the next left click
+}
+
+// --- A player's files and machine ---
+
+// The game on the machine's own file system, in folders whose names
+// Shift-JIS cannot write (and a slot folder that does not exist yet).
+TEST(Folders, NamedInAnyScriptTheGameStartsSavesListsAndLoads) {
+  namespace fs = std::filesystem;
+  fs::path root = fs::path(VELMOR_BUILD_DIR) / "folders_test";
+  fs::remove_all(root);
+  const std::string data = (root / "données-é").string() + "/";
+  const std::string slots = (root / "存档ø" / "saves").string() + "/";
+  Code c;
+  c.b(0).w(5).w(4).b(0).w(6).w(12);  // month 4, day 12
+  c.b(0).w(1).w(33);                 // work[1] = 33
+  c.b(38).w(5).w(6);                 // SAVEMENU
+  c.b(0).w(1).w(77);                 // work[1] = 77
+  c.b(37).w(5).w(6);                 // LOADMENU
+  c.b(22).b(255);
+  platform::MemoryFiles game;
+  PutGameData(game, c.bytes);
+  game.ForEach([&](const std::string& key, const std::vector<uint8_t>& bytes) {
+    fs::path file = fs::path(data) / key.substr(std::string(kDat).size());
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  });
+
+  platform::OsFiles files;
+  app::HeadlessOptions options;
+  options.start = app::StartOptions{data, data, "", slots, "", false};
+  app::HeadlessGame g(files, options);
+  ASSERT_FALSE(g.Start().has_value()) << g.form().startup_failure;
+  std::string error;
+  ASSERT_TRUE(g.RunScript("until IdleWait 10\ncontrol SaveList select 2\n"
+                          "control SaveButton click\ncontrol SaveCancelButton click\n"
+                          "until IdleWait 10\n", &error)) << error;
+  EXPECT_TRUE(fs::exists(fs::path(slots) / "DATA03")) << "the save went to the slot folder";
+  EXPECT_EQ(g.form().scn.work[1], 77);
+  ASSERT_EQ(g.form().panels.SaveList.rows.size(), 6u);
+  EXPECT_EQ(SjisToUtf8(g.form().panels.SaveList.rows[2]).substr(0, 18), "　４月１２日") << "listed";
+  ASSERT_TRUE(g.RunScript("control SaveList select 2\ncontrol SaveButton click\n", &error));
+  EXPECT_EQ(g.form().scn.work[1], 33) << "loaded";
+  EXPECT_TRUE(g.dialogs().Boxes().empty()) << SjisToUtf8(g.dialogs().Boxes()[0].text);
+  fs::remove_all(root);
+}
+
+TEST(Folders, ASaveThatCannotBeWrittenIsToldAndTheOldSlotStays) {
+  Code c;
+  c.b(38).w(5).w(6).b(22);
+  GameRig g(c.bytes);
+  g.Start();
+  g.Run("tick\ncontrol SaveList select 0\ncontrol SaveButton click\n");
+  const std::vector<uint8_t> first = *g.files.Get("PROG/DATA01");
+  g.files.MakeReadOnly("PROG/");
+  g.form().scn.work[9] = 9;
+  g.Run("answer ok\ncontrol SaveList select 0\ncontrol SaveButton click\n");  // overwrite? OK
+  ASSERT_EQ(g.game->dialogs().Boxes().size(), 2u);
+  EXPECT_EQ(g.game->dialogs().Boxes()[1].kind, platform::MessageKind::Failure);
+  const std::string text = SjisToUtf8(g.game->dialogs().Boxes()[1].text);
+  EXPECT_NE(text.find("DATA01 に書き込めなかったよ。"), std::string::npos) << text;
+  EXPECT_NE(text.find("Permission denied"), std::string::npos) << text;
+  EXPECT_EQ(*g.files.Get("PROG/DATA01"), first);
+  EXPECT_TRUE(g.form().panels.SavePanel.visible) << "the panel stays for another try";
+}
+
+// What a slot's settings fail to restore is told once, after the whole slot
+// is read, through the game's own wiring: a box opened in the middle would
+// let ticks run (its loop keeps them going) on a half-loaded image.
+TEST(Folders, SlotFailuresAreToldOnceTheSlotIsWhollyRead) {
+  Code c;
+  c.b(32).s("M01");    // MUSIC, as a WAVE file
+  c.b(37).w(5).w(6);   // LOADMENU
+  c.b(22).b(255);
+  GameRig g(c.bytes);
+  g.files.Put(std::string(kDat) + "SOUND/M01.WAV", TinyWave(300));
+  g.files.Remove(std::string(kDat) + "CURSOR/CSR05.BMP");
+  // Slot 1: cursor 5 (missing) and MIDI (M01.MID is missing).
+  std::vector<uint8_t> slot(1088, 0);
+  const char header[] = "Brannic";
+  std::copy(header, header + 8, slot.begin());
+  slot[8] = 100, slot[9] = 5, slot[10] = 96, slot[11] = 2;
+  g.files.Put("PROG/DATA01", slot);
+  g.Start();
+  std::vector<std::string> seen;
+  g.game->dialogs().while_open = [&](const std::string&) {
+    app::TForm1& f = g.form();
+    const bool whole = std::equal(c.bytes.begin(), c.bytes.end(), f.scn.snx.begin());
+    seen.push_back(std::string("depth ") + std::to_string(f.scn.CallDepth) +
+                   (whole ? " image whole" : " image half-loaded"));
+    f.TimerTimer();  // the box's loop goes on ticking
+  };
+  g.Run("tick\n");  // the listing
+  ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
+  std::string text = g.game->dialogs().Boxes()[0].text;
+  EXPECT_NE(text.find("CSR05.BMP"), std::string::npos);
+  EXPECT_NE(text.find("M01.MID"), std::string::npos);
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::IdleWait);
+  g.Run("control SaveList select 0\ncontrol SaveButton click\n");  // the load
+  ASSERT_EQ(g.game->dialogs().Boxes().size(), 2u);
+  EXPECT_EQ(seen, (std::vector<std::string>{"depth 0 image whole", "depth 0 image whole"}));
+}
+
+TEST(Headless, AFailedFirstRepaintIsToldAndTheGameGoesOn) {
+  GameRig g(ClickCounter());
+  g.files.Remove(std::string(kDat) + "CG/WALL00.BMP");
+  EXPECT_FALSE(g.Start().has_value());
+  ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
+  EXPECT_NE(g.game->dialogs().Boxes()[0].text.find("WALL00.BMP"), std::string::npos);
+  g.Ticks(1);
+  EXPECT_EQ(g.form().scn.work[1], 1);
+  EXPECT_NE(g.game->StateJson().find("\"ticks\":1"), std::string::npos);
+}
+
+TEST(Headless, ControlCommandsThatCannotActAreWarnedAboutByLine) {
+  GameRig g(ClickCounter());
+  g.Start();
+  g.form().panels.SpeedSpin.enabled = false;
+  g.Run("tick\ncontrol SaveButton click\n# a comment\ncontrol Nothing click\n");
+  g.Run("click right\ntick\nclick right\ntick\ncontrol SpeedSpin value 0\n");
+  const std::vector<std::string>& w = g.game->Warnings();
+  ASSERT_EQ(w.size(), 3u);
+  EXPECT_EQ(w[0], "input script line 2: control SaveButton: the control is not shown (its panel "
+                  "is closed); nothing done");
+  EXPECT_EQ(w[1].rfind("input script line 4: control Nothing: ", 0), 0u) << w[1];
+  EXPECT_EQ(w[2], "input script line 5: control SpeedSpin: the control is disabled; nothing done");
+  EXPECT_EQ(g.form().panels.SpeedSpin.value, 32);
+}
+
+TEST(Input, ASideButtonClearsTheClick) {
+  GameRig g(ClickCounter());
+  g.Start();
+  g.Ticks(1);
+  g.form().FormMouseDown(app::MouseButton::Left);
+  g.form().FormMouseDown(app::MouseButton::Other);
+  g.form().FormMouseUp();
+  g.Ticks(2);
+  EXPECT_EQ(g.form().scn.work[1], 1) << "the wait goes on";
 }
 
 }  // namespace

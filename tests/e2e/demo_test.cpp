@@ -132,10 +132,22 @@ TEST(HeadlessProgram, WithoutADataFolderItSaysSoAndEnds) {
   ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--ini", (dir / "BRANNIC.INI").string(),
                                 "--state-out", (dir / "state.json").string()},
                                60);
-  EXPECT_EQ(r.exit_code, 0) << r.output;
+  // A failure: the box, a line that says how to mend it, exit code 1.
+  EXPECT_EQ(r.exit_code, 1) << r.output;
+  EXPECT_NE(r.output.find("BRANNIC.INI"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("--data DIR"), std::string::npos) << r.output;
   std::string json = Slurp(dir / "state.json");
   EXPECT_NE(json.find("\"text\":\"正しく起動してください。\",\"kind\":\"error\""), std::string::npos)
       << json;
+}
+
+TEST(HeadlessProgram, WithoutAUsableFontItSaysSoAndEnds) {
+  fs::path dir = Scratch("nofont");
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_BUILD_DIR "/demo",
+                                "--font", (dir / "none.ttf").string(), "--ticks", "5"},
+                               60);
+  EXPECT_EQ(r.exit_code, 1) << r.output;
+  EXPECT_NE(r.output.find("--font"), std::string::npos) << r.output;
 }
 
 TEST(HeadlessProgram, UsageErrorsAndHelp) {

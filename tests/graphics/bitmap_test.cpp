@@ -165,6 +165,14 @@ TEST(BmpDecoding, DamagedFilesAreRefusedWithAReason) {
   auto truncated = good;
   truncated.resize(good.size() / 2);
   cases.push_back({"truncated pixels", truncated});
+  // The old 12-byte header keeps its sizes in unsigned 16-bit fields: a
+  // height of 0xFFFF is 65535 rows to the decoder, not -1.
+  std::vector<uint8_t> old{'B', 'M', 90, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0,
+                           12, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 24, 0};
+  old.resize(90, 0x11);
+  cases.push_back({"old header, 65535 x 65535", old});
+  old[18] = 8, old[19] = 0;
+  cases.push_back({"old header, 8 x 65535", old});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::string error;

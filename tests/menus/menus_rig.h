@@ -46,6 +46,10 @@ class TimeFailingFiles : public platform::Files {
   bool IsWritableFolder(std::string_view folder) override {
     return inner_.IsWritableFolder(folder);
   }
+  bool Exists(std::string_view path) override { return inner_.Exists(path); }
+  bool CreateFolders(std::string_view folder, std::string* error) override {
+    return inner_.CreateFolders(folder, error);
+  }
 
  private:
   platform::Files& inner_;
@@ -83,18 +87,20 @@ struct MenusRig {
   graphics::Layers layers{loader, window};
   graphics::Cursors cursors{layers, panels.MouseSpin};
   uint16_t spd = 96;
-  ByteString slot_folder{"SLOTS\\"};
+  std::string slot_folder{"SLOTS/"};
+  menus::ErrorReport errors{rig.dialogs};
   std::array<Sstr, 4> defmcr{Sstr("taro"), Sstr("hanako"), Sstr("YAMA"), Sstr("KAWA")};
 
   menus::SavePanelLogic saves{panels, scn, input, spd, cursors,
-                              menus::SaveServices{slot_files, rig.dialogs, window}, slot_folder};
+                              menus::SaveServices{slot_files, rig.dialogs, window, errors},
+                              slot_folder};
   menus::NamePanelLogic names{panels, scn, input, window, defmcr};
   menus::ConfigPanelLogic config{panels, input, window};
 
   // The handlers that ran, in order ("ResoSpinChange 120", "MidiBtnClick").
   std::vector<std::string> handlers;
 
-  std::string SlotPath(int n) const { return slot_folder.str() + menus::SlotFileName(n).str(); }
+  std::string SlotPath(int n) const { return slot_folder + menus::SlotFileName(n).str(); }
   void PutSlot(int n, const std::vector<uint8_t>& bytes, platform::FileTime time = {});
   const std::vector<uint8_t>* Slot(int n) const { return files.Get(SlotPath(n)); }
   const std::vector<platform::RecordedBox>& Boxes() const { return rig.dialogs.Boxes(); }

@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "menus_rig.h"
+#include "text/message_window.h"
 
 namespace velmor::testing {
 namespace {
@@ -42,10 +43,13 @@ TEST(LoadSlot, TakesAnOldSaveFile) {
 
   m.saves.LoadSlot(4);
 
+  // The speed byte is the typing speed (the original program wrote its
+  // control's value there and read it back as the speed): the control shows
+  // the setting that gives that speed.
   LiveState want;
   want.reso = 90;
   want.mouse = 6;
-  want.speed = 16;
+  want.speed = 112;
   want.source = "MidiBtn";
   want.names = {Sjis("一郎").str(), Sjis("春子").str(), Sjis("佐藤").str(), Sjis("鈴木").str()};
   want.work[1] = 12;
@@ -54,8 +58,30 @@ TEST(LoadSlot, TakesAnOldSaveFile) {
   want.flag[0] = 1 << 5;
   want.flag[250] = 1;  // flag 4000 = word 250, bit 0
   EXPECT_EQ(m.Live(), want);
-  EXPECT_EQ(m.spd, 112);
+  EXPECT_EQ(m.spd, 16);
   EXPECT_EQ(m.cursors.CursorNumber, 6);
+}
+
+TEST(SaveSlot, TheSpeedByteIsTheTypingSpeedSoBothProgramsReadTheSameSpeed) {
+  // An untouched game writes 96, as the original does; a slow setting
+  // writes its slow speed, which the original then loads as that speed.
+  struct Case {
+    int setting;
+    uint8_t byte;
+  };
+  for (Case c : {Case{32, 96}, Case{112, 16}, Case{16, 112}, Case{0, 0}, Case{128, 0}}) {
+    MenusRig m;
+    LiveState live = SampleLiveState();
+    live.speed = c.setting;
+    m.SetLive(live);
+    m.saves.SaveSlot(1);
+    EXPECT_EQ((*m.Slot(1))[10], c.byte) << c.setting;
+    m.SetLive(OtherLiveState());
+    m.saves.LoadSlot(1);
+    EXPECT_EQ(m.spd, text::MessageWindow::SpeedFromSetting(c.setting)) << c.setting;
+    EXPECT_EQ(text::MessageWindow::SpeedFromSetting(m.panels.SpeedSpin.value), m.spd)
+        << "the control and the speed agree";
+  }
 }
 
 TEST(LoadSlot, KeepsTheProgramCounterAndTheScenarioImage) {
@@ -100,13 +126,13 @@ TEST(LoadSlot, WithAWrongSignatureTakesOnlyWorkAndFlags) {
   }
 }
 
-TEST(LoadSlot, MissingOrShortFilesChangeNothing) {
+TEST(LoadSlot, MissingOrShortFilesChangeNothingAndOnlyDamageIsTold) {
   struct Case {
     const char* what;
     std::optional<std::size_t> size;  // nothing: no file
   };
   for (Case c : {Case{"missing", std::nullopt}, Case{"empty", 0}, Case{"header only", 64},
-                 Case{"one byte short", menus::kSlotSize - 1}}) {
+                 Case{"one byte short", menus::kSlotSize - 1}, Case{"unreadable", 1088}}) {
     MenusRig m;
     LiveState live = SampleLiveState();
     m.SetLive(live);
@@ -116,6 +142,7 @@ TEST(LoadSlot, MissingOrShortFilesChangeNothing) {
       file.Header(50, 7, 0, 0).Work(3, 3);
       file.bytes.resize(*c.size);
       m.PutSlot(0, file.bytes);
+      if (std::string(c.what) == "unreadable") m.files.MakeUnreadable(m.SlotPath(0));
     }
     m.input.spf = 0;
     m.scn.MainProc = WaitHandler::IdleWait;
@@ -123,7 +150,16 @@ TEST(LoadSlot, MissingOrShortFilesChangeNothing) {
     EXPECT_EQ(m.Live(), live) << c.what;
     EXPECT_EQ(m.spd, 55) << c.what;
     EXPECT_TRUE(m.handlers.empty()) << c.what;
-    EXPECT_TRUE(m.Boxes().empty()) << c.what << ": slot files are read silently";
+    if (!c.size) {
+      EXPECT_TRUE(m.Boxes().empty()) << "a slot without a file is simply empty";
+    } else {
+      // A file that is there but cannot be read whole is damage: told once,
+      // with the file and the reason.
+      ASSERT_EQ(m.Boxes().size(), 1u) << c.what;
+      const std::string text = SjisToUtf8(m.Boxes()[0].text);
+      EXPECT_NE(text.find("DATA00 を読み込めないよ。"), std::string::npos) << text;
+      EXPECT_NE(text.find(m.SlotPath(0)), std::string::npos) << text;
+    }
     EXPECT_EQ(m.scn.inx, 42) << c.what;
     EXPECT_EQ(m.scn.MainProc, WaitHandler::None) << c.what << ": the closing steps still run";
     EXPECT_EQ(m.input.spf, 1) << c.what;
@@ -163,8 +199,10 @@ TEST(LoadSlot, SettingsOutsideTheControlsRangesStopAtTheLimits) {
     int want_reso, want_mouse, want_speed;
     uint16_t want_spd;
   };
-  for (Case c : {Case{200, 9, 200, 150, 7, 128, 0}, Case{10, 0, 0, 50, 1, 0, 0},
-                 Case{100, 5, 1, 100, 5, 1, 127}, Case{150, 7, 128, 150, 7, 128, 0}}) {
+  // The speed is the byte itself; the control shows the setting giving it
+  // (the fastest, 0, for speeds of 128 and more, which no setting gives).
+  for (Case c : {Case{200, 9, 200, 150, 7, 0, 200}, Case{10, 0, 0, 50, 1, 0, 0},
+                 Case{100, 5, 1, 100, 5, 127, 1}, Case{150, 7, 128, 150, 7, 0, 128}}) {
     MenusRig m;
     SlotBytes file;
     file.Header(c.reso, c.mouse, c.speed, 1);
@@ -182,7 +220,7 @@ TEST(LoadSlot, SetsTheTypingSpeedAndCursorEvenWhenTheControlsDoNotChange) {
   MenusRig m;
   m.panels.SpeedSpin.value = 64;
   m.panels.MouseSpin.value = 3;
-  m.spd = 7;
+  m.spd = 7;  // out of step with the control: the slot puts both right
   m.cursors.CursorNumber = 1;
   SlotBytes file;
   file.Header(100, 3, 64, 1);
@@ -201,7 +239,7 @@ TEST(LoadSlot, RunsTheChangeHandlersInTheFileOrder) {
   m.PutSlot(1, file.bytes);
   m.saves.LoadSlot(1);
   EXPECT_EQ(m.handlers, (std::vector<std::string>{"ResoSpinChange 55", "MouseSpinChange 5",
-                                                  "SpeedSpinChange 80", "MidiBtnClick"}));
+                                                  "SpeedSpinChange 48", "MidiBtnClick"}));
 }
 
 TEST(LoadSlot, ASourceWhoseButtonIsDisabledChecksMute) {
@@ -220,7 +258,7 @@ TEST(LoadSlot, ASourceWhoseButtonIsDisabledChecksMute) {
     m.handlers.clear();
     if (c.disabled) m.SourceButton(c.disabled).enabled = false;
     SlotBytes file;
-    file.Header(100, 1, 32, c.code);
+    file.Header(100, 1, 96, c.code);
     m.PutSlot(1, file.bytes);
     m.saves.LoadSlot(1);
     std::string label = std::to_string(c.code) + (c.disabled ? std::string(" ") + c.disabled : "");
@@ -273,9 +311,11 @@ TEST(LoadSlot, ACursorThatCannotBeLoadedIsReportedAfterTheWholeLoad) {
   m.panels.SavePanel.visible = true;
   m.scn.MainProc = WaitHandler::IdleWait;
 
-  EXPECT_THROW(m.saves.LoadSlot(1), GameError);
+  m.saves.LoadSlot(1);
+  ASSERT_EQ(m.Boxes().size(), 1u) << "told once, after the whole load";
+  EXPECT_NE(m.Boxes()[0].text.find("CSR05.BMP"), std::string::npos);
 
-  EXPECT_EQ(m.panels.SpeedSpin.value, 16) << "the settings after the cursor are read";
+  EXPECT_EQ(m.panels.SpeedSpin.value, 112) << "the settings after the cursor are read";
   EXPECT_EQ(m.Live().source, "MuteBtn");
   EXPECT_EQ(m.scn.mcr[0].str(), "p");
   EXPECT_EQ(m.scn.work[10], 10);
@@ -286,21 +326,34 @@ TEST(LoadSlot, ACursorThatCannotBeLoadedIsReportedAfterTheWholeLoad) {
   EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
 }
 
-TEST(SaveSlot, AnUnwritableFolderKeepsTheOldFileSilently) {
+TEST(SaveSlot, AnUnwritableFolderKeepsTheOldFileAndSaysSo) {
   MenusRig m;
   SlotBytes old;
   old.Header(60, 2, 32, 1).Work(1, 111);
   m.PutSlot(3, old.bytes);
-  m.files.MakeReadOnly(m.slot_folder.view());
+  m.files.MakeReadOnly(m.slot_folder);
   LiveState live = SampleLiveState();
   live.work[0] = 0;
   m.SetLive(live);
 
-  m.saves.SaveSlot(3);
-
+  try {
+    m.saves.SaveSlot(3);
+    ADD_FAILURE() << "a save that did not happen must not pass for one";
+  } catch (const GameError& e) {
+    const std::string text = SjisToUtf8(e.message());
+    EXPECT_NE(text.find("DATA03 に書き込めなかったよ。"), std::string::npos) << text;
+    EXPECT_NE(text.find("Permission denied"), std::string::npos) << text;
+  }
   EXPECT_EQ(*m.Slot(3), old.bytes);
   EXPECT_EQ(m.Live(), live);
-  EXPECT_TRUE(m.Boxes().empty());
+}
+
+TEST(SaveSlot, AMissingSlotFolderIsCreatedFirst) {
+  MenusRig m;
+  m.slot_folder = "NEW/SAVES/";
+  m.saves.SaveSlot(2);
+  EXPECT_EQ(m.files.Folders().count("new/saves/"), 1u);
+  EXPECT_NE(m.files.Get("NEW/SAVES/DATA02"), nullptr);
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ TEST(FileDateText, IsTwoDigitFieldsOrTheDashesWhenUnknown) {
   }
 }
 
-// Six slots: used with short names, empty, missing, short, used with
-// full-width names and odd numbers, and used again.
+// Six slots: used with short names, empty, missing, damaged (short), used
+// with full-width names and odd numbers, and used again.
 void PutListedSlots(MenusRig& m) {
     m.PutSlot(1, SlotBytes().Header(100, 1, 96, 1).Names("ABCD", "ABCDEFGH", "X", "Y")
                      .Work(5, 7).Work(6, 12).bytes,
@@ -84,13 +84,36 @@ TEST_F(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
       S("　７月１２日『") + "    ABCD" + S("と") + "ABCDEFGH" + S("のVelmor』 '") + "26/03/04 05:06:08",
       kEmptyRow,
       kEmptyRow,
-      kEmptyRow,
+      S("－－月－－日　　　　～開かずの間～"),
       S("１８月５５日『") + "    " + S("太郎") + S("と") + "    " + S("花子") + S("のVelmor』 '") +
           "99/12/31 23:59:58",
       S("　１月　１日『") + "       A" + S("と") + "       B" + S("のVelmor』 '") + "26/01/01 00:00:00",
   };
   EXPECT_EQ(m.panels.SaveList.rows, want);
-  EXPECT_EQ(m.saves.SlotUsed, (std::array<uint8_t, 7>{0, 1, 0, 0, 0, 1, 1}));
+  // The damaged slot counts as used: saving over it asks first.
+  EXPECT_EQ(m.saves.SlotUsed, (std::array<uint8_t, 7>{0, 1, 0, 0, 1, 1, 1}));
+  ASSERT_EQ(m.Boxes().size(), 1u) << "the damaged slot is told once the listing is done";
+  EXPECT_NE(SjisToUtf8(m.Boxes()[0].text).find("DATA04 を読み込めないよ。"), std::string::npos);
+}
+
+TEST_F(SlotListing, ADamagedSlotIsNeverTakenForAnEmptyOne) {
+  m.saves.OpenSaveMenu(1, 5, 6);
+  m.rig.dialogs.Clear();
+  const std::vector<uint8_t> damaged = *m.Slot(4);
+  // Saving over it asks first; Cancel keeps it.
+  m.rig.dialogs.QueueAnswer(platform::Answer::Cancel);
+  m.panels.SaveList.Select(3);
+  m.panels.SaveButton.Click();
+  ASSERT_EQ(m.Boxes().size(), 1u);
+  EXPECT_EQ(m.Boxes()[0].text, S("重ね書きするよ？"));
+  EXPECT_EQ(*m.Slot(4), damaged);
+  // Loading it says why it cannot, and the panel stays.
+  m.rig.dialogs.Clear();
+  m.saves.SaveMode = 0;
+  m.panels.SaveButton.Click();
+  ASSERT_EQ(m.Boxes().size(), 1u);
+  EXPECT_NE(SjisToUtf8(m.Boxes()[0].text).find("500 bytes"), std::string::npos);
+  EXPECT_TRUE(m.panels.SavePanel.visible);
 }
 
 TEST_F(SlotListing, UsesTheDashesWhenTheFileDateCannotBeRead) {
@@ -165,7 +188,7 @@ TEST(SlotListingLiveState, IsKeptEvenWhenItsFileCannotBeWritten) {
     g.SetLive(live);
     g.cursors.SetCursorShape(7);
     if (c.stale_file) g.PutSlot(255, SlotBytes().Header(150, 1, 128, 1).Work(1, 999).bytes);
-    if (!c.writable) g.files.MakeReadOnly(g.slot_folder.view());
+    if (!c.writable) g.files.MakeReadOnly(g.slot_folder);
 
     g.saves.OpenSaveMenu(0, 5, 6);
 
@@ -173,7 +196,8 @@ TEST(SlotListingLiveState, IsKeptEvenWhenItsFileCannotBeWritten) {
     EXPECT_EQ(g.spd, 0) << c.what;
     EXPECT_EQ(g.cursors.CursorNumber, 7) << c.what;
     EXPECT_EQ(g.files.Has(g.SlotPath(255)), c.writable || c.stale_file) << c.what;
-    EXPECT_TRUE(g.Boxes().empty()) << c.what;
+    ASSERT_EQ(g.Boxes().size(), 1u) << c.what << ": only the damaged slot 4 is told";
+    EXPECT_NE(SjisToUtf8(g.Boxes()[0].text).find("DATA04"), std::string::npos) << c.what;
   }
 }
 
@@ -193,7 +217,11 @@ TEST_F(SlotListing, ACursorFailureIsReportedOnceWithThePanelOpenAndTheLiveStateB
   m.files.Remove("DATA\\CURSOR\\CSR02M.BMP");  // slot 5's cursor
   LiveState live = m.Live();
   live.work[0] = 0;
-  EXPECT_THROW(m.saves.OpenSaveMenu(0, 5, 6), GameError);
+  m.saves.OpenSaveMenu(0, 5, 6);
+  // One box for everything the listing met, the cursor and the damaged slot.
+  ASSERT_EQ(m.Boxes().size(), 1u);
+  EXPECT_NE(m.Boxes()[0].text.find("CSR02M.BMP"), std::string::npos);
+  EXPECT_NE(m.Boxes()[0].text.find("DATA04"), std::string::npos);
   EXPECT_TRUE(m.panels.SavePanel.visible);
   EXPECT_EQ(m.scn.MainProc, WaitHandler::IdleWait);
   EXPECT_EQ(m.Live(), live);

@@ -26,6 +26,7 @@ TEST(SaveSlot, WritesTheLayoutByteForByte) {
   m.panels.ResoSpin.value = 120;
   m.panels.MouseSpin.value = 3;
   m.panels.SpeedSpin.value = 48;
+  m.spd = 80;  // what the setting 48 gives: the byte holds the speed
   m.SourceButton("MidiBtn").SetChecked();
   m.scn.mcr[0] = Sstr(Sjis("太郎"));
   m.scn.mcr[1] = Sstr(Sjis("花子"));
@@ -46,7 +47,7 @@ TEST(SaveSlot, WritesTheLayoutByteForByte) {
   std::copy(sig, sig + 7, expected.begin());
   expected[8] = 120;
   expected[9] = 3;
-  expected[10] = 48;
+  expected[10] = 80;
   expected[11] = 2;
   auto put = [&](std::size_t at, std::string_view s) { std::copy(s.begin(), s.end(), expected.begin() + static_cast<std::ptrdiff_t>(at)); };
   put(16, "\x8e\x52\x93\x63");          // 山田, entry 2

@@ -1,5 +1,6 @@
-// The machine's file system as the game sees it: "\" paths, names in any
-// letter case, atomic writes, file times; and the INI look-up.
+// The machine's file system as the game sees it: folders as the system names
+// them joined to the game's own Shift-JIS names, names in any letter case,
+// atomic writes, created folders, file times; and the INI look-up.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 
 #include "platform/files.h"
+#include "platform/font_finder.h"
 #include "platform/os_files.h"
 
 namespace velmor::testing {
@@ -31,13 +33,14 @@ class OsFilesTest : public ::testing::Test {
     fs::permissions(root_, fs::perms::owner_all);
     fs::remove_all(root_);
   }
-  std::string Game(const std::string& rest) { return root_.string() + "/" + rest; }
+  // A game name (Shift-JIS, "\" separators) under the test's folder.
+  std::string Game(const std::string& rest) { return platform::GamePath(root_.string() + "/", rest); }
 
   fs::path root_;
   platform::OsFiles files_;
 };
 
-TEST_F(OsFilesTest, BackslashPathsFindNamesInAnyLetterCase) {
+TEST_F(OsFilesTest, GameNamesFindFilesInAnyLetterCase) {
   for (const char* path : {"data\\cg\\kuro.bmp", "DATA\\CG\\KURO.BMP", "Data/Cg/Kuro.Bmp"}) {
     std::string error;
     auto bytes = files_.ReadFile(Game(path), &error);
@@ -45,8 +48,44 @@ TEST_F(OsFilesTest, BackslashPathsFindNamesInAnyLetterCase) {
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "BMbytes");
   }
   // The exact name wins; a name that matches nothing is kept as written.
-  EXPECT_EQ(platform::NativePath(Game("data\\SNX.INIT")), Game("data/Snx.Init"));
-  EXPECT_EQ(platform::NativePath(Game("data\\nothing\\here")), Game("data/nothing/here"));
+  EXPECT_EQ(platform::ResolvePath(Game("data\\SNX.INIT")), Game("data/Snx.Init"));
+  EXPECT_EQ(platform::ResolvePath(Game("data\\nothing\\here")), Game("data/nothing/here"));
+}
+
+TEST(GamePath, OnlyTheGamesOwnNameIsConverted) {
+  struct Case {
+    std::string folder, name, path;
+  };
+  for (const Case& c : {
+           // Folders in any script stay as the system gave them.
+           Case{"/home/zoë/données/", "CG\\KURO.BMP", "/home/zoë/données/CG/KURO.BMP"},
+           Case{"/存档/게임/", "SNX\\INIT.SNX", "/存档/게임/SNX/INIT.SNX"},
+           // A folder that is not even UTF-8 is passed on byte for byte.
+           Case{"/data\xE9/", "CG\\A.BMP", "/data\xE9/CG/A.BMP"},
+           // The name's Shift-JIS becomes UTF-8; a trail byte 0x5C ("ソ" is
+           // 0x83 0x5C) is part of its character, not a separator.
+           Case{"D/", "CG\\\x83\x5C.BMP", "D/CG/ソ.BMP"},
+           Case{"", "SOUND\\SC88\\M01.MID", "SOUND/SC88/M01.MID"},
+       }) {
+    EXPECT_EQ(platform::GamePath(c.folder, c.name), c.path) << c.name;
+  }
+  EXPECT_EQ(platform::FolderWithSeparator("/a/b"), "/a/b/");
+  EXPECT_EQ(platform::FolderWithSeparator("/a/b/"), "/a/b/");
+  EXPECT_EQ(platform::FolderWithSeparator(""), "");
+}
+
+TEST_F(OsFilesTest, FoldersAreCreatedWithTheirParents) {
+  std::string folder = root_.string() + "/saves/deep/er/";
+  std::string error;
+  EXPECT_FALSE(files_.Exists(folder));
+  ASSERT_TRUE(files_.CreateFolders(folder, &error)) << error;
+  EXPECT_TRUE(fs::is_directory(root_ / "saves" / "deep" / "er"));
+  EXPECT_TRUE(files_.CreateFolders(folder, &error)) << "an existing folder is fine";
+  // A file where a folder should be cannot become one.
+  EXPECT_FALSE(files_.CreateFolders(Game("data\\Snx.Init\\x/"), &error));
+  EXPECT_NE(error.find("Snx.Init"), std::string::npos) << error;
+  EXPECT_TRUE(files_.Exists(Game("data\\cg\\KURO.BMP")));
+  EXPECT_FALSE(files_.Exists(Game("data\\cg\\none.bmp")));
 }
 
 TEST_F(OsFilesTest, AMissingFileOrAFolderIsAnErrorNamingThePath) {
@@ -98,6 +137,31 @@ TEST_F(OsFilesTest, LastWriteTimeIsLocalToTwoSeconds) {
   EXPECT_EQ(time->minute, 5);
   EXPECT_EQ(time->second % 2, 0);
   EXPECT_FALSE(files_.LastWriteTime(Game("data\\none")).has_value());
+}
+
+TEST(FontFaces, AJapaneseFaceIsFoundOrTheReasonSaysHowToMendIt) {
+  std::string error;
+  // The system's face: one with the game's characters (the tests run where
+  // IPAGothic is installed).
+  auto found = platform::FindFontFaces("", &error);
+  ASSERT_TRUE(found.has_value()) << error;
+  EXPECT_TRUE(fs::exists(found->gothic));
+  EXPECT_FALSE(found->pgothic.empty());
+  // A face the player names is taken when it has them, refused when not.
+  auto given = platform::FindFontFaces(found->gothic, &error);
+  ASSERT_TRUE(given.has_value()) << error;
+  EXPECT_EQ(given->gothic, found->gothic);
+  struct Case {
+    std::string file, says;
+  };
+  for (const Case& c : {Case{"/nonexistent/face.ttf", "cannot read a font face"},
+                        Case{"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "lacks the Japanese"},
+                        Case{VELMOR_TEST_DATA_DIR "/asm/names.s", "cannot read a font face"}}) {
+    if (c.file.find("dejavu") != std::string::npos && !fs::exists(c.file)) continue;
+    EXPECT_FALSE(platform::FindFontFaces(c.file, &error).has_value()) << c.file;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    EXPECT_NE(error.find("--font"), std::string::npos) << error;
+  }
 }
 
 TEST(IniFile, ValuesAsTheProfileServiceReadsThem) {

@@ -147,7 +147,7 @@ TEST(ScenarioFiles, MissingFileIsReportedByNameAndEnds) {
   rig.scn.snx[0] = 0x42;
   EXPECT_THROW(rig.scn.LoadScenario("NOPE"), QuitSignal);
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
-  EXPECT_NE(rig.dialogs.Boxes()[0].text.find("DATA\\SNX\\NOPE.SNX"), std::string::npos);
+  EXPECT_NE(rig.dialogs.Boxes()[0].text.find("DATA/SNX/NOPE.SNX"), std::string::npos);
   EXPECT_EQ(rig.scn.snx[0], 0x42);  // the image is unchanged
 }
 

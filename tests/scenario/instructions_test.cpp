@@ -365,5 +365,64 @@ TEST(Runaway, EndlessLoopEndsTheTickAndTellsThePlayerOnce) {
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
 }
 
+// Work that costs more than an instruction is charged more, so a runaway
+// tick ends after about the same time whatever it loops over.
+TEST(Runaway, FileLoadsAndCallsElsewhereUseUpTheTickSooner) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> loop;
+    uint32_t most_rounds;  // loop rounds one tick may run
+  };
+  for (const Case& c : {
+           Case{"GOTO INIT", Code().b(24).s("INIT").bytes, 1000},
+           Case{"STATUS; JUMP 0", Code().b(51).b(16).w(0).bytes, 200},
+       }) {
+    ScenarioRig rig;
+    rig.PutScenario("INIT", c.loop);
+    rig.scn.LoadScenario("INIT");
+    int reads_before = rig.files.Reads();
+    EXPECT_TRUE(rig.Step()) << c.what;
+    ASSERT_EQ(rig.dialogs.Boxes().size(), 1u) << c.what << ": the player is told";
+    uint32_t rounds = static_cast<uint32_t>(rig.host.calls.size()) +
+                      static_cast<uint32_t>(rig.files.Reads() - reads_before);
+    EXPECT_LE(rounds, c.most_rounds) << c.what;
+    EXPECT_GE(rounds, c.most_rounds / 2) << c.what;
+  }
+}
+
+// A damaged file whose operand never ends ends the program with a message
+// naming the file and the place, instead of reading round the image for
+// ever.
+TEST(Runaway, AnOperandWithoutAnEndIsAMessageNotAHang) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> image;
+  };
+  std::vector<uint8_t> no_zero(scenario::kImageSize, 'A');
+  no_zero[0] = 24;  // GOTO and a name that never ends
+  // CHOICE, then "A" "A" "A" ... all round the image (its own first bytes
+  // read as part of a text on the way).
+  std::vector<uint8_t> endless_choices{23, 'A', 'A'};
+  while (endless_choices.size() < scenario::kImageSize) {
+    endless_choices.push_back('A');
+    endless_choices.push_back(0);
+  }
+  endless_choices.resize(scenario::kImageSize);
+  // TEXT from an address, where lead bytes take every byte with them.
+  std::vector<uint8_t> text_at{21, 2, 0x82, 0x82};
+  text_at.resize(scenario::kImageSize, 0x82);
+  for (const Case& c : {Case{"string", no_zero}, Case{"choices", endless_choices},
+                        Case{"message at an address", text_at}}) {
+    ScenarioRig rig;
+    rig.PutScenario("BROKEN", c.image);
+    rig.scn.LoadScenario("BROKEN");
+    EXPECT_FALSE(rig.Step()) << c.what;
+    ASSERT_EQ(rig.dialogs.Boxes().size(), 1u) << c.what;
+    const std::string text = SjisToUtf8(rig.dialogs.Boxes()[0].text);
+    EXPECT_NE(text.find("終わりのない文字列"), std::string::npos) << text;
+    EXPECT_NE(text.find("BROKEN.SNX"), std::string::npos) << text;
+  }
+}
+
 }  // namespace
 }  // namespace velmor::testing

@@ -43,10 +43,10 @@ TEST_F(FrontEndTest, ClicksOnThePictureGoToTheGame) {
   rig.front->Start();
   rig.Click({10, 10});
   rig.Click({500, 300}, SDL_BUTTON_RIGHT);
-  rig.Click({20, 20}, SDL_BUTTON_X1);  // the extra buttons are not the game's
+  rig.Click({20, 20}, SDL_BUTTON_X1);  // an extra button: "no button", it clears the click
   rig.Passes(2);
   EXPECT_EQ(rig.game.log, (std::vector<std::string>{"MouseDown Left", "MouseUp", "MouseDown Right",
-                                                    "MouseUp", "MouseUp"}));
+                                                    "MouseUp", "MouseDown Other", "MouseUp"}));
 }
 
 TEST_F(FrontEndTest, NothingReachesTheGameBeforeItStarts) {
@@ -166,6 +166,34 @@ TEST_F(FrontEndTest, ListRowsAreChosenByClickAndDoubleClickRunsTheHandler) {
   rig.Press(SDLK_DOWN);
   rig.Passes(1);
   EXPECT_EQ(p.SaveList.selected, 4);
+}
+
+// Six rows of the same caption show the same ink: the last one is not cut by
+// the list's frame.
+TEST_F(FrontEndTest, TheSaveListShowsItsSixRowsWhole) {
+  rig.front->Start();
+  menus::Panels& p = rig.game.panels;
+  p.SavePanel.MoveTo(50, 50);
+  p.SavePanel.visible = true;
+  for (int i = 0; i < 6; ++i)
+    p.SaveList.rows.push_back(Sjis("　７月１２日『　太郎と　花子のVelmor』 '26/12/07 18:18:18").str());
+  p.SavePanel.SetFocus(&p.SaveButton);  // no dotted focus frame on the list
+  rig.Passes(3);
+  const Rect r = WindowRect(p.SaveList);
+  const int width = rig.window.ScreenSize().width;
+  std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * rig.window.ScreenSize().height);
+  ASSERT_EQ(SDL_RenderReadPixels(rig.window.renderer(), nullptr, SDL_PIXELFORMAT_RGB888,
+                                 pixels.data(), width * 4), 0) << SDL_GetError();
+  std::vector<int> ink;
+  for (int row = 0; row < 6; ++row) {
+    int n = 0;
+    for (int y = r.top + 2 + row * 15; y < r.top + 2 + (row + 1) * 15; ++y)
+      for (int x = r.left + 2; x < r.right - 2; ++x)
+        n += (pixels[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF) == 0;
+    ink.push_back(n);
+  }
+  EXPECT_GT(ink[0], 100);
+  EXPECT_EQ(ink, std::vector<int>(6, ink[0]));
 }
 
 TEST_F(FrontEndTest, NameFieldsTakeTypingWithinTheirByteLimit) {

@@ -47,12 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
       return n;
     });
 
-TEST(PointerButtons, TheThreeButtonsMapAndTheExtraOnesDoNot) {
+TEST(PointerButtons, TheThreeButtonsMapAndTheExtraOnesAreOther) {
   EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_LEFT), PointerButton::Left);
   EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_RIGHT), PointerButton::Right);
   EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_MIDDLE), PointerButton::Middle);
-  EXPECT_FALSE(PointerButtonFromSdl(SDL_BUTTON_X1).has_value());
-  EXPECT_FALSE(PointerButtonFromSdl(SDL_BUTTON_X2).has_value());
+  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_X1), PointerButton::Other);
+  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_X2), PointerButton::Other);
 }
 
 TEST(SdlClock, GivesTheUniversalTimeOfDay) {

@@ -138,5 +138,30 @@ TEST_F(PanelLayoutTest, FocusSettlesOnAControlThatCanTakeIt) {
   EXPECT_EQ(PanelView::FocusedEdit(p), &p.SecondNameEdit);
 }
 
+// A name field 100 pixels wide showing a composition: the composition's end
+// and its caret in sight, its start too when the whole fits.
+TEST(CompositionScroll, KeepsTheCaretAndAsMuchOfTheCompositionAsFitsInSight) {
+  struct Case {
+    const char* what;
+    int head, composed, caret;
+    int want;
+  };
+  for (const Case& c : {
+           Case{"all fits", 20, 40, 40, 0},
+           Case{"fits exactly, caret after the last character", 40, 59, 59, 0},
+           Case{"the text before it scrolls away", 60, 60, 60, 21},
+           Case{"longer than the field, caret at its end", 0, 150, 150, 51},
+           Case{"longer than the field, caret inside", 0, 150, 30, 30},
+           Case{"longer than the field, caret at its start", 40, 150, 0, 40},
+           Case{"caret past the composition counts as its end", 0, 150, 400, 51},
+       }) {
+    const int scroll = CompositionScroll(c.head, c.composed, c.caret, 100);
+    EXPECT_EQ(scroll, c.want) << c.what;
+    const int caret_x = c.head + std::min(c.caret, c.composed) - scroll;
+    EXPECT_GE(caret_x, 0) << c.what;
+    EXPECT_LT(caret_x, 100) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace velmor::platform::sdl

@@ -204,7 +204,9 @@ TEST(Program, AStartUpFailureBoxDoesNotKeepASignalWaiting) {
   Outcome out = RunProgram({"--data", game.data() + "/missing", "--slots", game.slots(), "--window"},
                            kDummyDrivers, "", SIGTERM, game.output());
   ASSERT_TRUE(out.exited) << out.output;
-  EXPECT_EQ(out.exit_code, 0);
+  // Start-up did fail: exit code 1 and a line that says why.
+  EXPECT_EQ(out.exit_code, 1);
+  EXPECT_NE(out.output.find("does not exist"), std::string::npos) << out.output;
   EXPECT_LT(out.output.size(), 2000u) << out.output;
 }
 

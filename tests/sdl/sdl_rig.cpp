@@ -28,9 +28,10 @@ void RecordingGame::PaintIfInvalid() {
 
 void RecordingGame::MouseDown(platform::sdl::PointerButton button) {
   using platform::sdl::PointerButton;
-  log.push_back(std::string("MouseDown ") + (button == PointerButton::Left    ? "Left"
-                                             : button == PointerButton::Right ? "Right"
-                                                                              : "Middle"));
+  log.push_back(std::string("MouseDown ") + (button == PointerButton::Left     ? "Left"
+                                             : button == PointerButton::Right  ? "Right"
+                                             : button == PointerButton::Middle ? "Middle"
+                                                                               : "Other"));
 }
 
 void RecordingGame::KeyDown(Modifiers held) {
@@ -51,7 +52,10 @@ SdlRig::SdlRig(Size size) {
   options.window_size = size;
   options.title = "test";
   if (!window.Open(options, &error)) ADD_FAILURE() << "window: " << error;
-  ui = std::make_unique<platform::sdl::ImGuiLayer>(window.sdl_window(), window.renderer());
+  std::optional<platform::FontFaces> faces = platform::FindFontFaces("", &error);
+  if (!faces) ADD_FAILURE() << "font: " << error;
+  ui = std::make_unique<platform::sdl::ImGuiLayer>(window.sdl_window(), window.renderer(),
+                                                   faces.value_or(platform::FontFaces{}));
   front = std::make_unique<platform::sdl::SdlFrontEnd>(window, *ui);
   dialogs = std::make_unique<platform::sdl::SdlDialogs>(*front);
   front->Attach(game);
@@ -85,6 +89,16 @@ void SdlRig::Text(const char* utf8) {
 
 void SdlRig::Composition(const char* utf8, int cursor) {
   SDL_Event e{};
+  if (std::strlen(utf8) >= sizeof e.edit.text) {
+    // Too long for the event: SDL hands it over as a copy (the receiver
+    // frees it), as with SDL_HINT_IME_SUPPORT_EXTENDED_TEXT.
+    e.type = SDL_TEXTEDITING_EXT;
+    e.editExt.windowID = SDL_GetWindowID(window.sdl_window());
+    e.editExt.text = SDL_strdup(utf8);
+    e.editExt.start = cursor;
+    SDL_PushEvent(&e);
+    return;
+  }
   e.type = SDL_TEXTEDITING;
   e.edit.windowID = SDL_GetWindowID(window.sdl_window());
   std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);

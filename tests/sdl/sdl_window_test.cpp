@@ -179,5 +179,27 @@ TEST(SdlWindow, ANewSizeEmptiesTheWallpaperLayer) {
   EXPECT_EQ(frame.At(399, 299), 0u);
 }
 
+// On a real X server (the pointer_under_x test runs this under Xvfb): the
+// pointer is where the window's own motion events put it. Synthetic motion,
+// like that of remote desktops and XWayland, never moves the server's global
+// pointer, so a game reading that would see its pointer stand still.
+TEST(PointerUnderX, FollowsTheWindowsOwnMotionEvents) {
+  testing::SdlRig rig;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::string(driver) != "x11") GTEST_SKIP() << "needs an X server";
+  rig.front->Start();
+  rig.Passes(10);  // the window is shown and has heard where the pointer is
+  for (Point p : {Point{300, 200}, Point{10, 700}, Point{1000, 5}}) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = SDL_GetWindowID(rig.window.sdl_window());
+    e.motion.x = p.x;
+    e.motion.y = p.y;
+    SDL_PushEvent(&e);
+    rig.Passes(2);
+    EXPECT_EQ(rig.window.CursorPos(), p) << "no click needed";
+  }
+}
+
 }  // namespace
 }  // namespace velmor::platform::sdl

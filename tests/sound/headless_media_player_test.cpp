@@ -37,14 +37,28 @@ TEST_F(HeadlessMediaPlayerTest, NothingIsOpenAtFirst) {
 }
 
 TEST_F(HeadlessMediaPlayerTest, OpensStoppedAndTakesTheLengthFromTheHeader) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
-  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
-  EXPECT_EQ(player.ModeName(), "stopped");
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\A.WAV");
-  EXPECT_EQ(player.LengthMs(), 100u);
-  ASSERT_TRUE(OpenFile("D\\SOUND\\B.MID"));
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\B.MID");
-  EXPECT_EQ(player.LengthMs(), 250u);
+  // IMA ADPCM: two whole blocks of 505 frames and 21 frames of a third
+  // (1031 at 22050 a second); MS ADPCM: 1234 frames by its "fact" chunk.
+  files.Put("D/SOUND/IMA.WAV",
+            testing::CutWaveData(testing::ImaAdpcmWave({1, 22050, 256, {}},
+                                                       testing::ToneSamples(1515, 1)),
+                                 2 * 256 + 4 + 10));
+  files.Put("D/SOUND/MS.WAV", testing::MsAdpcmWave({2, 11025, 512, 1234},
+                                                   testing::ToneSamples(1234, 2)));
+  const std::pair<const char*, uint32_t> cases[] = {
+      {"D\\SOUND\\A.WAV", 100},
+      {"D\\SOUND\\B.MID", 250},
+      {"D\\SOUND\\IMA.WAV", 47},
+      {"D\\SOUND\\MS.WAV", 112},
+  };
+  for (const auto& [path, length_ms] : cases) {
+    SCOPED_TRACE(path);
+    ASSERT_TRUE(OpenFile(path));
+    EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+    EXPECT_EQ(player.ModeName(), "stopped");
+    EXPECT_EQ(player.OpenedFile(), path);
+    EXPECT_EQ(player.LengthMs(), length_ms);
+  }
 }
 
 TEST_F(HeadlessMediaPlayerTest, PlaysToTheEndAndRewindsWhenPlayedAgain) {
@@ -86,16 +100,21 @@ TEST_F(HeadlessMediaPlayerTest, StopKeepsTheFileAndPlayGoesOnWhereItStood) {
 TEST_F(HeadlessMediaPlayerTest, AFailedOpenLeavesNoFileOpen) {
   ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
   player.Play();
-  const std::pair<const char*, const char*> failures[] = {
-      {"D\\SOUND\\NONE.WAV", "No such file or directory"},
-      {"D\\SOUND\\BAD.MID", "D\\SOUND\\BAD.MID: damaged MIDI file"},
+  struct Failure {
+    const char* path;
+    const char* text;
+    int code;
   };
-  for (const auto& [path, text] : failures) {
+  const Failure failures[] = {
+      {"D\\SOUND\\NONE.WAV", "No such file or directory", media_error::kCannotOpen},
+      {"D\\SOUND\\BAD.MID", "D\\SOUND\\BAD.MID: damaged MIDI file", media_error::kRefused},
+  };
+  for (const auto& [path, text, code] : failures) {
     SCOPED_TRACE(path);
     std::string error;
     EXPECT_FALSE(OpenFile(path, &error));
     EXPECT_NE(error.find(text), std::string::npos) << error;
-    EXPECT_EQ(player.Error(), media_error::kCannotOpen);
+    EXPECT_EQ(player.Error(), code);
     EXPECT_EQ(player.Mode(), MediaMode::NotReady);
     EXPECT_EQ(player.OpenedFile(), "");
     EXPECT_EQ(player.FileName(), path);  // the file name keeps the failed path

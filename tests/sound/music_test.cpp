@@ -12,6 +12,8 @@
 #include "platform/headless/headless_media_player.h"
 #include "platform/headless/memory_files.h"
 #include "sound_files.h"
+#include "support/bytecode.h"
+#include "support/game_data.h"
 
 namespace velmor::sound {
 namespace {
@@ -74,7 +76,7 @@ class MusicTest : public ::testing::Test {
   RadioButton MidiBtn{"MidiBtn"};
   RadioButton MidiBtn2{"MidiBtn2"};
   GroupBox SoundGroupBox{"SoundGroupBox"};
-  ByteString DatPath{"D\\"};
+  std::string DatPath{"D/"};
   Music music{player, SourceButtons{MuteBtn, WaveBtn, MidiBtn, MidiBtn2}, DatPath};
   std::vector<std::string> errors;
 };
@@ -84,7 +86,7 @@ TEST_F(MusicTest, PlayMusicOpensTheNamedSoundInTheChosenSourceAndRepeatsIt) {
   EXPECT_THAT(errors, IsEmpty());
   EXPECT_EQ(music.MusicName, std::string_view("M01"));
   EXPECT_EQ(music.MusicLoop, 1);
-  EXPECT_EQ(player.FileName(), "D\\SOUND\\M01.WAV");
+  EXPECT_EQ(player.FileName(), "D/SOUND/M01.WAV");
   EXPECT_EQ(player.Mode(), MediaMode::Playing);
 
   Tick(4);
@@ -98,7 +100,7 @@ TEST_F(MusicTest, PlayMusicOpensTheNamedSoundInTheChosenSourceAndRepeatsIt) {
 TEST_F(MusicTest, TheNameIsKeptToSixteenBytesButThePathUsesAllOfIt) {
   Play("ABCDEFGHIJKLMNOPQRST");
   EXPECT_EQ(music.MusicName, std::string_view("ABCDEFGHIJKLMNOP"));
-  EXPECT_EQ(player.FileName(), "D\\SOUND\\ABCDEFGHIJKLMNOPQRST.WAV");
+  EXPECT_EQ(player.FileName(), "D/SOUND/ABCDEFGHIJKLMNOPQRST.WAV");
   ASSERT_EQ(errors.size(), 1u);  // no such file
 }
 
@@ -142,7 +144,7 @@ TEST_F(MusicTest, MuteSilencesAtOnceAndKeepsTheSoundForLater) {
   EXPECT_EQ(player.Mode(), MediaMode::Stopped);  // the loop check leaves it silent
 
   WaveBtn.Click();
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\M01.WAV");
+  EXPECT_EQ(player.OpenedFile(), "D/SOUND/M01.WAV");
   EXPECT_EQ(player.Mode(), MediaMode::Playing);
   EXPECT_EQ(player.PositionMs(), 0u);
   EXPECT_EQ(Opens(), 2);
@@ -155,7 +157,7 @@ TEST_F(MusicTest, ARequestWhileMutedIsRememberedForTheNextSource) {
   EXPECT_EQ(Opens(), 1);
   EXPECT_EQ(music.MusicName, std::string_view("M02"));
   MidiBtn.Click();
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\M02.MID");
+  EXPECT_EQ(player.OpenedFile(), "D/SOUND/M02.MID");
   EXPECT_EQ(player.Mode(), MediaMode::Playing);
 }
 
@@ -167,9 +169,9 @@ TEST_F(MusicTest, ChangingTheSourceRestartsTheSoundFromTheNewSourcesFile) {
     const char* file;
   };
   const Step steps[] = {
-      {&MidiBtn2, "D\\SOUND\\SC88\\M01.MID"},
-      {&MidiBtn, "D\\SOUND\\M01.MID"},
-      {&WaveBtn, "D\\SOUND\\M01.WAV"},
+      {&MidiBtn2, "D/SOUND/SC88/M01.MID"},
+      {&MidiBtn, "D/SOUND/M01.MID"},
+      {&WaveBtn, "D/SOUND/M01.WAV"},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.file);
@@ -219,7 +221,7 @@ TEST_F(MusicTest, AFileThatCannotBeOpenedIsReportedOnceAndNotRetriedForTheSameRe
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_NE(errors[0].find("No such file or directory"), std::string::npos) << errors[0];
   EXPECT_EQ(player.Mode(), MediaMode::NotReady);
-  EXPECT_EQ(player.FileName(), "D\\SOUND\\NONE.WAV");
+  EXPECT_EQ(player.FileName(), "D/SOUND/NONE.WAV");
   EXPECT_EQ(music.MusicName, std::string_view("NONE"));
 
   Play("NONE");  // the same path as the failed one: nothing happens
@@ -230,11 +232,11 @@ TEST_F(MusicTest, AFileThatCannotBeOpenedIsReportedOnceAndNotRetriedForTheSameRe
 
   MidiBtn.Click();  // another source: opens again (and fails again)
   EXPECT_EQ(errors.size(), 2u);
-  EXPECT_EQ(player.FileName(), "D\\SOUND\\NONE.MID");
+  EXPECT_EQ(player.FileName(), "D/SOUND/NONE.MID");
 
   Play("M02");  // another sound: opens again
   EXPECT_EQ(errors.size(), 2u);
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\M02.MID");
+  EXPECT_EQ(player.OpenedFile(), "D/SOUND/M02.MID");
   EXPECT_EQ(player.Mode(), MediaMode::Playing);
 }
 
@@ -244,7 +246,7 @@ TEST_F(MusicTest, ADamagedFileIsReportedWithItsFault) {
   Play("BAD");
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0],
-            "D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end of the file");
+            "D/SOUND/BAD.MID: damaged MIDI file: track 1 runs past the end of the file");
   EXPECT_EQ(player.Mode(), MediaMode::NotReady);
 }
 
@@ -271,7 +273,7 @@ TEST_F(MusicTest, MutingWithNoFileOpenIsTheNoDeviceErrorAndTheNextSourceOpensAfr
   files.Put("D/SOUND/NONE.WAV", testing::ToneWave(100));  // the file turned up meanwhile
   WaveBtn.Click();
   EXPECT_EQ(errors.size(), 1u);
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\NONE.WAV");
+  EXPECT_EQ(player.OpenedFile(), "D/SOUND/NONE.WAV");
 }
 
 TEST_F(MusicTest, PlayErrorsAreOnlyRecorded) {
@@ -317,10 +319,14 @@ TEST_F(MusicTest, TheLoopCheckPlaysOnlyARepeatingStoppedAudibleSound) {
   }
 }
 
+// What a probe file does: plays; opens but cannot sound; or the player
+// refuses it, damaged or in an encoding it cannot sound.
+enum class ProbeFile { Plays, CannotSound, Damaged, Unplayable, Adpcm };
+
 struct ProbeCase {
   const char* name;
-  bool wave_fails;
-  bool midi_fails;
+  ProbeFile wave;
+  ProbeFile midi;
   bool wave_enabled;
   bool midi_enabled;
   const char* checked;
@@ -328,12 +334,49 @@ struct ProbeCase {
 
 void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
 
-class ProbeTest : public MusicTest, public ::testing::WithParamInterface<ProbeCase> {};
+class ProbeTest : public MusicTest, public ::testing::WithParamInterface<ProbeCase> {
+ protected:
+  // Puts the probe file as the case has it; the commands it will leave.
+  std::vector<std::string> PutProbeFile(const std::string& path, const std::string& game_path,
+                                        ProbeFile kind) {
+    std::vector<uint8_t> file;
+    bool wave = game_path.ends_with(".WAV");
+    switch (kind) {
+      case ProbeFile::Plays:
+      case ProbeFile::CannotSound:
+        return {"open " + game_path, kind == ProbeFile::Plays ? "play" : "play failed"};
+      case ProbeFile::Adpcm:
+        files.Put(path, testing::ImaAdpcmWave({}, testing::ToneSamples(1515, 1)));
+        return {"open " + game_path, "play"};
+      case ProbeFile::Damaged:
+        if (wave) {
+          file = testing::ToneWave(60);
+          file.resize(file.size() - 10);  // the data runs past the end
+        } else {
+          file = testing::BogusLengthMidi();
+        }
+        break;
+      case ProbeFile::Unplayable:
+        file = wave ? testing::ToneWave(60) : testing::NoteMidi(60);
+        if (wave)
+          file[testing::FindTag(file, "fmt ") + 8] = 0x55;  // MPEG layer 3
+        else
+          file[9] = 2;  // format 2: sequences of patterns
+        break;
+    }
+    files.Put(path, file);
+    return {"open " + game_path + " failed"};
+  }
+};
 
 TEST_P(ProbeTest, DisablesTheSourcesThatCannotSound) {
   const ProbeCase& c = GetParam();
-  if (c.wave_fails) player.FailPlayFor(".WAV");
-  if (c.midi_fails) player.FailPlayFor(".MID");
+  std::vector<std::string> expected =
+      PutProbeFile("D/SOUND/QV00.WAV", "D/SOUND/QV00.WAV", c.wave);
+  for (std::string& command : PutProbeFile("D/SOUND/QV00.MID", "D/SOUND/QV00.MID", c.midi))
+    expected.push_back(std::move(command));
+  if (c.wave == ProbeFile::CannotSound) player.FailPlayFor(".WAV");
+  if (c.midi == ProbeFile::CannotSound) player.FailPlayFor(".MID");
   music.MusicLoop = 1;
   Run([&] { music.Probe(); });
 
@@ -345,23 +388,32 @@ TEST_P(ProbeTest, DisablesTheSourcesThatCannotSound) {
   for (RadioButton* b : {&MuteBtn, &WaveBtn, &MidiBtn, &MidiBtn2})
     EXPECT_EQ(b->checked, b->name == c.checked) << b->name;
   EXPECT_EQ(music.MusicLoop, 0);
-  // Both probe files were opened and played; the last stays open. Checking
-  // a button opened nothing more (no sound was requested yet).
-  EXPECT_THAT(player.Commands(),
-              ElementsAre("open D\\SOUND\\QV00.WAV", c.wave_fails ? "play failed" : "play",
-                          "open D\\SOUND\\QV00.MID", c.midi_fails ? "play failed" : "play"));
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\QV00.MID");
+  // Both probe files were opened and those the player took played; the last
+  // stays open when it was taken. Checking a button opened nothing more (no
+  // sound was requested yet).
+  EXPECT_EQ(player.Commands(), expected);
+  bool midi_taken = c.midi == ProbeFile::Plays || c.midi == ProbeFile::CannotSound;
+  EXPECT_EQ(player.OpenedFile(), midi_taken ? "D/SOUND/QV00.MID" : "");
 
   Tick(10);  // the probe sound is not repeated
-  EXPECT_EQ(player.Commands().size(), 4u);
+  EXPECT_EQ(player.Commands().size(), expected.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, ProbeTest,
-    ::testing::Values(ProbeCase{"both_play", false, false, true, true, "WaveBtn"},
-                      ProbeCase{"wave_fails", true, false, false, true, "MidiBtn"},
-                      ProbeCase{"midi_fails", false, true, true, false, "WaveBtn"},
-                      ProbeCase{"both_fail", true, true, false, false, "MuteBtn"}),
+    ::testing::Values(
+        ProbeCase{"both_play", ProbeFile::Plays, ProbeFile::Plays, true, true, "WaveBtn"},
+        ProbeCase{"wave_fails", ProbeFile::CannotSound, ProbeFile::Plays, false, true, "MidiBtn"},
+        ProbeCase{"midi_fails", ProbeFile::Plays, ProbeFile::CannotSound, true, false, "WaveBtn"},
+        ProbeCase{"both_fail", ProbeFile::CannotSound, ProbeFile::CannotSound, false, false,
+                  "MuteBtn"},
+        ProbeCase{"wave_adpcm_plays", ProbeFile::Adpcm, ProbeFile::Plays, true, true, "WaveBtn"},
+        ProbeCase{"wave_damaged", ProbeFile::Damaged, ProbeFile::Plays, false, true, "MidiBtn"},
+        ProbeCase{"wave_unplayable", ProbeFile::Unplayable, ProbeFile::Plays, false, true,
+                  "MidiBtn"},
+        ProbeCase{"midi_damaged", ProbeFile::Plays, ProbeFile::Damaged, true, false, "WaveBtn"},
+        ProbeCase{"wave_silent_midi_unplayable", ProbeFile::CannotSound, ProbeFile::Unplayable,
+                  false, false, "MuteBtn"}),
     [](const ::testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MusicTest, AMissingProbeFileStopsTheProbeWithTheServicesText) {
@@ -381,8 +433,79 @@ TEST_F(MusicTest, AMissingProbeFileStopsTheProbeWithTheServicesText) {
 TEST_F(MusicTest, TheFirstRequestReplacesTheProbeSound) {
   Run([&] { music.Probe(); });
   Play("M01");
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\M01.WAV");
+  EXPECT_EQ(player.OpenedFile(), "D/SOUND/M01.WAV");
   EXPECT_EQ(player.Mode(), MediaMode::Playing);
+}
+
+// The probe at the start of a whole game: a QV00.WAV the player reads but
+// refuses only takes WAVE away; one it cannot read ends the game.
+TEST(StartUpProbe, AWaveProbeFileThePlayerRefusesDisablesWaveAndTheGameStarts) {
+  using testing::kDat;
+  const std::string probe = std::string(kDat) + "SOUND/QV00.WAV";
+  struct Case {
+    const char* name;
+    std::function<void(platform::MemoryFiles&)> change;
+    bool starts;
+    bool wave_enabled;
+  };
+  const Case cases[] = {
+      {"PCM", [](platform::MemoryFiles&) {}, true, true},
+      {"IMA ADPCM",
+       [&](platform::MemoryFiles& f) {
+         f.Put(probe, testing::ImaAdpcmWave({}, testing::ToneSamples(2000, 1)));
+       },
+       true, true},
+      {"MS ADPCM with a last block written short",
+       [&](platform::MemoryFiles& f) {
+         f.Put(probe, testing::CutWaveData(
+                          testing::MsAdpcmWave({2, 22050, 512, {}}, testing::ToneSamples(2000, 2)),
+                          3 * 512 + 20));
+       },
+       true, true},
+      {"damaged",
+       [&](platform::MemoryFiles& f) {
+         std::vector<uint8_t> file = testing::TinyWave();
+         file.resize(file.size() / 2);
+         f.Put(probe, file);
+       },
+       true, false},
+      {"MPEG layer 3",
+       [&](platform::MemoryFiles& f) {
+         std::vector<uint8_t> file = testing::TinyWave();
+         file[testing::FindTag(file, "fmt ") + 8] = 0x55;
+         f.Put(probe, file);
+       },
+       true, false},
+      {"IMA ADPCM in blocks too small for its samples",
+       [&](platform::MemoryFiles& f) {
+         std::vector<uint8_t> file = testing::ImaAdpcmWave({}, testing::ToneSamples(2000, 1));
+         std::size_t align_at = testing::FindTag(file, "fmt ") + 8 + 12;
+         file[align_at] = 128, file[align_at + 1] = 0;  // 256-byte blocks said 128
+         f.Put(probe, file);
+       },
+       true, false},
+      {"missing", [&](platform::MemoryFiles& f) { f.Remove(probe); }, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::GameRig g(testing::Code().b(255).bytes);
+    c.change(g.files);
+    g.Start();
+    const auto& boxes = g.game->dialogs().Boxes();
+    if (!c.starts) {
+      EXPECT_TRUE(g.game->ended());
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_NE(boxes[0].text.find("QV00.WAV"), std::string::npos) << boxes[0].text;
+      continue;
+    }
+    EXPECT_FALSE(g.game->ended());
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
+    const menus::Panels& panels = g.form().panels;
+    EXPECT_EQ(panels.WaveBtn.enabled, c.wave_enabled);
+    EXPECT_EQ(panels.WaveBtn.checked, c.wave_enabled);
+    EXPECT_EQ(panels.MidiBtn.checked, !c.wave_enabled);
+    EXPECT_TRUE(panels.MidiBtn.enabled);
+  }
 }
 
 }  // namespace

@@ -11,10 +11,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "child_process.h"
+#include "media/wave.h"
 #include "platform/headless/memory_files.h"
+#include "platform/media_check.h"
 #include "sound_files.h"
 
 namespace velmor::platform::sdl {
@@ -133,9 +136,16 @@ TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOn) {
 }
 
 TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
+  // The first file of each kind loads at once; then MIDI pieces and ADPCM
+  // WAVE pieces load on the loader thread.
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
+  files.Put("D/SOUND/ADPCM.WAV",
+            testing::ImaAdpcmWave({2, 22050, 1024, {}}, testing::ToneSamples(5 * 22050, 2)));
   for (int i = 0; i < 5; ++i) {
     ASSERT_TRUE(OpenFile("D\\SOUND\\OTHER.MID"));
+    player->Play();
+    ASSERT_TRUE(OpenFile("D\\SOUND\\ADPCM.WAV"));
     player->Play();
   }
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
@@ -147,21 +157,101 @@ TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
 
 TEST_F(SdlMediaPlayerTest, DamagedAndMissingFilesFailToOpenWithTheirFault) {
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
-  const std::pair<const char*, const char*> cases[] = {
-      {"D\\SOUND\\BAD.MID", "D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end"},
-      {"D\\SOUND\\NONE.WAV", "No such file or directory"},
+  struct Case {
+    const char* path;
+    const char* text;
+    int code;
   };
-  for (const auto& [path, text] : cases) {
+  const Case cases[] = {
+      {"D\\SOUND\\BAD.MID", "D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end",
+       media_error::kRefused},
+      {"D\\SOUND\\NONE.WAV", "No such file or directory", media_error::kCannotOpen},
+  };
+  for (const auto& [path, text, code] : cases) {
     SCOPED_TRACE(path);
     std::string error;
     EXPECT_FALSE(OpenFile(path, &error));
     EXPECT_NE(error.find(text), std::string::npos) << error;
-    EXPECT_EQ(player->Error(), media_error::kCannotOpen);
+    EXPECT_EQ(player->Error(), code);
     EXPECT_EQ(player->Mode(), MediaMode::NotReady);
     EXPECT_EQ(player->OpenedFile(), "");
     EXPECT_FALSE(player->Stop(&error));
     EXPECT_EQ(error, kNoDeviceText);
     EXPECT_EQ(player->Error(), media_error::kNoDevice);
+  }
+}
+
+// ADPCM files of the layouts data of that era used, some with a last
+// block written short or a "fact" chunk; each `decoded` what a decoder makes
+// of it.
+struct AdpcmCase {
+  const char* name;
+  std::vector<uint8_t> file;
+  std::vector<int16_t> decoded;
+  uint16_t channels;
+  uint32_t rate;
+};
+
+std::vector<AdpcmCase> AdpcmCases() {
+  using testing::AdpcmFormat;
+  std::vector<AdpcmCase> cases;
+  auto add = [&](const char* name, bool ima, AdpcmFormat format, std::size_t frames,
+                 std::optional<uint32_t> cut = std::nullopt) {
+    AdpcmCase c{name, {}, {}, format.channels, format.rate};
+    std::vector<int16_t> tone = testing::ToneSamples(frames, format.channels);
+    c.file = ima ? testing::ImaAdpcmWave(format, tone, &c.decoded)
+                 : testing::MsAdpcmWave(format, tone, &c.decoded);
+    if (cut) c.file = testing::CutWaveData(std::move(c.file), *cut);
+    cases.push_back(std::move(c));
+  };
+  add("IMA mono", true, {1, 22050, 256, {}}, 8 * 505);
+  add("IMA stereo, the last block written short", true, {2, 22050, 1024, {}}, 4 * 1017,
+      3 * 1024 + 8 + 8 * 20 + 6);
+  add("MS mono, counted by its fact chunk", false, {1, 11025, 256, 2222}, 2222);
+  add("MS stereo, the last block written short", false, {2, 22050, 512, {}}, 8 * 500,
+      7 * 512 + 14 + 101);
+  return cases;
+}
+
+TEST(AdpcmToPcmWave, GivesTheSamplesTheEncoderMeantUpToTheCheckedLength) {
+  for (const AdpcmCase& c : AdpcmCases()) {
+    SCOPED_TRACE(c.name);
+    std::string why;
+    auto checked = CheckWave(c.file, &why);
+    ASSERT_TRUE(checked) << why;
+    auto pcm = AdpcmToPcmWave(checked->clean, checked->frames, &why);
+    ASSERT_TRUE(pcm) << why;
+    auto info = media::ReadWaveInfo(*pcm, &why);
+    ASSERT_TRUE(info) << why;
+    EXPECT_EQ(info->format_tag, 1);
+    EXPECT_EQ(info->format.bits, 16);
+    EXPECT_EQ(info->format.channels, c.channels);
+    EXPECT_EQ(info->format.sample_rate, c.rate);
+    ASSERT_EQ(info->frames(), checked->frames);
+    std::vector<int16_t> samples(info->data_size / 2);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      const uint8_t* p = pcm->data() + info->data_offset + 2 * i;
+      samples[i] = static_cast<int16_t>(p[0] | (p[1] << 8));
+    }
+    ASSERT_LE(samples.size(), c.decoded.size());
+    EXPECT_TRUE(std::equal(samples.begin(), samples.end(), c.decoded.begin()));
+  }
+}
+
+TEST_F(SdlMediaPlayerTest, PlaysAdpcmWavesToTheirEnd) {
+  ASSERT_TRUE(player->HasOutput());
+  // The first is decoded at once (the start-up probe's case), the others on
+  // the loader thread.
+  for (const AdpcmCase& c : AdpcmCases()) {
+    SCOPED_TRACE(c.name);
+    files.Put("D/SOUND/ADPCM.WAV", c.file);
+    std::string error;
+    ASSERT_TRUE(OpenFile("D\\SOUND\\ADPCM.WAV", &error)) << error;
+    player->Play();
+    EXPECT_EQ(player->Error(), media_error::kNone);
+    EXPECT_EQ(player->Mode(), MediaMode::Playing);
+    EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
+    EXPECT_TRUE(WaitUntil([] { return Mix_PlayingMusic() == 0; }));
   }
 }
 

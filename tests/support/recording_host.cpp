@@ -48,7 +48,7 @@ ScenarioRig::ScenarioRig()
 }
 
 void ScenarioRig::PutScenario(std::string_view name, const std::vector<uint8_t>& bytes) {
-  files.Put(dat_path.str() + "SNX\\" + std::string(name) + ".SNX", bytes);
+  files.Put(dat_path + "SNX\\" + std::string(name) + ".SNX", bytes);
 }
 
 void ScenarioRig::Load(const std::vector<uint8_t>& bytes) {

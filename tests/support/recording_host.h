@@ -75,7 +75,7 @@ struct ScenarioRig {
   platform::HeadlessWindow window{{640, 480}};
   platform::VirtualClock clock;
   InputState input;
-  ByteString dat_path{"DATA\\"};
+  std::string dat_path{"DATA/"};
   RecordingHost host;
   scenario::Scenario scn;
 

@@ -85,7 +85,7 @@ struct TextRig {
   platform::HeadlessWindow window{{640, 480}};
   platform::VirtualClock clock;
   InputState input;
-  ByteString dat_path{"DATA\\"};
+  std::string dat_path{"DATA/"};
   TextHost host;
   scenario::Scenario scn;
   graphics::BitmapLoader loader{files, dat_path};

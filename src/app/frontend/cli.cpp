@@ -63,6 +63,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!value(cli.ini_file)) return fail("--ini needs a file");
     } else if (a == "--slots") {
       if (!value(cli.slot_folder)) return fail("--slots needs a folder");
+    } else if (a == "--font") {
+      if (!value(cli.font)) return fail("--font needs a file");
     } else if (a == "--soundfont") {
       if (!value(cli.soundfont)) return fail("--soundfont needs a file");
     } else if (a == "--input") {
@@ -97,6 +99,8 @@ std::string UsageText() {
          "  --ini FILE          read the data folder from this INI file\n"
          "  --slots DIR         keep the save slots (DATA00..DATAFF) in this folder\n"
          "  --soundfont FILE    play MIDI music with this SoundFont\n"
+         "  --font FILE         draw the text with this Japanese face (default: the\n"
+         "                      system's Japanese gothic face, IPAGothic preferred)\n"
          "  --window            a normal window instead of the whole screen\n"
          "  --trace             print one line per executed scenario instruction\n"
          "  --help              show this text\n"

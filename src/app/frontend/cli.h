@@ -15,6 +15,7 @@ struct CommandLine {
   std::string ini_file;     // --ini FILE
   std::string slot_folder;  // --slots DIR
   std::string soundfont;    // --soundfont FILE
+  std::string font;         // --font FILE: the Japanese face to draw with
   bool window = false;      // --window: a normal window instead of the full screen
   bool trace = false;       // --trace: one line per executed instruction
 

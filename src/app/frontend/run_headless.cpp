@@ -6,6 +6,7 @@
 
 #include "app/frontend/cli.h"
 #include "app/headless/headless_game.h"
+#include "platform/font_finder.h"
 #include "platform/os_files.h"
 
 namespace velmor::app {
@@ -37,19 +38,28 @@ int RunHeadless(const CommandLine& cli) {
     std::fprintf(stderr, "velmor: cannot read the input script %s\n", cli.input_script.c_str());
     return 2;
   }
+  std::string error;
+  std::optional<platform::FontFaces> faces = platform::FindFontFaces(cli.font, &error);
+  if (!faces) {
+    std::fprintf(stderr, "velmor: %s\n", error.c_str());
+    return 1;
+  }
   platform::OsFiles files;
   HeadlessOptions options;
+  options.font_file = faces->gothic;
   options.screen = cli.screen;
   if (cli.max_ticks) options.max_ticks = *cli.max_ticks;
+  options.print_warnings = true;
   options.start = StartOptions{ProgramFolder(), cli.data_folder, cli.ini_file, cli.slot_folder,
                                UserDataFolder(), cli.trace};
   HeadlessGame game(files, options);
 
   if (auto exit_code = game.Start()) {
+    if (!game.form().startup_failure.empty())
+      std::fprintf(stderr, "velmor: %s\n", game.form().startup_failure.c_str());
     WriteOutputs(game, cli);
     return *exit_code;
   }
-  std::string error;
   if (!game.RunScript(script, &error)) {
     std::fprintf(stderr, "velmor: %s: %s\n", cli.input_script.c_str(), error.c_str());
     WriteOutputs(game, cli);

@@ -8,6 +8,7 @@
 #include "app/form.h"
 #include "app/frontend/cli.h"
 #include "core/errors.h"
+#include "platform/font_finder.h"
 #include "platform/os_files.h"
 #include "platform/sdl/front_end.h"
 #include "platform/sdl/imgui_layer.h"
@@ -33,9 +34,10 @@ class FormEvents : public platform::sdl::GameEvents {
   void TimerTimer() override { form_.TimerTimer(); }
   void PaintIfInvalid() override { form_.PaintIfInvalid(); }
   void MouseDown(PointerButton button) override {
-    form_.FormMouseDown(button == PointerButton::Left    ? MouseButton::Left
-                        : button == PointerButton::Right ? MouseButton::Right
-                                                         : MouseButton::Middle);
+    form_.FormMouseDown(button == PointerButton::Left     ? MouseButton::Left
+                        : button == PointerButton::Right  ? MouseButton::Right
+                        : button == PointerButton::Middle ? MouseButton::Middle
+                                                          : MouseButton::Other);
   }
   void MouseUp() override { form_.FormMouseUp(); }
   void KeyDown(Modifiers held) override { form_.FormKeyDown(held); }
@@ -92,20 +94,19 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
   FormEvents events(form);
   front.Attach(events);
   try {
-    std::optional<int> exit_code;
-    try {
-      exit_code = form.FormCreate();
-    } catch (const GameError& e) {
-      // A failure start-up did not report itself: said here, and the game
-      // ends as it does after any failed start.
-      events.ReportError(e.message());
-      form.QuitNow();
+    std::optional<int> exit_code = form.FormCreate();
+    if (exit_code) {
+      std::fprintf(stderr, "velmor: %s\n", form.startup_failure.c_str());
+      return *exit_code;
     }
-    if (exit_code) return *exit_code;
     front.Start();
     front.Run();
   } catch (const QuitSignal&) {
-    // The game has shut down.
+    // The game has shut down; after a failed start-up, say why.
+    if (!form.startup_failure.empty()) {
+      std::fprintf(stderr, "velmor: %s\n", form.startup_failure.c_str());
+      return 1;
+    }
   }
   return 0;
 }
@@ -120,8 +121,14 @@ int RunSdl(const CommandLine& cli) {
     std::fputs("velmor: no display: try --headless\n", stderr);
     return 1;
   }
-  platform::TtfFont font;
-  if (!font.ok()) std::fprintf(stderr, "velmor: %s\n", font.error().c_str());
+  // Without a face with the game's characters every text would be empty
+  // cells: that is a failed start, said plainly.
+  std::optional<platform::FontFaces> faces = platform::FindFontFaces(cli.font, &error);
+  platform::TtfFont font(faces ? faces->gothic : std::string());
+  if (!faces || !font.ok()) {
+    std::fprintf(stderr, "velmor: %s\n", faces ? font.error().c_str() : error.c_str());
+    return 1;
+  }
 
   platform::sdl::SdlWindow window(font);
   platform::sdl::WindowOptions window_options;
@@ -131,7 +138,7 @@ int RunSdl(const CommandLine& cli) {
     std::fprintf(stderr, "velmor: %s\n", error.c_str());
     return 1;
   }
-  platform::sdl::ImGuiLayer ui(window.sdl_window(), window.renderer());
+  platform::sdl::ImGuiLayer ui(window.sdl_window(), window.renderer(), *faces);
   if (!ui.fonts_ok()) std::fprintf(stderr, "velmor: %s\n", ui.error().c_str());
   platform::sdl::SdlFrontEnd front(window, ui);
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <limits>
 #include <sstream>
 
 #include "core/errors.h"
@@ -31,6 +32,7 @@ bool Number(const std::string& s, int64_t& out) {
 HeadlessGame::HeadlessGame(platform::Files& files, HeadlessOptions options)
     : options_(std::move(options)),
       files_(files),
+      font_(options_.font_file),
       window_(options_.screen, &font_),
       media_(files) {
   form_ = std::make_unique<TForm1>(
@@ -41,7 +43,9 @@ template <typename F>
 void HeadlessGame::Event(F&& body) {
   if (ended_) return;
   try {
-    body();
+    // A failure the event did not handle itself is told as the real front
+    // end tells it: in an error box, and the game goes on.
+    form_->errors.Catching(body);
     form_->PaintIfInvalid();
   } catch (const QuitSignal&) {
     ended_ = true;
@@ -49,13 +53,21 @@ void HeadlessGame::Event(F&& body) {
 }
 
 std::optional<int> HeadlessGame::Start() {
+  // Start-up asks for the first paint; a file it needs (the wallpaper) that
+  // is missing is told like any other failure.
   std::optional<int> exit_code;
-  Event([&] {
-    exit_code = form_->FormCreate();
-    if (!exit_code) form_->FormPaint();  // the window shows for the first time
-  });
+  Event([&] { exit_code = form_->FormCreate(); });
+  if (!form_->startup_failure.empty() && !exit_code) exit_code = 1;
   if (exit_code) ended_ = true;
   return exit_code;
+}
+
+void HeadlessGame::Warn(const std::string& text) {
+  std::string line = script_line_ > 0
+                         ? "input script line " + std::to_string(script_line_) + ": " + text
+                         : text;
+  if (options_.print_warnings) std::fprintf(stderr, "velmor: %s\n", line.c_str());
+  warnings_.push_back(std::move(line));
 }
 
 bool HeadlessGame::Tick() {
@@ -125,6 +137,8 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
   } else if (cmd == "control") {
     return ControlCommand(w, error);
+  } else if (cmd == "focus" || cmd == "ime") {
+    return TextInputCommand(w, error);
   } else if (cmd == "until") {
     if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && (!Number(w[2], n) || n < 0)))
       return fail("until NAME [MAX]");
@@ -152,7 +166,18 @@ bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string
   };
   if (w.size() < 3) return fail("control NAME click|dblclick|value N|text T|select ROW|enter");
   Control* c = form_->panels.Find(w[1]);
-  if (!c) return fail("no control named " + w[1]);
+  if (!c) {
+    Warn("control " + w[1] + ": there is no control of that name; nothing done");
+    return true;
+  }
+  if (!c->usable()) {
+    // As on the real window: a control that cannot be reached takes nothing.
+    Warn("control " + w[1] + ": " +
+         (c->shown() ? std::string("the control is disabled")
+                     : std::string("the control is not shown (its panel is closed)")) +
+         "; nothing done");
+    return true;
+  }
   const std::string& action = w[2];
   int64_t n = 0;
   if (action == "click") {
@@ -189,18 +214,78 @@ bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string
   return true;
 }
 
+Edit* HeadlessGame::FocusedEdit() {
+  menus::Panels& p = form_->panels;
+  for (Panel* panel : {&p.SavePanel, &p.NamePanel, &p.ConfigPanel}) {
+    if (!panel->visible) continue;
+    auto* edit = dynamic_cast<Edit*>(panel->focus);
+    return edit != nullptr && edit->usable() ? edit : nullptr;
+  }
+  return nullptr;
+}
+
+bool HeadlessGame::TextInputCommand(const std::vector<std::string>& w, std::string* error) {
+  auto fail = [error](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (w[0] == "focus") {
+    if (w.size() != 2) return fail("focus NAME");
+    Control* c = form_->panels.Find(w[1]);
+    if (!c) return fail("no control named " + w[1]);
+    // As a click on the control or Tab would: only a usable control of an
+    // open panel that can take the focus takes it.
+    const Control* top = c;
+    while (top->parent != nullptr) top = top->parent;
+    const bool takes = c->tab_order >= 0 || dynamic_cast<RadioButton*>(c) != nullptr;
+    menus::Panels& p = form_->panels;
+    for (Panel* panel : {&p.ConfigPanel, &p.NamePanel, &p.SavePanel})
+      if (top == panel && c != panel && takes && c->usable()) Event([&] { panel->SetFocus(c); });
+    return true;
+  }
+  const std::string action = w.size() > 1 ? w[1] : "";
+  Edit* edit = FocusedEdit();
+  if (action == "compose") {
+    // Without a cursor the caret stands at the composition's end.
+    int64_t cursor = std::numeric_limits<int>::max();
+    if (w.size() > 4 || (w.size() == 4 && (!Number(w[3], cursor) || cursor < 0)))
+      return fail("ime compose [UTF8TEXT [CURSOR]]");
+    std::string text = w.size() > 2 ? w[2] : "";
+    cursor = std::min<int64_t>(cursor, std::numeric_limits<int>::max());
+    if (edit != nullptr) edit->Compose(text, static_cast<int>(cursor));
+  } else if (action == "commit") {
+    std::string text;
+    for (size_t i = 2; i < w.size(); ++i) text += (i > 2 ? " " : "") + w[i];
+    if (edit != nullptr) {
+      if (w.size() == 2)
+        edit->CommitComposition();
+      else
+        edit->Commit(text);
+    }
+  } else if (action == "cancel") {
+    if (w.size() != 2) return fail("ime cancel");
+    if (edit != nullptr) edit->Compose("", 0);
+  } else {
+    return fail("ime compose|commit|cancel");
+  }
+  return true;
+}
+
 bool HeadlessGame::RunScript(const std::string& text, std::string* error) {
   std::istringstream in(text);
   int number = 0;
   for (std::string line; std::getline(in, line);) {
     ++number;
+    script_line_ = number;
     std::string why;
     if (!RunCommand(line, &why)) {
+      script_line_ = 0;
       if (error) *error = "line " + std::to_string(number) + ": " + why;
       return false;
     }
     if (ended_) break;
   }
+  script_line_ = 0;
   return true;
 }
 

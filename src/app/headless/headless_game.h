@@ -19,6 +19,8 @@ struct HeadlessOptions {
   Size screen{1024, 768};
   uint64_t max_ticks = 100000;  // ticks in all, script included
   StartOptions start;
+  bool print_warnings = false;  // also print the script's warnings on stderr
+  std::string font_file = platform::kDefaultFontFile;  // the face the text is drawn with
 };
 
 class HeadlessGame {
@@ -45,6 +47,9 @@ class HeadlessGame {
   std::string StateJson() const;
   bool WriteState(const std::string& path, std::string* error) const;
   bool WriteScreenshot(const std::string& path, std::string* error) const;
+  // What the script asked that could not be done ("input script line 7:
+  // control SaveButton: ...").
+  const std::vector<std::string>& Warnings() const { return warnings_; }
 
   TForm1& form() { return *form_; }
   platform::HeadlessWindow& window() { return window_; }
@@ -55,6 +60,11 @@ class HeadlessGame {
  private:
   bool PointerOnPanel() const;
   bool ControlCommand(const std::vector<std::string>& words, std::string* error);
+  // "focus NAME" and "ime compose|commit|cancel": the keyboard focus and an
+  // input method's work in the focused name field.
+  bool TextInputCommand(const std::vector<std::string>& words, std::string* error);
+  // The name field with the keyboard focus in the top-most open panel.
+  Edit* FocusedEdit();
   // Runs `body` as the front end runs an event: QuitSignal ends the game.
   template <typename F>
   void Event(F&& body);
@@ -66,8 +76,12 @@ class HeadlessGame {
   platform::HeadlessDialogs dialogs_;
   platform::HeadlessMediaPlayer media_;
   platform::VirtualClock clock_;
+  void Warn(const std::string& text);
+
   std::unique_ptr<TForm1> form_;
   bool ended_ = false;
+  int script_line_ = 0;  // the script line running, 0 outside a script
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace velmor::app

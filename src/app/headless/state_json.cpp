@@ -100,6 +100,8 @@ void Controls(Json& j, const menus::Panels& const_panels) {
     } else if (auto* edit = dynamic_cast<const Edit*>(c)) {
       j.Key("text");
       j.Sjis(edit->text);
+      j.Key("composition");
+      j.Text(edit->composition);
     } else if (auto* list = dynamic_cast<const ListBox*>(c)) {
       j.Key("selected");
       j.Number(list->selected);

@@ -28,9 +28,10 @@ void HeadlessMediaPlayer::Close() {
 bool HeadlessMediaPlayer::Open(std::string* error) {
   Close();
   std::string why;
-  auto file = ReadMediaFile(files_, FileName(), &why);
+  int code = media_error::kNone;
+  auto file = ReadMediaFile(files_, FileName(), &why, &code);
   if (!file) {
-    error_ = media_error::kCannotOpen;
+    error_ = code;
     commands_.push_back("open " + FileName() + " failed");
     if (error) *error = why;
     return false;

@@ -34,6 +34,7 @@ Answer HeadlessDialogs::ShowMessageBox(const std::string& text, MessageKind kind
     answers_.pop_front();
   }
   if (buttons == Buttons::Ok) a = Answer::Ok;
+  if (while_open) while_open(text);
   boxes_.push_back({text, kind, buttons, a});
   return a;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,9 @@ class HeadlessDialogs : public Dialogs {
 
   // The answer for the next box; boxes without a queued answer get OK.
   void QueueAnswer(Answer a) { answers_.push_back(a); }
+  // Runs while each box is open, before it is answered (a test can let
+  // ticks run there, as the real window's box loop does).
+  std::function<void(const std::string& text)> while_open;
   const std::vector<RecordedBox>& Boxes() const { return boxes_; }
   void Clear() { boxes_.clear(); }
 

@@ -2,22 +2,15 @@
 
 #include <cctype>
 
-#include "core/byte_string.h"
 
 namespace velmor::platform {
 
 std::string MemoryFiles::Key(std::string_view path) {
   std::string key;
-  for (size_t i = 0; i < path.size(); ++i) {
-    auto b = static_cast<uint8_t>(path[i]);
-    if (IsLeadByte(b) && i + 1 < path.size()) {
-      key.append(path.substr(i, 2));
-      ++i;
-    } else if (b == '\\') {
-      key.push_back('/');
-    } else {
-      key.push_back(static_cast<char>(b < 0x80 ? std::tolower(b) : b));
-    }
+  for (char c : path) {
+    auto b = static_cast<uint8_t>(c);
+    if (b == '\\') b = '/';
+    key.push_back(static_cast<char>(b < 0x80 ? std::tolower(b) : b));
   }
   return key;
 }
@@ -41,9 +34,14 @@ const std::vector<uint8_t>* MemoryFiles::Get(std::string_view path) const {
 
 std::optional<std::vector<uint8_t>> MemoryFiles::ReadFile(std::string_view path,
                                                            std::string* error) {
+  ++reads_;
   auto it = files_.find(Key(path));
   if (it == files_.end()) {
     if (error) *error = "\"" + std::string(path) + "\": No such file or directory";
+    return std::nullopt;
+  }
+  if (unreadable_.count(it->first) != 0) {
+    if (error) *error = "\"" + std::string(path) + "\": Permission denied";
     return std::nullopt;
   }
   return it->second.bytes;
@@ -72,6 +70,24 @@ bool MemoryFiles::IsWritableFolder(std::string_view folder) {
   std::string key = Key(folder);
   for (const std::string& f : read_only_)
     if (key.rfind(f, 0) == 0) return false;
+  return true;
+}
+
+bool MemoryFiles::Exists(std::string_view path) {
+  std::string key = Key(path);
+  if (files_.count(key) != 0 || folders_.count(key) != 0) return true;
+  // A folder exists when a file lies in it.
+  if (!key.empty() && key.back() != '/') key.push_back('/');
+  auto it = files_.lower_bound(key);
+  return it != files_.end() && it->first.rfind(key, 0) == 0;
+}
+
+bool MemoryFiles::CreateFolders(std::string_view folder, std::string* error) {
+  if (!IsWritableFolder(folder)) {
+    if (error) *error = "\"" + std::string(folder) + "\": Permission denied";
+    return false;
+  }
+  folders_.insert(Key(folder));
   return true;
 }
 

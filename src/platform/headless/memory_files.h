@@ -1,5 +1,6 @@
 // Files held in memory, for tests: paths are compared the way the game's file
-// access finds them ("\" and "/" alike, letter case ignored).
+// access finds them (letter case ignored; "\" and "/" alike, so that tests
+// may write either).
 #pragma once
 
 #include <map>
@@ -27,8 +28,21 @@ class MemoryFiles : public Files {
                  std::string* error) override;
   std::optional<FileTime> LastWriteTime(std::string_view path) override;
   bool IsWritableFolder(std::string_view folder) override;
+  bool Exists(std::string_view path) override;
+  bool CreateFolders(std::string_view folder, std::string* error) override;
+  // Reading the file fails (it exists but cannot be read).
+  void MakeUnreadable(std::string_view path) { unreadable_.insert(Key(path)); }
+  // How many times a file was read.
+  int Reads() const { return reads_; }
+  // Folders created so far (CreateFolders), as keys.
+  const std::set<std::string>& Folders() const { return folders_; }
 
   static std::string Key(std::string_view path);
+  // Every file, as its key and bytes (to copy a game onto a real disk).
+  template <class F>
+  void ForEach(F&& f) const {
+    for (const auto& [key, entry] : files_) f(key, entry.bytes);
+  }
 
  private:
   struct Entry {
@@ -37,6 +51,9 @@ class MemoryFiles : public Files {
   };
   std::map<std::string, Entry> files_;
   std::set<std::string> read_only_;
+  std::set<std::string> unreadable_;
+  std::set<std::string> folders_;
+  int reads_ = 0;
   FileTime now_{2026, 1, 1, 12, 0, 0};
 };
 

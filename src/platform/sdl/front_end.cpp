@@ -155,7 +155,11 @@ void SdlFrontEnd::RenderIfNeeded() {
   if (ui && !need) {
     // The panels and boxes change only with the player's input, except for a
     // name field's blinking caret and a held spin arrow that repeats.
-    const uint64_t every = ui_.TextActive() ? kCaretFrameMs : ui_.ItemHeld() ? 0 : kIdleUiFrameMs;
+    // A held press comes first: a click on a button while a name field is
+    // being edited must not wait for the caret's next blink.
+    const uint64_t every = ui_.ItemHeld()                               ? 0
+                           : ui_.TextActive() || panel_view_.Flashing() ? kCaretFrameMs
+                                                                        : kIdleUiFrameMs;
     need = ui_input_ || now - last_ui_frame_ms_ >= every;
   }
   ui_input_ = false;
@@ -198,13 +202,26 @@ void SdlFrontEnd::UpdateTextInput() {
   Edit* edit = nullptr;
   if (boxes_.empty() && game_ != nullptr && AnyPanelVisible(game_->Panels()))
     edit = PanelView::FocusedEdit(game_->Panels());
+  // A field that loses the keyboard (to another field, a button, a box, a
+  // closed panel) keeps what was being composed in it.
+  if (text_input_for_ != nullptr && edit != text_input_for_) text_input_for_->CommitComposition();
+  // The input method must forget a composition the field has taken in
+  // itself, or it would go on with it (in the next field). Stopping text
+  // input resets it (SDL_ClearComposition does nothing on X11). An input
+  // method set to commit its composition when reset (Anthy's "commit on
+  // focus out") then sends it once more, a moment later, when text input is
+  // on again: that echo is not typed text.
+  const bool taken =
+      ime_composing_ && (edit == nullptr || edit != text_input_for_ || edit->composition.empty());
+  if (taken) ime_echo_ = ime_composition_;
+  if (text_input_on_ && (edit == nullptr || taken)) {
+    SDL_StopTextInput();
+    text_input_on_ = false;
+    ime_composing_ = false;
+  }
   if (edit != nullptr && !text_input_on_) {
     SDL_StartTextInput();
     text_input_on_ = true;
-  } else if (edit == nullptr && text_input_on_) {
-    SDL_StopTextInput();
-    text_input_on_ = false;
-    panel_view_.SetComposition("", 0);
   }
   if (edit != nullptr && edit != text_input_for_) {
     // The input method's candidate window goes next to the field.
@@ -227,18 +244,30 @@ void SdlFrontEnd::HandleEvent(const SDL_Event& e) {
     case SDL_MOUSEBUTTONDOWN: HandleMouseButton(e, true); break;
     case SDL_MOUSEBUTTONUP: HandleMouseButton(e, false); break;
     case SDL_MOUSEMOTION:
+      // The pointer as this window's own events report it: some servers
+      // (XWayland, remote desktops, synthetic input) never update the
+      // global pointer between button presses.
+      window_.PointerMoved({e.motion.x, e.motion.y});
+      [[fallthrough]];
     case SDL_MOUSEWHEEL:
       if (UiActive()) {
         ui_.ProcessEvent(e);
         ui_input_ = true;
       }
       break;
-    case SDL_KEYDOWN: HandleKey(e, true); break;
+    case SDL_KEYDOWN:
+      ime_echo_.clear();  // text after a key press is typed
+      HandleKey(e, true);
+      break;
     case SDL_KEYUP: HandleKey(e, false); break;
     case SDL_TEXTINPUT:
-      panel_view_.SetComposition("", 0);
-      if (UiActive() && boxes_.empty()) {
-        ui_.ProcessEvent(e);
+      // Typed or committed text goes into the focused field's model at its
+      // caret (not through ImGui, so that the byte limit, the caret and the
+      // composition are the model's alone).
+      ime_composing_ = false;
+      if (TakeImeEcho(e.text.text)) break;
+      if (Edit* edit = TextInputField()) {
+        edit->Commit(e.text.text);
         ui_input_ = true;
       }
       break;
@@ -258,33 +287,57 @@ void SdlFrontEnd::HandleEvent(const SDL_Event& e) {
 }
 
 void SdlFrontEnd::HandleTextEditing(const char* text, int start) {
-  panel_view_.SetComposition(text != nullptr ? text : "", start);
-  ui_input_ = true;
+  const std::string utf8 = text != nullptr ? text : "";
+  ime_composing_ = !utf8.empty();
+  ime_composition_ = utf8;
+  if (!utf8.empty()) ime_echo_.clear();  // a new composition: no echo comes any more
+  if (Edit* edit = TextInputField()) {
+    edit->Compose(utf8, start);
+    ui_input_ = true;
+  }
+}
+
+bool SdlFrontEnd::TakeImeEcho(std::string_view text) {
+  // SDL hands long text over in pieces: the echo may come in several.
+  if (ime_echo_.empty() || text.empty()) return false;
+  if (!std::string_view(ime_echo_).starts_with(text)) {
+    ime_echo_.clear();
+    return false;
+  }
+  ime_echo_.erase(0, text.size());
+  return true;
+}
+
+Edit* SdlFrontEnd::TextInputField() {
+  if (!boxes_.empty() || game_ == nullptr || !AnyPanelVisible(game_->Panels())) return nullptr;
+  Edit* edit = PanelView::FocusedEdit(game_->Panels());
+  return edit != nullptr && edit->usable() ? edit : nullptr;
 }
 
 void SdlFrontEnd::HandleMouseButton(const SDL_Event& e, bool down) {
-  const std::optional<PointerButton> button = PointerButtonFromSdl(e.button.button);
-  const int index = button ? static_cast<int>(*button) : -1;
+  const PointerButton button = PointerButtonFromSdl(e.button.button);
+  const auto index = static_cast<std::size_t>(button);
   const Point p{e.button.x, e.button.y};
+  window_.PointerMoved(p);
   const bool on_panel = game_ != nullptr && PanelAt(game_->Panels(), p) != nullptr;
   if (down) {
     if (!boxes_.empty() || on_panel) {
       // The box is modal; a panel's controls take their own clicks.
       ui_.ProcessEvent(e);
       ui_input_ = true;
-      if (index >= 0) pressed_on_game_[static_cast<std::size_t>(index)] = false;
+      pressed_on_game_[index] = false;
       return;
     }
-    if (!button || !started_ || game_ == nullptr) return;
-    pressed_on_game_[static_cast<std::size_t>(index)] = true;
-    game_->MouseDown(*button);
+    if (!started_ || game_ == nullptr) return;
+    pressed_on_game_[index] = true;
+    game_->MouseDown(button);
     return;
   }
   ui_input_ = true;  // ImGui sees the release in its next frame
   // A release goes where its press went; one over the picture goes to the
   // game in any case (it only forgets the held button).
-  const bool pressed_here = index >= 0 && pressed_on_game_[static_cast<std::size_t>(index)];
-  if (index >= 0) pressed_on_game_[static_cast<std::size_t>(index)] = false;
+  const bool pressed_here = pressed_on_game_[index];
+  pressed_on_game_[index] = false;
   if (!started_ || game_ == nullptr) return;
   if (pressed_here || (boxes_.empty() && !on_panel)) game_->MouseUp();
 }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/input_state.h"
@@ -78,6 +79,7 @@ class SdlFrontEnd {
   bool InTick() const { return tick_depth_ > 0; }
   uint64_t Ticks() const { return ticks_; }
   const TickScheduler& scheduler() const { return scheduler_; }
+  const PanelView& panel_view() const { return panel_view_; }
 
  private:
   void HandleEvent(const SDL_Event& e);
@@ -95,6 +97,11 @@ class SdlFrontEnd {
   // Starts or stops text input (and the input method) as the focus is on a
   // name field or not.
   void UpdateTextInput();
+  // The name field typed text and compositions go to, if any.
+  Edit* TextInputField();
+  // Whether text from the input method is (a piece of) the echo of a
+  // composition a field took in itself; an echo is taken only once.
+  bool TakeImeEcho(std::string_view text);
   bool UiActive();
   void CheckQuitSignal();
 
@@ -115,11 +122,14 @@ class SdlFrontEnd {
   uint64_t last_ui_frame_ms_ = 0;
   uint64_t panels_drawn_ = 0;  // the panels' signature when last drawn
   bool ui_was_active_ = false;
-  std::array<bool, 3> pressed_on_game_{};  // which buttons went down on the game
+  std::array<bool, 4> pressed_on_game_{};  // which buttons went down on the game
   std::vector<int> keys_down_unseen_;        // keys down since ImGui's last frame
   std::vector<SDL_Event> deferred_key_ups_;  // their releases, held back
-  const Edit* text_input_for_ = nullptr;   // the field text input is on for
+  Edit* text_input_for_ = nullptr;  // the field text input is on for
   bool text_input_on_ = false;
+  bool ime_composing_ = false;      // the input method has a composition going
+  std::string ime_composition_;     // the composition it last showed
+  std::string ime_echo_;            // a taken composition it may still send
 };
 
 }  // namespace velmor::platform::sdl

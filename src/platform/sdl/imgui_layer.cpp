@@ -118,7 +118,7 @@ std::vector<char32_t> CodePoints(std::string_view s) {
   return out;
 }
 
-ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer) {
+ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer, const FontFaces& faces) {
   IMGUI_CHECKVERSION();
   ImGui::CreateContext();
   ImGuiIO& io = ImGui::GetIO();
@@ -137,13 +137,21 @@ ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer) {
                                               std::string_view(driver) == "offscreen");
   // Tab moves the focus along the panels' own tab order, not ImGui's.
   io.KeyMap[ImGuiKey_Tab] = -1;
+  // Escape would put a name field back to its text of when it took the
+  // focus, so a habitual Escape would erase a name: it means nothing to a
+  // field. Undo and redo are off too: the field's text also changes outside
+  // ImGui (typed text, compositions, the game), which its undo record does
+  // not know.
+  io.KeyMap[ImGuiKey_Escape] = -1;
+  io.KeyMap[ImGuiKey_Z] = -1;
+  io.KeyMap[ImGuiKey_Y] = -1;
   SetClassicStyle();
 
-  fonts_ok_ = gothic_.Map(kGothicFile);
+  fonts_ok_ = gothic_.Map(faces.gothic.c_str());
   if (!fonts_ok_) {
-    error_ = std::string("cannot read the font ") + kGothicFile;
-  } else if (!pgothic_.Map(kPGothicFile)) {
-    pgothic_.Map(kGothicFile);
+    error_ = "cannot read the font " + faces.gothic;
+  } else if (!pgothic_.Map(faces.pgothic.c_str())) {
+    pgothic_.Map(faces.gothic.c_str());
   }
   SeedGlyphs();
   BuildAtlas();

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/font_finder.h"
+
 union SDL_Event;
 struct ImFont;
 struct SDL_Renderer;
@@ -36,8 +38,6 @@ enum class UiFont {
   Count
 };
 
-constexpr const char* kGothicFile = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
-constexpr const char* kPGothicFile = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 
 // A font file mapped into memory, read only: the face is several
 // megabytes, of which the atlas touches only the few glyphs it builds.
@@ -59,7 +59,8 @@ class MappedFile {
 
 class ImGuiLayer {
  public:
-  ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer);
+  // `faces`: the game's own face, so that the panels draw with it too.
+  ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer, const FontFaces& faces);
   ~ImGuiLayer();
   ImGuiLayer(const ImGuiLayer&) = delete;
   ImGuiLayer& operator=(const ImGuiLayer&) = delete;

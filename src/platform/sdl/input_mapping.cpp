@@ -12,12 +12,12 @@ Modifiers ModifiersFromSdl(uint16_t sdl_mod) {
   return m;
 }
 
-std::optional<PointerButton> PointerButtonFromSdl(uint8_t sdl_button) {
+PointerButton PointerButtonFromSdl(uint8_t sdl_button) {
   switch (sdl_button) {
     case SDL_BUTTON_LEFT: return PointerButton::Left;
     case SDL_BUTTON_RIGHT: return PointerButton::Right;
     case SDL_BUTTON_MIDDLE: return PointerButton::Middle;
-    default: return std::nullopt;
+    default: return PointerButton::Other;
   }
 }
 

@@ -13,10 +13,10 @@ namespace velmor::platform::sdl {
 // do not count.
 Modifiers ModifiersFromSdl(uint16_t sdl_mod);
 
-enum class PointerButton { Left, Right, Middle };
+// Other: the extra (side) buttons, which the game takes as "no button".
+enum class PointerButton { Left, Right, Middle, Other };
 
-// The game's button for an SDL mouse button (SDL_BUTTON_*); nothing for the
-// extra buttons, which the game never sees.
-std::optional<PointerButton> PointerButtonFromSdl(uint8_t sdl_button);
+// The game's button for an SDL mouse button (SDL_BUTTON_*).
+PointerButton PointerButtonFromSdl(uint8_t sdl_button);
 
 }  // namespace velmor::platform::sdl

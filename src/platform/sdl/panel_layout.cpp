@@ -81,4 +81,13 @@ int ListRowAt(const ListBox& list, int y, int row_height) {
   return row < static_cast<int>(list.rows.size()) ? row : -1;
 }
 
+int CompositionScroll(int head, int composed, int caret, int view) {
+  // One pixel is kept for the caret after the last character.
+  const int shown = std::max(view - 1, 1);
+  int scroll = std::max(0, head + composed - shown);
+  const int caret_x = head + std::clamp(caret, 0, composed);
+  if (caret_x < scroll) scroll = caret_x;
+  return scroll;
+}
+
 }  // namespace velmor::platform::sdl

@@ -43,4 +43,12 @@ RadioButton* NextRadio(RadioButton& current, bool backwards);
 // rows, or -1 when no row is there.
 int ListRowAt(const ListBox& list, int y, int row_height);
 
+// How far a name field showing a composition is scrolled, in pixels: the
+// text before the composition is `head` pixels wide, the composition
+// `composed`, its caret stands `caret` pixels into it, and the field shows
+// `view` pixels. The composition's end is in sight (its start too when the
+// whole fits), and the caret always, even in a composition wider than the
+// field.
+int CompositionScroll(int head, int composed, int caret, int view);
+
 }  // namespace velmor::platform::sdl

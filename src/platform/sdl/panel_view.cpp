@@ -1,6 +1,7 @@
 #include "platform/sdl/panel_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/sjis.h"
@@ -110,7 +111,7 @@ Control* PanelView::FocusedControl(menus::Panels& panels) {
     if (p == panel) inside = true;
   if (f == nullptr || !inside || !f->usable()) {
     f = NextFocus(panels, *panel, nullptr, false);
-    panel->focus = f;
+    panel->SetFocus(f);
   }
   return f;
 }
@@ -145,7 +146,12 @@ uint64_t PanelView::Signature(menus::Panels& panels) {
       mix_text(c->caption);
       if (auto* spin = dynamic_cast<SpinEdit*>(c)) mix_value(spin->value);
       if (auto* radio = dynamic_cast<RadioButton*>(c)) mix_value(radio->checked);
-      if (auto* edit = dynamic_cast<Edit*>(c)) mix_text(edit->text);
+      if (auto* edit = dynamic_cast<Edit*>(c)) {
+        mix_text(edit->text);
+        mix_text(edit->composition);
+        mix_value(edit->composition_caret);
+        mix_value(edit->dropped);
+      }
       if (auto* list = dynamic_cast<ListBox*>(c)) {
         mix_value(list->selected);
         for (const std::string& row : list->rows) mix_text(row);
@@ -155,11 +161,6 @@ uint64_t PanelView::Signature(menus::Panels& panels) {
   return h;
 }
 
-void PanelView::SetComposition(std::string utf8, int cursor) {
-  composition_ = std::move(utf8);
-  composition_cursor_ = cursor;
-}
-
 bool PanelView::HandleKey(menus::Panels& panels, PanelKey key,
                           std::vector<PanelAction>& actions) {
   Panel* panel = ActivePanel(panels);
@@ -167,7 +168,7 @@ bool PanelView::HandleKey(menus::Panels& panels, PanelKey key,
   if (panel == nullptr) return false;
   if (key == PanelKey::Tab || key == PanelKey::ShiftTab) {
     if (Control* next = NextFocus(panels, *panel, f, key == PanelKey::ShiftTab))
-      panel->focus = next;
+      panel->SetFocus(next);
     return true;
   }
   if (f == nullptr) return false;
@@ -189,7 +190,7 @@ bool PanelView::HandleKey(menus::Panels& panels, PanelKey key,
     if (arrow) {
       RadioButton* next = NextRadio(*radio, up);
       if (next != radio) {
-        panel->focus = next;
+        panel->SetFocus(next);
         actions.push_back({PanelAction::Kind::Click, next});
       }
       return true;
@@ -236,6 +237,7 @@ PanelView::LabelStyle PanelView::StyleOf(menus::Panels& p, const Control& c) {
 
 void PanelView::Draw(menus::Panels& panels, bool interactive, std::vector<PanelAction>& actions) {
   wants_next_frame_ = false;
+  flashing_ = false;
   for (Panel* panel : PanelsOf(panels))
     if (panel->visible) DrawPanel(panels, *panel, interactive, actions);
 }
@@ -323,7 +325,7 @@ void PanelView::DrawButton(Panel& panel, Control& button, ImDrawList* dl,
   if (!enabled) ImGui::BeginDisabled();
   const bool pressed = HitArea("button", r);
   const bool held = ImGui::IsItemActive() && ImGui::IsItemHovered();
-  if (ImGui::IsItemActivated()) panel.focus = &button;
+  if (ImGui::IsItemActivated()) panel.SetFocus(&button);
   if (!enabled) ImGui::EndDisabled();
   ImGui::PopID();
   if (pressed && enabled) actions.push_back({PanelAction::Kind::Click, &button});
@@ -380,17 +382,17 @@ void PanelView::DrawSpin(Panel& panel, SpinEdit& spin, ImDrawList* dl,
   ImGui::PushID(&spin);
   if (!enabled) ImGui::BeginDisabled();
   HitArea("field", field);
-  if (ImGui::IsItemActivated()) panel.focus = &spin;
+  if (ImGui::IsItemActivated()) panel.SetFocus(&spin);
   // A double click on the number puts the control back to its standard value.
   if (enabled && ImGui::IsItemHovered() && ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left))
     actions.push_back({PanelAction::Kind::DblClick, &spin});
   ImGui::PushButtonRepeat(true);
   const bool up_pressed = HitArea("up", up);
   const bool up_held = ImGui::IsItemActive() && ImGui::IsItemHovered();
-  if (ImGui::IsItemActivated()) panel.focus = &spin;
+  if (ImGui::IsItemActivated()) panel.SetFocus(&spin);
   const bool down_pressed = HitArea("down", down);
   const bool down_held = ImGui::IsItemActive() && ImGui::IsItemHovered();
-  if (ImGui::IsItemActivated()) panel.focus = &spin;
+  if (ImGui::IsItemActivated()) panel.SetFocus(&spin);
   ImGui::PopButtonRepeat();
   if (!enabled) ImGui::EndDisabled();
   ImGui::PopID();
@@ -423,7 +425,7 @@ void PanelView::DrawRadio(Panel& panel, RadioButton& radio, ImDrawList* dl,
   ImGui::PushID(&radio);
   if (!enabled) ImGui::BeginDisabled();
   const bool pressed = HitArea("radio", r);
-  if (enabled && ImGui::IsItemActivated()) panel.focus = &radio;
+  if (enabled && ImGui::IsItemActivated()) panel.SetFocus(&radio);
   if (!enabled) ImGui::EndDisabled();
   ImGui::PopID();
   if (pressed && enabled) actions.push_back({PanelAction::Kind::Click, &radio});
@@ -506,7 +508,7 @@ void PanelView::DrawList(Panel& panel, ListBox& list, ImDrawList* dl,
   HitArea("list", r);
   if (enabled && ImGui::IsItemActivated()) {
     // The row is chosen as the button goes down, as a list box does.
-    panel.focus = &list;
+    panel.SetFocus(&list);
     const int y = static_cast<int>(ImGui::GetIO().MousePos.y) - rows.top;
     const int row = ListRowAt(list, y, kListRowHeight);
     if (row >= 0) list.Select(row);
@@ -520,12 +522,18 @@ void PanelView::DrawList(Panel& panel, ListBox& list, ImDrawList* dl,
   dl->PushClipRect(V(static_cast<float>(rows.left), static_cast<float>(rows.top)),
                    V(static_cast<float>(rows.right), static_cast<float>(rows.bottom)), true);
   const int visible = rows.height() / kListRowHeight;  // whole rows only
+  // The face's line (ascent to descent) is a pixel taller than a row at this
+  // size: centred on the row, the glyphs of the last row stay inside the
+  // list instead of losing their bottom to its frame.
+  const ImFont* font = ui_.Font(UiFont::List);
+  const float line = font->Ascent - font->Descent;
+  const float lift = std::floor((static_cast<float>(kListRowHeight) - line) / 2);
   for (int i = 0; i < static_cast<int>(list.rows.size()) && i < visible; ++i) {
     const Rect row{rows.left, rows.top + i * kListRowHeight, rows.right,
                    rows.top + (i + 1) * kListRowHeight};
     const bool selected = i == list.selected;
     if (selected) Fill(dl, row, kNavy);
-    Text(dl, UiFont::List, static_cast<float>(row.left + 2), static_cast<float>(row.top),
+    Text(dl, UiFont::List, static_cast<float>(row.left + 2), static_cast<float>(row.top) + lift,
          selected ? kWhite : kBlack, SjisToUtf8(list.rows[static_cast<std::size_t>(i)]));
     if (selected && IsFocused(panel, list)) FocusRect(dl, row);
   }
@@ -534,18 +542,55 @@ void PanelView::DrawList(Panel& panel, ListBox& list, ImDrawList* dl,
   dl->PopClipRect();
 }
 
+namespace {
+
+// How long a name field's frame flashes after characters were dropped.
+constexpr double kFlashSeconds = 0.3;
+
+// The UTF-8 offset in the field's text of a byte offset into its Shift-JIS.
+int Utf8Offset(const std::string& sjis, std::size_t at) {
+  return static_cast<int>(SjisToUtf8(std::string_view(sjis).substr(0, at)).size());
+}
+
+}  // namespace
+
 void PanelView::SyncEditText(const Edit& edit, EditState& st) {
   if (edit.text != st.shown_sjis) {
-    // The game changed the text (a name put in, blanks taken out). A field
-    // being edited takes it through its callback, with the caret at the end.
+    // The game or the input method changed the text. A field being edited
+    // takes it through its callback, with the model's caret.
     std::string utf8 = SjisToUtf8(edit.text);
     std::size_t n = std::min(utf8.size(), sizeof st.buf - 1);
     std::memcpy(st.buf, utf8.data(), n);
     st.buf[n] = '\0';
     st.shown_sjis = edit.text;
-    if (st.active) st.reload = std::string(st.buf);
+    if (st.active) {
+      st.reload = std::string(st.buf);
+      st.reload_cursor = std::min(Utf8Offset(edit.text, edit.caret), static_cast<int>(n));
+    }
   }
   st.before_utf8 = st.buf;
+}
+
+void PanelView::StoreEditText(Edit& edit, EditState& st) {
+  // ImGui's own edits (deleting, pasting) and its caret go back into the
+  // model, where the input method's text is inserted.
+  const std::string sjis = Utf8ToSjis(st.buf);
+  if (sjis != edit.text) {
+    edit.SetText(sjis);
+    st.shown_sjis = edit.text;
+  }
+  if (!st.active || !st.caret_seen) return;
+  st.caret_seen = false;
+  const std::string_view buf(st.buf);
+  auto sjis_at = [&buf](int utf8_at) {
+    return SjisLength(buf.substr(0, static_cast<std::size_t>(std::clamp(utf8_at, 0, static_cast<int>(buf.size())))));
+  };
+  // ImGui keeps both ends of the selection; the caret is one of them. Equal
+  // ends mean no selection, wherever they stand.
+  int anchor = st.cursor;
+  if (st.select_start != st.select_end)
+    anchor = st.cursor == st.select_start ? st.select_end : st.select_start;
+  edit.Select(sjis_at(anchor), sjis_at(st.cursor));
 }
 
 void PanelView::RequestEditFocus(const Edit& edit, EditState& st, bool wanted) {
@@ -567,9 +612,23 @@ void PanelView::DrawEdit(Panel& panel, Edit& edit, ImDrawList* dl, bool interact
   const Rect r = WindowRect(edit);
   const Rect inner = Inset(r, 2);
   EditState& st = edits_[&edit];
-  st.max_bytes = edit.max_bytes;
+  if (st.edit == nullptr) st.seen_dropped = edit.dropped;  // only new drops flash
+  st.edit = &edit;
+  // Characters dropped since the last frame: the frame flashes red a moment.
+  const double now = ImGui::GetTime();
+  if (edit.dropped != st.seen_dropped) {
+    st.seen_dropped = edit.dropped;
+    st.flash_until = now + kFlashSeconds;
+  }
+  const bool flash = now < st.flash_until;
+  flashing_ = flashing_ || flash;
   Fill(dl, r, kWhite);
-  Sunken(dl, r);
+  if (flash) {
+    Frame(dl, r, kRed, kRed);
+    Frame(dl, Inset(r, 1), kRed, kRed);
+  } else {
+    Sunken(dl, r);
+  }
 
   ImGui::PushID(&edit);
   SyncEditText(edit, st);
@@ -589,92 +648,95 @@ void PanelView::DrawEdit(Panel& panel, Edit& edit, ImDrawList* dl, bool interact
       ImGuiInputTextFlags_CallbackEdit | ImGuiInputTextFlags_CallbackAlways;
   const bool enter = ImGui::InputText("##text", st.buf, sizeof st.buf, flags, EditCallback, &st);
   if (!edit.usable()) ImGui::EndDisabled();
+  const bool was_active = st.active;
   st.active = ImGui::IsItemActive();
-  if (ImGui::IsItemActivated()) panel.focus = &edit;
+  if (ImGui::IsItemActivated()) panel.SetFocus(&edit);
   ImGui::PopStyleColor(2);
   ImGui::PopStyleVar();
   ImGui::PopFont();
   ImGui::PopID();
 
-  const std::string sjis = Utf8ToSjis(st.buf);
-  if (sjis != edit.text) {
-    edit.SetText(sjis);
-    st.shown_sjis = edit.text;
-  }
+  if (was_active || st.active) StoreEditText(edit, st);
   if (enter) actions.push_back({PanelAction::Kind::Enter, &edit});
   if (st.active && !IsFocused(panel, edit)) {
     ImGui::ClearActiveID();  // the focus went elsewhere (Tab, a handler)
     st.active = false;
   }
-  if (st.active && !composition_.empty()) DrawComposition(edit, st, dl);
+  if (!edit.composition.empty() && IsFocused(panel, edit)) DrawComposition(edit, dl);
 }
 
-void PanelView::DrawComposition(const Edit& edit, const EditState& st, ImDrawList* dl) {
-  // The text being composed stands at the caret, underlined, with the rest
-  // of the field's text moved aside; the input method's own window lists
-  // the candidates next to the field.
+void PanelView::DrawComposition(const Edit& edit, ImDrawList* dl) {
+  // The text being composed stands at the caret in place of the selection,
+  // underlined, with the rest of the field's text moved aside; the field
+  // scrolls so that the composition's caret stays in sight. The input
+  // method's own window lists the candidates next to the field.
   const Rect inner = Inset(WindowRect(edit), 2);
   ImFont* f = ui_.Font(UiFont::Edit);
-  ui_.Need(UiFont::Edit, composition_);
-  const std::string text = st.buf;
-  const std::size_t cut = std::min<std::size_t>(static_cast<std::size_t>(std::max(st.cursor, 0)), text.size());
-  const std::string head = text.substr(0, cut), tail = text.substr(cut);
-  const float y = static_cast<float>(inner.top) +
-                  std::max(0.0f, static_cast<float>(static_cast<int>((inner.height() - f->FontSize) / 2)));
-  float x = static_cast<float>(inner.left + 2);
-  dl->PushClipRect(V(static_cast<float>(inner.left), static_cast<float>(inner.top)),
-                   V(static_cast<float>(inner.right), static_cast<float>(inner.bottom)), true);
-  Fill(dl, inner, kWhite);
-  Text(dl, UiFont::Edit, x, y, kBlack, head);
-  x += TextWidth(UiFont::Edit, head);
-  const float comp_w = TextWidth(UiFont::Edit, composition_);
-  Text(dl, UiFont::Edit, x, y, kBlack, composition_);
-  HLine(dl, static_cast<int>(x), static_cast<int>(x + comp_w), static_cast<int>(y + f->FontSize), kBlack);
-  // The caret inside the composition.
-  std::string before;
+  const std::string& composition = edit.composition;
+  ui_.Need(UiFont::Edit, composition);
+  const std::size_t lo = std::min({edit.anchor, edit.caret, edit.text.size()});
+  const std::size_t hi = std::min(std::max(edit.anchor, edit.caret), edit.text.size());
+  const std::string head = SjisToUtf8(std::string_view(edit.text).substr(0, lo));
+  const std::string tail = SjisToUtf8(std::string_view(edit.text).substr(hi));
+  std::string before;  // the composition up to its caret
   int n = 0;
-  for (std::size_t i = 0; i < composition_.size() && n < composition_cursor_;) {
-    auto b = static_cast<unsigned char>(composition_[i]);
+  for (std::size_t i = 0; i < composition.size() && n < edit.composition_caret;) {
+    auto b = static_cast<unsigned char>(composition[i]);
     std::size_t len = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
-    before.append(composition_, i, len);
+    before.append(composition, i, len);
     i += len;
     ++n;
   }
-  const int caret = static_cast<int>(x + TextWidth(UiFont::Edit, before));
-  VLine(dl, caret, static_cast<int>(y), static_cast<int>(y + f->FontSize), kBlack);
-  Text(dl, UiFont::Edit, x + comp_w, y, kBlack, tail);
+  const int head_w = static_cast<int>(TextWidth(UiFont::Edit, head));
+  const int comp_w = static_cast<int>(TextWidth(UiFont::Edit, composition));
+  const int caret_w = static_cast<int>(TextWidth(UiFont::Edit, before));
+  const Rect view{inner.left + 2, inner.top, inner.right - 2, inner.bottom};
+  const int scroll = CompositionScroll(head_w, comp_w, caret_w, view.width());
+
+  const float y = static_cast<float>(inner.top) +
+                  std::max(0.0f, static_cast<float>(static_cast<int>((inner.height() - f->FontSize) / 2)));
+  Fill(dl, inner, kWhite);
+  dl->PushClipRect(V(static_cast<float>(view.left), static_cast<float>(view.top)),
+                   V(static_cast<float>(view.right), static_cast<float>(view.bottom)), true);
+  const int x0 = view.left - scroll;
+  Text(dl, UiFont::Edit, static_cast<float>(x0), y, kBlack, head);
+  const int cx = x0 + head_w;
+  Text(dl, UiFont::Edit, static_cast<float>(cx), y, kBlack, composition);
+  HLine(dl, cx, cx + comp_w, static_cast<int>(y + f->FontSize), kBlack);
+  VLine(dl, cx + caret_w, static_cast<int>(y), static_cast<int>(y + f->FontSize), kBlack);
+  Text(dl, UiFont::Edit, static_cast<float>(cx + comp_w), y, kBlack, tail);
   dl->PopClipRect();
 }
 
 // The name fields' rules: only characters Shift-JIS can hold, and no more
-// than the field's byte limit of them.
+// than the field's byte limit of them. The callback also hands ImGui the
+// text the model took in, and takes ImGui's caret for the model.
 int PanelView::EditCallback(ImGuiInputTextCallbackData* data) {
   auto* st = static_cast<EditState*>(data->UserData);
-  if (st->reload && data->EventFlag != ImGuiInputTextFlags_CallbackCharFilter) {
+  if (data->EventFlag == ImGuiInputTextFlags_CallbackCharFilter)
+    return AcceptsChar(data->EventChar) ? 0 : 1;
+  if (st->reload) {
     data->DeleteChars(0, data->BufTextLen);
     data->InsertChars(0, st->reload->data(), st->reload->data() + st->reload->size());
-    data->CursorPos = data->SelectionStart = data->SelectionEnd = data->BufTextLen;
+    data->CursorPos = data->SelectionStart = data->SelectionEnd =
+        std::clamp(st->reload_cursor, 0, data->BufTextLen);
     st->before_utf8 = *st->reload;
     st->reload.reset();
-    return 0;
-  }
-  switch (data->EventFlag) {
-    case ImGuiInputTextFlags_CallbackCharFilter:
-      return AcceptsChar(data->EventChar) ? 0 : 1;
-    case ImGuiInputTextFlags_CallbackEdit: {
-      LimitedEdit kept = LimitSjisEdit(st->before_utf8, std::string_view(data->Buf, static_cast<std::size_t>(data->BufTextLen)),
-                                       st->max_bytes);
-      if (kept.cut) {
-        data->DeleteChars(0, data->BufTextLen);
-        data->InsertChars(0, kept.utf8.data(), kept.utf8.data() + kept.utf8.size());
-        data->CursorPos = data->SelectionStart = data->SelectionEnd = static_cast<int>(kept.cursor);
-      }
-      st->before_utf8 = kept.utf8;
-      break;
+  } else if (data->EventFlag == ImGuiInputTextFlags_CallbackEdit) {
+    LimitedEdit kept = LimitSjisEdit(st->before_utf8, std::string_view(data->Buf, static_cast<std::size_t>(data->BufTextLen)),
+                                     st->edit->max_bytes);
+    if (kept.cut) {
+      data->DeleteChars(0, data->BufTextLen);
+      data->InsertChars(0, kept.utf8.data(), kept.utf8.data() + kept.utf8.size());
+      data->CursorPos = data->SelectionStart = data->SelectionEnd = static_cast<int>(kept.cursor);
+      ++st->edit->dropped;
     }
-    case ImGuiInputTextFlags_CallbackAlways: st->cursor = data->CursorPos; break;
-    default: break;
+    st->before_utf8 = kept.utf8;
   }
+  st->cursor = data->CursorPos;
+  st->select_start = data->SelectionStart;
+  st->select_end = data->SelectionEnd;
+  st->caret_seen = true;
   return 0;
 }
 

@@ -66,22 +66,29 @@ class PanelView {
   // come at once.
   bool WantsNextFrame() const { return wants_next_frame_; }
 
-  // The input method's composition in the focused field (UTF-8; cursor in
-  // characters), empty when there is none.
-  void SetComposition(std::string utf8, int cursor);
-  bool Composing() const { return !composition_.empty(); }
+  // A name field's frame is flashing: characters entered into it were
+  // dropped a moment ago. Frames should come often enough to end it.
+  bool Flashing() const { return flashing_; }
 
  private:
   struct EditState {
+    Edit* edit = nullptr;
     char buf[256] = {};
     std::string shown_sjis;   // the model text buf was last loaded from
     std::string before_utf8;  // the text before this frame's edit
-    std::size_t max_bytes = 8;
-    int cursor = 0;           // caret, bytes into buf
+    int cursor = 0;           // ImGui's caret, bytes into buf
+    int select_start = 0;     // ImGui's selection, bytes into buf
+    int select_end = 0;
+    bool caret_seen = false;  // the callback gave the three above this frame
     bool active = false;      // ImGui is editing it
-    std::optional<std::string> reload;  // text the game put in while it was
+    // Text the game or the input method put into the model while ImGui was
+    // editing it, with the model's caret (bytes into the text).
+    std::optional<std::string> reload;
+    int reload_cursor = 0;
     int requested_frame = -2;  // when the focus was last asked for
     int focus_requests = 0;    // asked for since it last had it
+    int seen_dropped = 0;      // the model's drop count last drawn
+    double flash_until = -1;   // ImGui time until which the frame flashes
   };
   enum class LabelStyle { Panel, Prompt, Help, UpDown, Copyright };
 
@@ -99,9 +106,11 @@ class PanelView {
   void DrawList(Panel& panel, ListBox& list, ImDrawList* dl, std::vector<PanelAction>& actions);
   void DrawEdit(Panel& panel, Edit& edit, ImDrawList* dl, bool interactive,
                 std::vector<PanelAction>& actions);
-  void DrawComposition(const Edit& edit, const EditState& st, ImDrawList* dl);
+  void DrawComposition(const Edit& edit, ImDrawList* dl);
   // The model's text into the field's buffer when the game changed it.
   static void SyncEditText(const Edit& edit, EditState& st);
+  // ImGui's edit and caret back into the model.
+  static void StoreEditText(Edit& edit, EditState& st);
   // Asks ImGui to give the field the keyboard when the panel's focus is on it.
   void RequestEditFocus(const Edit& edit, EditState& st, bool wanted);
   static int EditCallback(ImGuiInputTextCallbackData* data);
@@ -115,9 +124,8 @@ class PanelView {
 
   ImGuiLayer& ui_;
   std::map<const Edit*, EditState> edits_;
-  std::string composition_;
-  int composition_cursor_ = 0;
   bool wants_next_frame_ = false;
+  bool flashing_ = false;
 };
 
 // The kind of a plain control (label, push button or group box), told by its

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <limits>
 
 #include "platform/media_check.h"
 
@@ -18,6 +20,18 @@ constexpr int kChunkFrames = 2048;  // about 46 ms a mixing buffer
 
 bool Readable(const std::string& path) { return std::ifstream(path).good(); }
 
+void PutLe16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
+  PutLe16(out, v & 0xFFFF);
+  PutLe16(out, v >> 16);
+}
+void PutTag(std::vector<uint8_t>& out, std::string_view tag) {
+  out.insert(out.end(), tag.begin(), tag.end());
+}
+
 Mix_Music* LoadMusic(const std::vector<uint8_t>& bytes) {
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) return nullptr;
@@ -25,6 +39,63 @@ Mix_Music* LoadMusic(const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
+
+std::optional<std::vector<uint8_t>> AdpcmToPcmWave(std::span<const uint8_t> clean, uint64_t frames,
+                                                   std::string* why) {
+  if (clean.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    *why = "WAVE file too large to decode";
+    return std::nullopt;
+  }
+  SDL_RWops* rw = SDL_RWFromConstMem(clean.data(), static_cast<int>(clean.size()));
+  if (!rw) {
+    *why = SDL_GetError();
+    return std::nullopt;
+  }
+  SDL_AudioSpec decoded{};
+  Uint8* samples = nullptr;
+  Uint32 bytes = 0;
+  if (!SDL_LoadWAV_RW(rw, 1, &decoded, &samples, &bytes)) {
+    *why = std::string("cannot decode the WAVE file: ") + SDL_GetError();
+    return std::nullopt;
+  }
+  // ADPCM decodes to 16-bit samples in the machine's byte order.
+  if (decoded.format != AUDIO_S16SYS || decoded.channels == 0) {
+    SDL_FreeWAV(samples);
+    *why = "cannot decode the WAVE file: unexpected sample format";
+    return std::nullopt;
+  }
+  const uint32_t frame_bytes = 2u * decoded.channels;
+  // The decoder plays whole blocks; the sound ends where the file says.
+  const uint64_t keep = std::min<uint64_t>(frames, bytes / frame_bytes);
+  const auto data_size = static_cast<uint32_t>(keep * frame_bytes);
+
+  std::vector<uint8_t> out;
+  out.reserve(44 + data_size);
+  PutTag(out, "RIFF");
+  PutLe32(out, 36 + data_size);
+  PutTag(out, "WAVE");
+  PutTag(out, "fmt ");
+  PutLe32(out, 16);
+  PutLe16(out, 1);  // PCM
+  PutLe16(out, decoded.channels);
+  PutLe32(out, static_cast<uint32_t>(decoded.freq));
+  PutLe32(out, static_cast<uint32_t>(decoded.freq) * frame_bytes);
+  PutLe16(out, frame_bytes);
+  PutLe16(out, 16);
+  PutTag(out, "data");
+  PutLe32(out, data_size);
+  if (SDL_BYTEORDER == SDL_LIL_ENDIAN) {
+    out.insert(out.end(), samples, samples + data_size);
+  } else {
+    for (uint32_t i = 0; i < data_size; i += 2) {
+      int16_t sample = 0;
+      std::memcpy(&sample, samples + i, sizeof sample);
+      PutLe16(out, static_cast<uint16_t>(sample));
+    }
+  }
+  SDL_FreeWAV(samples);
+  return out;
+}
 
 SdlMediaPlayer::SdlMediaPlayer(Files& files, std::FILE* log_stream)
     : files_(files), log_(log_stream) {
@@ -144,9 +215,10 @@ bool SdlMediaPlayer::LoadNow(std::vector<uint8_t> bytes, bool midi, std::string*
 bool SdlMediaPlayer::Open(std::string* error) {
   Close();
   std::string why;
-  auto file = ReadMediaFile(files_, FileName(), &why);
+  int code = media_error::kNone;
+  auto file = ReadMediaFile(files_, FileName(), &why, &code);
   if (!file) {
-    error_ = media_error::kCannotOpen;
+    error_ = code;
     if (error) *error = why;
     return false;
   }
@@ -160,9 +232,36 @@ bool SdlMediaPlayer::Open(std::string* error) {
     return true;
   }
   if (file->kind == MediaKind::Wave) {
+    // The mixer streams PCM and the like only; SDL's WAVE loader decodes
+    // ADPCM, and the mixer gets the result as PCM.
+    const bool adpcm = IsAdpcm(file->wave_format);
+    if (adpcm && wave_opened_once_) {
+      // Decoding takes tens of milliseconds for a few minutes of sound: on
+      // the loader thread.
+      opened_ = FileName();
+      {
+        std::lock_guard lock(mutex_);
+        load_ = Load::Loading;
+        job_ = Job{generation_, std::move(file->clean), false, true, file->wave_frames, FileName()};
+      }
+      wake_loader_.notify_one();
+      return true;
+    }
+    // The first WAVE file is the start-up probe's: whether it can sound is
+    // known when Open returns.
+    wave_opened_once_ = true;
+    if (adpcm) {
+      auto pcm = AdpcmToPcmWave(file->clean, file->wave_frames, &why);
+      if (!pcm) {
+        error_ = media_error::kRefused;
+        if (error) *error = FileName() + ": " + why;
+        return false;
+      }
+      file->clean = std::move(*pcm);
+    }
     // The WAVE decoder only reads the header here: no need to wait for it.
     if (!LoadNow(std::move(file->clean), false, &why)) {
-      error_ = media_error::kCannotOpen;
+      error_ = media_error::kRefused;
       if (error) *error = FileName() + ": " + why;
       return false;
     }
@@ -183,14 +282,14 @@ bool SdlMediaPlayer::Open(std::string* error) {
       midi_loaded_once_ = true;
     } else {
       std::lock_guard lock(mutex_);
-      LoadFailedLocked(why);
+      LoadFailedLocked(why, true);
     }
     return true;
   }
   {
     std::lock_guard lock(mutex_);
     load_ = Load::Loading;
-    job_ = Job{generation_, std::move(file->clean)};
+    job_ = Job{generation_, std::move(file->clean), true, false, 0, FileName()};
   }
   wake_loader_.notify_one();
   return true;
@@ -235,19 +334,26 @@ void SdlMediaPlayer::LoaderLoop() {
       job_.reset();
       loader_busy_ = true;
       lock.unlock();
-      Mix_Music* music = LoadMusic(job.bytes);
-      std::string why = music ? std::string() : std::string(Mix_GetError());
+      Mix_Music* music = nullptr;
+      std::string why;
+      std::optional<std::vector<uint8_t>> pcm;
+      if (job.decode) pcm = AdpcmToPcmWave(job.bytes, job.frames, &why);
+      if (pcm) job.bytes = std::move(*pcm);
+      if (!job.decode || pcm) {
+        music = LoadMusic(job.bytes);
+        if (!music) why = Mix_GetError();
+      }
       lock.lock();
       loader_busy_ = false;
       if (job.generation != generation_) {
         // Its file was closed meanwhile.
-        if (music) retired_.push_back({music, std::move(job.bytes), true});
+        if (music) retired_.push_back({music, std::move(job.bytes), job.midi});
       } else {
         if (music) {
-          Install(music, std::move(job.bytes), true);
+          Install(music, std::move(job.bytes), job.midi);
           if (play_pending_) StartLocked();
         } else {
-          LoadFailedLocked(why);
+          LoadFailedLocked(job.midi ? why : job.path + ": " + why, job.midi);
         }
         play_pending_ = false;
       }
@@ -295,8 +401,12 @@ bool SdlMediaPlayer::AtEndLocked() const {
   return played_ms >= length_ms_;
 }
 
-void SdlMediaPlayer::LoadFailedLocked(const std::string& why) {
+void SdlMediaPlayer::LoadFailedLocked(const std::string& why, bool midi) {
   load_ = Load::Failed;
+  if (!midi) {
+    log_.Write("velmor", "WAVE cannot sound: " + why);
+    return;
+  }
   std::string soundfont = soundfont_applied_ ? *soundfont_applied_ : std::string();
   log_.Write("velmor", "MIDI cannot sound: " + why +
                            (soundfont.empty() ? std::string() : " (SoundFont " + soundfont + ")"));

@@ -1,17 +1,20 @@
 // The real media player: SDL_mixer's music channel, WAVE through its own
-// decoder, MIDI through its FluidSynth synthesiser with a SoundFont.
+// decoder (ADPCM, which that decoder does not take, decoded to PCM first by
+// SDL's WAVE loader), MIDI through its FluidSynth synthesiser with a
+// SoundFont.
 //
 // Every file is read through the file service and checked first
 // (platform/media_check.h); the decoder gets only the checked parts. A piece
 // plays once, never looped by the mixer: the game repeats it itself.
 //
 // Loading a MIDI piece means building a synthesiser and loading the
-// SoundFont again (tens of milliseconds), which would make the 20 ms tick
-// late. So after the first MIDI file (loaded at once: that is the start-up
-// probe, which needs the answer) MIDI pieces load on a loader thread: Open
-// returns as soon as the file is checked, Play while the piece loads marks
-// it to start the moment it is ready, and the player reports Playing
-// meanwhile. The loader hands a piece over under the player's lock, and a
+// SoundFont again (tens of milliseconds), and decoding an ADPCM WAVE piece
+// takes as long for a few minutes of sound; either would make the 20 ms tick
+// late. So after the first MIDI file and the first WAVE file (loaded at
+// once: those are the start-up probe's, which needs the answer) such pieces
+// load on a loader thread: Open returns as soon as the file is checked, Play
+// while the piece loads marks it to start the moment it is ready, and the
+// player reports Playing meanwhile. The loader hands a piece over under the player's lock, and a
 // piece meant for a file that has since been closed is thrown away.
 //
 // A piece ends at its length (the checked file's playing time), counted in
@@ -30,6 +33,7 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,6 +49,13 @@ namespace sdl {
 
 // The SoundFont MIDI uses unless told otherwise (Debian's timgm6mb-soundfont).
 constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+// A checked ADPCM WAVE file (CheckWave's `clean` bytes) decoded by SDL's WAVE
+// loader into a 16-bit PCM WAVE file of its first `frames` sample frames,
+// which the mixer's WAVE decoder plays. Nothing, with *why set, when SDL
+// cannot decode it.
+std::optional<std::vector<uint8_t>> AdpcmToPcmWave(std::span<const uint8_t> clean, uint64_t frames,
+                                                   std::string* why);
 
 class SdlMediaPlayer : public MediaPlayer {
  public:
@@ -81,6 +92,11 @@ class SdlMediaPlayer : public MediaPlayer {
   struct Job {
     uint64_t generation = 0;
     std::vector<uint8_t> bytes;
+    bool midi = true;
+    // WAVE: ADPCM to decode to PCM first, keeping `frames` sample frames.
+    bool decode = false;
+    uint64_t frames = 0;
+    std::string path;  // for messages
   };
   // A piece put away when its file closed, waiting for the loader thread to
   // free it.
@@ -101,7 +117,7 @@ class SdlMediaPlayer : public MediaPlayer {
   bool FreeableLocked() const;
   std::vector<Retired> TakeFreeableLocked();
   void StartLocked();
-  void LoadFailedLocked(const std::string& why);
+  void LoadFailedLocked(const std::string& why, bool midi);
   bool AtEndLocked() const;
   // Counts the sound produced while a piece plays (the mixer's audio thread).
   static void OnPostMix(void* player, Uint8* stream, int bytes);
@@ -113,6 +129,7 @@ class SdlMediaPlayer : public MediaPlayer {
   std::optional<std::string> soundfont_applied_;
   bool soundfont_usable_ = true;
   bool midi_loaded_once_ = false;
+  bool wave_opened_once_ = false;
 
   int rate_ = 44100;     // frames a second of the output
   int frame_bytes_ = 4;  // bytes a frame of the output

@@ -92,10 +92,8 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
   }
   SetIcon(window_);
 
-  const char* driver = SDL_GetCurrentVideoDriver();
-  global_pointer_ = driver != nullptr && (std::strcmp(driver, "x11") == 0 ||
-                                          std::strcmp(driver, "windows") == 0 ||
-                                          std::strcmp(driver, "cocoa") == 0);
+  // Until the first motion event, where SDL last saw the pointer.
+  SDL_GetMouseState(&pointer_.x, &pointer_.y);
   TakeClientSize();
   return true;
 }
@@ -112,18 +110,7 @@ bool SdlWindow::TakeClientSize() {
   return true;
 }
 
-Point SdlWindow::CursorPos() const {
-  int x = 0, y = 0;
-  if (global_pointer_) {
-    // Outside the window too, as the screen's pointer position would be.
-    int wx = 0, wy = 0;
-    SDL_GetGlobalMouseState(&x, &y);
-    SDL_GetWindowPosition(window_, &wx, &wy);
-    return {x - wx, y - wy};
-  }
-  SDL_GetMouseState(&x, &y);
-  return {x, y};
-}
+Point SdlWindow::CursorPos() const { return pointer_; }
 
 int SdlWindow::ShowCursor(bool show) {
   cursor_count_ += show ? 1 : -1;

@@ -68,6 +68,8 @@ class SdlWindow : public Window {
   bool NeedsRender() const { return dirty_; }
   // The window must be drawn again (it was uncovered).
   void Invalidate() { dirty_ = true; }
+  // The pointer moved to p (window pixels), as the window's events say.
+  void PointerMoved(Point p) { pointer_ = p; }
   // Takes the window's new client size; true when it changed (the wallpaper
   // layer is then empty until the game draws it again).
   bool TakeClientSize();
@@ -97,7 +99,7 @@ class SdlWindow : public Window {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   bool windowed_ = false;
-  bool global_pointer_ = false;  // the pointer can be read outside the window
+  Point pointer_;  // where the window's events last saw the pointer
   Size client_;
 
   Bitmap layer_;  // wallpaper tiles and corner text, window-sized

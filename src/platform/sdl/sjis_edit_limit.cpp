@@ -1,5 +1,6 @@
 #include "platform/sdl/sjis_edit_limit.h"
 
+#include "core/controls.h"
 #include "core/sjis.h"
 
 namespace velmor::platform::sdl {
@@ -24,26 +25,6 @@ std::size_t CharSjisLength(std::string_view one_char) {
   return Utf8ToSjis(one_char).size();
 }
 
-std::string EncodeUtf8(char32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-  return out;
-}
-
 }  // namespace
 
 std::size_t SjisLength(std::string_view utf8) {
@@ -57,14 +38,7 @@ std::size_t SjisLength(std::string_view utf8) {
   return total;
 }
 
-bool AcceptsChar(char32_t c) {
-  if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return false;
-  if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return false;
-  if (c < 0x80) return true;
-  bool lossy = false;
-  Utf8ToSjis(EncodeUtf8(c), &lossy);
-  return !lossy;
-}
+bool AcceptsChar(char32_t c) { return Edit::Accepts(c); }
 
 LimitedEdit LimitSjisEdit(std::string_view before, std::string_view after,
                           std::size_t max_bytes) {

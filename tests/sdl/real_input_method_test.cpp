@@ -1,0 +1,139 @@
+// The name fields with a real input method: IBus with Anthy on an X server,
+// the keys pressed with xdotool. tests/sdl/real_input_method.sh sets all of
+// it up and runs these tests; anywhere else they are skipped.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "core/sjis.h"
+#include "sdl_rig.h"
+
+namespace velmor::platform::sdl {
+namespace {
+
+using testing::SdlRig;
+
+std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+
+class RealInputMethodTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("VELMOR_REAL_IME") == nullptr)
+      GTEST_SKIP() << "needs an X server with IBus and Anthy: run tests/sdl/real_input_method.sh";
+    rig = std::make_unique<SdlRig>();
+    ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
+    // The X window, found by the process that owns it.
+    const std::string find =
+        "timeout -s KILL 10 xdotool search --sync --pid " + std::to_string(getpid());
+    if (std::FILE* out = popen(find.c_str(), "r")) {
+      char line[64] = {};
+      if (std::fgets(line, sizeof line, out) != nullptr) window_ = std::to_string(std::atol(line));
+      pclose(out);
+    }
+    ASSERT_NE(window_, "0");
+    ASSERT_FALSE(window_.empty()) << "xdotool finds no window of this process";
+    rig->front->Start();
+    menus::Panels& p = rig->game.panels;
+    p.NamePanel.MoveTo(300, 400);
+    p.NamePanel.visible = true;
+    p.NamePanel.SetFocus(&p.SecondNameEdit);
+    Xdo("windowfocus --sync " + window_);
+    ASSERT_TRUE(Until([] { return SDL_IsTextInputActive() == SDL_TRUE; }));
+  }
+
+  // Runs xdotool, then the loop until `done` holds (true) or for a few
+  // seconds at most (false): the input method answers from other processes.
+  void Xdo(const std::string& args) {
+    const std::string command = "timeout -s KILL 10 xdotool " + args;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  bool Until(const std::function<bool()>& done, int passes = 200) {
+    for (int i = 0; i < passes; ++i) {
+      rig->Passes(1);
+      if (done()) return true;
+    }
+    return false;
+  }
+  // A moment for whatever the input method still sends.
+  void Settle() { Until([] { return false; }, 40); }
+  void ClickOn(const Control& c) {
+    Point at = SdlRig::Centre(c);
+    Xdo("mousemove --window " + window_ + " " + std::to_string(at.x) + " " + std::to_string(at.y));
+    rig->Passes(2);
+    Xdo("click 1");
+  }
+  // Types Latin letters for the input method to turn into kana.
+  void Type(const std::string& keys) { Xdo("type --delay 40 " + keys); }
+
+  std::unique_ptr<SdlRig> rig;
+  std::string window_;
+};
+
+TEST_F(RealInputMethodTest, TheOtherFieldClickedWhileComposing) {
+  menus::Panels& p = rig->game.panels;
+  Type("yamada");
+  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やまだ"; }))
+      << "the input method composes nothing: is it in hiragana mode?";
+  ClickOn(p.FirstNameEdit);
+  ASSERT_TRUE(Until([&] { return p.NamePanel.focus == &p.FirstNameEdit; }));
+  Settle();  // whatever the input method still sends arrives now
+  EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
+  EXPECT_EQ(p.FirstNameEdit.text, "");
+  Type("hana");
+  ASSERT_TRUE(Until([&] { return p.FirstNameEdit.composition == "はな"; }))
+      << "the input method goes on with the old composition";
+  Xdo("key Return");
+  ASSERT_TRUE(Until([&] { return p.FirstNameEdit.text == S("はな"); }));
+  EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
+}
+
+TEST_F(RealInputMethodTest, OkClickedWhileComposing) {
+  menus::Panels& p = rig->game.panels;
+  std::string seen = "-";
+  p.NameEntryButton.OnClick = [&] { seen = p.SecondNameEdit.text; };
+  Type("yamada");
+  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やまだ"; }));
+  ClickOn(p.NameEntryButton);
+  ASSERT_TRUE(Until([&] { return seen != "-"; }));
+  EXPECT_EQ(seen, S("やまだ"));
+  // Back in the field: nothing comes back from the old composition.
+  ClickOn(p.SecondNameEdit);
+  ASSERT_TRUE(Until([&] { return p.NamePanel.focus == &p.SecondNameEdit; }));
+  Settle();
+  EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
+}
+
+TEST_F(RealInputMethodTest, EscapeCancelsTheCompositionButNeverTheName) {
+  menus::Panels& p = rig->game.panels;
+  Type("yama");
+  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やま"; }));
+  Xdo("key Return");
+  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.text == S("やま"); }));
+  Type("da");
+  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "だ"; }));
+  Xdo("key Escape");  // the input method's: the composition goes
+  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition.empty(); }));
+  Xdo("key Escape");  // the field's: nothing happens
+  Settle();
+  EXPECT_EQ(p.SecondNameEdit.text, S("やま"));
+  EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
+}
+
+TEST_F(RealInputMethodTest, ALongCompositionCommittedIntoTheLimit) {
+  menus::Panels& p = rig->game.panels;
+  Type("watanabetarou");
+  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "わたなべたろう"; }));
+  Xdo("key Return");
+  ASSERT_TRUE(Until([&] { return !p.SecondNameEdit.text.empty(); }));
+  EXPECT_EQ(p.SecondNameEdit.text, S("わたなべ"));
+  EXPECT_EQ(p.SecondNameEdit.dropped, 1);
+  EXPECT_TRUE(rig->front->panel_view().Flashing());
+}
+
+}  // namespace
+}  // namespace velmor::platform::sdl
