@@ -110,13 +110,15 @@ void TForm1::ChooseSlotFolder() {
 
 void TForm1::LoadStartupBitmaps() {
   using graphics::BMPDIR;
+  // In the game's order; a file loaded again is the same picture, copied
+  // rather than decoded again.
   loader.Load(layers.TMP, BMPDIR, "KURO.BMP");
   loader.Load(layers.CLS, BMPDIR, "MESH.BMP");
   loader.Load(layers.SP0, BMPDIR, "_CGBK.BMP");
-  loader.Load(layers.MS0, BMPDIR, "_CGBK.BMP");
+  layers.MS0 = layers.SP0;
   loader.Load(layers.SP1, BMPDIR, "CHU.BMP");
-  loader.Load(layers.IMG, BMPDIR, "KURO.BMP");
-  loader.Load(layers.BMP, BMPDIR, "KURO.BMP");
+  layers.IMG = layers.TMP;
+  layers.BMP = layers.TMP;
 }
 
 std::optional<int> TForm1::FormCreate() {

@@ -86,16 +86,23 @@ std::optional<Color> GetPixel(const Bitmap& bmp, int32_t x, int32_t y) {
 }
 
 void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src) {
+  if (dst.empty()) return;
+  StretchBlt(PixelView{dst.row(0), dst.width(), dst.width(), dst.height()}, r, src, dst.bounds());
+}
+
+void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Rect& clip) {
   if (r.empty() || src.empty()) return;
+  int32_t left = std::max({r.left, clip.left, 0});
+  int32_t top = std::max({r.top, clip.top, 0});
+  int32_t right = std::min({r.right, clip.right, dst.width});
+  int32_t bottom = std::min({r.bottom, clip.bottom, dst.height});
+  if (left >= right || top >= bottom) return;
+  const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(right - left);
   if (r.width() == src.width() && r.height() == src.height()) {  // at its own size
-    BitBlt(dst, r.left, r.top, r.width(), r.height(), src, 0, 0, Rop::SRCCOPY);
+    for (int32_t y = top; y < bottom; ++y)
+      std::memcpy(dst.row(y) + left, src.row(y - r.top) + (left - r.left), row_bytes);
     return;
   }
-  int32_t left = std::max(r.left, 0);
-  int32_t top = std::max(r.top, 0);
-  int32_t right = std::min(r.right, dst.width());
-  int32_t bottom = std::min(r.bottom, dst.height());
-  if (left >= right || top >= bottom) return;
   // Each destination column and row samples the source at its centre.
   auto source_of = [](int64_t d, int64_t dst_len, int64_t src_len) {
     return static_cast<int32_t>(((2 * d + 1) * src_len) / (2 * dst_len));
@@ -109,7 +116,7 @@ void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src) {
     int32_t sy = source_of(y - r.top, r.height(), src.height());
     Color* d = dst.row(y) + left;
     if (sy == previous_sy) {  // a repeated row: copy the row just made
-      std::memcpy(d, dst.row(y - 1) + left, sizeof(Color) * (right - left));
+      std::memcpy(d, dst.row(y - 1) + left, row_bytes);
       continue;
     }
     const Color* s = src.row(sy);

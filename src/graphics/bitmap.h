@@ -82,9 +82,22 @@ void FillRect(Bitmap& dst, const Rect& r, Color color);
 // The colour at (x, y), or nothing for a point outside the bitmap.
 std::optional<Color> GetPixel(const Bitmap& bmp, int32_t x, int32_t y);
 
+// Pixels in the bitmaps' format that someone else owns (a window's
+// surface): `pitch` counts pixels from one row to the next.
+struct PixelView {
+  Color* pixels = nullptr;
+  int32_t pitch = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  Color* row(int32_t y) const { return pixels + static_cast<std::ptrdiff_t>(y) * pitch; }
+};
+
 // Stretches all of src into rectangle r of dst, nearest neighbour: rows and
 // columns are dropped or repeated, never blended. Parts of r outside dst are
 // cut off.
 void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src);
+// The same into pixels of another owner, drawing only the part of r inside
+// `clip`: every pixel drawn is the one the whole stretch gives there.
+void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Rect& clip);
 
 }  // namespace velmor

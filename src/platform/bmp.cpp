@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -75,25 +76,36 @@ std::optional<Bitmap> DecodeBmp(std::span<const uint8_t> bytes, std::string* err
     return std::nullopt;
   }
   Bitmap bmp(loaded->w, loaded->h);
+  bool ok = true;
+  SDL_LockSurface(loaded);
   if (SDL_Palette* pal = loaded->format->palette) {
+    // Palettised (1, 4 and 8 bits come as one byte a pixel): each pixel
+    // through the palette, in one pass.
     for (int i = 0; i < pal->ncolors; ++i)
       bmp.palette.push_back(Rgb(pal->colors[i].r, pal->colors[i].g, pal->colors[i].b));
+    std::array<Color, 256> colours{};
+    std::copy(bmp.palette.begin(), bmp.palette.end(), colours.begin());
+    for (int y = 0; y < loaded->h; ++y) {
+      const uint8_t* src = static_cast<const uint8_t*>(loaded->pixels) +
+                           static_cast<size_t>(y) * loaded->pitch;
+      Color* dst = bmp.row(y);
+      for (int x = 0; x < loaded->w; ++x) dst[x] = colours[src[x]];
+    }
+  } else {
+    ok = SDL_ConvertPixels(loaded->w, loaded->h, loaded->format->format, loaded->pixels,
+                           loaded->pitch, SDL_PIXELFORMAT_RGB888, bmp.row(0),
+                           loaded->w * static_cast<int>(sizeof(Color))) == 0;
+    for (int y = 0; ok && y < loaded->h; ++y) {
+      Color* row = bmp.row(y);
+      for (int x = 0; x < loaded->w; ++x) row[x] &= kColorMask;
+    }
   }
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_UnlockSurface(loaded);
   SDL_FreeSurface(loaded);
-  if (!rgb) {
+  if (!ok) {
     if (error) *error = std::string("damaged BMP file: ") + SDL_GetError();
     return std::nullopt;
   }
-  SDL_LockSurface(rgb);
-  for (int y = 0; y < rgb->h; ++y) {
-    const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgb->pixels) +
-                                                        static_cast<size_t>(y) * rgb->pitch);
-    Color* dst = bmp.row(y);
-    for (int x = 0; x < rgb->w; ++x) dst[x] = src[x] & kColorMask;
-  }
-  SDL_UnlockSurface(rgb);
-  SDL_FreeSurface(rgb);
   return bmp;
 }
 

@@ -72,9 +72,7 @@ bool FileHasAllNeeded(const std::string& file, std::string* why) {
   return true;
 }
 
-}  // namespace
-
-std::optional<FontFaces> FindFontFaces(const std::string& given, std::string* error) {
+std::optional<FontFaces> Find(const std::string& given, std::string* error) {
   if (!FcInit()) {
     if (error) *error = "cannot start fontconfig to find a Japanese font";
     return std::nullopt;
@@ -97,6 +95,16 @@ std::optional<FontFaces> FindFontFaces(const std::string& given, std::string* er
   }
   std::optional<std::string> pgothic = BestFace("IPAPGothic");
   return FontFaces{*gothic, pgothic ? *pgothic : *gothic};
+}
+
+}  // namespace
+
+std::optional<FontFaces> FindFontFaces(const std::string& given, std::string* error) {
+  std::optional<FontFaces> faces = Find(given, error);
+  // Nothing else asks fontconfig anything: its configuration and caches
+  // (a megabyte or more) are let go.
+  FcFini();
+  return faces;
 }
 
 }  // namespace velmor::platform

@@ -180,10 +180,10 @@ TEST_F(FrontEndTest, TheSaveListShowsItsSixRowsWhole) {
   p.SavePanel.SetFocus(&p.SaveButton);  // no dotted focus frame on the list
   rig.Passes(3);
   const Rect r = WindowRect(p.SaveList);
-  const int width = rig.window.ScreenSize().width;
-  std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * rig.window.ScreenSize().height);
-  ASSERT_EQ(SDL_RenderReadPixels(rig.window.renderer(), nullptr, SDL_PIXELFORMAT_RGB888,
-                                 pixels.data(), width * 4), 0) << SDL_GetError();
+  Size size;
+  const std::vector<uint32_t> pixels = rig.window.ReadPixels(size);
+  const int width = size.width;
+  ASSERT_FALSE(pixels.empty());
   std::vector<int> ink;
   for (int row = 0; row < 6; ++row) {
     int n = 0;
@@ -436,7 +436,11 @@ TEST(ImGuiFonts, CharactersAreAddedToTheAtlasWhenFirstNeeded) {
   SdlRig rig;
   ImGuiLayer& ui = *rig.ui;
   EXPECT_TRUE(ui.fonts_ok());
+  EXPECT_EQ(ui.AtlasBuilds(), 0) << "nothing is built before the first panel or box";
+  ui.BeginFrame();
+  ui.EndFrame();
   const int builds = ui.AtlasBuilds();
+  EXPECT_EQ(builds, 1);
   EXPECT_TRUE(ui.Need(UiFont::Box, "本当に終了するよ？")) << "the game's texts are there from the start";
   EXPECT_FALSE(ui.AtlasOutdated());
   EXPECT_FALSE(ui.Need(UiFont::List, "鬱金"));

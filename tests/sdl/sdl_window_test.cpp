@@ -19,13 +19,10 @@ class Readback {
  public:
   explicit Readback(SdlWindow& w) : w_(w) {}
   void Render() {
-    Size s = w_.ScreenSize();
-    pixels_.assign(static_cast<std::size_t>(s.width) * s.height, 0);
+    w_.Render();
+    Size s;
+    pixels_ = w_.ReadPixels(s);
     width_ = s.width;
-    w_.Render([&] {
-      SDL_RenderReadPixels(w_.renderer(), nullptr, SDL_PIXELFORMAT_RGB888, pixels_.data(),
-                           s.width * 4);
-    });
   }
   uint32_t At(int x, int y) const {
     return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFF;

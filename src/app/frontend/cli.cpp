@@ -53,6 +53,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       cli.help = true;
     } else if (a == "--window") {
       cli.window = true;
+    } else if (a == "--verbose") {
+      cli.verbose = true;
+    } else if (a == "--renderer") {
+      if (!value(cli.renderer) ||
+          (cli.renderer != "auto" && cli.renderer != "software" && cli.renderer != "accelerated"))
+        return fail("--renderer needs auto, software or accelerated");
     } else if (a == "--trace") {
       cli.trace = true;
     } else if (a == "--headless") {
@@ -102,6 +108,10 @@ std::string UsageText() {
          "  --font FILE         draw the text with this Japanese face (default: the\n"
          "                      system's Japanese gothic face, IPAGothic preferred)\n"
          "  --window            a normal window instead of the whole screen\n"
+         "  --renderer KIND     how the window reaches the screen: auto (the default),\n"
+         "                      software (only what changed, no 3D library) or\n"
+         "                      accelerated (a 3D renderer)\n"
+         "  --verbose           say which font and renderer were chosen\n"
          "  --trace             print one line per executed scenario instruction\n"
          "  --help              show this text\n"
          "\n"

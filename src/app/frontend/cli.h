@@ -17,6 +17,8 @@ struct CommandLine {
   std::string soundfont;    // --soundfont FILE
   std::string font;         // --font FILE: the Japanese face to draw with
   bool window = false;      // --window: a normal window instead of the full screen
+  std::string renderer = "auto";  // --renderer auto|software|accelerated
+  bool verbose = false;           // --verbose: say what the program chose
   bool trace = false;       // --trace: one line per executed instruction
 
   // The headless front end.

@@ -1,6 +1,9 @@
 // The real front end: the game in a window of its own, with sound, panels
 // and message boxes, driven by the platform's 20 ms loop.
 #include <cstdio>
+#include <chrono>
+#include <future>
+#include <malloc.h>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -66,21 +69,32 @@ void PrintFrameStats(const platform::sdl::SdlWindow& window,
   const platform::sdl::FrameStats& s = window.stats();
   std::fprintf(stderr,
                "velmor: %llu ticks, %llu presentations (%llu changed, %.3f ms each to compare "
-               "and copy), %llu frames drawn (%.3f ms each)\n",
+               "and copy), %llu frames drawn (%.3f ms each), %llu window pixels sent\n",
                static_cast<unsigned long long>(front.Ticks()),
                static_cast<unsigned long long>(s.presentations),
                static_cast<unsigned long long>(s.changed),
                s.presentations ? s.upload_us / 1000.0 / static_cast<double>(s.presentations) : 0.0,
                static_cast<unsigned long long>(s.renders),
-               s.renders ? s.render_us / 1000.0 / static_cast<double>(s.renders) : 0.0);
+               s.renders ? s.render_us / 1000.0 / static_cast<double>(s.renders) : 0.0,
+               static_cast<unsigned long long>(window.PixelsSent()));
 }
 
+// Milliseconds since the front end began (for --verbose).
+class Clock {
+ public:
+  double Ms() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
+        .count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
 int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
-            platform::sdl::SdlFrontEnd& front, platform::Font& font) {
+            platform::sdl::SdlFrontEnd& front, platform::Font& font, platform::Files& files,
+            platform::sdl::SdlMediaPlayer& media, const Clock& since_start) {
   platform::sdl::SdlDialogs dialogs(front);
-  platform::OsFiles files;
-  platform::sdl::SdlMediaPlayer media(files);
-  if (!cli.soundfont.empty()) media.SetSoundFont(cli.soundfont);
   platform::sdl::SdlClock clock;
 
   StartOptions options;
@@ -100,6 +114,10 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
       return *exit_code;
     }
     front.Start();
+    if (cli.verbose) std::fprintf(stderr, "velmor: first frame %.0f ms after start\n", since_start.Ms());
+    // Start-up's passing files and decoded pictures are given back to the
+    // system, not kept for the rest of the run.
+    malloc_trim(0);
     front.Run();
   } catch (const QuitSignal&) {
     // The game has shut down; after a failed start-up, say why.
@@ -111,22 +129,52 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
   return 0;
 }
 
+platform::sdl::RendererChoice RendererOf(const std::string& name) {
+  using platform::sdl::RendererChoice;
+  if (name == "software") return RendererChoice::Software;
+  if (name == "accelerated") return RendererChoice::Accelerated;
+  return RendererChoice::Auto;
+}
+
 }  // namespace
 
 int RunSdl(const CommandLine& cli) {
+  const Clock since_start;
+  const platform::sdl::SdlShutdown last;  // after every other local here
   platform::sdl::InstallQuitSignals();
+  // Without a session bus the system's D-Bus library would start one of its
+  // own when SDL asks for it (tens of milliseconds, and a daemon left
+  // behind): the program does without one.
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+  // The font is looked for while SDL starts.
+  std::future<std::optional<platform::FontFaces>> found = std::async(
+      std::launch::async, [&cli] {
+        std::string why;
+        auto faces = platform::FindFontFaces(cli.font, &why);
+        return faces ? faces : std::optional<platform::FontFaces>(platform::FontFaces{"", why});
+      });
+  // The sound starts first: its SoundFont loads while the display starts,
+  // the window opens and the start-up pictures load.
+  platform::OsFiles files;
+  platform::sdl::SdlMediaPlayer media(files, cli.soundfont);
   platform::sdl::SdlSystem sdl;
   std::string error;
   if (!sdl.Init(&error)) {
+    found.wait();
     std::fputs("velmor: no display: try --headless\n", stderr);
     return 1;
   }
+
   // Without a face with the game's characters every text would be empty
   // cells: that is a failed start, said plainly.
-  std::optional<platform::FontFaces> faces = platform::FindFontFaces(cli.font, &error);
-  platform::TtfFont font(faces ? faces->gothic : std::string());
-  if (!faces || !font.ok()) {
-    std::fprintf(stderr, "velmor: %s\n", faces ? font.error().c_str() : error.c_str());
+  platform::FontFaces faces = *found.get();
+  if (faces.gothic.empty()) {
+    std::fprintf(stderr, "velmor: %s\n", faces.pgothic.c_str());
+    return 1;
+  }
+  platform::TtfFont font(faces.gothic);
+  if (!font.ok()) {
+    std::fprintf(stderr, "velmor: %s\n", font.error().c_str());
     return 1;
   }
 
@@ -134,15 +182,20 @@ int RunSdl(const CommandLine& cli) {
   platform::sdl::WindowOptions window_options;
   window_options.windowed = cli.window;
   window_options.title = kCaption;
+  window_options.renderer = RendererOf(cli.renderer);
   if (!window.Open(window_options, &error)) {
     std::fprintf(stderr, "velmor: %s\n", error.c_str());
     return 1;
   }
-  platform::sdl::ImGuiLayer ui(window.sdl_window(), window.renderer(), *faces);
+  if (cli.verbose) {
+    std::fprintf(stderr, "velmor: font %s\n", faces.gothic.c_str());
+    std::fprintf(stderr, "velmor: presenting through %s\n", window.PresenterName().c_str());
+  }
+  platform::sdl::ImGuiLayer ui(window.sdl_window(), window.renderer(), faces);
   if (!ui.fonts_ok()) std::fprintf(stderr, "velmor: %s\n", ui.error().c_str());
   platform::sdl::SdlFrontEnd front(window, ui);
 
-  int exit_code = RunGame(cli, window, front, font);
+  int exit_code = RunGame(cli, window, front, font, files, media, since_start);
   PrintFrameStats(window, front);
   return exit_code;
 }

@@ -54,9 +54,12 @@ SdlFrontEnd::SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui)
   // SDL starts with text input on; it is on only while a name field has the
   // keyboard.
   SDL_StopTextInput();
+  // The panels are drawn with whatever renderer the window has now (a new
+  // size can give it a new one).
+  window_.on_renderer_change = [this](SDL_Renderer* r) { ui_.SetRenderer(r); };
 }
 
-SdlFrontEnd::~SdlFrontEnd() = default;
+SdlFrontEnd::~SdlFrontEnd() { window_.on_renderer_change = nullptr; }
 
 void SdlFrontEnd::Start() {
   started_ = true;
@@ -185,7 +188,10 @@ void SdlFrontEnd::RenderIfNeeded() {
   last_ui_frame_ms_ = now;
   panels_drawn_ = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
   if (panel_view_.WantsNextFrame() || box_view_.WantsNextFrame()) redraw_now_ = true;
-  window_.Render([this] { ui_.RenderDrawData(); });
+  const ImGuiLayer::Area drawn = ui_.DrawnArea();
+  const Overlay overlay{[this] { ui_.RenderDrawData(); },
+                        Rect{drawn.left, drawn.top, drawn.right, drawn.bottom}};
+  window_.Render(&overlay);
   ReleaseDeferredKeys();
   RunActions(actions);
 }

@@ -130,6 +130,7 @@ ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer, const FontFac
   io.MouseDoubleClickTime = 0.5f;
   ImGui_ImplSDL2_InitForSDLRenderer(window);
   ImGui_ImplSDLRenderer_Init(renderer);
+  renderer_ = renderer;
   // Video drivers without a real screen (dummy, offscreen) never give the
   // window the pointer's focus, so the backend would not see the pointer.
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -154,12 +155,15 @@ ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer, const FontFac
     pgothic_.Map(faces.gothic.c_str());
   }
   SeedGlyphs();
-  BuildAtlas();
+  // The atlas is built when the first panel or box is drawn: most of a
+  // game's ticks draw none, and its glyphs and textures cost memory and
+  // start-up time.
+  outdated_ = true;
 }
 
 ImGuiLayer::~ImGuiLayer() {
   DisownFontData();
-  ImGui_ImplSDLRenderer_Shutdown();
+  if (renderer_ != nullptr) ImGui_ImplSDLRenderer_Shutdown();
   ImGui_ImplSDL2_Shutdown();
   ImGui::DestroyContext();
 }
@@ -266,6 +270,36 @@ std::size_t ImGuiLayer::GlyphCount() const {
 void ImGuiLayer::RecreateFontTexture() {
   ImGui_ImplSDLRenderer_DestroyFontsTexture();
   ImGui_ImplSDLRenderer_CreateFontsTexture();
+}
+
+void ImGuiLayer::SetRenderer(SDL_Renderer* renderer) {
+  if (renderer == renderer_) return;
+  if (renderer_ != nullptr) ImGui_ImplSDLRenderer_Shutdown();
+  renderer_ = renderer;
+  if (renderer_ != nullptr) ImGui_ImplSDLRenderer_Init(renderer_);
+}
+
+ImGuiLayer::Area ImGuiLayer::DrawnArea() const {
+  const ImDrawData* data = ImGui::GetDrawData();
+  Area a;
+  bool any = false;
+  if (data == nullptr) return a;
+  for (int n = 0; n < data->CmdListsCount; ++n) {
+    for (const ImDrawCmd& cmd : data->CmdLists[n]->CmdBuffer) {
+      if (cmd.ElemCount == 0) continue;
+      // The command's clip rectangle bounds what it draws.
+      const int l = static_cast<int>(cmd.ClipRect.x), t = static_cast<int>(cmd.ClipRect.y);
+      const int r = static_cast<int>(cmd.ClipRect.z + 0.999f);
+      const int b = static_cast<int>(cmd.ClipRect.w + 0.999f);
+      if (!any) {
+        a = {l, t, r, b};
+        any = true;
+      } else {
+        a = {std::min(a.left, l), std::min(a.top, t), std::max(a.right, r), std::max(a.bottom, b)};
+      }
+    }
+  }
+  return a;
 }
 
 void ImGuiLayer::ProcessEvent(const SDL_Event& event) { ImGui_ImplSDL2_ProcessEvent(&event); }

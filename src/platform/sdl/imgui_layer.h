@@ -7,8 +7,9 @@
 // only the characters that have been needed so far: the fixed captions from
 // the start, and any other character (a name, an error text, a kanji the
 // input method produced) as soon as something is drawn with it; the atlas is
-// then rebuilt between two frames. This keeps start-up quick and never
-// leaves a character of the game's texts undrawable.
+// then rebuilt between two frames. The atlas is first built when the first
+// panel or box is drawn. This keeps start-up quick and never leaves a
+// character of the game's texts undrawable.
 #pragma once
 
 #include <array>
@@ -70,6 +71,14 @@ class ImGuiLayer {
   bool fonts_ok() const { return fonts_ok_; }
   const std::string& error() const { return error_; }
 
+  // Draws with another renderer from now on (null: none for the moment).
+  void SetRenderer(SDL_Renderer* renderer);
+  // The window pixels the last frame's drawing covers.
+  struct Area {
+    int left = 0, top = 0, right = 0, bottom = 0;
+  };
+  Area DrawnArea() const;
+
   // Hands an input event to ImGui.
   void ProcessEvent(const SDL_Event& event);
   // Starts a frame; adds the characters asked for since the last frame to
@@ -105,6 +114,7 @@ class ImGuiLayer {
   // The font files belong to this object, not to ImGui's atlas.
   void DisownFontData();
 
+  SDL_Renderer* renderer_ = nullptr;
   bool fonts_ok_ = false;
   std::string error_;
   MappedFile gothic_;   // the font files

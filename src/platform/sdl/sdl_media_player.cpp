@@ -97,26 +97,27 @@ std::optional<std::vector<uint8_t>> AdpcmToPcmWave(std::span<const uint8_t> clea
   return out;
 }
 
-SdlMediaPlayer::SdlMediaPlayer(Files& files, std::FILE* log_stream)
-    : files_(files), log_(log_stream) {
+SdlMediaPlayer::SdlMediaPlayer(Files& files, std::string soundfont, std::FILE* log_stream)
+    : files_(files), log_(log_stream), soundfont_option_(std::move(soundfont)), midi_(log_) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     log_.Write("velmor", std::string("no audio output: ") + SDL_GetError());
+  } else if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
+    log_.Write("velmor", std::string("no audio output: ") + Mix_GetError());
   } else {
-    Mix_Init(MIX_INIT_MID);
-    if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
-      log_.Write("velmor", std::string("no audio output: ") + Mix_GetError());
-    } else {
-      audio_open_ = true;
-      Uint16 format = MIX_DEFAULT_FORMAT;
-      int channels = kChannels;
-      Mix_QuerySpec(&rate_, &format, &channels);
-      frame_bytes_ = std::max(1, channels * static_cast<int>(SDL_AUDIO_BITSIZE(format)) / 8);
-      Mix_SetPostMix(&SdlMediaPlayer::OnPostMix, this);
-    }
+    audio_open_ = true;
+    Uint16 format = MIX_DEFAULT_FORMAT;
+    int channels = kChannels;
+    Mix_QuerySpec(&rate_, &format, &channels);
+    channels_ = channels;
+    frame_bytes_ = std::max(1, channels * static_cast<int>(SDL_AUDIO_BITSIZE(format)) / 8);
+    Mix_SetPostMix(&SdlMediaPlayer::OnPostMix, this);
   }
   // The synthesiser writes to the terminal by default; from here on its
   // messages go through the bounded log.
   RouteSynthLog(&log_);
+  // The SoundFont loads meanwhile: the start-up probe's MIDI file finds it
+  // ready, and the first picture does not wait for it.
+  if (audio_open_) midi_.Preload(SoundFont(), rate_, channels_);
   loader_ = std::thread([this] { LoaderLoop(); });
 }
 
@@ -132,11 +133,11 @@ SdlMediaPlayer::~SdlMediaPlayer() {
   for (Retired& r : retired_) Mix_FreeMusic(r.music);
   retired_.clear();
   if (audio_open_) {
+    Mix_HookMusic(nullptr, nullptr);
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
   }
   SilenceSynthLog();
-  Mix_Quit();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
@@ -149,47 +150,24 @@ std::string SdlMediaPlayer::SoundFont() const {
   return {};
 }
 
-bool SdlMediaPlayer::ApplySoundFont() {
-  // The mixer keeps the setting in one global that every MIDI load reads, so
-  // it changes only while no piece is loading.
-  std::string wanted = SoundFont();
-  if (soundfont_applied_ == wanted) return soundfont_usable_;
-  WaitForLoad();
-  soundfont_applied_ = wanted;
-  // The synthesiser plays silence without a SoundFont (and only warns): the
-  // files are looked at here, so that MIDI is known not to sound.
-  std::string usable;
-  std::size_t from = 0;
-  while (from <= wanted.size() && !wanted.empty()) {
-    std::size_t end = std::min(wanted.find(';', from), wanted.size());
-    std::string one = wanted.substr(from, end - from);
-    if (!one.empty()) {
-      if (Readable(one))
-        usable += (usable.empty() ? "" : ";") + one;
-      else
-        log_.Write("velmor", "cannot read the SoundFont " + one);
-    }
-    from = end + 1;
-  }
-  soundfont_usable_ = wanted.empty() || !usable.empty();
-  // SDL_SOUNDFONTS alone is ignored by the mixer unless forced; the setting
-  // is passed on explicitly.
-  if (soundfont_usable_) Mix_SetSoundFonts(usable.empty() ? nullptr : usable.c_str());
-  return soundfont_usable_;
-}
-
 void SdlMediaPlayer::Close() {
   std::unique_lock lock(mutex_);
   ++generation_;  // a piece still loading for the old file is thrown away
   job_.reset();
   if (music_) {
-    // Freeing a MIDI piece takes its synthesiser down, which costs as much
-    // as loading one: the loader thread does it.
+    // Freeing a piece can take a moment: the loader thread does it.
     Mix_HaltMusic();
     music_active_ = false;
-    retired_.push_back({music_, std::move(music_bytes_), music_is_midi_});
+    retired_.push_back({music_, std::move(music_bytes_)});
     music_ = nullptr;
   }
+  if (midi_piece_) {
+    midi_.Unload();
+    midi_piece_ = false;
+    midi_sounding_ = false;
+    music_active_ = false;
+  }
+  midi_waiting_.reset();
   music_bytes_.clear();
   counting_ = false;
   length_ms_ = 0;
@@ -200,7 +178,7 @@ void SdlMediaPlayer::Close() {
   wake_loader_.notify_one();
 }
 
-bool SdlMediaPlayer::LoadNow(std::vector<uint8_t> bytes, bool midi, std::string* mixer_error) {
+bool SdlMediaPlayer::LoadNow(std::vector<uint8_t> bytes, std::string* mixer_error) {
   Mix_Music* music = LoadMusic(bytes);
   std::lock_guard lock(mutex_);
   if (!music) {
@@ -208,8 +186,83 @@ bool SdlMediaPlayer::LoadNow(std::vector<uint8_t> bytes, bool midi, std::string*
     load_ = Load::Failed;
     return false;
   }
-  Install(music, std::move(bytes), midi);
+  Install(music, std::move(bytes));
   return true;
+}
+
+bool SdlMediaPlayer::OpenWave(MediaFile& file, std::string* error) {
+  std::string why;
+  // The mixer streams PCM and the like only; SDL's WAVE loader decodes
+  // ADPCM, and the mixer gets the result as PCM.
+  const bool adpcm = IsAdpcm(file.wave_format);
+  if (adpcm && wave_opened_once_) {
+    // Decoding takes tens of milliseconds for a few minutes of sound: on
+    // the loader thread.
+    opened_ = FileName();
+    {
+      std::lock_guard lock(mutex_);
+      load_ = Load::Loading;
+      job_ = Job{generation_, std::move(file.clean), file.wave_frames, FileName()};
+    }
+    wake_loader_.notify_one();
+    return true;
+  }
+  // The first WAVE file is the start-up probe's: whether it can sound is
+  // known when Open returns.
+  wave_opened_once_ = true;
+  if (adpcm) {
+    auto pcm = AdpcmToPcmWave(file.clean, file.wave_frames, &why);
+    if (!pcm) {
+      error_ = media_error::kRefused;
+      if (error) *error = FileName() + ": " + why;
+      return false;
+    }
+    file.clean = std::move(*pcm);
+  }
+  // The WAVE decoder only reads the header here: no need to wait for it.
+  if (!LoadNow(std::move(file.clean), &why)) {
+    error_ = media_error::kRefused;
+    if (error) *error = FileName() + ": " + why;
+    return false;
+  }
+  opened_ = FileName();
+  return true;
+}
+
+bool SdlMediaPlayer::OpenMidi(MediaFile& file, std::string* /*error*/) {
+  std::string why;
+  opened_ = FileName();
+  std::lock_guard lock(mutex_);
+  if (!MidiSynth::LooksUsable(SoundFont(), &why)) {
+    // No SoundFont: the file is open, but MIDI cannot sound.
+    if (!told_no_soundfont_) log_.Write("velmor", "MIDI cannot sound: " + why);
+    told_no_soundfont_ = true;
+    load_ = Load::Failed;
+    return true;
+  }
+  // The piece goes to the synthesiser once its SoundFont is loaded (at
+  // once, unless the game has only just started).
+  midi_waiting_ = std::move(file.clean);
+  load_ = Load::Loading;
+  ResolveMidiLocked(false);
+  return true;
+}
+
+void SdlMediaPlayer::ResolveMidiLocked(bool wait) {
+  if (load_ != Load::Loading || !midi_waiting_) return;
+  std::string why;
+  if (!wait && midi_.Poll(SoundFont()) == MidiSynth::State::Loading) return;
+  std::vector<uint8_t> piece = std::move(*midi_waiting_);
+  midi_waiting_.reset();
+  if (!midi_.Ready(SoundFont(), &why) || !midi_.Load(piece, &why)) {
+    LoadFailedLocked(opened_ + ": " + why);
+    play_pending_ = false;
+    return;
+  }
+  midi_piece_ = true;
+  load_ = Load::Ready;
+  if (play_pending_) StartLocked();
+  play_pending_ = false;
 }
 
 bool SdlMediaPlayer::Open(std::string* error) {
@@ -231,91 +284,13 @@ bool SdlMediaPlayer::Open(std::string* error) {
     load_ = Load::Failed;
     return true;
   }
-  if (file->kind == MediaKind::Wave) {
-    // The mixer streams PCM and the like only; SDL's WAVE loader decodes
-    // ADPCM, and the mixer gets the result as PCM.
-    const bool adpcm = IsAdpcm(file->wave_format);
-    if (adpcm && wave_opened_once_) {
-      // Decoding takes tens of milliseconds for a few minutes of sound: on
-      // the loader thread.
-      opened_ = FileName();
-      {
-        std::lock_guard lock(mutex_);
-        load_ = Load::Loading;
-        job_ = Job{generation_, std::move(file->clean), false, true, file->wave_frames, FileName()};
-      }
-      wake_loader_.notify_one();
-      return true;
-    }
-    // The first WAVE file is the start-up probe's: whether it can sound is
-    // known when Open returns.
-    wave_opened_once_ = true;
-    if (adpcm) {
-      auto pcm = AdpcmToPcmWave(file->clean, file->wave_frames, &why);
-      if (!pcm) {
-        error_ = media_error::kRefused;
-        if (error) *error = FileName() + ": " + why;
-        return false;
-      }
-      file->clean = std::move(*pcm);
-    }
-    // The WAVE decoder only reads the header here: no need to wait for it.
-    if (!LoadNow(std::move(file->clean), false, &why)) {
-      error_ = media_error::kRefused;
-      if (error) *error = FileName() + ": " + why;
-      return false;
-    }
-    opened_ = FileName();
-    return true;
-  }
-
-  opened_ = FileName();
-  if (!ApplySoundFont()) {
-    std::lock_guard lock(mutex_);
-    load_ = Load::Failed;  // no SoundFont: MIDI cannot sound
-    return true;
-  }
-  if (!midi_loaded_once_) {
-    // The first MIDI piece loads at once: it is the start-up probe, which
-    // needs to know whether MIDI can sound at all.
-    if (LoadNow(std::move(file->clean), true, &why)) {
-      midi_loaded_once_ = true;
-    } else {
-      std::lock_guard lock(mutex_);
-      LoadFailedLocked(why, true);
-    }
-    return true;
-  }
-  {
-    std::lock_guard lock(mutex_);
-    load_ = Load::Loading;
-    job_ = Job{generation_, std::move(file->clean), true, false, 0, FileName()};
-  }
-  wake_loader_.notify_one();
-  return true;
+  return file->kind == MediaKind::Wave ? OpenWave(*file, error) : OpenMidi(*file, error);
 }
 
 std::vector<SdlMediaPlayer::Retired> SdlMediaPlayer::TakeFreeableLocked() {
-  // Unless a MIDI piece is loaded, the last MIDI piece put away stays: its
-  // SoundFont stays in memory, and the next synthesiser shares it instead of
-  // reading it again.
-  bool keep_one = !(music_ && music_is_midi_);
-  const Retired* keeper = nullptr;
-  if (keep_one)
-    for (const Retired& r : retired_)
-      if (r.midi) keeper = &r;
   std::vector<Retired> out;
-  std::vector<Retired> keep;
-  for (Retired& r : retired_) (&r == keeper ? keep : out).push_back(std::move(r));
-  retired_ = std::move(keep);
+  out.swap(retired_);
   return out;
-}
-
-bool SdlMediaPlayer::FreeableLocked() const {
-  bool keep_one = !(music_ && music_is_midi_);
-  long midi =
-      std::count_if(retired_.begin(), retired_.end(), [](const Retired& r) { return r.midi; });
-  return midi > (keep_one ? 1 : 0) || static_cast<std::size_t>(midi) < retired_.size();
 }
 
 void SdlMediaPlayer::LoaderLoop() {
@@ -327,7 +302,7 @@ void SdlMediaPlayer::LoaderLoop() {
     lock.lock();
   };
   while (true) {
-    wake_loader_.wait(lock, [&] { return quit_ || job_.has_value() || FreeableLocked(); });
+    wake_loader_.wait(lock, [&] { return quit_ || job_.has_value() || !retired_.empty(); });
     if (quit_) return;
     if (job_) {
       Job job = std::move(*job_);
@@ -336,10 +311,9 @@ void SdlMediaPlayer::LoaderLoop() {
       lock.unlock();
       Mix_Music* music = nullptr;
       std::string why;
-      std::optional<std::vector<uint8_t>> pcm;
-      if (job.decode) pcm = AdpcmToPcmWave(job.bytes, job.frames, &why);
-      if (pcm) job.bytes = std::move(*pcm);
-      if (!job.decode || pcm) {
+      std::optional<std::vector<uint8_t>> pcm = AdpcmToPcmWave(job.bytes, job.frames, &why);
+      if (pcm) {
+        job.bytes = std::move(*pcm);
         music = LoadMusic(job.bytes);
         if (!music) why = Mix_GetError();
       }
@@ -347,13 +321,13 @@ void SdlMediaPlayer::LoaderLoop() {
       loader_busy_ = false;
       if (job.generation != generation_) {
         // Its file was closed meanwhile.
-        if (music) retired_.push_back({music, std::move(job.bytes), job.midi});
+        if (music) retired_.push_back({music, std::move(job.bytes)});
       } else {
         if (music) {
-          Install(music, std::move(job.bytes), job.midi);
+          Install(music, std::move(job.bytes));
           if (play_pending_) StartLocked();
         } else {
-          LoadFailedLocked(job.midi ? why : job.path + ": " + why, job.midi);
+          LoadFailedLocked(job.path + ": " + why);
         }
         play_pending_ = false;
       }
@@ -363,9 +337,8 @@ void SdlMediaPlayer::LoaderLoop() {
   }
 }
 
-void SdlMediaPlayer::Install(Mix_Music* music, std::vector<uint8_t> bytes, bool midi) {
+void SdlMediaPlayer::Install(Mix_Music* music, std::vector<uint8_t> bytes) {
   music_ = music;
-  music_is_midi_ = midi;
   music_bytes_ = std::move(bytes);
   load_ = Load::Ready;
 }
@@ -376,44 +349,50 @@ void SdlMediaPlayer::StartLocked() {
   // two mixing passes.
   SDL_LockAudio();
   frames_played_ = 0;
-  started_ = Mix_PlayMusic(music_, 0) == 0;  // once: the game repeats it itself
+  if (midi_piece_) {
+    // The synthesiser feeds the mixer's music stream itself.
+    Mix_HookMusic(&MidiSynth::Render, &midi_);
+    midi_.Start();
+    started_ = true;
+  } else {
+    Mix_HookMusic(nullptr, nullptr);
+    started_ = Mix_PlayMusic(music_, 0) == 0;  // once: the game repeats it itself
+  }
   counting_ = started_;
   music_active_ = started_;
+  midi_sounding_ = midi_piece_ && started_;
   SDL_UnlockAudio();
   if (!started_) log_.Write("velmor", std::string("cannot play music: ") + Mix_GetError());
 }
 
 void SdlMediaPlayer::OnPostMix(void* player, Uint8*, int bytes) {
   // Runs inside the mixing pass, with the audio lock already held.
-  // Only while a piece plays: asking the mixer about a paused MIDI piece
-  // would count as playing it.
+  // Only while a piece plays: asking the mixer about a paused piece would
+  // count as playing it.
   auto* self = static_cast<SdlMediaPlayer*>(player);
   if (!self->counting_) return;
   self->frames_played_ += static_cast<uint64_t>(bytes / self->frame_bytes_);
-  self->music_active_ = Mix_PlayingMusic() != 0;
+  // A MIDI piece sounds as long as the synthesiser is fed; its end is its
+  // length (the tail rings on).
+  self->music_active_ = self->midi_sounding_ || Mix_PlayingMusic() != 0;
 }
 
 bool SdlMediaPlayer::AtEndLocked() const {
   // From what the last mixing pass saw: asking the mixer would wait for the
-  // audio lock, which a busy synthesiser holds for milliseconds.
+  // audio lock.
   if (!music_active_) return true;
   uint64_t played_ms = frames_played_ * 1000 / static_cast<uint64_t>(rate_);
   return played_ms >= length_ms_;
 }
 
-void SdlMediaPlayer::LoadFailedLocked(const std::string& why, bool midi) {
+void SdlMediaPlayer::LoadFailedLocked(const std::string& why) {
   load_ = Load::Failed;
-  if (!midi) {
-    log_.Write("velmor", "WAVE cannot sound: " + why);
-    return;
-  }
-  std::string soundfont = soundfont_applied_ ? *soundfont_applied_ : std::string();
-  log_.Write("velmor", "MIDI cannot sound: " + why +
-                           (soundfont.empty() ? std::string() : " (SoundFont " + soundfont + ")"));
+  log_.Write("velmor", "cannot sound: " + why);
 }
 
 void SdlMediaPlayer::WaitForLoad() {
   std::unique_lock lock(mutex_);
+  ResolveMidiLocked(true);
   load_done_.wait(lock, [this] { return load_ != Load::Loading && !loader_busy_; });
 }
 
@@ -423,6 +402,7 @@ void SdlMediaPlayer::Play() {
     return;
   }
   std::lock_guard lock(mutex_);
+  ResolveMidiLocked(false);
   switch (load_) {
     case Load::None:
     case Load::Failed:
@@ -437,7 +417,11 @@ void SdlMediaPlayer::Play() {
   }
   error_ = media_error::kNone;
   if (paused_) {
-    Mix_ResumeMusic();
+    if (midi_piece_) {
+      midi_.Resume();
+    } else {
+      Mix_ResumeMusic();
+    }
     paused_ = false;
     counting_ = true;
   } else if (!started_ || AtEndLocked()) {
@@ -454,14 +438,24 @@ bool SdlMediaPlayer::Stop(std::string* error) {
     return false;
   }
   std::lock_guard lock(mutex_);
+  ResolveMidiLocked(false);
   error_ = media_error::kNone;
   if (load_ == Load::Loading) {
     play_pending_ = false;
   } else if (load_ == Load::Ready && started_ && !paused_) {
     counting_ = false;
     if (AtEndLocked()) {
-      Mix_HaltMusic();  // silences the tail of a piece that has ended
+      // Silences the tail of a piece that has ended.
+      if (midi_piece_) {
+        midi_.Halt();
+        midi_sounding_ = false;
+      } else {
+        Mix_HaltMusic();
+      }
       music_active_ = false;
+    } else if (midi_piece_) {
+      midi_.Pause();
+      paused_ = true;
     } else {
       Mix_PauseMusic();
       paused_ = true;
@@ -473,6 +467,7 @@ bool SdlMediaPlayer::Stop(std::string* error) {
 MediaMode SdlMediaPlayer::Mode() {
   if (opened_.empty()) return MediaMode::NotReady;
   std::lock_guard lock(mutex_);
+  ResolveMidiLocked(false);
   switch (load_) {
     case Load::Loading:
       return play_pending_ ? MediaMode::Playing : MediaMode::Stopped;

@@ -1,28 +1,27 @@
-// The real media player: SDL_mixer's music channel, WAVE through its own
-// decoder (ADPCM, which that decoder does not take, decoded to PCM first by
-// SDL's WAVE loader), MIDI through its FluidSynth synthesiser with a
-// SoundFont.
+// The real media player: SDL_mixer's music channel. WAVE goes through the
+// mixer's own decoder (ADPCM, which that decoder does not take, decoded to
+// PCM first by SDL's WAVE loader); MIDI through one FluidSynth synthesiser
+// for the whole run (see MidiSynth), which feeds the music channel.
 //
 // Every file is read through the file service and checked first
-// (platform/media_check.h); the decoder gets only the checked parts. A piece
-// plays once, never looped by the mixer: the game repeats it itself.
+// (platform/media_check.h); the decoders get only the checked parts. A piece
+// plays once, never looped: the game repeats it itself.
 //
-// Loading a MIDI piece means building a synthesiser and loading the
-// SoundFont again (tens of milliseconds), and decoding an ADPCM WAVE piece
-// takes as long for a few minutes of sound; either would make the 20 ms tick
-// late. So after the first MIDI file and the first WAVE file (loaded at
-// once: those are the start-up probe's, which needs the answer) such pieces
-// load on a loader thread: Open returns as soon as the file is checked, Play
-// while the piece loads marks it to start the moment it is ready, and the
-// player reports Playing meanwhile. The loader hands a piece over under the player's lock, and a
-// piece meant for a file that has since been closed is thrown away.
+// Decoding an ADPCM WAVE piece takes tens of milliseconds for a few minutes
+// of sound, which would make the 20 ms tick late: after the first WAVE file
+// (the start-up probe's, which needs the answer at once) such pieces are
+// decoded on a loader thread. Open returns as soon as the file is checked,
+// Play while the piece loads marks it to start the moment it is ready, and
+// the player reports Playing meanwhile. A piece meant for a file that has
+// since been closed is thrown away. A MIDI piece is ready at once: the
+// SoundFont was loaded when the sound started up.
 //
 // A piece ends at its length (the checked file's playing time), counted in
 // the sound the mixer has produced since it started. The synthesiser itself
-// keeps a MIDI piece going until the last notes have died away, seconds
-// after the last event; the mode turns Stopped at the last event, as a
-// sequencer reports it, so the game's repeat comes in time, and the tail
-// rings on until the piece starts again or is stopped.
+// keeps a MIDI piece going until the last notes have died away; the mode
+// turns Stopped at the last event, as a sequencer reports it, so the game's
+// repeat comes in time, and the tail rings on until the piece starts again
+// or is stopped.
 #pragma once
 
 #include <SDL_mixer.h>
@@ -38,7 +37,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/media_check.h"
 #include "platform/media_player.h"
+#include "platform/sdl/midi_synth.h"
 #include "platform/sdl/sound_log.h"
 
 namespace velmor::platform {
@@ -62,15 +63,16 @@ class SdlMediaPlayer : public MediaPlayer {
   // Opens the audio output (SDL's audio subsystem, 44.1 kHz stereo). Without
   // one, files still open and are checked, and every Play records
   // kNoOutput. Library messages go to `log_stream` (bounded, see SoundLog).
-  explicit SdlMediaPlayer(Files& files, std::FILE* log_stream = stderr);
+  // `soundfont`: as SetSoundFont; it starts loading at once.
+  explicit SdlMediaPlayer(Files& files, std::string soundfont = {},
+                          std::FILE* log_stream = stderr);
   ~SdlMediaPlayer() override;
   SdlMediaPlayer(const SdlMediaPlayer&) = delete;
   SdlMediaPlayer& operator=(const SdlMediaPlayer&) = delete;
 
   // The SoundFont(s) for MIDI (--soundfont; several separated by ";"). Empty:
   // SDL_SOUNDFONTS from the environment if set, else kDefaultSoundFont if
-  // present, else the mixer's own default. Takes effect at the next MIDI
-  // file opened.
+  // present. Takes effect at the next MIDI file opened.
   void SetSoundFont(std::string path);
   // The SoundFont setting in effect (empty: the mixer's default).
   std::string SoundFont() const;
@@ -89,35 +91,33 @@ class SdlMediaPlayer : public MediaPlayer {
 
  private:
   enum class Load { None, Loading, Ready, Failed };
+  // An ADPCM WAVE piece to decode to PCM, keeping `frames` sample frames.
   struct Job {
     uint64_t generation = 0;
     std::vector<uint8_t> bytes;
-    bool midi = true;
-    // WAVE: ADPCM to decode to PCM first, keeping `frames` sample frames.
-    bool decode = false;
     uint64_t frames = 0;
     std::string path;  // for messages
   };
-  // A piece put away when its file closed, waiting for the loader thread to
-  // free it.
+  // A WAVE piece put away when its file closed, waiting for the loader
+  // thread to free it.
   struct Retired {
     Mix_Music* music = nullptr;
     std::vector<uint8_t> bytes;
-    bool midi = false;
   };
 
   void Close();
-  // Passes the SoundFont setting to the mixer; false when none of its files
-  // can be read.
-  bool ApplySoundFont();
-  bool LoadNow(std::vector<uint8_t> bytes, bool midi, std::string* mixer_error);
+  bool OpenWave(MediaFile& file, std::string* error);
+  bool OpenMidi(MediaFile& file, std::string* error);
+  bool LoadNow(std::vector<uint8_t> bytes, std::string* mixer_error);
   void LoaderLoop();
   // With mutex_ held.
-  void Install(Mix_Music* music, std::vector<uint8_t> bytes, bool midi);
-  bool FreeableLocked() const;
+  void Install(Mix_Music* music, std::vector<uint8_t> bytes);
   std::vector<Retired> TakeFreeableLocked();
   void StartLocked();
-  void LoadFailedLocked(const std::string& why, bool midi);
+  void LoadFailedLocked(const std::string& why);
+  // A MIDI piece waiting for the SoundFont goes to the synthesiser once it
+  // is loaded (waiting for it when asked to).
+  void ResolveMidiLocked(bool wait);
   bool AtEndLocked() const;
   // Counts the sound produced while a piece plays (the mixer's audio thread).
   static void OnPostMix(void* player, Uint8* stream, int bytes);
@@ -126,12 +126,11 @@ class SdlMediaPlayer : public MediaPlayer {
   SoundLog log_;
   bool audio_open_ = false;
   std::string soundfont_option_;
-  std::optional<std::string> soundfont_applied_;
-  bool soundfont_usable_ = true;
-  bool midi_loaded_once_ = false;
   bool wave_opened_once_ = false;
+  MidiSynth midi_;
 
   int rate_ = 44100;     // frames a second of the output
+  int channels_ = 2;
   int frame_bytes_ = 4;  // bytes a frame of the output
 
   // Main thread only.
@@ -143,6 +142,7 @@ class SdlMediaPlayer : public MediaPlayer {
   std::atomic<bool> counting_{false};
   std::atomic<uint64_t> frames_played_{0};
   std::atomic<bool> music_active_{false};  // the mixer's music channel is busy
+  std::atomic<bool> midi_sounding_{false};  // the synthesiser feeds the music channel
 
   // Shared with the loader thread.
   mutable std::mutex mutex_;
@@ -150,8 +150,10 @@ class SdlMediaPlayer : public MediaPlayer {
   std::condition_variable load_done_;
   uint64_t generation_ = 0;  // counts files opened; a loaded piece carries its file's
   Load load_ = Load::None;
-  Mix_Music* music_ = nullptr;
-  bool music_is_midi_ = false;
+  Mix_Music* music_ = nullptr;  // a WAVE piece
+  bool midi_piece_ = false;     // a MIDI piece, in the synthesiser
+  std::optional<std::vector<uint8_t>> midi_waiting_;  // one waiting for the SoundFont
+  bool told_no_soundfont_ = false;
   std::vector<uint8_t> music_bytes_;  // the decoder reads from these while it plays
   std::vector<Retired> retired_;
   bool play_pending_ = false;  // Play came while the piece was loading

@@ -22,7 +22,7 @@ extern "C" void OnQuitSignal(int) { quit_signal = 1; }
 }  // namespace
 
 SdlSystem::~SdlSystem() {
-  if (ok_) SDL_Quit();
+  if (ok_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 namespace {
@@ -49,7 +49,7 @@ bool SdlSystem::Init(std::string* error) {
   std::string driver;
   for (int attempt = 0; attempt < 3; ++attempt) {
     SetHints();
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       if (error) *error = SDL_GetError();
       return false;
     }
@@ -58,11 +58,13 @@ bool SdlSystem::Init(std::string* error) {
       ok_ = true;
       return true;
     }
-    SDL_Quit();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
   if (error) *error = "no screen to show a window on (only SDL's " + driver + " driver)";
   return false;
 }
+
+SdlShutdown::~SdlShutdown() { SDL_Quit(); }
 
 uint32_t SdlClock::UtcTimeOfDayMs() {
   using namespace std::chrono;

@@ -43,6 +43,16 @@ class SdlDialogs : public Dialogs {
   SdlFrontEnd& front_;
 };
 
+// Shuts SDL down entirely when it goes out of scope (after everything that
+// used it is gone).
+class SdlShutdown {
+ public:
+  SdlShutdown() = default;
+  ~SdlShutdown();
+  SdlShutdown(const SdlShutdown&) = delete;
+  SdlShutdown& operator=(const SdlShutdown&) = delete;
+};
+
 // SIGTERM, SIGINT and SIGHUP end the program promptly, without the quit
 // question nobody could answer: the handlers only raise a flag that the
 // loop looks at on every pass.

@@ -16,7 +16,6 @@ uint64_t MicrosSince(uint64_t start) {
   return (SDL_GetPerformanceCounter() - start) * 1000000 / SDL_GetPerformanceFrequency();
 }
 
-SDL_Rect ToSdl(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 
 bool Intersects(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
@@ -52,8 +51,7 @@ void SetIcon(SDL_Window* window) {
 SdlWindow::SdlWindow(Font& font) : font_(font) {}
 
 SdlWindow::~SdlWindow() {
-  DestroyTextures();
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+  presenter_.reset();
   if (window_ != nullptr) SDL_DestroyWindow(window_);
 }
 
@@ -84,12 +82,8 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
     if (error) *error = std::string("cannot open the window: ") + SDL_GetError();
     return false;
   }
-  renderer_ = SDL_CreateRenderer(window_, -1, 0);
-  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-  if (renderer_ == nullptr) {
-    if (error) *error = std::string("cannot draw in the window: ") + SDL_GetError();
-    return false;
-  }
+  presenter_ = MakePresenter(window_, options.renderer, error);
+  if (presenter_ == nullptr) return false;
   SetIcon(window_);
 
   // Until the first motion event, where SDL last saw the pointer.
@@ -101,13 +95,19 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
 bool SdlWindow::TakeClientSize() {
   int w = 0, h = 0;
   SDL_GetWindowSize(window_, &w, &h);
-  if (Size{w, h} == client_ && !layer_.empty()) return false;
+  if (Size{w, h} == client_ && layer_.size() == client_) return false;
   client_ = {w, h};
-  layer_ = Bitmap(std::max(w, 1), std::max(h, 1));
-  if (layer_tex_ != nullptr) SDL_DestroyTexture(layer_tex_);
-  layer_tex_ = nullptr;
-  layer_dirty_ = dirty_ = true;
+  layer_.Resize({std::max(w, 1), std::max(h, 1)});
+  // A new size is a new surface (or new textures): all is drawn again.
+  ResetPresenter();
+  damage_ = Damage{};
+  dirty_ = true;
   return true;
+}
+
+void SdlWindow::LayerChanged(const Rect& r) {
+  damage_.layer = Union(damage_.layer, Intersect(r, layer_.bounds()));
+  dirty_ = true;
 }
 
 Point SdlWindow::CursorPos() const { return pointer_; }
@@ -119,46 +119,52 @@ int SdlWindow::ShowCursor(bool show) {
 }
 
 void SdlWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
-  DrawBitmap(layer_, at.x, at.y, bmp);
-  layer_dirty_ = dirty_ = true;
+  layer_.Draw(bmp, at);
+  LayerChanged(Rect::FromSize(at.x, at.y, bmp.width(), bmp.height()));
 }
 
 bool SdlWindow::TakePicture(const Bitmap& bmp) {
   if (bmp.width() != picture_.width() || bmp.height() != picture_.height()) {
     picture_ = bmp;
-    if (picture_tex_ != nullptr) SDL_DestroyTexture(picture_tex_);
-    picture_tex_ = nullptr;
-    dirty_top_ = 0;
-    dirty_bottom_ = bmp.height();
+    damage_.picture = bmp.bounds();
     return true;
   }
-  const std::size_t row_bytes = static_cast<std::size_t>(bmp.width()) * sizeof(Color);
-  bool any = false;
+  // Row by row, and within a changed row the columns that changed: a typed
+  // glyph is one small rectangle.
+  const int32_t w = bmp.width();
+  const std::size_t row_bytes = static_cast<std::size_t>(w) * sizeof(Color);
+  Rect changed;
   for (int32_t y = 0; y < bmp.height(); ++y) {
-    if (std::memcmp(picture_.row(y), bmp.row(y), row_bytes) == 0) continue;
-    std::memcpy(picture_.row(y), bmp.row(y), row_bytes);
-    if (dirty_top_ == dirty_bottom_) {
-      dirty_top_ = y;
-      dirty_bottom_ = y + 1;
-    } else {
-      dirty_top_ = std::min(dirty_top_, y);
-      dirty_bottom_ = std::max(dirty_bottom_, y + 1);
-    }
-    any = true;
+    const Color* now = bmp.row(y);
+    Color* kept = picture_.row(y);
+    if (std::memcmp(kept, now, row_bytes) == 0) continue;
+    int32_t left = 0, right = w;
+    while (now[left] == kept[left]) ++left;
+    while (now[right - 1] == kept[right - 1]) --right;
+    std::memcpy(kept + left, now + left, static_cast<std::size_t>(right - left) * sizeof(Color));
+    changed = Union(changed, Rect{left, y, right, y + 1});
   }
-  return any;
+  damage_.picture = Union(damage_.picture, changed);
+  return !changed.empty();
 }
 
 void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r) {
   uint64_t start = SDL_GetPerformanceCounter();
   ++stats_.presentations;
   bool changed = TakePicture(bmp);
-  if (!has_picture_ || !(r == picture_rect_)) changed = true;
+  if (!has_picture_ || !(r == picture_rect_)) {
+    // A new place: the old one shows the layer again, the new one all of
+    // the picture.
+    if (has_picture_) LayerChanged(picture_rect_);
+    damage_.picture = picture_.bounds();
+    changed = true;
+  }
   picture_rect_ = r;
   has_picture_ = true;
   // The picture paints over the corner text where they overlap.
   if (corner_over_picture_ && Intersects(r, corner_.bounds())) {
     corner_over_picture_ = false;
+    LayerChanged(corner_.bounds());
     changed = true;
   }
   if (changed) {
@@ -176,93 +182,40 @@ void SdlWindow::DrawCornerText(const std::string& text) {
     width += Font::CellWidth(n, style);
     i += static_cast<std::size_t>(n);
   }
-  font_.DrawText(layer_, 0, 0, text, style);
-  layer_dirty_ = dirty_ = true;
   if (width == 0) return;
   corner_ = Bitmap(width, style.CharHeight(), kWhite);
   font_.DrawText(corner_, 0, 0, text, style);
-  if (corner_tex_ != nullptr) SDL_DestroyTexture(corner_tex_);
-  corner_tex_ = nullptr;
+  layer_.Draw(corner_, {0, 0});
+  LayerChanged(corner_.bounds());
   corner_over_picture_ = has_picture_ && Intersects(picture_rect_, corner_.bounds());
 }
 
-bool SdlWindow::UploadLayer() {
-  if (layer_tex_ == nullptr) {
-    layer_tex_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                   layer_.width(), layer_.height());
-    if (layer_tex_ == nullptr) return false;
-    layer_dirty_ = true;
-  }
-  if (layer_dirty_) {
-    SDL_UpdateTexture(layer_tex_, nullptr, layer_.row(0),
-                      layer_.width() * static_cast<int>(sizeof(Color)));
-    layer_dirty_ = false;
-  }
-  return true;
-}
-
-bool SdlWindow::UploadPicture() {
-  if (!has_picture_ || picture_.empty()) return false;
-  if (picture_tex_ == nullptr) {
-    picture_tex_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
-                                     SDL_TEXTUREACCESS_STREAMING, picture_.width(),
-                                     picture_.height());
-    if (picture_tex_ == nullptr) return false;
-    dirty_top_ = 0;
-    dirty_bottom_ = picture_.height();
-  }
-  if (dirty_bottom_ > dirty_top_) {
-    SDL_Rect band{0, dirty_top_, picture_.width(), dirty_bottom_ - dirty_top_};
-    SDL_UpdateTexture(picture_tex_, &band, picture_.row(dirty_top_),
-                      picture_.width() * static_cast<int>(sizeof(Color)));
-    dirty_top_ = dirty_bottom_ = 0;
-  }
-  return true;
-}
-
-void SdlWindow::Render(const std::function<void()>& overlay) {
+void SdlWindow::Render(const Overlay* overlay) {
   uint64_t start = SDL_GetPerformanceCounter();
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  if (UploadLayer()) {
-    SDL_Rect all{0, 0, layer_.width(), layer_.height()};
-    SDL_RenderCopy(renderer_, layer_tex_, nullptr, &all);
-  }
-  if (UploadPicture()) {
-    SDL_Rect dst = ToSdl(picture_rect_);
-    SDL_RenderCopy(renderer_, picture_tex_, nullptr, &dst);
-  }
-  if (corner_over_picture_ && !corner_.empty()) {
-    if (corner_tex_ == nullptr) {
-      corner_tex_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
-                                      SDL_TEXTUREACCESS_STATIC, corner_.width(),
-                                      corner_.height());
-      if (corner_tex_ != nullptr)
-        SDL_UpdateTexture(corner_tex_, nullptr, corner_.row(0),
-                          corner_.width() * static_cast<int>(sizeof(Color)));
-    }
-    if (corner_tex_ != nullptr) {
-      SDL_Rect dst{0, 0, corner_.width(), corner_.height()};
-      SDL_RenderCopy(renderer_, corner_tex_, nullptr, &dst);
-    }
-  }
-  if (overlay) overlay();
-  SDL_RenderPresent(renderer_);
+  Scene scene;
+  scene.layer = &layer_;
+  scene.picture = has_picture_ && !picture_.empty() ? &picture_ : nullptr;
+  scene.picture_rect = picture_rect_;
+  scene.corner = corner_over_picture_ && !corner_.empty() ? &corner_ : nullptr;
+  presenter_->Present(scene, damage_, overlay);
+  damage_ = Damage{false, {}, {}};
   dirty_ = false;
   ++stats_.renders;
   stats_.render_us += MicrosSince(start);
 }
 
-void SdlWindow::DestroyTextures() {
-  for (SDL_Texture** t : {&layer_tex_, &picture_tex_, &corner_tex_}) {
-    if (*t != nullptr) SDL_DestroyTexture(*t);
-    *t = nullptr;
-  }
+void SdlWindow::ResetPresenter() {
+  if (!presenter_) return;
+  // The panels' drawing lets go of the old renderer before it goes.
+  if (on_renderer_change) on_renderer_change(nullptr);
+  presenter_->Reset(nullptr);
+  if (on_renderer_change) on_renderer_change(renderer());
 }
 
 void SdlWindow::RecreateTextures() {
-  DestroyTextures();
-  layer_dirty_ = dirty_ = true;
+  ResetPresenter();
+  damage_ = Damage{};
+  dirty_ = true;
 }
 
 }  // namespace velmor::platform::sdl

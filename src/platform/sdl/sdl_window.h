@@ -1,20 +1,24 @@
 // The game's one window on SDL: the screen it covers, the system pointer,
 // the wallpaper drawn straight onto it and the presented screen image.
 //
-// The window keeps what the game drew on it in two layers: a window-sized
-// bitmap for the wallpaper tiles and the corner text, and the last presented
-// screen image with the rectangle it was stretched into. Both live in
-// textures that are uploaded only when they change, so presenting the same
-// picture again (every tick at a click wait) costs a comparison and nothing
-// else.
+// The window keeps what the game drew on it: a window-sized layer for the
+// wallpaper tiles and the corner text, and the last presented screen image
+// with the rectangle it was stretched into. It notes what changed (a
+// rectangle of the layer, a rectangle of the picture, found by comparing
+// each presented picture with the last), and its presenter sends only that
+// to the display: presenting the same picture again (every tick at a click
+// wait) costs a comparison, and a typed glyph about one character cell.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/geometry.h"
 #include "graphics/bitmap.h"
+#include "platform/sdl/presenter.h"
 #include "platform/window.h"
 
 struct SDL_Window;
@@ -31,6 +35,7 @@ struct WindowOptions {
   bool windowed = false;          // a normal window instead of the whole screen
   Size window_size{1024, 768};    // its first client size
   std::string title;              // UTF-8
+  RendererChoice renderer = RendererChoice::Auto;
 };
 
 // What presenting has cost, for the measurements of the front end.
@@ -39,7 +44,7 @@ struct FrameStats {
   uint64_t render_us = 0;      // time spent drawing and presenting them
   uint64_t presentations = 0;  // screen images the game presented
   uint64_t changed = 0;        // ... of which differed from the one before
-  uint64_t upload_us = 0;      // time spent comparing and uploading them
+  uint64_t upload_us = 0;      // time spent comparing them
 };
 
 class SdlWindow : public Window {
@@ -50,10 +55,14 @@ class SdlWindow : public Window {
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
 
-  // Opens the window and its renderer: borderless at the display's top-left
+  // Opens the window and its presenter: borderless at the display's top-left
   // corner and as large as the display, or a normal resizable window. False
   // with the reason when that is not possible.
   bool Open(const WindowOptions& options, std::string* error);
+  // How the window reaches the display ("software (the window surface)").
+  std::string PresenterName() const { return presenter_ ? presenter_->Name() : std::string(); }
+  // Window pixels sent to the display so far.
+  uint64_t PixelsSent() const { return presenter_ ? presenter_->pixels_sent : 0; }
 
   // --- platform::Window ---
   Size ScreenSize() const override { return client_; }
@@ -73,51 +82,53 @@ class SdlWindow : public Window {
   // Takes the window's new client size; true when it changed (the wallpaper
   // layer is then empty until the game draws it again).
   bool TakeClientSize();
-  // Draws and presents a frame: the wallpaper layer, the screen image in its
-  // rectangle, the corner text still over it, then `overlay` (the panels and
-  // message boxes).
-  void Render(const std::function<void()>& overlay);
-  // The renderer lost its textures: they are made again from the kept
-  // copies.
+  // Draws and presents what changed: the wallpaper layer, the screen image
+  // in its rectangle, the corner text still over it, then `overlay` (the
+  // panels and message boxes, drawn with renderer()) when there is one.
+  void Render(const Overlay* overlay = nullptr);
+  // The drawing was lost (the renderer's textures, the window's surface):
+  // everything is drawn again from the kept copies.
   void RecreateTextures();
+  // The window's pixels as last presented (0x00RRGGBB, row by row).
+  std::vector<uint32_t> ReadPixels(Size& size) { return presenter_->ReadPixels(size); }
 
   SDL_Window* sdl_window() const { return window_; }
-  SDL_Renderer* renderer() const { return renderer_; }
+  // The renderer the panels and boxes are drawn with. It may change when
+  // the window changes size.
+  SDL_Renderer* renderer() const { return presenter_ ? presenter_->UiRenderer() : nullptr; }
+  // Told (with null) before the renderer goes and (with the new one) after
+  // it came: the panels' drawing follows it.
+  std::function<void(SDL_Renderer*)> on_renderer_change;
   const FrameStats& stats() const { return stats_; }
   // The system pointer's display counter (visible while 0 or more).
   int CursorCount() const { return cursor_count_; }
 
  private:
-  void DestroyTextures();
-  bool UploadLayer();
-  bool UploadPicture();
-  // Copies the rows of bmp that differ from the kept picture; false when
-  // nothing differs.
+  // Copies what differs of bmp into the kept picture and notes where; false
+  // when nothing differs.
   bool TakePicture(const Bitmap& bmp);
+  void LayerChanged(const Rect& r);
+  void ResetPresenter();
 
   Font& font_;
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
+  std::unique_ptr<Presenter> presenter_;
   bool windowed_ = false;
   Point pointer_;  // where the window's events last saw the pointer
   Size client_;
 
-  Bitmap layer_;  // wallpaper tiles and corner text, window-sized
-  bool layer_dirty_ = true;
-  SDL_Texture* layer_tex_ = nullptr;
+  graphics::WindowLayer layer_;  // wallpaper tiles and corner text
 
   Bitmap picture_;     // the screen image last presented
   Rect picture_rect_;  // where it was stretched to
   bool has_picture_ = false;
-  int32_t dirty_top_ = 0;     // rows of picture_ not yet uploaded:
-  int32_t dirty_bottom_ = 0;  // [dirty_top_, dirty_bottom_)
-  SDL_Texture* picture_tex_ = nullptr;
 
   // The corner text stays over the picture until the next presentation
   // paints over it.
   Bitmap corner_;
   bool corner_over_picture_ = false;
-  SDL_Texture* corner_tex_ = nullptr;
+
+  Damage damage_;  // what changed since the last frame
 
   int cursor_count_ = 0;
   bool dirty_ = true;

@@ -1,0 +1,242 @@
+#include "platform/sdl/midi_synth.h"
+
+#include <fluidsynth.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+
+#include "platform/sdl/sound_log.h"
+
+namespace velmor::platform::sdl {
+
+namespace {
+
+// Voices at once: as many as the larger of the two sound modules the game
+// was written for had.
+constexpr int kPolyphony = 64;
+// The loudness the mixer's own MIDI player used at full volume.
+constexpr double kGain = 1.2;
+
+std::vector<std::string> Split(const std::string& list) {
+  std::vector<std::string> out;
+  std::size_t from = 0;
+  while (from <= list.size() && !list.empty()) {
+    std::size_t end = std::min(list.find(';', from), list.size());
+    if (end > from) out.push_back(list.substr(from, end - from));
+    from = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+MidiSynth::~MidiSynth() {
+  DeletePlayer();
+  if (pending_.valid()) {
+    Built l = pending_.get();
+    Free(l);
+  }
+  Free(loaded_);
+}
+
+MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* log) {
+  Built l;
+  l.soundfonts = std::move(soundfonts);
+  l.settings = new_fluid_settings();
+  fluid_settings_setnum(l.settings, "synth.sample-rate", rate);
+  fluid_settings_setint(l.settings, "synth.polyphony", kPolyphony);
+  // Samples are read from the file as notes first need them.
+  fluid_settings_setint(l.settings, "synth.dynamic-sample-loading", 1);
+  fluid_settings_setnum(l.settings, "synth.gain", kGain);
+  l.synth = new_fluid_synth(l.settings);
+  if (l.synth == nullptr) {
+    l.error = "cannot start the MIDI synthesiser";
+    return l;
+  }
+  int loaded = 0;
+  for (const std::string& file : Split(l.soundfonts)) {
+    if (!std::ifstream(file).good()) {
+      log->Write("velmor", "cannot read the SoundFont " + file);
+      continue;
+    }
+    if (fluid_synth_sfload(l.synth, file.c_str(), 1) == FLUID_FAILED) {
+      log->Write("velmor", "cannot load the SoundFont " + file);
+      continue;
+    }
+    ++loaded;
+  }
+  if (loaded == 0) {
+    l.error = l.soundfonts.empty() ? "no SoundFont" : "no usable SoundFont in " + l.soundfonts;
+    if (l.soundfonts.empty()) log->Write("velmor", "MIDI cannot sound: no SoundFont");
+  }
+  return l;
+}
+
+void MidiSynth::Free(Built& l) {
+  if (l.synth != nullptr) delete_fluid_synth(l.synth);
+  if (l.settings != nullptr) delete_fluid_settings(l.settings);
+  l = Built{};
+}
+
+void MidiSynth::Preload(std::string soundfonts, int rate, int channels) {
+  rate_ = rate;
+  channels_ = channels;
+  Request(soundfonts);
+}
+
+void MidiSynth::Request(const std::string& soundfonts) {
+  if (pending_.valid() && pending_for_ == soundfonts) return;
+  if (pending_.valid()) TakePending();  // another setting's load: finished first
+  if (have_loaded_ && loaded_.soundfonts == soundfonts) return;
+  pending_for_ = soundfonts;
+  pending_ = std::async(std::launch::async, &MidiSynth::Build, soundfonts, rate_, &log_);
+}
+
+void MidiSynth::TakePending() {
+  // The pieces are played by the synthesiser with the new SoundFont.
+  Built fresh = pending_.get();
+  DeletePlayer();
+  SDL_LockAudio();
+  Built old = loaded_;
+  loaded_ = fresh;
+  have_loaded_ = true;
+  SDL_UnlockAudio();
+  Free(old);
+}
+
+MidiSynth::State MidiSynth::Poll(const std::string& soundfonts) {
+  Request(soundfonts);
+  if (pending_.valid()) {
+    if (pending_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+      return State::Loading;
+    TakePending();
+  }
+  return loaded_.error.empty() ? State::Ready : State::Failed;
+}
+
+bool MidiSynth::Ready(const std::string& soundfonts, std::string* why) {
+  Request(soundfonts);
+  if (pending_.valid()) TakePending();
+  if (!loaded_.error.empty()) {
+    if (why) *why = loaded_.error;
+    return false;
+  }
+  return true;
+}
+
+bool MidiSynth::LooksUsable(const std::string& soundfonts, std::string* why) {
+  // A SoundFont is a RIFF file of the form "sfbk".
+  for (const std::string& file : Split(soundfonts)) {
+    std::ifstream in(file, std::ios::binary);
+    char head[12] = {};
+    if (in.read(head, sizeof head) && std::memcmp(head, "RIFF", 4) == 0 &&
+        std::memcmp(head + 8, "sfbk", 4) == 0)
+      return true;
+  }
+  if (why) *why = soundfonts.empty() ? "no SoundFont" : "no usable SoundFont in " + soundfonts;
+  return false;
+}
+
+// A player hangs its timer on the synthesiser that the audio thread runs:
+// players come and go with the audio thread held.
+bool MidiSynth::NewPlayer() {
+  SDL_LockAudio();
+  _fluid_player_t* player = new_fluid_player(loaded_.synth);
+  if (player != nullptr && fluid_player_add_mem(player, piece_.data(), piece_.size()) != FLUID_OK) {
+    delete_fluid_player(player);
+    player = nullptr;
+  }
+  player_ = player;
+  SDL_UnlockAudio();
+  return player != nullptr;
+}
+
+void MidiSynth::DeletePlayer() {
+  SDL_LockAudio();
+  sounding_ = false;
+  if (player_ != nullptr) {
+    fluid_player_stop(player_);
+    delete_fluid_player(player_);
+    player_ = nullptr;
+    if (loaded_.synth != nullptr) fluid_synth_all_sounds_off(loaded_.synth, -1);
+  }
+  SDL_UnlockAudio();
+}
+
+bool MidiSynth::Load(std::span<const uint8_t> smf, std::string* why) {
+  DeletePlayer();
+  piece_.assign(smf.begin(), smf.end());
+  if (loaded_.synth == nullptr || !NewPlayer()) {
+    if (why) *why = "the MIDI player cannot take the file";
+    piece_.clear();
+    return false;
+  }
+  return true;
+}
+
+void MidiSynth::Start() {
+  // A new player from the file's start (a player at its end does not
+  // begin again by itself).
+  DeletePlayer();
+  if (loaded_.synth == nullptr || !NewPlayer()) return;
+  SDL_LockAudio();
+  fluid_player_play(player_);
+  sounding_ = true;
+  SDL_UnlockAudio();
+}
+
+void MidiSynth::Pause() {
+  SDL_LockAudio();
+  if (player_ != nullptr) {
+    sounding_ = false;
+    fluid_player_stop(player_);
+    fluid_synth_all_sounds_off(loaded_.synth, -1);
+  }
+  SDL_UnlockAudio();
+}
+
+void MidiSynth::Resume() {
+  SDL_LockAudio();
+  if (player_ != nullptr) {
+    fluid_player_play(player_);
+    sounding_ = true;
+  }
+  SDL_UnlockAudio();
+}
+
+void MidiSynth::Halt() { Pause(); }
+
+void MidiSynth::Unload() {
+  DeletePlayer();
+  piece_.clear();
+}
+
+void MidiSynth::Render(void* data, Uint8* stream, int bytes) {
+  auto* self = static_cast<MidiSynth*>(data);
+  std::memset(stream, 0, static_cast<std::size_t>(bytes));
+  if (!self->sounding_ || self->loaded_.synth == nullptr) return;
+  const int channels = self->channels_;
+  const int frames = bytes / (2 * channels);
+  auto* out = reinterpret_cast<int16_t*>(stream);
+  if (channels == 2) {
+    fluid_synth_write_s16(self->loaded_.synth, frames, out, 0, 2, out, 1, 2);
+    return;
+  }
+  // Other outputs: the synthesiser's left and right go to the first two
+  // channels (both into one for mono).
+  std::vector<int16_t>& lr = self->scratch_;
+  lr.resize(static_cast<std::size_t>(frames) * 2);
+  fluid_synth_write_s16(self->loaded_.synth, frames, lr.data(), 0, 2, lr.data(), 1, 2);
+  for (int f = 0; f < frames; ++f) {
+    int16_t* frame = out + static_cast<std::ptrdiff_t>(f) * channels;
+    if (channels == 1) {
+      frame[0] = static_cast<int16_t>((lr[2 * f] + lr[2 * f + 1]) / 2);
+    } else {
+      frame[0] = lr[2 * f];
+      frame[1] = lr[2 * f + 1];
+    }
+  }
+}
+
+}  // namespace velmor::platform::sdl

@@ -1,0 +1,97 @@
+// MIDI music through one FluidSynth synthesiser for the whole run, rendered
+// into the mixer's music stream.
+//
+// The SoundFont is loaded once, on a thread of its own from the moment the
+// sound starts up (building its instruments takes tens of milliseconds,
+// which must not delay the first picture), and its samples are read only as
+// notes need them: a General MIDI SoundFont costs a few megabytes instead
+// of its whole size, and changing pieces never loads it again. A piece is a
+// FluidSynth player on that synthesiser; the mixer's music hook asks the
+// synthesiser for sound, which also moves the player on.
+#pragma once
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdint>
+#include <future>
+#include <span>
+#include <string>
+#include <vector>
+
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_player_t;
+
+namespace velmor::platform::sdl {
+
+class SoundLog;
+
+class MidiSynth {
+ public:
+  explicit MidiSynth(SoundLog& log) : log_(log) {}
+  ~MidiSynth();
+  MidiSynth(const MidiSynth&) = delete;
+  MidiSynth& operator=(const MidiSynth&) = delete;
+
+  enum class State { Loading, Ready, Failed };
+
+  // Starts loading `soundfonts` (files separated by ";") for output at
+  // `rate` frames a second, `channels` interleaved 16-bit channels.
+  void Preload(std::string soundfonts, int rate, int channels);
+  // Where the load of `soundfonts` stands (starting it, or a new one when
+  // the setting changed), without waiting for it.
+  State Poll(const std::string& soundfonts);
+  // Waits for the load of `soundfonts`. False, with why, when none of the
+  // files could be loaded: MIDI cannot sound.
+  bool Ready(const std::string& soundfonts, std::string* why);
+  // Whether any of the files is a SoundFont at all (its header, read at
+  // once): what the start-up probe can know before the load is done.
+  static bool LooksUsable(const std::string& soundfonts, std::string* why);
+
+  // A new piece (a Standard MIDI File), replacing the last one; it does not
+  // play yet.
+  bool Load(std::span<const uint8_t> smf, std::string* why);
+  // From its start.
+  void Start();
+  // Holds the piece where it stands (its notes stop), and goes on.
+  void Pause();
+  void Resume();
+  // Silence at once; the piece stays loaded.
+  void Halt();
+  // The piece is gone (the player let go of the file).
+  void Unload();
+  bool Loaded() const { return player_ != nullptr; }
+
+  // The mixer's music hook: renders the synthesiser while a piece sounds,
+  // silence otherwise. Runs on the audio thread with the audio lock held.
+  static void Render(void* synth, Uint8* stream, int bytes);
+
+ private:
+  struct Built {
+    std::string soundfonts;
+    _fluid_synth_t* synth = nullptr;
+    _fluid_hashtable_t* settings = nullptr;
+    std::string error;  // why no SoundFont could be loaded
+  };
+  static Built Build(std::string soundfonts, int rate, SoundLog* log);
+  void Request(const std::string& soundfonts);
+  void TakePending();
+  void Free(Built& l);
+  void DeletePlayer();
+  bool NewPlayer();
+
+  SoundLog& log_;
+  int rate_ = 44100;
+  int channels_ = 2;
+  std::future<Built> pending_;
+  std::string pending_for_;
+  Built loaded_;
+  bool have_loaded_ = false;
+  _fluid_player_t* player_ = nullptr;
+  std::vector<uint8_t> piece_;  // the file: each start builds its player anew
+  std::vector<int16_t> scratch_;  // stereo frames for outputs of other channel counts
+  std::atomic<bool> sounding_{false};  // the hook renders the synthesiser
+};
+
+}  // namespace velmor::platform::sdl

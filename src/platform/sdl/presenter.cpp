@@ -1,0 +1,344 @@
+#include "platform/sdl/presenter.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace velmor::platform::sdl {
+
+Rect Union(const Rect& a, const Rect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+Rect Intersect(const Rect& a, const Rect& b) {
+  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  return r.empty() ? Rect{} : r;
+}
+
+Rect StretchedArea(const Rect& src, Size picture, const Rect& rect) {
+  if (src.empty() || picture.width <= 0 || picture.height <= 0) return {};
+  // Destination pixel d samples source pixel ((2d + 1) * s) / (2 * D): the
+  // pixels that sample [a, b) lie within [a * D / s - 1, b * D / s + 1).
+  auto edge = [](int64_t v, int64_t dst_len, int64_t src_len) {
+    return static_cast<int32_t>(v * dst_len / src_len);
+  };
+  Rect r{rect.left + edge(src.left, rect.width(), picture.width) - 1,
+         rect.top + edge(src.top, rect.height(), picture.height) - 1,
+         rect.left + edge(src.right, rect.width(), picture.width) + 2,
+         rect.top + edge(src.bottom, rect.height(), picture.height) + 2};
+  return Intersect(r, rect);
+}
+
+namespace {
+
+SDL_Rect ToSdl(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
+
+// Draws the scene's pixels of `region` (window pixels) into `dst`, whose
+// pixel (0, 0) is window pixel `origin`.
+void Compose(const PixelView& dst, Point origin, const Scene& scene, const Rect& region) {
+  scene.layer->Compose(dst, origin, region);
+  auto shifted = [&origin](const Rect& r) {
+    return Rect{r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y};
+  };
+  if (scene.picture != nullptr)
+    StretchBlt(dst, shifted(scene.picture_rect), *scene.picture, shifted(region));
+  if (scene.corner != nullptr) {
+    const Rect c = Intersect(region, scene.corner->bounds());
+    for (int32_t y = c.top; y < c.bottom; ++y)
+      std::memcpy(dst.row(y - origin.y) + (c.left - origin.x), scene.corner->row(y) + c.left,
+                  sizeof(Color) * static_cast<std::size_t>(c.width()));
+  }
+}
+
+// --- The window surface ---
+
+class SurfacePresenter : public Presenter {
+ public:
+  explicit SurfacePresenter(SDL_Window* window) : window_(window) {}
+  ~SurfacePresenter() override { Release(); }
+
+  std::string Name() const override { return "software (the window surface)"; }
+  SDL_Renderer* UiRenderer() const override { return ui_; }
+
+  bool Reset(std::string* error) override {
+    Release();
+    surface_ = SDL_GetWindowSurface(window_);
+    if (surface_ != nullptr) ui_ = SDL_CreateSoftwareRenderer(surface_);
+    if (surface_ == nullptr || ui_ == nullptr) {
+      if (error) *error = std::string("cannot draw in the window: ") + SDL_GetError();
+      return false;
+    }
+    direct_ = surface_->format->format == SDL_PIXELFORMAT_RGB888 ||
+              surface_->format->format == SDL_PIXELFORMAT_ARGB8888;
+    overlay_ = {};
+    return true;
+  }
+
+  void Present(const Scene& scene, const Damage& damage, const Overlay* overlay) override {
+    if (surface_ == nullptr) return;
+    const Rect window{0, 0, surface_->w, surface_->h};
+    std::vector<Rect> regions;
+    if (damage.all) {
+      regions.push_back(window);
+    } else {
+      if (!damage.layer.empty()) regions.push_back(Intersect(damage.layer, window));
+      if (scene.picture != nullptr && !damage.picture.empty())
+        regions.push_back(Intersect(
+            StretchedArea(damage.picture, {scene.picture->width(), scene.picture->height()},
+                          scene.picture_rect),
+            window));
+    }
+    // What the panels covered last time is drawn again under them (or bare,
+    // when they are gone), and they are drawn again over all of it.
+    const Rect covered = Intersect(Union(overlay_, overlay ? overlay->bounds : Rect{}), window);
+    if (!covered.empty()) regions.push_back(covered);
+    regions.erase(std::remove_if(regions.begin(), regions.end(),
+                                 [](const Rect& r) { return r.empty(); }),
+                  regions.end());
+    for (const Rect& r : regions) Draw(scene, r);
+    if (overlay != nullptr && overlay->draw) {
+      overlay->draw();
+      SDL_RenderFlush(ui_);
+    }
+    overlay_ = overlay ? overlay->bounds : Rect{};
+    Send(regions);
+  }
+
+  std::vector<uint32_t> ReadPixels(Size& size) override {
+    std::vector<uint32_t> out;
+    if (surface_ == nullptr) return out;
+    size = {surface_->w, surface_->h};
+    out.resize(static_cast<std::size_t>(size.width) * size.height);
+    SDL_LockSurface(surface_);
+    SDL_ConvertPixels(size.width, size.height, surface_->format->format, surface_->pixels,
+                      surface_->pitch, SDL_PIXELFORMAT_RGB888, out.data(), size.width * 4);
+    SDL_UnlockSurface(surface_);
+    for (uint32_t& p : out) p &= 0xFFFFFF;
+    return out;
+  }
+
+ private:
+  void Release() {
+    if (ui_ != nullptr) SDL_DestroyRenderer(ui_);
+    ui_ = nullptr;
+    surface_ = nullptr;  // the window owns it
+  }
+
+  void Draw(const Scene& scene, const Rect& r) {
+    SDL_LockSurface(surface_);
+    if (direct_) {
+      // The surface is 0x??RRGGBB like the game's bitmaps: drawn in place.
+      PixelView view{static_cast<Color*>(surface_->pixels), surface_->pitch / 4, surface_->w,
+                     surface_->h};
+      Compose(view, {0, 0}, scene, r);
+      if (surface_->format->format == SDL_PIXELFORMAT_ARGB8888)
+        for (int32_t y = r.top; y < r.bottom; ++y)
+          for (int32_t x = r.left; x < r.right; ++x) view.row(y)[x] |= 0xFF000000u;
+    } else {
+      Bitmap part(r.width(), r.height());
+      Compose(PixelView{part.row(0), part.width(), part.width(), part.height()}, {r.left, r.top},
+              scene, r);
+      auto* at = static_cast<uint8_t*>(surface_->pixels) + r.top * surface_->pitch +
+                 r.left * surface_->format->BytesPerPixel;
+      SDL_ConvertPixels(r.width(), r.height(), SDL_PIXELFORMAT_RGB888, part.row(0),
+                        part.width() * 4, surface_->format->format, at, surface_->pitch);
+    }
+    SDL_UnlockSurface(surface_);
+  }
+
+  void Send(const std::vector<Rect>& regions) {
+    if (regions.empty()) return;
+    std::vector<SDL_Rect> rects;
+    for (const Rect& r : regions) {
+      rects.push_back(ToSdl(r));
+      pixels_sent += static_cast<uint64_t>(r.width()) * static_cast<uint64_t>(r.height());
+    }
+    SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+  }
+
+  SDL_Window* window_;
+  SDL_Surface* surface_ = nullptr;
+  SDL_Renderer* ui_ = nullptr;
+  bool direct_ = false;
+  Rect overlay_;  // what the panels and boxes covered in the last frame
+};
+
+// --- An accelerated renderer ---
+
+class RendererPresenter : public Presenter {
+ public:
+  RendererPresenter(SDL_Window* window, SDL_Renderer* renderer)
+      : window_(window), renderer_(renderer) {}
+  ~RendererPresenter() override {
+    DestroyTextures();
+    SDL_DestroyRenderer(renderer_);
+  }
+
+  std::string Name() const override {
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(renderer_, &info);
+    return std::string("accelerated (") + (info.name ? info.name : "?") + ")";
+  }
+  SDL_Renderer* UiRenderer() const override { return renderer_; }
+
+  bool Reset(std::string*) override {
+    DestroyTextures();
+    return true;
+  }
+
+  void Present(const Scene& scene, const Damage& damage, const Overlay* overlay) override {
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    if (UploadLayer(*scene.layer, damage.all ? scene.layer->bounds() : damage.layer)) {
+      SDL_Rect all{0, 0, scene.layer->size().width, scene.layer->size().height};
+      SDL_RenderCopy(renderer_, layer_tex_.tex, nullptr, &all);
+    }
+    if (scene.picture != nullptr &&
+        Upload(picture_tex_, *scene.picture,
+               damage.all ? scene.picture->bounds() : damage.picture)) {
+      SDL_Rect dst = ToSdl(scene.picture_rect);
+      SDL_RenderCopy(renderer_, picture_tex_.tex, nullptr, &dst);
+    }
+    if (scene.corner != nullptr && Upload(corner_tex_, *scene.corner, scene.corner->bounds())) {
+      SDL_Rect dst = ToSdl(scene.corner->bounds());
+      SDL_RenderCopy(renderer_, corner_tex_.tex, nullptr, &dst);
+    }
+    if (overlay != nullptr && overlay->draw) overlay->draw();
+    SDL_RenderPresent(renderer_);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    pixels_sent += static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
+  }
+
+  std::vector<uint32_t> ReadPixels(Size& size) override {
+    SDL_GetRendererOutputSize(renderer_, &size.width, &size.height);
+    std::vector<uint32_t> out(static_cast<std::size_t>(size.width) * size.height);
+    SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_RGB888, out.data(), size.width * 4);
+    for (uint32_t& p : out) p &= 0xFFFFFF;
+    return out;
+  }
+
+ private:
+  struct Texture {
+    SDL_Texture* tex = nullptr;
+    int w = 0, h = 0;
+  };
+
+  // Brings the texture up to date with `changed` of `bmp` (all of it when
+  // the texture is new). False when there is no texture to draw.
+  bool Upload(Texture& t, const Bitmap& bmp, Rect changed) {
+    if (bmp.empty()) return false;
+    if (t.tex == nullptr || t.w != bmp.width() || t.h != bmp.height()) {
+      if (t.tex != nullptr) SDL_DestroyTexture(t.tex);
+      t.tex = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                bmp.width(), bmp.height());
+      if (t.tex == nullptr) return false;
+      t.w = bmp.width();
+      t.h = bmp.height();
+      changed = bmp.bounds();
+    }
+    changed = Intersect(changed, bmp.bounds());
+    if (!changed.empty()) {
+      SDL_Rect r = ToSdl(changed);
+      SDL_UpdateTexture(t.tex, &r, bmp.row(changed.top) + changed.left,
+                        bmp.width() * static_cast<int>(sizeof(Color)));
+    }
+    return true;
+  }
+
+  // The layer has no bitmap of its own: the changed part is composed and
+  // uploaded.
+  bool UploadLayer(const graphics::WindowLayer& layer, Rect changed) {
+    const Size size = layer.size();
+    if (size.width <= 0 || size.height <= 0) return false;
+    if (layer_tex_.tex == nullptr || layer_tex_.w != size.width || layer_tex_.h != size.height) {
+      if (layer_tex_.tex != nullptr) SDL_DestroyTexture(layer_tex_.tex);
+      layer_tex_.tex = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
+                                         SDL_TEXTUREACCESS_STREAMING, size.width, size.height);
+      if (layer_tex_.tex == nullptr) return false;
+      layer_tex_.w = size.width;
+      layer_tex_.h = size.height;
+      changed = layer.bounds();
+    }
+    changed = Intersect(changed, layer.bounds());
+    if (!changed.empty()) {
+      Bitmap part(changed.width(), changed.height());
+      layer.Compose(PixelView{part.row(0), part.width(), part.width(), part.height()},
+                    {changed.left, changed.top}, changed);
+      SDL_Rect r = ToSdl(changed);
+      SDL_UpdateTexture(layer_tex_.tex, &r, part.row(0), part.width() * static_cast<int>(sizeof(Color)));
+    }
+    return true;
+  }
+
+  void DestroyTextures() {
+    for (Texture* t : {&layer_tex_, &picture_tex_, &corner_tex_}) {
+      if (t->tex != nullptr) SDL_DestroyTexture(t->tex);
+      *t = Texture{};
+    }
+  }
+
+  SDL_Window* window_;
+  SDL_Renderer* renderer_;
+  Texture layer_tex_, picture_tex_, corner_tex_;
+};
+
+// Whether an accelerated renderer would run on a graphics driver rather
+// than a software rasteriser: on X11 the server must offer direct
+// rendering (DRI3 or DRI2, which virtual and remote X servers lack); on
+// Wayland a render node must be there.
+bool DisplayHas3dDriver(SDL_Window* window) {
+  const char* soft = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+  if (soft != nullptr && *soft != '\0' && std::strcmp(soft, "0") != 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  if (std::strcmp(driver, "x11") == 0) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    int opcode = 0, event = 0, error = 0;
+    Display* display = info.info.x11.display;
+    return XQueryExtension(display, "DRI3", &opcode, &event, &error) ||
+           XQueryExtension(display, "DRI2", &opcode, &event, &error);
+  }
+  if (std::strcmp(driver, "wayland") == 0) {
+    DIR* dri = opendir("/dev/dri");
+    if (dri == nullptr) return false;
+    bool found = false;
+    while (dirent* e = readdir(dri)) found = found || std::strncmp(e->d_name, "renderD", 7) == 0;
+    closedir(dri);
+    return found;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::unique_ptr<Presenter> MakePresenter(SDL_Window* window, RendererChoice choice,
+                                         std::string* error) {
+  if (choice == RendererChoice::Auto)
+    choice = DisplayHas3dDriver(window) ? RendererChoice::Accelerated : RendererChoice::Software;
+  if (choice == RendererChoice::Accelerated) {
+    if (SDL_Renderer* r = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED)) {
+      auto p = std::make_unique<RendererPresenter>(window, r);
+      if (p->Reset(error)) return p;
+    }
+    // No accelerated renderer after all: the window surface serves.
+  }
+  // SDL would otherwise back the window surface with a 3D renderer itself.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  auto p = std::make_unique<SurfacePresenter>(window);
+  if (!p->Reset(error)) return nullptr;
+  return p;
+}
+
+}  // namespace velmor::platform::sdl
