@@ -64,8 +64,11 @@ void TForm1::FormPaint() {
   // A held picture stays held: the player is looking at it (through the
   // settings panel, or after answering a box) until a left click ends the
   // hold; the message window must not come back behind the panel.
-  if (input.HoldMode == 1)
+  if (input.HoldMode == 1) {
     DrawBitmap(layers.IMG, layers.PictureRect.left, layers.PictureRect.top, layers.TMP);
+    layers.ImageDrawn(Rect::FromSize(layers.PictureRect.left, layers.PictureRect.top,
+                                     layers.TMP.width(), layers.TMP.height()));
+  }
   layers.DrawWallpaper();
   layers.Present(scaling.Disp.rect());
 }

@@ -93,6 +93,11 @@ class TForm1 : public scenario::ScenarioHost {
   // mend it, and the program ends with exit code 1.
   std::optional<int> FormCreate();
   void TimerTimer();
+  // How long the ticks may rest, because until the player does something
+  // they would change nothing: at a click wait, while a panel holds the
+  // game, during the picture hold; no longer than until a repeating piece
+  // of music ends. Nothing when the next tick must come on time.
+  std::optional<uint32_t> IdleFor();
   void FormPaint();
   void FormMouseDown(MouseButton button);
   void FormMouseUp();

@@ -118,6 +118,7 @@ void TForm1::LoadStartupBitmaps() {
   layers.MS0 = layers.SP0;
   loader.Load(layers.SP1, BMPDIR, "CHU.BMP");
   layers.IMG = layers.TMP;
+  layers.ImageDrawn(layers.IMG.bounds());
   layers.BMP = layers.TMP;
 }
 

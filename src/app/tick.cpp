@@ -16,6 +16,23 @@ void TForm1::TimerTimer() {
   }
 }
 
+std::optional<uint32_t> TForm1::IdleFor() {
+  if (!started || quit || invalid || input.clk != 0) return std::nullopt;
+  using scenario::WaitHandler;
+  const bool waiting = input.HoldMode == 1 || scn.MainProc == WaitHandler::WaitClick ||
+                       scn.MainProc == WaitHandler::IdleWait;
+  if (!waiting) return std::nullopt;
+  // The loop check must find a repeating piece stopped in time.
+  if (music.MusicLoop == 1 && !panels.MuteBtn.checked && !platform.media.FileName().empty()) {
+    switch (platform.media.Mode()) {
+      case platform::MediaMode::Playing: return platform.media.MsUntilStopped();
+      case platform::MediaMode::Stopped: return std::nullopt;  // it plays again now
+      case platform::MediaMode::NotReady: break;
+    }
+  }
+  return UINT32_MAX;
+}
+
 void TForm1::Tick() {
   Point px = platform.window.CursorPos();
   Point m = scaling.MapPointer(px);
@@ -36,6 +53,8 @@ void TForm1::Tick() {
     input.spf = 0;
     input.HoldMode = 1;
     DrawBitmap(layers.IMG, layers.PictureRect.left, layers.PictureRect.top, layers.TMP);
+    layers.ImageDrawn(Rect::FromSize(layers.PictureRect.left, layers.PictureRect.top,
+                                     layers.TMP.width(), layers.TMP.height()));
   } else {
     scn.RunStep();
   }
@@ -53,6 +72,7 @@ void TForm1::CompositePointer(Rect& r) {
   r = Rect::FromSize(input.msx, input.msy, sprite.width(), sprite.height());
   BitBlt(layers.IMG, r.left, r.top, r.width(), r.height(), layers.MS0, 0, 0, Rop::SRCAND);
   BitBlt(layers.IMG, r.left, r.top, r.width(), r.height(), sprite, 0, 0, Rop::SRCPAINT);
+  layers.ImageDrawn(r);
 }
 
 void TForm1::FormMouseDown(MouseButton button) {

@@ -42,6 +42,7 @@ void Animation::AnimationStep() {
                                           : (AnimCount / AnimFrameTicks) % kFrames;
   BitBlt(layers_.IMG, AnimRect.left, AnimRect.top, AnimRect.width(), AnimRect.height(),
          Strip, 0, frame * kFrameHeight, Rop::SRCCOPY);
+  layers_.ImageDrawn(AnimRect);
   AnimCount += 1;
   if (input_.sft == kAllModifiers) AnimCount += 2;
   if (AnimCount >= AnimTicks) {

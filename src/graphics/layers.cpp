@@ -27,11 +27,20 @@ bool BitmapLoader::TryLoad(Bitmap& into, std::string_view folder, const ByteStri
   }
 }
 
-void Layers::ShowBackBuffer() { DrawBitmap(IMG, 0, 0, BMP); }
+void Layers::ShowBackBuffer() {
+  DrawBitmap(IMG, 0, 0, BMP);
+  ImageDrawn(BMP.bounds());
+}
 
-void Layers::Publish(const Rect& r) { CopyRect(IMG, r, BMP); }
+void Layers::Publish(const Rect& r) {
+  CopyRect(IMG, r, BMP);
+  ImageDrawn(r);
+}
 
-void Layers::Present(const Rect& display) { window_.StretchOnWindow(IMG, display); }
+void Layers::Present(const Rect& display) {
+  window_.StretchOnWindow(IMG, display, image_changed_);
+  image_changed_ = Rect{};
+}
 
 void Layers::DrawWallpaper() {
   loader_.Load(CLS, BMPDIR, "WALL00.BMP");

@@ -71,6 +71,10 @@ class Layers {
   void ShowBackBuffer();
   // Rectangle r of the back buffer onto the same place of the screen image.
   void Publish(const Rect& r);
+  // Anything else drawn into the screen image (the pointer, an animation
+  // frame, the held picture) says where: the window looks for changes only
+  // where the screen image was drawn into since the last presentation.
+  void ImageDrawn(const Rect& r) { image_changed_ = Union(image_changed_, r); }
   // The screen image stretched into the display rectangle of the window.
   void Present(const Rect& display);
   // "WALL00.BMP" tiled over the whole window from its top-left corner.
@@ -81,6 +85,9 @@ class Layers {
  private:
   BitmapLoader& loader_;
   platform::Window& window_;
+  // Where IMG was drawn into since the last presentation (all of it at
+  // first).
+  Rect image_changed_{0, 0, 1 << 16, 1 << 16};
 };
 
 }  // namespace velmor::graphics

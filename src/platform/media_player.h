@@ -3,6 +3,7 @@
 // the player reports it stopped.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,9 @@ class MediaPlayer {
   virtual MediaMode Mode() = 0;
   // The error code of the last command, 0 on success.
   virtual int Error() const = 0;
+  // While it plays, about how many milliseconds until Mode() turns Stopped
+  // (the game need not look before then); 0 otherwise.
+  virtual uint32_t MsUntilStopped() = 0;
   // The path of the open file as it was opened; empty when none is open.
   virtual const std::string& OpenedFile() const = 0;
 

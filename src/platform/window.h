@@ -25,8 +25,11 @@ class Window {
   // Draws a whole bitmap onto the window at (x, y) (wallpaper tiles).
   virtual void DrawOnWindow(const Bitmap& bmp, Point at) = 0;
   // Stretches a whole bitmap into rectangle r of the window, nearest
-  // neighbour (the presentation of the screen image).
-  virtual void StretchOnWindow(const Bitmap& bmp, const Rect& r) = 0;
+  // neighbour (the presentation of the screen image). Since the last
+  // presentation the bitmap changed at most within `changed` (its own
+  // pixels): the window need look for changes only there.
+  virtual void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) = 0;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r) { StretchOnWindow(bmp, r, bmp.bounds()); }
   // Writes Shift-JIS text at the window's top-left corner in the window's
   // font (the scenario's expression errors).
   virtual void DrawCornerText(const std::string& text) = 0;

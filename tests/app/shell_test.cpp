@@ -429,6 +429,37 @@ TEST(Headless, ControlCommandsThatCannotActAreWarnedAboutByLine) {
   EXPECT_EQ(g.form().panels.SpeedSpin.value, 32);
 }
 
+// When the real window's ticks may rest: only where a tick would change
+// nothing until the player acts, and never past a repeating piece's end.
+TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
+  Code c;
+  c.b(32).s("M01");                                 // MUSIC (repeating)
+  c.b(21).b(1).s("\x82\xa0\x82\xa0").b(22);  // TEXT, CLICK
+  c.b(33).b(22).b(255);                             // MUSICSTOP, CLICK
+  GameRig g(c.bytes);
+  g.files.Put(std::string(kDat) + "SOUND/M01.WAV", TinyWave(500));
+  g.Start();
+  app::TForm1& f = g.form();
+  EXPECT_FALSE(f.IdleFor().has_value()) << "the first tick runs the scenario";
+  g.Ticks(1);
+  EXPECT_EQ(f.scn.MainProc, WaitHandler::TypeText);
+  EXPECT_FALSE(f.IdleFor().has_value()) << "typing";
+  g.Run("until WaitClick 20\n");
+  ASSERT_TRUE(f.IdleFor().has_value());
+  EXPECT_GT(*f.IdleFor(), 0u);
+  EXPECT_LE(*f.IdleFor(), 500u) << "until the music's end, for its repeat";
+  g.Run("tick 30\n");  // the piece has ended: the loop check starts it now
+  f.input.clk = 1;
+  EXPECT_FALSE(f.IdleFor().has_value()) << "a click to see";
+  f.input.clk = 0;
+  g.Run("click left\ntick 2\n");  // MUSICSTOP, then the second click wait
+  EXPECT_EQ(f.scn.MainProc, WaitHandler::WaitClick);
+  EXPECT_EQ(f.IdleFor(), std::optional<uint32_t>(UINT32_MAX)) << "nothing to repeat";
+  g.Run("click right\ntick\n");  // the picture hold
+  EXPECT_EQ(f.input.HoldMode, 1);
+  EXPECT_TRUE(f.IdleFor().has_value());
+}
+
 TEST(Input, ASideButtonClearsTheClick) {
   GameRig g(ClickCounter());
   g.Start();

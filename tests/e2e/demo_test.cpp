@@ -9,7 +9,7 @@
 
 #include "app/headless/headless_game.h"
 #include "core/sjis.h"
-#include "platform/headless/png.h"
+#include "platform/png.h"
 #include "platform/os_files.h"
 #include "support/pictures.h"
 #include "support/process.h"

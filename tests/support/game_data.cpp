@@ -69,6 +69,16 @@ GameRig::GameRig(const std::vector<uint8_t>& init, Size screen) {
   options.start.program_folder = "PROG/";
   options.start.data_folder = kDat;
   game = std::make_unique<app::HeadlessGame>(files, options);
+  // Every presentation is checked: the window may look for changes only
+  // where the game said it drew.
+  game->window().CheckReportedChanges();
+}
+
+GameRig::~GameRig() {
+  if (game) {
+    EXPECT_EQ(game->window().UnreportedChanges(), 0)
+        << "the screen image changed outside the rectangle the game reported";
+  }
 }
 
 void GameRig::Run(const std::string& script) {

@@ -24,6 +24,9 @@ std::vector<uint8_t> TinyMidi();
 // A whole game on the headless platform over in-memory files.
 struct GameRig {
   explicit GameRig(const std::vector<uint8_t>& init, Size screen = {1024, 768});
+  ~GameRig();
+  GameRig(const GameRig&) = delete;
+  GameRig& operator=(const GameRig&) = delete;
 
   platform::MemoryFiles files;
   std::unique_ptr<app::HeadlessGame> game;

@@ -1,7 +1,6 @@
 #include "text/text_rig.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
+#include "platform/png.h"
 
 #include <algorithm>
 #include <cstring>
@@ -104,15 +103,7 @@ uint64_t HashBitmap(const Bitmap& b) {
 
 std::string SavePng(const Bitmap& b, const std::string& name) {
   std::string path = std::string(VELMOR_BUILD_DIR) + "/" + name;
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, b.width(), b.height(), 32,
-                                                  SDL_PIXELFORMAT_XRGB8888);
-  if (!s) return {};
-  for (int32_t y = 0; y < b.height(); ++y)
-    std::memcpy(static_cast<uint8_t*>(s->pixels) + y * s->pitch, b.row(y),
-                sizeof(Color) * static_cast<size_t>(b.width()));
-  bool ok = IMG_SavePNG(s, path.c_str()) == 0;
-  SDL_FreeSurface(s);
-  return ok ? path : std::string();
+  return platform::WritePng(b, path, nullptr) ? path : std::string();
 }
 
 bool SameRect(const Bitmap& a, const Bitmap& b, const Rect& r) {

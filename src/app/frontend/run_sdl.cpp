@@ -35,6 +35,7 @@ class FormEvents : public platform::sdl::GameEvents {
   explicit FormEvents(TForm1& form) : form_(form) {}
 
   void TimerTimer() override { form_.TimerTimer(); }
+  std::optional<uint32_t> IdleFor() override { return form_.IdleFor(); }
   void PaintIfInvalid() override { form_.PaintIfInvalid(); }
   void MouseDown(PointerButton button) override {
     form_.FormMouseDown(button == PointerButton::Left     ? MouseButton::Left

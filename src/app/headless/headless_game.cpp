@@ -7,7 +7,7 @@
 
 #include "core/errors.h"
 #include "core/sjis.h"
-#include "platform/headless/png.h"
+#include "platform/png.h"
 
 namespace velmor::app {
 

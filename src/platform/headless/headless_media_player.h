@@ -24,6 +24,9 @@ class HeadlessMediaPlayer : public MediaPlayer {
   void Play() override;
   bool Stop(std::string* error) override;
   MediaMode Mode() override { return mode_; }
+  uint32_t MsUntilStopped() override {
+    return mode_ == MediaMode::Playing && length_ms_ > position_ms_ ? length_ms_ - position_ms_ : 0;
+  }
   int Error() const override { return error_; }
   const std::string& OpenedFile() const override { return opened_; }
 

@@ -16,9 +16,20 @@ void HeadlessWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
   DrawBitmap(canvas_, at.x, at.y, bmp);
 }
 
-void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r) {
+void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) {
   StretchBlt(canvas_, r, bmp);
   ++presentations_;
+  if (!check_changes_) return;
+  if (last_presented_.width() == bmp.width() && last_presented_.height() == bmp.height()) {
+    for (int32_t y = 0; y < bmp.height(); ++y)
+      for (int32_t x = 0; x < bmp.width(); ++x)
+        if (bmp.at(x, y) != last_presented_.at(x, y) && !changed.contains(x, y)) {
+          ++unreported_changes_;
+          y = bmp.height();
+          break;
+        }
+  }
+  last_presented_ = bmp;
 }
 
 void HeadlessWindow::DrawCornerText(const std::string& text) {

@@ -23,7 +23,12 @@ class HeadlessWindow : public Window {
   Point CursorPos() const override { return cursor_; }
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
-  void StretchOnWindow(const Bitmap& bmp, const Rect& r) override;
+  using Window::StretchOnWindow;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) override;
+  // Checks every presentation against the last: a change outside the
+  // rectangle the game reported is counted (tests switch this on).
+  void CheckReportedChanges() { check_changes_ = true; }
+  int UnreportedChanges() const { return unreported_changes_; }
   void DrawCornerText(const std::string& text) override;
 
   void SetCursorPos(Point p) { cursor_ = p; }
@@ -41,6 +46,9 @@ class HeadlessWindow : public Window {
   int cursor_count_ = 0;
   Bitmap canvas_;
   int presentations_ = 0;
+  bool check_changes_ = false;
+  Bitmap last_presented_;
+  int unreported_changes_ = 0;
   std::vector<std::string> corner_texts_;
 };
 

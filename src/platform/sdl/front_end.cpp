@@ -15,6 +15,9 @@ namespace {
 // The longest sleep of a pass when no tick is due (the ticks have not
 // started, or a box holds them): a signal is still noticed this quickly.
 constexpr uint64_t kIdleWaitMs = 50;
+// The longest rest at a click wait (the ticks would change nothing until an
+// event comes): a signal is still noticed this quickly.
+constexpr uint64_t kRestMs = 250;
 // How often an open panel or box is drawn without input: often enough for a
 // name field's caret (on 0.8 s, off 0.4 s), rarely when nothing moves.
 constexpr uint64_t kCaretFrameMs = 100;
@@ -109,8 +112,20 @@ void SdlFrontEnd::CheckQuitSignal() {
 void SdlFrontEnd::Pass() {
   const bool ticking = started_ && tick_depth_ == 0;
   uint64_t wait = kIdleWaitMs;
-  if (ticking) wait = std::min(wait, scheduler_.WaitMs(SDL_GetTicks64()));
-  if (redraw_now_) wait = 0;
+  bool resting = false;
+  if (ticking) {
+    wait = std::min(wait, scheduler_.WaitMs(SDL_GetTicks64()));
+    // At a click wait the ticks rest until the player does something (or a
+    // repeating piece of music needs its next start): no wake-ups for
+    // nothing. An open panel still needs its caret drawn.
+    if (std::optional<uint32_t> rest = game_->IdleFor()) {
+      const uint64_t most = !UiActive() ? kRestMs : ui_.TextActive() ? kCaretFrameMs : kIdleUiFrameMs;
+      wait = std::max(wait, std::min<uint64_t>(*rest, most));
+      resting = true;
+    }
+  }
+  // What the game drew outside a pass (its first paint) is shown first.
+  if (redraw_now_ || window_.NeedsRender()) wait = 0;
 
   SDL_Event e;
   bool got = wait == 0 ? SDL_PollEvent(&e) != 0
@@ -119,6 +134,10 @@ void SdlFrontEnd::Pass() {
     HandleEvent(e);
     while (SDL_PollEvent(&e)) HandleEvent(e);
   }
+  // After a rest the ticks start again at once: the event (or the music)
+  // is seen by a tick without delay.
+  if (resting) scheduler_.Restart(std::max<uint64_t>(SDL_GetTicks64(), TickScheduler::kPeriodMs) -
+                                  TickScheduler::kPeriodMs);
   CheckQuitSignal();
   // Keys the panels took; a box opened meanwhile keeps them for later.
   if (boxes_.empty()) RunActions(pending_);

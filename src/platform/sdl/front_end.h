@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,9 @@ class GameEvents {
  public:
   virtual ~GameEvents() = default;
   virtual void TimerTimer() = 0;
+  // How long the ticks may rest without changing anything (see
+  // TForm1::IdleFor); nothing when they must run on time.
+  virtual std::optional<uint32_t> IdleFor() { return std::nullopt; }
   virtual void PaintIfInvalid() = 0;
   virtual void MouseDown(PointerButton button) = 0;
   virtual void MouseUp() = 0;

@@ -1,5 +1,8 @@
 #include "platform/sdl/midi_synth.h"
 
+#include <dlfcn.h>
+#include <pthread.h>
+#include <sched.h>
 #include <fluidsynth.h>
 
 #include <chrono>
@@ -10,7 +13,59 @@
 
 namespace velmor::platform::sdl {
 
+// The synthesiser library, loaded when the SoundFont first loads (on its
+// thread): the thirty-odd libraries it needs are not loaded before the
+// first picture, nor at all by a game that never plays MIDI.
+struct Fluid {
+  decltype(&::new_fluid_settings) new_settings;
+  decltype(&::delete_fluid_settings) delete_settings;
+  decltype(&::fluid_settings_setint) setint;
+  decltype(&::fluid_settings_setnum) setnum;
+  decltype(&::new_fluid_synth) new_synth;
+  decltype(&::delete_fluid_synth) delete_synth;
+  decltype(&::fluid_synth_sfload) sfload;
+  decltype(&::fluid_synth_all_sounds_off) all_sounds_off;
+  decltype(&::fluid_synth_write_s16) write_s16;
+  decltype(&::new_fluid_player) new_player;
+  decltype(&::delete_fluid_player) delete_player;
+  decltype(&::fluid_player_add_mem) add_mem;
+  decltype(&::fluid_player_play) play;
+  decltype(&::fluid_player_stop) stop;
+};
+
 namespace {
+
+template <class F>
+bool Find(void* lib, const char* name, F& fn) {
+  fn = reinterpret_cast<F>(dlsym(lib, name));
+  return fn != nullptr;
+}
+
+// The library, or null with the reason when it cannot be had.
+const Fluid* LoadFluid(std::string* why) {
+  static Fluid fluid;
+  static const bool loaded = [] {
+    void* lib = nullptr;
+    for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so.2", "libfluidsynth.so"})
+      if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL)) != nullptr) break;
+    if (lib == nullptr) return false;
+    return Find(lib, "new_fluid_settings", fluid.new_settings) &&
+           Find(lib, "delete_fluid_settings", fluid.delete_settings) &&
+           Find(lib, "fluid_settings_setint", fluid.setint) &&
+           Find(lib, "fluid_settings_setnum", fluid.setnum) &&
+           Find(lib, "new_fluid_synth", fluid.new_synth) &&
+           Find(lib, "delete_fluid_synth", fluid.delete_synth) &&
+           Find(lib, "fluid_synth_sfload", fluid.sfload) &&
+           Find(lib, "fluid_synth_all_sounds_off", fluid.all_sounds_off) &&
+           Find(lib, "fluid_synth_write_s16", fluid.write_s16) &&
+           Find(lib, "new_fluid_player", fluid.new_player) &&
+           Find(lib, "delete_fluid_player", fluid.delete_player) &&
+           Find(lib, "fluid_player_add_mem", fluid.add_mem) &&
+           Find(lib, "fluid_player_play", fluid.play) && Find(lib, "fluid_player_stop", fluid.stop);
+  }();
+  if (!loaded && why) *why = "the MIDI synthesiser library (libfluidsynth) cannot be loaded";
+  return loaded ? &fluid : nullptr;
+}
 
 // Voices at once: as many as the larger of the two sound modules the game
 // was written for had.
@@ -43,13 +98,21 @@ MidiSynth::~MidiSynth() {
 MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* log) {
   Built l;
   l.soundfonts = std::move(soundfonts);
-  l.settings = new_fluid_settings();
-  fluid_settings_setnum(l.settings, "synth.sample-rate", rate);
-  fluid_settings_setint(l.settings, "synth.polyphony", kPolyphony);
+  const Fluid* fluid = LoadFluid(&l.error);
+  if (fluid == nullptr) {
+    log->Write("velmor", "MIDI cannot sound: " + l.error);
+    return l;
+  }
+  // Its messages go through the bounded log from the first one on.
+  RouteSynthLog(log);
+  l.fluid = fluid;
+  l.settings = fluid->new_settings();
+  fluid->setnum(l.settings, "synth.sample-rate", rate);
+  fluid->setint(l.settings, "synth.polyphony", kPolyphony);
   // Samples are read from the file as notes first need them.
-  fluid_settings_setint(l.settings, "synth.dynamic-sample-loading", 1);
-  fluid_settings_setnum(l.settings, "synth.gain", kGain);
-  l.synth = new_fluid_synth(l.settings);
+  fluid->setint(l.settings, "synth.dynamic-sample-loading", 1);
+  fluid->setnum(l.settings, "synth.gain", kGain);
+  l.synth = fluid->new_synth(l.settings);
   if (l.synth == nullptr) {
     l.error = "cannot start the MIDI synthesiser";
     return l;
@@ -60,7 +123,7 @@ MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* lo
       log->Write("velmor", "cannot read the SoundFont " + file);
       continue;
     }
-    if (fluid_synth_sfload(l.synth, file.c_str(), 1) == FLUID_FAILED) {
+    if (fluid->sfload(l.synth, file.c_str(), 1) == FLUID_FAILED) {
       log->Write("velmor", "cannot load the SoundFont " + file);
       continue;
     }
@@ -74,8 +137,8 @@ MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* lo
 }
 
 void MidiSynth::Free(Built& l) {
-  if (l.synth != nullptr) delete_fluid_synth(l.synth);
-  if (l.settings != nullptr) delete_fluid_settings(l.settings);
+  if (l.synth != nullptr) l.fluid->delete_synth(l.synth);
+  if (l.settings != nullptr) l.fluid->delete_settings(l.settings);
   l = Built{};
 }
 
@@ -90,7 +153,15 @@ void MidiSynth::Request(const std::string& soundfonts) {
   if (pending_.valid()) TakePending();  // another setting's load: finished first
   if (have_loaded_ && loaded_.soundfonts == soundfonts) return;
   pending_for_ = soundfonts;
-  pending_ = std::async(std::launch::async, &MidiSynth::Build, soundfonts, rate_, &log_);
+  const int rate = rate_;
+  SoundLog* log = &log_;
+  pending_ = std::async(std::launch::async, [soundfonts, rate, log] {
+    // Only with time the game's own thread leaves over: the first picture
+    // comes first, and a piece that needs the SoundFont waits for it.
+    sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+    return Build(soundfonts, rate, log);
+  });
 }
 
 void MidiSynth::TakePending() {
@@ -142,9 +213,9 @@ bool MidiSynth::LooksUsable(const std::string& soundfonts, std::string* why) {
 // players come and go with the audio thread held.
 bool MidiSynth::NewPlayer() {
   SDL_LockAudio();
-  _fluid_player_t* player = new_fluid_player(loaded_.synth);
-  if (player != nullptr && fluid_player_add_mem(player, piece_.data(), piece_.size()) != FLUID_OK) {
-    delete_fluid_player(player);
+  _fluid_player_t* player = F().new_player(loaded_.synth);
+  if (player != nullptr && F().add_mem(player, piece_.data(), piece_.size()) != FLUID_OK) {
+    F().delete_player(player);
     player = nullptr;
   }
   player_ = player;
@@ -156,10 +227,10 @@ void MidiSynth::DeletePlayer() {
   SDL_LockAudio();
   sounding_ = false;
   if (player_ != nullptr) {
-    fluid_player_stop(player_);
-    delete_fluid_player(player_);
+    F().stop(player_);
+    F().delete_player(player_);
     player_ = nullptr;
-    if (loaded_.synth != nullptr) fluid_synth_all_sounds_off(loaded_.synth, -1);
+    if (loaded_.synth != nullptr) F().all_sounds_off(loaded_.synth, -1);
   }
   SDL_UnlockAudio();
 }
@@ -181,7 +252,7 @@ void MidiSynth::Start() {
   DeletePlayer();
   if (loaded_.synth == nullptr || !NewPlayer()) return;
   SDL_LockAudio();
-  fluid_player_play(player_);
+  F().play(player_);
   sounding_ = true;
   SDL_UnlockAudio();
 }
@@ -190,8 +261,8 @@ void MidiSynth::Pause() {
   SDL_LockAudio();
   if (player_ != nullptr) {
     sounding_ = false;
-    fluid_player_stop(player_);
-    fluid_synth_all_sounds_off(loaded_.synth, -1);
+    F().stop(player_);
+    F().all_sounds_off(loaded_.synth, -1);
   }
   SDL_UnlockAudio();
 }
@@ -199,7 +270,7 @@ void MidiSynth::Pause() {
 void MidiSynth::Resume() {
   SDL_LockAudio();
   if (player_ != nullptr) {
-    fluid_player_play(player_);
+    F().play(player_);
     sounding_ = true;
   }
   SDL_UnlockAudio();
@@ -220,14 +291,14 @@ void MidiSynth::Render(void* data, Uint8* stream, int bytes) {
   const int frames = bytes / (2 * channels);
   auto* out = reinterpret_cast<int16_t*>(stream);
   if (channels == 2) {
-    fluid_synth_write_s16(self->loaded_.synth, frames, out, 0, 2, out, 1, 2);
+    self->loaded_.fluid->write_s16(self->loaded_.synth, frames, out, 0, 2, out, 1, 2);
     return;
   }
   // Other outputs: the synthesiser's left and right go to the first two
   // channels (both into one for mono).
   std::vector<int16_t>& lr = self->scratch_;
   lr.resize(static_cast<std::size_t>(frames) * 2);
-  fluid_synth_write_s16(self->loaded_.synth, frames, lr.data(), 0, 2, lr.data(), 1, 2);
+  self->loaded_.fluid->write_s16(self->loaded_.synth, frames, lr.data(), 0, 2, lr.data(), 1, 2);
   for (int f = 0; f < frames; ++f) {
     int16_t* frame = out + static_cast<std::ptrdiff_t>(f) * channels;
     if (channels == 1) {

@@ -26,6 +26,7 @@ struct _fluid_player_t;
 namespace velmor::platform::sdl {
 
 class SoundLog;
+struct Fluid;
 
 class MidiSynth {
  public:
@@ -70,6 +71,7 @@ class MidiSynth {
  private:
   struct Built {
     std::string soundfonts;
+    const Fluid* fluid = nullptr;  // the synthesiser library's functions
     _fluid_synth_t* synth = nullptr;
     _fluid_hashtable_t* settings = nullptr;
     std::string error;  // why no SoundFont could be loaded
@@ -79,6 +81,8 @@ class MidiSynth {
   void TakePending();
   void Free(Built& l);
   void DeletePlayer();
+  // The library's functions (once a synthesiser was built).
+  const Fluid& F() const { return *loaded_.fluid; }
   bool NewPlayer();
 
   SoundLog& log_;

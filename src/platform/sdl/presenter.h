@@ -79,7 +79,6 @@ std::unique_ptr<Presenter> MakePresenter(SDL_Window* window, RendererChoice choi
 // `picture_size` stretched into `rect` (nearest neighbour), a little
 // generously: redrawing it again is exact.
 Rect StretchedArea(const Rect& src, Size picture_size, const Rect& rect);
-Rect Union(const Rect& a, const Rect& b);
 Rect Intersect(const Rect& a, const Rect& b);
 
 }  // namespace velmor::platform::sdl

@@ -464,6 +464,14 @@ bool SdlMediaPlayer::Stop(std::string* error) {
   return true;
 }
 
+uint32_t SdlMediaPlayer::MsUntilStopped() {
+  if (Mode() != MediaMode::Playing) return 0;
+  std::lock_guard lock(mutex_);
+  if (load_ != Load::Ready) return 20;  // still loading: soon
+  const uint64_t played_ms = frames_played_ * 1000 / static_cast<uint64_t>(rate_);
+  return played_ms < length_ms_ ? static_cast<uint32_t>(length_ms_ - played_ms) : 0;
+}
+
 MediaMode SdlMediaPlayer::Mode() {
   if (opened_.empty()) return MediaMode::NotReady;
   std::lock_guard lock(mutex_);

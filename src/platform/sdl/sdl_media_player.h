@@ -81,6 +81,7 @@ class SdlMediaPlayer : public MediaPlayer {
   void Play() override;
   bool Stop(std::string* error) override;
   MediaMode Mode() override;
+  uint32_t MsUntilStopped() override;
   int Error() const override { return error_; }
   const std::string& OpenedFile() const override { return opened_; }
 

@@ -123,7 +123,7 @@ void SdlWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
   LayerChanged(Rect::FromSize(at.x, at.y, bmp.width(), bmp.height()));
 }
 
-bool SdlWindow::TakePicture(const Bitmap& bmp) {
+bool SdlWindow::TakePicture(const Bitmap& bmp, const Rect& within) {
   if (bmp.width() != picture_.width() || bmp.height() != picture_.height()) {
     picture_ = bmp;
     damage_.picture = bmp.bounds();
@@ -131,14 +131,14 @@ bool SdlWindow::TakePicture(const Bitmap& bmp) {
   }
   // Row by row, and within a changed row the columns that changed: a typed
   // glyph is one small rectangle.
-  const int32_t w = bmp.width();
-  const std::size_t row_bytes = static_cast<std::size_t>(w) * sizeof(Color);
+  const Rect area = Intersect(within, bmp.bounds());
+  const std::size_t row_bytes = static_cast<std::size_t>(area.width()) * sizeof(Color);
   Rect changed;
-  for (int32_t y = 0; y < bmp.height(); ++y) {
+  for (int32_t y = area.top; y < area.bottom; ++y) {
     const Color* now = bmp.row(y);
     Color* kept = picture_.row(y);
-    if (std::memcmp(kept, now, row_bytes) == 0) continue;
-    int32_t left = 0, right = w;
+    if (std::memcmp(kept + area.left, now + area.left, row_bytes) == 0) continue;
+    int32_t left = area.left, right = area.right;
     while (now[left] == kept[left]) ++left;
     while (now[right - 1] == kept[right - 1]) --right;
     std::memcpy(kept + left, now + left, static_cast<std::size_t>(right - left) * sizeof(Color));
@@ -148,10 +148,10 @@ bool SdlWindow::TakePicture(const Bitmap& bmp) {
   return !changed.empty();
 }
 
-void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r) {
+void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& within) {
   uint64_t start = SDL_GetPerformanceCounter();
   ++stats_.presentations;
-  bool changed = TakePicture(bmp);
+  bool changed = TakePicture(bmp, within);
   if (!has_picture_ || !(r == picture_rect_)) {
     // A new place: the old one shows the layer again, the new one all of
     // the picture.

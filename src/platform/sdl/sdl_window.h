@@ -69,7 +69,8 @@ class SdlWindow : public Window {
   Point CursorPos() const override;
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
-  void StretchOnWindow(const Bitmap& bmp, const Rect& r) override;
+  using Window::StretchOnWindow;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) override;
   void DrawCornerText(const std::string& text) override;
 
   // --- For the front end ---
@@ -106,7 +107,7 @@ class SdlWindow : public Window {
  private:
   // Copies what differs of bmp into the kept picture and notes where; false
   // when nothing differs.
-  bool TakePicture(const Bitmap& bmp);
+  bool TakePicture(const Bitmap& bmp, const Rect& changed);
   void LayerChanged(const Rect& r);
   void ResetPresenter();
 
