@@ -1,5 +1,8 @@
 #include "graphics/layers.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "platform/bmp.h"
@@ -27,14 +30,26 @@ bool BitmapLoader::TryLoad(Bitmap& into, std::string_view folder, const ByteStri
   }
 }
 
-void Layers::ShowBackBuffer() {
-  DrawBitmap(IMG, 0, 0, BMP);
-  ImageDrawn(BMP.bounds());
-}
+void Layers::ShowBackBuffer() { Publish(BMP.bounds()); }
 
 void Layers::Publish(const Rect& r) {
-  CopyRect(IMG, r, BMP);
-  ImageDrawn(r);
+  // Row by row, only what differs is copied and noted: a typed glyph
+  // published with its whole message window is one small rectangle.
+  const Rect area{std::max(r.left, 0), std::max(r.top, 0),
+                  std::min({r.right, IMG.width(), BMP.width()}),
+                  std::min({r.bottom, IMG.height(), BMP.height()})};
+  if (area.empty()) return;
+  const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(area.width());
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    Color* to = IMG.row(y);
+    const Color* from = BMP.row(y);
+    if (std::memcmp(to + area.left, from + area.left, row_bytes) == 0) continue;
+    int32_t left = area.left, right = area.right;
+    while (to[left] == from[left]) ++left;
+    while (to[right - 1] == from[right - 1]) --right;
+    std::memcpy(to + left, from + left, sizeof(Color) * static_cast<std::size_t>(right - left));
+    ImageDrawn({left, y, right, y + 1});
+  }
 }
 
 void Layers::Present(const Rect& display) {

@@ -69,6 +69,17 @@ const TtfFont::Glyph& TtfFont::GlyphOf(uint32_t code, int32_t char_height) {
   return glyphs_.emplace(key, std::move(g)).first->second;
 }
 
+uint32_t TtfFont::CodeOf(const uint8_t* ch, int length) {
+  // The conversion goes through the system's converter: each character is
+  // asked only once.
+  const uint32_t sjis = length == 2 ? 0x10000u | (ch[0] << 8) | ch[1] : ch[0];
+  auto it = codes_.find(sjis);
+  if (it != codes_.end()) return it->second;
+  const uint32_t code = SjisCharToCodePoint(ch, length);
+  codes_.emplace(sjis, code);
+  return code;
+}
+
 int32_t TtfFont::DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, int length,
                           const TextStyle& style) {
   int32_t char_height = std::min(style.CharHeight(), kMaxCharHeight);
@@ -77,7 +88,7 @@ int32_t TtfFont::DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, 
   Rect cell = Rect::FromSize(x, y, cell_width, char_height);
   FillRect(dst, cell, kWhite);  // opaque: the cell behind the glyph is white
   if (!ok_) return cell_width;
-  uint32_t code = SjisCharToCodePoint(ch, length);
+  uint32_t code = CodeOf(ch, length);
   if (code == 0xFFFD || code < 0x20) return cell_width;
   const Glyph& g = GlyphOf(code, char_height);
   // The glyph's box starts at the cell's top-left; ink outside the cell

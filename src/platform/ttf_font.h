@@ -42,12 +42,14 @@ class TtfFont : public Font {
   };
   const Glyph& GlyphOf(uint32_t code, int32_t char_height);
   void* FaceOf(int32_t char_height);  // TTF_Font*
+  uint32_t CodeOf(const uint8_t* ch, int length);
 
   std::string file_;
   bool ok_ = false;
   std::string error_;
   std::map<int32_t, void*> faces_;
   std::unordered_map<uint64_t, Glyph> glyphs_;
+  std::unordered_map<uint32_t, uint32_t> codes_;  // Shift-JIS character -> code point
   int rasterised_ = 0;
 };
 
