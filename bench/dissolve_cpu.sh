@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# What a dissolve costs on the path players run: the real front end under
+# Xvfb (1024x768x24), full-screen, dissolving between two of the demo's
+# 640 x 480 pictures again and again, at display scale 100 % and 150 %.
+#
+# For each scale it prints the program's CPU as % of one core (run time of all
+# its threads from /proc/PID/task/*/schedstat over the wall time), the X
+# server's CPU the same way, and the frames presented a second
+# (VELMOR_FRAME_STATS, over the whole run). Target: a running dissolve costs at most 10 % of a
+# core. The first two seconds (start-up, the probe) are not measured.
+#
+# Usage: bench/dissolve_cpu.sh [--velmor PROGRAM] [--seconds S]
+#                              [--renderer auto|software|accelerated]
+# Needs: Xvfb and xauth (package xvfb), the built velmor, snxasm and demo.
+set -euo pipefail
+export LC_NUMERIC=C
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+velmor="" seconds=10 renderer=""
+while (($#)); do
+  case $1 in
+    --velmor) velmor=${2:?}; shift 2 ;;
+    --seconds) seconds=${2:?}; shift 2 ;;
+    --renderer) renderer=${2:?}; shift 2 ;;
+    *) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 2 ;;
+  esac
+done
+velmor=${velmor:-$(ls -t "$here"/build/*/src/velmor 2>/dev/null | head -n 1 || true)}
+[[ -x $velmor ]] || { echo "dissolve_cpu: no program (build velmor or give --velmor)" >&2; exit 2; }
+bin=$(dirname "$velmor")/..
+[[ -x $bin/tools/snxasm && -d $bin/demo/CG ]] ||
+  { echo "dissolve_cpu: no snxasm or demo data next to $velmor" >&2; exit 2; }
+command -v Xvfb > /dev/null || { echo "dissolve_cpu: Xvfb is not installed" >&2; exit 2; }
+
+work=$(mktemp -d /tmp/velmor_dissolve_XXXXXX)
+xserver=""
+cleanup() { [[ -z $xserver ]] || kill -KILL "$xserver" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+
+# The game: the demo's pictures and start-up files, and a loop of dissolves.
+mkdir -p "$work/data/SNX"
+cp -r "$bin/demo/CG" "$bin/demo/CURSOR" "$bin/demo/SOUND" "$work/data/"
+cat > "$work/init.s" <<'EOF'
+loop:
+    PICTURE "BG01"
+    PICTURE "BG04"
+    JUMP loop
+EOF
+"$bin/tools/snxasm" "$work/init.s" -o "$work/data/SNX/INIT.SNX"
+
+# A private X server.
+for n in $(seq 150 190); do
+  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+  xserver=$!
+  export DISPLAY=:$n
+  sleep 1
+  kill -0 "$xserver" 2>/dev/null && break
+  xserver=""
+done
+[[ -n $xserver ]] || { echo "dissolve_cpu: could not start Xvfb" >&2; exit 1; }
+
+# Run time of all threads of a process, in ns.
+run_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%.0f\n", ns }'; }
+
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} VELMOR_FRAME_STATS=1
+for scale in 100 150; do
+  rm -rf "$work/slot" && mkdir -p "$work/slot"
+  # Signature, then the scale, pointer 1, speed 16, sound 0; the rest zero.
+  { printf 'Brannic\0'; printf "\\x$(printf %02x "$scale")"; printf '\x01\x10\x00'; head -c 1076 /dev/zero; } \
+    > "$work/slot/DATA00"
+  cmd=("$velmor" --data "$work/data" --slots "$work/slot")
+  [[ -z $renderer ]] || cmd+=(--renderer "$renderer")
+  timeout -s KILL $((seconds + 30)) "${cmd[@]}" > "$work/log.txt" 2>&1 &
+  guard=$!
+  sleep 2
+  pid=$(pgrep -P "$guard" | head -n 1 || true)
+  [[ -n $pid ]] || pid=$guard
+  kill -0 "$pid" 2>/dev/null || { echo "dissolve_cpu: the program ended early:" >&2; head -c 2000 "$work/log.txt" >&2; exit 1; }
+  t0=$EPOCHREALTIME; a=$(run_ns "$pid"); x0=$(run_ns "$xserver")
+  sleep "$seconds"
+  t1=$EPOCHREALTIME; b=$(run_ns "$pid"); x1=$(run_ns "$xserver")
+  kill -TERM "$pid"; wait "$guard" 2>/dev/null || true
+  frames=$(grep -o '[0-9]* frames drawn' "$work/log.txt" | grep -o '^[0-9]*' || echo "?")
+  awk -v s="$scale" -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" -v x0="$x0" -v x1="$x1" -v f="$frames" 'BEGIN {
+    w = t1 - t0; cpu = (b - a) / 1e7 / w
+    printf "dissolve at %3d %%: CPU %5.2f %% of a core (target <= 10), X server %5.2f %%, %s frames in the run%s\n",
+      s, cpu, (x1 - x0) / 1e7 / w, f, cpu <= 10 ? "" : "  << over the target" }'
+done
