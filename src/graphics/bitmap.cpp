@@ -2,13 +2,32 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace velmor {
 
 Bitmap::Bitmap(int32_t width, int32_t height, Color fill)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
+      pixels_(std::make_shared<std::vector<Color>>(static_cast<std::size_t>(width_) * height_,
+                                                   fill)) {}
+
+std::shared_ptr<std::vector<Color>> Bitmap::NoPixels() {
+  static const auto none = std::make_shared<std::vector<Color>>();
+  return none;
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+  if (this == &other) return *this;
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  pixels_ = std::exchange(other.pixels_, NoPixels());
+  palette = std::move(other.palette);
+  other.palette.clear();
+  return *this;
+}
+
+void Bitmap::Unshare() { pixels_ = std::make_shared<std::vector<Color>>(*pixels_); }
 
 namespace {
 

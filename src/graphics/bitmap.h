@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,31 +33,46 @@ class Bitmap {
  public:
   Bitmap() = default;
   Bitmap(int32_t width, int32_t height, Color fill = kBlack);
+  Bitmap(const Bitmap&) = default;
+  Bitmap& operator=(const Bitmap&) = default;
+  // A bitmap moved from is empty.
+  Bitmap(Bitmap&& other) noexcept { *this = std::move(other); }
+  Bitmap& operator=(Bitmap&& other) noexcept;
 
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
   Rect bounds() const { return {0, 0, width_, height_}; }
   bool empty() const { return width_ == 0 || height_ == 0; }
 
-  Color* row(int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+  // A copied bitmap shares its pixels with the original until either is
+  // written: the non-const row() gives this bitmap pixels of its own first.
+  // (A pointer from it stays valid until the bitmap is next copied over.)
+  Color* row(int32_t y) {
+    if (pixels_.use_count() > 1) Unshare();
+    return pixels_->data() + static_cast<std::size_t>(y) * width_;
+  }
   const Color* row(int32_t y) const {
-    return pixels_.data() + static_cast<std::size_t>(y) * width_;
+    return pixels_->data() + static_cast<std::size_t>(y) * width_;
   }
   Color at(int32_t x, int32_t y) const { return row(y)[x]; }
   void set(int32_t x, int32_t y, Color c) { row(y)[x] = c; }
-  const std::vector<Color>& pixels() const { return pixels_; }
+  const std::vector<Color>& pixels() const { return *pixels_; }
 
   // The palette of a palettised picture file (empty for true-colour files).
   std::vector<Color> palette;
 
   friend bool operator==(const Bitmap& a, const Bitmap& b) {
-    return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_;
+    return a.width_ == b.width_ && a.height_ == b.height_ &&
+           (a.pixels_ == b.pixels_ || a.pixels() == b.pixels());
   }
 
  private:
+  void Unshare();
+  static std::shared_ptr<std::vector<Color>> NoPixels();
+
   int32_t width_ = 0;
   int32_t height_ = 0;
-  std::vector<Color> pixels_;
+  std::shared_ptr<std::vector<Color>> pixels_ = NoPixels();
 };
 
 // Copies the w x h rectangle of src at (sx, sy) to dst at (dx, dy), combining

@@ -78,6 +78,32 @@ TEST(RasterOps, InvertingInPlaceTwiceRestoresExactly) {
   EXPECT_EQ(b, original);
 }
 
+TEST(Copies, AWrittenCopyNeverChangesTheOtherAndAMovedBitmapIsEmpty) {
+  const Bitmap original = Pattern(6, 4);
+  Bitmap a = original, b = original;
+  a.set(0, 0, 0x010203);                                     // a pixel
+  FillRect(b, Rect{1, 1, 3, 3}, kWhite);                     // a rectangle
+  Bitmap c = b;
+  BitBlt(c, 0, 0, 6, 4, c, 1, 0, Rop::SRCCOPY);               // itself, shared
+  EXPECT_EQ(original, Pattern(6, 4));
+  EXPECT_EQ(a.at(0, 0), 0x010203u);
+  EXPECT_EQ(a.at(1, 0), original.at(1, 0));
+  EXPECT_EQ(b.at(1, 1), kWhite);
+  EXPECT_EQ(b.at(0, 0), original.at(0, 0));
+  EXPECT_EQ(c.at(0, 1), kWhite);                              // b's (1, 1)
+  EXPECT_EQ(b.at(0, 1), original.at(0, 1));
+  // Copied over, a bitmap takes the other's pixels and keeps them apart.
+  a = b;
+  a.set(1, 1, kBlack);
+  EXPECT_EQ(b.at(1, 1), kWhite);
+
+  Bitmap moved = std::move(a);
+  EXPECT_EQ(moved.at(1, 1), kBlack);
+  EXPECT_TRUE(a.empty());  // NOLINT(bugprone-use-after-move): what a move leaves
+  EXPECT_TRUE(a.pixels().empty());
+  EXPECT_EQ(a, Bitmap());
+}
+
 TEST(FillAndPixels, FillIsClippedAndGetPixelKnowsTheEdges) {
   Bitmap b(4, 3, kBlack);
   FillRect(b, {-2, 1, 2, 9}, 0x00AA00);
