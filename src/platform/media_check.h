@@ -34,8 +34,8 @@ constexpr uint16_t kImaAdpcm = 0x11;
 constexpr uint16_t kExtensible = 0xFFFE;
 }  // namespace wave_format
 
-// Whether a WAVE encoding is one of the two ADPCM kinds, which the mixer's
-// streaming decoder does not play and the real player decodes first.
+// Whether a WAVE encoding is one of the two ADPCM kinds, whose blocks the
+// checks walk one by one.
 constexpr bool IsAdpcm(uint16_t format_tag) {
   return format_tag == wave_format::kMsAdpcm || format_tag == wave_format::kImaAdpcm;
 }

@@ -1,23 +1,24 @@
-// The real SDL_mixer player, on SDL's dummy audio driver (no sound hardware
-// needed; it consumes sound in real time). Every wait is bounded so that a
-// player that never stops fails instead of hanging.
+// The real player, on SDL's dummy audio driver (no sound hardware needed; it
+// consumes sound in real time). Every wait is bounded so that a player that
+// never stops fails instead of hanging.
 #include "platform/sdl/sdl_media_player.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <thread>
 
 #include "child_process.h"
-#include "media/wave.h"
 #include "platform/headless/memory_files.h"
 #include "platform/media_check.h"
+#include "platform/sdl/wave_pcm.h"
 #include "sound_files.h"
 
 namespace velmor::platform::sdl {
@@ -53,6 +54,7 @@ class SdlMediaPlayerTest : public ::testing::Test {
   }
   bool Stopped() { return player->Mode() == MediaMode::Stopped; }
   bool Playing() { return player->Mode() == MediaMode::Playing; }
+  bool OutputIdle() { return !player->Output().Producing(); }
 
   MemoryFiles files;
   std::unique_ptr<SdlMediaPlayer> player = std::make_unique<SdlMediaPlayer>(files);
@@ -71,9 +73,9 @@ TEST_F(SdlMediaPlayerTest, PlaysAWaveOnceToItsEndAndAgainFromTheStart) {
     EXPECT_EQ(player->Error(), media_error::kNone);
     EXPECT_EQ(player->Mode(), MediaMode::Playing);
     EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
-    // Played once: the mixer's music channel falls idle too (a looping
-    // piece would keep it busy for ever).
-    EXPECT_TRUE(WaitUntil([] { return Mix_PlayingMusic() == 0; }));
+    // Played once: the output falls idle too (a looping piece would keep it
+    // busy for ever).
+    EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
   }
 }
 
@@ -181,6 +183,88 @@ TEST_F(SdlMediaPlayerTest, DamagedAndMissingFilesFailToOpenWithTheirFault) {
   }
 }
 
+TEST_F(SdlMediaPlayerTest, AWavePieceEndsAtItsLengthNotBefore) {
+  ASSERT_TRUE(player->HasOutput());
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));  // 200 ms, 4,410 frames at 22,050 a second
+  const auto start = std::chrono::steady_clock::now();
+  player->Play();
+  ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
+  // Counted in the buffers the output has filled, which run ahead of the
+  // sound by a buffer or two (46 ms each).
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms - 2 * 47ms);
+  EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
+  // All of it sounded, at the output's rate.
+  const AudioOutput& output = player->Output();
+  EXPECT_EQ(output.WaveFrame(), uint64_t{4410} * output.Format().rate / 22050);
+  EXPECT_GE(output.FramesPlayed(), output.WaveFrame());
+}
+
+TEST_F(SdlMediaPlayerTest, AWaveAtAnotherRateLoadsBehindAndEndsAtItsLength) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));  // the first: decoded at once
+  files.Put("D/SOUND/FAST.WAV", testing::ToneWave(300, 48000));
+  ASSERT_TRUE(OpenFile("D\\SOUND\\FAST.WAV"));  // on the loader thread
+  player->Play();
+  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+  ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
+  EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
+  const AudioOutput& output = player->Output();
+  EXPECT_EQ(output.WaveFrame(), uint64_t{14400} * output.Format().rate / 48000);
+  EXPECT_EQ(player->Log().Received(), 0u);
+}
+
+TEST_F(SdlMediaPlayerTest, StopAndPlayGoOnFromTheSameFrame) {
+  ASSERT_TRUE(OpenFile("D\\SOUND\\LONG.WAV"));
+  player->Play();
+  const AudioOutput& output = player->Output();
+  ASSERT_TRUE(WaitUntil([&] { return output.WaveFrame() > 0; }));
+  std::string error;
+  ASSERT_TRUE(player->Stop(&error));
+  const uint64_t at = output.WaveFrame();
+  const uint64_t counted = output.FramesPlayed();
+  EXPECT_EQ(counted, at);  // every buffer of the piece counted, nothing else
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(output.WaveFrame(), at);
+  EXPECT_EQ(output.FramesPlayed(), counted);
+  EXPECT_FALSE(output.Producing());
+  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+
+  player->Play();
+  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+  ASSERT_TRUE(WaitUntil([&] { return output.WaveFrame() > at; }));
+  {
+    AudioOutput::Lock hold(output);
+    EXPECT_EQ(output.FramesPlayed(), output.WaveFrame());
+  }
+  const uint64_t played_ms = counted * 1000 / static_cast<uint64_t>(output.Format().rate);
+  EXPECT_LT(player->MsUntilStopped(), 5000 - played_ms);
+}
+
+TEST(SdlMediaPlayerTeardown, GoingAwayWhileThePiecePlaysOrLoadsIsSafe) {
+  ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+  MemoryFiles files;
+  files.Put("D/SOUND/LONG.WAV", testing::ToneWave(5000));
+  files.Put("D/SOUND/NEXT.WAV", testing::ToneWave(20000, 11025));
+  files.Put("D/SOUND/SHORT.MID", testing::NoteMidi(2000));
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    SdlMediaPlayer player(files);
+    ASSERT_TRUE(player.HasOutput());
+    player.SetFileName("D\\SOUND\\LONG.WAV");
+    ASSERT_TRUE(player.Open(nullptr));
+    player.Play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(15 * round));
+    // The next piece loads behind; the player may go while it does.
+    player.SetFileName(round % 2 ? "D\\SOUND\\SHORT.MID" : "D\\SOUND\\NEXT.WAV");
+    ASSERT_TRUE(player.Open(nullptr));
+    player.Play();
+    if (round >= 3) {
+      player.WaitForLoad();
+      std::this_thread::sleep_for(60ms);
+      EXPECT_TRUE(player.Output().Producing());
+    }
+  }
+}
+
 // ADPCM files of the layouts data of that era used, some with a last
 // block written short or a "fact" chunk; each `decoded` what a decoder makes
 // of it.
@@ -213,26 +297,20 @@ std::vector<AdpcmCase> AdpcmCases() {
   return cases;
 }
 
-TEST(AdpcmToPcmWave, GivesTheSamplesTheEncoderMeantUpToTheCheckedLength) {
+TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesTheEncoderMeantUpToTheCheckedLength) {
   for (const AdpcmCase& c : AdpcmCases()) {
     SCOPED_TRACE(c.name);
     std::string why;
     auto checked = CheckWave(c.file, &why);
     ASSERT_TRUE(checked) << why;
-    auto pcm = AdpcmToPcmWave(checked->clean, checked->frames, &why);
+    // An output of the file's own rate and channels: the decoder's samples
+    // as they are.
+    const OutputFormat format{static_cast<int>(c.rate), c.channels};
+    auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format, &why);
     ASSERT_TRUE(pcm) << why;
-    auto info = media::ReadWaveInfo(*pcm, &why);
-    ASSERT_TRUE(info) << why;
-    EXPECT_EQ(info->format_tag, 1);
-    EXPECT_EQ(info->format.bits, 16);
-    EXPECT_EQ(info->format.channels, c.channels);
-    EXPECT_EQ(info->format.sample_rate, c.rate);
-    ASSERT_EQ(info->frames(), checked->frames);
-    std::vector<int16_t> samples(info->data_size / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-      const uint8_t* p = pcm->data() + info->data_offset + 2 * i;
-      samples[i] = static_cast<int16_t>(p[0] | (p[1] << 8));
-    }
+    ASSERT_EQ(pcm->size(), checked->frames * static_cast<uint64_t>(format.FrameBytes()));
+    std::vector<int16_t> samples(pcm->size() / 2);
+    std::memcpy(samples.data(), pcm->data(), pcm->size());
     ASSERT_LE(samples.size(), c.decoded.size());
     EXPECT_TRUE(std::equal(samples.begin(), samples.end(), c.decoded.begin()));
   }
@@ -251,7 +329,7 @@ TEST_F(SdlMediaPlayerTest, PlaysAdpcmWavesToTheirEnd) {
     EXPECT_EQ(player->Error(), media_error::kNone);
     EXPECT_EQ(player->Mode(), MediaMode::Playing);
     EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
-    EXPECT_TRUE(WaitUntil([] { return Mix_PlayingMusic() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
   }
 }
 
@@ -290,40 +368,68 @@ TEST_F(SdlMediaPlayerTest, WithoutAReadableSoundFontMidiCannotSound) {
 
 constexpr std::size_t kOutputLimit = 64 * 1024;
 
-// A damaged MIDI file through the player, then straight to the mixer.
+// A damaged MIDI file through the player, then straight to the synthesiser.
 int PlayDamagedMidi() {
-  MemoryFiles files;
-  files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
-  SdlMediaPlayer player(files);
-  player.SetFileName("D\\SOUND\\BAD.MID");
+  std::string soundfont;
   std::string error;
-  if (player.Open(&error)) return 10;  // must be refused
-  player.Play();
-  player.Stop(&error);
-
-  // The same bytes handed to the mixer unchecked and played once: the
-  // synthesiser complains through the bounded log and the piece ends.
-  std::vector<uint8_t> bytes = testing::BogusLengthMidi();
-  Mix_Music* music =
-      Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
-  if (music) {
-    Mix_PlayMusic(music, 0);
-    for (int i = 0; i < 300 && Mix_PlayingMusic(); ++i) SDL_Delay(10);
-    Mix_HaltMusic();
-    Mix_FreeMusic(music);
+  {
+    MemoryFiles files;
+    files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
+    SdlMediaPlayer player(files);
+    player.SetFileName("D\\SOUND\\BAD.MID");
+    if (player.Open(&error)) return 10;  // must be refused
+    player.Play();
+    player.Stop(&error);
+    soundfont = player.SoundFont();
   }
+
+  // The same bytes handed to the synthesiser unchecked and played for up to
+  // three seconds: it complains through the bounded log and never holds the
+  // audio thread for long.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 11;
+  SoundLog log;
+  {
+    MidiSynth synth(log);
+    AudioOutput output;
+    if (!output.Open(&error)) return 12;
+    synth.Preload(soundfont, output.Format().rate, output.Format().channels, output.Device());
+    std::vector<uint8_t> bytes = testing::BogusLengthMidi();
+    if (synth.Ready(soundfont, &error) && synth.Load(bytes, &error)) {
+      {
+        AudioOutput::Lock hold(output);
+        synth.Start();
+        output.PlaySynth(synth);
+      }
+      SDL_Delay(3000);
+      output.Halt();
+    }
+    output.Close();
+    synth.ForgetDevice();
+    synth.Shutdown();
+  }
+  SilenceSynthLog();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
   return 0;
 }
 
 // The synthesiser's own log call, as its audio thread makes it when its
-// event queue overflows, from the instance the mixer loaded.
+// event queue overflows, from the instance the player loaded.
 int FloodSynthLog() {
   MemoryFiles files;
+  files.Put("D/SOUND/A.MID", testing::NoteMidi(100));
   SdlMediaPlayer player(files);
+  // The library comes with the SoundFont.
+  player.SetFileName("D\\SOUND\\A.MID");
+  if (!player.Open(nullptr)) return 13;
+  player.WaitForLoad();
   using LogFn = int (*)(int, const char*, ...);
-  auto log = reinterpret_cast<LogFn>(::dlsym(RTLD_DEFAULT, "fluid_log"));
-  if (!log) return 11;
+  void* library = ::dlopen("libfluidsynth.so.3", RTLD_LAZY | RTLD_NOLOAD);
+  if (!library) library = ::dlopen("libfluidsynth.so.2", RTLD_LAZY | RTLD_NOLOAD);
+  if (!library) return 11;
+  auto log = reinterpret_cast<LogFn>(::dlsym(library, "fluid_log"));
+  if (!log) return 14;
   for (int i = 0; i < 100000; ++i) log(2, "Ringbuffer full, try increasing synth.polyphony!");
+  ::dlclose(library);
   return player.Log().Received() == 100000 ? 0 : 12;
 }
 

@@ -1,6 +1,6 @@
-# The sound tests drive the real SDL_mixer player too (SDL's dummy audio
-# driver, see the suite environment) and build their sound files with the
-# media writers.
+# The sound tests drive the real player and its SDL audio output too (SDL's
+# dummy audio driver, see the suite environment) and build their sound files
+# with the media writers.
 target_link_libraries(sound_tests PRIVATE velmor_sdl velmor_media)
 
 # A hand-run measurement of music changes against the 20 ms tick (not a test).

@@ -5,10 +5,12 @@
 #include <sched.h>
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
 
+#include "platform/sdl/audio_output.h"
 #include "platform/sdl/sound_log.h"
 
 namespace velmor::platform::sdl {
@@ -70,7 +72,8 @@ const Fluid* LoadFluid(std::string* why) {
 // Voices at once: as many as the larger of the two sound modules the game
 // was written for had.
 constexpr int kPolyphony = 64;
-// The loudness the mixer's own MIDI player used at full volume.
+// The synthesiser's loudness: the level MIDI has always sounded at beside
+// the WAVE pieces.
 constexpr double kGain = 1.2;
 
 std::vector<std::string> Split(const std::string& list) {
@@ -86,13 +89,23 @@ std::vector<std::string> Split(const std::string& list) {
 
 }  // namespace
 
-MidiSynth::~MidiSynth() {
+MidiSynth::~MidiSynth() { Shutdown(); }
+
+void MidiSynth::Shutdown() {
   DeletePlayer();
+  piece_.clear();
   if (pending_.valid()) {
     Built l = pending_.get();
     Free(l);
   }
-  Free(loaded_);
+  Built old;
+  {
+    AudioOutput::Lock hold(device_);
+    old = loaded_;
+    loaded_ = Built{};
+    have_loaded_ = false;
+  }
+  Free(old);
 }
 
 MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* log) {
@@ -142,9 +155,11 @@ void MidiSynth::Free(Built& l) {
   l = Built{};
 }
 
-void MidiSynth::Preload(std::string soundfonts, int rate, int channels) {
+void MidiSynth::Preload(std::string soundfonts, int rate, int channels,
+                        SDL_AudioDeviceID device) {
   rate_ = rate;
   channels_ = channels;
+  device_ = device;
   Request(soundfonts);
 }
 
@@ -168,11 +183,13 @@ void MidiSynth::TakePending() {
   // The pieces are played by the synthesiser with the new SoundFont.
   Built fresh = pending_.get();
   DeletePlayer();
-  SDL_LockAudio();
-  Built old = loaded_;
-  loaded_ = fresh;
-  have_loaded_ = true;
-  SDL_UnlockAudio();
+  Built old;
+  {
+    AudioOutput::Lock hold(device_);
+    old = loaded_;
+    loaded_ = fresh;
+    have_loaded_ = true;
+  }
   Free(old);
 }
 
@@ -212,19 +229,18 @@ bool MidiSynth::LooksUsable(const std::string& soundfonts, std::string* why) {
 // A player hangs its timer on the synthesiser that the audio thread runs:
 // players come and go with the audio thread held.
 bool MidiSynth::NewPlayer() {
-  SDL_LockAudio();
+  AudioOutput::Lock hold(device_);
   _fluid_player_t* player = F().new_player(loaded_.synth);
   if (player != nullptr && F().add_mem(player, piece_.data(), piece_.size()) != FLUID_OK) {
     F().delete_player(player);
     player = nullptr;
   }
   player_ = player;
-  SDL_UnlockAudio();
   return player != nullptr;
 }
 
 void MidiSynth::DeletePlayer() {
-  SDL_LockAudio();
+  AudioOutput::Lock hold(device_);
   sounding_ = false;
   if (player_ != nullptr) {
     F().stop(player_);
@@ -232,7 +248,6 @@ void MidiSynth::DeletePlayer() {
     player_ = nullptr;
     if (loaded_.synth != nullptr) F().all_sounds_off(loaded_.synth, -1);
   }
-  SDL_UnlockAudio();
 }
 
 bool MidiSynth::Load(std::span<const uint8_t> smf, std::string* why) {
@@ -251,29 +266,26 @@ void MidiSynth::Start() {
   // begin again by itself).
   DeletePlayer();
   if (loaded_.synth == nullptr || !NewPlayer()) return;
-  SDL_LockAudio();
+  AudioOutput::Lock hold(device_);
   F().play(player_);
   sounding_ = true;
-  SDL_UnlockAudio();
 }
 
 void MidiSynth::Pause() {
-  SDL_LockAudio();
+  AudioOutput::Lock hold(device_);
   if (player_ != nullptr) {
     sounding_ = false;
     F().stop(player_);
     F().all_sounds_off(loaded_.synth, -1);
   }
-  SDL_UnlockAudio();
 }
 
 void MidiSynth::Resume() {
-  SDL_LockAudio();
+  AudioOutput::Lock hold(device_);
   if (player_ != nullptr) {
     F().play(player_);
     sounding_ = true;
   }
-  SDL_UnlockAudio();
 }
 
 void MidiSynth::Halt() { Pause(); }
@@ -283,22 +295,19 @@ void MidiSynth::Unload() {
   piece_.clear();
 }
 
-void MidiSynth::Render(void* data, Uint8* stream, int bytes) {
-  auto* self = static_cast<MidiSynth*>(data);
-  std::memset(stream, 0, static_cast<std::size_t>(bytes));
-  if (!self->sounding_ || self->loaded_.synth == nullptr) return;
-  const int channels = self->channels_;
-  const int frames = bytes / (2 * channels);
-  auto* out = reinterpret_cast<int16_t*>(stream);
+void MidiSynth::Render(int16_t* out, int frames) {
+  const int channels = channels_;
+  std::memset(out, 0, static_cast<std::size_t>(std::max(frames, 0)) * 2 * channels);
+  if (!sounding_ || loaded_.synth == nullptr || frames <= 0) return;
   if (channels == 2) {
-    self->loaded_.fluid->write_s16(self->loaded_.synth, frames, out, 0, 2, out, 1, 2);
+    loaded_.fluid->write_s16(loaded_.synth, frames, out, 0, 2, out, 1, 2);
     return;
   }
   // Other outputs: the synthesiser's left and right go to the first two
   // channels (both into one for mono).
-  std::vector<int16_t>& lr = self->scratch_;
+  std::vector<int16_t>& lr = scratch_;
   lr.resize(static_cast<std::size_t>(frames) * 2);
-  self->loaded_.fluid->write_s16(self->loaded_.synth, frames, lr.data(), 0, 2, lr.data(), 1, 2);
+  loaded_.fluid->write_s16(loaded_.synth, frames, lr.data(), 0, 2, lr.data(), 1, 2);
   for (int f = 0; f < frames; ++f) {
     int16_t* frame = out + static_cast<std::ptrdiff_t>(f) * channels;
     if (channels == 1) {

@@ -1,12 +1,12 @@
 // MIDI music through one FluidSynth synthesiser for the whole run, rendered
-// into the mixer's music stream.
+// into the sound output (see audio_output.h).
 //
 // The SoundFont is loaded once, on a thread of its own from the moment the
 // sound starts up (building its instruments takes tens of milliseconds,
 // which must not delay the first picture), and its samples are read only as
 // notes need them: a General MIDI SoundFont costs a few megabytes instead
 // of its whole size, and changing pieces never loads it again. A piece is a
-// FluidSynth player on that synthesiser; the mixer's music hook asks the
+// FluidSynth player on that synthesiser; the output's callback asks the
 // synthesiser for sound, which also moves the player on.
 #pragma once
 
@@ -37,9 +37,16 @@ class MidiSynth {
 
   enum class State { Loading, Ready, Failed };
 
-  // Starts loading `soundfonts` (files separated by ";") for output at
-  // `rate` frames a second, `channels` interleaved 16-bit channels.
-  void Preload(std::string soundfonts, int rate, int channels);
+  // Starts loading `soundfonts` (files separated by ";") for the output
+  // `device`, at `rate` frames a second, `channels` interleaved 16-bit
+  // channels. Players change with that device's audio lock held.
+  void Preload(std::string soundfonts, int rate, int channels, SDL_AudioDeviceID device);
+  // The output is closed: there is no audio thread to hold any more.
+  void ForgetDevice() { device_ = 0; }
+  // Waits for a SoundFont still loading and lets go of the synthesiser:
+  // before SDL's audio goes (the library asks SDL about audio devices when
+  // it builds a synthesiser).
+  void Shutdown();
   // Where the load of `soundfonts` stands (starting it, or a new one when
   // the setting changed), without waiting for it.
   State Poll(const std::string& soundfonts);
@@ -64,9 +71,10 @@ class MidiSynth {
   void Unload();
   bool Loaded() const { return player_ != nullptr; }
 
-  // The mixer's music hook: renders the synthesiser while a piece sounds,
-  // silence otherwise. Runs on the audio thread with the audio lock held.
-  static void Render(void* synth, Uint8* stream, int bytes);
+  // Writes `frames` frames of the output's channels to `out`: the
+  // synthesiser while a piece sounds, silence otherwise. Runs on the audio
+  // thread with the audio lock held.
+  void Render(int16_t* out, int frames);
 
  private:
   struct Built {
@@ -88,6 +96,7 @@ class MidiSynth {
   SoundLog& log_;
   int rate_ = 44100;
   int channels_ = 2;
+  SDL_AudioDeviceID device_ = 0;
   std::future<Built> pending_;
   std::string pending_for_;
   Built loaded_;
@@ -95,7 +104,7 @@ class MidiSynth {
   _fluid_player_t* player_ = nullptr;
   std::vector<uint8_t> piece_;  // the file: each start builds its player anew
   std::vector<int16_t> scratch_;  // stereo frames for outputs of other channel counts
-  std::atomic<bool> sounding_{false};  // the hook renders the synthesiser
+  std::atomic<bool> sounding_{false};  // Render renders the synthesiser
 };
 
 }  // namespace velmor::platform::sdl

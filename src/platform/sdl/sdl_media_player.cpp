@@ -2,122 +2,38 @@
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <limits>
 
 #include "platform/media_check.h"
+#include "platform/sdl/wave_pcm.h"
 
 namespace velmor::platform::sdl {
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kChannels = 2;
-constexpr int kChunkFrames = 2048;  // about 46 ms a mixing buffer
-
 bool Readable(const std::string& path) { return std::ifstream(path).good(); }
-
-void PutLe16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
-  PutLe16(out, v & 0xFFFF);
-  PutLe16(out, v >> 16);
-}
-void PutTag(std::vector<uint8_t>& out, std::string_view tag) {
-  out.insert(out.end(), tag.begin(), tag.end());
-}
-
-Mix_Music* LoadMusic(const std::vector<uint8_t>& bytes) {
-  SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (!rw) return nullptr;
-  return Mix_LoadMUS_RW(rw, 1);
-}
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> AdpcmToPcmWave(std::span<const uint8_t> clean, uint64_t frames,
-                                                   std::string* why) {
-  if (clean.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    *why = "WAVE file too large to decode";
-    return std::nullopt;
-  }
-  SDL_RWops* rw = SDL_RWFromConstMem(clean.data(), static_cast<int>(clean.size()));
-  if (!rw) {
-    *why = SDL_GetError();
-    return std::nullopt;
-  }
-  SDL_AudioSpec decoded{};
-  Uint8* samples = nullptr;
-  Uint32 bytes = 0;
-  if (!SDL_LoadWAV_RW(rw, 1, &decoded, &samples, &bytes)) {
-    *why = std::string("cannot decode the WAVE file: ") + SDL_GetError();
-    return std::nullopt;
-  }
-  // ADPCM decodes to 16-bit samples in the machine's byte order.
-  if (decoded.format != AUDIO_S16SYS || decoded.channels == 0) {
-    SDL_FreeWAV(samples);
-    *why = "cannot decode the WAVE file: unexpected sample format";
-    return std::nullopt;
-  }
-  const uint32_t frame_bytes = 2u * decoded.channels;
-  // The decoder plays whole blocks; the sound ends where the file says.
-  const uint64_t keep = std::min<uint64_t>(frames, bytes / frame_bytes);
-  const auto data_size = static_cast<uint32_t>(keep * frame_bytes);
-
-  std::vector<uint8_t> out;
-  out.reserve(44 + data_size);
-  PutTag(out, "RIFF");
-  PutLe32(out, 36 + data_size);
-  PutTag(out, "WAVE");
-  PutTag(out, "fmt ");
-  PutLe32(out, 16);
-  PutLe16(out, 1);  // PCM
-  PutLe16(out, decoded.channels);
-  PutLe32(out, static_cast<uint32_t>(decoded.freq));
-  PutLe32(out, static_cast<uint32_t>(decoded.freq) * frame_bytes);
-  PutLe16(out, frame_bytes);
-  PutLe16(out, 16);
-  PutTag(out, "data");
-  PutLe32(out, data_size);
-  if (SDL_BYTEORDER == SDL_LIL_ENDIAN) {
-    out.insert(out.end(), samples, samples + data_size);
-  } else {
-    for (uint32_t i = 0; i < data_size; i += 2) {
-      int16_t sample = 0;
-      std::memcpy(&sample, samples + i, sizeof sample);
-      PutLe16(out, static_cast<uint16_t>(sample));
-    }
-  }
-  SDL_FreeWAV(samples);
-  return out;
-}
-
 SdlMediaPlayer::SdlMediaPlayer(Files& files, std::string soundfont, std::FILE* log_stream)
     : files_(files), log_(log_stream), soundfont_option_(std::move(soundfont)), midi_(log_) {
+  std::string why;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     log_.Write("velmor", std::string("no audio output: ") + SDL_GetError());
-  } else if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
-    log_.Write("velmor", std::string("no audio output: ") + Mix_GetError());
   } else {
-    audio_open_ = true;
-    Uint16 format = MIX_DEFAULT_FORMAT;
-    int channels = kChannels;
-    Mix_QuerySpec(&rate_, &format, &channels);
-    channels_ = channels;
-    frame_bytes_ = std::max(1, channels * static_cast<int>(SDL_AUDIO_BITSIZE(format)) / 8);
-    Mix_SetPostMix(&SdlMediaPlayer::OnPostMix, this);
+    audio_started_ = true;
+    if (!output_.Open(&why)) log_.Write("velmor", "no audio output: " + why);
   }
   // The synthesiser writes to the terminal by default; from here on its
   // messages go through the bounded log.
   RouteSynthLog(&log_);
   // The SoundFont loads meanwhile: the start-up probe's MIDI file finds it
   // ready, and the first picture does not wait for it.
-  if (audio_open_) midi_.Preload(SoundFont(), rate_, channels_);
+  if (output_.IsOpen()) {
+    const OutputFormat& format = output_.Format();
+    midi_.Preload(SoundFont(), format.rate, format.channels, output_.Device());
+  }
   loader_ = std::thread([this] { LoaderLoop(); });
 }
 
@@ -130,15 +46,13 @@ SdlMediaPlayer::~SdlMediaPlayer() {
   wake_loader_.notify_all();
   loader_.join();
   Close();
-  for (Retired& r : retired_) Mix_FreeMusic(r.music);
+  // No callback from here on: the pieces and the synthesiser can go.
+  output_.Close();
+  midi_.ForgetDevice();
+  midi_.Shutdown();
   retired_.clear();
-  if (audio_open_) {
-    Mix_HookMusic(nullptr, nullptr);
-    Mix_SetPostMix(nullptr, nullptr);
-    Mix_CloseAudio();
-  }
   SilenceSynthLog();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void SdlMediaPlayer::SetSoundFont(std::string path) { soundfont_option_ = std::move(path); }
@@ -154,22 +68,18 @@ void SdlMediaPlayer::Close() {
   std::unique_lock lock(mutex_);
   ++generation_;  // a piece still loading for the old file is thrown away
   job_.reset();
-  if (music_) {
-    // Freeing a piece can take a moment: the loader thread does it.
-    Mix_HaltMusic();
-    music_active_ = false;
-    retired_.push_back({music_, std::move(music_bytes_)});
-    music_ = nullptr;
+  output_.Halt();  // the output lets go of the piece
+  if (wave_piece_) {
+    // Freeing a few minutes of sound takes a moment: the loader thread does it.
+    if (!pcm_.empty()) retired_.push_back(std::move(pcm_));
+    pcm_ = {};
+    wave_piece_ = false;
   }
   if (midi_piece_) {
     midi_.Unload();
     midi_piece_ = false;
-    midi_sounding_ = false;
-    music_active_ = false;
   }
   midi_waiting_.reset();
-  music_bytes_.clear();
-  counting_ = false;
   length_ms_ = 0;
   load_ = Load::None;
   play_pending_ = started_ = paused_ = false;
@@ -178,26 +88,10 @@ void SdlMediaPlayer::Close() {
   wake_loader_.notify_one();
 }
 
-bool SdlMediaPlayer::LoadNow(std::vector<uint8_t> bytes, std::string* mixer_error) {
-  Mix_Music* music = LoadMusic(bytes);
-  std::lock_guard lock(mutex_);
-  if (!music) {
-    *mixer_error = Mix_GetError();
-    load_ = Load::Failed;
-    return false;
-  }
-  Install(music, std::move(bytes));
-  return true;
-}
-
 bool SdlMediaPlayer::OpenWave(MediaFile& file, std::string* error) {
-  std::string why;
-  // The mixer streams PCM and the like only; SDL's WAVE loader decodes
-  // ADPCM, and the mixer gets the result as PCM.
-  const bool adpcm = IsAdpcm(file.wave_format);
-  if (adpcm && wave_opened_once_) {
-    // Decoding takes tens of milliseconds for a few minutes of sound: on
-    // the loader thread.
+  if (wave_opened_once_) {
+    // Decoding and converting a few minutes of sound takes tens to hundreds
+    // of milliseconds: on the loader thread.
     opened_ = FileName();
     {
       std::lock_guard lock(mutex_);
@@ -210,20 +104,16 @@ bool SdlMediaPlayer::OpenWave(MediaFile& file, std::string* error) {
   // The first WAVE file is the start-up probe's: whether it can sound is
   // known when Open returns.
   wave_opened_once_ = true;
-  if (adpcm) {
-    auto pcm = AdpcmToPcmWave(file.clean, file.wave_frames, &why);
-    if (!pcm) {
-      error_ = media_error::kRefused;
-      if (error) *error = FileName() + ": " + why;
-      return false;
-    }
-    file.clean = std::move(*pcm);
-  }
-  // The WAVE decoder only reads the header here: no need to wait for it.
-  if (!LoadNow(std::move(file.clean), &why)) {
+  std::string why;
+  std::optional<Pcm> pcm = DecodeWaveToPcm(file.clean, file.wave_frames, output_.Format(), &why);
+  if (!pcm) {
     error_ = media_error::kRefused;
     if (error) *error = FileName() + ": " + why;
     return false;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    Install(std::move(*pcm));
   }
   opened_ = FileName();
   return true;
@@ -277,7 +167,7 @@ bool SdlMediaPlayer::Open(std::string* error) {
   }
   error_ = media_error::kNone;
   length_ms_ = file->length_ms;
-  if (!audio_open_) {
+  if (!output_.IsOpen()) {
     // Opened (checked) but with nothing to sound it: Play reports it.
     opened_ = FileName();
     std::lock_guard lock(mutex_);
@@ -287,102 +177,74 @@ bool SdlMediaPlayer::Open(std::string* error) {
   return file->kind == MediaKind::Wave ? OpenWave(*file, error) : OpenMidi(*file, error);
 }
 
-std::vector<SdlMediaPlayer::Retired> SdlMediaPlayer::TakeFreeableLocked() {
-  std::vector<Retired> out;
-  out.swap(retired_);
-  return out;
-}
-
 void SdlMediaPlayer::LoaderLoop() {
   std::unique_lock lock(mutex_);
-  auto free_outside_lock = [&](std::vector<Retired> done) {
-    if (done.empty()) return;
-    lock.unlock();
-    for (Retired& r : done) Mix_FreeMusic(r.music);
-    lock.lock();
-  };
   while (true) {
     wake_loader_.wait(lock, [&] { return quit_ || job_.has_value() || !retired_.empty(); });
     if (quit_) return;
-    if (job_) {
-      Job job = std::move(*job_);
-      job_.reset();
-      loader_busy_ = true;
-      lock.unlock();
-      Mix_Music* music = nullptr;
-      std::string why;
-      std::optional<std::vector<uint8_t>> pcm = AdpcmToPcmWave(job.bytes, job.frames, &why);
-      if (pcm) {
-        job.bytes = std::move(*pcm);
-        music = LoadMusic(job.bytes);
-        if (!music) why = Mix_GetError();
-      }
-      lock.lock();
-      loader_busy_ = false;
-      if (job.generation != generation_) {
-        // Its file was closed meanwhile.
-        if (music) retired_.push_back({music, std::move(job.bytes)});
-      } else {
-        if (music) {
-          Install(music, std::move(job.bytes));
-          if (play_pending_) StartLocked();
-        } else {
-          LoadFailedLocked(job.path + ": " + why);
-        }
-        play_pending_ = false;
-      }
-      load_done_.notify_all();
-    }
-    free_outside_lock(TakeFreeableLocked());
+    if (job_) RunJob(lock);
+    std::vector<Pcm> done;
+    done.swap(retired_);
+    if (done.empty()) continue;
+    lock.unlock();
+    done.clear();
+    lock.lock();
   }
 }
 
-void SdlMediaPlayer::Install(Mix_Music* music, std::vector<uint8_t> bytes) {
-  music_ = music;
-  music_bytes_ = std::move(bytes);
+void SdlMediaPlayer::RunJob(std::unique_lock<std::mutex>& lock) {
+  Job job = std::move(*job_);
+  job_.reset();
+  loader_busy_ = true;
+  lock.unlock();
+  std::string why;
+  std::optional<Pcm> pcm = DecodeWaveToPcm(job.bytes, job.frames, output_.Format(), &why);
+  job.bytes = {};
+  lock.lock();
+  loader_busy_ = false;
+  if (job.generation != generation_) {
+    // Its file was closed meanwhile.
+    if (pcm) retired_.push_back(std::move(*pcm));
+  } else {
+    if (pcm) {
+      Install(std::move(*pcm));
+      if (play_pending_) StartLocked();
+    } else {
+      LoadFailedLocked(job.path + ": " + why);
+    }
+    play_pending_ = false;
+  }
+  load_done_.notify_all();
+}
+
+void SdlMediaPlayer::Install(Pcm pcm) {
+  pcm_ = std::move(pcm);
+  wave_piece_ = true;
   load_ = Load::Ready;
 }
 
 void SdlMediaPlayer::StartLocked() {
   paused_ = false;
   // The count starts with the first sound of the piece: both change between
-  // two mixing passes.
-  SDL_LockAudio();
-  frames_played_ = 0;
+  // two buffers.
+  AudioOutput::Lock hold(output_);
   if (midi_piece_) {
-    // The synthesiser feeds the mixer's music stream itself.
-    Mix_HookMusic(&MidiSynth::Render, &midi_);
     midi_.Start();
-    started_ = true;
+    started_ = output_.PlaySynth(midi_);
   } else {
-    Mix_HookMusic(nullptr, nullptr);
-    started_ = Mix_PlayMusic(music_, 0) == 0;  // once: the game repeats it itself
+    started_ = output_.PlayWave(pcm_);  // once: the game repeats it itself
   }
-  counting_ = started_;
-  music_active_ = started_;
-  midi_sounding_ = midi_piece_ && started_;
-  SDL_UnlockAudio();
-  if (!started_) log_.Write("velmor", std::string("cannot play music: ") + Mix_GetError());
+  if (!started_) log_.Write("velmor", "cannot play music: no audio output");
 }
 
-void SdlMediaPlayer::OnPostMix(void* player, Uint8*, int bytes) {
-  // Runs inside the mixing pass, with the audio lock already held.
-  // Only while a piece plays: asking the mixer about a paused piece would
-  // count as playing it.
-  auto* self = static_cast<SdlMediaPlayer*>(player);
-  if (!self->counting_) return;
-  self->frames_played_ += static_cast<uint64_t>(bytes / self->frame_bytes_);
-  // A MIDI piece sounds as long as the synthesiser is fed; its end is its
-  // length (the tail rings on).
-  self->music_active_ = self->midi_sounding_ || Mix_PlayingMusic() != 0;
+uint64_t SdlMediaPlayer::PlayedMs() const {
+  return output_.FramesPlayed() * 1000 / static_cast<uint64_t>(output_.Format().rate);
 }
 
 bool SdlMediaPlayer::AtEndLocked() const {
-  // From what the last mixing pass saw: asking the mixer would wait for the
+  // From what the last buffer saw: asking the output would wait for the
   // audio lock.
-  if (!music_active_) return true;
-  uint64_t played_ms = frames_played_ * 1000 / static_cast<uint64_t>(rate_);
-  return played_ms >= length_ms_;
+  return !output_.Active() || PlayedMs() >= length_ms_;
 }
 
 void SdlMediaPlayer::LoadFailedLocked(const std::string& why) {
@@ -417,13 +279,10 @@ void SdlMediaPlayer::Play() {
   }
   error_ = media_error::kNone;
   if (paused_) {
-    if (midi_piece_) {
-      midi_.Resume();
-    } else {
-      Mix_ResumeMusic();
-    }
+    AudioOutput::Lock hold(output_);
+    if (midi_piece_) midi_.Resume();
+    output_.Resume();
     paused_ = false;
-    counting_ = true;
   } else if (!started_ || AtEndLocked()) {
     // Not playing: from the start (a piece at its end rewinds).
     StartLocked();
@@ -443,21 +302,14 @@ bool SdlMediaPlayer::Stop(std::string* error) {
   if (load_ == Load::Loading) {
     play_pending_ = false;
   } else if (load_ == Load::Ready && started_ && !paused_) {
-    counting_ = false;
+    AudioOutput::Lock hold(output_);
     if (AtEndLocked()) {
       // Silences the tail of a piece that has ended.
-      if (midi_piece_) {
-        midi_.Halt();
-        midi_sounding_ = false;
-      } else {
-        Mix_HaltMusic();
-      }
-      music_active_ = false;
-    } else if (midi_piece_) {
-      midi_.Pause();
-      paused_ = true;
+      if (midi_piece_) midi_.Halt();
+      output_.Halt();
     } else {
-      Mix_PauseMusic();
+      if (midi_piece_) midi_.Pause();
+      output_.Pause();
       paused_ = true;
     }
   }
@@ -468,7 +320,7 @@ uint32_t SdlMediaPlayer::MsUntilStopped() {
   if (Mode() != MediaMode::Playing) return 0;
   std::lock_guard lock(mutex_);
   if (load_ != Load::Ready) return 20;  // still loading: soon
-  const uint64_t played_ms = frames_played_ * 1000 / static_cast<uint64_t>(rate_);
+  const uint64_t played_ms = PlayedMs();
   return played_ms < length_ms_ ? static_cast<uint32_t>(length_ms_ - played_ms) : 0;
 }
 

@@ -36,8 +36,8 @@ class SoundLog {
 
 // Sends the MIDI synthesiser library's panics, errors and warnings to `log`
 // instead of the terminal, and drops its information and debugging chatter. The library is the
-// instance the mixer already has loaded; false when none is loaded in this process (nothing to
-// route).
+// instance already loaded in this process (MidiSynth loads it with the first SoundFont); false
+// when none is loaded yet (nothing to route).
 bool RouteSynthLog(SoundLog* log);
 // Drops the synthesiser's messages from now on (before `log` goes away).
 void SilenceSynthLog();

@@ -1,10 +1,10 @@
 // Measures what a music change costs the 20 ms tick with the real player:
-// the mixer's own MIDI load (first and later pieces), how long Open and Play
-// hold the game's thread, how long a piece takes to load behind it, and
-// whether ticks run late around music changes. Not a test: run it by hand
-// (SDL_AUDIODRIVER=dummy works without sound hardware).
+// how long Open and Play hold the game's thread, how long a piece takes to
+// load behind it, whether ticks run late around music changes, how long a
+// WAVE piece takes to decode for the output, and how long the audio lock is
+// held. Not a test: run it by hand (SDL_AUDIODRIVER=dummy works without
+// sound hardware).
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +15,9 @@
 
 #include "media/midi.h"
 #include "platform/headless/memory_files.h"
+#include "platform/media_check.h"
 #include "platform/sdl/sdl_media_player.h"
+#include "platform/sdl/wave_pcm.h"
 #include "sound_files.h"
 
 namespace {
@@ -41,15 +43,25 @@ std::vector<uint8_t> BigMidi(int seed) {
   return velmor::media::WriteMidi(file);
 }
 
-void MeasureMixerLoads(const std::vector<uint8_t>& midi) {
-  std::printf("Mix_LoadMUS_RW of a %zu-byte MIDI file (SoundFont %s):\n", midi.size(),
-              Mix_GetSoundFonts() ? Mix_GetSoundFonts() : "(default)");
-  for (int i = 0; i < 6; ++i) {
+// Decoding three minutes of stereo IMA ADPCM at 22,050 a second for the
+// output, as the loader thread does it.
+void MeasureWaveDecodes(const velmor::platform::sdl::OutputFormat& format) {
+  const uint32_t rate = 22050;
+  std::vector<uint8_t> file = velmor::testing::ImaAdpcmWave(
+      {2, rate, 1024, {}}, velmor::testing::ToneSamples(std::size_t{180} * rate, 2));
+  std::string why;
+  auto checked = velmor::platform::CheckWave(file, &why);
+  if (!checked) {
+    std::printf("  cannot check the ADPCM file: %s\n", why.c_str());
+    return;
+  }
+  std::printf("Decoding 3 minutes of stereo IMA ADPCM (%zu bytes) for the output:\n", file.size());
+  for (int i = 0; i < 3; ++i) {
     auto t = Clock::now();
-    Mix_Music* m =
-        Mix_LoadMUS_RW(SDL_RWFromConstMem(midi.data(), static_cast<int>(midi.size())), 1);
-    std::printf("  load %d: %.1f ms\n", i + 1, Ms(Clock::now() - t));
-    Mix_FreeMusic(m);
+    auto pcm =
+        velmor::platform::sdl::DecodeWaveToPcm(checked->clean, checked->frames, format, &why);
+    std::printf("  decode %d: %.1f ms (%zu bytes)\n", i + 1, Ms(Clock::now() - t),
+                pcm ? pcm->size() : 0);
   }
 }
 
@@ -133,15 +145,16 @@ int main() {
   std::vector<double> waits;
   for (int i = 0; i < 200; ++i) {
     auto t = Clock::now();
-    SDL_LockAudio();
-    waits.push_back(Ms(Clock::now() - t));
-    SDL_UnlockAudio();
+    {
+      velmor::platform::sdl::AudioOutput::Lock hold(player.Output());
+      waits.push_back(Ms(Clock::now() - t));
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(7));
   }
   std::sort(waits.begin(), waits.end());
   std::printf("  median %.2f ms, 90%% %.2f ms, worst %.2f ms\n", waits[100], waits[180],
               waits.back());
 
-  MeasureMixerLoads(BigMidi(7));
+  MeasureWaveDecodes(player.Output().Format());
   return 0;
 }

@@ -1,0 +1,161 @@
+#include "platform/sdl/audio_output.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sdl/midi_synth.h"
+
+namespace velmor::platform::sdl {
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kChannels = 2;
+constexpr Uint16 kChunkFrames = 2048;  // about 46 ms a buffer
+
+}  // namespace
+
+AudioOutput::Lock::Lock(SDL_AudioDeviceID device) : device_(device) {
+  if (device_ != 0) SDL_LockAudioDevice(device_);
+}
+
+AudioOutput::Lock::~Lock() {
+  if (device_ != 0) SDL_UnlockAudioDevice(device_);
+}
+
+bool AudioOutput::Open(std::string* why) {
+  Close();
+  SDL_AudioSpec want{};
+  want.freq = kRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = kChannels;
+  want.samples = kChunkFrames;
+  want.callback = &AudioOutput::Callback;
+  want.userdata = this;
+  SDL_AudioSpec got{};
+  // The pieces are converted to the device's rate and channels, and the
+  // synthesiser renders at them; the samples stay 16-bit, which SDL turns
+  // into whatever the device takes.
+  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(
+      nullptr, 0, &want, &got, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+  if (device == 0) {
+    if (why) *why = SDL_GetError();
+    return false;
+  }
+  if (got.freq <= 0 || got.channels == 0 || got.format != AUDIO_S16SYS) {
+    SDL_CloseAudioDevice(device);
+    if (why) *why = "the audio device offers an unusable format";
+    return false;
+  }
+  format_ = {got.freq, got.channels};
+  device_ = device;
+  SDL_PauseAudioDevice(device_, 0);
+  return true;
+}
+
+void AudioOutput::Close() {
+  if (device_ == 0) return;
+  // Returns once the audio thread has finished: no callback after this.
+  SDL_CloseAudioDevice(device_);
+  device_ = 0;
+  source_ = Source::None;
+  wave_ = {};
+  wave_at_ = 0;
+  synth_ = nullptr;
+  paused_ = false;
+  counting_ = false;
+  active_ = false;
+}
+
+void SDLCALL AudioOutput::Callback(void* output, Uint8* stream, int bytes) {
+  static_cast<AudioOutput*>(output)->Fill(stream, bytes);
+}
+
+void AudioOutput::Fill(Uint8* stream, int bytes) {
+  // Runs on the audio thread with the audio lock held.
+  const auto size = static_cast<std::size_t>(std::max(bytes, 0));
+  std::memset(stream, 0, size);  // silence, for 16-bit samples
+  if (!paused_ && source_ == Source::Wave) {
+    const std::size_t n = std::min(size, wave_.size() - wave_at_);
+    if (n > 0) std::memcpy(stream, wave_.data() + wave_at_, n);
+    wave_at_ += n;
+  } else if (!paused_ && source_ == Source::Synth) {
+    synth_->Render(reinterpret_cast<int16_t*>(stream), bytes / format_.FrameBytes());
+  }
+  // Only while a piece plays: a paused one has not moved on.
+  if (!counting_) return;
+  frames_ += static_cast<uint64_t>(bytes / format_.FrameBytes());
+  active_ = SoundLeftLocked();
+}
+
+bool AudioOutput::SoundLeftLocked() const {
+  // The synthesiser's piece sounds as long as it is fed; its end is its
+  // length, and the tail rings on.
+  if (source_ == Source::Synth) return true;
+  return source_ == Source::Wave && wave_at_ < wave_.size();
+}
+
+void AudioOutput::StartLocked(Source source) {
+  source_ = source;
+  paused_ = false;
+  frames_ = 0;
+  counting_ = true;
+  active_ = true;
+}
+
+bool AudioOutput::PlayWave(std::span<const uint8_t> pcm) {
+  if (!IsOpen()) return false;
+  Lock hold(*this);
+  wave_ = pcm.first(pcm.size() - pcm.size() % static_cast<std::size_t>(format_.FrameBytes()));
+  wave_at_ = 0;
+  synth_ = nullptr;
+  StartLocked(Source::Wave);
+  return true;
+}
+
+bool AudioOutput::PlaySynth(MidiSynth& synth) {
+  if (!IsOpen()) return false;
+  Lock hold(*this);
+  wave_ = {};
+  wave_at_ = 0;
+  synth_ = &synth;
+  StartLocked(Source::Synth);
+  return true;
+}
+
+void AudioOutput::Pause() {
+  Lock hold(*this);
+  if (source_ == Source::None) return;
+  paused_ = true;
+  counting_ = false;
+}
+
+void AudioOutput::Resume() {
+  Lock hold(*this);
+  if (source_ == Source::None || !paused_) return;
+  paused_ = false;
+  counting_ = true;
+}
+
+void AudioOutput::Halt() {
+  Lock hold(*this);
+  source_ = Source::None;
+  wave_ = {};
+  wave_at_ = 0;
+  synth_ = nullptr;
+  paused_ = false;
+  counting_ = false;
+  active_ = false;
+}
+
+bool AudioOutput::Producing() const {
+  Lock hold(*this);
+  return !paused_ && SoundLeftLocked();
+}
+
+uint64_t AudioOutput::WaveFrame() const {
+  Lock hold(*this);
+  return wave_at_ / static_cast<std::size_t>(format_.FrameBytes());
+}
+
+}  // namespace velmor::platform::sdl
