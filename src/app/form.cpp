@@ -14,6 +14,7 @@ TForm1::TForm1(Platform p, StartOptions opts) : platform(p), options(std::move(o
   defmcr = text::DefaultNames();
   scn.SetTrace(options.trace);
   WireHandlers();
+  BindWaitHandlers();
 }
 
 Handler TForm1::Guarded(std::function<void()> body) {
@@ -129,19 +130,17 @@ void TForm1::OpenSaveMenu(int save_mode, uint16_t month_var, uint16_t day_var) {
 }
 void TForm1::LoadSlot(int slot) { saves.LoadSlot(slot); }
 
-void TForm1::RunWaitHandler(scenario::WaitHandler h) {
+void TForm1::BindWaitHandlers() {
   using scenario::WaitHandler;
-  switch (h) {
-    case WaitHandler::TypeText: msgwin.TypeText(); break;
-    case WaitHandler::ChoiceProc: choices.ChoiceProc(); break;
-    case WaitHandler::ChangePicture: picture.ChangePicture(); break;
-    case WaitHandler::PrepareScreen: picture.PrepareScreen(); break;
-    case WaitHandler::DissolveIn: picture.DissolveIn(); break;
-    case WaitHandler::HitMapPress: hitmap.HitMapPress(); break;
-    case WaitHandler::HitMapRelease: hitmap.HitMapRelease(); break;
-    case WaitHandler::AnimationStep: animation.AnimationStep(); break;
-    default: break;  // WaitClick, WaitTicks and IdleWait are the engine's own
-  }
+  scenario::WaitTable& w = scn.waits;
+  w.Bind(WaitHandler::TypeText, [this] { msgwin.TypeText(); });
+  w.Bind(WaitHandler::ChoiceProc, [this] { choices.ChoiceProc(); });
+  w.Bind(WaitHandler::ChangePicture, [this] { picture.ChangePicture(); });
+  w.Bind(WaitHandler::PrepareScreen, [this] { picture.PrepareScreen(); });
+  w.Bind(WaitHandler::DissolveIn, [this] { picture.DissolveIn(); });
+  w.Bind(WaitHandler::HitMapPress, [this] { hitmap.HitMapPress(); });
+  w.Bind(WaitHandler::HitMapRelease, [this] { hitmap.HitMapRelease(); });
+  w.Bind(WaitHandler::AnimationStep, [this] { animation.AnimationStep(); });
 }
 
 }  // namespace velmor::app

@@ -187,11 +187,12 @@ class TForm1 : public scenario::ScenarioHost {
   void OpenNamePanel(const ByteString& prompt, int given_index, int family_index) override;
   void OpenSaveMenu(int save_mode, uint16_t month_var, uint16_t day_var) override;
   void LoadSlot(int slot) override;
-  void RunWaitHandler(scenario::WaitHandler h) override;
   void Quit() override;
 
  private:
   void WireHandlers();
+  // The wait handlers of the subsystems, bound to the scenario's table.
+  void BindWaitHandlers();
   Handler Guarded(std::function<void()> body);
   std::optional<int> StartUp();
   std::optional<int> ReadDataFolder();

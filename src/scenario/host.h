@@ -7,27 +7,9 @@
 #include <cstdint>
 
 #include "core/byte_string.h"
+#include "scenario/wait_handler.h"
 
 namespace velmor::scenario {
-
-// The wait handler installed in MainProc; None while the scenario runs.
-enum class WaitHandler : uint8_t {
-  None,
-  WaitClick,
-  WaitTicks,
-  IdleWait,
-  TypeText,
-  ChoiceProc,
-  ChangePicture,
-  PrepareScreen,
-  DissolveIn,
-  HitMapPress,
-  HitMapRelease,
-  AnimationStep,
-};
-
-// The handler's name as the game calls it ("TypeText"), or "none".
-const char* WaitHandlerName(WaitHandler h);
 
 // The options of a choice instruction, at most seven.
 struct ChoiceList {
@@ -67,9 +49,6 @@ class ScenarioHost {
   virtual void OpenNamePanel(const ByteString& prompt, int given_index, int family_index) = 0;
   virtual void OpenSaveMenu(int save_mode, uint16_t month_var, uint16_t day_var) = 0;
   virtual void LoadSlot(int slot) = 0;
-
-  // Calls a wait handler that belongs to another subsystem once.
-  virtual void RunWaitHandler(WaitHandler h) = 0;
 
   // Shuts the game down for the end of the program (releases its bitmaps).
   // The scenario then throws QuitSignal, which ends the process.

@@ -19,7 +19,11 @@ std::string Number(long n) { return std::to_string(n); }
 
 Scenario::Scenario(ScenarioHost& host, ScenarioServices services, const InputState& input,
                    const std::string& dat_path)
-    : host_(host), services_(services), input_(input), dat_path_(dat_path) {}
+    : host_(host), services_(services), input_(input), dat_path_(dat_path) {
+  waits.Bind(WaitHandler::WaitClick, [this] { WaitClick(); });
+  waits.Bind(WaitHandler::WaitTicks, [this] { WaitTicks(); });
+  waits.Bind(WaitHandler::IdleWait, [this] { IdleWait(); });
+}
 
 ByteString Scenario::ReadString() {
   ByteString s;

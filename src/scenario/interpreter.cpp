@@ -11,33 +11,12 @@
 
 namespace velmor::scenario {
 
-const char* WaitHandlerName(WaitHandler h) {
-  switch (h) {
-    case WaitHandler::None: return "none";
-    case WaitHandler::WaitClick: return "WaitClick";
-    case WaitHandler::WaitTicks: return "WaitTicks";
-    case WaitHandler::IdleWait: return "IdleWait";
-    case WaitHandler::TypeText: return "TypeText";
-    case WaitHandler::ChoiceProc: return "ChoiceProc";
-    case WaitHandler::ChangePicture: return "ChangePicture";
-    case WaitHandler::PrepareScreen: return "PrepareScreen";
-    case WaitHandler::DissolveIn: return "DissolveIn";
-    case WaitHandler::HitMapPress: return "HitMapPress";
-    case WaitHandler::HitMapRelease: return "HitMapRelease";
-    case WaitHandler::AnimationStep: return "AnimationStep";
-  }
-  return "none";
-}
-
 void Scenario::RunStep() {
   corner_texts_this_tick_.clear();
-  switch (MainProc) {
-    case WaitHandler::None: RunInstructions(); break;
-    case WaitHandler::WaitClick: WaitClick(); break;
-    case WaitHandler::WaitTicks: WaitTicks(); break;
-    case WaitHandler::IdleWait: IdleWait(); break;
-    default: host_.RunWaitHandler(MainProc); break;
-  }
+  if (MainProc == WaitHandler::None)
+    RunInstructions();
+  else
+    waits.Run(MainProc);
 }
 
 void Scenario::WaitClick() {

@@ -68,6 +68,8 @@ class Scenario {
   // --- The wait protocol ---
   WaitHandler MainProc = WaitHandler::None;
   int32_t WaitCount = 0;
+  // What each handler runs; the game binds the handlers of its subsystems.
+  WaitTable waits;
 
   // --- Operand readers ---
   uint8_t FetchByte() { return snx[inx++]; }

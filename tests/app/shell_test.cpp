@@ -126,6 +126,14 @@ TEST(StartUp, AFolderThatIsNoDataFolderIsSaidToBeOne) {
   }
 }
 
+TEST(Tick, EveryWaitHandlerIsBoundWhenTheGameIsWired) {
+  GameRig g(ClickCounter());
+  for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i) {
+    auto h = static_cast<scenario::WaitHandler>(i);
+    EXPECT_TRUE(g.form().scn.waits.Bound(h)) << scenario::WaitHandlerName(h);
+  }
+}
+
 TEST(Tick, OneClickIsSeenByOneTick) {
   GameRig g(ClickCounter());
   g.Start();

@@ -45,6 +45,10 @@ void RecordingHost::RunWaitHandler(scenario::WaitHandler h) {
 ScenarioRig::ScenarioRig()
     : scn(host, scenario::ScenarioServices{files, dialogs, window, clock}, input, dat_path) {
   host.scenario = &scn;
+  for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i) {
+    auto h = static_cast<scenario::WaitHandler>(i);
+    if (!scn.waits.Bound(h)) scn.waits.Bind(h, [this, h] { host.RunWaitHandler(h); });
+  }
 }
 
 void ScenarioRig::PutScenario(std::string_view name, const std::vector<uint8_t>& bytes) {

@@ -32,17 +32,14 @@ void TextHost::ShowStatus() {
   layers->ShowBackBuffer();
 }
 
-void TextHost::RunWaitHandler(scenario::WaitHandler h) {
-  if (h == scenario::WaitHandler::TypeText) window->TypeText();
-  if (h == scenario::WaitHandler::ChoiceProc) choices->ChoiceProc();
-}
-
 TextRig::TextRig()
     : scn(host, scenario::ScenarioServices{files, dialogs, window, clock}, input, dat_path) {
   host.window = &win;
   host.status = &status;
   host.choices = &choices;
   host.layers = &layers;
+  scn.waits.Bind(scenario::WaitHandler::TypeText, [this] { win.TypeText(); });
+  scn.waits.Bind(scenario::WaitHandler::ChoiceProc, [this] { choices.ChoiceProc(); });
   layers.BMP = Bitmap(640, 480, kSceneColor);
   layers.IMG = Bitmap(640, 480, kSceneColor);
   layers.SP1 = Bitmap(24, 48, kFrameA);

@@ -67,7 +67,6 @@ class TextHost : public scenario::ScenarioHost {
   void OpenNamePanel(const ByteString&, int, int) override {}
   void OpenSaveMenu(int, uint16_t, uint16_t) override {}
   void LoadSlot(int) override {}
-  void RunWaitHandler(scenario::WaitHandler h) override;
   void Quit() override { quit = true; }
   bool quit = false;
 };
