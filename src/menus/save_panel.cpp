@@ -164,7 +164,7 @@ bool SavePanelLogic::StringEnds(uint16_t at) const {
   while (at < kSlotHeaderSize) {
     uint8_t b = scn_.snx[at++];
     if (b == 0) return true;
-    if (b == 3 || b == 4 || IsLeadByte(b)) ++at;
+    if (scenario::TakesNextByte(b)) ++at;
   }
   return false;
 }

@@ -1,4 +1,5 @@
 // Decoding instructions without running them, for the trace and the tools.
+#include "scenario/language.h"
 #include "scenario/opcodes.h"
 
 namespace velmor::scenario {
@@ -46,9 +47,9 @@ bool DecodeExpression(Reader& r, std::vector<ExprCode>& codes) {
   for (uint32_t n = 0; n < 65536; ++n) {
     ExprCode c;
     if (!r.byte(c.code)) return false;
-    if (c.code >= 21 && c.code <= 23 && !r.word(c.word)) return false;
+    if (expr_code::TakesWord(c.code) && !r.word(c.word)) return false;
     codes.push_back(c);
-    if (c.code == 0) return true;
+    if (c.code == expr_code::kEnd) return true;
   }
   return false;
 }
@@ -112,7 +113,7 @@ std::optional<std::string> DecodeRawString(std::span<const uint8_t> bytes, uint3
     uint8_t b = bytes[i++];
     if (b == 0) break;
     s.push_back(static_cast<char>(b));
-    if (b == 3 || b == 4 || IsLeadByte(b)) {  // the pair goes together
+    if (TakesNextByte(b)) {  // the pair goes together
       if (i >= bytes.size()) return std::nullopt;
       s.push_back(static_cast<char>(bytes[i++]));
     }

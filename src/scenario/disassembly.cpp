@@ -12,55 +12,17 @@ namespace velmor::scenario {
 
 namespace {
 
-constexpr std::array<ExprOperator, 20> kOperators{{
-    {1, "drop", nullptr, 1, 0},
-    {2, "==", "==", 2, 5},
-    {3, "<", "<", 2, 6},
-    {4, ">", ">", 2, 6},
-    {5, "<=", "<=", 2, 6},
-    {6, ">=", ">=", 2, 6},
-    {7, "!=", "!=", 2, 5},
-    {8, "+", "+", 2, 8},
-    {9, "-", "-", 2, 8},
-    {10, "|", "|", 2, 1},
-    {11, "^", "^", 2, 2},
-    {12, "*", "*", 2, 9},
-    {13, "/", "/", 2, 9},
-    {14, "%", "%", 2, 9},
-    {15, "&", "&", 2, 3},
-    {16, "<<", "<<", 2, 7},
-    {17, ">>", ">>", 2, 7},
-    {18, "abs", "abs", 1, 0},
-    {19, "neg", "-", 1, 0},
-    {20, "~", "~", 1, 0},
-}};
-
-constexpr std::array<TextEscape, 6> kEscapes{{
-    {"n", 0x01, TextEscape::Arg::None, 1, true},
-    {"p", 0x02, TextEscape::Arg::None, 1, true},
-    {"c", 0x03, TextEscape::Arg::Byte, 1},
-    {"s", 0x04, TextEscape::Arg::Byte, 1},
-    {"w", 0x05, TextEscape::Arg::None, 1},
-    {"name", 0x10, TextEscape::Arg::Offset, 16},
-}};
-
 // Whether the text after escape `e` would read as part of a longer escape
 // name (\n followed by "ame" reads as \name).
 bool ExtendsEscape(const TextEscape& e, std::string_view rest) {
   std::string_view name = e.name;
-  for (const TextEscape& f : kEscapes) {
+  for (const TextEscape& f : TextEscapes()) {
     std::string_view longer = f.name;
     if (longer.size() > name.size() && longer.substr(0, name.size()) == name &&
         rest.substr(0, longer.size() - name.size()) == longer.substr(name.size()))
       return true;
   }
   return false;
-}
-
-const TextEscape* EscapeOf(uint8_t b) {
-  for (const TextEscape& e : kEscapes)
-    if (b >= e.code && b < e.code + e.count) return &e;
-  return nullptr;
 }
 
 std::string Hex2(uint8_t b) {
@@ -85,9 +47,9 @@ std::optional<std::string> CharAsUtf8(std::string_view unit) {
 
 std::string PostfixToken(const ExprCode& c) {
   switch (c.code) {
-    case kExprPushWord: return std::to_string(c.word);
-    case kExprPushWork: return "work[" + std::to_string(c.word) + "]";
-    case kExprPushFlag: return "flag[" + std::to_string(c.word) + "]";
+    case expr_code::kPushWord: return std::to_string(c.word);
+    case expr_code::kPushWork: return "work[" + std::to_string(c.word) + "]";
+    case expr_code::kPushFlag: return "flag[" + std::to_string(c.word) + "]";
     default: break;
   }
   if (const ExprOperator* op = ExprOperatorOf(c.code)) return op->postfix;
@@ -112,10 +74,10 @@ class InfixPrinter {
   bool Build(std::span<const ExprCode> codes) {
     std::vector<std::pair<int, int>> stack;  // node, depth
     for (const ExprCode& c : codes) {
-      if (c.code == kExprEnd) break;
+      if (c.code == expr_code::kEnd) break;
       Node n{c};
       int depth = 1;
-      if (c.code < kExprPushWord || c.code > kExprPushFlag) {
+      if (!expr_code::TakesWord(c.code)) {
         n.op = ExprOperatorOf(c.code);
         if (!n.op || !n.op->infix) return false;  // drop, undefined codes
         if (stack.size() < static_cast<size_t>(n.op->arity)) return false;
@@ -150,7 +112,7 @@ class InfixPrinter {
     if (!n.op) return PostfixToken(n.code);
     std::string a = Render(n.a);
     if (n.op->arity == 1) {
-      if (n.code.code == 18) return "abs(" + a + ")";
+      if (n.code.code == expr_code::kAbs) return "abs(" + a + ")";
       // "--x" would read as two minus signs anyway; the parentheses are for
       // the reader.
       bool paren = Precedence(n.a) < kPrimary || (a[0] == '-' && n.op->infix[0] == '-');
@@ -202,19 +164,10 @@ std::string FormatOperand(const RawOperand& o, const LabelNamer& label_of, const
 
 }  // namespace
 
-std::span<const ExprOperator> ExprOperators() { return kOperators; }
-
-const ExprOperator* ExprOperatorOf(uint8_t code) {
-  if (code < kOperators.front().code || code > kOperators.back().code) return nullptr;
-  return &kOperators[code - kOperators.front().code];
-}
-
-std::span<const TextEscape> TextEscapes() { return kEscapes; }
-
 std::string FormatPostfix(std::span<const ExprCode> codes) {
   std::string s = "{";
   for (const ExprCode& c : codes) {
-    if (c.code == kExprEnd) break;
+    if (c.code == expr_code::kEnd) break;
     s += " " + PostfixToken(c);
   }
   return s + " }";

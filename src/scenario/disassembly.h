@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "scenario/language.h"
 #include "scenario/opcodes.h"
 
 namespace velmor::scenario {
@@ -35,46 +36,12 @@ std::string DisassembleForTrace(std::span<const uint8_t> image, uint16_t at);
 
 // --- The pieces of a line, shared with the assembler ---
 
-// An expression code as the language writes it.
-struct ExprOperator {
-  uint8_t code = 0;
-  const char* postfix = nullptr;  // its name in the { ... } postfix notation
-  const char* infix = nullptr;    // its infix symbol ("abs" is written abs(x)); null: none
-  int arity = 0;                  // values popped
-  int precedence = 0;             // infix binding strength of binary operators, 1 (|) .. 9 (*)
-};
-
-// The operators of codes 1..20 (drop, the binary operators, abs, negate, complement).
-std::span<const ExprOperator> ExprOperators();
-// The operator of an expression code, or null (0, the pushes 21..23, undefined codes).
-const ExprOperator* ExprOperatorOf(uint8_t code);
-
-// The expression codes of the push instructions.
-inline constexpr uint8_t kExprEnd = 0;
-inline constexpr uint8_t kExprPushWord = 21;
-inline constexpr uint8_t kExprPushWork = 22;
-inline constexpr uint8_t kExprPushFlag = 23;
-
 // An expression operand (its codes, with or without the final 0) in infix
 // when the codes are exactly the compiled form of an infix expression, else
 // in the { ... } postfix notation, which can write any sequence of codes.
 std::string FormatExpression(std::span<const ExprCode> codes);
 // The { ... } postfix notation, always.
 std::string FormatPostfix(std::span<const ExprCode> codes);
-
-// A text escape: a backslash, the name, and for some a number in braces.
-struct TextEscape {
-  const char* name = nullptr;  // "n" for \n, "c" for \c{N}
-  uint8_t code = 0;            // the byte written (the first of the range for \name{N})
-  enum class Arg : uint8_t {
-    None,    // just the code
-    Byte,    // the code, then the number as a second byte
-    Offset,  // the code plus the number (0..count-1), one byte
-  } arg = Arg::None;
-  uint8_t count = 1;  // Offset: how many codes the escape covers
-  bool ends_line = false;  // where a text written over several lines breaks
-};
-std::span<const TextEscape> TextEscapes();
 
 // Raw string bytes (without the final 0) as a double-quoted literal: text in
 // UTF-8, control and name codes as escapes, and every byte or pair that would

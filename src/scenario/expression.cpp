@@ -15,12 +15,7 @@ constexpr int kStackSize = 255;
 // off there and treated as invalid, instead of looping for ever.
 constexpr uint32_t kMaxCodes = kImageSize;
 
-enum Code : uint8_t {
-  kEnd = 0, kDrop = 1, kEq = 2, kLt = 3, kGt = 4, kLe = 5, kGe = 6, kNe = 7,
-  kAdd = 8, kSub = 9, kOr = 10, kXor = 11, kMul = 12, kDiv = 13, kMod = 14, kAnd = 15,
-  kShl = 16, kShr = 17, kAbs = 18, kNeg = 19, kNot = 20,
-  kPushWord = 21, kPushWork = 22, kPushFlag = 23,
-};
+using namespace expr_code;
 
 // The value stack: a fixed array local to one evaluation. Popping an empty
 // stack gives 0 and pushing onto a full one drops the value; both mark the

@@ -36,9 +36,9 @@ ByteString Scenario::ReadString() {
       work_ += read >> 6;
       return s;
     }
-    if (b >= 0x10 && b <= 0x1F) {
-      s.append(mcr[b - 0x10]);
-    } else if (b == 3 || b == 4 || IsLeadByte(b)) {
+    if (b >= text_code::kFirstName && b <= text_code::kLastName) {
+      s.append(mcr[b - text_code::kFirstName]);
+    } else if (TakesNextByte(b)) {
       s.push_back(b);  // a colour or size code with its parameter, or a
       s.push_back(FetchByte());  // double-byte character: the pair goes together
       ++read;

@@ -76,7 +76,7 @@ struct OpcodeInfo {
   std::span<const Operand> layout;
   ExecFn exec = nullptr;
 
-  bool listed() const { return mnemonic != nullptr; }
+  constexpr bool listed() const { return mnemonic != nullptr; }
 };
 
 // The entry of every opcode 0..255 (unlisted ones included).

@@ -11,6 +11,7 @@
 #include "core/byte_string.h"
 #include "core/input_state.h"
 #include "scenario/host.h"
+#include "scenario/language.h"
 #include "scenario/opcodes.h"
 
 namespace velmor::platform {
@@ -23,13 +24,10 @@ class Clock;
 namespace velmor::scenario {
 
 constexpr std::size_t kImageSize = 65536;
-constexpr int kFlagCount = 4096;
-constexpr int kWorkCount = 256;
 constexpr int kCallLevels = 8;  // levels 0..7 for scenario calls
 // The slot reader borrows one level above the current one for its bracket, so
 // that loading works even from the deepest call.
 constexpr int kStackLevels = kCallLevels + 1;
-constexpr int kNameCount = 19;
 // The work one tick's instructions may do without waiting, in units of one
 // plain instruction (about 10 ns): a scenario that runs out of it has the
 // rest of the tick taken away, so the window stays responsive. What costs

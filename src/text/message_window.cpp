@@ -100,6 +100,7 @@ void MessageWindow::BlinkStep() {
 }
 
 void MessageWindow::TypeOne(uint8_t b) {
+  using namespace scenario::text_code;  // bytes with a meaning of their own
   switch (b) {
     case kLineFeed:  // no page check: rows may run on below the window
       msg.csx = 0;
@@ -110,12 +111,12 @@ void MessageWindow::TypeOne(uint8_t b) {
       msg.csy = msg.fdy;
       ClearWindow();
       break;
-    case kTextColor:
+    case kColor:
       // Indexes past the table leave the colour as it is.
       if (std::optional<uint8_t> c = NextTextByte(); c && *c < ColorTable.size())
         layers_.font.color = ColorTable[*c];
       break;
-    case kTextSize:
+    case kSize:
       if (std::optional<uint8_t> n = NextTextByte()) SetTextSize(*n);
       break;
     case kPageWait:

@@ -22,12 +22,6 @@ namespace velmor::text {
 
 constexpr int32_t LineGap = 3;
 
-// Text bytes with a meaning of their own; every other byte is a character.
-constexpr uint8_t kLineFeed = 0x01;
-constexpr uint8_t kNewPage = 0x02;
-constexpr uint8_t kTextColor = 0x03;  // followed by the colour index
-constexpr uint8_t kTextSize = 0x04;   // followed by the character height
-constexpr uint8_t kPageWait = 0x05;
 
 // The click-wait mark: its two frames in SP1 and where it shows.
 constexpr Rect kBlinkFrameA{0, 0, 24, 24};

@@ -8,7 +8,10 @@
 #include <tuple>
 #include <vector>
 
+#include "asm/expression_parser.h"
 #include "asm/lexer.h"
+#include "asm/statement.h"
+#include "asm/text_literal.h"
 #include "core/sjis.h"
 #include "scenario/disassembly.h"
 
@@ -16,37 +19,11 @@ namespace velmor::assembly {
 
 namespace {
 
-using scenario::ExprOperator;
 using scenario::OpcodeInfo;
 using scenario::Operand;
-using scenario::TextEscape;
 
-// Deeper nesting of parentheses and unary operators is refused rather than
-// risking the stack; printed expressions stay far below it.
-constexpr int kMaxNesting = 200;
 // Includes deeper than this are taken for a loop.
 constexpr int kMaxIncludeDepth = 16;
-
-// A mistake in one statement: the statement is dropped and reported.
-struct StatementError {
-  int line;
-  std::string message;
-};
-
-[[noreturn]] void Fail(int line, std::string message) {
-  throw StatementError{line, std::move(message)};
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool IsReserved(std::string_view name) {
-  std::string n = Lower(name);
-  return n == "work" || n == "flag" || n == "abs";
-}
 
 const char* Placeholder(Operand kind) {
   switch (kind) {
@@ -63,13 +40,6 @@ const char* Placeholder(Operand kind) {
     case Operand::Speaker: return "speaker";
   }
   return "?";
-}
-
-// The code of an expression operator by its postfix name ("neg", "==").
-uint8_t OperatorCode(std::string_view postfix) {
-  for (const ExprOperator& op : scenario::ExprOperators())
-    if (postfix == op.postfix) return op.code;
-  return 0;
 }
 
 // The opcode of each speaker of an instruction written with a speaker number
@@ -94,82 +64,6 @@ const std::vector<SpeakerOpcode>& SpeakerOpcodes() {
     return v;
   }();
   return all;
-}
-
-// The text escapes, the longest name first (\name{N} before \n).
-const std::vector<const TextEscape*>& EscapesByLength() {
-  static const std::vector<const TextEscape*> all = [] {
-    std::vector<const TextEscape*> v;
-    for (const TextEscape& e : scenario::TextEscapes()) v.push_back(&e);
-    std::stable_sort(v.begin(), v.end(), [](const TextEscape* a, const TextEscape* b) {
-      return std::string_view(a->name).size() > std::string_view(b->name).size();
-    });
-    return v;
-  }();
-  return all;
-}
-
-// Reads the tokens of one statement.
-class Cursor {
- public:
-  explicit Cursor(const std::vector<Token>& tokens) : t_(tokens) {}
-
-  bool AtEnd() const { return i_ >= t_.size(); }
-  const Token* Peek(size_t ahead = 0) const {
-    return i_ + ahead < t_.size() ? &t_[i_ + ahead] : nullptr;
-  }
-  bool IsSymbol(std::string_view s, size_t ahead = 0) const {
-    const Token* t = Peek(ahead);
-    return t && t->kind == TokenKind::Symbol && t->text == s;
-  }
-  bool IsKind(TokenKind k, size_t ahead = 0) const {
-    const Token* t = Peek(ahead);
-    return t && t->kind == k;
-  }
-  // An identifier, compared without regard to case.
-  bool IsKeyword(std::string_view word, size_t ahead = 0) const {
-    const Token* t = Peek(ahead);
-    return t && t->kind == TokenKind::Identifier && Lower(t->text) == word;
-  }
-  const Token& Next(const char* expected = "more") {
-    if (AtEnd()) Fail(line(), std::string("unexpected end of line: expected ") + expected);
-    return t_[i_++];
-  }
-  void Expect(std::string_view symbol, const std::string& context) {
-    if (IsSymbol(symbol)) {
-      ++i_;
-      return;
-    }
-    Fail(line(), "expected '" + std::string(symbol) + "' " + context + ", found " + Found());
-  }
-  // The current token as an error message names it.
-  std::string Found() const { return AtEnd() ? "the end of the line" : Describe(t_[i_]); }
-  // The line of the current token (of the last one at the end).
-  int line() const {
-    if (t_.empty()) return 0;
-    return t_[std::min(i_, t_.size() - 1)].line;
-  }
-
- private:
-  const std::vector<Token>& t_;
-  size_t i_ = 0;
-};
-
-struct Symbol {
-  enum class Kind { Label, Number, Work, Flag } kind{};
-  int64_t value = 0;
-  std::string file;
-  int line = 0;
-};
-
-const char* KindName(Symbol::Kind k) {
-  switch (k) {
-    case Symbol::Kind::Label: return "a label";
-    case Symbol::Kind::Number: return "a number";
-    case Symbol::Kind::Work: return "a work variable";
-    case Symbol::Kind::Flag: return "a flag";
-  }
-  return "?";
 }
 
 // A label used before the end: its word is filled in at the end.
@@ -204,18 +98,18 @@ class Assembler {
 
   AssemblyResult Finish() {
     for (const Fixup& f : fixups_) {
-      auto it = symbols_.find(f.name);
-      if (it == symbols_.end()) {
+      const Symbol* label = symbols_.Find(f.name);
+      if (!label) {
         Error(f.file, f.line, "undefined label '" + f.name + "'");
-      } else if (it->second.kind != Symbol::Kind::Label) {
-        Error(f.file, f.line, "'" + f.name + "' is " + KindName(it->second.kind) + ", not a label");
-      } else if (it->second.value > 0xFFFF) {
+      } else if (label->kind != Symbol::Kind::Label) {
+        Error(f.file, f.line, "'" + f.name + "' is " + KindName(label->kind) + ", not a label");
+      } else if (label->value > 0xFFFF) {
         Error(f.file, f.line,
-              "label '" + f.name + "' is at " + std::to_string(it->second.value) +
+              "label '" + f.name + "' is at " + std::to_string(label->value) +
                   ", past the last address a word can hold (65535)");
       } else {
-        out_[f.at] = static_cast<uint8_t>(it->second.value);
-        out_[f.at + 1] = static_cast<uint8_t>(it->second.value >> 8);
+        out_[f.at] = static_cast<uint8_t>(label->value);
+        out_[f.at + 1] = static_cast<uint8_t>(label->value >> 8);
       }
     }
     AssemblyResult r;
@@ -279,15 +173,7 @@ class Assembler {
   }
 
   void DefineLabel(const Token& name) {
-    Declare(name, Symbol{Symbol::Kind::Label, static_cast<int64_t>(out_.size()), file_, name.line});
-  }
-
-  void Declare(const Token& name, Symbol s) {
-    if (IsReserved(name.text)) Fail(name.line, "'" + name.text + "' is a reserved word");
-    auto [it, fresh] = symbols_.emplace(name.text, s);
-    if (!fresh)
-      Fail(name.line, "'" + name.text + "' is already defined at " + it->second.file + ":" +
-                          std::to_string(it->second.line));
+    symbols_.Declare(name, Symbol{Symbol::Kind::Label, static_cast<int64_t>(out_.size()), file_, name.line});
   }
 
   void EndOfStatement(Cursor& c) {
@@ -308,7 +194,7 @@ class Assembler {
   void Db(Cursor& c) {
     List(c, [&] {
       if (c.IsKind(TokenKind::String)) {
-        std::string bytes = Text(c);  // the bytes as they are: no 0 added, no checks
+        std::string bytes = TextBytes(c);  // the bytes as they are: no 0 added, no checks
         out_.insert(out_.end(), bytes.begin(), bytes.end());
       } else {
         out_.push_back(static_cast<uint8_t>(Constant(c, -128, 255, "a byte")));
@@ -318,7 +204,7 @@ class Assembler {
 
   void Dw(Cursor& c) {
     List(c, [&] {
-      if (c.IsKind(TokenKind::Identifier) && !IsNumberName(*c.Peek())) {
+      if (c.IsKind(TokenKind::Identifier) && !symbols_.IsNumberName(*c.Peek())) {
         Address(c);
       } else {
         PutWord(static_cast<uint16_t>(Constant(c, -32768, 65535, "a word")));
@@ -337,17 +223,17 @@ class Assembler {
       Fail(name.line, "expected a name after define, found " + Describe(name));
     c.Expect("=", "after the name being defined");
     Symbol s{Symbol::Kind::Number, 0, file_, name.line};
-    if (IsWork(c)) {
+    if (symbols_.IsWork(c)) {
       s.kind = Symbol::Kind::Work;
       s.value = Var(c);
-    } else if (IsFlag(c)) {
+    } else if (symbols_.IsFlag(c)) {
       s.kind = Symbol::Kind::Flag;
       s.value = FlagNumber(c);
     } else {
       s.value = Constant(c, -65535, 65535, "a defined number");
     }
     EndOfStatement(c);
-    Declare(name, s);
+    symbols_.Declare(name, s);
   }
 
   void Include(Cursor& c, int depth) {
@@ -485,73 +371,18 @@ class Assembler {
     out_.push_back(static_cast<uint8_t>(w >> 8));
   }
 
-  const Symbol* Find(const Token& t) const {
-    auto it = symbols_.find(t.text);
-    return it == symbols_.end() ? nullptr : &it->second;
+  int64_t Constant(Cursor& c, int64_t lo, int64_t hi, const char* what) const {
+    return symbols_.Constant(c, lo, hi, what);
   }
-  bool IsNumberName(const Token& t) const {
-    const Symbol* s = Find(t);
-    return s && s->kind == Symbol::Kind::Number;
-  }
-  bool IsAlias(const Cursor& c, Symbol::Kind kind) const {
-    const Token* t = c.Peek();
-    if (!t || t->kind != TokenKind::Identifier) return false;
-    const Symbol* s = Find(*t);
-    return s && s->kind == kind;
-  }
-  bool IsWork(const Cursor& c) const { return c.IsKeyword("work") || IsAlias(c, Symbol::Kind::Work); }
-  bool IsFlag(const Cursor& c) const { return c.IsKeyword("flag") || IsAlias(c, Symbol::Kind::Flag); }
-
-  // A number: a literal or a defined name, with an optional minus sign.
-  int64_t Constant(Cursor& c, int64_t lo, int64_t hi, const char* what) {
-    int line = c.line();
-    bool negative = c.IsSymbol("-");
-    if (negative) c.Next();
-    const Token& t = c.Next("a number");
-    int64_t v = 0;
-    if (t.kind == TokenKind::Number) {
-      v = static_cast<int64_t>(t.value);
-    } else if (t.kind == TokenKind::Identifier) {
-      const Symbol* s = Find(t);
-      if (!s) Fail(t.line, "unknown name '" + t.text + "' (names are defined before they are used)");
-      if (s->kind != Symbol::Kind::Number)
-        Fail(t.line, "'" + t.text + "' is " + KindName(s->kind) + ", not a number");
-      v = s->value;
-    } else {
-      Fail(t.line, "expected " + std::string(what) + ", found " + Describe(t));
-    }
-    if (negative) v = -v;
-    if (v < lo || v > hi)
-      Fail(line, std::string(what) + " is " + std::to_string(lo) + ".." + std::to_string(hi) +
-                     ", not " + (t.kind == TokenKind::Number && t.value > 0xFFFFFFFFu
-                                     ? std::string("a number that large")
-                                     : std::to_string(v)));
-    return v;
-  }
-
-  // work[N] or a name defined as one.
-  uint16_t Var(Cursor& c) { return Indexed(c, "work", Symbol::Kind::Work); }
-  uint16_t FlagNumber(Cursor& c) { return Indexed(c, "flag", Symbol::Kind::Flag); }
-
-  uint16_t Indexed(Cursor& c, const char* keyword, Symbol::Kind alias) {
-    if (c.IsKeyword(keyword)) {
-      c.Next();
-      c.Expect("[", std::string("after ") + keyword);
-      auto n = Constant(c, 0, 65535, "a number in brackets");
-      c.Expect("]", std::string("after the number of ") + keyword + "[N]");
-      return static_cast<uint16_t>(n);
-    }
-    if (IsAlias(c, alias)) return static_cast<uint16_t>(Find(c.Next())->value);
-    Fail(c.line(), std::string("expected ") + (alias == Symbol::Kind::Work ? "a work variable" : "a flag") +
-                       " such as " + keyword + "[3], found " + c.Found());
-  }
+  uint16_t Var(Cursor& c) const { return symbols_.Var(c); }
+  uint16_t FlagNumber(Cursor& c) const { return symbols_.FlagNumber(c); }
 
   // A label (filled in at the end) or a number.
   void Address(Cursor& c) {
     const Token* t = c.Peek();
-    if (t && t->kind == TokenKind::Identifier && !Find(*t) && IsReserved(t->text))
+    if (t && t->kind == TokenKind::Identifier && !symbols_.Find(*t) && IsReserved(t->text))
       Fail(t->line, "expected a label or an address, found " + Describe(*t));
-    if (t && t->kind == TokenKind::Identifier && !IsNumberName(*t)) {
+    if (t && t->kind == TokenKind::Identifier && !symbols_.IsNumberName(*t)) {
       fixups_.push_back(Fixup{out_.size(), t->text, file_, t->line});
       c.Next();
       return PutWord(0);
@@ -559,268 +390,26 @@ class Assembler {
     PutWord(static_cast<uint16_t>(Constant(c, 0, 65535, "an address")));
   }
 
-  // --- Texts ---
-
-  // One or more string literals in a row, as Shift-JIS bytes.
-  std::string Text(Cursor& c) {
-    if (!c.IsKind(TokenKind::String))
-      Fail(c.line(), "expected a string in double quotes, found " + c.Found());
-    std::string bytes;
-    while (c.IsKind(TokenKind::String)) bytes += Unescape(c.Next());
-    return bytes;
-  }
+  // --- Texts and expressions ---
 
   // A text operand and its 0 byte; false when the text is empty.
   bool PutText(Cursor& c) {
     int line = c.line();
-    std::string bytes = Text(c);
+    std::string bytes = TextBytes(c);
     CheckText(bytes, line);
     out_.insert(out_.end(), bytes.begin(), bytes.end());
     out_.push_back(0);
     return !bytes.empty();
   }
 
-  // The engine reads a lead byte or a code 3/4 together with the byte after
-  // it, whatever it is, and stops at the first other 0 byte.
-  static void CheckText(std::string_view bytes, int line) {
-    for (size_t i = 0; i < bytes.size(); ++i) {
-      auto b = static_cast<uint8_t>(bytes[i]);
-      if (b == 0) Fail(line, "a 0 byte would end the text early");
-      if (b == 3 || b == 4 || IsLeadByte(b)) {
-        if (++i == bytes.size()) {
-          char buf[128];
-          std::snprintf(buf, sizeof buf,
-                        "the text ends with byte 0x%02X, which would take the ending 0 byte "
-                        "as its second byte",
-                        b);
-          Fail(line, buf);
-        }
-      }
-    }
-  }
-
-  static std::string Unescape(const Token& t) {
-    std::string_view s = t.text;
-    std::string out;
-    size_t i = 0;
-    while (i < s.size()) {
-      auto ch = static_cast<unsigned char>(s[i]);
-      if (ch == '\\') {
-        i = Escape(s, i + 1, out, t.line);
-        continue;
-      }
-      size_t n = ch < 0x80 ? 1 : ch >= 0xF8 ? 0 : ch >= 0xF0 ? 4 : ch >= 0xE0 ? 3 : ch >= 0xC2 ? 2 : 0;
-      bool valid = n > 0 && i + n <= s.size();
-      for (size_t k = 1; valid && k < n; ++k) valid = (static_cast<uint8_t>(s[i + k]) & 0xC0) == 0x80;
-      if (!valid) Fail(t.line, "the string is not valid UTF-8");
-      if (n == 1) {
-        out.push_back(static_cast<char>(ch));
-      } else {
-        bool lossy = false;
-        std::string sjis = Utf8ToSjis(s.substr(i, n), &lossy);
-        if (lossy)
-          Fail(t.line, "'" + std::string(s.substr(i, n)) +
-                           "' has no Shift-JIS form (write the bytes as \\xHH)");
-        out += sjis;
-      }
-      i += n;
-    }
-    return out;
-  }
-
-  // The escape after a backslash at s[i]; returns where the text goes on.
-  static size_t Escape(std::string_view s, size_t i, std::string& out, int line) {
-    if (i >= s.size()) Fail(line, "a backslash at the end of a string");
-    char c = s[i];
-    if (c == '"' || c == '\\') {
-      out.push_back(c == '"' ? '"' : '\x5C');
-      return i + 1;
-    }
-    if (c == 'x') {
-      int hi = i + 1 < s.size() ? HexValue(s[i + 1]) : -1;
-      int lo = i + 2 < s.size() ? HexValue(s[i + 2]) : -1;
-      if (hi < 0 || lo < 0) Fail(line, "\\x takes two hex digits, as in \\x81");
-      out.push_back(static_cast<char>(hi * 16 + lo));
-      return i + 3;
-    }
-    std::string needs_number;
-    for (const TextEscape* e : EscapesByLength()) {
-      std::string_view name = e->name;
-      if (s.substr(i, name.size()) != name) continue;
-      size_t after = i + name.size();
-      if (e->arg == TextEscape::Arg::None) {
-        out.push_back(static_cast<char>(e->code));
-        return after;
-      }
-      if (after >= s.size() || s[after] != '{') {
-        if (needs_number.empty())
-          needs_number = "\\" + std::string(name) + " takes a number in braces, as in \\" +
-                         std::string(name) + "{1}";
-        continue;
-      }
-      size_t close = s.find('}', after);
-      if (close == std::string_view::npos) Fail(line, "missing '}' after \\" + std::string(name) + "{");
-      std::string_view digits = s.substr(after + 1, close - after - 1);
-      int limit = e->arg == TextEscape::Arg::Byte ? 255 : e->count - 1;
-      int v = EscapeNumber(digits);
-      if (v < 0 || v > limit)
-        Fail(line, "\\" + std::string(name) + "{N} takes 0.." + std::to_string(limit) + ", not '" +
-                       std::string(digits) + "'");
-      if (e->arg == TextEscape::Arg::Byte) {
-        out.push_back(static_cast<char>(e->code));
-        out.push_back(static_cast<char>(v));
-      } else {
-        out.push_back(static_cast<char>(e->code + v));
-      }
-      return close + 1;
-    }
-    if (!needs_number.empty()) Fail(line, needs_number);
-    Fail(line, "unknown escape '\\" + std::string(1, c) +
-                   "' (the escapes are \\n \\p \\w \\c{N} \\s{N} \\name{N} \\xHH \\\" \\\\)");
-  }
-
-  static int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  }
-
-  // A decimal or 0x hex number of at most a few digits; -1 when it is not one.
-  static int EscapeNumber(std::string_view d) {
-    int base = 10;
-    if (d.size() > 2 && (d.substr(0, 2) == "0x" || d.substr(0, 2) == "0X")) {
-      base = 16;
-      d.remove_prefix(2);
-    }
-    if (d.empty() || d.size() > 5) return -1;
-    int v = 0;
-    for (char c : d) {
-      int h = HexValue(c);
-      if (h < 0 || h >= base) return -1;
-      v = v * base + h;
-    }
-    return v;
-  }
-
-  // --- Expressions ---
-
   void Expression(Cursor& c) {
-    std::vector<uint8_t> codes;
-    if (c.IsSymbol("{")) {
-      Postfix(c, codes);
-    } else {
-      Infix(c, codes, 0, 0);
-    }
-    codes.push_back(scenario::kExprEnd);
+    std::vector<uint8_t> codes = ParseExpression(c, symbols_);
     out_.insert(out_.end(), codes.begin(), codes.end());
-  }
-
-  static void Push(std::vector<uint8_t>& e, uint8_t code, uint16_t w) {
-    e.push_back(code);
-    e.push_back(static_cast<uint8_t>(w));
-    e.push_back(static_cast<uint8_t>(w >> 8));
-  }
-
-  static const ExprOperator* InfixOperator(const Cursor& c, int arity) {
-    const Token* t = c.Peek();
-    if (!t || t->kind != TokenKind::Symbol) return nullptr;
-    for (const ExprOperator& op : scenario::ExprOperators())
-      if (op.infix && op.arity == arity && t->text == op.infix) return &op;
-    return nullptr;
-  }
-
-  // Binary operators of at least `min_precedence`, grouping left to right.
-  void Infix(Cursor& c, std::vector<uint8_t>& e, int min_precedence, int depth) {
-    Unary(c, e, depth);
-    while (const ExprOperator* op = InfixOperator(c, 2)) {
-      if (op->precedence < min_precedence) return;
-      c.Next();
-      if (c.AtEnd()) Fail(c.line(), std::string("expected a value after '") + op->infix + "'");
-      Infix(c, e, op->precedence + 1, depth + 1);
-      e.push_back(op->code);
-    }
-  }
-
-  void Unary(Cursor& c, std::vector<uint8_t>& e, int depth) {
-    if (depth > kMaxNesting) Fail(c.line(), "expression nested too deeply");
-    if (const ExprOperator* op = InfixOperator(c, 1)) {  // - ~
-      c.Next();
-      Unary(c, e, depth + 1);
-      e.push_back(op->code);
-      return;
-    }
-    if (c.IsSymbol("!")) {  // !x is x == 0
-      c.Next();
-      Unary(c, e, depth + 1);
-      Push(e, scenario::kExprPushWord, 0);
-      e.push_back(OperatorCode("=="));
-      return;
-    }
-    if (c.IsKeyword("abs")) {
-      c.Next();
-      c.Expect("(", "after abs");
-      Infix(c, e, 0, depth + 1);
-      c.Expect(")", "to close abs(");
-      e.push_back(OperatorCode("abs"));
-      return;
-    }
-    if (c.IsSymbol("(")) {
-      c.Next();
-      Infix(c, e, 0, depth + 1);
-      c.Expect(")", "to close '('");
-      return;
-    }
-    Value(c, e);
-  }
-
-  // A number, work[N], flag[N] or a defined name, pushed.
-  void Value(Cursor& c, std::vector<uint8_t>& e) {
-    if (IsWork(c)) return Push(e, scenario::kExprPushWork, Var(c));
-    if (IsFlag(c)) return Push(e, scenario::kExprPushFlag, FlagNumber(c));
-    const Token* t = c.Peek();
-    if (!t) Fail(c.line(), "expected a value, found the end of the line");
-    if (t->kind != TokenKind::Number && t->kind != TokenKind::Identifier)
-      Fail(t->line, "expected a value (a number, work[N], flag[N] or a name), found " + Describe(*t));
-    auto v = Constant(c, -65535, 65535, "a number in an expression");
-    Push(e, scenario::kExprPushWord, static_cast<uint16_t>(v < 0 ? -v : v));
-    if (v < 0) e.push_back(OperatorCode("neg"));  // a defined negative number
-  }
-
-  // { a b + ... }: the codes as they are, the final 0 implied.
-  void Postfix(Cursor& c, std::vector<uint8_t>& e) {
-    c.Next();  // {
-    while (!c.IsSymbol("}")) {
-      if (c.AtEnd()) Fail(c.line(), "expected '}' to close the postfix expression");
-      const Token& t = *c.Peek();
-      if (t.kind == TokenKind::Symbol && t.text == "#") {
-        c.Next();
-        int line = c.line();
-        auto code = Constant(c, 1, 255, "a raw expression code");
-        if (code >= scenario::kExprPushWord && code <= scenario::kExprPushFlag)
-          Fail(line, "code " + std::to_string(code) +
-                         " takes a word: write the number, work[N] or flag[N] instead");
-        e.push_back(static_cast<uint8_t>(code));
-        continue;
-      }
-      const ExprOperator* named = nullptr;
-      if (t.kind == TokenKind::Symbol || t.kind == TokenKind::Identifier)
-        for (const ExprOperator& op : scenario::ExprOperators())
-          if (Lower(t.text) == op.postfix) named = &op;
-      if (named) {
-        c.Next();
-        e.push_back(named->code);
-        continue;
-      }
-      if (t.kind == TokenKind::Symbol) Fail(t.line, "unexpected " + Describe(t) + " in a postfix expression");
-      Value(c, e);
-    }
-    c.Next();  // }
   }
 
   const SourceLoader& loader_;
   std::vector<uint8_t> out_;
-  std::map<std::string, Symbol> symbols_;
+  Symbols symbols_;
   std::vector<Fixup> fixups_;
   std::vector<Diagnostic> errors_;
   std::string file_;

@@ -1,0 +1,19 @@
+// Text literals: double-quoted UTF-8 with the language's escapes, read into
+// the Shift-JIS bytes the engine keeps.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "asm/statement.h"
+
+namespace velmor::assembly {
+
+// One or more string literals in a row, as Shift-JIS bytes, escapes read.
+std::string TextBytes(Cursor& c);
+
+// Fails when the engine would not read `bytes` back as one whole text: a 0
+// byte inside, or a last byte that would take the ending 0 as its partner.
+void CheckText(std::string_view bytes, int line);
+
+}  // namespace velmor::assembly
