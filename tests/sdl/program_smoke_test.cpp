@@ -101,14 +101,13 @@ bool CatchesSignal(pid_t pid, int sig) {
   return false;
 }
 
-// Starts the program with `env` added to the environment (its output line
-// by line, through stdbuf), waits until its output shows `ready` and it
+// Starts the program with `env` added to the environment, waits until its output shows `ready` and it
 // handles `sig` itself (at most ten seconds), sends `sig` (0: none) and
 // waits at most five seconds for it to end; a program still running then
 // is killed.
 Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
                    const std::string& ready, int sig, const std::string& output_file) {
-  std::vector<std::string> argv_s{"/usr/bin/stdbuf", "-oL", VELMOR_PROGRAM};
+  std::vector<std::string> argv_s{VELMOR_PROGRAM};
   argv_s.insert(argv_s.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : argv_s) argv.push_back(a.data());
