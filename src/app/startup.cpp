@@ -106,6 +106,9 @@ void TForm1::ChooseSlotFolder() {
     SlotPath = platform::FolderWithSeparator(options.user_data_folder);
   else
     SlotPath = ExePath;
+  // A save the program was killed in the middle of left its temporary file;
+  // the slot itself is whole (the old one or the new one).
+  platform.files.RemoveUnfinishedWrites(SlotPath);
 }
 
 void TForm1::LoadStartupBitmaps() {

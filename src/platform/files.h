@@ -47,6 +47,9 @@ class Files {
   // Creates the folder and every missing folder above it. False (and
   // *error) when that is not possible.
   virtual bool CreateFolders(std::string_view folder, std::string* error) = 0;
+  // Removes what writes that never finished left in the folder (the
+  // temporary files of a program killed while saving).
+  virtual void RemoveUnfinishedWrites(std::string_view folder) = 0;
 };
 
 // The path of a file of the game's data: `folder` (the system's bytes,

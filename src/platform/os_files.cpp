@@ -119,10 +119,29 @@ std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std
   return bytes;
 }
 
+namespace {
+
+// Temporary files of WriteFile are named after their file with this and six
+// characters of mkstemp's; a program killed while writing leaves them.
+constexpr std::string_view kUnfinishedMark = ".unfinished-";
+
+// The rename that finished a write is itself kept through a crash of the
+// machine only once the folder is written out.
+void SyncFolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
 bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                         std::string* error) {
   std::string native = ResolvePath(path);
-  std::string temp = native + ".XXXXXX";
+  std::string temp = native + std::string(kUnfinishedMark) + "XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     if (error) *error = ErrnoText(native, errno);
@@ -154,7 +173,23 @@ bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
     if (error) *error = ErrnoText(native, err);
     return false;
   }
+  SyncFolderOf(native);
   return true;
+}
+
+void OsFiles::RemoveUnfinishedWrites(std::string_view folder) {
+  const std::string native = folder.empty() ? "." : ResolvePath(folder);
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    const size_t mark = name.rfind(kUnfinishedMark);
+    // "<file>.unfinished-" and the six characters mkstemp chose.
+    if (mark != std::string_view::npos && mark > 0 &&
+        name.size() == mark + kUnfinishedMark.size() + 6)
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
 }
 
 std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {

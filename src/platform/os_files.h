@@ -25,6 +25,7 @@ class OsFiles : public Files {
   bool IsWritableFolder(std::string_view folder) override;
   bool Exists(std::string_view path) override;
   bool CreateFolders(std::string_view folder, std::string* error) override;
+  void RemoveUnfinishedWrites(std::string_view folder) override;
 };
 
 }  // namespace velmor::platform

@@ -47,6 +47,9 @@ class TimeFailingFiles : public platform::Files {
     return inner_.IsWritableFolder(folder);
   }
   bool Exists(std::string_view path) override { return inner_.Exists(path); }
+  void RemoveUnfinishedWrites(std::string_view folder) override {
+    inner_.RemoveUnfinishedWrites(folder);
+  }
   bool CreateFolders(std::string_view folder, std::string* error) override {
     return inner_.CreateFolders(folder, error);
   }

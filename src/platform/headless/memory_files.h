@@ -30,6 +30,8 @@ class MemoryFiles : public Files {
   bool IsWritableFolder(std::string_view folder) override;
   bool Exists(std::string_view path) override;
   bool CreateFolders(std::string_view folder, std::string* error) override;
+  // A write in memory finishes or never starts: nothing to remove.
+  void RemoveUnfinishedWrites(std::string_view) override {}
   // Reading the file fails (it exists but cannot be read).
   void MakeUnreadable(std::string_view path) { unreadable_.insert(Key(path)); }
   // How many times a file was read.
