@@ -55,6 +55,27 @@ const char* kNewGameScript =
     "until TypeText 500\n"
     "tick 40\n";
 
+TEST(HeadlessProgram, DemoFindsItsDataAndKeepsItsSavesApart) {
+  fs::path dir = Scratch("demo");
+  fs::create_directories(dir / "home");
+  const std::vector<std::string> env = {"HOME=" + (dir / "home").string(),
+                                       "XDG_DATA_HOME=" + (dir / "home/.local/share").string()};
+  ProcessResult version = RunProcess({VELMOR_PROGRAM, "--version"}, 30, env);
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.output.rfind("velmor ", 0), 0u) << version.output;
+
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--demo", "--headless", "--ticks", "60",
+                                "--state-out", (dir / "state.json").string()},
+                               120, env);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_NE(Slurp(dir / "state.json").find("\"CallFile\":[\"INIT\""), std::string::npos);
+  EXPECT_TRUE(fs::is_directory(dir / "home/.local/share/velmor/demo"));
+
+  ProcessResult both = RunProcess({VELMOR_PROGRAM, "--demo", "--data", dir.string()}, 30, env);
+  EXPECT_EQ(both.exit_code, 2);
+  EXPECT_NE(both.output.find("leave out --data"), std::string::npos) << both.output;
+}
+
 TEST(HeadlessProgram, ScriptInStateAndScreenshotOut) {
   fs::path dir = Scratch("script");
   std::ofstream(dir / "input.txt") << kNewGameScript;

@@ -27,9 +27,11 @@ bool ParseSize(const std::string& s, Size& out) {
   return true;
 }
 
-bool MakeFolder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) return true;
-  return false;
+// The folder and any missing folder above it.
+bool MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    ::mkdir(path.substr(0, slash).c_str(), 0755);
+  return ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
 }  // namespace
@@ -51,6 +53,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     std::string v;
     if (a == "--help" || a == "-h") {
       cli.help = true;
+    } else if (a == "--version") {
+      cli.version = true;
+    } else if (a == "--demo") {
+      cli.demo = true;
     } else if (a == "--window") {
       cli.window = true;
     } else if (a == "--verbose") {
@@ -93,6 +99,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
                        !cli.screenshot.empty();
   if (headless_only && !cli.headless)
     return fail("--ticks, --input, --state-out and --screenshot need --headless");
+  if (cli.demo && (!cli.data_folder.empty() || !cli.ini_file.empty()))
+    return fail("--demo plays the bundled demo: leave out --data and --ini");
   return cli;
 }
 
@@ -101,6 +109,7 @@ std::string UsageText() {
          "Plays the game whose data folder BRANNIC.INI names (section [Velmor], key DatPath)\n"
          "in the system configuration folder.\n"
          "\n"
+         "  --demo              play the bundled demo game\n"
          "  --data DIR          use this data folder (the INI file is not read)\n"
          "  --ini FILE          read the data folder from this INI file\n"
          "  --slots DIR         keep the save slots (DATA00..DATAFF) in this folder\n"
@@ -114,6 +123,7 @@ std::string UsageText() {
          "  --verbose           say which font and renderer were chosen\n"
          "  --trace             print one line per executed scenario instruction\n"
          "  --help              show this text\n"
+         "  --version           show the version\n"
          "\n"
          "Headless (no display or sound device, a virtual 20 ms clock):\n"
          "  --headless          run without a window\n"
@@ -132,19 +142,46 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
+std::string DemoFolder(std::string* looked_in) {
+  const std::string bin = ProgramFolder();
+  // Installed: <prefix>/bin/velmor and <prefix>/share/velmor/demo; built:
+  // build/…/src/velmor and build/…/demo.
+  for (const std::string& candidate : {bin + VELMOR_DEMO_FROM_BINDIR, bin + "../demo"}) {
+    struct stat st{};
+    if (::stat((candidate + "/SNX/INIT.SNX").c_str(), &st) == 0) return candidate + "/";
+    if (looked_in) *looked_in += (looked_in->empty() ? "" : ", ") + candidate;
+  }
+  return "";
+}
+
+bool UseDemo(CommandLine& cli, std::string* error) {
+  std::string looked_in;
+  cli.data_folder = DemoFolder(&looked_in);
+  if (cli.data_folder.empty()) {
+    if (error) *error = "the demo game is not installed (looked in " + looked_in + ")";
+    return false;
+  }
+  // The demo's saves stay apart from those of the game itself.
+  if (cli.slot_folder.empty()) {
+    std::string user = UserDataFolder();
+    if (!user.empty() && MakeFolders(user + "demo")) cli.slot_folder = user + "demo/";
+  }
+  return true;
+}
+
+std::string VersionText() { return std::string("velmor ") + VELMOR_VERSION; }
+
 std::string UserDataFolder() {
   std::string base;
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
     base = xdg;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     base = std::string(home) + "/.local/share";
-    MakeFolder(std::string(home) + "/.local");
   } else {
     return "";
   }
-  MakeFolder(base);
   std::string folder = base + "/velmor";
-  return MakeFolder(folder) ? folder + "/" : "";
+  return MakeFolders(folder) ? folder + "/" : "";
 }
 
 }  // namespace velmor::app

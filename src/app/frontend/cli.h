@@ -29,7 +29,9 @@ struct CommandLine {
   std::string state_out;              // --state-out FILE
   std::string screenshot;             // --screenshot FILE.png
 
+  bool demo = false;     // --demo: play the bundled demo game
   bool help = false;
+  bool version = false;  // --version
 };
 
 // Parses the arguments (without the program name). On a usage error returns
@@ -45,6 +47,19 @@ std::string ProgramFolder();
 // $XDG_DATA_HOME/velmor (or ~/.local/share/velmor), created when missing;
 // empty when there is no such folder to be had.
 std::string UserDataFolder();
+
+// The bundled demo game's data folder: installed beside the program
+// (<prefix>/share/velmor/demo) or in the build folder (build/…/demo). Empty
+// when there is none; *looked_in then lists where it was looked for.
+std::string DemoFolder(std::string* looked_in);
+
+// For --demo: the demo's data folder, and its own slot folder in the user's
+// data folder unless --slots names one. False with the reason when the demo
+// cannot be found or --data was given as well.
+bool UseDemo(CommandLine& cli, std::string* error);
+
+// "velmor 0.1.0"
+std::string VersionText();
 
 // The two front ends. Each returns the process exit code.
 int RunHeadless(const CommandLine& cli);
