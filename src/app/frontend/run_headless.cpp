@@ -2,7 +2,6 @@
 // script, with the state and a screenshot written on every way out.
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "app/frontend/cli.h"
 #include "app/headless/headless_game.h"
@@ -12,15 +11,6 @@
 namespace velmor::app {
 
 namespace {
-
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return true;
-}
 
 void WriteOutputs(HeadlessGame& game, const CommandLine& cli) {
   std::string error;
@@ -33,8 +23,11 @@ void WriteOutputs(HeadlessGame& game, const CommandLine& cli) {
 }  // namespace
 
 int RunHeadless(const CommandLine& cli) {
-  std::string script;
-  if (!cli.input_script.empty() && !ReadText(cli.input_script, script)) {
+  // The script is read as it is run, so it may come from a pipe
+  // (`--input /dev/stdin`) that a long session keeps feeding.
+  std::ifstream script;
+  if (!cli.input_script.empty()) script.open(cli.input_script, std::ios::binary);
+  if (!cli.input_script.empty() && !script) {
     std::fprintf(stderr, "velmor: cannot read the input script %s\n", cli.input_script.c_str());
     return 2;
   }

@@ -67,7 +67,10 @@ void HeadlessGame::Warn(const std::string& text) {
                          ? "input script line " + std::to_string(script_line_) + ": " + text
                          : text;
   if (options_.print_warnings) std::fprintf(stderr, "velmor: %s\n", line.c_str());
-  warnings_.push_back(std::move(line));
+  // A long scripted session keeps its memory: past a thousand, the rest are
+  // only printed.
+  constexpr std::size_t kKeptWarnings = 1000;
+  if (warnings_.size() < kKeptWarnings) warnings_.push_back(std::move(line));
 }
 
 bool HeadlessGame::Tick() {
@@ -273,6 +276,10 @@ bool HeadlessGame::TextInputCommand(const std::vector<std::string>& w, std::stri
 
 bool HeadlessGame::RunScript(const std::string& text, std::string* error) {
   std::istringstream in(text);
+  return RunScript(in, error);
+}
+
+bool HeadlessGame::RunScript(std::istream& in, std::string* error) {
   int number = 0;
   for (std::string line; std::getline(in, line);) {
     ++number;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ class HeadlessGame {
   // Runs a whole script (one command a line, "#" comments), then keeps
   // ticking until the game ends or the tick limit is reached.
   bool RunScript(const std::string& text, std::string* error);
+  // The same, line by line as the stream gives them (a pipe feeding a long
+  // session runs each line as it arrives).
+  bool RunScript(std::istream& in, std::string* error);
   void RunToEnd();
 
   std::string StateJson() const;
