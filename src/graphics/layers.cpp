@@ -5,7 +5,7 @@
 
 #include "core/errors.h"
 #include "core/sjis.h"
-#include "platform/bmp.h"
+#include "formats/bmp.h"
 #include "platform/files.h"
 #include "platform/window.h"
 
@@ -16,7 +16,7 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
   std::string error;
   auto bytes = files_.ReadFile(path, &error);
   if (!bytes) throw GameError(Utf8ToSjis(error), error);
-  auto bmp = platform::DecodeBmp(*bytes, &error);
+  auto bmp = formats::DecodeBmp(*bytes, &error);
   if (!bmp) throw GameError(Utf8ToSjis(path + ": " + error), path + ": " + error);
   into = std::move(*bmp);
 }

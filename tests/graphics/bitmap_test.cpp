@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/bitmap.h"
-#include "platform/bmp.h"
+#include "formats/bmp.h"
 #include "support/pictures.h"
 
 namespace velmor::testing {
@@ -166,11 +166,65 @@ TEST(BmpDecoding, EveryDepthAndOrientationDecodesExactly) {
                  Case{&sixteen, 8, true}, Case{&many, 24, false}, Case{&many, 24, true}}) {
     SCOPED_TRACE(std::to_string(c.bits) + (c.top_down ? " top-down" : " bottom-up"));
     std::string error;
-    auto decoded = platform::DecodeBmp(BmpBytes(*c.picture, c.bits, c.top_down), &error);
+    auto decoded = formats::DecodeBmp(BmpBytes(*c.picture, c.bits, c.top_down), &error);
     ASSERT_TRUE(decoded.has_value()) << error;
     EXPECT_EQ(*decoded, *c.picture);
     EXPECT_EQ(decoded->palette.empty(), c.bits == 24);
   }
+}
+
+// A 40-byte-header file around `pixels` with a grey palette of `colours`
+// entries (none above 8 bits) and the given compression.
+std::vector<uint8_t> InfoBmp(int32_t width, int32_t height, int bits, uint32_t compression,
+                             int colours, std::vector<uint8_t> extra_and_pixels) {
+  std::vector<uint8_t> b = {'B', 'M'};
+  auto le32 = [&b](uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  auto le16 = [&b](uint16_t v) { b.push_back(v & 0xFF), b.push_back(static_cast<uint8_t>(v >> 8)); };
+  le32(0), le32(0), le32(14 + 40 + 4 * colours + (compression == 3 ? 12 : 0));
+  le32(40), le32(static_cast<uint32_t>(width)), le32(static_cast<uint32_t>(height));
+  le16(1), le16(static_cast<uint16_t>(bits)), le32(compression), le32(0), le32(0), le32(0);
+  le32(static_cast<uint32_t>(colours)), le32(0);
+  for (int i = 0; i < colours; ++i) b.insert(b.end(), {uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0});
+  b.insert(b.end(), extra_and_pixels.begin(), extra_and_pixels.end());
+  return b;
+}
+
+TEST(BmpDecoding, RunLengthPicturesAndBitFieldsDecodeExactly) {
+  auto grey = [](int i) { return Rgb(i * 16, i * 16, i * 16); };
+  std::string error;
+  // RLE8, 4 x 3, bottom row first: a run of 3 of colour 2, end of line; a
+  // copy of 4 (padded), end of line; a move right 2 and up 0, a run of 1,
+  // end of picture. Pixels no run reaches keep colour 0.
+  auto rle8 = formats::DecodeBmp(
+      InfoBmp(4, 3, 8, 1, 8, {3, 2, 0, 0, 0, 4, 1, 5, 6, 7, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}), &error);
+  ASSERT_TRUE(rle8) << error;
+  const std::vector<std::vector<int>> want8 = {{0, 0, 3, 0}, {1, 5, 6, 7}, {2, 2, 2, 0}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(rle8->at(x, y), grey(want8[y][x])) << x << "," << y;
+  EXPECT_EQ(rle8->palette.size(), 8u);
+
+  // RLE4, 6 x 1: a run of 3 alternating 1 and 2, then a copy of 3 (3, 4, 5)
+  // in two bytes, already a whole word.
+  auto rle4 = formats::DecodeBmp(InfoBmp(6, 1, 4, 2, 16, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}), &error);
+  ASSERT_TRUE(rle4) << error;
+  const int want4[] = {1, 2, 1, 3, 4, 5};
+  for (int x = 0; x < 6; ++x) EXPECT_EQ(rle4->at(x, 0), grey(want4[x])) << x;
+
+  // 16 bits with 5-6-5 masks, and the plain 5-5-5 layout: each component
+  // widened to 0..255.
+  auto b565 = formats::DecodeBmp(
+      InfoBmp(2, 1, 16, 3, 0, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0,  // masks
+                               0x00, 0xF8, 0x1F, 0x00}),
+      &error);
+  ASSERT_TRUE(b565) << error;
+  EXPECT_EQ(b565->at(0, 0), Rgb(255, 0, 0));
+  EXPECT_EQ(b565->at(1, 0), Rgb(0, 0, 255));
+  auto b555 = formats::DecodeBmp(InfoBmp(2, 1, 16, 0, 0, {0xE0, 0x03, 0x05, 0x00}), &error);
+  ASSERT_TRUE(b555) << error;
+  EXPECT_EQ(b555->at(0, 0), Rgb(0, 255, 0));
+  EXPECT_EQ(b555->at(1, 0), Rgb(0, 0, 41));  // 5 of 31
 }
 
 TEST(BmpDecoding, DamagedFilesAreRefusedWithAReason) {
@@ -202,7 +256,7 @@ TEST(BmpDecoding, DamagedFilesAreRefusedWithAReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::string error;
-    EXPECT_FALSE(platform::DecodeBmp(c.bytes, &error).has_value());
+    EXPECT_FALSE(formats::DecodeBmp(c.bytes, &error).has_value());
     EXPECT_FALSE(error.empty());
   }
 }

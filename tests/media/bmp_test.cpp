@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "media/bmp.h"
-#include "platform/bmp.h"
+#include "formats/bmp.h"
 
 namespace velmor::media {
 namespace {
@@ -138,7 +138,7 @@ TEST(BmpWriter, RoundTripsThroughBothReaders) {
         }
 
         std::string error;
-        const auto engine = platform::DecodeBmp(b, &error);
+        const auto engine = formats::DecodeBmp(b, &error);
         ASSERT_TRUE(engine) << error;
         ASSERT_EQ(engine->width(), width);
         for (int y = 0; y < 7; ++y)

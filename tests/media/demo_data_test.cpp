@@ -18,7 +18,7 @@
 #include "media/bmp.h"
 #include "media/midi.h"
 #include "media/wave.h"
-#include "platform/bmp.h"
+#include "formats/bmp.h"
 
 namespace velmor::datagen {
 namespace {
@@ -95,7 +95,7 @@ TEST_F(DemoData, EveryPictureHasItsSizeAndDepthAndDecodesInTheEngine) {
     const auto ours = media::ReadBmp(b);
     ASSERT_TRUE(ours);
     std::string error;
-    const auto engine = platform::DecodeBmp(b, &error);
+    const auto engine = formats::DecodeBmp(b, &error);
     ASSERT_TRUE(engine) << error;
     ASSERT_EQ(engine->width(), ours->width);
     ASSERT_EQ(engine->height(), ours->height);

@@ -1,0 +1,250 @@
+#include "formats/bmp.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdlib>
+#include <vector>
+
+#include "formats/byte_reader.h"
+
+namespace velmor::formats {
+
+namespace {
+
+// Pictures larger than this are not the game's; refusing them keeps a damaged
+// header from asking for gigabytes.
+constexpr int64_t kMaxPixels = 16 * 1024 * 1024;
+constexpr int64_t kMaxSide = 16384;
+
+constexpr uint32_t kPlain = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
+constexpr std::size_t kFileHeaderSize = 14;
+
+struct Header {
+  int32_t width = 0;
+  int32_t height = 0;  // rows, always positive
+  bool top_down = false;
+  uint16_t bits = 0;
+  uint32_t compression = kPlain;
+  uint32_t colours = 0;  // palette entries stored
+  uint32_t offset = 0;   // of the pixels
+  std::array<uint32_t, 3> masks{};  // red, green, blue of 16 and 32 bits
+  std::size_t palette_at = 0;
+  int palette_entry = 4;  // bytes of one palette entry
+};
+
+// What went wrong, as the message names it.
+struct Fault {
+  const char* why;
+};
+
+Header ReadOldHeader(ByteReader& r) {
+  Header h;
+  h.width = r.Le16();  // unsigned 16-bit sizes, never upside down
+  h.height = r.Le16();
+  r.Skip(2);  // planes
+  h.bits = r.Le16();
+  h.palette_at = kFileHeaderSize + 12;
+  h.palette_entry = 3;
+  return h;
+}
+
+Header ReadInfoHeader(ByteReader& r, std::span<const uint8_t> bytes, uint32_t info_size) {
+  Header h;
+  h.width = r.LeS32();
+  const int64_t height = r.LeS32();
+  h.top_down = height < 0;
+  h.height = static_cast<int32_t>(std::min<int64_t>(std::abs(height), INT32_MAX));
+  r.Skip(2);  // planes
+  h.bits = r.Le16();
+  h.compression = r.Le32();
+  r.Skip(12);  // image size, resolution
+  h.colours = r.Le32();
+  r.Skip(4);  // important colours
+  h.palette_at = kFileHeaderSize + info_size;
+  // The masks follow the 40-byte header, or are part of a longer one.
+  if (h.compression == kBitFields) {
+    ByteReader masks(bytes, kFileHeaderSize + 40);
+    for (uint32_t& m : h.masks) m = masks.Le32();
+    if (info_size < 52) h.palette_at += 12;
+  } else if (h.bits == 16) {
+    h.masks = {0x7C00, 0x03E0, 0x001F};
+  } else {
+    h.masks = {0xFF0000, 0x00FF00, 0x0000FF};
+  }
+  return h;
+}
+
+Header ReadHeader(std::span<const uint8_t> bytes) {
+  ByteReader r(bytes);
+  if (bytes.size() < 18 || r.U8() != 'B' || r.U8() != 'M') throw Fault{"not a BMP file"};
+  r.Skip(8);  // file size, two reserved words
+  const uint32_t offset = r.Le32();
+  const uint32_t info_size = r.Le32();
+  Header h;
+  if (info_size == 12)
+    h = ReadOldHeader(r);
+  else if (info_size >= 40)
+    h = ReadInfoHeader(r, bytes, info_size);
+  else
+    throw Fault{"damaged BMP file: unknown header"};
+  if (!r.ok()) throw Fault{"damaged BMP file: the header is cut short"};
+  h.offset = offset;
+  return h;
+}
+
+void CheckHeader(const Header& h, std::size_t file_size) {
+  if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide ||
+      int64_t{h.width} * h.height > kMaxPixels)
+    throw Fault{"damaged BMP file: impossible picture size"};
+  if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
+    throw Fault{"damaged BMP file: unknown pixel depth"};
+  const bool known = h.compression == kPlain || (h.compression == kRle8 && h.bits == 8) ||
+                     (h.compression == kRle4 && h.bits == 4) ||
+                     (h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
+  if (!known) throw Fault{"damaged BMP file: unknown compression"};
+  if (h.top_down && (h.compression == kRle8 || h.compression == kRle4))
+    throw Fault{"damaged BMP file: run-length data in a top-down picture"};
+  if (h.offset >= file_size) throw Fault{"damaged BMP file: no pixel data"};
+}
+
+// Bytes of one stored row: rows are padded to a multiple of four bytes.
+int64_t Stride(const Header& h) { return (int64_t{h.width} * h.bits + 31) / 32 * 4; }
+
+// The palette entries a picture of its depth can use (none above 8 bits).
+std::vector<Color> ReadPalette(std::span<const uint8_t> bytes, const Header& h) {
+  if (h.bits > 8) return {};
+  const uint32_t most = 1u << h.bits;
+  std::vector<Color> palette(h.colours == 0 ? most : std::min(h.colours, most));
+  ByteReader r(bytes, h.palette_at);
+  for (Color& c : palette) {
+    const uint8_t b = r.U8(), g = r.U8(), red = r.U8();
+    if (h.palette_entry == 4) r.Skip(1);
+    c = Rgb(red, g, b);
+  }
+  if (!r.ok()) throw Fault{"damaged BMP file: the palette is cut short"};
+  return palette;
+}
+
+// One colour component under `mask`, widened to eight bits.
+uint32_t Component(uint32_t pixel, uint32_t mask) {
+  if (mask == 0) return 0;
+  const int shift = std::countr_zero(mask);
+  const uint64_t most = mask >> shift;
+  return static_cast<uint32_t>(((pixel & mask) >> shift) * 255 / most);
+}
+
+Color MaskedColour(uint32_t pixel, const Header& h) {
+  return Rgb(Component(pixel, h.masks[0]), Component(pixel, h.masks[1]),
+             Component(pixel, h.masks[2]));
+}
+
+void DecodeRow(std::span<const uint8_t> src, const Header& h,
+               const std::array<Color, 256>& colours, Color* dst) {
+  for (int32_t x = 0; x < h.width; ++x) {
+    switch (h.bits) {
+      case 1: dst[x] = colours[(src[x / 8] >> (7 - x % 8)) & 1]; break;
+      case 4: dst[x] = colours[(src[x / 2] >> (x % 2 ? 0 : 4)) & 0xF]; break;
+      case 8: dst[x] = colours[src[x]]; break;
+      case 16: dst[x] = MaskedColour(src[2 * x] | (src[2 * x + 1] << 8), h); break;
+      case 24: dst[x] = Rgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
+      default: {
+        const uint8_t* p = &src[4 * static_cast<std::size_t>(x)];
+        dst[x] = MaskedColour(p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24), h);
+      }
+    }
+  }
+}
+
+void DecodePlain(std::span<const uint8_t> bytes, const Header& h,
+                 const std::array<Color, 256>& colours, Bitmap& bitmap) {
+  // Rows stored as they are must all be in the file: a header that promises
+  // more is refused before anything is decoded.
+  const int64_t stride = Stride(h);
+  if (static_cast<int64_t>(bytes.size() - h.offset) < stride * h.height)
+    throw Fault{"damaged BMP file: the pixels run past the end of the file"};
+  for (int32_t y = 0; y < h.height; ++y) {
+    const auto row = bytes.subspan(h.offset + static_cast<std::size_t>(y * stride),
+                                   static_cast<std::size_t>(stride));
+    DecodeRow(row, h, colours, bitmap.row(h.top_down ? y : h.height - 1 - y));
+  }
+}
+
+// Run-length coded pixels, bottom row first. Runs and copies must stay in
+// the picture and the data must reach its end mark.
+class RleDecoder {
+ public:
+  RleDecoder(const Header& h, const std::array<Color, 256>& colours, Bitmap& bitmap)
+      : h_(h), colours_(colours), bitmap_(bitmap), y_(h.height - 1) {}
+
+  void Decode(ByteReader& r) {
+    for (;;) {
+      const uint8_t count = r.U8(), value = r.U8();
+      if (!r.ok()) throw Fault{"damaged BMP file: the run-length data ends before its end mark"};
+      if (count > 0) {
+        for (int i = 0; i < count; ++i)
+          Put(h_.bits == 8 ? value : (i % 2 ? value & 0xF : value >> 4));
+      } else if (value == 0) {  // end of the line
+        x_ = 0;
+        --y_;
+      } else if (value == 1) {  // end of the picture
+        return;
+      } else if (value == 2) {  // move right and up
+        x_ += r.U8();
+        y_ -= r.U8();
+      } else {
+        Copy(r, value);
+      }
+    }
+  }
+
+ private:
+  // `n` pixels stored as they are, padded to a whole number of words.
+  void Copy(ByteReader& r, int n) {
+    const int stored = h_.bits == 8 ? n : (n + 1) / 2;
+    const auto data = r.Bytes(static_cast<std::size_t>(stored + stored % 2));
+    if (!r.ok()) throw Fault{"damaged BMP file: the run-length data ends before its end mark"};
+    for (int i = 0; i < n; ++i)
+      Put(h_.bits == 8 ? data[i] : (i % 2 ? data[i / 2] & 0xF : data[i / 2] >> 4));
+  }
+
+  void Put(uint8_t index) {
+    if (x_ >= h_.width || y_ < 0) throw Fault{"damaged BMP file: a run goes past the picture"};
+    bitmap_.row(y_)[x_++] = colours_[index];
+  }
+
+  const Header& h_;
+  const std::array<Color, 256>& colours_;
+  Bitmap& bitmap_;
+  int32_t x_ = 0;
+  int32_t y_;
+};
+
+}  // namespace
+
+std::optional<Bitmap> DecodeBmp(std::span<const uint8_t> bytes, std::string* error) {
+  try {
+    const Header h = ReadHeader(bytes);
+    CheckHeader(h, bytes.size());
+    std::vector<Color> palette = ReadPalette(bytes, h);
+    // Indices past the palette are black.
+    std::array<Color, 256> colours{};
+    std::copy(palette.begin(), palette.end(), colours.begin());
+    const bool rle = h.compression == kRle8 || h.compression == kRle4;
+    // Pixels no run reaches keep the first palette colour.
+    Bitmap bitmap(h.width, h.height, rle ? colours[0] : kBlack);
+    bitmap.palette = std::move(palette);
+    if (rle) {
+      ByteReader r(bytes, h.offset);
+      RleDecoder(h, colours, bitmap).Decode(r);
+    } else {
+      DecodePlain(bytes, h, colours, bitmap);
+    }
+    return bitmap;
+  } catch (const Fault& fault) {
+    if (error) *error = fault.why;
+    return std::nullopt;
+  }
+}
+
+}  // namespace velmor::formats

@@ -1,0 +1,77 @@
+// Every file of the format corpus (tests/data/formats/<kind>/) against its
+// expected verdict in verdicts.txt: "ok", or the start of the reason the
+// check gives. Hand-made hostile files and fuzz finds are kept there alike;
+// a file without a verdict, or a verdict without its file, fails too.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "formats/bmp.h"
+#include "platform/media_check.h"
+
+namespace velmor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kCorpus = fs::path(VELMOR_TEST_DATA_DIR) / "formats";
+
+std::map<std::string, std::string> ExpectedVerdicts() {
+  std::map<std::string, std::string> verdicts;
+  std::ifstream in(kCorpus / "verdicts.txt");
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t space = line.find(' ');
+    verdicts[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
+  }
+  return verdicts;
+}
+
+// "ok", or the reason the file is refused.
+std::string VerdictOf(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  std::string why;
+  const std::string ext = file.extension().string();
+  bool ok = false;
+  if (ext == ".bmp")
+    ok = formats::DecodeBmp(bytes, &why).has_value();
+  else if (ext == ".wav")
+    ok = platform::CheckWave(bytes, &why).has_value();
+  else if (ext == ".mid" || ext == ".rmi")
+    ok = platform::CheckMidi(bytes, &why).has_value();
+  else
+    return "no check for " + ext;
+  return ok ? "ok" : why;
+}
+
+TEST(FormatCorpus, EveryFileGetsItsVerdict) {
+  std::map<std::string, std::string> expected = ExpectedVerdicts();
+  ASSERT_FALSE(expected.empty()) << "no verdicts.txt in " << kCorpus;
+  int checked = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(kCorpus)) {
+    if (!entry.is_regular_file() || entry.path().filename() == "verdicts.txt") continue;
+    const std::string name = fs::relative(entry.path(), kCorpus).generic_string();
+    const auto it = expected.find(name);
+    if (it == expected.end()) {
+      ADD_FAILURE() << name << " has no verdict; it gives: " << VerdictOf(entry.path());
+      continue;
+    }
+    const std::string got = VerdictOf(entry.path());
+    EXPECT_EQ(got.substr(0, it->second.size()), it->second) << name << " gives: " << got;
+    if (it->second != "ok") {
+      EXPECT_NE(got, "ok") << name;
+    }
+    expected.erase(it);
+    ++checked;
+  }
+  for (const auto& [name, verdict] : expected) ADD_FAILURE() << name << " is listed but missing";
+  EXPECT_GT(checked, 20);
+}
+
+}  // namespace
+}  // namespace velmor::testing
