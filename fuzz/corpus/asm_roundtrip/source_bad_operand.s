@@ -1,0 +1,3 @@
+    JUMP nowhere
+    TEXT "unterminated
+    work[300] = 1

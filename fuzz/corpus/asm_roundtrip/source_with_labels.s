@@ -1,0 +1,4 @@
+start:
+    TEXT "\pこんにちは"
+    CLICK
+    JUMP start

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# One short fuzz campaign: FUZZER for SECONDS on the kept corpus (KEPT) and
+# the seed folders after it. New inputs go to a scratch folder; a crash fails
+# the run and names the input, to be kept under KEPT so that every build
+# replays it from then on.
+#
+# Usage: fuzz/run.sh FUZZER SECONDS KEPT [SEED_FOLDER...]
+set -euo pipefail
+fuzzer=$1 seconds=$2 kept=$3
+shift 3
+name=$(basename "$fuzzer" _fuzzer)
+scratch=$(dirname "$fuzzer")/fuzz-work/$name
+rm -rf "$scratch"
+mkdir -p "$scratch/new" "$scratch/artifacts"
+seeds=()
+for d in "$@"; do [[ -d $d ]] && seeds+=("$d"); done
+status=0
+"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  -artifact_prefix="$scratch/artifacts/" "$scratch/new" "$kept" "${seeds[@]}" \
+  > "$scratch/log" 2>&1 || status=$?
+grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$scratch/log" || true
+if ((status != 0)); then
+  tail -c 4000 "$scratch/log"
+  for f in "$scratch"/artifacts/*; do
+    [[ -e $f ]] && echo "fuzz: $name found $(basename "$f"); keep it: cp $f $kept/"
+  done
+  exit 1
+fi
