@@ -71,6 +71,9 @@ class SdlRig {
   // The centre of a control in window pixels.
   static Point Centre(const Control& c);
 
+  // SDL shut down whole when the rig goes, as the program does: the
+  // services its video driver started (the session bus among them) end too.
+  const platform::sdl::SdlShutdown last;
   platform::sdl::SdlSystem system;
   platform::TtfFont font;
   platform::sdl::SdlWindow window{font};
