@@ -126,33 +126,49 @@ std::vector<Color> ReadPalette(std::span<const uint8_t> bytes, const Header& h) 
   return palette;
 }
 
-// One colour component under `mask`, widened to eight bits.
-uint32_t Component(uint32_t pixel, uint32_t mask) {
-  if (mask == 0) return 0;
-  const int shift = std::countr_zero(mask);
-  const uint64_t most = mask >> shift;
-  return static_cast<uint32_t>(((pixel & mask) >> shift) * 255 / most);
-}
+// A colour component under a bit mask, widened to eight bits.
+struct Channel {
+  uint32_t mask = 0;
+  int shift = 0;
+  uint64_t most = 1;
 
-Color MaskedColour(uint32_t pixel, const Header& h) {
-  return Rgb(Component(pixel, h.masks[0]), Component(pixel, h.masks[1]),
-             Component(pixel, h.masks[2]));
-}
+  explicit Channel(uint32_t m)
+      : mask(m), shift(m ? std::countr_zero(m) : 0), most(m ? m >> shift : 1) {}
+  uint32_t Of(uint32_t pixel) const {
+    return static_cast<uint32_t>(((pixel & mask) >> shift) * 255 / most);
+  }
+};
 
-void DecodeRow(std::span<const uint8_t> src, const Header& h,
-               const std::array<Color, 256>& colours, Color* dst) {
-  for (int32_t x = 0; x < h.width; ++x) {
-    switch (h.bits) {
-      case 1: dst[x] = colours[(src[x / 8] >> (7 - x % 8)) & 1]; break;
-      case 4: dst[x] = colours[(src[x / 2] >> (x % 2 ? 0 : 4)) & 0xF]; break;
-      case 8: dst[x] = colours[src[x]]; break;
-      case 16: dst[x] = MaskedColour(src[2 * x] | (src[2 * x + 1] << 8), h); break;
-      case 24: dst[x] = Rgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
-      default: {
-        const uint8_t* p = &src[4 * static_cast<std::size_t>(x)];
-        dst[x] = MaskedColour(p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24), h);
+// One stored row into `dst`: the depth is decided once a row, not once a
+// pixel, as pictures are decoded on the way to the first frame.
+void DecodeRow(const uint8_t* src, const Header& h, const std::array<Color, 256>& colours,
+               Color* dst) {
+  const int32_t w = h.width;
+  const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
+  switch (h.bits) {
+    case 1:
+      for (int32_t x = 0; x < w; ++x) dst[x] = colours[(src[x >> 3] >> (7 - (x & 7))) & 1];
+      break;
+    case 4:
+      for (int32_t x = 0; x < w; ++x) dst[x] = colours[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+      break;
+    case 8:
+      for (int32_t x = 0; x < w; ++x) dst[x] = colours[src[x]];
+      break;
+    case 16:
+      for (int32_t x = 0; x < w; ++x, src += 2) {
+        const uint32_t p = src[0] | (src[1] << 8);
+        dst[x] = Rgb(red.Of(p), green.Of(p), blue.Of(p));
       }
-    }
+      break;
+    case 24:
+      for (int32_t x = 0; x < w; ++x, src += 3) dst[x] = Rgb(src[2], src[1], src[0]);
+      break;
+    default:
+      for (int32_t x = 0; x < w; ++x, src += 4) {
+        const uint32_t p = src[0] | (src[1] << 8) | (src[2] << 16) | (uint32_t(src[3]) << 24);
+        dst[x] = Rgb(red.Of(p), green.Of(p), blue.Of(p));
+      }
   }
 }
 
@@ -164,8 +180,7 @@ void DecodePlain(std::span<const uint8_t> bytes, const Header& h,
   if (static_cast<int64_t>(bytes.size() - h.offset) < stride * h.height)
     throw Fault{"damaged BMP file: the pixels run past the end of the file"};
   for (int32_t y = 0; y < h.height; ++y) {
-    const auto row = bytes.subspan(h.offset + static_cast<std::size_t>(y * stride),
-                                   static_cast<std::size_t>(stride));
+    const uint8_t* row = bytes.data() + h.offset + static_cast<std::size_t>(y * stride);
     DecodeRow(row, h, colours, bitmap.row(h.top_down ? y : h.height - 1 - y));
   }
 }
