@@ -103,6 +103,14 @@ class TForm1 : public scenario::ScenarioHost {
   void FormMouseUp();
   void FormKeyDown(Modifiers held);
   void FormKeyUp();
+  // Keys and the wheel in place of the mouse, for a player who reads with
+  // the keyboard. A panel that is open has the keyboard: they do nothing.
+  void FormReaderKey(ReaderKey key);
+  void FormMouseWheel(WheelTurn turn);
+  // The screen the window covers changed size (it went full screen or back
+  // to a window, or the player resized it): the picture keeps its scale and
+  // is centred again, and the window is painted.
+  void FormResize();
   // A request to close the window: the quit question. False refuses.
   bool FormCloseQuery();
   // An end of the program that nobody can be asked about (a signal): quits
@@ -208,6 +216,14 @@ class TForm1 : public scenario::ScenarioHost {
   void ReportError(const std::string& text);
   // The quit question; OK ends the program.
   void AskToQuit();
+  bool AnyPanelOpen() const;
+  // The scenario waits for a click to go on: a click wait or a page wait.
+  bool AtClickWait() const;
+  // Moves the pointer onto choice row `row`; false when it cannot stand
+  // there (the row is off the screen).
+  bool PointAtChoice(int row);
+  void MoveChoiceHighlight(int step);
+  void PickChoice(int row);
 };
 
 }  // namespace velmor::app

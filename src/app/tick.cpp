@@ -86,6 +86,12 @@ void TForm1::FormKeyDown(Modifiers held) { input.sft = ModifierCode(held); }
 
 void TForm1::FormKeyUp() { input.sft = 0; }
 
+void TForm1::FormResize() {
+  if (quit) return;
+  scaling.ScreenResized();
+  invalid = true;
+}
+
 void TForm1::AskToQuit() {
   if (menus::ShowMessageBox(dialogs, menus::kReallyQuit) == platform::Answer::Ok) QuitNow();
 }

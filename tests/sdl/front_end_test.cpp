@@ -145,6 +145,43 @@ TEST_F(FrontEndTest, KeysMoveTheFocusAndPressTheFocusedControl) {
   EXPECT_EQ(Count("KeyUp"), 4);
 }
 
+TEST_F(FrontEndTest, KeysAndTheWheelStandInForTheMouseOnlyWithoutAPanel) {
+  rig.front->Start();
+  rig.Press(SDLK_RETURN);
+  rig.Press(SDLK_3);
+  rig.Key(SDLK_DOWN, true);
+  rig.Key(SDLK_DOWN, true, KMOD_NONE, true);  // held: it repeats
+  rig.Key(SDLK_DOWN, false);
+  rig.Key(SDLK_SPACE, true);
+  rig.Key(SDLK_SPACE, true, KMOD_NONE, true);  // held: one click only
+  rig.Key(SDLK_SPACE, false);
+  rig.Wheel(-1);
+  rig.Wheel(1);
+  rig.Passes(2);
+  const std::string enter = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Enter));
+  const std::string row3 = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Row3));
+  const std::string down = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Down));
+  const std::string space = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Space));
+  EXPECT_EQ(Count(enter), 1);
+  EXPECT_EQ(Count(row3), 1);
+  EXPECT_EQ(Count(down), 2);
+  EXPECT_EQ(Count(space), 1);
+  EXPECT_EQ(Count("MouseWheel Down"), 1);
+  EXPECT_EQ(Count("MouseWheel Up"), 1);
+  // The game hears them as keys as before.
+  EXPECT_EQ(Count("KeyDown 0"), 6);
+
+  // With a panel open the keys and the wheel are the panel's.
+  rig.game.log.clear();
+  OpenConfigPanel();
+  rig.Press(SDLK_ESCAPE);
+  rig.Press(SDLK_1);
+  rig.Wheel(-1);
+  rig.Passes(2);
+  EXPECT_EQ(Count("MouseWheel Down"), 0);
+  for (const std::string& line : rig.game.log) EXPECT_EQ(line.rfind("ReaderKey", 0), std::string::npos) << line;
+}
+
 TEST_F(FrontEndTest, ListRowsAreChosenByClickAndDoubleClickRunsTheHandler) {
   rig.front->Start();
   menus::Panels& p = rig.game.panels;
@@ -389,6 +426,31 @@ TEST_F(FrontEndTest, AResizedWindowTellsTheGame) {
   rig.Passes(1);
   EXPECT_EQ(Count("DisplayResized"), 1);
   EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
+}
+
+TEST_F(FrontEndTest, F11AndAltEnterSwitchFullScreenEvenOverAPanel) {
+  rig.front->Start();
+  SDL_SetWindowSize(rig.window.sdl_window(), 800, 600);  // smaller than the display
+  rig.Passes(1);
+  rig.game.log.clear();
+  OpenConfigPanel();
+  int ok = 0;
+  rig.game.panels.ExitButton.OnClick = [&] { ++ok; };  // the focused button
+  SDL_Rect display;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+  const Size normal = rig.window.ScreenSize();
+  rig.Press(SDLK_F11);
+  rig.Passes(2);
+  EXPECT_TRUE(rig.window.FullScreen());
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{display.w, display.h}));
+  rig.Key(SDLK_LALT, true, KMOD_LALT);
+  rig.Press(SDLK_RETURN, KMOD_LALT);
+  rig.Key(SDLK_LALT, false);
+  rig.Passes(2);
+  EXPECT_FALSE(rig.window.FullScreen());
+  EXPECT_EQ(rig.window.ScreenSize(), normal);
+  EXPECT_EQ(Count("DisplayResized"), 2);
+  EXPECT_EQ(ok, 0);  // Enter with Alt did not press the panel's OK
 }
 
 TEST_F(FrontEndTest, AnIdleLoopSleepsUntilTheNextTick) {

@@ -27,6 +27,8 @@ class RecordingGame : public platform::sdl::GameEvents {
   void MouseUp() override { log.push_back("MouseUp"); }
   void KeyDown(Modifiers held) override;
   void KeyUp() override { log.push_back("KeyUp"); }
+  void ReaderKey(velmor::ReaderKey key) override;
+  void MouseWheel(WheelTurn turn) override;
   void CloseQuery() override { log.push_back("CloseQuery"); }
   [[noreturn]] void QuitNow() override;
   void DisplayResized() override { log.push_back("DisplayResized"); }
@@ -51,7 +53,8 @@ class SdlRig {
   ~SdlRig();
 
   // Events as the window system would send them.
-  void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE);
+  void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE, bool repeat = false);
+  void Wheel(int32_t y);
   void Press(SDL_Keycode key, uint16_t mod = KMOD_NONE) {
     Key(key, true, mod);
     Key(key, false, mod);

@@ -65,6 +65,50 @@ TEST(SdlWindow, TheFullScreenWindowCoversTheDisplay) {
   EXPECT_FALSE(SDL_GetWindowFlags(full.sdl_window()) & SDL_WINDOW_FULLSCREEN);
 }
 
+TEST(SdlWindow, FullScreenAndBackKeepTheNormalWindowsPlaceAndThePointer) {
+  SdlRig rig({800, 600});
+  SDL_Rect display;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+  int x0 = 0, y0 = 0;
+  SDL_GetWindowPosition(rig.window.sdl_window(), &x0, &y0);
+  rig.window.PointerMoved({100, 50});
+  ASSERT_FALSE(rig.window.FullScreen());
+
+  rig.window.SetFullScreen(true);
+  EXPECT_TRUE(rig.window.FullScreen());
+  EXPECT_TRUE(rig.window.TakeClientSize());
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{display.w, display.h}));
+  // (SDL's dummy driver keeps no borders to take away: they are not checked.)
+  // The pointer stayed on the display; in the window it moved by as much as
+  // the window did.
+  EXPECT_EQ(rig.window.CursorPos(), (Point{100 + x0 - display.x, 50 + y0 - display.y}));
+
+  rig.window.SetFullScreen(false);
+  EXPECT_FALSE(rig.window.FullScreen());
+  EXPECT_TRUE(rig.window.TakeClientSize());
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
+  EXPECT_EQ(rig.window.CursorPos(), (Point{100, 50}));
+}
+
+TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
+  const Rect usable{0, 0, 1280, 1000};
+  struct Case {
+    Rect last;
+    Size first;
+    Rect place;
+  };
+  for (Case c : {Case{Rect::FromSize(100, 50, 800, 600), {1024, 768}, Rect::FromSize(100, 50, 800, 600)},
+                 // Never a normal window yet: its first size, in the middle.
+                 Case{Rect{}, {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+                 // Larger than the display now, or off it: the first size.
+                 Case{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+                 Case{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+                 // A first size larger than the display is cut to it.
+                 Case{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}}) {
+    EXPECT_EQ(NormalWindowPlace(c.last, c.first, usable), c.place);
+  }
+}
+
 TEST(SdlWindow, ThePointerShowsWhileItsCounterIsNotNegative) {
   SdlRig rig;
   struct Step {

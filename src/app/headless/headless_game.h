@@ -60,6 +60,8 @@ class HeadlessGame {
  private:
   bool PointerOnPanel() const;
   bool ControlCommand(const std::vector<std::string>& words, std::string* error);
+  // "key NAME": a key pressed and released.
+  bool KeyCommand(const std::vector<std::string>& words, std::string* error);
   // "focus NAME" and "ime compose|commit|cancel": the keyboard focus and an
   // input method's work in the focused name field.
   bool TextInputCommand(const std::vector<std::string>& words, std::string* error);

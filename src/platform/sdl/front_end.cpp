@@ -273,13 +273,12 @@ void SdlFrontEnd::HandleEvent(const SDL_Event& e) {
       // (XWayland, remote desktops, synthetic input) never update the
       // global pointer between button presses.
       window_.PointerMoved({e.motion.x, e.motion.y});
-      [[fallthrough]];
-    case SDL_MOUSEWHEEL:
       if (UiActive()) {
         ui_.ProcessEvent(e);
         ui_input_ = true;
       }
       break;
+    case SDL_MOUSEWHEEL: HandleWheel(e); break;
     case SDL_KEYDOWN:
       ime_echo_.clear();  // text after a key press is typed
       HandleKey(e, true);
@@ -369,6 +368,13 @@ void SdlFrontEnd::HandleMouseButton(const SDL_Event& e, bool down) {
 
 void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
   const SDL_Keysym& k = e.key.keysym;
+  // The window's own keys act whatever has the keyboard; nobody else hears
+  // them go down (Alt+Enter must not press a focused button as well).
+  if (down)
+    if (std::optional<WindowCommand> command = WindowCommandFromSdl(k.sym, k.mod)) {
+      if (e.key.repeat == 0) RunWindowCommand(*command);
+      return;
+    }
   if (!boxes_.empty()) {
     // The box has the keyboard.
     if (down) {
@@ -406,9 +412,39 @@ void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
   if (edit != nullptr || !started_ || game_ == nullptr) return;
   if (down) {
     game_->KeyDown(ModifiersFromSdl(k.mod));
+    // Keys in place of the mouse are the panels' while one is open.
+    std::optional<velmor::ReaderKey> key = ReaderKeyFromSdl(k.sym);
+    if (key && !ui && (e.key.repeat == 0 || ReaderKeyRepeats(*key)))
+      Guarded([&] { game_->ReaderKey(*key); });
   } else {
     game_->KeyUp();
   }
+}
+
+void SdlFrontEnd::RunWindowCommand(WindowCommand command) {
+  switch (command) {
+    case WindowCommand::ToggleFullScreen:
+      window_.SetFullScreen(!window_.FullScreen());
+      // The picture follows the new client area at once (the window system
+      // may or may not tell of the new size later; then it changes nothing).
+      if (window_.TakeClientSize() && started_ && game_ != nullptr)
+        Guarded([this] { game_->DisplayResized(); });
+      window_.Invalidate();
+      redraw_now_ = true;
+      break;
+    case WindowCommand::Screenshot: break;
+  }
+}
+
+void SdlFrontEnd::HandleWheel(const SDL_Event& e) {
+  if (UiActive()) {
+    ui_.ProcessEvent(e);  // the save list scrolls
+    ui_input_ = true;
+    return;
+  }
+  if (!started_ || game_ == nullptr) return;
+  if (std::optional<WheelTurn> turn = WheelTurnFromSdl(e.wheel.y, e.wheel.direction))
+    Guarded([&] { game_->MouseWheel(*turn); });
 }
 
 void SdlFrontEnd::HandleWindowEvent(const SDL_Event& e) {

@@ -49,6 +49,10 @@ class GameEvents {
   virtual void MouseUp() = 0;
   virtual void KeyDown(Modifiers held) = 0;
   virtual void KeyUp() = 0;
+  // A key or the wheel in place of the mouse; only while no panel or box
+  // has the keyboard.
+  virtual void ReaderKey(ReaderKey key) = 0;
+  virtual void MouseWheel(WheelTurn turn) = 0;
   // The window manager asks to close the window.
   virtual void CloseQuery() = 0;
   // A signal asks to end: the game quits without a question.
@@ -89,6 +93,8 @@ class SdlFrontEnd {
   void HandleEvent(const SDL_Event& e);
   void HandleMouseButton(const SDL_Event& e, bool down);
   void HandleKey(const SDL_Event& e, bool down);
+  void HandleWheel(const SDL_Event& e);
+  void RunWindowCommand(WindowCommand command);
   void HandleWindowEvent(const SDL_Event& e);
   void HandleTextEditing(const char* text, int start);
   void RunTick();

@@ -59,6 +59,12 @@ class SdlWindow : public Window {
   // corner and as large as the display, or a normal resizable window. False
   // with the reason when that is not possible.
   bool Open(const WindowOptions& options, std::string* error);
+  // Switches between the borderless window as large as the display and a
+  // normal window (the size it last had, or its first size), keeping the
+  // pointer where it is on the display. The client size changes: see
+  // TakeClientSize.
+  void SetFullScreen(bool full);
+  bool FullScreen() const { return !windowed_; }
   // How the window reaches the display ("software (the window surface)").
   std::string PresenterName() const { return presenter_ ? presenter_->Name() : std::string(); }
   // Window pixels sent to the display so far.
@@ -67,6 +73,7 @@ class SdlWindow : public Window {
   // --- platform::Window ---
   Size ScreenSize() const override { return client_; }
   Point CursorPos() const override;
+  void SetCursorPos(Point p) override;
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
   using Window::StretchOnWindow;
@@ -115,6 +122,8 @@ class SdlWindow : public Window {
   SDL_Window* window_ = nullptr;
   std::unique_ptr<Presenter> presenter_;
   bool windowed_ = false;
+  Size first_size_{1024, 768};  // a normal window's size when it had none yet
+  Rect normal_;                 // where the normal window was, empty if never
   Point pointer_;  // where the window's events last saw the pointer
   Size client_;
 
@@ -135,5 +144,10 @@ class SdlWindow : public Window {
   bool dirty_ = true;
   FrameStats stats_;
 };
+
+// Where a window going back from full screen goes: where it last was, if
+// that still fits the display's usable area (display pixels); otherwise its
+// first size, within that area, in the middle of it.
+Rect NormalWindowPlace(const Rect& last, Size first, const Rect& usable);
 
 }  // namespace velmor::platform::sdl
