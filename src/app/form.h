@@ -117,6 +117,10 @@ class TForm1 : public scenario::ScenarioHost {
   // at once.
   [[noreturn]] void QuitNow();
 
+  // The picture as the player sees it, without the drawn pointer (between
+  // ticks the screen image holds the scene without it).
+  Bitmap ScreenPicture() const { return layers.IMG; }
+
   // The front ends call this after each event: a repaint the game asked for
   // (a panel or a message box uncovered the window).
   void PaintIfInvalid();

@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "imgui.h"
+#include "platform/png.h"
 #include "platform/sdl/panel_layout.h"
 #include "sdl_rig.h"
 
@@ -451,6 +456,91 @@ TEST_F(FrontEndTest, F11AndAltEnterSwitchFullScreenEvenOverAPanel) {
   EXPECT_EQ(rig.window.ScreenSize(), normal);
   EXPECT_EQ(Count("DisplayResized"), 2);
   EXPECT_EQ(ok, 0);  // Enter with Alt did not press the panel's OK
+}
+
+// F12 with the pictures folder set to one of the test's own.
+class ScreenshotTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::path(VELMOR_BUILD_DIR) / "sdl_screenshot_test" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(folder_);
+    setenv("XDG_PICTURES_DIR", folder_.string().c_str(), 1);
+    rig.front->Start();
+    // The game's picture on the window, at its own size.
+    rig.window.StretchOnWindow(rig.game.picture, Rect::FromSize(192, 144, 640, 480));
+    rig.Passes(1);
+  }
+  // The files written, in name order.
+  std::vector<std::filesystem::path> Written() const {
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(folder_ / "velmor", ec))
+      files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  static std::vector<uint8_t> Bytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  std::filesystem::path folder_;
+};
+
+TEST_F(ScreenshotTest, F12WritesThePictureAndSaysSoInTheCorner) {
+  auto corner = [this] {
+    Size size;
+    std::vector<uint32_t> pixels = rig.window.ReadPixels(size);
+    return pixels[static_cast<std::size_t>(size.height - 12) * size.width + size.width - 12];
+  };
+  const uint32_t before = corner();
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  EXPECT_NE(corner(), before);  // the notice is drawn there
+  const std::vector<std::filesystem::path> files = Written();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(Bytes(files[0]), EncodePng(rig.game.picture));
+  EXPECT_EQ(rig.front->notice().text(), "Screenshot saved: " + files[0].filename().string());
+  EXPECT_EQ(Count("KeyDown 0"), 0);  // the game did not hear it
+  // A second one the same second is another file.
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  EXPECT_EQ(Written().size(), 2u);
+}
+
+TEST_F(ScreenshotTest, AnOpenPanelIsInThePicture) {
+  OpenConfigPanel();  // at (100, 100): over the picture's top-left part
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  const std::vector<std::filesystem::path> files = Written();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_NE(Bytes(files[0]), EncodePng(rig.game.picture));
+  EXPECT_TRUE(rig.front->notice().Shown());
+}
+
+TEST_F(ScreenshotTest, AFailureIsToldInTheCornerAndNothingElseHappens) {
+  std::filesystem::create_directories(folder_);
+  { std::ofstream blocker(folder_ / "velmor"); }  // a file where the folder should be
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  EXPECT_EQ(rig.front->notice().text().rfind("Screenshot not saved: ", 0), 0u)
+      << rig.front->notice().text();
+  // No box, nothing the game hears but the key going up, as any key's.
+  EXPECT_EQ(rig.game.log, std::vector<std::string>{"KeyUp"});
+}
+
+TEST(NoticeView, GoesWhenItsTimeIsOver) {
+  SdlRig rig;
+  NoticeView notice(*rig.ui);
+  notice.Show("first", 1000);
+  EXPECT_EQ(notice.MsLeft(2500), 500u);
+  EXPECT_FALSE(notice.Expire(2999));
+  notice.Show("second", 2000);  // a new one starts its own time
+  EXPECT_FALSE(notice.Expire(3999));
+  EXPECT_EQ(notice.text(), "second");
+  EXPECT_TRUE(notice.Expire(4000));
+  EXPECT_FALSE(notice.Shown());
+  EXPECT_FALSE(notice.Expire(5000));
 }
 
 TEST_F(FrontEndTest, AnIdleLoopSleepsUntilTheNextTick) {

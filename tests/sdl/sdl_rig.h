@@ -34,6 +34,7 @@ class RecordingGame : public platform::sdl::GameEvents {
   void DisplayResized() override { log.push_back("DisplayResized"); }
   void ReportError(const std::string& text) override { log.push_back("ReportError " + text); }
   menus::Panels& Panels() override { return panels; }
+  Bitmap ScreenPicture() override { return picture; }
 
   // The events of the kinds above, one line each ("MouseDown Left",
   // "KeyDown 2", ...); ticks and paints are only counted.
@@ -45,6 +46,7 @@ class RecordingGame : public platform::sdl::GameEvents {
   std::function<void()> on_tick;  // run inside each tick
   std::function<void()> on_pass;  // run at each pass's repaint
   menus::Panels panels;
+  Bitmap picture{640, 480, 0x336699};  // what a screenshot starts from
 };
 
 class SdlRig {

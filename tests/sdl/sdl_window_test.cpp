@@ -109,6 +109,37 @@ TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
   }
 }
 
+// A picture stretched onto a window and read back from it pixel by pixel
+// comes back whole at every scale that shows every pixel.
+TEST(SdlWindow, TheShownAreaReadsBackThePictureAtEveryScale) {
+  const Bitmap picture = Checker(0x112233, 0x445566, 640, 480);
+  Bitmap varied = picture;
+  for (int y = 0; y < 480; ++y) varied.set((y * 7) % 640, y, Color(0x010101u * (y % 200)));
+  for (int scale = 100; scale <= 150; scale += 5) {
+    const int w = scale * 640 / 100, h = w * 75 / 100;
+    const Size window{1024, 768};
+    const Rect rect = Rect::FromSize((1024 - w) / 2, (768 - h) / 2, w, h);
+    Bitmap canvas(window.width, window.height, 0x00FF00);
+    StretchBlt(canvas, rect, varied);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < window.height; ++y)
+      for (int x = 0; x < window.width; ++x) pixels.push_back(canvas.at(x, y));
+    Bitmap back(640, 480, kBlack);
+    CopyShownArea(back, pixels, window, rect, Rect{0, 0, 1024, 768});
+    EXPECT_EQ(back, varied) << scale << "%";
+    // Only what lies in the area is taken.
+    Bitmap part(640, 480, kBlack);
+    CopyShownArea(part, pixels, window, rect, Rect{0, 0, 512, 384});
+    EXPECT_EQ(part.at(0, 0), varied.at(0, 0)) << scale << "%";
+    EXPECT_EQ(part.at(639, 479), kBlack) << scale << "%";
+  }
+  // Nothing shown, or pixels missing: the picture stays as it is.
+  Bitmap same = picture;
+  CopyShownArea(same, {}, {1024, 768}, Rect::FromSize(192, 144, 640, 480), Rect{0, 0, 1024, 768});
+  CopyShownArea(same, std::vector<uint32_t>(1024 * 768, 0), {1024, 768}, Rect{}, Rect{0, 0, 1024, 768});
+  EXPECT_EQ(same, picture);
+}
+
 TEST(SdlWindow, ThePointerShowsWhileItsCounterIsNotNegative) {
   SdlRig rig;
   struct Step {

@@ -55,6 +55,7 @@ class FormEvents : public platform::sdl::GameEvents {
     form_.dialogs.ShowMessageBox(text, platform::MessageKind::Failure, platform::Buttons::Ok);
   }
   menus::Panels& Panels() override { return form_.panels; }
+  Bitmap ScreenPicture() override { return form_.ScreenPicture(); }
 
  private:
   TForm1& form_;

@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "platform/png.h"
+#include "platform/screenshot.h"
 
 namespace velmor::app {
 
@@ -194,10 +195,15 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
 }
 
 bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* error) {
-  const char* usage = "key enter|kpenter|space|escape|up|down|1..7";
+  const char* usage = "key enter|kpenter|space|escape|up|down|1..7|f12";
   if (w.size() != 2) {
     if (error) *error = usage;
     return false;
+  }
+  if (w[1] == "f12") {
+    // The window's own key: the game does not hear it.
+    TakeScreenshot();
+    return true;
   }
   // A key goes down and up again, with no modifier held, as the real
   // window's keyboard delivers it: the game hears it as any key.
@@ -212,6 +218,23 @@ bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* er
   }
   if (error) *error = std::string("unknown key: ") + w[1] + " (" + usage + ")";
   return false;
+}
+
+void HeadlessGame::TakeScreenshot() {
+  if (ended_) return;
+  const uint32_t ms = clock_.UtcTimeOfDayMs();
+  std::tm when{};
+  when.tm_year = 100;
+  when.tm_mday = 1;
+  when.tm_hour = static_cast<int>(ms / 3600000);
+  when.tm_min = static_cast<int>(ms / 60000 % 60);
+  when.tm_sec = static_cast<int>(ms / 1000 % 60);
+  const std::string folder =
+      options_.pictures_folder.empty() ? platform::ScreenshotFolder() : options_.pictures_folder;
+  const platform::SavedScreenshot saved =
+      platform::SaveScreenshot(form_->ScreenPicture(), folder, when);
+  notices_.push_back(platform::ScreenshotNotice(saved));
+  if (options_.print_warnings) std::fprintf(stderr, "velmor: %s\n", notices_.back().c_str());
 }
 
 bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string* error) {

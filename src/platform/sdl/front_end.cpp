@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "platform/sdl/panel_layout.h"
+#include "platform/screenshot.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace velmor::platform::sdl {
@@ -53,7 +54,12 @@ std::optional<PanelKey> PanelKeyOf(const SDL_Keysym& k) {
 }  // namespace
 
 SdlFrontEnd::SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui)
-    : window_(window), ui_(ui), panel_view_(ui), box_view_(ui), scheduler_(SDL_GetTicks64()) {
+    : window_(window),
+      ui_(ui),
+      panel_view_(ui),
+      box_view_(ui),
+      notice_view_(ui),
+      scheduler_(SDL_GetTicks64()) {
   // SDL starts with text input on; it is on only while a name field has the
   // keyboard.
   SDL_StopTextInput();
@@ -124,6 +130,8 @@ void SdlFrontEnd::Pass() {
       resting = true;
     }
   }
+  // A notice goes on time.
+  if (notice_view_.Shown()) wait = std::min(wait, notice_view_.MsLeft(SDL_GetTicks64()));
   // What the game drew outside a pass (its first paint) is shown first.
   if (redraw_now_ || window_.NeedsRender()) wait = 0;
 
@@ -145,7 +153,9 @@ void SdlFrontEnd::Pass() {
 
   if (started_ && tick_depth_ == 0 && scheduler_.TakeDue(SDL_GetTicks64())) RunTick();
   UpdateTextInput();
+  if (notice_view_.Expire(SDL_GetTicks64())) redraw_now_ = true;
   RenderIfNeeded();
+  if (screenshot_due_) TakeScreenshot();
 }
 
 void SdlFrontEnd::RunTick() {
@@ -169,7 +179,8 @@ void SdlFrontEnd::RunActions(std::vector<PanelAction>& actions) {
 }
 
 void SdlFrontEnd::RenderIfNeeded() {
-  const bool ui = UiActive();
+  // The panels, the boxes and the notice are drawn over the scene.
+  const bool ui = UiActive() || notice_view_.Shown();
   const uint64_t now = SDL_GetTicks64();
   bool need = window_.NeedsRender() || redraw_now_ || ui != ui_was_active_;
   const uint64_t shown = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
@@ -199,6 +210,7 @@ void SdlFrontEnd::RenderIfNeeded() {
     ui_.BeginFrame();
     if (game_ != nullptr) panel_view_.Draw(game_->Panels(), boxes_.empty(), actions);
     box_view_.Draw(boxes_);
+    notice_view_.Draw();
     ui_.EndFrame();
   };
   frame();
@@ -432,8 +444,31 @@ void SdlFrontEnd::RunWindowCommand(WindowCommand command) {
       window_.Invalidate();
       redraw_now_ = true;
       break;
-    case WindowCommand::Screenshot: break;
+    case WindowCommand::Screenshot:
+      // The next frame is drawn and kept as the player sees it, without an
+      // earlier notice.
+      screenshot_due_ = true;
+      notice_view_.Hide();
+      redraw_now_ = true;
+      window_.CaptureNextFrame();
+      break;
   }
+}
+
+void SdlFrontEnd::TakeScreenshot() {
+  screenshot_due_ = false;
+  Size size;
+  const std::vector<uint32_t> shown = window_.TakeCapture(size);
+  if (!started_ || game_ == nullptr) return;
+  Bitmap picture = game_->ScreenPicture();
+  if (UiActive() && !shown.empty()) {
+    const ImGuiLayer::Area a = ui_.DrawnArea();
+    CopyShownArea(picture, shown, size, window_.PictureRect(),
+                  Rect{a.left, a.top, a.right, a.bottom});
+  }
+  const SavedScreenshot saved = SaveScreenshot(picture, ScreenshotFolder(), LocalTimeNow());
+  notice_view_.Show(ScreenshotNotice(saved), SDL_GetTicks64());
+  redraw_now_ = true;
 }
 
 void SdlFrontEnd::HandleWheel(const SDL_Event& e) {

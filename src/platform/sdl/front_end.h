@@ -25,6 +25,7 @@
 #include "platform/sdl/imgui_layer.h"
 #include "platform/sdl/input_mapping.h"
 #include "platform/sdl/message_box_model.h"
+#include "platform/sdl/notice_view.h"
 #include "platform/sdl/panel_view.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/tick_scheduler.h"
@@ -62,6 +63,8 @@ class GameEvents {
   // An error no handler caught, in a box of the application's own.
   virtual void ReportError(const std::string& sjis_text) = 0;
   virtual menus::Panels& Panels() = 0;
+  // The picture as the player sees it without the panels (a screenshot).
+  virtual Bitmap ScreenPicture() = 0;
 };
 
 class SdlFrontEnd {
@@ -88,6 +91,7 @@ class SdlFrontEnd {
   uint64_t Ticks() const { return ticks_; }
   const TickScheduler& scheduler() const { return scheduler_; }
   const PanelView& panel_view() const { return panel_view_; }
+  const NoticeView& notice() const { return notice_view_; }
 
  private:
   void HandleEvent(const SDL_Event& e);
@@ -95,6 +99,10 @@ class SdlFrontEnd {
   void HandleKey(const SDL_Event& e, bool down);
   void HandleWheel(const SDL_Event& e);
   void RunWindowCommand(WindowCommand command);
+  // F12, once the frame asked for is drawn: the picture with what the
+  // panels and boxes cover of it, into the pictures folder; the notice says
+  // how it went.
+  void TakeScreenshot();
   void HandleWindowEvent(const SDL_Event& e);
   void HandleTextEditing(const char* text, int start);
   void RunTick();
@@ -119,6 +127,8 @@ class SdlFrontEnd {
   ImGuiLayer& ui_;
   PanelView panel_view_;
   BoxView box_view_;
+  NoticeView notice_view_;
+  bool screenshot_due_ = false;
   GameEvents* game_ = nullptr;
   TickScheduler scheduler_;
   bool started_ = false;

@@ -127,6 +127,33 @@ void SdlWindow::SetFullScreen(bool full) {
   pointer_ = {pointer_.x + old_x - x, pointer_.y + old_y - y};
 }
 
+std::vector<uint32_t> SdlWindow::TakeCapture(Size& size) {
+  std::vector<uint32_t> pixels;
+  if (!presenter_) return pixels;
+  pixels.swap(presenter_->captured);
+  size = presenter_->captured_size;
+  presenter_->capture_next = false;
+  return pixels;
+}
+
+void CopyShownArea(Bitmap& picture, const std::vector<uint32_t>& window, Size window_size,
+                   const Rect& picture_rect, const Rect& area) {
+  const int32_t w = picture.width(), h = picture.height();
+  if (w == 0 || h == 0 || picture_rect.empty() ||
+      window.size() < static_cast<std::size_t>(window_size.width) * window_size.height)
+    return;
+  const Rect inside = Intersect(area, Rect{0, 0, window_size.width, window_size.height});
+  for (int32_t y = 0; y < h; ++y) {
+    const int64_t wy = picture_rect.top + (int64_t{2} * y + 1) * picture_rect.height() / (2 * h);
+    if (wy < inside.top || wy >= inside.bottom) continue;
+    for (int32_t x = 0; x < w; ++x) {
+      const int64_t wx = picture_rect.left + (int64_t{2} * x + 1) * picture_rect.width() / (2 * w);
+      if (wx < inside.left || wx >= inside.right) continue;
+      picture.set(x, y, window[static_cast<std::size_t>(wy * window_size.width + wx)] & 0xFFFFFF);
+    }
+  }
+}
+
 Rect NormalWindowPlace(const Rect& last, Size first, const Rect& usable) {
   if (!last.empty() && Intersects(last, usable) && last.width() < usable.width() + 1 &&
       last.height() < usable.height() + 1)

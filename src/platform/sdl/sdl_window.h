@@ -97,6 +97,14 @@ class SdlWindow : public Window {
   // The drawing was lost (the renderer's textures, the window's surface):
   // everything is drawn again from the kept copies.
   void RecreateTextures();
+  // The next frame drawn is kept as it is shown; TakeCapture hands it over
+  // (empty when no frame was drawn since).
+  void CaptureNextFrame() {
+    if (presenter_) presenter_->capture_next = true;
+  }
+  std::vector<uint32_t> TakeCapture(Size& size);
+  // Where the screen image was last stretched to.
+  const Rect& PictureRect() const { return picture_rect_; }
   // The window's pixels as last presented (0x00RRGGBB, row by row).
   std::vector<uint32_t> ReadPixels(Size& size) { return presenter_->ReadPixels(size); }
 
@@ -144,6 +152,13 @@ class SdlWindow : public Window {
   bool dirty_ = true;
   FrameStats stats_;
 };
+
+// Puts into `picture` what the window shows over it within `area` (window
+// pixels; the panels and boxes): each picture pixel takes the window pixel
+// in the middle of the cells it was stretched to in `picture_rect`. Window
+// pixels are `window` (0x00RRGGBB, row by row, `window_size`).
+void CopyShownArea(Bitmap& picture, const std::vector<uint32_t>& window, Size window_size,
+                   const Rect& picture_rect, const Rect& area);
 
 // Where a window going back from full screen goes: where it last was, if
 // that still fits the display's usable area (display pixels); otherwise its
