@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/reader_modes.h"
 #include "core/byte_string.h"
 #include "core/input_state.h"
 #include "graphics/animation.h"
@@ -176,6 +177,7 @@ class TForm1 : public scenario::ScenarioHost {
                                                   errors},
                               SlotPath};
   menus::ConfigPanelLogic config{panels, input, platform.window};
+  ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
 
   uint64_t ticks = 0;     // ticks run
   bool started = false;  // start-up has completed
@@ -228,6 +230,9 @@ class TForm1 : public scenario::ScenarioHost {
   bool PointAtChoice(int row);
   void MoveChoiceHighlight(int step);
   void PickChoice(int row);
+  // A click (or a key or turn standing for one) while a reading mode is on
+  // only ends the mode. True when it did.
+  bool ClickEndsReaderMode();
 };
 
 }  // namespace velmor::app

@@ -1,6 +1,7 @@
 // Keys and the mouse wheel for a player who reads with the keyboard. They
 // stand in for the mouse: a key is a click, the pointer moves onto the
-// choice a key names. A player who only uses the mouse sees nothing of it.
+// choice a key names; two keys turn the reading modes on and off. A player
+// who only uses the mouse sees nothing of it.
 #include <algorithm>
 
 #include "app/form.h"
@@ -19,15 +20,25 @@ bool TForm1::AtClickWait() const {
          (scn.MainProc == WaitHandler::TypeText && msgwin.PageWait);
 }
 
+bool TForm1::ClickEndsReaderMode() {
+  if (!reader.Active()) return false;
+  reader.Stop();
+  return true;
+}
+
 void TForm1::FormReaderKey(ReaderKey key) {
   if (!started || quit || AnyPanelOpen()) return;
   switch (key) {
     case ReaderKey::Enter:
     case ReaderKey::Space:
       // A left click at the pointer; the button is not held.
-      input.clk = 1;
+      if (!ClickEndsReaderMode()) input.clk = 1;
       break;
-    case ReaderKey::Escape: input.clk = 2; break;
+    case ReaderKey::Escape:
+      if (!ClickEndsReaderMode()) input.clk = 2;
+      break;
+    case ReaderKey::SkipRead: reader.Toggle(ReaderMode::SkipRead); break;
+    case ReaderKey::Auto: reader.Toggle(ReaderMode::Auto); break;
     case ReaderKey::Up: MoveChoiceHighlight(-1); break;
     case ReaderKey::Down: MoveChoiceHighlight(1); break;
     default: PickChoice(static_cast<int>(key) - static_cast<int>(ReaderKey::Row1)); break;
@@ -38,7 +49,7 @@ void TForm1::FormMouseWheel(WheelTurn turn) {
   if (!started || quit || AnyPanelOpen()) return;
   // Only where a click does nothing but go on: a turn of the wheel never
   // answers a choice or a hit map.
-  if (turn == WheelTurn::Down && AtClickWait()) input.clk = 1;
+  if (turn == WheelTurn::Down && AtClickWait() && !ClickEndsReaderMode()) input.clk = 1;
 }
 
 bool TForm1::PointAtChoice(int row) {

@@ -529,6 +529,25 @@ TEST_F(ScreenshotTest, AFailureIsToldInTheCornerAndNothingElseHappens) {
   EXPECT_EQ(rig.game.log, std::vector<std::string>{"KeyUp"});
 }
 
+TEST_F(FrontEndTest, TheReadingModeShowsInTheUpperCornerWhileItIsOn) {
+  rig.front->Start();
+  auto corner = [this] {
+    Size size;
+    std::vector<uint32_t> pixels = rig.window.ReadPixels(size);
+    return pixels[static_cast<std::size_t>(12) * size.width + size.width - 12];
+  };
+  rig.Passes(1);
+  const uint32_t bare = corner();
+  rig.game.reader_indicator = "Auto";
+  rig.Passes(1);
+  EXPECT_EQ(rig.front->mode_indicator().text(), "Auto");
+  EXPECT_NE(corner(), bare);
+  rig.game.reader_indicator.clear();
+  rig.Passes(1);
+  EXPECT_FALSE(rig.front->mode_indicator().Shown());
+  EXPECT_EQ(corner(), bare);
+}
+
 TEST(NoticeView, GoesWhenItsTimeIsOver) {
   SdlRig rig;
   NoticeView notice(*rig.ui);

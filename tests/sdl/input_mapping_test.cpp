@@ -68,7 +68,8 @@ TEST(ReaderKeys, KeysThatStandInForTheMouse) {
                  Case{SDLK_KP_7, ReaderKey::Row7}, Case{SDLK_0, std::nullopt},
                  Case{SDLK_8, std::nullopt}, Case{SDLK_KP_8, std::nullopt},
                  Case{SDLK_KP_0, std::nullopt}, Case{SDLK_LEFT, std::nullopt},
-                 Case{SDLK_LCTRL, std::nullopt}, Case{SDLK_a, std::nullopt}}) {
+                 Case{SDLK_LCTRL, std::nullopt}, Case{SDLK_b, std::nullopt},
+                 Case{SDLK_TAB, ReaderKey::SkipRead}, Case{SDLK_a, ReaderKey::Auto}}) {
     EXPECT_EQ(ReaderKeyFromSdl(c.key), c.reader) << SDL_GetKeyName(c.key);
   }
   // Holding an arrow moves on; holding Enter is one click.

@@ -35,6 +35,7 @@ class RecordingGame : public platform::sdl::GameEvents {
   void ReportError(const std::string& text) override { log.push_back("ReportError " + text); }
   menus::Panels& Panels() override { return panels; }
   Bitmap ScreenPicture() override { return picture; }
+  std::string ReaderIndicator() override { return reader_indicator; }
 
   // The events of the kinds above, one line each ("MouseDown Left",
   // "KeyDown 2", ...); ticks and paints are only counted.
@@ -47,6 +48,7 @@ class RecordingGame : public platform::sdl::GameEvents {
   std::function<void()> on_pass;  // run at each pass's repaint
   menus::Panels panels;
   Bitmap picture{640, 480, 0x336699};  // what a screenshot starts from
+  std::string reader_indicator;        // the reading mode the game has on
 };
 
 class SdlRig {

@@ -59,6 +59,7 @@ SdlFrontEnd::SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui)
       panel_view_(ui),
       box_view_(ui),
       notice_view_(ui),
+      mode_view_(ui, NoticeView::Corner::TopRight),
       scheduler_(SDL_GetTicks64()) {
   // SDL starts with text input on; it is on only while a name field has the
   // keyboard.
@@ -154,6 +155,7 @@ void SdlFrontEnd::Pass() {
   if (started_ && tick_depth_ == 0 && scheduler_.TakeDue(SDL_GetTicks64())) RunTick();
   UpdateTextInput();
   if (notice_view_.Expire(SDL_GetTicks64())) redraw_now_ = true;
+  ShowReaderMode();
   RenderIfNeeded();
   if (screenshot_due_) TakeScreenshot();
 }
@@ -180,7 +182,7 @@ void SdlFrontEnd::RunActions(std::vector<PanelAction>& actions) {
 
 void SdlFrontEnd::RenderIfNeeded() {
   // The panels, the boxes and the notice are drawn over the scene.
-  const bool ui = UiActive() || notice_view_.Shown();
+  const bool ui = UiActive() || notice_view_.Shown() || mode_view_.Shown();
   const uint64_t now = SDL_GetTicks64();
   bool need = window_.NeedsRender() || redraw_now_ || ui != ui_was_active_;
   const uint64_t shown = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
@@ -211,6 +213,7 @@ void SdlFrontEnd::RenderIfNeeded() {
     if (game_ != nullptr) panel_view_.Draw(game_->Panels(), boxes_.empty(), actions);
     box_view_.Draw(boxes_);
     notice_view_.Draw();
+    mode_view_.Draw();
     ui_.EndFrame();
   };
   frame();
@@ -449,10 +452,20 @@ void SdlFrontEnd::RunWindowCommand(WindowCommand command) {
       // earlier notice.
       screenshot_due_ = true;
       notice_view_.Hide();
+      mode_view_.Hide();
       redraw_now_ = true;
       window_.CaptureNextFrame();
       break;
   }
+}
+
+void SdlFrontEnd::ShowReaderMode() {
+  // Not in the frame a screenshot keeps.
+  if (!started_ || game_ == nullptr || screenshot_due_) return;
+  std::string text = game_->ReaderIndicator();
+  if (text == mode_view_.text()) return;
+  mode_view_.ShowSteady(std::move(text));
+  redraw_now_ = true;
 }
 
 void SdlFrontEnd::TakeScreenshot() {

@@ -65,6 +65,8 @@ class GameEvents {
   virtual menus::Panels& Panels() = 0;
   // The picture as the player sees it without the panels (a screenshot).
   virtual Bitmap ScreenPicture() = 0;
+  // The reading mode that is on, in a few words; empty when none is.
+  virtual std::string ReaderIndicator() { return {}; }
 };
 
 class SdlFrontEnd {
@@ -92,6 +94,7 @@ class SdlFrontEnd {
   const TickScheduler& scheduler() const { return scheduler_; }
   const PanelView& panel_view() const { return panel_view_; }
   const NoticeView& notice() const { return notice_view_; }
+  const NoticeView& mode_indicator() const { return mode_view_; }
 
  private:
   void HandleEvent(const SDL_Event& e);
@@ -103,6 +106,8 @@ class SdlFrontEnd {
   // panels and boxes cover of it, into the pictures folder; the notice says
   // how it went.
   void TakeScreenshot();
+  // The corner shows the reading mode the game has on.
+  void ShowReaderMode();
   void HandleWindowEvent(const SDL_Event& e);
   void HandleTextEditing(const char* text, int start);
   void RunTick();
@@ -128,6 +133,7 @@ class SdlFrontEnd {
   PanelView panel_view_;
   BoxView box_view_;
   NoticeView notice_view_;
+  NoticeView mode_view_;  // the reading mode, in the upper corner
   bool screenshot_due_ = false;
   GameEvents* game_ = nullptr;
   TickScheduler scheduler_;

@@ -29,6 +29,8 @@ std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key) {
     case SDLK_ESCAPE: return ReaderKey::Escape;
     case SDLK_UP: return ReaderKey::Up;
     case SDLK_DOWN: return ReaderKey::Down;
+    case SDLK_TAB: return ReaderKey::SkipRead;
+    case SDLK_a: return ReaderKey::Auto;
     default: break;
   }
   // The row of number keys and the keypad's.

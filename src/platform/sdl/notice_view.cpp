@@ -1,6 +1,7 @@
 #include "platform/sdl/notice_view.h"
 
 #include <cfloat>
+#include <cstdint>
 
 #include "imgui.h"
 
@@ -20,6 +21,11 @@ void NoticeView::Show(std::string utf8, uint64_t now_ms) {
   until_ms_ = now_ms + kShownMs;
 }
 
+void NoticeView::ShowSteady(std::string utf8) {
+  text_ = std::move(utf8);
+  until_ms_ = UINT64_MAX;
+}
+
 bool NoticeView::Expire(uint64_t now_ms) {
   if (!Shown() || MsLeft(now_ms) > 0) return false;
   Hide();
@@ -32,8 +38,10 @@ void NoticeView::Draw() {
   ImFont* font = ui_.Font(UiFont::Box);
   const ImVec2 size = font->CalcTextSizeA(font->FontSize, FLT_MAX, 0, text_.c_str());
   const ImVec2 display = ImGui::GetIO().DisplaySize;
-  const ImVec2 q(display.x - kMargin, display.y - kMargin);
-  const ImVec2 p(q.x - size.x - 2 * kPadding, q.y - size.y - 2 * kPadding);
+  const float right = display.x - kMargin;
+  const float top = corner_ == Corner::TopRight ? kMargin : display.y - kMargin - size.y - 2 * kPadding;
+  const ImVec2 p(right - size.x - 2 * kPadding, top);
+  const ImVec2 q(right, top + size.y + 2 * kPadding);
   ImDrawList* dl = ImGui::GetForegroundDrawList();
   // Its own clip rectangle: the window redraws only the notice's box.
   dl->PushClipRect(p, q);

@@ -1,6 +1,6 @@
-// A short line in the window's lower-right corner (a screenshot written,
-// or why not) that goes by itself after a while. It belongs to the window,
-// not to the game's picture.
+// A short line in a corner of the window: a screenshot written (or why
+// not), going by itself after a while, or the reading mode that is on. It
+// belongs to the window, not to the game's picture.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +15,14 @@ class NoticeView {
   // How long a notice stays.
   static constexpr uint64_t kShownMs = 2000;
 
-  explicit NoticeView(ImGuiLayer& ui) : ui_(ui) {}
+  enum class Corner { TopRight, BottomRight };
+
+  explicit NoticeView(ImGuiLayer& ui, Corner corner = Corner::BottomRight)
+      : ui_(ui), corner_(corner) {}
   // Shows `utf8` from `now_ms` on, instead of any notice before it.
   void Show(std::string utf8, uint64_t now_ms);
+  // Shows `utf8` until it is hidden (empty: hides it).
+  void ShowSteady(std::string utf8);
   void Hide() { text_.clear(); }
   bool Shown() const { return !text_.empty(); }
   // Milliseconds until it goes (0 when it should be gone already).
@@ -30,6 +35,7 @@ class NoticeView {
 
  private:
   ImGuiLayer& ui_;
+  Corner corner_;
   std::string text_;
   uint64_t until_ms_ = 0;
 };
