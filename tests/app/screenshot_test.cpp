@@ -44,16 +44,18 @@ TEST(ScreenshotFolder, FromTheEnvironmentTheUserDirsOrHome) {
     const char* user_dirs;
     const char* folder;
   };
-  for (Case c : {Case{"/data/pics", "/home/a", "", "/data/pics/velmor/"},
-                 Case{"/data/pics/", "/home/a", "", "/data/pics/velmor/"},
-                 Case{nullptr, "/home/a", "", "/home/a/Pictures/velmor/"},
-                 Case{nullptr, "/home/a/", "", "/home/a/Pictures/velmor/"},
-                 Case{nullptr, "/home/a", "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
-                      "/home/a/Bilder/velmor/"},
-                 Case{nullptr, "/home/a", "XDG_PICTURES_DIR=\"/srv/shots\"\n", "/srv/shots/velmor/"},
-                 // A relative setting is no folder to write into.
-                 Case{"pics", "/home/a", "XDG_PICTURES_DIR=\"Bilder\"\n", "/home/a/Pictures/velmor/"},
-                 Case{nullptr, nullptr, "", ""}, Case{nullptr, "", "", ""}}) {
+  for (Case c :
+       {Case{"/data/pics", "/home/a", "", "/data/pics/velmor/"},
+        Case{"/data/pics/", "/home/a", "", "/data/pics/velmor/"},
+        Case{nullptr, "/home/a", "", "/home/a/Pictures/velmor/"},
+        Case{nullptr, "/home/a/", "", "/home/a/Pictures/velmor/"},
+        Case{nullptr, "/home/a",
+             "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
+             "/home/a/Bilder/velmor/"},
+        Case{nullptr, "/home/a", "XDG_PICTURES_DIR=\"/srv/shots\"\n", "/srv/shots/velmor/"},
+        // A relative setting is no folder to write into.
+        Case{"pics", "/home/a", "XDG_PICTURES_DIR=\"Bilder\"\n", "/home/a/Pictures/velmor/"},
+        Case{nullptr, nullptr, "", ""}, Case{nullptr, "", "", ""}}) {
     EXPECT_EQ(platform::ScreenshotFolderFrom(c.xdg, c.home, c.user_dirs), c.folder)
         << (c.xdg ? c.xdg : "-") << " " << (c.home ? c.home : "-") << " " << c.user_dirs;
   }

@@ -184,7 +184,8 @@ TEST_F(FrontEndTest, KeysAndTheWheelStandInForTheMouseOnlyWithoutAPanel) {
   rig.Wheel(-1);
   rig.Passes(2);
   EXPECT_EQ(Count("MouseWheel Down"), 0);
-  for (const std::string& line : rig.game.log) EXPECT_EQ(line.rfind("ReaderKey", 0), std::string::npos) << line;
+  for (const std::string& line : rig.game.log)
+    EXPECT_EQ(line.rfind("ReaderKey", 0), std::string::npos) << line;
 }
 
 TEST_F(FrontEndTest, ListRowsAreChosenByClickAndDoubleClickRunsTheHandler) {

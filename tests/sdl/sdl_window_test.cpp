@@ -97,14 +97,15 @@ TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
     Size first;
     Rect place;
   };
-  for (Case c : {Case{Rect::FromSize(100, 50, 800, 600), {1024, 768}, Rect::FromSize(100, 50, 800, 600)},
-                 // Never a normal window yet: its first size, in the middle.
-                 Case{Rect{}, {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
-                 // Larger than the display now, or off it: the first size.
-                 Case{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
-                 Case{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
-                 // A first size larger than the display is cut to it.
-                 Case{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}}) {
+  for (Case c :
+       {Case{Rect::FromSize(100, 50, 800, 600), {1024, 768}, Rect::FromSize(100, 50, 800, 600)},
+        // Never a normal window yet: its first size, in the middle.
+        Case{Rect{}, {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+        // Larger than the display now, or off it: the first size.
+        Case{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+        Case{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+        // A first size larger than the display is cut to it.
+        Case{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}}) {
     EXPECT_EQ(NormalWindowPlace(c.last, c.first, usable), c.place);
   }
 }
@@ -136,7 +137,8 @@ TEST(SdlWindow, TheShownAreaReadsBackThePictureAtEveryScale) {
   // Nothing shown, or pixels missing: the picture stays as it is.
   Bitmap same = picture;
   CopyShownArea(same, {}, {1024, 768}, Rect::FromSize(192, 144, 640, 480), Rect{0, 0, 1024, 768});
-  CopyShownArea(same, std::vector<uint32_t>(1024 * 768, 0), {1024, 768}, Rect{}, Rect{0, 0, 1024, 768});
+  CopyShownArea(same, std::vector<uint32_t>(1024 * 768, 0), {1024, 768}, Rect{},
+                Rect{0, 0, 1024, 768});
   EXPECT_EQ(same, picture);
 }
 

@@ -39,7 +39,8 @@ void NoticeView::Draw() {
   const ImVec2 size = font->CalcTextSizeA(font->FontSize, FLT_MAX, 0, text_.c_str());
   const ImVec2 display = ImGui::GetIO().DisplaySize;
   const float right = display.x - kMargin;
-  const float top = corner_ == Corner::TopRight ? kMargin : display.y - kMargin - size.y - 2 * kPadding;
+  const float top =
+      corner_ == Corner::TopRight ? kMargin : display.y - kMargin - size.y - 2 * kPadding;
   const ImVec2 p(right - size.x - 2 * kPadding, top);
   const ImVec2 q(right, top + size.y + 2 * kPadding);
   ImDrawList* dl = ImGui::GetForegroundDrawList();

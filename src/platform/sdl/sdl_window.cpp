@@ -155,8 +155,8 @@ void CopyShownArea(Bitmap& picture, const std::vector<uint32_t>& window, Size wi
 }
 
 Rect NormalWindowPlace(const Rect& last, Size first, const Rect& usable) {
-  if (!last.empty() && Intersects(last, usable) && last.width() < usable.width() + 1 &&
-      last.height() < usable.height() + 1)
+  if (!last.empty() && Intersects(last, usable) && last.width() <= usable.width() &&
+      last.height() <= usable.height())
     return last;
   // Its first size, within the usable area, in the middle of it.
   const int32_t w = std::min(first.width, usable.width());
