@@ -101,7 +101,10 @@ void TForm1::QuitNow() {
 
 // --- What the scenario asks of the other subsystems ---
 
-void TForm1::StartMessage(int speaker, const ByteString* text) { msgwin.StartMessage(speaker, text); }
+void TForm1::StartMessage(int speaker, const ByteString* text) {
+  reader.MessageStarted();
+  msgwin.StartMessage(speaker, text);
+}
 void TForm1::ReadChoices(uint16_t result_var, const scenario::ChoiceList& list) {
   choices.ReadChoices(result_var, list);
 }

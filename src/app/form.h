@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/reader_modes.h"
 #include "core/byte_string.h"
 #include "core/input_state.h"
 #include "graphics/animation.h"
@@ -103,11 +104,23 @@ class TForm1 : public scenario::ScenarioHost {
   void FormMouseUp();
   void FormKeyDown(Modifiers held);
   void FormKeyUp();
+  // Keys and the wheel in place of the mouse, for a player who reads with
+  // the keyboard. A panel that is open has the keyboard: they do nothing.
+  void FormReaderKey(ReaderKey key);
+  void FormMouseWheel(WheelTurn turn);
+  // The screen the window covers changed size (it went full screen or back
+  // to a window, or the player resized it): the picture keeps its scale and
+  // is centred again, and the window is painted.
+  void FormResize();
   // A request to close the window: the quit question. False refuses.
   bool FormCloseQuery();
   // An end of the program that nobody can be asked about (a signal): quits
   // at once.
   [[noreturn]] void QuitNow();
+
+  // The picture as the player sees it, without the drawn pointer (between
+  // ticks the screen image holds the scene without it).
+  Bitmap ScreenPicture() const { return layers.IMG; }
 
   // The front ends call this after each event: a repaint the game asked for
   // (a panel or a message box uncovered the window).
@@ -164,6 +177,7 @@ class TForm1 : public scenario::ScenarioHost {
                                                   errors},
                               SlotPath};
   menus::ConfigPanelLogic config{panels, input, platform.window};
+  ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
 
   uint64_t ticks = 0;     // ticks run
   bool started = false;  // start-up has completed
@@ -208,6 +222,17 @@ class TForm1 : public scenario::ScenarioHost {
   void ReportError(const std::string& text);
   // The quit question; OK ends the program.
   void AskToQuit();
+  bool AnyPanelOpen() const;
+  // The scenario waits for a click to go on: a click wait or a page wait.
+  bool AtClickWait() const;
+  // Moves the pointer onto choice row `row`; false when it cannot stand
+  // there (the row is off the screen).
+  bool PointAtChoice(int row);
+  void MoveChoiceHighlight(int step);
+  void PickChoice(int row);
+  // A click (or a key or turn standing for one) while a reading mode is on
+  // only ends the mode. True when it did.
+  bool ClickEndsReaderMode();
 };
 
 }  // namespace velmor::app

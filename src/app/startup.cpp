@@ -147,6 +147,7 @@ std::optional<int> TForm1::StartUp() {
   ExePath = platform::FolderWithSeparator(options.program_folder);
   if (auto exit_code = ReadDataFolder()) return exit_code;
   ChooseSlotFolder();
+  reader.Load();
 
   try {
     LoadStartupBitmaps();

@@ -18,6 +18,7 @@ void TForm1::TimerTimer() {
 
 std::optional<uint32_t> TForm1::IdleFor() {
   if (!started || quit || invalid || input.clk != 0) return std::nullopt;
+  if (reader.Active()) return std::nullopt;  // it goes on by itself
   using scenario::WaitHandler;
   const bool waiting = input.HoldMode == 1 || scn.MainProc == WaitHandler::WaitClick ||
                        scn.MainProc == WaitHandler::IdleWait;
@@ -56,7 +57,14 @@ void TForm1::Tick() {
     layers.ImageDrawn(Rect::FromSize(layers.PictureRect.left, layers.PictureRect.top,
                                      layers.TMP.width(), layers.TMP.height()));
   } else {
-    scn.RunStep();
+    reader.BeforeStep();
+    try {
+      scn.RunStep();
+    } catch (...) {
+      reader.AfterStep();
+      throw;
+    }
+    reader.AfterStep();
   }
 
   Rect pointer;
@@ -76,6 +84,7 @@ void TForm1::CompositePointer(Rect& r) {
 }
 
 void TForm1::FormMouseDown(MouseButton button) {
+  if (ClickEndsReaderMode()) return;
   input.clk = button == MouseButton::Left ? 1 : button == MouseButton::Right ? 2 : 0;
   input.drg = input.clk;
 }
@@ -85,6 +94,12 @@ void TForm1::FormMouseUp() { input.drg = 0; }
 void TForm1::FormKeyDown(Modifiers held) { input.sft = ModifierCode(held); }
 
 void TForm1::FormKeyUp() { input.sft = 0; }
+
+void TForm1::FormResize() {
+  if (quit) return;
+  scaling.ScreenResized();
+  invalid = true;
+}
 
 void TForm1::AskToQuit() {
   if (menus::ShowMessageBox(dialogs, menus::kReallyQuit) == platform::Answer::Ok) QuitNow();

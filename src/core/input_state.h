@@ -41,6 +41,16 @@ constexpr int32_t ModifierCode(Modifiers m) {
   }
 }
 
+// Keys for reading: Enter and Space for a left click, Escape for a right
+// click, Up and Down to move a choice's highlight, the number keys to pick a
+// choice's row; Tab and A turn skipping read text and auto mode on and off.
+enum class ReaderKey {
+  Enter, Space, Escape, Up, Down, Row1, Row2, Row3, Row4, Row5, Row6, Row7, SkipRead, Auto
+};
+
+// A turn of the mouse wheel by one notch.
+enum class WheelTurn { Up, Down };
+
 // Ctrl alone: the fast-forward key.
 constexpr int32_t kSkipKey = 2;
 // Shift, Ctrl and Alt together: the fastest animation.

@@ -1,6 +1,8 @@
 #include "graphics/display_scaling.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 #include "platform/window.h"
 
@@ -25,16 +27,46 @@ void DisplayScaling::ResoSpinChange() {
   layers_.Present(Disp.rect());
 }
 
-Point DisplayScaling::MapPointer(Point px) const {
-  // A factor with 8 fraction bits; the vertical axis uses the horizontal
-  // factor, which holds because the display always keeps 4 : 3.
+int32_t DisplayScaling::Factor() const {
+  // The vertical axis uses the horizontal factor too, which holds because
+  // the display always keeps 4 : 3.
   int32_t width = std::max(Disp.Width, 1);
-  int32_t s = layers_.IMG.width() * 256 / width;
+  return layers_.IMG.width() * 256 / width;
+}
+
+Point DisplayScaling::MapPointer(Point px) const {
+  int32_t s = Factor();
   int32_t x = ((px.x - Disp.Left) * s + 128) / 256;
   int32_t y = ((px.y - Disp.Top) * s + 128) / 256;
   x = std::clamp(x, 0, 639);
   y = std::clamp(y, 0, 479);
   return {x, y};
+}
+
+namespace {
+
+// The offset from the display's edge whose mapping (with factor s) comes
+// nearest to v; the first of equals.
+int32_t NearestOffset(int32_t v, int32_t s) {
+  s = std::max(s, 1);
+  // The first offset that maps to v or beyond, and its neighbours.
+  const int32_t first = std::max((v * 256 - 128 + s - 1) / s, 0);
+  int32_t best = first, best_error = INT32_MAX;
+  for (int32_t d = std::max(first - 1, 0); d <= first + 1; ++d) {
+    int32_t error = std::abs((d * s + 128) / 256 - v);
+    if (error < best_error) {
+      best = d;
+      best_error = error;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+Point DisplayScaling::WindowPoint(Point logical) const {
+  int32_t s = Factor();
+  return {Disp.Left + NearestOffset(logical.x, s), Disp.Top + NearestOffset(logical.y, s)};
 }
 
 }  // namespace velmor::graphics

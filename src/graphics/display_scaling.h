@@ -40,11 +40,21 @@ class DisplayScaling {
 
   // The system pointer (window pixels) in the logical screen, clamped to it.
   Point MapPointer(Point window_pixel) const;
+  // The window pixel that MapPointer takes nearest to a point of the logical
+  // screen: where the system pointer goes to point there. It may lie outside
+  // the window when the display is larger than the screen.
+  Point WindowPoint(Point logical) const;
+  // The screen changed size (the window went full screen or back): the
+  // display keeps its size and is centred again.
+  void ScreenResized() { SetDisplaySize(Disp.Width, Disp.Height); }
 
  private:
   Layers& layers_;
   platform::Window& window_;
   SpinEdit& ResoSpin_;
+
+  // The pointer mapping's factor, 8 fraction bits.
+  int32_t Factor() const;
 };
 
 }  // namespace velmor::graphics

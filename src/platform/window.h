@@ -18,6 +18,8 @@ class Window {
   virtual Size ScreenSize() const = 0;
   // The system pointer in window pixels.
   virtual Point CursorPos() const = 0;
+  // Moves the system pointer to window pixel p.
+  virtual void SetCursorPos(Point p) = 0;
   // Raises (show) or lowers (hide) the pointer's display counter and returns
   // it; the system pointer is visible while the counter is 0 or more.
   virtual int ShowCursor(bool show) = 0;

@@ -25,8 +25,7 @@ void Choices::ChoiceProc() {
   }
   const BoxRec& msg = window_.msg;
   ChoiceLast = ChoiceHot;
-  ChoiceHot = (input_.msy - msg.wpy + msg.fdy) / msg.fdy - 1;
-  if (!IsRow(ChoiceHot)) ChoiceHot = -1;
+  ChoiceHot = RowAt(input_.msy);
   if (ChoiceHot != ChoiceLast) {
     Invert(ChoiceLast);  // back to plain
     Invert(ChoiceHot);
@@ -67,6 +66,18 @@ Rect Choices::HighlightRect(int row) const {
   int32_t length = static_cast<int32_t>(ChoiceText[row].size());
   return {msg.wpx, msg.wpy + row * msg.fdy, msg.wpx + (length + 1) * msg.fdx,
           msg.wpy + (row + 1) * msg.fdy};
+}
+
+int Choices::RowAt(int32_t msy) const {
+  const BoxRec& msg = window_.msg;
+  int row = (msy - msg.wpy + msg.fdy) / msg.fdy - 1;
+  return IsRow(row) ? row : -1;
+}
+
+Point Choices::RowPoint(int row) const {
+  const BoxRec& msg = window_.msg;
+  // The middle of the marker " ≫ ", half way down the row.
+  return {msg.wpx + 2 * msg.fdx, msg.wpy + row * msg.fdy + msg.fdy / 2};
 }
 
 // Inverting a row's pixels in place; a second inversion restores them exactly.

@@ -34,6 +34,10 @@ class Choices {
   // The area of row k that the pointer highlights: the option's bytes and
   // one more half-width unit.
   Rect HighlightRect(int row) const;
+  // The row at height msy of the logical screen, or -1 for none.
+  int RowAt(int32_t msy) const;
+  // A point on row k's marker: where a pointer stands to highlight it.
+  Point RowPoint(int row) const;
 
  private:
   void ShowChoices();

@@ -250,3 +250,55 @@ TEST_F(GoldenFrames, TitleFirstSceneAndTheFramedPicture) {
 
 }  // namespace
 }  // namespace velmor::testing
+
+namespace velmor::testing {
+namespace {
+
+// A player who reads with the keyboard and the wheel goes the same way as
+// one with the mouse: the title's first option by its number, the pages by
+// Enter, Space and the wheel.
+TEST(KeyboardReader, GoesTheMouseRouteThroughTheDemo) {
+  auto play = [](const std::string& name, const std::string& route, std::string* error) {
+    fs::path dir = Scratch(name);
+    app::HeadlessOptions options;
+    options.start.program_folder = dir.string() + "/";
+    options.start.data_folder = VELMOR_DEMO_DIR;
+    platform::OsFiles files;
+    auto game = std::make_unique<app::HeadlessGame>(files, options);
+    EXPECT_FALSE(game->Start().has_value());
+    EXPECT_TRUE(game->RunScript(route, error)) << *error;
+    return game;
+  };
+  const std::string names =
+      "until IdleWait 500\ncontrol DefNameButton click\ncontrol NameEntryButton click\n"
+      "until IdleWait 500\ncontrol DefNameButton click\ncontrol NameEntryButton click\n"
+      "until TypeText 500\nuntil WaitClick 500\n";
+  const std::string mouse = "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\n"
+                            "pointer 300 530\ntick\nclick left\ntick\n" +
+                            names +
+                            "click left\ntick\nuntil WaitClick 500\nclick left\ntick\n"
+                            "until WaitClick 500\nclick left\ntick\nuntil TypeText 500\n"
+                            "until WaitClick 500\n";
+  const std::string keys = "until WaitClick 3000\nkey enter\ntick\nuntil ChoiceProc 100\n"
+                           "key 1\ntick\n" +
+                           names +
+                           "key space\ntick\nuntil WaitClick 500\nwheel down\ntick\n"
+                           "until WaitClick 500\nkey kpenter\ntick\nuntil TypeText 500\n"
+                           "until WaitClick 500\n";
+  std::string error;
+  auto by_mouse = play("reader_mouse", mouse, &error);
+  auto by_keys = play("reader_keys", keys, &error);
+  const app::TForm1& a = by_mouse->form();
+  const app::TForm1& b = by_keys->form();
+  EXPECT_EQ(b.scn.MainProc, scenario::WaitHandler::WaitClick);
+  EXPECT_FALSE(a.layers.PictureName.empty());  // as far as the framed picture
+  EXPECT_EQ(b.scn.inx, a.scn.inx);
+  EXPECT_EQ(b.scn.CallFile[b.scn.CallDepth].str(), a.scn.CallFile[a.scn.CallDepth].str());
+  EXPECT_EQ(b.scn.work, a.scn.work);
+  EXPECT_EQ(b.scn.flag, a.scn.flag);
+  EXPECT_EQ(b.msgwin.MsgText.str(), a.msgwin.MsgText.str());
+  EXPECT_EQ(b.layers.PictureName.str(), a.layers.PictureName.str());
+}
+
+}  // namespace
+}  // namespace velmor::testing

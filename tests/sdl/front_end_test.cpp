@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "imgui.h"
+#include "platform/png.h"
 #include "platform/sdl/panel_layout.h"
 #include "sdl_rig.h"
 
@@ -143,6 +148,44 @@ TEST_F(FrontEndTest, KeysMoveTheFocusAndPressTheFocusedControl) {
   EXPECT_EQ(Count("KeyDown 0"), 3);
   EXPECT_EQ(Count("KeyDown 1"), 1);
   EXPECT_EQ(Count("KeyUp"), 4);
+}
+
+TEST_F(FrontEndTest, KeysAndTheWheelStandInForTheMouseOnlyWithoutAPanel) {
+  rig.front->Start();
+  rig.Press(SDLK_RETURN);
+  rig.Press(SDLK_3);
+  rig.Key(SDLK_DOWN, true);
+  rig.Key(SDLK_DOWN, true, KMOD_NONE, true);  // held: it repeats
+  rig.Key(SDLK_DOWN, false);
+  rig.Key(SDLK_SPACE, true);
+  rig.Key(SDLK_SPACE, true, KMOD_NONE, true);  // held: one click only
+  rig.Key(SDLK_SPACE, false);
+  rig.Wheel(-1);
+  rig.Wheel(1);
+  rig.Passes(2);
+  const std::string enter = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Enter));
+  const std::string row3 = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Row3));
+  const std::string down = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Down));
+  const std::string space = "ReaderKey " + std::to_string(static_cast<int>(ReaderKey::Space));
+  EXPECT_EQ(Count(enter), 1);
+  EXPECT_EQ(Count(row3), 1);
+  EXPECT_EQ(Count(down), 2);
+  EXPECT_EQ(Count(space), 1);
+  EXPECT_EQ(Count("MouseWheel Down"), 1);
+  EXPECT_EQ(Count("MouseWheel Up"), 1);
+  // The game hears them as keys as before.
+  EXPECT_EQ(Count("KeyDown 0"), 6);
+
+  // With a panel open the keys and the wheel are the panel's.
+  rig.game.log.clear();
+  OpenConfigPanel();
+  rig.Press(SDLK_ESCAPE);
+  rig.Press(SDLK_1);
+  rig.Wheel(-1);
+  rig.Passes(2);
+  EXPECT_EQ(Count("MouseWheel Down"), 0);
+  for (const std::string& line : rig.game.log)
+    EXPECT_EQ(line.rfind("ReaderKey", 0), std::string::npos) << line;
 }
 
 TEST_F(FrontEndTest, ListRowsAreChosenByClickAndDoubleClickRunsTheHandler) {
@@ -389,6 +432,135 @@ TEST_F(FrontEndTest, AResizedWindowTellsTheGame) {
   rig.Passes(1);
   EXPECT_EQ(Count("DisplayResized"), 1);
   EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
+}
+
+TEST_F(FrontEndTest, F11AndAltEnterSwitchFullScreenEvenOverAPanel) {
+  rig.front->Start();
+  SDL_SetWindowSize(rig.window.sdl_window(), 800, 600);  // smaller than the display
+  rig.Passes(1);
+  rig.game.log.clear();
+  OpenConfigPanel();
+  int ok = 0;
+  rig.game.panels.ExitButton.OnClick = [&] { ++ok; };  // the focused button
+  SDL_Rect display;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+  const Size normal = rig.window.ScreenSize();
+  rig.Press(SDLK_F11);
+  rig.Passes(2);
+  EXPECT_TRUE(rig.window.FullScreen());
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{display.w, display.h}));
+  rig.Key(SDLK_LALT, true, KMOD_LALT);
+  rig.Press(SDLK_RETURN, KMOD_LALT);
+  rig.Key(SDLK_LALT, false);
+  rig.Passes(2);
+  EXPECT_FALSE(rig.window.FullScreen());
+  EXPECT_EQ(rig.window.ScreenSize(), normal);
+  EXPECT_EQ(Count("DisplayResized"), 2);
+  EXPECT_EQ(ok, 0);  // Enter with Alt did not press the panel's OK
+}
+
+// F12 with the pictures folder set to one of the test's own.
+class ScreenshotTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::path(VELMOR_BUILD_DIR) / "sdl_screenshot_test" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(folder_);
+    setenv("XDG_PICTURES_DIR", folder_.string().c_str(), 1);
+    rig.front->Start();
+    // The game's picture on the window, at its own size.
+    rig.window.StretchOnWindow(rig.game.picture, Rect::FromSize(192, 144, 640, 480));
+    rig.Passes(1);
+  }
+  // The files written, in name order.
+  std::vector<std::filesystem::path> Written() const {
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(folder_ / "velmor", ec))
+      files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  static std::vector<uint8_t> Bytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  std::filesystem::path folder_;
+};
+
+TEST_F(ScreenshotTest, F12WritesThePictureAndSaysSoInTheCorner) {
+  auto corner = [this] {
+    Size size;
+    std::vector<uint32_t> pixels = rig.window.ReadPixels(size);
+    return pixels[static_cast<std::size_t>(size.height - 12) * size.width + size.width - 12];
+  };
+  const uint32_t before = corner();
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  EXPECT_NE(corner(), before);  // the notice is drawn there
+  const std::vector<std::filesystem::path> files = Written();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(Bytes(files[0]), EncodePng(rig.game.picture));
+  EXPECT_EQ(rig.front->notice().text(), "Screenshot saved: " + files[0].filename().string());
+  EXPECT_EQ(Count("KeyDown 0"), 0);  // the game did not hear it
+  // A second one the same second is another file.
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  EXPECT_EQ(Written().size(), 2u);
+}
+
+TEST_F(ScreenshotTest, AnOpenPanelIsInThePicture) {
+  OpenConfigPanel();  // at (100, 100): over the picture's top-left part
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  const std::vector<std::filesystem::path> files = Written();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_NE(Bytes(files[0]), EncodePng(rig.game.picture));
+  EXPECT_TRUE(rig.front->notice().Shown());
+}
+
+TEST_F(ScreenshotTest, AFailureIsToldInTheCornerAndNothingElseHappens) {
+  std::filesystem::create_directories(folder_);
+  { std::ofstream blocker(folder_ / "velmor"); }  // a file where the folder should be
+  rig.Press(SDLK_F12);
+  rig.Passes(2);
+  EXPECT_EQ(rig.front->notice().text().rfind("Screenshot not saved: ", 0), 0u)
+      << rig.front->notice().text();
+  // No box, nothing the game hears but the key going up, as any key's.
+  EXPECT_EQ(rig.game.log, std::vector<std::string>{"KeyUp"});
+}
+
+TEST_F(FrontEndTest, TheReadingModeShowsInTheUpperCornerWhileItIsOn) {
+  rig.front->Start();
+  auto corner = [this] {
+    Size size;
+    std::vector<uint32_t> pixels = rig.window.ReadPixels(size);
+    return pixels[static_cast<std::size_t>(12) * size.width + size.width - 12];
+  };
+  rig.Passes(1);
+  const uint32_t bare = corner();
+  rig.game.reader_indicator = "Auto";
+  rig.Passes(1);
+  EXPECT_EQ(rig.front->mode_indicator().text(), "Auto");
+  EXPECT_NE(corner(), bare);
+  rig.game.reader_indicator.clear();
+  rig.Passes(1);
+  EXPECT_FALSE(rig.front->mode_indicator().Shown());
+  EXPECT_EQ(corner(), bare);
+}
+
+TEST(NoticeView, GoesWhenItsTimeIsOver) {
+  SdlRig rig;
+  NoticeView notice(*rig.ui);
+  notice.Show("first", 1000);
+  EXPECT_EQ(notice.MsLeft(2500), 500u);
+  EXPECT_FALSE(notice.Expire(2999));
+  notice.Show("second", 2000);  // a new one starts its own time
+  EXPECT_FALSE(notice.Expire(3999));
+  EXPECT_EQ(notice.text(), "second");
+  EXPECT_TRUE(notice.Expire(4000));
+  EXPECT_FALSE(notice.Shown());
+  EXPECT_FALSE(notice.Expire(5000));
 }
 
 TEST_F(FrontEndTest, AnIdleLoopSleepsUntilTheNextTick) {

@@ -55,6 +55,58 @@ TEST(PointerButtons, TheThreeButtonsMapAndTheExtraOnesAreOther) {
   EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_X2), PointerButton::Other);
 }
 
+TEST(ReaderKeys, KeysThatStandInForTheMouse) {
+  struct Case {
+    SDL_Keycode key;
+    std::optional<ReaderKey> reader;
+  };
+  for (Case c : {Case{SDLK_RETURN, ReaderKey::Enter}, Case{SDLK_KP_ENTER, ReaderKey::Enter},
+                 Case{SDLK_SPACE, ReaderKey::Space}, Case{SDLK_ESCAPE, ReaderKey::Escape},
+                 Case{SDLK_UP, ReaderKey::Up}, Case{SDLK_DOWN, ReaderKey::Down},
+                 Case{SDLK_1, ReaderKey::Row1}, Case{SDLK_4, ReaderKey::Row4},
+                 Case{SDLK_7, ReaderKey::Row7}, Case{SDLK_KP_1, ReaderKey::Row1},
+                 Case{SDLK_KP_7, ReaderKey::Row7}, Case{SDLK_0, std::nullopt},
+                 Case{SDLK_8, std::nullopt}, Case{SDLK_KP_8, std::nullopt},
+                 Case{SDLK_KP_0, std::nullopt}, Case{SDLK_LEFT, std::nullopt},
+                 Case{SDLK_LCTRL, std::nullopt}, Case{SDLK_b, std::nullopt},
+                 Case{SDLK_TAB, ReaderKey::SkipRead}, Case{SDLK_a, ReaderKey::Auto}}) {
+    EXPECT_EQ(ReaderKeyFromSdl(c.key), c.reader) << SDL_GetKeyName(c.key);
+  }
+  // Holding an arrow moves on; holding Enter is one click.
+  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::Down));
+  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::Up));
+  EXPECT_FALSE(ReaderKeyRepeats(ReaderKey::Enter));
+  EXPECT_FALSE(ReaderKeyRepeats(ReaderKey::Row1));
+}
+
+TEST(ReaderKeys, WheelTurnsFollowTheScrollingSetting) {
+  EXPECT_EQ(WheelTurnFromSdl(-1, SDL_MOUSEWHEEL_NORMAL), WheelTurn::Down);
+  EXPECT_EQ(WheelTurnFromSdl(-3, SDL_MOUSEWHEEL_NORMAL), WheelTurn::Down);
+  EXPECT_EQ(WheelTurnFromSdl(2, SDL_MOUSEWHEEL_NORMAL), WheelTurn::Up);
+  EXPECT_EQ(WheelTurnFromSdl(1, SDL_MOUSEWHEEL_FLIPPED), WheelTurn::Down);
+  EXPECT_EQ(WheelTurnFromSdl(-1, SDL_MOUSEWHEEL_FLIPPED), WheelTurn::Up);
+  EXPECT_EQ(WheelTurnFromSdl(0, SDL_MOUSEWHEEL_NORMAL), std::nullopt);  // sideways
+}
+
+TEST(ReaderKeys, WindowCommands) {
+  struct Case {
+    SDL_Keycode key;
+    uint16_t mod;
+    std::optional<WindowCommand> command;
+  };
+  for (Case c : {Case{SDLK_F11, KMOD_NONE, WindowCommand::ToggleFullScreen},
+                 Case{SDLK_RETURN, KMOD_LALT, WindowCommand::ToggleFullScreen},
+                 Case{SDLK_KP_ENTER, KMOD_RALT, WindowCommand::ToggleFullScreen},
+                 Case{SDLK_RETURN, KMOD_LALT | KMOD_NUM, WindowCommand::ToggleFullScreen},
+                 Case{SDLK_RETURN, KMOD_NONE, std::nullopt},
+                 Case{SDLK_RETURN, KMOD_LCTRL, std::nullopt},
+                 Case{SDLK_RETURN, KMOD_LALT | KMOD_LCTRL, std::nullopt},
+                 Case{SDLK_F12, KMOD_NONE, WindowCommand::Screenshot},
+                 Case{SDLK_F10, KMOD_NONE, std::nullopt}}) {
+    EXPECT_EQ(WindowCommandFromSdl(c.key, c.mod), c.command) << SDL_GetKeyName(c.key) << c.mod;
+  }
+}
+
 TEST(SdlClock, GivesTheUniversalTimeOfDay) {
   SdlClock clock;
   const std::time_t before = std::time(nullptr) % 86400;

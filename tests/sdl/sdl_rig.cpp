@@ -38,6 +38,14 @@ void RecordingGame::KeyDown(Modifiers held) {
   log.push_back("KeyDown " + std::to_string(ModifierCode(held)));
 }
 
+void RecordingGame::ReaderKey(velmor::ReaderKey key) {
+  log.push_back("ReaderKey " + std::to_string(static_cast<int>(key)));
+}
+
+void RecordingGame::MouseWheel(WheelTurn turn) {
+  log.push_back(turn == WheelTurn::Up ? "MouseWheel Up" : "MouseWheel Down");
+}
+
 void RecordingGame::QuitNow() {
   log.push_back("QuitNow");
   throw QuitSignal{};
@@ -68,14 +76,24 @@ SdlRig::~SdlRig() {
   ui.reset();
 }
 
-void SdlRig::Key(SDL_Keycode key, bool down, uint16_t mod) {
+void SdlRig::Key(SDL_Keycode key, bool down, uint16_t mod, bool repeat) {
   SDL_Event e{};
   e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.repeat = repeat ? 1 : 0;
   e.key.windowID = SDL_GetWindowID(window.sdl_window());
   e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
   e.key.keysym.sym = key;
   e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
   e.key.keysym.mod = mod;
+  SDL_PushEvent(&e);
+}
+
+void SdlRig::Wheel(int32_t y) {
+  SDL_Event e{};
+  e.type = SDL_MOUSEWHEEL;
+  e.wheel.windowID = SDL_GetWindowID(window.sdl_window());
+  e.wheel.y = y;
+  e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
   SDL_PushEvent(&e);
 }
 

@@ -27,11 +27,15 @@ class RecordingGame : public platform::sdl::GameEvents {
   void MouseUp() override { log.push_back("MouseUp"); }
   void KeyDown(Modifiers held) override;
   void KeyUp() override { log.push_back("KeyUp"); }
+  void ReaderKey(velmor::ReaderKey key) override;
+  void MouseWheel(WheelTurn turn) override;
   void CloseQuery() override { log.push_back("CloseQuery"); }
   [[noreturn]] void QuitNow() override;
   void DisplayResized() override { log.push_back("DisplayResized"); }
   void ReportError(const std::string& text) override { log.push_back("ReportError " + text); }
   menus::Panels& Panels() override { return panels; }
+  Bitmap ScreenPicture() override { return picture; }
+  std::string ReaderIndicator() override { return reader_indicator; }
 
   // The events of the kinds above, one line each ("MouseDown Left",
   // "KeyDown 2", ...); ticks and paints are only counted.
@@ -43,6 +47,8 @@ class RecordingGame : public platform::sdl::GameEvents {
   std::function<void()> on_tick;  // run inside each tick
   std::function<void()> on_pass;  // run at each pass's repaint
   menus::Panels panels;
+  Bitmap picture{640, 480, 0x336699};  // what a screenshot starts from
+  std::string reader_indicator;        // the reading mode the game has on
 };
 
 class SdlRig {
@@ -51,7 +57,8 @@ class SdlRig {
   ~SdlRig();
 
   // Events as the window system would send them.
-  void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE);
+  void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE, bool repeat = false);
+  void Wheel(int32_t y);
   void Press(SDL_Keycode key, uint16_t mod = KMOD_NONE) {
     Key(key, true, mod);
     Key(key, false, mod);

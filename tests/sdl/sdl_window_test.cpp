@@ -65,6 +65,83 @@ TEST(SdlWindow, TheFullScreenWindowCoversTheDisplay) {
   EXPECT_FALSE(SDL_GetWindowFlags(full.sdl_window()) & SDL_WINDOW_FULLSCREEN);
 }
 
+TEST(SdlWindow, FullScreenAndBackKeepTheNormalWindowsPlaceAndThePointer) {
+  SdlRig rig({800, 600});
+  SDL_Rect display;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+  int x0 = 0, y0 = 0;
+  SDL_GetWindowPosition(rig.window.sdl_window(), &x0, &y0);
+  rig.window.PointerMoved({100, 50});
+  ASSERT_FALSE(rig.window.FullScreen());
+
+  rig.window.SetFullScreen(true);
+  EXPECT_TRUE(rig.window.FullScreen());
+  EXPECT_TRUE(rig.window.TakeClientSize());
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{display.w, display.h}));
+  // (SDL's dummy driver keeps no borders to take away: they are not checked.)
+  // The pointer stayed on the display; in the window it moved by as much as
+  // the window did.
+  EXPECT_EQ(rig.window.CursorPos(), (Point{100 + x0 - display.x, 50 + y0 - display.y}));
+
+  rig.window.SetFullScreen(false);
+  EXPECT_FALSE(rig.window.FullScreen());
+  EXPECT_TRUE(rig.window.TakeClientSize());
+  EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
+  EXPECT_EQ(rig.window.CursorPos(), (Point{100, 50}));
+}
+
+TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
+  const Rect usable{0, 0, 1280, 1000};
+  struct Case {
+    Rect last;
+    Size first;
+    Rect place;
+  };
+  for (Case c :
+       {Case{Rect::FromSize(100, 50, 800, 600), {1024, 768}, Rect::FromSize(100, 50, 800, 600)},
+        // Never a normal window yet: its first size, in the middle.
+        Case{Rect{}, {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+        // Larger than the display now, or off it: the first size.
+        Case{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+        Case{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
+        // A first size larger than the display is cut to it.
+        Case{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}}) {
+    EXPECT_EQ(NormalWindowPlace(c.last, c.first, usable), c.place);
+  }
+}
+
+// A picture stretched onto a window and read back from it pixel by pixel
+// comes back whole at every scale that shows every pixel.
+TEST(SdlWindow, TheShownAreaReadsBackThePictureAtEveryScale) {
+  const Bitmap picture = Checker(0x112233, 0x445566, 640, 480);
+  Bitmap varied = picture;
+  for (int y = 0; y < 480; ++y) varied.set((y * 7) % 640, y, Color(0x010101u * (y % 200)));
+  for (int scale = 100; scale <= 150; scale += 5) {
+    const int w = scale * 640 / 100, h = w * 75 / 100;
+    const Size window{1024, 768};
+    const Rect rect = Rect::FromSize((1024 - w) / 2, (768 - h) / 2, w, h);
+    Bitmap canvas(window.width, window.height, 0x00FF00);
+    StretchBlt(canvas, rect, varied);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < window.height; ++y)
+      for (int x = 0; x < window.width; ++x) pixels.push_back(canvas.at(x, y));
+    Bitmap back(640, 480, kBlack);
+    CopyShownArea(back, pixels, window, rect, Rect{0, 0, 1024, 768});
+    EXPECT_EQ(back, varied) << scale << "%";
+    // Only what lies in the area is taken.
+    Bitmap part(640, 480, kBlack);
+    CopyShownArea(part, pixels, window, rect, Rect{0, 0, 512, 384});
+    EXPECT_EQ(part.at(0, 0), varied.at(0, 0)) << scale << "%";
+    EXPECT_EQ(part.at(639, 479), kBlack) << scale << "%";
+  }
+  // Nothing shown, or pixels missing: the picture stays as it is.
+  Bitmap same = picture;
+  CopyShownArea(same, {}, {1024, 768}, Rect::FromSize(192, 144, 640, 480), Rect{0, 0, 1024, 768});
+  CopyShownArea(same, std::vector<uint32_t>(1024 * 768, 0), {1024, 768}, Rect{},
+                Rect{0, 0, 1024, 768});
+  EXPECT_EQ(same, picture);
+}
+
 TEST(SdlWindow, ThePointerShowsWhileItsCounterIsNotNegative) {
   SdlRig rig;
   struct Step {

@@ -62,10 +62,12 @@ void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init)
   files.Put(std::string(kDat) + "SNX/INIT.SNX", init);
 }
 
-GameRig::GameRig(const std::vector<uint8_t>& init, Size screen) {
+GameRig::GameRig(const std::vector<uint8_t>& init, Size screen, const std::string& pictures) {
   PutGameData(files, init);
   app::HeadlessOptions options;
   options.screen = screen;
+  options.pictures_folder =
+      pictures.empty() ? std::string(VELMOR_BUILD_DIR) + "/rig_pictures/" : pictures;
   options.start.program_folder = "PROG/";
   options.start.data_folder = kDat;
   game = std::make_unique<app::HeadlessGame>(files, options);

@@ -23,7 +23,10 @@ std::vector<uint8_t> TinyMidi();
 
 // A whole game on the headless platform over in-memory files.
 struct GameRig {
-  explicit GameRig(const std::vector<uint8_t>& init, Size screen = {1024, 768});
+  // F12 writes into `pictures` (by default a folder of the build's own,
+  // never the player's).
+  explicit GameRig(const std::vector<uint8_t>& init, Size screen = {1024, 768},
+                   const std::string& pictures = "");
   ~GameRig();
   GameRig(const GameRig&) = delete;
   GameRig& operator=(const GameRig&) = delete;

@@ -46,17 +46,17 @@ class FormEvents : public platform::sdl::GameEvents {
   void MouseUp() override { form_.FormMouseUp(); }
   void KeyDown(Modifiers held) override { form_.FormKeyDown(held); }
   void KeyUp() override { form_.FormKeyUp(); }
+  void ReaderKey(velmor::ReaderKey key) override { form_.FormReaderKey(key); }
+  void MouseWheel(WheelTurn turn) override { form_.FormMouseWheel(turn); }
   void CloseQuery() override { form_.FormCloseQuery(); }
   [[noreturn]] void QuitNow() override { form_.QuitNow(); }
-  void DisplayResized() override {
-    // The picture is centred in the new client area and the window painted.
-    form_.scaling.SetDisplaySize(form_.scaling.Disp.Width, form_.scaling.Disp.Height);
-    form_.invalid = true;
-  }
+  void DisplayResized() override { form_.FormResize(); }
   void ReportError(const std::string& text) override {
     form_.dialogs.ShowMessageBox(text, platform::MessageKind::Failure, platform::Buttons::Ok);
   }
   menus::Panels& Panels() override { return form_.panels; }
+  Bitmap ScreenPicture() override { return form_.ScreenPicture(); }
+  std::string ReaderIndicator() override { return form_.reader.Indicator(); }
 
  private:
   TForm1& form_;

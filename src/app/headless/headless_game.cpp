@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "platform/png.h"
+#include "platform/screenshot.h"
 
 namespace velmor::app {
 
@@ -25,6 +26,29 @@ std::vector<std::string> Words(const std::string& line) {
 bool Number(const std::string& s, int64_t& out) {
   auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
   return ec == std::errc() && end == s.data() + s.size();
+}
+
+// The keys of the "key" command that stand in for the mouse.
+struct NamedReaderKey {
+  const char* name;
+  ReaderKey key;
+};
+constexpr NamedReaderKey kReaderKeys[] = {
+    {"enter", ReaderKey::Enter}, {"kpenter", ReaderKey::Enter}, {"space", ReaderKey::Space},
+    {"escape", ReaderKey::Escape}, {"up", ReaderKey::Up},       {"down", ReaderKey::Down},
+    {"1", ReaderKey::Row1},        {"2", ReaderKey::Row2},      {"3", ReaderKey::Row3},
+    {"4", ReaderKey::Row4},        {"5", ReaderKey::Row5},      {"6", ReaderKey::Row6},
+    {"7", ReaderKey::Row7},        {"tab", ReaderKey::SkipRead}, {"a", ReaderKey::Auto},
+};
+
+bool ParseSize(const std::string& s, Size& out) {
+  size_t x = s.find('x');
+  int64_t w = 0, h = 0;
+  if (x == std::string::npos || !Number(s.substr(0, x), w) || !Number(s.substr(x + 1), h) ||
+      w < 1 || h < 1 || w > 16384 || h > 16384)
+    return false;
+  out = {static_cast<int32_t>(w), static_cast<int32_t>(h)};
+  return true;
 }
 
 }  // namespace
@@ -135,6 +159,17 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
       Event([&] { form_->FormKeyUp(); });
     else
       Event([&] { form_->FormKeyDown(m); });
+  } else if (cmd == "key") {
+    return KeyCommand(w, error);
+  } else if (cmd == "wheel") {
+    if (w.size() != 2 || (w[1] != "up" && w[1] != "down")) return fail("wheel up|down");
+    Event([&] { form_->FormMouseWheel(w[1] == "up" ? WheelTurn::Up : WheelTurn::Down); });
+  } else if (cmd == "screen") {
+    Size size;
+    if (w.size() != 2 || !ParseSize(w[1], size)) return fail("screen WxH (1 to 16384 each)");
+    // As the real window going full screen or back: the client area changes.
+    window_.Resize(size);
+    Event([&] { form_->FormResize(); });
   } else if (cmd == "answer") {
     if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail("answer ok|cancel");
     dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
@@ -160,6 +195,49 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     return fail("unknown command: " + cmd);
   }
   return true;
+}
+
+bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* error) {
+  const char* usage = "key enter|kpenter|space|escape|up|down|1..7|tab|a|f12";
+  if (w.size() != 2) {
+    if (error) *error = usage;
+    return false;
+  }
+  if (w[1] == "f12") {
+    // The window's own key: the game does not hear it.
+    TakeScreenshot();
+    return true;
+  }
+  // A key goes down and up again, with no modifier held, as the real
+  // window's keyboard delivers it: the game hears it as any key.
+  for (const NamedReaderKey& k : kReaderKeys) {
+    if (w[1] != k.name) continue;
+    // A name field with the keyboard keeps its keys from the game.
+    const bool heard = FocusedEdit() == nullptr;
+    if (heard) Event([&] { form_->FormKeyDown(Modifiers{}); });
+    Event([&] { form_->FormReaderKey(k.key); });
+    if (heard) Event([&] { form_->FormKeyUp(); });
+    return true;
+  }
+  if (error) *error = std::string("unknown key: ") + w[1] + " (" + usage + ")";
+  return false;
+}
+
+void HeadlessGame::TakeScreenshot() {
+  if (ended_) return;
+  const uint32_t ms = clock_.UtcTimeOfDayMs();
+  std::tm when{};
+  when.tm_year = 100;
+  when.tm_mday = 1;
+  when.tm_hour = static_cast<int>(ms / 3600000);
+  when.tm_min = static_cast<int>(ms / 60000 % 60);
+  when.tm_sec = static_cast<int>(ms / 1000 % 60);
+  const std::string folder =
+      options_.pictures_folder.empty() ? platform::ScreenshotFolder() : options_.pictures_folder;
+  const platform::SavedScreenshot saved =
+      platform::SaveScreenshot(form_->ScreenPicture(), folder, when);
+  notices_.push_back(platform::ScreenshotNotice(saved));
+  if (options_.print_warnings) std::fprintf(stderr, "velmor: %s\n", notices_.back().c_str());
 }
 
 bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string* error) {

@@ -22,6 +22,8 @@ struct HeadlessOptions {
   StartOptions start;
   bool print_warnings = false;  // also print the script's warnings on stderr
   std::string font_file = platform::kDefaultFontFile;  // the face the text is drawn with
+  // Where F12 writes screenshots; empty: the player's pictures folder.
+  std::string pictures_folder;
 };
 
 class HeadlessGame {
@@ -54,6 +56,8 @@ class HeadlessGame {
   // What the script asked that could not be done ("input script line 7:
   // control SaveButton: ...").
   const std::vector<std::string>& Warnings() const { return warnings_; }
+  // What the window's corner said (a screenshot written or not), in order.
+  const std::vector<std::string>& Notices() const { return notices_; }
 
   TForm1& form() { return *form_; }
   platform::HeadlessWindow& window() { return window_; }
@@ -64,6 +68,8 @@ class HeadlessGame {
  private:
   bool PointerOnPanel() const;
   bool ControlCommand(const std::vector<std::string>& words, std::string* error);
+  // "key NAME": a key pressed and released.
+  bool KeyCommand(const std::vector<std::string>& words, std::string* error);
   // "focus NAME" and "ime compose|commit|cancel": the keyboard focus and an
   // input method's work in the focused name field.
   bool TextInputCommand(const std::vector<std::string>& words, std::string* error);
@@ -86,6 +92,11 @@ class HeadlessGame {
   bool ended_ = false;
   int script_line_ = 0;  // the script line running, 0 outside a script
   std::vector<std::string> warnings_;
+  std::vector<std::string> notices_;
+
+  // F12: the picture into the pictures folder, named by the virtual clock's
+  // time on the first day of 2000.
+  void TakeScreenshot();
 };
 
 }  // namespace velmor::app

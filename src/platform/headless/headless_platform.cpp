@@ -7,6 +7,11 @@ namespace velmor::platform {
 HeadlessWindow::HeadlessWindow(Size screen, Font* font)
     : screen_(screen), font_(font), canvas_(screen.width, screen.height) {}
 
+void HeadlessWindow::Resize(Size screen) {
+  screen_ = screen;
+  canvas_ = Bitmap(screen.width, screen.height);
+}
+
 int HeadlessWindow::ShowCursor(bool show) {
   cursor_count_ += show ? 1 : -1;
   return cursor_count_;

@@ -31,7 +31,10 @@ class HeadlessWindow : public Window {
   int UnreportedChanges() const { return unreported_changes_; }
   void DrawCornerText(const std::string& text) override;
 
-  void SetCursorPos(Point p) { cursor_ = p; }
+  void SetCursorPos(Point p) override { cursor_ = p; }
+  // The window's client area takes a new size; it is empty (black) until
+  // the game paints it.
+  void Resize(Size screen);
   bool SystemPointerVisible() const { return cursor_count_ >= 0; }
   int CursorCount() const { return cursor_count_; }
   // Everything drawn on the window, as the player would see it.

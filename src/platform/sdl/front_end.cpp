@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "platform/sdl/panel_layout.h"
+#include "platform/screenshot.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace velmor::platform::sdl {
@@ -53,7 +54,13 @@ std::optional<PanelKey> PanelKeyOf(const SDL_Keysym& k) {
 }  // namespace
 
 SdlFrontEnd::SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui)
-    : window_(window), ui_(ui), panel_view_(ui), box_view_(ui), scheduler_(SDL_GetTicks64()) {
+    : window_(window),
+      ui_(ui),
+      panel_view_(ui),
+      box_view_(ui),
+      notice_view_(ui),
+      mode_view_(ui, NoticeView::Corner::TopRight),
+      scheduler_(SDL_GetTicks64()) {
   // SDL starts with text input on; it is on only while a name field has the
   // keyboard.
   SDL_StopTextInput();
@@ -124,6 +131,8 @@ void SdlFrontEnd::Pass() {
       resting = true;
     }
   }
+  // A notice goes on time.
+  if (notice_view_.Shown()) wait = std::min(wait, notice_view_.MsLeft(SDL_GetTicks64()));
   // What the game drew outside a pass (its first paint) is shown first.
   if (redraw_now_ || window_.NeedsRender()) wait = 0;
 
@@ -145,7 +154,10 @@ void SdlFrontEnd::Pass() {
 
   if (started_ && tick_depth_ == 0 && scheduler_.TakeDue(SDL_GetTicks64())) RunTick();
   UpdateTextInput();
+  if (notice_view_.Expire(SDL_GetTicks64())) redraw_now_ = true;
+  ShowReaderMode();
   RenderIfNeeded();
+  if (screenshot_due_) TakeScreenshot();
 }
 
 void SdlFrontEnd::RunTick() {
@@ -169,7 +181,8 @@ void SdlFrontEnd::RunActions(std::vector<PanelAction>& actions) {
 }
 
 void SdlFrontEnd::RenderIfNeeded() {
-  const bool ui = UiActive();
+  // The panels, the boxes and the notice are drawn over the scene.
+  const bool ui = UiActive() || notice_view_.Shown() || mode_view_.Shown();
   const uint64_t now = SDL_GetTicks64();
   bool need = window_.NeedsRender() || redraw_now_ || ui != ui_was_active_;
   const uint64_t shown = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
@@ -199,6 +212,8 @@ void SdlFrontEnd::RenderIfNeeded() {
     ui_.BeginFrame();
     if (game_ != nullptr) panel_view_.Draw(game_->Panels(), boxes_.empty(), actions);
     box_view_.Draw(boxes_);
+    notice_view_.Draw();
+    mode_view_.Draw();
     ui_.EndFrame();
   };
   frame();
@@ -273,13 +288,12 @@ void SdlFrontEnd::HandleEvent(const SDL_Event& e) {
       // (XWayland, remote desktops, synthetic input) never update the
       // global pointer between button presses.
       window_.PointerMoved({e.motion.x, e.motion.y});
-      [[fallthrough]];
-    case SDL_MOUSEWHEEL:
       if (UiActive()) {
         ui_.ProcessEvent(e);
         ui_input_ = true;
       }
       break;
+    case SDL_MOUSEWHEEL: HandleWheel(e); break;
     case SDL_KEYDOWN:
       ime_echo_.clear();  // text after a key press is typed
       HandleKey(e, true);
@@ -369,6 +383,13 @@ void SdlFrontEnd::HandleMouseButton(const SDL_Event& e, bool down) {
 
 void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
   const SDL_Keysym& k = e.key.keysym;
+  // The window's own keys act whatever has the keyboard; nobody else hears
+  // them go down (Alt+Enter must not press a focused button as well).
+  if (down)
+    if (std::optional<WindowCommand> command = WindowCommandFromSdl(k.sym, k.mod)) {
+      if (e.key.repeat == 0) RunWindowCommand(*command);
+      return;
+    }
   if (!boxes_.empty()) {
     // The box has the keyboard.
     if (down) {
@@ -406,9 +427,72 @@ void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
   if (edit != nullptr || !started_ || game_ == nullptr) return;
   if (down) {
     game_->KeyDown(ModifiersFromSdl(k.mod));
+    // Keys in place of the mouse are the panels' while one is open.
+    std::optional<velmor::ReaderKey> key = ReaderKeyFromSdl(k.sym);
+    if (key && !ui && (e.key.repeat == 0 || ReaderKeyRepeats(*key)))
+      Guarded([&] { game_->ReaderKey(*key); });
   } else {
     game_->KeyUp();
   }
+}
+
+void SdlFrontEnd::RunWindowCommand(WindowCommand command) {
+  switch (command) {
+    case WindowCommand::ToggleFullScreen:
+      window_.SetFullScreen(!window_.FullScreen());
+      // The picture follows the new client area at once (the window system
+      // may or may not tell of the new size later; then it changes nothing).
+      if (window_.TakeClientSize() && started_ && game_ != nullptr)
+        Guarded([this] { game_->DisplayResized(); });
+      window_.Invalidate();
+      redraw_now_ = true;
+      break;
+    case WindowCommand::Screenshot:
+      // The next frame is drawn and kept as the player sees it, without an
+      // earlier notice.
+      screenshot_due_ = true;
+      notice_view_.Hide();
+      mode_view_.Hide();
+      redraw_now_ = true;
+      window_.CaptureNextFrame();
+      break;
+  }
+}
+
+void SdlFrontEnd::ShowReaderMode() {
+  // Not in the frame a screenshot keeps.
+  if (!started_ || game_ == nullptr || screenshot_due_) return;
+  std::string text = game_->ReaderIndicator();
+  if (text == mode_view_.text()) return;
+  mode_view_.ShowSteady(std::move(text));
+  redraw_now_ = true;
+}
+
+void SdlFrontEnd::TakeScreenshot() {
+  screenshot_due_ = false;
+  Size size;
+  const std::vector<uint32_t> shown = window_.TakeCapture(size);
+  if (!started_ || game_ == nullptr) return;
+  Bitmap picture = game_->ScreenPicture();
+  if (UiActive() && !shown.empty()) {
+    const ImGuiLayer::Area a = ui_.DrawnArea();
+    CopyShownArea(picture, shown, size, window_.PictureRect(),
+                  Rect{a.left, a.top, a.right, a.bottom});
+  }
+  const SavedScreenshot saved = SaveScreenshot(picture, ScreenshotFolder(), LocalTimeNow());
+  notice_view_.Show(ScreenshotNotice(saved), SDL_GetTicks64());
+  redraw_now_ = true;
+}
+
+void SdlFrontEnd::HandleWheel(const SDL_Event& e) {
+  if (UiActive()) {
+    ui_.ProcessEvent(e);  // the save list scrolls
+    ui_input_ = true;
+    return;
+  }
+  if (!started_ || game_ == nullptr) return;
+  if (std::optional<WheelTurn> turn = WheelTurnFromSdl(e.wheel.y, e.wheel.direction))
+    Guarded([&] { game_->MouseWheel(*turn); });
 }
 
 void SdlFrontEnd::HandleWindowEvent(const SDL_Event& e) {

@@ -25,6 +25,7 @@
 #include "platform/sdl/imgui_layer.h"
 #include "platform/sdl/input_mapping.h"
 #include "platform/sdl/message_box_model.h"
+#include "platform/sdl/notice_view.h"
 #include "platform/sdl/panel_view.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/tick_scheduler.h"
@@ -49,6 +50,10 @@ class GameEvents {
   virtual void MouseUp() = 0;
   virtual void KeyDown(Modifiers held) = 0;
   virtual void KeyUp() = 0;
+  // A key or the wheel in place of the mouse; only while no panel or box
+  // has the keyboard.
+  virtual void ReaderKey(ReaderKey key) = 0;
+  virtual void MouseWheel(WheelTurn turn) = 0;
   // The window manager asks to close the window.
   virtual void CloseQuery() = 0;
   // A signal asks to end: the game quits without a question.
@@ -58,6 +63,10 @@ class GameEvents {
   // An error no handler caught, in a box of the application's own.
   virtual void ReportError(const std::string& sjis_text) = 0;
   virtual menus::Panels& Panels() = 0;
+  // The picture as the player sees it without the panels (a screenshot).
+  virtual Bitmap ScreenPicture() = 0;
+  // The reading mode that is on, in a few words; empty when none is.
+  virtual std::string ReaderIndicator() { return {}; }
 };
 
 class SdlFrontEnd {
@@ -84,11 +93,21 @@ class SdlFrontEnd {
   uint64_t Ticks() const { return ticks_; }
   const TickScheduler& scheduler() const { return scheduler_; }
   const PanelView& panel_view() const { return panel_view_; }
+  const NoticeView& notice() const { return notice_view_; }
+  const NoticeView& mode_indicator() const { return mode_view_; }
 
  private:
   void HandleEvent(const SDL_Event& e);
   void HandleMouseButton(const SDL_Event& e, bool down);
   void HandleKey(const SDL_Event& e, bool down);
+  void HandleWheel(const SDL_Event& e);
+  void RunWindowCommand(WindowCommand command);
+  // F12, once the frame asked for is drawn: the picture with what the
+  // panels and boxes cover of it, into the pictures folder; the notice says
+  // how it went.
+  void TakeScreenshot();
+  // The corner shows the reading mode the game has on.
+  void ShowReaderMode();
   void HandleWindowEvent(const SDL_Event& e);
   void HandleTextEditing(const char* text, int start);
   void RunTick();
@@ -113,6 +132,9 @@ class SdlFrontEnd {
   ImGuiLayer& ui_;
   PanelView panel_view_;
   BoxView box_view_;
+  NoticeView notice_view_;
+  NoticeView mode_view_;  // the reading mode, in the upper corner
+  bool screenshot_due_ = false;
   GameEvents* game_ = nullptr;
   TickScheduler scheduler_;
   bool started_ = false;

@@ -21,4 +21,45 @@ PointerButton PointerButtonFromSdl(uint8_t sdl_button) {
   }
 }
 
+std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key) {
+  switch (sdl_key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return ReaderKey::Enter;
+    case SDLK_SPACE: return ReaderKey::Space;
+    case SDLK_ESCAPE: return ReaderKey::Escape;
+    case SDLK_UP: return ReaderKey::Up;
+    case SDLK_DOWN: return ReaderKey::Down;
+    case SDLK_TAB: return ReaderKey::SkipRead;
+    case SDLK_a: return ReaderKey::Auto;
+    default: break;
+  }
+  // The row of number keys and the keypad's.
+  for (int n = 0; n < 7; ++n)
+    if (sdl_key == SDLK_1 + n || sdl_key == SDLK_KP_1 + n)
+      return static_cast<ReaderKey>(static_cast<int>(ReaderKey::Row1) + n);
+  return std::nullopt;
+}
+
+bool ReaderKeyRepeats(ReaderKey key) { return key == ReaderKey::Up || key == ReaderKey::Down; }
+
+std::optional<WheelTurn> WheelTurnFromSdl(int32_t y, uint32_t direction) {
+  if (y == 0) return std::nullopt;
+  // A "natural" scrolling setting turns the reported direction round.
+  const bool away = (y > 0) != (direction == SDL_MOUSEWHEEL_FLIPPED);
+  return away ? WheelTurn::Up : WheelTurn::Down;
+}
+
+std::optional<WindowCommand> WindowCommandFromSdl(int32_t sdl_key, uint16_t sdl_mod) {
+  const bool alt_only = (sdl_mod & KMOD_ALT) != 0 && (sdl_mod & (KMOD_CTRL | KMOD_SHIFT)) == 0;
+  switch (sdl_key) {
+    case SDLK_F11: return WindowCommand::ToggleFullScreen;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      if (alt_only) return WindowCommand::ToggleFullScreen;
+      return std::nullopt;
+    case SDLK_F12: return WindowCommand::Screenshot;
+    default: return std::nullopt;
+  }
+}
+
 }  // namespace velmor::platform::sdl

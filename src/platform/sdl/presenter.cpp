@@ -103,6 +103,7 @@ class SurfacePresenter : public Presenter {
       SDL_RenderFlush(ui_);
     }
     overlay_ = overlay ? overlay->bounds : Rect{};
+    CaptureIfAsked();
     Send(regions);
   }
 
@@ -206,6 +207,8 @@ class RendererPresenter : public Presenter {
       SDL_RenderCopy(renderer_, corner_tex_.tex, nullptr, &dst);
     }
     if (overlay != nullptr && overlay->draw) overlay->draw();
+    // Read before it is shown: afterwards the frame's buffer is undefined.
+    CaptureIfAsked();
     SDL_RenderPresent(renderer_);
     int w = 0, h = 0;
     SDL_GetWindowSize(window_, &w, &h);

@@ -67,6 +67,18 @@ class Presenter {
   virtual std::vector<uint32_t> ReadPixels(Size& size) = 0;
   // Window pixels sent to the display so far (what presenting has cost).
   uint64_t pixels_sent = 0;
+  // Set: the next frame's pixels are kept in `captured` as it is shown
+  // (a screenshot), then this is cleared.
+  bool capture_next = false;
+  std::vector<uint32_t> captured;
+  Size captured_size;
+
+ protected:
+  void CaptureIfAsked() {
+    if (!capture_next) return;
+    capture_next = false;
+    captured = ReadPixels(captured_size);
+  }
 };
 
 // Makes the presenter for `choice` (Auto: the window surface unless the

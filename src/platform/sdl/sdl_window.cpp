@@ -59,6 +59,7 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
   // The picture is stretched by dropping and repeating pixels, never blended.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   windowed_ = options.windowed;
+  first_size_ = options.window_size;
 
   SDL_Rect display{0, 0, 1024, 768};
   SDL_GetDisplayBounds(0, &display);
@@ -92,6 +93,78 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
   return true;
 }
 
+void SdlWindow::SetFullScreen(bool full) {
+  if (window_ == nullptr || full == FullScreen()) return;
+  int old_x = 0, old_y = 0;
+  SDL_GetWindowPosition(window_, &old_x, &old_y);
+  const int index = std::max(SDL_GetWindowDisplayIndex(window_), 0);
+  SDL_Rect display{0, 0, 1024, 768};
+  SDL_GetDisplayBounds(index, &display);
+  if (full) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    normal_ = Rect::FromSize(old_x, old_y, w, h);
+    // As at the start: borderless at the display's corner, as large as it.
+    SDL_SetWindowResizable(window_, SDL_FALSE);
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+    SDL_SetWindowPosition(window_, display.x, display.y);
+    SDL_SetWindowSize(window_, display.w, display.h);
+    SDL_RaiseWindow(window_);
+  } else {
+    SDL_Rect usable = display;
+    SDL_GetDisplayUsableBounds(index, &usable);
+    const Rect r = NormalWindowPlace(normal_, first_size_,
+                                     Rect::FromSize(usable.x, usable.y, usable.w, usable.h));
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+    SDL_SetWindowSize(window_, r.width(), r.height());
+    SDL_SetWindowPosition(window_, r.left, r.top);
+  }
+  windowed_ = !full;
+  // The pointer has not moved on the display; the window has.
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  pointer_ = {pointer_.x + old_x - x, pointer_.y + old_y - y};
+}
+
+std::vector<uint32_t> SdlWindow::TakeCapture(Size& size) {
+  std::vector<uint32_t> pixels;
+  if (!presenter_) return pixels;
+  pixels.swap(presenter_->captured);
+  size = presenter_->captured_size;
+  presenter_->capture_next = false;
+  return pixels;
+}
+
+void CopyShownArea(Bitmap& picture, const std::vector<uint32_t>& window, Size window_size,
+                   const Rect& picture_rect, const Rect& area) {
+  const int32_t w = picture.width(), h = picture.height();
+  if (w == 0 || h == 0 || picture_rect.empty() ||
+      window.size() < static_cast<std::size_t>(window_size.width) * window_size.height)
+    return;
+  const Rect inside = Intersect(area, Rect{0, 0, window_size.width, window_size.height});
+  for (int32_t y = 0; y < h; ++y) {
+    const int64_t wy = picture_rect.top + (int64_t{2} * y + 1) * picture_rect.height() / (2 * h);
+    if (wy < inside.top || wy >= inside.bottom) continue;
+    for (int32_t x = 0; x < w; ++x) {
+      const int64_t wx = picture_rect.left + (int64_t{2} * x + 1) * picture_rect.width() / (2 * w);
+      if (wx < inside.left || wx >= inside.right) continue;
+      picture.set(x, y, window[static_cast<std::size_t>(wy * window_size.width + wx)] & 0xFFFFFF);
+    }
+  }
+}
+
+Rect NormalWindowPlace(const Rect& last, Size first, const Rect& usable) {
+  if (!last.empty() && Intersects(last, usable) && last.width() <= usable.width() &&
+      last.height() <= usable.height())
+    return last;
+  // Its first size, within the usable area, in the middle of it.
+  const int32_t w = std::min(first.width, usable.width());
+  const int32_t h = std::min(first.height, usable.height());
+  return Rect::FromSize(usable.left + (usable.width() - w) / 2,
+                        usable.top + (usable.height() - h) / 2, w, h);
+}
+
 bool SdlWindow::TakeClientSize() {
   int w = 0, h = 0;
   SDL_GetWindowSize(window_, &w, &h);
@@ -111,6 +184,13 @@ void SdlWindow::LayerChanged(const Rect& r) {
 }
 
 Point SdlWindow::CursorPos() const { return pointer_; }
+
+void SdlWindow::SetCursorPos(Point p) {
+  // The motion event of the move may come late (or, on some servers, not
+  // at all): the pointer is where it was put.
+  SDL_WarpMouseInWindow(window_, p.x, p.y);
+  pointer_ = p;
+}
 
 int SdlWindow::ShowCursor(bool show) {
   cursor_count_ += show ? 1 : -1;

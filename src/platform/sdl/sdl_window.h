@@ -59,6 +59,12 @@ class SdlWindow : public Window {
   // corner and as large as the display, or a normal resizable window. False
   // with the reason when that is not possible.
   bool Open(const WindowOptions& options, std::string* error);
+  // Switches between the borderless window as large as the display and a
+  // normal window (the size it last had, or its first size), keeping the
+  // pointer where it is on the display. The client size changes: see
+  // TakeClientSize.
+  void SetFullScreen(bool full);
+  bool FullScreen() const { return !windowed_; }
   // How the window reaches the display ("software (the window surface)").
   std::string PresenterName() const { return presenter_ ? presenter_->Name() : std::string(); }
   // Window pixels sent to the display so far.
@@ -67,6 +73,7 @@ class SdlWindow : public Window {
   // --- platform::Window ---
   Size ScreenSize() const override { return client_; }
   Point CursorPos() const override;
+  void SetCursorPos(Point p) override;
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
   using Window::StretchOnWindow;
@@ -90,6 +97,14 @@ class SdlWindow : public Window {
   // The drawing was lost (the renderer's textures, the window's surface):
   // everything is drawn again from the kept copies.
   void RecreateTextures();
+  // The next frame drawn is kept as it is shown; TakeCapture hands it over
+  // (empty when no frame was drawn since).
+  void CaptureNextFrame() {
+    if (presenter_) presenter_->capture_next = true;
+  }
+  std::vector<uint32_t> TakeCapture(Size& size);
+  // Where the screen image was last stretched to.
+  const Rect& PictureRect() const { return picture_rect_; }
   // The window's pixels as last presented (0x00RRGGBB, row by row).
   std::vector<uint32_t> ReadPixels(Size& size) { return presenter_->ReadPixels(size); }
 
@@ -115,6 +130,8 @@ class SdlWindow : public Window {
   SDL_Window* window_ = nullptr;
   std::unique_ptr<Presenter> presenter_;
   bool windowed_ = false;
+  Size first_size_{1024, 768};  // a normal window's size when it had none yet
+  Rect normal_;                 // where the normal window was, empty if never
   Point pointer_;  // where the window's events last saw the pointer
   Size client_;
 
@@ -135,5 +152,17 @@ class SdlWindow : public Window {
   bool dirty_ = true;
   FrameStats stats_;
 };
+
+// Puts into `picture` what the window shows over it within `area` (window
+// pixels; the panels and boxes): each picture pixel takes the window pixel
+// in the middle of the cells it was stretched to in `picture_rect`. Window
+// pixels are `window` (0x00RRGGBB, row by row, `window_size`).
+void CopyShownArea(Bitmap& picture, const std::vector<uint32_t>& window, Size window_size,
+                   const Rect& picture_rect, const Rect& area);
+
+// Where a window going back from full screen goes: where it last was, if
+// that still fits the display's usable area (display pixels); otherwise its
+// first size, within that area, in the middle of it.
+Rect NormalWindowPlace(const Rect& last, Size first, const Rect& usable);
 
 }  // namespace velmor::platform::sdl

@@ -1,0 +1,81 @@
+// Keys and the mouse wheel for a player who reads with the keyboard. They
+// stand in for the mouse: a key is a click, the pointer moves onto the
+// choice a key names; two keys turn the reading modes on and off. A player
+// who only uses the mouse sees nothing of it.
+#include <algorithm>
+
+#include "app/form.h"
+
+namespace velmor::app {
+
+using scenario::WaitHandler;
+
+bool TForm1::AnyPanelOpen() const {
+  return panels.ConfigPanel.visible || panels.NamePanel.visible || panels.SavePanel.visible;
+}
+
+bool TForm1::AtClickWait() const {
+  if (input.HoldMode == 1) return false;
+  return scn.MainProc == WaitHandler::WaitClick ||
+         (scn.MainProc == WaitHandler::TypeText && msgwin.PageWait);
+}
+
+bool TForm1::ClickEndsReaderMode() {
+  if (!reader.Active()) return false;
+  reader.Stop();
+  return true;
+}
+
+void TForm1::FormReaderKey(ReaderKey key) {
+  if (!started || quit || AnyPanelOpen()) return;
+  switch (key) {
+    case ReaderKey::Enter:
+    case ReaderKey::Space:
+      // A left click at the pointer; the button is not held.
+      if (!ClickEndsReaderMode()) input.clk = 1;
+      break;
+    case ReaderKey::Escape:
+      if (!ClickEndsReaderMode()) input.clk = 2;
+      break;
+    case ReaderKey::SkipRead: reader.Toggle(ReaderMode::SkipRead); break;
+    case ReaderKey::Auto: reader.Toggle(ReaderMode::Auto); break;
+    case ReaderKey::Up: MoveChoiceHighlight(-1); break;
+    case ReaderKey::Down: MoveChoiceHighlight(1); break;
+    default: PickChoice(static_cast<int>(key) - static_cast<int>(ReaderKey::Row1)); break;
+  }
+}
+
+void TForm1::FormMouseWheel(WheelTurn turn) {
+  if (!started || quit || AnyPanelOpen()) return;
+  // Only where a click does nothing but go on: a turn of the wheel never
+  // answers a choice or a hit map.
+  if (turn == WheelTurn::Down && AtClickWait() && !ClickEndsReaderMode()) input.clk = 1;
+}
+
+bool TForm1::PointAtChoice(int row) {
+  Point at = scaling.WindowPoint(choices.RowPoint(row));
+  const Size screen = platform.window.ScreenSize();
+  at.x = std::clamp(at.x, 0, std::max(screen.width - 1, 0));
+  at.y = std::clamp(at.y, 0, std::max(screen.height - 1, 0));
+  if (choices.RowAt(scaling.MapPointer(at).y) != row) return false;
+  platform.window.SetCursorPos(at);
+  return true;
+}
+
+void TForm1::MoveChoiceHighlight(int step) {
+  if (input.HoldMode == 1 || scn.MainProc != WaitHandler::ChoiceProc) return;
+  // From the row the pointer is on now (a tick may not have seen it yet).
+  const int count = choices.ChoiceCount;
+  const int now = choices.RowAt(scaling.MapPointer(platform.window.CursorPos()).y);
+  const int row = now < 0 ? (step > 0 ? 0 : count - 1) : std::clamp(now + step, 0, count - 1);
+  PointAtChoice(row);
+}
+
+void TForm1::PickChoice(int row) {
+  if (input.HoldMode == 1 || scn.MainProc != WaitHandler::ChoiceProc) return;
+  if (row < 0 || row >= choices.ChoiceCount) return;
+  // The next tick highlights the row under the pointer and takes the click.
+  if (PointAtChoice(row)) input.clk = 1;
+}
+
+}  // namespace velmor::app

@@ -1,0 +1,119 @@
+// Two helps for reading that the game itself does not have: "skip read
+// text", which passes the messages the player has read before as the Ctrl
+// key would, and "auto", which goes on from a click wait by itself after
+// the time it takes to read the page. Either ends with the player's next
+// click; skipping also ends at the first unread message, a choice, a name
+// entry, the save panel or a hit map.
+//
+// The messages read are kept in a small file beside the slot files, written
+// whole into a temporary file and renamed, as the slots are.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/input_state.h"
+#include "platform/files.h"
+#include "scenario/scenario.h"
+#include "text/message_window.h"
+
+namespace velmor::app {
+
+enum class ReaderMode { Off, SkipRead, Auto };
+
+// A message: its scenario file (Shift-JIS, as the scenario names it) and the
+// offset just past its instruction.
+struct MessageId {
+  std::string file;
+  uint16_t offset = 0;
+  auto operator<=>(const MessageId&) const = default;
+};
+
+// The set of messages read, and its file: a first line "velmor read
+// messages 1", then one message a line, the file name in hexadecimal and the
+// offset in decimal ("494E4954 1234").
+class ReadMessages {
+ public:
+  static constexpr const char* kHeader = "velmor read messages 1";
+
+  bool Contains(const MessageId& id) const { return ids_.count(id) != 0; }
+  // True when the message was not in the set yet.
+  bool Add(const MessageId& id) { return ids_.insert(id).second; }
+  std::size_t size() const { return ids_.size(); }
+
+  std::vector<uint8_t> Encode() const;
+  // The set a file holds. Lines that make no sense (and a file of another
+  // kind) are left out; *bad counts them.
+  static ReadMessages Decode(std::span<const uint8_t> bytes, int* bad);
+
+ private:
+  std::set<MessageId> ids_;
+};
+
+// The time a click wait lasts in auto mode: 1.5 s and 60 ms for each
+// character of the page, in 20 ms ticks (rounded up).
+int32_t AutoWaitTicks(int32_t characters);
+// The characters of the page of `text` that ends before byte `end`
+// (0-based): those after the last page wait or new page, full-width ones
+// counted once, control codes and their arguments not at all.
+int32_t PageCharacters(const ByteString& text, std::size_t end);
+
+class ReaderModes {
+ public:
+  // The file's name in the slot folder.
+  static constexpr const char* kFileName = "READTEXT.TXT";
+
+  ReaderModes(scenario::Scenario& scn, text::MessageWindow& msgwin, InputState& input,
+              platform::Files& files, const std::string& slot_path)
+      : scn_(scn), msgwin_(msgwin), input_(input), files_(files), slot_path_(slot_path) {}
+
+  ReaderMode mode() const { return mode_; }
+  bool Active() const { return mode_ != ReaderMode::Off; }
+  // Turns `m` on, or off when it is on already; the other mode goes off.
+  void Toggle(ReaderMode m) { mode_ = mode_ == m ? ReaderMode::Off : m; }
+  void Stop() { mode_ = ReaderMode::Off; }
+  // What the window's corner says while a mode is on; empty when none is.
+  std::string Indicator() const;
+
+  // Start-up: the messages read in earlier runs.
+  void Load();
+  // A message starts at the scenario's current place.
+  void MessageStarted();
+  // Around the scenario's turn in a tick: the mode acts before it (a click,
+  // or the skip key held for the turn), and after it the skip key is given
+  // back and a message whose typing ended is noted as read.
+  void BeforeStep();
+  void AfterStep();
+
+  const ReadMessages& read() const { return read_; }
+  // The last write of the file failed (the set is kept all the same).
+  bool save_failed() const { return save_failed_; }
+
+ private:
+  bool AtClickWait() const;
+  void Skip();
+  void Auto();
+  void MarkRead();
+
+  scenario::Scenario& scn_;
+  text::MessageWindow& msgwin_;
+  InputState& input_;
+  platform::Files& files_;
+  const std::string& slot_path_;
+
+  ReaderMode mode_ = ReaderMode::Off;
+  ReadMessages read_;
+  MessageId current_;
+  bool has_current_ = false;
+  scenario::WaitHandler before_ = scenario::WaitHandler::None;
+  bool skip_key_lent_ = false;
+  int32_t held_sft_ = 0;
+  int32_t waited_ = 0;  // ticks at this click wait (auto)
+  bool save_failed_ = false;
+};
+
+}  // namespace velmor::app

@@ -1,0 +1,138 @@
+#include "platform/screenshot.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/png.h"
+
+namespace velmor::platform {
+
+namespace {
+
+// More of the same second than this is taken as a fault, not a name to find.
+constexpr int kMostOfOneSecond = 999;
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// The XDG_PICTURES_DIR line of a user-dirs.dirs text ("$HOME/Bilder"), with
+// $HOME put in; empty when there is none, or it is no absolute path.
+std::string PicturesFromUserDirs(const std::string& text, const std::string& home) {
+  std::istringstream in(text);
+  const std::string key = "XDG_PICTURES_DIR=";
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(key, 0) != 0) continue;
+    std::string value = line.substr(key.size());
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+    return !value.empty() && value.front() == '/' ? value : std::string();
+  }
+  return {};
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string ScreenshotFolderFrom(const char* xdg_pictures_dir, const char* home,
+                                 const std::string& user_dirs) {
+  if (xdg_pictures_dir != nullptr && xdg_pictures_dir[0] == '/')
+    return WithSlash(xdg_pictures_dir) + "velmor/";
+  if (home == nullptr || home[0] == '\0') return {};
+  std::string pictures = PicturesFromUserDirs(user_dirs, home);
+  if (pictures.empty()) pictures = WithSlash(home) + "Pictures";
+  return WithSlash(pictures) + "velmor/";
+}
+
+std::string ScreenshotFolder() {
+  const char* home = std::getenv("HOME");
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string user_dirs;
+  if (config != nullptr && config[0] == '/')
+    user_dirs = ReadText(WithSlash(config) + "user-dirs.dirs");
+  else if (home != nullptr && home[0] != '\0')
+    user_dirs = ReadText(WithSlash(home) + ".config/user-dirs.dirs");
+  return ScreenshotFolderFrom(std::getenv("XDG_PICTURES_DIR"), home, user_dirs);
+}
+
+std::string ScreenshotName(const std::tm& when, int n) {
+  char name[64];
+  std::snprintf(name, sizeof name, "velmor-%04d-%02d-%02d_%02d-%02d-%02d", when.tm_year + 1900,
+                when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec);
+  std::string s = name;
+  if (n > 1) s += "-" + std::to_string(n);
+  return s + ".png";
+}
+
+SavedScreenshot SaveScreenshot(const Bitmap& picture, const std::string& folder_in,
+                               const std::tm& when) {
+  if (folder_in.empty()) return {"", "no pictures folder (HOME is not set)"};
+  if (picture.empty()) return {"", "there is no picture yet"};
+  const std::string folder = WithSlash(folder_in);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) return {"", folder + ": " + ec.message()};
+  const std::vector<uint8_t> png = EncodePng(picture);
+  for (int n = 1; n <= kMostOfOneSecond; ++n) {
+    const std::string path = folder + ScreenshotName(when, n);
+    // Made here or not at all: a file of that name is never written over.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return {"", path + ": " + std::strerror(errno)};
+    bool ok = WriteAll(fd, png);
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+      ok = false;
+      err = errno;
+    }
+    if (!ok) {
+      ::unlink(path.c_str());  // no half-written picture is left
+      return {"", path + ": " + std::strerror(err)};
+    }
+    return {path, ""};
+  }
+  return {"", folder + ": too many screenshots in one second"};
+}
+
+std::string ScreenshotNotice(const SavedScreenshot& saved) {
+  if (!saved.ok()) return "Screenshot not saved: " + saved.error;
+  const std::size_t slash = saved.path.rfind('/');
+  return "Screenshot saved: " + saved.path.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+std::tm LocalTimeNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+}  // namespace velmor::platform

@@ -1,0 +1,232 @@
+// Keys and the mouse wheel in place of the mouse: clicks at waits, choices
+// picked and highlighted from the keyboard, the hold from Escape, and the
+// panels keeping the keyboard to themselves.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scenario/language.h"
+#include "support/bytecode.h"
+#include "support/game_data.h"
+#include "support/pictures.h"
+
+namespace velmor::testing {
+namespace {
+
+using scenario::WaitHandler;
+
+// INIT: LET work[1] 1; CLICK; LET work[1] 2; CLICK; ... then END.
+std::vector<uint8_t> ClickCounter() {
+  Code c;
+  for (uint16_t i = 1; i <= 5; ++i) c.b(0).w(1).w(i).b(22);
+  c.b(255);
+  return c.bytes;
+}
+
+// INIT: CHOICE work[7] with `count` options, then CLICK.
+std::vector<uint8_t> Choice(int count) {
+  Code c;
+  c.b(23).w(7);
+  for (int i = 0; i < count; ++i) c.s(std::string("OPTION") + static_cast<char>('A' + i));
+  c.b(0).b(22);
+  return c.bytes;
+}
+
+// The window pixel of logical point (x, y) at 100 % on a 1024 x 768 screen.
+std::string At(int x, int y) {
+  return "pointer " + std::to_string(192 + x) + " " + std::to_string(144 + y) + "\n";
+}
+
+TEST(ReaderKeys, AtAClickWaitEveryClickKeyAndTheWheelDownGoOn) {
+  struct Case {
+    const char* input;
+    int16_t work1;  // 2: the wait ended
+    int32_t hold;
+  };
+  for (Case c : {Case{"key enter", 2, 0}, Case{"key kpenter", 2, 0}, Case{"key space", 2, 0},
+                 Case{"wheel down", 2, 0}, Case{"wheel up", 1, 0}, Case{"key up", 1, 0},
+                 Case{"key 1", 1, 0}, Case{"key escape", 1, 1}}) {
+    GameRig g(ClickCounter());
+    ASSERT_FALSE(g.Start().has_value());
+    g.Ticks(1);
+    ASSERT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
+    g.Run(std::string(c.input) + "\ntick\ntick\n");
+    EXPECT_EQ(g.form().scn.work[1], c.work1) << c.input;
+    EXPECT_EQ(g.form().input.HoldMode, c.hold) << c.input;
+    EXPECT_EQ(g.form().input.sft, 0) << c.input;  // the key went up again
+  }
+}
+
+TEST(ReaderKeys, AKeyIsOneClickSeenByOneTick) {
+  GameRig g(ClickCounter());
+  g.Start();
+  g.Ticks(1);
+  g.Run("key enter\ntick\ntick\ntick 5\n");
+  EXPECT_EQ(g.form().scn.work[1], 2);
+  EXPECT_EQ(g.form().input.clk, 0);
+  EXPECT_EQ(g.form().input.drg, 0);  // no button is held
+}
+
+TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
+  for (const char* input : {"wheel down", "key enter", "key space"}) {
+    Code c;
+    c.b(21).b(1).b('A').b('B').b(scenario::text_code::kPageWait).b('C').b('D').b(0).b(22);
+    GameRig g(c.bytes);
+    g.Start();
+    for (int i = 0; i < 20 && !g.form().msgwin.PageWait; ++i) g.Ticks(1);
+    ASSERT_TRUE(g.form().msgwin.PageWait);
+    g.Run("wheel up\ntick\n");
+    EXPECT_TRUE(g.form().msgwin.PageWait) << input;
+    g.Run(std::string(input) + "\ntick\n");
+    EXPECT_FALSE(g.form().msgwin.PageWait) << input;
+    g.Run("until WaitClick 50\n");
+    EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick) << input;
+  }
+}
+
+TEST(ReaderKeys, TheWheelNeverAnswersAChoiceOrAHitMap) {
+  GameRig g(Choice(3));
+  g.Start();
+  g.Run("tick\n" + At(100, 385) + "tick\nwheel down\ntick\n");
+  EXPECT_EQ(g.form().choices.ChoiceHot, 0);
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
+
+  Code c;
+  c.b(48).w(9).s("MAP").b(0).b(0).b(22);
+  GameRig h(c.bytes);
+  h.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(Bitmap(640, 480, 0xFF0000)));
+  h.Start();
+  h.Run("tick\nwheel down\ntick\ntick\n");
+  EXPECT_EQ(h.form().scn.MainProc, WaitHandler::HitMapPress);
+}
+
+TEST(ReaderKeys, EnterAnswersAHitMapAtThePointer) {
+  Code c;
+  c.b(48).w(9).s("MAP").b(0).b(0).b(22);
+  GameRig g(c.bytes);
+  Bitmap map(640, 480, kBlack);
+  FillRect(map, {100, 100, 200, 200}, 0xFF0000);  // region 2
+  g.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(map));
+  g.Start();
+  g.Run("tick\n" + At(150, 150) + "key enter\ntick\ntick\n");
+  EXPECT_EQ(g.form().scn.work[9], 2);
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::None);
+}
+
+TEST(ReaderKeys, UpAndDownMoveThePointerOntoTheRowsAndEnterPicks) {
+  GameRig g(Choice(3));
+  g.Start();
+  g.Run("tick\npointer 0 0\ntick\n");
+  const text::Choices& ch = g.form().choices;
+  ASSERT_EQ(ch.ChoiceHot, -1);
+  struct Step {
+    const char* keys;
+    int hot;  // the highlighted row after the next tick
+  };
+  // Two presses before a tick count twice; the ends hold.
+  for (Step s : {Step{"key down", 0}, Step{"key down\nkey down", 2}, Step{"key down", 2},
+                 Step{"key up", 1}, Step{"key up\nkey up\nkey up", 0}}) {
+    g.Run(std::string(s.keys) + "\ntick\n");
+    EXPECT_EQ(ch.ChoiceHot, s.hot) << s.keys;
+    // The drawn pointer stands on the row's marker.
+    EXPECT_EQ(g.form().input.msx, ch.RowPoint(s.hot).x) << s.keys;
+    EXPECT_EQ(ch.RowAt(g.form().input.msy), s.hot) << s.keys;
+  }
+  g.Run("pointer 0 0\ntick\nkey up\ntick\n");  // from no row, Up is the last row
+  EXPECT_EQ(ch.ChoiceHot, 2);
+  g.Run("key enter\ntick\n");
+  EXPECT_EQ(g.form().scn.work[7], 3);
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::None);
+}
+
+TEST(ReaderKeys, ANumberKeyPicksItsRowAtEveryScale) {
+  for (int scale : {50, 75, 100, 125, 150}) {
+    for (int key = 1; key <= 4; ++key) {
+      GameRig g(Choice(4));
+      g.Start();
+      g.form().panels.ResoSpin.SetValue(scale);
+      g.Run("tick\npointer 0 0\ntick\nkey " + std::to_string(key) + "\ntick\n");
+      EXPECT_EQ(g.form().scn.work[7], key) << scale << "% key " << key;
+      EXPECT_EQ(g.form().scn.MainProc, WaitHandler::None) << scale << "% key " << key;
+    }
+  }
+}
+
+TEST(ReaderKeys, ANumberPastTheLastRowOrAwayFromAChoiceDoesNothing) {
+  GameRig g(Choice(2));
+  g.Start();
+  g.Run("tick\npointer 0 0\ntick\nkey 3\ntick\nkey 7\ntick\n");
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
+  EXPECT_EQ(g.game->window().CursorPos(), (Point{0, 0}));
+
+  GameRig h(ClickCounter());
+  h.Start();
+  h.Run("tick\npointer 5 6\nkey 1\nkey down\ntick\n");
+  EXPECT_EQ(h.form().scn.work[1], 1);
+  EXPECT_EQ(h.game->window().CursorPos(), (Point{5, 6}));
+}
+
+TEST(ReaderKeys, EscapeHoldsThenOpensTheSettingsWhichKeepTheKeysFromTheGame) {
+  GameRig g(ClickCounter());
+  g.Start();
+  g.Ticks(1);
+  g.Run("key escape\ntick\n");
+  EXPECT_EQ(g.form().input.HoldMode, 1);
+  g.Run("key escape\ntick\n");
+  ASSERT_TRUE(g.form().panels.ConfigPanel.visible);
+  for (const char* input : {"key enter", "key escape", "key space", "wheel down", "key 1"}) {
+    g.Run(input);
+    EXPECT_EQ(g.form().input.clk, 0) << input;
+  }
+  g.Run("tick\ncontrol ExitButton click\nkey enter\ntick\ntick\n");
+  EXPECT_FALSE(g.form().panels.ConfigPanel.visible);
+  EXPECT_EQ(g.form().scn.work[1], 2);
+}
+
+TEST(ReaderKeys, EnterEndsTheHoldAsALeftClickDoes) {
+  GameRig g(ClickCounter());
+  g.Start();
+  g.Ticks(1);
+  g.Run("key escape\ntick\nkey enter\ntick\n");
+  EXPECT_EQ(g.form().input.HoldMode, 0);
+  EXPECT_EQ(g.form().scn.work[1], 1);  // the scenario did not see it
+}
+
+TEST(ReaderKeys, ScriptErrorsNameTheKeys) {
+  GameRig g(ClickCounter());
+  g.Start();
+  std::string error;
+  EXPECT_FALSE(g.game->RunCommand("key f13", &error));
+  EXPECT_NE(error.find("unknown key: f13"), std::string::npos) << error;
+  EXPECT_FALSE(g.game->RunCommand("key", &error));
+  EXPECT_FALSE(g.game->RunCommand("wheel left", &error));
+  EXPECT_EQ(error, "wheel up|down");
+}
+
+// The pointer put where the mapping takes it nearest to a logical point maps
+// back onto that point: exactly where the display is at least as large as
+// the picture, within the one pixel a halved picture cannot tell apart.
+TEST(PointerPlacement, TheMappingTakesThePlacedPointerBack) {
+  for (Size screen : {Size{1024, 768}, Size{640, 480}, Size{1920, 1080}}) {
+    GameRig g(ClickCounter(), screen);
+    g.Start();
+    for (int scale = 50; scale <= 150; scale += 5) {
+      g.form().panels.ResoSpin.SetValue(scale);
+      const graphics::DisplayScaling& d = g.form().scaling;
+      // The right-most and lowest points a displayed pixel reaches.
+      const Point last = d.MapPointer({d.Disp.Left + d.Disp.Width - 1,
+                                       d.Disp.Top + d.Disp.Height - 1});
+      const int allowed = scale < 100 ? 1 : 0;
+      for (int32_t x = 0; x <= last.x; x += 3) {
+        for (int32_t y = 0; y <= last.y; y += 41) {
+          Point back = d.MapPointer(d.WindowPoint({x, y}));
+          ASSERT_LE(std::abs(back.x - x), allowed) << scale << "% " << x << "," << y;
+          ASSERT_LE(std::abs(back.y - y), allowed) << scale << "% " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmor::testing
