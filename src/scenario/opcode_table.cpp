@@ -137,6 +137,12 @@ std::vector<const OpcodeInfo*> ListedOpcodes() {
   return out;
 }
 
+bool EndsPath(const OpcodeInfo& info) {
+  for (const char* m : {"JUMP", "END", "RETURN", "GOTO"})
+    if (&info == FindOpcode(m)) return true;
+  return false;
+}
+
 void Scenario::RunInstructions() {
   for (work_ = 0;; ++work_) {
     if (work_ >= instruction_limit_) [[unlikely]] {
