@@ -18,6 +18,14 @@ namespace velmor::sound {
 
 constexpr std::string_view SNDDIR = "SOUND\\";
 
+// The three sources that sound a scenario's music.
+enum class MusicSource { Wave, Midi, Sc88Midi };
+inline constexpr MusicSource kMusicSources[] = {MusicSource::Wave, MusicSource::Midi,
+                                                MusicSource::Sc88Midi};
+// The file the source plays for the scenario's sound `name` (Shift-JIS),
+// under the data folder: "SOUND\M01.WAV", "SOUND\M01.MID", "SOUND\SC88\M01.MID".
+std::string MusicFile(MusicSource source, std::string_view name);
+
 // The four source buttons of the settings panel.
 struct SourceButtons {
   RadioButton& MuteBtn;   // code 0

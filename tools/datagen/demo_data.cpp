@@ -59,6 +59,8 @@ std::vector<DataFile> MakeDemoData() {
   add("SOUND/M02.MID", WaltzMidi(SoundSource::kGeneralMidi));
   add("SOUND/SC88/M01.MID", ThemeMidi(SoundSource::kSc88));
   add("SOUND/SC88/M02.MID", WaltzMidi(SoundSource::kSc88));
+  // The street's door chime plays the probe sound as music: each source has it.
+  add("SOUND/SC88/QV00.MID", StartupPhraseMidi());
   return files;
 }
 
