@@ -127,6 +127,33 @@ TEST(HeadlessProgram, EndInstructionQuitsWithTheStateWritten) {
   EXPECT_EQ(json.find("\"ticks\":100000"), std::string::npos);
 }
 
+TEST(HeadlessProgram, ExitAfterScriptStopsAtItsLastCommand) {
+  fs::path dir = Scratch("exit_after_script");
+  std::ofstream(dir / "input.txt") << "tick 30\n# the title's music has started\ntick 7\n";
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                dir.string(), "--input", (dir / "input.txt").string(),
+                                "--exit-after-script", "--state-out", (dir / "state.json").string(),
+                                "--screenshot", (dir / "shot.png").string()},
+                               60);
+  ASSERT_FALSE(r.timed_out);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  std::string json = Slurp(dir / "state.json");
+  EXPECT_NE(json.find("\"ticks\":37,"), std::string::npos) << json.substr(0, 200);
+  EXPECT_NE(json.find("\"quit\":false"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir / "shot.png"));
+
+  // The game's end still ends the run before the script does.
+  std::ofstream(dir / "quit.txt")
+      << "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\npointer 300 568\ntick\n"
+         "click left\ntick 500\n";
+  r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+                  "--input", (dir / "quit.txt").string(), "--exit-after-script", "--state-out",
+                  (dir / "quit.json").string()},
+                 60);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_NE(Slurp(dir / "quit.json").find("\"quit\":true"), std::string::npos);
+}
+
 TEST(HeadlessProgram, WithoutADataFolderItSaysSoAndEnds) {
   fs::path dir = Scratch("noini");
   ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--ini", (dir / "BRANNIC.INI").string(),
@@ -158,6 +185,8 @@ TEST(HeadlessProgram, UsageErrorsAndHelp) {
   };
   for (const Case& c : {Case{{"--help"}, 0, "--headless"}, Case{{"--bogus"}, 2, "unknown option"},
                         Case{{"--ticks", "5"}, 2, "need --headless"},
+                        Case{{"--exit-after-script"}, 2, "need --headless"},
+                        Case{{"--headless", "--exit-after-script"}, 2, "needs an input script"},
                         Case{{"--headless", "--screen", "big"}, 2, "--screen"},
                         Case{{"--headless", "--input", "/nonexistent/script"}, 2, "cannot read"}}) {
     std::vector<std::string> argv{VELMOR_PROGRAM};

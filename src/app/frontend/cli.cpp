@@ -75,6 +75,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!value(cli.soundfont)) return fail("--soundfont needs a file");
     } else if (a == "--input") {
       if (!value(cli.input_script)) return fail("--input needs a file");
+    } else if (a == "--exit-after-script") {
+      cli.exit_after_script = true;
     } else if (a == "--state-out") {
       if (!value(cli.state_out)) return fail("--state-out needs a file");
     } else if (a == "--screenshot") {
@@ -90,9 +92,11 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     }
   }
   bool headless_only = cli.max_ticks || !cli.input_script.empty() || !cli.state_out.empty() ||
-                       !cli.screenshot.empty();
+                       !cli.screenshot.empty() || cli.exit_after_script;
   if (headless_only && !cli.headless)
-    return fail("--ticks, --input, --state-out and --screenshot need --headless");
+    return fail("--ticks, --input, --exit-after-script, --state-out and --screenshot need --headless");
+  if (cli.exit_after_script && cli.input_script.empty())
+    return fail("--exit-after-script needs an input script (--input FILE)");
   return cli;
 }
 
@@ -120,6 +124,8 @@ std::string UsageText() {
          "  --screen WxH        the screen size (default 1024x768)\n"
          "  --ticks N           stop after N ticks in all (default 100000)\n"
          "  --input FILE        the input script (see docs/headless.md)\n"
+         "  --exit-after-script stop after the script's last command (without it the\n"
+         "                      run goes on until the game ends or --ticks)\n"
          "  --state-out FILE    write the game state as JSON at the end\n"
          "  --screenshot FILE   write the presented window as PNG at the end\n";
 }

@@ -26,6 +26,7 @@ struct CommandLine {
   Size screen{1024, 768};             // --screen WxH
   std::optional<uint64_t> max_ticks;  // --ticks N
   std::string input_script;           // --input FILE
+  bool exit_after_script = false;     // --exit-after-script: stop after its last command
   std::string state_out;              // --state-out FILE
   std::string screenshot;             // --screenshot FILE.png
 

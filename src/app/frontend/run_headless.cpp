@@ -65,7 +65,7 @@ int RunHeadless(const CommandLine& cli) {
     WriteOutputs(game, cli);
     return 2;
   }
-  game.RunToEnd();
+  if (!cli.exit_after_script) game.RunToEnd();
   WriteOutputs(game, cli);
   return 0;
 }
