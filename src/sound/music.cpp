@@ -33,7 +33,10 @@ std::string Music::PathFor(const ByteString& name) const {
 void Music::OpenAndPlay() {
   std::string error;
   // The player's text names the file as the system does.
-  if (!player_.Open(&error)) throw GameError(Utf8ToSjis(error), error);
+  if (!player_.Open(&error)) {
+    if (OnFailure) OnFailure("music " + error);
+    throw GameError(Utf8ToSjis(error), error);
+  }
   player_.Play();
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/byte_string.h"
@@ -62,6 +63,10 @@ class Music {
 
   // The file a name stands for in the checked source (empty when muted).
   std::string PathFor(const ByteString& name) const;
+
+  // Told of each sound the player could not open, for the --warn report:
+  // "music " and the player's text (UTF-8); none by default.
+  std::function<void(const std::string& text)> OnFailure;
 
  private:
   // Opens the player's file name (throws the service's text) and plays it.

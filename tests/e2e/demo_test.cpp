@@ -154,6 +154,48 @@ TEST(HeadlessProgram, ExitAfterScriptStopsAtItsLastCommand) {
   EXPECT_NE(Slurp(dir / "quit.json").find("\"quit\":true"), std::string::npos);
 }
 
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(HeadlessProgram, WarnTellsOfAMissingPictureOnceWithItsInstruction) {
+  // The demo without the title's picture.
+  fs::path dir = Scratch("warn");
+  fs::copy(VELMOR_DEMO_DIR, dir / "data", fs::copy_options::recursive);
+  fs::remove(dir / "data" / "CG" / "BG01.BMP");
+  std::string init = Slurp(dir / "data" / "SNX" / "INIT.SNX");
+  size_t at = init.find(std::string("\x28" "BG01\0", 6));  // PICTURE "BG01"
+  ASSERT_NE(at, std::string::npos);
+  char where[64];
+  std::snprintf(where, sizeof where, "INIT.SNX:0x%04zX: PICTURE \"BG01\": ", at);
+  const std::string warning = std::string(where) + "picture CG/BG01.BMP is missing";
+
+  std::ofstream(dir / "input.txt") << "tick 300\n";
+  auto run = [&](bool warn) {
+    std::vector<std::string> argv{VELMOR_PROGRAM, "--headless", "--data", (dir / "data").string(),
+                                  "--slots", dir.string(), "--input", (dir / "input.txt").string(),
+                                  "--exit-after-script", "--state-out", (dir / "state.json").string()};
+    if (warn) argv.push_back("--warn");
+    return RunProcess(argv, 60);
+  };
+  ProcessResult r = run(true);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_EQ(Occurrences(r.output, "velmor: warning: " + warning + "\n"), 1u) << r.output;
+  EXPECT_EQ(Occurrences(r.output, "velmor: warning: "), 1u) << r.output;
+  std::string json = Slurp(dir / "state.json");
+  std::string escaped = warning;
+  for (size_t q = escaped.find('"'); q != std::string::npos; q = escaped.find('"', q + 2)) escaped.insert(q, "\\");
+  EXPECT_NE(json.find("\"quit\":false,\"warnings\":[\"" + escaped + "\"]}"), std::string::npos) << json;
+
+  // Without --warn: not a word, and the state as it always was.
+  r = run(false);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_EQ(r.output.find("warning"), std::string::npos) << r.output;
+  EXPECT_EQ(Slurp(dir / "state.json").find("\"warnings\""), std::string::npos);
+}
+
 TEST(HeadlessProgram, WithoutADataFolderItSaysSoAndEnds) {
   fs::path dir = Scratch("noini");
   ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--ini", (dir / "BRANNIC.INI").string(),

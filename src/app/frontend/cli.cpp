@@ -61,6 +61,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         return fail("--renderer needs auto, software or accelerated");
     } else if (a == "--trace") {
       cli.trace = true;
+    } else if (a == "--warn") {
+      cli.warn = true;
     } else if (a == "--headless") {
       cli.headless = true;
     } else if (a == "--data") {
@@ -117,6 +119,10 @@ std::string UsageText() {
          "                      accelerated (a 3D renderer)\n"
          "  --verbose           say which font and renderer were chosen\n"
          "  --trace             print one line per executed scenario instruction\n"
+         "  --warn              report on standard error, once each, the files the\n"
+         "                      scenario asked for that were missing or refused, the\n"
+         "                      cause of every error box and loops without a wait,\n"
+         "                      each with the instruction (FILE.SNX:offset)\n"
          "  --help              show this text\n"
          "\n"
          "Headless (no display or sound device, a virtual 20 ms clock):\n"

@@ -20,6 +20,7 @@ struct CommandLine {
   std::string renderer = "auto";  // --renderer auto|software|accelerated
   bool verbose = false;           // --verbose: say what the program chose
   bool trace = false;       // --trace: one line per executed instruction
+  bool warn = false;        // --warn: missing files, error boxes, runaway loops on stderr
 
   // The headless front end.
   bool headless = false;              // --headless

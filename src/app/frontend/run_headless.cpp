@@ -51,7 +51,7 @@ int RunHeadless(const CommandLine& cli) {
   if (cli.max_ticks) options.max_ticks = *cli.max_ticks;
   options.print_warnings = true;
   options.start = StartOptions{ProgramFolder(), cli.data_folder, cli.ini_file, cli.slot_folder,
-                               UserDataFolder(), cli.trace};
+                               UserDataFolder(), cli.trace, cli.warn};
   HeadlessGame game(files, options);
 
   if (auto exit_code = game.Start()) {

@@ -137,6 +137,12 @@ std::string HeadlessGame::StateJson() const {
   }
   j.Close(']');
   j.Key("quit"); j.Bool(f.quit);
+  if (f.warnings) {  // --warn only
+    j.Key("warnings");
+    j.Open('[');
+    for (const std::string& w : f.warnings->list()) j.Text(w);
+    j.Close(']');
+  }
   j.Close('}');
   j.out += "\n";
   return j.out;
