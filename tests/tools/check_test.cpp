@@ -2,8 +2,10 @@
 // once, at the instruction that holds it; a sound game gives no finding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <random>
 
 #include "asm_helpers.h"
 #include "check/checker.h"
@@ -230,6 +232,34 @@ INSTANTIATE_TEST_SUITE_P(
       for (const char* c = info.param.what; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
       return name;
     });
+
+TEST(CheckTest, AScenarioLargerThanTheImageIsNamed) {
+  platform::MemoryFiles files;
+  PutGame(files, {{"INIT", "CALL \"BIG\"\nEND"}});
+  files.Put(std::string(kDat) + "SNX/BIG.SNX", Bytes(70000, 22));
+  std::vector<Finding> findings = CheckGame(files, kDat, {"INIT", "BIG"});
+  ASSERT_EQ(Complaints(findings), 1u) << Listing(findings);
+  EXPECT_EQ(findings[0].offset, 0u);
+  EXPECT_EQ(findings[0].message, "scenario SNX/BIG.SNX is 70000 bytes; a scenario file holds at most 65536");
+}
+
+// Any bytes at all: findings, never a crash or a hang, each inside its file.
+TEST(CheckTest, RandomScenarioFilesAreReportedOn) {
+  std::mt19937 rng(99);
+  platform::MemoryFiles files;
+  PutGame(files, {{"INIT", "END"}});
+  for (int i = 0; i < 150; ++i) {
+    Bytes init(i == 0 ? 65536 : rng() % 3000);
+    for (uint8_t& b : init) b = static_cast<uint8_t>(rng() % 4 ? rng() % 60 : rng());
+    files.Put(std::string(kDat) + "SNX/INIT.SNX", init);
+    std::vector<Finding> findings = CheckGame(files, kDat, {"INIT"});
+    for (const Finding& f : findings)
+      if (f.file == "INIT.SNX" && f.offset) {
+        EXPECT_LT(*f.offset, std::max<size_t>(init.size(), 1)) << f.message;
+      }
+    EXPECT_FALSE(FindingsJson(findings).empty());
+  }
+}
 
 TEST(CheckReportTest, TextAndJsonNameThePlaceAndTheInstruction) {
   platform::MemoryFiles files;
