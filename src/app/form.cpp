@@ -24,6 +24,7 @@ void TForm1::EnableWarnings(bool print) {
   RunWarnings& w = *warnings;
   loader.OnFailure = [&w](const std::string& text) { w.Add(text, text); };
   music.OnFailure = [&w](const std::string& text) { w.Add(text, text); };
+  scn.OnFileFailure = [&w](const std::string& text) { w.Add(text, text); };
   dialogs.OnError = [&w](const std::string& sjis_text) {
     std::string text = SjisToUtf8(sjis_text);
     for (char& c : text)

@@ -112,6 +112,9 @@ class Scenario {
 
   // One line per executed instruction on standard output.
   void SetTrace(bool on) { trace_ = on; }
+  // Told of a scenario file that could not be loaded ("scenario SNX/X.SNX
+  // is missing", UTF-8), before its error box; none by default.
+  std::function<void(const std::string& text)> OnFileFailure;
   // Called (once a tick at most) when a tick's instructions have done
   // kRunawayWork without waiting; none by default.
   std::function<void()> OnRunaway;

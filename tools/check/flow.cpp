@@ -161,26 +161,36 @@ std::vector<uint32_t> Successors(const RawInstruction& in) {
   return out;
 }
 
-std::vector<Loop> LoopsWithoutWait(const Flow& flow,
-                                   const std::function<bool(const RawInstruction&)>& waits) {
-  // The instructions that do not wait, with their edges among themselves.
+namespace {
+
+// The instructions that do not wait, each with the ones it goes on to and
+// the ones that lead to it, among themselves.
+struct Graph {
   std::map<uint32_t, std::vector<uint32_t>> next, prev;
+};
+
+Graph NonWaiting(const Flow& flow, const std::function<bool(const RawInstruction&)>& waits) {
+  Graph g;
   for (const auto& [at, in] : flow.reached)
-    if (!waits(in)) next[at], prev[at];
-  for (auto& [at, to] : next)
+    if (!waits(in)) g.next[at], g.prev[at];
+  for (auto& [at, to] : g.next)
     for (uint32_t s : Successors(flow.reached.at(at)))
-      if (next.count(s)) {
+      if (g.next.count(s)) {
         to.push_back(s);
-        prev[s].push_back(at);
+        g.prev[s].push_back(at);
       }
-  // Peel off what no loop holds: instructions with nothing after them or
-  // nothing before them, until none is left to peel.
+  return g;
+}
+
+// Peels off what no loop holds: instructions with nothing after them or
+// nothing before them, until none is left to peel. Returns what is gone.
+std::map<uint32_t, bool> PeelOffLoopless(Graph& g) {
   std::map<uint32_t, size_t> outs, ins;
   std::deque<uint32_t> peel;
-  for (const auto& [at, to] : next) {
+  for (const auto& [at, to] : g.next) {
     outs[at] = to.size();
-    ins[at] = prev[at].size();
-    if (to.empty() || prev[at].empty()) peel.push_back(at);
+    ins[at] = g.prev[at].size();
+    if (to.empty() || g.prev[at].empty()) peel.push_back(at);
   }
   std::map<uint32_t, bool> gone;
   while (!peel.empty()) {
@@ -188,15 +198,19 @@ std::vector<Loop> LoopsWithoutWait(const Flow& flow,
     peel.pop_front();
     if (gone[at]) continue;
     gone[at] = true;
-    for (uint32_t s : next[at])
+    for (uint32_t s : g.next[at])
       if (!gone[s] && --ins[s] == 0) peel.push_back(s);
-    for (uint32_t p : prev[at])
+    for (uint32_t p : g.prev[at])
       if (!gone[p] && --outs[p] == 0) peel.push_back(p);
   }
-  // What is left, in groups that hang together.
+  return gone;
+}
+
+// The instructions left, in groups that hang together.
+std::vector<Loop> Groups(Graph& g, std::map<uint32_t, bool>& gone) {
   std::vector<Loop> loops;
   std::map<uint32_t, bool> seen;
-  for (const auto& [start, to] : next) {
+  for (const auto& [start, to] : g.next) {
     if (gone[start] || seen[start]) continue;
     Loop loop{start, start};
     std::vector<uint32_t> stack{start};
@@ -206,7 +220,7 @@ std::vector<Loop> LoopsWithoutWait(const Flow& flow,
       stack.pop_back();
       loop.first = std::min(loop.first, at);
       loop.last = std::max(loop.last, at);
-      for (const auto* side : {&next[at], &prev[at]})
+      for (const auto* side : {&g.next[at], &g.prev[at]})
         for (uint32_t n : *side)
           if (!gone[n] && !seen[n]) {
             seen[n] = true;
@@ -216,6 +230,15 @@ std::vector<Loop> LoopsWithoutWait(const Flow& flow,
     loops.push_back(loop);
   }
   return loops;
+}
+
+}  // namespace
+
+std::vector<Loop> LoopsWithoutWait(const Flow& flow,
+                                   const std::function<bool(const RawInstruction&)>& waits) {
+  Graph g = NonWaiting(flow, waits);
+  std::map<uint32_t, bool> gone = PeelOffLoopless(g);
+  return Groups(g, gone);
 }
 
 }  // namespace velmor::check
