@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
   velmor::platform::OsFiles files;
   std::vector<velmor::check::Finding> findings =
       velmor::check::CheckGame(files, folder, ScenarioNames(folder));
-  std::string out = json ? velmor::check::FindingsJson(findings) : velmor::check::FindingsText(findings);
+  std::string out =
+      json ? velmor::check::FindingsJson(findings) : velmor::check::FindingsText(findings);
   std::fwrite(out.data(), 1, out.size(), stdout);
   bool errors = std::any_of(findings.begin(), findings.end(), [](const velmor::check::Finding& f) {
     return f.severity == velmor::check::Severity::Error;

@@ -16,7 +16,8 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
   std::string error;
   auto bytes = files_.ReadFile(path, &error);
   if (!bytes) {
-    if (OnFailure) Tell(folder, file, files_.Exists(path) ? "cannot be read: " + error : "is missing");
+    if (OnFailure)
+      Tell(folder, file, files_.Exists(path) ? "cannot be read: " + error : "is missing");
     throw GameError(Utf8ToSjis(error), error);
   }
   auto bmp = platform::DecodeBmp(*bytes, &error);

@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
         Planted{"code no path reaches", {{"INIT", "CLICK\nEND\nfault: LET work[1], 1\nEND"}}, {},
                 Severity::Information, "6 bytes from 0x0002 to 0x0007 that no path reaches", "INIT.SNX", 0},
         Planted{"a file INIT never leads to", {{"INIT", "END"}, {"LOST", "fault: END"}}, {},
-                Severity::Information, "no GOTO or CALL from INIT on leads to this file", "LOST.SNX", 0}),
+                Severity::Information, "no GOTO or CALL on the way from INIT leads to this file", "LOST.SNX", 0}),
     [](const ::testing::TestParamInfo<Planted>& info) {
       std::string name;
       for (const char* c = info.param.what; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';

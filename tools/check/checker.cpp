@@ -157,7 +157,7 @@ class Checker {
       return;
     }
     if (!f.from_init)
-      Add(Severity::Information, &f, 0, "no GOTO or CALL from INIT on leads to this file");
+      Add(Severity::Information, &f, 0, "no GOTO or CALL on the way from INIT leads to this file");
     for (const FlowFault& fault : f.flow.faults) Add(Severity::Error, &f, fault.at, fault.message);
     for (const auto& [at, in] : f.flow.reached) Instruction(f, in);
     for (const Loop& loop : LoopsWithoutWait(f.flow, [this](const RawInstruction& in) {
@@ -165,7 +165,8 @@ class Checker {
          }))
       Add(Severity::Warning, &f, loop.first,
           "the instructions from " + Hex(loop.first) + " to " + Hex(loop.last) +
-              " can go round without any wait: the scenario would hold the tick for ever");
+              " can go round without any wait (while they do, the game does not answer the "
+              "player)");
     Unreached(f);
     std::stable_sort(findings_.begin() + static_cast<long>(first), findings_.end(),
                      [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
@@ -207,7 +208,8 @@ class Checker {
 
   void Picture(const ScenarioFile& f, const RawInstruction& in, const std::string& role,
                const std::string& file) {
-    if (auto fault = assets_.PictureFault(file)) Add(Severity::Error, &f, in.offset, role + " " + *fault);
+    if (auto fault = assets_.PictureFault(file))
+      Add(Severity::Error, &f, in.offset, role + " " + *fault);
   }
 
   void Picture(const ScenarioFile& f, const RawInstruction& in) {
@@ -230,7 +232,8 @@ class Checker {
     for (size_t i : {2u, 3u}) {
       uint16_t n = in.operands.at(i).value;
       // 0 keeps the current pointer.
-      if (n != 0 && std::find(cursors.begin(), cursors.end(), n) == cursors.end()) cursors.push_back(n);
+      if (n != 0 && std::find(cursors.begin(), cursors.end(), n) == cursors.end())
+        cursors.push_back(n);
     }
     for (uint16_t n : cursors) {
       Picture(f, in, "cursor sprite",

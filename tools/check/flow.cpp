@@ -104,7 +104,8 @@ class Tracer {
       flow_.used[i] = true;
     }
     for (const scenario::RawOperand& o : in.operands) {
-      if (o.kind == Operand::Message && o.value == 2) texts_.push_back({o.address, in.offset, false});
+      if (o.kind == Operand::Message && o.value == 2)
+        texts_.push_back({o.address, in.offset, false});
     }
     for (uint32_t target : JumpTargets(in)) {
       if (target >= size_)
@@ -169,7 +170,7 @@ struct Graph {
   std::map<uint32_t, std::vector<uint32_t>> next, prev;
 };
 
-Graph NonWaiting(const Flow& flow, const std::function<bool(const RawInstruction&)>& waits) {
+Graph NonWaiting(const Flow& flow, const WaitTest& waits) {
   Graph g;
   for (const auto& [at, in] : flow.reached)
     if (!waits(in)) g.next[at], g.prev[at];
@@ -234,8 +235,7 @@ std::vector<Loop> Groups(Graph& g, std::map<uint32_t, bool>& gone) {
 
 }  // namespace
 
-std::vector<Loop> LoopsWithoutWait(const Flow& flow,
-                                   const std::function<bool(const RawInstruction&)>& waits) {
+std::vector<Loop> LoopsWithoutWait(const Flow& flow, const WaitTest& waits) {
   Graph g = NonWaiting(flow, waits);
   std::map<uint32_t, bool> gone = PeelOffLoopless(g);
   return Groups(g, gone);

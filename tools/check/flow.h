@@ -44,7 +44,7 @@ struct Loop {
   uint32_t first = 0;
   uint32_t last = 0;
 };
-std::vector<Loop> LoopsWithoutWait(const Flow& flow,
-                                   const std::function<bool(const scenario::RawInstruction&)>& waits);
+using WaitTest = std::function<bool(const scenario::RawInstruction&)>;
+std::vector<Loop> LoopsWithoutWait(const Flow& flow, const WaitTest& waits);
 
 }  // namespace velmor::check

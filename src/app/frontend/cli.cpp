@@ -96,7 +96,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   bool headless_only = cli.max_ticks || !cli.input_script.empty() || !cli.state_out.empty() ||
                        !cli.screenshot.empty() || cli.exit_after_script;
   if (headless_only && !cli.headless)
-    return fail("--ticks, --input, --exit-after-script, --state-out and --screenshot need --headless");
+    return fail(
+        "--ticks, --input, --exit-after-script, --state-out and --screenshot need --headless");
   if (cli.exit_after_script && cli.input_script.empty())
     return fail("--exit-after-script needs an input script (--input FILE)");
   return cli;
