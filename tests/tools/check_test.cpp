@@ -233,6 +233,16 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+TEST(CheckTest, ALoopWaitsWhereverItsCallGoesOnTo) {
+  // The called file goes to another one, which waits and returns.
+  platform::MemoryFiles files;
+  Sources sources{{"INIT", "top: CALL \"HOP\"\nJUMP top"}, {"HOP", "GOTO \"WAITS\""},
+                  {"WAITS", "CLICK\nRETURN"}};
+  PutGame(files, sources);
+  std::vector<Finding> findings = CheckGame(files, kDat, Names(sources));
+  EXPECT_TRUE(findings.empty()) << Listing(findings);
+}
+
 TEST(CheckTest, AScenarioLargerThanTheImageIsNamed) {
   platform::MemoryFiles files;
   PutGame(files, {{"INIT", "CALL \"BIG\"\nEND"}});

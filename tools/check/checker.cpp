@@ -174,13 +174,23 @@ class Checker {
 
   static std::string Hex(uint32_t at) { return scenario::FormatAddress(static_cast<uint16_t>(at)); }
 
-  // A called file that is missing stops the game; one that waits somewhere
-  // gives the tick back.
+  // A called file that is missing stops the game; one that waits somewhere,
+  // or goes to or calls one that does, gives the tick back.
   bool CalleeWaits(const RawInstruction& call) {
-    auto it = files_.find(Key(call.operands.at(0).texts.at(0)));
-    if (it == files_.end() || !it->second.loaded) return true;
-    for (const auto& [at, in] : it->second.flow.reached)
-      if (Waits(in)) return true;
+    std::vector<std::string> queue{Key(call.operands.at(0).texts.at(0))};
+    std::map<std::string, bool> seen;
+    while (!queue.empty()) {
+      std::string key = queue.back();
+      queue.pop_back();
+      if (seen[key]) continue;
+      seen[key] = true;
+      auto it = files_.find(key);
+      if (it == files_.end() || !it->second.loaded) return true;
+      for (const auto& [at, in] : it->second.flow.reached)
+        if (Waits(in)) return true;
+      for (const auto* next : {&it->second.gotos, &it->second.calls})
+        queue.insert(queue.end(), next->begin(), next->end());
+    }
     return false;
   }
 
