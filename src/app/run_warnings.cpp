@@ -16,8 +16,8 @@ void RunWarnings::Add(const std::string& cause, const std::string& text) {
 }
 
 std::string RunWarnings::Where() const {
-  const Sstr& file = scn_.CallFile[scn_.CallDepth];
   if (!scn_.Running()) return "start-up";
+  const Sstr& file = scn_.CallFile[scn_.InstructionLevel()];
   const uint16_t at = scn_.InstructionAt();
   return SjisToUtf8(file.view()) + ".SNX:" + scenario::FormatAddress(at) + ": " +
          scenario::DisassembleForTrace(std::span<const uint8_t>(scn_.snx), at);

@@ -149,6 +149,7 @@ void Scenario::RunInstructions() {
   uint32_t runaway_at = OnRunaway ? kRunawayWork : UINT32_MAX;
   for (work_ = 0;; ++work_) {
     current_at_ = inx;
+    current_level_ = CallDepth;
     if (work_ >= instruction_limit_) [[unlikely]] {
       ReportNotResponding();
       return;

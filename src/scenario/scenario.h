@@ -118,8 +118,10 @@ class Scenario {
   // Called (once a tick at most) when a tick's instructions have done
   // kRunawayWork without waiting; none by default.
   std::function<void()> OnRunaway;
-  // The offset of the instruction being run, or of the last one run.
+  // The offset of the instruction being run, or of the last one run, and
+  // the call level of its file (a failed call has raised CallDepth already).
   uint16_t InstructionAt() const { return current_at_; }
+  uint8_t InstructionLevel() const { return current_level_; }
   // Whether any instruction has run yet.
   bool Running() const { return running_; }
   // How much work one tick may do without waiting (fuzzing lowers it).
@@ -221,7 +223,8 @@ class Scenario {
   const InputState& input_;
   const std::string& dat_path_;
   uint8_t current_op_ = 0;  // the opcode being executed (ops 53..71 name their speaker)
-  uint16_t current_at_ = 0;  // where it begins
+  uint16_t current_at_ = 0;     // where it begins
+  uint8_t current_level_ = 0;   // the call level it runs at
   bool running_ = false;
   bool trace_ = false;
   uint32_t instruction_limit_ = kInstructionsPerTickLimit;
