@@ -151,10 +151,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "the engine keeps the first 16"},
         Planted{"a missing hit map", {{"INIT", "fault: HITMAP work[1], \"NOMAP\", 0, 0\nEND"}}, {},
                 Severity::Error, "hit-map picture CG/NOMAP.BMP is missing"},
-        Planted{"a missing cursor mask", {{"INIT", "fault: HITMAP work[1], \"MAP\", 5, 5\nEND"}},
-                Remove("CURSOR/CSR05M.BMP"), Severity::Error, "cursor mask CURSOR/CSR05M.BMP is missing"},
-        Planted{"a missing cursor sprite", {{"INIT", "fault: HITMAP work[1], \"MAP\", 0, 7\nEND"}},
-                Remove("CURSOR/CSR07.BMP"), Severity::Error, "cursor sprite CURSOR/CSR07.BMP is missing"},
+        // Shapes 9 and 10: hit maps only (the settings offer 1..7).
+        Planted{"a missing cursor mask", {{"INIT", "fault: HITMAP work[1], \"MAP\", 9, 9\nEND"}},
+                Remove("CURSOR/CSR09M.BMP"), Severity::Error, "cursor mask CURSOR/CSR09M.BMP is missing"},
+        Planted{"a missing cursor sprite", {{"INIT", "fault: HITMAP work[1], \"MAP\", 0, 10\nEND"}},
+                Remove("CURSOR/CSR10.BMP"), Severity::Error, "cursor sprite CURSOR/CSR10.BMP is missing"},
         Planted{"a missing animation strip", {{"INIT", "fault: ANIME 3\nEND"}}, {}, Severity::Error,
                 "animation strip CG/BA03.BMP is missing"},
         Planted{"music missing for WAVE", {{"INIT", "fault: MUSIC \"M01\"\nEND"}}, Remove("SOUND/M01.WAV"),
@@ -175,6 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "scenario SNX/GONE.SNX is missing"},
         Planted{"a missing start-up picture", {{"INIT", "END"}}, Remove("CG/CHU.BMP"), Severity::Error,
                 "start-up picture CG/CHU.BMP is missing", ""},
+        Planted{"a pointer shape the settings offer", {{"INIT", "END"}}, Remove("CURSOR/CSR04M.BMP"),
+                Severity::Error, "pointer shape 4 CURSOR/CSR04M.BMP is missing", ""},
         Planted{"no first scenario", {{"INIT", "END"}}, Remove("SNX/INIT.SNX"), Severity::Error,
                 "the first scenario SNX/INIT.SNX is missing", ""}));
 

@@ -11,6 +11,7 @@
 #include "graphics/cursors.h"
 #include "graphics/layers.h"
 #include "graphics/picture_change.h"
+#include "menus/panels.h"
 #include "scenario/disassembly.h"
 #include "scenario/operand_ranges.h"
 #include "sound/music.h"
@@ -94,6 +95,17 @@ class Checker {
     for (const char* file : kStartUpPictures)
       if (auto fault = assets_.PictureFault(std::string(graphics::BMPDIR) + file))
         Add(Severity::Error, nullptr, std::nullopt, "start-up picture " + *fault);
+    // The shape before any is chosen (0), and those the settings offer.
+    menus::Panels panels;
+    const SpinEdit& spin = panels.MouseSpin;
+    for (int n = 0; n <= spin.max_value; ++n) {
+      if (n > 0 && n < spin.min_value) continue;
+      for (const ByteString& file :
+           {graphics::Cursors::SpriteFile(n), graphics::Cursors::MaskFile(n)})
+        if (auto fault = assets_.PictureFault(std::string(graphics::CSRDIR) + file.str()))
+          Add(Severity::Error, nullptr, std::nullopt,
+              "pointer shape " + std::to_string(n) + " " + *fault);
+    }
     for (const char* file : kProbeSounds)
       if (auto fault = assets_.SoundFault(std::string(sound::SNDDIR) + file))
         Add(Severity::Warning, nullptr, std::nullopt,
