@@ -95,7 +95,15 @@ class Checker {
     for (const char* file : kStartUpPictures)
       if (auto fault = assets_.PictureFault(std::string(graphics::BMPDIR) + file))
         Add(Severity::Error, nullptr, std::nullopt, "start-up picture " + *fault);
-    // The shape before any is chosen (0), and those the settings offer.
+    PointerShapes();
+    for (const char* file : kProbeSounds)
+      if (auto fault = assets_.SoundFault(std::string(sound::SNDDIR) + file))
+        Add(Severity::Warning, nullptr, std::nullopt,
+            "sound probe " + *fault + ": the sources that play it are switched off");
+  }
+
+  // The shape before any is chosen (0), and those the settings offer.
+  void PointerShapes() {
     menus::Panels panels;
     const SpinEdit& spin = panels.MouseSpin;
     for (int n = 0; n <= spin.max_value; ++n) {
@@ -106,10 +114,6 @@ class Checker {
           Add(Severity::Error, nullptr, std::nullopt,
               "pointer shape " + std::to_string(n) + " " + *fault);
     }
-    for (const char* file : kProbeSounds)
-      if (auto fault = assets_.SoundFault(std::string(sound::SNDDIR) + file))
-        Add(Severity::Warning, nullptr, std::nullopt,
-            "sound probe " + *fault + ": the sources that play it are switched off");
   }
 
   // Loads and traces a scenario and every one it names, once each.
