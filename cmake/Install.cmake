@@ -1,7 +1,7 @@
 # What `cmake --install` puts under the prefix, and the Debian package that
 # CPack builds from the same files (`cpack -G DEB` in the build folder).
 
-install(TARGETS velmor snxasm snxdis RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS velmor snxasm snxdis snxcheck RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The demo game, where `velmor --demo` looks for it.
 install(DIRECTORY ${VELMOR_DEMO_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velmor/demo
         PATTERN ".datagen.stamp" EXCLUDE)
@@ -9,7 +9,7 @@ install(FILES packaging/velmor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/appl
 install(FILES packaging/velmor.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/man/velmor.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES packaging/man/snxasm.1 packaging/man/snxdis.1
+install(FILES packaging/man/snxasm.1 packaging/man/snxdis.1 packaging/man/snxcheck.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 file(GLOB velmor_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
 install(FILES README.md ${velmor_docs} DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -23,7 +23,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
     "Plays the classic game from its original data (scenario files, BMP pictures, MIDI and\n\
 WAVE music, Shift-JIS text, save slots) as the original program did. Includes a small\n\
-demo game (velmor --demo) and the scenario assembler and disassembler.")
+demo game (velmor --demo) and the scenario assembler, disassembler and checker.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)

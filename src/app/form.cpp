@@ -15,6 +15,27 @@ TForm1::TForm1(Platform p, StartOptions opts) : platform(p), options(std::move(o
   scn.SetTrace(options.trace);
   WireHandlers();
   BindWaitHandlers();
+  if (options.warn) EnableWarnings(true);
+}
+
+void TForm1::EnableWarnings(bool print) {
+  warnings = std::make_unique<RunWarnings>(scn);
+  warnings->print = print;
+  RunWarnings& w = *warnings;
+  loader.OnFailure = [&w](const std::string& text) { w.Add(text, text); };
+  music.OnFailure = [&w](const std::string& text) { w.Add(text, text); };
+  scn.OnFileFailure = [&w](const std::string& text) { w.Add(text, text); };
+  dialogs.OnError = [&w](const std::string& sjis_text) {
+    std::string text = SjisToUtf8(sjis_text);
+    for (char& c : text)
+      if (c == '\n') c = ' ';
+    w.Add("box: " + text, "error box \"" + text + "\"");
+  };
+  scn.OnRunaway = [this, &w] {
+    std::string file = SjisToUtf8(scn.CallFile[scn.CallDepth].view()) + ".SNX";
+    w.Add("loop: " + file, "a loop without a wait: " + std::to_string(scenario::kRunawayWork) +
+                               " instructions' worth of work in one tick");
+  };
 }
 
 Handler TForm1::Guarded(std::function<void()> body) {

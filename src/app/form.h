@@ -5,10 +5,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/reader_modes.h"
+#include "app/run_warnings.h"
 #include "core/byte_string.h"
 #include "core/input_state.h"
 #include "graphics/animation.h"
@@ -58,6 +61,7 @@ struct StartOptions {
   std::string slot_folder;     // --slots
   std::string user_data_folder;  // where slots go when the program folder is read-only
   bool trace = false;
+  bool warn = false;  // --warn: report missing files, error boxes and runaway loops
 };
 
 // Other: any further button (a side button), which clears the click.
@@ -70,10 +74,16 @@ class GameDialogs : public platform::Dialogs {
   GameDialogs(platform::Dialogs& inner, bool& invalid) : inner_(inner), invalid_(invalid) {}
   platform::Answer ShowMessageBox(const std::string& text, platform::MessageKind kind,
                                   platform::Buttons buttons) override {
+    if (OnError && (kind == platform::MessageKind::Error || kind == platform::MessageKind::Failure))
+      OnError(text);
     platform::Answer a = inner_.ShowMessageBox(text, kind, buttons);
     invalid_ = true;
     return a;
   }
+
+  // Told of each error box before it shows (its Shift-JIS text), for the
+  // --warn report; none by default.
+  std::function<void(const std::string& sjis_text)> OnError;
 
  private:
   platform::Dialogs& inner_;
@@ -129,6 +139,10 @@ class TForm1 : public scenario::ScenarioHost {
   // Panel handlers that belong to the main window.
   void EndButtonClick();
 
+  // Collects what --warn reports (and writes it on standard error when
+  // `print`); see RunWarnings.
+  void EnableWarnings(bool print);
+
   // --- State ---
   Platform platform;
   StartOptions options;
@@ -179,6 +193,7 @@ class TForm1 : public scenario::ScenarioHost {
   menus::ConfigPanelLogic config{panels, input, platform.window};
   ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
 
+  std::unique_ptr<RunWarnings> warnings;  // with --warn only
   uint64_t ticks = 0;     // ticks run
   bool started = false;  // start-up has completed
   bool quit = false;     // Quit has run

@@ -15,10 +15,21 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
   std::string path = platform::GamePath(dat_path_, std::string(folder) + file.str());
   std::string error;
   auto bytes = files_.ReadFile(path, &error);
-  if (!bytes) throw GameError(Utf8ToSjis(error), error);
+  if (!bytes) {
+    if (OnFailure)
+      Tell(folder, file, files_.Exists(path) ? "cannot be read: " + error : "is missing");
+    throw GameError(Utf8ToSjis(error), error);
+  }
   auto bmp = formats::DecodeBmp(*bytes, &error);
-  if (!bmp) throw GameError(Utf8ToSjis(path + ": " + error), path + ": " + error);
+  if (!bmp) {
+    if (OnFailure) Tell(folder, file, "is refused: " + error);
+    throw GameError(Utf8ToSjis(path + ": " + error), path + ": " + error);
+  }
   into = std::move(*bmp);
+}
+
+void BitmapLoader::Tell(std::string_view folder, const ByteString& file, const std::string& fault) {
+  OnFailure("picture " + platform::GamePath("", std::string(folder) + file.str()) + " " + fault);
 }
 
 bool BitmapLoader::TryLoad(Bitmap& into, std::string_view folder, const ByteString& file) {

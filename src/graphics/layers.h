@@ -8,6 +8,7 @@
 // bitmap that holds the mesh whenever nobody borrows it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -41,7 +42,13 @@ class BitmapLoader {
   // The same, returning false instead of throwing.
   bool TryLoad(Bitmap& into, std::string_view folder, const ByteString& file);
 
+  // Told of each picture that could not be loaded, for the --warn report:
+  // "picture CG/BG09.BMP is missing" (UTF-8); none by default.
+  std::function<void(const std::string& text)> OnFailure;
+
  private:
+  void Tell(std::string_view folder, const ByteString& file, const std::string& fault);
+
   platform::Files& files_;
   const std::string& dat_path_;
 };

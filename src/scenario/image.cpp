@@ -57,18 +57,24 @@ void Scenario::FailUnended(uint16_t at) {
 }
 
 void Scenario::LoadScenario(const ByteString& name) {
-  std::string path =
-      platform::GamePath(dat_path_, std::string(kSnxDir) + name.str() + ".SNX");
+  const std::string file = std::string(kSnxDir) + name.str() + ".SNX";
+  std::string path = platform::GamePath(dat_path_, file);
+  auto tell = [&](const std::string& fault) {
+    if (OnFileFailure) OnFileFailure("scenario " + platform::GamePath("", file) + " " + fault);
+  };
   std::string error;
   auto bytes = services_.files.ReadFile(path, &error);
   if (!bytes) {
     failed_file_ = error;
+    tell(services_.files.Exists(path) ? "cannot be read: " + error : "is missing");
     Fail(Sjis("シナリオファイルを読み込めません。").str() + "\n" + Utf8ToSjis(path) + "\n" +
          Utf8ToSjis(error));
   }
   if (bytes->size() > kImageSize) {
     failed_file_ = path + ": " + Number(static_cast<long>(bytes->size())) +
                    " bytes, more than a scenario file can hold (65536)";
+    tell("is " + Number(static_cast<long>(bytes->size())) +
+         " bytes; a scenario file holds at most 65536");
     Fail(Sjis("シナリオファイルが大きすぎます (65536 バイトまで)。").str() + "\n" +
          Utf8ToSjis(path) + "\n" + Number(static_cast<long>(bytes->size())) +
          Sjis(" バイト").str());

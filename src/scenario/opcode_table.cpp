@@ -2,6 +2,7 @@
 // operands in the order the layout gives.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <tuple>
 
 #include "scenario/opcodes.h"
@@ -137,11 +138,25 @@ std::vector<const OpcodeInfo*> ListedOpcodes() {
   return out;
 }
 
+bool EndsPath(const OpcodeInfo& info) {
+  for (const char* m : {"JUMP", "END", "RETURN", "GOTO"})
+    if (&info == FindOpcode(m)) return true;
+  return false;
+}
+
 void Scenario::RunInstructions() {
+  running_ = true;
+  uint32_t runaway_at = OnRunaway ? kRunawayWork : UINT32_MAX;
   for (work_ = 0;; ++work_) {
+    current_at_ = inx;
+    current_level_ = CallDepth;
     if (work_ >= instruction_limit_) [[unlikely]] {
       ReportNotResponding();
       return;
+    }
+    if (work_ >= runaway_at) [[unlikely]] {
+      runaway_at = UINT32_MAX;
+      OnRunaway();
     }
     if (trace_) [[unlikely]]
       TraceInstruction(inx);

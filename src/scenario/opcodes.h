@@ -87,6 +87,9 @@ const OpcodeInfo* FindOpcode(std::string_view mnemonic);
 // The entries of the 57 instructions in opcode order, TEXTN once for each
 // of its 19 opcodes.
 std::vector<const OpcodeInfo*> ListedOpcodes();
+// Whether nothing after the instruction runs on its path: JUMP, END, RETURN
+// and GOTO.
+bool EndsPath(const OpcodeInfo& info);
 
 // ---------------------------------------------------------------------------
 // Decoding without running: the trace and the disassembler.

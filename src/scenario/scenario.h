@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ constexpr int kStackLevels = kCallLevels + 1;
 constexpr uint32_t kInstructionsPerTickLimit = 1'000'000;
 constexpr uint32_t kFileLoadWork = 1'000;  // plus one unit per 16 bytes
 constexpr uint32_t kHostCallWork = 5'000;
+// The work in one tick after which a watcher hears of a runaway loop.
+constexpr uint32_t kRunawayWork = 100'000;
 
 // The platform services the engine uses directly.
 struct ScenarioServices {
@@ -109,6 +112,18 @@ class Scenario {
 
   // One line per executed instruction on standard output.
   void SetTrace(bool on) { trace_ = on; }
+  // Told of a scenario file that could not be loaded ("scenario SNX/X.SNX
+  // is missing", UTF-8), before its error box; none by default.
+  std::function<void(const std::string& text)> OnFileFailure;
+  // Called (once a tick at most) when a tick's instructions have done
+  // kRunawayWork without waiting; none by default.
+  std::function<void()> OnRunaway;
+  // The offset of the instruction being run, or of the last one run, and
+  // the call level of its file (a failed call has raised CallDepth already).
+  uint16_t InstructionAt() const { return current_at_; }
+  uint8_t InstructionLevel() const { return current_level_; }
+  // Whether any instruction has run yet.
+  bool Running() const { return running_; }
   // How much work one tick may do without waiting (fuzzing lowers it).
   void SetInstructionLimit(uint32_t limit) { instruction_limit_ = limit; }
   // The work done by the instructions of the current tick so far.
@@ -208,6 +223,9 @@ class Scenario {
   const InputState& input_;
   const std::string& dat_path_;
   uint8_t current_op_ = 0;  // the opcode being executed (ops 53..71 name their speaker)
+  uint16_t current_at_ = 0;     // where it begins
+  uint8_t current_level_ = 0;   // the call level it runs at
+  bool running_ = false;
   bool trace_ = false;
   uint32_t instruction_limit_ = kInstructionsPerTickLimit;
   bool told_not_responding_ = false;

@@ -14,27 +14,29 @@ constexpr std::string_view kProbeMidi = "QV00.MID";
 
 }  // namespace
 
+std::string MusicFile(MusicSource source, std::string_view name) {
+  std::string file(SNDDIR);
+  if (source == MusicSource::Sc88Midi) file += kSc88Dir;
+  file += name;
+  file += source == MusicSource::Wave ? ".WAV" : ".MID";
+  return file;
+}
+
 std::string Music::PathFor(const ByteString& name) const {
   if (buttons_.MuteBtn.checked) return {};
-  std::string file(SNDDIR);
-  if (buttons_.MidiBtn2.checked) {
-    file += kSc88Dir;
-    file += name.view();
-    file += ".MID";
-  } else if (buttons_.MidiBtn.checked) {
-    file += name.view();
-    file += ".MID";
-  } else {
-    file += name.view();
-    file += ".WAV";
-  }
-  return platform::GamePath(dat_path_, file);
+  MusicSource source = buttons_.MidiBtn2.checked ? MusicSource::Sc88Midi
+                       : buttons_.MidiBtn.checked ? MusicSource::Midi
+                                                  : MusicSource::Wave;
+  return platform::GamePath(dat_path_, MusicFile(source, name.view()));
 }
 
 void Music::OpenAndPlay() {
   std::string error;
   // The player's text names the file as the system does.
-  if (!player_.Open(&error)) throw GameError(Utf8ToSjis(error), error);
+  if (!player_.Open(&error)) {
+    if (OnFailure) OnFailure("music " + error);
+    throw GameError(Utf8ToSjis(error), error);
+  }
   player_.Play();
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/byte_string.h"
@@ -17,6 +18,14 @@
 namespace velmor::sound {
 
 constexpr std::string_view SNDDIR = "SOUND\\";
+
+// The three sources that sound a scenario's music.
+enum class MusicSource { Wave, Midi, Sc88Midi };
+inline constexpr MusicSource kMusicSources[] = {MusicSource::Wave, MusicSource::Midi,
+                                                MusicSource::Sc88Midi};
+// The file the source plays for the scenario's sound `name` (Shift-JIS),
+// under the data folder: "SOUND\M01.WAV", "SOUND\M01.MID", "SOUND\SC88\M01.MID".
+std::string MusicFile(MusicSource source, std::string_view name);
 
 // The four source buttons of the settings panel.
 struct SourceButtons {
@@ -54,6 +63,10 @@ class Music {
 
   // The file a name stands for in the checked source (empty when muted).
   std::string PathFor(const ByteString& name) const;
+
+  // Told of each sound the player could not open, for the --warn report:
+  // "music " and the player's text (UTF-8); none by default.
+  std::function<void(const std::string& text)> OnFailure;
 
  private:
   // Opens the player's file name (throws the service's text) and plays it.

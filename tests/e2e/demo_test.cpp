@@ -148,6 +148,75 @@ TEST(HeadlessProgram, EndInstructionQuitsWithTheStateWritten) {
   EXPECT_EQ(json.find("\"ticks\":100000"), std::string::npos);
 }
 
+TEST(HeadlessProgram, ExitAfterScriptStopsAtItsLastCommand) {
+  fs::path dir = Scratch("exit_after_script");
+  std::ofstream(dir / "input.txt") << "tick 30\n# the title's music has started\ntick 7\n";
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                dir.string(), "--input", (dir / "input.txt").string(),
+                                "--exit-after-script", "--state-out", (dir / "state.json").string(),
+                                "--screenshot", (dir / "shot.png").string()},
+                               60);
+  ASSERT_FALSE(r.timed_out);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  std::string json = Slurp(dir / "state.json");
+  EXPECT_NE(json.find("\"ticks\":37,"), std::string::npos) << json.substr(0, 200);
+  EXPECT_NE(json.find("\"quit\":false"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir / "shot.png"));
+
+  // The game's end still ends the run before the script does.
+  std::ofstream(dir / "quit.txt")
+      << "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\npointer 300 568\ntick\n"
+         "click left\ntick 500\n";
+  r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+                  "--input", (dir / "quit.txt").string(), "--exit-after-script", "--state-out",
+                  (dir / "quit.json").string()},
+                 60);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_NE(Slurp(dir / "quit.json").find("\"quit\":true"), std::string::npos);
+}
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(HeadlessProgram, WarnTellsOfAMissingPictureOnceWithItsInstruction) {
+  // The demo without the title's picture.
+  fs::path dir = Scratch("warn");
+  fs::copy(VELMOR_DEMO_DIR, dir / "data", fs::copy_options::recursive);
+  fs::remove(dir / "data" / "CG" / "BG01.BMP");
+  std::string init = Slurp(dir / "data" / "SNX" / "INIT.SNX");
+  size_t at = init.find(std::string("\x28" "BG01\0", 6));  // PICTURE "BG01"
+  ASSERT_NE(at, std::string::npos);
+  char where[64];
+  std::snprintf(where, sizeof where, "INIT.SNX:0x%04zX: PICTURE \"BG01\": ", at);
+  const std::string warning = std::string(where) + "picture CG/BG01.BMP is missing";
+
+  std::ofstream(dir / "input.txt") << "tick 300\n";
+  auto run = [&](bool warn) {
+    std::vector<std::string> argv{VELMOR_PROGRAM, "--headless", "--data", (dir / "data").string(),
+                                  "--slots", dir.string(), "--input", (dir / "input.txt").string(),
+                                  "--exit-after-script", "--state-out", (dir / "state.json").string()};
+    if (warn) argv.push_back("--warn");
+    return RunProcess(argv, 60);
+  };
+  ProcessResult r = run(true);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_EQ(Occurrences(r.output, "velmor: warning: " + warning + "\n"), 1u) << r.output;
+  EXPECT_EQ(Occurrences(r.output, "velmor: warning: "), 1u) << r.output;
+  std::string json = Slurp(dir / "state.json");
+  std::string escaped = warning;
+  for (size_t q = escaped.find('"'); q != std::string::npos; q = escaped.find('"', q + 2)) escaped.insert(q, "\\");
+  EXPECT_NE(json.find("\"quit\":false,\"warnings\":[\"" + escaped + "\"]}"), std::string::npos) << json;
+
+  // Without --warn: not a word, and the state as it always was.
+  r = run(false);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_EQ(r.output.find("warning"), std::string::npos) << r.output;
+  EXPECT_EQ(Slurp(dir / "state.json").find("\"warnings\""), std::string::npos);
+}
+
 TEST(HeadlessProgram, WithoutADataFolderItSaysSoAndEnds) {
   fs::path dir = Scratch("noini");
   ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--ini", (dir / "BRANNIC.INI").string(),
@@ -179,6 +248,8 @@ TEST(HeadlessProgram, UsageErrorsAndHelp) {
   };
   for (const Case& c : {Case{{"--help"}, 0, "--headless"}, Case{{"--bogus"}, 2, "unknown option"},
                         Case{{"--ticks", "5"}, 2, "need --headless"},
+                        Case{{"--exit-after-script"}, 2, "need --headless"},
+                        Case{{"--headless", "--exit-after-script"}, 2, "needs an input script"},
                         Case{{"--headless", "--screen", "big"}, 2, "--screen"},
                         Case{{"--headless", "--input", "/nonexistent/script"}, 2, "cannot read"}}) {
     std::vector<std::string> argv{VELMOR_PROGRAM};

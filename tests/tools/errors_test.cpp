@@ -75,6 +75,58 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{"CHOICE work[1],\n  \"a\",\n  \"b\" 5", 3, "unexpected '5'"},
         Mistake{"TEXTA \"a\"\n  \"b\\q\"", 2, "unknown escape"}));
 
+// What the engine would refuse: each at the line of its instruction, with
+// the range that holds.
+std::string Statusset(int last) {
+  std::string s = "STATUSSET work[1], work[2], work[3], work[4], work[5],\n";
+  s += "          work[6], work[7], work[8], work[9], work[10], work[" + std::to_string(last) + "]";
+  return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, ErrorTest,
+    ::testing::Values(
+        Mistake{"LET work[256], 1", 1, "work[256] is out of range (the work variables are 0..255)"},
+        Mistake{"END\nLETW work[1], work[9999]", 2, "work[9999] is out of range"},
+        Mistake{"SETF flag[4096]", 1, "flag[4096] is out of range (the flags are 0..4095)"},
+        Mistake{"JUMPF flag[65535], x\nx:", 1, "flag[65535] is out of range"},
+        Mistake{"LETX work[1], work[2] + work[300]", 1, "in the expression, work[300] is out of range"},
+        Mistake{"JUMPZ { flag[5000] }, x\nx:", 1, "in the expression, flag[5000] is out of range"},
+        Mistake{"define BIG = work[999]\nRANDOM 6, BIG", 2, "work[999] is out of range"},
+        Mistake{"CHOICE work[256], \"a\"", 1, "work[256] is out of range"},
+        Mistake{"HITMAP work[256], \"MAP\", 0, 0", 1, "work[256] is out of range"},
+        Mistake{"SAVEMENU work[1], work[256]", 1, "work[256] is out of range"},
+        Mistake{"TEXTN 19, \"a\"", 1, "speaker 19 has no name (the name table holds 0..18)"},
+        Mistake{"TEXTN 21, again", 1, "speaker 21 has no name"},
+        Mistake{Statusset(256), 1, "status slot 10: work[256] is out of range"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    LongTexts, ErrorTest,
+    ::testing::Values(
+        Mistake{"TEXT \"" + std::string(256, 'a') + "\"", 1,
+                "the text is 256 bytes; the engine keeps at most 255"},
+        // 128 full-width characters are 256 bytes in Shift-JIS.
+        Mistake{[] {
+                  std::string s = "END\nPICTURE \"";
+                  for (int i = 0; i < 128; ++i) s += "\xE3\x81\x82";  // あ
+                  return s + "\"";
+                }(),
+                2, "the text is 256 bytes"},
+        Mistake{"TEXTA \"" + std::string(200, 'a') + "\"\n      \"" + std::string(56, 'b') + "\"", 1,
+                "the text is 256 bytes"},
+        Mistake{"CHOICE work[1], \"a\", \"" + std::string(300, 'b') + "\"", 1, "the text is 300 bytes"},
+        Mistake{"string \"" + std::string(256, 'c') + "\"", 1, "the text is 256 bytes"},
+        Mistake{"TEXT \"a\\x81\\x00b\"", 1, "a double-byte character at byte 1 has 0 for its second byte"},
+        Mistake{"TEXT \"\\s{0}ab\"", 1, "a size code at byte 0 has 0 for its size"}));
+
+TEST(ErrorTest, TheLargestOfEachRangeAssembles) {
+  EXPECT_EQ(Asm("LET work[255], 1").size(), 5u);
+  EXPECT_EQ(Asm("SETF flag[4095]").size(), 3u);
+  EXPECT_EQ(Asm("TEXTN 18, again"), (Bytes{68, 3}));
+  EXPECT_EQ(Asm("TEXT \"" + std::string(255, 'a') + "\"").size(), 2u + 255u + 1u);
+  EXPECT_EQ(Asm("TEXT \"\\c{0}a\\x81\\x40\"").size(), 8u);  // colour 0 is black
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Expressions, ErrorTest,
     ::testing::Values(

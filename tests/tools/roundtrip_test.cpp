@@ -9,6 +9,7 @@
 
 #include "asm_helpers.h"
 #include "scenario/disassembly.h"
+#include "scenario/language.h"
 #include "scenario/opcodes.h"
 
 namespace velmor::assembly::testing {
@@ -24,7 +25,7 @@ struct Sample {
 
 Sample SampleOf(Operand kind, uint8_t opcode) {
   switch (kind) {
-    case Operand::Var: return {"work[258]", {0x02, 0x01}};
+    case Operand::Var: return {"work[255]", {0xFF, 0x00}};
     case Operand::Flag: return {"flag[4095]", {0xFF, 0x0F}};
     case Operand::Word: return {"-2", {0xFE, 0xFF}};
     case Operand::Addr: return {"0x0000", {0x00, 0x00}};
@@ -47,8 +48,13 @@ Sample SampleOf(Operand kind, uint8_t opcode) {
   return {};
 }
 
+// TEXTN's opcodes for the speakers past the name table exist, but the
+// assembler refuses them: they round-trip as bytes.
+bool HasNamelessSpeaker(uint8_t opcode) { return opcode - 50 >= scenario::kNameCount && opcode <= 71; }
+
 TEST(InstructionTableTest, EveryListedInstructionAssemblesAndRoundTrips) {
   for (const scenario::OpcodeInfo* info : scenario::ListedOpcodes()) {
+    if (HasNamelessSpeaker(info->code)) continue;
     SCOPED_TRACE(std::string(info->mnemonic) + " (opcode " + std::to_string(info->code) + ")");
     std::string text = info->mnemonic;
     Bytes want{info->code};
@@ -96,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         Encoding{"TEXT again", {21, 3}},
         Encoding{"TEXT source 0", {21, 0}},
         Encoding{"TEXT source 0xFF", {21, 255}},
-        Encoding{"TEXTN 21, again", {71, 3}},
+        Encoding{"TEXTN 18, again", {68, 3}},
         Encoding{"TEXTN 3, source 7", {53, 7}},
         Encoding{"CHOICE work[1], \"\"", {23, 1, 0, 0, 0}},
         Encoding{"CHOICE work[1], \"a\" \"b\", \"c\"", {23, 1, 0, 'a', 'b', 0, 'c', 0, 0}},
@@ -173,6 +179,25 @@ INSTANTIATE_TEST_SUITE_P(
                 "    CHOICE work[0], \"x\\n\"\n        \"y\", \"z\"\n"},
                {}},
         Layout{"the speaker of TEXTN", {60, 3}, {"    TEXTN 10, again\n"}, {}},
+        // What the assembler refuses is written as bytes, with a comment.
+        Layout{"a work variable out of range",
+               {0, 0x2C, 0x01, 5, 0, 255},
+               {"    ; LET work[300], 5: work[300] is out of range",
+                "    db 0x00, 0x2C, 0x01, 0x05, 0x00\n", "    END\n"},
+               {"    LET"}},
+        Layout{"a flag out of range in an expression",
+               {17, 23, 0x00, 0x20, 0, 0, 0, 255},
+               {"    ; JUMPZ flag[8192], 0x0000: in the expression, flag[8192] is out of range"},
+               {"    JUMPZ"}},
+        Layout{"a speaker without a name", {70, 3}, {"    ; TEXTN 20, again: speaker 20 has no name"}, {}},
+        Layout{"a status slot out of range",
+               {52, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0, 9, 0, 10, 0, 0, 1},
+               {"status slot 10: work[256] is out of range", "    db 0x34, 0x01, 0x00"},
+               {"    STATUSSET"}},
+        Layout{"a text whose character lost its second byte",
+               {32, 'A', 0x81, 0, 'B', 0},
+               {"    ; MUSIC \"A\\x81\\x00B\": a double-byte character at byte 1"},
+               {"    MUSIC"}},
         Layout{"a conditional jump goes both ways",
                {17, 21, 1, 0, 0, 9, 0, 255, 255, 255},
                {"    JUMPZ 1, L0009\n", "    END\n    db 0xFF\n", "L0009:\n    END\n"},
@@ -183,6 +208,23 @@ INSTANTIATE_TEST_SUITE_P(
         name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
       return name;
     });
+
+TEST(DisassemblyRefusalsTest, TextsLongerThanTheEngineKeepsAreBytes) {
+  // A 256-byte picture name, and a message pointing at a 300-byte string.
+  Bytes bytes{40};
+  bytes.insert(bytes.end(), 256, 'b');
+  bytes.insert(bytes.end(), {0, 21, 2, 0x07, 0x01, 255});
+  bytes.insert(bytes.end(), 300, 'a');
+  bytes.push_back(0);
+  std::string text = Disassemble(bytes);
+  EXPECT_NE(text.find("L0107:\n    ; a string: the text is 300 bytes; the engine keeps at most 255\n"
+                      "    db 0x61"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find(": the text is 256 bytes"), std::string::npos) << text;
+  EXPECT_EQ(text.find("    PICTURE"), std::string::npos) << text;
+  EXPECT_TRUE(RoundTrips(bytes));
+}
 
 TEST(DisassemblyOptionsTest, HeadingAndOffsets) {
   Bytes bytes{34, 21, 1, 'a', 1, 'b', 0, 16, 0, 0};

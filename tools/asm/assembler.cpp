@@ -14,6 +14,7 @@
 #include "asm/text_literal.h"
 #include "core/sjis.h"
 #include "scenario/disassembly.h"
+#include "scenario/operand_ranges.h"
 
 namespace velmor::assembly {
 
@@ -263,6 +264,7 @@ class Assembler {
   // --- Instructions: the operands in the order of the table's layout ---
 
   void Instruction(const OpcodeInfo& info, Cursor& c) {
+    const int line = c.line();
     size_t start = out_.size();
     out_.push_back(info.code);
     auto usage = [&info] { return "; write: " + InstructionSyntax(info); };
@@ -282,6 +284,9 @@ class Assembler {
     auto decoded = scenario::DecodeInstruction(out_, static_cast<uint32_t>(start));
     if (!decoded || decoded->length != out_.size() - start)
       Fail(c.line(), "this instruction would not read back as written");
+    // Nor may it hold what the engine refuses.
+    std::vector<std::string> faults = scenario::OperandFaults(*decoded);
+    if (!faults.empty()) Fail(line, faults.front());
   }
 
   void EncodeOperand(Operand kind, const OpcodeInfo& info, size_t start, Cursor& c) {

@@ -7,6 +7,7 @@
 
 #include "scenario/disassembly.h"
 #include "scenario/opcodes.h"
+#include "scenario/operand_ranges.h"
 
 namespace velmor::assembly {
 
@@ -22,13 +23,6 @@ struct Chunk {
   std::optional<RawInstruction> instruction;  // else a text (a message's string)
   std::string text;
 };
-
-// Instructions after which the next one is not run.
-bool EndsPath(const scenario::OpcodeInfo* info) {
-  for (const char* m : {"JUMP", "END", "RETURN", "GOTO"})
-    if (info == scenario::FindOpcode(m)) return true;
-  return false;
-}
 
 class Layout {
  public:
@@ -72,26 +66,50 @@ class Layout {
       if (p == size_) break;
       if (owner_[p] >= 0) {
         const Chunk& c = chunks_[owner_[p]];
-        emit(c.instruction ? scenario::FormatInstruction(*c.instruction, namer, style)
-                           : "string " + scenario::FormatText(c.text, style),
-             p);
+        if (std::string why = Refusal(c); !why.empty()) {
+          // Written as bytes, so that it assembles back all the same.
+          out += "    ; " + why + "\n";
+          for (uint32_t q = p; q < p + c.length; q += 16)
+            emit(DbLine(q, std::min(p + c.length, q + 16)), q);
+        } else {
+          emit(c.instruction ? scenario::FormatInstruction(*c.instruction, namer, style)
+                             : "string " + scenario::FormatText(c.text, style),
+               p);
+        }
         p += c.length;
         continue;
       }
-      std::string line = "db ";
       uint32_t q = p;
-      for (; q < size_ && owner_[q] < 0 && (q == p || !IsLabel(q)) && q - p < 16; ++q) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "%s0x%02X", q == p ? "" : ", ", bytes_[q]);
-        line += buf;
-      }
-      emit(line, p);
+      while (q < size_ && owner_[q] < 0 && (q == p || !IsLabel(q)) && q - p < 16) ++q;
+      emit(DbLine(p, q), p);
       p = q;
     }
     return out;
   }
 
  private:
+  // Why the assembler would refuse a chunk as an instruction or a string
+  // (what the engine refuses in it); empty when it would not.
+  static std::string Refusal(const Chunk& c) {
+    if (!c.instruction) {
+      auto fault = scenario::TextFault(c.text);
+      return fault ? "a string: " + *fault : "";
+    }
+    std::vector<std::string> faults = scenario::OperandFaults(*c.instruction);
+    if (faults.empty()) return "";
+    return scenario::FormatInstruction(*c.instruction) + ": " + faults.front();
+  }
+
+  std::string DbLine(uint32_t from, uint32_t to) const {
+    std::string line = "db ";
+    for (uint32_t q = from; q < to; ++q) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "%s0x%02X", q == from ? "" : ", ", bytes_[q]);
+      line += buf;
+    }
+    return line;
+  }
+
   bool Free(uint32_t at, uint32_t length) const {
     for (uint32_t i = at; i < at + length; ++i)
       if (owner_[i] >= 0) return false;
@@ -121,7 +139,7 @@ class Layout {
           if (o.kind == Operand::Addr) pending.push_back(o.value);
           if (o.kind == Operand::Message && o.value == 2) text_targets_.push_back(o.address);
         }
-        bool ends = EndsPath(in->info);
+        bool ends = scenario::EndsPath(*in->info);
         uint32_t length = in->length;
         Claim(Chunk{at, length, std::move(in), {}});
         if (ends) break;

@@ -6,6 +6,7 @@
 
 #include "core/sjis.h"
 #include "scenario/language.h"
+#include "scenario/operand_ranges.h"
 
 namespace velmor::assembly {
 
@@ -165,6 +166,7 @@ void CheckText(std::string_view bytes, int line) {
       Fail(line, buf);
     }
   }
+  if (auto fault = scenario::TextFault(bytes)) Fail(line, *fault);
 }
 
 }  // namespace velmor::assembly

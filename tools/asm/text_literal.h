@@ -13,7 +13,8 @@ namespace velmor::assembly {
 std::string TextBytes(Cursor& c);
 
 // Fails when the engine would not read `bytes` back as one whole text: a 0
-// byte inside, or a last byte that would take the ending 0 as its partner.
+// byte inside, a last byte that would take the ending 0 as its partner, or
+// what scenario::TextFault refuses (too long, a pair whose second byte is 0).
 void CheckText(std::string_view bytes, int line);
 
 }  // namespace velmor::assembly

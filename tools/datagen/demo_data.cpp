@@ -57,11 +57,10 @@ std::vector<DataFile> MakeDemoData() {
   add("SOUND/M01.MID", ThemeMidi(SoundSource::kGeneralMidi));
   add("SOUND/M02.WAV", WaltzWave());
   add("SOUND/M02.MID", WaltzMidi(SoundSource::kGeneralMidi));
-  // Changing to the SC-88 source replays the sound playing then, the
-  // start-up phrase included.
-  add("SOUND/SC88/QV00.MID", StartupPhraseMidi());
   add("SOUND/SC88/M01.MID", ThemeMidi(SoundSource::kSc88));
   add("SOUND/SC88/M02.MID", WaltzMidi(SoundSource::kSc88));
+  // The street's door chime plays the probe sound as music: each source has it.
+  add("SOUND/SC88/QV00.MID", StartupPhraseMidi());
   return files;
 }
 

@@ -67,6 +67,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         return fail("--renderer needs auto, software or accelerated");
     } else if (a == "--trace") {
       cli.trace = true;
+    } else if (a == "--warn") {
+      cli.warn = true;
     } else if (a == "--headless") {
       cli.headless = true;
     } else if (a == "--data") {
@@ -81,6 +83,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       if (!value(cli.soundfont)) return fail("--soundfont needs a file");
     } else if (a == "--input") {
       if (!value(cli.input_script)) return fail("--input needs a file");
+    } else if (a == "--exit-after-script") {
+      cli.exit_after_script = true;
     } else if (a == "--state-out") {
       if (!value(cli.state_out)) return fail("--state-out needs a file");
     } else if (a == "--screenshot") {
@@ -96,9 +100,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     }
   }
   bool headless_only = cli.max_ticks || !cli.input_script.empty() || !cli.state_out.empty() ||
-                       !cli.screenshot.empty();
+                       !cli.screenshot.empty() || cli.exit_after_script;
   if (headless_only && !cli.headless)
-    return fail("--ticks, --input, --state-out and --screenshot need --headless");
+    return fail(
+        "--ticks, --input, --exit-after-script, --state-out and --screenshot need --headless");
+  if (cli.exit_after_script && cli.input_script.empty())
+    return fail("--exit-after-script needs an input script (--input FILE)");
   if (cli.demo && (!cli.data_folder.empty() || !cli.ini_file.empty()))
     return fail("--demo plays the bundled demo: leave out --data and --ini");
   return cli;
@@ -122,6 +129,10 @@ std::string UsageText() {
          "                      accelerated (a 3D renderer)\n"
          "  --verbose           say which font and renderer were chosen\n"
          "  --trace             print one line per executed scenario instruction\n"
+         "  --warn              report on standard error, once each, the files the\n"
+         "                      scenario asked for that were missing or refused, the\n"
+         "                      cause of every error box and loops without a wait,\n"
+         "                      each with the instruction (FILE.SNX:offset)\n"
          "  --help              show this text\n"
          "  --version           show the version\n"
          "\n"
@@ -130,6 +141,8 @@ std::string UsageText() {
          "  --screen WxH        the screen size (default 1024x768)\n"
          "  --ticks N           stop after N ticks in all (default 100000)\n"
          "  --input FILE        the input script (see docs/headless.md)\n"
+         "  --exit-after-script stop after the script's last command (without it the\n"
+         "                      run goes on until the game ends or --ticks)\n"
          "  --state-out FILE    write the game state as JSON at the end\n"
          "  --screenshot FILE   write the presented window as PNG at the end\n";
 }

@@ -20,12 +20,14 @@ struct CommandLine {
   std::string renderer = "auto";  // --renderer auto|software|accelerated
   bool verbose = false;           // --verbose: say what the program chose
   bool trace = false;       // --trace: one line per executed instruction
+  bool warn = false;        // --warn: missing files, error boxes, runaway loops on stderr
 
   // The headless front end.
   bool headless = false;              // --headless
   Size screen{1024, 768};             // --screen WxH
   std::optional<uint64_t> max_ticks;  // --ticks N
   std::string input_script;           // --input FILE
+  bool exit_after_script = false;     // --exit-after-script: stop after its last command
   std::string state_out;              // --state-out FILE
   std::string screenshot;             // --screenshot FILE.png
 

@@ -44,7 +44,7 @@ int RunHeadless(const CommandLine& cli) {
   if (cli.max_ticks) options.max_ticks = *cli.max_ticks;
   options.print_warnings = true;
   options.start = StartOptions{ProgramFolder(), cli.data_folder, cli.ini_file, cli.slot_folder,
-                               UserDataFolder(), cli.trace};
+                               UserDataFolder(), cli.trace, cli.warn};
   HeadlessGame game(files, options);
 
   if (auto exit_code = game.Start()) {
@@ -58,7 +58,7 @@ int RunHeadless(const CommandLine& cli) {
     WriteOutputs(game, cli);
     return 2;
   }
-  game.RunToEnd();
+  if (!cli.exit_after_script) game.RunToEnd();
   WriteOutputs(game, cli);
   return 0;
 }

@@ -105,6 +105,7 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
   options.slot_folder = cli.slot_folder;
   options.user_data_folder = UserDataFolder();
   options.trace = cli.trace;
+  options.warn = cli.warn;
   TForm1 form(Platform{files, window, dialogs, media, font, clock}, options);
   FormEvents events(form);
   front.Attach(events);

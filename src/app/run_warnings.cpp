@@ -1,0 +1,26 @@
+#include "app/run_warnings.h"
+
+#include <cstdio>
+
+#include "core/sjis.h"
+#include "scenario/disassembly.h"
+#include "scenario/scenario.h"
+
+namespace velmor::app {
+
+void RunWarnings::Add(const std::string& cause, const std::string& text) {
+  if (!causes_.insert(cause).second) return;
+  std::string line = Where() + ": " + text;
+  if (print) std::fprintf(stderr, "velmor: warning: %s\n", line.c_str());
+  list_.push_back(std::move(line));
+}
+
+std::string RunWarnings::Where() const {
+  if (!scn_.Running()) return "start-up";
+  const Sstr& file = scn_.CallFile[scn_.InstructionLevel()];
+  const uint16_t at = scn_.InstructionAt();
+  return SjisToUtf8(file.view()) + ".SNX:" + scenario::FormatAddress(at) + ": " +
+         scenario::DisassembleForTrace(std::span<const uint8_t>(scn_.snx), at);
+}
+
+}  // namespace velmor::app

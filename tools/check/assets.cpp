@@ -1,0 +1,69 @@
+#include "check/assets.h"
+
+#include "formats/bmp.h"
+#include "platform/files.h"
+#include "platform/media_check.h"
+#include "platform/media_player.h"
+#include "scenario/scenario.h"
+
+namespace velmor::check {
+
+std::string Assets::Shown(std::string_view name) { return platform::GamePath("", name); }
+
+std::string Assets::Path(std::string_view name) const {
+  return platform::GamePath(data_folder_, name);
+}
+
+std::string Assets::Unreadable(std::string_view name, const std::string& error) {
+  if (!files_.Exists(Path(name))) return Shown(name) + " is missing";
+  return Shown(name) + " cannot be read: " + error;
+}
+
+std::optional<std::string> Assets::PictureFault(std::string_view name) {
+  if (auto it = checked_.find(name); it != checked_.end()) return it->second;
+  std::optional<std::string> fault;
+  std::string error;
+  if (auto bytes = files_.ReadFile(Path(name), &error)) {
+    if (!formats::DecodeBmp(*bytes, &error)) fault = Shown(name) + " is refused: " + error;
+  } else {
+    fault = Unreadable(name, error);
+  }
+  checked_.emplace(std::string(name), fault);
+  return fault;
+}
+
+std::optional<std::string> Assets::SoundFault(std::string_view name) {
+  if (auto it = checked_.find(name); it != checked_.end()) return it->second;
+  std::optional<std::string> fault;
+  std::string error;
+  int code = 0;
+  const std::string path = Path(name);
+  if (!platform::ReadMediaFile(files_, path, &error, &code)) {
+    if (code == platform::media_error::kRefused) {
+      // The reason without the path in front, which the report names anyway.
+      if (error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
+      fault = Shown(name) + " is refused: " + error;
+    } else {
+      fault = Unreadable(name, error);
+    }
+  }
+  checked_.emplace(std::string(name), fault);
+  return fault;
+}
+
+std::optional<std::vector<uint8_t>> Assets::Scenario(std::string_view name, std::string* fault) {
+  std::string error;
+  auto bytes = files_.ReadFile(Path(name), &error);
+  if (!bytes) {
+    *fault = Unreadable(name, error);
+    return std::nullopt;
+  }
+  if (bytes->size() > scenario::kImageSize) {
+    *fault = Shown(name) + " is " + std::to_string(bytes->size()) +
+             " bytes; a scenario file holds at most " + std::to_string(scenario::kImageSize);
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+}  // namespace velmor::check

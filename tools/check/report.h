@@ -1,0 +1,22 @@
+// The checker's findings as text for people and as JSON for tools.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/checker.h"
+
+namespace velmor::check {
+
+const char* SeverityName(Severity s);  // "error", "warning", "information"
+
+// One finding a line, "INIT.SNX:0x0012: error: message", the instruction on
+// the next line, indented; then a count of each severity.
+std::string FindingsText(const std::vector<Finding>& findings);
+
+// {"errors": N, "warnings": N, "information": N, "findings": [{"severity",
+// "file", "offset", "instruction", "message"}, ...]}; a finding without a
+// file or offset has null there.
+std::string FindingsJson(const std::vector<Finding>& findings);
+
+}  // namespace velmor::check
