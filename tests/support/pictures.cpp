@@ -33,11 +33,11 @@ Bitmap Mesh(int32_t width, int32_t height) {
 }
 
 uint64_t Hash(const Bitmap& bmp) {
-  uint64_t h = 1469598103934665603ull;
+  uint64_t h = 0xcbf29ce484222325ull;  // the FNV-1a offset basis
   auto mix = [&h](uint32_t v) {
     for (int i = 0; i < 4; ++i) {
       h ^= (v >> (8 * i)) & 0xFF;
-      h *= 1099511628211ull;
+      h *= 0x100000001b3ull;  // the FNV prime
     }
   };
   mix(static_cast<uint32_t>(bmp.width()));

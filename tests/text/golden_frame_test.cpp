@@ -9,6 +9,7 @@
 
 #include "core/sjis.h"
 #include "text/names.h"
+#include "support/pictures.h"
 #include "text/text_rig.h"
 
 namespace velmor::testing {
@@ -47,7 +48,7 @@ TEST(GoldenFrameTest, StatusStripAndATypedPage) {
   ASSERT_EQ(rig.scn.MainProc, scenario::WaitHandler::None);
   rig.layers.ShowBackBuffer();
 
-  uint64_t hash = HashBitmap(rig.layers.BMP);
+  uint64_t hash = Hash(rig.layers.BMP);
   if (hash != kGoldenFrame) {
     std::string path = SavePng(rig.layers.BMP, "text_golden_frame.png");
     ADD_FAILURE() << "the frame changed: digest 0x" << std::hex << hash << ", stored 0x"

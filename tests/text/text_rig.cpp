@@ -83,20 +83,6 @@ std::string Repeat(std::string_view s, int n) {
   return out;
 }
 
-uint64_t HashBitmap(const Bitmap& b) {
-  // FNV-1a over the size and the pixels' bytes.
-  uint64_t h = 0xcbf29ce484222325ull;
-  auto mix = [&h](uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-      h ^= (v >> (8 * i)) & 0xFF;
-      h *= 0x100000001b3ull;
-    }
-  };
-  mix(static_cast<uint32_t>(b.width()));
-  mix(static_cast<uint32_t>(b.height()));
-  for (Color c : b.pixels()) mix(c);
-  return h;
-}
 
 std::string SavePng(const Bitmap& b, const std::string& name) {
   std::string path = std::string(VELMOR_BUILD_DIR) + "/" + name;

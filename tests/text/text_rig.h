@@ -112,8 +112,6 @@ struct TextRig {
 // "a" repeated: a text of n half-width characters.
 std::string Repeat(std::string_view s, int n);
 
-// A stable digest of a bitmap's size and pixels.
-uint64_t HashBitmap(const Bitmap& b);
 // Writes a bitmap as a PNG into the build folder; returns the path, or an
 // empty string when it could not be written.
 std::string SavePng(const Bitmap& b, const std::string& name);

@@ -122,7 +122,7 @@ Edit* PanelView::FocusedEdit(menus::Panels& panels) {
 
 uint64_t PanelView::Signature(menus::Panels& panels) {
   // FNV-1a over the shown state.
-  uint64_t h = 1469598103934665603ull;
+  uint64_t h = 0xcbf29ce484222325ull;  // the FNV-1a offset basis
   auto mix = [&h](const void* data, std::size_t n) {
     const auto* p = static_cast<const unsigned char*>(data);
     for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
