@@ -16,14 +16,6 @@ namespace {
 
 using scenario::WaitHandler;
 
-// INIT: LET work[1] 1; CLICK; LET work[1] 2; CLICK; ... then END.
-std::vector<uint8_t> ClickCounter() {
-  Code c;
-  for (uint16_t i = 1; i <= 5; ++i) c.b(0).w(1).w(i).b(22);
-  c.b(255);
-  return c.bytes;
-}
-
 TEST(StartUp, TheDisplayIsCentredOnTheScreen) {
   struct Case {
     Size screen;

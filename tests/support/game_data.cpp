@@ -4,6 +4,7 @@
 
 #include "media/midi.h"
 #include "media/wave.h"
+#include "support/bytecode.h"
 #include "support/pictures.h"
 
 namespace velmor::testing {
@@ -16,6 +17,13 @@ void PutPicture(platform::MemoryFiles& files, const std::string& path, const Bit
 }
 
 }  // namespace
+
+std::vector<uint8_t> ClickCounter() {
+  Code c;
+  for (uint16_t i = 1; i <= 5; ++i) c.b(0).w(1).w(i).b(22);
+  c.b(255);
+  return c.bytes;
+}
 
 std::vector<uint8_t> TinyWave(int ms) {
   media::WaveFormat format{8000, 1, 8};

@@ -17,6 +17,9 @@ inline constexpr const char* kDat = "GAME/";
 // Puts the start-up files under kDat: KURO, MESH, _CGBK, CHU, WK00, WK01,
 // WK02, WALL00, cursors 0..10, QV00.WAV, QV00.MID, and INIT.SNX = `init`.
 void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init);
+// A scenario counting clicks: LET work[1] 1; CLICK; LET work[1] 2; CLICK;
+// ... up to 5, then END.
+std::vector<uint8_t> ClickCounter();
 // A short WAVE (`ms` long) and a MIDI file for sound tests.
 std::vector<uint8_t> TinyWave(int ms = 100);
 std::vector<uint8_t> TinyMidi();
