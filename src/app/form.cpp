@@ -13,6 +13,8 @@ TForm1::TForm1(Platform p, StartOptions opts) : platform(p), options(std::move(o
   scn.mcr = text::InitialNames();
   defmcr = text::DefaultNames();
   scn.SetTrace(options.trace);
+  msgwin.log = &backlog;
+  choices.log = &backlog;
   WireHandlers();
   BindWaitHandlers();
 }
@@ -70,6 +72,7 @@ void TForm1::FormPaint() {
     layers.ImageDrawn(Rect::FromSize(layers.PictureRect.left, layers.PictureRect.top,
                                      layers.TMP.width(), layers.TMP.height()));
   }
+  backlog_window.Repaint();
   layers.DrawWallpaper();
   layers.Present(scaling.Disp.rect());
 }

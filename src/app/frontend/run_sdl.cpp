@@ -56,7 +56,7 @@ class FormEvents : public platform::sdl::GameEvents {
   }
   menus::Panels& Panels() override { return form_.panels; }
   Bitmap ScreenPicture() override { return form_.ScreenPicture(); }
-  std::string ReaderIndicator() override { return form_.reader.Indicator(); }
+  std::string ReaderIndicator() override { return form_.ReaderIndicator(); }
 
  private:
   TForm1& form_;
