@@ -87,6 +87,14 @@ void TForm1::PaintIfInvalid() {
   }
 }
 
+void TForm1::ApplyReaderSettings(const ReaderSettings& settings) {
+  reader_settings_ = settings;
+  reader_settings_.Clamp();
+  platform.media.SetVolume(reader_settings_.music_volume);
+  platform.window.SetSmoothScaling(reader_settings_.smooth_scaling);
+  reader.SetAutoBaseMs(reader_settings_.auto_delay_ms);
+}
+
 void TForm1::ReportError(const std::string& text) { errors.Show(text); }
 
 void TForm1::Quit() {

@@ -10,6 +10,7 @@
 
 #include "app/backlog_window.h"
 #include "app/reader_modes.h"
+#include "app/reader_settings.h"
 #include "core/byte_string.h"
 #include "core/input_state.h"
 #include "graphics/animation.h"
@@ -119,6 +120,11 @@ class TForm1 : public scenario::ScenarioHost {
   // An end of the program that nobody can be asked about (a signal): quits
   // at once.
   [[noreturn]] void QuitNow();
+
+  // The reader's own settings take effect: the music's volume, the
+  // picture's filtering, auto mode's delay (brought into their ranges).
+  void ApplyReaderSettings(const ReaderSettings& settings);
+  const ReaderSettings& reader_settings() const { return reader_settings_; }
 
   // What the window's corner says: the backlog's place while it is open,
   // else the reading mode that is on (empty when none is).
@@ -244,6 +250,7 @@ class TForm1 : public scenario::ScenarioHost {
   // The backlog opens at a wait, while no panel and no hold is up; the
   // reading mode that is on ends. False when it did not open.
   bool OpenBacklog();
+  ReaderSettings reader_settings_;
   // A key or a turn of the wheel while the backlog is open.
   void BacklogKey(ReaderKey key);
   void BacklogWheel(WheelTurn turn);
