@@ -63,6 +63,7 @@ std::optional<WindowCommand> WindowCommandFromSdl(int32_t sdl_key, uint16_t sdl_
       if (alt_only) return WindowCommand::ToggleFullScreen;
       return std::nullopt;
     case SDLK_F12: return WindowCommand::Screenshot;
+    case SDLK_F1: return WindowCommand::ReaderSettings;
     default: return std::nullopt;
   }
 }
