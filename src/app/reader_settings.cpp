@@ -147,8 +147,8 @@ ReaderSettings ReaderSettingsFile::Load(std::string* report) {
   if (path_.empty()) return ReaderSettings();
   std::optional<std::vector<uint8_t>> bytes = files_.ReadFile(path_, nullptr);
   if (!bytes) return ReaderSettings();  // none yet: the defaults
-  ParsedSettings parsed =
-      ParseReaderSettings(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  ParsedSettings parsed = ParseReaderSettings(text);
   if (parsed.problem.empty()) return parsed.settings;
   std::string error;
   const bool saved = Save(parsed.settings, &error);

@@ -47,7 +47,8 @@ struct Page {
 
 std::vector<Page> Pages(const text::Backlog& log) {
   std::vector<Page> pages;
-  for (const BacklogEntry& e : log.entries()) pages.push_back({e.label.str(), e.text.str(), e.first_row});
+  for (const BacklogEntry& e : log.entries())
+    pages.push_back({e.label.str(), e.text.str(), e.first_row});
   return pages;
 }
 

@@ -29,7 +29,9 @@ class HeadlessMediaPlayer : public MediaPlayer {
   }
   int Error() const override { return error_; }
   const std::string& OpenedFile() const override { return opened_; }
-  void SetVolume(int percent) override { volume_ = percent < 0 ? 0 : percent > 100 ? 100 : percent; }
+  void SetVolume(int percent) override {
+    volume_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  }
   int Volume() const { return volume_; }
 
   // Time passes: a playing piece moves on and stops at its end. The

@@ -121,7 +121,9 @@ void SdlFrontEnd::ToggleReaderSettings() {
 void SdlFrontEnd::ReaderSettingsEdited(const ReaderSettingsView::Result& result) {
   if ((!result.changed && !result.finished) || game_ == nullptr) return;
   std::string problem;
-  Guarded([&] { problem = game_->ReaderSettingsChanged(settings_view_.settings(), result.finished); });
+  Guarded([&] {
+    problem = game_->ReaderSettingsChanged(settings_view_.settings(), result.finished);
+  });
   if (!problem.empty()) ShowNotice(problem);
   redraw_now_ = true;
 }

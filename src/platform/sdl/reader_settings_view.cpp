@@ -94,7 +94,8 @@ ReaderSettingsView::Result ReaderSettingsView::Draw() {
   ImGui::TextUnformatted("Reader settings (the game's own: its settings panel)");
   ImGui::Separator();
   ImGui::PushItemWidth(kWidth - 2 * kPadding - kLabelWidth);
-  result.changed |= ImGui::SliderInt("Music volume", &s.music_volume, app::ReaderSettings::kMinVolume,
+  result.changed |= ImGui::SliderInt("Music volume", &s.music_volume,
+                                     app::ReaderSettings::kMinVolume,
                                      app::ReaderSettings::kMaxVolume, "%d %%",
                                      ImGuiSliderFlags_AlwaysClamp);
   result.finished |= ImGui::IsItemDeactivatedAfterEdit();
