@@ -13,6 +13,8 @@ TForm1::TForm1(Platform p, StartOptions opts) : platform(p), options(std::move(o
   scn.mcr = text::InitialNames();
   defmcr = text::DefaultNames();
   scn.SetTrace(options.trace);
+  msgwin.log = &backlog;
+  choices.log = &backlog;
   WireHandlers();
   BindWaitHandlers();
   if (options.warn) EnableWarnings(true);
@@ -91,6 +93,7 @@ void TForm1::FormPaint() {
     layers.ImageDrawn(Rect::FromSize(layers.PictureRect.left, layers.PictureRect.top,
                                      layers.TMP.width(), layers.TMP.height()));
   }
+  backlog_window.Repaint();
   layers.DrawWallpaper();
   layers.Present(scaling.Disp.rect());
 }
@@ -103,6 +106,14 @@ void TForm1::PaintIfInvalid() {
   } catch (const GameError& e) {
     ReportError(e.message());
   }
+}
+
+void TForm1::ApplyReaderSettings(const ReaderSettings& settings) {
+  reader_settings_ = settings;
+  reader_settings_.Clamp();
+  platform.media.SetVolume(reader_settings_.music_volume);
+  platform.window.SetSmoothScaling(reader_settings_.smooth_scaling);
+  reader.SetAutoBaseMs(reader_settings_.auto_delay_ms);
 }
 
 void TForm1::ReportError(const std::string& text) { errors.Show(text); }

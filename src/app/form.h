@@ -10,7 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "app/backlog_window.h"
 #include "app/reader_modes.h"
+#include "app/reader_settings.h"
 #include "app/run_warnings.h"
 #include "core/byte_string.h"
 #include "core/input_state.h"
@@ -36,6 +38,7 @@
 #include "sound/music.h"
 #include "text/choices.h"
 #include "text/message_window.h"
+#include "text/backlog.h"
 #include "text/status_display.h"
 
 namespace velmor::app {
@@ -128,6 +131,15 @@ class TForm1 : public scenario::ScenarioHost {
   // at once.
   [[noreturn]] void QuitNow();
 
+  // The reader's own settings take effect: the music's volume, the
+  // picture's filtering, auto mode's delay (brought into their ranges).
+  void ApplyReaderSettings(const ReaderSettings& settings);
+  const ReaderSettings& reader_settings() const { return reader_settings_; }
+
+  // What the window's corner says: the backlog's place while it is open,
+  // else the reading mode that is on (empty when none is).
+  std::string ReaderIndicator() const;
+
   // The picture as the player sees it, without the drawn pointer (between
   // ticks the screen image holds the scene without it).
   Bitmap ScreenPicture() const { return layers.IMG; }
@@ -192,6 +204,8 @@ class TForm1 : public scenario::ScenarioHost {
                               SlotPath};
   menus::ConfigPanelLogic config{panels, input, platform.window};
   ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
+  text::Backlog backlog;
+  BacklogWindow backlog_window{backlog, layers, platform.font, msgwin.msg};
 
   std::unique_ptr<RunWarnings> warnings;  // with --warn only
   uint64_t ticks = 0;     // ticks run
@@ -248,6 +262,13 @@ class TForm1 : public scenario::ScenarioHost {
   // A click (or a key or turn standing for one) while a reading mode is on
   // only ends the mode. True when it did.
   bool ClickEndsReaderMode();
+  // The backlog opens at a wait, while no panel and no hold is up; the
+  // reading mode that is on ends. False when it did not open.
+  bool OpenBacklog();
+  ReaderSettings reader_settings_;
+  // A key or a turn of the wheel while the backlog is open.
+  void BacklogKey(ReaderKey key);
+  void BacklogWheel(WheelTurn turn);
 };
 
 }  // namespace velmor::app

@@ -28,6 +28,10 @@ bool TForm1::ClickEndsReaderMode() {
 
 void TForm1::FormReaderKey(ReaderKey key) {
   if (!started || quit || AnyPanelOpen()) return;
+  if (backlog_window.open()) {
+    BacklogKey(key);
+    return;
+  }
   switch (key) {
     case ReaderKey::Enter:
     case ReaderKey::Space:
@@ -41,12 +45,22 @@ void TForm1::FormReaderKey(ReaderKey key) {
     case ReaderKey::Auto: reader.Toggle(ReaderMode::Auto); break;
     case ReaderKey::Up: MoveChoiceHighlight(-1); break;
     case ReaderKey::Down: MoveChoiceHighlight(1); break;
+    case ReaderKey::PageUp: OpenBacklog(); break;
+    case ReaderKey::PageDown: break;
     default: PickChoice(static_cast<int>(key) - static_cast<int>(ReaderKey::Row1)); break;
   }
 }
 
 void TForm1::FormMouseWheel(WheelTurn turn) {
   if (!started || quit || AnyPanelOpen()) return;
+  if (backlog_window.open()) {
+    BacklogWheel(turn);
+    return;
+  }
+  if (turn == WheelTurn::Up) {
+    OpenBacklog();
+    return;
+  }
   // Only where a click does nothing but go on: a turn of the wheel never
   // answers a choice or a hit map.
   if (turn == WheelTurn::Down && AtClickWait() && !ClickEndsReaderMode()) input.clk = 1;

@@ -14,7 +14,6 @@ using scenario::WaitHandler;
 namespace {
 
 constexpr int32_t kTickMs = 20;
-constexpr int32_t kAutoBaseMs = 1500;
 constexpr int32_t kAutoPerCharacterMs = 60;
 
 bool ParseHex(std::string_view hex, std::string& out) {
@@ -77,8 +76,8 @@ ReadMessages ReadMessages::Decode(std::span<const uint8_t> bytes, int* bad) {
   return set;
 }
 
-int32_t AutoWaitTicks(int32_t characters) {
-  const int32_t ms = kAutoBaseMs + kAutoPerCharacterMs * std::max(characters, 0);
+int32_t AutoWaitTicks(int32_t characters, int32_t base_ms) {
+  const int32_t ms = std::max(base_ms, 0) + kAutoPerCharacterMs * std::max(characters, 0);
   return (ms + kTickMs - 1) / kTickMs;
 }
 
@@ -173,7 +172,7 @@ void ReaderModes::Auto() {
     return;
   }
   const std::size_t end = msgwin_.PageWait ? msgwin_.MsgPos - 1 : msgwin_.MsgText.size();
-  if (++waited_ < AutoWaitTicks(PageCharacters(msgwin_.MsgText, end))) return;
+  if (++waited_ < AutoWaitTicks(PageCharacters(msgwin_.MsgText, end), auto_base_ms_)) return;
   waited_ = 0;
   input_.clk = 1;
 }

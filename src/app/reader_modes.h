@@ -54,9 +54,11 @@ class ReadMessages {
   std::set<MessageId> ids_;
 };
 
-// The time a click wait lasts in auto mode: 1.5 s and 60 ms for each
-// character of the page, in 20 ms ticks (rounded up).
-int32_t AutoWaitTicks(int32_t characters);
+// The time a click wait lasts in auto mode: `base_ms` (1.5 s unless the
+// player chose another) and 60 ms for each character of the page, in 20 ms
+// ticks (rounded up).
+constexpr int32_t kAutoBaseMs = 1500;
+int32_t AutoWaitTicks(int32_t characters, int32_t base_ms = kAutoBaseMs);
 // The characters of the page of `text` that ends before byte `end`
 // (0-based): those after the last page wait or new page, full-width ones
 // counted once, control codes and their arguments not at all.
@@ -76,6 +78,9 @@ class ReaderModes {
   // Turns `m` on, or off when it is on already; the other mode goes off.
   void Toggle(ReaderMode m) { mode_ = mode_ == m ? ReaderMode::Off : m; }
   void Stop() { mode_ = ReaderMode::Off; }
+  // The base of auto mode's wait, in milliseconds (negative counts as 0).
+  void SetAutoBaseMs(int32_t ms) { auto_base_ms_ = ms < 0 ? 0 : ms; }
+  int32_t auto_base_ms() const { return auto_base_ms_; }
   // What the window's corner says while a mode is on; empty when none is.
   std::string Indicator() const;
 
@@ -113,6 +118,7 @@ class ReaderModes {
   bool skip_key_lent_ = false;
   int32_t held_sft_ = 0;
   int32_t waited_ = 0;  // ticks at this click wait (auto)
+  int32_t auto_base_ms_ = kAutoBaseMs;
   bool save_failed_ = false;
 };
 

@@ -20,7 +20,8 @@ std::optional<uint32_t> TForm1::IdleFor() {
   if (!started || quit || invalid || input.clk != 0) return std::nullopt;
   if (reader.Active()) return std::nullopt;  // it goes on by itself
   using scenario::WaitHandler;
-  const bool waiting = input.HoldMode == 1 || scn.MainProc == WaitHandler::WaitClick ||
+  const bool waiting = input.HoldMode == 1 || backlog_window.open() ||
+                       scn.MainProc == WaitHandler::WaitClick ||
                        scn.MainProc == WaitHandler::IdleWait;
   if (!waiting) return std::nullopt;
   // The loop check must find a repeating piece stopped in time.
@@ -40,7 +41,9 @@ void TForm1::Tick() {
   input.msx = m.x;
   input.msy = m.y;
 
-  if (input.HoldMode == 1 && !panels.ConfigPanel.visible && input.clk == 1) {
+  if (backlog_window.open()) {
+    // The backlog holds the game as a panel does.
+  } else if (input.HoldMode == 1 && !panels.ConfigPanel.visible && input.clk == 1) {
     // End of the hold: the scene comes back.
     input.spf = 1;
     input.HoldMode = 0;
@@ -67,10 +70,12 @@ void TForm1::Tick() {
     reader.AfterStep();
   }
 
+  // The drawn pointer would be taken off the backlog with the scene under it.
+  const bool drawn_pointer = input.spf == 1 && !backlog_window.open();
   Rect pointer;
-  if (input.spf == 1) CompositePointer(pointer);
+  if (drawn_pointer) CompositePointer(pointer);
   layers.Present(scaling.Disp.rect());
-  if (input.spf == 1) layers.Publish(pointer);
+  if (drawn_pointer) layers.Publish(pointer);
   music.LoopCheck();
   input.clk = 0;
 }
@@ -84,6 +89,11 @@ void TForm1::CompositePointer(Rect& r) {
 }
 
 void TForm1::FormMouseDown(MouseButton button) {
+  if (backlog_window.open()) {
+    // A right click closes the backlog; no click reaches the game.
+    if (button == MouseButton::Right) backlog_window.Close();
+    return;
+  }
   if (ClickEndsReaderMode()) return;
   input.clk = button == MouseButton::Left ? 1 : button == MouseButton::Right ? 2 : 0;
   input.drg = input.clk;

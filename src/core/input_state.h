@@ -43,9 +43,12 @@ constexpr int32_t ModifierCode(Modifiers m) {
 
 // Keys for reading: Enter and Space for a left click, Escape for a right
 // click, Up and Down to move a choice's highlight, the number keys to pick a
-// choice's row; Tab and A turn skipping read text and auto mode on and off.
+// choice's row; Tab and A turn skipping read text and auto mode on and off;
+// Page Up opens the backlog. In the backlog, Up and Page Up go back an
+// entry, Down and Page Down on, Escape closes it.
 enum class ReaderKey {
-  Enter, Space, Escape, Up, Down, Row1, Row2, Row3, Row4, Row5, Row6, Row7, SkipRead, Auto
+  Enter, Space, Escape, Up, Down, Row1, Row2, Row3, Row4, Row5, Row6, Row7, SkipRead, Auto,
+  PageUp, PageDown
 };
 
 // A turn of the mouse wheel by one notch.

@@ -144,4 +144,51 @@ void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Re
   }
 }
 
+namespace {
+
+// Where destination pixel d of dst_len samples a source of src_len, in
+// 1/256 source pixels from the first pixel's centre, kept on the picture.
+int64_t SmoothSource(int64_t d, int64_t dst_len, int64_t src_len) {
+  const int64_t at = ((2 * d + 1) * src_len * 256) / (2 * dst_len) - 128;
+  return std::clamp<int64_t>(at, 0, (src_len - 1) * 256);
+}
+
+Color Blend(Color a, Color b, uint32_t w) {  // w of 256 parts b
+  auto channel = [&](int shift) {
+    const uint32_t ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
+    return ((ca * (256 - w) + cb * w + 128) >> 8) << shift;
+  };
+  return channel(16) | channel(8) | channel(0);
+}
+
+}  // namespace
+
+void StretchBltSmooth(const PixelView& dst, const Rect& r, const Bitmap& src, const Rect& clip) {
+  if (r.empty() || src.empty()) return;
+  const int32_t left = std::max({r.left, clip.left, 0});
+  const int32_t top = std::max({r.top, clip.top, 0});
+  const int32_t right = std::min({r.right, clip.right, dst.width});
+  const int32_t bottom = std::min({r.bottom, clip.bottom, dst.height});
+  if (left >= right || top >= bottom) return;
+  const int32_t last_x = src.width() - 1, last_y = src.height() - 1;
+  thread_local std::vector<int64_t> columns;
+  columns.resize(static_cast<std::size_t>(right - left));
+  for (int32_t x = left; x < right; ++x)
+    columns[x - left] = SmoothSource(x - r.left, r.width(), src.width());
+  for (int32_t y = top; y < bottom; ++y) {
+    const int64_t sy = SmoothSource(y - r.top, r.height(), src.height());
+    const int32_t y0 = static_cast<int32_t>(sy >> 8);
+    const Color* upper = src.row(y0);
+    const Color* lower = src.row(std::min(y0 + 1, last_y));
+    const auto wy = static_cast<uint32_t>(sy & 0xFF);
+    Color* d = dst.row(y) + left;
+    for (int32_t x = 0; x < right - left; ++x) {
+      const int32_t x0 = static_cast<int32_t>(columns[x] >> 8);
+      const int32_t x1 = std::min(x0 + 1, last_x);
+      const auto wx = static_cast<uint32_t>(columns[x] & 0xFF);
+      d[x] = Blend(Blend(upper[x0], upper[x1], wx), Blend(lower[x0], lower[x1], wx), wy);
+    }
+  }
+}
+
 }  // namespace velmor

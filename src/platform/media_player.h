@@ -77,6 +77,10 @@ class MediaPlayer {
   virtual uint32_t MsUntilStopped() = 0;
   // The path of the open file as it was opened; empty when none is open.
   virtual const std::string& OpenedFile() const = 0;
+  // How loud what plays sounds, from 0 (silent) to 100 (as the piece has
+  // it; the start); values outside are brought into the range. It holds for
+  // the piece playing and every piece after.
+  virtual void SetVolume(int percent) = 0;
 
  private:
   std::string file_name_;

@@ -35,6 +35,9 @@ class Window {
   // Writes Shift-JIS text at the window's top-left corner in the window's
   // font (the scenario's expression errors).
   virtual void DrawCornerText(const std::string& text) = 0;
+  // Linear filtering (on) or nearest neighbour (off, the start) when the
+  // screen image is stretched onto the window.
+  virtual void SetSmoothScaling(bool on) = 0;
 };
 
 // The display counter loops: hide until negative, show until 0 or more.

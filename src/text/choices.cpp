@@ -1,17 +1,20 @@
 #include "text/choices.h"
 
 #include "core/sjis.h"
+#include "text/backlog.h"
 
 namespace velmor::text {
 
 using scenario::WaitHandler;
+
+ByteString ChoiceMarker() { return Sjis(" ≫ "); }
 
 void Choices::ReadChoices(uint16_t result_var, const scenario::ChoiceList& list) {
   scn_.ResultVar = result_var;
   // The instruction always reads a first option, so a list is never empty.
   int count = list.count < 1 ? 1 : list.count;
   if (count > scenario::ChoiceList::kMaxOptions) count = scenario::ChoiceList::kMaxOptions;
-  const ByteString marker = Sjis(" ≫ ");
+  const ByteString marker = ChoiceMarker();
   for (int i = 0; i < count; ++i)
     ChoiceText[i] = marker + (i < list.count ? list.options[i] : ByteString());
   ChoiceText[count].clear();
@@ -35,6 +38,7 @@ void Choices::ChoiceProc() {
     scn_.MainProc = WaitHandler::None;
     DrawBitmap(layers_.BMP, msg.bpx, msg.bpy, msg.box);  // the options and highlight go
     scn_.Work(static_cast<uint32_t>(scn_.ResultVar)) = static_cast<int16_t>(ChoiceHot + 1);
+    if (log) log->ChoiceTaken(OptionText(ChoiceHot), layers_.font);
     layers_.Publish(msg.BoxRect);
   }
 }
@@ -58,6 +62,10 @@ void Choices::ShowChoices() {
   ChoiceCount = k;
   ChoiceHot = -1;
   layers_.Publish(msg.BoxRect);
+}
+
+ByteString Choices::OptionText(int row) const {
+  return ByteString(ChoiceText[row].view().substr(ChoiceMarker().size()));
 }
 
 Rect Choices::HighlightRect(int row) const {

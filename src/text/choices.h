@@ -14,6 +14,11 @@
 
 namespace velmor::text {
 
+class Backlog;
+
+// What stands before every option: a blank, the full-width marker, a blank.
+ByteString ChoiceMarker();
+
 class Choices {
  public:
   Choices(graphics::Layers& layers, platform::Font& font, scenario::Scenario& scn,
@@ -24,6 +29,8 @@ class Choices {
   int ChoiceCount = 0;
   int ChoiceHot = -1;
   int ChoiceLast = -1;
+  // Where the option taken is kept for reading again; none: not kept.
+  Backlog* log = nullptr;
 
   // Takes the options of a choice instruction (at most 7; a list without
   // any counts as one empty option) and shows them.
@@ -31,6 +38,8 @@ class Choices {
   // Shows the list on its first call, then tracks the pointer each tick.
   void ChoiceProc();
 
+  // Row k's option as the scenario gave it, without the marker.
+  ByteString OptionText(int row) const;
   // The area of row k that the pointer highlights: the option's bytes and
   // one more half-width unit.
   Rect HighlightRect(int row) const;

@@ -3,10 +3,21 @@
 #include <cstdlib>
 
 #include "core/sjis.h"
+#include "text/backlog.h"
 
 namespace velmor::text {
 
 using scenario::WaitHandler;
+
+int32_t HalfWidthUnit(int32_t h) { return std::abs(h - 1) / 2; }
+int32_t LinePitch(int32_t h) { return std::abs(h) + LineGap; }
+
+bool WrapForChar(BoxRec& msg, int32_t advance) {
+  if (msg.csx + advance < msg.wdx) return false;
+  msg.csx = 0;
+  msg.csy += msg.fdy;
+  return msg.csy + msg.fdy > msg.wdy;
+}
 
 MessageWindow::MessageWindow(graphics::Layers& layers, platform::Font& font,
                              scenario::Scenario& scn, InputState& input, SpinEdit& SpeedSpin)
@@ -16,8 +27,8 @@ void MessageWindow::SetUp(const Bitmap& frame) {
   msg.box = frame;
   msg.BoxRect = Rect::FromSize(msg.bpx, msg.bpy, frame.width(), frame.height());
   int32_t h = layers_.font.height;
-  msg.fdx = std::abs(h - 1) / 2;
-  msg.fdy = std::abs(h) + LineGap;
+  msg.fdx = HalfWidthUnit(h);
+  msg.fdy = LinePitch(h);
 }
 
 ByteString MessageWindow::SpeakerLabel(int speaker) const {
@@ -34,9 +45,11 @@ void MessageWindow::StartMessage(int speaker, const ByteString* text) {
   PageWait = false;
   msg.csx = 0;
   msg.csy = msg.fdy;  // the first row under the speaker row
+  const ByteString label = speaker == 0 ? ByteString() : SpeakerLabel(speaker);
+  if (log) log->BeginPage(label, layers_.font, msg.csy);
   if (speaker == 0) return;  // the window keeps its picture, label and text
   ClearWindow();
-  font_.DrawText(layers_.BMP, msg.wpx, msg.wpy, SpeakerLabel(speaker).view(), layers_.font);
+  font_.DrawText(layers_.BMP, msg.wpx, msg.wpy, label.view(), layers_.font);
   layers_.Publish(msg.BoxRect);
 }
 
@@ -105,19 +118,28 @@ void MessageWindow::TypeOne(uint8_t b) {
     case kLineFeed:  // no page check: rows may run on below the window
       msg.csx = 0;
       msg.csy += msg.fdy;
+      if (log) log->Typed(&b, 1);
       break;
     case kNewPage:
       msg.csx = 0;
       msg.csy = msg.fdy;
       ClearWindow();
+      if (log) log->BeginPage(ByteString(), layers_.font, msg.csy);
       break;
     case kColor:
       // Indexes past the table leave the colour as it is.
-      if (std::optional<uint8_t> c = NextTextByte(); c && *c < ColorTable.size())
-        layers_.font.color = ColorTable[*c];
+      if (std::optional<uint8_t> c = NextTextByte()) {
+        if (*c < ColorTable.size()) layers_.font.color = ColorTable[*c];
+        const uint8_t code[2] = {b, *c};
+        if (log) log->Typed(code, 2);
+      }
       break;
     case kSize:
-      if (std::optional<uint8_t> n = NextTextByte()) SetTextSize(*n);
+      if (std::optional<uint8_t> n = NextTextByte()) {
+        SetTextSize(*n);
+        const uint8_t code[2] = {b, *n};
+        if (log) log->Typed(code, 2);
+      }
       break;
     case kPageWait:
       if (input_.sft != kSkipKey) PageWait = true;
@@ -133,8 +155,8 @@ void MessageWindow::SetTextSize(uint8_t n) {
   if (n == 0) return;  // no height to speak of: the size stays as it is
   int32_t height = -static_cast<int32_t>(n);
   layers_.font.height = height;
-  msg.fdx = std::abs(height - 1) / 2;
-  msg.fdy = n + LineGap;
+  msg.fdx = HalfWidthUnit(height);
+  msg.fdy = LinePitch(height);
 }
 
 void MessageWindow::TypeChar(uint8_t b) {
@@ -148,18 +170,16 @@ void MessageWindow::TypeChar(uint8_t b) {
     length = 2;
     advance = 2 * msg.fdx + 1;
   }
-  if (msg.csx + advance >= msg.wdx) {  // wrap
-    msg.csx = 0;
-    msg.csy += msg.fdy;
-    if (msg.csy + msg.fdy > msg.wdy) {
-      // Page overflow: the new page starts on the top row and shows for a
-      // tick before typing goes on, without waiting for a click.
-      msg.csy = 0;
-      ClearWindow();
-      stop_tick_ = true;
-    }
+  if (WrapForChar(msg, advance)) {
+    // Page overflow: the new page starts on the top row and shows for a
+    // tick before typing goes on, without waiting for a click.
+    msg.csy = 0;
+    ClearWindow();
+    stop_tick_ = true;
+    if (log) log->BeginPage(ByteString(), layers_.font, msg.csy);
   }
   font_.DrawChar(layers_.BMP, msg.wpx + msg.csx, msg.wpy + msg.csy, ch, length, layers_.font);
+  if (log) log->Typed(ch, static_cast<std::size_t>(length));
   msg.csx += advance;
 }
 

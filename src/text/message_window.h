@@ -49,6 +49,16 @@ struct BoxRec {
   uint16_t pri = 0;   // budget carried between ticks
 };
 
+// Makes room for a character `advance` pixels wide at the typing position:
+// a row that cannot take it wraps to the next. True when the wrap ran past
+// the bottom of the page (the caller begins a new page).
+bool WrapForChar(BoxRec& msg, int32_t advance);
+// The half-width unit and the line pitch of a font of signed height h.
+int32_t HalfWidthUnit(int32_t h);
+int32_t LinePitch(int32_t h);
+
+class Backlog;
+
 class MessageWindow {
  public:
   MessageWindow(graphics::Layers& layers, platform::Font& font, scenario::Scenario& scn,
@@ -59,6 +69,8 @@ class MessageWindow {
   uint32_t MsgPos = 1;  // 1-based; passes 255 after the last byte of a full text
   bool PageWait = false;
   uint8_t BlinkCount = 0;
+  // Where the pages typed are kept for reading again; none: not kept.
+  Backlog* log = nullptr;
 
   // Start-up: the frame picture, BoxRect, and fdx/fdy from the canvas font.
   void SetUp(const Bitmap& frame);

@@ -67,7 +67,12 @@ TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
     g.Start();
     for (int i = 0; i < 20 && !g.form().msgwin.PageWait; ++i) g.Ticks(1);
     ASSERT_TRUE(g.form().msgwin.PageWait);
+    // The wheel turned up opens the backlog and down again closes it: the
+    // page does not turn.
     g.Run("wheel up\ntick\n");
+    EXPECT_TRUE(g.form().backlog_window.open()) << input;
+    g.Run("wheel down\ntick\n");
+    EXPECT_FALSE(g.form().backlog_window.open()) << input;
     EXPECT_TRUE(g.form().msgwin.PageWait) << input;
     g.Run(std::string(input) + "\ntick\n");
     EXPECT_FALSE(g.form().msgwin.PageWait) << input;

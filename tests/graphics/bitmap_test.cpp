@@ -263,3 +263,53 @@ TEST(BmpDecoding, DamagedFilesAreRefusedWithAReason) {
 
 }  // namespace
 }  // namespace velmor::testing
+
+namespace velmor {
+namespace {
+
+PixelView ViewOf(Bitmap& b) { return PixelView{b.row(0), b.width(), b.width(), b.height()}; }
+
+TEST(SmoothStretch, AtItsOwnSizeItIsACopy) {
+  Bitmap src = testing::Pattern(64, 48);
+  Bitmap dst(64, 48, kBlack);
+  StretchBltSmooth(ViewOf(dst), {0, 0, 64, 48}, src, dst.bounds());
+  EXPECT_EQ(dst, src);
+}
+
+TEST(SmoothStretch, EdgesBlendAndFlatAreasStay) {
+  // Black on the left half, white on the right, doubled in width.
+  Bitmap src(4, 2, kBlack);
+  FillRect(src, {2, 0, 4, 2}, kWhite);
+  Bitmap dst(8, 4, 0x123456);
+  StretchBltSmooth(ViewOf(dst), {0, 0, 8, 4}, src, dst.bounds());
+  for (int y = 0; y < 4; ++y) {
+    EXPECT_EQ(dst.at(0, y), kBlack);  // the picture's edge repeats
+    EXPECT_EQ(dst.at(7, y), kWhite);
+    // Either side of the boundary: a grey between, darker on the dark side.
+    const uint32_t left = dst.at(3, y) & 0xFF, right = dst.at(4, y) & 0xFF;
+    EXPECT_GT(left, 0u);
+    EXPECT_LT(left, right);
+    EXPECT_LT(right, 255u);
+    EXPECT_EQ(dst.at(3, y), (left << 16) | (left << 8) | left);  // grey
+  }
+}
+
+TEST(SmoothStretch, OnlyTheClipIsDrawnAndNothingOutsideIsRead) {
+  Bitmap src = testing::Pattern(640, 480);
+  for (Rect r : {Rect{0, 0, 960, 720}, Rect{-100, -50, 860, 670}, Rect{0, 0, 320, 240},
+                 Rect{5, 5, 6, 6}}) {
+    Bitmap whole(960, 720, kBlack);
+    StretchBltSmooth(ViewOf(whole), r, src, whole.bounds());
+    Bitmap part(960, 720, kBlack);
+    const Rect clip{100, 100, 300, 200};
+    StretchBltSmooth(ViewOf(part), r, src, clip);
+    for (int y = 0; y < 720; y += 7)
+      for (int x = 0; x < 960; x += 5) {
+        const Color want = clip.contains(x, y) ? whole.at(x, y) : kBlack;
+        ASSERT_EQ(part.at(x, y), want) << x << "," << y;
+      }
+  }
+}
+
+}  // namespace
+}  // namespace velmor

@@ -549,6 +549,44 @@ TEST_F(FrontEndTest, TheReadingModeShowsInTheUpperCornerWhileItIsOn) {
   EXPECT_EQ(corner(), bare);
 }
 
+TEST_F(FrontEndTest, F1OpensTheReaderSettingsWhichKeepTheInputFromTheGame) {
+  rig.front->Start();
+  rig.game.reader_settings.music_volume = 35;
+  rig.Press(SDLK_F1);
+  rig.Passes(2);
+  ASSERT_TRUE(rig.front->reader_settings_view().open());
+  EXPECT_EQ(rig.front->reader_settings_view().settings().music_volume, 35);
+  // Modal: clicks, keys and the wheel reach the window, not the game.
+  rig.game.log.clear();
+  rig.Click({10, 10});
+  rig.Press(SDLK_RETURN);
+  rig.Press(SDLK_PAGEUP);
+  rig.Wheel(1);
+  rig.Passes(2);
+  // Only releases, so that no key or button stays held.
+  for (const std::string& line : rig.game.log)
+    EXPECT_TRUE(line == "KeyUp" || line == "MouseUp") << line;
+  // Escape closes it and the settings are kept; F1 opens and closes it too.
+  rig.Press(SDLK_ESCAPE);
+  rig.Passes(2);
+  EXPECT_FALSE(rig.front->reader_settings_view().open());
+  EXPECT_EQ(Count("ReaderSettings kept"), 1);
+  rig.Press(SDLK_F1);
+  rig.Passes(1);
+  EXPECT_TRUE(rig.front->reader_settings_view().open());
+  rig.game.settings_problem = "The settings could not be kept: disk full";
+  rig.Press(SDLK_F1);
+  rig.Passes(1);
+  EXPECT_FALSE(rig.front->reader_settings_view().open());
+  EXPECT_EQ(Count("ReaderSettings kept"), 2);
+  EXPECT_EQ(rig.front->notice().text(), "The settings could not be kept: disk full");
+  // The game hears the keys again.
+  rig.game.log.clear();
+  rig.Press(SDLK_PAGEUP);
+  rig.Passes(1);
+  EXPECT_EQ(Count("ReaderKey " + std::to_string(static_cast<int>(ReaderKey::PageUp))), 1);
+}
+
 TEST(NoticeView, GoesWhenItsTimeIsOver) {
   SdlRig rig;
   NoticeView notice(*rig.ui);

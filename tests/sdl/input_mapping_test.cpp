@@ -69,12 +69,16 @@ TEST(ReaderKeys, KeysThatStandInForTheMouse) {
                  Case{SDLK_8, std::nullopt}, Case{SDLK_KP_8, std::nullopt},
                  Case{SDLK_KP_0, std::nullopt}, Case{SDLK_LEFT, std::nullopt},
                  Case{SDLK_LCTRL, std::nullopt}, Case{SDLK_b, std::nullopt},
-                 Case{SDLK_TAB, ReaderKey::SkipRead}, Case{SDLK_a, ReaderKey::Auto}}) {
+                 Case{SDLK_TAB, ReaderKey::SkipRead}, Case{SDLK_a, ReaderKey::Auto},
+                 Case{SDLK_PAGEUP, ReaderKey::PageUp}, Case{SDLK_PAGEDOWN, ReaderKey::PageDown},
+                 Case{SDLK_HOME, std::nullopt}}) {
     EXPECT_EQ(ReaderKeyFromSdl(c.key), c.reader) << SDL_GetKeyName(c.key);
   }
-  // Holding an arrow moves on; holding Enter is one click.
+  // Holding an arrow or a page key moves on; holding Enter is one click.
   EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::Down));
   EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::Up));
+  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::PageUp));
+  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::PageDown));
   EXPECT_FALSE(ReaderKeyRepeats(ReaderKey::Enter));
   EXPECT_FALSE(ReaderKeyRepeats(ReaderKey::Row1));
 }
@@ -102,6 +106,7 @@ TEST(ReaderKeys, WindowCommands) {
                  Case{SDLK_RETURN, KMOD_LCTRL, std::nullopt},
                  Case{SDLK_RETURN, KMOD_LALT | KMOD_LCTRL, std::nullopt},
                  Case{SDLK_F12, KMOD_NONE, WindowCommand::Screenshot},
+                 Case{SDLK_F1, KMOD_NONE, WindowCommand::ReaderSettings},
                  Case{SDLK_F10, KMOD_NONE, std::nullopt}}) {
     EXPECT_EQ(WindowCommandFromSdl(c.key, c.mod), c.command) << SDL_GetKeyName(c.key) << c.mod;
   }

@@ -36,6 +36,12 @@ class RecordingGame : public platform::sdl::GameEvents {
   menus::Panels& Panels() override { return panels; }
   Bitmap ScreenPicture() override { return picture; }
   std::string ReaderIndicator() override { return reader_indicator; }
+  app::ReaderSettings CurrentReaderSettings() override { return reader_settings; }
+  std::string ReaderSettingsChanged(const app::ReaderSettings& s, bool keep) override {
+    reader_settings = s;
+    log.push_back(keep ? "ReaderSettings kept" : "ReaderSettings applied");
+    return settings_problem;
+  }
 
   // The events of the kinds above, one line each ("MouseDown Left",
   // "KeyDown 2", ...); ticks and paints are only counted.
@@ -49,6 +55,8 @@ class RecordingGame : public platform::sdl::GameEvents {
   menus::Panels panels;
   Bitmap picture{640, 480, 0x336699};  // what a screenshot starts from
   std::string reader_indicator;        // the reading mode the game has on
+  app::ReaderSettings reader_settings;  // the reader's own settings
+  std::string settings_problem;         // what keeping them says
 };
 
 class SdlRig {

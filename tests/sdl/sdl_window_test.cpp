@@ -172,6 +172,45 @@ TEST(SdlWindow, ThePictureIsStretchedByRepeatingPixelsOverTheWallpaper) {
   EXPECT_EQ(frame.At(10, 24), 0x336699u);
 }
 
+TEST(SdlWindow, SmoothScalingBlendsAndFollowsChangesExactly) {
+  SdlRig rig({200, 100});
+  rig.window.DrawOnWindow(Bitmap(200, 100, 0x336699), {0, 0});
+  Bitmap picture(8, 4, kBlack);
+  FillRect(picture, {4, 0, 8, 4}, kWhite);
+  const Rect at = Rect::FromSize(10, 20, 24, 12);  // three times the size
+  // What the window must show in `at`: the filtered stretch of the picture.
+  auto expect_smooth = [&](Readback& frame) {
+    Bitmap want(200, 100, 0);
+    StretchBltSmooth(PixelView{want.row(0), 200, 200, 100}, at, picture, want.bounds());
+    for (int y = at.top; y < at.bottom; ++y)
+      for (int x = at.left; x < at.right; ++x)
+        ASSERT_EQ(frame.At(x, y), want.at(x, y)) << x << "," << y;
+  };
+  rig.window.SetSmoothScaling(true);
+  rig.window.StretchOnWindow(picture, at);
+  Readback frame(rig.window);
+  frame.Render();
+  expect_smooth(frame);
+  const uint32_t edge = frame.At(10 + 11, 25);
+  EXPECT_NE(edge, 0u);
+  EXPECT_NE(edge, 0xFFFFFFu) << "grey where black meets white";
+  EXPECT_EQ(frame.At(9, 20), 0x336699u) << "wallpaper beside the picture";
+
+  // A changed pixel: what is drawn again reaches as far as the blending.
+  picture.set(2, 1, kWhite);
+  rig.window.StretchOnWindow(picture, at, Rect::FromSize(2, 1, 1, 1));
+  frame.Render();
+  expect_smooth(frame);
+
+  // Off again: the plain stretch, at once.
+  rig.window.SetSmoothScaling(false);
+  EXPECT_TRUE(rig.window.NeedsRender());
+  frame.Render();
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 24; ++x)
+      EXPECT_EQ(frame.At(10 + x, 20 + y), picture.at(x / 3, y / 3)) << x << "," << y;
+}
+
 TEST(SdlWindow, APictureLargerThanTheWindowIsCutAtItsEdges) {
   SdlRig rig({100, 80});
   Bitmap picture = Checker(0xFFFFFF, 0x0000FF, 4, 4);

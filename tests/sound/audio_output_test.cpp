@@ -178,9 +178,47 @@ int PlayPatternToDisk() {
   return 0;
 }
 
+// Plays the pattern at a quarter of its loudness, into $SDL_DISKAUDIOFILE.
+int PlayQuieterPatternToDisk() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 10;
+  {
+    AudioOutput output;
+    std::string why;
+    if (!output.Open(&why)) return 11;
+    output.SetVolume(25);
+    std::vector<uint8_t> pcm = Pattern(kPieceFrames);
+    output.PlayWave(pcm);
+    if (!WaitUntil([&] { return !output.Producing(); })) return 13;
+    SDL_Delay(100);
+    output.Close();
+  }
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return 0;
+}
+
 const testing::ChildBodyRegistration kChildren[] = {
     {"PlayPatternToDisk", &PlayPatternToDisk},
+    {"PlayQuieterPatternToDisk", &PlayQuieterPatternToDisk},
 };
+
+// What a child wrote to the disk driver's file, as samples.
+std::vector<int16_t> SoundOf(const char* child, std::string* output) {
+  char path[] = "/tmp/velmor-audio-XXXXXX";
+  const int fd = ::mkstemp(path);
+  if (fd < 0) return {};
+  ::close(fd);
+  auto result = testing::RunChild(
+      child, 20s, kOutputLimit,
+      {"SDL_AUDIODRIVER=disk", std::string("SDL_DISKAUDIOFILE=") + path, "SDL_DISKAUDIODELAY=5"});
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(path);
+  *output = result.output;
+  if (!result.exited || result.exit_code != 0) return {};
+  std::vector<int16_t> sound(raw.size() / 2);
+  std::memcpy(sound.data(), raw.data(), sound.size() * 2);
+  return sound;
+}
 
 TEST(AudioOutputSound, TheDeviceGetsThePieceWholeAndInOrderWithSilenceAround) {
   char path[] = "/tmp/velmor-audio-XXXXXX";
@@ -211,6 +249,23 @@ TEST(AudioOutputSound, TheDeviceGetsThePieceWholeAndInOrderWithSilenceAround) {
   // Silence where the pause was and after the end, nowhere else.
   EXPECT_EQ(silent_runs, 2u);
   EXPECT_GT(sound.size(), heard.size());
+}
+
+TEST(AudioOutputSound, TheVolumeScalesEverySample) {
+  std::string output;
+  const std::vector<int16_t> sound = SoundOf("PlayQuieterPatternToDisk", &output);
+  ASSERT_FALSE(sound.empty()) << output;
+  std::vector<int16_t> heard;
+  for (int16_t s : sound)
+    if (s != 0) heard.push_back(s);
+  std::vector<uint8_t> pattern = Pattern(kPieceFrames);
+  std::vector<int16_t> expected;
+  for (std::size_t i = 0; i < pattern.size(); i += 2) {
+    int16_t s;
+    std::memcpy(&s, pattern.data() + i, 2);
+    if (s * 25 / 100 != 0) expected.push_back(static_cast<int16_t>(s * 25 / 100));
+  }
+  EXPECT_EQ(heard, expected);
 }
 
 }  // namespace

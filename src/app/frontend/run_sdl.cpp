@@ -32,7 +32,8 @@ using platform::sdl::PointerButton;
 // The loop's view of the game: each event goes to the main window's handler.
 class FormEvents : public platform::sdl::GameEvents {
  public:
-  explicit FormEvents(TForm1& form) : form_(form) {}
+  FormEvents(TForm1& form, ReaderSettingsFile& settings_file)
+      : form_(form), settings_file_(settings_file) {}
 
   void TimerTimer() override { form_.TimerTimer(); }
   std::optional<uint32_t> IdleFor() override { return form_.IdleFor(); }
@@ -56,10 +57,19 @@ class FormEvents : public platform::sdl::GameEvents {
   }
   menus::Panels& Panels() override { return form_.panels; }
   Bitmap ScreenPicture() override { return form_.ScreenPicture(); }
-  std::string ReaderIndicator() override { return form_.reader.Indicator(); }
+  std::string ReaderIndicator() override { return form_.ReaderIndicator(); }
+  ReaderSettings CurrentReaderSettings() override { return form_.reader_settings(); }
+  std::string ReaderSettingsChanged(const ReaderSettings& settings, bool keep) override {
+    form_.ApplyReaderSettings(settings);
+    std::string error;
+    if (!keep || settings_file_.Save(form_.reader_settings(), &error)) return {};
+    std::fprintf(stderr, "velmor: the reader settings could not be kept: %s\n", error.c_str());
+    return "The settings could not be kept: " + error;
+  }
 
  private:
   TForm1& form_;
+  ReaderSettingsFile& settings_file_;
 };
 
 // With VELMOR_FRAME_STATS set, what drawing the window cost, on stderr at
@@ -107,7 +117,13 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
   options.trace = cli.trace;
   options.warn = cli.warn;
   TForm1 form(Platform{files, window, dialogs, media, font, clock}, options);
-  FormEvents events(form);
+  // The reader's own settings, from their file (a damaged one is said once).
+  ReaderSettingsFile settings_file(
+      files, ReaderSettingsPathFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+  std::string settings_report;
+  form.ApplyReaderSettings(settings_file.Load(&settings_report));
+  if (!settings_report.empty()) std::fprintf(stderr, "velmor: %s\n", settings_report.c_str());
+  FormEvents events(form, settings_file);
   front.Attach(events);
   try {
     std::optional<int> exit_code = form.FormCreate();
@@ -116,6 +132,7 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
       return *exit_code;
     }
     front.Start();
+    if (!settings_report.empty()) front.ShowNotice(settings_report);
     if (cli.verbose) std::fprintf(stderr, "velmor: first frame %.0f ms after start\n", since_start.Ms());
     // Start-up's passing files and decoded pictures are given back to the
     // system, not kept for the rest of the run.

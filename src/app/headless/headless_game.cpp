@@ -39,6 +39,7 @@ constexpr NamedReaderKey kReaderKeys[] = {
     {"1", ReaderKey::Row1},        {"2", ReaderKey::Row2},      {"3", ReaderKey::Row3},
     {"4", ReaderKey::Row4},        {"5", ReaderKey::Row5},      {"6", ReaderKey::Row6},
     {"7", ReaderKey::Row7},        {"tab", ReaderKey::SkipRead}, {"a", ReaderKey::Auto},
+    {"pageup", ReaderKey::PageUp}, {"pagedown", ReaderKey::PageDown},
 };
 
 bool ParseSize(const std::string& s, Size& out) {
@@ -198,7 +199,7 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
 }
 
 bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* error) {
-  const char* usage = "key enter|kpenter|space|escape|up|down|1..7|tab|a|f12";
+  const char* usage = "key enter|kpenter|space|escape|up|down|pageup|pagedown|1..7|tab|a|f12";
   if (w.size() != 2) {
     if (error) *error = usage;
     return false;

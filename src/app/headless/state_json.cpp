@@ -126,6 +126,11 @@ std::string HeadlessGame::StateJson() const {
   j.Key("NamePanel"); j.Bool(f.panels.NamePanel.visible);
   j.Key("SavePanel"); j.Bool(f.panels.SavePanel.visible);
   j.Close('}');
+  j.Key("backlog"); j.Open('{');
+  j.Key("open"); j.Bool(f.backlog_window.open());
+  j.Key("entries"); j.Number(static_cast<long long>(f.backlog.size()));
+  j.Key("shown"); j.Number(static_cast<long long>(f.backlog_window.shown()));
+  j.Close('}');
   Controls(j, f.panels);
   j.Key("messages"); j.Open('[');
   for (const platform::RecordedBox& box : dialogs_.Boxes()) {

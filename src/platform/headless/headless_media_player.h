@@ -29,6 +29,10 @@ class HeadlessMediaPlayer : public MediaPlayer {
   }
   int Error() const override { return error_; }
   const std::string& OpenedFile() const override { return opened_; }
+  void SetVolume(int percent) override {
+    volume_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  }
+  int Volume() const { return volume_; }
 
   // Time passes: a playing piece moves on and stops at its end. The
   // headless runner calls this once a tick with the tick's 20 ms.
@@ -48,6 +52,7 @@ class HeadlessMediaPlayer : public MediaPlayer {
   void ClearCommands() { commands_.clear(); }
 
  private:
+  int volume_ = 100;
   void Close();
   bool PlayFails() const;
 

@@ -30,6 +30,10 @@ class HeadlessWindow : public Window {
   void CheckReportedChanges() { check_changes_ = true; }
   int UnreportedChanges() const { return unreported_changes_; }
   void DrawCornerText(const std::string& text) override;
+  // Kept and told, not drawn: the canvas shows the stretch a window without
+  // filtering would (so that frames compare exactly).
+  void SetSmoothScaling(bool on) override { smooth_ = on; }
+  bool SmoothScaling() const { return smooth_; }
 
   void SetCursorPos(Point p) override { cursor_ = p; }
   // The window's client area takes a new size; it is empty (black) until
@@ -53,6 +57,7 @@ class HeadlessWindow : public Window {
   Bitmap last_presented_;
   int unreported_changes_ = 0;
   std::vector<std::string> corner_texts_;
+  bool smooth_ = false;
 };
 
 // Every box shown, with the answer it got.

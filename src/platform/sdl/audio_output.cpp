@@ -82,10 +82,21 @@ void AudioOutput::Fill(Uint8* stream, int bytes) {
   } else if (!paused_ && source_ == Source::Synth) {
     synth_->Render(reinterpret_cast<int16_t*>(stream), bytes / format_.FrameBytes());
   }
+  Attenuate(stream, size);
   // Only while a piece plays: a paused one has not moved on.
   if (!counting_) return;
   frames_ += static_cast<uint64_t>(bytes / format_.FrameBytes());
   active_ = SoundLeftLocked();
+}
+
+void AudioOutput::SetVolume(int percent) { volume_ = std::clamp(percent, 0, 100); }
+
+void AudioOutput::Attenuate(Uint8* stream, std::size_t bytes) const {
+  const int volume = volume_;
+  if (volume >= 100) return;  // the samples as they are
+  auto* samples = reinterpret_cast<int16_t*>(stream);
+  for (std::size_t i = 0; i < bytes / 2; ++i)
+    samples[i] = static_cast<int16_t>(samples[i] * volume / 100);
 }
 
 bool AudioOutput::SoundLeftLocked() const {

@@ -59,6 +59,10 @@ class AudioOutput {
   void Resume();
   // Silence; the piece is let go of.
   void Halt();
+  // The loudness of every buffer from the next on: 0 (silent) to 100 (the
+  // samples as they are).
+  void SetVolume(int percent);
+  int Volume() const { return volume_; }
 
   // As the last buffer left them, without waiting for the audio thread:
   // frames produced since the piece started (paused time not counted), and
@@ -92,6 +96,8 @@ class AudioOutput {
   static void SDLCALL Callback(void* output, Uint8* stream, int bytes);
   void Fill(Uint8* stream, int bytes);
   bool SoundLeftLocked() const;
+  // The samples of a buffer scaled by the volume.
+  void Attenuate(Uint8* stream, std::size_t bytes) const;
   void StartLocked(Source source);
 
   SDL_AudioDeviceID device_ = 0;
@@ -109,6 +115,7 @@ class AudioOutput {
   std::atomic<bool> counting_{false};
   std::atomic<uint64_t> frames_{0};
   std::atomic<bool> active_{false};
+  std::atomic<int> volume_{100};
 };
 
 }  // namespace velmor::platform::sdl

@@ -60,6 +60,7 @@ SdlFrontEnd::SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui)
       box_view_(ui),
       notice_view_(ui),
       mode_view_(ui, NoticeView::Corner::TopRight),
+      settings_view_(ui),
       scheduler_(SDL_GetTicks64()) {
   // SDL starts with text input on; it is on only while a name field has the
   // keyboard.
@@ -98,7 +99,33 @@ Answer SdlFrontEnd::RunMessageBox(MessageBoxModel& box) {
 }
 
 bool SdlFrontEnd::UiActive() {
-  return !boxes_.empty() || (game_ != nullptr && AnyPanelVisible(game_->Panels()));
+  return !boxes_.empty() || settings_view_.open() ||
+         (game_ != nullptr && AnyPanelVisible(game_->Panels()));
+}
+
+void SdlFrontEnd::ShowNotice(std::string utf8) {
+  notice_view_.Show(std::move(utf8), SDL_GetTicks64());
+  redraw_now_ = true;
+}
+
+void SdlFrontEnd::ToggleReaderSettings() {
+  if (settings_view_.open()) {
+    settings_view_.Close();
+    ReaderSettingsEdited({false, true});
+  } else if (boxes_.empty() && started_ && game_ != nullptr) {
+    settings_view_.Open(game_->CurrentReaderSettings());
+  }
+  redraw_now_ = true;
+}
+
+void SdlFrontEnd::ReaderSettingsEdited(const ReaderSettingsView::Result& result) {
+  if ((!result.changed && !result.finished) || game_ == nullptr) return;
+  std::string problem;
+  Guarded([&] {
+    problem = game_->ReaderSettingsChanged(settings_view_.settings(), result.finished);
+  });
+  if (!problem.empty()) ShowNotice(problem);
+  redraw_now_ = true;
 }
 
 template <class F>
@@ -208,9 +235,14 @@ void SdlFrontEnd::RenderIfNeeded() {
     return;
   }
   std::vector<PanelAction> actions;
+  ReaderSettingsView::Result edited;
   auto frame = [&] {
     ui_.BeginFrame();
-    if (game_ != nullptr) panel_view_.Draw(game_->Panels(), boxes_.empty(), actions);
+    if (game_ != nullptr)
+      panel_view_.Draw(game_->Panels(), boxes_.empty() && !settings_view_.open(), actions);
+    const ReaderSettingsView::Result r = settings_view_.Draw();
+    edited.changed |= r.changed;
+    edited.finished |= r.finished;
     box_view_.Draw(boxes_);
     notice_view_.Draw();
     mode_view_.Draw();
@@ -221,13 +253,16 @@ void SdlFrontEnd::RenderIfNeeded() {
   if (ui_.AtlasOutdated()) frame();
   last_ui_frame_ms_ = now;
   panels_drawn_ = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
-  if (panel_view_.WantsNextFrame() || box_view_.WantsNextFrame()) redraw_now_ = true;
+  if (panel_view_.WantsNextFrame() || box_view_.WantsNextFrame() ||
+      settings_view_.WantsNextFrame())
+    redraw_now_ = true;
   const ImGuiLayer::Area drawn = ui_.DrawnArea();
   const Overlay overlay{[this] { ui_.RenderDrawData(); },
                         Rect{drawn.left, drawn.top, drawn.right, drawn.bottom}};
   window_.Render(&overlay);
   ReleaseDeferredKeys();
   RunActions(actions);
+  ReaderSettingsEdited(edited);
 }
 
 void SdlFrontEnd::ReleaseDeferredKeys() {
@@ -360,8 +395,9 @@ void SdlFrontEnd::HandleMouseButton(const SDL_Event& e, bool down) {
   window_.PointerMoved(p);
   const bool on_panel = game_ != nullptr && PanelAt(game_->Panels(), p) != nullptr;
   if (down) {
-    if (!boxes_.empty() || on_panel) {
-      // The box is modal; a panel's controls take their own clicks.
+    if (!boxes_.empty() || on_panel || settings_view_.open()) {
+      // A box and the reader's settings are modal; a panel's controls take
+      // their own clicks.
       ui_.ProcessEvent(e);
       ui_input_ = true;
       pressed_on_game_[index] = false;
@@ -398,6 +434,14 @@ void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
     } else {
       ui_.ProcessEvent(e);
     }
+    return;
+  }
+  if (settings_view_.open()) {
+    // The settings window has the keyboard; Escape closes it.
+    ui_input_ = true;
+    ui_.ProcessEvent(e);
+    if (down && k.sym == SDLK_ESCAPE) ToggleReaderSettings();
+    if (!down && started_ && game_ != nullptr) game_->KeyUp();
     return;
   }
   const bool ui = UiActive();
@@ -447,6 +491,7 @@ void SdlFrontEnd::RunWindowCommand(WindowCommand command) {
       window_.Invalidate();
       redraw_now_ = true;
       break;
+    case WindowCommand::ReaderSettings: ToggleReaderSettings(); break;
     case WindowCommand::Screenshot:
       // The next frame is drawn and kept as the player sees it, without an
       // earlier notice.

@@ -27,6 +27,7 @@
 #include "platform/sdl/message_box_model.h"
 #include "platform/sdl/notice_view.h"
 #include "platform/sdl/panel_view.h"
+#include "platform/sdl/reader_settings_view.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/tick_scheduler.h"
 
@@ -67,6 +68,13 @@ class GameEvents {
   virtual Bitmap ScreenPicture() = 0;
   // The reading mode that is on, in a few words; empty when none is.
   virtual std::string ReaderIndicator() { return {}; }
+  // The reader's own settings (F1): as they are, and changed by the player;
+  // `keep`: the edit is finished, the file is written. What to tell the
+  // player (a file that could not be written), or nothing.
+  virtual app::ReaderSettings CurrentReaderSettings() { return {}; }
+  virtual std::string ReaderSettingsChanged(const app::ReaderSettings&, bool /*keep*/) {
+    return {};
+  }
 };
 
 class SdlFrontEnd {
@@ -95,6 +103,9 @@ class SdlFrontEnd {
   const PanelView& panel_view() const { return panel_view_; }
   const NoticeView& notice() const { return notice_view_; }
   const NoticeView& mode_indicator() const { return mode_view_; }
+  const ReaderSettingsView& reader_settings_view() const { return settings_view_; }
+  // A line in the lower right corner for a while (a damaged settings file).
+  void ShowNotice(std::string utf8);
 
  private:
   void HandleEvent(const SDL_Event& e);
@@ -108,6 +119,9 @@ class SdlFrontEnd {
   void TakeScreenshot();
   // The corner shows the reading mode the game has on.
   void ShowReaderMode();
+  // F1: the reader's settings window opens, or closes and is kept.
+  void ToggleReaderSettings();
+  void ReaderSettingsEdited(const ReaderSettingsView::Result& result);
   void HandleWindowEvent(const SDL_Event& e);
   void HandleTextEditing(const char* text, int start);
   void RunTick();
@@ -134,6 +148,7 @@ class SdlFrontEnd {
   BoxView box_view_;
   NoticeView notice_view_;
   NoticeView mode_view_;  // the reading mode, in the upper corner
+  ReaderSettingsView settings_view_;
   bool screenshot_due_ = false;
   GameEvents* game_ = nullptr;
   TickScheduler scheduler_;

@@ -29,6 +29,8 @@ std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key) {
     case SDLK_ESCAPE: return ReaderKey::Escape;
     case SDLK_UP: return ReaderKey::Up;
     case SDLK_DOWN: return ReaderKey::Down;
+    case SDLK_PAGEUP: return ReaderKey::PageUp;
+    case SDLK_PAGEDOWN: return ReaderKey::PageDown;
     case SDLK_TAB: return ReaderKey::SkipRead;
     case SDLK_a: return ReaderKey::Auto;
     default: break;
@@ -40,7 +42,10 @@ std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key) {
   return std::nullopt;
 }
 
-bool ReaderKeyRepeats(ReaderKey key) { return key == ReaderKey::Up || key == ReaderKey::Down; }
+bool ReaderKeyRepeats(ReaderKey key) {
+  return key == ReaderKey::Up || key == ReaderKey::Down || key == ReaderKey::PageUp ||
+         key == ReaderKey::PageDown;
+}
 
 std::optional<WheelTurn> WheelTurnFromSdl(int32_t y, uint32_t direction) {
   if (y == 0) return std::nullopt;
@@ -58,6 +63,7 @@ std::optional<WindowCommand> WindowCommandFromSdl(int32_t sdl_key, uint16_t sdl_
       if (alt_only) return WindowCommand::ToggleFullScreen;
       return std::nullopt;
     case SDLK_F12: return WindowCommand::Screenshot;
+    case SDLK_F1: return WindowCommand::ReaderSettings;
     default: return std::nullopt;
   }
 }

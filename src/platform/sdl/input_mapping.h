@@ -20,11 +20,11 @@ enum class PointerButton { Left, Right, Middle, Other };
 PointerButton PointerButtonFromSdl(uint8_t sdl_button);
 
 // The key standing in for the mouse that an SDL key code (SDL_Keycode) is,
-// if any: Enter (either), Space, Escape, Up, Down, 1 to 7 (either row),
-// Tab (skip read text) and A (auto).
+// if any: Enter (either), Space, Escape, Up, Down, Page Up, Page Down, 1 to
+// 7 (either row), Tab (skip read text) and A (auto).
 std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key);
-// Whether a key held down repeats its action (moving a highlight does; a
-// click does not).
+// Whether a key held down repeats its action (moving a highlight or through
+// the backlog does; a click does not).
 bool ReaderKeyRepeats(ReaderKey key);
 
 // The turn of a wheel event (its y and SDL_MouseWheelDirection); nothing for
@@ -32,9 +32,9 @@ bool ReaderKeyRepeats(ReaderKey key);
 std::optional<WheelTurn> WheelTurnFromSdl(int32_t y, uint32_t direction);
 
 // What the window itself does for a key, whatever has the keyboard.
-enum class WindowCommand { ToggleFullScreen, Screenshot };
+enum class WindowCommand { ToggleFullScreen, Screenshot, ReaderSettings };
 // Alt+Enter and F11 switch between full screen and a window; F12 takes a
-// screenshot.
+// screenshot; F1 opens or closes the reader's own settings.
 std::optional<WindowCommand> WindowCommandFromSdl(int32_t sdl_key, uint16_t sdl_mod);
 
 }  // namespace velmor::platform::sdl

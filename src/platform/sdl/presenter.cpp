@@ -42,7 +42,9 @@ void Compose(const PixelView& dst, Point origin, const Scene& scene, const Rect&
   auto shifted = [&origin](const Rect& r) {
     return Rect{r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y};
   };
-  if (scene.picture != nullptr)
+  if (scene.picture != nullptr && scene.smooth)
+    StretchBltSmooth(dst, shifted(scene.picture_rect), *scene.picture, shifted(region));
+  else if (scene.picture != nullptr)
     StretchBlt(dst, shifted(scene.picture_rect), *scene.picture, shifted(region));
   if (scene.corner != nullptr) {
     const Rect c = Intersect(region, scene.corner->bounds());
@@ -84,11 +86,19 @@ class SurfacePresenter : public Presenter {
       regions.push_back(window);
     } else {
       if (!damage.layer.empty()) regions.push_back(Intersect(damage.layer, window));
-      if (scene.picture != nullptr && !damage.picture.empty())
+      if (scene.picture != nullptr && !damage.picture.empty()) {
+        // A filtered pixel also blends the source pixels beside the one it
+        // samples: a changed pixel reaches a pixel further.
+        Rect changed = damage.picture;
+        if (scene.smooth)
+          changed = Intersect(Rect{changed.left - 1, changed.top - 1, changed.right + 1,
+                                   changed.bottom + 1},
+                              scene.picture->bounds());
         regions.push_back(Intersect(
-            StretchedArea(damage.picture, {scene.picture->width(), scene.picture->height()},
+            StretchedArea(changed, {scene.picture->width(), scene.picture->height()},
                           scene.picture_rect),
             window));
+      }
     }
     // What the panels covered last time is drawn again under them (or bare,
     // when they are gone), and they are drawn again over all of it.
@@ -200,6 +210,8 @@ class RendererPresenter : public Presenter {
         Upload(picture_tex_, *scene.picture,
                damage.all ? scene.picture->bounds() : damage.picture)) {
       SDL_Rect dst = ToSdl(scene.picture_rect);
+      SDL_SetTextureScaleMode(picture_tex_.tex,
+                              scene.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
       SDL_RenderCopy(renderer_, picture_tex_.tex, nullptr, &dst);
     }
     if (scene.corner != nullptr && Upload(corner_tex_, *scene.corner, scene.corner->bounds())) {

@@ -36,6 +36,7 @@ struct Scene {
   const Bitmap* picture = nullptr;  // the screen image, null before the first
   Rect picture_rect;                // where it is stretched to
   const Bitmap* corner = nullptr;   // corner text still over the picture, or null
+  bool smooth = false;              // the picture stretched with linear filtering
 };
 
 // What changed since the last frame.

@@ -75,6 +75,7 @@ class SdlMediaPlayer : public MediaPlayer {
   uint32_t MsUntilStopped() override;
   int Error() const override { return error_; }
   const std::string& OpenedFile() const override { return opened_; }
+  void SetVolume(int percent) override { output_.SetVolume(percent); }
 
   bool HasOutput() const { return output_.IsOpen(); }
   // The sound output (tests and measurements).

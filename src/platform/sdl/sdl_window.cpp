@@ -270,12 +270,20 @@ void SdlWindow::DrawCornerText(const std::string& text) {
   corner_over_picture_ = has_picture_ && Intersects(picture_rect_, corner_.bounds());
 }
 
+void SdlWindow::SetSmoothScaling(bool on) {
+  if (smooth_ == on) return;
+  smooth_ = on;
+  damage_ = Damage{};  // the whole picture looks different
+  dirty_ = true;
+}
+
 void SdlWindow::Render(const Overlay* overlay) {
   uint64_t start = SDL_GetPerformanceCounter();
   Scene scene;
   scene.layer = &layer_;
   scene.picture = has_picture_ && !picture_.empty() ? &picture_ : nullptr;
   scene.picture_rect = picture_rect_;
+  scene.smooth = smooth_;
   scene.corner = corner_over_picture_ && !corner_.empty() ? &corner_ : nullptr;
   presenter_->Present(scene, damage_, overlay);
   damage_ = Damage{false, {}, {}};

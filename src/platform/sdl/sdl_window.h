@@ -79,6 +79,7 @@ class SdlWindow : public Window {
   using Window::StretchOnWindow;
   void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) override;
   void DrawCornerText(const std::string& text) override;
+  void SetSmoothScaling(bool on) override;
 
   // --- For the front end ---
   // Something the player should see changed since the last frame.
@@ -120,6 +121,7 @@ class SdlWindow : public Window {
   int CursorCount() const { return cursor_count_; }
 
  private:
+  bool smooth_ = false;  // linear filtering of the stretched picture
   // Copies what differs of bmp into the kept picture and notes where; false
   // when nothing differs.
   bool TakePicture(const Bitmap& bmp, const Rect& changed);

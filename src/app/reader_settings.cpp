@@ -1,0 +1,186 @@
+#include "app/reader_settings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <sstream>
+
+#include "core/sjis.h"
+
+namespace velmor::app {
+
+namespace {
+
+constexpr std::string_view kSection = "reader";
+constexpr std::string_view kVolumeKey = "music_volume";
+constexpr std::string_view kSmoothKey = "smooth_scaling";
+constexpr std::string_view kAutoDelayKey = "auto_delay_ms";
+// Longer than any sound settings file: a file this long is something else.
+constexpr std::size_t kMostBytes = 64 * 1024;
+
+std::string_view Trim(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = s.find_last_not_of(" \t\r");
+  return s.substr(first, last - first + 1);
+}
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// A whole number; very large ones are taken as the largest (clamped later).
+std::optional<int> ParseNumber(std::string_view s) {
+  long long value = 0;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (end != s.data() + s.size() || s.empty()) return std::nullopt;
+  if (ec == std::errc::result_out_of_range) return s.front() == '-' ? INT32_MIN : INT32_MAX;
+  if (ec != std::errc()) return std::nullopt;
+  return static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
+std::optional<bool> ParseSwitch(std::string_view s) {
+  const std::string v = Lower(s);
+  if (v == "1" || v == "on" || v == "true" || v == "yes") return true;
+  if (v == "0" || v == "off" || v == "false" || v == "no") return false;
+  return std::nullopt;
+}
+
+// A known key's value into the settings; false when it is no value of its
+// kind.
+bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value) {
+  if (key == kSmoothKey) {
+    std::optional<bool> on = ParseSwitch(value);
+    if (on) s.smooth_scaling = *on;
+    return on.has_value();
+  }
+  std::optional<int> n = ParseNumber(value);
+  if (!n) return false;
+  (key == kVolumeKey ? s.music_volume : s.auto_delay_ms) = *n;
+  return true;
+}
+
+bool IsKnown(const std::string& section, const std::string& key) {
+  return section == kSection && (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey);
+}
+
+}  // namespace
+
+void ReaderSettings::Clamp() {
+  music_volume = std::clamp(music_volume, kMinVolume, kMaxVolume);
+  auto_delay_ms = std::clamp(auto_delay_ms, kMinAutoDelayMs, kMaxAutoDelayMs);
+}
+
+ParsedSettings ParseReaderSettings(std::string_view text) {
+  ParsedSettings out;
+  auto damaged = [&out](std::string why) {
+    out.settings = ReaderSettings();
+    out.problem = std::move(why);
+    return out;
+  };
+  if (text.size() > kMostBytes) return damaged("it is far too long for a settings file");
+  if (text.find('\0') != std::string_view::npos || !IsValidUtf8(text))
+    return damaged("it is not a text file");
+  std::string section;
+  int number = 0;
+  std::istringstream in{std::string(text)};
+  for (std::string raw; std::getline(in, raw);) {
+    ++number;
+    const std::string_view line = Trim(raw);
+    const std::string at = "line " + std::to_string(number);
+    if (line.empty() || line.front() == '#' || line.front() == ';') continue;
+    if (line.front() == '[') {
+      if (line.back() != ']') return damaged(at + " opens a section it does not close");
+      section = Lower(Trim(line.substr(1, line.size() - 2)));
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos || Trim(line.substr(0, equals)).empty())
+      return damaged(at + " is not \"name=value\"");
+    const std::string key = Lower(Trim(line.substr(0, equals)));
+    const std::string_view value = Trim(line.substr(equals + 1));
+    if (!IsKnown(section, key)) {
+      out.settings.others.push_back({section, key, std::string(value)});
+      continue;
+    }
+    if (!SetKnown(out.settings, key, value))
+      return damaged(at + ": " + key + " cannot be \"" + std::string(value) + "\"");
+  }
+  out.settings.Clamp();
+  return out;
+}
+
+std::string FormatReaderSettings(const ReaderSettings& given) {
+  ReaderSettings s = given;
+  s.Clamp();
+  // What this version does not know goes back under its own section (keys
+  // before any section first), sections in the order first seen.
+  std::vector<std::string> sections{"", std::string(kSection)};
+  for (const ReaderSettings::Other& o : s.others)
+    if (std::find(sections.begin(), sections.end(), o.section) == sections.end())
+      sections.push_back(o.section);
+  std::string text =
+      "# Velmor: settings of the reader's own (the game's own preferences are kept\n"
+      "# in its save slots). F1 in the game changes them.\n";
+  for (const std::string& section : sections) {
+    if (!section.empty()) text += "[" + section + "]\n";
+    if (section == kSection) {
+      text += std::string(kVolumeKey) + "=" + std::to_string(s.music_volume) + "\n";
+      text += std::string(kSmoothKey) + "=" + (s.smooth_scaling ? "1" : "0") + "\n";
+      text += std::string(kAutoDelayKey) + "=" + std::to_string(s.auto_delay_ms) + "\n";
+    }
+    for (const ReaderSettings::Other& o : s.others)
+      if (o.section == section) text += o.key + "=" + o.value + "\n";
+  }
+  return text;
+}
+
+std::string ReaderSettingsFile::Folder() const {
+  const std::size_t slash = path_.rfind('/');
+  return slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
+}
+
+ReaderSettings ReaderSettingsFile::Load(std::string* report) {
+  if (path_.empty()) return ReaderSettings();
+  std::optional<std::vector<uint8_t>> bytes = files_.ReadFile(path_, nullptr);
+  if (!bytes) return ReaderSettings();  // none yet: the defaults
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  ParsedSettings parsed = ParseReaderSettings(text);
+  if (parsed.problem.empty()) return parsed.settings;
+  std::string error;
+  const bool saved = Save(parsed.settings, &error);
+  if (report)
+    *report = path_ + " is damaged (" + parsed.problem + "): the reader settings are back to " +
+              (saved ? "their defaults" : "their defaults for this run (" + error + ")");
+  return parsed.settings;
+}
+
+bool ReaderSettingsFile::Save(const ReaderSettings& settings, std::string* error) {
+  if (path_.empty()) {
+    if (error) *error = "there is no folder for settings (neither XDG_CONFIG_HOME nor HOME is set)";
+    return false;
+  }
+  const std::string folder = Folder();
+  if (!folder.empty() && !files_.Exists(folder) && !files_.CreateFolders(folder, error))
+    return false;
+  const std::string text = FormatReaderSettings(settings);
+  const std::vector<uint8_t> bytes(text.begin(), text.end());
+  return files_.WriteFile(path_, bytes, error);
+}
+
+std::string ReaderSettingsPathFrom(const char* xdg_config_home, const char* home) {
+  if (xdg_config_home != nullptr && xdg_config_home[0] == '/') {
+    std::string folder = xdg_config_home;
+    if (folder.back() != '/') folder += '/';
+    return folder + "velmor/settings.ini";
+  }
+  if (home == nullptr || home[0] == '\0') return {};
+  std::string folder = home;
+  if (folder.back() != '/') folder += '/';
+  return folder + ".config/velmor/settings.ini";
+}
+
+}  // namespace velmor::app

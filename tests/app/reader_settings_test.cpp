@@ -1,0 +1,207 @@
+// The reader's own settings: reading and writing their file, the ranges,
+// what a damaged file gives, where the file lives, and the settings taking
+// effect in the game.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/reader_settings.h"
+#include "platform/headless/memory_files.h"
+#include "support/bytecode.h"
+#include "support/game_data.h"
+
+namespace velmor::testing {
+namespace {
+
+using app::ParseReaderSettings;
+using app::ReaderSettings;
+using app::ReaderSettingsFile;
+using scenario::WaitHandler;
+
+ReaderSettings Make(int volume, bool smooth, int delay) {
+  ReaderSettings s;
+  s.music_volume = volume;
+  s.smooth_scaling = smooth;
+  s.auto_delay_ms = delay;
+  return s;
+}
+
+TEST(ReaderSettingsText, ReadsValuesAndBringsThemIntoRange) {
+  struct Case {
+    const char* text;
+    ReaderSettings want;
+  };
+  const Case cases[] = {
+      {"", ReaderSettings()},
+      {"# nothing but a comment\n\n; and another\n", ReaderSettings()},
+      {"[reader]\nmusic_volume=40\nsmooth_scaling=1\nauto_delay_ms=800\n", Make(40, true, 800)},
+      {"[Reader]\r\n  MUSIC_VOLUME = 70 \r\nSmooth_Scaling=on\r\n", Make(70, true, 1500)},
+      {"[reader]\nsmooth_scaling=yes\nsmooth_scaling=false\n", Make(100, false, 1500)},
+      {"[reader]\nmusic_volume=150\nauto_delay_ms=-20\n", Make(100, false, 0)},
+      {"[reader]\nmusic_volume=-1\nauto_delay_ms=99999999999999999999\n", Make(0, false, 10000)},
+      // The settings are only the reader section's.
+      {"music_volume=10\n[reader]\nauto_delay_ms=100\n", [] {
+         ReaderSettings s = Make(100, false, 100);
+         s.others.push_back({"", "music_volume", "10"});
+         return s;
+       }()},
+  };
+  for (const Case& c : cases) {
+    app::ParsedSettings got = ParseReaderSettings(c.text);
+    EXPECT_EQ(got.problem, "") << c.text;
+    EXPECT_EQ(got.settings, c.want) << c.text;
+  }
+}
+
+TEST(ReaderSettingsText, UnknownKeysAndSectionsAreKeptAndWrittenBack) {
+  const std::string text =
+      "top=1\n[reader]\nmusic_volume=55\nlater_feature=abc def\n[window]\nx=3\ny=\n";
+  app::ParsedSettings got = ParseReaderSettings(text);
+  ASSERT_EQ(got.problem, "");
+  EXPECT_EQ(got.settings.music_volume, 55);
+  EXPECT_EQ(got.settings.others,
+            (std::vector<ReaderSettings::Other>{{"", "top", "1"},
+                                                {"reader", "later_feature", "abc def"},
+                                                {"window", "x", "3"},
+                                                {"window", "y", ""}}));
+  // Written and read again, nothing is lost or moved to another section.
+  app::ParsedSettings again = ParseReaderSettings(app::FormatReaderSettings(got.settings));
+  EXPECT_EQ(again.problem, "");
+  EXPECT_EQ(again.settings, got.settings);
+}
+
+TEST(ReaderSettingsText, WrittenValuesReadBackAsTheyWere) {
+  for (const ReaderSettings& s : {ReaderSettings(), Make(0, true, 0), Make(100, false, 10000),
+                                  Make(33, true, 2750)}) {
+    app::ParsedSettings back = ParseReaderSettings(app::FormatReaderSettings(s));
+    EXPECT_EQ(back.problem, "");
+    EXPECT_EQ(back.settings, s);
+  }
+  // Out-of-range values are written in range.
+  EXPECT_EQ(ParseReaderSettings(app::FormatReaderSettings(Make(400, false, -5))).settings,
+            Make(100, false, 0));
+}
+
+TEST(ReaderSettingsText, ADamagedTextGivesTheDefaultsAndSaysWhy) {
+  struct Case {
+    std::string text;
+    const char* why;  // a part of the problem
+  };
+  const Case cases[] = {
+      {"[reader]\nmusic_volume=loud\n", "line 2: music_volume cannot be \"loud\""},
+      {"[reader]\nmusic_volume=50%\n", "line 2"},
+      {"[reader]\nsmooth_scaling=maybe\n", "smooth_scaling cannot be"},
+      {"[reader]\nauto_delay_ms=\n", "auto_delay_ms cannot be"},
+      {"[reader\nmusic_volume=5\n", "line 1 opens a section"},
+      {"[reader]\njust some words\n", "line 2 is not \"name=value\""},
+      {"=5\n", "line 1 is not"},
+      {std::string("[reader]\nmusic_volume=5\n\0\x01\x02", 26), "not a text file"},
+      {"music_volume=\xFF\xFE\n", "not a text file"},
+      {std::string(70000, '#'), "far too long"},
+  };
+  for (const Case& c : cases) {
+    app::ParsedSettings got = ParseReaderSettings(c.text);
+    EXPECT_NE(got.problem.find(c.why), std::string::npos) << c.why << ": " << got.problem;
+    EXPECT_EQ(got.settings, ReaderSettings()) << c.why;
+  }
+}
+
+TEST(ReaderSettingsFileTest, SavedWholeIntoItsFolderAndLoadedBack) {
+  platform::MemoryFiles files;
+  ReaderSettingsFile file(files, "HOME/.config/velmor/settings.ini");
+  std::string report = "untouched";
+  EXPECT_EQ(file.Load(&report), ReaderSettings());  // no file: the defaults
+  EXPECT_EQ(report, "untouched");
+  EXPECT_FALSE(files.Exists("HOME/.config/velmor/settings.ini"));  // nothing written for that
+  std::string error;
+  ASSERT_TRUE(file.Save(Make(20, true, 3000), &error)) << error;
+  EXPECT_EQ(file.Load(&report), Make(20, true, 3000));
+  EXPECT_EQ(report, "untouched");
+}
+
+TEST(ReaderSettingsFileTest, ADamagedFileIsReportedOnceAndReplacedByTheDefaults) {
+  platform::MemoryFiles files;
+  const std::string path = "CFG/velmor/settings.ini";
+  files.Put(path, {'g', 'a', 'r', 'b', 'a', 'g', 'e', '\n'});
+  ReaderSettingsFile file(files, path);
+  std::string report;
+  EXPECT_EQ(file.Load(&report), ReaderSettings());
+  EXPECT_NE(report.find(path), std::string::npos) << report;
+  EXPECT_NE(report.find("line 1"), std::string::npos) << report;
+  EXPECT_NE(report.find("back to their defaults"), std::string::npos) << report;
+  // The file now holds the defaults: the next start says nothing.
+  std::string second;
+  EXPECT_EQ(file.Load(&second), ReaderSettings());
+  EXPECT_EQ(second, "");
+  std::optional<std::vector<uint8_t>> bytes = files.ReadFile(path, nullptr);
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), app::FormatReaderSettings(ReaderSettings()));
+}
+
+TEST(ReaderSettingsFileTest, AFolderThatCannotBeWrittenIsSaidSo) {
+  platform::MemoryFiles files;
+  const std::string path = "RO/velmor/settings.ini";
+  files.Put(path, {'x', '\n'});
+  files.MakeReadOnly("RO/");
+  ReaderSettingsFile file(files, path);
+  std::string report;
+  EXPECT_EQ(file.Load(&report), ReaderSettings());
+  EXPECT_NE(report.find("for this run"), std::string::npos) << report;
+  std::string error;
+  EXPECT_FALSE(file.Save(ReaderSettings(), &error));
+  EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+
+  ReaderSettingsFile nowhere(files, "");
+  EXPECT_EQ(nowhere.Load(&report), ReaderSettings());
+  EXPECT_FALSE(nowhere.Save(ReaderSettings(), &error));
+  EXPECT_NE(error.find("XDG_CONFIG_HOME"), std::string::npos) << error;
+}
+
+TEST(ReaderSettingsFileTest, WhereTheFileLives) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    const char* path;
+  };
+  for (Case c : {Case{"/cfg", "/home/a", "/cfg/velmor/settings.ini"},
+                 Case{"/cfg/", "/home/a", "/cfg/velmor/settings.ini"},
+                 Case{"relative", "/home/a", "/home/a/.config/velmor/settings.ini"},
+                 Case{"", "/home/a/", "/home/a/.config/velmor/settings.ini"},
+                 Case{nullptr, "/home/a", "/home/a/.config/velmor/settings.ini"},
+                 Case{nullptr, nullptr, ""}, Case{nullptr, "", ""}}) {
+    EXPECT_EQ(app::ReaderSettingsPathFrom(c.xdg, c.home), c.path)
+        << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
+  }
+}
+
+TEST(ReaderSettingsInTheGame, TheyTakeEffect) {
+  Code c;
+  c.b(21).b(1).s("AAAA").b(22).b(21).b(1).s("BB").b(22).b(255);
+  GameRig g(c.bytes);
+  g.Start();
+  g.form().ApplyReaderSettings(Make(150, true, 0));
+  EXPECT_EQ(g.form().reader_settings(), Make(100, true, 0));  // brought into range
+  EXPECT_EQ(g.game->media().Volume(), 100);
+  EXPECT_TRUE(g.game->window().SmoothScaling());
+  g.form().ApplyReaderSettings(Make(30, false, 0));
+  EXPECT_EQ(g.game->media().Volume(), 30);
+  EXPECT_FALSE(g.game->window().SmoothScaling());
+  // Auto mode without its base delay: only the page's 60 ms a character.
+  g.Run("until WaitClick 100\nkey a\n");
+  const int wait = app::AutoWaitTicks(4, 0);
+  ASSERT_EQ(wait, 12);
+  g.Run("tick " + std::to_string(wait - 1) + "\n");
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
+  g.Run("tick\n");
+  EXPECT_NE(g.form().scn.MainProc, WaitHandler::WaitClick);
+  // A longer delay waits longer.
+  g.form().ApplyReaderSettings(Make(30, false, 4000));
+  g.Run("until WaitClick 100\ntick " + std::to_string(app::AutoWaitTicks(2, 4000) - 1) + "\n");
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
+  EXPECT_EQ(app::AutoWaitTicks(2, 4000), 206);
+  g.Run("tick\n");
+  EXPECT_NE(g.form().scn.MainProc, WaitHandler::WaitClick);
+}
+
+}  // namespace
+}  // namespace velmor::testing
