@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/debugger.h"
 #include "app/reader_modes.h"
 #include "app/run_warnings.h"
 #include "core/byte_string.h"
@@ -139,6 +140,9 @@ class TForm1 : public scenario::ScenarioHost {
   // Panel handlers that belong to the main window.
   void EndButtonClick();
 
+  // Turns the debugger on (once; later calls return the same one).
+  Debugger& EnableDebugger();
+
   // Collects what --warn reports (and writes it on standard error when
   // `print`); see RunWarnings.
   void EnableWarnings(bool print);
@@ -194,6 +198,7 @@ class TForm1 : public scenario::ScenarioHost {
   ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
 
   std::unique_ptr<RunWarnings> warnings;  // with --warn only
+  std::unique_ptr<Debugger> debugger;     // with --debug or a debugger command only
   uint64_t ticks = 0;     // ticks run
   bool started = false;  // start-up has completed
   bool quit = false;     // Quit has run

@@ -59,7 +59,10 @@ void TForm1::Tick() {
   } else {
     reader.BeforeStep();
     try {
-      scn.RunStep();
+      if (debugger) [[unlikely]]
+        debugger->RunStep();
+      else
+        scn.RunStep();
     } catch (...) {
       reader.AfterStep();
       throw;
