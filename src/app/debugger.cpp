@@ -5,6 +5,7 @@
 
 #include "app/form.h"
 #include "core/sjis.h"
+#include "scenario/disassembly.h"
 
 namespace velmor::app {
 
@@ -129,10 +130,19 @@ std::string Debugger::SnxPath(const std::string& sjis_file) const {
 }
 
 const SourceLabels* Debugger::LabelsOf(const std::string& sjis_file, std::string* error) {
-  if (auto it = labels_.find(sjis_file); it != labels_.end()) return &it->second;
-  auto fail = [error](std::string why) -> const SourceLabels* {
-    if (error) *error = std::move(why);
-    return nullptr;
+  auto it = labels_.find(sjis_file);
+  // Found or not, the answer holds until the next reload.
+  if (it == labels_.end()) it = labels_.emplace(sjis_file, ReadLabels(sjis_file)).first;
+  if (it->second.error.empty()) return &it->second;
+  if (error) *error = it->second.error;
+  return nullptr;
+}
+
+SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
+  auto fail = [](std::string why) {
+    SourceLabels failed;
+    failed.error = std::move(why);
+    return failed;
   };
   const std::string name = SjisToUtf8(sjis_file);
   if (!assemble_) return fail("labels need the assembler, which this program lacks: use an offset");
@@ -159,12 +169,12 @@ const SourceLabels* Debugger::LabelsOf(const std::string& sjis_file, std::string
   SourceLabels labels = assemble_(std::string_view(reinterpret_cast<const char*>(source->data()),
                                                    source->size()),
                                   path, read);
-  if (!labels.error.empty()) return fail(labels.error);
+  if (!labels.error.empty()) return labels;
   std::string why;
   auto snx = files.ReadFile(SnxPath(sjis_file), &why);
   if (!snx || *snx != labels.bytes)
     return fail(path + " does not assemble to SNX/" + name + ".SNX: assemble it again");
-  return &labels_.emplace(sjis_file, std::move(labels)).first->second;
+  return labels;
 }
 
 std::optional<uint16_t> Debugger::ResolveLabel(const std::string& sjis_file,
@@ -186,6 +196,67 @@ std::string Debugger::LabelAt(uint16_t offset) {
   for (const auto& [name, at] : labels->labels)
     if (at == offset) return name;
   return "";
+}
+
+// --- The listing ---
+
+std::vector<CodeLine> Debugger::Decode(uint32_t from, uint32_t size, int count) {
+  std::vector<CodeLine> lines;
+  const std::span<const uint8_t> bytes(scn_.snx.data(), size);
+  const std::string file = ScenarioKey(scn_.CallFile[scn_.CallDepth].view());
+  std::map<uint32_t, std::string> named;
+  if (const SourceLabels* labels = LabelsOf(file, nullptr))
+    for (const auto& [name, offset] : labels->labels) named.emplace(offset, name);
+  auto label_at = [&named](uint32_t at) {
+    auto it = named.find(at);
+    return it == named.end() ? std::string() : it->second;
+  };
+  scenario::LabelNamer namer = [&](uint16_t at) {
+    std::string name = label_at(at);
+    return name.empty() ? scenario::FormatAddress(at) : name;
+  };
+  for (uint32_t at = from; at < size && static_cast<int>(lines.size()) < count;) {
+    std::optional<scenario::RawInstruction> in = scenario::DecodeInstruction(bytes, at);
+    if (!in) break;  // it runs past the end of the file
+    lines.push_back({static_cast<uint16_t>(at), in->length, label_at(at),
+                     scenario::FormatInstruction(*in, namer)});
+    at += in->length;
+  }
+  return lines;
+}
+
+const std::vector<CodeLine>& Debugger::Listing() {
+  const std::string file = ScenarioKey(scn_.CallFile[scn_.CallDepth].view());
+  if (auto it = listings_.find(file); it != listings_.end()) return it->second.second;
+  // The file's own bytes: what lies past its end in the image is an older file's.
+  std::string why;
+  auto bytes = form_.platform.files.ReadFile(SnxPath(file), &why);
+  const uint32_t size =
+      bytes ? static_cast<uint32_t>(std::min<size_t>(bytes->size(), scenario::kImageSize)) : 0;
+  auto& entry = listings_[file];
+  entry.first = size;
+  entry.second = Decode(0, size, INT32_MAX);
+  return entry.second;
+}
+
+std::vector<CodeLine> Debugger::CodeAround(int before, int after) {
+  const std::vector<CodeLine>& all = Listing();
+  const uint16_t at = scn_.inx;
+  auto it = std::find_if(all.begin(), all.end(), [at](const CodeLine& l) { return l.offset == at; });
+  if (it != all.end()) {
+    auto first = it - std::min<std::ptrdiff_t>(before, it - all.begin());
+    auto last = it + std::min<std::ptrdiff_t>(after, all.end() - it);
+    return {first, last};
+  }
+  // inx stands where the listing from the start does not pass (after data,
+  // or inside an instruction): the lines before it, then decoding from it.
+  std::vector<CodeLine> lines;
+  for (const CodeLine& l : all)
+    if (l.offset + l.length <= at) lines.push_back(l);
+  if (static_cast<int>(lines.size()) > before) lines.erase(lines.begin(), lines.end() - before);
+  const uint32_t size = listings_[ScenarioKey(scn_.CallFile[scn_.CallDepth].view())].first;
+  for (CodeLine& l : Decode(at, size, after)) lines.push_back(std::move(l));
+  return lines;
 }
 
 // --- Running ---
@@ -261,6 +332,7 @@ bool Debugger::Reload(std::string* error) {
     return false;
   }
   labels_.clear();  // the sources may have changed too
+  listings_.clear();
   scn_.LoadScenario(name);
   scn_.MainProc = WaitHandler::None;
   scn_.WaitCount = 0;

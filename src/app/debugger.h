@@ -53,6 +53,14 @@ struct CallLevel {
   uint16_t offset = 0;      // where that level goes on: its return offset, or inx for the current
 };
 
+// One instruction of the listing.
+struct CodeLine {
+  uint16_t offset = 0;
+  uint32_t length = 0;
+  std::string label;  // the label standing there, if the source is known
+  std::string text;   // as the disassembler prints it (UTF-8)
+};
+
 // What the debugger window shows beside the code, in UTF-8.
 struct DebugState {
   std::string main_proc;  // the wait handler's name, or "none"
@@ -111,6 +119,9 @@ class Debugger : public scenario::InstructionGate {
   DebugState State() const;
   // The label standing at an offset of the current file, if its source is there.
   std::string LabelAt(uint16_t offset);
+  // The current file's instructions around inx: up to `before` lines before
+  // it, the one at inx, and up to `after` - 1 after it.
+  std::vector<CodeLine> CodeAround(int before, int after);
 
   // The tick's turn for the scenario, in place of Scenario::RunStep.
   void RunStep();
@@ -124,6 +135,10 @@ class Debugger : public scenario::InstructionGate {
   std::string SnxPath(const std::string& sjis_file) const;
   // The labels of a scenario file's source (cached); null with the reason.
   const SourceLabels* LabelsOf(const std::string& sjis_file, std::string* error);
+  SourceLabels ReadLabels(const std::string& sjis_file);
+  // The current file decoded from its start, as far as it decodes (cached).
+  const std::vector<CodeLine>& Listing();
+  std::vector<CodeLine> Decode(uint32_t from, uint32_t size, int count);
   std::optional<uint16_t> ResolveLabel(const std::string& sjis_file, const std::string& label,
                                        std::string* error);
 
@@ -132,6 +147,7 @@ class Debugger : public scenario::InstructionGate {
   LabelAssembler assemble_;
   std::vector<Breakpoint> breakpoints_;
   std::map<std::string, SourceLabels> labels_;  // by scenario file
+  std::map<std::string, std::pair<uint32_t, std::vector<CodeLine>>> listings_;  // size and lines, by file
 
   bool paused_ = false;
   PauseReason reason_ = PauseReason::None;

@@ -372,5 +372,38 @@ TEST(DebuggerTest, TheCallStackNamesEachLevelAndWhereItGoesOn) {
   EXPECT_EQ(stack[1].offset, g.sub_asm.labels.at("sub_wait"));
 }
 
+TEST(DebuggerTest, TheListingShowsTheLinesAroundInxWithTheirLabels) {
+  DebugRig g;
+  g.Run("break INIT:second");
+  g.Run("tick");
+  std::vector<app::CodeLine> lines = g.debugger().CodeAround(1, 3);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].label, "start");
+  EXPECT_EQ(lines[0].text, "LET work[1], 1");
+  EXPECT_EQ(lines[1].offset, g.debugger().Where());
+  EXPECT_EQ(lines[1].label, "second");
+  EXPECT_EQ(lines[2].text, "CALL \"SUB\"");
+  EXPECT_EQ(lines[3].label, "after");
+}
+
+TEST(DebuggerTest, TheListingFindsInxPastDataTheSweepFromTheStartMisreads) {
+  // The 0 byte reads as a LET that swallows the instruction at "past".
+  DebugRig g(R"(
+    JUMP past
+    db 0
+past:
+    LET work[1], 1
+    CLICK
+)");
+  g.Run("break INIT:past");
+  g.Run("tick");
+  std::vector<app::CodeLine> lines = g.debugger().CodeAround(5, 2);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].text, "JUMP past");
+  EXPECT_EQ(lines[1].offset, 4);
+  EXPECT_EQ(lines[1].text, "LET work[1], 1");
+  EXPECT_EQ(lines[2].text, "CLICK");
+}
+
 }  // namespace
 }  // namespace velmor::testing
