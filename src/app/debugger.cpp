@@ -370,6 +370,13 @@ std::string Debugger::CurrentFile() const {
 
 uint16_t Debugger::Where() const { return scn_.inx; }
 
+std::vector<int> Debugger::SetFlags() const {
+  std::vector<int> set;
+  for (int n = 0; n < scenario::kFlagCount; ++n)
+    if ((scn_.flag[static_cast<size_t>(n / 16)] >> (n % 16)) & 1) set.push_back(n);
+  return set;
+}
+
 std::vector<CallLevel> Debugger::CallStack() const {
   std::vector<CallLevel> levels;
   for (int level = 0; level <= scn_.CallDepth && level < scenario::kStackLevels; ++level)

@@ -114,6 +114,8 @@ class Debugger : public scenario::InstructionGate {
 
   // --- Reading ---
   std::string CurrentFile() const;  // UTF-8, without ".SNX"
+  int16_t WorkValue(int n) const { return scn_.work[static_cast<size_t>(n) % scenario::kWorkCount]; }
+  std::vector<int> SetFlags() const;  // the numbers of the flags that are set
   uint16_t Where() const;
   std::vector<CallLevel> CallStack() const;
   DebugState State() const;
