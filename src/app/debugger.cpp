@@ -334,6 +334,15 @@ bool Debugger::Reload(std::string* error) {
   labels_.clear();  // the sources may have changed too
   listings_.clear();
   scn_.LoadScenario(name);
+  // A picture change or an animation cut short gives the picture hold back,
+  // as their last step would have.
+  switch (scn_.MainProc) {
+    case WaitHandler::ChangePicture:
+    case WaitHandler::PrepareScreen:
+    case WaitHandler::DissolveIn:
+    case WaitHandler::AnimationStep: form_.input.CGHoldEnable = 1; break;
+    default: break;
+  }
   scn_.MainProc = WaitHandler::None;
   scn_.WaitCount = 0;
   for (Breakpoint& b : breakpoints_)

@@ -21,7 +21,7 @@ std::optional<uint32_t> TForm1::IdleFor() {
   if (reader.Active()) return std::nullopt;  // it goes on by itself
   using scenario::WaitHandler;
   const bool waiting = input.HoldMode == 1 || scn.MainProc == WaitHandler::WaitClick ||
-                       scn.MainProc == WaitHandler::IdleWait;
+                       scn.MainProc == WaitHandler::IdleWait || (debugger && debugger->paused());
   if (!waiting) return std::nullopt;
   // The loop check must find a repeating piece stopped in time.
   if (music.MusicLoop == 1 && !panels.MuteBtn.checked && !platform.media.FileName().empty()) {

@@ -273,6 +273,27 @@ TEST(DebuggerTest, AFailedReloadKeepsTheGameAsItWas) {
   EXPECT_FALSE(g.rig.game->ended());
 }
 
+TEST(DebuggerTest, ReloadDuringAPictureChangeGivesThePictureHoldBack) {
+  DebugRig g(R"(
+    PICTURE "KURO"
+    CLICK
+)");
+  g.Run("runtowait");
+  ASSERT_EQ(g.scn().MainProc, WaitHandler::ChangePicture);
+  EXPECT_EQ(g.rig.form().input.CGHoldEnable, 0);
+  ASSERT_TRUE(g.Run("reload"));
+  EXPECT_EQ(g.scn().MainProc, WaitHandler::None);
+  EXPECT_EQ(g.rig.form().input.CGHoldEnable, 1);
+}
+
+TEST(DebuggerTest, PausedTheTicksMayRestAsAtAClickWait) {
+  DebugRig g;
+  EXPECT_FALSE(g.rig.form().IdleFor().has_value());  // the scenario runs on
+  g.Run("pause");
+  g.Run("tick");
+  EXPECT_TRUE(g.rig.form().IdleFor().has_value());
+}
+
 // A command the debugger cannot carry out: refused with the reason, the
 // game goes on.
 struct Refusal {
