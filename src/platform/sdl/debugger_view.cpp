@@ -118,8 +118,9 @@ void DebuggerView::DrawWork(app::Debugger& d) {
       ImGui::SameLine(90);
       int value = d.WorkValue(n);
       ImGui::SetNextItemWidth(100);
+      std::string why;
       if (ImGui::InputInt("##value", &value, 0, 0, ImGuiInputTextFlags_EnterReturnsTrue))
-        d.SetWork(n, value, nullptr);  // out of range: the field shows the value kept
+        note_ = d.SetWork(n, value, &why) ? "" : why;
       ImGui::PopID();
     }
   }
@@ -130,7 +131,8 @@ void DebuggerView::DrawFlags(app::Debugger& d) {
   ImGui::SetNextItemWidth(100);
   ImGui::InputInt("##flag", &flag_to_set_, 0, 0);
   ImGui::SameLine();
-  if (ImGui::Button("Set flag")) d.SetFlag(flag_to_set_, 1, nullptr);
+  std::string why;
+  if (ImGui::Button("Set flag")) note_ = d.SetFlag(flag_to_set_, 1, &why) ? "" : why;
   ImGui::BeginChild("flags", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 4), true);
   for (int n : d.SetFlags()) {
     char name[24];

@@ -45,7 +45,7 @@ class DebuggerView {
   bool shown_ = false;
   bool editing_ = false;
   Rect area_;
-  std::string note_;  // why the last reload was refused
+  std::string note_;  // why the last reload or edit was refused
   int flag_to_set_ = 0;
 };
 
