@@ -49,6 +49,10 @@ class DebuggerViewTest : public ::testing::Test {
   // ("Step") beside "Continue".
   static constexpr Point kFirstButton{587, 46};
   static constexpr Point kStepButton{659, 46};
+  // The listing's second line (offset 5, before any tick).
+  static constexpr Point kSecondLine{700, 111};
+  // The field of work[1], in the second row of the work variables.
+  static constexpr Point kWork1Field{703, 399};
 
   DebuggingGame game;  // outlives the loop that points at it
   testing::SdlRig rig;
@@ -118,6 +122,35 @@ TEST_F(DebuggerViewTest, TheButtonsPauseAndStep) {
   EXPECT_TRUE(d.paused());
   EXPECT_EQ(d.Where(), 5);
   EXPECT_EQ(game.scenario.form().scn.work[1], 1);
+}
+
+TEST_F(DebuggerViewTest, AClickOnALineOfTheListingSetsAndClearsABreakpoint) {
+  rig.front->ShowDebugger(true);
+  rig.Passes(2);
+  app::Debugger& d = *game.Debugger();
+  rig.Click(kSecondLine);
+  rig.Passes(2);
+  EXPECT_TRUE(d.HasBreakpoint(5));
+  game.scenario.Ticks(1);
+  EXPECT_TRUE(d.paused());
+  EXPECT_EQ(d.Where(), 5);
+  rig.Click(kSecondLine);
+  rig.Passes(2);
+  EXPECT_FALSE(d.HasBreakpoint(5));
+}
+
+TEST_F(DebuggerViewTest, AWorkVariableTypedIntoItsFieldIsSetOnEnter) {
+  rig.front->ShowDebugger(true);
+  rig.Passes(2);
+  rig.Click(kWork1Field);
+  rig.Passes(2);
+  rig.Text("42");
+  rig.Passes(1);
+  EXPECT_EQ(Count("KeyDown 0"), 0);
+  rig.Press(SDLK_RETURN);
+  rig.Passes(2);
+  EXPECT_EQ(game.scenario.form().scn.work[1], 42);
+  EXPECT_EQ(Count("KeyDown 0"), 0);  // the field had the keys, not the game
 }
 
 TEST_F(DebuggerViewTest, F5ReloadsTheCurrentFile) {
