@@ -136,6 +136,15 @@ TEST(HeadlessProgram, BreakAtALabelOfTheDemo) {
       << json;
   EXPECT_NE(json.find("\"label\":\"title\""), std::string::npos) << json;
 
+  // --debug alone: the state tells of the debugger, running.
+  ProcessResult on = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                 dir.string(), "--debug", "--ticks", "3", "--state-out",
+                                 (dir / "on.json").string()},
+                                60);
+  ASSERT_EQ(on.exit_code, 0) << on.output;
+  EXPECT_NE(Slurp(dir / "on.json").find("\"debugger\":{\"paused\":false,\"reason\":\"none\""),
+            std::string::npos);
+
   ProcessResult bad = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR,
                                   "--break", "INIT"},
                                  30);
