@@ -158,6 +158,26 @@ TEST(DebuggerTest, ContinueRunsOnToTheEnd) {
   EXPECT_EQ(g.scn().work[4], 4);
 }
 
+TEST(DebuggerTest, PausedAWaitStandsStillAndTheScreenIsStillPresented) {
+  DebugRig g(R"(
+    WAIT 10
+    LET work[1], 1
+    CLICK
+)");
+  g.Run("until WaitTicks 10");
+  g.Run("tick 3");
+  const int32_t left = g.scn().WaitCount;
+  g.Run("pause");
+  const int presented = g.rig.game->window().Presentations();
+  g.Run("tick 20");
+  EXPECT_EQ(g.scn().WaitCount, left);
+  EXPECT_EQ(g.scn().MainProc, WaitHandler::WaitTicks);
+  EXPECT_EQ(g.rig.game->window().Presentations(), presented + 20);
+  g.Run("continue");
+  g.Run("until WaitClick 20");
+  EXPECT_EQ(g.scn().work[1], 1);
+}
+
 TEST(DebuggerTest, EditedValuesChangeWhatTheScenarioDoes) {
   DebugRig g(R"(
 loop:
