@@ -5,9 +5,9 @@
 #    loads; when the player happens to leave, the demo starts again in the
 #    same process), and
 #  - the real window under Xvfb typing one line in a loop.
-# After a warm-up (a quarter of the run, at most five minutes) each must grow
-# by less than 1 MiB an hour, end without a crash, and the headless one must
-# show no error box.
+# After a warm-up (a quarter of the run, at most five minutes) the peaks of
+# each must grow by less than 1 MiB an hour, neither may crash, and the
+# headless one must show no error box.
 #
 # Usage: bench/soak.sh [MINUTES] [BUILD_DIR]   (default 60 minutes, build/ci)
 # Prints one summary line per session and exits 1 when a session fails.
@@ -79,19 +79,33 @@ while (($(date +%s) - start < seconds)); do
 done
 
 # --- Judging ---
-# Least-squares slope of the samples after the warm-up, in KiB an hour, and
-# the growth between the first and the last minute of them (medians).
+# Resident memory saws up and down as the demo plays (scenes load and go, the
+# headless demo starts again after the player leaves it), so the trend is
+# taken from the peak of each twelfth of the run after the warm-up: the
+# least-squares slope of those peaks, in KiB an hour. A leak raises every
+# peak; allocator noise does not.
 judge() {  # NAME LOG
   awk -v name="$1" -v total="$seconds" '
     $1 == "rss" { t[n] = $2; r[n] = $3; n++ }
     END {
       warm = total / 4; if (warm > 300) warm = 300
-      for (i = 0; i < n; i++) if (t[i] >= warm) { x = t[i]; y = r[i]; m++; sx += x; sy += y; sxx += x * x; sxy += x * y; if (!first) first = y; last = y; if (y > peak) peak = y }
-      if (m < 10) { printf "%s: too few samples (%d)\n", name, m; exit 1 }
-      slope = (m * sxy - sx * sy) / (m * sxx - sx * sx) * 3600
-      printf "%s: %d samples after %d s warm-up, resident %d -> %d KiB (peak %d), growth %.0f KiB/h\n", name, m, warm, first, last, peak, slope
+      span = (total - warm) / 12
+      for (i = 0; i < n; i++) {
+        if (t[i] < warm) continue
+        w = int((t[i] - warm) / span); if (w > 11) w = 11
+        if (!(w in peak) || r[i] > peak[w]) peak[w] = r[i]
+        if (!first) first = r[i]; last = r[i]; m++
+        if (r[i] > top) top = r[i]; if (!low || r[i] < low) low = r[i]
+      }
+      for (w = 0; w < 12; w++) if (w in peak) {
+        x = warm + (w + 0.5) * span; y = peak[w]; k++
+        sx += x; sy += y; sxx += x * x; sxy += x * y
+      }
+      if (k < 6) { printf "%s: too few samples (%d)\n", name, m; exit 1 }
+      slope = (k * sxy - sx * sy) / (k * sxx - sx * sx) * 3600
+      printf "%s: %d samples after %d s warm-up, resident %d to %d KiB, growth of the peaks %.0f KiB/h\n", name, m, warm, low, top, slope
       # Short runs cannot resolve 1 MiB/h from allocator noise: there a rise
-      # under 512 KiB in all passes too.
+      # of the peaks under 512 KiB in all passes too.
       if (slope >= 1024 && slope * (total - warm) / 3600 >= 512) exit 1
     }' "$2"
 }

@@ -40,6 +40,11 @@ void TForm1::EnableWarnings(bool print) {
   };
 }
 
+Debugger& TForm1::EnableDebugger() {
+  if (!debugger) debugger = std::make_unique<Debugger>(*this);
+  return *debugger;
+}
+
 Handler TForm1::Guarded(std::function<void()> body) {
   // A panel's handler is an event of its own: a failure inside it is shown
   // and the game goes on; a panel it hides uncovers the window, which is

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/backlog_window.h"
+#include "app/debugger.h"
 #include "app/reader_modes.h"
 #include "app/reader_settings.h"
 #include "app/run_warnings.h"
@@ -151,6 +152,9 @@ class TForm1 : public scenario::ScenarioHost {
   // Panel handlers that belong to the main window.
   void EndButtonClick();
 
+  // Turns the debugger on (once; later calls return the same one).
+  Debugger& EnableDebugger();
+
   // Collects what --warn reports (and writes it on standard error when
   // `print`); see RunWarnings.
   void EnableWarnings(bool print);
@@ -208,6 +212,7 @@ class TForm1 : public scenario::ScenarioHost {
   BacklogWindow backlog_window{backlog, layers, platform.font, msgwin.msg};
 
   std::unique_ptr<RunWarnings> warnings;  // with --warn only
+  std::unique_ptr<Debugger> debugger;     // with --debug or a debugger command only
   uint64_t ticks = 0;     // ticks run
   bool started = false;  // start-up has completed
   bool quit = false;     // Quit has run

@@ -22,7 +22,7 @@ std::optional<uint32_t> TForm1::IdleFor() {
   using scenario::WaitHandler;
   const bool waiting = input.HoldMode == 1 || backlog_window.open() ||
                        scn.MainProc == WaitHandler::WaitClick ||
-                       scn.MainProc == WaitHandler::IdleWait;
+                       scn.MainProc == WaitHandler::IdleWait || (debugger && debugger->paused());
   if (!waiting) return std::nullopt;
   // The loop check must find a repeating piece stopped in time.
   if (music.MusicLoop == 1 && !panels.MuteBtn.checked && !platform.media.FileName().empty()) {
@@ -62,7 +62,10 @@ void TForm1::Tick() {
   } else {
     reader.BeforeStep();
     try {
-      scn.RunStep();
+      if (debugger) [[unlikely]]
+        debugger->RunStep();
+      else
+        scn.RunStep();
     } catch (...) {
       reader.AfterStep();
       throw;

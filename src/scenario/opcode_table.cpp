@@ -158,6 +158,8 @@ void Scenario::RunInstructions() {
       runaway_at = UINT32_MAX;
       OnRunaway();
     }
+    if (gate_ != nullptr) [[unlikely]]
+      if (gate_->HoldBefore()) return;
     if (trace_) [[unlikely]]
       TraceInstruction(inx);
     current_op_ = FetchByte();

@@ -40,6 +40,15 @@ constexpr uint32_t kHostCallWork = 5'000;
 // The work in one tick after which a watcher hears of a runaway loop.
 constexpr uint32_t kRunawayWork = 100'000;
 
+// Asked before each instruction while it watches the scenario (a debugger):
+// true holds the scenario before the instruction at inx, which then runs at
+// the next RunInstructions.
+class InstructionGate {
+ public:
+  virtual ~InstructionGate() = default;
+  virtual bool HoldBefore() = 0;
+};
+
 // The platform services the engine uses directly.
 struct ScenarioServices {
   platform::Files& files;
@@ -124,6 +133,9 @@ class Scenario {
   uint8_t InstructionLevel() const { return current_level_; }
   // Whether any instruction has run yet.
   bool Running() const { return running_; }
+  // The gate each instruction passes first; none by default (the loop then
+  // asks nothing).
+  void SetGate(InstructionGate* gate) { gate_ = gate; }
   // How much work one tick may do without waiting (fuzzing lowers it).
   void SetInstructionLimit(uint32_t limit) { instruction_limit_ = limit; }
   // The work done by the instructions of the current tick so far.
@@ -227,6 +239,7 @@ class Scenario {
   uint8_t current_level_ = 0;   // the call level it runs at
   bool running_ = false;
   bool trace_ = false;
+  InstructionGate* gate_ = nullptr;
   uint32_t instruction_limit_ = kInstructionsPerTickLimit;
   bool told_not_responding_ = false;
   uint32_t work_ = 0;  // work of this tick's instructions

@@ -120,6 +120,47 @@ TEST(HeadlessProgram, ScriptInStateAndScreenshotOut) {
   EXPECT_EQ(be32(20), 768u);
 }
 
+// The demo's sources lie beside its scenario files: a breakpoint at a label
+// stops there, and the state tells of it.
+TEST(HeadlessProgram, BreakAtALabelOfTheDemo) {
+  fs::path dir = Scratch("break");
+  std::ofstream(dir / "input.txt") << "tick 5\nstep\n";
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                dir.string(), "--break", "INIT:title", "--input",
+                                (dir / "input.txt").string(), "--exit-after-script",
+                                "--state-out", (dir / "state.json").string()},
+                               60);
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  const std::string json = Slurp(dir / "state.json");
+  EXPECT_NE(json.find("\"debugger\":{\"paused\":true,\"reason\":\"step\""), std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"label\":\"title\""), std::string::npos) << json;
+
+  // --debug alone: the state tells of the debugger, running.
+  ProcessResult on = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+                                 dir.string(), "--debug", "--ticks", "3", "--state-out",
+                                 (dir / "on.json").string()},
+                                60);
+  ASSERT_EQ(on.exit_code, 0) << on.output;
+  EXPECT_NE(Slurp(dir / "on.json").find("\"debugger\":{\"paused\":false,\"reason\":\"none\""),
+            std::string::npos);
+
+  ProcessResult bad = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR,
+                                  "--break", "INIT"},
+                                 30);
+  EXPECT_EQ(bad.exit_code, 2);
+  EXPECT_NE(bad.output.find("--break needs a place like INIT:0x12"), std::string::npos)
+      << bad.output;
+  ProcessResult unknown = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR,
+                                      "--slots", dir.string(), "--break", "INIT:nowhere",
+                                      "--ticks", "3"},
+                                     30);
+  EXPECT_EQ(unknown.exit_code, 0);
+  EXPECT_NE(unknown.output.find("--break INIT:nowhere: no label nowhere in INIT.s"),
+            std::string::npos)
+      << unknown.output;
+}
+
 TEST(HeadlessProgram, ScreenSizeCentresTheDisplay) {
   fs::path dir = Scratch("screen");
   ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",

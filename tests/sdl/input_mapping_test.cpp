@@ -107,6 +107,8 @@ TEST(ReaderKeys, WindowCommands) {
                  Case{SDLK_RETURN, KMOD_LALT | KMOD_LCTRL, std::nullopt},
                  Case{SDLK_F12, KMOD_NONE, WindowCommand::Screenshot},
                  Case{SDLK_F1, KMOD_NONE, WindowCommand::ReaderSettings},
+                 Case{SDLK_F9, KMOD_NONE, WindowCommand::ToggleDebugger},
+                 Case{SDLK_F5, KMOD_NONE, WindowCommand::Reload},
                  Case{SDLK_F10, KMOD_NONE, std::nullopt}}) {
     EXPECT_EQ(WindowCommandFromSdl(c.key, c.mod), c.command) << SDL_GetKeyName(c.key) << c.mod;
   }

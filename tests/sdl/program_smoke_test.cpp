@@ -196,6 +196,18 @@ INSTANTIATE_TEST_SUITE_P(TermAndInt, ProgramSignals, ::testing::Values(SIGTERM, 
                            return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGINT");
                          });
 
+// --debug with breakpoints: the program starts with the debugger's window, a
+// breakpoint that cannot be set is told, and a signal still ends it all.
+TEST(Program, TheDebuggerStopsAtABreakpointAndASignalStillEndsTheProgram) {
+  GameFolder game;
+  Outcome out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace",
+                            "--debug", "--break", "INIT:0", "--break", "INIT:start"},
+                           kDummyDrivers, "--break INIT:start: no source INIT.s", SIGTERM,
+                           game.output());
+  ASSERT_TRUE(out.exited) << out.output;
+  EXPECT_EQ(out.exit_code, 0) << out.output;
+}
+
 TEST(Program, AStartUpFailureBoxDoesNotKeepASignalWaiting) {
   GameFolder game;
   // No such data folder: start-up reports the missing picture in a box that

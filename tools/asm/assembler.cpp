@@ -116,6 +116,7 @@ class Assembler {
     AssemblyResult r;
     if (errors_.empty()) {
       r.bytes = std::move(out_);
+      r.labels = std::move(labels_);
     } else {
       r.errors = std::move(errors_);
       if (r.errors.size() > kMaxErrors) r.errors.resize(kMaxErrors);
@@ -175,6 +176,7 @@ class Assembler {
 
   void DefineLabel(const Token& name) {
     symbols_.Declare(name, Symbol{Symbol::Kind::Label, static_cast<int64_t>(out_.size()), file_, name.line});
+    labels_[name.text] = static_cast<uint32_t>(out_.size());
   }
 
   void EndOfStatement(Cursor& c) {
@@ -416,6 +418,7 @@ class Assembler {
   std::vector<uint8_t> out_;
   Symbols symbols_;
   std::vector<Fixup> fixups_;
+  std::map<std::string, uint32_t, std::less<>> labels_;
   std::vector<Diagnostic> errors_;
   std::string file_;
   bool too_big_ = false;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,9 @@ struct Diagnostic {
 struct AssemblyResult {
   std::vector<uint8_t> bytes;          // empty when there are errors
   std::vector<Diagnostic> errors;      // in source order, at most kMaxErrors
+  // Where each label stands (included files' labels too); empty when there
+  // are errors.
+  std::map<std::string, uint32_t, std::less<>> labels;
   bool ok() const { return errors.empty(); }
 };
 

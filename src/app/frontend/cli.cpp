@@ -69,6 +69,13 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       cli.trace = true;
     } else if (a == "--warn") {
       cli.warn = true;
+    } else if (a == "--debug") {
+      cli.debug = true;
+    } else if (a == "--break") {
+      if (!value(v) || v.find(':') == std::string::npos)
+        return fail("--break needs a place like INIT:0x12 or INIT:title");
+      cli.breaks.push_back(v);
+      cli.debug = true;
     } else if (a == "--headless") {
       cli.headless = true;
     } else if (a == "--data") {
@@ -133,6 +140,11 @@ std::string UsageText() {
          "                      scenario asked for that were missing or refused, the\n"
          "                      cause of every error box and loops without a wait,\n"
          "                      each with the instruction (FILE.SNX:offset)\n"
+         "  --debug             open the scenario debugger beside the game (in a debug\n"
+         "                      build F9 opens and closes it at any time)\n"
+         "  --break FILE:WHERE  stop the scenario before the instruction at WHERE of\n"
+         "                      FILE.SNX: an offset (0x1A2) or a label of FILE.s\n"
+         "                      beside it; may be repeated; implies --debug\n"
          "  --help              show this text\n"
          "  --version           show the version\n"
          "\n"

@@ -21,6 +21,8 @@ struct CommandLine {
   bool verbose = false;           // --verbose: say what the program chose
   bool trace = false;       // --trace: one line per executed instruction
   bool warn = false;        // --warn: missing files, error boxes, runaway loops on stderr
+  bool debug = false;       // --debug: the debugger on (its window in the real front end)
+  std::vector<std::string> breaks;  // --break FILE:OFFSET|FILE:LABEL, each (turns the debugger on)
 
   // The headless front end.
   bool headless = false;              // --headless

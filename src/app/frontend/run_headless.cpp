@@ -45,6 +45,8 @@ int RunHeadless(const CommandLine& cli) {
   options.print_warnings = true;
   options.start = StartOptions{ProgramFolder(), cli.data_folder, cli.ini_file, cli.slot_folder,
                                UserDataFolder(), cli.trace, cli.warn};
+  options.debug = cli.debug;
+  options.breaks = cli.breaks;
   HeadlessGame game(files, options);
 
   if (auto exit_code = game.Start()) {

@@ -10,6 +10,7 @@
 
 #include "app/form.h"
 #include "app/frontend/cli.h"
+#include "asm/source_labels.h"
 #include "core/errors.h"
 #include "platform/font_finder.h"
 #include "platform/os_files.h"
@@ -66,6 +67,11 @@ class FormEvents : public platform::sdl::GameEvents {
     std::fprintf(stderr, "velmor: the reader settings could not be kept: %s\n", error.c_str());
     return "The settings could not be kept: " + error;
   }
+  app::Debugger* Debugger() override { return form_.debugger.get(); }
+  app::Debugger* EnableDebugger() override {
+    if (!form_.debugger) form_.EnableDebugger().SetLabelAssembler(assembly::DebuggerLabels());
+    return form_.debugger.get();
+  }
 
  private:
   TForm1& form_;
@@ -102,6 +108,18 @@ class Clock {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+// --debug and --break: the debugger's window, with the breakpoints of the
+// command line (one that cannot be set is told on standard error).
+void OpenDebugger(FormEvents& events, platform::sdl::SdlFrontEnd& front,
+                  const std::vector<std::string>& breaks) {
+  front.ShowDebugger(true);
+  for (const std::string& where : breaks) {
+    std::string why;
+    if (!events.EnableDebugger()->AddBreakpoint(where, &why))
+      std::fprintf(stderr, "velmor: --break %s: %s\n", where.c_str(), why.c_str());
+  }
+}
+
 int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
             platform::sdl::SdlFrontEnd& front, platform::Font& font, platform::Files& files,
             platform::sdl::SdlMediaPlayer& media, const Clock& since_start) {
@@ -131,6 +149,7 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
       std::fprintf(stderr, "velmor: %s\n", form.startup_failure.c_str());
       return *exit_code;
     }
+    if (cli.debug) OpenDebugger(events, front, cli.breaks);
     front.Start();
     if (!settings_report.empty()) front.ShowNotice(settings_report);
     if (cli.verbose) std::fprintf(stderr, "velmor: first frame %.0f ms after start\n", since_start.Ms());

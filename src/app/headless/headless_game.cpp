@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "asm/source_labels.h"
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "platform/png.h"
@@ -77,13 +78,25 @@ void HeadlessGame::Event(F&& body) {
   }
 }
 
+Debugger& HeadlessGame::debugger() {
+  if (!form_->debugger) form_->EnableDebugger().SetLabelAssembler(assembly::DebuggerLabels());
+  return *form_->debugger;
+}
+
 std::optional<int> HeadlessGame::Start() {
+  if (options_.debug) debugger();
   // Start-up asks for the first paint; a file it needs (the wallpaper) that
   // is missing is told like any other failure.
   std::optional<int> exit_code;
   Event([&] { exit_code = form_->FormCreate(); });
   if (!form_->startup_failure.empty() && !exit_code) exit_code = 1;
   if (exit_code) ended_ = true;
+  // The breakpoints of the command line: the data folder is known now, and
+  // start-up has run no instruction yet.
+  for (const std::string& where : options_.breaks) {
+    std::string why;
+    if (!ended_ && !debugger().AddBreakpoint(where, &why)) Warn("--break " + where + ": " + why);
+  }
   return exit_code;
 }
 
@@ -186,6 +199,9 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
       if (scenario::WaitHandlerName(form_->scn.MainProc) == w[1]) break;
       if (!Tick()) break;
     }
+  } else if (cmd == "break" || cmd == "step" || cmd == "stepover" || cmd == "runtowait" ||
+             cmd == "continue" || cmd == "pause" || cmd == "reload" || cmd == "set") {
+    return DebuggerCommand(w, error);
   } else if (cmd == "screenshot") {
     if (w.size() != 2) return fail("screenshot FILE.png");
     return WriteScreenshot(w[1], error);
@@ -196,6 +212,63 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     return fail("unknown command: " + cmd);
   }
   return true;
+}
+
+bool HeadlessGame::DebuggerCommand(const std::vector<std::string>& w, std::string* error) {
+  auto fail = [error](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  const std::string& cmd = w[0];
+  Debugger& d = debugger();
+  if (cmd == "break") {
+    if (w.size() != 2) return fail("break FILE:OFFSET|FILE:LABEL");
+    std::string why;
+    if (!d.AddBreakpoint(w[1], &why)) return fail("break " + w[1] + ": " + why);
+    return true;
+  }
+  if (cmd == "set") {
+    int64_t n = 0, v = 0;
+    if (w.size() != 4 || (w[1] != "work" && w[1] != "flag") || !Number(w[2], n) ||
+        !Number(w[3], v))
+      return fail("set work N VALUE | set flag N 0|1");
+    std::string why;
+    bool ok = false;
+    Event([&] { ok = w[1] == "work" ? d.SetWork(n, v, &why) : d.SetFlag(n, v, &why); });
+    return ok || fail("set " + w[1] + ": " + why);
+  }
+  if (cmd == "reload") {
+    if (w.size() != 1) return fail("reload takes nothing");
+    std::string why;
+    bool ok = true;
+    Event([&] { ok = d.Reload(&why); });
+    return ok || fail("reload: " + why);
+  }
+  // The rest run the game on until the debugger pauses again (continue and
+  // pause only change what the next ticks do).
+  int64_t limit = 10000;
+  if (w.size() > 2 || (w.size() == 2 && (!Number(w[1], limit) || limit < 0)))
+    return fail(cmd + " [MAX]");
+  if (cmd == "continue") {
+    if (w.size() != 1) return fail("continue takes nothing");
+    d.Continue();
+    return true;
+  }
+  if (cmd == "pause") {
+    if (w.size() != 1) return fail("pause takes nothing");
+    d.Pause();
+    return true;
+  }
+  if (cmd == "step") d.Step();
+  else if (cmd == "stepover") d.StepOver();
+  else d.RunToWait();
+  TicksUntilPaused(limit);
+  return true;
+}
+
+void HeadlessGame::TicksUntilPaused(int64_t limit) {
+  for (int64_t i = 0; i < limit && !debugger().paused(); ++i)
+    if (!Tick()) break;
 }
 
 bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* error) {

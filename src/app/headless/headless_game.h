@@ -24,6 +24,8 @@ struct HeadlessOptions {
   std::string font_file = platform::kDefaultFontFile;  // the face the text is drawn with
   // Where F12 writes screenshots; empty: the player's pictures folder.
   std::string pictures_folder;
+  bool debug = false;                 // the debugger on from the start
+  std::vector<std::string> breaks;    // breakpoints set at start ("FILE:OFFSET|LABEL")
 };
 
 class HeadlessGame {
@@ -60,6 +62,8 @@ class HeadlessGame {
   const std::vector<std::string>& Notices() const { return notices_; }
 
   TForm1& form() { return *form_; }
+  // The debugger, turned on by the first call (with the assembler for labels).
+  Debugger& debugger();
   platform::HeadlessWindow& window() { return window_; }
   platform::HeadlessDialogs& dialogs() { return dialogs_; }
   platform::HeadlessMediaPlayer& media() { return media_; }
@@ -73,6 +77,10 @@ class HeadlessGame {
   // "focus NAME" and "ime compose|commit|cancel": the keyboard focus and an
   // input method's work in the focused name field.
   bool TextInputCommand(const std::vector<std::string>& words, std::string* error);
+  // break, step, stepover, runtowait, continue, pause, reload, set.
+  bool DebuggerCommand(const std::vector<std::string>& words, std::string* error);
+  // Ticks until the debugger pauses, the game ends or `limit` ticks have run.
+  void TicksUntilPaused(int64_t limit);
   // The name field with the keyboard focus in the top-most open panel.
   Edit* FocusedEdit();
   // Runs `body` as the front end runs an event: QuitSignal ends the game.

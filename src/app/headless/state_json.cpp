@@ -57,6 +57,27 @@ void Controls(Json& j, const menus::Panels& const_panels) {
   j.Close('}');
 }
 
+void DebuggerState(Json& j, const Debugger& d) {
+  j.Key("debugger");
+  j.Open('{');
+  j.Key("paused"); j.Bool(d.paused());
+  j.Key("reason"); j.Text(PauseReasonName(d.reason()));
+  j.Key("where"); j.Open('{');
+  j.Key("file"); j.Text(d.CurrentFile());
+  j.Key("offset"); j.Number(d.Where());
+  j.Close('}');
+  j.Key("breakpoints"); j.Open('[');
+  for (const Breakpoint& b : d.breakpoints()) {
+    j.Open('{');
+    j.Key("file"); j.Sjis(b.file);
+    j.Key("offset"); j.Number(b.offset);
+    j.Key("label"); j.Text(b.label);
+    j.Close('}');
+  }
+  j.Close(']');
+  j.Close('}');
+}
+
 }  // namespace
 
 std::string HeadlessGame::StateJson() const {
@@ -148,6 +169,7 @@ std::string HeadlessGame::StateJson() const {
     for (const std::string& w : f.warnings->list()) j.Text(w);
     j.Close(']');
   }
+  if (f.debugger) DebuggerState(j, *f.debugger);  // with the debugger on only
   j.Close('}');
   j.out += "\n";
   return j.out;

@@ -58,6 +58,7 @@ SdlFrontEnd::SdlFrontEnd(SdlWindow& window, ImGuiLayer& ui)
       ui_(ui),
       panel_view_(ui),
       box_view_(ui),
+      debugger_view_(ui),
       notice_view_(ui),
       mode_view_(ui, NoticeView::Corner::TopRight),
       settings_view_(ui),
@@ -98,7 +99,11 @@ Answer SdlFrontEnd::RunMessageBox(MessageBoxModel& box) {
   return *box.answer();
 }
 
-bool SdlFrontEnd::UiActive() {
+bool SdlFrontEnd::UiActive() { return PanelsOrBoxes() || debugger_shown_; }
+
+// What keeps the game's input to itself: a box, the reader's settings, a
+// panel. The debugger stands beside the game and does not.
+bool SdlFrontEnd::PanelsOrBoxes() {
   return !boxes_.empty() || settings_view_.open() ||
          (game_ != nullptr && AnyPanelVisible(game_->Panels()));
 }
@@ -126,6 +131,26 @@ void SdlFrontEnd::ReaderSettingsEdited(const ReaderSettingsView::Result& result)
   });
   if (!problem.empty()) ShowNotice(problem);
   redraw_now_ = true;
+}
+
+bool SdlFrontEnd::OnUi(Point p) {
+  return (game_ != nullptr && PanelAt(game_->Panels(), p) != nullptr) ||
+         (debugger_shown_ && debugger_view_.Covers(p));
+}
+
+void SdlFrontEnd::ShowDebugger(bool shown) {
+  debugger_shown_ = shown && game_ != nullptr && game_->EnableDebugger() != nullptr;
+  if (!debugger_shown_) debugger_view_.Hide();
+  redraw_now_ = true;
+}
+
+bool SdlFrontEnd::DebuggerKey(WindowCommand command) {
+  if (command != WindowCommand::ToggleDebugger && command != WindowCommand::Reload) return true;
+  if (game_ == nullptr || !started_) return false;
+#ifdef NDEBUG
+  if (game_->Debugger() == nullptr) return false;
+#endif
+  return command == WindowCommand::ToggleDebugger || game_->Debugger() != nullptr;
 }
 
 template <class F>
@@ -179,7 +204,10 @@ void SdlFrontEnd::Pass() {
   if (boxes_.empty()) RunActions(pending_);
   if (started_ && game_ != nullptr) game_->PaintIfInvalid();
 
-  if (started_ && tick_depth_ == 0 && scheduler_.TakeDue(SDL_GetTicks64())) RunTick();
+  if (started_ && tick_depth_ == 0 && scheduler_.TakeDue(SDL_GetTicks64())) {
+    RunTick();
+    if (debugger_shown_) redraw_now_ = true;  // its window follows the scenario
+  }
   UpdateTextInput();
   if (notice_view_.Expire(SDL_GetTicks64())) redraw_now_ = true;
   ShowReaderMode();
@@ -244,6 +272,8 @@ void SdlFrontEnd::RenderIfNeeded() {
     edited.changed |= r.changed;
     edited.finished |= r.finished;
     box_view_.Draw(boxes_);
+    if (debugger_shown_ && game_ != nullptr)
+      if (app::Debugger* d = game_->Debugger()) debugger_view_.Draw(*d, debugger_actions_);
     notice_view_.Draw();
     mode_view_.Draw();
     ui_.EndFrame();
@@ -263,6 +293,9 @@ void SdlFrontEnd::RenderIfNeeded() {
   ReleaseDeferredKeys();
   RunActions(actions);
   ReaderSettingsEdited(edited);
+  std::vector<std::function<void()>> debugger_actions;
+  debugger_actions.swap(debugger_actions_);
+  for (const std::function<void()>& action : debugger_actions) Guarded(action);
 }
 
 void SdlFrontEnd::ReleaseDeferredKeys() {
@@ -289,12 +322,14 @@ void SdlFrontEnd::UpdateTextInput() {
   const bool taken =
       ime_composing_ && (edit == nullptr || edit != text_input_for_ || edit->composition.empty());
   if (taken) ime_echo_ = ime_composition_;
-  if (text_input_on_ && (edit == nullptr || taken)) {
+  // The debugger's number fields take typed digits too (no input method).
+  const bool debugger_typing = edit == nullptr && debugger_view_.WantsKeyboard();
+  if (text_input_on_ && ((edit == nullptr && !debugger_typing) || taken)) {
     SDL_StopTextInput();
     text_input_on_ = false;
     ime_composing_ = false;
   }
-  if (edit != nullptr && !text_input_on_) {
+  if ((edit != nullptr || debugger_typing) && !text_input_on_) {
     SDL_StartTextInput();
     text_input_on_ = true;
   }
@@ -342,6 +377,9 @@ void SdlFrontEnd::HandleEvent(const SDL_Event& e) {
       if (TakeImeEcho(e.text.text)) break;
       if (Edit* edit = TextInputField()) {
         edit->Commit(e.text.text);
+        ui_input_ = true;
+      } else if (debugger_view_.WantsKeyboard()) {
+        ui_.ProcessEvent(e);
         ui_input_ = true;
       }
       break;
@@ -393,7 +431,7 @@ void SdlFrontEnd::HandleMouseButton(const SDL_Event& e, bool down) {
   const auto index = static_cast<std::size_t>(button);
   const Point p{e.button.x, e.button.y};
   window_.PointerMoved(p);
-  const bool on_panel = game_ != nullptr && PanelAt(game_->Panels(), p) != nullptr;
+  const bool on_panel = OnUi(p);
   if (down) {
     if (!boxes_.empty() || on_panel || settings_view_.open()) {
       // A box and the reader's settings are modal; a panel's controls take
@@ -422,7 +460,8 @@ void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
   // The window's own keys act whatever has the keyboard; nobody else hears
   // them go down (Alt+Enter must not press a focused button as well).
   if (down)
-    if (std::optional<WindowCommand> command = WindowCommandFromSdl(k.sym, k.mod)) {
+    if (std::optional<WindowCommand> command = WindowCommandFromSdl(k.sym, k.mod);
+        command && DebuggerKey(*command)) {
       if (e.key.repeat == 0) RunWindowCommand(*command);
       return;
     }
@@ -467,13 +506,13 @@ void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
       if (std::optional<PanelKey> key = PanelKeyOf(k))
         panel_view_.HandleKey(game_->Panels(), *key, pending_);
   }
-  // The game hears the keys unless a name field has them.
-  if (edit != nullptr || !started_ || game_ == nullptr) return;
+  // The game hears the keys unless a name field or the debugger has them.
+  if (edit != nullptr || debugger_view_.WantsKeyboard() || !started_ || game_ == nullptr) return;
   if (down) {
     game_->KeyDown(ModifiersFromSdl(k.mod));
     // Keys in place of the mouse are the panels' while one is open.
     std::optional<velmor::ReaderKey> key = ReaderKeyFromSdl(k.sym);
-    if (key && !ui && (e.key.repeat == 0 || ReaderKeyRepeats(*key)))
+    if (key && !PanelsOrBoxes() && (e.key.repeat == 0 || ReaderKeyRepeats(*key)))
       Guarded([&] { game_->ReaderKey(*key); });
   } else {
     game_->KeyUp();
@@ -492,6 +531,13 @@ void SdlFrontEnd::RunWindowCommand(WindowCommand command) {
       redraw_now_ = true;
       break;
     case WindowCommand::ReaderSettings: ToggleReaderSettings(); break;
+    case WindowCommand::ToggleDebugger: ShowDebugger(!debugger_shown_); break;
+    case WindowCommand::Reload:
+      if (app::Debugger* d = game_->Debugger()) {
+        debugger_view_.Reload(*d);
+        redraw_now_ = true;
+      }
+      break;
     case WindowCommand::Screenshot:
       // The next frame is drawn and kept as the player sees it, without an
       // earlier notice.
@@ -530,7 +576,9 @@ void SdlFrontEnd::TakeScreenshot() {
 }
 
 void SdlFrontEnd::HandleWheel(const SDL_Event& e) {
-  if (UiActive()) {
+  int x = 0, y = 0;
+  SDL_GetMouseState(&x, &y);
+  if (PanelsOrBoxes() || OnUi({x, y})) {
     ui_.ProcessEvent(e);  // the save list scrolls
     ui_input_ = true;
     return;

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@
 #include "menus/panels.h"
 #include "platform/dialogs.h"
 #include "platform/sdl/box_view.h"
+#include "platform/sdl/debugger_view.h"
 #include "platform/sdl/imgui_layer.h"
 #include "platform/sdl/input_mapping.h"
 #include "platform/sdl/message_box_model.h"
@@ -75,6 +77,10 @@ class GameEvents {
   virtual std::string ReaderSettingsChanged(const app::ReaderSettings&, bool /*keep*/) {
     return {};
   }
+  // The debugger if it is on; EnableDebugger turns it on (null: the game
+  // has none).
+  virtual app::Debugger* Debugger() { return nullptr; }
+  virtual app::Debugger* EnableDebugger() { return nullptr; }
 };
 
 class SdlFrontEnd {
@@ -95,6 +101,12 @@ class SdlFrontEnd {
   // events, run the tick when it is due, repaint, draw if anything changed.
   // Run repeats it; tests step it.
   void Pass();
+
+  // Shows the debugger's window (the game's debugger is turned on), or
+  // hides it. F9 does the same where the debugger may be used: when it is
+  // on, and in a debug build at any time.
+  void ShowDebugger(bool shown);
+  bool DebuggerShown() const { return debugger_shown_; }
 
   // A tick is running (a box it raises holds it).
   bool InTick() const { return tick_depth_ > 0; }
@@ -140,12 +152,22 @@ class SdlFrontEnd {
   // composition a field took in itself; an echo is taken only once.
   bool TakeImeEcho(std::string_view text);
   bool UiActive();
+  // A panel or a box is open (the debugger's window aside).
+  bool PanelsOrBoxes();
+  // Whether the window pixel belongs to ImGui rather than the game.
+  bool OnUi(Point p);
+  // F9 and F5 are the debugger's where it may be used; elsewhere the game
+  // hears them as any key.
+  bool DebuggerKey(WindowCommand command);
   void CheckQuitSignal();
 
   SdlWindow& window_;
   ImGuiLayer& ui_;
   PanelView panel_view_;
   BoxView box_view_;
+  DebuggerView debugger_view_;
+  bool debugger_shown_ = false;
+  std::vector<std::function<void()>> debugger_actions_;  // run after the frame
   NoticeView notice_view_;
   NoticeView mode_view_;  // the reading mode, in the upper corner
   ReaderSettingsView settings_view_;

@@ -64,6 +64,8 @@ std::optional<WindowCommand> WindowCommandFromSdl(int32_t sdl_key, uint16_t sdl_
       return std::nullopt;
     case SDLK_F12: return WindowCommand::Screenshot;
     case SDLK_F1: return WindowCommand::ReaderSettings;
+    case SDLK_F9: return WindowCommand::ToggleDebugger;
+    case SDLK_F5: return WindowCommand::Reload;
     default: return std::nullopt;
   }
 }

@@ -32,9 +32,11 @@ bool ReaderKeyRepeats(ReaderKey key);
 std::optional<WheelTurn> WheelTurnFromSdl(int32_t y, uint32_t direction);
 
 // What the window itself does for a key, whatever has the keyboard.
-enum class WindowCommand { ToggleFullScreen, Screenshot, ReaderSettings };
+enum class WindowCommand { ToggleFullScreen, Screenshot, ReaderSettings, ToggleDebugger, Reload };
 // Alt+Enter and F11 switch between full screen and a window; F12 takes a
-// screenshot; F1 opens or closes the reader's own settings.
+// screenshot; F1 opens or closes the reader's own settings; F9 shows or hides
+// the debugger and F5 reloads the scenario (both only where the debugger may
+// be used).
 std::optional<WindowCommand> WindowCommandFromSdl(int32_t sdl_key, uint16_t sdl_mod);
 
 }  // namespace velmor::platform::sdl
