@@ -58,6 +58,10 @@ void AudioOutput::Close() {
   // Returns once the audio thread has finished: no callback after this.
   SDL_CloseAudioDevice(device_);
   device_ = 0;
+  Forget();
+}
+
+void AudioOutput::Forget() {
   source_ = Source::None;
   wave_ = {};
   wave_at_ = 0;
@@ -150,13 +154,7 @@ void AudioOutput::Resume() {
 
 void AudioOutput::Halt() {
   Lock hold(*this);
-  source_ = Source::None;
-  wave_ = {};
-  wave_at_ = 0;
-  synth_ = nullptr;
-  paused_ = false;
-  counting_ = false;
-  active_ = false;
+  Forget();
 }
 
 bool AudioOutput::Producing() const {

@@ -94,6 +94,9 @@ class AudioOutput {
   enum class Source { None, Wave, Synth };
 
   static void SDLCALL Callback(void* output, Uint8* stream, int bytes);
+  // Nothing to play and nothing counted (the caller holds the device or has
+  // closed it).
+  void Forget();
   void Fill(Uint8* stream, int bytes);
   bool SoundLeftLocked() const;
   // The samples of a buffer scaled by the volume.
