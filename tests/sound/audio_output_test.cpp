@@ -26,15 +26,7 @@ namespace velmor::platform::sdl {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 // `frames` stereo frames of 16-bit samples that are never 0 and never
 // repeat within 30,000 samples: a frame out of place shows.

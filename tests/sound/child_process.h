@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velmor::testing {
@@ -34,5 +36,16 @@ struct ChildResult {
 // bytes of its output and kills it at `limit` or when it writes more.
 ChildResult RunChild(const std::string& name, std::chrono::milliseconds limit,
                      std::size_t max_output, const std::vector<std::string>& env = {});
+
+// Waits until `done` holds, polling as a tick would; false at the limit.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
 
 }  // namespace velmor::testing

@@ -25,16 +25,7 @@ namespace velmor::platform::sdl {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits until `done` holds, polling as a tick would; false at the limit.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 class SdlMediaPlayerTest : public ::testing::Test {
  protected:
