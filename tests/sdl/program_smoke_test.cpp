@@ -1,12 +1,9 @@
 // The built program with its real front end on SDL's dummy drivers: it
 // starts on a small game, runs, and ends promptly and cleanly on a signal;
 // without a display it says so in one line.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,21 +11,17 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "media/bmp.h"
 #include "media/midi.h"
 #include "media/wave.h"
-
-extern char** environ;
+#include "support/process.h"
 
 namespace velmor::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t kOutputCap = 64 * 1024;
 
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   fs::create_directories(path.parent_path());
@@ -71,25 +64,10 @@ class GameFolder {
   }
   std::string data() const { return (root_ / "data").string(); }
   std::string slots() const { return (root_ / "slots").string(); }
-  std::string output() const { return (root_ / "output.txt").string(); }
 
  private:
   fs::path root_;
 };
-
-struct Outcome {
-  bool exited = false;  // ended by itself (not by the test's SIGKILL)
-  int exit_code = -1;
-  std::string output;   // stdout and stderr, at most kOutputCap bytes
-};
-
-std::string ReadCapped(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string text(kOutputCap, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(kOutputCap));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return text;
-}
 
 // Whether process `pid` has a handler of its own for signal `sig`.
 bool CatchesSignal(pid_t pid, int sig) {
@@ -101,78 +79,34 @@ bool CatchesSignal(pid_t pid, int sig) {
   return false;
 }
 
-// Starts the program with `env` added to the environment, waits until its output shows `ready` and it
-// handles `sig` itself (at most ten seconds), sends `sig` (0: none) and
-// waits at most five seconds for it to end; a program still running then
-// is killed.
-Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                   const std::string& ready, int sig, const std::string& output_file) {
-  std::vector<std::string> argv_s{VELMOR_PROGRAM};
-  argv_s.insert(argv_s.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : argv_s) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  // An entry "NAME=value" sets a variable, a bare "NAME" removes it.
-  std::vector<std::string> env_s;
-  for (const std::string& mine : env)
-    if (mine.find('=') != std::string::npos) env_s.push_back(mine);
-  for (char** e = environ; *e != nullptr; ++e) {
-    std::string var = *e;
-    const std::string name = var.substr(0, var.find('='));
-    bool overridden = false;
-    for (const std::string& mine : env)
-      if (mine.substr(0, mine.find('=')) == name) overridden = true;
-    if (!overridden) env_s.push_back(var);
+// Starts the program with `env` changed ("NAME=value" sets, a bare "NAME"
+// removes), waits until its output shows `ready` and it handles `sig`
+// itself (at most ten seconds), sends `sig` (0: none) and waits at most five
+// seconds for it to end; a program still running then is killed.
+ProcessResult RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                         const std::string& ready, int sig) {
+  std::vector<std::string> argv{VELMOR_PROGRAM};
+  argv.insert(argv.end(), args.begin(), args.end());
+  Child child(argv, env);
+  if (!child.started()) {
+    ADD_FAILURE() << "cannot start " << VELMOR_PROGRAM;
+    return {};
   }
-  std::vector<char*> envp;
-  for (std::string& e : env_s) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = 0;
-  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  Outcome out;
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << argv[0];
-    return out;
-  }
-  int status = 0;
-  bool ended = false;
   const auto ready_by = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   auto is_ready = [&] {
-    return (sig == 0 || CatchesSignal(pid, sig)) &&
-           (ready.empty() || ReadCapped(output_file).find(ready) != std::string::npos);
+    return (sig == 0 || CatchesSignal(child.pid(), sig)) &&
+           (ready.empty() || child.output().find(ready) != std::string::npos);
   };
-  while (!is_ready()) {
+  bool running = true;
+  while (running && !is_ready()) {
     if (std::chrono::steady_clock::now() > ready_by) {
       ADD_FAILURE() << "not ready (\"" << ready << "\", signal " << sig << ") within ten seconds";
       break;
     }
-    if (waitpid(pid, &status, WNOHANG) == pid) {
-      ended = true;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    running = child.ReadFor(std::chrono::milliseconds(10));
   }
-  if (!ended && sig != 0) kill(pid, sig);
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!ended && waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > give_up) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      out.output = ReadCapped(output_file);
-      return out;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  out.exited = WIFEXITED(status);
-  out.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-  out.output = ReadCapped(output_file);
-  return out;
+  if (running && sig != 0) kill(child.pid(), sig);
+  return child.Finish(std::chrono::seconds(5));
 }
 
 const std::vector<std::string> kDummyDrivers{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
@@ -181,8 +115,8 @@ class ProgramSignals : public ::testing::TestWithParam<int> {};
 
 TEST_P(ProgramSignals, EndPromptlyAndCleanlyAtAClickWait) {
   GameFolder game;
-  Outcome out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace"},
-                    kDummyDrivers, "CLICK", GetParam(), game.output());
+  ProcessResult out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace"},
+                    kDummyDrivers, "CLICK", GetParam());
   ASSERT_TRUE(out.exited) << "still running five seconds after the signal; output:\n" << out.output;
   EXPECT_EQ(out.exit_code, 0) << out.output;
   // The trace shows the game got as far as its click wait, and nothing
@@ -200,10 +134,9 @@ INSTANTIATE_TEST_SUITE_P(TermAndInt, ProgramSignals, ::testing::Values(SIGTERM, 
 // breakpoint that cannot be set is told, and a signal still ends it all.
 TEST(Program, TheDebuggerStopsAtABreakpointAndASignalStillEndsTheProgram) {
   GameFolder game;
-  Outcome out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace",
+  ProcessResult out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace",
                             "--debug", "--break", "INIT:0", "--break", "INIT:start"},
-                           kDummyDrivers, "--break INIT:start: no source INIT.s", SIGTERM,
-                           game.output());
+                           kDummyDrivers, "--break INIT:start: no source INIT.s", SIGTERM);
   ASSERT_TRUE(out.exited) << out.output;
   EXPECT_EQ(out.exit_code, 0) << out.output;
 }
@@ -212,8 +145,8 @@ TEST(Program, AStartUpFailureBoxDoesNotKeepASignalWaiting) {
   GameFolder game;
   // No such data folder: start-up reports the missing picture in a box that
   // nobody answers; the signal still ends the program.
-  Outcome out = RunProgram({"--data", game.data() + "/missing", "--slots", game.slots(), "--window"},
-                           kDummyDrivers, "", SIGTERM, game.output());
+  ProcessResult out = RunProgram({"--data", game.data() + "/missing", "--slots", game.slots(), "--window"},
+                           kDummyDrivers, "", SIGTERM);
   ASSERT_TRUE(out.exited) << out.output;
   // Start-up did fail: exit code 1 and a line that says why.
   EXPECT_EQ(out.exit_code, 1);
@@ -223,9 +156,8 @@ TEST(Program, AStartUpFailureBoxDoesNotKeepASignalWaiting) {
 
 TEST(Program, WithoutADisplayItSaysSoInOneLine) {
   GameFolder game;
-  Outcome out = RunProgram({"--data", game.data()},
-                           {"SDL_VIDEODRIVER=nonexistent", "SDL_AUDIODRIVER=dummy"}, "", 0,
-                           game.output());
+  ProcessResult out = RunProgram({"--data", game.data()},
+                           {"SDL_VIDEODRIVER=nonexistent", "SDL_AUDIODRIVER=dummy"}, "", 0);
   ASSERT_TRUE(out.exited) << out.output;
   EXPECT_EQ(out.exit_code, 1);
   EXPECT_EQ(out.output, "velmor: no display: try --headless\n");
@@ -235,9 +167,9 @@ TEST(Program, ScreenlessDriversAreNotADisplay) {
   // With no display at all SDL would fall back to a driver that draws
   // nowhere, and the game would run unseen.
   GameFolder game;
-  Outcome out = RunProgram({"--data", game.data()},
+  ProcessResult out = RunProgram({"--data", game.data()},
                            {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER=dummy"},
-                           "", 0, game.output());
+                           "", 0);
   ASSERT_TRUE(out.exited) << out.output;
   EXPECT_EQ(out.exit_code, 1);
   EXPECT_NE(out.output.find("velmor: no display: try --headless\n"), std::string::npos) << out.output;

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "child_process.h"
+#include "support/process.h"
 
 namespace velmor::platform::sdl {
 namespace {

@@ -15,7 +15,7 @@
 #include <optional>
 #include <thread>
 
-#include "child_process.h"
+#include "support/process.h"
 #include "platform/headless/memory_files.h"
 #include "platform/media_check.h"
 #include "platform/sdl/wave_pcm.h"

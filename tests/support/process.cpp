@@ -3,58 +3,156 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+extern char** environ;
 
 namespace velmor::testing {
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, double seconds,
-                         const std::vector<std::string>& env, size_t max_output) {
-  ProcessResult result;
-  int pipe_fds[2];
-  if (::pipe(pipe_fds) != 0) return result;
-  pid_t pid = ::fork();
-  if (pid < 0) return result;
-  if (pid == 0) {
-    ::dup2(pipe_fds[1], 1);
-    ::dup2(pipe_fds[1], 2);
-    ::close(pipe_fds[0]);
-    ::close(pipe_fds[1]);
-    for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execv(args[0], args.data());
-    ::_exit(127);
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kChildVariable = "VELMOR_TEST_CHILD";
+
+std::string_view NameOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
+
+// This program's environment with `changes` made: "NAME=value" sets,
+// a bare "NAME" removes.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& changes) {
+  std::vector<std::string> vars;
+  for (const std::string& change : changes)
+    if (change.find('=') != std::string::npos) vars.push_back(change);
+  for (char** e = environ; *e; ++e) {
+    const bool changed = std::any_of(changes.begin(), changes.end(), [&](const std::string& c) {
+      return NameOf(c) == NameOf(*e);
+    });
+    if (!changed) vars.emplace_back(*e);
   }
-  ::close(pipe_fds[1]);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  char buffer[4096];
+  return vars;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
+
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+             std::size_t max_output)
+    : max_output_(max_output) {
+  int fds[2];
+  if (argv.empty() || ::pipe2(fds, O_CLOEXEC) != 0) return;
+  std::vector<std::string> args(argv), vars = EnvironmentWith(env);
+  std::vector<char*> arg_pointers = Pointers(args), var_pointers = Pointers(vars);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+  pid_t pid = 0;
+  const int spawned =
+      ::posix_spawn(&pid, args[0].c_str(), &actions, nullptr, arg_pointers.data(), var_pointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(fds[1]);
+  if (spawned != 0) {
+    ::close(fds[0]);
+    return;
+  }
+  pid_ = pid;
+  out_ = fds[0];
+}
+
+Child::~Child() {
+  if (out_ >= 0) ::close(out_);
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+bool Child::ReadFor(std::chrono::milliseconds span) {
+  if (out_ < 0) return false;
+  const auto until = Clock::now() + span;
+  char buf[4096];
   for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now())
-                    .count();
-    if (left <= 0) {
-      ::kill(pid, SIGKILL);
-      result.timed_out = true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+    pollfd p{out_, POLLIN, 0};
+    if (::poll(&p, 1, static_cast<int>(std::max<int64_t>(left.count(), 0))) <= 0) return true;
+    const ssize_t n = ::read(out_, buf, sizeof buf);
+    if (n <= 0) break;  // it closed its end: it is ending
+    result_.output.append(buf, static_cast<std::size_t>(n));
+    if (result_.output.size() > max_output_) {
+      result_.output.resize(max_output_);
+      result_.flooded = true;
+      ::kill(pid_, SIGKILL);
       break;
     }
-    pollfd p{pipe_fds[0], POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-    ssize_t n = ::read(pipe_fds[0], buffer, sizeof buffer);
-    if (n <= 0) break;  // the child closed its end
-    result.output_size += static_cast<size_t>(n);
-    if (result.output.size() < max_output)
-      result.output.append(buffer, std::min(static_cast<size_t>(n), max_output - result.output.size()));
+    if (left.count() <= 0) return true;
   }
-  ::close(pipe_fds[0]);
+  ::close(out_);
+  out_ = -1;
+  return false;
+}
+
+ProcessResult Child::Finish(std::chrono::milliseconds limit) {
+  if (pid_ <= 0) return result_;
+  const auto deadline = Clock::now() + limit;
+  while (Clock::now() < deadline &&
+         ReadFor(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()))) {
+  }
+  Reap(deadline);
+  return result_;
+}
+
+// Waits for the child until `deadline`; kills it then.
+void Child::Reap(Clock::time_point deadline) {
   int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (WIFEXITED(status) && !result.timed_out) result.exit_code = WEXITSTATUS(status);
-  return result;
+  while (::waitpid(pid_, &status, WNOHANG) == 0) {
+    if (Clock::now() >= deadline) {
+      result_.timed_out = true;
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+      break;
+    }
+    ::usleep(10000);
+  }
+  pid_ = -1;
+  result_.exited = WIFEXITED(status) && !result_.timed_out && !result_.flooded;
+  result_.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, double seconds,
+                         const std::vector<std::string>& env, std::size_t max_output) {
+  Child child(argv, env, max_output);
+  return child.Finish(std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)));
+}
+
+ChildBodyRegistration::ChildBodyRegistration(const char* name, ChildBody body) {
+  const char* wanted = std::getenv(kChildVariable);
+  if (!wanted || std::strcmp(wanted, name) != 0) return;
+  const int code = body();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(code);
+}
+
+ProcessResult RunChild(const std::string& name, std::chrono::milliseconds limit,
+                       std::size_t max_output, const std::vector<std::string>& env) {
+  std::vector<std::string> vars(env);
+  vars.push_back(std::string(kChildVariable) + "=" + name);
+  Child child({"/proc/self/exe"}, vars, max_output);
+  return child.Finish(limit);
 }
 
 }  // namespace velmor::testing

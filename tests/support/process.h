@@ -1,23 +1,90 @@
-// Running a program as a child process in tests, with a time limit and a
-// cap on the output kept.
+// Running programs from tests: one way to start a child with its standard
+// output and error captured and capped, its time bounded, and its
+// environment changed, so that a program that hangs or floods the terminal
+// fails the test instead of stalling or drowning CI.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velmor::testing {
 
+constexpr std::size_t kDefaultOutputLimit = 64 * 1024;
+
 struct ProcessResult {
-  int exit_code = -1;     // -1 when killed or not started
-  bool timed_out = false;
-  std::string output;     // standard output and error, at most max_output bytes
-  size_t output_size = 0; // all bytes written, kept or not
+  bool exited = false;     // ended by itself (not killed, no signal)
+  int exit_code = -1;      // its status when it exited, minus the signal when one ended it
+  bool timed_out = false;  // killed at the time limit
+  bool flooded = false;    // killed for writing more than the output limit
+  std::string output;      // stdout and stderr together, at most the limit
 };
 
-// Runs `argv` (argv[0] is the program's path) with extra environment
-// variables "NAME=value", kills it with SIGKILL after `seconds`.
+// A started program (argv[0] is its path) whose stdout and stderr go into
+// one pipe. In `env` an entry "NAME=value" sets a variable and a bare
+// "NAME" removes it; the rest of this program's environment is passed on.
+// The program is started with posix_spawn, never a bare fork: a test
+// program's libraries keep threads and locks a forked copy would inherit
+// half-way. A child still running when this is destroyed is killed.
+class Child {
+ public:
+  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+        std::size_t max_output = kDefaultOutputLimit);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
+  const std::string& output() const { return result_.output; }
+  // Reads what it writes for at most `span`; false once its output has
+  // ended (it closed its end or was killed for flooding).
+  bool ReadFor(std::chrono::milliseconds span);
+  // Reads its output until it ends or `limit` passes, kills it then, and
+  // waits for its end.
+  ProcessResult Finish(std::chrono::milliseconds limit);
+
+ private:
+  void Reap(std::chrono::steady_clock::time_point deadline);
+
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::size_t max_output_;
+  ProcessResult result_;
+};
+
+// Runs `argv` to its end; kills it with SIGKILL after `seconds`.
 ProcessResult RunProcess(const std::vector<std::string>& argv, double seconds,
                          const std::vector<std::string>& env = {},
-                         size_t max_output = 64 * 1024);
+                         std::size_t max_output = kDefaultOutputLimit);
+
+// A piece of a test run in a fresh copy of this test program: a body
+// registered under a name at static initialisation runs, in the copy
+// started for that name, before any test, and the copy exits with its
+// result.
+using ChildBody = int (*)();
+struct ChildBodyRegistration {
+  ChildBodyRegistration(const char* name, ChildBody body);
+};
+
+// Starts this program again to run the body registered as `name`.
+ProcessResult RunChild(const std::string& name, std::chrono::milliseconds limit,
+                       std::size_t max_output, const std::vector<std::string>& env = {});
+
+// Waits until `done` holds, polling as a tick would; false at the limit.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
 
 }  // namespace velmor::testing
