@@ -3,6 +3,7 @@
 
 #include "core/sjis.h"
 #include "scenario/opcodes.h"
+#include "support/assembly.h"
 #include "support/bytecode.h"
 #include "support/recording_host.h"
 
@@ -18,104 +19,96 @@ void RunToEnd(ScenarioRig& rig, Code code) {
   EXPECT_FALSE(rig.Step());
 }
 
-struct ArithmeticCase {
+// Runs assembly text from offset 0 in one scenario turn; it ends with END.
+void RunToEnd(ScenarioRig& rig, const std::string& source) {
+  rig.Load(Assembled(source + "\n    END\n"));
+  EXPECT_FALSE(rig.Step());
+}
+
+// A scenario snippet and what it leaves in one variable or flag.
+struct SnippetCase {
   const char* what;
-  Code code;
-  int16_t work1;  // expected work[1]
+  const char* source;
+  int16_t expected;
 };
 
-class Arithmetic : public ::testing::TestWithParam<ArithmeticCase> {};
+std::string NameOf(const ::testing::TestParamInfo<SnippetCase>& info) { return info.param.what; }
+
+class Arithmetic : public ::testing::TestWithParam<SnippetCase> {};
 
 TEST_P(Arithmetic, Computes) {
   ScenarioRig rig;
   rig.scn.work[1] = 10;
   rig.scn.work[2] = -3;
   rig.scn.SetFlag(9, 1);
-  RunToEnd(rig, GetParam().code);
-  EXPECT_EQ(rig.scn.work[1], GetParam().work1);
+  RunToEnd(rig, GetParam().source);
+  EXPECT_EQ(rig.scn.work[1], GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Families, Arithmetic,
-    ::testing::Values(ArithmeticCase{"LET", Code().b(0).w(1).w(42), 42},
-                      ArithmeticCase{"LET_all_ones", Code().b(0).w(1).w(0xFFFF), -1},
-                      ArithmeticCase{"LETW", Code().b(1).w(1).w(2), -3},
-                      ArithmeticCase{"LETF", Code().b(2).w(1).w(9), 1},
-                      ArithmeticCase{"LETX", Code().b(3).w(1).push(6).push(7).b(12).end(), 42},
-                      ArithmeticCase{"ADD", Code().b(8).w(1).w(5), 15},
-                      ArithmeticCase{"ADD_wraps", Code().b(0).w(1).w(32767).b(8).w(1).w(1), -32768},
-                      ArithmeticCase{"ADDW", Code().b(9).w(1).w(2), 7},
-                      ArithmeticCase{"ADDF", Code().b(10).w(1).w(9), 11},
-                      ArithmeticCase{"ADDX", Code().b(11).w(1).push(100).end(), 110},
-                      ArithmeticCase{"SUB", Code().b(12).w(1).w(11), -1},
-                      ArithmeticCase{"SUBW", Code().b(13).w(1).w(2), 13},
-                      ArithmeticCase{"SUBF", Code().b(14).w(1).w(9), 9},
-                      ArithmeticCase{"SUBX", Code().b(15).w(1).pushw(2).end(), 13}),
-    [](const auto& info) { return std::string(info.param.what); });
+    ::testing::Values(SnippetCase{"LET", "LET work[1], 42", 42},
+                      SnippetCase{"LET_all_ones", "LET work[1], 65535", -1},
+                      SnippetCase{"LETW", "LETW work[1], work[2]", -3},
+                      SnippetCase{"LETF", "LETF work[1], flag[9]", 1},
+                      SnippetCase{"LETX", "LETX work[1], 6 * 7", 42},
+                      SnippetCase{"ADD", "ADD work[1], 5", 15},
+                      SnippetCase{"ADD_wraps", "LET work[1], 32767\n ADD work[1], 1", -32768},
+                      SnippetCase{"ADDW", "ADDW work[1], work[2]", 7},
+                      SnippetCase{"ADDF", "ADDF work[1], flag[9]", 11},
+                      SnippetCase{"ADDX", "ADDX work[1], 100", 110},
+                      SnippetCase{"SUB", "SUB work[1], 11", -1},
+                      SnippetCase{"SUBW", "SUBW work[1], work[2]", 13},
+                      SnippetCase{"SUBF", "SUBF work[1], flag[9]", 9},
+                      SnippetCase{"SUBX", "SUBX work[1], work[2]", 13}),
+    NameOf);
 
-struct FlagCase {
-  const char* what;
-  Code code;
-  bool flag20;  // expected flag 20
-};
-
-class FlagInstructions : public ::testing::TestWithParam<FlagCase> {};
+class FlagInstructions : public ::testing::TestWithParam<SnippetCase> {};
 
 TEST_P(FlagInstructions, SetOrClear) {
   ScenarioRig rig;
   rig.scn.work[3] = 5;
   rig.scn.SetFlag(21, 1);
-  RunToEnd(rig, GetParam().code);
-  EXPECT_EQ(rig.scn.TestFlag(20), GetParam().flag20 ? 1 : 0);
+  RunToEnd(rig, GetParam().source);
+  EXPECT_EQ(rig.scn.TestFlag(20), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Families, FlagInstructions,
-    ::testing::Values(FlagCase{"FLAG_set", Code().b(4).w(20).w(2), true},
-                      FlagCase{"FLAG_clear", Code().b(18).w(20).b(4).w(20).w(0), false},
-                      FlagCase{"FLAGW", Code().b(5).w(20).w(3), true},
-                      FlagCase{"FLAGF", Code().b(6).w(20).w(21), true},
-                      FlagCase{"FLAGF_clear", Code().b(18).w(20).b(6).w(20).w(22), false},
-                      FlagCase{"FLAGX", Code().b(7).w(20).push(1).push(1).b(2).end(), true},
-                      FlagCase{"SETF", Code().b(18).w(20), true},
-                      FlagCase{"CLRF", Code().b(18).w(20).b(19).w(20), false},
-                      FlagCase{"NOTF_sets", Code().b(20).w(20), true},
-                      FlagCase{"NOTF_clears", Code().b(18).w(20).b(20).w(20), false}),
-    [](const auto& info) { return std::string(info.param.what); });
+    ::testing::Values(SnippetCase{"FLAG_set", "FLAG flag[20], 2", 1},
+                      SnippetCase{"FLAG_clear", "SETF flag[20]\n FLAG flag[20], 0", 0},
+                      SnippetCase{"FLAGW", "FLAGW flag[20], work[3]", 1},
+                      SnippetCase{"FLAGF", "FLAGF flag[20], flag[21]", 1},
+                      SnippetCase{"FLAGF_clear", "SETF flag[20]\n FLAGF flag[20], flag[22]", 0},
+                      SnippetCase{"FLAGX", "FLAGX flag[20], 1 == 1", 1},
+                      SnippetCase{"SETF", "SETF flag[20]", 1},
+                      SnippetCase{"CLRF", "SETF flag[20]\n CLRF flag[20]", 0},
+                      SnippetCase{"NOTF_sets", "NOTF flag[20]", 1},
+                      SnippetCase{"NOTF_clears", "SETF flag[20]\n NOTF flag[20]", 0}),
+    NameOf);
 
-TEST(Jumps, TakenAndNotTaken) {
-  struct Case {
-    const char* what;
-    Code code;
-    int16_t expected;
-  };
-  // Each program sets work[1] to 1 on the fall-through path and to 2 at the
-  // jump target; the address is patched in.
-  auto program = [](Code head) {
-    uint16_t at = static_cast<uint16_t>(head.here() - 2);
-    head.b(0).w(1).w(1).b(255);
-    head.patch(at, head.here());
-    head.b(0).w(1).w(2);
-    return head;
-  };
-  ScenarioRig base;
-  std::vector<Case> cases = {
-      {"JUMP", program(Code().b(16).w(0)), 2},
-      {"JUMPZ_zero", program(Code().b(17).push(0).end().w(0)), 2},
-      {"JUMPZ_nonzero", program(Code().b(17).push(5).end().w(0)), 1},
-      {"JUMPZ_65536_is_zero", program(Code().b(17).push(256).push(256).b(12).end().w(0)), 2},
-      {"JUMPNF_clear", program(Code().b(27).w(30).w(0)), 2},
-      {"JUMPNF_set", program(Code().b(18).w(30).b(27).w(30).w(0)), 1},
-      {"JUMPF_set", program(Code().b(18).w(30).b(28).w(30).w(0)), 2},
-      {"JUMPF_clear", program(Code().b(28).w(30).w(0)), 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ScenarioRig rig;
-    RunToEnd(rig, c.code);
-    EXPECT_EQ(rig.scn.work[1], c.expected);
-  }
+// Each program sets work[1] to 1 on the fall-through path and to 2 at the
+// jump target.
+class Jumps : public ::testing::TestWithParam<SnippetCase> {};
+
+TEST_P(Jumps, TakenOrNot) {
+  ScenarioRig rig;
+  RunToEnd(rig, std::string(GetParam().source) +
+                    "\n LET work[1], 1\n END\ntarget:\n LET work[1], 2");
+  EXPECT_EQ(rig.scn.work[1], GetParam().expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, Jumps,
+    ::testing::Values(SnippetCase{"JUMP", "JUMP target", 2},
+                      SnippetCase{"JUMPZ_zero", "JUMPZ 0, target", 2},
+                      SnippetCase{"JUMPZ_nonzero", "JUMPZ 5, target", 1},
+                      SnippetCase{"JUMPZ_65536_is_zero", "JUMPZ 256 * 256, target", 2},
+                      SnippetCase{"JUMPNF_clear", "JUMPNF flag[30], target", 2},
+                      SnippetCase{"JUMPNF_set", "SETF flag[30]\n JUMPNF flag[30], target", 1},
+                      SnippetCase{"JUMPF_set", "SETF flag[30]\n JUMPF flag[30], target", 2},
+                      SnippetCase{"JUMPF_clear", "JUMPF flag[30], target", 1}),
+    NameOf);
 
 TEST(Instructions, LetLeavesInxFiveFurther) {
   ScenarioRig rig;
