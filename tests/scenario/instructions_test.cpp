@@ -33,6 +33,7 @@ struct SnippetCase {
 };
 
 std::string NameOf(const ::testing::TestParamInfo<SnippetCase>& info) { return info.param.what; }
+void PrintTo(const SnippetCase& c, std::ostream* os) { *os << c.source; }
 
 class Arithmetic : public ::testing::TestWithParam<SnippetCase> {};
 
