@@ -6,14 +6,6 @@
 namespace velmor::testing {
 namespace {
 
-TEST(NamesTest, FixedRoles) {
-  const std::pair<int, const char*> table[] = {
-      {7, "着ぐるみ動物"}, {8, "お姫さま"}, {9, "アイドル"}, {10, "女の声"}, {11, "男"},
-      {15, "電話の声"},    {16, "店長"},     {17, "テレビ"},   {18, "店員"}};
-  auto names = text::InitialNames();
-  for (auto [i, utf8] : table) EXPECT_EQ(SjisToUtf8(names[i].view()), utf8) << "entry " << i;
-}
-
 // True when every character of s is full width.
 bool AllFullWidth(std::string_view s) {
   for (std::size_t i = 0; i < s.size(); i += 2)
