@@ -1,11 +1,12 @@
-#include "media/midi.h"
+#include "formats/midi_writer.h"
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
-#include "media/bytes.h"
+#include "formats/byte_writer.h"
 
-namespace velmor::media {
+namespace velmor::formats {
 
 namespace {
 
@@ -13,9 +14,6 @@ uint8_t Data7(int value, const char* what) {
   if (value < 0 || value > 127) throw std::invalid_argument(std::string("MIDI ") + what + " out of 0..127");
   return static_cast<uint8_t>(value);
 }
-
-// Bytes that follow a channel status.
-int DataBytes(uint8_t status) { return (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2; }
 
 }  // namespace
 
@@ -29,20 +27,6 @@ void AppendVarLen(std::vector<uint8_t>& out, uint32_t value) {
   } while (value != 0);
   while (n > 1) out.push_back(static_cast<uint8_t>(groups[--n] | 0x80));
   out.push_back(groups[0]);
-}
-
-bool ReadVarLen(std::span<const uint8_t> bytes, std::size_t* at, uint32_t* value) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (*at >= bytes.size()) return false;
-    const uint8_t b = bytes[(*at)++];
-    v = (v << 7) | (b & 0x7F);
-    if (!(b & 0x80)) {
-      *value = v;
-      return true;
-    }
-  }
-  return false;
 }
 
 void MidiTrack::Add(uint32_t tick, std::vector<uint8_t> bytes, bool note_off) {
@@ -135,8 +119,8 @@ std::vector<uint8_t> MidiTrack::Encode() const {
   });
 
   std::vector<uint8_t> out;
-  detail::PutTag(out, "MTrk");
-  detail::PutBe32(out, 0);  // filled in below
+  PutTag(out, "MTrk");
+  PutBe32(out, 0);  // filled in below
   uint32_t now = 0;
   for (const Event* e : order) {
     AppendVarLen(out, e->tick - now);
@@ -145,7 +129,7 @@ std::vector<uint8_t> MidiTrack::Encode() const {
   }
   AppendVarLen(out, end_ - now);
   out.insert(out.end(), {0xFF, 0x2F, 0x00});
-  detail::SetBe32(out, 4, static_cast<uint32_t>(out.size() - 8));
+  SetBe32(out, 4, static_cast<uint32_t>(out.size() - 8));
   return out;
 }
 
@@ -156,11 +140,11 @@ std::vector<uint8_t> WriteMidi(const MidiFile& file) {
     throw std::invalid_argument("WriteMidi: a format 0 file has exactly one track");
   if (file.tracks.size() > 0xFFFF) throw std::invalid_argument("WriteMidi: too many tracks");
   std::vector<uint8_t> out;
-  detail::PutTag(out, "MThd");
-  detail::PutBe32(out, 6);
-  detail::PutBe16(out, file.format);
-  detail::PutBe16(out, static_cast<uint32_t>(file.tracks.size()));
-  detail::PutBe16(out, file.division);
+  PutTag(out, "MThd");
+  PutBe32(out, 6);
+  PutBe16(out, file.format);
+  PutBe16(out, static_cast<uint32_t>(file.tracks.size()));
+  PutBe16(out, file.division);
   for (const MidiTrack& track : file.tracks) {
     const std::vector<uint8_t> chunk = track.Encode();
     out.insert(out.end(), chunk.begin(), chunk.end());
@@ -168,108 +152,4 @@ std::vector<uint8_t> WriteMidi(const MidiFile& file) {
   return out;
 }
 
-std::optional<MidiRecord> ReadMidi(std::span<const uint8_t> b, std::string* error) {
-  auto fail = [error](const std::string& why) -> std::optional<MidiRecord> {
-    if (error) *error = why;
-    return std::nullopt;
-  };
-  if (b.size() < 14 || !detail::HasTag(b, 0, "MThd") || detail::Be32(&b[4]) != 6)
-    return fail("not a MIDI file");
-  MidiRecord file;
-  file.format = detail::Be16(&b[8]);
-  file.track_count = detail::Be16(&b[10]);
-  file.division = detail::Be16(&b[12]);
-  std::size_t at = 14;
-  for (int t = 0; t < file.track_count; ++t) {
-    const std::string which = "track " + std::to_string(t) + ": ";
-    if (at + 8 > b.size() || !detail::HasTag(b, at, "MTrk")) return fail(which + "no MTrk chunk");
-    MidiTrackRecord track;
-    track.chunk_length = detail::Be32(&b[at + 4]);
-    const std::size_t end = at + 8 + track.chunk_length;
-    if (end > b.size()) return fail(which + "chunk runs past the end of the file");
-    const std::span<const uint8_t> body = b.first(end);
-    std::size_t p = at + 8;
-    uint32_t tick = 0;
-    uint8_t running = 0;
-    bool ended = false;
-    while (p < end) {
-      if (ended) return fail(which + "events after the end of track");
-      uint32_t delta;
-      if (!ReadVarLen(body, &p, &delta)) return fail(which + "bad delta time");
-      tick += delta;
-      if (p >= end) return fail(which + "delta time without an event");
-      MidiEventRecord ev;
-      ev.tick = tick;
-      uint8_t status = body[p];
-      if (status < 0x80) {
-        if (!running) return fail(which + "running status with no status to run on");
-        status = running;
-      } else {
-        ++p;
-      }
-      ev.status = status;
-      if (status < 0xF0) {
-        running = status;
-        const int n = DataBytes(status);
-        if (p + n > end) return fail(which + "channel event cut short");
-        for (int i = 0; i < n; ++i) {
-          if (body[p] >= 0x80) return fail(which + "status byte inside a channel event");
-          ev.data.push_back(body[p++]);
-        }
-      } else if (status == 0xFF || status == 0xF0 || status == 0xF7) {
-        running = 0;
-        if (status == 0xFF) {
-          if (p >= end) return fail(which + "meta event cut short");
-          ev.meta_type = body[p++];
-        }
-        uint32_t length;
-        if (!ReadVarLen(body, &p, &length) || p + length > end)
-          return fail(which + "meta or system exclusive event cut short");
-        ev.data.assign(body.begin() + p, body.begin() + p + length);
-        p += length;
-        if (status == 0xFF && ev.meta_type == 0x2F) {
-          if (length != 0) return fail(which + "end of track with data");
-          ended = true;
-        }
-      } else {
-        return fail(which + "unexpected status byte");
-      }
-      track.events.push_back(std::move(ev));
-    }
-    if (!ended) return fail(which + "no end of track event");
-    file.tracks.push_back(std::move(track));
-    at = end;
-  }
-  if (at != b.size()) return fail("bytes after the last track");
-  return file;
-}
-
-double MidiRecord::Seconds() const {
-  uint32_t end = 0;
-  std::vector<std::pair<uint32_t, uint32_t>> tempos;  // tick, microseconds a quarter
-  for (const MidiTrackRecord& track : tracks) {
-    if (!track.events.empty()) end = std::max(end, track.events.back().tick);
-    for (const MidiEventRecord& e : track.events)
-      if (e.status == 0xFF && e.meta_type == 0x51 && e.data.size() == 3)
-        tempos.emplace_back(e.tick, (e.data[0] << 16) | (e.data[1] << 8) | e.data[2]);
-  }
-  if (division & 0x8000) {  // SMPTE frames and ticks a frame
-    const int fps = -static_cast<int8_t>(division >> 8);
-    const int per_frame = division & 0xFF;
-    return fps > 0 && per_frame > 0 ? static_cast<double>(end) / (fps * per_frame) : 0.0;
-  }
-  if (division == 0) return 0.0;
-  std::stable_sort(tempos.begin(), tempos.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  double seconds = 0;
-  uint32_t tick = 0, tempo = 500000;
-  for (const auto& [at, next] : tempos) {
-    if (at >= end) break;
-    seconds += static_cast<double>(at - tick) * tempo / (1e6 * division);
-    tick = at;
-    tempo = next;
-  }
-  return seconds + static_cast<double>(end - tick) * tempo / (1e6 * division);
-}
-
-}  // namespace velmor::media
+}  // namespace velmor::formats
