@@ -54,8 +54,7 @@ std::vector<uint8_t> WriteBmp(const Bitmap& image, const BmpOptions& options) {
     for (uint32_t i = 0; i < palette.size(); ++i) index_of.emplace(palette[i], i);
   }
   const uint32_t stored_entries =
-      bits <= 8 ? (options.full_palette ? (1u << bits) : static_cast<uint32_t>(palette.size()))
-                : 0;
+      bits <= 8 ? (options.full_palette ? (1u << bits) : static_cast<uint32_t>(palette.size())) : 0;
 
   const uint32_t stride = Stride(image.width(), bits);
   const uint32_t image_size = stride * static_cast<uint32_t>(image.height());

@@ -106,7 +106,8 @@ class TrackScanner {
  private:
   // The one or two data bytes of a channel message.
   std::optional<std::string> ChannelData(uint8_t status, std::size_t event_at) {
-    const std::size_t count = (status & 0xE0) == 0xC0 ? 1 : 2;  // program change, channel pressure: 1
+    // Program change and channel pressure take one, the others two.
+    const std::size_t count = (status & 0xE0) == 0xC0 ? 1 : 2;
     if (t_.size() - i_ < count) return "ends inside the event at byte " + Hex(event_at);
     for (std::size_t k = 0; k < count; ++k)
       if (t_[i_ + k] & 0x80)
@@ -250,9 +251,9 @@ FormatResult<MidiSummary> ParseMidi(std::span<const uint8_t> b, bool keep_events
     }
     if (is_track) {
       MidiTrackEvents track{size, 0, {}};
-      auto end = TrackScanner(b.subspan(pos + 8, size), found + 1,
-                              keep_events ? &track.events : nullptr)
-                     .Scan(tempos, &track.used);
+      auto end =
+          TrackScanner(b.subspan(pos + 8, size), found + 1, keep_events ? &track.events : nullptr)
+              .Scan(tempos, &track.used);
       if (!end) return Fault("damaged MIDI file: " + end.fault().what);
       m.end_tick = std::max(m.end_tick, *end);
       if (keep_events) m.track_events.push_back(std::move(track));

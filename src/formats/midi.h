@@ -20,9 +20,9 @@ bool ReadVarLen(std::span<const uint8_t> bytes, std::size_t* at, uint32_t* value
 
 // One event of a track.
 struct MidiEvent {
-  uint64_t tick = 0;         // absolute
-  uint8_t status = 0;        // 0x80..0xEF (running status resolved), 0xF0, 0xF7 or 0xFF
-  uint8_t meta_type = 0;     // for status 0xFF
+  uint64_t tick = 0;          // absolute
+  uint8_t status = 0;         // 0x80..0xEF (running status resolved), 0xF0, 0xF7 or 0xFF
+  uint8_t meta_type = 0;      // for status 0xFF
   std::vector<uint8_t> data;  // channel data bytes, or the meta/sysex body
 };
 

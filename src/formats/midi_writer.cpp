@@ -11,14 +11,16 @@ namespace velmor::formats {
 namespace {
 
 uint8_t Data7(int value, const char* what) {
-  if (value < 0 || value > 127) throw std::invalid_argument(std::string("MIDI ") + what + " out of 0..127");
+  if (value < 0 || value > 127)
+    throw std::invalid_argument(std::string("MIDI ") + what + " out of 0..127");
   return static_cast<uint8_t>(value);
 }
 
 }  // namespace
 
 void AppendVarLen(std::vector<uint8_t>& out, uint32_t value) {
-  if (value > 0x0FFFFFFF) throw std::invalid_argument("MIDI variable-length value above 0x0FFFFFFF");
+  if (value > 0x0FFFFFFF)
+    throw std::invalid_argument("MIDI variable-length value above 0x0FFFFFFF");
   uint8_t groups[4];
   int n = 0;
   do {
@@ -34,7 +36,8 @@ void MidiTrack::Add(uint32_t tick, std::vector<uint8_t> bytes, bool note_off) {
   end_ = std::max(end_, tick);
 }
 
-void MidiTrack::AddChannel(uint32_t tick, uint8_t kind, int channel, std::initializer_list<int> data) {
+void MidiTrack::AddChannel(uint32_t tick, uint8_t kind, int channel,
+                           std::initializer_list<int> data) {
   if (channel < 0 || channel > 15) throw std::invalid_argument("MIDI channel out of 0..15");
   std::vector<uint8_t> bytes{static_cast<uint8_t>(kind | channel)};
   for (int d : data) bytes.push_back(Data7(d, "data value"));

@@ -38,7 +38,6 @@ FormatResult<std::optional<RiffChunk>> FindRiffChunk(std::span<const uint8_t> by
                                                      std::string_view tag);
 
 // Appends a chunk: tag, size, body and the pad byte of an odd-sized body.
-void PutRiffChunk(std::vector<uint8_t>& out, std::string_view tag,
-                  std::span<const uint8_t> body);
+void PutRiffChunk(std::vector<uint8_t>& out, std::string_view tag, std::span<const uint8_t> body);
 
 }  // namespace velmor::formats

@@ -48,82 +48,80 @@ bool EncodingPlayable(uint16_t tag, uint16_t bits) {
   }
 }
 
-
 // The seven predictor pairs every MS ADPCM file starts its table with; the
 // decoder takes no other.
-constexpr int16_t kMsAdpcmStandardPredictors[14] = {256, 0,   512, -256, 0,   0,    192,
+constexpr int16_t kMsAdpcmStandardPredictors[14] = {256, 0,   512, -256, 0,    0,   192,
                                                     64,  240, 0,   460,  -208, 392, -232};
 
 // An ADPCM file's block layout, from its "fmt " chunk.
 struct AdpcmLayout {
-  std::size_t header = 0;        // bytes of a block header (all channels)
+  std::size_t header = 0;  // bytes of a block header (all channels)
   uint32_t samples_per_block = 0;
-  uint32_t predictors = 0;       // MS ADPCM: entries of the predictor table
+  uint32_t predictors = 0;  // MS ADPCM: entries of the predictor table
 };
 
-// Checks the "fmt " chunk of an ADPCM file (`w` holds its encoding, channels
-// and block size). Nothing, with *why set, when the blocks cannot be decoded.
-std::optional<AdpcmLayout> CheckAdpcmFormat(std::span<const uint8_t> fmt, bool extensible,
-                                            const WaveSummary& w, std::string* why) {
-  const uint8_t* f = fmt.data();
-  const uint16_t extra = fmt.size() >= 18 ? Le16(f + 16) : 0;  // cbSize
-  const std::string blocks = "blocks of " + std::to_string(w.block_align) + " bytes";
+// The extra bytes of a "fmt " chunk (its cbSize).
+uint16_t ExtraBytes(std::span<const uint8_t> fmt) { return fmt.size() >= 18 ? Le16(&fmt[16]) : 0; }
+
+// The MS ADPCM part of a "fmt " chunk: its predictor table must be the
+// standard one. The layout's header and predictors are set.
+FormatResult<AdpcmLayout> MsAdpcmLayout(std::span<const uint8_t> fmt, bool extensible,
+                                        const WaveSummary& w) {
+  if (extensible)
+    return Fault("unsupported WAVE encoding (MS ADPCM in an extensible \"fmt \" chunk)");
+  if (w.channels > 2)
+    return Fault("unsupported WAVE file: MS ADPCM with " + std::to_string(w.channels) +
+                 " channels");
+  if (fmt.size() < 22) return Fault("damaged WAVE file: the MS ADPCM \"fmt \" chunk is too short");
+  uint32_t count = Le16(&fmt[20]);
+  if (count < 7)
+    return Fault("damaged WAVE file: MS ADPCM predictor table of " + std::to_string(count) +
+                 " entries (at least 7)");
+  // A block names its predictor in one byte: entries past 256 are never used.
+  count = std::min<uint32_t>(count, 256);
+  if (fmt.size() < 22 + std::size_t{4} * count || ExtraBytes(fmt) < 4 + 4 * count)
+    return Fault("damaged WAVE file: the MS ADPCM predictor table runs past the \"fmt \" chunk");
+  for (int i = 0; i < 14; ++i) {
+    if (static_cast<int16_t>(Le16(&fmt[22 + 2 * i])) != kMsAdpcmStandardPredictors[i])
+      return Fault("damaged WAVE file: the MS ADPCM predictor table is not the standard one");
+  }
   AdpcmLayout layout;
-  if (w.format_tag == wave_format::kMsAdpcm) {
-    if (extensible) {
-      *why = "unsupported WAVE encoding (MS ADPCM in an extensible \"fmt \" chunk)";
-      return std::nullopt;
-    }
-    if (w.channels > 2) {
-      *why = "unsupported WAVE file: MS ADPCM with " + std::to_string(w.channels) + " channels";
-      return std::nullopt;
-    }
-    if (fmt.size() < 22) {
-      *why = "damaged WAVE file: the MS ADPCM \"fmt \" chunk is too short";
-      return std::nullopt;
-    }
-    uint32_t count = Le16(f + 20);
-    if (count < 7) {
-      *why = "damaged WAVE file: MS ADPCM predictor table of " + std::to_string(count) +
-             " entries (at least 7)";
-      return std::nullopt;
-    }
-    // A block names its predictor in one byte: entries past 256 are never used.
-    count = std::min<uint32_t>(count, 256);
-    if (fmt.size() < 22 + std::size_t{4} * count || extra < 4 + 4 * count) {
-      *why = "damaged WAVE file: the MS ADPCM predictor table runs past the \"fmt \" chunk";
-      return std::nullopt;
-    }
-    for (int i = 0; i < 14; ++i) {
-      if (static_cast<int16_t>(Le16(f + 22 + 2 * i)) != kMsAdpcmStandardPredictors[i]) {
-        *why = "damaged WAVE file: the MS ADPCM predictor table is not the standard one";
-        return std::nullopt;
-      }
-    }
-    layout.predictors = count;
-    layout.header = std::size_t{7} * w.channels;
-  } else {
-    if (extensible && extra < 22) {
-      *why = "damaged WAVE file: the extensible \"fmt \" chunk is too short";
-      return std::nullopt;
-    }
-    layout.header = std::size_t{4} * w.channels;
-    if (w.block_align % 4 != 0) {
-      *why = "damaged WAVE file: IMA ADPCM " + blocks + " (not a multiple of 4)";
-      return std::nullopt;
-    }
-  }
-  if (w.block_align < layout.header) {
-    *why = "damaged WAVE file: ADPCM " + blocks + " cannot hold their header";
-    return std::nullopt;
-  }
+  layout.predictors = count;
+  layout.header = std::size_t{7} * w.channels;
+  return layout;
+}
+
+// The IMA ADPCM part of a "fmt " chunk: blocks of whole 4-byte words. The
+// layout's header is set.
+FormatResult<AdpcmLayout> ImaAdpcmLayout(std::span<const uint8_t> fmt, bool extensible,
+                                         const WaveSummary& w) {
+  if (extensible && ExtraBytes(fmt) < 22)
+    return Fault("damaged WAVE file: the extensible \"fmt \" chunk is too short");
+  if (w.block_align % 4 != 0)
+    return Fault("damaged WAVE file: IMA ADPCM blocks of " + std::to_string(w.block_align) +
+                 " bytes (not a multiple of 4)");
+  AdpcmLayout layout;
+  layout.header = std::size_t{4} * w.channels;
+  return layout;
+}
+
+// Checks the "fmt " chunk of an ADPCM file (`w` holds its encoding, channels
+// and block size): the block holds its header and the samples it announces.
+FormatResult<AdpcmLayout> CheckAdpcmFormat(std::span<const uint8_t> fmt, bool extensible,
+                                           const WaveSummary& w) {
+  auto layout = w.format_tag == wave_format::kMsAdpcm ? MsAdpcmLayout(fmt, extensible, w)
+                                                      : ImaAdpcmLayout(fmt, extensible, w);
+  if (!layout) return layout;
+  const std::string blocks = "blocks of " + std::to_string(w.block_align) + " bytes";
+  if (w.block_align < layout->header)
+    return Fault("damaged WAVE file: ADPCM " + blocks + " cannot hold their header");
   // Samples a channel has in the nibbles after the header.
-  const std::size_t nibble_bytes = w.block_align - layout.header;
+  const std::size_t nibble_bytes = w.block_align - layout->header;
   const auto in_nibbles = static_cast<uint32_t>(nibble_bytes * 2 / w.channels);
   // The header holds two samples of each channel (MS) or one (IMA).
   const uint32_t in_header = w.format_tag == wave_format::kMsAdpcm ? 2 : 1;
   uint32_t per_block = 0;
-  if (fmt.size() >= 20 && extra >= 2) per_block = Le16(f + 18);
+  if (fmt.size() >= 20 && ExtraBytes(fmt) >= 2) per_block = Le16(&fmt[18]);
   if (per_block == 0) per_block = in_nibbles + in_header;  // unset: a full block
   bool fits = per_block >= in_header && per_block - in_header <= in_nibbles;
   if (w.format_tag == wave_format::kImaAdpcm) {
@@ -131,12 +129,10 @@ std::optional<AdpcmLayout> CheckAdpcmFormat(std::span<const uint8_t> fmt, bool e
     std::size_t runs = (std::size_t{per_block} - 1 + 7) / 8;
     fits = fits && runs * 4 * w.channels <= nibble_bytes;
   }
-  if (!fits) {
-    *why = "damaged WAVE file: ADPCM " + blocks + " cannot hold " + std::to_string(per_block) +
-           " samples";
-    return std::nullopt;
-  }
-  layout.samples_per_block = per_block;
+  if (!fits)
+    return Fault("damaged WAVE file: ADPCM " + blocks + " cannot hold " +
+                 std::to_string(per_block) + " samples");
+  layout->samples_per_block = per_block;
   return layout;
 }
 
@@ -176,7 +172,8 @@ FormatResult<WaveSummary> ReadFormat(std::span<const uint8_t> b, const RiffChunk
   if (*extensible) {
     // WAVE_FORMAT_EXTENSIBLE: the encoding is the first two bytes of the
     // sub-format GUID at offset 24.
-    if (fmt.size < 40) return Fault("damaged WAVE file: the extensible \"fmt \" chunk is too short");
+    if (fmt.size < 40)
+      return Fault("damaged WAVE file: the extensible \"fmt \" chunk is too short");
     w.format_tag = Le16(f + 24);
   }
   if (!EncodingPlayable(w.format_tag, w.bits))
@@ -264,9 +261,9 @@ FormatResult<WaveSummary> CheckWave(std::span<const uint8_t> b) {
   const std::span<const uint8_t> fmt_body = b.subspan(fmt->at, fmt->size);
   std::optional<AdpcmLayout> adpcm;
   if (IsAdpcm(w.format_tag)) {
-    std::string why;
-    adpcm = CheckAdpcmFormat(fmt_body, extensible, w, &why);
-    if (!adpcm) return Fault(why);
+    auto layout = CheckAdpcmFormat(fmt_body, extensible, w);
+    if (!layout) return layout.fault();
+    adpcm = *layout;
     w.samples_per_block = adpcm->samples_per_block;
   }
 
