@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "core/controls.h"
+#include "formats/midi.h"
+#include "formats/wave.h"
 #include "platform/headless/headless_media_player.h"
 #include "platform/headless/memory_files.h"
-#include "platform/media_check.h"
 #include "sound/music.h"
 
 namespace {
@@ -49,14 +50,14 @@ std::vector<uint8_t> ThreeSecondWave() {
 
 void BM_CheckMidi(benchmark::State& state) {
   std::vector<uint8_t> file = GameSizedMidi();
-  for (auto _ : state) benchmark::DoNotOptimize(velmor::platform::CheckMidi(file, nullptr));
+  for (auto _ : state) benchmark::DoNotOptimize(velmor::formats::CheckMidi(file));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
 BENCHMARK(BM_CheckMidi);
 
 void BM_CheckWave(benchmark::State& state) {
   std::vector<uint8_t> file = ThreeSecondWave();
-  for (auto _ : state) benchmark::DoNotOptimize(velmor::platform::CheckWave(file, nullptr));
+  for (auto _ : state) benchmark::DoNotOptimize(velmor::formats::CheckWave(file));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
 BENCHMARK(BM_CheckWave);

@@ -1,13 +1,12 @@
-// Any bytes as a BMP file: decoded or refused, never a crash.
+// Any bytes as a BMP file: decoded or refused with a reason, never a crash.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "formats/bmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string error;
-  auto bmp = velmor::formats::DecodeBmp({data, size}, &error);
+  auto bmp = velmor::formats::DecodeBmp({data, size});
   if (bmp && (bmp->width() <= 0 || bmp->height() <= 0)) __builtin_trap();
+  if (!bmp && bmp.fault().what.empty()) __builtin_trap();  // refused without a reason
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "app/form.h"
 #include "core/errors.h"
 #include "core/sjis.h"
+#include "formats/ini.h"
 #include "menus/message_boxes.h"
 #include "platform/files.h"
 
@@ -51,7 +52,7 @@ std::optional<int> TForm1::ReadDataFolder() {
   std::string read_error;
   if (auto text = platform.files.ReadFile(ini, &read_error)) {
     std::string_view bytes(reinterpret_cast<const char*>(text->data()), text->size());
-    if (auto v = platform::ReadIniValue(bytes, "Velmor", "DatPath")) value = *v;
+    if (auto v = formats::ReadIniValue(bytes, "Velmor", "DatPath")) value = *v;
   }
   if (value == "x") {
     menus::ShowMessageBox(dialogs, menus::kStartProperly);

@@ -20,21 +20,10 @@ constexpr int64_t kMaxSide = 16384;
 constexpr uint32_t kPlain = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 constexpr std::size_t kFileHeaderSize = 14;
 
-struct Header {
-  int32_t width = 0;
-  int32_t height = 0;  // rows, always positive
-  bool top_down = false;
-  uint16_t bits = 0;
-  uint32_t compression = kPlain;
-  uint32_t colours = 0;  // palette entries stored
-  uint32_t offset = 0;   // of the pixels
-  std::array<uint32_t, 3> masks{};  // red, green, blue of 16 and 32 bits
-  std::size_t palette_at = 0;
-  int palette_entry = 4;  // bytes of one palette entry
-};
+using Header = BmpHeader;
 
 // What went wrong, as the message names it.
-struct Fault {
+struct Refusal {
   const char* why;
 };
 
@@ -58,7 +47,8 @@ Header ReadInfoHeader(ByteReader& r, std::span<const uint8_t> bytes, uint32_t in
   r.Skip(2);  // planes
   h.bits = r.Le16();
   h.compression = r.Le32();
-  r.Skip(12);  // image size, resolution
+  h.image_size = r.Le32();
+  r.Skip(8);  // resolution
   h.colours = r.Le32();
   r.Skip(4);  // important colours
   h.palette_at = kFileHeaderSize + info_size;
@@ -77,8 +67,9 @@ Header ReadInfoHeader(ByteReader& r, std::span<const uint8_t> bytes, uint32_t in
 
 Header ReadHeader(std::span<const uint8_t> bytes) {
   ByteReader r(bytes);
-  if (bytes.size() < 18 || r.U8() != 'B' || r.U8() != 'M') throw Fault{"not a BMP file"};
-  r.Skip(8);  // file size, two reserved words
+  if (bytes.size() < 18 || r.U8() != 'B' || r.U8() != 'M') throw Refusal{"not a BMP file"};
+  const uint32_t file_size = r.Le32();
+  r.Skip(4);  // two reserved words
   const uint32_t offset = r.Le32();
   const uint32_t info_size = r.Le32();
   Header h;
@@ -87,25 +78,27 @@ Header ReadHeader(std::span<const uint8_t> bytes) {
   else if (info_size >= 40)
     h = ReadInfoHeader(r, bytes, info_size);
   else
-    throw Fault{"damaged BMP file: unknown header"};
-  if (!r.ok()) throw Fault{"damaged BMP file: the header is cut short"};
+    throw Refusal{"damaged BMP file: unknown header"};
+  if (!r.ok()) throw Refusal{"damaged BMP file: the header is cut short"};
+  h.file_size = file_size;
   h.offset = offset;
+  h.info_size = info_size;
   return h;
 }
 
 void CheckHeader(const Header& h, std::size_t file_size) {
   if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide ||
       int64_t{h.width} * h.height > kMaxPixels)
-    throw Fault{"damaged BMP file: impossible picture size"};
+    throw Refusal{"damaged BMP file: impossible picture size"};
   if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
-    throw Fault{"damaged BMP file: unknown pixel depth"};
+    throw Refusal{"damaged BMP file: unknown pixel depth"};
   const bool known = h.compression == kPlain || (h.compression == kRle8 && h.bits == 8) ||
                      (h.compression == kRle4 && h.bits == 4) ||
                      (h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
-  if (!known) throw Fault{"damaged BMP file: unknown compression"};
+  if (!known) throw Refusal{"damaged BMP file: unknown compression"};
   if (h.top_down && (h.compression == kRle8 || h.compression == kRle4))
-    throw Fault{"damaged BMP file: run-length data in a top-down picture"};
-  if (h.offset >= file_size) throw Fault{"damaged BMP file: no pixel data"};
+    throw Refusal{"damaged BMP file: run-length data in a top-down picture"};
+  if (h.offset >= file_size) throw Refusal{"damaged BMP file: no pixel data"};
 }
 
 // Bytes of one stored row: rows are padded to a multiple of four bytes.
@@ -113,16 +106,14 @@ int64_t Stride(const Header& h) { return (int64_t{h.width} * h.bits + 31) / 32 *
 
 // The palette entries a picture of its depth can use (none above 8 bits).
 std::vector<Color> ReadPalette(std::span<const uint8_t> bytes, const Header& h) {
-  if (h.bits > 8) return {};
-  const uint32_t most = 1u << h.bits;
-  std::vector<Color> palette(h.colours == 0 ? most : std::min(h.colours, most));
+  std::vector<Color> palette(h.PaletteEntries());
   ByteReader r(bytes, h.palette_at);
   for (Color& c : palette) {
     const uint8_t b = r.U8(), g = r.U8(), red = r.U8();
     if (h.palette_entry == 4) r.Skip(1);
     c = Rgb(red, g, b);
   }
-  if (!r.ok()) throw Fault{"damaged BMP file: the palette is cut short"};
+  if (!r.ok()) throw Refusal{"damaged BMP file: the palette is cut short"};
   return palette;
 }
 
@@ -178,7 +169,7 @@ void DecodePlain(std::span<const uint8_t> bytes, const Header& h,
   // more is refused before anything is decoded.
   const int64_t stride = Stride(h);
   if (static_cast<int64_t>(bytes.size() - h.offset) < stride * h.height)
-    throw Fault{"damaged BMP file: the pixels run past the end of the file"};
+    throw Refusal{"damaged BMP file: the pixels run past the end of the file"};
   for (int32_t y = 0; y < h.height; ++y) {
     const uint8_t* row = bytes.data() + h.offset + static_cast<std::size_t>(y * stride);
     DecodeRow(row, h, colours, bitmap.row(h.top_down ? y : h.height - 1 - y));
@@ -195,7 +186,7 @@ class RleDecoder {
   void Decode(ByteReader& r) {
     for (;;) {
       const uint8_t count = r.U8(), value = r.U8();
-      if (!r.ok()) throw Fault{"damaged BMP file: the run-length data ends before its end mark"};
+      if (!r.ok()) throw Refusal{"damaged BMP file: the run-length data ends before its end mark"};
       if (count > 0) {
         for (int i = 0; i < count; ++i)
           Put(h_.bits == 8 ? value : (i % 2 ? value & 0xF : value >> 4));
@@ -218,13 +209,13 @@ class RleDecoder {
   void Copy(ByteReader& r, int n) {
     const int stored = h_.bits == 8 ? n : (n + 1) / 2;
     const auto data = r.Bytes(static_cast<std::size_t>(stored + stored % 2));
-    if (!r.ok()) throw Fault{"damaged BMP file: the run-length data ends before its end mark"};
+    if (!r.ok()) throw Refusal{"damaged BMP file: the run-length data ends before its end mark"};
     for (int i = 0; i < n; ++i)
       Put(h_.bits == 8 ? data[i] : (i % 2 ? data[i / 2] & 0xF : data[i / 2] >> 4));
   }
 
   void Put(uint8_t index) {
-    if (x_ >= h_.width || y_ < 0) throw Fault{"damaged BMP file: a run goes past the picture"};
+    if (x_ >= h_.width || y_ < 0) throw Refusal{"damaged BMP file: a run goes past the picture"};
     bitmap_.row(y_)[x_++] = colours_[index];
   }
 
@@ -237,10 +228,27 @@ class RleDecoder {
 
 }  // namespace
 
-std::optional<Bitmap> DecodeBmp(std::span<const uint8_t> bytes, std::string* error) {
+uint32_t BmpHeader::PaletteEntries() const {
+  if (bits > 8) return 0;
+  const uint32_t most = 1u << bits;
+  return colours == 0 ? most : std::min(colours, most);
+}
+
+FormatResult<BmpHeader> ReadBmpHeader(std::span<const uint8_t> bytes) {
   try {
     const Header h = ReadHeader(bytes);
     CheckHeader(h, bytes.size());
+    return h;
+  } catch (const Refusal& fault) {
+    return FormatFault{{}, fault.why};
+  }
+}
+
+FormatResult<Bitmap> DecodeBmp(std::span<const uint8_t> bytes) {
+  auto header = ReadBmpHeader(bytes);
+  if (!header) return header.fault();
+  try {
+    const Header& h = *header;
     std::vector<Color> palette = ReadPalette(bytes, h);
     // Indices past the palette are black.
     std::array<Color, 256> colours{};
@@ -256,9 +264,8 @@ std::optional<Bitmap> DecodeBmp(std::span<const uint8_t> bytes, std::string* err
       DecodePlain(bytes, h, colours, bitmap);
     }
     return bitmap;
-  } catch (const Fault& fault) {
-    if (error) *error = fault.why;
-    return std::nullopt;
+  } catch (const Refusal& fault) {
+    return FormatFault{{}, fault.why};
   }
 }
 

@@ -20,10 +20,11 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
       Tell(folder, file, files_.Exists(path) ? "cannot be read: " + error : "is missing");
     throw GameError(Utf8ToSjis(error), error);
   }
-  auto bmp = formats::DecodeBmp(*bytes, &error);
+  auto bmp = formats::DecodeBmp(*bytes).Named(path);
   if (!bmp) {
-    if (OnFailure) Tell(folder, file, "is refused: " + error);
-    throw GameError(Utf8ToSjis(path + ": " + error), path + ": " + error);
+    if (OnFailure) Tell(folder, file, "is refused: " + bmp.fault().what);
+    const std::string text = bmp.fault().Text();
+    throw GameError(Utf8ToSjis(text), text);
   }
   into = std::move(*bmp);
 }

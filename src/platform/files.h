@@ -63,10 +63,4 @@ std::string GamePath(std::string_view folder, std::string_view sjis_name);
 // stays empty: the current folder).
 std::string FolderWithSeparator(std::string folder);
 
-// The value of `key` in `section` of an INI text, as the profile service
-// returns it: section and key names compared without regard to ASCII case,
-// blanks around the value removed, one pair of surrounding quotes removed.
-std::optional<std::string> ReadIniValue(std::string_view ini_text, std::string_view section,
-                                        std::string_view key);
-
 }  // namespace velmor::platform

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "formats/bmp.h"
-#include "platform/media_check.h"
+#include "formats/midi.h"
+#include "formats/wave.h"
 
 namespace velmor::testing {
 namespace {
@@ -35,18 +36,12 @@ std::map<std::string, std::string> ExpectedVerdicts() {
 std::string VerdictOf(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  std::string why;
   const std::string ext = file.extension().string();
-  bool ok = false;
-  if (ext == ".bmp")
-    ok = formats::DecodeBmp(bytes, &why).has_value();
-  else if (ext == ".wav")
-    ok = platform::CheckWave(bytes, &why).has_value();
-  else if (ext == ".mid" || ext == ".rmi")
-    ok = platform::CheckMidi(bytes, &why).has_value();
-  else
-    return "no check for " + ext;
-  return ok ? "ok" : why;
+  auto verdict = [](const auto& result) { return result ? "ok" : result.fault().what; };
+  if (ext == ".bmp") return verdict(formats::DecodeBmp(bytes));
+  if (ext == ".wav") return verdict(formats::CheckWave(bytes));
+  if (ext == ".mid" || ext == ".rmi") return verdict(formats::CheckMidi(bytes));
+  return "no check for " + ext;
 }
 
 TEST(FormatCorpus, EveryFileGetsItsVerdict) {

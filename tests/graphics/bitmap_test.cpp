@@ -165,9 +165,8 @@ TEST(BmpDecoding, EveryDepthAndOrientationDecodesExactly) {
   for (Case c : {Case{&few, 1, false}, Case{&few, 1, true}, Case{&sixteen, 4, false},
                  Case{&sixteen, 8, true}, Case{&many, 24, false}, Case{&many, 24, true}}) {
     SCOPED_TRACE(std::to_string(c.bits) + (c.top_down ? " top-down" : " bottom-up"));
-    std::string error;
-    auto decoded = formats::DecodeBmp(BmpBytes(*c.picture, c.bits, c.top_down), &error);
-    ASSERT_TRUE(decoded.has_value()) << error;
+    auto decoded = formats::DecodeBmp(BmpBytes(*c.picture, c.bits, c.top_down));
+    ASSERT_TRUE(decoded) << decoded.fault().what;
     EXPECT_EQ(*decoded, *c.picture);
     EXPECT_EQ(decoded->palette.empty(), c.bits == 24);
   }
@@ -193,13 +192,12 @@ std::vector<uint8_t> InfoBmp(int32_t width, int32_t height, int bits, uint32_t c
 
 TEST(BmpDecoding, RunLengthPicturesAndBitFieldsDecodeExactly) {
   auto grey = [](int i) { return Rgb(i * 16, i * 16, i * 16); };
-  std::string error;
   // RLE8, 4 x 3, bottom row first: a run of 3 of colour 2, end of line; a
   // copy of 4 (padded), end of line; a move right 2 and up 0, a run of 1,
   // end of picture. Pixels no run reaches keep colour 0.
   auto rle8 = formats::DecodeBmp(
-      InfoBmp(4, 3, 8, 1, 8, {3, 2, 0, 0, 0, 4, 1, 5, 6, 7, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}), &error);
-  ASSERT_TRUE(rle8) << error;
+      InfoBmp(4, 3, 8, 1, 8, {3, 2, 0, 0, 0, 4, 1, 5, 6, 7, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}));
+  ASSERT_TRUE(rle8) << rle8.fault().what;
   const std::vector<std::vector<int>> want8 = {{0, 0, 3, 0}, {1, 5, 6, 7}, {2, 2, 2, 0}};
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(rle8->at(x, y), grey(want8[y][x])) << x << "," << y;
@@ -207,8 +205,8 @@ TEST(BmpDecoding, RunLengthPicturesAndBitFieldsDecodeExactly) {
 
   // RLE4, 6 x 1: a run of 3 alternating 1 and 2, then a copy of 3 (3, 4, 5)
   // in two bytes, already a whole word.
-  auto rle4 = formats::DecodeBmp(InfoBmp(6, 1, 4, 2, 16, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}), &error);
-  ASSERT_TRUE(rle4) << error;
+  auto rle4 = formats::DecodeBmp(InfoBmp(6, 1, 4, 2, 16, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}));
+  ASSERT_TRUE(rle4) << rle4.fault().what;
   const int want4[] = {1, 2, 1, 3, 4, 5};
   for (int x = 0; x < 6; ++x) EXPECT_EQ(rle4->at(x, 0), grey(want4[x])) << x;
 
@@ -216,13 +214,12 @@ TEST(BmpDecoding, RunLengthPicturesAndBitFieldsDecodeExactly) {
   // widened to 0..255.
   auto b565 = formats::DecodeBmp(
       InfoBmp(2, 1, 16, 3, 0, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0,  // masks
-                               0x00, 0xF8, 0x1F, 0x00}),
-      &error);
-  ASSERT_TRUE(b565) << error;
+                               0x00, 0xF8, 0x1F, 0x00}));
+  ASSERT_TRUE(b565) << b565.fault().what;
   EXPECT_EQ(b565->at(0, 0), Rgb(255, 0, 0));
   EXPECT_EQ(b565->at(1, 0), Rgb(0, 0, 255));
-  auto b555 = formats::DecodeBmp(InfoBmp(2, 1, 16, 0, 0, {0xE0, 0x03, 0x05, 0x00}), &error);
-  ASSERT_TRUE(b555) << error;
+  auto b555 = formats::DecodeBmp(InfoBmp(2, 1, 16, 0, 0, {0xE0, 0x03, 0x05, 0x00}));
+  ASSERT_TRUE(b555) << b555.fault().what;
   EXPECT_EQ(b555->at(0, 0), Rgb(0, 255, 0));
   EXPECT_EQ(b555->at(1, 0), Rgb(0, 0, 41));  // 5 of 31
 }
@@ -255,9 +252,9 @@ TEST(BmpDecoding, DamagedFilesAreRefusedWithAReason) {
   cases.push_back({"old header, 8 x 65535", old});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string error;
-    EXPECT_FALSE(formats::DecodeBmp(c.bytes, &error).has_value());
-    EXPECT_FALSE(error.empty());
+    auto decoded = formats::DecodeBmp(c.bytes);
+    ASSERT_FALSE(decoded);
+    EXPECT_FALSE(decoded.fault().what.empty());
   }
 }
 

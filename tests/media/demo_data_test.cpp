@@ -1,7 +1,8 @@
 // The generated demo data: every file the engine asks for exists, in the
 // size and format it expects, with the properties the engine relies on
 // (white where text is drawn, black openings, exact hit-map colours, pointer
-// hot spots, sound lengths), and decodes with the engine's own BMP reader.
+// hot spots, sound lengths), and reads back with the engine's own format
+// readers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,19 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "datagen/canvas.h"
 #include "datagen/demo_data.h"
 #include "datagen/demo_layout.h"
-#include "media/bmp.h"
-#include "media/midi.h"
-#include "media/wave.h"
 #include "formats/bmp.h"
+#include "formats/midi.h"
+#include "formats/wave.h"
 
 namespace velmor::datagen {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using media::Image;
-using media::Rgb;
 
 // The folder the build made by running velmor_datagen (the demo_data
 // target).
@@ -36,17 +35,16 @@ class DemoData : public ::testing::Test {
     EXPECT_TRUE(in) << name << " is missing";
     return Bytes(std::istreambuf_iterator<char>(in), {});
   }
-  static Image Picture(const std::string& name) {
-    std::string error;
-    auto img = media::ReadBmp(Read(name), &error);
-    EXPECT_TRUE(img) << name << ": " << error;
-    return img ? *img : Image();
+  static Bitmap Picture(const std::string& name) {
+    auto img = formats::DecodeBmp(Read(name)).Named(name);
+    EXPECT_TRUE(img) << img.fault().Text();
+    return img ? *img : Bitmap();
   }
   // True when every pixel of the rectangle has colour c.
-  static bool All(const Image& img, int x0, int y0, int x1, int y1, Rgb c) {
+  static bool All(const Bitmap& img, int x0, int y0, int x1, int y1, Color c) {
     for (int y = y0; y < y1; ++y)
       for (int x = x0; x < x1; ++x)
-        if (img.At(x, y) != c) return false;
+        if (img.at(x, y) != c) return false;
     return true;
   }
 };
@@ -82,8 +80,8 @@ TEST_F(DemoData, EveryPictureHasItsSizeAndDepthAndDecodesInTheEngine) {
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     const Bytes b = Read(name);
-    const auto info = media::ReadBmpInfo(b);
-    ASSERT_TRUE(info);
+    const auto info = formats::ReadBmpHeader(b);
+    ASSERT_TRUE(info) << info.fault().what;
     EXPECT_EQ(info->file_size, b.size());
     EXPECT_FALSE(info->top_down);
     for (const PictureFacts& p : kPictures) {
@@ -92,57 +90,51 @@ TEST_F(DemoData, EveryPictureHasItsSizeAndDepthAndDecodesInTheEngine) {
       EXPECT_EQ(info->height, p.height);
       EXPECT_EQ(info->bits, p.bits);
     }
-    const auto ours = media::ReadBmp(b);
-    ASSERT_TRUE(ours);
-    std::string error;
-    const auto engine = formats::DecodeBmp(b, &error);
-    ASSERT_TRUE(engine) << error;
-    ASSERT_EQ(engine->width(), ours->width);
-    ASSERT_EQ(engine->height(), ours->height);
-    EXPECT_EQ(engine->pixels(), ours->pixels);
+    const auto engine = formats::DecodeBmp(b);
+    ASSERT_TRUE(engine) << engine.fault().what;
   }
 }
 
 TEST_F(DemoData, BlackScreenAndMesh) {
-  const Image kuro = Picture("CG/KURO.BMP");
+  const Bitmap kuro = Picture("CG/KURO.BMP");
   EXPECT_TRUE(All(kuro, 0, 0, 640, 480, 0));
-  const Image mesh = Picture("CG/MESH.BMP");
-  for (int y = 0; y < mesh.height; ++y)
-    for (int x = 0; x < mesh.width; ++x)
-      ASSERT_EQ(mesh.At(x, y), x % 4 == 0 && y % 4 == 0 ? 0u : 0xFFFFFFu) << x << "," << y;
+  const Bitmap mesh = Picture("CG/MESH.BMP");
+  for (int y = 0; y < mesh.height(); ++y)
+    for (int x = 0; x < mesh.width(); ++x)
+      ASSERT_EQ(mesh.at(x, y), x % 4 == 0 && y % 4 == 0 ? 0u : 0xFFFFFFu) << x << "," << y;
 }
 
 TEST_F(DemoData, PointerBackdropIsDarkInsideALightOutline) {
-  const Image bk = Picture("CG/_CGBK.BMP");
-  auto luma = [](Rgb c) { return media::RedOf(c) + media::GreenOf(c) + media::BlueOf(c); };
-  EXPECT_GT(luma(bk.At(0, 0)), 3u * 160);
-  EXPECT_GT(luma(bk.At(15, 15)), 3u * 160);
-  EXPECT_LT(luma(bk.At(8, 8)), 3u * 60);
+  const Bitmap bk = Picture("CG/_CGBK.BMP");
+  auto luma = [](Color c) { return RedOf(c) + GreenOf(c) + BlueOf(c); };
+  EXPECT_GT(luma(bk.at(0, 0)), 3u * 160);
+  EXPECT_GT(luma(bk.at(15, 15)), 3u * 160);
+  EXPECT_LT(luma(bk.at(8, 8)), 3u * 60);
 }
 
 TEST_F(DemoData, ClickMarkFramesAreDrawnOnWhite) {
-  const Image chu = Picture("CG/CHU.BMP");
+  const Bitmap chu = Picture("CG/CHU.BMP");
   for (int f = 0; f < 2; ++f) {
-    EXPECT_EQ(chu.At(0, 24 * f), 0xFFFFFFu);
-    EXPECT_EQ(chu.At(23, 24 * f + 23), 0xFFFFFFu);
-    EXPECT_NE(chu.At(12, 24 * f + 12), 0xFFFFFFu) << "frame " << f << " has nothing in its middle";
+    EXPECT_EQ(chu.at(0, 24 * f), 0xFFFFFFu);
+    EXPECT_EQ(chu.at(23, 24 * f + 23), 0xFFFFFFu);
+    EXPECT_NE(chu.at(12, 24 * f + 12), 0xFFFFFFu) << "frame " << f << " has nothing in its middle";
   }
-  EXPECT_FALSE(All(chu, 0, 0, 24, 24, 0) || Image(chu) == Image());
+  EXPECT_FALSE(All(chu, 0, 0, 24, 24, 0) || Bitmap(chu) == Bitmap());
   // The two phases differ.
   bool differ = false;
   for (int y = 0; y < 24 && !differ; ++y)
-    for (int x = 0; x < 24; ++x) differ = differ || chu.At(x, y) != chu.At(x, y + 24);
+    for (int x = 0; x < 24; ++x) differ = differ || chu.at(x, y) != chu.at(x, y + 24);
   EXPECT_TRUE(differ);
 }
 
 TEST_F(DemoData, MessageWindowIsWhiteWhereTextAndTheClickMarkGo) {
   // The window sits at (6, 374); text rows start at (40, 380); the click mark
   // fills (584, 446)-(608, 470).
-  const Image wk = Picture("CG/WK00.BMP");
+  const Bitmap wk = Picture("CG/WK00.BMP");
   EXPECT_TRUE(All(wk, 40 - 6, 380 - 374, 620, 96, 0xFFFFFF));
   EXPECT_TRUE(All(wk, 584 - 6, 446 - 374, 608 - 6, 470 - 374, 0xFFFFFF));
-  EXPECT_NE(wk.At(2, 50), 0xFFFFFFu) << "no border on the left";
-  EXPECT_NE(wk.At(314, 1), 0xFFFFFFu) << "no border at the top";
+  EXPECT_NE(wk.at(2, 50), 0xFFFFFFu) << "no border on the left";
+  EXPECT_NE(wk.at(314, 1), 0xFFFFFFu) << "no border at the top";
 }
 
 TEST_F(DemoData, StatusFramesHaveABlackOpeningAndWhiteTextCells) {
@@ -154,10 +146,10 @@ TEST_F(DemoData, StatusFramesHaveABlackOpeningAndWhiteTextCells) {
                             {"CG/WK02.BMP", {26, 224}, {76, 111, 147, 183, 270}}};
   for (const Layout& l : layouts) {
     SCOPED_TRACE(l.file);
-    const Image wk = Picture(l.file);
+    const Bitmap wk = Picture(l.file);
     EXPECT_TRUE(All(wk, 8, 8, 504, 472, 0));
-    EXPECT_NE(wk.At(7, 100), 0u);
-    EXPECT_NE(wk.At(300, 472), 0u);
+    EXPECT_NE(wk.at(7, 100), 0u);
+    EXPECT_NE(wk.at(300, 472), 0u);
     for (int y : l.names) EXPECT_TRUE(All(wk, 512, y, 632, y + 24, 0xFFFFFF)) << "name row at " << y;
     for (int y : l.gauges) EXPECT_TRUE(All(wk, 514, y, 614, y + 16, 0xFFFFFF)) << "gauge at " << y;
     EXPECT_TRUE(All(wk, 516, 300, 616, 320, 0xFFFFFF)) << "date";
@@ -166,22 +158,22 @@ TEST_F(DemoData, StatusFramesHaveABlackOpeningAndWhiteTextCells) {
 }
 
 TEST_F(DemoData, WallpaperTileIsSixtyFourSquareAndNotFlat) {
-  const Image wall = Picture("CG/WALL00.BMP");
-  EXPECT_FALSE(All(wall, 0, 0, 64, 64, wall.At(0, 0)));
+  const Bitmap wall = Picture("CG/WALL00.BMP");
+  EXPECT_FALSE(All(wall, 0, 0, 64, 64, wall.at(0, 0)));
 }
 
 TEST_F(DemoData, HitMapPaintsEachRegionRectangleInItsTableColour) {
-  const Image map = Picture("CG/MAP01.BMP");
-  ASSERT_EQ(map.width, 640);
-  EXPECT_EQ(map.palette, std::vector<Rgb>(kRegionColors.begin(), kRegionColors.end()));
-  std::set<Rgb> seen;
+  const Bitmap map = Picture("CG/MAP01.BMP");
+  ASSERT_EQ(map.width(), 640);
+  EXPECT_EQ(map.palette, std::vector<Color>(kRegionColors.begin(), kRegionColors.end()));
+  std::set<Color> seen;
   for (int y = 0; y < 480; ++y) {
     for (int x = 0; x < 640; ++x) {
       int region = 0;
       for (const RegionRect& r : kStreetRegions)
         if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) region = r.region;
-      ASSERT_EQ(map.At(x, y), kRegionColors[region]) << x << "," << y;
-      seen.insert(map.At(x, y));
+      ASSERT_EQ(map.at(x, y), kRegionColors[region]) << x << "," << y;
+      seen.insert(map.at(x, y));
     }
   }
   EXPECT_EQ(seen.size(), 16u);
@@ -203,19 +195,19 @@ TEST_F(DemoData, HitMapPaintsEachRegionRectangleInItsTableColour) {
 TEST_F(DemoData, StreetShowsSomethingInEveryRegion) {
   // Each clickable thing differs from the street around it: the region's
   // middle is not the colour just outside its rectangle.
-  const Image street = Picture("CG/BG04.BMP");
+  const Bitmap street = Picture("CG/BG04.BMP");
   for (const RegionRect& r : kStreetRegions) {
-    const Rgb inside = street.At((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    const Rgb outside = street.At(std::max(r.left - 3, 0), (r.top + r.bottom) / 2);
+    const Color inside = street.at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const Color outside = street.at(std::max(r.left - 3, 0), (r.top + r.bottom) / 2);
     EXPECT_NE(inside, outside) << r.what;
   }
 }
 
 TEST_F(DemoData, AnimationStripHasSixDistinctFrames) {
-  const Image strip = Picture("CG/BA01.BMP");
-  std::set<std::vector<Rgb>> frames;
+  const Bitmap strip = Picture("CG/BA01.BMP");
+  std::set<std::vector<Color>> frames;
   for (int f = 0; f < 6; ++f)
-    frames.insert(std::vector<Rgb>(strip.pixels.begin() + 256 * 192 * f, strip.pixels.begin() + 256 * 192 * (f + 1)));
+    frames.insert(std::vector<Color>(strip.pixels().begin() + 256 * 192 * f, strip.pixels().begin() + 256 * 192 * (f + 1)));
   EXPECT_EQ(frames.size(), 6u);
 }
 
@@ -224,22 +216,22 @@ TEST_F(DemoData, PointersPairASpriteWithAMaskAndShowTheirHotSpot) {
     int x, y;
   };
   auto hot = [](int n) { return n <= 5 ? HotSpot{0, 0} : n == 10 ? HotSpot{16, 24} : HotSpot{16, 16}; };
-  std::set<std::vector<Rgb>> shapes;
+  std::set<std::vector<Color>> shapes;
   for (int n = 0; n <= 10; ++n) {
     SCOPED_TRACE(n);
-    const Image sprite = Picture(CursorName(n, false));
-    const Image mask = Picture(CursorName(n, true));
-    ASSERT_EQ(sprite.width, 32);
-    ASSERT_EQ(sprite.height, 32);
-    ASSERT_EQ(mask.width, 32);
-    ASSERT_EQ(mask.height, 32);
+    const Bitmap sprite = Picture(CursorName(n, false));
+    const Bitmap mask = Picture(CursorName(n, true));
+    ASSERT_EQ(sprite.width(), 32);
+    ASSERT_EQ(sprite.height(), 32);
+    ASSERT_EQ(mask.width(), 32);
+    ASSERT_EQ(mask.height(), 32);
     int opaque = 0, top = 32, bottom = -1, left = 32, right = -1;
     for (int y = 0; y < 32; ++y) {
       for (int x = 0; x < 32; ++x) {
-        const Rgb m = mask.At(x, y);
+        const Color m = mask.at(x, y);
         ASSERT_TRUE(m == 0 || m == 0xFFFFFF);
         if (m == 0xFFFFFF) {
-          ASSERT_EQ(sprite.At(x, y), 0u) << "sprite not black outside the pointer at " << x << "," << y;
+          ASSERT_EQ(sprite.at(x, y), 0u) << "sprite not black outside the pointer at " << x << "," << y;
           continue;
         }
         ++opaque;
@@ -251,7 +243,7 @@ TEST_F(DemoData, PointersPairASpriteWithAMaskAndShowTheirHotSpot) {
     }
     EXPECT_GT(opaque, 40);
     const HotSpot h = hot(n);
-    EXPECT_EQ(mask.At(h.x, h.y), 0u) << "hot spot not opaque";
+    EXPECT_EQ(mask.at(h.x, h.y), 0u) << "hot spot not opaque";
     if (n == 10) {
       EXPECT_EQ(bottom, 24) << "the arrow's tip is not its lowest point";
       EXPECT_EQ(left + right, 32) << "the arrow is not centred on its tip";
@@ -260,7 +252,7 @@ TEST_F(DemoData, PointersPairASpriteWithAMaskAndShowTheirHotSpot) {
       EXPECT_EQ(left + right, 32);
       EXPECT_EQ(top + bottom, 32);
     }
-    if (n >= 1) shapes.insert(sprite.pixels);
+    if (n >= 1) shapes.insert(sprite.pixels());
   }
   EXPECT_EQ(shapes.size(), 10u) << "pointer shapes 1..10 are not all different";
   EXPECT_EQ(Read(CursorName(0, false)), Read(CursorName(1, false)));
@@ -269,40 +261,40 @@ TEST_F(DemoData, PointersPairASpriteWithAMaskAndShowTheirHotSpot) {
 
 TEST_F(DemoData, WaveFilesAreShortPcmOfTheRightLength) {
   const Bytes chime = Read("SOUND/QV00.WAV");
-  const auto probe = media::ReadWaveInfo(chime);
-  ASSERT_TRUE(probe);
-  EXPECT_EQ(probe->format_tag, 1);
-  EXPECT_GT(probe->seconds(), 0.05);
-  EXPECT_LT(probe->seconds(), 0.5);
+  const auto probe = formats::CheckWave(chime);
+  ASSERT_TRUE(probe) << probe.fault().what;
+  EXPECT_EQ(probe->format_tag, formats::wave_format::kPcm);
+  EXPECT_GT(probe->length_ms, 50u);
+  EXPECT_LT(probe->length_ms, 500u);
   // Quiet: no sample beyond a quarter of full scale.
-  ASSERT_EQ(probe->format.bits, 16);
+  ASSERT_EQ(probe->bits, 16);
   int peak = 0;
   for (uint32_t i = 0; i + 1 < probe->data_size; i += 2)
-    peak = std::max(peak, std::abs(static_cast<int16_t>(chime[probe->data_offset + i] | (chime[probe->data_offset + i + 1] << 8))));
+    peak = std::max(peak, std::abs(static_cast<int16_t>(chime[probe->data_at + i] | (chime[probe->data_at + i + 1] << 8))));
   EXPECT_GT(peak, 500);
   EXPECT_LT(peak, 8192);
 
   // Every piece the demo plays exists as a WAVE file too.
   for (const char* piece : {"SOUND/M01.WAV", "SOUND/M02.WAV"}) {
     SCOPED_TRACE(piece);
-    const auto wave = media::ReadWaveInfo(Read(piece));
-    ASSERT_TRUE(wave);
-    EXPECT_EQ(wave->format_tag, 1);
-    EXPECT_GE(wave->seconds(), 10.0);
-    EXPECT_LE(wave->seconds(), 30.0);
-    EXPECT_EQ(wave->byte_rate, wave->format.sample_rate * wave->block_align);
+    const auto wave = formats::CheckWave(Read(piece));
+    ASSERT_TRUE(wave) << wave.fault().what;
+    EXPECT_EQ(wave->format_tag, formats::wave_format::kPcm);
+    EXPECT_GE(wave->length_ms, 10000u);
+    EXPECT_LE(wave->length_ms, 30000u);
+    EXPECT_EQ(wave->byte_rate, wave->sample_rate * wave->block_align);
   }
 }
 
 // Note events (tick, channel, key) of a file, with its programs by channel.
 struct Music {
-  std::multiset<std::tuple<uint32_t, int, int>> notes;
+  std::multiset<std::tuple<uint64_t, int, int>> notes;
   std::map<int, int> programs;
 };
 
-Music Notes(const media::MidiRecord& file) {
+Music Notes(const formats::MidiSummary& file) {
   Music m;
-  for (const auto& track : file.tracks)
+  for (const auto& track : file.track_events)
     for (const auto& e : track.events) {
       if ((e.status & 0xF0) == 0x90 && e.data[1] > 0) m.notes.insert({e.tick, e.status & 0x0F, e.data[0]});
       if ((e.status & 0xF0) == 0xC0) m.programs[e.status & 0x0F] = e.data[0];
@@ -314,22 +306,26 @@ TEST_F(DemoData, MidiFilesAreWellFormedAndLastAsLongAsIntended) {
   struct Facts {
     const char* name;
     int format;
-    double min_seconds, max_seconds;
+    uint32_t min_ms, max_ms;
     std::size_t min_channels;
   };
-  const Facts files[] = {{"SOUND/QV00.MID", 0, 0.2, 3.0, 1},
-                         {"SOUND/M01.MID", 1, 20.0, 40.0, 3},
-                         {"SOUND/M02.MID", 0, 10.0, 40.0, 3},
-                         {"SOUND/SC88/M01.MID", 1, 20.0, 40.0, 3},
-                         {"SOUND/SC88/M02.MID", 0, 10.0, 40.0, 3}};
+  const Facts files[] = {{"SOUND/QV00.MID", 0, 200, 3000, 1},
+                         {"SOUND/M01.MID", 1, 20000, 40000, 3},
+                         {"SOUND/M02.MID", 0, 10000, 40000, 3},
+                         {"SOUND/SC88/M01.MID", 1, 20000, 40000, 3},
+                         {"SOUND/SC88/M02.MID", 0, 10000, 40000, 3}};
   for (const Facts& f : files) {
     SCOPED_TRACE(f.name);
-    std::string error;
-    const auto file = media::ReadMidi(Read(f.name), &error);
-    ASSERT_TRUE(file) << error;
+    const Bytes bytes = Read(f.name);
+    const auto file = formats::ReadMidi(bytes);
+    ASSERT_TRUE(file) << file.fault().what;
     EXPECT_EQ(file->format, f.format);
-    EXPECT_GE(file->Seconds(), f.min_seconds);
-    EXPECT_LE(file->Seconds(), f.max_seconds);
+    EXPECT_GE(file->length_ms, f.min_ms);
+    EXPECT_LE(file->length_ms, f.max_ms);
+    // Strictly formed: each track's end closes its chunk, the last track
+    // ends the file.
+    EXPECT_EQ(file->clean, bytes);
+    for (const auto& track : file->track_events) EXPECT_EQ(track.used, track.chunk_size);
     const Music m = Notes(*file);
     std::set<int> channels;
     for (const auto& [tick, channel, key] : m.notes) channels.insert(channel);
@@ -342,8 +338,8 @@ TEST_F(DemoData, MidiFilesAreWellFormedAndLastAsLongAsIntended) {
 TEST_F(DemoData, SoundSourceTwinsPlayTheSameNotesOnOtherInstruments) {
   for (const char* piece : {"M01.MID", "M02.MID"}) {
     SCOPED_TRACE(piece);
-    const auto gm = media::ReadMidi(Read(std::string("SOUND/") + piece));
-    const auto sc = media::ReadMidi(Read(std::string("SOUND/SC88/") + piece));
+    const auto gm = formats::ReadMidi(Read(std::string("SOUND/") + piece));
+    const auto sc = formats::ReadMidi(Read(std::string("SOUND/SC88/") + piece));
     ASSERT_TRUE(gm && sc);
     const Music a = Notes(*gm), b = Notes(*sc);
     EXPECT_EQ(a.notes, b.notes);

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "media/bmp.h"
-#include "media/midi.h"
-#include "media/wave.h"
+#include "formats/bmp_writer.h"
+#include "formats/midi_writer.h"
+#include "formats/wave.h"
 #include "support/process.h"
 
 namespace velmor::testing {
@@ -29,8 +29,8 @@ void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WriteBmp(const fs::path& path, int w, int h, media::Rgb fill) {
-  WriteBytes(path, media::WriteBmp(media::Image(w, h, fill), {24}));
+void WriteBmp(const fs::path& path, int w, int h, Color fill) {
+  WriteBytes(path, formats::WriteBmp(Bitmap(w, h, fill), {24}));
 }
 
 // A game folder with the start-up files and a first scenario that waits for
@@ -48,12 +48,12 @@ class GameFolder {
     WriteBmp(cg / "WK00.BMP", 628, 100, 0x202060);
     WriteBmp(cg / "WALL00.BMP", 64, 64, 0x406080);
     std::vector<int16_t> samples(2205, 0);
-    WriteBytes(root_ / "data" / "SOUND" / "QV00.WAV", media::WriteWave({}, samples));
-    media::MidiFile midi;
+    WriteBytes(root_ / "data" / "SOUND" / "QV00.WAV", formats::WriteWave({}, samples));
+    formats::MidiFile midi;
     midi.format = 0;
     midi.tracks.emplace_back();
     midi.tracks[0].Note(0, 240, 0, 60, 1);
-    WriteBytes(root_ / "data" / "SOUND" / "QV00.MID", media::WriteMidi(midi));
+    WriteBytes(root_ / "data" / "SOUND" / "QV00.MID", formats::WriteMidi(midi));
     // CLICK, then JUMP 0.
     WriteBytes(root_ / "data" / "SNX" / "INIT.SNX", {22, 16, 0, 0});
     fs::create_directories(root_ / "slots");

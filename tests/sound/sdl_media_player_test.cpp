@@ -17,6 +17,7 @@
 
 #include "support/process.h"
 #include "platform/headless/memory_files.h"
+#include "formats/wave.h"
 #include "platform/media_check.h"
 #include "platform/sdl/wave_pcm.h"
 #include "sound_files.h"
@@ -291,9 +292,9 @@ std::vector<AdpcmCase> AdpcmCases() {
 TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesTheEncoderMeantUpToTheCheckedLength) {
   for (const AdpcmCase& c : AdpcmCases()) {
     SCOPED_TRACE(c.name);
+    auto checked = formats::CheckWave(c.file);
+    ASSERT_TRUE(checked) << checked.fault().what;
     std::string why;
-    auto checked = CheckWave(c.file, &why);
-    ASSERT_TRUE(checked) << why;
     // An output of the file's own rate and channels: the decoder's samples
     // as they are.
     const OutputFormat format{static_cast<int>(c.rate), c.channels};

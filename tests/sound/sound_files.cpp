@@ -4,8 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "media/midi.h"
-#include "media/wave.h"
+#include "formats/midi_writer.h"
+#include "formats/wave.h"
 
 namespace velmor::testing {
 
@@ -13,17 +13,17 @@ std::vector<uint8_t> ToneWave(uint32_t ms, uint32_t rate) {
   std::vector<int16_t> samples(static_cast<std::size_t>(uint64_t{rate} * ms / 1000));
   for (std::size_t i = 0; i < samples.size(); ++i)
     samples[i] = static_cast<int16_t>(2000 * std::sin(static_cast<double>(i) * 0.06));
-  return media::WriteWave({rate, 1, 16}, samples);
+  return formats::WriteWave({rate, 1, 16}, samples);
 }
 
 std::vector<uint8_t> NoteMidi(uint32_t ms) {
-  media::MidiTrack track;
+  formats::MidiTrack track;
   track.Tempo(0, 500000);
   track.ProgramChange(0, 0, 0);
   uint32_t ticks = ms * 480 / 500;
   track.Note(0, ticks, 0, 60, 90);
   track.EndAt(ticks);
-  return media::WriteMidi({0, 480, {track}});
+  return formats::WriteMidi({0, 480, {track}});
 }
 
 std::vector<uint8_t> BogusLengthMidi() {

@@ -1,4 +1,4 @@
-// Small sound files for the sound tests, made with the media writers.
+// Small sound files for the sound tests, made with the format writers.
 #pragma once
 
 #include <cstdint>

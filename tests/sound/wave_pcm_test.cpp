@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/media_check.h"
+#include "formats/wave.h"
 #include "sound_files.h"
 
 namespace velmor::platform::sdl {
@@ -34,7 +34,7 @@ Bytes Wave(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const 
            bool extensible = false) {
   const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
   Bytes fmt;
-  PutLe(fmt, extensible ? wave_format::kExtensible : tag, 2);
+  PutLe(fmt, extensible ? formats::wave_format::kExtensible : tag, 2);
   PutLe(fmt, channels, 2);
   PutLe(fmt, rate, 4);
   PutLe(fmt, uint64_t{rate} * align, 4);
@@ -69,11 +69,11 @@ Bytes Samples(uint16_t tag, uint16_t bits, uint16_t channels, uint64_t frames) {
   Bytes out;
   const uint64_t samples = frames * channels;
   for (uint64_t i = 0; i < samples; ++i) {
-    if (tag == wave_format::kFloat && bits == 32) {
+    if (tag == formats::wave_format::kFloat && bits == 32) {
       PutLe(out, std::bit_cast<uint32_t>(0.25f), 4);
-    } else if (tag == wave_format::kFloat) {
+    } else if (tag == formats::wave_format::kFloat) {
       PutLe(out, std::bit_cast<uint64_t>(0.25), 8);
-    } else if (tag == wave_format::kALaw || tag == wave_format::kMuLaw) {
+    } else if (tag == formats::wave_format::kALaw || tag == formats::wave_format::kMuLaw) {
       out.push_back(0x20);
     } else if (bits == 8) {
       out.push_back(0xA0);  // unsigned: a quarter up
@@ -90,10 +90,10 @@ struct Decoded {
 };
 
 Decoded CheckAndDecode(const Bytes& file, const OutputFormat& format) {
-  std::string why;
-  auto checked = CheckWave(file, &why);
-  EXPECT_TRUE(checked) << why;
+  auto checked = formats::CheckWave(file);
+  EXPECT_TRUE(checked) << checked.fault().what;
   if (!checked) return {};
+  std::string why;
   auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format, &why);
   EXPECT_TRUE(pcm) << why;
   if (!pcm) return {};
@@ -113,16 +113,16 @@ struct Encoding {
 };
 
 const Encoding kEncodings[] = {
-    {"PCM 8-bit", wave_format::kPcm, 8},
-    {"PCM 16-bit", wave_format::kPcm, 16},
-    {"PCM 24-bit", wave_format::kPcm, 24},
-    {"PCM 32-bit", wave_format::kPcm, 32},
-    {"float 32-bit", wave_format::kFloat, 32},
-    {"float 64-bit", wave_format::kFloat, 64},
-    {"float 64-bit, extensible", wave_format::kFloat, 64, true},
-    {"A-law", wave_format::kALaw, 8},
-    {"mu-law", wave_format::kMuLaw, 8},
-    {"PCM 16-bit, extensible", wave_format::kPcm, 16, true},
+    {"PCM 8-bit", formats::wave_format::kPcm, 8},
+    {"PCM 16-bit", formats::wave_format::kPcm, 16},
+    {"PCM 24-bit", formats::wave_format::kPcm, 24},
+    {"PCM 32-bit", formats::wave_format::kPcm, 32},
+    {"float 32-bit", formats::wave_format::kFloat, 32},
+    {"float 64-bit", formats::wave_format::kFloat, 64},
+    {"float 64-bit, extensible", formats::wave_format::kFloat, 64, true},
+    {"A-law", formats::wave_format::kALaw, 8},
+    {"mu-law", formats::wave_format::kMuLaw, 8},
+    {"PCM 16-bit, extensible", formats::wave_format::kPcm, 16, true},
 };
 
 TEST(DecodeWaveToPcm, EveryEncodingComesOutAtTheOutputsRateWithTheLengthOfItsFrames) {
@@ -150,7 +150,7 @@ TEST(DecodeWaveToPcm, OneToEightChannelsGoToTheOutputsChannels) {
     SCOPED_TRACE(channels);
     const uint64_t frames = 2205;
     Decoded d = CheckAndDecode(
-        Wave(wave_format::kPcm, channels, 22050, 16, Samples(1, 16, channels, frames)), {44100, 2});
+        Wave(formats::wave_format::kPcm, channels, 22050, 16, Samples(1, 16, channels, frames)), {44100, 2});
     ASSERT_EQ(d.samples.size(), 2 * frames * 2);
     // Away from the edges, where the resampler starts and ends: sound in
     // both channels.
@@ -163,7 +163,7 @@ TEST(DecodeWaveToPcm, AtTheOutputsOwnFormatTheSamplesStayAsTheyAre) {
   std::vector<int16_t> tone = testing::ToneSamples(3000, 2);
   Bytes data;
   for (int16_t s : tone) PutLe(data, static_cast<uint16_t>(s), 2);
-  Decoded d = CheckAndDecode(Wave(wave_format::kPcm, 2, 44100, 16, data), {44100, 2});
+  Decoded d = CheckAndDecode(Wave(formats::wave_format::kPcm, 2, 44100, 16, data), {44100, 2});
   EXPECT_EQ(d.samples, tone);
 }
 
@@ -171,7 +171,7 @@ TEST(DecodeWaveToPcm, SamplesKeepTheirLevelInEveryEncoding) {
   // A quarter of full scale, at the output's own rate: only the sample
   // format changes. A-law and mu-law 0x20 are levels of their own.
   for (const Encoding& e : kEncodings) {
-    if (e.tag == wave_format::kALaw || e.tag == wave_format::kMuLaw) continue;
+    if (e.tag == formats::wave_format::kALaw || e.tag == formats::wave_format::kMuLaw) continue;
     SCOPED_TRACE(e.name);
     Decoded d = CheckAndDecode(
         Wave(e.tag, 1, 44100, e.bits, Samples(e.tag, e.bits, 1, 100), e.extensible), {44100, 2});
@@ -185,7 +185,7 @@ TEST(DecodeWaveToPcm, DoublesOutOfRangeOrNotNumbersAreClippedOrSilenced) {
   for (double v : {2.0, -7.5, std::numeric_limits<double>::quiet_NaN(),
                    std::numeric_limits<double>::infinity(), -0.5})
     PutLe(data, std::bit_cast<uint64_t>(v), 8);
-  Decoded d = CheckAndDecode(Wave(wave_format::kFloat, 1, 44100, 64, data), {44100, 1});
+  Decoded d = CheckAndDecode(Wave(formats::wave_format::kFloat, 1, 44100, 64, data), {44100, 1});
   ASSERT_EQ(d.samples.size(), 5u);
   EXPECT_EQ(d.samples[0], 32767);
   EXPECT_EQ(d.samples[1], -32768);
@@ -207,20 +207,20 @@ TEST(DecodeWaveToPcm, AToneKeepsItsPitchThroughTheRateChange) {
   std::vector<int16_t> tone = testing::ToneSamples(22050, 2);
   Bytes data;
   for (int16_t s : tone) PutLe(data, static_cast<uint16_t>(s), 2);
-  Decoded d = CheckAndDecode(Wave(wave_format::kPcm, 2, 22050, 16, data), {44100, 2});
+  Decoded d = CheckAndDecode(Wave(formats::wave_format::kPcm, 2, 22050, 16, data), {44100, 2});
   ASSERT_EQ(d.samples.size(), tone.size() * 2);
   EXPECT_NEAR(crossings(d.samples, 2), crossings(tone, 2), 2);
 }
 
 TEST(DecodeWaveToPcm, NoFramesMakeAnEmptyPiece) {
-  Decoded d = CheckAndDecode(Wave(wave_format::kPcm, 1, 22050, 16, {}), {44100, 2});
+  Decoded d = CheckAndDecode(Wave(formats::wave_format::kPcm, 1, 22050, 16, {}), {44100, 2});
   EXPECT_TRUE(d.samples.empty());
 }
 
 TEST(DecodeWaveToPcm, WhatSdlCannotDecodeIsRefusedWithItsReason) {
   // Not what the checks hand over (they would refuse it), but it must not
   // bring anything down either.
-  Bytes file = Wave(wave_format::kPcm, 1, 22050, 16, Bytes(100, 1));
+  Bytes file = Wave(formats::wave_format::kPcm, 1, 22050, 16, Bytes(100, 1));
   file[20] = 0x55;  // MPEG layer 3
   std::string why;
   EXPECT_FALSE(DecodeWaveToPcm(file, 50, {44100, 2}, &why));
@@ -233,7 +233,7 @@ TEST(DecodeWaveToPcm, WhatSdlCannotDecodeIsRefusedWithItsReason) {
 }
 
 TEST(DecodeWaveToPcm, AnOutputSdlCannotConvertToIsRefusedWithItsReason) {
-  Bytes file = Wave(wave_format::kPcm, 1, 22050, 16, Bytes(100, 1));
+  Bytes file = Wave(formats::wave_format::kPcm, 1, 22050, 16, Bytes(100, 1));
   std::string why;
   EXPECT_FALSE(DecodeWaveToPcm(file, 50, {44100, 0}, &why));
   EXPECT_NE(why.find("cannot convert the WAVE file"), std::string::npos) << why;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "media/midi.h"
-#include "media/wave.h"
+#include "formats/midi_writer.h"
+#include "formats/wave.h"
 #include "support/bytecode.h"
 #include "support/pictures.h"
 
@@ -26,19 +26,19 @@ std::vector<uint8_t> ClickCounter() {
 }
 
 std::vector<uint8_t> TinyWave(int ms) {
-  media::WaveFormat format{8000, 1, 8};
+  formats::WaveFormat format{8000, 1, 8};
   std::vector<int16_t> samples(static_cast<size_t>(8 * ms), 0);
-  return media::WriteWave(format, samples);
+  return formats::WriteWave(format, samples);
 }
 
 std::vector<uint8_t> TinyMidi() {
-  media::MidiFile file;
+  formats::MidiFile file;
   file.format = 0;
-  media::MidiTrack track;
+  formats::MidiTrack track;
   track.Tempo(0, 500000);
   track.Note(0, 240, 0, 60, 64);
   file.tracks.push_back(track);
-  return media::WriteMidi(file);
+  return formats::WriteMidi(file);
 }
 
 void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init) {

@@ -1,17 +1,17 @@
 #include "support/pictures.h"
 
-#include "media/bmp.h"
+#include "formats/bmp_writer.h"
 
 namespace velmor::testing {
 
 std::vector<uint8_t> BmpBytes(const Bitmap& bmp, int bits, bool top_down) {
-  media::Image image(bmp.width(), bmp.height());
-  for (int32_t y = 0; y < bmp.height(); ++y)
-    for (int32_t x = 0; x < bmp.width(); ++x) image.At(x, y) = bmp.at(x, y);
-  media::BmpOptions options;
+  // The colours as they are, numbered anew for a palettised file.
+  Bitmap picture = bmp;
+  picture.palette.clear();
+  formats::BmpOptions options;
   options.bits = bits;
   options.top_down = top_down;
-  return media::WriteBmp(image, options);
+  return formats::WriteBmp(picture, options);
 }
 
 Bitmap Pattern(int32_t width, int32_t height, uint32_t seed) {

@@ -24,7 +24,8 @@ std::optional<std::string> Assets::PictureFault(std::string_view name) {
   std::optional<std::string> fault;
   std::string error;
   if (auto bytes = files_.ReadFile(Path(name), &error)) {
-    if (!formats::DecodeBmp(*bytes, &error)) fault = Shown(name) + " is refused: " + error;
+    if (auto bmp = formats::DecodeBmp(*bytes); !bmp)
+      fault = Shown(name) + " is refused: " + bmp.fault().what;
   } else {
     fault = Unreadable(name, error);
   }

@@ -8,9 +8,9 @@ namespace {
 
 uint32_t Channel(double v) { return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0, 255.0))); }
 
-Box Clip(const Image& img, Box b) {
-  return {std::max(b.x0, 0), std::max(b.y0, 0), std::min(b.x1, img.width),
-          std::min(b.y1, img.height)};
+Box Clip(const Bitmap& img, Box b) {
+  return {std::max(b.x0, 0), std::max(b.y0, 0), std::min(b.x1, img.width()),
+          std::min(b.y1, img.height())};
 }
 
 uint32_t Hash(int32_t x, int32_t y, uint32_t seed) {
@@ -28,24 +28,24 @@ int Wrap(int v, int period) { return period > 0 ? ((v % period) + period) % peri
 
 }  // namespace
 
-Rgb Mix(Rgb a, Rgb b, double t) {
+Color Mix(Color a, Color b, double t) {
   auto ch = [t](uint32_t x, uint32_t y) { return Channel(x + (static_cast<double>(y) - x) * t); };
-  return media::MakeRgb(ch(media::RedOf(a), media::RedOf(b)), ch(media::GreenOf(a), media::GreenOf(b)),
-                        ch(media::BlueOf(a), media::BlueOf(b)));
+  return MakeRgb(ch(RedOf(a), RedOf(b)), ch(GreenOf(a), GreenOf(b)),
+                        ch(BlueOf(a), BlueOf(b)));
 }
 
-Rgb Scale(Rgb c, double k) {
-  return media::MakeRgb(Channel(media::RedOf(c) * k), Channel(media::GreenOf(c) * k),
-                        Channel(media::BlueOf(c) * k));
+Color Scale(Color c, double k) {
+  return MakeRgb(Channel(RedOf(c) * k), Channel(GreenOf(c) * k),
+                        Channel(BlueOf(c) * k));
 }
 
-Rgb AddLight(Rgb c, Rgb light, double amount) {
-  return media::MakeRgb(Channel(media::RedOf(c) + media::RedOf(light) * amount),
-                        Channel(media::GreenOf(c) + media::GreenOf(light) * amount),
-                        Channel(media::BlueOf(c) + media::BlueOf(light) * amount));
+Color AddLight(Color c, Color light, double amount) {
+  return MakeRgb(Channel(RedOf(c) + RedOf(light) * amount),
+                        Channel(GreenOf(c) + GreenOf(light) * amount),
+                        Channel(BlueOf(c) + BlueOf(light) * amount));
 }
 
-Rgb Ramp(const std::vector<Stop>& stops, double t) {
+Color Ramp(const std::vector<Stop>& stops, double t) {
   if (t <= stops.front().at) return stops.front().color;
   for (std::size_t i = 1; i < stops.size(); ++i) {
     if (t <= stops[i].at) {
@@ -57,21 +57,21 @@ Rgb Ramp(const std::vector<Stop>& stops, double t) {
   return stops.back().color;
 }
 
-Rgb Ramp(std::initializer_list<Stop> stops, double t) { return Ramp(std::vector<Stop>(stops), t); }
+Color Ramp(std::initializer_list<Stop> stops, double t) { return Ramp(std::vector<Stop>(stops), t); }
 
-void FillRect(Image& img, int x0, int y0, int x1, int y1, Rgb c) {
+void FillRect(Bitmap& img, int x0, int y0, int x1, int y1, Color c) {
   Box b = Clip(img, {x0, y0, x1, y1});
   for (int y = b.y0; y < b.y1; ++y)
-    for (int x = b.x0; x < b.x1; ++x) img.At(x, y) = c;
+    for (int x = b.x0; x < b.x1; ++x) img.set(x, y, c);
 }
 
-void FillBox(Image& img, Box box, const Paint& paint) {
+void FillBox(Bitmap& img, Box box, const Paint& paint) {
   Box b = Clip(img, box);
   for (int y = b.y0; y < b.y1; ++y)
-    for (int x = b.x0; x < b.x1; ++x) img.At(x, y) = paint(x + 0.5, y + 0.5);
+    for (int x = b.x0; x < b.x1; ++x) img.set(x, y, paint(x + 0.5, y + 0.5));
 }
 
-void FillShape(Image& img, Box box, const Inside& inside, const Paint& paint, int n,
+void FillShape(Bitmap& img, Box box, const Inside& inside, const Paint& paint, int n,
                double opacity) {
   Box b = Clip(img, box);
   const double step = 1.0 / n;
@@ -83,13 +83,13 @@ void FillShape(Image& img, Box box, const Inside& inside, const Paint& paint, in
           if (inside(x + (i + 0.5) * step, y + (j + 0.5) * step)) ++hits;
       if (hits == 0) continue;
       const double cover = opacity * hits / (n * n);
-      Rgb c = paint(x + 0.5, y + 0.5);
-      img.At(x, y) = cover >= 1.0 ? c : Mix(img.At(x, y), c, cover);
+      Color c = paint(x + 0.5, y + 0.5);
+      img.set(x, y, cover >= 1.0 ? c : Mix(img.at(x, y), c, cover));
     }
   }
 }
 
-void Glow(Image& img, Vec centre, double r0, double r1, Rgb light, double strength) {
+void Glow(Bitmap& img, Vec centre, double r0, double r1, Color light, double strength) {
   Box b = Clip(img, BoxAround(centre, r1));
   for (int y = b.y0; y < b.y1; ++y) {
     for (int x = b.x0; x < b.x1; ++x) {
@@ -97,7 +97,7 @@ void Glow(Image& img, Vec centre, double r0, double r1, Rgb light, double streng
       if (d >= r1) continue;
       double k = d <= r0 ? 1.0 : 1.0 - (d - r0) / (r1 - r0);
       k = k * k * strength;
-      img.At(x, y) = Mix(img.At(x, y), light, std::min(k, 1.0));
+      img.set(x, y, Mix(img.at(x, y), light, std::min(k, 1.0)));
     }
   }
 }

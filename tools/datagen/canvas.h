@@ -1,4 +1,4 @@
-// Drawing on media::Image for the generated pictures: flat and gradient
+// Drawing on bitmaps for the generated pictures: flat and gradient
 // fills, anti-aliased shapes given as inside-tests, soft glows, a
 // deterministic random source and value noise.
 #pragma once
@@ -9,12 +9,22 @@
 #include <initializer_list>
 #include <vector>
 
-#include "media/image.h"
+#include "graphics/bitmap.h"
 
 namespace velmor::datagen {
 
-using media::Image;
-using media::Rgb;
+// A colour from its components, each cut to eight bits, and back.
+constexpr Color MakeRgb(uint32_t r, uint32_t g, uint32_t b) {
+  return ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
+}
+constexpr uint32_t RedOf(Color c) { return (c >> 16) & 0xFF; }
+constexpr uint32_t GreenOf(Color c) { return (c >> 8) & 0xFF; }
+constexpr uint32_t BlueOf(Color c) { return c & 0xFF; }
+
+// Whether (x, y) is a pixel of the bitmap.
+inline bool Contains(const Bitmap& b, int32_t x, int32_t y) {
+  return x >= 0 && y >= 0 && x < b.width() && y < b.height();
+}
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -24,23 +34,23 @@ struct Vec {
 };
 
 // Colour arithmetic.
-Rgb Mix(Rgb a, Rgb b, double t);  // a at t = 0, b at t = 1
-Rgb Scale(Rgb c, double k);       // brighter above 1, darker below
-Rgb AddLight(Rgb c, Rgb light, double amount);
+Color Mix(Color a, Color b, double t);  // a at t = 0, b at t = 1
+Color Scale(Color c, double k);       // brighter above 1, darker below
+Color AddLight(Color c, Color light, double amount);
 
 // A colour ramp: stops at positions 0..1 in increasing order.
 struct Stop {
   double at;
-  Rgb color;
+  Color color;
 };
-Rgb Ramp(std::initializer_list<Stop> stops, double t);
-Rgb Ramp(const std::vector<Stop>& stops, double t);
+Color Ramp(std::initializer_list<Stop> stops, double t);
+Color Ramp(const std::vector<Stop>& stops, double t);
 
 // Where a shape is: true for points (in pixel units, pixel centres at +0.5)
 // inside it.
 using Inside = std::function<bool(double x, double y)>;
 // What colour a point gets.
-using Paint = std::function<Rgb(double x, double y)>;
+using Paint = std::function<Color(double x, double y)>;
 
 // The area to consider when drawing a shape (x0, y0 inclusive; x1, y1
 // exclusive); it is clipped to the picture.
@@ -48,19 +58,19 @@ struct Box {
   int x0, y0, x1, y1;
 };
 
-void FillRect(Image& img, int x0, int y0, int x1, int y1, Rgb c);
+void FillRect(Bitmap& img, int x0, int y0, int x1, int y1, Color c);
 // Paints every pixel of the box with paint(centre).
-void FillBox(Image& img, Box box, const Paint& paint);
+void FillBox(Bitmap& img, Box box, const Paint& paint);
 // Covers the shape with paint, anti-aliased by sampling each pixel n x n
 // times; `opacity` scales the coverage.
-void FillShape(Image& img, Box box, const Inside& inside, const Paint& paint, int n = 4,
+void FillShape(Bitmap& img, Box box, const Inside& inside, const Paint& paint, int n = 4,
                double opacity = 1.0);
-inline void FillShape(Image& img, Box box, const Inside& inside, Rgb c, int n = 4,
+inline void FillShape(Bitmap& img, Box box, const Inside& inside, Color c, int n = 4,
                       double opacity = 1.0) {
   FillShape(img, box, inside, [c](double, double) { return c; }, n, opacity);
 }
 // Lightens towards `light` around a centre: full at r0, fading to nothing at r1.
-void Glow(Image& img, Vec centre, double r0, double r1, Rgb light, double strength);
+void Glow(Bitmap& img, Vec centre, double r0, double r1, Color light, double strength);
 
 // Inside-tests.
 Inside Circle(Vec c, double r);

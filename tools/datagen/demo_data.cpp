@@ -6,7 +6,7 @@
 
 #include "datagen/music.h"
 #include "datagen/pictures.h"
-#include "media/bmp.h"
+#include "formats/bmp_writer.h"
 
 namespace velmor::datagen {
 
@@ -14,8 +14,8 @@ namespace {
 
 // Palettised pictures carry a full 256-entry colour table, as 256-colour
 // pictures of the time did.
-std::vector<uint8_t> Palettised(const Image& img) { return media::WriteBmp(img, {8, false, true}); }
-std::vector<uint8_t> TrueColour(const Image& img) { return media::WriteBmp(img, {24, false, false}); }
+std::vector<uint8_t> Palettised(const Bitmap& img) { return formats::WriteBmp(img, {8, false, true}); }
+std::vector<uint8_t> TrueColour(const Bitmap& img) { return formats::WriteBmp(img, {24, false, false}); }
 
 }  // namespace
 
@@ -37,7 +37,7 @@ std::vector<DataFile> MakeDemoData() {
   add("CG/BG03.BMP", Palettised(Countryside()));
   add("CG/BG04.BMP", TrueColour(Street()));
   // The region picture keeps its 16 table colours as a 16-entry table.
-  add("CG/MAP01.BMP", media::WriteBmp(StreetRegions(), {8, false, false}));
+  add("CG/MAP01.BMP", formats::WriteBmp(StreetRegions(), {8, false, false}));
   add("CG/_CG01.BMP", TrueColour(CherryTree()));
   add("CG/_CG02.BMP", Palettised(Lighthouse()));
   add("CG/_CG03.BMP", Palettised(WindowCat()));
@@ -48,7 +48,7 @@ std::vector<DataFile> MakeDemoData() {
     char name[32];
     std::snprintf(name, sizeof name, "CURSOR/CSR%02d", n);
     add(std::string(name) + ".BMP", Palettised(p.sprite));
-    add(std::string(name) + "M.BMP", media::WriteBmp(p.mask, {1, false, false}));
+    add(std::string(name) + "M.BMP", formats::WriteBmp(p.mask, {1, false, false}));
   }
 
   add("SOUND/QV00.WAV", StartupChimeWave());

@@ -10,7 +10,7 @@ namespace velmor::datagen {
 
 namespace {
 
-constexpr Rgb kWhite = 0xFFFFFF;
+constexpr Color kWhite = 0xFFFFFF;
 
 // The heart outline: (x^2 + y^2 - 1)^3 <= x^2 y^3 with y pointing up.
 bool InHeart(double x, double y) {
@@ -25,22 +25,22 @@ Inside Heart(Vec c, double size) {
 }
 
 // Small status icons, about 11 pixels across, centred on c.
-void HeartIcon(Image& img, Vec c, Rgb color) {
+void HeartIcon(Bitmap& img, Vec c, Color color) {
   FillShape(img, BoxAround(c, 8), Heart(c, 11.5), color);
 }
 
-void StarIcon(Image& img, Vec c, Rgb color) {
+void StarIcon(Bitmap& img, Vec c, Color color) {
   FillShape(img, BoxAround(c, 8), Polygon(StarPoints(c, 6.2, 2.6, 5, -kPi / 2)), color);
 }
 
-void NoteIcon(Image& img, Vec c, Rgb color) {
+void NoteIcon(Bitmap& img, Vec c, Color color) {
   Inside note = Union({Ellipse({c.x - 2.2, c.y + 3.2}, 2.6, 2.0),
                        Capsule({c.x + 0.2, c.y + 3}, {c.x + 0.2, c.y - 5.2}, 0.7),
                        Capsule({c.x + 0.2, c.y - 5.2}, {c.x + 3.6, c.y - 2.6}, 0.8)});
   FillShape(img, BoxAround(c, 8), note, color);
 }
 
-void FlowerIcon(Image& img, Vec c, Rgb color) {
+void FlowerIcon(Bitmap& img, Vec c, Color color) {
   std::vector<Inside> petals;
   for (int i = 0; i < 5; ++i) {
     const double a = -kPi / 2 + i * 2 * kPi / 5;
@@ -51,10 +51,10 @@ void FlowerIcon(Image& img, Vec c, Rgb color) {
 }
 
 // A thin rule across the status strip with a small diamond in its middle.
-void Rule(Image& img, int y, Rgb line, Rgb jewel) {
+void Rule(Bitmap& img, int y, Color line, Color jewel) {
   for (int x = 520; x < 624; ++x) {
     const double fade = Smoothstep(518, 540, x) * Smoothstep(626, 604, x);
-    img.At(x, y) = Mix(kWhite, line, fade);
+    img.set(x, y, Mix(kWhite, line, fade));
   }
   const Vec c{572, y + 0.5};
   FillShape(img, BoxAround(c, 5), Polygon({{c.x, c.y - 3.5}, {c.x + 3.5, c.y}, {c.x, c.y + 3.5}, {c.x - 3.5, c.y}}),
@@ -63,35 +63,35 @@ void Rule(Image& img, int y, Rgb line, Rgb jewel) {
 
 }  // namespace
 
-Image BlackScreen() {
-  Image img(640, 480, 0);
+Bitmap BlackScreen() {
+  Bitmap img(640, 480, 0);
   img.palette = {0};
   return img;
 }
 
-Image MeshPattern() {
-  Image img(648, 488, kWhite);
-  for (int y = 0; y < img.height; y += 4)
-    for (int x = 0; x < img.width; x += 4) img.At(x, y) = 0;
+Bitmap MeshPattern() {
+  Bitmap img(648, 488, kWhite);
+  for (int y = 0; y < img.height(); y += 4)
+    for (int x = 0; x < img.width(); x += 4) img.set(x, y, 0);
   img.palette = {0, kWhite};
   return img;
 }
 
-Image PointerBackdrop() {
-  Image img(16, 16, 0xC8C8D8);
+Bitmap PointerBackdrop() {
+  Bitmap img(16, 16, 0xC8C8D8);
   FillRect(img, 1, 1, 15, 15, 0x1C1C26);
   img.palette = {0x1C1C26, 0xC8C8D8};
   return img;
 }
 
-Image ClickMark() {
-  Image img(24, 48, kWhite);
+Bitmap ClickMark() {
+  Bitmap img(24, 48, kWhite);
   for (int f = 0; f < 2; ++f) {
     const Vec c{12, 12.5 + 24 * f};
     const double size = f == 0 ? 20 : 15;
-    const Rgb edge = f == 0 ? 0xA82A52 : 0xC25478;
-    const Rgb top = f == 0 ? 0xF2688E : 0xF7A0B8;
-    const Rgb bottom = f == 0 ? 0xD03866 : 0xE07898;
+    const Color edge = f == 0 ? 0xA82A52 : 0xC25478;
+    const Color top = f == 0 ? 0xF2688E : 0xF7A0B8;
+    const Color bottom = f == 0 ? 0xD03866 : 0xE07898;
     const Box box{0, 24 * f, 24, 24 * f + 24};
     FillShape(img, box, Heart(c, size + 2), edge);
     FillShape(img, box, Heart(c, size), [&](double, double y) {
@@ -103,10 +103,10 @@ Image ClickMark() {
   return img;
 }
 
-Image MessageFrame() {
+Bitmap MessageFrame() {
   // A four-pixel rounded border: a dusky indigo edge, a lavender band lit
   // from above, a pale inner line; plain white inside for the text cells.
-  Image img(628, 100, 0);
+  Bitmap img(628, 100, 0);
   const Box all{0, 0, 628, 100};
   FillShape(img, all, RoundRect(0, 0, 628, 100, 6), 0x4A4E7A);
   FillShape(img, all, RoundRect(1, 1, 627, 99, 5),
@@ -116,27 +116,33 @@ Image MessageFrame() {
   return img;
 }
 
-Image StatusFrame(int layout) {
-  Image img(640, 480);
+Bitmap StatusFrame(int layout) {
+  Bitmap img(640, 480);
   // The frame: deep indigo with a faint diagonal weave.
   FillBox(img, {0, 0, 640, 480}, [](double x, double y) {
-    Rgb c = Mix(0x272C52, 0x181B34, y / 480);
+    Color c = Mix(0x272C52, 0x181B34, y / 480);
     const int d = static_cast<int>(x + y) % 6, e = static_cast<int>(x - y + 960) % 6;
     if (d == 0 || e == 0) c = AddLight(c, 0xFFFFFF, 0.025);
     return c;
   });
   for (int x = 0; x < 640; ++x) {
-    img.At(x, 0) = 0x434A7E;
-    img.At(x, 479) = 0x0E1020;
+    img.set(x, 0, 0x434A7E);
+    img.set(x, 479, 0x0E1020);
   }
   for (int y = 0; y < 480; ++y) {
-    img.At(0, y) = 0x434A7E;
-    img.At(639, y) = 0x0E1020;
+    img.set(0, y, 0x434A7E);
+    img.set(639, y, 0x0E1020);
   }
   // The picture opening with a thin gold line round it.
-  const Rgb gold = 0xC9AE6A;
-  for (int x = 6; x < 506; ++x) img.At(x, 6) = img.At(x, 473) = gold;
-  for (int y = 6; y < 474; ++y) img.At(6, y) = img.At(505, y) = gold;
+  const Color gold = 0xC9AE6A;
+  for (int x = 6; x < 506; ++x) {
+    img.set(x, 6, gold);
+    img.set(x, 473, gold);
+  }
+  for (int y = 6; y < 474; ++y) {
+    img.set(6, y, gold);
+    img.set(505, y, gold);
+  }
   FillRect(img, 8, 8, 504, 472, 0);
 
   // The status panel: white card with a lavender edge.
@@ -144,11 +150,11 @@ Image StatusFrame(int layout) {
   FillShape(img, panel, RoundRect(508, 6, 636, 474, 6), 0xB9B3E0);
   FillShape(img, panel, RoundRect(510, 8, 634, 472, 4), kWhite);
 
-  const Rgb rule = 0xD3CFEC, jewel = 0xB9B3E0;
+  const Color rule = 0xD3CFEC, jewel = 0xB9B3E0;
   for (int i = 0; i < 3; ++i)
     FillShape(img, BoxAround({556.0 + 16 * i, 16}, 3), Circle({556.5 + 16 * i, 16.5}, 1.6), jewel);
 
-  const Rgb rose = 0xE07090, gold_icon = 0xE0B040, blue = 0x7088D0, green = 0x70B070;
+  const Color rose = 0xE07090, gold_icon = 0xE0B040, blue = 0x7088D0, green = 0x70B070;
   auto icon_y = [](int gauge_top) { return gauge_top + 8.0; };
   if (layout == 0) {
     Rule(img, 144, rule, jewel);
@@ -180,18 +186,18 @@ Image StatusFrame(int layout) {
   return img;
 }
 
-Image Wallpaper() {
+Bitmap Wallpaper() {
   // Quiet slate with a soft diamond lattice and a dot in each diamond; every
   // term repeats every 32 pixels, so the 64-pixel tile is seamless.
-  Image img(64, 64);
-  const Rgb base = 0x3A4260, line = 0x4A5478, dot = 0x566290;
+  Bitmap img(64, 64);
+  const Color base = 0x3A4260, line = 0x4A5478, dot = 0x566290;
   FillBox(img, {0, 0, 64, 64}, [&](double x, double y) {
     auto lattice = [](double v) {
       const double m = std::fmod(v, 32.0);
       return std::min(m, 32.0 - m) / std::sqrt(2.0);
     };
     const double d = std::min(lattice(x + y), lattice(x - y + 64));
-    Rgb c = Mix(line, base, Smoothstep(0.3, 1.3, d));
+    Color c = Mix(line, base, Smoothstep(0.3, 1.3, d));
     // Diamond centres sit at (16, 0) and (0, 16) modulo 32.
     auto wrap = [](double v) { return std::fmod(v + 64, 32.0); };
     auto from = [&](double ox, double oy) {

@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "media/midi.h"
-#include "media/wave.h"
+#include "formats/midi_writer.h"
+#include "formats/wave.h"
 
 namespace velmor::datagen {
 
@@ -181,7 +181,7 @@ std::vector<uint8_t> ResetMessage(SoundSource source) {
   return {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};  // General MIDI on
 }
 
-void Conductor(media::MidiTrack& t, const Score& s, SoundSource source, const char* title) {
+void Conductor(formats::MidiTrack& t, const Score& s, SoundSource source, const char* title) {
   t.TrackName(0, title);
   t.SysEx(0, ResetMessage(source));
   t.Tempo(0, static_cast<uint32_t>(std::lround(60e6 / s.bpm)));
@@ -191,7 +191,7 @@ void Conductor(media::MidiTrack& t, const Score& s, SoundSource source, const ch
 
 // Instrument set-up comes a little after the reset so that no player applies
 // it first and then loses it.
-void PartSetup(media::MidiTrack& t, const Part& p) {
+void PartSetup(formats::MidiTrack& t, const Part& p) {
   const uint32_t at = kDivision / 4;
   t.ControlChange(at, p.channel, 0, 0);  // bank: the standard sounds
   t.ProgramChange(at, p.channel, p.program);
@@ -200,34 +200,34 @@ void PartSetup(media::MidiTrack& t, const Part& p) {
   t.ControlChange(at, p.channel, 91, 48);  // reverb
 }
 
-void PartNotes(media::MidiTrack& t, const Part& p) {
+void PartNotes(formats::MidiTrack& t, const Part& p) {
   for (const Note& n : p.notes) t.Note(Ticks(n.start), Ticks(n.length), p.channel, n.key, n.velocity);
 }
 
 std::vector<uint8_t> Format1(const Score& s, SoundSource source, const char* title) {
-  media::MidiFile file{1, kDivision, {}};
-  media::MidiTrack conductor;
+  formats::MidiFile file{1, kDivision, {}};
+  formats::MidiTrack conductor;
   Conductor(conductor, s, source, title);
   conductor.EndAt(Ticks(s.length));
   file.tracks.push_back(conductor);
   for (const Part& p : s.parts) {
-    media::MidiTrack t;
+    formats::MidiTrack t;
     t.TrackName(0, p.name);
     PartSetup(t, p);
     PartNotes(t, p);
     t.EndAt(Ticks(s.length));
     file.tracks.push_back(t);
   }
-  return media::WriteMidi(file);
+  return formats::WriteMidi(file);
 }
 
 std::vector<uint8_t> Format0(const Score& s, SoundSource source, const char* title) {
-  media::MidiTrack t;
+  formats::MidiTrack t;
   Conductor(t, s, source, title);
   for (const Part& p : s.parts) PartSetup(t, p);
   for (const Part& p : s.parts) PartNotes(t, p);
   t.EndAt(Ticks(s.length));
-  return media::WriteMidi({0, kDivision, {t}});
+  return formats::WriteMidi({0, kDivision, {t}});
 }
 
 // --- Synthesis -----------------------------------------------------------
@@ -288,11 +288,11 @@ std::vector<uint8_t> StartupChimeWave() {
   const Voice bell{{{1, 1.0}, {2.76, 0.25}}, 0.004, 0.09, 0.05, 1.0, 0};
   Render(mix, bell, 0.0, 0.28, Key("E6"), 100);
   Render(mix, bell, 0.05, 0.23, Key("B6"), 80);
-  return media::WriteWave({kRate, 1, 16}, Finish(mix, 0.14));
+  return formats::WriteWave({kRate, 1, 16}, Finish(mix, 0.14));
 }
 
 std::vector<uint8_t> StartupPhraseMidi() {
-  media::MidiTrack t;
+  formats::MidiTrack t;
   t.TrackName(0, "Chime");
   t.Tempo(0, 500000);
   t.ProgramChange(0, 0, 8);  // celesta
@@ -300,7 +300,7 @@ std::vector<uint8_t> StartupPhraseMidi() {
   const char* keys[] = {"C6", "E6", "G6", "C7"};
   for (int i = 0; i < 4; ++i) t.Note(i * 120, i == 3 ? 480 : 120, 0, Key(keys[i]), 80);
   t.EndAt(960);
-  return media::WriteMidi({0, kDivision, {t}});
+  return formats::WriteMidi({0, kDivision, {t}});
 }
 
 std::vector<uint8_t> ThemeWave() {
@@ -323,7 +323,7 @@ std::vector<uint8_t> ThemeWave() {
     if (i >= d1) mix[i] += 0.18 * mix[i - d1];
     if (i >= d2) mix[i] += 0.10 * mix[i - d2];
   }
-  return media::WriteWave({kRate, 1, 16}, Finish(mix, 0.6));
+  return formats::WriteWave({kRate, 1, 16}, Finish(mix, 0.6));
 }
 
 std::vector<uint8_t> WaltzWave() {
@@ -338,7 +338,7 @@ std::vector<uint8_t> WaltzWave() {
   for (std::size_t p = 0; p < s.parts.size(); ++p)
     for (const Note& n : s.parts[p].notes)
       Render(mix, voices[p], (n.start - s.lead_in) * beat, n.length * beat * 0.96, n.key, n.velocity);
-  return media::WriteWave({kRate, 1, 16}, Finish(mix, 0.55));
+  return formats::WriteWave({kRate, 1, 16}, Finish(mix, 0.55));
 }
 
 std::vector<uint8_t> ThemeMidi(SoundSource source) {

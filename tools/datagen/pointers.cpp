@@ -27,12 +27,12 @@ class PointerCanvas {
             if (inside(x + (i + 0.5) / 4, y + (j + 0.5) / 4)) ++hits;
         if (hits >= 8) {
           solid_[y * kSize + x] = true;
-          color_.At(x, y) = paint(x + 0.5, y + 0.5) & 0xFFFFFF;
+          color_.set(x, y, paint(x + 0.5, y + 0.5) & 0xFFFFFF);
         }
       }
     }
   }
-  void Fill(const Inside& inside, Rgb c) {
+  void Fill(const Inside& inside, Color c) {
     Fill(inside, [c](double, double) { return c; });
   }
 
@@ -61,11 +61,12 @@ class PointerCanvas {
       if (!touches) throw std::logic_error("pointer shape drawn away from its hot spot");
       outline[hot] = true;
     }
-    Pointer p{Image(kSize, kSize, 0), Image(kSize, kSize, 0xFFFFFF)};
+    Pointer p{Bitmap(kSize, kSize, 0), Bitmap(kSize, kSize, 0xFFFFFF)};
     for (int i = 0; i < kSize * kSize; ++i) {
       if (solid_[i] || outline[i]) {
-        p.sprite.pixels[i] = solid_[i] ? color_.pixels[i] : 0;
-        p.mask.pixels[i] = 0;
+        const int x = i % kSize, y = i / kSize;
+        p.sprite.set(x, y, solid_[i] ? color_.at(x, y) : 0);
+        p.mask.set(x, y, 0);
       }
     }
     Palettise(p.sprite, 256);
@@ -74,7 +75,7 @@ class PointerCanvas {
   }
 
  private:
-  Image color_{kSize, kSize, 0};
+  Bitmap color_{kSize, kSize, 0};
   std::vector<bool> solid_ = std::vector<bool>(kSize * kSize, false);
 };
 
@@ -124,7 +125,7 @@ Pointer Pen() {
   c.Fill(d.Map(RoundRect(-3.5, 7, 3.5, 10, 0.5)), 0x34343C);
   c.Fill(d.Map(RoundRect(-3.6, 10, 3.6, 27, 2)), [](double x, double y) {
     const Vec l = d.Local(x, y);
-    return l.x < -1.0 && l.x > -2.6 ? Rgb{0x8AA8F0} : Rgb{0x2E4FA8};
+    return l.x < -1.0 && l.x > -2.6 ? Color{0x8AA8F0} : Color{0x2E4FA8};
   });
   c.Fill(d.Map(RoundRect(-3.6, 14, 3.6, 15.6, 0)), 0xE8C058);
   return c.Finish(0, 0);
@@ -143,7 +144,7 @@ Pointer HeartPointer() {
            return a * a * a - u * u * v * v * v <= 0;
          },
          [h](double x, double y) {
-           return std::hypot(x - (h.x - 3), y - (h.y - 2.5)) < 1.8 ? Rgb{0xFFD0DC}
+           return std::hypot(x - (h.x - 3), y - (h.y - 2.5)) < 1.8 ? Color{0xFFD0DC}
                                                                   : Mix(0xFF5A7E, 0xD42850, Clamp01((y - h.y + 6) / 12));
          });
   return c.Finish(0, 0);
@@ -153,7 +154,7 @@ Pointer ShootingStar() {
   PointerCanvas c;
   const Vec centre{kTip.x + 10 / std::sqrt(2.0), kTip.y + 10 / std::sqrt(2.0)};
   const double k = 1 / std::sqrt(2.0);
-  const Rgb trails[] = {0x7FD8FF, 0xFFD23C, 0xFF8FC0};
+  const Color trails[] = {0x7FD8FF, 0xFFD23C, 0xFF8FC0};
   const double lengths[] = {24.5, 29.0, 24.5};
   for (int i = 0; i < 3; ++i) {
     const double off = (i - 1) * 4.2;
@@ -191,7 +192,7 @@ Pointer Magnifier() {
 
 // Viewfinder corners round the centre, wide for hovering, drawn in when
 // pressed.
-Pointer Corners(double reach, Rgb color, bool pressed) {
+Pointer Corners(double reach, Color color, bool pressed) {
   const Vec o = kCentre;
   PointerCanvas c;
   for (double sx : {-1.0, 1.0})

@@ -7,30 +7,31 @@
 #include <unordered_map>
 #include <vector>
 
+#include "datagen/canvas.h"
+
 namespace velmor::datagen {
 
 namespace {
 
-using media::Rgb;
 
 struct Entry {
   std::array<int, 3> c;
   uint32_t count;
 };
 
-int Luma(Rgb c) {
-  return 299 * static_cast<int>(media::RedOf(c)) + 587 * static_cast<int>(media::GreenOf(c)) +
-         114 * static_cast<int>(media::BlueOf(c));
+int Luma(Color c) {
+  return 299 * static_cast<int>(RedOf(c)) + 587 * static_cast<int>(GreenOf(c)) +
+         114 * static_cast<int>(BlueOf(c));
 }
 
-std::array<int, 3> Split(Rgb c) {
-  return {static_cast<int>(media::RedOf(c)), static_cast<int>(media::GreenOf(c)),
-          static_cast<int>(media::BlueOf(c))};
+std::array<int, 3> Split(Color c) {
+  return {static_cast<int>(RedOf(c)), static_cast<int>(GreenOf(c)),
+          static_cast<int>(BlueOf(c))};
 }
 
 // Median cut: keeps splitting the box with the widest spread (weighted by
 // how many pixels it holds) at its median along that spread.
-std::vector<Rgb> MedianCut(std::vector<Entry> entries, int colors) {
+std::vector<Color> MedianCut(std::vector<Entry> entries, int colors) {
   struct Span {
     std::size_t begin, end;
   };
@@ -79,14 +80,14 @@ std::vector<Rgb> MedianCut(std::vector<Entry> entries, int colors) {
     spans[pick] = {s.begin, cut};
     spans.push_back({cut, s.end});
   }
-  std::vector<Rgb> palette;
+  std::vector<Color> palette;
   for (const Span& s : spans) {
     double sum[3] = {0, 0, 0}, n = 0;
     for (std::size_t i = s.begin; i < s.end; ++i) {
       for (int k = 0; k < 3; ++k) sum[k] += static_cast<double>(entries[i].c[k]) * entries[i].count;
       n += entries[i].count;
     }
-    palette.push_back(media::MakeRgb(static_cast<uint32_t>(std::lround(sum[0] / n)),
+    palette.push_back(MakeRgb(static_cast<uint32_t>(std::lround(sum[0] / n)),
                                      static_cast<uint32_t>(std::lround(sum[1] / n)),
                                      static_cast<uint32_t>(std::lround(sum[2] / n))));
   }
@@ -95,11 +96,11 @@ std::vector<Rgb> MedianCut(std::vector<Entry> entries, int colors) {
 
 }  // namespace
 
-void Palettise(media::Image& img, int colors, double dither) {
-  std::unordered_map<Rgb, uint32_t> histogram;
-  for (Rgb c : img.pixels) ++histogram[c & 0xFFFFFF];
+void Palettise(Bitmap& img, int colors, double dither) {
+  std::unordered_map<Color, uint32_t> histogram;
+  for (Color c : img.pixels()) ++histogram[c & 0xFFFFFF];
 
-  std::vector<Rgb> palette;
+  std::vector<Color> palette;
   const bool exact = static_cast<int>(histogram.size()) <= colors;
   if (exact) {
     for (const auto& [c, n] : histogram) palette.push_back(c);
@@ -113,27 +114,27 @@ void Palettise(media::Image& img, int colors, double dither) {
     std::sort(palette.begin(), palette.end());
     palette.erase(std::unique(palette.begin(), palette.end()), palette.end());
   }
-  std::stable_sort(palette.begin(), palette.end(), [](Rgb a, Rgb b) {
+  std::stable_sort(palette.begin(), palette.end(), [](Color a, Color b) {
     return Luma(a) != Luma(b) ? Luma(a) < Luma(b) : a < b;
   });
   img.palette = palette;
   if (exact) return;
 
   static constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-  std::unordered_map<Rgb, Rgb> nearest;
-  for (int y = 0; y < img.height; ++y) {
-    for (int x = 0; x < img.width; ++x) {
-      std::array<int, 3> c = Split(img.At(x, y));
+  std::unordered_map<Color, Color> nearest;
+  for (int y = 0; y < img.height(); ++y) {
+    for (int x = 0; x < img.width(); ++x) {
+      std::array<int, 3> c = Split(img.at(x, y));
       if (dither > 0) {
         const int offset = static_cast<int>(std::lround((kBayer[y & 3][x & 3] - 7.5) * dither));
         for (int& v : c) v = std::clamp(v + offset, 0, 255);
       }
-      const Rgb key = media::MakeRgb(c[0], c[1], c[2]);
+      const Color key = MakeRgb(c[0], c[1], c[2]);
       auto it = nearest.find(key);
       if (it == nearest.end()) {
-        Rgb best = palette.front();
+        Color best = palette.front();
         long best_d = -1;
-        for (Rgb p : palette) {
+        for (Color p : palette) {
           const std::array<int, 3> q = Split(p);
           const long d = 3L * (q[0] - c[0]) * (q[0] - c[0]) + 4L * (q[1] - c[1]) * (q[1] - c[1]) +
                          2L * (q[2] - c[2]) * (q[2] - c[2]);
@@ -144,7 +145,7 @@ void Palettise(media::Image& img, int colors, double dither) {
         }
         it = nearest.emplace(key, best).first;
       }
-      img.At(x, y) = it->second;
+      img.set(x, y, it->second);
     }
   }
 }

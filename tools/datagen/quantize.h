@@ -2,7 +2,7 @@
 // game's pictures were stored.
 #pragma once
 
-#include "media/image.h"
+#include "graphics/bitmap.h"
 
 namespace velmor::datagen {
 
@@ -11,6 +11,6 @@ namespace velmor::datagen {
 // otherwise the palette comes from median cut, and `dither` (0..1) adds an
 // ordered dither that hides banding in gradients. The palette is sorted from
 // dark to light.
-void Palettise(media::Image& img, int colors = 256, double dither = 0.0);
+void Palettise(Bitmap& img, int colors = 256, double dither = 0.0);
 
 }  // namespace velmor::datagen

@@ -12,7 +12,7 @@ namespace velmor::datagen {
 
 namespace {
 
-constexpr Rgb kWhite = 0xFFFFFF;
+constexpr Color kWhite = 0xFFFFFF;
 
 Inside RotatedEllipse(Vec c, double rx, double ry, double angle) {
   const double ca = std::cos(angle), sa = std::sin(angle);
@@ -30,23 +30,23 @@ Inside Below(F top) {
 }
 
 // Scattered stars: single pixels of varying brightness, a few with a glint.
-void Stars(Image& img, Random& rng, int count, Box area, double bright) {
+void Stars(Bitmap& img, Random& rng, int count, Box area, double bright) {
   for (int i = 0; i < count; ++i) {
     const int x = rng.Int(area.x0, area.x1 - 1), y = rng.Int(area.y0, area.y1 - 1);
     const double b = bright * rng.Uniform(0.25, 1.0);
-    img.At(x, y) = Mix(img.At(x, y), 0xFFFFF4, b);
+    img.set(x, y, Mix(img.at(x, y), 0xFFFFF4, b));
     if (rng.Uniform() < 0.06) {
       for (int d = 1; d <= 2; ++d) {
         const double k = b * (d == 1 ? 0.55 : 0.25);
         for (auto [dx, dy] : {std::pair{d, 0}, {-d, 0}, {0, d}, {0, -d}})
-          if (img.Contains(x + dx, y + dy)) img.At(x + dx, y + dy) = Mix(img.At(x + dx, y + dy), 0xFFFFF4, k);
+          if (Contains(img, x + dx, y + dy)) img.set(x + dx, y + dy, Mix(img.at(x + dx, y + dy), 0xFFFFF4, k));
       }
     }
   }
 }
 
 // A moon disc with soft grey seas on it.
-void FullMoon(Image& img, Vec c, double r, Rgb light) {
+void FullMoon(Bitmap& img, Vec c, double r, Color light) {
   FillShape(img, BoxAround(c, r), Circle(c, r), [&](double x, double y) {
     const double n = Fractal((x - c.x) / r * 2.2 + 5, (y - c.y) / r * 2.2 + 5, 41, 3);
     const double sea = Smoothstep(0.5, 0.62, n);
@@ -55,7 +55,7 @@ void FullMoon(Image& img, Vec c, double r, Rgb light) {
   });
 }
 
-void Bird(Image& img, Vec c, double span, Rgb color) {
+void Bird(Bitmap& img, Vec c, double span, Color color) {
   Inside bird = Union({Capsule({c.x - span, c.y - span * 0.45}, {c.x - span * 0.4, c.y - span * 0.1}, 0.75),
                        Capsule({c.x - span * 0.4, c.y - span * 0.1}, c, 0.75),
                        Capsule(c, {c.x + span * 0.4, c.y - span * 0.1}, 0.75),
@@ -67,8 +67,8 @@ void Bird(Image& img, Vec c, double span, Rgb color) {
 
 // A sun half sunk into a calm sea; islands on the left, streaks of cloud,
 // the sun's path broken into ripples.
-Image SunsetSea() {
-  Image img(640, 480);
+Bitmap SunsetSea() {
+  Bitmap img(640, 480);
   const double horizon = 300;
   const Vec sun{404, 296};
   FillBox(img, {0, 0, 640, 300}, [](double, double y) {
@@ -102,7 +102,7 @@ Image SunsetSea() {
     const double depth = 220.0 / (d + 3.0);
     const double wx = (x - 320) / (d + 3.0) * 9.0, wz = depth * 1.6;
     const double ripple = Noise(wx * 0.8, wz * 2.5, 3) * 0.6 + Noise(wx * 2.1, wz * 6.0, 4) * 0.4;
-    Rgb c = Ramp({{0, 0xD8826E}, {0.12, 0xA05C78}, {0.45, 0x4C3A6C}, {1, 0x1A1C42}}, d / 180);
+    Color c = Ramp({{0, 0xD8826E}, {0.12, 0xA05C78}, {0.45, 0x4C3A6C}, {1, 0x1A1C42}}, d / 180);
     c = Scale(c, 0.9 + 0.22 * ripple);
     const double width = 26 + d * 0.9;
     const double column = 1 - Smoothstep(width * 0.25, width, std::fabs(x - sun.x));
@@ -110,7 +110,7 @@ Image SunsetSea() {
     return Mix(c, 0xFFE2A8, Clamp01(glitter));
   });
   for (int x = 0; x < 640; ++x)
-    img.At(x, 300) = Mix(img.At(x, 300), 0xFFE0A0, 0.5 * std::exp(-std::pow((x - sun.x) / 140, 2)));
+    img.set(x, 300, Mix(img.at(x, 300), 0xFFE0A0, 0.5 * std::exp(-std::pow((x - sun.x) / 140, 2))));
   // Islands on the horizon.
   auto island = [](double x) {
     return 300 - (34 * std::exp(-std::pow((x - 100) / 60, 2)) + 16 * std::exp(-std::pow((x - 190) / 36, 2)) +
@@ -122,8 +122,8 @@ Image SunsetSea() {
 }
 
 // A city at night under a crescent moon; its lights shiver in the river.
-Image NightCity() {
-  Image img(640, 480);
+Bitmap NightCity() {
+  Bitmap img(640, 480);
   const double quay = 432;
   FillBox(img, {0, 0, 640, 480}, [](double, double y) {
     return Ramp({{0, 0x060920}, {0.55, 0x141A4A}, {0.85, 0x36306C}, {1, 0x5C3E70}}, y / 380);
@@ -162,7 +162,7 @@ Image NightCity() {
     for (int wy = y0 + 10; wy + 7 < quay - 6; wy += 13)
       for (int wx = x0 + 6; wx + 5 < x1 - 4; wx += 10) {
         const double r = rng.Uniform();
-        const Rgb lit = r < 0.22 ? 0xF4D07A : r < 0.30 ? 0xE8A860 : r < 0.36 ? 0xA8D0F0 : 0x181C3A;
+        const Color lit = r < 0.22 ? 0xF4D07A : r < 0.30 ? 0xE8A860 : r < 0.36 ? 0xA8D0F0 : 0x181C3A;
         FillRect(img, wx, wy, wx + 5, wy + 7, lit);
       }
     x += w + rng.Uniform(2, 10);
@@ -178,7 +178,7 @@ Image NightCity() {
       const double wobble = 3.0 * std::sin(d * 0.9 + x * 0.045) + 2.0 * (Noise(x / 7.0, d / 1.6, 9) - 0.5);
       const int sx = std::clamp(static_cast<int>(x + wobble), 0, 639);
       const int sy = std::clamp(static_cast<int>(quay - 3 - d * 2.2), 0, 479);
-      img.At(x, y) = Mix(Scale(img.At(sx, sy), 0.55), 0x080A1E, Clamp01(d / 90));
+      img.set(x, y, Mix(Scale(img.at(sx, sy), 0.55), 0x080A1E, Clamp01(d / 90)));
     }
   }
   Palettise(img, 256, 0.6);
@@ -186,8 +186,8 @@ Image NightCity() {
 }
 
 // Green hills on a bright day, a path winding away and a big tree.
-Image Countryside() {
-  Image img(640, 480);
+Bitmap Countryside() {
+  Bitmap img(640, 480);
   FillBox(img, {0, 0, 640, 480}, [](double, double y) {
     return Ramp({{0, 0x4F94DC}, {0.6, 0x94C6F0}, {1, 0xDDEFFA}}, y / 280);
   });
@@ -219,7 +219,7 @@ Image Countryside() {
   });
   struct Hill {
     double base, a1, f1, p1, a2, f2;
-    Rgb color;
+    Color color;
   };
   const Hill hills[] = {{266, 12, 70, 1.0, 7, 31, 0x93C872},
                         {306, 20, 110, 2.3, 6, 41, 0x72B058},
@@ -239,7 +239,7 @@ Image Countryside() {
             [&](double x, double y) { return y >= 300 && std::fabs(x - path_centre(y)) <= path_half(y); },
             [&](double x, double y) {
               const double e = std::fabs(x - path_centre(y)) / path_half(y);
-              const Rgb c = Mix(0xE2CC98, 0xB89C6C, Smoothstep(0.6, 1.0, e));
+              const Color c = Mix(0xE2CC98, 0xB89C6C, Smoothstep(0.6, 1.0, e));
               return Scale(c, 0.94 + 0.1 * Noise(x / 3, y / 2, 8));
             });
   // The tree: a shadow, a trunk with two limbs and a rounded crown.
@@ -265,7 +265,7 @@ Image Countryside() {
   for (int i = 0; i < 160; ++i) {
     const Vec p{rng.Uniform(0, 640), rng.Uniform(410, 478)};
     if (std::fabs(p.x - path_centre(p.y)) < path_half(p.y) + 4) continue;
-    const Rgb colors[] = {0xFFFFFF, 0xFFE060, 0xF4A0C0, 0xE8E0FF};
+    const Color colors[] = {0xFFFFFF, 0xFFE060, 0xF4A0C0, 0xE8E0FF};
     FillShape(img, BoxAround(p, 3), Circle(p, rng.Uniform(1.0, 1.9)), colors[rng.Int(0, 3)]);
   }
   Palettise(img, 256, 0.5);
@@ -274,8 +274,8 @@ Image Countryside() {
 
 // A street of three shops at dusk. Every clickable thing fills exactly its
 // rectangle of kStreetRegions.
-Image Street() {
-  Image img(640, 480);
+Bitmap Street() {
+  Bitmap img(640, 480);
   auto rect = [](int region) { return kStreetRegions[region - 1]; };
   FillBox(img, {0, 0, 640, 420}, [](double, double y) {
     return Ramp({{0, 0x22244E}, {0.55, 0x5A4478}, {1, 0xC88078}}, y / 150);
@@ -295,7 +295,7 @@ Image Street() {
     const double bx = std::fmod(x + (row % 2) * 10, 20.0), by = std::fmod(y - 96, 8.0);
     const bool mortar = bx < 1 || by < 1;
     const double n = Noise(std::floor((x + (row % 2) * 10) / 20), row, 13);
-    return mortar ? Rgb{0x7A5048} : Scale(0x9C5A44, 0.88 + 0.2 * n);
+    return mortar ? Color{0x7A5048} : Scale(0x9C5A44, 0.88 + 0.2 * n);
   });
   FillRect(img, 8, 88, 218, 98, 0x5E3428);
   // The cafe: plaster.
@@ -306,17 +306,17 @@ Image Street() {
   // The bookshop: teal boards.
   FillBox(img, {426, 110, 628, 420}, [](double x, double y) {
     const bool seam = std::fmod(y - 110, 10.0) < 1;
-    return seam ? Rgb{0x2C4E52} : Scale(0x3F6A6E, 0.94 + 0.1 * Noise(x / 40, (y - 110) / 10, 15));
+    return seam ? Color{0x2C4E52} : Scale(0x3F6A6E, 0.94 + 0.1 * Noise(x / 40, (y - 110) / 10, 15));
   });
   FillRect(img, 422, 102, 632, 112, 0x2A3E44);
   FillRect(img, 214, 96, 222, 420, 0x1A1626);
   FillRect(img, 418, 110, 426, 420, 0x1A1626);
 
-  auto frame = [&](const RegionRect& r, Rgb wood, int t) {
+  auto frame = [&](const RegionRect& r, Color wood, int t) {
     FillRect(img, r.left, r.top, r.right, r.bottom, wood);
     FillRect(img, r.left + t - 1, r.top + t - 1, r.right - t + 1, r.top + t, Scale(wood, 0.7));
   };
-  auto glass = [&](int x0, int y0, int x1, int y1, Rgb top, Rgb bottom) {
+  auto glass = [&](int x0, int y0, int x1, int y1, Color top, Color bottom) {
     FillBox(img, {x0, y0, x1, y1}, [&](double, double y) { return Mix(top, bottom, (y - y0) / (y1 - y0)); });
   };
   // Upstairs windows with cross bars; the bakery's are lit.
@@ -366,7 +366,7 @@ Image Street() {
       return (s * s + (y - hem) * (y - hem) * 1.0) <= 49.0;
     }, [&](double x, double y) {
       const bool red = static_cast<int>((x - r.left) / 14) % 2 == 0;
-      const Rgb c = red ? 0xC8323C : 0xF4EEE2;
+      const Color c = red ? 0xC8323C : 0xF4EEE2;
       return Scale(c, 0.78 + 0.22 * Clamp01((y - r.top) / (hem - r.top)));
     });
     FillRect(img, r.left, r.top, r.right, r.top + 3, 0x7A2028);
@@ -426,7 +426,7 @@ Image Street() {
     const RegionRect r = rect(11);
     frame(r, 0xE6DCC4, 5);
     glass(r.left + 5, r.top + 5, r.right - 5, r.bottom - 5, 0xF6E2B0, 0xD8A060);
-    const Rgb spines[] = {0xB83A3A, 0x3A6AB8, 0x3A8A5A, 0xD8B040, 0x7A4A9A, 0xE07030};
+    const Color spines[] = {0xB83A3A, 0x3A6AB8, 0x3A8A5A, 0xD8B040, 0x7A4A9A, 0xE07030};
     for (int shelf = 0; shelf < 2; ++shelf) {
       const int base = r.top + 38 + shelf * 36;
       FillRect(img, r.left + 5, base, r.right - 5, base + 3, 0x6A4A30);
@@ -452,9 +452,9 @@ Image Street() {
   }
   // The pavement and the kerb.
   FillBox(img, {0, 418, 640, 480}, [](double x, double y) {
-    if (y >= 466) return y < 470 ? Rgb{0x8A8694} : Rgb{0x34323E};
+    if (y >= 466) return y < 470 ? Color{0x8A8694} : Color{0x34323E};
     const bool joint = std::fmod(x + (static_cast<int>(y - 418) / 16) * 17, 34.0) < 1 || std::fmod(y - 418, 16.0) < 1;
-    return joint ? Rgb{0x4E4A58} : Scale(0x6E6A78, 0.92 + 0.12 * Noise(x / 20, y / 10, 16));
+    return joint ? Color{0x4E4A58} : Scale(0x6E6A78, 0.92 + 0.12 * Noise(x / 20, y / 10, 16));
   });
   for (int region : {1, 2, 6, 10, 11}) {
     const RegionRect r = rect(region);
@@ -481,7 +481,7 @@ Image Street() {
   // A black cat sitting on the pavement, looking left.
   {
     const RegionRect r = rect(14);
-    const Rgb fur = 0x16121C;
+    const Color fur = 0x16121C;
     Inside cat = Union({Ellipse({r.left + 28.0, r.top + 26.0}, 12, 14), Circle({r.left + 16.0, r.top + 12.0}, 8),
                         Polygon({{r.left + 9.0, r.top + 9.0}, {r.left + 10.0, r.top + 0.5}, {r.left + 15.0, r.top + 5.0}}),
                         Polygon({{r.left + 17.0, r.top + 5.0}, {r.left + 22.0, r.top + 0.5}, {r.left + 23.0, r.top + 9.0}}),
@@ -495,8 +495,8 @@ Image Street() {
   return img;
 }
 
-Image StreetRegions() {
-  Image img(640, 480, kRegionColors[0]);
+Bitmap StreetRegions() {
+  Bitmap img(640, 480, kRegionColors[0]);
   for (const RegionRect& r : kStreetRegions)
     FillRect(img, r.left, r.top, r.right, r.bottom, kRegionColors[r.region]);
   img.palette.assign(kRegionColors.begin(), kRegionColors.end());
@@ -504,8 +504,8 @@ Image StreetRegions() {
 }
 
 // A cherry tree in full bloom against a pale spring sky, petals drifting.
-Image CherryTree() {
-  Image img(496, 464);
+Bitmap CherryTree() {
+  Bitmap img(496, 464);
   FillBox(img, {0, 0, 496, 464}, [](double, double y) {
     return Ramp({{0, 0x9CC8EC}, {0.55, 0xD2E4F4}, {1, 0xF8E6EE}}, y / 464);
   });
@@ -545,7 +545,7 @@ Image CherryTree() {
               Capsule(l.a, l.b, l.r), [&](double x, double) {
                 return Mix(0x5A3A38, 0x3A2428, Clamp01((x - l.a.x) / (l.r * 2) + 0.5));
               });
-  const Rgb pinks[] = {0xF6C0D0, 0xF9D6E0, 0xEC9AB4, 0xFCE4EC};
+  const Color pinks[] = {0xF6C0D0, 0xF9D6E0, 0xEC9AB4, 0xFCE4EC};
   for (const Vec& t : tips) {
     for (int i = 0; i < 7; ++i) {
       const Vec c{t.x + rng.Uniform(-16, 16), t.y + rng.Uniform(-14, 12)};
@@ -572,8 +572,8 @@ Image CherryTree() {
 }
 
 // A lighthouse on a cliff just after sunset, its beam sweeping the sea.
-Image Lighthouse() {
-  Image img(496, 464);
+Bitmap Lighthouse() {
+  Bitmap img(496, 464);
   const double horizon = 300;
   FillBox(img, {0, 0, 496, 464}, [&](double, double y) {
     return Ramp({{0, 0x18244A}, {0.45, 0x464878}, {0.85, 0xD88C7C}, {1, 0xF4BC84}}, y / horizon);
@@ -583,7 +583,7 @@ Image Lighthouse() {
   FillBox(img, {0, 300, 496, 464}, [&](double x, double y) {
     const double d = y - horizon;
     const double ripple = Noise(x / (10 + d * 0.4), d / (1.5 + d * 0.06), 12);
-    Rgb c = Ramp({{0, 0x8A6A80}, {0.25, 0x3E4674}, {1, 0x161E3C}}, d / 164);
+    Color c = Ramp({{0, 0x8A6A80}, {0.25, 0x3E4674}, {1, 0x161E3C}}, d / 164);
     return Mix(c, 0xF0B490, Smoothstep(0.62, 0.8, ripple) * 0.5 * (1 - d / 200));
   });
   // The beam: a pale wedge from the lamp, fading with distance.
@@ -593,7 +593,7 @@ Image Lighthouse() {
     const double dx = x - lamp.x, dy = y - lamp.y;
     const double a = std::atan2(dy, dx) - beam_angle;
     const double k = (1 - Smoothstep(beam_half * 0.5, beam_half, std::fabs(a))) * std::exp(-std::hypot(dx, dy) / 420);
-    return Mix(img.At(static_cast<int>(x), static_cast<int>(y)), 0xFFF2C4, 0.45 * k);
+    return Mix(img.at(static_cast<int>(x), static_cast<int>(y)), 0xFFF2C4, 0.45 * k);
   });
   // The cliff.
   const std::vector<Vec> cliff = {{0, 226},   {50, 222},  {120, 228}, {170, 236}, {204, 256},
@@ -621,7 +621,7 @@ Image Lighthouse() {
   FillShape(img, {88, 96, 136, 232}, Polygon({{94, 230}, {100, 110}, {124, 110}, {130, 230}}),
             [](double x, double y) {
               const bool red = static_cast<int>((230 - y) / 24) % 2 == 1;
-              const Rgb c = red ? 0xC83C3C : 0xEEE8E0;
+              const Color c = red ? 0xC83C3C : 0xEEE8E0;
               return Scale(c, 1.05 - 0.35 * Smoothstep(104, 128, x));
             });
   FillRect(img, 108, 210, 116, 230, 0x2A2030);
@@ -637,11 +637,11 @@ Image Lighthouse() {
 }
 
 // A cat on the windowsill watching the full moon.
-Image WindowCat() {
-  Image img(496, 464);
+Bitmap WindowCat() {
+  Bitmap img(496, 464);
   FillBox(img, {0, 0, 496, 464}, [](double x, double y) {
     const bool stripe = std::fmod(x, 24.0) < 12;
-    return Scale(stripe ? Rgb{0x2C2440} : Rgb{0x282038}, 0.85 + 0.3 * (1 - y / 464));
+    return Scale(stripe ? Color{0x2C2440} : Color{0x282038}, 0.85 + 0.3 * (1 - y / 464));
   });
   const int wx0 = 96, wy0 = 44, wx1 = 400, wy1 = 330;
   FillBox(img, {wx0, wy0, wx1, wy1},
@@ -652,7 +652,7 @@ Image WindowCat() {
   Glow(img, moon, 40, 150, 0x8CA0D8, 0.35);
   FullMoon(img, moon, 42, 0xF8F2D8);
   // Window frame and bars.
-  const Rgb wood = 0x6E6478;
+  const Color wood = 0x6E6478;
   FillRect(img, wx0 - 10, wy0 - 10, wx1 + 10, wy0, wood);
   FillRect(img, wx0 - 10, wy0, wx0, wy1, wood);
   FillRect(img, wx1, wy0, wx1 + 10, wy1, wood);
@@ -708,8 +708,8 @@ Image WindowCat() {
 
 // A faceted gold star turning a fifth of a turn over six frames (so the
 // strip loops seamlessly), breathing slightly, with sparkles around it.
-Image SpinningStar() {
-  Image img(256, 1152);
+Bitmap SpinningStar() {
+  Bitmap img(256, 1152);
   for (int f = 0; f < 6; ++f) {
     const int top = 192 * f;
     const Box frame{0, top, 256, top + 192};

@@ -11,7 +11,7 @@
 #include <new>
 #include <string_view>
 
-#include "platform/media_check.h"
+#include "formats/wave.h"
 
 namespace velmor::platform::sdl {
 
@@ -50,9 +50,9 @@ std::span<const uint8_t> FindChunk(std::span<const uint8_t> file, std::string_vi
 bool IsDoubleFloat(std::span<const uint8_t> fmt) {
   if (fmt.size() < 16) return false;
   auto tag = static_cast<uint16_t>(Le(&fmt[0], 2));
-  if (tag == wave_format::kExtensible && fmt.size() >= 26)
+  if (tag == formats::wave_format::kExtensible && fmt.size() >= 26)
     tag = static_cast<uint16_t>(Le(&fmt[24], 2));
-  return tag == wave_format::kFloat && Le(&fmt[14], 2) == 64;
+  return tag == formats::wave_format::kFloat && Le(&fmt[14], 2) == 64;
 }
 
 // SDL's WAVE loader takes floats of 32 bits only: a file of 64-bit floats is
@@ -70,7 +70,7 @@ std::vector<uint8_t> NarrowDoubles(std::span<const uint8_t> fmt, std::span<const
   PutTag(out, "WAVE");
   PutTag(out, "fmt ");
   PutLe(out, 16, 4);
-  PutLe(out, wave_format::kFloat, 2);
+  PutLe(out, formats::wave_format::kFloat, 2);
   PutLe(out, channels, 2);
   PutLe(out, rate, 4);
   PutLe(out, std::min<uint64_t>(rate * 4 * channels, 0xFFFFFFFF), 4);

@@ -13,7 +13,7 @@
 
 namespace velmor::platform::sdl {
 
-// A checked WAVE file (CheckWave's `clean` bytes) as the output plays it:
+// A checked WAVE file (formats::CheckWave's `clean` bytes) as the output plays it:
 // its first `frames` sample frames, decoded (PCM of any width, float, A-law,
 // mu-law, MS ADPCM, IMA ADPCM) and converted to `format`'s rate and
 // channels, 16-bit. The result holds frames x format.rate / the file's rate

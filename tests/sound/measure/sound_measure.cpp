@@ -13,7 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "media/midi.h"
+#include "formats/midi_writer.h"
+#include "formats/wave.h"
 #include "platform/headless/memory_files.h"
 #include "platform/media_check.h"
 #include "platform/sdl/sdl_media_player.h"
@@ -29,18 +30,18 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 
 // A piece the size of game music: 16 tracks, two minutes, about 15,000 notes.
 std::vector<uint8_t> BigMidi(int seed) {
-  velmor::media::MidiFile file{1, 480, {}};
-  velmor::media::MidiTrack conductor;
+  velmor::formats::MidiFile file{1, 480, {}};
+  velmor::formats::MidiTrack conductor;
   conductor.Tempo(0, 500000);
   file.tracks.push_back(conductor);
   for (int ch = 0; ch < 15; ++ch) {
-    velmor::media::MidiTrack t;
+    velmor::formats::MidiTrack t;
     t.ProgramChange(0, ch, (ch * 7 + seed) % 128);
     for (uint32_t i = 0; i < 1000; ++i)
       t.Note(i * 115, 100, ch, 40 + static_cast<int>((i * 5 + ch + seed) % 48), 70);
     file.tracks.push_back(t);
   }
-  return velmor::media::WriteMidi(file);
+  return velmor::formats::WriteMidi(file);
 }
 
 // Decoding three minutes of stereo IMA ADPCM at 22,050 a second for the
@@ -49,13 +50,13 @@ void MeasureWaveDecodes(const velmor::platform::sdl::OutputFormat& format) {
   const uint32_t rate = 22050;
   std::vector<uint8_t> file = velmor::testing::ImaAdpcmWave(
       {2, rate, 1024, {}}, velmor::testing::ToneSamples(std::size_t{180} * rate, 2));
-  std::string why;
-  auto checked = velmor::platform::CheckWave(file, &why);
+  auto checked = velmor::formats::CheckWave(file);
   if (!checked) {
-    std::printf("  cannot check the ADPCM file: %s\n", why.c_str());
+    std::printf("  cannot check the ADPCM file: %s\n", checked.fault().what.c_str());
     return;
   }
   std::printf("Decoding 3 minutes of stereo IMA ADPCM (%zu bytes) for the output:\n", file.size());
+  std::string why;
   for (int i = 0; i < 3; ++i) {
     auto t = Clock::now();
     auto pcm =

@@ -1,25 +1,20 @@
 // Standard MIDI Files: a track builder and writer (formats 0 and 1, ticks per
-// quarter note), and a strict reader for checking what was written.
+// quarter note). What it writes is read back by formats/midi.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <initializer_list>
 #include <span>
-#include <string>
 #include <string_view>
 #include <vector>
 
-namespace velmor::media {
+namespace velmor::formats {
 
 // Appends `value` as a variable-length quantity: seven bits a byte, most
 // significant first, the top bit set on every byte but the last. Values above
 // 0x0FFFFFFF throw std::invalid_argument.
 void AppendVarLen(std::vector<uint8_t>& out, uint32_t value);
-
-// Reads a variable-length quantity at bytes[*at] and moves *at past it.
-// Returns false for one cut short or longer than four bytes.
-bool ReadVarLen(std::span<const uint8_t> bytes, std::size_t* at, uint32_t* value);
 
 // One track's events, added at absolute times in ticks in any order. Channel
 // numbers are 0..15 and data values 0..127; others throw
@@ -77,34 +72,4 @@ struct MidiFile {
 // a format 0 file with more than one track.
 std::vector<uint8_t> WriteMidi(const MidiFile& file);
 
-// A file read back.
-struct MidiEventRecord {
-  uint32_t tick = 0;       // absolute
-  uint8_t status = 0;      // 0x80..0xEF, 0xF0, 0xF7 or 0xFF
-  uint8_t meta_type = 0;   // for status 0xFF
-  std::vector<uint8_t> data;  // channel data bytes, or the meta/sysex body
-};
-
-struct MidiTrackRecord {
-  uint32_t chunk_length = 0;  // as stored in the chunk header
-  std::vector<MidiEventRecord> events;
-};
-
-struct MidiRecord {
-  uint16_t format = 0;
-  uint16_t track_count = 0;  // as stored in the header
-  uint16_t division = 0;
-  std::vector<MidiTrackRecord> tracks;
-
-  // Playing time in seconds, following the tempo events of all tracks
-  // (120 beats a minute until the first), up to the last end of track.
-  double Seconds() const;
-};
-
-// Reads a file strictly: the header must say how many tracks follow, every
-// track's events must fill its chunk exactly and end with one end-of-track
-// event, and running status must have a status to run on. Returns nothing
-// and says why in *error otherwise.
-std::optional<MidiRecord> ReadMidi(std::span<const uint8_t> bytes, std::string* error = nullptr);
-
-}  // namespace velmor::media
+}  // namespace velmor::formats

@@ -1,8 +1,8 @@
+#include "formats/ini.h"
+
 #include <cctype>
 
-#include "platform/files.h"
-
-namespace velmor::platform {
+namespace velmor::formats {
 
 namespace {
 
@@ -51,4 +51,4 @@ std::optional<std::string> ReadIniValue(std::string_view ini_text, std::string_v
   return std::nullopt;
 }
 
-}  // namespace velmor::platform
+}  // namespace velmor::formats
