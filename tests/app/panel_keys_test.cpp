@@ -108,6 +108,37 @@ TEST(PanelKeys, EnterPressesTheFocusedOkAndTheNextEnterIsTheGamesClick) {
   EXPECT_EQ(r.g.form().scn.work[1], before + 1);
 }
 
+TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
+  struct Case {
+    const char* keys;  // in the quit question
+    bool ended;
+  };
+  for (Case c : {Case{"escape", false}, Case{"tab enter", false}, Case{"right space", false},
+                 Case{"tab shift+tab enter", true}, Case{"space", true},
+                 Case{"tab", false},  // unanswered: its close button
+                 Case{"enter escape", true}}) {
+    SettingsRig r;
+    r.g.Run("key shift+tab\n");
+    ASSERT_EQ(FocusOf(r.p().ConfigPanel), "EndButton") << c.keys;
+    r.g.Run(std::string("answer keys ") + c.keys + "\nkey enter\n");
+    const auto& boxes = r.g.game->dialogs().Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << c.keys;
+    EXPECT_EQ(boxes[0].buttons, platform::Buttons::OkCancel);
+    EXPECT_EQ(boxes[0].answer, c.ended ? platform::Answer::Ok : platform::Answer::Cancel) << c.keys;
+    EXPECT_EQ(r.g.game->ended(), c.ended) << c.keys;
+  }
+}
+
+TEST(PanelKeys, AnswerKeysNameTheirKeys) {
+  GameRig g(ClickCounter());
+  g.Start();
+  std::string error;
+  EXPECT_FALSE(g.game->RunCommand("answer keys tab f1", &error));
+  EXPECT_NE(error.find("unknown key: f1"), std::string::npos) << error;
+  EXPECT_FALSE(g.game->RunCommand("answer keys", &error));
+  EXPECT_TRUE(g.game->RunCommand("answer keys shift+tab enter", &error)) << error;
+}
+
 // NAMEHERO (given name into entry 0, family name into entry 2), then a click
 // wait.
 std::vector<uint8_t> NameHero() {

@@ -186,7 +186,18 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     window_.Resize(size);
     Event([&] { form_->FormResize(); });
   } else if (cmd == "answer") {
-    if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail("answer ok|cancel");
+    const char* usage = "answer ok|cancel|keys KEY... (tab, shift+tab, left, right, enter, space, escape)";
+    if (w.size() >= 3 && w[1] == "keys") {
+      std::vector<menus::ControlKey> keys;
+      for (size_t i = 2; i < w.size(); ++i) {
+        std::optional<menus::ControlKey> key = menus::ControlKeyNamed(w[i]);
+        if (!key) return fail("unknown key: " + w[i] + " (" + usage + ")");
+        keys.push_back(*key);
+      }
+      dialogs_.QueueKeys(std::move(keys));
+      return true;
+    }
+    if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail(usage);
     dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
   } else if (cmd == "control") {
     return ControlCommand(w, error);
