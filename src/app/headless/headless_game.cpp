@@ -186,19 +186,7 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     window_.Resize(size);
     Event([&] { form_->FormResize(); });
   } else if (cmd == "answer") {
-    const char* usage = "answer ok|cancel|keys KEY... (tab, shift+tab, left, right, enter, space, escape)";
-    if (w.size() >= 3 && w[1] == "keys") {
-      std::vector<menus::ControlKey> keys;
-      for (size_t i = 2; i < w.size(); ++i) {
-        std::optional<menus::ControlKey> key = menus::ControlKeyNamed(w[i]);
-        if (!key) return fail("unknown key: " + w[i] + " (" + usage + ")");
-        keys.push_back(*key);
-      }
-      dialogs_.QueueKeys(std::move(keys));
-      return true;
-    }
-    if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail(usage);
-    dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
+    return AnswerCommand(w, error);
   } else if (cmd == "control") {
     return ControlCommand(w, error);
   } else if (cmd == "focus" || cmd == "ime") {
@@ -223,6 +211,28 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
   } else {
     return fail("unknown command: " + cmd);
   }
+  return true;
+}
+
+bool HeadlessGame::AnswerCommand(const std::vector<std::string>& w, std::string* error) {
+  const char* usage =
+      "answer ok|cancel|keys KEY... (tab, shift+tab, left, right, enter, space, escape)";
+  auto fail = [error, usage](const std::string& why) {
+    if (error) *error = why.empty() ? usage : why + " (" + usage + ")";
+    return false;
+  };
+  if (w.size() >= 3 && w[1] == "keys") {
+    std::vector<menus::ControlKey> keys;
+    for (size_t i = 2; i < w.size(); ++i) {
+      std::optional<menus::ControlKey> key = menus::ControlKeyNamed(w[i]);
+      if (!key) return fail("unknown key: " + w[i]);
+      keys.push_back(*key);
+    }
+    dialogs_.QueueKeys(std::move(keys));
+    return true;
+  }
+  if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail("");
+  dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
   return true;
 }
 
