@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "menus/panel_focus.h"
+#include "menus/panel_layout.h"
 #include "platform/png.h"
 #include "platform/screenshot.h"
 
@@ -121,11 +122,7 @@ bool HeadlessGame::Tick() {
 }
 
 bool HeadlessGame::PointerOnPanel() const {
-  Point p = window_.CursorPos();
-  const menus::Panels& panels = form_->panels;
-  for (const Panel* panel : {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel})
-    if (panel->visible && panel->bounds.contains(p.x, p.y)) return true;
-  return false;
+  return menus::PanelAt(form_->panels, window_.CursorPos()) != nullptr;
 }
 
 bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
