@@ -17,13 +17,25 @@ namespace velmor {
 
 using Handler = std::function<void()>;
 
+// What a control is. Each model type sets its own; the plain controls
+// (labels, push buttons, group boxes) share a type and are told apart here,
+// so that nobody has to guess the kind back from a control's name or place.
+enum class ControlKind { Panel, Label, Button, GroupBox, Spin, Radio, Edit, List };
+
+// How a label's text is shown: the panels' own text, the name panel's
+// prompt (centred until placed), the grey help line, the small words beside
+// the spin controls, the copyright notice.
+enum class LabelStyle { Panel, Prompt, Help, UpDown, Copyright };
+
 struct Control {
-  explicit Control(std::string control_name) : name(std::move(control_name)) {}
+  Control(std::string control_name, ControlKind control_kind)
+      : name(std::move(control_name)), kind(control_kind) {}
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
   virtual ~Control() = default;
 
   std::string name;  // the control's name, as the headless script calls it
+  const ControlKind kind;
   Rect bounds;       // relative to the panel (or group) that holds it
   const Control* parent = nullptr;  // the panel or group box that holds it
   bool visible = true;
@@ -48,15 +60,28 @@ struct Control {
   void CommitPanelComposition() const;
 };
 
-using Label = Control;
-using Button = Control;
-using GroupBox = Control;
+// A line of text; the player cannot act on it.
+struct Label : Control {
+  explicit Label(std::string n, LabelStyle s = LabelStyle::Panel)
+      : Control(std::move(n), ControlKind::Label), style(s) {}
+  LabelStyle style;
+};
+
+// A push button.
+struct Button : Control {
+  explicit Button(std::string n) : Control(std::move(n), ControlKind::Button) {}
+};
+
+// A titled frame around radio buttons; it is one tab stop for all of them.
+struct GroupBox : Control {
+  explicit GroupBox(std::string n) : Control(std::move(n), ControlKind::GroupBox) {}
+};
 
 // A number field changed only by its arrows. `increment` may be negative:
 // then the up arrow lowers the value.
 struct SpinEdit : Control {
   SpinEdit(std::string n, int min, int max, int step, int initial)
-      : Control(std::move(n)), min_value(min), max_value(max), increment(step), value(initial) {}
+      : Control(std::move(n), ControlKind::Spin), min_value(min), max_value(max), increment(step), value(initial) {}
 
   int min_value;
   int max_value;
@@ -83,7 +108,7 @@ struct SpinEdit : Control {
 
 // One of a group of mutually exclusive choices.
 struct RadioButton : Control {
-  using Control::Control;
+  explicit RadioButton(std::string n) : Control(std::move(n), ControlKind::Radio) {}
 
   bool checked = false;
   std::vector<RadioButton*> group;  // all buttons of the group, this one included
@@ -118,7 +143,7 @@ struct RadioButton : Control {
 // it, or until the field loses the focus or a control of its panel is
 // clicked, which commit it here (Panel::SetFocus, Control::Click).
 struct Edit : Control {
-  Edit(std::string n, std::size_t limit) : Control(std::move(n)), max_bytes(limit) {}
+  Edit(std::string n, std::size_t limit) : Control(std::move(n), ControlKind::Edit), max_bytes(limit) {}
   std::size_t max_bytes;
   std::string text;    // Shift-JIS
   Handler OnEnter;     // the Enter key pressed in the field
@@ -159,7 +184,7 @@ struct Edit : Control {
 
 // A single-selection list of rows.
 struct ListBox : Control {
-  using Control::Control;
+  explicit ListBox(std::string n) : Control(std::move(n), ControlKind::List) {}
   std::vector<std::string> rows;  // Shift-JIS
   int selected = -1;              // -1: nothing selected
 
@@ -172,7 +197,7 @@ struct ListBox : Control {
 
 // A child panel of the main window, hidden until opened.
 struct Panel : Control {
-  Panel(std::string n, int width, int height) : Control(std::move(n)) {
+  Panel(std::string n, int width, int height) : Control(std::move(n), ControlKind::Panel) {
     bounds = Rect::FromSize(0, 0, width, height);
     visible = false;
   }

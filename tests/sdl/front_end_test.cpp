@@ -15,12 +15,13 @@
 #include "core/sjis.h"
 #include "imgui.h"
 #include "platform/png.h"
-#include "platform/sdl/panel_layout.h"
+#include "menus/panel_layout.h"
 #include "sdl_rig.h"
 
 namespace velmor::platform::sdl {
 namespace {
 
+using menus::WindowRect;
 using testing::SdlRig;
 
 class FrontEndTest : public ::testing::Test {

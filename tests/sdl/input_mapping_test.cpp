@@ -83,6 +83,30 @@ TEST(ReaderKeys, KeysThatStandInForTheMouse) {
   EXPECT_FALSE(ReaderKeyRepeats(ReaderKey::Row1));
 }
 
+TEST(ControlKeys, ThePanelsAndBoxesKeys) {
+  using menus::ControlKey;
+  struct Case {
+    SDL_Keycode key;
+    uint16_t mod;
+    std::optional<ControlKey> control;
+  };
+  for (Case c : {Case{SDLK_TAB, KMOD_NONE, ControlKey::Tab},
+                 Case{SDLK_TAB, KMOD_LSHIFT, ControlKey::ShiftTab},
+                 Case{SDLK_TAB, KMOD_RSHIFT | KMOD_NUM, ControlKey::ShiftTab},
+                 Case{SDLK_TAB, KMOD_LCTRL, ControlKey::Tab},
+                 Case{SDLK_RETURN, KMOD_NONE, ControlKey::Enter},
+                 Case{SDLK_KP_ENTER, KMOD_NONE, ControlKey::Enter},
+                 Case{SDLK_SPACE, KMOD_LSHIFT, ControlKey::Space},
+                 Case{SDLK_UP, KMOD_NONE, ControlKey::Up}, Case{SDLK_DOWN, KMOD_NONE, ControlKey::Down},
+                 Case{SDLK_LEFT, KMOD_NONE, ControlKey::Left},
+                 Case{SDLK_RIGHT, KMOD_NONE, ControlKey::Right},
+                 Case{SDLK_ESCAPE, KMOD_NONE, ControlKey::Escape},
+                 Case{SDLK_PAGEDOWN, KMOD_NONE, std::nullopt}, Case{SDLK_a, KMOD_NONE, std::nullopt},
+                 Case{SDLK_KP_8, KMOD_NONE, std::nullopt}}) {
+    EXPECT_EQ(ControlKeyFromSdl(c.key, c.mod), c.control) << SDL_GetKeyName(c.key) << " " << c.mod;
+  }
+}
+
 TEST(ReaderKeys, WheelTurnsFollowTheScrollingSetting) {
   EXPECT_EQ(WheelTurnFromSdl(-1, SDL_MOUSEWHEEL_NORMAL), WheelTurn::Down);
   EXPECT_EQ(WheelTurnFromSdl(-3, SDL_MOUSEWHEEL_NORMAL), WheelTurn::Down);

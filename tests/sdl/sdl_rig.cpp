@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "core/errors.h"
-#include "platform/sdl/panel_layout.h"
+#include "menus/panel_layout.h"
 
 namespace velmor::testing {
 
@@ -149,7 +149,7 @@ void SdlRig::Passes(int n) {
 }
 
 Point SdlRig::Centre(const Control& c) {
-  Rect r = platform::sdl::WindowRect(c);
+  Rect r = menus::WindowRect(c);
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 

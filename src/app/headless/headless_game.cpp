@@ -8,6 +8,8 @@
 #include "asm/source_labels.h"
 #include "core/errors.h"
 #include "core/sjis.h"
+#include "menus/panel_focus.h"
+#include "menus/panel_layout.h"
 #include "platform/png.h"
 #include "platform/screenshot.h"
 
@@ -120,11 +122,7 @@ bool HeadlessGame::Tick() {
 }
 
 bool HeadlessGame::PointerOnPanel() const {
-  Point p = window_.CursorPos();
-  const menus::Panels& panels = form_->panels;
-  for (const Panel* panel : {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel})
-    if (panel->visible && panel->bounds.contains(p.x, p.y)) return true;
-  return false;
+  return menus::PanelAt(form_->panels, window_.CursorPos()) != nullptr;
 }
 
 bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
@@ -185,8 +183,7 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     window_.Resize(size);
     Event([&] { form_->FormResize(); });
   } else if (cmd == "answer") {
-    if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail("answer ok|cancel");
-    dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
+    return AnswerCommand(w, error);
   } else if (cmd == "control") {
     return ControlCommand(w, error);
   } else if (cmd == "focus" || cmd == "ime") {
@@ -211,6 +208,28 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
   } else {
     return fail("unknown command: " + cmd);
   }
+  return true;
+}
+
+bool HeadlessGame::AnswerCommand(const std::vector<std::string>& w, std::string* error) {
+  const char* usage =
+      "answer ok|cancel|keys KEY... (tab, shift+tab, left, right, enter, space, escape)";
+  auto fail = [error, usage](const std::string& why) {
+    if (error) *error = why.empty() ? usage : why + " (" + usage + ")";
+    return false;
+  };
+  if (w.size() >= 3 && w[1] == "keys") {
+    std::vector<menus::ControlKey> keys;
+    for (size_t i = 2; i < w.size(); ++i) {
+      std::optional<menus::ControlKey> key = menus::ControlKeyNamed(w[i]);
+      if (!key) return fail("unknown key: " + w[i]);
+      keys.push_back(*key);
+    }
+    dialogs_.QueueKeys(std::move(keys));
+    return true;
+  }
+  if (w.size() != 2 || (w[1] != "ok" && w[1] != "cancel")) return fail("");
+  dialogs_.QueueAnswer(w[1] == "ok" ? platform::Answer::Ok : platform::Answer::Cancel);
   return true;
 }
 
@@ -272,7 +291,8 @@ void HeadlessGame::TicksUntilPaused(int64_t limit) {
 }
 
 bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* error) {
-  const char* usage = "key enter|kpenter|space|escape|up|down|pageup|pagedown|1..7|tab|a|f12";
+  const char* usage =
+      "key enter|kpenter|space|escape|up|down|left|right|tab|shift+tab|pageup|pagedown|1..7|a|f12";
   if (w.size() != 2) {
     if (error) *error = usage;
     return false;
@@ -282,19 +302,38 @@ bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* er
     TakeScreenshot();
     return true;
   }
-  // A key goes down and up again, with no modifier held, as the real
-  // window's keyboard delivers it: the game hears it as any key.
-  for (const NamedReaderKey& k : kReaderKeys) {
-    if (w[1] != k.name) continue;
-    // A name field with the keyboard keeps its keys from the game.
-    const bool heard = FocusedEdit() == nullptr;
-    if (heard) Event([&] { form_->FormKeyDown(Modifiers{}); });
-    Event([&] { form_->FormReaderKey(k.key); });
-    if (heard) Event([&] { form_->FormKeyUp(); });
-    return true;
+  const std::string& name = w[1] == "kpenter" ? std::string("enter") : w[1];
+  std::optional<ReaderKey> reader_key;
+  for (const NamedReaderKey& k : kReaderKeys)
+    if (w[1] == k.name || (name == "shift+tab" && std::string_view(k.name) == "tab"))
+      reader_key = k.key;
+  const std::optional<menus::ControlKey> control_key = menus::ControlKeyNamed(name);
+  if (!reader_key && !control_key) {
+    if (error) *error = std::string("unknown key: ") + w[1] + " (" + usage + ")";
+    return false;
   }
-  if (error) *error = std::string("unknown key: ") + w[1] + " (" + usage + ")";
-  return false;
+  // A key goes down and up again, as the real window's keyboard delivers
+  // it. An open panel has the keyboard: its focused control takes the key,
+  // and the keys in place of the mouse are not the game's. The game hears
+  // the key go down and up unless a name field has it.
+  menus::Panels& panels = form_->panels;
+  std::vector<menus::PanelAction> actions;
+  bool heard = true;
+  const bool panel_open = menus::ActivePanel(panels) != nullptr;
+  if (panel_open) {
+    heard = menus::FocusedEdit(panels) == nullptr;
+    if (control_key) {
+      menus::PressPanelKey(panels, *control_key, actions);
+      menus::PressFieldKey(panels, *control_key, actions);
+    }
+  }
+  Modifiers held;
+  held.shift = name == "shift+tab";
+  if (heard) Event([&] { form_->FormKeyDown(held); });
+  for (const menus::PanelAction& a : actions) Event([&] { menus::RunPanelAction(a); });
+  if (reader_key && !panel_open) Event([&] { form_->FormReaderKey(*reader_key); });
+  if (heard) Event([&] { form_->FormKeyUp(); });
+  return true;
 }
 
 void HeadlessGame::TakeScreenshot() {
@@ -392,7 +431,7 @@ bool HeadlessGame::TextInputCommand(const std::vector<std::string>& w, std::stri
     // open panel that can take the focus takes it.
     const Control* top = c;
     while (top->parent != nullptr) top = top->parent;
-    const bool takes = c->tab_order >= 0 || dynamic_cast<RadioButton*>(c) != nullptr;
+    const bool takes = c->tab_order >= 0 || c->kind == ControlKind::Radio;
     menus::Panels& p = form_->panels;
     for (Panel* panel : {&p.ConfigPanel, &p.NamePanel, &p.SavePanel})
       if (top == panel && c != panel && takes && c->usable()) Event([&] { panel->SetFocus(c); });

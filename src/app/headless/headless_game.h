@@ -72,7 +72,10 @@ class HeadlessGame {
  private:
   bool PointerOnPanel() const;
   bool ControlCommand(const std::vector<std::string>& words, std::string* error);
-  // "key NAME": a key pressed and released.
+  // "answer ok|cancel|keys KEY...": how the next message box is answered.
+  bool AnswerCommand(const std::vector<std::string>& words, std::string* error);
+  // "key NAME": a key pressed and released; an open panel's focused control
+  // takes it first.
   bool KeyCommand(const std::vector<std::string>& words, std::string* error);
   // "focus NAME" and "ime compose|commit|cancel": the keyboard focus and an
   // input method's work in the focused name field.

@@ -25,7 +25,7 @@ void Controls(Json& j, const menus::Panels& const_panels) {
   j.Key("controls");
   j.Open('{');
   for (const Control* c : panels.All()) {
-    if (dynamic_cast<const Panel*>(c) || (c->name.find("Label") != std::string::npos)) continue;
+    if (c->kind == ControlKind::Panel || c->kind == ControlKind::Label) continue;
     j.Key(c->name.c_str());
     j.Open('{');
     if (auto* spin = dynamic_cast<const SpinEdit*>(c)) {

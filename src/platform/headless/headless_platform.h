@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "menus/control_keys.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
@@ -73,7 +74,14 @@ class HeadlessDialogs : public Dialogs {
   Answer ShowMessageBox(const std::string& text, MessageKind kind, Buttons buttons) override;
 
   // The answer for the next box; boxes without a queued answer get OK.
-  void QueueAnswer(Answer a) { answers_.push_back(a); }
+  void QueueAnswer(Answer a) { answers_.push_back({a, {}}); }
+  // Keys pressed in the next box, as the player presses them in the real
+  // window's box (Tab, the arrows, Enter, Space, Escape). Keys past the
+  // answer are not pressed; a box the keys leave unanswered is closed by
+  // its close button.
+  void QueueKeys(std::vector<menus::ControlKey> keys) {
+    answers_.push_back({Answer::Ok, std::move(keys)});
+  }
   // Runs while each box is open, before it is answered (a test can let
   // ticks run there, as the real window's box loop does).
   std::function<void(const std::string& text)> while_open;
@@ -81,7 +89,11 @@ class HeadlessDialogs : public Dialogs {
   void Clear() { boxes_.clear(); }
 
  private:
-  std::deque<Answer> answers_;
+  struct Queued {
+    Answer answer;
+    std::vector<menus::ControlKey> keys;  // when not empty, they answer
+  };
+  std::deque<Queued> answers_;
   std::vector<RecordedBox> boxes_;
 };
 

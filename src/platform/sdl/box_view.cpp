@@ -4,12 +4,15 @@
 
 #include "core/sjis.h"
 #include "imgui.h"
+#include "platform/sdl/bevel.h"
 #include "platform/sdl/classic_colors.h"
 
 namespace velmor::platform::sdl {
 
-namespace {
+using menus::BoxIcon;
+using menus::BoxLook;
 
+namespace {
 
 constexpr float kIconSize = 32;
 constexpr float kButtonWidth = 75;
@@ -54,39 +57,15 @@ bool BoxButton(const char* label, bool focused, ImFont* font) {
   const ImVec2 p = ImGui::GetCursorScreenPos();
   const bool clicked = ImGui::InvisibleButton(label, ImVec2(kButtonWidth, kButtonHeight));
   const bool held = ImGui::IsItemActive() && ImGui::IsItemHovered();
-  const ImVec2 q(p.x + kButtonWidth, p.y + kButtonHeight);
-  dl->AddRectFilled(p, q, kFace);
-  float x0 = p.x, y0 = p.y, x1 = q.x, y1 = q.y;
-  if (focused) {
-    dl->AddRect(p, q, kBlack);
-    x0 += 1, y0 += 1, x1 -= 1, y1 -= 1;
-  }
-  if (held) {
-    dl->AddRect(ImVec2(x0, y0), ImVec2(x1, y1), kShadow);
-  } else {
-    Line(dl, x0, y0, x1 - 1, y0 + 1, kHighlight);
-    Line(dl, x0, y0, x0 + 1, y1 - 1, kHighlight);
-    Line(dl, x0, y1 - 1, x1, y1, kBlack);
-    Line(dl, x1 - 1, y0, x1, y1, kBlack);
-    Line(dl, x0 + 1, y1 - 2, x1 - 1, y1 - 1, kShadow);
-    Line(dl, x1 - 2, y0 + 1, x1 - 1, y1 - 1, kShadow);
-    Line(dl, x0 + 1, y0 + 1, x1 - 2, y0 + 2, kLight);
-  }
+  const int left = static_cast<int>(p.x), top = static_cast<int>(p.y);
+  const Rect r{left, top, left + static_cast<int>(kButtonWidth), top + static_cast<int>(kButtonHeight)};
+  PushButtonFace(dl, r, focused, held);
   const ImVec2 size = font->CalcTextSizeA(font->FontSize, 1000, 0, label);
   float tx = p.x + static_cast<float>(static_cast<int>((kButtonWidth - size.x) / 2));
   float ty = p.y + static_cast<float>(static_cast<int>((kButtonHeight - size.y) / 2));
   if (held) tx += 1, ty += 1;
   dl->AddText(font, font->FontSize, ImVec2(tx, ty), kBlack, label);
-  if (focused) {
-    for (float x = p.x + 4; x < q.x - 4; x += 2) {
-      Line(dl, x, p.y + 4, x + 1, p.y + 5, kBlack);
-      Line(dl, x, q.y - 5, x + 1, q.y - 4, kBlack);
-    }
-    for (float y = p.y + 4; y < q.y - 4; y += 2) {
-      Line(dl, p.x + 4, y, p.x + 5, y + 1, kBlack);
-      Line(dl, q.x - 5, y, q.x - 4, y + 1, kBlack);
-    }
-  }
+  if (focused) PushButtonFocus(dl, r);
   return clicked;
 }
 

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "platform/sdl/imgui_layer.h"
-#include "platform/sdl/message_box_model.h"
+#include "menus/message_box_model.h"
 
 namespace velmor::platform::sdl {
+
+using menus::MessageBoxModel;
 
 class BoxView {
  public:

@@ -5,11 +5,18 @@
 #include <algorithm>
 
 #include "core/errors.h"
-#include "platform/sdl/panel_layout.h"
+#include "menus/panel_digest.h"
+#include "menus/panel_focus.h"
+#include "menus/panel_layout.h"
 #include "platform/screenshot.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace velmor::platform::sdl {
+
+using menus::AnyPanelVisible;
+using menus::PanelAt;
+using menus::PanelsDigest;
+using menus::WindowRect;
 
 namespace {
 
@@ -23,33 +30,6 @@ constexpr uint64_t kRestMs = 250;
 // name field's caret (on 0.8 s, off 0.4 s), rarely when nothing moves.
 constexpr uint64_t kCaretFrameMs = 100;
 constexpr uint64_t kIdleUiFrameMs = 500;
-
-std::optional<BoxKey> BoxKeyOf(const SDL_Keysym& k) {
-  switch (k.sym) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return BoxKey::Enter;
-    case SDLK_SPACE: return BoxKey::Space;
-    case SDLK_ESCAPE: return BoxKey::Escape;
-    case SDLK_TAB: return (k.mod & KMOD_SHIFT) ? BoxKey::ShiftTab : BoxKey::Tab;
-    case SDLK_LEFT: return BoxKey::Left;
-    case SDLK_RIGHT: return BoxKey::Right;
-    default: return std::nullopt;
-  }
-}
-
-std::optional<PanelKey> PanelKeyOf(const SDL_Keysym& k) {
-  switch (k.sym) {
-    case SDLK_TAB: return (k.mod & KMOD_SHIFT) ? PanelKey::ShiftTab : PanelKey::Tab;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return PanelKey::Enter;
-    case SDLK_SPACE: return PanelKey::Space;
-    case SDLK_UP: return PanelKey::Up;
-    case SDLK_DOWN: return PanelKey::Down;
-    case SDLK_LEFT: return PanelKey::Left;
-    case SDLK_RIGHT: return PanelKey::Right;
-    default: return std::nullopt;
-  }
-}
 
 }  // namespace
 
@@ -84,7 +64,7 @@ void SdlFrontEnd::Run() {
   for (;;) Pass();
 }
 
-Answer SdlFrontEnd::RunMessageBox(MessageBoxModel& box) {
+Answer SdlFrontEnd::RunMessageBox(menus::MessageBoxModel& box) {
   boxes_.push_back(&box);
   struct Close {
     SdlFrontEnd& f;
@@ -231,7 +211,7 @@ void SdlFrontEnd::RunTick() {
 void SdlFrontEnd::RunActions(std::vector<PanelAction>& actions) {
   std::vector<PanelAction> now;
   now.swap(actions);
-  for (const PanelAction& a : now) Guarded([&] { RunPanelAction(a); });
+  for (const PanelAction& a : now) Guarded([&] { menus::RunPanelAction(a); });
   if (!now.empty()) redraw_now_ = true;
 }
 
@@ -240,7 +220,7 @@ void SdlFrontEnd::RenderIfNeeded() {
   const bool ui = UiActive() || notice_view_.Shown() || mode_view_.Shown();
   const uint64_t now = SDL_GetTicks64();
   bool need = window_.NeedsRender() || redraw_now_ || ui != ui_was_active_;
-  const uint64_t shown = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
+  const uint64_t shown = game_ != nullptr ? PanelsDigest(game_->Panels()) : 0;
   if (shown != panels_drawn_) need = true;
   if (ui && !need) {
     // The panels and boxes change only with the player's input, except for a
@@ -282,7 +262,7 @@ void SdlFrontEnd::RenderIfNeeded() {
   // Characters the fonts did not have yet: drawn again with them.
   if (ui_.AtlasOutdated()) frame();
   last_ui_frame_ms_ = now;
-  panels_drawn_ = game_ != nullptr ? PanelView::Signature(game_->Panels()) : 0;
+  panels_drawn_ = game_ != nullptr ? PanelsDigest(game_->Panels()) : 0;
   if (panel_view_.WantsNextFrame() || box_view_.WantsNextFrame() ||
       settings_view_.WantsNextFrame())
     redraw_now_ = true;
@@ -309,7 +289,7 @@ void SdlFrontEnd::ReleaseDeferredKeys() {
 void SdlFrontEnd::UpdateTextInput() {
   Edit* edit = nullptr;
   if (boxes_.empty() && game_ != nullptr && AnyPanelVisible(game_->Panels()))
-    edit = PanelView::FocusedEdit(game_->Panels());
+    edit = menus::FocusedEdit(game_->Panels());
   // A field that loses the keyboard (to another field, a button, a box, a
   // closed panel) keeps what was being composed in it.
   if (text_input_for_ != nullptr && edit != text_input_for_) text_input_for_->CommitComposition();
@@ -422,7 +402,7 @@ bool SdlFrontEnd::TakeImeEcho(std::string_view text) {
 
 Edit* SdlFrontEnd::TextInputField() {
   if (!boxes_.empty() || game_ == nullptr || !AnyPanelVisible(game_->Panels())) return nullptr;
-  Edit* edit = PanelView::FocusedEdit(game_->Panels());
+  Edit* edit = menus::FocusedEdit(game_->Panels());
   return edit != nullptr && edit->usable() ? edit : nullptr;
 }
 
@@ -468,7 +448,8 @@ void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
   if (!boxes_.empty()) {
     // The box has the keyboard.
     if (down) {
-      if (std::optional<BoxKey> key = BoxKeyOf(k)) boxes_.back()->Key(*key);
+      if (std::optional<menus::ControlKey> key = ControlKeyFromSdl(k.sym, k.mod))
+        boxes_.back()->Key(*key);
       ui_input_ = true;
     } else {
       ui_.ProcessEvent(e);
@@ -501,10 +482,10 @@ void SdlFrontEnd::HandleKey(const SDL_Event& e, bool down) {
   }
   Edit* edit = nullptr;
   if (ui && game_ != nullptr) {
-    edit = PanelView::FocusedEdit(game_->Panels());
+    edit = menus::FocusedEdit(game_->Panels());
     if (down)
-      if (std::optional<PanelKey> key = PanelKeyOf(k))
-        panel_view_.HandleKey(game_->Panels(), *key, pending_);
+      if (std::optional<menus::ControlKey> key = ControlKeyFromSdl(k.sym, k.mod))
+        menus::PressPanelKey(game_->Panels(), *key, pending_);
   }
   // The game hears the keys unless a name field or the debugger has them.
   if (edit != nullptr || debugger_view_.WantsKeyboard() || !started_ || game_ == nullptr) return;

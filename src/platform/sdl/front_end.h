@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "core/input_state.h"
+#include "menus/message_box_model.h"
 #include "menus/panels.h"
 #include "platform/dialogs.h"
 #include "platform/sdl/box_view.h"
 #include "platform/sdl/debugger_view.h"
 #include "platform/sdl/imgui_layer.h"
 #include "platform/sdl/input_mapping.h"
-#include "platform/sdl/message_box_model.h"
 #include "platform/sdl/notice_view.h"
 #include "platform/sdl/panel_view.h"
 #include "platform/sdl/reader_settings_view.h"
@@ -96,7 +96,7 @@ class SdlFrontEnd {
   // Runs until the game ends (QuitSignal, which this lets through).
   [[noreturn]] void Run();
   // Shows a box inside the window and returns when it is answered.
-  Answer RunMessageBox(MessageBoxModel& box);
+  Answer RunMessageBox(menus::MessageBoxModel& box);
   // One pass of the loop: wait for an event or the next tick, handle the
   // events, run the tick when it is due, repaint, draw if anything changed.
   // Run repeats it; tests step it.
@@ -178,7 +178,7 @@ class SdlFrontEnd {
   int tick_depth_ = 0;
   uint64_t ticks_ = 0;
 
-  std::vector<MessageBoxModel*> boxes_;  // open boxes, innermost last
+  std::vector<menus::MessageBoxModel*> boxes_;  // open boxes, innermost last
   std::vector<PanelAction> pending_;     // from keys, run after the events
   bool redraw_now_ = false;              // another frame without waiting
   bool ui_input_ = false;                // ImGui was given input this pass

@@ -14,7 +14,7 @@
 #include "imgui_impl_sdlrenderer.h"
 #include "menus/message_boxes.h"
 #include "menus/panels.h"
-#include "platform/sdl/message_box_model.h"
+#include "menus/message_box_model.h"
 
 namespace velmor::platform::sdl {
 
@@ -191,7 +191,7 @@ void ImGuiLayer::SeedGlyphs() {
   // The boxes: titles, buttons and the game's fixed texts.
   for (MessageKind k : {MessageKind::Error, MessageKind::Information, MessageKind::Confirmation,
                         MessageKind::Failure})
-    add_text(UiFont::Box, LookOf(k).title_utf8);
+    add_text(UiFont::Box, menus::LookOf(k).title_utf8);
   add_text(UiFont::Box, "OKｷｬﾝｾﾙ");
   for (const menus::BoxText& t : {menus::kStartProperly, menus::kNoFileSelected,
                                   menus::kOverwrite, menus::kNobodyHere, menus::kReallyQuit})

@@ -21,6 +21,22 @@ PointerButton PointerButtonFromSdl(uint8_t sdl_button) {
   }
 }
 
+std::optional<menus::ControlKey> ControlKeyFromSdl(int32_t sdl_key, uint16_t sdl_mod) {
+  using menus::ControlKey;
+  switch (sdl_key) {
+    case SDLK_TAB: return (sdl_mod & KMOD_SHIFT) ? ControlKey::ShiftTab : ControlKey::Tab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return ControlKey::Enter;
+    case SDLK_SPACE: return ControlKey::Space;
+    case SDLK_UP: return ControlKey::Up;
+    case SDLK_DOWN: return ControlKey::Down;
+    case SDLK_LEFT: return ControlKey::Left;
+    case SDLK_RIGHT: return ControlKey::Right;
+    case SDLK_ESCAPE: return ControlKey::Escape;
+    default: return std::nullopt;
+  }
+}
+
 std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key) {
   switch (sdl_key) {
     case SDLK_RETURN:

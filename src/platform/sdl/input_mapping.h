@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/input_state.h"
+#include "menus/control_keys.h"
 
 namespace velmor::platform::sdl {
 
@@ -26,6 +27,11 @@ std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key);
 // Whether a key held down repeats its action (moving a highlight or through
 // the backlog does; a click does not).
 bool ReaderKeyRepeats(ReaderKey key);
+
+// The key the panels and the message boxes act on that an SDL key code is,
+// if any: Tab (Shift+Tab with either Shift held), Enter (either), Space,
+// the four arrows and Escape.
+std::optional<menus::ControlKey> ControlKeyFromSdl(int32_t sdl_key, uint16_t sdl_mod);
 
 // The turn of a wheel event (its y and SDL_MouseWheelDirection); nothing for
 // a sideways turn.

@@ -1,6 +1,10 @@
 // The three panels drawn with Dear ImGui from their control models, in the
 // look of the game's era: tooltip-yellow panels with a lowered bevel, grey
-// push buttons, sunken white fields.
+// push buttons, sunken white fields. Each control is drawn as its kind and,
+// for a label, its style say. The focus and the keys are the menus' own
+// (menus/panel_focus.h); panel_view.cpp draws the controls and takes their
+// clicks, panel_edit_view.cpp forwards ImGui's editing of a name field into
+// its model.
 //
 // Drawing never runs a game handler: what the player did with a control
 // comes back as actions that the front end runs once the frame is over (a
@@ -16,6 +20,7 @@
 #include <vector>
 
 #include "core/controls.h"
+#include "menus/panel_focus.h"
 #include "menus/panels.h"
 #include "platform/sdl/imgui_layer.h"
 
@@ -24,16 +29,7 @@ struct ImGuiInputTextCallbackData;
 
 namespace velmor::platform::sdl {
 
-struct PanelAction {
-  enum class Kind { Click, DblClick, UpArrow, DownArrow, Enter };
-  Kind kind;
-  Control* control;
-};
-
-// Runs an action's handler through the control model.
-void RunPanelAction(const PanelAction& action);
-
-enum class PanelKey { Tab, ShiftTab, Enter, Space, Up, Down, Left, Right };
+using menus::PanelAction;
 
 class PanelView {
  public:
@@ -42,24 +38,6 @@ class PanelView {
   // Draws every visible panel. When not `interactive` (a message box is
   // open) the panels take no input.
   void Draw(menus::Panels& panels, bool interactive, std::vector<PanelAction>& actions);
-
-  // A key that the focused control handles itself: Tab and Shift+Tab move
-  // the focus, Enter and Space press a focused button, the arrows step a
-  // spin control, the list's selection or the checked radio button. True
-  // when a control took the key. (Typing in a name field is ImGui's.)
-  bool HandleKey(menus::Panels& panels, PanelKey key, std::vector<PanelAction>& actions);
-
-  // The panel that has the keyboard: the top-most visible one.
-  static Panel* ActivePanel(menus::Panels& panels);
-  // The control with the keyboard focus in the active panel (the panel's
-  // focus, or its first tab stop when that cannot take it).
-  static Control* FocusedControl(menus::Panels& panels);
-  // The name field with the keyboard focus, if any.
-  static Edit* FocusedEdit(menus::Panels& panels);
-
-  // A digest of everything the visible panels show (values, texts, rows,
-  // captions, places, the focus): when it changes, they are drawn again.
-  static uint64_t Signature(menus::Panels& panels);
 
   // The last Draw asked ImGui for the keyboard focus, which it gives in the
   // next frame, or showed a panel for the first time: that frame should
@@ -90,19 +68,19 @@ class PanelView {
     int seen_dropped = 0;      // the model's drop count last drawn
     double flash_until = -1;   // ImGui time until which the frame flashes
   };
-  enum class LabelStyle { Panel, Prompt, Help, UpDown, Copyright };
-
   void DrawPanel(menus::Panels& panels, Panel& panel, bool interactive,
                  std::vector<PanelAction>& actions);
-  void DrawLabel(menus::Panels& panels, const Control& label, ImDrawList* dl);
-  void DrawButton(Panel& panel, Control& button, ImDrawList* dl,
+  void DrawLabel(const Label& label, ImDrawList* dl);
+  void DrawButton(Panel& panel, Button& button, ImDrawList* dl,
                   std::vector<PanelAction>& actions);
   void DrawSpin(Panel& panel, SpinEdit& spin, ImDrawList* dl, std::vector<PanelAction>& actions);
   static void DrawSpinButton(ImDrawList* dl, const Rect& box, bool held, bool up, bool enabled);
   void DrawRadio(Panel& panel, RadioButton& radio, ImDrawList* dl,
                  std::vector<PanelAction>& actions);
-  void DrawGroupFrame(const Control& group, ImDrawList* dl);
-  void DrawGroupClickArea(Panel& panel, Control& group, std::vector<PanelAction>& actions);
+  void DrawGroup(menus::Panels& panels, Panel& panel, GroupBox& group, ImDrawList* dl,
+                 std::vector<PanelAction>& actions);
+  void DrawGroupFrame(const GroupBox& group, ImDrawList* dl);
+  void DrawGroupClickArea(GroupBox& group, std::vector<PanelAction>& actions);
   void DrawList(Panel& panel, ListBox& list, ImDrawList* dl, std::vector<PanelAction>& actions);
   void DrawEdit(Panel& panel, Edit& edit, ImDrawList* dl, bool interactive,
                 std::vector<PanelAction>& actions);
@@ -119,7 +97,6 @@ class PanelView {
   void Text(ImDrawList* dl, UiFont font, float x, float y, unsigned color,
             const std::string& utf8, float wrap_width = 0);
   float TextWidth(UiFont font, const std::string& utf8);
-  static LabelStyle StyleOf(menus::Panels& panels, const Control& label);
   static bool IsFocused(const Panel& panel, const Control& c) { return panel.focus == &c; }
 
   ImGuiLayer& ui_;
@@ -127,11 +104,5 @@ class PanelView {
   bool wants_next_frame_ = false;
   bool flashing_ = false;
 };
-
-// The kind of a plain control (label, push button or group box), told by its
-// place among the others: a group box holds controls, a push button is a tab
-// stop, a label is neither.
-enum class PlainKind { Label, Button, GroupBox };
-PlainKind PlainKindOf(menus::Panels& panels, const Control& c);
 
 }  // namespace velmor::platform::sdl

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/sdl/front_end.h"
-#include "platform/sdl/message_box_model.h"
+#include "menus/message_box_model.h"
 
 namespace velmor::platform::sdl {
 
@@ -73,7 +73,7 @@ uint32_t SdlClock::UtcTimeOfDayMs() {
 }
 
 Answer SdlDialogs::ShowMessageBox(const std::string& text, MessageKind kind, Buttons buttons) {
-  MessageBoxModel box(text, kind, buttons);
+  menus::MessageBoxModel box(text, kind, buttons);
   return front_.RunMessageBox(box);
 }
 

@@ -1,6 +1,7 @@
 // Where the panels and their controls stand in the window, which of them a
 // pointer is over, and how the keyboard focus moves between them. Plain
-// logic on the control models, shared by the drawing and the input routing.
+// logic on the control models, shared by the front ends' drawing and input
+// routing and by the focus and keys (panel_focus.h).
 #pragma once
 
 #include <vector>
@@ -9,29 +10,29 @@
 #include "core/geometry.h"
 #include "menus/panels.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 
 // A control's rectangle in window pixels (its bounds are relative to the
 // panel or group box that holds it).
 Rect WindowRect(const Control& c);
 
 // The three panels, in the order they are drawn (a later one on top).
-std::vector<Panel*> PanelsOf(menus::Panels& panels);
+std::vector<Panel*> PanelsOf(Panels& panels);
 
 // The visible panel under window pixel p, the top-most one; null when the
 // pointer is over the game's picture or the wallpaper.
-Panel* PanelAt(menus::Panels& panels, Point p);
-bool AnyPanelVisible(menus::Panels& panels);
+Panel* PanelAt(Panels& panels, Point p);
+bool AnyPanelVisible(Panels& panels);
 
 // The control that takes the focus for a tab stop: a group box gives it to
 // its checked radio button (or its first usable one). Null when the stop
 // cannot take the focus now (hidden or disabled).
-Control* FocusTargetOf(menus::Panels& panels, Control* stop);
+Control* FocusTargetOf(Panels& panels, Control* stop);
 
 // The control that Tab (or Shift+Tab when `backwards`) moves the focus to
 // from `current`, following the panel's tab order and skipping stops that
 // cannot take it. Null when the panel has no such control.
-Control* NextFocus(menus::Panels& panels, const Panel& panel, const Control* current,
+Control* NextFocus(Panels& panels, const Panel& panel, const Control* current,
                    bool backwards);
 
 // The radio button an arrow key moves to from `current` within its group:
@@ -51,4 +52,4 @@ int ListRowAt(const ListBox& list, int y, int row_height);
 // field.
 int CompositionScroll(int head, int composed, int caret, int view);
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

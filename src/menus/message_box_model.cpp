@@ -1,6 +1,6 @@
-#include "platform/sdl/message_box_model.h"
+#include "menus/message_box_model.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 
 BoxLook LookOf(MessageKind kind) {
   switch (kind) {
@@ -23,17 +23,19 @@ Answer MessageBoxModel::ButtonAnswer(int i) const {
   return i == 1 && buttons_ == Buttons::OkCancel ? Answer::Cancel : Answer::Ok;
 }
 
-void MessageBoxModel::Key(BoxKey key) {
+void MessageBoxModel::Key(ControlKey key) {
   int n = ButtonCount();
   switch (key) {
-    case BoxKey::Enter:
-    case BoxKey::Space: Press(focused_); break;
-    case BoxKey::Escape: Close(); break;
-    case BoxKey::Tab:
-    case BoxKey::Right: focused_ = (focused_ + 1) % n; break;
-    case BoxKey::ShiftTab:
-    case BoxKey::Left: focused_ = (focused_ + n - 1) % n; break;
+    case ControlKey::Enter:
+    case ControlKey::Space: Press(focused_); break;
+    case ControlKey::Escape: Close(); break;
+    case ControlKey::Tab:
+    case ControlKey::Right: focused_ = (focused_ + 1) % n; break;
+    case ControlKey::ShiftTab:
+    case ControlKey::Left: focused_ = (focused_ + n - 1) % n; break;
+    case ControlKey::Up:
+    case ControlKey::Down: break;
   }
 }
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

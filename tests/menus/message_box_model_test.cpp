@@ -1,11 +1,13 @@
 // What a message box shows and how it answers.
-#include "platform/sdl/message_box_model.h"
+#include "menus/message_box_model.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 namespace {
 
 TEST(MessageBoxLook, TitleAndIconFollowTheKind) {
@@ -39,10 +41,11 @@ TEST(MessageBoxButtons, LabelsAndAnswers) {
   EXPECT_FALSE(two.answer().has_value());
 }
 
+// The keys by the names the input script gives them.
 struct KeyCase {
   const char* name;
   Buttons buttons;
-  std::vector<BoxKey> keys;
+  std::vector<std::string> keys;
   Answer answer;
 };
 
@@ -51,9 +54,11 @@ class MessageBoxKeys : public ::testing::TestWithParam<KeyCase> {};
 TEST_P(MessageBoxKeys, AnswerAsTheBoxDoes) {
   const KeyCase& c = GetParam();
   MessageBoxModel box("text", MessageKind::Confirmation, c.buttons);
-  for (BoxKey k : c.keys) {
+  for (const std::string& name : c.keys) {
     ASSERT_FALSE(box.answer().has_value()) << "answered before the last key";
-    box.Key(k);
+    std::optional<ControlKey> key = ControlKeyNamed(name);
+    ASSERT_TRUE(key.has_value()) << name;
+    box.Key(*key);
   }
   ASSERT_TRUE(box.answer().has_value());
   EXPECT_EQ(*box.answer(), c.answer);
@@ -62,23 +67,25 @@ TEST_P(MessageBoxKeys, AnswerAsTheBoxDoes) {
 INSTANTIATE_TEST_SUITE_P(
     Keys, MessageBoxKeys,
     ::testing::Values(
-        KeyCase{"enter_is_ok", Buttons::OkCancel, {BoxKey::Enter}, Answer::Ok},
-        KeyCase{"space_presses_ok", Buttons::OkCancel, {BoxKey::Space}, Answer::Ok},
-        KeyCase{"escape_is_cancel", Buttons::OkCancel, {BoxKey::Escape}, Answer::Cancel},
-        KeyCase{"tab_then_enter_is_cancel", Buttons::OkCancel, {BoxKey::Tab, BoxKey::Enter},
+        KeyCase{"enter_is_ok", Buttons::OkCancel, {"enter"}, Answer::Ok},
+        KeyCase{"space_presses_ok", Buttons::OkCancel, {"space"}, Answer::Ok},
+        KeyCase{"escape_is_cancel", Buttons::OkCancel, {"escape"}, Answer::Cancel},
+        KeyCase{"tab_then_enter_is_cancel", Buttons::OkCancel, {"tab", "enter"},
                 Answer::Cancel},
         KeyCase{"tab_twice_is_back_on_ok", Buttons::OkCancel,
-                {BoxKey::Tab, BoxKey::Tab, BoxKey::Enter}, Answer::Ok},
-        KeyCase{"shift_tab_wraps_to_cancel", Buttons::OkCancel, {BoxKey::ShiftTab, BoxKey::Space},
+                {"tab", "tab", "enter"}, Answer::Ok},
+        KeyCase{"shift_tab_wraps_to_cancel", Buttons::OkCancel, {"shift+tab", "space"},
                 Answer::Cancel},
         KeyCase{"right_then_left", Buttons::OkCancel,
-                {BoxKey::Right, BoxKey::Left, BoxKey::Enter}, Answer::Ok},
+                {"right", "left", "enter"}, Answer::Ok},
         KeyCase{"escape_on_focused_ok_still_cancels", Buttons::OkCancel,
-                {BoxKey::Tab, BoxKey::Tab, BoxKey::Escape}, Answer::Cancel},
+                {"tab", "tab", "escape"}, Answer::Cancel},
         // With OK alone, Escape closes the box with OK, as the platform's
         // boxes do: there is no other answer to give.
-        KeyCase{"escape_with_ok_only_is_ok", Buttons::Ok, {BoxKey::Escape}, Answer::Ok},
-        KeyCase{"tab_with_ok_only_stays", Buttons::Ok, {BoxKey::Tab, BoxKey::Enter}, Answer::Ok}),
+        KeyCase{"escape_with_ok_only_is_ok", Buttons::Ok, {"escape"}, Answer::Ok},
+        KeyCase{"tab_with_ok_only_stays", Buttons::Ok, {"tab", "enter"}, Answer::Ok},
+        KeyCase{"up_and_down_leave_the_focus", Buttons::OkCancel,
+                {"tab", "up", "down", "enter"}, Answer::Cancel}),
     [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
 TEST(MessageBoxClose, CloseButtonAnswersCancelOrTheOnlyButton) {
@@ -97,4 +104,4 @@ TEST(MessageBoxClose, ClickingAButtonAnswersIt) {
 }
 
 }  // namespace
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

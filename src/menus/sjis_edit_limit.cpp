@@ -1,9 +1,9 @@
-#include "platform/sdl/sjis_edit_limit.h"
+#include "menus/sjis_edit_limit.h"
 
 #include "core/controls.h"
 #include "core/sjis.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 
 namespace {
 
@@ -91,4 +91,4 @@ LimitedEdit LimitSjisEdit(std::string_view before, std::string_view after,
   return result;
 }
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

@@ -1,11 +1,11 @@
 // The name fields' 8-byte Shift-JIS limit.
-#include "platform/sdl/sjis_edit_limit.h"
+#include "menus/sjis_edit_limit.h"
 
 #include <gtest/gtest.h>
 
 #include "core/sjis.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 namespace {
 
 struct EditCase {
@@ -89,4 +89,4 @@ INSTANTIATE_TEST_SUITE_P(
                       CharCase{0xD800, false}, CharCase{U'한', false}));
 
 }  // namespace
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

@@ -1,8 +1,8 @@
-#include "platform/sdl/panel_layout.h"
+#include "menus/panel_layout.h"
 
 #include <algorithm>
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 
 Rect WindowRect(const Control& c) {
   Rect r = c.bounds;
@@ -15,28 +15,28 @@ Rect WindowRect(const Control& c) {
   return r;
 }
 
-std::vector<Panel*> PanelsOf(menus::Panels& panels) {
+std::vector<Panel*> PanelsOf(Panels& panels) {
   return {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
 }
 
-Panel* PanelAt(menus::Panels& panels, Point p) {
+Panel* PanelAt(Panels& panels, Point p) {
   std::vector<Panel*> all = PanelsOf(panels);
   for (auto it = all.rbegin(); it != all.rend(); ++it)
     if ((*it)->visible && WindowRect(**it).contains(p.x, p.y)) return *it;
   return nullptr;
 }
 
-bool AnyPanelVisible(menus::Panels& panels) {
+bool AnyPanelVisible(Panels& panels) {
   std::vector<Panel*> all = PanelsOf(panels);
   return std::any_of(all.begin(), all.end(), [](const Panel* p) { return p->visible; });
 }
 
-Control* FocusTargetOf(menus::Panels& panels, Control* stop) {
+Control* FocusTargetOf(Panels& panels, Control* stop) {
   if (stop == nullptr || !stop->usable()) return nullptr;
   std::vector<RadioButton*> radios;
   for (Control* c : panels.All())
-    if (c->parent == stop)
-      if (auto* r = dynamic_cast<RadioButton*>(c)) radios.push_back(r);
+    if (c->parent == stop && c->kind == ControlKind::Radio)
+      radios.push_back(static_cast<RadioButton*>(c));
   if (radios.empty()) return stop;
   for (RadioButton* r : radios)
     if (r->checked && r->usable()) return r;
@@ -45,7 +45,7 @@ Control* FocusTargetOf(menus::Panels& panels, Control* stop) {
   return nullptr;
 }
 
-Control* NextFocus(menus::Panels& panels, const Panel& panel, const Control* current,
+Control* NextFocus(Panels& panels, const Panel& panel, const Control* current,
                    bool backwards) {
   std::vector<Control*> order = panels.TabOrder(panel);
   if (order.empty()) return nullptr;
@@ -90,4 +90,4 @@ int CompositionScroll(int head, int composed, int caret, int view) {
   return scroll;
 }
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

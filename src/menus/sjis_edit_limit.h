@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 
 // The Shift-JIS length of UTF-8 text (a character without a Shift-JIS form
 // counts as the one "?" it would become).
@@ -33,4 +33,4 @@ struct LimitedEdit {
 LimitedEdit LimitSjisEdit(std::string_view before, std::string_view after,
                           std::size_t max_bytes);
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

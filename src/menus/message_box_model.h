@@ -7,9 +7,14 @@
 #include <optional>
 #include <string>
 
+#include "menus/control_keys.h"
 #include "platform/dialogs.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::MessageKind;
 
 // The application title: the title of a box that reports an unexpected error.
 inline constexpr const char* kApplicationTitle = "Velmor";
@@ -22,8 +27,6 @@ struct BoxLook {
 };
 
 BoxLook LookOf(MessageKind kind);
-
-enum class BoxKey { Enter, Space, Escape, Tab, ShiftTab, Left, Right };
 
 class MessageBoxModel {
  public:
@@ -43,8 +46,9 @@ class MessageBoxModel {
   // The box's close button.
   void Close() { answer_ = CloseAnswer(); }
   // A key pressed while the box is open: Enter and Space press the focused
-  // button, Escape closes, Tab and the arrows move the focus.
-  void Key(BoxKey key);
+  // button, Escape closes, Tab and the left and right arrows move the
+  // focus; Up and Down do nothing.
+  void Key(ControlKey key);
 
   // Set once the box is answered.
   const std::optional<Answer>& answer() const { return answer_; }
@@ -61,4 +65,4 @@ class MessageBoxModel {
   std::optional<Answer> answer_;
 };
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

@@ -1,15 +1,15 @@
 // Where the panels' controls stand, what the pointer is over, and how the
 // keyboard focus moves.
-#include "platform/sdl/panel_layout.h"
+#include "menus/panel_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/sdl/panel_view.h"
+#include "menus/panel_focus.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::menus {
 namespace {
 
 class PanelLayoutTest : public ::testing::Test {
@@ -27,7 +27,7 @@ class PanelLayoutTest : public ::testing::Test {
     }
     return names;
   }
-  menus::Panels p;
+  Panels p;
 };
 
 TEST_F(PanelLayoutTest, RectanglesAddUpThroughPanelAndGroup) {
@@ -113,29 +113,44 @@ TEST_F(PanelLayoutTest, ListRowsUnderThePointer) {
   EXPECT_EQ(ListRowAt(p.SaveList, 50, 15), -1) << "below the last row";
 }
 
-TEST_F(PanelLayoutTest, PlainControlsAreToldApartByTheirPlace) {
-  EXPECT_EQ(PlainKindOf(p, p.SoundGroupBox), PlainKind::GroupBox);
-  EXPECT_EQ(PlainKindOf(p, p.EndButton), PlainKind::Button);
-  EXPECT_EQ(PlainKindOf(p, p.SaveButton), PlainKind::Button);
-  EXPECT_EQ(PlainKindOf(p, p.ResoLabel), PlainKind::Label);
-  EXPECT_EQ(PlainKindOf(p, p.NameLabel), PlainKind::Label);
+TEST_F(PanelLayoutTest, EveryControlIsDeclaredAsWhatItsPlaceMakesIt) {
+  // A label is never a tab stop, a group box holds radio buttons and only
+  // they, a radio button sits in a group box, a push button is a stop.
+  for (Control* c : p.All()) {
+    bool holds_radios = false;
+    for (Control* other : p.All())
+      if (other->parent == c && other->kind == ControlKind::Radio) holds_radios = true;
+    switch (c->kind) {
+      case ControlKind::Label: EXPECT_LT(c->tab_order, 0) << c->name; break;
+      case ControlKind::Button: EXPECT_GE(c->tab_order, 0) << c->name; break;
+      case ControlKind::GroupBox: EXPECT_TRUE(holds_radios) << c->name; break;
+      case ControlKind::Radio:
+        ASSERT_NE(c->parent, nullptr) << c->name;
+        EXPECT_EQ(c->parent->kind, ControlKind::GroupBox) << c->name;
+        break;
+      default: EXPECT_FALSE(holds_radios) << c->name; break;
+    }
+  }
+  EXPECT_EQ(p.NameLabel.style, LabelStyle::Prompt);
+  EXPECT_EQ(p.BrannicLabel2.style, LabelStyle::Copyright);
+  EXPECT_EQ(p.ResoLabel.style, LabelStyle::Panel);
 }
 
 TEST_F(PanelLayoutTest, FocusSettlesOnAControlThatCanTakeIt) {
   // Focus left on a control of another panel, or on a disabled one, moves to
   // the first tab stop of the panel that has the keyboard.
   p.ConfigPanel.focus = &p.SaveButton;
-  EXPECT_EQ(PanelView::FocusedControl(p), &p.ExitButton);
+  EXPECT_EQ(FocusedControl(p), &p.ExitButton);
   EXPECT_EQ(p.ConfigPanel.focus, &p.ExitButton);
   p.ConfigPanel.focus = &p.SpeedSpin;
   p.SpeedSpin.enabled = false;
-  EXPECT_EQ(PanelView::FocusedControl(p), &p.ExitButton);
-  EXPECT_EQ(PanelView::FocusedEdit(p), nullptr);
+  EXPECT_EQ(FocusedControl(p), &p.ExitButton);
+  EXPECT_EQ(FocusedEdit(p), nullptr);
   // The top-most visible panel has the keyboard.
   p.NamePanel.visible = true;
   p.NamePanel.focus = &p.SecondNameEdit;
-  EXPECT_EQ(PanelView::ActivePanel(p), &p.NamePanel);
-  EXPECT_EQ(PanelView::FocusedEdit(p), &p.SecondNameEdit);
+  EXPECT_EQ(ActivePanel(p), &p.NamePanel);
+  EXPECT_EQ(FocusedEdit(p), &p.SecondNameEdit);
 }
 
 // A name field 100 pixels wide showing a composition: the composition's end
@@ -164,4 +179,4 @@ TEST(CompositionScroll, KeepsTheCaretAndAsMuchOfTheCompositionAsFitsInSight) {
 }
 
 }  // namespace
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::menus

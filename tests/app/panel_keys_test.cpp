@@ -1,0 +1,241 @@
+// The panels from the keyboard on the headless game: the script's "key"
+// command moves the focus in tab order (skipping what cannot take it),
+// presses the focused button, steps spins, lists and radio buttons, and
+// leaves the panel alone on Escape, as the real window's keyboard does.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/sjis.h"
+#include "menus/slot_file.h"
+#include "support/bytecode.h"
+#include "support/game_data.h"
+
+namespace velmor::testing {
+namespace {
+
+std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+
+// The name of the control with the keyboard focus in `panel`.
+std::string FocusOf(const Panel& panel) { return panel.focus ? panel.focus->name : "none"; }
+
+// A click counter's game with the settings panel open (Escape holds, a
+// second Escape opens the settings).
+struct SettingsRig {
+  GameRig g{ClickCounter()};
+  menus::Panels& p() { return g.form().panels; }
+  SettingsRig() {
+    g.Start();
+    g.Run("tick\nkey escape\ntick\nkey escape\ntick\n");
+  }
+};
+
+TEST(PanelKeys, TabWalksTheSettingsPanelInItsOrderAndShiftTabWalksBack) {
+  SettingsRig r;
+  ASSERT_TRUE(r.p().ConfigPanel.visible);
+  std::vector<std::string> seen;
+  for (int i = 0; i < 6; ++i) {
+    r.g.Run("key tab\n");
+    seen.push_back(FocusOf(r.p().ConfigPanel));
+  }
+  // The first key settles the focus on OK, the first stop; the group box
+  // gives it to its checked button.
+  EXPECT_EQ(seen, (std::vector<std::string>{"SpeedSpin", "ResoSpin", "MouseSpin", "WaveBtn",
+                                            "EndButton", "ExitButton"}));
+  seen.clear();
+  for (int i = 0; i < 3; ++i) {
+    r.g.Run("key shift+tab\n");
+    seen.push_back(FocusOf(r.p().ConfigPanel));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"EndButton", "WaveBtn", "MouseSpin"}));
+  EXPECT_EQ(r.g.form().input.sft, 0) << "Shift went up again";
+  EXPECT_TRUE(r.p().ConfigPanel.visible);
+}
+
+TEST(PanelKeys, DisabledStopsAreSkipped) {
+  SettingsRig r;
+  r.p().ResoSpin.enabled = false;
+  r.g.Run("key tab\nkey tab\n");
+  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "MouseSpin");
+  r.g.Run("key shift+tab\n");
+  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "SpeedSpin");
+}
+
+TEST(PanelKeys, UpAndDownStepTheFocusedSpinThroughItsHandler) {
+  SettingsRig r;
+  r.g.Run("key tab\nkey tab\n");  // ResoSpin, 100 % in steps of 5
+  ASSERT_EQ(FocusOf(r.p().ConfigPanel), "ResoSpin");
+  r.g.Run("key up\nkey up\n");
+  EXPECT_EQ(r.p().ResoSpin.value, 110);
+  r.g.Run("key down\n");
+  EXPECT_EQ(r.p().ResoSpin.value, 105);
+  // Left and right are not a spin's keys.
+  r.g.Run("key left\nkey right\n");
+  EXPECT_EQ(r.p().ResoSpin.value, 105);
+}
+
+TEST(PanelKeys, ArrowsCheckTheNextSourceButtonAndSpaceChecksTheFocusedOne) {
+  SettingsRig r;
+  r.g.Run("key shift+tab\nkey shift+tab\n");  // from OK back past End to the group
+  ASSERT_EQ(FocusOf(r.p().ConfigPanel), "WaveBtn");
+  r.g.Run("key down\n");
+  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "MidiBtn");
+  EXPECT_TRUE(r.p().MidiBtn.checked);
+  EXPECT_FALSE(r.p().WaveBtn.checked);
+  r.g.Run("key left\nkey left\n");  // wraps round to the last button
+  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "MuteBtn");
+  EXPECT_TRUE(r.p().MuteBtn.checked);
+  r.g.Run("key space\n");
+  EXPECT_TRUE(r.p().MuteBtn.checked);
+}
+
+TEST(PanelKeys, EscapeLeavesThePanelAndTheGameAlone) {
+  SettingsRig r;
+  r.g.Run("key tab\nkey escape\nkey escape\ntick\n");
+  EXPECT_TRUE(r.p().ConfigPanel.visible);
+  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "SpeedSpin");
+  EXPECT_EQ(r.g.form().input.clk, 0);
+  EXPECT_EQ(r.g.form().input.HoldMode, 1);
+}
+
+TEST(PanelKeys, EnterPressesTheFocusedOkAndTheNextEnterIsTheGamesClick) {
+  SettingsRig r;
+  const int16_t before = r.g.form().scn.work[1];
+  r.g.Run("key enter\ntick\n");
+  EXPECT_FALSE(r.p().ConfigPanel.visible);
+  EXPECT_EQ(r.g.form().scn.work[1], before) << "the key that closed the panel is no click";
+  r.g.Run("key enter\ntick\ntick\n");
+  EXPECT_EQ(r.g.form().scn.work[1], before + 1);
+}
+
+TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
+  struct Case {
+    const char* keys;  // in the quit question
+    bool ended;
+  };
+  for (Case c : {Case{"escape", false}, Case{"tab enter", false}, Case{"right space", false},
+                 Case{"tab shift+tab enter", true}, Case{"space", true},
+                 Case{"tab", false},  // unanswered: its close button
+                 Case{"enter escape", true}}) {
+    SettingsRig r;
+    r.g.Run("key shift+tab\n");
+    ASSERT_EQ(FocusOf(r.p().ConfigPanel), "EndButton") << c.keys;
+    r.g.Run(std::string("answer keys ") + c.keys + "\nkey enter\n");
+    const auto& boxes = r.g.game->dialogs().Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << c.keys;
+    EXPECT_EQ(boxes[0].buttons, platform::Buttons::OkCancel);
+    EXPECT_EQ(boxes[0].answer, c.ended ? platform::Answer::Ok : platform::Answer::Cancel) << c.keys;
+    EXPECT_EQ(r.g.game->ended(), c.ended) << c.keys;
+  }
+}
+
+TEST(PanelKeys, AnswerKeysNameTheirKeys) {
+  GameRig g(ClickCounter());
+  g.Start();
+  std::string error;
+  EXPECT_FALSE(g.game->RunCommand("answer keys tab f1", &error));
+  EXPECT_NE(error.find("unknown key: f1"), std::string::npos) << error;
+  EXPECT_FALSE(g.game->RunCommand("answer keys", &error));
+  EXPECT_TRUE(g.game->RunCommand("answer keys shift+tab enter", &error)) << error;
+}
+
+// NAMEHERO (given name into entry 0, family name into entry 2), then a click
+// wait.
+std::vector<uint8_t> NameHero() {
+  Code c;
+  c.b(44).b(22);
+  return c.bytes;
+}
+
+TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
+  GameRig g(NameHero());
+  g.Start();
+  g.Run("tick\n");
+  menus::Panels& p = g.form().panels;
+  ASSERT_TRUE(p.NamePanel.visible);
+  ASSERT_EQ(FocusOf(p.NamePanel), "SecondNameEdit");
+  // Enter in a field with a name missing goes to the empty field.
+  g.Run("ime commit 山田\nkey enter\n");
+  EXPECT_EQ(FocusOf(p.NamePanel), "FirstNameEdit");
+  EXPECT_TRUE(p.NamePanel.visible);
+  // Space in a field is typing, not a press (and the game does not hear it).
+  g.Run("key space\n");
+  EXPECT_EQ(FocusOf(p.NamePanel), "FirstNameEdit");
+  g.Run("ime commit 太郎\nkey enter\n");
+  EXPECT_EQ(FocusOf(p.NamePanel), "NameEntryButton") << "both given: on to OK";
+  EXPECT_TRUE(p.NamePanel.visible) << "Enter in a field stores nothing yet";
+  g.Run("key enter\ntick\n");
+  EXPECT_FALSE(p.NamePanel.visible);
+  EXPECT_EQ(g.form().scn.mcr[0].str(), S("太郎"));
+  EXPECT_EQ(g.form().scn.mcr[2].str(), S("山田"));
+}
+
+TEST(PanelKeys, TabWalksTheNamePanelAndSpacePressesTheFocusedButton) {
+  GameRig g(NameHero());
+  g.Start();
+  g.Run("tick\n");
+  menus::Panels& p = g.form().panels;
+  std::vector<std::string> seen;
+  for (int i = 0; i < 5; ++i) {
+    g.Run("key tab\n");
+    seen.push_back(FocusOf(p.NamePanel));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"NameEntryButton", "DefNameButton", "NameCancelButton",
+                                            "FirstNameEdit", "SecondNameEdit"}));
+  g.Run("key shift+tab\nkey shift+tab\nkey shift+tab\n");
+  ASSERT_EQ(FocusOf(p.NamePanel), "DefNameButton");
+  g.Run("key space\n");  // the standard names
+  EXPECT_FALSE(p.FirstNameEdit.text.empty());
+  EXPECT_FALSE(p.SecondNameEdit.text.empty());
+  EXPECT_TRUE(p.NamePanel.visible);
+}
+
+// SAVEMENU with month and day in work[20] and work[21], then a click wait.
+std::vector<uint8_t> SaveMenu() {
+  Code c;
+  c.b(0).w(20).w(7).b(0).w(21).w(12);  // month 7, day 12
+  c.b(38).w(20).w(21);                 // SAVEMENU
+  c.b(22);
+  return c.bytes;
+}
+
+TEST(PanelKeys, TheSaveListIsWalkedWithTheArrowsAndSavedWithTabAndEnter) {
+  GameRig g(SaveMenu());
+  g.Start();
+  g.Run("tick\n");
+  menus::Panels& p = g.form().panels;
+  ASSERT_TRUE(p.SavePanel.visible);
+  ASSERT_EQ(FocusOf(p.SavePanel), "SaveList");
+  ASSERT_EQ(p.SaveList.selected, -1);
+  g.Run("key down\n");
+  EXPECT_EQ(p.SaveList.selected, 0) << "from no row, the first";
+  g.Run("key down\nkey down\nkey up\n");
+  EXPECT_EQ(p.SaveList.selected, 1);
+  g.Run("key up\nkey up\n");
+  EXPECT_EQ(p.SaveList.selected, 0) << "the first row stays";
+  const int rows = static_cast<int>(p.SaveList.rows.size());
+  for (int i = 0; i < rows + 2; ++i) g.Run("key down\n");
+  EXPECT_EQ(p.SaveList.selected, rows - 1) << "the last row stays";
+  g.Run("key tab\n");
+  ASSERT_EQ(FocusOf(p.SavePanel), "SaveButton");
+  g.Run("key enter\n");
+  const std::string slot = "PROG/" + menus::SlotFileName(rows).str();  // slots count from 1
+  EXPECT_NE(g.files.Get(slot), nullptr) << slot;
+  // The save lists the slots again, with the focus back on the list.
+  EXPECT_EQ(FocusOf(p.SavePanel), "SaveList");
+  g.Run("key shift+tab\n");
+  ASSERT_EQ(FocusOf(p.SavePanel), "SaveCancelButton") << "Shift+Tab wraps round";
+  g.Run("key space\ntick\n");
+  EXPECT_FALSE(p.SavePanel.visible);
+}
+
+TEST(PanelKeys, ScriptErrorsNameThePanelKeys) {
+  GameRig g(ClickCounter());
+  g.Start();
+  std::string error;
+  EXPECT_FALSE(g.game->RunCommand("key shift+enter", &error));
+  EXPECT_NE(error.find("shift+tab"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace velmor::testing
