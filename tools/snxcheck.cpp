@@ -17,7 +17,7 @@
 #include "check/report.h"
 #include "core/sjis.h"
 #include "platform/files.h"
-#include "platform/os_files.h"
+#include "platform/shared/os_files.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "platform/files.h"
-#include "platform/font_finder.h"
-#include "platform/os_files.h"
+#include "platform/shared/font_finder.h"
+#include "platform/shared/os_files.h"
 
 namespace velmor::testing {
 namespace {

@@ -14,7 +14,7 @@
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "imgui.h"
-#include "platform/png.h"
+#include "platform/shared/png.h"
 #include "platform/sdl/panel_layout.h"
 #include "sdl_rig.h"
 

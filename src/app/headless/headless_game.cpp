@@ -8,8 +8,8 @@
 #include "asm/source_labels.h"
 #include "core/errors.h"
 #include "core/sjis.h"
-#include "platform/png.h"
-#include "platform/screenshot.h"
+#include "platform/shared/png.h"
+#include "platform/shared/screenshot.h"
 
 namespace velmor::app {
 

@@ -6,8 +6,8 @@
 
 #include "core/errors.h"
 #include "platform/sdl/panel_layout.h"
-#include "platform/screenshot.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/shared/screenshot.h"
 
 namespace velmor::platform::sdl {
 
