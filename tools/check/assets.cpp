@@ -1,5 +1,6 @@
 #include "check/assets.h"
 
+#include "core/game_path.h"
 #include "formats/bmp.h"
 #include "platform/files.h"
 #include "platform/media_check.h"
@@ -8,10 +9,10 @@
 
 namespace velmor::check {
 
-std::string Assets::Shown(std::string_view name) { return platform::GamePath("", name); }
+std::string Assets::Shown(std::string_view name) { return GamePath("", name); }
 
 std::string Assets::Path(std::string_view name) const {
-  return platform::GamePath(data_folder_, name);
+  return GamePath(data_folder_, name);
 }
 
 std::string Assets::Unreadable(std::string_view name, const std::string& error) {
