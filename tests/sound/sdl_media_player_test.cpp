@@ -18,6 +18,7 @@
 #include "child_process.h"
 #include "platform/headless/memory_files.h"
 #include "platform/media_check.h"
+#include "platform/sdl/synth_log.h"
 #include "platform/sdl/wave_pcm.h"
 #include "sound_files.h"
 
@@ -378,7 +379,7 @@ int PlayDamagedMidi() {
   // three seconds: it complains through the bounded log and never holds the
   // audio thread for long.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 11;
-  SoundLog log;
+  sound::SoundLog log;
   {
     MidiSynth synth(log);
     AudioOutput output;

@@ -197,8 +197,8 @@ void SdlFrontEnd::Pass() {
   }
   // After a rest the ticks start again at once: the event (or the music)
   // is seen by a tick without delay.
-  if (resting) scheduler_.Restart(std::max<uint64_t>(SDL_GetTicks64(), TickScheduler::kPeriodMs) -
-                                  TickScheduler::kPeriodMs);
+  constexpr uint64_t kPeriod = app::TickScheduler::kPeriodMs;
+  if (resting) scheduler_.Restart(std::max<uint64_t>(SDL_GetTicks64(), kPeriod) - kPeriod);
   CheckQuitSignal();
   // Keys the panels took; a box opened meanwhile keeps them for later.
   if (boxes_.empty()) RunActions(pending_);

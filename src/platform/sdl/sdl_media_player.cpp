@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/media_check.h"
+#include "platform/sdl/synth_log.h"
 #include "platform/sdl/wave_pcm.h"
 
 namespace velmor::platform::sdl {

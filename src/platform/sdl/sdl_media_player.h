@@ -38,7 +38,7 @@
 #include "platform/media_player.h"
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/midi_synth.h"
-#include "platform/sdl/sound_log.h"
+#include "sound/sound_log.h"
 
 namespace velmor::platform {
 
@@ -82,7 +82,7 @@ class SdlMediaPlayer : public MediaPlayer {
   const AudioOutput& Output() const { return output_; }
   // Waits until no piece is loading (tests and measurements).
   void WaitForLoad();
-  const SoundLog& Log() const { return log_; }
+  const sound::SoundLog& Log() const { return log_; }
 
  private:
   enum class Load { None, Loading, Ready, Failed };
@@ -111,7 +111,7 @@ class SdlMediaPlayer : public MediaPlayer {
   uint64_t PlayedMs() const;
 
   Files& files_;
-  SoundLog log_;
+  sound::SoundLog log_;
   bool audio_started_ = false;  // SDL's audio subsystem
   std::string soundfont_option_;
   bool wave_opened_once_ = false;
