@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/os_files.h"
+#include "platform/shared/os_files.h"
 #include "support/bytecode.h"
 #include "support/game_data.h"
 

@@ -14,7 +14,7 @@
 #include "graphics/bitmap.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/ttf_font.h"
+#include "platform/shared/ttf_font.h"
 
 namespace velmor::platform::sdl {
 namespace {

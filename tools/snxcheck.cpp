@@ -15,9 +15,10 @@
 
 #include "check/checker.h"
 #include "check/report.h"
+#include "core/game_path.h"
 #include "core/sjis.h"
 #include "platform/files.h"
-#include "platform/os_files.h"
+#include "platform/shared/os_files.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "snxcheck: %s is not a folder\n", folder.c_str());
     return 2;
   }
-  folder = velmor::platform::FolderWithSeparator(folder);
+  folder = velmor::FolderWithSeparator(folder);
 
   velmor::platform::OsFiles files;
   std::vector<velmor::check::Finding> findings =

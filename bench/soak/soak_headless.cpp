@@ -19,8 +19,8 @@
 
 #include "app/headless/headless_game.h"
 #include "core/sjis.h"
-#include "platform/font_finder.h"
-#include "platform/os_files.h"
+#include "platform/shared/font_finder.h"
+#include "platform/shared/os_files.h"
 
 namespace {
 

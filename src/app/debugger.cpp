@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "app/form.h"
+#include "core/game_path.h"
 #include "core/sjis.h"
 #include "scenario/disassembly.h"
 
@@ -126,7 +127,7 @@ bool Debugger::AtBreakpoint() const {
 // --- Labels ---
 
 std::string Debugger::SnxPath(const std::string& sjis_file) const {
-  return platform::GamePath(form_.DatPath, "SNX\\" + sjis_file + ".SNX");
+  return GamePath(form_.DatPath, "SNX\\" + sjis_file + ".SNX");
 }
 
 const SourceLabels* Debugger::LabelsOf(const std::string& sjis_file, std::string* error) {
@@ -150,8 +151,8 @@ SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
   // The source beside the scenario file, or in the data folder above it.
   std::string path;
   std::optional<std::vector<uint8_t>> source;
-  for (const std::string& candidate : {platform::GamePath(form_.DatPath, "SNX\\" + sjis_file + ".s"),
-                                       platform::GamePath(form_.DatPath, sjis_file + ".s")}) {
+  for (const std::string& candidate : {GamePath(form_.DatPath, "SNX\\" + sjis_file + ".s"),
+                                       GamePath(form_.DatPath, sjis_file + ".s")}) {
     std::string why;
     if ((source = files.ReadFile(candidate, &why))) {
       path = candidate;

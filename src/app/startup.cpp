@@ -5,6 +5,7 @@
 
 #include "app/form.h"
 #include "core/errors.h"
+#include "core/game_path.h"
 #include "core/sjis.h"
 #include "formats/ini.h"
 #include "menus/message_boxes.h"
@@ -29,7 +30,7 @@ std::string IniFolder(const std::string& value) {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
   }
-  return platform::GamePath("", value);
+  return GamePath("", value);
 }
 
 }  // namespace
@@ -43,7 +44,7 @@ std::string TForm1::IniFilePath() const {
 
 std::optional<int> TForm1::ReadDataFolder() {
   if (!options.data_folder.empty()) {
-    DatPath = platform::FolderWithSeparator(options.data_folder);
+    DatPath = FolderWithSeparator(options.data_folder);
     return std::nullopt;
   }
   // A missing file or key reads as "x".
@@ -65,7 +66,7 @@ std::optional<int> TForm1::ReadDataFolder() {
   }
   // The game uses the folder as a plain prefix; a value without the final
   // separator is taken as the folder it names.
-  DatPath = platform::FolderWithSeparator(IniFolder(value));
+  DatPath = FolderWithSeparator(IniFolder(value));
   return std::nullopt;
 }
 
@@ -80,7 +81,7 @@ std::string TForm1::DataFolderAdvice() {
     return "The data folder " + shown + " does not exist" + source + ".";
   static constexpr std::array<const char*, 4> kGameFolders{"CG", "CURSOR", "SNX", "SOUND"};
   bool any = std::any_of(kGameFolders.begin(), kGameFolders.end(), [this](const char* f) {
-    return platform.files.Exists(platform::GamePath(DatPath, f));
+    return platform.files.Exists(GamePath(DatPath, f));
   });
   if (!any)
     return "The data folder " + shown +
@@ -102,9 +103,9 @@ void TForm1::ChooseSlotFolder() {
   // installed program's folder is not writable, so they go to the user's
   // data folder then. --slots overrides both.
   if (!options.slot_folder.empty())
-    SlotPath = platform::FolderWithSeparator(options.slot_folder);
+    SlotPath = FolderWithSeparator(options.slot_folder);
   else if (!options.user_data_folder.empty() && !platform.files.IsWritableFolder(ExePath))
-    SlotPath = platform::FolderWithSeparator(options.user_data_folder);
+    SlotPath = FolderWithSeparator(options.user_data_folder);
   else
     SlotPath = ExePath;
   // A save the program was killed in the middle of left its temporary file;
@@ -145,7 +146,7 @@ std::optional<int> TForm1::FormCreate() {
 }
 
 std::optional<int> TForm1::StartUp() {
-  ExePath = platform::FolderWithSeparator(options.program_folder);
+  ExePath = FolderWithSeparator(options.program_folder);
   if (auto exit_code = ReadDataFolder()) return exit_code;
   ChooseSlotFolder();
   reader.Load();

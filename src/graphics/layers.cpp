@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/errors.h"
+#include "core/game_path.h"
 #include "core/sjis.h"
 #include "formats/bmp.h"
 #include "platform/files.h"
@@ -12,7 +13,7 @@
 namespace velmor::graphics {
 
 void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString& file) {
-  std::string path = platform::GamePath(dat_path_, std::string(folder) + file.str());
+  std::string path = GamePath(dat_path_, std::string(folder) + file.str());
   std::string error;
   auto bytes = files_.ReadFile(path, &error);
   if (!bytes) {
@@ -30,7 +31,7 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
 }
 
 void BitmapLoader::Tell(std::string_view folder, const ByteString& file, const std::string& fault) {
-  OnFailure("picture " + platform::GamePath("", std::string(folder) + file.str()) + " " + fault);
+  OnFailure("picture " + GamePath("", std::string(folder) + file.str()) + " " + fault);
 }
 
 bool BitmapLoader::TryLoad(Bitmap& into, std::string_view folder, const ByteString& file) {

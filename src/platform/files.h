@@ -1,7 +1,7 @@
 // File access for the engine. Paths are the system's own: a folder exactly as
 // the player or the system gave it (any encoding the file system accepts),
-// joined to a name of the game's own by GamePath, which converts only that
-// name from Shift-JIS. A name is found regardless of letter case when the
+// joined to a name of the game's own by GamePath (core/game_path.h), which
+// converts only that name from Shift-JIS. A name is found regardless of letter case when the
 // exact name does not exist.
 #pragma once
 
@@ -52,15 +52,5 @@ class Files {
   virtual void RemoveUnfinishedWrites(std::string_view folder) = 0;
 };
 
-// The path of a file of the game's data: `folder` (the system's bytes,
-// ending in a separator, or empty for the current folder) followed by
-// `sjis_name`, a name the game builds ("CG\KURO.BMP"): its "\" separators
-// become "/" and its Shift-JIS characters UTF-8. The folder is never
-// converted, so a folder named in any script is found.
-std::string GamePath(std::string_view folder, std::string_view sjis_name);
-
-// A folder as the game joins names to it: ending in "/" (an empty folder
-// stays empty: the current folder).
-std::string FolderWithSeparator(std::string folder);
 
 }  // namespace velmor::platform

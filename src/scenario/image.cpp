@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/game_path.h"
 #include "core/sjis.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -58,9 +59,9 @@ void Scenario::FailUnended(uint16_t at) {
 
 void Scenario::LoadScenario(const ByteString& name) {
   const std::string file = std::string(kSnxDir) + name.str() + ".SNX";
-  std::string path = platform::GamePath(dat_path_, file);
+  std::string path = GamePath(dat_path_, file);
   auto tell = [&](const std::string& fault) {
-    if (OnFileFailure) OnFileFailure("scenario " + platform::GamePath("", file) + " " + fault);
+    if (OnFileFailure) OnFileFailure("scenario " + GamePath("", file) + " " + fault);
   };
   std::string error;
   auto bytes = services_.files.ReadFile(path, &error);

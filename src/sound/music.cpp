@@ -1,6 +1,7 @@
 #include "sound/music.h"
 
 #include "core/errors.h"
+#include "core/game_path.h"
 #include "core/sjis.h"
 #include "platform/files.h"
 
@@ -27,7 +28,7 @@ std::string Music::PathFor(const ByteString& name) const {
   MusicSource source = buttons_.MidiBtn2.checked ? MusicSource::Sc88Midi
                        : buttons_.MidiBtn.checked ? MusicSource::Midi
                                                   : MusicSource::Wave;
-  return platform::GamePath(dat_path_, MusicFile(source, name.view()));
+  return GamePath(dat_path_, MusicFile(source, name.view()));
 }
 
 void Music::OpenAndPlay() {
@@ -88,7 +89,7 @@ void Music::MidiBtnClick() {
 }
 
 void Music::Probe() {
-  std::string probe_dir = platform::GamePath(dat_path_, SNDDIR);
+  std::string probe_dir = GamePath(dat_path_, SNDDIR);
 
   // Opens and plays a probe file; false when its source cannot sound. A file
   // the player reads but refuses (damaged, or in an encoding it cannot

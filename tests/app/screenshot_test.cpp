@@ -8,8 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "platform/png.h"
-#include "platform/screenshot.h"
+#include "platform/shared/png.h"
+#include "platform/shared/screenshot.h"
 #include "support/bytecode.h"
 #include "support/game_data.h"
 #include "support/pictures.h"

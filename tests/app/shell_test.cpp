@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "core/sjis.h"
-#include "platform/os_files.h"
+#include "platform/shared/os_files.h"
 #include "support/bytecode.h"
 #include "support/game_data.h"
 #include "support/pictures.h"

@@ -9,8 +9,8 @@
 
 #include "app/headless/headless_game.h"
 #include "core/sjis.h"
-#include "platform/png.h"
-#include "platform/os_files.h"
+#include "platform/shared/os_files.h"
+#include "platform/shared/png.h"
 #include "support/pictures.h"
 #include "support/process.h"
 

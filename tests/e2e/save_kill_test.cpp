@@ -16,7 +16,7 @@
 
 #include "app/headless/headless_game.h"
 #include "menus/slot_file.h"
-#include "platform/os_files.h"
+#include "platform/shared/os_files.h"
 
 namespace velmor::testing {
 namespace {

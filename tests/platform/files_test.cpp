@@ -9,9 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/game_path.h"
 #include "platform/files.h"
-#include "platform/font_finder.h"
-#include "platform/os_files.h"
+#include "platform/shared/font_finder.h"
+#include "platform/shared/os_files.h"
 
 namespace velmor::testing {
 namespace {
@@ -34,7 +35,7 @@ class OsFilesTest : public ::testing::Test {
     fs::remove_all(root_);
   }
   // A game name (Shift-JIS, "\" separators) under the test's folder.
-  std::string Game(const std::string& rest) { return platform::GamePath(root_.string() + "/", rest); }
+  std::string Game(const std::string& rest) { return GamePath(root_.string() + "/", rest); }
 
   fs::path root_;
   platform::OsFiles files_;
@@ -67,11 +68,11 @@ TEST(GamePath, OnlyTheGamesOwnNameIsConverted) {
            Case{"D/", "CG\\\x83\x5C.BMP", "D/CG/ソ.BMP"},
            Case{"", "SOUND\\SC88\\M01.MID", "SOUND/SC88/M01.MID"},
        }) {
-    EXPECT_EQ(platform::GamePath(c.folder, c.name), c.path) << c.name;
+    EXPECT_EQ(GamePath(c.folder, c.name), c.path) << c.name;
   }
-  EXPECT_EQ(platform::FolderWithSeparator("/a/b"), "/a/b/");
-  EXPECT_EQ(platform::FolderWithSeparator("/a/b/"), "/a/b/");
-  EXPECT_EQ(platform::FolderWithSeparator(""), "");
+  EXPECT_EQ(FolderWithSeparator("/a/b"), "/a/b/");
+  EXPECT_EQ(FolderWithSeparator("/a/b/"), "/a/b/");
+  EXPECT_EQ(FolderWithSeparator(""), "");
 }
 
 TEST_F(OsFilesTest, FoldersAreCreatedWithTheirParents) {

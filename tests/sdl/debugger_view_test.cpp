@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/png.h"
+#include "platform/shared/png.h"
 #include "sdl_rig.h"
 #include "support/bytecode.h"
 #include "support/game_data.h"

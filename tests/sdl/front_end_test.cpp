@@ -14,8 +14,8 @@
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "imgui.h"
-#include "platform/png.h"
 #include "menus/panel_layout.h"
+#include "platform/shared/png.h"
 #include "sdl_rig.h"
 
 namespace velmor::platform::sdl {

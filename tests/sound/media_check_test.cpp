@@ -2,7 +2,7 @@
 // reading of sound files through the file service. Files refused for one
 // fault each, and files taken as sequencers take them, are kept in the
 // format corpus (tests/data/formats/media) with their verdicts.
-#include "platform/media_check.h"
+#include "sound/media_file.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +20,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using formats::CheckMidi;
 using formats::CheckWave;
+using sound::MediaKind;
+using sound::ReadMediaFile;
 namespace wave_format = formats::wave_format;
 using testing::FindTag;
 using testing::NoteMidi;

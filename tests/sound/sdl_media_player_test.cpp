@@ -18,7 +18,8 @@
 #include "support/process.h"
 #include "platform/headless/memory_files.h"
 #include "formats/wave.h"
-#include "platform/media_check.h"
+#include "sound/media_file.h"
+#include "platform/sdl/synth_log.h"
 #include "platform/sdl/wave_pcm.h"
 #include "sound_files.h"
 
@@ -379,7 +380,7 @@ int PlayDamagedMidi() {
   // three seconds: it complains through the bounded log and never holds the
   // audio thread for long.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 11;
-  SoundLog log;
+  sound::SoundLog log;
   {
     MidiSynth synth(log);
     AudioOutput output;

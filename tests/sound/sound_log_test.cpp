@@ -1,5 +1,5 @@
 // The bounded log of the sound libraries.
-#include "platform/sdl/sound_log.h"
+#include "sound/sound_log.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace velmor::platform::sdl {
+namespace velmor::sound {
 namespace {
 
 // What was written to a temporary file.
@@ -64,4 +64,4 @@ TEST(SoundLog, WithoutAStreamOnlyCounts) {
 }
 
 }  // namespace
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::sound

@@ -11,7 +11,7 @@
 #include "graphics/hit_map.h"
 #include "graphics/layers.h"
 #include "graphics/picture_change.h"
-#include "platform/ttf_font.h"
+#include "platform/shared/ttf_font.h"
 #include "support/pictures.h"
 #include "support/recording_host.h"
 #include "text/status_display.h"

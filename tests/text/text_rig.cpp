@@ -1,6 +1,6 @@
 #include "text/text_rig.h"
 
-#include "platform/png.h"
+#include "platform/shared/png.h"
 
 #include <algorithm>
 #include <cstring>

@@ -13,7 +13,7 @@
 #include "graphics/layers.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/memory_files.h"
-#include "platform/ttf_font.h"
+#include "platform/shared/ttf_font.h"
 #include "scenario/scenario.h"
 #include "text/choices.h"
 #include "text/message_window.h"

@@ -1,17 +1,18 @@
 #include "check/assets.h"
 
+#include "core/game_path.h"
 #include "formats/bmp.h"
 #include "platform/files.h"
-#include "platform/media_check.h"
+#include "sound/media_file.h"
 #include "platform/media_player.h"
 #include "scenario/scenario.h"
 
 namespace velmor::check {
 
-std::string Assets::Shown(std::string_view name) { return platform::GamePath("", name); }
+std::string Assets::Shown(std::string_view name) { return GamePath("", name); }
 
 std::string Assets::Path(std::string_view name) const {
-  return platform::GamePath(data_folder_, name);
+  return GamePath(data_folder_, name);
 }
 
 std::string Assets::Unreadable(std::string_view name, const std::string& error) {
@@ -39,7 +40,7 @@ std::optional<std::string> Assets::SoundFault(std::string_view name) {
   std::string error;
   int code = 0;
   const std::string path = Path(name);
-  if (!platform::ReadMediaFile(files_, path, &error, &code)) {
+  if (!sound::ReadMediaFile(files_, path, &error, &code)) {
     if (code == platform::media_error::kRefused) {
       // The reason without the path in front, which the report names anyway.
       if (error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);

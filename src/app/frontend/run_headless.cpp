@@ -5,8 +5,8 @@
 
 #include "app/frontend/cli.h"
 #include "app/headless/headless_game.h"
-#include "platform/font_finder.h"
-#include "platform/os_files.h"
+#include "platform/shared/font_finder.h"
+#include "platform/shared/os_files.h"
 
 namespace velmor::app {
 

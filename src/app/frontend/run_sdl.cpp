@@ -12,14 +12,14 @@
 #include "app/frontend/cli.h"
 #include "asm/source_labels.h"
 #include "core/errors.h"
-#include "platform/font_finder.h"
-#include "platform/os_files.h"
 #include "platform/sdl/front_end.h"
 #include "platform/sdl/imgui_layer.h"
 #include "platform/sdl/sdl_media_player.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/ttf_font.h"
+#include "platform/shared/font_finder.h"
+#include "platform/shared/os_files.h"
+#include "platform/shared/ttf_font.h"
 
 namespace velmor::app {
 

@@ -10,8 +10,8 @@
 #include "core/sjis.h"
 #include "menus/panel_focus.h"
 #include "menus/panel_layout.h"
-#include "platform/png.h"
-#include "platform/screenshot.h"
+#include "platform/shared/png.h"
+#include "platform/shared/screenshot.h"
 
 namespace velmor::app {
 

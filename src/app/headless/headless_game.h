@@ -12,7 +12,7 @@
 #include "app/form.h"
 #include "platform/headless/headless_media_player.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/ttf_font.h"
+#include "platform/shared/ttf_font.h"
 
 namespace velmor::app {
 

@@ -8,8 +8,8 @@
 #include "menus/panel_digest.h"
 #include "menus/panel_focus.h"
 #include "menus/panel_layout.h"
-#include "platform/screenshot.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/shared/screenshot.h"
 
 namespace velmor::platform::sdl {
 
@@ -177,8 +177,8 @@ void SdlFrontEnd::Pass() {
   }
   // After a rest the ticks start again at once: the event (or the music)
   // is seen by a tick without delay.
-  if (resting) scheduler_.Restart(std::max<uint64_t>(SDL_GetTicks64(), TickScheduler::kPeriodMs) -
-                                  TickScheduler::kPeriodMs);
+  constexpr uint64_t kPeriod = app::TickScheduler::kPeriodMs;
+  if (resting) scheduler_.Restart(std::max<uint64_t>(SDL_GetTicks64(), kPeriod) - kPeriod);
   CheckQuitSignal();
   // Keys the panels took; a box opened meanwhile keeps them for later.
   if (boxes_.empty()) RunActions(pending_);

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/tick_scheduler.h"
 #include "core/input_state.h"
 #include "menus/message_box_model.h"
 #include "menus/panels.h"
@@ -31,7 +32,6 @@
 #include "platform/sdl/panel_view.h"
 #include "platform/sdl/reader_settings_view.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/sdl/tick_scheduler.h"
 
 union SDL_Event;
 
@@ -111,7 +111,7 @@ class SdlFrontEnd {
   // A tick is running (a box it raises holds it).
   bool InTick() const { return tick_depth_ > 0; }
   uint64_t Ticks() const { return ticks_; }
-  const TickScheduler& scheduler() const { return scheduler_; }
+  const app::TickScheduler& scheduler() const { return scheduler_; }
   const PanelView& panel_view() const { return panel_view_; }
   const NoticeView& notice() const { return notice_view_; }
   const NoticeView& mode_indicator() const { return mode_view_; }
@@ -173,7 +173,7 @@ class SdlFrontEnd {
   ReaderSettingsView settings_view_;
   bool screenshot_due_ = false;
   GameEvents* game_ = nullptr;
-  TickScheduler scheduler_;
+  app::TickScheduler scheduler_;
   bool started_ = false;
   int tick_depth_ = 0;
   uint64_t ticks_ = 0;

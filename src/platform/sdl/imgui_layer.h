@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/font_finder.h"
+#include "platform/shared/font_finder.h"
 
 union SDL_Event;
 struct ImFont;

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "platform/sdl/audio_output.h"
-#include "platform/sdl/sound_log.h"
+#include "platform/sdl/synth_log.h"
 
 namespace velmor::platform::sdl {
 
@@ -108,7 +108,7 @@ void MidiSynth::Shutdown() {
   Free(old);
 }
 
-MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* log) {
+MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, sound::SoundLog* log) {
   Built l;
   l.soundfonts = std::move(soundfonts);
   const Fluid* fluid = LoadFluid(&l.error);
@@ -169,7 +169,7 @@ void MidiSynth::Request(const std::string& soundfonts) {
   if (have_loaded_ && loaded_.soundfonts == soundfonts) return;
   pending_for_ = soundfonts;
   const int rate = rate_;
-  SoundLog* log = &log_;
+  sound::SoundLog* log = &log_;
   pending_ = std::async(std::launch::async, [soundfonts, rate, log] {
     // Only with time the game's own thread leaves over: the first picture
     // comes first, and a piece that needs the SoundFont waits for it.

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/media_check.h"
+#include "sound/media_file.h"
+#include "platform/sdl/synth_log.h"
 #include "platform/sdl/wave_pcm.h"
 
 namespace velmor::platform::sdl {
@@ -88,7 +89,7 @@ void SdlMediaPlayer::Close() {
   wake_loader_.notify_one();
 }
 
-bool SdlMediaPlayer::OpenWave(MediaFile& file, std::string* error) {
+bool SdlMediaPlayer::OpenWave(sound::MediaFile& file, std::string* error) {
   if (wave_opened_once_) {
     // Decoding and converting a few minutes of sound takes tens to hundreds
     // of milliseconds: on the loader thread.
@@ -119,7 +120,7 @@ bool SdlMediaPlayer::OpenWave(MediaFile& file, std::string* error) {
   return true;
 }
 
-bool SdlMediaPlayer::OpenMidi(MediaFile& file, std::string* /*error*/) {
+bool SdlMediaPlayer::OpenMidi(sound::MediaFile& file, std::string* /*error*/) {
   std::string why;
   opened_ = FileName();
   std::lock_guard lock(mutex_);
@@ -159,7 +160,7 @@ bool SdlMediaPlayer::Open(std::string* error) {
   Close();
   std::string why;
   int code = media_error::kNone;
-  auto file = ReadMediaFile(files_, FileName(), &why, &code);
+  auto file = sound::ReadMediaFile(files_, FileName(), &why, &code);
   if (!file) {
     error_ = code;
     if (error) *error = why;
@@ -174,7 +175,7 @@ bool SdlMediaPlayer::Open(std::string* error) {
     load_ = Load::Failed;
     return true;
   }
-  return file->kind == MediaKind::Wave ? OpenWave(*file, error) : OpenMidi(*file, error);
+  return file->kind == sound::MediaKind::Wave ? OpenWave(*file, error) : OpenMidi(*file, error);
 }
 
 void SdlMediaPlayer::LoaderLoop() {

@@ -5,7 +5,7 @@
 // renders into the output.
 //
 // Every file is read through the file service and checked first
-// (platform/media_check.h); the decoders get only the checked parts. A piece
+// (sound/media_file.h); the decoders get only the checked parts. A piece
 // plays once, never looped: the game repeats it itself.
 //
 // Decoding and converting a WAVE piece takes tens to hundreds of
@@ -34,11 +34,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/media_check.h"
+#include "sound/media_file.h"
 #include "platform/media_player.h"
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/midi_synth.h"
-#include "platform/sdl/sound_log.h"
+#include "sound/sound_log.h"
 
 namespace velmor::platform {
 
@@ -82,7 +82,7 @@ class SdlMediaPlayer : public MediaPlayer {
   const AudioOutput& Output() const { return output_; }
   // Waits until no piece is loading (tests and measurements).
   void WaitForLoad();
-  const SoundLog& Log() const { return log_; }
+  const sound::SoundLog& Log() const { return log_; }
 
  private:
   enum class Load { None, Loading, Ready, Failed };
@@ -96,8 +96,8 @@ class SdlMediaPlayer : public MediaPlayer {
   using Pcm = std::vector<uint8_t>;  // a WAVE piece in the output's format
 
   void Close();
-  bool OpenWave(MediaFile& file, std::string* error);
-  bool OpenMidi(MediaFile& file, std::string* error);
+  bool OpenWave(sound::MediaFile& file, std::string* error);
+  bool OpenMidi(sound::MediaFile& file, std::string* error);
   void LoaderLoop();
   void RunJob(std::unique_lock<std::mutex>& lock);
   // With mutex_ held.
@@ -111,7 +111,7 @@ class SdlMediaPlayer : public MediaPlayer {
   uint64_t PlayedMs() const;
 
   Files& files_;
-  SoundLog log_;
+  sound::SoundLog log_;
   bool audio_started_ = false;  // SDL's audio subsystem
   std::string soundfont_option_;
   bool wave_opened_once_ = false;

@@ -1,12 +1,12 @@
 // The 20 ms timer's arithmetic, on a fake clock.
-#include "platform/sdl/tick_scheduler.h"
+#include "app/tick_scheduler.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 
-namespace velmor::platform::sdl {
+namespace velmor::app {
 namespace {
 
 constexpr uint64_t kStart = 5000;
@@ -115,4 +115,4 @@ TEST(TickScheduler, RestartPutsTheNextTickOnePeriodAhead) {
 }
 
 }  // namespace
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::app

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string_view>
 
-namespace velmor::platform::sdl {
+namespace velmor::sound {
 
 class SoundLog {
  public:
@@ -34,12 +34,4 @@ class SoundLog {
   uint64_t written_ = 0;
 };
 
-// Sends the MIDI synthesiser library's panics, errors and warnings to `log`
-// instead of the terminal, and drops its information and debugging chatter. The library is the
-// instance already loaded in this process (MidiSynth loads it with the first SoundFont); false
-// when none is loaded yet (nothing to route).
-bool RouteSynthLog(SoundLog* log);
-// Drops the synthesiser's messages from now on (before `log` goes away).
-void SilenceSynthLog();
-
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::sound

@@ -12,8 +12,10 @@
 #include <vector>
 
 namespace velmor::platform {
-
 class Files;
+}
+
+namespace velmor::sound {
 
 enum class MediaKind { Wave, Midi };
 
@@ -35,9 +37,9 @@ struct MediaFile {
 // file service's own text when it cannot be read, else the path followed by
 // the fault ("...\SOUND\BGM01.MID: damaged MIDI file: track 1 runs past the
 // end of the file"); *code (when given) is set on failure only:
-// media_error::kCannotOpen for a file that cannot be read, kRefused for one
+// platform::media_error::kCannotOpen for a file that cannot be read, kRefused for one
 // whose name or content the checks refuse.
-std::optional<MediaFile> ReadMediaFile(Files& files, std::string_view path, std::string* error,
+std::optional<MediaFile> ReadMediaFile(platform::Files& files, std::string_view path, std::string* error,
                                        int* code = nullptr);
 
-}  // namespace velmor::platform
+}  // namespace velmor::sound

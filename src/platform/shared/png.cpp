@@ -1,4 +1,4 @@
-#include "platform/png.h"
+#include "platform/shared/png.h"
 
 #include <zlib.h>
 

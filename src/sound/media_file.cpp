@@ -1,4 +1,4 @@
-#include "platform/media_check.h"
+#include "sound/media_file.h"
 
 #include <span>
 
@@ -7,7 +7,10 @@
 #include "platform/files.h"
 #include "platform/media_player.h"
 
-namespace velmor::platform {
+namespace velmor::sound {
+
+using platform::media_error::kCannotOpen;
+using platform::media_error::kRefused;
 
 namespace {
 
@@ -45,29 +48,29 @@ std::optional<MediaKind> MediaKindOf(std::string_view path) {
   return std::nullopt;
 }
 
-std::optional<MediaFile> ReadMediaFile(Files& files, std::string_view path, std::string* error,
+std::optional<MediaFile> ReadMediaFile(platform::Files& files, std::string_view path, std::string* error,
                                        int* code) {
   std::string path_text(path);
   auto kind = MediaKindOf(path);
   if (!kind) {
-    if (code) *code = media_error::kRefused;
+    if (code) *code = kRefused;
     if (error) *error = path_text + ": not a WAVE or MIDI file name";
     return std::nullopt;
   }
   std::string read_error;
   auto bytes = files.ReadFile(path, &read_error);
   if (!bytes) {
-    if (code) *code = media_error::kCannotOpen;
+    if (code) *code = kCannotOpen;
     if (error) *error = read_error;
     return std::nullopt;
   }
   auto checked = *kind == MediaKind::Wave ? WaveFile(*bytes) : MidiFile(*bytes);
   if (!checked) {
-    if (code) *code = media_error::kRefused;
+    if (code) *code = kRefused;
     if (error) *error = std::move(checked).Named(path_text).fault().Text();
     return std::nullopt;
   }
   return std::move(*checked);
 }
 
-}  // namespace velmor::platform
+}  // namespace velmor::sound

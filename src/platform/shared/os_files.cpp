@@ -1,4 +1,4 @@
-#include "platform/os_files.h"
+#include "platform/shared/os_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
-// The 20 ms timer of the real front end as plain arithmetic, apart from SDL
-// so that it can be checked with a fake clock.
+// When the real front end's 20 ms ticks are due, as plain arithmetic on
+// the milliseconds of a clock, so that it can be checked with a fake one.
 //
 // Deadlines advance by exactly one period per tick, so the ticks never drift
 // however late the loop wakes up. A loop that fell a little behind (a slow
@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-namespace velmor::platform::sdl {
+namespace velmor::app {
 
 class TickScheduler {
  public:
@@ -41,4 +41,4 @@ class TickScheduler {
   uint64_t resyncs_ = 0;
 };
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::app

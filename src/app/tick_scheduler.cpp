@@ -1,6 +1,6 @@
-#include "platform/sdl/tick_scheduler.h"
+#include "app/tick_scheduler.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::app {
 
 bool TickScheduler::TakeDue(uint64_t now_ms) {
   if (now_ms < next_) return false;
@@ -13,4 +13,4 @@ bool TickScheduler::TakeDue(uint64_t now_ms) {
   return true;
 }
 
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::app

@@ -1,4 +1,4 @@
-#include "platform/screenshot.h"
+#include "platform/shared/screenshot.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/png.h"
+#include "platform/shared/png.h"
 
 namespace velmor::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/font_finder.h"
+#include "platform/shared/font_finder.h"
 
 #include <fontconfig/fontconfig.h>
 

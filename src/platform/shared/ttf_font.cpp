@@ -1,4 +1,4 @@
-#include "platform/ttf_font.h"
+#include "platform/shared/ttf_font.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

@@ -1,8 +1,9 @@
+#include "core/game_path.h"
+
 #include "core/byte_string.h"
 #include "core/sjis.h"
-#include "platform/files.h"
 
-namespace velmor::platform {
+namespace velmor {
 
 std::string GamePath(std::string_view folder, std::string_view sjis_name) {
   // Separators first, character by character: the second byte of a
@@ -26,4 +27,4 @@ std::string FolderWithSeparator(std::string folder) {
   return folder;
 }
 
-}  // namespace velmor::platform
+}  // namespace velmor
