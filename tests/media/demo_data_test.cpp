@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "datagen/demo_data.h"
-#include "datagen/demo_layout.h"
+#include "datagen/art/demo_data.h"
+#include "datagen/fixtures/demo_layout.h"
 #include "media/bmp.h"
 #include "media/midi.h"
 #include "media/wave.h"
