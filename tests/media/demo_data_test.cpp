@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "datagen/canvas.h"
-#include "datagen/demo_data.h"
-#include "datagen/demo_layout.h"
+#include "datagen/art/demo_data.h"
+#include "datagen/fixtures/canvas.h"
+#include "datagen/fixtures/demo_layout.h"
 #include "formats/bmp.h"
 #include "formats/midi.h"
 #include "formats/wave.h"

@@ -1,5 +1,5 @@
-// The demo's music and sounds: MIDI pieces for both sound sources and
-// synthesised WAVE files.
+// The demo's music: MIDI pieces for both sound sources and synthesised
+// WAVE files (the start-up probe sounds are fixtures).
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,6 @@ namespace velmor::datagen {
 
 enum class SoundSource { kGeneralMidi, kSc88 };
 
-std::vector<uint8_t> StartupChimeWave();  // QV00.WAV: under half a second, quiet
-std::vector<uint8_t> StartupPhraseMidi();  // QV00.MID: a few notes
 std::vector<uint8_t> ThemeWave();          // M01.WAV: the theme, synthesised
 std::vector<uint8_t> WaltzWave();          // M02.WAV: the waltz, synthesised
 std::vector<uint8_t> ThemeMidi(SoundSource source);  // M01.MID: calm, F major, format 1

@@ -1,4 +1,4 @@
-#include "datagen/music.h"
+#include "datagen/art/music.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,15 +7,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "datagen/fixtures/synth.h"
 #include "formats/midi_writer.h"
 #include "formats/wave.h"
 
 namespace velmor::datagen {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr int kDivision = 480;
 
 struct Note {
   double start;   // in beats
@@ -42,16 +40,6 @@ struct Score {
   double length;   // beats, lead-in included
   std::vector<Part> parts;
 };
-
-// "C4" is key 60; accidentals '#' and 'b'.
-int Key(const std::string& name) {
-  static const int kPitch[] = {9, 11, 0, 2, 4, 5, 7};  // A..G
-  int pc = kPitch[name.at(0) - 'A'];
-  std::size_t i = 1;
-  if (name.at(i) == '#') ++pc, ++i;
-  else if (name.at(i) == 'b') --pc, ++i;
-  return 12 * (std::stoi(name.substr(i)) + 1) + pc;
-}
 
 // A melody written as "A4/3 G4/1 r/2 ..." with lengths in eighth notes.
 std::vector<Note> Melody(const std::string& text, double start, int velocity) {
@@ -230,78 +218,7 @@ std::vector<uint8_t> Format0(const Score& s, SoundSource source, const char* tit
   return formats::WriteMidi({0, kDivision, {t}});
 }
 
-// --- Synthesis -----------------------------------------------------------
-
-constexpr uint32_t kRate = 22050;
-
-double Frequency(int key) { return 440.0 * std::pow(2.0, (key - 69) / 12.0); }
-
-struct Voice {
-  std::vector<std::pair<double, double>> partials;  // frequency multiple, level
-  double attack;  // seconds
-  double decay;   // time constant of the fall after the attack; 0 holds
-  double release;
-  double level;
-  double detune;  // a second oscillator this far sharp (ratio), 0 for none
-};
-
-// Adds one note to the mix.
-void Render(std::vector<double>& mix, const Voice& v, double start, double length, int key, int velocity) {
-  const double f = Frequency(key);
-  const double amp = v.level * std::pow(velocity / 127.0, 1.5);
-  const auto first = static_cast<std::size_t>(start * kRate);
-  const double total = length + v.release;
-  const auto count = static_cast<std::size_t>(total * kRate);
-  for (std::size_t i = 0; i < count && first + i < mix.size(); ++i) {
-    const double t = static_cast<double>(i) / kRate;
-    double env = t < v.attack ? t / v.attack : (v.decay > 0 ? std::exp(-(t - v.attack) / v.decay) : 1.0);
-    if (t > length) env *= std::max(0.0, 1 - (t - length) / v.release);
-    double s = 0;
-    for (auto [mult, level] : v.partials) {
-      // Upper partials die away sooner, as on a struck string.
-      const double fade = std::exp(-t * (mult - 1) * 1.5);
-      s += level * fade * std::sin(2 * kPi * f * mult * t);
-      if (v.detune > 0) s += level * fade * std::sin(2 * kPi * f * mult * (1 + v.detune) * t);
-    }
-    mix[first + i] += amp * env * s;
-  }
-}
-
-std::vector<int16_t> Finish(std::vector<double>& mix, double peak) {
-  double top = 1e-9;
-  for (double v : mix) top = std::max(top, std::fabs(v));
-  std::vector<int16_t> out(mix.size());
-  const std::size_t fade = kRate / 200;
-  for (std::size_t i = 0; i < mix.size(); ++i) {
-    double v = mix[i] / top * peak;
-    if (i < fade) v *= static_cast<double>(i) / fade;
-    if (mix.size() - i <= fade) v *= static_cast<double>(mix.size() - i - 1) / fade;
-    out[i] = static_cast<int16_t>(std::lround(std::clamp(v, -1.0, 1.0) * 32767));
-  }
-  return out;
-}
-
 }  // namespace
-
-std::vector<uint8_t> StartupChimeWave() {
-  std::vector<double> mix(static_cast<std::size_t>(0.34 * kRate), 0.0);
-  const Voice bell{{{1, 1.0}, {2.76, 0.25}}, 0.004, 0.09, 0.05, 1.0, 0};
-  Render(mix, bell, 0.0, 0.28, Key("E6"), 100);
-  Render(mix, bell, 0.05, 0.23, Key("B6"), 80);
-  return formats::WriteWave({kRate, 1, 16}, Finish(mix, 0.14));
-}
-
-std::vector<uint8_t> StartupPhraseMidi() {
-  formats::MidiTrack t;
-  t.TrackName(0, "Chime");
-  t.Tempo(0, 500000);
-  t.ProgramChange(0, 0, 8);  // celesta
-  t.ControlChange(0, 0, 7, 90);
-  const char* keys[] = {"C6", "E6", "G6", "C7"};
-  for (int i = 0; i < 4; ++i) t.Note(i * 120, i == 3 ? 480 : 120, 0, Key(keys[i]), 80);
-  t.EndAt(960);
-  return formats::WriteMidi({0, kDivision, {t}});
-}
 
 std::vector<uint8_t> ThemeWave() {
   // The theme's opening four bars and its last four, a little quicker.

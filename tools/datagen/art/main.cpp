@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "datagen/demo_data.h"
+#include "datagen/art/demo_data.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

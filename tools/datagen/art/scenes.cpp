@@ -1,12 +1,12 @@
 // The story pictures: full-screen backgrounds, framed pictures, the street
-// and its hit map, and the animation strip.
+// (its hit map is a fixture) and the animation strip.
 #include <algorithm>
 #include <cmath>
 
-#include "datagen/canvas.h"
-#include "datagen/demo_layout.h"
-#include "datagen/pictures.h"
-#include "datagen/quantize.h"
+#include "datagen/art/scenes.h"
+#include "datagen/fixtures/canvas.h"
+#include "datagen/fixtures/demo_layout.h"
+#include "datagen/fixtures/quantize.h"
 
 namespace velmor::datagen {
 
@@ -492,14 +492,6 @@ Bitmap Street() {
     for (double ex : {r.left + 12.5, r.left + 18.5})
       FillShape(img, BoxAround({ex, r.top + 11.0}, 2), Ellipse({ex, r.top + 11.0}, 1.5, 1.0), 0xE8D848);
   }
-  return img;
-}
-
-Bitmap StreetRegions() {
-  Bitmap img(640, 480, kRegionColors[0]);
-  for (const RegionRect& r : kStreetRegions)
-    FillRect(img, r.left, r.top, r.right, r.bottom, kRegionColors[r.region]);
-  img.palette.assign(kRegionColors.begin(), kRegionColors.end());
   return img;
 }
 

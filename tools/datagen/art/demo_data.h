@@ -1,20 +1,15 @@
 // The whole demo data folder, made in memory and written out.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <string>
 #include <vector>
+
+#include "datagen/fixtures/data_folder.h"
 
 namespace velmor::datagen {
 
-struct DataFile {
-  std::string path;  // relative, with '/' between folders, e.g. "CG/KURO.BMP"
-  std::vector<uint8_t> bytes;
-};
-
-// Every generated file of the data folder (the scenarios in SNX/ come from
-// the assembler, not from here).
+// Every generated file of the data folder: the fixture files and the art
+// (the scenarios in SNX/ come from the assembler, not from here).
 std::vector<DataFile> MakeDemoData();
 
 // Writes MakeDemoData() under `folder`, creating the subfolders (SNX/

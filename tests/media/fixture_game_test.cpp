@@ -1,0 +1,106 @@
+// The fixture game the golden frames are taken on: the demo's scenarios and
+// every file the demo has, the fixture files byte for byte, and for each
+// picture of the demo's art a stand-in of the same size, depth and colour
+// table.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "datagen/fixtures/demo_layout.h"
+#include "datagen/fixtures/fixture_files.h"
+#include "datagen/fixtures/fixture_game.h"
+#include "media/bmp.h"
+
+namespace velmor::datagen {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+Bytes Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path << " is missing";
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+const fs::path kDemo = VELMOR_DEMO_DIR;
+const fs::path kFixtureGame = VELMOR_FIXTURE_GAME_DIR;
+
+// The demo's generated files and assembled scenarios, relative to its folder
+// (the scenario sources copied beside them and the build's stamp left out).
+std::vector<fs::path> DemoGameFiles() {
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(kDemo)) {
+    if (!e.is_regular_file()) continue;
+    const fs::path relative = fs::relative(e.path(), kDemo);
+    const std::string top = relative.begin()->string();
+    if (top == "CG" || top == "CURSOR" || top == "SOUND" || relative.extension() == ".SNX")
+      files.push_back(relative);
+  }
+  return files;
+}
+
+TEST(FixtureGame, HasEveryFileOfTheDemoAndItsScenarios) {
+  const std::vector<fs::path> files = DemoGameFiles();
+  ASSERT_GT(files.size(), 50u);
+  for (const fs::path& f : files) {
+    SCOPED_TRACE(f.string());
+    ASSERT_TRUE(fs::is_regular_file(kFixtureGame / f));
+    if (f.extension() == ".SNX") {
+      EXPECT_EQ(Read(kFixtureGame / f), Read(kDemo / f));
+    }
+  }
+}
+
+TEST(FixtureGame, SharesTheFixtureFilesWithTheDemoByteForByte) {
+  for (const DataFile& f : FixtureFiles()) {
+    SCOPED_TRACE(f.path);
+    EXPECT_EQ(Read(kDemo / f.path), f.bytes);
+    EXPECT_EQ(Read(kFixtureGame / f.path), f.bytes);
+  }
+}
+
+TEST(FixtureGame, StandInsHaveTheSizeDepthAndColourTableOfTheArt) {
+  int stand_ins = 0;
+  for (const fs::path& f : DemoGameFiles()) {
+    if (f.extension() != ".BMP") continue;
+    SCOPED_TRACE(f.string());
+    const Bytes art = Read(kDemo / f), stand_in = Read(kFixtureGame / f);
+    const auto a = media::ReadBmpInfo(art), s = media::ReadBmpInfo(stand_in);
+    ASSERT_TRUE(a && s);
+    EXPECT_EQ(s->width, a->width);
+    EXPECT_EQ(s->height, a->height);
+    EXPECT_EQ(s->bits, a->bits);
+    EXPECT_EQ(s->palette_entries, a->palette_entries);
+    EXPECT_EQ(s->colors_used, a->colors_used);
+    EXPECT_EQ(s->file_size, a->file_size);
+    if (art != stand_in) ++stand_ins;
+  }
+  EXPECT_EQ(stand_ins, 8) << "BG01-04, _CG01-03 and BA01 are stand-ins";
+}
+
+TEST(FixtureGame, TheStandInStreetShowsEachRegionInItsHitMapColour) {
+  const auto street = media::ReadBmp(Read(kFixtureGame / "CG/BG04.BMP"));
+  const auto map = media::ReadBmp(Read(kFixtureGame / "CG/MAP01.BMP"));
+  ASSERT_TRUE(street && map);
+  for (const RegionRect& r : kStreetRegions) {
+    for (const auto& [x, y] : {std::pair{r.left, r.top}, std::pair{r.right - 1, r.bottom - 1}}) {
+      EXPECT_EQ(street->At(x, y), kRegionColors[static_cast<std::size_t>(r.region)]) << r.what;
+      EXPECT_EQ(map->At(x, y), street->At(x, y)) << r.what;
+    }
+  }
+}
+
+TEST(FixtureGame, GenerationIsRepeatable) {
+  for (const DataFile& f : MakeFixtureGame()) {
+    SCOPED_TRACE(f.path);
+    EXPECT_EQ(Read(kFixtureGame / f.path), f.bytes);
+  }
+}
+
+}  // namespace
+}  // namespace velmor::datagen
