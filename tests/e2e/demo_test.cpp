@@ -35,10 +35,11 @@ fs::path Scratch(const std::string& name) {
   return dir;
 }
 
-// The headless program on the demo with its slots in `dir` and its state in
-// dir/state.json; `script` (if any) is its input.
-ProcessResult RunDemo(const fs::path& dir, std::vector<std::string> args, const std::string& script = "") {
-  std::vector<std::string> argv{VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
+// The headless program on the demo (or `data`) with its slots in `dir` and
+// its state in dir/state.json; `script` (if any) is its input.
+ProcessResult RunDemo(const fs::path& dir, std::vector<std::string> args, const std::string& script = "",
+                      const std::string& data = VELMOR_DEMO_DIR) {
+  std::vector<std::string> argv{VELMOR_PROGRAM, "--headless", "--data", data, "--slots",
                                 dir.string(), "--state-out", (dir / "state.json").string()};
   if (!script.empty()) {
     std::ofstream(dir / "input.txt") << script;
@@ -180,13 +181,10 @@ TEST(HeadlessProgram, WarnTellsOfAMissingPictureOnceWithItsInstruction) {
   std::snprintf(where, sizeof where, "INIT.SNX:0x%04zX: PICTURE \"BG01\": ", at);
   const std::string warning = std::string(where) + "picture CG/BG01.BMP is missing";
 
-  std::ofstream(dir / "input.txt") << "tick 300\n";
   auto run = [&](bool warn) {
-    std::vector<std::string> argv{VELMOR_PROGRAM, "--headless", "--data", (dir / "data").string(),
-                                  "--slots", dir.string(), "--input", (dir / "input.txt").string(),
-                                  "--exit-after-script", "--state-out", (dir / "state.json").string()};
-    if (warn) argv.push_back("--warn");
-    return RunProcess(argv, 60);
+    std::vector<std::string> args{"--exit-after-script"};
+    if (warn) args.push_back("--warn");
+    return RunDemo(dir, args, "tick 300\n", (dir / "data").string());
   };
   ProcessResult r = run(true);
   ASSERT_EQ(r.exit_code, 0) << r.output;
