@@ -35,6 +35,20 @@ fs::path Scratch(const std::string& name) {
   return dir;
 }
 
+// The headless program on the demo (or `data`) with its slots in `dir` and
+// its state in dir/state.json; `script` (if any) is its input.
+ProcessResult RunDemo(const fs::path& dir, std::vector<std::string> args, const std::string& script = "",
+                      const std::string& data = VELMOR_DEMO_DIR) {
+  std::vector<std::string> argv{VELMOR_PROGRAM, "--headless", "--data", data, "--slots",
+                                dir.string(), "--state-out", (dir / "state.json").string()};
+  if (!script.empty()) {
+    std::ofstream(dir / "input.txt") << script;
+    argv.insert(argv.end(), {"--input", (dir / "input.txt").string()});
+  }
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProcess(argv, 120);
+}
+
 // From the title to the first scene: "はじめから", both name panels
 // confirmed with the default names, the first message typed.
 const char* kNewGameScript =
@@ -56,6 +70,10 @@ const char* kNewGameScript =
     "until TypeText 500\n"
     "tick 40\n";
 
+// "おしまい" on the title ends the game through END.
+const char* kQuitScript =
+    "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\npointer 300 568\ntick\nclick left\n";
+
 TEST(HeadlessProgram, DemoFindsItsDataAndKeepsItsSavesApart) {
   fs::path dir = Scratch("demo");
   fs::create_directories(dir / "home");
@@ -71,20 +89,12 @@ TEST(HeadlessProgram, DemoFindsItsDataAndKeepsItsSavesApart) {
   ASSERT_EQ(r.exit_code, 0) << r.output;
   EXPECT_NE(Slurp(dir / "state.json").find("\"CallFile\":[\"INIT\""), std::string::npos);
   EXPECT_TRUE(fs::is_directory(dir / "home/.local/share/velmor/demo"));
-
-  ProcessResult both = RunProcess({VELMOR_PROGRAM, "--demo", "--data", dir.string()}, 30, env);
-  EXPECT_EQ(both.exit_code, 2);
-  EXPECT_NE(both.output.find("leave out --data"), std::string::npos) << both.output;
 }
 
 TEST(HeadlessProgram, ScriptInStateAndScreenshotOut) {
   fs::path dir = Scratch("script");
-  std::ofstream(dir / "input.txt") << kNewGameScript;
-  ProcessResult r = RunProcess(
-      {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
-       "--input", (dir / "input.txt").string(), "--ticks", "2000",
-       "--state-out", (dir / "state.json").string(), "--screenshot", (dir / "shot.png").string()},
-      120);
+  ProcessResult r = RunDemo(dir, {"--ticks", "2000", "--screenshot", (dir / "shot.png").string()},
+                            kNewGameScript);
   ASSERT_FALSE(r.timed_out);
   ASSERT_EQ(r.exit_code, 0) << r.output;
 
@@ -100,121 +110,57 @@ TEST(HeadlessProgram, ScriptInStateAndScreenshotOut) {
     ASSERT_NE(found, std::string::npos) << key;
     at = found;
   }
-  EXPECT_NE(json.find("\"ticks\":2000"), std::string::npos);  // ran on to the limit
-  EXPECT_NE(json.find("\"MainProc\":\"TypeText\""), std::string::npos);  // at a page wait
-  EXPECT_NE(json.find("\"PageWait\":true"), std::string::npos);
-  EXPECT_NE(json.find("\"PictureName\":\"BG03\""), std::string::npos);
-  EXPECT_NE(json.find("\"mcr\":[\"慎之介\",\"さくら\",\"岸本\",\"水瀬\""), std::string::npos);
-  EXPECT_NE(json.find("\"Disp\":{\"Top\":144,\"Left\":192,\"Width\":640,\"Height\":480}"),
-            std::string::npos);
-  EXPECT_NE(json.find("\"MusicName\":\"M01\""), std::string::npos);
-  EXPECT_NE(json.find("\"quit\":false"), std::string::npos);
+  for (const char* part : {"\"ticks\":2000",  // ran on to the limit
+                           "\"MainProc\":\"TypeText\"", "\"PageWait\":true", "\"PictureName\":\"BG03\"",
+                           "\"mcr\":[\"慎之介\",\"さくら\",\"岸本\",\"水瀬\"",
+                           "\"Disp\":{\"Top\":144,\"Left\":192,\"Width\":640,\"Height\":480}",
+                           "\"MusicName\":\"M01\"", "\"quit\":false"})
+    EXPECT_NE(json.find(part), std::string::npos) << part;
 
+  // A PNG of the whole window: its header's width and height.
   std::string png = Slurp(dir / "shot.png");
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
-  auto be32 = [&](size_t i) {
-    return (uint32_t(uint8_t(png[i])) << 24) | (uint32_t(uint8_t(png[i + 1])) << 16) |
-           (uint32_t(uint8_t(png[i + 2])) << 8) | uint8_t(png[i + 3]);
+  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\0\0\0\x03\0", 8));  // 1024 x 768
+}
+
+// Runs that end where the options and the script say, with the state
+// telling of it.
+TEST(HeadlessProgram, RunsEndWhereTheOptionsSay) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    std::string script;
+    std::vector<std::string> state;  // parts of the state written
+    const char* says = "";           // a part of the output
   };
-  EXPECT_EQ(be32(16), 1024u);
-  EXPECT_EQ(be32(20), 768u);
-}
-
-// The demo's sources lie beside its scenario files: a breakpoint at a label
-// stops there, and the state tells of it.
-TEST(HeadlessProgram, BreakAtALabelOfTheDemo) {
-  fs::path dir = Scratch("break");
-  std::ofstream(dir / "input.txt") << "tick 5\nstep\n";
-  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
-                                dir.string(), "--break", "INIT:title", "--input",
-                                (dir / "input.txt").string(), "--exit-after-script",
-                                "--state-out", (dir / "state.json").string()},
-                               60);
-  ASSERT_EQ(r.exit_code, 0) << r.output;
-  const std::string json = Slurp(dir / "state.json");
-  EXPECT_NE(json.find("\"debugger\":{\"paused\":true,\"reason\":\"step\""), std::string::npos)
-      << json;
-  EXPECT_NE(json.find("\"label\":\"title\""), std::string::npos) << json;
-
-  // --debug alone: the state tells of the debugger, running.
-  ProcessResult on = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
-                                 dir.string(), "--debug", "--ticks", "3", "--state-out",
-                                 (dir / "on.json").string()},
-                                60);
-  ASSERT_EQ(on.exit_code, 0) << on.output;
-  EXPECT_NE(Slurp(dir / "on.json").find("\"debugger\":{\"paused\":false,\"reason\":\"none\""),
-            std::string::npos);
-
-  ProcessResult bad = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR,
-                                  "--break", "INIT"},
-                                 30);
-  EXPECT_EQ(bad.exit_code, 2);
-  EXPECT_NE(bad.output.find("--break needs a place like INIT:0x12"), std::string::npos)
-      << bad.output;
-  ProcessResult unknown = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR,
-                                      "--slots", dir.string(), "--break", "INIT:nowhere",
-                                      "--ticks", "3"},
-                                     30);
-  EXPECT_EQ(unknown.exit_code, 0);
-  EXPECT_NE(unknown.output.find("--break INIT:nowhere: no label nowhere in INIT.s"),
-            std::string::npos)
-      << unknown.output;
-}
-
-TEST(HeadlessProgram, ScreenSizeCentresTheDisplay) {
-  fs::path dir = Scratch("screen");
-  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
-                                dir.string(), "--screen", "800x600", "--ticks", "5",
-                                "--state-out", (dir / "state.json").string()},
-                               60);
-  ASSERT_EQ(r.exit_code, 0) << r.output;
-  EXPECT_NE(Slurp(dir / "state.json")
-                .find("\"Disp\":{\"Top\":60,\"Left\":80,\"Width\":640,\"Height\":480}"),
-            std::string::npos);
-}
-
-TEST(HeadlessProgram, EndInstructionQuitsWithTheStateWritten) {
-  // "おしまい" on the title ends the game through END.
-  fs::path dir = Scratch("quit");
-  std::ofstream(dir / "input.txt")
-      << "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\npointer 300 568\ntick\n"
-         "click left\n";
-  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
-                                dir.string(), "--input", (dir / "input.txt").string(),
-                                "--state-out", (dir / "state.json").string()},
-                               120);
-  ASSERT_EQ(r.exit_code, 0) << r.output;
-  std::string json = Slurp(dir / "state.json");
-  EXPECT_NE(json.find("\"quit\":true"), std::string::npos);
-  EXPECT_EQ(json.find("\"ticks\":100000"), std::string::npos);
-}
-
-TEST(HeadlessProgram, ExitAfterScriptStopsAtItsLastCommand) {
-  fs::path dir = Scratch("exit_after_script");
-  std::ofstream(dir / "input.txt") << "tick 30\n# the title's music has started\ntick 7\n";
-  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
-                                dir.string(), "--input", (dir / "input.txt").string(),
-                                "--exit-after-script", "--state-out", (dir / "state.json").string(),
-                                "--screenshot", (dir / "shot.png").string()},
-                               60);
-  ASSERT_FALSE(r.timed_out);
-  ASSERT_EQ(r.exit_code, 0) << r.output;
-  std::string json = Slurp(dir / "state.json");
-  EXPECT_NE(json.find("\"ticks\":37,"), std::string::npos) << json.substr(0, 200);
-  EXPECT_NE(json.find("\"quit\":false"), std::string::npos);
-  EXPECT_TRUE(fs::exists(dir / "shot.png"));
-
-  // The game's end still ends the run before the script does.
-  std::ofstream(dir / "quit.txt")
-      << "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\npointer 300 568\ntick\n"
-         "click left\ntick 500\n";
-  r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
-                  "--input", (dir / "quit.txt").string(), "--exit-after-script", "--state-out",
-                  (dir / "quit.json").string()},
-                 60);
-  ASSERT_EQ(r.exit_code, 0) << r.output;
-  EXPECT_NE(Slurp(dir / "quit.json").find("\"quit\":true"), std::string::npos);
+  const Case cases[] = {
+      // The demo's sources lie beside its scenario files: a breakpoint at a
+      // label stops there.
+      {"break at a label", {"--break", "INIT:title", "--exit-after-script"}, "tick 5\nstep\n",
+       {"\"debugger\":{\"paused\":true,\"reason\":\"step\"", "\"label\":\"title\""}},
+      {"debug alone", {"--debug", "--ticks", "3"}, "",
+       {"\"debugger\":{\"paused\":false,\"reason\":\"none\""}},
+      {"a label the source lacks", {"--break", "INIT:nowhere", "--ticks", "3"}, "", {},
+       "--break INIT:nowhere: no label nowhere in INIT.s"},
+      {"another screen size", {"--screen", "800x600", "--ticks", "5"}, "",
+       {"\"Disp\":{\"Top\":60,\"Left\":80,\"Width\":640,\"Height\":480}"}},
+      {"END quits", {}, kQuitScript, {"\"quit\":true"}},
+      {"the script's end", {"--exit-after-script"}, "tick 30\n# the title's music\ntick 7\n",
+       {"\"ticks\":37,", "\"quit\":false"}},
+      {"the game's end before the script's", {"--exit-after-script"}, std::string(kQuitScript) + "tick 500\n",
+       {"\"quit\":true"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path dir = Scratch("runs");
+    ProcessResult r = RunDemo(dir, c.args, c.script);
+    ASSERT_FALSE(r.timed_out);
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+    std::string json = Slurp(dir / "state.json");
+    for (const std::string& part : c.state) EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+  }
 }
 
 size_t Occurrences(const std::string& text, const std::string& what) {
@@ -235,13 +181,10 @@ TEST(HeadlessProgram, WarnTellsOfAMissingPictureOnceWithItsInstruction) {
   std::snprintf(where, sizeof where, "INIT.SNX:0x%04zX: PICTURE \"BG01\": ", at);
   const std::string warning = std::string(where) + "picture CG/BG01.BMP is missing";
 
-  std::ofstream(dir / "input.txt") << "tick 300\n";
   auto run = [&](bool warn) {
-    std::vector<std::string> argv{VELMOR_PROGRAM, "--headless", "--data", (dir / "data").string(),
-                                  "--slots", dir.string(), "--input", (dir / "input.txt").string(),
-                                  "--exit-after-script", "--state-out", (dir / "state.json").string()};
-    if (warn) argv.push_back("--warn");
-    return RunProcess(argv, 60);
+    std::vector<std::string> args{"--exit-after-script"};
+    if (warn) args.push_back("--warn");
+    return RunDemo(dir, args, "tick 300\n", (dir / "data").string());
   };
   ProcessResult r = run(true);
   ASSERT_EQ(r.exit_code, 0) << r.output;
@@ -273,46 +216,48 @@ TEST(HeadlessProgram, WithoutADataFolderItSaysSoAndEnds) {
       << json;
 }
 
-TEST(HeadlessProgram, WithoutAUsableFontItSaysSoAndEnds) {
-  fs::path dir = Scratch("nofont");
-  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_BUILD_DIR "/demo",
-                                "--font", (dir / "none.ttf").string(), "--ticks", "5"},
-                               60);
-  EXPECT_EQ(r.exit_code, 1) << r.output;
-  EXPECT_NE(r.output.find("--font"), std::string::npos) << r.output;
-}
-
+// Usage errors (exit code 2), help, and a start-up without a usable font
+// (exit code 1): each says what is wrong.
 TEST(HeadlessProgram, UsageErrorsAndHelp) {
+  fs::path dir = Scratch("usage");
+  const std::string script = (dir / "input.txt").string();
+  std::ofstream(script) << "tick 2\npointer 1\n";
+  const std::string demo = VELMOR_DEMO_DIR;
   struct Case {
     std::vector<std::string> args;
     int exit_code;
     const char* says;
   };
-  for (const Case& c : {Case{{"--help"}, 0, "--headless"}, Case{{"--bogus"}, 2, "unknown option"},
-                        Case{{"--ticks", "5"}, 2, "need --headless"},
-                        Case{{"--exit-after-script"}, 2, "need --headless"},
-                        Case{{"--headless", "--exit-after-script"}, 2, "needs an input script"},
-                        Case{{"--headless", "--screen", "big"}, 2, "--screen"},
-                        Case{{"--headless", "--input", "/nonexistent/script"}, 2, "cannot read"}}) {
+  for (const Case& c :
+       {Case{{"--help"}, 0, "--headless"}, Case{{"--bogus"}, 2, "unknown option"},
+        Case{{"--ticks", "5"}, 2, "need --headless"}, Case{{"--exit-after-script"}, 2, "need --headless"},
+        Case{{"--headless", "--exit-after-script"}, 2, "needs an input script"},
+        Case{{"--headless", "--screen", "big"}, 2, "--screen"},
+        Case{{"--headless", "--input", "/nonexistent/script"}, 2, "cannot read"},
+        Case{{"--demo", "--data", demo}, 2, "leave out --data"},
+        Case{{"--headless", "--data", demo, "--break", "INIT"}, 2, "--break needs a place like INIT:0x12"},
+        Case{{"--headless", "--data", demo, "--slots", dir.string(), "--input", script}, 2, "line 2"},
+        Case{{"--headless", "--data", demo, "--font", (dir / "none.ttf").string(), "--ticks", "5"}, 1,
+             "--font"}}) {
     std::vector<std::string> argv{VELMOR_PROGRAM};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
-    ProcessResult r = RunProcess(argv, 30);
+    ProcessResult r = RunProcess(argv, 60);
     EXPECT_EQ(r.exit_code, c.exit_code) << c.args[0];
     EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
   }
 }
 
-TEST(HeadlessProgram, AMalformedScriptLineIsNamedWithItsNumber) {
-  fs::path dir = Scratch("badscript");
-  std::ofstream(dir / "input.txt") << "tick 2\npointer 1\n";
-  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots",
-                                dir.string(), "--input", (dir / "input.txt").string()},
-                               60);
-  EXPECT_EQ(r.exit_code, 2);
-  EXPECT_NE(r.output.find("line 2"), std::string::npos) << r.output;
-}
-
 // --- Golden frames ---------------------------------------------------------
+
+// A whole game on the headless platform, driven by input scripts.
+std::unique_ptr<app::HeadlessGame> StartGame(platform::OsFiles& files, const fs::path& dir, const char* data) {
+  app::HeadlessOptions options;
+  options.start.program_folder = dir.string() + "/";
+  options.start.data_folder = data;
+  auto game = std::make_unique<app::HeadlessGame>(files, options);
+  EXPECT_FALSE(game->Start().has_value());
+  return game;
+}
 
 // Taken on the fixture game: the demo's scenarios and screen furniture with
 // plain stand-ins for its art, so that only what the engine draws moves them.
@@ -320,11 +265,7 @@ class GoldenFrames : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = Scratch("golden");
-    app::HeadlessOptions options;
-    options.start.program_folder = dir_.string() + "/";
-    options.start.data_folder = VELMOR_FIXTURE_GAME_DIR;
-    game_ = std::make_unique<app::HeadlessGame>(files_, options);
-    ASSERT_FALSE(game_->Start().has_value());
+    game_ = StartGame(files_, dir_, VELMOR_FIXTURE_GAME_DIR);
   }
 
   // Compares the presented window with a stored hash; on a mismatch the
@@ -363,46 +304,30 @@ TEST_F(GoldenFrames, TitleFirstSceneAndTheFramedPicture) {
   ExpectFrame("cherry_tree", 0x1c2f40d68435661eull);
 }
 
-}  // namespace
-}  // namespace velmor::testing
-
-namespace velmor::testing {
-namespace {
-
 // A player who reads with the keyboard and the wheel goes the same way as
 // one with the mouse: the title's first option by its number, the pages by
 // Enter, Space and the wheel.
 TEST(KeyboardReader, GoesTheMouseRouteThroughTheDemo) {
-  auto play = [](const std::string& name, const std::string& route, std::string* error) {
-    fs::path dir = Scratch(name);
-    app::HeadlessOptions options;
-    options.start.program_folder = dir.string() + "/";
-    options.start.data_folder = VELMOR_DEMO_DIR;
+  auto play = [](const std::string& name, const std::string& route) {
     platform::OsFiles files;
-    auto game = std::make_unique<app::HeadlessGame>(files, options);
-    EXPECT_FALSE(game->Start().has_value());
-    EXPECT_TRUE(game->RunScript(route, error)) << *error;
+    auto game = StartGame(files, Scratch(name), VELMOR_DEMO_DIR);
+    std::string error;
+    EXPECT_TRUE(game->RunScript(route, &error)) << error;
     return game;
   };
   const std::string names =
       "until IdleWait 500\ncontrol DefNameButton click\ncontrol NameEntryButton click\n"
       "until IdleWait 500\ncontrol DefNameButton click\ncontrol NameEntryButton click\n"
       "until TypeText 500\nuntil WaitClick 500\n";
-  const std::string mouse = "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\n"
-                            "pointer 300 530\ntick\nclick left\ntick\n" +
-                            names +
-                            "click left\ntick\nuntil WaitClick 500\nclick left\ntick\n"
-                            "until WaitClick 500\nclick left\ntick\nuntil TypeText 500\n"
-                            "until WaitClick 500\n";
-  const std::string keys = "until WaitClick 3000\nkey enter\ntick\nuntil ChoiceProc 100\n"
-                           "key 1\ntick\n" +
-                           names +
-                           "key space\ntick\nuntil WaitClick 500\nwheel down\ntick\n"
-                           "until WaitClick 500\nkey kpenter\ntick\nuntil TypeText 500\n"
-                           "until WaitClick 500\n";
-  std::string error;
-  auto by_mouse = play("reader_mouse", mouse, &error);
-  auto by_keys = play("reader_keys", keys, &error);
+  auto by_mouse = play("reader_mouse",
+                       "until WaitClick 3000\nclick left\ntick\nuntil ChoiceProc 100\npointer 300 530\ntick\n"
+                       "click left\ntick\n" + names +
+                           "click left\ntick\nuntil WaitClick 500\nclick left\ntick\nuntil WaitClick 500\n"
+                           "click left\ntick\nuntil TypeText 500\nuntil WaitClick 500\n");
+  auto by_keys = play("reader_keys",
+                      "until WaitClick 3000\nkey enter\ntick\nuntil ChoiceProc 100\nkey 1\ntick\n" + names +
+                          "key space\ntick\nuntil WaitClick 500\nwheel down\ntick\nuntil WaitClick 500\n"
+                          "key kpenter\ntick\nuntil TypeText 500\nuntil WaitClick 500\n");
   const app::TForm1& a = by_mouse->form();
   const app::TForm1& b = by_keys->form();
   EXPECT_EQ(b.scn.MainProc, scenario::WaitHandler::WaitClick);

@@ -1,5 +1,5 @@
-// SDL's modifier states and mouse buttons as the game's handlers take them,
-// and the time of day.
+// SDL's modifier states and keys as the game's handlers take them, and the
+// time of day.
 #include "platform/sdl/input_mapping.h"
 
 #include <ctime>
@@ -12,47 +12,20 @@
 namespace velmor::platform::sdl {
 namespace {
 
-struct ModCase {
-  const char* name;
-  uint16_t sdl_mod;
-  int32_t sft;  // the game's code for the modifiers
-};
-
-class ModifierMapping : public ::testing::TestWithParam<ModCase> {};
-
-TEST_P(ModifierMapping, GivesTheGamesCode) {
-  const ModCase& c = GetParam();
-  EXPECT_EQ(ModifierCode(ModifiersFromSdl(c.sdl_mod)), c.sft) << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SdlStates, ModifierMapping,
-    ::testing::Values(
-        ModCase{"none", KMOD_NONE, 0}, ModCase{"left shift", KMOD_LSHIFT, 1},
-        ModCase{"right shift", KMOD_RSHIFT, 1}, ModCase{"left ctrl", KMOD_LCTRL, 2},
-        ModCase{"right ctrl", KMOD_RCTRL, 2}, ModCase{"both ctrls", KMOD_CTRL, 2},
-        ModCase{"shift+ctrl", KMOD_LSHIFT | KMOD_RCTRL, 3}, ModCase{"left alt", KMOD_LALT, 4},
-        ModCase{"right alt", KMOD_RALT, 4}, ModCase{"shift+alt", KMOD_LSHIFT | KMOD_LALT, 0},
-        ModCase{"alt+ctrl", KMOD_LALT | KMOD_LCTRL, 0},
-        ModCase{"shift+alt+ctrl", KMOD_RSHIFT | KMOD_LALT | KMOD_LCTRL, 7},
-        // The lock keys and the system key are no modifiers of the game's.
-        ModCase{"ctrl with caps and num lock", KMOD_LCTRL | KMOD_CAPS | KMOD_NUM, 2},
-        ModCase{"system key alone", KMOD_LGUI, 0},
-        ModCase{"ctrl with the system key", KMOD_LCTRL | KMOD_RGUI, 2},
-        ModCase{"alt gr (mode) alone", KMOD_MODE, 0}),
-    [](const ::testing::TestParamInfo<ModCase>& info) {
-      std::string n = info.param.name;
-      for (char& ch : n)
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return n;
-    });
-
-TEST(PointerButtons, TheThreeButtonsMapAndTheExtraOnesAreOther) {
-  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_LEFT), PointerButton::Left);
-  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_RIGHT), PointerButton::Right);
-  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_MIDDLE), PointerButton::Middle);
-  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_X1), PointerButton::Other);
-  EXPECT_EQ(PointerButtonFromSdl(SDL_BUTTON_X2), PointerButton::Other);
+TEST(ModifierMapping, GivesTheGamesCode) {
+  struct Case {
+    uint16_t sdl_mod;
+    int32_t sft;  // the game's code for the modifiers
+  };
+  for (Case c : {Case{KMOD_NONE, 0}, Case{KMOD_LSHIFT, 1}, Case{KMOD_RSHIFT, 1}, Case{KMOD_LCTRL, 2},
+                 Case{KMOD_RCTRL, 2}, Case{KMOD_CTRL, 2}, Case{KMOD_LSHIFT | KMOD_RCTRL, 3},
+                 Case{KMOD_LALT, 4}, Case{KMOD_RALT, 4}, Case{KMOD_LSHIFT | KMOD_LALT, 0},
+                 Case{KMOD_LALT | KMOD_LCTRL, 0}, Case{KMOD_RSHIFT | KMOD_LALT | KMOD_LCTRL, 7},
+                 // The lock keys, the system key and AltGr are no modifiers of the game's.
+                 Case{KMOD_LCTRL | KMOD_CAPS | KMOD_NUM, 2}, Case{KMOD_LGUI, 0},
+                 Case{KMOD_LCTRL | KMOD_RGUI, 2}, Case{KMOD_MODE, 0}}) {
+    EXPECT_EQ(ModifierCode(ModifiersFromSdl(c.sdl_mod)), c.sft) << "SDL modifiers 0x" << std::hex << c.sdl_mod;
+  }
 }
 
 TEST(ReaderKeys, KeysThatStandInForTheMouse) {
@@ -75,10 +48,8 @@ TEST(ReaderKeys, KeysThatStandInForTheMouse) {
     EXPECT_EQ(ReaderKeyFromSdl(c.key), c.reader) << SDL_GetKeyName(c.key);
   }
   // Holding an arrow or a page key moves on; holding Enter is one click.
-  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::Down));
-  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::Up));
-  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::PageUp));
-  EXPECT_TRUE(ReaderKeyRepeats(ReaderKey::PageDown));
+  for (ReaderKey k : {ReaderKey::Down, ReaderKey::Up, ReaderKey::PageUp, ReaderKey::PageDown})
+    EXPECT_TRUE(ReaderKeyRepeats(k));
   EXPECT_FALSE(ReaderKeyRepeats(ReaderKey::Enter));
   EXPECT_FALSE(ReaderKeyRepeats(ReaderKey::Row1));
 }

@@ -1,7 +1,10 @@
-// The name fields in the real front end with an input method's events
-// injected: where a pending composition goes when the player clicks on, what
-// Escape does, text typed at the caret, and the sign of dropped characters.
+// The name fields in the real front end, with an input method's events
+// injected: typing within the byte limit, where a pending composition goes
+// when the player clicks on, the keys a field keeps, text typed at the caret,
+// the keyboard following the focus, and the sign of dropped characters.
 #include <gtest/gtest.h>
+
+#include <cctype>
 
 #include "core/sjis.h"
 #include "platform/sdl/front_end.h"
@@ -90,15 +93,22 @@ TEST_F(NameFieldImeTest, ABoxThatTakesTheKeyboardTakesTheCompositionIntoTheField
 }
 
 // Escape would put an edit control back to its text of when it took the
-// focus; in a name field it changes nothing.
-TEST_F(NameFieldImeTest, EscapeNeverErasesAName) {
+// focus; in a name field it changes nothing. Enter confirms the field; the
+// game hears none of these keys.
+TEST_F(NameFieldImeTest, TheFieldKeepsItsKeysAndEscapeNeverErasesAName) {
+  int enters = 0;
+  p.SecondNameEdit.OnEnter = [&] { ++enters; };
   rig.Text("山田");
   rig.Passes(2);
   rig.Press(SDLK_ESCAPE);
   rig.Passes(3);
   EXPECT_EQ(p.SecondNameEdit.text, S("山田"));
   EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
-  EXPECT_EQ(Count("KeyDown 0"), 0) << "the field's keys are not the game's";
+  rig.Press(SDLK_RETURN);
+  rig.Passes(2);
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(Count("KeyDown 0"), 0);
+  EXPECT_EQ(Count("KeyUp"), 0);
 }
 
 TEST_F(NameFieldImeTest, TextGoesInAtTheCaret) {
@@ -116,39 +126,74 @@ TEST_F(NameFieldImeTest, TextGoesInAtTheCaret) {
   EXPECT_EQ(p.SecondNameEdit.caret, 4u);
 }
 
-// Characters that do not go in (past the byte limit, or without a
-// Shift-JIS form) make the field's frame flash a moment.
-TEST_F(NameFieldImeTest, TextThatFitsShowsNoSign) {
-  rig.Text("山田");
+TEST_F(NameFieldImeTest, TheGameChangingAFieldsTextShowsInTheField) {
+  rig.Text("abc");
   rig.Passes(2);
-  EXPECT_EQ(p.SecondNameEdit.text, S("山田"));
-  EXPECT_FALSE(rig.front->panel_view().Flashing());
-}
-
-TEST_F(NameFieldImeTest, TextPastTheLimitFlashesTheField) {
-  rig.Text("山田太郎花");
-  rig.Passes(2);
-  EXPECT_EQ(p.SecondNameEdit.text, S("山田太郎"));
-  EXPECT_TRUE(rig.front->panel_view().Flashing());
-}
-
-TEST_F(NameFieldImeTest, ARefusedCharacterFlashesTheField) {
-  rig.Text("a\xC3\xA9");  // "aé"
-  rig.Passes(2);
-  EXPECT_EQ(p.SecondNameEdit.text, "a");
-  EXPECT_TRUE(rig.front->panel_view().Flashing());
-}
-
-TEST_F(NameFieldImeTest, ACompositionTakenIntoAFullFieldFlashesIt) {
-  rig.Text("山田太");
-  rig.Composition("郎花", 2);
-  rig.Passes(2);
-  EXPECT_FALSE(rig.front->panel_view().Flashing());
-  rig.Click(SdlRig::Centre(p.FirstNameEdit));
+  ASSERT_EQ(p.SecondNameEdit.text, "abc");
+  p.SecondNameEdit.SetText("xy");  // as the default names button does
   rig.Passes(3);
-  EXPECT_EQ(p.SecondNameEdit.text, S("山田太郎"));
-  EXPECT_TRUE(rig.front->panel_view().Flashing());
+  rig.Text("z");
+  rig.Passes(3);
+  EXPECT_EQ(p.SecondNameEdit.text, "xyz");
 }
+
+TEST_F(NameFieldImeTest, TextInputFollowsTheFocus) {
+  EXPECT_TRUE(SDL_IsTextInputActive());
+  p.NamePanel.focus = &p.NameEntryButton;  // as a handler moves it
+  rig.Passes(2);
+  EXPECT_FALSE(SDL_IsTextInputActive());
+  rig.Press(SDLK_a);
+  rig.Passes(1);
+  EXPECT_EQ(Count("KeyDown 0"), 1) << "keys go to the game again";
+  p.NamePanel.focus = &p.FirstNameEdit;
+  rig.Passes(2);
+  EXPECT_TRUE(SDL_IsTextInputActive());
+  p.NamePanel.visible = false;
+  rig.Passes(1);
+  EXPECT_FALSE(SDL_IsTextInputActive());
+}
+
+// What goes into the field of what is typed and composed; characters that
+// do not go in (past the byte limit, or without a Shift-JIS form) make the
+// field's frame flash a moment.
+struct Typed {
+  const char* what;
+  const char* text;         // committed first
+  const char* composition;  // then composed ("" for none)
+  bool click_on;            // then the other field clicked
+  const char* field;        // the field's text then (UTF-8)
+  bool flashing;
+};
+void PrintTo(const Typed& t, std::ostream* os) { *os << t.what; }
+
+class TypedTextTest : public NameFieldImeTest, public ::testing::WithParamInterface<Typed> {};
+
+TEST_P(TypedTextTest, GoesInAsFarAsItFits) {
+  const Typed& t = GetParam();
+  rig.Text(t.text);
+  if (*t.composition) rig.Composition(t.composition, 1);
+  rig.Passes(2);
+  if (t.click_on) {
+    EXPECT_FALSE(rig.front->panel_view().Flashing()) << "nothing is dropped while composing";
+    rig.Click(SdlRig::Centre(p.FirstNameEdit));
+    rig.Passes(3);
+  }
+  EXPECT_EQ(p.SecondNameEdit.text, S(t.field));
+  EXPECT_EQ(rig.front->panel_view().Flashing(), t.flashing);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NameFields, TypedTextTest,
+    ::testing::Values(Typed{"fits", "山田", "", false, "山田", false},
+                      Typed{"past the limit", "山田太郎花子", "", false, "山田太郎", true},
+                      Typed{"no Shift-JIS form", "a\xC3\xA9" "b", "", false, "ab", true},  // "aéb"
+                      Typed{"composing", "山", "だ", false, "山", false},
+                      Typed{"a composition into a full field", "山田太", "郎花", true, "山田太郎", true}),
+    [](const ::testing::TestParamInfo<Typed>& info) {
+      std::string name;
+      for (const char* c = info.param.what; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+      return name;
+    });
 
 }  // namespace
 }  // namespace velmor::platform::sdl

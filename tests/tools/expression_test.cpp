@@ -178,66 +178,6 @@ TEST(EvaluationTest, RandomExpressionsGiveWhatCppComputes) {
   }
 }
 
-// The compiler itself knows C's precedence: each expression here is also
-// C++ code over w1..w3.
-#if defined(__clang__)
-#pragma clang diagnostic push
-#pragma clang diagnostic ignored "-Wparentheses"
-#pragma clang diagnostic ignored "-Wshift-op-parentheses"
-#pragma clang diagnostic ignored "-Wbitwise-op-parentheses"
-#else
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wparentheses"
-#endif
-struct CppCase {
-  const char* text;
-  int (*value)(int w1, int w2, int w3);
-};
-#define CPP_CASE(e)                                   \
-  CppCase{#e, [](int w1, int w2, int w3) {             \
-            (void)w1, (void)w2, (void)w3;              \
-            return static_cast<int>(e);                \
-          }}
-const CppCase kCppCases[] = {
-    CPP_CASE(w1 + w2 * w3),
-    CPP_CASE(w1 - w2 - w3),
-    CPP_CASE(w1 * w2 / w3 % 7),
-    CPP_CASE(w1 << 2 + w3 % 3),
-    CPP_CASE(w1 >> 1 < w2 == w3 > 2),
-    CPP_CASE(w1 & w2 == w3 | w1 ^ w2),
-    CPP_CASE(w1 | w2 & w3 ^ 5),
-    CPP_CASE(-w1 * ~w2 + w3),
-    CPP_CASE(!w1 + !(w2 - w2) * 3),
-    CPP_CASE(w1 <= w2 != w2 >= w3),
-    CPP_CASE((w1 + w2) * (w3 - w1) / 3),
-    CPP_CASE(w1 % 5 - w2 % 3 * -w3),
-};
-#undef CPP_CASE
-#if defined(__clang__)
-#pragma clang diagnostic pop
-#else
-#pragma GCC diagnostic pop
-#endif
-
-TEST(EvaluationTest, PrecedenceIsCs) {
-  std::mt19937 rng(99);
-  for (const CppCase& c : kCppCases) {
-    for (int round = 0; round < 20; ++round) {
-      // Small positive values: no overflow or negative shift in the C++.
-      int w[4] = {0, 1 + static_cast<int>(rng() % 100), 1 + static_cast<int>(rng() % 100),
-                  1 + static_cast<int>(rng() % 100)};
-      velmor::testing::ScenarioRig rig;
-      for (int i = 1; i <= 3; ++i) rig.scn.work[i] = static_cast<int16_t>(w[i]);
-      std::string text = c.text;
-      for (std::string name : {"w1", "w2", "w3"}) {
-        for (size_t at; (at = text.find(name)) != std::string::npos;)
-          text.replace(at, 2, "work[" + name.substr(1) + "]");
-      }
-      EXPECT_EQ(rig.Eval(Codes(text)), static_cast<int16_t>(c.value(w[1], w[2], w[3]))) << text;
-    }
-  }
-}
-
 // --- Printing ---
 
 struct Print {

@@ -179,21 +179,13 @@ INSTANTIATE_TEST_SUITE_P(
                 "    CHOICE work[0], \"x\\n\"\n        \"y\", \"z\"\n"},
                {}},
         Layout{"the speaker of TEXTN", {60, 3}, {"    TEXTN 10, again\n"}, {}},
-        // What the assembler refuses is written as bytes, with a comment.
+        // What the assembler refuses is written as bytes, with a comment (each
+        // fault the assembler names is in its own table).
         Layout{"a work variable out of range",
                {0, 0x2C, 0x01, 5, 0, 255},
                {"    ; LET work[300], 5: work[300] is out of range",
                 "    db 0x00, 0x2C, 0x01, 0x05, 0x00\n", "    END\n"},
                {"    LET"}},
-        Layout{"a flag out of range in an expression",
-               {17, 23, 0x00, 0x20, 0, 0, 0, 255},
-               {"    ; JUMPZ flag[8192], 0x0000: in the expression, flag[8192] is out of range"},
-               {"    JUMPZ"}},
-        Layout{"a speaker without a name", {70, 3}, {"    ; TEXTN 20, again: speaker 20 has no name"}, {}},
-        Layout{"a status slot out of range",
-               {52, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0, 9, 0, 10, 0, 0, 1},
-               {"status slot 10: work[256] is out of range", "    db 0x34, 0x01, 0x00"},
-               {"    STATUSSET"}},
         Layout{"a text whose character lost its second byte",
                {32, 'A', 0x81, 0, 'B', 0},
                {"    ; MUSIC \"A\\x81\\x00B\": a double-byte character at byte 1"},
