@@ -28,7 +28,8 @@ std::vector<uint8_t> NoteMidi(uint32_t ms) {
 
 std::vector<uint8_t> BogusLengthMidi() {
   std::vector<uint8_t> file = NoteMidi(300);
-  PokeBe32(file, FindTag(file, "MTrk") + 4, 0x7FFFFFF0);
+  const std::size_t at = FindTag(file, "MTrk") + 4;  // the size, big-endian: 0x7FFFFFF0
+  file.at(at) = 0x7F, file.at(at + 1) = 0xFF, file.at(at + 2) = 0xFF, file.at(at + 3) = 0xF0;
   return file;
 }
 
@@ -135,15 +136,15 @@ int16_t SampleAt(std::span<const int16_t> samples, uint16_t channels, std::size_
   return at < samples.size() ? samples[at] : 0;
 }
 
-}  // namespace
-
+// The sample frames a full block of the layout holds.
 uint32_t ImaSamplesPerBlock(const AdpcmFormat& format) {
   return (format.block_align - 4u * format.channels) * 2u / format.channels + 1;
 }
-
 uint32_t MsSamplesPerBlock(const AdpcmFormat& format) {
   return (format.block_align - 7u * format.channels) * 2u / format.channels + 2;
 }
+
+}  // namespace
 
 std::vector<uint8_t> ImaAdpcmWave(const AdpcmFormat& format, std::span<const int16_t> samples,
                                   std::vector<int16_t>* decoded) {
@@ -256,10 +257,6 @@ std::vector<uint8_t> CutWaveData(std::vector<uint8_t> file, uint32_t bytes) {
   if (bytes & 1) file.push_back(0);
   PokeLe32(file, 4, static_cast<uint32_t>(file.size() - 8));
   return file;
-}
-
-void PokeBe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) file.at(at + i) = static_cast<uint8_t>(value >> (24 - 8 * i));
 }
 
 void PokeLe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value) {

@@ -32,10 +32,6 @@ struct AdpcmFormat {
   std::optional<uint32_t> fact;  // a "fact" chunk with this frame count
 };
 
-// The sample frames a full block of the layout holds.
-uint32_t ImaSamplesPerBlock(const AdpcmFormat& format);
-uint32_t MsSamplesPerBlock(const AdpcmFormat& format);
-
 // ADPCM WAVE files from our own small encoders: `samples` (interleaved) in
 // whole blocks, the last filled up with silence. *decoded (when given) gets
 // what a decoder makes of every block, filling included. The MS ADPCM
@@ -49,8 +45,7 @@ std::vector<uint8_t> MsAdpcmWave(const AdpcmFormat& format, std::span<const int1
 // chunk and RIFF sizes saying so (a last block written short).
 std::vector<uint8_t> CutWaveData(std::vector<uint8_t> file, uint32_t bytes);
 
-// Bytes of a big-endian or little-endian 32-bit number written into `file`.
-void PokeBe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value);
+// A little-endian 32-bit number written into `file`.
 void PokeLe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value);
 // Where `tag` first occurs in `file` (the file must hold it).
 std::size_t FindTag(const std::vector<uint8_t>& file, std::string_view tag);
