@@ -81,10 +81,7 @@ TEST(CheckWave, HandsTheDecoderOnlyTheFormatAndTheData) {
 
 // --- ADPCM WAVE ---
 
-using testing::AdpcmFormat;
-using testing::CutWaveData;
-using testing::ImaAdpcmWave;
-using testing::ToneSamples;
+using testing::TestFile;
 
 // The body of a file's "data" chunk.
 Bytes DataOf(const Bytes& file) {
@@ -95,20 +92,20 @@ Bytes DataOf(const Bytes& file) {
                file.begin() + static_cast<std::ptrdiff_t>(at + 4 + size));
 }
 
-constexpr AdpcmFormat kImaMono{1, 22050, 256, {}};  // 505 frames a block
-
 TEST(CheckWave, HandsTheAdpcmDecoderWholeBlocksAndNoFactChunk) {
-  // Two whole blocks and the start of a third: the third is filled up with
-  // zeros, the data kept as it is.
-  AdpcmFormat format = kImaMono;
-  format.fact = 1100;
-  const Bytes file = CutWaveData(ImaAdpcmWave(format, ToneSamples(1515, 1)), 2 * 256 + 4 + 10);
-  auto w = CheckWave(file);
+  // Two whole blocks of 256 bytes and the start of a third: the third is
+  // filled up with zeros, the data kept as it is.
+  const Bytes cut = TestFile("formats/media/wave_ima_last_block_cut_in_run.wav");
+  auto w = CheckWave(cut);
   ASSERT_TRUE(w) << w.fault().what;
-  const Bytes data = DataOf(file);
-  Bytes whole = data;
+  Bytes whole = DataOf(cut);
   whole.resize(3 * 256, 0);
   EXPECT_EQ(DataOf(w->clean), whole);
+
+  const Bytes with_fact = TestFile("formats/media/wave_ms_fact_counts_fewer.wav");
+  ASSERT_TRUE(Contains(with_fact, "fact"));
+  w = CheckWave(with_fact);
+  ASSERT_TRUE(w) << w.fault().what;
   EXPECT_FALSE(Contains(w->clean, "fact"));
 }
 
@@ -136,7 +133,7 @@ TEST(ReadMediaFile, ChoosesTheCheckByExtensionAndNamesTheFileInErrors) {
   files.Put("D/SOUND/B.mid", NoteMidi(100));
   files.Put("D/SOUND/WAVE.MID", ToneWave(100));
   files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
-  files.Put("D/SOUND/IMA.WAV", ImaAdpcmWave(kImaMono, ToneSamples(1515, 1)));
+  files.Put("D/SOUND/IMA.WAV", TestFile("formats/media/wave_ima_mono.wav"));
 
   std::string error;
   auto wave = ReadMediaFile(files, "D\\SOUND\\A.WAV", &error);

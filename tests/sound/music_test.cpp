@@ -334,7 +334,7 @@ class ProbeTest : public MusicTest, public ::testing::WithParamInterface<ProbeCa
       case ProbeFile::CannotSound:
         return {"open " + game_path, kind == ProbeFile::Plays ? "play" : "play failed"};
       case ProbeFile::Adpcm:
-        files.Put(path, testing::ImaAdpcmWave({}, testing::ToneSamples(1515, 1)));
+        files.Put(path, testing::TestFile("formats/media/wave_ima_mono.wav"));
         return {"open " + game_path, "play"};
       case ProbeFile::Damaged:
         if (wave) {
@@ -440,9 +440,7 @@ TEST(StartUpProbe, AWaveProbeFileThePlayerRefusesDisablesWaveAndTheGameStarts) {
       {"PCM", [](platform::MemoryFiles&) {}, true, true},
       {"MS ADPCM with a last block written short",
        [&](platform::MemoryFiles& f) {
-         f.Put(probe, testing::CutWaveData(
-                          testing::MsAdpcmWave({2, 22050, 512, {}}, testing::ToneSamples(2000, 2)),
-                          3 * 512 + 20));
+         f.Put(probe, testing::TestFile("sound/ms_stereo_last_block_short.wav"));
        },
        true, true},
       {"damaged",

@@ -121,8 +121,9 @@ TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
   // WAVE pieces load on the loader thread.
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
-  files.Put("D/SOUND/ADPCM.WAV",
-            testing::ImaAdpcmWave({2, 22050, 1024, {}}, testing::ToneSamples(5 * 22050, 2)));
+  files.Put("D/SOUND/ADPCM.WAV",  // five seconds of stereo, 1,017 frames a block
+            testing::ResizeWaveData(testing::TestFile("sound/ima_stereo_last_block_short.wav"),
+                                    5 * 22050 / 1017 * 1024));
   for (int i = 0; i < 5; ++i) {
     ASSERT_TRUE(OpenFile("D\\SOUND\\OTHER.MID"));
     player->Play();
@@ -229,54 +230,25 @@ TEST(SdlMediaPlayerTeardown, GoingAwayWhileThePiecePlaysOrLoadsIsSafe) {
   }
 }
 
-// ADPCM files of the layouts data of that era used, some with a last
-// block written short or a "fact" chunk; each `decoded` what a decoder makes
-// of it.
-struct AdpcmCase {
-  const char* name;
-  std::vector<uint8_t> file;
-  std::vector<int16_t> decoded;
-  uint16_t channels;
-  uint32_t rate;
-};
+// ADPCM files of the layouts data of that era used (tests/data/sound), some
+// with a last block written short or a "fact" chunk, each beside what a
+// decoder makes of it (.pcm: 16-bit samples, interleaved).
+const char* const kAdpcmFiles[] = {"ima_mono", "ima_stereo_last_block_short", "ms_mono_fact",
+                                   "ms_stereo_last_block_short"};
 
-std::vector<AdpcmCase> AdpcmCases() {
-  using testing::AdpcmFormat;
-  std::vector<AdpcmCase> cases;
-  auto add = [&](const char* name, bool ima, AdpcmFormat format, std::size_t frames,
-                 std::optional<uint32_t> cut = std::nullopt) {
-    AdpcmCase c{name, {}, {}, format.channels, format.rate};
-    std::vector<int16_t> tone = testing::ToneSamples(frames, format.channels);
-    c.file = ima ? testing::ImaAdpcmWave(format, tone, &c.decoded)
-                 : testing::MsAdpcmWave(format, tone, &c.decoded);
-    if (cut) c.file = testing::CutWaveData(std::move(c.file), *cut);
-    cases.push_back(std::move(c));
-  };
-  add("IMA mono", true, {1, 22050, 256, {}}, 8 * 505);
-  add("IMA stereo, the last block written short", true, {2, 22050, 1024, {}}, 4 * 1017,
-      3 * 1024 + 8 + 8 * 20 + 6);
-  add("MS mono, counted by its fact chunk", false, {1, 11025, 256, 2222}, 2222);
-  add("MS stereo, the last block written short", false, {2, 22050, 512, {}}, 8 * 500,
-      7 * 512 + 14 + 101);
-  return cases;
-}
-
-TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesTheEncoderMeantUpToTheCheckedLength) {
-  for (const AdpcmCase& c : AdpcmCases()) {
-    SCOPED_TRACE(c.name);
-    auto checked = formats::CheckWave(c.file);
+TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesUpToTheCheckedLength) {
+  for (const char* name : kAdpcmFiles) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string("sound/") + name;
+    auto checked = formats::CheckWave(testing::TestFile(path + ".wav"));
     ASSERT_TRUE(checked) << checked.fault().what;
     std::string why;
     // An output of the file's own rate and channels: the decoder's samples
     // as they are.
-    const OutputFormat format{static_cast<int>(c.rate), c.channels};
+    const OutputFormat format{static_cast<int>(checked->sample_rate), checked->channels};
     auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format, &why);
     ASSERT_TRUE(pcm) << why;
-    ASSERT_EQ(pcm->size(), checked->frames * static_cast<uint64_t>(format.FrameBytes()));
-    std::vector<int16_t> samples(pcm->size() / 2);
-    std::memcpy(samples.data(), pcm->data(), pcm->size());
-    ASSERT_LE(samples.size(), c.decoded.size());
-    EXPECT_TRUE(std::equal(samples.begin(), samples.end(), c.decoded.begin()));
+    EXPECT_TRUE(*pcm == testing::TestFile(path + ".pcm"));
   }
 }
 
@@ -284,9 +256,9 @@ TEST_F(SdlMediaPlayerTest, PlaysAdpcmWavesToTheirEnd) {
   ASSERT_TRUE(player->HasOutput());
   // The first is decoded at once (the start-up probe's case), the others on
   // the loader thread.
-  for (const AdpcmCase& c : AdpcmCases()) {
-    SCOPED_TRACE(c.name);
-    files.Put("D/SOUND/ADPCM.WAV", c.file);
+  for (const char* name : kAdpcmFiles) {
+    SCOPED_TRACE(name);
+    files.Put("D/SOUND/ADPCM.WAV", testing::TestFile(std::string("sound/") + name + ".wav"));
     std::string error;
     ASSERT_TRUE(OpenFile("D\\SOUND\\ADPCM.WAV", &error)) << error;
     player->Play();
