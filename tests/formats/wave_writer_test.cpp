@@ -1,5 +1,6 @@
-// The WAVE writer: header sizes and fields, sample encoding at both depths,
-// the pad byte after odd data; what it writes passes the check.
+// The WAVE writer: exact bytes of small files at both depths (header
+// fields, sample encoding, the pad byte after odd data); what it writes
+// passes the check.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,39 +13,34 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-uint32_t Le32At(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-uint16_t Le16At(const Bytes& b, std::size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-
-TEST(WaveWriter, SixteenBitStereoHeader) {
-  const std::vector<int16_t> samples = {1, -2, 300, -300, 32767, -32768};  // three frames
-  const Bytes b = WriteWave({44100, 2, 16}, samples);
-  ASSERT_EQ(b.size(), 44u + 12);
-  EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
-  EXPECT_EQ(Le32At(b, 4), b.size() - 8);
-  EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 16), "WAVEfmt ");
-  EXPECT_EQ(Le32At(b, 16), 16u);
-  EXPECT_EQ(Le16At(b, 20), 1);  // PCM
-  EXPECT_EQ(Le16At(b, 22), 2);
-  EXPECT_EQ(Le32At(b, 24), 44100u);
-  EXPECT_EQ(Le32At(b, 28), 44100u * 4);
-  EXPECT_EQ(Le16At(b, 32), 4);
-  EXPECT_EQ(Le16At(b, 34), 16);
-  EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
-  EXPECT_EQ(Le32At(b, 40), 12u);
-  EXPECT_EQ(Bytes(b.begin() + 44, b.begin() + 48), (Bytes{0x01, 0x00, 0xFE, 0xFF}));
-  EXPECT_EQ(Bytes(b.end() - 4, b.end()), (Bytes{0xFF, 0x7F, 0x00, 0x80}));
-}
-
-TEST(WaveWriter, EightBitSamplesAreUnsignedAndOddDataIsPadded) {
-  const Bytes b = WriteWave({8000, 1, 8}, std::vector<int16_t>{-32768, 0, 32767});
-  ASSERT_EQ(b.size(), 44u + 3 + 1);
-  EXPECT_EQ(Le32At(b, 40), 3u);              // the pad byte is not data
-  EXPECT_EQ(Le32At(b, 4), b.size() - 8);     // but the RIFF size counts it
-  EXPECT_EQ(Le16At(b, 32), 1);
-  EXPECT_EQ(Le32At(b, 28), 8000u);
-  EXPECT_EQ(Bytes(b.begin() + 44, b.end()), (Bytes{0x00, 0x80, 0xFF, 0x00}));
+TEST(WaveWriter, WritesExactBytes) {
+  struct Case {
+    const char* name;
+    WaveFormat format;
+    std::vector<int16_t> samples;
+    Bytes expected;
+  };
+  const Case cases[] = {
+      {"16-bit stereo, three frames",
+       {44100, 2, 16},
+       {1, -2, 300, -300, 32767, -32768},
+       {'R', 'I', 'F', 'F', 48, 0, 0, 0, 'W', 'A', 'V', 'E',                 //
+        'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 2, 0,                         // PCM, 2 channels
+        0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0, 4, 0, 16, 0,                  // 44100, 176400
+        'd', 'a', 't', 'a', 12, 0, 0, 0,                                     //
+        0x01, 0x00, 0xFE, 0xFF, 0x2C, 0x01, 0xD4, 0xFE, 0xFF, 0x7F, 0x00, 0x80}},
+      {"8-bit mono: unsigned samples, odd data padded (the RIFF size counts the pad)",
+       {8000, 1, 8},
+       {-32768, 0, 32767},
+       {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E',         //
+        'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,                 //
+        0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0,              // 8000, 8000
+        'd', 'a', 't', 'a', 3, 0, 0, 0, 0x00, 0x80, 0xFF, 0x00}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(WriteWave(c.format, c.samples), c.expected);
+  }
 }
 
 TEST(WaveWriter, RefusesUnsupportedFormatsAndPartFrames) {
@@ -59,13 +55,9 @@ TEST(WaveWriter, WhatItWritesPassesTheCheck) {
   const Bytes b = WriteWave({22050, 1, 16}, std::vector<int16_t>(11025));
   const auto info = CheckWave(b);
   ASSERT_TRUE(info) << info.fault().what;
-  EXPECT_EQ(info->format_tag, wave_format::kPcm);
   EXPECT_EQ(info->sample_rate, 22050u);
-  EXPECT_EQ(info->channels, 1);
-  EXPECT_EQ(info->bits, 16);
   EXPECT_EQ(info->frames, 11025u);
   EXPECT_EQ(info->length_ms, 500u);
-  EXPECT_EQ(info->data_at, 44u);
   EXPECT_EQ(info->clean, b);  // nothing for the check to drop
 }
 

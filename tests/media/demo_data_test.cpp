@@ -95,21 +95,26 @@ TEST_F(DemoData, EveryPictureHasItsSizeAndDepthAndDecodesInTheEngine) {
   }
 }
 
-TEST_F(DemoData, BlackScreenAndMesh) {
-  const Bitmap kuro = Picture("CG/KURO.BMP");
-  EXPECT_TRUE(All(kuro, 0, 0, 640, 480, 0));
+TEST_F(DemoData, BlackScreenMeshBackdropWallpaperAndAnimationStrip) {
+  EXPECT_TRUE(All(Picture("CG/KURO.BMP"), 0, 0, 640, 480, 0));
   const Bitmap mesh = Picture("CG/MESH.BMP");
   for (int y = 0; y < mesh.height(); ++y)
     for (int x = 0; x < mesh.width(); ++x)
       ASSERT_EQ(mesh.at(x, y), x % 4 == 0 && y % 4 == 0 ? 0u : 0xFFFFFFu) << x << "," << y;
-}
-
-TEST_F(DemoData, PointerBackdropIsDarkInsideALightOutline) {
+  // The pointer's backdrop: dark inside a light outline.
   const Bitmap bk = Picture("CG/_CGBK.BMP");
   auto luma = [](Color c) { return RedOf(c) + GreenOf(c) + BlueOf(c); };
   EXPECT_GT(luma(bk.at(0, 0)), 3u * 160);
   EXPECT_GT(luma(bk.at(15, 15)), 3u * 160);
   EXPECT_LT(luma(bk.at(8, 8)), 3u * 60);
+  const Bitmap wall = Picture("CG/WALL00.BMP");
+  EXPECT_FALSE(All(wall, 0, 0, 64, 64, wall.at(0, 0))) << "the wallpaper tile is flat";
+  const Bitmap strip = Picture("CG/BA01.BMP");
+  std::set<std::vector<Color>> frames;
+  for (int f = 0; f < 6; ++f)
+    frames.insert(std::vector<Color>(strip.pixels().begin() + 256 * 192 * f,
+                                     strip.pixels().begin() + 256 * 192 * (f + 1)));
+  EXPECT_EQ(frames.size(), 6u) << "the animation strip's frames are not all different";
 }
 
 TEST_F(DemoData, ClickMarkFramesAreDrawnOnWhite) {
@@ -157,11 +162,6 @@ TEST_F(DemoData, StatusFramesHaveABlackOpeningAndWhiteTextCells) {
   }
 }
 
-TEST_F(DemoData, WallpaperTileIsSixtyFourSquareAndNotFlat) {
-  const Bitmap wall = Picture("CG/WALL00.BMP");
-  EXPECT_FALSE(All(wall, 0, 0, 64, 64, wall.at(0, 0)));
-}
-
 TEST_F(DemoData, HitMapPaintsEachRegionRectangleInItsTableColour) {
   const Bitmap map = Picture("CG/MAP01.BMP");
   ASSERT_EQ(map.width(), 640);
@@ -201,14 +201,6 @@ TEST_F(DemoData, StreetShowsSomethingInEveryRegion) {
     const Color outside = street.at(std::max(r.left - 3, 0), (r.top + r.bottom) / 2);
     EXPECT_NE(inside, outside) << r.what;
   }
-}
-
-TEST_F(DemoData, AnimationStripHasSixDistinctFrames) {
-  const Bitmap strip = Picture("CG/BA01.BMP");
-  std::set<std::vector<Color>> frames;
-  for (int f = 0; f < 6; ++f)
-    frames.insert(std::vector<Color>(strip.pixels().begin() + 256 * 192 * f, strip.pixels().begin() + 256 * 192 * (f + 1)));
-  EXPECT_EQ(frames.size(), 6u);
 }
 
 TEST_F(DemoData, PointersPairASpriteWithAMaskAndShowTheirHotSpot) {

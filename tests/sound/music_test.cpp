@@ -240,18 +240,21 @@ TEST_F(MusicTest, AFileThatCannotBeOpenedIsReportedOnceAndNotRetriedForTheSameRe
   EXPECT_EQ(player.Mode(), MediaMode::Playing);
 }
 
-TEST_F(MusicTest, ADamagedFileIsReportedWithItsFault) {
-  files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
-  MidiBtn.Click();
-  Play("BAD");
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0],
-            "D/SOUND/BAD.MID: damaged MIDI file: track 1 runs past the end of the file");
-  EXPECT_EQ(player.Mode(), MediaMode::NotReady);
-}
-
-TEST_F(MusicTest, StoppingWithNoFileOpenIsTheNoDeviceError) {
+TEST_F(MusicTest, StopOrMuteWithNoFileOpenIsTheNoDeviceError) {
   Play("NONE");
+  errors.clear();
+  MuteBtn.Click();
+  EXPECT_THAT(errors, ElementsAre(std::string(platform::kNoDeviceText)));
+  EXPECT_EQ(player.FileName(), "");
+  EXPECT_EQ(music.MusicName, std::string_view("NONE"));  // kept for the next source
+  EXPECT_EQ(music.MusicLoop, 1);
+
+  files.Put("D/SOUND/NONE.WAV", testing::ToneWave(100));  // the file turned up meanwhile
+  WaveBtn.Click();
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(player.OpenedFile(), "D/SOUND/NONE.WAV");
+
+  Play("GONE");
   errors.clear();
   Stop();
   EXPECT_THAT(errors, ElementsAre(std::string(platform::kNoDeviceText)));
@@ -259,21 +262,6 @@ TEST_F(MusicTest, StoppingWithNoFileOpenIsTheNoDeviceError) {
   EXPECT_TRUE(music.MusicName.empty());
   EXPECT_EQ(music.MusicLoop, 0);
   EXPECT_EQ(player.FileName(), "");
-}
-
-TEST_F(MusicTest, MutingWithNoFileOpenIsTheNoDeviceErrorAndTheNextSourceOpensAfresh) {
-  Play("NONE");
-  errors.clear();
-  MuteBtn.Click();
-  EXPECT_THAT(errors, ElementsAre(std::string(platform::kNoDeviceText)));
-  EXPECT_EQ(player.FileName(), "");
-  EXPECT_EQ(music.MusicName, std::string_view("NONE"));
-  EXPECT_EQ(music.MusicLoop, 1);
-
-  files.Put("D/SOUND/NONE.WAV", testing::ToneWave(100));  // the file turned up meanwhile
-  WaveBtn.Click();
-  EXPECT_EQ(errors.size(), 1u);
-  EXPECT_EQ(player.OpenedFile(), "D/SOUND/NONE.WAV");
 }
 
 TEST_F(MusicTest, PlayErrorsAreOnlyRecorded) {
@@ -337,43 +325,32 @@ void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
 class ProbeTest : public MusicTest, public ::testing::WithParamInterface<ProbeCase> {
  protected:
   // Puts the probe file as the case has it; the commands it will leave.
-  std::vector<std::string> PutProbeFile(const std::string& path, const std::string& game_path,
-                                        ProbeFile kind) {
-    std::vector<uint8_t> file;
-    bool wave = game_path.ends_with(".WAV");
+  std::vector<std::string> PutProbeFile(const std::string& path, ProbeFile kind) {
+    const bool wave = path.ends_with(".WAV");
+    const char* file = nullptr;  // of the format corpus
     switch (kind) {
       case ProbeFile::Plays:
       case ProbeFile::CannotSound:
-        return {"open " + game_path, kind == ProbeFile::Plays ? "play" : "play failed"};
+        return {"open " + path, kind == ProbeFile::Plays ? "play" : "play failed"};
       case ProbeFile::Adpcm:
-        files.Put(path, testing::ImaAdpcmWave({}, testing::ToneSamples(1515, 1)));
-        return {"open " + game_path, "play"};
+        files.Put(path, testing::TestFile("formats/media/wave_ima_mono.wav"));
+        return {"open " + path, "play"};
       case ProbeFile::Damaged:
-        if (wave) {
-          file = testing::ToneWave(60);
-          file.resize(file.size() - 10);  // the data runs past the end
-        } else {
-          file = testing::BogusLengthMidi();
-        }
+        file = wave ? "wave_data_past_end.wav" : "midi_track_past_end.mid";
         break;
       case ProbeFile::Unplayable:
-        file = wave ? testing::ToneWave(60) : testing::NoteMidi(60);
-        if (wave)
-          file[testing::FindTag(file, "fmt ") + 8] = 0x55;  // MPEG layer 3
-        else
-          file[9] = 2;  // format 2: sequences of patterns
+        file = wave ? "wave_mpeg_layer_3.wav" : "midi_format_2.mid";
         break;
     }
-    files.Put(path, file);
-    return {"open " + game_path + " failed"};
+    files.Put(path, testing::TestFile(std::string("formats/media/") + file));
+    return {"open " + path + " failed"};
   }
 };
 
 TEST_P(ProbeTest, DisablesTheSourcesThatCannotSound) {
   const ProbeCase& c = GetParam();
-  std::vector<std::string> expected =
-      PutProbeFile("D/SOUND/QV00.WAV", "D/SOUND/QV00.WAV", c.wave);
-  for (std::string& command : PutProbeFile("D/SOUND/QV00.MID", "D/SOUND/QV00.MID", c.midi))
+  std::vector<std::string> expected = PutProbeFile("D/SOUND/QV00.WAV", c.wave);
+  for (std::string& command : PutProbeFile("D/SOUND/QV00.MID", c.midi))
     expected.push_back(std::move(command));
   if (c.wave == ProbeFile::CannotSound) player.FailPlayFor(".WAV");
   if (c.midi == ProbeFile::CannotSound) player.FailPlayFor(".MID");
@@ -444,52 +421,23 @@ TEST(StartUpProbe, AWaveProbeFileThePlayerRefusesDisablesWaveAndTheGameStarts) {
   const std::string probe = std::string(kDat) + "SOUND/QV00.WAV";
   struct Case {
     const char* name;
-    std::function<void(platform::MemoryFiles&)> change;
+    const char* file;  // of the test data; none: as the game has it; "": removed
     bool starts;
     bool wave_enabled;
   };
   const Case cases[] = {
-      {"PCM", [](platform::MemoryFiles&) {}, true, true},
-      {"IMA ADPCM",
-       [&](platform::MemoryFiles& f) {
-         f.Put(probe, testing::ImaAdpcmWave({}, testing::ToneSamples(2000, 1)));
-       },
-       true, true},
-      {"MS ADPCM with a last block written short",
-       [&](platform::MemoryFiles& f) {
-         f.Put(probe, testing::CutWaveData(
-                          testing::MsAdpcmWave({2, 22050, 512, {}}, testing::ToneSamples(2000, 2)),
-                          3 * 512 + 20));
-       },
-       true, true},
-      {"damaged",
-       [&](platform::MemoryFiles& f) {
-         std::vector<uint8_t> file = testing::TinyWave();
-         file.resize(file.size() / 2);
-         f.Put(probe, file);
-       },
-       true, false},
-      {"MPEG layer 3",
-       [&](platform::MemoryFiles& f) {
-         std::vector<uint8_t> file = testing::TinyWave();
-         file[testing::FindTag(file, "fmt ") + 8] = 0x55;
-         f.Put(probe, file);
-       },
-       true, false},
-      {"IMA ADPCM in blocks too small for its samples",
-       [&](platform::MemoryFiles& f) {
-         std::vector<uint8_t> file = testing::ImaAdpcmWave({}, testing::ToneSamples(2000, 1));
-         std::size_t align_at = testing::FindTag(file, "fmt ") + 8 + 12;
-         file[align_at] = 128, file[align_at + 1] = 0;  // 256-byte blocks said 128
-         f.Put(probe, file);
-       },
-       true, false},
-      {"missing", [&](platform::MemoryFiles& f) { f.Remove(probe); }, false, true},
+      {"PCM", nullptr, true, true},
+      {"MS ADPCM with a last block written short", "sound/ms_stereo_last_block_short.wav", true,
+       true},
+      {"damaged", "formats/media/wave_data_past_end.wav", true, false},
+      {"MPEG layer 3", "formats/media/wave_mpeg_layer_3.wav", true, false},
+      {"missing", "", false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     testing::GameRig g(testing::Code().b(255).bytes);
-    c.change(g.files);
+    if (c.file && *c.file) g.files.Put(probe, testing::TestFile(c.file));
+    if (c.file && !*c.file) g.files.Remove(probe);
     g.Start();
     const auto& boxes = g.game->dialogs().Boxes();
     if (!c.starts) {

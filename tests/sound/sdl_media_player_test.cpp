@@ -53,48 +53,71 @@ class SdlMediaPlayerTest : public ::testing::Test {
   std::unique_ptr<SdlMediaPlayer> player = std::make_unique<SdlMediaPlayer>(files);
 };
 
-TEST_F(SdlMediaPlayerTest, PlaysAWaveOnceToItsEndAndAgainFromTheStart) {
+TEST_F(SdlMediaPlayerTest, PlaysAWaveOnceToItsLengthAndAgainFromTheStart) {
   ASSERT_TRUE(player->HasOutput()) << "no audio output with SDL's dummy driver";
   EXPECT_EQ(player->Mode(), MediaMode::NotReady);
-  std::string error;
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV", &error)) << error;
-  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\SHORT.WAV");
-  for (int round = 0; round < 2; ++round) {
-    SCOPED_TRACE(round);
+  files.Put("D/SOUND/FAST.WAV", testing::ToneWave(300, 48000));
+  struct Piece {
+    const char* path;
+    uint64_t frames;
+    uint32_t rate;
+  };
+  // The first file is decoded at once and played twice; the next, at
+  // another rate, on the loader thread.
+  const Piece pieces[] = {{"D\\SOUND\\SHORT.WAV", 4410, 22050},
+                          {"D\\SOUND\\SHORT.WAV", 4410, 22050},
+                          {"D\\SOUND\\FAST.WAV", 14400, 48000}};
+  const AudioOutput& output = player->Output();
+  for (const Piece& p : pieces) {
+    SCOPED_TRACE(p.path);
+    std::string error;
+    if (player->OpenedFile() != p.path) {
+      ASSERT_TRUE(OpenFile(p.path, &error)) << error;
+      EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+      EXPECT_EQ(player->OpenedFile(), p.path);
+    }
+    const auto start = std::chrono::steady_clock::now();
     player->Play();
     EXPECT_EQ(player->Error(), media_error::kNone);
     EXPECT_EQ(player->Mode(), MediaMode::Playing);
-    EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
+    // Counted in the buffers the output has filled, which run ahead of the
+    // sound by a buffer or two (46 ms each).
+    EXPECT_GE(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(p.frames * 1000 / p.rate) - 2 * 47ms);
     // Played once: the output falls idle too (a looping piece would keep it
-    // busy for ever).
+    // busy for ever), all of it sounded at the output's rate.
     EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
+    EXPECT_EQ(output.WaveFrame(), p.frames * output.Format().rate / p.rate);
+    EXPECT_GE(output.FramesPlayed(), output.WaveFrame());
   }
+  EXPECT_EQ(player->Log().Received(), 0u);
 }
 
-TEST_F(SdlMediaPlayerTest, PlaysMidiPiecesToTheirEnd) {
+TEST_F(SdlMediaPlayerTest, PlaysMidiPiecesToTheirEndAndAgainAsTheLoopCheckAsks) {
   ASSERT_TRUE(player->HasOutput());
-  // The first piece loads at once, the second on the loader thread; both
-  // report Playing from Play on and Stopped at their end.
-  for (const char* path : {"D\\SOUND\\SHORT.MID", "D\\SOUND\\OTHER.MID", "D\\SOUND\\SHORT.MID"}) {
+  // The first piece loads at once, the others on the loader thread; each
+  // stays Stopped until played (loaded or not), reports Playing from Play
+  // on (loaded or not) and Stopped at its end.
+  for (const auto& [path, wait] : {std::pair{"D\\SOUND\\SHORT.MID", false},
+                                   {"D\\SOUND\\OTHER.MID", false},
+                                   {"D\\SOUND\\SHORT.MID", true}}) {
     SCOPED_TRACE(path);
     std::string error;
     ASSERT_TRUE(OpenFile(path, &error)) << error;
+    EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+    if (wait) player->WaitForLoad();
+    EXPECT_EQ(player->Mode(), MediaMode::Stopped);
     player->Play();
     EXPECT_EQ(player->Error(), media_error::kNone);
     EXPECT_EQ(player->Mode(), MediaMode::Playing);
     EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
     EXPECT_EQ(player->OpenedFile(), path);
   }
-  EXPECT_EQ(player->Log().Received(), 0u);
-}
-
-TEST_F(SdlMediaPlayerTest, AMidiPieceAtItsEndStartsAgainAsTheLoopCheckAsks) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
   // The synthesiser lets the last note ring for seconds; the piece counts
   // as ended at its last event, and Play then starts it from the beginning
   // while the tail still sounds.
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     player->Play();
     EXPECT_EQ(player->Mode(), MediaMode::Playing);
@@ -105,29 +128,7 @@ TEST_F(SdlMediaPlayerTest, AMidiPieceAtItsEndStartsAgainAsTheLoopCheckAsks) {
   EXPECT_EQ(player->Mode(), MediaMode::Stopped);
   player->Play();
   EXPECT_EQ(player->Mode(), MediaMode::Playing);
-}
-
-TEST_F(SdlMediaPlayerTest, AMidiPieceOpenedButNotPlayedStaysStopped) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));  // the first, loaded at once
-  ASSERT_TRUE(OpenFile("D\\SOUND\\OTHER.MID"));  // on the loader thread
-  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-  player->WaitForLoad();
-  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-  player->Play();
-  EXPECT_EQ(player->Mode(), MediaMode::Playing);
-}
-
-TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOn) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\LONG.WAV"));
-  player->Play();
-  std::string error;
-  EXPECT_TRUE(player->Stop(&error));
-  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\LONG.WAV");
-  player->Play();
-  EXPECT_EQ(player->Mode(), MediaMode::Playing);
-  EXPECT_TRUE(player->Stop(&error));
-  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player->Log().Received(), 0u);
 }
 
 TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
@@ -135,8 +136,9 @@ TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
   // WAVE pieces load on the loader thread.
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
-  files.Put("D/SOUND/ADPCM.WAV",
-            testing::ImaAdpcmWave({2, 22050, 1024, {}}, testing::ToneSamples(5 * 22050, 2)));
+  files.Put("D/SOUND/ADPCM.WAV",  // five seconds of stereo, 1,017 frames a block
+            testing::ResizeWaveData(testing::TestFile("sound/ima_stereo_last_block_short.wav"),
+                                    5 * 22050 / 1017 * 1024));
   for (int i = 0; i < 5; ++i) {
     ASSERT_TRUE(OpenFile("D\\SOUND\\OTHER.MID"));
     player->Play();
@@ -176,36 +178,7 @@ TEST_F(SdlMediaPlayerTest, DamagedAndMissingFilesFailToOpenWithTheirFault) {
   }
 }
 
-TEST_F(SdlMediaPlayerTest, AWavePieceEndsAtItsLengthNotBefore) {
-  ASSERT_TRUE(player->HasOutput());
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));  // 200 ms, 4,410 frames at 22,050 a second
-  const auto start = std::chrono::steady_clock::now();
-  player->Play();
-  ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
-  // Counted in the buffers the output has filled, which run ahead of the
-  // sound by a buffer or two (46 ms each).
-  EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms - 2 * 47ms);
-  EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
-  // All of it sounded, at the output's rate.
-  const AudioOutput& output = player->Output();
-  EXPECT_EQ(output.WaveFrame(), uint64_t{4410} * output.Format().rate / 22050);
-  EXPECT_GE(output.FramesPlayed(), output.WaveFrame());
-}
-
-TEST_F(SdlMediaPlayerTest, AWaveAtAnotherRateLoadsBehindAndEndsAtItsLength) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));  // the first: decoded at once
-  files.Put("D/SOUND/FAST.WAV", testing::ToneWave(300, 48000));
-  ASSERT_TRUE(OpenFile("D\\SOUND\\FAST.WAV"));  // on the loader thread
-  player->Play();
-  EXPECT_EQ(player->Mode(), MediaMode::Playing);
-  ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
-  EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
-  const AudioOutput& output = player->Output();
-  EXPECT_EQ(output.WaveFrame(), uint64_t{14400} * output.Format().rate / 48000);
-  EXPECT_EQ(player->Log().Received(), 0u);
-}
-
-TEST_F(SdlMediaPlayerTest, StopAndPlayGoOnFromTheSameFrame) {
+TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOnFromTheSameFrame) {
   ASSERT_TRUE(OpenFile("D\\SOUND\\LONG.WAV"));
   player->Play();
   const AudioOutput& output = player->Output();
@@ -220,6 +193,7 @@ TEST_F(SdlMediaPlayerTest, StopAndPlayGoOnFromTheSameFrame) {
   EXPECT_EQ(output.FramesPlayed(), counted);
   EXPECT_FALSE(output.Producing());
   EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\LONG.WAV");
 
   player->Play();
   EXPECT_EQ(player->Mode(), MediaMode::Playing);
@@ -258,54 +232,25 @@ TEST(SdlMediaPlayerTeardown, GoingAwayWhileThePiecePlaysOrLoadsIsSafe) {
   }
 }
 
-// ADPCM files of the layouts data of that era used, some with a last
-// block written short or a "fact" chunk; each `decoded` what a decoder makes
-// of it.
-struct AdpcmCase {
-  const char* name;
-  std::vector<uint8_t> file;
-  std::vector<int16_t> decoded;
-  uint16_t channels;
-  uint32_t rate;
-};
+// ADPCM files of the layouts data of that era used (tests/data/sound), some
+// with a last block written short or a "fact" chunk, each beside what a
+// decoder makes of it (.pcm: 16-bit samples, interleaved).
+const char* const kAdpcmFiles[] = {"ima_mono", "ima_stereo_last_block_short", "ms_mono_fact",
+                                   "ms_stereo_last_block_short"};
 
-std::vector<AdpcmCase> AdpcmCases() {
-  using testing::AdpcmFormat;
-  std::vector<AdpcmCase> cases;
-  auto add = [&](const char* name, bool ima, AdpcmFormat format, std::size_t frames,
-                 std::optional<uint32_t> cut = std::nullopt) {
-    AdpcmCase c{name, {}, {}, format.channels, format.rate};
-    std::vector<int16_t> tone = testing::ToneSamples(frames, format.channels);
-    c.file = ima ? testing::ImaAdpcmWave(format, tone, &c.decoded)
-                 : testing::MsAdpcmWave(format, tone, &c.decoded);
-    if (cut) c.file = testing::CutWaveData(std::move(c.file), *cut);
-    cases.push_back(std::move(c));
-  };
-  add("IMA mono", true, {1, 22050, 256, {}}, 8 * 505);
-  add("IMA stereo, the last block written short", true, {2, 22050, 1024, {}}, 4 * 1017,
-      3 * 1024 + 8 + 8 * 20 + 6);
-  add("MS mono, counted by its fact chunk", false, {1, 11025, 256, 2222}, 2222);
-  add("MS stereo, the last block written short", false, {2, 22050, 512, {}}, 8 * 500,
-      7 * 512 + 14 + 101);
-  return cases;
-}
-
-TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesTheEncoderMeantUpToTheCheckedLength) {
-  for (const AdpcmCase& c : AdpcmCases()) {
-    SCOPED_TRACE(c.name);
-    auto checked = formats::CheckWave(c.file);
+TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesUpToTheCheckedLength) {
+  for (const char* name : kAdpcmFiles) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string("sound/") + name;
+    auto checked = formats::CheckWave(testing::TestFile(path + ".wav"));
     ASSERT_TRUE(checked) << checked.fault().what;
     std::string why;
     // An output of the file's own rate and channels: the decoder's samples
     // as they are.
-    const OutputFormat format{static_cast<int>(c.rate), c.channels};
+    const OutputFormat format{static_cast<int>(checked->sample_rate), checked->channels};
     auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format, &why);
     ASSERT_TRUE(pcm) << why;
-    ASSERT_EQ(pcm->size(), checked->frames * static_cast<uint64_t>(format.FrameBytes()));
-    std::vector<int16_t> samples(pcm->size() / 2);
-    std::memcpy(samples.data(), pcm->data(), pcm->size());
-    ASSERT_LE(samples.size(), c.decoded.size());
-    EXPECT_TRUE(std::equal(samples.begin(), samples.end(), c.decoded.begin()));
+    EXPECT_TRUE(*pcm == testing::TestFile(path + ".pcm"));
   }
 }
 
@@ -313,9 +258,9 @@ TEST_F(SdlMediaPlayerTest, PlaysAdpcmWavesToTheirEnd) {
   ASSERT_TRUE(player->HasOutput());
   // The first is decoded at once (the start-up probe's case), the others on
   // the loader thread.
-  for (const AdpcmCase& c : AdpcmCases()) {
-    SCOPED_TRACE(c.name);
-    files.Put("D/SOUND/ADPCM.WAV", c.file);
+  for (const char* name : kAdpcmFiles) {
+    SCOPED_TRACE(name);
+    files.Put("D/SOUND/ADPCM.WAV", testing::TestFile(std::string("sound/") + name + ".wav"));
     std::string error;
     ASSERT_TRUE(OpenFile("D\\SOUND\\ADPCM.WAV", &error)) << error;
     player->Play();

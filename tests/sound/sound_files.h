@@ -1,9 +1,9 @@
-// Small sound files for the sound tests, made with the format writers.
+// Small sound files for the sound tests: made with the format writers, or
+// read from the test data (ADPCM files, with what a decoder makes of them,
+// in tests/data/sound and the format corpus).
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -21,36 +21,18 @@ std::vector<uint8_t> NoteMidi(uint32_t ms);
 std::vector<uint8_t> BogusLengthMidi();
 
 // A sine tone of `frames` sample frames, `channels` interleaved (the right
-// channel an octave up), loud enough for ADPCM to adapt its steps.
+// channel an octave up).
 std::vector<int16_t> ToneSamples(std::size_t frames, uint16_t channels);
 
-// The layout of an ADPCM WAVE file the encoders below write.
-struct AdpcmFormat {
-  uint16_t channels = 1;
-  uint32_t rate = 22050;
-  uint16_t block_align = 256;
-  std::optional<uint32_t> fact;  // a "fact" chunk with this frame count
-};
+// A file of the test data (tests/data/<path>).
+std::vector<uint8_t> TestFile(std::string_view path);
 
-// The sample frames a full block of the layout holds.
-uint32_t ImaSamplesPerBlock(const AdpcmFormat& format);
-uint32_t MsSamplesPerBlock(const AdpcmFormat& format);
+// A WAVE file whose "data" chunk (its last) keeps its first `bytes` bytes,
+// or is filled up with zeros to that size; its chunk and RIFF sizes say so.
+// Cut: a last block written short. Grown: a long piece of ADPCM silence.
+std::vector<uint8_t> ResizeWaveData(std::vector<uint8_t> file, uint32_t bytes);
 
-// ADPCM WAVE files from our own small encoders: `samples` (interleaved) in
-// whole blocks, the last filled up with silence. *decoded (when given) gets
-// what a decoder makes of every block, filling included. The MS ADPCM
-// encoder always uses the first predictor of the standard table.
-std::vector<uint8_t> ImaAdpcmWave(const AdpcmFormat& format, std::span<const int16_t> samples,
-                                  std::vector<int16_t>* decoded = nullptr);
-std::vector<uint8_t> MsAdpcmWave(const AdpcmFormat& format, std::span<const int16_t> samples,
-                                 std::vector<int16_t>* decoded = nullptr);
-
-// A WAVE file whose "data" chunk keeps only its first `bytes` bytes, its
-// chunk and RIFF sizes saying so (a last block written short).
-std::vector<uint8_t> CutWaveData(std::vector<uint8_t> file, uint32_t bytes);
-
-// Bytes of a big-endian or little-endian 32-bit number written into `file`.
-void PokeBe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value);
+// A little-endian 32-bit number written into `file`.
 void PokeLe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value);
 // Where `tag` first occurs in `file` (the file must hold it).
 std::size_t FindTag(const std::vector<uint8_t>& file, std::string_view tag);

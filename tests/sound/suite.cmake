@@ -8,4 +8,5 @@ add_executable(sound_measure ${CMAKE_CURRENT_SOURCE_DIR}/sound/measure/sound_mea
                ${CMAKE_CURRENT_SOURCE_DIR}/sound/sound_files.cpp)
 target_include_directories(sound_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/sound)
 target_link_libraries(sound_measure PRIVATE velmor_sdl velmor_headless)
+target_compile_definitions(sound_measure PRIVATE VELMOR_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
 velmor_warnings(sound_measure)

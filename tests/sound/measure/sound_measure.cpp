@@ -48,8 +48,10 @@ std::vector<uint8_t> BigMidi(int seed) {
 // output, as the loader thread does it.
 void MeasureWaveDecodes(const velmor::platform::sdl::OutputFormat& format) {
   const uint32_t rate = 22050;
-  std::vector<uint8_t> file = velmor::testing::ImaAdpcmWave(
-      {2, rate, 1024, {}}, velmor::testing::ToneSamples(std::size_t{180} * rate, 2));
+  // Blocks of 1,024 bytes, 1,017 frames each (the decoder's work does not
+  // depend on what the blocks hold).
+  std::vector<uint8_t> file = velmor::testing::ResizeWaveData(
+      velmor::testing::TestFile("sound/ima_stereo_last_block_short.wav"), 180 * rate / 1017 * 1024);
   auto checked = velmor::formats::CheckWave(file);
   if (!checked) {
     std::printf("  cannot check the ADPCM file: %s\n", checked.fault().what.c_str());
