@@ -122,7 +122,10 @@ TEST_F(AudioOutputTest, ClosingWhileTheCallbackPlaysIsSafe) {
 // --- What comes out, through SDL's disk driver (in a child process) ---
 
 constexpr std::size_t kOutputLimit = 64 * 1024;
-constexpr std::size_t kPieceFrames = 30000;
+// The disk driver writes a buffer (2048 frames) every 20 ms, so the piece
+// lasts about 600 ms there: the pause at frame 5,000 comes long before its
+// end even when the test's own thread waits for the processor.
+constexpr std::size_t kPieceFrames = 60000;
 
 // Plays the pattern into $SDL_DISKAUDIOFILE: at full volume with a pause
 // in the middle, or at a quarter of its loudness.
@@ -162,7 +165,7 @@ std::vector<int16_t> SoundOf(const char* child, std::string* output) {
   ::close(fd);
   auto result = testing::RunChild(
       child, 20s, kOutputLimit,
-      {"SDL_AUDIODRIVER=disk", std::string("SDL_DISKAUDIOFILE=") + path, "SDL_DISKAUDIODELAY=5"});
+      {"SDL_AUDIODRIVER=disk", std::string("SDL_DISKAUDIOFILE=") + path, "SDL_DISKAUDIODELAY=20"});
   std::ifstream in(path, std::ios::binary);
   std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::remove(path);
