@@ -120,12 +120,6 @@ TEST(Expression, FlagNumberOutOfRangeEnds) {
   EXPECT_EQ(rig.dialogs.Boxes().at(0).text, Sjis("範囲外のフラグ指定").str());
 }
 
-}  // namespace
-}  // namespace velmor::testing
-
-namespace velmor::testing {
-namespace {
-
 TEST(Expression, ALoopOfFaultyExpressionsWritesEachTextOnceATick) {
   ScenarioRig rig;
   // L: FLAGX flag[1], {} (nothing to pop); JUMPZ {1 #30}, L -- never waits.
