@@ -68,17 +68,6 @@ TEST(RasterOps, OverlappingCopyWithinOneBitmap) {
     for (int x = 0; x < 5; ++x) EXPECT_EQ(c.at(x, y), original.at(x + 1, y + 1));
 }
 
-TEST(RasterOps, InvertingInPlaceTwiceRestoresExactly) {
-  Bitmap b = Pattern(8, 8);
-  Bitmap original = b;
-  Rect r{2, 1, 7, 5};
-  CopyRect(b, r, b, Rop::NOTSRCCOPY);
-  EXPECT_EQ(b.at(2, 1), ~original.at(2, 1) & kColorMask);
-  EXPECT_EQ(b.at(1, 1), original.at(1, 1));
-  CopyRect(b, r, b, Rop::NOTSRCCOPY);
-  EXPECT_EQ(b, original);
-}
-
 TEST(Copies, AWrittenCopyNeverChangesTheOther) {
   const Bitmap original = Pattern(6, 4);
   Bitmap a = original, b = original;

@@ -114,12 +114,6 @@ TEST(Expression, DivisionFaultsAreReportedAndEnd) {
   EXPECT_THROW(rig.Eval(c.bytes), QuitSignal);
 }
 
-TEST(Expression, FlagNumberOutOfRangeEnds) {
-  ScenarioRig rig;
-  EXPECT_THROW(rig.Eval(E().pushf(4096).end().bytes), QuitSignal);
-  EXPECT_EQ(rig.dialogs.Boxes().at(0).text, Sjis("範囲外のフラグ指定").str());
-}
-
 TEST(Expression, ALoopOfFaultyExpressionsWritesEachTextOnceATick) {
   ScenarioRig rig;
   // L: FLAGX flag[1], {} (nothing to pop); JUMPZ {1 #30}, L -- never waits.
