@@ -13,7 +13,7 @@
 #include "datagen/fixtures/demo_layout.h"
 #include "datagen/fixtures/fixture_files.h"
 #include "datagen/fixtures/fixture_game.h"
-#include "media/bmp.h"
+#include "formats/bmp.h"
 
 namespace velmor::datagen {
 namespace {
@@ -70,13 +70,13 @@ TEST(FixtureGame, StandInsHaveTheSizeDepthAndColourTableOfTheArt) {
     if (f.extension() != ".BMP") continue;
     SCOPED_TRACE(f.string());
     const Bytes art = Read(kDemo / f), stand_in = Read(kFixtureGame / f);
-    const auto a = media::ReadBmpInfo(art), s = media::ReadBmpInfo(stand_in);
+    const auto a = formats::ReadBmpHeader(art), s = formats::ReadBmpHeader(stand_in);
     ASSERT_TRUE(a && s);
     EXPECT_EQ(s->width, a->width);
     EXPECT_EQ(s->height, a->height);
     EXPECT_EQ(s->bits, a->bits);
-    EXPECT_EQ(s->palette_entries, a->palette_entries);
-    EXPECT_EQ(s->colors_used, a->colors_used);
+    EXPECT_EQ(s->PaletteEntries(), a->PaletteEntries());
+    EXPECT_EQ(s->colours, a->colours);
     EXPECT_EQ(s->file_size, a->file_size);
     if (art != stand_in) ++stand_ins;
   }
@@ -84,13 +84,13 @@ TEST(FixtureGame, StandInsHaveTheSizeDepthAndColourTableOfTheArt) {
 }
 
 TEST(FixtureGame, TheStandInStreetShowsEachRegionInItsHitMapColour) {
-  const auto street = media::ReadBmp(Read(kFixtureGame / "CG/BG04.BMP"));
-  const auto map = media::ReadBmp(Read(kFixtureGame / "CG/MAP01.BMP"));
+  const auto street = formats::DecodeBmp(Read(kFixtureGame / "CG/BG04.BMP"));
+  const auto map = formats::DecodeBmp(Read(kFixtureGame / "CG/MAP01.BMP"));
   ASSERT_TRUE(street && map);
   for (const RegionRect& r : kStreetRegions) {
     for (const auto& [x, y] : {std::pair{r.left, r.top}, std::pair{r.right - 1, r.bottom - 1}}) {
-      EXPECT_EQ(street->At(x, y), kRegionColors[static_cast<std::size_t>(r.region)]) << r.what;
-      EXPECT_EQ(map->At(x, y), street->At(x, y)) << r.what;
+      EXPECT_EQ(street->at(x, y), kRegionColors[static_cast<std::size_t>(r.region)]) << r.what;
+      EXPECT_EQ(map->at(x, y), street->at(x, y)) << r.what;
     }
   }
 }
