@@ -85,31 +85,31 @@ struct HitRig : GraphicsRig {
   }
 };
 
-TEST(HitMap, EveryTableColourGivesItsNumber) {
+// The answer is the table number of the colour under the hot spot, 16 for
+// any other colour or a point beyond the picture, 0 outside the picture.
+TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
   HitRig g;
   for (int i = 0; i < 16; ++i) EXPECT_EQ(g.Click(50, i * 20 + 5), i) << i;
-}
-
-TEST(HitMap, OtherColoursOutsideAndTheHotSpot) {
-  HitRig g;
-  EXPECT_EQ(g.Click(50, 325), 16);     // a dithered shade
-  EXPECT_EQ(g.Click(400, 400), 0);     // black background
-  // Shapes 6..9 test 16 pixels right and down of the pointer.
-  EXPECT_EQ(g.Click(50, 4, 6), 1);     // (66, 20): the blue stripe
-  EXPECT_EQ(g.Click(50, 4, 7), 1);
-  // Shape 10 tests 24 down: at the bottom row that is below the picture.
-  EXPECT_EQ(g.Click(50, 479, 10), 16);
-  EXPECT_EQ(g.Click(50, 4, 10), 1);    // (66, 28)
-}
-
-TEST(HitMap, PointerOutsideASmallRegionPictureGivesZero) {
-  HitRig g;
-  Bitmap small(100, 100, ColorTable[2]);
-  g.Put("CG\\", "SMALL.BMP", small);
-  EXPECT_EQ(g.Click(150, 50, 1, "SMALL"), 0);
-  // Inside the picture, the moved point beyond its edge reads no colour.
-  EXPECT_EQ(g.Click(90, 10, 6, "SMALL"), 16);
-  EXPECT_EQ(g.Click(10, 10, 1, "SMALL"), 2);
+  g.Put("CG\\", "SMALL.BMP", Bitmap(100, 100, ColorTable[2]));
+  struct Case {
+    const char* what;
+    const char* map;
+    int x, y;
+    uint8_t hover;
+    int answer;
+  };
+  const Case cases[] = {
+      {"a dithered shade", "MAP", 50, 325, 1, 16},
+      {"black background", "MAP", 400, 400, 1, 0},
+      {"shape 6 tests (66, 20)", "MAP", 50, 4, 6, 1},
+      {"so does shape 7", "MAP", 50, 4, 7, 1},
+      {"shape 10 tests (66, 28)", "MAP", 50, 4, 10, 1},
+      {"shape 10 below the picture", "MAP", 50, 479, 10, 16},
+      {"inside a small picture", "SMALL", 10, 10, 1, 2},
+      {"outside a small picture", "SMALL", 150, 50, 1, 0},
+      {"the hot spot beyond its edge", "SMALL", 90, 10, 6, 16},
+  };
+  for (const Case& c : cases) EXPECT_EQ(g.Click(c.x, c.y, c.hover, c.map), c.answer) << c.what;
 }
 
 TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
