@@ -79,15 +79,5 @@ TEST(OpcodeTable, DecodingPastTheEndFails) {
   EXPECT_FALSE(scenario::DecodeInstruction(s.bytes, 0).has_value());
 }
 
-TEST(OpcodeTable, TraceLineNamesTheInstruction) {
-  Code c;
-  c.b(0).w(5).w(42);
-  std::vector<uint8_t> image(65536, 0);
-  std::copy(c.bytes.begin(), c.bytes.end(), image.begin());
-  std::string line = scenario::DisassembleForTrace(image, 0);
-  EXPECT_NE(line.find("LET"), std::string::npos);
-  EXPECT_NE(line.find("42"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace velmor::testing
