@@ -2,6 +2,8 @@
 // and the call stack.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/sjis.h"
 #include "support/bytecode.h"
 #include "support/recording_host.h"
@@ -24,6 +26,19 @@ TEST(OperandReaders, FetchByteAndWordAdvanceAndWrap) {
   EXPECT_EQ(rig.scn.inx, 1);
 }
 
+// n bytes of `b`, then the string's end.
+std::vector<uint8_t> Bytes(std::size_t n, uint8_t b) {
+  std::vector<uint8_t> v(n, b);
+  v.push_back(0);
+  return v;
+}
+
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
 struct StringCase {
   const char* what;
   std::vector<uint8_t> operand;
@@ -36,6 +51,7 @@ class ReadStringTest : public ::testing::TestWithParam<StringCase> {};
 TEST_P(ReadStringTest, ReadsTheOperand) {
   ScenarioRig rig;
   rig.scn.mcr[0] = Sstr("\x83\x4A\x83\x69\x83\x6E");  // a 6-byte name
+  rig.scn.mcr[1] = Sstr("0123456789ABCDEF");
   rig.scn.mcr[15] = Sstr("XYZ");
   rig.Load(GetParam().operand);
   ByteString s = rig.scn.ReadString();
@@ -53,35 +69,17 @@ INSTANTIATE_TEST_SUITE_P(
         StringCase{"colour code takes its parameter", {0x03, 0x00, 0x41, 0x00}, std::string("\x03\0A", 3), 4},
         StringCase{"size code keeps its parameter", {0x04, 0x18, 0x00}, "\x04\x18", 3},
         StringCase{"control codes pass through", {0x01, 0x02, 0x05, 0x00}, "\x01\x02\x05", 4},
-        StringCase{"empty", {0x00}, "", 1}),
+        StringCase{"empty", {0x00}, "", 1},
+        StringCase{"long string is cut at 255 but fully read", Bytes(300, 'a'), std::string(255, 'a'), 301},
+        // 20 x 16 bytes of names: the 16th copy is cut after 15 bytes.
+        StringCase{"names overflowing are cut", Bytes(20, 0x11),
+                   Repeat("0123456789ABCDEF", 15) + "0123456789ABCDE", 21}),
     [](const auto& info) {
       std::string n = info.param.what;
       for (char& c : n)
         if (!isalnum(static_cast<unsigned char>(c))) c = '_';
       return n;
     });
-
-TEST(OperandReaders, LongStringIsCutAt255ButFullyConsumed) {
-  ScenarioRig rig;
-  std::vector<uint8_t> op(300, 'a');
-  op.push_back(0);
-  rig.Load(op);
-  EXPECT_EQ(rig.scn.ReadString().size(), 255u);
-  EXPECT_EQ(rig.scn.inx, 301);
-}
-
-TEST(OperandReaders, NamesThatOverflowTheStringAreCut) {
-  ScenarioRig rig;
-  rig.scn.mcr[1] = Sstr("0123456789ABCDEF");
-  Code c;
-  for (int i = 0; i < 20; ++i) c.b(0x11);  // 20 x 16 bytes
-  c.b(0);
-  rig.Load(c.bytes);
-  ByteString s = rig.scn.ReadString();
-  EXPECT_EQ(s.size(), 255u);
-  EXPECT_EQ(s[254], 'E');  // the 16th copy is cut after 15 bytes
-  EXPECT_EQ(rig.scn.inx, 21);
-}
 
 TEST(Flags, NumberingAtTheEdges) {
   ScenarioRig rig;
@@ -99,24 +97,22 @@ TEST(Flags, NumberingAtTheEdges) {
   EXPECT_EQ(rig.scn.TestFlag(0), 1);
 }
 
-TEST(Flags, NumberOutOfRangeEndsTheProgramWithTheRangeMessage) {
-  for (bool testing_it : {false, true}) {
+// Numbers out of range end the program with an error box: the flags' range
+// message, or the variable's number.
+TEST(Flags, NumbersOutOfRangeEndTheProgram) {
+  const std::pair<std::function<void(scenario::Scenario&)>, std::string> cases[] = {
+      {[](scenario::Scenario& s) { s.SetFlag(4096, 1); }, Sjis("範囲外のフラグ指定").str()},
+      {[](scenario::Scenario& s) { (void)s.TestFlag(4096); }, Sjis("範囲外のフラグ指定").str()},
+      {[](scenario::Scenario& s) { (void)s.Work(256); }, "256"}};
+  for (const auto& [act, text] : cases) {
     ScenarioRig rig;
-    EXPECT_THROW(testing_it ? (void)rig.scn.TestFlag(4096) : rig.scn.SetFlag(4096, 1), QuitSignal);
+    EXPECT_NO_THROW(rig.scn.Work(255) = 1);
+    EXPECT_THROW(act(rig.scn), QuitSignal);
     ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
-    EXPECT_EQ(rig.dialogs.Boxes()[0].text, Sjis("範囲外のフラグ指定").str());
+    EXPECT_NE(rig.dialogs.Boxes()[0].text.find(text), std::string::npos);
     EXPECT_EQ(rig.dialogs.Boxes()[0].kind, platform::MessageKind::Error);
     EXPECT_TRUE(rig.host.quit);
   }
-}
-
-TEST(WorkVariables, NumberAbove255IsReportedWithItsNumberAndEnds) {
-  ScenarioRig rig;
-  EXPECT_NO_THROW(rig.scn.Work(255) = 1);
-  EXPECT_THROW(rig.scn.Work(256), QuitSignal);
-  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
-  EXPECT_NE(rig.dialogs.Boxes()[0].text.find("256"), std::string::npos);
-  EXPECT_EQ(rig.dialogs.Boxes()[0].kind, platform::MessageKind::Error);
 }
 
 TEST(ScenarioFiles, LoadingKeepsTheOldBytesPastTheNewFile) {
@@ -142,23 +138,19 @@ TEST(ScenarioFiles, NameIsFoundRegardlessOfCaseInMemoryAndKeptAsWritten) {
   EXPECT_EQ(rig.scn.CallFile[0].str(), "INTRO");
 }
 
-TEST(ScenarioFiles, MissingFileIsReportedByNameAndEnds) {
-  ScenarioRig rig;
-  rig.scn.snx[0] = 0x42;
-  EXPECT_THROW(rig.scn.LoadScenario("NOPE"), QuitSignal);
-  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
-  EXPECT_NE(rig.dialogs.Boxes()[0].text.find("DATA/SNX/NOPE.SNX"), std::string::npos);
-  EXPECT_EQ(rig.scn.snx[0], 0x42);  // the image is unchanged
-}
-
-TEST(ScenarioFiles, FileLargerThanTheImageIsRefused) {
+// A missing file or one larger than the image is reported by its name or
+// size, and the image stays as it was.
+TEST(ScenarioFiles, MissingOrTooLargeFilesAreRefused) {
   ScenarioRig rig;
   rig.PutScenario("HUGE", std::vector<uint8_t>(65537, 1));
   rig.PutScenario("FULL", std::vector<uint8_t>(65536, 2));
   EXPECT_NO_THROW(rig.scn.LoadScenario("FULL"));
   EXPECT_EQ(rig.scn.snx[65535], 2);
   EXPECT_THROW(rig.scn.LoadScenario("HUGE"), QuitSignal);
-  EXPECT_NE(rig.dialogs.Boxes().at(0).text.find("65537"), std::string::npos);
+  EXPECT_THROW(rig.scn.LoadScenario("NOPE"), QuitSignal);
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 2u);
+  EXPECT_NE(rig.dialogs.Boxes()[0].text.find("65537"), std::string::npos);
+  EXPECT_NE(rig.dialogs.Boxes()[1].text.find("DATA/SNX/NOPE.SNX"), std::string::npos);
   EXPECT_EQ(rig.scn.snx[0], 2);
 }
 
@@ -194,6 +186,8 @@ TEST(CallStack, ReturnReloadsTheCallerFromDisk) {
   EXPECT_EQ(rig.scn.CallDepth, 0);
 }
 
+// Seven nested calls are the deepest a scenario may go; the slot reader may
+// bracket even the deepest.
 TEST(CallStack, SeventhNestedCallIsTheDeepest) {
   ScenarioRig rig;
   rig.PutScenario("S", {255});
@@ -202,17 +196,6 @@ TEST(CallStack, SeventhNestedCallIsTheDeepest) {
     rig.scn.CallScenario("S");
     EXPECT_EQ(rig.scn.CallDepth, level);
   }
-  EXPECT_TRUE(rig.dialogs.Boxes().empty());
-  EXPECT_THROW(rig.scn.CallScenario("S"), QuitSignal);
-  EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
-  EXPECT_EQ(rig.scn.CallDepth, 7);
-}
-
-TEST(CallStack, TheSlotReaderMayBracketEvenTheDeepestCall) {
-  ScenarioRig rig;
-  rig.PutScenario("S", {255});
-  rig.scn.LoadScenario("S");
-  for (int level = 1; level <= 7; ++level) rig.scn.CallScenario("S");
   rig.scn.inx = 3;
   rig.scn.EnterCall(true);
   EXPECT_EQ(rig.scn.CallDepth, 8);
@@ -220,6 +203,9 @@ TEST(CallStack, TheSlotReaderMayBracketEvenTheDeepestCall) {
   EXPECT_EQ(rig.scn.CallDepth, 7);
   EXPECT_EQ(rig.scn.inx, 3);
   EXPECT_TRUE(rig.dialogs.Boxes().empty());
+  EXPECT_THROW(rig.scn.CallScenario("S"), QuitSignal);
+  EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(rig.scn.CallDepth, 7);
 }
 
 TEST(CallStack, ReturnAtTheTopLevelIsReportedAndEnds) {

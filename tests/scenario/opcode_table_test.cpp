@@ -42,21 +42,6 @@ Code SampleInstruction(const scenario::OpcodeInfo& info, uint16_t* address_at) {
   return c;
 }
 
-TEST(OpcodeTable, FiftySevenInstructionsEachWithAHandler) {
-  std::set<std::string> mnemonics;
-  for (const scenario::OpcodeInfo* info : scenario::ListedOpcodes()) {
-    mnemonics.insert(info->mnemonic);
-    EXPECT_NE(info->exec, nullptr);
-    EXPECT_EQ(scenario::FindOpcode(info->mnemonic)->mnemonic, std::string(info->mnemonic));
-  }
-  // TEXTN covers opcodes 53 to 71.
-  EXPECT_EQ(mnemonics.size(), 57u);
-  EXPECT_EQ(scenario::ListedOpcodes().size(), 75u);
-  EXPECT_EQ(scenario::FindOpcode("textn")->code, 53);
-  EXPECT_EQ(scenario::FindOpcode("NOSUCH"), nullptr);
-  EXPECT_FALSE(scenario::OpcodeAt(36).listed());
-}
-
 TEST(OpcodeTable, DecoderAndInterpreterReadTheSameBytes) {
   const std::set<std::string> leaves_the_file = {"GOTO", "CALL", "RETURN", "END"};
   for (const scenario::OpcodeInfo* info : scenario::ListedOpcodes()) {
@@ -92,16 +77,6 @@ TEST(OpcodeTable, DecodingPastTheEndFails) {
   Code s;
   s.b(24).b('A');  // GOTO with an unterminated name
   EXPECT_FALSE(scenario::DecodeInstruction(s.bytes, 0).has_value());
-}
-
-TEST(OpcodeTable, TraceLineNamesTheInstruction) {
-  Code c;
-  c.b(0).w(5).w(42);
-  std::vector<uint8_t> image(65536, 0);
-  std::copy(c.bytes.begin(), c.bytes.end(), image.begin());
-  std::string line = scenario::DisassembleForTrace(image, 0);
-  EXPECT_NE(line.find("LET"), std::string::npos);
-  EXPECT_NE(line.find("42"), std::string::npos);
 }
 
 }  // namespace

@@ -73,65 +73,45 @@ TEST(ReadChoicesTest, AnEmptyFirstOptionIsTheMarkerAlone) {
   EXPECT_EQ(rig.choices.HighlightRect(0), (Rect{40, 380, 80, 399}));
 }
 
-TEST(ReadChoicesTest, SevenOptionsFillTheList) {
-  TextRig rig;
-  rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5", "6", "7"}));
-  EXPECT_EQ(rig.choices.ChoiceCount, 7);
-  EXPECT_TRUE(rig.choices.ChoiceText[7].empty());
-  EXPECT_EQ(rig.choices.ChoiceText[6], S(" ≫ ") + "7");
-  std::vector<DrawnChar> d = rig.TakeDrawn();
-  EXPECT_EQ(d.back().y, 380 + 6 * 19);  // past the window: drawn all the same
-  rig.input.msy = 380 + 5 * 19;
-  rig.Tick();
-  EXPECT_EQ(rig.choices.ChoiceHot, 5);
-}
-
-TEST(ReadChoicesTest, TheEighthOptionOfAnInstructionIsDropped) {
-  TextRig rig;
-  std::vector<uint8_t> program = {23, 9, 0};
-  for (char c = '1'; c <= '8'; ++c) {
-    program.push_back(static_cast<uint8_t>(c));
-    program.push_back(0);
+// The list as shown: how many rows, the first row's text cut at 255 bytes,
+// its highlight one unit past the text, and what the font drew last.
+TEST(ReadChoicesTest, ListsOfEveryLength) {
+  struct Case {
+    const char* what;
+    ChoiceList list;
+    int count;
+    std::string first;
+    int32_t highlight_right;
+    DrawnChar last;
+  };
+  const std::string marker = S(" ≫ ");
+  const Case cases[] = {
+      // A wait with no row could never end.
+      {"no options", ChoiceList{}, 1, marker, 40 + 5 * 8, {64, 380, " ", {}}},
+      {"seven options, the last past the window", ListOf({"1", "2", "3", "4", "5", "6", "7"}), 7,
+       marker + "1", 40 + 6 * 8, {72, 380 + 6 * 19, "7", {}}},
+      {"a long option is cut", ListOf({Repeat("x", 255)}), 1, marker + Repeat("x", 251),
+       40 + 256 * 8, {40 + 254 * 8, 380, "x", {}}},
+      {"a lead byte cut off is not drawn", ListOf({Repeat(S("あ"), 125) + "\x82"}), 1,
+       marker + Repeat(S("あ"), 125) + "\x82", 40 + 256 * 8, {40 + 252 * 8, 380, S("あ"), {}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TextRig rig;
+    rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5"}));  // a longer list before
+    rig.scn.MainProc = WaitHandler::None;
+    rig.TakeDrawn();
+    rig.choices.ReadChoices(3, c.list);
+    EXPECT_EQ(rig.choices.ChoiceCount, c.count);
+    EXPECT_TRUE(rig.choices.ChoiceText[c.count].empty());
+    EXPECT_EQ(rig.choices.ChoiceText[0], c.first);
+    EXPECT_EQ(rig.choices.HighlightRect(0).right, c.highlight_right);
+    std::vector<DrawnChar> d = rig.TakeDrawn();
+    ASSERT_FALSE(d.empty());
+    EXPECT_EQ(d.back().x, c.last.x);
+    EXPECT_EQ(d.back().y, c.last.y);
+    EXPECT_EQ(d.back().bytes, c.last.bytes);
   }
-  program.push_back(0);
-  program.push_back(22);
-  rig.Load(program);
-  rig.Tick();
-  EXPECT_EQ(rig.scn.inx, program.size() - 1);  // every option read
-  EXPECT_EQ(rig.choices.ChoiceCount, 7);
-  EXPECT_EQ(rig.font.Text().find('8'), std::string::npos);
-}
-
-TEST(ReadChoicesTest, ReshowingAShorterListEndsItWhereItEnds) {
-  TextRig rig;
-  rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5"}));
-  rig.scn.MainProc = WaitHandler::None;
-  rig.choices.ReadChoices(3, ListOf({"x"}));
-  EXPECT_EQ(rig.choices.ChoiceCount, 1);
-}
-
-TEST(ReadChoicesTest, AListWithoutOptionsStillOffersOne) {
-  TextRig rig;
-  rig.choices.ReadChoices(3, ChoiceList{});
-  EXPECT_EQ(rig.choices.ChoiceCount, 1);  // a wait with no row could never end
-  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ "));
-}
-
-TEST(ReadChoicesTest, ALongOptionIsCutAt255Bytes) {
-  TextRig rig;
-  rig.choices.ReadChoices(3, ListOf({Repeat("x", 255)}));
-  EXPECT_EQ(rig.choices.ChoiceText[0].size(), 255u);
-  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ ") + Repeat("x", 251));
-  EXPECT_EQ(rig.choices.HighlightRect(0).right, 40 + 256 * 8);
-}
-
-TEST(ReadChoicesTest, ALeadByteCutOffAtTheEndIsNotDrawn) {
-  TextRig rig;
-  rig.choices.ReadChoices(3, ListOf({Repeat(S("あ"), 125) + "\x82"}));
-  ASSERT_EQ(rig.choices.ChoiceText[0].size(), 255u);
-  std::vector<DrawnChar> d = rig.TakeDrawn();
-  EXPECT_EQ(d.size(), 3u + 125u);
-  EXPECT_EQ(d.back().bytes, S("あ"));
 }
 
 // --- The pointer ---

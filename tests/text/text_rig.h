@@ -1,5 +1,5 @@
 // The text subsystems on the headless platform, wired to a scenario engine
-// through a host that forwards the text operations and ignores the rest, with
+// through a host that forwards the text operations and records the rest, with
 // a font that records every character it draws.
 #pragma once
 
@@ -15,6 +15,7 @@
 #include "platform/headless/memory_files.h"
 #include "platform/shared/ttf_font.h"
 #include "scenario/scenario.h"
+#include "support/recording_host.h"
 #include "text/choices.h"
 #include "text/message_window.h"
 #include "text/status_display.h"
@@ -44,7 +45,8 @@ class RecordingFont : public platform::Font {
   platform::Font& inner_;
 };
 
-class TextHost : public scenario::ScenarioHost {
+// Forwards the text operations to the text subsystems and records the rest.
+class TextHost : public RecordingHost {
  public:
   text::MessageWindow* window = nullptr;
   text::StatusDisplay* status = nullptr;
@@ -55,20 +57,6 @@ class TextHost : public scenario::ScenarioHost {
   void ReadChoices(uint16_t result_var, const scenario::ChoiceList& list) override;
   void ShowStatus() override;
   void SetStatusLayout(int layout) override { status->StatusLayout = layout; }
-  void ChangePicture(const ByteString&) override {}
-  void StartAnimation(uint8_t) override {}
-  void StartHitMap(uint16_t, const ByteString&, uint8_t, uint8_t) override {}
-  void RestoreCursor() override {}
-  void SetWhiteFill(int) override {}
-  void EnableResoSpin(bool) override {}
-  void PlayMusic(const ByteString&) override {}
-  void StopMusic() override {}
-  void PlayMusicOnce() override {}
-  void OpenNamePanel(const ByteString&, int, int) override {}
-  void OpenSaveMenu(int, uint16_t, uint16_t) override {}
-  void LoadSlot(int) override {}
-  void Quit() override { quit = true; }
-  bool quit = false;
 };
 
 // Colours of the pictures the rig makes.
