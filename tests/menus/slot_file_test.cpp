@@ -88,19 +88,5 @@ TEST(LoadSlot, TakesTheSampleSlot) {
   EXPECT_EQ(m.cursors.CursorNumber, 3);
 }
 
-TEST(SaveSlot, SourceByteFollowsTheCheckedButton) {
-  struct Case {
-    const char* checked;
-    uint8_t code;
-  };
-  for (Case c : {Case{"MuteBtn", 0}, Case{"WaveBtn", 1}, Case{"MidiBtn", 2}, Case{"MidiBtn2", 3}}) {
-    MenusRig m;
-    m.SourceButton(c.checked).SetChecked();
-    m.saves.SaveSlot(1);
-    ASSERT_NE(m.Slot(1), nullptr);
-    EXPECT_EQ((*m.Slot(1))[11], c.code) << c.checked;
-  }
-}
-
 }  // namespace
 }  // namespace velmor::testing
