@@ -3,15 +3,12 @@
 #include <algorithm>
 
 #include "core/sjis.h"
+#include "support/pictures.h"
 #include "text/message_window.h"
 
 namespace velmor::testing {
 
 namespace {
-
-void PutLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 // A scenario file whose bytes are their offsets' low bytes plus one.
 std::vector<uint8_t> MainScenario() {
@@ -22,30 +19,11 @@ std::vector<uint8_t> MainScenario() {
 
 }  // namespace
 
-std::vector<uint8_t> SolidBmp(int w, int h, uint32_t rgb) {
-  int row = (w * 3 + 3) / 4 * 4;
-  std::vector<uint8_t> out{'B', 'M'};
-  PutLe(out, static_cast<uint32_t>(54 + row * h), 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 54, 4);
-  PutLe(out, 40, 4);
-  PutLe(out, static_cast<uint32_t>(w), 4);
-  PutLe(out, static_cast<uint32_t>(h), 4);
-  PutLe(out, 1, 2);
-  PutLe(out, 24, 2);
-  for (int i = 0; i < 6; ++i) PutLe(out, 0, 4);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) PutLe(out, rgb, 3);
-    for (int p = w * 3; p < row; ++p) out.push_back(0);
-  }
-  return out;
-}
-
 MenusRig::MenusRig(Size screen) : window(screen) {
   for (int n = 1; n <= 7; ++n) {
     std::string name = "DATA\\CURSOR\\CSR0" + std::to_string(n);
-    files.Put(name + ".BMP", SolidBmp(n, 2, 0xFFFFFF));
-    files.Put(name + "M.BMP", SolidBmp(n, 2, 0x000000));
+    files.Put(name + ".BMP", BmpBytes(Bitmap(n, 2, kWhite)));
+    files.Put(name + "M.BMP", BmpBytes(Bitmap(n, 2, kBlack)));
   }
   rig.PutScenario("MAIN", MainScenario());
   scn.LoadScenario("MAIN");

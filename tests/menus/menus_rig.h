@@ -23,9 +23,6 @@
 
 namespace velmor::testing {
 
-// A 24-bit BMP file of w x h pixels in one colour.
-std::vector<uint8_t> SolidBmp(int w, int h, uint32_t rgb);
-
 // Files whose last-write times can be made unreadable.
 class TimeFailingFiles : public platform::Files {
  public:

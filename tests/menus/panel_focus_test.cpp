@@ -81,12 +81,5 @@ TEST_F(PanelFocusTest, NoPanelOpenTakesNoKey) {
   EXPECT_EQ(FocusedControl(p), nullptr);
 }
 
-TEST(ControlKeyNamed, TheScriptsNames) {
-  EXPECT_EQ(ControlKeyNamed("shift+tab"), ControlKey::ShiftTab);
-  EXPECT_EQ(ControlKeyNamed("escape"), ControlKey::Escape);
-  EXPECT_EQ(ControlKeyNamed("Tab"), std::nullopt) << "names are lower case";
-  EXPECT_EQ(ControlKeyNamed("shift+enter"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace velmor::menus
