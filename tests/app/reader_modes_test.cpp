@@ -111,32 +111,32 @@ TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   EXPECT_EQ(g.game->StateJson().find("READ"), std::string::npos);
 }
 
-TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnread) {
-  Story s;
-  GameRig g(s.c.bytes);
-  g.files.Put(kReadFile, FileOf({{"INIT", s.ends[0]}, {"INIT", s.ends[1]}}));
-  g.Start();
-  g.Run("keys ctrl\nkey tab\n");
-  EXPECT_EQ(g.form().reader.mode(), ReaderMode::SkipRead);
-  g.Run("tick 30\n");
-  // No click: the third message was typed, skipping ended there, and its
-  // click wait waits for the player.
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
-  EXPECT_EQ(g.form().msgwin.MsgText.str(), "CC");
-  EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off);
-  EXPECT_EQ(g.form().input.sft, 0);  // the key went up; nothing lent is left behind
-}
-
-TEST(ReaderModes, SkippingStopsAtAChoiceEvenWhenAllWasRead) {
-  Story s;
-  GameRig g(s.c.bytes);
-  g.files.Put(kReadFile,
-              FileOf({{"INIT", s.ends[0]}, {"INIT", s.ends[1]}, {"INIT", s.ends[2]}}));
-  g.Start();
-  g.Run("key tab\ntick 30\n");
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
-  EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off);
-  EXPECT_EQ(g.form().scn.work[7], 0);
+// Skipping passes read messages without a click and ends at the first unread
+// one (its click wait waits for the player) or at a choice, read or not.
+TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
+  struct Case {
+    std::size_t read;  // the first messages read before
+    const char* keys;
+    WaitHandler stop;
+  };
+  for (Case c : {Case{2, "keys ctrl\nkey tab\n", WaitHandler::WaitClick},
+                 Case{3, "key tab\n", WaitHandler::ChoiceProc}}) {
+    SCOPED_TRACE(c.read);
+    Story s;
+    GameRig g(s.c.bytes);
+    ReadMessages read;
+    for (std::size_t i = 0; i < c.read; ++i) read.Add({"INIT", s.ends[i]});
+    g.files.Put(kReadFile, read.Encode());
+    g.Start();
+    g.Run(c.keys);
+    EXPECT_EQ(g.form().reader.mode(), ReaderMode::SkipRead);
+    g.Run("tick 30\n");
+    EXPECT_EQ(g.form().scn.MainProc, c.stop);
+    EXPECT_EQ(g.form().msgwin.MsgText.str(), "CC");
+    EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off);
+    EXPECT_EQ(g.form().input.sft, 0);  // the key went up; nothing lent is left behind
+    EXPECT_EQ(g.form().scn.work[7], 0);
+  }
 }
 
 TEST(ReaderModes, AnyClickOnlyEndsTheMode) {
