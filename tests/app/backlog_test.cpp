@@ -35,21 +35,6 @@ bool Contains(const std::string& s, const std::string& part) {
   return s.find(part) != std::string::npos;
 }
 
-TEST(Backlog, TheWheelAndPageUpOpenItAtTheNewestPage) {
-  for (const char* opener : {"wheel up", "key pageup"}) {
-    GameRig g(Story());
-    ToWait(g, 3);
-    EXPECT_TRUE(Contains(g.game->StateJson(), "\"backlog\":{\"open\":false,\"entries\":3"));
-    g.Run(std::string(opener) + "\n");
-    EXPECT_TRUE(g.form().backlog_window.open()) << opener;
-    EXPECT_EQ(g.form().backlog_window.shown(), 2u) << opener;
-    EXPECT_TRUE(Contains(g.game->StateJson(),
-                         "\"backlog\":{\"open\":true,\"entries\":3,\"shown\":2}"))
-        << opener;
-    EXPECT_EQ(g.form().ReaderIndicator(), "Backlog 3/3") << opener;
-  }
-}
-
 TEST(Backlog, KeysAndTheWheelGoThroughItAndPastTheNewestEndItCloses) {
   GameRig g(Story());
   ToWait(g, 3);
@@ -74,26 +59,39 @@ TEST(Backlog, KeysAndTheWheelGoThroughItAndPastTheNewestEndItCloses) {
   }
 }
 
-TEST(Backlog, ThePictureUnderItComesBackExactly) {
-  for (const char* closer : {"click right", "key escape", "wheel down\nwheel down",
-                             "key pagedown\nkey pagedown", "key down\nkey down"}) {
+TEST(Backlog, OpensAtTheNewestPageAndThePictureUnderItComesBackExactly) {
+  struct Case {
+    const char* open;
+    const char* close;
+  };
+  for (Case c : {Case{"wheel up", "click right"}, Case{"key pageup", "key escape"},
+                 Case{"wheel up", "wheel down\nwheel down"},
+                 Case{"key pageup", "key pagedown\nkey pagedown"},
+                 Case{"wheel up", "key down\nkey down"}}) {
+    SCOPED_TRACE(std::string(c.open) + ", " + c.close);
     GameRig g(Story());
     ToWait(g, 3);
+    EXPECT_TRUE(Contains(g.game->StateJson(), "\"backlog\":{\"open\":false,\"entries\":3"));
     const Bitmap shown = g.game->window().Canvas();
     const Bitmap picture = g.form().ScreenPicture();
-    g.Run("wheel up\ntick 3\nkey up\ntick\n");
-    ASSERT_TRUE(g.form().backlog_window.open()) << closer;
+    g.Run(std::string(c.open) + "\n");
+    ASSERT_TRUE(g.form().backlog_window.open());
+    EXPECT_EQ(g.form().backlog_window.shown(), 2u);
+    EXPECT_TRUE(Contains(g.game->StateJson(),
+                         "\"backlog\":{\"open\":true,\"entries\":3,\"shown\":2}"));
+    EXPECT_EQ(g.form().ReaderIndicator(), "Backlog 3/3");
+    g.Run("tick 3\nkey up\ntick\n");
     const Rect box = g.form().msgwin.msg.BoxRect;
     const Bitmap open = g.form().ScreenPicture();
-    EXPECT_NE(open, picture) << closer;
+    EXPECT_NE(open, picture);
     // Only the message window's rectangle shows the backlog.
     Bitmap outside = open;
     CopyRect(outside, box, picture);
-    EXPECT_EQ(outside, picture) << closer;
-    g.Run(std::string(closer) + "\ntick\n");
-    EXPECT_FALSE(g.form().backlog_window.open()) << closer;
-    EXPECT_EQ(g.form().ScreenPicture(), picture) << closer;
-    EXPECT_EQ(g.game->window().Canvas(), shown) << closer;
+    EXPECT_EQ(outside, picture);
+    g.Run(std::string(c.close) + "\ntick\n");
+    EXPECT_FALSE(g.form().backlog_window.open());
+    EXPECT_EQ(g.form().ScreenPicture(), picture);
+    EXPECT_EQ(g.game->window().Canvas(), shown);
   }
 }
 

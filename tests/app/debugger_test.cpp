@@ -146,19 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
              app::PauseReason::Step, {{1, 1}, {2, 0}}}),
     [](const ::testing::TestParamInfo<Stop>& info) { return std::string(info.param.what); });
 
-TEST(DebuggerTest, ContinueRunsOnToTheEnd) {
-  DebugRig g;
-  g.Run("break INIT:second");
-  g.Run("tick");
-  ASSERT_TRUE(g.debugger().paused());
-  g.Run("continue");
-  g.Run("until WaitClick 100");
-  EXPECT_FALSE(g.debugger().paused());
-  EXPECT_EQ(g.scn().MainProc, WaitHandler::WaitClick);
-  EXPECT_EQ(g.scn().work[4], 4);
-}
-
-TEST(DebuggerTest, PausedAWaitStandsStillAndTheScreenIsStillPresented) {
+TEST(DebuggerTest, PausedAWaitStandsStillTheScreenIsPresentedAndTheTicksMayRest) {
   DebugRig g(R"(
     WAIT 10
     LET work[1], 1
@@ -167,9 +155,11 @@ TEST(DebuggerTest, PausedAWaitStandsStillAndTheScreenIsStillPresented) {
   g.Run("until WaitTicks 10");
   g.Run("tick 3");
   const int32_t left = g.scn().WaitCount;
+  EXPECT_FALSE(g.rig.form().IdleFor().has_value()) << "the wait counts ticks";
   g.Run("pause");
   const int presented = g.rig.game->window().Presentations();
   g.Run("tick 20");
+  EXPECT_TRUE(g.rig.form().IdleFor().has_value()) << "paused, the ticks may rest";
   EXPECT_EQ(g.scn().WaitCount, left);
   EXPECT_EQ(g.scn().MainProc, WaitHandler::WaitTicks);
   EXPECT_EQ(g.rig.game->window().Presentations(), presented + 20);
@@ -178,7 +168,7 @@ TEST(DebuggerTest, PausedAWaitStandsStillAndTheScreenIsStillPresented) {
   EXPECT_EQ(g.scn().work[1], 1);
 }
 
-TEST(DebuggerTest, EditedValuesChangeWhatTheScenarioDoes) {
+TEST(DebuggerTest, EditedValuesChangeWhatTheScenarioDoesPausedOrNot) {
   DebugRig g(R"(
 loop:
     WAIT 1
@@ -193,7 +183,13 @@ flagged:
 )");
   g.Run("tick 10");
   EXPECT_EQ(g.scn().work[6], 0);
+  // Edited while paused, seen on continuing.
+  g.Run("pause");
+  g.Run("tick");
   ASSERT_TRUE(g.Run("set work 5 1"));
+  g.Run("tick 3");
+  EXPECT_EQ(g.scn().work[6], 0);
+  g.Run("continue");
   g.Run("tick 3");
   EXPECT_EQ(g.scn().work[6], 1);
   ASSERT_TRUE(g.Run("set work 5 -2"));
@@ -206,23 +202,6 @@ flagged:
   EXPECT_EQ(g.scn().MainProc, WaitHandler::WaitClick);
   ASSERT_TRUE(g.Run("set flag 7 0"));
   EXPECT_EQ(g.scn().TestFlag(7), 0);
-}
-
-TEST(DebuggerTest, ValuesEditedWhilePausedAreSeenOnContinuing) {
-  DebugRig g(R"(
-    JUMPZ work[5], zero
-    LET work[6], 1
-    CLICK
-zero:
-    LET work[6], 2
-    CLICK
-)");
-  g.Run("pause");
-  g.Run("tick");
-  g.Run("set work 5 9");
-  g.Run("continue");
-  g.Run("tick");
-  EXPECT_EQ(g.scn().work[6], 1);
 }
 
 TEST(DebuggerTest, ReloadRestartsTheNewFileKeepingVariablesFlagsAndNames) {
@@ -306,14 +285,6 @@ TEST(DebuggerTest, ReloadDuringAPictureChangeGivesThePictureHoldBack) {
   EXPECT_EQ(g.rig.form().input.CGHoldEnable, 1);
 }
 
-TEST(DebuggerTest, PausedTheTicksMayRestAsAtAClickWait) {
-  DebugRig g;
-  EXPECT_FALSE(g.rig.form().IdleFor().has_value());  // the scenario runs on
-  g.Run("pause");
-  g.Run("tick");
-  EXPECT_TRUE(g.rig.form().IdleFor().has_value());
-}
-
 // A command the debugger cannot carry out: refused with the reason, the
 // game goes on.
 struct Refusal {
@@ -353,21 +324,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"step_count", "step x", "step [MAX]"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.what); });
 
-TEST(DebuggerTest, ALabelWithoutASourceAsksForAnOffset) {
+TEST(DebuggerTest, LabelsComeFromTheSourceBesideTheScenarioOrInTheDataFolder) {
   DebugRig g;
   g.rig.files.Remove(std::string(kDat) + "SNX/INIT.s");
   std::string error;
   EXPECT_FALSE(g.Run("break INIT:second", &error));
   EXPECT_NE(error.find("no source INIT.s"), std::string::npos) << error;
   EXPECT_TRUE(g.Run("break INIT:5", &error)) << error;
-}
 
-TEST(DebuggerTest, ASourceInTheDataFolderAboveServesToo) {
-  DebugRig g;
-  g.rig.files.Remove(std::string(kDat) + "SNX/INIT.s");
-  g.rig.files.Put(std::string(kDat) + "INIT.s", DebugRig::ToBytes(kInit));
-  std::string error;
-  EXPECT_TRUE(g.Run("break INIT:second", &error)) << error;
+  DebugRig above;
+  above.rig.files.Remove(std::string(kDat) + "SNX/INIT.s");
+  above.rig.files.Put(std::string(kDat) + "INIT.s", DebugRig::ToBytes(kInit));
+  EXPECT_TRUE(above.Run("break INIT:second", &error)) << error;
 }
 
 TEST(DebuggerTest, TheStateShowsTheDebuggerOnlyWhenItIsOn) {

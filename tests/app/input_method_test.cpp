@@ -3,22 +3,10 @@
 // input method and clicks would.
 #include <gtest/gtest.h>
 
-#include "core/sjis.h"
-#include "support/bytecode.h"
-#include "support/game_data.h"
+#include "scripted_games.h"
 
 namespace velmor::testing {
 namespace {
-
-std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
-
-// NAMEHERO (given name into entry 0, family name into entry 2), then a click
-// wait.
-std::vector<uint8_t> NameHero() {
-  Code c;
-  c.b(44).b(22);
-  return c.bytes;
-}
 
 TEST(InputMethod, TheNamesTheScenarioGets) {
   struct Case {
@@ -99,30 +87,6 @@ TEST(InputMethod, WithoutAnOpenPanelTheCommandsDoNothing) {
   EXPECT_EQ(p.SecondNameEdit.text, "");
   EXPECT_EQ(p.SecondNameEdit.composition, "");
   EXPECT_EQ(p.NamePanel.focus, nullptr);
-}
-
-TEST(InputMethod, MalformedLinesAreNamed) {
-  struct Case {
-    const char* line;
-    const char* error;
-  };
-  for (const Case& c : {
-           Case{"ime", "ime compose|commit|cancel"},
-           Case{"ime paste abc", "ime compose|commit|cancel"},
-           Case{"ime compose やまだ x", "ime compose [UTF8TEXT [CURSOR]]"},
-           Case{"ime compose やまだ -1", "ime compose [UTF8TEXT [CURSOR]]"},
-           Case{"ime compose や ま 1", "ime compose [UTF8TEXT [CURSOR]]"},
-           Case{"ime cancel now", "ime cancel"},
-           Case{"focus", "focus NAME"},
-           Case{"focus A B", "focus NAME"},
-           Case{"focus Nobody", "no control named Nobody"},
-       }) {
-    GameRig g(NameHero());
-    g.Start();
-    std::string error;
-    EXPECT_FALSE(g.game->RunCommand(c.line, &error)) << c.line;
-    EXPECT_EQ(error, c.error) << c.line;
-  }
 }
 
 }  // namespace

@@ -1,20 +1,16 @@
 // The panels from the keyboard on the headless game: the script's "key"
 // command moves the focus in tab order (skipping what cannot take it),
 // presses the focused button, steps spins, lists and radio buttons, and
-// leaves the panel alone on Escape, as the real window's keyboard does.
+// answers the quit question, as the real window's keyboard does.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/sjis.h"
 #include "menus/slot_file.h"
-#include "support/bytecode.h"
-#include "support/game_data.h"
+#include "scripted_games.h"
 
 namespace velmor::testing {
 namespace {
-
-std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
 
 // The name of the control with the keyboard focus in `panel`.
 std::string FocusOf(const Panel& panel) { return panel.focus ? panel.focus->name : "none"; }
@@ -30,35 +26,31 @@ struct SettingsRig {
   }
 };
 
-TEST(PanelKeys, TabWalksTheSettingsPanelInItsOrderAndShiftTabWalksBack) {
-  SettingsRig r;
-  ASSERT_TRUE(r.p().ConfigPanel.visible);
+// The focus after each of `times` presses of `key`.
+std::vector<std::string> Walk(GameRig& g, const Panel& panel, const char* key, int times) {
   std::vector<std::string> seen;
-  for (int i = 0; i < 6; ++i) {
-    r.g.Run("key tab\n");
-    seen.push_back(FocusOf(r.p().ConfigPanel));
+  for (int i = 0; i < times; ++i) {
+    g.Run(std::string("key ") + key + "\n");
+    seen.push_back(FocusOf(panel));
   }
-  // The first key settles the focus on OK, the first stop; the group box
-  // gives it to its checked button.
-  EXPECT_EQ(seen, (std::vector<std::string>{"SpeedSpin", "ResoSpin", "MouseSpin", "WaveBtn",
-                                            "EndButton", "ExitButton"}));
-  seen.clear();
-  for (int i = 0; i < 3; ++i) {
-    r.g.Run("key shift+tab\n");
-    seen.push_back(FocusOf(r.p().ConfigPanel));
-  }
-  EXPECT_EQ(seen, (std::vector<std::string>{"EndButton", "WaveBtn", "MouseSpin"}));
-  EXPECT_EQ(r.g.form().input.sft, 0) << "Shift went up again";
-  EXPECT_TRUE(r.p().ConfigPanel.visible);
+  return seen;
 }
 
-TEST(PanelKeys, DisabledStopsAreSkipped) {
+TEST(PanelKeys, TabWalksTheSettingsPanelInItsOrderSkippingDisabledStops) {
   SettingsRig r;
+  ASSERT_TRUE(r.p().ConfigPanel.visible);
+  // The first key settles the focus on OK, the first stop; the group box
+  // gives it to its checked button.
+  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "tab", 6),
+            (std::vector<std::string>{"SpeedSpin", "ResoSpin", "MouseSpin", "WaveBtn",
+                                      "EndButton", "ExitButton"}));
+  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "shift+tab", 3),
+            (std::vector<std::string>{"EndButton", "WaveBtn", "MouseSpin"}));
+  EXPECT_EQ(r.g.form().input.sft, 0) << "Shift went up again";
   r.p().ResoSpin.enabled = false;
-  r.g.Run("key tab\nkey tab\n");
-  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "MouseSpin");
-  r.g.Run("key shift+tab\n");
-  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "SpeedSpin");
+  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "shift+tab", 1), std::vector<std::string>{"SpeedSpin"});
+  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "tab", 1), std::vector<std::string>{"MouseSpin"});
+  EXPECT_TRUE(r.p().ConfigPanel.visible);
 }
 
 TEST(PanelKeys, UpAndDownStepTheFocusedSpinThroughItsHandler) {
@@ -89,25 +81,6 @@ TEST(PanelKeys, ArrowsCheckTheNextSourceButtonAndSpaceChecksTheFocusedOne) {
   EXPECT_TRUE(r.p().MuteBtn.checked);
 }
 
-TEST(PanelKeys, EscapeLeavesThePanelAndTheGameAlone) {
-  SettingsRig r;
-  r.g.Run("key tab\nkey escape\nkey escape\ntick\n");
-  EXPECT_TRUE(r.p().ConfigPanel.visible);
-  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "SpeedSpin");
-  EXPECT_EQ(r.g.form().input.clk, 0);
-  EXPECT_EQ(r.g.form().input.HoldMode, 1);
-}
-
-TEST(PanelKeys, EnterPressesTheFocusedOkAndTheNextEnterIsTheGamesClick) {
-  SettingsRig r;
-  const int16_t before = r.g.form().scn.work[1];
-  r.g.Run("key enter\ntick\n");
-  EXPECT_FALSE(r.p().ConfigPanel.visible);
-  EXPECT_EQ(r.g.form().scn.work[1], before) << "the key that closed the panel is no click";
-  r.g.Run("key enter\ntick\ntick\n");
-  EXPECT_EQ(r.g.form().scn.work[1], before + 1);
-}
-
 TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
   struct Case {
     const char* keys;  // in the quit question
@@ -123,28 +96,16 @@ TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
     r.g.Run(std::string("answer keys ") + c.keys + "\nkey enter\n");
     const auto& boxes = r.g.game->dialogs().Boxes();
     ASSERT_EQ(boxes.size(), 1u) << c.keys;
+    EXPECT_EQ(boxes[0].text, S("本当に終了するよ？"));
+    EXPECT_EQ(boxes[0].kind, platform::MessageKind::Confirmation);
     EXPECT_EQ(boxes[0].buttons, platform::Buttons::OkCancel);
     EXPECT_EQ(boxes[0].answer, c.ended ? platform::Answer::Ok : platform::Answer::Cancel) << c.keys;
     EXPECT_EQ(r.g.game->ended(), c.ended) << c.keys;
+    EXPECT_EQ(r.g.form().quit, c.ended) << c.keys;
+    if (!c.ended) {
+      EXPECT_TRUE(r.p().ConfigPanel.visible) << "Cancel leaves all as it was: " << c.keys;
+    }
   }
-}
-
-TEST(PanelKeys, AnswerKeysNameTheirKeys) {
-  GameRig g(ClickCounter());
-  g.Start();
-  std::string error;
-  EXPECT_FALSE(g.game->RunCommand("answer keys tab f1", &error));
-  EXPECT_NE(error.find("unknown key: f1"), std::string::npos) << error;
-  EXPECT_FALSE(g.game->RunCommand("answer keys", &error));
-  EXPECT_TRUE(g.game->RunCommand("answer keys shift+tab enter", &error)) << error;
-}
-
-// NAMEHERO (given name into entry 0, family name into entry 2), then a click
-// wait.
-std::vector<uint8_t> NameHero() {
-  Code c;
-  c.b(44).b(22);
-  return c.bytes;
 }
 
 TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
@@ -175,13 +136,9 @@ TEST(PanelKeys, TabWalksTheNamePanelAndSpacePressesTheFocusedButton) {
   g.Start();
   g.Run("tick\n");
   menus::Panels& p = g.form().panels;
-  std::vector<std::string> seen;
-  for (int i = 0; i < 5; ++i) {
-    g.Run("key tab\n");
-    seen.push_back(FocusOf(p.NamePanel));
-  }
-  EXPECT_EQ(seen, (std::vector<std::string>{"NameEntryButton", "DefNameButton", "NameCancelButton",
-                                            "FirstNameEdit", "SecondNameEdit"}));
+  EXPECT_EQ(Walk(g, p.NamePanel, "tab", 5),
+            (std::vector<std::string>{"NameEntryButton", "DefNameButton", "NameCancelButton",
+                                      "FirstNameEdit", "SecondNameEdit"}));
   g.Run("key shift+tab\nkey shift+tab\nkey shift+tab\n");
   ASSERT_EQ(FocusOf(p.NamePanel), "DefNameButton");
   g.Run("key space\n");  // the standard names
@@ -227,14 +184,6 @@ TEST(PanelKeys, TheSaveListIsWalkedWithTheArrowsAndSavedWithTabAndEnter) {
   ASSERT_EQ(FocusOf(p.SavePanel), "SaveCancelButton") << "Shift+Tab wraps round";
   g.Run("key space\ntick\n");
   EXPECT_FALSE(p.SavePanel.visible);
-}
-
-TEST(PanelKeys, ScriptErrorsNameThePanelKeys) {
-  GameRig g(ClickCounter());
-  g.Start();
-  std::string error;
-  EXPECT_FALSE(g.game->RunCommand("key shift+enter", &error));
-  EXPECT_NE(error.find("shift+tab"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -6,8 +6,7 @@
 #include <string>
 
 #include "scenario/language.h"
-#include "support/bytecode.h"
-#include "support/game_data.h"
+#include "scripted_games.h"
 #include "support/pictures.h"
 
 namespace velmor::testing {
@@ -24,39 +23,27 @@ std::vector<uint8_t> Choice(int count) {
   return c.bytes;
 }
 
-// The window pixel of logical point (x, y) at 100 % on a 1024 x 768 screen.
-std::string At(int x, int y) {
-  return "pointer " + std::to_string(192 + x) + " " + std::to_string(144 + y) + "\n";
-}
-
-TEST(ReaderKeys, AtAClickWaitEveryClickKeyAndTheWheelDownGoOn) {
+// Each input is one click seen by one tick, or none: the wait ends once.
+TEST(ReaderKeys, AtAClickWaitEveryClickKeyAndTheWheelDownGoOnOnce) {
   struct Case {
     const char* input;
     int16_t work1;  // 2: the wait ended
     int32_t hold;
   };
-  for (Case c : {Case{"key enter", 2, 0}, Case{"key kpenter", 2, 0}, Case{"key space", 2, 0},
-                 Case{"wheel down", 2, 0}, Case{"wheel up", 1, 0}, Case{"key up", 1, 0},
-                 Case{"key 1", 1, 0}, Case{"key escape", 1, 1}}) {
+  for (Case c : {Case{"click left", 2, 0}, Case{"key enter", 2, 0}, Case{"key kpenter", 2, 0},
+                 Case{"key space", 2, 0}, Case{"wheel down", 2, 0}, Case{"wheel up", 1, 0},
+                 Case{"key up", 1, 0}, Case{"key 1", 1, 0}, Case{"key escape", 1, 1}}) {
+    SCOPED_TRACE(c.input);
     GameRig g(ClickCounter());
-    ASSERT_FALSE(g.Start().has_value());
-    g.Ticks(1);
+    AtFirstClick(g);
     ASSERT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
-    g.Run(std::string(c.input) + "\ntick\ntick\n");
-    EXPECT_EQ(g.form().scn.work[1], c.work1) << c.input;
-    EXPECT_EQ(g.form().input.HoldMode, c.hold) << c.input;
-    EXPECT_EQ(g.form().input.sft, 0) << c.input;  // the key went up again
+    g.Run(std::string(c.input) + "\ntick\ntick\ntick 5\n");
+    EXPECT_EQ(g.form().scn.work[1], c.work1);
+    EXPECT_EQ(g.form().input.HoldMode, c.hold);
+    EXPECT_EQ(g.form().input.sft, 0);  // the key went up again
+    EXPECT_EQ(g.form().input.clk, 0);
+    EXPECT_EQ(g.form().input.drg, 0);  // no button is held
   }
-}
-
-TEST(ReaderKeys, AKeyIsOneClickSeenByOneTick) {
-  GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
-  g.Run("key enter\ntick\ntick\ntick 5\n");
-  EXPECT_EQ(g.form().scn.work[1], 2);
-  EXPECT_EQ(g.form().input.clk, 0);
-  EXPECT_EQ(g.form().input.drg, 0);  // no button is held
 }
 
 TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
@@ -81,31 +68,15 @@ TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
   }
 }
 
-TEST(ReaderKeys, TheWheelNeverAnswersAChoiceOrAHitMap) {
-  GameRig g(Choice(3));
-  g.Start();
-  g.Run("tick\n" + At(100, 385) + "tick\nwheel down\ntick\n");
-  EXPECT_EQ(g.form().choices.ChoiceHot, 0);
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
-
-  Code c;
-  c.b(48).w(9).s("MAP").b(0).b(0).b(22);
-  GameRig h(c.bytes);
-  h.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(Bitmap(640, 480, 0xFF0000)));
-  h.Start();
-  h.Run("tick\nwheel down\ntick\ntick\n");
-  EXPECT_EQ(h.form().scn.MainProc, WaitHandler::HitMapPress);
-}
-
-TEST(ReaderKeys, EnterAnswersAHitMapAtThePointer) {
-  Code c;
-  c.b(48).w(9).s("MAP").b(0).b(0).b(22);
-  GameRig g(c.bytes);
+TEST(ReaderKeys, AHitMapIsAnsweredByEnterAtThePointerNeverByTheWheel) {
+  GameRig g(HitMap());
   Bitmap map(640, 480, kBlack);
   FillRect(map, {100, 100, 200, 200}, 0xFF0000);  // region 2
   g.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(map));
   g.Start();
-  g.Run("tick\n" + At(150, 150) + "key enter\ntick\ntick\n");
+  g.Run("tick\n" + At(150, 150) + "wheel down\ntick\ntick\n");
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::HitMapPress);
+  g.Run("key enter\ntick\ntick\n");
   EXPECT_EQ(g.form().scn.work[9], 2);
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::None);
 }
@@ -129,6 +100,9 @@ TEST(ReaderKeys, UpAndDownMoveThePointerOntoTheRowsAndEnterPicks) {
     EXPECT_EQ(g.form().input.msx, ch.RowPoint(s.hot).x) << s.keys;
     EXPECT_EQ(ch.RowAt(g.form().input.msy), s.hot) << s.keys;
   }
+  g.Run("wheel down\ntick\n");  // the wheel never answers a choice
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
+  EXPECT_EQ(ch.ChoiceHot, 0);
   g.Run("pointer 0 0\ntick\nkey up\ntick\n");  // from no row, Up is the last row
   EXPECT_EQ(ch.ChoiceHot, 2);
   g.Run("key enter\ntick\n");
@@ -165,8 +139,7 @@ TEST(ReaderKeys, ANumberPastTheLastRowOrAwayFromAChoiceDoesNothing) {
 
 TEST(ReaderKeys, EscapeHoldsThenOpensTheSettingsWhichKeepTheKeysFromTheGame) {
   GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
+  AtFirstClick(g);
   g.Run("key escape\ntick\n");
   EXPECT_EQ(g.form().input.HoldMode, 1);
   g.Run("key escape\ntick\n");
@@ -175,6 +148,7 @@ TEST(ReaderKeys, EscapeHoldsThenOpensTheSettingsWhichKeepTheKeysFromTheGame) {
     g.Run(input);
     EXPECT_EQ(g.form().input.clk, 0) << input;
     EXPECT_TRUE(g.form().panels.ConfigPanel.visible) << input;
+    EXPECT_EQ(g.form().input.HoldMode, 1) << input;
   }
   EXPECT_FALSE(g.form().backlog_window.open());
   // Enter presses the panel's focused OK; only the next one is a click.
@@ -183,26 +157,6 @@ TEST(ReaderKeys, EscapeHoldsThenOpensTheSettingsWhichKeepTheKeysFromTheGame) {
   g.Run("key enter\ntick\ntick\n");
   EXPECT_FALSE(g.form().panels.ConfigPanel.visible);
   EXPECT_EQ(g.form().scn.work[1], 2);
-}
-
-TEST(ReaderKeys, EnterEndsTheHoldAsALeftClickDoes) {
-  GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
-  g.Run("key escape\ntick\nkey enter\ntick\n");
-  EXPECT_EQ(g.form().input.HoldMode, 0);
-  EXPECT_EQ(g.form().scn.work[1], 1);  // the scenario did not see it
-}
-
-TEST(ReaderKeys, ScriptErrorsNameTheKeys) {
-  GameRig g(ClickCounter());
-  g.Start();
-  std::string error;
-  EXPECT_FALSE(g.game->RunCommand("key f13", &error));
-  EXPECT_NE(error.find("unknown key: f13"), std::string::npos) << error;
-  EXPECT_FALSE(g.game->RunCommand("key", &error));
-  EXPECT_FALSE(g.game->RunCommand("wheel left", &error));
-  EXPECT_EQ(error, "wheel up|down");
 }
 
 // The pointer put where the mapping takes it nearest to a logical point maps

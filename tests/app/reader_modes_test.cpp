@@ -6,10 +6,8 @@
 #include <string>
 
 #include "app/reader_modes.h"
-#include "core/sjis.h"
 #include "scenario/language.h"
-#include "support/bytecode.h"
-#include "support/game_data.h"
+#include "scripted_games.h"
 
 namespace velmor::testing {
 namespace {
@@ -91,10 +89,13 @@ TEST(AutoMode, ThePageDecidesTheWait) {
                  Case{Sjis("ABCD"), 99, 4}, Case{ByteString(), 0, 0}}) {
     EXPECT_EQ(app::PageCharacters(c.text, c.end), c.characters) << c.text.str();
   }
-  EXPECT_EQ(app::AutoWaitTicks(0), 75);     // 1.5 s
-  EXPECT_EQ(app::AutoWaitTicks(1), 78);     // 1.56 s, rounded up to a tick
-  EXPECT_EQ(app::AutoWaitTicks(10), 105);   // 2.1 s
-  EXPECT_EQ(app::AutoWaitTicks(-3), 75);
+  struct Wait {
+    int characters, delay_ms, ticks;
+  };
+  for (Wait w : {Wait{0, 1500, 75}, Wait{1, 1500, 78},  // 1.56 s, rounded up to a tick
+                 Wait{10, 1500, 105}, Wait{-3, 1500, 75}, Wait{4, 0, 12}, Wait{2, 4000, 206}}) {
+    EXPECT_EQ(app::AutoWaitTicks(w.characters, w.delay_ms), w.ticks) << w.characters << " " << w.delay_ms;
+  }
 }
 
 TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
@@ -110,32 +111,32 @@ TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   EXPECT_EQ(g.game->StateJson().find("READ"), std::string::npos);
 }
 
-TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnread) {
-  Story s;
-  GameRig g(s.c.bytes);
-  g.files.Put(kReadFile, FileOf({{"INIT", s.ends[0]}, {"INIT", s.ends[1]}}));
-  g.Start();
-  g.Run("keys ctrl\nkey tab\n");
-  EXPECT_EQ(g.form().reader.mode(), ReaderMode::SkipRead);
-  g.Run("tick 30\n");
-  // No click: the third message was typed, skipping ended there, and its
-  // click wait waits for the player.
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
-  EXPECT_EQ(g.form().msgwin.MsgText.str(), "CC");
-  EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off);
-  EXPECT_EQ(g.form().input.sft, 0);  // the key went up; nothing lent is left behind
-}
-
-TEST(ReaderModes, SkippingStopsAtAChoiceEvenWhenAllWasRead) {
-  Story s;
-  GameRig g(s.c.bytes);
-  g.files.Put(kReadFile,
-              FileOf({{"INIT", s.ends[0]}, {"INIT", s.ends[1]}, {"INIT", s.ends[2]}}));
-  g.Start();
-  g.Run("key tab\ntick 30\n");
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
-  EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off);
-  EXPECT_EQ(g.form().scn.work[7], 0);
+// Skipping passes read messages without a click and ends at the first unread
+// one (its click wait waits for the player) or at a choice, read or not.
+TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
+  struct Case {
+    std::size_t read;  // the first messages read before
+    const char* keys;
+    WaitHandler stop;
+  };
+  for (Case c : {Case{2, "keys ctrl\nkey tab\n", WaitHandler::WaitClick},
+                 Case{3, "key tab\n", WaitHandler::ChoiceProc}}) {
+    SCOPED_TRACE(c.read);
+    Story s;
+    GameRig g(s.c.bytes);
+    ReadMessages read;
+    for (std::size_t i = 0; i < c.read; ++i) read.Add({"INIT", s.ends[i]});
+    g.files.Put(kReadFile, read.Encode());
+    g.Start();
+    g.Run(c.keys);
+    EXPECT_EQ(g.form().reader.mode(), ReaderMode::SkipRead);
+    g.Run("tick 30\n");
+    EXPECT_EQ(g.form().scn.MainProc, c.stop);
+    EXPECT_EQ(g.form().msgwin.MsgText.str(), "CC");
+    EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off);
+    EXPECT_EQ(g.form().input.sft, 0);  // the key went up; nothing lent is left behind
+    EXPECT_EQ(g.form().scn.work[7], 0);
+  }
 }
 
 TEST(ReaderModes, AnyClickOnlyEndsTheMode) {
@@ -157,6 +158,7 @@ TEST(ReaderModes, TheKeysToggleAndTheModesExcludeEachOther) {
   Story s;
   GameRig g(s.c.bytes);
   g.Start();
+  g.Run("until WaitClick 100\ntick\n");
   struct Step {
     const char* key;
     ReaderMode mode;
@@ -169,6 +171,8 @@ TEST(ReaderModes, TheKeysToggleAndTheModesExcludeEachOther) {
     g.Run(st.key);
     EXPECT_EQ(g.form().reader.mode(), st.mode) << st.key;
     EXPECT_EQ(g.form().reader.Indicator(), st.indicator) << st.key;
+    // While a mode is on the ticks never rest.
+    EXPECT_EQ(g.form().IdleFor().has_value(), st.mode == ReaderMode::Off) << st.key;
   }
 }
 
@@ -177,17 +181,11 @@ TEST(ReaderModes, AutoGoesOnAfterTheTimeThePageTakesToRead) {
   GameRig g(s.c.bytes);
   g.Start();
   g.Run("until WaitClick 100\nkey a\n");
-  const int wait = app::AutoWaitTicks(4);  // "AAAA"
-  g.Run("tick " + std::to_string(wait - 1) + "\n");
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
-  g.Run("tick\n");
-  EXPECT_NE(g.form().scn.MainProc, WaitHandler::WaitClick);
+  ExpectTheWaitLasts(g, app::AutoWaitTicks(4));  // "AAAA"
   // The next page is longer: it waits longer.
-  g.Run("until WaitClick 100\ntick " + std::to_string(app::AutoWaitTicks(10) - 1) + "\n");
+  g.Run("until WaitClick 100\n");
   EXPECT_EQ(g.form().msgwin.MsgText.str(), "BBBBBBBBBB");
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
-  g.Run("tick\n");
-  EXPECT_NE(g.form().scn.MainProc, WaitHandler::WaitClick);
+  ExpectTheWaitLasts(g, app::AutoWaitTicks(10));
   // A choice waits for the player, however long.
   g.Run("until ChoiceProc 400\ntick 500\n");
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
@@ -204,16 +202,6 @@ TEST(ReaderModes, AutoTurnsPageWaitsToo) {
   ASSERT_TRUE(g.form().msgwin.PageWait);
   g.Run("tick " + std::to_string(app::AutoWaitTicks(2) + 1) + "\n");
   EXPECT_FALSE(g.form().msgwin.PageWait);
-}
-
-TEST(ReaderModes, WhileAModeIsOnTheTicksNeverRest) {
-  Story s;
-  GameRig g(s.c.bytes);
-  g.Start();
-  g.Run("until WaitClick 100\ntick\n");
-  EXPECT_TRUE(g.form().IdleFor().has_value());
-  g.Run("key a\n");
-  EXPECT_FALSE(g.form().IdleFor().has_value());
 }
 
 TEST(ReaderModes, AFileThatCannotBeWrittenLosesNothingElse) {

@@ -2,13 +2,13 @@
 // quit question and repaint, on a whole game over in-memory files.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
 #include "core/sjis.h"
 #include "platform/shared/os_files.h"
-#include "support/bytecode.h"
-#include "support/game_data.h"
+#include "scripted_games.h"
 #include "support/pictures.h"
 
 namespace velmor::testing {
@@ -16,31 +16,16 @@ namespace {
 
 using scenario::WaitHandler;
 
-TEST(StartUp, TheDisplayIsCentredOnTheScreen) {
-  struct Case {
-    Size screen;
-    graphics::DispRec expected;
-  };
-  for (Case c : {Case{{1024, 768}, {144, 192, 640, 480}}, Case{{640, 480}, {0, 0, 640, 480}},
-                 Case{{1281, 1024}, {272, 320, 640, 480}}, Case{{600, 439}, {-20, -20, 640, 480}}}) {
-    GameRig g(ClickCounter(), c.screen);
-    ASSERT_FALSE(g.Start().has_value());
-    const graphics::DispRec& d = g.form().scaling.Disp;
-    EXPECT_EQ(d.Top, c.expected.Top);
-    EXPECT_EQ(d.Left, c.expected.Left);
-    EXPECT_EQ(d.Width, 640);
-    EXPECT_EQ(d.Height, 480);
-  }
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
 }
 
-TEST(StartUp, MessageWindowFontAndPointer) {
+TEST(StartUp, MessageWindowPointerAndFirstPaint) {
   GameRig g(ClickCounter());
   ASSERT_FALSE(g.Start().has_value());
   const text::BoxRec& msg = g.form().msgwin.msg;
-  EXPECT_EQ(msg.fdx, 8);
-  EXPECT_EQ(msg.fdy, 19);
   EXPECT_EQ(msg.BoxRect, (Rect{6, 374, 634, 474}));
-  EXPECT_EQ(msg.spd, 96);
   EXPECT_FALSE(g.game->window().SystemPointerVisible());
   EXPECT_LT(g.game->window().CursorCount(), 0);
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::None);
@@ -50,38 +35,50 @@ TEST(StartUp, MessageWindowFontAndPointer) {
   EXPECT_EQ(g.game->window().Canvas().at(192, 144), kBlack);
 }
 
-TEST(StartUp, WithoutADataFolderSettingTheProgramStops) {
-  for (std::string ini : {"", "[Other]\nDatPath=GAME/\n", "[Velmor]\nDatPath = x\n"}) {
-    SCOPED_TRACE(ini);
+// Where the data folder comes from: the INI file beside the program or the
+// --data option; what is no data folder stops the game with the reason.
+TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
+  struct Case {
+    const char* ini;          // put as ETC/BRANNIC.INI; nullptr for none
+    const char* data;         // --data; "" to read the INI file
+    std::vector<std::string> says;  // pieces of the failure; none: it starts
+  };
+  const std::vector<std::string> no_ini = {"ETC/BRANNIC.INI", "--data DIR", "cannot read"};
+  const std::vector<std::string> no_path = {"ETC/BRANNIC.INI", "--data DIR", "has no DatPath"};
+  for (const Case& c :
+       {Case{nullptr, "", no_ini}, Case{"[Other]\nDatPath=GAME/\n", "", no_path},
+        Case{"[Velmor]\nDatPath = x\n", "", no_path},
+        Case{"; comment\r\n[velmor]\r\nDATPATH=\"GAME/\"\r\n", "", {}},
+        Case{nullptr, "ELSEWHERE/", {"The data folder ELSEWHERE/ does not exist"}},
+        Case{nullptr, "GAME/CG/", {"does not look like a game's data folder"}}}) {
+    SCOPED_TRACE(std::string(c.ini ? c.ini : "no INI") + " " + c.data);
     GameRig g(ClickCounter());
     app::HeadlessOptions options;
-    options.start.program_folder = "PROG/";
-    options.start.ini_file = "ETC/BRANNIC.INI";
-    if (!ini.empty()) g.files.Put("ETC/BRANNIC.INI", ini);
+    if (*c.data) {
+      options.start.data_folder = c.data;
+    } else {
+      options.start.program_folder = "PROG/";
+      options.start.ini_file = "ETC/brannic.ini";  // file names match in any case
+    }
+    if (c.ini) g.files.Put("ETC/BRANNIC.INI", std::string(c.ini));
     g.game = std::make_unique<app::HeadlessGame>(g.files, options);
-    // The box as the game shows it, and a failure: the exit code says so,
-    // and the line for the terminal names the file and the way out.
+    if (c.says.empty()) {
+      EXPECT_FALSE(g.Start().has_value());
+      EXPECT_EQ(g.form().DatPath, "GAME/");
+      continue;
+    }
     EXPECT_EQ(g.Start(), std::optional<int>(1));
-    ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
-    EXPECT_EQ(g.game->dialogs().Boxes()[0].text, Sjis("正しく起動してください。").str());
-    EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Error);
     EXPECT_TRUE(g.game->ended());
-    const std::string& why = g.form().startup_failure;
-    EXPECT_NE(why.find("ETC/BRANNIC.INI"), std::string::npos) << why;
-    EXPECT_NE(why.find("--data DIR"), std::string::npos) << why;
-    EXPECT_NE(why.find(ini.empty() ? "cannot read" : "has no DatPath"), std::string::npos) << why;
+    for (const std::string& piece : c.says) {
+      EXPECT_NE(Lower(g.form().startup_failure).find(Lower(piece)), std::string::npos)
+          << g.form().startup_failure;
+    }
+    if (*c.data) continue;
+    // The box as the game shows it.
+    ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
+    EXPECT_EQ(g.game->dialogs().Boxes()[0].text, S("正しく起動してください。"));
+    EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Error);
   }
-}
-
-TEST(StartUp, TheIniFileNamesTheDataFolder) {
-  GameRig g(ClickCounter());
-  app::HeadlessOptions options;
-  options.start.program_folder = "PROG/";
-  options.start.ini_file = "ETC/brannic.ini";
-  g.files.Put("ETC/BRANNIC.INI", std::string("; comment\r\n[velmor]\r\nDATPATH=\"GAME/\"\r\n"));
-  g.game = std::make_unique<app::HeadlessGame>(g.files, options);
-  EXPECT_FALSE(g.Start().has_value());
-  EXPECT_EQ(g.form().DatPath, "GAME/");
 }
 
 TEST(StartUp, AMissingStartUpFileIsNamedAndTheGameEndsAsAFailure) {
@@ -103,40 +100,12 @@ TEST(StartUp, AMissingStartUpFileIsNamedAndTheGameEndsAsAFailure) {
   }
 }
 
-TEST(StartUp, AFolderThatIsNoDataFolderIsSaidToBeOne) {
-  struct Case {
-    std::string data, says;
-  };
-  for (const Case& c : {Case{"ELSEWHERE/", "The data folder ELSEWHERE/ does not exist"},
-                        Case{"GAME/CG/", "does not look like a game's data folder"}}) {
-    GameRig g(ClickCounter());
-    app::HeadlessOptions options;
-    options.start.data_folder = c.data;
-    g.game = std::make_unique<app::HeadlessGame>(g.files, options);
-    EXPECT_EQ(g.Start(), std::optional<int>(1));
-    EXPECT_NE(g.form().startup_failure.find(c.says), std::string::npos) << g.form().startup_failure;
-  }
-}
-
 TEST(Tick, EveryWaitHandlerIsBoundWhenTheGameIsWired) {
   GameRig g(ClickCounter());
   for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i) {
     auto h = static_cast<scenario::WaitHandler>(i);
     EXPECT_TRUE(g.form().scn.waits.Bound(h)) << scenario::WaitHandlerName(h);
   }
-}
-
-TEST(Tick, OneClickIsSeenByOneTick) {
-  GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);  // LET 1, CLICK waits
-  EXPECT_EQ(g.form().scn.work[1], 1);
-  g.Run("click left\ntick\n");  // WaitClick sees it and ends the wait
-  g.Ticks(1);                   // LET 2, CLICK waits again
-  EXPECT_EQ(g.form().scn.work[1], 2);
-  g.Ticks(3);  // the click is gone: no further progress
-  EXPECT_EQ(g.form().scn.work[1], 2);
-  EXPECT_EQ(g.form().input.clk, 0);
 }
 
 TEST(Tick, PointerIsMappedEachTickAndDrawnThenRemoved) {
@@ -167,42 +136,48 @@ TEST(Input, ModifierCodesFromTheKeysHeld) {
   }
 }
 
-TEST(Input, ButtonsAndRelease) {
+TEST(Input, ButtonsReleaseAndASideButtonClearsTheClick) {
   GameRig g(ClickCounter());
-  g.Start();
+  AtFirstClick(g);
   g.Run("press right");
   EXPECT_EQ(g.form().input.clk, 2);
   EXPECT_EQ(g.form().input.drg, 2);
   g.Run("release\npress middle");
   EXPECT_EQ(g.form().input.clk, 0);
   EXPECT_EQ(g.form().input.drg, 0);
+  g.form().FormMouseDown(app::MouseButton::Left);
+  g.form().FormMouseDown(app::MouseButton::Other);
+  g.form().FormMouseUp();
+  g.Ticks(2);
+  EXPECT_EQ(g.form().scn.work[1], 1) << "the wait goes on";
 }
 
-TEST(Hold, RightClickShowsThePictureAloneAndALeftClickBringsTheSceneBack) {
-  GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
-  app::TForm1& f = g.form();
-  Bitmap picture = Pattern(640, 480, 8);
-  f.layers.TMP = picture;
-  FillRect(f.layers.BMP, {0, 374, 640, 480}, kWhite);  // a message window
-  f.layers.ShowBackBuffer();
-  g.Run("click right\ntick\n");
-  EXPECT_EQ(f.input.HoldMode, 1);
-  EXPECT_EQ(f.input.spf, 0);
-  EXPECT_EQ(f.layers.IMG, picture);
-  g.Run("click left\ntick\n");  // ends the hold; the scenario did not see it
-  EXPECT_EQ(f.input.HoldMode, 0);
-  EXPECT_EQ(f.input.spf, 1);
-  EXPECT_EQ(f.layers.IMG, f.layers.BMP);
-  EXPECT_EQ(f.scn.work[1], 1);
-  EXPECT_EQ(f.scn.MainProc, WaitHandler::WaitClick);
+TEST(Hold, RightClickShowsThePictureAloneAndALeftClickOrEnterBringsTheSceneBack) {
+  for (const char* end : {"click left", "key enter"}) {
+    SCOPED_TRACE(end);
+    GameRig g(ClickCounter());
+    AtFirstClick(g);
+    app::TForm1& f = g.form();
+    Bitmap picture = Pattern(640, 480, 8);
+    f.layers.TMP = picture;
+    FillRect(f.layers.BMP, {0, 374, 640, 480}, kWhite);  // a message window
+    f.layers.ShowBackBuffer();
+    g.Run("click right\ntick\n");
+    EXPECT_EQ(f.input.HoldMode, 1);
+    EXPECT_EQ(f.input.spf, 0);
+    EXPECT_EQ(f.layers.IMG, picture);
+    g.Run(std::string(end) + "\ntick\n");  // ends the hold; the scenario did not see it
+    EXPECT_EQ(f.input.HoldMode, 0);
+    EXPECT_EQ(f.input.spf, 1);
+    EXPECT_EQ(f.layers.IMG, f.layers.BMP);
+    EXPECT_EQ(f.scn.work[1], 1);
+    EXPECT_EQ(f.scn.MainProc, WaitHandler::WaitClick);
+  }
 }
 
 TEST(Hold, NotAllowedMeansTheRightClickGoesToTheScenario) {
   GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
+  AtFirstClick(g);
   g.form().input.CGHoldEnable = 0;
   g.Run("click right\ntick\n");
   EXPECT_EQ(g.form().input.HoldMode, 0);
@@ -210,8 +185,7 @@ TEST(Hold, NotAllowedMeansTheRightClickGoesToTheScenario) {
 
 TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
   GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
+  AtFirstClick(g);
   app::TForm1& f = g.form();
   g.Run("pointer 1000 700\nclick right\ntick\nclick right\ntick\n");
   EXPECT_TRUE(f.panels.ConfigPanel.visible);
@@ -236,25 +210,9 @@ TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
   EXPECT_EQ(f.scn.work[1], 2);
 }
 
-TEST(Quit, EndButtonAsksAndCancelLeavesEverythingAsItWas) {
-  GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
-  g.Run("click right\ntick\nclick right\ntick\nanswer cancel\ncontrol EndButton click\n");
-  EXPECT_FALSE(g.game->ended());
-  EXPECT_TRUE(g.form().panels.ConfigPanel.visible);
-  ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
-  EXPECT_EQ(g.game->dialogs().Boxes()[0].text, Sjis("本当に終了するよ？").str());
-  EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Confirmation);
-  g.Run("answer ok\ncontrol EndButton click\n");
-  EXPECT_TRUE(g.game->ended());
-  EXPECT_TRUE(g.form().quit);
-}
-
 TEST(Quit, CloseRequestShowsThePointerAndCancelPutsItBack) {
   GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
+  AtFirstClick(g);
   app::TForm1& f = g.form();
   g.game->dialogs().QueueAnswer(platform::Answer::Cancel);
   EXPECT_FALSE(f.FormCloseQuery());
@@ -286,8 +244,7 @@ TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
 
 TEST(Errors, TheHeldPictureStaysHeldThroughARepaintUntilTheLeftClick) {
   GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
+  AtFirstClick(g);
   app::TForm1& f = g.form();
   f.layers.TMP = Pattern(640, 480, 2);
   g.Run("click right\ntick\n");
@@ -359,9 +316,7 @@ TEST(Folders, ASaveThatCannotBeWrittenIsToldAndTheOldSlotStays) {
   g.Run("answer ok\ncontrol SaveList select 0\ncontrol SaveButton click\n");  // overwrite? OK
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 2u);
   EXPECT_EQ(g.game->dialogs().Boxes()[1].kind, platform::MessageKind::Failure);
-  const std::string text = SjisToUtf8(g.game->dialogs().Boxes()[1].text);
-  EXPECT_NE(text.find("DATA01 に書き込めなかったよ。"), std::string::npos) << text;
-  EXPECT_NE(text.find("Permission denied"), std::string::npos) << text;
+  EXPECT_NE(g.game->dialogs().Boxes()[1].text.find("DATA01"), std::string::npos);
   EXPECT_EQ(*g.files.Get("PROG/DATA01"), first);
   EXPECT_TRUE(g.form().panels.SavePanel.visible) << "the panel stays for another try";
 }
@@ -458,17 +413,6 @@ TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
   g.Run("click right\ntick\n");  // the picture hold
   EXPECT_EQ(f.input.HoldMode, 1);
   EXPECT_TRUE(f.IdleFor().has_value());
-}
-
-TEST(Input, ASideButtonClearsTheClick) {
-  GameRig g(ClickCounter());
-  g.Start();
-  g.Ticks(1);
-  g.form().FormMouseDown(app::MouseButton::Left);
-  g.form().FormMouseDown(app::MouseButton::Other);
-  g.form().FormMouseUp();
-  g.Ticks(2);
-  EXPECT_EQ(g.form().scn.work[1], 1) << "the wait goes on";
 }
 
 }  // namespace
