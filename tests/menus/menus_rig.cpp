@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include <gtest/gtest.h>
+
 #include "core/sjis.h"
-#include "support/pictures.h"
 #include "text/message_window.h"
 
 namespace velmor::testing {
@@ -19,40 +20,37 @@ std::vector<uint8_t> MainScenario() {
 
 }  // namespace
 
-MenusRig::MenusRig(Size screen) : window(screen) {
-  for (int n = 1; n <= 7; ++n) {
-    std::string name = "DATA\\CURSOR\\CSR0" + std::to_string(n);
-    files.Put(name + ".BMP", BmpBytes(Bitmap(n, 2, kWhite)));
-    files.Put(name + "M.BMP", BmpBytes(Bitmap(n, 2, kBlack)));
-  }
-  rig.PutScenario("MAIN", MainScenario());
+MenusRig::MenusRig(Size screen) : game(MainScenario(), screen) {
+  EXPECT_EQ(game.Start(), std::nullopt) << form.startup_failure;
+  slot_folder = "SLOTS/";
+  form.defmcr = {Sstr("taro"), Sstr("hanako"), Sstr("YAMA"), Sstr("KAWA")};
+  PutScenario("MAIN", MainScenario());
   scn.LoadScenario("MAIN");
   scn.inx = 42;
 
-  panels.ResoSpin.OnChange = [this] {
-    handlers.push_back("ResoSpinChange " + std::to_string(panels.ResoSpin.value));
-  };
-  panels.MouseSpin.OnChange = [this] {
-    handlers.push_back("MouseSpinChange " + std::to_string(panels.MouseSpin.value));
-    cursors.MouseSpinChange();
-  };
-  // Recorded only: a load must set the typing speed itself.
-  panels.SpeedSpin.OnChange = [this] {
-    handlers.push_back("SpeedSpinChange " + std::to_string(panels.SpeedSpin.value));
-  };
+  Record(panels.ResoSpin.OnChange,
+         [this] { return "ResoSpinChange " + std::to_string(panels.ResoSpin.value); });
+  Record(panels.MouseSpin.OnChange,
+         [this] { return "MouseSpinChange " + std::to_string(panels.MouseSpin.value); });
+  Record(panels.SpeedSpin.OnChange,
+         [this] { return "SpeedSpinChange " + std::to_string(panels.SpeedSpin.value); });
   for (RadioButton* b : {&panels.WaveBtn, &panels.MidiBtn, &panels.MidiBtn2, &panels.MuteBtn})
-    b->OnClick = [this] { handlers.push_back("MidiBtnClick"); };
-  panels.NameEntryButton.OnClick = [this] { names.NameEntryButtonClick(); };
-  panels.NameCancelButton.OnClick = [this] { names.NameCancelButtonClick(); };
-  panels.DefNameButton.OnClick = [this] { names.DefNameButtonClick(); };
-  panels.FirstNameEdit.OnEnter = [this] { names.FirstNameEditKeyPress(); };
-  panels.SecondNameEdit.OnEnter = [this] { names.FirstNameEditKeyPress(); };
-  panels.SaveButton.OnClick = [this] { saves.SaveButtonClick(); };
-  panels.SaveList.OnDblClick = [this] { saves.SaveButtonClick(); };
-  panels.SaveCancelButton.OnClick = [this] { saves.SaveCancelButtonClick(); };
-  panels.ExitButton.OnClick = [this] { config.ExitButtonClick(); };
-  // The game's own pointer is drawn: the system pointer is hidden.
-  platform::HideSystemPointer(window);
+    Record(b->OnClick, [] { return std::string("MidiBtnClick"); });
+}
+
+void MenusRig::Record(Handler& handler, std::function<std::string()> label) {
+  handler = [this, inner = handler, label = std::move(label)] {
+    handlers.push_back(label());
+    if (inner) inner();
+  };
+}
+
+void MenusRig::PutScenario(const std::string& name, const std::vector<uint8_t>& bytes) {
+  files.Put(std::string(kDat) + "SNX/" + name + ".SNX", bytes);
+}
+
+std::string MenusRig::CursorPath(const std::string& file) {
+  return std::string(kDat) + "CURSOR/" + file;
 }
 
 void MenusRig::PutSlot(int n, const std::vector<uint8_t>& bytes, platform::FileTime time) {

@@ -1,59 +1,20 @@
-// The menus on a scenario engine with in-memory files: the panels with their
-// handlers wired as the main window wires them, the cursor files, and a
-// scenario file for the slot reader's call bracket.
+// The menus of a whole game on the headless platform: the panels and their
+// handlers as the main window wires them, the slot folder, names to fall
+// back on, and a scenario file for the slot reader's call bracket.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <optional>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "core/controls.h"
-#include "graphics/cursors.h"
-#include "graphics/layers.h"
-#include "menus/config_panel.h"
-#include "menus/name_panel.h"
-#include "menus/panels.h"
-#include "menus/save_panel.h"
+#include "app/form.h"
 #include "menus/slot_file.h"
-#include "platform/headless/headless_platform.h"
-#include "support/recording_host.h"
+#include "support/game_data.h"
 
 namespace velmor::testing {
-
-// Files whose last-write times can be made unreadable.
-class TimeFailingFiles : public platform::Files {
- public:
-  explicit TimeFailingFiles(platform::Files& inner) : inner_(inner) {}
-  bool times_fail = false;
-
-  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path, std::string* error) override {
-    return inner_.ReadFile(path, error);
-  }
-  bool WriteFile(std::string_view path, std::span<const uint8_t> bytes,
-                 std::string* error) override {
-    return inner_.WriteFile(path, bytes, error);
-  }
-  std::optional<platform::FileTime> LastWriteTime(std::string_view path) override {
-    if (times_fail) return std::nullopt;
-    return inner_.LastWriteTime(path);
-  }
-  bool IsWritableFolder(std::string_view folder) override {
-    return inner_.IsWritableFolder(folder);
-  }
-  bool Exists(std::string_view path) override { return inner_.Exists(path); }
-  void RemoveUnfinishedWrites(std::string_view folder) override {
-    inner_.RemoveUnfinishedWrites(folder);
-  }
-  bool CreateFolders(std::string_view folder, std::string* error) override {
-    return inner_.CreateFolders(folder, error);
-  }
-
- private:
-  platform::Files& inner_;
-};
 
 // The live state a slot holds, read from or written into the game.
 struct LiveState {
@@ -76,40 +37,42 @@ LiveState OtherLiveState();
 struct MenusRig {
   explicit MenusRig(Size screen = {1024, 768});
 
-  ScenarioRig rig;
-  scenario::Scenario& scn = rig.scn;
-  platform::MemoryFiles& files = rig.files;
-  TimeFailingFiles slot_files{rig.files};
-  platform::HeadlessWindow window;
-  InputState& input = rig.input;
-  menus::Panels panels;
-  graphics::BitmapLoader loader{rig.files, rig.dat_path};
-  graphics::Layers layers{loader, window};
-  graphics::Cursors cursors{layers, panels.MouseSpin};
-  uint16_t spd = 96;
-  std::string slot_folder{"SLOTS/"};
-  menus::ErrorReport errors{rig.dialogs};
-  std::array<Sstr, 4> defmcr{Sstr("taro"), Sstr("hanako"), Sstr("YAMA"), Sstr("KAWA")};
+  GameRig game;
+  app::TForm1& form = game.form();
+  scenario::Scenario& scn = form.scn;
+  platform::MemoryFiles& files = game.files;
+  platform::HeadlessWindow& window = game.game->window();
+  platform::HeadlessDialogs& dialogs = game.game->dialogs();
+  InputState& input = form.input;
+  menus::Panels& panels = form.panels;
+  graphics::Cursors& cursors = form.cursors;
+  uint16_t& spd = form.msgwin.msg.spd;
+  std::string& slot_folder = form.SlotPath;
+  menus::SavePanelLogic& saves = form.saves;
+  menus::NamePanelLogic& names = form.names;
+  menus::ConfigPanelLogic& config = form.config;
 
-  menus::SavePanelLogic saves{panels, scn, input, spd, cursors,
-                              menus::SaveServices{slot_files, rig.dialogs, window, errors},
-                              slot_folder};
-  menus::NamePanelLogic names{panels, scn, input, window, defmcr};
-  menus::ConfigPanelLogic config{panels, input, window};
-
-  // The handlers that ran, in order ("ResoSpinChange 120", "MidiBtnClick").
+  // The settings controls' handlers that ran, in order ("ResoSpinChange
+  // 120", "MidiBtnClick"), each recorded before the game's own runs.
   std::vector<std::string> handlers;
 
+  // Puts a scenario file SNX/<name>.SNX into the data folder.
+  void PutScenario(const std::string& name, const std::vector<uint8_t>& bytes);
+  // A cursor picture's path in the data folder ("CSR05.BMP").
+  static std::string CursorPath(const std::string& file);
   std::string SlotPath(int n) const { return slot_folder + menus::SlotFileName(n).str(); }
   void PutSlot(int n, const std::vector<uint8_t>& bytes, platform::FileTime time = {});
   const std::vector<uint8_t>* Slot(int n) const { return files.Get(SlotPath(n)); }
-  const std::vector<platform::RecordedBox>& Boxes() const { return rig.dialogs.Boxes(); }
+  const std::vector<platform::RecordedBox>& Boxes() const { return dialogs.Boxes(); }
 
   LiveState Live() const;
   // Sets the controls without running their handlers, the names and the
   // variables.
   void SetLive(const LiveState& s);
   RadioButton& SourceButton(const std::string& name);
+
+ private:
+  void Record(Handler& handler, std::function<std::string()> label);
 };
 
 // A slot file written by hand from the layout, independently of the game's

@@ -109,7 +109,7 @@ TEST(NameEntry, ChecksBothFieldsFamilyNameFirst) {
     }
     EXPECT_EQ(m.scn.mcr[1].str(), c.stored_given) << c.what;
     EXPECT_EQ(m.scn.mcr[3].str(), c.stored_family) << c.what;
-    EXPECT_EQ(m.scn.mcr[0].str(), m.rig.scn.mcr[0].str());
+    EXPECT_EQ(m.scn.mcr[0].str(), m.form.scn.mcr[0].str());
   }
 }
 

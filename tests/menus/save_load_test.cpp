@@ -43,7 +43,7 @@ TEST(LoadSlot, WithAWrongSignatureTakesOnlyWorkAndFlags) {
   for (std::string_view signature : {"Brannix", "BrannicX", "brannic", "Branni", "", endless.c_str()}) {
     MenusRig m;
     if (signature == endless) {
-      m.rig.PutScenario("FULL", std::vector<uint8_t>(scenario::kImageSize, 'A'));
+      m.PutScenario("FULL", std::vector<uint8_t>(scenario::kImageSize, 'A'));
       m.scn.LoadScenario("FULL");
       m.scn.inx = 42;
     }
@@ -187,7 +187,7 @@ TEST(SourceByte, ChecksItsButtonOrMuteAndIsWrittenBack) {
 
 TEST(LoadSlot, ACursorThatCannotBeLoadedIsReportedAfterTheWholeLoad) {
   MenusRig m;
-  m.files.Remove("DATA\\CURSOR\\CSR05.BMP");
+  m.files.Remove(m.CursorPath("CSR05.BMP"));
   m.SetLive(OtherLiveState());
   SlotBytes file;
   file.Header(80, 5, 16, 0).Names("p", "q", "r", "s").Work(10, 10).Flag(3);

@@ -62,17 +62,17 @@ TEST_F(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
 
 TEST_F(SlotListing, ADamagedSlotIsNeverTakenForAnEmptyOne) {
   m.saves.OpenSaveMenu(1, 5, 6);
-  m.rig.dialogs.Clear();
+  m.dialogs.Clear();
   const std::vector<uint8_t> damaged = *m.Slot(4);
   // Saving over it asks first; Cancel keeps it.
-  m.rig.dialogs.QueueAnswer(platform::Answer::Cancel);
+  m.dialogs.QueueAnswer(platform::Answer::Cancel);
   m.panels.SaveList.Select(3);
   m.panels.SaveButton.Click();
   ASSERT_EQ(m.Boxes().size(), 1u);
   EXPECT_EQ(m.Boxes()[0].text, S("重ね書きするよ？"));
   EXPECT_EQ(*m.Slot(4), damaged);
   // Loading it says why it cannot, and the panel stays.
-  m.rig.dialogs.Clear();
+  m.dialogs.Clear();
   m.saves.SaveMode = 0;
   m.panels.SaveButton.Click();
   ASSERT_EQ(m.Boxes().size(), 1u);
@@ -81,7 +81,7 @@ TEST_F(SlotListing, ADamagedSlotIsNeverTakenForAnEmptyOne) {
 }
 
 TEST_F(SlotListing, UsesTheDashesWhenTheFileDateCannotBeRead) {
-  m.slot_files.times_fail = true;
+  m.files.MakeTimesUnreadable(true);
   m.saves.OpenSaveMenu(0, 5, 6);
   const std::string& row = m.panels.SaveList.rows[0];
   EXPECT_EQ(row.substr(row.size() - 19), " '--/--/-- --:--:--");
@@ -148,7 +148,7 @@ TEST(SlotListingLiveState, IsKeptEvenWhenItsFileCannotBeWritten) {
 }
 
 TEST_F(SlotListing, ACursorFailureIsReportedOnceWithThePanelOpenAndTheLiveStateBack) {
-  m.files.Remove("DATA\\CURSOR\\CSR02M.BMP");  // slot 5's cursor
+  m.files.Remove(m.CursorPath("CSR02M.BMP"));  // slot 5's cursor
   LiveState live = m.Live();
   live.work[0] = 0;
   m.saves.OpenSaveMenu(0, 5, 6);
@@ -168,7 +168,7 @@ TEST(OpenSaveMenu, AVariableNumberPastTheTableEndsTheProgramWithItsNumber) {
   ASSERT_EQ(m.Boxes().size(), 1u);
   EXPECT_NE(m.Boxes()[0].text.find("300"), std::string::npos);
   EXPECT_FALSE(m.files.Has(m.SlotPath(255))) << "nothing was listed";
-  EXPECT_TRUE(m.rig.host.quit);
+  EXPECT_TRUE(m.form.quit);
 }
 
 // --- The buttons ---
@@ -201,9 +201,9 @@ TEST_P(SaveButtonClickTable, ShowsItsBoxAndActs) {
   m.SetLive(live);
   live.work[0] = 0;
   m.saves.OpenSaveMenu(c.mode, 5, 6);
-  m.rig.dialogs.Clear();
+  m.dialogs.Clear();
   if (c.row >= 0) m.panels.SaveList.Select(c.row);
-  m.rig.dialogs.QueueAnswer(c.answer);
+  m.dialogs.QueueAnswer(c.answer);
 
   if (c.double_click)
     m.panels.SaveList.DblClick();

@@ -61,6 +61,7 @@ bool MemoryFiles::WriteFile(std::string_view path, std::span<const uint8_t> byte
 }
 
 std::optional<FileTime> MemoryFiles::LastWriteTime(std::string_view path) {
+  if (times_unreadable_) return std::nullopt;
   auto it = files_.find(Key(path));
   if (it == files_.end()) return std::nullopt;
   return it->second.time;

@@ -21,6 +21,8 @@ class MemoryFiles : public Files {
   void MakeReadOnly(std::string_view folder) { read_only_.insert(Key(folder)); }
   // The time stamped on files written from now on.
   void SetNow(FileTime t) { now_ = t; }
+  // Last-write times cannot be read (LastWriteTime answers nothing).
+  void MakeTimesUnreadable(bool unreadable) { times_unreadable_ = unreadable; }
 
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
                                                 std::string* error) override;
@@ -56,6 +58,7 @@ class MemoryFiles : public Files {
   std::set<std::string> unreadable_;
   std::set<std::string> folders_;
   int reads_ = 0;
+  bool times_unreadable_ = false;
   FileTime now_{2026, 1, 1, 12, 0, 0};
 };
 
