@@ -176,7 +176,8 @@ TEST(PictureChange, MissingOrDamagedPictureShowsWhatTmpHolds) {
   for (const char* name : {"MISSING", "BROKEN"}) {
     SCOPED_TRACE(name);
     GraphicsRig g;
-    g.rig.files.Put("DATA\\CG\\BROKEN.BMP", std::string("BM this is not a picture"));
+    g.game.files.Put(std::string(kDat) + "CG\\BROKEN.BMP",
+                     std::string("BM this is not a picture"));
     Bitmap previous = Pattern(640, 480, 21);
     g.layers.TMP = previous;
     g.layers.PictureName = Sstr("_CG09");

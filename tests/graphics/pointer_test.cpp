@@ -40,6 +40,7 @@ TEST(Cursors, ShapeLoadsSpriteAndMaskAndRestoreGoesBackToTheSavedShape) {
 
 TEST(Cursors, MissingFileKeepsTheNumberAndReports) {
   GraphicsRig g;
+  g.game.files.Remove(std::string(kDat) + "CURSOR/CSR04.BMP");
   EXPECT_THROW(g.cursors.SetCursorShape(4), GameError);
   EXPECT_EQ(g.cursors.CursorNumber, 4);
 }

@@ -70,7 +70,8 @@ void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init)
   files.Put(std::string(kDat) + "SNX/INIT.SNX", init);
 }
 
-GameRig::GameRig(const std::vector<uint8_t>& init, Size screen, const std::string& pictures) {
+GameRig::GameRig(const std::vector<uint8_t>& init, Size screen, const std::string& pictures,
+                 platform::Font* text_font) {
   PutGameData(files, init);
   app::HeadlessOptions options;
   options.screen = screen;
@@ -78,6 +79,7 @@ GameRig::GameRig(const std::vector<uint8_t>& init, Size screen, const std::strin
       pictures.empty() ? std::string(VELMOR_BUILD_DIR) + "/rig_pictures/" : pictures;
   options.start.program_folder = "PROG/";
   options.start.data_folder = kDat;
+  options.text_font = text_font;
   game = std::make_unique<app::HeadlessGame>(files, options);
   // Every presentation is checked: the window may look for changes only
   // where the game said it drew.

@@ -27,9 +27,9 @@ std::vector<uint8_t> TinyMidi();
 // A whole game on the headless platform over in-memory files.
 struct GameRig {
   // F12 writes into `pictures` (by default a folder of the build's own,
-  // never the player's).
+  // never the player's). `text_font`, when given, draws the game's text.
   explicit GameRig(const std::vector<uint8_t>& init, Size screen = {1024, 768},
-                   const std::string& pictures = "");
+                   const std::string& pictures = "", platform::Font* text_font = nullptr);
   ~GameRig();
   GameRig(const GameRig&) = delete;
   GameRig& operator=(const GameRig&) = delete;

@@ -7,6 +7,7 @@ namespace velmor::testing {
 using scenario::WaitHandler;
 
 GraphicsRig::GraphicsRig() {
+  form.DatPath = kDat;  // as start-up sets it
   layers.IMG = Bitmap(640, 480);
   layers.BMP = Bitmap(640, 480);
   layers.TMP = Bitmap(640, 480);
@@ -18,26 +19,16 @@ GraphicsRig::GraphicsRig() {
   Put("CG\\", "WK01.BMP", frame);
   FillRect(frame, {0, 0, 640, 8}, 0x408040);
   Put("CG\\", "WK02.BMP", frame);
-  MouseSpin.OnChange = [this] { cursors.MouseSpinChange(); };
-  ResoSpin.OnChange = [this] { scaling.ResoSpinChange(); };
 }
 
 void GraphicsRig::Put(const std::string& folder, const std::string& name, const Bitmap& bmp,
                       int bits) {
-  rig.files.Put("DATA\\" + folder + name, BmpBytes(bmp, bits));
+  game.files.Put(std::string(kDat) + folder + name, BmpBytes(bmp, bits));
 }
 
 bool GraphicsRig::Tick() {
   try {
-    switch (scn.MainProc) {
-      case WaitHandler::ChangePicture: picture.ChangePicture(); break;
-      case WaitHandler::PrepareScreen: picture.PrepareScreen(); break;
-      case WaitHandler::DissolveIn: picture.DissolveIn(); break;
-      case WaitHandler::HitMapPress: hitmap.HitMapPress(); break;
-      case WaitHandler::HitMapRelease: hitmap.HitMapRelease(); break;
-      case WaitHandler::AnimationStep: animation.AnimationStep(); break;
-      default: break;
-    }
+    scn.waits.Run(scn.MainProc);
     return true;
   } catch (const GameError& e) {
     errors.push_back(e.message());

@@ -1,43 +1,34 @@
-// The graphics subsystems on in-memory files, driven tick by tick without
-// the rest of the game.
+// The graphics subsystems of a whole game on in-memory files (not started),
+// driven tick by tick without the rest of the game.
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "core/controls.h"
-#include "graphics/animation.h"
-#include "graphics/cursors.h"
-#include "graphics/display_scaling.h"
-#include "graphics/hit_map.h"
-#include "graphics/layers.h"
-#include "graphics/picture_change.h"
-#include "platform/shared/ttf_font.h"
+#include "support/game_data.h"
 #include "support/pictures.h"
-#include "support/recording_host.h"
-#include "text/status_display.h"
 
 namespace velmor::testing {
 
 struct GraphicsRig {
   GraphicsRig();
 
-  ScenarioRig rig;
-  scenario::Scenario& scn = rig.scn;
-  InputState& input = rig.input;
-  platform::HeadlessWindow window{{1024, 768}};
-  graphics::BitmapLoader loader{rig.files, rig.dat_path};
-  graphics::Layers layers{loader, window};
-  platform::TtfFont font;
-  text::StatusDisplay status{layers, font, scn};
-  graphics::PictureChange picture{layers, scn, input, status};
-  SpinEdit MouseSpin{"MouseSpin", 1, 7, 1, 1};
-  SpinEdit ResoSpin{"ResoSpin", 50, 150, 5, 100};
-  graphics::Cursors cursors{layers, MouseSpin};
-  graphics::HitMap hitmap{layers, cursors, scn, input, MouseSpin};
-  graphics::Animation animation{layers, scn, input};
-  graphics::DisplayScaling scaling{layers, window, ResoSpin};
+  GameRig game{{255}};
+  app::TForm1& form = game.form();
+  scenario::Scenario& scn = form.scn;
+  InputState& input = form.input;
+  platform::HeadlessWindow& window = game.game->window();
+  graphics::Layers& layers = form.layers;
+  text::StatusDisplay& status = form.status;
+  graphics::PictureChange& picture = form.picture;
+  SpinEdit& MouseSpin = form.panels.MouseSpin;
+  SpinEdit& ResoSpin = form.panels.ResoSpin;
+  graphics::Cursors& cursors = form.cursors;
+  graphics::HitMap& hitmap = form.hitmap;
+  graphics::Animation& animation = form.animation;
+  graphics::DisplayScaling& scaling = form.scaling;
 
-  // Puts DATA\<folder><name> holding `bmp`.
+  // Puts <data folder><folder><name> holding `bmp` (folder as "CG\\").
   void Put(const std::string& folder, const std::string& name, const Bitmap& bmp, int bits = 24);
   // Calls the installed wait handler once, as a tick does; false when the
   // tick ended in an error (the error text is kept in `errors`).

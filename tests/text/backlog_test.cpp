@@ -22,10 +22,8 @@ std::string Bytes(std::initializer_list<uint8_t> bytes) {
 }
 
 struct BacklogRig : TextRig {
-  text::Backlog log;
+  text::Backlog& log = form.backlog;
   BacklogRig() {
-    win.log = &log;
-    choices.log = &log;
     win.msg.spd = 0;  // a page at once
   }
   // Types a message to its end, clicking at every page wait.

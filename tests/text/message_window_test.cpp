@@ -386,6 +386,7 @@ TEST(SpeedSpinTest, SettingToSpeed) {
     EXPECT_EQ(rig.win.msg.spd, spd) << "v = " << v;
   }
   rig.SpeedSpin.OnDblClick = [&] { rig.win.SpeedSpinDblClick(); };
+  rig.form.panels.ConfigPanel.visible = true;  // the player can reach the setting
   rig.SpeedSpin.DblClick();
   EXPECT_EQ(rig.SpeedSpin.value, 32);
   EXPECT_EQ(rig.win.msg.spd, 96);

@@ -168,7 +168,7 @@ TEST(DrawStatusTest, AnItemOutsideTheWorkVariablesEndsTheGame) {
   rig.scn.StatusVars[8] = 256;  // money from a variable that does not exist
   EXPECT_THROW(rig.status.DrawStatus(), QuitSignal);
   ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
-  EXPECT_TRUE(rig.host.quit);
+  EXPECT_TRUE(rig.form.quit);
 }
 
 }  // namespace

@@ -19,27 +19,8 @@ std::string RecordingFont::Text() const {
   return s;
 }
 
-void TextHost::StartMessage(int speaker, const ByteString* text) {
-  window->StartMessage(speaker, text);
-}
-
-void TextHost::ReadChoices(uint16_t result_var, const scenario::ChoiceList& list) {
-  choices->ReadChoices(result_var, list);
-}
-
-void TextHost::ShowStatus() {
-  status->DrawStatus();
-  layers->ShowBackBuffer();
-}
-
-TextRig::TextRig()
-    : scn(host, scenario::ScenarioServices{files, dialogs, window, clock}, input, dat_path) {
-  host.window = &win;
-  host.status = &status;
-  host.choices = &choices;
-  host.layers = &layers;
-  scn.waits.Bind(scenario::WaitHandler::TypeText, [this] { win.TypeText(); });
-  scn.waits.Bind(scenario::WaitHandler::ChoiceProc, [this] { choices.ChoiceProc(); });
+TextRig::TextRig() {
+  form.DatPath = kDat;  // as start-up sets it
   layers.BMP = Bitmap(640, 480, kSceneColor);
   layers.IMG = Bitmap(640, 480, kSceneColor);
   layers.SP1 = Bitmap(24, 48, kFrameA);

@@ -1,6 +1,5 @@
-// The text subsystems on the headless platform, wired to a scenario engine
-// through a host that forwards the text operations and records the rest, with
-// a font that records every character it draws.
+// The text subsystems of a whole game on the headless platform (not
+// started), with a font that records every character it draws.
 #pragma once
 
 #include <cstdint>
@@ -8,17 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/controls.h"
-#include "core/input_state.h"
-#include "graphics/layers.h"
-#include "platform/headless/headless_platform.h"
-#include "platform/headless/memory_files.h"
 #include "platform/shared/ttf_font.h"
-#include "scenario/scenario.h"
-#include "support/recording_host.h"
-#include "text/choices.h"
-#include "text/message_window.h"
-#include "text/status_display.h"
+#include "support/game_data.h"
 
 namespace velmor::testing {
 
@@ -45,20 +35,6 @@ class RecordingFont : public platform::Font {
   platform::Font& inner_;
 };
 
-// Forwards the text operations to the text subsystems and records the rest.
-class TextHost : public RecordingHost {
- public:
-  text::MessageWindow* window = nullptr;
-  text::StatusDisplay* status = nullptr;
-  text::Choices* choices = nullptr;
-  graphics::Layers* layers = nullptr;
-
-  void StartMessage(int speaker, const ByteString* text) override;
-  void ReadChoices(uint16_t result_var, const scenario::ChoiceList& list) override;
-  void ShowStatus() override;
-  void SetStatusLayout(int layout) override { status->StatusLayout = layout; }
-};
-
 // Colours of the pictures the rig makes.
 constexpr Color kSceneColor = Rgb(10, 20, 30);  // BMP and IMG at the start
 constexpr Color kFrameA = Rgb(200, 0, 0);       // click mark, first frame
@@ -67,22 +43,18 @@ constexpr Color kFrameB = Rgb(0, 200, 0);       // click mark, second frame
 struct TextRig {
   TextRig();
 
-  platform::MemoryFiles files;
-  platform::HeadlessDialogs dialogs;
-  platform::HeadlessWindow window{{640, 480}};
-  platform::VirtualClock clock;
-  InputState input;
-  std::string dat_path{"DATA/"};
-  TextHost host;
-  scenario::Scenario scn;
-  graphics::BitmapLoader loader{files, dat_path};
-  graphics::Layers layers{loader, window};
   platform::TtfFont ttf;
   RecordingFont font{ttf};
-  SpinEdit SpeedSpin{"SpeedSpin", 0, 128, -16, 96};
-  text::MessageWindow win{layers, font, scn, input, SpeedSpin};
-  text::StatusDisplay status{layers, font, scn};
-  text::Choices choices{layers, font, scn, input, win};
+  GameRig game{{255}, {640, 480}, "", &font};
+  app::TForm1& form = game.form();
+  platform::HeadlessDialogs& dialogs = game.game->dialogs();
+  InputState& input = form.input;
+  scenario::Scenario& scn = form.scn;
+  graphics::Layers& layers = form.layers;
+  SpinEdit& SpeedSpin = form.panels.SpeedSpin;
+  text::MessageWindow& win = form.msgwin;
+  text::StatusDisplay& status = form.status;
+  text::Choices& choices = form.choices;
 
   // The scenario's turn, then the end of the tick (the click is forgotten).
   void Tick();

@@ -64,7 +64,9 @@ HeadlessGame::HeadlessGame(platform::Files& files, HeadlessOptions options)
       window_(options_.screen, &font_),
       media_(files) {
   form_ = std::make_unique<TForm1>(
-      Platform{files_, window_, dialogs_, media_, font_, clock_}, options_.start);
+      Platform{files_, window_, dialogs_, media_,
+               options_.text_font ? *options_.text_font : font_, clock_},
+      options_.start);
 }
 
 template <typename F>

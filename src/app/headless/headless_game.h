@@ -22,6 +22,9 @@ struct HeadlessOptions {
   StartOptions start;
   bool print_warnings = false;  // also print the script's warnings on stderr
   std::string font_file = platform::kDefaultFontFile;  // the face the text is drawn with
+  // Draws the game's text in place of that face (a font of the caller's own,
+  // which must outlive the game); null: the face.
+  platform::Font* text_font = nullptr;
   // Where F12 writes screenshots; empty: the player's pictures folder.
   std::string pictures_folder;
   bool debug = false;                 // the debugger on from the start
