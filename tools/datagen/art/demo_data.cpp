@@ -31,6 +31,5 @@ std::vector<DataFile> MakeDemoData() {
   return files;
 }
 
-void WriteDemoData(const std::filesystem::path& folder) { WriteDataFolder(folder, MakeDemoData()); }
 
 }  // namespace velmor::datagen

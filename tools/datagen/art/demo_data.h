@@ -12,9 +12,5 @@ namespace velmor::datagen {
 // (the scenarios in SNX/ come from the assembler, not from here).
 std::vector<DataFile> MakeDemoData();
 
-// Writes MakeDemoData() under `folder`, creating the subfolders (SNX/
-// included, for the assembler step). Throws std::runtime_error naming the
-// file that could not be written.
-void WriteDemoData(const std::filesystem::path& folder);
 
 }  // namespace velmor::datagen
