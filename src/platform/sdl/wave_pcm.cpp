@@ -11,6 +11,8 @@
 #include <new>
 #include <string_view>
 
+#include "formats/byte_reader.h"
+#include "formats/riff.h"
 #include "formats/wave.h"
 
 namespace velmor::platform::sdl {
@@ -19,86 +21,73 @@ namespace {
 
 constexpr uint64_t kIntMax = static_cast<uint64_t>(std::numeric_limits<int>::max());
 
-uint64_t Le(const uint8_t* p, int bytes) {
-  uint64_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
+std::string TooLong(uint64_t frames, int rate) {
+  const uint64_t minutes = frames / static_cast<uint64_t>(rate) / 60;
+  return "WAVE file too long to play (" + std::to_string(minutes) + " minutes)";
 }
 
-void PutLe(std::vector<uint8_t>& out, uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+// The body of a chunk of a checked file (empty when there is none).
+std::span<const uint8_t> ChunkBody(std::span<const uint8_t> file, std::string_view tag) {
+  auto found = formats::FindRiffChunk(file, tag);
+  if (!found || !*found) return {};
+  return file.subspan((*found)->at, (*found)->size);
 }
 
-void PutTag(std::vector<uint8_t>& out, std::string_view tag) {
-  out.insert(out.end(), tag.begin(), tag.end());
-}
-
-// A chunk's body in a checked file ("RIFF" "WAVE" and whole chunks); empty
-// when there is none.
-std::span<const uint8_t> FindChunk(std::span<const uint8_t> file, std::string_view tag) {
-  std::size_t at = 12;
-  while (at + 8 <= file.size()) {
-    const uint64_t size = Le(&file[at + 4], 4);
-    const std::size_t body = at + 8;
-    const auto length = static_cast<std::size_t>(std::min<uint64_t>(size, file.size() - body));
-    if (std::memcmp(&file[at], tag.data(), 4) == 0) return file.subspan(body, length);
-    at = body + length + (size & 1);
-  }
-  return {};
-}
-
-bool IsDoubleFloat(std::span<const uint8_t> fmt) {
-  if (fmt.size() < 16) return false;
-  auto tag = static_cast<uint16_t>(Le(&fmt[0], 2));
-  if (tag == formats::wave_format::kExtensible && fmt.size() >= 26)
-    tag = static_cast<uint16_t>(Le(&fmt[24], 2));
-  return tag == formats::wave_format::kFloat && Le(&fmt[14], 2) == 64;
-}
-
-// SDL's WAVE loader takes floats of 32 bits only: a file of 64-bit floats is
-// written anew with 32-bit ones (its first `frames` frames).
-std::vector<uint8_t> NarrowDoubles(std::span<const uint8_t> fmt, std::span<const uint8_t> data,
-                                   uint64_t frames) {
-  const uint64_t channels = std::max<uint64_t>(1, Le(&fmt[2], 2));
-  const uint64_t rate = Le(&fmt[4], 4);
-  const uint64_t samples = std::min<uint64_t>(frames, data.size() / (8 * channels)) * channels;
-  const uint64_t data_size = samples * 4;  // half the 64-bit data: within 32 bits
-  std::vector<uint8_t> out;
-  out.reserve(44 + data_size);
-  PutTag(out, "RIFF");
-  PutLe(out, 36 + data_size, 4);
-  PutTag(out, "WAVE");
-  PutTag(out, "fmt ");
-  PutLe(out, 16, 4);
-  PutLe(out, formats::wave_format::kFloat, 2);
-  PutLe(out, channels, 2);
-  PutLe(out, rate, 4);
-  PutLe(out, std::min<uint64_t>(rate * 4 * channels, 0xFFFFFFFF), 4);
-  PutLe(out, 4 * channels, 2);
-  PutLe(out, 32, 2);
-  PutTag(out, "data");
-  PutLe(out, data_size, 4);
-  for (uint64_t i = 0; i < samples; ++i) {
-    const double d = std::bit_cast<double>(Le(&data[i * 8], 8));
-    const float f = std::isfinite(d) ? static_cast<float>(std::clamp(d, -1.0, 1.0)) : 0.0f;
-    PutLe(out, std::bit_cast<uint32_t>(f), 4);
-  }
-  return out;
-}
-
-struct FreeWav {
-  void operator()(Uint8* samples) const { SDL_FreeWAV(samples); }
-};
-
-// What SDL's WAVE loader made of a file.
+// Samples as SDL's converter takes them, and what keeps them alive: SDL's
+// WAVE loader's buffer, or one of our own.
 struct Decoded {
   SDL_AudioSpec sound{};  // rate, sample format, channels
-  std::unique_ptr<Uint8, FreeWav> samples;
+  std::shared_ptr<const Uint8> samples;
   Uint32 bytes = 0;
   uint64_t FrameBytes() const {
     return static_cast<uint64_t>(SDL_AUDIO_BITSIZE(sound.format)) / 8 * sound.channels;
   }
 };
+
+// SDL's WAVE loader takes floats of 32 bits only: the first `frames` frames
+// of a file of 64-bit floats are narrowed here (clipped to full scale, what
+// is not a number silenced) and handed to the converter as they are.
+std::optional<Decoded> NarrowDoubles(std::span<const uint8_t> fmt_body,
+                                     std::span<const uint8_t> data, uint64_t frames,
+                                     std::string* why) {
+  formats::ByteReader fmt(fmt_body, 2);
+  const uint16_t channels = std::max<uint16_t>(1, fmt.Le16());
+  const uint32_t rate = fmt.Le32();
+  const uint64_t samples = std::min<uint64_t>(frames, data.size() / (8 * channels)) * channels;
+  if (samples * 4 > kIntMax || rate == 0 || rate > kIntMax) {
+    *why = rate == 0 || rate > kIntMax ? "cannot decode the WAVE file: unexpected sample rate"
+                                       : TooLong(frames, static_cast<int>(rate));
+    return std::nullopt;
+  }
+  auto floats = std::make_shared<std::vector<float>>(samples);
+  formats::ByteReader in(data);
+  for (float& f : *floats) {
+    const double d = std::bit_cast<double>(uint64_t{in.Le32()} | uint64_t{in.Le32()} << 32);
+    f = std::isfinite(d) ? static_cast<float>(std::clamp(d, -1.0, 1.0)) : 0.0f;
+  }
+  Decoded out;
+  out.sound.freq = static_cast<int>(rate);
+  out.sound.format = AUDIO_F32SYS;
+  out.sound.channels = static_cast<Uint8>(std::min<uint16_t>(channels, 255));
+  out.bytes = static_cast<Uint32>(samples * 4);
+  out.samples = std::shared_ptr<const Uint8>(
+      floats, reinterpret_cast<const Uint8*>(floats->data()));
+  return out;
+}
+
+bool IsDoubleFloat(std::span<const uint8_t> fmt_body) {
+  formats::ByteReader fmt(fmt_body);
+  uint16_t tag = fmt.Le16();
+  fmt.Skip(12);
+  const uint16_t bits = fmt.Le16();
+  if (!fmt.ok()) return false;
+  if (tag == formats::wave_format::kExtensible) {
+    fmt.Skip(8);
+    const uint16_t sub = fmt.Le16();
+    if (fmt.ok()) tag = sub;
+  }
+  return tag == formats::wave_format::kFloat && bits == 64;
+}
 
 std::optional<Decoded> Load(std::span<const uint8_t> file, std::string* why) {
   if (file.size() > kIntMax) {
@@ -116,17 +105,14 @@ std::optional<Decoded> Load(std::span<const uint8_t> file, std::string* why) {
     *why = std::string("cannot decode the WAVE file: ") + SDL_GetError();
     return std::nullopt;
   }
-  d.samples.reset(samples);
+  d.samples = std::shared_ptr<const Uint8>(samples, [](const Uint8* p) {
+    SDL_FreeWAV(const_cast<Uint8*>(p));
+  });
   if (d.FrameBytes() == 0 || d.sound.freq <= 0) {
     *why = "cannot decode the WAVE file: unexpected sample format";
     return std::nullopt;
   }
   return d;
-}
-
-std::string TooLong(uint64_t frames, int rate) {
-  const uint64_t minutes = frames / static_cast<uint64_t>(rate) / 60;
-  return "WAVE file too long to play (" + std::to_string(minutes) + " minutes)";
 }
 
 // The first `frames` frames of `d` in the output's format.
@@ -165,15 +151,14 @@ std::optional<std::vector<uint8_t>> Convert(const Decoded& d, uint64_t frames,
 std::optional<std::vector<uint8_t>> Decode(std::span<const uint8_t> clean, uint64_t frames,
                                            const OutputFormat& format, std::string* why) {
   if (frames == 0) return std::vector<uint8_t>();
-  std::vector<uint8_t> narrowed;
-  const std::span<const uint8_t> fmt = FindChunk(clean, "fmt ");
+  const std::span<const uint8_t> fmt = ChunkBody(clean, "fmt ");
+  std::optional<Decoded> d;
   if (IsDoubleFloat(fmt)) {
-    narrowed = NarrowDoubles(fmt, FindChunk(clean, "data"), frames);
-    clean = narrowed;
+    d = NarrowDoubles(fmt, ChunkBody(clean, "data"), frames, why);
+  } else {
+    d = Load(clean, why);
   }
-  std::optional<Decoded> d = Load(clean, why);
   if (!d) return std::nullopt;
-  narrowed = {};
   // ADPCM decodes in whole blocks; the sound ends where the file says.
   const uint64_t keep = std::min<uint64_t>(frames, d->bytes / d->FrameBytes());
   return Convert(*d, keep, format, why);
