@@ -6,10 +6,12 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <fstream>
 
+#include "formats/riff.h"
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/synth_log.h"
 
@@ -217,9 +219,9 @@ bool MidiSynth::LooksUsable(const std::string& soundfonts, std::string* why) {
   // A SoundFont is a RIFF file of the form "sfbk".
   for (const std::string& file : Split(soundfonts)) {
     std::ifstream in(file, std::ios::binary);
-    char head[12] = {};
-    if (in.read(head, sizeof head) && std::memcmp(head, "RIFF", 4) == 0 &&
-        std::memcmp(head + 8, "sfbk", 4) == 0)
+    std::array<uint8_t, 12> head{};
+    if (in.read(reinterpret_cast<char*>(head.data()), head.size()) &&
+        formats::IsRiff(head, "sfbk"))
       return true;
   }
   if (why) *why = soundfonts.empty() ? "no SoundFont" : "no usable SoundFont in " + soundfonts;
