@@ -23,6 +23,8 @@ void HitMap::StartHitMap(uint16_t result_var, const ByteString& name, uint8_t ho
   cursors_.CursorNumber0 = cursors_.CursorNumber;
   // Every operand has been read. A region picture that cannot be loaded is
   // reported and the scenario goes on after the instruction with the answer 0.
+  // Mended: at a missing region picture the original stopped with two
+  // operands unread and went on from the middle of the instruction.
   scn_.Work(result_var) = 0;
   layers_.loader().Load(Region, BMPDIR, name + ".BMP");
   HitCursor = hover != 0 ? hover : cursors_.CursorNumber;
@@ -33,8 +35,8 @@ void HitMap::StartHitMap(uint16_t result_var, const ByteString& name, uint8_t ho
 }
 
 void HitMap::HitMapPress() {
-  // A left button held now, or a press since the last tick (a quick tap may
-  // already be released again: it must not be lost).
+  // Mended: a press since the last tick counts as well as a button held now
+  // (the original lost a quick tap released before the tick).
   if (input_.drg != 1 && input_.clk != 1) return;
   scn_.MainProc = WaitHandler::HitMapRelease;
   cursors_.SetCursorShape(HitCursorDown);
@@ -54,8 +56,9 @@ int32_t HitMap::RegionAt(int32_t msx, int32_t msy) const {
 
 void HitMap::HitMapRelease() {
   if (input_.drg == 1) return;  // still held
-  // The answer is stored and the wait ends before the hover shape is loaded
-  // again, so a missing cursor file is reported once instead of every tick.
+  // Mended: the answer is stored and the wait ends before the hover shape
+  // is loaded again, so a missing cursor file is reported once, not every
+  // tick as in the original.
   scn_.Work(scn_.ResultVar) = static_cast<int16_t>(RegionAt(input_.msx, input_.msy));
   scn_.MainProc = WaitHandler::None;
   MouseSpin_.enabled = true;

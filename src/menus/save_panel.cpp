@@ -52,10 +52,14 @@ void SavePanelLogic::SaveSlot(int n) {
   SlotImage image = BuildSlotImage(header, scn_.work, scn_.flag);
   if (n == kLiveSlot) live_copy_ = image;
   // Written whole or not at all: a failure keeps the old file.
+  // Mended: the original overwrote the slot file in place and said nothing
+  // when that failed.
   std::string error;
   if ((slot_folder_.empty() || services_.files.CreateFolders(slot_folder_, &error)) &&
       services_.files.WriteFile(SlotPath(n), image, &error))
     return;
+  // Mended: the listing restored the live state from DATAFF, so a DATAFF
+  // that could not be written would have replaced the player's game.
   if (n == kLiveSlot) return;  // the listing keeps its copy in memory
   throw GameError(SlotFileName(n).str() + Sjis(" に書き込めなかったよ。").str() + "\n" +
                       Utf8ToSjis(error),

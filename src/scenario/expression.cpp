@@ -11,13 +11,15 @@ namespace velmor::scenario {
 namespace {
 
 constexpr int kStackSize = 255;
-// An expression longer than the whole image can only be garbage: it is cut
+// Mended: an expression longer than the whole image can only be garbage
+// (the original read on for ever): it is cut
 // off there and treated as invalid, instead of looping for ever.
 constexpr uint32_t kMaxCodes = kImageSize;
 
 using namespace expr_code;
 
-// The value stack: a fixed array local to one evaluation. Popping an empty
+// Mended: the original's value stack had no bounds. Here it is a fixed
+// array local to one evaluation. Popping an empty
 // stack gives 0 and pushing onto a full one drops the value; both mark the
 // expression invalid.
 class ValueStack {
@@ -113,6 +115,8 @@ int16_t Scenario::Evaluate() {
       case kOr: r = a | b; break;
       case kXor: r = a ^ b; break;
       case kMul: r = S(U(a) * U(b)); break;
+      // Mended: a division by 0, or of -2^31 by -1, brought the original down;
+      // here the player is told and the game ends in order.
       case kDiv:
       case kMod:
         if (b == 0) Fail(Sjis("計算式で 0 による割り算をしました。").str());

@@ -71,6 +71,8 @@ void Scenario::LoadScenario(const ByteString& name) {
     Fail(Sjis("シナリオファイルを読み込めません。").str() + "\n" + Utf8ToSjis(path) + "\n" +
          Utf8ToSjis(error));
   }
+  // Mended: the original copied a file of any size into its 65,536-byte image;
+  // a larger one is refused by name.
   if (bytes->size() > kImageSize) {
     failed_file_ = path + ": " + Number(static_cast<long>(bytes->size())) +
                    " bytes, more than a scenario file can hold (65536)";
@@ -90,6 +92,7 @@ void Scenario::LoadScenario(const ByteString& name) {
 }
 
 void Scenario::EnterCall(bool for_slot_reader) {
+  // Mended: the original called deeper than its levels 0 to 7 unchecked.
   int deepest = for_slot_reader ? kStackLevels - 1 : kCallLevels - 1;
   if (CallDepth >= deepest)
     Fail(Sjis("シナリオの呼び出しが深すぎます (入れ子は 7 段まで)。").str() + "\n" +
@@ -104,6 +107,7 @@ void Scenario::CallScenario(const ByteString& name) {
 }
 
 void Scenario::ReturnScenario() {
+  // Mended: the original returned from level 0 to below its call stack.
   if (CallDepth == 0)
     Fail(Sjis("呼び出されていないシナリオからのリターンです。").str() + "\n" +
          CallFile[0].str());
@@ -127,6 +131,7 @@ int Scenario::TestFlag(uint16_t n) {
 }
 
 int16_t& Scenario::Work(uint32_t n) {
+  // Mended: the original read and wrote past its 256 work variables.
   if (n >= kWorkCount) [[unlikely]]
     Fail(Sjis("範囲外のワーク変数指定").str() + " (" + Number(n) + ")");
   return work[n];

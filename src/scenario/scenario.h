@@ -29,7 +29,9 @@ constexpr int kCallLevels = 8;  // levels 0..7 for scenario calls
 // The slot reader borrows one level above the current one for its bracket, so
 // that loading works even from the deepest call.
 constexpr int kStackLevels = kCallLevels + 1;
-// The work one tick's instructions may do without waiting, in units of one
+// Mended: the original ran instructions until a wait, so a scenario that
+// never waited froze the window. The work one tick's instructions may do
+// without waiting, in units of one
 // plain instruction (about 10 ns): a scenario that runs out of it has the
 // rest of the tick taken away, so the window stays responsive. What costs
 // more is charged more: loading a file, an instruction that draws, plays or
