@@ -92,6 +92,8 @@ std::string TForm1::DataFolderAdvice() {
 
 void TForm1::FailStartup(const GameError& e) {
   // Without these files the game cannot start: say which, then end.
+  // Mended: the original showed the system's error and was left half
+  // started, with no scenario and the timer off.
   ReportError(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message());
   startup_failure = "cannot start: " + (e.detail().empty() ? SjisToUtf8(e.message()) : e.detail()) +
                     ". " + DataFolderAdvice();

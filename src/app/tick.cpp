@@ -124,6 +124,9 @@ bool TForm1::FormCloseQuery() {
   // The box needs a pointer, and the drawn one must not trail over the
   // picture meanwhile: the system pointer is shown and the drawn one is off
   // while the question is open. Cancel puts both back as they were.
+  // Mended: after a cancel the original turned the drawn pointer on even
+  // over a held picture, and hid the system pointer over an open name or
+  // save panel.
   int spf_before = input.spf;
   platform::ShowSystemPointer(platform.window);
   input.spf = 0;

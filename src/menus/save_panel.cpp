@@ -163,8 +163,8 @@ void SavePanelLogic::ReadNames() {
 bool SavePanelLogic::StringEnds(uint16_t at) const {
   // The same steps as the string reader: a colour or size code and a lead
   // byte take the next byte with them. The game writes every header string
-  // with its end inside the header; one that runs past it is damaged (and
-  // could otherwise run round the whole image).
+  // with its end inside the header; one that runs past it is damaged.
+  // Mended: the original read such a string on round the whole image.
   while (at < kSlotHeaderSize) {
     uint8_t b = scn_.snx[at++];
     if (b == 0) return true;
