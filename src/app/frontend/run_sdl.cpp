@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <chrono>
 #include <future>
-#include <malloc.h>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -19,6 +18,7 @@
 #include "platform/sdl/sdl_window.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/os_files.h"
+#include "platform/shared/startup_heap.h"
 #include "platform/shared/ttf_font.h"
 
 namespace velmor::app {
@@ -33,10 +33,16 @@ using platform::sdl::PointerButton;
 // The loop's view of the game: each event goes to the main window's handler.
 class FormEvents : public platform::sdl::GameEvents {
  public:
-  FormEvents(TForm1& form, ReaderSettingsFile& settings_file)
-      : form_(form), settings_file_(settings_file) {}
+  FormEvents(TForm1& form, ReaderSettingsFile& settings_file, platform::StartupHeap& startup_heap)
+      : form_(form), settings_file_(settings_file), startup_heap_(startup_heap) {}
 
-  void TimerTimer() override { form_.TimerTimer(); }
+  void TimerTimer() override {
+    form_.TimerTimer();
+    // The first ticks draw the first scene and type its first characters,
+    // still on the start-up heap; then its passing files and pictures are
+    // given back to the system.
+    if (++ticks_ == kStartupTicks) startup_heap_.End();
+  }
   std::optional<uint32_t> IdleFor() override { return form_.IdleFor(); }
   void PaintIfInvalid() override { form_.PaintIfInvalid(); }
   void MouseDown(PointerButton button) override {
@@ -74,8 +80,11 @@ class FormEvents : public platform::sdl::GameEvents {
   }
 
  private:
+  static constexpr int kStartupTicks = 5;
   TForm1& form_;
   ReaderSettingsFile& settings_file_;
+  platform::StartupHeap& startup_heap_;
+  int ticks_ = 0;
 };
 
 // With VELMOR_FRAME_STATS set, what drawing the window cost, on stderr at
@@ -122,7 +131,8 @@ void OpenDebugger(FormEvents& events, platform::sdl::SdlFrontEnd& front,
 
 int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
             platform::sdl::SdlFrontEnd& front, platform::Font& font, platform::Files& files,
-            platform::sdl::SdlMediaPlayer& media, const Clock& since_start) {
+            platform::sdl::SdlMediaPlayer& media, const Clock& since_start,
+            platform::StartupHeap& startup_heap) {
   platform::sdl::SdlDialogs dialogs(front);
   platform::sdl::SdlClock clock;
 
@@ -141,7 +151,7 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
   std::string settings_report;
   form.ApplyReaderSettings(settings_file.Load(&settings_report));
   if (!settings_report.empty()) std::fprintf(stderr, "velmor: %s\n", settings_report.c_str());
-  FormEvents events(form, settings_file);
+  FormEvents events(form, settings_file, startup_heap);
   front.Attach(events);
   try {
     std::optional<int> exit_code = form.FormCreate();
@@ -153,9 +163,6 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
     front.Start();
     if (!settings_report.empty()) front.ShowNotice(settings_report);
     if (cli.verbose) std::fprintf(stderr, "velmor: first frame %.0f ms after start\n", since_start.Ms());
-    // Start-up's passing files and decoded pictures are given back to the
-    // system, not kept for the rest of the run.
-    malloc_trim(0);
     front.Run();
   } catch (const QuitSignal&) {
     // The game has shut down; after a failed start-up, say why.
@@ -179,6 +186,7 @@ platform::sdl::RendererChoice RendererOf(const std::string& name) {
 int RunSdl(const CommandLine& cli) {
   const Clock since_start;
   const platform::sdl::SdlShutdown last;  // after every other local here
+  platform::StartupHeap startup_heap;
   platform::sdl::InstallQuitSignals();
   // Without a session bus the system's D-Bus library would start one of its
   // own when SDL asks for it (tens of milliseconds, and a daemon left
@@ -233,7 +241,7 @@ int RunSdl(const CommandLine& cli) {
   if (!ui.fonts_ok()) std::fprintf(stderr, "velmor: %s\n", ui.error().c_str());
   platform::sdl::SdlFrontEnd front(window, ui);
 
-  int exit_code = RunGame(cli, window, front, font, files, media, since_start);
+  int exit_code = RunGame(cli, window, front, font, files, media, since_start, startup_heap);
   PrintFrameStats(window, front);
   return exit_code;
 }
