@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -174,6 +175,12 @@ int RunGame(const CommandLine& cli, platform::sdl::SdlWindow& window,
   return 0;
 }
 
+// The game's face, found and opened; without one, `faces.pgothic` says why.
+struct FoundFont {
+  platform::FontFaces faces;
+  std::unique_ptr<platform::TtfFont> font;
+};
+
 platform::sdl::RendererChoice RendererOf(const std::string& name) {
   using platform::sdl::RendererChoice;
   if (name == "software") return RendererChoice::Software;
@@ -192,13 +199,13 @@ int RunSdl(const CommandLine& cli) {
   // own when SDL asks for it (tens of milliseconds, and a daemon left
   // behind): the program does without one.
   setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
-  // The font is looked for while SDL starts.
-  std::future<std::optional<platform::FontFaces>> found = std::async(
-      std::launch::async, [&cli] {
-        std::string why;
-        auto faces = platform::FindFontFaces(cli.font, &why);
-        return faces ? faces : std::optional<platform::FontFaces>(platform::FontFaces{"", why});
-      });
+  // The font is looked for and opened while SDL starts.
+  std::future<FoundFont> found = std::async(std::launch::async, [&cli] {
+    std::string why;
+    auto faces = platform::FindFontFaces(cli.font, &why);
+    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr};
+    return FoundFont{*faces, std::make_unique<platform::TtfFont>(faces->gothic)};
+  });
   // The sound starts first: its SoundFont loads while the display starts,
   // the window opens and the start-up pictures load.
   platform::OsFiles files;
@@ -213,12 +220,13 @@ int RunSdl(const CommandLine& cli) {
 
   // Without a face with the game's characters every text would be empty
   // cells: that is a failed start, said plainly.
-  platform::FontFaces faces = *found.get();
+  FoundFont found_font = found.get();
+  const platform::FontFaces& faces = found_font.faces;
   if (faces.gothic.empty()) {
     std::fprintf(stderr, "velmor: %s\n", faces.pgothic.c_str());
     return 1;
   }
-  platform::TtfFont font(faces.gothic);
+  platform::TtfFont& font = *found_font.font;
   if (!font.ok()) {
     std::fprintf(stderr, "velmor: %s\n", font.error().c_str());
     return 1;
