@@ -25,6 +25,12 @@ class HeadlessMediaPlayerTest : public ::testing::Test {
     return player.Open(error);
   }
 
+  // The mode, the opened file and the place in it (ms).
+  std::string State() const {
+    return std::string(player.ModeName()) + " " + player.OpenedFile() + " at " +
+           std::to_string(player.PositionMs());
+  }
+
   MemoryFiles files;
   HeadlessMediaPlayer player{files};
 };
@@ -52,45 +58,42 @@ TEST_F(HeadlessMediaPlayerTest, OpensStoppedAndTakesTheLengthFromTheFile) {
   }
 }
 
-TEST_F(HeadlessMediaPlayerTest, PlaysToTheEndAndRewindsWhenPlayedAgain) {
+TEST_F(HeadlessMediaPlayerTest, PlaysToTheEndStopsInPlaceAndRewindsWhenPlayedAgain) {
   ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
   player.Play();
-  EXPECT_EQ(player.Mode(), MediaMode::Playing);
-  EXPECT_EQ(player.ModeName(), "playing");
   for (int tick = 0; tick < 4; ++tick) player.Advance(20);
-  EXPECT_EQ(player.Mode(), MediaMode::Playing);
-  EXPECT_EQ(player.PositionMs(), 80u);
+  EXPECT_EQ(State(), "playing D\\SOUND\\A.WAV at 80");
   player.Advance(20);
-  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
-  EXPECT_EQ(player.PositionMs(), 100u);
+  EXPECT_EQ(State(), "stopped D\\SOUND\\A.WAV at 100");
   player.Advance(20);  // time passes; nothing moves
-  EXPECT_EQ(player.PositionMs(), 100u);
-
+  EXPECT_EQ(State(), "stopped D\\SOUND\\A.WAV at 100");
   player.Play();
-  EXPECT_EQ(player.Mode(), MediaMode::Playing);
-  EXPECT_EQ(player.PositionMs(), 0u);
-  EXPECT_EQ(player.Error(), media_error::kNone);
-}
+  EXPECT_EQ(State(), "playing D\\SOUND\\A.WAV at 0");
 
-TEST_F(HeadlessMediaPlayerTest, StopKeepsTheFileAndPlayGoesOnWhereItStood) {
+  // Stop keeps the file, and Play goes on where it stood.
   ASSERT_TRUE(OpenFile("D\\SOUND\\B.MID"));
   player.Play();
   player.Advance(60);
   std::string error;
   EXPECT_TRUE(player.Stop(&error));
-  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
-  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\B.MID");
   player.Advance(100);
-  EXPECT_EQ(player.PositionMs(), 60u);
+  EXPECT_EQ(State(), "stopped D\\SOUND\\B.MID at 60");
   player.Play();
-  EXPECT_EQ(player.PositionMs(), 60u);
+  EXPECT_EQ(State(), "playing D\\SOUND\\B.MID at 60");
   player.Advance(190);
-  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(State(), "stopped D\\SOUND\\B.MID at 250");
+  EXPECT_EQ(player.Error(), media_error::kNone);
 }
 
-TEST_F(HeadlessMediaPlayerTest, AFailedOpenLeavesNoFileOpen) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
+TEST_F(HeadlessMediaPlayerTest, AFailedOpenLeavesNoFileOpenAndStopThenIsTheNoDeviceError) {
+  std::string error;
+  EXPECT_FALSE(player.Stop(&error));  // nothing opened yet
+  EXPECT_EQ(error, kNoDeviceText);
+  EXPECT_EQ(player.Error(), media_error::kNoDevice);
   player.Play();
+  EXPECT_EQ(player.Error(), media_error::kNoDevice);
+  EXPECT_EQ(player.Mode(), MediaMode::NotReady);
+
   struct Failure {
     const char* path;
     const char* text;
@@ -102,25 +105,17 @@ TEST_F(HeadlessMediaPlayerTest, AFailedOpenLeavesNoFileOpen) {
   };
   for (const auto& [path, text, code] : failures) {
     SCOPED_TRACE(path);
-    std::string error;
+    ASSERT_TRUE(OpenFile("D\\SOUND\\A.WAV"));
+    player.Play();
     EXPECT_FALSE(OpenFile(path, &error));
     EXPECT_NE(error.find(text), std::string::npos) << error;
     EXPECT_EQ(player.Error(), code);
     EXPECT_EQ(player.Mode(), MediaMode::NotReady);
     EXPECT_EQ(player.OpenedFile(), "");
     EXPECT_EQ(player.FileName(), path);  // the file name keeps the failed path
+    EXPECT_FALSE(player.Stop(&error));
+    EXPECT_EQ(error, kNoDeviceText);
   }
-}
-
-TEST_F(HeadlessMediaPlayerTest, StopWithoutAFileIsTheNoDeviceError) {
-  std::string error;
-  EXPECT_FALSE(player.Stop(&error));
-  EXPECT_EQ(error, kNoDeviceText);
-  EXPECT_EQ(player.Error(), media_error::kNoDevice);
-
-  player.Play();
-  EXPECT_EQ(player.Error(), media_error::kNoDevice);
-  EXPECT_EQ(player.Mode(), MediaMode::NotReady);
 }
 
 TEST_F(HeadlessMediaPlayerTest, RecordsEveryCommandAndCanBeToldAKindOfFileCannotSound) {
