@@ -1,4 +1,7 @@
-// The headless media player: the real player's commands on virtual time.
+// The headless media player: the real player's commands on virtual time, on
+// sound files read through the file service (the check chosen by the file's
+// extension; errors that name the file). Which files the checks take, and
+// why they refuse the others, is the format corpus with its verdicts.
 #include "platform/headless/headless_media_player.h"
 
 #include <gmock/gmock.h>
@@ -18,6 +21,7 @@ class HeadlessMediaPlayerTest : public ::testing::Test {
     files.Put("D/SOUND/A.WAV", testing::ToneWave(100));  // 100 ms
     files.Put("D/SOUND/B.MID", testing::NoteMidi(250));  // 250 ms
     files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
+    files.Put("D/SOUND/WAVE.MID", testing::ToneWave(100));
   }
 
   bool OpenFile(const std::string& path, std::string* error = nullptr) {
@@ -40,9 +44,10 @@ TEST_F(HeadlessMediaPlayerTest, OpensStoppedAndTakesTheLengthFromTheFile) {
   // (1031 at 22050 a second); MS ADPCM: 1234 frames by its "fact" chunk.
   files.Put("D/SOUND/IMA.WAV", testing::TestFile("formats/media/wave_ima_last_block_cut_in_run.wav"));
   files.Put("D/SOUND/MS.WAV", testing::TestFile("formats/media/wave_ms_fact_counts_fewer.wav"));
+  // The check is chosen by the extension, in any letter case.
   const std::pair<const char*, uint32_t> cases[] = {
       {"D\\SOUND\\A.WAV", 100},
-      {"D\\SOUND\\B.MID", 250},
+      {"D\\SOUND\\B.mid", 250},
       {"D\\SOUND\\IMA.WAV", 47},
       {"D\\SOUND\\MS.WAV", 56},
   };
@@ -101,7 +106,11 @@ TEST_F(HeadlessMediaPlayerTest, AFailedOpenLeavesNoFileOpenAndStopThenIsTheNoDev
   };
   const Failure failures[] = {
       {"D\\SOUND\\NONE.WAV", "No such file or directory", media_error::kCannotOpen},
-      {"D\\SOUND\\BAD.MID", "D\\SOUND\\BAD.MID: damaged MIDI file", media_error::kRefused},
+      {"D\\SOUND\\BAD.MID",
+       "D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end of the file",
+       media_error::kRefused},
+      {"D\\SOUND\\WAVE.MID", "D\\SOUND\\WAVE.MID: not a MIDI file", media_error::kRefused},
+      {"D\\SOUND\\A.OGG", "D\\SOUND\\A.OGG: not a WAVE or MIDI file name", media_error::kRefused},
   };
   for (const auto& [path, text, code] : failures) {
     SCOPED_TRACE(path);
