@@ -195,14 +195,6 @@ TEST_F(MusicTest, StopOrMuteWithNoFileOpenIsTheNoDeviceError) {
   EXPECT_EQ(State(), "not ready  at 0;  loop 0; 3 opens, 1 errors");
 }
 
-TEST_F(MusicTest, PlayErrorsAreOnlyRecorded) {
-  player.FailPlayFor(".WAV");
-  Play("M01");
-  Tick(3);
-  EXPECT_EQ(player.Error(), platform::media_error::kNoOutput);
-  EXPECT_EQ(State(), "stopped D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 0 errors");
-}
-
 TEST_F(MusicTest, TheLoopCheckPlaysOnlyARepeatingStoppedAudibleSound) {
   struct Case {
     const char* name;
@@ -322,16 +314,6 @@ INSTANTIATE_TEST_SUITE_P(
         ProbeCase{"wave_silent_midi_unplayable", ProbeFile::CannotSound, ProbeFile::Unplayable,
                   false, false, "MuteBtn"}),
     [](const ::testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });
-
-TEST_F(MusicTest, AMissingProbeFileStopsTheProbeWithTheServicesText) {
-  files.Remove("D/SOUND/QV00.MID");
-  try {
-    music.Probe();
-    ADD_FAILURE() << "the probe went on";
-  } catch (const GameError& e) {
-    EXPECT_NE(e.message().find("QV00.MID"), std::string::npos) << e.message();
-  }
-}
 
 TEST_F(MusicTest, TheFirstRequestReplacesTheProbeSound) {
   Run([&] { music.Probe(); });

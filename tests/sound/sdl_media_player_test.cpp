@@ -256,7 +256,7 @@ TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesUpToTheCheckedLength) {
   }
 }
 
-TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefault) {
+TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefaultAndMustBeReadable) {
   const char* saved = std::getenv("SDL_SOUNDFONTS");
   std::string saved_value = saved ? saved : "";
   ::unsetenv("SDL_SOUNDFONTS");
@@ -269,9 +269,8 @@ TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefa
     ::setenv("SDL_SOUNDFONTS", saved_value.c_str(), 1);
   else
     ::unsetenv("SDL_SOUNDFONTS");
-}
 
-TEST_F(SdlMediaPlayerTest, WithoutAReadableSoundFontMidiCannotSound) {
+  // Without a readable one MIDI cannot sound.
   player->SetSoundFont("/no/such/font.sf2");
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
   player->Play();
