@@ -1,9 +1,12 @@
 // Every file of the format corpus (tests/data/formats/<kind>/) against its
 // expected verdict in verdicts.txt: "ok: " and what the file holds (size,
-// encoding, playing time), or the start of the reason the check gives. Hand-made hostile files and fuzz finds are kept there alike;
-// a file without a verdict, or a verdict without its file, fails too.
+// encoding, playing time) and what the check passes on to the decoder, or
+// the start of the reason the check gives. Hand-made hostile files and fuzz
+// finds are kept there alike; a file without a verdict, or a verdict without
+// its file, fails too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,15 +40,28 @@ std::map<std::string, std::string> ExpectedVerdicts() {
 std::string Describe(const Bitmap& b) {
   return std::to_string(b.width()) + "x" + std::to_string(b.height());
 }
+// Then what the check hands the decoder: a WAVE file's chunks with their
+// sizes (only "fmt " and "data", ADPCM data filled up to whole blocks), the
+// start and size of a MIDI file (unwrapped, cut after its last track).
 std::string Describe(const formats::WaveSummary& w) {
   std::ostringstream out;
   out << "format 0x" << std::hex << w.format_tag << std::dec << ", " << w.channels
-      << " channels, " << w.bits << " bits, " << w.frames << " frames, " << w.length_ms << " ms";
+      << " channels, " << w.bits << " bits, " << w.frames << " frames, " << w.length_ms
+      << " ms; passes on";
+  const std::vector<uint8_t>& c = w.clean;
+  for (std::size_t at = 12; at + 8 <= c.size();) {
+    const uint32_t size = c[at + 4] | c[at + 5] << 8 | c[at + 6] << 16 | uint32_t{c[at + 7]} << 24;
+    out << (at == 12 ? " \"" : ", \"") << std::string(c.begin() + at, c.begin() + at + 4) << "\" "
+        << size;
+    at += 8 + size + (size & 1);
+  }
   return out.str();
 }
 std::string Describe(const formats::MidiSummary& m) {
   return "format " + std::to_string(m.format) + ", " + std::to_string(m.tracks) + " tracks, " +
-         std::to_string(m.length_ms) + " ms";
+         std::to_string(m.length_ms) + " ms; passes on " +
+         std::string(m.clean.begin(), m.clean.begin() + std::min<std::size_t>(4, m.clean.size())) +
+         ", " + std::to_string(m.clean.size()) + " bytes";
 }
 
 // "ok: " and what the file holds, or the reason the file is refused.

@@ -1,6 +1,6 @@
 // The WAVE writer: exact bytes of small files at both depths (header
-// fields, sample encoding, the pad byte after odd data); what it writes
-// passes the check.
+// fields, sample encoding, the pad byte after odd data). What the check makes
+// of plain PCM files is the format corpus's.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -49,16 +49,6 @@ TEST(WaveWriter, RefusesUnsupportedFormatsAndPartFrames) {
   EXPECT_THROW(WriteWave({22050, 3, 16}, std::vector<int16_t>(6)), std::invalid_argument);
   EXPECT_THROW(WriteWave({22050, 1, 12}, three), std::invalid_argument);
   EXPECT_THROW(WriteWave({0, 1, 16}, three), std::invalid_argument);
-}
-
-TEST(WaveWriter, WhatItWritesPassesTheCheck) {
-  const Bytes b = WriteWave({22050, 1, 16}, std::vector<int16_t>(11025));
-  const auto info = CheckWave(b);
-  ASSERT_TRUE(info) << info.fault().what;
-  EXPECT_EQ(info->sample_rate, 22050u);
-  EXPECT_EQ(info->frames, 11025u);
-  EXPECT_EQ(info->length_ms, 500u);
-  EXPECT_EQ(info->clean, b);  // nothing for the check to drop
 }
 
 }  // namespace

@@ -53,29 +53,37 @@ class SdlMediaPlayerTest : public ::testing::Test {
   std::unique_ptr<SdlMediaPlayer> player = std::make_unique<SdlMediaPlayer>(files);
 };
 
+// ADPCM files of the layouts data of that era used (tests/data/sound), some
+// with a last block written short or a "fact" chunk, each beside what a
+// decoder makes of it (.pcm: 16-bit samples, interleaved).
+const char* const kAdpcmFiles[] = {"ima_mono", "ima_stereo_last_block_short", "ms_mono_fact",
+                                   "ms_stereo_last_block_short"};
+
 TEST_F(SdlMediaPlayerTest, PlaysAWaveOnceToItsLengthAndAgainFromTheStart) {
   ASSERT_TRUE(player->HasOutput()) << "no audio output with SDL's dummy driver";
   EXPECT_EQ(player->Mode(), MediaMode::NotReady);
   files.Put("D/SOUND/FAST.WAV", testing::ToneWave(300, 48000));
-  struct Piece {
-    const char* path;
-    uint64_t frames;
-    uint32_t rate;
-  };
-  // The first file is decoded at once and played twice; the next, at
-  // another rate, on the loader thread.
-  const Piece pieces[] = {{"D\\SOUND\\SHORT.WAV", 4410, 22050},
-                          {"D\\SOUND\\SHORT.WAV", 4410, 22050},
-                          {"D\\SOUND\\FAST.WAV", 14400, 48000}};
+  // The first file (ADPCM: the start-up probe's case) is decoded at once;
+  // the others, at other rates and in other encodings, on the loader
+  // thread. SHORT.WAV is played twice.
+  std::vector<std::string> paths = {"D\\SOUND\\ADPCM0.WAV", "D\\SOUND\\SHORT.WAV",
+                                    "D\\SOUND\\SHORT.WAV", "D\\SOUND\\FAST.WAV"};
+  for (int i = 0; i < 4; ++i) {
+    files.Put("D/SOUND/ADPCM" + std::to_string(i) + ".WAV",
+              testing::TestFile(std::string("sound/") + kAdpcmFiles[i] + ".wav"));
+    if (i) paths.push_back("D\\SOUND\\ADPCM" + std::to_string(i) + ".WAV");
+  }
   const AudioOutput& output = player->Output();
-  for (const Piece& p : pieces) {
-    SCOPED_TRACE(p.path);
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
     std::string error;
-    if (player->OpenedFile() != p.path) {
-      ASSERT_TRUE(OpenFile(p.path, &error)) << error;
+    if (player->OpenedFile() != path) {
+      ASSERT_TRUE(OpenFile(path, &error)) << error;
       EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-      EXPECT_EQ(player->OpenedFile(), p.path);
+      EXPECT_EQ(player->OpenedFile(), path);
     }
+    auto wave = formats::CheckWave(*files.Get(path));
+    ASSERT_TRUE(wave);
     const auto start = std::chrono::steady_clock::now();
     player->Play();
     EXPECT_EQ(player->Error(), media_error::kNone);
@@ -84,11 +92,11 @@ TEST_F(SdlMediaPlayerTest, PlaysAWaveOnceToItsLengthAndAgainFromTheStart) {
     // Counted in the buffers the output has filled, which run ahead of the
     // sound by a buffer or two (46 ms each).
     EXPECT_GE(std::chrono::steady_clock::now() - start,
-              std::chrono::milliseconds(p.frames * 1000 / p.rate) - 2 * 47ms);
+              std::chrono::milliseconds(wave->frames * 1000 / wave->sample_rate) - 2 * 47ms);
     // Played once: the output falls idle too (a looping piece would keep it
     // busy for ever), all of it sounded at the output's rate.
     EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
-    EXPECT_EQ(output.WaveFrame(), p.frames * output.Format().rate / p.rate);
+    EXPECT_EQ(output.WaveFrame(), wave->frames * output.Format().rate / wave->sample_rate);
     EXPECT_GE(output.FramesPlayed(), output.WaveFrame());
   }
   EXPECT_EQ(player->Log().Received(), 0u);
@@ -232,12 +240,6 @@ TEST(SdlMediaPlayerTeardown, GoingAwayWhileThePiecePlaysOrLoadsIsSafe) {
   }
 }
 
-// ADPCM files of the layouts data of that era used (tests/data/sound), some
-// with a last block written short or a "fact" chunk, each beside what a
-// decoder makes of it (.pcm: 16-bit samples, interleaved).
-const char* const kAdpcmFiles[] = {"ima_mono", "ima_stereo_last_block_short", "ms_mono_fact",
-                                   "ms_stereo_last_block_short"};
-
 TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesUpToTheCheckedLength) {
   for (const char* name : kAdpcmFiles) {
     SCOPED_TRACE(name);
@@ -254,24 +256,7 @@ TEST(DecodeWaveToPcm, GivesTheAdpcmSamplesUpToTheCheckedLength) {
   }
 }
 
-TEST_F(SdlMediaPlayerTest, PlaysAdpcmWavesToTheirEnd) {
-  ASSERT_TRUE(player->HasOutput());
-  // The first is decoded at once (the start-up probe's case), the others on
-  // the loader thread.
-  for (const char* name : kAdpcmFiles) {
-    SCOPED_TRACE(name);
-    files.Put("D/SOUND/ADPCM.WAV", testing::TestFile(std::string("sound/") + name + ".wav"));
-    std::string error;
-    ASSERT_TRUE(OpenFile("D\\SOUND\\ADPCM.WAV", &error)) << error;
-    player->Play();
-    EXPECT_EQ(player->Error(), media_error::kNone);
-    EXPECT_EQ(player->Mode(), MediaMode::Playing);
-    EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
-    EXPECT_TRUE(WaitUntil([&] { return OutputIdle(); }));
-  }
-}
-
-TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefault) {
+TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefaultAndMustBeReadable) {
   const char* saved = std::getenv("SDL_SOUNDFONTS");
   std::string saved_value = saved ? saved : "";
   ::unsetenv("SDL_SOUNDFONTS");
@@ -284,9 +269,8 @@ TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefa
     ::setenv("SDL_SOUNDFONTS", saved_value.c_str(), 1);
   else
     ::unsetenv("SDL_SOUNDFONTS");
-}
 
-TEST_F(SdlMediaPlayerTest, WithoutAReadableSoundFontMidiCannotSound) {
+  // Without a readable one MIDI cannot sound.
   player->SetSoundFont("/no/such/font.sf2");
   ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
   player->Play();
@@ -394,32 +378,32 @@ const testing::ChildBodyRegistration kChildren[] = {
     {"ProbeWithoutOutput", &ProbeWithoutOutput},
 };
 
-TEST(SdlMediaPlayerContainment, ADamagedMidiFileNeitherHangsNorFloodsTheTerminal) {
-  auto result = testing::RunChild("PlayDamagedMidi", 20s, kOutputLimit, {"SDL_AUDIODRIVER=dummy"});
-  EXPECT_FALSE(result.timed_out);
-  EXPECT_FALSE(result.flooded);
-  EXPECT_TRUE(result.exited);
-  EXPECT_EQ(result.exit_code, 0) << result.output;
-  EXPECT_LT(result.output.size(), 4096u) << result.output;
-}
-
-TEST(SdlMediaPlayerContainment, TheSynthesisersMessagesAreBounded) {
-  auto result = testing::RunChild("FloodSynthLog", 20s, kOutputLimit, {"SDL_AUDIODRIVER=dummy"});
-  EXPECT_FALSE(result.timed_out);
-  EXPECT_FALSE(result.flooded);
-  EXPECT_EQ(result.exit_code, 0) << result.output;
-  EXPECT_LT(result.output.size(), 4096u);
-  EXPECT_NE(result.output.find("fluidsynth: warning: Ringbuffer full"), std::string::npos)
-      << result.output;
-  EXPECT_NE(result.output.find("further sound library messages are dropped"), std::string::npos);
-}
-
-TEST(SdlMediaPlayerContainment, WithoutAnAudioDeviceFilesOpenButCannotSound) {
-  auto result = testing::RunChild("ProbeWithoutOutput", 20s, kOutputLimit,
-                                  {"SDL_AUDIODRIVER=no-such-driver"});
-  EXPECT_TRUE(result.exited);
-  EXPECT_EQ(result.exit_code, 0) << result.output;
-  EXPECT_LT(result.output.size(), 4096u) << result.output;
+// Each child within its time and a few lines of output: a damaged MIDI
+// file neither hangs nor floods the terminal, the synthesiser's messages are
+// bounded, and without an audio device files open but cannot sound.
+TEST(SdlMediaPlayerContainment, ChildrenEndInTimeWithoutFloodingTheTerminal) {
+  struct Case {
+    const char* child;
+    const char* driver;
+    std::vector<const char*> says;
+  };
+  const Case cases[] = {
+      {"PlayDamagedMidi", "dummy", {}},
+      {"FloodSynthLog", "dummy",
+       {"fluidsynth: warning: Ringbuffer full", "further sound library messages are dropped"}},
+      {"ProbeWithoutOutput", "no-such-driver", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.child);
+    auto result = testing::RunChild(c.child, 20s, kOutputLimit,
+                                    {std::string("SDL_AUDIODRIVER=") + c.driver});
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_FALSE(result.flooded);
+    EXPECT_TRUE(result.exited);
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_LT(result.output.size(), 4096u) << result.output;
+    for (const char* text : c.says) EXPECT_NE(result.output.find(text), std::string::npos) << result.output;
+  }
 }
 
 }  // namespace

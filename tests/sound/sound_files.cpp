@@ -11,6 +11,20 @@
 #include "formats/wave.h"
 
 namespace velmor::testing {
+namespace {
+
+void PokeLe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) file.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+std::size_t FindTag(const std::vector<uint8_t>& file, std::string_view tag) {
+  auto it = std::search(file.begin(), file.end(), tag.begin(), tag.end(),
+                        [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); });
+  if (it == file.end()) throw std::invalid_argument("tag not in file");
+  return static_cast<std::size_t>(it - file.begin());
+}
+
+}  // namespace
 
 std::vector<uint8_t> ToneWave(uint32_t ms, uint32_t rate) {
   std::vector<int16_t> samples(static_cast<std::size_t>(uint64_t{rate} * ms / 1000));
@@ -59,17 +73,6 @@ std::vector<uint8_t> ResizeWaveData(std::vector<uint8_t> file, uint32_t bytes) {
   if (bytes & 1) file.push_back(0);
   PokeLe32(file, 4, static_cast<uint32_t>(file.size() - 8));
   return file;
-}
-
-void PokeLe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) file.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
-}
-
-std::size_t FindTag(const std::vector<uint8_t>& file, std::string_view tag) {
-  auto it = std::search(file.begin(), file.end(), tag.begin(), tag.end(),
-                        [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); });
-  if (it == file.end()) throw std::invalid_argument("tag not in file");
-  return static_cast<std::size_t>(it - file.begin());
 }
 
 }  // namespace velmor::testing

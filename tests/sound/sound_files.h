@@ -32,9 +32,4 @@ std::vector<uint8_t> TestFile(std::string_view path);
 // Cut: a last block written short. Grown: a long piece of ADPCM silence.
 std::vector<uint8_t> ResizeWaveData(std::vector<uint8_t> file, uint32_t bytes);
 
-// A little-endian 32-bit number written into `file`.
-void PokeLe32(std::vector<uint8_t>& file, std::size_t at, uint32_t value);
-// Where `tag` first occurs in `file` (the file must hold it).
-std::size_t FindTag(const std::vector<uint8_t>& file, std::string_view tag);
-
 }  // namespace velmor::testing

@@ -37,6 +37,11 @@ TEST(SoundLog, WritesTheFirstMessagesThenSaysTheRestAreDropped) {
             "fluidsynth: warning: two\n"
             "velmor: further sound library messages are dropped\n");
   std::fclose(f);
+
+  SoundLog quiet(nullptr);  // without a stream it only counts
+  quiet.Write("x", "message");
+  EXPECT_EQ(quiet.Received(), 1u);
+  EXPECT_EQ(quiet.Written(), 0u);
 }
 
 TEST(SoundLog, CountsMessagesFromManyThreads) {
@@ -54,13 +59,6 @@ TEST(SoundLog, CountsMessagesFromManyThreads) {
   std::string text = Contents(f);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
   std::fclose(f);
-}
-
-TEST(SoundLog, WithoutAStreamOnlyCounts) {
-  SoundLog log(nullptr);
-  log.Write("x", "message");
-  EXPECT_EQ(log.Received(), 1u);
-  EXPECT_EQ(log.Written(), 0u);
 }
 
 }  // namespace

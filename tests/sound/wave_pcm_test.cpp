@@ -167,7 +167,7 @@ TEST(DecodeWaveToPcm, OneToEightChannelsGoToTheOutputsChannels) {
   }
 }
 
-TEST(DecodeWaveToPcm, DoublesOutOfRangeOrNotNumbersAreClippedOrSilenced) {
+TEST(DecodeWaveToPcm, DoublesOutOfRangeOrNotNumbersAreClippedOrSilencedAndNoFramesAreNoSound) {
   Bytes data;
   for (double v : {2.0, -7.5, std::numeric_limits<double>::quiet_NaN(),
                    std::numeric_limits<double>::infinity(), -0.5})
@@ -179,6 +179,8 @@ TEST(DecodeWaveToPcm, DoublesOutOfRangeOrNotNumbersAreClippedOrSilenced) {
   EXPECT_EQ(d.samples[2], 0);
   EXPECT_EQ(d.samples[3], 0);
   EXPECT_NEAR(d.samples[4], -16384, 1);
+  // No frames make an empty piece.
+  EXPECT_TRUE(CheckAndDecode(Wave(formats::wave_format::kPcm, 1, 22050, 16, {}), {44100, 2}).samples.empty());
 }
 
 TEST(DecodeWaveToPcm, AToneStaysAsItIsAtTheOutputsFormatAndKeepsItsPitchAtAnother) {
@@ -198,11 +200,6 @@ TEST(DecodeWaveToPcm, AToneStaysAsItIsAtTheOutputsFormatAndKeepsItsPitchAtAnothe
   const Decoded d = CheckAndDecode(file, {44100, 2});
   ASSERT_EQ(d.samples.size(), tone.size() * 2);
   EXPECT_NEAR(crossings(d.samples), crossings(tone), 2);
-}
-
-TEST(DecodeWaveToPcm, NoFramesMakeAnEmptyPiece) {
-  Decoded d = CheckAndDecode(Wave(formats::wave_format::kPcm, 1, 22050, 16, {}), {44100, 2});
-  EXPECT_TRUE(d.samples.empty());
 }
 
 TEST(DecodeWaveToPcm, WhatSdlCannotDecodeOrConvertIsRefusedWithItsReason) {

@@ -63,13 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
         Same{"-work[1] * ~2", "{ work[1] neg 2 ~ * }"},
         Same{"{ #24 #255 drop - }", "{ #24 #255 drop - }"}));
 
-TEST(InfixTest, RawPostfixWritesAnyCodes) {
+TEST(InfixTest, RawPostfixWritesAnyCodesAndDefinedNamesStandForWhatTheyName) {
   EXPECT_EQ(Codes("{ }"), (Bytes{0}));
   EXPECT_EQ(Codes("{ #1 #20 #24 #255 }"), (Bytes{1, 20, 24, 255, 0}));
   EXPECT_EQ(Codes("{ 1 work[2] flag[3] }"), (Bytes{21, 1, 0, 22, 2, 0, 23, 3, 0, 0}));
-}
-
-TEST(InfixTest, DefinedNamesInExpressions) {
+  // Defined names stand for what they name.
   EXPECT_EQ(Asm("define N = -3\ndefine HP = work[9]\ndefine MET = flag[4]\nLETX HP, N + HP * MET"),
             Asm("LETX work[9], { 3 neg work[9] flag[4] * + }"));
 }
