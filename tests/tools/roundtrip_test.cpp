@@ -127,16 +127,13 @@ TEST(LayoutTest, PrintsTheseLines) {
   };
   const Layout cases[] = {
       {"an empty file", {}, {}, {"db", "L0"}},
-      {"one byte", {0x10}, {"    db 0x10\n"}, {}},
       {"a jump into the middle of itself", {16, 1, 0}, {"    JUMP 0x0001\n"}, {"L0001"}},
       {"a jump to the end of the file", {16, 3, 0}, {"    JUMP L0003\n", "L0003:\n"}, {}},
-      {"a jump past the end", {16, 9, 0}, {"    JUMP 0x0009\n"}, {"L0009"}},
       {"bytes after END are data", {255, 1, 2}, {"    END\n", "    db 0x01, 0x02\n"}, {}},
       {"an instruction running past the end", {16, 1}, {"    db 0x10, 0x01\n"}, {"JUMP"}},
       {"an unterminated string", {24, 'A', 'B'}, {"    db 0x18, 0x41, 0x42\n"}, {"GOTO"}},
       {"a message's text is a string", {21, 2, 5, 0, 255, 'h', 'i', 0},
        {"    TEXT @L0005\n", "L0005:\n    string \"hi\"\n"}, {}},
-      {"a message pointing into code", {21, 2, 1, 0, 255}, {"    TEXT @0x0001\n"}, {"string"}},
       {"a message pointing at itself", {21, 2, 0, 0, 255}, {"L0000:\n", "    TEXT @L0000\n"}, {}},
       {"a label inside data splits the db line", {28, 0, 0, 6, 0, 255, 1, 2},
        {"    JUMPF flag[0], L0006\n", "    END\n", "L0006:\n    db 0x01, 0x02\n"}, {"db 0x01, 0x02, 0x"}},
