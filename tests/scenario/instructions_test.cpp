@@ -1,11 +1,7 @@
-// The instructions, the wait protocol, and the opcode table against the
-// decoder.
+// The instructions and the wait protocol.
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "core/sjis.h"
-#include "scenario/disassembly.h"
 #include "scenario/opcodes.h"
 #include "support/assembly.h"
 #include "support/bytecode.h"
@@ -14,7 +10,6 @@
 namespace velmor::testing {
 namespace {
 
-using scenario::Operand;
 using scenario::WaitHandler;
 
 // Runs `code` followed by END from offset 0 in one scenario turn.
@@ -226,62 +221,6 @@ TEST(Runaway, AnOperandWithoutAnEndIsAMessageNotAHang) {
     const std::string text = SjisToUtf8(rig.dialogs.Boxes()[0].text);
     EXPECT_NE(text.find("終わりのない文字列"), std::string::npos) << text;
     EXPECT_NE(text.find("BROKEN.SNX"), std::string::npos) << text;
-  }
-}
-
-// The opcode table: the decoder (trace, tools) and the interpreter agree on
-// every instruction's length. A sample of each operand kind; addresses point
-// just past the instruction, so that a taken and a not-taken jump end in the
-// same place.
-Code SampleInstruction(const scenario::OpcodeInfo& info, uint16_t* address_at) {
-  Code c;
-  c.b(info.code);
-  for (Operand kind : info.layout) {
-    switch (kind) {
-      case Operand::Var: c.w(3); break;
-      case Operand::Flag: c.w(40); break;
-      case Operand::Word: c.w(2); break;
-      case Operand::Addr:
-        *address_at = c.here();
-        c.w(0);
-        break;
-      case Operand::Byte: c.b(1); break;
-      case Operand::Expr: c.push(7).push(1).b(8).end(); break;
-      case Operand::Str: c.s("ab"); break;
-      case Operand::Message: c.b(1).s("t\x82\xA0"); break;
-      case Operand::Choices: c.s("a").s("b").b(0); break;
-      case Operand::StatusVars:
-        for (int i = 0; i < 11; ++i) c.w(static_cast<uint16_t>(i));
-        break;
-      case Operand::Speaker: break;
-    }
-  }
-  return c;
-}
-
-TEST(OpcodeTable, DecoderAndInterpreterReadTheSameBytes) {
-  const std::set<std::string> leaves_the_file = {"GOTO", "CALL", "RETURN", "END"};
-  for (const scenario::OpcodeInfo* info : scenario::ListedOpcodes()) {
-    if (leaves_the_file.count(info->mnemonic)) continue;
-    SCOPED_TRACE(std::string(info->mnemonic) + " " + std::to_string(info->code));
-    uint16_t address_at = 0;
-    Code c = SampleInstruction(*info, &address_at);
-    uint16_t length = c.here();
-    if (address_at) c.patch(address_at, length);
-    c.b(107).b(1);  // WAIT 1 ends the run
-
-    auto decoded = scenario::DecodeInstruction(c.bytes, 0);
-    ASSERT_TRUE(decoded.has_value());
-    EXPECT_EQ(decoded->length, length);
-    EXPECT_EQ(decoded->info, info);
-
-    ScenarioRig rig;
-    rig.host.install_waits = false;
-    rig.Load(c.bytes);
-    ASSERT_TRUE(rig.Step());
-    // CLICK and WAIT stop the run themselves; the others run on to the WAIT.
-    bool waits = info->code == 22 || info->code == 107;
-    EXPECT_EQ(rig.scn.inx, waits ? length : length + 2);
   }
 }
 
