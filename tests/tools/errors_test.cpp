@@ -131,11 +131,17 @@ SourceLoader Files(std::map<std::string, std::string> files) {
   };
 }
 
-TEST(IncludeTest, NamesComeFromAnIncludedFile) {
+// Names and labels come from an included file. The label table (where the
+// debugger sets breakpoints) holds every label's offset, the included file's
+// too, and nothing when the source has errors.
+TEST(IncludeTest, NamesAndLabelsComeFromAnIncludedFile) {
   auto loader = Files({{"game/names.s", "define LOVE = work[3]\nhello: string \"hi\""}});
-  AssemblyResult r = Assemble("include \"names.s\"\nLETW LOVE, LOVE\nTEXT @hello", "game/main.s", loader);
+  AssemblyResult r = Assemble("first: CLICK\ninclude \"names.s\"\nLETW LOVE, LOVE\nTEXT @hello\nlast:",
+                              "game/main.s", loader);
   ASSERT_TRUE(r.ok()) << AllErrors(r);
-  EXPECT_EQ(r.bytes, (Bytes{'h', 'i', 0, 1, 3, 0, 3, 0, 21, 2, 0, 0}));
+  EXPECT_EQ(r.bytes, (Bytes{22, 'h', 'i', 0, 1, 3, 0, 3, 0, 21, 2, 1, 0}));
+  EXPECT_EQ(r.labels, (decltype(r.labels){{"first", 0}, {"hello", 1}, {"last", 13}}));
+  EXPECT_TRUE(Assemble("first:\n    JUMP nowhere\n", "broken.s").labels.empty());
 }
 
 TEST(IncludeTest, ErrorsNameTheIncludedFile) {

@@ -282,23 +282,6 @@ TEST(RandomFilesTest, KeptFuzzInputsRoundTrip) {
   EXPECT_GT(count, 0);
 }
 
-// The debugger sets breakpoints at labels: each one's offset, those of an
-// included file among them; none when the source has errors.
-TEST(LabelTableTest, NamesEveryLabelWithItsOffset) {
-  SourceLoader loader = [](const std::string& path) -> std::optional<std::string> {
-    if (path.ends_with("part.s")) return "inner:\n    CLICK\n";
-    return std::nullopt;
-  };
-  AssemblyResult r = Assemble(
-      "first:\n    LET work[1], 1\ninclude \"part.s\"\nlast:\n    END\n", "main.s", loader);
-  ASSERT_TRUE(r.ok()) << AllErrors(r);
-  EXPECT_EQ(r.labels, (decltype(r.labels){{"first", 0}, {"inner", 5}, {"last", 6}}));
-
-  AssemblyResult broken = Assemble("first:\n    JUMP nowhere\n", "broken.s");
-  EXPECT_FALSE(broken.ok());
-  EXPECT_TRUE(broken.labels.empty());
-}
-
 // --- Texts ---
 
 // The bytes a text literal stands for, read as db reads it: without the
