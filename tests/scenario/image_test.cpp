@@ -33,53 +33,36 @@ std::vector<uint8_t> Bytes(std::size_t n, uint8_t b) {
   return v;
 }
 
-std::string Repeat(const std::string& s, int n) {
-  std::string out;
-  for (int i = 0; i < n; ++i) out += s;
-  return out;
+TEST(OperandReaders, ReadString) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> operand;
+    std::string expected;
+    uint16_t consumed;
+  };
+  const Case cases[] = {
+      {"name code between letters", {0x41, 0x10, 0x42, 0x00}, "A\x83\x4A\x83\x69\x83\x6E" "B", 4},
+      {"last name code", {0x1F, 0x00}, "XYZ", 2},
+      {"lead byte takes a 0 as its trail", {0x82, 0x00, 0x00}, std::string("\x82\0", 2), 3},
+      {"colour code takes its parameter", {0x03, 0x00, 0x41, 0x00}, std::string("\x03\0A", 3), 4},
+      {"size code keeps its parameter", {0x04, 0x18, 0x00}, "\x04\x18", 3},
+      {"control codes pass through", {0x01, 0x02, 0x05, 0x00}, "\x01\x02\x05", 4},
+      {"empty", {0x00}, "", 1},
+      {"long string is cut at 255 but fully read", Bytes(300, 'a'), std::string(255, 'a'), 301},
+      // 20 x 16 bytes of names: the 16th copy is cut after 15 bytes.
+      {"names overflowing are cut", Bytes(20, 0x11), std::string(255, 'n'), 21},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScenarioRig rig;
+    rig.scn.mcr[0] = Sstr("\x83\x4A\x83\x69\x83\x6E");  // a 6-byte name
+    rig.scn.mcr[1] = Sstr(std::string(16, 'n'));
+    rig.scn.mcr[15] = Sstr("XYZ");
+    rig.Load(c.operand);
+    EXPECT_EQ(rig.scn.ReadString().str(), c.expected);
+    EXPECT_EQ(rig.scn.inx, c.consumed);
+  }
 }
-
-struct StringCase {
-  const char* what;
-  std::vector<uint8_t> operand;
-  std::string expected;
-  uint16_t consumed;
-};
-
-class ReadStringTest : public ::testing::TestWithParam<StringCase> {};
-
-TEST_P(ReadStringTest, ReadsTheOperand) {
-  ScenarioRig rig;
-  rig.scn.mcr[0] = Sstr("\x83\x4A\x83\x69\x83\x6E");  // a 6-byte name
-  rig.scn.mcr[1] = Sstr("0123456789ABCDEF");
-  rig.scn.mcr[15] = Sstr("XYZ");
-  rig.Load(GetParam().operand);
-  ByteString s = rig.scn.ReadString();
-  EXPECT_EQ(s.str(), GetParam().expected);
-  EXPECT_EQ(rig.scn.inx, GetParam().consumed);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Operands, ReadStringTest,
-    ::testing::Values(
-        StringCase{"name code between letters", {0x41, 0x10, 0x42, 0x00},
-                   "A\x83\x4A\x83\x69\x83\x6E" "B", 4},
-        StringCase{"last name code", {0x1F, 0x00}, "XYZ", 2},
-        StringCase{"lead byte takes a 0 as its trail", {0x82, 0x00, 0x00}, std::string("\x82\0", 2), 3},
-        StringCase{"colour code takes its parameter", {0x03, 0x00, 0x41, 0x00}, std::string("\x03\0A", 3), 4},
-        StringCase{"size code keeps its parameter", {0x04, 0x18, 0x00}, "\x04\x18", 3},
-        StringCase{"control codes pass through", {0x01, 0x02, 0x05, 0x00}, "\x01\x02\x05", 4},
-        StringCase{"empty", {0x00}, "", 1},
-        StringCase{"long string is cut at 255 but fully read", Bytes(300, 'a'), std::string(255, 'a'), 301},
-        // 20 x 16 bytes of names: the 16th copy is cut after 15 bytes.
-        StringCase{"names overflowing are cut", Bytes(20, 0x11),
-                   Repeat("0123456789ABCDEF", 15) + "0123456789ABCDE", 21}),
-    [](const auto& info) {
-      std::string n = info.param.what;
-      for (char& c : n)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return n;
-    });
 
 TEST(Flags, NumberingAtTheEdges) {
   ScenarioRig rig;
@@ -97,28 +80,41 @@ TEST(Flags, NumberingAtTheEdges) {
   EXPECT_EQ(rig.scn.TestFlag(0), 1);
 }
 
-// Numbers out of range end the program with an error box: the flags' range
-// message, or the variable's number.
-TEST(Flags, NumbersOutOfRangeEndTheProgram) {
-  const std::pair<std::function<void(scenario::Scenario&)>, std::string> cases[] = {
-      {[](scenario::Scenario& s) { s.SetFlag(4096, 1); }, Sjis("範囲外のフラグ指定").str()},
-      {[](scenario::Scenario& s) { (void)s.TestFlag(4096); }, Sjis("範囲外のフラグ指定").str()},
-      {[](scenario::Scenario& s) { (void)s.Work(256); }, "256"}};
+// Numbers out of range, a missing file, one larger than the image, a
+// RETURN at the top level: each ends the program with one error box that
+// says what went wrong.
+TEST(ImageFaults, EndTheProgramWithAnErrorBox) {
+  const std::pair<std::function<void(ScenarioRig&)>, std::string> cases[] = {
+      {[](ScenarioRig& r) { r.scn.SetFlag(4096, 1); }, Sjis("範囲外のフラグ指定").str()},
+      {[](ScenarioRig& r) { (void)r.scn.TestFlag(4096); }, Sjis("範囲外のフラグ指定").str()},
+      {[](ScenarioRig& r) { (void)r.scn.Work(256); }, "256"},
+      {[](ScenarioRig& r) { r.scn.LoadScenario("HUGE"); }, "65537"},
+      {[](ScenarioRig& r) { r.scn.LoadScenario("NOPE"); }, "DATA/SNX/NOPE.SNX"},
+      {[](ScenarioRig& r) { r.scn.ReturnScenario(); }, "FULL"},
+  };
   for (const auto& [act, text] : cases) {
+    SCOPED_TRACE(text);
     ScenarioRig rig;
+    rig.PutScenario("HUGE", std::vector<uint8_t>(65537, 1));
+    rig.PutScenario("FULL", std::vector<uint8_t>(65536, 2));
+    EXPECT_NO_THROW(rig.scn.LoadScenario("FULL"));
     EXPECT_NO_THROW(rig.scn.Work(255) = 1);
-    EXPECT_THROW(act(rig.scn), QuitSignal);
+    EXPECT_THROW(act(rig), QuitSignal);
     ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
     EXPECT_NE(rig.dialogs.Boxes()[0].text.find(text), std::string::npos);
     EXPECT_EQ(rig.dialogs.Boxes()[0].kind, platform::MessageKind::Error);
     EXPECT_TRUE(rig.host.quit);
+    EXPECT_EQ(rig.scn.snx[65535], 2);  // the image stays as it was
+    EXPECT_EQ(rig.scn.CallDepth, 0);
   }
 }
 
+// A file is found whatever the letter case of its name, kept as written;
+// bytes past its end keep what the file before left there.
 TEST(ScenarioFiles, LoadingKeepsTheOldBytesPastTheNewFile) {
   ScenarioRig rig;
   rig.PutScenario("BIG", std::vector<uint8_t>(1000, 0xAA));
-  rig.PutScenario("SMALL", std::vector<uint8_t>(100, 0x55));
+  rig.files.Put("data/snx/small.snx", std::vector<uint8_t>(100, 0x55));
   rig.scn.LoadScenario("BIG");
   rig.scn.inx = 77;
   rig.scn.LoadScenario("SMALL");
@@ -130,60 +126,20 @@ TEST(ScenarioFiles, LoadingKeepsTheOldBytesPastTheNewFile) {
   EXPECT_EQ(rig.scn.CallFile[0].str(), "SMALL");
 }
 
-TEST(ScenarioFiles, NameIsFoundRegardlessOfCaseInMemoryAndKeptAsWritten) {
-  ScenarioRig rig;
-  rig.files.Put("data/snx/intro.snx", std::vector<uint8_t>{0xFF});
-  rig.scn.LoadScenario("INTRO");
-  EXPECT_EQ(rig.scn.snx[0], 0xFF);
-  EXPECT_EQ(rig.scn.CallFile[0].str(), "INTRO");
-}
-
-// A missing file or one larger than the image is reported by its name or
-// size, and the image stays as it was.
-TEST(ScenarioFiles, MissingOrTooLargeFilesAreRefused) {
-  ScenarioRig rig;
-  rig.PutScenario("HUGE", std::vector<uint8_t>(65537, 1));
-  rig.PutScenario("FULL", std::vector<uint8_t>(65536, 2));
-  EXPECT_NO_THROW(rig.scn.LoadScenario("FULL"));
-  EXPECT_EQ(rig.scn.snx[65535], 2);
-  EXPECT_THROW(rig.scn.LoadScenario("HUGE"), QuitSignal);
-  EXPECT_THROW(rig.scn.LoadScenario("NOPE"), QuitSignal);
-  ASSERT_EQ(rig.dialogs.Boxes().size(), 2u);
-  EXPECT_NE(rig.dialogs.Boxes()[0].text.find("65537"), std::string::npos);
-  EXPECT_NE(rig.dialogs.Boxes()[1].text.find("DATA/SNX/NOPE.SNX"), std::string::npos);
-  EXPECT_EQ(rig.scn.snx[0], 2);
-}
-
+// The caller is read from its file again and goes on just past the call.
 TEST(CallStack, CallAndReturnRestoreTheCallerAndItsOffset) {
   ScenarioRig rig;
   // MAIN: CALL "SUB"; LET work[1], 7; END.  SUB: LET work[2], 9; RETURN.
-  Code main;
-  main.b(25).s("SUB").b(0).w(1).w(7).b(255);
-  Code sub;
-  sub.b(0).w(2).w(9).b(26);
-  rig.PutScenario("MAIN", main.bytes);
-  rig.PutScenario("SUB", sub.bytes);
+  rig.PutScenario("MAIN", Code().b(25).s("SUB").b(0).w(1).w(7).b(255).bytes);
+  rig.PutScenario("SUB", Code().b(0).w(2).w(9).b(26).bytes);
   rig.scn.LoadScenario("MAIN");
-  rig.scn.work[3] = 0;
   EXPECT_FALSE(rig.Step());  // runs to END
   EXPECT_EQ(rig.scn.work[1], 7);
   EXPECT_EQ(rig.scn.work[2], 9);
   EXPECT_EQ(rig.scn.CallDepth, 0);
   EXPECT_EQ(rig.scn.CallFile[0].str(), "MAIN");
-  EXPECT_EQ(rig.scn.ReturnInx[0], 5);  // just past the call's operand
-}
-
-TEST(CallStack, ReturnReloadsTheCallerFromDisk) {
-  ScenarioRig rig;
-  rig.PutScenario("A", Code().b(25).s("B").b(255).bytes);
-  rig.PutScenario("B", std::vector<uint8_t>(50, 254));  // SKIPW pairs...
-  rig.scn.LoadScenario("A");
-  rig.scn.CallScenario("B");
-  EXPECT_EQ(rig.scn.CallDepth, 1);
-  EXPECT_EQ(rig.scn.snx[0], 254);
-  rig.scn.ReturnScenario();
-  EXPECT_EQ(rig.scn.snx[0], 25);
-  EXPECT_EQ(rig.scn.CallDepth, 0);
+  EXPECT_EQ(rig.scn.ReturnInx[0], 5);
+  EXPECT_TRUE(rig.dialogs.Boxes().empty());
 }
 
 // Seven nested calls are the deepest a scenario may go; the slot reader may
@@ -206,15 +162,6 @@ TEST(CallStack, SeventhNestedCallIsTheDeepest) {
   EXPECT_THROW(rig.scn.CallScenario("S"), QuitSignal);
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
   EXPECT_EQ(rig.scn.CallDepth, 7);
-}
-
-TEST(CallStack, ReturnAtTheTopLevelIsReportedAndEnds) {
-  ScenarioRig rig;
-  rig.PutScenario("TOP", {26});
-  rig.scn.LoadScenario("TOP");
-  EXPECT_FALSE(rig.Step());
-  EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
-  EXPECT_EQ(rig.scn.CallDepth, 0);
 }
 
 }  // namespace

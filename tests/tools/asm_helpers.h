@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,17 +34,11 @@ inline ::testing::AssertionResult RoundTrips(const Bytes& bytes) {
   std::string text = Disassemble(bytes);
   AssemblyResult r = Assemble(text, "disassembly.s");
   if (!r.ok()) return ::testing::AssertionFailure() << AllErrors(r) << "in:\n" << text;
-  if (r.bytes != bytes) {
-    size_t i = 0;
-    while (i < bytes.size() && i < r.bytes.size() && bytes[i] == r.bytes[i]) ++i;
-    return ::testing::AssertionFailure()
-           << "the bytes differ from offset " << i << " (" << bytes.size() << " bytes in, "
-           << r.bytes.size() << " out) in:\n"
-           << text.substr(0, 4000);
-  }
-  return ::testing::AssertionSuccess();
+  if (r.bytes == bytes) return ::testing::AssertionSuccess();
+  auto [in, out] = std::ranges::mismatch(bytes, r.bytes);
+  return ::testing::AssertionFailure() << "the bytes differ from offset " << (in - bytes.begin()) << " ("
+                                       << bytes.size() << " bytes in, " << r.bytes.size() << " out) in:\n"
+                                       << text.substr(0, 4000);
 }
-
-inline Bytes ToBytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
 }  // namespace velmor::assembly::testing

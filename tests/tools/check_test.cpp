@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
-#include <random>
 
 #include "asm_helpers.h"
 #include "check/checker.h"
@@ -44,29 +42,16 @@ std::vector<std::string> Names(const Sources& sources) {
 }
 
 size_t Complaints(const std::vector<Finding>& findings) {
-  size_t n = 0;
-  for (const Finding& f : findings) n += f.severity != Severity::Information;
-  return n;
+  return std::ranges::count_if(findings, [](const Finding& f) { return f.severity != Severity::Information; });
 }
 
 // A sound game: a title loop that waits, a called scene with all kinds of
 // assets, names written in another letter case than the files.
 const Sources kSound{
-    {"INIT",
-     "top: MUSIC \"m01\"\n"
-     "    PICTURE \"bg01\"\n"
-     "    TEXT \"hello\"\n"
-     "    CALL \"scene\"\n"
-     "    JUMPZ work[1] == 2, top\n"
-     "    GOTO \"NEXT\"\n"},
-    {"SCENE",
-     "    PICTURE \"_CG01\"\n"
-     "    HITMAP work[1], \"map\", 6, 9\n"
-     "    CURSORBACK\n"
-     "    ANIME 1\n"
-     "    TEXTN 18, @line\n"
-     "    RETURN\n"
-     "line: string \"a \\c{0}line\"\n"},
+    {"INIT", "top: MUSIC \"m01\"\nPICTURE \"bg01\"\nTEXT \"hello\"\nCALL \"scene\"\n"
+             "JUMPZ work[1] == 2, top\nGOTO \"NEXT\""},
+    {"SCENE", "PICTURE \"_CG01\"\nHITMAP work[1], \"map\", 6, 9\nCURSORBACK\nANIME 1\n"
+              "TEXTN 18, @line\nRETURN\nline: string \"a \\c{0}line\""},
     {"NEXT", "again: CLICK\n    JUMP again\n"},
 };
 
@@ -83,51 +68,6 @@ TEST(CheckTest, ASoundGameHasNoFinding) {
   }
 }
 
-struct Planted {
-  const char* what;
-  Sources sources;  // the game's scenarios; one of them has a label "fault:" where the fault is
-  std::function<void(platform::MemoryFiles&)> edit;  // a change to the files, or none
-  Severity severity;
-  const char* message;  // a part of the message
-  const char* file = "INIT.SNX";  // where it is reported ("" for the data folder)
-  size_t complaints = 1;          // errors and warnings in all
-};
-void PrintTo(const Planted& p, std::ostream* os) { *os << p.what; }
-
-// The offset of the label "fault:" in the source of `file`, if it has one.
-std::optional<uint32_t> FaultOffset(const Planted& p) {
-  for (const auto& [name, source] : p.sources) {
-    if (name + ".SNX" != p.file || source.find("fault:") == std::string::npos) continue;
-    Bytes b = Asm(source + "\n    dw fault\n");
-    return static_cast<uint32_t>(b[b.size() - 2] | (b[b.size() - 1] << 8));
-  }
-  return std::nullopt;
-}
-
-class PlantedFaultTest : public ::testing::TestWithParam<Planted> {};
-
-TEST_P(PlantedFaultTest, IsReportedOnceWhereItIs) {
-  const Planted& p = GetParam();
-  platform::MemoryFiles files;
-  PutGame(files, p.sources);
-  if (p.edit) p.edit(files);
-  std::vector<Finding> findings = CheckGame(files, kDat, Names(p.sources));
-  std::optional<uint32_t> at = FaultOffset(p);
-  int matches = 0;
-  for (const Finding& f : findings) {
-    if (f.message.find(p.message) == std::string::npos) continue;
-    ++matches;
-    EXPECT_EQ(f.severity, p.severity) << FindingsText(findings);
-    EXPECT_EQ(f.file, p.file) << FindingsText(findings);
-    EXPECT_EQ(f.offset, at) << FindingsText(findings);
-    if (at && f.severity != Severity::Information) {
-      EXPECT_FALSE(f.instruction.empty());
-    }
-  }
-  EXPECT_EQ(matches, 1) << FindingsText(findings);
-  EXPECT_EQ(Complaints(findings), p.complaints) << FindingsText(findings);
-}
-
 auto Remove(std::string path) {
   return [path](platform::MemoryFiles& f) { f.Remove(std::string(kDat) + path); };
 }
@@ -140,117 +80,111 @@ Bytes BogusLengthMidi() {
   return b;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Assets, PlantedFaultTest,
-    ::testing::Values(
-        Planted{"a missing picture", {{"INIT", "fault: PICTURE \"NOPE\"\nEND"}}, {}, Severity::Error,
-                "full-screen picture CG/NOPE.BMP is missing"},
-        Planted{"a missing framed picture", {{"INIT", "CLICK\nfault: PICTURE \"_CG09\"\nEND"}}, {},
-                Severity::Error, "framed picture CG/_CG09.BMP is missing"},
-        Planted{"a picture that is no BMP", {{"INIT", "fault: PICTURE \"BG01\"\nEND"}},
-                Put("CG/BG01.BMP", Bytes{'n', 'o', 'p', 'e'}), Severity::Error,
-                "full-screen picture CG/BG01.BMP is refused: not a BMP file"},
-        Planted{"a picture name the engine cuts", {{"INIT", "fault: PICTURE \"BG01BG01BG01BG01X\"\nEND"}},
-                Put("CG/BG01BG01BG01BG01.BMP", testing::BmpBytes(Bitmap(8, 8, 0))), Severity::Warning,
-                "the engine keeps the first 16"},
-        Planted{"a missing hit map", {{"INIT", "fault: HITMAP work[1], \"NOMAP\", 0, 0\nEND"}}, {},
-                Severity::Error, "hit-map picture CG/NOMAP.BMP is missing"},
-        // Shapes 9 and 10: hit maps only (the settings offer 1..7).
-        Planted{"a missing cursor mask", {{"INIT", "fault: HITMAP work[1], \"MAP\", 9, 9\nEND"}},
-                Remove("CURSOR/CSR09M.BMP"), Severity::Error, "cursor mask CURSOR/CSR09M.BMP is missing"},
-        Planted{"a missing cursor sprite", {{"INIT", "fault: HITMAP work[1], \"MAP\", 0, 10\nEND"}},
-                Remove("CURSOR/CSR10.BMP"), Severity::Error, "cursor sprite CURSOR/CSR10.BMP is missing"},
-        Planted{"a missing animation strip", {{"INIT", "fault: ANIME 3\nEND"}}, {}, Severity::Error,
-                "animation strip CG/BA03.BMP is missing"},
-        Planted{"music missing for WAVE", {{"INIT", "fault: MUSIC \"M01\"\nEND"}}, Remove("SOUND/M01.WAV"),
-                Severity::Error, "WAVE music SOUND/M01.WAV is missing"},
-        Planted{"music missing for MIDI", {{"INIT", "fault: MUSIC \"M01\"\nEND"}}, Remove("SOUND/M01.MID"),
-                Severity::Error, "MIDI music SOUND/M01.MID is missing"},
-        Planted{"music missing for the SC-88", {{"INIT", "fault: MUSIC \"M01\"\nEND"}},
-                Remove("SOUND/SC88/M01.MID"), Severity::Error, "SC-88 MIDI music SOUND/SC88/M01.MID is missing"},
-        Planted{"a damaged MIDI file", {{"INIT", "fault: MUSIC \"M01\"\nEND"}},
-                Put("SOUND/M01.MID", BogusLengthMidi()), Severity::Error,
-                "MIDI music SOUND/M01.MID is refused: damaged MIDI file"},
-        Planted{"a WAVE file that is not one", {{"INIT", "fault: MUSIC \"M01\"\nEND"}},
-                Put("SOUND/M01.WAV", Bytes{'R', 'I', 'F', 'F', 0, 0}), Severity::Error,
-                "WAVE music SOUND/M01.WAV is refused"},
-        Planted{"a missing scenario", {{"INIT", "CLICK\nfault: GOTO \"NOWHERE\""}}, {}, Severity::Error,
-                "scenario SNX/NOWHERE.SNX is missing"},
-        Planted{"a missing called scenario", {{"INIT", "fault: CALL \"GONE\"\nEND"}}, {}, Severity::Error,
-                "scenario SNX/GONE.SNX is missing"},
-        Planted{"a missing start-up picture", {{"INIT", "END"}}, Remove("CG/CHU.BMP"), Severity::Error,
-                "start-up picture CG/CHU.BMP is missing", ""},
-        Planted{"a pointer shape the settings offer", {{"INIT", "END"}}, Remove("CURSOR/CSR04M.BMP"),
-                Severity::Error, "pointer shape 4 CURSOR/CSR04M.BMP is missing", ""},
-        Planted{"no first scenario", {{"INIT", "END"}}, Remove("SNX/INIT.SNX"), Severity::Error,
-                "the first scenario SNX/INIT.SNX is missing", ""}));
+struct Planted {
+  const char* what;
+  Sources sources;  // the game's scenarios; one of them has a label "fault:" where the fault is
+  std::function<void(platform::MemoryFiles&)> edit;  // a change to the files, or none
+  Severity severity;
+  const char* message;  // a part of the message
+  const char* file = "INIT.SNX";  // where it is reported ("" for the data folder)
+  size_t complaints = 1;          // errors and warnings in all
+};
 
-INSTANTIATE_TEST_SUITE_P(
-    Operands, PlantedFaultTest,
-    ::testing::Values(
-        // The assembler refuses these: they are written as bytes. Each fault
-        // of an operand is the assembler's as well, and in its own tables.
-        Planted{"a work variable out of range", {{"INIT", "fault: db 0, 0x2C, 0x01, 1, 0\nEND"}}, {},
-                Severity::Error, "work[300] is out of range"},
-        Planted{"a message's text that lost its end",
-                {{"INIT", "fault: TEXT @t\nEND\nt: db \"a\", 0x81, 0, \"b\", 0"}}, {}, Severity::Error,
-                "a double-byte character at byte 1 has 0 for its second byte"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Flow, PlantedFaultTest,
-    ::testing::Values(
-        Planted{"a jump outside the file", {{"INIT", "CLICK\nfault: JUMP 0x1000\n"}}, {}, Severity::Error,
-                "jumps to 0x1000, outside the file"},
-        Planted{"a jump into an instruction", {{"INIT", "fault: JUMPF flag[1], 0x0007\nLET work[1], 5\nEND"}},
-                {}, Severity::Error, "jumps to 0x0007, into the middle of the instruction at 0x0005"},
-        Planted{"a message's text outside the file", {{"INIT", "fault: TEXT @0x2000\nEND"}}, {},
-                Severity::Error, "the message's text at 0x2000 lies outside the file"},
-        Planted{"code that runs off the end", {{"INIT", "CLICK\nfault: LET work[1], 1"}}, {},
-                Severity::Error, "runs on past the end of the file"},
-        Planted{"RETURN at call level 0", {{"INIT", "CLICK\nfault: RETURN"}}, {}, Severity::Error,
-                "RETURN at call level 0"},
-        Planted{"RETURN in a file INIT goes to", {{"INIT", "GOTO \"NEXT\""}, {"NEXT", "CLICK\nfault: RETURN"}},
-                {}, Severity::Error, "RETURN at call level 0", "NEXT.SNX"},
-        Planted{"a loop without a wait", {{"INIT", "CLICK\nfault: ADD work[1], 1\nJUMP fault"}}, {},
-                Severity::Warning, "can go round without any wait"},
-        Planted{"a loop through a call that never waits",
-                {{"INIT", "fault: CALL \"COUNT\"\nJUMP fault"}, {"COUNT", "ADD work[1], 1\nRETURN"}}, {},
-                Severity::Warning, "can go round without any wait"},
-        Planted{"code no path reaches", {{"INIT", "CLICK\nEND\nfault: LET work[1], 1\nEND"}}, {},
-                Severity::Information, "6 bytes from 0x0002 to 0x0007 that no path reaches", "INIT.SNX", 0},
-        Planted{"a file INIT never leads to", {{"INIT", "END"}, {"LOST", "fault: END"}}, {},
-                Severity::Information, "no GOTO or CALL on the way from INIT leads to this file", "LOST.SNX", 0}),
-    [](const ::testing::TestParamInfo<Planted>& info) {
-      std::string name;
-      for (const char* c = info.param.what; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-      return name;
-    });
-
-TEST(CheckTest, AScenarioLargerThanTheImageIsNamed) {
-  platform::MemoryFiles files;
-  PutGame(files, {{"INIT", "CALL \"BIG\"\nEND"}});
-  files.Put(std::string(kDat) + "SNX/BIG.SNX", Bytes(70000, 22));
-  std::vector<Finding> findings = CheckGame(files, kDat, {"INIT", "BIG"});
-  ASSERT_EQ(Complaints(findings), 1u) << FindingsText(findings);
-  EXPECT_EQ(findings[0].offset, 0u);
-  EXPECT_EQ(findings[0].message, "scenario SNX/BIG.SNX is 70000 bytes; a scenario file holds at most 65536");
+// The offset of the label "fault:" in the source of the file reported, if it has one.
+std::optional<uint32_t> FaultOffset(const Planted& p) {
+  for (const auto& [name, source] : p.sources) {
+    if (name + ".SNX" != p.file || source.find("fault:") == std::string::npos) continue;
+    Bytes b = Asm(source + "\n    dw fault\n");
+    return static_cast<uint32_t>(b[b.size() - 2] | (b[b.size() - 1] << 8));
+  }
+  return std::nullopt;
 }
 
-// Any bytes at all: findings, never a crash or a hang, each inside its file.
-TEST(CheckTest, RandomScenarioFilesAreReportedOn) {
-  std::mt19937 rng(99);
-  platform::MemoryFiles files;
-  PutGame(files, {{"INIT", "END"}});
-  for (int i = 0; i < 150; ++i) {
-    Bytes init(i == 0 ? 65536 : rng() % 3000);
-    for (uint8_t& b : init) b = static_cast<uint8_t>(rng() % 4 ? rng() % 60 : rng());
-    files.Put(std::string(kDat) + "SNX/INIT.SNX", init);
-    std::vector<Finding> findings = CheckGame(files, kDat, {"INIT"});
-    for (const Finding& f : findings)
-      if (f.file == "INIT.SNX" && f.offset) {
-        EXPECT_LT(*f.offset, std::max<size_t>(init.size(), 1)) << f.message;
-      }
-    EXPECT_FALSE(FindingsJson(findings).empty());
+// Each fault planted in a sound game is reported once, where it is.
+TEST(PlantedFaultTest, IsReportedOnceWhereItIs) {
+  const char* music = "fault: MUSIC \"M01\"\nEND";
+  const Planted cases[] = {
+      // Assets.
+      {"a missing picture", {{"INIT", "fault: PICTURE \"NOPE\"\nEND"}}, {}, Severity::Error,
+       "full-screen picture CG/NOPE.BMP is missing"},
+      {"a picture that is no BMP", {{"INIT", "fault: PICTURE \"BG01\"\nEND"}}, Put("CG/BG01.BMP", Bytes{'n', 'o'}),
+       Severity::Error, "full-screen picture CG/BG01.BMP is refused: not a BMP file"},
+      {"a picture name the engine cuts", {{"INIT", "fault: PICTURE \"BG01BG01BG01BG01X\"\nEND"}},
+       Put("CG/BG01BG01BG01BG01.BMP", testing::BmpBytes(Bitmap(8, 8, 0))), Severity::Warning,
+       "the engine keeps the first 16"},
+      {"a missing hit map", {{"INIT", "fault: HITMAP work[1], \"NOMAP\", 0, 0\nEND"}}, {}, Severity::Error,
+       "hit-map picture CG/NOMAP.BMP is missing"},
+      // Shapes 9 and 10: hit maps only (the settings offer 1..7).
+      {"a missing cursor mask", {{"INIT", "fault: HITMAP work[1], \"MAP\", 9, 9\nEND"}},
+       Remove("CURSOR/CSR09M.BMP"), Severity::Error, "cursor mask CURSOR/CSR09M.BMP is missing"},
+      {"a missing cursor sprite", {{"INIT", "fault: HITMAP work[1], \"MAP\", 0, 10\nEND"}},
+       Remove("CURSOR/CSR10.BMP"), Severity::Error, "cursor sprite CURSOR/CSR10.BMP is missing"},
+      {"a missing animation strip", {{"INIT", "fault: ANIME 3\nEND"}}, {}, Severity::Error,
+       "animation strip CG/BA03.BMP is missing"},
+      {"music missing for WAVE", {{"INIT", music}}, Remove("SOUND/M01.WAV"), Severity::Error,
+       "WAVE music SOUND/M01.WAV is missing"},
+      {"music missing for MIDI", {{"INIT", music}}, Remove("SOUND/M01.MID"), Severity::Error,
+       "MIDI music SOUND/M01.MID is missing"},
+      {"music missing for the SC-88", {{"INIT", music}}, Remove("SOUND/SC88/M01.MID"), Severity::Error,
+       "SC-88 MIDI music SOUND/SC88/M01.MID is missing"},
+      {"a damaged MIDI file", {{"INIT", music}}, Put("SOUND/M01.MID", BogusLengthMidi()), Severity::Error,
+       "MIDI music SOUND/M01.MID is refused: damaged MIDI file"},
+      {"a missing scenario", {{"INIT", "CLICK\nfault: GOTO \"NOWHERE\""}}, {}, Severity::Error,
+       "scenario SNX/NOWHERE.SNX is missing"},
+      {"a scenario larger than the image", {{"INIT", "fault: CALL \"BIG\"\nEND"}}, Put("SNX/BIG.SNX", Bytes(70000, 22)),
+       Severity::Error, "scenario SNX/BIG.SNX is 70000 bytes; a scenario file holds at most 65536"},
+      {"a missing start-up picture", {{"INIT", "END"}}, Remove("CG/CHU.BMP"), Severity::Error,
+       "start-up picture CG/CHU.BMP is missing", ""},
+      {"a pointer shape the settings offer", {{"INIT", "END"}}, Remove("CURSOR/CSR04M.BMP"), Severity::Error,
+       "pointer shape 4 CURSOR/CSR04M.BMP is missing", ""},
+      {"no first scenario", {{"INIT", "END"}}, Remove("SNX/INIT.SNX"), Severity::Error,
+       "the first scenario SNX/INIT.SNX is missing", ""},
+      // Operands the assembler refuses, written as bytes (each fault of an
+      // operand is in the assembler's tables).
+      {"a work variable out of range", {{"INIT", "fault: db 0, 0x2C, 0x01, 1, 0\nEND"}}, {}, Severity::Error,
+       "work[300] is out of range"},
+      {"a message's text that lost its end", {{"INIT", "fault: TEXT @t\nEND\nt: db \"a\", 0x81, 0, \"b\", 0"}}, {},
+       Severity::Error, "a double-byte character at byte 1 has 0 for its second byte"},
+      // Flow.
+      {"a jump outside the file", {{"INIT", "CLICK\nfault: JUMP 0x1000\n"}}, {}, Severity::Error,
+       "jumps to 0x1000, outside the file"},
+      {"a jump into an instruction", {{"INIT", "fault: JUMPF flag[1], 0x0007\nLET work[1], 5\nEND"}}, {},
+       Severity::Error, "jumps to 0x0007, into the middle of the instruction at 0x0005"},
+      {"a message's text outside the file", {{"INIT", "fault: TEXT @0x2000\nEND"}}, {}, Severity::Error,
+       "the message's text at 0x2000 lies outside the file"},
+      {"code that runs off the end", {{"INIT", "CLICK\nfault: LET work[1], 1"}}, {}, Severity::Error,
+       "runs on past the end of the file"},
+      {"RETURN at call level 0", {{"INIT", "CLICK\nfault: RETURN"}}, {}, Severity::Error, "RETURN at call level 0"},
+      {"RETURN in a file INIT goes to", {{"INIT", "GOTO \"NEXT\""}, {"NEXT", "CLICK\nfault: RETURN"}}, {},
+       Severity::Error, "RETURN at call level 0", "NEXT.SNX"},
+      {"a loop without a wait", {{"INIT", "CLICK\nfault: ADD work[1], 1\nJUMP fault"}}, {}, Severity::Warning,
+       "can go round without any wait"},
+      {"a loop through a call that never waits",
+       {{"INIT", "fault: CALL \"COUNT\"\nJUMP fault"}, {"COUNT", "ADD work[1], 1\nRETURN"}}, {}, Severity::Warning,
+       "can go round without any wait"},
+      {"code no path reaches", {{"INIT", "CLICK\nEND\nfault: LET work[1], 1\nEND"}}, {}, Severity::Information,
+       "6 bytes from 0x0002 to 0x0007 that no path reaches", "INIT.SNX", 0},
+      {"a file INIT never leads to", {{"INIT", "END"}, {"LOST", "fault: END"}}, {}, Severity::Information,
+       "no GOTO or CALL on the way from INIT leads to this file", "LOST.SNX", 0},
+  };
+  for (const Planted& p : cases) {
+    SCOPED_TRACE(p.what);
+    platform::MemoryFiles files;
+    PutGame(files, p.sources);
+    if (p.edit) p.edit(files);
+    std::vector<Finding> findings = CheckGame(files, kDat, Names(p.sources));
+    std::optional<uint32_t> at = FaultOffset(p);
+    int matches = 0;
+    for (const Finding& f : findings) {
+      if (f.message.find(p.message) == std::string::npos) continue;
+      ++matches;
+      EXPECT_EQ(f.severity, p.severity) << FindingsText(findings);
+      EXPECT_EQ(f.file, p.file) << FindingsText(findings);
+      EXPECT_EQ(f.offset, at) << FindingsText(findings);
+      EXPECT_TRUE(!at || f.severity == Severity::Information || !f.instruction.empty());
+    }
+    EXPECT_EQ(matches, 1) << FindingsText(findings);
+    EXPECT_EQ(Complaints(findings), p.complaints) << FindingsText(findings);
   }
 }
 

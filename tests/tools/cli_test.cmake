@@ -1,58 +1,39 @@
-# Runs snxasm and snxdis on the sample scene: assemble, disassemble,
-# assemble again and compare; then a source with errors must fail and leave
-# no output file.
+# Runs snxasm and snxdis on the sample scene: assemble, disassemble (to a
+# file and to standard output), assemble again and compare; a source with
+# errors must fail with file:line and leave no output file.
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 
-function(run)
+function(run expected_rc)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_VARIABLE out)
-  set(rc "${rc}" PARENT_SCOPE)
+  if(NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "${ARGN} gave ${rc}, not ${expected_rc}: ${err}")
+  endif()
   set(err "${err}" PARENT_SCOPE)
   set(out "${out}" PARENT_SCOPE)
 endfunction()
 
-run(${SNXASM} ${DATA_DIR}/scene.s -o ${WORK_DIR}/SCENE.SNX)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "snxasm scene.s failed (${rc}): ${err}")
-endif()
-run(${SNXDIS} ${WORK_DIR}/SCENE.SNX -o ${WORK_DIR}/again.s)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "snxdis failed (${rc}): ${err}")
-endif()
-run(${SNXASM} ${WORK_DIR}/again.s -o ${WORK_DIR}/AGAIN.SNX)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "snxasm again.s failed (${rc}): ${err}")
-endif()
+run(0 ${SNXASM} ${DATA_DIR}/scene.s -o ${WORK_DIR}/SCENE.SNX)
+run(0 ${SNXDIS} ${WORK_DIR}/SCENE.SNX -o ${WORK_DIR}/again.s)
+run(0 ${SNXASM} ${WORK_DIR}/again.s -o ${WORK_DIR}/AGAIN.SNX)
 file(SHA256 ${WORK_DIR}/SCENE.SNX first)
 file(SHA256 ${WORK_DIR}/AGAIN.SNX second)
 if(NOT first STREQUAL second)
   message(FATAL_ERROR "the disassembly of SCENE.SNX does not assemble to the same bytes")
 endif()
-
-# To standard output, and the default output name.
-run(${SNXDIS} ${WORK_DIR}/SCENE.SNX)
-if(NOT rc EQUAL 0 OR NOT out MATCHES "CHOICE work\\[11\\]")
-  message(FATAL_ERROR "snxdis to standard output: ${rc} ${err}")
+run(0 ${SNXDIS} ${WORK_DIR}/SCENE.SNX)
+if(NOT out MATCHES "CHOICE work\\[11\\]")
+  message(FATAL_ERROR "snxdis to standard output: ${out}")
 endif()
+# Without -o, the output goes beside the source.
 file(COPY ${DATA_DIR}/scene.s ${DATA_DIR}/names.s DESTINATION ${WORK_DIR}/default)
-run(${SNXASM} ${WORK_DIR}/default/scene.s)
-if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK_DIR}/default/scene.SNX)
-  message(FATAL_ERROR "snxasm without -o: ${rc} ${err}")
+run(0 ${SNXASM} ${WORK_DIR}/default/scene.s)
+if(NOT EXISTS ${WORK_DIR}/default/scene.SNX)
+  message(FATAL_ERROR "snxasm without -o wrote no scene.SNX")
 endif()
 
-# Errors: file:line, exit code 1, nothing written.
-run(${SNXASM} ${DATA_DIR}/broken.s -o ${WORK_DIR}/BROKEN.SNX)
-if(NOT rc EQUAL 1)
-  message(FATAL_ERROR "snxasm broken.s gave ${rc}, not 1")
-endif()
-if(NOT err MATCHES "broken.s:4: " OR NOT err MATCHES "broken.s:7: ")
+run(1 ${SNXASM} ${DATA_DIR}/broken.s -o ${WORK_DIR}/BROKEN.SNX)
+if(NOT err MATCHES "broken.s:4: " OR NOT err MATCHES "broken.s:7: " OR EXISTS ${WORK_DIR}/BROKEN.SNX)
   message(FATAL_ERROR "snxasm broken.s reported: ${err}")
 endif()
-if(EXISTS ${WORK_DIR}/BROKEN.SNX)
-  message(FATAL_ERROR "snxasm wrote BROKEN.SNX despite the errors")
-endif()
-
-run(${SNXDIS} ${WORK_DIR}/missing.SNX)
-if(NOT rc EQUAL 1)
-  message(FATAL_ERROR "snxdis of a missing file gave ${rc}, not 1")
-endif()
+run(1 ${SNXDIS} ${WORK_DIR}/missing.SNX)
