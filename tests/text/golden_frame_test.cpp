@@ -4,10 +4,6 @@
 // PNG for a look.
 #include <gtest/gtest.h>
 
-#include <cinttypes>
-#include <cstdio>
-
-#include "core/sjis.h"
 #include "text/names.h"
 #include "support/pictures.h"
 #include "text/text_rig.h"
@@ -17,44 +13,40 @@ namespace {
 
 constexpr uint64_t kGoldenFrame = 0xb8b22d324b27add9;
 
-// A calm scene: a vertical gradient, a frame picture with a border.
-void PaintScene(TextRig& rig) {
+TEST(GoldenFrameTest, StatusStripAndATypedPage) {
+  TextRig rig;
+  ASSERT_TRUE(rig.ttf.ok()) << rig.ttf.error();
+  // A calm scene: a vertical gradient, a frame picture with a border.
   for (int32_t y = 0; y < 480; ++y)
     FillRect(rig.layers.BMP, {0, y, 640, y + 1}, Rgb(40, 60 + y / 4, 120 + y / 8));
   Bitmap box(628, 100, kWhite);
   FillRect(box, {0, 0, 628, 3}, Rgb(90, 90, 160));
   FillRect(box, {0, 97, 628, 100}, Rgb(90, 90, 160));
   rig.win.SetUp(box);
-}
 
-TEST(GoldenFrameTest, StatusStripAndATypedPage) {
-  TextRig rig;
-  ASSERT_TRUE(rig.ttf.ok()) << rig.ttf.error();
-  PaintScene(rig);
   rig.scn.mcr = text::InitialNames();
-  for (int i = 0; i < 11; ++i) rig.scn.StatusVars[i] = static_cast<uint16_t>(i);
   const int16_t values[11] = {720, -150, 90, 455, 1000, 4, 12, 0, 1234, 300, 999};
-  for (int i = 0; i < 11; ++i) rig.scn.work[i] = values[i];
+  for (int i = 0; i < 11; ++i) {
+    rig.scn.StatusVars[i] = static_cast<uint16_t>(i);
+    rig.scn.work[i] = values[i];
+  }
   rig.status.StatusLayout = 1;
   rig.status.DrawStatus();
 
   rig.win.msg.spd = 0;
-  std::string text = Sjis("今日は四月十二日、日曜日。").str() + "\x01" + "Half-width: ABC xyz 123 " +
-                     "\x5C" + "500" + "\x01" + "\x03\x02" + Sjis("赤い文字").str() +
-                     std::string("\x03\0", 2) + Sjis("と、").str() + "\x04\x0C" + Sjis("小さい文字").str() +
-                     "\x04\x10" + Sjis("。ｶﾀｶﾅ").str();
+  std::string text = S("今日は四月十二日、日曜日。") + "\x01" + "Half-width: ABC xyz 123 " + "\x5C" +
+                     "500" + "\x01" + "\x03\x02" + S("赤い文字") + std::string("\x03\0", 2) +
+                     S("と、") + "\x04\x0C" + S("小さい文字") + "\x04\x10" + S("。ｶﾀｶﾅ");
   rig.Type(text, 1);
   rig.Tick();
   ASSERT_EQ(rig.scn.MainProc, scenario::WaitHandler::None);
   rig.layers.ShowBackBuffer();
 
   uint64_t hash = Hash(rig.layers.BMP);
-  if (hash != kGoldenFrame) {
-    std::string path = SavePng(rig.layers.BMP, "text_golden_frame.png");
+  if (hash != kGoldenFrame)
     ADD_FAILURE() << "the frame changed: digest 0x" << std::hex << hash << ", stored 0x"
                   << kGoldenFrame << "; frame written to "
-                  << (path.empty() ? "(could not write)" : path);
-  }
+                  << SavePng(rig.layers.BMP, "text_golden_frame.png");
 }
 
 }  // namespace
