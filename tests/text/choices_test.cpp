@@ -92,16 +92,6 @@ TEST(ReadChoicesTest, ListsOfEveryLength) {
   }
 }
 
-TEST(ChoiceProcTest, RowUnderThePointer) {
-  TextRig rig;
-  rig.choices.ReadChoices(7, ListOf({"A", "B"}));
-  for (auto [y, row] : {std::pair{0, -1}, {379, -1}, {380, 0}, {398, 0}, {399, 1}, {417, 1},
-                        {418, -1}, {479, -1}}) {
-    PointTo(rig, y);
-    EXPECT_EQ(rig.choices.ChoiceHot, row) << "msy " << y;
-  }
-}
-
 // Every pixel of r in b is the inverse of the one in a.
 bool Inverted(const Bitmap& a, const Bitmap& b, const Rect& r) {
   for (int32_t y = r.top; y < r.bottom; ++y)
@@ -110,32 +100,28 @@ bool Inverted(const Bitmap& a, const Bitmap& b, const Rect& r) {
   return true;
 }
 
-TEST(ChoiceProcTest, HighlightMovesAndRestoresExactly) {
+// The row under the pointer is inverted (its bytes and one unit more), the
+// one before restored exactly, nothing else touched, and the window shown.
+TEST(ChoiceProcTest, HighlightFollowsThePointerAndRestoresExactly) {
   TextRig rig;
   rig.choices.ReadChoices(7, ListOf({S("はい"), S("いいえ")}));
   const Bitmap shown = rig.layers.BMP;
-  const Rect row0 = rig.choices.HighlightRect(0);
-  const Rect row1 = rig.choices.HighlightRect(1);
-  EXPECT_EQ(row0, (Rect{40, 380, 40 + 9 * 8, 399}));  // 8 bytes and one more unit
-  EXPECT_EQ(row1, (Rect{40, 399, 40 + 11 * 8, 418}));
-
-  PointTo(rig, 385);
-  EXPECT_TRUE(Inverted(shown, rig.layers.BMP, row0));
-  Bitmap expected = shown;
-  CopyRect(expected, row0, rig.layers.BMP);
-  EXPECT_EQ(rig.layers.BMP, expected);  // nothing else changed
-  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-  PointTo(rig, 390);  // the same row: nothing changes
-  EXPECT_EQ(rig.layers.BMP, expected);
-
-  PointTo(rig, 400);
-  EXPECT_TRUE(SameRect(shown, rig.layers.BMP, row0));
-  EXPECT_TRUE(Inverted(shown, rig.layers.BMP, row1));
-  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-
-  PointTo(rig, 300);
-  EXPECT_EQ(rig.layers.BMP, shown);
-  EXPECT_TRUE(SameRect(rig.layers.IMG, shown, rig.win.msg.BoxRect));
+  const Rect rows[2] = {rig.choices.HighlightRect(0), rig.choices.HighlightRect(1)};
+  EXPECT_EQ(rows[0], (Rect{40, 380, 40 + 9 * 8, 399}));
+  EXPECT_EQ(rows[1], (Rect{40, 399, 40 + 11 * 8, 418}));
+  for (auto [y, hot] : {std::pair{385, 0}, {398, 0}, {399, 1}, {417, 1}, {418, -1}, {380, 0},
+                        {379, -1}, {0, -1}, {410, 1}, {479, -1}}) {
+    SCOPED_TRACE(y);
+    PointTo(rig, y);
+    EXPECT_EQ(rig.choices.ChoiceHot, hot);
+    Bitmap rest = rig.layers.BMP;
+    for (int row : {0, 1}) {
+      EXPECT_EQ(Inverted(shown, rig.layers.BMP, rows[row]), row == hot) << row;
+      if (row == hot) CopyRect(rest, rows[row], shown);
+    }
+    EXPECT_EQ(rest, shown);
+    EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
+  }
 }
 
 TEST(ChoiceProcTest, TheMessageFontAppliesToTheOptions) {

@@ -164,72 +164,46 @@ TEST(TypeTextTest, ControlCodesAndTheTextsEnd) {
   }
 }
 
-TEST(TypeTextTest, SizeStaysInForceForTheNextLabel) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Type("\x04\x18" "A");
-  rig.TickUntilIdle();
-  rig.TakeDrawn();
-  rig.Type("B", 1);
-  std::vector<DrawnChar> label = rig.TakeDrawn();
-  ASSERT_GE(label.size(), 2u);
-  EXPECT_EQ(label[0].style.height, -24);
-  EXPECT_EQ(label[1].x, 40 + 25);  // after the full-width bracket
-  EXPECT_EQ(rig.win.msg.csy, 27);  // typing starts one 27-pixel row down
-}
-
-// --- Page waits ---
-
+// A wait blinks until a left click (neither a right click nor the skip key
+// ends it), which types nothing and clears the budget; the blink count goes
+// on into the next wait.
 TEST(PageWaitTest, BlinksUntilALeftClick) {
   TextRig rig;
-  rig.Type("AB\x05" "CD");
+  rig.Type("AB\x05" "CD\x05" "EFGHIJ");
   rig.TakeDrawn();
   rig.Tick();
   EXPECT_EQ(rig.TakeDrawn().size(), 2u);
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
-  for (int t = 1; t <= 20; ++t) {
-    if (t == 4) rig.input.clk = 2;         // a right click does not resume
-    if (t == 6) rig.input.sft = kSkipKey;  // nor does the skip key, once waiting
+  for (int t = 1; t <= 23; ++t) {
+    if (t == 4) rig.input.clk = 2;
+    if (t == 6) rig.input.sft = kSkipKey;
     rig.Tick();
     EXPECT_TRUE(rig.TakeDrawn().empty()) << "wait tick " << t;
     ASSERT_TRUE(rig.win.PageWait) << "wait tick " << t;
     EXPECT_EQ(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB), t >= 10 && t < 20) << t;
-    EXPECT_EQ(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameA), t == 20) << t;
+    EXPECT_EQ(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameA), t >= 20) << t;
   }
   rig.input.sft = 0;
   rig.input.clk = 1;
   rig.win.TypeText();
   EXPECT_EQ(rig.input.clk, 0);  // the click is used up
   EXPECT_FALSE(rig.win.PageWait);
-  EXPECT_TRUE(rig.TakeDrawn().empty());  // nothing typed in the clicking tick
+  EXPECT_TRUE(rig.TakeDrawn().empty());
   EXPECT_TRUE(AllOf(rig.layers.IMG, kBlinkIconRect, kWhite));
-  rig.Tick();
+  rig.win.msg.spd = 40;
+  rig.Tick();  // C, D: 32 of 40
   std::vector<DrawnChar> rest = rig.TakeDrawn();
   ASSERT_EQ(rest.size(), 2u);
   EXPECT_EQ(rest[0].x, 40 + 2 * 9);  // the same page, where it stopped
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-}
-
-// The blink count carries into the next wait; the clicking tick clears the
-// typing budget.
-TEST(PageWaitTest, TheSecondWaitGoesOnFromTheFirst) {
-  TextRig rig;
-  rig.win.msg.spd = 40;
-  rig.Type("AB\x05" "C\x05" "DEFG");
-  for (int t = 0; t < 5; ++t) rig.Tick();  // A B, the wait code, three wait ticks
-  rig.input.clk = 1;
-  rig.Tick();
-  rig.Tick();  // C, then the second wait
+  rig.Tick();                        // 8 + 40: the wait code, then stop
   ASSERT_TRUE(rig.win.PageWait);
   for (int t = 0; t < 6; ++t) rig.Tick();
   EXPECT_FALSE(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB));
-  rig.Tick();  // the count reaches 10
+  rig.Tick();  // 3 + 7: the count reaches 10
   EXPECT_TRUE(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB));
   rig.input.clk = 1;
   rig.Tick();
-  rig.TakeDrawn();
   rig.Tick();
-  EXPECT_EQ(rig.TakeDrawn().size(), 2u);  // 40 units: two characters
+  EXPECT_EQ(rig.TakeDrawn().size(), 2u);  // 40 units, not 72: two characters
 }
 
 // --- Speakers ---
@@ -257,40 +231,37 @@ TEST(SpeakerTest, EachMessageOpcodeLabelsItsSpeaker) {
   }
 }
 
-TEST(SpeakerTest, SpeakerZeroKeepsTheWindowAndTypesOnTheSecondRow) {
+// Retyping (source 3) types the previous text again from its first byte,
+// its label in the size then in force; speaker 0 draws no frame and no label
+// and types from the start of the second row over what is there.
+TEST(SpeakerTest, RetypingAndSpeakerZero) {
   TextRig rig;
   rig.win.msg.spd = 0;
-  rig.Type("AB", 1);
-  rig.TickUntilIdle();
-  const Bitmap before = rig.layers.BMP;
-  rig.TakeDrawn();
-  rig.Load({21, 1, 'C', 0, 22});
+  rig.Load({29, 1, 4, 24, 'X', 'Y', 0, 29, 3, 21, 1, 'C', 0, 22});
   rig.Tick();
+  rig.TickUntilIdle();
+  rig.TakeDrawn();
+  rig.Tick();  // the second message: no operand read
+  EXPECT_EQ(rig.scn.inx, 9);
+  std::vector<DrawnChar> label = rig.TakeDrawn();
+  ASSERT_GE(label.size(), 2u);
+  EXPECT_EQ(label[0].style.height, -24);
+  EXPECT_EQ(label[1].x, 40 + 25);  // after the full-width bracket
+  rig.Tick();
+  EXPECT_EQ(rig.font.Text(), "XY");
+  rig.TakeDrawn();
+  const Bitmap before = rig.layers.BMP;
+  rig.Tick();
+  EXPECT_EQ(rig.layers.BMP, before);
   EXPECT_TRUE(rig.TakeDrawn().empty());
-  EXPECT_EQ(rig.layers.BMP, before);  // no frame, no label
   rig.Tick();
   std::vector<DrawnChar> drawn = rig.TakeDrawn();
   ASSERT_EQ(drawn.size(), 1u);
   EXPECT_EQ(drawn[0].x, 40);
-  EXPECT_EQ(drawn[0].y, 399);
-  const Rect b_cell{49, 399, 58, 415};  // B stays
-  EXPECT_GT(CountOf(before, b_cell, kBlack), 0);
-  EXPECT_EQ(CountOf(rig.layers.BMP, b_cell, kBlack), CountOf(before, b_cell, kBlack));
-}
-
-TEST(SpeakerTest, RetypingStartsTheTextAgainFromItsFirstByte) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Load({29, 1, 'X', 'Y', 0, 29, 3, 22});
-  rig.Tick();
-  rig.TickUntilIdle();
-  rig.TakeDrawn();
-  rig.Tick();  // the second message: source 3, the previous text
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
-  EXPECT_EQ(rig.scn.inx, 7);  // no operand read
-  rig.TakeDrawn();
-  rig.Tick();
-  EXPECT_EQ(rig.font.Text(), "XY");
+  EXPECT_EQ(drawn[0].y, 380 + 27);
+  const Rect y_cell{53, 407, 66, 431};  // Y stays
+  EXPECT_GT(CountOf(before, y_cell, kBlack), 0);
+  EXPECT_EQ(CountOf(rig.layers.BMP, y_cell, kBlack), CountOf(before, y_cell, kBlack));
 }
 
 TEST(SpeedSpinTest, SettingToSpeed) {

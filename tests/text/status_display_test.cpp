@@ -1,6 +1,10 @@
+// The status strip, its gauges and texts, and the stored digests of the strip
+// and of a whole frame of the text subsystems (written out as PNGs for a
+// look when they differ).
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
+#include "platform/shared/png.h"
 #include "text/names.h"
 #include "support/pictures.h"
 #include "text/text_rig.h"
@@ -13,10 +17,9 @@ using text::kGaugeBlue;
 using text::kGaugeRed;
 using text::kGaugeYellow;
 
+// The strip's numbers (the digests below show the usual ones).
 TEST(StatusTextTest, NumbersAsTheStripWritesThem) {
   EXPECT_EQ(text::PercentText(5).view(), "  5%");
-  EXPECT_EQ(text::PercentText(100).view(), "100%");
-  EXPECT_EQ(text::DateText(4, 1).view(), " 4/ 1(");
   EXPECT_EQ(text::DateText(-5, 123).view(), "-5/123(");
   for (auto [v, text] : {std::pair<int16_t, const char*>{-1, "\\       0"}, {1, "\\     100"},
                          {32767, "\\ 3276700"}})
@@ -60,21 +63,27 @@ std::vector<DrawnChar> Row(const std::vector<DrawnChar>& drawn, int32_t y, int32
   return out;
 }
 
-// A rig whose strip reads work variables 10..20.
+// A rig whose strip reads work variables 10..20: gauges (the third at half
+// its scale of 150), April 12th, a Wednesday, money, two more gauges.
 struct StripRig : TextRig {
   StripRig() {
     scn.mcr = text::InitialNames();
-    for (int i = 0; i < 11; ++i) scn.StatusVars[i] = static_cast<uint16_t>(10 + i);
-    for (int i = 0; i < 5; ++i) scn.work[10 + i] = static_cast<int16_t>(100 * (i + 1));
-    scn.work[12] = 75;  // half of the yellow gauge's 150
-    scn.work[19] = 600;
-    scn.work[20] = 700;
-    scn.work[15] = 4;    // month
-    scn.work[16] = 12;   // day
-    scn.work[17] = 3;    // Wednesday
-    scn.work[18] = 123;  // money
+    const int16_t values[11] = {100, 200, 75, 400, 500, 4, 12, 3, 123, 600, 700};
+    for (int i = 0; i < 11; ++i) {
+      scn.StatusVars[i] = static_cast<uint16_t>(10 + i);
+      scn.work[10 + i] = values[i];
+    }
   }
 };
+
+// A changed picture is written as a PNG into the build folder for a look.
+void ExpectDigest(const Bitmap& b, uint64_t stored, const std::string& name) {
+  const uint64_t hash = Hash(b);
+  if (hash == stored) return;
+  const std::string path = std::string(VELMOR_BUILD_DIR) + "/" + name + ".png";
+  ADD_FAILURE() << name << " changed: digest 0x" << std::hex << hash << ", stored 0x" << stored
+                << (platform::WritePng(b, path, nullptr) ? "; written to " + path : "");
+}
 
 // Both layouts of the strip against stored digests, drawn with a message
 // font of another colour and size: the names in that colour, the gauges, the
@@ -91,11 +100,7 @@ TEST(DrawStatusTest, BothLayoutsAsStored) {
     rig.status.DrawStatus();
     EXPECT_EQ(rig.layers.font.height, before.height);
     EXPECT_EQ(rig.layers.font.color, before.color);
-    const uint64_t hash = Hash(rig.layers.BMP);
-    if (hash != stored[layout])
-      ADD_FAILURE() << "the strip changed: digest 0x" << std::hex << hash << ", stored 0x"
-                    << stored[layout] << "; written to "
-                    << SavePng(rig.layers.BMP, "status_layout" + std::to_string(layout) + ".png");
+    ExpectDigest(rig.layers.BMP, stored[layout], "status_layout" + std::to_string(layout));
   }
 }
 
@@ -143,8 +148,44 @@ TEST(DrawStatusTest, AnItemOutsideTheWorkVariablesEndsTheGame) {
   StripRig rig;
   rig.scn.StatusVars[8] = 256;  // money from a variable that does not exist
   EXPECT_THROW(rig.status.DrawStatus(), QuitSignal);
-  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+  ASSERT_EQ(rig.game.game->dialogs().Boxes().size(), 1u);
   EXPECT_TRUE(rig.form.quit);
+}
+
+// One whole frame against a stored digest: the strip and a typed page with a
+// label, colours, a size change and both character widths.
+constexpr uint64_t kGoldenFrame = 0xb8b22d324b27add9;
+
+TEST(GoldenFrameTest, StatusStripAndATypedPage) {
+  TextRig rig;
+  ASSERT_TRUE(rig.ttf.ok()) << rig.ttf.error();
+  // A calm scene: a vertical gradient, a frame picture with a border.
+  for (int32_t y = 0; y < 480; ++y)
+    FillRect(rig.layers.BMP, {0, y, 640, y + 1}, Rgb(40, 60 + y / 4, 120 + y / 8));
+  Bitmap box(628, 100, kWhite);
+  FillRect(box, {0, 0, 628, 3}, Rgb(90, 90, 160));
+  FillRect(box, {0, 97, 628, 100}, Rgb(90, 90, 160));
+  rig.win.SetUp(box);
+
+  rig.scn.mcr = text::InitialNames();
+  const int16_t values[11] = {720, -150, 90, 455, 1000, 4, 12, 0, 1234, 300, 999};
+  for (int i = 0; i < 11; ++i) {
+    rig.scn.StatusVars[i] = static_cast<uint16_t>(i);
+    rig.scn.work[i] = values[i];
+  }
+  rig.status.StatusLayout = 1;
+  rig.status.DrawStatus();
+
+  rig.win.msg.spd = 0;
+  std::string text = S("今日は四月十二日、日曜日。") + "\x01" + "Half-width: ABC xyz 123 " + "\x5C" +
+                     "500" + "\x01" + "\x03\x02" + S("赤い文字") + std::string("\x03\0", 2) +
+                     S("と、") + "\x04\x0C" + S("小さい文字") + "\x04\x10" + S("。ｶﾀｶﾅ");
+  rig.Type(text, 1);
+  rig.Tick();
+  ASSERT_EQ(rig.scn.MainProc, scenario::WaitHandler::None);
+  rig.layers.ShowBackBuffer();
+
+  ExpectDigest(rig.layers.BMP, kGoldenFrame, "text_golden_frame");
 }
 
 }  // namespace

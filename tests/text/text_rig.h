@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/sjis.h"
-#include "platform/shared/png.h"
 #include "platform/shared/ttf_font.h"
 #include "support/game_data.h"
 
@@ -18,8 +17,7 @@ namespace velmor::testing {
 
 // One character as the font was asked to draw it (bytes in Shift-JIS).
 struct DrawnChar {
-  int32_t x;
-  int32_t y;
+  int32_t x, y;
   std::string bytes;
   platform::TextStyle style;
 };
@@ -39,7 +37,6 @@ class RecordingFont : public platform::Font {
     for (const DrawnChar& c : drawn) s += c.bytes;
     return s;
   }
-
   std::vector<DrawnChar> drawn;
 
  private:
@@ -51,6 +48,12 @@ constexpr Color kFrameA = Rgb(200, 0, 0);       // click mark, first frame
 constexpr Color kFrameB = Rgb(0, 200, 0);       // click mark, second frame
 
 inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+
+inline std::string Repeat(std::string_view s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
 
 struct TextRig {
   TextRig() {
@@ -66,7 +69,6 @@ struct TextRig {
   RecordingFont font{ttf};
   GameRig game{{255}, {640, 480}, "", &font};
   app::TForm1& form = game.form();
-  platform::HeadlessDialogs& dialogs = game.game->dialogs();
   InputState& input = form.input;
   scenario::Scenario& scn = form.scn;
   graphics::Layers& layers = form.layers;
@@ -90,7 +92,6 @@ struct TextRig {
     std::memcpy(scn.snx.data(), bytes.data(), bytes.size());
     scn.inx = 0;
   }
-  // Starts typing `sjis` with a speaker.
   void Type(std::string_view sjis, int speaker = 1) {
     ByteString text(sjis);
     win.StartMessage(speaker, &text);
@@ -99,20 +100,8 @@ struct TextRig {
   std::vector<DrawnChar> TakeDrawn() { return std::exchange(font.drawn, {}); }
 };
 
-inline std::string Repeat(std::string_view s, int n) {
-  std::string out;
-  for (int i = 0; i < n; ++i) out += s;
-  return out;
-}
-
-// Writes a bitmap as a PNG into the build folder, for a look at a changed
-// digest; the path, or "(nowhere)".
-inline std::string SavePng(const Bitmap& b, const std::string& name) {
-  std::string path = std::string(VELMOR_BUILD_DIR) + "/" + name;
-  return platform::WritePng(b, path, nullptr) ? path : "(nowhere)";
-}
-
-// How many pixels of r in b are c; whether all are.
+// How many pixels of r in b are c; whether all are; whether r holds the same
+// pixels in a and b.
 inline int CountOf(const Bitmap& b, const Rect& r, Color c) {
   int n = 0;
   for (int32_t y = r.top; y < r.bottom; ++y)
@@ -122,7 +111,6 @@ inline int CountOf(const Bitmap& b, const Rect& r, Color c) {
 inline bool AllOf(const Bitmap& b, const Rect& r, Color c) {
   return CountOf(b, r, c) == r.width() * r.height();
 }
-// Whether rectangle r holds the same pixels in both bitmaps.
 inline bool SameRect(const Bitmap& a, const Bitmap& b, const Rect& r) {
   for (int32_t y = r.top; y < r.bottom; ++y)
     for (int32_t x = r.left; x < r.right; ++x)
