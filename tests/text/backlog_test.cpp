@@ -22,6 +22,7 @@ struct BacklogRig : TextRig {
     win.msg.spd = 0;  // a page at once
     scn.mcr[0] = Sstr("Kei");
     scn.mcr[1] = Sstr("Mio");
+    scn.mcr[18] = Sstr("Ao");
   }
   // Types a message to its end, clicking at every page wait.
   void TypeAll(const std::string& sjis, int speaker = 1) {
@@ -62,6 +63,8 @@ TEST(BacklogPagesTest, OneEntryForEveryPageTheWindowShowed) {
       {"speaker 0 with no text shows nothing", 0, "", {}},
       {"a label with no text", 1, "", {{mio, "", 19}}},
       {"speaker 2 is the hero", 2, "X", {{S("【 ") + "Kei" + S(" 】"), "X", 19}}},
+      {"speaker 18 is the last name", 18, "X", {{S("【 ") + "Ao" + S(" 】"), "X", 19}}},
+      {"a speaker past the names has an empty label", 21, "X", {{S("【  】"), "X", 19}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -105,9 +108,6 @@ TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   rig.TickUntilIdle();
   rig.Tick();  // the choice is shown
   ASSERT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
-  rig.input.msy = 300;  // a click beside the rows
-  rig.input.clk = 1;
-  rig.Tick();
   EXPECT_EQ(rig.log.size(), 1u);  // nothing yet for the choice
   rig.input.msy = 405;            // the second row
   rig.input.clk = 1;

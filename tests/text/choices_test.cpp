@@ -46,7 +46,7 @@ TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
 
 // The list as shown: how many rows, the first row's text cut at 255 bytes,
 // its highlight one unit past the text, and where the font drew each
-// character (at its byte offset, a row each).
+// character (at its byte offset, a row each) in the message font.
 TEST(ReadChoicesTest, ListsOfEveryLength) {
   using Drawn = std::tuple<int32_t, int32_t, std::string>;
   struct Case {
@@ -54,26 +54,34 @@ TEST(ReadChoicesTest, ListsOfEveryLength) {
     ChoiceList list;
     int count;
     std::string first;
-    int32_t highlight_right;
+    Rect highlight;            // the first row's
     std::vector<Drawn> drawn;  // the last ones
+    std::string font = "";     // typed first, to change the font
   };
   const std::string marker = S(" ≫ ");
   const Case cases[] = {
-      {"two options", ListOf({S("あい"), "ab"}), 2, marker + S("あい"), 40 + 9 * 8,
+      {"two options", ListOf({S("あい"), "ab"}), 2, marker + S("あい"), {40, 380, 40 + 9 * 8, 399},
        {{40, 380, " "}, {48, 380, S("≫")}, {64, 380, " "}, {72, 380, S("あ")}, {88, 380, S("い")},
         {40, 399, " "}, {48, 399, S("≫")}, {64, 399, " "}, {72, 399, "a"}, {80, 399, "b"}}},
       // A wait with no row could never end.
-      {"no options", ChoiceList{}, 1, marker, 40 + 5 * 8, {{64, 380, " "}}},
+      {"no options", ChoiceList{}, 1, marker, {40, 380, 40 + 5 * 8, 399}, {{64, 380, " "}}},
       {"seven options, the last past the window", ListOf({"1", "2", "3", "4", "5", "6", "7"}), 7,
-       marker + "1", 40 + 6 * 8, {{72, 380 + 6 * 19, "7"}}},
+       marker + "1", {40, 380, 40 + 6 * 8, 399}, {{72, 380 + 6 * 19, "7"}}},
       {"a long option is cut", ListOf({Repeat("x", 255)}), 1, marker + Repeat("x", 251),
-       40 + 256 * 8, {{40 + 254 * 8, 380, "x"}}},
+       {40, 380, 40 + 256 * 8, 399}, {{40 + 254 * 8, 380, "x"}}},
       {"a lead byte cut off is not drawn", ListOf({Repeat(S("あ"), 125) + "\x82"}), 1,
-       marker + Repeat(S("あ"), 125) + "\x82", 40 + 256 * 8, {{40 + 252 * 8, 380, S("あ")}}},
+       marker + Repeat(S("あ"), 125) + "\x82", {40, 380, 40 + 256 * 8, 399},
+       {{40 + 252 * 8, 380, S("あ")}}},
+      {"size 24 and colour 2", ListOf({"ab", "c"}), 2, marker + "ab", {40, 380, 40 + 7 * 12, 407},
+       {{40, 407, " "}, {40 + 12, 407, S("≫")}, {40 + 3 * 12, 407, " "}, {40 + 4 * 12, 407, "c"}},
+       "\x04\x18\x03\x02"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TextRig rig;
+    rig.win.msg.spd = 0;
+    rig.Type(c.font, 0);
+    rig.TickUntilIdle();
     rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5"}));  // a longer list before
     rig.scn.MainProc = WaitHandler::None;
     rig.TakeDrawn();
@@ -83,9 +91,13 @@ TEST(ReadChoicesTest, ListsOfEveryLength) {
     EXPECT_EQ(rig.choices.ChoiceHot, -1);
     EXPECT_TRUE(rig.choices.ChoiceText[c.count].empty());
     EXPECT_EQ(rig.choices.ChoiceText[0], c.first);
-    EXPECT_EQ(rig.choices.HighlightRect(0).right, c.highlight_right);
+    EXPECT_EQ(rig.choices.HighlightRect(0), c.highlight);
     std::vector<Drawn> drawn;
-    for (const DrawnChar& d : rig.TakeDrawn()) drawn.emplace_back(d.x, d.y, d.bytes);
+    for (const DrawnChar& d : rig.TakeDrawn()) {
+      drawn.emplace_back(d.x, d.y, d.bytes);
+      EXPECT_EQ(d.style.height, rig.layers.font.height);
+      EXPECT_EQ(d.style.color, rig.layers.font.color);
+    }
     ASSERT_GE(drawn.size(), c.drawn.size());
     EXPECT_EQ(std::vector<Drawn>(drawn.end() - c.drawn.size(), drawn.end()), c.drawn);
     EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
@@ -121,28 +133,6 @@ TEST(ChoiceProcTest, HighlightFollowsThePointerAndRestoresExactly) {
     }
     EXPECT_EQ(rest, shown);
     EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-  }
-}
-
-TEST(ChoiceProcTest, TheMessageFontAppliesToTheOptions) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Type("\x04\x18\x03\x02" "A", 0);
-  rig.TickUntilIdle();
-  rig.TakeDrawn();
-  rig.choices.ReadChoices(7, ListOf({"ab", "c"}));
-  std::vector<DrawnChar> d = rig.TakeDrawn();
-  ASSERT_EQ(d.size(), 9u);
-  for (const DrawnChar& c : d) {
-    EXPECT_EQ(c.style.height, -24);
-    EXPECT_EQ(c.style.color, ColorTable[2]);
-  }
-  EXPECT_EQ(d[3].x, 40 + 4 * 12);  // "a" after the 4-byte marker
-  EXPECT_EQ(d[5].y, 380 + 27);
-  EXPECT_EQ(rig.choices.HighlightRect(0), (Rect{40, 380, 40 + 7 * 12, 407}));
-  for (auto [y, row] : {std::pair{406, 0}, {407, 1}, {434, -1}}) {
-    PointTo(rig, y);
-    EXPECT_EQ(rig.choices.ChoiceHot, row) << "msy " << y;
   }
 }
 

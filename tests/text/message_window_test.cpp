@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "text/names.h"
 #include "text/text_rig.h"
 
 namespace velmor::testing {
@@ -42,9 +41,12 @@ TEST(TypeTextTest, CharactersPerTickFollowTheSpeed) {
     TextRig rig;
     rig.input.sft = c.sft;
     rig.win.msg.spd = c.spd;
+    rig.layers.BMP.set(0, 0, kWhite);  // outside the window: never published
     rig.Type(c.text);
-    rig.TakeDrawn();  // the label
+    EXPECT_EQ(rig.TakeDrawn()[0].y, 380);  // the label
     EXPECT_EQ(CharsPerTick(rig), c.per_tick);
+    EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
+    EXPECT_EQ(rig.layers.IMG.at(0, 0), kSceneColor);
     EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
     EXPECT_EQ(rig.win.msg.pri, 0);  // nothing left for the next message
     rig.Type("C", 0);
@@ -207,29 +209,6 @@ TEST(PageWaitTest, BlinksUntilALeftClick) {
 }
 
 // --- Speakers ---
-
-TEST(SpeakerTest, EachMessageOpcodeLabelsItsSpeaker) {
-  const std::pair<uint8_t, int> cases[] = {{29, 1}, {30, 0}, {53, 3}, {68, 18}, {69, -1}};
-  for (auto [opcode, entry] : cases) {
-    SCOPED_TRACE(int{opcode});
-    TextRig rig;
-    rig.scn.mcr = text::InitialNames();
-    rig.Load({opcode, 1, 'H', 'i', 0, 22});
-    rig.layers.BMP.set(0, 0, kWhite);  // outside the window
-    rig.Tick();
-    EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
-    std::string name = entry >= 0 ? rig.scn.mcr[entry].str() : "";  // -1: an empty label
-    EXPECT_EQ(rig.font.Text(), S("【 ") + name + S(" 】"));
-    std::vector<DrawnChar> label = rig.TakeDrawn();
-    ASSERT_FALSE(label.empty());
-    EXPECT_EQ(label[0].x, 40);
-    EXPECT_EQ(label[0].y, 380);
-    EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-    EXPECT_EQ(rig.layers.IMG.at(0, 0), kSceneColor);  // only the window is published
-    rig.Tick();
-    EXPECT_EQ(rig.font.Text(), "Hi");
-  }
-}
 
 // Retyping (source 3) types the previous text again from its first byte,
 // its label in the size then in force; speaker 0 draws no frame and no label
