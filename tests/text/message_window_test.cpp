@@ -108,8 +108,7 @@ TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
 }
 
 // Codes and the text's end: where each character goes, the metrics and font
-// left in force, and that nothing is read past the text (a full 255 bytes
-// with a lead byte cut off included).
+// left in force, and that nothing is read past the text.
 TEST(TypeTextTest, ControlCodesAndTheTextsEnd) {
   struct Case {
     const char* name;
@@ -153,16 +152,6 @@ TEST(TypeTextTest, ControlCodesAndTheTextsEnd) {
     EXPECT_EQ(rig.layers.font.color, c.font.color);
     for (const DrawnChar& d : drawn) EXPECT_EQ(d.style.height, c.font.height);
     EXPECT_EQ(rig.win.MsgPos, c.text.size() + 1);
-  }
-  const std::string full = Repeat(S("あ"), 127);
-  for (const std::string& text : {full + "Z", full + "\x82"}) {
-    TextRig rig;
-    rig.win.msg.spd = 0;
-    rig.Type(text);
-    rig.TakeDrawn();
-    EXPECT_EQ(rig.TickUntilIdle(), 2);  // a page overflow costs a tick
-    EXPECT_EQ(rig.font.Text(), text.back() == 'Z' ? text : full);
-    EXPECT_EQ(rig.win.MsgPos, text.size() + 1);
   }
 }
 
