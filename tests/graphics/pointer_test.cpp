@@ -11,45 +11,30 @@ using scenario::WaitHandler;
 
 // A cursor pair whose sprite is filled with a colour telling its number.
 void PutCursor(GraphicsRig& g, int n) {
-  Bitmap sprite(32, 32, static_cast<Color>(0x010000 * n + 1));
-  Bitmap mask(32, 32, kBlack);
-  g.Put("CURSOR\\", graphics::Cursors::SpriteFile(n).str(), sprite);
-  g.Put("CURSOR\\", graphics::Cursors::MaskFile(n).str(), mask, 1);
+  g.Put("CURSOR\\", graphics::Cursors::SpriteFile(n).str(), Bitmap(32, 32, Color(0x010000 * n + 1)));
+  g.Put("CURSOR\\", graphics::Cursors::MaskFile(n).str(), Bitmap(32, 32, kBlack), 1);
 }
 
-// Numbers take two digits at least, more when they need them.
-TEST(Cursors, FileNames) {
+// Files named with two digits at least; a shape loads sprite and mask, the
+// restore goes back to the saved shape (0 before any hit map); a missing file
+// keeps the number and reports; the selector's double click goes back to 1.
+TEST(Cursors, ShapesFromTheirFilesAndTheSelector) {
   EXPECT_EQ(graphics::Cursors::SpriteFile(3).str(), "CSR03.BMP");
   EXPECT_EQ(graphics::Cursors::MaskFile(100).str(), "CSR100M.BMP");
-  EXPECT_EQ(graphics::Animation::StripFile(7).str(), "BA07.BMP");
   EXPECT_EQ(graphics::Animation::StripFile(255).str(), "BA255.BMP");
-}
-
-TEST(Cursors, ShapeLoadsSpriteAndMaskAndRestoreGoesBackToTheSavedShape) {
   GraphicsRig g;
-  for (int n : {0, 1, 6}) PutCursor(g, n);
+  for (int n : {0, 1, 5, 6}) PutCursor(g, n);
   g.cursors.SetCursorShape(6);
-  EXPECT_EQ(g.cursors.CursorNumber, 6);
   EXPECT_EQ(g.layers.SP0.at(0, 0), 0x060001u);
   EXPECT_EQ(g.layers.MS0.at(0, 0), kBlack);
-  // Before any hit map the saved shape is 0.
   g.cursors.RestoreCursor();
   EXPECT_EQ(g.cursors.CursorNumber, 0);
   EXPECT_EQ(g.layers.SP0.at(0, 0), 0x000001u);
-}
-
-TEST(Cursors, MissingFileKeepsTheNumberAndReports) {
-  GraphicsRig g;
   g.game.files.Remove(std::string(kDat) + "CURSOR/CSR04.BMP");
   EXPECT_THROW(g.cursors.SetCursorShape(4), GameError);
   EXPECT_EQ(g.cursors.CursorNumber, 4);
-}
-
-TEST(Cursors, TheSelectorLoadsItsShapeAndDoubleClickGoesBackToOne) {
-  GraphicsRig g;
-  for (int n : {1, 5}) PutCursor(g, n);
   g.MouseSpin.SetValue(5);
-  EXPECT_EQ(g.cursors.CursorNumber, 5);
+  EXPECT_EQ(g.layers.SP0.at(0, 0), 0x050001u);
   g.cursors.MouseSpinDblClick();
   EXPECT_EQ(g.MouseSpin.value, 1);
   EXPECT_EQ(g.cursors.CursorNumber, 1);
@@ -57,17 +42,13 @@ TEST(Cursors, TheSelectorLoadsItsShapeAndDoubleClickGoesBackToOne) {
 
 // The region picture: a column of 16 stripes 20 pixels high, one per table
 // colour, then a dithered shade and black.
-Bitmap Regions() {
-  Bitmap map(640, 480, kBlack);
-  for (int i = 0; i < 16; ++i) FillRect(map, {0, i * 20, 200, i * 20 + 20}, ColorTable[i]);
-  FillRect(map, {0, 320, 200, 340}, Rgb(127, 127, 127));
-  return map;
-}
-
 struct HitRig : GraphicsRig {
   HitRig() {
     for (int n : {0, 1, 6, 7, 10}) PutCursor(*this, n);
-    Put("CG\\", "MAP.BMP", Regions());
+    Bitmap map(640, 480, kBlack);
+    for (int i = 0; i < 16; ++i) FillRect(map, {0, i * 20, 200, i * 20 + 20}, ColorTable[i]);
+    FillRect(map, {0, 320, 200, 340}, Rgb(127, 127, 127));
+    Put("CG\\", "MAP.BMP", map);
     cursors.SetCursorShape(1);
   }
   // A click at (x, y) on a region picture with the given hover shape; the
@@ -113,29 +94,43 @@ TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
   for (const Case& c : cases) EXPECT_EQ(g.Click(c.x, c.y, c.hover, c.map), c.answer) << c.what;
 }
 
+// The shapes while waiting: the hover shape, the pressed one while held, the
+// hover shape kept after; the selector is off meanwhile. The region picture
+// survives a repaint of the scratch bitmap. A missing one answers 0 at once.
 TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
   HitRig g;
   g.hitmap.StartHitMap(9, ByteString("MAP"), 7, 10);
   EXPECT_EQ(g.cursors.CursorNumber0, 1);
   EXPECT_EQ(g.cursors.CursorNumber, 7);
   EXPECT_FALSE(g.MouseSpin.enabled);
+  g.layers.DrawWallpaper();  // reloads the mesh into the scratch bitmap
+  g.input.msx = 10;
+  g.input.msy = 25;
   g.input.drg = 1;
   g.Tick();
-  EXPECT_EQ(g.cursors.CursorNumber, 10);  // while held
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
+  EXPECT_EQ(g.cursors.CursorNumber, 10);
   g.Tick();  // still held
   EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
   g.input.drg = 0;
   g.Tick();
-  EXPECT_EQ(g.cursors.CursorNumber, 7);  // the hover shape stays after the map
+  EXPECT_EQ(g.scn.work[9], 2);  // shape 7 tests 20 pixels lower
+  EXPECT_EQ(g.cursors.CursorNumber, 7);
   EXPECT_TRUE(g.MouseSpin.enabled);
   g.cursors.RestoreCursor();
   EXPECT_EQ(g.cursors.CursorNumber, 1);
+  EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
+  EXPECT_EQ(g.scn.work[9], 0);
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(g.cursors.CursorNumber, 1);
+  EXPECT_TRUE(g.MouseSpin.enabled);
 }
 
-TEST(HitMap, AButtonHeldFromBeforeCountsAsThePress) {
+// A button held from before (the click that ended a message) counts as the
+// press; a right click is no click; a tap between two ticks is pressed in
+// one and released in the next.
+TEST(HitMap, WhichPressesCount) {
   HitRig g;
-  g.input.drg = 1;  // still held from the click that ended a message
+  g.input.drg = 1;
   g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
   g.Tick();
   EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
@@ -144,120 +139,54 @@ TEST(HitMap, AButtonHeldFromBeforeCountsAsThePress) {
   g.input.drg = 0;
   g.Tick();
   EXPECT_EQ(g.scn.work[9], 2);
-}
 
-TEST(HitMap, ARightClickIsNoClickButAQuickTapIs) {
-  HitRig g;
   g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
   g.input.clk = 2;
   g.input.drg = 2;
   g.Tick();
   EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapPress);
-  // Pressed and released between two ticks: the press is seen by this tick,
-  // the release by the next, as for a held button.
   g.input.drg = 0;
   g.input.clk = 1;
-  g.input.msx = 10;
   g.input.msy = 25;
   g.Tick();
   EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
   g.input.clk = 0;
   g.Tick();
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
-  EXPECT_NE(g.scn.work[9], 0) << "the tap's place was tested";
-}
-
-TEST(HitMap, MissingRegionPictureAnswersZeroAndTheScenarioGoesOn) {
-  HitRig g;
-  g.scn.work[9] = 5;
-  EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
-  EXPECT_EQ(g.scn.work[9], 0);
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
-  EXPECT_EQ(g.cursors.CursorNumber, 1);
-  EXPECT_TRUE(g.MouseSpin.enabled);
-}
-
-TEST(HitMap, RegionPictureSurvivesARepaintOfTheScratchBitmap) {
-  HitRig g;
-  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
-  g.layers.DrawWallpaper();  // reloads the mesh into the scratch bitmap
-  g.input.msx = 10;
-  g.input.msy = 25;
-  g.input.drg = 1;
-  g.Tick();
-  g.input.drg = 0;
-  g.Tick();
   EXPECT_EQ(g.scn.work[9], 1);
 }
 
-// The strip: frame f is filled with colour f + 1.
-Bitmap Strip() {
+// Six frames from a strip (frame f filled with colour f + 1) at their pace,
+// none in the first tick; the last step restores the rectangle. A missing
+// strip still runs its length.
+TEST(Animation, FramesAndDurations) {
   Bitmap strip(256, 1152);
   for (int f = 0; f < 6; ++f) FillRect(strip, {0, f * 192, 256, f * 192 + 192}, Color(f + 1));
-  return strip;
-}
-
-TEST(Animation, FramesAndDurations) {
-  struct Case {
-    int32_t sft;
-    int ticks;
-    std::vector<int> first_frames;
-  };
-  for (Case c : {Case{0, 72, {1, 1, 1, 2, 2, 2, 3}}, Case{kSkipKey, 72, {1, 2, 3, 4, 5, 6, 1}},
-                 Case{kAllModifiers, 24, {1, 2, 3, 4, 5, 6, 1}}}) {
-    SCOPED_TRACE(c.sft);
+  for (auto [sft, ticks, first_frames] :
+       {std::tuple{0, 72, std::vector<Color>{9, 1, 1, 1, 2, 2, 2, 3}},
+        {kSkipKey, 72, {9, 1, 2, 3, 4, 5, 6, 1}}, {kAllModifiers, 24, {9, 1, 2, 3, 4, 5, 6, 1}}}) {
+    SCOPED_TRACE(sft);
     GraphicsRig g;
-    g.Put("CG\\", "BA01.BMP", Strip());
-    Bitmap scene = Pattern(640, 480, 4);
-    g.layers.BMP = scene;
-    g.layers.IMG = scene;
+    g.Put("CG\\", "BA01.BMP", strip);
+    g.layers.BMP = g.layers.IMG = Bitmap(640, 480, 9);
     g.layers.PictureName = Sstr("BG01");
-    g.input.sft = c.sft;
+    g.input.sft = sft;
     g.animation.StartAnimation(1);
     EXPECT_EQ(g.input.CGHoldEnable, 0);
     EXPECT_TRUE(g.layers.PictureName.empty());
-    EXPECT_EQ(g.layers.IMG, scene);  // nothing drawn in the first tick
-    std::vector<int> frames;
-    int ticks = 0;
-    while (g.scn.MainProc == WaitHandler::AnimationStep && ticks < 100) {
+    std::vector<Color> frames = {g.layers.IMG.at(200, 100)};
+    int n = 0;
+    for (; g.scn.MainProc == WaitHandler::AnimationStep && n < 100; ++n) {
       g.Tick();
-      ++ticks;
-      if (g.scn.MainProc != WaitHandler::None) frames.push_back(static_cast<int>(g.layers.IMG.at(200, 100)));
+      frames.push_back(g.layers.IMG.at(200, 100));
     }
-    EXPECT_EQ(ticks, c.ticks);
-    frames.resize(c.first_frames.size());
-    EXPECT_EQ(frames, c.first_frames);
-    EXPECT_EQ(g.layers.IMG, scene);  // the last step restores the rectangle
+    EXPECT_EQ(n, ticks);
+    EXPECT_EQ(std::vector<Color>(frames.begin(), frames.begin() + 8), first_frames);
+    EXPECT_EQ(g.layers.IMG, Bitmap(640, 480, 9));
     EXPECT_EQ(g.input.CGHoldEnable, 1);
-    EXPECT_EQ(g.animation.AnimRect, (Rect{120, 92, 376, 284}));
   }
-}
-
-TEST(Animation, MissingStripStillRunsItsLength) {
   GraphicsRig g;
   EXPECT_THROW(g.animation.StartAnimation(3), GameError);
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::AnimationStep);
   EXPECT_EQ(g.TicksUntilDone(), 72);
-}
-
-TEST(DisplayScaling, CentringOnScreens) {
-  struct Case {
-    Size screen;
-    int32_t w, h;
-    graphics::DispRec expected;
-  };
-  for (Case c : {Case{{1025, 769}, 640, 480, {144, 192, 640, 480}},
-                 Case{{599, 480}, 640, 480, {0, -20, 640, 480}},
-                 Case{{800, 600}, 960, 720, {-60, -80, 960, 720}}}) {
-    platform::HeadlessWindow window(c.screen);
-    GraphicsRig g;
-    graphics::DisplayScaling scaling(g.layers, window, g.ResoSpin);
-    scaling.SetDisplaySize(c.w, c.h);
-    EXPECT_EQ(scaling.Disp.Top, c.expected.Top);
-    EXPECT_EQ(scaling.Disp.Left, c.expected.Left);
-    EXPECT_EQ(scaling.Disp.Width, c.expected.Width);
-    EXPECT_EQ(scaling.Disp.Height, c.expected.Height);
-  }
 }
 
 TEST(DisplayScaling, PointerMapping) {
@@ -279,26 +208,25 @@ TEST(DisplayScaling, PointerMapping) {
   }
 }
 
-TEST(DisplayScaling, EveryScaleKeepsFourToThreeAndRedrawsTheWallpaper) {
+// The display is centred on the screen (halves towards zero, on odd and
+// smaller screens too; the mapping above checks each scale's size); a scale
+// redraws the wallpaper over the window; a double click goes back to 100 %.
+TEST(DisplayScaling, CentredOverTheWallpaper) {
   GraphicsRig g;
-  for (int p = 50; p <= 150; p += 5) {
-    g.ResoSpin.SetValue(p);
-    EXPECT_EQ(g.scaling.Disp.Width, 32 * p / 5);
-    EXPECT_EQ(g.scaling.Disp.Height, 24 * p / 5);
-  }
-  // A value off the step still follows the formulas, truncated.
-  g.ResoSpin.SetValue(52);
-  EXPECT_EQ(g.scaling.Disp.Width, 332);
-  EXPECT_EQ(g.scaling.Disp.Height, 249);
-  // The wallpaper covers the window; the picture is presented over it.
+  g.ResoSpin.SetValue(52);  // off the step: 332 x 249
+  EXPECT_EQ(g.scaling.Disp.rect(), (Rect{346, 259, 678, 508}));
   EXPECT_EQ(g.window.Canvas().at(0, 0), Pattern(64, 64, 7).at(0, 0));
   EXPECT_EQ(g.window.Canvas().at(1023, 767), Pattern(64, 64, 7).at(63, 63));
-  g.ResoSpin.SetValue(100);
   g.scaling.ResoSpinDblClick();
   EXPECT_EQ(g.ResoSpin.value, 100);
-  g.ResoSpin.SetValue(70);
-  g.scaling.ResoSpinDblClick();
-  EXPECT_EQ(g.scaling.Disp.Width, 640);
+  EXPECT_EQ(g.scaling.Disp.rect(), (Rect{192, 144, 832, 624}));
+  for (auto [screen, r] : {std::pair{Size{1025, 769}, Rect{192, 144, 832, 624}},
+                           {Size{599, 479}, Rect{-20, 0, 620, 480}}}) {
+    platform::HeadlessWindow window(screen);
+    graphics::DisplayScaling scaling(g.layers, window, g.ResoSpin);
+    scaling.SetDisplaySize(640, 480);
+    EXPECT_EQ(scaling.Disp.rect(), r);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/sjis.h"
 #include "text/text_rig.h"
 
 namespace velmor::testing {
@@ -8,8 +7,6 @@ namespace {
 
 using scenario::ChoiceList;
 using scenario::WaitHandler;
-
-std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
 
 ChoiceList ListOf(std::initializer_list<std::string> options) {
   ChoiceList list;
@@ -24,107 +21,86 @@ void PointTo(TextRig& rig, int32_t y, int32_t clk = 0) {
   rig.Tick();
 }
 
-TEST(ReadChoicesTest, ShowsTheOptionsAtByteOffsets) {
-  TextRig rig;
-  rig.choices.ReadChoices(7, ListOf({S("あい"), "ab"}));
-  EXPECT_EQ(rig.scn.ResultVar, 7);
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
-  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ あい"));
-  EXPECT_EQ(rig.choices.ChoiceText[1], S(" ≫ ") + "ab");
-  EXPECT_TRUE(rig.choices.ChoiceText[2].empty());
-  EXPECT_EQ(rig.choices.ChoiceCount, 2);
-  EXPECT_EQ(rig.choices.ChoiceHot, -1);
-
-  std::vector<DrawnChar> d = rig.TakeDrawn();
-  std::vector<std::tuple<int32_t, int32_t, std::string>> at;
-  for (const DrawnChar& c : d) at.emplace_back(c.x, c.y, c.bytes);
-  using T = std::tuple<int32_t, int32_t, std::string>;
-  EXPECT_EQ(at, (std::vector<T>{{40, 380, " "}, {48, 380, S("≫")}, {64, 380, " "},
-                                 {72, 380, S("あ")}, {88, 380, S("い")},
-                                 {40, 399, " "}, {48, 399, S("≫")}, {64, 399, " "},
-                                 {72, 399, "a"}, {80, 399, "b"}}));
-  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-}
-
+// Only a left click on a row answers; then the options and the highlight are
+// gone from both bitmaps and the scenario goes on.
 TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
   TextRig rig;
+  rig.scn.work[7] = -5;
   rig.Load({23, 7, 0, 'A', 0, 'B', 0, 0, 22});
   rig.Tick();
   EXPECT_EQ(rig.scn.inx, 8);
   EXPECT_EQ(rig.choices.ChoiceCount, 2);
+  PointTo(rig, 385, 2);  // right click on a row
+  PointTo(rig, 300, 1);  // left click above the rows
+  PointTo(rig, 430, 1);  // left click below the rows
   ASSERT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
+  EXPECT_EQ(rig.scn.work[7], -5);
   PointTo(rig, 405, 1);
   EXPECT_EQ(rig.scn.work[7], 2);
   EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-  // The options and the highlight are gone, on both bitmaps.
   EXPECT_TRUE(AllOf(rig.layers.BMP, rig.win.msg.BoxRect, kWhite));
   EXPECT_TRUE(AllOf(rig.layers.IMG, rig.win.msg.BoxRect, kWhite));
-  rig.Tick();  // the scenario goes on
+  rig.Tick();
   EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
 }
 
-TEST(ReadChoicesTest, AnEmptyFirstOptionIsTheMarkerAlone) {
-  TextRig rig;
-  rig.Load({23, 7, 0, 0, 0, 22});
-  rig.Tick();
-  EXPECT_EQ(rig.scn.inx, 5);
-  EXPECT_EQ(rig.choices.ChoiceCount, 1);
-  EXPECT_EQ(rig.choices.ChoiceText[0], S(" ≫ "));
-  EXPECT_EQ(rig.choices.HighlightRect(0), (Rect{40, 380, 80, 399}));
-}
-
 // The list as shown: how many rows, the first row's text cut at 255 bytes,
-// its highlight one unit past the text, and what the font drew last.
+// its highlight one unit past the text, and where the font drew each
+// character (at its byte offset, a row each) in the message font.
 TEST(ReadChoicesTest, ListsOfEveryLength) {
+  using Drawn = std::tuple<int32_t, int32_t, std::string>;
   struct Case {
     const char* what;
     ChoiceList list;
     int count;
     std::string first;
-    int32_t highlight_right;
-    DrawnChar last;
+    Rect highlight;            // the first row's
+    std::vector<Drawn> drawn;  // the last ones
+    std::string font = "";     // typed first, to change the font
   };
   const std::string marker = S(" ≫ ");
   const Case cases[] = {
+      {"two options", ListOf({S("あい"), "ab"}), 2, marker + S("あい"), {40, 380, 40 + 9 * 8, 399},
+       {{40, 380, " "}, {48, 380, S("≫")}, {64, 380, " "}, {72, 380, S("あ")}, {88, 380, S("い")},
+        {40, 399, " "}, {48, 399, S("≫")}, {64, 399, " "}, {72, 399, "a"}, {80, 399, "b"}}},
       // A wait with no row could never end.
-      {"no options", ChoiceList{}, 1, marker, 40 + 5 * 8, {64, 380, " ", {}}},
+      {"no options", ChoiceList{}, 1, marker, {40, 380, 40 + 5 * 8, 399}, {{64, 380, " "}}},
       {"seven options, the last past the window", ListOf({"1", "2", "3", "4", "5", "6", "7"}), 7,
-       marker + "1", 40 + 6 * 8, {72, 380 + 6 * 19, "7", {}}},
+       marker + "1", {40, 380, 40 + 6 * 8, 399}, {{72, 380 + 6 * 19, "7"}}},
       {"a long option is cut", ListOf({Repeat("x", 255)}), 1, marker + Repeat("x", 251),
-       40 + 256 * 8, {40 + 254 * 8, 380, "x", {}}},
+       {40, 380, 40 + 256 * 8, 399}, {{40 + 254 * 8, 380, "x"}}},
       {"a lead byte cut off is not drawn", ListOf({Repeat(S("あ"), 125) + "\x82"}), 1,
-       marker + Repeat(S("あ"), 125) + "\x82", 40 + 256 * 8, {40 + 252 * 8, 380, S("あ"), {}}},
+       marker + Repeat(S("あ"), 125) + "\x82", {40, 380, 40 + 256 * 8, 399},
+       {{40 + 252 * 8, 380, S("あ")}}},
+      {"size 24 and colour 2", ListOf({"ab", "c"}), 2, marker + "ab", {40, 380, 40 + 7 * 12, 407},
+       {{40, 407, " "}, {40 + 12, 407, S("≫")}, {40 + 3 * 12, 407, " "}, {40 + 4 * 12, 407, "c"}},
+       "\x04\x18\x03\x02"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TextRig rig;
+    rig.win.msg.spd = 0;
+    rig.Type(c.font, 0);
+    rig.TickUntilIdle();
     rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5"}));  // a longer list before
     rig.scn.MainProc = WaitHandler::None;
     rig.TakeDrawn();
     rig.choices.ReadChoices(3, c.list);
+    EXPECT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
     EXPECT_EQ(rig.choices.ChoiceCount, c.count);
+    EXPECT_EQ(rig.choices.ChoiceHot, -1);
     EXPECT_TRUE(rig.choices.ChoiceText[c.count].empty());
     EXPECT_EQ(rig.choices.ChoiceText[0], c.first);
-    EXPECT_EQ(rig.choices.HighlightRect(0).right, c.highlight_right);
-    std::vector<DrawnChar> d = rig.TakeDrawn();
-    ASSERT_FALSE(d.empty());
-    EXPECT_EQ(d.back().x, c.last.x);
-    EXPECT_EQ(d.back().y, c.last.y);
-    EXPECT_EQ(d.back().bytes, c.last.bytes);
-  }
-}
-
-// --- The pointer ---
-
-TEST(ChoiceProcTest, RowUnderThePointer) {
-  const std::pair<int32_t, int> table[] = {{0, -1},  {100, -1}, {361, -1}, {379, -1},
-                                           {380, 0}, {398, 0},  {399, 1},  {417, 1},
-                                           {418, -1}, {479, -1}};
-  TextRig rig;
-  rig.choices.ReadChoices(7, ListOf({"A", "B"}));
-  for (auto [y, row] : table) {
-    PointTo(rig, y);
-    EXPECT_EQ(rig.choices.ChoiceHot, row) << "msy " << y;
+    EXPECT_EQ(rig.choices.HighlightRect(0), c.highlight);
+    std::vector<Drawn> drawn;
+    for (const DrawnChar& d : rig.TakeDrawn()) {
+      drawn.emplace_back(d.x, d.y, d.bytes);
+      EXPECT_EQ(d.style.height, rig.layers.font.height);
+      EXPECT_EQ(d.style.color, rig.layers.font.color);
+    }
+    ASSERT_GE(drawn.size(), c.drawn.size());
+    EXPECT_EQ(std::vector<Drawn>(drawn.end() - c.drawn.size(), drawn.end()), c.drawn);
+    EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
   }
 }
 
@@ -136,71 +112,28 @@ bool Inverted(const Bitmap& a, const Bitmap& b, const Rect& r) {
   return true;
 }
 
-TEST(ChoiceProcTest, HighlightMovesAndRestoresExactly) {
+// The row under the pointer is inverted (its bytes and one unit more), the
+// one before restored exactly, nothing else touched, and the window shown.
+TEST(ChoiceProcTest, HighlightFollowsThePointerAndRestoresExactly) {
   TextRig rig;
   rig.choices.ReadChoices(7, ListOf({S("はい"), S("いいえ")}));
   const Bitmap shown = rig.layers.BMP;
-  const Rect row0 = rig.choices.HighlightRect(0);
-  const Rect row1 = rig.choices.HighlightRect(1);
-  EXPECT_EQ(row0, (Rect{40, 380, 40 + 9 * 8, 399}));  // 8 bytes and one more unit
-  EXPECT_EQ(row1, (Rect{40, 399, 40 + 11 * 8, 418}));
-
-  PointTo(rig, 385);
-  EXPECT_TRUE(Inverted(shown, rig.layers.BMP, row0));
-  Bitmap expected = shown;
-  CopyRect(expected, row0, rig.layers.BMP);
-  EXPECT_EQ(rig.layers.BMP, expected);  // nothing else changed
-  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-
-  PointTo(rig, 390);  // the same row: nothing changes
-  EXPECT_EQ(rig.layers.BMP, expected);
-
-  PointTo(rig, 400);
-  EXPECT_TRUE(SameRect(shown, rig.layers.BMP, row0));
-  EXPECT_TRUE(Inverted(shown, rig.layers.BMP, row1));
-  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-
-  PointTo(rig, 300);
-  EXPECT_EQ(rig.layers.BMP, shown);
-  EXPECT_TRUE(SameRect(rig.layers.IMG, shown, rig.win.msg.BoxRect));
-}
-
-TEST(ChoiceProcTest, OnlyALeftClickOnARowAnswers) {
-  TextRig rig;
-  rig.scn.work[7] = -5;
-  rig.choices.ReadChoices(7, ListOf({"A", "B"}));
-  PointTo(rig, 385, 2);  // right click on a row
-  PointTo(rig, 300, 1);  // left click above the rows
-  PointTo(rig, 430, 1);  // left click below the rows
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
-  EXPECT_EQ(rig.scn.work[7], -5);
-  PointTo(rig, 380, 1);
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-  EXPECT_EQ(rig.scn.work[7], 1);
-}
-
-TEST(ChoiceProcTest, TheMessageFontAppliesToTheOptions) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Type("\x04\x18\x03\x02" "A", 0);
-  rig.TickUntilIdle();
-  rig.TakeDrawn();
-  rig.choices.ReadChoices(7, ListOf({"ab", "c"}));
-  std::vector<DrawnChar> d = rig.TakeDrawn();
-  ASSERT_EQ(d.size(), 9u);
-  for (const DrawnChar& c : d) {
-    EXPECT_EQ(c.style.height, -24);
-    EXPECT_EQ(c.style.color, ColorTable[2]);
+  const Rect rows[2] = {rig.choices.HighlightRect(0), rig.choices.HighlightRect(1)};
+  EXPECT_EQ(rows[0], (Rect{40, 380, 40 + 9 * 8, 399}));
+  EXPECT_EQ(rows[1], (Rect{40, 399, 40 + 11 * 8, 418}));
+  for (auto [y, hot] : {std::pair{385, 0}, {398, 0}, {399, 1}, {417, 1}, {418, -1}, {380, 0},
+                        {379, -1}, {0, -1}, {410, 1}, {479, -1}}) {
+    SCOPED_TRACE(y);
+    PointTo(rig, y);
+    EXPECT_EQ(rig.choices.ChoiceHot, hot);
+    Bitmap rest = rig.layers.BMP;
+    for (int row : {0, 1}) {
+      EXPECT_EQ(Inverted(shown, rig.layers.BMP, rows[row]), row == hot) << row;
+      if (row == hot) CopyRect(rest, rows[row], shown);
+    }
+    EXPECT_EQ(rest, shown);
+    EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
   }
-  EXPECT_EQ(d[3].x, 40 + 4 * 12);  // "a" after the 4-byte marker
-  EXPECT_EQ(d[5].y, 380 + 27);
-  EXPECT_EQ(rig.choices.HighlightRect(0), (Rect{40, 380, 40 + 7 * 12, 407}));
-  PointTo(rig, 406);
-  EXPECT_EQ(rig.choices.ChoiceHot, 0);
-  PointTo(rig, 407);
-  EXPECT_EQ(rig.choices.ChoiceHot, 1);
-  PointTo(rig, 434);
-  EXPECT_EQ(rig.choices.ChoiceHot, -1);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/sjis.h"
-#include "text/names.h"
 #include "text/text_rig.h"
 
 namespace velmor::testing {
@@ -9,8 +7,6 @@ namespace {
 
 using scenario::WaitHandler;
 using text::kBlinkIconRect;
-
-std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
 
 // Characters drawn per tick until the message ends (at most `limit` ticks).
 std::vector<std::size_t> CharsPerTick(TextRig& rig, int limit = 100) {
@@ -22,31 +18,39 @@ std::vector<std::size_t> CharsPerTick(TextRig& rig, int limit = 100) {
   return counts;
 }
 
-// Typed at a speed, the text's characters come so many a tick; the budget's
-// remainder carries over, and the end leaves none for the next message.
+// Typed at a speed (96 at the start), the characters come so many a tick; the
+// budget's remainder carries over. The skip key shows each page for a tick.
 TEST(TypeTextTest, CharactersPerTickFollowTheSpeed) {
   struct Case {
     int spd;
+    int32_t sft;
     std::string text;
     std::vector<std::size_t> per_tick;
   };
   const Case cases[] = {
-      {96, Repeat(S("あ"), 40), {6, 6, 6, 6, 6, 6, 4}},
-      {40, Repeat("a", 10), {2, 3, 2, 3}},  // two and a half a tick
-      {0, Repeat(S("あ"), 90), {90}},        // a page at once
+      {96, 0, Repeat(S("あ"), 40), {6, 6, 6, 6, 6, 6, 4}},
+      {40, 0, Repeat("a", 10), {2, 3, 2, 3}},  // two and a half a tick
+      {0, 0, Repeat(S("あ"), 90), {90}},        // a page at once
+      {96, 0, "AB\x05", {2}},                   // a wait as the last byte waits for nothing
+      // A page wait; an overflow (the rest of the first row, two more rows of
+      // 62, one character on the new page); the end.
+      {96, kSkipKey, "A\x05" + Repeat("b", 187) + "cc", {1, 61 + 62 + 62 + 1, 3}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spd);
+    SCOPED_TRACE(c.text.size());
     TextRig rig;
-    if (c.spd == 96) {
-      EXPECT_EQ(rig.win.msg.spd, 96);  // the starting speed
-    }
+    rig.input.sft = c.sft;
     rig.win.msg.spd = c.spd;
+    rig.layers.BMP.set(0, 0, kWhite);  // outside the window: never published
     rig.Type(c.text);
-    rig.TakeDrawn();  // the label
+    EXPECT_EQ(rig.TakeDrawn()[0].y, 380);  // the label
     EXPECT_EQ(CharsPerTick(rig), c.per_tick);
+    EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
+    EXPECT_EQ(rig.layers.IMG.at(0, 0), kSceneColor);
     EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-    EXPECT_EQ(rig.win.msg.pri, 0);
+    EXPECT_EQ(rig.win.msg.pri, 0);  // nothing left for the next message
+    rig.Type("C", 0);
+    EXPECT_FALSE(rig.win.PageWait);  // which does not begin waiting
   }
 }
 
@@ -98,307 +102,150 @@ TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
       EXPECT_EQ(drawn[a.index].y, a.y) << "character " << a.index;
     }
     EXPECT_FALSE(rig.win.PageWait);  // an overflow does not wait for a click
+    // Only the window is published: the rows below it are not.
+    EXPECT_EQ(rig.layers.IMG.at(45, 476), kSceneColor);
   }
 }
 
-TEST(TypeTextTest, AnOverflowCostsATickAndTheRestGoesOnTheNewPage) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Type(Repeat(S("あ"), 100));
-  rig.Tick();
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
-  rig.TakeDrawn();
-  rig.Tick();
-  std::vector<DrawnChar> second = rig.TakeDrawn();
-  ASSERT_EQ(second.size(), 3u);
-  EXPECT_EQ(second[0].x, 40 + 17);
-  EXPECT_EQ(second[0].y, 380);
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-  EXPECT_EQ(rig.layers.IMG.at(45, 476), kSceneColor);  // below the window: not published
-}
-
-// The text's end: a full 255-byte text, a lead byte cut off by the reader,
-// nothing at all.
-TEST(TypeTextTest, TheTextEndsAtItsLastWholeCharacter) {
-  const std::string full = Repeat(S("あ"), 127);
-  const std::pair<std::string, std::string> cases[] = {
-      {full + "Z", full + "Z"}, {full + "\x82", full}, {"", ""}};
-  for (const auto& [text, drawn] : cases) {
-    SCOPED_TRACE(text.size());
+// Codes and the text's end: where each character goes, the metrics and font
+// left in force, and that nothing is read past the text.
+TEST(TypeTextTest, ControlCodesAndTheTextsEnd) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<Point> at;  // where each character was drawn
+    int32_t fdx, fdy;
+    platform::TextStyle font;
+  };
+  const platform::TextStyle start{-16, kBlack};
+  const std::vector<Point> ab = {{40, 399}, {49, 399}};
+  const Case cases[] = {
+      {"line feed", "A\x01" "B", {{40, 399}, {40, 418}}, 8, 19, start},
+      {"new page", "A\x01\x01\x02" "B", {{40, 399}, {40, 399}}, 8, 19, start},
+      {"colour", "\x03\x02" "A", {{40, 399}}, 8, 19, {-16, ColorTable[2]}},
+      {"white", "\x03\x0F" "A", {{40, 399}}, 8, 19, {-16, kWhite}},
+      {"colour past the table", "\x03\x10" "A", {{40, 399}}, 8, 19, start},
+      {"size 24", "\x04\x18" "AB\x01" "C", {{40, 399}, {53, 399}, {40, 426}}, 12, 27, {-24, kBlack}},
+      {"size 24 full width", "\x04\x18" + S("ああ"), {{40, 399}, {65, 399}}, 12, 27, {-24, kBlack}},
+      {"size 13", "\x04\x0D" "AB", {{40, 399}, {48, 399}}, 7, 16, {-13, kBlack}},
+      {"size 0 keeps the size", "\x04" + std::string(1, '\0') + "AB", ab, 8, 19, start},
+      {"colour code cut off", "AB\x03", ab, 8, 19, start},
+      {"size code cut off", "AB\x04", ab, 8, 19, start},
+      {"lead byte cut off", "AB\x82", ab, 8, 19, start},
+      {"half-width kana", "\xB1\xB2", ab, 8, 19, start},
+      {"nothing", "", {}, 8, 19, start},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     TextRig rig;
     rig.win.msg.spd = 0;
-    rig.Type(text);
+    rig.Type(c.text);
     rig.TakeDrawn();
-    EXPECT_EQ(rig.TickUntilIdle(), text.empty() ? 1 : 2);  // a page overflow costs a tick
-    EXPECT_EQ(rig.font.Text(), drawn);
-    EXPECT_EQ(rig.win.MsgPos, text.size() + 1);  // nothing read past the text
+    rig.TickUntilIdle();
+    std::vector<DrawnChar> drawn = rig.TakeDrawn();
+    std::vector<Point> at;
+    for (const DrawnChar& d : drawn) at.push_back({d.x, d.y});
+    EXPECT_EQ(at, c.at);
+    EXPECT_EQ(rig.win.msg.fdx, c.fdx);
+    EXPECT_EQ(rig.win.msg.fdy, c.fdy);
+    EXPECT_EQ(rig.layers.font.height, c.font.height);
+    EXPECT_EQ(rig.layers.font.color, c.font.color);
+    for (const DrawnChar& d : drawn) EXPECT_EQ(d.style.height, c.font.height);
+    EXPECT_EQ(rig.win.MsgPos, c.text.size() + 1);
   }
 }
 
-TEST(TypeTextTest, OnlyTheWindowIsPublished) {
-  TextRig rig;
-  rig.Type("abc");
-  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-  rig.layers.BMP.set(0, 0, kWhite);  // outside the window
-  rig.Tick();
-  EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-  EXPECT_EQ(rig.layers.IMG.at(0, 0), kSceneColor);
-  EXPECT_EQ(rig.win.msg.BoxRect, (Rect{6, 374, 634, 474}));
-}
-
-// --- Control codes ---
-
-struct CodeCase {
-  const char* name;
-  std::string text;
-  std::vector<Point> at;  // where each character was drawn
-  int32_t fdx;
-  int32_t fdy;
-  platform::TextStyle font;
-};
-
-class ControlCodeTest : public ::testing::TestWithParam<CodeCase> {};
-
-TEST_P(ControlCodeTest, TypesAsTheCodesSay) {
-  const CodeCase& c = GetParam();
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Type(c.text);
-  rig.TakeDrawn();
-  rig.TickUntilIdle();
-  std::vector<DrawnChar> drawn = rig.TakeDrawn();
-  std::vector<Point> at;
-  for (const DrawnChar& d : drawn) at.push_back({d.x, d.y});
-  EXPECT_EQ(at, c.at);
-  EXPECT_EQ(rig.win.msg.fdx, c.fdx);
-  EXPECT_EQ(rig.win.msg.fdy, c.fdy);
-  EXPECT_EQ(rig.layers.font.height, c.font.height);
-  EXPECT_EQ(rig.layers.font.color, c.font.color);
-  if (!drawn.empty()) {
-    EXPECT_EQ(drawn.back().style.height, c.font.height);
-    EXPECT_EQ(drawn.back().style.color, c.font.color);
-  }
-  EXPECT_EQ(rig.win.MsgPos, c.text.size() + 1);
-}
-
-const platform::TextStyle kStart{-16, kBlack};
-
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ControlCodeTest,
-    ::testing::Values(
-        CodeCase{"LineFeed", "A\x01" "B", {{40, 399}, {40, 418}}, 8, 19, kStart},
-        CodeCase{"NewPage", "A\x01\x01\x02" "B", {{40, 399}, {40, 399}}, 8, 19, kStart},
-        CodeCase{"Color", "\x03\x02" "A", {{40, 399}}, 8, 19, {-16, ColorTable[2]}},
-        CodeCase{"ColorWhite", "\x03\x0F" "A", {{40, 399}}, 8, 19, {-16, kWhite}},
-        CodeCase{"ColorPastTheTable", "\x03\x10" "A", {{40, 399}}, 8, 19, kStart},
-        CodeCase{"Size24", "\x04\x18" "AB\x01" "C",
-                 {{40, 399}, {53, 399}, {40, 426}}, 12, 27, {-24, kBlack}},
-        CodeCase{"Size24FullWidth", "\x04\x18" + S("ああ"), {{40, 399}, {65, 399}}, 12, 27,
-                 {-24, kBlack}},
-        CodeCase{"Size13", "\x04\x0D" "AB", {{40, 399}, {48, 399}}, 7, 16, {-13, kBlack}},
-        CodeCase{"SizeZeroKeepsTheSize", "\x04" + std::string(1, '\0') + "AB",
-                 {{40, 399}, {49, 399}}, 8, 19, kStart},
-        CodeCase{"ColorCodeCutOff", "AB\x03", {{40, 399}, {49, 399}}, 8, 19, kStart},
-        CodeCase{"SizeCodeCutOff", "AB\x04", {{40, 399}, {49, 399}}, 8, 19, kStart},
-        CodeCase{"HalfWidthKana", "\xB1\xB2", {{40, 399}, {49, 399}}, 8, 19, kStart}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TypeTextTest, NewPageErasesTheSpeakerLabel) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  Rect label_row{40, 380, 200, 396};
-  rig.Type(std::string("\x02"));
-  EXPECT_GT(CountOf(rig.layers.BMP, label_row, kBlack), 0);
-  rig.Tick();
-  EXPECT_TRUE(AllOf(rig.layers.BMP, label_row, kWhite));
-  EXPECT_TRUE(AllOf(rig.layers.IMG, label_row, kWhite));
-}
-
-TEST(TypeTextTest, SizeStaysInForceForTheNextLabel) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Type("\x04\x18" "A");
-  rig.TickUntilIdle();
-  rig.TakeDrawn();
-  rig.Type("B", 1);
-  std::vector<DrawnChar> label = rig.TakeDrawn();
-  ASSERT_GE(label.size(), 2u);
-  EXPECT_EQ(label[0].style.height, -24);
-  EXPECT_EQ(label[1].x, 40 + 25);  // after the full-width bracket
-  EXPECT_EQ(rig.win.msg.csy, 27);  // typing starts one 27-pixel row down
-}
-
-// --- Page waits ---
-
+// A wait blinks until a left click (neither a right click nor the skip key
+// ends it), which types nothing and clears the budget; the blink count goes
+// on into the next wait.
 TEST(PageWaitTest, BlinksUntilALeftClick) {
   TextRig rig;
-  rig.Type("AB\x05" "CD");
+  rig.Type("AB\x05" "CD\x05" "EFGHIJ");
   rig.TakeDrawn();
   rig.Tick();
   EXPECT_EQ(rig.TakeDrawn().size(), 2u);
-  EXPECT_TRUE(rig.win.PageWait);
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
-
-  for (int t = 1; t <= 20; ++t) {
-    if (t == 4) rig.input.clk = 2;       // a right click does not resume
-    if (t == 6) rig.input.sft = kSkipKey;  // nor does the skip key, once waiting
+  for (int t = 1; t <= 23; ++t) {
+    if (t == 4) rig.input.clk = 2;
+    if (t == 6) rig.input.sft = kSkipKey;
     rig.Tick();
     EXPECT_TRUE(rig.TakeDrawn().empty()) << "wait tick " << t;
     ASSERT_TRUE(rig.win.PageWait) << "wait tick " << t;
-    bool frame_b = AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB);
-    bool frame_a = AllOf(rig.layers.IMG, kBlinkIconRect, kFrameA);
-    EXPECT_EQ(frame_b, t >= 10 && t < 20) << "wait tick " << t;
-    EXPECT_EQ(frame_a, t == 20) << "wait tick " << t;
+    EXPECT_EQ(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB), t >= 10 && t < 20) << t;
+    EXPECT_EQ(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameA), t >= 20) << t;
   }
   rig.input.sft = 0;
-
   rig.input.clk = 1;
   rig.win.TypeText();
   EXPECT_EQ(rig.input.clk, 0);  // the click is used up
   EXPECT_FALSE(rig.win.PageWait);
-  EXPECT_TRUE(rig.TakeDrawn().empty());  // nothing typed in the clicking tick
+  EXPECT_TRUE(rig.TakeDrawn().empty());
   EXPECT_TRUE(AllOf(rig.layers.IMG, kBlinkIconRect, kWhite));
-  rig.Tick();
+  rig.win.msg.spd = 40;
+  rig.Tick();  // C, D: 32 of 40
   std::vector<DrawnChar> rest = rig.TakeDrawn();
   ASSERT_EQ(rest.size(), 2u);
   EXPECT_EQ(rest[0].x, 40 + 2 * 9);  // the same page, where it stopped
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-}
-
-TEST(PageWaitTest, BlinkCountCarriesIntoTheNextWait) {
-  TextRig rig;
-  rig.Type("A\x05" "B\x05" "C");
-  for (int t = 0; t < 4; ++t) rig.Tick();  // A, then three ticks of the first wait
-  rig.input.clk = 1;
-  rig.Tick();
-  rig.Tick();  // B, then the second wait
+  rig.Tick();                        // 8 + 40: the wait code, then stop
   ASSERT_TRUE(rig.win.PageWait);
   for (int t = 0; t < 6; ++t) rig.Tick();
   EXPECT_FALSE(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB));
-  rig.Tick();  // the count reaches 10
+  rig.Tick();  // 3 + 7: the count reaches 10
   EXPECT_TRUE(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB));
-}
-
-TEST(PageWaitTest, TheClickingTickClearsTheBudget) {
-  TextRig rig;
-  rig.win.msg.spd = 40;
-  rig.Type("AB\x05" "CDEFG");
-  rig.Tick();  // A, B: 32 of 40 spent
-  rig.Tick();  // 8 + 40: the wait code, then stop
-  ASSERT_TRUE(rig.win.PageWait);
   rig.input.clk = 1;
   rig.Tick();
-  rig.TakeDrawn();
   rig.Tick();
-  EXPECT_EQ(rig.TakeDrawn().size(), 2u);  // 40 units: two characters
-}
-
-TEST(PageWaitTest, AWaitAsTheLastByteEndsTheMessage) {
-  TextRig rig;
-  rig.Type("AB\x05");
-  rig.Tick();
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-  rig.Type("C", 0);
-  EXPECT_FALSE(rig.win.PageWait);
-  rig.Tick();
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
-}
-
-TEST(SkipKeyTest, EachPageShowsForOneTick) {
-  TextRig rig;
-  rig.input.sft = kSkipKey;
-  // A page wait; a page overflow (the rest of the first row after the A, two
-  // more rows of 62, then one character on the new page); the end.
-  rig.Type("A\x05" + Repeat("b", 187) + "cc");
-  rig.TakeDrawn();
-  EXPECT_EQ(CharsPerTick(rig), (std::vector<std::size_t>{1, 61 + 62 + 62 + 1, 3}));
-  EXPECT_FALSE(rig.win.PageWait);
+  EXPECT_EQ(rig.TakeDrawn().size(), 2u);  // 40 units, not 72: two characters
 }
 
 // --- Speakers ---
 
-TEST(SpeakerTest, EachMessageOpcodeLabelsItsSpeaker) {
-  const std::pair<uint8_t, int> cases[] = {{29, 1}, {30, 0}, {53, 3}, {68, 18}, {69, -1}};
-  for (auto [opcode, entry] : cases) {
-    SCOPED_TRACE(int{opcode});
-    TextRig rig;
-    rig.scn.mcr = text::InitialNames();
-    rig.Load({opcode, 1, 'H', 'i', 0, 22});
-    rig.Tick();
-    EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
-    std::string name = entry >= 0 ? rig.scn.mcr[entry].str() : "";  // -1: an empty label
-    EXPECT_EQ(rig.font.Text(), S("【 ") + name + S(" 】"));
-    std::vector<DrawnChar> label = rig.TakeDrawn();
-    ASSERT_FALSE(label.empty());
-    EXPECT_EQ(label[0].x, 40);
-    EXPECT_EQ(label[0].y, 380);
-    EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
-    rig.Tick();
-    EXPECT_EQ(rig.font.Text(), "Hi");
-  }
-}
-
-TEST(SpeakerTest, SpeakerZeroKeepsTheWindowAndTypesOnTheSecondRow) {
+// Retyping (source 3) types the previous text again from its first byte,
+// its label in the size then in force; speaker 0 draws no frame and no label
+// and types from the start of the second row over what is there.
+TEST(SpeakerTest, RetypingAndSpeakerZero) {
   TextRig rig;
   rig.win.msg.spd = 0;
-  rig.Type("AB", 1);
-  rig.TickUntilIdle();
-  Bitmap before = rig.layers.BMP;
-  rig.TakeDrawn();
-  rig.Load({21, 1, 'C', 0, 22});
+  rig.Load({29, 1, 4, 24, 'X', 'Y', 0, 29, 3, 21, 1, 'C', 0, 22});
   rig.Tick();
+  rig.TickUntilIdle();
+  rig.TakeDrawn();
+  rig.Tick();  // the second message: no operand read
+  EXPECT_EQ(rig.scn.inx, 9);
+  std::vector<DrawnChar> label = rig.TakeDrawn();
+  ASSERT_GE(label.size(), 2u);
+  EXPECT_EQ(label[0].style.height, -24);
+  EXPECT_EQ(label[1].x, 40 + 25);  // after the full-width bracket
+  rig.Tick();
+  EXPECT_EQ(rig.font.Text(), "XY");
+  rig.TakeDrawn();
+  const Bitmap before = rig.layers.BMP;
+  rig.Tick();
+  EXPECT_EQ(rig.layers.BMP, before);
   EXPECT_TRUE(rig.TakeDrawn().empty());
-  EXPECT_EQ(rig.layers.BMP, before);  // no frame, no label
   rig.Tick();
   std::vector<DrawnChar> drawn = rig.TakeDrawn();
   ASSERT_EQ(drawn.size(), 1u);
   EXPECT_EQ(drawn[0].x, 40);
-  EXPECT_EQ(drawn[0].y, 399);
-  Rect b_cell{49, 399, 58, 415};
-  EXPECT_GT(CountOf(before, b_cell, kBlack), 0);
-  EXPECT_EQ(CountOf(rig.layers.BMP, b_cell, kBlack), CountOf(before, b_cell, kBlack));
+  EXPECT_EQ(drawn[0].y, 380 + 27);
+  const Rect y_cell{53, 407, 66, 431};  // Y stays
+  EXPECT_GT(CountOf(before, y_cell, kBlack), 0);
+  EXPECT_EQ(CountOf(rig.layers.BMP, y_cell, kBlack), CountOf(before, y_cell, kBlack));
 }
-
-TEST(SpeakerTest, RetypingStartsTheTextAgainFromItsFirstByte) {
-  TextRig rig;
-  rig.win.msg.spd = 0;
-  rig.Load({29, 1, 'X', 'Y', 0, 29, 3, 22});
-  rig.Tick();
-  rig.TickUntilIdle();
-  rig.TakeDrawn();
-  rig.Tick();  // the second message: source 3, the previous text
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::TypeText);
-  EXPECT_EQ(rig.scn.inx, 7);  // no operand read
-  rig.TakeDrawn();
-  rig.Tick();
-  EXPECT_EQ(rig.font.Text(), "XY");
-}
-
-// --- Speed setting and metrics ---
 
 TEST(SpeedSpinTest, SettingToSpeed) {
-  const std::pair<int, int> table[] = {{0, 0}, {16, 112}, {96, 32}, {128, 0}};
   TextRig rig;
-  rig.SpeedSpin.OnChange = [&] { rig.win.SpeedSpinChange(); };
-  rig.SpeedSpin.value = 1;  // so that every value below is a change
-  for (auto [v, spd] : table) {
-    rig.SpeedSpin.SetValue(v);
+  SpinEdit& spin = rig.form.panels.SpeedSpin;
+  spin.OnChange = [&] { rig.win.SpeedSpinChange(); };
+  spin.value = 1;  // so that every value below is a change
+  for (auto [v, spd] : {std::pair{0, 0}, {16, 112}, {96, 32}, {128, 0}}) {
+    spin.SetValue(v);
     EXPECT_EQ(rig.win.msg.spd, spd) << "v = " << v;
   }
-  rig.SpeedSpin.OnDblClick = [&] { rig.win.SpeedSpinDblClick(); };
+  spin.OnDblClick = [&] { rig.win.SpeedSpinDblClick(); };
   rig.form.panels.ConfigPanel.visible = true;  // the player can reach the setting
-  rig.SpeedSpin.DblClick();
-  EXPECT_EQ(rig.SpeedSpin.value, 32);
+  spin.DblClick();
+  EXPECT_EQ(spin.value, 32);
   EXPECT_EQ(rig.win.msg.spd, 96);
-}
-
-TEST(SetUpTest, FrameAndMetricsFromTheCanvasFont) {
-  TextRig rig;
-  rig.layers.font.height = -24;
-  rig.win.SetUp(Bitmap(300, 50, kWhite));
-  EXPECT_EQ(rig.win.msg.BoxRect, (Rect{6, 374, 306, 424}));
-  EXPECT_EQ(rig.win.msg.fdx, 12);
-  EXPECT_EQ(rig.win.msg.fdy, 27);
 }
 
 }  // namespace

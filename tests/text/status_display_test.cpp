@@ -1,7 +1,10 @@
+// The status strip, its gauges and texts, and the stored digests of the strip
+// and of a whole frame of the text subsystems (written out as PNGs for a
+// look when they differ).
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
-#include "core/sjis.h"
+#include "platform/shared/png.h"
 #include "text/names.h"
 #include "support/pictures.h"
 #include "text/text_rig.h"
@@ -14,21 +17,17 @@ using text::kGaugeBlue;
 using text::kGaugeRed;
 using text::kGaugeYellow;
 
-// --- Texts and gauges ---
-
+// The strip's numbers (the digests below show the usual ones).
 TEST(StatusTextTest, NumbersAsTheStripWritesThem) {
   EXPECT_EQ(text::PercentText(5).view(), "  5%");
-  EXPECT_EQ(text::PercentText(100).view(), "100%");
-  EXPECT_EQ(text::DateText(4, 1).view(), " 4/ 1(");
   EXPECT_EQ(text::DateText(-5, 123).view(), "-5/123(");
-  const std::pair<int16_t, const char*> money[] = {
-      {-1, "\\       0"}, {1, "\\     100"}, {32767, "\\ 3276700"}};
-  for (auto [v, text] : money) EXPECT_EQ(text::MoneyText(v).view(), text) << v;
-  EXPECT_EQ(text::DayName(6).view(), Sjis("土").view());
-  for (int16_t w : {-1, 7}) EXPECT_TRUE(text::DayName(w).empty()) << w;
+  for (auto [v, text] : {std::pair<int16_t, const char*>{-1, "\\       0"}, {1, "\\     100"},
+                         {32767, "\\ 3276700"}})
+    EXPECT_EQ(text::MoneyText(v).view(), text) << v;
 }
 
-// A gauge's bar: its length in pixels of 100, red for negative values.
+// A gauge's bar: its length in pixels of 100 (two thirds of a pixel count as
+// one, a half does not), red for negative values; on the back buffer only.
 TEST(GaugeTest, BarLengthAndColour) {
   struct Case {
     int16_t value;
@@ -39,7 +38,8 @@ TEST(GaugeTest, BarLengthAndColour) {
   };
   const Case cases[] = {{5, 1000, kGaugeBlue, 0, kGaugeBlue},
                         {-300, 1000, kGaugeBlue, 30, kGaugeRed},
-                        {75, 150, kGaugeYellow, 50, kGaugeYellow},
+                        {76, 150, kGaugeYellow, 51, kGaugeYellow},  // 50.67
+                        {74, 150, kGaugeYellow, 49, kGaugeYellow},
                         {2000, 1000, kGaugeBlue, 100, kGaugeBlue},
                         {-32768, 150, kGaugeYellow, 100, kGaugeRed},
                         {999, 1000, kGaugeBlue, 99, kGaugeBlue}};
@@ -51,56 +51,39 @@ TEST(GaugeTest, BarLengthAndColour) {
     EXPECT_TRUE(AllOf(rig.layers.BMP, Rect{514 + c.bar, 76, 614, 92}, kGaugeBack));
     EXPECT_EQ(CountOf(rig.layers.BMP, rig.layers.BMP.bounds(), kSceneColor), 640 * 480 - 1600);
     EXPECT_TRUE(rig.font.drawn.empty());
-    EXPECT_EQ(rig.layers.IMG, Bitmap(640, 480, kSceneColor));  // the back buffer only
+    EXPECT_EQ(rig.layers.IMG, Bitmap(640, 480, kSceneColor));
   }
 }
 
-TEST(GaugeTest, PercentageAboveTheBarLeavesHeight12) {
-  TextRig rig;
-  rig.layers.font = {-16, ColorTable[2]};
-  rig.status.DrawGauge(183, 2000, 1000, kGaugeBlue, true);
-  ASSERT_EQ(rig.font.Text(), "100%");
-  const std::vector<DrawnChar>& d = rig.font.drawn;
-  for (std::size_t i = 0; i < d.size(); ++i) {
-    EXPECT_EQ(d[i].x, 592 + static_cast<int32_t>(i) * 7);
-    EXPECT_EQ(d[i].y, 171);
-    EXPECT_EQ(d[i].style.height, 12);
-    EXPECT_EQ(d[i].style.color, ColorTable[2]);  // the colour in force
-  }
-  EXPECT_EQ(rig.layers.font.height, 12);
-}
-
-// --- The strip ---
-
-// The characters drawn on row y from x on (up to x_end), in drawing order.
-std::vector<DrawnChar> Row(const std::vector<DrawnChar>& drawn, int32_t y, int32_t x,
-                           int32_t x_end = 640) {
+// The characters drawn on row y from x on, in drawing order.
+std::vector<DrawnChar> Row(const std::vector<DrawnChar>& drawn, int32_t y, int32_t x) {
   std::vector<DrawnChar> out;
   for (const DrawnChar& d : drawn)
-    if (d.y == y && d.x >= x && d.x < x_end) out.push_back(d);
+    if (d.y == y && d.x >= x) out.push_back(d);
   return out;
 }
-std::string TextOf(const std::vector<DrawnChar>& run) {
-  std::string s;
-  for (const DrawnChar& d : run) s += d.bytes;
-  return s;
-}
 
-// A rig whose strip reads work variables 10..20.
+// A rig whose strip reads work variables 10..20: gauges (the third at half
+// its scale of 150), April 12th, a Wednesday, money, two more gauges.
 struct StripRig : TextRig {
   StripRig() {
     scn.mcr = text::InitialNames();
-    for (int i = 0; i < 11; ++i) scn.StatusVars[i] = static_cast<uint16_t>(10 + i);
-    for (int i = 0; i < 5; ++i) scn.work[10 + i] = static_cast<int16_t>(100 * (i + 1));
-    scn.work[12] = 75;  // half of the yellow gauge's 150
-    scn.work[19] = 600;
-    scn.work[20] = 700;
-    scn.work[15] = 4;    // month
-    scn.work[16] = 12;   // day
-    scn.work[17] = 3;    // Wednesday
-    scn.work[18] = 123;  // money
+    const int16_t values[11] = {100, 200, 75, 400, 500, 4, 12, 3, 123, 600, 700};
+    for (int i = 0; i < 11; ++i) {
+      scn.StatusVars[i] = static_cast<uint16_t>(10 + i);
+      scn.work[10 + i] = values[i];
+    }
   }
 };
+
+// A changed picture is written as a PNG into the build folder for a look.
+void ExpectDigest(const Bitmap& b, uint64_t stored, const std::string& name) {
+  const uint64_t hash = Hash(b);
+  if (hash == stored) return;
+  const std::string path = std::string(VELMOR_BUILD_DIR) + "/" + name + ".png";
+  ADD_FAILURE() << name << " changed: digest 0x" << std::hex << hash << ", stored 0x" << stored
+                << (platform::WritePng(b, path, nullptr) ? "; written to " + path : "");
+}
 
 // Both layouts of the strip against stored digests, drawn with a message
 // font of another colour and size: the names in that colour, the gauges, the
@@ -117,37 +100,30 @@ TEST(DrawStatusTest, BothLayoutsAsStored) {
     rig.status.DrawStatus();
     EXPECT_EQ(rig.layers.font.height, before.height);
     EXPECT_EQ(rig.layers.font.color, before.color);
-    const uint64_t hash = Hash(rig.layers.BMP);
-    if (hash != stored[layout]) {
-      std::string path = SavePng(rig.layers.BMP, "status_layout" + std::to_string(layout) + ".png");
-      ADD_FAILURE() << "the strip changed: digest 0x" << std::hex << hash << ", stored 0x"
-                    << stored[layout] << "; written to " << (path.empty() ? "(nowhere)" : path);
-    }
+    ExpectDigest(rig.layers.BMP, stored[layout], "status_layout" + std::to_string(layout));
   }
 }
 
-// The weekday's colour, or no name at all outside the week; the closing
-// bracket is black again.
+// Saturday's colour (the golden frame has Sunday's), no name at all outside
+// the week; the closing bracket is black again.
 TEST(DrawStatusTest, WeekdayNamesAndColours) {
-  const std::pair<int16_t, Color> table[] = {
-      {0, Rgb(255, 0, 0)}, {6, Rgb(0, 0, 255)}, {1, kBlack}, {5, kBlack}, {-1, 0}, {7, 0}};
-  for (auto [w, color] : table) {
+  for (auto [w, color] : {std::pair<int16_t, Color>{6, Rgb(0, 0, 255)}, {3, kBlack}, {7, 0}}) {
     SCOPED_TRACE(w);
     StripRig rig;
     rig.scn.work[17] = w;
-    Bitmap blank = rig.layers.BMP;
+    const Bitmap blank = rig.layers.BMP;
     rig.status.DrawStatus();
-    std::vector<DrawnChar> run = Row(rig.font.drawn, 302, 582);
-    if (w < 0 || w > 6) {
-      EXPECT_TRUE(run.empty());
+    std::vector<DrawnChar> day = Row(rig.font.drawn, 302, 582);
+    ASSERT_EQ(day.size(), w == 7 ? 0u : 1u);
+    if (w == 7) {
       EXPECT_TRUE(SameRect(rig.layers.BMP, blank, {582, 302, 598, 318}));
     } else {
-      ASSERT_EQ(run.size(), 1u);
-      EXPECT_EQ(run[0].bytes, text::DayName(w).str());
-      EXPECT_EQ(run[0].style.color, color);
+      EXPECT_EQ(day[0].bytes, text::DayName(w).str());
+      EXPECT_EQ(day[0].style.color, color);
     }
     std::vector<DrawnChar> bracket = Row(rig.font.drawn, 300, 598);
-    ASSERT_EQ(TextOf(bracket), ")");
+    ASSERT_EQ(bracket.size(), 1u);
+    EXPECT_EQ(bracket[0].bytes, ")");
     EXPECT_EQ(bracket[0].style.color, kBlack);
   }
 }
@@ -160,15 +136,53 @@ TEST(DrawStatusTest, StatusInstructionShowsTheWholeBackBuffer) {
   rig.Tick();
   EXPECT_EQ(rig.status.StatusLayout, 1);
   EXPECT_EQ(rig.layers.IMG, rig.layers.BMP);
-  EXPECT_EQ(TextOf(Row(rig.font.drawn, 224, 512)), rig.scn.mcr[1].str());
+  std::string second_name;
+  for (const DrawnChar& d : Row(rig.font.drawn, 224, 512)) second_name += d.bytes;
+  EXPECT_EQ(second_name, rig.scn.mcr[1].str());
 }
 
 TEST(DrawStatusTest, AnItemOutsideTheWorkVariablesEndsTheGame) {
   StripRig rig;
   rig.scn.StatusVars[8] = 256;  // money from a variable that does not exist
   EXPECT_THROW(rig.status.DrawStatus(), QuitSignal);
-  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+  ASSERT_EQ(rig.game.game->dialogs().Boxes().size(), 1u);
   EXPECT_TRUE(rig.form.quit);
+}
+
+// One whole frame against a stored digest: the strip and a typed page with a
+// label, colours, a size change and both character widths.
+constexpr uint64_t kGoldenFrame = 0xb8b22d324b27add9;
+
+TEST(GoldenFrameTest, StatusStripAndATypedPage) {
+  TextRig rig;
+  ASSERT_TRUE(rig.ttf.ok()) << rig.ttf.error();
+  // A calm scene: a vertical gradient, a frame picture with a border.
+  for (int32_t y = 0; y < 480; ++y)
+    FillRect(rig.layers.BMP, {0, y, 640, y + 1}, Rgb(40, 60 + y / 4, 120 + y / 8));
+  Bitmap box(628, 100, kWhite);
+  FillRect(box, {0, 0, 628, 3}, Rgb(90, 90, 160));
+  FillRect(box, {0, 97, 628, 100}, Rgb(90, 90, 160));
+  rig.win.SetUp(box);
+
+  rig.scn.mcr = text::InitialNames();
+  const int16_t values[11] = {720, -150, 90, 455, 1000, 4, 12, 0, 1234, 300, 999};
+  for (int i = 0; i < 11; ++i) {
+    rig.scn.StatusVars[i] = static_cast<uint16_t>(i);
+    rig.scn.work[i] = values[i];
+  }
+  rig.status.StatusLayout = 1;
+  rig.status.DrawStatus();
+
+  rig.win.msg.spd = 0;
+  std::string text = S("今日は四月十二日、日曜日。") + "\x01" + "Half-width: ABC xyz 123 " + "\x5C" +
+                     "500" + "\x01" + "\x03\x02" + S("赤い文字") + std::string("\x03\0", 2) +
+                     S("と、") + "\x04\x0C" + S("小さい文字") + "\x04\x10" + S("。ｶﾀｶﾅ");
+  rig.Type(text, 1);
+  rig.Tick();
+  ASSERT_EQ(rig.scn.MainProc, scenario::WaitHandler::None);
+  rig.layers.ShowBackBuffer();
+
+  ExpectDigest(rig.layers.BMP, kGoldenFrame, "text_golden_frame");
 }
 
 }  // namespace

@@ -3,20 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "core/sjis.h"
 #include "platform/shared/ttf_font.h"
 #include "support/game_data.h"
 
 namespace velmor::testing {
 
-// One character as the font was asked to draw it.
+// One character as the font was asked to draw it (bytes in Shift-JIS).
 struct DrawnChar {
-  int32_t x;
-  int32_t y;
-  std::string bytes;  // Shift-JIS
+  int32_t x, y;
+  std::string bytes;
   platform::TextStyle style;
 };
 
@@ -25,62 +27,95 @@ class RecordingFont : public platform::Font {
  public:
   explicit RecordingFont(platform::Font& inner) : inner_(inner) {}
   int32_t DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, int length,
-                   const platform::TextStyle& style) override;
-
-  std::vector<DrawnChar> drawn;
+                   const platform::TextStyle& style) override {
+    drawn.push_back({x, y, std::string(reinterpret_cast<const char*>(ch), length), style});
+    return inner_.DrawChar(dst, x, y, ch, length, style);
+  }
   // The characters drawn, concatenated.
-  std::string Text() const;
+  std::string Text() const {
+    std::string s;
+    for (const DrawnChar& c : drawn) s += c.bytes;
+    return s;
+  }
+  std::vector<DrawnChar> drawn;
 
  private:
   platform::Font& inner_;
 };
 
-// Colours of the pictures the rig makes.
 constexpr Color kSceneColor = Rgb(10, 20, 30);  // BMP and IMG at the start
 constexpr Color kFrameA = Rgb(200, 0, 0);       // click mark, first frame
 constexpr Color kFrameB = Rgb(0, 200, 0);       // click mark, second frame
 
+inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+
+inline std::string Repeat(std::string_view s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
 struct TextRig {
-  TextRig();
+  TextRig() {
+    form.DatPath = kDat;  // as start-up sets it
+    layers.BMP = Bitmap(640, 480, kSceneColor);
+    layers.IMG = Bitmap(640, 480, kSceneColor);
+    layers.SP1 = Bitmap(24, 48, kFrameA);
+    FillRect(layers.SP1, {0, 24, 24, 48}, kFrameB);
+    win.SetUp(Bitmap(628, 100, kWhite));
+  }
 
   platform::TtfFont ttf;
   RecordingFont font{ttf};
   GameRig game{{255}, {640, 480}, "", &font};
   app::TForm1& form = game.form();
-  platform::HeadlessDialogs& dialogs = game.game->dialogs();
   InputState& input = form.input;
   scenario::Scenario& scn = form.scn;
   graphics::Layers& layers = form.layers;
-  SpinEdit& SpeedSpin = form.panels.SpeedSpin;
   text::MessageWindow& win = form.msgwin;
   text::StatusDisplay& status = form.status;
   text::Choices& choices = form.choices;
 
   // The scenario's turn, then the end of the tick (the click is forgotten).
-  void Tick();
-  // Ticks until no wait handler is installed; returns how many ran (at most
-  // `limit`).
-  int TickUntilIdle(int limit = 1000);
+  void Tick() {
+    scn.RunStep();
+    input.clk = 0;
+  }
+  // Ticks until no wait handler is installed (at most `limit`); how many ran.
+  int TickUntilIdle(int limit = 1000) {
+    int n = 0;
+    for (; n < limit && scn.MainProc != scenario::WaitHandler::None; ++n) Tick();
+    return n;
+  }
   // Loads a program at offset 0.
-  void Load(const std::vector<uint8_t>& bytes);
-  // Starts typing `text` (Shift-JIS) with a speaker.
-  void Type(std::string_view sjis, int speaker = 1);
+  void Load(const std::vector<uint8_t>& bytes) {
+    std::memcpy(scn.snx.data(), bytes.data(), bytes.size());
+    scn.inx = 0;
+  }
+  void Type(std::string_view sjis, int speaker = 1) {
+    ByteString text(sjis);
+    win.StartMessage(speaker, &text);
+  }
   // The characters the font drew since the last call.
-  std::vector<DrawnChar> TakeDrawn();
+  std::vector<DrawnChar> TakeDrawn() { return std::exchange(font.drawn, {}); }
 };
 
-// "a" repeated: a text of n half-width characters.
-std::string Repeat(std::string_view s, int n);
-
-// Writes a bitmap as a PNG into the build folder; returns the path, or an
-// empty string when it could not be written.
-std::string SavePng(const Bitmap& b, const std::string& name);
-
-// True when rectangle r holds the same pixels in both bitmaps.
-bool SameRect(const Bitmap& a, const Bitmap& b, const Rect& r);
-// True when every pixel of r in b is c.
-bool AllOf(const Bitmap& b, const Rect& r, Color c);
-// How many pixels of r in b are c.
-int CountOf(const Bitmap& b, const Rect& r, Color c);
+// How many pixels of r in b are c; whether all are; whether r holds the same
+// pixels in a and b.
+inline int CountOf(const Bitmap& b, const Rect& r, Color c) {
+  int n = 0;
+  for (int32_t y = r.top; y < r.bottom; ++y)
+    for (int32_t x = r.left; x < r.right; ++x) n += b.at(x, y) == c;
+  return n;
+}
+inline bool AllOf(const Bitmap& b, const Rect& r, Color c) {
+  return CountOf(b, r, c) == r.width() * r.height();
+}
+inline bool SameRect(const Bitmap& a, const Bitmap& b, const Rect& r) {
+  for (int32_t y = r.top; y < r.bottom; ++y)
+    for (int32_t x = r.left; x < r.right; ++x)
+      if (a.at(x, y) != b.at(x, y)) return false;
+  return true;
+}
 
 }  // namespace velmor::testing
