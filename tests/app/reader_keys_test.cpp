@@ -45,8 +45,9 @@ TEST(ReaderKeys, AtAClickWaitEveryClickKeyAndTheWheelDownGoOnOnce) {
   }
 }
 
-// The wheel turned up opens the backlog and down again closes it: the page
-// does not turn; Enter, Space or the wheel then turn it.
+// The wheel turned up opens the backlog and down again closes it, a right
+// click holds the picture and a left one ends the hold: the page does not
+// turn; Enter, Space or the wheel then turn it.
 TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
   for (const char* input : {"wheel down", "key enter", "key space"}) {
     SCOPED_TRACE(input);
@@ -58,8 +59,11 @@ TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
     ASSERT_TRUE(g.form().msgwin.PageWait);
     g.Run("wheel up\ntick\n");
     EXPECT_TRUE(g.form().backlog_window.open());
-    g.Run("wheel down\ntick\n");
+    g.Run("wheel down\ntick\nclick right\ntick\n");
     EXPECT_FALSE(g.form().backlog_window.open());
+    EXPECT_EQ(g.form().input.HoldMode, 1);
+    g.Run("click left\ntick\n");
+    EXPECT_EQ(g.form().input.HoldMode, 0);
     EXPECT_TRUE(g.form().msgwin.PageWait);
     g.Run(std::string(input) + "\ntick\nuntil WaitClick 50\n");
     EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);

@@ -10,24 +10,6 @@ namespace {
 
 using scenario::WaitHandler;
 
-TEST(Scenes, AMessageWithAPageWaitHeldAndClickedThrough) {
-  Code c;
-  c.b(29).b(1).s(Sjis("こんにちは。\x05続き").str());  // TEXTA with a page wait
-  c.b(22).b(0).w(1).w(1).b(22);                       // CLICK, LET work[1] 1, CLICK
-  GameRig g(c.bytes);
-  g.Start();
-  g.Run("until TypeText\ntick 3\n");
-  text::MessageWindow& w = g.form().msgwin;
-  EXPECT_TRUE(w.PageWait);
-  g.Run("click right\ntick\n");  // a right click starts the hold, not the text
-  EXPECT_EQ(g.form().input.HoldMode, 1);
-  g.Run("click left\ntick\n");  // ends the hold; the wait goes on
-  EXPECT_EQ(g.form().input.HoldMode, 0);
-  EXPECT_TRUE(w.PageWait);
-  g.Run("click left\ntick\nuntil WaitClick 100\nclick left\ntick\ntick\n");
-  EXPECT_EQ(g.form().scn.work[1], 1);
-}
-
 TEST(Scenes, PictureHitMapAndAnimation) {
   Code c;
   c.b(40).s("_CG01");               // PICTURE, framed
