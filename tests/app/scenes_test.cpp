@@ -60,9 +60,8 @@ TEST(Scenes, PictureHitMapAndAnimation) {
   EXPECT_EQ(g.form().layers.IMG.at(200, 150), g.form().layers.BMP.at(200, 150));
 }
 
-TEST(Scenes, NamesSaveChangeAndLoadBack) {
+TEST(Scenes, SaveChangeAndLoadBack) {
   Code c;
-  c.b(44);                             // NAMEHERO
   c.b(0).w(5).w(77).b(18).w(300);      // LET work[5] 77; SETF 300
   c.b(0).w(20).w(7).b(0).w(21).w(12);  // month 7, day 12
   c.b(38).w(20).w(21);                 // SAVEMENU
@@ -70,12 +69,7 @@ TEST(Scenes, NamesSaveChangeAndLoadBack) {
   c.b(37).w(20).w(21).b(22);           // LOADMENU
   GameRig g(c.bytes);
   g.Start();
-  g.Run("tick\ncontrol SecondNameEdit text 山田\ncontrol FirstNameEdit text 太郎\n"
-        "control NameEntryButton click\ntick\n");
-  EXPECT_EQ(g.form().scn.mcr[0].str(), S("太郎"));
-  EXPECT_EQ(g.form().scn.mcr[2].str(), S("山田"));
-  ASSERT_TRUE(g.form().panels.SavePanel.visible);
-  g.Run("control SaveList select 2\ncontrol SaveButton click\n");
+  g.Run("tick\ncontrol SaveList select 2\ncontrol SaveButton click\n");
   const auto* slot = g.files.Get("PROG/DATA03");
   ASSERT_NE(slot, nullptr);
   EXPECT_EQ(slot->size(), 1088u);
@@ -91,7 +85,6 @@ TEST(Scenes, NamesSaveChangeAndLoadBack) {
   EXPECT_EQ(g.form().scn.work[5], 77);
   EXPECT_EQ(g.form().scn.TestFlag(300), 1);
   EXPECT_EQ(g.form().scn.work[0], 0);
-  EXPECT_EQ(g.form().scn.mcr[0].str(), S("太郎"));
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
 }
 

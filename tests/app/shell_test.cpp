@@ -210,21 +210,6 @@ TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
   EXPECT_FALSE(g.game->ended());
 }
 
-TEST(Folders, ASaveThatCannotBeWrittenIsToldAndTheOldSlotStays) {
-  GameRig g(Code().b(38).w(5).w(6).b(22).bytes);  // SAVEMENU
-  g.Start();
-  g.Run("tick\ncontrol SaveList select 0\ncontrol SaveButton click\n");
-  const std::vector<uint8_t> first = *g.files.Get("PROG/DATA01");
-  g.files.MakeReadOnly("PROG/");
-  g.form().scn.work[9] = 9;
-  g.Run("answer ok\ncontrol SaveList select 0\ncontrol SaveButton click\n");  // overwrite? OK
-  ASSERT_EQ(g.game->dialogs().Boxes().size(), 2u);
-  EXPECT_EQ(g.game->dialogs().Boxes()[1].kind, platform::MessageKind::Failure);
-  EXPECT_NE(g.game->dialogs().Boxes()[1].text.find("DATA01"), std::string::npos);
-  EXPECT_EQ(*g.files.Get("PROG/DATA01"), first);
-  EXPECT_TRUE(g.form().panels.SavePanel.visible) << "the panel stays for another try";
-}
-
 // What a slot's settings fail to restore is told once the whole slot is
 // read: a box opened in the middle would let ticks run (its loop keeps them
 // going) on a half-loaded image.
