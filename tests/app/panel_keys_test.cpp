@@ -12,7 +12,6 @@
 namespace velmor::testing {
 namespace {
 
-// The name of the control with the keyboard focus in `panel`.
 std::string FocusOf(const Panel& panel) { return panel.focus ? panel.focus->name : "none"; }
 
 // A click counter's game with the settings panel open (Escape holds, a
@@ -20,64 +19,29 @@ std::string FocusOf(const Panel& panel) { return panel.focus ? panel.focus->name
 struct SettingsRig {
   GameRig g{ClickCounter()};
   menus::Panels& p() { return g.form().panels; }
+  std::string Focus() { return FocusOf(p().ConfigPanel); }
   SettingsRig() {
     g.Start();
     g.Run("tick\nkey escape\ntick\nkey escape\ntick\n");
   }
 };
 
-// The focus after each of `times` presses of `key`.
-std::vector<std::string> Walk(GameRig& g, const Panel& panel, const char* key, int times) {
-  std::vector<std::string> seen;
-  for (int i = 0; i < times; ++i) {
-    g.Run(std::string("key ") + key + "\n");
-    seen.push_back(FocusOf(panel));
-  }
-  return seen;
-}
-
-TEST(PanelKeys, TabWalksTheSettingsPanelInItsOrderSkippingDisabledStops) {
-  SettingsRig r;
-  ASSERT_TRUE(r.p().ConfigPanel.visible);
-  // The first key settles the focus on OK, the first stop; the group box
-  // gives it to its checked button.
-  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "tab", 6),
-            (std::vector<std::string>{"SpeedSpin", "ResoSpin", "MouseSpin", "WaveBtn",
-                                      "EndButton", "ExitButton"}));
-  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "shift+tab", 3),
-            (std::vector<std::string>{"EndButton", "WaveBtn", "MouseSpin"}));
-  EXPECT_EQ(r.g.form().input.sft, 0) << "Shift went up again";
-  r.p().ResoSpin.enabled = false;
-  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "shift+tab", 1), std::vector<std::string>{"SpeedSpin"});
-  EXPECT_EQ(Walk(r.g, r.p().ConfigPanel, "tab", 1), std::vector<std::string>{"MouseSpin"});
-  EXPECT_TRUE(r.p().ConfigPanel.visible);
-}
-
-TEST(PanelKeys, UpAndDownStepTheFocusedSpinThroughItsHandler) {
+// The tab order and the radio group's arrows are the menus suite's
+// (PanelLayoutTest); here the game's keyboard drives them. Up and down step
+// the focused spin through its handler (left and right are not a spin's
+// keys); in the source group every arrow checks the next button.
+TEST(PanelKeys, ArrowsStepTheFocusedSpinOrCheckTheNextSourceButton) {
   SettingsRig r;
   r.g.Run("key tab\nkey tab\n");  // ResoSpin, 100 % in steps of 5
-  ASSERT_EQ(FocusOf(r.p().ConfigPanel), "ResoSpin");
-  r.g.Run("key up\nkey up\n");
-  EXPECT_EQ(r.p().ResoSpin.value, 110);
-  r.g.Run("key down\n");
+  ASSERT_EQ(r.Focus(), "ResoSpin");
+  r.g.Run("key up\nkey up\nkey down\nkey left\nkey right\n");
   EXPECT_EQ(r.p().ResoSpin.value, 105);
-  // Left and right are not a spin's keys.
-  r.g.Run("key left\nkey right\n");
-  EXPECT_EQ(r.p().ResoSpin.value, 105);
-}
-
-TEST(PanelKeys, ArrowsCheckTheNextSourceButtonAndSpaceChecksTheFocusedOne) {
-  SettingsRig r;
-  r.g.Run("key shift+tab\nkey shift+tab\n");  // from OK back past End to the group
-  ASSERT_EQ(FocusOf(r.p().ConfigPanel), "WaveBtn");
-  r.g.Run("key down\n");
-  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "MidiBtn");
+  r.g.Run("key tab\nkey tab\nkey down\n");
+  EXPECT_EQ(r.Focus(), "MidiBtn");
   EXPECT_TRUE(r.p().MidiBtn.checked);
   EXPECT_FALSE(r.p().WaveBtn.checked);
-  r.g.Run("key left\nkey left\n");  // wraps round to the last button
-  EXPECT_EQ(FocusOf(r.p().ConfigPanel), "MuteBtn");
-  EXPECT_TRUE(r.p().MuteBtn.checked);
-  r.g.Run("key space\n");
+  r.g.Run("key left\nkey left\nkey space\n");  // wraps round to the last button
+  EXPECT_EQ(r.Focus(), "MuteBtn");
   EXPECT_TRUE(r.p().MuteBtn.checked);
 }
 
@@ -86,24 +50,25 @@ TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
     const char* keys;  // in the quit question
     bool ended;
   };
-  for (Case c : {Case{"escape", false}, Case{"tab enter", false}, Case{"right space", false},
-                 Case{"tab shift+tab enter", true}, Case{"space", true},
-                 Case{"tab", false},  // unanswered: its close button
-                 Case{"enter escape", true}}) {
+  // (The box's own keys are the menus suite's MessageBoxKeys.)
+  for (Case c : {Case{"escape", false}, Case{"space", true},
+                 Case{"tab", false}}) {  // unanswered: its close button
+    SCOPED_TRACE(c.keys);
     SettingsRig r;
     r.g.Run("key shift+tab\n");
-    ASSERT_EQ(FocusOf(r.p().ConfigPanel), "EndButton") << c.keys;
+    ASSERT_EQ(r.Focus(), "EndButton");
+    EXPECT_EQ(r.g.form().input.sft, 0) << "Shift went up again";
     r.g.Run(std::string("answer keys ") + c.keys + "\nkey enter\n");
     const auto& boxes = r.g.game->dialogs().Boxes();
-    ASSERT_EQ(boxes.size(), 1u) << c.keys;
+    ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, S("本当に終了するよ？"));
     EXPECT_EQ(boxes[0].kind, platform::MessageKind::Confirmation);
     EXPECT_EQ(boxes[0].buttons, platform::Buttons::OkCancel);
-    EXPECT_EQ(boxes[0].answer, c.ended ? platform::Answer::Ok : platform::Answer::Cancel) << c.keys;
-    EXPECT_EQ(r.g.game->ended(), c.ended) << c.keys;
-    EXPECT_EQ(r.g.form().quit, c.ended) << c.keys;
+    EXPECT_EQ(boxes[0].answer, c.ended ? platform::Answer::Ok : platform::Answer::Cancel);
+    EXPECT_EQ(r.g.game->ended(), c.ended);
+    EXPECT_EQ(r.g.form().quit, c.ended);
     if (!c.ended) {
-      EXPECT_TRUE(r.p().ConfigPanel.visible) << "Cancel leaves all as it was: " << c.keys;
+      EXPECT_TRUE(r.p().ConfigPanel.visible) << "Cancel leaves all as it was";
     }
   }
 }
@@ -113,14 +78,10 @@ TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
   g.Start();
   g.Run("tick\n");
   menus::Panels& p = g.form().panels;
-  ASSERT_TRUE(p.NamePanel.visible);
   ASSERT_EQ(FocusOf(p.NamePanel), "SecondNameEdit");
-  // Enter in a field with a name missing goes to the empty field.
-  g.Run("ime commit 山田\nkey enter\n");
-  EXPECT_EQ(FocusOf(p.NamePanel), "FirstNameEdit");
-  EXPECT_TRUE(p.NamePanel.visible);
-  // Space in a field is typing, not a press (and the game does not hear it).
-  g.Run("key space\n");
+  // Enter in a field with a name missing goes to the empty field; Space in
+  // a field is typing, not a press.
+  g.Run("ime commit 山田\nkey enter\nkey space\n");
   EXPECT_EQ(FocusOf(p.NamePanel), "FirstNameEdit");
   g.Run("ime commit 太郎\nkey enter\n");
   EXPECT_EQ(FocusOf(p.NamePanel), "NameEntryButton") << "both given: on to OK";
@@ -131,55 +92,34 @@ TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
   EXPECT_EQ(g.form().scn.mcr[2].str(), S("山田"));
 }
 
-TEST(PanelKeys, TabWalksTheNamePanelAndSpacePressesTheFocusedButton) {
-  GameRig g(NameHero());
-  g.Start();
-  g.Run("tick\n");
-  menus::Panels& p = g.form().panels;
-  EXPECT_EQ(Walk(g, p.NamePanel, "tab", 5),
-            (std::vector<std::string>{"NameEntryButton", "DefNameButton", "NameCancelButton",
-                                      "FirstNameEdit", "SecondNameEdit"}));
-  g.Run("key shift+tab\nkey shift+tab\nkey shift+tab\n");
-  ASSERT_EQ(FocusOf(p.NamePanel), "DefNameButton");
-  g.Run("key space\n");  // the standard names
-  EXPECT_FALSE(p.FirstNameEdit.text.empty());
-  EXPECT_FALSE(p.SecondNameEdit.text.empty());
-  EXPECT_TRUE(p.NamePanel.visible);
-}
-
-// SAVEMENU with month and day in work[20] and work[21], then a click wait.
-std::vector<uint8_t> SaveMenu() {
-  Code c;
-  c.b(0).w(20).w(7).b(0).w(21).w(12);  // month 7, day 12
-  c.b(38).w(20).w(21);                 // SAVEMENU
-  c.b(22);
-  return c.bytes;
-}
-
 TEST(PanelKeys, TheSaveListIsWalkedWithTheArrowsAndSavedWithTabAndEnter) {
-  GameRig g(SaveMenu());
+  Code c;
+  c.b(0).w(20).w(7).b(0).w(21).w(12).b(38).w(20).w(21).b(22);  // SAVEMENU 7/12
+  GameRig g(c.bytes);
   g.Start();
   g.Run("tick\n");
   menus::Panels& p = g.form().panels;
-  ASSERT_TRUE(p.SavePanel.visible);
   ASSERT_EQ(FocusOf(p.SavePanel), "SaveList");
   ASSERT_EQ(p.SaveList.selected, -1);
-  g.Run("key down\n");
-  EXPECT_EQ(p.SaveList.selected, 0) << "from no row, the first";
-  g.Run("key down\nkey down\nkey up\n");
-  EXPECT_EQ(p.SaveList.selected, 1);
-  g.Run("key up\nkey up\n");
-  EXPECT_EQ(p.SaveList.selected, 0) << "the first row stays";
+  struct Step {
+    const char* keys;
+    int selected;
+  };
+  // From no row the first; the first row stays, and so does the last.
+  for (Step s : {Step{"key down\n", 0}, Step{"key down\nkey down\nkey up\n", 1},
+                 Step{"key up\nkey up\n", 0}}) {
+    g.Run(s.keys);
+    EXPECT_EQ(p.SaveList.selected, s.selected) << s.keys;
+  }
   const int rows = static_cast<int>(p.SaveList.rows.size());
   for (int i = 0; i < rows + 2; ++i) g.Run("key down\n");
-  EXPECT_EQ(p.SaveList.selected, rows - 1) << "the last row stays";
+  EXPECT_EQ(p.SaveList.selected, rows - 1);
   g.Run("key tab\n");
   ASSERT_EQ(FocusOf(p.SavePanel), "SaveButton");
   g.Run("key enter\n");
   const std::string slot = "PROG/" + menus::SlotFileName(rows).str();  // slots count from 1
   EXPECT_NE(g.files.Get(slot), nullptr) << slot;
-  // The save lists the slots again, with the focus back on the list.
-  EXPECT_EQ(FocusOf(p.SavePanel), "SaveList");
+  EXPECT_EQ(FocusOf(p.SavePanel), "SaveList") << "the slots listed again";
   g.Run("key shift+tab\n");
   ASSERT_EQ(FocusOf(p.SavePanel), "SaveCancelButton") << "Shift+Tab wraps round";
   g.Run("key space\ntick\n");

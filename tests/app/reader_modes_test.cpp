@@ -12,7 +12,6 @@
 namespace velmor::testing {
 namespace {
 
-using app::MessageId;
 using app::ReaderMode;
 using app::ReadMessages;
 using scenario::WaitHandler;
@@ -33,12 +32,6 @@ struct Story {
   std::vector<uint16_t> ends;  // the offset past each message's instruction
 };
 
-std::vector<uint8_t> FileOf(std::initializer_list<MessageId> ids) {
-  ReadMessages set;
-  for (const MessageId& id : ids) set.Add(id);
-  return set.Encode();
-}
-
 TEST(ReadMessagesFile, KeepsEveryMessageAndLeavesOutWhatMakesNoSense) {
   ReadMessages set;
   EXPECT_TRUE(set.Add({"INIT", 7}));
@@ -47,30 +40,25 @@ TEST(ReadMessagesFile, KeepsEveryMessageAndLeavesOutWhatMakesNoSense) {
   const std::vector<uint8_t> bytes = set.Encode();
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
             "velmor read messages 1\n494E4954 7\n93FA967B 65535\n");
-  int bad = -1;
-  ReadMessages back = ReadMessages::Decode(bytes, &bad);
-  EXPECT_EQ(bad, 0);
-  EXPECT_EQ(back.size(), 2u);
-  EXPECT_TRUE(back.Contains({"INIT", 7}));
-
   struct Case {
-    const char* text;
+    std::string text;
     std::size_t kept;
     int bad;
   };
-  for (Case c : {Case{"", 0, 0}, Case{"something else\n494E4954 7\n", 0, 1},
-                 Case{"velmor read messages 1\n", 0, 0},
-                 Case{"velmor read messages 1\n494E4954 7\n\n53 1\n", 2, 0},
-                 Case{"velmor read messages 1\n494E495 7\n", 0, 1},      // odd digits
-                 Case{"velmor read messages 1\n494E4954 65536\n", 0, 1},  // past a file
-                 Case{"velmor read messages 1\n494E4954 -1\n", 0, 1},
-                 Case{"velmor read messages 1\n494E4954\n", 0, 1},
-                 Case{"velmor read messages 1\nZZ 3\n 3\n494E4954 3x\n53 2\n", 1, 3}}) {
-    std::string text = c.text;
+  const std::string head = "velmor read messages 1\n";
+  for (const Case& c : {Case{std::string(bytes.begin(), bytes.end()), 2, 0}, Case{"", 0, 0},
+                        Case{"something else\n494E4954 7\n", 0, 1}, Case{head, 0, 0},
+                        Case{head + "494E4954 7\n\n53 1\n", 2, 0},
+                        Case{head + "494E495 7\n", 0, 1},  // odd digits
+                        Case{head + "494E4954 65536\n", 0, 1}, Case{head + "494E4954 -1\n", 0, 1},
+                        Case{head + "494E4954\n", 0, 1},
+                        Case{head + "ZZ 3\n 3\n494E4954 3x\n53 2\n", 1, 3}}) {
+    int bad = -1;
     ReadMessages got = ReadMessages::Decode(
-        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()), &bad);
-    EXPECT_EQ(got.size(), c.kept) << text;
-    EXPECT_EQ(bad, c.bad) << text;
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(c.text.data()), c.text.size()),
+        &bad);
+    EXPECT_EQ(got.size(), c.kept) << c.text;
+    EXPECT_EQ(bad, c.bad) << c.text;
   }
 }
 
@@ -85,8 +73,8 @@ TEST(AutoMode, ThePageDecidesTheWait) {
   for (Case c : {Case{Sjis("ABCD"), 4, 4}, Case{full, full.size(), 3},
                  Case{ByteString("AB\x03" "ZC"), 5, 3},   // a colour code and its argument
                  Case{ByteString("ABC\x05" "DE"), 6, 2},  // the page after a page wait
-                 Case{ByteString("ABC\x05" "DE"), 3, 3},
-                 Case{Sjis("ABCD"), 99, 4}, Case{ByteString(), 0, 0}}) {
+                 Case{ByteString("ABC\x05" "DE"), 3, 3}, Case{Sjis("ABCD"), 99, 4},
+                 Case{ByteString(), 0, 0}}) {
     EXPECT_EQ(app::PageCharacters(c.text, c.end), c.characters) << c.text.str();
   }
   struct Wait {
@@ -98,17 +86,32 @@ TEST(AutoMode, ThePageDecidesTheWait) {
   }
 }
 
+// Messages typed to the end are kept beside the slots; a file that cannot
+// be written loses nothing else, and a damaged one gives what it holds.
 TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   Story s;
-  GameRig g(s.c.bytes);
-  g.Start();
-  g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\n");
-  const std::vector<uint8_t>* file = g.files.Get(kReadFile);
-  ASSERT_NE(file, nullptr);
-  EXPECT_EQ(*file, FileOf({{"INIT", s.ends[0]}, {"INIT", s.ends[1]}}));
-  // A mouse-only player's slots and state know nothing of it.
-  EXPECT_FALSE(g.files.Has("PROG/DATA00"));
-  EXPECT_EQ(g.game->StateJson().find("READ"), std::string::npos);
+  for (bool writable : {true, false}) {
+    SCOPED_TRACE(writable);
+    GameRig g(s.c.bytes);
+    if (!writable) g.files.MakeReadOnly("PROG/");
+    g.Start();
+    g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\n");
+    EXPECT_EQ(g.form().reader.read().size(), 2u);
+    EXPECT_EQ(g.form().reader.save_failed(), !writable);
+    EXPECT_TRUE(g.game->dialogs().Boxes().empty());
+    EXPECT_FALSE(g.files.Has("PROG/DATA00"));
+    EXPECT_EQ(g.game->StateJson().find("READ"), std::string::npos);
+    if (!writable) continue;
+    ReadMessages want;
+    want.Add({"INIT", s.ends[0]});
+    want.Add({"INIT", s.ends[1]});
+    ASSERT_NE(g.files.Get(kReadFile), nullptr);
+    EXPECT_EQ(*g.files.Get(kReadFile), want.Encode());
+  }
+  GameRig h(s.c.bytes);
+  h.files.Put(kReadFile, "velmor read messages 1\nnonsense\n494E4954 " + std::to_string(s.ends[0]) + "\n");
+  h.Start();
+  EXPECT_EQ(h.form().reader.read().size(), 1u);
 }
 
 // Skipping passes read messages without a click and ends at the first unread
@@ -139,22 +142,7 @@ TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
   }
 }
 
-TEST(ReaderModes, AnyClickOnlyEndsTheMode) {
-  for (const char* click : {"click left", "click right", "key enter", "key space",
-                            "key escape", "wheel down"}) {
-    Story s;
-    GameRig g(s.c.bytes);
-    g.Start();
-    g.Run("until WaitClick 100\nkey a\n");
-    ASSERT_EQ(g.form().reader.mode(), ReaderMode::Auto);
-    g.Run(std::string(click) + "\ntick\ntick\n");
-    EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off) << click;
-    EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick) << click;
-    EXPECT_EQ(g.form().input.HoldMode, 0) << click;
-  }
-}
-
-TEST(ReaderModes, TheKeysToggleAndTheModesExcludeEachOther) {
+TEST(ReaderModes, TheKeysToggleTheModesWhichExcludeEachOtherAndAnyClickOnlyEndsThem) {
   Story s;
   GameRig g(s.c.bytes);
   g.Start();
@@ -174,51 +162,42 @@ TEST(ReaderModes, TheKeysToggleAndTheModesExcludeEachOther) {
     // While a mode is on the ticks never rest.
     EXPECT_EQ(g.form().IdleFor().has_value(), st.mode == ReaderMode::Off) << st.key;
   }
+  for (const char* click :
+       {"click left", "click right", "key enter", "key space", "key escape", "wheel down"}) {
+    g.Run("key a\n");
+    ASSERT_EQ(g.form().reader.mode(), ReaderMode::Auto);
+    g.Run(std::string(click) + "\ntick\ntick\n");
+    EXPECT_EQ(g.form().reader.mode(), ReaderMode::Off) << click;
+    EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick) << click;
+    EXPECT_EQ(g.form().input.HoldMode, 0) << click;
+    EXPECT_EQ(g.form().msgwin.MsgText.str(), "AAAA") << click;
+  }
 }
 
+// Auto mode goes on after the time the page takes to read (a longer page
+// waits longer), turns page waits too, and waits for the player at a choice.
 TEST(ReaderModes, AutoGoesOnAfterTheTimeThePageTakesToRead) {
   Story s;
   GameRig g(s.c.bytes);
   g.Start();
   g.Run("until WaitClick 100\nkey a\n");
   ExpectTheWaitLasts(g, app::AutoWaitTicks(4));  // "AAAA"
-  // The next page is longer: it waits longer.
   g.Run("until WaitClick 100\n");
-  EXPECT_EQ(g.form().msgwin.MsgText.str(), "BBBBBBBBBB");
+  ASSERT_EQ(g.form().msgwin.MsgText.str(), "BBBBBBBBBB");
   ExpectTheWaitLasts(g, app::AutoWaitTicks(10));
-  // A choice waits for the player, however long.
   g.Run("until ChoiceProc 400\ntick 500\n");
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
   EXPECT_EQ(g.form().reader.mode(), ReaderMode::Auto);
-}
 
-TEST(ReaderModes, AutoTurnsPageWaitsToo) {
   Code c;
   c.b(21).b(1).b('A').b('B').b(scenario::text_code::kPageWait).b('C').b(0).b(22).b(255);
-  GameRig g(c.bytes);
-  g.Start();
-  g.Run("key a\n");
-  for (int i = 0; i < 20 && !g.form().msgwin.PageWait; ++i) g.Ticks(1);
-  ASSERT_TRUE(g.form().msgwin.PageWait);
-  g.Run("tick " + std::to_string(app::AutoWaitTicks(2) + 1) + "\n");
-  EXPECT_FALSE(g.form().msgwin.PageWait);
-}
-
-TEST(ReaderModes, AFileThatCannotBeWrittenLosesNothingElse) {
-  Story s;
-  GameRig g(s.c.bytes);
-  g.files.MakeReadOnly("PROG/");
-  g.Start();
-  g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\n");
-  EXPECT_TRUE(g.form().reader.save_failed());
-  EXPECT_EQ(g.form().reader.read().size(), 2u);  // still known for this run
-  EXPECT_TRUE(g.game->dialogs().Boxes().empty());
-  // A damaged file at start-up gives what it holds.
-  GameRig h(s.c.bytes);
-  h.files.Put(kReadFile, std::string("velmor read messages 1\nnonsense\n494E4954 ") +
-                             std::to_string(s.ends[0]) + "\n");
-  h.Start();
-  EXPECT_EQ(h.form().reader.read().size(), 1u);
+  GameRig p(c.bytes);
+  p.Start();
+  p.Run("key a\n");
+  for (int i = 0; i < 20 && !p.form().msgwin.PageWait; ++i) p.Ticks(1);
+  ASSERT_TRUE(p.form().msgwin.PageWait);
+  p.Run("tick " + std::to_string(app::AutoWaitTicks(2) + 1) + "\n");
+  EXPECT_FALSE(p.form().msgwin.PageWait);
 }
 
 }  // namespace

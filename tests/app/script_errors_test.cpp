@@ -15,28 +15,16 @@ TEST(ScriptErrors, AMalformedLineIsRefusedWithItsForm) {
     const char* error;  // a piece of the message; "" for any
   };
   const Case cases[] = {
-      {"key f13", "unknown key: f13"},
-      {"key", ""},
-      {"key shift+enter", "shift+tab"},
-      {"wheel left", "wheel up|down"},
-      {"answer keys tab f1", "unknown key: f1"},
-      {"answer keys", ""},
-      {"screen", "screen WxH"},
-      {"screen 0x480", "screen WxH"},
-      {"screen 640", "screen WxH"},
-      {"screen 640x", "screen WxH"},
-      {"screen axb", "screen WxH"},
-      {"screen 20000x480", "screen WxH"},
-      {"screen 640x480 1", "screen WxH"},
-      {"ime", "ime compose|commit|cancel"},
+      {"key f13", "unknown key: f13"}, {"key", ""}, {"key shift+enter", "shift+tab"},
+      {"wheel left", "wheel up|down"}, {"answer keys tab f1", "unknown key: f1"},
+      {"answer keys", ""}, {"screen", "screen WxH"}, {"screen 0x480", "screen WxH"},
+      {"screen 640x", "screen WxH"}, {"screen axb", "screen WxH"},
+      {"screen 20000x480", "screen WxH"}, {"screen 640x480 1", "screen WxH"},
       {"ime paste abc", "ime compose|commit|cancel"},
       {"ime compose やまだ x", "ime compose [UTF8TEXT [CURSOR]]"},
       {"ime compose やまだ -1", "ime compose [UTF8TEXT [CURSOR]]"},
-      {"ime compose や ま 1", "ime compose [UTF8TEXT [CURSOR]]"},
-      {"ime cancel now", "ime cancel"},
-      {"focus", "focus NAME"},
-      {"focus A B", "focus NAME"},
-      {"focus Nobody", "no control named Nobody"},
+      {"ime compose や ま 1", "ime compose [UTF8TEXT [CURSOR]]"}, {"ime cancel now", "ime cancel"},
+      {"focus A B", "focus NAME"}, {"focus Nobody", "no control named Nobody"},
   };
   GameRig g(NameHero());
   g.Start();

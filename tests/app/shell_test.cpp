@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 
 #include "core/sjis.h"
-#include "platform/shared/os_files.h"
 #include "scripted_games.h"
 #include "support/pictures.h"
 
@@ -24,23 +21,25 @@ std::string Lower(std::string s) {
 TEST(StartUp, MessageWindowPointerAndFirstPaint) {
   GameRig g(ClickCounter());
   ASSERT_FALSE(g.Start().has_value());
-  const text::BoxRec& msg = g.form().msgwin.msg;
-  EXPECT_EQ(msg.BoxRect, (Rect{6, 374, 634, 474}));
+  EXPECT_EQ(g.form().msgwin.msg.BoxRect, (Rect{6, 374, 634, 474}));
   EXPECT_FALSE(g.game->window().SystemPointerVisible());
   EXPECT_LT(g.game->window().CursorCount(), 0);
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::None);
   EXPECT_EQ(g.form().scn.CallFile[0].str(), "INIT");
-  // The first paint shows the wallpaper around the picture.
+  // The wallpaper around the picture.
   EXPECT_EQ(g.game->window().Canvas().at(0, 0), Pattern(32, 32, 3).at(0, 0));
   EXPECT_EQ(g.game->window().Canvas().at(192, 144), kBlack);
+  for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i) {
+    auto h = static_cast<scenario::WaitHandler>(i);
+    EXPECT_TRUE(g.form().scn.waits.Bound(h)) << scenario::WaitHandlerName(h);
+  }
 }
 
-// Where the data folder comes from: the INI file beside the program or the
-// --data option; what is no data folder stops the game with the reason.
+// The data folder comes from the INI file beside the program or --data; no
+// data folder stops the game with the reason.
 TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
   struct Case {
-    const char* ini;          // put as ETC/BRANNIC.INI; nullptr for none
-    const char* data;         // --data; "" to read the INI file
+    const char* ini;  // ETC/BRANNIC.INI; nullptr for none
+    const char* data;  // --data; "" to read the INI file
     std::vector<std::string> says;  // pieces of the failure; none: it starts
   };
   const std::vector<std::string> no_ini = {"ETC/BRANNIC.INI", "--data DIR", "cannot read"};
@@ -69,12 +68,10 @@ TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
     }
     EXPECT_EQ(g.Start(), std::optional<int>(1));
     EXPECT_TRUE(g.game->ended());
-    for (const std::string& piece : c.says) {
+    for (const std::string& piece : c.says)
       EXPECT_NE(Lower(g.form().startup_failure).find(Lower(piece)), std::string::npos)
           << g.form().startup_failure;
-    }
     if (*c.data) continue;
-    // The box as the game shows it.
     ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
     EXPECT_EQ(g.game->dialogs().Boxes()[0].text, S("正しく起動してください。"));
     EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Error);
@@ -82,69 +79,42 @@ TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
 }
 
 TEST(StartUp, AMissingStartUpFileIsNamedAndTheGameEndsAsAFailure) {
-  for (const char* missing :
+  for (const std::string missing :
        {"CG/MESH.BMP", "CG/CHU.BMP", "CG/WK00.BMP", "SOUND/QV00.WAV", "SNX/INIT.SNX"}) {
     SCOPED_TRACE(missing);
     GameRig g(ClickCounter());
-    g.files.Remove(std::string(kDat) + missing);
+    g.files.Remove(kDat + missing);
     EXPECT_EQ(g.Start(), std::optional<int>(1));
     EXPECT_TRUE(g.game->ended());
     EXPECT_TRUE(g.form().quit);
     ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
-    std::string file = std::string(missing).substr(std::string(missing).find('/') + 1);
-    EXPECT_NE(g.game->dialogs().Boxes()[0].text.find(file), std::string::npos);
+    EXPECT_NE(g.game->dialogs().Boxes()[0].text.find(missing.substr(missing.find('/') + 1)),
+              std::string::npos);
     // The terminal hears the whole path and where the folder came from.
     const std::string& why = g.form().startup_failure;
-    EXPECT_NE(why.find(std::string(kDat) + missing), std::string::npos) << why;
+    EXPECT_NE(why.find(kDat + missing), std::string::npos) << why;
     EXPECT_NE(why.find("The data folder is GAME/ (given by --data)"), std::string::npos) << why;
   }
 }
 
-TEST(Tick, EveryWaitHandlerIsBoundWhenTheGameIsWired) {
+// The pointer is mapped each tick, drawn and taken off the screen image
+// again; the buttons go down and up. (The modifier codes are the sdl
+// suite's.)
+TEST(Input, ThePointerAndTheButtons) {
   GameRig g(ClickCounter());
-  for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i) {
-    auto h = static_cast<scenario::WaitHandler>(i);
-    EXPECT_TRUE(g.form().scn.waits.Bound(h)) << scenario::WaitHandlerName(h);
-  }
-}
-
-TEST(Tick, PointerIsMappedEachTickAndDrawnThenRemoved) {
-  GameRig g(ClickCounter());
-  g.Start();
+  AtFirstClick(g);
   g.Run("pointer 292 244\ntick\n");
   EXPECT_EQ(g.form().input.msx, 100);
   EXPECT_EQ(g.form().input.msy, 100);
-  // Shown on the window: the sprite's 8 x 8 square in cursor 0's colour...
-  const Bitmap& canvas = g.game->window().Canvas();
-  EXPECT_EQ(canvas.at(292, 244), 0x202020u);  // _CGBK is both sprite and mask at first
-  // ...and gone again from the screen image after the presentation.
+  EXPECT_EQ(g.game->window().Canvas().at(292, 244), 0x202020u);  // _CGBK, sprite and mask
   EXPECT_EQ(g.form().layers.IMG, g.form().layers.BMP);
-}
-
-TEST(Input, ModifierCodesFromTheKeysHeld) {
-  GameRig g(ClickCounter());
-  g.Start();
-  struct Case {
-    const char* keys;
-    int32_t sft;
-  };
-  for (Case c : {Case{"keys shift", 1}, Case{"keys ctrl", 2}, Case{"keys shift ctrl", 3},
-                 Case{"keys alt", 4}, Case{"keys shift ctrl alt", 7}, Case{"keys shift alt", 0},
-                 Case{"keys ctrl alt", 0}, Case{"keys", 0}}) {
-    g.Run(c.keys);
-    EXPECT_EQ(g.form().input.sft, c.sft) << c.keys;
-  }
-}
-
-TEST(Input, ButtonsReleaseAndASideButtonClearsTheClick) {
-  GameRig g(ClickCounter());
-  AtFirstClick(g);
   g.Run("press right");
   EXPECT_EQ(g.form().input.clk, 2);
   EXPECT_EQ(g.form().input.drg, 2);
   g.Run("release\npress middle");
   EXPECT_EQ(g.form().input.clk, 0);
   EXPECT_EQ(g.form().input.drg, 0);
+  // A side button after the left one clears the click.
   g.form().FormMouseDown(app::MouseButton::Left);
   g.form().FormMouseDown(app::MouseButton::Other);
   g.form().FormMouseUp();
@@ -153,17 +123,20 @@ TEST(Input, ButtonsReleaseAndASideButtonClearsTheClick) {
 }
 
 TEST(Hold, RightClickShowsThePictureAloneAndALeftClickOrEnterBringsTheSceneBack) {
-  for (const char* end : {"click left", "key enter"}) {
+  for (const char* end : {"click left", "key enter", "not allowed"}) {
     SCOPED_TRACE(end);
     GameRig g(ClickCounter());
     AtFirstClick(g);
     app::TForm1& f = g.form();
+    const bool allowed = std::string(end) != "not allowed";
+    f.input.CGHoldEnable = allowed ? 1 : 0;
     Bitmap picture = Pattern(640, 480, 8);
     f.layers.TMP = picture;
     FillRect(f.layers.BMP, {0, 374, 640, 480}, kWhite);  // a message window
     f.layers.ShowBackBuffer();
-    g.Run("click right\ntick\n");
-    EXPECT_EQ(f.input.HoldMode, 1);
+    g.Run("click right\ntick\ntick 3\n");
+    EXPECT_EQ(f.input.HoldMode, allowed ? 1 : 0);
+    if (!allowed) continue;
     EXPECT_EQ(f.input.spf, 0);
     EXPECT_EQ(f.layers.IMG, picture);
     g.Run(std::string(end) + "\ntick\n");  // ends the hold; the scenario did not see it
@@ -175,32 +148,27 @@ TEST(Hold, RightClickShowsThePictureAloneAndALeftClickOrEnterBringsTheSceneBack)
   }
 }
 
-TEST(Hold, NotAllowedMeansTheRightClickGoesToTheScenario) {
-  GameRig g(ClickCounter());
-  AtFirstClick(g);
-  g.form().input.CGHoldEnable = 0;
-  g.Run("click right\ntick\n");
-  EXPECT_EQ(g.form().input.HoldMode, 0);
-}
-
 TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
   GameRig g(ClickCounter());
   AtFirstClick(g);
   app::TForm1& f = g.form();
+  f.layers.TMP = Pattern(640, 480, 2);
   g.Run("pointer 1000 700\nclick right\ntick\nclick right\ntick\n");
   EXPECT_TRUE(f.panels.ConfigPanel.visible);
   EXPECT_EQ(f.panels.ConfigPanel.bounds, (Rect{624, 620, 1024, 768}));
   EXPECT_TRUE(g.game->window().SystemPointerVisible());
+  // The quit question answered with Cancel: the box's repaint keeps the
+  // held picture, without the message window.
+  g.Run("answer cancel\ncontrol EndButton click\n");
+  EXPECT_EQ(f.layers.IMG, f.layers.TMP);
   // A left click on the window does nothing; a right click outside the panel
-  // moves it.
+  // moves it, one on the panel belongs to the panel.
   g.Run("pointer 10 20\nclick left\ntick\n");
   EXPECT_EQ(f.input.HoldMode, 1);
   g.Run("click right\ntick\n");
   EXPECT_EQ(f.panels.ConfigPanel.bounds, (Rect{10, 20, 410, 168}));
-  // A right click on the panel itself belongs to the panel.
   g.Run("pointer 100 100\nclick right\ntick\n");
   EXPECT_EQ(f.panels.ConfigPanel.bounds.left, 10);
-  // OK closes it and the story goes on.
   g.Run("control ExitButton click\n");
   EXPECT_FALSE(f.panels.ConfigPanel.visible);
   EXPECT_EQ(f.input.HoldMode, 0);
@@ -208,6 +176,7 @@ TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
   EXPECT_FALSE(g.game->window().SystemPointerVisible());
   g.Run("click left\ntick\ntick\n");
   EXPECT_EQ(f.scn.work[1], 2);
+  EXPECT_EQ(f.layers.IMG, f.layers.BMP);
 }
 
 TEST(Quit, CloseRequestShowsThePointerAndCancelPutsItBack) {
@@ -228,107 +197,25 @@ TEST(Quit, CloseRequestShowsThePointerAndCancelPutsItBack) {
 }
 
 TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
-  // MUSIC "NONE" (no such file), then LET work[1] 7, CLICK.
   Code c;
-  c.b(32).s("NONE").b(0).w(1).w(7).b(22);
+  c.b(32).s("NONE").b(0).w(1).w(7).b(22);  // MUSIC "NONE" (no such file), LET work[1] 7, CLICK
   GameRig g(c.bytes);
   g.Start();
   g.Ticks(1);
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
   EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Failure);
   EXPECT_EQ(g.form().scn.work[1], 0);
-  g.Ticks(1);  // the scenario goes on after the instruction
+  g.Ticks(1);
   EXPECT_EQ(g.form().scn.work[1], 7);
   EXPECT_FALSE(g.game->ended());
 }
 
-TEST(Errors, TheHeldPictureStaysHeldThroughARepaintUntilTheLeftClick) {
-  GameRig g(ClickCounter());
-  AtFirstClick(g);
-  app::TForm1& f = g.form();
-  f.layers.TMP = Pattern(640, 480, 2);
-  g.Run("click right\ntick\n");
-  EXPECT_EQ(f.layers.IMG, f.layers.TMP);
-  // The quit question answered with Cancel (a box repaints what it
-  // covered), as from the settings panel over the held picture.
-  g.Run("click right\ntick\nanswer cancel\ncontrol EndButton click\n");
-  ASSERT_TRUE(f.panels.ConfigPanel.visible);
-  EXPECT_EQ(f.layers.IMG, f.layers.TMP) << "the message window came back behind the panel";
-  g.Run("control ExitButton click\ntick\nclick left\ntick\n");
-  EXPECT_EQ(f.input.HoldMode, 0);
-  EXPECT_EQ(f.layers.IMG, f.layers.BMP);
-}
-
-// --- A player's files and machine ---
-
-// The game on the machine's own file system, in folders whose names
-// Shift-JIS cannot write (and a slot folder that does not exist yet).
-TEST(Folders, NamedInAnyScriptTheGameStartsSavesListsAndLoads) {
-  namespace fs = std::filesystem;
-  fs::path root = fs::path(VELMOR_BUILD_DIR) / "folders_test";
-  fs::remove_all(root);
-  const std::string data = (root / "données-é").string() + "/";
-  const std::string slots = (root / "存档ø" / "saves").string() + "/";
-  Code c;
-  c.b(0).w(5).w(4).b(0).w(6).w(12);  // month 4, day 12
-  c.b(0).w(1).w(33);                 // work[1] = 33
-  c.b(38).w(5).w(6);                 // SAVEMENU
-  c.b(0).w(1).w(77);                 // work[1] = 77
-  c.b(37).w(5).w(6);                 // LOADMENU
-  c.b(22).b(255);
-  platform::MemoryFiles game;
-  PutGameData(game, c.bytes);
-  game.ForEach([&](const std::string& key, const std::vector<uint8_t>& bytes) {
-    fs::path file = fs::path(data) / key.substr(std::string(kDat).size());
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  });
-
-  platform::OsFiles files;
-  app::HeadlessOptions options;
-  options.start = app::StartOptions{data, data, "", slots, "", false};
-  app::HeadlessGame g(files, options);
-  ASSERT_FALSE(g.Start().has_value()) << g.form().startup_failure;
-  std::string error;
-  ASSERT_TRUE(g.RunScript("until IdleWait 10\ncontrol SaveList select 2\n"
-                          "control SaveButton click\ncontrol SaveCancelButton click\n"
-                          "until IdleWait 10\n", &error)) << error;
-  EXPECT_TRUE(fs::exists(fs::path(slots) / "DATA03")) << "the save went to the slot folder";
-  EXPECT_EQ(g.form().scn.work[1], 77);
-  ASSERT_EQ(g.form().panels.SaveList.rows.size(), 6u);
-  EXPECT_EQ(SjisToUtf8(g.form().panels.SaveList.rows[2]).substr(0, 18), "　４月１２日") << "listed";
-  ASSERT_TRUE(g.RunScript("control SaveList select 2\ncontrol SaveButton click\n", &error));
-  EXPECT_EQ(g.form().scn.work[1], 33) << "loaded";
-  EXPECT_TRUE(g.dialogs().Boxes().empty()) << SjisToUtf8(g.dialogs().Boxes()[0].text);
-  fs::remove_all(root);
-}
-
-TEST(Folders, ASaveThatCannotBeWrittenIsToldAndTheOldSlotStays) {
-  Code c;
-  c.b(38).w(5).w(6).b(22);
-  GameRig g(c.bytes);
-  g.Start();
-  g.Run("tick\ncontrol SaveList select 0\ncontrol SaveButton click\n");
-  const std::vector<uint8_t> first = *g.files.Get("PROG/DATA01");
-  g.files.MakeReadOnly("PROG/");
-  g.form().scn.work[9] = 9;
-  g.Run("answer ok\ncontrol SaveList select 0\ncontrol SaveButton click\n");  // overwrite? OK
-  ASSERT_EQ(g.game->dialogs().Boxes().size(), 2u);
-  EXPECT_EQ(g.game->dialogs().Boxes()[1].kind, platform::MessageKind::Failure);
-  EXPECT_NE(g.game->dialogs().Boxes()[1].text.find("DATA01"), std::string::npos);
-  EXPECT_EQ(*g.files.Get("PROG/DATA01"), first);
-  EXPECT_TRUE(g.form().panels.SavePanel.visible) << "the panel stays for another try";
-}
-
-// What a slot's settings fail to restore is told once, after the whole slot
-// is read, through the game's own wiring: a box opened in the middle would
-// let ticks run (its loop keeps them going) on a half-loaded image.
+// What a slot's settings fail to restore is told once the whole slot is
+// read: a box opened in the middle would let ticks run (its loop keeps them
+// going) on a half-loaded image.
 TEST(Folders, SlotFailuresAreToldOnceTheSlotIsWhollyRead) {
   Code c;
-  c.b(32).s("M01");    // MUSIC, as a WAVE file
-  c.b(37).w(5).w(6);   // LOADMENU
-  c.b(22).b(255);
+  c.b(32).s("M01").b(37).w(5).w(6).b(22).b(255);  // MUSIC (a WAVE file), LOADMENU
   GameRig g(c.bytes);
   g.files.Put(std::string(kDat) + "SOUND/M01.WAV", TinyWave(300));
   g.files.Remove(std::string(kDat) + "CURSOR/CSR05.BMP");
@@ -343,19 +230,18 @@ TEST(Folders, SlotFailuresAreToldOnceTheSlotIsWhollyRead) {
   g.game->dialogs().while_open = [&](const std::string&) {
     app::TForm1& f = g.form();
     const bool whole = std::equal(c.bytes.begin(), c.bytes.end(), f.scn.snx.begin());
-    seen.push_back(std::string("depth ") + std::to_string(f.scn.CallDepth) +
-                   (whole ? " image whole" : " image half-loaded"));
+    seen.push_back("depth " + std::to_string(f.scn.CallDepth) + (whole ? " whole" : " half"));
     f.TimerTimer();  // the box's loop goes on ticking
   };
   g.Run("tick\n");  // the listing
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
-  std::string text = g.game->dialogs().Boxes()[0].text;
+  const std::string& text = g.game->dialogs().Boxes()[0].text;
   EXPECT_NE(text.find("CSR05.BMP"), std::string::npos);
   EXPECT_NE(text.find("M01.MID"), std::string::npos);
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::IdleWait);
   g.Run("control SaveList select 0\ncontrol SaveButton click\n");  // the load
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 2u);
-  EXPECT_EQ(seen, (std::vector<std::string>{"depth 0 image whole", "depth 0 image whole"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"depth 0 whole", "depth 0 whole"}));
 }
 
 TEST(Headless, AFailedFirstRepaintIsToldAndTheGameGoesOn) {
@@ -384,20 +270,19 @@ TEST(Headless, ControlCommandsThatCannotActAreWarnedAboutByLine) {
   EXPECT_EQ(g.form().panels.SpeedSpin.value, 32);
 }
 
-// When the real window's ticks may rest: only where a tick would change
-// nothing until the player acts, and never past a repeating piece's end.
+// The real window's ticks may rest only where a tick would change nothing
+// until the player acts, and never past a repeating piece's end.
 TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
   Code c;
-  c.b(32).s("M01");                                 // MUSIC (repeating)
+  c.b(32).s("M01");                          // MUSIC (repeating)
   c.b(21).b(1).s("\x82\xa0\x82\xa0").b(22);  // TEXT, CLICK
-  c.b(33).b(22).b(255);                             // MUSICSTOP, CLICK
+  c.b(33).b(22).b(255);                      // MUSICSTOP, CLICK
   GameRig g(c.bytes);
   g.files.Put(std::string(kDat) + "SOUND/M01.WAV", TinyWave(500));
   g.Start();
   app::TForm1& f = g.form();
   EXPECT_FALSE(f.IdleFor().has_value()) << "the first tick runs the scenario";
   g.Ticks(1);
-  EXPECT_EQ(f.scn.MainProc, WaitHandler::TypeText);
   EXPECT_FALSE(f.IdleFor().has_value()) << "typing";
   g.Run("until WaitClick 20\n");
   ASSERT_TRUE(f.IdleFor().has_value());
