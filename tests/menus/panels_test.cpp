@@ -1,0 +1,529 @@
+// The panels: where each opens and the steps every close takes, the name
+// panel's checks and defaults, its fields' byte limit and composition, where
+// the controls stand, how the focus moves, the keys on the bare models, and
+// the message box's answers.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/controls.h"
+#include "menus/control_keys.h"
+#include "menus/message_box_model.h"
+#include "menus/panel_focus.h"
+#include "menus/panel_layout.h"
+#include "menus/sjis_edit_limit.h"
+#include "menus_rig.h"
+
+namespace velmor::testing {
+namespace {
+
+using namespace menus;
+using scenario::WaitHandler;
+
+void OpenSave(MenusRig& m) { m.saves.OpenSaveMenu(1, 5, 6); }
+void OpenName(MenusRig& m) { m.names.OpenNamePanel(Sjis("名前 A"), 0, 2); }
+std::function<void(MenusRig&)> ConfigAt(Point a, Point b = {-1, -1}) {
+  return [=](MenusRig& m) {
+    m.config.OpenAt(a);
+    if (b.x >= 0) m.config.OpenAt(b);  // a second right click moves it
+  };
+}
+
+// The save and name panels are centred and lowered by 120 and hold the
+// scenario; the settings panel opens at the pointer, kept inside the screen,
+// or at the corner of a screen smaller than itself. Each shows the pointer.
+// The name panel's prompt is centred (20 pixels a full-width character, 10 a
+// half-width one), its fields fresh with nothing pending, the family name
+// first.
+TEST(PanelOpens, WhereItBelongsAndShowsThePointer) {
+  struct Case {
+    Size screen;
+    std::function<void(MenusRig&)> open;
+    const char* panel;
+    Rect want;
+    int shown = 1;  // how often the system pointer was shown
+  };
+  const Size big{1024, 768};
+  const Case cases[] = {
+      {big, OpenSave, "SavePanel", Rect::FromSize(215, 443, 593, 121)},
+      {{500, 300}, OpenSave, "SavePanel", Rect::FromSize(-46, 209, 593, 121)},
+      {big, OpenName, "NamePanel", Rect::FromSize(311, 448, 401, 112)},
+      {{400, 100}, OpenName, "NamePanel", Rect::FromSize(0, 114, 401, 112)},
+      {big, ConfigAt({100, 200}), "ConfigPanel", Rect::FromSize(100, 200, 400, 148)},
+      {big, ConfigAt({625, 621}), "ConfigPanel", Rect::FromSize(624, 620, 400, 148)},
+      {big, ConfigAt({1023, 10}), "ConfigPanel", Rect::FromSize(624, 10, 400, 148)},
+      {big, ConfigAt({10, 767}), "ConfigPanel", Rect::FromSize(10, 620, 400, 148)},
+      {big, ConfigAt({-5, -9}), "ConfigPanel", Rect::FromSize(0, 0, 400, 148)},
+      {big, ConfigAt({10, 10}, {900, 700}), "ConfigPanel", Rect::FromSize(624, 620, 400, 148), 2},
+      {{320, 100}, ConfigAt({50, 50}), "ConfigPanel", Rect::FromSize(0, 0, 400, 148)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.panel << " " << c.want.left << "," << c.want.top);
+    MenusRig m(c.screen);
+    const bool holds = std::string(c.panel) != "ConfigPanel";
+    m.input.spf = holds ? 1 : 0;  // the settings panel leaves it be
+    m.panels.FirstNameEdit.SetText("old");
+    m.panels.SecondNameEdit.Compose("やま", 2);
+    c.open(m);
+    const Panel& panel = *static_cast<Panel*>(m.panels.Find(c.panel));
+    EXPECT_EQ(panel.bounds, c.want);
+    EXPECT_TRUE(panel.visible);
+    EXPECT_EQ(m.input.spf, 0);
+    EXPECT_EQ(m.window.CursorCount(), c.shown - 1);
+    if (holds) {
+      EXPECT_EQ(panel.repaints, 1);
+      EXPECT_EQ(m.input.CGHoldEnable, 0);
+      EXPECT_EQ(m.scn.MainProc, WaitHandler::IdleWait);
+    }
+    if (&panel == &m.panels.NamePanel) {
+      EXPECT_EQ(m.panels.NameLabel.caption, S("名前 A"));
+      EXPECT_EQ(m.panels.NameLabel.bounds, Rect::FromSize((401 - 60) / 2, 8, 60, 19));
+      EXPECT_EQ(m.panels.FirstNameEdit.text + m.panels.SecondNameEdit.composition, "");
+      EXPECT_EQ(panel.focus, &m.panels.SecondNameEdit);
+    }
+  }
+}
+
+// Every close lets the scenario go on, forgets the clicks and keys pressed
+// meanwhile and hides the system pointer however often it was shown; a
+// cancel answers 1 and keeps the names whatever the fields hold.
+TEST(PanelCloses, WithTheGamesClosingSteps) {
+  struct Case {
+    const char* panel;
+    std::function<void(MenusRig&)> open, close;
+    int outcome;  // work[0] afterwards; -1: left as it was
+  };
+  const Case cases[] = {
+      {"SavePanel", OpenSave, [](MenusRig& m) { m.panels.SaveCancelButton.Click(); }, 1},
+      {"SavePanel", [](MenusRig& m) { m.saves.SaveSlot(1); m.saves.OpenSaveMenu(0, 5, 6); },
+       [](MenusRig& m) { m.saves.LoadSlot(1); }, 0},
+      {"NamePanel", OpenName, [](MenusRig& m) { m.panels.NameCancelButton.Click(); }, 1},
+      {"ConfigPanel", ConfigAt({10, 10}, {500, 500}), [](MenusRig& m) { m.panels.ExitButton.Click(); }, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.panel << " " << c.outcome);
+    MenusRig m;
+    m.scn.mcr[0] = Sstr("keep0");
+    m.scn.mcr[2] = Sstr("keep2");
+    m.scn.work[0] = 5;
+    m.input.HoldMode = 1;
+    c.open(m);
+    m.panels.FirstNameEdit.SetText("new");
+    m.panels.SecondNameEdit.SetText("new");
+    m.input.clk = m.input.drg = 1;
+    m.input.sft = 2;
+    c.close(m);
+    EXPECT_FALSE(m.panels.Find(c.panel)->visible);
+    EXPECT_EQ(m.input.spf, 1);
+    EXPECT_EQ(m.input.clk + m.input.drg + m.input.sft, 0);
+    EXPECT_EQ(m.window.CursorCount(), -1);
+    EXPECT_FALSE(m.window.SystemPointerVisible());
+    EXPECT_EQ(m.scn.mcr[0].str() + m.scn.mcr[2].str(), "keep0keep2");
+    EXPECT_EQ(m.scn.work[0], c.outcome < 0 ? 5 : c.outcome);
+    if (c.outcome >= 0) {
+      EXPECT_EQ(m.input.CGHoldEnable, 1);
+      EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
+    } else {
+      EXPECT_EQ(m.input.HoldMode, 0) << "the settings panel ends the hold";
+    }
+  }
+}
+
+// Bare panels with the settings panel open at 100,50.
+class BarePanels : public ::testing::Test {
+ protected:
+  BarePanels() {
+    p.ConfigPanel.MoveTo(100, 50);
+    p.ConfigPanel.visible = true;
+  }
+  // The names the focus visits from `from`, `n` steps.
+  std::vector<std::string> Walk(const Panel& panel, Control* from, int n, bool backwards = false) {
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i) {
+      from = NextFocus(p, panel, from, backwards);
+      names.push_back(from ? from->name : "null");
+    }
+    return names;
+  }
+  bool Press(ControlKey key) { return PressPanelKey(p, key, actions); }
+
+  Panels p;
+  std::vector<PanelAction> actions;
+};
+using Names = std::vector<std::string>;
+
+// Rectangles add up through panel and group box; the pointer is over a
+// visible panel only, its right edge outside; rows 15 pixels high.
+TEST_F(BarePanels, RectanglesAndWhatThePointerIsOver) {
+  EXPECT_EQ(WindowRect(p.WaveBtn), Rect::FromSize(100 + 24 + 16, 50 + 8 + 24, 121, 17));
+  for (auto [at, over] : {std::pair{Point{100, 50}, true}, {{499, 197}, true}, {{500, 100}, false},
+                          {{99, 60}, false}})
+    EXPECT_EQ(PanelAt(p, at), over ? &p.ConfigPanel : nullptr) << at.x << "," << at.y;
+  p.ConfigPanel.visible = false;
+  EXPECT_EQ(PanelAt(p, {200, 100}), nullptr);
+  EXPECT_FALSE(AnyPanelVisible(p));
+  for (int i = 0; i < 6; ++i) p.SaveList.rows.push_back("row");
+  for (auto [y, row] : {std::pair{0, 0}, {14, 0}, {15, 1}, {89, 5}, {90, -1}, {-1, -1}})
+    EXPECT_EQ(ListRowAt(p.SaveList, y, 15), row) << "y " << y;
+}
+
+// Tab and Shift+Tab through each panel's stops, skipping disabled ones; the
+// group box gives the focus to its checked button (or the first usable one)
+// and is left as one stop; a hidden panel has none. The arrows step round the
+// group's usable buttons.
+TEST_F(BarePanels, TabWalksThePanelsStopsInOrder) {
+  p.NamePanel.visible = true;
+  EXPECT_EQ(Walk(p.ConfigPanel, nullptr, 7), (Names{"ExitButton", "SpeedSpin", "ResoSpin", "MouseSpin",
+                                                    "WaveBtn", "EndButton", "ExitButton"}));
+  EXPECT_EQ(Walk(p.ConfigPanel, &p.ExitButton, 3, true), (Names{"EndButton", "WaveBtn", "MouseSpin"}));
+  EXPECT_EQ(Walk(p.NamePanel, nullptr, 5), (Names{"FirstNameEdit", "SecondNameEdit", "NameEntryButton",
+                                                  "DefNameButton", "NameCancelButton"}));
+  p.MidiBtn2.SetChecked();
+  EXPECT_EQ(Walk(p.ConfigPanel, &p.MouseSpin, 2), (Names{"MidiBtn2", "EndButton"}));
+  EXPECT_EQ(Walk(p.ConfigPanel, &p.MidiBtn2, 1, true), (Names{"MouseSpin"}));
+  p.MidiBtn2.enabled = p.MidiBtn.enabled = p.ResoSpin.enabled = false;
+  EXPECT_EQ(FocusTargetOf(p, &p.SoundGroupBox), &p.WaveBtn);
+  EXPECT_EQ(Walk(p.ConfigPanel, &p.SpeedSpin, 1), (Names{"MouseSpin"}));
+  EXPECT_EQ(Walk(p.ConfigPanel, &p.MouseSpin, 1, true), (Names{"SpeedSpin"}));
+  p.NamePanel.visible = false;
+  EXPECT_EQ(Walk(p.NamePanel, nullptr, 1), (Names{"null"}));
+  EXPECT_EQ(NextRadio(p.MuteBtn, false), &p.WaveBtn);
+  EXPECT_EQ(NextRadio(p.WaveBtn, true), &p.MuteBtn);
+  p.MuteBtn.enabled = false;
+  EXPECT_EQ(NextRadio(p.WaveBtn, false), &p.WaveBtn) << "nowhere else to go";
+}
+
+// The keyboard belongs to the top-most visible panel. Its focus, left on a
+// control of another panel or a disabled one, settles on its first stop. A
+// key comes back as an action and runs nothing until the action is run;
+// Escape is none of the panels' keys; a name field keeps its keys but Tab,
+// Enter coming back through PressFieldKey; with no panel open no key is taken.
+TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
+  int clicks = 0;
+  p.ExitButton.OnClick = [&clicks] { ++clicks; };
+  p.ConfigPanel.focus = &p.SaveButton;
+  EXPECT_TRUE(Press(ControlKey::Enter));
+  EXPECT_EQ(p.ConfigPanel.focus, &p.ExitButton);
+  ASSERT_EQ(actions.size(), 1u);
+  EXPECT_EQ(actions[0].kind, PanelAction::Kind::Click);
+  EXPECT_EQ(clicks, 0);
+  RunPanelAction(actions[0]);
+  EXPECT_EQ(clicks, 1);
+  p.ConfigPanel.focus = &p.SpeedSpin;
+  p.SpeedSpin.enabled = false;
+  EXPECT_EQ(FocusedControl(p), &p.ExitButton);
+  for (Control* c : std::initializer_list<Control*>{&p.ExitButton, &p.ResoSpin, &p.WaveBtn}) {
+    p.ConfigPanel.SetFocus(c);
+    EXPECT_FALSE(Press(ControlKey::Escape)) << c->name;
+  }
+  EXPECT_EQ(actions.size(), 1u);
+
+  p.NamePanel.visible = true;
+  p.NamePanel.focus = &p.SecondNameEdit;
+  EXPECT_EQ(ActivePanel(p), &p.NamePanel);
+  EXPECT_FALSE(Press(ControlKey::Enter) || Press(ControlKey::Space));
+  EXPECT_FALSE(PressFieldKey(p, ControlKey::Space, actions));
+  EXPECT_TRUE(PressFieldKey(p, ControlKey::Enter, actions));
+  ASSERT_EQ(actions.size(), 2u);
+  EXPECT_EQ(actions[1].kind, PanelAction::Kind::Enter);
+  EXPECT_EQ(actions[1].control, &p.SecondNameEdit);
+  EXPECT_TRUE(Press(ControlKey::Tab));
+  EXPECT_EQ(p.NamePanel.focus, &p.NameEntryButton);
+  EXPECT_FALSE(PressFieldKey(p, ControlKey::Enter, actions)) << "a button is no field";
+
+  p.NamePanel.visible = p.ConfigPanel.visible = false;
+  EXPECT_FALSE(Press(ControlKey::Tab) || Press(ControlKey::Enter));
+  EXPECT_EQ(FocusedControl(p), nullptr);
+}
+
+// A name field 100 pixels wide showing a composition: the composition's end
+// and its caret in sight, its start too when the whole fits.
+TEST(CompositionScroll, KeepsTheCaretAndAsMuchOfTheCompositionAsFitsInSight) {
+  struct Case {
+    int head, composed, caret, want;
+  };
+  for (Case c : {Case{20, 40, 40, 0}, Case{40, 59, 59, 0}, Case{60, 60, 60, 21}, Case{0, 150, 150, 51},
+                 Case{0, 150, 30, 30}, Case{40, 150, 0, 40}, Case{0, 150, 400, 51}}) {
+    EXPECT_EQ(CompositionScroll(c.head, c.composed, c.caret, 100), c.want)
+        << c.head << " " << c.composed << " " << c.caret;
+  }
+}
+
+// The keys by the names the input script gives them. With OK alone, Escape
+// and the close button answer OK: there is no other answer to give.
+TEST(MessageBox, AnswersTheKeysAndTheCloseButton) {
+  struct Case {
+    Buttons buttons;
+    std::vector<std::string> keys;
+    Answer answer;
+  };
+  const Buttons two = Buttons::OkCancel;
+  for (const Case& c : {Case{two, {"escape"}, Answer::Cancel}, Case{two, {"tab", "enter"}, Answer::Cancel},
+                        Case{two, {"tab", "tab", "escape"}, Answer::Cancel},
+                        Case{two, {"shift+tab", "space"}, Answer::Cancel},
+                        Case{two, {"right", "left", "enter"}, Answer::Ok},
+                        Case{two, {"tab", "up", "down", "enter"}, Answer::Cancel},
+                        Case{Buttons::Ok, {"escape"}, Answer::Ok},
+                        Case{Buttons::Ok, {"tab", "space"}, Answer::Ok}}) {
+    MessageBoxModel box("text", MessageKind::Confirmation, c.buttons);
+    for (const std::string& name : c.keys) {
+      ASSERT_FALSE(box.answer().has_value()) << name << ": answered before the last key";
+      box.Key(ControlKeyNamed(name).value());
+    }
+    EXPECT_EQ(box.answer(), c.answer) << c.keys.size() << " keys from " << c.keys[0];
+  }
+  MessageBoxModel box("t", MessageKind::Confirmation, two);
+  EXPECT_STREQ(box.ButtonLabel(1), "ｷｬﾝｾﾙ");
+  box.Close();
+  EXPECT_EQ(box.answer(), Answer::Cancel);
+  MessageBoxModel one("t", MessageKind::Error, Buttons::Ok);
+  one.Close();
+  EXPECT_EQ(one.answer(), Answer::Ok);
+}
+
+
+TEST(StripBlanks, RemovesEveryBlankAndKeepsEverythingElse) {
+  struct Case {
+    std::string text, want;
+  };
+  for (const Case& c : {
+           Case{S("　 山田 　"), S("山田")}, Case{S("山　田"), S("山田")}, Case{"a b  c", "abc"},
+           Case{"a\tb\x01\x1f\r\nc", "abc"}, Case{S("　 　"), ""}, Case{S("ｶﾜｲ ｱ"), S("ｶﾜｲｱ")},
+           Case{"\x82\x40\x81\x41", "\x82\x40\x81\x41"},  // trail byte 0x40 of another character
+           Case{"\x81\x20", "\x81\x20"},                  // a trail byte that looks like a blank
+           Case{"ab\x82", "ab"}, Case{" \x81", ""},       // lone lead bytes
+           Case{"\x7f\x80", "\x7f\x80"}}) {
+    EXPECT_EQ(NamePanelLogic::StripBlanks(c.text), c.want) << SjisToUtf8(c.text);
+  }
+}
+
+// OK and Enter with the fields as typed: where the focus goes, what is
+// stored and whether the panel closes. The family name is checked first.
+TEST(NameEntry, ChecksBothFieldsFamilyNameFirst) {
+  enum Key { Ok, EnterInGiven, EnterInFamily };
+  struct Case {
+    const char* what;
+    std::string given, family;
+    Key key;
+    const char* focus;  // the control with the focus afterwards; "" when closed
+    bool stored;        // entries 1 and 3 take the names (without blanks)
+  };
+  for (const Case& c : {
+           Case{"only the given name, OK", S("花子"), "", Ok, "SecondNameEdit", false},
+           Case{"only the family name, OK", "", S("山田"), Ok, "FirstNameEdit", false},
+           Case{"neither, OK", "", "", Ok, "SecondNameEdit", false},
+           Case{"blank given name, OK", S("　"), S("山田"), Ok, "FirstNameEdit", false},
+           Case{"both, OK", S("花子"), S("山田"), Ok, "", true},
+           Case{"both with blanks, OK", S(" 花 子"), S("山　田"), Ok, "", true},
+           Case{"both, Enter in the given name", S("花子"), S("山田"), EnterInGiven, "NameEntryButton", false},
+           Case{"both, Enter in the family name", S("花子"), S("山田"), EnterInFamily, "NameEntryButton", false},
+           Case{"only the given name, Enter", S("花子"), "", EnterInGiven, "SecondNameEdit", false},
+           Case{"only the family name, Enter", "", S("山田"), EnterInFamily, "FirstNameEdit", false},
+       }) {
+    SCOPED_TRACE(c.what);
+    MenusRig m;
+    m.scn.mcr[1] = Sstr("oldgiven");
+    m.scn.mcr[3] = Sstr("oldfam");
+    m.scn.work[0] = 5;
+    m.names.OpenNamePanel(Sjis("ABC"), 1, 3);
+    m.panels.FirstNameEdit.SetText(c.given);
+    m.panels.SecondNameEdit.SetText(c.family);
+    if (c.key == Ok) m.panels.NameEntryButton.Click();
+    if (c.key == EnterInGiven) m.panels.FirstNameEdit.OnEnter();
+    if (c.key == EnterInFamily) m.panels.SecondNameEdit.OnEnter();
+
+    const bool closed = std::string(c.focus).empty();
+    EXPECT_EQ(m.panels.NamePanel.visible, !closed);
+    if (!closed) {
+      ASSERT_NE(m.panels.NamePanel.focus, nullptr);
+      EXPECT_EQ(m.panels.NamePanel.focus->name, c.focus);
+    }
+    EXPECT_EQ(m.scn.work[0], closed ? 0 : 5);
+    EXPECT_EQ(m.scn.MainProc, closed ? WaitHandler::None : WaitHandler::IdleWait);
+    EXPECT_EQ(m.scn.mcr[1].str(), c.stored ? S("花子") : "oldgiven");
+    EXPECT_EQ(m.scn.mcr[3].str(), c.stored ? S("山田") : "oldfam");
+  }
+}
+
+// OK stores into the entries the prompt named and leaves the others; the
+// defaults are those of the same entries and leave the panel open.
+TEST(NameEntry, OkAndDefaultsUseTheEntriesOfThePrompt) {
+  struct Case {
+    int given, family;
+    const char* default_given;
+    const char* default_family;
+  };
+  for (Case c : {Case{0, 2, "taro", "YAMA"}, Case{1, 3, "hanako", "KAWA"}}) {
+    MenusRig m;
+    std::array<Sstr, 4> before{m.scn.mcr[0], m.scn.mcr[1], m.scn.mcr[2], m.scn.mcr[3]};
+    m.names.OpenNamePanel(Sjis("ABC"), c.given, c.family);
+    m.panels.DefNameButton.Click();
+    EXPECT_EQ(m.panels.FirstNameEdit.text, c.default_given);
+    EXPECT_EQ(m.panels.SecondNameEdit.text, c.default_family);
+    EXPECT_TRUE(m.panels.NamePanel.visible) << "the defaults leave the panel open";
+    m.panels.FirstNameEdit.SetText("GI VEN");
+    m.panels.SecondNameEdit.SetText("FAMILY");
+    m.panels.NameEntryButton.Click();
+    EXPECT_EQ(m.panels.FirstNameEdit.text, "GIVEN") << "the field keeps its text without blanks";
+    for (int e = 0; e < 4; ++e)
+      EXPECT_EQ(m.scn.mcr[e].str(), e == c.given ? "GIVEN" : e == c.family ? "FAMILY" : before[e].str());
+  }
+}
+
+// The field's model: text committed at the caret (the selection snapped to
+// character boundaries) within 8 Shift-JIS bytes, whole characters only.
+TEST(NameField, CommitInsertsAtTheCaretWithinTheLimit) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t anchor, caret;
+    const char* typed;  // UTF-8
+    std::string want;
+    std::size_t want_caret;
+    bool all_kept;
+  };
+  for (const Case& c : {
+           Case{"into an empty field", "", 0, 0, "山田", S("山田"), 4, true},
+           Case{"between two characters", "ab", 1, 1, "x", "axb", 2, true},
+           Case{"before a double-byte character", S("山田"), 2, 2, "x", S("山x田"), 3, true},
+           Case{"over the selection", "abcd", 1, 3, "山", S("a山d"), 3, true},
+           Case{"over a selection made backwards", "abcd", 3, 1, "山", S("a山d"), 3, true},
+           Case{"selection ends inside characters", S("山a田"), 1, 4, "x", S("x田"), 1, true},
+           Case{"caret past the end", S("山a田"), 9, 5, "x", S("山a田x"), 6, true},
+           Case{"what fits of a long name", "", 0, 0, "山田太郎花子", S("山田太郎"), 8, false},
+           Case{"a double-byte character into the last byte", "abcdefg", 7, 7, "山", "abcdefg", 7, false},
+           Case{"stops at the first that does not fit", "abcdefg", 7, 7, "山x", "abcdefg", 7, false},
+           Case{"into the middle of a full field", S("山田太郎"), 4, 4, "x", S("山田太郎"), 4, false},
+           Case{"over a whole full field", S("山田太郎"), 0, 8, "abcdefghij", "abcdefgh", 8, false},
+           Case{"half-width katakana, one byte each", "", 0, 0, "ｶﾀｶﾅﾃｽﾄｰ", S("ｶﾀｶﾅﾃｽﾄｰ"), 8, true},
+           Case{"no Shift-JIS form: refused, the rest kept", "", 0, 0, "a\xC3\xA9" "b\xF0\x9F\x98\x80" "c", "abc", 3, false},
+           Case{"control characters refused", "", 0, 0, "a\tb\n", "ab", 2, false},
+           Case{"a stray byte is no character", "", 0, 0, "a\xFF" "b", "ab", 2, false},
+           Case{"nothing: the selection stays", "abcd", 0, 4, "", "abcd", 4, true},
+       }) {
+    SCOPED_TRACE(c.what);
+    Edit e("Field", 8);
+    e.text = c.text;
+    e.Select(c.anchor, c.caret);
+    e.Compose("やまだ", 3);
+    EXPECT_EQ(e.Commit(c.typed), c.all_kept);
+    EXPECT_EQ(e.text, c.want);
+    EXPECT_EQ(e.caret, c.want_caret);
+    EXPECT_TRUE(!*c.typed || e.anchor == e.caret) << "no selection afterwards";
+    EXPECT_EQ(e.composition, "");
+    EXPECT_EQ(e.dropped, c.all_kept ? 0 : 1);
+  }
+  Edit e("Field", 8);
+  e.SetText(S("a山田太郎"));
+  EXPECT_EQ(e.text, S("a山田太")) << "a text put in is cut at a character boundary too";
+}
+
+TEST(NameField, TheCompositionIsNotTheText) {
+  Edit e("Field", 8);
+  e.SetText("ab");
+  e.Select(1, 1);
+  e.Compose("やまだ", 7);
+  EXPECT_EQ(e.composition_caret, 3) << "the caret stays inside the composition";
+  e.Compose("やまだ", -2);
+  EXPECT_EQ(e.composition_caret, 0);
+  EXPECT_EQ(e.text, "ab");
+  e.SetText("xy");  // the game puts a text in: the input method goes on composing
+  EXPECT_EQ(e.composition, "やまだ");
+  EXPECT_EQ(e.caret, 2u);
+  e.CommitComposition();
+  e.CommitComposition();  // nothing pending
+  EXPECT_EQ(e.text, S("xyやまだ"));
+  EXPECT_EQ(e.composition, "");
+  EXPECT_EQ(e.dropped, 0);
+}
+
+// Where a pending composition goes when the player moves on: into its own
+// field, before anything else happens. Enter commits it before the checks.
+TEST(NameField, APendingCompositionStaysInItsOwnField) {
+  enum Move { FocusOther, FocusSame, ClickOk, ClickDisabledOk, ClickInOtherPanel };
+  struct Case {
+    const char* what;
+    Move move;
+    std::string family;
+    const char* still_composing;
+    std::string ok_saw;  // the family field as the OK handler saw it; "-" when it did not run
+  };
+  for (const Case& c : {
+           Case{"the other field takes the focus", FocusOther, S("山田"), "", "-"},
+           Case{"the field takes the focus again", FocusSame, "", "山田", "-"},
+           Case{"OK clicked: committed before its handler", ClickOk, S("山田"), "", S("山田")},
+           Case{"a disabled OK is no click", ClickDisabledOk, "", "山田", "-"},
+           Case{"a control of another panel clicked", ClickInOtherPanel, "", "山田", "-"},
+       }) {
+    SCOPED_TRACE(c.what);
+    MenusRig m;
+    Panels& p = m.panels;
+    m.names.OpenNamePanel(Sjis("ABC"), 0, 2);
+    std::string ok_saw = "-";
+    p.NameEntryButton.OnClick = [&] { ok_saw = p.SecondNameEdit.text; };
+    p.ExitButton.OnClick = [] {};
+    p.ConfigPanel.visible = true;
+    p.SecondNameEdit.Compose("山田", 0);
+    p.NameEntryButton.enabled = c.move != ClickDisabledOk;
+    if (c.move == FocusOther) p.NamePanel.SetFocus(&p.FirstNameEdit);
+    if (c.move == FocusSame) p.NamePanel.SetFocus(&p.SecondNameEdit);
+    if (c.move == ClickOk || c.move == ClickDisabledOk) p.NameEntryButton.Click();
+    if (c.move == ClickInOtherPanel) p.ExitButton.Click();
+    EXPECT_EQ(p.SecondNameEdit.text, c.family);
+    EXPECT_EQ(p.FirstNameEdit.text + p.FirstNameEdit.composition, "");
+    EXPECT_EQ(p.SecondNameEdit.composition, c.still_composing);
+    EXPECT_EQ(ok_saw, c.ok_saw);
+  }
+  MenusRig m;
+  Panels& p = m.panels;
+  m.names.OpenNamePanel(Sjis("ABC"), 0, 2);
+  p.NamePanel.SetFocus(&p.FirstNameEdit);
+  p.FirstNameEdit.SetText(S("花"));
+  p.FirstNameEdit.Compose("子", 1);
+  m.names.FirstNameEditKeyPress();
+  EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit) << "the family name is missing";
+  EXPECT_EQ(p.FirstNameEdit.text, S("花子"));
+  EXPECT_EQ(p.SecondNameEdit.text, "");
+}
+
+// The SDL field's edits within the limit: what the edit made of the text,
+// what the field keeps and where its caret goes (bytes of the UTF-8 kept).
+TEST(EditLimit, KeepsWhatFits) {
+  struct Case {
+    const char* before;
+    const char* after;
+    std::size_t limit;
+    const char* kept;
+    std::size_t cursor;
+    bool cut;
+  };
+  for (const Case& c : {
+           Case{"", "a", 8, "a", 1, false},
+           Case{"あいう", "あいうえ", 8, "あいうえ", 12, false},
+           Case{"あいうえ", "あいうえお", 8, "あいうえ", 12, true},
+           Case{"あいうa", "あいうab", 8, "あいうab", 11, false},
+           Case{"あいうa", "あいうaか", 8, "あいうa", 10, true},
+           Case{"abcdefg", "abc山defg", 8, "abcdefg", 3, true},
+           Case{"", "山田太郎花子", 8, "山田太郎", 12, true},
+           Case{"", "山田太郎花子", 10, "山田太郎花", 15, true},
+           Case{"abcd", "ab漢字漢字cd", 8, "ab漢字cd", 8, true},
+           Case{"", "ｱｲｳｴｵｶｷｸｹ", 8, "ｱｲｳｴｵｶｷｸ", 24, true},
+           Case{"あいうえ", "あかきくけえ", 8, "あかきえ", 9, true},
+           Case{"あいうえ", "あうえ", 8, "あうえ", 3, false},
+           Case{"1234567", "1234567\\", 8, "1234567\\", 8, false},
+           Case{"ああああ", "あああああ", 8, "ああああ", 12, true},
+           Case{"あいうえおか", "あいうえおかき", 8, "あいうえ", 12, true},  // already too long
+       }) {
+    SCOPED_TRACE(std::string(c.before) + " -> " + c.after);
+    LimitedEdit r = LimitSjisEdit(c.before, c.after, c.limit);
+    EXPECT_EQ(r.utf8, c.kept);
+    EXPECT_EQ(r.cursor, c.cursor);
+    EXPECT_EQ(r.cut, c.cut);
+  }
+  for (char32_t c : {U'A', U' ', U'あ', U'ｱ', U'漢', U'　', U'Ａ'}) EXPECT_TRUE(AcceptsChar(c));
+  for (char32_t c : {U'\t', char32_t{0x7F}, char32_t{0x85}, U'é', char32_t{0xD800}, U'한'})
+    EXPECT_FALSE(AcceptsChar(c)) << std::hex << static_cast<uint32_t>(c);
+}
+
+}  // namespace
+}  // namespace velmor::testing
