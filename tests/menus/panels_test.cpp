@@ -21,8 +21,6 @@ using namespace menus;
 using scenario::WaitHandler;
 using Names = std::vector<std::string>;
 
-void OpenSave(MenusRig& m) { m.saves.OpenSaveMenu(1, 5, 6); }
-void OpenName(MenusRig& m) { m.names.OpenNamePanel(Sjis("名前 A"), 0, 2); }
 std::function<void(MenusRig&)> ConfigAt(Point a, Point b = {-1, -1}) {
   return [=](MenusRig& m) {
     m.config.OpenAt(a);
@@ -30,12 +28,15 @@ std::function<void(MenusRig&)> ConfigAt(Point a, Point b = {-1, -1}) {
   };
 }
 
-// The save and name panels are centred, lowered by 120, and hold the
+// The save and name panels open centred, lowered by 120, and hold the
 // scenario; the settings panel opens at the pointer, kept inside the screen
 // (or at the corner of a smaller one). Each shows the pointer. The name
 // panel's prompt is centred (20 pixels a full-width character, 10 a
 // half-width one) over fresh fields, the family name's with the focus.
-TEST(PanelOpens, WhereItBelongsAndShowsThePointer) {
+// Every close lets the scenario go on, forgets the clicks and keys pressed
+// meanwhile and hides the pointer however often it was shown; a cancel
+// answers 1 and keeps the names whatever the fields hold.
+TEST(Panels, OpenWhereTheyBelongAndCloseWithTheGamesSteps) {
   struct Case {
     Size screen;
     std::function<void(MenusRig&)> open;
@@ -44,9 +45,11 @@ TEST(PanelOpens, WhereItBelongsAndShowsThePointer) {
     int shown = 1;  // how often the system pointer was shown
   };
   const Size big{1024, 768};
+  auto save = [](MenusRig& m) { m.saves.OpenSaveMenu(1, 5, 6); };
+  auto name = [](MenusRig& m) { m.names.OpenNamePanel(Sjis("名前 A"), 0, 2); };
   const Case cases[] = {
-      {big, OpenSave, "SavePanel", {215, 443}},      {{500, 300}, OpenSave, "SavePanel", {-46, 209}},
-      {big, OpenName, "NamePanel", {311, 448}},      {{400, 100}, OpenName, "NamePanel", {0, 114}},
+      {big, save, "SavePanel", {215, 443}},          {{500, 300}, save, "SavePanel", {-46, 209}},
+      {big, name, "NamePanel", {311, 448}},          {{400, 100}, name, "NamePanel", {0, 114}},
       {big, ConfigAt({100, 200}), "ConfigPanel", {100, 200}},
       {big, ConfigAt({625, 621}), "ConfigPanel", {624, 620}},
       {big, ConfigAt({1023, 10}), "ConfigPanel", {624, 10}},
@@ -57,71 +60,44 @@ TEST(PanelOpens, WhereItBelongsAndShowsThePointer) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.panel << " " << c.want.x << "," << c.want.y);
     MenusRig m(c.screen);
+    Panels& p = m.panels;
     const bool holds = std::string(c.panel) != "ConfigPanel";
     m.input.spf = holds ? 1 : 0;  // the settings panel leaves it be
-    m.panels.FirstNameEdit.SetText("old");
-    m.panels.SecondNameEdit.Compose("やま", 2);
-    c.open(m);
-    const Panel& panel = *static_cast<Panel*>(m.panels.Find(c.panel));
-    EXPECT_EQ(panel.bounds, Rect::FromSize(c.want.x, c.want.y, panel.bounds.width(), panel.bounds.height()));
-    EXPECT_TRUE(panel.visible);
-    EXPECT_EQ(m.input.spf, 0);
-    EXPECT_EQ(m.window.CursorCount(), c.shown - 1);
-    if (holds) {
-      EXPECT_EQ(panel.repaints, 1);
-      EXPECT_EQ(m.input.CGHoldEnable, 0);
-      EXPECT_EQ(m.scn.MainProc, WaitHandler::IdleWait);
-    }
-    if (&panel == &m.panels.NamePanel) {
-      EXPECT_EQ(m.panels.NameLabel.caption, S("名前 A"));
-      EXPECT_EQ(m.panels.NameLabel.bounds, Rect::FromSize((401 - 60) / 2, 8, 60, 19));
-      EXPECT_EQ(m.panels.FirstNameEdit.text + m.panels.SecondNameEdit.composition, "");
-      EXPECT_EQ(panel.focus, &m.panels.SecondNameEdit);
-    }
-  }
-}
-
-// Every close lets the scenario go on, forgets the clicks and keys pressed
-// meanwhile and hides the system pointer however often it was shown; a
-// cancel answers 1 and keeps the names whatever the fields hold.
-TEST(PanelCloses, WithTheGamesClosingSteps) {
-  struct Case {
-    const char* panel;
-    std::function<void(MenusRig&)> open, close;
-    int outcome;  // work[0] afterwards; -1: left as it was
-  };
-  const Case cases[] = {
-      {"SavePanel", OpenSave, [](MenusRig& m) { m.panels.SaveCancelButton.Click(); }, 1},
-      {"SavePanel", [](MenusRig& m) { m.saves.SaveSlot(1), m.saves.OpenSaveMenu(0, 5, 6); },
-       [](MenusRig& m) { m.saves.LoadSlot(1); }, 0},
-      {"NamePanel", OpenName, [](MenusRig& m) { m.panels.NameCancelButton.Click(); }, 1},
-      {"ConfigPanel", ConfigAt({10, 10}, {500, 500}), [](MenusRig& m) { m.panels.ExitButton.Click(); }, -1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.panel << " " << c.outcome);
-    MenusRig m;
     m.scn.mcr[0] = Sstr("keep0");
     m.scn.mcr[2] = Sstr("keep2");
     m.scn.work[0] = 5;
     m.input.HoldMode = 1;
+    p.FirstNameEdit.SetText("old");
+    p.SecondNameEdit.Compose("やま", 2);
     c.open(m);
-    m.panels.FirstNameEdit.SetText("new");
-    m.panels.SecondNameEdit.SetText("new");
+    const Panel& panel = *static_cast<Panel*>(p.Find(c.panel));
+    EXPECT_EQ(panel.bounds, Rect::FromSize(c.want.x, c.want.y, panel.bounds.width(), panel.bounds.height()));
+    EXPECT_TRUE(panel.visible);
+    EXPECT_EQ(m.input.spf, 0);
+    EXPECT_EQ(m.window.CursorCount(), c.shown - 1);
+    EXPECT_EQ(panel.repaints, holds ? 1 : panel.repaints);
+    EXPECT_EQ(m.input.CGHoldEnable, holds ? 0 : 1);
+    EXPECT_EQ(m.scn.MainProc, holds ? WaitHandler::IdleWait : WaitHandler::None);
+    if (&panel == &p.NamePanel) {
+      EXPECT_EQ(p.NameLabel.caption, S("名前 A"));
+      EXPECT_EQ(p.NameLabel.bounds, Rect::FromSize((401 - 60) / 2, 8, 60, 19));
+      EXPECT_EQ(p.FirstNameEdit.text + p.SecondNameEdit.composition, "");
+      EXPECT_EQ(panel.focus, &p.SecondNameEdit);
+    }
+    p.FirstNameEdit.SetText("new");
+    p.SecondNameEdit.SetText("new");
     m.input.clk = m.input.drg = m.input.sft = 1;
-    c.close(m);
-    EXPECT_FALSE(m.panels.Find(c.panel)->visible);
+    p.Find(!holds ? "ExitButton" : &panel == &p.SavePanel ? "SaveCancelButton" : "NameCancelButton")->Click();
+    EXPECT_FALSE(panel.visible);
     EXPECT_EQ(m.input.spf, 1);
     EXPECT_EQ(m.input.clk + m.input.drg + m.input.sft, 0);
     EXPECT_EQ(m.window.CursorCount(), -1);
     EXPECT_FALSE(m.window.SystemPointerVisible());
     EXPECT_EQ(m.scn.mcr[0].str() + m.scn.mcr[2].str(), "keep0keep2");
-    EXPECT_EQ(m.scn.work[0], c.outcome < 0 ? 5 : c.outcome);
+    EXPECT_EQ(m.scn.work[0], holds ? 1 : 5);
     EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
-    if (c.outcome < 0) {
-      EXPECT_EQ(m.input.HoldMode, 0) << "the settings panel ends the hold";
-    } else {
-      EXPECT_EQ(m.input.CGHoldEnable, 1);
-    }
+    EXPECT_EQ(m.input.CGHoldEnable, 1);
+    EXPECT_EQ(m.input.HoldMode, holds ? 1 : 0) << "the settings panel ends the hold";
   }
 }
 
@@ -183,7 +159,7 @@ TEST(NameEntry, OkAndDefaultsUseTheEntriesOfThePrompt) {
   struct Case { int given, family; const char* defaults; };
   for (Case c : {Case{0, 2, "taro/YAMA"}, Case{1, 3, "hanako/KAWA"}}) {
     MenusRig m;
-    std::array<Sstr, 4> before{m.scn.mcr[0], m.scn.mcr[1], m.scn.mcr[2], m.scn.mcr[3]};
+    const auto before = m.scn.mcr;
     m.names.OpenNamePanel(Sjis("ABC"), c.given, c.family);
     m.panels.DefNameButton.Click();
     EXPECT_EQ(m.panels.FirstNameEdit.text + "/" + m.panels.SecondNameEdit.text, c.defaults);
@@ -241,6 +217,9 @@ TEST(NameField, CommitInsertsAtTheCaretWithinTheLimit) {
     EXPECT_EQ(e.dropped, c.all_kept ? 0 : 1);
   }
   Edit e("Field", 8);
+  e.SetText(S("山a田"));
+  e.Select(1, 4);
+  EXPECT_EQ(std::pair(e.anchor, e.caret), std::pair(std::size_t{0}, std::size_t{3})) << "snapped to characters";
   e.SetText(S("a山田太郎"));
   EXPECT_EQ(e.text, S("a山田太")) << "a text put in is cut at a character boundary too";
   // The composition is not the text: the game may put a text in meanwhile,
@@ -302,28 +281,17 @@ TEST(NameField, APendingCompositionStaysInItsOwnField) {
 // what the field keeps and where its caret goes (bytes of the UTF-8 kept);
 // the characters the field takes.
 TEST(EditLimit, KeepsWhatFits) {
-  struct Case {
-    const char *before, *after;
-    std::size_t limit;
-    const char* kept;
-    std::size_t cursor;
-    bool cut;
-  };
-  for (const Case& c : {
-           Case{"あいうえ", "あいうえお", 8, "あいうえ", 12, true},
-           Case{"あいうa", "あいうab", 8, "あいうab", 11, false},
-           Case{"あいうa", "あいうaか", 8, "あいうa", 10, true},
-           Case{"abcdefg", "abc山defg", 8, "abcdefg", 3, true},
-           Case{"", "山田太郎花子", 8, "山田太郎", 12, true},
-           Case{"", "山田太郎花子", 10, "山田太郎花", 15, true},
-           Case{"abcd", "ab漢字漢字cd", 8, "ab漢字cd", 8, true},
-           Case{"", "ｱｲｳｴｵｶｷｸｹ", 8, "ｱｲｳｴｵｶｷｸ", 24, true},
-           Case{"あいうえ", "あかきくけえ", 8, "あかきえ", 9, true},
-           Case{"あいうえ", "あうえ", 8, "あうえ", 3, false},
-           Case{"1234567", "1234567\\", 8, "1234567\\", 8, false},
-           Case{"ああああ", "あああああ", 8, "ああああ", 12, true},
-           Case{"あいうえおか", "あいうえおかき", 8, "あいうえ", 12, true},  // already too long
-       }) {
+  struct Case { const char *before, *after; std::size_t limit; const char* kept; std::size_t cursor; bool cut; };
+  for (const Case& c : {Case{"あいうa", "あいうab", 8, "あいうab", 11, false},
+                        Case{"あいうa", "あいうaか", 8, "あいうa", 10, true},
+                        Case{"abcdefg", "abc山defg", 8, "abcdefg", 3, true},
+                        Case{"", "山田太郎花子", 10, "山田太郎花", 15, true},
+                        Case{"abcd", "ab漢字漢字cd", 8, "ab漢字cd", 8, true},
+                        Case{"", "ｱｲｳｴｵｶｷｸｹ", 8, "ｱｲｳｴｵｶｷｸ", 24, true},
+                        Case{"あいうえ", "あかきくけえ", 8, "あかきえ", 9, true},
+                        Case{"1234567", "1234567\\", 8, "1234567\\", 8, false},
+                        Case{"ああああ", "あああああ", 8, "ああああ", 12, true},
+                        Case{"あいうえおか", "あいうえおかき", 8, "あいうえ", 12, true}}) {  // the last too long already
     SCOPED_TRACE(std::string(c.before) + " -> " + c.after);
     LimitedEdit r = LimitSjisEdit(c.before, c.after, c.limit);
     EXPECT_EQ(r.utf8, c.kept);
@@ -357,26 +325,13 @@ class BarePanels : public ::testing::Test {
   std::vector<PanelAction> actions;
 };
 
-// Rectangles add up through panel and group box; the pointer is over a
-// visible panel only, its right edge outside; list rows are 15 pixels high.
-TEST_F(BarePanels, RectanglesAndWhatThePointerIsOver) {
-  EXPECT_EQ(WindowRect(p.WaveBtn), Rect::FromSize(100 + 24 + 16, 50 + 8 + 24, 121, 17));
-  for (auto [at, over] : {std::pair{Point{100, 50}, true}, {{499, 197}, true}, {{500, 100}, false},
-                          {{99, 60}, false}})
-    EXPECT_EQ(PanelAt(p, at), over ? &p.ConfigPanel : nullptr) << at.x << "," << at.y;
-  p.ConfigPanel.visible = false;
-  EXPECT_EQ(PanelAt(p, {200, 100}), nullptr);
-  EXPECT_FALSE(AnyPanelVisible(p));
-  p.SaveList.rows.assign(6, "row");
-  for (auto [y, row] : {std::pair{0, 0}, {14, 0}, {15, 1}, {89, 5}, {90, -1}, {-1, -1}})
-    EXPECT_EQ(ListRowAt(p.SaveList, y, 15), row) << "y " << y;
-}
-
 // Tab and Shift+Tab through each panel's stops, skipping disabled ones; the
 // group box gives the focus to its checked button (or the first usable one)
 // and is left as one stop; a hidden panel has none. The arrows step round the
-// group's usable buttons.
-TEST_F(BarePanels, TabWalksThePanelsStopsInOrder) {
+// group's usable buttons. Rectangles add up through panel and group box; the
+// pointer is over a visible panel only, its right edge outside; list rows are
+// 15 pixels high.
+TEST_F(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
   p.NamePanel.visible = true;
   EXPECT_EQ(Walk(p.ConfigPanel, nullptr, 7), (Names{"ExitButton", "SpeedSpin", "ResoSpin", "MouseSpin",
                                                     "WaveBtn", "EndButton", "ExitButton"}));
@@ -396,6 +351,16 @@ TEST_F(BarePanels, TabWalksThePanelsStopsInOrder) {
   EXPECT_EQ(NextRadio(p.WaveBtn, true), &p.MuteBtn);
   p.MuteBtn.enabled = false;
   EXPECT_EQ(NextRadio(p.WaveBtn, false), &p.WaveBtn) << "nowhere else to go";
+  EXPECT_EQ(WindowRect(p.WaveBtn), Rect::FromSize(100 + 24 + 16, 50 + 8 + 24, 121, 17));
+  for (auto [at, over] : {std::pair{Point{100, 50}, true}, {{499, 197}, true}, {{500, 100}, false},
+                          {{99, 60}, false}})
+    EXPECT_EQ(PanelAt(p, at), over ? &p.ConfigPanel : nullptr) << at.x << "," << at.y;
+  p.ConfigPanel.visible = false;
+  EXPECT_EQ(PanelAt(p, {200, 100}), nullptr);
+  EXPECT_FALSE(AnyPanelVisible(p));
+  p.SaveList.rows.assign(6, "row");
+  for (auto [y, row] : {std::pair{0, 0}, {14, 0}, {15, 1}, {89, 5}, {90, -1}, {-1, -1}})
+    EXPECT_EQ(ListRowAt(p.SaveList, y, 15), row) << "y " << y;
 }
 
 // The keyboard belongs to the top-most visible panel; its focus, left on a
@@ -443,12 +408,10 @@ TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
 // A name field 100 pixels wide showing a composition: the composition's end
 // and its caret in sight, its start too when the whole fits.
 TEST(CompositionScroll, KeepsTheCaretAndAsMuchOfTheCompositionAsFitsInSight) {
-  struct Case { int head, composed, caret, want; };
-  for (Case c : {Case{20, 40, 40, 0}, Case{40, 59, 59, 0}, Case{60, 60, 60, 21}, Case{0, 150, 150, 51},
-                 Case{0, 150, 30, 30}, Case{40, 150, 0, 40}, Case{0, 150, 400, 51}}) {
-    EXPECT_EQ(CompositionScroll(c.head, c.composed, c.caret, 100), c.want)
-        << c.head << " " << c.composed << " " << c.caret;
-  }
+  for (auto [head, composed, caret, want] : std::vector<std::array<int, 4>>{
+           {20, 40, 40, 0}, {40, 59, 59, 0}, {60, 60, 60, 21}, {0, 150, 150, 51}, {0, 150, 30, 30},
+           {40, 150, 0, 40}, {0, 150, 400, 51}})
+    EXPECT_EQ(CompositionScroll(head, composed, caret, 100), want) << head << " " << composed << " " << caret;
 }
 
 // The keys by the names the input script gives them. With OK alone, Escape

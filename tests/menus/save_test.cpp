@@ -1,7 +1,6 @@
-// The slot file byte for byte both ways against a slot kept in the test
-// data, save and load with damaged, missing and unwritable files, and the
-// save/load panel: the slot list with its captions, the live state kept across
-// the listing, the buttons with their message boxes.
+// The slot file byte for byte both ways, save and load with damaged, missing
+// and unwritable files, and the save/load panel: the slot list and its
+// captions, the live state kept across the listing, the buttons and boxes.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -26,18 +25,25 @@ std::vector<uint8_t> SampleSlot() {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The state the sample slot holds. A name field of 12 bytes has no NUL: the
+// scenario's string reader runs on into the next field and the entry keeps 16
+// bytes, as the game reads it; a save keeps the field's 12.
+LiveState SampleSlotState() {
+  LiveState s{120, 3, 48, "MidiBtn", {S("太郎"), S("花子"), S("山田"), "ABCDEFGHIJKL" + S("花子")}};
+  s.work[1] = 1;
+  s.work[2] = -2;
+  s.work[255] = 0x1234;
+  s.flag[0] = 1;        // flag 0
+  s.flag[1] = 2;        // flag 17
+  s.flag[255] = 0x8000;  // flag 4095
+  return s;
+}
+
 TEST(SaveSlot, WritesTheSampleSlotByteForByte) {
   MenusRig m;
-  m.SetLive({120, 3, 48, "MidiBtn", {S("太郎"), S("花子"), S("山田"), "ABCDEFGHIJKLMNOP"}});
-  m.spd = 80;          // what the setting 48 gives: the byte holds the speed
-  m.scn.work[0] = 77;  // stored as 0 all the same
-  m.scn.work[1] = 1;
-  m.scn.work[2] = -2;
-  m.scn.work[255] = 0x1234;
-  for (int flag : {0, 17, 4095}) m.scn.SetFlag(flag, 1);
-
+  m.SetLive(SampleSlotState());  // the speed setting 48 gives the speed 80
+  m.scn.work[0] = 77;            // stored as 0 all the same
   m.saves.SaveSlot(0xAB);
-
   const std::vector<uint8_t> want = SampleSlot();
   ASSERT_EQ(want.size(), menus::kSlotSize);
   const std::vector<uint8_t>* written = m.files.Get("SLOTS/DATAAB");
@@ -47,29 +53,21 @@ TEST(SaveSlot, WritesTheSampleSlotByteForByte) {
   EXPECT_EQ(m.scn.work[0], 0) << "the live variable 0 is cleared too";
 }
 
-// The same slot as one kept from an earlier release. A name field of 12
-// bytes has no NUL: the scenario's string reader runs on into the next field
-// and the entry keeps 16 bytes, as the game reads it. The speed byte is the
+// The same slot as one kept from an earlier release. The speed byte is the
 // typing speed; the control shows the setting that gives it.
 TEST(LoadSlot, TakesTheSampleSlot) {
   MenusRig m;
   m.SetLive(OtherLiveState());
   m.PutSlot(4, SampleSlot());
   m.saves.LoadSlot(4);
-  LiveState want{120, 3, 48, "MidiBtn", {S("太郎"), S("花子"), S("山田"), "ABCDEFGHIJKL" + S("花子")}};
-  want.work[1] = 1;
-  want.work[2] = -2;
-  want.work[255] = 0x1234;
-  want.flag[0] = 1;
-  want.flag[1] = 2;
-  want.flag[255] = 0x8000;
-  EXPECT_EQ(m.Live(), want);
+  EXPECT_EQ(m.Live(), SampleSlotState());
   EXPECT_EQ(m.spd, 80);
   EXPECT_EQ(m.cursors.CursorNumber, 3);
 }
 
 // What SaveSlot wrote comes back whole over another live state, at any call
 // depth (7 is the deepest); the program counter and the scenario image stay.
+// A cursor that cannot be loaded is told once, after the whole load.
 TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
   MenusRig m;
   LiveState saved = SampleLiveState();
@@ -90,6 +88,15 @@ TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
     EXPECT_EQ(m.scn.CallDepth, depth);
     EXPECT_TRUE(m.scn.snx == image) << "the slot header must not stay in the image";
   }
+  m.files.Remove(std::string(kDat) + "CURSOR/CSR04.BMP");
+  m.SetLive(OtherLiveState());
+  m.panels.SavePanel.visible = true;
+  m.scn.MainProc = WaitHandler::IdleWait;
+  m.saves.LoadSlot(1);
+  EXPECT_NE(m.OnlyBox().find("CSR04.BMP"), std::string::npos) << m.OnlyBox();
+  EXPECT_EQ(m.Live(), saved) << "the settings after the cursor are read";
+  EXPECT_FALSE(m.panels.SavePanel.visible);
+  EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
 }
 
 // A wrong signature (the last fills the header, and the scenario image holds
@@ -121,9 +128,7 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
     if (c.unreadable) m.files.MakeUnreadable(m.SlotPath(0));
     m.input.spf = 0;
     m.scn.MainProc = WaitHandler::IdleWait;
-
     m.saves.LoadSlot(0);
-
     const bool damaged = c.size && (*c.size < 1088 || c.unreadable);
     LiveState want = OtherLiveState();
     if (c.size && !damaged) {
@@ -136,10 +141,7 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
     EXPECT_EQ(m.spd, 55);
     EXPECT_TRUE(m.handlers.empty());
     EXPECT_EQ(m.Boxes().size(), damaged ? 1u : 0u);
-    if (damaged) {
-      EXPECT_NE(m.OnlyBox().find("DATA00 を読み込めないよ。"), std::string::npos) << m.OnlyBox();
-      EXPECT_NE(m.OnlyBox().find(m.SlotPath(0)), std::string::npos) << m.OnlyBox();
-    }
+    EXPECT_EQ(m.OnlyBox().rfind("DATA00 を読み込めないよ。\n\"" + m.SlotPath(0) + "\": ", 0) == 0, damaged);
     EXPECT_EQ(m.scn.inx, 42);
     EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
     EXPECT_EQ(m.input.spf, 1);
@@ -200,21 +202,6 @@ TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
   m.saves.LoadSlot(1);
   EXPECT_EQ(m.handlers, (std::vector<std::string>{"ResoSpinChange 55", "MouseSpinChange 5",
                                                   "SpeedSpinChange 48", "MidiBtnClick"}));
-}
-
-TEST(LoadSlot, ACursorThatCannotBeLoadedIsReportedAfterTheWholeLoad) {
-  MenusRig m;
-  m.files.Remove(std::string(kDat) + "CURSOR/CSR05.BMP");
-  m.PutSlot(1, SlotBytes().Header(80, 5, 16, 0).Names("p", "q", "r", "s").Work(10, 10).bytes);
-  m.panels.SavePanel.visible = true;
-  m.scn.MainProc = WaitHandler::IdleWait;
-  m.saves.LoadSlot(1);
-  EXPECT_NE(m.OnlyBox().find("CSR05.BMP"), std::string::npos) << "told once, after the whole load";
-  EXPECT_EQ(m.panels.SpeedSpin.value, 112) << "the settings after the cursor are read";
-  EXPECT_EQ(m.Live().source, "MuteBtn");
-  EXPECT_EQ(m.scn.mcr[0].str() + std::to_string(m.scn.work[10]), "p10");
-  EXPECT_FALSE(m.panels.SavePanel.visible);
-  EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
 }
 
 // A save is written whole or not at all: a failed one (a read-only folder or
@@ -325,9 +312,7 @@ TEST(SlotListing, KeepsTheLiveStateEvenWhenItsFileCannotBeWritten) {
     if (c.stale_file) m.PutSlot(255, SlotBytes().Header(150, 1, 128, 1).Work(1, 999).bytes);
     if (!c.writable) m.files.MakeReadOnly(m.slot_folder);
     if (c.cursor_missing) m.files.Remove(std::string(kDat) + "CURSOR/CSR02M.BMP");
-
     m.saves.OpenSaveMenu(0, 5, 6);
-
     live.work[0] = 0;  // as after any save
     EXPECT_EQ(m.Live(), live);
     EXPECT_EQ(m.spd, 0);
@@ -373,7 +358,6 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
       {"load an empty slot", 0, 2, false, Answer::Ok, &kNobodyHere, false, false},
       {"load a missing slot", 0, 0, false, Answer::Ok, &kNobodyHere, false, false},
       {"double click, load a used slot", 0, 1, true, Answer::Ok, nullptr, false, true},
-      {"double click, save, Cancel", 1, 1, true, Answer::Cancel, &kOverwrite, false, false},
       {"double click, nothing selected", 0, -1, true, Answer::Ok, &kNoFileSelected, false, false},
   };
   for (const Case& c : cases) {
@@ -390,9 +374,7 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
     m.dialogs.Clear();
     if (c.row >= 0) m.panels.SaveList.Select(c.row);
     m.dialogs.QueueAnswer(c.answer);
-
     c.double_click ? m.panels.SaveList.DblClick() : m.panels.SaveButton.Click();
-
     ASSERT_EQ(m.Boxes().size(), c.box ? 1u : 0u);
     if (c.box) {
       EXPECT_EQ(m.Boxes()[0].text, S(c.box->utf8));
