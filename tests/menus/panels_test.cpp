@@ -35,15 +35,10 @@ std::function<void(MenusRig&)> ConfigAt(Point a, Point b = {-1, -1}) {
 // half-width one) over fresh fields, the family name's with the focus.
 // Every close lets the scenario go on, forgets the clicks and keys pressed
 // meanwhile and hides the pointer however often it was shown; a cancel
-// answers 1 and keeps the names whatever the fields hold.
+// answers 1 and keeps the names whatever the fields hold. (`shown`: how often
+// the pointer was shown.)
 TEST(Panels, OpenWhereTheyBelongAndCloseWithTheGamesSteps) {
-  struct Case {
-    Size screen;
-    std::function<void(MenusRig&)> open;
-    const char* panel;
-    Point want;
-    int shown = 1;  // how often the system pointer was shown
-  };
+  struct Case { Size screen; std::function<void(MenusRig&)> open; const char* panel; Point want; int shown = 1; };
   const Size big{1024, 768};
   auto save = [](MenusRig& m) { m.saves.OpenSaveMenu(1, 5, 6); };
   auto name = [](MenusRig& m) { m.names.OpenNamePanel(Sjis("名前 A"), 0, 2); };
@@ -118,11 +113,7 @@ TEST(StripBlanks, RemovesEveryBlankAndKeepsEverythingElse) {
 // name is checked first), what is stored, whether the panel closes.
 TEST(NameEntry, ChecksBothFieldsFamilyNameFirst) {
   enum Key { Ok, EnterInGiven, EnterInFamily };
-  struct Case {
-    std::string given, family;
-    Key key;
-    const char* focus;  // the control with the focus afterwards; "" when closed
-  };
+  struct Case { std::string given, family; Key key; const char* focus; };  // focus "": closed
   for (const Case& c : {
            Case{S("花子"), "", Ok, "SecondNameEdit"}, Case{"", S("山田"), Ok, "FirstNameEdit"},
            Case{"", "", Ok, "SecondNameEdit"}, Case{S("　"), S("山田"), Ok, "FirstNameEdit"},
@@ -202,6 +193,7 @@ TEST(NameField, CommitInsertsAtTheCaretWithinTheLimit) {
            Case{"no Shift-JIS form", "", 0, 0, "a\xC3\xA9" "b\xF0\x9F\x98\x80" "c", "abc", 3, false},
            Case{"control characters", "", 0, 0, "a\tb\n", "ab", 2, false},
            Case{"a stray byte is no character", "", 0, 0, "a\xFF" "b", "ab", 2, false},
+           Case{"delete, C1 controls, surrogates", "", 0, 0, "a\x7F" "b\xC2\x85" "c\xED\xA0\x80", "abc", 3, false},
            Case{"nothing: the selection stays", "abcd", 0, 4, "", "abcd", 4, true},
        }) {
     SCOPED_TRACE(c.what);
@@ -238,12 +230,8 @@ TEST(NameField, CommitInsertsAtTheCaretWithinTheLimit) {
 // field, before anything else happens; Enter commits it before its checks.
 TEST(NameField, APendingCompositionStaysInItsOwnField) {
   enum Move { FocusOther, FocusSame, ClickOk, ClickDisabledOk, ClickInOtherPanel };
-  struct Case {
-    Move move;
-    std::string family;
-    const char* still_composing;
-    std::string ok_saw;  // the family field as the OK handler saw it; "-" when it did not run
-  };
+  // ok_saw: the family field as the OK handler saw it; "-" when it did not run.
+  struct Case { Move move; std::string family; const char* still_composing; std::string ok_saw; };
   for (const Case& c : {Case{FocusOther, S("山田"), "", "-"}, Case{FocusSame, "", "山田", "-"},
                         Case{ClickOk, S("山田"), "", S("山田")}, Case{ClickDisabledOk, "", "山田", "-"},
                         Case{ClickInOtherPanel, "", "山田", "-"}}) {
@@ -279,7 +267,7 @@ TEST(NameField, APendingCompositionStaysInItsOwnField) {
 
 // The SDL field's edits within the limit: what the edit made of the text,
 // what the field keeps and where its caret goes (bytes of the UTF-8 kept);
-// the characters the field takes.
+// a few of the characters the field takes.
 TEST(EditLimit, KeepsWhatFits) {
   struct Case { const char *before, *after; std::size_t limit; const char* kept; std::size_t cursor; bool cut; };
   for (const Case& c : {Case{"あいうa", "あいうab", 8, "あいうab", 11, false},
@@ -298,9 +286,7 @@ TEST(EditLimit, KeepsWhatFits) {
     EXPECT_EQ(r.cursor, c.cursor);
     EXPECT_EQ(r.cut, c.cut);
   }
-  for (char32_t c : {U'A', U' ', U'あ', U'ｱ', U'漢', U'　', U'Ａ'}) EXPECT_TRUE(AcceptsChar(c));
-  for (char32_t c : {U'\t', char32_t{0x7F}, char32_t{0x85}, U'é', char32_t{0xD800}, U'한'})
-    EXPECT_FALSE(AcceptsChar(c)) << std::hex << static_cast<uint32_t>(c);
+  EXPECT_TRUE(AcceptsChar(U'　') && AcceptsChar(U'Ａ') && !AcceptsChar(U'한') && !AcceptsChar(0x85));
 }
 
 // Bare panels, the settings panel open at 100,50.
@@ -376,7 +362,6 @@ TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
   EXPECT_TRUE(Press(ControlKey::Enter));
   EXPECT_EQ(p.ConfigPanel.focus, &p.ExitButton);
   ASSERT_EQ(actions.size(), 1u);
-  EXPECT_EQ(actions[0].kind, PanelAction::Kind::Click);
   EXPECT_EQ(clicks, 0);
   RunPanelAction(actions[0]);
   EXPECT_EQ(clicks, 1);
@@ -390,13 +375,10 @@ TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
   p.NamePanel.visible = true;
   p.NamePanel.focus = &p.SecondNameEdit;
   EXPECT_EQ(ActivePanel(p), &p.NamePanel);
-  EXPECT_FALSE(Press(ControlKey::Enter) || Press(ControlKey::Space));
-  EXPECT_FALSE(PressFieldKey(p, ControlKey::Space, actions));
-  EXPECT_EQ(actions.size(), 1u);
+  EXPECT_FALSE(Press(ControlKey::Enter) || Press(ControlKey::Space) || PressFieldKey(p, ControlKey::Space, actions));
   EXPECT_TRUE(PressFieldKey(p, ControlKey::Enter, actions));
   ASSERT_EQ(actions.size(), 2u);
-  EXPECT_EQ(actions[1].kind, PanelAction::Kind::Enter);
-  EXPECT_EQ(actions[1].control, &p.SecondNameEdit);
+  EXPECT_TRUE(actions[1].kind == PanelAction::Kind::Enter && actions[1].control == &p.SecondNameEdit);
   EXPECT_TRUE(Press(ControlKey::Tab));
   EXPECT_EQ(p.NamePanel.focus, &p.NameEntryButton);
   EXPECT_FALSE(PressFieldKey(p, ControlKey::Enter, actions)) << "a button is no field";
