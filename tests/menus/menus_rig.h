@@ -40,9 +40,9 @@ inline void PrintTo(const LiveState& s, std::ostream* os) {
     work = work * 31 + static_cast<uint16_t>(s.work[i]);
     flag = flag * 31 + s.flag[i];
   }
-  *os << "{" << s.reso << " " << s.mouse << " " << s.speed << " " << s.source << " [" << s.names[0]
-      << "][" << s.names[1] << "][" << s.names[2] << "][" << s.names[3] << "] work " << s.work[0] << " "
-      << s.work[1] << " #" << work << " flag " << s.flag[0] << " #" << flag << "}";
+  *os << "{" << s.reso << " " << s.mouse << " " << s.speed << " " << s.source;
+  for (const std::string& n : s.names) *os << " [" << n << "]";
+  *os << " work " << s.work[0] << " " << s.work[1] << " #" << work << " flag " << s.flag[0] << " #" << flag << "}";
 }
 
 // Two live states in which every setting, name, variable and flag differs.
@@ -75,7 +75,7 @@ struct MenusRig {
     EXPECT_EQ(game.Start(), std::nullopt) << form.startup_failure;
     slot_folder = "SLOTS/";
     form.defmcr = {Sstr("taro"), Sstr("hanako"), Sstr("YAMA"), Sstr("KAWA")};
-    PutScenario("MAIN", MainScenario());
+    files.Put(std::string(kDat) + "SNX/MAIN.SNX", MainScenario());
     scn.LoadScenario("MAIN");
     scn.inx = 42;
     auto record = [this](Handler& handler, std::function<std::string()> label) {
@@ -107,9 +107,6 @@ struct MenusRig {
   // 120", "MidiBtnClick"), each recorded before the game's own runs.
   std::vector<std::string> handlers;
 
-  void PutScenario(const std::string& name, const std::vector<uint8_t>& bytes) {
-    files.Put(std::string(kDat) + "SNX/" + name + ".SNX", bytes);
-  }
   std::string SlotPath(int n) const { return slot_folder + menus::SlotFileName(n).str(); }
   void PutSlot(int n, const std::vector<uint8_t>& bytes, platform::FileTime time = {}) {
     files.Put(SlotPath(n), bytes, time);

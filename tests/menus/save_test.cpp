@@ -39,10 +39,13 @@ LiveState SampleSlotState() {
   return s;
 }
 
-TEST(SaveSlot, WritesTheSampleSlotByteForByte) {
+// Written from the state it holds and read back over another, as a slot
+// kept from an earlier release. The speed byte is the typing speed (the
+// setting 48 gives 80); the control shows the setting that gives it.
+TEST(SampleSlot, IsWrittenAndReadByteForByte) {
   MenusRig m;
-  m.SetLive(SampleSlotState());  // the speed setting 48 gives the speed 80
-  m.scn.work[0] = 77;            // stored as 0 all the same
+  m.SetLive(SampleSlotState());
+  m.scn.work[0] = 77;  // stored as 0 all the same
   m.saves.SaveSlot(0xAB);
   const std::vector<uint8_t> want = SampleSlot();
   ASSERT_EQ(want.size(), menus::kSlotSize);
@@ -51,14 +54,9 @@ TEST(SaveSlot, WritesTheSampleSlotByteForByte) {
   ASSERT_EQ(written->size(), menus::kSlotSize);
   for (std::size_t i = 0; i < menus::kSlotSize; ++i) ASSERT_EQ((*written)[i], want[i]) << "offset " << i;
   EXPECT_EQ(m.scn.work[0], 0) << "the live variable 0 is cleared too";
-}
 
-// The same slot as one kept from an earlier release. The speed byte is the
-// typing speed; the control shows the setting that gives it.
-TEST(LoadSlot, TakesTheSampleSlot) {
-  MenusRig m;
   m.SetLive(OtherLiveState());
-  m.PutSlot(4, SampleSlot());
+  m.PutSlot(4, want);
   m.saves.LoadSlot(4);
   EXPECT_EQ(m.Live(), SampleSlotState());
   EXPECT_EQ(m.spd, 80);
@@ -82,10 +80,9 @@ TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
     m.scn.inx = 123;
     m.saves.LoadSlot(1);
     EXPECT_EQ(m.Live(), saved) << int{depth};
-    EXPECT_EQ(m.spd, 128 - 32);
-    EXPECT_EQ(m.cursors.CursorNumber, 4);
-    EXPECT_EQ(m.scn.inx, 123);
-    EXPECT_EQ(m.scn.CallDepth, depth);
+    // The speed 96 and cursor 4 of the settings 32 and 4, inx and depth.
+    EXPECT_EQ(std::tuple(m.spd, m.cursors.CursorNumber, m.scn.inx, m.scn.CallDepth),
+              std::tuple(uint16_t{96}, 4, uint16_t{123}, depth));
     EXPECT_TRUE(m.scn.snx == image) << "the slot header must not stay in the image";
   }
   m.files.Remove(std::string(kDat) + "CURSOR/CSR04.BMP");
@@ -114,7 +111,7 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
     SCOPED_TRACE(::testing::Message() << c.signature << " " << c.size.value_or(-1) << " " << c.unreadable);
     MenusRig m;
     if (c.signature == endless) {
-      m.PutScenario("FULL", std::vector<uint8_t>(scenario::kImageSize, 'A'));
+      m.files.Put(std::string(kDat) + "SNX/FULL.SNX", std::vector<uint8_t>(scenario::kImageSize, 'A'));
       m.scn.LoadScenario("FULL");
       m.scn.inx = 42;
     }
@@ -142,9 +139,7 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
     EXPECT_TRUE(m.handlers.empty());
     EXPECT_EQ(m.Boxes().size(), damaged ? 1u : 0u);
     EXPECT_EQ(m.OnlyBox().rfind("DATA00 を読み込めないよ。\n\"" + m.SlotPath(0) + "\": ", 0) == 0, damaged);
-    EXPECT_EQ(m.scn.inx, 42);
-    EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
-    EXPECT_EQ(m.input.spf, 1);
+    EXPECT_EQ(std::tuple(m.scn.inx, m.scn.MainProc, m.input.spf), std::tuple(42, WaitHandler::None, 1));
   }
 }
 
@@ -185,11 +180,9 @@ TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
     m.PutSlot(1, file.bytes);
     m.handlers.clear();
     m.saves.LoadSlot(1);
-    EXPECT_EQ(m.panels.ResoSpin.value, c.want_reso);
-    EXPECT_EQ(m.panels.MouseSpin.value, c.want_mouse);
-    EXPECT_EQ(m.panels.SpeedSpin.value, c.want_speed);
-    EXPECT_EQ(m.spd, c.speed);
-    EXPECT_EQ(m.cursors.CursorNumber, c.want_mouse);
+    EXPECT_EQ(std::tuple(m.panels.ResoSpin.value, m.panels.MouseSpin.value, m.panels.SpeedSpin.value),
+              std::tuple(c.want_reso, c.want_mouse, c.want_speed));
+    EXPECT_EQ(std::pair(int{m.spd}, m.cursors.CursorNumber), std::pair(int{c.speed}, c.want_mouse));
     EXPECT_EQ(m.Live().source, c.want_source);
     EXPECT_EQ(m.handlers.size(), c.handlers);
     m.saves.SaveSlot(2);
@@ -377,9 +370,8 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
     c.double_click ? m.panels.SaveList.DblClick() : m.panels.SaveButton.Click();
     ASSERT_EQ(m.Boxes().size(), c.box ? 1u : 0u);
     if (c.box) {
-      EXPECT_EQ(m.Boxes()[0].text, S(c.box->utf8));
-      EXPECT_EQ(m.Boxes()[0].kind, c.box->kind);
-      EXPECT_EQ(m.Boxes()[0].buttons, c.box->buttons);
+      const platform::RecordedBox& b = m.Boxes()[0];
+      EXPECT_EQ(std::tie(b.text, b.kind, b.buttons), std::tuple(S(c.box->utf8), c.box->kind, c.box->buttons));
     }
     if (c.saved) {
       ASSERT_NE(m.Slot(c.row + 1), nullptr);
@@ -391,9 +383,7 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
       EXPECT_EQ(*m.Slot(3), slot3);
     }
     if (c.loaded) {
-      EXPECT_EQ(m.scn.work[1], 222);
-      EXPECT_EQ(m.scn.mcr[0].str(), "s");
-      EXPECT_EQ(m.panels.ResoSpin.value, 80);
+      EXPECT_EQ(std::tuple(m.scn.work[1], m.scn.mcr[0].str(), m.panels.ResoSpin.value), std::tuple(222, "s", 80));
     } else {
       EXPECT_EQ(m.Live(), live);
     }
