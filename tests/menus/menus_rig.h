@@ -36,10 +36,7 @@ struct LiveState {
 };
 inline void PrintTo(const LiveState& s, std::ostream* os) {
   uint64_t work = 0, flag = 0;  // digests
-  for (int i = 0; i < 256; ++i) {
-    work = work * 31 + static_cast<uint16_t>(s.work[i]);
-    flag = flag * 31 + s.flag[i];
-  }
+  for (int i = 0; i < 256; ++i) work = work * 31 + static_cast<uint16_t>(s.work[i]), flag = flag * 31 + s.flag[i];
   *os << "{" << s.reso << " " << s.mouse << " " << s.speed << " " << s.source;
   for (const std::string& n : s.names) *os << " [" << n << "]";
   *os << " work " << s.work[0] << " " << s.work[1] << " #" << work << " flag " << s.flag[0] << " #" << flag << "}";

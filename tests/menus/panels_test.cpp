@@ -1,7 +1,6 @@
-// The panels: where each opens and the steps every close takes, the name
-// panel's checks and defaults, its fields' byte limit and composition, where
-// the controls stand, how the focus moves, the keys on the bare models, and
-// the message box's answers.
+// The panels: where each opens and how it closes, the name panel and its
+// fields' byte limit and composition, where the controls stand, how the focus
+// moves, the keys on the bare models, and the message box's answers.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -28,15 +27,12 @@ std::function<void(MenusRig&)> ConfigAt(Point a, Point b = {-1, -1}) {
   };
 }
 
-// The save and name panels open centred, lowered by 120, and hold the
-// scenario; the settings panel opens at the pointer, kept inside the screen
-// (or at the corner of a smaller one). Each shows the pointer. The name
-// panel's prompt is centred (20 pixels a full-width character, 10 a
-// half-width one) over fresh fields, the family name's with the focus.
-// Every close lets the scenario go on, forgets the clicks and keys pressed
-// meanwhile and hides the pointer however often it was shown; a cancel
-// answers 1 and keeps the names whatever the fields hold. (`shown`: how often
-// the pointer was shown.)
+// The save and name panels open centred, lowered by 120, holding the scenario;
+// the settings panel at the pointer, kept inside the screen. Each shows the
+// pointer (`shown` times). The name prompt is centred (20 pixels a full-width
+// character, 10 a half-width one) over fresh fields. Every close lets the
+// scenario go on, forgets the clicks and keys and hides the pointer however
+// often shown; a cancel answers 1 and keeps the names whatever the fields hold.
 TEST(Panels, OpenWhereTheyBelongAndCloseWithTheGamesSteps) {
   struct Case { Size screen; std::function<void(MenusRig&)> open; const char* panel; Point want; int shown = 1; };
   const Size big{1024, 768};
@@ -296,12 +292,10 @@ class BarePanels : public ::testing::Test {
   std::vector<PanelAction> actions;
 };
 
-// Tab and Shift+Tab through each panel's stops, skipping disabled ones; the
-// group box gives the focus to its checked button (or the first usable one)
-// and is left as one stop; a hidden panel has none. The arrows step round the
-// group's usable buttons. Rectangles add up through panel and group box; the
-// pointer is over a visible panel only, its right edge outside; list rows are
-// 15 pixels high.
+// Tab and Shift+Tab through each visible panel's usable stops; the group box
+// gives the focus to its checked (or first usable) button and is one stop; the
+// arrows step round its usable buttons. Rectangles add up through panel and
+// group box; the pointer is over a visible panel; list rows are 15 pixels.
 TEST_F(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
   p.NamePanel.visible = true;
   EXPECT_EQ(Walk(p.ConfigPanel, nullptr, 7), (Names{"ExitButton", "SpeedSpin", "ResoSpin", "MouseSpin",
@@ -334,12 +328,10 @@ TEST_F(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
     EXPECT_EQ(ListRowAt(p.SaveList, y, 15), row) << "y " << y;
 }
 
-// The keyboard belongs to the top-most visible panel; its focus, left on a
-// control of another panel or a disabled one, settles on its first stop. A
-// key comes back as an action and runs nothing until the action is run;
-// Escape is none of the panels' keys; a name field keeps its keys but Tab,
-// its Enter coming back through PressFieldKey; with no panel open no key is
-// taken.
+// The top-most visible panel has the keyboard; a focus on another panel's or a
+// disabled control settles on its first stop. A key comes back as an action,
+// run later; Escape is no panel key; a name field keeps its keys but Tab (its
+// Enter comes through PressFieldKey); with no panel open no key is taken.
 TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
   int clicks = 0;
   p.ExitButton.OnClick = [&clicks] { ++clicks; };
