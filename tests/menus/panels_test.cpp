@@ -66,7 +66,7 @@ TEST(Panels, OpenWhereTheyBelongAndCloseWithTheGamesSteps) {
     EXPECT_TRUE(panel.visible);
     EXPECT_EQ(m.input.spf, 0);
     EXPECT_EQ(m.window.CursorCount(), c.shown - 1);
-    EXPECT_EQ(panel.repaints, holds ? 1 : panel.repaints);
+    EXPECT_TRUE(!holds || panel.repaints == 1) << "painted once before it shows";
     EXPECT_EQ(m.input.CGHoldEnable, holds ? 0 : 1);
     EXPECT_EQ(m.scn.MainProc, holds ? WaitHandler::IdleWait : WaitHandler::None);
     if (&panel == &p.NamePanel) {
