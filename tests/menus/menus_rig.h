@@ -1,41 +1,90 @@
-// The menus of a whole game on the headless platform: the panels and their
+// The menus of a started game on the headless platform: the panels and their
 // handlers as the main window wires them, the slot folder, names to fall
 // back on, and a scenario file for the slot reader's call bracket.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/form.h"
+#include "core/sjis.h"
 #include "menus/slot_file.h"
 #include "support/game_data.h"
+#include "text/message_window.h"
 
 namespace velmor::testing {
 
+inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+
 // The live state a slot holds, read from or written into the game.
 struct LiveState {
-  int reso = 100;
-  int mouse = 1;
-  int speed = 96;
+  LiveState() = default;
+  LiveState(int r, int m, int sp, std::string src, std::array<std::string, 4> n = {})
+      : reso(r), mouse(m), speed(sp), source(std::move(src)), names(std::move(n)) {}
+  int reso = 100, mouse = 1, speed = 96;
   std::string source = "WaveBtn";  // the checked source button
   std::array<std::string, 4> names;
   std::array<int16_t, 256> work{};
   std::array<uint16_t, 256> flag{};
   friend bool operator==(const LiveState&, const LiveState&) = default;
 };
-// Settings, names and a digest of the variables, for failure messages.
-void PrintTo(const LiveState& s, std::ostream* os);
+inline void PrintTo(const LiveState& s, std::ostream* os) {
+  uint64_t work = 0, flag = 0;  // digests
+  for (int i = 0; i < 256; ++i) work = work * 31 + static_cast<uint16_t>(s.work[i]), flag = flag * 31 + s.flag[i];
+  *os << "{" << s.reso << " " << s.mouse << " " << s.speed << " " << s.source;
+  for (const std::string& n : s.names) *os << " [" << n << "]";
+  *os << " work " << s.work[0] << " " << s.work[1] << " #" << work << " flag " << s.flag[0] << " #" << flag << "}";
+}
 
-// Two distinct live states: every setting, name, variable and flag differs.
-LiveState SampleLiveState();
-LiveState OtherLiveState();
+// Two live states in which every setting, name, variable and flag differs.
+inline LiveState SampleLiveState() {
+  LiveState s{75, 4, 32, "MidiBtn2", {S("太郎"), S("花子"), S("山田"), S("ｶﾜｲ")}};
+  for (int i = 0; i < 256; ++i) {
+    s.work[i] = static_cast<int16_t>(1000 - 9 * i);
+    s.flag[i] = static_cast<uint16_t>(i * 0x0101 ^ 0x5A5A);
+  }
+  return s;
+}
+inline LiveState OtherLiveState() {
+  LiveState s{130, 2, 112, "WaveBtn", {"a", "b", "c", "d"}};
+  s.work.fill(-5);
+  s.flag.fill(0x1111);
+  return s;
+}
+
+// A scenario file whose bytes are their offsets' low bytes plus one.
+inline std::vector<uint8_t> MainScenario() {
+  std::vector<uint8_t> bytes(300);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i + 1);
+  return bytes;
+}
 
 struct MenusRig {
-  explicit MenusRig(Size screen = {1024, 768});
+  static constexpr const char* kSources[] = {"WaveBtn", "MidiBtn", "MidiBtn2", "MuteBtn"};
+
+  explicit MenusRig(Size screen = {1024, 768}) : game(MainScenario(), screen) {
+    EXPECT_EQ(game.Start(), std::nullopt) << form.startup_failure;
+    slot_folder = "SLOTS/";
+    form.defmcr = {Sstr("taro"), Sstr("hanako"), Sstr("YAMA"), Sstr("KAWA")};
+    files.Put(std::string(kDat) + "SNX/MAIN.SNX", MainScenario());
+    scn.LoadScenario("MAIN");
+    scn.inx = 42;
+    auto record = [this](Handler& handler, std::function<std::string()> label) {
+      handler = [this, inner = handler, label = std::move(label)] {
+        handlers.push_back(label());
+        if (inner) inner();
+      };
+    };
+    for (SpinEdit* s : {&panels.ResoSpin, &panels.MouseSpin, &panels.SpeedSpin})
+      record(s->OnChange, [s] { return s->name + "Change " + std::to_string(s->value); });
+    for (const char* b : kSources) record(SourceButton(b).OnClick, [] { return "MidiBtnClick"; });
+  }
 
   GameRig game;
   app::TForm1& form = game.form();
@@ -51,44 +100,71 @@ struct MenusRig {
   menus::SavePanelLogic& saves = form.saves;
   menus::NamePanelLogic& names = form.names;
   menus::ConfigPanelLogic& config = form.config;
-
   // The settings controls' handlers that ran, in order ("ResoSpinChange
   // 120", "MidiBtnClick"), each recorded before the game's own runs.
   std::vector<std::string> handlers;
 
-  // Puts a scenario file SNX/<name>.SNX into the data folder.
-  void PutScenario(const std::string& name, const std::vector<uint8_t>& bytes);
-  // A cursor picture's path in the data folder ("CSR05.BMP").
-  static std::string CursorPath(const std::string& file);
   std::string SlotPath(int n) const { return slot_folder + menus::SlotFileName(n).str(); }
-  void PutSlot(int n, const std::vector<uint8_t>& bytes, platform::FileTime time = {});
+  void PutSlot(int n, const std::vector<uint8_t>& bytes, platform::FileTime time = {}) {
+    files.Put(SlotPath(n), bytes, time);
+  }
   const std::vector<uint8_t>* Slot(int n) const { return files.Get(SlotPath(n)); }
   const std::vector<platform::RecordedBox>& Boxes() const { return dialogs.Boxes(); }
-
-  LiveState Live() const;
-  // Sets the controls without running their handlers, the names and the
-  // variables.
-  void SetLive(const LiveState& s);
-  RadioButton& SourceButton(const std::string& name);
-
- private:
-  void Record(Handler& handler, std::function<std::string()> label);
+  // The only box shown, in UTF-8; "" unless exactly one was shown.
+  std::string OnlyBox() const { return Boxes().size() == 1 ? SjisToUtf8(Boxes()[0].text) : ""; }
+  RadioButton& SourceButton(const std::string& name) {
+    return *static_cast<RadioButton*>(panels.Find(name));
+  }
+  LiveState Live() {
+    LiveState s{panels.ResoSpin.value, panels.MouseSpin.value, panels.SpeedSpin.value, ""};
+    for (const char* b : kSources)
+      if (SourceButton(b).checked) s.source += b;
+    for (int i = 0; i < 4; ++i) s.names[i] = scn.mcr[i].str();
+    s.work = scn.work;
+    s.flag = scn.flag;
+    return s;
+  }
+  // Sets the controls (without their handlers), the names and the variables.
+  void SetLive(const LiveState& s) {
+    panels.ResoSpin.value = s.reso;
+    panels.MouseSpin.value = s.mouse;
+    panels.SpeedSpin.value = s.speed;
+    for (const char* b : kSources) SourceButton(b).checked = s.source == b;
+    for (int i = 0; i < 4; ++i) scn.mcr[i] = Sstr(s.names[i]);
+    scn.work = s.work;
+    scn.flag = s.flag;
+    spd = text::MessageWindow::SpeedFromSetting(s.speed);
+  }
 };
 
 // A slot file written by hand from the layout, independently of the game's
-// writer: the header fields at their offsets, then the two word blocks.
+// writer: "Brannic", NUL and the four setting bytes, the names (entries 2,
+// 0, 3, 1 at offsets 16, 28, 40, 52), the word blocks at 64 and 576.
 struct SlotBytes {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(menus::kSlotSize, 0);
 
-  SlotBytes& Text(std::size_t at, std::string_view text);
-  SlotBytes& Byte(std::size_t at, uint8_t b);
-  SlotBytes& Work(int n, int16_t v);
-  SlotBytes& Flag(int n);
-  // "Brannic", NUL and the four setting bytes.
-  SlotBytes& Header(uint8_t reso, uint8_t mouse, uint8_t speed, uint8_t source);
-  // Entries 0..3 at their fields (2, 0, 3, 1 at offsets 16, 28, 40, 52).
-  SlotBytes& Names(std::string_view n0, std::string_view n1, std::string_view n2,
-                   std::string_view n3);
+  SlotBytes& Text(std::size_t at, std::string_view text) {
+    std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    return *this;
+  }
+  SlotBytes& Header(uint8_t reso, uint8_t mouse, uint8_t speed, uint8_t source) {
+    const uint8_t settings[] = {0, reso, mouse, speed, source};
+    std::copy(std::begin(settings), std::end(settings), bytes.begin() + 7);
+    return Text(0, "Brannic");
+  }
+  SlotBytes& Names(std::string_view n0, std::string_view n1, std::string_view n2, std::string_view n3) {
+    Text(16, n2.substr(0, 12)).Text(28, n0.substr(0, 12)).Text(40, n3.substr(0, 12));
+    return Text(52, n1.substr(0, 12));
+  }
+  SlotBytes& Work(int n, int16_t v) {
+    bytes[64 + 2 * n] = static_cast<uint8_t>(static_cast<uint16_t>(v) & 0xFF);
+    bytes[65 + 2 * n] = static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8);
+    return *this;
+  }
+  SlotBytes& Flag(int n) {
+    bytes[576 + 2 * (n / 16) + (n % 16) / 8] |= static_cast<uint8_t>(1u << (n % 8));
+    return *this;
+  }
 };
 
 }  // namespace velmor::testing
