@@ -35,8 +35,7 @@ class RealInputMethodTest : public ::testing::Test {
       if (std::fgets(line, sizeof line, out) != nullptr) window_ = std::to_string(std::atol(line));
       pclose(out);
     }
-    ASSERT_NE(window_, "0");
-    ASSERT_FALSE(window_.empty()) << "xdotool finds no window of this process";
+    ASSERT_FALSE(window_.empty() || window_ == "0") << "xdotool finds no window of this process";
     rig->front->Start();
     menus::Panels& p = rig->game.panels;
     p.NamePanel.MoveTo(300, 400);
@@ -46,12 +45,12 @@ class RealInputMethodTest : public ::testing::Test {
     ASSERT_TRUE(Until([] { return SDL_IsTextInputActive() == SDL_TRUE; }));
   }
 
-  // Runs xdotool, then the loop until `done` holds (true) or for a few
-  // seconds at most (false): the input method answers from other processes.
   void Xdo(const std::string& args) {
     const std::string command = "timeout -s KILL 10 xdotool " + args;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
+  // Runs the loop until `done` holds (true) or for a few seconds at most
+  // (false): the input method answers from other processes.
   bool Until(const std::function<bool()>& done, int passes = 200) {
     for (int i = 0; i < passes; ++i) {
       rig->Passes(1);
@@ -106,33 +105,6 @@ TEST_F(RealInputMethodTest, OkClickedWhileComposing) {
   ASSERT_TRUE(Until([&] { return p.NamePanel.focus == &p.SecondNameEdit; }));
   Settle();
   EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
-}
-
-TEST_F(RealInputMethodTest, EscapeCancelsTheCompositionButNeverTheName) {
-  menus::Panels& p = rig->game.panels;
-  Type("yama");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やま"; }));
-  Xdo("key Return");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.text == S("やま"); }));
-  Type("da");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "だ"; }));
-  Xdo("key Escape");  // the input method's: the composition goes
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition.empty(); }));
-  Xdo("key Escape");  // the field's: nothing happens
-  Settle();
-  EXPECT_EQ(p.SecondNameEdit.text, S("やま"));
-  EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
-}
-
-TEST_F(RealInputMethodTest, ALongCompositionCommittedIntoTheLimit) {
-  menus::Panels& p = rig->game.panels;
-  Type("watanabetarou");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "わたなべたろう"; }));
-  Xdo("key Return");
-  ASSERT_TRUE(Until([&] { return !p.SecondNameEdit.text.empty(); }));
-  EXPECT_EQ(p.SecondNameEdit.text, S("わたなべ"));
-  EXPECT_EQ(p.SecondNameEdit.dropped, 1);
-  EXPECT_TRUE(rig->front->panel_view().Flashing());
 }
 
 }  // namespace
