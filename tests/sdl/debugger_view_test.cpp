@@ -33,14 +33,8 @@ class DebuggerViewTest : public ::testing::Test {
     rig.front->Start();
     rig.Passes(1);
   }
-  uint32_t Pixel(Point p) {
-    Size size;
-    std::vector<uint32_t> pixels = rig.window.ReadPixels(size);
-    return pixels[static_cast<std::size_t>(p.y) * size.width + p.x];
-  }
-  int Count(const std::string& line) const {
-    return static_cast<int>(std::count(game.log.begin(), game.log.end(), line));
-  }
+  uint32_t Pixel(Point p) { return rig.Pixel(p); }
+  int Count(const std::string& line) const { return game.Count(line); }
   void ClickAt(Point p) {
     rig.Click(p, 2);
   }

@@ -24,9 +24,7 @@ class NameFieldImeTest : public ::testing::Test {
     p.NamePanel.SetFocus(&p.SecondNameEdit);
     rig.Passes(3);  // drawn, and the field has the keyboard
   }
-  int Count(const std::string& line) const {
-    return static_cast<int>(std::count(rig.game.log.begin(), rig.game.log.end(), line));
-  }
+  int Count(const std::string& line) const { return rig.game.Count(line); }
 
   SdlRig rig;
   menus::Panels& p = rig.game.panels;

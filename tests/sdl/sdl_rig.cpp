@@ -137,6 +137,13 @@ void SdlRig::Passes(int n) {
   for (int i = 0; i < n; ++i) front->Pass();
 }
 
+uint32_t SdlRig::Pixel(Point p) {
+  Size size;
+  const std::vector<uint32_t> pixels = window.ReadPixels(size);
+  return pixels[static_cast<std::size_t>(p.y < 0 ? size.height + p.y : p.y) * size.width +
+                static_cast<std::size_t>(p.x < 0 ? size.width + p.x : p.x)];
+}
+
 Point SdlRig::Centre(const Control& c) {
   Rect r = menus::WindowRect(c);
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};

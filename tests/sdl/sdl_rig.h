@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,6 +51,10 @@ class RecordingGame : public platform::sdl::GameEvents {
     return settings_problem;
   }
 
+  // How often `line` is in the log.
+  int Count(const std::string& line) const {
+    return static_cast<int>(std::count(log.begin(), log.end(), line));
+  }
   // The events above, one line each ("MouseDown Left", "KeyDown 2", ...);
   // ticks and paints are only counted.
   std::vector<std::string> log;
@@ -83,6 +88,9 @@ class SdlRig {
   void Passes(int n);
   // The centre of a control in window pixels.
   static Point Centre(const Control& c);
+  // A pixel of the frame last presented (0x00RRGGBB); negative coordinates
+  // count from the right and the bottom.
+  uint32_t Pixel(Point p);
 
   // SDL shut down whole when the rig goes, as the program does: the
   // services its video driver started (the session bus among them) end too.
