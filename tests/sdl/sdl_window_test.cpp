@@ -188,6 +188,26 @@ TEST(SdlWindow, ThePictureIsStretchedOverTheWallpaperPlainOrSmooth) {
   EXPECT_TRUE(rig.window.NeedsRender()) << "a new place is a change";
 }
 
+// What is sent again of a changed part of the picture holds every window
+// pixel that shows it, at any scale: window pixel d of D samples picture
+// pixel (2d + 1) * s / (2D) of s.
+TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsIt) {
+  auto covers = [](int32_t lo, int32_t hi, int32_t origin, int32_t dst, int32_t src, int32_t pixel) {
+    for (int32_t d = 0; d < dst; ++d)
+      if ((2 * d + 1) * src / (2 * dst) == pixel && (origin + d < lo || origin + d >= hi)) return false;
+    return true;
+  };
+  for (int32_t width = 640; width <= 1280; width += 16) {
+    const Rect rect = Rect::FromSize(5, 7, width, width * 3 / 4);
+    for (int32_t x = 0; x < 640; x += 7) {
+      const int32_t y = x * 3 / 4;
+      const Rect area = StretchedArea(Rect::FromSize(x, y, 1, 1), {640, 480}, rect);
+      ASSERT_TRUE(covers(area.left, area.right, rect.left, rect.width(), 640, x)) << width << " " << x;
+      ASSERT_TRUE(covers(area.top, area.bottom, rect.top, rect.height(), 480, y)) << width << " " << y;
+    }
+  }
+}
+
 // Corner text over the picture goes when the picture is presented again;
 // beside it, on the wallpaper, it stays.
 TEST(SdlWindow, CornerTextStaysUntilThePictureIsPresentedOverIt) {
