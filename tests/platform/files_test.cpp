@@ -1,11 +1,11 @@
 // The machine's file system as the game sees it: folders as the system names
 // them joined to the game's own Shift-JIS names, names in any letter case,
-// atomic writes, created folders, file times; and the INI look-up.
+// atomic writes, created folders, file times; and the font look-up.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -32,7 +32,7 @@ class OsFilesTest : public ::testing::Test {
     std::ofstream(root_ / "data" / "Snx.Init") << "x";
   }
   void TearDown() override {
-    fs::permissions(root_, fs::perms::owner_all);
+    fs::permissions(root_ / "data", fs::perms::owner_all);
     fs::remove_all(root_);
   }
   // A game name (Shift-JIS, "\" separators) under the test's folder.
@@ -48,6 +48,7 @@ TEST_F(OsFilesTest, GameNamesFindFilesInAnyLetterCase) {
     auto bytes = files_.ReadFile(Game(path), &error);
     ASSERT_TRUE(bytes.has_value()) << path << ": " << error;
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "BMbytes");
+    EXPECT_TRUE(files_.Exists(Game(path)));
   }
   // The exact name wins; a name that matches nothing is kept as written.
   EXPECT_EQ(platform::ResolvePath(Game("data\\SNX.INIT")), Game("data/Snx.Init"));
@@ -58,57 +59,46 @@ TEST(GamePath, OnlyTheGamesOwnNameIsConverted) {
   struct Case {
     std::string folder, name, path;
   };
-  for (const Case& c : {
-           // Folders in any script stay as the system gave them.
-           Case{"/home/zoë/données/", "CG\\KURO.BMP", "/home/zoë/données/CG/KURO.BMP"},
-           Case{"/存档/게임/", "SNX\\INIT.SNX", "/存档/게임/SNX/INIT.SNX"},
-           // A folder that is not even UTF-8 is passed on byte for byte.
-           Case{"/data\xE9/", "CG\\A.BMP", "/data\xE9/CG/A.BMP"},
-           // The name's Shift-JIS becomes UTF-8; a trail byte 0x5C ("ソ" is
-           // 0x83 0x5C) is part of its character, not a separator.
-           Case{"D/", "CG\\\x83\x5C.BMP", "D/CG/ソ.BMP"},
-           Case{"", "SOUND\\SC88\\M01.MID", "SOUND/SC88/M01.MID"},
-       }) {
+  for (const Case& c : {// Folders in any script, or not even UTF-8, stay as the system gave them.
+                        Case{"/home/zoë/données/", "CG\\KURO.BMP", "/home/zoë/données/CG/KURO.BMP"},
+                        Case{"/data\xE9/", "CG\\A.BMP", "/data\xE9/CG/A.BMP"},
+                        // The name's Shift-JIS becomes UTF-8; a trail byte 0x5C ("ソ" is
+                        // 0x83 0x5C) is part of its character, not a separator.
+                        Case{"D/", "CG\\\x83\x5C.BMP", "D/CG/ソ.BMP"},
+                        Case{"", "SOUND\\SC88\\M01.MID", "SOUND/SC88/M01.MID"}}) {
     EXPECT_EQ(GamePath(c.folder, c.name), c.path) << c.name;
   }
-  EXPECT_EQ(FolderWithSeparator("/a/b"), "/a/b/");
-  EXPECT_EQ(FolderWithSeparator("/a/b/"), "/a/b/");
+  for (const char* folder : {"/a/b", "/a/b/"}) EXPECT_EQ(FolderWithSeparator(folder), "/a/b/");
   EXPECT_EQ(FolderWithSeparator(""), "");
 }
 
-TEST_F(OsFilesTest, FoldersAreCreatedWithTheirParents) {
-  std::string folder = root_.string() + "/saves/deep/er/";
+// Folders are created with their parents; what cannot be read or made is an
+// error naming the path.
+TEST_F(OsFilesTest, FoldersAndErrorsNameThePath) {
+  const std::string folder = root_.string() + "/saves/deep/er/";
   std::string error;
-  EXPECT_FALSE(files_.Exists(folder));
   ASSERT_TRUE(files_.CreateFolders(folder, &error)) << error;
   EXPECT_TRUE(fs::is_directory(root_ / "saves" / "deep" / "er"));
   EXPECT_TRUE(files_.CreateFolders(folder, &error)) << "an existing folder is fine";
-  // A file where a folder should be cannot become one.
-  EXPECT_FALSE(files_.CreateFolders(Game("data\\Snx.Init\\x/"), &error));
+  EXPECT_FALSE(files_.CreateFolders(Game("data\\Snx.Init\\x/"), &error));  // a file in the way
   EXPECT_NE(error.find("Snx.Init"), std::string::npos) << error;
-  EXPECT_TRUE(files_.Exists(Game("data\\cg\\KURO.BMP")));
-  EXPECT_FALSE(files_.Exists(Game("data\\cg\\none.bmp")));
-}
-
-TEST_F(OsFilesTest, AMissingFileOrAFolderIsAnErrorNamingThePath) {
-  std::string error;
   EXPECT_FALSE(files_.ReadFile(Game("data\\cg\\none.bmp"), &error).has_value());
-  EXPECT_NE(error.find("none.bmp"), std::string::npos);
+  EXPECT_NE(error.find("none.bmp"), std::string::npos) << error;
+  EXPECT_FALSE(files_.Exists(Game("data\\cg\\none.bmp")));
   EXPECT_FALSE(files_.ReadFile(Game("data\\cg"), &error).has_value());
-  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(files_.LastWriteTime(Game("data\\none")).has_value());
 }
 
 TEST_F(OsFilesTest, WritingReplacesTheFileWholeOrNotAtAll) {
-  std::string path = Game("data\\DATA01");
-  std::vector<uint8_t> first(1088, 1), second(1088, 2);
+  const std::string path = Game("data\\DATA01");
+  const std::vector<uint8_t> first(1088, 1), second(1088, 2);
   ASSERT_TRUE(files_.WriteFile(path, first, nullptr));
   ASSERT_TRUE(files_.WriteFile(path, second, nullptr));
   EXPECT_EQ(*files_.ReadFile(path, nullptr), second);
-  // Nothing is left behind but the file itself.
-  int entries = 0;
-  for (const auto& e : fs::directory_iterator(root_ / "data")) entries += e.path().filename() != "cg";
-  EXPECT_EQ(entries, 2);  // Snx.Init and DATA01
-
+  std::vector<std::string> left;  // nothing is left behind but the file itself
+  for (const auto& e : fs::directory_iterator(root_ / "data")) left.push_back(e.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"DATA01", "Snx.Init", "cg"}));
   // A folder that cannot be written keeps the old file.
   fs::permissions(root_ / "data", fs::perms::owner_read | fs::perms::owner_exec);
   if (::geteuid() != 0) {  // root writes anywhere
@@ -123,32 +113,26 @@ TEST_F(OsFilesTest, WritingReplacesTheFileWholeOrNotAtAll) {
 }
 
 TEST_F(OsFilesTest, LastWriteTimeIsLocalToTwoSeconds) {
-  std::string path = Game("data\\cg\\kuro.bmp");
   struct tm when {};
   when.tm_year = 126, when.tm_mon = 6, when.tm_mday = 12, when.tm_hour = 9, when.tm_min = 5;
   when.tm_sec = 7, when.tm_isdst = -1;
-  time_t t = mktime(&when);
-  utimbuf times{t, t};
+  const time_t t = mktime(&when);
+  const utimbuf times{t, t};
   ASSERT_EQ(::utime((root_ / "data" / "cg" / "kuro.bmp").c_str(), &times), 0);
-  auto time = files_.LastWriteTime(path);
+  auto time = files_.LastWriteTime(Game("data\\cg\\kuro.bmp"));
   ASSERT_TRUE(time.has_value());
   EXPECT_EQ(std::tie(time->year, time->month, time->day, time->hour, time->minute, time->second),
             std::make_tuple(2026, 7, 12, 9, 5, 6));
-  EXPECT_FALSE(files_.LastWriteTime(Game("data\\none")).has_value());
 }
 
 TEST(FontFaces, AJapaneseFaceIsFoundOrTheReasonSaysHowToMendIt) {
   std::string error;
-  // The system's face: one with the game's characters (the tests run where
-  // IPAGothic is installed).
+  // The system's face with the game's characters (the tests run where
+  // IPAGothic is installed), or one the player names that has them.
   auto found = platform::FindFontFaces("", &error);
-  ASSERT_TRUE(found.has_value()) << error;
-  EXPECT_TRUE(fs::exists(found->gothic));
-  EXPECT_FALSE(found->pgothic.empty());
-  // A face the player names is taken when it has them, refused when not.
+  ASSERT_TRUE(found.has_value() && fs::exists(found->gothic) && !found->pgothic.empty()) << error;
   auto given = platform::FindFontFaces(found->gothic, &error);
-  ASSERT_TRUE(given.has_value()) << error;
-  EXPECT_EQ(given->gothic, found->gothic);
+  EXPECT_EQ(given ? given->gothic : error, found->gothic);
   struct Case {
     std::string file, says;
   };

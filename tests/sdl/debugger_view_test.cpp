@@ -1,6 +1,6 @@
 // The debugger's window in the real front end: F9 and F5 only where the
 // debugger may be used, the window over the game taking its own clicks,
-// its buttons and its listing acting on the game's debugger.
+// its buttons, listing and fields acting on the game's debugger.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,118 +33,86 @@ class DebuggerViewTest : public ::testing::Test {
     rig.front->Start();
     rig.Passes(1);
   }
-  uint32_t Pixel(Point p) {
-    Size size;
-    std::vector<uint32_t> pixels = rig.window.ReadPixels(size);
-    return pixels[static_cast<std::size_t>(p.y) * size.width + p.x];
+  uint32_t Pixel(Point p) { return rig.Pixel(p); }
+  int Count(const std::string& line) const { return game.Count(line); }
+  void ClickAt(Point p) {
+    rig.Click(p, 2);
   }
-  int Count(const std::string& line) const {
-    return static_cast<int>(std::count(game.log.begin(), game.log.end(), line));
-  }
-  // The window's first place: at the right of the 1024 x 768 window.
-  static constexpr Point kInWindow{800, 600};
-  // Its first button ("Pause", or "Continue" while paused) and the second
-  // ("Step") beside "Continue".
-  static constexpr Point kFirstButton{587, 46};
-  static constexpr Point kStepButton{659, 46};
-  // The listing's second line (offset 5, before any tick).
-  static constexpr Point kSecondLine{700, 111};
-  // The field of work[1], in the second row of the work variables.
-  static constexpr Point kWork1Field{703, 399};
+  // Places in the window (at first at the right of the 1024 x 768 window):
+  // its first button ("Pause", or "Continue" while paused) and "Step" beside
+  // "Continue", the listing's second line (offset 5, before any tick) and
+  // the field of work[1].
+  static constexpr Point kInWindow{800, 600}, kFirstButton{587, 46}, kStepButton{659, 46},
+      kSecondLine{700, 111}, kWork1Field{703, 399};
 
   DebuggingGame game;  // outlives the loop that points at it
   testing::SdlRig rig;
 };
 
-TEST_F(DebuggerViewTest, F9IsAnyKeyUntilTheDebuggerIsOn) {
-  rig.Press(SDLK_F9);
-  rig.Passes(2);
-#ifdef NDEBUG
-  EXPECT_FALSE(rig.front->DebuggerShown());
-  EXPECT_EQ(Count("KeyDown 0"), 1);  // the game heard it
-  EXPECT_EQ(game.scenario.form().debugger, nullptr);
-#else
-  EXPECT_TRUE(rig.front->DebuggerShown());  // a debug build: F9 turns it on
-#endif
-}
-
-TEST_F(DebuggerViewTest, F9HidesAndShowsTheWindowWhichTakesItsOwnClicks) {
+TEST_F(DebuggerViewTest, F9ShowsAndHidesTheWindowWhichTakesItsOwnClicks) {
   const uint32_t bare = Pixel(kInWindow);
+  rig.Press(SDLK_F9, 2);
+#ifdef NDEBUG
+  EXPECT_FALSE(rig.front->DebuggerShown());  // F9 is any key until the debugger is on
+  EXPECT_EQ(Count("KeyDown 0"), 1);
+  EXPECT_EQ(game.scenario.form().debugger, nullptr);
+  game.log.clear();
   rig.front->ShowDebugger(true);
   rig.Passes(2);
+#endif
   ASSERT_TRUE(rig.front->DebuggerShown());
   EXPECT_NE(Pixel(kInWindow), bare);
-  rig.Click(kInWindow);
-  rig.Passes(1);
+  ClickAt(kInWindow);
   EXPECT_EQ(Count("MouseDown Left"), 0);
-  rig.Click({100, 400});
-  rig.Passes(1);
+  ClickAt({100, 400});
   EXPECT_EQ(Count("MouseDown Left"), 1);
-  rig.Press(SDLK_F9);
-  rig.Passes(2);
-  EXPECT_FALSE(rig.front->DebuggerShown());
-  EXPECT_EQ(Pixel(kInWindow), bare);
-  rig.Press(SDLK_F9);
-  rig.Passes(2);
-  EXPECT_TRUE(rig.front->DebuggerShown());
+  for (bool shown : {false, true}) {
+    rig.Press(SDLK_F9, 2);
+    EXPECT_EQ(rig.front->DebuggerShown(), shown);
+    EXPECT_EQ(Pixel(kInWindow) == bare, !shown);
+  }
   EXPECT_EQ(Count("KeyDown 0"), 0);  // the window's keys, not the game's
 }
 
-TEST_F(DebuggerViewTest, TheButtonsPauseAndStep) {
+TEST_F(DebuggerViewTest, TheButtonsPauseAndStepAndALineClickedHoldsABreakpoint) {
   rig.front->ShowDebugger(true);
   rig.Passes(2);
   app::Debugger& d = *game.Debugger();
-  rig.Click(kFirstButton);
-  rig.Passes(2);
-  ASSERT_TRUE(d.paused());
-  game.scenario.Ticks(3);
-  EXPECT_EQ(d.Where(), 0);
-  rig.Click(kStepButton);
-  rig.Passes(2);
-  game.scenario.Ticks(1);
-  EXPECT_TRUE(d.paused());
-  EXPECT_EQ(d.Where(), 5);
-  EXPECT_EQ(game.scenario.form().scn.work[1], 1);
-}
-
-TEST_F(DebuggerViewTest, AClickOnALineOfTheListingSetsAndClearsABreakpoint) {
-  rig.front->ShowDebugger(true);
-  rig.Passes(2);
-  app::Debugger& d = *game.Debugger();
-  rig.Click(kSecondLine);
-  rig.Passes(2);
+  ClickAt(kSecondLine);
   EXPECT_TRUE(d.HasBreakpoint(5));
   game.scenario.Ticks(1);
   EXPECT_TRUE(d.paused());
   EXPECT_EQ(d.Where(), 5);
-  rig.Click(kSecondLine);
-  rig.Passes(2);
+  ClickAt(kSecondLine);
   EXPECT_FALSE(d.HasBreakpoint(5));
+  ClickAt(kStepButton);
+  game.scenario.Ticks(1);
+  EXPECT_TRUE(d.paused());
+  EXPECT_EQ(d.Where(), 10);
+  EXPECT_EQ(game.scenario.form().scn.work[2], 2);
+  ClickAt(kFirstButton);  // Continue
+  EXPECT_FALSE(d.paused());
+  ClickAt(kFirstButton);  // Pause
+  game.scenario.Ticks(3);
+  EXPECT_TRUE(d.paused());
+  EXPECT_EQ(d.Where(), 10);
 }
 
-TEST_F(DebuggerViewTest, AWorkVariableTypedIntoItsFieldIsSetOnEnter) {
+TEST_F(DebuggerViewTest, AWorkVariableTypedIntoItsFieldIsSetAndF5ReloadsTheFile) {
   rig.front->ShowDebugger(true);
   rig.Passes(2);
-  rig.Click(kWork1Field);
-  rig.Passes(2);
-  rig.Text("42");
-  rig.Passes(1);
-  EXPECT_EQ(Count("KeyDown 0"), 0);
-  rig.Press(SDLK_RETURN);
-  rig.Passes(2);
+  ClickAt(kWork1Field);
+  rig.Text("42", 1);
+  rig.Press(SDLK_RETURN, 2);
   EXPECT_EQ(game.scenario.form().scn.work[1], 42);
   EXPECT_EQ(Count("KeyDown 0"), 0);  // the field had the keys, not the game
-}
 
-TEST_F(DebuggerViewTest, F5ReloadsTheCurrentFile) {
-  rig.front->ShowDebugger(true);
   app::Debugger& d = *game.Debugger();
   std::string error;
   ASSERT_TRUE(d.AddBreakpoint("INIT:10", &error)) << error;
   game.scenario.Ticks(1);
   ASSERT_EQ(d.Where(), 10);
-  rig.Press(SDLK_F5);
-  rig.Passes(2);
+  rig.Press(SDLK_F5, 2);
   EXPECT_EQ(d.Where(), 0);
   EXPECT_TRUE(d.paused());
   EXPECT_EQ(game.scenario.form().scn.work[2], 2);  // kept

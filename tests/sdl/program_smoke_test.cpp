@@ -3,7 +3,6 @@
 // without a display it says so in one line.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,9 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/bmp_writer.h"
-#include "formats/midi_writer.h"
-#include "formats/wave.h"
+#include "support/game_data.h"
 #include "support/process.h"
 
 namespace velmor::testing {
@@ -23,47 +20,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteBmp(const fs::path& path, int w, int h, Color fill) {
-  WriteBytes(path, formats::WriteBmp(Bitmap(w, h, fill), {24}));
-}
-
-// A game folder with the start-up files and a first scenario that waits for
-// a click for ever.
+// A game folder on disk with the start-up files and a first scenario that
+// waits for a click for ever.
 class GameFolder {
  public:
   GameFolder() {
     char name[] = "/tmp/velmor_sdl_smoke_XXXXXX";
     root_ = mkdtemp(name);
-    const fs::path cg = root_ / "data" / "CG";
-    WriteBmp(cg / "KURO.BMP", 640, 480, 0x000000);
-    WriteBmp(cg / "MESH.BMP", 640, 480, 0xFFFFFF);
-    WriteBmp(cg / "_CGBK.BMP", 32, 32, 0x000000);
-    WriteBmp(cg / "CHU.BMP", 24, 48, 0xFFFFFF);
-    WriteBmp(cg / "WK00.BMP", 628, 100, 0x202060);
-    WriteBmp(cg / "WALL00.BMP", 64, 64, 0x406080);
-    std::vector<int16_t> samples(2205, 0);
-    WriteBytes(root_ / "data" / "SOUND" / "QV00.WAV", formats::WriteWave({}, samples));
-    formats::MidiFile midi;
-    midi.format = 0;
-    midi.tracks.emplace_back();
-    midi.tracks[0].Note(0, 240, 0, 60, 1);
-    WriteBytes(root_ / "data" / "SOUND" / "QV00.MID", formats::WriteMidi(midi));
-    // CLICK, then JUMP 0.
-    WriteBytes(root_ / "data" / "SNX" / "INIT.SNX", {22, 16, 0, 0});
+    platform::MemoryFiles files;
+    PutGameData(files, {22, 16, 0, 0});  // CLICK, then JUMP 0
+    for (const char* file : {"CG/KURO.BMP", "CG/MESH.BMP", "CG/_CGBK.BMP", "CG/CHU.BMP", "CG/WK00.BMP",
+                             "CG/WALL00.BMP", "SOUND/QV00.WAV", "SOUND/QV00.MID", "SNX/INIT.SNX"}) {
+      const std::vector<uint8_t>& bytes = *files.Get(std::string(kDat) + file);
+      fs::create_directories((root_ / "data" / file).parent_path());
+      std::ofstream(root_ / "data" / file, std::ios::binary)
+          .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
     fs::create_directories(root_ / "slots");
   }
   ~GameFolder() {
     std::error_code ec;
     fs::remove_all(root_, ec);
   }
-  std::string data() const { return (root_ / "data").string(); }
-  std::string slots() const { return (root_ / "slots").string(); }
+  std::vector<std::string> Args(const std::string& data = "data") const {
+    return {"--data", (root_ / data).string(), "--slots", (root_ / "slots").string(), "--window"};
+  }
 
  private:
   fs::path root_;
@@ -74,8 +55,7 @@ bool CatchesSignal(pid_t pid, int sig) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   std::string line;
   while (std::getline(status, line))
-    if (line.rfind("SigCgt:", 0) == 0)
-      return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
   return false;
 }
 
@@ -83,11 +63,10 @@ bool CatchesSignal(pid_t pid, int sig) {
 // removes), waits until its output shows `ready` and it handles `sig`
 // itself (at most ten seconds), sends `sig` (0: none) and waits at most five
 // seconds for it to end; a program still running then is killed.
-ProcessResult RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                         const std::string& ready, int sig) {
-  std::vector<std::string> argv{VELMOR_PROGRAM};
-  argv.insert(argv.end(), args.begin(), args.end());
-  Child child(argv, env);
+ProcessResult RunProgram(std::vector<std::string> args, const std::string& ready, int sig,
+                         const std::vector<std::string>& env) {
+  args.insert(args.begin(), VELMOR_PROGRAM);
+  Child child(args, env);
   if (!child.started()) {
     ADD_FAILURE() << "cannot start " << VELMOR_PROGRAM;
     return {};
@@ -109,69 +88,44 @@ ProcessResult RunProgram(const std::vector<std::string>& args, const std::vector
   return child.Finish(std::chrono::seconds(5));
 }
 
-const std::vector<std::string> kDummyDrivers{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+const std::vector<std::string> kDummy{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
 
-class ProgramSignals : public ::testing::TestWithParam<int> {};
-
-TEST_P(ProgramSignals, EndPromptlyAndCleanlyAtAClickWait) {
-  GameFolder game;
-  ProcessResult out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace"},
-                    kDummyDrivers, "CLICK", GetParam());
-  ASSERT_TRUE(out.exited) << "still running five seconds after the signal; output:\n" << out.output;
-  EXPECT_EQ(out.exit_code, 0) << out.output;
-  // The trace shows the game got as far as its click wait, and nothing
-  // floods the terminal while it waits there.
-  EXPECT_NE(out.output.find("CLICK"), std::string::npos) << out.output;
-  EXPECT_LT(out.output.size(), 2000u) << out.output;
-}
-
-INSTANTIATE_TEST_SUITE_P(TermAndInt, ProgramSignals, ::testing::Values(SIGTERM, SIGINT),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                           return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGINT");
-                         });
-
-// --debug with breakpoints: the program starts with the debugger's window, a
-// breakpoint that cannot be set is told, and a signal still ends it all.
-TEST(Program, TheDebuggerStopsAtABreakpointAndASignalStillEndsTheProgram) {
-  GameFolder game;
-  ProcessResult out = RunProgram({"--data", game.data(), "--slots", game.slots(), "--window", "--trace",
-                            "--debug", "--break", "INIT:0", "--break", "INIT:start"},
-                           kDummyDrivers, "--break INIT:start: no source INIT.s", SIGTERM);
-  ASSERT_TRUE(out.exited) << out.output;
-  EXPECT_EQ(out.exit_code, 0) << out.output;
-}
-
-TEST(Program, AStartUpFailureBoxDoesNotKeepASignalWaiting) {
-  GameFolder game;
-  // No such data folder: start-up reports the missing picture in a box that
-  // nobody answers; the signal still ends the program.
-  ProcessResult out = RunProgram({"--data", game.data() + "/missing", "--slots", game.slots(), "--window"},
-                           kDummyDrivers, "", SIGTERM);
-  ASSERT_TRUE(out.exited) << out.output;
-  // Start-up did fail: exit code 1 and a line that says why.
-  EXPECT_EQ(out.exit_code, 1);
-  EXPECT_NE(out.output.find("does not exist"), std::string::npos) << out.output;
-  EXPECT_LT(out.output.size(), 2000u) << out.output;
-}
-
-// An unknown video driver, and none at all: with no display SDL would fall
+// A signal ends the program promptly and cleanly at the click wait (the
+// trace shows the game got there, and nothing floods the terminal while it
+// waits), with the debugger's window and a breakpoint that cannot be set
+// (it is told), and at a start-up failure's box that nobody answers (exit
+// code 1 and a line that says why). Without a display (an unknown video
+// driver, or none at all) it says so in one line: SDL would otherwise fall
 // back to a driver that draws nowhere, and the game would run unseen.
-TEST(Program, WithoutADisplayItSaysSoInOneLine) {
+TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
   GameFolder game;
-  const std::string line = "velmor: no display: try --headless\n";
-  ProcessResult out = RunProgram({"--data", game.data()},
-                                 {"SDL_VIDEODRIVER=nonexistent", "SDL_AUDIODRIVER=dummy"}, "", 0);
-  ASSERT_TRUE(out.exited) << out.output;
-  EXPECT_EQ(out.exit_code, 1);
-  EXPECT_EQ(out.output, line);
-  // With no display at all SDL would fall back to a driver that draws
-  // nowhere, and the game would run unseen.
-  out = RunProgram({"--data", game.data()}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER=dummy"},
-                   "", 0);
-  ASSERT_TRUE(out.exited) << out.output;
-  EXPECT_EQ(out.exit_code, 1);
-  EXPECT_NE(out.output.find(line), std::string::npos) << out.output;
-  EXPECT_LT(out.output.size(), 500u) << out.output;
+  const std::string no_display = "velmor: no display: try --headless\n";
+  struct Case {
+    std::string data;
+    std::vector<std::string> args, env;
+    std::string ready;
+    int sig, exit_code;
+    std::string says;
+  };
+  int row = 0;
+  for (const Case& c : {
+           Case{"data", {"--trace"}, kDummy, "CLICK", SIGTERM, 0, "CLICK"},
+           Case{"data", {"--trace"}, kDummy, "CLICK", SIGINT, 0, "CLICK"},
+           Case{"data", {"--trace", "--debug", "--break", "INIT:0", "--break", "INIT:start"}, kDummy,
+                "--break INIT:start: no source INIT.s", SIGTERM, 0, ""},
+           Case{"missing", {}, kDummy, "", SIGTERM, 1, "does not exist"},
+           Case{"data", {}, {"SDL_VIDEODRIVER=nonexistent", "SDL_AUDIODRIVER=dummy"}, "", 0, 1, no_display},
+           Case{"data", {}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER=dummy"}, "", 0,
+                1, no_display}}) {
+    SCOPED_TRACE("row " + std::to_string(row++));
+    std::vector<std::string> args = game.Args(c.data);
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProcessResult out = RunProgram(args, c.ready, c.sig, c.env);
+    ASSERT_TRUE(out.exited) << "still running five seconds after the signal; output:\n" << out.output;
+    EXPECT_EQ(out.exit_code, c.exit_code) << out.output;
+    EXPECT_NE(out.output.find(c.says), std::string::npos) << out.output;
+    EXPECT_LT(out.output.size(), c.sig == 0 ? 500u : 2000u) << out.output;
+  }
 }
 
 }  // namespace

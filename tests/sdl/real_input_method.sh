@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# The name fields with a real input method. Starts a private X server
-# (Xvfb), a D-Bus session and IBus with the Anthy engine in hiragana mode,
-# then runs the RealInputMethodTest cases of sdl_tests, which press keys and
-# click with xdotool. They run twice: with Anthy dropping its composition when
-# the input context is reset (its default) and with Anthy committing it then
-# ("commit on focus out"), which sends the text once more.
+# A name field with a real input method: starts a private X server (Xvfb), a
+# D-Bus session and IBus with Anthy in hiragana mode, then runs the
+# RealInputMethodTest cases of sdl_tests twice: with Anthy dropping its
+# composition when the input context is reset (its default) and committing
+# it then ("commit on focus out"), which sends the text once more.
 #
 #   tests/sdl/real_input_method.sh BUILD/tests/sdl_tests [REPEAT]
 #

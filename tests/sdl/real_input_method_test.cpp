@@ -1,5 +1,6 @@
-// The name fields with a real input method: IBus with Anthy on an X server,
-// the keys pressed with xdotool. tests/sdl/real_input_method.sh sets all of
+// A name field with a real input method: IBus with Anthy on an X server,
+// the keys pressed with xdotool. The composition left behind in one field
+// must not go on in the next, which injected events cannot show. tests/sdl/real_input_method.sh sets all of
 // it up and runs these tests; anywhere else they are skipped.
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -35,8 +36,7 @@ class RealInputMethodTest : public ::testing::Test {
       if (std::fgets(line, sizeof line, out) != nullptr) window_ = std::to_string(std::atol(line));
       pclose(out);
     }
-    ASSERT_NE(window_, "0");
-    ASSERT_FALSE(window_.empty()) << "xdotool finds no window of this process";
+    ASSERT_FALSE(window_.empty() || window_ == "0") << "xdotool finds no window of this process";
     rig->front->Start();
     menus::Panels& p = rig->game.panels;
     p.NamePanel.MoveTo(300, 400);
@@ -46,12 +46,12 @@ class RealInputMethodTest : public ::testing::Test {
     ASSERT_TRUE(Until([] { return SDL_IsTextInputActive() == SDL_TRUE; }));
   }
 
-  // Runs xdotool, then the loop until `done` holds (true) or for a few
-  // seconds at most (false): the input method answers from other processes.
   void Xdo(const std::string& args) {
     const std::string command = "timeout -s KILL 10 xdotool " + args;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
+  // Runs the loop until `done` holds (true) or for a few seconds at most
+  // (false): the input method answers from other processes.
   bool Until(const std::function<bool()>& done, int passes = 200) {
     for (int i = 0; i < passes; ++i) {
       rig->Passes(1);
@@ -59,16 +59,6 @@ class RealInputMethodTest : public ::testing::Test {
     }
     return false;
   }
-  // A moment for whatever the input method still sends.
-  void Settle() { Until([] { return false; }, 40); }
-  void ClickOn(const Control& c) {
-    Point at = SdlRig::Centre(c);
-    Xdo("mousemove --window " + window_ + " " + std::to_string(at.x) + " " + std::to_string(at.y));
-    rig->Passes(2);
-    Xdo("click 1");
-  }
-  // Types Latin letters for the input method to turn into kana.
-  void Type(const std::string& keys) { Xdo("type --delay 40 " + keys); }
 
   std::unique_ptr<SdlRig> rig;
   std::string window_;
@@ -76,63 +66,23 @@ class RealInputMethodTest : public ::testing::Test {
 
 TEST_F(RealInputMethodTest, TheOtherFieldClickedWhileComposing) {
   menus::Panels& p = rig->game.panels;
-  Type("yamada");
+  Xdo("type --delay 40 yamada");  // Latin letters, for the input method to turn into kana
   ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やまだ"; }))
       << "the input method composes nothing: is it in hiragana mode?";
-  ClickOn(p.FirstNameEdit);
+  const Point at = SdlRig::Centre(p.FirstNameEdit);
+  Xdo("mousemove --window " + window_ + " " + std::to_string(at.x) + " " + std::to_string(at.y));
+  rig->Passes(2);
+  Xdo("click 1");
   ASSERT_TRUE(Until([&] { return p.NamePanel.focus == &p.FirstNameEdit; }));
-  Settle();  // whatever the input method still sends arrives now
+  Until([] { return false; }, 40);  // whatever the input method still sends arrives now
   EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
   EXPECT_EQ(p.FirstNameEdit.text, "");
-  Type("hana");
+  Xdo("type --delay 40 hana");
   ASSERT_TRUE(Until([&] { return p.FirstNameEdit.composition == "はな"; }))
       << "the input method goes on with the old composition";
   Xdo("key Return");
   ASSERT_TRUE(Until([&] { return p.FirstNameEdit.text == S("はな"); }));
   EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
-}
-
-TEST_F(RealInputMethodTest, OkClickedWhileComposing) {
-  menus::Panels& p = rig->game.panels;
-  std::string seen = "-";
-  p.NameEntryButton.OnClick = [&] { seen = p.SecondNameEdit.text; };
-  Type("yamada");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やまだ"; }));
-  ClickOn(p.NameEntryButton);
-  ASSERT_TRUE(Until([&] { return seen != "-"; }));
-  EXPECT_EQ(seen, S("やまだ"));
-  // Back in the field: nothing comes back from the old composition.
-  ClickOn(p.SecondNameEdit);
-  ASSERT_TRUE(Until([&] { return p.NamePanel.focus == &p.SecondNameEdit; }));
-  Settle();
-  EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
-}
-
-TEST_F(RealInputMethodTest, EscapeCancelsTheCompositionButNeverTheName) {
-  menus::Panels& p = rig->game.panels;
-  Type("yama");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やま"; }));
-  Xdo("key Return");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.text == S("やま"); }));
-  Type("da");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "だ"; }));
-  Xdo("key Escape");  // the input method's: the composition goes
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition.empty(); }));
-  Xdo("key Escape");  // the field's: nothing happens
-  Settle();
-  EXPECT_EQ(p.SecondNameEdit.text, S("やま"));
-  EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
-}
-
-TEST_F(RealInputMethodTest, ALongCompositionCommittedIntoTheLimit) {
-  menus::Panels& p = rig->game.panels;
-  Type("watanabetarou");
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "わたなべたろう"; }));
-  Xdo("key Return");
-  ASSERT_TRUE(Until([&] { return !p.SecondNameEdit.text.empty(); }));
-  EXPECT_EQ(p.SecondNameEdit.text, S("わたなべ"));
-  EXPECT_EQ(p.SecondNameEdit.dropped, 1);
-  EXPECT_TRUE(rig->front->panel_view().Flashing());
 }
 
 }  // namespace

@@ -21,29 +21,9 @@ void RecordingGame::TimerTimer() {
   if (on_tick) on_tick();
 }
 
-void RecordingGame::PaintIfInvalid() {
-  ++passes;
-  if (on_pass) on_pass();
-}
-
 void RecordingGame::MouseDown(platform::sdl::PointerButton button) {
-  using platform::sdl::PointerButton;
-  log.push_back(std::string("MouseDown ") + (button == PointerButton::Left     ? "Left"
-                                             : button == PointerButton::Right  ? "Right"
-                                             : button == PointerButton::Middle ? "Middle"
-                                                                               : "Other"));
-}
-
-void RecordingGame::KeyDown(Modifiers held) {
-  log.push_back("KeyDown " + std::to_string(ModifierCode(held)));
-}
-
-void RecordingGame::ReaderKey(velmor::ReaderKey key) {
-  log.push_back("ReaderKey " + std::to_string(static_cast<int>(key)));
-}
-
-void RecordingGame::MouseWheel(WheelTurn turn) {
-  log.push_back(turn == WheelTurn::Up ? "MouseWheel Up" : "MouseWheel Down");
+  static const char* const kNames[] = {"Left", "Right", "Middle", "Other"};
+  log.push_back(std::string("MouseDown ") + kNames[static_cast<int>(button)]);
 }
 
 void RecordingGame::QuitNow() {
@@ -88,6 +68,28 @@ void SdlRig::Key(SDL_Keycode key, bool down, uint16_t mod, bool repeat) {
   SDL_PushEvent(&e);
 }
 
+void SdlRig::Press(SDL_Keycode key, int passes, uint16_t mod) {
+  Key(key, true, mod);
+  Key(key, false, mod);
+  Passes(passes);
+}
+
+void SdlRig::Click(Point p, int passes, uint8_t button) {
+  SDL_WarpMouseInWindow(window.sdl_window(), p.x, p.y);
+  for (bool down : {true, false}) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.windowID = SDL_GetWindowID(window.sdl_window());
+    e.button.button = button;
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.button.clicks = 1;
+    e.button.x = p.x;
+    e.button.y = p.y;
+    SDL_PushEvent(&e);
+  }
+  Passes(passes);
+}
+
 void SdlRig::Wheel(int32_t y) {
   SDL_Event e{};
   e.type = SDL_MOUSEWHEEL;
@@ -97,15 +99,16 @@ void SdlRig::Wheel(int32_t y) {
   SDL_PushEvent(&e);
 }
 
-void SdlRig::Text(const char* utf8) {
+void SdlRig::Text(const char* utf8, int passes) {
   SDL_Event e{};
   e.type = SDL_TEXTINPUT;
   e.text.windowID = SDL_GetWindowID(window.sdl_window());
   std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
   SDL_PushEvent(&e);
+  Passes(passes);
 }
 
-void SdlRig::Composition(const char* utf8, int cursor) {
+void SdlRig::Composition(const char* utf8, int cursor, int passes) {
   SDL_Event e{};
   if (std::strlen(utf8) >= sizeof e.edit.text) {
     // Too long for the event: SDL hands it over as a copy (the receiver
@@ -114,28 +117,14 @@ void SdlRig::Composition(const char* utf8, int cursor) {
     e.editExt.windowID = SDL_GetWindowID(window.sdl_window());
     e.editExt.text = SDL_strdup(utf8);
     e.editExt.start = cursor;
-    SDL_PushEvent(&e);
-    return;
+  } else {
+    e.type = SDL_TEXTEDITING;
+    e.edit.windowID = SDL_GetWindowID(window.sdl_window());
+    std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
+    e.edit.start = cursor;
   }
-  e.type = SDL_TEXTEDITING;
-  e.edit.windowID = SDL_GetWindowID(window.sdl_window());
-  std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
-  e.edit.start = cursor;
   SDL_PushEvent(&e);
-}
-
-void SdlRig::MoveTo(Point p) { SDL_WarpMouseInWindow(window.sdl_window(), p.x, p.y); }
-
-void SdlRig::Button(Point p, uint8_t button, bool down, int clicks) {
-  SDL_Event e{};
-  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-  e.button.windowID = SDL_GetWindowID(window.sdl_window());
-  e.button.button = button;
-  e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-  e.button.clicks = static_cast<uint8_t>(clicks);
-  e.button.x = p.x;
-  e.button.y = p.y;
-  SDL_PushEvent(&e);
+  Passes(passes);
 }
 
 void SdlRig::Quit() {
@@ -146,6 +135,13 @@ void SdlRig::Quit() {
 
 void SdlRig::Passes(int n) {
   for (int i = 0; i < n; ++i) front->Pass();
+}
+
+uint32_t SdlRig::Pixel(Point p) {
+  Size size;
+  const std::vector<uint32_t> pixels = window.ReadPixels(size);
+  return pixels[static_cast<std::size_t>(p.y < 0 ? size.height + p.y : p.y) * size.width +
+                static_cast<std::size_t>(p.x < 0 ? size.width + p.x : p.x)];
 }
 
 Point SdlRig::Centre(const Control& c) {

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,13 +23,20 @@ namespace velmor::testing {
 class RecordingGame : public platform::sdl::GameEvents {
  public:
   void TimerTimer() override;
-  void PaintIfInvalid() override;
+  void PaintIfInvalid() override {
+    ++passes;
+    if (on_pass) on_pass();
+  }
   void MouseDown(platform::sdl::PointerButton button) override;
   void MouseUp() override { log.push_back("MouseUp"); }
-  void KeyDown(Modifiers held) override;
+  void KeyDown(Modifiers held) override { log.push_back("KeyDown " + std::to_string(ModifierCode(held))); }
   void KeyUp() override { log.push_back("KeyUp"); }
-  void ReaderKey(velmor::ReaderKey key) override;
-  void MouseWheel(WheelTurn turn) override;
+  void ReaderKey(velmor::ReaderKey key) override {
+    log.push_back("ReaderKey " + std::to_string(static_cast<int>(key)));
+  }
+  void MouseWheel(WheelTurn turn) override {
+    log.push_back(turn == WheelTurn::Up ? "MouseWheel Up" : "MouseWheel Down");
+  }
   void CloseQuery() override { log.push_back("CloseQuery"); }
   [[noreturn]] void QuitNow() override;
   void DisplayResized() override { log.push_back("DisplayResized"); }
@@ -43,8 +51,12 @@ class RecordingGame : public platform::sdl::GameEvents {
     return settings_problem;
   }
 
-  // The events of the kinds above, one line each ("MouseDown Left",
-  // "KeyDown 2", ...); ticks and paints are only counted.
+  // How often `line` is in the log.
+  int Count(const std::string& line) const {
+    return static_cast<int>(std::count(log.begin(), log.end(), line));
+  }
+  // The events above, one line each ("MouseDown Left", "KeyDown 2", ...);
+  // ticks and paints are only counted.
   std::vector<std::string> log;
   int ticks = 0;
   int passes = 0;  // PaintIfInvalid is called on every pass once started
@@ -64,27 +76,21 @@ class SdlRig {
   explicit SdlRig(Size window = {1024, 768});
   ~SdlRig();
 
-  // Events as the window system would send them.
+  // Events as the window system would send them; `passes` passes of the
+  // loop follow.
   void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE, bool repeat = false);
+  void Press(SDL_Keycode key, int passes = 0, uint16_t mod = KMOD_NONE);
+  void Click(Point p, int passes = 0, uint8_t button = SDL_BUTTON_LEFT);
   void Wheel(int32_t y);
-  void Press(SDL_Keycode key, uint16_t mod = KMOD_NONE) {
-    Key(key, true, mod);
-    Key(key, false, mod);
-  }
-  void Text(const char* utf8);
-  void Composition(const char* utf8, int cursor);
-  void MoveTo(Point p);
-  void Button(Point p, uint8_t button, bool down, int clicks = 1);
-  void Click(Point p, uint8_t button = SDL_BUTTON_LEFT) {
-    MoveTo(p);
-    Button(p, button, true);
-    Button(p, button, false);
-  }
+  void Text(const char* utf8, int passes = 0);
+  void Composition(const char* utf8, int cursor, int passes = 0);
   void Quit();
-  // Runs passes of the loop.
   void Passes(int n);
   // The centre of a control in window pixels.
   static Point Centre(const Control& c);
+  // A pixel of the frame last presented (0x00RRGGBB); negative coordinates
+  // count from the right and the bottom.
+  uint32_t Pixel(Point p);
 
   // SDL shut down whole when the rig goes, as the program does: the
   // services its video driver started (the session bus among them) end too.

@@ -1,5 +1,5 @@
-// The SDL window: its size, the pointer's display counter, and what a
-// presented frame shows, read back from the renderer.
+// The SDL window: its size and place, the pointer, and what a presented
+// frame shows, read back from the renderer.
 #include "platform/sdl/sdl_window.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ namespace {
 
 using testing::SdlRig;
 
-// The window's pixels as the frame drawn by Render shows them (0x00RRGGBB).
+// The window's pixels of the frame Render draws (0x00RRGGBB).
 class Readback {
  public:
   explicit Readback(SdlWindow& w) : w_(w) {}
@@ -24,9 +24,7 @@ class Readback {
     pixels_ = w_.ReadPixels(s);
     width_ = s.width;
   }
-  uint32_t At(int x, int y) const {
-    return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFF;
-  }
+  uint32_t At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFF; }
 
  private:
   SdlWindow& w_;
@@ -41,67 +39,62 @@ Bitmap Checker(Color a, Color b, int w, int h) {
   return bmp;
 }
 
-TEST(SdlWindow, TheFullScreenWindowCoversTheDisplay) {
-  SdlRig rig;  // SDL's video for the display query
-  platform::TtfFont font;
-  SdlWindow full(font);
-  WindowOptions options;
-  options.title = "full";
-  std::string error;
-  ASSERT_TRUE(full.Open(options, &error)) << error;
-  SDL_Rect display;
-  ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
-  EXPECT_EQ(full.ScreenSize(), (Size{display.w, display.h}));
-  int x = -1, y = -1;
-  SDL_GetWindowPosition(full.sdl_window(), &x, &y);
-  EXPECT_EQ(x, display.x);
-  EXPECT_EQ(y, display.y);
-  EXPECT_TRUE(SDL_GetWindowFlags(full.sdl_window()) & SDL_WINDOW_BORDERLESS);
-  EXPECT_FALSE(SDL_GetWindowFlags(full.sdl_window()) & SDL_WINDOW_FULLSCREEN);
-}
-
-TEST(SdlWindow, FullScreenAndBackKeepTheNormalWindowsPlaceAndThePointer) {
+// Full screen is a borderless window at the display's corner, as large as
+// the display; back from it the window has its place and size again, and
+// the pointer stays where it is on the display.
+TEST(SdlWindow, FullScreenCoversTheDisplayAndBackKeepsThePlaceAndThePointer) {
   SdlRig rig({800, 600});
   SDL_Rect display;
   ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+  {  // opened so (not in SDL's own full-screen mode)
+    platform::TtfFont font;
+    SdlWindow full(font);
+    std::string error;
+    ASSERT_TRUE(full.Open(WindowOptions{}, &error)) << error;
+    int x = -1, y = -1;
+    SDL_GetWindowPosition(full.sdl_window(), &x, &y);
+    EXPECT_EQ(Rect::FromSize(x, y, full.ScreenSize().width, full.ScreenSize().height),
+              Rect::FromSize(display.x, display.y, display.w, display.h));
+    EXPECT_EQ(SDL_GetWindowFlags(full.sdl_window()) & (SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN),
+              SDL_WINDOW_BORDERLESS);
+  }
   int x0 = 0, y0 = 0;
   SDL_GetWindowPosition(rig.window.sdl_window(), &x0, &y0);
   rig.window.PointerMoved({100, 50});
-  ASSERT_FALSE(rig.window.FullScreen());
   EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600})) << "a windowed screen is the client area";
-
   rig.window.SetFullScreen(true);
-  EXPECT_TRUE(rig.window.FullScreen());
-  EXPECT_TRUE(rig.window.TakeClientSize());
+  EXPECT_TRUE(rig.window.FullScreen() && rig.window.TakeClientSize());
   EXPECT_EQ(rig.window.ScreenSize(), (Size{display.w, display.h}));
-  // (SDL's dummy driver keeps no borders to take away: they are not checked.)
-  // The pointer stayed on the display; in the window it moved by as much as
-  // the window did.
   EXPECT_EQ(rig.window.CursorPos(), (Point{100 + x0 - display.x, 50 + y0 - display.y}));
-
   rig.window.SetFullScreen(false);
-  EXPECT_FALSE(rig.window.FullScreen());
-  EXPECT_TRUE(rig.window.TakeClientSize());
+  EXPECT_TRUE(!rig.window.FullScreen() && rig.window.TakeClientSize());
   EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
   EXPECT_EQ(rig.window.CursorPos(), (Point{100, 50}));
+
+  // A new size empties the wallpaper layer.
+  rig.window.DrawOnWindow(Bitmap(800, 600, 0xFFFFFF), {0, 0});
+  EXPECT_FALSE(rig.window.TakeClientSize()) << "nothing changed yet";
+  SDL_SetWindowSize(rig.window.sdl_window(), 400, 300);
+  EXPECT_TRUE(rig.window.TakeClientSize());
+  Readback frame(rig.window);
+  frame.Render();
+  EXPECT_EQ(frame.At(399, 299), 0u);
 }
 
 TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
   const Rect usable{0, 0, 1280, 1000};
+  const Rect middle = Rect::FromSize(128, 116, 1024, 768);
   struct Case {
     Rect last;
     Size first;
     Rect place;
   };
-  for (Case c :
-       {Case{Rect::FromSize(100, 50, 800, 600), {1024, 768}, Rect::FromSize(100, 50, 800, 600)},
-        // Never a normal window yet: its first size, in the middle.
-        Case{Rect{}, {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
-        // Larger than the display now, or off it: the first size.
-        Case{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
-        Case{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, Rect::FromSize(128, 116, 1024, 768)},
-        // A first size larger than the display is cut to it.
-        Case{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}}) {
+  for (Case c : {Case{Rect::FromSize(100, 50, 800, 600), {1024, 768}, Rect::FromSize(100, 50, 800, 600)},
+                 Case{Rect{}, {1024, 768}, middle},  // never a normal window yet
+                 // Larger than the display now, or off it: the first size.
+                 Case{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, middle},
+                 Case{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, middle},
+                 Case{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}}) {  // cut to the display
     EXPECT_EQ(NormalWindowPlace(c.last, c.first, usable), c.place);
   }
 }
@@ -109,32 +102,29 @@ TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
 // A picture stretched onto a window and read back from it pixel by pixel
 // comes back whole at every scale that shows every pixel.
 TEST(SdlWindow, TheShownAreaReadsBackThePictureAtEveryScale) {
-  const Bitmap picture = Checker(0x112233, 0x445566, 640, 480);
-  Bitmap varied = picture;
-  for (int y = 0; y < 480; ++y) varied.set((y * 7) % 640, y, Color(0x010101u * (y % 200)));
+  Bitmap picture = Checker(0x112233, 0x445566, 640, 480);
+  for (int y = 0; y < 480; ++y) picture.set((y * 7) % 640, y, Color(0x010101u * (y % 200)));
+  const Size window{1024, 768};
   for (int scale = 100; scale <= 150; scale += 5) {
     const int w = scale * 640 / 100, h = w * 75 / 100;
-    const Size window{1024, 768};
     const Rect rect = Rect::FromSize((1024 - w) / 2, (768 - h) / 2, w, h);
     Bitmap canvas(window.width, window.height, 0x00FF00);
-    StretchBlt(canvas, rect, varied);
+    StretchBlt(canvas, rect, picture);
     std::vector<uint32_t> pixels;
     for (int y = 0; y < window.height; ++y)
       for (int x = 0; x < window.width; ++x) pixels.push_back(canvas.at(x, y));
     Bitmap back(640, 480, kBlack);
     CopyShownArea(back, pixels, window, rect, Rect{0, 0, 1024, 768});
-    EXPECT_EQ(back, varied) << scale << "%";
-    // Only what lies in the area is taken.
-    Bitmap part(640, 480, kBlack);
+    EXPECT_EQ(back, picture) << scale << "%";
+    Bitmap part(640, 480, kBlack);  // only what lies in the area is taken
     CopyShownArea(part, pixels, window, rect, Rect{0, 0, 512, 384});
-    EXPECT_EQ(part.at(0, 0), varied.at(0, 0)) << scale << "%";
+    EXPECT_EQ(part.at(0, 0), picture.at(0, 0)) << scale << "%";
     EXPECT_EQ(part.at(639, 479), kBlack) << scale << "%";
   }
   // Nothing shown, or pixels missing: the picture stays as it is.
   Bitmap same = picture;
-  CopyShownArea(same, {}, {1024, 768}, Rect::FromSize(192, 144, 640, 480), Rect{0, 0, 1024, 768});
-  CopyShownArea(same, std::vector<uint32_t>(1024 * 768, 0), {1024, 768}, Rect{},
-                Rect{0, 0, 1024, 768});
+  CopyShownArea(same, {}, window, Rect::FromSize(192, 144, 640, 480), Rect{0, 0, 1024, 768});
+  CopyShownArea(same, std::vector<uint32_t>(1024 * 768, 0), window, Rect{}, Rect{0, 0, 1024, 768});
   EXPECT_EQ(same, picture);
 }
 
@@ -143,103 +133,79 @@ TEST(SdlWindow, ThePointerShowsWhileItsCounterIsNotNegative) {
   struct Step {
     bool show;
     int count;
-    bool visible;
   };
-  for (Step s : {Step{false, -1, false}, Step{false, -2, false}, Step{true, -1, false},
-                 Step{true, 0, true}, Step{true, 1, true}, Step{false, 0, true},
-                 Step{false, -1, false}}) {
+  for (Step s : {Step{false, -1}, Step{false, -2}, Step{true, -1}, Step{true, 0}, Step{true, 1},
+                 Step{false, 0}, Step{false, -1}}) {
     EXPECT_EQ(rig.window.ShowCursor(s.show), s.count);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE, s.visible) << "count " << s.count;
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE, s.count >= 0) << "count " << s.count;
   }
 }
 
-TEST(SdlWindow, ThePictureIsStretchedByRepeatingPixelsOverTheWallpaper) {
-  SdlRig rig({200, 100});
-  rig.window.DrawOnWindow(Bitmap(200, 100, 0x336699), {0, 0});
-  Bitmap picture = Checker(0xFF0000, 0x00FF00, 4, 2);
-  rig.window.StretchOnWindow(picture, Rect::FromSize(10, 20, 8, 4));  // twice the size
-  Readback frame(rig.window);
-  frame.Render();
-  EXPECT_EQ(frame.At(9, 20), 0x336699u) << "wallpaper beside the picture";
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 8; ++x)
-      EXPECT_EQ(frame.At(10 + x, 20 + y), picture.at(x / 2, y / 2)) << x << "," << y;
-  EXPECT_EQ(frame.At(18, 20), 0x336699u);
-  EXPECT_EQ(frame.At(10, 24), 0x336699u);
-}
-
-TEST(SdlWindow, SmoothScalingBlendsAndFollowsChangesExactly) {
+// The picture is stretched by repeating pixels over the wallpaper, or
+// blended while smooth scaling is on: a changed pixel is drawn again as far
+// as the blending reaches (only what changed is sent), and turned off the
+// plain stretch is back at once.
+TEST(SdlWindow, ThePictureIsStretchedOverTheWallpaperPlainOrSmooth) {
   SdlRig rig({200, 100});
   rig.window.DrawOnWindow(Bitmap(200, 100, 0x336699), {0, 0});
   Bitmap picture(8, 4, kBlack);
   FillRect(picture, {4, 0, 8, 4}, kWhite);
+  picture.set(1, 2, 0xFF0000);
   const Rect at = Rect::FromSize(10, 20, 24, 12);  // three times the size
-  // What the window must show in `at`: the filtered stretch of the picture.
-  auto expect_smooth = [&](Readback& frame) {
-    Bitmap want(200, 100, 0);
-    StretchBltSmooth(PixelView{want.row(0), 200, 200, 100}, at, picture, want.bounds());
-    for (int y = at.top; y < at.bottom; ++y)
-      for (int x = at.left; x < at.right; ++x)
-        ASSERT_EQ(frame.At(x, y), want.at(x, y)) << x << "," << y;
-  };
-  rig.window.SetSmoothScaling(true);
-  rig.window.StretchOnWindow(picture, at);
   Readback frame(rig.window);
-  frame.Render();
-  expect_smooth(frame);
-  const uint32_t edge = frame.At(10 + 11, 25);
-  EXPECT_NE(edge, 0u);
-  EXPECT_NE(edge, 0xFFFFFFu) << "grey where black meets white";
-  EXPECT_EQ(frame.At(9, 20), 0x336699u) << "wallpaper beside the picture";
-
-  // A changed pixel: what is drawn again reaches as far as the blending.
+  auto expect_frame = [&](bool smooth) {
+    frame.Render();
+    Bitmap want(200, 100, 0x336699);
+    if (smooth) StretchBltSmooth(PixelView{want.row(0), 200, 200, 100}, at, picture, want.bounds());
+    for (int y = at.top; y < at.bottom && !smooth; ++y)
+      for (int x = at.left; x < at.right; ++x) want.set(x, y, picture.at((x - at.left) / 3, (y - at.top) / 3));
+    for (int y = at.top - 1; y <= at.bottom; ++y)
+      for (int x = at.left - 1; x <= at.right; ++x) ASSERT_EQ(frame.At(x, y), want.at(x, y)) << x << "," << y;
+  };
+  rig.window.StretchOnWindow(picture, at);
+  expect_frame(false);
+  rig.window.StretchOnWindow(picture, at);
+  EXPECT_FALSE(rig.window.NeedsRender()) << "the same picture again is no change";
+  rig.window.SetSmoothScaling(true);
+  expect_frame(true);
+  EXPECT_NE(frame.At(21, 21), 0u);
+  EXPECT_NE(frame.At(21, 21), 0xFFFFFFu) << "grey where black meets white";
   picture.set(2, 1, kWhite);
   rig.window.StretchOnWindow(picture, at, Rect::FromSize(2, 1, 1, 1));
-  frame.Render();
-  expect_smooth(frame);
-
-  // Off again: the plain stretch, at once.
+  expect_frame(true);
   rig.window.SetSmoothScaling(false);
   EXPECT_TRUE(rig.window.NeedsRender());
+  expect_frame(false);
+
+  // Larger than the window it is cut at the edges (150 % on a small screen).
+  const Bitmap large = Checker(0xFFFFFF, 0x0000FF, 4, 4);
+  rig.window.StretchOnWindow(large, Rect::FromSize(-30, -30, 400, 160));
   frame.Render();
-  for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 24; ++x)
-      EXPECT_EQ(frame.At(10 + x, 20 + y), picture.at(x / 3, y / 3)) << x << "," << y;
-}
-
-TEST(SdlWindow, APictureLargerThanTheWindowIsCutAtItsEdges) {
-  SdlRig rig({100, 80});
-  Bitmap picture = Checker(0xFFFFFF, 0x0000FF, 4, 4);
-  // Negative offsets, as a 150 % picture on a small screen has.
-  rig.window.StretchOnWindow(picture, Rect::FromSize(-30, -30, 160, 160));
-  Readback frame(rig.window);
-  frame.Render();
-  EXPECT_EQ(frame.At(0, 0), picture.at(0, 0));
-  EXPECT_EQ(frame.At(10, 0), picture.at(1, 0));  // (40 - 30) / 40 = column 1
-  EXPECT_EQ(frame.At(99, 79), picture.at(3, 2));
-}
-
-TEST(SdlWindow, PresentingTheSamePictureAgainChangesNothing) {
-  SdlRig rig({320, 240});
-  Bitmap picture = Checker(0x112233, 0x445566, 64, 48);
-  const Rect at = Rect::FromSize(0, 0, 64, 48);
-  rig.window.StretchOnWindow(picture, at);
-  rig.window.Render(nullptr);
-  const uint64_t changed = rig.window.stats().changed;
-  rig.window.StretchOnWindow(picture, at);
-  EXPECT_FALSE(rig.window.NeedsRender());
-  EXPECT_EQ(rig.window.stats().changed, changed);
-
-  picture.set(5, 40, 0xFFFFFF);
-  rig.window.StretchOnWindow(picture, at);
-  EXPECT_TRUE(rig.window.NeedsRender());
-  Readback frame(rig.window);
-  frame.Render();
-  EXPECT_EQ(frame.At(5, 40), 0xFFFFFFu) << "only the changed rows were uploaded, and they were";
-  EXPECT_EQ(frame.At(6, 40), picture.at(6, 40));
-
-  rig.window.StretchOnWindow(picture, Rect::FromSize(1, 0, 64, 48));
+  EXPECT_EQ(frame.At(0, 0), large.at(0, 0));
+  EXPECT_EQ(frame.At(80, 0), large.at(1, 0));  // (80 + 30) / 100 = column 1
+  EXPECT_EQ(frame.At(199, 99), large.at(2, 3));
+  rig.window.StretchOnWindow(large, Rect::FromSize(-29, -30, 400, 160));
   EXPECT_TRUE(rig.window.NeedsRender()) << "a new place is a change";
+}
+
+// What is sent again of a changed part of the picture holds every window
+// pixel that shows it, at any scale: window pixel d of D samples picture
+// pixel (2d + 1) * s / (2D) of s.
+TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsIt) {
+  auto covers = [](int32_t lo, int32_t hi, int32_t origin, int32_t dst, int32_t src, int32_t pixel) {
+    for (int32_t d = 0; d < dst; ++d)
+      if ((2 * d + 1) * src / (2 * dst) == pixel && (origin + d < lo || origin + d >= hi)) return false;
+    return true;
+  };
+  for (int32_t width = 640; width <= 1280; width += 16) {
+    const Rect rect = Rect::FromSize(5, 7, width, width * 3 / 4);
+    for (int32_t x = 0; x < 640; x += 7) {
+      const int32_t y = x * 3 / 4;
+      const Rect area = StretchedArea(Rect::FromSize(x, y, 1, 1), {640, 480}, rect);
+      ASSERT_TRUE(covers(area.left, area.right, rect.left, rect.width(), 640, x)) << width << " " << x;
+      ASSERT_TRUE(covers(area.top, area.bottom, rect.top, rect.height(), 480, y)) << width << " " << y;
+    }
+  }
 }
 
 // Corner text over the picture goes when the picture is presented again;
@@ -261,24 +227,8 @@ TEST(SdlWindow, CornerTextStaysUntilThePictureIsPresentedOverIt) {
     };
     EXPECT_GT(black_in_corner(), 20) << "the text is drawn";
     rig.window.StretchOnWindow(picture, Rect::FromSize(at.x, at.y, 64, 48));
-    if (at.x == 0) {
-      EXPECT_EQ(black_in_corner(), 0) << "the picture painted over it";
-    } else {
-      EXPECT_GT(black_in_corner(), 20) << "the text beside the picture stays";
-    }
+    EXPECT_EQ(black_in_corner() > 20, at.x != 0) << "painted over only where it lies on the picture";
   }
-}
-
-TEST(SdlWindow, ANewSizeEmptiesTheWallpaperLayer) {
-  SdlRig rig({320, 240});
-  rig.window.DrawOnWindow(Bitmap(320, 240, 0xFFFFFF), {0, 0});
-  EXPECT_FALSE(rig.window.TakeClientSize()) << "nothing changed yet";
-  SDL_SetWindowSize(rig.window.sdl_window(), 400, 300);
-  EXPECT_TRUE(rig.window.TakeClientSize());
-  EXPECT_EQ(rig.window.ScreenSize(), (Size{400, 300}));
-  Readback frame(rig.window);
-  frame.Render();
-  EXPECT_EQ(frame.At(399, 299), 0u);
 }
 
 // On a real X server (the pointer_under_x test runs this under Xvfb): the
