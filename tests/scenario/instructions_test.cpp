@@ -204,6 +204,29 @@ TEST(Runaway, EndlessLoopEndsTheTickAndTellsThePlayerOnce) {
   EXPECT_EQ(rig.dialogs.Boxes().size(), 1u);
 }
 
+// File loads and calls out to the game are charged more than an instruction,
+// so a runaway tick ends after about the same time whatever it loops over.
+TEST(Runaway, FileLoadsAndCallsElsewhereUseUpTheTickSooner) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> loop;
+    uint32_t most_rounds;  // loop rounds one tick may run
+  };
+  for (const Case& c : {Case{"GOTO INIT", Code().b(24).s("INIT").bytes, 1000},
+                        Case{"STATUS; JUMP 0", Code().b(51).b(16).w(0).bytes, 200}}) {
+    SCOPED_TRACE(c.what);
+    ScenarioRig rig;
+    rig.PutScenario("INIT", c.loop);
+    rig.scn.LoadScenario("INIT");
+    const int reads_before = rig.files.Reads();
+    EXPECT_TRUE(rig.Step());
+    ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+    const auto rounds = static_cast<uint32_t>(rig.host.calls.size() + (rig.files.Reads() - reads_before));
+    EXPECT_LE(rounds, c.most_rounds);
+    EXPECT_GE(rounds, c.most_rounds / 2);
+  }
+}
+
 // A damaged file whose operand never ends ends the program with a message
 // naming the file, instead of reading round the image for ever.
 TEST(Runaway, AnOperandWithoutAnEndIsAMessageNotAHang) {
