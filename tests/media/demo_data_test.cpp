@@ -1,8 +1,10 @@
 // The generated demo data: every file the generator makes is in the folder
 // the build wrote and reads back with the engine's own format readers; the
-// hit map has its exact colours, the sounds their lengths. (The frames,
-// pointers and click mark are the fixture game's too, where the golden
-// frames show them.)
+// hit map has its exact colours, the sounds their lengths. The fixture game
+// the golden frames are taken on (which shows the demo's frames, pointers
+// and click mark): the demo's scenarios and every file the demo has, the
+// fixture files byte for byte, and for each picture of the demo's art a
+// stand-in of the same size, depth and colour table.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,6 +17,8 @@
 
 #include "datagen/art/demo_data.h"
 #include "datagen/fixtures/demo_layout.h"
+#include "datagen/fixtures/fixture_files.h"
+#include "datagen/fixtures/fixture_game.h"
 #include "formats/bmp.h"
 #include "formats/midi.h"
 #include "formats/wave.h"
@@ -22,16 +26,20 @@
 namespace velmor::datagen {
 namespace {
 
+namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-// A file of the folder the build made by running velmor_datagen.
-Bytes Read(const std::string& name) {
-  std::ifstream in(std::filesystem::path(VELMOR_DEMO_DIR) / name, std::ios::binary);
-  EXPECT_TRUE(in) << name << " is missing";
+// The folders the build made by running the generators.
+const fs::path kDemo = VELMOR_DEMO_DIR;
+const fs::path kFixtureGame = VELMOR_FIXTURE_GAME_DIR;
+
+Bytes Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path << " is missing";
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 Bitmap Picture(const std::string& name) {
-  auto img = formats::DecodeBmp(Read(name)).Named(name);
+  auto img = formats::DecodeBmp(Read(kDemo / name)).Named(name);
   EXPECT_TRUE(img) << img.fault().Text();
   return img ? *img : Bitmap();
 }
@@ -61,9 +69,9 @@ TEST(DemoData, EveryFileIsAsGeneratedAndReadsInTheEngine) {
   int pictures = 0, waves = 0, midis = 0;
   for (const DataFile& f : MakeDemoData()) {
     SCOPED_TRACE(f.path);
-    const Bytes bytes = Read(f.path);
+    const Bytes bytes = Read(kDemo / f.path);
     EXPECT_TRUE(bytes == f.bytes);
-    const std::string ext = std::filesystem::path(f.path).extension().string();
+    const std::string ext = fs::path(f.path).extension().string();
     if (ext == ".BMP") {
       ++pictures;
       const auto info = formats::ReadBmpHeader(bytes);
@@ -94,7 +102,7 @@ TEST(DemoData, EveryFileIsAsGeneratedAndReadsInTheEngine) {
   EXPECT_GT(pictures, 30);
   EXPECT_GE(waves, 3);
   EXPECT_GE(midis, 5);
-  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(VELMOR_DEMO_DIR) / "SNX"));
+  EXPECT_TRUE(fs::is_directory(kDemo / "SNX"));
 }
 
 // The probe chime is short and quiet, the pieces last as long as a scene
@@ -103,13 +111,13 @@ TEST(DemoData, SoundsLastAsLongAsIntended) {
   for (const auto& [name, min_ms, max_ms] : {std::tuple{"SOUND/QV00.WAV", 50, 500}, {"SOUND/M01.WAV", 10000, 30000},
            {"SOUND/M02.WAV", 10000, 30000}, {"SOUND/QV00.MID", 200, 3000}, {"SOUND/M01.MID", 20000, 40000},
            {"SOUND/M02.MID", 10000, 40000}}) {
-    const Bytes bytes = Read(name);
+    const Bytes bytes = Read(kDemo / name);
     const uint32_t ms = std::string_view(name).ends_with(".WAV") ? formats::CheckWave(bytes)->length_ms
                                                                  : formats::CheckMidi(bytes)->length_ms;
     EXPECT_GE(ms, uint32_t(min_ms)) << name;
     EXPECT_LE(ms, uint32_t(max_ms)) << name;
   }
-  const Bytes chime = Read("SOUND/QV00.WAV");
+  const Bytes chime = Read(kDemo / "SOUND/QV00.WAV");
   const auto probe = formats::CheckWave(chime);
   ASSERT_TRUE(probe && probe->bits == 16);
   int peak = 0;  // no sample beyond a quarter of full scale
@@ -118,8 +126,8 @@ TEST(DemoData, SoundsLastAsLongAsIntended) {
   EXPECT_GT(peak, 500);
   EXPECT_LT(peak, 8192);
   for (const char* piece : {"M01.MID", "M02.MID"}) {
-    const auto gm = formats::ReadMidi(Read(std::string("SOUND/") + piece));
-    const auto sc = formats::ReadMidi(Read(std::string("SOUND/SC88/") + piece));
+    const auto gm = formats::ReadMidi(Read(kDemo / "SOUND" / piece));
+    const auto sc = formats::ReadMidi(Read(kDemo / "SOUND/SC88" / piece));
     ASSERT_TRUE(gm && sc);
     EXPECT_EQ(NotesOf(*gm).notes, NotesOf(*sc).notes) << piece;
     EXPECT_NE(NotesOf(*gm).programs, NotesOf(*sc).programs) << piece;
@@ -144,6 +152,58 @@ TEST(DemoData, HitMapPaintsEachRegionRectangleInItsTableColour) {
   for (const RegionRect& r : kStreetRegions) {
     const int y = (r.top + r.bottom) / 2;
     EXPECT_NE(street.at((r.left + r.right) / 2, y), street.at(std::max(r.left - 3, 0), y)) << r.what;
+  }
+}
+
+// The demo's generated files and assembled scenarios, relative to its folder
+// (the scenario sources copied beside them and the build's stamp left out).
+std::vector<fs::path> DemoGameFiles() {
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(kDemo)) {
+    if (!e.is_regular_file()) continue;
+    const fs::path relative = fs::relative(e.path(), kDemo);
+    const std::string top = relative.begin()->string();
+    if (top == "CG" || top == "CURSOR" || top == "SOUND" || relative.extension() == ".SNX")
+      files.push_back(relative);
+  }
+  return files;
+}
+
+// The fixture game is as the generator makes it again.
+TEST(FixtureGame, HasEveryFileOfTheDemoAndAStandInForEachPieceOfArt) {
+  const std::vector<fs::path> files = DemoGameFiles();
+  ASSERT_GT(files.size(), 50u);
+  int stand_ins = 0;
+  for (const fs::path& f : files) {
+    SCOPED_TRACE(f.string());
+    ASSERT_TRUE(fs::is_regular_file(kFixtureGame / f));
+    const Bytes demo = Read(kDemo / f), fixture = Read(kFixtureGame / f);
+    EXPECT_TRUE(f.extension() != ".SNX" || fixture == demo);
+    if (f.extension() != ".BMP") continue;
+    const auto a = formats::ReadBmpHeader(demo), s = formats::ReadBmpHeader(fixture);
+    ASSERT_TRUE(a && s);
+    EXPECT_EQ(s->width, a->width);
+    EXPECT_EQ(s->height, a->height);
+    EXPECT_EQ(s->bits, a->bits);
+    EXPECT_EQ(s->PaletteEntries(), a->PaletteEntries());
+    EXPECT_EQ(s->colours, a->colours);
+    EXPECT_EQ(s->file_size, a->file_size);
+    if (demo != fixture) ++stand_ins;
+  }
+  EXPECT_EQ(stand_ins, 8) << "BG01-04, _CG01-03 and BA01 are stand-ins";
+  for (const DataFile& f : FixtureFiles()) EXPECT_EQ(Read(kDemo / f.path), f.bytes) << f.path;
+  for (const DataFile& f : MakeFixtureGame()) EXPECT_EQ(Read(kFixtureGame / f.path), f.bytes) << f.path;
+}
+
+TEST(FixtureGame, TheStandInStreetShowsEachRegionInItsHitMapColour) {
+  const auto street = formats::DecodeBmp(Read(kFixtureGame / "CG/BG04.BMP"));
+  const auto map = formats::DecodeBmp(Read(kFixtureGame / "CG/MAP01.BMP"));
+  ASSERT_TRUE(street && map);
+  for (const RegionRect& r : kStreetRegions) {
+    for (const auto& [x, y] : {std::pair{r.left, r.top}, std::pair{r.right - 1, r.bottom - 1}}) {
+      EXPECT_EQ(street->at(x, y), kRegionColors[static_cast<std::size_t>(r.region)]) << r.what;
+      EXPECT_EQ(map->at(x, y), street->at(x, y)) << r.what;
+    }
   }
 }
 

@@ -1,6 +1,6 @@
 // Music requests, the source buttons, the loop check and the start-up probe,
 // on the headless media player; the headless player's own commands on
-// virtual time, and the files it opens or refuses.
+// virtual time, and the files it refuses.
 #include "sound/music.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +36,8 @@ class SoundRig {
     files.Put("D/SOUND/SC88/M01.MID", testing::NoteMidi(300));
     files.Put("D/SOUND/A.WAV", testing::ToneWave(100));
     files.Put("D/SOUND/B.MID", testing::NoteMidi(250));
+    files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
+    files.Put("D/SOUND/WAVE.MID", testing::ToneWave(100));
   }
 
   // Runs an event as the game does: an error ends it and is shown.
@@ -54,6 +56,8 @@ class SoundRig {
   // straight to the player ("open PATH", "start", "halt", "advance MS").
   void Do(const std::string& steps) {
     std::istringstream in(steps);
+    std::string error;
+    auto Report = [this](bool ok, const std::string& text) { if (!ok) errors.push_back(text); };
     for (std::string step; std::getline(in, step, ',');) {
       std::istringstream words(step);
       std::string verb, arg;
@@ -68,9 +72,9 @@ class SoundRig {
       else if (verb == "click") controls.at(arg)->Click();
       else if (verb == "mute") MuteBtn.checked = true, WaveBtn.checked = false;  // without a click
       else if (verb == "forget") player.SetFileName("");
-      else if (verb == "open") player.SetFileName(arg), player.Open(nullptr);
+      else if (verb == "open") player.SetFileName(arg), Report(player.Open(&error), error);
       else if (verb == "start") player.Play();
-      else if (verb == "halt") player.Stop(nullptr);
+      else if (verb == "halt") Report(player.Stop(&error), error);
       else if (verb == "advance") player.Advance(static_cast<uint32_t>(std::stoi(arg)));
       else if (verb == "tick")
         for (int i = 0; i < std::stoi(arg); ++i) player.Advance(20), music.LoopCheck();
@@ -123,6 +127,14 @@ const Scenario kScenarios[] = {
       {"start", "playing D\\SOUND\\A.WAV at 0"}, {"open D\\SOUND\\B.mid", "stopped D\\SOUND\\B.mid at 0"},
       {"start, advance 60, halt, advance 100", "stopped D\\SOUND\\B.mid at 60"},
       {"start", "playing D\\SOUND\\B.mid at 60"}, {"advance 190", "stopped D\\SOUND\\B.mid at 250"}}},
+    {"the player refuses a file it cannot read or check, naming it, and then has none open",
+     {{"open D\\SOUND\\A.WAV, start, open D\\SOUND\\NONE.WAV", "error: No such file or directory"},
+      {"halt", "error: The media device is not open."}, {"start", "not ready D\\SOUND\\NONE.WAV at 0"},
+      {"open D\\SOUND\\A.WAV, start, open D\\SOUND\\BAD.MID",
+       "error: D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end of the file"},
+      {"open D\\SOUND\\A.WAV, start, open D\\SOUND\\WAVE.MID", "error: D\\SOUND\\WAVE.MID: not a MIDI file"},
+      {"open D\\SOUND\\A.WAV, start, open D\\SOUND\\A.OGG", "error: D\\SOUND\\A.OGG: not a WAVE or MIDI file name"},
+      {"halt", "error: The media device is not open."}, {"tick 1", "not ready D\\SOUND\\A.OGG at 0"}}},
     {"a request opens the sound in the chosen source and repeats it; the name is kept to 16 bytes",
      {{"play M01", "playing D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 1 plays, 0 errors"},
       {"tick 2, play M01, tick 2", "playing D/SOUND/M01.WAV at 80; M01 loop 1; 1 opens, 1 plays, 0 errors"},
@@ -239,49 +251,6 @@ TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
     // The last probe file stays open when the player took it.
     const std::string midi = std::string(c.commands).find("open M") == std::string::npos ? "" : "D/SOUND/QV00.MID";
     EXPECT_EQ(rig.player.OpenedFile(), std::string(c.commands).ends_with("open M failed") ? "" : midi);
-  }
-}
-
-// The headless player opens a file through the file service with the check
-// its extension chooses, takes its length from it, or fails with the fault.
-TEST(HeadlessMediaPlayer, OpensStoppedWithTheFilesLengthOrFailsWithItsFault) {
-  SoundRig rig;
-  platform::MemoryFiles& files = rig.files;
-  platform::HeadlessMediaPlayer& player = rig.player;
-  files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
-  files.Put("D/SOUND/WAVE.MID", testing::ToneWave(100));
-  std::string error;
-
-  struct Case {
-    const char* path;
-    uint32_t length_ms;  // 0: refused
-    const char* text;
-    int code;
-  };
-  const Case cases[] = {
-      {"D\\SOUND\\A.WAV", 100, "", platform::media_error::kNone},
-      {"D\\SOUND\\NONE.WAV", 0, "No such file or directory", platform::media_error::kCannotOpen},
-      {"D\\SOUND\\BAD.MID", 0, "D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end of the file",
-       platform::media_error::kRefused},
-      {"D\\SOUND\\WAVE.MID", 0, "D\\SOUND\\WAVE.MID: not a MIDI file", platform::media_error::kRefused},
-      {"D\\SOUND\\A.OGG", 0, "D\\SOUND\\A.OGG: not a WAVE or MIDI file name", platform::media_error::kRefused},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    player.SetFileName("D\\SOUND\\B.MID");
-    ASSERT_TRUE(player.Open(nullptr));
-    player.Play();
-    player.SetFileName(c.path);
-    error.clear();
-    EXPECT_EQ(player.Open(&error), c.length_ms > 0);
-    EXPECT_NE(error.find(c.text), std::string::npos) << error;
-    EXPECT_EQ(player.Error(), c.code);
-    EXPECT_EQ(player.LengthMs(), c.length_ms);
-    EXPECT_EQ(player.FileName(), c.path);  // the file name keeps a failed path
-    EXPECT_EQ(player.OpenedFile(), c.length_ms ? c.path : "");
-    EXPECT_EQ(player.Mode(), c.length_ms ? platform::MediaMode::Stopped : platform::MediaMode::NotReady);
-    EXPECT_EQ(player.Stop(&error), c.length_ms > 0);
-    EXPECT_EQ(error, c.length_ms ? "" : platform::kNoDeviceText);
   }
 }
 

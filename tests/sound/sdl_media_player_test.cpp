@@ -125,7 +125,10 @@ TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
   player->Play();
   player->WaitForLoad();
   EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\SHORT.WAV");
-  EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
+  // What sounds is the new file, to its end.
+  const AudioOutput& output = player->Output();
+  EXPECT_TRUE(WaitUntil([&] { return Stopped() && !output.Producing(); }));
+  EXPECT_EQ(output.WaveFrame(), 200u * output.Format().rate / 1000);
 }
 
 TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOnFromTheSameFrame) {
