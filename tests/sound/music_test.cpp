@@ -1,47 +1,43 @@
 // Music requests, the source buttons, the loop check and the start-up probe,
-// on the headless media player.
+// on the headless media player; the headless player's own commands on
+// virtual time, and the files it refuses.
 #include "sound/music.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "core/errors.h"
 #include "platform/headless/headless_media_player.h"
 #include "platform/headless/memory_files.h"
 #include "sound_files.h"
-#include "support/bytecode.h"
-#include "support/game_data.h"
 
 namespace velmor::sound {
 namespace {
 
-using platform::MediaMode;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
 // The sound subsystem as the game wires it: the four source buttons in one
 // group (WAVE checked at first), each and the group box running MidiBtnClick.
-class MusicTest : public ::testing::Test {
- protected:
-  MusicTest() {
+class SoundRig {
+ public:
+  SoundRig() {
     for (RadioButton* b : {&MuteBtn, &WaveBtn, &MidiBtn, &MidiBtn2}) {
       b->group = {&WaveBtn, &MidiBtn, &MidiBtn2, &MuteBtn};
       b->OnClick = [this] { Run([this] { music.MidiBtnClick(); }); };
     }
     SoundGroupBox.OnClick = [this] { Run([this] { music.MidiBtnClick(); }); };
     WaveBtn.checked = true;
-
-    files.Put("D/SOUND/QV00.WAV", testing::ToneWave(60));
-    files.Put("D/SOUND/QV00.MID", testing::NoteMidi(60));
-    files.Put("D/SOUND/M01.WAV", testing::ToneWave(100));
-    files.Put("D/SOUND/M01.MID", testing::NoteMidi(200));
+    for (const char* name : {"QV00", "M01", "M02"}) {
+      files.Put(std::string("D/SOUND/") + name + ".WAV", testing::ToneWave(name[1] == 'V' ? 60 : 100));
+      files.Put(std::string("D/SOUND/") + name + ".MID", testing::NoteMidi(name[1] == 'V' ? 60 : 200));
+    }
     files.Put("D/SOUND/SC88/M01.MID", testing::NoteMidi(300));
-    files.Put("D/SOUND/M02.WAV", testing::ToneWave(100));
-    files.Put("D/SOUND/M02.MID", testing::NoteMidi(200));
+    files.Put("D/SOUND/A.WAV", testing::ToneWave(100));
+    files.Put("D/SOUND/B.MID", testing::NoteMidi(250));
+    files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
+    files.Put("D/SOUND/WAVE.MID", testing::ToneWave(100));
   }
 
   // Runs an event as the game does: an error ends it and is shown.
@@ -52,315 +48,209 @@ class MusicTest : public ::testing::Test {
       errors.push_back(e.message());
     }
   }
-  void Play(std::string_view name) {
-    Run([&] { music.PlayMusic(ByteString(name)); });
-  }
-  void Stop() {
-    Run([&] { music.StopMusic(); });
-  }
-  // The sound's share of one tick: 20 ms pass, then the loop check.
-  void Tick(int n = 1) {
-    for (int i = 0; i < n; ++i) {
-      player.Advance(20);
-      music.LoopCheck();
+
+  // Steps, separated by commas: a scenario's request ("play M01", "stop",
+  // "once"), a click ("click Mute"), "tick N" (20 ms each, then the loop
+  // check), "probe", "put NAME" (a WAVE file turns up), "mute" or "forget"
+  // (the button checked, the file name dropped, and nothing else); or a command
+  // straight to the player ("open PATH", "start", "halt", "advance MS").
+  void Do(const std::string& steps) {
+    std::istringstream in(steps);
+    std::string error;
+    auto Report = [this](bool ok, const std::string& text) { if (!ok) errors.push_back(text); };
+    for (std::string step; std::getline(in, step, ',');) {
+      std::istringstream words(step);
+      std::string verb, arg;
+      words >> verb >> arg;
+      const std::map<std::string, Control*> controls = {{"Mute", &MuteBtn}, {"Wave", &WaveBtn},
+          {"Midi", &MidiBtn}, {"Midi2", &MidiBtn2}, {"Group", &SoundGroupBox}};
+      if (verb == "play") Run([&] { music.PlayMusic(ByteString(arg)); });
+      else if (verb == "stop") Run([&] { music.StopMusic(); });
+      else if (verb == "once") music.PlayMusicOnce();
+      else if (verb == "probe") Run([&] { music.Probe(); });
+      else if (verb == "put") files.Put("D/SOUND/" + arg, testing::ToneWave(100));
+      else if (verb == "click") controls.at(arg)->Click();
+      else if (verb == "mute") MuteBtn.checked = true, WaveBtn.checked = false;  // without a click
+      else if (verb == "forget") player.SetFileName("");
+      else if (verb == "open") player.SetFileName(arg), Report(player.Open(&error), error);
+      else if (verb == "start") player.Play();
+      else if (verb == "halt") Report(player.Stop(&error), error);
+      else if (verb == "advance") player.Advance(static_cast<uint32_t>(std::stoi(arg)));
+      else if (verb == "tick")
+        for (int i = 0; i < std::stoi(arg); ++i) player.Advance(20), music.LoopCheck();
+      else ADD_FAILURE() << "unknown step " << step;
     }
   }
-  long Opens() const {
-    return std::count_if(player.Commands().begin(), player.Commands().end(),
-                         [](const std::string& c) { return c.rfind("open ", 0) == 0; });
-  }
-  // The player's mode, file name and place; the requested sound and whether
-  // it repeats; how often a file was opened; how many errors were shown.
+
+  // The player's mode, file name and place; then the requested sound and
+  // whether it repeats, how often a file was opened and played (or tried),
+  // how many errors were shown.
   std::string State() const {
+    auto count = [&](const char* verb) {
+      return std::count_if(player.Commands().begin(), player.Commands().end(),
+                           [&](const std::string& c) { return c.starts_with(verb); });
+    };
     std::ostringstream o;
     o << player.ModeName() << " " << player.FileName() << " at " << player.PositionMs() << "; "
-      << music.MusicName.view() << " loop " << int{music.MusicLoop} << "; " << Opens()
-      << " opens, " << errors.size() << " errors";
+      << music.MusicName.view() << " loop " << int{music.MusicLoop} << "; " << count("open ")
+      << " opens, " << count("play") << " plays, " << errors.size() << " errors";
     return o.str();
   }
 
   platform::MemoryFiles files;
   platform::HeadlessMediaPlayer player{files};
-  RadioButton MuteBtn{"MuteBtn"};
-  RadioButton WaveBtn{"WaveBtn"};
-  RadioButton MidiBtn{"MidiBtn"};
-  RadioButton MidiBtn2{"MidiBtn2"};
+  RadioButton MuteBtn{"MuteBtn"}, WaveBtn{"WaveBtn"}, MidiBtn{"MidiBtn"}, MidiBtn2{"MidiBtn2"};
   GroupBox SoundGroupBox{"SoundGroupBox"};
   std::string DatPath{"D/"};
   Music music{player, SourceButtons{MuteBtn, WaveBtn, MidiBtn, MidiBtn2}, DatPath};
   std::vector<std::string> errors;
 };
 
-TEST_F(MusicTest, PlayMusicOpensTheNamedSoundInTheChosenSourceAndRepeatsIt) {
-  Play("M01");
-  EXPECT_EQ(State(), "playing D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 0 errors");
-  Tick(2);
-  Play("M01");  // the sound already playing is not restarted
-  Tick(2);
-  EXPECT_EQ(State(), "playing D/SOUND/M01.WAV at 80; M01 loop 1; 1 opens, 0 errors");
-  Tick();  // the end (100 ms): stopped, and the loop check starts it again
-  EXPECT_EQ(State(), "playing D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 0 errors");
-  // The name is kept to sixteen bytes, but the path uses all of it.
-  Play("ABCDEFGHIJKLMNOPQRST");
-  EXPECT_EQ(State(), "not ready D/SOUND/ABCDEFGHIJKLMNOPQRST.WAV at 0; ABCDEFGHIJKLMNOP loop 1; "
-                     "2 opens, 1 errors");
-}
-
-TEST_F(MusicTest, PlayOnceLetsTheSoundEndAndARepeatedRequestRestartsItAtTheNextTick) {
-  Play("M01");
-  music.PlayMusicOnce();
-  Tick(15);
-  EXPECT_EQ(State(), "stopped D/SOUND/M01.WAV at 100; M01 loop 0; 1 opens, 0 errors");
-  Play("M01");  // the same path: nothing opens, but repetition is on again
-  EXPECT_EQ(State(), "stopped D/SOUND/M01.WAV at 100; M01 loop 1; 1 opens, 0 errors");
-  Tick();
-  EXPECT_EQ(State(), "playing D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 0 errors");
-}
-
-TEST_F(MusicTest, MuteSilencesAtOnceAndKeepsTheSoundForLater) {
-  Play("M01");
-  Tick(2);
-  MuteBtn.Click();
-  Tick(10);  // the loop check leaves it silent
-  EXPECT_EQ(State(), "stopped  at 40; M01 loop 1; 1 opens, 0 errors");
-  WaveBtn.Click();
-  EXPECT_EQ(State(), "playing D/SOUND/M01.WAV at 0; M01 loop 1; 2 opens, 0 errors");
-
-  MuteBtn.Click();
-  Play("M02");  // remembered for the next source
-  EXPECT_EQ(State(), "stopped  at 0; M02 loop 1; 2 opens, 0 errors");
-  MidiBtn.Click();
-  EXPECT_EQ(State(), "playing D/SOUND/M02.MID at 0; M02 loop 1; 3 opens, 0 errors");
-}
-
-TEST_F(MusicTest, ChangingTheSourceRestartsTheSoundFromTheNewSourcesFileAndTheChosenOneRepeatsIt) {
-  Play("M01");
-  Tick(3);
-  for (const auto& [button, state] :
-       {std::pair{&MidiBtn2, "playing D/SOUND/SC88/M01.MID at 0; M01 loop 1; 2 opens, 0 errors"},
-        std::pair{&MidiBtn, "playing D/SOUND/M01.MID at 0; M01 loop 1; 3 opens, 0 errors"},
-        std::pair{&WaveBtn, "playing D/SOUND/M01.WAV at 0; M01 loop 1; 4 opens, 0 errors"}}) {
-    button->Click();
-    EXPECT_EQ(State(), state);
-    Tick(2);
-  }
-  // Clicking the source already chosen, or the group, only turns repetition
-  // back on.
-  for (Control* c : std::initializer_list<Control*>{&WaveBtn, &SoundGroupBox}) {
-    music.MusicLoop = 0;
-    c->Click();
-    EXPECT_EQ(State(), "playing D/SOUND/M01.WAV at 40; M01 loop 1; 4 opens, 0 errors") << c->name;
-  }
-}
-
-TEST_F(MusicTest, StopForgetsTheSoundSoNoSourceBringsItBack) {
-  Play("M01");
-  Tick(2);
-  Stop();  // the file stays open
-  EXPECT_EQ(State(), "stopped  at 40;  loop 0; 1 opens, 0 errors");
-  MidiBtn.Click();
-  MidiBtn2.Click();
-  Tick(10);
-  EXPECT_EQ(State(), "stopped  at 40;  loop 0; 1 opens, 0 errors");
-}
-
-TEST_F(MusicTest, AFileThatCannotBeOpenedIsReportedOnceAndNotRetriedForTheSameRequest) {
-  Play("M01");
-  Play("NONE");
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_NE(errors[0].find("No such file or directory"), std::string::npos) << errors[0];
-  Play("NONE");  // the same path as the failed one: nothing happens
-  Tick(5);
-  EXPECT_EQ(State(), "not ready D/SOUND/NONE.WAV at 0; NONE loop 1; 2 opens, 1 errors");
-  MidiBtn.Click();  // another source: opens again (and fails again)
-  EXPECT_EQ(State(), "not ready D/SOUND/NONE.MID at 0; NONE loop 1; 3 opens, 2 errors");
-  Play("M02");  // another sound: opens again
-  EXPECT_EQ(State(), "playing D/SOUND/M02.MID at 0; M02 loop 1; 4 opens, 2 errors");
-}
-
-TEST_F(MusicTest, StopOrMuteWithNoFileOpenIsTheNoDeviceError) {
-  Play("NONE");
-  errors.clear();
-  MuteBtn.Click();
-  EXPECT_THAT(errors, ElementsAre(std::string(platform::kNoDeviceText)));
-  EXPECT_EQ(State(), "not ready  at 0; NONE loop 1; 1 opens, 1 errors");  // kept for the next source
-  files.Put("D/SOUND/NONE.WAV", testing::ToneWave(100));  // the file turned up meanwhile
-  WaveBtn.Click();
-  EXPECT_EQ(State(), "playing D/SOUND/NONE.WAV at 0; NONE loop 1; 2 opens, 1 errors");
-
-  Play("GONE");
-  errors.clear();
-  Stop();  // the sound is forgotten all the same
-  EXPECT_THAT(errors, ElementsAre(std::string(platform::kNoDeviceText)));
-  EXPECT_EQ(State(), "not ready  at 0;  loop 0; 3 opens, 1 errors");
-}
-
-TEST_F(MusicTest, TheLoopCheckPlaysOnlyARepeatingStoppedAudibleSound) {
-  struct Case {
-    const char* name;
-    std::function<void()> setup;
-    bool plays;
-  };
-  const Case cases[] = {
-      {"repeating, ended", [] {}, true},
-      {"played once", [this] { music.MusicLoop = 0; }, false},
-      {"muted", [this] { MuteBtn.checked = true, WaveBtn.checked = false; }, false},
-      {"no file name", [this] { player.SetFileName(""); }, false},
-      {"still playing", [this] { player.Play(); }, false},
-      {"no file open", [this] { Play("NONE"), music.MusicLoop = 1; }, false},
-  };
-  files.Put("D/SOUND/S20.WAV", testing::ToneWave(20));
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Play("S20");
-    player.Advance(20);  // its end
-    ASSERT_EQ(player.Mode(), MediaMode::Stopped);
-    c.setup();
-    player.ClearCommands();
-    music.LoopCheck();
-    bool played = std::find(player.Commands().begin(), player.Commands().end(), "play") !=
-                  player.Commands().end();
-    EXPECT_EQ(played, c.plays);
-    // Back to a known state for the next case.
-    MuteBtn.checked = false;
-    WaveBtn.checked = true;
-    Stop();
-    errors.clear();
-  }
-}
-
-// What a probe file does: plays; opens but cannot sound; or the player
-// refuses it, damaged or in an encoding it cannot sound.
-enum class ProbeFile { Plays, CannotSound, Damaged, Unplayable, Adpcm };
-
-struct ProbeCase {
+// Steps, each with the state after it (without a ";" only the player's
+// part is compared; "error: TEXT": the last error shown). A sound repeats
+// only while it is requested, audible, stopped at its end and open: every
+// play the loop check makes shows in the count.
+struct Step {
+  const char* step;
+  const char* after;
+};
+struct Scenario {
   const char* name;
-  ProbeFile wave;
-  ProbeFile midi;
-  bool wave_enabled;
-  bool midi_enabled;
-  const char* checked;
+  std::vector<Step> steps;
 };
 
-void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
+const Scenario kScenarios[] = {
+    {"the player plays to the end, stops in place and rewinds when played again",
+     {{"open D\\SOUND\\A.WAV", "stopped D\\SOUND\\A.WAV at 0"},
+      {"start, advance 80", "playing D\\SOUND\\A.WAV at 80"},
+      {"advance 20", "stopped D\\SOUND\\A.WAV at 100"}, {"advance 20", "stopped D\\SOUND\\A.WAV at 100"},
+      {"start", "playing D\\SOUND\\A.WAV at 0"}, {"open D\\SOUND\\B.mid", "stopped D\\SOUND\\B.mid at 0"},
+      {"start, advance 60, halt, advance 100", "stopped D\\SOUND\\B.mid at 60"},
+      {"start", "playing D\\SOUND\\B.mid at 60"}, {"advance 190", "stopped D\\SOUND\\B.mid at 250"}}},
+    {"the player refuses a file it cannot read or check, naming it, and then has none open",
+     {{"open D\\SOUND\\A.WAV, start, open D\\SOUND\\NONE.WAV", "error: No such file or directory"},
+      {"halt", "error: The media device is not open."}, {"start", "not ready D\\SOUND\\NONE.WAV at 0"},
+      {"open D\\SOUND\\A.WAV, start, open D\\SOUND\\BAD.MID",
+       "error: D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end of the file"},
+      {"open D\\SOUND\\A.WAV, start, open D\\SOUND\\WAVE.MID", "error: D\\SOUND\\WAVE.MID: not a MIDI file"},
+      {"open D\\SOUND\\A.WAV, start, open D\\SOUND\\A.OGG", "error: D\\SOUND\\A.OGG: not a WAVE or MIDI file name"},
+      {"halt", "error: The media device is not open."}, {"tick 1", "not ready D\\SOUND\\A.OGG at 0"}}},
+    {"a request opens the sound in the chosen source and repeats it; the name is kept to 16 bytes",
+     {{"play M01", "playing D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 1 plays, 0 errors"},
+      {"tick 2, play M01, tick 2", "playing D/SOUND/M01.WAV at 80; M01 loop 1; 1 opens, 1 plays, 0 errors"},
+      {"tick 1", "playing D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 2 plays, 0 errors"},
+      {"play ABCDEFGHIJKLMNOPQRST",
+       "not ready D/SOUND/ABCDEFGHIJKLMNOPQRST.WAV at 0; ABCDEFGHIJKLMNOP loop 1; 2 opens, 2 plays, 1 errors"}}},
+    {"played once it ends; the same request repeats it from the next tick",
+     {{"play M01, once, tick 15", "stopped D/SOUND/M01.WAV at 100; M01 loop 0; 1 opens, 1 plays, 0 errors"},
+      {"play M01", "stopped D/SOUND/M01.WAV at 100; M01 loop 1; 1 opens, 1 plays, 0 errors"},
+      {"tick 1", "playing D/SOUND/M01.WAV at 0; M01 loop 1; 1 opens, 2 plays, 0 errors"}}},
+    {"mute silences at once and keeps the sound for the next source",
+     {{"play M01, tick 2, click Mute, tick 10", "stopped  at 40; M01 loop 1; 1 opens, 1 plays, 0 errors"},
+      {"click Wave", "playing D/SOUND/M01.WAV at 0; M01 loop 1; 2 opens, 2 plays, 0 errors"},
+      {"click Mute, play M02", "stopped  at 0; M02 loop 1; 2 opens, 2 plays, 0 errors"},
+      {"click Midi", "playing D/SOUND/M02.MID at 0; M02 loop 1; 3 opens, 3 plays, 0 errors"}}},
+    {"another source restarts the sound from its file; the same one or the group only repeats it",
+     {{"play M01, tick 3, click Midi2", "playing D/SOUND/SC88/M01.MID at 0; M01 loop 1; 2 opens, 2 plays, 0 errors"},
+      {"tick 2, click Midi", "playing D/SOUND/M01.MID at 0; M01 loop 1; 3 opens, 3 plays, 0 errors"},
+      {"tick 2, click Wave", "playing D/SOUND/M01.WAV at 0; M01 loop 1; 4 opens, 4 plays, 0 errors"},
+      {"tick 2, once, click Wave", "playing D/SOUND/M01.WAV at 40; M01 loop 1; 4 opens, 4 plays, 0 errors"},
+      {"once, click Group", "playing D/SOUND/M01.WAV at 40; M01 loop 1; 4 opens, 4 plays, 0 errors"}}},
+    {"stop forgets the sound so that no source brings it back",
+     {{"play M01, tick 2, stop", "stopped  at 40;  loop 0; 1 opens, 1 plays, 0 errors"},
+      {"click Midi, click Midi2, tick 10", "stopped  at 40;  loop 0; 1 opens, 1 plays, 0 errors"}}},
+    {"a file that cannot be opened is reported once, not retried for the same request",
+     {{"play M01, play NONE", "error: No such file or directory"},
+      {"play NONE, tick 5", "not ready D/SOUND/NONE.WAV at 0; NONE loop 1; 2 opens, 1 plays, 1 errors"},
+      {"click Midi", "not ready D/SOUND/NONE.MID at 0; NONE loop 1; 3 opens, 1 plays, 2 errors"},
+      {"play M02", "playing D/SOUND/M02.MID at 0; M02 loop 1; 4 opens, 2 plays, 2 errors"}}},
+    {"mute or stop with no file open is the no-device error; the sound is kept or forgotten",
+     {{"play NONE, click Mute", "error: The media device is not open."},
+      {"tick 1", "not ready  at 0; NONE loop 1; 1 opens, 0 plays, 2 errors"},
+      {"put NONE.WAV, click Wave", "playing D/SOUND/NONE.WAV at 0; NONE loop 1; 2 opens, 1 plays, 2 errors"},
+      {"play GONE, stop", "error: The media device is not open."},
+      {"tick 1", "not ready  at 0;  loop 0; 3 opens, 1 plays, 4 errors"}}},
+    {"the loop check leaves a muted sound",
+     {{"play M01, mute, tick 10", "stopped D/SOUND/M01.WAV at 100; M01 loop 1; 1 opens, 1 plays, 0 errors"}}},
+    {"the loop check leaves a sound without a file name",
+     {{"play M01, forget, tick 10", "stopped  at 100; M01 loop 1; 1 opens, 1 plays, 0 errors"}}},
+    {"the first request replaces the probe sound",
+     {{"probe", "playing D/SOUND/QV00.MID at 0;  loop 0; 2 opens, 2 plays, 0 errors"},
+      {"play M01", "playing D/SOUND/M01.WAV at 0; M01 loop 1; 3 opens, 3 plays, 0 errors"}}},
+};
 
-class ProbeTest : public MusicTest, public ::testing::WithParamInterface<ProbeCase> {
- protected:
-  // Puts the probe file as the case has it; the commands it will leave.
-  std::vector<std::string> PutProbeFile(const std::string& path, ProbeFile kind) {
-    const bool wave = path.ends_with(".WAV");
-    const char* file = nullptr;  // of the format corpus
-    switch (kind) {
-      case ProbeFile::Plays:
-      case ProbeFile::CannotSound:
-        return {"open " + path, kind == ProbeFile::Plays ? "play" : "play failed"};
-      case ProbeFile::Adpcm:
-        files.Put(path, testing::TestFile("formats/media/wave_ima_mono.wav"));
-        return {"open " + path, "play"};
-      case ProbeFile::Damaged:
-        file = wave ? "wave_data_past_end.wav" : "midi_track_past_end.mid";
-        break;
-      case ProbeFile::Unplayable:
-        file = wave ? "wave_mpeg_layer_3.wav" : "midi_format_2.mid";
-        break;
+TEST(Music, StateTransitions) {
+  for (const Scenario& s : kScenarios) {
+    SCOPED_TRACE(s.name);
+    SoundRig rig;
+    for (const Step& step : s.steps) {
+      SCOPED_TRACE(step.step);
+      rig.Do(step.step);
+      const std::string after = step.after;
+      if (after.starts_with("error: ")) {
+        ASSERT_FALSE(rig.errors.empty());
+        EXPECT_NE(rig.errors.back().find(after.substr(7)), std::string::npos) << rig.errors.back();
+      } else if (!after.empty()) {
+        EXPECT_EQ(rig.State().substr(0, after.find(';') == std::string::npos ? after.size() : std::string::npos), after);
+      }
     }
-    files.Put(path, testing::TestFile(std::string("formats/media/") + file));
-    return {"open " + path + " failed"};
   }
-};
-
-TEST_P(ProbeTest, DisablesTheSourcesThatCannotSound) {
-  const ProbeCase& c = GetParam();
-  std::vector<std::string> expected = PutProbeFile("D/SOUND/QV00.WAV", c.wave);
-  for (std::string& command : PutProbeFile("D/SOUND/QV00.MID", c.midi))
-    expected.push_back(std::move(command));
-  if (c.wave == ProbeFile::CannotSound) player.FailPlayFor(".WAV");
-  if (c.midi == ProbeFile::CannotSound) player.FailPlayFor(".MID");
-  music.MusicLoop = 1;
-  Run([&] { music.Probe(); });
-
-  EXPECT_THAT(errors, IsEmpty());
-  EXPECT_EQ(WaveBtn.enabled, c.wave_enabled);
-  EXPECT_EQ(MidiBtn.enabled, c.midi_enabled);
-  EXPECT_EQ(MidiBtn2.enabled, c.midi_enabled);
-  EXPECT_TRUE(MuteBtn.enabled);
-  for (RadioButton* b : {&MuteBtn, &WaveBtn, &MidiBtn, &MidiBtn2})
-    EXPECT_EQ(b->checked, b->name == c.checked) << b->name;
-  EXPECT_EQ(music.MusicLoop, 0);
-  // Both probe files were opened and those the player took played; the last
-  // stays open when it was taken. Checking a button opened nothing more (no
-  // sound was requested yet).
-  EXPECT_EQ(player.Commands(), expected);
-  bool midi_taken = c.midi == ProbeFile::Plays || c.midi == ProbeFile::CannotSound;
-  EXPECT_EQ(player.OpenedFile(), midi_taken ? "D/SOUND/QV00.MID" : "");
-
-  Tick(10);  // the probe sound is not repeated
-  EXPECT_EQ(player.Commands().size(), expected.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, ProbeTest,
-    ::testing::Values(
-        ProbeCase{"both_play", ProbeFile::Plays, ProbeFile::Plays, true, true, "WaveBtn"},
-        ProbeCase{"wave_fails", ProbeFile::CannotSound, ProbeFile::Plays, false, true, "MidiBtn"},
-        ProbeCase{"midi_fails", ProbeFile::Plays, ProbeFile::CannotSound, true, false, "WaveBtn"},
-        ProbeCase{"both_fail", ProbeFile::CannotSound, ProbeFile::CannotSound, false, false,
-                  "MuteBtn"},
-        ProbeCase{"wave_adpcm_plays", ProbeFile::Adpcm, ProbeFile::Plays, true, true, "WaveBtn"},
-        ProbeCase{"wave_damaged", ProbeFile::Damaged, ProbeFile::Plays, false, true, "MidiBtn"},
-        ProbeCase{"wave_unplayable", ProbeFile::Unplayable, ProbeFile::Plays, false, true,
-                  "MidiBtn"},
-        ProbeCase{"midi_damaged", ProbeFile::Plays, ProbeFile::Damaged, true, false, "WaveBtn"},
-        ProbeCase{"wave_silent_midi_unplayable", ProbeFile::CannotSound, ProbeFile::Unplayable,
-                  false, false, "MuteBtn"}),
-    [](const ::testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });
-
-TEST_F(MusicTest, TheFirstRequestReplacesTheProbeSound) {
-  Run([&] { music.Probe(); });
-  Play("M01");
-  EXPECT_EQ(player.OpenedFile(), "D/SOUND/M01.WAV");
-  EXPECT_EQ(player.Mode(), MediaMode::Playing);
-}
-
-// The probe at the start of a whole game: a QV00.WAV the player reads but
-// refuses only takes WAVE away; one it cannot read ends the game.
-TEST(StartUpProbe, AWaveProbeFileThePlayerRefusesDisablesWaveAndTheGameStarts) {
-  using testing::kDat;
-  const std::string probe = std::string(kDat) + "SOUND/QV00.WAV";
+// Each probe file as the rig has it (""), opening but unable to sound
+// ("silent"), missing, or a file of the test data; the player's commands (W
+// and M for the two files) and what the buttons become. A file the player
+// reads but refuses only takes its source away; one it cannot read is an
+// error (which ends start-up).
+TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
   struct Case {
-    const char* name;
-    const char* file;  // of the test data; none: as the game has it; "": removed
-    bool starts;
-    bool wave_enabled;
+    const char* wave;
+    const char* midi;
+    bool wave_enabled, midi_enabled;
+    const char* checked;
+    const char* commands;
   };
   const Case cases[] = {
-      {"PCM", nullptr, true, true},
-      {"MS ADPCM with a last block written short", "sound/ms_stereo_last_block_short.wav", true,
-       true},
-      {"damaged", "formats/media/wave_data_past_end.wav", true, false},
-      {"MPEG layer 3", "formats/media/wave_mpeg_layer_3.wav", true, false},
-      {"missing", "", false, true},
+      {"", "", true, true, "WaveBtn", "open W, play, open M, play"},
+      {"silent", "", false, true, "MidiBtn", "open W, play failed, open M, play"},
+      {"", "silent", true, false, "WaveBtn", "open W, play, open M, play failed"},
+      {"silent", "silent", false, false, "MuteBtn", "open W, play failed, open M, play failed"},
+      {"formats/media/wave_ima_mono.wav", "", true, true, "WaveBtn", "open W, play, open M, play"},
+      {"sound/ms_stereo_last_block_short.wav", "", true, true, "WaveBtn", "open W, play, open M, play"},
+      {"missing", "", true, true, "WaveBtn", "open W failed"},
+      {"formats/media/wave_data_past_end.wav", "", false, true, "MidiBtn", "open W failed, open M, play"},
+      {"formats/media/wave_mpeg_layer_3.wav", "", false, true, "MidiBtn", "open W failed, open M, play"},
+      {"", "formats/media/midi_track_past_end.mid", true, false, "WaveBtn", "open W, play, open M failed"},
+      {"silent", "formats/media/midi_format_2.mid", false, false, "MuteBtn", "open W, play failed, open M failed"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    testing::GameRig g(testing::Code().b(255).bytes);
-    if (c.file && *c.file) g.files.Put(probe, testing::TestFile(c.file));
-    if (c.file && !*c.file) g.files.Remove(probe);
-    g.Start();
-    const auto& boxes = g.game->dialogs().Boxes();
-    if (!c.starts) {
-      EXPECT_TRUE(g.game->ended());
-      ASSERT_EQ(boxes.size(), 1u);
-      EXPECT_NE(boxes[0].text.find("QV00.WAV"), std::string::npos) << boxes[0].text;
-      continue;
+    SCOPED_TRACE(std::string(c.wave) + " and " + c.midi);
+    SoundRig rig;
+    for (const auto& [file, ext] : {std::pair{c.wave, ".WAV"}, {c.midi, ".MID"}}) {
+      if (std::string_view(file) == "silent") rig.player.FailPlayFor(ext);
+      else if (std::string_view(file) == "missing") rig.files.Remove(std::string("D/SOUND/QV00") + ext);
+      else if (*file) rig.files.Put(std::string("D/SOUND/QV00") + ext, testing::TestFile(file));
     }
-    EXPECT_FALSE(g.game->ended());
-    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
-    const menus::Panels& panels = g.form().panels;
-    EXPECT_EQ(panels.WaveBtn.enabled, c.wave_enabled);
-    EXPECT_EQ(panels.WaveBtn.checked, c.wave_enabled);
-    EXPECT_EQ(panels.MidiBtn.checked, !c.wave_enabled);
-    EXPECT_TRUE(panels.MidiBtn.enabled);
+    rig.music.MusicLoop = 1;
+    rig.Do("probe");
+    rig.Do("tick 10");  // the probe sound is not repeated
+    EXPECT_EQ(rig.errors.size(), std::string_view(c.wave) == "missing" ? 1u : 0u);
+    EXPECT_EQ(rig.WaveBtn.enabled, c.wave_enabled);
+    EXPECT_EQ(rig.MidiBtn.enabled, c.midi_enabled);
+    EXPECT_EQ(rig.MidiBtn2.enabled, c.midi_enabled);
+    EXPECT_TRUE(rig.MuteBtn.enabled);
+    for (RadioButton* b : {&rig.MuteBtn, &rig.WaveBtn, &rig.MidiBtn, &rig.MidiBtn2})
+      EXPECT_EQ(b->checked, b->name == c.checked) << b->name;
+    std::string commands;
+    for (std::string command : rig.player.Commands()) {
+      if (const std::size_t at = command.find("D/SOUND/QV00."); at != std::string::npos)
+        command.replace(at, 16, command[at + 13] == 'W' ? "W" : "M");
+      commands += (commands.empty() ? "" : ", ") + command;
+    }
+    EXPECT_EQ(commands, c.commands);
+    // The last probe file stays open when the player took it.
+    const std::string midi = std::string(c.commands).find("open M") == std::string::npos ? "" : "D/SOUND/QV00.MID";
+    EXPECT_EQ(rig.player.OpenedFile(), std::string(c.commands).ends_with("open M failed") ? "" : midi);
   }
 }
 

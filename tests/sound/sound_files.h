@@ -1,6 +1,7 @@
-// Small sound files for the sound tests: made with the format writers, or
-// read from the test data (ADPCM files, with what a decoder makes of them,
-// in tests/data/sound and the format corpus).
+// Small sound files for the sound tests (and the sound measurement in
+// bench/sound): made with the format writers, or read from the test data
+// (tests/data/sound: ADPCM files, each with what a decoder makes of it; the
+// format corpus).
 #pragma once
 
 #include <cstdint>
@@ -19,10 +20,6 @@ std::vector<uint8_t> NoteMidi(uint32_t ms);
 // A MIDI file whose only track claims to be far longer than the file: the
 // damage that makes the synthesiser spin when looped.
 std::vector<uint8_t> BogusLengthMidi();
-
-// A sine tone of `frames` sample frames, `channels` interleaved (the right
-// channel an octave up).
-std::vector<int16_t> ToneSamples(std::size_t frames, uint16_t channels);
 
 // A file of the test data (tests/data/<path>).
 std::vector<uint8_t> TestFile(std::string_view path);
