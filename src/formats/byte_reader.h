@@ -22,6 +22,7 @@ class ByteReader {
   uint8_t U8() { return static_cast<uint8_t>(Take(1)); }
   uint16_t Le16() { return static_cast<uint16_t>(Take(2)); }
   uint32_t Le32() { return static_cast<uint32_t>(Take(4)); }
+  uint64_t Le64() { return Take(8); }
   int32_t LeS32() { return static_cast<int32_t>(Le32()); }
   uint16_t Be16() { return static_cast<uint16_t>(TakeBigEndian(2)); }
   uint32_t Be32() { return static_cast<uint32_t>(TakeBigEndian(4)); }

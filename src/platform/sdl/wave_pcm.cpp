@@ -62,7 +62,7 @@ std::optional<Decoded> NarrowDoubles(std::span<const uint8_t> fmt_body,
   auto floats = std::make_shared<std::vector<float>>(samples);
   formats::ByteReader in(data);
   for (float& f : *floats) {
-    const double d = std::bit_cast<double>(uint64_t{in.Le32()} | uint64_t{in.Le32()} << 32);
+    const double d = std::bit_cast<double>(in.Le64());
     f = std::isfinite(d) ? static_cast<float>(std::clamp(d, -1.0, 1.0)) : 0.0f;
   }
   Decoded out;
