@@ -79,8 +79,8 @@ TEST(AutoMode, ThePageDecidesTheWait) {
   struct Wait {
     int characters, delay_ms, ticks;
   };
-  for (Wait w : {Wait{0, 1500, 75}, Wait{1, 1500, 78},  // 1.56 s, rounded up to a tick
-                 Wait{0, 1510, 76}, Wait{10, 1500, 105}, Wait{-3, 1500, 75}, Wait{4, 0, 12}, Wait{2, 4000, 206}}) {
+  for (Wait w : {Wait{0, 1500, 75}, Wait{1, 1500, 78}, Wait{0, 1510, 76},  // rounded up to a tick
+                 Wait{10, 1500, 105}, Wait{-3, 1500, 75}, Wait{4, 0, 12}, Wait{2, 4000, 206}}) {
     EXPECT_EQ(app::AutoWaitTicks(w.characters, w.delay_ms), w.ticks) << w.characters << " " << w.delay_ms;
   }
 }

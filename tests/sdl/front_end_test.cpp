@@ -200,6 +200,7 @@ TEST_F(FrontEndTest, ABoxKeepsTheInputAndHoldsOnlyTheTickThatRaisedIt) {
   EXPECT_EQ(rig.game.deepest_tick, 1);
 }
 
+// (Which key gives which answer is the menus suite's MessageBox test.)
 TEST_F(FrontEndTest, BoxKeysAndTheCloseRequestAnswerTheBox) {
   struct Case {
     SDL_Keycode key;  // 0: a close request from the window manager
@@ -207,7 +208,6 @@ TEST_F(FrontEndTest, BoxKeysAndTheCloseRequestAnswerTheBox) {
     Answer answer;
   };
   for (const Case& c : {Case{SDLK_RETURN, Buttons::OkCancel, Answer::Ok},
-                        Case{SDLK_KP_ENTER, Buttons::OkCancel, Answer::Ok},
                         Case{SDLK_ESCAPE, Buttons::OkCancel, Answer::Cancel},
                         Case{0, Buttons::OkCancel, Answer::Cancel}, Case{0, Buttons::Ok, Answer::Ok}}) {
     if (c.key == 0) rig.Quit();
