@@ -61,10 +61,9 @@ TEST(Backlog, OpensAtTheNewestPageAndThePictureUnderItComesBackExactly) {
     const char* open;
     const char* close;
   };
+  // (Closing past the newest page by the keys and the wheel is the test above.)
   for (Case c : {Case{"wheel up", "click right"}, Case{"key pageup", "key escape"},
-                 Case{"wheel up", "wheel down\nwheel down"},
-                 Case{"key pageup", "key pagedown\nkey pagedown"},
-                 Case{"wheel up", "key down\nkey down"}}) {
+                 Case{"wheel up", "wheel down\nwheel down"}}) {
     SCOPED_TRACE(std::string(c.open) + ", " + c.close);
     GameRig g(Story());
     ToWait(g, 3);

@@ -1,7 +1,9 @@
 // The panels from the keyboard on the headless game: the script's "key"
 // command moves the focus in tab order (skipping what cannot take it),
 // presses the focused button, steps spins, lists and radio buttons, and
-// answers the quit question, as the real window's keyboard does.
+// answers the quit question, as the real window's keyboard does; names come
+// in through the script's input method. (The fields' own editing is the
+// menus suite's NameField tests.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -124,6 +126,33 @@ TEST(PanelKeys, TheSaveListIsWalkedWithTheArrowsAndSavedWithTabAndEnter) {
   ASSERT_EQ(FocusOf(p.SavePanel), "SaveCancelButton") << "Shift+Tab wraps round";
   g.Run("key space\ntick\n");
   EXPECT_FALSE(p.SavePanel.visible);
+}
+
+// The script's "ime" and "focus" commands act on the focused name field as
+// the player's input method and clicks would.
+TEST(InputMethod, FocusMovesAsAClickOnTheControlWould) {
+  GameRig g(NameHero());
+  g.Start();
+  g.Run("ime compose やまだ\nime commit 山田\nfocus FirstNameEdit\n");  // no panel open
+  menus::Panels& p = g.form().panels;
+  EXPECT_EQ(p.SecondNameEdit.text, "");
+  EXPECT_EQ(p.NamePanel.focus, nullptr);
+  g.Run("tick\nime compose やま\nfocus NameHelpLabel\n");  // a label takes no focus
+  EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
+  EXPECT_EQ(p.SecondNameEdit.composition, "やま");
+  g.Run("focus SaveButton\n");  // on a panel that is not open
+  EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
+  EXPECT_EQ(p.SavePanel.focus, nullptr);
+  g.Run("focus NameEntryButton\nime commit 山田\n");  // no field has the focus: nobody hears it
+  EXPECT_EQ(p.SecondNameEdit.text, S("やま"));
+  EXPECT_EQ(p.FirstNameEdit.text, "");
+  g.Run("focus FirstNameEdit\nime commit 花\nime compose だ 1\n");
+  EXPECT_NE(g.game->StateJson().find(R"("FirstNameEdit":{"text":"花","composition":"だ","enabled":true})"),
+            std::string::npos) << g.game->StateJson();
+  // A bare commit takes the composition; OK gives the scenario both names.
+  g.Run("ime commit\ncontrol NameEntryButton click\ntick\n");
+  EXPECT_EQ(g.form().scn.mcr[0].str(), S("花だ"));
+  EXPECT_EQ(g.form().scn.mcr[2].str(), S("やま"));
 }
 
 }  // namespace

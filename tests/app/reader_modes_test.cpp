@@ -63,7 +63,6 @@ TEST(ReadMessagesFile, KeepsEveryMessageAndLeavesOutWhatMakesNoSense) {
 }
 
 TEST(AutoMode, ThePageDecidesTheWait) {
-  static_assert(scenario::text_code::kColor == 0x03 && scenario::text_code::kPageWait == 0x05);
   struct Case {
     ByteString text;
     std::size_t end;
@@ -80,7 +79,7 @@ TEST(AutoMode, ThePageDecidesTheWait) {
   struct Wait {
     int characters, delay_ms, ticks;
   };
-  for (Wait w : {Wait{0, 1500, 75}, Wait{1, 1500, 78},  // 1.56 s, rounded up to a tick
+  for (Wait w : {Wait{0, 1500, 75}, Wait{1, 1500, 78}, Wait{0, 1510, 76},  // rounded up to a tick
                  Wait{10, 1500, 105}, Wait{-3, 1500, 75}, Wait{4, 0, 12}, Wait{2, 4000, 206}}) {
     EXPECT_EQ(app::AutoWaitTicks(w.characters, w.delay_ms), w.ticks) << w.characters << " " << w.delay_ms;
   }

