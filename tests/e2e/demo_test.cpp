@@ -3,11 +3,10 @@
 // fixture game.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
-#include <sstream>
 
 #include "app/headless/headless_game.h"
 #include "platform/shared/os_files.h"
@@ -22,9 +21,7 @@ namespace fs = std::filesystem;
 
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // A fresh folder under the build folder for one test's files.
