@@ -14,9 +14,7 @@ namespace velmor::testing {
 struct GraphicsRig {
   GraphicsRig() {
     form.DatPath = kDat;  // as start-up sets it
-    layers.IMG = Bitmap(640, 480);
-    layers.BMP = Bitmap(640, 480);
-    layers.TMP = Bitmap(640, 480);
+    layers.IMG = layers.BMP = layers.TMP = Bitmap(640, 480);
     layers.CLS = Mesh();
     Put("CG\\", "MESH.BMP", Mesh(), 1);
     Put("CG\\", "WALL00.BMP", Pattern(64, 64, 7));
