@@ -1,8 +1,8 @@
 // A save survives the program being killed at any moment: a child process
-// saves one slot again and again, each time with different work variables
-// and flags, and is killed with SIGKILL at random moments. The slot is then
-// always a whole slot, the last one saved or the one being saved, and the
-// next start removes what the killed writes left behind.
+// saves one slot again and again, each time with different variables, and is
+// killed with SIGKILL at random moments. The slot is then always a whole
+// slot, the last one saved or the one being saved, and the next start
+// removes what the killed writes left behind.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <thread>
 
@@ -23,8 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The slot saved the `k`-th time: every work variable and flag holds k, and
-// the names say it too, so a slot pieced together from two saves shows.
+constexpr ssize_t kInt = sizeof(int);
+
+// The slot saved the `k`-th time: every work variable, flag and name holds
+// k, so a slot pieced together from two saves shows.
 menus::SlotImage SlotNumber(int k) {
   menus::WorkBlock work;
   menus::FlagBlock flag;
@@ -34,84 +35,57 @@ menus::SlotImage SlotNumber(int k) {
   return menus::BuildSlotImage(menus::BuildSlotHeader({}, {name, name, name, name}), work, flag);
 }
 
-// Saves slot 1 for ever through the file layer the save panel uses,
-// reporting on `done` the number of each save once it is complete.
-[[noreturn]] void SaveForever(const std::string& folder, int first, int done) {
-  platform::OsFiles files;
-  for (int k = first;; ++k) {
-    const menus::SlotImage image = SlotNumber(k);
-    std::string error;
-    if (!files.WriteFile(folder + "DATA01", image, &error)) _exit(3);
-    if (write(done, &k, sizeof k) != static_cast<ssize_t>(sizeof k)) _exit(4);
-  }
-}
-
-// The number of the last complete save the child reported, or `last` when
-// it reported none.
-int LastReported(int done, int last) {
-  int k = 0;
-  while (read(done, &k, sizeof k) == static_cast<ssize_t>(sizeof k)) last = k;
-  return last;
-}
-
 TEST(SaveUnderKill, TheSlotIsAlwaysTheOldOrTheNewAndTheNextStartTidiesUp) {
   const fs::path dir = fs::path(VELMOR_BUILD_DIR) / "e2e" / "save_kill";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  const std::string folder = dir.string() + "/";
+  const std::string slot = dir.string() + "/DATA01";
+  platform::OsFiles files;
+  ASSERT_TRUE(files.WriteFile(slot, SlotNumber(0), nullptr));
   std::mt19937 rng(20261207);
-  int saved = 0;  // the slot's number after the last complete save
-  {
-    const menus::SlotImage first = SlotNumber(0);
-    std::ofstream(dir / "DATA01", std::ios::binary)
-        .write(reinterpret_cast<const char*>(first.data()), first.size());
-  }
-  int kills = 0, leftovers_seen = 0;
+  int saved = 0, kills = 0, leftovers_seen = 0;
   const auto stop = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   for (; kills < 300 && std::chrono::steady_clock::now() < stop; ++kills) {
-    int pipe_fds[2];
-    ASSERT_EQ(pipe(pipe_fds), 0);
+    // The child saves through the file layer the save panel uses, telling
+    // the number of each save once it is complete.
+    int done[2];
+    ASSERT_EQ(pipe(done), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      close(pipe_fds[0]);
-      SaveForever(folder, saved + 1, pipe_fds[1]);
+      for (int k = saved + 1;; ++k)
+        if (!files.WriteFile(slot, SlotNumber(k), nullptr) || write(done[1], &k, sizeof k) != kInt) _exit(3);
     }
-    close(pipe_fds[1]);
+    close(done[1]);
     std::this_thread::sleep_for(std::chrono::microseconds(rng() % 3000));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child failed with " << WEXITSTATUS(status);
-    const int reported = LastReported(pipe_fds[0], saved);
-    close(pipe_fds[0]);
+    int reported = saved;
+    for (int k = 0; read(done[0], &k, sizeof k) == kInt;) reported = k;
+    close(done[0]);
 
-    std::ifstream in(dir / "DATA01", std::ios::binary);
-    menus::SlotImage now{};
-    in.read(reinterpret_cast<char*>(now.data()), now.size());
-    ASSERT_EQ(in.gcount(), static_cast<std::streamsize>(menus::kSlotSize)) << "after kill " << kills;
     // Complete but not yet reported when the kill came: the next one.
-    const bool old_one = now == SlotNumber(reported);
-    const bool new_one = now == SlotNumber(reported + 1);
-    ASSERT_TRUE(old_one || new_one) << "after kill " << kills << ", reported save " << reported;
-    saved = old_one ? reported : reported + 1;
-    for (const auto& entry : fs::directory_iterator(dir))
-      if (entry.path().filename() != "DATA01") ++leftovers_seen;
+    const std::optional<std::vector<uint8_t>> now = files.ReadFile(slot, nullptr);
+    ASSERT_TRUE(now.has_value());
+    const menus::SlotImage old_one = SlotNumber(reported), new_one = SlotNumber(reported + 1);
+    const bool is_old = std::equal(now->begin(), now->end(), old_one.begin(), old_one.end());
+    ASSERT_TRUE(is_old || std::equal(now->begin(), now->end(), new_one.begin(), new_one.end()))
+        << "after kill " << kills << ", reported save " << reported;
+    saved = is_old ? reported : reported + 1;
+    for (const auto& entry : fs::directory_iterator(dir)) leftovers_seen += entry.path() != slot;
   }
   EXPECT_GE(kills, 100) << "too few kills in the time allowed to mean anything";
   EXPECT_GT(leftovers_seen, 0) << "no kill came in the middle of a write";
-  RecordProperty("kills", kills);
-  RecordProperty("leftovers_seen", leftovers_seen);
 
   // The next start of the game tidies the slot folder.
-  platform::OsFiles files;
   app::HeadlessOptions options;
-  options.start = {folder, VELMOR_DEMO_DIR "/", "", folder, "", false};
+  options.start = {dir.string() + "/", VELMOR_DEMO_DIR "/", "", dir.string() + "/", "", false};
   app::HeadlessGame game(files, options);
   ASSERT_FALSE(game.Start().has_value());
-  for (const auto& entry : fs::directory_iterator(dir))
-    EXPECT_EQ(entry.path().filename(), "DATA01") << "left behind: " << entry.path();
-  EXPECT_EQ(files.ReadFile(folder + "DATA01", nullptr)->size(), menus::kSlotSize);
+  for (const auto& entry : fs::directory_iterator(dir)) EXPECT_EQ(entry.path(), slot) << "left behind";
+  EXPECT_EQ(files.ReadFile(slot, nullptr)->size(), menus::kSlotSize);
 }
 
 }  // namespace

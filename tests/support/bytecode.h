@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -12,10 +11,6 @@ class Code {
  public:
   Code& b(uint8_t v) {
     bytes.push_back(v);
-    return *this;
-  }
-  Code& bs(std::initializer_list<uint8_t> vs) {
-    bytes.insert(bytes.end(), vs);
     return *this;
   }
   Code& w(uint16_t v) { return b(static_cast<uint8_t>(v & 0xFF)).b(static_cast<uint8_t>(v >> 8)); }

@@ -9,15 +9,6 @@
 
 namespace velmor::testing {
 
-namespace {
-
-void PutPicture(platform::MemoryFiles& files, const std::string& path, const Bitmap& bmp,
-                int bits = 24) {
-  files.Put(std::string(kDat) + path, BmpBytes(bmp, bits));
-}
-
-}  // namespace
-
 std::vector<uint8_t> ClickCounter() {
   Code c;
   for (uint16_t i = 1; i <= 5; ++i) c.b(0).w(1).w(i).b(22);
@@ -26,9 +17,7 @@ std::vector<uint8_t> ClickCounter() {
 }
 
 std::vector<uint8_t> TinyWave(int ms) {
-  formats::WaveFormat format{8000, 1, 8};
-  std::vector<int16_t> samples(static_cast<size_t>(8 * ms), 0);
-  return formats::WriteWave(format, samples);
+  return formats::WriteWave({8000, 1, 8}, std::vector<int16_t>(static_cast<size_t>(8 * ms), 0));
 }
 
 std::vector<uint8_t> TinyMidi() {
@@ -42,28 +31,31 @@ std::vector<uint8_t> TinyMidi() {
 }
 
 void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init) {
-  PutPicture(files, "CG/KURO.BMP", Bitmap(640, 480, kBlack), 8);
-  PutPicture(files, "CG/MESH.BMP", Mesh(), 1);
-  PutPicture(files, "CG/_CGBK.BMP", Bitmap(8, 8, 0x202020));
+  auto PutPicture = [&files](const std::string& path, const Bitmap& bmp, int bits = 24) {
+    files.Put(std::string(kDat) + path, BmpBytes(bmp, bits));
+  };
+  PutPicture("CG/KURO.BMP", Bitmap(640, 480, kBlack), 8);
+  PutPicture("CG/MESH.BMP", Mesh(), 1);
+  PutPicture("CG/_CGBK.BMP", Bitmap(8, 8, 0x202020));
   Bitmap chu(24, 48, kWhite);
   FillRect(chu, {8, 8, 16, 16}, 0xFF0000);
   FillRect(chu, {8, 32, 16, 40}, 0x0000FF);
-  PutPicture(files, "CG/CHU.BMP", chu);
+  PutPicture("CG/CHU.BMP", chu);
   Bitmap box(628, 100, kWhite);
   FillRect(box, {0, 0, 628, 3}, 0x305080);
-  PutPicture(files, "CG/WK00.BMP", box);
+  PutPicture("CG/WK00.BMP", box);
   Bitmap frame(640, 480, kWhite);
   FillRect(frame, {8, 8, 504, 472}, kBlack);
-  PutPicture(files, "CG/WK01.BMP", frame);
-  PutPicture(files, "CG/WK02.BMP", frame);
-  PutPicture(files, "CG/WALL00.BMP", Pattern(32, 32, 3));
+  PutPicture("CG/WK01.BMP", frame);
+  PutPicture("CG/WK02.BMP", frame);
+  PutPicture("CG/WALL00.BMP", Pattern(32, 32, 3));
   for (int n = 0; n <= 10; ++n) {
     std::string digits = (n < 10 ? "0" : "") + std::to_string(n);
     Bitmap sprite(16, 16, kBlack), mask(16, 16, kWhite);
     FillRect(sprite, {0, 0, 8, 8}, Color(0x010101 * (n + 1)));
     FillRect(mask, {0, 0, 8, 8}, kBlack);
-    PutPicture(files, "CURSOR/CSR" + digits + ".BMP", sprite);
-    PutPicture(files, "CURSOR/CSR" + digits + "M.BMP", mask, 1);
+    PutPicture("CURSOR/CSR" + digits + ".BMP", sprite);
+    PutPicture("CURSOR/CSR" + digits + "M.BMP", mask, 1);
   }
   files.Put(std::string(kDat) + "SOUND/QV00.WAV", TinyWave());
   files.Put(std::string(kDat) + "SOUND/QV00.MID", TinyMidi());
@@ -91,15 +83,6 @@ GameRig::~GameRig() {
     EXPECT_EQ(game->window().UnreportedChanges(), 0)
         << "the screen image changed outside the rectangle the game reported";
   }
-}
-
-void GameRig::Run(const std::string& script) {
-  std::string error;
-  ASSERT_TRUE(game->RunScript(script, &error)) << error;
-}
-
-void GameRig::Ticks(int n) {
-  for (int i = 0; i < n; ++i) game->Tick();
 }
 
 }  // namespace velmor::testing

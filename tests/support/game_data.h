@@ -2,6 +2,8 @@
 // of the test's own, cursors and sounds.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,8 +42,13 @@ struct GameRig {
 
   // Start-up; the exit code when the game ends at once.
   std::optional<int> Start() { return game->Start(); }
-  void Run(const std::string& script);
-  void Ticks(int n);
+  void Run(const std::string& script) {
+    std::string error;
+    ASSERT_TRUE(game->RunScript(script, &error)) << error;
+  }
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) game->Tick();
+  }
 };
 
 }  // namespace velmor::testing

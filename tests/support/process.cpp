@@ -25,21 +25,6 @@ constexpr const char* kChildVariable = "VELMOR_TEST_CHILD";
 
 std::string_view NameOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
 
-// This program's environment with `changes` made: "NAME=value" sets,
-// a bare "NAME" removes.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& changes) {
-  std::vector<std::string> vars;
-  for (const std::string& change : changes)
-    if (change.find('=') != std::string::npos) vars.push_back(change);
-  for (char** e = environ; *e; ++e) {
-    const bool changed = std::any_of(changes.begin(), changes.end(), [&](const std::string& c) {
-      return NameOf(c) == NameOf(*e);
-    });
-    if (!changed) vars.emplace_back(*e);
-  }
-  return vars;
-}
-
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
   for (std::string& s : strings) pointers.push_back(s.data());
@@ -54,7 +39,13 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     : max_output_(max_output) {
   int fds[2];
   if (argv.empty() || ::pipe2(fds, O_CLOEXEC) != 0) return;
-  std::vector<std::string> args(argv), vars = EnvironmentWith(env);
+  // This program's environment with the changes made.
+  std::vector<std::string> args(argv), vars;
+  for (const std::string& change : env)
+    if (change.find('=') != std::string::npos) vars.push_back(change);
+  for (char** e = environ; *e; ++e)
+    if (std::none_of(env.begin(), env.end(), [&](const std::string& c) { return NameOf(c) == NameOf(*e); }))
+      vars.emplace_back(*e);
   std::vector<char*> arg_pointers = Pointers(args), var_pointers = Pointers(vars);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -111,12 +102,6 @@ ProcessResult Child::Finish(std::chrono::milliseconds limit) {
   while (Clock::now() < deadline &&
          ReadFor(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()))) {
   }
-  Reap(deadline);
-  return result_;
-}
-
-// Waits for the child until `deadline`; kills it then.
-void Child::Reap(Clock::time_point deadline) {
   int status = 0;
   while (::waitpid(pid_, &status, WNOHANG) == 0) {
     if (Clock::now() >= deadline) {
@@ -130,12 +115,12 @@ void Child::Reap(Clock::time_point deadline) {
   pid_ = -1;
   result_.exited = WIFEXITED(status) && !result_.timed_out && !result_.flooded;
   result_.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  return result_;
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, double seconds,
                          const std::vector<std::string>& env, std::size_t max_output) {
-  Child child(argv, env, max_output);
-  return child.Finish(std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)));
+  return Child(argv, env, max_output).Finish(std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)));
 }
 
 ChildBodyRegistration::ChildBodyRegistration(const char* name, ChildBody body) {
@@ -151,8 +136,7 @@ ProcessResult RunChild(const std::string& name, std::chrono::milliseconds limit,
                        std::size_t max_output, const std::vector<std::string>& env) {
   std::vector<std::string> vars(env);
   vars.push_back(std::string(kChildVariable) + "=" + name);
-  Child child({"/proc/self/exe"}, vars, max_output);
-  return child.Finish(limit);
+  return Child({"/proc/self/exe"}, vars, max_output).Finish(limit);
 }
 
 }  // namespace velmor::testing

@@ -1,7 +1,6 @@
-// Running programs from tests: one way to start a child with its standard
-// output and error captured and capped, its time bounded, and its
-// environment changed, so that a program that hangs or floods the terminal
-// fails the test instead of stalling or drowning CI.
+// Running programs from tests with their standard output and error captured
+// and capped and their time bounded, so that a program that hangs or floods
+// the terminal fails the test instead of stalling or drowning CI.
 #pragma once
 
 #include <sys/types.h>
@@ -25,12 +24,10 @@ struct ProcessResult {
   std::string output;      // stdout and stderr together, at most the limit
 };
 
-// A started program (argv[0] is its path) whose stdout and stderr go into
-// one pipe. In `env` an entry "NAME=value" sets a variable and a bare
-// "NAME" removes it; the rest of this program's environment is passed on.
-// The program is started with posix_spawn, never a bare fork: a test
-// program's libraries keep threads and locks a forked copy would inherit
-// half-way. A child still running when this is destroyed is killed.
+// A started program (argv[0] is its path) writing stdout and stderr into one
+// pipe. In `env` "NAME=value" sets a variable and a bare "NAME" removes it.
+// It is started with posix_spawn, never a bare fork, which would inherit the
+// test program's threads' locks half-way. Destroyed, it kills the child.
 class Child {
  public:
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
@@ -42,16 +39,12 @@ class Child {
   bool started() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
   const std::string& output() const { return result_.output; }
-  // Reads what it writes for at most `span`; false once its output has
-  // ended (it closed its end or was killed for flooding).
+  // Reads its output for at most `span`; false once the output has ended.
   bool ReadFor(std::chrono::milliseconds span);
-  // Reads its output until it ends or `limit` passes, kills it then, and
-  // waits for its end.
+  // Reads until the output ends or `limit` passes, kills it then, reaps it.
   ProcessResult Finish(std::chrono::milliseconds limit);
 
  private:
-  void Reap(std::chrono::steady_clock::time_point deadline);
-
   pid_t pid_ = -1;
   int out_ = -1;
   std::size_t max_output_;
@@ -64,9 +57,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, double seconds,
                          std::size_t max_output = kDefaultOutputLimit);
 
 // A piece of a test run in a fresh copy of this test program: a body
-// registered under a name at static initialisation runs, in the copy
-// started for that name, before any test, and the copy exits with its
-// result.
+// registered under a name at static initialisation runs, in the copy started
+// for that name, before any test, and the copy exits with its result.
 using ChildBody = int (*)();
 struct ChildBodyRegistration {
   ChildBodyRegistration(const char* name, ChildBody body);
@@ -79,8 +71,7 @@ ProcessResult RunChild(const std::string& name, std::chrono::milliseconds limit,
 // Waits until `done` holds, polling as a tick would; false at the limit.
 inline bool WaitUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
+  for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }

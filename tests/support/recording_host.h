@@ -2,6 +2,7 @@
 // every call the engine makes to the other subsystems.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,10 +23,21 @@ class RecordingHost : public scenario::ScenarioHost {
   // The wait handler calls may install: set by tests to drive the protocol.
   scenario::Scenario* scenario = nullptr;
   bool quit = false;
+  // Whether the operations that need time install their wait handler, as
+  // the real subsystems do.
+  bool install_waits = true;
 
-  void StartMessage(int speaker, const ByteString* text) override;
-  void ReadChoices(uint16_t result_var, const scenario::ChoiceList& choices) override;
-  void ShowStatus() override { calls.push_back("ShowStatus"); }
+  void StartMessage(int speaker, const ByteString* text) override {
+    Record("StartMessage", speaker, text ? text->str() : "(again)");
+    Install(scenario::WaitHandler::TypeText);
+  }
+  void ReadChoices(uint16_t result_var, const scenario::ChoiceList& choices) override {
+    std::string line = "ReadChoices " + std::to_string(result_var);
+    for (int i = 0; i < choices.count; ++i) line += " [" + choices.options[i].str() + "]";
+    calls.push_back(line);
+    Install(scenario::WaitHandler::ChoiceProc);
+  }
+  void ShowStatus() override { Record("ShowStatus"); }
   void SetStatusLayout(int layout) override { Record("SetStatusLayout", layout); }
   void ChangePicture(const ByteString& name) override {
     Record("ChangePicture", name);
@@ -35,41 +47,58 @@ class RecordingHost : public scenario::ScenarioHost {
     Record("StartAnimation", number);
     Install(scenario::WaitHandler::AnimationStep);
   }
-  void StartHitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down) override;
-  void RestoreCursor() override { calls.push_back("RestoreCursor"); }
+  void StartHitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down) override {
+    Record("StartHitMap", var, name, hover, down);
+    Install(scenario::WaitHandler::HitMapPress);
+  }
+  void RestoreCursor() override { Record("RestoreCursor"); }
   void SetWhiteFill(int white) override { Record("SetWhiteFill", white); }
   void EnableResoSpin(bool enabled) override { Record("EnableResoSpin", enabled ? 1 : 0); }
   void PlayMusic(const ByteString& name) override { Record("PlayMusic", name); }
-  void StopMusic() override { calls.push_back("StopMusic"); }
-  void PlayMusicOnce() override { calls.push_back("PlayMusicOnce"); }
-  void OpenNamePanel(const ByteString& prompt, int given, int family) override;
-  void OpenSaveMenu(int save_mode, uint16_t month_var, uint16_t day_var) override;
-  void LoadSlot(int slot) override { Record("LoadSlot", slot); }
-  // What a handler of another subsystem does here (bound by ScenarioRig).
-  void RunWaitHandler(scenario::WaitHandler h);
-  void Quit() override {
-    quit = true;
-    calls.push_back("Quit");
+  void StopMusic() override { Record("StopMusic"); }
+  void PlayMusicOnce() override { Record("PlayMusicOnce"); }
+  void OpenNamePanel(const ByteString& prompt, int given, int family) override {
+    Record("OpenNamePanel", prompt, given, family);
+    Install(scenario::WaitHandler::IdleWait);
   }
-
-  // Whether the operations that need time install their wait handler, as
-  // the real subsystems do.
-  bool install_waits = true;
-  // What RunWaitHandler does with a handler of another subsystem: by default
-  // it records the call and ends the wait.
-  bool end_waits = true;
+  void OpenSaveMenu(int save_mode, uint16_t month_var, uint16_t day_var) override {
+    Record("OpenSaveMenu", save_mode, month_var, day_var);
+    Install(scenario::WaitHandler::IdleWait);
+  }
+  void LoadSlot(int slot) override { Record("LoadSlot", slot); }
+  void Quit() override { quit = true; Record("Quit"); }
+  // What a handler of another subsystem does here: it records the call and
+  // ends the wait.
+  void RunWaitHandler(scenario::WaitHandler h) {
+    Record("RunWaitHandler", std::string(scenario::WaitHandlerName(h)));
+    if (scenario) scenario->MainProc = scenario::WaitHandler::None;
+  }
 
  private:
   void Install(scenario::WaitHandler h) {
     if (install_waits && scenario) scenario->MainProc = h;
   }
-  void Record(const char* what, int n) { calls.push_back(std::string(what) + " " + std::to_string(n)); }
-  void Record(const char* what, const ByteString& s) { calls.push_back(std::string(what) + " " + s.str()); }
+  static std::string Text(int n) { return std::to_string(n); }
+  static std::string Text(const std::string& s) { return s; }
+  static std::string Text(const ByteString& s) { return s.str(); }
+  template <class... Parts>
+  void Record(const char* what, const Parts&... parts) {
+    std::string line = what;
+    ((line += " " + Text(parts)), ...);
+    calls.push_back(line);
+  }
 };
 
-// A scenario engine with its own files, dialogs, window and clock.
+// A scenario engine with its own files, dialogs, window and clock; the wait
+// handlers of other subsystems are the host's RunWaitHandler.
 struct ScenarioRig {
-  ScenarioRig();
+  ScenarioRig() : scn(host, scenario::ScenarioServices{files, dialogs, window, clock}, input, dat_path) {
+    host.scenario = &scn;
+    for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i) {
+      auto h = static_cast<scenario::WaitHandler>(i);
+      if (!scn.waits.Bound(h)) scn.waits.Bind(h, [this, h] { host.RunWaitHandler(h); });
+    }
+  }
 
   platform::MemoryFiles files;
   platform::HeadlessDialogs dialogs;
@@ -81,13 +110,28 @@ struct ScenarioRig {
   scenario::Scenario scn;
 
   // Puts a scenario file DATA\SNX\<name>.SNX.
-  void PutScenario(std::string_view name, const std::vector<uint8_t>& bytes);
+  void PutScenario(std::string_view name, const std::vector<uint8_t>& bytes) {
+    files.Put(dat_path + "SNX\\" + std::string(name) + ".SNX", bytes);
+  }
   // Loads the bytes into the image at offset 0 and sets inx to 0 (no file).
-  void Load(const std::vector<uint8_t>& bytes);
+  void Load(const std::vector<uint8_t>& bytes) {
+    std::copy(bytes.begin(), bytes.end(), scn.snx.begin());
+    scn.inx = 0;
+  }
   // One scenario turn; false when the program ended (QuitSignal).
-  bool Step();
+  bool Step() {
+    try {
+      scn.RunStep();
+      return true;
+    } catch (const QuitSignal&) {
+      return false;
+    }
+  }
   // Evaluates an expression given as bytes (the end code included).
-  int16_t Eval(const std::vector<uint8_t>& bytes);
+  int16_t Eval(const std::vector<uint8_t>& bytes) {
+    Load(bytes);
+    return scn.Evaluate();
+  }
 };
 
 }  // namespace velmor::testing
