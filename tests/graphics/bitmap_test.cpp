@@ -96,7 +96,8 @@ std::vector<uint8_t> InfoBmp(int32_t width, int32_t height, int bits, uint32_t c
   };
   le(0, 4), le(0, 4), le(14 + 40 + 4 * colours + (compression == 3 ? 12 : 0), 4);
   le(40, 4), le(static_cast<uint32_t>(width), 4), le(static_cast<uint32_t>(height), 4);
-  le(1, 2), le(static_cast<uint32_t>(bits), 2), le(compression, 4), le(0, 12);
+  le(1, 2), le(static_cast<uint32_t>(bits), 2), le(compression, 4);
+  le(0, 4), le(0, 4), le(0, 4);  // image size, pixels per metre across and down
   le(static_cast<uint32_t>(colours), 4), le(0, 4);
   for (int i = 0; i < colours; ++i) b.insert(b.end(), {uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0});
   b.insert(b.end(), extra_and_pixels.begin(), extra_and_pixels.end());
