@@ -350,22 +350,19 @@ TEST(WaitProtocol, ClickWaitsForALeftClick) {
   }
 }
 
+// WAIT n with the shift state `sft` (2: Ctrl); the ticks it lasts.
 TEST(WaitProtocol, TimedWaitLastsItsTicksOrAnEighthWithCtrl) {
-  struct Case {
-    uint8_t ticks;
-    int32_t sft;
-    int expected_ticks;
-  };
-  for (Case c : {Case{10, 0, 10}, Case{10, 2, 2}, Case{1, 0, 1}, Case{0, 0, 1}, Case{16, 2, 2},
-                 Case{17, 2, 3}, Case{10, 3, 10}}) {
-    SCOPED_TRACE(std::to_string(c.ticks) + " sft " + std::to_string(c.sft));
+  const std::tuple<uint8_t, int32_t, int> cases[] = {{10, 0, 10}, {10, 2, 2}, {1, 0, 1}, {0, 0, 1},
+                                                     {16, 2, 2},  {17, 2, 3}, {10, 3, 10}};
+  for (const auto& [wait, sft, expected] : cases) {
+    SCOPED_TRACE(std::to_string(wait) + " sft " + std::to_string(sft));
     ScenarioRig rig;
-    rig.input.sft = c.sft;
-    rig.Load(Code().b(107).b(c.ticks).b(0).w(1).w(1).b(22).bytes);
-    rig.Step();  // WAIT installs WaitTicks
+    rig.input.sft = sft;
+    rig.Load(Code().b(107).b(wait).b(0).w(1).w(1).b(22).bytes);  // WAIT; LET work[1], 1; CLICK
+    rig.Step();
     int ticks = 0;
     for (; rig.scn.MainProc == WaitHandler::WaitTicks && ticks < 300; ++ticks) rig.Step();
-    EXPECT_EQ(ticks, c.expected_ticks);
+    EXPECT_EQ(ticks, expected);
     EXPECT_EQ(rig.scn.work[1], 0);
   }
 }
