@@ -9,10 +9,7 @@ namespace velmor::testing {
 
 class Code {
  public:
-  Code& b(uint8_t v) {
-    bytes.push_back(v);
-    return *this;
-  }
+  Code& b(uint8_t v) { bytes.push_back(v); return *this; }
   Code& w(uint16_t v) { return b(static_cast<uint8_t>(v & 0xFF)).b(static_cast<uint8_t>(v >> 8)); }
   // A string operand: the bytes and the ending 0.
   Code& s(std::string_view text) {

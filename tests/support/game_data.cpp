@@ -21,13 +21,10 @@ std::vector<uint8_t> TinyWave(int ms) {
 }
 
 std::vector<uint8_t> TinyMidi() {
-  formats::MidiFile file;
-  file.format = 0;
   formats::MidiTrack track;
   track.Tempo(0, 500000);
   track.Note(0, 240, 0, 60, 64);
-  file.tracks.push_back(track);
-  return formats::WriteMidi(file);
+  return formats::WriteMidi({.format = 0, .tracks = {track}});
 }
 
 void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init) {

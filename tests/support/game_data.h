@@ -46,9 +46,7 @@ struct GameRig {
     std::string error;
     ASSERT_TRUE(game->RunScript(script, &error)) << error;
   }
-  void Ticks(int n) {
-    for (int i = 0; i < n; ++i) game->Tick();
-  }
+  void Ticks(int n) { for (int i = 0; i < n; ++i) game->Tick(); }
 };
 
 }  // namespace velmor::testing
