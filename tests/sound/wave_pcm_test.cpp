@@ -1,13 +1,12 @@
 // WAVE pieces decoded and converted for the sound output: every encoding
 // the checks let through comes out at the output's rate and channels, with
 // the length the file's frames make at that rate; the stored ADPCM files
-// decode to the samples kept beside them.
+// decode to the samples their encoder's own decoder made.
 #include "platform/sdl/wave_pcm.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -29,20 +28,18 @@ namespace wave_format = formats::wave_format;
 Bytes Wave(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data,
            bool extensible = false) {
   const auto align = static_cast<uint16_t>(channels * bits / 8);
-  Bytes fmt;
+  Bytes fmt, out;
   formats::PutLe16(fmt, extensible ? wave_format::kExtensible : tag);
   formats::PutLe16(fmt, channels);
   formats::PutLe32(fmt, rate);
   formats::PutLe32(fmt, rate * align);
   formats::PutLe16(fmt, align);
   formats::PutLe16(fmt, bits);
-  if (extensible) {
+  if (extensible)  // extra size, valid bits, channel mask, GUID
     for (int v : {22, int{bits}, 0, 0, int{tag}, 0, 0, 0x10, 0x80, 0xAA00, 0x3800, 0x719B})
-      formats::PutLe16(fmt, static_cast<uint32_t>(v));  // extra size, valid bits, channel mask, GUID
-  }
-  Bytes out;
+      formats::PutLe16(fmt, static_cast<uint32_t>(v));
   formats::PutTag(out, "RIFF");
-  formats::PutLe32(out, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + data.size() + (data.size() & 1)));
+  formats::PutLe32(out, static_cast<uint32_t>(20 + fmt.size() + data.size() + (data.size() & 1)));
   formats::PutTag(out, "WAVE");
   formats::PutRiffChunk(out, "fmt ", fmt);
   formats::PutRiffChunk(out, "data", data);
@@ -69,27 +66,24 @@ Bytes Samples(uint16_t tag, uint16_t bits, uint64_t samples) {
   return out;
 }
 
-// The file checked and decoded: its frames as checked, and the samples.
-std::pair<uint64_t, std::vector<int16_t>> CheckAndDecode(const Bytes& file, const OutputFormat& format) {
+// The file checked and decoded (at rate 0: at its own rate and channels):
+// the check's summary and the samples.
+std::pair<formats::WaveSummary, std::vector<int16_t>> CheckAndDecode(
+    const Bytes& file, const OutputFormat& format = {0, 0}) {
   auto checked = formats::CheckWave(file);
   EXPECT_TRUE(checked) << checked.fault().what;
   if (!checked) return {};
+  const OutputFormat own{static_cast<int>(checked->sample_rate), checked->channels};
   std::string why;
-  auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format, &why);
+  auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format.rate ? format : own, &why);
   EXPECT_TRUE(pcm) << why;
   if (!pcm) return {};
   EXPECT_EQ(pcm->size() % 2, 0u);
-  std::vector<int16_t> samples(pcm->size() / 2);
-  if (!samples.empty()) std::memcpy(samples.data(), pcm->data(), samples.size() * 2);
-  return {checked->frames, samples};
+  return {*checked, testing::Samples(*pcm)};
 }
 
 TEST(DecodeWaveToPcm, EveryEncodingComesOutAtTheOutputsFormatWithTheLengthOfItsFrames) {
-  struct Encoding {
-    const char* name;
-    uint16_t tag, bits;
-    bool extensible = false;
-  };
+  struct Encoding { const char* name; uint16_t tag, bits; bool extensible = false; };
   const Encoding encodings[] = {
       {"PCM 8-bit", wave_format::kPcm, 8},       {"PCM 16-bit", wave_format::kPcm, 16},
       {"PCM 24-bit", wave_format::kPcm, 24},     {"PCM 32-bit", wave_format::kPcm, 32},
@@ -99,16 +93,16 @@ TEST(DecodeWaveToPcm, EveryEncodingComesOutAtTheOutputsFormatWithTheLengthOfItsF
       {"PCM 16-bit, extensible", wave_format::kPcm, 16, true},
   };
   const OutputFormat outputs[] = {{44100, 2}, {48000, 1}, {22050, 6}};
-  for (const Encoding& e : encodings) {
-    for (uint32_t rate : {8000, 22050, 44100, 96000}) {
-      for (uint16_t channels : {1, 2, 8}) {
+  for (const Encoding& e : encodings)
+    for (uint32_t rate : {8000, 22050, 44100, 96000})
+      for (uint16_t channels : {1, 2, 8})
         for (const OutputFormat& out : outputs) {
           SCOPED_TRACE(::testing::Message() << e.name << ", " << channels << " channels at " << rate
                                             << " to " << out.rate << " x" << out.channels);
           const uint64_t frames = rate / 10 + 7;  // a tenth of a second and a bit
           const auto [checked, samples] = CheckAndDecode(
               Wave(e.tag, channels, rate, e.bits, Samples(e.tag, e.bits, frames * channels), e.extensible), out);
-          EXPECT_EQ(checked, frames);
+          EXPECT_EQ(checked.frames, frames);
           ASSERT_EQ(samples.size(), frames * static_cast<uint64_t>(out.rate) / rate * out.channels);
           // At the output's own rate and channels only the sample format
           // changes: a quarter of full scale stays one. Elsewhere, away from
@@ -120,23 +114,34 @@ TEST(DecodeWaveToPcm, EveryEncodingComesOutAtTheOutputsFormatWithTheLengthOfItsF
           for (int c = 0; c < out.channels && out.channels <= 2; ++c)
             EXPECT_NE(samples[samples.size() / out.channels / 2 * out.channels + c], 0) << c;
         }
-      }
-    }
-  }
 }
 
+// The frames each stored file plays (a "fact" chunk or a last block written
+// short ends it before its blocks do) and a digest (FNV-1a of the 16-bit
+// samples) of each block's samples as the encoder's own decoder made them:
+// a mismatch names the blocks that decode otherwise.
 TEST(DecodeWaveToPcm, GivesTheStoredAdpcmSamplesUpToTheCheckedLength) {
-  for (const char* name : {"ima_mono", "ima_stereo_last_block_short", "ms_mono_fact", "ms_stereo_last_block_short"}) {
+  const std::tuple<const char*, uint64_t, std::vector<uint64_t>> files[] = {
+      {"ima_mono", 4040,
+       {0x374E80CC6661E2FE, 0xD9664AFBFD36ED89, 0x3F07A93113DEC938, 0xFDFDE20CC742B143,
+        0x7BF73203EAB96FF4, 0x62152D44CB4B9A71, 0xB82ACD0C83E86DFB, 0x6A3361D4E436F6D0}},
+      {"ima_stereo_last_block_short", 3216, {0xE7F074342921D14B, 0x4547996BFAC235D3,
+                                             0xF95F989E1372D90C, 0x3068D3838FE2B31D}},
+      {"ms_mono_fact", 2222, {0xADD54AB0B64BE105, 0x40E8997CDA124BD6, 0x49D4502FB942A90B,
+                              0x3C20A970CB3AF423, 0xB03900F366D31124}},
+      {"ms_stereo_last_block_short", 3603,
+       {0x90A4B65392C34AC2, 0x5C7B1706C5DCAA12, 0xD0D15A0FF9055E85, 0xD525299BA1860D17,
+        0xA6101E0CB4F3F5F6, 0x0A241ED6D3D23659, 0x606B8D33FF6FD154, 0xF8B1F4C8F9D6931D}}};
+  for (const auto& [name, frames, digests] : files) {
     SCOPED_TRACE(name);
-    const std::string path = std::string("sound/") + name;
-    auto checked = formats::CheckWave(testing::TestFile(path + ".wav"));
-    ASSERT_TRUE(checked) << checked.fault().what;
-    // At the file's own rate and channels: the decoder's samples as they are.
-    const OutputFormat format{static_cast<int>(checked->sample_rate), checked->channels};
-    std::string why;
-    auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format, &why);
-    ASSERT_TRUE(pcm) << why;
-    EXPECT_TRUE(*pcm == testing::TestFile(path + ".pcm"));
+    const auto [wave, samples] = CheckAndDecode(testing::TestFile(std::string("sound/") + name + ".wav"));
+    EXPECT_EQ(samples.size(), frames * wave.channels);
+    std::vector<uint64_t> blocks;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      if (i % (wave.samples_per_block * wave.channels) == 0) blocks.push_back(0xCBF29CE484222325);
+      blocks.back() = (blocks.back() ^ static_cast<uint16_t>(samples[i])) * 0x100000001B3;
+    }
+    EXPECT_EQ(blocks, digests) << "blocks of " << wave.samples_per_block << " frames";
   }
 }
 
