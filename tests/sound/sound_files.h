@@ -4,7 +4,6 @@
 // format corpus).
 #pragma once
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +16,7 @@
 
 #include "formats/byte_writer.h"
 #include "formats/midi_writer.h"
+#include "formats/riff.h"
 #include "formats/wave.h"
 
 namespace velmor::testing {
@@ -71,13 +71,10 @@ inline std::vector<int16_t> Samples(const std::vector<uint8_t>& bytes) {
 // or is filled up with zeros to that size; its chunk and RIFF sizes say so.
 // Cut: a last block written short. Grown: a long piece of ADPCM silence.
 inline std::vector<uint8_t> ResizeWaveData(std::vector<uint8_t> file, uint32_t bytes) {
-  const std::string_view tag = "data";
-  const auto at = std::search(file.begin(), file.end(), tag.begin(), tag.end(),
-                              [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); });
-  if (at == file.end()) throw std::invalid_argument("no \"data\" chunk");
-  const auto size_at = static_cast<std::size_t>(at - file.begin()) + 4;
-  file.resize(size_at + 4 + bytes);
-  formats::SetLe32(file, size_at, bytes);
+  const auto data = formats::FindRiffChunk(file, "data");
+  if (!data || !*data) throw std::invalid_argument("no \"data\" chunk");
+  file.resize((*data)->at + bytes);
+  formats::SetLe32(file, (*data)->at - 4, bytes);
   if (bytes & 1) file.push_back(0);
   formats::SetLe32(file, 4, static_cast<uint32_t>(file.size() - 8));
   return file;
