@@ -76,7 +76,8 @@ TEST(DemoData, EveryFileIsAsGeneratedAndReadsInTheEngine) {
     if (ext == ".BMP") {
       const auto info = formats::ReadBmpHeader(bytes);
       ASSERT_TRUE(info) << info.fault().what;
-      EXPECT_EQ(std::pair(info->file_size, info->top_down), std::pair(uint32_t(bytes.size()), false));
+      EXPECT_EQ(std::pair(info->file_size, info->top_down),
+                std::pair(uint32_t(bytes.size()), false));
       EXPECT_TRUE(formats::DecodeBmp(bytes));
     } else if (ext == ".WAV") {
       const auto wave = formats::CheckWave(bytes);
@@ -177,7 +178,8 @@ TEST(FixtureGame, HasEveryFileOfTheDemoAndAStandInForEachPieceOfArt) {
     const auto a = formats::ReadBmpHeader(demo), s = formats::ReadBmpHeader(fixture);
     ASSERT_TRUE(a && s);
     const auto shape = [](const auto& h) {
-      return std::tuple(h->width, h->height, h->bits, h->PaletteEntries(), h->colours, h->file_size);
+      return std::tuple(h->width, h->height, h->bits, h->PaletteEntries(), h->colours,
+                        h->file_size);
     };
     EXPECT_EQ(shape(s), shape(a));
     if (demo != fixture) ++stand_ins;
@@ -188,7 +190,8 @@ TEST(FixtureGame, HasEveryFileOfTheDemoAndAStandInForEachPieceOfArt) {
 }
 
 TEST(FixtureGame, TheStandInStreetShowsEachRegionInItsHitMapColour) {
-  const Bitmap street = Picture(kFixtureGame / "CG/BG04.BMP"), map = Picture(kFixtureGame / "CG/MAP01.BMP");
+  const Bitmap street = Picture(kFixtureGame / "CG/BG04.BMP");
+  const Bitmap map = Picture(kFixtureGame / "CG/MAP01.BMP");
   for (const RegionRect& r : kStreetRegions)
     for (const auto& [x, y] : {std::pair{r.left, r.top}, std::pair{r.right - 1, r.bottom - 1}}) {
       EXPECT_EQ(street.at(x, y), kRegionColors[static_cast<std::size_t>(r.region)]) << r.what;

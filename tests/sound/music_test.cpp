@@ -199,8 +199,10 @@ TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
       {"", "", "Mute Wave* Midi Midi2", "open W, play, open M, play"},
       {"silent", "", "Mute (Wave) Midi* Midi2", "open W, play failed, open M, play"},
       {"", "silent", "Mute Wave* (Midi) (Midi2)", "open W, play, open M, play failed"},
-      {"silent", "silent", "Mute* (Wave) (Midi) (Midi2)", "open W, play failed, open M, play failed"},
-      {"formats/media/wave_ima_mono.wav", "", "Mute Wave* Midi Midi2", "open W, play, open M, play"},
+      {"silent", "silent", "Mute* (Wave) (Midi) (Midi2)",
+       "open W, play failed, open M, play failed"},
+      {"formats/media/wave_ima_mono.wav", "", "Mute Wave* Midi Midi2",
+       "open W, play, open M, play"},
       {"sound/ms_stereo_last_block_short.wav", "", "Mute Wave* Midi Midi2",
        "open W, play, open M, play"},
       {"missing", "", "Mute Wave* Midi Midi2", "open W failed"},
@@ -229,7 +231,8 @@ TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
     for (RadioButton* b : {&rig.MuteBtn, &rig.WaveBtn, &rig.MidiBtn, &rig.MidiBtn2}) {
       std::string name = b->name;
       name.erase(name.find("Btn"), 3);
-      shown += (shown.empty() ? "" : " ") + (b->enabled ? name : "(" + name + ")") + (b->checked ? "*" : "");
+      if (!b->enabled) name = "(" + name + ")";
+      shown += (shown.empty() ? "" : " ") + name + (b->checked ? "*" : "");
     }
     EXPECT_EQ(shown, buttons);
     for (std::string command : rig.player.Commands()) {
@@ -240,7 +243,8 @@ TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
     EXPECT_EQ(commands, expected);
     // The last probe file stays open when the player took it.
     const std::string m = expected;
-    EXPECT_EQ(rig.player.OpenedFile(), m.find("open M") == m.npos || m.ends_with("open M failed") ? "" : "D/SOUND/QV00.MID");
+    EXPECT_EQ(rig.player.OpenedFile(),
+              m.find("open M") == m.npos || m.ends_with("open M failed") ? "" : "D/SOUND/QV00.MID");
   }
 }
 

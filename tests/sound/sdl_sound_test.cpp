@@ -143,7 +143,8 @@ const std::tuple<const char*, uint64_t, std::vector<uint64_t>> kStoredAdpcm[] = 
 TEST(DecodeWaveToPcm, GivesTheStoredAdpcmSamplesUpToTheCheckedLength) {
   for (const auto& [name, frames, digests] : kStoredAdpcm) {
     SCOPED_TRACE(name);
-    const auto [wave, samples] = CheckAndDecode(testing::TestFile(std::string("sound/") + name + ".wav"));
+    const auto [wave, samples] =
+        CheckAndDecode(testing::TestFile(std::string("sound/") + name + ".wav"));
     EXPECT_EQ(samples.size(), frames * wave.channels);
     std::vector<uint64_t> blocks;
     for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -218,11 +219,9 @@ TEST_F(SdlMediaPlayerTest, PlaysEachPieceOnceToItsEndAndAgainFromTheStart) {
   ASSERT_TRUE(player.HasOutput()) << "no audio output with SDL's dummy driver";
   EXPECT_EQ(player.Mode(), MediaMode::NotReady);
   std::string error;
-  // The first file of each kind (ADPCM: the start-up probe's case) loads at
-  // once; the others, at other rates and in other encodings, on the loader
-  // thread; the last MIDI piece is waited for. Each stays Stopped until
-  // played, reports Playing from Play on (loaded or not) and Stopped at its
-  // end. SHORT.WAV is played twice.
+  // The first file of each kind (ADPCM: the start-up probe's case) loads at once, the others
+  // (other rates, encodings) on the loader thread, the last waited for. Each is Stopped until
+  // played, Playing from Play on (loaded or not), Stopped at its end; SHORT.WAV plays twice.
   const std::vector<std::string> names = {"ADPCM0.WAV", "SHORT.MID", "SHORT.WAV", "SHORT.WAV",
       "FAST.WAV", "ADPCM1.WAV", "ADPCM2.WAV", "ADPCM3.WAV", "OTHER.MID", "SHORT.MID"};
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -240,9 +239,8 @@ TEST_F(SdlMediaPlayerTest, PlaysEachPieceOnceToItsEndAndAgainFromTheStart) {
     ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
     EXPECT_EQ(player.OpenedFile(), path);
     if (path.ends_with(".MID")) continue;
-    // Counted in the buffers the output has filled, which run ahead of the
-    // sound by a buffer or two (46 ms each); played once, all of it at the
-    // output's rate, and the output falls idle.
+    // Counted in the buffers filled, a buffer or two (46 ms each) ahead of the sound; played
+    // once, all of it at the output's rate, and the output falls idle.
     auto wave = formats::CheckWave(*files.Get(path));
     ASSERT_TRUE(wave);
     EXPECT_GE(std::chrono::steady_clock::now() - start,
@@ -251,9 +249,8 @@ TEST_F(SdlMediaPlayerTest, PlaysEachPieceOnceToItsEndAndAgainFromTheStart) {
     EXPECT_EQ(output.WaveFrame(), wave->frames * output.Format().rate / wave->sample_rate);
     EXPECT_GE(output.FramesPlayed(), output.WaveFrame());
   }
-  // The synthesiser lets the last note ring for seconds; the piece counts
-  // as ended at its last event, and Play then starts it from the beginning
-  // while the tail still sounds.
+  // The last note rings for seconds; the piece ends at its last event, and Play then starts it
+  // again while the tail still sounds.
   player.Play();
   EXPECT_EQ(player.Mode(), MediaMode::Playing);
   EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
@@ -286,7 +283,8 @@ TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOnFromTheSameFrame) {
   const uint64_t at = output.WaveFrame();
   EXPECT_EQ(output.FramesPlayed(), at);  // every buffer of the piece counted, nothing else
   std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(std::tuple(output.WaveFrame(), output.FramesPlayed(), output.Producing()), std::tuple(at, at, false));
+  EXPECT_EQ(std::tuple(output.WaveFrame(), output.FramesPlayed(), output.Producing()),
+            std::tuple(at, at, false));
   EXPECT_TRUE(Stopped());
   EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\LONG.WAV");
   player.Play();
@@ -296,7 +294,8 @@ TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOnFromTheSameFrame) {
     AudioOutput::Lock hold(output);
     EXPECT_EQ(output.FramesPlayed(), output.WaveFrame());
   }
-  EXPECT_LT(player.MsUntilStopped(), 5000 - at * 1000 / static_cast<uint64_t>(output.Format().rate));
+  EXPECT_LT(player.MsUntilStopped(),
+            5000 - at * 1000 / static_cast<uint64_t>(output.Format().rate));
 }
 
 TEST(SdlMediaPlayerTeardown, GoingAwayWhileThePiecePlaysOrLoadsIsSafe) {
@@ -421,7 +420,8 @@ int PlayDamagedMidi() {
     SdlMediaPlayer player(files);
     player.SetFileName("D\\SOUND\\BAD.MID");
     if (player.Open(&error)) return 10;  // must be refused ...
-    if (!error.starts_with("D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end")) return 15;
+    if (!error.starts_with("D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end"))
+      return 15;
     if (player.Error() != media_error::kRefused || player.Mode() != MediaMode::NotReady) return 16;
     player.Play();
     if (player.Stop(&error) || error != kNoDeviceText) return 17;  // ... and leave nothing open
