@@ -97,9 +97,8 @@ TEST(DemoData, EveryFileIsAsGeneratedAndReadsInTheEngine) {
       EXPECT_FALSE(channels.count(9)) << "the percussion channel plays notes";
     }
   }
-  EXPECT_GT(kinds[".BMP"], 30);
-  EXPECT_GE(kinds[".WAV"], 3);
-  EXPECT_GE(kinds[".MID"], 5);
+  EXPECT_TRUE(kinds[".BMP"] > 30 && kinds[".WAV"] >= 3 && kinds[".MID"] >= 5)
+      << ::testing::PrintToString(kinds);
   EXPECT_TRUE(fs::is_directory(kDemo / "SNX"));
 }
 
@@ -136,14 +135,13 @@ TEST(DemoData, HitMapPaintsEachRegionRectangleInItsTableColour) {
   const Bitmap map = Picture(kDemo / "CG/MAP01.BMP"), street = Picture(kDemo / "CG/BG04.BMP");
   ASSERT_EQ(map.width(), 640);
   EXPECT_EQ(map.palette, std::vector<Color>(kRegionColors.begin(), kRegionColors.end()));
-  for (int y = 0; y < 480; ++y) {
+  for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x) {
       int region = 0;
       for (const RegionRect& r : kStreetRegions)
         if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) region = r.region;
       ASSERT_EQ(map.at(x, y), kRegionColors[region]) << x << "," << y;
     }
-  }
   for (const RegionRect& r : kStreetRegions) {
     const int y = (r.top + r.bottom) / 2;
     EXPECT_NE(street.at((r.left + r.right) / 2, y), street.at(std::max(r.left - 3, 0), y)) << r.what;
