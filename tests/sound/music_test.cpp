@@ -224,8 +224,7 @@ TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
       else if (*file) rig.files.Put(std::string("D/SOUND/QV00") + ext, testing::TestFile(file));
     }
     rig.music.MusicLoop = 1;
-    rig.Do("probe");
-    rig.Do("tick 10");  // the probe sound is not repeated
+    rig.Do("probe, tick 10");  // the probe sound is not repeated
     EXPECT_EQ(rig.errors.size(), std::string_view(wave) == "missing" ? 1u : 0u);
     std::string shown, commands;
     for (RadioButton* b : {&rig.MuteBtn, &rig.WaveBtn, &rig.MidiBtn, &rig.MidiBtn2}) {

@@ -517,7 +517,8 @@ TEST(SdlMediaPlayerChildren, EndInTimeWithoutFloodingTheTerminalAndSoundThePiece
       {"PlayPatternToDisk", "disk", {}, 100},
       {"PlayQuieterPatternToDisk", "disk", {}, 25},
       {"PlayDamagedMidi", "dummy", {}, 0},
-      {"FloodSynthLog", "dummy", {"fluidsynth: warning: Ringbuffer full", "further sound library messages are dropped"}, 0},
+      {"FloodSynthLog", "dummy",
+       {"fluidsynth: warning: Ringbuffer full", "further sound library messages are dropped"}, 0},
       {"ProbeWithoutOutput", "no-such-driver", {}, 0},  // volume 0: no sound to check
   };
   for (const Case& c : cases) {
