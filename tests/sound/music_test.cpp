@@ -41,12 +41,10 @@ class SoundRig {
   }
 
   // Runs an event as the game does: an error ends it and is shown.
-  void Run(const std::function<void()>& event) {
-    try {
-      event();
-    } catch (const GameError& e) {
-      errors.push_back(e.message());
-    }
+  void Run(const std::function<void()>& event) try {
+    event();
+  } catch (const GameError& e) {
+    errors.push_back(e.message());
   }
 
   // Steps, separated by commas: a scenario's request ("play M01", "stop",
@@ -110,14 +108,7 @@ class SoundRig {
 // part is compared; "error: TEXT": the last error shown). A sound repeats
 // only while it is requested, audible, stopped at its end and open: every
 // play the loop check makes shows in the count.
-struct Step {
-  const char* step;
-  const char* after;
-};
-struct Scenario {
-  const char* name;
-  std::vector<Step> steps;
-};
+struct Scenario { const char* name; std::vector<std::pair<const char*, const char*>> steps; };
 
 const Scenario kScenarios[] = {
     {"the player plays to the end, stops in place and rewinds when played again",
@@ -183,10 +174,10 @@ TEST(Music, StateTransitions) {
   for (const Scenario& s : kScenarios) {
     SCOPED_TRACE(s.name);
     SoundRig rig;
-    for (const Step& step : s.steps) {
-      SCOPED_TRACE(step.step);
-      rig.Do(step.step);
-      const std::string after = step.after;
+    for (const auto& [step, expected] : s.steps) {
+      SCOPED_TRACE(step);
+      rig.Do(step);
+      const std::string after = expected;
       if (after.starts_with("error: ")) {
         ASSERT_FALSE(rig.errors.empty());
         EXPECT_NE(rig.errors.back().find(after.substr(7)), std::string::npos) << rig.errors.back();
@@ -198,59 +189,61 @@ TEST(Music, StateTransitions) {
 }
 
 // Each probe file as the rig has it (""), opening but unable to sound
-// ("silent"), missing, or a file of the test data; the player's commands (W
-// and M for the two files) and what the buttons become. A file the player
-// reads but refuses only takes its source away; one it cannot read is an
-// error (which ends start-up).
+// ("silent"), missing, or a file of the test data; the buttons after it (a
+// disabled one in brackets, the checked one starred) and the player's
+// commands (W and M for the two files). A file the player reads but refuses
+// only takes its source away; one it cannot read is an error (which ends
+// start-up).
 TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
-  struct Case {
-    const char* wave;
-    const char* midi;
-    bool wave_enabled, midi_enabled;
-    const char* checked;
-    const char* commands;
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"", "", "Mute Wave* Midi Midi2", "open W, play, open M, play"},
+      {"silent", "", "Mute (Wave) Midi* Midi2", "open W, play failed, open M, play"},
+      {"", "silent", "Mute Wave* (Midi) (Midi2)", "open W, play, open M, play failed"},
+      {"silent", "silent", "Mute* (Wave) (Midi) (Midi2)",
+       "open W, play failed, open M, play failed"},
+      {"formats/media/wave_ima_mono.wav", "", "Mute Wave* Midi Midi2",
+       "open W, play, open M, play"},
+      {"sound/ms_stereo_last_block_short.wav", "", "Mute Wave* Midi Midi2",
+       "open W, play, open M, play"},
+      {"missing", "", "Mute Wave* Midi Midi2", "open W failed"},
+      {"formats/media/wave_data_past_end.wav", "", "Mute (Wave) Midi* Midi2",
+       "open W failed, open M, play"},
+      {"formats/media/wave_mpeg_layer_3.wav", "", "Mute (Wave) Midi* Midi2",
+       "open W failed, open M, play"},
+      {"", "formats/media/midi_track_past_end.mid", "Mute Wave* (Midi) (Midi2)",
+       "open W, play, open M failed"},
+      {"silent", "formats/media/midi_format_2.mid", "Mute* (Wave) (Midi) (Midi2)",
+       "open W, play failed, open M failed"},
   };
-  const Case cases[] = {
-      {"", "", true, true, "WaveBtn", "open W, play, open M, play"},
-      {"silent", "", false, true, "MidiBtn", "open W, play failed, open M, play"},
-      {"", "silent", true, false, "WaveBtn", "open W, play, open M, play failed"},
-      {"silent", "silent", false, false, "MuteBtn", "open W, play failed, open M, play failed"},
-      {"formats/media/wave_ima_mono.wav", "", true, true, "WaveBtn", "open W, play, open M, play"},
-      {"sound/ms_stereo_last_block_short.wav", "", true, true, "WaveBtn", "open W, play, open M, play"},
-      {"missing", "", true, true, "WaveBtn", "open W failed"},
-      {"formats/media/wave_data_past_end.wav", "", false, true, "MidiBtn", "open W failed, open M, play"},
-      {"formats/media/wave_mpeg_layer_3.wav", "", false, true, "MidiBtn", "open W failed, open M, play"},
-      {"", "formats/media/midi_track_past_end.mid", true, false, "WaveBtn", "open W, play, open M failed"},
-      {"silent", "formats/media/midi_format_2.mid", false, false, "MuteBtn", "open W, play failed, open M failed"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.wave) + " and " + c.midi);
+  for (const auto& [wave, midi, buttons, expected] : cases) {
+    SCOPED_TRACE(std::string(wave) + " and " + midi);
     SoundRig rig;
-    for (const auto& [file, ext] : {std::pair{c.wave, ".WAV"}, {c.midi, ".MID"}}) {
+    for (const auto& [file, ext] : {std::pair{wave, ".WAV"}, {midi, ".MID"}}) {
       if (std::string_view(file) == "silent") rig.player.FailPlayFor(ext);
       else if (std::string_view(file) == "missing") rig.files.Remove(std::string("D/SOUND/QV00") + ext);
       else if (*file) rig.files.Put(std::string("D/SOUND/QV00") + ext, testing::TestFile(file));
     }
     rig.music.MusicLoop = 1;
-    rig.Do("probe");
-    rig.Do("tick 10");  // the probe sound is not repeated
-    EXPECT_EQ(rig.errors.size(), std::string_view(c.wave) == "missing" ? 1u : 0u);
-    EXPECT_EQ(rig.WaveBtn.enabled, c.wave_enabled);
-    EXPECT_EQ(rig.MidiBtn.enabled, c.midi_enabled);
-    EXPECT_EQ(rig.MidiBtn2.enabled, c.midi_enabled);
-    EXPECT_TRUE(rig.MuteBtn.enabled);
-    for (RadioButton* b : {&rig.MuteBtn, &rig.WaveBtn, &rig.MidiBtn, &rig.MidiBtn2})
-      EXPECT_EQ(b->checked, b->name == c.checked) << b->name;
-    std::string commands;
+    rig.Do("probe, tick 10");  // the probe sound is not repeated
+    EXPECT_EQ(rig.errors.size(), std::string_view(wave) == "missing" ? 1u : 0u);
+    std::string shown, commands;
+    for (RadioButton* b : {&rig.MuteBtn, &rig.WaveBtn, &rig.MidiBtn, &rig.MidiBtn2}) {
+      std::string name = b->name;
+      name.erase(name.find("Btn"), 3);
+      if (!b->enabled) name = "(" + name + ")";
+      shown += (shown.empty() ? "" : " ") + name + (b->checked ? "*" : "");
+    }
+    EXPECT_EQ(shown, buttons);
     for (std::string command : rig.player.Commands()) {
       if (const std::size_t at = command.find("D/SOUND/QV00."); at != std::string::npos)
         command.replace(at, 16, command[at + 13] == 'W' ? "W" : "M");
       commands += (commands.empty() ? "" : ", ") + command;
     }
-    EXPECT_EQ(commands, c.commands);
+    EXPECT_EQ(commands, expected);
     // The last probe file stays open when the player took it.
-    const std::string midi = std::string(c.commands).find("open M") == std::string::npos ? "" : "D/SOUND/QV00.MID";
-    EXPECT_EQ(rig.player.OpenedFile(), std::string(c.commands).ends_with("open M failed") ? "" : midi);
+    const std::string m = expected;
+    EXPECT_EQ(rig.player.OpenedFile(),
+              m.find("open M") == m.npos || m.ends_with("open M failed") ? "" : "D/SOUND/QV00.MID");
   }
 }
 

@@ -1,94 +1,249 @@
-// The real player and its sound output, on SDL's dummy audio driver (no
-// sound hardware needed; it consumes sound in real time), and on its disk
-// driver, which writes every buffer to a file, for the sound itself. Every
-// wait is bounded so that a player that never stops fails instead of hanging.
+// The SDL front end's sound: WAVE pieces decoded for the output; the real
+// player and its output on SDL's dummy audio driver (no sound hardware; it
+// consumes sound in real time) and on its disk driver, which writes every
+// buffer to a file, for the sound itself; the bounded log of the sound
+// libraries. Every wait is bounded: a player that never stops fails.
 #include "platform/sdl/sdl_media_player.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <thread>
 
+#include "formats/byte_writer.h"
+#include "formats/riff.h"
 #include "formats/wave.h"
 #include "platform/headless/memory_files.h"
 #include "platform/sdl/synth_log.h"
+#include "platform/sdl/wave_pcm.h"
+#include "sound/sound_log.h"
 #include "sound_files.h"
 #include "support/process.h"
 
 namespace velmor::platform::sdl {
 namespace {
 
+using Bytes = std::vector<uint8_t>;
+namespace wave_format = formats::wave_format;
 using namespace std::chrono_literals;
 using testing::WaitUntil;
 
+// A WAVE file of `data` in the given encoding ("fmt " in 16-bit words);
+// `extensible` writes WAVE_FORMAT_EXTENSIBLE (the GUID's fixed part after the tag).
+Bytes Wave(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data,
+           bool extensible = false) {
+  const uint32_t align = channels * bits / 8u, byte_rate = rate * align;
+  std::vector<uint32_t> words = {extensible ? wave_format::kExtensible : tag, channels,
+      rate & 0xFFFF, rate >> 16, byte_rate & 0xFFFF, byte_rate >> 16, align, bits};
+  if (extensible)  // extra size, valid bits, channel mask, GUID
+    words.insert(words.end(), {22, bits, 0, 0, tag, 0, 0, 0x10, 0x80, 0xAA00, 0x3800, 0x719B});
+  Bytes fmt, out;
+  for (uint32_t w : words) formats::PutLe16(fmt, w);
+  formats::PutTag(out, "RIFF");
+  formats::PutLe32(out, static_cast<uint32_t>(20 + fmt.size() + data.size() + (data.size() & 1)));
+  formats::PutTag(out, "WAVE");
+  formats::PutRiffChunk(out, "fmt ", fmt);
+  formats::PutRiffChunk(out, "data", data);
+  return out;
+}
+
+void PutDouble(Bytes& out, double v) {
+  const auto bits = std::bit_cast<uint64_t>(v);
+  formats::PutLe32(out, static_cast<uint32_t>(bits));
+  formats::PutLe32(out, static_cast<uint32_t>(bits >> 32));
+}
+
+// `samples` samples of a quarter of full scale in each encoding (no silence,
+// so that a frame that went missing would show).
+Bytes Samples(uint16_t tag, uint16_t bits, uint64_t samples) {
+  Bytes out;
+  for (uint64_t i = 0; i < samples; ++i) {
+    if (tag == wave_format::kFloat && bits == 32) formats::PutLe32(out, std::bit_cast<uint32_t>(0.25f));
+    else if (tag == wave_format::kFloat) PutDouble(out, 0.25);
+    else if (tag != wave_format::kPcm) out.push_back(0x20);  // A-law, mu-law: a level of their own
+    else if (bits == 8) out.push_back(0xA0);  // unsigned
+    else for (int b = 0; b < bits / 8; ++b) out.push_back(b == bits / 8 - 1 ? 0x20 : 0);
+  }
+  return out;
+}
+
+// The file checked and decoded (at rate 0: at its own rate and channels):
+// the check's summary and the samples.
+std::pair<formats::WaveSummary, std::vector<int16_t>> CheckAndDecode(
+    const Bytes& file, const OutputFormat& format = {0, 0}) {
+  auto checked = formats::CheckWave(file);
+  EXPECT_TRUE(checked) << checked.fault().what;
+  if (!checked) return {};
+  const OutputFormat own{static_cast<int>(checked->sample_rate), checked->channels};
+  std::string why;
+  auto pcm = DecodeWaveToPcm(checked->clean, checked->frames, format.rate ? format : own, &why);
+  EXPECT_TRUE(pcm) << why;
+  if (!pcm) return {};
+  EXPECT_EQ(pcm->size() % 2, 0u);
+  return {*checked, testing::Samples(*pcm)};
+}
+
+TEST(DecodeWaveToPcm, EveryEncodingComesOutAtTheOutputsFormatWithTheLengthOfItsFrames) {
+  struct Encoding { const char* name; uint16_t tag, bits; bool extensible = false; };
+  const Encoding encodings[] = {
+      {"PCM 8-bit", wave_format::kPcm, 8},       {"PCM 16-bit", wave_format::kPcm, 16},
+      {"PCM 24-bit", wave_format::kPcm, 24},     {"PCM 32-bit", wave_format::kPcm, 32},
+      {"float 32-bit", wave_format::kFloat, 32}, {"float 64-bit", wave_format::kFloat, 64},
+      {"A-law", wave_format::kALaw, 8},          {"mu-law", wave_format::kMuLaw, 8},
+      {"float 64-bit, extensible", wave_format::kFloat, 64, true},
+      {"PCM 16-bit, extensible", wave_format::kPcm, 16, true},
+  };
+  const OutputFormat outputs[] = {{44100, 2}, {48000, 1}, {22050, 6}};
+  for (const Encoding& e : encodings)
+    for (uint32_t rate : {8000, 22050, 44100, 96000})
+      for (uint16_t channels : {1, 2, 8})
+        for (const OutputFormat& out : outputs) {
+          SCOPED_TRACE(::testing::Message() << e.name << ", " << channels << " channels at " << rate
+                                            << " to " << out.rate << " x" << out.channels);
+          const uint64_t frames = rate / 10 + 7;  // a tenth of a second and a bit
+          const auto [checked, samples] = CheckAndDecode(
+              Wave(e.tag, channels, rate, e.bits, Samples(e.tag, e.bits, frames * channels), e.extensible), out);
+          EXPECT_EQ(checked.frames, frames);
+          ASSERT_EQ(samples.size(), frames * static_cast<uint64_t>(out.rate) / rate * out.channels);
+          // At the output's own rate and channels only the sample format
+          // changes: a quarter of full scale stays one. Elsewhere, away from
+          // the edges where the resampler starts and ends, every channel sounds.
+          const bool companded = e.tag == wave_format::kALaw || e.tag == wave_format::kMuLaw;
+          if (rate == static_cast<uint32_t>(out.rate) && channels == out.channels && !companded) {
+            for (int16_t s : samples) ASSERT_NEAR(s, 8192, 1);
+          }
+          for (int c = 0; c < out.channels && out.channels <= 2; ++c)
+            EXPECT_NE(samples[samples.size() / out.channels / 2 * out.channels + c], 0) << c;
+        }
+}
+
+// The stored ADPCM files (tests/data/sound: layouts old game data used), the
+// frames each plays (a "fact" chunk or a last block written short ends it
+// before its blocks do) and a digest (FNV-1a of the 16-bit samples) of each
+// block's samples as the encoder's own decoder made them.
+const std::tuple<const char*, uint64_t, std::vector<uint64_t>> kStoredAdpcm[] = {
+    {"ima_mono", 4040,
+     {0x374E80CC6661E2FE, 0xD9664AFBFD36ED89, 0x3F07A93113DEC938, 0xFDFDE20CC742B143,
+      0x7BF73203EAB96FF4, 0x62152D44CB4B9A71, 0xB82ACD0C83E86DFB, 0x6A3361D4E436F6D0}},
+    {"ima_stereo_last_block_short", 3216, {0xE7F074342921D14B, 0x4547996BFAC235D3,
+                                           0xF95F989E1372D90C, 0x3068D3838FE2B31D}},
+    {"ms_mono_fact", 2222, {0xADD54AB0B64BE105, 0x40E8997CDA124BD6, 0x49D4502FB942A90B,
+                            0x3C20A970CB3AF423, 0xB03900F366D31124}},
+    {"ms_stereo_last_block_short", 3603,
+     {0x90A4B65392C34AC2, 0x5C7B1706C5DCAA12, 0xD0D15A0FF9055E85, 0xD525299BA1860D17,
+      0xA6101E0CB4F3F5F6, 0x0A241ED6D3D23659, 0x606B8D33FF6FD154, 0xF8B1F4C8F9D6931D}}};
+
+TEST(DecodeWaveToPcm, GivesTheStoredAdpcmSamplesUpToTheCheckedLength) {
+  for (const auto& [name, frames, digests] : kStoredAdpcm) {
+    SCOPED_TRACE(name);
+    const auto [wave, samples] =
+        CheckAndDecode(testing::TestFile(std::string("sound/") + name + ".wav"));
+    EXPECT_EQ(samples.size(), frames * wave.channels);
+    std::vector<uint64_t> blocks;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      if (i % (wave.samples_per_block * wave.channels) == 0) blocks.push_back(0xCBF29CE484222325);
+      blocks.back() = (blocks.back() ^ static_cast<uint16_t>(samples[i])) * 0x100000001B3;
+    }
+    std::string differ;  // the blocks, from 1, whose samples are not the stored ones
+    for (std::size_t b = 0; b < std::max(blocks.size(), digests.size()); ++b)
+      if (b >= blocks.size() || b >= digests.size() || blocks[b] != digests[b])
+        differ += " " + std::to_string(b + 1);
+    EXPECT_EQ(differ, "") << "blocks of " << wave.samples_per_block << " frames";
+  }
+}
+
+TEST(DecodeWaveToPcm, DoublesOutOfRangeOrNotNumbersAreClippedOrSilenced) {
+  Bytes data;
+  for (double v : {2.0, -7.5, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), -0.5})
+    PutDouble(data, v);
+  const std::vector<int16_t> samples = CheckAndDecode(Wave(wave_format::kFloat, 1, 44100, 64, data), {44100, 1}).second;
+  ASSERT_EQ(samples.size(), 5u);
+  EXPECT_EQ(std::vector<int16_t>(samples.begin(), samples.begin() + 4), (std::vector<int16_t>{32767, -32768, 0, 0}));
+  EXPECT_NEAR(samples[4], -16384, 1);
+  // No frames make an empty piece.
+  EXPECT_TRUE(CheckAndDecode(Wave(wave_format::kPcm, 1, 22050, 16, {}), {44100, 2}).second.empty());
+}
+
+TEST(DecodeWaveToPcm, WhatSdlCannotDecodeOrConvertIsRefusedWithItsReason) {
+  // Not what the checks hand over (they would refuse it), but it must not
+  // bring anything down either.
+  const Bytes file = Wave(wave_format::kPcm, 1, 22050, 16, Bytes(100, 1));
+  Bytes mp3 = file;
+  mp3[20] = 0x55;  // MPEG layer 3
+  const std::tuple<Bytes, OutputFormat, const char*> cases[] = {
+      {mp3, {44100, 2}, "cannot decode the WAVE file"},
+      {Bytes(64, 0xEE), {44100, 2}, ""},
+      {file, {44100, 0}, "cannot convert the WAVE file"}};
+  for (const auto& [bytes, output, text] : cases) {
+    std::string why;
+    EXPECT_FALSE(DecodeWaveToPcm(bytes, 50, output, &why));
+    EXPECT_NE(why.find(text), std::string::npos) << why;
+    EXPECT_FALSE(why.empty());
+  }
+}
+
+// A player over tones, notes and the stored ADPCM files (ADPCM0..3.WAV); files
+// are named without their folder, D\SOUND\.
 class SdlMediaPlayerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ::setenv("SDL_AUDIODRIVER", "dummy", 0); }
-
   SdlMediaPlayerTest() {
     files.Put("D/SOUND/SHORT.WAV", testing::ToneWave(200));
     files.Put("D/SOUND/FAST.WAV", testing::ToneWave(300, 48000));
     files.Put("D/SOUND/LONG.WAV", testing::ToneWave(5000));
     files.Put("D/SOUND/SHORT.MID", testing::NoteMidi(200));
     files.Put("D/SOUND/OTHER.MID", testing::NoteMidi(300));
-    // ADPCM files of the layouts data of that era used, some with a last
-    // block written short or a "fact" chunk.
-    int n = 0;
-    for (const char* name : {"ima_mono", "ima_stereo_last_block_short", "ms_mono_fact", "ms_stereo_last_block_short"})
-      files.Put("D/SOUND/ADPCM" + std::to_string(n++) + ".WAV", testing::TestFile(std::string("sound/") + name + ".wav"));
+    for (int n = 0; n < 4; ++n)
+      files.Put("D/SOUND/ADPCM" + std::to_string(n) + ".WAV",
+                testing::TestFile(std::string("sound/") + std::get<0>(kStoredAdpcm[n]) + ".wav"));
   }
-
-  bool OpenFile(const std::string& path, std::string* error = nullptr) {
-    player->SetFileName(path);
-    return player->Open(error);
+  bool Open(const std::string& name, std::string* error = nullptr) {
+    player.SetFileName("D\\SOUND\\" + name);
+    return player.Open(error);
   }
-  bool Stopped() { return player->Mode() == MediaMode::Stopped; }
+  bool OpenAndPlay(const std::string& name) { return Open(name) && (player.Play(), true); }
+  bool Stopped() { return player.Mode() == MediaMode::Stopped; }
+  std::string State() {  // the mode and the error code
+    return std::string(MediaModeName(player.Mode())) + ", error " + std::to_string(player.Error());
+  }
 
   MemoryFiles files;
-  std::unique_ptr<SdlMediaPlayer> player = std::make_unique<SdlMediaPlayer>(files);
+  SdlMediaPlayer player{files};
+  const AudioOutput& output = player.Output();
 };
 
 TEST_F(SdlMediaPlayerTest, PlaysEachPieceOnceToItsEndAndAgainFromTheStart) {
-  ASSERT_TRUE(player->HasOutput()) << "no audio output with SDL's dummy driver";
-  EXPECT_EQ(player->Mode(), MediaMode::NotReady);
+  ASSERT_TRUE(player.HasOutput()) << "no audio output with SDL's dummy driver";
+  EXPECT_EQ(player.Mode(), MediaMode::NotReady);
   std::string error;
-  // The first file of each kind (ADPCM: the start-up probe's case) loads at
-  // once; the others, at other rates and in other encodings, on the loader
-  // thread; the last MIDI piece is waited for. Each stays Stopped until
-  // played, reports Playing from Play on (loaded or not) and Stopped at its
-  // end. SHORT.WAV is played twice.
-  const AudioOutput& output = player->Output();
-  for (const auto& [path, wait] : {std::pair{"D\\SOUND\\ADPCM0.WAV", false}, {"D\\SOUND\\SHORT.MID", false},
-                                   {"D\\SOUND\\SHORT.WAV", false}, {"D\\SOUND\\SHORT.WAV", false},
-                                   {"D\\SOUND\\FAST.WAV", false}, {"D\\SOUND\\ADPCM1.WAV", false},
-                                   {"D\\SOUND\\ADPCM2.WAV", false}, {"D\\SOUND\\ADPCM3.WAV", false},
-                                   {"D\\SOUND\\OTHER.MID", false}, {"D\\SOUND\\SHORT.MID", true}}) {
+  // The first file of each kind (ADPCM: the start-up probe's case) loads at once, the others
+  // (other rates, encodings) on the loader thread, the last waited for. Each is Stopped until
+  // played, Playing from Play on (loaded or not), Stopped at its end; SHORT.WAV plays twice.
+  const std::vector<std::string> names = {"ADPCM0.WAV", "SHORT.MID", "SHORT.WAV", "SHORT.WAV",
+      "FAST.WAV", "ADPCM1.WAV", "ADPCM2.WAV", "ADPCM3.WAV", "OTHER.MID", "SHORT.MID"};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string path = "D\\SOUND\\" + names[i];
     SCOPED_TRACE(path);
-    const bool midi = std::string_view(path).ends_with(".MID");
-    if (player->OpenedFile() != path) {
-      ASSERT_TRUE(OpenFile(path, &error)) << error;
-      EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-      if (wait) player->WaitForLoad();
-      EXPECT_EQ(player->Mode(), MediaMode::Stopped);
+    if (player.OpenedFile() != path) {
+      ASSERT_TRUE(Open(names[i], &error)) << error;
+      if (i + 1 == names.size()) player.WaitForLoad();
+      EXPECT_TRUE(Stopped());
     }
     const auto start = std::chrono::steady_clock::now();
-    player->Play();
-    EXPECT_EQ(player->Error(), media_error::kNone);
-    EXPECT_EQ(player->Mode(), MediaMode::Playing);
+    player.Play();
+    EXPECT_EQ(State(), "playing, error 0");
     ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
-    EXPECT_EQ(player->OpenedFile(), path);
-    if (midi) continue;
-    // Counted in the buffers the output has filled, which run ahead of the
-    // sound by a buffer or two (46 ms each); played once, all of it at the
-    // output's rate, and the output falls idle.
+    EXPECT_EQ(player.OpenedFile(), path);
+    if (path.ends_with(".MID")) continue;
+    // Counted in the buffers filled, a buffer or two (46 ms each) ahead of the sound; played
+    // once, all of it at the output's rate, and the output falls idle.
     auto wave = formats::CheckWave(*files.Get(path));
     ASSERT_TRUE(wave);
     EXPECT_GE(std::chrono::steady_clock::now() - start,
@@ -97,84 +252,68 @@ TEST_F(SdlMediaPlayerTest, PlaysEachPieceOnceToItsEndAndAgainFromTheStart) {
     EXPECT_EQ(output.WaveFrame(), wave->frames * output.Format().rate / wave->sample_rate);
     EXPECT_GE(output.FramesPlayed(), output.WaveFrame());
   }
-  // The synthesiser lets the last note ring for seconds; the piece counts
-  // as ended at its last event, and Play then starts it from the beginning
-  // while the tail still sounds.
-  player->Play();
-  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+  // The last note rings for seconds; the piece ends at its last event, and Play then starts it
+  // again while the tail still sounds.
+  player.Play();
+  EXPECT_EQ(player.Mode(), MediaMode::Playing);
   EXPECT_TRUE(WaitUntil([&] { return Stopped(); }));
-  EXPECT_TRUE(player->Stop(&error));  // silences the tail
-  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-  player->Play();
-  EXPECT_EQ(player->Mode(), MediaMode::Playing);
-  EXPECT_EQ(player->Log().Received(), 0u);
+  EXPECT_TRUE(player.Stop(&error));  // silences the tail
+  EXPECT_EQ(player.Mode(), MediaMode::Stopped);
+  player.Play();
+  EXPECT_EQ(player.Mode(), MediaMode::Playing);
+  EXPECT_EQ(player.Log().Received(), 0u);
 }
 
 TEST_F(SdlMediaPlayerTest, ANewFileReplacesOneStillLoading) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
+  ASSERT_TRUE(Open("SHORT.MID") && Open("SHORT.WAV"));
   files.Put("D/SOUND/ADPCM.WAV",  // five seconds of stereo, 1,017 frames a block
             testing::ResizeWaveData(testing::TestFile("sound/ima_stereo_last_block_short.wav"), 5 * 22050 / 1017 * 1024));
-  for (int i = 0; i < 5; ++i) {
-    for (const char* path : {"D\\SOUND\\OTHER.MID", "D\\SOUND\\ADPCM.WAV"}) {
-      ASSERT_TRUE(OpenFile(path));
-      player->Play();
-    }
-  }
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));
-  player->Play();
-  player->WaitForLoad();
-  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\SHORT.WAV");
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(OpenAndPlay(i % 2 ? "ADPCM.WAV" : "OTHER.MID"));
+  ASSERT_TRUE(OpenAndPlay("SHORT.WAV"));
+  player.WaitForLoad();
+  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\SHORT.WAV");
   // What sounds is the new file, to its end.
-  const AudioOutput& output = player->Output();
   EXPECT_TRUE(WaitUntil([&] { return Stopped() && !output.Producing(); }));
   EXPECT_EQ(output.WaveFrame(), 200u * output.Format().rate / 1000);
 }
 
 TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOnFromTheSameFrame) {
-  ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.WAV"));  // a piece before, whose frames do not count
-  player->Play();
+  ASSERT_TRUE(OpenAndPlay("SHORT.WAV"));  // a piece before, whose frames do not count
   ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
-  ASSERT_TRUE(OpenFile("D\\SOUND\\LONG.WAV"));
-  player->Play();
-  const AudioOutput& output = player->Output();
+  ASSERT_TRUE(OpenAndPlay("LONG.WAV"));
   ASSERT_TRUE(WaitUntil([&] { return output.WaveFrame() > 0; }));
-  std::string error;
-  ASSERT_TRUE(player->Stop(&error));
+  ASSERT_TRUE(player.Stop(nullptr));
   const uint64_t at = output.WaveFrame();
-  const uint64_t counted = output.FramesPlayed();
-  EXPECT_EQ(counted, at);  // every buffer of the piece counted, nothing else
+  EXPECT_EQ(output.FramesPlayed(), at);  // every buffer of the piece counted, nothing else
   std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(output.WaveFrame(), at);
-  EXPECT_EQ(output.FramesPlayed(), counted);
-  EXPECT_FALSE(output.Producing());
-  EXPECT_EQ(player->Mode(), MediaMode::Stopped);
-  EXPECT_EQ(player->OpenedFile(), "D\\SOUND\\LONG.WAV");
-
-  player->Play();
-  EXPECT_EQ(player->Mode(), MediaMode::Playing);
+  EXPECT_EQ(std::tuple(output.WaveFrame(), output.FramesPlayed(), output.Producing()),
+            std::tuple(at, at, false));
+  EXPECT_TRUE(Stopped());
+  EXPECT_EQ(player.OpenedFile(), "D\\SOUND\\LONG.WAV");
+  player.Play();
+  EXPECT_EQ(player.Mode(), MediaMode::Playing);
   ASSERT_TRUE(WaitUntil([&] { return output.WaveFrame() > at; }));
   {
     AudioOutput::Lock hold(output);
     EXPECT_EQ(output.FramesPlayed(), output.WaveFrame());
   }
-  const uint64_t played_ms = counted * 1000 / static_cast<uint64_t>(output.Format().rate);
-  EXPECT_LT(player->MsUntilStopped(), 5000 - played_ms);
+  EXPECT_LT(player.MsUntilStopped(),
+            5000 - at * 1000 / static_cast<uint64_t>(output.Format().rate));
 }
 
 TEST(SdlMediaPlayerTeardown, GoingAwayWhileThePiecePlaysOrLoadsIsSafe) {
   ::setenv("SDL_AUDIODRIVER", "dummy", 0);
   MemoryFiles files;
   files.Put("D/SOUND/LONG.WAV", testing::ToneWave(5000));
-  files.Put("D/SOUND/NEXT.WAV", testing::ToneWave(20000, 11025));
-  files.Put("D/SOUND/SHORT.MID", testing::NoteMidi(2000));
+  files.Put("D/SOUND/SLOW.WAV", testing::ToneWave(20000, 11025));
+  files.Put("D/SOUND/LONG.MID", testing::NoteMidi(2000));
   for (int round = 0; round < 6; ++round) {
     SCOPED_TRACE(round);
     SdlMediaPlayer player(files);
     ASSERT_TRUE(player.HasOutput());
     // The next piece loads behind; the player may go while it does.
-    for (const char* path : {"D\\SOUND\\LONG.WAV", round % 2 ? "D\\SOUND\\SHORT.MID" : "D\\SOUND\\NEXT.WAV"}) {
-      player.SetFileName(path);
+    for (const char* name : {"LONG.WAV", round % 2 ? "LONG.MID" : "SLOW.WAV"}) {
+      player.SetFileName(std::string("D\\SOUND\\") + name);
       ASSERT_TRUE(player.Open(nullptr));
       player.Play();
       std::this_thread::sleep_for(std::chrono::milliseconds(15 * round));
@@ -191,27 +330,49 @@ TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefa
   const char* saved = std::getenv("SDL_SOUNDFONTS");
   const std::string saved_value = saved ? saved : "";
   ::unsetenv("SDL_SOUNDFONTS");  // put back below
-  EXPECT_EQ(player->SoundFont(), kDefaultSoundFont);
+  EXPECT_EQ(player.SoundFont(), kDefaultSoundFont);
   ::setenv("SDL_SOUNDFONTS", "/fonts/a.sf2", 1);
-  EXPECT_EQ(player->SoundFont(), "/fonts/a.sf2");
-  player->SetSoundFont("/fonts/b.sf2");
-  EXPECT_EQ(player->SoundFont(), "/fonts/b.sf2");
+  EXPECT_EQ(player.SoundFont(), "/fonts/a.sf2");
+  player.SetSoundFont("/fonts/b.sf2");
+  EXPECT_EQ(player.SoundFont(), "/fonts/b.sf2");
   saved ? ::setenv("SDL_SOUNDFONTS", saved_value.c_str(), 1) : ::unsetenv("SDL_SOUNDFONTS");
-
-  // Without a readable one MIDI cannot sound (and the log says which file
-  // it could not read); files that cannot be read are left out of a list.
-  for (const auto& [font, error] : {std::pair{std::string("/no/such/font.sf2"), media_error::kNoOutput},
-                                    {std::string("/no/such/font.sf2;") + kDefaultSoundFont, media_error::kNone}}) {
+  // Without a readable one MIDI cannot sound (error 3, no output; the log
+  // says which file it could not read); files that cannot be read are left
+  // out of a list.
+  const std::string none = "/no/such/font.sf2";
+  for (const auto& [font, state] : {std::pair{none, "stopped, error 3, 1 logged"},
+                                    {none + ";" + kDefaultSoundFont, "playing, error 0"}}) {
     SCOPED_TRACE(font);
-    player->SetSoundFont(font);
-    ASSERT_TRUE(OpenFile("D\\SOUND\\SHORT.MID"));
-    player->Play();
-    EXPECT_EQ(player->Error(), error);
-    EXPECT_EQ(player->Mode(), error ? MediaMode::Stopped : MediaMode::Playing);
-    if (error != media_error::kNone) {
-      EXPECT_EQ(player->Log().Received(), 1u);  // told which file it could not read
-    }
+    player.SetSoundFont(font);
+    ASSERT_TRUE(OpenAndPlay("SHORT.MID"));
+    const std::string log = ", " + std::to_string(player.Log().Received()) + " logged";
+    EXPECT_EQ(State() + (player.Error() ? log : ""), state);
   }
+}
+
+// The first messages from any thread go out, then a line says the rest are
+// dropped; without a stream the log only counts.
+TEST(SoundLog, WritesTheFirstMessagesFromAnyThreadThenSaysTheRestAreDropped) {
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  {
+    sound::SoundLog log(f, 3);
+    log.Write("fluidsynth", "warning: one\n");  // a line's own end is not doubled
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+      threads.emplace_back([&] { for (int i = 0; i < 1000; ++i) log.Write("x", "message"); });
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(std::pair(log.Received(), log.Written()), std::pair(uint64_t{4001}, uint64_t{4}));
+  }
+  std::rewind(f);
+  std::string text(4096, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), f));
+  std::fclose(f);
+  EXPECT_EQ(text, "fluidsynth: warning: one\nx: message\nx: message\n"
+                  "velmor: further sound library messages are dropped\n");
+  sound::SoundLog quiet(nullptr);
+  quiet.Write("x", "message");
+  EXPECT_EQ(std::pair(quiet.Received(), quiet.Written()), std::pair(uint64_t{1}, uint64_t{0}));
 }
 
 // --- In a child process: what comes out, and what the terminal sees ---
@@ -220,7 +381,7 @@ TEST_F(SdlMediaPlayerTest, TheSoundFontComesFromTheOptionTheEnvironmentOrTheDefa
 // repeat within 30,000 samples: a frame out of place shows.
 std::vector<int16_t> Pattern(std::size_t frames) {
   std::vector<int16_t> samples(frames * 2);
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(1 + static_cast<int>(i % 30000));
+  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(1 + i % 30000);
   return samples;
 }
 
@@ -255,15 +416,15 @@ int PlayPatternToDisk(bool quieter) {
 
 // A damaged MIDI file through the player, then straight to the synthesiser.
 int PlayDamagedMidi() {
-  std::string soundfont;
-  std::string error;
+  std::string soundfont, error;
   {
     MemoryFiles files;
     files.Put("D/SOUND/BAD.MID", testing::BogusLengthMidi());
     SdlMediaPlayer player(files);
     player.SetFileName("D\\SOUND\\BAD.MID");
     if (player.Open(&error)) return 10;  // must be refused ...
-    if (error.find("D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end") == std::string::npos) return 15;
+    if (!error.starts_with("D\\SOUND\\BAD.MID: damaged MIDI file: track 1 runs past the end"))
+      return 15;
     if (player.Error() != media_error::kRefused || player.Mode() != MediaMode::NotReady) return 16;
     player.Play();
     if (player.Stop(&error) || error != kNoDeviceText) return 17;  // ... and leave nothing open
@@ -331,8 +492,7 @@ int ProbeWithoutOutput() {
     player.SetFileName(path);
     if (!player.Open(nullptr)) return 21;
     player.Play();
-    if (player.Error() != media_error::kNoOutput) return 22;
-    if (player.Mode() != MediaMode::Stopped) return 23;
+    if (player.Error() != media_error::kNoOutput || player.Mode() != MediaMode::Stopped) return 22;
   }
   return 0;
 }
@@ -345,48 +505,31 @@ const testing::ChildBodyRegistration kChildren[] = {
     {"ProbeWithoutOutput", &ProbeWithoutOutput},
 };
 
-// What a child wrote to the disk driver's file, as samples.
-std::vector<int16_t> SoundIn(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<int16_t> sound(raw.size() / 2);
-  if (!sound.empty()) std::memcpy(sound.data(), raw.data(), sound.size() * 2);
-  return sound;
-}
-
 // Each child within its time and a few lines of output: a damaged MIDI
 // file neither hangs nor floods the terminal, the synthesiser's messages are
 // bounded. At full volume the device gets the piece whole and in order,
 // with silence where the stop was and after the end, nowhere else; at a
 // quarter of the volume every sample is scaled.
 TEST(SdlMediaPlayerChildren, EndInTimeWithoutFloodingTheTerminalAndSoundThePieceWhole) {
-  struct Case {
-    const char* child;
-    const char* driver;
-    std::vector<const char*> says;
-    int volume;  // 0: no sound to check
-  };
+  struct Case { const char* child; const char* driver; std::vector<const char*> says; int volume; };
   const Case cases[] = {
       {"PlayPatternToDisk", "disk", {}, 100},
       {"PlayQuieterPatternToDisk", "disk", {}, 25},
       {"PlayDamagedMidi", "dummy", {}, 0},
-      {"FloodSynthLog", "dummy", {"fluidsynth: warning: Ringbuffer full", "further sound library messages are dropped"}, 0},
-      {"ProbeWithoutOutput", "no-such-driver", {}, 0},
+      {"FloodSynthLog", "dummy",
+       {"fluidsynth: warning: Ringbuffer full", "further sound library messages are dropped"}, 0},
+      {"ProbeWithoutOutput", "no-such-driver", {}, 0},  // volume 0: no sound to check
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.child);
-    char path[] = "/tmp/velmor-audio-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    const std::string path = std::string(VELMOR_BUILD_DIR) + "/sound_" + c.child + ".raw";
+    std::remove(path.c_str());
     auto result = testing::RunChild(c.child, 20s, 64 * 1024, {std::string("SDL_AUDIODRIVER=") + c.driver,
-        std::string("SDL_DISKAUDIOFILE=") + path, "SDL_DISKAUDIODELAY=20"});
-    const std::vector<int16_t> sound = SoundIn(path);
-    std::remove(path);
-    EXPECT_FALSE(result.timed_out);
-    EXPECT_FALSE(result.flooded);
-    EXPECT_TRUE(result.exited);
-    EXPECT_EQ(result.exit_code, 0) << result.output;
+        "SDL_DISKAUDIOFILE=" + path, "SDL_DISKAUDIODELAY=20"});
+    const std::vector<int16_t> sound = testing::Samples(testing::ReadFile(path));
+    std::remove(path.c_str());
+    EXPECT_EQ(std::tuple(result.timed_out, result.flooded, result.exited, result.exit_code),
+              std::tuple(false, false, true, 0)) << result.output;
     EXPECT_LT(result.output.size(), 4096u) << result.output;
     for (const char* text : c.says) EXPECT_NE(result.output.find(text), std::string::npos) << result.output;
     if (!c.volume) continue;
