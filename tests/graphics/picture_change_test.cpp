@@ -7,22 +7,16 @@ namespace velmor::testing {
 namespace {
 
 using scenario::WaitHandler;
-
-struct Timeline {
-  int out = 0;      // ticks of the dissolve-out
-  int prepare = 0;  // ticks of PrepareScreen
-  int in = 0;       // ticks of the dissolve-in
-  friend bool operator==(const Timeline&, const Timeline&) = default;
-};
+using Timeline = std::array<int, 3>;  // ticks of the dissolve-out, PrepareScreen, the dissolve-in
 
 Timeline RunChange(GraphicsRig& g, const std::string& name) {
   g.picture.ChangePicture(ByteString(name));
   EXPECT_EQ(g.input.CGHoldEnable, 0);  // no hold while the change runs
-  Timeline t;
-  while (g.scn.MainProc != WaitHandler::None && t.out + t.prepare + t.in < 200) {
-    WaitHandler h = g.scn.MainProc;
+  Timeline t{};
+  for (int n = 0; g.scn.MainProc != WaitHandler::None && n < 200; ++n) {
+    const WaitHandler h = g.scn.MainProc;
     g.Tick();
-    (h == WaitHandler::ChangePicture ? t.out : h == WaitHandler::PrepareScreen ? t.prepare : t.in)++;
+    ++t[h == WaitHandler::ChangePicture ? 0 : h == WaitHandler::PrepareScreen ? 1 : 2];
   }
   EXPECT_EQ(g.input.CGHoldEnable, 1);
   return t;
@@ -31,14 +25,10 @@ Timeline RunChange(GraphicsRig& g, const std::string& name) {
 // The timeline at each speed; with no picture (missing, damaged or no
 // name) the change shows what TMP holds, full-screen, and forgets the name.
 TEST(PictureChange, TimelinesAndPicturesThatCannotBeRead) {
-  struct Case {
-    int32_t sft;
-    const char* name;
-    Timeline expected;
-  };
-  for (Case c : {Case{0, "BG01", {13, 1, 13}}, Case{kSkipKey, "BG01", {2, 1, 2}},
-                 Case{1, "BG01", {13, 1, 13}}, Case{0, "MISSING", {13, 1, 13}},
-                 Case{0, "BROKEN", {13, 1, 13}}}) {
+  struct Case { int32_t sft; std::string name; Timeline expected; };
+  for (const Case& c : {Case{0, "BG01", {13, 1, 13}}, Case{kSkipKey, "BG01", {2, 1, 2}},
+                        Case{1, "BG01", {13, 1, 13}}, Case{0, "MISSING", {13, 1, 13}},
+                        Case{0, "BROKEN", {13, 1, 13}}}) {
     SCOPED_TRACE(c.name + std::to_string(c.sft));
     GraphicsRig g;
     g.Put("CG\\", "BG01.BMP", Pattern(640, 480));
@@ -48,8 +38,8 @@ TEST(PictureChange, TimelinesAndPicturesThatCannotBeRead) {
     g.input.sft = c.sft;
     EXPECT_EQ(RunChange(g, c.name), c.expected);
     EXPECT_EQ(g.layers.PictureRect, (Rect{0, 0, 640, 480}));
-    const bool read = std::string(c.name) == "BG01";
-    EXPECT_EQ(g.layers.BMP, read ? Pattern(640, 480) : Pattern(640, 480, 21));
+    const bool read = c.name == "BG01";
+    EXPECT_EQ(g.layers.BMP, Pattern(640, 480, read ? 1 : 21));
     EXPECT_EQ(g.layers.PictureName.str(), read ? "BG01" : "");
     EXPECT_TRUE(g.errors.empty());
   }
@@ -62,17 +52,14 @@ TEST(PictureChange, AccumulatorCarriesItsLowBitsToTheNextDissolve) {
   EXPECT_EQ(g.picture.MeshAcc, 0);
   // 13 ticks of 20 units: 260 = 16 passes (256) and 4 left over.
   for (int i = 0; i < 13; ++i) g.Tick();
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::PrepareScreen);
-  EXPECT_EQ(g.picture.MeshAcc, 4);
+  EXPECT_EQ(std::pair(g.scn.MainProc, int{g.picture.MeshAcc}), std::pair(WaitHandler::PrepareScreen, 4));
   g.Tick();  // PrepareScreen keeps the low four bits
   EXPECT_EQ(g.picture.MeshAcc, 4);
   // The dissolve-in starts from 4: 12 ticks give 244 units, 15 passes.
   for (int i = 0; i < 12; ++i) g.Tick();
-  EXPECT_EQ(g.picture.MeshPass, 15);
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::DissolveIn);
+  EXPECT_EQ(std::pair(g.scn.MainProc, int{g.picture.MeshPass}), std::pair(WaitHandler::DissolveIn, 15));
   g.Tick();
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
-  EXPECT_EQ(g.picture.MeshAcc, 8);
+  EXPECT_EQ(std::pair(g.scn.MainProc, int{g.picture.MeshAcc}), std::pair(WaitHandler::None, 8));
 }
 
 // After k passes of the dissolve-out exactly the pixels whose place in their
@@ -104,8 +91,7 @@ TEST(PictureChange, DissolvePixelsOutAndIn) {
     for (int i = 0; i < 6; ++i) g.Tick();
     int shown = 0;
     for (int x = 0; x < 16; ++x) shown += g.layers.BMP.at(x, 0) == picture.at(x, 0);
-    EXPECT_GT(shown, 0);
-    EXPECT_LT(shown, 16);
+    EXPECT_TRUE(shown > 0 && shown < 16) << shown;
     g.TicksUntilDone();
     EXPECT_EQ(g.layers.BMP, picture);
     EXPECT_EQ(g.layers.IMG, picture);
@@ -125,12 +111,11 @@ TEST(PictureChange, FramedPicturesAndWhatStandsAroundThem) {
   g.layers.BMP = Pattern(640, 480, 11);  // an old full-screen scene
   RunChange(g, "_cg01");
   EXPECT_EQ(g.layers.PictureRect, (Rect{8, 8, 504, 472}));
-  EXPECT_EQ(g.layers.BMP.at(8, 8), picture.at(0, 0));
-  EXPECT_EQ(g.layers.BMP.at(503, 471), picture.at(495, 463));
-  EXPECT_EQ(g.layers.BMP.at(0, 0), 0x404080u);            // the frame WK01
-  EXPECT_EQ(g.layers.BMP.at(520, 20), kWhite);            // the frame's white strip
-  EXPECT_EQ(g.layers.BMP.at(514, 76), text::kGaugeBack);  // a gauge of the status
-
+  // The picture's corners, the frame WK01, its white strip, a gauge of the status.
+  EXPECT_EQ(std::vector({g.layers.BMP.at(8, 8), g.layers.BMP.at(503, 471), g.layers.BMP.at(0, 0),
+                         g.layers.BMP.at(520, 20), g.layers.BMP.at(514, 76)}),
+            std::vector({picture.at(0, 0), picture.at(495, 463), 0x404080u, kWhite,
+                         text::kGaugeBack}));
   g.layers.IMG = Bitmap(640, 480, 0x123456);  // mark the screen image
   g.status.StatusLayout = 1;                  // the second layout has a frame of its own
   g.picture.ChangePicture(ByteString(""));    // the same picture again
@@ -138,16 +123,15 @@ TEST(PictureChange, FramedPicturesAndWhatStandsAroundThem) {
   EXPECT_EQ(g.layers.IMG.at(600, 10), 0x123456u);  // outside PictureRect
   EXPECT_NE(g.layers.IMG.at(100, 100), 0x123456u);
   g.TicksUntilDone();
-  EXPECT_EQ(g.layers.BMP.at(0, 0), 0x408040u);
-  EXPECT_EQ(g.layers.BMP.at(8, 8), picture.at(0, 0));
+  EXPECT_EQ(std::pair(g.layers.BMP.at(0, 0), g.layers.BMP.at(8, 8)),
+            std::pair(0x408040u, picture.at(0, 0)));
   EXPECT_EQ(g.layers.PictureName.str(), "_cg01");
-
   const Bitmap framed_scene = g.layers.BMP;
   g.Put("CG\\", "SMALL.BMP", Pattern(320, 240, 6));
-  EXPECT_EQ(RunChange(g, "SMALL").out, 13);
+  EXPECT_EQ(RunChange(g, "SMALL")[0], 13);
   EXPECT_EQ(g.layers.PictureRect, (Rect{0, 0, 320, 240}));
-  EXPECT_EQ(g.layers.BMP.at(600, 400), framed_scene.at(600, 400));
-  EXPECT_EQ(g.layers.BMP.at(0, 0), Pattern(320, 240, 6).at(0, 0));
+  EXPECT_EQ(std::pair(g.layers.BMP.at(600, 400), g.layers.BMP.at(0, 0)),
+            std::pair(framed_scene.at(600, 400), Pattern(320, 240, 6).at(0, 0)));
 }
 
 }  // namespace

@@ -25,19 +25,16 @@ TEST(Cursors, ShapesFromTheirFilesAndTheSelector) {
   GraphicsRig g;
   for (int n : {0, 1, 5, 6}) PutCursor(g, n);
   g.cursors.SetCursorShape(6);
-  EXPECT_EQ(g.layers.SP0.at(0, 0), 0x060001u);
-  EXPECT_EQ(g.layers.MS0.at(0, 0), kBlack);
+  EXPECT_EQ(std::pair(g.layers.SP0.at(0, 0), g.layers.MS0.at(0, 0)), std::pair(0x060001u, kBlack));
   g.cursors.RestoreCursor();
-  EXPECT_EQ(g.cursors.CursorNumber, 0);
-  EXPECT_EQ(g.layers.SP0.at(0, 0), 0x000001u);
+  EXPECT_EQ(std::pair(g.cursors.CursorNumber, g.layers.SP0.at(0, 0)), std::pair(0, 0x000001u));
   g.game.files.Remove(std::string(kDat) + "CURSOR/CSR04.BMP");
   EXPECT_THROW(g.cursors.SetCursorShape(4), GameError);
   EXPECT_EQ(g.cursors.CursorNumber, 4);
   g.MouseSpin.SetValue(5);
   EXPECT_EQ(g.layers.SP0.at(0, 0), 0x050001u);
   g.cursors.MouseSpinDblClick();
-  EXPECT_EQ(g.MouseSpin.value, 1);
-  EXPECT_EQ(g.cursors.CursorNumber, 1);
+  EXPECT_EQ(std::pair(g.MouseSpin.value, g.cursors.CursorNumber), std::pair(1, 1));
 }
 
 // The region picture: a column of 16 stripes 20 pixels high, one per table
@@ -51,18 +48,22 @@ struct HitRig : GraphicsRig {
     Put("CG\\", "MAP.BMP", map);
     cursors.SetCursorShape(1);
   }
-  // A click at (x, y) on a region picture with the given hover shape; the
-  // answer.
-  int Click(int x, int y, uint8_t hover = 1, const char* map = "MAP") {
-    hitmap.StartHitMap(9, ByteString(map), hover, 0);
-    Tick();
+  // The pointer at (x, y) with the buttons in that state, then a tick; the
+  // handler installed after it.
+  WaitHandler Mouse(int x, int y, int drg, int clk = 0) {
     input.msx = x;
     input.msy = y;
-    input.drg = 1;
+    input.drg = drg;
+    input.clk = clk;
     Tick();
-    input.drg = 0;
-    Tick();
-    EXPECT_EQ(scn.MainProc, WaitHandler::None);
+    return scn.MainProc;
+  }
+  // A click at (x, y) on a region picture with the given hover shape; the answer.
+  int Click(int x, int y, uint8_t hover = 1, const char* map = "MAP") {
+    hitmap.StartHitMap(9, ByteString(map), hover, 0);
+    Mouse(0, 0, 0);
+    Mouse(x, y, 1);
+    EXPECT_EQ(Mouse(x, y, 0), WaitHandler::None);
     return scn.work[9];
   }
 };
@@ -73,13 +74,7 @@ TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
   HitRig g;
   for (int i = 0; i < 16; ++i) EXPECT_EQ(g.Click(50, i * 20 + 5), i) << i;
   g.Put("CG\\", "SMALL.BMP", Bitmap(100, 100, ColorTable[2]));
-  struct Case {
-    const char* what;
-    const char* map;
-    int x, y;
-    uint8_t hover;
-    int answer;
-  };
+  struct Case { const char* what; const char* map; int x, y; uint8_t hover; int answer; };
   const Case cases[] = {
       {"a dithered shade", "MAP", 50, 325, 1, 16},
       {"black background", "MAP", 400, 400, 1, 0},
@@ -100,27 +95,20 @@ TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
 TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
   HitRig g;
   g.hitmap.StartHitMap(9, ByteString("MAP"), 7, 10);
-  EXPECT_EQ(g.cursors.CursorNumber0, 1);
-  EXPECT_EQ(g.cursors.CursorNumber, 7);
+  EXPECT_EQ(std::pair(g.cursors.CursorNumber0, g.cursors.CursorNumber), std::pair(1, 7));
   EXPECT_FALSE(g.MouseSpin.enabled);
   g.layers.DrawWallpaper();  // reloads the mesh into the scratch bitmap
-  g.input.msx = 10;
-  g.input.msy = 25;
-  g.input.drg = 1;
-  g.Tick();
+  g.Mouse(10, 25, 1);
   EXPECT_EQ(g.cursors.CursorNumber, 10);
-  g.Tick();  // still held
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
-  g.input.drg = 0;
-  g.Tick();
+  EXPECT_EQ(g.Mouse(10, 25, 1), WaitHandler::HitMapRelease);  // still held
+  g.Mouse(10, 25, 0);
   EXPECT_EQ(g.scn.work[9], 2);  // shape 7 tests 20 pixels lower
   EXPECT_EQ(g.cursors.CursorNumber, 7);
   EXPECT_TRUE(g.MouseSpin.enabled);
   g.cursors.RestoreCursor();
   EXPECT_EQ(g.cursors.CursorNumber, 1);
   EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
-  EXPECT_EQ(g.scn.work[9], 0);
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(std::pair(int{g.scn.work[9]}, g.scn.MainProc), std::pair(0, WaitHandler::None));
   EXPECT_EQ(g.cursors.CursorNumber, 1);
   EXPECT_TRUE(g.MouseSpin.enabled);
 }
@@ -130,28 +118,14 @@ TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
 // one and released in the next.
 TEST(HitMap, WhichPressesCount) {
   HitRig g;
-  g.input.drg = 1;
   g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
-  g.Tick();
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
-  g.input.msx = 10;
-  g.input.msy = 45;
-  g.input.drg = 0;
-  g.Tick();
+  EXPECT_EQ(g.Mouse(0, 0, 1), WaitHandler::HitMapRelease);
+  g.Mouse(10, 45, 0);
   EXPECT_EQ(g.scn.work[9], 2);
-
   g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
-  g.input.clk = 2;
-  g.input.drg = 2;
-  g.Tick();
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapPress);
-  g.input.drg = 0;
-  g.input.clk = 1;
-  g.input.msy = 25;
-  g.Tick();
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::HitMapRelease);
-  g.input.clk = 0;
-  g.Tick();
+  EXPECT_EQ(g.Mouse(10, 45, 2, 2), WaitHandler::HitMapPress);
+  EXPECT_EQ(g.Mouse(10, 25, 0, 1), WaitHandler::HitMapRelease);
+  g.Mouse(10, 25, 0);
   EXPECT_EQ(g.scn.work[9], 1);
 }
 
@@ -174,12 +148,11 @@ TEST(Animation, FramesAndDurations) {
     EXPECT_EQ(g.input.CGHoldEnable, 0);
     EXPECT_TRUE(g.layers.PictureName.empty());
     std::vector<Color> frames = {g.layers.IMG.at(200, 100)};
-    int n = 0;
-    for (; g.scn.MainProc == WaitHandler::AnimationStep && n < 100; ++n) {
+    for (int n = 0; g.scn.MainProc == WaitHandler::AnimationStep && n < 100; ++n) {
       g.Tick();
       frames.push_back(g.layers.IMG.at(200, 100));
     }
-    EXPECT_EQ(n, ticks);
+    EXPECT_EQ(frames.size(), ticks + 1u);
     EXPECT_EQ(std::vector<Color>(frames.begin(), frames.begin() + 8), first_frames);
     EXPECT_EQ(g.layers.IMG, Bitmap(640, 480, 9));
     EXPECT_EQ(g.input.CGHoldEnable, 1);
@@ -190,12 +163,8 @@ TEST(Animation, FramesAndDurations) {
 }
 
 TEST(DisplayScaling, PointerMapping) {
-  struct Case {
-    int scale;
-    Point pointer;
-    Point expected;
-  };
   // 1024 x 768 screen: 100 % at (192, 144); 50 % at (352, 264); 150 % at (32, 24).
+  struct Case { int scale; Point pointer, expected; };
   for (Case c : {Case{100, {831, 623}, {639, 479}}, Case{100, {1023, 767}, {639, 479}},
                  Case{100, {191, 144}, {0, 0}},  // -1 maps to 0, not -1
                  Case{100, {500, 300}, {308, 156}}, Case{50, {363, 265}, {22, 2}},
@@ -215,8 +184,8 @@ TEST(DisplayScaling, CentredOverTheWallpaper) {
   GraphicsRig g;
   g.ResoSpin.SetValue(52);  // off the step: 332 x 249
   EXPECT_EQ(g.scaling.Disp.rect(), (Rect{346, 259, 678, 508}));
-  EXPECT_EQ(g.window.Canvas().at(0, 0), Pattern(64, 64, 7).at(0, 0));
-  EXPECT_EQ(g.window.Canvas().at(1023, 767), Pattern(64, 64, 7).at(63, 63));
+  EXPECT_EQ(std::pair(g.window.Canvas().at(0, 0), g.window.Canvas().at(1023, 767)),
+            std::pair(Pattern(64, 64, 7).at(0, 0), Pattern(64, 64, 7).at(63, 63)));
   g.scaling.ResoSpinDblClick();
   EXPECT_EQ(g.ResoSpin.value, 100);
   EXPECT_EQ(g.scaling.Disp.rect(), (Rect{192, 144, 832, 624}));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "scenario/language.h"
+#include "support/assembly.h"
 #include "text/backlog.h"
 #include "text/text_rig.h"
 
@@ -15,6 +16,7 @@ using text::BacklogEntry;
 namespace code = scenario::text_code;
 
 std::string Bytes(std::initializer_list<uint8_t> b) { return std::string(b.begin(), b.end()); }
+std::string Label(std::string_view name) { return S("【 ") + std::string(name) + S(" 】"); }
 
 struct BacklogRig : TextRig {
   text::Backlog& log = form.backlog;
@@ -33,21 +35,26 @@ struct BacklogRig : TextRig {
     }
     ASSERT_EQ(scn.MainProc, WaitHandler::None);
   }
+  // Each entry's label, text and first row (-1 for a choice).
+  std::vector<std::tuple<std::string, std::string, int32_t>> Entries() {
+    std::vector<std::tuple<std::string, std::string, int32_t>> out;
+    for (std::size_t i = 0; i < log.size(); ++i) {
+      const BacklogEntry& e = log.at(i);
+      out.emplace_back(e.label.str(), e.text.str(),
+                       e.kind == BacklogEntry::Kind::Choice ? -1 : e.first_row);
+    }
+    return out;
+  }
 };
 
 TEST(BacklogPagesTest, OneEntryForEveryPageTheWindowShowed) {
-  const std::string mio = S("【 ") + "Mio" + S(" 】");
-  const std::string a186 = Repeat("a", 186);  // three rows of 62
+  const std::string mio = Label("Mio"), a186 = Repeat("a", 186);  // three rows of 62
   const std::string codes = "A" + Bytes({code::kColor, 2, code::kSize, 12, code::kLineFeed}) + "B";
-  struct Page {
-    std::string label, text;
-    int32_t first_row;
-  };
   struct Case {
     const char* what;
     int speaker;
     std::string text;
-    std::vector<Page> pages;
+    std::vector<std::tuple<std::string, std::string, int32_t>> pages;
   };
   const Case cases[] = {
       {"colour, size and line feed kept", 1, codes, {{mio, codes, 19}}},
@@ -62,20 +69,15 @@ TEST(BacklogPagesTest, OneEntryForEveryPageTheWindowShowed) {
       {"speaker 0 has no label", 0, "AB", {{"", "AB", 19}}},
       {"speaker 0 with no text shows nothing", 0, "", {}},
       {"a label with no text", 1, "", {{mio, "", 19}}},
-      {"speaker 2 is the hero", 2, "X", {{S("【 ") + "Kei" + S(" 】"), "X", 19}}},
-      {"speaker 18 is the last name", 18, "X", {{S("【 ") + "Ao" + S(" 】"), "X", 19}}},
-      {"a speaker past the names has an empty label", 21, "X", {{S("【  】"), "X", 19}}},
+      {"speaker 2 is the hero", 2, "X", {{Label("Kei"), "X", 19}}},
+      {"speaker 18 is the last name", 18, "X", {{Label("Ao"), "X", 19}}},
+      {"a speaker past the names has an empty label", 21, "X", {{Label(""), "X", 19}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     BacklogRig rig;
     rig.TypeAll(c.text, c.speaker);
-    ASSERT_EQ(rig.log.size(), c.pages.size());
-    for (std::size_t i = 0; i < c.pages.size(); ++i) {
-      EXPECT_EQ(rig.log.at(i).label.str(), c.pages[i].label) << "page " << i;
-      EXPECT_EQ(rig.log.at(i).text.str(), c.pages[i].text) << "page " << i;
-      EXPECT_EQ(rig.log.at(i).first_row, c.pages[i].first_row) << "page " << i;
-    }
+    EXPECT_EQ(rig.Entries(), c.pages);
   }
 }
 
@@ -102,8 +104,7 @@ TEST(BacklogPagesTest, APageIsKeptWhileItIsTypedAndTheNewest200Stay) {
 TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   BacklogRig rig;
   rig.scn.mcr[2] = Sstr("Sato");
-  rig.Load({29, 1, 'H', 'i', ' ', code::kFirstName, 0, 23, 7, 0, 'A', 0, 'B', ' ',
-            code::kFirstName + 2, 0, 0, 255});
+  rig.Load(Assembled(" TEXTA \"Hi \\name{0}\"\n CHOICE work[7], \"A\", \"B \\name{2}\"\n END\n"));
   rig.Tick();
   rig.TickUntilIdle();
   rig.Tick();  // the choice is shown
@@ -115,13 +116,8 @@ TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   rig.scn.mcr[0] = Sstr("Ren");
   rig.scn.mcr[1] = Sstr("Aki");
   ASSERT_EQ(rig.scn.work[7], 2);
-  ASSERT_EQ(rig.log.size(), 2u);
-  EXPECT_EQ(rig.log.at(0).kind, BacklogEntry::Kind::Page);
-  EXPECT_EQ(rig.log.at(0).label.str(), S("【 ") + "Mio" + S(" 】"));
-  EXPECT_EQ(rig.log.at(0).text.str(), "Hi Kei");
-  EXPECT_EQ(rig.log.at(1).kind, BacklogEntry::Kind::Choice);
-  EXPECT_EQ(rig.log.at(1).text.str(), "B Sato");
-  EXPECT_TRUE(rig.log.at(1).label.empty());
+  using Entry = std::tuple<std::string, std::string, int32_t>;
+  EXPECT_EQ(rig.Entries(), (std::vector<Entry>{{Label("Mio"), "Hi Kei", 19}, {"", "B Sato", -1}}));
 }
 
 // A page drawn from the backlog is the window as typing left it: frame,
@@ -154,11 +150,11 @@ TEST(BacklogDrawTest, AChoiceShowsItsOptionHighlighted) {
   Bitmap page(640, 480, kSceneColor);
   rig.TakeDrawn();
   text::DrawBacklogEntry(page, rig.font, rig.win.msg, choice);
-  EXPECT_EQ(rig.font.Text(), S(" ≫ ") + "Go");
+  const Drawn drawn = rig.TakeDrawn();
+  EXPECT_EQ(Text(drawn), S(" ≫ ") + "Go");
   // As the choice draws it: on the first row, each character at its byte
   // offset; the row inverted up to one unit past its end (6 bytes).
-  EXPECT_EQ(rig.font.drawn.back().x, 40 + 5 * 8);
-  EXPECT_EQ(rig.font.drawn.back().y, 380);
+  EXPECT_EQ(std::pair(drawn.back().x, drawn.back().y), std::pair(40 + 5 * 8, 380));
   EXPECT_EQ(page.at(40 + 7 * 8 - 1, 381), kBlack);  // white cell, inverted
   EXPECT_EQ(page.at(40 + 7 * 8, 381), kWhite);     // the frame, as it is
 }

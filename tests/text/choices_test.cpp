@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/assembly.h"
 #include "text/text_rig.h"
 
 namespace velmor::testing {
@@ -26,7 +27,7 @@ void PointTo(TextRig& rig, int32_t y, int32_t clk = 0) {
 TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
   TextRig rig;
   rig.scn.work[7] = -5;
-  rig.Load({23, 7, 0, 'A', 0, 'B', 0, 0, 22});
+  rig.Load(Assembled(" CHOICE work[7], \"A\", \"B\"\n CLICK\n"));
   rig.Tick();
   EXPECT_EQ(rig.scn.inx, 8);
   EXPECT_EQ(rig.choices.ChoiceCount, 2);
@@ -48,15 +49,15 @@ TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
 // its highlight one unit past the text, and where the font drew each
 // character (at its byte offset, a row each) in the message font.
 TEST(ReadChoicesTest, ListsOfEveryLength) {
-  using Drawn = std::tuple<int32_t, int32_t, std::string>;
+  using At = std::tuple<int32_t, int32_t, std::string>;
   struct Case {
     const char* what;
     ChoiceList list;
     int count;
     std::string first;
-    Rect highlight;            // the first row's
-    std::vector<Drawn> drawn;  // the last ones
-    std::string font = "";     // typed first, to change the font
+    Rect highlight;         // the first row's
+    std::vector<At> drawn;  // the last ones
+    std::string font = "";  // typed first, to change the font
   };
   const std::string marker = S(" ≫ ");
   const Case cases[] = {
@@ -79,27 +80,24 @@ TEST(ReadChoicesTest, ListsOfEveryLength) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TextRig rig;
-    rig.win.msg.spd = 0;
-    rig.Type(c.font, 0);
-    rig.TickUntilIdle();
+    rig.TypeAtOnce(c.font, 0);
     rig.choices.ReadChoices(3, ListOf({"1", "2", "3", "4", "5"}));  // a longer list before
     rig.scn.MainProc = WaitHandler::None;
     rig.TakeDrawn();
     rig.choices.ReadChoices(3, c.list);
     EXPECT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
-    EXPECT_EQ(rig.choices.ChoiceCount, c.count);
-    EXPECT_EQ(rig.choices.ChoiceHot, -1);
+    EXPECT_EQ(std::pair(rig.choices.ChoiceCount, rig.choices.ChoiceHot), std::pair(c.count, -1));
     EXPECT_TRUE(rig.choices.ChoiceText[c.count].empty());
     EXPECT_EQ(rig.choices.ChoiceText[0], c.first);
     EXPECT_EQ(rig.choices.HighlightRect(0), c.highlight);
-    std::vector<Drawn> drawn;
+    std::vector<At> drawn;
     for (const DrawnChar& d : rig.TakeDrawn()) {
       drawn.emplace_back(d.x, d.y, d.bytes);
-      EXPECT_EQ(d.style.height, rig.layers.font.height);
-      EXPECT_EQ(d.style.color, rig.layers.font.color);
+      EXPECT_EQ(std::pair(d.style.height, d.style.color),
+                std::pair(rig.layers.font.height, rig.layers.font.color));
     }
     ASSERT_GE(drawn.size(), c.drawn.size());
-    EXPECT_EQ(std::vector<Drawn>(drawn.end() - c.drawn.size(), drawn.end()), c.drawn);
+    EXPECT_EQ(std::vector<At>(drawn.end() - c.drawn.size(), drawn.end()), c.drawn);
     EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
   }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/assembly.h"
 #include "text/text_rig.h"
 
 namespace velmor::testing {
@@ -7,26 +8,13 @@ namespace {
 
 using scenario::WaitHandler;
 using text::kBlinkIconRect;
-
-// Characters drawn per tick until the message ends (at most `limit` ticks).
-std::vector<std::size_t> CharsPerTick(TextRig& rig, int limit = 100) {
-  std::vector<std::size_t> counts;
-  for (int t = 0; t < limit && rig.scn.MainProc == WaitHandler::TypeText; ++t) {
-    rig.Tick();
-    counts.push_back(rig.TakeDrawn().size());
-  }
-  return counts;
-}
+using XY = std::pair<int32_t, int32_t>;
+using At = std::tuple<std::size_t, int32_t, int32_t>;  // character index, x, y
 
 // Typed at a speed (96 at the start), the characters come so many a tick; the
 // budget's remainder carries over. The skip key shows each page for a tick.
 TEST(TypeTextTest, CharactersPerTickFollowTheSpeed) {
-  struct Case {
-    int spd;
-    int32_t sft;
-    std::string text;
-    std::vector<std::size_t> per_tick;
-  };
+  struct Case { int spd; int32_t sft; std::string text; std::vector<std::size_t> per_tick; };
   const Case cases[] = {
       {96, 0, Repeat(S("あ"), 40), {6, 6, 6, 6, 6, 6, 4}},
       {40, 0, Repeat("a", 10), {2, 3, 2, 3}},  // two and a half a tick
@@ -44,29 +32,23 @@ TEST(TypeTextTest, CharactersPerTickFollowTheSpeed) {
     rig.layers.BMP.set(0, 0, kWhite);  // outside the window: never published
     rig.Type(c.text);
     EXPECT_EQ(rig.TakeDrawn()[0].y, 380);  // the label
-    EXPECT_EQ(CharsPerTick(rig), c.per_tick);
+    std::vector<std::size_t> per_tick;
+    while (per_tick.size() < 100 && rig.scn.MainProc == WaitHandler::TypeText)
+      per_tick.push_back(rig.TickDrawn().size());
+    EXPECT_EQ(per_tick, c.per_tick);
     EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
     EXPECT_EQ(rig.layers.IMG.at(0, 0), kSceneColor);
-    EXPECT_EQ(rig.scn.MainProc, WaitHandler::None);
     EXPECT_EQ(rig.win.msg.pri, 0);  // nothing left for the next message
     rig.Type("C", 0);
     EXPECT_FALSE(rig.win.PageWait);  // which does not begin waiting
   }
 }
 
-// Where the characters of one page go: rows, wraps and page overflows.
+// Where the characters of one page go in the first tick: rows, wraps and
+// page overflows.
 TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
-  struct At {
-    std::size_t index;
-    int32_t x, y;
-  };
-  struct Case {
-    const char* what;
-    std::string setup;  // typed first, to change the size
-    std::string text;
-    std::size_t drawn;  // in the first tick
-    std::vector<At> at;
-  };
+  // `setup` is typed first, to change the size.
+  struct Case { const char* what; std::string setup, text; std::size_t drawn; std::vector<At> at; };
   const Case cases[] = {
       {"full width: 32 a row", "", Repeat(S("あ"), 40), 40,
        {{0, 40, 399}, {31, 40 + 31 * 17, 399}, {32, 40, 418}, {39, 40 + 7 * 17, 418}}},
@@ -87,23 +69,14 @@ TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TextRig rig;
-    rig.win.msg.spd = 0;
-    if (!c.setup.empty()) {
-      rig.Type(c.setup);
-      rig.TickUntilIdle();
-    }
+    rig.TypeAtOnce(c.setup);
     rig.Type(c.text);
     rig.TakeDrawn();
-    rig.Tick();
-    std::vector<DrawnChar> drawn = rig.TakeDrawn();
+    const Drawn drawn = rig.TickDrawn();
     ASSERT_EQ(drawn.size(), c.drawn);
-    for (const At& a : c.at) {
-      EXPECT_EQ(drawn[a.index].x, a.x) << "character " << a.index;
-      EXPECT_EQ(drawn[a.index].y, a.y) << "character " << a.index;
-    }
+    for (auto [i, x, y] : c.at) EXPECT_EQ(XY(drawn[i].x, drawn[i].y), XY(x, y)) << i;
     EXPECT_FALSE(rig.win.PageWait);  // an overflow does not wait for a click
-    // Only the window is published: the rows below it are not.
-    EXPECT_EQ(rig.layers.IMG.at(45, 476), kSceneColor);
+    EXPECT_EQ(rig.layers.IMG.at(45, 476), kSceneColor);  // below the window: not published
   }
 }
 
@@ -111,46 +84,40 @@ TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
 // left in force, and that nothing is read past the text.
 TEST(TypeTextTest, ControlCodesAndTheTextsEnd) {
   struct Case {
-    const char* name;
-    std::string text;
-    std::vector<Point> at;  // where each character was drawn
-    int32_t fdx, fdy;
-    platform::TextStyle font;
+    std::string what, text;
+    std::vector<XY> at;  // where each character was drawn
+    int32_t fdx, fdy, h;
+    Color color = kBlack;
   };
-  const platform::TextStyle start{-16, kBlack};
-  const std::vector<Point> ab = {{40, 399}, {49, 399}};
+  const std::vector<XY> ab = {{40, 399}, {49, 399}};
   const Case cases[] = {
-      {"line feed", "A\x01" "B", {{40, 399}, {40, 418}}, 8, 19, start},
-      {"new page", "A\x01\x01\x02" "B", {{40, 399}, {40, 399}}, 8, 19, start},
-      {"colour", "\x03\x02" "A", {{40, 399}}, 8, 19, {-16, ColorTable[2]}},
-      {"white", "\x03\x0F" "A", {{40, 399}}, 8, 19, {-16, kWhite}},
-      {"colour past the table", "\x03\x10" "A", {{40, 399}}, 8, 19, start},
-      {"size 24", "\x04\x18" "AB\x01" "C", {{40, 399}, {53, 399}, {40, 426}}, 12, 27, {-24, kBlack}},
-      {"size 24 full width", "\x04\x18" + S("ああ"), {{40, 399}, {65, 399}}, 12, 27, {-24, kBlack}},
-      {"size 13", "\x04\x0D" "AB", {{40, 399}, {48, 399}}, 7, 16, {-13, kBlack}},
-      {"size 0 keeps the size", "\x04" + std::string(1, '\0') + "AB", ab, 8, 19, start},
-      {"colour code cut off", "AB\x03", ab, 8, 19, start},
-      {"size code cut off", "AB\x04", ab, 8, 19, start},
-      {"lead byte cut off", "AB\x82", ab, 8, 19, start},
-      {"half-width kana", "\xB1\xB2", ab, 8, 19, start},
-      {"nothing", "", {}, 8, 19, start},
+      {"line feed", "A\x01" "B", {{40, 399}, {40, 418}}, 8, 19, -16},
+      {"new page", "A\x01\x01\x02" "B", {{40, 399}, {40, 399}}, 8, 19, -16},
+      {"colour past the table", "\x03\x10" "A", {{40, 399}}, 8, 19, -16},
+      {"colour", "\x03\x02" "A", {{40, 399}}, 8, 19, -16, ColorTable[2]},
+      {"white", "\x03\x0F" "A", {{40, 399}}, 8, 19, -16, kWhite},
+      {"size 24", "\x04\x18" "AB\x01" "C", {{40, 399}, {53, 399}, {40, 426}}, 12, 27, -24},
+      {"size 24 full width", "\x04\x18" + S("ああ"), {{40, 399}, {65, 399}}, 12, 27, -24},
+      {"size 13", "\x04\x0D" "AB", {{40, 399}, {48, 399}}, 7, 16, -13},
+      {"size 0 keeps the size", "\x04" + std::string(1, '\0') + "AB", ab, 8, 19, -16},
+      {"colour code cut off", "AB\x03", ab, 8, 19, -16},
+      {"size code cut off", "AB\x04", ab, 8, 19, -16},
+      {"lead byte cut off", "AB\x82", ab, 8, 19, -16},
+      {"half-width kana", "\xB1\xB2", ab, 8, 19, -16},
+      {"nothing", "", {}, 8, 19, -16},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.what);
     TextRig rig;
-    rig.win.msg.spd = 0;
-    rig.Type(c.text);
-    rig.TakeDrawn();
-    rig.TickUntilIdle();
-    std::vector<DrawnChar> drawn = rig.TakeDrawn();
-    std::vector<Point> at;
-    for (const DrawnChar& d : drawn) at.push_back({d.x, d.y});
+    std::vector<XY> at;
+    for (const DrawnChar& d : rig.TypeAtOnce(c.text)) {
+      at.emplace_back(d.x, d.y);
+      EXPECT_EQ(d.style.height, c.h);
+    }
     EXPECT_EQ(at, c.at);
-    EXPECT_EQ(rig.win.msg.fdx, c.fdx);
-    EXPECT_EQ(rig.win.msg.fdy, c.fdy);
-    EXPECT_EQ(rig.layers.font.height, c.font.height);
-    EXPECT_EQ(rig.layers.font.color, c.font.color);
-    for (const DrawnChar& d : drawn) EXPECT_EQ(d.style.height, c.font.height);
+    const text::BoxRec& msg = rig.win.msg;
+    EXPECT_EQ(std::tuple(msg.fdx, msg.fdy, rig.layers.font.height), std::tuple(c.fdx, c.fdy, c.h));
+    EXPECT_EQ(rig.layers.font.color, c.color);
     EXPECT_EQ(rig.win.MsgPos, c.text.size() + 1);
   }
 }
@@ -162,16 +129,16 @@ TEST(PageWaitTest, BlinksUntilALeftClick) {
   TextRig rig;
   rig.Type("AB\x05" "CD\x05" "EFGHIJ");
   rig.TakeDrawn();
-  rig.Tick();
-  EXPECT_EQ(rig.TakeDrawn().size(), 2u);
+  EXPECT_EQ(rig.TickDrawn().size(), 2u);
+  auto shows = [&rig](Color c) { return AllOf(rig.layers.IMG, kBlinkIconRect, c); };
   for (int t = 1; t <= 23; ++t) {
+    SCOPED_TRACE(t);
     if (t == 4) rig.input.clk = 2;
     if (t == 6) rig.input.sft = kSkipKey;
-    rig.Tick();
-    EXPECT_TRUE(rig.TakeDrawn().empty()) << "wait tick " << t;
-    ASSERT_TRUE(rig.win.PageWait) << "wait tick " << t;
-    EXPECT_EQ(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB), t >= 10 && t < 20) << t;
-    EXPECT_EQ(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameA), t >= 20) << t;
+    EXPECT_TRUE(rig.TickDrawn().empty());
+    ASSERT_TRUE(rig.win.PageWait);
+    EXPECT_EQ(shows(kFrameB), t >= 10 && t < 20);
+    EXPECT_EQ(shows(kFrameA), t >= 20);
   }
   rig.input.sft = 0;
   rig.input.clk = 1;
@@ -179,54 +146,44 @@ TEST(PageWaitTest, BlinksUntilALeftClick) {
   EXPECT_EQ(rig.input.clk, 0);  // the click is used up
   EXPECT_FALSE(rig.win.PageWait);
   EXPECT_TRUE(rig.TakeDrawn().empty());
-  EXPECT_TRUE(AllOf(rig.layers.IMG, kBlinkIconRect, kWhite));
+  EXPECT_TRUE(shows(kWhite));
   rig.win.msg.spd = 40;
-  rig.Tick();  // C, D: 32 of 40
-  std::vector<DrawnChar> rest = rig.TakeDrawn();
+  const Drawn rest = rig.TickDrawn();  // C, D: 32 of 40
   ASSERT_EQ(rest.size(), 2u);
   EXPECT_EQ(rest[0].x, 40 + 2 * 9);  // the same page, where it stopped
   rig.Tick();                        // 8 + 40: the wait code, then stop
   ASSERT_TRUE(rig.win.PageWait);
   for (int t = 0; t < 6; ++t) rig.Tick();
-  EXPECT_FALSE(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB));
+  EXPECT_FALSE(shows(kFrameB));
   rig.Tick();  // 3 + 7: the count reaches 10
-  EXPECT_TRUE(AllOf(rig.layers.IMG, kBlinkIconRect, kFrameB));
+  EXPECT_TRUE(shows(kFrameB));
   rig.input.clk = 1;
   rig.Tick();
-  rig.Tick();
-  EXPECT_EQ(rig.TakeDrawn().size(), 2u);  // 40 units, not 72: two characters
+  EXPECT_EQ(rig.TickDrawn().size(), 2u);  // 40 units, not 72: two characters
 }
 
-// --- Speakers ---
-
-// Retyping (source 3) types the previous text again from its first byte,
-// its label in the size then in force; speaker 0 draws no frame and no label
-// and types from the start of the second row over what is there.
+// Retyping types the previous text again from its first byte, its label in
+// the size then in force; speaker 0 draws no frame and no label and types
+// from the start of the second row over what is there.
 TEST(SpeakerTest, RetypingAndSpeakerZero) {
   TextRig rig;
   rig.win.msg.spd = 0;
-  rig.Load({29, 1, 4, 24, 'X', 'Y', 0, 29, 3, 21, 1, 'C', 0, 22});
+  rig.Load(Assembled(" TEXTA \"\\s{24}XY\"\n TEXTA again\n TEXT \"C\"\n CLICK\n"));
   rig.Tick();
   rig.TickUntilIdle();
   rig.TakeDrawn();
-  rig.Tick();  // the second message: no operand read
+  const Drawn label = rig.TickDrawn();  // the second message: no operand read
   EXPECT_EQ(rig.scn.inx, 9);
-  std::vector<DrawnChar> label = rig.TakeDrawn();
   ASSERT_GE(label.size(), 2u);
   EXPECT_EQ(label[0].style.height, -24);
   EXPECT_EQ(label[1].x, 40 + 25);  // after the full-width bracket
-  rig.Tick();
-  EXPECT_EQ(rig.font.Text(), "XY");
-  rig.TakeDrawn();
+  EXPECT_EQ(Text(rig.TickDrawn()), "XY");
   const Bitmap before = rig.layers.BMP;
-  rig.Tick();
+  EXPECT_TRUE(rig.TickDrawn().empty());
   EXPECT_EQ(rig.layers.BMP, before);
-  EXPECT_TRUE(rig.TakeDrawn().empty());
-  rig.Tick();
-  std::vector<DrawnChar> drawn = rig.TakeDrawn();
+  const Drawn drawn = rig.TickDrawn();
   ASSERT_EQ(drawn.size(), 1u);
-  EXPECT_EQ(drawn[0].x, 40);
-  EXPECT_EQ(drawn[0].y, 380 + 27);
+  EXPECT_EQ(XY(drawn[0].x, drawn[0].y), XY(40, 380 + 27));
   const Rect y_cell{53, 407, 66, 431};  // Y stays
   EXPECT_GT(CountOf(before, y_cell, kBlack), 0);
   EXPECT_EQ(CountOf(rig.layers.BMP, y_cell, kBlack), CountOf(before, y_cell, kBlack));
@@ -244,8 +201,7 @@ TEST(SpeedSpinTest, SettingToSpeed) {
   spin.OnDblClick = [&] { rig.win.SpeedSpinDblClick(); };
   rig.form.panels.ConfigPanel.visible = true;  // the player can reach the setting
   spin.DblClick();
-  EXPECT_EQ(spin.value, 32);
-  EXPECT_EQ(rig.win.msg.spd, 96);
+  EXPECT_EQ((std::pair<int, int>(spin.value, rig.win.msg.spd)), std::pair(32, 96));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ struct DrawnChar {
   std::string bytes;
   platform::TextStyle style;
 };
+using Drawn = std::vector<DrawnChar>;
 
 // Draws with the real font and keeps a list of what it drew.
 class RecordingFont : public platform::Font {
@@ -31,13 +32,7 @@ class RecordingFont : public platform::Font {
     drawn.push_back({x, y, std::string(reinterpret_cast<const char*>(ch), length), style});
     return inner_.DrawChar(dst, x, y, ch, length, style);
   }
-  // The characters drawn, concatenated.
-  std::string Text() const {
-    std::string s;
-    for (const DrawnChar& c : drawn) s += c.bytes;
-    return s;
-  }
-  std::vector<DrawnChar> drawn;
+  Drawn drawn;
 
  private:
   platform::Font& inner_;
@@ -51,15 +46,21 @@ inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
 
 inline std::string Repeat(std::string_view s, int n) {
   std::string out;
-  for (int i = 0; i < n; ++i) out += s;
+  while (n-- > 0) out += s;
   return out;
+}
+
+// The characters' bytes, concatenated.
+inline std::string Text(const Drawn& drawn) {
+  std::string s;
+  for (const DrawnChar& c : drawn) s += c.bytes;
+  return s;
 }
 
 struct TextRig {
   TextRig() {
     form.DatPath = kDat;  // as start-up sets it
-    layers.BMP = Bitmap(640, 480, kSceneColor);
-    layers.IMG = Bitmap(640, 480, kSceneColor);
+    layers.BMP = layers.IMG = Bitmap(640, 480, kSceneColor);
     layers.SP1 = Bitmap(24, 48, kFrameA);
     FillRect(layers.SP1, {0, 24, 24, 48}, kFrameB);
     win.SetUp(Bitmap(628, 100, kWhite));
@@ -96,8 +97,20 @@ struct TextRig {
     ByteString text(sjis);
     win.StartMessage(speaker, &text);
   }
-  // The characters the font drew since the last call.
-  std::vector<DrawnChar> TakeDrawn() { return std::exchange(font.drawn, {}); }
+  // The characters the font drew since the last call; after a tick.
+  Drawn TakeDrawn() { return std::exchange(font.drawn, {}); }
+  Drawn TickDrawn() {
+    Tick();
+    return TakeDrawn();
+  }
+  // The characters of a whole message typed at once (the label left out).
+  Drawn TypeAtOnce(std::string_view sjis, int speaker = 1) {
+    win.msg.spd = 0;
+    Type(sjis, speaker);
+    TakeDrawn();
+    TickUntilIdle();
+    return TakeDrawn();
+  }
 };
 
 // How many pixels of r in b are c; whether all are; whether r holds the same
