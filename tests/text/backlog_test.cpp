@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "scenario/language.h"
-#include "support/assembly.h"
 #include "text/backlog.h"
 #include "text/text_rig.h"
 
@@ -14,6 +13,7 @@ namespace {
 using scenario::WaitHandler;
 using text::BacklogEntry;
 namespace code = scenario::text_code;
+using Entry = std::tuple<std::string, std::string, int32_t>;  // label, text, first row
 
 std::string Bytes(std::initializer_list<uint8_t> b) { return std::string(b.begin(), b.end()); }
 std::string Label(std::string_view name) { return S("【 ") + std::string(name) + S(" 】"); }
@@ -35,9 +35,9 @@ struct BacklogRig : TextRig {
     }
     ASSERT_EQ(scn.MainProc, WaitHandler::None);
   }
-  // Each entry's label, text and first row (-1 for a choice).
-  std::vector<std::tuple<std::string, std::string, int32_t>> Entries() {
-    std::vector<std::tuple<std::string, std::string, int32_t>> out;
+  // The entries, a choice's first row as -1.
+  std::vector<Entry> Entries() {
+    std::vector<Entry> out;
     for (std::size_t i = 0; i < log.size(); ++i) {
       const BacklogEntry& e = log.at(i);
       out.emplace_back(e.label.str(), e.text.str(),
@@ -50,12 +50,7 @@ struct BacklogRig : TextRig {
 TEST(BacklogPagesTest, OneEntryForEveryPageTheWindowShowed) {
   const std::string mio = Label("Mio"), a186 = Repeat("a", 186);  // three rows of 62
   const std::string codes = "A" + Bytes({code::kColor, 2, code::kSize, 12, code::kLineFeed}) + "B";
-  struct Case {
-    const char* what;
-    int speaker;
-    std::string text;
-    std::vector<std::tuple<std::string, std::string, int32_t>> pages;
-  };
+  struct Case { const char* what; int speaker; std::string text; std::vector<Entry> pages; };
   const Case cases[] = {
       {"colour, size and line feed kept", 1, codes, {{mio, codes, 19}}},
       {"a page wait is no new page", 1, "AB" + Bytes({code::kPageWait}) + "CD",
@@ -104,7 +99,7 @@ TEST(BacklogPagesTest, APageIsKeptWhileItIsTypedAndTheNewest200Stay) {
 TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   BacklogRig rig;
   rig.scn.mcr[2] = Sstr("Sato");
-  rig.Load(Assembled(" TEXTA \"Hi \\name{0}\"\n CHOICE work[7], \"A\", \"B \\name{2}\"\n END\n"));
+  rig.Load(" TEXTA \"Hi \\name{0}\"\n CHOICE work[7], \"A\", \"B \\name{2}\"\n END\n");
   rig.Tick();
   rig.TickUntilIdle();
   rig.Tick();  // the choice is shown
@@ -116,7 +111,6 @@ TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   rig.scn.mcr[0] = Sstr("Ren");
   rig.scn.mcr[1] = Sstr("Aki");
   ASSERT_EQ(rig.scn.work[7], 2);
-  using Entry = std::tuple<std::string, std::string, int32_t>;
   EXPECT_EQ(rig.Entries(), (std::vector<Entry>{{Label("Mio"), "Hi Kei", 19}, {"", "B Sato", -1}}));
 }
 

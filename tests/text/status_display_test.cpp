@@ -5,7 +5,6 @@
 
 #include "core/errors.h"
 #include "platform/shared/png.h"
-#include "support/assembly.h"
 #include "support/pictures.h"
 #include "text/names.h"
 #include "text/text_rig.h"
@@ -119,8 +118,8 @@ TEST(DrawStatusTest, WeekdayNamesAndColours) {
 
 TEST(DrawStatusTest, StatusInstructionShowsTheWholeBackBuffer) {
   StripRig rig;
-  rig.Load(Assembled(" STATUSSET work[10], work[11], work[12], work[13], work[14], work[15],"
-                     " work[16], work[17], work[18], work[19], work[20]\n LAYOUT1\n STATUS\n CLICK\n"));
+  rig.Load(" STATUSSET work[10], work[11], work[12], work[13], work[14], work[15],"
+            " work[16], work[17], work[18], work[19], work[20]\n LAYOUT1\n STATUS\n CLICK\n");
   rig.layers.BMP.set(0, 0, kWhite);
   rig.Tick();
   EXPECT_EQ(rig.status.StatusLayout, 1);

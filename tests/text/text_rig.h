@@ -11,16 +11,13 @@
 
 #include "core/sjis.h"
 #include "platform/shared/ttf_font.h"
+#include "support/assembly.h"
 #include "support/game_data.h"
 
 namespace velmor::testing {
 
 // One character as the font was asked to draw it (bytes in Shift-JIS).
-struct DrawnChar {
-  int32_t x, y;
-  std::string bytes;
-  platform::TextStyle style;
-};
+struct DrawnChar { int32_t x, y; std::string bytes; platform::TextStyle style; };
 using Drawn = std::vector<DrawnChar>;
 
 // Draws with the real font and keeps a list of what it drew.
@@ -82,14 +79,13 @@ struct TextRig {
     scn.RunStep();
     input.clk = 0;
   }
-  // Ticks until no wait handler is installed (at most `limit`); how many ran.
-  int TickUntilIdle(int limit = 1000) {
-    int n = 0;
-    for (; n < limit && scn.MainProc != scenario::WaitHandler::None; ++n) Tick();
-    return n;
+  // Ticks until no wait handler is installed (at most 1000).
+  void TickUntilIdle() {
+    for (int n = 0; n < 1000 && scn.MainProc != scenario::WaitHandler::None; ++n) Tick();
   }
-  // Loads a program at offset 0.
-  void Load(const std::vector<uint8_t>& bytes) {
+  // Loads a program written in assembly at offset 0.
+  void Load(std::string_view source) {
+    const std::vector<uint8_t> bytes = Assembled(source);
     std::memcpy(scn.snx.data(), bytes.data(), bytes.size());
     scn.inx = 0;
   }
@@ -97,7 +93,7 @@ struct TextRig {
     ByteString text(sjis);
     win.StartMessage(speaker, &text);
   }
-  // The characters the font drew since the last call; after a tick.
+  // The characters the font drew since the last call, or in a tick.
   Drawn TakeDrawn() { return std::exchange(font.drawn, {}); }
   Drawn TickDrawn() {
     Tick();
