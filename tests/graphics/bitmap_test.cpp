@@ -20,9 +20,8 @@ TEST(RasterOps, EachOperationIsBitwise) {
   }
 }
 
-// Copies and fills are clipped to both bitmaps; a copy within one bitmap
-// reads each pixel before it is overwritten; a changed copy of a bitmap
-// never changes the other.
+// Clipped to both bitmaps; within one bitmap each pixel is read before it is
+// overwritten; a changed copy of a bitmap never changes the other.
 TEST(RasterOps, ClippedOverlappingAndSharedCopies) {
   const Bitmap src = Pattern(4, 4);
   Bitmap dst(5, 5, kBlack);
@@ -53,9 +52,8 @@ TEST(RasterOps, ClippedOverlappingAndSharedCopies) {
   }
 }
 
-// Nearest neighbour at the centres: whole rows and columns repeat or go,
-// 150 % repeats the middle of each three, parts outside are cut. The
-// source's columns and rows, from the destination's first on.
+// Nearest neighbour at the centres (150 % repeats the middle of each three);
+// parts outside are cut. The cases list the source columns and rows sampled.
 TEST(Stretch, EveryPixelIsTheSourcePixelUnderItsCentre) {
   struct Case { Size src, dst; Rect r; std::vector<int> columns, rows; };
   const Case cases[] = {
@@ -101,21 +99,17 @@ std::vector<Color> Greys(std::initializer_list<int> levels) {
 }
 
 TEST(BmpDecoding, RunLengthPicturesAndBitFieldsDecodeExactly) {
-  // RLE8, 4 x 3, bottom row first: a run of 3 of colour 2, end of line; a
-  // copy of 4 (padded), end of line; a move right 2 and up 0, a run of 1,
-  // end of picture. Pixels no run reaches keep colour 0.
+  // RLE8, bottom row first: a run, a copy, a move; pixels no run reaches keep colour 0.
   auto rle8 =
       DecodeInfoBmp(4, 3, 8, 1, 8, {3, 2, 0, 0, 0, 4, 1, 5, 6, 7, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1});
   ASSERT_TRUE(rle8) << rle8.fault().what;
   EXPECT_EQ(rle8->pixels(), Greys({0, 0, 3, 0, 1, 5, 6, 7, 2, 2, 2, 0}));
   EXPECT_EQ(rle8->palette.size(), 8u);
-  // RLE4, 6 x 1: a run of 3 alternating 1 and 2, then a copy of 3 (3, 4, 5)
-  // in two bytes, already a whole word.
+  // RLE4: a run alternates its two colours; a copy of 3 in a whole word.
   auto rle4 = DecodeInfoBmp(6, 1, 4, 2, 16, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1});
   ASSERT_TRUE(rle4) << rle4.fault().what;
   EXPECT_EQ(rle4->pixels(), Greys({1, 2, 1, 3, 4, 5}));
-  // 16 bits with 5-6-5 masks, and the plain 5-5-5 layout: each component
-  // widened to 0..255.
+  // 16 bits, 5-6-5 masks and the plain 5-5-5: each component widened to 0..255.
   auto b565 = DecodeInfoBmp(2, 1, 16, 3, 0, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0,
                                              0x00, 0xF8, 0x1F, 0x00});  // masks, pixels
   ASSERT_TRUE(b565) << b565.fault().what;

@@ -1,6 +1,5 @@
-// The graphics subsystems of a game, ticked one handler at a time: picture
-// changes (the three stages of the mesh dissolve), cursors, picture hit maps,
-// animation and display scaling.
+// The graphics subsystems ticked one handler at a time: picture changes (the
+// mesh dissolve), cursors, hit maps, animation, display scaling.
 #include <gtest/gtest.h>
 
 #include "graphics/color_table.h"
@@ -66,10 +65,8 @@ TEST(PictureChange, AccumulatorCarriesItsLowBitsToTheNextDissolve) {
   EXPECT_EQ(state(), std::tuple(WaitHandler::None, 16, 8));
 }
 
-// After k passes of the dissolve-out exactly the pixels whose place in their
-// 4 x 4 cell belongs to one of the first k passes have the fill; midway in,
-// some pixels show the picture and the others the fill; the end is the
-// picture exactly.
+// After k passes out, exactly the pixels of the first k places of each 4 x 4
+// cell have the fill; midway in, some show the picture; the end is exact.
 TEST(PictureChange, DissolvePixelsOutAndIn) {
   for (bool white : {false, true}) {
     SCOPED_TRACE(white ? "white" : "black");
@@ -102,9 +99,8 @@ TEST(PictureChange, DissolvePixelsOutAndIn) {
   }
 }
 
-// A framed picture stands in the frame beside the status, and only its area
-// is published while it changes; a smaller full-screen picture after it
-// leaves the rest standing.
+// A framed picture stands beside the status, only its area published while
+// it changes; a smaller full-screen picture after it leaves the rest.
 TEST(PictureChange, FramedPicturesAndWhatStandsAroundThem) {
   for (auto [name, framed] : {std::pair{"_cg01", true}, {"_Cg", true}, {"_C", false},
                               {"X_CG01", false}})
@@ -145,9 +141,8 @@ void PutCursor(GraphicsRig& g, int n) {
   g.Put("CURSOR\\", graphics::Cursors::MaskFile(n).str(), Bitmap(32, 32, kBlack), 1);
 }
 
-// Files named with two digits at least; a shape loads sprite and mask, the
-// restore goes back to the saved shape (0 before any hit map); a missing file
-// keeps the number and reports; the selector's double click goes back to 1.
+// The restore goes back to the saved shape (0 before any hit map); a missing
+// file keeps the number; the selector's double click goes back to 1.
 TEST(Cursors, ShapesFromTheirFilesAndTheSelector) {
   EXPECT_EQ(graphics::Cursors::SpriteFile(3).str(), "CSR03.BMP");
   EXPECT_EQ(graphics::Cursors::MaskFile(100).str(), "CSR100M.BMP");
@@ -178,8 +173,7 @@ struct HitRig : GraphicsRig {
     Put("CG\\", "MAP.BMP", map);
     cursors.SetCursorShape(1);
   }
-  // The pointer at (x, y) with the buttons in that state, then a tick; the
-  // handler installed after it.
+  // A tick with the pointer and buttons so; the handler installed after it.
   WaitHandler Mouse(int x, int y, int drg, int clk = 0) {
     input.msx = x;
     input.msy = y;
@@ -219,9 +213,8 @@ TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
   for (const Case& c : cases) EXPECT_EQ(g.Click(c.x, c.y, c.hover, c.map), c.answer) << c.what;
 }
 
-// The shapes while waiting: the hover shape, the pressed one while held, the
-// hover shape kept after; the selector is off meanwhile. The region picture
-// survives a repaint of the scratch bitmap. A missing one answers 0 at once.
+// Hover shape, pressed shape while held, hover kept after; the selector off
+// meanwhile; a repaint keeps the region picture; a missing one answers 0.
 TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
   HitRig g;
   g.hitmap.StartHitMap(9, ByteString("MAP"), 7, 10);
@@ -243,9 +236,8 @@ TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
   EXPECT_TRUE(g.MouseSpin.enabled);
 }
 
-// A button held from before (the click that ended a message) counts as the
-// press; a right click is no click; a tap between two ticks is pressed in
-// one and released in the next.
+// A button held from before counts as the press, a right click does not, a
+// tap between two ticks is pressed in one and released in the next.
 TEST(HitMap, WhichPressesCount) {
   HitRig g;
   g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
@@ -259,9 +251,8 @@ TEST(HitMap, WhichPressesCount) {
   EXPECT_EQ(g.scn.work[9], 1);
 }
 
-// Six frames from a strip (frame f filled with colour f + 1) at their pace,
-// none in the first tick; the last step restores the rectangle. A missing
-// strip still runs its length.
+// Six frames (frame f of colour f + 1) at their pace, none in the first
+// tick; the last step restores the rectangle; a missing strip runs its length.
 TEST(Animation, FramesAndDurations) {
   Bitmap strip(256, 1152);
   for (int f = 0; f < 6; ++f) FillRect(strip, {0, f * 192, 256, f * 192 + 192}, Color(f + 1));
@@ -307,9 +298,8 @@ TEST(DisplayScaling, PointerMapping) {
   }
 }
 
-// The display is centred on the screen (halves towards zero, on odd and
-// smaller screens too; the mapping above checks each scale's size); a scale
-// redraws the wallpaper over the window; a double click goes back to 100 %.
+// Centred (halves towards zero, on odd and smaller screens too) over a fresh
+// wallpaper; a double click goes back to 100 %.
 TEST(DisplayScaling, CentredOverTheWallpaper) {
   GraphicsRig g;
   g.ResoSpin.SetValue(52);  // off the step: 332 x 249

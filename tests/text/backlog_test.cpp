@@ -1,6 +1,5 @@
-// The backlog: which pages of the message window it keeps and with what,
-// the choices taken, its limit, and that a page drawn from it looks as the
-// window did.
+// The backlog: the pages and choices it keeps, its limit, and that a page
+// drawn from it looks as the window did.
 #include <gtest/gtest.h>
 
 #include "scenario/language.h"
@@ -94,8 +93,7 @@ TEST(BacklogPagesTest, APageIsKeptWhileItIsTypedAndTheNewest200Stay) {
   EXPECT_EQ(rig.log.at(199).text.str(), "M204");
 }
 
-// Through the scenario: a message naming the hero, then a choice whose
-// second option names a family; names are kept as they were when shown.
+// Names are kept as they were when the page or option was shown.
 TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   BacklogRig rig;
   rig.scn.mcr[2] = Sstr("Sato");
@@ -114,8 +112,7 @@ TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   EXPECT_EQ(rig.Entries(), (std::vector<Entry>{{Label("Mio"), "Hi Kei", 19}, {"", "B Sato", -1}}));
 }
 
-// A page drawn from the backlog is the window as typing left it: frame,
-// label, characters, colours, sizes and wraps.
+// Frame, label, characters, colours, sizes and wraps as typing left them.
 TEST(BacklogDrawTest, APageLooksAsTheWindowShowedIt) {
   const std::string texts[] = {
       "Hello",
@@ -146,8 +143,7 @@ TEST(BacklogDrawTest, AChoiceShowsItsOptionHighlighted) {
   text::DrawBacklogEntry(page, rig.font, rig.win.msg, choice);
   const Drawn drawn = rig.TakeDrawn();
   EXPECT_EQ(Text(drawn), S(" ≫ ") + "Go");
-  // As the choice draws it: on the first row, each character at its byte
-  // offset; the row inverted up to one unit past its end (6 bytes).
+  // As the choice draws it: at byte offsets, inverted one unit past the end.
   EXPECT_EQ(std::pair(drawn.back().x, drawn.back().y), std::pair(40 + 5 * 8, 380));
   EXPECT_EQ(page.at(40 + 7 * 8 - 1, 381), kBlack);  // white cell, inverted
   EXPECT_EQ(page.at(40 + 7 * 8, 381), kWhite);     // the frame, as it is

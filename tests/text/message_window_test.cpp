@@ -1,5 +1,4 @@
-// The message window: typing, waits, speakers and the speed setting; the
-// choices it shows.
+// The message window: typing, waits, speakers, the speed, the choices.
 #include <gtest/gtest.h>
 
 #include "text/text_rig.h"
@@ -123,9 +122,8 @@ TEST(TypeTextTest, ControlCodesAndTheTextsEnd) {
   }
 }
 
-// A wait blinks until a left click (neither a right click nor the skip key
-// ends it), which types nothing and clears the budget; the blink count goes
-// on into the next wait.
+// Only a left click ends a wait; it types nothing and clears the budget. The
+// blink count goes on into the next wait.
 TEST(PageWaitTest, BlinksUntilALeftClick) {
   TextRig rig;
   rig.Type("AB\x05" "CD\x05" "EFGHIJ");
@@ -162,9 +160,8 @@ TEST(PageWaitTest, BlinksUntilALeftClick) {
   EXPECT_EQ(rig.TickDrawn().size(), 2u);  // 40 units, not 72: two characters
 }
 
-// Retyping types the previous text again from its first byte, its label in
-// the size then in force; speaker 0 draws no frame and no label and types
-// from the start of the second row over what is there.
+// Retyping starts the text again, its label in the size then in force; speaker
+// 0 draws no frame nor label and types over the second row.
 TEST(SpeakerTest, RetypingAndSpeakerZero) {
   TextRig rig;
   rig.win.msg.spd = 0;
@@ -219,8 +216,8 @@ void PointTo(TextRig& rig, int32_t y, int32_t clk = 0) {
   rig.Tick();
 }
 
-// Only a left click on a row answers; then the options and the highlight are
-// gone from both bitmaps and the scenario goes on.
+// Only a left click on a row answers; the options and highlight go from both
+// bitmaps.
 TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
   TextRig rig;
   rig.scn.work[7] = -5;
@@ -241,12 +238,11 @@ TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
   EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
 }
 
-// The list as shown: how many rows, the first row's text cut at 255 bytes,
-// its highlight one unit past the text, and where the font drew each
-// character (at its byte offset, a row each) in the message font.
+// The rows, the first cut at 255 bytes and highlighted a unit past its text,
+// each character at its byte offset in the message font.
 TEST(ReadChoicesTest, ListsOfEveryLength) {
   using At = std::tuple<int32_t, int32_t, std::string>;
-  struct Case {  // `highlight` is the first row's, `drawn` the last ones, `font` typed before
+  struct Case {  // the first row's highlight, the last characters drawn, a message before
     const char* what;
     ChoiceList list;
     int count;
@@ -306,8 +302,7 @@ bool Inverted(const Bitmap& a, const Bitmap& b, const Rect& r) {
   return true;
 }
 
-// The row under the pointer is inverted (its bytes and one unit more), the
-// one before restored exactly, nothing else touched, and the window shown.
+// The row under the pointer is inverted, the one before restored exactly.
 TEST(ChoiceProcTest, HighlightFollowsThePointerAndRestoresExactly) {
   TextRig rig;
   rig.choices.ReadChoices(7, ListOf({S("はい"), S("いいえ")}));

@@ -1,6 +1,5 @@
-// The status strip, its gauges and texts, and the stored digests of the strip
-// and of a whole frame of the text subsystems (written out as PNGs for a
-// look when they differ).
+// The status strip, its gauges and texts; stored digests of the strip and of
+// a whole frame (written out as PNGs when they differ).
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
@@ -55,9 +54,8 @@ Drawn Row(const Drawn& drawn, int32_t y, int32_t x) {
   return out;
 }
 
-// The strip reads work variables from `first` on: two gauges, a yellow one of
-// scale 150 and two more of layout 1, month, day, weekday, money, two gauges
-// of layout 0.
+// The strip's variables from `first` on: two gauges, three of layout 1 (the
+// first yellow, of 150), month, day, weekday, money, two gauges of layout 0.
 void SetStrip(TextRig& rig, int first, const std::array<int16_t, 11>& values) {
   rig.scn.mcr = text::InitialNames();
   for (int i = 0; i < 11; ++i) {
@@ -80,10 +78,8 @@ void ExpectDigest(const Bitmap& b, uint64_t stored, const std::string& name) {
                 << (platform::WritePng(b, path, nullptr) ? "; written to " + path : "");
 }
 
-// Both layouts of the strip against stored digests, drawn with a message
-// font of another colour and size: the names in that colour, the gauges, the
-// percentages of layout 1, the date and the money in black. The message font
-// is as it was afterwards.
+// Drawn with a message font of another colour and size (the names take its
+// colour, the date and money are black), which stays as it was.
 TEST(DrawStatusTest, BothLayoutsAsStored) {
   const uint64_t stored[2] = {0xc27c54247d4025ac, 0x61fa62fa7952ad3c};
   for (int layout : {0, 1}) {
@@ -135,9 +131,8 @@ TEST(DrawStatusTest, AnItemOutsideTheWorkVariablesEndsTheGame) {
   EXPECT_TRUE(rig.form.quit);
 }
 
-// One whole frame against a stored digest: on a calm scene (a vertical
-// gradient, a frame picture with a border) the strip and a typed page with a
-// label, colours, a size change and both character widths.
+// The strip and a page with a label, colours, sizes and both widths on a
+// gradient, in a frame with a border.
 TEST(GoldenFrameTest, StatusStripAndATypedPage) {
   TextRig rig;
   ASSERT_TRUE(rig.ttf.ok()) << rig.ttf.error();

@@ -21,18 +21,15 @@ struct DrawnChar { int32_t x, y; std::string bytes; platform::TextStyle style; }
 using Drawn = std::vector<DrawnChar>;
 
 // Draws with the real font and keeps a list of what it drew.
-class RecordingFont : public platform::Font {
- public:
-  explicit RecordingFont(platform::Font& inner) : inner_(inner) {}
+struct RecordingFont : platform::Font {
+  explicit RecordingFont(platform::Font& inner) : inner(inner) {}
   int32_t DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, int length,
                    const platform::TextStyle& style) override {
     drawn.push_back({x, y, std::string(reinterpret_cast<const char*>(ch), length), style});
-    return inner_.DrawChar(dst, x, y, ch, length, style);
+    return inner.DrawChar(dst, x, y, ch, length, style);
   }
+  platform::Font& inner;
   Drawn drawn;
-
- private:
-  platform::Font& inner_;
 };
 
 constexpr Color kSceneColor = Rgb(10, 20, 30);  // BMP and IMG at the start
