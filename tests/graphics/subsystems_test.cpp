@@ -217,23 +217,23 @@ TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
 // meanwhile; a repaint keeps the region picture; a missing one answers 0.
 TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
   HitRig g;
+  auto state = [&g] {  // the shape, the selector, the answer
+    return std::tuple(g.cursors.CursorNumber, g.MouseSpin.enabled, int{g.scn.work[9]});
+  };
   g.hitmap.StartHitMap(9, ByteString("MAP"), 7, 10);
-  EXPECT_EQ(std::pair(g.cursors.CursorNumber0, g.cursors.CursorNumber), std::pair(1, 7));
-  EXPECT_FALSE(g.MouseSpin.enabled);
+  EXPECT_EQ(g.cursors.CursorNumber0, 1);
+  EXPECT_EQ(state(), std::tuple(7, false, 0));
   g.layers.DrawWallpaper();  // reloads the mesh into the scratch bitmap
   g.Mouse(10, 25, 1);
-  EXPECT_EQ(g.cursors.CursorNumber, 10);
+  EXPECT_EQ(state(), std::tuple(10, false, 0));
   EXPECT_EQ(g.Mouse(10, 25, 1), WaitHandler::HitMapRelease);  // still held
   g.Mouse(10, 25, 0);
-  EXPECT_EQ(g.scn.work[9], 2);  // shape 7 tests 20 pixels lower
-  EXPECT_EQ(g.cursors.CursorNumber, 7);
-  EXPECT_TRUE(g.MouseSpin.enabled);
+  EXPECT_EQ(state(), std::tuple(7, true, 2));  // shape 7 tests 20 pixels lower
   g.cursors.RestoreCursor();
-  EXPECT_EQ(g.cursors.CursorNumber, 1);
+  EXPECT_EQ(state(), std::tuple(1, true, 2));
   EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
-  EXPECT_EQ(std::pair(int{g.scn.work[9]}, g.scn.MainProc), std::pair(0, WaitHandler::None));
-  EXPECT_EQ(g.cursors.CursorNumber, 1);
-  EXPECT_TRUE(g.MouseSpin.enabled);
+  EXPECT_EQ(state(), std::tuple(1, true, 0));
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
 }
 
 // A button held from before counts as the press, a right click does not, a

@@ -2,7 +2,6 @@
 // drawn from it looks as the window did.
 #include <gtest/gtest.h>
 
-#include "scenario/language.h"
 #include "text/backlog.h"
 #include "text/text_rig.h"
 
@@ -11,10 +10,8 @@ namespace {
 
 using scenario::WaitHandler;
 using text::BacklogEntry;
-namespace code = scenario::text_code;
 using Entry = std::tuple<std::string, std::string, int32_t>;  // label, text, first row
 
-std::string Bytes(std::initializer_list<uint8_t> b) { return std::string(b.begin(), b.end()); }
 std::string Label(std::string_view name) { return S("【 ") + std::string(name) + S(" 】"); }
 
 struct BacklogRig : TextRig {
@@ -48,16 +45,13 @@ struct BacklogRig : TextRig {
 
 TEST(BacklogPagesTest, OneEntryForEveryPageTheWindowShowed) {
   const std::string mio = Label("Mio"), a186 = Repeat("a", 186);  // three rows of 62
-  const std::string codes = "A" + Bytes({code::kColor, 2, code::kSize, 12, code::kLineFeed}) + "B";
+  const std::string codes = "A\x03\x02\x04\x0C\x01" "B";
   struct Case { const char* what; int speaker; std::string text; std::vector<Entry> pages; };
   const Case cases[] = {
       {"colour, size and line feed kept", 1, codes, {{mio, codes, 19}}},
-      {"a page wait is no new page", 1, "AB" + Bytes({code::kPageWait}) + "CD",
-       {{mio, "ABCD", 19}}},
-      {"a new page has no label", 1, "AB" + Bytes({code::kNewPage}) + "CD",
-       {{mio, "AB", 19}, {"", "CD", 19}}},
-      {"an empty new page at the end is not kept", 1, "AB" + Bytes({code::kNewPage}),
-       {{mio, "AB", 19}}},
+      {"a page wait is no new page", 1, "AB\x05" "CD", {{mio, "ABCD", 19}}},
+      {"a new page has no label", 1, "AB\x02" "CD", {{mio, "AB", 19}, {"", "CD", 19}}},
+      {"an empty new page at the end is not kept", 1, "AB\x02", {{mio, "AB", 19}}},
       {"an overflow page starts on the top row", 1, a186 + "bbbb",
        {{mio, a186, 19}, {"", "bbbb", 0}}},
       {"speaker 0 has no label", 0, "AB", {{"", "AB", 19}}},
@@ -114,16 +108,10 @@ TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
 
 // Frame, label, characters, colours, sizes and wraps as typing left them.
 TEST(BacklogDrawTest, APageLooksAsTheWindowShowedIt) {
+  // The last two: the page after a new page (in the style then in force), after an overflow.
   const std::string texts[] = {
-      "Hello",
-      Repeat(S("あ"), 40),
-      "A" + Bytes({code::kColor, 2}) + "B" + Bytes({code::kSize, 20}) + "C" +
-          Bytes({code::kColor, 12}) + S("い"),
-      "A" + Bytes({code::kLineFeed, code::kLineFeed}) + "B",
-      // The page after a new page, with the style in force then.
-      "A" + Bytes({code::kColor, 3, code::kSize, 20}) + "B" + Bytes({code::kNewPage}) + "CD",
-      Repeat("a", 186) + "bbbb",  // the page after an overflow
-  };
+      "Hello", Repeat(S("あ"), 40), "A\x03\x02" "B\x04\x14" "C\x03\x0C" + S("い"), "A\x01\x01" "B",
+      "A\x03\x03\x04\x14" "B\x02" "CD", Repeat("a", 186) + "bbbb"};
   for (const std::string& text : texts) {
     BacklogRig rig;
     rig.TypeAll(text);

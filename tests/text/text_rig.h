@@ -36,6 +36,8 @@ constexpr Color kSceneColor = Rgb(10, 20, 30);  // BMP and IMG at the start
 constexpr Color kFrameA = Rgb(200, 0, 0);       // click mark, first frame
 constexpr Color kFrameB = Rgb(0, 200, 0);       // click mark, second frame
 
+// Texts are Shift-JIS, their codes written as bytes: 01 line feed, 02 new
+// page, 03 colour, 04 size (each with a byte after it), 05 wait for a click.
 inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
 
 inline std::string Repeat(std::string_view s, int n) {
