@@ -241,14 +241,14 @@ TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
 // The rows, the first cut at 255 bytes and highlighted a unit past its text,
 // each character at its byte offset in the message font.
 TEST(ReadChoicesTest, ListsOfEveryLength) {
-  using At = std::tuple<int32_t, int32_t, std::string>;
+  using Char = std::tuple<int32_t, int32_t, std::string>;
   struct Case {  // the first row's highlight, the last characters drawn, a message before
     const char* what;
     ChoiceList list;
     int count;
     std::string first;
     Rect highlight;
-    std::vector<At> drawn;
+    std::vector<Char> drawn;
     std::string font = "";
   };
   const std::string marker = S(" ≫ ");
@@ -282,14 +282,14 @@ TEST(ReadChoicesTest, ListsOfEveryLength) {
     EXPECT_TRUE(rig.choices.ChoiceText[c.count].empty());
     EXPECT_EQ(rig.choices.ChoiceText[0], c.first);
     EXPECT_EQ(rig.choices.HighlightRect(0), c.highlight);
-    std::vector<At> drawn;
+    std::vector<Char> drawn;
     for (const DrawnChar& d : rig.TakeDrawn()) {
       drawn.emplace_back(d.x, d.y, d.bytes);
       EXPECT_EQ(std::pair(d.style.height, d.style.color),
                 std::pair(rig.layers.font.height, rig.layers.font.color));
     }
     ASSERT_GE(drawn.size(), c.drawn.size());
-    EXPECT_EQ(std::vector<At>(drawn.end() - c.drawn.size(), drawn.end()), c.drawn);
+    EXPECT_EQ(std::vector<Char>(drawn.end() - c.drawn.size(), drawn.end()), c.drawn);
     EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
   }
 }
