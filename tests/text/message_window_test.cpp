@@ -216,28 +216,6 @@ void PointTo(TextRig& rig, int32_t y, int32_t clk = 0) {
   rig.Tick();
 }
 
-// Only a left click on a row answers; the options and highlight go from both
-// bitmaps.
-TEST(ReadChoicesTest, TheInstructionAndAClickOnTheSecondRow) {
-  TextRig rig;
-  rig.scn.work[7] = -5;
-  rig.Load(" CHOICE work[7], \"A\", \"B\"\n CLICK\n");
-  rig.Tick();
-  EXPECT_EQ(rig.scn.inx, 8);
-  EXPECT_EQ(rig.choices.ChoiceCount, 2);
-  PointTo(rig, 385, 2);  // right click on a row
-  PointTo(rig, 300, 1);  // left click above the rows
-  PointTo(rig, 430, 1);  // left click below the rows
-  ASSERT_EQ(rig.scn.MainProc, WaitHandler::ChoiceProc);
-  EXPECT_EQ(rig.scn.work[7], -5);
-  PointTo(rig, 405, 1);
-  EXPECT_EQ(std::pair(int{rig.scn.work[7]}, rig.scn.MainProc), std::pair(2, WaitHandler::None));
-  EXPECT_TRUE(AllOf(rig.layers.BMP, rig.win.msg.BoxRect, kWhite));
-  EXPECT_TRUE(AllOf(rig.layers.IMG, rig.win.msg.BoxRect, kWhite));
-  rig.Tick();
-  EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
-}
-
 // The rows, the first cut at 255 bytes and highlighted a unit past its text,
 // each character at its byte offset in the message font.
 TEST(ReadChoicesTest, ListsOfEveryLength) {
@@ -302,18 +280,25 @@ bool Inverted(const Bitmap& a, const Bitmap& b, const Rect& r) {
   return true;
 }
 
-// The row under the pointer is inverted, the one before restored exactly.
+// The row under the pointer is inverted, the one before restored exactly;
+// only a left click on a row answers, and the options and highlight go.
 TEST(ChoiceProcTest, HighlightFollowsThePointerAndRestoresExactly) {
   TextRig rig;
-  rig.choices.ReadChoices(7, ListOf({S("はい"), S("いいえ")}));
+  rig.scn.work[7] = -5;
+  rig.Load(" CHOICE work[7], \"はい\", \"いいえ\"\n CLICK\n");
+  rig.Tick();
+  EXPECT_EQ(rig.scn.inx, 16);
+  EXPECT_EQ(rig.choices.ChoiceCount, 2);
   const Bitmap shown = rig.layers.BMP;
   const Rect rows[2] = {rig.choices.HighlightRect(0), rig.choices.HighlightRect(1)};
   EXPECT_EQ(rows[0], (Rect{40, 380, 40 + 9 * 8, 399}));
   EXPECT_EQ(rows[1], (Rect{40, 399, 40 + 11 * 8, 418}));
-  for (auto [y, hot] : {std::pair{385, 0}, {398, 0}, {399, 1}, {417, 1}, {418, -1}, {380, 0},
-                        {379, -1}, {0, -1}, {410, 1}, {479, -1}}) {
+  // The pointer's y, the button clicked (2: right) and the row under it.
+  for (auto [y, clk, hot] : {std::tuple{385, 2, 0}, {398, 0, 0}, {399, 0, 1}, {417, 0, 1},
+                             {418, 1, -1}, {380, 0, 0}, {379, 1, -1}, {0, 0, -1}, {410, 0, 1},
+                             {479, 1, -1}}) {
     SCOPED_TRACE(y);
-    PointTo(rig, y);
+    PointTo(rig, y, clk);
     EXPECT_EQ(rig.choices.ChoiceHot, hot);
     Bitmap rest = rig.layers.BMP;
     for (int row : {0, 1}) {
@@ -323,6 +308,14 @@ TEST(ChoiceProcTest, HighlightFollowsThePointerAndRestoresExactly) {
     EXPECT_EQ(rest, shown);
     EXPECT_TRUE(SameRect(rig.layers.IMG, rig.layers.BMP, rig.win.msg.BoxRect));
   }
+  ASSERT_EQ(std::pair(int{rig.scn.work[7]}, rig.scn.MainProc),
+            std::pair(-5, WaitHandler::ChoiceProc));
+  PointTo(rig, 405, 1);
+  EXPECT_EQ(std::pair(int{rig.scn.work[7]}, rig.scn.MainProc), std::pair(2, WaitHandler::None));
+  EXPECT_TRUE(AllOf(rig.layers.BMP, rig.win.msg.BoxRect, kWhite));
+  EXPECT_TRUE(AllOf(rig.layers.IMG, rig.win.msg.BoxRect, kWhite));
+  rig.Tick();
+  EXPECT_EQ(rig.scn.MainProc, WaitHandler::WaitClick);
 }
 
 }  // namespace
