@@ -45,10 +45,19 @@ TEST(TypeTextTest, CharactersPerTickFollowTheSpeed) {
   }
 }
 
-// Where the characters of one page go in the first tick (`setup` is typed
-// before, to change the size): rows, wraps and page overflows.
-TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
-  struct Case { const char* what; std::string setup, text; std::size_t drawn; std::vector<At> at; };
+// Where each character goes in the first tick (`setup` is typed before, to
+// change the size); then the metrics and font left in force, and that nothing
+// was read past the text.
+TEST(TypeTextTest, WrapsOverflowsAndCodesPlaceEachCharacter) {
+  struct Case {
+    const char* what;
+    std::string setup, text;
+    std::size_t drawn;
+    std::vector<At> at;
+    int32_t fdx = 8, fdy = 19, h = -16;
+    Color color = kBlack;
+  };
+  const std::vector<At> ab = {{0, 40, 399}, {1, 49, 399}};
   const Case cases[] = {
       {"full width: 32 a row", "", Repeat(S("あ"), 40), 40,
        {{0, 40, 399}, {31, 40 + 31 * 17, 399}, {32, 40, 418}, {39, 40 + 7 * 17, 418}}},
@@ -61,10 +70,27 @@ TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
        {{95, 40 + 31 * 17, 437}, {96, 40, 380}}},
       // Height 28: rows of 19 at 31 and 62; 62 + 31 = 93 fills the page.
       {"a row ending at the page bottom fits", "\x04\x1C", Repeat(S("あ"), 39), 39,
-       {{18, 40 + 18 * 29, 411}, {19, 40, 442}, {37, 40 + 18 * 29, 442}, {38, 40, 380}}},
+       {{18, 40 + 18 * 29, 411}, {19, 40, 442}, {37, 40 + 18 * 29, 442}, {38, 40, 380}}, 14, 31,
+       -28},
       // Four line feeds put the row below the window; only the wrap overflows.
       {"line feeds run below the window", "", "A\x01\x01\x01\x01" + Repeat("b", 63), 64,
        {{1, 40, 399 + 4 * 19}, {62, 40 + 61 * 9, 475}, {63, 40, 380}}},
+      {"line feed", "", "A\x01" "B", 2, {{0, 40, 399}, {1, 40, 418}}},
+      {"new page", "", "A\x01\x01\x02" "B", 2, {{0, 40, 399}, {1, 40, 399}}},
+      {"colour past the table", "", "\x03\x10" "A", 1, {{0, 40, 399}}},
+      {"colour", "", "\x03\x02" "A", 1, {{0, 40, 399}}, 8, 19, -16, ColorTable[2]},
+      {"white", "", "\x03\x0F" "A", 1, {{0, 40, 399}}, 8, 19, -16, kWhite},
+      {"size 24", "", "\x04\x18" "AB\x01" "C", 3, {{0, 40, 399}, {1, 53, 399}, {2, 40, 426}}, 12,
+       27, -24},
+      {"size 24 full width", "", "\x04\x18" + S("ああ"), 2, {{0, 40, 399}, {1, 65, 399}}, 12, 27,
+       -24},
+      {"size 13", "", "\x04\x0D" "AB", 2, {{0, 40, 399}, {1, 48, 399}}, 7, 16, -13},
+      {"size 0 keeps the size", "", "\x04" + std::string(1, '\0') + "AB", 2, ab},
+      {"colour code cut off", "", "AB\x03", 2, ab},
+      {"size code cut off", "", "AB\x04", 2, ab},
+      {"lead byte cut off", "", "AB\x82", 2, ab},
+      {"half-width kana", "", "\xB1\xB2", 2, ab},
+      {"nothing", "", "", 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -75,46 +101,10 @@ TEST(TypeTextTest, WrapsAndOverflowsPlaceEachCharacter) {
     const Drawn drawn = rig.TickDrawn();
     ASSERT_EQ(drawn.size(), c.drawn);
     for (auto [i, x, y] : c.at) EXPECT_EQ(XY(drawn[i].x, drawn[i].y), XY(x, y)) << i;
+    for (const DrawnChar& d : drawn) EXPECT_EQ(d.style.height, c.h);
     EXPECT_FALSE(rig.win.PageWait);  // an overflow does not wait for a click
     EXPECT_EQ(rig.layers.IMG.at(45, 476), kSceneColor);  // below the window: not published
-  }
-}
-
-// Codes and the text's end: where each character goes, the metrics and font
-// left in force, and that nothing is read past the text.
-TEST(TypeTextTest, ControlCodesAndTheTextsEnd) {
-  struct Case {
-    std::string what, text;
-    std::vector<XY> at;  // where each character was drawn
-    int32_t fdx, fdy, h;
-    Color color = kBlack;
-  };
-  const std::vector<XY> ab = {{40, 399}, {49, 399}};
-  const Case cases[] = {
-      {"line feed", "A\x01" "B", {{40, 399}, {40, 418}}, 8, 19, -16},
-      {"new page", "A\x01\x01\x02" "B", {{40, 399}, {40, 399}}, 8, 19, -16},
-      {"colour past the table", "\x03\x10" "A", {{40, 399}}, 8, 19, -16},
-      {"colour", "\x03\x02" "A", {{40, 399}}, 8, 19, -16, ColorTable[2]},
-      {"white", "\x03\x0F" "A", {{40, 399}}, 8, 19, -16, kWhite},
-      {"size 24", "\x04\x18" "AB\x01" "C", {{40, 399}, {53, 399}, {40, 426}}, 12, 27, -24},
-      {"size 24 full width", "\x04\x18" + S("ああ"), {{40, 399}, {65, 399}}, 12, 27, -24},
-      {"size 13", "\x04\x0D" "AB", {{40, 399}, {48, 399}}, 7, 16, -13},
-      {"size 0 keeps the size", "\x04" + std::string(1, '\0') + "AB", ab, 8, 19, -16},
-      {"colour code cut off", "AB\x03", ab, 8, 19, -16},
-      {"size code cut off", "AB\x04", ab, 8, 19, -16},
-      {"lead byte cut off", "AB\x82", ab, 8, 19, -16},
-      {"half-width kana", "\xB1\xB2", ab, 8, 19, -16},
-      {"nothing", "", {}, 8, 19, -16},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TextRig rig;
-    std::vector<XY> at;
-    for (const DrawnChar& d : rig.TypeAtOnce(c.text)) {
-      at.emplace_back(d.x, d.y);
-      EXPECT_EQ(d.style.height, c.h);
-    }
-    EXPECT_EQ(at, c.at);
+    rig.TickUntilIdle();
     const text::BoxRec& msg = rig.win.msg;
     EXPECT_EQ(std::tuple(msg.fdx, msg.fdy, rig.layers.font.height), std::tuple(c.fdx, c.fdy, c.h));
     EXPECT_EQ(rig.layers.font.color, c.color);
