@@ -213,9 +213,11 @@ TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
   for (const Case& c : cases) EXPECT_EQ(g.Click(c.x, c.y, c.hover, c.map), c.answer) << c.what;
 }
 
-// Hover shape, pressed shape while held, hover kept after; the selector off
-// meanwhile; a repaint keeps the region picture; a missing one answers 0.
-TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
+// Hover shape, pressed shape while held, hover kept after, the selector off
+// meanwhile; a button held from before counts as the press, a right click
+// does not, a tap between two ticks is pressed in one and released in the
+// next; a repaint keeps the region picture; a missing one answers 0.
+TEST(HitMap, PressesShapesAndTheSelectorDuringTheWait) {
   HitRig g;
   auto state = [&g] {  // the shape, the selector, the answer
     return std::tuple(g.cursors.CursorNumber, g.MouseSpin.enabled, int{g.scn.work[9]});
@@ -231,24 +233,18 @@ TEST(HitMap, CursorShapesAndTheSelectorDuringTheWait) {
   EXPECT_EQ(state(), std::tuple(7, true, 2));  // shape 7 tests 20 pixels lower
   g.cursors.RestoreCursor();
   EXPECT_EQ(state(), std::tuple(1, true, 2));
-  EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
-  EXPECT_EQ(state(), std::tuple(1, true, 0));
-  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
-}
-
-// A button held from before counts as the press, a right click does not, a
-// tap between two ticks is pressed in one and released in the next.
-TEST(HitMap, WhichPressesCount) {
-  HitRig g;
-  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);  // shape 1 throughout
   EXPECT_EQ(g.Mouse(0, 0, 1), WaitHandler::HitMapRelease);
   g.Mouse(10, 45, 0);
-  EXPECT_EQ(g.scn.work[9], 2);
+  EXPECT_EQ(state(), std::tuple(1, true, 2));
   g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
   EXPECT_EQ(g.Mouse(10, 45, 2, 2), WaitHandler::HitMapPress);
   EXPECT_EQ(g.Mouse(10, 25, 0, 1), WaitHandler::HitMapRelease);
   g.Mouse(10, 25, 0);
-  EXPECT_EQ(g.scn.work[9], 1);
+  EXPECT_EQ(state(), std::tuple(1, true, 1));
+  EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
+  EXPECT_EQ(state(), std::tuple(1, true, 0));
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
 }
 
 // Six frames (frame f of colour f + 1) at their pace, none in the first
