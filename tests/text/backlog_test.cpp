@@ -1,5 +1,5 @@
 // The backlog: the pages and choices it keeps, its limit, and that a page
-// drawn from it looks as the window did.
+// or choice drawn from it looks as the window showed it.
 #include <gtest/gtest.h>
 
 #include "text/backlog.h"
