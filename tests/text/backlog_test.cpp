@@ -1,9 +1,7 @@
-// The backlog: which pages of the message window it keeps and with what,
-// the choices taken, its limit, and that a page drawn from it looks as the
-// window did.
+// The backlog: the pages and choices it keeps, its limit, and that a page
+// or choice drawn from it looks as the window showed it.
 #include <gtest/gtest.h>
 
-#include "scenario/language.h"
 #include "text/backlog.h"
 #include "text/text_rig.h"
 
@@ -12,9 +10,9 @@ namespace {
 
 using scenario::WaitHandler;
 using text::BacklogEntry;
-namespace code = scenario::text_code;
+using Entry = std::tuple<std::string, std::string, int32_t>;  // label, text, first row
 
-std::string Bytes(std::initializer_list<uint8_t> b) { return std::string(b.begin(), b.end()); }
+std::string Label(std::string_view name) { return S("【 ") + std::string(name) + S(" 】"); }
 
 struct BacklogRig : TextRig {
   text::Backlog& log = form.backlog;
@@ -33,49 +31,47 @@ struct BacklogRig : TextRig {
     }
     ASSERT_EQ(scn.MainProc, WaitHandler::None);
   }
+  // The entries, a choice's first row as -1.
+  std::vector<Entry> Entries() {
+    std::vector<Entry> out;
+    for (std::size_t i = 0; i < log.size(); ++i) {
+      const BacklogEntry& e = log.at(i);
+      out.emplace_back(e.label.str(), e.text.str(),
+                       e.kind == BacklogEntry::Kind::Choice ? -1 : e.first_row);
+    }
+    return out;
+  }
+  // The newest entry drawn on a blank page.
+  Bitmap NewestDrawn() {
+    Bitmap page(640, 480, kSceneColor);
+    text::DrawBacklogEntry(page, font, win.msg, log.at(log.size() - 1));
+    return page;
+  }
 };
 
 TEST(BacklogPagesTest, OneEntryForEveryPageTheWindowShowed) {
-  const std::string mio = S("【 ") + "Mio" + S(" 】");
-  const std::string a186 = Repeat("a", 186);  // three rows of 62
-  const std::string codes = "A" + Bytes({code::kColor, 2, code::kSize, 12, code::kLineFeed}) + "B";
-  struct Page {
-    std::string label, text;
-    int32_t first_row;
-  };
-  struct Case {
-    const char* what;
-    int speaker;
-    std::string text;
-    std::vector<Page> pages;
-  };
+  const std::string mio = Label("Mio"), a186 = Repeat("a", 186);  // three rows of 62
+  const std::string codes = "A\x03\x02\x04\x0C\x01" "B";
+  struct Case { const char* what; int speaker; std::string text; std::vector<Entry> pages; };
   const Case cases[] = {
       {"colour, size and line feed kept", 1, codes, {{mio, codes, 19}}},
-      {"a page wait is no new page", 1, "AB" + Bytes({code::kPageWait}) + "CD",
-       {{mio, "ABCD", 19}}},
-      {"a new page has no label", 1, "AB" + Bytes({code::kNewPage}) + "CD",
-       {{mio, "AB", 19}, {"", "CD", 19}}},
-      {"an empty new page at the end is not kept", 1, "AB" + Bytes({code::kNewPage}),
-       {{mio, "AB", 19}}},
+      {"a page wait is no new page", 1, "AB\x05" "CD", {{mio, "ABCD", 19}}},
+      {"a new page has no label", 1, "AB\x02" "CD", {{mio, "AB", 19}, {"", "CD", 19}}},
+      {"an empty new page at the end is not kept", 1, "AB\x02", {{mio, "AB", 19}}},
       {"an overflow page starts on the top row", 1, a186 + "bbbb",
        {{mio, a186, 19}, {"", "bbbb", 0}}},
       {"speaker 0 has no label", 0, "AB", {{"", "AB", 19}}},
       {"speaker 0 with no text shows nothing", 0, "", {}},
       {"a label with no text", 1, "", {{mio, "", 19}}},
-      {"speaker 2 is the hero", 2, "X", {{S("【 ") + "Kei" + S(" 】"), "X", 19}}},
-      {"speaker 18 is the last name", 18, "X", {{S("【 ") + "Ao" + S(" 】"), "X", 19}}},
-      {"a speaker past the names has an empty label", 21, "X", {{S("【  】"), "X", 19}}},
+      {"speaker 2 is the hero", 2, "X", {{Label("Kei"), "X", 19}}},
+      {"speaker 18 is the last name", 18, "X", {{Label("Ao"), "X", 19}}},
+      {"a speaker past the names has an empty label", 21, "X", {{Label(""), "X", 19}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     BacklogRig rig;
     rig.TypeAll(c.text, c.speaker);
-    ASSERT_EQ(rig.log.size(), c.pages.size());
-    for (std::size_t i = 0; i < c.pages.size(); ++i) {
-      EXPECT_EQ(rig.log.at(i).label.str(), c.pages[i].label) << "page " << i;
-      EXPECT_EQ(rig.log.at(i).text.str(), c.pages[i].text) << "page " << i;
-      EXPECT_EQ(rig.log.at(i).first_row, c.pages[i].first_row) << "page " << i;
-    }
+    EXPECT_EQ(rig.Entries(), c.pages);
   }
 }
 
@@ -86,10 +82,9 @@ TEST(BacklogPagesTest, APageIsKeptWhileItIsTypedAndTheNewest200Stay) {
   EXPECT_TRUE(rig.log.empty());  // nothing shown yet
   rig.Tick();
   rig.Tick();
-  ASSERT_EQ(rig.log.size(), 1u);
-  EXPECT_EQ(rig.log.at(0).text.str(), "AB");
+  EXPECT_EQ(rig.Entries(), (std::vector<Entry>{{"", "AB", 19}}));
   rig.TickUntilIdle();
-  EXPECT_EQ(rig.log.at(0).text.str(), "ABCD");
+  EXPECT_EQ(rig.Entries(), (std::vector<Entry>{{"", "ABCD", 19}}));
   rig.win.msg.spd = 0;
   for (int n = 1; n < 205; ++n) rig.TypeAll("M" + std::to_string(n));
   ASSERT_EQ(rig.log.size(), 200u);
@@ -97,13 +92,11 @@ TEST(BacklogPagesTest, APageIsKeptWhileItIsTypedAndTheNewest200Stay) {
   EXPECT_EQ(rig.log.at(199).text.str(), "M204");
 }
 
-// Through the scenario: a message naming the hero, then a choice whose
-// second option names a family; names are kept as they were when shown.
+// Names are kept as they were when the page or option was shown.
 TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   BacklogRig rig;
   rig.scn.mcr[2] = Sstr("Sato");
-  rig.Load({29, 1, 'H', 'i', ' ', code::kFirstName, 0, 23, 7, 0, 'A', 0, 'B', ' ',
-            code::kFirstName + 2, 0, 0, 255});
+  rig.Load(" TEXTA \"Hi \\name{0}\"\n CHOICE work[7], \"A\", \"B \\name{2}\"\n END\n");
   rig.Tick();
   rig.TickUntilIdle();
   rig.Tick();  // the choice is shown
@@ -115,52 +108,30 @@ TEST(BacklogChoicesTest, TheOptionTakenFollowsThePages) {
   rig.scn.mcr[0] = Sstr("Ren");
   rig.scn.mcr[1] = Sstr("Aki");
   ASSERT_EQ(rig.scn.work[7], 2);
-  ASSERT_EQ(rig.log.size(), 2u);
-  EXPECT_EQ(rig.log.at(0).kind, BacklogEntry::Kind::Page);
-  EXPECT_EQ(rig.log.at(0).label.str(), S("【 ") + "Mio" + S(" 】"));
-  EXPECT_EQ(rig.log.at(0).text.str(), "Hi Kei");
-  EXPECT_EQ(rig.log.at(1).kind, BacklogEntry::Kind::Choice);
-  EXPECT_EQ(rig.log.at(1).text.str(), "B Sato");
-  EXPECT_TRUE(rig.log.at(1).label.empty());
+  EXPECT_EQ(rig.Entries(), (std::vector<Entry>{{Label("Mio"), "Hi Kei", 19}, {"", "B Sato", -1}}));
 }
 
-// A page drawn from the backlog is the window as typing left it: frame,
-// label, characters, colours, sizes and wraps.
-TEST(BacklogDrawTest, APageLooksAsTheWindowShowedIt) {
+// Frame, label, characters, colours, sizes and wraps as typing left them; a
+// choice as its row looked under the pointer.
+TEST(BacklogDrawTest, AnEntryLooksAsTheWindowShowedIt) {
+  // The last two: the page after a new page (in the style then in force), after an overflow.
   const std::string texts[] = {
-      "Hello",
-      Repeat(S("あ"), 40),
-      "A" + Bytes({code::kColor, 2}) + "B" + Bytes({code::kSize, 20}) + "C" +
-          Bytes({code::kColor, 12}) + S("い"),
-      "A" + Bytes({code::kLineFeed, code::kLineFeed}) + "B",
-      // The page after a new page, with the style in force then.
-      "A" + Bytes({code::kColor, 3, code::kSize, 20}) + "B" + Bytes({code::kNewPage}) + "CD",
-      Repeat("a", 186) + "bbbb",  // the page after an overflow
-  };
+      "Hello", Repeat(S("あ"), 40), "A\x03\x02" "B\x04\x14" "C\x03\x0C" + S("い"), "A\x01\x01" "B",
+      "A\x03\x03\x04\x14" "B\x02" "CD", Repeat("a", 186) + "bbbb"};
   for (const std::string& text : texts) {
     BacklogRig rig;
     rig.TypeAll(text);
-    Bitmap page(640, 480, kSceneColor);
-    text::DrawBacklogEntry(page, rig.font, rig.win.msg, rig.log.at(rig.log.size() - 1));
-    EXPECT_TRUE(SameRect(page, rig.layers.BMP, rig.win.msg.BoxRect)) << text;
+    EXPECT_TRUE(SameRect(rig.NewestDrawn(), rig.layers.BMP, rig.win.msg.BoxRect)) << text;
   }
-}
-
-TEST(BacklogDrawTest, AChoiceShowsItsOptionHighlighted) {
   BacklogRig rig;
-  text::BacklogEntry choice;
-  choice.kind = BacklogEntry::Kind::Choice;
-  choice.text = ByteString("Go");
-  Bitmap page(640, 480, kSceneColor);
-  rig.TakeDrawn();
-  text::DrawBacklogEntry(page, rig.font, rig.win.msg, choice);
-  EXPECT_EQ(rig.font.Text(), S(" ≫ ") + "Go");
-  // As the choice draws it: on the first row, each character at its byte
-  // offset; the row inverted up to one unit past its end (6 bytes).
-  EXPECT_EQ(rig.font.drawn.back().x, 40 + 5 * 8);
-  EXPECT_EQ(rig.font.drawn.back().y, 380);
-  EXPECT_EQ(page.at(40 + 7 * 8 - 1, 381), kBlack);  // white cell, inverted
-  EXPECT_EQ(page.at(40 + 7 * 8, 381), kWhite);     // the frame, as it is
+  rig.Load(" CHOICE work[7], \"Go\"\n END\n");
+  rig.Tick();
+  rig.input.msy = 385;
+  rig.Tick();
+  const Bitmap shown = rig.layers.BMP;
+  rig.input.clk = 1;
+  rig.Tick();
+  EXPECT_TRUE(SameRect(rig.NewestDrawn(), shown, rig.win.msg.BoxRect));
 }
 
 }  // namespace

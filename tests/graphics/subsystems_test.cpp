@@ -1,0 +1,318 @@
+// The graphics subsystems ticked one handler at a time: picture changes (the
+// mesh dissolve), cursors, hit maps, animation, display scaling.
+#include <gtest/gtest.h>
+
+#include "graphics/color_table.h"
+#include "support/graphics_rig.h"
+
+namespace velmor::testing {
+namespace {
+
+using scenario::WaitHandler;
+using Timeline = std::array<int, 3>;  // ticks of the dissolve-out, PrepareScreen, the dissolve-in
+
+Timeline RunChange(GraphicsRig& g, const std::string& name) {
+  g.picture.ChangePicture(ByteString(name));
+  EXPECT_EQ(g.input.CGHoldEnable, 0);  // no hold while the change runs
+  Timeline t{};
+  for (int n = 0; g.scn.MainProc != WaitHandler::None && n < 200; ++n) {
+    const WaitHandler h = g.scn.MainProc;
+    g.Tick();
+    ++t[h == WaitHandler::ChangePicture ? 0 : h == WaitHandler::PrepareScreen ? 1 : 2];
+  }
+  EXPECT_EQ(g.input.CGHoldEnable, 1);
+  return t;
+}
+
+// The timeline at each speed; with no picture (missing, damaged or no
+// name) the change shows what TMP holds, full-screen, and forgets the name.
+TEST(PictureChange, TimelinesAndPicturesThatCannotBeRead) {
+  struct Case { int32_t sft; std::string name; Timeline expected; };
+  for (const Case& c : {Case{0, "BG01", {13, 1, 13}}, Case{kSkipKey, "BG01", {2, 1, 2}},
+                        Case{1, "BG01", {13, 1, 13}}, Case{0, "MISSING", {13, 1, 13}},
+                        Case{0, "BROKEN", {13, 1, 13}}}) {
+    SCOPED_TRACE(c.name + std::to_string(c.sft));
+    GraphicsRig g;
+    g.Put("CG\\", "BG01.BMP", Pattern(640, 480));
+    g.game.files.Put(std::string(kDat) + "CG\\BROKEN.BMP", std::string("BM this is not a picture"));
+    g.layers.TMP = Pattern(640, 480, 21);
+    g.layers.PictureName = Sstr("_CG09");
+    g.input.sft = c.sft;
+    EXPECT_EQ(RunChange(g, c.name), c.expected);
+    EXPECT_EQ(g.layers.PictureRect, (Rect{0, 0, 640, 480}));
+    const bool read = c.name == "BG01";
+    EXPECT_EQ(g.layers.BMP, Pattern(640, 480, read ? 1 : 21));
+    EXPECT_EQ(g.layers.PictureName.str(), read ? "BG01" : "");
+    EXPECT_TRUE(g.errors.empty());
+  }
+}
+
+TEST(PictureChange, AccumulatorCarriesItsLowBitsToTheNextDissolve) {
+  GraphicsRig g;
+  g.Put("CG\\", "BG01.BMP", Pattern(640, 480));
+  g.picture.ChangePicture(ByteString("BG01"));
+  auto state = [&g] {
+    return std::tuple(g.scn.MainProc, int{g.picture.MeshPass}, int{g.picture.MeshAcc});
+  };
+  EXPECT_EQ(state(), std::tuple(WaitHandler::ChangePicture, 0, 0));
+  for (int i = 0; i < 13; ++i) g.Tick();  // 13 ticks of 20 units: 16 passes and 4 over
+  EXPECT_EQ(state(), std::tuple(WaitHandler::PrepareScreen, 16, 4));
+  g.Tick();  // PrepareScreen keeps the low four bits
+  EXPECT_EQ(state(), std::tuple(WaitHandler::DissolveIn, 0, 4));
+  for (int i = 0; i < 12; ++i) g.Tick();  // from 4: 244 units, 15 passes
+  EXPECT_EQ(state(), std::tuple(WaitHandler::DissolveIn, 15, 4));
+  g.Tick();
+  EXPECT_EQ(state(), std::tuple(WaitHandler::None, 16, 8));
+}
+
+// After k passes out, exactly the pixels of the first k places of each 4 x 4
+// cell have the fill; midway in, some show the picture; the end is exact.
+TEST(PictureChange, DissolvePixelsOutAndIn) {
+  for (bool white : {false, true}) {
+    SCOPED_TRACE(white ? "white" : "black");
+    GraphicsRig g;
+    g.picture.WhiteFill = white ? 1 : 0;
+    const Color fill = white ? kWhite : kBlack;
+    const Bitmap scene = Pattern(640, 480, 3), picture = Pattern(640, 480, 9);
+    g.layers.BMP = scene;
+    g.Put("CG\\", "BG02.BMP", picture);
+    g.picture.ChangePicture(ByteString("BG02"));
+    for (int i = 0; i < 3; ++i) g.Tick();  // 20 units a tick: a pass each
+    ASSERT_EQ(g.picture.MeshPass, 3);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) {
+        bool hit = false;
+        for (int k = 0; k < 3; ++k)
+          hit |= (x % 4 == graphics::MeshDX[k] && y % 4 == graphics::MeshDY[k]);
+        EXPECT_EQ(g.layers.BMP.at(x, y), hit ? fill : scene.at(x, y)) << x << "," << y;
+        EXPECT_EQ(g.layers.IMG.at(x, y), g.layers.BMP.at(x, y));  // published
+      }
+    for (int i = 3; i < 14; ++i) g.Tick();  // the rest, then PrepareScreen fills the area
+    EXPECT_EQ(g.layers.IMG.at(100, 100), fill);
+    for (int i = 0; i < 6; ++i) g.Tick();
+    int shown = 0;
+    for (int x = 0; x < 16; ++x) shown += g.layers.BMP.at(x, 0) == picture.at(x, 0);
+    EXPECT_TRUE(shown > 0 && shown < 16) << shown;
+    g.TicksUntilDone();
+    EXPECT_EQ(g.layers.BMP, picture);
+    EXPECT_EQ(g.layers.IMG, picture);
+  }
+}
+
+// A framed picture stands beside the status, only its area published while
+// it changes; a smaller full-screen picture after it leaves the rest.
+TEST(PictureChange, FramedPicturesAndWhatStandsAroundThem) {
+  for (auto [name, framed] : {std::pair{"_cg01", true}, {"_Cg", true}, {"_C", false},
+                              {"X_CG01", false}})
+    EXPECT_EQ(graphics::PictureChange::IsFramed(Sstr(name)), framed) << name;
+  GraphicsRig g;
+  const Bitmap picture = Pattern(496, 464, 5);
+  g.Put("CG\\", "_cg01.BMP", picture);
+  g.layers.BMP = Pattern(640, 480, 11);  // an old full-screen scene
+  RunChange(g, "_cg01");
+  EXPECT_EQ(g.layers.PictureRect, (Rect{8, 8, 504, 472}));
+  // The picture's corners, the frame WK01, its white strip, a gauge of the status.
+  EXPECT_EQ(std::vector({g.layers.BMP.at(8, 8), g.layers.BMP.at(503, 471), g.layers.BMP.at(0, 0),
+                         g.layers.BMP.at(520, 20), g.layers.BMP.at(514, 76)}),
+            std::vector({picture.at(0, 0), picture.at(495, 463), 0x404080u, kWhite,
+                         text::kGaugeBack}));
+  g.layers.IMG = Bitmap(640, 480, 0x123456);  // mark the screen image
+  g.status.StatusLayout = 1;                  // the second layout has a frame of its own
+  g.picture.ChangePicture(ByteString(""));    // the same picture again
+  for (int i = 0; i < 13; ++i) g.Tick();
+  EXPECT_EQ(g.layers.IMG.at(600, 10), 0x123456u);  // outside PictureRect
+  EXPECT_NE(g.layers.IMG.at(100, 100), 0x123456u);
+  g.TicksUntilDone();
+  EXPECT_EQ(std::pair(g.layers.BMP.at(0, 0), g.layers.BMP.at(8, 8)),
+            std::pair(0x408040u, picture.at(0, 0)));
+  EXPECT_EQ(g.layers.PictureName.str(), "_cg01");
+  const Bitmap framed_scene = g.layers.BMP;
+  g.Put("CG\\", "SMALL.BMP", Pattern(320, 240, 6));
+  EXPECT_EQ(RunChange(g, "SMALL")[0], 13);
+  EXPECT_EQ(g.layers.PictureRect, (Rect{0, 0, 320, 240}));
+  EXPECT_EQ(std::pair(g.layers.BMP.at(600, 400), g.layers.BMP.at(0, 0)),
+            std::pair(framed_scene.at(600, 400), Pattern(320, 240, 6).at(0, 0)));
+}
+
+// A cursor pair whose sprite is filled with a colour telling its number.
+void PutCursor(GraphicsRig& g, int n) {
+  const Color c = 0x010000u * n + 1;
+  g.Put("CURSOR\\", graphics::Cursors::SpriteFile(n).str(), Bitmap(32, 32, c));
+  g.Put("CURSOR\\", graphics::Cursors::MaskFile(n).str(), Bitmap(32, 32, kBlack), 1);
+}
+
+// The restore goes back to the saved shape (0 before any hit map); a missing
+// file keeps the number; the selector's double click goes back to 1.
+TEST(Cursors, ShapesFromTheirFilesAndTheSelector) {
+  EXPECT_EQ(graphics::Cursors::SpriteFile(3).str(), "CSR03.BMP");
+  EXPECT_EQ(graphics::Cursors::MaskFile(100).str(), "CSR100M.BMP");
+  EXPECT_EQ(graphics::Animation::StripFile(255).str(), "BA255.BMP");
+  GraphicsRig g;
+  for (int n : {0, 1, 5, 6}) PutCursor(g, n);
+  g.cursors.SetCursorShape(6);
+  EXPECT_EQ(std::pair(g.layers.SP0.at(0, 0), g.layers.MS0.at(0, 0)), std::pair(0x060001u, kBlack));
+  g.cursors.RestoreCursor();
+  EXPECT_EQ(std::pair(g.cursors.CursorNumber, g.layers.SP0.at(0, 0)), std::pair(0, 0x000001u));
+  g.game.files.Remove(std::string(kDat) + "CURSOR/CSR04.BMP");
+  EXPECT_THROW(g.cursors.SetCursorShape(4), GameError);
+  EXPECT_EQ(g.cursors.CursorNumber, 4);
+  g.MouseSpin.SetValue(5);
+  EXPECT_EQ(g.layers.SP0.at(0, 0), 0x050001u);
+  g.cursors.MouseSpinDblClick();
+  EXPECT_EQ(std::pair(g.MouseSpin.value, g.cursors.CursorNumber), std::pair(1, 1));
+}
+
+// The region picture: a column of 16 stripes 20 pixels high, one per table
+// colour, then a dithered shade and black.
+struct HitRig : GraphicsRig {
+  HitRig() {
+    for (int n : {0, 1, 6, 7, 10}) PutCursor(*this, n);
+    Bitmap map(640, 480, kBlack);
+    for (int i = 0; i < 16; ++i) FillRect(map, {0, i * 20, 200, i * 20 + 20}, ColorTable[i]);
+    FillRect(map, {0, 320, 200, 340}, Rgb(127, 127, 127));
+    Put("CG\\", "MAP.BMP", map);
+    cursors.SetCursorShape(1);
+  }
+  // A tick with the pointer and buttons so; the handler installed after it.
+  WaitHandler Mouse(int x, int y, int drg, int clk = 0) {
+    input.msx = x;
+    input.msy = y;
+    input.drg = drg;
+    input.clk = clk;
+    Tick();
+    return scn.MainProc;
+  }
+  // A click at (x, y) on a region picture with the given hover shape; the answer.
+  int Click(int x, int y, uint8_t hover = 1, const char* map = "MAP") {
+    hitmap.StartHitMap(9, ByteString(map), hover, 0);
+    Mouse(0, 0, 0);
+    Mouse(x, y, 1);
+    EXPECT_EQ(Mouse(x, y, 0), WaitHandler::None);
+    return scn.work[9];
+  }
+};
+
+// The answer is the table number of the colour under the hot spot, 16 for
+// any other colour or a point beyond the picture, 0 outside the picture.
+TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
+  HitRig g;
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(g.Click(50, i * 20 + 5), i) << i;
+  g.Put("CG\\", "SMALL.BMP", Bitmap(100, 100, ColorTable[2]));
+  struct Case { const char* what; const char* map; int x, y; uint8_t hover; int answer; };
+  const Case cases[] = {
+      {"a dithered shade", "MAP", 50, 325, 1, 16},
+      {"black background", "MAP", 400, 400, 1, 0},
+      {"shape 6 tests (66, 20)", "MAP", 50, 4, 6, 1},
+      {"so does shape 7", "MAP", 50, 4, 7, 1},
+      {"shape 10 tests (66, 28)", "MAP", 50, 4, 10, 1},
+      {"shape 10 below the picture", "MAP", 50, 479, 10, 16},
+      {"inside a small picture", "SMALL", 10, 10, 1, 2},
+      {"outside a small picture", "SMALL", 150, 50, 1, 0},
+      {"the hot spot beyond its edge", "SMALL", 90, 10, 6, 16},
+  };
+  for (const Case& c : cases) EXPECT_EQ(g.Click(c.x, c.y, c.hover, c.map), c.answer) << c.what;
+}
+
+// Hover shape, pressed shape while held, hover kept after, the selector off
+// meanwhile; a button held from before counts as the press, a right click
+// does not, a tap between two ticks is pressed in one and released in the
+// next; a repaint keeps the region picture; a missing one answers 0.
+TEST(HitMap, PressesShapesAndTheSelectorDuringTheWait) {
+  HitRig g;
+  auto state = [&g] {  // the shape, the selector, the answer
+    return std::tuple(g.cursors.CursorNumber, g.MouseSpin.enabled, int{g.scn.work[9]});
+  };
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 7, 10);
+  EXPECT_EQ(g.cursors.CursorNumber0, 1);
+  EXPECT_EQ(state(), std::tuple(7, false, 0));
+  g.layers.DrawWallpaper();  // reloads the mesh into the scratch bitmap
+  g.Mouse(10, 25, 1);
+  EXPECT_EQ(state(), std::tuple(10, false, 0));
+  EXPECT_EQ(g.Mouse(10, 25, 1), WaitHandler::HitMapRelease);  // still held
+  g.Mouse(10, 25, 0);
+  EXPECT_EQ(state(), std::tuple(7, true, 2));  // shape 7 tests 20 pixels lower
+  g.cursors.RestoreCursor();
+  EXPECT_EQ(state(), std::tuple(1, true, 2));
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);  // shape 1 throughout
+  EXPECT_EQ(g.Mouse(0, 0, 1), WaitHandler::HitMapRelease);
+  g.Mouse(10, 45, 0);
+  EXPECT_EQ(state(), std::tuple(1, true, 2));
+  g.hitmap.StartHitMap(9, ByteString("MAP"), 0, 0);
+  EXPECT_EQ(g.Mouse(10, 45, 2, 2), WaitHandler::HitMapPress);
+  EXPECT_EQ(g.Mouse(10, 25, 0, 1), WaitHandler::HitMapRelease);
+  g.Mouse(10, 25, 0);
+  EXPECT_EQ(state(), std::tuple(1, true, 1));
+  EXPECT_THROW(g.hitmap.StartHitMap(9, ByteString("NOPE"), 6, 7), GameError);
+  EXPECT_EQ(state(), std::tuple(1, true, 0));
+  EXPECT_EQ(g.scn.MainProc, WaitHandler::None);
+}
+
+// Six frames (frame f of colour f + 1) at their pace, none in the first
+// tick; the last step restores the rectangle; a missing strip runs its length.
+TEST(Animation, FramesAndDurations) {
+  Bitmap strip(256, 1152);
+  for (int f = 0; f < 6; ++f) FillRect(strip, {0, f * 192, 256, f * 192 + 192}, Color(f + 1));
+  for (auto [sft, ticks, first_frames] :
+       {std::tuple{0, 72, std::vector<Color>{9, 1, 1, 1, 2, 2, 2, 3}},
+        {kSkipKey, 72, {9, 1, 2, 3, 4, 5, 6, 1}}, {kAllModifiers, 24, {9, 1, 2, 3, 4, 5, 6, 1}}}) {
+    SCOPED_TRACE(sft);
+    GraphicsRig g;
+    g.Put("CG\\", "BA01.BMP", strip);
+    g.layers.BMP = g.layers.IMG = Bitmap(640, 480, 9);
+    g.layers.PictureName = Sstr("BG01");
+    g.input.sft = sft;
+    g.animation.StartAnimation(1);
+    EXPECT_EQ(g.input.CGHoldEnable, 0);
+    EXPECT_TRUE(g.layers.PictureName.empty());
+    std::vector<Color> frames = {g.layers.IMG.at(200, 100)};
+    for (int n = 0; g.scn.MainProc == WaitHandler::AnimationStep && n < 100; ++n) {
+      g.Tick();
+      frames.push_back(g.layers.IMG.at(200, 100));
+    }
+    EXPECT_EQ(frames.size(), ticks + 1u);
+    EXPECT_EQ(std::vector<Color>(frames.begin(), frames.begin() + 8), first_frames);
+    EXPECT_EQ(g.layers.IMG, Bitmap(640, 480, 9));
+    EXPECT_EQ(g.input.CGHoldEnable, 1);
+  }
+  GraphicsRig g;
+  EXPECT_THROW(g.animation.StartAnimation(3), GameError);
+  EXPECT_EQ(g.TicksUntilDone(), 72);
+}
+
+TEST(DisplayScaling, PointerMapping) {
+  // 1024 x 768 screen: 100 % at (192, 144); 50 % at (352, 264); 150 % at (32, 24).
+  struct Case { int scale; Point pointer, expected; };
+  for (Case c : {Case{100, {831, 623}, {639, 479}}, Case{100, {1023, 767}, {639, 479}},
+                 Case{100, {191, 144}, {0, 0}},  // -1 maps to 0, not -1
+                 Case{100, {500, 300}, {308, 156}}, Case{50, {363, 265}, {22, 2}},
+                 Case{150, {32 + 959, 24 + 719}, {637, 477}}}) {
+    SCOPED_TRACE(std::to_string(c.scale) + "% at " + std::to_string(c.pointer.x));
+    GraphicsRig g;
+    g.ResoSpin.SetValue(c.scale);
+    if (c.scale == 100) g.scaling.SetDisplaySize(640, 480);
+    EXPECT_EQ(g.scaling.MapPointer(c.pointer), c.expected);
+  }
+}
+
+// Centred (halves towards zero, on odd and smaller screens too) over a fresh
+// wallpaper; a double click goes back to 100 %.
+TEST(DisplayScaling, CentredOverTheWallpaper) {
+  GraphicsRig g;
+  g.ResoSpin.SetValue(52);  // off the step: 332 x 249
+  EXPECT_EQ(g.scaling.Disp.rect(), (Rect{346, 259, 678, 508}));
+  EXPECT_EQ(std::pair(g.window.Canvas().at(0, 0), g.window.Canvas().at(1023, 767)),
+            std::pair(Pattern(64, 64, 7).at(0, 0), Pattern(64, 64, 7).at(63, 63)));
+  g.scaling.ResoSpinDblClick();
+  EXPECT_EQ(g.ResoSpin.value, 100);
+  EXPECT_EQ(g.scaling.Disp.rect(), (Rect{192, 144, 832, 624}));
+  for (auto [screen, r] : {std::pair{Size{1025, 769}, Rect{192, 144, 832, 624}},
+                           {Size{599, 479}, Rect{-20, 0, 620, 480}}}) {
+    platform::HeadlessWindow window(screen);
+    graphics::DisplayScaling scaling(g.layers, window, g.ResoSpin);
+    scaling.SetDisplaySize(640, 480);
+    EXPECT_EQ(scaling.Disp.rect(), r);
+  }
+}
+
+}  // namespace
+}  // namespace velmor::testing
