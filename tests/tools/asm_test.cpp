@@ -138,18 +138,13 @@ TEST(InstructionTableTest, EveryListedInstructionAssemblesRoundTripsAndRunsItsLe
 
 TEST(EncodingTest, AssemblesToTheseBytesAndBack) {
   const std::pair<const char*, Bytes> cases[] = {
-      {"TEXT @5", {21, 2, 5, 0}},
-      {"TEXTB @there\nthere:", {30, 2, 4, 0}},
-      {"TEXT again", {21, 3}},
+      {"TEXT @5", {21, 2, 5, 0}}, {"TEXTB @there\nthere:", {30, 2, 4, 0}}, {"TEXT again", {21, 3}},
       {"letx WORK[1], Abs(Flag[2])\nText Again", {3, 1, 0, 23, 2, 0, 18, 0, 21, 3}},
-      {"TEXT source 0", {21, 0}},
-      {"TEXTN 18, again", {68, 3}},
-      {"TEXTN 3, source 7", {53, 7}},
+      {"TEXT source 0", {21, 0}}, {"TEXTN 18, again", {68, 3}}, {"TEXTN 3, source 7", {53, 7}},
       {"CHOICE work[1], \"\"", {23, 1, 0, 0, 0}},
       {"CHOICE work[1], \"a\" \"b\", \"c\"", {23, 1, 0, 'a', 'b', 0, 'c', 0, 0}},
       {"CHOICE work[2],\n  \"a\",\n  \"b\"", {23, 2, 0, 'a', 0, 'b', 0, 0}},
-      {"TEXTA \"a\"\n      \"b\"", {29, 1, 'a', 'b', 0}},
-      {"NOP 36\nnop 0xFD", {36, 253}},
+      {"TEXTA \"a\"\n      \"b\"", {29, 1, 'a', 'b', 0}}, {"NOP 36\nnop 0xFD", {36, 253}},
       {"db 1, -1, \"A\\x00\"", {1, 255, 'A', 0}},
       {"dw 0x1234, -1, here\nhere:", {0x34, 0x12, 0xFF, 0xFF, 6, 0}},
       {"LET work[1], -32768", {0, 1, 0, 0x00, 0x80}},
@@ -159,8 +154,7 @@ TEST(EncodingTest, AssemblesToTheseBytesAndBack) {
        {3, 9, 0, 21, 3, 0, 19, 22, 9, 0, 23, 4, 0, 12, 8, 0}},
       {"LETX work[1], { 1 work[2] flag[3] #1 #255 }",
        {3, 1, 0, 21, 1, 0, 22, 2, 0, 23, 3, 0, 1, 255, 0}},
-      {"a: b: JUMP b ; a comment with \"quotes\"", {16, 0, 0}},
-      {"JUMP end\nend:", {16, 3, 0}},
+      {"a: b: JUMP b ; a comment with \"quotes\"", {16, 0, 0}}, {"JUMP end\nend:", {16, 3, 0}},
       {"選択:\n  JUMP 選択", {16, 0, 0}},
   };
   for (const auto& [source, bytes] : cases) {
@@ -517,89 +511,77 @@ TEST(PrintTest, PrintsThisAndCompilesBack) {
 TEST(ErrorTest, ReportsTheLine) {
   struct Mistake {
     std::string source;
-    int line;
     const char* message;
+    int line = 1;
   };
-  const std::string a40k(40000, 'a');
+  auto quoted = [](size_t n) { return "\"" + std::string(n, 'a') + "\""; };
+  std::string wide;  // 128 full-width characters (あ) are 256 bytes in Shift-JIS
+  for (int i = 0; i < 128; ++i) wide += "\xE3\x81\x82";
   const Mistake cases[] = {
       // Statements.
-      {"END\nFOO work[1]", 2, "unknown instruction 'FOO'"},
-      {"\n\nstart", 3, "a label needs a colon"},
-      {"JUMP", 1, "too few operands; write: JUMP label"},
-      {"LET work[1]", 1, "too few operands; write: LET work[N], number"},
-      {"END 5", 1, "END takes no operands"},
-      {"LET work[1], 2, 3", 1, "unexpected ',' after the operands"},
-      {"LET work[1] 2", 1, "expected ',' between operands, found '2'"},
-      {"LET 5, 2", 1, "expected a work variable such as work[3], found '5'"},
-      {"LETF work[1], work[2]", 1, "expected a flag such as flag[3]"},
-      {"WAIT 256", 1, "a byte is 0..255, not 256"},
-      {"LET work[1], 65536", 1, "a word is -32768..65535, not 65536"},
-      {"LET work[1], 99999999999", 1, "a number that large"},
-      {"WAIT 12ab", 1, "bad number '12ab'"},
-      {"LET work[1], 2 $", 1, "unexpected character '$'"},
-      {"JUMP x\nJUMP nowhere\nx:", 2, "undefined label 'nowhere'"},
-      {"a:\na: END", 2, "'a' is already defined at test.s:1"},
-      {"work: END", 1, "'work' is a reserved word"},
-      {"define X = work[1]\nJUMP X", 2, "'X' is a work variable, not a label"},
-      {"LET work[1], UNKNOWN", 1, "unknown name 'UNKNOWN'"},
-      {"NOP 16", 1, "opcode 16 is JUMP"},
-      {"TEXTN 2, again", 1, "the speaker of TEXTN is 3..21, not 2"},
-      {"STATUSSET work[1], work[2]", 1, "STATUSSET takes 11 work variables, found 2"},
-      {"include \"x.s\"", 1, "include is not available"},
-      {"db", 1, "expected a number"},
+      {"END\nFOO work[1]", "unknown instruction 'FOO'", 2},
+      {"\n\nstart", "a label needs a colon", 3}, {"JUMP", "too few operands; write: JUMP label"},
+      {"LET work[1]", "too few operands; write: LET work[N], number"},
+      {"END 5", "END takes no operands"},
+      {"LET work[1], 2, 3", "unexpected ',' after the operands"},
+      {"LET work[1] 2", "expected ',' between operands, found '2'"},
+      {"LET 5, 2", "expected a work variable such as work[3], found '5'"},
+      {"LETF work[1], work[2]", "expected a flag such as flag[3]"},
+      {"WAIT 256", "a byte is 0..255, not 256"},
+      {"LET work[1], 65536", "a word is -32768..65535, not 65536"},
+      {"LET work[1], 99999999999", "a number that large"}, {"WAIT 12ab", "bad number '12ab'"},
+      {"LET work[1], 2 $", "unexpected character '$'"},
+      {"JUMP x\nJUMP nowhere\nx:", "undefined label 'nowhere'", 2},
+      {"a:\na: END", "'a' is already defined at test.s:1", 2},
+      {"work: END", "'work' is a reserved word"},
+      {"define X = work[1]\nJUMP X", "'X' is a work variable, not a label", 2},
+      {"LET work[1], UNKNOWN", "unknown name 'UNKNOWN'"}, {"NOP 16", "opcode 16 is JUMP"},
+      {"TEXTN 2, again", "the speaker of TEXTN is 3..21, not 2"},
+      {"STATUSSET work[1], work[2]", "STATUSSET takes 11 work variables, found 2"},
+      {"include \"x.s\"", "include is not available"}, {"db", "expected a number"},
       // The file may not outgrow the image; a label at the end of a full one is no address.
-      {"db \"" + a40k + "\"\ndb \"" + a40k + "\"\n", 2, "65536"},
-      {"dw end\ndb \"" + std::string(65534, 'a') + "\"\nend:", 1, "past the last address"},
+      {"db " + quoted(40000) + "\ndb " + quoted(40000), "65536", 2},
+      {"dw end\ndb " + quoted(65534) + "\nend:", "past the last address"},
       // Texts.
-      {"TEXT \"abc", 1, "unterminated string"},
-      {"TEXT \"\\q\"", 1, "unknown escape '\\q'"},
-      {"TEXT \"\\c\"", 1, "\\c takes a number in braces"},
-      {"TEXT \"\\name{16}\"", 1, "\\name{N} takes 0..15"},
-      {"TEXT \"\\x4\"", 1, "\\x takes two hex digits"},
-      {"TEXT \"\xF0\x9F\x98\x80\"", 1, "has no Shift-JIS form"},  // an emoji
-      {"TEXT \"\xFF\"", 1, "not valid UTF-8"},
-      {"TEXT \"a\\x00b\"", 1, "a 0 byte would end the text early"},
-      {"TEXT \"a\\x81\"", 1, "ends with byte 0x81"},
-      {"CHOICE work[1], \"a\", \"\"", 1, "only the first option may be empty"},
-      {"TEXT source 1", 1, "source 1 or 2 has a text"},
-      {"TEXT work[1]", 1, "expected a message"},
-      {"CHOICE work[1],\n  \"a\",\n  \"b\" 5", 3, "unexpected '5'"},
-      {"TEXTA \"a\"\n  \"b\\q\"", 2, "unknown escape"},
+      {"TEXT \"abc", "unterminated string"}, {"TEXT \"\\q\"", "unknown escape '\\q'"},
+      {"TEXT \"\\c\"", "\\c takes a number in braces"},
+      {"TEXT \"\\name{16}\"", "\\name{N} takes 0..15"},
+      {"TEXT \"\\x4\"", "\\x takes two hex digits"},
+      {"TEXT \"\xF0\x9F\x98\x80\"", "has no Shift-JIS form"},  // an emoji
+      {"TEXT \"\xFF\"", "not valid UTF-8"},
+      {"TEXT \"a\\x00b\"", "a 0 byte would end the text early"},
+      {"TEXT \"a\\x81\"", "ends with byte 0x81"},
+      {"CHOICE work[1], \"a\", \"\"", "only the first option may be empty"},
+      {"TEXT source 1", "source 1 or 2 has a text"}, {"TEXT work[1]", "expected a message"},
+      {"CHOICE work[1],\n  \"a\",\n  \"b\" 5", "unexpected '5'", 3},
+      {"TEXTA \"a\"\n  \"b\\q\"", "unknown escape", 2},
       // What the engine would refuse, with the range that holds.
-      {"LET work[256], 1", 1, "work[256] is out of range (the work variables are 0..255)"},
-      {"SETF flag[4096]", 1, "flag[4096] is out of range (the flags are 0..4095)"},
-      {"LETX work[1], work[2] + work[300]", 1, "in the expression, work[300] is out of range"},
-      {"define BIG = work[999]\nRANDOM 6, BIG", 2, "work[999] is out of range"},
-      {"TEXTN 19, \"a\"", 1, "speaker 19 has no name (the name table holds 0..18)"},
+      {"LET work[256], 1", "work[256] is out of range (the work variables are 0..255)"},
+      {"SETF flag[4096]", "flag[4096] is out of range (the flags are 0..4095)"},
+      {"LETX work[1], work[2] + work[300]", "in the expression, work[300] is out of range"},
+      {"define BIG = work[999]\nRANDOM 6, BIG", "work[999] is out of range", 2},
+      {"TEXTN 19, \"a\"", "speaker 19 has no name (the name table holds 0..18)"},
       {"STATUSSET work[1], work[2], work[3], work[4], work[5],\n"
        "    work[6], work[7], work[8], work[9], work[10], work[256]",
-       1, "status slot 10: work[256] is out of range"},
-      {"TEXT \"" + std::string(256, 'a') + "\"", 1,
-       "the text is 256 bytes; the engine keeps at most 255"},
-      // 128 full-width characters (あ) are 256 bytes in Shift-JIS.
-      {[] {
-         std::string s = "END\nPICTURE \"";
-         for (int i = 0; i < 128; ++i) s += "\xE3\x81\x82";
-         return s + "\"";
-       }(),
-       2, "the text is 256 bytes"},
-      {"TEXTA \"" + std::string(200, 'a') + "\"\n  \"" + std::string(56, 'b') + "\"", 1,
-       "the text is 256 bytes"},
-      {"CHOICE work[1], \"a\", \"" + std::string(300, 'b') + "\"", 1, "the text is 300 bytes"},
-      {"string \"" + std::string(256, 'c') + "\"", 1, "the text is 256 bytes"},
-      {"TEXT \"a\\x81\\x00b\"", 1, "a double-byte character at byte 1 has 0 for its second byte"},
-      {"TEXT \"\\s{0}ab\"", 1, "a size code at byte 0 has 0 for its size"},
+       "status slot 10: work[256] is out of range"},
+      {"TEXT " + quoted(256), "the text is 256 bytes; the engine keeps at most 255"},
+      {"END\nPICTURE \"" + wide + "\"", "the text is 256 bytes", 2},
+      {"TEXTA " + quoted(200) + "\n  " + quoted(56), "the text is 256 bytes"},
+      {"CHOICE work[1], \"a\", " + quoted(300), "the text is 300 bytes"},
+      {"string " + quoted(256), "the text is 256 bytes"},
+      {"TEXT \"a\\x81\\x00b\"", "a double-byte character at byte 1 has 0 for its second byte"},
+      {"TEXT \"\\s{0}ab\"", "a size code at byte 0 has 0 for its size"},
       // Expressions.
-      {"LETX work[0], 1 +", 1, "expected a value after '+'"},
-      {"LETX work[0], (1", 1, "expected ')' to close '('"},
-      {"LETX work[0], abs 1", 1, "expected '(' after abs"},
-      {"LETX work[0], { 1 #22 }", 1, "code 22 takes a word"},
-      {"LETX work[0], { 1 #0 }", 1, "a raw expression code is 1..255, not 0"},
-      {"LETX work[0], { 1 2", 1, "expected '}'"},
-      {"JUMPZ work[1] = 2, x\nx:", 1, "expected ',' between operands, found '='"},
-      {"LETX work[0], " + std::string(5000, '(') + "1" + std::string(5000, ')'), 1,
+      {"LETX work[0], 1 +", "expected a value after '+'"},
+      {"LETX work[0], (1", "expected ')' to close '('"},
+      {"LETX work[0], abs 1", "expected '(' after abs"},
+      {"LETX work[0], { 1 #22 }", "code 22 takes a word"},
+      {"LETX work[0], { 1 #0 }", "a raw expression code is 1..255, not 0"},
+      {"LETX work[0], { 1 2", "expected '}'"},
+      {"JUMPZ work[1] = 2, x\nx:", "expected ',' between operands, found '='"},
+      {"LETX work[0], " + std::string(5000, '(') + "1" + std::string(5000, ')'),
        "nested too deeply"},
-      {"LETX work[0], " + std::string(5000, '-') + "1", 1, "nested too deeply"},
+      {"LETX work[0], " + std::string(5000, '-') + "1", "nested too deeply"},
   };
   for (const Mistake& m : cases) {
     SCOPED_TRACE(m.source.substr(0, 80));
@@ -620,9 +602,9 @@ TEST(ErrorTest, ReportsTheLine) {
   EXPECT_EQ(Assemble(bad, "x.s").errors.size(), kMaxErrors);
   // The largest of each range assembles (the largest work variable, flag
   // and speaker are in the encoding tables).
-  EXPECT_EQ(Asm("TEXT \"" + std::string(255, 'a') + "\"").size(), 2u + 255u + 1u);
+  EXPECT_EQ(Asm("TEXT " + quoted(255)).size(), 2u + 255u + 1u);
   EXPECT_EQ(Asm("TEXT \"\\c{0}a\\x81\\x40\"").size(), 8u);  // colour 0 is black
-  EXPECT_EQ(Asm("db \"" + std::string(65536, 'a') + "\"").size(), 65536u);
+  EXPECT_EQ(Asm("db " + quoted(65536)).size(), 65536u);
 }
 
 // Names and labels come from an included file, and errors name it. The label
