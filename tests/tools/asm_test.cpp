@@ -69,10 +69,7 @@ std::string Printed(const Bytes& codes) {
 }
 
 // An operand as written, and the bytes the file format gives it.
-struct Sample {
-  std::string text;
-  Bytes bytes;
-};
+struct Sample { std::string text; Bytes bytes; };
 Sample SampleOf(Operand kind, uint8_t opcode) {
   switch (kind) {
     case Operand::Var: return {"work[255]", {0xFF, 0x00}};
@@ -176,11 +173,7 @@ Bytes LongTexts() {
 
 // Each line must appear in the disassembly, none of the missing ones may.
 TEST(LayoutTest, PrintsTheseLines) {
-  struct Layout {
-    const char* what;
-    Bytes bytes;
-    std::vector<const char*> lines, missing;
-  };
+  struct Layout { const char* what; Bytes bytes; std::vector<const char*> lines, missing; };
   const Layout cases[] = {
       {"an empty file", {}, {}, {"db", "L0"}},
       {"a jump into the middle of itself", {16, 1, 0}, {"    JUMP 0x0001\n"}, {"L0001"}},
@@ -308,11 +301,7 @@ TEST(RandomFilesTest, RandomCodeRoundTrips) {
 // A literal and the bytes it stands for; FormatText prints the bytes as a
 // literal that assembles to them again, the literal itself where `exact`.
 TEST(EscapeTest, AssemblesToTheseBytesAndPrintsBackToThem) {
-  struct Escape {
-    const char* literal;
-    Bytes bytes;
-    bool exact = false;
-  };
+  struct Escape { const char* literal; Bytes bytes; bool exact = false; };
   const Escape cases[] = {
       {R"("a\nb")", {'a', 0x01, 'b'}},                // line feed
       {R"("\p")", {0x02}},                            // new page
@@ -395,17 +384,15 @@ TEST(LanguageDocTest, ListsEveryInstructionAndItsExamplesAssemble) {
   ASSERT_FALSE(doc.empty()) << VELMOR_DOCS_DIR "/scenario-language.md";
   for (const scenario::OpcodeInfo* info : scenario::ListedOpcodes())
     EXPECT_NE(doc.find("`" + InstructionSyntax(*info) + "`"), std::string::npos) << info->mnemonic;
-  int blocks = 0, fences = 0;  // each asm block is read whole (none holds a backquote)
-  std::regex example("\n *```asm\n([^`]*)\n *```");
+  int blocks = 0;  // each asm block is read whole (none holds a backquote)
+  std::regex example("\n *```asm\n([^`]*)\n *```"), fence("```asm");
   for (std::sregex_iterator it(doc.begin(), doc.end(), example), end; it != end; ++it, ++blocks) {
     AssemblyResult r = Assemble((*it)[1].str(), "example.s");
     EXPECT_TRUE(r.ok()) << "the example at line "
                         << std::count(doc.begin(), doc.begin() + it->position(), '\n') + 3
                         << " of the doc:\n" << (*it)[1] << "\n" << AllErrors(r);
   }
-  for (size_t at = doc.find("```asm"); at != std::string::npos; at = doc.find("```asm", at + 1))
-    ++fences;
-  EXPECT_EQ(blocks, fences);
+  EXPECT_EQ(blocks, std::distance(std::sregex_iterator(doc.begin(), doc.end(), fence), {}));
   EXPECT_GE(blocks, 5);
 }
 
@@ -429,12 +416,10 @@ TEST(InfixTest, CompilesLikeThePostfix) {
 // 32 bits that wrap, with the rig's work[0..7] and flag[0..7].
 std::pair<std::string, int32_t> RandomExpression(std::mt19937& rng, ScenarioRig& rig, int depth) {
   auto i = static_cast<uint16_t>(rng() % 8);
+  auto n = static_cast<uint16_t>(rng() % 2 ? rng() : rng() % 10);
   if (depth == 0 || rng() % 4 == 0) {
     switch (rng() % 3) {
-      case 0: {
-        auto n = static_cast<uint16_t>(rng() % 2 ? rng() : rng() % 10);
-        return {std::to_string(n), n};
-      }
+      case 0: return {std::to_string(n), n};
       case 1: return {"work[" + std::to_string(i) + "]", rig.scn.work[i]};
       default: return {"flag[" + std::to_string(i) + "]", rig.scn.TestFlag(i)};
     }
@@ -509,11 +494,7 @@ TEST(PrintTest, PrintsThisAndCompilesBack) {
 
 // Each mistake: its source, the line reported and a part of the message.
 TEST(ErrorTest, ReportsTheLine) {
-  struct Mistake {
-    std::string source;
-    const char* message;
-    int line = 1;
-  };
+  struct Mistake { std::string source; const char* message; int line = 1; };
   auto quoted = [](size_t n) { return "\"" + std::string(n, 'a') + "\""; };
   std::string wide;  // 128 full-width characters (あ) are 256 bytes in Shift-JIS
   for (int i = 0; i < 128; ++i) wide += "\xE3\x81\x82";
