@@ -251,12 +251,10 @@ TEST(IniFile, ValuesAsTheProfileServiceReadsThem) {
   const std::pair<const char*, std::optional<std::string>> cases[] = {
       {"[Velmor]\nDatPath=C:\\GAME\\\n", "C:\\GAME\\"},
       {"[velmor]\r\n  datpath =  /data/  \r\n", "/data/"},
-      {"[Velmor]\nDatPath=\"/with space/\"\n", "/with space/"},
-      {"[Velmor]\nDatPath=\n", ""},
+      {"[Velmor]\nDatPath=\"/with space/\"\n", "/with space/"}, {"[Velmor]\nDatPath=\n", ""},
       {"; [Velmor]\n[Other]\nDatPath=/no/\n", std::nullopt},
       {"[Velmor]\n;DatPath=/commented/\nOther=1\n", std::nullopt},
-      {"[Velmor]\nDatPath=/first/\nDatPath=/second/\n", "/first/"},
-      {"", std::nullopt},
+      {"[Velmor]\nDatPath=/first/\nDatPath=/second/\n", "/first/"}, {"", std::nullopt},
   };
   for (const auto& [text, value] : cases)
     EXPECT_EQ(ReadIniValue(text, "Velmor", "DatPath"), value) << text;

@@ -324,8 +324,7 @@ TEST(EscapeTest, AssemblesToTheseBytesAndPrintsBackToThem) {
       {R"("\x82")", {0x82}, true},                    // a lone lead byte
       // NEC-selected IBM extensions (0xED40..) share their characters with
       // the IBM extensions (0xFA40..); only one of each pair converts back.
-      {R"("\xED\x40")", {0xED, 0x40}, true},
-      {R"("a" "b")", {'a', 'b'}},
+      {R"("\xED\x40")", {0xED, 0x40}, true}, {R"("a" "b")", {'a', 'b'}},
       // A line feed before "ame" must not read as \name (found by fuzzing).
       {R"("\n\x61me{0}")", {0x01, 'a', 'm', 'e', '{', '0', '}'}},
   };

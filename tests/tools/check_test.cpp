@@ -138,13 +138,12 @@ TEST(PlantedFaultTest, IsReportedOnceWhereItIs) {
   };
   for (const Planted& p : cases) {
     SCOPED_TRACE(p.message);
-    std::optional<uint32_t> at;
     Sources sources{{"INIT", p.init}};
     sources.insert(sources.end(), p.others.begin(), p.others.end());
+    std::optional<uint32_t> at;
     for (const auto& [name, source] : sources) {
-      if (name + ".SNX" != p.file || source.find("fault:") == std::string::npos) continue;
-      Bytes b = Asm(source + "\n    dw fault\n");
-      at = static_cast<uint32_t>(b[b.size() - 2] | b.back() << 8);
+      auto labels = assembly::Assemble(source, "test.s").labels;
+      if (name + ".SNX" == p.file && labels.contains("fault")) at = labels["fault"];
     }
     std::vector<Finding> findings = Check(sources, p.edit);
     auto matches = [&](const Finding& f) { return f.message.find(p.message) != std::string::npos; };
