@@ -167,14 +167,13 @@ TEST(Writers, SmallFilesHaveExactBytes) {
 
 TEST(Writers, RefuseWhatTheyCannotStore) {
   MidiTrack t;
+  const std::vector<int16_t> three(3), six(6);
   for (const auto& write : std::initializer_list<std::function<void()>>{
            [] { WriteBmp(Picture(2, 1, {1, 2}, {1}), {8}); },  // a colour not in the palette
            [] { WriteBmp(Picture(3, 1, {1, 2, 3}), {1}); },
            [] { WriteBmp(Picture(1, 1, {0}), {16}); }, [] { WriteBmp(Bitmap()); },
-           [] { WriteWave({22050, 2, 16}, std::vector<int16_t>(3)); },
-           [] { WriteWave({22050, 3, 16}, std::vector<int16_t>(6)); },
-           [] { WriteWave({22050, 1, 12}, std::vector<int16_t>(3)); },
-           [] { WriteWave({0, 1, 16}, std::vector<int16_t>(3)); },
+           [&] { WriteWave({22050, 2, 16}, three); }, [&] { WriteWave({22050, 3, 16}, six); },
+           [&] { WriteWave({22050, 1, 12}, three); }, [&] { WriteWave({0, 1, 16}, three); },
            [&] { t.NoteOn(0, 16, 60, 100); }, [&] { t.NoteOn(0, 0, 128, 100); },
            [&] { t.ProgramChange(0, 0, -1); }, [&] { t.Tempo(0, 0); },
            [&] { t.KeySignature(0, 8, false); }, [&] { t.SysEx(0, Bytes{0x7E, 0x01}); },
@@ -195,8 +194,8 @@ TEST(Writers, RefuseWhatTheyCannotStore) {
 // wrongly askew).
 TEST(Writers, BmpRoundTripsThroughTheDecoder) {
   std::mt19937 rng(1234);
-  for (int bits : {1, 4, 8, 24}) {
-    for (bool top_down : {false, true}) {
+  for (int bits : {1, 4, 8, 24})
+    for (bool top_down : {false, true})
       for (int width : {1, 5, 13, 32}) {
         SCOPED_TRACE(::testing::Message() << bits << " bits, width " << width << " " << top_down);
         Bitmap img(width, 7);
@@ -219,8 +218,6 @@ TEST(Writers, BmpRoundTripsThroughTheDecoder) {
         EXPECT_EQ(back->pixels(), img.pixels());
         EXPECT_EQ(back->palette, bits <= 8 ? img.palette : back->palette);
       }
-    }
-  }
 }
 
 // Events come out sorted by tick, note-offs first at the same tick; each

@@ -553,13 +553,10 @@ TEST(ErrorTest, ReportsTheLine) {
       {"LETX work[0], " + std::string(5000, '-') + "1", "nested too deeply"},
   };
   for (const Mistake& m : cases) {
-    SCOPED_TRACE(m.source.substr(0, 80));
     AssemblyResult r = Assemble(m.source, "test.s");
-    ASSERT_FALSE(r.ok());
-    EXPECT_TRUE(r.bytes.empty());
-    std::string first = r.errors.front().ToString();
-    EXPECT_TRUE(first.starts_with("test.s:" + std::to_string(m.line) + ": ")) << first;
-    EXPECT_NE(first.find(m.message), std::string::npos) << first;
+    std::string first = r.errors.empty() ? "no error" : r.errors[0].ToString();
+    EXPECT_TRUE(r.bytes.empty() && first.starts_with("test.s:" + std::to_string(m.line) + ": ") &&
+                first.find(m.message) != first.npos) << m.source.substr(0, 80) << "\n" << first;
   }
   // Every mistake is reported, in order, up to a limit.
   AssemblyResult r = Assemble("END\nBAD\nLET work[1], 2\nWAIT 999\nJUMP missing\n", "many.s");
