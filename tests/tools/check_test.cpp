@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
+#include <optional>
 
 #include "asm/assembler.h"
 #include "check/checker.h"
@@ -16,7 +16,8 @@ namespace velmor::check {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Edit = std::function<void(platform::MemoryFiles&)>;
+// A file of the game replaced, or removed (no bytes).
+struct Edit { std::string path; std::optional<Bytes> bytes = {}; };
 using Sources = std::vector<std::pair<std::string, std::string>>;  // name and source, INIT first
 using enum Severity;
 using testing::kDat;
@@ -43,7 +44,8 @@ std::vector<Finding> Check(const Sources& sources, const Edit& edit = {}) {
   put("CG/BA01.BMP", testing::BmpBytes(Bitmap(256, 1152, 0x112233)));
   put("SOUND/M01.WAV", testing::TinyWave());
   for (std::string midi : {"SOUND/M01.MID", "SOUND/SC88/M01.MID"}) put(midi, testing::TinyMidi());
-  if (edit) edit(files);
+  if (edit.bytes) put(edit.path, *edit.bytes);
+  else if (!edit.path.empty()) files.Remove(std::string(kDat) + edit.path);
   return CheckGame(files, kDat, names);
 }
 
@@ -59,13 +61,6 @@ TEST(CheckTest, ASoundGameHasNoFinding) {
         Sources{{"INIT", "top: CALL \"HOP\"\nJUMP top"}, {"HOP", "GOTO \"WAITS\""},
                 {"WAITS", "CLICK\nRETURN"}}})
     EXPECT_EQ(FindingsText(Check(sources)), "0 errors, 0 warnings, 0 information\n");
-}
-
-Edit Remove(std::string path) {
-  return [path](platform::MemoryFiles& f) { f.Remove(std::string(kDat) + path); };
-}
-Edit Put(std::string path, Bytes bytes) {
-  return [path, bytes](platform::MemoryFiles& f) { f.Put(std::string(kDat) + path, bytes); };
 }
 
 // Each fault planted in a sound game is reported once, where it is: at the
@@ -86,30 +81,29 @@ TEST(PlantedFaultTest, IsReportedOnceWhereItIs) {
   const Planted cases[] = {
       // Assets.
       {"fault: PICTURE \"NOPE\"\nEND", {}, "full-screen picture CG/NOPE.BMP is missing"},
-      {"fault: PICTURE \"BG01\"\nEND", Put("CG/BG01.BMP", Bytes{'n', 'o'}),
+      {"fault: PICTURE \"BG01\"\nEND", {"CG/BG01.BMP", Bytes{'n', 'o'}},
        "full-screen picture CG/BG01.BMP is refused: not a BMP"},
       {"fault: PICTURE \"BG01BG01BG01BG01X\"\nEND",
-       Put("CG/BG01BG01BG01BG01.BMP", testing::BmpBytes(Bitmap(8, 8, 0))),
+       {"CG/BG01BG01BG01BG01.BMP", testing::BmpBytes(Bitmap(8, 8, 0))},
        "the engine keeps the first 16", Warning},
       {"fault: HITMAP work[1], \"NOMAP\", 0, 0\nEND", {},
        "hit-map picture CG/NOMAP.BMP is missing"},
       // Shapes 9 and 10: hit maps only (the settings offer 1..7).
-      {"fault: HITMAP work[1], \"MAP\", 9, 9\nEND", Remove("CURSOR/CSR09M.BMP"),
+      {"fault: HITMAP work[1], \"MAP\", 9, 9\nEND", {"CURSOR/CSR09M.BMP"},
        "cursor mask CURSOR/CSR09M.BMP is missing"},
-      {"fault: HITMAP work[1], \"MAP\", 0, 10\nEND", Remove("CURSOR/CSR10.BMP"),
+      {"fault: HITMAP work[1], \"MAP\", 0, 10\nEND", {"CURSOR/CSR10.BMP"},
        "cursor sprite CURSOR/CSR10.BMP is missing"},
       {"fault: ANIME 3\nEND", {}, "animation strip CG/BA03.BMP is missing"},
-      {music, Remove("SOUND/M01.WAV"), "WAVE music SOUND/M01.WAV is missing"},
-      {music, Remove("SOUND/M01.MID"), "MIDI music SOUND/M01.MID is missing"},
-      {music, Remove("SOUND/SC88/M01.MID"), "SC-88 MIDI music SOUND/SC88/M01.MID is missing"},
-      {music, Put("SOUND/M01.MID", bad_midi), "MIDI music SOUND/M01.MID is refused: damaged MIDI"},
+      {music, {"SOUND/M01.WAV"}, "WAVE music SOUND/M01.WAV is missing"},
+      {music, {"SOUND/M01.MID"}, "MIDI music SOUND/M01.MID is missing"},
+      {music, {"SOUND/SC88/M01.MID"}, "SC-88 MIDI music SOUND/SC88/M01.MID is missing"},
+      {music, {"SOUND/M01.MID", bad_midi}, "MIDI music SOUND/M01.MID is refused: damaged MIDI"},
       {"CLICK\nfault: GOTO \"NOWHERE\"", {}, "scenario SNX/NOWHERE.SNX is missing"},
-      {"fault: CALL \"BIG\"\nEND", Put("SNX/BIG.SNX", Bytes(70000, 22)),
+      {"fault: CALL \"BIG\"\nEND", {"SNX/BIG.SNX", Bytes(70000, 22)},
        "scenario SNX/BIG.SNX is 70000 bytes; a scenario file holds at most 65536"},
-      {"END", Remove("CG/CHU.BMP"), "start-up picture CG/CHU.BMP is missing", Error, ""},
-      {"END", Remove("CURSOR/CSR04M.BMP"), "pointer shape 4 CURSOR/CSR04M.BMP is missing", Error,
-       ""},
-      {"END", Remove("SNX/INIT.SNX"), "the first scenario SNX/INIT.SNX is missing", Error, ""},
+      {"END", {"CG/CHU.BMP"}, "start-up picture CG/CHU.BMP is missing", Error, ""},
+      {"END", {"CURSOR/CSR04M.BMP"}, "pointer shape 4 CURSOR/CSR04M.BMP is missing", Error, ""},
+      {"END", {"SNX/INIT.SNX"}, "the first scenario SNX/INIT.SNX is missing", Error, ""},
       // Operands the assembler refuses, written as bytes.
       {"fault: db 0, 0x2C, 0x01, 1, 0\nEND", {}, "work[300] is out of range"},
       {"fault: TEXT @t\nEND\nt: db \"a\", 0x81, 0, \"b\", 0", {},
