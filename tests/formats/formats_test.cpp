@@ -206,9 +206,8 @@ TEST(Writers, BmpRoundTripsThroughTheDecoder) {
                   std::tuple(b.size(), (width * bits + 31) / 32 * 4 * 7u, top_down));
         const auto back = DecodeBmp(b);
         ASSERT_TRUE(back) << back.fault().what;
-        EXPECT_EQ(back->width(), width);
-        EXPECT_EQ(back->pixels(), img.pixels());
-        EXPECT_EQ(back->palette, bits <= 8 ? img.palette : back->palette);
+        EXPECT_EQ(std::tuple(back->width(), back->pixels(), back->palette),
+                  std::tuple(width, img.pixels(), bits <= 8 ? img.palette : back->palette));
       }
 }
 

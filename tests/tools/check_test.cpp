@@ -79,7 +79,6 @@ TEST(PlantedFaultTest, IsReportedOnceWhereItIs) {
   Bytes bad_midi = testing::TinyMidi();
   bad_midi[18] = 0x7F;  // the first track's length, far past the end
   const Planted cases[] = {
-      // Assets.
       {"fault: PICTURE \"NOPE\"\nEND", {}, "full-screen picture CG/NOPE.BMP is missing"},
       {"fault: PICTURE \"BG01\"\nEND", {"CG/BG01.BMP", Bytes{'n', 'o'}},
        "full-screen picture CG/BG01.BMP is refused: not a BMP"},
@@ -108,7 +107,6 @@ TEST(PlantedFaultTest, IsReportedOnceWhereItIs) {
       {"fault: db 0, 0x2C, 0x01, 1, 0\nEND", {}, "work[300] is out of range"},
       {"fault: TEXT @t\nEND\nt: db \"a\", 0x81, 0, \"b\", 0", {},
        "a double-byte character at byte 1 has 0 for its second byte"},
-      // Flow.
       {"CLICK\nfault: JUMP 0x1000\n", {}, "jumps to 0x1000, outside the file"},
       {"fault: JUMPF flag[1], 0x0007\nLET work[1], 5\nEND", {},
        "jumps to 0x0007, into the middle of the instruction at 0x0005"},
