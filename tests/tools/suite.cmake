@@ -1,22 +1,13 @@
-# The tools suite: the assembly library, the documentation it is checked
-# against, and the command-line tools run on a sample.
+# The assembly library, the documentation it is checked against, and the
+# command-line tools (built with the suite) run on a sample and on the demo.
 target_link_libraries(tools_tests PRIVATE velmor_asm velmor_check)
-# The command-line test below runs the tools: building the suite builds them.
 add_dependencies(tools_tests snxasm snxdis snxcheck)
 target_compile_definitions(tools_tests PRIVATE VELMOR_DOCS_DIR="${PROJECT_SOURCE_DIR}/docs")
-
 add_test(NAME tools_cli
-  COMMAND ${CMAKE_COMMAND}
-    -DSNXASM=$<TARGET_FILE:snxasm> -DSNXDIS=$<TARGET_FILE:snxdis>
-    -DDATA_DIR=${CMAKE_CURRENT_SOURCE_DIR}/data/asm
-    -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/tools_cli
+  COMMAND ${CMAKE_COMMAND} -DSNXASM=$<TARGET_FILE:snxasm> -DSNXDIS=$<TARGET_FILE:snxdis>
+    -DDATA_DIR=${CMAKE_CURRENT_SOURCE_DIR}/data/asm -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/tools_cli
     -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/cli_test.cmake)
-
-# The checker on the bundled demo (which must check clean) and on copies of
-# it: names in another letter case are found, a removed picture is reported.
 add_test(NAME snxcheck_demo
-  COMMAND ${CMAKE_COMMAND}
-    -DSNXCHECK=$<TARGET_FILE:snxcheck>
-    -DDEMO_DIR=${VELMOR_DEMO_DIR}
+  COMMAND ${CMAKE_COMMAND} -DSNXCHECK=$<TARGET_FILE:snxcheck> -DDEMO_DIR=${VELMOR_DEMO_DIR}
     -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/snxcheck_demo
     -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/check_demo.cmake)
