@@ -5,9 +5,9 @@
 #include <unistd.h>
 #include <utime.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <tuple>
 
 #include "core/game_path.h"
@@ -22,8 +22,7 @@ namespace fs = std::filesystem;
 
 class OsFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // A folder of each test's own: the tests may run side by side.
+  void SetUp() override {  // a folder of each test's own: the tests may run side by side
     root_ = fs::path(VELMOR_BUILD_DIR) / "platform_files" /
             ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(root_);
@@ -31,10 +30,7 @@ class OsFilesTest : public ::testing::Test {
     std::ofstream(root_ / "data" / "cg" / "kuro.bmp") << "BMbytes";
     std::ofstream(root_ / "data" / "Snx.Init") << "x";
   }
-  void TearDown() override {
-    fs::permissions(root_ / "data", fs::perms::owner_all);
-    fs::remove_all(root_);
-  }
+  void TearDown() override { fs::permissions(root_ / "data", fs::perms::owner_all), fs::remove_all(root_); }
   // A game name (Shift-JIS, "\" separators) under the test's folder.
   std::string Game(const std::string& rest) { return GamePath(root_.string() + "/", rest); }
 
@@ -46,9 +42,8 @@ TEST_F(OsFilesTest, GameNamesFindFilesInAnyLetterCase) {
   for (const char* path : {"data\\cg\\kuro.bmp", "DATA\\CG\\KURO.BMP", "Data/Cg/Kuro.Bmp"}) {
     std::string error;
     auto bytes = files_.ReadFile(Game(path), &error);
-    ASSERT_TRUE(bytes.has_value()) << path << ": " << error;
-    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "BMbytes");
-    EXPECT_TRUE(files_.Exists(Game(path)));
+    EXPECT_EQ(bytes ? std::string(bytes->begin(), bytes->end()) : error, "BMbytes") << path;
+    EXPECT_TRUE(files_.Exists(Game(path))) << path;
   }
   // The exact name wins; a name that matches nothing is kept as written.
   EXPECT_EQ(platform::ResolvePath(Game("data\\SNX.INIT")), Game("data/Snx.Init"));
@@ -56,18 +51,15 @@ TEST_F(OsFilesTest, GameNamesFindFilesInAnyLetterCase) {
 }
 
 TEST(GamePath, OnlyTheGamesOwnNameIsConverted) {
-  struct Case {
-    std::string folder, name, path;
-  };
-  for (const Case& c : {// Folders in any script, or not even UTF-8, stay as the system gave them.
-                        Case{"/home/zoë/données/", "CG\\KURO.BMP", "/home/zoë/données/CG/KURO.BMP"},
-                        Case{"/data\xE9/", "CG\\A.BMP", "/data\xE9/CG/A.BMP"},
-                        // The name's Shift-JIS becomes UTF-8; a trail byte 0x5C ("ソ" is
-                        // 0x83 0x5C) is part of its character, not a separator.
-                        Case{"D/", "CG\\\x83\x5C.BMP", "D/CG/ソ.BMP"},
-                        Case{"", "SOUND\\SC88\\M01.MID", "SOUND/SC88/M01.MID"}}) {
-    EXPECT_EQ(GamePath(c.folder, c.name), c.path) << c.name;
-  }
+  for (auto [folder, name, path] : std::vector<std::array<std::string, 3>>{
+           // Folders in any script, or not even UTF-8, stay as the system gave them.
+           {"/home/zoë/données/", "CG\\KURO.BMP", "/home/zoë/données/CG/KURO.BMP"},
+           {"/data\xE9/", "CG\\A.BMP", "/data\xE9/CG/A.BMP"},
+           // The name's Shift-JIS becomes UTF-8; a trail byte 0x5C ("ソ" is 0x83 0x5C) is
+           // part of its character, not a separator.
+           {"D/", "CG\\\x83\x5C.BMP", "D/CG/ソ.BMP"},
+           {"", "SOUND\\SC88\\M01.MID", "SOUND/SC88/M01.MID"}})
+    EXPECT_EQ(GamePath(folder, name), path) << name;
   for (const char* folder : {"/a/b", "/a/b/"}) EXPECT_EQ(FolderWithSeparator(folder), "/a/b/");
   EXPECT_EQ(FolderWithSeparator(""), "");
 }
@@ -84,27 +76,23 @@ TEST_F(OsFilesTest, FoldersAndErrorsNameThePath) {
   EXPECT_NE(error.find("Snx.Init"), std::string::npos) << error;
   EXPECT_FALSE(files_.ReadFile(Game("data\\cg\\none.bmp"), &error).has_value());
   EXPECT_NE(error.find("none.bmp"), std::string::npos) << error;
-  EXPECT_FALSE(files_.Exists(Game("data\\cg\\none.bmp")));
-  EXPECT_FALSE(files_.ReadFile(Game("data\\cg"), &error).has_value());
-  EXPECT_FALSE(files_.LastWriteTime(Game("data\\none")).has_value());
+  EXPECT_FALSE(files_.Exists(Game("data\\cg\\none.bmp")) || files_.ReadFile(Game("data\\cg"), &error) ||
+               files_.LastWriteTime(Game("data\\none")));
 }
 
 TEST_F(OsFilesTest, WritingReplacesTheFileWholeOrNotAtAll) {
   const std::string path = Game("data\\DATA01");
   const std::vector<uint8_t> first(1088, 1), second(1088, 2);
-  ASSERT_TRUE(files_.WriteFile(path, first, nullptr));
-  ASSERT_TRUE(files_.WriteFile(path, second, nullptr));
+  ASSERT_TRUE(files_.WriteFile(path, first, nullptr) && files_.WriteFile(path, second, nullptr));
   EXPECT_EQ(*files_.ReadFile(path, nullptr), second);
-  std::vector<std::string> left;  // nothing is left behind but the file itself
-  for (const auto& e : fs::directory_iterator(root_ / "data")) left.push_back(e.path().filename());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"DATA01", "Snx.Init", "cg"}));
+  std::set<std::string> left;  // nothing is left behind but the file itself
+  for (const auto& e : fs::directory_iterator(root_ / "data")) left.insert(e.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"DATA01", "Snx.Init", "cg"}));
   // A folder that cannot be written keeps the old file.
   fs::permissions(root_ / "data", fs::perms::owner_read | fs::perms::owner_exec);
   if (::geteuid() != 0) {  // root writes anywhere
     std::string error;
-    EXPECT_FALSE(files_.WriteFile(path, first, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(files_.WriteFile(path, first, &error) || error.empty());
     EXPECT_EQ(*files_.ReadFile(path, nullptr), second);
     EXPECT_FALSE(files_.IsWritableFolder(Game("data/")));
   }
@@ -133,15 +121,13 @@ TEST(FontFaces, AJapaneseFaceIsFoundOrTheReasonSaysHowToMendIt) {
   ASSERT_TRUE(found.has_value() && fs::exists(found->gothic) && !found->pgothic.empty()) << error;
   auto given = platform::FindFontFaces(found->gothic, &error);
   EXPECT_EQ(given ? given->gothic : error, found->gothic);
-  struct Case {
-    std::string file, says;
-  };
-  for (const Case& c : {Case{"/nonexistent/face.ttf", "cannot read a font face"},
-                        Case{"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "lacks the Japanese"},
-                        Case{VELMOR_TEST_DATA_DIR "/asm/names.s", "cannot read a font face"}}) {
-    if (c.file.find("dejavu") != std::string::npos && !fs::exists(c.file)) continue;
-    EXPECT_FALSE(platform::FindFontFaces(c.file, &error).has_value()) << c.file;
-    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  for (auto [file, says] : std::vector<std::pair<std::string, std::string>>{
+           {"/nonexistent/face.ttf", "cannot read a font face"},
+           {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "lacks the Japanese"},
+           {VELMOR_TEST_DATA_DIR "/asm/names.s", "cannot read a font face"}}) {
+    if (file.find("dejavu") != std::string::npos && !fs::exists(file)) continue;
+    EXPECT_FALSE(platform::FindFontFaces(file, &error).has_value()) << file;
+    EXPECT_NE(error.find(says), std::string::npos) << error;
     EXPECT_NE(error.find("--font"), std::string::npos) << error;
   }
 }
