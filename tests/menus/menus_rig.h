@@ -1,6 +1,5 @@
-// The menus of a started game on the headless platform: the panels and their
-// handlers as the main window wires them, the slot folder, names to fall
-// back on, and a scenario file for the slot reader's call bracket.
+// The menus of a started game on the headless platform, their handlers wired as the main window
+// wires them, with a slot folder, names to fall back on and a scenario for the slot reader.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -32,11 +31,11 @@ struct LiveState {
 };
 inline void PrintTo(const LiveState& s, std::ostream* os) {
   uint64_t work = 0, flag = 0;  // digests
-  for (int i = 0; i < 256; ++i) work = work * 31 + uint16_t(s.work[i]), flag = flag * 31 + s.flag[i];
+  for (int i = 0; i < 256; ++i)
+    work = work * 31 + uint16_t(s.work[i]), flag = flag * 31 + s.flag[i];
   *os << "{" << s.reso << " " << s.mouse << " " << s.speed << " " << s.source;
   for (const std::string& n : s.names) *os << " [" << n << "]";
-  *os << " work " << s.work[0] << " " << s.work[1] << " #" << work << " flag " << s.flag[0]
-      << " #" << flag << "}";
+  *os << " work " << s.work[1] << " #" << work << " flag " << s.flag[0] << " #" << flag << "}";
 }
 
 // Two live states in which every setting, name, variable and flag differs.

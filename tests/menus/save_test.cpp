@@ -1,6 +1,5 @@
-// The slot file byte for byte both ways, save and load with damaged, missing
-// and unwritable files, and the save/load panel: the slot list and its
-// captions, the live state kept across the listing, the buttons and boxes.
+// The slot file byte for byte, save and load with damaged, missing and unwritable files, and the
+// save/load panel: the slot list, the live state kept across the listing, the buttons and boxes.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -16,9 +15,8 @@ namespace {
 using platform::Answer;
 using scenario::WaitHandler;
 
-// The state data/slots/sample.slot holds (speed byte 80). A name field of 12
-// bytes has no NUL: the scenario's string reader runs on into the next field
-// and the entry keeps 16 bytes, as the game reads it; a save keeps the 12.
+// The state data/slots/sample.slot holds (speed byte 80). A 12-byte name has no NUL: the string
+// reader runs on into the next field and the entry keeps 16 bytes; a save keeps the 12.
 LiveState SampleSlotState() {
   LiveState s{120, 3, 48, "MidiBtn", {S("太郎"), S("花子"), S("山田"), "ABCDEFGHIJKL" + S("花子")},
               {}, {}};
@@ -27,8 +25,7 @@ LiveState SampleSlotState() {
   return s;
 }
 
-// Written from its state and read back over another as one kept from an earlier
-// release: the speed byte is the typing speed, shown as the setting giving it.
+// The speed byte is the typing speed, shown as the setting giving it.
 TEST(SampleSlot, IsWrittenAndReadByteForByte) {
   MenusRig m;
   m.SetLive(SampleSlotState());
@@ -40,7 +37,7 @@ TEST(SampleSlot, IsWrittenAndReadByteForByte) {
   const std::vector<uint8_t>* written = m.files.Get("SLOTS/DATAAB");
   ASSERT_TRUE(written && want.size() == menus::kSlotSize);
   EXPECT_EQ(std::mismatch(want.begin(), want.end(), written->begin(), written->end()).first -
-                want.begin(), 1088) << "the offset of the first byte that differs";
+                want.begin(), 1088) << "the first byte that differs";
   EXPECT_EQ(m.scn.work[0], 0) << "the live variable 0 is cleared too";
   m.SetLive(OtherLiveState());
   m.PutSlot(4, want);
@@ -49,9 +46,7 @@ TEST(SampleSlot, IsWrittenAndReadByteForByte) {
   EXPECT_EQ(std::pair(int{m.spd}, m.cursors.CursorNumber), std::pair(80, 3));
 }
 
-// What SaveSlot wrote comes back whole over another live state, at any call
-// depth (7 is the deepest); the program counter and the scenario image stay.
-// A cursor that cannot be loaded is told once, after the whole load.
+// At any call depth (7 is the deepest); a cursor that cannot be loaded is told after the load.
 TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
   MenusRig m;
   LiveState saved = SampleLiveState();
@@ -75,13 +70,13 @@ TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
   m.saves.LoadSlot(1);
   EXPECT_NE(m.OnlyBox().find("CSR04.BMP"), std::string::npos) << m.OnlyBox();
   EXPECT_EQ(m.Live(), saved) << "the settings after the cursor are read";
-  EXPECT_EQ(std::pair(m.panels.SavePanel.visible, m.scn.MainProc), std::pair(false, WaitHandler::None));
+  EXPECT_EQ(std::pair(m.panels.SavePanel.visible, m.scn.MainProc),
+            std::pair(false, WaitHandler::None));
 }
 
-// A wrong signature (the last fills the header, and the scenario image no NUL
-// either: the reader must not go round it for ever) takes only work and flags.
-// A file there but not read whole is damage, told once with the file and the
-// reason; no file is an empty slot. The closing steps run all the same.
+// A wrong signature (`endless` has no NUL in the header nor the scenario image: the reader must
+// not go round it for ever) takes only work and flags. A file there but not read whole is damage,
+// told once; no file is an empty slot. The closing steps run all the same.
 TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
   const std::string endless(64, 'A');
   struct Case { std::string signature; std::optional<std::size_t> size; bool unreadable = false; };
@@ -89,12 +84,11 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
                         Case{"", 1088}, Case{endless, 1088}, Case{"Brannic", std::nullopt},
                         Case{"Brannic", 0}, Case{"Brannic", 64}, Case{"Brannic", 1087},
                         Case{"Brannic", 1088, true}}) {
-    SCOPED_TRACE(::testing::Message() << c.signature << " " << c.size.value_or(-1) << " " << c.unreadable);
+    SCOPED_TRACE(c.signature + " " + std::to_string(c.size.value_or(-1)));
     MenusRig m;
     if (c.signature == endless) {
-      m.files.Put(std::string(kDat) + "SNX/FULL.SNX", std::vector<uint8_t>(scenario::kImageSize, 'A'));
-      m.scn.LoadScenario("FULL");
-      m.scn.inx = 42;
+      m.files.Put(std::string(kDat) + "SNX/FULL.SNX", std::string(scenario::kImageSize, 'A'));
+      m.scn.LoadScenario("FULL"), m.scn.inx = 42;
     }
     m.SetLive(OtherLiveState());
     m.spd = 55, m.input.spf = 0, m.scn.MainProc = WaitHandler::IdleWait;
@@ -107,35 +101,35 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
     m.saves.LoadSlot(0);
     const bool damaged = c.size && (*c.size < 1088 || c.unreadable);
     LiveState want = OtherLiveState();
-    if (c.size && !damaged) want.work.fill(0), want.work[9] = 99, want.flag.fill(0), want.flag[0] = 2;
+    if (c.size && !damaged) want.work = {}, want.work[9] = 99, want.flag = {}, want.flag[0] = 2;
     EXPECT_EQ(m.Live(), want);
-    EXPECT_EQ(std::tuple(m.spd, m.handlers.size(), m.Boxes().size(), m.scn.inx, m.scn.MainProc, m.input.spf),
+    EXPECT_EQ(std::tuple(m.spd, m.handlers.size(), m.Boxes().size(), m.scn.inx, m.scn.MainProc,
+                         m.input.spf),
               std::tuple(55, 0u, damaged ? 1u : 0u, 42, WaitHandler::None, 1));
-    EXPECT_EQ(m.OnlyBox().rfind("DATA00 を読み込めないよ。\n\"" + m.SlotPath(0) + "\": ", 0) == 0, damaged);
+    const std::string told = "DATA00 を読み込めないよ。\n\"" + m.SlotPath(0) + "\": ";
+    EXPECT_EQ(m.OnlyBox().starts_with(told), damaged) << m.OnlyBox();
   }
 }
 
-// The settings stop at the controls' limits; the speed is the byte, shown as
-// the setting giving it (0 for 128 and more). The source checks its button or
-// Mute when that one is disabled, and is saved back. Only changed controls run
-// their handlers (the music restarts), in the file's order. Bytes past the
-// slot are not read.
+// The speed shows as the setting giving it (0 for 128 and more). Only changed controls run their
+// handlers (the music restarts), in the file's order. Bytes past the slot are not read.
 TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
   struct Case { uint8_t reso, mouse, speed, code; const char* disabled;  // disabled at start-up
                 int want_reso, want_mouse, want_speed; const char* want_source; std::size_t ran; };
-  for (Case c : {Case{200, 9, 200, 1, nullptr, 150, 7, 0, "WaveBtn", 4},
-                 Case{10, 0, 0, 2, nullptr, 50, 1, 0, "MidiBtn", 4},
-                 Case{100, 5, 1, 3, nullptr, 100, 5, 127, "MidiBtn2", 2},
-                 Case{150, 7, 128, 0, nullptr, 150, 7, 0, "MuteBtn", 4},
-                 Case{100, 3, 64, 1, "WaveBtn", 100, 3, 64, "MuteBtn", 1},
-                 Case{100, 3, 64, 2, "MidiBtn", 100, 3, 64, "MuteBtn", 1},
-                 Case{100, 3, 64, 3, "MidiBtn2", 100, 3, 64, "MuteBtn", 1},
-                 Case{100, 3, 64, 2, "MidiBtn2", 100, 3, 64, "MidiBtn", 1},
-                 Case{100, 3, 64, 9, nullptr, 100, 3, 64, "MuteBtn", 1}}) {
-    SCOPED_TRACE(::testing::Message() << int{c.reso} << " " << int{c.mouse} << " " << int{c.speed}
-                                      << " " << int{c.code} << " " << (c.disabled ? c.disabled : ""));
+  const Case cases[] = {{200, 9, 200, 1, nullptr, 150, 7, 0, "WaveBtn", 4},
+                        {10, 0, 0, 2, nullptr, 50, 1, 0, "MidiBtn", 4},
+                        {100, 5, 1, 3, nullptr, 100, 5, 127, "MidiBtn2", 2},
+                        {150, 7, 128, 0, nullptr, 150, 7, 0, "MuteBtn", 4},
+                        {100, 3, 64, 1, "WaveBtn", 100, 3, 64, "MuteBtn", 1},
+                        {100, 3, 64, 2, "MidiBtn", 100, 3, 64, "MuteBtn", 1},
+                        {100, 3, 64, 3, "MidiBtn2", 100, 3, 64, "MuteBtn", 1},
+                        {100, 3, 64, 2, "MidiBtn2", 100, 3, 64, "MidiBtn", 1},
+                        {100, 3, 64, 9, nullptr, 100, 3, 64, "MuteBtn", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     MenusRig m;
-    m.panels.SpeedSpin.value = 64, m.panels.MouseSpin.value = 3, m.spd = 7, m.cursors.CursorNumber = 1;
+    m.panels.SpeedSpin.value = 64, m.panels.MouseSpin.value = 3;
+    m.spd = 7, m.cursors.CursorNumber = 1;
     m.SourceButton("MidiBtn2").SetChecked();
     if (c.disabled) m.SourceButton(c.disabled).enabled = false;
     SlotBytes file;
@@ -143,10 +137,11 @@ TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
     m.PutSlot(1, file.bytes);
     m.handlers.clear();
     m.saves.LoadSlot(1);
-    EXPECT_EQ(std::tuple(m.panels.ResoSpin.value, m.panels.MouseSpin.value, m.panels.SpeedSpin.value,
-                         int{m.spd}, m.cursors.CursorNumber, m.Live().source, m.handlers.size()),
-              std::tuple(c.want_reso, c.want_mouse, c.want_speed, int{c.speed}, c.want_mouse,
-                         c.want_source, c.ran));
+    const LiveState live = m.Live();
+    EXPECT_EQ(std::tuple(live.reso, live.mouse, live.speed, live.source, int{m.spd},
+                         m.cursors.CursorNumber, m.handlers.size()),
+              std::tuple(c.want_reso, c.want_mouse, c.want_speed, c.want_source, int{c.speed},
+                         c.want_mouse, c.ran));
     m.saves.SaveSlot(2);
     const Names codes{"MuteBtn", "WaveBtn", "MidiBtn", "MidiBtn2"};
     EXPECT_EQ(codes.at((*m.Slot(2))[11]), c.want_source) << "the checked button's code saved";
@@ -159,8 +154,7 @@ TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
                                "MidiBtnClick"}));
 }
 
-// A save is written whole or not at all: a failed one (a read-only folder or
-// file) keeps the old file and is no save; a missing slot folder is made.
+// A failed save (a read-only folder or file) keeps the old file; a missing slot folder is made.
 TEST(SaveSlot, AnUnwritableSlotKeepsTheOldFileAndSaysSo) {
   for (bool folder : {true, false}) {
     MenusRig m;
@@ -186,9 +180,8 @@ TEST(SaveSlot, AnUnwritableSlotKeepsTheOldFileAndSaysSo) {
 
 const std::string kEmptyRow = S("－－月－－日　　　　～空き部屋～");
 
-// Six slots: used with short names, empty, missing, damaged (short), used
-// with full-width names and odd numbers, and used with a name longer than its
-// column, no name and numbers past 99.
+// Six slots: used with short names, empty, missing, damaged (short), used with full-width names
+// and odd numbers, and used with a name longer than its column, no name and numbers past 99.
 void PutListedSlots(MenusRig& m) {
   m.PutSlot(1, SlotBytes().Header(100, 1, 96, 1).Names("ABCD", "ABCDEFGH", "X", "Y").Work(5, 7)
                    .Work(6, 12).bytes, {2026, 3, 4, 5, 6, 8});
@@ -200,9 +193,8 @@ void PutListedSlots(MenusRig& m) {
                    .Work(6, 123).bytes, {2000, 1, 1, 0, 0, 0});
 }
 
-// The rows show the month and day variables, the first two names and the
-// file's date (dashes when it cannot be read); the damaged slot counts as
-// used (saving over it asks first) and is told once the listing is done.
+// The rows show the month and day variables, the first two names and the file's date; the
+// damaged slot counts as used (saving over it asks first) and is told once the listing is done.
 TEST(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
   MenusRig m;
   menus::Panels& p = m.panels;
@@ -239,9 +231,8 @@ TEST(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
   EXPECT_TRUE(p.SavePanel.visible);
 }
 
-// The live state after the listing is the one before it (written to its
-// slot file when it can be), whether or not that file could be written, and
-// a stale one is never read. A cursor that fails is told once with the rest.
+// The live state after the listing is the one before it, whether or not its slot file could be
+// written (a stale one is never read). A cursor that fails is told once with the rest.
 TEST(SlotListing, KeepsTheLiveStateEvenWhenItsFileCannotBeWritten) {
   struct Case { const char* what; bool writable, stale_file, cursor_missing; };
   for (Case c : {Case{"writable", true, false, false}, Case{"read-only", false, false, false},
@@ -275,9 +266,8 @@ TEST(OpenSaveMenu, AVariableNumberPastTheTableEndsTheProgramWithItsNumber) {
   EXPECT_TRUE(m.form.quit);
 }
 
-// The Save/Load button and a double click on the list: the box shown, what
-// the slot and the live state hold afterwards, whether the panel stays open.
-// Slot 2 is used, slot 3 empty (work 0 is not 0), the others missing.
+// The Save/Load button and a double click on the list. Slot 2 is used, slot 3 empty (work 0 is
+// not 0), the others missing.
 TEST(SaveButton, ShowsItsBoxAndActs) {
   using namespace menus;
   struct Case { const char* what; int mode, row; bool double_click; Answer answer;
@@ -297,9 +287,9 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     MenusRig m;
-    const auto slot2 = SlotBytes().Header(80, 2, 64, 0).Names("s", "t", "u", "v").Work(1, 222).bytes,
-               slot3 = SlotBytes().Header(80, 2, 64, 0).Work(0, 1).Work(1, 333).bytes;
-    m.PutSlot(2, slot2), m.PutSlot(3, slot3);
+    const auto slot2 = SlotBytes().Header(80, 2, 64, 0).Names("s", "t", "u", "v").Work(1, 222),
+               slot3 = SlotBytes().Header(80, 2, 64, 0).Work(0, 1).Work(1, 333);
+    m.PutSlot(2, slot2.bytes), m.PutSlot(3, slot3.bytes);
     LiveState live = OtherLiveState();
     m.SetLive(live);
     live.work[0] = 0;
@@ -310,8 +300,8 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
     c.double_click ? m.panels.SaveList.DblClick() : m.panels.SaveButton.Click();
     ASSERT_EQ(m.Boxes().size(), c.box ? 1u : 0u);
     if (c.box) {
-      const platform::RecordedBox& b = m.Boxes()[0];
-      EXPECT_EQ(std::tie(b.text, b.kind, b.buttons), std::tuple(S(c.box->utf8), c.box->kind, c.box->buttons));
+      EXPECT_EQ(std::tuple(m.OnlyBox(), m.Boxes()[0].kind, m.Boxes()[0].buttons),
+                std::tuple(c.box->utf8, c.box->kind, c.box->buttons));
     }
     if (c.saved) {
       ASSERT_NE(m.Slot(c.row + 1), nullptr);
@@ -319,14 +309,16 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
       EXPECT_EQ(m.saves.SlotUsed[c.row + 1], 1) << "the list is made again";
       EXPECT_NE(m.panels.SaveList.rows[c.row], kEmptyRow);
     } else {
-      EXPECT_EQ(std::pair(*m.Slot(2), *m.Slot(3)), std::pair(slot2, slot3));
+      EXPECT_EQ(std::pair(*m.Slot(2), *m.Slot(3)), std::pair(slot2.bytes, slot3.bytes));
     }
     if (c.loaded)
-      EXPECT_EQ(std::tuple(m.scn.work[1], m.scn.mcr[0].str(), m.panels.ResoSpin.value), std::tuple(222, "s", 80));
+      EXPECT_EQ(std::tuple(m.scn.work[1], m.scn.mcr[0].str(), m.panels.ResoSpin.value),
+                std::tuple(222, "s", 80));
     else
       EXPECT_EQ(m.Live(), live);
-    EXPECT_EQ(std::tuple(m.panels.SavePanel.visible, m.scn.MainProc, m.window.SystemPointerVisible()),
-              std::tuple(!c.loaded, c.loaded ? WaitHandler::None : WaitHandler::IdleWait, !c.loaded));
+    const WaitHandler proc = c.loaded ? WaitHandler::None : WaitHandler::IdleWait;
+    EXPECT_EQ(std::tuple(m.panels.SavePanel.visible, m.window.SystemPointerVisible(),
+                         m.scn.MainProc), std::tuple(!c.loaded, !c.loaded, proc));
   }
 }
 
