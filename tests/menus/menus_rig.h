@@ -59,6 +59,7 @@ inline std::vector<uint8_t> MainScenario() {
 
 struct MenusRig {
   static constexpr const char* kSources[] = {"WaveBtn", "MidiBtn", "MidiBtn2", "MuteBtn"};
+  auto& SourceButton(std::string_view b) { return *static_cast<RadioButton*>(panels.Find(b)); }
 
   explicit MenusRig(Size screen = {1024, 768}) : game(MainScenario(), screen) {
     EXPECT_EQ(game.Start(), std::nullopt) << form.startup_failure;
@@ -83,12 +84,9 @@ struct MenusRig {
   platform::HeadlessDialogs& dialogs = game.game->dialogs();
   InputState& input = form.input;
   menus::Panels& panels = form.panels;
-  graphics::Cursors& cursors = form.cursors;
   uint16_t& spd = form.msgwin.msg.spd;
   std::string& slot_folder = form.SlotPath;
   menus::SavePanelLogic& saves = form.saves;
-  menus::NamePanelLogic& names = form.names;
-  menus::ConfigPanelLogic& config = form.config;
   // The settings controls' handlers that ran, in order ("ResoSpinChange
   // 120", "MidiBtnClick"), each recorded before the game's own runs.
   std::vector<std::string> handlers;
@@ -101,9 +99,6 @@ struct MenusRig {
   const std::vector<platform::RecordedBox>& Boxes() const { return dialogs.Boxes(); }
   // The only box shown, in UTF-8; "" unless exactly one was shown.
   std::string OnlyBox() const { return Boxes().size() == 1 ? SjisToUtf8(Boxes()[0].text) : ""; }
-  RadioButton& SourceButton(const std::string& name) {
-    return *static_cast<RadioButton*>(panels.Find(name));
-  }
   LiveState Live() {
     LiveState s{panels.ResoSpin.value, panels.MouseSpin.value, panels.SpeedSpin.value, "", {},
                 scn.work, scn.flag};

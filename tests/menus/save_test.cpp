@@ -43,7 +43,7 @@ TEST(SampleSlot, IsWrittenAndReadByteForByte) {
   m.PutSlot(4, want);
   m.saves.LoadSlot(4);
   EXPECT_EQ(m.Live(), SampleSlotState());
-  EXPECT_EQ(std::pair(int{m.spd}, m.cursors.CursorNumber), std::pair(80, 3));
+  EXPECT_EQ(std::pair(int{m.spd}, m.form.cursors.CursorNumber), std::pair(80, 3));
 }
 
 // At any call depth (7 is the deepest); a cursor that cannot be loaded is told after the load.
@@ -60,7 +60,7 @@ TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
     m.saves.LoadSlot(1);
     EXPECT_EQ(m.Live(), saved) << int{depth};
     // The speed 96 and cursor 4 of the settings 32 and 4, inx and depth.
-    EXPECT_EQ(std::tuple(m.spd, m.cursors.CursorNumber, m.scn.inx, m.scn.CallDepth),
+    EXPECT_EQ(std::tuple(m.spd, m.form.cursors.CursorNumber, m.scn.inx, m.scn.CallDepth),
               std::tuple(uint16_t{96}, 4, uint16_t{123}, depth));
     EXPECT_TRUE(m.scn.snx == image) << "the slot header must not stay in the image";
   }
@@ -92,7 +92,7 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
     }
     m.SetLive(OtherLiveState());
     m.spd = 55, m.input.spf = 0, m.scn.MainProc = WaitHandler::IdleWait;
-    SlotBytes file;
+    SlotBytes file;  // settings and names, which only the right signature takes
     file.Header(50, 7, 0, 0).Names("x", "y", "z", "w").Work(9, 99).Flag(1);
     std::fill_n(file.bytes.begin(), 8, 0);
     file.Text(0, c.signature).bytes.resize(c.size.value_or(0));
@@ -129,7 +129,7 @@ TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
     SCOPED_TRACE("row " + std::to_string(&c - cases));
     MenusRig m;
     m.panels.SpeedSpin.value = 64, m.panels.MouseSpin.value = 3;
-    m.spd = 7, m.cursors.CursorNumber = 1;
+    m.spd = 7, m.form.cursors.CursorNumber = 1;
     m.SourceButton("MidiBtn2").SetChecked();
     if (c.disabled) m.SourceButton(c.disabled).enabled = false;
     SlotBytes file;
@@ -139,7 +139,7 @@ TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
     m.saves.LoadSlot(1);
     const LiveState live = m.Live();
     EXPECT_EQ(std::tuple(live.reso, live.mouse, live.speed, live.source, int{m.spd},
-                         m.cursors.CursorNumber, m.handlers.size()),
+                         m.form.cursors.CursorNumber, m.handlers.size()),
               std::tuple(c.want_reso, c.want_mouse, c.want_speed, c.want_source, int{c.speed},
                          c.want_mouse, c.ran));
     m.saves.SaveSlot(2);
@@ -160,8 +160,7 @@ TEST(SaveSlot, AnUnwritableSlotKeepsTheOldFileAndSaysSo) {
     MenusRig m;
     const std::vector<uint8_t> old = SlotBytes().Header(60, 2, 32, 1).Work(1, 111).bytes;
     const std::string refused = folder ? m.slot_folder : m.SlotPath(3);
-    m.PutSlot(3, old);
-    m.files.MakeReadOnly(refused);
+    m.PutSlot(3, old), m.files.MakeReadOnly(refused);
     m.SetLive(SampleLiveState());
     try {
       m.saves.SaveSlot(3);
@@ -249,7 +248,7 @@ TEST(SlotListing, KeepsTheLiveStateEvenWhenItsFileCannotBeWritten) {
     LiveState live = SampleLiveState();
     live.work[0] = 0;  // as after any save
     EXPECT_EQ(m.Live(), live);
-    EXPECT_EQ(std::tuple(int{m.spd}, m.cursors.CursorNumber, m.files.Has(m.SlotPath(255)),
+    EXPECT_EQ(std::tuple(int{m.spd}, m.form.cursors.CursorNumber, m.files.Has(m.SlotPath(255)),
                          m.panels.SavePanel.visible, m.scn.MainProc),
               std::tuple(96, 4, c.writable || c.stale_file, true, WaitHandler::IdleWait));
     EXPECT_TRUE(!c.writable || (*m.Slot(255))[64 + 2 * 9] == static_cast<uint8_t>(live.work[9]));
