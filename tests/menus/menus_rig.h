@@ -49,6 +49,8 @@ inline LiveState OtherLiveState() {
   s.work.fill(-5), s.flag.fill(0x1111);
   return s;
 }
+// A live state as a save leaves it.
+inline LiveState Saved(LiveState s) { s.work[0] = 0; return s; }
 
 // A scenario file whose bytes are their offsets' low bytes plus one.
 inline std::vector<uint8_t> MainScenario() {

@@ -49,10 +49,9 @@ TEST(SampleSlot, IsWrittenAndReadByteForByte) {
 // At any call depth (7 is the deepest); a cursor that cannot be loaded is told after the load.
 TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
   MenusRig m;
-  LiveState saved = SampleLiveState();
-  m.SetLive(saved);
+  const LiveState saved = Saved(SampleLiveState());
+  m.SetLive(SampleLiveState());
   m.saves.SaveSlot(1);
-  saved.work[0] = 0;
   const auto image = m.scn.snx;
   for (uint8_t depth : {0, 3, 7}) {
     m.SetLive(OtherLiveState());
@@ -208,24 +207,19 @@ TEST(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
       S("　０月２３日『") + "ABCDEFGHIJ" + and_ + "        " + of + "00/01/01 00:00:00"}));
   EXPECT_EQ(m.saves.SlotUsed, (std::array<uint8_t, 7>{0, 1, 0, 0, 1, 1, 1}));
   EXPECT_NE(m.OnlyBox().find("DATA04 を読み込めないよ。"), std::string::npos) << m.OnlyBox();
-  EXPECT_EQ(p.SaveButton.caption + p.SaveCancelButton.caption, S("ロードｷｬﾝｾﾙ"));
-  EXPECT_TRUE(p.SavePanel.focus == &p.SaveList && p.SaveList.selected == -1);
-  EXPECT_EQ(std::pair(int{m.scn.inx}, int{m.scn.CallDepth}), std::pair(42, 0))
-      << "every call bracket closed";
+  EXPECT_EQ(std::tuple(p.SaveButton.caption + p.SaveCancelButton.caption, p.SavePanel.focus,
+                       p.SaveList.selected, int{m.scn.inx}, int{m.scn.CallDepth}),
+            std::tuple(S("ロードｷｬﾝｾﾙ"), &p.SaveList, -1, 42, 0)) << "every call bracket closed";
   m.files.MakeTimesUnreadable(true);
   m.saves.OpenSaveMenu(1, 5, 6);
   EXPECT_TRUE(p.SaveList.rows[0].ends_with(" '--/--/-- --:--:--")) << p.SaveList.rows[0];
   EXPECT_EQ(p.SaveButton.caption + p.SaveCancelButton.caption, S("セーブ閉じる"));
   // Saving over the damaged slot asks first; a load says why it cannot.
-  m.dialogs.Clear();
-  m.dialogs.QueueAnswer(Answer::Cancel);
-  p.SaveList.Select(3);
-  p.SaveButton.Click();
+  m.dialogs.Clear(), m.dialogs.QueueAnswer(Answer::Cancel);
+  p.SaveList.Select(3), p.SaveButton.Click();
   EXPECT_EQ(m.OnlyBox(), "重ね書きするよ？");
   EXPECT_EQ(*m.Slot(4), std::vector<uint8_t>(500, 0));
-  m.dialogs.Clear();
-  m.saves.SaveMode = 0;
-  p.SaveButton.Click();
+  m.dialogs.Clear(), m.saves.SaveMode = 0, p.SaveButton.Click();
   EXPECT_NE(m.OnlyBox().find("500 bytes"), std::string::npos) << m.OnlyBox();
   EXPECT_TRUE(p.SavePanel.visible);
 }
@@ -245,8 +239,7 @@ TEST(SlotListing, KeepsTheLiveStateEvenWhenItsFileCannotBeWritten) {
     if (!c.writable) m.files.MakeReadOnly(m.slot_folder);
     if (c.cursor_missing) m.files.Remove(std::string(kDat) + "CURSOR/CSR02M.BMP");
     m.saves.OpenSaveMenu(0, 5, 6);
-    LiveState live = SampleLiveState();
-    live.work[0] = 0;  // as after any save
+    const LiveState live = Saved(SampleLiveState());
     EXPECT_EQ(m.Live(), live);
     EXPECT_EQ(std::tuple(int{m.spd}, m.form.cursors.CursorNumber, m.files.Has(m.SlotPath(255)),
                          m.panels.SavePanel.visible, m.scn.MainProc),
@@ -289,24 +282,20 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
     const auto slot2 = SlotBytes().Header(80, 2, 64, 0).Names("s", "t", "u", "v").Work(1, 222),
                slot3 = SlotBytes().Header(80, 2, 64, 0).Work(0, 1).Work(1, 333);
     m.PutSlot(2, slot2.bytes), m.PutSlot(3, slot3.bytes);
-    LiveState live = OtherLiveState();
-    m.SetLive(live);
-    live.work[0] = 0;
+    m.SetLive(OtherLiveState());
     m.saves.OpenSaveMenu(c.mode, 5, 6);
-    m.dialogs.Clear();
+    m.dialogs.Clear(), m.dialogs.QueueAnswer(c.answer);
     if (c.row >= 0) m.panels.SaveList.Select(c.row);
-    m.dialogs.QueueAnswer(c.answer);
     c.double_click ? m.panels.SaveList.DblClick() : m.panels.SaveButton.Click();
     ASSERT_EQ(m.Boxes().size(), c.box ? 1u : 0u);
     if (c.box) {
       EXPECT_EQ(std::tuple(m.OnlyBox(), m.Boxes()[0].kind, m.Boxes()[0].buttons),
                 std::tuple(c.box->utf8, c.box->kind, c.box->buttons));
     }
-    if (c.saved) {
+    if (c.saved) {  // the live work -5, and the list made again
       ASSERT_NE(m.Slot(c.row + 1), nullptr);
-      EXPECT_EQ((*m.Slot(c.row + 1))[64 + 2 * 9], 0xFB) << "the live work -5";
-      EXPECT_EQ(m.saves.SlotUsed[c.row + 1], 1) << "the list is made again";
-      EXPECT_NE(m.panels.SaveList.rows[c.row], kEmptyRow);
+      EXPECT_EQ(std::tuple((*m.Slot(c.row + 1))[64 + 2 * 9], int{m.saves.SlotUsed[c.row + 1]},
+                           m.panels.SaveList.rows[c.row] != kEmptyRow), std::tuple(0xFB, 1, true));
     } else {
       EXPECT_EQ(std::pair(*m.Slot(2), *m.Slot(3)), std::pair(slot2.bytes, slot3.bytes));
     }
@@ -314,7 +303,7 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
       EXPECT_EQ(std::tuple(m.scn.work[1], m.scn.mcr[0].str(), m.panels.ResoSpin.value),
                 std::tuple(222, "s", 80));
     else
-      EXPECT_EQ(m.Live(), live);
+      EXPECT_EQ(m.Live(), Saved(OtherLiveState()));
     const WaitHandler proc = c.loaded ? WaitHandler::None : WaitHandler::IdleWait;
     EXPECT_EQ(std::tuple(m.panels.SavePanel.visible, m.window.SystemPointerVisible(),
                          m.scn.MainProc), std::tuple(!c.loaded, !c.loaded, proc));
