@@ -89,8 +89,7 @@ struct MenusRig {
   uint16_t& spd = form.msgwin.msg.spd;
   std::string& slot_folder = form.SlotPath;
   menus::SavePanelLogic& saves = form.saves;
-  // The settings controls' handlers that ran, in order ("ResoSpinChange
-  // 120", "MidiBtnClick"), each recorded before the game's own runs.
+  // The settings controls' handlers that ran ("ResoSpinChange 120"), recorded before each runs.
   std::vector<std::string> handlers;
 
   std::string SlotPath(int n) const { return slot_folder + menus::SlotFileName(n).str(); }
@@ -118,9 +117,8 @@ struct MenusRig {
   }
 };
 
-// A slot file written by hand from the layout, independently of the game's
-// writer: "Brannic", NUL and the four setting bytes, the names (entries 2,
-// 0, 3, 1 at offsets 16, 28, 40, 52), the word blocks at 64 and 576.
+// A slot written by hand, independently of the game's writer: "Brannic", NUL, the four setting
+// bytes, the names (entries 2, 0, 3, 1 at 16, 28, 40, 52), the word blocks at 64 and 576.
 struct SlotBytes {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(menus::kSlotSize, 0);
 

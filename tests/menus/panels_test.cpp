@@ -215,42 +215,32 @@ TEST(EditLimit, KeepsWhatFits) {
   EXPECT_TRUE(AcceptsChar(U'　') && AcceptsChar(U'Ａ') && !AcceptsChar(U'한') && !AcceptsChar(0x85));
 }
 
-// Bare panels, the settings panel open at 100,50.
-class BarePanels : public ::testing::Test {
- protected:
-  BarePanels() { p.ConfigPanel.MoveTo(100, 50), p.ConfigPanel.visible = true; }
-  // The names the focus visits from `from`, `n` steps.
-  std::string Walk(const Panel& panel, Control* from, int n, bool backwards = false) {
-    std::string names;
-    for (; n > 0; --n)
-      from = NextFocus(p, panel, from, backwards), names += from ? from->name + " " : "-";
-    return names;
-  }
-  bool Press(ControlKey key) { return PressPanelKey(p, key, actions); }
-
-  Panels p;
-  std::vector<PanelAction> actions;
-};
-
 // Tab and Shift+Tab through each visible panel's usable stops; the group box is one stop that
 // gives the focus to its checked (or first usable) button; the arrows step round its usable
 // buttons. Rectangles add up through the parents; list rows are 15 pixels.
-TEST_F(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
-  p.NamePanel.visible = true;
-  EXPECT_EQ(Walk(p.ConfigPanel, nullptr, 7),
+TEST(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
+  Panels p;
+  p.ConfigPanel.MoveTo(100, 50), p.ConfigPanel.visible = p.NamePanel.visible = true;
+  auto walk = [&p](const Panel& panel, Control* from, int n, bool backwards = false) {
+    std::string names;  // those the focus visits
+    for (; n > 0; --n)
+      from = NextFocus(p, panel, from, backwards), names += from ? from->name + " " : "-";
+    return names;
+  };
+  EXPECT_EQ(walk(p.ConfigPanel, nullptr, 7),
             "ExitButton SpeedSpin ResoSpin MouseSpin WaveBtn EndButton ExitButton ");
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.ExitButton, 3, true), "EndButton WaveBtn MouseSpin ");
-  EXPECT_EQ(Walk(p.NamePanel, nullptr, 5),
+  EXPECT_EQ(walk(p.ConfigPanel, &p.ExitButton, 3, true), "EndButton WaveBtn MouseSpin ");
+  EXPECT_EQ(walk(p.NamePanel, nullptr, 5),
             "FirstNameEdit SecondNameEdit NameEntryButton DefNameButton NameCancelButton ");
   p.MidiBtn2.SetChecked();
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.MouseSpin, 2) + Walk(p.ConfigPanel, &p.MidiBtn2, 1, true),
+  EXPECT_EQ(walk(p.ConfigPanel, &p.MouseSpin, 2) + walk(p.ConfigPanel, &p.MidiBtn2, 1, true),
             "MidiBtn2 EndButton MouseSpin ");
   p.MidiBtn2.enabled = p.MidiBtn.enabled = p.ResoSpin.enabled = false;
   EXPECT_EQ(FocusTargetOf(p, &p.SoundGroupBox), &p.WaveBtn);
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.SpeedSpin, 1) + Walk(p.ConfigPanel, &p.MouseSpin, 1, true),
+  EXPECT_EQ(walk(p.ConfigPanel, &p.SpeedSpin, 1) + walk(p.ConfigPanel, &p.MouseSpin, 1, true),
             "MouseSpin SpeedSpin ");
   p.NamePanel.visible = false;
-  EXPECT_EQ(Walk(p.NamePanel, nullptr, 1), "-");
+  EXPECT_EQ(walk(p.NamePanel, nullptr, 1), "-");
   EXPECT_EQ(NextRadio(p.MuteBtn, false), &p.WaveBtn);
   EXPECT_EQ(NextRadio(p.WaveBtn, true), &p.MuteBtn);
   p.MuteBtn.enabled = false;
@@ -270,11 +260,15 @@ TEST_F(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
 // The top-most visible panel has the keyboard; a focus on another panel's or a disabled control
 // settles on its first stop. A key comes back as an action, run later; Escape is no panel key; a
 // name field keeps its keys but Tab (Enter comes through PressFieldKey).
-TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
+TEST(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
+  Panels p;
+  std::vector<PanelAction> actions;
+  auto press = [&](ControlKey key) { return PressPanelKey(p, key, actions); };
+  p.ConfigPanel.visible = true;
   int clicks = 0;
   p.ExitButton.OnClick = [&clicks] { ++clicks; };
   p.ConfigPanel.focus = &p.SaveButton;
-  EXPECT_TRUE(Press(ControlKey::Enter));
+  EXPECT_TRUE(press(ControlKey::Enter));
   ASSERT_EQ(std::tuple(p.ConfigPanel.focus, actions.size(), clicks),
             std::tuple(&p.ExitButton, 1u, 0));
   RunPanelAction(actions[0]);
@@ -283,20 +277,20 @@ TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
   EXPECT_EQ(FocusedControl(p), &p.ExitButton);
   for (Control* c : std::initializer_list<Control*>{&p.ExitButton, &p.ResoSpin, &p.WaveBtn}) {
     p.ConfigPanel.SetFocus(c);
-    EXPECT_FALSE(Press(ControlKey::Escape)) << c->name;
+    EXPECT_FALSE(press(ControlKey::Escape)) << c->name;
   }
   p.NamePanel.visible = true, p.NamePanel.focus = &p.SecondNameEdit;
   EXPECT_EQ(ActivePanel(p), &p.NamePanel);
-  EXPECT_FALSE(Press(ControlKey::Enter) || Press(ControlKey::Space) ||
+  EXPECT_FALSE(press(ControlKey::Enter) || press(ControlKey::Space) ||
                PressFieldKey(p, ControlKey::Space, actions));
   ASSERT_TRUE(PressFieldKey(p, ControlKey::Enter, actions) && actions.size() == 2);
   EXPECT_EQ(std::pair(actions[1].kind, actions[1].control),
             std::pair(PanelAction::Kind::Enter, static_cast<Control*>(&p.SecondNameEdit)));
-  EXPECT_TRUE(Press(ControlKey::Tab));
+  EXPECT_TRUE(press(ControlKey::Tab));
   EXPECT_EQ(p.NamePanel.focus, &p.NameEntryButton);
   EXPECT_FALSE(PressFieldKey(p, ControlKey::Enter, actions)) << "a button is no field";
   p.NamePanel.visible = p.ConfigPanel.visible = false;
-  EXPECT_FALSE(Press(ControlKey::Tab) || Press(ControlKey::Enter));
+  EXPECT_FALSE(press(ControlKey::Tab) || press(ControlKey::Enter));
   EXPECT_EQ(FocusedControl(p), nullptr);
 }
 

@@ -35,7 +35,7 @@ TEST(SampleSlot, IsWrittenAndReadByteForByte) {
   const std::vector<uint8_t> want{std::istreambuf_iterator<char>(in), {}};
   EXPECT_EQ(menus::SlotFileName(0xAB).str(), "DATAAB") << "upper-case hexadecimal digits";
   const std::vector<uint8_t>* written = m.files.Get("SLOTS/DATAAB");
-  ASSERT_TRUE(written && want.size() == menus::kSlotSize);
+  ASSERT_TRUE(written && written->size() == menus::kSlotSize && want.size() == menus::kSlotSize);
   EXPECT_EQ(std::mismatch(want.begin(), want.end(), written->begin(), written->end()).first -
                 want.begin(), 1088) << "the first byte that differs";
   EXPECT_EQ(m.scn.work[0], 0) << "the live variable 0 is cleared too";
