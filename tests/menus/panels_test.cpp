@@ -133,13 +133,11 @@ TEST(NameField, CommitInsertsAtTheCaretWithinTheLimit) {
   const Case cases[] = {
       {"", 0, 0, "山田", S("山田"), 4, true}, {"ab", 1, 1, "x", "axb", 2, true},
       {S("山田"), 2, 2, "x", S("山x田"), 3, true}, {"", 0, 0, "a\tb\n", "ab", 2, false},
-      {"abcd", 1, 3, "山", S("a山d"), 3, true},          // over the selection
-      {"abcd", 3, 1, "山", S("a山d"), 3, true},          // over a selection made backwards
+      {"abcd", 1, 3, "山", S("a山d"), 3, true}, {"abcd", 3, 1, "山", S("a山d"), 3, true},  // selected
       {S("山a田"), 1, 4, "x", S("x田"), 1, true},        // selection ends inside characters
       {S("山a田"), 9, 5, "x", S("山a田x"), 6, true},     // caret past the end
       {"", 0, 0, "山田太郎花子", S("山田太郎"), 8, false},  // what fits of a long name
-      {"abcdefg", 7, 7, "山", "abcdefg", 7, false},      // double-byte into the last byte
-      {"abcdefg", 7, 7, "山x", "abcdefg", 7, false},     // stops at the first that does not fit
+      {"abcdefg", 7, 7, "山", "abcdefg", 7, false}, {"abcdefg", 7, 7, "山x", "abcdefg", 7, false},
       {S("山田太郎"), 4, 4, "x", S("山田太郎"), 4, false},  // into the middle of a full field
       {S("山田太郎"), 0, 8, "abcdefghij", "abcdefgh", 8, false},
       {"", 0, 0, "ｶﾀｶﾅﾃｽﾄｰ", S("ｶﾀｶﾅﾃｽﾄｰ"), 8, true},      // half-width katakana, one byte each
