@@ -3,8 +3,6 @@
 // moves, the keys on the bare models, and the message box's answers.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "core/controls.h"
 #include "menus/control_keys.h"
 #include "menus/message_box_model.h"
@@ -18,241 +16,189 @@ namespace {
 
 using namespace menus;
 using scenario::WaitHandler;
-using Names = std::vector<std::string>;
 
-std::function<void(MenusRig&)> ConfigAt(Point a, Point b = {-1, -1}) {
-  return [=](MenusRig& m) {
-    m.config.OpenAt(a);
-    if (b.x >= 0) m.config.OpenAt(b);  // a second right click moves it
-  };
-}
-
-// The save and name panels open centred, lowered by 120, holding the scenario;
-// the settings panel at the pointer, kept inside the screen. Each shows the
-// pointer (`shown` times). The name prompt is centred (20 pixels a full-width
-// character, 10 a half-width one) over fresh fields. Every close lets the
-// scenario go on, forgets the clicks and keys and hides the pointer however
-// often shown; a cancel answers 1 and keeps the names whatever the fields hold.
+// The save and name panels open centred, lowered by 120, holding the scenario; the settings
+// panel at the pointer (`at`, then `again`), kept inside the screen. The name prompt is centred
+// (20 pixels a full-width character) over fresh fields. Every close lets the scenario go on and
+// hides the pointer however often shown; a cancel answers 1 and keeps the names.
 TEST(Panels, OpenWhereTheyBelongAndCloseWithTheGamesSteps) {
-  struct Case { Size screen; std::function<void(MenusRig&)> open; const char* panel; Point want; int shown = 1; };
+  struct Case { Size screen; const char* panel; Point want, at{}, again{-1, -1}; };
   const Size big{1024, 768};
-  auto save = [](MenusRig& m) { m.saves.OpenSaveMenu(1, 5, 6); };
-  auto name = [](MenusRig& m) { m.names.OpenNamePanel(Sjis("名前 A"), 0, 2); };
   const Case cases[] = {
-      {big, save, "SavePanel", {215, 443}},          {{500, 300}, save, "SavePanel", {-46, 209}},
-      {big, name, "NamePanel", {311, 448}},          {{400, 100}, name, "NamePanel", {0, 114}},
-      {big, ConfigAt({100, 200}), "ConfigPanel", {100, 200}},
-      {big, ConfigAt({625, 621}), "ConfigPanel", {624, 620}},
-      {big, ConfigAt({1023, 10}), "ConfigPanel", {624, 10}},
-      {big, ConfigAt({-5, -9}), "ConfigPanel", {0, 0}},
-      {big, ConfigAt({10, 10}, {900, 700}), "ConfigPanel", {624, 620}, 2},
-      {{320, 100}, ConfigAt({50, 50}), "ConfigPanel", {0, 0}},
-  };
+      {big, "SavePanel", {215, 443}}, {{500, 300}, "SavePanel", {-46, 209}},
+      {big, "NamePanel", {311, 448}}, {{400, 100}, "NamePanel", {0, 114}},
+      {big, "ConfigPanel", {100, 200}, {100, 200}}, {big, "ConfigPanel", {624, 620}, {625, 621}},
+      {big, "ConfigPanel", {624, 10}, {1023, 10}}, {big, "ConfigPanel", {0, 0}, {-5, -9}},
+      {big, "ConfigPanel", {624, 620}, {10, 10}, {900, 700}},
+      {{320, 100}, "ConfigPanel", {0, 0}, {50, 50}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.panel << " " << c.want.x << "," << c.want.y);
     MenusRig m(c.screen);
     Panels& p = m.panels;
-    const bool holds = std::string(c.panel) != "ConfigPanel";
-    m.input.spf = holds ? 1 : 0;  // the settings panel leaves it be
-    m.scn.mcr[0] = Sstr("keep0");
-    m.scn.mcr[2] = Sstr("keep2");
-    m.scn.work[0] = 5;
-    m.input.HoldMode = 1;
-    p.FirstNameEdit.SetText("old");
-    p.SecondNameEdit.Compose("やま", 2);
-    c.open(m);
     const Panel& panel = *static_cast<Panel*>(p.Find(c.panel));
-    EXPECT_EQ(panel.bounds, Rect::FromSize(c.want.x, c.want.y, panel.bounds.width(), panel.bounds.height()));
-    EXPECT_TRUE(panel.visible);
-    EXPECT_EQ(m.input.spf, 0);
-    EXPECT_EQ(m.window.CursorCount(), c.shown - 1);
+    const bool save = &panel == &p.SavePanel, name = &panel == &p.NamePanel, holds = save || name;
+    m.input.spf = holds, m.input.HoldMode = 1, m.scn.work[0] = 5;  // spf: the settings panel's own
+    m.scn.mcr[0] = Sstr("keep0"), m.scn.mcr[2] = Sstr("keep2");
+    p.FirstNameEdit.SetText("old"), p.SecondNameEdit.Compose("やま", 2);
+    if (save) m.saves.OpenSaveMenu(1, 5, 6);
+    if (name) m.form.names.OpenNamePanel(Sjis("名前 A"), 0, 2);
+    if (!holds) m.form.config.OpenAt(c.at);
+    if (c.again.x >= 0) m.form.config.OpenAt(c.again);
+    EXPECT_EQ((Point{panel.bounds.left, panel.bounds.top}), c.want);
+    EXPECT_EQ(std::tuple(panel.visible, m.input.spf, m.window.CursorCount(), m.input.CGHoldEnable,
+                         m.scn.MainProc),
+              std::tuple(true, 0, c.again.x >= 0 ? 1 : 0, holds ? 0 : 1,
+                         holds ? WaitHandler::IdleWait : WaitHandler::None));
     EXPECT_TRUE(!holds || panel.repaints == 1) << "painted once before it shows";
-    EXPECT_EQ(m.input.CGHoldEnable, holds ? 0 : 1);
-    EXPECT_EQ(m.scn.MainProc, holds ? WaitHandler::IdleWait : WaitHandler::None);
-    if (&panel == &p.NamePanel) {
-      EXPECT_EQ(p.NameLabel.caption, S("名前 A"));
-      EXPECT_EQ(p.NameLabel.bounds, Rect::FromSize((401 - 60) / 2, 8, 60, 19));
-      EXPECT_EQ(p.FirstNameEdit.text + p.SecondNameEdit.composition, "");
-      EXPECT_EQ(panel.focus, &p.SecondNameEdit);
+    if (name) {
+      EXPECT_EQ(std::tuple(p.NameLabel.caption, p.NameLabel.bounds,
+                           p.FirstNameEdit.text + p.SecondNameEdit.composition, panel.focus),
+                std::tuple(S("名前 A"), Rect::FromSize((401 - 60) / 2, 8, 60, 19), "",
+                           &p.SecondNameEdit));
     }
-    p.FirstNameEdit.SetText("new");
-    p.SecondNameEdit.SetText("new");
+    p.FirstNameEdit.SetText("new"), p.SecondNameEdit.SetText("new");
     m.input.clk = m.input.drg = m.input.sft = 1;
-    p.Find(!holds ? "ExitButton" : &panel == &p.SavePanel ? "SaveCancelButton" : "NameCancelButton")->Click();
+    p.Find(save ? "SaveCancelButton" : name ? "NameCancelButton" : "ExitButton")->Click();
     EXPECT_EQ(std::tuple(panel.visible, m.input.spf, m.input.clk + m.input.drg + m.input.sft,
-                         m.window.CursorCount(), m.window.SystemPointerVisible()),
-              std::tuple(false, 1, 0, -1, false));
-    EXPECT_EQ(m.scn.mcr[0].str() + m.scn.mcr[2].str(), "keep0keep2");
-    EXPECT_EQ(m.scn.work[0], holds ? 1 : 5);
-    EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
-    EXPECT_EQ(m.input.CGHoldEnable, 1);
-    EXPECT_EQ(m.input.HoldMode, holds ? 1 : 0) << "the settings panel ends the hold";
+                         m.window.CursorCount(), m.window.SystemPointerVisible(), m.scn.MainProc,
+                         m.input.CGHoldEnable, m.scn.mcr[0].str() + m.scn.mcr[2].str()),
+              std::tuple(false, 1, 0, -1, false, WaitHandler::None, 1, "keep0keep2"));
+    EXPECT_EQ(std::pair(int{m.scn.work[0]}, m.input.HoldMode), std::pair(holds ? 1 : 5, int{holds}))
+        << "the settings panel ends the hold";
   }
 }
 
 TEST(StripBlanks, RemovesEveryBlankAndKeepsEverythingElse) {
-  struct Case { std::string text, want; };
-  for (const Case& c : {
-           Case{S("　 山田 　"), S("山田")}, Case{S("山　田"), S("山田")}, Case{"a b  c", "abc"},
-           Case{"a\tb\x01\x1f\r\nc", "abc"}, Case{S("　 　"), ""}, Case{S("ｶﾜｲ ｱ"), S("ｶﾜｲｱ")},
-           Case{"\x82\x40\x81\x41", "\x82\x40\x81\x41"},  // trail byte 0x40 of another character
-           Case{"\x81\x20", "\x81\x20"},                  // a trail byte that looks like a blank
-           Case{"ab\x82", "ab"}, Case{" \x81", ""},       // lone lead bytes
-           Case{"\x7f\x80", "\x7f\x80"}}) {
-    EXPECT_EQ(NamePanelLogic::StripBlanks(c.text), c.want) << SjisToUtf8(c.text);
-  }
+  for (auto [text, want] : std::vector<std::pair<std::string, std::string>>{
+           {S("　 山田 　"), S("山田")}, {S("山　田"), S("山田")}, {"a b  c", "abc"},
+           {"a\tb\x01\x1f\r\nc", "abc"}, {S("　 　"), ""}, {S("ｶﾜｲ ｱ"), S("ｶﾜｲｱ")},
+           {"\x82\x40\x81\x41", "\x82\x40\x81\x41"},  // trail byte 0x40 of another character
+           {"\x81\x20", "\x81\x20"},                  // a trail byte that looks like a blank
+           {"ab\x82", "ab"}, {" \x81", ""},           // lone lead bytes
+           {"\x7f\x80", "\x7f\x80"}})
+    EXPECT_EQ(NamePanelLogic::StripBlanks(text), want) << SjisToUtf8(text);
 }
 
-// OK and Enter with the fields as typed: where the focus goes (the family
-// name is checked first), what is stored, whether the panel closes.
+// OK and Enter with the fields as typed: where the focus goes, what is stored, whether it closes.
 TEST(NameEntry, ChecksBothFieldsFamilyNameFirst) {
   enum Key { Ok, EnterInGiven, EnterInFamily };
   struct Case { std::string given, family; Key key; const char* focus; };  // focus "": closed
+  const std::string hanako = S("花子"), yamada = S("山田");
   for (const Case& c : {
-           Case{S("花子"), "", Ok, "SecondNameEdit"}, Case{"", S("山田"), Ok, "FirstNameEdit"},
-           Case{"", "", Ok, "SecondNameEdit"}, Case{S("　"), S("山田"), Ok, "FirstNameEdit"},
-           Case{S("花子"), S("山田"), Ok, ""}, Case{S(" 花 子"), S("山　田"), Ok, ""},
-           Case{S("花子"), S("山田"), EnterInGiven, "NameEntryButton"},
-           Case{S("花子"), S("山田"), EnterInFamily, "NameEntryButton"},
-           Case{S("花子"), "", EnterInGiven, "SecondNameEdit"},
-           Case{"", S("山田"), EnterInFamily, "FirstNameEdit"},
-       }) {
+           Case{hanako, "", Ok, "SecondNameEdit"}, Case{"", yamada, Ok, "FirstNameEdit"},
+           Case{"", "", Ok, "SecondNameEdit"}, Case{S("　"), yamada, Ok, "FirstNameEdit"},
+           Case{hanako, yamada, Ok, ""}, Case{S(" 花 子"), S("山　田"), Ok, ""},
+           Case{hanako, yamada, EnterInGiven, "NameEntryButton"},
+           Case{hanako, yamada, EnterInFamily, "NameEntryButton"},
+           Case{hanako, "", EnterInGiven, "SecondNameEdit"},
+           Case{"", yamada, EnterInFamily, "FirstNameEdit"}}) {
     SCOPED_TRACE(SjisToUtf8(c.given + "/" + c.family) + " key " + std::to_string(c.key));
     MenusRig m;
-    m.scn.mcr[1] = Sstr("oldgiven");
-    m.scn.mcr[3] = Sstr("oldfam");
-    m.scn.work[0] = 5;
-    m.names.OpenNamePanel(Sjis("ABC"), 1, 3);
-    m.panels.FirstNameEdit.SetText(c.given);
-    m.panels.SecondNameEdit.SetText(c.family);
-    if (c.key == Ok) m.panels.NameEntryButton.Click();
-    if (c.key == EnterInGiven) m.panels.FirstNameEdit.OnEnter();
-    if (c.key == EnterInFamily) m.panels.SecondNameEdit.OnEnter();
-    const bool closed = !m.panels.NamePanel.visible;
-    const Control* focus = closed ? nullptr : m.panels.NamePanel.focus;
+    Panels& p = m.panels;
+    m.scn.mcr[1] = Sstr("oldgiven"), m.scn.mcr[3] = Sstr("oldfam"), m.scn.work[0] = 5;
+    m.form.names.OpenNamePanel(Sjis("ABC"), 1, 3);
+    p.FirstNameEdit.SetText(c.given), p.SecondNameEdit.SetText(c.family);
+    if (c.key == Ok) p.NameEntryButton.Click();
+    else (c.key == EnterInGiven ? p.FirstNameEdit : p.SecondNameEdit).OnEnter();
+    const Control* focus = p.NamePanel.visible ? p.NamePanel.focus : nullptr;
     EXPECT_EQ(focus ? focus->name : "", c.focus);
-    EXPECT_EQ(m.scn.work[0], closed ? 0 : 5);
-    EXPECT_EQ(m.scn.MainProc, closed ? WaitHandler::None : WaitHandler::IdleWait);
-    EXPECT_EQ(m.scn.mcr[1].str(), closed ? S("花子") : "oldgiven");
-    EXPECT_EQ(m.scn.mcr[3].str(), closed ? S("山田") : "oldfam");
+    const auto kept = std::tuple(5, WaitHandler::IdleWait, std::string("oldgiven"), "oldfam");
+    EXPECT_EQ(std::tuple(int{m.scn.work[0]}, m.scn.MainProc, m.scn.mcr[1].str(),
+                         m.scn.mcr[3].str()),
+              *c.focus ? kept : std::tuple(0, WaitHandler::None, hanako, yamada.c_str()));
   }
 }
 
-// The defaults are those of the prompt's entries and leave the panel open;
-// OK stores into those entries only, the fields left without blanks.
+// The defaults are the prompt's entries' and leave the panel open; OK stores into those only.
 TEST(NameEntry, OkAndDefaultsUseTheEntriesOfThePrompt) {
-  for (auto [given, family, defaults] : {std::tuple{0, 2, "taro/YAMA"}, std::tuple{1, 3, "hanako/KAWA"}}) {
+  for (auto [given, family, defaults] : {std::tuple{0, 2, "taro/YAMA"}, {1, 3, "hanako/KAWA"}}) {
     MenusRig m;
-    const auto before = m.scn.mcr;
-    m.names.OpenNamePanel(Sjis("ABC"), given, family);
-    m.panels.DefNameButton.Click();
-    EXPECT_EQ(m.panels.FirstNameEdit.text + "/" + m.panels.SecondNameEdit.text, defaults);
-    EXPECT_TRUE(m.panels.NamePanel.visible);
-    m.panels.FirstNameEdit.SetText("GI VEN");
-    m.panels.NameEntryButton.Click();
-    EXPECT_EQ(m.panels.FirstNameEdit.text, "GIVEN");
-    for (int e = 0; e < 4; ++e)
-      EXPECT_EQ(m.scn.mcr[e], e == given ? Sstr("GIVEN") : e == family ? Sstr(m.panels.SecondNameEdit.text) : before[e]);
+    Panels& p = m.panels;
+    auto want = m.scn.mcr;
+    m.form.names.OpenNamePanel(Sjis("ABC"), given, family);
+    p.DefNameButton.Click();
+    EXPECT_EQ(p.FirstNameEdit.text + "/" + p.SecondNameEdit.text, defaults);
+    EXPECT_TRUE(p.NamePanel.visible);
+    p.FirstNameEdit.SetText("GI VEN"), p.NameEntryButton.Click();
+    EXPECT_EQ(p.FirstNameEdit.text, "GIVEN") << "left without blanks";
+    want[given] = Sstr("GIVEN"), want[family] = Sstr(p.SecondNameEdit.text);
+    EXPECT_EQ(m.scn.mcr, want);
   }
 }
 
-// The field's model: text committed at the caret (the selection snapped to
-// character boundaries) within 8 Shift-JIS bytes, whole characters only.
+// Text committed at the caret (the selection snapped to characters) within 8 Shift-JIS bytes.
 TEST(NameField, CommitInsertsAtTheCaretWithinTheLimit) {
-  struct Case {
-    const char* what;
-    std::string text;
-    std::size_t anchor, caret;
-    const char* typed;  // UTF-8
-    std::string want;
-    std::size_t want_caret;
-    bool all_kept;
-  };
-  for (const Case& c : {
-           Case{"into an empty field", "", 0, 0, "山田", S("山田"), 4, true},
-           Case{"between two characters", "ab", 1, 1, "x", "axb", 2, true},
-           Case{"before a double-byte character", S("山田"), 2, 2, "x", S("山x田"), 3, true},
-           Case{"over the selection", "abcd", 1, 3, "山", S("a山d"), 3, true},
-           Case{"over a selection made backwards", "abcd", 3, 1, "山", S("a山d"), 3, true},
-           Case{"selection ends inside characters", S("山a田"), 1, 4, "x", S("x田"), 1, true},
-           Case{"caret past the end", S("山a田"), 9, 5, "x", S("山a田x"), 6, true},
-           Case{"what fits of a long name", "", 0, 0, "山田太郎花子", S("山田太郎"), 8, false},
-           Case{"a double-byte character into the last byte", "abcdefg", 7, 7, "山", "abcdefg", 7, false},
-           Case{"stops at the first that does not fit", "abcdefg", 7, 7, "山x", "abcdefg", 7, false},
-           Case{"into the middle of a full field", S("山田太郎"), 4, 4, "x", S("山田太郎"), 4, false},
-           Case{"over a whole full field", S("山田太郎"), 0, 8, "abcdefghij", "abcdefgh", 8, false},
-           Case{"half-width katakana, one byte each", "", 0, 0, "ｶﾀｶﾅﾃｽﾄｰ", S("ｶﾀｶﾅﾃｽﾄｰ"), 8, true},
-           Case{"no Shift-JIS form", "", 0, 0, "a\xC3\xA9" "b\xF0\x9F\x98\x80" "c", "abc", 3, false},
-           Case{"control characters", "", 0, 0, "a\tb\n", "ab", 2, false},
-           Case{"a stray byte is no character", "", 0, 0, "a\xFF" "b", "ab", 2, false},
-           Case{"delete, C1 controls, surrogates", "", 0, 0, "a\x7F" "b\xC2\x85" "c\xED\xA0\x80", "abc", 3, false},
-           Case{"nothing: the selection stays", "abcd", 0, 4, "", "abcd", 4, true},
-       }) {
-    SCOPED_TRACE(c.what);
+  struct Case { std::string text; std::size_t anchor, caret; const char* typed; std::string want;
+                std::size_t want_caret; bool all_kept; };  // typed: UTF-8
+  const Case cases[] = {
+      {"", 0, 0, "山田", S("山田"), 4, true}, {"ab", 1, 1, "x", "axb", 2, true},
+      {S("山田"), 2, 2, "x", S("山x田"), 3, true}, {"", 0, 0, "a\tb\n", "ab", 2, false},
+      {"abcd", 1, 3, "山", S("a山d"), 3, true}, {"abcd", 3, 1, "山", S("a山d"), 3, true},  // selected
+      {S("山a田"), 1, 4, "x", S("x田"), 1, true},        // selection ends inside characters
+      {S("山a田"), 9, 5, "x", S("山a田x"), 6, true},     // caret past the end
+      {"", 0, 0, "山田太郎花子", S("山田太郎"), 8, false},  // what fits of a long name
+      {"abcdefg", 7, 7, "山", "abcdefg", 7, false}, {"abcdefg", 7, 7, "山x", "abcdefg", 7, false},
+      {S("山田太郎"), 4, 4, "x", S("山田太郎"), 4, false},  // into the middle of a full field
+      {S("山田太郎"), 0, 8, "abcdefghij", "abcdefgh", 8, false},
+      {"", 0, 0, "ｶﾀｶﾅﾃｽﾄｰ", S("ｶﾀｶﾅﾃｽﾄｰ"), 8, true},      // half-width katakana, one byte each
+      {"", 0, 0, "a\xC3\xA9" "b\xF0\x9F\x98\x80" "c", "abc", 3, false},  // no Shift-JIS form
+      {"", 0, 0, "a\xFF" "b", "ab", 2, false},           // a stray byte is no character
+      {"", 0, 0, "a\x7F" "b\xC2\x85" "c\xED\xA0\x80", "abc", 3, false},  // DEL, C1, surrogate
+      {"abcd", 0, 4, "", "abcd", 4, true}};              // nothing: the selection stays
+  for (const Case& c : cases) {
+    SCOPED_TRACE(SjisToUtf8(c.text) + " <- " + c.typed);
     Edit e("Field", 8);
-    e.text = c.text;
-    e.Select(c.anchor, c.caret);
-    e.Compose("やまだ", 3);
-    EXPECT_EQ(e.Commit(c.typed), c.all_kept);
-    EXPECT_EQ(e.text, c.want);
-    EXPECT_EQ(e.caret, c.want_caret);
-    EXPECT_TRUE(!*c.typed || e.anchor == e.caret) << "no selection afterwards";
-    EXPECT_EQ(e.composition, "");
-    EXPECT_EQ(e.dropped, c.all_kept ? 0 : 1);
+    e.text = c.text, e.Select(c.anchor, c.caret), e.Compose("やまだ", 3);
+    const bool kept = e.Commit(c.typed);
+    EXPECT_EQ(std::tuple(kept, e.text, e.anchor, e.caret, e.composition, e.dropped),
+              std::tuple(c.all_kept, c.want, *c.typed ? c.want_caret : c.anchor, c.want_caret, "",
+                         c.all_kept ? 0 : 1));
   }
   Edit e("Field", 8);
   e.SetText(S("山a田"));
   e.Select(1, 4);
-  EXPECT_EQ(std::pair(e.anchor, e.caret), std::pair(std::size_t{0}, std::size_t{3})) << "snapped to characters";
-  e.SetText(S("a山田太郎"));
-  EXPECT_EQ(e.text, S("a山田太")) << "a text put in is cut at a character boundary too";
-  // The composition is not the text: the game may put a text in meanwhile,
-  // and the input method goes on composing; its caret stays inside it.
-  e.Compose("やまだ", 7);
-  EXPECT_EQ(e.composition_caret, 3);
-  e.Compose("やまだ", -2);
-  EXPECT_EQ(e.composition_caret, 0);
-  e.SetText("xy");
-  e.CommitComposition();
-  e.CommitComposition();  // nothing pending
+  EXPECT_EQ(std::pair(e.anchor, e.caret), (std::pair<std::size_t, std::size_t>(0, 3)))
+      << "snapped to characters";
+  auto set = [&e](const std::string& text) { return e.SetText(text), e.text; };
+  EXPECT_EQ(set(S("山田太郎")) + "/" + set(S("a山田太郎")), S("山田太郎/a山田太")) << "what fits";
+  // The composition is not the text: the game may put a text in meanwhile.
+  auto caret = [&e](int at) { return e.Compose("やまだ", at), e.composition_caret; };
+  EXPECT_EQ(std::pair(caret(7), caret(-2)), std::pair(3, 0)) << "kept inside the composition";
+  e.SetText("xy"), e.CommitComposition(), e.CommitComposition();  // the second: nothing pending
   EXPECT_EQ(e.text + e.composition, S("xyやまだ"));
 }
 
-// Where a pending composition goes when the player moves on: into its own
-// field, before anything else happens.
+// A pending composition goes into its own field before anything else happens.
 TEST(NameField, APendingCompositionStaysInItsOwnField) {
   enum Move { FocusOther, FocusSame, ClickOk, ClickDisabledOk, ClickInOtherPanel };
   // ok_saw: the family field as the OK handler saw it; "-" when it did not run.
   struct Case { Move move; std::string family; const char* still_composing; std::string ok_saw; };
-  for (const Case& c : {Case{FocusOther, S("山田"), "", "-"}, Case{FocusSame, "", "山田", "-"},
-                        Case{ClickOk, S("山田"), "", S("山田")}, Case{ClickDisabledOk, "", "山田", "-"},
+  const std::string yamada = S("山田");
+  for (const Case& c : {Case{FocusOther, yamada, "", "-"}, Case{FocusSame, "", "山田", "-"},
+                        Case{ClickOk, yamada, "", yamada}, Case{ClickDisabledOk, "", "山田", "-"},
                         Case{ClickInOtherPanel, "", "山田", "-"}}) {
     SCOPED_TRACE(c.move);
     MenusRig m;
     Panels& p = m.panels;
-    m.names.OpenNamePanel(Sjis("ABC"), 0, 2);
+    m.form.names.OpenNamePanel(Sjis("ABC"), 0, 2);
     std::string ok_saw = "-";
     p.NameEntryButton.OnClick = [&] { ok_saw = p.SecondNameEdit.text; };
-    p.ExitButton.OnClick = [] {};
-    p.ConfigPanel.visible = true;
-    p.SecondNameEdit.Compose("山田", 0);
-    p.NameEntryButton.enabled = c.move != ClickDisabledOk;
-    if (c.move == FocusOther) p.NamePanel.SetFocus(&p.FirstNameEdit);
-    if (c.move == FocusSame) p.NamePanel.SetFocus(&p.SecondNameEdit);
+    p.ExitButton.OnClick = [] {}, p.ConfigPanel.visible = true;
+    p.SecondNameEdit.Compose("山田", 0), p.NameEntryButton.enabled = c.move != ClickDisabledOk;
+    if (c.move == FocusOther || c.move == FocusSame)
+      p.NamePanel.SetFocus(c.move == FocusOther ? &p.FirstNameEdit : &p.SecondNameEdit);
     if (c.move == ClickOk || c.move == ClickDisabledOk) p.NameEntryButton.Click();
     if (c.move == ClickInOtherPanel) p.ExitButton.Click();
-    EXPECT_EQ(p.SecondNameEdit.text, c.family);
-    EXPECT_EQ(p.FirstNameEdit.text + p.FirstNameEdit.composition, "");
-    EXPECT_EQ(p.SecondNameEdit.composition, c.still_composing);
-    EXPECT_EQ(ok_saw, c.ok_saw);
+    EXPECT_EQ(std::tuple(p.SecondNameEdit.text, p.FirstNameEdit.text + p.FirstNameEdit.composition,
+                         p.SecondNameEdit.composition, ok_saw),
+              std::tuple(c.family, "", c.still_composing, c.ok_saw));
   }
 }
 
-// The SDL field's edits within the limit: what the edit made of the text,
-// what the field keeps and where its caret goes (bytes of the UTF-8 kept);
-// a few of the characters the field takes.
+// The SDL field's edits within the limit: the UTF-8 kept and the caret in it; what the field takes.
 TEST(EditLimit, KeepsWhatFits) {
-  struct Case { const char *before, *after; std::size_t limit; const char* kept; std::size_t cursor; bool cut; };
+  struct Case { const char *before, *after; std::size_t limit; const char* kept; std::size_t cursor;
+                bool cut; };
   for (const Case& c : {Case{"あいうa", "あいうaか", 8, "あいうa", 10, true},
                         Case{"abcdefg", "abc山defg", 8, "abcdefg", 3, true},
                         Case{"", "山田太郎花子", 10, "山田太郎花", 15, true},
@@ -260,58 +206,39 @@ TEST(EditLimit, KeepsWhatFits) {
                         Case{"あいうえ", "あかきくけえ", 8, "あかきえ", 9, true},
                         Case{"1234567", "1234567\\", 8, "1234567\\", 8, false},
                         Case{"ああああ", "あああああ", 8, "ああああ", 12, true},
-                        Case{"あいうえおか", "あいうえおかき", 8, "あいうえ", 12, true}}) {  // the last too long already
-    SCOPED_TRACE(std::string(c.before) + " -> " + c.after);
+                        Case{"あいうえおか", "あいうえおかき", 8, "あいうえ", 12, true}}) {  // too long before
     LimitedEdit r = LimitSjisEdit(c.before, c.after, c.limit);
-    EXPECT_EQ(r.utf8, c.kept);
-    EXPECT_EQ(r.cursor, c.cursor);
-    EXPECT_EQ(r.cut, c.cut);
+    EXPECT_EQ(std::tuple(r.utf8, r.cursor, r.cut), std::tuple(c.kept, c.cursor, c.cut)) << c.after;
   }
   EXPECT_TRUE(AcceptsChar(U'　') && AcceptsChar(U'Ａ') && !AcceptsChar(U'한') && !AcceptsChar(0x85));
 }
 
-// Bare panels, the settings panel open at 100,50.
-class BarePanels : public ::testing::Test {
- protected:
-  BarePanels() {
-    p.ConfigPanel.MoveTo(100, 50);
-    p.ConfigPanel.visible = true;
-  }
-  // The names the focus visits from `from`, `n` steps.
-  Names Walk(const Panel& panel, Control* from, int n, bool backwards = false) {
-    Names names;
-    for (int i = 0; i < n; ++i) {
-      from = NextFocus(p, panel, from, backwards);
-      names.push_back(from ? from->name : "null");
-    }
-    return names;
-  }
-  bool Press(ControlKey key) { return PressPanelKey(p, key, actions); }
-
+// Tab and Shift+Tab through each visible panel's usable stops; the group box is one stop that
+// gives the focus to its checked (or first usable) button; the arrows step round its usable
+// buttons. Rectangles add up through the parents; list rows are 15 pixels.
+TEST(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
   Panels p;
-  std::vector<PanelAction> actions;
-};
-
-// Tab and Shift+Tab through each visible panel's usable stops; the group box
-// gives the focus to its checked (or first usable) button and is one stop; the
-// arrows step round its usable buttons. Rectangles add up through panel and
-// group box; the pointer is over a visible panel; list rows are 15 pixels.
-TEST_F(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
-  p.NamePanel.visible = true;
-  EXPECT_EQ(Walk(p.ConfigPanel, nullptr, 7), (Names{"ExitButton", "SpeedSpin", "ResoSpin", "MouseSpin",
-                                                    "WaveBtn", "EndButton", "ExitButton"}));
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.ExitButton, 3, true), (Names{"EndButton", "WaveBtn", "MouseSpin"}));
-  EXPECT_EQ(Walk(p.NamePanel, nullptr, 5), (Names{"FirstNameEdit", "SecondNameEdit", "NameEntryButton",
-                                                  "DefNameButton", "NameCancelButton"}));
+  p.ConfigPanel.MoveTo(100, 50), p.ConfigPanel.visible = p.NamePanel.visible = true;
+  auto walk = [&p](const Panel& panel, Control* from, int n, bool backwards = false) {
+    std::string names;  // those the focus visits
+    for (; n > 0; --n)
+      from = NextFocus(p, panel, from, backwards), names += from ? from->name + " " : "-";
+    return names;
+  };
+  EXPECT_EQ(walk(p.ConfigPanel, nullptr, 7),
+            "ExitButton SpeedSpin ResoSpin MouseSpin WaveBtn EndButton ExitButton ");
+  EXPECT_EQ(walk(p.ConfigPanel, &p.ExitButton, 3, true), "EndButton WaveBtn MouseSpin ");
+  EXPECT_EQ(walk(p.NamePanel, nullptr, 5),
+            "FirstNameEdit SecondNameEdit NameEntryButton DefNameButton NameCancelButton ");
   p.MidiBtn2.SetChecked();
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.MouseSpin, 2), (Names{"MidiBtn2", "EndButton"}));
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.MidiBtn2, 1, true), (Names{"MouseSpin"}));
+  EXPECT_EQ(walk(p.ConfigPanel, &p.MouseSpin, 2) + walk(p.ConfigPanel, &p.MidiBtn2, 1, true),
+            "MidiBtn2 EndButton MouseSpin ");
   p.MidiBtn2.enabled = p.MidiBtn.enabled = p.ResoSpin.enabled = false;
   EXPECT_EQ(FocusTargetOf(p, &p.SoundGroupBox), &p.WaveBtn);
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.SpeedSpin, 1), (Names{"MouseSpin"}));
-  EXPECT_EQ(Walk(p.ConfigPanel, &p.MouseSpin, 1, true), (Names{"SpeedSpin"}));
+  EXPECT_EQ(walk(p.ConfigPanel, &p.SpeedSpin, 1) + walk(p.ConfigPanel, &p.MouseSpin, 1, true),
+            "MouseSpin SpeedSpin ");
   p.NamePanel.visible = false;
-  EXPECT_EQ(Walk(p.NamePanel, nullptr, 1), (Names{"null"}));
+  EXPECT_EQ(walk(p.NamePanel, nullptr, 1), "-");
   EXPECT_EQ(NextRadio(p.MuteBtn, false), &p.WaveBtn);
   EXPECT_EQ(NextRadio(p.WaveBtn, true), &p.MuteBtn);
   p.MuteBtn.enabled = false;
@@ -328,62 +255,62 @@ TEST_F(BarePanels, TabWalksThePanelsStopsInOrderAndThePointerFindsThem) {
     EXPECT_EQ(ListRowAt(p.SaveList, y, 15), row) << "y " << y;
 }
 
-// The top-most visible panel has the keyboard; a focus on another panel's or a
-// disabled control settles on its first stop. A key comes back as an action,
-// run later; Escape is no panel key; a name field keeps its keys but Tab (its
-// Enter comes through PressFieldKey); with no panel open no key is taken.
-TEST_F(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
+// The top-most visible panel has the keyboard; a focus on another panel's or a disabled control
+// settles on its first stop. A key comes back as an action, run later; Escape is no panel key; a
+// name field keeps its keys but Tab (Enter comes through PressFieldKey).
+TEST(BarePanels, KeysComeBackAsActionsOnTheSettledFocus) {
+  Panels p;
+  std::vector<PanelAction> actions;
+  auto press = [&](ControlKey key) { return PressPanelKey(p, key, actions); };
+  p.ConfigPanel.visible = true;
   int clicks = 0;
   p.ExitButton.OnClick = [&clicks] { ++clicks; };
   p.ConfigPanel.focus = &p.SaveButton;
-  EXPECT_TRUE(Press(ControlKey::Enter));
-  EXPECT_EQ(p.ConfigPanel.focus, &p.ExitButton);
-  ASSERT_EQ(actions.size(), 1u);
-  EXPECT_EQ(clicks, 0);
+  EXPECT_TRUE(press(ControlKey::Enter));
+  ASSERT_EQ(std::tuple(p.ConfigPanel.focus, actions.size(), clicks),
+            std::tuple(&p.ExitButton, 1u, 0));
   RunPanelAction(actions[0]);
   EXPECT_EQ(clicks, 1);
-  p.ConfigPanel.focus = &p.SpeedSpin;
-  p.SpeedSpin.enabled = false;
+  p.ConfigPanel.focus = &p.SpeedSpin, p.SpeedSpin.enabled = false;
   EXPECT_EQ(FocusedControl(p), &p.ExitButton);
   for (Control* c : std::initializer_list<Control*>{&p.ExitButton, &p.ResoSpin, &p.WaveBtn}) {
     p.ConfigPanel.SetFocus(c);
-    EXPECT_FALSE(Press(ControlKey::Escape)) << c->name;
+    EXPECT_FALSE(press(ControlKey::Escape)) << c->name;
   }
-  p.NamePanel.visible = true;
-  p.NamePanel.focus = &p.SecondNameEdit;
+  p.NamePanel.visible = true, p.NamePanel.focus = &p.SecondNameEdit;
   EXPECT_EQ(ActivePanel(p), &p.NamePanel);
-  EXPECT_FALSE(Press(ControlKey::Enter) || Press(ControlKey::Space) || PressFieldKey(p, ControlKey::Space, actions));
-  EXPECT_TRUE(PressFieldKey(p, ControlKey::Enter, actions));
-  ASSERT_EQ(actions.size(), 2u);
-  EXPECT_TRUE(actions[1].kind == PanelAction::Kind::Enter && actions[1].control == &p.SecondNameEdit);
-  EXPECT_TRUE(Press(ControlKey::Tab));
+  EXPECT_FALSE(press(ControlKey::Enter) || press(ControlKey::Space) ||
+               PressFieldKey(p, ControlKey::Space, actions));
+  ASSERT_TRUE(PressFieldKey(p, ControlKey::Enter, actions) && actions.size() == 2);
+  EXPECT_EQ(std::pair(actions[1].kind, actions[1].control),
+            std::pair(PanelAction::Kind::Enter, static_cast<Control*>(&p.SecondNameEdit)));
+  EXPECT_TRUE(press(ControlKey::Tab));
   EXPECT_EQ(p.NamePanel.focus, &p.NameEntryButton);
   EXPECT_FALSE(PressFieldKey(p, ControlKey::Enter, actions)) << "a button is no field";
   p.NamePanel.visible = p.ConfigPanel.visible = false;
-  EXPECT_FALSE(Press(ControlKey::Tab) || Press(ControlKey::Enter));
+  EXPECT_FALSE(press(ControlKey::Tab) || press(ControlKey::Enter));
   EXPECT_EQ(FocusedControl(p), nullptr);
 }
 
-// A name field 100 pixels wide showing a composition: the composition's end
-// and its caret in sight, its start too when the whole fits.
+// A name field 100 pixels wide keeps a composition's end and caret in sight, its start if it fits.
 TEST(CompositionScroll, KeepsTheCaretAndAsMuchOfTheCompositionAsFitsInSight) {
   for (auto [head, composed, caret, want] : std::vector<std::array<int, 4>>{
            {20, 40, 40, 0}, {40, 59, 59, 0}, {60, 60, 60, 21}, {0, 150, 150, 51}, {0, 150, 30, 30},
            {40, 150, 0, 40}, {0, 150, 400, 51}})
-    EXPECT_EQ(CompositionScroll(head, composed, caret, 100), want) << head << " " << composed << " " << caret;
+    EXPECT_EQ(CompositionScroll(head, composed, caret, 100), want) << head << " " << composed;
 }
 
-// The keys by the names the input script gives them. With OK alone, Escape
-// and the close button answer OK: there is no other answer to give.
+// The keys by the input script's names. With OK alone, Escape and the close button answer OK.
 TEST(MessageBox, AnswersTheKeysAndTheCloseButton) {
   struct Case { Buttons buttons; Names keys; Answer answer; };
   const Buttons two = Buttons::OkCancel;
-  for (const Case& c : {Case{two, {"escape"}, Answer::Cancel}, Case{two, {"tab", "enter"}, Answer::Cancel},
-                        Case{two, {"tab", "tab", "escape"}, Answer::Cancel},
-                        Case{two, {"shift+tab", "space"}, Answer::Cancel},
-                        Case{two, {"right", "left", "enter"}, Answer::Ok},
-                        Case{two, {"tab", "up", "down", "enter"}, Answer::Cancel},
-                        Case{Buttons::Ok, {"escape"}, Answer::Ok}, Case{Buttons::Ok, {"tab", "space"}, Answer::Ok}}) {
+  const Answer ok = Answer::Ok, cancel = Answer::Cancel;
+  const Case cases[] = {
+      {two, {"escape"}, cancel}, {two, {"tab", "enter"}, cancel},
+      {two, {"tab", "tab", "escape"}, cancel}, {two, {"shift+tab", "space"}, cancel},
+      {two, {"right", "left", "enter"}, ok}, {two, {"tab", "up", "down", "enter"}, cancel},
+      {Buttons::Ok, {"escape"}, ok}, {Buttons::Ok, {"tab", "space"}, ok}};
+  for (const Case& c : cases) {
     MessageBoxModel box("text", MessageKind::Confirmation, c.buttons);
     for (const std::string& name : c.keys) {
       ASSERT_FALSE(box.answer().has_value()) << name << ": answered before the last key";
@@ -391,9 +318,10 @@ TEST(MessageBox, AnswersTheKeysAndTheCloseButton) {
     }
     EXPECT_EQ(box.answer(), c.answer) << c.keys.size() << " keys from " << c.keys[0];
   }
-  MessageBoxModel box("t", MessageKind::Confirmation, two), one("t", MessageKind::Error, Buttons::Ok);
+  MessageBoxModel box("", MessageKind::Confirmation, two), one("", MessageKind::Error, Buttons::Ok);
   box.Close(), one.Close();
-  EXPECT_TRUE(box.answer() == Answer::Cancel && one.answer() == Answer::Ok && box.ButtonLabel(1) == std::string("ｷｬﾝｾﾙ"));
+  EXPECT_EQ(std::tuple(box.answer(), one.answer(), std::string(box.ButtonLabel(1))),
+            std::tuple(cancel, ok, "ｷｬﾝｾﾙ"));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The slot file byte for byte both ways, save and load with damaged, missing
-// and unwritable files, and the save/load panel: the slot list and its
-// captions, the live state kept across the listing, the buttons and boxes.
+// The slot file byte for byte, save and load with damaged, missing and unwritable files, and the
+// save/load panel: the slot list, the live state kept across the listing, the buttons and boxes.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -16,85 +15,67 @@ namespace {
 using platform::Answer;
 using scenario::WaitHandler;
 
-// data/slots/sample.slot (speed byte 80, source 2, flags 0, 17 and 4095).
-std::vector<uint8_t> SampleSlot() {
-  std::ifstream in(VELMOR_TEST_DATA_DIR "/slots/sample.slot", std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The state the sample slot holds. A name field of 12 bytes has no NUL: the
-// scenario's string reader runs on into the next field and the entry keeps 16
-// bytes, as the game reads it; a save keeps the field's 12.
+// The state data/slots/sample.slot holds (speed byte 80). A 12-byte name has no NUL: the string
+// reader runs on into the next field and the entry keeps 16 bytes; a save keeps the 12.
 LiveState SampleSlotState() {
-  LiveState s{120, 3, 48, "MidiBtn", {S("太郎"), S("花子"), S("山田"), "ABCDEFGHIJKL" + S("花子")}};
-  s.work[1] = 1;
-  s.work[2] = -2;
-  s.work[255] = 0x1234;
-  s.flag[0] = 1;        // flag 0
-  s.flag[1] = 2;        // flag 17
-  s.flag[255] = 0x8000;  // flag 4095
+  LiveState s{120, 3, 48, "MidiBtn", {S("太郎"), S("花子"), S("山田"), "ABCDEFGHIJKL" + S("花子")},
+              {}, {}};
+  s.work[1] = 1, s.work[2] = -2, s.work[255] = 0x1234;
+  s.flag[0] = 1, s.flag[1] = 2, s.flag[255] = 0x8000;  // flags 0, 17 and 4095
   return s;
 }
 
-// Written from its state and read back over another as one kept from an earlier
-// release: the speed byte is the typing speed, shown as the setting giving it.
+// The speed byte is the typing speed, shown as the setting giving it.
 TEST(SampleSlot, IsWrittenAndReadByteForByte) {
   MenusRig m;
   m.SetLive(SampleSlotState());
   m.scn.work[0] = 77;  // stored as 0 all the same
   m.saves.SaveSlot(0xAB);
-  const std::vector<uint8_t> want = SampleSlot();
-  ASSERT_EQ(want.size(), menus::kSlotSize);
+  std::ifstream in(VELMOR_TEST_DATA_DIR "/slots/sample.slot", std::ios::binary);
+  const std::vector<uint8_t> want{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_EQ(menus::SlotFileName(0xAB).str(), "DATAAB") << "upper-case hexadecimal digits";
   const std::vector<uint8_t>* written = m.files.Get("SLOTS/DATAAB");
-  ASSERT_NE(written, nullptr) << "DATA and two upper-case hexadecimal digits";
-  ASSERT_EQ(written->size(), menus::kSlotSize);
-  for (std::size_t i = 0; i < menus::kSlotSize; ++i) ASSERT_EQ((*written)[i], want[i]) << "offset " << i;
+  ASSERT_TRUE(written && written->size() == menus::kSlotSize && want.size() == menus::kSlotSize);
+  EXPECT_EQ(std::mismatch(want.begin(), want.end(), written->begin(), written->end()).first -
+                want.begin(), 1088) << "the first byte that differs";
   EXPECT_EQ(m.scn.work[0], 0) << "the live variable 0 is cleared too";
   m.SetLive(OtherLiveState());
   m.PutSlot(4, want);
   m.saves.LoadSlot(4);
   EXPECT_EQ(m.Live(), SampleSlotState());
-  EXPECT_EQ(m.spd, 80);
-  EXPECT_EQ(m.cursors.CursorNumber, 3);
+  EXPECT_EQ(std::pair(int{m.spd}, m.form.cursors.CursorNumber), std::pair(80, 3));
 }
 
-// What SaveSlot wrote comes back whole over another live state, at any call
-// depth (7 is the deepest); the program counter and the scenario image stay.
-// A cursor that cannot be loaded is told once, after the whole load.
+// At any call depth (7 is the deepest); a cursor that cannot be loaded is told after the load.
 TEST(LoadSlot, RestoresWhatSaveSlotWroteAndKeepsTheProgramCounter) {
   MenusRig m;
-  LiveState saved = SampleLiveState();
-  m.SetLive(saved);
+  const LiveState saved = Saved(SampleLiveState());
+  m.SetLive(SampleLiveState());
   m.saves.SaveSlot(1);
-  saved.work[0] = 0;
   const auto image = m.scn.snx;
   for (uint8_t depth : {0, 3, 7}) {
     m.SetLive(OtherLiveState());
-    m.scn.CallDepth = depth;
-    m.scn.CallFile[depth] = Sstr("MAIN");
-    m.scn.inx = 123;
+    m.scn.CallDepth = depth, m.scn.CallFile[depth] = Sstr("MAIN"), m.scn.inx = 123;
     m.saves.LoadSlot(1);
     EXPECT_EQ(m.Live(), saved) << int{depth};
     // The speed 96 and cursor 4 of the settings 32 and 4, inx and depth.
-    EXPECT_EQ(std::tuple(m.spd, m.cursors.CursorNumber, m.scn.inx, m.scn.CallDepth),
+    EXPECT_EQ(std::tuple(m.spd, m.form.cursors.CursorNumber, m.scn.inx, m.scn.CallDepth),
               std::tuple(uint16_t{96}, 4, uint16_t{123}, depth));
     EXPECT_TRUE(m.scn.snx == image) << "the slot header must not stay in the image";
   }
   m.files.Remove(std::string(kDat) + "CURSOR/CSR04.BMP");
   m.SetLive(OtherLiveState());
-  m.panels.SavePanel.visible = true;
-  m.scn.MainProc = WaitHandler::IdleWait;
+  m.panels.SavePanel.visible = true, m.scn.MainProc = WaitHandler::IdleWait;
   m.saves.LoadSlot(1);
   EXPECT_NE(m.OnlyBox().find("CSR04.BMP"), std::string::npos) << m.OnlyBox();
   EXPECT_EQ(m.Live(), saved) << "the settings after the cursor are read";
-  EXPECT_FALSE(m.panels.SavePanel.visible);
-  EXPECT_EQ(m.scn.MainProc, WaitHandler::None);
+  EXPECT_EQ(std::pair(m.panels.SavePanel.visible, m.scn.MainProc),
+            std::pair(false, WaitHandler::None));
 }
 
-// A wrong signature (the last fills the header, and the scenario image no NUL
-// either: the reader must not go round it for ever) takes only work and flags.
-// A file there but not read whole is damage, told once with the file and the
-// reason; no file is an empty slot. The closing steps run all the same.
+// A wrong signature (`endless` has no NUL in the header nor the scenario image: the reader must
+// not go round it for ever) takes only work and flags. A file there but not read whole is damage,
+// told once; no file is an empty slot. The closing steps run all the same.
 TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
   const std::string endless(64, 'A');
   struct Case { std::string signature; std::optional<std::size_t> size; bool unreadable = false; };
@@ -102,124 +83,103 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
                         Case{"", 1088}, Case{endless, 1088}, Case{"Brannic", std::nullopt},
                         Case{"Brannic", 0}, Case{"Brannic", 64}, Case{"Brannic", 1087},
                         Case{"Brannic", 1088, true}}) {
-    SCOPED_TRACE(::testing::Message() << c.signature << " " << c.size.value_or(-1) << " " << c.unreadable);
+    SCOPED_TRACE(c.signature + " " + std::to_string(c.size.value_or(-1)));
     MenusRig m;
     if (c.signature == endless) {
-      m.files.Put(std::string(kDat) + "SNX/FULL.SNX", std::vector<uint8_t>(scenario::kImageSize, 'A'));
-      m.scn.LoadScenario("FULL");
-      m.scn.inx = 42;
+      m.files.Put(std::string(kDat) + "SNX/FULL.SNX", std::string(scenario::kImageSize, 'A'));
+      m.scn.LoadScenario("FULL"), m.scn.inx = 42;
     }
     m.SetLive(OtherLiveState());
-    m.spd = 55;
-    SlotBytes file;
+    m.spd = 55, m.input.spf = 0, m.scn.MainProc = WaitHandler::IdleWait;
+    SlotBytes file;  // settings and names, which only the right signature takes
     file.Header(50, 7, 0, 0).Names("x", "y", "z", "w").Work(9, 99).Flag(1);
     std::fill_n(file.bytes.begin(), 8, 0);
     file.Text(0, c.signature).bytes.resize(c.size.value_or(0));
     if (c.size) m.PutSlot(0, file.bytes);
     if (c.unreadable) m.files.MakeUnreadable(m.SlotPath(0));
-    m.input.spf = 0;
-    m.scn.MainProc = WaitHandler::IdleWait;
     m.saves.LoadSlot(0);
     const bool damaged = c.size && (*c.size < 1088 || c.unreadable);
     LiveState want = OtherLiveState();
-    if (c.size && !damaged) {
-      want.work.fill(0);
-      want.work[9] = 99;
-      want.flag.fill(0);
-      want.flag[0] = 2;
-    }
+    if (c.size && !damaged) want.work = {}, want.work[9] = 99, want.flag = {}, want.flag[0] = 2;
     EXPECT_EQ(m.Live(), want);
-    EXPECT_EQ(m.spd, 55);
-    EXPECT_TRUE(m.handlers.empty());
-    EXPECT_EQ(m.Boxes().size(), damaged ? 1u : 0u);
-    EXPECT_EQ(m.OnlyBox().rfind("DATA00 を読み込めないよ。\n\"" + m.SlotPath(0) + "\": ", 0) == 0, damaged);
-    EXPECT_EQ(std::tuple(m.scn.inx, m.scn.MainProc, m.input.spf), std::tuple(42, WaitHandler::None, 1));
+    EXPECT_EQ(std::tuple(m.spd, m.handlers.size(), m.Boxes().size(), m.scn.inx, m.scn.MainProc,
+                         m.input.spf),
+              std::tuple(55, 0u, damaged ? 1u : 0u, 42, WaitHandler::None, 1));
+    const std::string told = "DATA00 を読み込めないよ。\n\"" + m.SlotPath(0) + "\": ";
+    EXPECT_EQ(m.OnlyBox().starts_with(told), damaged) << m.OnlyBox();
   }
 }
 
-// The settings stop at the controls' limits; the speed is the byte, shown as
-// the setting giving it (0 for 128 and more). The source checks its button or
-// Mute when that one is disabled, and is saved back. Only changed controls run
-// their handlers (the music restarts), in the file's order. Bytes past the
-// slot are not read.
+// The speed shows as the setting giving it (0 for 128 and more). Only changed controls run their
+// handlers (the music restarts), in the file's order. Bytes past the slot are not read.
 TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
-  struct Case {
-    uint8_t reso, mouse, speed, code;
-    const char* disabled;  // a source button disabled at start-up
-    int want_reso, want_mouse, want_speed;
-    const char* want_source;
-    std::size_t handlers;
-  };
-  for (Case c : {Case{200, 9, 200, 1, nullptr, 150, 7, 0, "WaveBtn", 4},
-                 Case{10, 0, 0, 2, nullptr, 50, 1, 0, "MidiBtn", 4},
-                 Case{100, 5, 1, 3, nullptr, 100, 5, 127, "MidiBtn2", 2},
-                 Case{150, 7, 128, 0, nullptr, 150, 7, 0, "MuteBtn", 4},
-                 Case{100, 3, 64, 1, "WaveBtn", 100, 3, 64, "MuteBtn", 1},
-                 Case{100, 3, 64, 2, "MidiBtn", 100, 3, 64, "MuteBtn", 1},
-                 Case{100, 3, 64, 3, "MidiBtn2", 100, 3, 64, "MuteBtn", 1},
-                 Case{100, 3, 64, 2, "MidiBtn2", 100, 3, 64, "MidiBtn", 1},
-                 Case{100, 3, 64, 9, nullptr, 100, 3, 64, "MuteBtn", 1}}) {
-    SCOPED_TRACE(::testing::Message() << int{c.reso} << " " << int{c.mouse} << " " << int{c.speed}
-                                      << " " << int{c.code} << " " << (c.disabled ? c.disabled : ""));
+  struct Case { uint8_t reso, mouse, speed, code; const char* disabled;  // disabled at start-up
+                int want_reso, want_mouse, want_speed; const char* want_source; std::size_t ran; };
+  const Case cases[] = {{200, 9, 200, 1, nullptr, 150, 7, 0, "WaveBtn", 4},
+                        {10, 0, 0, 2, nullptr, 50, 1, 0, "MidiBtn", 4},
+                        {100, 5, 1, 3, nullptr, 100, 5, 127, "MidiBtn2", 2},
+                        {150, 7, 128, 0, nullptr, 150, 7, 0, "MuteBtn", 4},
+                        {100, 3, 64, 1, "WaveBtn", 100, 3, 64, "MuteBtn", 1},
+                        {100, 3, 64, 2, "MidiBtn", 100, 3, 64, "MuteBtn", 1},
+                        {100, 3, 64, 3, "MidiBtn2", 100, 3, 64, "MuteBtn", 1},
+                        {100, 3, 64, 2, "MidiBtn2", 100, 3, 64, "MidiBtn", 1},
+                        {100, 3, 64, 9, nullptr, 100, 3, 64, "MuteBtn", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     MenusRig m;
-    m.panels.SpeedSpin.value = 64;
-    m.panels.MouseSpin.value = 3;
+    m.panels.SpeedSpin.value = 64, m.panels.MouseSpin.value = 3;
+    m.spd = 7, m.form.cursors.CursorNumber = 1;
     m.SourceButton("MidiBtn2").SetChecked();
-    m.spd = 7;
-    m.cursors.CursorNumber = 1;
     if (c.disabled) m.SourceButton(c.disabled).enabled = false;
     SlotBytes file;
     file.Header(c.reso, c.mouse, c.speed, c.code).bytes.resize(menus::kSlotSize + 10, 0xEE);
     m.PutSlot(1, file.bytes);
     m.handlers.clear();
     m.saves.LoadSlot(1);
-    EXPECT_EQ(std::tuple(m.panels.ResoSpin.value, m.panels.MouseSpin.value, m.panels.SpeedSpin.value),
-              std::tuple(c.want_reso, c.want_mouse, c.want_speed));
-    EXPECT_EQ(std::pair(int{m.spd}, m.cursors.CursorNumber), std::pair(int{c.speed}, c.want_mouse));
-    EXPECT_EQ(m.Live().source, c.want_source);
-    EXPECT_EQ(m.handlers.size(), c.handlers);
+    const LiveState live = m.Live();
+    EXPECT_EQ(std::tuple(live.reso, live.mouse, live.speed, live.source, int{m.spd},
+                         m.form.cursors.CursorNumber, m.handlers.size()),
+              std::tuple(c.want_reso, c.want_mouse, c.want_speed, c.want_source, int{c.speed},
+                         c.want_mouse, c.ran));
     m.saves.SaveSlot(2);
-    const std::vector<std::string> codes{"MuteBtn", "WaveBtn", "MidiBtn", "MidiBtn2"};
+    const Names codes{"MuteBtn", "WaveBtn", "MidiBtn", "MidiBtn2"};
     EXPECT_EQ(codes.at((*m.Slot(2))[11]), c.want_source) << "the checked button's code saved";
   }
   MenusRig m;
   m.SetLive(OtherLiveState());
   m.PutSlot(1, SlotBytes().Header(55, 5, 80, 0).bytes);
   m.saves.LoadSlot(1);
-  EXPECT_EQ(m.handlers, (std::vector<std::string>{"ResoSpinChange 55", "MouseSpinChange 5",
-                                                  "SpeedSpinChange 48", "MidiBtnClick"}));
+  EXPECT_EQ(m.handlers, (Names{"ResoSpinChange 55", "MouseSpinChange 5", "SpeedSpinChange 48",
+                               "MidiBtnClick"}));
 }
 
-// A save is written whole or not at all: a failed one (a read-only folder or
-// file) keeps the old file and is no save; a missing slot folder is made.
+// A failed save (a read-only folder or file) keeps the old file; a missing slot folder is made.
 TEST(SaveSlot, AnUnwritableSlotKeepsTheOldFileAndSaysSo) {
   for (bool folder : {true, false}) {
     MenusRig m;
     const std::vector<uint8_t> old = SlotBytes().Header(60, 2, 32, 1).Work(1, 111).bytes;
-    m.PutSlot(3, old);
-    m.files.MakeReadOnly(folder ? m.slot_folder : m.SlotPath(3));
+    const std::string refused = folder ? m.slot_folder : m.SlotPath(3);
+    m.PutSlot(3, old), m.files.MakeReadOnly(refused);
     m.SetLive(SampleLiveState());
     try {
       m.saves.SaveSlot(3);
       ADD_FAILURE() << "a save that did not happen must not pass for one";
     } catch (const GameError& e) {
-      EXPECT_EQ(SjisToUtf8(e.message()), "DATA03 に書き込めなかったよ。\n\"" +
-                                             (folder ? m.slot_folder : m.SlotPath(3)) + "\": Permission denied");
+      EXPECT_EQ(SjisToUtf8(e.message()),
+                "DATA03 に書き込めなかったよ。\n\"" + refused + "\": Permission denied");
     }
     EXPECT_EQ(*m.Slot(3), old) << folder;
   }
   MenusRig m;
   m.slot_folder = "NEW/SAVES/";
   m.saves.SaveSlot(2);
-  EXPECT_EQ(m.files.Folders().count("new/saves/"), 1u);
-  EXPECT_NE(m.files.Get("NEW/SAVES/DATA02"), nullptr);
+  EXPECT_TRUE(m.files.Folders().count("new/saves/") && m.files.Get("NEW/SAVES/DATA02"));
 }
 
 const std::string kEmptyRow = S("－－月－－日　　　　～空き部屋～");
 
-// Six slots: used with short names, empty, missing, damaged (short), used
-// with full-width names and odd numbers, and used with a name longer than its
-// column, no name and numbers past 99.
+// Six slots: used with short names, empty, missing, damaged (short), used with full-width names
+// and odd numbers, and used with a name longer than its column, no name and numbers past 99.
 void PutListedSlots(MenusRig& m) {
   m.PutSlot(1, SlotBytes().Header(100, 1, 96, 1).Names("ABCD", "ABCDEFGH", "X", "Y").Work(5, 7)
                    .Work(6, 12).bytes, {2026, 3, 4, 5, 6, 8});
@@ -231,51 +191,41 @@ void PutListedSlots(MenusRig& m) {
                    .Work(6, 123).bytes, {2000, 1, 1, 0, 0, 0});
 }
 
-// The rows show the month and day variables, the first two names and the
-// file's date (dashes when it cannot be read); the damaged slot counts as
-// used (saving over it asks first) and is told once the listing is done.
+// The rows show the month and day variables, the first two names and the file's date; the
+// damaged slot counts as used (saving over it asks first) and is told once the listing is done.
 TEST(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
   MenusRig m;
+  menus::Panels& p = m.panels;
   PutListedSlots(m);
-  m.panels.SaveList.Select(2);
+  p.SaveList.Select(2);
   m.saves.OpenSaveMenu(0, 5, 6);
-  const std::vector<std::string> want{
-      S("　７月１２日『") + "    ABCD" + S("と") + "ABCDEFGH" + S("のVelmor』 '") + "26/03/04 05:06:08",
-      kEmptyRow,
-      kEmptyRow,
-      S("－－月－－日　　　　～開かずの間～"),
-      S("１８月５５日『") + "    " + S("太郎") + S("と") + "    " + S("花子") + S("のVelmor』 '") +
-          "99/12/31 23:59:58",
-      S("　０月２３日『") + "ABCDEFGHIJ" + S("と") + "        " + S("のVelmor』 '") + "00/01/01 00:00:00",
-  };
-  EXPECT_EQ(m.panels.SaveList.rows, want);
+  const std::string and_ = S("と"), of = S("のVelmor』 '");
+  EXPECT_EQ(p.SaveList.rows, (Names{
+      S("　７月１２日『") + "    ABCD" + and_ + "ABCDEFGH" + of + "26/03/04 05:06:08", kEmptyRow,
+      kEmptyRow, S("－－月－－日　　　　～開かずの間～"),
+      S("１８月５５日『") + "    " + S("太郎") + and_ + "    " + S("花子") + of + "99/12/31 23:59:58",
+      S("　０月２３日『") + "ABCDEFGHIJ" + and_ + "        " + of + "00/01/01 00:00:00"}));
   EXPECT_EQ(m.saves.SlotUsed, (std::array<uint8_t, 7>{0, 1, 0, 0, 1, 1, 1}));
   EXPECT_NE(m.OnlyBox().find("DATA04 を読み込めないよ。"), std::string::npos) << m.OnlyBox();
-  EXPECT_EQ(m.panels.SaveButton.caption + m.panels.SaveCancelButton.caption, S("ロードｷｬﾝｾﾙ"));
-  EXPECT_TRUE(m.panels.SavePanel.focus == &m.panels.SaveList && m.panels.SaveList.selected == -1);
-  EXPECT_EQ(std::pair(int{m.scn.inx}, int{m.scn.CallDepth}), std::pair(42, 0)) << "every call bracket closed";
+  EXPECT_EQ(std::tuple(p.SaveButton.caption + p.SaveCancelButton.caption, p.SavePanel.focus,
+                       p.SaveList.selected, int{m.scn.inx}, int{m.scn.CallDepth}),
+            std::tuple(S("ロードｷｬﾝｾﾙ"), &p.SaveList, -1, 42, 0)) << "every call bracket closed";
   m.files.MakeTimesUnreadable(true);
   m.saves.OpenSaveMenu(1, 5, 6);
-  const std::string& row = m.panels.SaveList.rows[0];
-  EXPECT_EQ(row.substr(row.size() - 19), " '--/--/-- --:--:--");
-  EXPECT_EQ(m.panels.SaveButton.caption + m.panels.SaveCancelButton.caption, S("セーブ閉じる"));
+  EXPECT_TRUE(p.SaveList.rows[0].ends_with(" '--/--/-- --:--:--")) << p.SaveList.rows[0];
+  EXPECT_EQ(p.SaveButton.caption + p.SaveCancelButton.caption, S("セーブ閉じる"));
   // Saving over the damaged slot asks first; a load says why it cannot.
-  m.dialogs.Clear();
-  m.dialogs.QueueAnswer(Answer::Cancel);
-  m.panels.SaveList.Select(3);
-  m.panels.SaveButton.Click();
+  m.dialogs.Clear(), m.dialogs.QueueAnswer(Answer::Cancel);
+  p.SaveList.Select(3), p.SaveButton.Click();
   EXPECT_EQ(m.OnlyBox(), "重ね書きするよ？");
   EXPECT_EQ(*m.Slot(4), std::vector<uint8_t>(500, 0));
-  m.dialogs.Clear();
-  m.saves.SaveMode = 0;
-  m.panels.SaveButton.Click();
+  m.dialogs.Clear(), m.saves.SaveMode = 0, p.SaveButton.Click();
   EXPECT_NE(m.OnlyBox().find("500 bytes"), std::string::npos) << m.OnlyBox();
-  EXPECT_TRUE(m.panels.SavePanel.visible);
+  EXPECT_TRUE(p.SavePanel.visible);
 }
 
-// The live state after the listing is the one before it (written to its
-// slot file when it can be), whether or not that file could be written, and
-// a stale one is never read. A cursor that fails is told once with the rest.
+// The live state after the listing is the one before it, whether or not its slot file could be
+// written (a stale one is never read). A cursor that fails is told once with the rest.
 TEST(SlotListing, KeepsTheLiveStateEvenWhenItsFileCannotBeWritten) {
   struct Case { const char* what; bool writable, stale_file, cursor_missing; };
   for (Case c : {Case{"writable", true, false, false}, Case{"read-only", false, false, false},
@@ -289,16 +239,14 @@ TEST(SlotListing, KeepsTheLiveStateEvenWhenItsFileCannotBeWritten) {
     if (!c.writable) m.files.MakeReadOnly(m.slot_folder);
     if (c.cursor_missing) m.files.Remove(std::string(kDat) + "CURSOR/CSR02M.BMP");
     m.saves.OpenSaveMenu(0, 5, 6);
-    LiveState live = SampleLiveState();
-    live.work[0] = 0;  // as after any save
+    const LiveState live = Saved(SampleLiveState());
     EXPECT_EQ(m.Live(), live);
-    EXPECT_EQ(std::pair(int{m.spd}, m.cursors.CursorNumber), std::pair(96, 4));
-    EXPECT_EQ(m.files.Has(m.SlotPath(255)), c.writable || c.stale_file);
+    EXPECT_EQ(std::tuple(int{m.spd}, m.form.cursors.CursorNumber, m.files.Has(m.SlotPath(255)),
+                         m.panels.SavePanel.visible, m.scn.MainProc),
+              std::tuple(96, 4, c.writable || c.stale_file, true, WaitHandler::IdleWait));
     EXPECT_TRUE(!c.writable || (*m.Slot(255))[64 + 2 * 9] == static_cast<uint8_t>(live.work[9]));
     EXPECT_NE(m.OnlyBox().find("DATA04"), std::string::npos) << "one box: " << m.OnlyBox();
     EXPECT_EQ(m.OnlyBox().find("CSR02M.BMP") != std::string::npos, c.cursor_missing);
-    EXPECT_TRUE(m.panels.SavePanel.visible);
-    EXPECT_EQ(m.scn.MainProc, WaitHandler::IdleWait);
   }
 }
 
@@ -310,19 +258,12 @@ TEST(OpenSaveMenu, AVariableNumberPastTheTableEndsTheProgramWithItsNumber) {
   EXPECT_TRUE(m.form.quit);
 }
 
-// The Save/Load button and a double click on the list: the box shown, what
-// the slot and the live state hold afterwards, whether the panel stays open.
-// Slot 2 is used, slot 3 empty (work 0 is not 0), the others missing.
+// The Save/Load button and a double click on the list. Slot 2 is used, slot 3 empty (work 0 is
+// not 0), the others missing.
 TEST(SaveButton, ShowsItsBoxAndActs) {
   using namespace menus;
-  struct Case {
-    const char* what;
-    int mode, row;  // mode 1 save, 0 load; row -1: none selected
-    bool double_click;
-    Answer answer;  // to a box with OK and Cancel
-    const BoxText* box;
-    bool saved, loaded;
-  };
+  struct Case { const char* what; int mode, row; bool double_click; Answer answer;
+                const BoxText* box; bool saved, loaded; };  // mode 1 saves; row -1: none
   const Case cases[] = {
       {"save, nothing selected", 1, -1, false, Answer::Ok, &kNoFileSelected, false, false},
       {"load, nothing selected", 0, -1, false, Answer::Ok, &kNoFileSelected, false, false},
@@ -334,45 +275,38 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
       {"load an empty slot", 0, 2, false, Answer::Ok, &kNobodyHere, false, false},
       {"load a missing slot", 0, 0, false, Answer::Ok, &kNobodyHere, false, false},
       {"double click, load a used slot", 0, 1, true, Answer::Ok, nullptr, false, true},
-      {"double click, nothing selected", 0, -1, true, Answer::Ok, &kNoFileSelected, false, false},
-  };
+      {"double click, nothing selected", 0, -1, true, Answer::Ok, &kNoFileSelected, false, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     MenusRig m;
-    const auto slot2 = SlotBytes().Header(80, 2, 64, 0).Names("s", "t", "u", "v").Work(1, 222).bytes;
-    const auto slot3 = SlotBytes().Header(80, 2, 64, 0).Work(0, 1).Work(1, 333).bytes;
-    m.PutSlot(2, slot2);
-    m.PutSlot(3, slot3);
-    LiveState live = OtherLiveState();
-    m.SetLive(live);
-    live.work[0] = 0;
+    const auto slot2 = SlotBytes().Header(80, 2, 64, 0).Names("s", "t", "u", "v").Work(1, 222),
+               slot3 = SlotBytes().Header(80, 2, 64, 0).Work(0, 1).Work(1, 333);
+    m.PutSlot(2, slot2.bytes), m.PutSlot(3, slot3.bytes);
+    m.SetLive(OtherLiveState());
     m.saves.OpenSaveMenu(c.mode, 5, 6);
-    m.dialogs.Clear();
+    m.dialogs.Clear(), m.dialogs.QueueAnswer(c.answer);
     if (c.row >= 0) m.panels.SaveList.Select(c.row);
-    m.dialogs.QueueAnswer(c.answer);
     c.double_click ? m.panels.SaveList.DblClick() : m.panels.SaveButton.Click();
     ASSERT_EQ(m.Boxes().size(), c.box ? 1u : 0u);
     if (c.box) {
-      const platform::RecordedBox& b = m.Boxes()[0];
-      EXPECT_EQ(std::tie(b.text, b.kind, b.buttons), std::tuple(S(c.box->utf8), c.box->kind, c.box->buttons));
+      EXPECT_EQ(std::tuple(m.OnlyBox(), m.Boxes()[0].kind, m.Boxes()[0].buttons),
+                std::tuple(c.box->utf8, c.box->kind, c.box->buttons));
     }
-    if (c.saved) {
+    if (c.saved) {  // the live work -5, and the list made again
       ASSERT_NE(m.Slot(c.row + 1), nullptr);
-      EXPECT_EQ((*m.Slot(c.row + 1))[64 + 2 * 9], 0xFB) << "the live work -5";
-      EXPECT_EQ(m.saves.SlotUsed[c.row + 1], 1) << "the list is made again";
-      EXPECT_NE(m.panels.SaveList.rows[c.row], kEmptyRow);
+      EXPECT_EQ(std::tuple((*m.Slot(c.row + 1))[64 + 2 * 9], int{m.saves.SlotUsed[c.row + 1]},
+                           m.panels.SaveList.rows[c.row] != kEmptyRow), std::tuple(0xFB, 1, true));
     } else {
-      EXPECT_EQ(*m.Slot(2), slot2);
-      EXPECT_EQ(*m.Slot(3), slot3);
+      EXPECT_EQ(std::pair(*m.Slot(2), *m.Slot(3)), std::pair(slot2.bytes, slot3.bytes));
     }
-    if (c.loaded) {
-      EXPECT_EQ(std::tuple(m.scn.work[1], m.scn.mcr[0].str(), m.panels.ResoSpin.value), std::tuple(222, "s", 80));
-    } else {
-      EXPECT_EQ(m.Live(), live);
-    }
-    EXPECT_EQ(m.panels.SavePanel.visible, !c.loaded);
-    EXPECT_EQ(m.scn.MainProc, c.loaded ? WaitHandler::None : WaitHandler::IdleWait);
-    EXPECT_EQ(m.window.SystemPointerVisible(), !c.loaded);
+    if (c.loaded)
+      EXPECT_EQ(std::tuple(m.scn.work[1], m.scn.mcr[0].str(), m.panels.ResoSpin.value),
+                std::tuple(222, "s", 80));
+    else
+      EXPECT_EQ(m.Live(), Saved(OtherLiveState()));
+    const WaitHandler proc = c.loaded ? WaitHandler::None : WaitHandler::IdleWait;
+    EXPECT_EQ(std::tuple(m.panels.SavePanel.visible, m.window.SystemPointerVisible(),
+                         m.scn.MainProc), std::tuple(!c.loaded, !c.loaded, proc));
   }
 }
 
