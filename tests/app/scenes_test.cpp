@@ -1,33 +1,41 @@
 // Whole scenes on the headless game: scenario bytecode in, the input script
-// driving it, the state checked as the player would see it. (Saving and
-// loading through the save panel are the menus suite's SaveButton and
-// LoadSlot tests; walked from the keyboard, PanelKeys here.)
+// driving it, the state checked as the player would see it; F12's pictures
+// and what --warn collects. (Saving and loading through the save panel are
+// the menus suite's SaveButton and LoadSlot tests; walked from the keyboard,
+// PanelKeys here.)
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/shared/png.h"
+#include "platform/shared/screenshot.h"
 #include "scripted_games.h"
 #include "support/pictures.h"
 
 namespace velmor::testing {
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using scenario::WaitHandler;
 
 TEST(Scenes, PictureHitMapAndAnimation) {
-  Code c;
-  c.b(40).s("_CG01");               // PICTURE, framed
-  c.b(48).w(9).s("MAP").b(6).b(7);  // HITMAP
-  c.b(46).b(1).b(22);               // ANIME, CLICK
-  GameRig g(c.bytes);
-  Bitmap picture = Pattern(496, 464, 4);
+  GameRig g(Code().b(40).s("_CG01").b(48).w(9).s("MAP").b(6).b(7).b(46).b(1).b(22).bytes);
+  // PICTURE (framed); HITMAP work[9], "MAP", 6, 7; ANIME 1; CLICK
+  const Bitmap picture = Pattern(496, 464, 4);
   g.files.Put(std::string(kDat) + "CG/_CG01.BMP", BmpBytes(picture));
   Bitmap map(640, 480, kBlack);
   FillRect(map, {100, 100, 200, 200}, 0xFF0000);  // region 2
   g.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(map));
   Bitmap strip(256, 1152);
-  for (int f = 0; f < 6; ++f) FillRect(strip, {0, f * 192, 256, f * 192 + 192}, Color(0x10 * (f + 1)));
+  for (int f = 0; f < 6; ++f)
+    FillRect(strip, {0, f * 192, 256, (f + 1) * 192}, Color(0x10 * (f + 1)));
   g.files.Put(std::string(kDat) + "CG/BA01.BMP", BmpBytes(strip));
   g.Start();
-
   g.Run("tick\n");
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChangePicture);
   // The hold is refused until the picture change's last tick has run.
@@ -46,7 +54,6 @@ TEST(Scenes, PictureHitMapAndAnimation) {
   EXPECT_EQ(g.form().cursors.CursorNumber, 7);
   g.Run("release\ntick\n");
   EXPECT_EQ(g.form().scn.work[9], 2);
-
   g.Run("tick\n");  // ANIME
   EXPECT_EQ(g.form().scn.MainProc, WaitHandler::AnimationStep);
   EXPECT_TRUE(g.form().layers.PictureName.empty());
@@ -75,6 +82,134 @@ TEST(Scenes, SettingsPanelControlsActAtOnce) {
   EXPECT_EQ(g.form().msgwin.msg.spd, 0);
   g.Run("control MouseSpin value 3\n");
   EXPECT_EQ(g.form().cursors.CursorNumber, 3);
+}
+
+namespace fs = std::filesystem;
+
+// A folder of this test's own under the build, empty.
+fs::path Scratch(const std::string& name) {
+  fs::path p = fs::path(VELMOR_BUILD_DIR) / "screenshot_test" / name;
+  fs::remove_all(p);
+  return p;
+}
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ScreenshotFolder, FromTheEnvironmentTheUserDirsOrHome) {
+  struct Case { const char *xdg, *home, *user_dirs, *folder; };
+  for (Case c :
+       {Case{"/data/pics/", "/home/a", "", "/data/pics/velmor/"},
+        Case{nullptr, "/home/a/", "", "/home/a/Pictures/velmor/"},
+        Case{nullptr, "/home/a",
+             "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
+             "/home/a/Bilder/velmor/"},
+        Case{nullptr, "/home/a", "XDG_PICTURES_DIR=\"/srv/shots\"\n", "/srv/shots/velmor/"},
+        // A relative setting is no folder to write into.
+        Case{"pics", "/home/a", "XDG_PICTURES_DIR=\"Bilder\"\n", "/home/a/Pictures/velmor/"},
+        Case{nullptr, nullptr, "", ""}, Case{nullptr, "", "", ""}})
+    EXPECT_EQ(platform::ScreenshotFolderFrom(c.xdg, c.home, c.user_dirs), c.folder)
+        << (c.xdg ? c.xdg : "-") << " " << (c.home ? c.home : "-") << " " << c.user_dirs;
+  std::tm t{};
+  EXPECT_EQ(platform::SaveScreenshot(Bitmap(640, 480), "", t).error,
+            "no pictures folder (HOME is not set)");
+  EXPECT_FALSE(platform::SaveScreenshot(Bitmap(), Scratch("empty").string(), t).ok());
+}
+
+TEST(Screenshot, F12WritesThePictureWithoutThePointerNeverOverAnotherFile) {
+  const fs::path folder = Scratch("new") / "deeper";
+  GameRig g(OneClick(), {1024, 768}, folder.string());
+  ASSERT_FALSE(g.Start().has_value());
+  g.Run("pointer 300 300\ntick\n");
+  const std::string state = g.game->StateJson();
+  g.Run("keys ctrl\nkey f12\n");
+  const std::string name = "velmor-2000-01-01_12-00-00";
+  ASSERT_TRUE(fs::exists(folder / (name + ".png")));
+  const std::vector<uint8_t> png = platform::EncodePng(g.form().layers.BMP);
+  EXPECT_EQ(Read(folder / (name + ".png")), std::string(png.begin(), png.end()));
+  EXPECT_EQ(g.game->Notices(), std::vector<std::string>{"Screenshot saved: " + name + ".png"});
+  // Neither the game nor its state heard of it: Ctrl is still held.
+  EXPECT_EQ(g.form().input.sft, 2);
+  EXPECT_EQ(g.game->StateJson(), state);
+  // An open panel does not stop it; another in the same second takes the
+  // next free number, and a second later the plain name is free again.
+  g.Run("keys\nclick right\ntick\nclick right\ntick\nkey f12\nkey f12\n");
+  ASSERT_TRUE(g.form().panels.ConfigPanel.visible);
+  EXPECT_TRUE(fs::exists(folder / (name + "-2.png")));
+  EXPECT_TRUE(fs::exists(folder / (name + "-3.png")));
+  { std::ofstream(folder / "velmor-2000-01-01_12-00-01.png") << "the player's own file"; }
+  g.Run("tick 50\nkey f12\n");
+  EXPECT_TRUE(fs::exists(folder / "velmor-2000-01-01_12-00-01-2.png"));
+  EXPECT_EQ(Read(folder / "velmor-2000-01-01_12-00-01.png"), "the player's own file");
+}
+
+// What --warn reports on a running game: missing files, error boxes with the
+// instruction that raised them, runaway loops; each cause once. Without it
+// nothing is collected and the state has no warnings.
+TEST(Warnings, EachCauseOnceWithItsInstruction) {
+  struct Warned {
+    std::vector<uint8_t> init;
+    int ticks;
+    std::vector<std::string> expected;  // each the start of one warning, in order
+    std::string bad_bmp = "";           // put as CG/BAD.BMP
+  };
+  const std::string at0 = "INIT.SNX:0x0000: ";
+  const Warned cases[] = {
+      // A picture change goes on without its picture: no box, one warning,
+      // however often it is asked for.
+      {Code().b(40).s("NOPE").b(107).b(1).b(16).w(0).bytes,  // PICTURE, WAIT 1, JUMP 0
+       200, {at0 + "PICTURE \"NOPE\": picture CG/NOPE.BMP is missing"}},
+      {Code().b(40).s("BAD").b(22).bytes, 3,
+       {at0 + "PICTURE \"BAD\": picture CG/BAD.BMP is refused: not a BMP file"}, "BAD"},
+      {Code().b(48).w(1).s("NOMAP").b(0).b(0).b(22).bytes, 3,
+       {at0 + "HITMAP work[1], \"NOMAP\", 0, 0: picture CG/NOMAP.BMP is missing",
+        at0 + "HITMAP work[1], \"NOMAP\", 0, 0: error box"}},
+      {Code().b(32).s("M09").b(22).bytes, 3,
+       {at0 + "MUSIC \"M09\": music ", at0 + "MUSIC \"M09\": error box"}},
+      {Code().b(0).w(1).w(1).b(24).s("GONE").bytes, 2,
+       {"INIT.SNX:0x0005: GOTO \"GONE\": scenario SNX/GONE.SNX is missing",
+        "INIT.SNX:0x0005: GOTO \"GONE\": error box"}},
+      {Code().b(25).s("GONE").bytes, 2,
+       {at0 + "CALL \"GONE\": scenario SNX/GONE.SNX is missing", at0 + "CALL \"GONE\": error box"}},
+      {Code().b(0).w(300).w(1).bytes, 2, {at0 + "LET work[300], 1: error box"}},
+  };
+  for (const Warned& c : cases) {
+    SCOPED_TRACE(c.expected[0]);
+    GameRig g(c.init);
+    if (!c.bad_bmp.empty()) g.files.Put(std::string(kDat) + "CG/BAD.BMP", c.bad_bmp);
+    g.form().EnableWarnings(false);
+    g.Start();
+    g.Ticks(c.ticks);
+    const std::vector<std::string>& got = g.form().warnings->list();
+    std::vector<::testing::Matcher<const std::string&>> starts;
+    for (const std::string& e : c.expected) starts.push_back(StartsWith(e));
+    EXPECT_THAT(got, ::testing::ElementsAreArray(starts));
+    // The state lists them too (up to the first quote, which JSON escapes).
+    const std::string& first = c.expected.front();
+    EXPECT_THAT(g.game->StateJson(),
+                HasSubstr("\"warnings\":[\"" + first.substr(0, first.find('"'))));
+  }
+}
+
+TEST(Warnings, ARunawayLoopIsToldOnceAndSoIsItsBox) {
+  GameRig g(Code().b(8).w(1).w(1).b(16).w(0).bytes);  // ADD work[1], 1; JUMP 0
+  g.form().EnableWarnings(false);
+  g.Start();
+  g.Ticks(5);
+  using ::testing::AllOf;
+  EXPECT_THAT(g.form().warnings->list(),
+              ::testing::ElementsAre(
+                  AllOf(HasSubstr(": a loop without a wait: "),
+                        ::testing::AnyOf(StartsWith("INIT.SNX:0x0000: ADD work[1], 1"),
+                                         StartsWith("INIT.SNX:0x0005: JUMP 0x0000"))),
+                  HasSubstr(": error box \"シナリオが応答しません。")));
+  GameRig quiet(Code().b(40).s("NOPE").b(22).bytes);
+  quiet.Start();
+  quiet.Ticks(40);
+  EXPECT_EQ(quiet.form().warnings, nullptr);
+  EXPECT_EQ(quiet.game->StateJson().find("\"warnings\""), std::string::npos);
 }
 
 }  // namespace
