@@ -1,7 +1,6 @@
-// The debugger through the headless script: breakpoints at offsets and
-// labels, stepping, running to the next wait, editing variables and flags,
-// reloading from disk, and the refusals of bad commands. Scenarios are
-// assembled here, their sources put beside them for the labels.
+// The debugger through the headless script: breakpoints at offsets and labels, stepping, running to
+// the next wait, editing variables and flags, reloading from disk, and the refusals of bad
+// commands. Scenarios are assembled here, their sources put beside them for the labels.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -57,8 +56,8 @@ struct DebugRig {
 };
 
 TEST(Debugger, PausesWhereTheCommandsSayWithTheScenarioAsItMustBe) {
-  // Where a script of debugger commands leaves the scenario: the file and a
-  // label of its source, the work variables as they must be.
+  // Where a script of debugger commands leaves the scenario: the file and a label of its source,
+  // the work variables as they must be.
   struct Stop {
     std::vector<std::string> script;
     const char *file, *label;
@@ -185,8 +184,8 @@ TEST(Debugger, ReloadDuringAPictureChangeGivesThePictureHoldBack) {
   EXPECT_EQ(g.rig.form().input.CGHoldEnable, 1);
 }
 
-// A command the debugger cannot carry out is refused with the reason (a
-// piece of the message); the game goes on.
+// A command the debugger cannot carry out is refused with the reason (a piece of the message); the
+// game goes on.
 TEST(Debugger, ABadCommandIsRefusedSayingWhy) {
   for (const auto& [line, reason] : std::initializer_list<std::pair<const char*, const char*>>{
            {"break INIT", "FILE:OFFSET or FILE:LABEL"}, {"break NOPE:0", "no scenario NOPE.SNX"},

@@ -1,7 +1,7 @@
-// Skipping read text and auto mode: which messages count as read and how
-// they are kept beside the slots, where skipping stops, how long auto mode
-// waits, and that any click ends either. The reader's own settings: their
-// file (ranges, a damaged file, where it lives) and their effect in the game.
+// Skipping read text and auto mode: which messages count as read and how they are kept beside the
+// slots, where skipping stops, how long auto mode waits, and that any click ends either. The
+// reader's own settings: their file (ranges, a damaged file, where it lives) and their effect in
+// the game.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -27,8 +27,8 @@ using scenario::WaitHandler;
 
 constexpr const char* kReadFile = "PROG/READTEXT.TXT";
 
-// INIT: three messages each followed by a click wait, then a choice; `ends`
-// are the offsets past each message's instruction.
+// INIT: three messages each followed by a click wait, then a choice; `ends` are the offsets past
+// each message's instruction.
 struct Story {
   Story() {
     for (const char* text : {"AAAA", "BBBBBBBBBB", "CC"}) {
@@ -80,8 +80,8 @@ TEST(AutoMode, ThePageDecidesTheWait) {
     EXPECT_EQ(app::AutoWaitTicks(characters, delay_ms), ticks) << characters << " " << delay_ms;
 }
 
-// Messages typed to the end are kept beside the slots; a file that cannot
-// be written loses nothing else, and a damaged one gives what it holds.
+// Messages typed to the end are kept beside the slots; a file that cannot be written loses nothing
+// else, and a damaged one gives what it holds.
 TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   Story s;
   for (bool writable : {true, false}) {
@@ -108,8 +108,8 @@ TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   EXPECT_EQ(h.form().reader.read().size(), 1u);
 }
 
-// Skipping passes read messages without a click and ends at the first unread
-// one (its click wait waits for the player) or at a choice, read or not.
+// Skipping passes read messages without a click and ends at the first unread one (its click wait
+// waits for the player) or at a choice, read or not.
 TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
   // The first messages read before, the keys, where skipping stops.
   for (auto [read, keys, stop] : {std::tuple{2u, "keys ctrl\nkey tab\n", WaitHandler::WaitClick},
@@ -157,8 +157,8 @@ TEST(ReaderModes, TheKeysToggleTheModesWhichExcludeEachOtherAndAnyClickOnlyEndsT
   }
 }
 
-// Auto mode goes on after the time the page takes to read (a longer page
-// waits longer), turns page waits too, and waits for the player at a choice.
+// Auto mode goes on after the time the page takes to read (a longer page waits longer), turns page
+// waits too, and waits for the player at a choice.
 TEST(ReaderModes, AutoGoesOnAfterTheTimeThePageTakesToRead) {
   Story s;
   GameRig g(s.c.bytes);
@@ -216,8 +216,8 @@ TEST(ReaderSettingsText, ReadsValuesInRangeOrRefusesADamagedText) {
   }
 }
 
-// Written and read again, nothing is lost or moved to another section, and
-// what was out of range is written in range.
+// Written and read again, nothing is lost or moved to another section, and what was out of range is
+// written in range.
 TEST(ReaderSettingsText, WrittenSettingsReadBackAsTheyWere) {
   app::ParsedSettings others = ParseReaderSettings(
       "music_volume=10\n[reader]\nauto_delay_ms=100\nlater_feature=abc def\n[window]\nx=3\ny=\n");
@@ -297,8 +297,8 @@ TEST(ReaderSettingsInTheGame, TheyTakeEffect) {
   EXPECT_EQ(heard(), std::pair(100, true));
   g.form().ApplyReaderSettings(Make(30, false, 0));
   EXPECT_EQ(heard(), std::pair(30, false));
-  // Auto mode without its base delay waits only the page's time a
-  // character; a longer delay waits longer.
+  // Auto mode without its base delay waits only the page's time a character; a longer delay waits
+  // longer.
   g.Run("until WaitClick 100\nkey a\n");
   ExpectTheWaitLasts(g, app::AutoWaitTicks(4, 0));
   g.form().ApplyReaderSettings(Make(30, false, 4000));

@@ -1,8 +1,6 @@
-// Whole scenes on the headless game: scenario bytecode in, the input script
-// driving it, the state checked as the player would see it; F12's pictures
-// and what --warn collects. (Saving and loading through the save panel are
-// the menus suite's SaveButton and LoadSlot tests; walked from the keyboard,
-// PanelKeys here.)
+// Whole scenes on the headless game driven by the input script, F12's pictures and what --warn
+// collects. (Saving and loading through the save panel are the menus suite's; walked from the
+// keyboard, PanelKeys here.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -19,13 +17,15 @@
 namespace velmor::testing {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::AnyOf;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using scenario::WaitHandler;
 
 TEST(Scenes, PictureHitMapAndAnimation) {
-  GameRig g(Code().b(40).s("_CG01").b(48).w(9).s("MAP").b(6).b(7).b(46).b(1).b(22).bytes);
-  // PICTURE (framed); HITMAP work[9], "MAP", 6, 7; ANIME 1; CLICK
+  GameRig g(Assembled("PICTURE \"_CG01\"\nHITMAP work[9], \"MAP\", 6, 7\nANIME 1\nCLICK\n"));
   const Bitmap picture = Pattern(496, 464, 4);
   g.files.Put(std::string(kDat) + "CG/_CG01.BMP", BmpBytes(picture));
   Bitmap map(640, 480, kBlack);
@@ -35,9 +35,8 @@ TEST(Scenes, PictureHitMapAndAnimation) {
   for (int f = 0; f < 6; ++f)
     FillRect(strip, {0, f * 192, 256, (f + 1) * 192}, Color(0x10 * (f + 1)));
   g.files.Put(std::string(kDat) + "CG/BA01.BMP", BmpBytes(strip));
-  g.Start();
-  g.Run("tick\n");
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChangePicture);
+  AtFirstClick(g);
+  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChangePicture);  // the framed picture
   // The hold is refused until the picture change's last tick has run.
   for (int i = 0; i < 40 && g.form().scn.MainProc != WaitHandler::None; ++i) {
     EXPECT_EQ(g.form().input.CGHoldEnable, 0) << "tick " << g.form().ticks;
@@ -46,21 +45,21 @@ TEST(Scenes, PictureHitMapAndAnimation) {
   EXPECT_EQ(g.form().input.CGHoldEnable, 1);
   g.Run("until HitMapPress 100\n");
   EXPECT_EQ(g.form().ticks, 1u + 13 + 1 + 13 + 1);
-  EXPECT_EQ(g.form().layers.PictureRect, (Rect{8, 8, 504, 472}));
-  EXPECT_EQ(g.form().layers.BMP.at(8, 8), picture.at(0, 0));
-  EXPECT_EQ(g.form().cursors.CursorNumber, 6);
+  EXPECT_EQ(std::tuple(g.form().layers.PictureRect, g.form().layers.BMP.at(8, 8),
+                       g.form().cursors.CursorNumber),
+            std::tuple(Rect{8, 8, 504, 472}, picture.at(0, 0), 6));
   // Shape 6 tests 16 right and down of the pointer.
   g.Run(At(134, 134) + "press left\ntick\n");
   EXPECT_EQ(g.form().cursors.CursorNumber, 7);
   g.Run("release\ntick\n");
   EXPECT_EQ(g.form().scn.work[9], 2);
   g.Run("tick\n");  // ANIME
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::AnimationStep);
-  EXPECT_TRUE(g.form().layers.PictureName.empty());
+  EXPECT_EQ(std::tuple(g.form().scn.MainProc, g.form().layers.PictureName.empty()),
+            std::tuple(WaitHandler::AnimationStep, true));
   g.Run("tick\n");
   EXPECT_EQ(g.game->window().Canvas().at(192 + 200, 144 + 150), 0x10u);  // frame 0 shown
-  // A repaint reloads the scratch bitmap; the next steps still find their
-  // frames (the third from here shows frame 1).
+  // A repaint reloads the scratch bitmap; the next steps still find their frames (the third from
+  // here shows frame 1).
   g.form().invalid = true;
   g.form().PaintIfInvalid();
   g.Run("tick 3\n");
@@ -76,17 +75,17 @@ TEST(Scenes, SettingsPanelControlsActAtOnce) {
   g.Start();
   g.Run("tick\nclick right\ntick\nclick right\ntick\ncontrol MidiBtn2 click\n");
   EXPECT_EQ(g.game->media().OpenedFile(), std::string(kDat) + "SOUND/SC88/M01.MID");
-  g.Run("control ResoSpin value 150\n");
-  EXPECT_EQ(g.form().scaling.Disp.Width, 960);
-  g.Run("control SpeedSpin up\ncontrol SpeedSpin up\n");  // up arrows: faster
-  EXPECT_EQ(g.form().msgwin.msg.spd, 0);
-  g.Run("control MouseSpin value 3\n");
-  EXPECT_EQ(g.form().cursors.CursorNumber, 3);
+  // Up arrows: faster.
+  g.Run("control ResoSpin value 150\ncontrol SpeedSpin up\ncontrol SpeedSpin up\n"
+        "control MouseSpin value 3\n");
+  EXPECT_EQ(std::tuple(g.form().scaling.Disp.Width, g.form().msgwin.msg.spd,
+                       g.form().cursors.CursorNumber),
+            std::tuple(960, 0, 3));
 }
 
 namespace fs = std::filesystem;
 
-// A folder of this test's own under the build, empty.
+// An empty folder of this test's own under the build.
 fs::path Scratch(const std::string& name) {
   fs::path p = fs::path(VELMOR_BUILD_DIR) / "screenshot_test" / name;
   fs::remove_all(p);
@@ -131,34 +130,29 @@ TEST(Screenshot, F12WritesThePictureWithoutThePointerNeverOverAnotherFile) {
   EXPECT_EQ(Read(folder / (name + ".png")), std::string(png.begin(), png.end()));
   EXPECT_EQ(g.game->Notices(), std::vector<std::string>{"Screenshot saved: " + name + ".png"});
   // Neither the game nor its state heard of it: Ctrl is still held.
-  EXPECT_EQ(g.form().input.sft, 2);
-  EXPECT_EQ(g.game->StateJson(), state);
-  // An open panel does not stop it; another in the same second takes the
-  // next free number, and a second later the plain name is free again.
+  EXPECT_EQ(std::pair(g.form().input.sft, g.game->StateJson()), std::pair(2, state));
+  // An open panel does not stop it; another in the same second takes the next free number, and a
+  // second later the plain name is free again.
   g.Run("keys\nclick right\ntick\nclick right\ntick\nkey f12\nkey f12\n");
   ASSERT_TRUE(g.form().panels.ConfigPanel.visible);
-  EXPECT_TRUE(fs::exists(folder / (name + "-2.png")));
-  EXPECT_TRUE(fs::exists(folder / (name + "-3.png")));
+  EXPECT_TRUE(fs::exists(folder / (name + "-2.png")) && fs::exists(folder / (name + "-3.png")));
   { std::ofstream(folder / "velmor-2000-01-01_12-00-01.png") << "the player's own file"; }
   g.Run("tick 50\nkey f12\n");
   EXPECT_TRUE(fs::exists(folder / "velmor-2000-01-01_12-00-01-2.png"));
   EXPECT_EQ(Read(folder / "velmor-2000-01-01_12-00-01.png"), "the player's own file");
 }
 
-// What --warn reports on a running game: missing files, error boxes with the
-// instruction that raised them, runaway loops; each cause once. Without it
-// nothing is collected and the state has no warnings.
+// What --warn reports on a running game: missing files, error boxes with the instruction that
+// raised them, runaway loops; each cause once. Without it nothing is collected and the state has no
+// warnings.
 TEST(Warnings, EachCauseOnceWithItsInstruction) {
-  struct Warned {
-    std::vector<uint8_t> init;
-    int ticks;
-    std::vector<std::string> expected;  // each the start of one warning, in order
-    std::string bad_bmp = "";           // put as CG/BAD.BMP
-  };
+  // expected: the start of each warning, in order; bad_bmp: put as CG/BAD.BMP
+  struct Warned { std::vector<uint8_t> init; int ticks; std::vector<std::string> expected;
+                  std::string bad_bmp = ""; };
   const std::string at0 = "INIT.SNX:0x0000: ";
   const Warned cases[] = {
-      // A picture change goes on without its picture: no box, one warning,
-      // however often it is asked for.
+      // A picture change goes on without its picture: no box, one warning, however often it is
+      // asked for.
       {Code().b(40).s("NOPE").b(107).b(1).b(16).w(0).bytes,  // PICTURE, WAIT 1, JUMP 0
        200, {at0 + "PICTURE \"NOPE\": picture CG/NOPE.BMP is missing"}},
       {Code().b(40).s("BAD").b(22).bytes, 3,
@@ -182,10 +176,9 @@ TEST(Warnings, EachCauseOnceWithItsInstruction) {
     g.form().EnableWarnings(false);
     g.Start();
     g.Ticks(c.ticks);
-    const std::vector<std::string>& got = g.form().warnings->list();
     std::vector<::testing::Matcher<const std::string&>> starts;
     for (const std::string& e : c.expected) starts.push_back(StartsWith(e));
-    EXPECT_THAT(got, ::testing::ElementsAreArray(starts));
+    EXPECT_THAT(g.form().warnings->list(), ::testing::ElementsAreArray(starts));
     // The state lists them too (up to the first quote, which JSON escapes).
     const std::string& first = c.expected.front();
     EXPECT_THAT(g.game->StateJson(),
@@ -198,13 +191,11 @@ TEST(Warnings, ARunawayLoopIsToldOnceAndSoIsItsBox) {
   g.form().EnableWarnings(false);
   g.Start();
   g.Ticks(5);
-  using ::testing::AllOf;
   EXPECT_THAT(g.form().warnings->list(),
-              ::testing::ElementsAre(
-                  AllOf(HasSubstr(": a loop without a wait: "),
-                        ::testing::AnyOf(StartsWith("INIT.SNX:0x0000: ADD work[1], 1"),
-                                         StartsWith("INIT.SNX:0x0005: JUMP 0x0000"))),
-                  HasSubstr(": error box \"シナリオが応答しません。")));
+              ElementsAre(AllOf(HasSubstr(": a loop without a wait: "),
+                                AnyOf(StartsWith("INIT.SNX:0x0000: ADD work[1], 1"),
+                                      StartsWith("INIT.SNX:0x0005: JUMP 0x0000"))),
+                          HasSubstr(": error box \"シナリオが応答しません。")));
   GameRig quiet(Code().b(40).s("NOPE").b(22).bytes);
   quiet.Start();
   quiet.Ticks(40);

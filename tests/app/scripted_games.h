@@ -25,8 +25,8 @@ inline std::vector<uint8_t> NameHero() { return Code().b(44).b(22).bytes; }
 // HITMAP work[9] from CG/MAP.BMP, then CLICK.
 inline std::vector<uint8_t> HitMap() { return Code().b(48).w(9).s("MAP").b(0).b(0).b(22).bytes; }
 
-// The script line putting the pointer on logical point (x, y) at 100 % on
-// the default 1024 x 768 screen.
+// The script line putting the pointer on logical point (x, y) at 100 % on the default 1024 x 768
+// screen.
 inline std::string At(int x, int y) {
   return "pointer " + std::to_string(192 + x) + " " + std::to_string(144 + y) + "\n";
 }

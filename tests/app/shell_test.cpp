@@ -1,6 +1,6 @@
-// The application shell: start-up, the tick, input, the picture hold, the
-// quit question, repaint, the input script's refusals and the window's size
-// changing under the game, on a whole game over in-memory files.
+// The application shell: start-up, the tick, input, the picture hold, the quit question, repaint,
+// the input script's refusals and the window's size changing under the game, on a whole game over
+// in-memory files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -32,18 +32,17 @@ TEST(StartUp, MessageWindowPointerAndFirstPaint) {
   EXPECT_EQ(g.form().msgwin.msg.BoxRect, (Rect{6, 374, 634, 474}));
   EXPECT_EQ(std::tuple(w.SystemPointerVisible(), w.CursorCount() < 0), std::tuple(false, true));
   EXPECT_EQ(g.form().scn.CallFile[0].str(), "INIT");
-  // The wallpaper around the picture.
-  EXPECT_EQ(w.Canvas().at(0, 0), Pattern(32, 32, 3).at(0, 0));
-  EXPECT_EQ(w.Canvas().at(192, 144), kBlack);
+  EXPECT_EQ(std::pair(w.Canvas().at(0, 0), w.Canvas().at(192, 144)),
+            std::pair(Pattern(32, 32, 3).at(0, 0), kBlack));  // the wallpaper around the picture
   for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i)
     EXPECT_TRUE(g.form().scn.waits.Bound(WaitHandler(i))) << scenario::kWaitHandlerNames[i];
 }
 
-// The data folder comes from the INI file beside the program or --data; no
-// data folder stops the game with the reason.
+// The data folder comes from the INI file beside the program or --data; no data folder stops the
+// game with the reason.
 TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
-  // ini: ETC/BRANNIC.INI (nullptr: none); data: --data ("": read the INI);
-  // says: pieces of the failure (none: it starts).
+  // ini: ETC/BRANNIC.INI (nullptr: none); data: --data ("": read the INI); says: pieces of the
+  // failure (none: it starts).
   struct Case { const char* ini; const char* data; std::vector<std::string> says; };
   const std::vector<std::string> no_ini = {"ETC/BRANNIC.INI", "--data DIR", "cannot read"};
   const std::vector<std::string> no_path = {"ETC/BRANNIC.INI", "--data DIR", "has no DatPath"};
@@ -77,8 +76,8 @@ TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
   }
 }
 
-// A missing start-up file is named and the game ends as a failure; the
-// wallpaper missing fails only the first repaint, which is told.
+// A missing start-up file is named and the game ends as a failure; the wallpaper missing fails only
+// the first repaint, which is told.
 TEST(StartUp, AMissingStartUpFileIsNamed) {
   for (const std::string missing : {"CG/MESH.BMP", "CG/CHU.BMP", "CG/WK00.BMP", "SOUND/QV00.WAV",
                                     "SNX/INIT.SNX", "CG/WALL00.BMP"}) {
@@ -103,9 +102,8 @@ TEST(StartUp, AMissingStartUpFileIsNamed) {
   }
 }
 
-// The pointer is mapped each tick, drawn and taken off the screen image
-// again; the buttons go down and up. (The modifier codes are the sdl
-// suite's.)
+// The pointer is mapped each tick, drawn and taken off the screen image again; the buttons go down
+// and up. (The modifier codes are the sdl suite's.)
 TEST(Input, ThePointerAndTheButtons) {
   GameRig g(ClickCounter());
   AtFirstClick(g);
@@ -159,12 +157,12 @@ TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
   EXPECT_TRUE(f.panels.ConfigPanel.visible);
   EXPECT_EQ(f.panels.ConfigPanel.bounds, (Rect{624, 620, 1024, 768}));
   EXPECT_TRUE(g.game->window().SystemPointerVisible());
-  // The quit question answered with Cancel: the box's repaint keeps the
-  // held picture, without the message window.
+  // The quit question answered with Cancel: the box's repaint keeps the held picture, without the
+  // message window.
   g.Run("answer cancel\ncontrol EndButton click\n");
   EXPECT_EQ(f.layers.IMG, f.layers.TMP);
-  // A left click on the window does nothing; a right click outside the panel
-  // moves it, one on the panel belongs to the panel.
+  // A left click on the window does nothing; a right click outside the panel moves it, one on the
+  // panel belongs to the panel.
   g.Run("pointer 10 20\nclick left\ntick\n");
   EXPECT_EQ(f.input.HoldMode, 1);
   g.Run("click right\ntick\n");
@@ -197,7 +195,7 @@ TEST(Quit, CloseRequestShowsThePointerAndCancelPutsItBack) {
 }
 
 TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
-  GameRig g(Assembled("    MUSIC \"NONE\"\n    LET work[1], 7\n    CLICK\n"));  // no such file
+  GameRig g(Assembled("MUSIC \"NONE\"\nLET work[1], 7\nCLICK\n"));  // no such file
   AtFirstClick(g);
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
   EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Failure);
@@ -207,12 +205,11 @@ TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
   EXPECT_FALSE(g.game->ended());
 }
 
-// What a slot's settings fail to restore is told once the whole slot is
-// read: a box opened in the middle would let ticks run (its loop keeps them
-// going) on a half-loaded image.
+// What a slot's settings fail to restore is told once the whole slot is read: a box opened in the
+// middle would let ticks run (its loop keeps them going) on a half-loaded image.
 TEST(Folders, SlotFailuresAreToldOnceTheSlotIsWhollyRead) {
-  const std::vector<uint8_t> init = Assembled("    MUSIC \"M01\"\n    LOADMENU work[5], work[6]\n"
-                                              "    CLICK\n    END\n");  // M01 a WAVE file
+  const std::vector<uint8_t> init =
+      Assembled("MUSIC \"M01\"\nLOADMENU work[5], work[6]\nCLICK\nEND\n");  // M01: a WAVE
   GameRig g(init);
   g.files.Put(std::string(kDat) + "SOUND/M01.WAV", TinyWave(300));
   g.files.Remove(std::string(kDat) + "CURSOR/CSR05.BMP");
@@ -254,11 +251,11 @@ TEST(Headless, ControlCommandsThatCannotActAreWarnedAboutByLine) {
   EXPECT_EQ(g.form().panels.SpeedSpin.value, 32);
 }
 
-// The real window's ticks may rest only where a tick would change nothing
-// until the player acts, and never past a repeating piece's end.
+// The real window's ticks may rest only where a tick would change nothing until the player acts,
+// and never past a repeating piece's end.
 TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
-  GameRig g(Assembled("    MUSIC \"M01\"\n    TEXT \"ああ\"\n    CLICK\n    MUSICSTOP\n"
-                      "    CLICK\n    END\n"));  // M01 repeats
+  // M01 repeats.
+  GameRig g(Assembled("MUSIC \"M01\"\nTEXT \"ああ\"\nCLICK\nMUSICSTOP\nCLICK\nEND\n"));
   g.files.Put(std::string(kDat) + "SOUND/M01.WAV", TinyWave(500));
   g.Start();
   app::TForm1& f = g.form();
@@ -267,8 +264,7 @@ TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
   EXPECT_FALSE(f.IdleFor().has_value()) << "typing";
   g.Run("click right\ntick\n");
   EXPECT_TRUE(f.IdleFor().has_value()) << "the picture hold over the typing";
-  g.Run("click left\ntick\n");
-  g.Run("until WaitClick 20\n");
+  g.Run("click left\ntick\nuntil WaitClick 20\n");
   ASSERT_TRUE(f.IdleFor().has_value());
   EXPECT_GT(*f.IdleFor(), 0u);
   EXPECT_LE(*f.IdleFor(), 500u) << "until the music's end, for its repeat";
@@ -285,9 +281,8 @@ TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
 constexpr uint64_t kStart = 5000, kPeriod = app::TickScheduler::kPeriodMs,
                    kLag = app::TickScheduler::kMaxLagMs;
 
-// One pass of the loop `late` ms after the first deadline: the ticks it runs
-// and where the schedule goes on. A little behind, it catches up tick by
-// tick; far behind, it starts afresh from now.
+// One pass of the loop `late` ms after the first deadline: the ticks it runs and where the schedule
+// goes on. A little behind, it catches up tick by tick; far behind, it starts afresh from now.
 TEST(TickScheduler, APassRunsWhatIsDueAndMovesTheDeadline) {
   struct Case { int64_t late; int ran; uint64_t next; uint64_t resyncs; };  // next: after the first
   for (Case c : {Case{-1, 0, 0, 0}, Case{0, 1, kPeriod, 0}, Case{65, 4, 4 * kPeriod, 0},
@@ -307,9 +302,8 @@ TEST(TickScheduler, APassRunsWhatIsDueAndMovesTheDeadline) {
   EXPECT_EQ(s.WaitMs(kStart + 777), kPeriod);
 }
 
-// A loop that sleeps as long as it may and wakes up late by up to 15 ms runs
-// one tick a wake-up, and its deadlines never drift; between two ticks it
-// never spins.
+// A loop that sleeps as long as it may and wakes up late by up to 15 ms runs one tick a wake-up,
+// and its deadlines never drift; between two ticks it never spins.
 TEST(TickScheduler, LateWakeupsNeitherDriftNorSpin) {
   app::TickScheduler s(kStart);
   std::mt19937 random(7);
@@ -328,8 +322,8 @@ TEST(TickScheduler, LateWakeupsNeitherDriftNorSpin) {
   }
 }
 
-// Input script lines the headless game cannot carry out: each is refused
-// with the way to write it, and the game is left as it was.
+// Input script lines the headless game cannot carry out: each is refused with the way to write it,
+// and the game is left as it was.
 TEST(ScriptErrors, AMalformedLineIsRefusedWithItsForm) {
   struct Case { const char* line; const char* error; };  // a piece of the message; "" for any
   const char* const kScreen = "screen WxH";
@@ -345,8 +339,7 @@ TEST(ScriptErrors, AMalformedLineIsRefusedWithItsForm) {
       {"focus A B", "focus NAME"}, {"focus Nobody", "no control named Nobody"},
   };
   GameRig g(NameHero());
-  g.Start();
-  g.Run("tick\n");
+  AtFirstClick(g);
   const std::string state = g.game->StateJson();
   for (const Case& c : cases) {
     std::string error;
@@ -359,9 +352,9 @@ TEST(ScriptErrors, AMalformedLineIsRefusedWithItsForm) {
   EXPECT_TRUE(g.game->RunCommand("answer keys shift+tab enter", &error)) << error;
 }
 
-// The window's size changes under the game (full screen and back): the
-// picture is centred again at its scale; the pointer still maps onto it.
-// (Centring at start-up is the graphics suite's DisplayScaling.CentringOnScreens.)
+// The window's size changes under the game (full screen and back): the picture is centred again at
+// its scale; the pointer still maps onto it. (Centring at start-up is the graphics suite's
+// DisplayScaling.CentringOnScreens.)
 TEST(WindowModes, ThePictureIsCentredAtItsScaleAndThePointerMapsOntoIt) {
   using Place = std::array<int32_t, 4>;  // left, top, width and height of the picture
   struct Case { int scale; Size screen; Place place; };  // screen: the client area after
