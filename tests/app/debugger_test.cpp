@@ -38,20 +38,19 @@ const char* kInit =
 const char* kSub = "sub_start: LET work[10], 10\nsub_wait: WAIT 2\nsub_return: RETURN\n";
 
 // A game of INIT and SUB, their sources in the SNX folder, the debugger on.
-struct DebugRig {
-  explicit DebugRig(const std::string& init = kInit) {
-    init_labels = Put(rig, "INIT", init);
-    sub_labels = Put(rig, "SUB", kSub);
-    rig.game->debugger();
-    rig.Start();
+struct DebugRig : GameRig {
+  explicit DebugRig(const std::string& init = kInit) : GameRig(std::vector<uint8_t>{}) {
+    init_labels = Put(*this, "INIT", init);
+    sub_labels = Put(*this, "SUB", kSub);
+    game->debugger();
+    Start();
   }
-  bool Run(const std::string& line, std::string* error = nullptr) {
-    return rig.game->RunCommand(line, error);
+  bool Command(const std::string& line, std::string* error = nullptr) {
+    return game->RunCommand(line, error);
   }
-  app::Debugger& debugger() { return *rig.form().debugger; }
-  scenario::Scenario& scn() { return rig.form().scn; }
+  app::Debugger& debugger() { return *form().debugger; }
+  scenario::Scenario& scn() { return form().scn; }
 
-  GameRig rig{std::vector<uint8_t>{}};
   Labels init_labels, sub_labels;
 };
 
@@ -86,14 +85,13 @@ TEST(Debugger, PausesWhereTheCommandsSayWithTheScenarioAsItMustBe) {
       // A step in a wait ends after it.
       {{"break INIT:start", "tick", "runtowait", "step"}, "SUB", "sub_return", kStep, {{10, 10}},
        1},
-      {{"pause", "tick 5", "step"}, "INIT", "second", kStep, {{1, 1}, {2, 0}}},
-  };
+      {{"pause", "tick 5", "step"}, "INIT", "second", kStep, {{1, 1}, {2, 0}}}};
   for (const Stop& s : stops) {
     std::string trace;
     for (const std::string& line : s.script) trace += line + "\n";
     SCOPED_TRACE(trace);
     DebugRig g;
-    g.rig.Run(trace);
+    g.Run(trace);
     ASSERT_TRUE(g.debugger().paused());
     const Labels& labels = std::string(s.file) == "INIT" ? g.init_labels : g.sub_labels;
     EXPECT_EQ(std::tuple(g.debugger().reason(), g.debugger().CurrentFile(), g.debugger().Where(),
@@ -105,51 +103,51 @@ TEST(Debugger, PausesWhereTheCommandsSayWithTheScenarioAsItMustBe) {
 
 TEST(Debugger, PausedAWaitStandsStillTheScreenIsPresentedAndTheTicksMayRest) {
   DebugRig g("WAIT 10\nLET work[1], 1\nCLICK\n");
-  g.rig.Run("until WaitTicks 10\ntick 3\n");
+  g.Run("until WaitTicks 10\ntick 3\n");
   const int32_t left = g.scn().WaitCount;
-  EXPECT_FALSE(g.rig.form().IdleFor().has_value()) << "the wait counts ticks";
-  g.Run("pause");
-  const int presented = g.rig.game->window().Presentations();
-  g.Run("tick 20");
-  EXPECT_TRUE(g.rig.form().IdleFor().has_value()) << "paused, the ticks may rest";
+  EXPECT_FALSE(g.form().IdleFor().has_value()) << "the wait counts ticks";
+  g.Command("pause");
+  const int presented = g.game->window().Presentations();
+  g.Command("tick 20");
+  EXPECT_TRUE(g.form().IdleFor().has_value()) << "paused, the ticks may rest";
   EXPECT_EQ(g.scn().WaitCount, left);
-  EXPECT_EQ(g.rig.game->window().Presentations(), presented + 20);
-  g.rig.Run("continue\nuntil WaitClick 20\n");
+  EXPECT_EQ(g.game->window().Presentations(), presented + 20);
+  g.Run("continue\nuntil WaitClick 20\n");
   EXPECT_EQ(g.scn().work[1], 1);
 }
 
 TEST(Debugger, EditedValuesChangeWhatTheScenarioDoesPausedOrNot) {
   DebugRig g("loop: WAIT 1\nJUMPF flag[7], flagged\nJUMPZ work[5], loop\nLET work[6], 1\n"
              "JUMP loop\nflagged: LET work[8], 1\nCLICK\n");
-  g.Run("tick 10");
+  g.Command("tick 10");
   EXPECT_EQ(g.scn().work[6], 0);
   // Edited while paused, seen on continuing.
-  g.rig.Run("pause\ntick\nset work 5 1\ntick 3\n");
+  g.Run("pause\ntick\nset work 5 1\ntick 3\n");
   EXPECT_EQ(g.scn().work[6], 0);
-  g.rig.Run("continue\ntick 3\n");
+  g.Run("continue\ntick 3\n");
   EXPECT_EQ(g.scn().work[6], 1);
-  g.rig.Run("set work 5 65535\n");
+  g.Run("set work 5 65535\n");
   EXPECT_EQ(g.scn().work[5], -1);
-  g.rig.Run("set flag 7 1\ntick 3\n");
+  g.Run("set flag 7 1\ntick 3\n");
   EXPECT_EQ(g.scn().work[8], 1);
-  g.rig.Run("set flag 7 0\n");
+  g.Run("set flag 7 0\n");
   EXPECT_EQ(g.scn().TestFlag(7), 0);
 }
 
 TEST(Debugger, ReloadRestartsTheNewFileKeepingVariablesFlagsAndNames) {
   DebugRig g("ADD work[1], 1\nSETF flag[3]\nmark: CLICK\n");
-  g.rig.Run("break INIT:mark\ntick\n");
+  g.Run("break INIT:mark\ntick\n");
   ASSERT_TRUE(g.debugger().paused());
   g.scn().mcr[0] = Sstr(Sjis("太郎"));
   // The modder changes the source and assembles it again.
-  const Labels next = Put(g.rig, "INIT", "ADD work[2], 5\nLET work[9], 9\nmark: CLICK\n");
+  const Labels next = Put(g, "INIT", "ADD work[2], 5\nLET work[9], 9\nmark: CLICK\n");
   std::string error;
-  ASSERT_TRUE(g.Run("reload", &error)) << error;
+  ASSERT_TRUE(g.Command("reload", &error)) << error;
   EXPECT_EQ(g.debugger().Where(), 0);
   // The label's breakpoint follows the label.
   ASSERT_EQ(g.debugger().breakpoints().size(), 1u);
   EXPECT_EQ(g.debugger().breakpoints()[0].offset, next.at("mark"));
-  g.rig.Run("continue\ntick\n");
+  g.Run("continue\ntick\n");
   EXPECT_EQ(g.debugger().Where(), next.at("mark"));
   scenario::Scenario& s = g.scn();
   EXPECT_EQ(std::tuple(s.work[1], s.work[2], s.work[9], s.TestFlag(3)), std::tuple(1, 5, 9, 1));
@@ -158,30 +156,30 @@ TEST(Debugger, ReloadRestartsTheNewFileKeepingVariablesFlagsAndNames) {
 
 TEST(Debugger, ReloadInACalledFileKeepsItsLevelAndReturns) {
   DebugRig g;
-  g.rig.Run("break SUB:sub_wait\ntick 5\nreload\n");
+  g.Run("break SUB:sub_wait\ntick 5\nreload\n");
   EXPECT_EQ(g.scn().CallDepth, 1);
-  g.rig.Run("continue\ntick\n");  // LET work[10] again, up to the breakpoint
+  g.Run("continue\ntick\n");  // LET work[10] again, up to the breakpoint
   EXPECT_EQ(g.debugger().Where(), g.sub_labels.at("sub_wait"));
-  g.rig.Run("continue\nuntil WaitClick 100\n");
+  g.Run("continue\nuntil WaitClick 100\n");
   EXPECT_EQ(std::tuple(g.scn().CallDepth, g.scn().work[4]), std::tuple(0, 4));
   // A reload that cannot read the file leaves the game as it was.
-  g.rig.files.Remove(std::string(kDat) + "SNX/INIT.SNX");
+  g.files.Remove(std::string(kDat) + "SNX/INIT.SNX");
   const uint32_t where = g.debugger().Where();
   std::string error;
-  EXPECT_FALSE(g.Run("reload", &error));
+  EXPECT_FALSE(g.Command("reload", &error));
   EXPECT_THAT(error, HasSubstr("cannot reload INIT.SNX"));
   EXPECT_EQ(g.debugger().Where(), where);
-  EXPECT_FALSE(g.rig.game->ended());
+  EXPECT_FALSE(g.game->ended());
 }
 
 TEST(Debugger, ReloadDuringAPictureChangeGivesThePictureHoldBack) {
   DebugRig g("PICTURE \"KURO\"\nCLICK\n");
-  g.rig.Run("runtowait\n");
+  g.Run("runtowait\n");
   ASSERT_EQ(g.scn().MainProc, WaitHandler::ChangePicture);
-  EXPECT_EQ(g.rig.form().input.CGHoldEnable, 0);
-  g.rig.Run("reload\n");
+  EXPECT_EQ(g.form().input.CGHoldEnable, 0);
+  g.Run("reload\n");
   EXPECT_EQ(g.scn().MainProc, WaitHandler::None);
-  EXPECT_EQ(g.rig.form().input.CGHoldEnable, 1);
+  EXPECT_EQ(g.form().input.CGHoldEnable, 1);
 }
 
 // A command the debugger cannot carry out is refused with the reason (a piece of the message); the
@@ -198,42 +196,42 @@ TEST(Debugger, ABadCommandIsRefusedSayingWhy) {
            {"set name 1 1", "set work N VALUE"}, {"step x", "step [MAX]"}}) {
     SCOPED_TRACE(line);
     DebugRig g;
-    g.rig.files.Put(std::string(kDat) + "SNX/SUB.s", std::string("nothing: END\n"));
+    g.files.Put(std::string(kDat) + "SNX/SUB.s", std::string("nothing: END\n"));
     std::string error;
-    EXPECT_FALSE(g.Run(line, &error));
+    EXPECT_FALSE(g.Command(line, &error));
     EXPECT_THAT(error, HasSubstr(reason));
     EXPECT_TRUE(g.debugger().breakpoints().empty());
-    EXPECT_FALSE(g.rig.game->ended());
+    EXPECT_FALSE(g.game->ended());
   }
 }
 
 TEST(Debugger, LabelsComeFromTheSourceBesideTheScenarioOrInTheDataFolder) {
   DebugRig g;
-  g.rig.files.Remove(std::string(kDat) + "SNX/INIT.s");
+  g.files.Remove(std::string(kDat) + "SNX/INIT.s");
   std::string error;
-  EXPECT_FALSE(g.Run("break INIT:second", &error));
+  EXPECT_FALSE(g.Command("break INIT:second", &error));
   EXPECT_THAT(error, HasSubstr("no source INIT.s"));
-  EXPECT_TRUE(g.Run("break INIT:5", &error)) << error;
+  EXPECT_TRUE(g.Command("break INIT:5", &error)) << error;
   DebugRig above;
-  above.rig.files.Remove(std::string(kDat) + "SNX/INIT.s");
-  above.rig.files.Put(std::string(kDat) + "INIT.s", std::string(kInit));
-  EXPECT_TRUE(above.Run("break INIT:second", &error)) << error;
+  above.files.Remove(std::string(kDat) + "SNX/INIT.s");
+  above.files.Put(std::string(kDat) + "INIT.s", std::string(kInit));
+  EXPECT_TRUE(above.Command("break INIT:second", &error)) << error;
 }
 
 // What a front end shows of a paused game: the state and the call stack.
 TEST(Debugger, TheViewsOfAPausedGame) {
   DebugRig g;
-  g.rig.Run("break INIT:second\ntick\n");
-  EXPECT_THAT(g.rig.game->StateJson(),
+  g.Run("break INIT:second\ntick\n");
+  EXPECT_THAT(g.game->StateJson(),
               HasSubstr("\"debugger\":{\"paused\":true,\"reason\":\"breakpoint\",\"where\":{"
                         "\"file\":\"INIT\",\"offset\":5},\"breakpoints\":[{\"file\":\"INIT\","
                         "\"offset\":5,\"label\":\"second\"}]}"));
-  g.rig.Run("break SUB:sub_wait\ncontinue\ntick 3\n");
+  g.Run("break SUB:sub_wait\ncontinue\ntick 3\n");
   std::vector<std::pair<std::string, uint32_t>> stack;
   for (const app::CallLevel& l : g.debugger().CallStack()) stack.emplace_back(l.file, l.offset);
   EXPECT_EQ(stack, (std::vector<std::pair<std::string, uint32_t>>{
                        {"INIT", g.init_labels.at("after")}, {"SUB", g.sub_labels.at("sub_wait")}}));
-  GameRig plain(*g.rig.files.Get(std::string(kDat) + "SNX/INIT.SNX"));
+  GameRig plain(*g.files.Get(std::string(kDat) + "SNX/INIT.SNX"));
   plain.Start();
   plain.Ticks(3);
   EXPECT_EQ(plain.game->StateJson().find("\"debugger\""), std::string::npos);
@@ -243,7 +241,7 @@ TEST(Debugger, TheViewsOfAPausedGame) {
 TEST(Debugger, TheListingFindsTheInstructionPastDataTheSweepFromTheStartMisreads) {
   // The 0 byte reads as a LET that swallows the instruction at "past".
   DebugRig g("JUMP past\ndb 0\npast: LET work[1], 1\nCLICK\n");
-  g.rig.Run("break INIT:past\ntick\n");
+  g.Run("break INIT:past\ntick\n");
   std::vector<std::pair<uint32_t, std::string>> lines;
   for (const app::CodeLine& l : g.debugger().CodeAround(5, 2)) lines.emplace_back(l.offset, l.text);
   EXPECT_EQ(lines, (std::vector<std::pair<uint32_t, std::string>>{

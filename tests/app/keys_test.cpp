@@ -233,8 +233,7 @@ TEST(Backlog, OpensOnlyAtAWaitWithSomethingToShow) {
   const Case cases[] = {
       {"nothing shown yet", Code().b(22).b(255).bytes, ""},
       {"the picture hold", Story(), "click right\ntick\n"},
-      {"the settings panel", Story(), "click right\ntick\nclick right\ntick\n"},
-  };
+      {"the settings panel", Story(), "click right\ntick\nclick right\ntick\n"}};
   for (const Case& c : cases) {
     for (const char* opener : {"wheel up", "key pageup"}) {
       GameRig g(c.init);

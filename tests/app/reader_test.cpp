@@ -127,8 +127,7 @@ TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
     // The key went up; nothing lent is left behind.
     const app::TForm1& f = g.form();
     EXPECT_EQ(std::tuple(f.scn.MainProc, f.msgwin.MsgText.str(), f.reader.mode(), f.input.sft,
-                         f.scn.work[7]),
-              std::tuple(stop, "CC", ReaderMode::Off, 0, 0));
+                         f.scn.work[7]), std::tuple(stop, "CC", ReaderMode::Off, 0, 0));
   }
 }
 
@@ -205,8 +204,7 @@ TEST(ReaderSettingsText, ReadsValuesInRangeOrRefusesADamagedText) {
        "line 5 is not \"name=value\""},
       {std::string("[reader]\nmusic_volume=5\n\0\x01\x02", 26), defaults, "not a text file"},
       {"music_volume=\xFF\xFE\n", defaults, "not a text file"},
-      {std::string(70000, '#'), defaults, "far too long"},
-  };
+      {std::string(70000, '#'), defaults, "far too long"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 60));
     app::ParsedSettings got = ParseReaderSettings(c.text);
