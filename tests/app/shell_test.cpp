@@ -164,9 +164,9 @@ TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
   app::TForm1& f = g.form();
   f.layers.TMP = Pattern(640, 480, 2);
   g.Run("pointer 1000 700\nclick right\ntick\nclick right\ntick\n");
-  EXPECT_TRUE(f.panels.ConfigPanel.visible);
-  EXPECT_EQ(f.panels.ConfigPanel.bounds, (Rect{624, 620, 1024, 768}));
-  EXPECT_TRUE(g.game->window().SystemPointerVisible());
+  EXPECT_EQ(std::tuple(f.panels.ConfigPanel.visible, f.panels.ConfigPanel.bounds,
+                       g.game->window().SystemPointerVisible()),
+            std::tuple(true, Rect{624, 620, 1024, 768}, true));
   // The quit question answered with Cancel: the box's repaint keeps the held picture, without the
   // message window.
   g.Run("answer cancel\ncontrol EndButton click\n");
@@ -207,11 +207,10 @@ TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
   GameRig g(Assembled("MUSIC \"NONE\"\nLET work[1], 7\nCLICK\n"));  // no such file
   AtFirstClick(g);
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
-  EXPECT_EQ(g.game->dialogs().Boxes()[0].kind, platform::MessageKind::Failure);
-  EXPECT_EQ(g.form().scn.work[1], 0);
+  EXPECT_EQ(std::pair(g.game->dialogs().Boxes()[0].kind, g.form().scn.work[1]),
+            std::pair(platform::MessageKind::Failure, int16_t{0}));
   g.Ticks(1);
-  EXPECT_EQ(g.form().scn.work[1], 7);
-  EXPECT_FALSE(g.game->ended());
+  EXPECT_EQ(std::pair(g.form().scn.work[1], g.game->ended()), std::pair(int16_t{7}, false));
 }
 
 // What a slot's settings fail to restore is told once the whole slot is read: a box opened in the
