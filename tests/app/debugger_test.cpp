@@ -57,14 +57,9 @@ struct DebugRig : GameRig {
 TEST(Debugger, PausesWhereTheCommandsSayWithTheScenarioAsItMustBe) {
   // Where a script of debugger commands leaves the scenario: the file and a label of its source,
   // the work variables as they must be.
-  struct Stop {
-    std::vector<std::string> script;
-    const char *file, *label;
-    PauseReason reason;
-    std::vector<std::pair<int, int>> work;
-    int depth = 0;
-    WaitHandler wait = WaitHandler::None;
-  };
+  struct Stop { std::vector<std::string> script; const char *file, *label; PauseReason reason;
+                std::vector<std::pair<int, int>> work; int depth = 0;
+                WaitHandler wait = WaitHandler::None; };
   const PauseReason kBreak = PauseReason::Breakpoint, kStep = PauseReason::Step,
                     kWait = PauseReason::Wait;
   const Stop stops[] = {

@@ -46,8 +46,7 @@ struct Story {
 
 // INIT: CHOICE work[7] with `count` options, then CLICK.
 std::vector<uint8_t> Choice(int count) {
-  Code c;
-  c.b(23).w(7);
+  Code c = Code().b(23).w(7);
   for (int i = 0; i < count; ++i) c.s(std::string("OPTION") + static_cast<char>('A' + i));
   return c.b(0).b(22).bytes;
 }
