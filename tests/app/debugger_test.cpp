@@ -57,36 +57,33 @@ struct DebugRig : GameRig {
 TEST(Debugger, PausesWhereTheCommandsSayWithTheScenarioAsItMustBe) {
   // Where a script of debugger commands leaves the scenario: the file and a label of its source,
   // the work variables as they must be.
-  struct Stop { std::vector<std::string> script; const char *file, *label; PauseReason reason;
+  struct Stop { const char *script, *file, *label; PauseReason reason;
                 std::vector<std::pair<int, int>> work; int depth = 0;
                 WaitHandler wait = WaitHandler::None; };
   const PauseReason kBreak = PauseReason::Breakpoint, kStep = PauseReason::Step,
                     kWait = PauseReason::Wait;
+  const WaitHandler kTicks = WaitHandler::WaitTicks;
   const Stop stops[] = {
-      {{"break INIT:5", "tick"}, "INIT", "second", kBreak, {{1, 1}, {2, 0}}},
-      {{"break init.snx:0x5", "tick 50"}, "INIT", "second", kBreak, {{1, 1}, {2, 0}}},
-      {{"break INIT:after", "tick 10"}, "INIT", "after", kBreak, {{10, 10}, {3, 0}}},
-      {{"break SUB:sub_return", "tick 10"}, "SUB", "sub_return", kBreak, {{2, 2}, {10, 10}}, 1},
-      {{"break INIT:start", "tick", "step"}, "INIT", "second", kStep, {{1, 1}, {2, 0}}},
-      {{"break INIT:call_sub", "tick", "step"}, "SUB", "sub_start", kStep, {{2, 2}, {10, 0}}, 1},
-      {{"break INIT:call_sub", "tick", "stepover"}, "INIT", "after", kStep, {{10, 10}, {3, 0}}},
-      {{"break INIT:call_sub", "tick", "break SUB:sub_wait", "stepover"}, "SUB", "sub_wait",
+      {"break INIT:5\ntick", "INIT", "second", kBreak, {{1, 1}, {2, 0}}},
+      {"break init.snx:0x5\ntick 50", "INIT", "second", kBreak, {{1, 1}, {2, 0}}},
+      {"break INIT:after\ntick 10", "INIT", "after", kBreak, {{10, 10}, {3, 0}}},
+      {"break SUB:sub_return\ntick 10", "SUB", "sub_return", kBreak, {{2, 2}, {10, 10}}, 1},
+      {"break INIT:start\ntick\nstep", "INIT", "second", kStep, {{1, 1}, {2, 0}}},
+      {"break INIT:call_sub\ntick\nstep", "SUB", "sub_start", kStep, {{2, 2}, {10, 0}}, 1},
+      {"break INIT:call_sub\ntick\nstepover", "INIT", "after", kStep, {{10, 10}, {3, 0}}},
+      {"break INIT:call_sub\ntick\nbreak SUB:sub_wait\nstepover", "SUB", "sub_wait",
        kBreak, {{10, 10}}, 1},
-      {{"break INIT:start", "tick", "stepover"}, "INIT", "second", kStep, {{1, 1}}},
-      {{"break INIT:start", "tick", "runtowait"}, "SUB", "sub_return", kWait, {{10, 10}}, 1,
-       WaitHandler::WaitTicks},
-      {{"break INIT:start", "tick", "runtowait", "runtowait"}, "INIT", "waited", kWait, {{3, 3}},
-       0, WaitHandler::WaitTicks},
+      {"break INIT:start\ntick\nstepover", "INIT", "second", kStep, {{1, 1}}},
+      {"break INIT:start\ntick\nruntowait", "SUB", "sub_return", kWait, {{10, 10}}, 1, kTicks},
+      {"break INIT:start\ntick\nruntowait\nruntowait", "INIT", "waited", kWait, {{3, 3}}, 0,
+       kTicks},
       // A step in a wait ends after it.
-      {{"break INIT:start", "tick", "runtowait", "step"}, "SUB", "sub_return", kStep, {{10, 10}},
-       1},
-      {{"pause", "tick 5", "step"}, "INIT", "second", kStep, {{1, 1}, {2, 0}}}};
+      {"break INIT:start\ntick\nruntowait\nstep", "SUB", "sub_return", kStep, {{10, 10}}, 1},
+      {"pause\ntick 5\nstep", "INIT", "second", kStep, {{1, 1}, {2, 0}}}};
   for (const Stop& s : stops) {
-    std::string trace;
-    for (const std::string& line : s.script) trace += line + "\n";
-    SCOPED_TRACE(trace);
+    SCOPED_TRACE(s.script);
     DebugRig g;
-    g.Run(trace);
+    g.Run(std::string(s.script) + "\n");
     ASSERT_TRUE(g.debugger().paused());
     const Labels& labels = std::string(s.file) == "INIT" ? g.init_labels : g.sub_labels;
     EXPECT_EQ(std::tuple(g.debugger().reason(), g.debugger().CurrentFile(), g.debugger().Where(),

@@ -89,7 +89,7 @@ TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
 }
 
 TEST(ReaderKeys, AHitMapIsAnsweredByEnterAtThePointerNeverByTheWheel) {
-  GameRig g(HitMap());
+  GameRig g(Assembled("HITMAP work[9], \"MAP\", 0, 0\nCLICK\n"));
   Bitmap map(640, 480, kBlack);
   FillRect(map, {100, 100, 200, 200}, 0xFF0000);  // region 2
   g.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(map));
@@ -270,28 +270,27 @@ std::pair<std::string, std::string> Names(GameRig& g) {
 }
 
 // A click counter's game with the settings panel open (Escape holds, a second opens it).
-struct SettingsRig {
-  GameRig g{ClickCounter()};
-  menus::Panels& p() { return g.form().panels; }
-  std::string Focus() { return FocusOf(p().ConfigPanel); }
-  SettingsRig() {
-    g.Start();
-    g.Run("tick\nkey escape\ntick\nkey escape\ntick\n");
+struct SettingsRig : GameRig {
+  SettingsRig() : GameRig(ClickCounter()) {
+    AtFirstClick(*this);
+    Run("key escape\ntick\nkey escape\ntick\n");
   }
+  menus::Panels& p() { return form().panels; }
+  std::string Focus() { return FocusOf(p().ConfigPanel); }
 };
 
 // The game's keyboard drives the panel (whose tab order is the menus suite's): up and down step the
 // focused spin through its handler; in the source group every arrow checks the next button.
 TEST(PanelKeys, ArrowsStepTheFocusedSpinOrCheckTheNextSourceButton) {
   SettingsRig r;
-  r.g.Run("key tab\nkey tab\n");  // ResoSpin, 100 % in steps of 5
+  r.Run("key tab\nkey tab\n");  // ResoSpin, 100 % in steps of 5
   ASSERT_EQ(r.Focus(), "ResoSpin");
-  r.g.Run("key up\nkey up\nkey down\nkey left\nkey right\n");
+  r.Run("key up\nkey up\nkey down\nkey left\nkey right\n");
   EXPECT_EQ(r.p().ResoSpin.value, 105);
-  r.g.Run("key tab\nkey tab\nkey down\n");
+  r.Run("key tab\nkey tab\nkey down\n");
   EXPECT_EQ(std::tuple(r.Focus(), r.p().MidiBtn.checked, r.p().WaveBtn.checked),
             std::tuple("MidiBtn", true, false));
-  r.g.Run("key left\nkey left\nkey space\n");  // wraps round to the last button
+  r.Run("key left\nkey left\nkey space\n");  // wraps round to the last button
   EXPECT_EQ(std::tuple(r.Focus(), r.p().MuteBtn.checked), std::tuple("MuteBtn", true));
 }
 
@@ -300,25 +299,24 @@ TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
   for (auto [keys, ended] : {std::pair{"escape", false}, {"space", true}, {"tab", false}}) {
     SCOPED_TRACE(keys);
     SettingsRig r;
-    r.g.Run("key shift+tab\n");
+    r.Run("key shift+tab\n");
     ASSERT_EQ(r.Focus(), "EndButton");
-    EXPECT_EQ(r.g.form().input.sft, 0) << "Shift went up again";
-    r.g.Run(std::string("answer keys ") + keys + "\nkey enter\n");
-    const auto& boxes = r.g.game->dialogs().Boxes();
+    EXPECT_EQ(r.form().input.sft, 0) << "Shift went up again";
+    r.Run(std::string("answer keys ") + keys + "\nkey enter\n");
+    const auto& boxes = r.game->dialogs().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(std::tuple(boxes[0].text, boxes[0].kind, boxes[0].buttons, boxes[0].answer),
               std::tuple(S("本当に終了するよ？"), platform::MessageKind::Confirmation,
                          platform::Buttons::OkCancel,
                          ended ? platform::Answer::Ok : platform::Answer::Cancel));
-    EXPECT_EQ(std::tuple(r.g.game->ended(), r.g.form().quit), std::tuple(ended, ended));
+    EXPECT_EQ(std::tuple(r.game->ended(), r.form().quit), std::tuple(ended, ended));
     EXPECT_TRUE(ended || r.p().ConfigPanel.visible) << "Cancel leaves all as it was";
   }
 }
 
 TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
   GameRig g(NameHero());
-  g.Start();
-  g.Run("tick\n");
+  AtFirstClick(g);
   menus::Panels& p = g.form().panels;
   ASSERT_EQ(FocusOf(p.NamePanel), "SecondNameEdit");
   // Enter in a field goes to the empty one; Space in a field is typing, not a press.
@@ -334,8 +332,7 @@ TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
 
 TEST(PanelKeys, TheSaveListIsWalkedWithTheArrowsAndSavedWithTabAndEnter) {
   GameRig g(Assembled("LET work[20], 7\nLET work[21], 12\nSAVEMENU work[20], work[21]\nCLICK\n"));
-  g.Start();
-  g.Run("tick\n");
+  AtFirstClick(g);
   menus::Panels& p = g.form().panels;
   ASSERT_EQ(FocusOf(p.SavePanel), "SaveList");
   ASSERT_EQ(p.SaveList.selected, -1);
