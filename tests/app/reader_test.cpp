@@ -363,8 +363,7 @@ TEST(InputMethod, FocusMovesAsAClickOnTheControlWould) {
   g.Start();
   g.Run("ime compose やまだ\nime commit 山田\nfocus FirstNameEdit\n");  // no panel open
   menus::Panels& p = g.form().panels;
-  EXPECT_EQ(p.SecondNameEdit.text, "");
-  EXPECT_EQ(p.NamePanel.focus, nullptr);
+  EXPECT_EQ(std::tuple(p.SecondNameEdit.text, p.NamePanel.focus), std::tuple("", nullptr));
   g.Run("tick\nime compose やま\nfocus NameHelpLabel\n");  // a label takes no focus
   EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
   EXPECT_EQ(p.SecondNameEdit.composition, "やま");
@@ -549,8 +548,7 @@ TEST(ReaderSettingsText, ReadsValuesInRangeOrRefusesADamagedText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 60));
     app::ParsedSettings got = ParseReaderSettings(c.text);
-    EXPECT_EQ(got.settings, c.want);
-    EXPECT_EQ(got.problem.empty(), !*c.problem);
+    EXPECT_EQ(std::tuple(got.settings, got.problem.empty()), std::tuple(c.want, !*c.problem));
     EXPECT_THAT(got.problem, HasSubstr(c.problem));
   }
 }
