@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/sjis.h"
+#include "support/assembly.h"
 #include "support/bytecode.h"
 #include "support/game_data.h"
 
@@ -15,29 +16,10 @@ namespace velmor::testing {
 
 inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
 
-// LET work[1] 1; CLICK; LET work[1] 2; CLICK; END.
-inline std::vector<uint8_t> OneClick() {
-  Code c;
-  c.b(0).w(1).w(1).b(22).b(0).w(1).w(2).b(22).b(255);
-  return c.bytes;
-}
-
 // NAMEHERO (given name into entry 0, family name into entry 2), then CLICK.
-inline std::vector<uint8_t> NameHero() {
-  Code c;
-  c.b(44).b(22);
-  return c.bytes;
-}
+inline std::vector<uint8_t> NameHero() { return Code().b(44).b(22).bytes; }
 
-// HITMAP work[9] from CG/MAP.BMP, then CLICK.
-inline std::vector<uint8_t> HitMap() {
-  Code c;
-  c.b(48).w(9).s("MAP").b(0).b(0).b(22);
-  return c.bytes;
-}
-
-// The script line putting the pointer on logical point (x, y) at 100 % on
-// the default 1024 x 768 screen.
+// The script line putting the pointer on logical point (x, y) at 100 % on a 1024 x 768 screen.
 inline std::string At(int x, int y) {
   return "pointer " + std::to_string(192 + x) + " " + std::to_string(144 + y) + "\n";
 }
