@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
+#include "core/sjis.h"
 #include "menus/panels.h"
 #include "platform/sdl/front_end.h"
 #include "platform/sdl/imgui_layer.h"
@@ -19,26 +21,41 @@
 
 namespace velmor::testing {
 
-// A game that only records the events the loop hands it.
+inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
+inline std::string Reader(ReaderKey k) { return "ReaderKey " + std::to_string(int(k)); }
+
+// A game that records the events the loop hands it, one line each
+// ("MouseDown Left", "KeyDown 2", ...); ticks and paints are only counted.
 class RecordingGame : public platform::sdl::GameEvents {
  public:
-  void TimerTimer() override;
+  void TimerTimer() override {
+    ++ticks;
+    deepest_tick = std::max(deepest_tick, ++tick_depth);
+    if (on_tick) on_tick();
+    --tick_depth;
+  }
   void PaintIfInvalid() override {
     ++passes;
     if (on_pass) on_pass();
   }
-  void MouseDown(platform::sdl::PointerButton button) override;
-  void MouseUp() override { log.push_back("MouseUp"); }
-  void KeyDown(Modifiers held) override { log.push_back("KeyDown " + std::to_string(ModifierCode(held))); }
-  void KeyUp() override { log.push_back("KeyUp"); }
-  void ReaderKey(velmor::ReaderKey key) override {
-    log.push_back("ReaderKey " + std::to_string(static_cast<int>(key)));
+  void MouseDown(platform::sdl::PointerButton b) override {
+    static const char* const kNames[] = {"Left", "Right", "Middle", "Other"};
+    log.push_back(std::string("MouseDown ") + kNames[static_cast<int>(b)]);
   }
-  void MouseWheel(WheelTurn turn) override {
-    log.push_back(turn == WheelTurn::Up ? "MouseWheel Up" : "MouseWheel Down");
+  void MouseUp() override { log.push_back("MouseUp"); }
+  void KeyDown(Modifiers held) override {
+    log.push_back("KeyDown " + std::to_string(ModifierCode(held)));
+  }
+  void KeyUp() override { log.push_back("KeyUp"); }
+  void ReaderKey(velmor::ReaderKey k) override { log.push_back(Reader(k)); }
+  void MouseWheel(WheelTurn t) override {
+    log.push_back(t == WheelTurn::Up ? "MouseWheel Up" : "MouseWheel Down");
   }
   void CloseQuery() override { log.push_back("CloseQuery"); }
-  [[noreturn]] void QuitNow() override;
+  [[noreturn]] void QuitNow() override {
+    log.push_back("QuitNow");
+    throw QuitSignal{};
+  }
   void DisplayResized() override { log.push_back("DisplayResized"); }
   void ReportError(const std::string& text) override { log.push_back("ReportError " + text); }
   menus::Panels& Panels() override { return panels; }
@@ -51,22 +68,22 @@ class RecordingGame : public platform::sdl::GameEvents {
     return settings_problem;
   }
 
-  // How often `line` is in the log.
   int Count(const std::string& line) const {
     return static_cast<int>(std::count(log.begin(), log.end(), line));
   }
-  // The events above, one line each ("MouseDown Left", "KeyDown 2", ...);
-  // ticks and paints are only counted.
+  std::string Joined() const {  // the log on one line
+    std::string all;
+    for (const std::string& line : log) all += (all.empty() ? "" : ", ") + line;
+    return all;
+  }
   std::vector<std::string> log;
-  int ticks = 0;
-  int passes = 0;  // PaintIfInvalid is called on every pass once started
-  int tick_depth = 0;
-  int deepest_tick = 0;
+  int ticks = 0, passes = 0;  // passes: PaintIfInvalid is called on every one once started
+  int tick_depth = 0, deepest_tick = 0;
   std::function<void()> on_tick;  // run inside each tick
   std::function<void()> on_pass;  // run at each pass's repaint
   menus::Panels panels;
-  Bitmap picture{640, 480, 0x336699};  // what a screenshot starts from
-  std::string reader_indicator;        // the reading mode the game has on
+  Bitmap picture{640, 480, 0x336699};   // what a screenshot starts from
+  std::string reader_indicator;         // the reading mode the game has on
   app::ReaderSettings reader_settings;  // the reader's own settings
   std::string settings_problem;         // what keeping them says
 };
@@ -74,23 +91,29 @@ class RecordingGame : public platform::sdl::GameEvents {
 class SdlRig {
  public:
   explicit SdlRig(Size window = {1024, 768});
-  ~SdlRig();
 
   // Events as the window system would send them; `passes` passes of the
   // loop follow.
   void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE, bool repeat = false);
   void Press(SDL_Keycode key, int passes = 0, uint16_t mod = KMOD_NONE);
   void Click(Point p, int passes = 0, uint8_t button = SDL_BUTTON_LEFT);
-  void Wheel(int32_t y);
+  void Wheel(int32_t y) { Push(SDL_MOUSEWHEEL, [&](SDL_Event& e) { e.wheel.y = y; }); }
   void Text(const char* utf8, int passes = 0);
   void Composition(const char* utf8, int cursor, int passes = 0);
-  void Quit();
-  void Passes(int n);
+  void Quit() { Push(SDL_QUIT, [](SDL_Event&) {}); }
+  // An event of `type` as `fill` makes it.
+  void Push(uint32_t type, const std::function<void(SDL_Event&)>& fill, int passes = 0);
+  void Passes(int n) {
+    for (int i = 0; i < n; ++i) front->Pass();
+  }
+  // Opens `panel` at `at`, `focus` (if any) having the keyboard.
+  void Show(Panel& panel, Point at, Control* focus = nullptr, int passes = 1);
   // The centre of a control in window pixels.
   static Point Centre(const Control& c);
   // A pixel of the frame last presented (0x00RRGGBB); negative coordinates
   // count from the right and the bottom.
   uint32_t Pixel(Point p);
+  int Count(const std::string& line) const { return game.Count(line); }
 
   // SDL shut down whole when the rig goes, as the program does: the
   // services its video driver started (the session bus among them) end too.
@@ -98,10 +121,10 @@ class SdlRig {
   platform::sdl::SdlSystem system;
   platform::TtfFont font;
   platform::sdl::SdlWindow window{font};
+  RecordingGame game;  // outlives the loop that points at it
   std::unique_ptr<platform::sdl::ImGuiLayer> ui;
   std::unique_ptr<platform::sdl::SdlFrontEnd> front;
   std::unique_ptr<platform::sdl::SdlDialogs> dialogs;
-  RecordingGame game;
 };
 
 }  // namespace velmor::testing
