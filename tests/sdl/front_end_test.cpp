@@ -27,7 +27,6 @@ class FrontEndTest : public ::testing::Test {
  protected:
   FrontEndTest() { rig.front->Start(); }
   void OpenConfigPanel() { rig.Show(p.ConfigPanel, {100, 100}); }  // drawn once
-  int Count(const std::string& line) const { return rig.game.Count(line); }
   SdlRig rig;
   menus::Panels& p = rig.game.panels;
 };
@@ -64,9 +63,9 @@ TEST_F(FrontEndTest, APanelsControlsTakeTheirOwnClicks) {
     rig.Click(at, 3);
   EXPECT_EQ(clicked, (std::vector<std::string>{"ExitButton", "MidiBtn", "SoundGroupBox"}));
   EXPECT_TRUE(p.MidiBtn.checked && !p.WaveBtn.checked);
-  EXPECT_EQ(Count("MouseDown Left"), 0);
+  EXPECT_EQ(rig.Count("MouseDown Left"), 0);
   rig.Click({5, 5}, 2);  // outside the panel the game hears it again
-  EXPECT_EQ(Count("MouseDown Left"), 1);
+  EXPECT_EQ(rig.Count("MouseDown Left"), 1);
   // A spin control's arrows step by its increment (the upper one lowers the
   // speed value); a double click on the number resets it, taking no input.
   p.SpeedSpin.SetValue(64);
@@ -97,7 +96,7 @@ TEST_F(FrontEndTest, KeysAndTheWheelStandInForTheMouseOnlyWithoutAPanel) {
                                   Reader(ReaderKey::Down), Reader(ReaderKey::Space),
                                   std::string("MouseWheel Down"), std::string("MouseWheel Up"),
                                   std::string("KeyDown 0")})
-    counts.push_back(Count(line));
+    counts.push_back(rig.Count(line));
   EXPECT_EQ(counts, (std::vector<int>{1, 1, 2, 1, 1, 1, 6}));
   rig.game.log.clear();
   OpenConfigPanel();  // now the keys and the wheel are the panel's: the game hears only keys
@@ -150,7 +149,7 @@ TEST_F(FrontEndTest, ABoxKeepsTheInputAndHoldsOnlyTheTickThatRaisedIt) {
   MessageBoxModel box("text", MessageKind::Confirmation, Buttons::OkCancel);
   EXPECT_EQ(rig.front->RunMessageBox(box), Answer::Cancel);
   EXPECT_GE(rig.game.ticks, 5);
-  EXPECT_EQ(ok + Count("MouseDown Left") + Count("KeyDown 2"), 0);
+  EXPECT_EQ(ok + rig.Count("MouseDown Left") + rig.Count("KeyDown 2"), 0);
   rig.game.on_pass = nullptr;
   const int first = rig.game.ticks + 1;
   rig.game.on_tick = [&] {
@@ -169,21 +168,17 @@ TEST_F(FrontEndTest, ABoxKeepsTheInputAndHoldsOnlyTheTickThatRaisedIt) {
 
 // (Which key gives which answer is the menus suite's MessageBox test.)
 TEST_F(FrontEndTest, BoxKeysAndTheCloseRequestAnswerTheBox) {
-  struct Case {
-    SDL_Keycode key;  // 0: a close request from the window manager
-    Buttons buttons;
-    Answer answer;
-  };
-  for (const Case& c : {Case{SDLK_RETURN, Buttons::OkCancel, Answer::Ok},
-                        Case{SDLK_ESCAPE, Buttons::OkCancel, Answer::Cancel},
-                        Case{0, Buttons::OkCancel, Answer::Cancel},
-                        Case{0, Buttons::Ok, Answer::Ok}}) {
-    if (c.key == 0) rig.Quit();
-    else rig.Press(c.key);
-    MessageBoxModel box("text", MessageKind::Confirmation, c.buttons);
-    EXPECT_EQ(rig.front->RunMessageBox(box), c.answer) << "key " << c.key;
+  using Row = std::tuple<SDL_Keycode, Buttons, Answer>;  // key 0: a close request
+  for (auto [key, buttons, answer] : {Row{SDLK_RETURN, Buttons::OkCancel, Answer::Ok},
+                                      Row{SDLK_ESCAPE, Buttons::OkCancel, Answer::Cancel},
+                                      Row{0, Buttons::OkCancel, Answer::Cancel},
+                                      Row{0, Buttons::Ok, Answer::Ok}}) {
+    if (key == 0) rig.Quit();
+    else rig.Press(key);
+    MessageBoxModel box("text", MessageKind::Confirmation, buttons);
+    EXPECT_EQ(rig.front->RunMessageBox(box), answer) << "key " << key;
   }
-  EXPECT_EQ(Count("CloseQuery"), 0) << "the box took the close request";
+  EXPECT_EQ(rig.Count("CloseQuery"), 0) << "the box took the close request";
 }
 
 TEST_F(FrontEndTest, ASignalEndsTheGameEvenFromABoxAndAGameErrorIsReported) {
@@ -222,7 +217,7 @@ TEST_F(FrontEndTest, AResizedWindowAndF11OrAltEnterTellTheGameEvenOverAPanel) {
   rig.Passes(2);
   EXPECT_FALSE(rig.window.FullScreen());
   EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
-  EXPECT_EQ(Count("DisplayResized"), 3);
+  EXPECT_EQ(rig.Count("DisplayResized"), 3);
   EXPECT_EQ(ok, 0);  // Enter with Alt did not press the panel's OK
 }
 
@@ -244,7 +239,7 @@ TEST_F(FrontEndTest, F12WritesThePictureWithThePanelsAndSaysSoInTheCorner) {
   rig.Press(SDLK_F12, 2);
   EXPECT_NE(rig.Pixel({-12, -12}), before);  // the notice is drawn there
   EXPECT_EQ(shot(), EncodePng(rig.game.picture));
-  EXPECT_EQ(Count("KeyDown 0"), 0);  // the game did not hear it
+  EXPECT_EQ(rig.Count("KeyDown 0"), 0);  // the game did not hear it
   OpenConfigPanel();  // at (100, 100): over the picture's top-left part
   rig.Press(SDLK_F12, 2);
   const std::vector<uint8_t> with_panel = shot();
@@ -256,14 +251,12 @@ TEST_F(FrontEndTest, F12WritesThePictureWithThePanelsAndSaysSoInTheCorner) {
 TEST_F(FrontEndTest, TheReadingModeShowsInTheUpperCornerAndANoticeGoesOnTime) {
   rig.Passes(1);
   const uint32_t bare = rig.Pixel({-12, 12});
-  rig.game.reader_indicator = "Auto";
-  rig.Passes(1);
-  EXPECT_EQ(rig.front->mode_indicator().text(), "Auto");
-  EXPECT_NE(rig.Pixel({-12, 12}), bare);
-  rig.game.reader_indicator.clear();
-  rig.Passes(1);
-  EXPECT_FALSE(rig.front->mode_indicator().Shown());
-  EXPECT_EQ(rig.Pixel({-12, 12}), bare);
+  for (std::string mode : {"Auto", ""}) {
+    rig.game.reader_indicator = mode;
+    rig.Passes(1);
+    EXPECT_EQ(rig.front->mode_indicator().text(), mode);
+    EXPECT_EQ(rig.Pixel({-12, 12}) == bare, mode.empty()) << mode;
+  }
   NoticeView notice(*rig.ui);
   notice.Show("first", 1000);
   EXPECT_EQ(notice.MsLeft(2500), 500u);
@@ -294,11 +287,11 @@ TEST_F(FrontEndTest, F1OpensTheReaderSettingsWhichKeepTheInputFromTheGame) {
   rig.Press(SDLK_F1, 1);
   rig.Press(SDLK_F1, 1);
   EXPECT_FALSE(view.open());
-  EXPECT_EQ(Count("ReaderSettings kept"), 2);
+  EXPECT_EQ(rig.Count("ReaderSettings kept"), 2);
   EXPECT_EQ(rig.front->notice().text(), "The settings could not be kept: disk full");
   rig.game.log.clear();
   rig.Press(SDLK_PAGEUP, 1);
-  EXPECT_EQ(Count(Reader(ReaderKey::PageUp)), 1);
+  EXPECT_EQ(rig.Count(Reader(ReaderKey::PageUp)), 1);
 }
 
 TEST_F(FrontEndTest, AnIdleLoopSleepsUntilTheNextTick) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/sdl/front_end.h"
@@ -159,15 +158,7 @@ class RealInputMethodTest : public ::testing::Test {
       GTEST_SKIP() << "needs an X server with IBus and Anthy: run tests/sdl/real_input_method.sh";
     rig = std::make_unique<NameRig>(0);
     ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
-    // The X window, found by the process that owns it.
-    const std::string find = "xdotool search --sync --pid " + std::to_string(getpid());
-    if (std::FILE* out = popen(("timeout -s KILL 10 " + find).c_str(), "r")) {
-      char line[64] = {};
-      if (std::fgets(line, sizeof line, out) != nullptr) window_ = std::to_string(std::atol(line));
-      pclose(out);
-    }
-    ASSERT_FALSE(window_.empty() || window_ == "0") << "xdotool finds no window of this process";
-    Xdo("windowfocus --sync " + window_);
+    Xdo(search_ + " windowfocus --sync");
     ASSERT_TRUE(Until([] { return SDL_IsTextInputActive() == SDL_TRUE; }));
   }
   void Xdo(const std::string& args) {
@@ -184,7 +175,9 @@ class RealInputMethodTest : public ::testing::Test {
     return false;
   }
   std::unique_ptr<NameRig> rig;
-  std::string window_;
+  // Finds our X window (the rig titles it "test") for the xdotool command after it.
+  const std::string search_ =
+      "search --sync --all --pid " + std::to_string(getpid()) + " --name test";
 };
 
 TEST_F(RealInputMethodTest, TheOtherFieldClickedWhileComposing) {
@@ -193,7 +186,7 @@ TEST_F(RealInputMethodTest, TheOtherFieldClickedWhileComposing) {
   ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やまだ"; }))
       << "the input method composes nothing: is it in hiragana mode?";
   const Point at = NameRig::Centre(p.FirstNameEdit);
-  Xdo("mousemove --window " + window_ + " " + std::to_string(at.x) + " " + std::to_string(at.y));
+  Xdo(search_ + " mousemove --window %1 " + std::to_string(at.x) + " " + std::to_string(at.y));
   rig->Passes(2);
   Xdo("click 1");
   ASSERT_TRUE(Until([&] { return p.NamePanel.focus == &p.FirstNameEdit; }));

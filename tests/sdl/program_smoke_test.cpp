@@ -3,7 +3,6 @@
 // without a display it says so in one line.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -20,29 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A game folder on disk with the start-up files and a first scenario that
-// waits for a click for ever.
-struct GameFolder {
-  GameFolder() {
-    char name[] = "/tmp/velmor_sdl_smoke_XXXXXX";
-    root = mkdtemp(name);
-    platform::MemoryFiles files;
-    PutGameData(files, {22, 16, 0, 0});  // CLICK, then JUMP 0
-    files.ForEach([&](const std::string& key, const std::vector<uint8_t>& bytes) {
-      const fs::path file = root / "data" / key.substr(std::strlen(kDat));
-      fs::create_directories(file.parent_path());
-      std::ofstream(file, std::ios::binary)
-          .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    });
-    fs::create_directories(root / "slots");
-  }
-  ~GameFolder() {
-    std::error_code ec;
-    fs::remove_all(root, ec);
-  }
-  fs::path root;
-};
-
 // Whether process `pid` has a handler of its own for signal `sig`.
 bool CatchesSignal(pid_t pid, int sig) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -54,14 +30,24 @@ bool CatchesSignal(pid_t pid, int sig) {
 }
 
 // A signal ends the program promptly and cleanly at the click wait (the
-// trace shows the game got there, and nothing floods the terminal while it
-// waits), with the debugger's window and a breakpoint that cannot be set
-// (it is told), and at a start-up failure's box that nobody answers (exit
-// code 1 and a line that says why). Without a display (an unknown video
-// driver, or none at all) it says so in one line: SDL would otherwise fall
-// back to a driver that draws nowhere, and the game would run unseen.
+// trace shows the game got there, and nothing floods the terminal), with the
+// debugger's window and a breakpoint that cannot be set (it is told), and at
+// a start-up failure's box that nobody answers (exit code 1 and why). Without
+// a display (an unknown video driver, or none) it says so in one line, or
+// SDL would fall back to a driver that draws nowhere.
 TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
-  GameFolder game;
+  // A game on disk whose first scenario waits for a click for ever.
+  const fs::path root = fs::path(VELMOR_BUILD_DIR) / "sdl_smoke_test";
+  fs::remove_all(root);
+  fs::create_directories(root / "slots");
+  platform::MemoryFiles files;
+  PutGameData(files, {22, 16, 0, 0});  // CLICK, then JUMP 0
+  files.ForEach([&](const std::string& key, const std::vector<uint8_t>& bytes) {
+    const fs::path file = root / "data" / key.substr(std::strlen(kDat));
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  });
   const std::string no_display = "velmor: no display: try --headless\n";
   const std::vector<std::string> dummy{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
   struct Case {
@@ -81,8 +67,8 @@ TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
        0, 1, no_display}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "row " << &c - cases);
-    std::vector<std::string> args{VELMOR_PROGRAM, "--data", (game.root / c.data).string(),
-                                  "--slots", (game.root / "slots").string(), "--window"};
+    std::vector<std::string> args{VELMOR_PROGRAM, "--data", (root / c.data).string(), "--slots",
+                                  (root / "slots").string(), "--window"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     Child child(args, c.env);
     ASSERT_TRUE(child.started()) << VELMOR_PROGRAM;
