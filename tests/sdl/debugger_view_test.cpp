@@ -1,6 +1,4 @@
-// The debugger's window in the real front end: F9 and F5 only where the
-// debugger may be used, the window over the game taking its own clicks,
-// its buttons, listing and fields acting on the game's debugger.
+// The debugger's window in the real front end, over a headless game's debugger.
 #include <gtest/gtest.h>
 
 #include "sdl_rig.h"
@@ -10,8 +8,7 @@
 namespace velmor::platform::sdl {
 namespace {
 
-// The recording game with a real game's debugger behind it (a headless game
-// the test ticks itself).
+// A headless game the test ticks itself behind the recording game.
 class DebuggingGame : public testing::RecordingGame {
  public:
   DebuggingGame() { scenario.Start(); }
@@ -34,10 +31,8 @@ class DebuggerViewTest : public ::testing::Test {
   }
   // Where the debugger stands: paused, and at which offset.
   std::pair<bool, int> State() { return {game.Debugger()->paused(), game.Debugger()->Where()}; }
-  // Places in the window (at first at the right of the 1024 x 768 window):
-  // its first button ("Pause", or "Continue" while paused) and "Step" beside
-  // "Continue", the listing's second line (offset 5, before any tick) and
-  // the field of work[1].
+  // In the window: its first button ("Pause", or "Continue"), "Step" beside
+  // "Continue", the listing's second line (offset 5) and the field of work[1].
   static constexpr Point kInWindow{800, 600}, kFirstButton{587, 46}, kStepButton{659, 46},
       kSecondLine{700, 111}, kWork1Field{703, 399};
 

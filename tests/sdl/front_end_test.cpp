@@ -1,17 +1,20 @@
-// The real front end's loop on SDL's dummy driver: where clicks and keys
-// go, the panels' controls, the message boxes and the ticks behind them,
-// close requests, signals, screenshots and when frames are drawn.
+// The real front end's loop on SDL's dummy driver: where input goes, the
+// panels, boxes, signals, screenshots and frames; then SDL's keys as the
+// game takes them (rows the loop's tests do not reach), and the time of day.
 #include "platform/sdl/front_end.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "core/errors.h"
 #include "menus/panel_layout.h"
+#include "platform/sdl/input_mapping.h"
+#include "platform/sdl/sdl_platform.h"
 #include "platform/shared/png.h"
 #include "sdl_rig.h"
 
@@ -63,9 +66,8 @@ TEST_F(FrontEndTest, APanelsControlsTakeTheirOwnClicks) {
     rig.Click(at, 3);
   EXPECT_EQ(clicked, (std::vector<std::string>{"ExitButton", "MidiBtn", "SoundGroupBox"}));
   EXPECT_TRUE(p.MidiBtn.checked && !p.WaveBtn.checked);
-  EXPECT_EQ(rig.Count("MouseDown Left"), 0);
-  rig.Click({5, 5}, 2);  // outside the panel the game hears it again
-  EXPECT_EQ(rig.Count("MouseDown Left"), 1);
+  rig.Click({5, 5}, 2);  // outside the panel the game hears it
+  EXPECT_EQ(rig.game.Joined(), "MouseDown Left, MouseUp");
   // A spin control's arrows step by its increment (the upper one lowers the
   // speed value); a double click on the number resets it, taking no input.
   p.SpeedSpin.SetValue(64);
@@ -107,8 +109,7 @@ TEST_F(FrontEndTest, KeysAndTheWheelStandInForTheMouseOnlyWithoutAPanel) {
   EXPECT_EQ(rig.game.Joined(), "KeyDown 0, KeyUp, KeyDown 0, KeyUp");
 }
 
-// Six rows of the same caption show the same ink: the last one is not cut by
-// the list's frame. A click chooses a row, a double click runs the handler.
+// The same caption in six rows shows the same ink: the frame cuts none of them.
 TEST_F(FrontEndTest, TheSaveListShowsItsSixRowsWholeAndTakesClicks) {
   p.SaveList.rows.assign(6, S("　７月１２日『　太郎と　花子のVelmor』 '26/12/07 18:18:18"));
   rig.Show(p.SavePanel, {50, 50}, &p.SaveButton, 3);  // no dotted focus frame on the list
@@ -303,8 +304,7 @@ TEST_F(FrontEndTest, AnIdleLoopSleepsUntilTheNextTick) {
   EXPECT_EQ(rig.front->Ticks(), static_cast<uint64_t>(rig.game.ticks));
 }
 
-// The same picture again, or an open panel without input, draws no frame;
-// a changed picture or panel draws one.
+// Not for the same picture again, nor for an open panel without input.
 TEST_F(FrontEndTest, FramesAreDrawnOnlyForChanges) {
   Bitmap picture(640, 480, 0x123456);
   rig.game.on_tick = [&] {
@@ -327,8 +327,7 @@ TEST_F(FrontEndTest, FramesAreDrawnOnlyForChanges) {
   EXPECT_EQ(rig.window.stats().renders, before + 1);
 }
 
-// The fonts hold the game's texts from the start; other characters are
-// added, to the font that needs them, in the next frame.
+// The game's texts from the start, other characters from the next frame on.
 TEST(ImGuiFonts, CharactersAreAddedToTheAtlasWhenFirstNeeded) {
   SdlRig rig;
   ImGuiLayer& ui = *rig.ui;
@@ -341,6 +340,75 @@ TEST(ImGuiFonts, CharactersAreAddedToTheAtlasWhenFirstNeeded) {
   ui.EndFrame();
   EXPECT_TRUE(ui.Need(UiFont::List, "鬱金"));
   EXPECT_FALSE(ui.Need(UiFont::Panel, "鬱"));
+}
+
+TEST(InputMapping, ModifiersGiveTheGamesCode) {
+  // The lock keys, the system key and AltGr are no modifiers of the game's.
+  const std::pair<int, int32_t> cases[] = {
+      {KMOD_RSHIFT, 1}, {KMOD_RCTRL, 2}, {KMOD_LSHIFT | KMOD_RCTRL, 3}, {KMOD_RALT, 4},
+      {KMOD_RSHIFT | KMOD_LALT | KMOD_LCTRL, 7}, {KMOD_LCTRL | KMOD_CAPS | KMOD_NUM, 2},
+      {KMOD_LGUI, 0}, {KMOD_MODE, 0}};
+  for (auto [sdl_mod, code] : cases)
+    EXPECT_EQ(ModifierCode(ModifiersFromSdl(static_cast<uint16_t>(sdl_mod))), code) << sdl_mod;
+}
+
+TEST(InputMapping, KeysThatStandInForTheMouseAndWhichOfThemRepeat) {
+  using R = ReaderKey;
+  struct Case {
+    SDL_Keycode key;
+    std::optional<ReaderKey> reader;
+    bool repeats;
+  };
+  const Case cases[] = {
+      {SDLK_KP_ENTER, R::Enter, false}, {SDLK_ESCAPE, R::Escape, false}, {SDLK_UP, R::Up, true},
+      {SDLK_PAGEUP, R::PageUp, true}, {SDLK_PAGEDOWN, R::PageDown, true}, {SDLK_1, R::Row1, false},
+      {SDLK_7, R::Row7, false}, {SDLK_KP_4, R::Row4, false}, {SDLK_TAB, R::SkipRead, false},
+      {SDLK_a, R::Auto, false}, {SDLK_0, {}, false}, {SDLK_8, {}, false}, {SDLK_KP_8, {}, false},
+      {SDLK_KP_0, {}, false}, {SDLK_LEFT, {}, false}, {SDLK_b, {}, false}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReaderKeyFromSdl(c.key), c.reader) << SDL_GetKeyName(c.key);
+    EXPECT_EQ(c.reader && ReaderKeyRepeats(*c.reader), c.repeats) << SDL_GetKeyName(c.key);
+  }
+}
+
+TEST(InputMapping, ThePanelsKeysAndTheWindowsCommands) {
+  using C = menus::ControlKey;
+  using W = WindowCommand;
+  struct Case {
+    SDL_Keycode key;
+    uint16_t mod;
+    std::optional<C> control;
+    std::optional<W> command;
+  };
+  const Case cases[] = {
+      {SDLK_TAB, KMOD_LCTRL, C::Tab, {}}, {SDLK_TAB, KMOD_RSHIFT | KMOD_NUM, C::ShiftTab, {}},
+      {SDLK_KP_ENTER, KMOD_NONE, C::Enter, {}}, {SDLK_SPACE, KMOD_LSHIFT, C::Space, {}},
+      {SDLK_LEFT, KMOD_NONE, C::Left, {}}, {SDLK_RIGHT, KMOD_NONE, C::Right, {}},
+      {SDLK_PAGEDOWN, KMOD_NONE, {}, {}}, {SDLK_KP_8, KMOD_NONE, {}, {}},
+      {SDLK_KP_ENTER, KMOD_RALT, C::Enter, W::ToggleFullScreen},
+      {SDLK_RETURN, KMOD_LALT | KMOD_NUM, C::Enter, W::ToggleFullScreen},
+      {SDLK_RETURN, KMOD_LCTRL, C::Enter, {}}, {SDLK_RETURN, KMOD_LALT | KMOD_LCTRL, C::Enter, {}},
+      {SDLK_F9, KMOD_NONE, {}, W::ToggleDebugger}, {SDLK_F5, KMOD_NONE, {}, W::Reload},
+      {SDLK_F10, KMOD_NONE, {}, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(SDL_GetKeyName(c.key)) + " " + std::to_string(c.mod));
+    EXPECT_EQ(ControlKeyFromSdl(c.key, c.mod), c.control);
+    EXPECT_EQ(WindowCommandFromSdl(c.key, c.mod), c.command);
+  }
+  // A "natural" scrolling setting turns the wheel round; sideways is no turn.
+  EXPECT_EQ(WheelTurnFromSdl(-3, SDL_MOUSEWHEEL_NORMAL), WheelTurn::Down);
+  EXPECT_EQ(WheelTurnFromSdl(1, SDL_MOUSEWHEEL_FLIPPED), WheelTurn::Down);
+  EXPECT_EQ(WheelTurnFromSdl(-1, SDL_MOUSEWHEEL_FLIPPED), WheelTurn::Up);
+  EXPECT_EQ(WheelTurnFromSdl(0, SDL_MOUSEWHEEL_NORMAL), std::nullopt);
+}
+
+TEST(SdlClock, GivesTheUniversalTimeOfDay) {
+  const std::time_t before = std::time(nullptr) % 86400;
+  const uint32_t ms = SdlClock().UtcTimeOfDayMs();
+  const std::time_t after = std::time(nullptr) % 86400;
+  EXPECT_LT(ms, 86400u * 1000u);
+  const std::time_t s = ms / 1000;
+  EXPECT_TRUE(after < before /* across midnight */ || (before <= s && s <= after)) << ms;
 }
 
 }  // namespace

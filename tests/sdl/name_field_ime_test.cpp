@@ -1,9 +1,6 @@
-// The name fields in the real front end, with an input method's events
-// injected: typing within the byte limit, where a pending composition goes
-// when the keyboard moves on, the keys a field keeps, text typed at the
-// caret, the keyboard following the focus, and the sign of dropped characters.
-// Then with a real input method (RealInputMethodTest), which alone shows a
-// composition going on in the next field.
+// The name fields in the real front end with an input method's events
+// injected, then with a real input method (RealInputMethodTest), which alone
+// shows a composition going on in the next field.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,8 +14,7 @@ namespace {
 
 using testing::S;
 
-// The real front end with the name panel open, the family name field
-// having the keyboard (after `passes` passes).
+// The name panel open, the family name field having the keyboard.
 struct NameRig : testing::SdlRig {
   explicit NameRig(int passes = 3) {
     front->Start();
@@ -27,16 +23,10 @@ struct NameRig : testing::SdlRig {
   menus::Panels& p = game.panels;
 };
 
-class NameFieldImeTest : public ::testing::Test {
- protected:
-  NameRig rig;
-  menus::Panels& p = rig.p;
-};
+class NameFieldImeTest : public ::testing::Test, protected NameRig {};
 
-// The player composes in the family name field and clicks the given name
-// field: the composition is the family name's. An input method set to commit
-// its composition when reset sends it again; that echo goes nowhere, and what
-// comes after it is typed as usual.
+// An input method set to commit its composition when reset sends it again
+// after the click; that echo goes nowhere, what comes after it is typed.
 TEST_F(NameFieldImeTest, AClickOnTheOtherFieldKeepsTheCompositionInItsOwnField) {
   const std::string kLong = "わたなべたろうざえもん";  // 33 bytes: SDL sends it in two pieces
   struct Case {
@@ -53,55 +43,52 @@ TEST_F(NameFieldImeTest, AClickOnTheOtherFieldKeepsTheCompositionInItsOwnField) 
     p.SecondNameEdit.SetText("");
     p.FirstNameEdit.SetText("");
     p.NamePanel.SetFocus(&p.SecondNameEdit);
-    rig.Passes(3);
-    rig.Composition(c.composition.c_str(), 1, 2);
-    rig.Click(NameRig::Centre(p.FirstNameEdit), 3);
+    Passes(3);
+    Composition(c.composition.c_str(), 1, 2);
+    Click(NameRig::Centre(p.FirstNameEdit), 3);
     EXPECT_EQ(p.NamePanel.focus, &p.FirstNameEdit);
-    for (const std::string& text : c.then) rig.Text(text.c_str(), 3);
+    for (const std::string& text : c.then) Text(text.c_str(), 3);
     EXPECT_EQ(p.SecondNameEdit.text, Utf8ToSjis(c.composition).substr(0, 8));
     EXPECT_EQ(std::pair(p.SecondNameEdit.composition, p.FirstNameEdit.text),
               std::pair(std::string(), c.given));
   }
 }
 
-// A box that takes the keyboard, or OK clicked while composing, takes the
-// composition into the field first.
+// As a box that takes the keyboard does, or OK clicked while composing.
 TEST_F(NameFieldImeTest, TheCompositionGoesIntoTheFieldWhenTheKeyboardLeavesIt) {
-  rig.Composition("やま", 2, 2);
+  Composition("やま", 2, 2);
   MessageBoxModel box("text", MessageKind::Information, Buttons::Ok);
-  rig.game.on_pass = [&] { rig.Press(SDLK_RETURN); };
-  rig.front->RunMessageBox(box);
-  rig.game.on_pass = nullptr;
+  game.on_pass = [&] { Press(SDLK_RETURN); };
+  front->RunMessageBox(box);
+  game.on_pass = nullptr;
   EXPECT_EQ(std::pair(p.SecondNameEdit.text, p.SecondNameEdit.composition),
             std::pair(S("やま"), std::string()));
   std::string seen = "-";
   p.NameEntryButton.OnClick = [&] { seen = p.SecondNameEdit.text; };
-  rig.Passes(2);
-  rig.Composition("だ", 1, 2);
-  rig.Click(NameRig::Centre(p.NameEntryButton), 3);
+  Passes(2);
+  Composition("だ", 1, 2);
+  Click(NameRig::Centre(p.NameEntryButton), 3);
   EXPECT_EQ(seen, S("やまだ"));
 }
 
-// Escape would put an edit control back to its text of when it took the
-// focus; in a name field it changes nothing. Enter confirms the field; the
-// game hears none of these keys. Text goes in at the caret, also after the
-// game changed the field's text.
+// Escape changes nothing in a name field (an edit control would take its old
+// text back); Enter confirms it; the game hears none of these keys.
 TEST_F(NameFieldImeTest, TheFieldKeepsItsKeysAndTakesTextAtTheCaret) {
   int enters = 0;
   p.SecondNameEdit.OnEnter = [&] { ++enters; };
-  rig.Text("山田", 2);
-  rig.Press(SDLK_ESCAPE, 3);
+  Text("山田", 2);
+  Press(SDLK_ESCAPE, 3);
   EXPECT_EQ(p.SecondNameEdit.text, S("山田"));
   EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
-  rig.Press(SDLK_RETURN, 2);
+  Press(SDLK_RETURN, 2);
   EXPECT_EQ(enters, 1);
-  EXPECT_EQ(rig.game.Joined(), "");
+  EXPECT_EQ(game.Joined(), "");
   p.SecondNameEdit.SetText("ac");  // as the default names button does
-  rig.Passes(3);
-  rig.Press(SDLK_LEFT, 2);
-  rig.Text("b", 2);
-  rig.Composition("山", 1, 2);  // shown at the caret, committed there
-  rig.Text("山", 2);
+  Passes(3);
+  Press(SDLK_LEFT, 2);
+  Text("b", 2);
+  Composition("山", 1, 2);  // shown at the caret, committed there
+  Text("山", 2);
   EXPECT_EQ(p.SecondNameEdit.text, S("ab山c"));
   EXPECT_EQ(p.SecondNameEdit.caret, 4u);
 }
@@ -109,21 +96,20 @@ TEST_F(NameFieldImeTest, TheFieldKeepsItsKeysAndTakesTextAtTheCaret) {
 TEST_F(NameFieldImeTest, TextInputFollowsTheFocus) {
   EXPECT_TRUE(SDL_IsTextInputActive());
   p.NamePanel.focus = &p.NameEntryButton;  // as a handler moves it
-  rig.Passes(2);
+  Passes(2);
   EXPECT_FALSE(SDL_IsTextInputActive());
-  rig.Press(SDLK_a, 1);
-  EXPECT_EQ(rig.Count("KeyDown 0"), 1) << "keys go to the game again";
+  Press(SDLK_a, 1);
+  EXPECT_EQ(Count("KeyDown 0"), 1) << "keys go to the game again";
   p.NamePanel.focus = &p.FirstNameEdit;
-  rig.Passes(2);
+  Passes(2);
   EXPECT_TRUE(SDL_IsTextInputActive());
   p.NamePanel.visible = false;
-  rig.Passes(1);
+  Passes(1);
   EXPECT_FALSE(SDL_IsTextInputActive());
 }
 
-// What goes into the field of what is typed and composed; characters that
-// do not go in (past the byte limit, or without a Shift-JIS form) make the
-// field's frame flash a moment. (The limit itself is the menus suite's.)
+// Past the byte limit (the menus suite's) or without a Shift-JIS form, what
+// is typed or composed is dropped and the field's frame flashes a moment.
 TEST(NameFieldTyping, GoesInAsFarAsItFitsAndWhatIsDroppedFlashes) {
   struct Typed {
     const char* text;         // committed first
@@ -148,9 +134,8 @@ TEST(NameFieldTyping, GoesInAsFarAsItFitsAndWhatIsDroppedFlashes) {
   }
 }
 
-// IBus with Anthy on an X server, the keys pressed with xdotool:
-// tests/sdl/real_input_method.sh sets it all up and runs these tests;
-// anywhere else they are skipped.
+// IBus with Anthy on an X server, keys pressed with xdotool: only as
+// tests/sdl/real_input_method.sh sets it up and runs it.
 class RealInputMethodTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,6 +1,4 @@
-// The built program with its real front end on SDL's dummy drivers: it
-// starts on a small game, runs, and ends promptly and cleanly on a signal;
-// without a display it says so in one line.
+// The built program with its real front end on SDL's dummy drivers.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -29,12 +27,9 @@ bool CatchesSignal(pid_t pid, int sig) {
   return false;
 }
 
-// A signal ends the program promptly and cleanly at the click wait (the
-// trace shows the game got there, and nothing floods the terminal), with the
-// debugger's window and a breakpoint that cannot be set (it is told), and at
-// a start-up failure's box that nobody answers (exit code 1 and why). Without
-// a display (an unknown video driver, or none) it says so in one line, or
-// SDL would fall back to a driver that draws nowhere.
+// At the click wait (traced, quietly), with the debugger and a breakpoint it
+// cannot set, at a start-up failure's box nobody answers (exit code 1). With
+// no display SDL would fall back to a driver that draws nowhere: it says so.
 TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
   // A game on disk whose first scenario waits for a click for ever.
   const fs::path root = fs::path(VELMOR_BUILD_DIR) / "sdl_smoke_test";

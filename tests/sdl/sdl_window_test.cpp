@@ -27,9 +27,8 @@ Bitmap Checker(Color a, Color b, int w, int h) {
   return bmp;
 }
 
-// Full screen is a borderless window at the display's corner, as large as
-// the display; back from it the window has its place and size again, and
-// the pointer stays where it is on the display.
+// Full screen is a borderless window covering the display; back from it the
+// window has its place and size again; the pointer stays where it is.
 TEST(SdlWindow, FullScreenCoversTheDisplayAndBackKeepsThePlaceAndThePointer) {
   SdlRig rig({800, 600});
   SDL_Rect display;
@@ -83,8 +82,7 @@ TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
     EXPECT_EQ(NormalWindowPlace(c.last, c.first, usable), c.place);
 }
 
-// A picture stretched onto a window and read back from it pixel by pixel
-// comes back whole at every scale that shows every pixel.
+// Stretched and read back it comes back whole at every scale showing every pixel.
 TEST(SdlWindow, TheShownAreaReadsBackThePictureAtEveryScale) {
   Bitmap picture = Checker(0x112233, 0x445566, 640, 480);
   for (int y = 0; y < 480; ++y) picture.set((y * 7) % 640, y, Color(0x010101u * (y % 200)));
@@ -117,10 +115,8 @@ TEST(SdlWindow, ThePointerShowsWhileItsCounterIsNotNegative) {
   }
 }
 
-// The picture is stretched by repeating pixels over the wallpaper, or
-// blended while smooth scaling is on: a changed pixel is drawn again as far
-// as the blending reaches (only what changed is sent), and turned off the
-// plain stretch is back at once.
+// Pixels repeated, or blended while smooth scaling is on: a changed pixel is
+// sent again as far as the blending reaches; turned off, plain is back at once.
 TEST(SdlWindow, ThePictureIsStretchedOverTheWallpaperPlainOrSmooth) {
   SdlRig rig({200, 100});
   rig.window.DrawOnWindow(Bitmap(200, 100, 0x336699), {0, 0});
@@ -183,8 +179,7 @@ TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsIt) {
   }
 }
 
-// Corner text over the picture goes when the picture is presented again;
-// beside it, on the wallpaper, it stays.
+// Over the picture it goes when the picture is presented again, beside it not.
 TEST(SdlWindow, CornerTextStaysUntilThePictureIsPresentedOverIt) {
   for (Point at : {Point{0, 0}, Point{200, 150}}) {
     SdlRig rig({320, 240});
@@ -204,10 +199,8 @@ TEST(SdlWindow, CornerTextStaysUntilThePictureIsPresentedOverIt) {
   }
 }
 
-// On a real X server (the pointer_under_x test runs this under Xvfb): the
-// pointer is where the window's own motion events put it. Synthetic motion,
-// like that of remote desktops and XWayland, never moves the server's global
-// pointer, so a game reading that would see its pointer stand still.
+// Under Xvfb (pointer_under_x): synthetic motion, as from remote desktops and
+// XWayland, never moves the server's global pointer, so that is not read.
 TEST(PointerUnderX, FollowsTheWindowsOwnMotionEvents) {
   SdlRig rig;
   const char* driver = SDL_GetCurrentVideoDriver();
