@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
-# A name field with a real input method: starts a private X server (Xvfb), a
-# D-Bus session and IBus with Anthy in hiragana mode, then runs the
-# RealInputMethodTest cases of sdl_tests twice: with Anthy dropping its
-# composition when the input context is reset (its default) and committing
+# Runs the RealInputMethodTest cases of sdl_tests on a private X server, D-Bus
+# session and IBus with Anthy in hiragana mode, twice: Anthy dropping its
+# composition when the input context is reset (its default), and committing
 # it then ("commit on focus out"), which sends the text once more.
-#
 #   tests/sdl/real_input_method.sh BUILD/tests/sdl_tests [REPEAT]
-#
-# Exits 77 (CTest: skipped) when something it needs is missing or IBus with
-# Anthy does not start; everything it starts is ended by process id.
+# Exits 77 (CTest: skipped) when something it needs is missing or does not
+# start; everything it starts is ended by process id.
 set -u
 tests=${1:?usage: real_input_method.sh SDL_TESTS [REPEAT]}
 repeat=${2:-1}

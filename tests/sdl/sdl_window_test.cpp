@@ -31,31 +31,33 @@ Bitmap Checker(Color a, Color b, int w, int h) {
 // window has its place and size again; the pointer stays where it is.
 TEST(SdlWindow, FullScreenCoversTheDisplayAndBackKeepsThePlaceAndThePointer) {
   SdlRig rig({800, 600});
-  SDL_Rect display;
-  ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+  SDL_Rect d;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &d), 0);
+  const Rect display = Rect::FromSize(d.x, d.y, d.w, d.h);
+  auto place = [](SdlWindow& w) {  // the screen (for a window its client area) on the display
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(w.sdl_window(), &x, &y);
+    return Rect::FromSize(x, y, w.ScreenSize().width, w.ScreenSize().height);
+  };
   {  // opened so (not in SDL's own full-screen mode)
     platform::TtfFont font;
     SdlWindow full(font);
     std::string error;
     ASSERT_TRUE(full.Open(WindowOptions{}, &error)) << error;
-    int x = -1, y = -1;
-    SDL_GetWindowPosition(full.sdl_window(), &x, &y);
-    EXPECT_EQ(Rect::FromSize(x, y, full.ScreenSize().width, full.ScreenSize().height),
-              Rect::FromSize(display.x, display.y, display.w, display.h));
+    EXPECT_EQ(place(full), display);
     const uint32_t flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN;
     EXPECT_EQ(SDL_GetWindowFlags(full.sdl_window()) & flags, SDL_WINDOW_BORDERLESS);
   }
-  int x0 = 0, y0 = 0;
-  SDL_GetWindowPosition(rig.window.sdl_window(), &x0, &y0);
+  const Rect normal = place(rig.window);
+  EXPECT_EQ(normal, Rect::FromSize(normal.left, normal.top, 800, 600));  // the client area
   rig.window.PointerMoved({100, 50});
-  EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600})) << "a windowed screen is the client area";
   rig.window.SetFullScreen(true);
   EXPECT_TRUE(rig.window.FullScreen() && rig.window.TakeClientSize());
-  EXPECT_EQ(rig.window.ScreenSize(), (Size{display.w, display.h}));
-  EXPECT_EQ(rig.window.CursorPos(), (Point{100 + x0 - display.x, 50 + y0 - display.y}));
+  EXPECT_EQ(place(rig.window), display);
+  EXPECT_EQ(rig.window.CursorPos(), (Point{100 + normal.left - d.x, 50 + normal.top - d.y}));
   rig.window.SetFullScreen(false);
   EXPECT_TRUE(!rig.window.FullScreen() && rig.window.TakeClientSize());
-  EXPECT_EQ(rig.window.ScreenSize(), (Size{800, 600}));
+  EXPECT_EQ(place(rig.window), normal);
   EXPECT_EQ(rig.window.CursorPos(), (Point{100, 50}));
   // A new size empties the wallpaper layer.
   rig.window.DrawOnWindow(Bitmap(800, 600, 0xFFFFFF), {0, 0});
@@ -67,19 +69,15 @@ TEST(SdlWindow, FullScreenCoversTheDisplayAndBackKeepsThePlaceAndThePointer) {
 
 TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
   const Rect usable{0, 0, 1280, 1000}, middle = Rect::FromSize(128, 116, 1024, 768),
-             last = Rect::FromSize(100, 50, 800, 600);
-  struct Case {
-    Rect last;
-    Size first;
-    Rect place;
-  };
-  for (Case c : {Case{last, {1024, 768}, last},
-                 Case{Rect{}, {1024, 768}, middle},  // never a normal window yet
-                 // Larger than the display now, or off it: the first size.
-                 Case{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, middle},
-                 Case{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, middle},
-                 Case{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}})  // cut to fit
-    EXPECT_EQ(NormalWindowPlace(c.last, c.first, usable), c.place);
+             fits = Rect::FromSize(100, 50, 800, 600);
+  using Row = std::tuple<Rect, Size, Rect>;  // the last place, the first size, the place
+  for (auto [last, first, place] :
+       {Row{fits, {1024, 768}, fits}, Row{Rect{}, {1024, 768}, middle},  // never a normal one yet
+        // Larger than the display now, or off it: the first size.
+        Row{Rect::FromSize(0, 0, 1600, 1200), {1024, 768}, middle},
+        Row{Rect::FromSize(3000, 0, 800, 600), {1024, 768}, middle},
+        Row{Rect{}, {2000, 900}, Rect::FromSize(0, 50, 1280, 900)}})  // cut to fit
+    EXPECT_EQ(NormalWindowPlace(last, first, usable), place);
 }
 
 // Stretched and read back it comes back whole at every scale showing every pixel.
