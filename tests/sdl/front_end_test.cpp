@@ -354,33 +354,22 @@ TEST(InputMapping, ModifiersGiveTheGamesCode) {
 
 TEST(InputMapping, KeysThatStandInForTheMouseAndWhichOfThemRepeat) {
   using R = ReaderKey;
-  struct Case {
-    SDL_Keycode key;
-    std::optional<ReaderKey> reader;
-    bool repeats;
-  };
-  const Case cases[] = {
+  const std::tuple<SDL_Keycode, std::optional<ReaderKey>, bool> cases[] = {
       {SDLK_KP_ENTER, R::Enter, false}, {SDLK_ESCAPE, R::Escape, false}, {SDLK_UP, R::Up, true},
       {SDLK_PAGEUP, R::PageUp, true}, {SDLK_PAGEDOWN, R::PageDown, true}, {SDLK_1, R::Row1, false},
       {SDLK_7, R::Row7, false}, {SDLK_KP_4, R::Row4, false}, {SDLK_TAB, R::SkipRead, false},
       {SDLK_a, R::Auto, false}, {SDLK_0, {}, false}, {SDLK_8, {}, false}, {SDLK_KP_8, {}, false},
       {SDLK_KP_0, {}, false}, {SDLK_LEFT, {}, false}, {SDLK_b, {}, false}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(ReaderKeyFromSdl(c.key), c.reader) << SDL_GetKeyName(c.key);
-    EXPECT_EQ(c.reader && ReaderKeyRepeats(*c.reader), c.repeats) << SDL_GetKeyName(c.key);
+  for (auto [key, reader, repeats] : cases) {
+    EXPECT_EQ(ReaderKeyFromSdl(key), reader) << SDL_GetKeyName(key);
+    EXPECT_EQ(reader && ReaderKeyRepeats(*reader), repeats) << SDL_GetKeyName(key);
   }
 }
 
 TEST(InputMapping, ThePanelsKeysAndTheWindowsCommands) {
   using C = menus::ControlKey;
   using W = WindowCommand;
-  struct Case {
-    SDL_Keycode key;
-    uint16_t mod;
-    std::optional<C> control;
-    std::optional<W> command;
-  };
-  const Case cases[] = {
+  const std::tuple<SDL_Keycode, uint16_t, std::optional<C>, std::optional<W>> cases[] = {
       {SDLK_TAB, KMOD_LCTRL, C::Tab, {}}, {SDLK_TAB, KMOD_RSHIFT | KMOD_NUM, C::ShiftTab, {}},
       {SDLK_KP_ENTER, KMOD_NONE, C::Enter, {}}, {SDLK_SPACE, KMOD_LSHIFT, C::Space, {}},
       {SDLK_LEFT, KMOD_NONE, C::Left, {}}, {SDLK_RIGHT, KMOD_NONE, C::Right, {}},
@@ -390,10 +379,10 @@ TEST(InputMapping, ThePanelsKeysAndTheWindowsCommands) {
       {SDLK_RETURN, KMOD_LCTRL, C::Enter, {}}, {SDLK_RETURN, KMOD_LALT | KMOD_LCTRL, C::Enter, {}},
       {SDLK_F9, KMOD_NONE, {}, W::ToggleDebugger}, {SDLK_F5, KMOD_NONE, {}, W::Reload},
       {SDLK_F10, KMOD_NONE, {}, {}}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(SDL_GetKeyName(c.key)) + " " + std::to_string(c.mod));
-    EXPECT_EQ(ControlKeyFromSdl(c.key, c.mod), c.control);
-    EXPECT_EQ(WindowCommandFromSdl(c.key, c.mod), c.command);
+  for (auto [key, mod, control, command] : cases) {
+    SCOPED_TRACE(std::string(SDL_GetKeyName(key)) + " " + std::to_string(mod));
+    EXPECT_EQ(ControlKeyFromSdl(key, mod), control);
+    EXPECT_EQ(WindowCommandFromSdl(key, mod), command);
   }
   // A "natural" scrolling setting turns the wheel round; sideways is no turn.
   EXPECT_EQ(WheelTurnFromSdl(-3, SDL_MOUSEWHEEL_NORMAL), WheelTurn::Down);

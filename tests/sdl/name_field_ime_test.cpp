@@ -29,28 +29,25 @@ class NameFieldImeTest : public ::testing::Test, protected NameRig {};
 // after the click; that echo goes nowhere, what comes after it is typed.
 TEST_F(NameFieldImeTest, AClickOnTheOtherFieldKeepsTheCompositionInItsOwnField) {
   const std::string kLong = "わたなべたろうざえもん";  // 33 bytes: SDL sends it in two pieces
-  struct Case {
-    const char* what;
-    std::string composition;
-    std::vector<std::string> then;  // text events after the click
-    std::string given;              // the given name field afterwards
-  };
-  for (const Case& c : {Case{"the echo", "やまだ", {"やまだ"}, ""},
-                        Case{"an echo in pieces", kLong, {"わたなべたろうざえも", "ん"}, ""},
-                        Case{"other text", "やまだ", {"はな"}, S("はな")},
-                        Case{"the echo only once", "やま", {"やま", "やま"}, S("やま")}}) {
-    SCOPED_TRACE(c.what);
+  // The composition, the text events after the click, the given name field then.
+  using Row = std::tuple<std::string, std::vector<std::string>, std::string>;
+  for (const auto& [composition, then, given] :
+       {Row{"やまだ", {"やまだ"}, ""},  // the echo
+        Row{kLong, {"わたなべたろうざえも", "ん"}, ""},  // the echo in pieces
+        Row{"やまだ", {"はな"}, S("はな")},  // other text
+        Row{"やま", {"やま", "やま"}, S("やま")}}) {  // the echo only once
+    SCOPED_TRACE(composition + " " + then[0]);
     p.SecondNameEdit.SetText("");
     p.FirstNameEdit.SetText("");
     p.NamePanel.SetFocus(&p.SecondNameEdit);
     Passes(3);
-    Composition(c.composition.c_str(), 1, 2);
+    Composition(composition.c_str(), 1, 2);
     Click(NameRig::Centre(p.FirstNameEdit), 3);
     EXPECT_EQ(p.NamePanel.focus, &p.FirstNameEdit);
-    for (const std::string& text : c.then) Text(text.c_str(), 3);
-    EXPECT_EQ(p.SecondNameEdit.text, Utf8ToSjis(c.composition).substr(0, 8));
+    for (const std::string& text : then) Text(text.c_str(), 3);
+    EXPECT_EQ(p.SecondNameEdit.text, Utf8ToSjis(composition).substr(0, 8));
     EXPECT_EQ(std::pair(p.SecondNameEdit.composition, p.FirstNameEdit.text),
-              std::pair(std::string(), c.given));
+              std::pair(std::string(), given));
   }
 }
 
@@ -136,53 +133,44 @@ TEST(NameFieldTyping, GoesInAsFarAsItFitsAndWhatIsDroppedFlashes) {
 
 // IBus with Anthy on an X server, keys pressed with xdotool: only as
 // tests/sdl/real_input_method.sh sets it up and runs it.
-class RealInputMethodTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (std::getenv("VELMOR_REAL_IME") == nullptr)
-      GTEST_SKIP() << "needs an X server with IBus and Anthy: run tests/sdl/real_input_method.sh";
-    rig = std::make_unique<NameRig>(0);
-    ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
-    Xdo(search_ + " windowfocus --sync");
-    ASSERT_TRUE(Until([] { return SDL_IsTextInputActive() == SDL_TRUE; }));
-  }
-  void Xdo(const std::string& args) {
+TEST(RealInputMethodTest, TheOtherFieldClickedWhileComposing) {
+  if (std::getenv("VELMOR_REAL_IME") == nullptr)
+    GTEST_SKIP() << "needs an X server with IBus and Anthy: run tests/sdl/real_input_method.sh";
+  NameRig rig(0);
+  menus::Panels& p = rig.p;
+  ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
+  auto xdo = [](const std::string& args) {
     const std::string command = "timeout -s KILL 10 xdotool " + args;
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  }
-  // Runs the loop until `done` holds (true) or for a few seconds at most
-  // (false): the input method answers from other processes.
-  bool Until(const std::function<bool()>& done, int passes = 200) {
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  };
+  // Finds our X window (the rig titles it "test") for the xdotool command after it.
+  const std::string ours = "search --sync --all --pid " + std::to_string(getpid()) + " --name test";
+  // Runs the loop until `done` holds, a few seconds at most (the input method is elsewhere).
+  auto until = [&](const std::function<bool()>& done, int passes = 200) {
     for (int i = 0; i < passes; ++i) {
-      rig->Passes(1);
+      rig.Passes(1);
       if (done()) return true;
     }
     return false;
-  }
-  std::unique_ptr<NameRig> rig;
-  // Finds our X window (the rig titles it "test") for the xdotool command after it.
-  const std::string search_ =
-      "search --sync --all --pid " + std::to_string(getpid()) + " --name test";
-};
-
-TEST_F(RealInputMethodTest, TheOtherFieldClickedWhileComposing) {
-  menus::Panels& p = rig->p;
-  Xdo("type --delay 40 yamada");  // Latin letters, for the input method to turn into kana
-  ASSERT_TRUE(Until([&] { return p.SecondNameEdit.composition == "やまだ"; }))
+  };
+  xdo(ours + " windowfocus --sync");
+  ASSERT_TRUE(until([] { return SDL_IsTextInputActive() == SDL_TRUE; }));
+  xdo("type --delay 40 yamada");  // Latin letters, for the input method to turn into kana
+  ASSERT_TRUE(until([&] { return p.SecondNameEdit.composition == "やまだ"; }))
       << "the input method composes nothing: is it in hiragana mode?";
   const Point at = NameRig::Centre(p.FirstNameEdit);
-  Xdo(search_ + " mousemove --window %1 " + std::to_string(at.x) + " " + std::to_string(at.y));
-  rig->Passes(2);
-  Xdo("click 1");
-  ASSERT_TRUE(Until([&] { return p.NamePanel.focus == &p.FirstNameEdit; }));
-  Until([] { return false; }, 40);  // whatever the input method still sends arrives now
+  xdo(ours + " mousemove --window %1 " + std::to_string(at.x) + " " + std::to_string(at.y));
+  rig.Passes(2);
+  xdo("click 1");
+  ASSERT_TRUE(until([&] { return p.NamePanel.focus == &p.FirstNameEdit; }));
+  until([] { return false; }, 40);  // whatever the input method still sends arrives now
   EXPECT_EQ(std::pair(p.SecondNameEdit.text, p.FirstNameEdit.text),
             std::pair(S("やまだ"), std::string()));
-  Xdo("type --delay 40 hana");
-  ASSERT_TRUE(Until([&] { return p.FirstNameEdit.composition == "はな"; }))
+  xdo("type --delay 40 hana");
+  ASSERT_TRUE(until([&] { return p.FirstNameEdit.composition == "はな"; }))
       << "the input method goes on with the old composition";
-  Xdo("key Return");
-  ASSERT_TRUE(Until([&] { return p.FirstNameEdit.text == S("はな"); }));
+  xdo("key Return");
+  ASSERT_TRUE(until([&] { return p.FirstNameEdit.text == S("はな"); }));
   EXPECT_EQ(p.SecondNameEdit.text, S("やまだ"));
 }
 
