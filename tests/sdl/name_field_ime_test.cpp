@@ -108,26 +108,22 @@ TEST_F(NameFieldImeTest, TextInputFollowsTheFocus) {
 // Past the byte limit (the menus suite's) or without a Shift-JIS form, what
 // is typed or composed is dropped and the field's frame flashes a moment.
 TEST(NameFieldTyping, GoesInAsFarAsItFitsAndWhatIsDroppedFlashes) {
-  struct Typed {
-    const char* text;         // committed first
-    const char* composition;  // then composed ("" for none), and the other field clicked
-    const char* field;        // the field's text then (UTF-8)
-    bool flashing;
-  };
-  for (const Typed& t : {Typed{"山田", "", "山田", false},
-                         Typed{"a\xC3\xA9" "b", "", "ab", true},  // "a\u00e9b"
-                         Typed{"山田太", "郎花", "山田太郎", true}}) {
-    SCOPED_TRACE(t.text);
+  // Committed, then composed ("": none) and the other field clicked, the field's text then.
+  using Row = std::tuple<const char*, const char*, const char*, bool>;
+  for (auto [text, composition, field, flashing] :
+       {Row{"山田", "", "山田", false}, Row{"a\xC3\xA9" "b", "", "ab", true} /* "a\u00e9b" */,
+        Row{"山田太", "郎花", "山田太郎", true}}) {
+    SCOPED_TRACE(text);
     NameRig r;
-    r.Text(t.text);
-    if (*t.composition) r.Composition(t.composition, 1);
+    r.Text(text);
+    if (*composition) r.Composition(composition, 1);
     r.Passes(2);
-    if (*t.composition) {
+    if (*composition) {
       EXPECT_FALSE(r.front->panel_view().Flashing()) << "nothing is dropped while composing";
       r.Click(NameRig::Centre(r.p.FirstNameEdit), 3);
     }
-    EXPECT_EQ(r.p.SecondNameEdit.text, S(t.field));
-    EXPECT_EQ(r.front->panel_view().Flashing(), t.flashing);
+    EXPECT_EQ(r.p.SecondNameEdit.text, S(field));
+    EXPECT_EQ(r.front->panel_view().Flashing(), flashing);
   }
 }
 
