@@ -28,12 +28,11 @@ class NameFieldImeTest : public ::testing::Test, protected NameRig {};
 // An input method set to commit its composition when reset sends it again
 // after the click; that echo goes nowhere, what comes after it is typed.
 TEST_F(NameFieldImeTest, AClickOnTheOtherFieldKeepsTheCompositionInItsOwnField) {
-  const std::string kLong = "わたなべたろうざえもん";  // 33 bytes: SDL sends it in two pieces
   // The composition, the text events after the click, the given name field then.
   using Row = std::tuple<std::string, std::vector<std::string>, std::string>;
   for (const auto& [composition, then, given] :
        {Row{"やまだ", {"やまだ"}, ""},  // the echo
-        Row{kLong, {"わたなべたろうざえも", "ん"}, ""},  // the echo in pieces
+        Row{"わたなべたろうざえもん", {"わたなべたろうざえも", "ん"}, ""},  // 33 bytes: in pieces
         Row{"やまだ", {"はな"}, S("はな")},  // other text
         Row{"やま", {"やま", "やま"}, S("やま")}}) {  // the echo only once
     SCOPED_TRACE(composition + " " + then[0]);
