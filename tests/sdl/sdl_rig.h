@@ -74,9 +74,7 @@ class RecordingGame : public sdl::GameEvents {
     return settings_problem;
   }
 
-  int Count(const std::string& line) const {
-    return static_cast<int>(std::count(log.begin(), log.end(), line));
-  }
+  int Count(const std::string& line) const { return int(std::count(log.begin(), log.end(), line)); }
   std::string Joined() const {  // the log on one line
     std::string all;
     for (const std::string& line : log) all += (all.empty() ? "" : ", ") + line;
