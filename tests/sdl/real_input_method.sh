@@ -1,23 +1,15 @@
 #!/usr/bin/env bash
-# A name field with a real input method: starts a private X server (Xvfb), a
-# D-Bus session and IBus with Anthy in hiragana mode, then runs the
-# RealInputMethodTest cases of sdl_tests twice: with Anthy dropping its
-# composition when the input context is reset (its default) and committing
+# Runs the RealInputMethodTest cases of sdl_tests on a private X server, D-Bus
+# session and IBus with Anthy in hiragana mode, twice: Anthy dropping its
+# composition when the input context is reset (its default), and committing
 # it then ("commit on focus out"), which sends the text once more.
-#
 #   tests/sdl/real_input_method.sh BUILD/tests/sdl_tests [REPEAT]
-#
-# Exits 77 (CTest: skipped) when something it needs is missing or IBus with
-# Anthy does not start; everything it starts is ended by process id.
+# Exits 77 (CTest: skipped) when something it needs is missing or does not
+# start; everything it starts is ended by process id.
 set -u
-
 tests=${1:?usage: real_input_method.sh SDL_TESTS [REPEAT]}
 repeat=${2:-1}
-
-skip() {
-  echo "real input method test skipped: $*"
-  exit 77
-}
+skip() { echo "real input method test skipped: $*"; exit 77; }
 
 # Debian's own tools first: ibus-anthy is a Python program that needs the
 # system's python3 with its gi module, not another python3 on the PATH.
@@ -43,17 +35,13 @@ trap cleanup EXIT
 # there, not in the developer's.
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
 export XDG_RUNTIME_DIR=$work/run NO_AT_BRIDGE=1
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME" && mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 unset DBUS_SESSION_BUS_ADDRESS GTK_IM_MODULE QT_IM_MODULE
 
 # Waits until the command succeeds, a few seconds at most.
 wait_for() {
   local i
-  for i in $(seq 100); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
+  for i in $(seq 100); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
   return 1
 }
 
@@ -68,10 +56,11 @@ wait_for test -s "$work/bus" || skip "the D-Bus session did not start"
 export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
 
 export XMODIFIERS=@im=ibus SDL_IM_MODULE=ibus
+anthy=org.freedesktop.ibus.engine.anthy.common
 status=0
 for mode in 0 1; do
-  gsettings set org.freedesktop.ibus.engine.anthy.common input-mode 0 || skip "cannot set Anthy's mode"
-  gsettings set org.freedesktop.ibus.engine.anthy.common behavior-on-focus-out $mode
+  gsettings set $anthy input-mode 0 || skip "cannot set Anthy's mode"
+  gsettings set $anthy behavior-on-focus-out $mode
   ibus-daemon --replace --panel=disable --cache=none >"$work/ibus.log" 2>&1 &
   daemon=$!
   pids+=($daemon)
@@ -79,13 +68,11 @@ for mode in 0 1; do
   # (ibus engine NAME exits with 1 even when it took the engine.)
   wait_for bash -c 'ibus engine anthy; [ "$(ibus engine)" = anthy ]' ||
     skip "IBus does not take the Anthy engine"
-
   echo "== Anthy with behavior-on-focus-out $mode"
   VELMOR_REAL_IME=1 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
     timeout -s KILL 150 "$tests" --gtest_filter='RealInputMethodTest.*' --gtest_repeat="$repeat" \
     --gtest_brief=1 2>&1 | tail -c 20000
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-
   ibus exit >/dev/null 2>&1
   wait_for bash -c "! kill -0 $daemon" || kill "$daemon" 2>/dev/null
 done
