@@ -253,9 +253,11 @@ TEST(SaveUnderKill, TheSlotIsAlwaysTheOldOrTheNewAndTheNextStartTidiesUp) {
     ASSERT_EQ(pipe(done), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
-    for (int k = saved + 1; child == 0; ++k)
-      if (!files.WriteFile(slot, SlotNumber(k), nullptr) || write(done[1], &k, sizeof k) != kInt)
-        _exit(3);
+    if (child == 0) {
+      for (int k = saved + 1;; ++k)
+        if (!files.WriteFile(slot, SlotNumber(k), nullptr) || write(done[1], &k, sizeof k) != kInt)
+          _exit(3);
+    }
     close(done[1]);
     std::this_thread::sleep_for(std::chrono::microseconds(rng() % 3000));
     kill(child, SIGKILL);
