@@ -26,6 +26,11 @@
 # glyph <= 0.75x the peer's. Before the runs each engine is launched once
 # unmeasured, so that every measured launch finds its files in the cache.
 #
+# Players do not play as root, and libraries treat root differently (the X
+# library keeps no compose cache for root, for one), so when the script runs
+# as root both engines run as an ordinary user (nobody unless --user says
+# otherwise), with a home of their own in the work folder.
+#
 # Usage: bench/side_by_side.sh [--velmor PROGRAM] [--runs N] [--seconds S]
 #                              [--renderer auto|software|accelerated] [--keep]
 #   --velmor    the program (default: the newer of build/ci/src/velmor and
@@ -33,6 +38,8 @@
 #   --runs      runs per engine (default 3)
 #   --seconds   length of the idle and of the typing phase (default 10)
 #   --renderer  passed to Velmor as --renderer R (not passed unless given)
+#   --user      the user the engines run as when the script runs as root
+#               (default nobody; root runs them as root)
 #   --keep      keep the work folder (games, logs, raw figures)
 # Installs what it needs with apt-get (Debian 12, as root). Both engines get
 # SDL_AUDIODRIVER=dummy unless it is set. Figures on a busy machine are only
@@ -44,7 +51,7 @@ if [[ -n ${LC_ALL:-} ]]; then export LANG=$LC_ALL; unset LC_ALL; fi
 export LC_NUMERIC=C
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-runs=3 seconds=10 velmor="" renderer="" keep=0
+runs=3 seconds=10 velmor="" renderer="" keep=0 player=nobody
 readonly peer_program=/usr/games/onscripter
 readonly font=/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 readonly root_colour=205080   # the empty screen: a colour neither game draws
@@ -61,6 +68,7 @@ parse_args() {
       --runs) runs=${2:?--runs needs a number}; shift 2 ;;
       --seconds) seconds=${2:?--seconds needs a number}; shift 2 ;;
       --renderer) renderer=${2:?--renderer needs a name}; shift 2 ;;
+      --user) player=${2:?--user needs a user name}; shift 2 ;;
       --keep) keep=1; shift ;;
       -h | --help) usage 0 ;;
       *) echo "side_by_side: unknown option $1" >&2; usage 2 ;;
@@ -160,9 +168,11 @@ engine_command() {
     velmor)
       cmd=("$velmor" --data "$work/velmor/data" --slots "$work/velmor/run-slot")
       [[ -z $renderer ]] || cmd+=(--renderer "$renderer")
-      rm -rf "$work/velmor/run-slot" && cp -r "$work/velmor/slot" "$work/velmor/run-slot" ;;
+      rm -rf "$work/velmor/run-slot" && cp -r "$work/velmor/slot" "$work/velmor/run-slot"
+      give_player "$work/velmor/run-slot" ;;
     peer) cmd=("$peer_program" -r "$work/peer") ;;
   esac
+  cmd=("${as_player[@]}" "${cmd[@]}")
 }
 
 engine_ink() { case $1 in velmor) echo dark ;; peer) echo light ;; esac; }
@@ -190,6 +200,33 @@ start_xserver() {
   done
   die "could not start Xvfb (see $work/xvfb.log)"
 }
+
+# --- The player ---
+
+# as_player: the command prefix that runs an engine as the player (empty when
+# the script does not run as root, or runs the engines as root).
+as_player=()
+player_group=""
+
+# Run as root, the engines run as the player, with a home in the work folder
+# (a copy of the X authority in it) and the games theirs to write in.
+prepare_player() {
+  ((EUID == 0)) && [[ $player != root ]] || return 0
+  id -u "$player" > /dev/null 2>&1 || die "no user $player (--user)"
+  player_group=$(id -gn "$player")
+  local home=$work/home
+  mkdir -p "$home"
+  cp "$XAUTHORITY" "$home/.Xauthority"
+  chmod 711 "$work"
+  give_player "$home" "$work/velmor" "$work/peer"
+  as_player=(setpriv --reuid="$player" --regid="$player_group" --clear-groups
+    env -u XDG_CACHE_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_RUNTIME_DIR
+    HOME="$home" XAUTHORITY="$home/.Xauthority")
+  "${as_player[@]}" test -x "$velmor" ||
+    die "$player cannot run $velmor (build where the user can reach it, or use --user root)"
+}
+
+give_player() { [[ -z $player_group ]] || chown -R "$player:$player_group" "$@"; }
 
 # --- Measuring ---
 
@@ -424,7 +461,9 @@ main() {
   make_velmor_game
   make_peer_game
   start_xserver
-  echo "Velmor: $velmor${renderer:+ --renderer $renderer}; peer: $peer_program; display $DISPLAY"
+  prepare_player
+  echo "Velmor: $velmor${renderer:+ --renderer $renderer}; peer: $peer_program; display $DISPLAY;" \
+    "as ${player_group:+$player}$([[ -n $player_group ]] || id -un)"
   warm_up
   local run
   for ((run = 1; run <= runs; run++)); do

@@ -14,6 +14,7 @@
 
 #include "core/game_path.h"
 #include "platform/files.h"
+#include "platform/shared/compose_cache.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/startup_heap.h"
@@ -134,6 +135,51 @@ TEST(FontFaces, AJapaneseFaceIsFoundOrTheReasonSaysHowToMendIt) {
     EXPECT_TRUE(error.find(says) != std::string::npos && error.find("--font") != std::string::npos)
         << error;
   }
+}
+
+// The X library's compose cache: a folder of the player's own beside the other caches, unless the
+// player has one the library finds by itself; never for root, for whom the library caches nothing.
+TEST_F(OsFilesTest, TheComposeCacheIsAPrivateFolderUnlessThePlayerHasOne) {
+  const std::string home = (root_ / "home").string();
+  fs::create_directories(home);
+  for (auto [chosen, xdg, home_var, root, folder] :
+       std::vector<std::tuple<const char*, const char*, const char*, bool, std::string>>{
+           {nullptr, "/x/cache", "/h", false, "/x/cache/velmor/compose"},
+           {nullptr, "/x/cache//", "/h", false, "/x/cache/velmor/compose"},
+           {nullptr, nullptr, "/h", false, "/h/.cache/velmor/compose"},
+           {nullptr, "cache", "/h", false, "/h/.cache/velmor/compose"},  // relative: not a path
+           {nullptr, "", nullptr, false, ""},
+           {"/mine", "/x/cache", "/h", false, ""},
+           {"", "/x/cache", "/h", false, ""},  // set, even empty: the player's choice
+           {nullptr, "/x/cache", "/h", true, ""},
+           {nullptr, nullptr, home.c_str(), false, home + "/.cache/velmor/compose"}})
+    EXPECT_EQ(platform::ComposeCacheFolder(chosen, xdg, home_var, root), folder)
+        << (xdg ? xdg : "-") << " " << (home_var ? home_var : "-") << " " << root;
+  fs::create_directory(root_ / "home" / ".compose-cache");  // the library's own place
+  EXPECT_EQ(platform::ComposeCacheFolder(nullptr, "/x/cache", home.c_str(), false), "");
+
+  // The library trusts only a folder no one else can write to; one already set is kept.
+  const fs::path folder = root_ / "cache" / "velmor" / "compose";
+  const char* before = std::getenv("XCOMPOSECACHE");
+  const std::string kept = before ? before : "";
+  auto cache_var = [] {
+    const char* value = std::getenv("XCOMPOSECACHE");
+    return std::string(value ? value : "(unset)");
+  };
+  ::unsetenv("XCOMPOSECACHE");
+  ASSERT_TRUE(platform::UseComposeCacheIn(folder.string()));
+  EXPECT_EQ(cache_var(), folder.string());
+  for (const fs::path& made : {folder, folder.parent_path()})
+    EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all) << made;
+  EXPECT_TRUE(platform::UseComposeCacheIn(folder.string())) << "made already";
+  ::setenv("XCOMPOSECACHE", "/mine", 1);
+  EXPECT_TRUE(platform::UseComposeCacheIn(folder.string()));
+  EXPECT_EQ(cache_var(), "/mine");
+  std::ofstream(root_ / "cache" / "file");
+  ::unsetenv("XCOMPOSECACHE");
+  EXPECT_FALSE(platform::UseComposeCacheIn((root_ / "cache" / "file" / "compose").string()));
+  EXPECT_EQ(cache_var(), "(unset)");
+  if (before) ::setenv("XCOMPOSECACHE", kept.c_str(), 1);
 }
 
 // While the start-up heap lives, large blocks come from the main heap, advised for huge pages;

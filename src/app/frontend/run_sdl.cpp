@@ -17,6 +17,7 @@
 #include "platform/sdl/sdl_media_player.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_window.h"
+#include "platform/shared/compose_cache.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/startup_heap.h"
@@ -199,6 +200,8 @@ int RunSdl(const CommandLine& cli) {
   // own when SDL asks for it (tens of milliseconds, and a daemon left
   // behind): the program does without one.
   setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+  // The X input method's compose table, read once a day, not at every start.
+  platform::UseComposeCache();
   // The font is looked for and opened while SDL starts.
   std::future<FoundFont> found = std::async(std::launch::async, [&cli] {
     std::string why;

@@ -1,0 +1,56 @@
+#include "platform/shared/compose_cache.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace velmor::platform {
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The folder and any missing one above it, each only for the user.
+bool MakePrivateFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+  return ::mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && IsFolder(path));
+}
+
+}  // namespace
+
+std::string ComposeCacheFolder(const char* xcomposecache, const char* xdg_cache_home,
+                               const char* home, bool is_root) {
+  if (is_root || xcomposecache != nullptr) return {};
+  const bool has_home = home != nullptr && home[0] == '/';
+  if (has_home && IsFolder(std::string(home) + "/.compose-cache")) return {};
+  // Only an absolute $XDG_CACHE_HOME counts; otherwise the home's .cache.
+  std::string base;
+  if (xdg_cache_home != nullptr && xdg_cache_home[0] == '/') {
+    base = xdg_cache_home;
+  } else if (has_home) {
+    base = std::string(home) + "/.cache";
+  } else {
+    return {};
+  }
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  return base + "/velmor/compose";
+}
+
+bool UseComposeCacheIn(const std::string& folder) {
+  return MakePrivateFolders(folder) && ::setenv("XCOMPOSECACHE", folder.c_str(), 0) == 0;
+}
+
+bool UseComposeCache() {
+  const std::string folder = ComposeCacheFolder(std::getenv("XCOMPOSECACHE"),
+                                                std::getenv("XDG_CACHE_HOME"),
+                                                std::getenv("HOME"), ::geteuid() == 0);
+  return !folder.empty() && UseComposeCacheIn(folder);
+}
+
+}  // namespace velmor::platform
