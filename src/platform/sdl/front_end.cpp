@@ -58,6 +58,8 @@ void SdlFrontEnd::Start() {
   scheduler_.Restart(SDL_GetTicks64());
   window_.Invalidate();
   if (game_ != nullptr) game_->PaintIfInvalid();
+  // What the first frame did not need, before the first tick.
+  ui_.StartBackend();
 }
 
 void SdlFrontEnd::Run() {

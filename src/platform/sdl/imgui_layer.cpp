@@ -128,7 +128,9 @@ ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer, const FontFac
   io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
   io.MouseDrawCursor = false;
   io.MouseDoubleClickTime = 0.5f;
-  ImGui_ImplSDL2_InitForSDLRenderer(window);
+  // The SDL backend starts later (StartBackend): it makes its pointers with
+  // the X server, which the first frame need not wait for.
+  window_ = window;
   ImGui_ImplSDLRenderer_Init(renderer);
   renderer_ = renderer;
   // Video drivers without a real screen (dummy, offscreen) never give the
@@ -136,16 +138,6 @@ ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer, const FontFac
   const char* driver = SDL_GetCurrentVideoDriver();
   pointer_from_state_ = driver != nullptr && (std::string_view(driver) == "dummy" ||
                                               std::string_view(driver) == "offscreen");
-  // Tab moves the focus along the panels' own tab order, not ImGui's.
-  io.KeyMap[ImGuiKey_Tab] = -1;
-  // Escape would put a name field back to its text of when it took the
-  // focus, so a habitual Escape would erase a name: it means nothing to a
-  // field. Undo and redo are off too: the field's text also changes outside
-  // ImGui (typed text, compositions, the game), which its undo record does
-  // not know.
-  io.KeyMap[ImGuiKey_Escape] = -1;
-  io.KeyMap[ImGuiKey_Z] = -1;
-  io.KeyMap[ImGuiKey_Y] = -1;
   SetClassicStyle();
 
   fonts_ok_ = gothic_.Map(faces.gothic.c_str());
@@ -164,7 +156,7 @@ ImGuiLayer::ImGuiLayer(SDL_Window* window, SDL_Renderer* renderer, const FontFac
 ImGuiLayer::~ImGuiLayer() {
   DisownFontData();
   if (renderer_ != nullptr) ImGui_ImplSDLRenderer_Shutdown();
-  ImGui_ImplSDL2_Shutdown();
+  if (backend_started_) ImGui_ImplSDL2_Shutdown();
   ImGui::DestroyContext();
 }
 
@@ -302,9 +294,31 @@ ImGuiLayer::Area ImGuiLayer::DrawnArea() const {
   return a;
 }
 
-void ImGuiLayer::ProcessEvent(const SDL_Event& event) { ImGui_ImplSDL2_ProcessEvent(&event); }
+void ImGuiLayer::StartBackend() {
+  if (backend_started_) return;
+  ImGui_ImplSDL2_InitForSDLRenderer(window_);
+  backend_started_ = true;
+  // The backend has just mapped ImGui's keys; some of them are taken back.
+  ImGuiIO& io = ImGui::GetIO();
+  // Tab moves the focus along the panels' own tab order, not ImGui's.
+  io.KeyMap[ImGuiKey_Tab] = -1;
+  // Escape would put a name field back to its text of when it took the
+  // focus, so a habitual Escape would erase a name: it means nothing to a
+  // field. Undo and redo are off too: the field's text also changes outside
+  // ImGui (typed text, compositions, the game), which its undo record does
+  // not know.
+  io.KeyMap[ImGuiKey_Escape] = -1;
+  io.KeyMap[ImGuiKey_Z] = -1;
+  io.KeyMap[ImGuiKey_Y] = -1;
+}
+
+void ImGuiLayer::ProcessEvent(const SDL_Event& event) {
+  StartBackend();
+  ImGui_ImplSDL2_ProcessEvent(&event);
+}
 
 void ImGuiLayer::BeginFrame() {
+  StartBackend();
   if (outdated_) BuildAtlas();
   ImGui_ImplSDLRenderer_NewFrame();
   ImGui_ImplSDL2_NewFrame();

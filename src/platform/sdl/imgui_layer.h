@@ -79,6 +79,9 @@ class ImGuiLayer {
   };
   Area DrawnArea() const;
 
+  // Starts ImGui's SDL backend, if it has not started: the first event or
+  // frame does, or the front end once the first frame is shown.
+  void StartBackend();
   // Hands an input event to ImGui.
   void ProcessEvent(const SDL_Event& event);
   // Starts a frame; adds the characters asked for since the last frame to
@@ -114,7 +117,9 @@ class ImGuiLayer {
   // The font files belong to this object, not to ImGui's atlas.
   void DisownFontData();
 
+  SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
+  bool backend_started_ = false;
   bool fonts_ok_ = false;
   std::string error_;
   MappedFile gothic_;   // the font files
