@@ -1,7 +1,9 @@
 // Points, sizes and rectangles in pixels (right and bottom edges exclusive).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 
 namespace velmor {
 
@@ -42,5 +44,47 @@ constexpr Rect Union(const Rect& a, const Rect& b) {
   return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
           a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
 }
+
+// A few rectangles that together hold what changed. Changes far from each
+// other (a typed glyph, the pointer across the picture) stay apart, so that
+// looking for them scans their own pixels, not everything between them;
+// changes side by side (the rows of one glyph) become one rectangle.
+class ChangedRects {
+ public:
+  static constexpr int kMost = 4;
+
+  ChangedRects() = default;
+  explicit ChangedRects(const Rect& r) { Add(r); }
+
+  void Add(const Rect& r) {
+    if (r.empty()) return;
+    // Into the rectangle it widens least, unless that would take in more
+    // unchanged pixels than the two hold (or there is no room for another).
+    int best = -1;
+    int64_t best_waste = 0;
+    for (int i = 0; i < count_; ++i) {
+      const int64_t waste = Area(Union(rects_[i], r)) - Area(rects_[i]) - Area(r);
+      if (best < 0 || waste < best_waste) best = i, best_waste = waste;
+    }
+    if (best >= 0 && (best_waste <= Area(rects_[best]) + Area(r) || count_ == kMost)) {
+      rects_[best] = Union(rects_[best], r);
+    } else {
+      rects_[count_++] = r;
+    }
+  }
+  void Clear() { count_ = 0; }
+  std::span<const Rect> rects() const { return {rects_.data(), static_cast<std::size_t>(count_)}; }
+  bool contains(int32_t x, int32_t y) const {
+    for (const Rect& r : rects())
+      if (r.contains(x, y)) return true;
+    return false;
+  }
+
+ private:
+  static int64_t Area(const Rect& r) { return int64_t{r.width()} * r.height(); }
+
+  std::array<Rect, kMost> rects_{};
+  int count_ = 0;
+};
 
 }  // namespace velmor

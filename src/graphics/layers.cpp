@@ -67,7 +67,7 @@ void Layers::Publish(const Rect& r) {
 
 void Layers::Present(const Rect& display) {
   window_.StretchOnWindow(IMG, display, image_changed_);
-  image_changed_ = Rect{};
+  image_changed_.Clear();
 }
 
 void Layers::DrawWallpaper() {

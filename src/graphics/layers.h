@@ -81,7 +81,7 @@ class Layers {
   // Anything else drawn into the screen image (the pointer, an animation
   // frame, the held picture) says where: the window looks for changes only
   // where the screen image was drawn into since the last presentation.
-  void ImageDrawn(const Rect& r) { image_changed_ = Union(image_changed_, r); }
+  void ImageDrawn(const Rect& r) { image_changed_.Add(r); }
   // The screen image stretched into the display rectangle of the window.
   void Present(const Rect& display);
   // "WALL00.BMP" tiled over the whole window from its top-left corner.
@@ -94,7 +94,7 @@ class Layers {
   platform::Window& window_;
   // Where IMG was drawn into since the last presentation (all of it at
   // first).
-  Rect image_changed_{0, 0, 1 << 16, 1 << 16};
+  ChangedRects image_changed_{Rect{0, 0, 1 << 16, 1 << 16}};
 };
 
 }  // namespace velmor::graphics

@@ -30,7 +30,10 @@ class Window {
   // neighbour (the presentation of the screen image). Since the last
   // presentation the bitmap changed at most within `changed` (its own
   // pixels): the window need look for changes only there.
-  virtual void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) = 0;
+  virtual void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) = 0;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) {
+    StretchOnWindow(bmp, r, ChangedRects(changed));
+  }
   void StretchOnWindow(const Bitmap& bmp, const Rect& r) { StretchOnWindow(bmp, r, bmp.bounds()); }
   // Writes Shift-JIS text at the window's top-left corner in the window's
   // font (the scenario's expression errors).

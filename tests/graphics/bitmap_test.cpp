@@ -54,6 +54,27 @@ TEST(RasterOps, ClippedOverlappingAndSharedCopies) {
 
 // Nearest neighbour at the centres (150 % repeats the middle of each three);
 // parts outside are cut. The cases list the source columns and rows sampled.
+// What changed since the last presentation: the rows of one glyph become one rectangle, the
+// pointer far from it stays apart, and however many come, every changed pixel stays inside.
+TEST(ChangedRects, NeighboursJoinDistantChangesStayApart) {
+  ChangedRects c;
+  for (int y = 400; y < 416; ++y) c.Add({40 + y % 3, y, 54 + y % 2, y + 1});  // a glyph's rows
+  c.Add({}), c.Add({5, 5, 5, 9});  // empty: nothing
+  EXPECT_EQ(std::vector(c.rects().begin(), c.rects().end()), (std::vector{Rect{40, 400, 55, 416}}));
+  c.Add({600, 40, 632, 72});  // the pointer
+  c.Add({57, 400, 73, 416});  // the next glyph beside the first
+  EXPECT_EQ(std::vector(c.rects().begin(), c.rects().end()),
+            (std::vector{Rect{40, 400, 73, 416}, Rect{600, 40, 632, 72}}));
+  std::vector<Rect> added;
+  for (int i = 0; i < 12; ++i) added.push_back(Rect::FromSize(i * 97 % 600, i * 53 % 440, 8, 8));
+  for (const Rect& r : added) c.Add(r);
+  EXPECT_LE(c.rects().size(), std::size_t{ChangedRects::kMost});
+  for (const Rect& r : added)
+    EXPECT_TRUE(c.contains(r.left, r.top) && c.contains(r.right - 1, r.bottom - 1)) << r.left;
+  c.Clear();
+  EXPECT_TRUE(c.rects().empty());
+}
+
 TEST(Stretch, EveryPixelIsTheSourcePixelUnderItsCentre) {
   struct Case { Size src, dst; Rect r; std::vector<int> columns, rows; };
   const Case cases[] = {

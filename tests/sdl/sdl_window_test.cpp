@@ -141,6 +141,12 @@ TEST(SdlWindow, ThePictureIsStretchedOverTheWallpaperPlainOrSmooth) {
   picture.set(2, 1, kWhite);
   rig.window.StretchOnWindow(picture, at, Rect::FromSize(2, 1, 1, 1));
   expect_frame(true);
+  // Changes far apart come as rectangles of their own (a glyph, the pointer): each is looked at.
+  picture.set(0, 0, 0x00FF00), picture.set(7, 3, 0x0000FF);
+  ChangedRects apart;
+  apart.Add(Rect::FromSize(0, 0, 1, 1)), apart.Add(Rect::FromSize(7, 3, 1, 1));
+  rig.window.StretchOnWindow(picture, at, apart);
+  expect_frame(true);
   rig.window.SetSmoothScaling(false);
   EXPECT_TRUE(rig.window.NeedsRender());
   expect_frame(false);

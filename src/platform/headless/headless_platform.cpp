@@ -22,7 +22,8 @@ void HeadlessWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
   DrawBitmap(canvas_, at.x, at.y, bmp);
 }
 
-void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) {
+void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
+                                     const ChangedRects& changed) {
   StretchBlt(canvas_, r, bmp);
   ++presentations_;
   if (!check_changes_) return;

@@ -25,7 +25,7 @@ class HeadlessWindow : public Window {
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
   using Window::StretchOnWindow;
-  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) override;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) override;
   // Checks every presentation against the last: a change outside the
   // rectangle the game reported is counted (tests switch this on).
   void CheckReportedChanges() { check_changes_ = true; }

@@ -203,12 +203,18 @@ void SdlWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
   LayerChanged(Rect::FromSize(at.x, at.y, bmp.width(), bmp.height()));
 }
 
-bool SdlWindow::TakePicture(const Bitmap& bmp, const Rect& within) {
+bool SdlWindow::TakePicture(const Bitmap& bmp, const ChangedRects& within) {
   if (bmp.width() != picture_.width() || bmp.height() != picture_.height()) {
     picture_ = bmp;
     damage_.picture = bmp.bounds();
     return true;
   }
+  bool changed = false;
+  for (const Rect& area : within.rects()) changed = TakeRows(bmp, area) || changed;
+  return changed;
+}
+
+bool SdlWindow::TakeRows(const Bitmap& bmp, const Rect& within) {
   // Row by row, and within a changed row the columns that changed: a typed
   // glyph is one small rectangle.
   const Rect area = Intersect(within, bmp.bounds());
@@ -228,7 +234,7 @@ bool SdlWindow::TakePicture(const Bitmap& bmp, const Rect& within) {
   return !changed.empty();
 }
 
-void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& within) {
+void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& within) {
   uint64_t start = SDL_GetPerformanceCounter();
   ++stats_.presentations;
   bool changed = TakePicture(bmp, within);

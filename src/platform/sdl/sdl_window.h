@@ -77,7 +77,7 @@ class SdlWindow : public Window {
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
   using Window::StretchOnWindow;
-  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) override;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) override;
   void DrawCornerText(const std::string& text) override;
   void SetSmoothScaling(bool on) override;
 
@@ -123,8 +123,9 @@ class SdlWindow : public Window {
  private:
   bool smooth_ = false;  // linear filtering of the stretched picture
   // Copies what differs of bmp into the kept picture and notes where; false
-  // when nothing differs.
-  bool TakePicture(const Bitmap& bmp, const Rect& changed);
+  // when nothing differs. TakeRows does it within one rectangle.
+  bool TakePicture(const Bitmap& bmp, const ChangedRects& changed);
+  bool TakeRows(const Bitmap& bmp, const Rect& changed);
   void LayerChanged(const Rect& r);
   void ResetPresenter();
 
