@@ -27,7 +27,7 @@ class HeadlessWindow : public Window {
   using Window::StretchOnWindow;
   void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) override;
   // Checks every presentation against the last: a change outside the
-  // rectangle the game reported is counted (tests switch this on).
+  // rectangles the game reported is counted (tests switch this on).
   void CheckReportedChanges() { check_changes_ = true; }
   int UnreportedChanges() const { return unreported_changes_; }
   void DrawCornerText(const std::string& text) override;
