@@ -3,10 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+
+#include "platform/shared/os_files.h"
 
 namespace velmor::app {
 
@@ -27,12 +28,6 @@ bool ParseSize(const std::string& s, Size& out) {
   return true;
 }
 
-// The folder and any missing folder above it.
-bool MakeFolders(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-    ::mkdir(path.substr(0, slash).c_str(), 0755);
-  return ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
-}
 
 }  // namespace
 
@@ -189,7 +184,7 @@ bool UseDemo(CommandLine& cli, std::string* error) {
   // The demo's saves stay apart from those of the game itself.
   if (cli.slot_folder.empty()) {
     std::string user = UserDataFolder();
-    if (!user.empty() && MakeFolders(user + "demo")) cli.slot_folder = user + "demo/";
+    if (!user.empty() && platform::MakeFolders(user + "demo", 0755)) cli.slot_folder = user + "demo/";
   }
   return true;
 }
@@ -206,7 +201,7 @@ std::string UserDataFolder() {
     return "";
   }
   std::string folder = base + "/velmor";
-  return MakeFolders(folder) ? folder + "/" : "";
+  return platform::MakeFolders(folder, 0755) ? folder + "/" : "";
 }
 
 }  // namespace velmor::app

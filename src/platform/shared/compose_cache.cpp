@@ -3,8 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
+
+#include "platform/shared/os_files.h"
 
 namespace velmor::platform {
 
@@ -13,13 +14,6 @@ namespace {
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The folder and any missing one above it, each only for the user.
-bool MakePrivateFolders(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-    ::mkdir(path.substr(0, slash).c_str(), 0700);
-  return ::mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && IsFolder(path));
 }
 
 }  // namespace
@@ -43,7 +37,7 @@ std::string ComposeCacheFolder(const char* xcomposecache, const char* xdg_cache_
 }
 
 bool UseComposeCacheIn(const std::string& folder) {
-  return MakePrivateFolders(folder) && ::setenv("XCOMPOSECACHE", folder.c_str(), 0) == 0;
+  return MakeFolders(folder, 0700) && ::setenv("XCOMPOSECACHE", folder.c_str(), 0) == 0;
 }
 
 bool UseComposeCache() {

@@ -216,13 +216,12 @@ bool OsFiles::Exists(std::string_view path) {
   return ::stat(ResolvePath(path).c_str(), &st) == 0;
 }
 
-bool OsFiles::CreateFolders(std::string_view folder, std::string* error) {
-  std::string path = ResolvePath(folder);
+bool MakeFolders(const std::string& path, unsigned mode, std::string* error) {
   // Each folder from the top down; one that exists already is fine.
   for (size_t pos = 1; pos <= path.size(); ++pos) {
     if (pos != path.size() && path[pos] != '/') continue;
     std::string part = path.substr(0, pos);
-    if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
+    if (::mkdir(part.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST) {
       if (error) *error = ErrnoText(part, errno);
       return false;
     }
@@ -233,6 +232,10 @@ bool OsFiles::CreateFolders(std::string_view folder, std::string* error) {
     return false;
   }
   return true;
+}
+
+bool OsFiles::CreateFolders(std::string_view folder, std::string* error) {
+  return MakeFolders(ResolvePath(folder), 0755, error);
 }
 
 }  // namespace velmor::platform

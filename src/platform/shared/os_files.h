@@ -15,6 +15,11 @@ namespace velmor::platform {
 // lower case). Components that match nothing are kept as written.
 std::string ResolvePath(std::string_view path);
 
+// Creates the folder and any missing folder above it, each with `mode`
+// (0700: for the user only); true when it is a folder afterwards. The path
+// is taken as written.
+bool MakeFolders(const std::string& path, unsigned mode, std::string* error = nullptr);
+
 class OsFiles : public Files {
  public:
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
