@@ -16,7 +16,7 @@ namespace {
 void BM_TickAtClickWait(benchmark::State& state) {
   GameRig g(Code().b(22).bytes);
   g.Start();
-  g.form().panels.ResoSpin.SetValue(static_cast<int>(state.range(0)));
+  g.in().panels.ResoSpin.SetValue(static_cast<int>(state.range(0)));
   g.Run("pointer 500 400\ntick\n");
   for (auto _ : state) g.game->Tick();
   state.SetLabel(std::to_string(state.range(0)) + " %");
@@ -35,10 +35,10 @@ void BM_DemoTicks(benchmark::State& state) {
   int64_t ticks = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    app::HeadlessOptions options;
+    main::HeadlessOptions options;
     options.start.program_folder = "/tmp/";
     options.start.data_folder = demo;
-    app::HeadlessGame game(files, options);
+    main::HeadlessGame game(files, options);
     game.Start();
     std::string error;
     game.RunScript("pointer 300 530\n", &error);

@@ -19,14 +19,14 @@ inline const platform::MemoryFiles& GameFiles() {
 }
 
 // A small screen, and no more than `instructions` a tick.
-inline std::unique_ptr<app::HeadlessGame> MakeGame(platform::MemoryFiles& files,
+inline std::unique_ptr<main::HeadlessGame> MakeGame(platform::MemoryFiles& files,
                                                    uint32_t instructions = 20000) {
-  app::HeadlessOptions options;
+  main::HeadlessOptions options;
   options.screen = {640, 480};
   options.start.program_folder = "PROG/";
   options.start.data_folder = testing::kDat;
-  auto game = std::make_unique<app::HeadlessGame>(files, options);
-  game->form().scn.SetInstructionLimit(instructions);
+  auto game = std::make_unique<main::HeadlessGame>(files, options);
+  testing::FormInternals(game->form()).scn.SetInstructionLimit(instructions);
   return game;
 }
 

@@ -1,6 +1,6 @@
 // snxasm: assembles a scenario source into a scenario file.
 //
-//   snxasm IN.s [-o OUT.SNX]
+//   snxasm [-o OUT.SNX] IN.s
 //
 // Errors go to standard error as "file:line: message"; on any error nothing
 // is written and the exit code is 1.
@@ -9,42 +9,46 @@
 #include <string>
 #include <vector>
 
-#include "asm/assembler.h"
-#include "asm/files.h"
+#include "cli/options.h"
+#include "language/assembler.h"
+#include "whole_file.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: snxasm IN.s [-o OUT.SNX]\n"
+    "Usage: snxasm [-o OUT.SNX] IN.s\n"
     "Assembles a scenario source (see docs/scenario-language.md). Without -o the\n"
-    "output is IN with the extension .SNX.\n";
+    "output is IN with the extension .SNX.\n"
+    "\n"
+    "  -o, --output=FILE  write the scenario file here\n"
+    "  -h, --help         show this text\n"
+    "      --version      show the version\n";
 
-int Usage(const char* problem) {
-  if (problem) std::fprintf(stderr, "snxasm: %s\n", problem);
-  std::fputs(kUsage, problem ? stderr : stdout);
-  return problem ? 2 : 0;
+// A usage error: one line and a hint, exit code 2.
+int Usage(const std::string& problem) {
+  std::fputs(velmor::cli::UsageErrorText("snxasm", problem).c_str(), stderr);
+  return velmor::cli::kUsageExitCode;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace velmor::assembly;
-  std::string in_path, out_path;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-h" || a == "--help") return Usage(nullptr);
-    if (a == "-o") {
-      if (++i == argc) return Usage("-o needs a file name");
-      out_path = argv[i];
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Usage(("unknown option " + a).c_str());
-    } else if (in_path.empty()) {
-      in_path = a;
-    } else {
-      return Usage("give one source file");
-    }
+  using namespace velmor::language;
+  using velmor::tools::ReadWholeFile;
+  using velmor::tools::WriteWholeFile;
+  std::string in_path, out_path, problem;
+  auto args = velmor::cli::ParseArgs(
+      {{"help", 'h'}, {"version"}, {"output", 'o', true, "-o needs a file name"}},
+      std::vector<std::string>(argv + 1, argv + argc), &problem);
+  if (!args) return Usage(problem);
+  for (const velmor::cli::GivenOption& o : args->options) {
+    if (o.name == "help") return velmor::cli::Print(kUsage);
+    if (o.name == "version") return velmor::cli::Print(velmor::cli::VersionText("snxasm"));
+    out_path = o.value;  // "output"
   }
-  if (in_path.empty()) return Usage("give a source file");
+  if (args->operands.size() > 1) return Usage("give one source file");
+  if (args->operands.empty()) return Usage("give a source file");
+  in_path = args->operands.front();
   if (out_path.empty()) out_path = std::filesystem::path(in_path).replace_extension(".SNX").string();
 
   auto source = ReadWholeFile(in_path);

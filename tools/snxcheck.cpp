@@ -1,6 +1,6 @@
 // snxcheck: a game's data folder checked without running it.
 //
-//   snxcheck DATA_FOLDER [--json]
+//   snxcheck [--json] DATA_FOLDER
 //
 // Walks every scenario reachable from INIT and every other scenario file of
 // the folder, and reports what the engine would stumble over at the
@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/options.h"
 #include "check/checker.h"
 #include "check/report.h"
 #include "core/game_path.h"
@@ -23,16 +24,20 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: snxcheck DATA_FOLDER [--json]\n"
+    "Usage: snxcheck [--json] DATA_FOLDER\n"
     "Checks the scenarios of a game's data folder (SNX, CG, CURSOR, SOUND) and what\n"
     "they ask for, and reports each fault at its FILE.SNX:offset with the\n"
-    "instruction there. --json writes the findings as JSON instead. The exit code\n"
-    "is 1 when there are errors, 0 when there are none.\n";
+    "instruction there. The exit code is 1 when there are errors, 0 when there are\n"
+    "none, 2 for a usage error.\n"
+    "\n"
+    "      --json     write the findings as JSON instead\n"
+    "  -h, --help     show this text\n"
+    "      --version  show the version\n";
 
-int Usage(const char* problem) {
-  if (problem) std::fprintf(stderr, "snxcheck: %s\n", problem);
-  std::fputs(kUsage, problem ? stderr : stdout);
-  return problem ? 2 : 0;
+// A usage error: one line and a hint, exit code 2.
+int Usage(const std::string& problem) {
+  std::fputs(velmor::cli::UsageErrorText("snxcheck", problem).c_str(), stderr);
+  return velmor::cli::kUsageExitCode;
 }
 
 bool IsScenarioFile(const std::filesystem::path& p) {
@@ -58,22 +63,19 @@ std::vector<std::string> ScenarioNames(const std::string& data_folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string folder;
+  std::string folder, problem;
   bool json = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-h" || a == "--help") return Usage(nullptr);
-    if (a == "--json") {
-      json = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Usage(("unknown option " + a).c_str());
-    } else if (folder.empty()) {
-      folder = a;
-    } else {
-      return Usage("give one data folder");
-    }
+  auto args = velmor::cli::ParseArgs({{"help", 'h'}, {"version"}, {"json"}},
+                                     std::vector<std::string>(argv + 1, argv + argc), &problem);
+  if (!args) return Usage(problem);
+  for (const velmor::cli::GivenOption& o : args->options) {
+    if (o.name == "help") return velmor::cli::Print(kUsage);
+    if (o.name == "version") return velmor::cli::Print(velmor::cli::VersionText("snxcheck"));
+    json = true;  // "json"
   }
-  if (folder.empty()) return Usage("give a data folder");
+  if (args->operands.size() > 1) return Usage("give one data folder");
+  if (args->operands.empty()) return Usage("give a data folder");
+  folder = args->operands.front();
   std::error_code ec;
   if (!std::filesystem::is_directory(velmor::platform::ResolvePath(folder), ec)) {
     std::fprintf(stderr, "snxcheck: %s is not a folder\n", folder.c_str());

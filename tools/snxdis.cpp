@@ -1,6 +1,6 @@
 // snxdis: a scenario file as assembly text.
 //
-//   snxdis FILE.SNX [-o OUT.s] [--offsets]
+//   snxdis [-o OUT.s] [--offsets] FILE.SNX
 //
 // The text assembles back to the same bytes, whatever the file holds; snxdis
 // checks this before it writes anything.
@@ -9,46 +9,50 @@
 #include <string>
 #include <vector>
 
-#include "asm/assembler.h"
-#include "asm/disassembler.h"
-#include "asm/files.h"
+#include "cli/options.h"
+#include "language/assembler.h"
+#include "language/disassembler.h"
+#include "whole_file.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: snxdis FILE.SNX [-o OUT.s] [--offsets]\n"
+    "Usage: snxdis [-o OUT.s] [--offsets] FILE.SNX\n"
     "Writes a scenario file as assembly (see docs/scenario-language.md) to standard\n"
-    "output or to OUT.s. --offsets ends each line with a comment giving its offset.\n";
+    "output or to OUT.s.\n"
+    "\n"
+    "  -o, --output=FILE  write the text here (- is standard output, the default)\n"
+    "      --offsets      end each line with a comment giving its offset\n"
+    "  -h, --help         show this text\n"
+    "      --version      show the version\n";
 
-int Usage(const char* problem) {
-  if (problem) std::fprintf(stderr, "snxdis: %s\n", problem);
-  std::fputs(kUsage, problem ? stderr : stdout);
-  return problem ? 2 : 0;
+// A usage error: one line and a hint, exit code 2.
+int Usage(const std::string& problem) {
+  std::fputs(velmor::cli::UsageErrorText("snxdis", problem).c_str(), stderr);
+  return velmor::cli::kUsageExitCode;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace velmor::assembly;
-  std::string in_path, out_path = "-";
+  using namespace velmor::language;
+  using velmor::tools::ReadWholeFile;
+  using velmor::tools::WriteWholeFile;
+  std::string in_path, out_path = "-", problem;
   DisassemblyOptions options;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-h" || a == "--help") return Usage(nullptr);
-    if (a == "-o") {
-      if (++i == argc) return Usage("-o needs a file name");
-      out_path = argv[i];
-    } else if (a == "--offsets") {
-      options.offsets = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Usage(("unknown option " + a).c_str());
-    } else if (in_path.empty()) {
-      in_path = a;
-    } else {
-      return Usage("give one scenario file");
-    }
+  auto args = velmor::cli::ParseArgs(
+      {{"help", 'h'}, {"version"}, {"offsets"}, {"output", 'o', true, "-o needs a file name"}},
+      std::vector<std::string>(argv + 1, argv + argc), &problem);
+  if (!args) return Usage(problem);
+  for (const velmor::cli::GivenOption& o : args->options) {
+    if (o.name == "help") return velmor::cli::Print(kUsage);
+    if (o.name == "version") return velmor::cli::Print(velmor::cli::VersionText("snxdis"));
+    if (o.name == "offsets") options.offsets = true;
+    if (o.name == "output") out_path = o.value;
   }
-  if (in_path.empty()) return Usage("give a scenario file");
+  if (args->operands.size() > 1) return Usage("give one scenario file");
+  if (args->operands.empty()) return Usage("give a scenario file");
+  in_path = args->operands.front();
 
   auto file = ReadWholeFile(in_path);
   if (!file) {

@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "app/headless/headless_game.h"
+#include "main/headless/headless_game.h"
 #include "core/sjis.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/os_files.h"
 
 namespace {
 
-using velmor::app::HeadlessGame;
+using velmor::main::HeadlessGame;
 using Clock = std::chrono::steady_clock;
 
 long ResidentKib() {
@@ -61,11 +61,11 @@ std::vector<std::string> RandomAction(std::mt19937& rng) {
 }
 
 std::unique_ptr<HeadlessGame> StartGame(velmor::platform::Files& files,
-                                        const velmor::app::HeadlessOptions& options) {
+                                        const velmor::main::HeadlessOptions& options) {
   auto game = std::make_unique<HeadlessGame>(files, options);
   if (game->Start()) {
     std::fprintf(stderr, "velmor_soak_headless: the demo did not start: %s\n",
-                 game->form().startup_failure.c_str());
+                 game->form().startup_failure().c_str());
     std::exit(1);
   }
   return game;
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   velmor::platform::OsFiles files;
-  velmor::app::HeadlessOptions options;
+  velmor::main::HeadlessOptions options;
   options.font_file = faces->gothic;
   options.max_ticks = UINT64_MAX;
   options.start = {argv[2], argv[1], "", argv[2], "", false};

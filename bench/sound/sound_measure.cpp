@@ -16,7 +16,7 @@
 #include "formats/midi_writer.h"
 #include "formats/wave.h"
 #include "platform/headless/memory_files.h"
-#include "sound/media_file.h"
+#include "formats/media_file.h"
 #include "platform/sdl/sdl_media_player.h"
 #include "platform/sdl/wave_pcm.h"
 #include "sound_files.h"

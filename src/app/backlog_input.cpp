@@ -1,6 +1,7 @@
 // The backlog from the keys and the wheel: it opens at a wait and holds the
 // game until it closes.
 #include "app/form.h"
+#include "menus/panel_layout.h"
 
 namespace velmor::app {
 
@@ -9,7 +10,7 @@ using scenario::WaitHandler;
 bool TForm1::OpenBacklog() {
   // At a wait only: while instructions run between waits there is nothing
   // to hold. A panel or the picture hold has the player's attention.
-  if (input.HoldMode == 1 || AnyPanelOpen()) return false;
+  if (input.HoldMode == 1 || menus::AnyPanelVisible(panels_)) return false;
   if (scn.MainProc == WaitHandler::None || scn.MainProc == WaitHandler::IdleWait) return false;
   if (!backlog_window.Open()) return false;
   reader.Stop();

@@ -6,7 +6,7 @@
 #include "app/form.h"
 #include "core/game_path.h"
 #include "core/sjis.h"
-#include "scenario/disassembly.h"
+#include "language/disassembly.h"
 
 namespace velmor::app {
 
@@ -130,7 +130,8 @@ std::string Debugger::SnxPath(const std::string& sjis_file) const {
   return GamePath(form_.DatPath, "SNX\\" + sjis_file + ".SNX");
 }
 
-const SourceLabels* Debugger::LabelsOf(const std::string& sjis_file, std::string* error) {
+const language::SourceLabels* Debugger::LabelsOf(const std::string& sjis_file,
+                                                  std::string* error) {
   auto it = labels_.find(sjis_file);
   // Found or not, the answer holds until the next reload.
   if (it == labels_.end()) it = labels_.emplace(sjis_file, ReadLabels(sjis_file)).first;
@@ -139,9 +140,9 @@ const SourceLabels* Debugger::LabelsOf(const std::string& sjis_file, std::string
   return nullptr;
 }
 
-SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
+language::SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
   auto fail = [](std::string why) {
-    SourceLabels failed;
+    language::SourceLabels failed;
     failed.error = std::move(why);
     return failed;
   };
@@ -161,15 +162,14 @@ SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
   }
   if (!source)
     return fail("no source " + name + ".s in the data folder's SNX folder or beside it: use an offset");
-  IncludeReader read = [&files](const std::string& p) -> std::optional<std::string> {
+  language::IncludeReader read = [&files](const std::string& p) -> std::optional<std::string> {
     std::string why;
     auto bytes = files.ReadFile(p, &why);
     if (!bytes) return std::nullopt;
     return std::string(bytes->begin(), bytes->end());
   };
-  SourceLabels labels = assemble_(std::string_view(reinterpret_cast<const char*>(source->data()),
-                                                   source->size()),
-                                  path, read);
+  language::SourceLabels labels = assemble_(
+      std::string_view(reinterpret_cast<const char*>(source->data()), source->size()), path, read);
   if (!labels.error.empty()) return labels;
   std::string why;
   auto snx = files.ReadFile(SnxPath(sjis_file), &why);
@@ -180,7 +180,7 @@ SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
 
 std::optional<uint16_t> Debugger::ResolveLabel(const std::string& sjis_file,
                                                const std::string& label, std::string* error) {
-  const SourceLabels* labels = LabelsOf(sjis_file, error);
+  const language::SourceLabels* labels = LabelsOf(sjis_file, error);
   if (!labels) return std::nullopt;
   auto it = labels->labels.find(label);
   if (it == labels->labels.end()) {
@@ -191,7 +191,7 @@ std::optional<uint16_t> Debugger::ResolveLabel(const std::string& sjis_file,
 }
 
 std::string Debugger::LabelAt(uint16_t offset) {
-  const SourceLabels* labels =
+  const language::SourceLabels* labels =
       LabelsOf(ScenarioKey(scn_.CallFile[scn_.CallDepth].view()), nullptr);
   if (!labels) return "";
   for (const auto& [name, at] : labels->labels)
@@ -206,21 +206,21 @@ std::vector<CodeLine> Debugger::Decode(uint32_t from, uint32_t size, int count) 
   const std::span<const uint8_t> bytes(scn_.snx.data(), size);
   const std::string file = ScenarioKey(scn_.CallFile[scn_.CallDepth].view());
   std::map<uint32_t, std::string> named;
-  if (const SourceLabels* labels = LabelsOf(file, nullptr))
+  if (const language::SourceLabels* labels = LabelsOf(file, nullptr))
     for (const auto& [name, offset] : labels->labels) named.emplace(offset, name);
   auto label_at = [&named](uint32_t at) {
     auto it = named.find(at);
     return it == named.end() ? std::string() : it->second;
   };
-  scenario::LabelNamer namer = [&](uint16_t at) {
+  language::LabelNamer namer = [&](uint16_t at) {
     std::string name = label_at(at);
-    return name.empty() ? scenario::FormatAddress(at) : name;
+    return name.empty() ? language::FormatAddress(at) : name;
   };
   for (uint32_t at = from; at < size && static_cast<int>(lines.size()) < count;) {
-    std::optional<scenario::RawInstruction> in = scenario::DecodeInstruction(bytes, at);
+    std::optional<language::RawInstruction> in = language::DecodeInstruction(bytes, at);
     if (!in) break;  // it runs past the end of the file
     lines.push_back({static_cast<uint16_t>(at), in->length, label_at(at),
-                     scenario::FormatInstruction(*in, namer)});
+                     language::FormatInstruction(*in, namer)});
     at += in->length;
   }
   return lines;

@@ -11,31 +11,18 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "language/source_labels.h"
 #include "scenario/scenario.h"
 
 namespace velmor::app {
 
 class TForm1;
-
-// What an assembly source says about its labels.
-struct SourceLabels {
-  std::map<std::string, uint32_t, std::less<>> labels;  // each label's offset
-  std::vector<uint8_t> bytes;  // what the source assembles to
-  std::string error;           // the first error ("INIT.s:12: ..."); empty when it assembled
-};
-// Reads a file the source includes, by its path; nothing when it cannot.
-using IncludeReader = std::function<std::optional<std::string>(const std::string& path)>;
-// Assembles a source for its labels. The game has no assembler of its own:
-// the front ends give it the tools' one.
-using LabelAssembler = std::function<SourceLabels(std::string_view source, const std::string& path,
-                                                  const IncludeReader& read)>;
 
 struct Breakpoint {
   std::string file;  // the scenario's name (Shift-JIS, letters in upper case), without ".SNX"
@@ -80,7 +67,9 @@ class Debugger : public scenario::InstructionGate {
   Debugger(const Debugger&) = delete;
   Debugger& operator=(const Debugger&) = delete;
 
-  void SetLabelAssembler(LabelAssembler assemble) { assemble_ = std::move(assemble); }
+  // What gives the labels of a scenario's source: the front ends hand over
+  // the language's AssembleLabels. Without it only offsets can be used.
+  void SetLabelAssembler(language::LabelAssembler assemble) { assemble_ = std::move(assemble); }
 
   // --- Breakpoints ---
   // "FILE:OFFSET" (decimal or 0x hex) or "FILE:LABEL"; FILE may end in
@@ -136,8 +125,8 @@ class Debugger : public scenario::InstructionGate {
   bool AtBreakpoint() const;
   std::string SnxPath(const std::string& sjis_file) const;
   // The labels of a scenario file's source (cached); null with the reason.
-  const SourceLabels* LabelsOf(const std::string& sjis_file, std::string* error);
-  SourceLabels ReadLabels(const std::string& sjis_file);
+  const language::SourceLabels* LabelsOf(const std::string& sjis_file, std::string* error);
+  language::SourceLabels ReadLabels(const std::string& sjis_file);
   // The current file decoded from its start, as far as it decodes (cached).
   const std::vector<CodeLine>& Listing();
   std::vector<CodeLine> Decode(uint32_t from, uint32_t size, int count);
@@ -146,9 +135,9 @@ class Debugger : public scenario::InstructionGate {
 
   TForm1& form_;
   scenario::Scenario& scn_;
-  LabelAssembler assemble_;
+  language::LabelAssembler assemble_;
   std::vector<Breakpoint> breakpoints_;
-  std::map<std::string, SourceLabels> labels_;  // by scenario file
+  std::map<std::string, language::SourceLabels> labels_;  // by scenario file
   std::map<std::string, std::pair<uint32_t, std::vector<CodeLine>>> listings_;  // size and lines, by file
 
   bool paused_ = false;

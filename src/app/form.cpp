@@ -2,9 +2,12 @@
 // operations the scenario asks of the other subsystems.
 #include "app/form.h"
 
+#include <utility>
+
 #include "core/errors.h"
 #include "core/sjis.h"
 #include "menus/message_boxes.h"
+#include "menus/panel_layout.h"
 #include "text/names.h"
 
 namespace velmor::app {
@@ -18,6 +21,14 @@ TForm1::TForm1(Platform p, StartOptions opts) : platform(p), options(std::move(o
   WireHandlers();
   BindWaitHandlers();
   if (options.warn) EnableWarnings(true);
+}
+
+TForm1::View TForm1::view() const {
+  return View{options,   ExePath,    DatPath,   SlotPath,       input,   panels_, layers,
+              scaling,   scn,        msgwin,    status,         choices, picture, cursors,
+              hitmap,    animation,  music,     saves,          reader,  backlog,
+              backlog_window,        platform.media, warnings.get(), debugger_.get(),
+              ticks_,    started_,   quit_};
 }
 
 void TForm1::EnableWarnings(bool print) {
@@ -41,8 +52,8 @@ void TForm1::EnableWarnings(bool print) {
 }
 
 Debugger& TForm1::EnableDebugger() {
-  if (!debugger) debugger = std::make_unique<Debugger>(*this);
-  return *debugger;
+  if (!debugger_) debugger_ = std::make_unique<Debugger>(*this);
+  return *debugger_;
 }
 
 Handler TForm1::Guarded(std::function<void()> body) {
@@ -50,17 +61,17 @@ Handler TForm1::Guarded(std::function<void()> body) {
   // and the game goes on; a panel it hides uncovers the window, which is
   // then repainted.
   return [this, body = std::move(body)] {
-    const Panel* all[] = {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
-    bool shown_before[3];
-    for (int i = 0; i < 3; ++i) shown_before[i] = all[i]->visible;
+    const std::vector<const Panel*> all = menus::PanelsOf(std::as_const(panels_));
+    std::vector<bool> shown_before;
+    for (const Panel* p : all) shown_before.push_back(p->visible);
     errors.Catching(body);
-    for (int i = 0; i < 3; ++i)
+    for (std::size_t i = 0; i < all.size(); ++i)
       if (shown_before[i] && !all[i]->visible) invalid = true;
   };
 }
 
 void TForm1::WireHandlers() {
-  Panels& p = panels;
+  Panels& p = panels_;
   p.SpeedSpin.OnChange = Guarded([this] { msgwin.SpeedSpinChange(); });
   p.SpeedSpin.OnDblClick = Guarded([this] { msgwin.SpeedSpinDblClick(); });
   p.ResoSpin.OnChange = Guarded([this] { scaling.ResoSpinChange(); });
@@ -104,7 +115,7 @@ void TForm1::FormPaint() {
 }
 
 void TForm1::PaintIfInvalid() {
-  if (!invalid || !started || quit) return;
+  if (!invalid || !started_ || quit_) return;
   invalid = false;
   try {
     FormPaint();
@@ -124,8 +135,8 @@ void TForm1::ApplyReaderSettings(const ReaderSettings& settings) {
 void TForm1::ReportError(const std::string& text) { errors.Show(text); }
 
 void TForm1::Quit() {
-  if (quit) return;
-  quit = true;
+  if (quit_) return;
+  quit_ = true;
   for (Bitmap* b : {&layers.IMG, &layers.BMP, &layers.TMP, &layers.CLS, &layers.SP0, &layers.MS0,
                     &layers.SP1, &msgwin.msg.box})
     *b = Bitmap();
@@ -158,7 +169,7 @@ void TForm1::StartHitMap(uint16_t result_var, const ByteString& name, uint8_t ho
 }
 void TForm1::RestoreCursor() { cursors.RestoreCursor(); }
 void TForm1::SetWhiteFill(int white) { picture.WhiteFill = static_cast<uint8_t>(white); }
-void TForm1::EnableResoSpin(bool enabled) { panels.ResoSpin.enabled = enabled; }
+void TForm1::EnableResoSpin(bool enabled) { panels_.ResoSpin.enabled = enabled; }
 void TForm1::PlayMusic(const ByteString& name) { music.PlayMusic(name); }
 void TForm1::StopMusic() { music.StopMusic(); }
 void TForm1::PlayMusicOnce() { music.PlayMusicOnce(); }

@@ -16,6 +16,7 @@
 #include "app/reader_settings.h"
 #include "app/run_warnings.h"
 #include "core/byte_string.h"
+#include "core/input_events.h"
 #include "core/input_state.h"
 #include "graphics/animation.h"
 #include "graphics/cursors.h"
@@ -41,6 +42,10 @@
 #include "text/message_window.h"
 #include "text/backlog.h"
 #include "text/status_display.h"
+
+namespace velmor::testing {
+struct FormInternals;
+}  // namespace velmor::testing
 
 namespace velmor::app {
 
@@ -68,21 +73,20 @@ struct StartOptions {
   bool warn = false;  // --warn: report missing files, error boxes and runaway loops
 };
 
-// Other: any further button (a side button), which clears the click.
-enum class MouseButton { Left, Right, Middle, Other };
-
 // The dialogs as the game shows them: after a box closes, the window is
-// repainted (the box uncovered it).
+// repainted (the box uncovered it), before anything that follows the box.
 class GameDialogs : public platform::Dialogs {
  public:
   GameDialogs(platform::Dialogs& inner, bool& invalid) : inner_(inner), invalid_(invalid) {}
-  platform::Answer ShowMessageBox(const std::string& text, platform::MessageKind kind,
-                                  platform::Buttons buttons) override {
+  void ShowMessageBox(const std::string& text, platform::MessageKind kind,
+                      platform::Buttons buttons, platform::OnAnswer then = nullptr) override {
     if (OnError && (kind == platform::MessageKind::Error || kind == platform::MessageKind::Failure))
       OnError(text);
-    platform::Answer a = inner_.ShowMessageBox(text, kind, buttons);
-    invalid_ = true;
-    return a;
+    inner_.ShowMessageBox(text, kind, buttons,
+                          [&invalid = invalid_, then = std::move(then)](platform::Answer a) {
+                            invalid = true;
+                            if (then) then(a);
+                          });
   }
 
   // Told of each error box before it shows (its Shift-JIS text), for the
@@ -102,10 +106,13 @@ class TForm1 : public scenario::ScenarioHost {
 
   // --- Events ---
   // Start-up. Returns the exit code when the program must end without
-  // starting (no data folder setting); nothing when the game runs. A file
-  // that start-up cannot load is reported, then the game quits (QuitSignal).
-  // Either way startup_failure then says on one line what failed and how to
-  // mend it, and the program ends with exit code 1.
+  // starting (no data folder setting; a box says so, and the program ends
+  // once it is answered); nothing when the game runs. A file that start-up
+  // cannot load is reported in a box, and the game quits (QuitSignal) when
+  // it is answered: at once when the answer comes at once, else
+  // AwaitingAnswer leaves start-up. Either way startup_failure then says on
+  // one line what failed and how to mend it, and the program ends with exit
+  // code 1.
   std::optional<int> FormCreate();
   void TimerTimer();
   // How long the ticks may rest, because until the player does something
@@ -126,7 +133,8 @@ class TForm1 : public scenario::ScenarioHost {
   // to a window, or the player resized it): the picture keeps its scale and
   // is centred again, and the window is painted.
   void FormResize();
-  // A request to close the window: the quit question. False refuses.
+  // A request to close the window: the quit question, which ends the
+  // program when it is answered OK. False: the window stays until then.
   bool FormCloseQuery();
   // An end of the program that nobody can be asked about (a signal): quits
   // at once.
@@ -149,6 +157,10 @@ class TForm1 : public scenario::ScenarioHost {
   // (a panel or a message box uncovered the window).
   void PaintIfInvalid();
 
+  // A failure no handler caught, in an error box (held while a slot is
+  // read).
+  void ReportError(const std::string& text);
+
   // Panel handlers that belong to the main window.
   void EndButtonClick();
 
@@ -159,63 +171,49 @@ class TForm1 : public scenario::ScenarioHost {
   // `print`); see RunWarnings.
   void EnableWarnings(bool print);
 
-  // --- State ---
-  Platform platform;
-  StartOptions options;
-  bool invalid = false;  // a repaint is due
-  GameDialogs dialogs{platform.dialogs, invalid};
-  menus::ErrorReport errors{dialogs};
+  // The panels' models: the views draw them and the player acts on them.
+  menus::Panels& panels() { return panels_; }
+  // The debugger, when it is on; null otherwise.
+  Debugger* debugger() { return debugger_.get(); }
   // Why start-up failed (for the terminal, in the system's text); empty
   // while it has not.
-  std::string startup_failure;
+  const std::string& startup_failure() const { return startup_failure_; }
+  uint64_t ticks() const { return ticks_; }
+  bool started() const { return started_; }
+  bool quit() const { return quit_; }
 
-  // Folders as the system names them (never converted), ending in "/".
-  std::string ExePath;
-  std::string DatPath;
-  std::string SlotPath;  // the folder of the slot files
-
-  InputState input;
-  menus::Panels panels;
-
-  graphics::BitmapLoader loader{platform.files, DatPath};
-  graphics::Layers layers{loader, platform.window};
-  graphics::DisplayScaling scaling{layers, platform.window, panels.ResoSpin};
-
-  scenario::Scenario scn{*this,
-                         scenario::ScenarioServices{platform.files, dialogs, platform.window,
-                                                    platform.clock},
-                         input, DatPath};
-
-  text::MessageWindow msgwin{layers, platform.font, scn, input, panels.SpeedSpin};
-  text::StatusDisplay status{layers, platform.font, scn};
-  text::Choices choices{layers, platform.font, scn, input, msgwin};
-
-  graphics::PictureChange picture{layers, scn, input, status};
-  graphics::Cursors cursors{layers, panels.MouseSpin};
-  graphics::HitMap hitmap{layers, cursors, scn, input, panels.MouseSpin};
-  graphics::Animation animation{layers, scn, input};
-
-  sound::Music music{platform.media,
-                     sound::SourceButtons{panels.MuteBtn, panels.WaveBtn, panels.MidiBtn,
-                                          panels.MidiBtn2},
-                     DatPath};
-
-  std::array<Sstr, 4> defmcr;
-  menus::NamePanelLogic names{panels, scn, input, platform.window, defmcr};
-  menus::SavePanelLogic saves{panels, scn, input, msgwin.msg.spd, cursors,
-                              menus::SaveServices{platform.files, dialogs, platform.window,
-                                                  errors},
-                              SlotPath};
-  menus::ConfigPanelLogic config{panels, input, platform.window};
-  ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
-  text::Backlog backlog;
-  BacklogWindow backlog_window{backlog, layers, platform.font, msgwin.msg};
-
-  std::unique_ptr<RunWarnings> warnings;  // with --warn only
-  std::unique_ptr<Debugger> debugger;     // with --debug or a debugger command only
-  uint64_t ticks = 0;     // ticks run
-  bool started = false;  // start-up has completed
-  bool quit = false;     // Quit has run
+  // The whole game, to read: for the state output, the debugger's window,
+  // and whoever checks the game from outside. Nothing is changed through it.
+  struct View {
+    const StartOptions& options;
+    const std::string& ExePath;
+    const std::string& DatPath;
+    const std::string& SlotPath;
+    const InputState& input;
+    const menus::Panels& panels;
+    const graphics::Layers& layers;
+    const graphics::DisplayScaling& scaling;
+    const scenario::Scenario& scn;
+    const text::MessageWindow& msgwin;
+    const text::StatusDisplay& status;
+    const text::Choices& choices;
+    const graphics::PictureChange& picture;
+    const graphics::Cursors& cursors;
+    const graphics::HitMap& hitmap;
+    const graphics::Animation& animation;
+    const sound::Music& music;
+    const menus::SavePanelLogic& saves;
+    const ReaderModes& reader;
+    const text::Backlog& backlog;
+    const BacklogWindow& backlog_window;
+    const platform::MediaPlayer& media;
+    const RunWarnings* warnings;
+    const Debugger* debugger;
+    uint64_t ticks;
+    bool started;
+    bool quit;
+  };
+  View view() const;
 
   // --- ScenarioHost ---
   void StartMessage(int speaker, const ByteString* text) override;
@@ -238,6 +236,67 @@ class TForm1 : public scenario::ScenarioHost {
   void Quit() override;
 
  private:
+  // --- State ---
+  // The debugger reads and changes the scenario it holds; the tests set
+  // up states a player reaches only slowly.
+  friend class Debugger;
+  friend struct testing::FormInternals;
+
+  Platform platform;
+  StartOptions options;
+  bool invalid = false;  // a repaint is due
+  GameDialogs dialogs{platform.dialogs, invalid};
+  menus::ErrorReport errors{dialogs};
+  std::string startup_failure_;
+
+  // Folders as the system names them (never converted), ending in "/".
+  std::string ExePath;
+  std::string DatPath;
+  std::string SlotPath;  // the folder of the slot files
+
+  InputState input;
+  menus::Panels panels_;
+
+  graphics::BitmapLoader loader{platform.files, DatPath};
+  graphics::Layers layers{loader, platform.window};
+  graphics::DisplayScaling scaling{layers, platform.window, panels_.ResoSpin};
+
+  scenario::Scenario scn{*this,
+                         scenario::ScenarioServices{platform.files, dialogs, platform.window,
+                                                    platform.clock},
+                         input, DatPath};
+
+  text::MessageWindow msgwin{layers, platform.font, scn, input, panels_.SpeedSpin};
+  text::StatusDisplay status{layers, platform.font, scn};
+  text::Choices choices{layers, platform.font, scn, input, msgwin};
+
+  graphics::PictureChange picture{layers, scn, input, status};
+  graphics::Cursors cursors{layers, panels_.MouseSpin};
+  graphics::HitMap hitmap{layers, cursors, scn, input, panels_.MouseSpin};
+  graphics::Animation animation{layers, scn, input};
+
+  sound::Music music{platform.media,
+                     sound::SourceButtons{panels_.MuteBtn, panels_.WaveBtn, panels_.MidiBtn,
+                                          panels_.MidiBtn2},
+                     DatPath};
+
+  std::array<Sstr, 4> defmcr;
+  menus::NamePanelLogic names{panels_, scn, input, platform.window, defmcr};
+  menus::SavePanelLogic saves{panels_, scn, input, msgwin.msg.spd, cursors,
+                              menus::SaveServices{platform.files, dialogs, platform.window,
+                                                  errors},
+                              SlotPath};
+  menus::ConfigPanelLogic config{panels_, input, platform.window};
+  ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
+  text::Backlog backlog;
+  BacklogWindow backlog_window{backlog, layers, platform.font, msgwin.msg};
+
+  std::unique_ptr<RunWarnings> warnings;  // with --warn only
+  std::unique_ptr<Debugger> debugger_;     // with --debug or a debugger command only
+  uint64_t ticks_ = 0;     // ticks run
+  bool started_ = false;  // start-up has completed
+  bool quit_ = false;     // Quit has run
+
   void WireHandlers();
   // The wait handlers of the subsystems, bound to the scenario's table.
   void BindWaitHandlers();
@@ -247,16 +306,17 @@ class TForm1 : public scenario::ScenarioHost {
   std::string IniFilePath() const;
   // Where the data folder came from and whether it looks like one.
   std::string DataFolderAdvice();
-  // A start-up file failed: the box, the line for the terminal, then Quit.
+  // A start-up file failed: the line for the terminal, the box, and Quit
+  // once it is answered.
   [[noreturn]] void FailStartup(const GameError& e);
+  // Start-up ended in a scenario fault: the line for the terminal names it.
+  void NoteFailedScenario();
   void ChooseSlotFolder();
   void LoadStartupBitmaps();
   void Tick();
   void CompositePointer(Rect& r);
-  void ReportError(const std::string& text);
-  // The quit question; OK ends the program.
-  void AskToQuit();
-  bool AnyPanelOpen() const;
+  // The quit question; OK ends the program, Cancel runs `cancelled`.
+  void AskToQuit(std::function<void()> cancelled = nullptr);
   // The scenario waits for a click to go on: a click wait or a page wait.
   bool AtClickWait() const;
   // Moves the pointer onto choice row `row`; false when it cannot stand

@@ -5,14 +5,11 @@
 #include <algorithm>
 
 #include "app/form.h"
+#include "menus/panel_layout.h"
 
 namespace velmor::app {
 
 using scenario::WaitHandler;
-
-bool TForm1::AnyPanelOpen() const {
-  return panels.ConfigPanel.visible || panels.NamePanel.visible || panels.SavePanel.visible;
-}
 
 bool TForm1::AtClickWait() const {
   if (input.HoldMode == 1) return false;
@@ -27,7 +24,7 @@ bool TForm1::ClickEndsReaderMode() {
 }
 
 void TForm1::FormReaderKey(ReaderKey key) {
-  if (!started || quit || AnyPanelOpen()) return;
+  if (!started_ || quit_ || menus::AnyPanelVisible(panels_)) return;
   if (backlog_window.open()) {
     BacklogKey(key);
     return;
@@ -52,7 +49,7 @@ void TForm1::FormReaderKey(ReaderKey key) {
 }
 
 void TForm1::FormMouseWheel(WheelTurn turn) {
-  if (!started || quit || AnyPanelOpen()) return;
+  if (!started_ || quit_ || menus::AnyPanelVisible(panels_)) return;
   if (backlog_window.open()) {
     BacklogWheel(turn);
     return;

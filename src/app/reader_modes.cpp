@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "core/sjis.h"
-#include "scenario/language.h"
+#include "language/language.h"
 
 namespace velmor::app {
 
@@ -82,7 +82,7 @@ int32_t AutoWaitTicks(int32_t characters, int32_t base_ms) {
 }
 
 int32_t PageCharacters(const ByteString& text, std::size_t end) {
-  using namespace scenario::text_code;
+  using namespace language::text_code;
   end = std::min(end, text.size());
   int32_t count = 0;
   for (std::size_t i = 0; i < end;) {

@@ -30,7 +30,11 @@ enum class ReaderMode { Off, SkipRead, Auto };
 struct MessageId {
   std::string file;
   uint16_t offset = 0;
-  auto operator<=>(const MessageId&) const = default;
+  // Written out: not every standard library compares strings with <=> yet.
+  bool operator==(const MessageId&) const = default;
+  bool operator<(const MessageId& other) const {
+    return file != other.file ? file < other.file : offset < other.offset;
+  }
 };
 
 // The set of messages read, and its file: a first line "velmor read

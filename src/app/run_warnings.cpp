@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "core/sjis.h"
-#include "scenario/disassembly.h"
+#include "language/disassembly.h"
 #include "scenario/scenario.h"
 
 namespace velmor::app {
@@ -19,8 +19,8 @@ std::string RunWarnings::Where() const {
   if (!scn_.Running()) return "start-up";
   const Sstr& file = scn_.CallFile[scn_.InstructionLevel()];
   const uint16_t at = scn_.InstructionAt();
-  return SjisToUtf8(file.view()) + ".SNX:" + scenario::FormatAddress(at) + ": " +
-         scenario::DisassembleForTrace(std::span<const uint8_t>(scn_.snx), at);
+  return SjisToUtf8(file.view()) + ".SNX:" + language::FormatAddress(at) + ": " +
+         language::DisassembleForTrace(std::span<const uint8_t>(scn_.snx), at);
 }
 
 }  // namespace velmor::app

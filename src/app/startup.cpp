@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/form.h"
+#include "app/slot_place.h"
 #include "core/errors.h"
 #include "core/game_path.h"
 #include "core/sjis.h"
@@ -56,12 +57,13 @@ std::optional<int> TForm1::ReadDataFolder() {
     if (auto v = formats::ReadIniValue(bytes, "Velmor", "DatPath")) value = *v;
   }
   if (value == "x") {
-    menus::ShowMessageBox(dialogs, menus::kStartProperly);
-    startup_failure = "no data folder: " +
+    startup_failure_ = "no data folder: " +
                       (read_error.empty() ? ini + " has no DatPath in its [Velmor] section"
                                           : "cannot read " + read_error) +
                       ". Write the data folder there as DatPath=/path/to/the/data/ under "
                       "[Velmor], or start with --data DIR.";
+    // The program ends once the box is answered.
+    menus::ShowMessageBox(dialogs, menus::kStartProperly);
     return 1;
   }
   // The game uses the folder as a plain prefix; a value without the final
@@ -91,25 +93,28 @@ std::string TForm1::DataFolderAdvice() {
 }
 
 void TForm1::FailStartup(const GameError& e) {
-  // Without these files the game cannot start: say which, then end.
+  // Without these files the game cannot start: say which, then end once
+  // the box is answered.
   // Mended: the original showed the system's error and was left half
   // started, with no scenario and the timer off.
-  ReportError(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message());
-  startup_failure = "cannot start: " + (e.detail().empty() ? SjisToUtf8(e.message()) : e.detail()) +
+  startup_failure_ = "cannot start: " + (e.detail().empty() ? SjisToUtf8(e.message()) : e.detail()) +
                     ". " + DataFolderAdvice();
-  QuitNow();
+  dialogs.ShowMessageBox(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message(),
+                         platform::MessageKind::Failure, platform::Buttons::Ok,
+                         [this](platform::Answer) { QuitNow(); });
+  throw AwaitingAnswer{};
 }
 
 void TForm1::ChooseSlotFolder() {
-  // Slot files live in the program's folder, as the game expects; an
-  // installed program's folder is not writable, so they go to the user's
-  // data folder then. --slots overrides both.
-  if (!options.slot_folder.empty())
-    SlotPath = FolderWithSeparator(options.slot_folder);
-  else if (!options.user_data_folder.empty() && !platform.files.IsWritableFolder(ExePath))
-    SlotPath = FolderWithSeparator(options.user_data_folder);
-  else
-    SlotPath = ExePath;
+  // Slot files live in the program's folder, as the game expects, when it is
+  // a portable copy; an installed program keeps them in the user's data
+  // folder, and offers once to copy the ones it finds beside itself.
+  // --slots overrides both. (Run as root, an installed program's folder can
+  // be written: being writable does not make it the player's.)
+  SlotPath = ChooseSlotPlace(platform.files, options.slot_folder, ExePath,
+                             options.user_data_folder);
+  if (options.slot_folder.empty() && SlotPath != ExePath)
+    OfferOldSlots(platform.files, dialogs, ExePath, SlotPath);
   // A save the program was killed in the middle of left its temporary file;
   // the slot itself is whole (the old one or the new one).
   platform.files.RemoveUnfinishedWrites(SlotPath);
@@ -137,14 +142,22 @@ std::optional<int> TForm1::FormCreate() {
       FailStartup(e);  // a failure no step of start-up expected
     }
   } catch (const QuitSignal&) {
-    // A scenario file start-up could not load ended the game.
-    if (startup_failure.empty())
-      startup_failure = "cannot start: " +
-                        (scn.FailedFile().empty() ? std::string("the game ended while starting")
-                                                  : scn.FailedFile()) +
-                        ". " + DataFolderAdvice();
+    NoteFailedScenario();
+    throw;
+  } catch (const AwaitingAnswer&) {
+    // A box ends the game once it is answered.
+    NoteFailedScenario();
     throw;
   }
+}
+
+void TForm1::NoteFailedScenario() {
+  // A scenario file start-up could not load ends the game.
+  if (startup_failure_.empty())
+    startup_failure_ = "cannot start: " +
+                      (scn.FailedFile().empty() ? std::string("the game ended while starting")
+                                                : scn.FailedFile()) +
+                      ". " + DataFolderAdvice();
 }
 
 std::optional<int> TForm1::StartUp() {
@@ -166,8 +179,8 @@ std::optional<int> TForm1::StartUp() {
   scaling.CentreAtOwnSize();
   // A scale restored from slot 0 takes effect at once (the window is painted
   // when it first shows, so no wallpaper is drawn here).
-  if (panels.ResoSpin.value != 100) {
-    int32_t w = panels.ResoSpin.value * 640 / 100;
+  if (panels_.ResoSpin.value != 100) {
+    int32_t w = panels_.ResoSpin.value * 640 / 100;
     scaling.SetDisplaySize(w, w * 75 / 100);
   }
 
@@ -182,7 +195,7 @@ std::optional<int> TForm1::StartUp() {
   platform::HideSystemPointer(platform.window);
   scn.MainProc = scenario::WaitHandler::None;
   invalid = true;  // the window is painted when it first shows
-  started = true;
+  started_ = true;
   return std::nullopt;
 }
 

@@ -2,30 +2,33 @@
 #include "app/form.h"
 #include "core/errors.h"
 #include "menus/message_boxes.h"
+#include "menus/panel_layout.h"
 
 namespace velmor::app {
 
 void TForm1::TimerTimer() {
-  if (quit) return;
-  ++ticks;
+  if (quit_) return;
+  ++ticks_;
   try {
     Tick();
   } catch (const GameError& e) {
     // The rest of this tick is skipped; the next one runs normally.
     ReportError(e.message());
+  } catch (const AwaitingAnswer&) {
+    // A box holds the rest of this tick's work (the end of the game).
   }
 }
 
 std::optional<uint32_t> TForm1::IdleFor() {
-  if (!started || quit || invalid || input.clk != 0) return std::nullopt;
+  if (!started_ || quit_ || invalid || input.clk != 0) return std::nullopt;
   if (reader.Active()) return std::nullopt;  // it goes on by itself
   using scenario::WaitHandler;
   const bool waiting = input.HoldMode == 1 || backlog_window.open() ||
                        scn.MainProc == WaitHandler::WaitClick ||
-                       scn.MainProc == WaitHandler::IdleWait || (debugger && debugger->paused());
+                       scn.MainProc == WaitHandler::IdleWait || (debugger_ && debugger_->paused());
   if (!waiting) return std::nullopt;
   // The loop check must find a repeating piece stopped in time.
-  if (music.MusicLoop == 1 && !panels.MuteBtn.checked && !platform.media.FileName().empty()) {
+  if (music.MusicLoop == 1 && !panels_.MuteBtn.checked && !platform.media.FileName().empty()) {
     switch (platform.media.Mode()) {
       case platform::MediaMode::Playing: return platform.media.MsUntilStopped();
       case platform::MediaMode::Stopped: return std::nullopt;  // it plays again now
@@ -43,7 +46,7 @@ void TForm1::Tick() {
 
   if (backlog_window.open()) {
     // The backlog holds the game as a panel does.
-  } else if (input.HoldMode == 1 && !panels.ConfigPanel.visible && input.clk == 1) {
+  } else if (input.HoldMode == 1 && !panels_.ConfigPanel.visible && input.clk == 1) {
     // End of the hold: the scene comes back.
     input.spf = 1;
     input.HoldMode = 0;
@@ -62,8 +65,8 @@ void TForm1::Tick() {
   } else {
     reader.BeforeStep();
     try {
-      if (debugger) [[unlikely]]
-        debugger->RunStep();
+      if (debugger_) [[unlikely]]
+        debugger_->RunStep();
       else
         scn.RunStep();
     } catch (...) {
@@ -109,13 +112,17 @@ void TForm1::FormKeyDown(Modifiers held) { input.sft = ModifierCode(held); }
 void TForm1::FormKeyUp() { input.sft = 0; }
 
 void TForm1::FormResize() {
-  if (quit) return;
+  if (quit_) return;
   scaling.ScreenResized();
   invalid = true;
 }
 
-void TForm1::AskToQuit() {
-  if (menus::ShowMessageBox(dialogs, menus::kReallyQuit) == platform::Answer::Ok) QuitNow();
+void TForm1::AskToQuit(std::function<void()> cancelled) {
+  menus::ShowMessageBox(dialogs, menus::kReallyQuit,
+                        [this, cancelled = std::move(cancelled)](platform::Answer a) {
+                          if (a == platform::Answer::Ok) QuitNow();
+                          if (cancelled) cancelled();
+                        });
 }
 
 void TForm1::EndButtonClick() { AskToQuit(); }
@@ -127,14 +134,13 @@ bool TForm1::FormCloseQuery() {
   // Mended: after a cancel the original turned the drawn pointer on even
   // over a held picture, and hid the system pointer over an open name or
   // save panel.
-  int spf_before = input.spf;
+  const int spf_before = input.spf;
   platform::ShowSystemPointer(platform.window);
   input.spf = 0;
-  AskToQuit();
-  bool panel_open =
-      panels.ConfigPanel.visible || panels.NamePanel.visible || panels.SavePanel.visible;
-  if (!panel_open) platform::HideSystemPointer(platform.window);
-  input.spf = spf_before;
+  AskToQuit([this, spf_before] {
+    if (!menus::AnyPanelVisible(panels_)) platform::HideSystemPointer(platform.window);
+    input.spf = spf_before;
+  });
   return false;
 }
 

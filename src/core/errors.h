@@ -31,4 +31,11 @@ class GameError : public std::exception {
 // mistakes it for a failure.
 struct QuitSignal {};
 
+// Thrown where an event cannot go on until a message box it opened is
+// answered (a fault that ends the game shows its box, and the end follows
+// the answer): the rest of the event is abandoned quietly, and what follows
+// the box runs from its answer. Whoever runs events lets it end the event
+// and shows nothing.
+struct AwaitingAnswer {};
+
 }  // namespace velmor

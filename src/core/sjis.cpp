@@ -1,52 +1,12 @@
 #include "core/sjis.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
+
+#include "core/cp932_table.h"
 
 namespace velmor {
 namespace {
-
-// One iconv descriptor per direction, opened on first use.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (ok()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts one complete character; false when it has no mapping.
-  bool convert(std::string_view in, std::string& out) {
-    if (!ok()) return false;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset shift state
-    char buffer[16];
-    char* src = const_cast<char*>(in.data());
-    size_t src_left = in.size();
-    char* dst = buffer;
-    size_t dst_left = sizeof buffer;
-    if (iconv(cd_, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1) || src_left != 0)
-      return false;
-    out.append(buffer, static_cast<size_t>(dst - buffer));
-    return true;
-  }
-
- private:
-  iconv_t cd_;
-};
-
-Converter& ToUtf8() {
-  static thread_local Converter c("UTF-8", "CP932");
-  return c;
-}
-Converter& ToSjis() {
-  static thread_local Converter c("CP932", "UTF-8");
-  return c;
-}
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
@@ -57,6 +17,59 @@ size_t Utf8Length(uint8_t b) {
   if (b < 0xF0) return 3;
   return 4;
 }
+
+// The character of one Shift-JIS character of `length` bytes, 0 when it has
+// none (a lone lead byte, a pair that is no code). Bytes below 0x80 are the
+// caller's to handle.
+char16_t Cp932ToUnicode(const uint8_t* bytes, size_t length) {
+  if (length == 1) return bytes[0] < 0x80 ? 0 : cp932::kSingle[bytes[0] - 0x80];
+  if (length != 2 || !IsLeadByte(bytes[0])) return 0;
+  const int index = cp932::DoubleIndex(bytes[0], bytes[1]);
+  return index < 0 ? 0 : cp932::kDouble[static_cast<size_t>(index)];
+}
+
+// Code page 932 lies in the Basic Multilingual Plane: three bytes at most.
+void AppendUtf8(char16_t c, std::string& out) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// The code point of one whole UTF-8 sequence (as Utf8Length cut it), or -1
+// when it is none: a stray or bad continuation byte, a cut-off sequence, an
+// overlong form, a surrogate, or beyond U+10FFFF.
+int32_t DecodeUtf8(std::string_view one) {
+  const auto* u = reinterpret_cast<const uint8_t*>(one.data());
+  const size_t n = one.size();
+  if (u[0] < 0xC2 || u[0] > 0xF4 || n != Utf8Length(u[0])) return -1;
+  for (size_t k = 1; k < n; ++k)
+    if ((u[k] & 0xC0) != 0x80) return -1;
+  int32_t c = u[0] & (0x7F >> n);
+  for (size_t k = 1; k < n; ++k) c = (c << 6) | (u[k] & 0x3F);
+  const int32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+  if (c < least || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return -1;
+  return c;
+}
+
+// The CP932 code of a character, or -1 when the code page has none.
+int32_t UnicodeToCp932(int32_t c) {
+  if (c > 0xFFFF) return -1;
+  auto it = std::lower_bound(
+      cp932::kFromUnicode.begin(), cp932::kFromUnicode.end(), c,
+      [](const cp932::FromUnicode& p, int32_t wanted) { return p.unicode < wanted; });
+  return it != cp932::kFromUnicode.end() && it->unicode == c ? it->code : -1;
+}
+
+// Language tags (U+E0000 to U+E007F) say nothing a Shift-JIS text can hold:
+// they are left out, and nothing is lost.
+bool IsLanguageTag(int32_t c) { return c >= 0xE0000 && c <= 0xE007F; }
 
 }  // namespace
 
@@ -76,7 +89,11 @@ std::string SjisToUtf8(std::string_view sjis) {
       out.append(kReplacement);
       break;
     }
-    if (!ToUtf8().convert(sjis.substr(i, n), out)) out.append(kReplacement);
+    const char16_t c = Cp932ToUnicode(reinterpret_cast<const uint8_t*>(sjis.data() + i), n);
+    if (c == 0)
+      out.append(kReplacement);
+    else
+      AppendUtf8(c, out);
     i += n;
   }
   return out;
@@ -94,10 +111,15 @@ std::string Utf8ToSjis(std::string_view utf8, bool* lossy) {
       continue;
     }
     size_t n = std::min(Utf8Length(b), utf8.size() - i);
-    std::string_view one = utf8.substr(i, n);
-    if (one == "\xC2\xA5") {  // the yen sign is byte 0x5C in this code page
-      out.push_back('\x5C');
-    } else if (!ToSjis().convert(one, out)) {
+    // The yen sign is byte 0x5C in this code page (the table has it).
+    const int32_t c = DecodeUtf8(utf8.substr(i, n));
+    const int32_t code = c < 0 ? -1 : UnicodeToCp932(c);
+    if (code >= 0x100) {
+      out.push_back(static_cast<char>(code >> 8));
+      out.push_back(static_cast<char>(code & 0xFF));
+    } else if (code >= 0) {
+      out.push_back(static_cast<char>(code));
+    } else if (!IsLanguageTag(c)) {
       out.push_back('?');
       if (lossy) *lossy = true;
     }
@@ -124,20 +146,8 @@ ByteString Sjis(std::string_view utf8) { return ByteString(Utf8ToSjis(utf8)); }
 
 char32_t SjisCharToCodePoint(const uint8_t* bytes, int length) {
   if (length == 1 && bytes[0] < 0x80) return bytes[0];
-  std::string utf8;
-  if (!ToUtf8().convert(std::string_view(reinterpret_cast<const char*>(bytes), length), utf8))
-    return 0xFFFD;
-  // Decode the UTF-8 of that one character.
-  const auto* u = reinterpret_cast<const uint8_t*>(utf8.data());
-  switch (utf8.size()) {
-    case 1: return u[0];
-    case 2: return ((u[0] & 0x1Fu) << 6) | (u[1] & 0x3Fu);
-    case 3: return ((u[0] & 0x0Fu) << 12) | ((u[1] & 0x3Fu) << 6) | (u[2] & 0x3Fu);
-    case 4:
-      return ((u[0] & 0x07u) << 18) | ((u[1] & 0x3Fu) << 12) | ((u[2] & 0x3Fu) << 6) |
-             (u[3] & 0x3Fu);
-    default: return 0xFFFD;
-  }
+  const char16_t c = length < 1 ? 0 : Cp932ToUnicode(bytes, static_cast<size_t>(length));
+  return c == 0 ? 0xFFFD : c;
 }
 
 }  // namespace velmor

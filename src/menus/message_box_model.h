@@ -34,6 +34,7 @@ class MessageBoxModel {
 
   const std::string& text() const { return text_; }  // Shift-JIS
   MessageKind kind() const { return kind_; }
+  Buttons buttons() const { return buttons_; }
   BoxLook look() const { return LookOf(kind_); }
 
   int ButtonCount() const { return buttons_ == Buttons::OkCancel ? 2 : 1; }
@@ -43,6 +44,8 @@ class MessageBoxModel {
 
   // The answer of a click on button i.
   void Press(int i) { answer_ = ButtonAnswer(i); }
+  // The button that gives `a` pressed (OK when the box has no such button).
+  void PressFor(Answer a) { answer_ = buttons_ == Buttons::OkCancel ? a : Answer::Ok; }
   // The box's close button.
   void Close() { answer_ = CloseAnswer(); }
   // A key pressed while the box is open: Enter and Space press the focused

@@ -4,8 +4,8 @@
 
 namespace velmor::menus {
 
-platform::Answer ShowMessageBox(platform::Dialogs& dialogs, const BoxText& box) {
-  return dialogs.ShowMessageBox(Sjis(box.utf8).str(), box.kind, box.buttons);
+void ShowMessageBox(platform::Dialogs& dialogs, const BoxText& box, platform::OnAnswer then) {
+  dialogs.ShowMessageBox(Sjis(box.utf8).str(), box.kind, box.buttons, std::move(then));
 }
 
 void ErrorReport::Show(const std::string& sjis_text) {

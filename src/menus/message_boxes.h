@@ -31,14 +31,15 @@ inline constexpr BoxText kNobodyHere{"誰もいないよ。", platform::MessageK
 inline constexpr BoxText kReallyQuit{"本当に終了するよ？", platform::MessageKind::Confirmation,
                                      platform::Buttons::OkCancel};
 
-// Shows one of the texts above.
-platform::Answer ShowMessageBox(platform::Dialogs& dialogs, const BoxText& box);
+// Shows one of the texts above; `then` runs with the answer.
+void ShowMessageBox(platform::Dialogs& dialogs, const BoxText& box,
+                    platform::OnAnswer then = nullptr);
 
 // The failures that abandon an event (a file that cannot be loaded, a
-// media error), shown in an error box. While the game reads a slot, a box
-// would open in the middle of a half-restored state, and its loop keeps the
-// ticks going: so failures are held while something runs Holding, and
-// shown once, together, when the outermost Holding ends.
+// media error), shown in an error box. While the game reads a slot, the
+// failures of its parts are held while something runs Holding, and shown
+// once, together, when the outermost Holding ends: one box for the slot,
+// opened when the live state is whole again.
 class ErrorReport {
  public:
   explicit ErrorReport(platform::Dialogs& dialogs) : dialogs_(dialogs) {}

@@ -19,6 +19,10 @@ std::vector<Panel*> PanelsOf(Panels& panels) {
   return {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
 }
 
+std::vector<const Panel*> PanelsOf(const Panels& panels) {
+  return {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
+}
+
 Panel* PanelAt(Panels& panels, Point p) {
   std::vector<Panel*> all = PanelsOf(panels);
   for (auto it = all.rbegin(); it != all.rend(); ++it)
@@ -26,8 +30,8 @@ Panel* PanelAt(Panels& panels, Point p) {
   return nullptr;
 }
 
-bool AnyPanelVisible(Panels& panels) {
-  std::vector<Panel*> all = PanelsOf(panels);
+bool AnyPanelVisible(const Panels& panels) {
+  std::vector<const Panel*> all = PanelsOf(panels);
   return std::any_of(all.begin(), all.end(), [](const Panel* p) { return p->visible; });
 }
 

@@ -18,11 +18,12 @@ Rect WindowRect(const Control& c);
 
 // The three panels, in the order they are drawn (a later one on top).
 std::vector<Panel*> PanelsOf(Panels& panels);
+std::vector<const Panel*> PanelsOf(const Panels& panels);
 
 // The visible panel under window pixel p, the top-most one; null when the
 // pointer is over the game's picture or the wallpaper.
 Panel* PanelAt(Panels& panels, Point p);
-bool AnyPanelVisible(Panels& panels);
+bool AnyPanelVisible(const Panels& panels);
 
 // The control that takes the focus for a tab stop: a group box gives it to
 // its checked radio button (or its first usable one). Null when the stop

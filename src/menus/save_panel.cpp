@@ -8,6 +8,7 @@
 
 #include "core/sjis.h"
 #include "graphics/cursors.h"
+#include "language/language.h"
 #include "menus/message_boxes.h"
 #include "text/message_window.h"
 
@@ -168,7 +169,7 @@ bool SavePanelLogic::StringEnds(uint16_t at) const {
   while (at < kSlotHeaderSize) {
     uint8_t b = scn_.snx[at++];
     if (b == 0) return true;
-    if (scenario::TakesNextByte(b)) ++at;
+    if (language::TakesNextByte(b)) ++at;
   }
   return false;
 }
@@ -290,9 +291,14 @@ void SavePanelLogic::SaveButtonClick() {
   int slot = row + 1;
   bool used = SlotUsed[slot] == 1;
   if (SaveMode == 1) {
-    if (used && ShowMessageBox(services_.dialogs, kOverwrite) != platform::Answer::Ok) return;
-    SaveSlot(slot);
-    OpenSavePanel();
+    auto save = [this, slot] {
+      SaveSlot(slot);
+      OpenSavePanel();
+    };
+    if (!used) return save();
+    ShowMessageBox(services_.dialogs, kOverwrite, [save](platform::Answer a) {
+      if (a == platform::Answer::Ok) save();
+    });
   } else if (!SlotProblem[slot].empty()) {
     services_.errors.Show(UnreadableText(slot, SlotProblem[slot]));
   } else if (used) {

@@ -4,8 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "formats/media_file.h"
+#include "platform/files.h"
 
 namespace velmor::platform {
 
@@ -42,6 +46,32 @@ constexpr int kPlayFailed = 4;
 // fails with a text naming the file and the fault).
 constexpr int kRefused = 5;
 }  // namespace media_error
+
+// Reads `path` (a game path) through `files` and checks it as the kind its
+// extension names, for a player's decoder. On failure returns nothing with
+// the reason in *error: the file service's own text when it cannot be read,
+// else the path followed by the fault ("...\SOUND\BGM01.MID: damaged MIDI
+// file: track 1 runs past the end of the file"); *code (when given) is set
+// on failure only: media_error::kCannotOpen for a file that cannot be read,
+// kRefused for one whose name or content the checks refuse.
+inline std::optional<formats::MediaFile> ReadMediaFile(Files& files, std::string_view path,
+                                                       std::string* error, int* code = nullptr) {
+  const std::string path_text(path);
+  const std::optional<formats::MediaKind> kind = formats::MediaKindOf(path);
+  auto fail = [&](int why, std::string text) -> std::optional<formats::MediaFile> {
+    if (code) *code = why;
+    if (error) *error = std::move(text);
+    return std::nullopt;
+  };
+  if (!kind) return fail(media_error::kRefused, path_text + ": not a WAVE or MIDI file name");
+  std::string read_error;
+  auto bytes = files.ReadFile(path, &read_error);
+  if (!bytes) return fail(media_error::kCannotOpen, read_error);
+  auto checked = formats::CheckMediaFile(*kind, *bytes);
+  if (!checked)
+    return fail(media_error::kRefused, std::move(checked).Named(path_text).fault().Text());
+  return std::move(*checked);
+}
 
 // The text of the no-device error: a command needed an open file.
 constexpr std::string_view kNoDeviceText = "The media device is not open.";

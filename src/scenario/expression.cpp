@@ -16,7 +16,7 @@ constexpr int kStackSize = 255;
 // off there and treated as invalid, instead of looping for ever.
 constexpr uint32_t kMaxCodes = kImageSize;
 
-using namespace expr_code;
+using namespace language::expr_code;
 
 // Mended: the original's value stack had no bounds. Here it is a fixed
 // array local to one evaluation. Popping an empty

@@ -37,9 +37,9 @@ ByteString Scenario::ReadString() {
       work_ += read >> 6;
       return s;
     }
-    if (b >= text_code::kFirstName && b <= text_code::kLastName) {
-      s.append(mcr[b - text_code::kFirstName]);
-    } else if (TakesNextByte(b)) {
+    if (b >= language::text_code::kFirstName && b <= language::text_code::kLastName) {
+      s.append(mcr[b - language::text_code::kFirstName]);
+    } else if (language::TakesNextByte(b)) {
       s.push_back(b);  // a colour or size code with its parameter, or a
       s.push_back(FetchByte());  // double-byte character: the pair goes together
       ++read;
@@ -143,9 +143,10 @@ void Scenario::Quit() {
 }
 
 void Scenario::Fail(const std::string& sjis_message) {
+  // The game ends once the player has read why.
   services_.dialogs.ShowMessageBox(sjis_message, platform::MessageKind::Error,
-                                   platform::Buttons::Ok);
-  Quit();
+                                   platform::Buttons::Ok, [this](platform::Answer) { Quit(); });
+  throw AwaitingAnswer{};
 }
 
 }  // namespace velmor::scenario

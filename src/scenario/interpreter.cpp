@@ -6,7 +6,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
-#include "scenario/disassembly.h"
+#include "language/disassembly.h"
 #include "scenario/scenario.h"
 
 namespace velmor::scenario {
@@ -47,7 +47,7 @@ void Scenario::ReportNotResponding() {
 }
 
 void Scenario::TraceInstruction(uint16_t at) {
-  std::string line = DisassembleForTrace(std::span<const uint8_t>(snx), at);
+  std::string line = language::DisassembleForTrace(std::span<const uint8_t>(snx), at);
   std::printf("%s %04X: %s\n", SjisToUtf8(CallFile[CallDepth].view()).c_str(), at, line.c_str());
 }
 
@@ -218,7 +218,9 @@ void Scenario::HitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8
 }
 void Scenario::CursorBack() { Host().RestoreCursor(); }
 void Scenario::Status() { Host().ShowStatus(); }
-void Scenario::StatusSet(const std::array<uint16_t, 11>& vars) { StatusVars = vars; }
+void Scenario::StatusSet(const std::array<uint16_t, language::kStatusSlots>& vars) {
+  StatusVars = vars;
+}
 // Switches only: they cost no more than a plain instruction.
 void Scenario::Layout0() { host_.SetStatusLayout(0); }
 void Scenario::Layout1() { host_.SetStatusLayout(1); }

@@ -1,148 +1,146 @@
-// The opcode table and the compile-time decoding that feeds each handler its
-// operands in the order the layout gives.
+// The interpreter's side of the language's opcode rows: a handler for every
+// row, bound at compile time, with the operands decoded in the order the
+// row's layout gives.
 #include <algorithm>
-#include <cctype>
+#include <array>
 #include <cstdint>
+#include <span>
+#include <string_view>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 
-#include "scenario/opcodes.h"
+#include "language/opcodes.h"
 #include "scenario/scenario.h"
 
 namespace velmor::scenario {
 namespace {
 
-using enum Operand;
+using language::OpcodeAt;
+using language::OpcodeRow;
 
-// Decodes the operands of Kinds in order (a braced list is evaluated left to
-// right) and calls the handler with them.
-template <auto Handler, Operand... Kinds>
-void Invoke(Scenario& s) {
-  std::tuple<typename OperandValue<Kinds>::type...> args{s.Decode<Kinds>()...};
+// The layout of an opcode's row, as a constant that can be indexed at
+// compile time.
+template <uint8_t Code>
+constexpr std::span<const Operand> kLayout = OpcodeAt(Code).layout;
+
+// The values a handler takes, in order.
+template <typename F>
+struct HandlerParameters;
+template <typename... P>
+struct HandlerParameters<void (Scenario::*)(P...)> {
+  using type = std::tuple<std::remove_cvref_t<P>...>;
+};
+
+// An operand of the instruction of opcode Code; TEXTN's speaker comes with
+// the opcode, not from the bytes.
+template <uint8_t Code, Operand K>
+typename OperandValue<K>::type DecodeFor(Scenario& s) {
+  if constexpr (K == Operand::Speaker)
+    return language::SpeakerOf(Code);
+  else
+    return s.Decode<K>();
+}
+
+// Decodes the operands of opcode Code in the order of its layout (a braced
+// list is evaluated left to right) and calls the handler with them.
+template <auto Handler, uint8_t Code, std::size_t... I>
+void Invoke(Scenario& s, std::index_sequence<I...>) {
+  using Operands = std::tuple<typename OperandValue<kLayout<Code>[I]>::type...>;
+  static_assert(std::is_same_v<typename HandlerParameters<decltype(Handler)>::type, Operands>,
+                "a handler's parameters do not match the operand layout of its row");
+  Operands args{DecodeFor<Code, kLayout<Code>[I]>(s)...};
   std::apply([&s](auto&... a) { (s.*Handler)(a...); }, args);
 }
 
-template <Operand... Kinds>
-struct Layout {
-  static constexpr std::array<Operand, sizeof...(Kinds)> kinds{Kinds...};
+template <auto Handler, uint8_t Code>
+void Run(Scenario& s) {
+  Invoke<Handler, Code>(s, std::make_index_sequence<kLayout<Code>.size()>{});
+}
+
+using Dispatch = std::array<ExecFn, 256>;
+
+// A mnemonic as a template argument.
+template <std::size_t N>
+struct Mnemonic {
+  char text[N];
+  constexpr Mnemonic(const char (&s)[N]) { std::copy_n(s, N, text); }
+  constexpr std::string_view view() const { return {text, N - 1}; }
 };
 
-template <auto Handler, Operand... Kinds>
-constexpr OpcodeInfo Op(uint8_t code, const char* mnemonic) {
-  return OpcodeInfo{code, mnemonic, std::span<const Operand>(Layout<Kinds...>::kinds),
-                    &Invoke<Handler, Kinds...>};
+// The opcodes of a mnemonic's rows (TEXTN has 19).
+struct Codes {
+  std::array<uint8_t, 256> code{};
+  std::size_t count = 0;
+};
+constexpr Codes CodesOf(std::string_view mnemonic) {
+  Codes c;
+  for (const OpcodeRow& row : language::kOpcodeTable)
+    if (row.listed() && std::string_view(row.mnemonic) == mnemonic) c.code[c.count++] = row.code;
+  if (c.count == 0) throw "a handler for a mnemonic the language does not have";
+  return c;
 }
+
+constexpr void Put(Dispatch& t, uint8_t code, ExecFn run) {
+  // Evaluated at compile time: a second handler for one opcode stops the build.
+  if (t[code] != nullptr) throw "two handlers for one opcode";
+  t[code] = run;
+}
+
+// Handler runs the instructions of mnemonic M.
+template <Mnemonic M, auto Handler>
+struct On {
+  static constexpr Codes kCodes = CodesOf(M.view());
+  static constexpr void Place(Dispatch& t) {
+    [&t]<std::size_t... I>(std::index_sequence<I...>) {
+      (Put(t, kCodes.code[I], &Run<Handler, kCodes.code[I]>), ...);
+    }(std::make_index_sequence<kCodes.count>{});
+  }
+};
 
 void NoOperation(Scenario&) {}
 
-// One row an instruction, its opcode written once.
-constexpr OpcodeInfo kRows[] = {
-    Op<&Scenario::Let, Var, Word>(0, "LET"),
-    Op<&Scenario::LetW, Var, Var>(1, "LETW"),
-    Op<&Scenario::LetF, Var, Flag>(2, "LETF"),
-    Op<&Scenario::LetX, Var, Expr>(3, "LETX"),
-    Op<&Scenario::Flag, Flag, Word>(4, "FLAG"),
-    Op<&Scenario::FlagW, Flag, Var>(5, "FLAGW"),
-    Op<&Scenario::FlagF, Flag, Flag>(6, "FLAGF"),
-    Op<&Scenario::FlagX, Flag, Expr>(7, "FLAGX"),
-    Op<&Scenario::Add, Var, Word>(8, "ADD"),
-    Op<&Scenario::AddW, Var, Var>(9, "ADDW"),
-    Op<&Scenario::AddF, Var, Flag>(10, "ADDF"),
-    Op<&Scenario::AddX, Var, Expr>(11, "ADDX"),
-    Op<&Scenario::Sub, Var, Word>(12, "SUB"),
-    Op<&Scenario::SubW, Var, Var>(13, "SUBW"),
-    Op<&Scenario::SubF, Var, Flag>(14, "SUBF"),
-    Op<&Scenario::SubX, Var, Expr>(15, "SUBX"),
-    Op<&Scenario::Jump, Addr>(16, "JUMP"),
-    Op<&Scenario::JumpZ, Expr, Addr>(17, "JUMPZ"),
-    Op<&Scenario::SetF, Flag>(18, "SETF"),
-    Op<&Scenario::ClrF, Flag>(19, "CLRF"),
-    Op<&Scenario::NotF, Flag>(20, "NOTF"),
-    Op<&Scenario::Text, Message>(21, "TEXT"),
-    Op<&Scenario::Click>(22, "CLICK"),
-    Op<&Scenario::Choice, Var, Choices>(23, "CHOICE"),
-    Op<&Scenario::Goto, Str>(24, "GOTO"),
-    Op<&Scenario::Call, Str>(25, "CALL"),
-    Op<&Scenario::Return>(26, "RETURN"),
-    Op<&Scenario::JumpNF, Flag, Addr>(27, "JUMPNF"),
-    Op<&Scenario::JumpF, Flag, Addr>(28, "JUMPF"),
-    Op<&Scenario::TextA, Message>(29, "TEXTA"),
-    Op<&Scenario::TextB, Message>(30, "TEXTB"),
-    Op<&Scenario::Random, Word, Var>(31, "RANDOM"),
-    Op<&Scenario::Music, Str>(32, "MUSIC"),
-    Op<&Scenario::MusicStop>(33, "MUSICSTOP"),
-    Op<&Scenario::MusicOnce>(34, "MUSICONCE"),
-    Op<&Scenario::LoadMenu, Var, Var>(37, "LOADMENU"),
-    Op<&Scenario::SaveMenu, Var, Var>(38, "SAVEMENU"),
-    Op<&Scenario::Picture, Str>(40, "PICTURE"),
-    Op<&Scenario::NameHero>(44, "NAMEHERO"),
-    Op<&Scenario::NamePartner>(45, "NAMEPARTNER"),
-    Op<&Scenario::Anime, Byte>(46, "ANIME"),
-    Op<&Scenario::HitMap, Var, Str, Byte, Byte>(48, "HITMAP"),
-    Op<&Scenario::CursorBack>(49, "CURSORBACK"),
-    Op<&Scenario::Status>(51, "STATUS"),
-    Op<&Scenario::StatusSet, StatusVars>(52, "STATUSSET"),
-    Op<&Scenario::Layout0>(100, "LAYOUT0"),
-    Op<&Scenario::Layout1>(101, "LAYOUT1"),
-    Op<&Scenario::Status>(102, "STATUS2"),
-    Op<&Scenario::FadeWhite>(103, "FADEWHITE"),
-    Op<&Scenario::FadeBlack>(104, "FADEBLACK"),
-    Op<&Scenario::ScaleOn>(105, "SCALEON"),
-    Op<&Scenario::ScaleOff>(106, "SCALEOFF"),
-    Op<&Scenario::Wait, Byte>(107, "WAIT"),
-    Op<&Scenario::LoadSystem>(108, "LOADSYSTEM"),
-    Op<&Scenario::SkipW, Word>(254, "SKIPW"),
-    Op<&Scenario::End>(255, "END"),
-};
-
-// TEXTN: one instruction for the speakers 3..21, opcodes 53..71.
-constexpr uint8_t kFirstTextN = 53, kLastTextN = 71;
-
-constexpr std::array<OpcodeInfo, 256> BuildTable() {
-  std::array<OpcodeInfo, 256> t{};
-  for (int i = 0; i < 256; ++i) t[i] = OpcodeInfo{static_cast<uint8_t>(i), nullptr, {}, &NoOperation};
-  auto place = [&t](const OpcodeInfo& row) {
-    // Evaluated at compile time: a second row for one opcode stops the build.
-    if (t[row.code].listed()) throw "two rows for one opcode";
-    t[row.code] = row;
-  };
-  for (const OpcodeInfo& row : kRows) place(row);
-  for (int op = kFirstTextN; op <= kLastTextN; ++op)
-    place(Op<&Scenario::TextN, Speaker, Message>(static_cast<uint8_t>(op), "TEXTN"));
+template <typename... Handlers>
+constexpr Dispatch Bind() {
+  Dispatch t{};
+  (Handlers::Place(t), ...);
+  for (const OpcodeRow& row : language::kOpcodeTable) {
+    // Evaluated at compile time: an instruction without a handler stops the build.
+    if (row.listed() && t[row.code] == nullptr) throw "an instruction without a handler";
+    if (!row.listed()) t[row.code] = &NoOperation;
+  }
   return t;
 }
 
-constexpr std::array<OpcodeInfo, 256> kTable = BuildTable();
+// The handler of every instruction; the opcodes and layouts are the
+// language's.
+constexpr Dispatch kDispatch = Bind<
+    On<"LET", &Scenario::Let>, On<"LETW", &Scenario::LetW>, On<"LETF", &Scenario::LetF>,
+    On<"LETX", &Scenario::LetX>, On<"FLAG", &Scenario::Flag>, On<"FLAGW", &Scenario::FlagW>,
+    On<"FLAGF", &Scenario::FlagF>, On<"FLAGX", &Scenario::FlagX>, On<"ADD", &Scenario::Add>,
+    On<"ADDW", &Scenario::AddW>, On<"ADDF", &Scenario::AddF>, On<"ADDX", &Scenario::AddX>,
+    On<"SUB", &Scenario::Sub>, On<"SUBW", &Scenario::SubW>, On<"SUBF", &Scenario::SubF>,
+    On<"SUBX", &Scenario::SubX>, On<"JUMP", &Scenario::Jump>, On<"JUMPZ", &Scenario::JumpZ>,
+    On<"SETF", &Scenario::SetF>, On<"CLRF", &Scenario::ClrF>, On<"NOTF", &Scenario::NotF>,
+    On<"TEXT", &Scenario::Text>, On<"CLICK", &Scenario::Click>, On<"CHOICE", &Scenario::Choice>,
+    On<"GOTO", &Scenario::Goto>, On<"CALL", &Scenario::Call>, On<"RETURN", &Scenario::Return>,
+    On<"JUMPNF", &Scenario::JumpNF>, On<"JUMPF", &Scenario::JumpF>, On<"TEXTA", &Scenario::TextA>,
+    On<"TEXTB", &Scenario::TextB>, On<"TEXTN", &Scenario::TextN>,
+    On<"RANDOM", &Scenario::Random>, On<"MUSIC", &Scenario::Music>,
+    On<"MUSICSTOP", &Scenario::MusicStop>, On<"MUSICONCE", &Scenario::MusicOnce>,
+    On<"LOADMENU", &Scenario::LoadMenu>, On<"SAVEMENU", &Scenario::SaveMenu>,
+    On<"PICTURE", &Scenario::Picture>, On<"NAMEHERO", &Scenario::NameHero>,
+    On<"NAMEPARTNER", &Scenario::NamePartner>, On<"ANIME", &Scenario::Anime>,
+    On<"HITMAP", &Scenario::HitMap>, On<"CURSORBACK", &Scenario::CursorBack>,
+    On<"STATUS", &Scenario::Status>, On<"STATUSSET", &Scenario::StatusSet>,
+    On<"LAYOUT0", &Scenario::Layout0>, On<"LAYOUT1", &Scenario::Layout1>,
+    On<"STATUS2", &Scenario::Status>, On<"FADEWHITE", &Scenario::FadeWhite>,
+    On<"FADEBLACK", &Scenario::FadeBlack>, On<"SCALEON", &Scenario::ScaleOn>,
+    On<"SCALEOFF", &Scenario::ScaleOff>, On<"WAIT", &Scenario::Wait>,
+    On<"LOADSYSTEM", &Scenario::LoadSystem>, On<"SKIPW", &Scenario::SkipW>,
+    On<"END", &Scenario::End>>();
 
 }  // namespace
-
-const OpcodeInfo& OpcodeAt(uint8_t code) { return kTable[code]; }
-
-const OpcodeInfo* FindOpcode(std::string_view mnemonic) {
-  auto same = [mnemonic](const char* m) {
-    std::string_view s(m);
-    return s.size() == mnemonic.size() &&
-           std::equal(s.begin(), s.end(), mnemonic.begin(), [](char a, char b) {
-             return std::toupper(static_cast<unsigned char>(a)) ==
-                    std::toupper(static_cast<unsigned char>(b));
-           });
-  };
-  for (const OpcodeInfo& e : kTable)
-    if (e.listed() && same(e.mnemonic)) return &e;
-  return nullptr;
-}
-
-std::vector<const OpcodeInfo*> ListedOpcodes() {
-  std::vector<const OpcodeInfo*> out;
-  for (const OpcodeInfo& e : kTable)
-    if (e.listed()) out.push_back(&e);
-  return out;
-}
-
-bool EndsPath(const OpcodeInfo& info) {
-  for (const char* m : {"JUMP", "END", "RETURN", "GOTO"})
-    if (&info == FindOpcode(m)) return true;
-  return false;
-}
 
 void Scenario::RunInstructions() {
   running_ = true;
@@ -162,8 +160,7 @@ void Scenario::RunInstructions() {
       if (gate_->HoldBefore()) return;
     if (trace_) [[unlikely]]
       TraceInstruction(inx);
-    current_op_ = FetchByte();
-    kTable[current_op_].exec(*this);
+    kDispatch[FetchByte()](*this);
     if (MainProc != WaitHandler::None) return;
   }
 }

@@ -11,9 +11,9 @@
 
 #include "core/byte_string.h"
 #include "core/input_state.h"
+#include "language/language.h"
 #include "scenario/host.h"
-#include "scenario/language.h"
-#include "scenario/opcodes.h"
+#include "scenario/operands.h"
 
 namespace velmor::platform {
 class Files;
@@ -24,7 +24,12 @@ class Clock;
 
 namespace velmor::scenario {
 
-constexpr std::size_t kImageSize = 65536;
+// The sizes of the state below, as the language gives them.
+using language::kFlagCount;
+using language::kNameCount;
+using language::kWorkCount;
+
+constexpr std::size_t kImageSize = language::kMaxScenarioSize;
 constexpr int kCallLevels = 8;  // levels 0..7 for scenario calls
 // The slot reader borrows one level above the current one for its bracket, so
 // that loading works even from the deepest call.
@@ -72,7 +77,7 @@ class Scenario {
   uint8_t CallDepth = 0;
   std::array<uint16_t, kStackLevels> ReturnInx{};
   std::array<Sstr, kStackLevels> CallFile{};
-  std::array<uint16_t, 11> StatusVars{};
+  std::array<uint16_t, language::kStatusSlots> StatusVars{};
   std::array<Sstr, kNameCount> mcr{};  // the name table
   // The work variable that receives the answer of a choice or a hit map.
   int32_t ResultVar = 0;
@@ -195,7 +200,7 @@ class Scenario {
   void HitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down);
   void CursorBack();
   void Status();
-  void StatusSet(const std::array<uint16_t, 11>& vars);
+  void StatusSet(const std::array<uint16_t, language::kStatusSlots>& vars);
   void Layout0();
   void Layout1();
   void FadeWhite();
@@ -208,7 +213,8 @@ class Scenario {
   void End();
   void Nop() {}
 
-  // --- Operand decoding for the opcode table ---
+  // --- Operand decoding for the opcode table (TEXTN's speaker comes with
+  // the opcode, not from the bytes) ---
   template <Operand K>
   typename OperandValue<K>::type Decode();
 
@@ -236,7 +242,6 @@ class Scenario {
   ScenarioServices services_;
   const InputState& input_;
   const std::string& dat_path_;
-  uint8_t current_op_ = 0;  // the opcode being executed (ops 53..71 name their speaker)
   uint16_t current_at_ = 0;     // where it begins
   uint8_t current_level_ = 0;   // the call level it runs at
   bool running_ = false;
@@ -252,6 +257,7 @@ class Scenario {
 template <Operand K>
 typename OperandValue<K>::type Scenario::Decode() {
   using enum Operand;
+  static_assert(K != Speaker, "the speaker comes with the opcode");
   if constexpr (K == Byte) {
     return FetchByte();
   } else if constexpr (K == Expr) {
@@ -263,11 +269,9 @@ typename OperandValue<K>::type Scenario::Decode() {
   } else if constexpr (K == Choices) {
     return ReadChoiceList();
   } else if constexpr (K == StatusVars) {
-    std::array<uint16_t, 11> vars;
+    typename OperandValue<StatusVars>::type vars;
     for (uint16_t& v : vars) v = FetchWord();
     return vars;
-  } else if constexpr (K == Speaker) {
-    return static_cast<uint8_t>(current_op_ - 50);
   } else {  // Var, Flag, Word, Addr
     return FetchWord();
   }

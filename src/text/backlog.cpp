@@ -1,7 +1,7 @@
 #include "text/backlog.h"
 
 #include "graphics/color_table.h"
-#include "scenario/language.h"
+#include "language/language.h"
 #include "text/choices.h"
 #include "text/message_window.h"
 
@@ -9,12 +9,12 @@ namespace velmor::text {
 
 namespace {
 
-using namespace scenario::text_code;
+using namespace language::text_code;
 
 // The bytes of one step of a page's text at i: a code with its argument, or
 // a character.
 std::size_t StepLength(const ByteString& text, std::size_t i) {
-  return scenario::TakesNextByte(text[i]) ? 2 : 1;
+  return language::TakesNextByte(text[i]) ? 2 : 1;
 }
 
 bool IsCharacter(uint8_t b) { return b != kLineFeed && b != kColor && b != kSize; }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/sjis.h"
+#include "language/language.h"
 #include "text/backlog.h"
 
 namespace velmor::text {
@@ -34,7 +35,7 @@ void MessageWindow::SetUp(const Bitmap& frame) {
 ByteString MessageWindow::SpeakerLabel(int speaker) const {
   int index = speaker == 2 ? 0 : speaker;
   Sstr name;
-  if (index >= 0 && index < scenario::kNameCount) name = scn_.mcr[index];
+  if (index >= 0 && index < language::kNameCount) name = scn_.mcr[index];
   return Sjis("【 ") + name + Sjis(" 】");
 }
 
@@ -113,7 +114,7 @@ void MessageWindow::BlinkStep() {
 }
 
 void MessageWindow::TypeOne(uint8_t b) {
-  using namespace scenario::text_code;  // bytes with a meaning of their own
+  using namespace language::text_code;  // bytes with a meaning of their own
   switch (b) {
     case kLineFeed:  // no page check: rows may run on below the window
       msg.csx = 0;

@@ -9,7 +9,7 @@ namespace {
 // The cast as the story introduces them. The first four are the names the
 // player may retype: given names of three full-width characters, family
 // names of two.
-constexpr const char* kCast[scenario::kNameCount] = {
+constexpr const char* kCast[language::kNameCount] = {
     "慎之介",        // 0: the hero's given name
     "さくら",        // 1: the beloved's given name
     "岸本",          // 2: the hero's family name
@@ -33,14 +33,14 @@ constexpr const char* kCast[scenario::kNameCount] = {
 
 }  // namespace
 
-std::array<Sstr, scenario::kNameCount> InitialNames() {
-  std::array<Sstr, scenario::kNameCount> names;
-  for (int i = 0; i < scenario::kNameCount; ++i) names[i] = Sstr(Sjis(kCast[i]));
+std::array<Sstr, language::kNameCount> InitialNames() {
+  std::array<Sstr, language::kNameCount> names;
+  for (int i = 0; i < language::kNameCount; ++i) names[i] = Sstr(Sjis(kCast[i]));
   return names;
 }
 
 std::array<Sstr, 4> DefaultNames() {
-  std::array<Sstr, scenario::kNameCount> all = InitialNames();
+  std::array<Sstr, language::kNameCount> all = InitialNames();
   return {all[0], all[1], all[2], all[3]};
 }
 

@@ -6,12 +6,13 @@
 #include <array>
 
 #include "core/byte_string.h"
+#include "language/language.h"
 #include "scenario/scenario.h"
 
 namespace velmor::text {
 
 // The table as the game starts: the story's cast, then fixed roles.
-std::array<Sstr, scenario::kNameCount> InitialNames();
+std::array<Sstr, language::kNameCount> InitialNames();
 
 // The defaults of entries 0..3: the hero's and the beloved's given names
 // (6 bytes each) and family names (4 bytes each).

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "asm/assembler.h"
+#include "language/assembler.h"
 #include "core/sjis.h"
 #include "support/game_data.h"
 
@@ -24,8 +24,8 @@ using Labels = std::map<std::string, uint32_t, std::less<>>;
 
 // Assembles `source` and puts it, with the source beside it, as SNX/NAME.
 Labels Put(GameRig& g, const std::string& name, const std::string& source) {
-  assembly::AssemblyResult r = assembly::Assemble(source, name + ".s");
-  for (const assembly::Diagnostic& d : r.errors) ADD_FAILURE() << d.ToString();
+  language::AssemblyResult r = language::Assemble(source, name + ".s");
+  for (const language::Diagnostic& d : r.errors) ADD_FAILURE() << d.ToString();
   g.files.Put(std::string(kDat) + "SNX/" + name + ".SNX", r.bytes);
   g.files.Put(std::string(kDat) + "SNX/" + name + ".s", source);
   return r.labels;
@@ -48,8 +48,8 @@ struct DebugRig : GameRig {
   bool Command(const std::string& line, std::string* error = nullptr) {
     return game->RunCommand(line, error);
   }
-  app::Debugger& debugger() { return *form().debugger; }
-  scenario::Scenario& scn() { return form().scn; }
+  app::Debugger& debugger() { return *in().debugger; }
+  scenario::Scenario& scn() { return in().scn; }
 
   Labels init_labels, sub_labels;
 };
@@ -168,10 +168,10 @@ TEST(Debugger, ReloadDuringAPictureChangeGivesThePictureHoldBack) {
   DebugRig g("PICTURE \"KURO\"\nCLICK\n");
   g.Run("runtowait\n");
   ASSERT_EQ(g.scn().MainProc, WaitHandler::ChangePicture);
-  EXPECT_EQ(g.form().input.CGHoldEnable, 0);
+  EXPECT_EQ(g.in().input.CGHoldEnable, 0);
   g.Run("reload\n");
   EXPECT_EQ(g.scn().MainProc, WaitHandler::None);
-  EXPECT_EQ(g.form().input.CGHoldEnable, 1);
+  EXPECT_EQ(g.in().input.CGHoldEnable, 1);
 }
 
 // A command the debugger cannot carry out is refused with the reason (a piece of the message); the
@@ -227,7 +227,7 @@ TEST(Debugger, TheViewsOfAPausedGame) {
   plain.Start();
   plain.Ticks(3);
   EXPECT_EQ(plain.game->StateJson().find("\"debugger\""), std::string::npos);
-  EXPECT_EQ(plain.form().debugger, nullptr);
+  EXPECT_EQ(plain.in().debugger, nullptr);
 }
 
 TEST(Debugger, TheListingFindsTheInstructionPastDataTheSweepFromTheStartMisreads) {

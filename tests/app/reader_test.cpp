@@ -61,8 +61,8 @@ TEST(ReaderKeys, AtAClickWaitEveryClickKeyAndTheWheelDownGoOnOnce) {
     GameRig g(ClickCounter());
     AtFirstClick(g);
     g.Run(std::string(c.input) + "\ntick\ntick\ntick 5\n");
-    const InputState& in = g.form().input;  // the key went up again, no button is held
-    EXPECT_EQ(std::tuple(g.form().scn.work[1], in.HoldMode, in.sft, in.clk, in.drg),
+    const InputState& in = g.in().input;  // the key went up again, no button is held
+    EXPECT_EQ(std::tuple(g.in().scn.work[1], in.HoldMode, in.sft, in.clk, in.drg),
               std::tuple(c.work1, c.hold, 0, 0, 0));
   }
 }
@@ -74,17 +74,17 @@ TEST(ReaderKeys, AtAPageWaitTheWheelAndEnterTurnThePage) {
     SCOPED_TRACE(input);
     GameRig g(Code().b(21).b(1).s("AB\x05" "CD").b(22).bytes);  // \x05: a page wait
     g.Start();
-    for (int i = 0; i < 20 && !g.form().msgwin.PageWait; ++i) g.Ticks(1);
-    ASSERT_TRUE(g.form().msgwin.PageWait);
+    for (int i = 0; i < 20 && !g.in().msgwin.PageWait; ++i) g.Ticks(1);
+    ASSERT_TRUE(g.in().msgwin.PageWait);
     g.Run("wheel up\ntick\n");
-    EXPECT_TRUE(g.form().backlog_window.open());
+    EXPECT_TRUE(g.in().backlog_window.open());
     g.Run("wheel down\ntick\nclick right\ntick\n");
-    EXPECT_EQ(std::tuple(g.form().backlog_window.open(), g.form().input.HoldMode),
+    EXPECT_EQ(std::tuple(g.in().backlog_window.open(), g.in().input.HoldMode),
               std::tuple(false, 1));
     g.Run("click left\ntick\n");
-    EXPECT_EQ(std::tuple(g.form().input.HoldMode, g.form().msgwin.PageWait), std::tuple(0, true));
+    EXPECT_EQ(std::tuple(g.in().input.HoldMode, g.in().msgwin.PageWait), std::tuple(0, true));
     g.Run(input + "\ntick\nuntil WaitClick 50\n");
-    EXPECT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
+    EXPECT_EQ(g.in().scn.MainProc, WaitHandler::WaitClick);
   }
 }
 
@@ -95,27 +95,27 @@ TEST(ReaderKeys, AHitMapIsAnsweredByEnterAtThePointerNeverByTheWheel) {
   g.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(map));
   g.Start();
   g.Run("tick\n" + At(150, 150) + "wheel down\ntick\ntick\n");
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::HitMapPress);
+  EXPECT_EQ(g.in().scn.MainProc, WaitHandler::HitMapPress);
   g.Run("key enter\ntick\ntick\n");
-  EXPECT_EQ(g.form().scn.work[9], 2);
+  EXPECT_EQ(g.in().scn.work[9], 2);
 }
 
 TEST(ReaderKeys, UpAndDownMoveThePointerOntoTheRowsAndEnterPicks) {
   GameRig g(Choice(3));
   g.Start();
   g.Run("tick\npointer 0 0\ntick\n");
-  const text::Choices& ch = g.form().choices;
+  const text::Choices& ch = g.in().choices;
   ASSERT_EQ(ch.ChoiceHot, -1);
   // The highlighted row, with the drawn pointer on its marker: two presses before a tick count
   // twice; the ends hold; the wheel never answers a choice.
   for (auto [keys, hot] : {std::pair{"key down", 0}, {"key down\nkey down", 2}, {"key down", 2},
                            {"key up", 1}, {"key up\nkey up\nkey up", 0}, {"wheel down", 0}}) {
     g.Run(std::string(keys) + "\ntick\n");
-    EXPECT_EQ(std::tuple(ch.ChoiceHot, g.form().input.msx, ch.RowAt(g.form().input.msy)),
+    EXPECT_EQ(std::tuple(ch.ChoiceHot, g.in().input.msx, ch.RowAt(g.in().input.msy)),
               std::tuple(hot, ch.RowPoint(hot).x, hot)) << keys;
   }
   g.Run("pointer 0 0\ntick\nkey up\ntick\nkey enter\ntick\n");  // from no row, Up is the last
-  EXPECT_EQ(std::tuple(ch.ChoiceHot, g.form().scn.work[7], g.form().scn.MainProc),
+  EXPECT_EQ(std::tuple(ch.ChoiceHot, g.in().scn.work[7], g.in().scn.MainProc),
             std::tuple(2, 3, WaitHandler::None));
 }
 
@@ -127,21 +127,21 @@ TEST(ReaderKeys, ANumberKeyPicksItsRow) {
       SCOPED_TRACE(std::to_string(scale) + "% key " + std::to_string(key));
       GameRig g(Choice(4));
       g.Start();
-      g.form().panels.ResoSpin.SetValue(scale);
+      g.in().panels.ResoSpin.SetValue(scale);
       g.Run("tick\npointer 0 0\ntick\nkey " + std::to_string(key) + "\ntick\n");
-      EXPECT_EQ(g.form().scn.work[7], key);
-      EXPECT_EQ(g.form().scn.MainProc, WaitHandler::None);
+      EXPECT_EQ(g.in().scn.work[7], key);
+      EXPECT_EQ(g.in().scn.MainProc, WaitHandler::None);
     }
   }
   GameRig g(Choice(2));
   g.Start();
   g.Run("tick\npointer 0 0\ntick\nkey 3\ntick\nkey 7\ntick\n");
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChoiceProc);
+  EXPECT_EQ(g.in().scn.MainProc, WaitHandler::ChoiceProc);
   EXPECT_EQ(g.game->window().CursorPos(), (Point{0, 0}));
   GameRig h(ClickCounter());
   h.Start();
   h.Run("tick\npointer 5 6\nkey 1\nkey down\ntick\n");
-  EXPECT_EQ(h.form().scn.work[1], 1);
+  EXPECT_EQ(h.in().scn.work[1], 1);
   EXPECT_EQ(h.game->window().CursorPos(), (Point{5, 6}));
 }
 
@@ -149,20 +149,20 @@ TEST(ReaderKeys, EscapeHoldsThenOpensTheSettingsWhichKeepTheKeysFromTheGame) {
   GameRig g(ClickCounter());
   AtFirstClick(g);
   g.Run("key escape\ntick\n");
-  EXPECT_EQ(g.form().input.HoldMode, 1);
+  EXPECT_EQ(g.in().input.HoldMode, 1);
   g.Run("key escape\ntick\n");
-  ASSERT_TRUE(g.form().panels.ConfigPanel.visible);
+  ASSERT_TRUE(g.in().panels.ConfigPanel.visible);
   for (const char* input : {"key escape", "wheel down", "key 1", "key a", "key pageup"}) {
     g.Run(input);
-    EXPECT_EQ(std::tuple(g.form().input.clk, g.form().panels.ConfigPanel.visible),
+    EXPECT_EQ(std::tuple(g.in().input.clk, g.in().panels.ConfigPanel.visible),
               std::tuple(0, true)) << input;
   }
-  EXPECT_FALSE(g.form().backlog_window.open());
+  EXPECT_FALSE(g.in().backlog_window.open());
   // Enter presses the panel's focused OK; only the next one is a click.
   g.Run("tick\nkey enter\n");
-  EXPECT_EQ(g.form().input.clk, 0);
+  EXPECT_EQ(g.in().input.clk, 0);
   g.Run("key enter\ntick\ntick\n");
-  EXPECT_EQ(std::tuple(g.form().panels.ConfigPanel.visible, g.form().scn.work[1]),
+  EXPECT_EQ(std::tuple(g.in().panels.ConfigPanel.visible, g.in().scn.work[1]),
             std::tuple(false, 2));
 }
 
@@ -171,7 +171,7 @@ void ToWait(GameRig& g, int n) {
   g.Start();
   g.Run("pointer 500 500\nuntil WaitClick 200\n");
   for (int i = 1; i < n; ++i) g.Run("click left\ntick\ntick\nuntil WaitClick 200\n");
-  ASSERT_EQ(g.form().scn.MainProc, WaitHandler::WaitClick);
+  ASSERT_EQ(g.in().scn.MainProc, WaitHandler::WaitClick);
   g.Run("tick\n");  // the drawn pointer in place
 }
 
@@ -185,7 +185,7 @@ TEST(Backlog, KeysAndTheWheelGoThroughItAndPastTheNewestEndItCloses) {
                         {"wheel down", false, 0}, {"key pageup", true, 2},
                         {"key down", false, 0}}) {
     g.Run(std::string(s.input) + "\ntick\n");
-    const app::BacklogWindow& b = g.form().backlog_window;
+    const app::BacklogWindow& b = g.in().backlog_window;
     EXPECT_EQ(std::pair(b.open(), b.open() ? b.shown() : 0), std::pair(s.open, s.shown)) << s.input;
   }
 }
@@ -206,10 +206,10 @@ TEST(Backlog, OpensAtTheNewestPageAndThePictureUnderItComesBackExactly) {
     // Only the message window's rectangle shows the backlog.
     Bitmap outside = g.form().ScreenPicture();
     EXPECT_NE(outside, picture);
-    CopyRect(outside, g.form().msgwin.msg.BoxRect, picture);
+    CopyRect(outside, g.in().msgwin.msg.BoxRect, picture);
     EXPECT_EQ(outside, picture);
     g.Run(std::string(close) + "\ntick\n");
-    EXPECT_FALSE(g.form().backlog_window.open());
+    EXPECT_FALSE(g.in().backlog_window.open());
     EXPECT_EQ(g.form().ScreenPicture(), picture);
     EXPECT_EQ(g.game->window().Canvas(), shown);
   }
@@ -220,31 +220,31 @@ TEST(Backlog, OpensAtTheNewestPageAndThePictureUnderItComesBackExactly) {
 TEST(Backlog, TheGameIsHeldWhileItIsOpen) {
   GameRig g(Story().c.bytes);
   ToWait(g, 2);
-  const uint16_t inx = g.form().scn.inx;
+  const uint16_t inx = g.in().scn.inx;
   g.Run("key a\nwheel up\ntick 50\nclick left\ntick\nkey enter\nkey space\nkey 1\nkey tab\nkey a\n"
         "tick 50\n");
-  EXPECT_EQ(std::tuple(g.form().backlog_window.open(), g.form().scn.MainProc, g.form().scn.inx,
-                       g.form().reader.mode()),
+  EXPECT_EQ(std::tuple(g.in().backlog_window.open(), g.in().scn.MainProc, g.in().scn.inx,
+                       g.in().reader.mode()),
             std::tuple(true, WaitHandler::WaitClick, inx, ReaderMode::Off));
   g.Run("click right\ntick 5\n");
-  EXPECT_EQ(std::tuple(g.form().backlog_window.open(), g.form().input.HoldMode, g.form().scn.inx),
+  EXPECT_EQ(std::tuple(g.in().backlog_window.open(), g.in().input.HoldMode, g.in().scn.inx),
             std::tuple(false, 0, inx));
   g.Run("click left\ntick\ntick\n");
-  EXPECT_NE(g.form().scn.inx, inx);
+  EXPECT_NE(g.in().scn.inx, inx);
 }
 
 TEST(Backlog, TypingStopsWhileItIsOpenAndGoesOnAfter) {
   GameRig g(Code().b(21).b(1).s("AB").b(22).b(21).b(1).s(std::string(60, 'x')).b(22).b(255).bytes);
   g.Start();
   g.Run("until WaitClick 100\nclick left\ntick\ntick\ntick\n");
-  ASSERT_EQ(g.form().scn.MainProc, WaitHandler::TypeText);
-  const uint32_t pos = g.form().msgwin.MsgPos;
+  ASSERT_EQ(g.in().scn.MainProc, WaitHandler::TypeText);
+  const uint32_t pos = g.in().msgwin.MsgPos;
   ASSERT_LT(pos, 60u);
   g.Run("wheel up\ntick 20\n");
-  ASSERT_TRUE(g.form().backlog_window.open());
-  EXPECT_EQ(g.form().msgwin.MsgPos, pos);
+  ASSERT_TRUE(g.in().backlog_window.open());
+  EXPECT_EQ(g.in().msgwin.MsgPos, pos);
   g.Run("key escape\ntick\n");
-  EXPECT_GT(g.form().msgwin.MsgPos, pos);
+  EXPECT_GT(g.in().msgwin.MsgPos, pos);
 }
 
 TEST(Backlog, OpensOnlyAtAWaitWithSomethingToShow) {
@@ -258,7 +258,7 @@ TEST(Backlog, OpensOnlyAtAWaitWithSomethingToShow) {
       GameRig g(c.init);
       g.Start();
       g.Run(std::string("pointer 500 500\nuntil WaitClick 200\n") + c.before + opener + "\ntick\n");
-      EXPECT_FALSE(g.form().backlog_window.open()) << c.what << ", " << opener;
+      EXPECT_FALSE(g.in().backlog_window.open()) << c.what << ", " << opener;
     }
   }
 }
@@ -266,7 +266,7 @@ TEST(Backlog, OpensOnlyAtAWaitWithSomethingToShow) {
 std::string FocusOf(const Panel& panel) { return panel.focus ? panel.focus->name : "none"; }
 // The given and the family name, as the scenario has them.
 std::pair<std::string, std::string> Names(GameRig& g) {
-  return {g.form().scn.mcr[0].str(), g.form().scn.mcr[2].str()};
+  return {g.in().scn.mcr[0].str(), g.in().scn.mcr[2].str()};
 }
 
 // A click counter's game with the settings panel open (Escape holds, a second opens it).
@@ -275,7 +275,7 @@ struct SettingsRig : GameRig {
     AtFirstClick(*this);
     Run("key escape\ntick\nkey escape\ntick\n");
   }
-  menus::Panels& p() { return form().panels; }
+  menus::Panels& p() { return in().panels; }
   std::string Focus() { return FocusOf(p().ConfigPanel); }
 };
 
@@ -301,7 +301,7 @@ TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
     SettingsRig r;
     r.Run("key shift+tab\n");
     ASSERT_EQ(r.Focus(), "EndButton");
-    EXPECT_EQ(r.form().input.sft, 0) << "Shift went up again";
+    EXPECT_EQ(r.in().input.sft, 0) << "Shift went up again";
     r.Run(std::string("answer keys ") + keys + "\nkey enter\n");
     const auto& boxes = r.game->dialogs().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -309,7 +309,7 @@ TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
               std::tuple(S("本当に終了するよ？"), platform::MessageKind::Confirmation,
                          platform::Buttons::OkCancel,
                          ended ? platform::Answer::Ok : platform::Answer::Cancel));
-    EXPECT_EQ(std::tuple(r.game->ended(), r.form().quit), std::tuple(ended, ended));
+    EXPECT_EQ(std::tuple(r.game->ended(), r.in().quit), std::tuple(ended, ended));
     EXPECT_TRUE(ended || r.p().ConfigPanel.visible) << "Cancel leaves all as it was";
   }
 }
@@ -317,7 +317,7 @@ TEST(PanelKeys, GameEndFromTheKeyboardAsksAndTheBoxIsAnsweredByKeys) {
 TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
   GameRig g(NameHero());
   AtFirstClick(g);
-  menus::Panels& p = g.form().panels;
+  menus::Panels& p = g.in().panels;
   ASSERT_EQ(FocusOf(p.NamePanel), "SecondNameEdit");
   // Enter in a field goes to the empty one; Space in a field is typing, not a press.
   g.Run("ime commit 山田\nkey enter\nkey space\n");
@@ -333,7 +333,7 @@ TEST(PanelKeys, NamesAreEnteredFromTheKeyboardAlone) {
 TEST(PanelKeys, TheSaveListIsWalkedWithTheArrowsAndSavedWithTabAndEnter) {
   GameRig g(Assembled("LET work[20], 7\nLET work[21], 12\nSAVEMENU work[20], work[21]\nCLICK\n"));
   AtFirstClick(g);
-  menus::Panels& p = g.form().panels;
+  menus::Panels& p = g.in().panels;
   ASSERT_EQ(FocusOf(p.SavePanel), "SaveList");
   ASSERT_EQ(p.SaveList.selected, -1);
   // From no row the first; the first row stays, and so does the last.
@@ -362,7 +362,7 @@ TEST(InputMethod, FocusMovesAsAClickOnTheControlWould) {
   GameRig g(NameHero());
   g.Start();
   g.Run("ime compose やまだ\nime commit 山田\nfocus FirstNameEdit\n");  // no panel open
-  menus::Panels& p = g.form().panels;
+  menus::Panels& p = g.in().panels;
   EXPECT_EQ(std::tuple(p.SecondNameEdit.text, p.NamePanel.focus), std::tuple("", nullptr));
   g.Run("tick\nime compose やま\nfocus NameHelpLabel\n");  // a label takes no focus
   EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
@@ -430,7 +430,7 @@ TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
     if (!writable) g.files.MakeReadOnly("PROG/");
     g.Start();
     g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\n");
-    EXPECT_EQ(std::tuple(g.form().reader.read().size(), g.form().reader.save_failed(),
+    EXPECT_EQ(std::tuple(g.in().reader.read().size(), g.in().reader.save_failed(),
                          g.game->dialogs().Boxes().empty(), g.files.Has("PROG/DATA00")),
               std::tuple(2u, !writable, true, false));
     EXPECT_EQ(g.game->StateJson().find("READ"), std::string::npos);
@@ -445,7 +445,7 @@ TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   h.files.Put(kReadFile,
               "velmor read messages 1\nnonsense\n494E4954 " + std::to_string(s.ends[0]) + "\n");
   h.Start();
-  EXPECT_EQ(h.form().reader.read().size(), 1u);
+  EXPECT_EQ(h.in().reader.read().size(), 1u);
 }
 
 // Skipping passes read messages without a click and ends at the first unread one (its click wait
@@ -462,10 +462,10 @@ TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
     g.files.Put(kReadFile, messages.Encode());
     g.Start();
     g.Run(keys);
-    EXPECT_EQ(g.form().reader.mode(), ReaderMode::SkipRead);
+    EXPECT_EQ(g.in().reader.mode(), ReaderMode::SkipRead);
     g.Run("tick 30\n");
     // The key went up; nothing lent is left behind.
-    const app::TForm1& f = g.form();
+    const FormInternals f{g.form()};
     EXPECT_EQ(std::tuple(f.scn.MainProc, f.msgwin.MsgText.str(), f.reader.mode(), f.input.sft,
                          f.scn.work[7]), std::tuple(stop, "CC", ReaderMode::Off, 0, 0));
   }
@@ -476,14 +476,14 @@ TEST(ReaderModes, TheKeysToggleTheModesWhichExcludeEachOtherAndAnyClickOnlyEndsT
   GameRig g(s.c.bytes);
   g.Start();
   g.Run("until WaitClick 100\ntick\n");
-  app::TForm1& f = g.form();
+  FormInternals f{g.form()};
   for (auto [key, mode, indicator] :
        {std::tuple{"key a", ReaderMode::Auto, "Auto"},
         {"key tab", ReaderMode::SkipRead, "Skipping read text"}, {"key tab", ReaderMode::Off, ""},
         {"key a", ReaderMode::Auto, "Auto"}, {"key a", ReaderMode::Off, ""}}) {
     g.Run(key);
     // While a mode is on the ticks never rest.
-    EXPECT_EQ(std::tuple(f.reader.mode(), f.reader.Indicator(), f.IdleFor().has_value()),
+    EXPECT_EQ(std::tuple(f.reader.mode(), f.reader.Indicator(), f.form.IdleFor().has_value()),
               std::tuple(mode, indicator, mode == ReaderMode::Off)) << key;
   }
   for (const std::string click :
@@ -505,18 +505,18 @@ TEST(ReaderModes, AutoGoesOnAfterTheTimeThePageTakesToRead) {
   g.Run("until WaitClick 100\nkey a\n");
   ExpectTheWaitLasts(g, app::AutoWaitTicks(4));  // "AAAA"
   g.Run("until WaitClick 100\n");
-  ASSERT_EQ(g.form().msgwin.MsgText.str(), "BBBBBBBBBB");
+  ASSERT_EQ(g.in().msgwin.MsgText.str(), "BBBBBBBBBB");
   ExpectTheWaitLasts(g, app::AutoWaitTicks(10));
   g.Run("until ChoiceProc 400\ntick 500\n");
-  EXPECT_EQ(std::tuple(g.form().scn.MainProc, g.form().reader.mode()),
+  EXPECT_EQ(std::tuple(g.in().scn.MainProc, g.in().reader.mode()),
             std::tuple(WaitHandler::ChoiceProc, ReaderMode::Auto));
   GameRig p(Code().b(21).b(1).s("AB\x05" "C").b(22).b(255).bytes);  // \x05: a page wait
   p.Start();
   p.Run("key a\n");
-  for (int i = 0; i < 20 && !p.form().msgwin.PageWait; ++i) p.Ticks(1);
-  ASSERT_TRUE(p.form().msgwin.PageWait);
+  for (int i = 0; i < 20 && !p.in().msgwin.PageWait; ++i) p.Ticks(1);
+  ASSERT_TRUE(p.in().msgwin.PageWait);
   p.Run("tick " + std::to_string(app::AutoWaitTicks(2) + 1) + "\n");
-  EXPECT_FALSE(p.form().msgwin.PageWait);
+  EXPECT_FALSE(p.in().msgwin.PageWait);
 }
 
 ReaderSettings Make(int volume, bool smooth, int delay) {

@@ -33,9 +33,9 @@ inline void AtFirstClick(GameRig& g) {
 // At a click wait: it lasts `ticks` more ticks and no fewer.
 inline void ExpectTheWaitLasts(GameRig& g, int ticks) {
   g.Run("tick " + std::to_string(ticks - 1) + "\n");
-  EXPECT_EQ(g.form().scn.MainProc, scenario::WaitHandler::WaitClick);
+  EXPECT_EQ(g.in().scn.MainProc, scenario::WaitHandler::WaitClick);
   g.Run("tick\n");
-  EXPECT_NE(g.form().scn.MainProc, scenario::WaitHandler::WaitClick);
+  EXPECT_NE(g.in().scn.MainProc, scenario::WaitHandler::WaitClick);
 }
 
 }  // namespace velmor::testing

@@ -15,7 +15,7 @@
 #include <string>
 #include <tuple>
 
-#include "app/tick_scheduler.h"
+#include "session/tick_scheduler.h"
 #include "platform/shared/png.h"
 #include "platform/shared/screenshot.h"
 #include "scripted_games.h"
@@ -40,13 +40,13 @@ TEST(StartUp, MessageWindowPointerAndFirstPaint) {
   GameRig g(ClickCounter());
   ASSERT_FALSE(g.Start().has_value());
   const platform::HeadlessWindow& w = g.game->window();
-  EXPECT_EQ(g.form().msgwin.msg.BoxRect, (Rect{6, 374, 634, 474}));
+  EXPECT_EQ(g.in().msgwin.msg.BoxRect, (Rect{6, 374, 634, 474}));
   EXPECT_EQ(std::tuple(w.SystemPointerVisible(), w.CursorCount() < 0), std::tuple(false, true));
-  EXPECT_EQ(g.form().scn.CallFile[0].str(), "INIT");
+  EXPECT_EQ(g.in().scn.CallFile[0].str(), "INIT");
   EXPECT_EQ(std::pair(w.Canvas().at(0, 0), w.Canvas().at(192, 144)),
             std::pair(Pattern(32, 32, 3).at(0, 0), kBlack));  // the wallpaper around the picture
   for (std::size_t i = 1; i < scenario::kWaitHandlerCount; ++i)
-    EXPECT_TRUE(g.form().scn.waits.Bound(WaitHandler(i))) << scenario::kWaitHandlerNames[i];
+    EXPECT_TRUE(g.in().scn.waits.Bound(WaitHandler(i))) << scenario::kWaitHandlerNames[i];
 }
 
 // The data folder comes from the INI file beside the program or --data; no data folder stops the
@@ -65,21 +65,21 @@ TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.ini ? c.ini : "no INI") + " " + c.data);
     GameRig g(ClickCounter());
-    app::HeadlessOptions options;
+    main::HeadlessOptions options;
     options.start.program_folder = "PROG/";
     options.start.data_folder = c.data;
     options.start.ini_file = "ETC/brannic.ini";  // file names match in any case
     if (c.ini) g.files.Put("ETC/BRANNIC.INI", std::string(c.ini));
-    g.game = std::make_unique<app::HeadlessGame>(g.files, options);
+    g.game = std::make_unique<main::HeadlessGame>(g.files, options);
     if (c.says.empty()) {
       EXPECT_FALSE(g.Start().has_value());
-      EXPECT_EQ(g.form().DatPath, "GAME/");
+      EXPECT_EQ(g.in().DatPath, "GAME/");
       continue;
     }
     EXPECT_EQ(g.Start(), std::optional<int>(1));
     EXPECT_TRUE(g.game->ended());
     for (const std::string& piece : c.says)
-      EXPECT_THAT(Lower(g.form().startup_failure), HasSubstr(Lower(piece)));
+      EXPECT_THAT(Lower(g.in().startup_failure), HasSubstr(Lower(piece)));
     if (*c.data) continue;
     ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
     EXPECT_EQ(g.game->dialogs().Boxes()[0].text, S("正しく起動してください。"));
@@ -102,14 +102,14 @@ TEST(StartUp, AMissingStartUpFileIsNamed) {
                 HasSubstr(missing.substr(missing.find('/') + 1)));
     if (!fatal) {
       g.Ticks(1);
-      EXPECT_EQ(g.form().scn.work[1], 1);
+      EXPECT_EQ(g.in().scn.work[1], 1);
       EXPECT_THAT(g.game->StateJson(), HasSubstr("\"ticks\":1"));
       continue;
     }
-    EXPECT_EQ(std::tuple(g.game->ended(), g.form().quit), std::tuple(true, true));
+    EXPECT_EQ(std::tuple(g.game->ended(), g.in().quit), std::tuple(true, true));
     // The terminal hears the whole path and where the folder came from.
-    EXPECT_THAT(g.form().startup_failure, HasSubstr(kDat + missing));
-    EXPECT_THAT(g.form().startup_failure, HasSubstr("The data folder is GAME/ (given by --data)"));
+    EXPECT_THAT(g.in().startup_failure, HasSubstr(kDat + missing));
+    EXPECT_THAT(g.in().startup_failure, HasSubstr("The data folder is GAME/ (given by --data)"));
   }
 }
 
@@ -118,21 +118,21 @@ TEST(StartUp, AMissingStartUpFileIsNamed) {
 TEST(Input, ThePointerAndTheButtons) {
   GameRig g(ClickCounter());
   AtFirstClick(g);
-  const InputState& in = g.form().input;
+  const InputState& in = g.in().input;
   g.Run("pointer 292 244\ntick\n");
   EXPECT_EQ((Point{in.msx, in.msy}), (Point{100, 100}));
   EXPECT_EQ(g.game->window().Canvas().at(292, 244), 0x202020u);  // _CGBK, sprite and mask
-  EXPECT_EQ(g.form().layers.IMG, g.form().layers.BMP);
+  EXPECT_EQ(g.in().layers.IMG, g.in().layers.BMP);
   g.Run("press right");
   EXPECT_EQ(std::tuple(in.clk, in.drg), std::tuple(2, 2));
   g.Run("release\npress middle");
   EXPECT_EQ(std::tuple(in.clk, in.drg), std::tuple(0, 0));
   // A side button after the left one clears the click.
-  g.form().FormMouseDown(app::MouseButton::Left);
-  g.form().FormMouseDown(app::MouseButton::Other);
+  g.form().FormMouseDown(MouseButton::Left);
+  g.form().FormMouseDown(MouseButton::Other);
   g.form().FormMouseUp();
   g.Ticks(2);
-  EXPECT_EQ(g.form().scn.work[1], 1) << "the wait goes on";
+  EXPECT_EQ(g.in().scn.work[1], 1) << "the wait goes on";
 }
 
 TEST(Hold, RightClickShowsThePictureAloneAndALeftClickOrEnterBringsTheSceneBack) {
@@ -140,7 +140,7 @@ TEST(Hold, RightClickShowsThePictureAloneAndALeftClickOrEnterBringsTheSceneBack)
     SCOPED_TRACE(end);
     GameRig g(ClickCounter());
     AtFirstClick(g);
-    app::TForm1& f = g.form();
+    FormInternals f{g.form()};
     const int allowed = end != "not allowed";
     f.input.CGHoldEnable = allowed;
     const Bitmap picture = Pattern(640, 480, 8);
@@ -161,7 +161,7 @@ TEST(Hold, RightClickShowsThePictureAloneAndALeftClickOrEnterBringsTheSceneBack)
 TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
   GameRig g(ClickCounter());
   AtFirstClick(g);
-  app::TForm1& f = g.form();
+  FormInternals f{g.form()};
   f.layers.TMP = Pattern(640, 480, 2);
   g.Run("pointer 1000 700\nclick right\ntick\nclick right\ntick\n");
   EXPECT_EQ(std::tuple(f.panels.ConfigPanel.visible, f.panels.ConfigPanel.bounds,
@@ -189,27 +189,27 @@ TEST(Hold, TwoRightClicksOpenTheSettingsPanelInsideTheScreen) {
 TEST(Quit, CloseRequestShowsThePointerAndCancelPutsItBack) {
   GameRig g(ClickCounter());
   AtFirstClick(g);
-  app::TForm1& f = g.form();
+  FormInternals f{g.form()};
   g.game->dialogs().QueueAnswer(platform::Answer::Cancel);
-  EXPECT_FALSE(f.FormCloseQuery());
+  EXPECT_FALSE(f.form.FormCloseQuery());
   EXPECT_EQ(std::tuple(g.game->window().SystemPointerVisible(), f.input.spf), std::tuple(false, 1));
   // During the hold the drawn pointer stays off after a cancelled question.
   g.Run("click right\ntick\n");
   g.game->dialogs().QueueAnswer(platform::Answer::Cancel);
-  EXPECT_FALSE(f.FormCloseQuery());
+  EXPECT_FALSE(f.form.FormCloseQuery());
   EXPECT_EQ(f.input.spf, 0);
   g.game->dialogs().QueueAnswer(platform::Answer::Ok);
-  EXPECT_THROW(f.FormCloseQuery(), QuitSignal);
+  EXPECT_THROW(f.form.FormCloseQuery(), QuitSignal);
 }
 
 TEST(Errors, AnErrorInsideATickAbandonsThatTickOnly) {
   GameRig g(Assembled("MUSIC \"NONE\"\nLET work[1], 7\nCLICK\n"));  // no such file
   AtFirstClick(g);
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
-  EXPECT_EQ(std::pair(g.game->dialogs().Boxes()[0].kind, g.form().scn.work[1]),
+  EXPECT_EQ(std::pair(g.game->dialogs().Boxes()[0].kind, g.in().scn.work[1]),
             std::pair(platform::MessageKind::Failure, int16_t{0}));
   g.Ticks(1);
-  EXPECT_EQ(std::pair(g.form().scn.work[1], g.game->ended()), std::pair(int16_t{7}, false));
+  EXPECT_EQ(std::pair(g.in().scn.work[1], g.game->ended()), std::pair(int16_t{7}, false));
 }
 
 // What a slot's settings fail to restore is told once the whole slot is read: a box opened in the
@@ -228,16 +228,16 @@ TEST(Folders, SlotFailuresAreToldOnceTheSlotIsWhollyRead) {
   g.Start();
   std::vector<std::string> seen;
   g.game->dialogs().while_open = [&](const std::string&) {
-    app::TForm1& f = g.form();
+    FormInternals f{g.form()};
     const bool whole = std::equal(init.begin(), init.end(), f.scn.snx.begin());
     seen.push_back("depth " + std::to_string(f.scn.CallDepth) + (whole ? " whole" : " half"));
-    f.TimerTimer();  // the box's loop goes on ticking
+    f.form.TimerTimer();  // the box's loop goes on ticking
   };
   g.Run("tick\n");  // the listing
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
   EXPECT_THAT(g.game->dialogs().Boxes()[0].text,
               AllOf(HasSubstr("CSR05.BMP"), HasSubstr("M01.MID")));
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::IdleWait);
+  EXPECT_EQ(g.in().scn.MainProc, WaitHandler::IdleWait);
   g.Run("control SaveList select 0\ncontrol SaveButton click\n");  // the load
   ASSERT_EQ(g.game->dialogs().Boxes().size(), 2u);
   EXPECT_EQ(seen, (std::vector<std::string>{"depth 0 whole", "depth 0 whole"}));
@@ -246,7 +246,7 @@ TEST(Folders, SlotFailuresAreToldOnceTheSlotIsWhollyRead) {
 TEST(Headless, ControlCommandsThatCannotActAreWarnedAboutByLine) {
   GameRig g(ClickCounter());
   g.Start();
-  g.form().panels.SpeedSpin.enabled = false;
+  g.in().panels.SpeedSpin.enabled = false;
   g.Run("tick\ncontrol SaveButton click\n# a comment\ncontrol Nothing click\n");
   g.Run("click right\ntick\nclick right\ntick\ncontrol SpeedSpin value 0\n");
   const std::vector<std::string>& w = g.game->Warnings();
@@ -255,7 +255,7 @@ TEST(Headless, ControlCommandsThatCannotActAreWarnedAboutByLine) {
                   "is closed); nothing done");
   EXPECT_THAT(w[1], StartsWith("input script line 4: control Nothing: "));
   EXPECT_EQ(w[2], "input script line 5: control SpeedSpin: the control is disabled; nothing done");
-  EXPECT_EQ(g.form().panels.SpeedSpin.value, 32);
+  EXPECT_EQ(g.in().panels.SpeedSpin.value, 32);
 }
 
 // The real window's ticks may rest only where a tick would change nothing until the player acts,
@@ -264,27 +264,27 @@ TEST(Tick, TheTicksRestOnlyWhereTheyWouldChangeNothing) {
   GameRig g(Assembled("MUSIC \"M01\"\nTEXT \"ああ\"\nCLICK\nMUSICSTOP\nCLICK\nEND\n"));
   g.files.Put(std::string(kDat) + "SOUND/M01.WAV", TinyWave(500));  // a repeating piece
   g.Start();
-  app::TForm1& f = g.form();
-  EXPECT_FALSE(f.IdleFor().has_value()) << "the first tick runs the scenario";
+  FormInternals f{g.form()};
+  EXPECT_FALSE(f.form.IdleFor().has_value()) << "the first tick runs the scenario";
   g.Ticks(1);
-  EXPECT_FALSE(f.IdleFor().has_value()) << "typing";
+  EXPECT_FALSE(f.form.IdleFor().has_value()) << "typing";
   g.Run("click right\ntick\n");
-  EXPECT_TRUE(f.IdleFor().has_value()) << "the picture hold over the typing";
+  EXPECT_TRUE(f.form.IdleFor().has_value()) << "the picture hold over the typing";
   g.Run("click left\ntick\nuntil WaitClick 20\n");
-  EXPECT_THAT(f.IdleFor(), ::testing::Optional(AllOf(::testing::Gt(0u), ::testing::Le(500u))))
+  EXPECT_THAT(f.form.IdleFor(), ::testing::Optional(AllOf(::testing::Gt(0u), ::testing::Le(500u))))
       << "until the music's end, for its repeat";
   g.Run("tick 30\n");  // the piece has ended: the loop check starts it now
   f.input.clk = 1;
-  EXPECT_FALSE(f.IdleFor().has_value()) << "a click to see";
+  EXPECT_FALSE(f.form.IdleFor().has_value()) << "a click to see";
   f.input.clk = 0;
   g.Run("click left\ntick 2\n");  // MUSICSTOP, then the second click wait
   EXPECT_EQ(f.scn.MainProc, WaitHandler::WaitClick);
-  EXPECT_EQ(f.IdleFor(), std::optional<uint32_t>(UINT32_MAX)) << "nothing to repeat";
+  EXPECT_EQ(f.form.IdleFor(), std::optional<uint32_t>(UINT32_MAX)) << "nothing to repeat";
 }
 
 // The 20 ms timer's arithmetic, on a fake clock.
-constexpr uint64_t kStart = 5000, kPeriod = app::TickScheduler::kPeriodMs,
-                   kLag = app::TickScheduler::kMaxLagMs;
+constexpr uint64_t kStart = 5000, kPeriod = session::TickScheduler::kPeriodMs,
+                   kLag = session::TickScheduler::kMaxLagMs;
 
 // One pass of the loop `late` ms after the first deadline: the ticks it runs and where the schedule
 // goes on. A little behind, it catches up tick by tick; far behind, it starts afresh from now.
@@ -294,7 +294,7 @@ TEST(TickScheduler, APassRunsWhatIsDueAndMovesTheDeadline) {
                  Case{kLag, 6, 6 * kPeriod, 0}, Case{kLag + 1, 1, kLag + 1 + kPeriod, 1},
                  Case{3000, 1, 3000 + kPeriod, 1}}) {
     SCOPED_TRACE(c.late);
-    app::TickScheduler s(kStart);
+    session::TickScheduler s(kStart);
     const uint64_t first = kStart + kPeriod, now = first + c.late;
     EXPECT_EQ(s.WaitMs(kStart), kPeriod);
     int ran = 0;
@@ -302,7 +302,7 @@ TEST(TickScheduler, APassRunsWhatIsDueAndMovesTheDeadline) {
     EXPECT_EQ(std::tuple(ran, s.NextDeadline(), s.Resyncs()),
               std::tuple(c.ran, first + c.next, c.resyncs));
   }
-  app::TickScheduler s(kStart);
+  session::TickScheduler s(kStart);
   s.Restart(kStart + 777);
   EXPECT_EQ(s.WaitMs(kStart + 777), kPeriod);
 }
@@ -310,7 +310,7 @@ TEST(TickScheduler, APassRunsWhatIsDueAndMovesTheDeadline) {
 // A loop that sleeps as long as it may and wakes up late by up to 15 ms runs one tick a wake-up,
 // and its deadlines never drift; between two ticks it never spins.
 TEST(TickScheduler, LateWakeupsNeitherDriftNorSpin) {
-  app::TickScheduler s(kStart);
+  session::TickScheduler s(kStart);
   std::mt19937 random(7);
   std::uniform_int_distribution<uint64_t> jitter(0, 15);
   uint64_t now = kStart;
@@ -323,7 +323,7 @@ TEST(TickScheduler, LateWakeupsNeitherDriftNorSpin) {
             std::tuple(1000, kStart + 1001 * kPeriod, 0u));
   for (uint64_t t = now; t < s.NextDeadline(); ++t) {
     EXPECT_GT(s.WaitMs(t), 0u) << t;
-    EXPECT_FALSE(app::TickScheduler(s).TakeDue(t)) << t;
+    EXPECT_FALSE(session::TickScheduler(s).TakeDue(t)) << t;
   }
 }
 
@@ -371,27 +371,27 @@ TEST(WindowModes, ThePictureIsCentredAtItsScaleAndThePointerMapsOntoIt) {
     SCOPED_TRACE(size + " at " + std::to_string(c.scale) + "%");
     GameRig g(ClickCounter(), {1024, 768});
     ASSERT_FALSE(g.Start().has_value());
-    g.form().panels.ResoSpin.SetValue(c.scale);
+    g.in().panels.ResoSpin.SetValue(c.scale);
     g.Run("tick\nscreen " + size + "\n");
-    const graphics::DispRec& d = g.form().scaling.Disp;
+    const graphics::DispRec& d = g.in().scaling.Disp;
     auto place = [&d] { return Place{d.Left, d.Top, d.Width, d.Height}; };
-    EXPECT_EQ(std::tuple(place(), g.form().panels.ResoSpin.value), std::tuple(c.place, c.scale));
+    EXPECT_EQ(std::tuple(place(), g.in().panels.ResoSpin.value), std::tuple(c.place, c.scale));
     // The window's middle is the picture's middle.
     g.Run("pointer " + std::to_string(screen.width / 2) + " " + std::to_string(screen.height / 2) +
           "\ntick\n");
-    EXPECT_NEAR(g.form().input.msx, 320, 1);
-    EXPECT_NEAR(g.form().input.msy, 240, 1);
+    EXPECT_NEAR(g.in().input.msx, 320, 1);
+    EXPECT_NEAR(g.in().input.msy, 240, 1);
     // Painted: wallpaper around, the picture in its place.
     const Bitmap& canvas = g.game->window().Canvas();
     ASSERT_EQ((Size{canvas.width(), canvas.height()}), screen);
     EXPECT_EQ(canvas.at(d.Left + d.Width / 4, d.Top + d.Height / 4),
-              g.form().layers.IMG.at(160, 120));
+              g.in().layers.IMG.at(160, 120));
     if (d.Left > 0) {
       EXPECT_EQ(canvas.at(0, 0), Pattern(32, 32, 3).at(0, 0));
     }
     // Switching back and forth returns to the same place; the story goes on.
     g.Run("screen 1280x1024\nscreen " + size + "\nclick left\ntick\ntick\n");
-    EXPECT_EQ(std::tuple(place(), g.form().scn.work[1]), std::tuple(c.place, 2));
+    EXPECT_EQ(std::tuple(place(), g.in().scn.work[1]), std::tuple(c.place, 2));
   }
 }
 
@@ -407,35 +407,35 @@ TEST(Scenes, PictureHitMapAndAnimation) {
     FillRect(strip, {0, f * 192, 256, (f + 1) * 192}, Color(0x10 * (f + 1)));
   g.files.Put(std::string(kDat) + "CG/BA01.BMP", BmpBytes(strip));
   AtFirstClick(g);
-  EXPECT_EQ(g.form().scn.MainProc, WaitHandler::ChangePicture);  // the framed picture
+  EXPECT_EQ(g.in().scn.MainProc, WaitHandler::ChangePicture);  // the framed picture
   // The hold is refused until the picture change's last tick has run.
-  for (int i = 0; i < 40 && g.form().scn.MainProc != WaitHandler::None; ++i) {
-    EXPECT_EQ(g.form().input.CGHoldEnable, 0) << "tick " << g.form().ticks;
+  for (int i = 0; i < 40 && g.in().scn.MainProc != WaitHandler::None; ++i) {
+    EXPECT_EQ(g.in().input.CGHoldEnable, 0) << "tick " << g.in().ticks;
     g.Ticks(1);
   }
-  EXPECT_EQ(g.form().input.CGHoldEnable, 1);
+  EXPECT_EQ(g.in().input.CGHoldEnable, 1);
   g.Run("until HitMapPress 100\n");
-  EXPECT_EQ(std::tuple(g.form().ticks, g.form().layers.PictureRect, g.form().layers.BMP.at(8, 8),
-                       g.form().cursors.CursorNumber),
+  EXPECT_EQ(std::tuple(g.in().ticks, g.in().layers.PictureRect, g.in().layers.BMP.at(8, 8),
+                       g.in().cursors.CursorNumber),
             std::tuple(1u + 13 + 1 + 13 + 1, Rect{8, 8, 504, 472}, picture.at(0, 0), 6));
   // Shape 6 tests 16 right and down of the pointer.
   g.Run(At(134, 134) + "press left\ntick\n");
-  EXPECT_EQ(g.form().cursors.CursorNumber, 7);
+  EXPECT_EQ(g.in().cursors.CursorNumber, 7);
   g.Run("release\ntick\n");
-  EXPECT_EQ(g.form().scn.work[9], 2);
+  EXPECT_EQ(g.in().scn.work[9], 2);
   g.Run("tick\n");  // ANIME
-  EXPECT_EQ(std::tuple(g.form().scn.MainProc, g.form().layers.PictureName.empty()),
+  EXPECT_EQ(std::tuple(g.in().scn.MainProc, g.in().layers.PictureName.empty()),
             std::tuple(WaitHandler::AnimationStep, true));
   g.Run("tick\n");
   EXPECT_EQ(g.game->window().Canvas().at(192 + 200, 144 + 150), 0x10u);  // frame 0 shown
   // A repaint reloads the scratch bitmap; the next steps still find their frames (the third from
   // here shows frame 1).
-  g.form().invalid = true;
+  g.in().invalid = true;
   g.form().PaintIfInvalid();
   g.Run("tick 3\n");
   EXPECT_EQ(g.game->window().Canvas().at(192 + 200, 144 + 150), 0x20u);
   g.Run("until none 200\n");
-  EXPECT_EQ(g.form().layers.IMG.at(200, 150), g.form().layers.BMP.at(200, 150));
+  EXPECT_EQ(g.in().layers.IMG.at(200, 150), g.in().layers.BMP.at(200, 150));
 }
 
 TEST(Scenes, SettingsPanelControlsActAtOnce) {
@@ -447,8 +447,8 @@ TEST(Scenes, SettingsPanelControlsActAtOnce) {
   EXPECT_EQ(g.game->media().OpenedFile(), std::string(kDat) + "SOUND/SC88/M01.MID");
   g.Run("control ResoSpin value 150\ncontrol SpeedSpin up\ncontrol SpeedSpin up\n"  // faster
         "control MouseSpin value 3\n");
-  EXPECT_EQ(std::tuple(g.form().scaling.Disp.Width, g.form().msgwin.msg.spd,
-                       g.form().cursors.CursorNumber), std::tuple(960, 0, 3));
+  EXPECT_EQ(std::tuple(g.in().scaling.Disp.Width, g.in().msgwin.msg.spd,
+                       g.in().cursors.CursorNumber), std::tuple(960, 0, 3));
 }
 
 namespace fs = std::filesystem;
@@ -494,15 +494,15 @@ TEST(Screenshot, F12WritesThePictureWithoutThePointerNeverOverAnotherFile) {
   g.Run("keys ctrl\nkey f12\n");
   const std::string name = "velmor-2000-01-01_12-00-00";
   ASSERT_TRUE(fs::exists(folder / (name + ".png")));
-  const std::vector<uint8_t> png = platform::EncodePng(g.form().layers.BMP);
+  const std::vector<uint8_t> png = platform::EncodePng(g.in().layers.BMP);
   EXPECT_EQ(Read(folder / (name + ".png")), std::string(png.begin(), png.end()));
   EXPECT_EQ(g.game->Notices(), std::vector<std::string>{"Screenshot saved: " + name + ".png"});
   // Neither the game nor its state heard of it: Ctrl is still held.
-  EXPECT_EQ(std::pair(g.form().input.sft, g.game->StateJson()), std::pair(2, state));
+  EXPECT_EQ(std::pair(g.in().input.sft, g.game->StateJson()), std::pair(2, state));
   // An open panel does not stop it; another in the same second takes the next free number, and a
   // second later the plain name is free again.
   g.Run("keys\nclick right\ntick\nclick right\ntick\nkey f12\nkey f12\n");
-  ASSERT_TRUE(g.form().panels.ConfigPanel.visible);
+  ASSERT_TRUE(g.in().panels.ConfigPanel.visible);
   EXPECT_TRUE(fs::exists(folder / (name + "-2.png")) && fs::exists(folder / (name + "-3.png")));
   { std::ofstream(folder / "velmor-2000-01-01_12-00-01.png") << "the player's own file"; }
   g.Run("tick 50\nkey f12\n");
@@ -545,7 +545,7 @@ TEST(Warnings, EachCauseOnceWithItsInstruction) {
     g.Ticks(c.ticks);
     std::vector<::testing::Matcher<const std::string&>> starts;
     for (const std::string& e : c.expected) starts.push_back(StartsWith(e));
-    EXPECT_THAT(g.form().warnings->list(), ::testing::ElementsAreArray(starts));
+    EXPECT_THAT(g.in().warnings->list(), ::testing::ElementsAreArray(starts));
     // The state lists them too (up to the first quote, which JSON escapes).
     const std::string& first = c.expected.front();
     EXPECT_THAT(g.game->StateJson(),
@@ -558,7 +558,7 @@ TEST(Warnings, ARunawayLoopIsToldOnceAndSoIsItsBox) {
   g.form().EnableWarnings(false);
   g.Start();
   g.Ticks(5);
-  EXPECT_THAT(g.form().warnings->list(),
+  EXPECT_THAT(g.in().warnings->list(),
               ElementsAre(AllOf(HasSubstr(": a loop without a wait: "),
                                 AnyOf(StartsWith("INIT.SNX:0x0000: ADD work[1], 1"),
                                       StartsWith("INIT.SNX:0x0005: JUMP 0x0000"))),
@@ -566,7 +566,7 @@ TEST(Warnings, ARunawayLoopIsToldOnceAndSoIsItsBox) {
   GameRig quiet(Code().b(40).s("NOPE").b(22).bytes);
   quiet.Start();
   quiet.Ticks(40);
-  EXPECT_EQ(quiet.form().warnings, nullptr);
+  EXPECT_EQ(quiet.in().warnings, nullptr);
   EXPECT_EQ(quiet.game->StateJson().find("\"warnings\""), std::string::npos);
 }
 

@@ -12,9 +12,10 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <regex>
 #include <thread>
 
-#include "app/headless/headless_game.h"
+#include "main/headless/headless_game.h"
 #include "menus/slot_file.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/png.h"
@@ -169,7 +170,7 @@ TEST(HeadlessProgram, UsageErrorsAndFailedStartUps) {
   const std::string demo = VELMOR_DEMO_DIR, headless = "--headless";
   const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
       {{"--help"}, 0, "--headless"}, {{"--version"}, 0, "velmor "},
-      {{"--bogus"}, 2, "unknown option"}, {{"--ticks", "5"}, 2, "need --headless"},
+      {{"--bogus"}, 2, "unrecognized option '--bogus'"}, {{"--ticks", "5"}, 2, "need --headless"},
       {{"--exit-after-script"}, 2, "need --headless"},
       {{headless, "--exit-after-script"}, 2, "needs an input script"},
       {{headless, "--screen", "big"}, 2, "--screen"},
@@ -190,15 +191,38 @@ TEST(HeadlessProgram, UsageErrorsAndFailedStartUps) {
   EXPECT_THAT(Slurp(state), HasSubstr("\"text\":\"正しく起動してください。\",\"kind\":\"error\""));
 }
 
+// The GNU forms: a value after "=" as after a space, and a usage error that
+// is one line and a hint, not the whole help.
+TEST(HeadlessProgram, GnuOptionForms) {
+  const fs::path dir = Scratch("gnu_forms");
+  const std::string state = (dir / "state.json").string();
+  ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data=" + std::string(VELMOR_DEMO_DIR),
+                                "--slots=" + dir.string(), "--ticks=20", "--state-out=" + state},
+                               60);
+  EXPECT_EQ(r.exit_code, 0) << r.output;
+  EXPECT_THAT(Slurp(state), HasSubstr("\"ticks\":20"));
+  const std::vector<std::string> wrong[] = {{"--renderer=fast"}, {"--renderer"}, {"--headless=1"},
+                                            {"stray"}};
+  for (const auto& args : wrong) {
+    std::vector<std::string> argv{VELMOR_PROGRAM};
+    argv.insert(argv.end(), args.begin(), args.end());
+    r = RunProcess(argv, 60);
+    EXPECT_EQ(r.exit_code, 2) << args[0];
+    EXPECT_THAT(r.output, ::testing::MatchesRegex("velmor: [^\n]+\nTry 'velmor --help' for more "
+                                                  "information\\.\n"))
+        << args[0];
+  }
+}
+
 // Taken on the fixture game: the demo's scenarios and screen furniture with
 // plain stand-ins for its art, so that only what the engine draws moves them.
 TEST(GoldenFrames, TitleFirstSceneAndTheFramedPicture) {
   const fs::path dir = Scratch("golden");
   platform::OsFiles files;
-  app::HeadlessOptions options;
+  main::HeadlessOptions options;
   options.start.program_folder = dir.string() + "/";
   options.start.data_folder = VELMOR_FIXTURE_GAME_DIR;
-  app::HeadlessGame game(files, options);
+  main::HeadlessGame game(files, options);
   ASSERT_FALSE(game.Start().has_value());
   // Runs `script`, then compares the window with a stored hash; on a mismatch
   // the frame is written next to the test's files for a look.
@@ -244,6 +268,7 @@ TEST(SaveUnderKill, TheSlotIsAlwaysTheOldOrTheNewAndTheNextStartTidiesUp) {
   ASSERT_TRUE(files.WriteFile(slot, SlotNumber(0), nullptr));
   std::mt19937 rng(20261207);
   int saved = 0, kills = 0, leftovers_seen = 0;
+  const std::regex kLeftover(R"(\.velmor-DATA01\.[a-z0-9]{8}\.tmp)");
   constexpr ssize_t kInt = sizeof(int);
   const auto stop = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   for (; kills < 300 && std::chrono::steady_clock::now() < stop; ++kills) {
@@ -274,14 +299,19 @@ TEST(SaveUnderKill, TheSlotIsAlwaysTheOldOrTheNewAndTheNextStartTidiesUp) {
     ASSERT_TRUE(is_old || std::equal(now->begin(), now->end(), new_one.begin(), new_one.end()))
         << "after kill " << kills << ", reported save " << reported;
     saved = is_old ? reported : reported + 1;
-    for (const auto& entry : fs::directory_iterator(dir)) leftovers_seen += entry.path() != slot;
+    // What a killed write leaves is the hidden temporary file beside the slot.
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      if (entry.path() == slot) continue;
+      ++leftovers_seen;
+      EXPECT_TRUE(std::regex_match(entry.path().filename().string(), kLeftover)) << entry.path();
+    }
   }
   EXPECT_GE(kills, 100) << "too few kills in the time allowed to mean anything";
   EXPECT_GT(leftovers_seen, 0) << "no kill came in the middle of a write";
   // The next start of the game tidies the slot folder.
-  app::HeadlessOptions options;
+  main::HeadlessOptions options;
   options.start = {dir.string() + "/", VELMOR_DEMO_DIR "/", "", dir.string() + "/", "", false};
-  app::HeadlessGame game(files, options);
+  main::HeadlessGame game(files, options);
   ASSERT_FALSE(game.Start().has_value());
   for (const auto& entry : fs::directory_iterator(dir)) EXPECT_EQ(entry.path(), slot);
   EXPECT_EQ(files.ReadFile(slot, nullptr)->size(), menus::kSlotSize);

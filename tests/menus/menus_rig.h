@@ -79,11 +79,11 @@ struct MenusRig {
   }
 
   GameRig game;
-  app::TForm1& form = game.form();
+  FormInternals form{game.form()};
   scenario::Scenario& scn = form.scn;
   platform::MemoryFiles& files = game.files;
   platform::HeadlessWindow& window = game.game->window();
-  platform::HeadlessDialogs& dialogs = game.game->dialogs();
+  main::ScriptedAnswers& dialogs = game.game->dialogs();
   InputState& input = form.input;
   menus::Panels& panels = form.panels;
   uint16_t& spd = form.msgwin.msg.spd;
@@ -97,7 +97,7 @@ struct MenusRig {
     files.Put(SlotPath(n), bytes, time);
   }
   const std::vector<uint8_t>* Slot(int n) const { return files.Get(SlotPath(n)); }
-  const std::vector<platform::RecordedBox>& Boxes() const { return dialogs.Boxes(); }
+  const std::vector<main::RecordedBox>& Boxes() const { return dialogs.Boxes(); }
   // The only box shown, in UTF-8; "" unless exactly one was shown.
   std::string OnlyBox() const { return Boxes().size() == 1 ? SjisToUtf8(Boxes()[0].text) : ""; }
   LiveState Live() {

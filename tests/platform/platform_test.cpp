@@ -1,22 +1,32 @@
 // The machine as the game sees it: the system's folders joined to the game's own Shift-JIS names,
 // names in any letter case, atomic writes, created folders, file times; the font look-up; the
-// start-up heap.
+// start-up heap; the program's folder, the environment and libraries loaded while it runs.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "core/game_path.h"
 #include "platform/files.h"
+#if defined(VELMOR_HAVE_X11)
 #include "platform/shared/compose_cache.h"
+#endif
+#include "platform/shared/environment.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/os_files.h"
+#include "platform/shared/shared_library.h"
 #include "platform/shared/startup_heap.h"
 
 namespace velmor::testing {
@@ -106,6 +116,66 @@ TEST_F(OsFilesTest, WritingReplacesTheFileWholeOrNotAtAll) {
   EXPECT_TRUE(files_.IsWritableFolder(Game("data/")));
 }
 
+// Start-up removes the temporary files of writes that never finished, its own only: the
+// hidden ".velmor-<name>.<8 random>.tmp" and the "<name>.unfinished-<6 random>" earlier
+// versions left; a stranger's file that merely looks temporary stays.
+TEST_F(OsFilesTest, OnlyTheProgramsOwnUnfinishedWritesAreRemoved) {
+  const fs::path folder = root_ / "slots";
+  fs::create_directories(folder / ".velmor-DATA03.abcd1234.tmp");  // a folder: not a write
+  const std::set<std::string> ours{".velmor-DATA01.a1b2c3d4.tmp", ".velmor-read.txt.zz99zz99.tmp",
+                                   "DATA02.unfinished-Ab3dE9"};
+  const std::set<std::string> strangers{
+      "DATA00.tmp",        "foo.XXXXXX",      "foo.a1B2c3",  ".velmor-DATA01.tmp",
+      ".velmor-DATA01.A1B2C3D4.tmp",          ".velmor-.a1b2c3d4.tmp",
+      ".velmor-DATA01.a1b2c3d4.tmp.bak",      "velmor-DATA01.a1b2c3d4.tmp",
+      "DATA02.unfinished-Ab3dE",              "DATA02.unfinished-Ab3dE9!",
+      ".unfinished-Ab3dE9", "DATA02.unfinished-Ab3dE9.bak", "DATA02.unfinished-Ab-dE9",
+      "DATA01"};
+  for (const std::set<std::string>* names : {&ours, &strangers})
+    for (const std::string& name : *names) std::ofstream(folder / name) << "x";
+  fs::create_symlink(folder / "DATA01", folder / ".velmor-DATA04.abcd1234.tmp");
+  files_.RemoveUnfinishedWrites(folder.string() + "/");
+  std::set<std::string> left;
+  for (const auto& e : fs::directory_iterator(folder)) left.insert(e.path().filename());
+  std::set<std::string> want = strangers;
+  want.insert({".velmor-DATA03.abcd1234.tmp", ".velmor-DATA04.abcd1234.tmp"});
+  EXPECT_EQ(left, want);
+}
+
+// A file is made new or not at all: never over one that is there, never half-written.
+TEST_F(OsFilesTest, ANewFileIsNeverWrittenOverOne) {
+  const std::string path = (root_ / "data" / "new.png").string();
+  const std::vector<uint8_t> first{1, 2, 3}, second{4, 5};
+  EXPECT_EQ(platform::WriteNewFile(path, first, true), 0);
+  EXPECT_EQ(platform::WriteNewFile(path, second, false), EEXIST);
+  EXPECT_EQ(*files_.ReadFile(path, nullptr), first);
+  EXPECT_EQ(platform::WriteNewFile((root_ / "none" / "x").string(), first, false), ENOENT);
+  EXPECT_FALSE(fs::exists(root_ / "none"));
+}
+
+// A FIFO or a device where a file should be is refused at once, never waited on.
+TEST_F(OsFilesTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+  const fs::path fifo = root_ / "data" / "cg" / "fifo.bmp";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::promise<void> read;
+  std::thread rescue([&, done = read.get_future()] {
+    // A read that waits for a writer is let go after a while, and fails below.
+    if (done.wait_for(std::chrono::seconds(5)) == std::future_status::timeout)
+      ::close(::open(fifo.c_str(), O_WRONLY));
+  });
+  const auto start = std::chrono::steady_clock::now();
+  std::string error;
+  const auto bytes = files_.ReadFile(Game("data\\cg\\FIFO.BMP"), &error);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  read.set_value();
+  rescue.join();
+  EXPECT_FALSE(bytes.has_value());
+  EXPECT_EQ(error, "\"" + fifo.string() + "\": not a regular file");
+  EXPECT_LT(waited, std::chrono::seconds(4));
+  EXPECT_FALSE(files_.ReadFile("/dev/null", &error).has_value()) << "a device";
+  EXPECT_FALSE(files_.LastWriteTime(Game("data\\cg\\fifo.bmp")).has_value());
+}
+
 TEST_F(OsFilesTest, LastWriteTimeIsLocalToTwoSeconds) {
   tm when{};
   when.tm_year = 126, when.tm_mon = 6, when.tm_mday = 12, when.tm_hour = 9, when.tm_min = 5;
@@ -137,6 +207,49 @@ TEST(FontFaces, AJapaneseFaceIsFoundOrTheReasonSaysHowToMendIt) {
   }
 }
 
+TEST(ProgramFolder, IsTheFolderOfTheRunningProgramFile) {
+  const std::string folder = platform::ProgramFolder();
+  ASSERT_TRUE(folder.ends_with("/")) << folder;
+  EXPECT_TRUE(fs::equivalent(folder, fs::path(VELMOR_BUILD_DIR) / "tests")) << folder;
+}
+
+TEST(Environment, AVariableIsSetOnlyWhenItIsNotSetAlready) {
+  const char* name = "VELMOR_TEST_DEFAULT";
+  auto value = [&] {
+    const char* v = std::getenv(name);
+    return std::string(v ? v : "(unset)");
+  };
+  ::unsetenv(name);
+  EXPECT_TRUE(platform::SetEnvironmentDefault(name, "first"));
+  EXPECT_TRUE(platform::SetEnvironmentDefault(name, "second"));
+  EXPECT_EQ(value(), "first");
+  ::setenv(name, "", 1);  // set, even empty: kept
+  EXPECT_TRUE(platform::SetEnvironmentDefault(name, "third"));
+  EXPECT_EQ(value(), "");
+  ::unsetenv(name);
+}
+
+// A library of the tests' own (tests/platform/loadable.c): asked for as already loaded it is not
+// loaded for the asking; loaded, the first name that loads serves and its function answers.
+TEST(SharedLibrary, LoadsTheFirstThatLoadsAndFindsOnlyWhatIsLoaded) {
+  const std::array<const char*, 1> loadable{VELMOR_TEST_LOADABLE};
+  EXPECT_EQ(platform::LoadedLibrarySymbol(loadable, "velmor_test_answer"), nullptr)
+      << "not loaded yet";
+  EXPECT_EQ(platform::LoadSharedLibrary(std::array<const char*, 1>{"/nonexistent/lib.so"}),
+            nullptr);
+  void* lib = platform::LoadSharedLibrary(
+      std::array<const char*, 2>{"/nonexistent/lib.so", VELMOR_TEST_LOADABLE});
+  ASSERT_NE(lib, nullptr);
+  using Answer = int (*)(int);
+  auto answer = reinterpret_cast<Answer>(platform::SharedLibrarySymbol(lib, "velmor_test_answer"));
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer(20), 42);
+  EXPECT_EQ(platform::SharedLibrarySymbol(lib, "velmor_no_such_function"), nullptr);
+  EXPECT_EQ(platform::LoadedLibrarySymbol(loadable, "velmor_test_answer"),
+            reinterpret_cast<void*>(answer));
+}
+
+#if defined(VELMOR_HAVE_X11)
 // The X library's compose cache: a folder of the player's own beside the other caches, unless the
 // player has one the library finds by itself; never for root, for whom the library caches nothing.
 TEST_F(OsFilesTest, TheComposeCacheIsAPrivateFolderUnlessThePlayerHasOne) {
@@ -181,6 +294,7 @@ TEST_F(OsFilesTest, TheComposeCacheIsAPrivateFolderUnlessThePlayerHasOne) {
   EXPECT_EQ(cache_var(), "(unset)");
   if (before) ::setenv("XCOMPOSECACHE", kept.c_str(), 1);
 }
+#endif
 
 // While the start-up heap lives, large blocks come from the main heap, advised for huge pages;
 // once it ends they are mapped apart again, as a decoded piece of music should be.

@@ -8,7 +8,6 @@
 #include <tuple>
 
 #include "core/sjis.h"
-#include "scenario/opcodes.h"
 #include "support/assembly.h"
 #include "support/bytecode.h"
 #include "support/recording_host.h"

@@ -1,101 +1,137 @@
-// The debugger's window in the real front end, over a headless game's debugger.
+// The debugger's window in the real front end, over a game whose debugger
+// holds it at its first instruction: F9, its buttons, breakpoints set by a
+// click on a line, and a work variable typed into its field.
 #include <gtest/gtest.h>
 
 #include "sdl_rig.h"
 #include "support/bytecode.h"
-#include "support/game_data.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::main {
 namespace {
 
-// A headless game the test ticks itself behind the recording game.
-class DebuggingGame : public testing::RecordingGame {
- public:
-  DebuggingGame() { scenario.Start(); }
-  app::Debugger* Debugger() override { return scenario.form().debugger.get(); }
-  app::Debugger* EnableDebugger() override { return &scenario.game->debugger(); }
-  testing::GameRig scenario{
-      testing::Code().b(0).w(1).w(1).b(0).w(2).w(2).b(0).w(3).w(3).b(22).bytes};
-};
+using testing::SdlRig;
+
+// LET work[1] 1 (offset 0), LET work[2] 2 (5), LET work[3] 3 (10), CLICK (15).
+std::vector<uint8_t> ThreeLets() {
+  return testing::Code().b(0).w(1).w(1).b(0).w(2).w(2).b(0).w(3).w(3).b(22).bytes;
+}
 
 class DebuggerViewTest : public ::testing::Test {
  protected:
   DebuggerViewTest() {
-    rig.front->Attach(game);
-    rig.front->Start();
-    rig.Passes(1);
+    rig.Start(1, [this] {
+      std::string error;
+      EXPECT_TRUE(rig.session->EnableDebugger().AddBreakpoint("INIT:0", &error)) << error;
+    });
   }
+  app::Debugger& debugger() { return *rig.in().debugger; }
   void Show() {
-    rig.front->ShowDebugger(true);
+    rig.session->ShowDebugger(true);
     rig.Passes(2);
   }
   // Where the debugger stands: paused, and at which offset.
-  std::pair<bool, int> State() { return {game.Debugger()->paused(), game.Debugger()->Where()}; }
+  std::pair<bool, int> State() { return {debugger().paused(), debugger().Where()}; }
+  // Passes until the debugger stands at `state` (a few ticks at most).
+  bool Reaches(std::pair<bool, int> state) {
+    return rig.PassUntil([&] { return State() == state; }, 20);
+  }
   // In the window: its first button ("Pause", or "Continue"), "Step" beside
   // "Continue", the listing's second line (offset 5) and the field of work[1].
   static constexpr Point kInWindow{800, 600}, kFirstButton{587, 46}, kStepButton{659, 46},
       kSecondLine{700, 111}, kWork1Field{703, 399};
 
-  DebuggingGame game;  // outlives the loop that points at it
-  testing::SdlRig rig;
+  SdlRig rig{ThreeLets()};
 };
 
-TEST_F(DebuggerViewTest, F9ShowsAndHidesTheWindowWhichTakesItsOwnClicks) {
-  const uint32_t bare = rig.Pixel(kInWindow);
-  rig.Press(SDLK_F9, 2);
+TEST(DebuggerView, F9IsAKeyOfTheGamesUntilTheDebuggerIsOn) {
+  SdlRig rig(ThreeLets());
+  rig.Start();
+  rig.Key(SDLK_F9, true, KMOD_LCTRL);
+  rig.Passes(2);
 #ifdef NDEBUG
-  EXPECT_FALSE(rig.front->DebuggerShown());  // F9 is any key until the debugger is on
-  EXPECT_EQ(game.Count("KeyDown 0"), 1);
-  EXPECT_EQ(game.scenario.form().debugger, nullptr);
-  game.log.clear();
-  Show();
+  EXPECT_FALSE(rig.session->DebuggerShown());
+  EXPECT_EQ(rig.in().debugger, nullptr);
+  EXPECT_EQ(rig.input().sft, 2) << "the game heard it";
+#else
+  EXPECT_TRUE(rig.session->DebuggerShown());  // a debug build has it at hand
 #endif
-  ASSERT_TRUE(rig.front->DebuggerShown());
-  EXPECT_NE(rig.Pixel(kInWindow), bare);
-  rig.Click(kInWindow, 2);
-  rig.Click({100, 400}, 2);
-  for (bool shown : {false, true}) {
-    rig.Press(SDLK_F9, 2);
-    EXPECT_EQ(rig.front->DebuggerShown(), shown);
-    EXPECT_EQ(rig.Pixel(kInWindow) == bare, !shown);
-  }
-  // The window's clicks are its own; of F9 the game hears only the releases.
-  EXPECT_EQ(game.Joined(), "MouseDown Left, MouseUp, KeyUp, KeyUp");
 }
 
-TEST_F(DebuggerViewTest, TheButtonsPauseAndStepAndALineClickedHoldsABreakpoint) {
+TEST_F(DebuggerViewTest, F9ShowsAndHidesTheWindowWhichTakesItsOwnClicks) {
+  ASSERT_TRUE(Reaches({true, 0}));
+  const uint32_t bare = rig.Pixel(kInWindow);
+  rig.Press(SDLK_F9, 2);  // the debugger is on: F9 is the window's
+  ASSERT_TRUE(rig.session->DebuggerShown());
+  EXPECT_NE(rig.Pixel(kInWindow), bare);
+  rig.Button(kInWindow, true);
+  rig.Passes(2);
+  EXPECT_EQ(rig.input().drg, 0) << "its clicks are its own";
+  rig.Button(kInWindow, false);
+  rig.Button({100, 400}, true);
+  rig.Passes(2);
+  EXPECT_EQ(rig.input().drg, 1) << "beside it the game's";
+  rig.Button({100, 400}, false);
+  for (bool shown : {false, true}) {
+    rig.Press(SDLK_F9, 2);
+    EXPECT_EQ(rig.session->DebuggerShown(), shown);
+    EXPECT_EQ(rig.Pixel(kInWindow) == bare, !shown);
+  }
+}
+
+TEST_F(DebuggerViewTest, TheButtonsContinueStepAndPauseAndALineClickedHoldsABreakpoint) {
   Show();
-  app::Debugger& d = *game.Debugger();
+  ASSERT_TRUE(Reaches({true, 0}));
   rig.Click(kSecondLine, 2);
-  EXPECT_TRUE(d.HasBreakpoint(5));
-  game.scenario.Ticks(1);
-  EXPECT_EQ(State(), std::pair(true, 5));
+  EXPECT_TRUE(debugger().HasBreakpoint(5));
+  rig.Click(kFirstButton, 1);  // Continue
+  EXPECT_TRUE(Reaches({true, 5}));
   rig.Click(kSecondLine, 2);
-  EXPECT_FALSE(d.HasBreakpoint(5));
-  rig.Click(kStepButton, 2);
-  game.scenario.Ticks(1);
-  EXPECT_EQ(State(), std::pair(true, 10));
-  rig.Click(kFirstButton, 2);  // Continue
-  EXPECT_FALSE(d.paused());
+  EXPECT_FALSE(debugger().HasBreakpoint(5));
+  rig.Click(kStepButton, 1);
+  EXPECT_TRUE(Reaches({true, 10}));
+  EXPECT_EQ(rig.in().scn.work[3], 0);
+  rig.Click(kFirstButton, 1);  // Continue: on to the click wait
+  EXPECT_TRUE(rig.PassUntil([&] { return !debugger().paused() && rig.in().scn.work[3] == 3; }));
   rig.Click(kFirstButton, 2);  // Pause
-  game.scenario.Ticks(3);
-  EXPECT_EQ(State(), std::pair(true, 10));
+  EXPECT_TRUE(debugger().paused());
+  const int where = debugger().Where();
+  rig.Passes(5);
+  EXPECT_EQ(State(), std::pair(true, where));
 }
 
 TEST_F(DebuggerViewTest, AWorkVariableTypedIntoItsFieldIsSetAndF5ReloadsTheFile) {
   Show();
-  rig.Click(kWork1Field, 2);
+  ASSERT_TRUE(Reaches({true, 0}));
+  rig.Click(kWork1Field, 3);  // ImGui says it wants the text a frame after the click
+  EXPECT_TRUE(SDL_IsTextInputActive());
+  rig.Key(SDLK_LCTRL, true, KMOD_LCTRL);
+  rig.Passes(1);
+  EXPECT_EQ(rig.input().sft, 0) << "the field has the keys, not the game";
+  rig.Key(SDLK_LCTRL, false);
   rig.Text("42", 1);
   rig.Press(SDLK_RETURN, 2);
-  EXPECT_EQ(game.scenario.form().scn.work[1], 42);
-  EXPECT_EQ(game.Count("KeyDown 0"), 0);  // the field had the keys, not the game
+  EXPECT_EQ(rig.in().scn.work[1], 42);
   std::string error;
-  ASSERT_TRUE(game.Debugger()->AddBreakpoint("INIT:10", &error)) << error;
-  game.scenario.Ticks(1);
-  ASSERT_EQ(State(), std::pair(true, 10));
+  ASSERT_TRUE(debugger().AddBreakpoint("INIT:10", &error)) << error;
+  rig.Click(kFirstButton, 1);  // Continue
+  ASSERT_TRUE(Reaches({true, 10}));
   rig.Press(SDLK_F5, 2);
   EXPECT_EQ(State(), std::pair(true, 0));  // (what a reload keeps: the app suite's Debugger tests)
 }
 
+// Hidden while a field of it had the keys, it gives them back at once.
+TEST_F(DebuggerViewTest, HiddenWhileItsFieldIsEditedItLeavesTheKeysToTheGame) {
+  Show();
+  ASSERT_TRUE(Reaches({true, 0}));
+  rig.Click(kWork1Field, 3);
+  ASSERT_TRUE(SDL_IsTextInputActive());
+  rig.Press(SDLK_F9, 1);
+  EXPECT_FALSE(rig.session->DebuggerShown());
+  rig.Key(SDLK_LCTRL, true, KMOD_LCTRL);
+  rig.Passes(1);
+  EXPECT_EQ(rig.input().sft, 2);
+  EXPECT_FALSE(SDL_IsTextInputActive());
+}
+
 }  // namespace
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::main

@@ -6,21 +6,21 @@
 
 #include <cstdlib>
 
-#include "platform/sdl/front_end.h"
 #include "sdl_rig.h"
 
-namespace velmor::platform::sdl {
+namespace velmor::main {
 namespace {
 
 using testing::S;
 
-// The name panel open, the family name field having the keyboard.
+// The name panel open over a game that goes on ticking, the family name
+// field having the keyboard.
 struct NameRig : testing::SdlRig {
   explicit NameRig(int passes = 3) {
-    front->Start();
+    Start();
     Show(p.NamePanel, {300, 400}, &p.SecondNameEdit, passes);
   }
-  menus::Panels& p = game.panels;
+  menus::Panels& p = panels();
 };
 
 class NameFieldImeTest : public ::testing::Test, protected NameRig {};
@@ -50,18 +50,30 @@ TEST_F(NameFieldImeTest, AClickOnTheOtherFieldKeepsTheCompositionInItsOwnField) 
   }
 }
 
+// A key pressed after the click (the player typing on) means what comes
+// next is typed, even when it is the same as the composition taken.
+TEST_F(NameFieldImeTest, AfterAKeyTheSameTextIsTypedNotTakenForTheEcho) {
+  Composition("やま", 2, 2);
+  Click(NameRig::Centre(p.FirstNameEdit), 3);
+  Press(SDLK_y, 1);
+  Text("やま", 2);
+  EXPECT_EQ(std::pair(p.SecondNameEdit.text, p.FirstNameEdit.text),
+            std::pair(S("やま"), S("やま")));
+}
+
 // As a box that takes the keyboard does, or OK clicked while composing.
 TEST_F(NameFieldImeTest, TheCompositionGoesIntoTheFieldWhenTheKeyboardLeavesIt) {
   Composition("やま", 2, 2);
-  MessageBoxModel box("text", MessageKind::Information, Buttons::Ok);
-  game.on_pass = [&] { Press(SDLK_RETURN); };
-  front->RunMessageBox(box);
-  game.on_pass = nullptr;
+  boxes.ShowMessageBox("text", platform::MessageKind::Information, platform::Buttons::Ok);
+  Passes(2);
+  EXPECT_FALSE(SDL_IsTextInputActive()) << "the box has the keyboard";
   EXPECT_EQ(std::pair(p.SecondNameEdit.text, p.SecondNameEdit.composition),
             std::pair(S("やま"), std::string()));
+  Press(SDLK_RETURN, 2);
+  ASSERT_TRUE(boxes.empty());
+  EXPECT_TRUE(SDL_IsTextInputActive());
   std::string seen = "-";
   p.NameEntryButton.OnClick = [&] { seen = p.SecondNameEdit.text; };
-  Passes(2);
   Composition("だ", 1, 2);
   Click(NameRig::Centre(p.NameEntryButton), 3);
   EXPECT_EQ(seen, S("やまだ"));
@@ -73,12 +85,14 @@ TEST_F(NameFieldImeTest, TheFieldKeepsItsKeysAndTakesTextAtTheCaret) {
   int enters = 0;
   p.SecondNameEdit.OnEnter = [&] { ++enters; };
   Text("山田", 2);
-  Press(SDLK_ESCAPE, 3);
+  Key(SDLK_LCTRL, true, KMOD_LCTRL);
+  Press(SDLK_ESCAPE, 3, KMOD_LCTRL);
   EXPECT_EQ(p.SecondNameEdit.text, S("山田"));
   EXPECT_EQ(p.NamePanel.focus, &p.SecondNameEdit);
+  EXPECT_EQ(input().sft, 0) << "the game heard a key";
+  Key(SDLK_LCTRL, false);
   Press(SDLK_RETURN, 2);
   EXPECT_EQ(enters, 1);
-  EXPECT_EQ(game.Joined(), "");
   p.SecondNameEdit.SetText("ac");  // as the default names button does
   Passes(3);
   Press(SDLK_LEFT, 2);
@@ -94,8 +108,10 @@ TEST_F(NameFieldImeTest, TextInputFollowsTheFocus) {
   p.NamePanel.focus = &p.NameEntryButton;  // as a handler moves it
   Passes(2);
   EXPECT_FALSE(SDL_IsTextInputActive());
-  Press(SDLK_a, 1);
-  EXPECT_EQ(Count("KeyDown 0"), 1) << "keys go to the game again";
+  Key(SDLK_LCTRL, true, KMOD_LCTRL);
+  Passes(1);
+  EXPECT_EQ(input().sft, 2) << "keys go to the game again";
+  Key(SDLK_LCTRL, false);
   p.NamePanel.focus = &p.FirstNameEdit;
   Passes(2);
   EXPECT_TRUE(SDL_IsTextInputActive());
@@ -118,11 +134,11 @@ TEST(NameFieldTyping, GoesInAsFarAsItFitsAndWhatIsDroppedFlashes) {
     if (*composition) r.Composition(composition, 1);
     r.Passes(2);
     if (*composition) {
-      EXPECT_FALSE(r.front->panel_view().Flashing()) << "nothing is dropped while composing";
+      EXPECT_FALSE(r.loop->views().panel_view().Flashing()) << "nothing is dropped while composing";
       r.Click(NameRig::Centre(r.p.FirstNameEdit), 3);
     }
     EXPECT_EQ(r.p.SecondNameEdit.text, S(field));
-    EXPECT_EQ(r.front->panel_view().Flashing(), flashing);
+    EXPECT_EQ(r.loop->views().panel_view().Flashing(), flashing);
   }
 }
 
@@ -170,4 +186,4 @@ TEST(RealInputMethodTest, TheOtherFieldClickedWhileComposing) {
 }
 
 }  // namespace
-}  // namespace velmor::platform::sdl
+}  // namespace velmor::main

@@ -1,113 +1,91 @@
 // The real front end on SDL's dummy video driver: a window with a software
-// renderer, ImGui, the loop, and a game that records what reaches it.
+// renderer, the views with the game's faces, a whole game on in-memory files
+// with its session, and the loop that drives them. A test pushes SDL events
+// as the window system would, runs passes of the loop, and looks at the
+// game (its input, its panels' handlers, its boxes) and at the frames.
 #pragma once
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "app/form.h"
+#include "support/form_internals.h"
+#include "app/reader_settings.h"
+#include "language/source_labels.h"
 #include "core/sjis.h"
+#include "main/sdl_loop.h"
 #include "menus/panel_layout.h"
 #include "menus/panels.h"
-#include "platform/sdl/front_end.h"
-#include "platform/sdl/imgui_layer.h"
+#include "platform/headless/headless_media_player.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/headless/memory_files.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_window.h"
+#include "platform/shared/font_finder.h"
+#include "platform/shared/mapped_file.h"
 #include "platform/shared/ttf_font.h"
+#include "session/box_stack.h"
+#include "session/session.h"
+#include "support/assembly.h"
+#include "support/game_data.h"
+#include "ui/ui_layer.h"
 
 namespace velmor::testing {
 
-namespace sdl = platform::sdl;
-
 inline std::string S(std::string_view utf8) { return Sjis(utf8).str(); }
-inline std::string Reader(ReaderKey k) { return "ReaderKey " + std::to_string(int(k)); }
 
-// A game that records the events the loop hands it, one line each
-// ("MouseDown Left", "KeyDown 2", ...); ticks and paints are only counted.
-class RecordingGame : public sdl::GameEvents {
- public:
-  void TimerTimer() override {
-    ++ticks;
-    deepest_tick = std::max(deepest_tick, ++tick_depth);
-    if (on_tick) on_tick();
-    --tick_depth;
-  }
-  void PaintIfInvalid() override {
-    ++passes;
-    if (on_pass) on_pass();
-  }
-  void MouseDown(sdl::PointerButton b) override {
-    static const char* const kNames[] = {"Left", "Right", "Middle", "Other"};
-    log.push_back(std::string("MouseDown ") + kNames[static_cast<int>(b)]);
-  }
-  void MouseUp() override { log.push_back("MouseUp"); }
-  void KeyDown(Modifiers held) override {
-    log.push_back("KeyDown " + std::to_string(ModifierCode(held)));
-  }
-  void KeyUp() override { log.push_back("KeyUp"); }
-  void ReaderKey(velmor::ReaderKey k) override { log.push_back(Reader(k)); }
-  void MouseWheel(WheelTurn t) override {
-    log.push_back(t == WheelTurn::Up ? "MouseWheel Up" : "MouseWheel Down");
-  }
-  void CloseQuery() override { log.push_back("CloseQuery"); }
-  [[noreturn]] void QuitNow() override {
-    log.push_back("QuitNow");
-    throw QuitSignal{};
-  }
-  void DisplayResized() override { log.push_back("DisplayResized"); }
-  void ReportError(const std::string& text) override { log.push_back("ReportError " + text); }
-  menus::Panels& Panels() override { return panels; }
-  Bitmap ScreenPicture() override { return picture; }
-  std::string ReaderIndicator() override { return reader_indicator; }
-  app::ReaderSettings CurrentReaderSettings() override { return reader_settings; }
-  std::string ReaderSettingsChanged(const app::ReaderSettings& s, bool keep) override {
-    reader_settings = s;
-    log.push_back(keep ? "ReaderSettings kept" : "ReaderSettings applied");
-    return settings_problem;
-  }
+// A scenario that goes on ticking for ever, a tick at a time: the loop
+// never rests, and a click changes nothing.
+inline std::vector<uint8_t> Ticking() { return Assembled("again: WAIT 1\nJUMP again\n"); }
 
-  int Count(const std::string& line) const { return int(std::count(log.begin(), log.end(), line)); }
-  std::string Joined() const {  // the log on one line
-    std::string all;
-    for (const std::string& line : log) all += (all.empty() ? "" : ", ") + line;
-    return all;
-  }
-  std::vector<std::string> log;
-  int ticks = 0, passes = 0;  // passes: PaintIfInvalid is called on every one once started
-  int tick_depth = 0, deepest_tick = 0;
-  std::function<void()> on_tick;  // run inside each tick
-  std::function<void()> on_pass;  // run at each pass's repaint
-  menus::Panels panels;
-  Bitmap picture{640, 480, 0x336699};   // what a screenshot starts from
-  std::string reader_indicator;         // the reading mode the game has on
-  app::ReaderSettings reader_settings;  // the reader's own settings
-  std::string settings_problem;         // what keeping them says
-};
+// The faces the program would find (the test fails without one).
+inline platform::FontFaces TestFaces() {
+  std::string error;
+  std::optional<platform::FontFaces> faces = platform::FindFontFaces("", &error);
+  if (!faces) ADD_FAILURE() << "font: " << error;
+  return faces.value_or(platform::FontFaces{});
+}
 
 class SdlRig {
  public:
-  explicit SdlRig(Size size = {1024, 768}) {
+  explicit SdlRig(const std::vector<uint8_t>& init = Ticking(), Size size = {1024, 768}) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     std::string error;
     if (!system.Init(&error)) ADD_FAILURE() << "SDL: " << error;
+    // The title finds the window for xdotool (the real input method's test).
     if (!window.Open({.windowed = true, .window_size = size, .title = "test"}, &error))
       ADD_FAILURE() << "window: " << error;
-    std::optional<platform::FontFaces> faces = platform::FindFontFaces("", &error);
-    if (!faces) ADD_FAILURE() << "font: " << error;
-    ui = std::make_unique<sdl::ImGuiLayer>(window.sdl_window(), window.renderer(),
-                                           faces.value_or(platform::FontFaces{}));
-    front = std::make_unique<sdl::SdlFrontEnd>(window, *ui);
-    dialogs = std::make_unique<sdl::SdlDialogs>(*front);
-    front->Attach(game);
+    if (!gothic.Map(faces.gothic.c_str())) ADD_FAILURE() << "cannot read " << faces.gothic;
+    pgothic.Map(faces.pgothic.c_str());
+    ui = std::make_unique<ui::UiLayer>(gothic.bytes(), pgothic.bytes());
+    PutGameData(files, init);
+    app::StartOptions options;
+    options.program_folder = "PROG/";
+    options.data_folder = kDat;
+    game = std::make_unique<app::TForm1>(
+        app::Platform{files, window, boxes, media, font, clock}, options);
+    session = std::make_unique<session::Session>(*game, boxes);
+    session->SetReaderSettingsFile(&settings_file);
+    session->SetLabelAssembler(language::AssembleLabels);
+    loop = std::make_unique<main::SdlLoop>(window, *ui, *session);
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  }
+
+  // The game's start-up (then `before_ticks`, if any), and the loop's
+  // ticks begin.
+  void Start(int passes = 1, const std::function<void()>& before_ticks = nullptr) {
+    ASSERT_EQ(session->StartGame(), std::nullopt) << game->startup_failure();
+    if (before_ticks) before_ticks();
+    loop->Start();
+    Passes(passes);
   }
 
   // Events as the window system would send them; `passes` passes of the
@@ -133,16 +111,19 @@ class SdlRig {
     Key(key, false, mod);
     Passes(passes);
   }
+  void Button(Point p, bool down, uint8_t button = SDL_BUTTON_LEFT) {
+    Push(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, [&](SDL_Event& e) {
+      e.button.button = button;
+      e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+      e.button.clicks = 1;
+      e.button.x = p.x;
+      e.button.y = p.y;
+    });
+  }
   void Click(Point p, int passes = 0, uint8_t button = SDL_BUTTON_LEFT) {
     SDL_WarpMouseInWindow(window.sdl_window(), p.x, p.y);
-    for (bool down : {true, false})
-      Push(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, [&](SDL_Event& e) {
-        e.button.button = button;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.button.clicks = 1;
-        e.button.x = p.x;
-        e.button.y = p.y;
-      });
+    Button(p, true, button);
+    Button(p, false, button);
     Passes(passes);
   }
   void Wheel(int32_t y) { Push(SDL_MOUSEWHEEL, [&](SDL_Event& e) { e.wheel.y = y; }); }
@@ -162,7 +143,12 @@ class SdlRig {
   }
   void Quit() { Push(SDL_QUIT, [](SDL_Event&) {}); }
   void Passes(int n) {
-    for (int i = 0; i < n; ++i) front->Pass();
+    for (int i = 0; i < n; ++i) loop->Pass();
+  }
+  // Runs passes until `done` holds, `limit` of them at most; whether it did.
+  bool PassUntil(const std::function<bool()>& done, int limit = 100) {
+    for (int i = 0; i < limit && !done(); ++i) loop->Pass();
+    return done();
   }
   // Opens `panel` at `at`, `focus` (if any) having the keyboard.
   void Show(Panel& panel, Point at, Control* focus = nullptr, int passes = 1) {
@@ -184,18 +170,28 @@ class SdlRig {
     return pixels[static_cast<std::size_t>(p.y < 0 ? size.height + p.y : p.y) * size.width +
                   static_cast<std::size_t>(p.x < 0 ? size.width + p.x : p.x)];
   }
-  int Count(const std::string& line) const { return game.Count(line); }
+  menus::Panels& panels() { return game->panels(); }
+  InputState& input() { return in().input; }
+  // The game's parts, to set up and look at.
+  FormInternals in() { return FormInternals(*game); }
 
   // SDL shut down whole when the rig goes, as the program does: the
   // services its video driver started (the session bus among them) end too.
-  const sdl::SdlShutdown last;
-  sdl::SdlSystem system;
-  platform::TtfFont font;
-  sdl::SdlWindow window{font};
-  RecordingGame game;  // outlives the loop that points at it
-  std::unique_ptr<sdl::ImGuiLayer> ui;
-  std::unique_ptr<sdl::SdlFrontEnd> front;
-  std::unique_ptr<sdl::SdlDialogs> dialogs;
+  const platform::sdl::SdlShutdown last;
+  platform::sdl::SdlSystem system;
+  const platform::FontFaces faces = TestFaces();
+  platform::TtfFont font{faces.gothic};
+  platform::sdl::SdlWindow window{font};
+  platform::MappedFile gothic, pgothic;
+  std::unique_ptr<ui::UiLayer> ui;
+  platform::MemoryFiles files;
+  app::ReaderSettingsFile settings_file{files, "CONF/velmor/settings.ini"};
+  session::BoxStack boxes;
+  platform::HeadlessMediaPlayer media{files};
+  platform::VirtualClock clock;
+  std::unique_ptr<app::TForm1> game;
+  std::unique_ptr<session::Session> session;
+  std::unique_ptr<main::SdlLoop> loop;  // goes first: it holds the views on the others
 };
 
 }  // namespace velmor::testing

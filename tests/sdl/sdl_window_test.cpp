@@ -30,7 +30,7 @@ Bitmap Checker(Color a, Color b, int w, int h) {
 // Full screen is a borderless window covering the display; back from it the
 // window has its place and size again; the pointer stays where it is.
 TEST(SdlWindow, FullScreenCoversTheDisplayAndBackKeepsThePlaceAndThePointer) {
-  SdlRig rig({800, 600});
+  SdlRig rig(testing::Ticking(), {800, 600});
   SDL_Rect d;
   ASSERT_EQ(SDL_GetDisplayBounds(0, &d), 0);
   const Rect display = Rect::FromSize(d.x, d.y, d.w, d.h);
@@ -116,7 +116,7 @@ TEST(SdlWindow, ThePointerShowsWhileItsCounterIsNotNegative) {
 // Pixels repeated, or blended while smooth scaling is on: a changed pixel is
 // sent again as far as the blending reaches; turned off, plain is back at once.
 TEST(SdlWindow, ThePictureIsStretchedOverTheWallpaperPlainOrSmooth) {
-  SdlRig rig({200, 100});
+  SdlRig rig(testing::Ticking(), {200, 100});
   rig.window.DrawOnWindow(Bitmap(200, 100, 0x336699), {0, 0});
   Bitmap picture(8, 4, kBlack);
   FillRect(picture, {4, 0, 8, 4}, kWhite);
@@ -186,7 +186,7 @@ TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsIt) {
 // Over the picture it goes when the picture is presented again, beside it not.
 TEST(SdlWindow, CornerTextStaysUntilThePictureIsPresentedOverIt) {
   for (Point at : {Point{0, 0}, Point{200, 150}}) {
-    SdlRig rig({320, 240});
+    SdlRig rig(testing::Ticking(), {320, 240});
     Bitmap picture(64, 48, 0x00FF00);
     rig.window.DrawOnWindow(Bitmap(320, 240, 0xFFFFFF), {0, 0});
     auto black_in_corner = [&] {
@@ -209,8 +209,7 @@ TEST(PointerUnderX, FollowsTheWindowsOwnMotionEvents) {
   SdlRig rig;
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || std::string(driver) != "x11") GTEST_SKIP() << "needs an X server";
-  rig.front->Start();
-  rig.Passes(10);  // the window is shown and has heard where the pointer is
+  rig.Start(10);  // the window is shown and has heard where the pointer is
   for (Point p : {Point{300, 200}, Point{10, 700}, Point{1000, 5}}) {
     rig.Push(SDL_MOUSEMOTION, [&](SDL_Event& e) { e.motion.x = p.x; e.motion.y = p.y; }, 2);
     EXPECT_EQ(rig.window.CursorPos(), p) << "no click needed";

@@ -1,5 +1,6 @@
-# The SDL backend itself, and the program for the smoke tests that start it.
-target_link_libraries(sdl_tests PRIVATE velmor_sdl)
+# The real front end (the SDL backend, the views, the loop), and the program
+# for the smoke tests that start it.
+target_link_libraries(sdl_tests PRIVATE velmor_sdl_frontend)
 add_dependencies(sdl_tests velmor)
 target_compile_definitions(sdl_tests PRIVATE VELMOR_PROGRAM="$<TARGET_FILE:velmor>")
 

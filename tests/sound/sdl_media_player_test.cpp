@@ -23,7 +23,7 @@
 #include "platform/headless/memory_files.h"
 #include "platform/sdl/synth_log.h"
 #include "platform/sdl/wave_pcm.h"
-#include "sound/sound_log.h"
+#include "platform/sdl/sound_log.h"
 #include "sound_files.h"
 #include "support/process.h"
 
@@ -356,7 +356,7 @@ TEST(SoundLog, WritesTheFirstMessagesFromAnyThreadThenSaysTheRestAreDropped) {
   std::FILE* f = std::tmpfile();
   ASSERT_NE(f, nullptr);
   {
-    sound::SoundLog log(f, 3);
+    platform::sdl::SoundLog log(f, 3);
     log.Write("fluidsynth", "warning: one\n");  // a line's own end is not doubled
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
@@ -370,7 +370,7 @@ TEST(SoundLog, WritesTheFirstMessagesFromAnyThreadThenSaysTheRestAreDropped) {
   std::fclose(f);
   EXPECT_EQ(text, "fluidsynth: warning: one\nx: message\nx: message\n"
                   "velmor: further sound library messages are dropped\n");
-  sound::SoundLog quiet(nullptr);
+  platform::sdl::SoundLog quiet(nullptr);
   quiet.Write("x", "message");
   EXPECT_EQ(std::pair(quiet.Received(), quiet.Written()), std::pair(uint64_t{1}, uint64_t{0}));
 }
@@ -435,7 +435,7 @@ int PlayDamagedMidi() {
   // three seconds: it complains through the bounded log and never holds the
   // audio thread for long.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 11;
-  sound::SoundLog log;
+  platform::sdl::SoundLog log;
   {
     MidiSynth synth(log);
     AudioOutput output;

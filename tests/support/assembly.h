@@ -7,15 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "asm/assembler.h"
+#include "language/assembler.h"
 
 namespace velmor::testing {
 
 // The bytes of `source`; when it does not assemble the test fails with the
 // assembler's messages and gets no bytes.
 inline std::vector<uint8_t> Assembled(std::string_view source) {
-  assembly::AssemblyResult result = assembly::Assemble(source, "snippet.s");
-  for (const assembly::Diagnostic& d : result.errors) ADD_FAILURE() << d.ToString();
+  language::AssemblyResult result = language::Assemble(source, "snippet.s");
+  for (const language::Diagnostic& d : result.errors) ADD_FAILURE() << d.ToString();
   return result.bytes;
 }
 

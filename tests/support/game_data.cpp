@@ -62,14 +62,14 @@ void PutGameData(platform::MemoryFiles& files, const std::vector<uint8_t>& init)
 GameRig::GameRig(const std::vector<uint8_t>& init, Size screen, const std::string& pictures,
                  platform::Font* text_font) {
   PutGameData(files, init);
-  app::HeadlessOptions options;
+  main::HeadlessOptions options;
   options.screen = screen;
   options.pictures_folder =
       pictures.empty() ? std::string(VELMOR_BUILD_DIR) + "/rig_pictures/" : pictures;
   options.start.program_folder = "PROG/";
   options.start.data_folder = kDat;
   options.text_font = text_font;
-  game = std::make_unique<app::HeadlessGame>(files, options);
+  game = std::make_unique<main::HeadlessGame>(files, options);
   // Every presentation is checked: the window may look for changes only
   // where the game said it drew.
   game->window().CheckReportedChanges();

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/headless/headless_game.h"
+#include "main/headless/headless_game.h"
 #include "platform/headless/memory_files.h"
+#include "support/form_internals.h"
 
 namespace velmor::testing {
 
@@ -37,8 +38,10 @@ struct GameRig {
   GameRig& operator=(const GameRig&) = delete;
 
   platform::MemoryFiles files;
-  std::unique_ptr<app::HeadlessGame> game;
+  std::unique_ptr<main::HeadlessGame> game;
   app::TForm1& form() { return game->form(); }
+  // The game's parts, to set up and look at.
+  FormInternals in() { return FormInternals(game->form()); }
 
   // Start-up; the exit code when the game ends at once.
   std::optional<int> Start() { return game->Start(); }

@@ -26,7 +26,7 @@ struct GraphicsRig {
   }
 
   GameRig game{{255}};
-  app::TForm1& form = game.form();
+  FormInternals form{game.form()};
   scenario::Scenario& scn = form.scn;
   InputState& input = form.input;
   platform::HeadlessWindow& window = game.game->window();

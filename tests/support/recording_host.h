@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "main/headless/scripted_answers.h"
 #include "core/byte_string.h"
 #include "core/errors.h"
 #include "core/input_state.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/memory_files.h"
 #include "scenario/scenario.h"
+#include "session/box_stack.h"
 
 namespace velmor::testing {
 
@@ -89,6 +91,12 @@ class RecordingHost : public scenario::ScenarioHost {
   }
 };
 
+// Message boxes answered at once from a queue (OK when none is queued), and
+// recorded: the headless front end's way with boxes, for a rig without one.
+struct AnsweringDialogs : session::BoxStack, main::ScriptedAnswers {
+  AnsweringDialogs() { AnswerBoxesOf(*this); }
+};
+
 // A scenario engine with its own files, dialogs, window and clock; the wait
 // handlers of other subsystems are the host's RunWaitHandler.
 struct ScenarioRig {
@@ -101,7 +109,7 @@ struct ScenarioRig {
   }
 
   platform::MemoryFiles files;
-  platform::HeadlessDialogs dialogs;
+  AnsweringDialogs dialogs;
   platform::HeadlessWindow window{{640, 480}};
   platform::VirtualClock clock;
   InputState input;

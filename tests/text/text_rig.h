@@ -65,7 +65,7 @@ struct TextRig {
   platform::TtfFont ttf;
   RecordingFont font{ttf};
   GameRig game{{255}, {640, 480}, "", &font};
-  app::TForm1& form = game.form();
+  FormInternals form{game.form()};
   InputState& input = form.input;
   scenario::Scenario& scn = form.scn;
   graphics::Layers& layers = form.layers;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "asm/assembler.h"
+#include "language/assembler.h"
 #include "check/checker.h"
 #include "check/report.h"
 #include "platform/headless/memory_files.h"
@@ -23,7 +23,7 @@ using enum Severity;
 using testing::kDat;
 
 Bytes Asm(const std::string& source) {
-  assembly::AssemblyResult r = assembly::Assemble(source, "test.s");
+  language::AssemblyResult r = language::Assemble(source, "test.s");
   EXPECT_TRUE(r.ok()) << source;
   return r.bytes;
 }
@@ -129,7 +129,7 @@ TEST(PlantedFaultTest, IsReportedOnceWhereItIs) {
     sources.insert(sources.end(), p.others.begin(), p.others.end());
     std::optional<uint32_t> at;
     for (const auto& [name, source] : sources) {
-      auto labels = assembly::Assemble(source, "test.s").labels;
+      auto labels = language::Assemble(source, "test.s").labels;
       if (name + ".SNX" == p.file && labels.contains("fault")) at = labels["fault"];
     }
     std::vector<Finding> findings = Check(sources, p.edit);

@@ -22,7 +22,20 @@ run(0 "CHOICE work\\[11\\]" ${SNXDIS} ${WORK_DIR}/SCENE.SNX)
 run(0 "" ${SNXASM} ${WORK_DIR}/default/scene.s)
 run(1 "broken.s:4: .*broken.s:7: " ${SNXASM} ${DATA_DIR}/broken.s -o ${WORK_DIR}/BROKEN.SNX)
 run(1 "" ${SNXDIS} ${WORK_DIR}/missing.SNX)
-if(NOT first STREQUAL second OR NOT EXISTS ${WORK_DIR}/default/scene.SNX
+# The GNU forms: --output=FILE, options after the operand, --version, and a
+# usage error of one line and a hint.
+run(0 "" ${SNXDIS} ${WORK_DIR}/SCENE.SNX --output=${WORK_DIR}/eq.s --offsets)
+run(0 "" ${SNXASM} --output=${WORK_DIR}/EQ.SNX ${DATA_DIR}/scene.s)
+file(SHA256 ${WORK_DIR}/EQ.SNX third)
+foreach(tool ${SNXASM} ${SNXDIS} ${SNXCHECK})
+  get_filename_component(name ${tool} NAME)
+  run(0 "^${name} [0-9]+\\.[0-9]+\\.[0-9]+\nCopyright" ${tool} --version)
+  run(0 "^Usage: ${name} " ${tool} --help)
+  run(2 "^${name}: unrecognized option '--bogus'\nTry '${name} --help' for more information\\.\n$"
+      ${tool} --bogus)
+endforeach()
+run(2 "^snxasm: -o needs a file name\nTry" ${SNXASM} ${DATA_DIR}/scene.s -o)
+if(NOT first STREQUAL second OR NOT first STREQUAL third OR NOT EXISTS ${WORK_DIR}/default/scene.SNX
    OR EXISTS ${WORK_DIR}/BROKEN.SNX)
   message(FATAL_ERROR "the disassembly assembles to other bytes, or scene.SNX is missing, "
                       "or BROKEN.SNX was written")

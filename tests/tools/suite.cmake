@@ -1,10 +1,10 @@
-# The assembly library, the documentation it is checked against, and the
-# command-line tools (built with the suite) run on a sample and on the demo.
-target_link_libraries(tools_tests PRIVATE velmor_asm velmor_check)
+# The checker, and the command-line tools (built with the suite) run on a
+# sample and on the demo.
+target_link_libraries(tools_tests PRIVATE velmor_check)
 add_dependencies(tools_tests snxasm snxdis snxcheck)
-target_compile_definitions(tools_tests PRIVATE VELMOR_DOCS_DIR="${PROJECT_SOURCE_DIR}/docs")
 add_test(NAME tools_cli
   COMMAND ${CMAKE_COMMAND} -DSNXASM=$<TARGET_FILE:snxasm> -DSNXDIS=$<TARGET_FILE:snxdis>
+    -DSNXCHECK=$<TARGET_FILE:snxcheck>
     -DDATA_DIR=${CMAKE_CURRENT_SOURCE_DIR}/data/asm -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/tools_cli
     -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/cli_test.cmake)
 add_test(NAME snxcheck_demo

@@ -3,9 +3,9 @@
 #include "core/game_path.h"
 #include "formats/bmp.h"
 #include "platform/files.h"
-#include "sound/media_file.h"
+#include "formats/media_file.h"
 #include "platform/media_player.h"
-#include "scenario/scenario.h"
+#include "language/language.h"
 
 namespace velmor::check {
 
@@ -40,7 +40,7 @@ std::optional<std::string> Assets::SoundFault(std::string_view name) {
   std::string error;
   int code = 0;
   const std::string path = Path(name);
-  if (!sound::ReadMediaFile(files_, path, &error, &code)) {
+  if (!platform::ReadMediaFile(files_, path, &error, &code)) {
     if (code == platform::media_error::kRefused) {
       // The reason without the path in front, which the report names anyway.
       if (error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
@@ -60,9 +60,9 @@ std::optional<std::vector<uint8_t>> Assets::Scenario(std::string_view name, std:
     *fault = Unreadable(name, error);
     return std::nullopt;
   }
-  if (bytes->size() > scenario::kImageSize) {
+  if (bytes->size() > language::kMaxScenarioSize) {
     *fault = Shown(name) + " is " + std::to_string(bytes->size()) +
-             " bytes; a scenario file holds at most " + std::to_string(scenario::kImageSize);
+             " bytes; a scenario file holds at most " + std::to_string(language::kMaxScenarioSize);
     return std::nullopt;
   }
   return bytes;

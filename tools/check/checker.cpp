@@ -12,16 +12,16 @@
 #include "graphics/layers.h"
 #include "graphics/picture_change.h"
 #include "menus/panels.h"
-#include "scenario/disassembly.h"
-#include "scenario/operand_ranges.h"
+#include "language/disassembly.h"
+#include "language/operand_ranges.h"
 #include "sound/music.h"
 
 namespace velmor::check {
 
 namespace {
 
-using scenario::Operand;
-using scenario::RawInstruction;
+using language::OpFlag;
+using language::RawInstruction;
 
 constexpr std::string_view kSnxDir = "SNX\\";
 constexpr std::string_view kFirstScenario = "INIT";
@@ -31,18 +31,11 @@ constexpr const char* kStartUpPictures[] = {"KURO.BMP", "MESH.BMP", "_CGBK.BMP",
                                             "WK00.BMP", "WK01.BMP", "WK02.BMP", "WALL00.BMP"};
 constexpr const char* kProbeSounds[] = {"QV00.WAV", "QV00.MID"};
 
-bool Is(const RawInstruction& in, const char* mnemonic) {
-  return in.info == scenario::FindOpcode(mnemonic);
-}
+bool Is(const RawInstruction& in, OpFlag flag) { return in.row->Has(flag); }
 
-// Instructions that hand the tick back: the scenario goes on at a later tick.
-bool Waits(const RawInstruction& in) {
-  for (const char* m : {"CLICK", "CHOICE", "PICTURE", "ANIME", "HITMAP", "WAIT", "LOADMENU",
-                        "SAVEMENU", "NAMEHERO", "NAMEPARTNER"})
-    if (Is(in, m)) return true;
-  for (const scenario::RawOperand& o : in.operands)
-    if (o.kind == Operand::Message && o.value != 0) return true;  // types a text
-  return false;
+// A GOTO or a CALL: the file its text names runs next.
+bool NamesScenario(const RawInstruction& in) {
+  return Is(in, OpFlag::GoesToFile) || Is(in, OpFlag::CallsFile);
 }
 
 // File names are found without regard to ASCII case, so they are told apart
@@ -86,7 +79,7 @@ class Checker {
     Finding out{s, f ? f->shown : "", at, "", std::move(message)};
     if (f && at) {
       auto it = f->flow.reached.find(*at);
-      if (it != f->flow.reached.end()) out.instruction = scenario::FormatInstruction(it->second);
+      if (it != f->flow.reached.end()) out.instruction = language::FormatInstruction(it->second);
     }
     findings_.push_back(std::move(out));
   }
@@ -131,9 +124,9 @@ class Checker {
       f.from_init = from_init;
       if (!Load(f)) continue;
       for (const auto& [at, in] : f.flow.reached) {
-        if (!Is(in, "GOTO") && !Is(in, "CALL")) continue;
+        if (!NamesScenario(in)) continue;
         const std::string& target = in.operands.at(0).texts.at(0);
-        (Is(in, "GOTO") ? f.gotos : f.calls).push_back(Key(target));
+        (Is(in, OpFlag::GoesToFile) ? f.gotos : f.calls).push_back(Key(target));
         queue.push_back(target);
       }
     }
@@ -177,7 +170,7 @@ class Checker {
     for (const FlowFault& fault : f.flow.faults) Add(Severity::Error, &f, fault.at, fault.message);
     for (const auto& [at, in] : f.flow.reached) Instruction(f, in);
     for (const Loop& loop : LoopsWithoutWait(f.flow, [this](const RawInstruction& in) {
-           return Waits(in) || (Is(in, "CALL") && CalleeWaits(in));
+           return language::Waits(in) || (Is(in, OpFlag::CallsFile) && CalleeWaits(in));
          }))
       Add(Severity::Warning, &f, loop.first,
           "the instructions from " + Hex(loop.first) + " to " + Hex(loop.last) +
@@ -188,7 +181,7 @@ class Checker {
                      [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
   }
 
-  static std::string Hex(uint32_t at) { return scenario::FormatAddress(static_cast<uint16_t>(at)); }
+  static std::string Hex(uint32_t at) { return language::FormatAddress(static_cast<uint16_t>(at)); }
 
   // A called file that is missing stops the game; one that waits somewhere,
   // or goes to or calls one that does, gives the tick back.
@@ -203,7 +196,7 @@ class Checker {
       auto it = files_.find(key);
       if (it == files_.end() || !it->second.loaded) return true;
       for (const auto& [at, in] : it->second.flow.reached)
-        if (Waits(in)) return true;
+        if (language::Waits(in)) return true;
       for (const auto* next : {&it->second.gotos, &it->second.calls})
         queue.insert(queue.end(), next->begin(), next->end());
     }
@@ -211,25 +204,25 @@ class Checker {
   }
 
   void Instruction(const ScenarioFile& f, const RawInstruction& in) {
-    for (const std::string& fault : scenario::OperandFaults(in))
+    for (const std::string& fault : language::OperandFaults(in))
       Add(Severity::Error, &f, in.offset, fault);
-    if (Is(in, "RETURN") && f.level0)
+    if (Is(in, OpFlag::Returns) && f.level0)
       Add(Severity::Error, &f, in.offset,
           "RETURN at call level 0: " + f.shown +
               " runs at the top level (INIT, or a GOTO from it), where there is no caller to "
               "return to");
-    if (Is(in, "GOTO") || Is(in, "CALL")) {
+    if (NamesScenario(in)) {
       std::string key = Key(in.operands.at(0).texts.at(0));
       if (auto fault = faults_of_.find(key); fault != faults_of_.end())
         Add(Severity::Error, &f, in.offset, "scenario " + fault->second);
     }
-    if (Is(in, "PICTURE")) Picture(f, in);
-    if (Is(in, "HITMAP")) HitMap(f, in);
-    if (Is(in, "ANIME"))
+    if (Is(in, OpFlag::ShowsPicture)) Picture(f, in);
+    if (Is(in, OpFlag::StartsHitMap)) HitMap(f, in);
+    if (Is(in, OpFlag::StartsAnimation))
       Picture(f, in, "animation strip",
               std::string(graphics::BMPDIR) +
                   graphics::Animation::StripFile(in.operands.at(0).value).str());
-    if (Is(in, "MUSIC")) Music(f, in);
+    if (Is(in, OpFlag::PlaysMusic)) Music(f, in);
   }
 
   void Picture(const ScenarioFile& f, const RawInstruction& in, const std::string& role,
@@ -293,8 +286,8 @@ class Checker {
       Finding out{Severity::Information, f.shown, at, "",
                   std::to_string(end - at) + " bytes from " + Hex(at) + " to " + Hex(end - 1) +
                       " that no path reaches"};
-      auto in = scenario::DecodeInstruction(std::span(f.bytes).first(end), at);
-      if (in) out.instruction = scenario::FormatInstruction(*in);
+      auto in = language::DecodeInstruction(std::span(f.bytes).first(end), at);
+      if (in) out.instruction = language::FormatInstruction(*in);
       findings_.push_back(std::move(out));
       at = end;
     }

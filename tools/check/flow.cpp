@@ -4,19 +4,20 @@
 #include <deque>
 #include <limits>
 
-#include "scenario/disassembly.h"
-#include "scenario/operand_ranges.h"
+#include "language/disassembly.h"
+#include "language/operand_ranges.h"
 
 namespace velmor::check {
 
 namespace {
 
-using scenario::Operand;
-using scenario::RawInstruction;
+using language::OpFlag;
+using language::Operand;
+using language::RawInstruction;
 
 constexpr uint32_t kFree = std::numeric_limits<uint32_t>::max();
 
-std::string Hex(uint32_t at) { return scenario::FormatAddress(static_cast<uint16_t>(at)); }
+std::string Hex(uint32_t at) { return language::FormatAddress(static_cast<uint16_t>(at)); }
 
 // A place a path goes on from, and how it got there.
 struct Pending {
@@ -58,7 +59,7 @@ class Tracer {
         Landing(p, owner_[p.at]);
         return;
       }
-      auto in = scenario::DecodeInstruction(bytes_, p.at);
+      auto in = language::DecodeInstruction(bytes_, p.at);
       if (!in) {
         Fault(p.at, "the instruction runs past the end of the file");
         return;
@@ -68,7 +69,7 @@ class Tracer {
         return;
       }
       Claim(*in);
-      if (scenario::EndsPath(*in->info)) return;
+      if (in->row->Has(OpFlag::EndsPath)) return;
       uint32_t next = p.at + in->length;
       if (next >= size_) {
         Fault(p.at, "the code runs on past the end of the file (no END, JUMP, GOTO or RETURN "
@@ -103,7 +104,7 @@ class Tracer {
       owner_[i] = in.offset;
       flow_.used[i] = true;
     }
-    for (const scenario::RawOperand& o : in.operands) {
+    for (const language::RawOperand& o : in.operands) {
       if (o.kind == Operand::Message && o.value == 2)
         texts_.push_back({o.address, in.offset, false});
     }
@@ -125,19 +126,19 @@ class Tracer {
       return;
     }
     uint32_t next = 0;
-    auto raw = scenario::DecodeRawString(bytes_, t.at, &next);
+    auto raw = language::DecodeRawString(bytes_, t.at, &next);
     if (!raw) {
       Fault(t.from, "the message's text at " + Hex(t.at) + " has no end within the file");
       return;
     }
     for (uint32_t i = t.at; i < next; ++i) flow_.used[i] = true;
-    if (auto fault = scenario::TextFault(*raw))
+    if (auto fault = language::TextFault(*raw))
       Fault(t.from, "the message's text at " + Hex(t.at) + ": " + *fault);
   }
 
   static std::vector<uint32_t> JumpTargets(const RawInstruction& in) {
     std::vector<uint32_t> out;
-    for (const scenario::RawOperand& o : in.operands)
+    for (const language::RawOperand& o : in.operands)
       if (o.kind == Operand::Addr) out.push_back(o.value);
     return out;
   }
@@ -156,9 +157,9 @@ Flow TraceFlow(std::span<const uint8_t> bytes) { return Tracer(bytes).Run(); }
 
 std::vector<uint32_t> Successors(const RawInstruction& in) {
   std::vector<uint32_t> out;
-  for (const scenario::RawOperand& o : in.operands)
+  for (const language::RawOperand& o : in.operands)
     if (o.kind == Operand::Addr) out.push_back(o.value);
-  if (!scenario::EndsPath(*in.info)) out.push_back(in.offset + in.length);
+  if (!in.row->Has(OpFlag::EndsPath)) out.push_back(in.offset + in.length);
   return out;
 }
 

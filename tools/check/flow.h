@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "scenario/opcodes.h"
+#include "language/decoder.h"
 
 namespace velmor::check {
 
@@ -23,7 +23,7 @@ struct FlowFault {
 
 struct Flow {
   // Every instruction a path from offset 0 reaches, by offset.
-  std::map<uint32_t, scenario::RawInstruction> reached;
+  std::map<uint32_t, language::RawInstruction> reached;
   // Bytes that are code or a text a message points to.
   std::vector<bool> used;
   std::vector<FlowFault> faults;
@@ -36,7 +36,7 @@ Flow TraceFlow(std::span<const uint8_t> bytes);
 
 // Where the code goes on after an instruction: the next one unless it ends
 // the path, and the targets of its jumps.
-std::vector<uint32_t> Successors(const scenario::RawInstruction& in);
+std::vector<uint32_t> Successors(const language::RawInstruction& in);
 
 // A group of reached instructions that can run round and round without any
 // of them waiting: its first and last offsets.
@@ -44,7 +44,7 @@ struct Loop {
   uint32_t first = 0;
   uint32_t last = 0;
 };
-using WaitTest = std::function<bool(const scenario::RawInstruction&)>;
+using WaitTest = std::function<bool(const language::RawInstruction&)>;
 std::vector<Loop> LoopsWithoutWait(const Flow& flow, const WaitTest& waits);
 
 }  // namespace velmor::check

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/json_writer.h"
-#include "scenario/disassembly.h"
+#include "language/disassembly.h"
 
 namespace velmor::check {
 
@@ -33,7 +33,7 @@ std::string FindingsText(const std::vector<Finding>& findings) {
   std::string out;
   for (const Finding& f : findings) {
     std::string where = f.file.empty() ? "data folder" : f.file;
-    if (f.offset) where += ":" + scenario::FormatAddress(static_cast<uint16_t>(*f.offset));
+    if (f.offset) where += ":" + language::FormatAddress(static_cast<uint16_t>(*f.offset));
     out += where + ": " + SeverityName(f.severity) + ": " + f.message + "\n";
     if (!f.instruction.empty()) out += "    " + f.instruction + "\n";
   }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sound/media_file.h"
+#include "formats/media_file.h"
 
 namespace velmor::platform {
 
@@ -29,7 +29,7 @@ bool HeadlessMediaPlayer::Open(std::string* error) {
   Close();
   std::string why;
   int code = media_error::kNone;
-  auto file = sound::ReadMediaFile(files_, FileName(), &why, &code);
+  auto file = platform::ReadMediaFile(files_, FileName(), &why, &code);
   if (!file) {
     error_ = code;
     commands_.push_back("open " + FileName() + " failed");

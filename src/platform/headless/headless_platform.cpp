@@ -1,6 +1,5 @@
 #include "platform/headless/headless_platform.h"
 
-#include "menus/message_box_model.h"
 #include "platform/font.h"
 
 namespace velmor::platform {
@@ -42,35 +41,6 @@ void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
 void HeadlessWindow::DrawCornerText(const std::string& text) {
   corner_texts_.push_back(text);
   if (font_) font_->DrawText(canvas_, 0, 0, text, TextStyle{-16, kBlack});
-}
-
-namespace {
-
-Answer AnswerByKeys(const std::string& text, MessageKind kind, Buttons buttons,
-                    const std::vector<menus::ControlKey>& keys) {
-  menus::MessageBoxModel box(text, kind, buttons);
-  for (menus::ControlKey k : keys) {
-    if (box.answer()) break;
-    box.Key(k);
-  }
-  if (!box.answer()) box.Close();
-  return *box.answer();
-}
-
-}  // namespace
-
-Answer HeadlessDialogs::ShowMessageBox(const std::string& text, MessageKind kind,
-                                       Buttons buttons) {
-  Answer a = Answer::Ok;
-  if (!answers_.empty()) {
-    const Queued next = answers_.front();
-    answers_.pop_front();
-    a = next.keys.empty() ? next.answer : AnswerByKeys(text, kind, buttons, next.keys);
-  }
-  if (buttons == Buttons::Ok) a = Answer::Ok;
-  if (while_open) while_open(text);
-  boxes_.push_back({text, kind, buttons, a});
-  return a;
 }
 
 }  // namespace velmor::platform

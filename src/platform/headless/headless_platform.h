@@ -1,15 +1,11 @@
-// The headless platform: a window that is only a bitmap, message boxes
-// answered from a queue, and a virtual clock.
+// The headless platform: a window that is only a bitmap, and a virtual
+// clock.
 #pragma once
 
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "menus/control_keys.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
 #include "platform/window.h"
 
 namespace velmor::platform {
@@ -59,42 +55,6 @@ class HeadlessWindow : public Window {
   int unreported_changes_ = 0;
   std::vector<std::string> corner_texts_;
   bool smooth_ = false;
-};
-
-// Every box shown, with the answer it got.
-struct RecordedBox {
-  std::string text;  // Shift-JIS
-  MessageKind kind;
-  Buttons buttons;
-  Answer answer;
-};
-
-class HeadlessDialogs : public Dialogs {
- public:
-  Answer ShowMessageBox(const std::string& text, MessageKind kind, Buttons buttons) override;
-
-  // The answer for the next box; boxes without a queued answer get OK.
-  void QueueAnswer(Answer a) { answers_.push_back({a, {}}); }
-  // Keys pressed in the next box, as the player presses them in the real
-  // window's box (Tab, the arrows, Enter, Space, Escape). Keys past the
-  // answer are not pressed; a box the keys leave unanswered is closed by
-  // its close button.
-  void QueueKeys(std::vector<menus::ControlKey> keys) {
-    answers_.push_back({Answer::Ok, std::move(keys)});
-  }
-  // Runs while each box is open, before it is answered (a test can let
-  // ticks run there, as the real window's box loop does).
-  std::function<void(const std::string& text)> while_open;
-  const std::vector<RecordedBox>& Boxes() const { return boxes_; }
-  void Clear() { boxes_.clear(); }
-
- private:
-  struct Queued {
-    Answer answer;
-    std::vector<menus::ControlKey> keys;  // when not empty, they answer
-  };
-  std::deque<Queued> answers_;
-  std::vector<RecordedBox> boxes_;
 };
 
 // Time that moves only when told: the headless game's 20 ms ticks.

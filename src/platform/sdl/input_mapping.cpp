@@ -12,76 +12,75 @@ Modifiers ModifiersFromSdl(uint16_t sdl_mod) {
   return m;
 }
 
-PointerButton PointerButtonFromSdl(uint8_t sdl_button) {
+MouseButton MouseButtonFromSdl(uint8_t sdl_button) {
   switch (sdl_button) {
-    case SDL_BUTTON_LEFT: return PointerButton::Left;
-    case SDL_BUTTON_RIGHT: return PointerButton::Right;
-    case SDL_BUTTON_MIDDLE: return PointerButton::Middle;
-    default: return PointerButton::Other;
+    case SDL_BUTTON_LEFT: return MouseButton::Left;
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+    default: return MouseButton::Other;
   }
 }
 
-std::optional<menus::ControlKey> ControlKeyFromSdl(int32_t sdl_key, uint16_t sdl_mod) {
-  using menus::ControlKey;
-  switch (sdl_key) {
-    case SDLK_TAB: return (sdl_mod & KMOD_SHIFT) ? ControlKey::ShiftTab : ControlKey::Tab;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return ControlKey::Enter;
-    case SDLK_SPACE: return ControlKey::Space;
-    case SDLK_UP: return ControlKey::Up;
-    case SDLK_DOWN: return ControlKey::Down;
-    case SDLK_LEFT: return ControlKey::Left;
-    case SDLK_RIGHT: return ControlKey::Right;
-    case SDLK_ESCAPE: return ControlKey::Escape;
-    default: return std::nullopt;
-  }
+namespace {
+
+struct KeyRow {
+  int32_t sdl;
+  Key key;
+};
+constexpr KeyRow kKeys[] = {
+    {SDLK_RETURN, Key::Enter},     {SDLK_KP_ENTER, Key::KeypadEnter}, {SDLK_SPACE, Key::Space},
+    {SDLK_ESCAPE, Key::Escape},    {SDLK_TAB, Key::Tab},              {SDLK_BACKSPACE, Key::Backspace},
+    {SDLK_DELETE, Key::Delete},    {SDLK_INSERT, Key::Insert},        {SDLK_UP, Key::Up},
+    {SDLK_DOWN, Key::Down},        {SDLK_LEFT, Key::Left},            {SDLK_RIGHT, Key::Right},
+    {SDLK_PAGEUP, Key::PageUp},    {SDLK_PAGEDOWN, Key::PageDown},    {SDLK_HOME, Key::Home},
+    {SDLK_END, Key::End},          {SDLK_a, Key::A},                  {SDLK_c, Key::C},
+    {SDLK_v, Key::V},              {SDLK_x, Key::X},                  {SDLK_y, Key::Y},
+    {SDLK_z, Key::Z},              {SDLK_LSHIFT, Key::Shift},         {SDLK_RSHIFT, Key::Shift},
+    {SDLK_LCTRL, Key::Ctrl},       {SDLK_RCTRL, Key::Ctrl},           {SDLK_LALT, Key::Alt},
+    {SDLK_RALT, Key::Alt},
+};
+
+Key Offset(Key first, int n) { return static_cast<Key>(static_cast<int>(first) + n); }
+
+KeyEvent KeyEventFromSdl(const SDL_KeyboardEvent& k) {
+  return {KeyFromSdl(k.keysym.sym), ModifiersFromSdl(k.keysym.mod), k.type == SDL_KEYDOWN,
+          k.repeat != 0};
 }
 
-std::optional<ReaderKey> ReaderKeyFromSdl(int32_t sdl_key) {
-  switch (sdl_key) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return ReaderKey::Enter;
-    case SDLK_SPACE: return ReaderKey::Space;
-    case SDLK_ESCAPE: return ReaderKey::Escape;
-    case SDLK_UP: return ReaderKey::Up;
-    case SDLK_DOWN: return ReaderKey::Down;
-    case SDLK_PAGEUP: return ReaderKey::PageUp;
-    case SDLK_PAGEDOWN: return ReaderKey::PageDown;
-    case SDLK_TAB: return ReaderKey::SkipRead;
-    case SDLK_a: return ReaderKey::Auto;
-    default: break;
-  }
+}  // namespace
+
+Key KeyFromSdl(int32_t sdl_key) {
+  for (const KeyRow& row : kKeys)
+    if (row.sdl == sdl_key) return row.key;
   // The row of number keys and the keypad's.
-  for (int n = 0; n < 7; ++n)
-    if (sdl_key == SDLK_1 + n || sdl_key == SDLK_KP_1 + n)
-      return static_cast<ReaderKey>(static_cast<int>(ReaderKey::Row1) + n);
-  return std::nullopt;
+  if (sdl_key >= SDLK_0 && sdl_key <= SDLK_9) return Offset(Key::Digit0, sdl_key - SDLK_0);
+  if (sdl_key >= SDLK_KP_1 && sdl_key <= SDLK_KP_9) return Offset(Key::Digit1, sdl_key - SDLK_KP_1);
+  if (sdl_key == SDLK_KP_0) return Key::Digit0;
+  if (sdl_key >= SDLK_F1 && sdl_key <= SDLK_F12) return Offset(Key::F1, sdl_key - SDLK_F1);
+  return Key::Other;
 }
 
-bool ReaderKeyRepeats(ReaderKey key) {
-  return key == ReaderKey::Up || key == ReaderKey::Down || key == ReaderKey::PageUp ||
-         key == ReaderKey::PageDown;
-}
-
-std::optional<WheelTurn> WheelTurnFromSdl(int32_t y, uint32_t direction) {
-  if (y == 0) return std::nullopt;
-  // A "natural" scrolling setting turns the reported direction round.
-  const bool away = (y > 0) != (direction == SDL_MOUSEWHEEL_FLIPPED);
-  return away ? WheelTurn::Up : WheelTurn::Down;
-}
-
-std::optional<WindowCommand> WindowCommandFromSdl(int32_t sdl_key, uint16_t sdl_mod) {
-  const bool alt_only = (sdl_mod & KMOD_ALT) != 0 && (sdl_mod & (KMOD_CTRL | KMOD_SHIFT)) == 0;
-  switch (sdl_key) {
-    case SDLK_F11: return WindowCommand::ToggleFullScreen;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-      if (alt_only) return WindowCommand::ToggleFullScreen;
+std::optional<InputEvent> InputEventFromSdl(const SDL_Event& e, Point pointer) {
+  switch (e.type) {
+    case SDL_QUIT: return WindowEvent::CloseRequested;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      return ButtonEvent{MouseButtonFromSdl(e.button.button), e.type == SDL_MOUSEBUTTONDOWN,
+                         Point{e.button.x, e.button.y}};
+    case SDL_MOUSEMOTION: return PointerMotion{Point{e.motion.x, e.motion.y}};
+    case SDL_MOUSEWHEEL:
+      return WheelEvent{e.wheel.y, e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED, pointer};
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return KeyEventFromSdl(e.key);
+    case SDL_TEXTINPUT: return TypedText{e.text.text};
+    case SDL_TEXTEDITING:
+      return Composition{e.edit.text, e.edit.start};
+    case SDL_TEXTEDITING_EXT:
+      return Composition{e.editExt.text != nullptr ? e.editExt.text : "", e.editExt.start};
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) return WindowEvent::FocusGained;
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) return WindowEvent::FocusLost;
       return std::nullopt;
-    case SDLK_F12: return WindowCommand::Screenshot;
-    case SDLK_F1: return WindowCommand::ReaderSettings;
-    case SDLK_F9: return WindowCommand::ToggleDebugger;
-    case SDLK_F5: return WindowCommand::Reload;
     default: return std::nullopt;
   }
 }

@@ -1,9 +1,8 @@
 #include "platform/sdl/midi_synth.h"
 
-#include <dlfcn.h>
+#include <fluidsynth.h>
 #include <pthread.h>
 #include <sched.h>
-#include <fluidsynth.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +11,7 @@
 #include <fstream>
 
 #include "formats/riff.h"
+#include "platform/shared/shared_library.h"
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/synth_log.h"
 
@@ -41,7 +41,7 @@ namespace {
 
 template <class F>
 bool Find(void* lib, const char* name, F& fn) {
-  fn = reinterpret_cast<F>(dlsym(lib, name));
+  fn = reinterpret_cast<F>(SharedLibrarySymbol(lib, name));
   return fn != nullptr;
 }
 
@@ -49,9 +49,7 @@ bool Find(void* lib, const char* name, F& fn) {
 const Fluid* LoadFluid(std::string* why) {
   static Fluid fluid;
   static const bool loaded = [] {
-    void* lib = nullptr;
-    for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so.2", "libfluidsynth.so"})
-      if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL)) != nullptr) break;
+    void* lib = LoadSharedLibrary(kSynthLibraryNames);
     if (lib == nullptr) return false;
     return Find(lib, "new_fluid_settings", fluid.new_settings) &&
            Find(lib, "delete_fluid_settings", fluid.delete_settings) &&
@@ -110,7 +108,7 @@ void MidiSynth::Shutdown() {
   Free(old);
 }
 
-MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, sound::SoundLog* log) {
+MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* log) {
   Built l;
   l.soundfonts = std::move(soundfonts);
   const Fluid* fluid = LoadFluid(&l.error);
@@ -171,12 +169,14 @@ void MidiSynth::Request(const std::string& soundfonts) {
   if (have_loaded_ && loaded_.soundfonts == soundfonts) return;
   pending_for_ = soundfonts;
   const int rate = rate_;
-  sound::SoundLog* log = &log_;
+  SoundLog* log = &log_;
   pending_ = std::async(std::launch::async, [soundfonts, rate, log] {
     // Only with time the game's own thread leaves over: the first picture
     // comes first, and a piece that needs the SoundFont waits for it.
+#if defined(SCHED_IDLE)
     sched_param idle{};
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+#endif
     return Build(soundfonts, rate, log);
   });
 }

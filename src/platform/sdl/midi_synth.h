@@ -23,17 +23,15 @@ struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_player_t;
 
-namespace velmor::sound {
-class SoundLog;
-}  // namespace velmor::sound
-
 namespace velmor::platform::sdl {
+
+class SoundLog;
 
 struct Fluid;
 
 class MidiSynth {
  public:
-  explicit MidiSynth(sound::SoundLog& log) : log_(log) {}
+  explicit MidiSynth(SoundLog& log) : log_(log) {}
   ~MidiSynth();
   MidiSynth(const MidiSynth&) = delete;
   MidiSynth& operator=(const MidiSynth&) = delete;
@@ -87,7 +85,7 @@ class MidiSynth {
     _fluid_hashtable_t* settings = nullptr;
     std::string error;  // why no SoundFont could be loaded
   };
-  static Built Build(std::string soundfonts, int rate, sound::SoundLog* log);
+  static Built Build(std::string soundfonts, int rate, SoundLog* log);
   void Request(const std::string& soundfonts);
   void TakePending();
   void Free(Built& l);
@@ -96,7 +94,7 @@ class MidiSynth {
   const Fluid& F() const { return *loaded_.fluid; }
   bool NewPlayer();
 
-  sound::SoundLog& log_;
+  SoundLog& log_;
   int rate_ = 44100;
   int channels_ = 2;
   SDL_AudioDeviceID device_ = 0;

@@ -2,12 +2,15 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#if defined(VELMOR_HAVE_X11)
 #include <X11/Xlib.h>
-#include <dirent.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 
 namespace velmor::platform::sdl {
 
@@ -265,7 +268,7 @@ class RendererPresenter : public Presenter {
 
   // The layer has no bitmap of its own: the changed part is composed and
   // uploaded.
-  bool UploadLayer(const graphics::WindowLayer& layer, Rect changed) {
+  bool UploadLayer(const WindowLayer& layer, Rect changed) {
     const Size size = layer.size();
     if (size.width <= 0 || size.height <= 0) return false;
     if (layer_tex_.tex == nullptr || layer_tex_.w != size.width || layer_tex_.h != size.height) {
@@ -309,6 +312,7 @@ bool DisplayHas3dDriver(SDL_Window* window) {
   if (soft != nullptr && *soft != '\0' && std::strcmp(soft, "0") != 0) return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr) return false;
+#if defined(VELMOR_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
   if (std::strcmp(driver, "x11") == 0) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -318,13 +322,15 @@ bool DisplayHas3dDriver(SDL_Window* window) {
     return XQueryExtension(display, "DRI3", &opcode, &event, &error) ||
            XQueryExtension(display, "DRI2", &opcode, &event, &error);
   }
+#else
+  (void)window;
+#endif
   if (std::strcmp(driver, "wayland") == 0) {
-    DIR* dri = opendir("/dev/dri");
-    if (dri == nullptr) return false;
-    bool found = false;
-    while (dirent* e = readdir(dri)) found = found || std::strncmp(e->d_name, "renderD", 7) == 0;
-    closedir(dri);
-    return found;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it("/dev/dri", ec), end; !ec && it != end;
+         it.increment(ec))
+      if (it->path().filename().string().starts_with("renderD")) return true;
+    return false;
   }
   return false;
 }

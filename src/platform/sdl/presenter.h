@@ -21,7 +21,7 @@
 
 #include "core/geometry.h"
 #include "graphics/bitmap.h"
-#include "graphics/window_layer.h"
+#include "platform/sdl/window_layer.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -32,7 +32,7 @@ enum class RendererChoice { Auto, Software, Accelerated };
 
 // What the window shows under the panels and boxes.
 struct Scene {
-  const graphics::WindowLayer* layer = nullptr;  // wallpaper tiles, corner text
+  const WindowLayer* layer = nullptr;  // wallpaper tiles, corner text
   const Bitmap* picture = nullptr;  // the screen image, null before the first
   Rect picture_rect;                // where it is stretched to
   const Bitmap* corner = nullptr;   // corner text still over the picture, or null

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "sound/media_file.h"
+#include "formats/media_file.h"
 #include "platform/sdl/synth_log.h"
 #include "platform/sdl/wave_pcm.h"
 
@@ -89,7 +89,7 @@ void SdlMediaPlayer::Close() {
   wake_loader_.notify_one();
 }
 
-bool SdlMediaPlayer::OpenWave(sound::MediaFile& file, std::string* error) {
+bool SdlMediaPlayer::OpenWave(formats::MediaFile& file, std::string* error) {
   if (wave_opened_once_) {
     // Decoding and converting a few minutes of sound takes tens to hundreds
     // of milliseconds: on the loader thread.
@@ -120,7 +120,7 @@ bool SdlMediaPlayer::OpenWave(sound::MediaFile& file, std::string* error) {
   return true;
 }
 
-bool SdlMediaPlayer::OpenMidi(sound::MediaFile& file, std::string* /*error*/) {
+bool SdlMediaPlayer::OpenMidi(formats::MediaFile& file, std::string* /*error*/) {
   std::string why;
   opened_ = FileName();
   std::lock_guard lock(mutex_);
@@ -160,7 +160,7 @@ bool SdlMediaPlayer::Open(std::string* error) {
   Close();
   std::string why;
   int code = media_error::kNone;
-  auto file = sound::ReadMediaFile(files_, FileName(), &why, &code);
+  auto file = platform::ReadMediaFile(files_, FileName(), &why, &code);
   if (!file) {
     error_ = code;
     if (error) *error = why;
@@ -175,7 +175,7 @@ bool SdlMediaPlayer::Open(std::string* error) {
     load_ = Load::Failed;
     return true;
   }
-  return file->kind == sound::MediaKind::Wave ? OpenWave(*file, error) : OpenMidi(*file, error);
+  return file->kind == formats::MediaKind::Wave ? OpenWave(*file, error) : OpenMidi(*file, error);
 }
 
 void SdlMediaPlayer::LoaderLoop() {

@@ -34,11 +34,11 @@
 #include <thread>
 #include <vector>
 
-#include "sound/media_file.h"
+#include "formats/media_file.h"
 #include "platform/media_player.h"
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/midi_synth.h"
-#include "sound/sound_log.h"
+#include "platform/sdl/sound_log.h"
 
 namespace velmor::platform {
 
@@ -82,7 +82,7 @@ class SdlMediaPlayer : public MediaPlayer {
   const AudioOutput& Output() const { return output_; }
   // Waits until no piece is loading (tests and measurements).
   void WaitForLoad();
-  const sound::SoundLog& Log() const { return log_; }
+  const SoundLog& Log() const { return log_; }
 
  private:
   enum class Load { None, Loading, Ready, Failed };
@@ -96,8 +96,8 @@ class SdlMediaPlayer : public MediaPlayer {
   using Pcm = std::vector<uint8_t>;  // a WAVE piece in the output's format
 
   void Close();
-  bool OpenWave(sound::MediaFile& file, std::string* error);
-  bool OpenMidi(sound::MediaFile& file, std::string* error);
+  bool OpenWave(formats::MediaFile& file, std::string* error);
+  bool OpenMidi(formats::MediaFile& file, std::string* error);
   void LoaderLoop();
   void RunJob(std::unique_lock<std::mutex>& lock);
   // With mutex_ held.
@@ -111,7 +111,7 @@ class SdlMediaPlayer : public MediaPlayer {
   uint64_t PlayedMs() const;
 
   Files& files_;
-  sound::SoundLog log_;
+  SoundLog log_;
   bool audio_started_ = false;  // SDL's audio subsystem
   std::string soundfont_option_;
   bool wave_opened_once_ = false;

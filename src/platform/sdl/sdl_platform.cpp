@@ -6,8 +6,6 @@
 #include <csignal>
 #include <cstring>
 
-#include "platform/sdl/front_end.h"
-#include "menus/message_box_model.h"
 
 namespace velmor::platform::sdl {
 
@@ -70,11 +68,6 @@ uint32_t SdlClock::UtcTimeOfDayMs() {
   using namespace std::chrono;
   auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
   return static_cast<uint32_t>(ms % (24LL * 3600 * 1000));
-}
-
-Answer SdlDialogs::ShowMessageBox(const std::string& text, MessageKind kind, Buttons buttons) {
-  menus::MessageBoxModel box(text, kind, buttons);
-  return front_.RunMessageBox(box);
 }
 
 void InstallQuitSignals() {

@@ -1,15 +1,12 @@
 // The small services of the real front end: starting SDL, the time of day,
-// the message boxes, and the signals that end the program.
+// and the signals that end the program.
 #pragma once
 
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/dialogs.h"
 
 namespace velmor::platform::sdl {
-
-class SdlFrontEnd;
 
 // SDL's video for the lifetime of the object.
 class SdlSystem {
@@ -31,16 +28,6 @@ class SdlSystem {
 class SdlClock : public Clock {
  public:
   uint32_t UtcTimeOfDayMs() override;
-};
-
-// Message boxes drawn inside the window by the front end.
-class SdlDialogs : public Dialogs {
- public:
-  explicit SdlDialogs(SdlFrontEnd& front) : front_(front) {}
-  Answer ShowMessageBox(const std::string& text, MessageKind kind, Buttons buttons) override;
-
- private:
-  SdlFrontEnd& front_;
 };
 
 // Shuts SDL down entirely when it goes out of scope (after everything that

@@ -138,7 +138,7 @@ class SdlWindow : public Window {
   Point pointer_;  // where the window's events last saw the pointer
   Size client_;
 
-  graphics::WindowLayer layer_;  // wallpaper tiles and corner text
+  WindowLayer layer_;  // wallpaper tiles and corner text
 
   Bitmap picture_;     // the screen image last presented
   Rect picture_rect_;  // where it was stretched to

@@ -1,33 +1,25 @@
 #include "platform/sdl/synth_log.h"
 
-#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <string>
 
+#include "platform/shared/shared_library.h"
+
 namespace velmor::platform::sdl {
 
-using sound::SoundLog;
 
 namespace {
 
 using SetLogFunction = decltype(&fluid_set_log_function);
 
 // fluid_set_log_function of the synthesiser library already in the process.
-// MidiSynth loads it when the first SoundFont loads; asking the dynamic
-// loader for the loaded instance, and never loading one of our own, makes
-// sure the settings reach the copy that does the logging.
+// MidiSynth loads it when the first SoundFont loads; asking for the loaded
+// instance, and never loading one of our own, makes sure the settings reach
+// the copy that does the logging.
 SetLogFunction FindSetLogFunction() {
-  for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so.2", "libfluidsynth.so"}) {
-    if (void* lib = ::dlopen(name, RTLD_LAZY | RTLD_NOLOAD)) {
-      void* symbol = ::dlsym(lib, "fluid_set_log_function");
-      // The handle only raised the count of a library that stays loaded for
-      // the synthesiser; dropping it again changes nothing.
-      ::dlclose(lib);
-      if (symbol) return reinterpret_cast<SetLogFunction>(symbol);
-    }
-  }
-  return reinterpret_cast<SetLogFunction>(::dlsym(RTLD_DEFAULT, "fluid_set_log_function"));
+  return reinterpret_cast<SetLogFunction>(
+      LoadedLibrarySymbol(kSynthLibraryNames, "fluid_set_log_function"));
 }
 
 const char* LevelName(int level) {

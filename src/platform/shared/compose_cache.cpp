@@ -1,10 +1,11 @@
 #include "platform/shared/compose_cache.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "platform/shared/environment.h"
 #include "platform/shared/os_files.h"
 
 namespace velmor::platform {
@@ -12,8 +13,8 @@ namespace velmor::platform {
 namespace {
 
 bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  std::error_code ec;
+  return std::filesystem::is_directory(NativePath(path), ec);
 }
 
 }  // namespace
@@ -37,7 +38,7 @@ std::string ComposeCacheFolder(const char* xcomposecache, const char* xdg_cache_
 }
 
 bool UseComposeCacheIn(const std::string& folder) {
-  return MakeFolders(folder, 0700) && ::setenv("XCOMPOSECACHE", folder.c_str(), 0) == 0;
+  return MakeFolders(folder, 0700) && SetEnvironmentDefault("XCOMPOSECACHE", folder.c_str());
 }
 
 bool UseComposeCache() {

@@ -7,6 +7,7 @@
 // has one (XCOMPOSECACHE, or ~/.compose-cache, which the library finds by
 // itself), the program gives it $XDG_CACHE_HOME/velmor/compose. The library
 // checks what it finds there against the table and rebuilds it once a day.
+// Built only where there is an X library (VELMOR_HAVE_X11).
 #pragma once
 
 #include <string>

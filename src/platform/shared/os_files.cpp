@@ -1,26 +1,49 @@
 #include "platform/shared/os_files.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
-#include <cstring>
-#include <ctime>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <random>
+#include <system_error>
 
+#include "core/game_path.h"
+#include "platform/shared/local_time.h"
+
+// What std::filesystem has no word for: flushing a file to the disk, the
+// running program's file, whether a folder may be written.
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace velmor::platform {
+
+namespace fs = std::filesystem;
 
 namespace {
 
 // Files larger than this are not game data; refusing them keeps a stray
 // multi-gigabyte file from exhausting memory.
-constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
+constexpr std::uintmax_t kMaxFileSize = 64 * 1024 * 1024;
+
+std::string ErrorText(const std::string& path, int err) {
+  return "\"" + path + "\": " + std::generic_category().message(err);
+}
+std::string ErrorText(const std::string& path, const std::error_code& ec) {
+  return "\"" + path + "\": " + ec.message();
+}
 
 bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return fs::exists(NativePath(path), ec);
 }
 
 bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
@@ -39,24 +62,38 @@ bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 // The entry of `folder` whose name matches `name` without regard to case.
 std::optional<std::string> FindEntry(const std::string& folder, std::string_view name) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return std::nullopt;
-  std::optional<std::string> found;
-  while (dirent* e = ::readdir(dir)) {
-    if (SameIgnoringAsciiCase(e->d_name, name)) {
-      found = e->d_name;
-      break;
-    }
+  std::error_code ec;
+  for (fs::directory_iterator it(NativePath(folder.empty() ? "." : folder), ec), end;
+       !ec && it != end; it.increment(ec)) {
+    std::string entry = PathText(it->path().filename());
+    if (SameIgnoringAsciiCase(entry, name)) return entry;
   }
-  ::closedir(dir);
-  return found;
-}
-
-std::string ErrnoText(const std::string& path, int err) {
-  return "\"" + path + "\": " + std::strerror(err);
+  return std::nullopt;
 }
 
 }  // namespace
+
+fs::path NativePath(std::string_view path) {
+#if defined(_WIN32)
+  // The program's names are UTF-8; a name that is not cannot be there.
+  try {
+    return fs::path(std::u8string(path.begin(), path.end()));
+  } catch (const std::exception&) {
+    return fs::path();
+  }
+#else
+  return fs::path(std::string(path));  // bytes, as the system gave them
+#endif
+}
+
+std::string PathText(const fs::path& path) {
+#if defined(_WIN32)
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+#else
+  return path.string();
+#endif
+}
 
 std::string ResolvePath(std::string_view given) {
   std::string path(given);
@@ -84,151 +121,231 @@ std::string ResolvePath(std::string_view given) {
 }
 
 std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std::string* error) {
-  std::string native = ResolvePath(path);
-  int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (error) *error = ErrnoText(native, errno);
+  const std::string native = ResolvePath(path);
+  const fs::path file = NativePath(native);
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
     return std::nullopt;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-    ::close(fd);
-    if (error) *error = ErrnoText(native, err);
-    return std::nullopt;
-  }
-  if (st.st_size > kMaxFileSize) {
-    ::close(fd);
-    if (error) *error = ErrnoText(native, EFBIG);
-    return std::nullopt;
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int err = n < 0 ? errno : EIO;
-      ::close(fd);
-      if (error) *error = ErrnoText(native, err);
-      return std::nullopt;
-    }
-    done += static_cast<size_t>(n);
-  }
-  ::close(fd);
+  };
+  std::error_code ec;
+  const fs::file_status status = fs::status(file, ec);
+  if (ec) return fail(ErrorText(native, ec));
+  if (fs::is_directory(status)) return fail(ErrorText(native, EISDIR));
+  // A FIFO or a device where a file should be is refused unopened: opening
+  // a FIFO waits for a writer that may never come.
+  if (!fs::is_regular_file(status)) return fail("\"" + native + "\": not a regular file");
+  const std::uintmax_t size = fs::file_size(file, ec);
+  if (ec) return fail(ErrorText(native, ec));
+  if (size > kMaxFileSize) return fail(ErrorText(native, EFBIG));
+  errno = 0;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return fail(ErrorText(native, errno != 0 ? errno : EACCES));
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (static_cast<std::uintmax_t>(in.gcount()) != size) return fail(ErrorText(native, EIO));
   return bytes;
+}
+
+int WriteNewFile(const std::string& path, std::span<const uint8_t> bytes, bool durable) {
+  const fs::path file = NativePath(path);
+#if defined(_WIN32)
+  const int fd = ::_wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
+#else
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+#endif
+  if (fd < 0) return errno != 0 ? errno : EIO;
+  int err = 0;
+  for (size_t done = 0; done < bytes.size() && err == 0;) {
+#if defined(_WIN32)
+    const auto piece = static_cast<unsigned>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    const int n = ::_write(fd, bytes.data() + done, piece);
+#else
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+#endif
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) err = n < 0 ? errno : EIO;
+    else done += static_cast<size_t>(n);
+  }
+#if defined(_WIN32)
+  if (err == 0 && durable && ::_commit(fd) != 0) err = errno;
+  if (::_close(fd) != 0 && err == 0) err = errno;
+#else
+  if (err == 0 && durable && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+#endif
+  if (err != 0) {
+    std::error_code ignored;
+    fs::remove(file, ignored);  // nothing half-written is left
+  }
+  return err;
 }
 
 namespace {
 
-// Temporary files of WriteFile are named after their file with this and six
-// characters of mkstemp's; a program killed while writing leaves them.
-constexpr std::string_view kUnfinishedMark = ".unfinished-";
+// An unfinished write is the hidden file ".velmor-<name>.<8 random>.tmp"
+// beside the file it replaces; a program killed while writing leaves it.
+constexpr std::string_view kTempPrefix = ".velmor-";
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr size_t kTempRandom = 8;
+constexpr std::string_view kTempAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
+// Earlier versions named it "<name>.unfinished-" and the six letters and
+// digits mkstemp chose.
+constexpr std::string_view kOldMark = ".unfinished-";
+constexpr size_t kOldRandom = 6;
+
+std::string TempName(const std::string& name) {
+  // Drawn from the system each time: a generator's state would be copied
+  // into every child process, and each would try the same names.
+  std::random_device system;
+  uint64_t bits = uint64_t{system()} << 32 | system();
+  std::string random(kTempRandom, ' ');
+  for (char& c : random) {
+    c = kTempAlphabet[bits % kTempAlphabet.size()];
+    bits /= kTempAlphabet.size();
+  }
+  return std::string(kTempPrefix) + name + "." + random + std::string(kTempSuffix);
+}
+
+bool AllOf(std::string_view text, size_t count, bool (*ok)(char)) {
+  if (text.size() != count) return false;
+  for (char c : text)
+    if (!ok(c)) return false;
+  return true;
+}
+bool IsLowerOrDigit(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+bool IsLetterOrDigit(char c) { return IsLowerOrDigit(c) || (c >= 'A' && c <= 'Z'); }
+
+// Whether `name` is a temporary file of WriteFile's and nothing else.
+bool IsUnfinishedWrite(std::string_view name) {
+  if (name.starts_with(kTempPrefix) && name.ends_with(kTempSuffix)) {
+    std::string_view inner = name.substr(kTempPrefix.size());
+    inner.remove_suffix(kTempSuffix.size());
+    return inner.size() > kTempRandom + 1 && inner[inner.size() - kTempRandom - 1] == '.' &&
+           AllOf(inner.substr(inner.size() - kTempRandom), kTempRandom, IsLowerOrDigit);
+  }
+  const size_t mark = name.rfind(kOldMark);
+  return mark != std::string_view::npos && mark > 0 &&
+         AllOf(name.substr(mark + kOldMark.size()), kOldRandom, IsLetterOrDigit);
+}
 
 // The rename that finished a write is itself kept through a crash of the
-// machine only once the folder is written out.
-void SyncFolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+// machine only once the folder is written out (Windows keeps it by itself).
+void SyncFolder(const fs::path& folder) {
+#if !defined(_WIN32)
+  int flags = O_RDONLY | O_CLOEXEC;
+#if defined(O_DIRECTORY)
+  flags |= O_DIRECTORY;
+#endif
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), flags);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+#else
+  (void)folder;
+#endif
 }
 
 }  // namespace
 
 bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                         std::string* error) {
-  std::string native = ResolvePath(path);
-  std::string temp = native + std::string(kUnfinishedMark) + "XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    if (error) *error = ErrnoText(native, errno);
+  const std::string native = ResolvePath(path);
+  const fs::path target = NativePath(native);
+  const std::string name = PathText(target.filename());
+  const std::string folder = native.substr(0, native.size() - name.size());
+  std::string temp;
+  int err = EEXIST;
+  for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+    temp = folder + TempName(name);
+    err = WriteNewFile(temp, bytes, true);
+  }
+  if (err != 0) {
+    if (error) *error = ErrorText(native, err);
     return false;
   }
-  auto fail = [&](int err) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    if (error) *error = ErrnoText(native, err);
-    return false;
-  };
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail(n < 0 ? errno : EIO);
-    done += static_cast<size_t>(n);
-  }
-  if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0) return fail(errno);
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(temp.c_str());
-    if (error) *error = ErrnoText(native, err);
+  std::error_code ec;
+  using fs::perms;
+  fs::permissions(NativePath(temp),
+                  perms::owner_read | perms::owner_write | perms::group_read | perms::others_read,
+                  ec);
+  if (!ec) fs::rename(NativePath(temp), target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(NativePath(temp), ignored);
+    if (error) *error = ErrorText(native, ec);
     return false;
   }
-  if (::rename(temp.c_str(), native.c_str()) != 0) {
-    int err = errno;
-    ::unlink(temp.c_str());
-    if (error) *error = ErrnoText(native, err);
-    return false;
-  }
-  SyncFolderOf(native);
+  SyncFolder(target.parent_path());
   return true;
 }
 
 void OsFiles::RemoveUnfinishedWrites(std::string_view folder) {
   const std::string native = folder.empty() ? "." : ResolvePath(folder);
-  DIR* dir = ::opendir(native.c_str());
-  if (!dir) return;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    const size_t mark = name.rfind(kUnfinishedMark);
-    // "<file>.unfinished-" and the six characters mkstemp chose.
-    if (mark != std::string_view::npos && mark > 0 &&
-        name.size() == mark + kUnfinishedMark.size() + 6)
-      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  std::error_code ec;
+  for (fs::directory_iterator it(NativePath(native), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code ignored;
+    if (it->is_regular_file(ignored) && !it->is_symlink(ignored) &&
+        IsUnfinishedWrite(PathText(it->path().filename())))
+      fs::remove(it->path(), ignored);
   }
-  ::closedir(dir);
 }
 
 std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {
-  std::string native = ResolvePath(path);
-  struct stat st;
-  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  std::tm local{};
-  if (!::localtime_r(&st.st_mtime, &local)) return std::nullopt;
+  const fs::path file = NativePath(ResolvePath(path));
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) return std::nullopt;
+  const fs::file_time_type written = fs::last_write_time(file, ec);
+  if (ec) return std::nullopt;
+  using std::chrono::system_clock;
+  const auto since_epoch = std::chrono::file_clock::to_sys(written);
+  const std::optional<std::tm> local = LocalTime(system_clock::to_time_t(
+      std::chrono::time_point_cast<system_clock::duration>(since_epoch)));
+  if (!local) return std::nullopt;
   // The save list shows times at two-second resolution.
-  return FileTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                  local.tm_hour,        local.tm_min,     local.tm_sec / 2 * 2};
+  return FileTime{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
+                  local->tm_hour,        local->tm_min,      local->tm_sec / 2 * 2};
 }
 
 bool OsFiles::IsWritableFolder(std::string_view folder) {
   std::string native = ResolvePath(folder);
   if (native.empty()) native = ".";
-  struct stat st;
-  return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-         ::access(native.c_str(), W_OK) == 0;
+  std::error_code ec;
+  if (!fs::is_directory(NativePath(native), ec)) return false;
+#if defined(_WIN32)
+  // The folder's attributes say little there (Program Files is not marked
+  // read-only): whether a file can be made in it is tried.
+  const std::string probe = FolderWithSeparator(native) + TempName("probe");
+  if (WriteNewFile(probe, {}, false) != 0) return false;
+  fs::remove(NativePath(probe), ec);
+  return true;
+#else
+  return ::access(native.c_str(), W_OK) == 0;
+#endif
 }
 
-bool OsFiles::Exists(std::string_view path) {
-  struct stat st;
-  return ::stat(ResolvePath(path).c_str(), &st) == 0;
-}
+bool OsFiles::Exists(std::string_view path) { return platform::Exists(ResolvePath(path)); }
 
 bool MakeFolders(const std::string& path, unsigned mode, std::string* error) {
-  // Each folder from the top down; one that exists already is fine.
+  // Each folder from the top down; one that exists already is fine. A new
+  // one gets `mode` less what the process's mask takes away.
+  const auto kept = static_cast<fs::perms>(mode) & fs::perms::all;
   for (size_t pos = 1; pos <= path.size(); ++pos) {
     if (pos != path.size() && path[pos] != '/') continue;
-    std::string part = path.substr(0, pos);
-    if (::mkdir(part.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST) {
-      if (error) *error = ErrnoText(part, errno);
+    const std::string part = path.substr(0, pos);
+    std::error_code ec;
+    if (fs::create_directory(NativePath(part), ec))
+      fs::permissions(NativePath(part), ~kept & fs::perms::all, fs::perm_options::remove, ec);
+    std::error_code is_folder;
+    if (ec && !fs::is_directory(NativePath(part), is_folder)) {
+      if (error) *error = ErrorText(part, ec);
       return false;
     }
   }
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    if (error) *error = ErrnoText(path, ENOTDIR);
+  std::error_code ec;
+  if (!fs::is_directory(NativePath(path), ec)) {
+    if (error) *error = ErrorText(path, ENOTDIR);
     return false;
   }
   return true;
@@ -236,6 +353,24 @@ bool MakeFolders(const std::string& path, unsigned mode, std::string* error) {
 
 bool OsFiles::CreateFolders(std::string_view folder, std::string* error) {
   return MakeFolders(ResolvePath(folder), 0755, error);
+}
+
+std::string ProgramFolder() {
+#if defined(_WIN32)
+  std::wstring buffer(32768, L'\0');
+  const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return "./";
+  buffer.resize(n);
+  const std::string path = PathText(fs::path(buffer));
+#elif defined(__linux__)
+  std::error_code ec;
+  const std::string path = fs::read_symlink("/proc/self/exe", ec).string();
+  if (ec || path.empty()) return "./";
+#else
+  const std::string path;  // the system gives no way to ask
+#endif
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
 }
 
 }  // namespace velmor::platform

@@ -1,13 +1,29 @@
 // Files on the machine's own file system.
 #pragma once
 
+#include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/files.h"
 
 namespace velmor::platform {
+
+// A path of the program (UTF-8 where the system's own names are not bytes,
+// as on Windows) as the file system takes it, and back.
+std::filesystem::path NativePath(std::string_view path);
+std::string PathText(const std::filesystem::path& path);
+
+// Writes `bytes` into a new file at `path`, never over one that is there
+// (EEXIST then), and when `durable` flushes it to the disk before closing.
+// 0, or the system's error number; a file it could not finish is removed.
+int WriteNewFile(const std::string& path, std::span<const uint8_t> bytes, bool durable);
+
+// The folder of the running program file, with a trailing "/"; "./" when
+// the system cannot tell.
+std::string ProgramFolder();
 
 // The path as found on the file system: each component that does not exist
 // as written is replaced by the entry of its folder that matches it without

@@ -1,17 +1,16 @@
 #include "platform/shared/screenshot.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
+#include "platform/shared/local_time.h"
+#include "platform/shared/os_files.h"
 #include "platform/shared/png.h"
 
 namespace velmor::platform {
@@ -43,21 +42,10 @@ std::string PicturesFromUserDirs(const std::string& text, const std::string& hom
 }
 
 std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
+  std::ifstream in(NativePath(path));
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -98,25 +86,16 @@ SavedScreenshot SaveScreenshot(const Bitmap& picture, const std::string& folder_
   if (picture.empty()) return {"", "there is no picture yet"};
   const std::string folder = WithSlash(folder_in);
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  std::filesystem::create_directories(NativePath(folder), ec);
   if (ec) return {"", folder + ": " + ec.message()};
   const std::vector<uint8_t> png = EncodePng(picture);
   for (int n = 1; n <= kMostOfOneSecond; ++n) {
     const std::string path = folder + ScreenshotName(when, n);
-    // Made here or not at all: a file of that name is never written over.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) return {"", path + ": " + std::strerror(errno)};
-    bool ok = WriteAll(fd, png);
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-      ok = false;
-      err = errno;
-    }
-    if (!ok) {
-      ::unlink(path.c_str());  // no half-written picture is left
-      return {"", path + ": " + std::strerror(err)};
-    }
+    // Made here or not at all: a file of that name is never written over,
+    // and no half-written picture is left.
+    const int err = WriteNewFile(path, png, false);
+    if (err == EEXIST) continue;
+    if (err != 0) return {"", path + ": " + std::generic_category().message(err)};
     return {path, ""};
   }
   return {"", folder + ": too many screenshots in one second"};
@@ -129,10 +108,7 @@ std::string ScreenshotNotice(const SavedScreenshot& saved) {
 }
 
 std::tm LocalTimeNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local;
+  return LocalTime(std::time(nullptr)).value_or(std::tm{});
 }
 
 }  // namespace velmor::platform

@@ -185,15 +185,8 @@ Bitmap NightCity() {
   return img;
 }
 
-// Green hills on a bright day, a path winding away and a big tree.
-Bitmap Countryside() {
-  Bitmap img(640, 480);
-  FillBox(img, {0, 0, 640, 480}, [](double, double y) {
-    return Ramp({{0, 0x4F94DC}, {0.6, 0x94C6F0}, {1, 0xDDEFFA}}, y / 280);
-  });
-  Glow(img, {90, 60}, 10, 200, 0xFFF8E0, 0.45);
-  // Clouds.
-  Random rng(7);
+// Three white clouds of round puffs on a flat base.
+void Clouds(Bitmap& img, Random& rng) {
   for (Vec c : {Vec{150, 90}, Vec{400, 60}, Vec{560, 130}}) {
     std::vector<Inside> puffs;
     double low = c.y, left = c.x, right = c.x;
@@ -212,6 +205,39 @@ Bitmap Countryside() {
               [&](double x, double y) { return cloud(x, y) && y < low; },
               [&](double, double y) { return Mix(kWhite, 0xC4D4EA, Smoothstep(c.y - 10, low, y)); });
   }
+}
+
+// The tree: a shadow, a trunk with two limbs and a rounded crown.
+void BigTree(Bitmap& img, Random& rng) {
+  FillShape(img, {430, 380, 620, 430}, Ellipse({528, 408}, 80, 12), 0x3F7A34, 4, 0.7);
+  FillShape(img, {490, 200, 570, 420},
+            Union({Polygon({{510, 412}, {516, 260}, {530, 260}, {542, 412}}),
+                   Capsule({522, 300}, {488, 246}, 5), Capsule({526, 290}, {566, 238}, 5)}),
+            [](double x, double) { return Mix(0x6A4A32, 0x4A3222, Smoothstep(512, 540, x)); });
+  std::vector<Inside> crown;
+  std::vector<Vec> blobs;
+  for (int i = 0; i < 11; ++i) {
+    const double a = i * 2 * kPi / 11;
+    blobs.push_back({526 + 62 * std::cos(a) * rng.Uniform(0.6, 1.0), 212 + 44 * std::sin(a) * rng.Uniform(0.6, 1.0)});
+    crown.push_back(Circle(blobs.back(), rng.Uniform(30, 42)));
+  }
+  crown.push_back(Circle({526, 212}, 50));
+  FillShape(img, {420, 120, 640, 300}, Union(crown), [](double x, double y) {
+    const double light = Clamp01(0.5 - (x - 526) / 160 - (y - 212) / 120);
+    const double leaf = Fractal(x / 6, y / 6, 21, 3);
+    return Mix(0x2E6428, 0x7CBC50, Clamp01(light * 0.8 + (leaf - 0.5) * 0.7));
+  });
+}
+
+// Green hills on a bright day, a path winding away and a big tree.
+Bitmap Countryside() {
+  Bitmap img(640, 480);
+  FillBox(img, {0, 0, 640, 480}, [](double, double y) {
+    return Ramp({{0, 0x4F94DC}, {0.6, 0x94C6F0}, {1, 0xDDEFFA}}, y / 280);
+  });
+  Glow(img, {90, 60}, 10, 200, 0xFFF8E0, 0.45);
+  Random rng(7);
+  Clouds(img, rng);
   // Far mountains and three layers of hills.
   auto mountains = [](double x) { return 236 - 46 * Fractal(x / 120, 0.5, 5, 4); };
   FillShape(img, {0, 180, 640, 480}, Below(mountains), [](double, double y) {
@@ -242,25 +268,7 @@ Bitmap Countryside() {
               const Color c = Mix(0xE2CC98, 0xB89C6C, Smoothstep(0.6, 1.0, e));
               return Scale(c, 0.94 + 0.1 * Noise(x / 3, y / 2, 8));
             });
-  // The tree: a shadow, a trunk with two limbs and a rounded crown.
-  FillShape(img, {430, 380, 620, 430}, Ellipse({528, 408}, 80, 12), 0x3F7A34, 4, 0.7);
-  FillShape(img, {490, 200, 570, 420},
-            Union({Polygon({{510, 412}, {516, 260}, {530, 260}, {542, 412}}),
-                   Capsule({522, 300}, {488, 246}, 5), Capsule({526, 290}, {566, 238}, 5)}),
-            [](double x, double) { return Mix(0x6A4A32, 0x4A3222, Smoothstep(512, 540, x)); });
-  std::vector<Inside> crown;
-  std::vector<Vec> blobs;
-  for (int i = 0; i < 11; ++i) {
-    const double a = i * 2 * kPi / 11;
-    blobs.push_back({526 + 62 * std::cos(a) * rng.Uniform(0.6, 1.0), 212 + 44 * std::sin(a) * rng.Uniform(0.6, 1.0)});
-    crown.push_back(Circle(blobs.back(), rng.Uniform(30, 42)));
-  }
-  crown.push_back(Circle({526, 212}, 50));
-  FillShape(img, {420, 120, 640, 300}, Union(crown), [](double x, double y) {
-    const double light = Clamp01(0.5 - (x - 526) / 160 - (y - 212) / 120);
-    const double leaf = Fractal(x / 6, y / 6, 21, 3);
-    return Mix(0x2E6428, 0x7CBC50, Clamp01(light * 0.8 + (leaf - 0.5) * 0.7));
-  });
+  BigTree(img, rng);
   // Flowers in the grass nearest to us.
   for (int i = 0; i < 160; ++i) {
     const Vec p{rng.Uniform(0, 640), rng.Uniform(410, 478)};
@@ -272,23 +280,36 @@ Bitmap Countryside() {
   return img;
 }
 
-// A street of three shops at dusk. Every clickable thing fills exactly its
-// rectangle of kStreetRegions.
-Bitmap Street() {
-  Bitmap img(640, 480);
-  auto rect = [](int region) { return kStreetRegions[region - 1]; };
+// The clickable things of the street, by their region number.
+RegionRect StreetRect(int region) { return kStreetRegions[region - 1]; }
+
+// A window's or a door's frame: the wood, and a shadow under its top bar.
+void Frame(Bitmap& img, const RegionRect& r, Color wood, int t) {
+  FillRect(img, r.left, r.top, r.right, r.bottom, wood);
+  FillRect(img, r.left + t - 1, r.top + t - 1, r.right - t + 1, r.top + t, Scale(wood, 0.7));
+}
+
+// A pane of glass lit from within, `top` to `bottom`.
+void Glass(Bitmap& img, int x0, int y0, int x1, int y1, Color top, Color bottom) {
+  FillBox(img, {x0, y0, x1, y1}, [&](double, double y) { return Mix(top, bottom, (y - y0) / (y1 - y0)); });
+}
+
+// The dusk sky with its stars and the moon.
+void StreetSky(Bitmap& img, Random& rng) {
   FillBox(img, {0, 0, 640, 420}, [](double, double y) {
     return Ramp({{0, 0x22244E}, {0.55, 0x5A4478}, {1, 0xC88078}}, y / 150);
   });
-  Random rng(5);
   Stars(img, rng, 40, {0, 0, 640, 60}, 0.7);
   {
-    const RegionRect m = rect(15);
+    const RegionRect m = StreetRect(15);
     const Vec c{(m.left + m.right) / 2.0, (m.top + m.bottom) / 2.0};
     Glow(img, c, 24, 80, 0xE8D8B0, 0.25);
     FullMoon(img, c, 25.5, 0xF6F0D2);
   }
+}
 
+// The three shop fronts: brick, plaster and boards, with their cornices.
+void ShopFronts(Bitmap& img) {
   // The bakery: brick.
   FillBox(img, {12, 96, 214, 420}, [](double x, double y) {
     const int row = static_cast<int>(y - 96) / 8;
@@ -312,20 +333,16 @@ Bitmap Street() {
   FillRect(img, 214, 96, 222, 420, 0x1A1626);
   FillRect(img, 418, 110, 426, 420, 0x1A1626);
 
-  auto frame = [&](const RegionRect& r, Color wood, int t) {
-    FillRect(img, r.left, r.top, r.right, r.bottom, wood);
-    FillRect(img, r.left + t - 1, r.top + t - 1, r.right - t + 1, r.top + t, Scale(wood, 0.7));
-  };
-  auto glass = [&](int x0, int y0, int x1, int y1, Color top, Color bottom) {
-    FillBox(img, {x0, y0, x1, y1}, [&](double, double y) { return Mix(top, bottom, (y - y0) / (y1 - y0)); });
-  };
+}
+
+void UpstairsWindows(Bitmap& img) {
   // Upstairs windows with cross bars; the bakery's are lit.
   for (int region : {3, 4, 7, 8}) {
-    const RegionRect r = rect(region);
+    const RegionRect r = StreetRect(region);
     const bool cafe = region >= 7;
-    frame(r, cafe ? 0xF0EAD8 : 0xE6D8BC, 5);
+    Frame(img, r, cafe ? 0xF0EAD8 : 0xE6D8BC, 5);
     const bool lit = region != 7;
-    glass(r.left + 5, r.top + 5, r.right - 5, r.bottom - (cafe ? 14 : 5), lit ? 0xF8E0A0 : 0x46507E,
+    Glass(img, r.left + 5, r.top + 5, r.right - 5, r.bottom - (cafe ? 14 : 5), lit ? 0xF8E0A0 : 0x46507E,
           lit ? 0xE8A860 : 0x7A6A90);
     const int mx = (r.left + r.right) / 2;
     FillRect(img, mx - 1, r.top + 5, mx + 2, r.bottom - 5, cafe ? 0xF0EAD8 : 0xE6D8BC);
@@ -340,9 +357,12 @@ Bitmap Street() {
     }
     if (lit) Glow(img, {mx + 0.5, (r.top + r.bottom) / 2.0}, 10, 60, 0xF8D890, 0.08);
   }
+}
+
+void BakerySign(Bitmap& img) {
   // The bakery's signboard with a loaf painted on it.
   {
-    const RegionRect r = rect(5);
+    const RegionRect r = StreetRect(5);
     FillShape(img, {r.left, r.top, r.right, r.bottom}, RoundRect(r.left, r.top, r.right, r.bottom, 6), 0xC8A050);
     FillShape(img, {r.left, r.top, r.right, r.bottom},
               RoundRect(r.left + 3, r.top + 3, r.right - 3, r.bottom - 3, 4), 0x6A3C22);
@@ -356,9 +376,12 @@ Bitmap Street() {
     for (double sx : {r.left + 22.0, r.right - 22.0})
       FillShape(img, BoxAround({sx, c.y}, 8), Polygon(StarPoints({sx, c.y}, 6, 2.4, 4, -kPi / 2)), 0xE8C870);
   }
+}
+
+void CafeAwning(Bitmap& img) {
   // The cafe's striped awning with a scalloped edge.
   {
-    const RegionRect r = rect(9);
+    const RegionRect r = StreetRect(9);
     const double hem = r.bottom - 8;
     FillShape(img, {r.left, r.top, r.right, r.bottom}, [&](double x, double y) {
       if (y < hem) return true;
@@ -371,20 +394,23 @@ Bitmap Street() {
     });
     FillRect(img, r.left, r.top, r.right, r.top + 3, 0x7A2028);
   }
+}
+
+void Doors(Bitmap& img) {
   // Doors.
   {
-    const RegionRect r = rect(1);  // bakery: panelled wood, a lit pane
-    frame(r, 0x4A2A18, 4);
+    const RegionRect r = StreetRect(1);  // bakery: panelled wood, a lit pane
+    Frame(img, r, 0x4A2A18, 4);
     FillRect(img, r.left + 4, r.top + 4, r.right - 4, r.bottom, 0x7A4426);
-    glass(r.left + 10, r.top + 10, r.right - 10, r.top + 46, 0xF8E0A0, 0xE8A860);
+    Glass(img, r.left + 10, r.top + 10, r.right - 10, r.top + 46, 0xF8E0A0, 0xE8A860);
     for (int py : {r.top + 54, r.top + 86})
       FillRect(img, r.left + 10, py, r.right - 10, py + 26, 0x62361E);
     FillShape(img, BoxAround({r.right - 12.0, r.top + 62.0}, 4), Circle({r.right - 12.0, r.top + 62.0}, 3), 0xE8C060);
   }
   {
-    const RegionRect r = rect(6);  // cafe: glass door in a teal frame
-    frame(r, 0x2F6E6A, 5);
-    glass(r.left + 6, r.top + 6, r.right - 6, r.bottom - 10, 0xF8E2A8, 0xE0A060);
+    const RegionRect r = StreetRect(6);  // cafe: glass door in a teal frame
+    Frame(img, r, 0x2F6E6A, 5);
+    Glass(img, r.left + 6, r.top + 6, r.right - 6, r.bottom - 10, 0xF8E2A8, 0xE0A060);
     FillRect(img, r.left + 6, r.bottom - 10, r.right - 6, r.bottom, 0x2F6E6A);
     FillRect(img, r.left + 14, r.top + 40, r.right - 14, r.top + 56, 0x2A2A2A);  // the hanging card
     FillRect(img, r.left + 16, r.top + 42, r.right - 16, r.top + 54, 0xF4F0E4);
@@ -392,7 +418,7 @@ Bitmap Street() {
     FillRect(img, r.left + 10, r.top + 64, r.left + 14, r.top + 90, 0xD8D0B0);  // handle
   }
   {
-    const RegionRect r = rect(10);  // bookshop: dark blue door, arched pane
+    const RegionRect r = StreetRect(10);  // bookshop: dark blue door, arched pane
     FillRect(img, r.left, r.top, r.right, r.bottom, 0x1E2A50);
     FillRect(img, r.left + 4, r.top + 4, r.right - 4, r.bottom, 0x2E3E70);
     const double cx = (r.left + r.right) / 2.0;
@@ -406,11 +432,14 @@ Bitmap Street() {
     FillRect(img, r.left + 10, r.top + 60, r.right - 10, r.bottom - 10, 0x26345E);
     FillShape(img, BoxAround({r.left + 10.0, r.top + 72.0}, 4), Circle({r.left + 10.0, r.top + 72.0}, 3), 0xE8C060);
   }
+}
+
+void ShopWindows(Bitmap& img, Random& rng) {
   // Shop windows: loaves on shelves, and stacks of books.
   {
-    const RegionRect r = rect(2);
-    frame(r, 0x4A2A18, 5);
-    glass(r.left + 5, r.top + 5, r.right - 5, r.bottom - 5, 0xFAE6B0, 0xE8A860);
+    const RegionRect r = StreetRect(2);
+    Frame(img, r, 0x4A2A18, 5);
+    Glass(img, r.left + 5, r.top + 5, r.right - 5, r.bottom - 5, 0xFAE6B0, 0xE8A860);
     for (int shelf = 0; shelf < 2; ++shelf) {
       const int sy = r.top + 36 + shelf * 34;
       FillRect(img, r.left + 5, sy, r.right - 5, sy + 3, 0x6A3C22);
@@ -423,9 +452,9 @@ Bitmap Street() {
     }
   }
   {
-    const RegionRect r = rect(11);
-    frame(r, 0xE6DCC4, 5);
-    glass(r.left + 5, r.top + 5, r.right - 5, r.bottom - 5, 0xF6E2B0, 0xD8A060);
+    const RegionRect r = StreetRect(11);
+    Frame(img, r, 0xE6DCC4, 5);
+    Glass(img, r.left + 5, r.top + 5, r.right - 5, r.bottom - 5, 0xF6E2B0, 0xD8A060);
     const Color spines[] = {0xB83A3A, 0x3A6AB8, 0x3A8A5A, 0xD8B040, 0x7A4A9A, 0xE07030};
     for (int shelf = 0; shelf < 2; ++shelf) {
       const int base = r.top + 38 + shelf * 36;
@@ -439,9 +468,12 @@ Bitmap Street() {
       }
     }
   }
+}
+
+void AtticWindow(Bitmap& img) {
   // The round attic window.
   {
-    const RegionRect r = rect(12);
+    const RegionRect r = StreetRect(12);
     const Vec c{(r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0};
     const double rad = (r.right - r.left) / 2.0;
     FillShape(img, {r.left, r.top, r.right, r.bottom}, Circle(c, rad), 0xE6DCC4);
@@ -450,6 +482,11 @@ Bitmap Street() {
     FillRect(img, static_cast<int>(c.x) - 1, r.top + 6, static_cast<int>(c.x) + 2, r.bottom - 6, 0xE6DCC4);
     FillRect(img, r.left + 6, static_cast<int>(c.y) - 1, r.right - 6, static_cast<int>(c.y) + 2, 0xE6DCC4);
   }
+}
+
+// The pavement, the kerb, the light of the shops on it, and a street lamp
+// in the alley between the bakery and the cafe.
+void Pavement(Bitmap& img) {
   // The pavement and the kerb.
   FillBox(img, {0, 418, 640, 480}, [](double x, double y) {
     if (y >= 466) return y < 470 ? Color{0x8A8694} : Color{0x34323E};
@@ -457,7 +494,7 @@ Bitmap Street() {
     return joint ? Color{0x4E4A58} : Scale(0x6E6A78, 0.92 + 0.12 * Noise(x / 20, y / 10, 16));
   });
   for (int region : {1, 2, 6, 10, 11}) {
-    const RegionRect r = rect(region);
+    const RegionRect r = StreetRect(region);
     Glow(img, {(r.left + r.right) / 2.0, 424}, 4, 46, 0xF0C880, 0.25);
   }
   // A street lamp in the alley between the bakery and the cafe.
@@ -466,9 +503,12 @@ Bitmap Street() {
   FillShape(img, {204, 160, 234, 190}, Polygon({{209, 170}, {227, 170}, {223, 182}, {213, 182}}), 0x26222E);
   FillRect(img, 212, 172, 224, 180, 0xFFF0B8);
   Glow(img, {218, 178}, 4, 70, 0xFFE8A8, 0.35);
+}
+
+void PostBox(Bitmap& img) {
   // The post box: a red pillar with a domed cap.
   {
-    const RegionRect r = rect(13);
+    const RegionRect r = StreetRect(13);
     const double cx = (r.left + r.right) / 2.0;
     FillShape(img, {r.left, r.top, r.right, r.bottom},
               Union({RoundRect(r.left + 1, r.top + 6, r.right - 1, r.bottom - 4, 2),
@@ -478,9 +518,12 @@ Bitmap Street() {
     FillRect(img, r.left + 6, r.top + 24, r.right - 6, r.top + 27, 0x1A1014);
     FillRect(img, r.left, r.bottom - 4, r.right, r.bottom, 0x1A1014);
   }
+}
+
+void Cat(Bitmap& img) {
   // A black cat sitting on the pavement, looking left.
   {
-    const RegionRect r = rect(14);
+    const RegionRect r = StreetRect(14);
     const Color fur = 0x16121C;
     Inside cat = Union({Ellipse({r.left + 28.0, r.top + 26.0}, 12, 14), Circle({r.left + 16.0, r.top + 12.0}, 8),
                         Polygon({{r.left + 9.0, r.top + 9.0}, {r.left + 10.0, r.top + 0.5}, {r.left + 15.0, r.top + 5.0}}),
@@ -492,6 +535,24 @@ Bitmap Street() {
     for (double ex : {r.left + 12.5, r.left + 18.5})
       FillShape(img, BoxAround({ex, r.top + 11.0}, 2), Ellipse({ex, r.top + 11.0}, 1.5, 1.0), 0xE8D848);
   }
+}
+
+// A street of three shops at dusk. Every clickable thing fills exactly its
+// rectangle of kStreetRegions.
+Bitmap Street() {
+  Bitmap img(640, 480);
+  Random rng(5);
+  StreetSky(img, rng);
+  ShopFronts(img);
+  UpstairsWindows(img);
+  BakerySign(img);
+  CafeAwning(img);
+  Doors(img);
+  ShopWindows(img, rng);
+  AtticWindow(img);
+  Pavement(img);
+  PostBox(img);
+  Cat(img);
   return img;
 }
 

@@ -1,0 +1,230 @@
+// The real front end: the game in a window of its own, with sound, panels
+// and message boxes, its session driven by SDL's loop.
+#include <cstdio>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "app/form.h"
+#include "core/errors.h"
+#include "language/source_labels.h"
+#include "main/cli.h"
+#include "main/sdl_loop.h"
+#include "platform/sdl/sdl_media_player.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_window.h"
+#if defined(VELMOR_HAVE_X11)
+#include "platform/shared/compose_cache.h"
+#endif
+#include "platform/shared/environment.h"
+#include "platform/shared/font_finder.h"
+#include "platform/shared/mapped_file.h"
+#include "platform/shared/os_files.h"
+#include "platform/shared/startup_heap.h"
+#include "platform/shared/ttf_font.h"
+#include "session/session.h"
+#include "ui/ui_layer.h"
+
+namespace velmor::main {
+
+namespace {
+
+// The main window's caption.
+constexpr const char* kCaption = "　『　Velmor　』 ";
+
+// With VELMOR_FRAME_STATS set, what drawing the window cost, on stderr at
+// the end.
+void PrintFrameStats(const platform::sdl::SdlWindow& window, const SdlLoop& loop) {
+  if (std::getenv("VELMOR_FRAME_STATS") == nullptr) return;
+  const platform::sdl::FrameStats& s = window.stats();
+  std::fprintf(stderr,
+               "velmor: %llu ticks, %llu presentations (%llu changed, %.3f ms each to compare "
+               "and copy), %llu frames drawn (%.3f ms each), %llu window pixels sent\n",
+               static_cast<unsigned long long>(loop.Ticks()),
+               static_cast<unsigned long long>(s.presentations),
+               static_cast<unsigned long long>(s.changed),
+               s.presentations ? s.upload_us / 1000.0 / static_cast<double>(s.presentations) : 0.0,
+               static_cast<unsigned long long>(s.renders),
+               s.renders ? s.render_us / 1000.0 / static_cast<double>(s.renders) : 0.0,
+               static_cast<unsigned long long>(window.PixelsSent()));
+}
+
+// Milliseconds since the front end began (for --verbose).
+class Clock {
+ public:
+  double Ms() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
+        .count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// --debug and --break: the debugger's window, with the breakpoints of the
+// command line (one that cannot be set is told on standard error).
+void OpenDebugger(session::Session& session, const std::vector<std::string>& breaks) {
+  session.ShowDebugger(true);
+  for (const std::string& where : breaks) {
+    std::string why;
+    if (!session.EnableDebugger().AddBreakpoint(where, &why))
+      std::fprintf(stderr, "velmor: --break %s: %s\n", where.c_str(), why.c_str());
+  }
+}
+
+// The first ticks draw the first scene and type its first characters, still
+// on the start-up heap; then its passing files and pictures are given back
+// to the system.
+void EndStartupHeapAfterFirstTicks(const SdlLoop& loop, platform::StartupHeap& heap) {
+  constexpr uint64_t kStartupTicks = 5;
+  if (loop.Ticks() >= kStartupTicks) heap.End();
+}
+
+struct Services {
+  platform::sdl::SdlWindow& window;
+  ui::UiLayer& ui;
+  platform::Font& font;
+  platform::Files& files;
+  platform::sdl::SdlMediaPlayer& media;
+};
+
+int RunGame(const CommandLine& cli, const Services& s, const Clock& since_start,
+            platform::StartupHeap& startup_heap) {
+  platform::sdl::SdlClock clock;
+  session::BoxStack boxes;
+  app::StartOptions options;
+  options.program_folder = ProgramFolder();
+  options.data_folder = cli.data_folder;
+  options.ini_file = cli.ini_file;
+  options.slot_folder = cli.slot_folder;
+  options.user_data_folder = UserDataFolder();
+  options.trace = cli.trace;
+  options.warn = cli.warn;
+  app::TForm1 form(app::Platform{s.files, s.window, boxes, s.media, s.font, clock}, options);
+  // The reader's own settings, from their file (a damaged one is said once).
+  app::ReaderSettingsFile settings_file(
+      s.files, app::ReaderSettingsPathFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+  std::string settings_report;
+  form.ApplyReaderSettings(settings_file.Load(&settings_report));
+  if (!settings_report.empty()) std::fprintf(stderr, "velmor: %s\n", settings_report.c_str());
+  session::Session session(form, boxes);
+  session.SetReaderSettingsFile(&settings_file);
+  session.SetLabelAssembler(language::AssembleLabels);
+  session.tell = [](const std::string& line) { std::fprintf(stderr, "velmor: %s\n", line.c_str()); };
+  SdlLoop loop(s.window, s.ui, session);
+  bool failure_told = false;
+  try {
+    if (std::optional<int> exit_code = session.StartGame()) {
+      // Said first: the box that says it too may wait for an answer (and
+      // end in a signal, or the quit its answer runs).
+      std::fprintf(stderr, "velmor: %s\n", form.startup_failure().c_str());
+      failure_told = true;
+      loop.RunWhileBoxesOpen();
+      return *exit_code;
+    }
+    if (cli.debug) OpenDebugger(session, cli.breaks);
+    loop.Start();
+    if (!settings_report.empty()) session.ShowNotice(settings_report);
+    if (cli.verbose) std::fprintf(stderr, "velmor: first frame %.0f ms after start\n", since_start.Ms());
+    for (;;) {
+      loop.Pass();
+      EndStartupHeapAfterFirstTicks(loop, startup_heap);
+    }
+  } catch (const QuitSignal&) {
+    // The game has shut down; after a failed start-up, say why.
+    PrintFrameStats(s.window, loop);
+    if (!form.startup_failure().empty()) {
+      if (!failure_told) std::fprintf(stderr, "velmor: %s\n", form.startup_failure().c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
+
+// The game's face, found and opened; without one, `faces.pgothic` says why.
+struct FoundFont {
+  platform::FontFaces faces;
+  std::unique_ptr<platform::TtfFont> font;
+};
+
+platform::sdl::RendererChoice RendererOf(const std::string& name) {
+  using platform::sdl::RendererChoice;
+  if (name == "software") return RendererChoice::Software;
+  if (name == "accelerated") return RendererChoice::Accelerated;
+  return RendererChoice::Auto;
+}
+
+}  // namespace
+
+int RunSdl(const CommandLine& cli) {
+  const Clock since_start;
+  const platform::sdl::SdlShutdown last;  // after every other local here
+  platform::StartupHeap startup_heap;
+  platform::sdl::InstallQuitSignals();
+  // Without a session bus the system's D-Bus library would start one of its
+  // own when SDL asks for it (tens of milliseconds, and a daemon left
+  // behind): the program does without one.
+  platform::SetEnvironmentDefault("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+#if defined(VELMOR_HAVE_X11)
+  // The X input method's compose table, read once a day, not at every start.
+  platform::UseComposeCache();
+#endif
+  // The font is looked for and opened while SDL starts.
+  std::future<FoundFont> found = std::async(std::launch::async, [&cli] {
+    std::string why;
+    auto faces = platform::FindFontFaces(cli.font, &why);
+    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr};
+    return FoundFont{*faces, std::make_unique<platform::TtfFont>(faces->gothic)};
+  });
+  // The sound starts first: its SoundFont loads while the display starts,
+  // the window opens and the start-up pictures load.
+  platform::OsFiles files;
+  platform::sdl::SdlMediaPlayer media(files, cli.soundfont);
+  platform::sdl::SdlSystem sdl;
+  std::string error;
+  if (!sdl.Init(&error)) {
+    found.wait();
+    std::fputs("velmor: no display: try --headless\n", stderr);
+    return 1;
+  }
+
+  // Without a face with the game's characters every text would be empty
+  // cells: that is a failed start, said plainly.
+  FoundFont found_font = found.get();
+  const platform::FontFaces& faces = found_font.faces;
+  if (faces.gothic.empty()) {
+    std::fprintf(stderr, "velmor: %s\n", faces.pgothic.c_str());
+    return 1;
+  }
+  platform::TtfFont& font = *found_font.font;
+  if (!font.ok()) {
+    std::fprintf(stderr, "velmor: %s\n", font.error().c_str());
+    return 1;
+  }
+
+  platform::sdl::SdlWindow window(font);
+  platform::sdl::WindowOptions window_options;
+  window_options.windowed = cli.window;
+  window_options.title = kCaption;
+  window_options.renderer = RendererOf(cli.renderer);
+  if (!window.Open(window_options, &error)) {
+    std::fprintf(stderr, "velmor: %s\n", error.c_str());
+    return 1;
+  }
+  if (cli.verbose) {
+    std::fprintf(stderr, "velmor: font %s\n", faces.gothic.c_str());
+    std::fprintf(stderr, "velmor: presenting through %s\n", window.PresenterName().c_str());
+  }
+  // The panels' faces: the game's, and its proportional sibling.
+  platform::MappedFile gothic, pgothic;
+  if (!gothic.Map(faces.gothic.c_str()))
+    std::fprintf(stderr, "velmor: cannot read the font %s\n", faces.gothic.c_str());
+  pgothic.Map(faces.pgothic.c_str());
+  ui::UiLayer ui(gothic.bytes(), pgothic.bytes());
+  return RunGame(cli, Services{window, ui, font, files, media}, since_start, startup_heap);
+}
+
+}  // namespace velmor::main

@@ -1,0 +1,162 @@
+#include "main/sdl_loop.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "platform/sdl/input_mapping.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/shared/screenshot.h"
+
+namespace velmor::main {
+
+SdlLoop::SdlLoop(platform::sdl::SdlWindow& window, ui::UiLayer& ui, session::Session& session)
+    : window_(window), ui_(ui), session_(session), renderer_(window.renderer()), views_(ui) {
+  // SDL starts with text input on; it is on only while a field wants it.
+  SDL_StopTextInput();
+  ui_.SetRenderer(&renderer_);
+  // The views are drawn with whatever renderer the window has now (a new
+  // size can give it a new one).
+  window_.on_renderer_change = [this](SDL_Renderer* r) { renderer_.SetRenderer(r); };
+  session_.SetViews(&views_);
+  session_.SetWindowControls(this);
+}
+
+SdlLoop::~SdlLoop() {
+  session_.SetViews(nullptr);
+  session_.SetWindowControls(nullptr);
+  window_.on_renderer_change = nullptr;
+  ui_.SetRenderer(nullptr);
+}
+
+void SdlLoop::Start() {
+  window_.Invalidate();
+  session_.Begin(SDL_GetTicks64());
+}
+
+void SdlLoop::Run() {
+  for (;;) Pass();
+}
+
+void SdlLoop::RunWhileBoxesOpen() {
+  while (!session_.boxes().empty()) Pass();
+}
+
+void SdlLoop::CheckQuitSignal() {
+  if (platform::sdl::QuitSignalled()) session_.QuitNow();
+}
+
+void SdlLoop::Pass() {
+  uint64_t wait = session_.WaitMs(SDL_GetTicks64());
+  // What the game drew outside a pass (its first paint) is shown first.
+  if (views_.WantsFrameNow() || window_.NeedsRender()) wait = 0;
+  SDL_Event e;
+  const bool got = wait == 0 ? SDL_PollEvent(&e) != 0
+                             : SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0;
+  if (got) {
+    HandleEvent(e);
+    while (SDL_PollEvent(&e)) HandleEvent(e);
+  }
+  CheckQuitSignal();
+  session_.Advance(SDL_GetTicks64());
+  ApplyTextInput();
+  RenderIfNeeded();
+  if (session_.ScreenshotDue()) SaveScreenshot();
+}
+
+void SdlLoop::HandleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_MOUSEMOTION:
+      // The pointer as this window's own events report it: some servers
+      // (XWayland, remote desktops, synthetic input) never update the
+      // global pointer between button presses.
+      window_.PointerMoved({e.motion.x, e.motion.y});
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: window_.PointerMoved({e.button.x, e.button.y}); break;
+    case SDL_WINDOWEVENT: HandleWindowEvent(e); break;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+      window_.RecreateTextures();
+      renderer_.RemakeFontTexture();
+      return;
+    default: break;
+  }
+  int x = 0, y = 0;
+  SDL_GetMouseState(&x, &y);
+  if (std::optional<InputEvent> event = platform::sdl::InputEventFromSdl(e, {x, y}))
+    session_.Deliver(*event);
+  if (e.type == SDL_TEXTEDITING_EXT) SDL_free(e.editExt.text);
+}
+
+void SdlLoop::HandleWindowEvent(const SDL_Event& e) {
+  switch (e.window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+      window_.Invalidate();
+      session_.Window(WindowEvent::Exposed);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      if (window_.TakeClientSize()) session_.Window(WindowEvent::Resized);
+      window_.Invalidate();
+      break;
+    default: break;
+  }
+}
+
+bool SdlLoop::ToggleFullScreen() {
+  window_.SetFullScreen(!window_.FullScreen());
+  const bool changed = window_.TakeClientSize();
+  window_.Invalidate();
+  return changed;
+}
+
+void SdlLoop::ApplyTextInput() {
+  const session::TextInput& want = session_.text_input();
+  // Text input off and on again makes the input method forget what it was
+  // composing.
+  if (want.resets != text_input_resets_) {
+    text_input_resets_ = want.resets;
+    if (text_input_on_) SDL_StopTextInput();
+    text_input_on_ = false;
+  }
+  if (want.on != text_input_on_) {
+    want.on ? SDL_StartTextInput() : SDL_StopTextInput();
+    text_input_on_ = want.on;
+  }
+  if (want.field_moves != text_input_moves_) {
+    text_input_moves_ = want.field_moves;
+    // The input method's candidate window goes next to the field.
+    SDL_Rect rect{want.field.left, want.field.top, want.field.width(), want.field.height()};
+    SDL_SetTextInputRect(&rect);
+  }
+}
+
+void SdlLoop::RenderIfNeeded() {
+  const uint64_t now = SDL_GetTicks64();
+  if (!views_.FrameDue(session_, now, window_.NeedsRender())) return;
+  if (!views_.Shown()) {
+    window_.Render(nullptr);
+    views_.FramePresented();
+    return;
+  }
+  views_.PlacePointer(window_.CursorPos());
+  session::ViewOutcome outcome = views_.Draw(session_, window_.ScreenSize(), now);
+  const platform::sdl::Overlay overlay{[this] { ui_.Render(); }, views_.DrawnArea()};
+  window_.Render(&overlay);
+  views_.FramePresented();
+  session_.TakeViewOutcome(std::move(outcome));
+}
+
+void SdlLoop::SaveScreenshot() {
+  Size size;
+  const std::vector<uint32_t> shown = window_.TakeCapture(size);
+  Bitmap picture = session_.ScreenPicture();
+  if (session_.UiActive() && !shown.empty())
+    platform::sdl::CopyShownArea(picture, shown, size, window_.PictureRect(), views_.DrawnArea());
+  const platform::SavedScreenshot saved =
+      platform::SaveScreenshot(picture, platform::ScreenshotFolder(), platform::LocalTimeNow());
+  session_.ScreenshotSaved(platform::ScreenshotNotice(saved));
+}
+
+}  // namespace velmor::main

@@ -1,0 +1,69 @@
+// The real front end's loop: SDL's events translated and handed to the
+// session, the session's time kept with SDL's clock, and the window drawn
+// (with the views over the picture) only when something the player sees
+// changed.
+//
+// One pass sleeps in SDL_WaitEventTimeout until an event comes or the
+// session's next tick is due, hands every waiting event over, lets the
+// session advance (the tick when it is due), turns typed text on or off as
+// the session wants, and draws a frame when one is due. A message box is
+// the session's state, drawn like any view: the loop never nests.
+#pragma once
+
+#include <cstdint>
+
+#include "main/imgui_sdl_renderer.h"
+#include "platform/sdl/sdl_window.h"
+#include "session/session.h"
+#include "ui/views.h"
+
+union SDL_Event;
+
+namespace velmor::main {
+
+class SdlLoop : public session::WindowControls {
+ public:
+  SdlLoop(platform::sdl::SdlWindow& window, ui::UiLayer& ui, session::Session& session);
+  ~SdlLoop() override;
+  SdlLoop(const SdlLoop&) = delete;
+  SdlLoop& operator=(const SdlLoop&) = delete;
+
+  // The game has started: the ticks begin, and the game paints.
+  void Start();
+  // Runs until the game ends (QuitSignal, which this lets through).
+  [[noreturn]] void Run();
+  // Runs until no message box is open (a start-up that failed waits for
+  // its box to be answered), or the game ends.
+  void RunWhileBoxesOpen();
+  // One pass of the loop. Run repeats it; tests step it.
+  void Pass();
+
+  ui::GameViews& views() { return views_; }
+  uint64_t Ticks() const { return session_.ticks(); }
+
+  // --- session::WindowControls ---
+  bool ToggleFullScreen() override;
+  void CaptureNextFrame() override { window_.CaptureNextFrame(); }
+
+ private:
+  void HandleEvent(const SDL_Event& e);
+  void HandleWindowEvent(const SDL_Event& e);
+  void ApplyTextInput();
+  void RenderIfNeeded();
+  // F12, once the frame asked for is drawn: the picture with what the
+  // views cover of it, into the pictures folder.
+  void SaveScreenshot();
+  void CheckQuitSignal();
+
+  platform::sdl::SdlWindow& window_;
+  ui::UiLayer& ui_;
+  session::Session& session_;
+  ImGuiSdlRenderer renderer_;
+  ui::GameViews views_;
+  // The text input as last applied to SDL.
+  bool text_input_on_ = false;
+  uint64_t text_input_resets_ = 0;
+  uint64_t text_input_moves_ = 0;
+};
+
+}  // namespace velmor::main

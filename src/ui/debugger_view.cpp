@@ -1,0 +1,159 @@
+#include "ui/debugger_view.h"
+
+#include <cstdio>
+
+#include "imgui.h"
+#include "ui/classic_colors.h"
+
+namespace velmor::ui {
+
+namespace {
+
+constexpr float kWidth = 460;
+constexpr int kLinesBefore = 8;
+constexpr int kLinesAfter = 16;
+
+std::string Hex(uint32_t n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%04X", n);
+  return buf;
+}
+
+// "Paused at INIT:0x0012 (breakpoint)" or "Running".
+std::string StatusLine(const app::Debugger& d) {
+  if (!d.paused()) return "Running";
+  return "Paused at " + d.CurrentFile() + ":" + Hex(d.Where()) + " (" +
+         app::PauseReasonName(d.reason()) + ")";
+}
+
+}  // namespace
+
+void DebuggerView::Text(const std::string& utf8) {
+  ui_.Need(UiFont::Box, utf8);
+  ImGui::TextUnformatted(utf8.c_str());
+}
+
+void DebuggerView::Draw(app::Debugger& d, std::string& note,
+                        std::vector<std::function<void()>>& actions) {
+  note_ = &note;
+  const ImGuiIO& io = ImGui::GetIO();
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kWidth - 8, 8), ImGuiCond_FirstUseEver);
+  ImGui::SetNextWindowSize(ImVec2(kWidth, io.DisplaySize.y - 16), ImGuiCond_FirstUseEver);
+  ImGui::PushFont(ui_.Font(UiFont::Box));
+  // The spacing of the message boxes, and framed buttons and fields.
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(8, 8));
+  ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(6, 3));
+  ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(6, 4));
+  ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 1.0f);
+  ImGui::PushStyleColor(ImGuiCol_Text, kWhite);  // the title on the navy bar
+  ImGui::Begin("Scenario debugger###debugger", nullptr,
+               ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings);
+  ImGui::PopStyleColor();
+  shown_ = true;
+  const ImVec2 at = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+  area_ = Rect::FromSize(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y),
+                         static_cast<int32_t>(size.x), static_cast<int32_t>(size.y));
+
+  DrawButtons(d, actions);
+  Text(StatusLine(d));
+  if (!note.empty()) {
+    ImGui::PushStyleColor(ImGuiCol_Text, kRed);
+    Text(note);
+    ImGui::PopStyleColor();
+  }
+  DrawCode(d);
+  if (ImGui::CollapsingHeader("Work variables", ImGuiTreeNodeFlags_DefaultOpen)) DrawWork(d);
+  if (ImGui::CollapsingHeader("Flags", ImGuiTreeNodeFlags_DefaultOpen)) DrawFlags(d);
+  if (ImGui::CollapsingHeader("State", ImGuiTreeNodeFlags_DefaultOpen)) DrawState(d);
+  editing_ = ImGui::GetIO().WantTextInput;
+  ImGui::End();
+  ImGui::PopStyleVar(4);
+  ImGui::PopFont();
+}
+
+void DebuggerView::DrawButtons(app::Debugger& d, std::vector<std::function<void()>>& actions) {
+  if (d.paused() ? ImGui::Button("Continue") : ImGui::Button("Pause")) {
+    d.paused() ? d.Continue() : d.Pause();
+  }
+  ImGui::SameLine();
+  if (ImGui::Button("Step")) d.Step();
+  ImGui::SameLine();
+  if (ImGui::Button("Step over")) d.StepOver();
+  ImGui::SameLine();
+  if (ImGui::Button("Run to wait")) d.RunToWait();
+  ImGui::SameLine();
+  if (ImGui::Button("Reload (F5)"))
+    actions.push_back([&d, note = note_] {
+      std::string why;
+      *note = d.Reload(&why) ? "" : why;
+    });
+}
+
+void DebuggerView::DrawCode(app::Debugger& d) {
+  ImGui::BeginChild("code", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 14), true);
+  for (const app::CodeLine& line : d.CodeAround(kLinesBefore, kLinesAfter)) {
+    const bool here = line.offset == d.Where();
+    const std::string mark = d.HasBreakpoint(line.offset) ? "● " : "  ";
+    std::string text = mark + Hex(line.offset) + "  ";
+    if (!line.label.empty()) text += line.label + ": ";
+    text += line.text;
+    ui_.Need(UiFont::Box, text);
+    ImGui::PushID(line.offset);
+    if (ImGui::Selectable(text.c_str(), here)) d.ToggleBreakpoint(line.offset);
+    if (here && d.paused()) ImGui::SetScrollHereY(0.5f);
+    ImGui::PopID();
+  }
+  ImGui::EndChild();
+}
+
+void DebuggerView::DrawWork(app::Debugger& d) {
+  ImGui::BeginChild("work", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 8), true);
+  ImGuiListClipper clipper;
+  clipper.Begin(scenario::kWorkCount);
+  while (clipper.Step()) {
+    for (int n = clipper.DisplayStart; n < clipper.DisplayEnd; ++n) {
+      ImGui::PushID(n);
+      char name[24];
+      std::snprintf(name, sizeof name, "work[%d]", n);
+      ImGui::TextUnformatted(name);
+      ImGui::SameLine(90);
+      int value = d.WorkValue(n);
+      ImGui::SetNextItemWidth(100);
+      std::string why;
+      if (ImGui::InputInt("##value", &value, 0, 0, ImGuiInputTextFlags_EnterReturnsTrue))
+        *note_ = d.SetWork(n, value, &why) ? "" : why;
+      ImGui::PopID();
+    }
+  }
+  ImGui::EndChild();
+}
+
+void DebuggerView::DrawFlags(app::Debugger& d) {
+  ImGui::SetNextItemWidth(100);
+  ImGui::InputInt("##flag", &flag_to_set_, 0, 0);
+  ImGui::SameLine();
+  std::string why;
+  if (ImGui::Button("Set flag")) *note_ = d.SetFlag(flag_to_set_, 1, &why) ? "" : why;
+  ImGui::BeginChild("flags", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 4), true);
+  for (int n : d.SetFlags()) {
+    char name[24];
+    std::snprintf(name, sizeof name, "flag[%d]", n);
+    bool set = true;
+    if (ImGui::Checkbox(name, &set)) d.SetFlag(n, 0, nullptr);
+  }
+  ImGui::EndChild();
+}
+
+void DebuggerView::DrawState(app::Debugger& d) {
+  for (const app::CallLevel& level : d.CallStack())
+    Text("call " + level.file + ".SNX  " + Hex(level.offset));
+  const app::DebugState s = d.State();
+  Text("MainProc " + s.main_proc);
+  Text("message  " + s.message);
+  Text("  MsgPos " + std::to_string(s.msg_pos) + (s.page_wait ? "  page wait" : ""));
+  Text("music    " + s.music + (s.music_loop ? "  (repeats)" : ""));
+  Text("  " + (s.media_file.empty() ? std::string("no file") : s.media_file) + ", " +
+       s.media_mode);
+}
+
+}  // namespace velmor::ui

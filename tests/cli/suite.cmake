@@ -1,0 +1,1 @@
+target_link_libraries(cli_tests PRIVATE velmor_cli)

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "platform/window.h"
+#include "graphics/bitmap.h"
+#include "menus/panels.h"
