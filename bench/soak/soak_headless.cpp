@@ -104,7 +104,9 @@ int main(int argc, char** argv) {
   velmor::main::HeadlessOptions options;
   options.font_file = faces->gothic;
   options.max_ticks = UINT64_MAX;
-  options.start = {argv[2], argv[1], "", argv[2], "", false};
+  options.start.program_folder = argv[2];
+  options.start.data_folder = argv[1];
+  options.start.slot_folder = argv[2];
   std::mt19937 rng(argc > 4 ? static_cast<unsigned>(std::atoi(argv[4])) : 1u);
 
   const auto start = Clock::now();

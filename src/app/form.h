@@ -71,6 +71,9 @@ struct StartOptions {
   std::string user_data_folder;  // where slots go when the program folder is read-only
   bool trace = false;
   bool warn = false;  // --warn: report missing files, error boxes and runaway loops
+  // The player's own INI file (a first start wrote it), read before the
+  // system's one when it exists; empty: none.
+  std::string player_ini_file;
 };
 
 // The dialogs as the game shows them: after a box closes, the window is
@@ -303,7 +306,7 @@ class TForm1 : public scenario::ScenarioHost {
   Handler Guarded(std::function<void()> body);
   std::optional<int> StartUp();
   std::optional<int> ReadDataFolder();
-  std::string IniFilePath() const;
+  std::string IniFilePath();
   // Where the data folder came from and whether it looks like one.
   std::string DataFolderAdvice();
   // A start-up file failed: the line for the terminal, the box, and Quit

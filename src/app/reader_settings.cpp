@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <sstream>
 
+#include "app/data_folder_setting.h"
 #include "core/sjis.h"
 
 namespace velmor::app {
@@ -172,15 +173,7 @@ bool ReaderSettingsFile::Save(const ReaderSettings& settings, std::string* error
 }
 
 std::string ReaderSettingsPathFrom(const char* xdg_config_home, const char* home) {
-  if (xdg_config_home != nullptr && xdg_config_home[0] == '/') {
-    std::string folder = xdg_config_home;
-    if (folder.back() != '/') folder += '/';
-    return folder + "velmor/settings.ini";
-  }
-  if (home == nullptr || home[0] == '\0') return {};
-  std::string folder = home;
-  if (folder.back() != '/') folder += '/';
-  return folder + ".config/velmor/settings.ini";
+  return ConfigFilePathFrom(xdg_config_home, home, "settings.ini");
 }
 
 }  // namespace velmor::app

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/data_folder_setting.h"
 #include "app/form.h"
 #include "app/slot_place.h"
 #include "core/errors.h"
@@ -12,15 +13,9 @@
 #include "menus/message_boxes.h"
 #include "platform/files.h"
 
-#ifndef VELMOR_SYSCONFDIR
-#define VELMOR_SYSCONFDIR "/etc"
-#endif
-
 namespace velmor::app {
 
 namespace {
-
-constexpr const char* kIniFile = "BRANNIC.INI";
 
 // The data folder an INI file names. One written on this system is UTF-8;
 // one brought from the original's systems is Shift-JIS with "\" between
@@ -36,11 +31,12 @@ std::string IniFolder(const std::string& value) {
 
 }  // namespace
 
-std::string TForm1::IniFilePath() const {
+std::string TForm1::IniFilePath() {
   // Looked up by its bare name in the system configuration folder, unless
-  // --ini names another.
-  return options.ini_file.empty() ? std::string(VELMOR_SYSCONFDIR) + "/" + kIniFile
-                                  : options.ini_file;
+  // --ini names another or the player chose a folder of their own.
+  return FindDataFolderSetting(platform.files, {options.data_folder, options.ini_file,
+                                                options.player_ini_file, SystemIniPath()})
+      .ini;
 }
 
 std::optional<int> TForm1::ReadDataFolder() {

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "app/data_folder_setting.h"
 #include "cli/options.h"
 #include "platform/shared/os_files.h"
 
@@ -206,6 +207,17 @@ std::string HomeOfUser() {
 }
 
 }  // namespace
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  return HomeOfUser();
+}
+
+std::string PlayerIniFile() {
+  const std::string home = HomeFolder();
+  return app::ConfigFilePathFrom(std::getenv("XDG_CONFIG_HOME"), home.empty() ? nullptr : home.c_str(),
+                                 app::kIniFileName);
+}
 
 std::string UserDataFolder() {
   std::string base;

@@ -52,6 +52,14 @@ std::string ProgramFolder();
 // empty when there is no such folder to be had.
 std::string UserDataFolder();
 
+// The player's own INI file, where a first start remembers the data folder
+// they chose: $XDG_CONFIG_HOME/velmor/BRANNIC.INI (or
+// ~/.config/velmor/BRANNIC.INI); empty when there is no such place.
+std::string PlayerIniFile();
+// The player's home folder ($HOME, else the user database's); empty when
+// there is none.
+std::string HomeFolder();
+
 // The bundled demo game's data folder: installed beside the program
 // (<prefix>/share/velmor/demo) or in the build folder (build/…/demo). Empty
 // when there is none; *looked_in then lists where it was looked for.

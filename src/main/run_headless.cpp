@@ -44,7 +44,7 @@ int RunHeadless(const CommandLine& cli) {
   if (cli.max_ticks) options.max_ticks = *cli.max_ticks;
   options.print_warnings = true;
   options.start = StartOptions{ProgramFolder(), cli.data_folder, cli.ini_file, cli.slot_folder,
-                               UserDataFolder(), cli.trace, cli.warn};
+                               UserDataFolder(), cli.trace, cli.warn, PlayerIniFile()};
   options.debug = cli.debug;
   options.breaks = cli.breaks;
   HeadlessGame game(files, options);

@@ -8,10 +8,12 @@
 #include <optional>
 #include <string>
 
+#include "app/data_folder_setting.h"
 #include "app/form.h"
 #include "core/errors.h"
 #include "language/source_labels.h"
 #include "main/cli.h"
+#include "main/first_start_sdl.h"
 #include "main/sdl_loop.h"
 #include "platform/sdl/sdl_media_player.h"
 #include "platform/sdl/sdl_platform.h"
@@ -25,7 +27,9 @@
 #include "platform/shared/os_files.h"
 #include "platform/shared/startup_heap.h"
 #include "platform/shared/ttf_font.h"
+#include "session/first_start.h"
 #include "session/session.h"
+#include "ui/first_start_texts.h"
 #include "ui/ui_layer.h"
 
 namespace velmor::main {
@@ -91,8 +95,15 @@ struct Services {
   platform::sdl::SdlMediaPlayer& media;
 };
 
-int RunGame(const CommandLine& cli, const Services& s, const Clock& since_start,
-            platform::StartupHeap& startup_heap) {
+// How a game ended: its exit code, and why it could not start (empty when
+// it did).
+struct GameEnd {
+  int exit_code = 0;
+  std::string startup_failure;
+};
+
+GameEnd RunGame(const CommandLine& cli, const Services& s, const Clock& since_start,
+                platform::StartupHeap& startup_heap) {
   platform::sdl::SdlClock clock;
   session::BoxStack boxes;
   app::StartOptions options;
@@ -103,6 +114,7 @@ int RunGame(const CommandLine& cli, const Services& s, const Clock& since_start,
   options.user_data_folder = UserDataFolder();
   options.trace = cli.trace;
   options.warn = cli.warn;
+  options.player_ini_file = PlayerIniFile();
   app::TForm1 form(app::Platform{s.files, s.window, boxes, s.media, s.font, clock}, options);
   // The reader's own settings, from their file (a damaged one is said once).
   app::ReaderSettingsFile settings_file(
@@ -123,7 +135,7 @@ int RunGame(const CommandLine& cli, const Services& s, const Clock& since_start,
       std::fprintf(stderr, "velmor: %s\n", form.startup_failure().c_str());
       failure_told = true;
       loop.RunWhileBoxesOpen();
-      return *exit_code;
+      return {*exit_code, form.startup_failure()};
     }
     if (cli.debug) OpenDebugger(session, cli.breaks);
     loop.Start();
@@ -138,10 +150,80 @@ int RunGame(const CommandLine& cli, const Services& s, const Clock& since_start,
     PrintFrameStats(s.window, loop);
     if (!form.startup_failure().empty()) {
       if (!failure_told) std::fprintf(stderr, "velmor: %s\n", form.startup_failure().c_str());
-      return 1;
+      return {1, form.startup_failure()};
     }
   }
-  return 0;
+  return {};
+}
+
+// The player's choice at the first start put into the command line the game
+// runs with: the demo, or the folder they chose (remembered for them, so the
+// game reads it from their INI file as the next start will). False when
+// they chose to quit.
+bool TakeFirstStartChoice(const session::FirstStartChoice& choice, const CommandLine& cli,
+                          const Services& s, CommandLine& game) {
+  game = cli;
+  std::string error;
+  switch (choice.kind) {
+    case session::FirstStartChoice::Kind::Quit: return false;
+    case session::FirstStartChoice::Kind::Demo:
+      if (UseDemo(game, &error)) return true;
+      std::fprintf(stderr, "velmor: %s\n", error.c_str());
+      return false;
+    case session::FirstStartChoice::Kind::Folder: break;
+  }
+  const bool remembered = app::RememberDataFolder(s.files, PlayerIniFile(), choice.folder, &error);
+  if (!remembered)
+    std::fprintf(stderr, "velmor: the data folder %s is used this time but cannot be remembered: %s\n",
+                 choice.folder.c_str(), error.c_str());
+  else
+    std::fprintf(stderr, "velmor: the data folder %s is remembered in %s\n", choice.folder.c_str(),
+                 PlayerIniFile().c_str());
+  // An INI file named on the command line comes before the player's own.
+  if (!remembered || !cli.ini_file.empty()) game.data_folder = choice.folder;
+  return true;
+}
+
+// Offers the first start (with why the last start failed, if one did) and
+// takes the player's choice into `game`. False when they chose to quit.
+bool OfferFirstStart(const CommandLine& cli, const Services& s, const std::string& failure,
+                     CommandLine& game) {
+  std::string looked_in;
+  const bool demo = !DemoFolder(&looked_in).empty();
+  const std::string home = HomeFolder();
+  session::FirstStart first(s.files, ListFoldersOnDisk, home.empty() ? "/" : home, demo, failure);
+  const ui::FirstStartTexts& texts = ui::FirstStartTextsFor(
+      ui::PlayerLanguageFrom(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                             std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+  return TakeFirstStartChoice(RunFirstStart(s.window, s.ui, first, texts, PlayerIniFile(), home),
+                              cli, s, game);
+}
+
+// The game, and before it the first start when no data folder is set
+// anywhere. A start that fails with a folder the command line did not give
+// (a menu launch) offers the choice again, with the reason, instead of
+// leaving the player with nothing.
+int PlayFromWhereTheDataIs(const CommandLine& cli, const Services& s, const Clock& since_start,
+                           platform::StartupHeap& startup_heap) {
+  const bool given = !cli.data_folder.empty();  // --data, or --demo
+  const app::DataFolderSetting setting = app::FindDataFolderSetting(
+      s.files, {cli.data_folder, cli.ini_file, PlayerIniFile(), app::SystemIniPath()});
+  bool offer = setting.from == app::DataFolderFrom::Nowhere;
+  if (offer)
+    std::fprintf(stderr,
+                 "velmor: no data folder is set (neither %s nor %s exists): choose one in the "
+                 "window, or start with --data DIR or --demo\n",
+                 PlayerIniFile().c_str(), setting.ini.c_str());
+  CommandLine game = cli;
+  std::string failure;
+  for (;;) {
+    if (offer && !OfferFirstStart(cli, s, failure, game)) return failure.empty() ? 0 : 1;
+    const GameEnd end = RunGame(game, s, since_start, startup_heap);
+    if (end.startup_failure.empty() || given || platform::sdl::QuitSignalled())
+      return end.exit_code;
+    failure = end.startup_failure;
+    offer = true;
+  }
 }
 
 // The game's face, found and opened; without one, `faces.pgothic` says why.
@@ -224,7 +306,8 @@ int RunSdl(const CommandLine& cli) {
     std::fprintf(stderr, "velmor: cannot read the font %s\n", faces.gothic.c_str());
   pgothic.Map(faces.pgothic.c_str());
   ui::UiLayer ui(gothic.bytes(), pgothic.bytes());
-  return RunGame(cli, Services{window, ui, font, files, media}, since_start, startup_heap);
+  return PlayFromWhereTheDataIs(cli, Services{window, ui, font, files, media}, since_start,
+                                startup_heap);
 }
 
 }  // namespace velmor::main

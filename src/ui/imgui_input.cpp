@@ -12,6 +12,8 @@ namespace {
 
 constexpr int Index(velmor::Key k) { return static_cast<int>(k); }
 
+}  // namespace
+
 // ImGui's keys as the game's neutral keys. Tab moves the focus along the
 // panels' own tab order, not ImGui's. Escape would put a name field back to
 // its text of when it took the focus, so a habitual Escape would erase a
@@ -40,6 +42,8 @@ void MapKeys(ImGuiIO& io) {
   io.KeyMap[ImGuiKey_V] = Index(Key::V);
   io.KeyMap[ImGuiKey_X] = Index(Key::X);
 }
+
+namespace {
 
 int ButtonIndex(MouseButton b) {
   switch (b) {

@@ -21,7 +21,12 @@
 #include "ui/reader_settings_view.h"
 #include "ui/ui_layer.h"
 
+struct ImGuiIO;
+
 namespace velmor::ui {
+
+// Gives ImGui the game's neutral keys (KeyEvent::key) as its key indices.
+void MapKeys(ImGuiIO& io);
 
 class GameViews : public session::Views {
  public:

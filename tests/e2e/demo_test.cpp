@@ -310,7 +310,9 @@ TEST(SaveUnderKill, TheSlotIsAlwaysTheOldOrTheNewAndTheNextStartTidiesUp) {
   EXPECT_GT(leftovers_seen, 0) << "no kill came in the middle of a write";
   // The next start of the game tidies the slot folder.
   main::HeadlessOptions options;
-  options.start = {dir.string() + "/", VELMOR_DEMO_DIR "/", "", dir.string() + "/", "", false};
+  options.start.program_folder = dir.string() + "/";
+  options.start.data_folder = VELMOR_DEMO_DIR "/";
+  options.start.slot_folder = dir.string() + "/";
   main::HeadlessGame game(files, options);
   ASSERT_FALSE(game.Start().has_value());
   for (const auto& entry : fs::directory_iterator(dir)) EXPECT_EQ(entry.path(), slot);

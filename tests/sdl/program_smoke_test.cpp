@@ -27,12 +27,10 @@ bool CatchesSignal(pid_t pid, int sig) {
   return false;
 }
 
-// At the click wait (traced, quietly), with the debugger and a breakpoint it
-// cannot set, at a start-up failure's box nobody answers (exit code 1). With
-// no display SDL would fall back to a driver that draws nowhere: it says so.
-TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
-  // A game on disk whose first scenario waits for a click for ever.
-  const fs::path root = fs::path(VELMOR_BUILD_DIR) / "sdl_smoke_test";
+// A game on disk (in <build>/<name>/data, with an empty <name>/slots) whose
+// first scenario waits for a click for ever.
+fs::path ClickingGameIn(const std::string& name) {
+  const fs::path root = fs::path(VELMOR_BUILD_DIR) / name;
   fs::remove_all(root);
   fs::create_directories(root / "slots");
   platform::MemoryFiles files;
@@ -43,6 +41,30 @@ TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   });
+  return root;
+}
+
+// Runs the program until it handles SIGTERM itself and has said `ready`
+// (or ended), then sends SIGTERM and waits for its end.
+ProcessResult TerminateWhenReady(const std::vector<std::string>& args,
+                                 const std::vector<std::string>& env, const std::string& ready) {
+  Child child(args, env);
+  EXPECT_TRUE(child.started()) << args[0];
+  bool running = child.started();
+  EXPECT_TRUE(WaitUntil([&] {
+    running = running && child.ReadFor(std::chrono::milliseconds(10));
+    return !running ||
+           (CatchesSignal(child.pid(), SIGTERM) && child.output().find(ready) != std::string::npos);
+  })) << "not ready within ten seconds";
+  if (running) kill(child.pid(), SIGTERM);
+  return child.Finish(std::chrono::seconds(5));
+}
+
+// At the click wait (traced, quietly), with the debugger and a breakpoint it
+// cannot set, at a start-up failure's box nobody answers (exit code 1). With
+// no display SDL would fall back to a driver that draws nowhere: it says so.
+TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
+  const fs::path root = ClickingGameIn("sdl_smoke_test");
   const std::string no_display = "velmor: no display: try --headless\n";
   const std::vector<std::string> dummy{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
   struct Case {
@@ -88,6 +110,39 @@ TEST(Program, EndsPromptlyOnASignalAndSaysWhyItCannotStart) {
     }
     EXPECT_LT(out.output.size(), c.sig == 0 ? 500u : 2000u) << out.output;
   }
+}
+
+// Started from the menu (no --data, no --ini) where no data folder is set
+// anywhere, the program offers the choice in its window instead of
+// stopping; the folder the player chose before is where it starts; an INI
+// file without the folder still gets the game's own message first.
+TEST(Program, AFirstStartOffersTheChoiceInTheWindow) {
+  if (fs::exists("/etc/BRANNIC.INI")) GTEST_SKIP() << "this system names a data folder";
+  const fs::path root = ClickingGameIn("sdl_first_start_test");
+  const std::string conf = (root / "conf").string();
+  const std::vector<std::string> env{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy",
+                                     "XDG_CONFIG_HOME=" + conf, "HOME=" + (root / "home").string()};
+  const std::vector<std::string> args{VELMOR_PROGRAM, "--window", "--trace", "--slots",
+                                      (root / "slots").string()};
+  // Waiting for the player's choice; a signal is a choice to quit.
+  ProcessResult out = TerminateWhenReady(args, env, "choose one in the window");
+  ASSERT_TRUE(out.exited) << out.output;
+  EXPECT_EQ(out.exit_code, 0) << out.output;
+  EXPECT_EQ(out.output.find("CLICK"), std::string::npos) << out.output;
+
+  // The choice the first start remembers is read from the player's file.
+  fs::create_directories(root / "conf" / "velmor");
+  std::ofstream(root / "conf" / "velmor" / "BRANNIC.INI")
+      << "[Velmor]\nDatPath=" << (root / "data").string() << "/\n";
+  out = TerminateWhenReady(args, env, "CLICK");
+  EXPECT_EQ(out.exit_code, 0) << out.output;
+  EXPECT_NE(out.output.find("CLICK"), std::string::npos) << out.output;
+
+  // Found but without the folder: said at once, and the game's box waits.
+  std::ofstream(root / "conf" / "velmor" / "BRANNIC.INI") << "[Velmor]\n";
+  out = TerminateWhenReady(args, env, "has no DatPath");
+  EXPECT_EQ(out.exit_code, 1) << out.output;
+  EXPECT_EQ(out.output.find("has no DatPath"), out.output.rfind("has no DatPath")) << out.output;
 }
 
 }  // namespace
