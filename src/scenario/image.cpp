@@ -27,14 +27,23 @@ Scenario::Scenario(ScenarioHost& host, ScenarioServices services, const InputSta
 }
 
 ByteString Scenario::ReadString() {
+  uint32_t read = 0;
+  return ReadString(read);
+}
+
+ByteString Scenario::ReadString(uint32_t& read) {
   ByteString s;
   const uint16_t start = inx;
   // At most the whole image: a string without a 0 byte anywhere would
   // otherwise run round it for ever.
-  for (uint32_t read = 0; read < kImageSize; ++read) {
+  // Mended: a long string was charged a 64th of its bytes, so a loop of
+  // long texts held the tick far longer than its budget; every byte read is
+  // charged now.
+  for (read = 0; read < kImageSize; ++read) {
     uint8_t b = FetchByte();
     if (b == 0) {
-      work_ += read >> 6;
+      ++read;
+      work_ += read;
       return s;
     }
     if (b >= language::text_code::kFirstName && b <= language::text_code::kLastName) {
