@@ -170,10 +170,36 @@ TEST_F(OsFilesTest, AFifoIsRefusedWithoutWaitingForAWriter) {
   read.set_value();
   rescue.join();
   EXPECT_FALSE(bytes.has_value());
-  EXPECT_EQ(error, "\"" + fifo.string() + "\": not a regular file");
+  EXPECT_EQ(error, "\"" + fifo.string() + "\": not a regular file (a FIFO)");
   EXPECT_LT(waited, std::chrono::seconds(4));
-  EXPECT_FALSE(files_.ReadFile("/dev/null", &error).has_value()) << "a device";
   EXPECT_FALSE(files_.LastWriteTime(Game("data\\cg\\fifo.bmp")).has_value());
+}
+
+// Devices where a file or a folder should be are named as what they are:
+// never read (/dev/zero never ends), never "No such file" or "File exists".
+TEST_F(OsFilesTest, DevicesWhereFilesOrFoldersShouldBeAreNamed) {
+  for (const char* device : {"/dev/zero", "/dev/urandom", "/dev/null"}) {
+    SCOPED_TRACE(device);
+    std::string error;
+    EXPECT_FALSE(files_.ReadFile(device, &error).has_value());
+    EXPECT_EQ(error, std::string("\"") + device + "\": not a regular file (a character device)");
+    EXPECT_FALSE(platform::IsRegularFile(device, &error));
+    // A slot folder that is a device: the slot is not read, and saving says
+    // what is in the way.
+    const std::string slot = std::string(device) + "/DATA01";
+    EXPECT_FALSE(files_.ReadFile(slot, &error).has_value());
+    EXPECT_EQ(error.find("No such file"), std::string::npos) << error;
+    EXPECT_FALSE(files_.CreateFolders(std::string(device) + "/", &error));
+    EXPECT_EQ(error, std::string("\"") + device +
+                         "\": not a regular file (a character device), where a folder should be");
+    EXPECT_FALSE(files_.WriteFile(slot, std::vector<uint8_t>(4, 1), &error));
+  }
+  std::string error;
+  std::ofstream(root_ / "file") << "x";
+  EXPECT_FALSE(files_.CreateFolders((root_ / "file" / "slots/").string(), &error));
+  EXPECT_EQ(error, "\"" + (root_ / "file").string() + "\": a file, where a folder should be");
+  EXPECT_FALSE(files_.ReadFile(root_.string(), &error).has_value());
+  EXPECT_EQ(error, "\"" + root_.string() + "\": a folder, not a file");
 }
 
 TEST_F(OsFilesTest, LastWriteTimeIsLocalToTwoSeconds) {

@@ -31,6 +31,13 @@ std::string ProgramFolder();
 // lower case). Components that match nothing are kept as written.
 std::string ResolvePath(std::string_view path);
 
+// Whether the path is a regular file; when not, *error says what it is
+// ("not a regular file (a FIFO)") or why it cannot be asked. Nothing is
+// opened, so a FIFO is never waited on.
+bool IsRegularFile(std::string_view path, std::string* error = nullptr);
+// What a path that is not a regular file is, for an error text.
+std::string NotRegularText(const std::string& path, const std::filesystem::file_status& status);
+
 // Creates the folder and any missing folder above it, each with `mode`
 // (0700: for the user only); true when it is a folder afterwards. The path
 // is taken as written.
