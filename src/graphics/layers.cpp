@@ -71,7 +71,16 @@ void Layers::Present(const Rect& display) {
 }
 
 void Layers::DrawWallpaper() {
-  loader_.Load(CLS, BMPDIR, "WALL00.BMP");
+  // Mended: a missing or damaged wallpaper failed every repaint, and each
+  // failure brought its box back (answering it repaints). It is told once;
+  // from then on the window around the picture stays as it is.
+  if (wallpaper_failed_) return;
+  try {
+    loader_.Load(CLS, BMPDIR, "WALL00.BMP");
+  } catch (const GameError&) {
+    wallpaper_failed_ = true;
+    throw;  // the scratch bitmap was not touched
+  }
   Size screen = window_.ScreenSize();
   if (CLS.width() > 0 && CLS.height() > 0) {
     for (int32_t y = 0; y < screen.height; y += CLS.height())

@@ -104,6 +104,9 @@ TEST(StartUp, AMissingStartUpFileIsNamed) {
       g.Ticks(1);
       EXPECT_EQ(g.in().scn.work[1], 1);
       EXPECT_THAT(g.game->StateJson(), HasSubstr("\"ticks\":1"));
+      // Each answered box repaints; the wallpaper's fault is told only once.
+      g.Ticks(200);
+      EXPECT_EQ(g.game->dialogs().Boxes().size(), 1u);
       continue;
     }
     EXPECT_EQ(std::tuple(g.game->ended(), g.in().quit), std::tuple(true, true));
