@@ -15,6 +15,14 @@ namespace velmor::graphics {
 void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString& file) {
   std::string path = GamePath(dat_path_, std::string(folder) + file.str());
   std::string error;
+  // Mended: a scenario's picture name with ".." or a path of its own read
+  // any file of the machine; names stay inside the data folder.
+  if (LeavesFolder(file.view())) {
+    error = "\"" + SjisToUtf8(file.str()) + "\": the name leaves the data folder";
+    if (OnFailure) Tell(folder, file, "is refused: the name leaves the data folder");
+    throw GameError(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + file.str(),
+                    error);
+  }
   auto bytes = files_.ReadFile(path, &error);
   if (!bytes) {
     if (OnFailure)

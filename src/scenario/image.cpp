@@ -72,6 +72,13 @@ void Scenario::LoadScenario(const ByteString& name) {
   auto tell = [&](const std::string& fault) {
     if (OnFileFailure) OnFileFailure("scenario " + GamePath("", file) + " " + fault);
   };
+  // Mended: a name with ".." or a path of its own read any file of the
+  // machine; a scenario's names stay inside the data folder.
+  if (LeavesFolder(name.view())) {
+    failed_file_ = "\"" + SjisToUtf8(name.str()) + "\": the name leaves the data folder";
+    tell("is refused: the name leaves the data folder");
+    Fail(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + name.str());
+  }
   std::string error;
   auto bytes = services_.files.ReadFile(path, &error);
   if (!bytes) {
