@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <fstream>
 #include <random>
@@ -292,8 +293,11 @@ bool IsUnfinishedWrite(std::string_view name) {
     return inner.size() > kTempRandom + 1 && inner[inner.size() - kTempRandom - 1] == '.' &&
            AllOf(inner.substr(inner.size() - kTempRandom), kTempRandom, IsLowerOrDigit);
   }
+  // Mended: any "<name>.unfinished-XXXXXX" was taken for one, a stranger's
+  // file too; only a slot's (DATA and two hexadecimal digits) is.
   const size_t mark = name.rfind(kOldMark);
-  return mark != std::string_view::npos && mark > 0 &&
+  return mark == 6 && name.starts_with("DATA") && std::isxdigit(static_cast<unsigned char>(name[4])) &&
+         std::isxdigit(static_cast<unsigned char>(name[5])) &&
          AllOf(name.substr(mark + kOldMark.size()), kOldRandom, IsLetterOrDigit);
 }
 
@@ -316,9 +320,32 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
+namespace {
+
+// Mended: a slot that was a link to a file elsewhere was replaced by a file
+// of its own at the first save. A link is written through: the file is
+// replaced in the folder of the link's final target.
+std::string ThroughLinks(const std::string& native) {
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(NativePath(native), ec))) return native;
+  const fs::path target = fs::weakly_canonical(NativePath(native), ec);
+  return ec ? native : PathText(target);
+}
+
+}  // namespace
+
+void IgnoreFileSizeLimitSignal() {
+#if defined(SIGXFSZ)
+  // Mended: a write past the system's file-size limit killed the program by
+  // SIGXFSZ at the first save. Ignored, the write fails with EFBIG, and the
+  // save says so and keeps the old slot.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
 bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                         std::string* error) {
-  const std::string native = ResolvePath(path);
+  const std::string native = ThroughLinks(ResolvePath(path));
   const fs::path target = NativePath(native);
   const std::string name = PathText(target.filename());
   const std::string folder = native.substr(0, native.size() - name.size());

@@ -21,6 +21,10 @@ std::string PathText(const std::filesystem::path& path);
 // 0, or the system's error number; a file it could not finish is removed.
 int WriteNewFile(const std::string& path, std::span<const uint8_t> bytes, bool durable);
 
+// Makes a write past the system's file-size limit fail with EFBIG instead
+// of ending the process (SIGXFSZ); called once at start.
+void IgnoreFileSizeLimitSignal();
+
 // The folder of the running program file, with a trailing "/"; "./" when
 // the system cannot tell.
 std::string ProgramFolder();
