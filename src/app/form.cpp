@@ -2,6 +2,7 @@
 // operations the scenario asks of the other subsystems.
 #include "app/form.h"
 
+#include <optional>
 #include <utility>
 
 #include "core/errors.h"
@@ -110,8 +111,16 @@ void TForm1::FormPaint() {
                                      layers.TMP.width(), layers.TMP.height()));
   }
   backlog_window.Repaint();
-  layers.DrawWallpaper();
+  // The picture is presented even when the wallpaper cannot be drawn; why
+  // is told after.
+  std::optional<GameError> wallpaper_fault;
+  try {
+    layers.DrawWallpaper();
+  } catch (const GameError& e) {
+    wallpaper_fault = e;
+  }
   layers.Present(scaling.Disp.rect());
+  if (wallpaper_fault) throw *wallpaper_fault;
 }
 
 void TForm1::PaintIfInvalid() {

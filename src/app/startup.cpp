@@ -50,7 +50,9 @@ std::optional<int> TForm1::ReadDataFolder() {
   std::string read_error;
   if (auto text = platform.files.ReadFile(ini, &read_error)) {
     std::string_view bytes(reinterpret_cast<const char*>(text->data()), text->size());
-    if (auto v = formats::ReadIniValue(bytes, "Velmor", "DatPath")) value = *v;
+    std::string problem;
+    if (auto v = formats::ReadIniValue(bytes, "Velmor", "DatPath", &problem)) value = *v;
+    if (!problem.empty()) read_error = ini + ": " + problem;
   }
   if (value == "x") {
     startup_failure_ = "no data folder: " +

@@ -22,6 +22,29 @@ std::string GamePath(std::string_view folder, std::string_view sjis_name) {
   return std::string(folder) + SjisToUtf8(name);
 }
 
+bool LeavesFolder(std::string_view sjis_name) {
+  // Components are cut at either separator, a double-byte character kept
+  // whole (its second byte may be 0x5C).
+  std::string_view part;
+  size_t start = 0;
+  auto leaves = [&](size_t end) {
+    part = sjis_name.substr(start, end - start);
+    return part == "..";
+  };
+  if (!sjis_name.empty() && (sjis_name[0] == '\\' || sjis_name[0] == '/')) return true;
+  if (sjis_name.size() >= 2 && sjis_name[1] == ':') return true;  // a drive: "C:"
+  for (size_t i = 0; i < sjis_name.size(); ++i) {
+    auto b = static_cast<uint8_t>(sjis_name[i]);
+    if (IsLeadByte(b)) {
+      ++i;
+    } else if (b == '\\' || b == '/') {
+      if (leaves(i)) return true;
+      start = i + 1;
+    }
+  }
+  return leaves(sjis_name.size());
+}
+
 std::string FolderWithSeparator(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder.push_back('/');
   return folder;

@@ -15,6 +15,11 @@ namespace velmor {
 // converted, so a folder named in any script is found.
 std::string GamePath(std::string_view folder, std::string_view sjis_name);
 
+// Whether a name of the game's ("CG\KURO.BMP") would lead out of the folder
+// it is joined to: a ".." component, or a path of its own (starting with a
+// separator or a drive letter). Subfolders inside the folder are fine.
+bool LeavesFolder(std::string_view sjis_name);
+
 // A folder as the game joins names to it: ending in "/" (an empty folder
 // stays empty: the current folder).
 std::string FolderWithSeparator(std::string folder);

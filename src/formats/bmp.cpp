@@ -16,6 +16,9 @@ namespace {
 // header from asking for gigabytes.
 constexpr int64_t kMaxPixels = 16 * 1024 * 1024;
 constexpr int64_t kMaxSide = 16384;
+// The most pixels one byte of run-length data may stand for on average: a
+// run of 255 pixels is two bytes, a row's end two more.
+constexpr int64_t kMostPixelsPerRleByte = 2048;
 
 constexpr uint32_t kPlain = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 constexpr std::size_t kFileHeaderSize = 14;
@@ -86,6 +89,9 @@ Header ReadHeader(std::span<const uint8_t> bytes) {
   return h;
 }
 
+// Bytes of one stored row: rows are padded to a multiple of four bytes.
+int64_t Stride(const Header& h) { return (int64_t{h.width} * h.bits + 31) / 32 * 4; }
+
 void CheckHeader(const Header& h, std::size_t file_size) {
   if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide ||
       int64_t{h.width} * h.height > kMaxPixels)
@@ -99,10 +105,19 @@ void CheckHeader(const Header& h, std::size_t file_size) {
   if (h.top_down && (h.compression == kRle8 || h.compression == kRle4))
     throw Refusal{"damaged BMP file: run-length data in a top-down picture"};
   if (h.offset >= file_size) throw Refusal{"damaged BMP file: no pixel data"};
+  // Mended: the picture was made at the size its header claimed before the
+  // pixels were looked at, so a few bytes claiming 4096 x 4096 took 64 MiB.
+  // Pixels stored as they are must all be in the file; run-length data
+  // must be at least as large as any sensible encoder makes it (a byte per
+  // kMostPixelsPerRleByte pixels; a one-colour picture needs far fewer).
+  const int64_t data = static_cast<int64_t>(file_size - h.offset);
+  const bool rle = h.compression == kRle8 || h.compression == kRle4;
+  if (!rle && data < Stride(h) * h.height)
+    throw Refusal{"damaged BMP file: the pixels run past the end of the file"};
+  if (rle && data * kMostPixelsPerRleByte < int64_t{h.width} * h.height)
+    throw Refusal{"damaged BMP file: too little run-length data for the picture's size"};
 }
 
-// Bytes of one stored row: rows are padded to a multiple of four bytes.
-int64_t Stride(const Header& h) { return (int64_t{h.width} * h.bits + 31) / 32 * 4; }
 
 // The palette entries a picture of its depth can use (none above 8 bits).
 std::vector<Color> ReadPalette(std::span<const uint8_t> bytes, const Header& h) {
@@ -165,11 +180,8 @@ void DecodeRow(const uint8_t* src, const Header& h, const std::array<Color, 256>
 
 void DecodePlain(std::span<const uint8_t> bytes, const Header& h,
                  const std::array<Color, 256>& colours, Bitmap& bitmap) {
-  // Rows stored as they are must all be in the file: a header that promises
-  // more is refused before anything is decoded.
+  // Every row is in the file: CheckHeader made sure before anything was made.
   const int64_t stride = Stride(h);
-  if (static_cast<int64_t>(bytes.size() - h.offset) < stride * h.height)
-    throw Refusal{"damaged BMP file: the pixels run past the end of the file"};
   for (int32_t y = 0; y < h.height; ++y) {
     const uint8_t* row = bytes.data() + h.offset + static_cast<std::size_t>(y * stride);
     DecodeRow(row, h, colours, bitmap.row(h.top_down ? y : h.height - 1 - y));

@@ -1,6 +1,7 @@
 #include "formats/ini.h"
 
 #include <cctype>
+#include <cstdint>
 
 namespace velmor::formats {
 
@@ -22,14 +23,71 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+void AppendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// UTF-16 after its mark, little- or big-endian; a lone surrogate becomes
+// U+FFFD, an odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool little) {
+  std::string out;
+  out.reserve(bytes.size());
+  auto unit = [&](size_t i) {
+    const auto a = static_cast<uint8_t>(bytes[i]), b = static_cast<uint8_t>(bytes[i + 1]);
+    return static_cast<uint32_t>(little ? a | (b << 8) : (a << 8) | b);
+  };
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    uint32_t c = unit(i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
 }  // namespace
 
+std::string IniTextAsUtf8(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE")) return Utf16ToUtf8(bytes.substr(2), true);
+  if (bytes.starts_with("\xFE\xFF")) return Utf16ToUtf8(bytes.substr(2), false);
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  return std::string(bytes);
+}
+
 std::optional<std::string> ReadIniValue(std::string_view ini_text, std::string_view section,
-                                        std::string_view key) {
+                                        std::string_view key, std::string* problem) {
+  // Mended: a byte-order mark hid the first section, UTF-16 was not read at
+  // all and CR alone did not end a line.
+  std::string converted;  // only a UTF-16 text is copied
+  if (ini_text.starts_with("\xFF\xFE") || ini_text.starts_with("\xFE\xFF")) {
+    converted = IniTextAsUtf8(ini_text);
+    ini_text = converted;
+  } else if (ini_text.starts_with("\xEF\xBB\xBF")) {
+    ini_text.remove_prefix(3);
+  }
   bool in_section = false;
   size_t pos = 0;
   while (pos < ini_text.size()) {
-    size_t end = ini_text.find('\n', pos);
+    size_t end = ini_text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = ini_text.size();
     std::string_view line = Trim(ini_text.substr(pos, end - pos));
     pos = end + 1;
@@ -42,7 +100,18 @@ std::optional<std::string> ReadIniValue(std::string_view ini_text, std::string_v
     if (!in_section) continue;
     size_t eq = line.find('=');
     if (eq == std::string_view::npos || !SameName(Trim(line.substr(0, eq)), key)) continue;
-    std::string_view value = Trim(line.substr(eq + 1));
+    std::string_view value = line.substr(eq + 1);
+    // Mended: a NUL byte in the value was kept and cut every message that
+    // named the folder; the profile service's value ends there.
+    value = Trim(value.substr(0, value.find('\0')));
+    if (value.size() > kMaxIniValue) {
+      // Mended: a value of any length was kept and echoed whole.
+      if (problem)
+        *problem = std::string(key) + " is " + std::to_string(value.size()) +
+                   " bytes long; no folder's path is longer than " +
+                   std::to_string(kMaxIniValue);
+      return std::nullopt;
+    }
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
       value = value.substr(1, value.size() - 2);

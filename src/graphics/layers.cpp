@@ -15,6 +15,14 @@ namespace velmor::graphics {
 void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString& file) {
   std::string path = GamePath(dat_path_, std::string(folder) + file.str());
   std::string error;
+  // Mended: a scenario's picture name with ".." or a path of its own read
+  // any file of the machine; names stay inside the data folder.
+  if (LeavesFolder(file.view())) {
+    error = "\"" + SjisToUtf8(file.str()) + "\": the name leaves the data folder";
+    if (OnFailure) Tell(folder, file, "is refused: the name leaves the data folder");
+    throw GameError(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + file.str(),
+                    error);
+  }
   auto bytes = files_.ReadFile(path, &error);
   if (!bytes) {
     if (OnFailure)
@@ -71,7 +79,16 @@ void Layers::Present(const Rect& display) {
 }
 
 void Layers::DrawWallpaper() {
-  loader_.Load(CLS, BMPDIR, "WALL00.BMP");
+  // Mended: a missing or damaged wallpaper failed every repaint, and each
+  // failure brought its box back (answering it repaints). It is told once;
+  // from then on the window around the picture stays as it is.
+  if (wallpaper_failed_) return;
+  try {
+    loader_.Load(CLS, BMPDIR, "WALL00.BMP");
+  } catch (const GameError&) {
+    wallpaper_failed_ = true;
+    throw;  // the scratch bitmap was not touched
+  }
   Size screen = window_.ScreenSize();
   if (CLS.width() > 0 && CLS.height() > 0) {
     for (int32_t y = 0; y < screen.height; y += CLS.height())

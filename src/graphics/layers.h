@@ -84,7 +84,9 @@ class Layers {
   void ImageDrawn(const Rect& r) { image_changed_.Add(r); }
   // The screen image stretched into the display rectangle of the window.
   void Present(const Rect& display);
-  // "WALL00.BMP" tiled over the whole window from its top-left corner.
+  // "WALL00.BMP" tiled over the whole window from its top-left corner. A
+  // wallpaper that cannot be loaded throws once (GameError) and is not
+  // asked for again.
   void DrawWallpaper();
 
   BitmapLoader& loader() { return loader_; }
@@ -92,6 +94,7 @@ class Layers {
  private:
   BitmapLoader& loader_;
   platform::Window& window_;
+  bool wallpaper_failed_ = false;
   // Where IMG was drawn into since the last presentation (all of it at
   // first).
   ChangedRects image_changed_{Rect{0, 0, 1 << 16, 1 << 16}};

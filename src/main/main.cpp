@@ -6,6 +6,7 @@
 
 #include "cli/options.h"
 #include "main/cli.h"
+#include "platform/shared/os_files.h"
 
 int main(int argc, char** argv) {
   // What the program says (the chosen font and renderer, traces, the state of
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   // terminal, so a launcher or a test watching it sees each line when it is
   // written and nothing is lost if the program is killed.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  velmor::platform::IgnoreFileSizeLimitSignal();  // a save past the limit says so
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;
   auto cli = velmor::main::ParseCommandLine(args, &error);

@@ -78,7 +78,9 @@ SlotRead SavePanelLogic::SlotBytes(int n) {
     if (!services_.files.Exists(path)) return {};
     return {std::nullopt, error};
   }
-  if (bytes->size() < kSlotSize)
+  // Mended: a file longer than a slot was read as one, and saving over it
+  // asked nothing; a file that is not exactly a slot is never taken for one.
+  if (bytes->size() != kSlotSize)
     return {std::nullopt, "\"" + path + "\": " + std::to_string(bytes->size()) +
                               " bytes, where a slot file has " + std::to_string(kSlotSize)};
   SlotImage image;
@@ -228,9 +230,16 @@ void SavePanelLogic::ListSlots() {
     if (!r.problem.empty()) services_.errors.Show(UnreadableText(i, r.problem));
     if (r.image) ReadImage(*r.image);
     CloseSavePanel();
-    SlotUsed[i] = (!r.problem.empty() || (r.image && scn_.work[0] == 0)) ? 1 : 0;
+    // Mended: a file of a slot's size without the slot's signature was
+    // listed as a saved game or as empty without a word; it is loaded as
+    // the game always did (its work and flags), but listed as a stranger's
+    // and never overwritten without asking.
+    const bool foreign = r.image && !HasSlotSignature(*r.image);
+    SlotUsed[i] = (!r.problem.empty() || foreign || (r.image && scn_.work[0] == 0)) ? 1 : 0;
     if (!r.problem.empty())
       p_.SaveList.rows.push_back(Sjis("－－月－－日　　　　～開かずの間～").str());
+    else if (foreign)
+      p_.SaveList.rows.push_back(Sjis("－－月－－日　　　　～よその部屋～").str());
     else
       p_.SaveList.rows.push_back(SlotUsed[i] ? SlotCaption(i)
                                              : Sjis("－－月－－日　　　　～空き部屋～").str());

@@ -65,6 +65,10 @@ void ReadSlotBlocks(const SlotImage& image, WorkBlock& work, FlagBlock& flag) {
   for (std::size_t i = 0; i < flag.size(); ++i) flag[i] = GetWord(image, kSlotFlagOffset + 2 * i);
 }
 
+bool HasSlotSignature(const SlotImage& image) {
+  return std::equal(kSlotSignature.begin(), kSlotSignature.end(), image.begin());
+}
+
 ByteString SlotFileName(int slot) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   auto n = static_cast<unsigned>(slot) & 0xFFu;

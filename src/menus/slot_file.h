@@ -48,6 +48,8 @@ SlotImage BuildSlotImage(const SlotHeader& header, const WorkBlock& work, const 
 
 // The work and flag blocks of a slot file.
 void ReadSlotBlocks(const SlotImage& image, WorkBlock& work, FlagBlock& flag);
+// Whether the image begins with the slot's signature (a file the game wrote).
+bool HasSlotSignature(const SlotImage& image);
 
 // The slot file's name: "DATA" and the slot number in two upper-case
 // hexadecimal digits.

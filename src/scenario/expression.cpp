@@ -69,7 +69,9 @@ int16_t Scenario::Evaluate() {
   // The program counter is kept in a local while the codes are read: stores
   // into the work variables could otherwise alias it.
   uint16_t pc = inx;
+  uint32_t word_bytes = 0;
   auto fetch_word = [&] {
+    word_bytes += 2;
     uint16_t lo = snx[pc++];
     return static_cast<uint16_t>(lo | (snx[pc++] << 8));
   };
@@ -130,8 +132,10 @@ int16_t Scenario::Evaluate() {
     }
     st.push(r);
   }
+  // Mended: a long expression was charged a 16th of its codes; every byte
+  // read is charged now, so a loop of long expressions keeps the tick short.
+  work_ += n + 1 + word_bytes;
   inx = pc;
-  work_ += n >> 4;  // a long expression costs more than one instruction
   int32_t result = st.pop();
   if (st.size() != 0 || st.invalid()) [[unlikely]]
     CornerText(InvalidText());

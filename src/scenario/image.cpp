@@ -27,14 +27,23 @@ Scenario::Scenario(ScenarioHost& host, ScenarioServices services, const InputSta
 }
 
 ByteString Scenario::ReadString() {
+  uint32_t read = 0;
+  return ReadString(read);
+}
+
+ByteString Scenario::ReadString(uint32_t& read) {
   ByteString s;
   const uint16_t start = inx;
   // At most the whole image: a string without a 0 byte anywhere would
   // otherwise run round it for ever.
-  for (uint32_t read = 0; read < kImageSize; ++read) {
+  // Mended: a long string was charged a 64th of its bytes, so a loop of
+  // long texts held the tick far longer than its budget; every byte read is
+  // charged now.
+  for (read = 0; read < kImageSize; ++read) {
     uint8_t b = FetchByte();
     if (b == 0) {
-      work_ += read >> 6;
+      ++read;
+      work_ += read;
       return s;
     }
     if (b >= language::text_code::kFirstName && b <= language::text_code::kLastName) {
@@ -63,6 +72,13 @@ void Scenario::LoadScenario(const ByteString& name) {
   auto tell = [&](const std::string& fault) {
     if (OnFileFailure) OnFileFailure("scenario " + GamePath("", file) + " " + fault);
   };
+  // Mended: a name with ".." or a path of its own read any file of the
+  // machine; a scenario's names stay inside the data folder.
+  if (LeavesFolder(name.view())) {
+    failed_file_ = "\"" + SjisToUtf8(name.str()) + "\": the name leaves the data folder";
+    tell("is refused: the name leaves the data folder");
+    Fail(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + name.str());
+  }
   std::string error;
   auto bytes = services_.files.ReadFile(path, &error);
   if (!bytes) {

@@ -76,11 +76,13 @@ ChoiceList Scenario::ReadChoiceList() {
   const uint16_t start = inx;
   uint32_t read = 0;
   do {
-    uint16_t before = inx;
-    ByteString text = ReadString();
+    uint32_t text_bytes = 0;
+    ByteString text = ReadString(text_bytes);
     if (list.count < ChoiceList::kMaxOptions) list.options[list.count++] = text;
     // A list that runs round the whole image has no end.
-    read += static_cast<uint16_t>(inx - before);
+    // Mended: the bytes were counted as the distance inx moved, which is 0
+    // for a text of exactly 65,536 bytes: such a list was read for ever.
+    read += text_bytes;
     if (read >= kImageSize) FailUnended(start);
   } while (snx[inx] != 0);
   ++inx;

@@ -40,7 +40,8 @@ constexpr int kStackLevels = kCallLevels + 1;
 // plain instruction (about 10 ns): a scenario that runs out of it has the
 // rest of the tick taken away, so the window stays responsive. What costs
 // more is charged more: loading a file, an instruction that draws, plays or
-// opens something, long strings and expressions.
+// opens something, and every byte a string, choice list or expression reads
+// (one unit a byte), so no operand can hold a tick past the budget.
 constexpr uint32_t kInstructionsPerTickLimit = 1'000'000;
 constexpr uint32_t kFileLoadWork = 1'000;  // plus one unit per 16 bytes
 constexpr uint32_t kHostCallWork = 5'000;
@@ -95,6 +96,8 @@ class Scenario {
     return static_cast<uint16_t>(lo | (FetchByte() << 8));
   }
   ByteString ReadString();
+  // The same, telling how many bytes of the image it read (the 0 included).
+  ByteString ReadString(uint32_t& read);
 
   // --- Files and the call stack ---
   void LoadScenario(const ByteString& name);

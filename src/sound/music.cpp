@@ -59,6 +59,13 @@ void Music::PlayMusic(const ByteString& name) {
     if (!error.empty()) throw GameError(error);
     return;
   }
+  // Mended: a name with ".." or a path of its own played any file of the
+  // machine; names stay inside the data folder.
+  if (LeavesFolder(name.view())) {
+    const std::string why = "\"" + SjisToUtf8(name.str()) + "\": the name leaves the data folder";
+    if (OnFailure) OnFailure("music " + why);
+    throw GameError(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + name.str(), why);
+  }
   std::string path = PathFor(name);
   if (path == player_.FileName()) return;  // the same sound goes on
   // The failed path stays the player's file name: asking again for the same

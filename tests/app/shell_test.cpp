@@ -15,6 +15,7 @@
 #include <string>
 #include <tuple>
 
+#include "core/game_path.h"
 #include "session/tick_scheduler.h"
 #include "platform/shared/png.h"
 #include "platform/shared/screenshot.h"
@@ -104,6 +105,9 @@ TEST(StartUp, AMissingStartUpFileIsNamed) {
       g.Ticks(1);
       EXPECT_EQ(g.in().scn.work[1], 1);
       EXPECT_THAT(g.game->StateJson(), HasSubstr("\"ticks\":1"));
+      // Each answered box repaints; the wallpaper's fault is told only once.
+      g.Ticks(200);
+      EXPECT_EQ(g.game->dialogs().Boxes().size(), 1u);
       continue;
     }
     EXPECT_EQ(std::tuple(g.game->ended(), g.in().quit), std::tuple(true, true));
@@ -568,6 +572,46 @@ TEST(Warnings, ARunawayLoopIsToldOnceAndSoIsItsBox) {
   quiet.Ticks(40);
   EXPECT_EQ(quiet.in().warnings, nullptr);
   EXPECT_EQ(quiet.game->StateJson().find("\"warnings\""), std::string::npos);
+}
+
+// A damaged wallpaper is told once, however often the window is repainted,
+// and the picture is still presented.
+TEST(StartUp, ADamagedWallpaperIsToldOnce) {
+  GameRig g(ClickCounter());
+  g.files.Put(std::string(kDat) + "CG/WALL00.BMP", std::string("BM not a picture"));
+  EXPECT_EQ(g.Start(), std::nullopt);
+  g.Ticks(200);
+  ASSERT_EQ(g.game->dialogs().Boxes().size(), 1u);
+  EXPECT_THAT(g.game->dialogs().Boxes()[0].text, HasSubstr("WALL00.BMP"));
+  EXPECT_EQ(g.game->window().Canvas().at(192 + 600, 144 + 20), g.in().layers.IMG.at(600, 20));
+}
+
+// A scenario's names stay inside the data folder: pictures, sounds and
+// scenario files named with ".." or a path of their own are refused by
+// name before anything is read; a subfolder inside it is fine.
+TEST(DataFolder, NamesLeavingItAreRefused) {
+  const std::pair<Code, std::string> cases[] = {
+      {Code().b(40).s("..\\..\\SECRET").b(22), "..\\..\\SECRET"},   // PICTURE
+      {Code().b(32).s("../SECRET").b(22), "../SECRET"},                   // MUSIC
+      {Code().b(24).s("\\etc\\SECRET"), "\\etc\\SECRET"},               // GOTO
+      {Code().b(25).s("SUB\\..\\..\\SECRET"), "SUB\\..\\..\\SECRET"}}; // CALL
+  for (const auto& [code, name] : cases) {
+    SCOPED_TRACE(name);
+    GameRig g(code.bytes);
+    for (const char* outside : {"SECRET.BMP", "SECRET.SNX", "SECRET.WAV", "CG/SECRET.BMP"})
+      g.files.Put(std::string("OUTSIDE/") + outside, std::string("secret"));
+    ASSERT_EQ(g.Start(), std::nullopt);
+    g.Ticks(3);
+    ASSERT_GE(g.game->dialogs().Boxes().size(), 1u);
+    const std::string text = g.game->dialogs().Boxes()[0].text;
+    EXPECT_THAT(text, HasSubstr(S("データフォルダの外のファイルは使えません。")));
+    EXPECT_THAT(text, HasSubstr(name));
+  }
+  EXPECT_FALSE(LeavesFolder("CG\\SUB\\KURO.BMP"));
+  EXPECT_FALSE(LeavesFolder("SUB\\..DOTS"));
+  EXPECT_FALSE(LeavesFolder("\x82\x5C..\\KURO"));  // a double-byte character ending in 0x5C
+  EXPECT_TRUE(LeavesFolder("C:SECRET"));
+  EXPECT_TRUE(LeavesFolder(".."));
 }
 
 }  // namespace

@@ -245,5 +245,33 @@ TEST(IniFile, ValuesAsTheProfileServiceReadsThem) {
     EXPECT_EQ(ReadIniValue(text, "Velmor", "DatPath"), value) << text;
 }
 
+// As players' editors write them: a byte-order mark, UTF-16 with its mark
+// (either order), lines ended by CR alone; a NUL byte ends the value; a
+// value longer than any folder's path is refused by its length.
+TEST(IniFile, WhatPlayersEditorsWrite) {
+  auto utf16 = [](std::string_view text, bool little) {
+    std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : text) out += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return out;
+  };
+  const std::string ini = "[Velmor]\r\nDatPath=/data/\r\n";
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
+      {"\xEF\xBB\xBF" + ini, "/data/"},
+      {utf16(ini, true), "/data/"},
+      {utf16(ini, false), "/data/"},
+      {std::string("\xFF\xFE[\0V\0e\0l\0m\0o\0r\0]\0\n\0D\0a\0t\0P\0a\0t\0h\0=\0\xE9\0/\0", 40),
+       "\xC3\xA9/"},
+      {"[Other]\rDatPath=/no/\r[Velmor]\rDatPath=/cr/\r", "/cr/"},
+      {std::string("[Velmor]\nDatPath=/data/\0junk\n", 30), "/data/"},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(ReadIniValue(text, "Velmor", "DatPath"), value);
+  std::string problem;
+  const std::string huge = "[Velmor]\nDatPath=" + std::string(kMaxIniValue + 1, 'a') + "\n";
+  EXPECT_EQ(ReadIniValue(huge, "Velmor", "DatPath", &problem), std::nullopt);
+  EXPECT_EQ(problem, "DatPath is 4097 bytes long; no folder's path is longer than 4096");
+  const std::string longest = "[Velmor]\nDatPath=" + std::string(kMaxIniValue, 'a') + "\n";
+  EXPECT_EQ(ReadIniValue(longest, "Velmor", "DatPath")->size(), kMaxIniValue);
+}
+
 }  // namespace
 }  // namespace velmor::formats

@@ -310,5 +310,33 @@ TEST(SaveButton, ShowsItsBoxAndActs) {
   }
 }
 
+// A file longer than a slot is unreadable, like a short one; a slot-sized
+// file without the signature is a stranger's: listed as such, loaded as the
+// game always did (its variables, not its settings), and saving over either
+// asks first.
+TEST(SlotListing, FilesThatAreNotTheGamesSlotsAreNamed) {
+  MenusRig m;
+  menus::Panels& p = m.panels;
+  std::vector<uint8_t> longer = SlotBytes().Header(100, 1, 96, 1).Work(5, 7).bytes;
+  longer.push_back(0);
+  m.PutSlot(1, longer);
+  m.PutSlot(2, SlotBytes().Text(0, "PK\x03\x04 not a slot").Work(7, 42).bytes);
+  m.saves.OpenSaveMenu(1, 5, 6);
+  ASSERT_GE(p.SaveList.rows.size(), 2u);
+  EXPECT_EQ(p.SaveList.rows[0], S("－－月－－日　　　　～開かずの間～"));
+  EXPECT_EQ(p.SaveList.rows[1], S("－－月－－日　　　　～よその部屋～"));
+  EXPECT_EQ(m.saves.SlotUsed[1] + m.saves.SlotUsed[2], 2);
+  EXPECT_NE(m.OnlyBox().find("1089 bytes"), std::string::npos) << m.OnlyBox();
+  for (int row : {0, 1}) {
+    m.dialogs.Clear(), m.dialogs.QueueAnswer(Answer::Cancel);
+    p.SaveList.Select(row), p.SaveButton.Click();
+    EXPECT_EQ(m.OnlyBox(), "重ね書きするよ？");
+  }
+  EXPECT_EQ(*m.Slot(1), longer);
+  m.dialogs.Clear(), m.saves.SaveMode = 0;
+  p.SaveList.Select(1), p.SaveButton.Click();
+  EXPECT_EQ(m.scn.work[7], 42);
+}
+
 }  // namespace
 }  // namespace velmor::testing

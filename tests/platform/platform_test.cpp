@@ -3,7 +3,9 @@
 // start-up heap; the program's folder, the environment and libraries loaded while it runs.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -130,7 +132,7 @@ TEST_F(OsFilesTest, OnlyTheProgramsOwnUnfinishedWritesAreRemoved) {
       ".velmor-DATA01.a1b2c3d4.tmp.bak",      "velmor-DATA01.a1b2c3d4.tmp",
       "DATA02.unfinished-Ab3dE",              "DATA02.unfinished-Ab3dE9!",
       ".unfinished-Ab3dE9", "DATA02.unfinished-Ab3dE9.bak", "DATA02.unfinished-Ab-dE9",
-      "DATA01"};
+      "DATA01", "notes.unfinished-Ab3dE9", "DATAXY.unfinished-Ab3dE9"};
   for (const std::set<std::string>* names : {&ours, &strangers})
     for (const std::string& name : *names) std::ofstream(folder / name) << "x";
   fs::create_symlink(folder / "DATA01", folder / ".velmor-DATA04.abcd1234.tmp");
@@ -140,6 +142,42 @@ TEST_F(OsFilesTest, OnlyTheProgramsOwnUnfinishedWritesAreRemoved) {
   std::set<std::string> want = strangers;
   want.insert({".velmor-DATA03.abcd1234.tmp", ".velmor-DATA04.abcd1234.tmp"});
   EXPECT_EQ(left, want);
+}
+
+// A save past the system's file-size limit fails and says why, instead of
+// the program being killed by the signal; the old file stays.
+TEST_F(OsFilesTest, ASaveOverTheFileSizeLimitIsReported) {
+  const std::string slot = (root_ / "DATA01").string();
+  ASSERT_TRUE(files_.WriteFile(slot, std::vector<uint8_t>(10, 1), nullptr));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    platform::IgnoreFileSizeLimitSignal();
+    const rlimit limit{100, 100};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::string error;
+    const bool written = files_.WriteFile(slot, std::vector<uint8_t>(1088, 2), &error);
+    ::_exit(!written && error == "\"" + slot + "\": File too large" ? 0 : 3);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(*files_.ReadFile(slot, nullptr), std::vector<uint8_t>(10, 1));
+}
+
+// A slot that is a link stays a link: the file it leads to is replaced, in
+// its own folder.
+TEST_F(OsFilesTest, ALinkedSlotIsWrittenThroughItsLink) {
+  fs::create_directories(root_ / "elsewhere");
+  fs::create_directories(root_ / "slots");
+  std::ofstream(root_ / "elsewhere" / "DATA01") << "old";
+  fs::create_symlink(root_ / "elsewhere" / "DATA01", root_ / "slots" / "DATA01");
+  std::string error;
+  ASSERT_TRUE(files_.WriteFile((root_ / "slots" / "DATA01").string(), {{'n', 'e', 'w'}}, &error))
+      << error;
+  EXPECT_TRUE(fs::is_symlink(root_ / "slots" / "DATA01"));
+  EXPECT_EQ(*files_.ReadFile((root_ / "elsewhere" / "DATA01").string(), nullptr),
+            (std::vector<uint8_t>{'n', 'e', 'w'}));
 }
 
 // A file is made new or not at all: never over one that is there, never half-written.
@@ -170,10 +208,36 @@ TEST_F(OsFilesTest, AFifoIsRefusedWithoutWaitingForAWriter) {
   read.set_value();
   rescue.join();
   EXPECT_FALSE(bytes.has_value());
-  EXPECT_EQ(error, "\"" + fifo.string() + "\": not a regular file");
+  EXPECT_EQ(error, "\"" + fifo.string() + "\": not a regular file (a FIFO)");
   EXPECT_LT(waited, std::chrono::seconds(4));
-  EXPECT_FALSE(files_.ReadFile("/dev/null", &error).has_value()) << "a device";
   EXPECT_FALSE(files_.LastWriteTime(Game("data\\cg\\fifo.bmp")).has_value());
+}
+
+// Devices where a file or a folder should be are named as what they are:
+// never read (/dev/zero never ends), never "No such file" or "File exists".
+TEST_F(OsFilesTest, DevicesWhereFilesOrFoldersShouldBeAreNamed) {
+  for (const char* device : {"/dev/zero", "/dev/urandom", "/dev/null"}) {
+    SCOPED_TRACE(device);
+    std::string error;
+    EXPECT_FALSE(files_.ReadFile(device, &error).has_value());
+    EXPECT_EQ(error, std::string("\"") + device + "\": not a regular file (a character device)");
+    EXPECT_FALSE(platform::IsRegularFile(device, &error));
+    // A slot folder that is a device: the slot is not read, and saving says
+    // what is in the way.
+    const std::string slot = std::string(device) + "/DATA01";
+    EXPECT_FALSE(files_.ReadFile(slot, &error).has_value());
+    EXPECT_EQ(error.find("No such file"), std::string::npos) << error;
+    EXPECT_FALSE(files_.CreateFolders(std::string(device) + "/", &error));
+    EXPECT_EQ(error, std::string("\"") + device +
+                         "\": not a regular file (a character device), where a folder should be");
+    EXPECT_FALSE(files_.WriteFile(slot, std::vector<uint8_t>(4, 1), &error));
+  }
+  std::string error;
+  std::ofstream(root_ / "file") << "x";
+  EXPECT_FALSE(files_.CreateFolders((root_ / "file" / "slots/").string(), &error));
+  EXPECT_EQ(error, "\"" + (root_ / "file").string() + "\": a file, where a folder should be");
+  EXPECT_FALSE(files_.ReadFile(root_.string(), &error).has_value());
+  EXPECT_EQ(error, "\"" + root_.string() + "\": a folder, not a file");
 }
 
 TEST_F(OsFilesTest, LastWriteTimeIsLocalToTwoSeconds) {

@@ -427,5 +427,44 @@ TEST(Runaway, AnOperandWithoutAnEndIsAMessageNotAHang) {
   }
 }
 
+// A choice list whose one text reads exactly the whole image comes back to
+// where it began; it is as unended as a text without any 0 byte.
+TEST(Runaway, AChoiceTextRoundTheWholeImageIsAMessageNotAHang) {
+  std::vector<uint8_t> image(scenario::kImageSize, 'A');
+  image[0] = 23;  // CHOICE work[1]; the variable's high byte is the text's end
+  image[1] = 1;
+  image[2] = 0;
+  ScenarioRig rig;
+  rig.PutScenario("ROUND", image);
+  rig.scn.LoadScenario("ROUND");
+  EXPECT_FALSE(rig.Step());
+  ASSERT_EQ(rig.dialogs.Boxes().size(), 1u);
+  const std::string text = SjisToUtf8(rig.dialogs.Boxes()[0].text);
+  EXPECT_NE(text.find("終わりのない文字列"), std::string::npos) << text;
+  EXPECT_NE(text.find("ROUND.SNX"), std::string::npos) << text;
+}
+
+// Long operands are charged by the bytes they read: a loop of long
+// expressions or long names runs only as many rounds as the tick's budget
+// pays for, however few instructions that is.
+TEST(Runaway, LongOperandsAreChargedByTheBytesTheyRead) {
+  Code long_expr;  // LETX work[1], 1 drop 1 drop ... 1; ADD work[2], 1; JUMP 0
+  long_expr.b(3).w(1);
+  for (int i = 0; i < 10000; ++i) long_expr.push(1).b(1);
+  long_expr.push(1).end();
+  Code long_name;  // MUSIC "AAAA..."; ADD work[2], 1; JUMP 0
+  long_name.b(32).s(std::string(40000, 'A'));
+  for (Code* c : {&long_expr, &long_name}) {
+    const size_t operand_bytes = c->bytes.size();
+    c->b(8).w(2).w(1).b(16).w(0);
+    ScenarioRig rig;
+    rig.Load(c->bytes);
+    EXPECT_TRUE(rig.Step());
+    const auto rounds = static_cast<size_t>(rig.scn.work[2]);
+    EXPECT_GE(rounds, 1u);
+    EXPECT_LE(rounds, scenario::kInstructionsPerTickLimit / operand_bytes + 2) << operand_bytes;
+  }
+}
+
 }  // namespace
 }  // namespace velmor::testing

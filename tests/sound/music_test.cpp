@@ -247,5 +247,19 @@ TEST(Music, TheProbeDisablesTheSourcesThatCannotSound) {
   }
 }
 
+// The headless player's command log keeps the newest commands only: a
+// music loop of any length costs the same memory.
+TEST(HeadlessPlayer, TheCommandLogIsBounded) {
+  platform::MemoryFiles files;
+  platform::HeadlessMediaPlayer player{files};
+  player.SetFileName("none.wav");
+  for (int i = 0; i < 100'000; ++i) player.Play();
+  player.Open(nullptr);
+  const auto& log = player.Commands();
+  EXPECT_GE(log.size(), platform::HeadlessMediaPlayer::kKeptCommands);
+  EXPECT_LE(log.size(), 2 * platform::HeadlessMediaPlayer::kKeptCommands);
+  EXPECT_EQ(log.back(), "open none.wav failed");
+}
+
 }  // namespace
 }  // namespace velmor::sound

@@ -25,6 +25,15 @@ void HeadlessMediaPlayer::Close() {
   position_ms_ = 0;
 }
 
+void HeadlessMediaPlayer::Record(std::string command) {
+  // Mended: every command was kept, so a music loop grew the log without
+  // bound (116 MB after 6,000 ticks). The newest kKeptCommands at least are
+  // kept; the older half goes at once when twice as many have gathered.
+  if (commands_.size() >= 2 * kKeptCommands)
+    commands_.erase(commands_.begin(), commands_.end() - kKeptCommands);
+  commands_.push_back(std::move(command));
+}
+
 bool HeadlessMediaPlayer::Open(std::string* error) {
   Close();
   std::string why;
@@ -32,7 +41,7 @@ bool HeadlessMediaPlayer::Open(std::string* error) {
   auto file = platform::ReadMediaFile(files_, FileName(), &why, &code);
   if (!file) {
     error_ = code;
-    commands_.push_back("open " + FileName() + " failed");
+    Record("open " + FileName() + " failed");
     if (error) *error = why;
     return false;
   }
@@ -40,7 +49,7 @@ bool HeadlessMediaPlayer::Open(std::string* error) {
   length_ms_ = file->length_ms;
   mode_ = MediaMode::Stopped;
   error_ = media_error::kNone;
-  commands_.push_back("open " + opened_);
+  Record("open " + opened_);
   return true;
 }
 
@@ -62,19 +71,19 @@ void HeadlessMediaPlayer::Play() {
       mode_ = length_ms_ > 0 ? MediaMode::Playing : MediaMode::Stopped;
     }
   }
-  commands_.push_back(error_ == media_error::kNone ? "play" : "play failed");
+  Record(error_ == media_error::kNone ? "play" : "play failed");
 }
 
 bool HeadlessMediaPlayer::Stop(std::string* error) {
   if (opened_.empty()) {
     error_ = media_error::kNoDevice;
-    commands_.push_back("stop failed");
+    Record("stop failed");
     if (error) *error = std::string(kNoDeviceText);
     return false;
   }
   if (mode_ == MediaMode::Playing) mode_ = MediaMode::Stopped;
   error_ = media_error::kNone;
-  commands_.push_back("stop");
+  Record("stop");
   return true;
 }
 

@@ -46,8 +46,10 @@ class HeadlessMediaPlayer : public MediaPlayer {
   std::string_view ModeName() const { return MediaModeName(mode_); }
   uint32_t PositionMs() const { return position_ms_; }
   uint32_t LengthMs() const { return length_ms_; }
-  // Every command with its outcome, in order: "open PATH", "open PATH
-  // failed", "play", "play failed", "stop", "stop failed".
+  // The newest commands (at least kKeptCommands, at most twice as many)
+  // with their outcome, in order: "open PATH", "open PATH failed", "play",
+  // "play failed", "stop", "stop failed".
+  static constexpr std::size_t kKeptCommands = 1024;
   const std::vector<std::string>& Commands() const { return commands_; }
   void ClearCommands() { commands_.clear(); }
 
@@ -55,6 +57,7 @@ class HeadlessMediaPlayer : public MediaPlayer {
   int volume_ = 100;
   void Close();
   bool PlayFails() const;
+  void Record(std::string command);
 
   Files& files_;
   std::string opened_;  // empty: no file open

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "formats/riff.h"
+#include "platform/shared/os_files.h"
 #include "platform/shared/shared_library.h"
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/synth_log.h"
@@ -132,7 +133,7 @@ MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* lo
   }
   int loaded = 0;
   for (const std::string& file : Split(l.soundfonts)) {
-    if (!std::ifstream(file).good()) {
+    if (!IsRegularFile(file) || !std::ifstream(file).good()) {
       log->Write("velmor", "cannot read the SoundFont " + file);
       continue;
     }
@@ -218,6 +219,7 @@ bool MidiSynth::Ready(const std::string& soundfonts, std::string* why) {
 bool MidiSynth::LooksUsable(const std::string& soundfonts, std::string* why) {
   // A SoundFont is a RIFF file of the form "sfbk".
   for (const std::string& file : Split(soundfonts)) {
+    if (!IsRegularFile(file)) continue;  // a FIFO would be waited on
     std::ifstream in(file, std::ios::binary);
     std::array<uint8_t, 12> head{};
     if (in.read(reinterpret_cast<char*>(head.data()), head.size()) &&

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "formats/media_file.h"
+#include "platform/shared/os_files.h"
 #include "platform/sdl/synth_log.h"
 #include "platform/sdl/wave_pcm.h"
 
@@ -13,7 +14,10 @@ namespace velmor::platform::sdl {
 
 namespace {
 
-bool Readable(const std::string& path) { return std::ifstream(path).good(); }
+// Never opened unless it is a regular file: a FIFO would be waited on.
+bool Readable(const std::string& path) {
+  return IsRegularFile(path) && std::ifstream(path).good();
+}
 
 }  // namespace
 

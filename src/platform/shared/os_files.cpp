@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <fstream>
 #include <random>
@@ -21,6 +22,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -120,6 +122,51 @@ std::string ResolvePath(std::string_view given) {
   return out;
 }
 
+std::string NotRegularText(const std::string& path, const fs::file_status& status) {
+  const char* kind = "not a regular file";
+  switch (status.type()) {
+    case fs::file_type::fifo: kind = "not a regular file (a FIFO)"; break;
+    case fs::file_type::character: kind = "not a regular file (a character device)"; break;
+    case fs::file_type::block: kind = "not a regular file (a block device)"; break;
+    case fs::file_type::socket: kind = "not a regular file (a socket)"; break;
+    case fs::file_type::directory: kind = "a folder, not a file"; break;
+    default: break;
+  }
+  return "\"" + path + "\": " + kind;
+}
+
+bool IsRegularFile(std::string_view path, std::string* error) {
+  const std::string native = ResolvePath(path);
+  std::error_code ec;
+  const fs::file_status status = fs::status(NativePath(native), ec);
+  if (ec) {
+    if (error) *error = ErrorText(native, ec);
+    return false;
+  }
+  if (fs::is_regular_file(status)) return true;
+  if (error) *error = NotRegularText(native, status);
+  return false;
+}
+
+namespace {
+
+#if !defined(_WIN32)
+// The bytes of an open file of `size` bytes; an error number when they
+// cannot all be read.
+int ReadOpenFile(int fd, std::vector<uint8_t>& bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return EIO;  // shorter than it was a moment ago
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+#endif
+
+}  // namespace
+
 std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std::string* error) {
   const std::string native = ResolvePath(path);
   const fs::path file = NativePath(native);
@@ -127,13 +174,11 @@ std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std
     if (error) *error = why;
     return std::nullopt;
   };
+  // A FIFO or a device where a file should be is refused unread: opening a
+  // FIFO waits for a writer that may never come, a device never ends.
+  if (std::string why; !IsRegularFile(native, &why)) return fail(why);
+#if defined(_WIN32)
   std::error_code ec;
-  const fs::file_status status = fs::status(file, ec);
-  if (ec) return fail(ErrorText(native, ec));
-  if (fs::is_directory(status)) return fail(ErrorText(native, EISDIR));
-  // A FIFO or a device where a file should be is refused unopened: opening
-  // a FIFO waits for a writer that may never come.
-  if (!fs::is_regular_file(status)) return fail("\"" + native + "\": not a regular file");
   const std::uintmax_t size = fs::file_size(file, ec);
   if (ec) return fail(ErrorText(native, ec));
   if (size > kMaxFileSize) return fail(ErrorText(native, EFBIG));
@@ -144,6 +189,30 @@ std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (static_cast<std::uintmax_t>(in.gcount()) != size) return fail(ErrorText(native, EIO));
   return bytes;
+#else
+  // Mended: the kind was asked before the file was opened, so a FIFO put in
+  // its place in between was opened and waited on. It is opened without
+  // waiting now, and what was opened is asked.
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return fail(ErrorText(native, errno));
+  struct stat st {};
+  int err = ::fstat(fd, &st) != 0 ? errno : 0;
+  std::vector<uint8_t> bytes;
+  if (err == 0 && !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    std::error_code ignored;
+    return fail(NotRegularText(native, fs::status(file, ignored)));
+  }
+  if (err == 0 && static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize) err = EFBIG;
+  if (err == 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) err = errno;
+  if (err == 0) {
+    bytes.resize(static_cast<size_t>(st.st_size));
+    err = ReadOpenFile(fd, bytes);
+  }
+  ::close(fd);
+  if (err != 0) return fail(ErrorText(native, err));
+  return bytes;
+#endif
 }
 
 int WriteNewFile(const std::string& path, std::span<const uint8_t> bytes, bool durable) {
@@ -224,8 +293,11 @@ bool IsUnfinishedWrite(std::string_view name) {
     return inner.size() > kTempRandom + 1 && inner[inner.size() - kTempRandom - 1] == '.' &&
            AllOf(inner.substr(inner.size() - kTempRandom), kTempRandom, IsLowerOrDigit);
   }
+  // Mended: any "<name>.unfinished-XXXXXX" was taken for one, a stranger's
+  // file too; only a slot's (DATA and two hexadecimal digits) is.
   const size_t mark = name.rfind(kOldMark);
-  return mark != std::string_view::npos && mark > 0 &&
+  return mark == 6 && name.starts_with("DATA") && std::isxdigit(static_cast<unsigned char>(name[4])) &&
+         std::isxdigit(static_cast<unsigned char>(name[5])) &&
          AllOf(name.substr(mark + kOldMark.size()), kOldRandom, IsLetterOrDigit);
 }
 
@@ -248,9 +320,32 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
+namespace {
+
+// Mended: a slot that was a link to a file elsewhere was replaced by a file
+// of its own at the first save. A link is written through: the file is
+// replaced in the folder of the link's final target.
+std::string ThroughLinks(const std::string& native) {
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(NativePath(native), ec))) return native;
+  const fs::path target = fs::weakly_canonical(NativePath(native), ec);
+  return ec ? native : PathText(target);
+}
+
+}  // namespace
+
+void IgnoreFileSizeLimitSignal() {
+#if defined(SIGXFSZ)
+  // Mended: a write past the system's file-size limit killed the program by
+  // SIGXFSZ at the first save. Ignored, the write fails with EFBIG, and the
+  // save says so and keeps the old slot.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
 bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                         std::string* error) {
-  const std::string native = ResolvePath(path);
+  const std::string native = ThroughLinks(ResolvePath(path));
   const fs::path target = NativePath(native);
   const std::string name = PathText(target.filename());
   const std::string folder = native.substr(0, native.size() - name.size());
@@ -327,6 +422,15 @@ bool OsFiles::IsWritableFolder(std::string_view folder) {
 
 bool OsFiles::Exists(std::string_view path) { return platform::Exists(ResolvePath(path)); }
 
+namespace {
+
+std::string NotFolderText(const std::string& path, const fs::file_status& status) {
+  if (fs::is_regular_file(status)) return "\"" + path + "\": a file, where a folder should be";
+  return NotRegularText(path, status) + ", where a folder should be";
+}
+
+}  // namespace
+
 bool MakeFolders(const std::string& path, unsigned mode, std::string* error) {
   // Each folder from the top down; one that exists already is fine. A new
   // one gets `mode` less what the process's mask takes away.
@@ -339,7 +443,12 @@ bool MakeFolders(const std::string& path, unsigned mode, std::string* error) {
       fs::permissions(NativePath(part), ~kept & fs::perms::all, fs::perm_options::remove, ec);
     std::error_code is_folder;
     if (ec && !fs::is_directory(NativePath(part), is_folder)) {
-      if (error) *error = ErrorText(part, ec);
+      // Mended: a file or a device where a folder should be was reported as
+      // "File exists"; what is there is named.
+      std::error_code kind;
+      const fs::file_status there = fs::status(NativePath(part), kind);
+      if (error)
+        *error = !kind && fs::exists(there) ? NotFolderText(part, there) : ErrorText(part, ec);
       return false;
     }
   }

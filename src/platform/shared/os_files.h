@@ -21,6 +21,10 @@ std::string PathText(const std::filesystem::path& path);
 // 0, or the system's error number; a file it could not finish is removed.
 int WriteNewFile(const std::string& path, std::span<const uint8_t> bytes, bool durable);
 
+// Makes a write past the system's file-size limit fail with EFBIG instead
+// of ending the process (SIGXFSZ); called once at start.
+void IgnoreFileSizeLimitSignal();
+
 // The folder of the running program file, with a trailing "/"; "./" when
 // the system cannot tell.
 std::string ProgramFolder();
@@ -30,6 +34,13 @@ std::string ProgramFolder();
 // regard to ASCII case (data copied from old discs is often all upper or all
 // lower case). Components that match nothing are kept as written.
 std::string ResolvePath(std::string_view path);
+
+// Whether the path is a regular file; when not, *error says what it is
+// ("not a regular file (a FIFO)") or why it cannot be asked. Nothing is
+// opened, so a FIFO is never waited on.
+bool IsRegularFile(std::string_view path, std::string* error = nullptr);
+// What a path that is not a regular file is, for an error text.
+std::string NotRegularText(const std::string& path, const std::filesystem::file_status& status);
 
 // Creates the folder and any missing folder above it, each with `mode`
 // (0700: for the user only); true when it is a folder afterwards. The path
