@@ -43,6 +43,9 @@ void BitmapLoader::Tell(std::string_view folder, const ByteString& file, const s
 }
 
 bool BitmapLoader::TryLoad(Bitmap& into, std::string_view folder, const ByteString& file) {
+  // A name that leaves the data folder is refused aloud, even where a
+  // picture that is not there is no error.
+  if (LeavesFolder(file.view())) Load(into, folder, file);
   try {
     Load(into, folder, file);
     return true;

