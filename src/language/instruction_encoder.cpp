@@ -136,7 +136,8 @@ class InstructionEncoder {
     int lo = 255, hi = 0;
     for (const OpcodeRow& row : kOpcodeTable) {
       if (!row.listed() || std::string_view(row.mnemonic) != row_.mnemonic) continue;
-      if (std::ranges::find(row.layout, Operand::Speaker) == row.layout.end()) continue;
+      const auto& layout = row.layout;
+      if (std::find(layout.begin(), layout.end(), Operand::Speaker) == layout.end()) continue;
       int s = SpeakerOf(row.code);
       if (s == speaker) {
         out_.bytes[start_] = row.code;
