@@ -42,8 +42,8 @@ foreach(package velmor velmor-data)
 endforeach()
 
 # The metainfo, with the screenshots' addresses on the web site and the date
-# of the newest release in CHANGELOG.md.
-file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md newest_release REGEX "^## " LIMIT_COUNT 1)
+# of the newest release in CHANGELOG.md (not the changes not yet released).
+file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md newest_release REGEX "^## [0-9]" LIMIT_COUNT 1)
 string(REGEX MATCH "[0-9]+-[0-9]+-[0-9]+" VELMOR_RELEASE_DATE "${newest_release}")
 configure_file(packaging/velmor.metainfo.xml.in ${package_files}/${VELMOR_APP_ID}.metainfo.xml
                @ONLY)

@@ -1,0 +1,50 @@
+"""./scripts/play builds every program the player's and the modder's guides
+run from build/default/ (README.md, docs/modding.md, docs/headless.md,
+docs/front-end.md), so that each command there works right after it."""
+import os
+import re
+import sys
+import unittest
+
+SOURCE_DIR = os.environ["VELMOR_SOURCE_DIR"]
+GUIDES = ["README.md", "docs/modding.md", "docs/headless.md", "docs/front-end.md"]
+
+
+def documented_programs(texts):
+    names = set()
+    for text in texts:
+        names.update(re.findall(r"build/default/(?:src|tools)/([A-Za-z0-9_]+)", text))
+    return names
+
+
+def built_programs(script):
+    targets = set()
+    for line in script.splitlines():
+        match = re.search(r"cmake --build .*--target ((?:[A-Za-z0-9_]+ ?)+)", line)
+        if match:
+            targets.update(match.group(1).split())
+    return targets
+
+
+class PlayBuilds(unittest.TestCase):
+    def test_the_helpers(self):
+        self.assertEqual(documented_programs(["run build/default/tools/snxcheck mygame and "
+                                              "build/default/src/velmor --window"]),
+                         {"snxcheck", "velmor"})
+        self.assertEqual(built_programs('cmake --build --preset default -j "$(nproc)" '
+                                        "--target velmor snxasm\n"), {"velmor", "snxasm"})
+
+    def test_every_program_the_guides_run_is_built(self):
+        texts = []
+        for guide in GUIDES:
+            with open(os.path.join(SOURCE_DIR, guide), encoding="utf-8") as f:
+                texts.append(f.read())
+        with open(os.path.join(SOURCE_DIR, "scripts", "play"), encoding="utf-8") as f:
+            built = built_programs(f.read())
+        documented = documented_programs(texts)
+        self.assertIn("snxcheck", documented)
+        self.assertEqual(documented - built, set())
+
+
+if __name__ == "__main__":
+    sys.exit(unittest.main())
