@@ -420,16 +420,19 @@ TEST(AutoMode, ThePageDecidesTheWait) {
     EXPECT_EQ(app::AutoWaitTicks(characters, delay_ms), ticks) << characters << " " << delay_ms;
 }
 
-// Messages typed to the end are kept beside the slots; a file that cannot be written loses nothing
+// Messages typed to the end and gone on from are kept beside the slots; a file that cannot be written loses nothing
 // else, and a damaged one gives what it holds.
 TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   Story s;
   for (bool writable : {true, false}) {
     SCOPED_TRACE(writable);
     GameRig g(s.c.bytes);
-    if (!writable) g.files.MakeReadOnly("PROG/");
+    if (!writable) {  // the folder is there, but cannot be written
+      g.files.Put("PROG/OTHER", "x");
+      g.files.MakeReadOnly("PROG/");
+    }
     g.Start();
-    g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\n");
+    g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\nclick left\ntick\n");
     EXPECT_EQ(std::tuple(g.in().reader.read().size(), g.in().reader.save_failed(),
                          g.game->dialogs().Boxes().empty(), g.files.Has("PROG/DATA00")),
               std::tuple(2u, !writable, true, false));
@@ -468,6 +471,25 @@ TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
     const FormInternals f{g.form()};
     EXPECT_EQ(std::tuple(f.scn.MainProc, f.msgwin.MsgText.str(), f.reader.mode(), f.input.sft,
                          f.scn.work[7]), std::tuple(stop, "CC", ReaderMode::Off, 0, 0));
+  }
+}
+
+// A message is read once the player has seen all of it, typed without the skip key, and gone on
+// from it: a skip begun while it types or at the wait after it stays there; a message the player
+// typed with Ctrl held is not read.
+TEST(ReaderModes, SkippingNeverPassesAMessageThePlayerHasNotGoneOnFrom) {
+  for (const std::string start : {"tick 1\nkey tab\n", "tick 20\nkey tab\n", "keys ctrl\ntick 20\nkeys\nkey tab\n"}) {
+    SCOPED_TRACE(start);
+    Story s;
+    GameRig g(s.c.bytes);
+    g.Start();
+    g.Run("until TypeText 100\n" + start + "tick 300\n");
+    const FormInternals f{g.form()};
+    EXPECT_EQ(std::tuple(f.scn.MainProc, f.msgwin.MsgText.str(), f.reader.mode(), f.reader.read().size()),
+              std::tuple(WaitHandler::WaitClick, "AAAA", ReaderMode::Off, 0u));
+    g.Run("click left\ntick\nuntil WaitClick 100\n");
+    const bool ctrl = start.starts_with("keys");
+    EXPECT_EQ(f.reader.read().size(), ctrl ? 0u : 1u);
   }
 }
 
