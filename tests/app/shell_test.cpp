@@ -395,6 +395,24 @@ TEST(WindowModes, ThePictureIsCentredAtItsScaleAndThePointerMapsOntoIt) {
   }
 }
 
+// A hit map whose hover shape has no files: the cursor is set before the wait, so the box comes
+// once, no wait starts, the answer is not touched, the selector stays on and the next instruction
+// runs at the next tick.
+TEST(Scenes, AHitMapWithoutItsHoverShapeDoesNotWait) {
+  GameRig g(Assembled(
+      "LET work[9], 77\nHITMAP work[9], \"HIT\", 50, 0\nLET work[1], 1\nCLICK\nCLICK\n"));
+  g.files.Put(std::string(kDat) + "CG/HIT.BMP", BmpBytes(Bitmap(640, 480, kBlack)));
+  g.Start();
+  g.Ticks(1);
+  EXPECT_EQ(std::tuple(g.game->dialogs().Boxes().size(), g.in().scn.MainProc, g.in().scn.work[9],
+                       g.in().scn.work[1], g.in().panels.MouseSpin.enabled),
+            std::tuple(1u, WaitHandler::None, 77, 0, true));
+  g.Ticks(1);
+  EXPECT_EQ(std::tuple(g.in().scn.work[1], g.in().scn.MainProc), std::tuple(1, WaitHandler::WaitClick));
+  g.Run(At(10, 10) + "click left\ntick 3\n");
+  EXPECT_EQ(g.game->dialogs().Boxes().size(), 1u);
+}
+
 TEST(Scenes, PictureHitMapAndAnimation) {
   GameRig g(Assembled("PICTURE \"_CG01\"\nHITMAP work[9], \"MAP\", 6, 7\nANIME 1\nCLICK\n"));
   const Bitmap picture = Pattern(496, 464, 4);
