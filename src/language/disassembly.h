@@ -53,5 +53,8 @@ std::string FormatText(std::string_view raw, const FormatStyle& style = {});
 
 // An address operand without a label: 0x followed by four hex digits.
 std::string FormatAddress(uint16_t address);
+// A place in a scenario file as every tool and message writes it:
+// "INIT.SNX:0x0026" (`file` without its extension, in UTF-8).
+std::string FormatPlace(std::string_view file, uint32_t offset);
 
 }  // namespace velmor::language

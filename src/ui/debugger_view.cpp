@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "imgui.h"
+#include "language/disassembly.h"
 #include "ui/classic_colors.h"
 
 namespace velmor::ui {
@@ -19,10 +20,10 @@ std::string Hex(uint32_t n) {
   return buf;
 }
 
-// "Paused at INIT:0x0012 (breakpoint)" or "Running".
+// "Paused at INIT.SNX:0x0012 (breakpoint)" or "Running".
 std::string StatusLine(const app::Debugger& d) {
   if (!d.paused()) return "Running";
-  return "Paused at " + d.CurrentFile() + ":" + Hex(d.Where()) + " (" +
+  return "Paused at " + language::FormatPlace(d.CurrentFile(), d.Where()) + " (" +
          app::PauseReasonName(d.reason()) + ")";
 }
 
