@@ -88,6 +88,8 @@ bool Debugger::AddBreakpoint(std::string_view where, std::string* error) {
       return fail(at + " lies past the end of " + SjisToUtf8(file) + ".SNX (" +
                   std::to_string(bytes->size()) + " bytes)");
     b.offset = static_cast<uint16_t>(*offset);
+    if (std::optional<std::string> inside = InsideInstruction(file, *bytes, b.offset))
+      return fail(*inside);
   } else {
     std::optional<uint16_t> labelled = ResolveLabel(file, at, error);
     if (!labelled) return false;
@@ -98,6 +100,35 @@ bool Debugger::AddBreakpoint(std::string_view where, std::string* error) {
     if (old.file == b.file && old.offset == b.offset) return true;
   breakpoints_.push_back(std::move(b));
   return true;
+}
+
+std::optional<std::string> Debugger::InsideInstruction(const std::string& sjis_file,
+                                                      const std::vector<uint8_t>& bytes,
+                                                      uint16_t at) {
+  // The starts the source gives when it lies beside the file; else those of
+  // the listing, decoded from the top as the window shows it.
+  std::vector<uint32_t> starts;
+  if (const language::SourceLabels* labels = LabelsOf(sjis_file, nullptr)) {
+    for (const auto& [offset, line] : labels->lines) starts.push_back(offset);
+  } else {
+    const std::span<const uint8_t> all(bytes.data(), std::min(bytes.size(), scenario::kImageSize));
+    for (uint32_t from = 0; from < all.size();) {
+      std::optional<language::RawInstruction> in = language::DecodeInstruction(all, from);
+      if (!in) break;
+      starts.push_back(from);
+      from += in->length;
+    }
+  }
+  auto next = std::upper_bound(starts.begin(), starts.end(), uint32_t{at});
+  if (next == starts.begin() || *(next - 1) == at) return std::nullopt;
+  const std::string name = SjisToUtf8(sjis_file);
+  std::string nearest = language::FormatAddress(static_cast<uint16_t>(*(next - 1)));
+  if (next != starts.end())
+    nearest += " and " + language::FormatAddress(static_cast<uint16_t>(*next));
+  return language::FormatPlace(name, at) +
+         " lies inside an instruction, where the scenario never stops; the nearest "
+         "instructions start at " +
+         nearest;
 }
 
 void Debugger::ToggleBreakpoint(uint16_t offset) {

@@ -129,6 +129,10 @@ class Debugger : public scenario::InstructionGate {
   language::SourceLabels ReadLabels(const std::string& sjis_file);
   // The current file decoded from its start, as far as it decodes (cached).
   const std::vector<CodeLine>& Listing();
+  // Why a breakpoint at `at` could never stop: it lies inside an instruction
+  // of the file (whose `bytes` are given); nothing when it is a start.
+  std::optional<std::string> InsideInstruction(const std::string& sjis_file,
+                                               const std::vector<uint8_t>& bytes, uint16_t at);
   std::vector<CodeLine> Decode(uint32_t from, uint32_t size, int count);
   std::optional<uint16_t> ResolveLabel(const std::string& sjis_file, const std::string& label,
                                        std::string* error);

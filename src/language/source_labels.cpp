@@ -12,6 +12,7 @@ SourceLabels AssembleLabels(std::string_view source, const std::string& path,
   }
   labels.labels = std::move(r.labels);
   labels.bytes = std::move(r.bytes);
+  labels.lines = std::move(r.lines);
   return labels;
 }
 

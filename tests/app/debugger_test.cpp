@@ -180,6 +180,9 @@ TEST(Debugger, ABadCommandIsRefusedSayingWhy) {
   for (const auto& [line, reason] : std::initializer_list<std::pair<const char*, const char*>>{
            {"break INIT", "FILE:OFFSET or FILE:LABEL"}, {"break NOPE:0", "no scenario NOPE.SNX"},
            {"break INIT:0x9999", "past the end of INIT.SNX"},
+           {"break INIT:3", "INIT.SNX:0x0003 lies inside an instruction, where the scenario never "
+                            "stops; the nearest instructions start at 0x0000 and 0x0005"},
+           {"break INIT.SNX:0x0003", "start at 0x0000 and 0x0005"},
            {"break INIT:nowhere", "no label nowhere in INIT.s"},
            {"break SUB:nothing", "assemble it again"},  // a stale source
            {"break INIT:0 INIT:5", "break FILE:OFFSET|FILE:LABEL"},
@@ -204,6 +207,9 @@ TEST(Debugger, LabelsComeFromTheSourceBesideTheScenarioOrInTheDataFolder) {
   EXPECT_FALSE(g.Command("break INIT:second", &error));
   EXPECT_THAT(error, HasSubstr("no source INIT.s"));
   EXPECT_TRUE(g.Command("break INIT:5", &error)) << error;
+  // Without the source the starts are those of the listing.
+  EXPECT_FALSE(g.Command("break INIT:6", &error));
+  EXPECT_THAT(error, HasSubstr("start at 0x0005 and 0x000A"));
   DebugRig above;
   above.files.Remove(std::string(kDat) + "SNX/INIT.s");
   above.files.Put(std::string(kDat) + "INIT.s", std::string(kInit));
