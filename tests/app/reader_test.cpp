@@ -119,8 +119,9 @@ TEST(ReaderKeys, UpAndDownMoveThePointerOntoTheRowsAndEnterPicks) {
             std::tuple(2, 3, WaitHandler::None));
 }
 
-// A number key picks its row at every scale; one past the last row, or away from a choice, does
-// nothing and leaves the pointer where it was.
+// A number key picks its row at every scale, and the pointer then goes back where it was (not over
+// the text that follows); one past the last row, or away from a choice, does nothing and leaves the
+// pointer where it was.
 TEST(ReaderKeys, ANumberKeyPicksItsRow) {
   for (int scale : {50, 75, 100, 125, 150}) {
     for (int key = 1; key <= 4; ++key) {
@@ -129,8 +130,8 @@ TEST(ReaderKeys, ANumberKeyPicksItsRow) {
       g.Start();
       g.in().panels.ResoSpin.SetValue(scale);
       g.Run("tick\npointer 0 0\ntick\nkey " + std::to_string(key) + "\ntick\n");
-      EXPECT_EQ(g.in().scn.work[7], key);
-      EXPECT_EQ(g.in().scn.MainProc, WaitHandler::None);
+      EXPECT_EQ(std::tuple(g.in().scn.work[7], g.in().scn.MainProc, g.game->window().CursorPos()),
+                std::tuple(key, WaitHandler::None, Point{0, 0}));
     }
   }
   GameRig g(Choice(2));

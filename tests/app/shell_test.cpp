@@ -514,7 +514,14 @@ TEST(Screenshot, F12WritesThePictureWithoutThePointerNeverOverAnotherFile) {
   ASSERT_TRUE(fs::exists(folder / (name + ".png")));
   const std::vector<uint8_t> png = platform::EncodePng(g.in().layers.BMP);
   EXPECT_EQ(Read(folder / (name + ".png")), std::string(png.begin(), png.end()));
-  EXPECT_EQ(g.game->Notices(), std::vector<std::string>{"Screenshot saved: " + name + ".png"});
+  // The notice names the folder too, the home folder as "~".
+  const platform::SavedScreenshot saved{(folder / (name + ".png")).string(), ""};
+  EXPECT_EQ(g.game->Notices(), std::vector<std::string>{platform::ScreenshotNotice(saved)});
+  EXPECT_EQ(platform::ScreenshotNoticeFor(saved, nullptr), "Screenshot saved: " + saved.path);
+  EXPECT_EQ(platform::ScreenshotNoticeFor({"/home/a/Pictures/velmor/x.png", ""}, "/home/a/"),
+            "Screenshot saved: ~/Pictures/velmor/x.png");
+  EXPECT_EQ(platform::ScreenshotNoticeFor({"/home/ab/x.png", ""}, "/home/a"),
+            "Screenshot saved: /home/ab/x.png");
   // Neither the game nor its state heard of it: Ctrl is still held.
   EXPECT_EQ(std::pair(g.in().input.sft, g.game->StateJson()), std::pair(2, state));
   // An open panel does not stop it; another in the same second takes the next free number, and a
