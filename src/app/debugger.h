@@ -51,7 +51,7 @@ struct CodeLine {
 // What the debugger window shows beside the code, in UTF-8.
 struct DebugState {
   std::string main_proc;  // the wait handler's name, or "none"
-  std::string message;    // the message being typed or shown
+  std::string message;    // the message being typed or shown, as a source writes it ("a\\b\n")
   int msg_pos = 0;
   bool page_wait = false;
   std::string music;  // the music asked for
@@ -110,6 +110,14 @@ class Debugger : public scenario::InstructionGate {
   DebugState State() const;
   // The label standing at an offset of the current file, if its source is there.
   std::string LabelAt(uint16_t offset);
+  // What the current file's source calls a work variable or a flag with its
+  // defines ("visits"); empty without a source or a name.
+  std::string WorkName(int n);
+  std::string FlagName(int n);
+  // "Paused at INIT.SNX:0x0012 (breakpoint)"; while a step runs through a
+  // wait, what it waits for ("Stepping: waits for a click (WaitClick)");
+  // else "Running".
+  std::string StatusLine() const;
   // The current file's instructions around inx: up to `before` lines before
   // it, the one at inx, and up to `after` - 1 after it.
   std::vector<CodeLine> CodeAround(int before, int after);

@@ -53,6 +53,8 @@ class Assembler {
       r.bytes = std::move(out_.bytes);
       r.labels = std::move(labels_);
       r.lines = std::move(lines_);
+      r.work_names = std::move(work_names_);
+      r.flag_names = std::move(flag_names_);
       return r;
     }
     TellLaterDefines();
@@ -217,6 +219,11 @@ class Assembler {
     }
     EndOfStatement(c);
     symbols_.Declare(name, s);
+    if (s.kind == Symbol::Kind::Work || s.kind == Symbol::Kind::Flag) {
+      std::string& names =
+          (s.kind == Symbol::Kind::Work ? work_names_ : flag_names_)[static_cast<uint16_t>(s.value)];
+      names += (names.empty() ? "" : ", ") + name.text;
+    }
   }
 
   // The file is read through the loader, by its path joined to the folder
@@ -250,6 +257,7 @@ class Assembler {
   Symbols symbols_;
   std::map<std::string, uint32_t, std::less<>> labels_;
   std::map<uint32_t, SourceLine> lines_;
+  std::map<uint16_t, std::string> work_names_, flag_names_;
   std::vector<Pending> errors_;
   std::string file_;
   bool too_big_ = false;

@@ -40,6 +40,10 @@ struct AssemblyResult {
   // The statement that wrote the bytes from each offset on (instructions and
   // data; included files' too); empty when there are errors.
   std::map<uint32_t, SourceLine> lines;
+  // The names `define` gives work variables and flags, by number (several
+  // names of one, in source order, joined by ", "); empty when there are
+  // errors.
+  std::map<uint16_t, std::string> work_names, flag_names;
   bool ok() const { return errors.empty(); }
 };
 

@@ -26,6 +26,9 @@ struct FormatStyle {
   // Texts go on over several lines, a new line after each line feed or new
   // page code (the lines after the first are indented by kContinuationIndent).
   bool break_texts = false;
+  // Byte 0x5C as the escape "\\" rather than the yen sign (for readers who
+  // write a backslash; both assemble to the same byte).
+  bool backslash = false;
 };
 inline constexpr const char* kContinuationIndent = "        ";
 std::string FormatInstruction(const RawInstruction& in, const LabelNamer& label_of,

@@ -1,5 +1,6 @@
 #include "ui/debugger_view.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "imgui.h"
@@ -13,18 +14,12 @@ namespace {
 constexpr float kWidth = 460;
 constexpr int kLinesBefore = 8;
 constexpr int kLinesAfter = 16;
+constexpr float kNameWidth = 200;  // the work variables' names, before their fields
 
 std::string Hex(uint32_t n) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%04X", n);
   return buf;
-}
-
-// "Paused at INIT.SNX:0x0012 (breakpoint)" or "Running".
-std::string StatusLine(const app::Debugger& d) {
-  if (!d.paused()) return "Running";
-  return "Paused at " + language::FormatPlace(d.CurrentFile(), d.Where()) + " (" +
-         app::PauseReasonName(d.reason()) + ")";
 }
 
 }  // namespace
@@ -56,7 +51,7 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
                          static_cast<int32_t>(size.x), static_cast<int32_t>(size.y));
 
   DrawButtons(d, actions);
-  Text(StatusLine(d));
+  Text(d.StatusLine());
   if (!note.empty()) {
     ImGui::PushStyleColor(ImGuiCol_Text, kRed);
     Text(note);
@@ -73,7 +68,11 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
 }
 
 void DebuggerView::DrawButtons(app::Debugger& d, std::vector<std::function<void()>>& actions) {
-  if (d.paused() ? ImGui::Button("Continue") : ImGui::Button("Pause")) {
+  // One width for both captions, so that the buttons beside it stay put.
+  const ImGuiStyle& style = ImGui::GetStyle();
+  const float width = std::max(ImGui::CalcTextSize("Continue").x, ImGui::CalcTextSize("Pause").x) +
+                      2 * style.FramePadding.x;
+  if (ImGui::Button(d.paused() ? "Continue###run" : "Pause###run", ImVec2(width, 0))) {
     d.paused() ? d.Continue() : d.Pause();
   }
   ImGui::SameLine();
@@ -116,8 +115,9 @@ void DebuggerView::DrawWork(app::Debugger& d) {
       ImGui::PushID(n);
       char name[24];
       std::snprintf(name, sizeof name, "work[%d]", n);
-      ImGui::TextUnformatted(name);
-      ImGui::SameLine(90);
+      const std::string named = d.WorkName(n);
+      Text(named.empty() ? std::string(name) : std::string(name) + " " + named);
+      ImGui::SameLine(kNameWidth);
       int value = d.WorkValue(n);
       ImGui::SetNextItemWidth(100);
       std::string why;
@@ -139,8 +139,11 @@ void DebuggerView::DrawFlags(app::Debugger& d) {
   for (int n : d.SetFlags()) {
     char name[24];
     std::snprintf(name, sizeof name, "flag[%d]", n);
+    const std::string named = d.FlagName(n);
+    const std::string caption = named.empty() ? std::string(name) : std::string(name) + " " + named;
+    ui_.Need(UiFont::Box, caption);
     bool set = true;
-    if (ImGui::Checkbox(name, &set)) d.SetFlag(n, 0, nullptr);
+    if (ImGui::Checkbox(caption.c_str(), &set)) d.SetFlag(n, 0, nullptr);
   }
   ImGui::EndChild();
 }

@@ -236,6 +236,25 @@ TEST(Debugger, TheViewsOfAPausedGame) {
   EXPECT_EQ(plain.in().debugger, nullptr);
 }
 
+// The state line says what a step waits for; work variables and flags go by the names the source's
+// defines give them; the message and the listing are written as a source writes them (a backslash
+// as the escape, codes as theirs).
+TEST(Debugger, TheStateSaysWhatAStepWaitsForAndUsesTheSourcesNames) {
+  DebugRig g("define visits = work[5]\ndefine seen = flag[9]\ndefine met = work[5]\n"
+             "start: TEXT \"a\\\\b\\c{3}c\"\nCLICK\nEND\n");
+  g.Run("break INIT:start\ntick\n");
+  app::Debugger& d = g.debugger();
+  EXPECT_EQ(std::tuple(d.StatusLine(), d.WorkName(5), d.WorkName(4), d.FlagName(9), d.FlagName(5)),
+            std::tuple("Paused at INIT.SNX:0x0000 (breakpoint)", "visits, met", "", "seen", ""));
+  g.Run("step 1\n");
+  EXPECT_EQ(std::pair(d.StatusLine(), d.State().message),
+            std::pair(std::string("Stepping: waits for the text to be typed (TypeText)"),
+                      std::string("\"a\\\\b\\c{3}c\"")));
+  EXPECT_EQ(d.CodeAround(1, 1).at(0).text, "TEXT \"a\\\\b\\c{3}c\"");
+  g.Run("continue\ntick 50\n");
+  EXPECT_EQ(d.StatusLine(), "Running");
+}
+
 TEST(Debugger, TheListingFindsTheInstructionPastDataTheSweepFromTheStartMisreads) {
   // The 0 byte reads as a LET that swallows the instruction at "past".
   DebugRig g("JUMP past\ndb 0\npast: LET work[1], 1\nCLICK\n");

@@ -349,10 +349,15 @@ TEST(TextFormatTest, EveryByteEveryPairAndTrickyPiecesComeBackUnchanged) {
     }
     texts.push_back(valid);
   }
+  // Either way of writing byte 0x5C (the yen sign, or the escape a backslash is written with).
   for (const std::string& t : texts) {
-    std::string printed = FormatText(t);
-    ASSERT_EQ(TextBytes(printed), Bytes(t.begin(), t.end())) << printed;
+    for (bool backslash : {false, true}) {
+      std::string printed = FormatText(t, {.break_texts = false, .backslash = backslash});
+      ASSERT_EQ(TextBytes(printed), Bytes(t.begin(), t.end())) << printed;
+    }
   }
+  EXPECT_EQ(FormatText("a\x5C\x01", {.break_texts = false, .backslash = true}), "\"a\\\\\\n\"");
+  EXPECT_EQ(FormatText("a\x5C"), "\"a\xC2\xA5\"");
 }
 
 // Every instruction is listed with its layout, and every example assembles.

@@ -38,7 +38,7 @@ class DebuggerViewTest : public ::testing::Test {
   // In the window: its first button ("Pause", or "Continue"), "Step" beside
   // "Continue", the listing's second line (offset 5) and the field of work[1].
   static constexpr Point kInWindow{800, 600}, kFirstButton{587, 46}, kStepButton{659, 46},
-      kSecondLine{700, 111}, kWork1Field{703, 399};
+      kSecondLine{700, 111}, kWork1Field{813, 399};
 
   SdlRig rig{ThreeLets()};
 };
