@@ -9,6 +9,8 @@ include "common/names.s"
     CLICK
 
 walk:
+    PICTURE ""                  ; the street again without the message window:
+                                ; the post and the cat stand where it was
     HITMAP clicked, "MAP01", 6, 9
     CURSORBACK
     JUMPZ clicked >= 1 & clicked <= 5, not_bakery
@@ -44,7 +46,6 @@ bakery:
     ADD energy, 150
     TEXTB "ひとつください。\n"
           "（温かい。……この味、変わってないな）"
-    STATUS
     JUMP bakery_done
 no_money:
     TEXTB "（財布の中身が心もとない……）"
