@@ -30,11 +30,22 @@ void DebuggerView::Text(const std::string& utf8) {
 }
 
 void DebuggerView::Draw(app::Debugger& d, std::string& note,
-                        std::vector<std::function<void()>>& actions) {
+                        std::vector<std::function<void()>>& actions,
+                        const std::optional<Rect>& place, std::optional<Rect>& moved) {
   note_ = &note;
   const ImGuiIO& io = ImGui::GetIO();
-  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kWidth - 8, 8), ImGuiCond_FirstUseEver);
-  ImGui::SetNextWindowSize(ImVec2(kWidth, io.DisplaySize.y - 16), ImGuiCond_FirstUseEver);
+  // Where the player left it last time (kept inside the window), else at
+  // the right edge.
+  if (place) {
+    const float w = static_cast<float>(place->width()), h = static_cast<float>(place->height());
+    const float x = std::clamp(static_cast<float>(place->left), 0.0f, std::max(io.DisplaySize.x - 40, 0.0f));
+    const float y = std::clamp(static_cast<float>(place->top), 0.0f, std::max(io.DisplaySize.y - 40, 0.0f));
+    ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(w, h), ImGuiCond_FirstUseEver);
+  } else {
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kWidth - 8, 8), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(kWidth, io.DisplaySize.y - 16), ImGuiCond_FirstUseEver);
+  }
   ImGui::PushFont(ui_.Font(UiFont::Box));
   // The spacing of the message boxes, and framed buttons and fields.
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(8, 8));
@@ -49,6 +60,13 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
   const ImVec2 at = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
   area_ = Rect::FromSize(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y),
                          static_cast<int32_t>(size.x), static_cast<int32_t>(size.y));
+  // Moved or sized by the player, and let go: to be kept.
+  if (last_area_ && area_ != *last_area_) dragged_ = true;
+  last_area_ = area_;
+  if (dragged_ && !ImGui::IsMouseDown(ImGuiMouseButton_Left)) {
+    dragged_ = false;
+    if (!place || *place != area_) moved = area_;
+  }
 
   DrawButtons(d, actions);
   Text(d.StatusLine());

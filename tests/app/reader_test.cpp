@@ -594,6 +594,17 @@ TEST(ReaderSettingsText, WrittenSettingsReadBackAsTheyWere) {
   }
   EXPECT_EQ(ParseReaderSettings(app::FormatReaderSettings(Make(400, false, -5))).settings,
             Make(100, false, 0));
+  // The debugger's window where the player left it; a place that makes no sense is forgotten.
+  ReaderSettings placed = others.settings;
+  placed.debugger_window = Rect::FromSize(-20, 30, 460, 500);
+  const std::string text = app::FormatReaderSettings(placed);
+  EXPECT_THAT(text, HasSubstr("[debugger]\nwindow=-20 30 460 500\n"));
+  EXPECT_EQ(ParseReaderSettings(text).settings, placed);
+  for (const char* wrong : {"1 2 3", "1 2 0 4", "a b c d", "1 2 3 4 5"}) {
+    app::ParsedSettings got = ParseReaderSettings(std::string("[debugger]\nwindow=") + wrong);
+    EXPECT_EQ(std::pair(got.problem, got.settings.debugger_window),
+              std::pair(std::string(), std::optional<Rect>())) << wrong;
+  }
 }
 
 TEST(ReaderSettingsFileTest, SavedLoadedAndADamagedFileReportedOnceAndReplaced) {
