@@ -78,7 +78,7 @@ bookshop:
     JUMP next
 
 cat:
-    TEXT "\p黒猫がこちらを見て、くるりと一回転した。"
+    TEXT "\p黒猫がひょいと日よけの上に跳び乗って、くるりと一回転した。"
     ANIME 1
     TEXTA "ふふ、ご機嫌みたい。"
     ADD kindness, 20
