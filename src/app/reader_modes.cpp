@@ -158,10 +158,8 @@ void ReaderModes::Skip() {
     default: break;
   }
   // The first message not read before, and the wait after it: the player
-  // reads it.
-  // Mended: the click wait after a message typed to its end was passed as
-  // if the message had been read (it was marked read once typed), so a skip
-  // begun there went straight past it.
+  // reads it. (A message typed to its end is not read yet: the player may
+  // not have taken it in, so a skip begun at its wait stops there.)
   const bool read = !has_current_ || read_.Contains(current_);
   if (!read && (scn_.MainProc == WaitHandler::TypeText || AtClickWait())) {
     Stop();
