@@ -14,7 +14,9 @@ start:
 title:
     MUSIC "M01"
     PICTURE "BG01"
-    TEXT "\p\s{24}　　　　　　　Ｖｅｌｍｏｒ\s{16}\n"
+    ; The size goes back after the line break: the break steps down by the
+    ; size in force, so the title's line keeps its 24 pixels.
+    TEXT "\p\s{24}　　　　　　　Ｖｅｌｍｏｒ\n\s{16}"
          "　　　　　　　　　― 潮風の町の小さな夕暮れ ―"
     CLICK
     CHOICE answer, "はじめから", "つづきから", "おしまい"
@@ -89,7 +91,7 @@ scene_1:
 forgot:
     SUB affection, 100
     ADD curiosity, 100
-    TEXTA "\s{24}ひどーい！\s{16}\n"
+    TEXTA "\s{24}ひどーい！\n\s{16}"
           "……なんてね。髪、切ったからわからなかったのかな。"
 talked:
     CLICK
@@ -110,8 +112,7 @@ talked:
 evening:
     LET scene, 2
 evening_saved:
-    CALL "NEXTDAY"
-    CALL "STREET"
+    CALL "STREET"                ; the same evening: the calendar stays
 
 ; --- The lighthouse ------------------------------------------------------------
 scene_3:
@@ -149,9 +150,11 @@ weather_done:
     CLICK
     TEXTN TV, "……明日の天気です。海沿いの町は、よく晴れるでしょう。"
     CLICK
+    CALL "NEXTDAY"               ; the night gives way to the next day
     PICTURE "BG02"
     MUSICONCE
-    TEXT "\p\c{14}　　　　　　　　　　　　おしまい\c{0}\n"
+    ; Maroon: yellow would be lost on the white morning.
+    TEXT "\p\c{10}　　　　　　　　　　　　おしまい\c{0}\n"
          "　　　　　　　遊んでくれて、ありがとう。"
     CLICK
     FADEBLACK

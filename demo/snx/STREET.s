@@ -9,6 +9,8 @@ include "common/names.s"
     CLICK
 
 walk:
+    PICTURE ""                  ; the street again without the message window:
+                                ; the post and the cat stand where it was
     HITMAP clicked, "MAP01", 6, 9
     CURSORBACK
     JUMPZ clicked >= 1 & clicked <= 5, not_bakery
@@ -44,7 +46,6 @@ bakery:
     ADD energy, 150
     TEXTB "ひとつください。\n"
           "（温かい。……この味、変わってないな）"
-    STATUS
     JUMP bakery_done
 no_money:
     TEXTB "（財布の中身が心もとない……）"
@@ -77,7 +78,7 @@ bookshop:
     JUMP next
 
 cat:
-    TEXT "\p黒猫がこちらを見て、くるりと一回転した。"
+    TEXT "\p黒猫がひょいと日よけの上に跳び乗って、くるりと一回転した。"
     ANIME 1
     TEXTA "ふふ、ご機嫌みたい。"
     ADD kindness, 20

@@ -88,6 +88,8 @@ bool Debugger::AddBreakpoint(std::string_view where, std::string* error) {
       return fail(at + " lies past the end of " + SjisToUtf8(file) + ".SNX (" +
                   std::to_string(bytes->size()) + " bytes)");
     b.offset = static_cast<uint16_t>(*offset);
+    if (std::optional<std::string> inside = InsideInstruction(file, *bytes, b.offset))
+      return fail(*inside);
   } else {
     std::optional<uint16_t> labelled = ResolveLabel(file, at, error);
     if (!labelled) return false;
@@ -98,6 +100,35 @@ bool Debugger::AddBreakpoint(std::string_view where, std::string* error) {
     if (old.file == b.file && old.offset == b.offset) return true;
   breakpoints_.push_back(std::move(b));
   return true;
+}
+
+std::optional<std::string> Debugger::InsideInstruction(const std::string& sjis_file,
+                                                      const std::vector<uint8_t>& bytes,
+                                                      uint16_t at) {
+  // The starts the source gives when it lies beside the file; else those of
+  // the listing, decoded from the top as the window shows it.
+  std::vector<uint32_t> starts;
+  if (const language::SourceLabels* labels = LabelsOf(sjis_file, nullptr)) {
+    for (const auto& [offset, line] : labels->lines) starts.push_back(offset);
+  } else {
+    const std::span<const uint8_t> all(bytes.data(), std::min(bytes.size(), scenario::kImageSize));
+    for (uint32_t from = 0; from < all.size();) {
+      std::optional<language::RawInstruction> in = language::DecodeInstruction(all, from);
+      if (!in) break;
+      starts.push_back(from);
+      from += in->length;
+    }
+  }
+  auto next = std::upper_bound(starts.begin(), starts.end(), uint32_t{at});
+  if (next == starts.begin() || *(next - 1) == at) return std::nullopt;
+  const std::string name = SjisToUtf8(sjis_file);
+  std::string nearest = language::FormatAddress(static_cast<uint16_t>(*(next - 1)));
+  if (next != starts.end())
+    nearest += " and " + language::FormatAddress(static_cast<uint16_t>(*next));
+  return language::FormatPlace(name, at) +
+         " lies inside an instruction, where the scenario never stops; the nearest "
+         "instructions start at " +
+         nearest;
 }
 
 void Debugger::ToggleBreakpoint(uint16_t offset) {
@@ -201,6 +232,9 @@ std::string Debugger::LabelAt(uint16_t offset) {
 
 // --- The listing ---
 
+// Texts in the listing and the state: a backslash as a source writes it.
+constexpr language::FormatStyle kReaderStyle{.break_texts = false, .backslash = true};
+
 std::vector<CodeLine> Debugger::Decode(uint32_t from, uint32_t size, int count) {
   std::vector<CodeLine> lines;
   const std::span<const uint8_t> bytes(scn_.snx.data(), size);
@@ -220,7 +254,7 @@ std::vector<CodeLine> Debugger::Decode(uint32_t from, uint32_t size, int count) 
     std::optional<language::RawInstruction> in = language::DecodeInstruction(bytes, at);
     if (!in) break;  // it runs past the end of the file
     lines.push_back({static_cast<uint16_t>(at), in->length, label_at(at),
-                     language::FormatInstruction(*in, namer)});
+                     language::FormatInstruction(*in, namer, kReaderStyle)});
     at += in->length;
   }
   return lines;
@@ -395,10 +429,57 @@ std::vector<CallLevel> Debugger::CallStack() const {
   return levels;
 }
 
+std::string Debugger::WorkName(int n) {
+  const language::SourceLabels* labels =
+      LabelsOf(ScenarioKey(scn_.CallFile[scn_.CallDepth].view()), nullptr);
+  if (!labels) return "";
+  auto it = labels->work_names.find(static_cast<uint16_t>(n));
+  return it == labels->work_names.end() ? "" : it->second;
+}
+
+std::string Debugger::FlagName(int n) {
+  const language::SourceLabels* labels =
+      LabelsOf(ScenarioKey(scn_.CallFile[scn_.CallDepth].view()), nullptr);
+  if (!labels) return "";
+  auto it = labels->flag_names.find(static_cast<uint16_t>(n));
+  return it == labels->flag_names.end() ? "" : it->second;
+}
+
+namespace {
+
+// What a wait handler waits for, as the state line says it.
+const char* WaitsFor(WaitHandler h, bool page_wait) {
+  switch (h) {
+    case WaitHandler::WaitClick: return "a click";
+    case WaitHandler::TypeText: return page_wait ? "a click at the page wait" : "the text to be typed";
+    case WaitHandler::ChoiceProc: return "a choice";
+    case WaitHandler::IdleWait: return "the panel to be closed";
+    case WaitHandler::HitMapPress:
+    case WaitHandler::HitMapRelease: return "a click on the picture";
+    case WaitHandler::WaitTicks: return "the timed wait to end";
+    case WaitHandler::AnimationStep: return "the animation to end";
+    default: return "the picture change to end";
+  }
+}
+
+}  // namespace
+
+std::string Debugger::StatusLine() const {
+  if (paused_)
+    return "Paused at " + language::FormatPlace(CurrentFile(), Where()) + " (" +
+           PauseReasonName(reason_) + ")";
+  // A step whose instruction started a wait goes on when the wait ends.
+  if (mode_ == PauseReason::Step && scn_.MainProc != WaitHandler::None)
+    return std::string("Stepping: waits for ") + WaitsFor(scn_.MainProc, form_.msgwin.PageWait) +
+           " (" + scenario::WaitHandlerName(scn_.MainProc) + ")";
+  return "Running";
+}
+
 DebugState Debugger::State() const {
   DebugState s;
   s.main_proc = scenario::WaitHandlerName(scn_.MainProc);
-  s.message = SjisToUtf8(form_.msgwin.MsgText.view());
+  // As the source writes it: "\" as typed, control codes as their escapes.
+  s.message = language::FormatText(form_.msgwin.MsgText.view(), kReaderStyle);
   s.msg_pos = static_cast<int>(form_.msgwin.MsgPos);
   s.page_wait = form_.msgwin.PageWait;
   s.music = SjisToUtf8(form_.music.MusicName.view());

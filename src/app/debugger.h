@@ -51,7 +51,7 @@ struct CodeLine {
 // What the debugger window shows beside the code, in UTF-8.
 struct DebugState {
   std::string main_proc;  // the wait handler's name, or "none"
-  std::string message;    // the message being typed or shown
+  std::string message;    // the message being typed or shown, as a source writes it ("a\\b\n")
   int msg_pos = 0;
   bool page_wait = false;
   std::string music;  // the music asked for
@@ -110,6 +110,14 @@ class Debugger : public scenario::InstructionGate {
   DebugState State() const;
   // The label standing at an offset of the current file, if its source is there.
   std::string LabelAt(uint16_t offset);
+  // What the current file's source calls a work variable or a flag with its
+  // defines ("visits"); empty without a source or a name.
+  std::string WorkName(int n);
+  std::string FlagName(int n);
+  // "Paused at INIT.SNX:0x0012 (breakpoint)"; while a step runs through a
+  // wait, what it waits for ("Stepping: waits for a click (WaitClick)");
+  // else "Running".
+  std::string StatusLine() const;
   // The current file's instructions around inx: up to `before` lines before
   // it, the one at inx, and up to `after` - 1 after it.
   std::vector<CodeLine> CodeAround(int before, int after);
@@ -129,6 +137,10 @@ class Debugger : public scenario::InstructionGate {
   language::SourceLabels ReadLabels(const std::string& sjis_file);
   // The current file decoded from its start, as far as it decodes (cached).
   const std::vector<CodeLine>& Listing();
+  // Why a breakpoint at `at` could never stop: it lies inside an instruction
+  // of the file (whose `bytes` are given); nothing when it is a start.
+  std::optional<std::string> InsideInstruction(const std::string& sjis_file,
+                                               const std::vector<uint8_t>& bytes, uint16_t at);
   std::vector<CodeLine> Decode(uint32_t from, uint32_t size, int count);
   std::optional<uint16_t> ResolveLabel(const std::string& sjis_file, const std::string& label,
                                        std::string* error);

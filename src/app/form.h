@@ -251,6 +251,8 @@ class TForm1 : public scenario::ScenarioHost {
   GameDialogs dialogs{platform.dialogs, invalid};
   menus::ErrorReport errors{dialogs};
   std::string startup_failure_;
+  // Where the pointer stood before a number key moved it onto its row.
+  std::optional<Point> pointer_before_pick_;
 
   // Folders as the system names them (never converted), ending in "/".
   std::string ExePath;
@@ -327,6 +329,8 @@ class TForm1 : public scenario::ScenarioHost {
   bool PointAtChoice(int row);
   void MoveChoiceHighlight(int step);
   void PickChoice(int row);
+  // After the tick that took a number key's pick, the pointer goes back.
+  void ReturnPointerAfterPick();
   // A click (or a key or turn standing for one) while a reading mode is on
   // only ends the mode. True when it did.
   bool ClickEndsReaderMode();

@@ -85,8 +85,19 @@ void TForm1::MoveChoiceHighlight(int step) {
 void TForm1::PickChoice(int row) {
   if (input.HoldMode == 1 || scn.MainProc != WaitHandler::ChoiceProc) return;
   if (row < 0 || row >= choices.ChoiceCount) return;
-  // The next tick highlights the row under the pointer and takes the click.
-  if (PointAtChoice(row)) input.clk = 1;
+  // The next tick highlights the row under the pointer and takes the click;
+  // then the pointer goes back where the player left it, so that it does not
+  // stand over the text that follows.
+  const Point before = platform.window.CursorPos();
+  if (!PointAtChoice(row)) return;
+  input.clk = 1;
+  if (!pointer_before_pick_) pointer_before_pick_ = before;
+}
+
+void TForm1::ReturnPointerAfterPick() {
+  if (!pointer_before_pick_ || scn.MainProc == WaitHandler::ChoiceProc) return;
+  platform.window.SetCursorPos(*pointer_before_pick_);
+  pointer_before_pick_.reset();
 }
 
 }  // namespace velmor::app

@@ -119,9 +119,12 @@ void ReaderModes::Load() {
 }
 
 void ReaderModes::MessageStarted() {
+  if (seen_) MarkRead();  // the scenario went on from a message seen whole
   current_.file = scn_.CallFile[scn_.CallDepth].str();
   current_.offset = scn_.inx;
   has_current_ = true;
+  seen_ = false;
+  skipped_ = false;
 }
 
 bool ReaderModes::AtClickWait() const {
@@ -131,6 +134,9 @@ bool ReaderModes::AtClickWait() const {
 
 void ReaderModes::BeforeStep() {
   before_ = scn_.MainProc;
+  // The skip key held by the player while the message types: not all of it
+  // was seen.
+  if (before_ == WaitHandler::TypeText && input_.sft == kSkipKey) skipped_ = true;
   if (mode_ == ReaderMode::SkipRead) Skip();
   if (mode_ == ReaderMode::Auto) {
     Auto();
@@ -151,9 +157,12 @@ void ReaderModes::Skip() {
     case WaitHandler::None: return;  // instructions run
     default: break;
   }
+  // The first message not read before, and the wait after it: the player
+  // reads it. (A message typed to its end is not read yet: the player may
+  // not have taken it in, so a skip begun at its wait stops there.)
   const bool read = !has_current_ || read_.Contains(current_);
-  if (scn_.MainProc == WaitHandler::TypeText && !read) {
-    Stop();  // the first message not read before
+  if (!read && (scn_.MainProc == WaitHandler::TypeText || AtClickWait())) {
+    Stop();
     return;
   }
   if (AtClickWait()) {
@@ -182,11 +191,18 @@ void ReaderModes::AfterStep() {
     input_.sft = held_sft_;
     skip_key_lent_ = false;
   }
-  if (before_ == WaitHandler::TypeText && scn_.MainProc != WaitHandler::TypeText && has_current_)
+  // A message typed to its end without skipping has been seen whole; it
+  // counts as read once the scenario goes on from the wait after it (the
+  // player's click, an answer, auto mode), or from the message itself.
+  if (before_ == WaitHandler::TypeText && scn_.MainProc != WaitHandler::TypeText) {
+    seen_ = has_current_ && !skipped_;
+  } else if (seen_ && before_ != WaitHandler::None && scn_.MainProc != before_) {
     MarkRead();
+  }
 }
 
 void ReaderModes::MarkRead() {
+  seen_ = false;
   if (!read_.Add(current_)) return;
   const std::vector<uint8_t> bytes = read_.Encode();
   std::string error;

@@ -2,8 +2,10 @@
 // text", which passes the messages the player has read before as the Ctrl
 // key would, and "auto", which goes on from a click wait by itself after
 // the time it takes to read the page. Either ends with the player's next
-// click; skipping also ends at the first unread message, a choice, a name
-// entry, the save panel or a hit map.
+// click; skipping also ends at the first unread message (or the click wait
+// after it), a choice, a name entry, the save panel or a hit map. A message
+// is read once the player has seen all of it, typed without skipping, and
+// gone on from it.
 //
 // The messages read are kept in a small file beside the slot files, written
 // whole into a temporary file and renamed, as the slots are.
@@ -94,7 +96,8 @@ class ReaderModes {
   void MessageStarted();
   // Around the scenario's turn in a tick: the mode acts before it (a click,
   // or the skip key held for the turn), and after it the skip key is given
-  // back and a message whose typing ended is noted as read.
+  // back. A message typed to its end without the skip key is noted as read
+  // once the scenario goes on from it.
   void BeforeStep();
   void AfterStep();
 
@@ -118,6 +121,8 @@ class ReaderModes {
   ReadMessages read_;
   MessageId current_;
   bool has_current_ = false;
+  bool seen_ = false;     // the current message was typed to its end, not skipped
+  bool skipped_ = false;  // the skip key was held while it typed
   scenario::WaitHandler before_ = scenario::WaitHandler::None;
   bool skip_key_lent_ = false;
   int32_t held_sft_ = 0;

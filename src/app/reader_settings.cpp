@@ -16,6 +16,8 @@ constexpr std::string_view kSection = "reader";
 constexpr std::string_view kVolumeKey = "music_volume";
 constexpr std::string_view kSmoothKey = "smooth_scaling";
 constexpr std::string_view kAutoDelayKey = "auto_delay_ms";
+constexpr std::string_view kDebuggerSection = "debugger";
+constexpr std::string_view kWindowKey = "window";
 // Longer than any sound settings file: a file this long is something else.
 constexpr std::size_t kMostBytes = 64 * 1024;
 
@@ -65,7 +67,23 @@ bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value)
 }
 
 bool IsKnown(const std::string& section, const std::string& key) {
+  if (section == kDebuggerSection) return key == kWindowKey;
   return section == kSection && (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey);
+}
+
+// "LEFT TOP WIDTH HEIGHT", the size at least 1 by 1.
+std::optional<Rect> ParseWindowPlace(std::string_view value) {
+  int numbers[4];
+  for (int& n : numbers) {
+    value = Trim(value);
+    const std::size_t end = std::min(value.find(' '), value.size());
+    std::optional<int> parsed = ParseNumber(value.substr(0, end));
+    if (!parsed || *parsed < -100000 || *parsed > 100000) return std::nullopt;
+    n = *parsed;
+    value.remove_prefix(end);
+  }
+  if (!Trim(value).empty() || numbers[2] < 1 || numbers[3] < 1) return std::nullopt;
+  return Rect::FromSize(numbers[0], numbers[1], numbers[2], numbers[3]);
 }
 
 }  // namespace
@@ -107,6 +125,11 @@ ParsedSettings ParseReaderSettings(std::string_view text) {
       out.settings.others.push_back({section, key, std::string(value)});
       continue;
     }
+    if (section == kDebuggerSection) {
+      // A place that makes no sense is forgotten, not a damaged file.
+      out.settings.debugger_window = ParseWindowPlace(value);
+      continue;
+    }
     if (!SetKnown(out.settings, key, value))
       return damaged(at + ": " + key + " cannot be \"" + std::string(value) + "\"");
   }
@@ -120,6 +143,7 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
   // What this version does not know goes back under its own section (keys
   // before any section first), sections in the order first seen.
   std::vector<std::string> sections{"", std::string(kSection)};
+  if (s.debugger_window) sections.emplace_back(kDebuggerSection);
   for (const ReaderSettings::Other& o : s.others)
     if (std::find(sections.begin(), sections.end(), o.section) == sections.end())
       sections.push_back(o.section);
@@ -132,6 +156,11 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
       text += std::string(kVolumeKey) + "=" + std::to_string(s.music_volume) + "\n";
       text += std::string(kSmoothKey) + "=" + (s.smooth_scaling ? "1" : "0") + "\n";
       text += std::string(kAutoDelayKey) + "=" + std::to_string(s.auto_delay_ms) + "\n";
+    }
+    if (section == kDebuggerSection && s.debugger_window) {
+      const Rect& w = *s.debugger_window;
+      text += std::string(kWindowKey) + "=" + std::to_string(w.left) + " " + std::to_string(w.top) +
+              " " + std::to_string(w.width()) + " " + std::to_string(w.height()) + "\n";
     }
     for (const ReaderSettings::Other& o : s.others)
       if (o.section == section) text += o.key + "=" + o.value + "\n";

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/geometry.h"
 #include "platform/files.h"
 
 namespace velmor::app {
@@ -34,6 +35,9 @@ struct ReaderSettings {
   int music_volume = kMaxVolume;  // per cent of the sound as the piece has it
   bool smooth_scaling = false;    // linear filtering when the picture is stretched
   int auto_delay_ms = kDefaultAutoDelayMs;
+  // Where the player last left the debugger's window (window pixels), in a
+  // section of its own ("[debugger]", "window=LEFT TOP WIDTH HEIGHT").
+  std::optional<Rect> debugger_window;
 
   // A line of the file this version does not know, kept as it was.
   struct Other {

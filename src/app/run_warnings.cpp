@@ -19,7 +19,7 @@ std::string RunWarnings::Where() const {
   if (!scn_.Running()) return "start-up";
   const Sstr& file = scn_.CallFile[scn_.InstructionLevel()];
   const uint16_t at = scn_.InstructionAt();
-  return SjisToUtf8(file.view()) + ".SNX:" + language::FormatAddress(at) + ": " +
+  return language::FormatPlace(SjisToUtf8(file.view()), at) + ": " +
          language::DisassembleForTrace(std::span<const uint8_t>(scn_.snx), at);
 }
 

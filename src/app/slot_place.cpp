@@ -104,4 +104,16 @@ void OfferOldSlots(platform::Files& files, platform::Dialogs& dialogs,
       });
 }
 
+void MakeSlotFolder(platform::Files& files, platform::Dialogs& dialogs,
+                    const std::string& folder) {
+  if (folder.empty() || files.Exists(folder)) return;
+  std::string error;
+  if (files.CreateFolders(folder, &error)) return;
+  dialogs.ShowMessageBox(Sjis("セーブデータのフォルダーを作れませんでした。\n"
+                              "セーブと既読の記録はできません。\n")
+                                 .str() +
+                             Utf8ToSjis(folder) + "\n" + Utf8ToSjis(error),
+                         platform::MessageKind::Error, platform::Buttons::Ok);
+}
+
 }  // namespace velmor::app

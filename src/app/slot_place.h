@@ -53,4 +53,9 @@ std::vector<std::string> OldSlotFiles(platform::Files& files, const std::string&
 void OfferOldSlots(platform::Files& files, platform::Dialogs& dialogs,
                    const std::string& program_folder, const std::string& user_folder);
 
+// Makes the slot folder when it is missing, so that what is read before the
+// first save is kept; one that cannot be made is said in an error box naming
+// it and why (the game goes on; its saves will fail and say so).
+void MakeSlotFolder(platform::Files& files, platform::Dialogs& dialogs, const std::string& folder);
+
 }  // namespace velmor::app

@@ -113,6 +113,7 @@ void TForm1::ChooseSlotFolder() {
                              options.user_data_folder);
   if (options.slot_folder.empty() && SlotPath != ExePath)
     OfferOldSlots(platform.files, dialogs, ExePath, SlotPath);
+  MakeSlotFolder(platform.files, dialogs, SlotPath);
   // A save the program was killed in the middle of left its temporary file;
   // the slot itself is whole (the old one or the new one).
   platform.files.RemoveUnfinishedWrites(SlotPath);

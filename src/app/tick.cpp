@@ -84,6 +84,7 @@ void TForm1::Tick() {
   if (drawn_pointer) layers.Publish(pointer);
   music.LoopCheck();
   input.clk = 0;
+  ReturnPointerAfterPick();
 }
 
 void TForm1::CompositePointer(Rect& r) {

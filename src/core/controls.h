@@ -159,6 +159,8 @@ struct Edit : Control {
   // How often entered text lost characters: past the byte limit, or
   // without a Shift-JIS form. The view shows a short sign when it grows.
   int dropped = 0;
+  // How often OK found the field empty; the view shows the same sign.
+  int wanted = 0;
 
   // The game puts a text in: at most max_bytes, never cutting a double-byte
   // character in half; the caret goes to the end. A composition stays.

@@ -1,5 +1,6 @@
 #include "graphics/hit_map.h"
 
+#include "core/errors.h"
 #include "graphics/color_table.h"
 
 namespace velmor::graphics {
@@ -25,13 +26,20 @@ void HitMap::StartHitMap(uint16_t result_var, const ByteString& name, uint8_t ho
   // reported and the scenario goes on after the instruction with the answer 0.
   // Mended: at a missing region picture the original stopped with two
   // operands unread and went on from the middle of the instruction.
-  scn_.Work(result_var) = 0;
-  layers_.loader().Load(Region, BMPDIR, name + ".BMP");
+  try {
+    layers_.loader().Load(Region, BMPDIR, name + ".BMP");
+  } catch (const GameError&) {
+    scn_.Work(result_var) = 0;
+    throw;
+  }
   HitCursor = hover != 0 ? hover : cursors_.CursorNumber;
   HitCursorDown = down != 0 ? down : cursors_.CursorNumber;
+  // The hover shape comes before the wait: when its files are missing the
+  // error skips the rest of the tick and no wait starts (the answer and the
+  // selector are untouched).
+  cursors_.SetCursorShape(HitCursor);
   MouseSpin_.enabled = false;
   scn_.MainProc = WaitHandler::HitMapPress;
-  cursors_.SetCursorShape(HitCursor);
 }
 
 void HitMap::HitMapPress() {

@@ -2,6 +2,7 @@
 // files, and the labels filled in at the end.
 #include "language/assembler.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -30,6 +31,7 @@ class Assembler {
     std::vector<Statement> statements = Lex(text, lex_errors);
     auto lex_error = lex_errors.begin();
     for (const Statement& st : statements) {
+      ++out_.statement;
       // Lexing errors go in line order with the others.
       for (; lex_error != lex_errors.end() && lex_error->line <= st.line; ++lex_error)
         Error(file_, lex_error->line, lex_error->message);
@@ -42,21 +44,51 @@ class Assembler {
   }
 
   AssemblyResult Finish() {
-    for (const Fixup& f : out_.fixups) FillIn(f);
+    for (const Fixup& f : out_.fixups) {
+      out_.statement = f.statement;
+      FillIn(f);
+    }
     AssemblyResult r;
     if (errors_.empty()) {
       r.bytes = std::move(out_.bytes);
       r.labels = std::move(labels_);
-    } else {
-      r.errors = std::move(errors_);
-      if (r.errors.size() > kMaxErrors) r.errors.resize(kMaxErrors);
+      r.lines = std::move(lines_);
+      r.work_names = std::move(work_names_);
+      r.flag_names = std::move(flag_names_);
+      return r;
     }
+    TellLaterDefines();
+    // A label is only known to be missing at the end: its error goes back
+    // among the others, in the order of the statements.
+    std::stable_sort(errors_.begin(), errors_.end(), [](const Pending& a, const Pending& b) {
+      return a.statement < b.statement;
+    });
+    for (Pending& e : errors_) r.errors.push_back(std::move(e.diagnostic));
+    if (r.errors.size() > kMaxErrors) r.errors.resize(kMaxErrors);
     return r;
   }
 
  private:
-  void Error(const std::string& file, int line, std::string message) {
-    errors_.push_back(Diagnostic{file, line, std::move(message)});
+  struct Pending {
+    Diagnostic diagnostic;
+    size_t statement = 0;
+    std::string unknown_name;
+  };
+
+  void Error(const std::string& file, int line, std::string message,
+             std::string unknown_name = {}) {
+    errors_.push_back(Pending{Diagnostic{file, line, std::move(message)}, out_.statement,
+                              std::move(unknown_name)});
+  }
+
+  // A name used before its define: the error says where the define is.
+  void TellLaterDefines() {
+    for (Pending& e : errors_) {
+      const Symbol* s = e.unknown_name.empty() ? nullptr : symbols_.Find(e.unknown_name);
+      if (!s) continue;
+      e.diagnostic.message += "; '" + e.unknown_name + "' is defined later, at " + s->file + ":" +
+                              std::to_string(s->line) + ": define it before its first use";
+    }
   }
 
   // A label's word, now that every label is known.
@@ -88,10 +120,11 @@ class Assembler {
       }
       if (!c.AtEnd()) Directive(c, depth);
     } catch (const StatementError& e) {
-      Error(file_, e.line, e.message);
+      Error(file_, e.line, e.message, e.unknown_name);
       out_.Rewind(start);
       return;
     }
+    if (out_.bytes.size() > start.bytes) lines_.try_emplace(static_cast<uint32_t>(start.bytes), SourceLine{file_, st.line});
     if (!too_big_ && out_.bytes.size() > kMaxScenarioSize) {
       too_big_ = true;
       Error(file_, st.line,
@@ -186,6 +219,11 @@ class Assembler {
     }
     EndOfStatement(c);
     symbols_.Declare(name, s);
+    if (s.kind == Symbol::Kind::Work || s.kind == Symbol::Kind::Flag) {
+      std::string& names =
+          (s.kind == Symbol::Kind::Work ? work_names_ : flag_names_)[static_cast<uint16_t>(s.value)];
+      names += (names.empty() ? "" : ", ") + name.text;
+    }
   }
 
   // The file is read through the loader, by its path joined to the folder
@@ -218,7 +256,9 @@ class Assembler {
   AssemblyOutput out_;
   Symbols symbols_;
   std::map<std::string, uint32_t, std::less<>> labels_;
-  std::vector<Diagnostic> errors_;
+  std::map<uint32_t, SourceLine> lines_;
+  std::map<uint16_t, std::string> work_names_, flag_names_;
+  std::vector<Pending> errors_;
   std::string file_;
   bool too_big_ = false;
 };

@@ -25,12 +25,25 @@ struct Diagnostic {
   std::string ToString() const;
 };
 
+// Where a statement of a source stands.
+struct SourceLine {
+  std::string file;
+  int line = 0;
+};
+
 struct AssemblyResult {
   std::vector<uint8_t> bytes;          // empty when there are errors
   std::vector<Diagnostic> errors;      // in source order, at most kMaxErrors
   // Where each label stands (included files' labels too); empty when there
   // are errors.
   std::map<std::string, uint32_t, std::less<>> labels;
+  // The statement that wrote the bytes from each offset on (instructions and
+  // data; included files' too); empty when there are errors.
+  std::map<uint32_t, SourceLine> lines;
+  // The names `define` gives work variables and flags, by number (several
+  // names of one, in source order, joined by ", "); empty when there are
+  // errors.
+  std::map<uint16_t, std::string> work_names, flag_names;
   bool ok() const { return errors.empty(); }
 };
 

@@ -18,7 +18,7 @@ void AssemblyOutput::PutAddress(Cursor& c, const Symbols& symbols, const std::st
   if (t && t->kind == TokenKind::Identifier && !symbols.Find(*t) && IsReserved(t->text))
     Fail(t->line, "expected a label or an address, found " + Describe(*t));
   if (t && t->kind == TokenKind::Identifier && !symbols.IsNumberName(*t)) {
-    fixups.push_back(Fixup{bytes.size(), t->text, file, t->line});
+    fixups.push_back(Fixup{bytes.size(), t->text, file, t->line, statement});
     c.Next();
     return PutWord(0);
   }

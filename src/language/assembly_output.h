@@ -18,12 +18,16 @@ struct Fixup {
   std::string name;
   std::string file;
   int line = 0;
+  size_t statement = 0;  // which statement used it, in source order
 };
 
 class AssemblyOutput {
  public:
   std::vector<uint8_t> bytes;
   std::vector<Fixup> fixups;
+  // The statement being written, counted in source order (includes where
+  // they stand).
+  size_t statement = 0;
 
   // How much is written; a statement that fails is taken back to it.
   struct Mark {

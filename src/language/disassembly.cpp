@@ -47,6 +47,12 @@ std::string FormatAddress(uint16_t address) {
   return buf;
 }
 
+std::string FormatPlace(std::string_view file, uint32_t offset) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, ".SNX:0x%04X", offset);
+  return std::string(file) + buf;
+}
+
 std::string FormatInstruction(const RawInstruction& in, const LabelNamer& label_of) {
   return FormatInstruction(in, label_of, FormatStyle{});
 }

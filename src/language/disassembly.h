@@ -26,6 +26,9 @@ struct FormatStyle {
   // Texts go on over several lines, a new line after each line feed or new
   // page code (the lines after the first are indented by kContinuationIndent).
   bool break_texts = false;
+  // Byte 0x5C as the escape "\\" rather than the yen sign (for readers who
+  // write a backslash; both assemble to the same byte).
+  bool backslash = false;
 };
 inline constexpr const char* kContinuationIndent = "        ";
 std::string FormatInstruction(const RawInstruction& in, const LabelNamer& label_of,
@@ -53,5 +56,8 @@ std::string FormatText(std::string_view raw, const FormatStyle& style = {});
 
 // An address operand without a label: 0x followed by four hex digits.
 std::string FormatAddress(uint16_t address);
+// A place in a scenario file as every tool and message writes it:
+// "INIT.SNX:0x0026" (`file` without its extension, in UTF-8).
+std::string FormatPlace(std::string_view file, uint32_t offset);
 
 }  // namespace velmor::language

@@ -12,6 +12,9 @@ SourceLabels AssembleLabels(std::string_view source, const std::string& path,
   }
   labels.labels = std::move(r.labels);
   labels.bytes = std::move(r.bytes);
+  labels.lines = std::move(r.lines);
+  labels.work_names = std::move(r.work_names);
+  labels.flag_names = std::move(r.flag_names);
   return labels;
 }
 

@@ -19,6 +19,8 @@ namespace velmor::language {
 struct SourceLabels {
   std::map<std::string, uint32_t, std::less<>> labels;  // each label's offset
   std::vector<uint8_t> bytes;  // what the source assembles to
+  std::map<uint32_t, SourceLine> lines;  // where each statement that wrote bytes starts
+  std::map<uint16_t, std::string> work_names, flag_names;  // what its defines call them
   std::string error;           // the first error ("INIT.s:12: ..."); empty when it assembled
 };
 

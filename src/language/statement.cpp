@@ -5,7 +5,10 @@
 
 namespace velmor::language {
 
-void Fail(int line, std::string message) { throw StatementError{line, std::move(message)}; }
+void Fail(int line, std::string message) { throw StatementError{line, std::move(message), {}}; }
+void FailUnknown(int line, std::string message, const std::string& name) {
+  throw StatementError{line, std::move(message), name};
+}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -81,7 +84,9 @@ int64_t Symbols::Constant(Cursor& c, int64_t lo, int64_t hi, const char* what) c
     v = static_cast<int64_t>(t.value);
   } else if (t.kind == TokenKind::Identifier) {
     const Symbol* s = Find(t);
-    if (!s) Fail(t.line, "unknown name '" + t.text + "' (names are defined before they are used)");
+    if (!s)
+      FailUnknown(t.line, "unknown name '" + t.text + "' (names are defined before they are used)",
+                  t.text);
     if (s->kind != Symbol::Kind::Number)
       Fail(t.line, "'" + t.text + "' is " + KindName(s->kind) + ", not a number");
     v = s->value;
@@ -106,9 +111,14 @@ uint16_t Symbols::Indexed(Cursor& c, const char* keyword, Symbol::Kind alias) co
     return static_cast<uint16_t>(n);
   }
   if (IsAlias(c, alias)) return static_cast<uint16_t>(Find(c.Next())->value);
-  Fail(c.line(), std::string("expected ") +
-                     (alias == Symbol::Kind::Work ? "a work variable" : "a flag") + " such as " +
-                     keyword + "[3], found " + c.Found());
+  const Token* t = c.Peek();
+  const std::string unknown =
+      t && t->kind == TokenKind::Identifier && !Find(*t) ? t->text : std::string();
+  FailUnknown(c.line(),
+              std::string("expected ") +
+                  (alias == Symbol::Kind::Work ? "a work variable" : "a flag") + " such as " +
+                  keyword + "[3], found " + c.Found(),
+              unknown);
 }
 
 }  // namespace velmor::language

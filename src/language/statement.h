@@ -17,9 +17,12 @@ namespace velmor::language {
 struct StatementError {
   int line;
   std::string message;
+  std::string unknown_name;  // a name not defined (yet) that the statement used
 };
 
 [[noreturn]] void Fail(int line, std::string message);
+// The statement uses `name`, which is not defined at this point.
+[[noreturn]] void FailUnknown(int line, std::string message, const std::string& name);
 
 std::string Lower(std::string_view s);
 

@@ -67,12 +67,12 @@ size_t WriteEscape(const TextEscape& e, std::string_view raw, size_t i, const Fo
 
 // Writes the character at raw[i] (a byte, or a lead byte and its partner);
 // returns how many bytes it took.
-size_t WriteCharacter(std::string_view raw, size_t i, std::string& out) {
+size_t WriteCharacter(std::string_view raw, size_t i, const FormatStyle& style, std::string& out) {
   auto b = static_cast<uint8_t>(raw[i]);
   if (b == '"') {
     out += "\\\"";
   } else if (b == 0x5C) {
-    out += "\xC2\xA5";  // the yen sign in this code page
+    out += style.backslash ? "\\\\" : "\xC2\xA5";  // else the yen sign in this code page
   } else if (b < 0x20 || b == 0x7F) {
     out += Hex2(b);
   } else if (b < 0x80) {
@@ -107,7 +107,7 @@ std::string FormatText(std::string_view raw, const FormatStyle& style) {
     if (e && (e->arg != TextEscape::Arg::Byte || i + 1 < raw.size()))
       i += WriteEscape(*e, raw, i, style, out, next_as_hex);
     else
-      i += WriteCharacter(raw, i, out);
+      i += WriteCharacter(raw, i, style, out);
   }
   return out + "\"";
 }

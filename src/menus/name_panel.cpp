@@ -63,12 +63,13 @@ void NamePanelLogic::CloseNamePanel() {
 bool NamePanelLogic::BothNamesGiven() {
   p_.FirstNameEdit.SetText(StripBlanks(p_.FirstNameEdit.text));
   p_.SecondNameEdit.SetText(StripBlanks(p_.SecondNameEdit.text));
-  if (p_.SecondNameEdit.text.empty()) {
-    p_.NamePanel.SetFocus(&p_.SecondNameEdit);
-    return false;
-  }
-  if (p_.FirstNameEdit.text.empty()) {
-    p_.NamePanel.SetFocus(&p_.FirstNameEdit);
+  // An empty field takes the focus, and its frame flashes as when typed
+  // characters are dropped: with the focus there already nothing else would
+  // show that OK did anything.
+  for (Edit* field : {&p_.SecondNameEdit, &p_.FirstNameEdit}) {
+    if (!field->text.empty()) continue;
+    p_.NamePanel.SetFocus(field);
+    ++field->wanted;
     return false;
   }
   return true;

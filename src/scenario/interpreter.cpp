@@ -48,7 +48,8 @@ void Scenario::ReportNotResponding() {
 
 void Scenario::TraceInstruction(uint16_t at) {
   std::string line = language::DisassembleForTrace(std::span<const uint8_t>(snx), at);
-  std::printf("%s %04X: %s\n", SjisToUtf8(CallFile[CallDepth].view()).c_str(), at, line.c_str());
+  std::printf("%s: %s\n", language::FormatPlace(SjisToUtf8(CallFile[CallDepth].view()), at).c_str(),
+              line.c_str());
 }
 
 // --- Operand groups ---

@@ -164,7 +164,24 @@ void Session::TakeViewOutcome(ViewOutcome outcome) {
   pending_.insert(pending_.end(), outcome.actions.begin(), outcome.actions.end());
   ReaderSettingsEdited(outcome.settings_changed, outcome.settings_finished);
   for (const std::function<void()>& action : outcome.debugger_actions) Run(action);
+  if (outcome.debugger_moved) DebuggerMoved(*outcome.debugger_moved);
   SettleBoxes();
+}
+
+void Session::DebuggerMoved(Rect place) {
+  // Kept with the reader's settings, so that the window opens there again;
+  // an open settings window keeps it too, not the place it was opened with.
+  settings_window_.settings.debugger_window = place;
+  app::ReaderSettings settings = game_.reader_settings();
+  settings.debugger_window = place;
+  std::string problem;
+  Run([&] {
+    game_.ApplyReaderSettings(settings);
+    std::string error;
+    if (settings_file_ != nullptr && !settings_file_->Save(game_.reader_settings(), &error))
+      problem = "The debugger's place could not be kept: " + error;
+  });
+  if (!problem.empty()) ShowNotice(problem);
 }
 
 // --- The reader's settings window ---

@@ -201,6 +201,7 @@ class Session {
   void RunWindowCommand(WindowCommand command);
   void ToggleReaderSettings();
   void ReaderSettingsEdited(bool changed, bool finished);
+  void DebuggerMoved(Rect place);
   void RunActions(std::vector<menus::PanelAction>& actions);
   void RunTick();
   void UpdateTextInput();

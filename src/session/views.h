@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +47,7 @@ struct ViewOutcome {
   bool settings_changed = false;   // a reader setting moved: apply it
   bool settings_finished = false;  // an edit of them ended: keep them
   std::vector<std::function<void()>> debugger_actions;
+  std::optional<Rect> debugger_moved;  // the player left the debugger's window here: keep it
 };
 
 }  // namespace velmor::session

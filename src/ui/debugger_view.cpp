@@ -1,8 +1,10 @@
 #include "ui/debugger_view.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "imgui.h"
+#include "language/disassembly.h"
 #include "ui/classic_colors.h"
 
 namespace velmor::ui {
@@ -12,18 +14,12 @@ namespace {
 constexpr float kWidth = 460;
 constexpr int kLinesBefore = 8;
 constexpr int kLinesAfter = 16;
+constexpr float kNameWidth = 200;  // the work variables' names, before their fields
 
 std::string Hex(uint32_t n) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%04X", n);
   return buf;
-}
-
-// "Paused at INIT:0x0012 (breakpoint)" or "Running".
-std::string StatusLine(const app::Debugger& d) {
-  if (!d.paused()) return "Running";
-  return "Paused at " + d.CurrentFile() + ":" + Hex(d.Where()) + " (" +
-         app::PauseReasonName(d.reason()) + ")";
 }
 
 }  // namespace
@@ -34,11 +30,22 @@ void DebuggerView::Text(const std::string& utf8) {
 }
 
 void DebuggerView::Draw(app::Debugger& d, std::string& note,
-                        std::vector<std::function<void()>>& actions) {
+                        std::vector<std::function<void()>>& actions,
+                        const std::optional<Rect>& place, std::optional<Rect>& moved) {
   note_ = &note;
   const ImGuiIO& io = ImGui::GetIO();
-  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kWidth - 8, 8), ImGuiCond_FirstUseEver);
-  ImGui::SetNextWindowSize(ImVec2(kWidth, io.DisplaySize.y - 16), ImGuiCond_FirstUseEver);
+  // Where the player left it last time (kept inside the window), else at
+  // the right edge.
+  if (place) {
+    const float w = static_cast<float>(place->width()), h = static_cast<float>(place->height());
+    const float x = std::clamp(static_cast<float>(place->left), 0.0f, std::max(io.DisplaySize.x - 40, 0.0f));
+    const float y = std::clamp(static_cast<float>(place->top), 0.0f, std::max(io.DisplaySize.y - 40, 0.0f));
+    ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(w, h), ImGuiCond_FirstUseEver);
+  } else {
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - kWidth - 8, 8), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(kWidth, io.DisplaySize.y - 16), ImGuiCond_FirstUseEver);
+  }
   ImGui::PushFont(ui_.Font(UiFont::Box));
   // The spacing of the message boxes, and framed buttons and fields.
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(8, 8));
@@ -53,9 +60,16 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
   const ImVec2 at = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
   area_ = Rect::FromSize(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y),
                          static_cast<int32_t>(size.x), static_cast<int32_t>(size.y));
+  // Moved or sized by the player, and let go: to be kept.
+  if (last_area_ && area_ != *last_area_) dragged_ = true;
+  last_area_ = area_;
+  if (dragged_ && !ImGui::IsMouseDown(ImGuiMouseButton_Left)) {
+    dragged_ = false;
+    if (!place || *place != area_) moved = area_;
+  }
 
   DrawButtons(d, actions);
-  Text(StatusLine(d));
+  Text(d.StatusLine());
   if (!note.empty()) {
     ImGui::PushStyleColor(ImGuiCol_Text, kRed);
     Text(note);
@@ -72,7 +86,11 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
 }
 
 void DebuggerView::DrawButtons(app::Debugger& d, std::vector<std::function<void()>>& actions) {
-  if (d.paused() ? ImGui::Button("Continue") : ImGui::Button("Pause")) {
+  // One width for both captions, so that the buttons beside it stay put.
+  const ImGuiStyle& style = ImGui::GetStyle();
+  const float width = std::max(ImGui::CalcTextSize("Continue").x, ImGui::CalcTextSize("Pause").x) +
+                      2 * style.FramePadding.x;
+  if (ImGui::Button(d.paused() ? "Continue###run" : "Pause###run", ImVec2(width, 0))) {
     d.paused() ? d.Continue() : d.Pause();
   }
   ImGui::SameLine();
@@ -115,8 +133,9 @@ void DebuggerView::DrawWork(app::Debugger& d) {
       ImGui::PushID(n);
       char name[24];
       std::snprintf(name, sizeof name, "work[%d]", n);
-      ImGui::TextUnformatted(name);
-      ImGui::SameLine(90);
+      const std::string named = d.WorkName(n);
+      Text(named.empty() ? std::string(name) : std::string(name) + " " + named);
+      ImGui::SameLine(kNameWidth);
       int value = d.WorkValue(n);
       ImGui::SetNextItemWidth(100);
       std::string why;
@@ -138,8 +157,11 @@ void DebuggerView::DrawFlags(app::Debugger& d) {
   for (int n : d.SetFlags()) {
     char name[24];
     std::snprintf(name, sizeof name, "flag[%d]", n);
+    const std::string named = d.FlagName(n);
+    const std::string caption = named.empty() ? std::string(name) : std::string(name) + " " + named;
+    ui_.Need(UiFont::Box, caption);
     bool set = true;
-    if (ImGui::Checkbox(name, &set)) d.SetFlag(n, 0, nullptr);
+    if (ImGui::Checkbox(caption.c_str(), &set)) d.SetFlag(n, 0, nullptr);
   }
   ImGui::EndChild();
 }

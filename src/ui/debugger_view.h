@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,11 @@ class DebuggerView {
   explicit DebuggerView(UiLayer& ui) : ui_(ui) {}
 
   // `note`: why the last reload or edit was refused, shown in the window.
+  // `place`: where the player last left the window (it opens there); when
+  // the player has moved or sized it and let go, `moved` says where.
   void Draw(app::Debugger& debugger, std::string& note,
-            std::vector<std::function<void()>>& actions);
+            std::vector<std::function<void()>>& actions, const std::optional<Rect>& place,
+            std::optional<Rect>& moved);
 
   // Whether the window, as last drawn, covers a window pixel.
   bool Covers(Point p) const { return shown_ && area_.contains(p.x, p.y); }
@@ -45,6 +49,8 @@ class DebuggerView {
   bool shown_ = false;
   bool editing_ = false;
   Rect area_;
+  std::optional<Rect> last_area_;  // as drawn the frame before
+  bool dragged_ = false;           // moved or sized since the button went down
   std::string* note_ = nullptr;  // the note of the frame being drawn
   int flag_to_set_ = 0;
 };

@@ -19,8 +19,8 @@ constexpr ImU32 kText = IM_COL32(0xFF, 0xFF, 0xFF, 0xFF);
 void NoticeView::Draw(const session::Notice& notice) {
   if (!notice.Shown()) return;
   const std::string& text_ = notice.text();
-  ui_.Need(UiFont::Box, text_);
-  ImFont* font = ui_.Font(UiFont::Box);
+  ui_.Need(UiFont::Engine, text_);
+  ImFont* font = ui_.Font(UiFont::Engine);
   const ImVec2 size = font->CalcTextSizeA(font->FontSize, FLT_MAX, 0, text_.c_str());
   const ImVec2 display = ImGui::GetIO().DisplaySize;
   const float right = display.x - kMargin;

@@ -89,12 +89,17 @@ void PanelView::DrawEdit(Panel& panel, Edit& edit, ImDrawList* dl, bool interact
   const Rect r = WindowRect(edit);
   const Rect inner = Inset(r, 2);
   EditState& st = edits_[&edit];
-  if (st.edit == nullptr) st.seen_dropped = edit.dropped;  // only new drops flash
-  st.edit = &edit;
-  // Characters dropped since the last frame: the frame flashes red a moment.
-  const double now = ImGui::GetTime();
-  if (edit.dropped != st.seen_dropped) {
+  if (st.edit == nullptr) {  // only new signs flash
     st.seen_dropped = edit.dropped;
+    st.seen_wanted = edit.wanted;
+  }
+  st.edit = &edit;
+  // Characters dropped, or the field found empty by OK, since the last
+  // frame: the frame flashes red a moment.
+  const double now = ImGui::GetTime();
+  if (edit.dropped != st.seen_dropped || edit.wanted != st.seen_wanted) {
+    st.seen_dropped = edit.dropped;
+    st.seen_wanted = edit.wanted;
     st.flash_until = now + kFlashSeconds;
   }
   const bool flash = now < st.flash_until;

@@ -129,7 +129,15 @@ void PanelView::DrawLabel(const Label& label, ImDrawList* dl) {
       Text(dl, UiFont::Prompt, left, y, kBlack, text);
       break;
     }
-    case LabelStyle::Help: Text(dl, UiFont::Label, x, y, kGreyText, text); break;
+    case LabelStyle::Help: {
+      // The face's glyphs reach below its nominal 12 pixels; the fields
+      // right under the label would cut them off, so it stands higher by
+      // what they reach beyond its box.
+      const ImFont* f = ui_.Font(UiFont::Label);
+      const float over = f->Ascent - f->Descent - static_cast<float>(r.height());
+      Text(dl, UiFont::Label, x, over > 0 ? y - std::ceil(over) : y, kGreyText, text);
+      break;
+    }
     case LabelStyle::UpDown:
       Text(dl, UiFont::LabelP, x, y, kBlack, text, static_cast<float>(std::max(r.width(), 1)));
       break;

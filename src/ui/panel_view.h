@@ -66,6 +66,7 @@ class PanelView {
     int requested_frame = -2;  // when the focus was last asked for
     int focus_requests = 0;    // asked for since it last had it
     int seen_dropped = 0;      // the model's drop count last drawn
+    int seen_wanted = 0;       // and its count of OK finding it empty
     double flash_until = -1;   // ImGui time until which the frame flashes
   };
   void DrawPanel(menus::Panels& panels, Panel& panel, bool interactive,

@@ -74,15 +74,15 @@ ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindo
   was_open_ = window.open;
   if (!window.open) return result;
   for (const KeyHelp& k : kKeys) {
-    ui_.Need(UiFont::Panel, k.key);
-    ui_.Need(UiFont::Panel, k.does);
+    ui_.Need(UiFont::Engine, k.key);
+    ui_.Need(UiFont::Engine, k.does);
   }
   const ImVec2 display = ImGui::GetIO().DisplaySize;
   ImGui::SetNextWindowPos(ImVec2(display.x / 2, display.y / 2), ImGuiCond_Always,
                           ImVec2(0.5f, 0.5f));
   ImGui::SetNextWindowSize(ImVec2(kWidth, 0));
   PushPanelLook();
-  ImGui::PushFont(ui_.Font(UiFont::Panel));
+  ImGui::PushFont(ui_.Font(UiFont::Engine));
   ImGui::Begin("Reader settings", nullptr,
                ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize);

@@ -35,6 +35,7 @@ constexpr std::array<FontChoice, static_cast<int>(UiFont::Count)> kFontChoices{{
     {false, 11, false},  // Copyright
     {false, 21, true},   // Edit
     {false, 14, false},  // Box
+    {true, 14, false},   // Engine
 }};
 
 

@@ -37,6 +37,7 @@ enum class UiFont {
   Copyright,  // the small silver notices: 11 px
   Edit,       // the name fields: 21 px bold
   Box,        // message box text and title: 14 px
+  Engine,     // the engine's own Latin text (the reader's settings, notices): 14 px proportional
   Count
 };
 

@@ -54,7 +54,9 @@ void GameViews::Frame(session::Session& s, Size display, uint64_t now_ms,
   box_view_.Draw(s.boxes().Open());
   if (!s.DebuggerShown()) debugger_view_.Hide();
   if (s.DebuggerShown())
-    if (app::Debugger* d = s.debugger()) debugger_view_.Draw(*d, s.debugger_note(), out.debugger_actions);
+    if (app::Debugger* d = s.debugger())
+      debugger_view_.Draw(*d, s.debugger_note(), out.debugger_actions,
+                          s.game().reader_settings().debugger_window, out.debugger_moved);
   notice_view_.Draw(s.notice());
   mode_view_.Draw(s.mode_indicator());
   ui_.EndFrame();

@@ -180,6 +180,9 @@ TEST(Debugger, ABadCommandIsRefusedSayingWhy) {
   for (const auto& [line, reason] : std::initializer_list<std::pair<const char*, const char*>>{
            {"break INIT", "FILE:OFFSET or FILE:LABEL"}, {"break NOPE:0", "no scenario NOPE.SNX"},
            {"break INIT:0x9999", "past the end of INIT.SNX"},
+           {"break INIT:3", "INIT.SNX:0x0003 lies inside an instruction, where the scenario never "
+                            "stops; the nearest instructions start at 0x0000 and 0x0005"},
+           {"break INIT.SNX:0x0003", "start at 0x0000 and 0x0005"},
            {"break INIT:nowhere", "no label nowhere in INIT.s"},
            {"break SUB:nothing", "assemble it again"},  // a stale source
            {"break INIT:0 INIT:5", "break FILE:OFFSET|FILE:LABEL"},
@@ -204,6 +207,9 @@ TEST(Debugger, LabelsComeFromTheSourceBesideTheScenarioOrInTheDataFolder) {
   EXPECT_FALSE(g.Command("break INIT:second", &error));
   EXPECT_THAT(error, HasSubstr("no source INIT.s"));
   EXPECT_TRUE(g.Command("break INIT:5", &error)) << error;
+  // Without the source the starts are those of the listing.
+  EXPECT_FALSE(g.Command("break INIT:6", &error));
+  EXPECT_THAT(error, HasSubstr("start at 0x0005 and 0x000A"));
   DebugRig above;
   above.files.Remove(std::string(kDat) + "SNX/INIT.s");
   above.files.Put(std::string(kDat) + "INIT.s", std::string(kInit));
@@ -228,6 +234,25 @@ TEST(Debugger, TheViewsOfAPausedGame) {
   plain.Ticks(3);
   EXPECT_EQ(plain.game->StateJson().find("\"debugger\""), std::string::npos);
   EXPECT_EQ(plain.in().debugger, nullptr);
+}
+
+// The state line says what a step waits for; work variables and flags go by the names the source's
+// defines give them; the message and the listing are written as a source writes them (a backslash
+// as the escape, codes as theirs).
+TEST(Debugger, TheStateSaysWhatAStepWaitsForAndUsesTheSourcesNames) {
+  DebugRig g("define visits = work[5]\ndefine seen = flag[9]\ndefine met = work[5]\n"
+             "start: TEXT \"a\\\\b\\c{3}c\"\nCLICK\nEND\n");
+  g.Run("break INIT:start\ntick\n");
+  app::Debugger& d = g.debugger();
+  EXPECT_EQ(std::tuple(d.StatusLine(), d.WorkName(5), d.WorkName(4), d.FlagName(9), d.FlagName(5)),
+            std::tuple("Paused at INIT.SNX:0x0000 (breakpoint)", "visits, met", "", "seen", ""));
+  g.Run("step 1\n");
+  EXPECT_EQ(std::pair(d.StatusLine(), d.State().message),
+            std::pair(std::string("Stepping: waits for the text to be typed (TypeText)"),
+                      std::string("\"a\\\\b\\c{3}c\"")));
+  EXPECT_EQ(d.CodeAround(1, 1).at(0).text, "TEXT \"a\\\\b\\c{3}c\"");
+  g.Run("continue\ntick 50\n");
+  EXPECT_EQ(d.StatusLine(), "Running");
 }
 
 TEST(Debugger, TheListingFindsTheInstructionPastDataTheSweepFromTheStartMisreads) {

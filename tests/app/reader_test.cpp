@@ -119,8 +119,9 @@ TEST(ReaderKeys, UpAndDownMoveThePointerOntoTheRowsAndEnterPicks) {
             std::tuple(2, 3, WaitHandler::None));
 }
 
-// A number key picks its row at every scale; one past the last row, or away from a choice, does
-// nothing and leaves the pointer where it was.
+// A number key picks its row at every scale, and the pointer then goes back where it was (not over
+// the text that follows); one past the last row, or away from a choice, does nothing and leaves the
+// pointer where it was.
 TEST(ReaderKeys, ANumberKeyPicksItsRow) {
   for (int scale : {50, 75, 100, 125, 150}) {
     for (int key = 1; key <= 4; ++key) {
@@ -129,8 +130,8 @@ TEST(ReaderKeys, ANumberKeyPicksItsRow) {
       g.Start();
       g.in().panels.ResoSpin.SetValue(scale);
       g.Run("tick\npointer 0 0\ntick\nkey " + std::to_string(key) + "\ntick\n");
-      EXPECT_EQ(g.in().scn.work[7], key);
-      EXPECT_EQ(g.in().scn.MainProc, WaitHandler::None);
+      EXPECT_EQ(std::tuple(g.in().scn.work[7], g.in().scn.MainProc, g.game->window().CursorPos()),
+                std::tuple(key, WaitHandler::None, Point{0, 0}));
     }
   }
   GameRig g(Choice(2));
@@ -420,16 +421,19 @@ TEST(AutoMode, ThePageDecidesTheWait) {
     EXPECT_EQ(app::AutoWaitTicks(characters, delay_ms), ticks) << characters << " " << delay_ms;
 }
 
-// Messages typed to the end are kept beside the slots; a file that cannot be written loses nothing
+// Messages typed to the end and gone on from are kept beside the slots; a file that cannot be written loses nothing
 // else, and a damaged one gives what it holds.
 TEST(ReaderModes, MessagesTypedToTheEndAreKeptBesideTheSlots) {
   Story s;
   for (bool writable : {true, false}) {
     SCOPED_TRACE(writable);
     GameRig g(s.c.bytes);
-    if (!writable) g.files.MakeReadOnly("PROG/");
+    if (!writable) {  // the folder is there, but cannot be written
+      g.files.Put("PROG/OTHER", "x");
+      g.files.MakeReadOnly("PROG/");
+    }
     g.Start();
-    g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\n");
+    g.Run("until WaitClick 100\nclick left\ntick\nuntil WaitClick 100\nclick left\ntick\n");
     EXPECT_EQ(std::tuple(g.in().reader.read().size(), g.in().reader.save_failed(),
                          g.game->dialogs().Boxes().empty(), g.files.Has("PROG/DATA00")),
               std::tuple(2u, !writable, true, false));
@@ -468,6 +472,25 @@ TEST(ReaderModes, SkippingPassesReadMessagesAndStopsAtTheFirstUnreadOrAChoice) {
     const FormInternals f{g.form()};
     EXPECT_EQ(std::tuple(f.scn.MainProc, f.msgwin.MsgText.str(), f.reader.mode(), f.input.sft,
                          f.scn.work[7]), std::tuple(stop, "CC", ReaderMode::Off, 0, 0));
+  }
+}
+
+// A message is read once the player has seen all of it, typed without the skip key, and gone on
+// from it: a skip begun while it types or at the wait after it stays there; a message the player
+// typed with Ctrl held is not read.
+TEST(ReaderModes, SkippingNeverPassesAMessageThePlayerHasNotGoneOnFrom) {
+  for (const std::string start : {"tick 1\nkey tab\n", "tick 20\nkey tab\n", "keys ctrl\ntick 20\nkeys\nkey tab\n"}) {
+    SCOPED_TRACE(start);
+    Story s;
+    GameRig g(s.c.bytes);
+    g.Start();
+    g.Run("until TypeText 100\n" + start + "tick 300\n");
+    const FormInternals f{g.form()};
+    EXPECT_EQ(std::tuple(f.scn.MainProc, f.msgwin.MsgText.str(), f.reader.mode(), f.reader.read().size()),
+              std::tuple(WaitHandler::WaitClick, "AAAA", ReaderMode::Off, 0u));
+    g.Run("click left\ntick\nuntil WaitClick 100\n");
+    const bool ctrl = start.starts_with("keys");
+    EXPECT_EQ(f.reader.read().size(), ctrl ? 0u : 1u);
   }
 }
 
@@ -571,6 +594,17 @@ TEST(ReaderSettingsText, WrittenSettingsReadBackAsTheyWere) {
   }
   EXPECT_EQ(ParseReaderSettings(app::FormatReaderSettings(Make(400, false, -5))).settings,
             Make(100, false, 0));
+  // The debugger's window where the player left it; a place that makes no sense is forgotten.
+  ReaderSettings placed = others.settings;
+  placed.debugger_window = Rect::FromSize(-20, 30, 460, 500);
+  const std::string text = app::FormatReaderSettings(placed);
+  EXPECT_THAT(text, HasSubstr("[debugger]\nwindow=-20 30 460 500\n"));
+  EXPECT_EQ(ParseReaderSettings(text).settings, placed);
+  for (const char* wrong : {"1 2 3", "1 2 0 4", "a b c d", "1 2 3 4 5"}) {
+    app::ParsedSettings got = ParseReaderSettings(std::string("[debugger]\nwindow=") + wrong);
+    EXPECT_EQ(std::pair(got.problem, got.settings.debugger_window),
+              std::pair(std::string(), std::optional<Rect>())) << wrong;
+  }
 }
 
 TEST(ReaderSettingsFileTest, SavedLoadedAndADamagedFileReportedOnceAndReplaced) {

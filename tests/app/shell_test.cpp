@@ -399,6 +399,24 @@ TEST(WindowModes, ThePictureIsCentredAtItsScaleAndThePointerMapsOntoIt) {
   }
 }
 
+// A hit map whose hover shape has no files: the cursor is set before the wait, so the box comes
+// once, no wait starts, the answer is not touched, the selector stays on and the next instruction
+// runs at the next tick.
+TEST(Scenes, AHitMapWithoutItsHoverShapeDoesNotWait) {
+  GameRig g(Assembled(
+      "LET work[9], 77\nHITMAP work[9], \"HIT\", 50, 0\nLET work[1], 1\nCLICK\nCLICK\n"));
+  g.files.Put(std::string(kDat) + "CG/HIT.BMP", BmpBytes(Bitmap(640, 480, kBlack)));
+  g.Start();
+  g.Ticks(1);
+  EXPECT_EQ(std::tuple(g.game->dialogs().Boxes().size(), g.in().scn.MainProc, g.in().scn.work[9],
+                       g.in().scn.work[1], g.in().panels.MouseSpin.enabled),
+            std::tuple(1u, WaitHandler::None, 77, 0, true));
+  g.Ticks(1);
+  EXPECT_EQ(std::tuple(g.in().scn.work[1], g.in().scn.MainProc), std::tuple(1, WaitHandler::WaitClick));
+  g.Run(At(10, 10) + "click left\ntick 3\n");
+  EXPECT_EQ(g.game->dialogs().Boxes().size(), 1u);
+}
+
 TEST(Scenes, PictureHitMapAndAnimation) {
   GameRig g(Assembled("PICTURE \"_CG01\"\nHITMAP work[9], \"MAP\", 6, 7\nANIME 1\nCLICK\n"));
   const Bitmap picture = Pattern(496, 464, 4);
@@ -500,7 +518,14 @@ TEST(Screenshot, F12WritesThePictureWithoutThePointerNeverOverAnotherFile) {
   ASSERT_TRUE(fs::exists(folder / (name + ".png")));
   const std::vector<uint8_t> png = platform::EncodePng(g.in().layers.BMP);
   EXPECT_EQ(Read(folder / (name + ".png")), std::string(png.begin(), png.end()));
-  EXPECT_EQ(g.game->Notices(), std::vector<std::string>{"Screenshot saved: " + name + ".png"});
+  // The notice names the folder too, the home folder as "~".
+  const platform::SavedScreenshot saved{(folder / (name + ".png")).string(), ""};
+  EXPECT_EQ(g.game->Notices(), std::vector<std::string>{platform::ScreenshotNotice(saved)});
+  EXPECT_EQ(platform::ScreenshotNoticeFor(saved, nullptr), "Screenshot saved: " + saved.path);
+  EXPECT_EQ(platform::ScreenshotNoticeFor({"/home/a/Pictures/velmor/x.png", ""}, "/home/a/"),
+            "Screenshot saved: ~/Pictures/velmor/x.png");
+  EXPECT_EQ(platform::ScreenshotNoticeFor({"/home/ab/x.png", ""}, "/home/a"),
+            "Screenshot saved: /home/ab/x.png");
   // Neither the game nor its state heard of it: Ctrl is still held.
   EXPECT_EQ(std::pair(g.in().input.sft, g.game->StateJson()), std::pair(2, state));
   // An open panel does not stop it; another in the same second takes the next free number, and a

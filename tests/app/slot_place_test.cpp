@@ -156,5 +156,29 @@ TEST(SlotPlace, AnInstalledGameStartsWithItsSlotsInTheUsersFolder) {
     EXPECT_FALSE(g.files.Has(std::string("/usr/games/") + name)) << name;
 }
 
+// --slots names a folder that is made at start, before anything is saved (the read text goes there
+// too); one that cannot be made is said in an error box and the game goes on.
+TEST(SlotPlace, TheSlotsOptionsFolderIsMadeAtStartOrSaidToBeUnmakeable) {
+  for (bool writable : {true, false}) {
+    SCOPED_TRACE(writable);
+    testing::GameRig g(testing::ClickCounter());
+    main::HeadlessOptions options;
+    options.start.data_folder = "GAME/";
+    options.start.slot_folder = "/home/p/saves/new/";
+    if (!writable) g.files.MakeReadOnly("/home/p/saves/");
+    g.game = std::make_unique<main::HeadlessGame>(g.files, options);
+    ASSERT_FALSE(g.Start().has_value());
+    EXPECT_EQ(g.files.Exists("/home/p/saves/new/"), writable);
+    const auto& boxes = g.game->dialogs().Boxes();
+    ASSERT_EQ(boxes.size(), writable ? 0u : 1u);
+    if (!writable) {
+      EXPECT_EQ(boxes[0].kind, platform::MessageKind::Error);
+      EXPECT_THAT(boxes[0].text, HasSubstr("/home/p/saves/new/"));
+    }
+    g.Run("tick 3\nclick left\ntick 3\n");  // the game went on
+    EXPECT_EQ(g.in().scn.work[1], 2);
+  }
+}
+
 }  // namespace
 }  // namespace velmor::app

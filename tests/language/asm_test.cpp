@@ -349,10 +349,15 @@ TEST(TextFormatTest, EveryByteEveryPairAndTrickyPiecesComeBackUnchanged) {
     }
     texts.push_back(valid);
   }
+  // Either way of writing byte 0x5C (the yen sign, or the escape a backslash is written with).
   for (const std::string& t : texts) {
-    std::string printed = FormatText(t);
-    ASSERT_EQ(TextBytes(printed), Bytes(t.begin(), t.end())) << printed;
+    for (bool backslash : {false, true}) {
+      std::string printed = FormatText(t, {.break_texts = false, .backslash = backslash});
+      ASSERT_EQ(TextBytes(printed), Bytes(t.begin(), t.end())) << printed;
+    }
   }
+  EXPECT_EQ(FormatText("a\x5C\x01", {.break_texts = false, .backslash = true}), "\"a\\\\\\n\"");
+  EXPECT_EQ(FormatText("a\x5C"), "\"a\xC2\xA5\"");
 }
 
 // Every instruction is listed with its layout, and every example assembles.
@@ -561,13 +566,33 @@ TEST(ErrorTest, RefusesWhatTheEngineWouldRefuse) {
 
 // Every mistake is reported, in order, up to a limit.
 TEST(ErrorTest, EveryMistakeInOrderUpToALimit) {
-  AssemblyResult r = Assemble("END\nBAD\nLET work[1], 2\nWAIT 999\nJUMP missing\n", "many.s");
+  // An undefined label is known only at the end; it is reported in its place all the same.
+  AssemblyResult r =
+      Assemble("END\nJUMP missing\nBAD\nLET work[1], 2\nWAIT 999\nJUMP gone\n", "many.s");
   std::vector<int> lines;
   for (const Diagnostic& d : r.errors) lines.push_back(d.line);
-  EXPECT_EQ(lines, (std::vector<int>{2, 4, 5}));
+  EXPECT_EQ(lines, (std::vector<int>{2, 3, 5, 6}));
   std::string bad;
   for (int i = 0; i < 500; ++i) bad += "BAD\n";
   EXPECT_EQ(Assemble(bad, "x.s").errors.size(), kMaxErrors);
+}
+
+// A name used before its define says where the define is; one never defined does not.
+TEST(ErrorTest, ANameUsedBeforeItsDefineSaysWhereItIs) {
+  for (auto [source, error] : {
+           std::pair{"WAIT PAUSE\ndefine PAUSE = 5",
+                     "t.s:1: unknown name 'PAUSE' (names are defined before they are used); 'PAUSE' "
+                     "is defined later, at t.s:2: define it before its first use"},
+           std::pair{"END\nLET visits, 1\nEND\ndefine visits = work[3]",
+                     "t.s:2: expected a work variable such as work[3], found 'visits'; 'visits' is "
+                     "defined later, at t.s:4"},
+           std::pair{"SETF seen\ndefine seen = flag[9]",
+                     "t.s:1: expected a flag such as flag[3], found 'seen'; 'seen' is defined "
+                     "later, at t.s:2"}}) {
+    std::string all = AllErrors(Assemble(source, "t.s"));
+    EXPECT_TRUE(all.starts_with(error)) << all;
+  }
+  EXPECT_EQ(AllErrors(Assemble("WAIT PAUSE", "t.s")).find("later"), std::string::npos);
 }
 
 // Names and labels come from an included file, and errors name it. The label table (the
@@ -584,6 +609,12 @@ TEST(IncludeTest, NamesLabelsAndErrorsComeFromTheIncludedFile) {
   ASSERT_TRUE(r.ok()) << AllErrors(r);
   EXPECT_EQ(r.bytes, (Bytes{22, 'h', 'i', 0, 1, 3, 0, 3, 0, 21, 2, 1, 0}));
   EXPECT_EQ(r.labels, (decltype(r.labels){{"first", 0}, {"hello", 1}, {"last", 13}}));
+  // The line of each statement that wrote bytes, in the file it stands in.
+  std::vector<std::string> lines;
+  for (const auto& [at, place] : r.lines)
+    lines.push_back(std::to_string(at) + " " + place.file + ":" + std::to_string(place.line));
+  EXPECT_EQ(lines, (std::vector<std::string>{"0 a/main.s:1", "1 a/names.s:2", "4 a/main.s:3",
+                                             "9 a/main.s:4"}));
   EXPECT_TRUE(Assemble("first:\n    JUMP nowhere\n", "broken.s").labels.empty());
   for (auto [source, error] : {
            std::pair{"b.s", "a/b.s:2: unknown instruction 'OOPS' (a label needs a colon after it"},

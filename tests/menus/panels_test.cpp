@@ -79,7 +79,8 @@ TEST(StripBlanks, RemovesEveryBlankAndKeepsEverythingElse) {
     EXPECT_EQ(NamePanelLogic::StripBlanks(text), want) << SjisToUtf8(text);
 }
 
-// OK and Enter with the fields as typed: where the focus goes, what is stored, whether it closes.
+// OK and Enter with the fields as typed: where the focus goes, what is stored, whether it closes;
+// a field that OK (or Enter) found empty is told to show it (its frame flashes), the other is not.
 TEST(NameEntry, ChecksBothFieldsFamilyNameFirst) {
   enum Key { Ok, EnterInGiven, EnterInFamily };
   struct Case { std::string given, family; Key key; const char* focus; };  // focus "": closed
@@ -102,6 +103,10 @@ TEST(NameEntry, ChecksBothFieldsFamilyNameFirst) {
     else (c.key == EnterInGiven ? p.FirstNameEdit : p.SecondNameEdit).OnEnter();
     const Control* focus = p.NamePanel.visible ? p.NamePanel.focus : nullptr;
     EXPECT_EQ(focus ? focus->name : "", c.focus);
+    const bool empty_field = std::string(c.focus).ends_with("Edit");
+    EXPECT_EQ(std::pair(p.SecondNameEdit.wanted, p.FirstNameEdit.wanted),
+              std::pair(empty_field && focus == &p.SecondNameEdit ? 1 : 0,
+                        empty_field && focus == &p.FirstNameEdit ? 1 : 0));
     const auto kept = std::tuple(5, WaitHandler::IdleWait, std::string("oldgiven"), "oldfam");
     EXPECT_EQ(std::tuple(int{m.scn.work[0]}, m.scn.MainProc, m.scn.mcr[1].str(),
                          m.scn.mcr[3].str()),

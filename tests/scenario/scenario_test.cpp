@@ -382,6 +382,20 @@ TEST(Instructions, GotoContinuesAtTheStartOfTheOtherFileOnTheSameLevel) {
             std::tuple(4, 0, "NEXT"));
 }
 
+// --trace prints each instruction at its place, written as everything else writes a place.
+TEST(Instructions, TheTraceNamesEachPlaceAsTheOtherReportsDo) {
+  ScenarioRig rig;
+  rig.PutScenario("NEXT", Code().b(0).w(1).w(4).b(22).bytes);
+  rig.PutScenario("FIRST", Code().b(24).s("NEXT").bytes);
+  rig.scn.LoadScenario("FIRST");
+  rig.scn.SetTrace(true);
+  ::testing::internal::CaptureStdout();
+  rig.Step();
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "FIRST.SNX:0x0000: GOTO \"NEXT\"\nNEXT.SNX:0x0000: LET work[1], 4\n"
+            "NEXT.SNX:0x0005: CLICK\n");
+}
+
 // A runaway loop ends the tick and tells the player once. File loads and
 // calls out to the game are charged more than an instruction, so the tick
 // ends after about the same time whatever the loop does.

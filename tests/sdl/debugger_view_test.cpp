@@ -38,7 +38,7 @@ class DebuggerViewTest : public ::testing::Test {
   // In the window: its first button ("Pause", or "Continue"), "Step" beside
   // "Continue", the listing's second line (offset 5) and the field of work[1].
   static constexpr Point kInWindow{800, 600}, kFirstButton{587, 46}, kStepButton{659, 46},
-      kSecondLine{700, 111}, kWork1Field{703, 399};
+      kSecondLine{700, 111}, kWork1Field{813, 399};
 
   SdlRig rig{ThreeLets()};
 };
@@ -76,6 +76,32 @@ TEST_F(DebuggerViewTest, F9ShowsAndHidesTheWindowWhichTakesItsOwnClicks) {
     EXPECT_EQ(rig.session->DebuggerShown(), shown);
     EXPECT_EQ(rig.Pixel(kInWindow) == bare, !shown);
   }
+}
+
+// Dragged by its title bar, the window stays where it is left, and that place is kept with the
+// reader's settings (for the next start); it opens there.
+TEST_F(DebuggerViewTest, ItStaysWhereItIsLeftAndThePlaceIsKept) {
+  Show();
+  auto move = [this](Point p, bool held) {
+    SDL_WarpMouseInWindow(rig.window.sdl_window(), p.x, p.y);
+    rig.Push(SDL_MOUSEMOTION, [&](SDL_Event& e) {
+      e.motion.x = p.x;
+      e.motion.y = p.y;
+      e.motion.state = held ? SDL_BUTTON_LMASK : 0;
+    });
+    rig.Passes(1);
+  };
+  const Point title{700, 16};
+  move(title, false);
+  rig.Button(title, true);
+  rig.Passes(1);
+  for (int step = 1; step <= 4; ++step) move({title.x - 50 * step, title.y + 25 * step}, true);
+  rig.Button({title.x - 200, title.y + 100}, false);
+  rig.Passes(2);
+  const std::optional<Rect> kept = rig.game->reader_settings().debugger_window;
+  ASSERT_TRUE(kept.has_value());
+  EXPECT_EQ(std::pair(kept->left, kept->top), std::pair(1024 - 460 - 8 - 200, 8 + 100));
+  EXPECT_TRUE(rig.loop->views().DebuggerCovers({kept->left + 5, kept->top + 5}));
 }
 
 TEST_F(DebuggerViewTest, TheButtonsContinueStepAndPauseAndALineClickedHoldsABreakpoint) {

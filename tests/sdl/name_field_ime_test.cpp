@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "core/sjis.h"
+#include "imgui.h"
 #include "sdl_rig.h"
 
 namespace velmor::main {
@@ -27,6 +29,32 @@ class NameFieldImeTest : public ::testing::Test, protected NameRig {};
 
 // An input method set to commit its composition when reset sends it again
 // after the click; that echo goes nowhere, what comes after it is typed.
+// The help label over the fields shows its characters whole and apart from the fields: every row
+// of their ink is drawn, above a blank row that keeps them off the field's grey frame (the face's
+// glyphs reach a row lower than the label's 12 pixels).
+TEST_F(NameFieldImeTest, TheHelpLabelStandsClearOfTheFields) {
+  const Rect label = menus::WindowRect(p.NameHelpLabel);
+  const Rect field = menus::WindowRect(p.SecondNameEdit);
+  const ImFont* f = ui->Font(ui::UiFont::Label);
+  float ink_top = 1e9f, ink_bottom = -1e9f;
+  for (const char* c : {"苗", "字", "名", "前"}) {
+    const ImFontGlyph* g = f->FindGlyph(static_cast<ImWchar>(ui::CodePoints(c).at(0)));
+    ASSERT_NE(g, nullptr);
+    ink_top = std::min(ink_top, g->Y0), ink_bottom = std::max(ink_bottom, g->Y1);
+  }
+  Size size;
+  const std::vector<uint32_t> px = window.ReadPixels(size);
+  auto inked = [&](int y) {  // the label's grey in row y
+    for (int x = label.left; x < label.right; ++x)
+      if (px[static_cast<std::size_t>(y) * size.width + x] == 0x808080) return true;
+    return false;
+  };
+  int rows = 0;
+  for (int y = label.top - 8; y < field.top - 1; ++y) rows += inked(y);
+  EXPECT_EQ(std::pair(rows, inked(field.top - 1)),
+            std::pair(static_cast<int>(ink_bottom - ink_top), false));
+}
+
 TEST_F(NameFieldImeTest, AClickOnTheOtherFieldKeepsTheCompositionInItsOwnField) {
   // The composition, the text events after the click, the given name field then.
   using Row = std::tuple<std::string, std::vector<std::string>, std::string>;

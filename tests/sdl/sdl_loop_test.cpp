@@ -399,5 +399,20 @@ TEST(UiFonts, CharactersAreAddedToTheAtlasWhenFirstNeeded) {
   EXPECT_FALSE(ui.Need(ui::UiFont::Panel, "鬱"));
 }
 
+// The engine's own Latin text (the reader's settings, the notices) is set in the proportional face;
+// the game's own faces keep their fixed cells.
+TEST(UiFonts, TheEnginesOwnTextIsProportional) {
+  SdlRig rig;
+  ui::UiLayer& ui = *rig.ui;
+  ui.BeginFrame({1024, 768}, 1.0);
+  ui.EndFrame();
+  auto width = [&ui](ui::UiFont f, const char* text) {
+    ImFont* font = ui.Font(f);
+    return font->CalcTextSizeA(font->FontSize, 1e6f, 0, text).x;
+  };
+  EXPECT_LT(width(ui::UiFont::Engine, "iiii"), width(ui::UiFont::Engine, "WWWW"));
+  EXPECT_EQ(width(ui::UiFont::Box, "iiii"), width(ui::UiFont::Box, "WWWW"));
+}
+
 }  // namespace
 }  // namespace velmor::main

@@ -386,7 +386,7 @@ TEST(ReaderSettingsWindow, F1OpensItModalEscapeClosesItAndTheSettingsAreKept) {
             std::tuple(0, 0, false));
   EXPECT_THAT(r.views.log, ElementsAre("press", "release", "key down", "key up", "wheel"));
   w.settings.music_volume = 40;  // as the view edits it
-  r.s().TakeViewOutcome({{}, true, false, {}});
+  r.s().TakeViewOutcome({{}, true, false, {}, {}});
   EXPECT_EQ(r.g.form().reader_settings().music_volume, 40);
   EXPECT_EQ(r.g.files.Get("CONF/velmor/settings.ini"), nullptr) << "kept only when finished";
   r.Press(Key::Escape);
@@ -398,6 +398,25 @@ TEST(ReaderSettingsWindow, F1OpensItModalEscapeClosesItAndTheSettingsAreKept) {
   r.Press(Key::F1);
   EXPECT_EQ(told.size(), 1u);
   EXPECT_THAT(r.s().notice().text(), ::testing::StartsWith("The settings could not be kept: "));
+}
+
+// Where the player leaves the debugger's window is kept with the reader's settings (an open
+// settings window keeps it too), so that it opens there again.
+TEST(ReaderSettingsWindow, TheDebuggersPlaceIsKeptWithTheSettings) {
+  SessionRig r;
+  app::ReaderSettingsFile settings(r.g.files, "CONF/velmor/settings.ini");
+  r.s().SetReaderSettingsFile(&settings);
+  r.g.Start();
+  const Rect place = Rect::FromSize(10, 20, 300, 400);
+  r.Press(Key::F1);
+  r.s().TakeViewOutcome({{}, false, false, {}, place});
+  EXPECT_EQ(r.g.form().reader_settings().debugger_window, place);
+  const std::vector<uint8_t>* file = r.g.files.Get("CONF/velmor/settings.ini");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(app::ParseReaderSettings(std::string(file->begin(), file->end())).settings.debugger_window,
+            place);
+  r.Press(Key::Escape);  // the settings window closes with what it holds
+  EXPECT_EQ(r.g.form().reader_settings().debugger_window, place);
 }
 
 TEST(Time, AtAClickWaitTheFrontEndRestsAndWhileTypingItKeepsTheTicks) {

@@ -1,6 +1,7 @@
 # Runs snxcheck on the demo game: clean, as text and as JSON; then on a copy
 # whose folders and files are named in lower case (found as the engine finds
-# them); then on a copy without a picture the scenarios show.
+# them); then on a copy without a picture the scenarios show, whose sources
+# beside the scenarios give the line.
 file(REMOVE_RECURSE ${WORK_DIR})
 
 function(check expected_rc expected_out)
@@ -19,6 +20,7 @@ foreach(f IN LISTS demo_files)
 endforeach()
 check(0 "^" ${WORK_DIR}/lower)
 file(REMOVE ${WORK_DIR}/lower/cg/bg04.bmp)
-set(missing "STREET.SNX:0x0000: error: full-screen picture CG/BG04.BMP is missing\n")
+# The source beside the scenario gives the line too.
+set(missing "STREET.SNX:0x0000 \\([^)]*/lower/SNX/STREET.s:[0-9]+\\): error: full-screen picture CG/BG04.BMP is missing\n")
 check(1 "${missing}    PICTURE \"BG04\"\n" ${WORK_DIR}/lower)
 check(2 "^" ${WORK_DIR}/no-such-folder)

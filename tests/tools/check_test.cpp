@@ -30,13 +30,15 @@ Bytes Asm(const std::string& source) {
 
 // The findings on a game with the assets the scenarios below ask for (pictures BG01, _CG01,
 // MAP, animation 1, music M01 for all three sources), after an edit of its files.
-std::vector<Finding> Check(const Sources& sources, const Edit& edit = {}) {
+// With `beside` each scenario's source lies beside it.
+std::vector<Finding> Check(const Sources& sources, const Edit& edit = {}, bool beside = false) {
   platform::MemoryFiles files;
   auto put = [&](const std::string& path, Bytes b) { files.Put(std::string(kDat) + path, b); };
   testing::PutGameData(files, Asm(sources.at(0).second));
   std::vector<std::string> names;
   for (const auto& [name, source] : sources) {
     put("SNX/" + name + ".SNX", Asm(source));
+    if (beside) files.Put(std::string(kDat) + "SNX/" + name + ".s", source);
     names.push_back(name);
   }
   for (std::string name : {"BG01", "_CG01", "MAP"})
@@ -93,9 +95,12 @@ TEST(PlantedFaultTest, IsReportedOnceWhereItIs) {
       {"fault: HITMAP work[1], \"MAP\", 0, 10\nEND", {"CURSOR/CSR10.BMP"},
        "cursor sprite CURSOR/CSR10.BMP is missing"},
       {"fault: ANIME 3\nEND", {}, "animation strip CG/BA03.BMP is missing"},
-      {music, {"SOUND/M01.WAV"}, "WAVE music SOUND/M01.WAV is missing"},
-      {music, {"SOUND/M01.MID"}, "MIDI music SOUND/M01.MID is missing"},
-      {music, {"SOUND/SC88/M01.MID"}, "SC-88 MIDI music SOUND/SC88/M01.MID is missing"},
+      // A form missing beside the others is a warning; a piece without any, an error each.
+      {music, {"SOUND/M01.WAV"}, "WAVE music SOUND/M01.WAV is missing: a player who", Warning},
+      {music, {"SOUND/M01.MID"}, "MIDI music SOUND/M01.MID is missing", Warning},
+      {music, {"SOUND/SC88/M01.MID"}, "SC-88 MIDI music SOUND/SC88/M01.MID is missing", Warning},
+      {"fault: MUSIC \"M02\"\nEND", {}, "WAVE music SOUND/M02.WAV is missing", Error, "INIT.SNX",
+       3},
       {music, {"SOUND/M01.MID", bad_midi}, "MIDI music SOUND/M01.MID is refused: damaged MIDI"},
       {"CLICK\nfault: GOTO \"NOWHERE\"", {}, "scenario SNX/NOWHERE.SNX is missing"},
       {"fault: CALL \"BIG\"\nEND", {"SNX/BIG.SNX", Bytes(70000, 22)},
@@ -153,8 +158,22 @@ TEST(CheckReportTest, TextAndJsonNameThePlaceAndTheInstruction) {
             "1 error, 0 warnings, 0 information\n");
   EXPECT_EQ(FindingsJson(findings),
             "{\"errors\":1,\"warnings\":0,\"information\":0,\"findings\":[{\"severity\":\"error\","
-            "\"file\":\"INIT.SNX\",\"offset\":1,\"instruction\":\"PICTURE \\\"NOPE\\\"\","
+            "\"file\":\"INIT.SNX\",\"offset\":1,\"source\":null,\"instruction\":\"PICTURE \\\"NOPE\\\"\","
             "\"message\":\"full-screen picture CG/NOPE.BMP is missing\"}]}\n");
+  // The source beside the file gives the line (an included file's own); one that no longer
+  // assembles to the file gives none.
+  const Sources beside{{"INIT", "CLICK\n\nPICTURE \"NOPE\"\nTEXT @t\nEND\nt: string \"x\"\nEND\n"}};
+  findings = Check(beside, {}, true);
+  ASSERT_EQ(findings.size(), 2u) << FindingsText(findings);
+  EXPECT_EQ(FindingsText(findings),
+            "INIT.SNX:0x0001 (GAME/SNX/INIT.s:3): error: full-screen picture CG/NOPE.BMP is "
+            "missing\n    PICTURE \"NOPE\"\n"
+            "INIT.SNX:0x000E (GAME/SNX/INIT.s:7): information: 1 byte from 0x000E to 0x000E that "
+            "no path reaches\n    END\n"
+            "1 error, 0 warnings, 1 information\n");
+  EXPECT_NE(FindingsJson(findings).find("\"source\":\"GAME/SNX/INIT.s:3\""), std::string::npos);
+  findings = Check(beside, {"SNX/INIT.s", Bytes{'E', 'N', 'D'}}, true);
+  EXPECT_EQ(findings.at(0).source, "");
 }
 
 }  // namespace

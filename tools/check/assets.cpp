@@ -68,4 +68,27 @@ std::optional<std::vector<uint8_t>> Assets::Scenario(std::string_view name, std:
   return bytes;
 }
 
+bool Assets::Exists(std::string_view name) { return files_.Exists(Path(name)); }
+
+std::optional<std::map<uint32_t, language::SourceLine>> Assets::SourceLines(
+    std::string_view snx_name, const std::vector<uint8_t>& bytes) {
+  std::string_view stem = snx_name.substr(0, snx_name.size() - 4);  // without ".SNX"
+  const std::string path = Path(std::string(stem) + ".s");
+  std::string error;
+  auto text = files_.ReadFile(path, &error);
+  if (!text) return std::nullopt;
+  language::SourceLoader read = [this](const std::string& p) -> std::optional<std::string> {
+    std::string why;
+    auto included = files_.ReadFile(p, &why);
+    if (!included) return std::nullopt;
+    return std::string(included->begin(), included->end());
+  };
+  language::AssemblyResult r =
+      language::Assemble(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()),
+                         path, read);
+  // A source changed since it was assembled would give the wrong lines.
+  if (!r.ok() || r.bytes != bytes) return std::nullopt;
+  return std::move(r.lines);
+}
+
 }  // namespace velmor::check

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "language/assembler.h"
+
 namespace velmor::platform {
 class Files;
 }
@@ -31,6 +33,15 @@ class Assets {
   // The bytes of a scenario file ("SNX\INIT.SNX"), or nothing with the
   // reason in *fault (missing, unreadable, larger than the image).
   std::optional<std::vector<uint8_t>> Scenario(std::string_view name, std::string* fault);
+
+  // Whether the file is there at all (readable or not).
+  bool Exists(std::string_view name);
+  // Where each statement of the scenario's source stands, when the source
+  // lies beside it ("SNX\INIT.s" for "SNX\INIT.SNX") and assembles to exactly
+  // `bytes`; the places name the source as the system does
+  // ("mygame/SNX/INIT.s").
+  std::optional<std::map<uint32_t, language::SourceLine>> SourceLines(
+      std::string_view snx_name, const std::vector<uint8_t>& bytes);
 
   // A game path as the reports show it: "CG/BG01.BMP".
   static std::string Shown(std::string_view name);

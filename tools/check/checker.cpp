@@ -59,6 +59,7 @@ struct ScenarioFile {
   std::vector<uint8_t> bytes;
   Flow flow;
   std::vector<std::string> gotos, calls;  // keys
+  std::map<uint32_t, language::SourceLine> lines;  // from the source beside it, if any
 };
 
 class Checker {
@@ -76,12 +77,21 @@ class Checker {
 
  private:
   void Add(Severity s, const ScenarioFile* f, std::optional<uint32_t> at, std::string message) {
-    Finding out{s, f ? f->shown : "", at, "", std::move(message)};
+    Finding out{s, f ? f->shown : "", at, "", "", std::move(message)};
     if (f && at) {
       auto it = f->flow.reached.find(*at);
       if (it != f->flow.reached.end()) out.instruction = language::FormatInstruction(it->second);
+      out.source = SourcePlace(*f, *at);
     }
     findings_.push_back(std::move(out));
+  }
+
+  // The source line of the statement that wrote the byte at `at`.
+  static std::string SourcePlace(const ScenarioFile& f, uint32_t at) {
+    auto it = f.lines.upper_bound(at);
+    if (it == f.lines.begin()) return "";
+    --it;
+    return it->second.file + ":" + std::to_string(it->second.line);
   }
 
   void StartUp() {
@@ -142,6 +152,8 @@ class Checker {
     f.loaded = true;
     f.bytes = std::move(*bytes);
     f.flow = TraceFlow(f.bytes);
+    if (auto lines = assets_.SourceLines(std::string(kSnxDir) + f.name + ".SNX", f.bytes))
+      f.lines = std::move(*lines);
     return true;
   }
 
@@ -262,13 +274,28 @@ class Checker {
     }
   }
 
+  // Each source's form of the piece. A piece that has some of its forms is
+  // only missing the others for a player who chooses that source: a
+  // warning; one with none at all, or a form the engine would refuse, is an
+  // error.
   void Music(const ScenarioFile& f, const RawInstruction& in) {
     const std::string& name = in.operands.at(0).texts.at(0);
+    bool some = false;
+    for (sound::MusicSource source : sound::kMusicSources)
+      some = some || assets_.Exists(sound::MusicFile(source, name));
     for (sound::MusicSource source : sound::kMusicSources) {
       const char* role = source == sound::MusicSource::Wave       ? "WAVE music"
                          : source == sound::MusicSource::Midi     ? "MIDI music"
                                                                   : "SC-88 MIDI music";
-      if (auto fault = assets_.SoundFault(sound::MusicFile(source, name)))
+      const std::string file = sound::MusicFile(source, name);
+      auto fault = assets_.SoundFault(file);
+      if (!fault) continue;
+      if (some && !assets_.Exists(file))
+        Add(Severity::Warning, &f, in.offset,
+            std::string(role) + " " + *fault +
+                ": a player who chooses that source gets an error box here (the piece's other "
+                "forms are there)");
+      else
         Add(Severity::Error, &f, in.offset, std::string(role) + " " + *fault);
     }
   }
@@ -283,8 +310,8 @@ class Checker {
       }
       uint32_t end = at;
       while (end < size && !f.flow.used[end]) ++end;
-      Finding out{Severity::Information, f.shown, at, "",
-                  std::to_string(end - at) + " bytes from " + Hex(at) + " to " + Hex(end - 1) +
+      Finding out{Severity::Information, f.shown, at, SourcePlace(f, at), "",
+                  std::to_string(end - at) + (end - at == 1 ? " byte from " : " bytes from ") + Hex(at) + " to " + Hex(end - 1) +
                       " that no path reaches"};
       auto in = language::DecodeInstruction(std::span(f.bytes).first(end), at);
       if (in) out.instruction = language::FormatInstruction(*in);

@@ -20,6 +20,7 @@ struct Finding {
   Severity severity = Severity::Error;
   std::string file;                // "INIT.SNX"; empty: the data folder as a whole
   std::optional<uint32_t> offset;  // where in the file
+  std::string source;              // "mygame/SNX/INIT.s:12" when the source lies beside it
   std::string instruction;         // the instruction there as assembly (UTF-8), or empty
   std::string message;
 };

@@ -34,6 +34,7 @@ std::string FindingsText(const std::vector<Finding>& findings) {
   for (const Finding& f : findings) {
     std::string where = f.file.empty() ? "data folder" : f.file;
     if (f.offset) where += ":" + language::FormatAddress(static_cast<uint16_t>(*f.offset));
+    if (!f.source.empty()) where += " (" + f.source + ")";
     out += where + ": " + SeverityName(f.severity) + ": " + f.message + "\n";
     if (!f.instruction.empty()) out += "    " + f.instruction + "\n";
   }
@@ -62,6 +63,8 @@ std::string FindingsJson(const std::vector<Finding>& findings) {
     f.file.empty() ? j.Null() : j.Text(f.file);
     j.Key("offset");
     f.offset ? j.Number(*f.offset) : j.Null();
+    j.Key("source");
+    f.source.empty() ? j.Null() : j.Text(f.source);
     j.Key("instruction");
     j.Text(f.instruction);
     j.Key("message");

@@ -10,13 +10,14 @@ namespace velmor::check {
 
 const char* SeverityName(Severity s);  // "error", "warning", "information"
 
-// One finding a line, "INIT.SNX:0x0012: error: message", the instruction on
-// the next line, indented; then a count of each severity.
+// One finding a line, "INIT.SNX:0x0012: error: message" (with the source's
+// line when there is one: "INIT.SNX:0x0012 (game/SNX/INIT.s:7): error: ..."),
+// the instruction on the next line, indented; then a count of each severity.
 std::string FindingsText(const std::vector<Finding>& findings);
 
 // {"errors": N, "warnings": N, "information": N, "findings": [{"severity",
-// "file", "offset", "instruction", "message"}, ...]}; a finding without a
-// file or offset has null there.
+// "file", "offset", "source", "instruction", "message"}, ...]}; a finding
+// without a file, offset or source has null there.
 std::string FindingsJson(const std::vector<Finding>& findings);
 
 }  // namespace velmor::check

@@ -101,10 +101,19 @@ SavedScreenshot SaveScreenshot(const Bitmap& picture, const std::string& folder_
   return {"", folder + ": too many screenshots in one second"};
 }
 
-std::string ScreenshotNotice(const SavedScreenshot& saved) {
+std::string ScreenshotNoticeFor(const SavedScreenshot& saved, const char* home) {
   if (!saved.ok()) return "Screenshot not saved: " + saved.error;
-  const std::size_t slash = saved.path.rfind('/');
-  return "Screenshot saved: " + saved.path.substr(slash == std::string::npos ? 0 : slash + 1);
+  // The folder too: a player who did not choose it would not know where
+  // to look.
+  std::string shown = saved.path;
+  std::string prefix = home ? home : "";
+  while (!prefix.empty() && prefix.back() == '/') prefix.pop_back();
+  if (!prefix.empty() && shown.rfind(prefix + "/", 0) == 0) shown = "~" + shown.substr(prefix.size());
+  return "Screenshot saved: " + shown;
+}
+
+std::string ScreenshotNotice(const SavedScreenshot& saved) {
+  return ScreenshotNoticeFor(saved, std::getenv("HOME"));
 }
 
 std::tm LocalTimeNow() {

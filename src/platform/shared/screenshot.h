@@ -32,7 +32,11 @@ struct SavedScreenshot {
 // `when`, the next free one when that is taken.
 SavedScreenshot SaveScreenshot(const Bitmap& picture, const std::string& folder,
                                const std::tm& when);
-// What the window says of it, in a line.
+// What the window says of it, in a line: the file with its folder, the home
+// folder `home` written as "~" ("Screenshot saved: ~/Pictures/velmor/
+// velmor-....png"), or why none was saved.
+std::string ScreenshotNoticeFor(const SavedScreenshot& saved, const char* home);
+// The same with this process's home folder.
 std::string ScreenshotNotice(const SavedScreenshot& saved);
 
 // The machine's local time now.

@@ -20,7 +20,7 @@ std::vector<DataFile> MakeDemoData() {
   add("CG/_CG01.BMP", TrueColour(CherryTree()));
   add("CG/_CG02.BMP", Palettised(Lighthouse()));
   add("CG/_CG03.BMP", Palettised(WindowCat()));
-  add("CG/BA01.BMP", Palettised(SpinningStar()));
+  add("CG/BA01.BMP", Palettised(CatOnTheAwning()));
 
   add("SOUND/M01.WAV", ThemeWave());
   add("SOUND/M01.MID", ThemeMidi(SoundSource::kGeneralMidi));

@@ -761,38 +761,35 @@ Bitmap WindowCat() {
 
 // A faceted gold star turning a fifth of a turn over six frames (so the
 // strip loops seamlessly), breathing slightly, with sparkles around it.
-Bitmap SpinningStar() {
-  Bitmap img(256, 1152);
+// The black cat of the street turning round once on the cafe's awning, in
+// six frames of the street itself: the engine shows the frames at (120, 92)
+// of the picture, so each is that part of BG04 with the cat drawn on it.
+Bitmap CatOnTheAwning() {
+  constexpr int kLeft = 120, kTop = 92, kWidth = 256, kHeight = 192;
+  const Bitmap street = Street();
+  Bitmap img(kWidth, kHeight * 6);
   for (int f = 0; f < 6; ++f) {
-    const int top = 192 * f;
-    const Box frame{0, top, 256, top + 192};
-    const Vec c{128, top + 96.0};
-    const double phase = 2 * kPi * f / 6;
-    FillBox(img, frame, [&](double x, double y) {
-      return Mix(0x2C2C6E, 0x0C0C2A, Clamp01(std::hypot(x - c.x, y - c.y) / 150));
-    });
-    Glow(img, c, 10, 95, 0xFFE08A, 0.22 + 0.06 * std::sin(phase));
-    const double s = 1 + 0.05 * std::sin(phase);
-    const double turn = -kPi / 2 + f * (2 * kPi / 5) / 6;
-    const double outer = 62 * s, inner = 26 * s;
-    FillShape(img, frame, Polygon(StarPoints(c, outer + 3, inner + 1.5, 5, turn)), 0xB86A14);
-    const std::vector<Vec> p = StarPoints(c, outer, inner, 5, turn);
-    for (int i = 0; i < 5; ++i) {
-      const Vec tip = p[2 * i], left = p[(2 * i + 9) % 10], right = p[2 * i + 1];
-      FillShape(img, frame, Polygon({c, left, tip}), [&](double x, double y) {
-        return Mix(0xFFF4B8, 0xFFD250, Clamp01(std::hypot(x - c.x, y - c.y) / outer));
-      });
-      FillShape(img, frame, Polygon({c, tip, right}), [&](double x, double y) {
-        return Mix(0xF8C840, 0xE09A20, Clamp01(std::hypot(x - c.x, y - c.y) / outer));
-      });
-    }
-    for (int k = 0; k < 8; ++k) {
-      const double a = k * 2 * kPi / 8 + 0.3;
-      const double size = 7 * std::max(0.0, std::sin(phase + k * 2 * kPi / 8 * 3));
-      if (size < 1) continue;
-      const Vec sp{c.x + (86 + 6 * (k % 2)) * std::cos(a), c.y + (70 + 5 * (k % 3)) * std::sin(a)};
-      FillShape(img, frame, Polygon(StarPoints(sp, size, size * 0.25, 4, -kPi / 2)), 0xFFFBE0);
-    }
+    const int top = kHeight * f;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) img.set(x, top + y, street.at(kLeft + x, kTop + y));
+    // On the awning's top edge (y 222 of the street), seen turning: its
+    // width follows the turn, and it faces the player in the first frame.
+    const double turn = std::cos(2 * kPi * f / 6);
+    const double squash = std::max(std::abs(turn), 0.25);
+    const double cx = 300 - kLeft, base = 222.0 - kTop + top;
+    const Color fur = 0x16121C;
+    Inside body = Union({Ellipse({cx, base - 15.0}, 12, 15), Circle({cx, base - 34.0}, 9),
+                         Polygon({{cx - 9.0, base - 37.0}, {cx - 8.0, base - 47.0}, {cx - 2.0, base - 41.0}}),
+                         Polygon({{cx + 2.0, base - 41.0}, {cx + 8.0, base - 47.0}, {cx + 9.0, base - 37.0}}),
+                         Capsule({cx + 10.0, base - 3.0}, {cx + 19.0, base - 12.0}, 2.2)});
+    const double side = turn < 0 ? -1.0 : 1.0;  // seen from behind, the tail is on the other side
+    FillShape(img, {static_cast<int>(cx) - 26, static_cast<int>(base) - 50, static_cast<int>(cx) + 26,
+                    static_cast<int>(base)},
+              [&](double x, double y) { return body(cx + side * (x - cx) / squash, y); }, fur);
+    if (turn > 0.3)  // the eyes, while it looks this way
+      for (double ex : {cx - 4.0 * squash, cx + 4.0 * squash})
+        FillShape(img, BoxAround({ex, base - 35.0}, 2), Ellipse({ex, base - 35.0}, 1.5 * squash, 1.0),
+                  0xE8D848);
   }
   Palettise(img, 256, 0.3);
   return img;

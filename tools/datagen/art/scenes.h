@@ -15,6 +15,6 @@ Bitmap Street();        // BG04: the street the hit map belongs to
 Bitmap CherryTree();    // _CG01: 496 x 464
 Bitmap Lighthouse();    // _CG02
 Bitmap WindowCat();     // _CG03
-Bitmap SpinningStar();  // BA01: six 256 x 192 frames, one below the other
+Bitmap CatOnTheAwning();  // BA01: six 256 x 192 frames of the street, one below the other
 
 }  // namespace velmor::datagen
