@@ -96,7 +96,7 @@ void MidiSynth::Shutdown() {
   DeletePlayer();
   piece_.clear();
   if (pending_.valid()) {
-    Built l = pending_.get();
+    Built l = WaitForPending();
     Free(l);
   }
   Built old;
@@ -171,20 +171,43 @@ void MidiSynth::Request(const std::string& soundfonts) {
   pending_for_ = soundfonts;
   const int rate = rate_;
   SoundLog* log = &log_;
-  pending_ = std::async(std::launch::async, [soundfonts, rate, log] {
+  loader_ = std::make_shared<LoaderPriority>();
+  pending_ = std::async(std::launch::async, [soundfonts, rate, log, loader = loader_] {
     // Only with time the game's own thread leaves over: the first picture
     // comes first, and a piece that needs the SoundFont waits for it.
-#if defined(SCHED_IDLE)
-    sched_param idle{};
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
-#endif
+    loader->Idle();
     return Build(soundfonts, rate, log);
   });
 }
 
+void MidiSynth::LoaderPriority::Idle() {
+  std::lock_guard<std::mutex> lock(mutex);
+  thread = pthread_self();
+  started = true;
+#if defined(SCHED_IDLE)
+  sched_param idle{};
+  if (!hurried) pthread_setschedparam(thread, SCHED_IDLE, &idle);
+#endif
+}
+
+void MidiSynth::LoaderPriority::Hurry() {
+  // Someone waits for the load (a piece to play, or the program's end): on
+  // a busy machine an idle thread would hardly run at all.
+  std::lock_guard<std::mutex> lock(mutex);
+  hurried = true;
+  sched_param normal{};
+  if (started) pthread_setschedparam(thread, SCHED_OTHER, &normal);
+}
+
+MidiSynth::Built MidiSynth::WaitForPending() {
+  // Until the future is taken its thread is not joined, so its handle holds.
+  if (loader_) loader_->Hurry();
+  return pending_.get();
+}
+
 void MidiSynth::TakePending() {
   // The pieces are played by the synthesiser with the new SoundFont.
-  Built fresh = pending_.get();
+  Built fresh = WaitForPending();
   DeletePlayer();
   Built old;
   {

@@ -10,11 +10,15 @@
 // synthesiser for sound, which also moves the player on.
 #pragma once
 
+#include <pthread.h>
+
 #include <SDL.h>
 
 #include <atomic>
 #include <cstdint>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -98,7 +102,19 @@ class MidiSynth {
   int rate_ = 44100;
   int channels_ = 2;
   SDL_AudioDeviceID device_ = 0;
+  // The loading thread runs at idle priority until someone waits for it.
+  struct LoaderPriority {
+    void Idle();   // on the loading thread, as it starts
+    void Hurry();  // by the one who waits
+    std::mutex mutex;
+    pthread_t thread{};
+    bool started = false;
+    bool hurried = false;
+  };
+  Built WaitForPending();
+
   std::future<Built> pending_;
+  std::shared_ptr<LoaderPriority> loader_;
   std::string pending_for_;
   Built loaded_;
   bool have_loaded_ = false;
