@@ -69,6 +69,32 @@ TEST_F(OsFilesTest, GameNamesFindFilesInAnyLetterCase) {
   EXPECT_EQ(platform::ResolvePath(Game("data\\nothing\\here")), Game("data/nothing/here"));
 }
 
+// A folder is read once for any number of names found in another case, and
+// again only when it changed: what was added, renamed or removed is seen.
+TEST_F(OsFilesTest, AFolderIsReadOnceAndAgainWhenItChanges) {
+  const fs::path cg = root_ / "data" / "cg";
+  for (int i = 0; i < 50; ++i) std::ofstream(cg / ("pic" + std::to_string(i) + ".bmp")) << i;
+  for (int round = 0; round < 3; ++round)
+    for (int i = 0; i < 50; ++i)
+      ASSERT_TRUE(files_.Exists(Game("data\\cg\\PIC" + std::to_string(i) + ".BMP"))) << i;
+  const std::size_t readings = files_.index().readings();
+  EXPECT_LE(readings, 2u);  // the data folder's and CG's, once each
+  EXPECT_FALSE(files_.Exists(Game("data\\cg\\NEW.BMP")));
+  // A folder's time can stay the same over quick changes on a coarse clock:
+  // the change is dated a second later.
+  auto later = [&] { fs::last_write_time(cg, fs::last_write_time(cg) + std::chrono::seconds(1)); };
+  std::ofstream(cg / "new.bmp") << "n";
+  later();
+  EXPECT_TRUE(files_.Exists(Game("data\\cg\\NEW.BMP")));
+  fs::rename(cg / "kuro.bmp", cg / "Kuro2.bmp");
+  later();
+  EXPECT_FALSE(files_.Exists(Game("data\\cg\\KURO.BMP")));
+  std::string error;
+  auto bytes = files_.ReadFile(Game("data\\cg\\KURO2.BMP"), &error);
+  EXPECT_EQ(bytes ? std::string(bytes->begin(), bytes->end()) : error, "BMbytes");
+  EXPECT_EQ(files_.index().readings(), readings + 2);
+}
+
 TEST(GamePath, OnlyTheGamesOwnNameIsConverted) {
   for (auto [folder, name, path] : std::vector<std::array<std::string, 3>>{
            // Folders in any script, or not even UTF-8, stay as the system gave them.

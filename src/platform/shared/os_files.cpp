@@ -62,6 +62,14 @@ bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The name with its ASCII letters in lower case (other bytes as they are).
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded)
+    if (static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(std::tolower(c));
+  return folded;
+}
+
 // The entry of `folder` whose name matches `name` without regard to case.
 std::optional<std::string> FindEntry(const std::string& folder, std::string_view name) {
   std::error_code ec;
@@ -97,29 +105,79 @@ std::string PathText(const fs::path& path) {
 #endif
 }
 
-std::string ResolvePath(std::string_view given) {
+std::optional<std::string> FolderIndex::Find(const std::string& folder, std::string_view name,
+                                             bool* folder_missing) {
+  std::error_code ec;
+  const fs::file_time_type written = fs::last_write_time(NativePath(folder), ec);
+  if (ec) {
+    if (folder_missing) *folder_missing = true;
+    return std::nullopt;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = folders_.find(folder);
+  if (it == folders_.end() || it->second.written != written) {
+    // A program looks in a handful of folders; a caller that walks many
+    // starts the index afresh rather than growing it without end.
+    constexpr std::size_t kMostFolders = 64;
+    if (it == folders_.end() && folders_.size() >= kMostFolders) folders_.clear();
+    Entries entries{written, {}};
+    for (fs::directory_iterator e(NativePath(folder), ec), end; !ec && e != end; e.increment(ec)) {
+      std::string entry = PathText(e->path().filename());
+      entries.by_folded_name.emplace(Folded(entry), std::move(entry));
+    }
+    ++readings_;
+    it = folders_.insert_or_assign(folder, std::move(entries)).first;
+  }
+  auto found = it->second.by_folded_name.find(Folded(name));
+  if (found == it->second.by_folded_name.end()) return std::nullopt;
+  return found->second;
+}
+
+namespace {
+
+// The entry of `folder` matching `name`; *folder_missing when the folder
+// cannot be read (not there as written, say).
+std::optional<std::string> FindIn(const std::string& folder, std::string_view name,
+                                  FolderIndex* index, bool* folder_missing) {
+  const std::string look_in = folder.empty() ? "." : folder;
+  std::error_code ec;
+  if (index) return index->Find(look_in, name, folder_missing);
+  if (!fs::is_directory(NativePath(look_in), ec)) {
+    *folder_missing = true;
+    return std::nullopt;
+  }
+  return FindEntry(look_in, name);
+}
+
+// `path` does not exist as written: its last component is matched in its
+// folder, and the folder is found the same way first when it is not there
+// as written either. From the end, so that a file of a folder that is there
+// costs one look into that folder.
+std::string ResolveMissing(const std::string& path, FolderIndex* index) {
+  std::size_t end = path.size();
+  while (end > 1 && path[end - 1] == '/') --end;  // "A/B/" is B in A
+  const std::size_t cut = end == 0 ? std::string::npos : path.rfind('/', end - 1);
+  const std::string folder = cut == std::string::npos ? "" : path.substr(0, cut + 1);
+  const std::string name = path.substr(folder.size(), end - folder.size());
+  const std::string rest = path.substr(end);
+  if (name.empty() || name == "." || name == "..") return path;
+  bool missing = false;
+  std::optional<std::string> entry = FindIn(folder, name, index, &missing);
+  std::string found = folder;
+  if (missing && !folder.empty() && folder != "/") {
+    found = ResolveMissing(folder, index);
+    missing = false;
+    entry = FindIn(found, name, index, &missing);
+  }
+  return found + (entry ? *entry : name) + rest;
+}
+
+}  // namespace
+
+std::string ResolvePath(std::string_view given, FolderIndex* index) {
   std::string path(given);
   if (path.empty() || Exists(path)) return path;
-
-  // Walk the components, matching each without regard to case where needed.
-  std::string out = path[0] == '/' ? "/" : "";
-  size_t pos = path[0] == '/' ? 1 : 0;
-  while (pos <= path.size()) {
-    size_t slash = path.find('/', pos);
-    std::string_view part(path.data() + pos, (slash == std::string::npos ? path.size() : slash) - pos);
-    if (!part.empty()) {
-      std::string candidate = out + std::string(part);
-      if (!Exists(candidate)) {
-        std::string folder = out.empty() ? "." : out;
-        if (auto entry = FindEntry(folder, part)) candidate = out + *entry;
-      }
-      out = candidate;
-    }
-    if (slash == std::string::npos) break;
-    out.push_back('/');
-    pos = slash + 1;
-  }
-  return out;
+  return ResolveMissing(path, index);
 }
 
 std::string NotRegularText(const std::string& path, const fs::file_status& status) {
@@ -135,8 +193,10 @@ std::string NotRegularText(const std::string& path, const fs::file_status& statu
   return "\"" + path + "\": " + kind;
 }
 
-bool IsRegularFile(std::string_view path, std::string* error) {
-  const std::string native = ResolvePath(path);
+namespace {
+
+// IsRegularFile for a path already found on the file system.
+bool IsRegularAsFound(const std::string& native, std::string* error) {
   std::error_code ec;
   const fs::file_status status = fs::status(NativePath(native), ec);
   if (ec) {
@@ -146,6 +206,12 @@ bool IsRegularFile(std::string_view path, std::string* error) {
   if (fs::is_regular_file(status)) return true;
   if (error) *error = NotRegularText(native, status);
   return false;
+}
+
+}  // namespace
+
+bool IsRegularFile(std::string_view path, std::string* error) {
+  return IsRegularAsFound(ResolvePath(path), error);
 }
 
 namespace {
@@ -168,7 +234,7 @@ int ReadOpenFile(int fd, std::vector<uint8_t>& bytes) {
 }  // namespace
 
 std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std::string* error) {
-  const std::string native = ResolvePath(path);
+  const std::string native = Resolve(path);
   const fs::path file = NativePath(native);
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
@@ -176,7 +242,7 @@ std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std
   };
   // A FIFO or a device where a file should be is refused unread: opening a
   // FIFO waits for a writer that may never come, a device never ends.
-  if (std::string why; !IsRegularFile(native, &why)) return fail(why);
+  if (std::string why; !IsRegularAsFound(native, &why)) return fail(why);
 #if defined(_WIN32)
   std::error_code ec;
   const std::uintmax_t size = fs::file_size(file, ec);
@@ -345,7 +411,7 @@ void IgnoreFileSizeLimitSignal() {
 
 bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                         std::string* error) {
-  const std::string native = ThroughLinks(ResolvePath(path));
+  const std::string native = ThroughLinks(Resolve(path));
   const fs::path target = NativePath(native);
   const std::string name = PathText(target.filename());
   const std::string folder = native.substr(0, native.size() - name.size());
@@ -376,7 +442,7 @@ bool OsFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
 }
 
 void OsFiles::RemoveUnfinishedWrites(std::string_view folder) {
-  const std::string native = folder.empty() ? "." : ResolvePath(folder);
+  const std::string native = folder.empty() ? "." : Resolve(folder);
   std::error_code ec;
   for (fs::directory_iterator it(NativePath(native), ec), end; !ec && it != end;
        it.increment(ec)) {
@@ -388,7 +454,7 @@ void OsFiles::RemoveUnfinishedWrites(std::string_view folder) {
 }
 
 std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {
-  const fs::path file = NativePath(ResolvePath(path));
+  const fs::path file = NativePath(Resolve(path));
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) return std::nullopt;
   const fs::file_time_type written = fs::last_write_time(file, ec);
@@ -404,7 +470,7 @@ std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {
 }
 
 bool OsFiles::IsWritableFolder(std::string_view folder) {
-  std::string native = ResolvePath(folder);
+  std::string native = Resolve(folder);
   if (native.empty()) native = ".";
   std::error_code ec;
   if (!fs::is_directory(NativePath(native), ec)) return false;
@@ -420,7 +486,7 @@ bool OsFiles::IsWritableFolder(std::string_view folder) {
 #endif
 }
 
-bool OsFiles::Exists(std::string_view path) { return platform::Exists(ResolvePath(path)); }
+bool OsFiles::Exists(std::string_view path) { return platform::Exists(Resolve(path)); }
 
 namespace {
 
@@ -461,7 +527,7 @@ bool MakeFolders(const std::string& path, unsigned mode, std::string* error) {
 }
 
 bool OsFiles::CreateFolders(std::string_view folder, std::string* error) {
-  return MakeFolders(ResolvePath(folder), 0755, error);
+  return MakeFolders(Resolve(folder), 0755, error);
 }
 
 std::string ProgramFolder() {

@@ -1,11 +1,14 @@
 // Files on the machine's own file system.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/files.h"
 
@@ -29,11 +32,37 @@ void IgnoreFileSizeLimitSignal();
 // the system cannot tell.
 std::string ProgramFolder();
 
+// The entries of the folders looked in, for finding names without regard to
+// ASCII case: a folder is read once, and again when its modification time
+// moves (an entry was added, removed or renamed), so a data folder whose
+// names differ in case from the game's costs one reading, not one per name.
+// Safe to share between threads.
+class FolderIndex {
+ public:
+  // The entry of `folder` whose name matches `name` without regard to ASCII
+  // case (the first in the folder's order when several do);
+  // *folder_missing when the folder cannot be read.
+  std::optional<std::string> Find(const std::string& folder, std::string_view name,
+                                  bool* folder_missing = nullptr);
+  // How often a folder was read.
+  std::size_t readings() const { return readings_; }
+
+ private:
+  struct Entries {
+    std::filesystem::file_time_type written;
+    std::unordered_map<std::string, std::string> by_folded_name;
+  };
+  std::mutex mutex_;
+  std::unordered_map<std::string, Entries> folders_;
+  std::atomic<std::size_t> readings_ = 0;
+};
+
 // The path as found on the file system: each component that does not exist
 // as written is replaced by the entry of its folder that matches it without
 // regard to ASCII case (data copied from old discs is often all upper or all
-// lower case). Components that match nothing are kept as written.
-std::string ResolvePath(std::string_view path);
+// lower case). Components that match nothing are kept as written. Without
+// an index each such component reads its folder.
+std::string ResolvePath(std::string_view path, FolderIndex* index = nullptr);
 
 // Whether the path is a regular file; when not, *error says what it is
 // ("not a regular file (a FIFO)") or why it cannot be asked. Nothing is
@@ -58,6 +87,13 @@ class OsFiles : public Files {
   bool Exists(std::string_view path) override;
   bool CreateFolders(std::string_view folder, std::string* error) override;
   void RemoveUnfinishedWrites(std::string_view folder) override;
+
+  const FolderIndex& index() const { return index_; }
+
+ private:
+  std::string Resolve(std::string_view path) { return ResolvePath(path, &index_); }
+
+  FolderIndex index_;
 };
 
 }  // namespace velmor::platform
