@@ -24,18 +24,6 @@ constexpr ImU32 kPoor = IM_COL32(0x90, 0x00, 0x00, 0xFF);
 // A push button's width for its caption.
 float ButtonWidth(const char* label) { return std::max(ImGui::CalcTextSize(label).x + 24, 75.0f); }
 
-ImVec2 V(Point p) { return ImVec2(static_cast<float>(p.x), static_cast<float>(p.y)); }
-
-int ButtonIndex(MouseButton b) {
-  switch (b) {
-    case MouseButton::Left: return 0;
-    case MouseButton::Right: return 1;
-    case MouseButton::Middle: return 2;
-    case MouseButton::Other: break;
-  }
-  return -1;
-}
-
 }  // namespace
 
 FirstStartView::FirstStartView(UiLayer& ui, const FirstStartTexts& texts,
@@ -56,16 +44,16 @@ void FirstStartView::Deliver(const InputEvent& event) {
           io.KeyAlt = e.held.alt;
           io.KeysDown[static_cast<int>(e.key)] = e.down;
         } else if constexpr (std::is_same_v<E, ButtonEvent>) {
-          io.MousePos = V(e.at);
+          io.MousePos = ToImVec(e.at);
           const int i = ButtonIndex(e.button);
           if (i < 0) return;
           held_[static_cast<std::size_t>(i)] = e.down;
           if (e.down) pressed_[static_cast<std::size_t>(i)] = true;
         } else if constexpr (std::is_same_v<E, WheelEvent>) {
-          io.MousePos = V(e.at);
+          io.MousePos = ToImVec(e.at);
           io.MouseWheel += e.y > 0 ? 1.0f : e.y < 0 ? -1.0f : 0.0f;
         } else if constexpr (std::is_same_v<E, PointerMotion>) {
-          io.MousePos = V(e.at);
+          io.MousePos = ToImVec(e.at);
         } else if constexpr (std::is_same_v<E, TypedText>) {
           io.AddInputCharactersUTF8(e.utf8.c_str());
         } else if constexpr (std::is_same_v<E, WindowEvent>) {

@@ -43,8 +43,6 @@ void MapKeys(ImGuiIO& io) {
   io.KeyMap[ImGuiKey_X] = Index(Key::X);
 }
 
-namespace {
-
 int ButtonIndex(MouseButton b) {
   switch (b) {
     case MouseButton::Left: return 0;
@@ -55,9 +53,7 @@ int ButtonIndex(MouseButton b) {
   return -1;
 }
 
-ImVec2 V(Point p) { return ImVec2(static_cast<float>(p.x), static_cast<float>(p.y)); }
-
-}  // namespace
+ImVec2 ToImVec(Point p) { return ImVec2(static_cast<float>(p.x), static_cast<float>(p.y)); }
 
 GameViews::GameViews(UiLayer& ui)
     : ui_(ui),
@@ -91,7 +87,7 @@ void GameViews::Key(const KeyEvent& e) {
 
 void GameViews::Button(const ButtonEvent& e) {
   input_given_ = true;
-  ImGui::GetIO().MousePos = V(e.at);
+  ImGui::GetIO().MousePos = ToImVec(e.at);
   const int i = ButtonIndex(e.button);
   if (i < 0) return;
   mouse_held_[static_cast<std::size_t>(i)] = e.down;
@@ -101,16 +97,16 @@ void GameViews::Button(const ButtonEvent& e) {
 void GameViews::Wheel(const WheelEvent& e) {
   input_given_ = true;
   ImGuiIO& io = ImGui::GetIO();
-  io.MousePos = V(e.at);
+  io.MousePos = ToImVec(e.at);
   io.MouseWheel += e.y > 0 ? 1.0f : e.y < 0 ? -1.0f : 0.0f;
 }
 
 void GameViews::Pointer(Point at) {
   input_given_ = true;
-  ImGui::GetIO().MousePos = V(at);
+  ImGui::GetIO().MousePos = ToImVec(at);
 }
 
-void GameViews::PlacePointer(Point at) { ImGui::GetIO().MousePos = V(at); }
+void GameViews::PlacePointer(Point at) { ImGui::GetIO().MousePos = ToImVec(at); }
 
 void GameViews::Focus(bool gained) {
   input_given_ = true;

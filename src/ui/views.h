@@ -22,11 +22,16 @@
 #include "ui/ui_layer.h"
 
 struct ImGuiIO;
+struct ImVec2;
 
 namespace velmor::ui {
 
 // Gives ImGui the game's neutral keys (KeyEvent::key) as its key indices.
 void MapKeys(ImGuiIO& io);
+// ImGui's index of a mouse button (-1: none of its three).
+int ButtonIndex(MouseButton b);
+// A window point as ImGui's vector.
+ImVec2 ToImVec(Point p);
 
 class GameViews : public session::Views {
  public:
