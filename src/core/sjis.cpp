@@ -28,19 +28,6 @@ char16_t Cp932ToUnicode(const uint8_t* bytes, size_t length) {
   return index < 0 ? 0 : cp932::kDouble[static_cast<size_t>(index)];
 }
 
-// Code page 932 lies in the Basic Multilingual Plane: three bytes at most.
-void AppendUtf8(char16_t c, std::string& out) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 // The code point of one whole UTF-8 sequence (as Utf8Length cut it), or -1
 // when it is none: a stray or bad continuation byte, a cut-off sequence, an
@@ -93,7 +80,7 @@ std::string SjisToUtf8(std::string_view sjis) {
     if (c == 0)
       out.append(kReplacement);
     else
-      AppendUtf8(c, out);
+      AppendUtf8(out, c);
     i += n;
   }
   return out;
@@ -148,6 +135,24 @@ char32_t SjisCharToCodePoint(const uint8_t* bytes, int length) {
   if (length == 1 && bytes[0] < 0x80) return bytes[0];
   const char16_t c = length < 1 ? 0 : Cp932ToUnicode(bytes, static_cast<size_t>(length));
   return c == 0 ? 0xFFFD : c;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
 }
 
 }  // namespace velmor

@@ -19,6 +19,9 @@ std::string SjisToUtf8(std::string_view sjis);
 // "?" (and set *lossy when given).
 std::string Utf8ToSjis(std::string_view utf8, bool* lossy = nullptr);
 
+// Appends the UTF-8 form of code point `c` (at most U+10FFFF).
+void AppendUtf8(std::string& out, char32_t c);
+
 // Whether the bytes are well-formed UTF-8 (plain ASCII is).
 bool IsValidUtf8(std::string_view bytes);
 
