@@ -191,4 +191,18 @@ void StretchBltSmooth(const PixelView& dst, const Rect& r, const Bitmap& src, co
   }
 }
 
+uint64_t PictureDigest(const Bitmap& bmp) {
+  uint64_t h = 0xcbf29ce484222325ull;  // the FNV-1a offset basis
+  auto mix = [&h](uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+      h ^= (v >> (8 * i)) & 0xFF;
+      h *= 0x100000001b3ull;  // the FNV prime
+    }
+  };
+  mix(static_cast<uint32_t>(bmp.width()));
+  mix(static_cast<uint32_t>(bmp.height()));
+  for (Color c : bmp.pixels()) mix(c);
+  return h;
+}
+
 }  // namespace velmor

@@ -75,6 +75,10 @@ class Bitmap {
   std::shared_ptr<std::vector<Color>> pixels_ = NoPixels();
 };
 
+// FNV-1a of a bitmap's size and pixels: the frame digest two front ends
+// compare tick for tick.
+uint64_t PictureDigest(const Bitmap& bmp);
+
 // Copies the w x h rectangle of src at (sx, sy) to dst at (dx, dy), combining
 // with rop. Pixels outside either bitmap are left alone. src and dst may be
 // the same bitmap.

@@ -2,8 +2,12 @@
 #include <cstdio>
 #include <string>
 
-#include "main/headless/headless_game.h"
+#include "main/headless/state_json.h"
+
+#include <cinttypes>
+
 #include "core/json_writer.h"
+#include "main/headless/headless_game.h"
 #include "core/sjis.h"
 #include "menus/panel_layout.h"
 
@@ -128,7 +132,7 @@ void ScreenState(Json& j, const TForm1::View& f) {
 
 // The picture, the pointer's shape, the status strip, the hold and the
 // music.
-void PictureAndSound(Json& j, const TForm1::View& f, const platform::HeadlessMediaPlayer& media) {
+void PictureAndSound(Json& j, const TForm1::View& f, const platform::HeadlessMediaPlayer* media) {
   j.Key("PictureName"); j.Sjis(f.layers.PictureName.view());
   j.Key("PictureRect"); j.Open('[');
   for (int32_t v : {f.layers.PictureRect.left, f.layers.PictureRect.top, f.layers.PictureRect.right,
@@ -143,14 +147,15 @@ void PictureAndSound(Json& j, const TForm1::View& f, const platform::HeadlessMed
   j.Key("CGHoldEnable"); j.Number(f.input.CGHoldEnable);
   j.Key("MusicName"); j.Sjis(f.music.MusicName.view());
   j.Key("MusicLoop"); j.Number(f.music.MusicLoop);
+  if (!media) return;
   j.Key("media"); j.Open('{');
-  j.Key("file"); j.Sjis(media.OpenedFile());
-  j.Key("mode"); j.Text(media.ModeName());
+  j.Key("file"); j.Sjis(media->OpenedFile());
+  j.Key("mode"); j.Text(media->ModeName());
   j.Close('}');
 }
 
 // The panels and the backlog as the player sees them, and every box shown.
-void PanelsAndBoxes(Json& j, const TForm1::View& f, const std::vector<RecordedBox>& boxes) {
+void PanelsAndBoxes(Json& j, const TForm1::View& f, const std::vector<RecordedBox>* boxes) {
   j.Key("panels"); j.Open('{');
   for (const Panel* panel : menus::PanelsOf(f.panels)) {
     j.Key(panel->name.c_str());
@@ -163,8 +168,9 @@ void PanelsAndBoxes(Json& j, const TForm1::View& f, const std::vector<RecordedBo
   j.Key("shown"); j.Number(static_cast<long long>(f.backlog_window.shown()));
   j.Close('}');
   Controls(j, f.panels);
+  if (!boxes) return;
   j.Key("messages"); j.Open('[');
-  for (const RecordedBox& box : boxes) {
+  for (const RecordedBox& box : *boxes) {
     j.Open('{');
     j.Key("text"); j.Sjis(box.text);
     j.Key("kind"); j.Text(KindName(box.kind));
@@ -176,15 +182,18 @@ void PanelsAndBoxes(Json& j, const TForm1::View& f, const std::vector<RecordedBo
 
 }  // namespace
 
-std::string HeadlessGame::StateJson() const {
-  const TForm1::View f = form_->view();
+std::string GameStateJson(const TForm1::View& f, const platform::HeadlessMediaPlayer* media,
+                          const std::vector<RecordedBox>* boxes) {
   Json j;
   j.Open('{');
   j.Key("ticks"); j.Number(static_cast<long long>(f.ticks));
   ScenarioState(j, f.scn);
   ScreenState(j, f);
-  PictureAndSound(j, f, media_);
-  PanelsAndBoxes(j, f, answers_.Boxes());
+  PictureAndSound(j, f, media);
+  PanelsAndBoxes(j, f, boxes);
+  char frame[17];
+  std::snprintf(frame, sizeof frame, "%016" PRIx64, PictureDigest(f.layers.IMG));
+  j.Key("frame"); j.Text(frame);
   j.Key("quit"); j.Bool(f.quit);
   if (f.warnings) {  // --warn only
     j.Key("warnings");
@@ -196,6 +205,10 @@ std::string HeadlessGame::StateJson() const {
   j.Close('}');
   j.out += "\n";
   return j.out;
+}
+
+std::string HeadlessGame::StateJson() const {
+  return GameStateJson(form_->view(), &media_, &answers_.Boxes());
 }
 
 }  // namespace velmor::main
