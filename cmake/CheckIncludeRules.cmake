@@ -22,6 +22,9 @@ set(allow_ui core formats bitmap language menus app session ui imgui)
 set(allow_platform/shared core formats bitmap platform platform/shared)
 set(allow_platform/headless core formats bitmap platform platform/headless)
 set(allow_platform/sdl core formats bitmap platform platform/sdl platform/shared)
+# The browser's backend stands in for parts of SDL's (its MIDI) on SDL's
+# browser port.
+set(allow_platform/web core formats bitmap platform platform/web platform/sdl platform/shared)
 set(allow_cli cli)
 set(allow_main any)
 set(allow_tools core formats language cli platform platform/shared check local)
@@ -32,7 +35,7 @@ set(platform_free core formats language platform scenario text graphics sound me
 
 # The rule name of a file's folder.
 function(folder_of file out)
-  if(file MATCHES "^src/platform/(shared|headless|sdl)/")
+  if(file MATCHES "^src/platform/(shared|headless|sdl|web)/")
     set(${out} "platform/${CMAKE_MATCH_1}" PARENT_SCOPE)
   elseif(file MATCHES "^src/([a-z_]+)/")
     set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
@@ -49,7 +52,7 @@ function(target_of path out)
     set(${out} "../" PARENT_SCOPE)
   elseif(path STREQUAL "graphics/bitmap.h")
     set(${out} "bitmap" PARENT_SCOPE)
-  elseif(path MATCHES "^platform/(shared|headless|sdl)/")
+  elseif(path MATCHES "^platform/(shared|headless|sdl|web)/")
     set(${out} "platform/${CMAKE_MATCH_1}" PARENT_SCOPE)
   elseif(path MATCHES "^platform/[^/]+\\.h$")
     set(${out} "platform" PARENT_SCOPE)

@@ -12,7 +12,12 @@
 namespace velmor::main {
 
 SdlLoop::SdlLoop(platform::sdl::SdlWindow& window, ui::UiLayer& ui, session::Session& session)
-    : window_(window), ui_(ui), session_(session), renderer_(window.renderer()), views_(ui) {
+    : window_(window),
+      ui_(ui),
+      session_(session),
+      renderer_(window.renderer()),
+      views_(ui),
+      now_([] { return SDL_GetTicks64(); }) {
   // SDL starts with text input on; it is on only while a field wants it.
   SDL_StopTextInput();
   ui_.SetRenderer(&renderer_);
@@ -32,7 +37,7 @@ SdlLoop::~SdlLoop() {
 
 void SdlLoop::Start() {
   window_.Invalidate();
-  session_.Begin(SDL_GetTicks64());
+  session_.Begin(now_());
 }
 
 void SdlLoop::Run() {
@@ -48,18 +53,44 @@ void SdlLoop::CheckQuitSignal() {
 }
 
 void SdlLoop::Pass() {
-  uint64_t wait = session_.WaitMs(SDL_GetTicks64());
+  uint64_t wait = session_.WaitMs(now_());
   // What the game drew outside a pass (its first paint) is shown first.
   if (views_.WantsFrameNow() || window_.NeedsRender()) wait = 0;
   SDL_Event e;
-  const bool got = wait == 0 ? SDL_PollEvent(&e) != 0
-                             : SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0;
-  if (got) {
-    HandleEvent(e);
-    while (SDL_PollEvent(&e)) HandleEvent(e);
-  }
+  if (wait > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0) HandleEvent(e);
+  HandleEvents();
+  AfterEvents(now_());
+}
+
+void SdlLoop::PassWithoutWaiting() {
+  HandleEvents();
+  AfterEvents(now_());
+}
+
+void SdlLoop::StepTick(uint64_t now_ms) {
+  HandleEvents();
   CheckQuitSignal();
-  session_.Advance(SDL_GetTicks64());
+  session_.Tick(now_ms);
+  ApplyTextInput();
+  RenderIfNeeded();
+}
+
+void SdlLoop::StepFrame(uint64_t now_ms) {
+  HandleEvents();
+  CheckQuitSignal();
+  session_.AfterEvents(now_ms);
+  ApplyTextInput();
+  RenderIfNeeded();
+}
+
+void SdlLoop::HandleEvents() {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) HandleEvent(e);
+}
+
+void SdlLoop::AfterEvents(uint64_t now_ms) {
+  CheckQuitSignal();
+  session_.Advance(now_ms);
   ApplyTextInput();
   RenderIfNeeded();
   if (session_.ScreenshotDue()) SaveScreenshot();
@@ -133,7 +164,7 @@ void SdlLoop::ApplyTextInput() {
 }
 
 void SdlLoop::RenderIfNeeded() {
-  const uint64_t now = SDL_GetTicks64();
+  const uint64_t now = now_();
   if (!views_.FrameDue(session_, now, window_.NeedsRender())) return;
   if (!views_.Shown()) {
     window_.Render(nullptr);

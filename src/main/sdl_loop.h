@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "main/imgui_sdl_renderer.h"
 #include "platform/sdl/sdl_window.h"
@@ -35,8 +36,20 @@ class SdlLoop : public session::WindowControls {
   // Runs until no message box is open (a start-up that failed waits for
   // its box to be answered), or the game ends.
   void RunWhileBoxesOpen();
-  // One pass of the loop. Run repeats it; tests step it.
+  // One pass of the loop. Run repeats it; tests step it. A browser may not
+  // sleep: it calls PassWithoutWaiting from its timers instead.
   void Pass();
+  void PassWithoutWaiting();
+  // The events that came, then one tick at `now_ms`, then the frame: a
+  // browser's test mode steps the game tick by tick, as the headless front
+  // end does, on a clock of its own (UseClock).
+  void StepTick(uint64_t now_ms);
+  // The same without the tick: the events, what follows them, the frame.
+  void StepFrame(uint64_t now_ms);
+  // The time the loop goes by, in milliseconds (SDL's clock unless given).
+  void UseClock(std::function<uint64_t()> now) { now_ = std::move(now); }
+  // How long the loop may sleep before the next tick is due.
+  uint64_t WaitMs() { return session_.WaitMs(now_()); }
 
   ui::GameViews& views() { return views_; }
   uint64_t Ticks() const { return session_.ticks(); }
@@ -46,6 +59,10 @@ class SdlLoop : public session::WindowControls {
   void CaptureNextFrame() override { window_.CaptureNextFrame(); }
 
  private:
+  // Every event waiting, to the session.
+  void HandleEvents();
+  // What follows the events: the session's turn, text input, the frame.
+  void AfterEvents(uint64_t now_ms);
   void HandleEvent(const SDL_Event& e);
   void HandleWindowEvent(const SDL_Event& e);
   void ApplyTextInput();
@@ -64,6 +81,7 @@ class SdlLoop : public session::WindowControls {
   bool text_input_on_ = false;
   uint64_t text_input_resets_ = 0;
   uint64_t text_input_moves_ = 0;
+  std::function<uint64_t()> now_;
 };
 
 }  // namespace velmor::main

@@ -13,6 +13,15 @@
 namespace velmor::platform::sdl {
 
 namespace {
+// A browser page has no threads: there every piece is decoded as it opens.
+#if defined(__EMSCRIPTEN__)
+constexpr bool kLoaderThread = false;
+#else
+constexpr bool kLoaderThread = true;
+#endif
+}  // namespace
+
+namespace {
 
 // Never opened unless it is a regular file: a FIFO would be waited on.
 bool Readable(const std::string& path) {
@@ -39,7 +48,7 @@ SdlMediaPlayer::SdlMediaPlayer(Files& files, std::string soundfont, std::FILE* l
     const OutputFormat& format = output_.Format();
     midi_.Preload(SoundFont(), format.rate, format.channels, output_.Device());
   }
-  loader_ = std::thread([this] { LoaderLoop(); });
+  if (kLoaderThread) loader_ = std::thread([this] { LoaderLoop(); });
 }
 
 SdlMediaPlayer::~SdlMediaPlayer() {
@@ -49,7 +58,7 @@ SdlMediaPlayer::~SdlMediaPlayer() {
     job_.reset();
   }
   wake_loader_.notify_all();
-  loader_.join();
+  if (loader_.joinable()) loader_.join();
   Close();
   // No callback from here on: the pieces and the synthesiser can go.
   output_.Close();
@@ -94,7 +103,7 @@ void SdlMediaPlayer::Close() {
 }
 
 bool SdlMediaPlayer::OpenWave(formats::MediaFile& file, std::string* error) {
-  if (wave_opened_once_) {
+  if (wave_opened_once_ && kLoaderThread) {
     // Decoding and converting a few minutes of sound takes tens to hundreds
     // of milliseconds: on the loader thread.
     opened_ = FileName();

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/byte_string.h"
@@ -68,6 +69,7 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
   if (windowed_) {
     SDL_Rect usable = display;
     SDL_GetDisplayUsableBounds(0, &usable);
+    if (!options.fit_to_display) usable.w = usable.h = INT32_MAX;
     w = std::min(options.window_size.width, usable.w);
     h = std::min(options.window_size.height, usable.h);
     x = y = static_cast<int>(SDL_WINDOWPOS_CENTERED);

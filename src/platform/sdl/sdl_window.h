@@ -34,6 +34,7 @@ namespace velmor::platform::sdl {
 struct WindowOptions {
   bool windowed = false;          // a normal window instead of the whole screen
   Size window_size{1024, 768};    // its first client size
+  bool fit_to_display = true;     // no larger than the display's usable area
   std::string title;              // UTF-8
   RendererChoice renderer = RendererChoice::Auto;
 };

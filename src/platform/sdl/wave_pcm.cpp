@@ -62,7 +62,9 @@ std::optional<Decoded> NarrowDoubles(std::span<const uint8_t> fmt_body,
   auto floats = std::make_shared<std::vector<float>>(samples);
   formats::ByteReader in(data);
   for (float& f : *floats) {
-    const double d = std::bit_cast<double>(in.Le64());
+    const uint64_t bits = in.Le64();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);  // std::bit_cast, which older libc++ lacks
     f = std::isfinite(d) ? static_cast<float>(std::clamp(d, -1.0, 1.0)) : 0.0f;
   }
   Decoded out;

@@ -460,7 +460,11 @@ std::optional<FileTime> OsFiles::LastWriteTime(std::string_view path) {
   const fs::file_time_type written = fs::last_write_time(file, ec);
   if (ec) return std::nullopt;
   using std::chrono::system_clock;
-  const auto since_epoch = std::chrono::file_clock::to_sys(written);
+  // The file clock's time as the system clock's, through both clocks' now
+  // (libc++ before 17 has no file_clock::to_sys; the list shows seconds).
+  const auto since_epoch =
+      system_clock::now() + std::chrono::duration_cast<system_clock::duration>(
+                                written - fs::file_time_type::clock::now());
   const std::optional<std::tm> local = LocalTime(system_clock::to_time_t(
       std::chrono::time_point_cast<system_clock::duration>(since_epoch)));
   if (!local) return std::nullopt;

@@ -1,0 +1,95 @@
+// The web front end's program: the page (web/index.html) has put the data,
+// the font and the player's storage into the page's files before main runs;
+// main starts the game and hands the loop to the browser. The page steps a
+// game started with --test through the functions below.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "main/web/web_game.h"
+
+namespace {
+
+// The game lives as long as the page: the browser's loop returns from main.
+velmor::main::WebGame* game = nullptr;
+std::string answer;  // the last string handed to the page
+
+void TellPage(const std::string& why);
+
+void RunFrame() {
+  try {
+    game->Frame();
+  } catch (const std::exception& e) {
+    // What the game could not survive is said in the page, and it stops.
+    TellPage(e.what());
+    emscripten_cancel_main_loop();
+    return;
+  }
+  if (game->ended()) {
+    emscripten_cancel_main_loop();
+    EM_ASM({ if (Module.onGameEnded) Module.onGameEnded(); });
+  }
+}
+
+void TellPage(const std::string& why) {
+  std::fprintf(stderr, "velmor: %s\n", why.c_str());
+  EM_ASM({ if (Module.onFailure) Module.onFailure(UTF8ToString($0)); }, why.c_str());
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE int velmor_ticks() { return game ? static_cast<int>(game->ticks()) : 0; }
+EMSCRIPTEN_KEEPALIVE int velmor_ended() { return game && game->ended() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int velmor_open_boxes() { return game ? game->OpenBoxes() : 0; }
+EMSCRIPTEN_KEEPALIVE void velmor_tick(int count) {
+  if (game) game->StepTicks(count);
+}
+EMSCRIPTEN_KEEPALIVE void velmor_frame() {
+  if (game) game->StepFrame();
+}
+EMSCRIPTEN_KEEPALIVE void velmor_until(const char* handler, int limit) {
+  if (game) game->TicksUntil(handler, limit);
+}
+EMSCRIPTEN_KEEPALIVE const char* velmor_state() {
+  answer = game ? game->StateJson() : "{}";
+  return answer.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const char* velmor_control_rect(const char* name) {
+  answer = game ? game->ControlRect(name) : "";
+  return answer.c_str();
+}
+
+}  // extern "C"
+
+int main(int argc, char** argv) {
+  velmor::main::WebOptions options;
+  std::string why;
+  if (!velmor::main::ParseWebOptions({argv + 1, argv + argc}, options, &why)) {
+    TellPage(why);
+    return 2;
+  }
+  try {
+    game = new velmor::main::WebGame(options);
+    if (!game->Start(&why)) {
+      TellPage(why);
+      return 1;
+    }
+  } catch (const std::exception& e) {
+    TellPage(e.what());
+    return 1;
+  }
+  EM_ASM({ if (Module.onGameStarted) Module.onGameStarted(); });
+  if (options.test) {
+    emscripten_exit_with_live_runtime();
+  } else {
+    // The browser's animation frames: one pass each, none in a hidden tab.
+    emscripten_set_main_loop(RunFrame, 0, 1);
+  }
+  return 0;
+}

@@ -1,0 +1,110 @@
+// The web front end: the game in the page's canvas, on the same session and
+// the same SDL loop as the desktop window, with the page's files (web/).
+//
+// A browser may not block: the loop runs one pass at a time from the
+// browser's animation frames and never sleeps; a hidden tab gets no frames
+// and so sleeps, and the session's scheduler lets the ticks that passed go
+// rather than run them in a burst. Message boxes are session state, drawn
+// like any view, so the game ticks under them as on the desktop.
+//
+// With --test the game stands still until the page steps it tick by tick on
+// a virtual 20 ms clock (WebGame::StepTicks), playing its sounds on the
+// device-less player, exactly as the headless front end runs: a test in a
+// real browser drives the page with real mouse and key events and compares
+// its states and frame digests with a headless run of the same script.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form.h"
+#include "app/reader_settings.h"
+#include "main/sdl_loop.h"
+#include "platform/headless/headless_media_player.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/media_player.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/shared/mapped_file.h"
+#include "platform/shared/os_files.h"
+#include "platform/shared/ttf_font.h"
+#include "session/box_stack.h"
+#include "session/session.h"
+#include "ui/ui_layer.h"
+
+namespace velmor::main {
+
+struct WebOptions {
+  bool test = false;                   // stepped by the page on a virtual clock
+  std::string data = "/velmor/demo";   // the data folder, in the page's files
+  std::string font = "/velmor/font/ipag.ttf";
+  std::string soundfont;               // none yet: MIDI is silent in the page
+  std::string home = "/velmor/home";   // the player's storage: slots, settings, read text
+  Size window{1024, 768};              // the canvas's own pixels (the page scales it)
+};
+
+// The options from the page's arguments ("--test", "--data DIR"); false,
+// with why, on one it does not know.
+bool ParseWebOptions(const std::vector<std::string>& args, WebOptions& options,
+                     std::string* why);
+
+class WebGame {
+ public:
+  explicit WebGame(WebOptions options);
+  ~WebGame();
+  WebGame(const WebGame&) = delete;
+  WebGame& operator=(const WebGame&) = delete;
+
+  // Opens the window and starts the game. False, with why (also told in the
+  // page), when it cannot; a start-up the game itself refuses is its box.
+  bool Start(std::string* why);
+  // One pass of the loop, from the browser's frame (never in --test).
+  void Frame();
+  // --test: the events that came, then `count` ticks on the virtual clock.
+  void StepTicks(int count);
+  // --test: the events that came and the frame, without a tick (a click on
+  // a panel is a press in one frame and a release in the next).
+  void StepFrame();
+  // --test: ticks until MainProc is `handler` ("none": no handler), at most
+  // `limit`.
+  void TicksUntil(const std::string& handler, int limit);
+  // The state as the headless front end writes it (without the boxes it
+  // answers from its script), with the frame digest.
+  std::string StateJson() const;
+  // Where a panel control stands in canvas pixels, "left top right
+  // bottom"; empty when there is no such control or it is not shown.
+  std::string ControlRect(const std::string& name);
+  // Message boxes open now (a test answers them before the next tick, as
+  // the headless front end answers at once).
+  int OpenBoxes() const { return static_cast<int>(boxes_.size()); }
+  bool ended() const { return ended_; }
+  uint64_t ticks() const;
+
+ private:
+  template <typename F>
+  void Guard(F&& body);
+  void KeepReaderSettings();
+
+  WebOptions options_;
+  platform::OsFiles files_;
+  platform::sdl::SdlSystem sdl_;
+  platform::TtfFont font_;
+  platform::sdl::SdlWindow window_;
+  platform::MappedFile face_;
+  std::unique_ptr<ui::UiLayer> ui_;
+  std::unique_ptr<platform::MediaPlayer> media_;
+  platform::HeadlessMediaPlayer* test_media_ = nullptr;  // the same, in --test
+  platform::sdl::SdlClock real_clock_;
+  platform::VirtualClock virtual_clock_;
+  session::BoxStack boxes_;
+  std::unique_ptr<app::TForm1> form_;
+  std::unique_ptr<session::Session> session_;
+  std::unique_ptr<app::ReaderSettingsFile> settings_file_;
+  std::unique_ptr<SdlLoop> loop_;
+  uint64_t virtual_ms_ = 0;
+  bool ended_ = false;
+};
+
+}  // namespace velmor::main

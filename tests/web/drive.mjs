@@ -1,0 +1,168 @@
+// Drives the browser build in headless Chromium with a headless input script
+// (docs/headless.md): each line becomes what a player does in the page
+// (the mouse and the keys through Chromium's own input, so the page's
+// translation is what is tested) or a step of the page's test mode (ticks
+// on its virtual clock), and "state FILE" writes the page's state JSON.
+//
+//   node drive.mjs SITE_DIR SCRIPT OUT_DIR
+//
+// Message boxes are answered as the headless front end answers them: OK
+// (Enter) at once, before the next tick, unless "answer cancel" came first.
+// A panel control is clicked where the page draws it, then the pointer goes
+// back where the script last put it, so the game sees the same pointer.
+import { createServer } from 'node:http';
+import { readFile, writeFile, mkdir } from 'node:fs/promises';
+import { extname, join, normalize } from 'node:path';
+import { chromium } from 'playwright-core';
+
+const [site, scriptFile, outDir] = process.argv.slice(2);
+if (!site || !scriptFile || !outDir) {
+  console.error('usage: node drive.mjs SITE_DIR SCRIPT OUT_DIR');
+  process.exit(2);
+}
+
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
+
+function serve(root) {
+  const server = createServer(async (req, res) => {
+    const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname));
+    try {
+      const body = await readFile(join(root, path === '/' ? 'index.html' : path));
+      res.writeHead(200, { 'content-type': types[extname(path)] || 'application/octet-stream' });
+      res.end(body);
+    } catch {
+      res.writeHead(404);
+      res.end();
+    }
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+const keyNames = { enter: 'Enter', kpenter: 'NumpadEnter', space: 'Space', escape: 'Escape',
+  up: 'ArrowUp', down: 'ArrowDown', left: 'ArrowLeft', right: 'ArrowRight', tab: 'Tab',
+  'shift+tab': 'Shift+Tab', pageup: 'PageUp', pagedown: 'PageDown', a: 'KeyA', f12: 'F12' };
+for (let n = 1; n <= 7; ++n) keyNames[String(n)] = 'Digit' + n;
+
+class Driver {
+  constructor(page) {
+    this.page = page;
+    this.pointer = { x: 0, y: 0 };
+    this.answers = [];
+  }
+
+  call(name, ...args) {
+    return this.page.evaluate(([n, a]) => window.velmor[n](...a), [name, args]);
+  }
+
+  // Boxes the last input opened are answered before the next tick.
+  async answerBoxes() {
+    while (await this.call('openBoxes') > 0) {
+      const answer = this.answers.shift() || 'ok';
+      await this.page.keyboard.press(answer === 'ok' ? 'Enter' : 'Escape');
+      await this.call('frame');
+    }
+  }
+
+  // A panel control is clicked where the page draws it (a list's row at
+  // the list's own row height), then the pointer goes back.
+  async clickControl(name, row) {
+    const at = await this.call('controlRect', name);
+    if (!at) throw new Error(`control ${name}: not shown`);
+    const [left, top, right, bottom] = at.split(' ').map(Number);
+    const x = Math.floor((left + right) / 2);
+    const y = row === undefined ? Math.floor((top + bottom) / 2) : top + 2 + row * 15 + 7;
+    await this.page.mouse.move(x, y);
+    await this.call('frame');
+    await this.page.mouse.down();
+    await this.call('frame');
+    await this.page.mouse.up();
+    await this.call('frame');
+    await this.page.mouse.move(this.pointer.x, this.pointer.y);
+    await this.call('frame');
+  }
+
+  async run(words) {
+    const [cmd, ...rest] = words;
+    const page = this.page;
+    switch (cmd) {
+      case 'tick': return this.call('tick', rest.length ? Number(rest[0]) : 1);
+      case 'until': return this.call('until', rest[0], rest.length > 1 ? Number(rest[1]) : 10000);
+      case 'pointer':
+        this.pointer = { x: Number(rest[0]), y: Number(rest[1]) };
+        return page.mouse.move(this.pointer.x, this.pointer.y);
+      case 'click':
+        await page.mouse.down({ button: rest[0] });
+        return page.mouse.up({ button: rest[0] });
+      case 'press': return page.mouse.down({ button: rest[0] });
+      case 'release': return page.mouse.up();
+      case 'wheel': return page.mouse.wheel(0, rest[0] === 'up' ? -100 : 100);
+      case 'key':
+        if (!(rest[0] in keyNames)) throw new Error(`key ${rest[0]}: not a key the test knows`);
+        return page.keyboard.press(keyNames[rest[0]]);
+      case 'answer': this.answers.push(rest[0]); return undefined;
+      case 'control':
+        if (rest[1] === 'click') return this.clickControl(rest[0]);
+        if (rest[1] === 'select') return this.clickControl(rest[0], Number(rest[2]));
+        throw new Error(`control ${rest[1]}: only clicks and list rows are driven`);
+      case 'state': {
+        const json = await this.call('state');
+        return writeFile(join(outDir, rest[0]), json);
+      }
+      default: throw new Error(`${cmd}: not a command the browser test drives`);
+    }
+  }
+}
+
+// The page's own export (its button): the slot files as downloads, into
+// OUT_DIR/slots, for the test to compare byte for byte with the headless
+// run's.
+async function exportSlots(page) {
+  await mkdir(join(outDir, 'slots'), { recursive: true });
+  const saved = [];
+  page.on('download', (d) => saved.push(d.saveAs(join(outDir, 'slots', d.suggestedFilename()))));
+  await page.evaluate(() => document.getElementById('export').click());
+  await page.waitForTimeout(1000);
+  await Promise.all(saved);
+}
+
+async function main() {
+  await mkdir(outDir, { recursive: true });
+  const server = await serve(site);
+  const browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'],
+  });
+  let failed = false;
+  const logs = [];
+  try {
+    const page = await browser.newPage({ viewport: { width: 1024, height: 768 } });
+    page.on('console', (m) => logs.push(m.text()));
+    page.on('pageerror', (e) => logs.push('page error: ' + e.message));
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?test`);
+    await page.waitForFunction(() => window.velmorReady === true, null, { timeout: 20000 });
+    const driver = new Driver(page);
+    const lines = (await readFile(scriptFile, 'utf8')).split('\n');
+    for (let n = 0; n < lines.length; ++n) {
+      const words = lines[n].replace(/#.*/, '').trim().split(/\s+/).filter(Boolean);
+      if (!words.length) continue;
+      try {
+        await driver.run(words);
+        await driver.answerBoxes();
+      } catch (e) {
+        console.error(`${scriptFile}:${n + 1}: ${e.message}`);
+        failed = true;
+        break;
+      }
+    }
+    if (!failed) await exportSlots(page);
+    await page.screenshot({ path: join(outDir, 'page.png') });
+  } finally {
+    await writeFile(join(outDir, 'page.log'), logs.join('\n') + '\n');
+    await browser.close();
+    server.close();
+  }
+  process.exit(failed ? 1 : 0);
+}
+
+main().catch((e) => { console.error(e); process.exit(1); });

@@ -1,0 +1,209 @@
+// The page around the game: it gives the game its files (the demo, the
+// font, the player's own game folder), keeps the player's storage (slots,
+// settings, read text) in the browser's IndexedDB, scales the canvas to the
+// page, and says in one line what the game needs from the player. Nothing is
+// uploaded anywhere: every file is read in the page.
+//
+// index.html?test: the game stands still until a test steps it (see
+// tests/web/drive.mjs); its storage is the page's memory only.
+'use strict';
+
+(() => {
+  const params = new URLSearchParams(location.search);
+  const testMode = params.has('test');
+  const HOME = '/velmor/home';
+  const OWN = '/velmor/own';
+  const line = document.getElementById('line');
+  let canvas = document.getElementById('canvas');
+  let game = null;         // the running module
+  let syncing = false;     // a write to IndexedDB under way
+  let syncAgain = false;
+
+  function say(text) { line.textContent = text; }
+
+  // --- The canvas: the largest 4:3 the page leaves it --------------------
+  function fit() {
+    if (testMode) return;
+    const stage = document.getElementById('stage');
+    const scale = Math.min(stage.clientWidth / 1024, stage.clientHeight / 768);
+    canvas.style.width = Math.floor(1024 * scale) + 'px';
+    canvas.style.height = Math.floor(768 * scale) + 'px';
+  }
+  window.addEventListener('resize', fit);
+
+  // --- The player's storage ---------------------------------------------
+  // IDBFS keeps each file as one IndexedDB record written in one
+  // transaction: a tab closed while it writes leaves the old slot or the new
+  // one, never half of one. The game writes its slots whole (a temporary
+  // file renamed), and the page copies what changed after each second.
+  function mkdirs(FS, path) {
+    let at = '';
+    for (const part of path.split('/').filter(Boolean)) {
+      at += '/' + part;
+      try { FS.mkdir(at); } catch (e) { /* there already */ }
+    }
+  }
+
+  function persist(M) {
+    if (testMode || !M) return;
+    if (syncing) { syncAgain = true; return; }
+    syncing = true;
+    M.FS.syncfs(false, (err) => {
+      syncing = false;
+      if (err) say('保存できません: ブラウザの保存領域が使えないか一杯です。 Cannot store saves: the browser refused its storage (' + err + ').');
+      if (syncAgain) { syncAgain = false; persist(M); }
+    });
+  }
+
+  function mountStorage(M) {
+    mkdirs(M.FS, HOME);
+    if (testMode) return;
+    M.FS.mount(M.FS.filesystems.IDBFS, {}, HOME);
+    M.addRunDependency('storage');
+    M.FS.syncfs(true, (err) => {
+      if (err) say('保存したデータを読めません。 The saved data cannot be read (' + err + ').');
+      mkdirs(M.FS, HOME + '/saves');
+      M.removeRunDependency('storage');
+    });
+  }
+
+  // --- The player's own game folder -------------------------------------
+  // Names keep the letter case they came with; the game finds its files
+  // whatever their case.
+  async function writeOwnFiles(M, files) {
+    for (const f of files) {
+      const rel = (f.webkitRelativePath || f.name).split('/');
+      if (rel.length > 1) rel.shift();  // the folder the player chose
+      const path = OWN + '/' + rel.join('/');
+      mkdirs(M.FS, path.substring(0, path.lastIndexOf('/')));
+      M.FS.writeFile(path, new Uint8Array(await f.arrayBuffer()));
+    }
+  }
+
+  // --- Starting a game --------------------------------------------------
+  function freshCanvas() {
+    const old = canvas;
+    canvas = old.cloneNode(false);
+    canvas.oncontextmenu = (e) => e.preventDefault();
+    old.replaceWith(canvas);
+    fit();
+  }
+
+  function start(ownFiles) {
+    const args = testMode ? ['--test'] : [];
+    if (ownFiles) args.push('--data', OWN);
+    const cfg = {
+      canvas,
+      arguments: args,
+      preRun: [() => {
+        mountStorage(cfg);
+        if (ownFiles) {
+          cfg.addRunDependency('own-files');
+          writeOwnFiles(cfg, ownFiles).then(() => cfg.removeRunDependency('own-files'),
+            (e) => { say('フォルダを読めません。 The folder cannot be read: ' + e); });
+        }
+      }],
+      print: (t) => console.log(t),
+      printErr: (t) => { console.warn(t); if (t.startsWith('velmor: ')) say(t.substring(8)); },
+      onFailure: (why) => say(why),
+      onGameStarted: () => {
+        say(testMode ? 'test' : 'クリックで音が出ます。 Click or press a key to start the sound.');
+        if (testMode) window.velmorReady = true;
+      },
+      onGameEnded: () => { persist(cfg); say('ゲームは終わりました。 The game has ended.'); },
+    };
+    return createVelmor(cfg).then((M) => { game = M; window.velmor = testApi(M); return M; });
+  }
+
+  // What a test calls (tests/web/drive.mjs).
+  function testApi(M) {
+    return {
+      tick: M.cwrap('velmor_tick', null, ['number']),
+      frame: M.cwrap('velmor_frame', null, []),
+      until: M.cwrap('velmor_until', null, ['string', 'number']),
+      state: M.cwrap('velmor_state', 'string', []),
+      controlRect: M.cwrap('velmor_control_rect', 'string', ['string']),
+      openBoxes: M.cwrap('velmor_open_boxes', 'number', []),
+      ticks: M.cwrap('velmor_ticks', 'number', []),
+      ended: M.cwrap('velmor_ended', 'number', []),
+    };
+  }
+
+  // --- The bar's buttons ------------------------------------------------
+  function slotNames() {
+    const names = [];
+    for (let n = 0; n <= 6; ++n) names.push('DATA0' + n);
+    names.push('DATAFF');
+    return names;
+  }
+
+  function exportSaves() {
+    if (!game) return;
+    let found = 0;
+    for (const name of slotNames()) {
+      let bytes;
+      try { bytes = game.FS.readFile(HOME + '/saves/' + name); } catch (e) { continue; }
+      const a = document.createElement('a');
+      a.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+      a.download = name;
+      a.click();
+      setTimeout(() => URL.revokeObjectURL(a.href), 10000);
+      ++found;
+    }
+    say(found ? found + ' 個のセーブを書き出しました。 ' + found + ' slot files exported.'
+              : 'セーブはまだありません。 There are no saves yet.');
+  }
+
+  async function importSaves(files) {
+    if (!game) return;
+    const wanted = new Set(slotNames());
+    let taken = 0;
+    const refused = [];
+    for (const f of files) {
+      const name = f.name.toUpperCase();
+      if (!wanted.has(name) || f.size !== 1088) { refused.push(f.name); continue; }
+      // Whole, then renamed: the game never sees half a slot.
+      const tmp = HOME + '/saves/.' + name + '.importing';
+      game.FS.writeFile(tmp, new Uint8Array(await f.arrayBuffer()));
+      game.FS.rename(tmp, HOME + '/saves/' + name);
+      ++taken;
+    }
+    persist(game);
+    say(taken + ' 個のセーブを読み込みました。 ' + taken + ' slot files imported.' +
+        (refused.length ? ' Not slot files (DATA00…DATAFF, 1,088 bytes): ' + refused.join(', ') : ''));
+  }
+
+  document.getElementById('own').onclick = () => document.getElementById('own-files').click();
+  document.getElementById('own-files').onchange = (e) => {
+    const files = Array.from(e.target.files);
+    if (!files.length) return;
+    if (game) { try { game.pauseMainLoop(); } catch (err) { /* already stopped */ } }
+    game = null;
+    freshCanvas();
+    say('読み込み中… Reading your folder…');
+    start(files);
+  };
+  document.getElementById('export').onclick = exportSaves;
+  document.getElementById('import').onclick = () => document.getElementById('import-files').click();
+  document.getElementById('import-files').onchange = (e) => importSaves(Array.from(e.target.files));
+  document.getElementById('full').onclick = () => {
+    (document.getElementById('stage').requestFullscreen || (() => {})).call(document.getElementById('stage'));
+  };
+  document.addEventListener('visibilitychange', () => { if (document.hidden) persist(game); });
+  window.addEventListener('pagehide', () => persist(game));
+  setInterval(() => persist(game), 1000);
+
+  // Browsers start a page's sound only after a gesture (SDL resumes it on
+  // the first one): until then the line says so.
+  const gestured = () => {
+    if (line.textContent.startsWith('クリックで音が出ます')) say('');
+    window.removeEventListener('pointerdown', gestured);
+    window.removeEventListener('keydown', gestured);
+  };
+  window.addEventListener('pointerdown', gestured);
+  window.addEventListener('keydown', gestured);
+
+  if (testMode) document.body.classList.add('test');
+  fit();
+  start(null);
+})();
