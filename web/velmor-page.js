@@ -18,6 +18,7 @@
   let game = null;         // the running module
   let syncing = false;     // a write to IndexedDB under way
   let syncAgain = false;
+  let failed = false;      // the line says why the game could not start
 
   function say(text) { line.textContent = text; }
 
@@ -104,13 +105,16 @@
         }
       }],
       print: (t) => console.log(t),
-      printErr: (t) => { console.warn(t); if (t.startsWith('velmor: ')) say(t.substring(8)); },
-      onFailure: (why) => say(why),
+      printErr: (t) => { console.warn(t); if (!failed && t.startsWith('velmor: ')) say(t.substring(8)); },
+      onFailure: (why) => { failed = true; say(why); window.velmorFailed = why; },
       onGameStarted: () => {
         say(testMode ? 'test' : 'クリックで音が出ます。 Click or press a key to start the sound.');
-        if (testMode) window.velmorReady = true;
+        window.velmorReady = true;
       },
-      onGameEnded: () => { persist(cfg); say('ゲームは終わりました。 The game has ended.'); },
+      onGameEnded: () => {
+        persist(cfg);
+        if (!failed) say('ゲームは終わりました。 The game has ended.');
+      },
     };
     return createVelmor(cfg).then((M) => { game = M; window.velmor = testApi(M); return M; });
   }
@@ -179,6 +183,9 @@
     if (!files.length) return;
     if (game) { try { game.pauseMainLoop(); } catch (err) { /* already stopped */ } }
     game = null;
+    failed = false;
+    window.velmorReady = false;
+    window.velmorFailed = undefined;
     freshCanvas();
     say('読み込み中… Reading your folder…');
     start(files);

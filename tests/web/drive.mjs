@@ -10,33 +10,15 @@
 // (Enter) at once, before the next tick, unless "answer cancel" came first.
 // A panel control is clicked where the page draws it, then the pointer goes
 // back where the script last put it, so the game sees the same pointer.
-import { createServer } from 'node:http';
 import { readFile, writeFile, mkdir } from 'node:fs/promises';
-import { extname, join, normalize } from 'node:path';
+import { join } from 'node:path';
 import { chromium } from 'playwright-core';
+import { serve } from './serve.mjs';
 
 const [site, scriptFile, outDir] = process.argv.slice(2);
 if (!site || !scriptFile || !outDir) {
   console.error('usage: node drive.mjs SITE_DIR SCRIPT OUT_DIR');
   process.exit(2);
-}
-
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
-
-function serve(root) {
-  const server = createServer(async (req, res) => {
-    const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname));
-    try {
-      const body = await readFile(join(root, path === '/' ? 'index.html' : path));
-      res.writeHead(200, { 'content-type': types[extname(path)] || 'application/octet-stream' });
-      res.end(body);
-    } catch {
-      res.writeHead(404);
-      res.end();
-    }
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 const keyNames = { enter: 'Enter', kpenter: 'NumpadEnter', space: 'Space', escape: 'Escape',

@@ -84,7 +84,12 @@ int main(int argc, char** argv) {
     TellPage(e.what());
     return 1;
   }
-  EM_ASM({ if (Module.onGameStarted) Module.onGameStarted(); });
+  // A start-up the game refused is its box (answering it ends the game)
+  // and one line in the page.
+  if (!game->StartupFailure().empty())
+    TellPage(game->StartupFailure());
+  else
+    EM_ASM({ if (Module.onGameStarted) Module.onGameStarted(); });
   if (options.test) {
     emscripten_exit_with_live_runtime();
   } else {

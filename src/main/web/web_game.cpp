@@ -96,10 +96,7 @@ bool WebGame::Start(std::string* why) {
   loop_ = std::make_unique<SdlLoop>(window_, *ui_, *session_);
   if (options_.test) loop_->UseClock([this] { return virtual_ms_; });
   Guard([&] {
-    if (session_->StartGame()) {
-      std::fprintf(stderr, "velmor: %s\n", form_->startup_failure().c_str());
-      return;  // the game's box says why; the page's line too
-    }
+    if (session_->StartGame()) return;  // the game's box says why; the page's line too
     loop_->Start();
   });
   return true;

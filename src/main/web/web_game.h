@@ -80,6 +80,8 @@ class WebGame {
   // the headless front end answers at once).
   int OpenBoxes() const { return static_cast<int>(boxes_.size()); }
   bool ended() const { return ended_; }
+  // Why the game could not start (its box says it too); empty when it did.
+  const std::string& StartupFailure() const { return form_->startup_failure(); }
   uint64_t ticks() const;
 
  private:
