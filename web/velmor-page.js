@@ -110,13 +110,43 @@
       onGameStarted: () => {
         say(testMode ? 'test' : 'クリックで音が出ます。 Click or press a key to start the sound.');
         window.velmorReady = true;
+        // When the first frame is on the screen (for bench/web_budgets.mjs).
+        requestAnimationFrame(() => { window.velmorFirstFrameMs = performance.now(); });
       },
       onGameEnded: () => {
         persist(cfg);
         if (!failed) say('ゲームは終わりました。 The game has ended.');
       },
     };
-    return createVelmor(cfg).then((M) => { game = M; window.velmor = testApi(M); return M; });
+    return createVelmor(cfg).then((M) => {
+      game = M;
+      window.velmor = testApi(M);
+      if (!testMode) runLoop(M);
+      return M;
+    });
+  }
+
+  // The game's loop: a pass as late as the game allows (at a click wait its
+  // ticks rest), at once after anything the player does, none while the
+  // tab is hidden. The pass after an event runs after SDL has queued it.
+  function runLoop(M) {
+    let timer = 0;
+    let stopped = false;
+    const pass = () => {
+      clearTimeout(timer);
+      timer = 0;
+      if (stopped || document.hidden || M !== game) return;
+      const wait = M._velmor_pass();
+      if (wait < 0) { stopped = true; return; }
+      timer = setTimeout(pass, wait);
+    };
+    const soon = () => { if (!stopped) { clearTimeout(timer); timer = setTimeout(pass, 0); } };
+    for (const type of ['pointerdown', 'pointerup', 'pointermove', 'keydown', 'keyup', 'wheel',
+                        'touchstart', 'touchend', 'touchmove', 'compositionend', 'resize']) {
+      window.addEventListener(type, soon, { passive: true });
+    }
+    document.addEventListener('visibilitychange', soon);
+    pass();
   }
 
   // What a test calls (tests/web/drive.mjs).
@@ -181,8 +211,7 @@
   document.getElementById('own-files').onchange = (e) => {
     const files = Array.from(e.target.files);
     if (!files.length) return;
-    if (game) { try { game.pauseMainLoop(); } catch (err) { /* already stopped */ } }
-    game = null;
+    game = null;  // its loop stops at its next pass
     failed = false;
     window.velmorReady = false;
     window.velmorFailed = undefined;

@@ -52,10 +52,14 @@ void SdlLoop::CheckQuitSignal() {
   if (platform::sdl::QuitSignalled()) session_.QuitNow();
 }
 
-void SdlLoop::Pass() {
-  uint64_t wait = session_.WaitMs(now_());
+uint64_t SdlLoop::WaitMs() {
+  const uint64_t wait = session_.WaitMs(now_());
   // What the game drew outside a pass (its first paint) is shown first.
-  if (views_.WantsFrameNow() || window_.NeedsRender()) wait = 0;
+  return views_.WantsFrameNow() || window_.NeedsRender() ? 0 : wait;
+}
+
+void SdlLoop::Pass() {
+  const uint64_t wait = WaitMs();
   SDL_Event e;
   if (wait > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0) HandleEvent(e);
   HandleEvents();

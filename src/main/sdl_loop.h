@@ -48,8 +48,9 @@ class SdlLoop : public session::WindowControls {
   void StepFrame(uint64_t now_ms);
   // The time the loop goes by, in milliseconds (SDL's clock unless given).
   void UseClock(std::function<uint64_t()> now) { now_ = std::move(now); }
-  // How long the loop may sleep before the next tick is due.
-  uint64_t WaitMs() { return session_.WaitMs(now_()); }
+  // How long the loop may sleep before the next tick or frame is due (an
+  // event wakes it sooner).
+  uint64_t WaitMs();
 
   ui::GameViews& views() { return views_; }
   uint64_t Ticks() const { return session_.ticks(); }

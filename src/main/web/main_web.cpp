@@ -4,6 +4,7 @@
 // game started with --test through the functions below.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -18,23 +19,6 @@ namespace {
 velmor::main::WebGame* game = nullptr;
 std::string answer;  // the last string handed to the page
 
-void TellPage(const std::string& why);
-
-void RunFrame() {
-  try {
-    game->Frame();
-  } catch (const std::exception& e) {
-    // What the game could not survive is said in the page, and it stops.
-    TellPage(e.what());
-    emscripten_cancel_main_loop();
-    return;
-  }
-  if (game->ended()) {
-    emscripten_cancel_main_loop();
-    EM_ASM({ if (Module.onGameEnded) Module.onGameEnded(); });
-  }
-}
-
 void TellPage(const std::string& why) {
   std::fprintf(stderr, "velmor: %s\n", why.c_str());
   EM_ASM({ if (Module.onFailure) Module.onFailure(UTF8ToString($0)); }, why.c_str());
@@ -43,6 +27,25 @@ void TellPage(const std::string& why) {
 }  // namespace
 
 extern "C" {
+
+// One pass of the loop (the page's timer calls it, and every input event
+// at once): how many milliseconds the page may wait before the next; -1
+// once the game has ended or failed.
+EMSCRIPTEN_KEEPALIVE int velmor_pass() {
+  if (game == nullptr || game->ended()) return -1;
+  try {
+    const uint64_t wait = game->Frame();
+    if (game->ended()) {
+      EM_ASM({ if (Module.onGameEnded) Module.onGameEnded(); });
+      return -1;
+    }
+    return static_cast<int>(std::min<uint64_t>(wait, 1000));
+  } catch (const std::exception& e) {
+    // What the game could not survive is said in the page, and it stops.
+    TellPage(e.what());
+    return -1;
+  }
+}
 
 EMSCRIPTEN_KEEPALIVE int velmor_ticks() { return game ? static_cast<int>(game->ticks()) : 0; }
 EMSCRIPTEN_KEEPALIVE int velmor_ended() { return game && game->ended() ? 1 : 0; }
@@ -90,11 +93,7 @@ int main(int argc, char** argv) {
     TellPage(game->StartupFailure());
   else
     EM_ASM({ if (Module.onGameStarted) Module.onGameStarted(); });
-  if (options.test) {
-    emscripten_exit_with_live_runtime();
-  } else {
-    // The browser's animation frames: one pass each, none in a hidden tab.
-    emscripten_set_main_loop(RunFrame, 0, 1);
-  }
+  // The page runs the loop (velmor_pass), or in --test steps the game.
+  emscripten_exit_with_live_runtime();
   return 0;
 }

@@ -113,8 +113,9 @@ void WebGame::KeepReaderSettings() {
   if (!report.empty()) session_->ShowNotice(report);
 }
 
-void WebGame::Frame() {
+uint64_t WebGame::Frame() {
   Guard([&] { loop_->PassWithoutWaiting(); });
+  return ended_ ? 0 : loop_->WaitMs();
 }
 
 void WebGame::StepTicks(int count) {

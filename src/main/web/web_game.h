@@ -1,9 +1,10 @@
 // The web front end: the game in the page's canvas, on the same session and
 // the same SDL loop as the desktop window, with the page's files (web/).
 //
-// A browser may not block: the loop runs one pass at a time from the
-// browser's animation frames and never sleeps; a hidden tab gets no frames
-// and so sleeps, and the session's scheduler lets the ticks that passed go
+// A browser may not block: the page runs one pass of the loop at a time
+// from its timer, as late as the session allows (at a click wait the ticks
+// rest), and at once when the player does something; a hidden tab runs
+// none, and the session's scheduler lets the ticks that passed meanwhile go
 // rather than run them in a burst. Message boxes are session state, drawn
 // like any view, so the game ticks under them as on the desktop.
 //
@@ -60,8 +61,9 @@ class WebGame {
   // Opens the window and starts the game. False, with why (also told in the
   // page), when it cannot; a start-up the game itself refuses is its box.
   bool Start(std::string* why);
-  // One pass of the loop, from the browser's frame (never in --test).
-  void Frame();
+  // One pass of the loop, from the page's timer (never in --test); how long
+  // the page may wait before the next (an event calls it sooner).
+  uint64_t Frame();
   // --test: the events that came, then `count` ticks on the virtual clock.
   void StepTicks(int count);
   // --test: the events that came and the frame, without a tick (a click on
