@@ -152,10 +152,10 @@ constexpr Dispatch kDispatch = Bind<
 void Scenario::RunInstructions() {
   running_ = true;
   // The program counter and the count of instructions run are kept in
-  // locals: the instructions' stores into the work variables and flags
-  // could otherwise alias inx. Each instruction costs one unit of work; what
-  // else it is charged (a long operand, a call out to the game, a file) goes
-  // into work_ as it happens.
+  // locals (in the object, each instruction would wait for the store of the
+  // one before it); inx is set by each instruction. Each instruction costs
+  // one unit of work; what else it is charged (a long operand, a call out
+  // to the game, a file) goes into work_ as it happens.
   uint32_t ran = 0;
   work_ = 0;
   struct Count {  // the instructions join work_ however the tick ends
@@ -178,10 +178,12 @@ void Scenario::RunInstructions() {
       runaway_at = UINT32_MAX;
       stop_at = instruction_limit_;
       OnRunaway();
+      pc = current_at_ = inx;  // as the loop always did, it goes on where inx is
     }
     if (watched_) [[unlikely]] {
       if (gate_ != nullptr && gate_->HoldBefore()) return;
       if (trace_) TraceInstruction(pc);
+      pc = current_at_ = inx;
     }
     pc = kDispatch[snx[pc]](*this, static_cast<uint16_t>(pc + 1));
     if (MainProc != WaitHandler::None) return;

@@ -156,7 +156,9 @@ class Scenario {
   }
   // How much work one tick may do without waiting (fuzzing lowers it).
   void SetInstructionLimit(uint32_t limit) { instruction_limit_ = limit; }
-  // The work done by the instructions of the current tick so far.
+  // The work the instructions of the last tick did, their own units
+  // included. While the tick runs it is what they were charged besides
+  // their units: the loop counts those in a local and adds them at the end.
   uint32_t WorkThisTick() const { return work_; }
 
   // Shows an error box with a Shift-JIS text, then ends the program.
