@@ -25,6 +25,11 @@
 # <= 0.5x the peer's and <= 60 wakeups/s; VmRSS <= 0.75x the peer's; first
 # glyph <= 0.75x the peer's. Before the runs each engine is launched once
 # unmeasured, so that every measured launch finds its files in the cache.
+# Last, the figures Velmor's benchmarks guard, which have no counterpart
+# measured in the peer: the interpreter's instructions a second (plain, over
+# a billion instructions, and with expressions) and a file found by a name
+# in another letter case against its exact name, each with its target
+# (bench/check_figures.py on velmor_bench, when it is built).
 #
 # Players do not play as root, and libraries treat root differently (the X
 # library keeps no compose cache for root, for one), so when the script runs
@@ -33,8 +38,11 @@
 #
 # Usage: bench/side_by_side.sh [--velmor PROGRAM] [--runs N] [--seconds S]
 #                              [--renderer auto|software|accelerated] [--keep]
+#                              [--bench PROGRAM|none]
 #   --velmor    the program (default: the newer of build/ci/src/velmor and
 #               build/default/src/velmor)
+#   --bench     the benchmark program (default: velmor_bench in the bench
+#               folder beside the program's; none: the figures are left out)
 #   --runs      runs per engine (default 3)
 #   --seconds   length of the idle and of the typing phase (default 10)
 #   --renderer  passed to Velmor as --renderer R (not passed unless given)
@@ -51,7 +59,7 @@ if [[ -n ${LC_ALL:-} ]]; then export LANG=$LC_ALL; unset LC_ALL; fi
 export LC_NUMERIC=C
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-runs=3 seconds=10 velmor="" renderer="" keep=0 player=nobody
+runs=3 seconds=10 velmor="" renderer="" keep=0 player=nobody bench=""
 readonly peer_program=/usr/games/onscripter
 readonly font=/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 readonly root_colour=205080   # the empty screen: a colour neither game draws
@@ -65,6 +73,7 @@ parse_args() {
   while (($#)); do
     case $1 in
       --velmor) velmor=${2:?--velmor needs a program}; shift 2 ;;
+      --bench) bench=${2:?--bench needs a program}; shift 2 ;;
       --runs) runs=${2:?--runs needs a number}; shift 2 ;;
       --seconds) seconds=${2:?--seconds needs a number}; shift 2 ;;
       --renderer) renderer=${2:?--renderer needs a name}; shift 2 ;;
@@ -439,6 +448,21 @@ report() {
   row "typing ms a glyph (check)" ms_per_glyph ""
 }
 
+# The figures of Velmor's own benchmarks, with their targets; measured
+# after the engines have stopped, on the machine as the runs left it.
+engine_figures() {
+  [[ $bench != none ]] || return 0
+  [[ -n $bench ]] || bench=$(dirname "$velmor")/../bench/velmor_bench
+  echo
+  echo "Velmor's guarded figures (no peer figure; bench/check_figures.py):"
+  if [[ ! -x $bench ]]; then
+    echo "  no benchmark program ($bench): build the target velmor_bench, or use --bench"
+    return 0
+  fi
+  "$here/bench/check_figures.py" "$bench" 2>&1 | sed 's/^/  /' ||
+    echo "  (a figure missed its target; on a busy machine run bench/check_figures.py again)"
+}
+
 cleanup() {
   if [[ -n ${probe:-} ]]; then kill -TERM "$probe" 2>/dev/null || true; fi
   if [[ -n ${pid:-} ]]; then kill -KILL "$pid" 2>/dev/null || true; fi
@@ -471,6 +495,7 @@ main() {
     measure_run peer "$run"
   done
   report
+  engine_figures
 }
 
 main "$@"

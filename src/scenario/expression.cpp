@@ -4,6 +4,7 @@
 
 #include "core/sjis.h"
 #include "platform/window.h"
+#include "scenario/expression.h"
 #include "scenario/scenario.h"
 
 namespace velmor::scenario {
@@ -17,6 +18,8 @@ constexpr int kStackSize = 255;
 constexpr uint32_t kMaxCodes = kImageSize;
 
 using namespace language::expr_code;
+using expression::S;
+using expression::U;
 
 // Mended: the original's value stack had no bounds. Here it is a fixed
 // array local to one evaluation. Popping an empty
@@ -58,17 +61,24 @@ const std::string& InvalidText() {
   return text;
 }
 
-uint32_t U(int32_t v) { return static_cast<uint32_t>(v); }
-int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
-
 }  // namespace
 
 int16_t Scenario::Evaluate() {
+  const Evaluated e = EvaluateAt(inx);
+  inx = e.next;
+  return e.value;
+}
+
+void Scenario::FailDivision(bool by_zero) {
+  // Mended: a division by 0, or of -2^31 by -1, brought the original down;
+  // here the player is told and the game ends in order.
+  if (by_zero) Fail(Sjis("計算式で 0 による割り算をしました。").str());
+  Fail(Sjis("計算式の割り算の結果が範囲を超えました。").str());
+}
+
+Scenario::Evaluated Scenario::EvaluateAny(uint16_t pc) {
   ValueStack st;
   bool reported_bug = false;
-  // The program counter is kept in a local while the codes are read: stores
-  // into the work variables could otherwise alias it.
-  uint16_t pc = inx;
   uint32_t word_bytes = 0;
   auto fetch_word = [&] {
     word_bytes += 2;
@@ -104,42 +114,15 @@ int16_t Scenario::Evaluate() {
     }
     b = st.pop();
     a = st.pop();
-    int32_t r = 0;
-    switch (code) {
-      case kEq: r = a == b; break;
-      case kLt: r = a < b; break;
-      case kGt: r = a > b; break;
-      case kLe: r = a <= b; break;
-      case kGe: r = a >= b; break;
-      case kNe: r = a != b; break;
-      case kAdd: r = S(U(a) + U(b)); break;
-      case kSub: r = S(U(a) - U(b)); break;
-      case kOr: r = a | b; break;
-      case kXor: r = a ^ b; break;
-      case kMul: r = S(U(a) * U(b)); break;
-      // Mended: a division by 0, or of -2^31 by -1, brought the original down;
-      // here the player is told and the game ends in order.
-      case kDiv:
-      case kMod:
-        if (b == 0) Fail(Sjis("計算式で 0 による割り算をしました。").str());
-        if (a == INT_MIN && b == -1)
-          Fail(Sjis("計算式の割り算の結果が範囲を超えました。").str());
-        r = code == kDiv ? a / b : a % b;
-        break;
-      case kAnd: r = a & b; break;
-      case kShl: r = S(U(a) << (U(b) % 32)); break;
-      case kShr: r = S(U(a) >> (U(b) % 32)); break;
-    }
-    st.push(r);
+    st.push(Combine(code, a, b));
   }
   // Mended: a long expression was charged a 16th of its codes; every byte
   // read is charged now, so a loop of long expressions keeps the tick short.
   work_ += n + 1 + word_bytes;
-  inx = pc;
   int32_t result = st.pop();
   if (st.size() != 0 || st.invalid()) [[unlikely]]
     CornerText(InvalidText());
-  return static_cast<int16_t>(static_cast<uint16_t>(U(result)));
+  return {static_cast<int16_t>(static_cast<uint16_t>(U(result))), pc};
 }
 
 }  // namespace velmor::scenario

@@ -132,25 +132,10 @@ void Scenario::ReturnScenario() {
   inx = ReturnInx[CallDepth];
 }
 
-void Scenario::SetFlag(uint16_t n, uint16_t v) {
-  if (n >= kFlagCount) Fail(Sjis("範囲外のフラグ指定").str());
-  uint16_t bit = static_cast<uint16_t>(1u << (n % 16));
-  if (v != 0)
-    flag[n / 16] |= bit;
-  else
-    flag[n / 16] &= static_cast<uint16_t>(~bit);
-}
+void Scenario::FailFlagNumber() { Fail(Sjis("範囲外のフラグ指定").str()); }
 
-int Scenario::TestFlag(uint16_t n) {
-  if (n >= kFlagCount) Fail(Sjis("範囲外のフラグ指定").str());
-  return (flag[n / 16] >> (n % 16)) & 1;
-}
-
-int16_t& Scenario::Work(uint32_t n) {
-  // Mended: the original read and wrote past its 256 work variables.
-  if (n >= kWorkCount) [[unlikely]]
-    Fail(Sjis("範囲外のワーク変数指定").str() + " (" + Number(n) + ")");
-  return work[n];
+void Scenario::FailWorkNumber(uint32_t n) {
+  Fail(Sjis("範囲外のワーク変数指定").str() + " (" + Number(n) + ")");
 }
 
 void Scenario::Quit() {

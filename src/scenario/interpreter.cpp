@@ -90,79 +90,6 @@ ChoiceList Scenario::ReadChoiceList() {
   return list;
 }
 
-// --- Assignments and arithmetic (16-bit, wrapping) ---
-
-namespace {
-int16_t Wrap(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
-}  // namespace
-
-void Scenario::Let(uint16_t a, uint16_t w) { Work(a) = Wrap(w); }
-void Scenario::LetW(uint16_t a, uint16_t w) {
-  int16_t v = Work(w);
-  Work(a) = v;
-}
-void Scenario::LetF(uint16_t a, uint16_t w) {
-  int16_t v = static_cast<int16_t>(TestFlag(w));
-  Work(a) = v;
-}
-void Scenario::LetX(uint16_t a, uint16_t e) { Work(a) = Wrap(e); }
-void Scenario::Flag(uint16_t a, uint16_t w) { SetFlag(a, w); }
-void Scenario::FlagW(uint16_t a, uint16_t w) { SetFlag(a, static_cast<uint16_t>(Work(w))); }
-void Scenario::FlagF(uint16_t a, uint16_t w) { SetFlag(a, static_cast<uint16_t>(TestFlag(w))); }
-void Scenario::FlagX(uint16_t a, uint16_t e) { SetFlag(a, e); }
-void Scenario::Add(uint16_t a, uint16_t w) {
-  int16_t& v = Work(a);
-  v = Wrap(v + w);
-}
-void Scenario::AddW(uint16_t a, uint16_t w) {
-  int16_t x = Work(w);
-  int16_t& v = Work(a);
-  v = Wrap(v + x);
-}
-void Scenario::AddF(uint16_t a, uint16_t w) {
-  int x = TestFlag(w);
-  int16_t& v = Work(a);
-  v = Wrap(v + x);
-}
-void Scenario::AddX(uint16_t a, uint16_t e) {
-  int16_t& v = Work(a);
-  v = Wrap(v + e);
-}
-void Scenario::Sub(uint16_t a, uint16_t w) {
-  int16_t& v = Work(a);
-  v = Wrap(v - w);
-}
-void Scenario::SubW(uint16_t a, uint16_t w) {
-  int16_t x = Work(w);
-  int16_t& v = Work(a);
-  v = Wrap(v - x);
-}
-void Scenario::SubF(uint16_t a, uint16_t w) {
-  int x = TestFlag(w);
-  int16_t& v = Work(a);
-  v = Wrap(v - x);
-}
-void Scenario::SubX(uint16_t a, uint16_t e) {
-  int16_t& v = Work(a);
-  v = Wrap(v - e);
-}
-
-// --- Jumps and flags ---
-
-void Scenario::Jump(uint16_t address) { inx = address; }
-void Scenario::JumpZ(uint16_t e, uint16_t address) {
-  if (e == 0) inx = address;
-}
-void Scenario::SetF(uint16_t f) { SetFlag(f, 1); }
-void Scenario::ClrF(uint16_t f) { SetFlag(f, 0); }
-void Scenario::NotF(uint16_t f) { SetFlag(f, static_cast<uint16_t>(1 - TestFlag(f))); }
-void Scenario::JumpNF(uint16_t f, uint16_t address) {
-  if (TestFlag(f) == 0) inx = address;
-}
-void Scenario::JumpF(uint16_t f, uint16_t address) {
-  if (TestFlag(f) == 1) inx = address;
-}
-
 // --- Messages, clicks and choices ---
 
 void Scenario::StartMessageFrom(int speaker, const MessageOperand& m) {
@@ -188,6 +115,10 @@ void Scenario::Call(const ByteString& name) { CallScenario(name); }
 void Scenario::Return() { ReturnScenario(); }
 
 // --- Random numbers ---
+
+namespace {
+int16_t Wrap(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+}  // namespace
 
 void Scenario::Random(uint16_t range, uint16_t var) {
   // Reseeded from the time of day at every draw: two draws in the same
@@ -236,7 +167,6 @@ void Scenario::Wait(uint8_t ticks) {
   WaitCount = ticks;
 }
 void Scenario::LoadSystem() { Host().LoadSlot(0); }
-void Scenario::SkipW(uint16_t) {}
 void Scenario::End() { Quit(); }
 
 }  // namespace velmor::scenario

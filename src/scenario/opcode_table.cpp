@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "language/opcodes.h"
+#include "scenario/expression.h"
+#include "scenario/plain_instructions.h"
 #include "scenario/scenario.h"
 
 namespace velmor::scenario {
@@ -35,27 +37,29 @@ struct HandlerParameters<void (Scenario::*)(P...)> {
 // An operand of the instruction of opcode Code; TEXTN's speaker comes with
 // the opcode, not from the bytes.
 template <uint8_t Code, Operand K>
-typename OperandValue<K>::type DecodeFor(Scenario& s) {
+typename OperandValue<K>::type DecodeFor(Scenario& s, uint16_t& pc) {
   if constexpr (K == Operand::Speaker)
     return language::SpeakerOf(Code);
   else
-    return s.Decode<K>();
+    return s.Decode<K>(pc);
 }
 
 // Decodes the operands of opcode Code in the order of its layout (a braced
 // list is evaluated left to right) and calls the handler with them.
 template <auto Handler, uint8_t Code, std::size_t... I>
-void Invoke(Scenario& s, std::index_sequence<I...>) {
+uint16_t Invoke(Scenario& s, uint16_t pc, std::index_sequence<I...>) {
   using Operands = std::tuple<typename OperandValue<kLayout<Code>[I]>::type...>;
   static_assert(std::is_same_v<typename HandlerParameters<decltype(Handler)>::type, Operands>,
                 "a handler's parameters do not match the operand layout of its row");
-  Operands args{DecodeFor<Code, kLayout<Code>[I]>(s)...};
+  Operands args{DecodeFor<Code, kLayout<Code>[I]>(s, pc)...};
+  s.inx = pc;
   std::apply([&s](auto&... a) { (s.*Handler)(a...); }, args);
+  return s.inx;
 }
 
 template <auto Handler, uint8_t Code>
-void Run(Scenario& s) {
-  Invoke<Handler, Code>(s, std::make_index_sequence<kLayout<Code>.size()>{});
+uint16_t Run(Scenario& s, uint16_t pc) {
+  return Invoke<Handler, Code>(s, pc, std::make_index_sequence<kLayout<Code>.size()>{});
 }
 
 using Dispatch = std::array<ExecFn, 256>;
@@ -98,7 +102,10 @@ struct On {
   }
 };
 
-void NoOperation(Scenario&) {}
+uint16_t NoOperation(Scenario& s, uint16_t pc) {
+  s.inx = pc;
+  return pc;
+}
 
 template <typename... Handlers>
 constexpr Dispatch Bind() {
@@ -144,23 +151,41 @@ constexpr Dispatch kDispatch = Bind<
 
 void Scenario::RunInstructions() {
   running_ = true;
+  // The program counter and the count of instructions run are kept in
+  // locals (in the object, each instruction would wait for the store of the
+  // one before it); inx is set by each instruction. Each instruction costs
+  // one unit of work; what else it is charged (a long operand, a call out
+  // to the game, a file) goes into work_ as it happens.
+  uint32_t ran = 0;
+  work_ = 0;
+  struct Count {  // the instructions join work_ however the tick ends
+    Scenario& s;
+    const uint32_t& ran;
+    ~Count() { s.work_ += ran; }
+  } count{*this, ran};
+  // The budget and the watcher's runaway mark are one threshold in the loop;
+  // reaching it says which of the two it was.
   uint32_t runaway_at = OnRunaway ? kRunawayWork : UINT32_MAX;
-  for (work_ = 0;; ++work_) {
-    current_at_ = inx;
+  uint32_t stop_at = std::min(instruction_limit_, runaway_at);
+  for (uint16_t pc = inx;; ++ran) {
+    current_at_ = pc;
     current_level_ = CallDepth;
-    if (work_ >= instruction_limit_) [[unlikely]] {
-      ReportNotResponding();
-      return;
-    }
-    if (work_ >= runaway_at) [[unlikely]] {
+    if (ran + work_ >= stop_at) [[unlikely]] {
+      if (ran + work_ >= instruction_limit_) {
+        ReportNotResponding();
+        return;
+      }
       runaway_at = UINT32_MAX;
+      stop_at = instruction_limit_;
       OnRunaway();
+      pc = current_at_ = inx;  // as the loop always did, it goes on where inx is
     }
-    if (gate_ != nullptr) [[unlikely]]
-      if (gate_->HoldBefore()) return;
-    if (trace_) [[unlikely]]
-      TraceInstruction(inx);
-    kDispatch[FetchByte()](*this);
+    if (watched_) [[unlikely]] {
+      if (gate_ != nullptr && gate_->HoldBefore()) return;
+      if (trace_) TraceInstruction(pc);
+      pc = current_at_ = inx;
+    }
+    pc = kDispatch[snx[pc]](*this, static_cast<uint16_t>(pc + 1));
     if (MainProc != WaitHandler::None) return;
   }
 }

@@ -52,8 +52,9 @@ struct OperandValue<Operand::StatusVars> {
   using type = std::array<uint16_t, language::kStatusSlots>;
 };
 
-// Runs one instruction, its opcode read: decodes the operands and calls the
-// handler.
-using ExecFn = void (*)(Scenario&);
+// Runs one instruction whose operands begin at pc (its opcode read): decodes
+// the operands, sets inx past them, calls the handler and returns inx, where
+// the next instruction begins.
+using ExecFn = uint16_t (*)(Scenario&, uint16_t pc);
 
 }  // namespace velmor::scenario

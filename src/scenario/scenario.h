@@ -109,6 +109,8 @@ class Scenario {
   void EnterCall(bool for_slot_reader = false);
 
   // --- Flags and work variables (numbers out of range end the program) ---
+  // Written below the class: every instruction that names a variable or a
+  // flag goes through them, so they are inlined into its handler.
   void SetFlag(uint16_t n, uint16_t v);
   int TestFlag(uint16_t n);
   int16_t& Work(uint32_t n);
@@ -130,7 +132,10 @@ class Scenario {
   void IdleWait() {}
 
   // One line per executed instruction on standard output.
-  void SetTrace(bool on) { trace_ = on; }
+  void SetTrace(bool on) {
+    trace_ = on;
+    watched_ = trace_ || gate_ != nullptr;
+  }
   // Told of a scenario file that could not be loaded ("scenario SNX/X.SNX
   // is missing", UTF-8), before its error box; none by default.
   std::function<void(const std::string& text)> OnFileFailure;
@@ -145,10 +150,15 @@ class Scenario {
   bool Running() const { return running_; }
   // The gate each instruction passes first; none by default (the loop then
   // asks nothing).
-  void SetGate(InstructionGate* gate) { gate_ = gate; }
+  void SetGate(InstructionGate* gate) {
+    gate_ = gate;
+    watched_ = trace_ || gate_ != nullptr;
+  }
   // How much work one tick may do without waiting (fuzzing lowers it).
   void SetInstructionLimit(uint32_t limit) { instruction_limit_ = limit; }
-  // The work done by the instructions of the current tick so far.
+  // The work the instructions of the last tick did, their own units
+  // included. While the tick runs it is what they were charged besides
+  // their units: the loop counts those in a local and adds them at the end.
   uint32_t WorkThisTick() const { return work_; }
 
   // Shows an error box with a Shift-JIS text, then ends the program.
@@ -216,10 +226,12 @@ class Scenario {
   void End();
   void Nop() {}
 
-  // --- Operand decoding for the opcode table (TEXTN's speaker comes with
-  // the opcode, not from the bytes) ---
+  // --- Operand decoding for the opcode table: the operand at pc, pc moved
+  // past it. The table keeps the program counter in a local while it reads
+  // an instruction and sets inx once the operands are read, before the
+  // handler runs. (TEXTN's speaker comes with the opcode, not the bytes.)
   template <Operand K>
-  typename OperandValue<K>::type Decode();
+  typename OperandValue<K>::type Decode(uint16_t& pc);
 
  private:
   MessageOperand ReadMessageOperand();
@@ -231,6 +243,23 @@ class Scenario {
   // is enough (a loop could otherwise write it a million times). The texts
   // are constants that outlive the tick.
   void CornerText(const std::string& sjis);
+
+  // The program's end for a flag or work variable number out of range.
+  [[noreturn]] void FailFlagNumber();
+  [[noreturn]] void FailWorkNumber(uint32_t n);
+  // A binary operator of an expression on its two values (code kEq..kShr);
+  // a division it cannot do ends the program (scenario/expression.h).
+  int32_t Combine(uint8_t code, int32_t a, int32_t b);
+  [[noreturn]] void FailDivision(bool by_zero);
+  // An expression's value and where the codes after it begin.
+  struct Evaluated {
+    int16_t value;
+    uint16_t next;
+  };
+  // The expression at pc; inx stays where it is (scenario/expression.h).
+  Evaluated EvaluateAt(uint16_t pc);
+  // The same for any codes: the value stack, undefined codes and leftovers.
+  Evaluated EvaluateAny(uint16_t pc);
 
   // The rest of the game, for an instruction: what it does there is charged.
   ScenarioHost& Host() {
@@ -250,6 +279,7 @@ class Scenario {
   bool running_ = false;
   bool trace_ = false;
   InstructionGate* gate_ = nullptr;
+  bool watched_ = false;  // a gate or the trace: the loop asks them
   uint32_t instruction_limit_ = kInstructionsPerTickLimit;
   bool told_not_responding_ = false;
   uint32_t work_ = 0;  // work of this tick's instructions
@@ -257,26 +287,61 @@ class Scenario {
   std::vector<const std::string*> corner_texts_this_tick_;
 };
 
+inline void Scenario::SetFlag(uint16_t n, uint16_t v) {
+  if (n >= kFlagCount) [[unlikely]]
+    FailFlagNumber();
+  const uint16_t bit = static_cast<uint16_t>(1u << (n % 16));
+  if (v != 0)
+    flag[n / 16] |= bit;
+  else
+    flag[n / 16] &= static_cast<uint16_t>(~bit);
+}
+
+inline int Scenario::TestFlag(uint16_t n) {
+  if (n >= kFlagCount) [[unlikely]]
+    FailFlagNumber();
+  return (flag[n / 16] >> (n % 16)) & 1;
+}
+
+inline int16_t& Scenario::Work(uint32_t n) {
+  // Mended: the original read and wrote past its 256 work variables.
+  if (n >= kWorkCount) [[unlikely]]
+    FailWorkNumber(n);
+  return work[n];
+}
+
 template <Operand K>
-typename OperandValue<K>::type Scenario::Decode() {
+typename OperandValue<K>::type Scenario::Decode(uint16_t& pc) {
   using enum Operand;
   static_assert(K != Speaker, "the speaker comes with the opcode");
+  const auto word = [this, &pc] {
+    const uint16_t lo = snx[pc++];
+    return static_cast<uint16_t>(lo | (snx[pc++] << 8));
+  };
   if constexpr (K == Byte) {
-    return FetchByte();
+    return snx[pc++];
   } else if constexpr (K == Expr) {
-    return static_cast<uint16_t>(Evaluate());
-  } else if constexpr (K == Str) {
-    return ReadString();
-  } else if constexpr (K == Message) {
-    return ReadMessageOperand();
-  } else if constexpr (K == Choices) {
-    return ReadChoiceList();
+    inx = pc;  // where a fault in the expression leaves the program counter
+    const Evaluated e = EvaluateAt(pc);
+    pc = e.next;
+    return static_cast<uint16_t>(e.value);
+  } else if constexpr (K == Str || K == Message || K == Choices) {
+    inx = pc;
+    typename OperandValue<K>::type value;
+    if constexpr (K == Str)
+      value = ReadString();
+    else if constexpr (K == Message)
+      value = ReadMessageOperand();
+    else
+      value = ReadChoiceList();
+    pc = inx;
+    return value;
   } else if constexpr (K == StatusVars) {
     typename OperandValue<StatusVars>::type vars;
-    for (uint16_t& v : vars) v = FetchWord();
+    for (uint16_t& v : vars) v = word();
     return vars;
   } else {  // Var, Flag, Word, Addr
-    return FetchWord();
+    return word();
   }
 }
 

@@ -95,6 +95,33 @@ TEST_F(OsFilesTest, AFolderIsReadOnceAndAgainWhenItChanges) {
   EXPECT_EQ(files_.index().readings(), readings + 2);
 }
 
+// A folder named in another case is found once and then looked up like one
+// named exactly; when it goes (renamed here) it is found afresh. Two names
+// differing only in case side by side: the exact one wins, through the index.
+TEST_F(OsFilesTest, AFolderFoundInAnotherCaseIsKeptUntilItGoes) {
+  auto read = [&](const std::string& name) {
+    std::string error;
+    auto bytes = files_.ReadFile(Game(name), &error);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : error;
+  };
+  ASSERT_EQ(read("DATA\\CG\\KURO.BMP"), "BMbytes");
+  const std::size_t readings = files_.index().readings();
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(read("DATA\\CG\\KURO.BMP"), "BMbytes");
+  EXPECT_EQ(files_.index().readings(), readings);
+  EXPECT_EQ(platform::ResolvePath(Game("DATA\\CG\\KURO.BMP"), nullptr), Game("data/cg/kuro.bmp"));
+
+  fs::rename(root_ / "data" / "cg", root_ / "data" / "Pics");
+  EXPECT_FALSE(files_.Exists(Game("DATA\\CG\\KURO.BMP")));
+  EXPECT_EQ(read("DATA\\PICS\\KURO.BMP"), "BMbytes");
+
+  std::ofstream(root_ / "data" / "Pics" / "KURO.BMP") << "upper";
+  fs::last_write_time(root_ / "data" / "Pics",
+                      fs::last_write_time(root_ / "data" / "Pics") + std::chrono::seconds(1));
+  EXPECT_EQ(read("DATA\\PICS\\KURO.BMP"), "upper");
+  EXPECT_EQ(read("data\\Pics\\kuro.bmp"), "BMbytes");
+  EXPECT_EQ(read("data\\Pics\\KURO.BMP"), "upper");
+}
+
 TEST(GamePath, OnlyTheGamesOwnNameIsConverted) {
   for (auto [folder, name, path] : std::vector<std::array<std::string, 3>>{
            // Folders in any script, or not even UTF-8, stay as the system gave them.

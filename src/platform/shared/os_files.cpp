@@ -105,32 +105,70 @@ std::string PathText(const fs::path& path) {
 #endif
 }
 
-std::optional<std::string> FolderIndex::Find(const std::string& folder, std::string_view name,
-                                             bool* folder_missing) {
+const FolderIndex::Entries* FolderIndex::Fresh(const std::string& folder, bool* folder_missing) {
   std::error_code ec;
   const fs::file_time_type written = fs::last_write_time(NativePath(folder), ec);
   if (ec) {
     if (folder_missing) *folder_missing = true;
-    return std::nullopt;
+    return nullptr;
   }
-  std::lock_guard<std::mutex> lock(mutex_);
   auto it = folders_.find(folder);
   if (it == folders_.end() || it->second.written != written) {
     // A program looks in a handful of folders; a caller that walks many
     // starts the index afresh rather than growing it without end.
     constexpr std::size_t kMostFolders = 64;
-    if (it == folders_.end() && folders_.size() >= kMostFolders) folders_.clear();
-    Entries entries{written, {}};
+    if (it == folders_.end() && folders_.size() >= kMostFolders) {
+      folders_.clear();
+      found_folders_.clear();
+    }
+    Entries entries{written, {}, {}};
     for (fs::directory_iterator e(NativePath(folder), ec), end; !ec && e != end; e.increment(ec)) {
       std::string entry = PathText(e->path().filename());
-      entries.by_folded_name.emplace(Folded(entry), std::move(entry));
+      auto [taken, added] = entries.by_folded_name.try_emplace(Folded(entry), entry);
+      if (!added) entries.twins.insert(std::move(entry));
     }
     ++readings_;
     it = folders_.insert_or_assign(folder, std::move(entries)).first;
   }
-  auto found = it->second.by_folded_name.find(Folded(name));
-  if (found == it->second.by_folded_name.end()) return std::nullopt;
+  return &it->second;
+}
+
+std::optional<std::string> FolderIndex::Find(const std::string& folder, std::string_view name,
+                                             bool* folder_missing) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Entries* entries = Fresh(folder, folder_missing);
+  if (entries == nullptr) return std::nullopt;
+  auto found = entries->by_folded_name.find(Folded(name));
+  if (found == entries->by_folded_name.end()) return std::nullopt;
   return found->second;
+}
+
+std::optional<std::string> FolderIndex::Resolve(const std::string& path) {
+  const std::size_t cut = path.rfind('/');
+  const std::string folder = cut == std::string::npos ? "" : path.substr(0, cut + 1);
+  const std::string_view name = std::string_view(path).substr(folder.size());
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto moved = found_folders_.find(folder);
+  const bool was_moved = moved != found_folders_.end();
+  const std::string look_in = was_moved ? moved->second : folder;
+  const Entries* entries = Fresh(look_in.empty() ? "." : look_in, nullptr);
+  if (entries == nullptr) {
+    // Gone, or never there as written: the caller looks for it afresh.
+    if (was_moved) found_folders_.erase(folder);
+    return std::nullopt;
+  }
+  auto found = entries->by_folded_name.find(Folded(name));
+  if (found == entries->by_folded_name.end() || found->second == name ||
+      entries->twins.contains(std::string(name)))
+    return look_in + std::string(name);  // as written: there, or matching nothing
+  return look_in + found->second;
+}
+
+void FolderIndex::Remember(const std::string& given, const std::string& found) {
+  if (given == found) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  found_folders_.insert_or_assign(given, found);
 }
 
 namespace {
@@ -168,6 +206,7 @@ std::string ResolveMissing(const std::string& path, FolderIndex* index) {
     found = ResolveMissing(folder, index);
     missing = false;
     entry = FindIn(found, name, index, &missing);
+    if (index && !missing) index->Remember(folder, found);
   }
   return found + (entry ? *entry : name) + rest;
 }
@@ -176,7 +215,12 @@ std::string ResolveMissing(const std::string& path, FolderIndex* index) {
 
 std::string ResolvePath(std::string_view given, FolderIndex* index) {
   std::string path(given);
-  if (path.empty() || Exists(path)) return path;
+  if (path.empty()) return path;
+  // With an index, a name in a folder it knows costs one look at the
+  // folder's time, whatever the name's letter case.
+  if (index)
+    if (std::optional<std::string> found = index->Resolve(path)) return *std::move(found);
+  if (Exists(path)) return path;
   return ResolveMissing(path, index);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/files.h"
 
@@ -36,7 +37,9 @@ std::string ProgramFolder();
 // ASCII case: a folder is read once, and again when its modification time
 // moves (an entry was added, removed or renamed), so a data folder whose
 // names differ in case from the game's costs one reading, not one per name.
-// Safe to share between threads.
+// It also keeps where a folder named in another case was found, so that a
+// name in it costs what a name in a folder named exactly does: one look at
+// the folder's time. Safe to share between threads.
 class FolderIndex {
  public:
   // The entry of `folder` whose name matches `name` without regard to ASCII
@@ -44,6 +47,13 @@ class FolderIndex {
   // *folder_missing when the folder cannot be read.
   std::optional<std::string> Find(const std::string& folder, std::string_view name,
                                   bool* folder_missing = nullptr);
+  // `path` as found, when its folder is there as written or was found
+  // before in another case: the name as written when the folder has it,
+  // else the entry matching it in another case, else as written. Nothing
+  // when the folder is neither (the caller finds it and tells Remember).
+  std::optional<std::string> Resolve(const std::string& path);
+  // Where a folder named `given` (not there as written) was found.
+  void Remember(const std::string& given, const std::string& found);
   // How often a folder was read.
   std::size_t readings() const { return readings_; }
 
@@ -51,9 +61,17 @@ class FolderIndex {
   struct Entries {
     std::filesystem::file_time_type written;
     std::unordered_map<std::string, std::string> by_folded_name;
+    // Names that fold to a name the folder had already (rare: "a.bmp" and
+    // "A.BMP" side by side); an exact name among them wins too.
+    std::unordered_set<std::string> twins;
   };
+  // The entries of `folder` as it is now, read again when its time moved;
+  // null when it cannot be read. The mutex is held.
+  const Entries* Fresh(const std::string& folder, bool* folder_missing);
+
   std::mutex mutex_;
   std::unordered_map<std::string, Entries> folders_;
+  std::unordered_map<std::string, std::string> found_folders_;  // as named -> as found
   std::atomic<std::size_t> readings_ = 0;
 };
 
