@@ -107,6 +107,7 @@
       print: (t) => console.log(t),
       printErr: (t) => { console.warn(t); if (!failed && t.startsWith('velmor: ')) say(t.substring(8)); },
       onFailure: (why) => { failed = true; say(why); window.velmorFailed = why; },
+      onTextInput: placeText,
       onGameStarted: () => {
         say(testMode ? 'test' : 'クリックで音が出ます。 Click or press a key to start the sound.');
         window.velmorReady = true;
@@ -141,6 +142,7 @@
       timer = setTimeout(pass, wait);
     };
     const soon = () => { if (!stopped) { clearTimeout(timer); timer = setTimeout(pass, 0); } };
+    M.soon = soon;
     for (const type of ['pointerdown', 'pointerup', 'pointermove', 'keydown', 'keyup', 'wheel',
                         'touchstart', 'touchend', 'touchmove', 'compositionend', 'resize']) {
       window.addEventListener(type, soon, { passive: true });
@@ -162,6 +164,54 @@
       ended: M.cwrap('velmor_ended', 'number', []),
     };
   }
+
+  // --- The name fields' text ----------------------------------------------
+  // While a name field wants text, the page's own text field lies over it
+  // and has the focus: what the input method composes and commits, what a
+  // phone's keyboard types, and the editing keys go to the game from it
+  // (and not to SDL's keys, which would type it twice).
+  const ime = document.getElementById('ime');
+  let imeOn = false;
+  function placeText(on, left, top, width, height) {
+    imeOn = !!on;
+    ime.classList.toggle('on', imeOn);
+    if (!imeOn) { ime.blur(); canvas.focus(); return; }
+    const scale = canvas.getBoundingClientRect().width / 1024;
+    const stage = document.getElementById('stage').getBoundingClientRect();
+    const box = canvas.getBoundingClientRect();
+    ime.style.left = (box.left - stage.left + left * scale) + 'px';
+    ime.style.top = (box.top - stage.top + top * scale) + 'px';
+    ime.style.width = Math.max(width * scale, 40) + 'px';
+    ime.style.height = Math.max(height * scale, 16) + 'px';
+    ime.value = '';
+    ime.focus();
+  }
+  const editKeys = new Set(['Enter', 'Backspace', 'Delete', 'Escape', 'Tab', 'ArrowLeft',
+    'ArrowRight', 'ArrowUp', 'ArrowDown', 'Home', 'End']);
+  function toGame(fn) { if (game) { fn(game); game.soon && game.soon(); } }
+  ime.addEventListener('keydown', (e) => {
+    e.stopPropagation();
+    if (e.isComposing || e.keyCode === 229 || !editKeys.has(e.key)) return;
+    e.preventDefault();
+    toGame((M) => M.ccall('velmor_edit_key', null, ['string', 'number'], [e.key, e.shiftKey ? 1 : 0]));
+  });
+  ime.addEventListener('keyup', (e) => e.stopPropagation());
+  ime.addEventListener('keypress', (e) => e.stopPropagation());
+  ime.addEventListener('compositionupdate', (e) => {
+    toGame((M) => M.ccall('velmor_composition', null, ['string', 'number'], [e.data, [...e.data].length]));
+  });
+  ime.addEventListener('compositionend', (e) => {
+    toGame((M) => {
+      M.ccall('velmor_composition', null, ['string', 'number'], ['', 0]);
+      if (e.data) M.ccall('velmor_text', null, ['string'], [e.data]);
+    });
+    ime.value = '';
+  });
+  ime.addEventListener('input', (e) => {
+    if (e.isComposing) return;
+    if (e.inputType === 'insertText' && e.data) toGame((M) => M.ccall('velmor_text', null, ['string'], [e.data]));
+    if (e.inputType !== 'insertCompositionText') ime.value = '';
+  });
 
   // --- The bar's buttons ------------------------------------------------
   function slotNames() {

@@ -53,7 +53,8 @@ void SdlLoop::CheckQuitSignal() {
 }
 
 uint64_t SdlLoop::WaitMs() {
-  const uint64_t wait = session_.WaitMs(now_());
+  uint64_t wait = session_.WaitMs(now_());
+  if (std::optional<uint64_t> press = touch_.DueInMs(now_())) wait = std::min(wait, *press);
   // What the game drew outside a pass (its first paint) is shown first.
   return views_.WantsFrameNow() || window_.NeedsRender() ? 0 : wait;
 }
@@ -73,6 +74,8 @@ void SdlLoop::PassWithoutWaiting() {
 
 void SdlLoop::StepTick(uint64_t now_ms) {
   HandleEvents();
+  touch_.Poll(now_ms, touch_events_);
+  DeliverTouch();
   CheckQuitSignal();
   session_.Tick(now_ms);
   ApplyTextInput();
@@ -81,6 +84,8 @@ void SdlLoop::StepTick(uint64_t now_ms) {
 
 void SdlLoop::StepFrame(uint64_t now_ms) {
   HandleEvents();
+  touch_.Poll(now_ms, touch_events_);
+  DeliverTouch();
   CheckQuitSignal();
   session_.AfterEvents(now_ms);
   ApplyTextInput();
@@ -93,6 +98,8 @@ void SdlLoop::HandleEvents() {
 }
 
 void SdlLoop::AfterEvents(uint64_t now_ms) {
+  touch_.Poll(now_ms, touch_events_);
+  DeliverTouch();
   CheckQuitSignal();
   session_.Advance(now_ms);
   ApplyTextInput();
@@ -100,7 +107,32 @@ void SdlLoop::AfterEvents(uint64_t now_ms) {
   if (session_.ScreenshotDue()) SaveScreenshot();
 }
 
+bool SdlLoop::HandleTouch(const SDL_Event& e) {
+  if (e.type != SDL_FINGERDOWN && e.type != SDL_FINGERUP && e.type != SDL_FINGERMOTION) return false;
+  // A finger's place comes as a fraction of the window.
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_.sdl_window(), &w, &h);
+  const Point at{static_cast<int32_t>(e.tfinger.x * static_cast<float>(w)),
+                 static_cast<int32_t>(e.tfinger.y * static_cast<float>(h))};
+  const auto finger = static_cast<int64_t>(e.tfinger.fingerId);
+  if (e.type == SDL_FINGERDOWN) touch_.Down(finger, at, now_(), touch_events_);
+  if (e.type == SDL_FINGERMOTION) touch_.Move(finger, at, now_(), touch_events_);
+  if (e.type == SDL_FINGERUP) touch_.Up(finger, now_(), touch_events_);
+  DeliverTouch();
+  return true;
+}
+
+void SdlLoop::DeliverTouch() {
+  for (const InputEvent& event : touch_events_) {
+    if (const auto* m = std::get_if<PointerMotion>(&event)) window_.PointerMoved(m->at);
+    if (const auto* b = std::get_if<ButtonEvent>(&event)) window_.PointerMoved(b->at);
+    session_.Deliver(event);
+  }
+  touch_events_.clear();
+}
+
 void SdlLoop::HandleEvent(const SDL_Event& e) {
+  if (translate_touch_ && HandleTouch(e)) return;
   switch (e.type) {
     case SDL_MOUSEMOTION:
       // The pointer as this window's own events report it: some servers
@@ -148,6 +180,9 @@ bool SdlLoop::ToggleFullScreen() {
 
 void SdlLoop::ApplyTextInput() {
   const session::TextInput& want = session_.text_input();
+  const bool changed = want.resets != text_input_resets_ || want.on != text_input_on_ ||
+                       want.field_moves != text_input_moves_;
+  if (changed && on_text_input) on_text_input(want);
   // Text input off and on again makes the input method forget what it was
   // composing.
   if (want.resets != text_input_resets_) {

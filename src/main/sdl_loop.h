@@ -12,10 +12,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "main/imgui_sdl_renderer.h"
 #include "platform/sdl/sdl_window.h"
 #include "session/session.h"
+#include "session/touch_gestures.h"
 #include "ui/views.h"
 
 union SDL_Event;
@@ -46,6 +48,16 @@ class SdlLoop : public session::WindowControls {
   void StepTick(uint64_t now_ms);
   // The same without the tick: the events, what follows them, the frame.
   void StepFrame(uint64_t now_ms);
+  // Told whenever the session's text input changes (on or off, the field
+  // moved, a composition to forget): a browser page puts its own text field
+  // there for the input method and the phone's keyboard.
+  std::function<void(const session::TextInput&)> on_text_input;
+  // Hands the session an event a front end made itself (the page's text
+  // field), as if SDL had brought it.
+  void Deliver(const InputEvent& event) { session_.Deliver(event); }
+  // Touches become taps, long presses and two-finger taps (a browser on a
+  // phone); otherwise SDL's own mouse events from touches serve.
+  void TranslateTouch(bool on) { translate_touch_ = on; }
   // The time the loop goes by, in milliseconds (SDL's clock unless given).
   void UseClock(std::function<uint64_t()> now) { now_ = std::move(now); }
   // How long the loop may sleep before the next tick or frame is due (an
@@ -65,6 +77,9 @@ class SdlLoop : public session::WindowControls {
   // What follows the events: the session's turn, text input, the frame.
   void AfterEvents(uint64_t now_ms);
   void HandleEvent(const SDL_Event& e);
+  // A finger's event through the gestures; true when it was one.
+  bool HandleTouch(const SDL_Event& e);
+  void DeliverTouch();
   void HandleWindowEvent(const SDL_Event& e);
   void ApplyTextInput();
   void RenderIfNeeded();
@@ -83,6 +98,9 @@ class SdlLoop : public session::WindowControls {
   uint64_t text_input_resets_ = 0;
   uint64_t text_input_moves_ = 0;
   std::function<uint64_t()> now_;
+  bool translate_touch_ = false;
+  session::TouchGestures touch_;
+  std::vector<InputEvent> touch_events_;
 };
 
 }  // namespace velmor::main

@@ -64,6 +64,24 @@ class Driver {
     await this.call('frame');
   }
 
+  // The input method, through Chromium's own (what a player's IME does in
+  // the page's text field): "ime compose TEXT", "ime commit [TEXT]".
+  async inputMethod([what, text]) {
+    if (!this.cdp) this.cdp = await this.page.context().newCDPSession(this.page);
+    if (what === 'compose') {
+      this.composing = text || '';
+      const end = [...this.composing].length;
+      await this.cdp.send('Input.imeSetComposition',
+        { text: this.composing, selectionStart: end, selectionEnd: end });
+    } else if (what === 'commit') {
+      await this.cdp.send('Input.insertText', { text: text === undefined ? this.composing : text });
+      this.composing = '';
+    } else {
+      throw new Error(`ime ${what}: only compose and commit are driven`);
+    }
+    await this.call('frame');
+  }
+
   async run(words) {
     const [cmd, ...rest] = words;
     const page = this.page;
@@ -87,6 +105,8 @@ class Driver {
         if (rest[1] === 'click') return this.clickControl(rest[0]);
         if (rest[1] === 'select') return this.clickControl(rest[0], Number(rest[2]));
         throw new Error(`control ${rest[1]}: only clicks and list rows are driven`);
+      case 'focus': return this.clickControl(rest[0]);
+      case 'ime': return this.inputMethod(rest);
       case 'state': {
         const json = await this.call('state');
         return writeFile(join(outDir, rest[0]), json);

@@ -9,6 +9,8 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "main/web/web_game.h"
@@ -49,6 +51,25 @@ EMSCRIPTEN_KEEPALIVE int velmor_pass() {
 
 EMSCRIPTEN_KEEPALIVE int velmor_ticks() { return game ? static_cast<int>(game->ticks()) : 0; }
 EMSCRIPTEN_KEEPALIVE int velmor_ended() { return game && game->ended() ? 1 : 0; }
+// The page's text field (web/velmor-page.js).
+EMSCRIPTEN_KEEPALIVE void velmor_text(const char* utf8) {
+  if (game) game->Text(utf8);
+}
+EMSCRIPTEN_KEEPALIVE void velmor_composition(const char* utf8, int cursor) {
+  if (game) game->Compose(utf8, cursor);
+}
+// The editing keys, by the names the page's keys have (KeyboardEvent.key).
+EMSCRIPTEN_KEEPALIVE void velmor_edit_key(const char* name, int shift) {
+  static constexpr std::pair<std::string_view, velmor::Key> kKeys[] = {
+      {"Enter", velmor::Key::Enter},         {"Backspace", velmor::Key::Backspace},
+      {"Delete", velmor::Key::Delete},       {"Escape", velmor::Key::Escape},
+      {"Tab", velmor::Key::Tab},             {"ArrowLeft", velmor::Key::Left},
+      {"ArrowRight", velmor::Key::Right},    {"ArrowUp", velmor::Key::Up},
+      {"ArrowDown", velmor::Key::Down},      {"Home", velmor::Key::Home},
+      {"End", velmor::Key::End}};
+  for (const auto& [key_name, key] : kKeys)
+    if (game && key_name == name) game->EditKey(key, shift != 0);
+}
 EMSCRIPTEN_KEEPALIVE int velmor_open_boxes() { return game ? game->OpenBoxes() : 0; }
 EMSCRIPTEN_KEEPALIVE void velmor_tick(int count) {
   if (game) game->StepTicks(count);

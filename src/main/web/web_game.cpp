@@ -1,5 +1,8 @@
 #include "main/web/web_game.h"
 
+#include <SDL.h>
+#include <emscripten.h>
+
 #include <cstdio>
 
 #include "app/reader_settings.h"
@@ -64,6 +67,8 @@ void WebGame::Guard(F&& body) {
 }
 
 bool WebGame::Start(std::string* why) {
+  // Touches are the loop's own gestures, not SDL's left button.
+  SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
   if (!sdl_.Init(why)) return false;
   if (!font_.ok()) {
     if (why) *why = font_.error();
@@ -94,6 +99,11 @@ bool WebGame::Start(std::string* why) {
   session_->tell = [](const std::string& line) { std::fprintf(stderr, "velmor: %s\n", line.c_str()); };
   if (!options_.test) KeepReaderSettings();
   loop_ = std::make_unique<SdlLoop>(window_, *ui_, *session_);
+  loop_->TranslateTouch(true);
+  loop_->on_text_input = [](const session::TextInput& t) {
+    EM_ASM({ if (Module.onTextInput) Module.onTextInput($0, $1, $2, $3, $4); }, t.on ? 1 : 0,
+           t.field.left, t.field.top, t.field.width(), t.field.height());
+  };
   if (options_.test) loop_->UseClock([this] { return virtual_ms_; });
   Guard([&] {
     if (session_->StartGame()) return;  // the game's box says why; the page's line too
@@ -111,6 +121,23 @@ void WebGame::KeepReaderSettings() {
   form_->ApplyReaderSettings(settings_file_->Load(&report));
   session_->SetReaderSettingsFile(settings_file_.get());
   if (!report.empty()) session_->ShowNotice(report);
+}
+
+void WebGame::Text(const std::string& utf8) {
+  Guard([&] { loop_->Deliver(TypedText{utf8}); });
+}
+
+void WebGame::Compose(const std::string& utf8, int cursor) {
+  Guard([&] { loop_->Deliver(Composition{utf8, cursor}); });
+}
+
+void WebGame::EditKey(Key key, bool shift) {
+  Modifiers held;
+  held.shift = shift;
+  Guard([&] {
+    loop_->Deliver(KeyEvent{key, held, true, false});
+    loop_->Deliver(KeyEvent{key, held, false, false});
+  });
 }
 
 uint64_t WebGame::Frame() {

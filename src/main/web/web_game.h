@@ -78,6 +78,11 @@ class WebGame {
   // Where a panel control stands in canvas pixels, "left top right
   // bottom"; empty when there is no such control or it is not shown.
   std::string ControlRect(const std::string& name);
+  // The page's text field: typed or committed text, the input method's
+  // composition, and the editing keys pressed in it.
+  void Text(const std::string& utf8);
+  void Compose(const std::string& utf8, int cursor);
+  void EditKey(Key key, bool shift);
   // Message boxes open now (a test answers them before the next tick, as
   // the headless front end answers at once).
   int OpenBoxes() const { return static_cast<int>(boxes_.size()); }
