@@ -45,6 +45,13 @@ constexpr Rect Union(const Rect& a, const Rect& b) {
           a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
+// The rectangle both hold (empty when they do not meet).
+constexpr Rect Intersect(const Rect& a, const Rect& b) {
+  const Rect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+               a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+  return r.empty() ? Rect{} : r;
+}
+
 // A few rectangles that together hold what changed. Changes far from each
 // other (a typed glyph, the pointer across the picture) stay apart, so that
 // looking for them scans their own pixels, not everything between them;
@@ -73,6 +80,23 @@ class ChangedRects {
     }
   }
   void Clear() { count_ = 0; }
+  // What r covers is taken out where what remains of a rectangle is a
+  // rectangle again (r covering it whole, or a whole side of it); a
+  // rectangle r only cuts into stays as it is, still holding the change.
+  void Remove(const Rect& r) {
+    int kept = 0;
+    for (int i = 0; i < count_; ++i) {
+      Rect t = rects_[i];
+      const bool across = r.left <= t.left && r.right >= t.right;
+      const bool down = r.top <= t.top && r.bottom >= t.bottom;
+      if (across && r.top <= t.top && r.bottom > t.top) t.top = r.bottom;
+      else if (across && r.bottom >= t.bottom && r.top < t.bottom) t.bottom = r.top;
+      else if (down && r.left <= t.left && r.right > t.left) t.left = r.right;
+      else if (down && r.right >= t.right && r.left < t.right) t.right = r.left;
+      if (!t.empty()) rects_[kept++] = t;
+    }
+    count_ = kept;
+  }
   std::span<const Rect> rects() const { return {rects_.data(), static_cast<std::size_t>(count_)}; }
   bool contains(int32_t x, int32_t y) const {
     for (const Rect& r : rects())

@@ -16,6 +16,8 @@ void PictureChange::MeshPassOnto(int pass, Rop rop) {
   const Rect& r = layers_.PictureRect;
   BitBlt(layers_.BMP, r.left + MeshDX[pass], r.top + MeshDY[pass], r.width(), r.height(),
          layers_.CLS, r.left, r.top, rop);
+  layers_.BackDrawn(Rect{r.left + MeshDX[pass], r.top + MeshDY[pass], r.right + MeshDX[pass],
+                         r.bottom + MeshDY[pass]});
 }
 
 void PictureChange::Advance(Rop rop) {
@@ -56,6 +58,7 @@ void PictureChange::PrepareScreen() {
   if (IsFramed(layers_.PictureName)) {
     layers_.loader().Load(layers_.CLS, BMPDIR, status_.StatusLayout ? "WK02.BMP" : "WK01.BMP");
     DrawBitmap(layers_.BMP, 0, 0, layers_.CLS);
+    layers_.BackDrawn(layers_.CLS.bounds());
     layers_.loader().Load(layers_.CLS, BMPDIR, "MESH.BMP");
     status_.DrawStatus();
     layers_.PictureRect = Rect::FromSize(8, 8, picture.width(), picture.height());
@@ -63,6 +66,7 @@ void PictureChange::PrepareScreen() {
     layers_.PictureRect = Rect::FromSize(0, 0, picture.width(), picture.height());
   }
   FillRect(layers_.BMP, layers_.PictureRect, WhiteFill ? kWhite : kBlack);
+  layers_.BackDrawn(layers_.PictureRect);
   layers_.ShowBackBuffer();
   layers_.IMG.palette = picture.palette;
 }
@@ -76,11 +80,13 @@ void PictureChange::DissolveIn() {
   const Bitmap& picture = layers_.TMP;
   BitBlt(layers_.BMP, r.left, r.top, picture.width(), picture.height(), picture, 0, 0,
          WhiteFill ? Rop::SRCPAINT : Rop::SRCAND);
+  layers_.BackDrawn(Rect::FromSize(r.left, r.top, picture.width(), picture.height()));
   layers_.Publish(r);
   if (MeshPass == 16) {
     input_.CGHoldEnable = 1;
     BitBlt(layers_.BMP, r.left, r.top, picture.width(), picture.height(), picture, 0, 0,
            Rop::SRCCOPY);
+    layers_.BackDrawn(Rect::FromSize(r.left, r.top, picture.width(), picture.height()));
     scn_.MainProc = WaitHandler::None;
   }
 }
