@@ -104,6 +104,20 @@ std::optional<Color> GetPixel(const Bitmap& bmp, int32_t x, int32_t y) {
   return bmp.at(x, y);
 }
 
+Rect StretchedArea(const Rect& src, Size picture, const Rect& rect) {
+  if (src.empty() || picture.width <= 0 || picture.height <= 0) return {};
+  // Destination pixel d samples source pixel ((2d + 1) * s) / (2 * D): the
+  // pixels that sample [a, b) lie within [a * D / s - 1, b * D / s + 1).
+  auto edge = [](int64_t v, int64_t dst_len, int64_t src_len) {
+    return static_cast<int32_t>(v * dst_len / src_len);
+  };
+  Rect r{rect.left + edge(src.left, rect.width(), picture.width) - 1,
+         rect.top + edge(src.top, rect.height(), picture.height) - 1,
+         rect.left + edge(src.right, rect.width(), picture.width) + 2,
+         rect.top + edge(src.bottom, rect.height(), picture.height) + 2};
+  return Intersect(r, rect);
+}
+
 void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src) {
   if (dst.empty()) return;
   StretchBlt(PixelView{dst.row(0), dst.width(), dst.width(), dst.height()}, r, src, dst.bounds());
