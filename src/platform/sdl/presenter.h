@@ -88,10 +88,7 @@ class Presenter {
 std::unique_ptr<Presenter> MakePresenter(SDL_Window* window, RendererChoice choice,
                                          std::string* error);
 
-// The part of the window that shows pixels `src` of a picture of
-// `picture_size` stretched into `rect` (nearest neighbour), a little
-// generously: redrawing it again is exact.
-Rect StretchedArea(const Rect& src, Size picture_size, const Rect& rect);
-Rect Intersect(const Rect& a, const Rect& b);
+using velmor::Intersect;
+using velmor::StretchedArea;
 
 }  // namespace velmor::platform::sdl
