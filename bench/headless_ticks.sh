@@ -19,7 +19,7 @@ demo=${2:-$(dirname "$bench")/../demo}
 [[ -x $bench ]] || { echo "headless_ticks: no benchmark program $bench (build velmor_bench)" >&2; exit 2; }
 [[ -d $demo/SNX ]] || { echo "headless_ticks: no built demo in $demo" >&2; exit 2; }
 
-out=$(VELMOR_DEMO_DIR=$demo timeout -s KILL 300 "$bench" --benchmark_filter='^BM_DemoTicks$' \
+out=$(VELMOR_DEMO_DIR=$demo timeout -s KILL 300 "$bench" --benchmark_filter='^BM_DemoTicks(/|$)' \
   --benchmark_counters_tabular=true 2>&1 | head -c 20000) ||
   { echo "$out" >&2; echo "headless_ticks: the benchmark failed" >&2; exit 2; }
 rate=$(awk '/^BM_DemoTicks/ { v = $NF } END { print v }' <<< "$out")
