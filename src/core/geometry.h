@@ -52,13 +52,14 @@ constexpr Rect Intersect(const Rect& a, const Rect& b) {
   return r.empty() ? Rect{} : r;
 }
 
-// A few rectangles that together hold what changed. Changes far from each
-// other (a typed glyph, the pointer across the picture) stay apart, so that
-// looking for them scans their own pixels, not everything between them;
-// changes side by side (the rows of one glyph) become one rectangle.
+// Rectangles that together hold what changed. Changes far from each other
+// (a typed glyph, the pointer across the picture, the rows a dissolve's pass
+// changed, one in four) stay apart, so that looking for them scans their
+// own pixels, not everything between them; changes side by side (the rows
+// of one glyph) become one rectangle. Past kMost they are merged.
 class ChangedRects {
  public:
-  static constexpr int kMost = 4;
+  static constexpr int kMost = 128;
 
   ChangedRects() = default;
   explicit ChangedRects(const Rect& r) { Add(r); }

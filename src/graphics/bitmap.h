@@ -116,8 +116,8 @@ void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src);
 // `clip`: every pixel drawn is the one the whole stretch gives there.
 void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Rect& clip);
 // The part of `rect` that shows pixels `src` of a picture of `picture_size`
-// stretched into it (nearest neighbour), a little generously: drawing it
-// again with the clipped stretch above is exact.
+// stretched into it (nearest neighbour), exactly: the pixels of `rect` that
+// sample them and no others.
 Rect StretchedArea(const Rect& src, Size picture_size, const Rect& rect);
 // The same with linear filtering: each destination pixel blends the four
 // source pixels around the point it samples (the edges repeat). At the

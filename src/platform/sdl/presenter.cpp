@@ -50,11 +50,22 @@ void Compose(const PixelView& dst, Point origin, const Scene& scene, const Rect&
   }
 }
 
+// The window pixels that show `changed` of the scene's picture.
+Rect ShownArea(const Scene& scene, Rect changed) {
+  // A filtered pixel also blends the source pixels beside the one it
+  // samples: a changed pixel reaches a pixel further.
+  if (scene.smooth)
+    changed = Intersect(Rect{changed.left - 1, changed.top - 1, changed.right + 1, changed.bottom + 1},
+                        scene.picture->bounds());
+  return StretchedArea(changed, {scene.picture->width(), scene.picture->height()},
+                       scene.picture_rect);
+}
+
 // --- The window surface ---
 
-// Updates of at most this many pixels (a quarter of the picture) go to an X
+// Updates of at most this many pixels (a sixteenth of the picture) go to an X
 // display as plain requests.
-constexpr uint64_t kMostPixelsSentAsRequests = 640 * 480 / 4;
+constexpr uint64_t kMostPixelsSentAsRequests = 640 * 480 / 16;
 
 #if defined(VELMOR_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
 // Sends rectangles of the window surface to an X window with plain
@@ -153,17 +164,9 @@ class SurfacePresenter : public Presenter {
     } else {
       if (!damage.layer.empty()) regions.push_back(Intersect(damage.layer, window));
       if (scene.picture != nullptr && !damage.picture.empty()) {
-        // A filtered pixel also blends the source pixels beside the one it
-        // samples: a changed pixel reaches a pixel further.
-        Rect changed = damage.picture;
-        if (scene.smooth)
-          changed = Intersect(Rect{changed.left - 1, changed.top - 1, changed.right + 1,
-                                   changed.bottom + 1},
-                              scene.picture->bounds());
-        regions.push_back(Intersect(
-            StretchedArea(changed, {scene.picture->width(), scene.picture->height()},
-                          scene.picture_rect),
-            window));
+        const bool bands = damage.bands_hold_all && !damage.picture_bands.empty();
+        for (const Rect& changed : bands ? damage.picture_bands : std::vector<Rect>{damage.picture})
+          regions.push_back(Intersect(ShownArea(scene, changed), window));
       }
     }
     // What the panels covered last time is drawn again under them (or bare,

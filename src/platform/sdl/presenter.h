@@ -44,6 +44,11 @@ struct Damage {
   bool all = true;  // everything (first frame, exposed, resized)
   Rect layer;       // window pixels
   Rect picture;     // pixels of the screen image
+  // The same, band by band (a typed glyph is one band; a dissolve's pass
+  // one every few rows), when they hold all of `picture`'s change; a
+  // surface presenter draws and sends only those.
+  std::vector<Rect> picture_bands;
+  bool bands_hold_all = true;
 };
 
 // The panels and boxes: drawn with the presenter's renderer over the scene.
