@@ -127,7 +127,9 @@ for ((run = 1; run <= runs; run++)); do
   [[ -z $renderer ]] || cmd+=(--renderer "$renderer")
   timeout -s KILL $((seconds + 30)) "${cmd[@]}" > "$work/log.txt" 2>&1 &
   guard=$!
-  sleep 1.5  # start-up and the first line; the click wait begins
+  # Start-up, the first line, and the start-up probe's MIDI note dying
+  # away (some seconds of the audio thread); the click wait begins.
+  sleep 5
   pid=$(pgrep -P "$guard" | head -n 1 || true)
   [[ -n $pid ]] || pid=$guard
   kill -0 "$pid" 2>/dev/null ||

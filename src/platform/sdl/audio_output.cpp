@@ -128,7 +128,8 @@ void AudioOutput::Fill(Uint8* stream, int bytes) {
     frames_ += static_cast<uint64_t>(bytes / format_.FrameBytes());
     active_ = SoundLeftLocked();
   }
-  quiet_buffers_ = paused_ || !SoundLeftLocked() ? quiet_buffers_ + 1 : 0;
+  const bool quiet = paused_ || !SoundLeftLocked() || (source_ == Source::Synth && synth_->Silent());
+  quiet_buffers_ = quiet ? quiet_buffers_ + 1 : 0;
   if (quiet_buffers_ >= kQuietBuffersBeforeRest) RestQuietly();
 }
 
