@@ -1,5 +1,7 @@
 #include "graphics/picture_change.h"
 
+#include <algorithm>
+
 #include "text/status_display.h"
 
 namespace velmor::graphics {
@@ -13,14 +15,26 @@ bool PictureChange::IsFramed(const Sstr& name) {
 }
 
 void PictureChange::MeshPassOnto(int pass, Rop rop) {
+  // Every raster operation a pass uses leaves a pixel as it is where the
+  // mesh is white: only the mesh's rows with a hole in them are drawn (one
+  // in four), and only they are published.
   const Rect& r = layers_.PictureRect;
-  BitBlt(layers_.BMP, r.left + MeshDX[pass], r.top + MeshDY[pass], r.width(), r.height(),
-         layers_.CLS, r.left, r.top, rop);
-  layers_.BackDrawn(Rect{r.left + MeshDX[pass], r.top + MeshDY[pass], r.right + MeshDX[pass],
-                         r.bottom + MeshDY[pass]});
+  const Rect from = Intersect(r, layers_.CLS.bounds());
+  const int32_t dx = MeshDX[pass], dy = MeshDY[pass];
+  const Bitmap& mesh = layers_.CLS;
+  for (int32_t y = from.top; y < from.bottom; ++y) {
+    const Color* row = mesh.row(y);
+    if (std::all_of(row + from.left, row + from.right,
+                    [](Color c) { return (c & kColorMask) == kColorMask; }))
+      continue;
+    BitBlt(layers_.BMP, from.left + dx, y + dy, from.width(), 1, mesh, from.left, y, rop);
+    layers_.BackDrawn(Rect{from.left + dx, y + dy, from.right + dx, y + dy + 1});
+    passed_rows_.push_back(y + dy);
+  }
 }
 
 void PictureChange::Advance(Rop rop) {
+  passed_rows_.clear();
   MeshAcc = static_cast<uint8_t>(MeshAcc + (input_.sft == kSkipKey ? WipeStepFast : WipeStep));
   while (MeshAcc >= 16 && MeshPass < 16) {
     MeshPassOnto(MeshPass, rop);
@@ -76,11 +90,16 @@ void PictureChange::DissolveIn() {
   // through the holes only: white holes in black let it through with AND,
   // black holes in white with OR.
   Advance(WhiteFill ? Rop::SRCAND : Rop::MERGEPAINT);
+  // Elsewhere the filled area already went through the picture (and
+  // through it again is the same): only the rows the passes changed are.
   const Rect& r = layers_.PictureRect;
   const Bitmap& picture = layers_.TMP;
-  BitBlt(layers_.BMP, r.left, r.top, picture.width(), picture.height(), picture, 0, 0,
-         WhiteFill ? Rop::SRCPAINT : Rop::SRCAND);
-  layers_.BackDrawn(Rect::FromSize(r.left, r.top, picture.width(), picture.height()));
+  for (int32_t y : passed_rows_) {
+    if (y < r.top || y >= r.top + picture.height()) continue;
+    BitBlt(layers_.BMP, r.left, y, picture.width(), 1, picture, 0, y - r.top,
+           WhiteFill ? Rop::SRCPAINT : Rop::SRCAND);
+    layers_.BackDrawn(Rect::FromSize(r.left, y, picture.width(), 1));
+  }
   layers_.Publish(r);
   if (MeshPass == 16) {
     input_.CGHoldEnable = 1;
