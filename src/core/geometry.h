@@ -1,6 +1,7 @@
 // Points, sizes and rectangles in pixels (right and bottom edges exclusive).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -60,6 +61,7 @@ constexpr Rect Intersect(const Rect& a, const Rect& b) {
 class ChangedRects {
  public:
   static constexpr int kMost = 128;
+  static constexpr int kRecent = 8;
 
   ChangedRects() = default;
   explicit ChangedRects(const Rect& r) { Add(r); }
@@ -68,9 +70,11 @@ class ChangedRects {
     if (r.empty()) return;
     // Into the rectangle it widens least, unless that would take in more
     // unchanged pixels than the two hold (or there is no room for another).
+    // Changes come in order (rows, cells of a line): the last few added are
+    // looked at, all of them only when there is no room left.
     int best = -1;
     int64_t best_waste = 0;
-    for (int i = 0; i < count_; ++i) {
+    for (int i = count_ == kMost ? 0 : std::max(0, count_ - kRecent); i < count_; ++i) {
       const int64_t waste = Area(Union(rects_[i], r)) - Area(rects_[i]) - Area(r);
       if (best < 0 || waste < best_waste) best = i, best_waste = waste;
     }
