@@ -6,8 +6,11 @@
 # For each scale it prints the program's CPU as % of one core (run time of all
 # its threads from /proc/PID/task/*/schedstat over the wall time), the X
 # server's CPU the same way, and the frames presented a second
-# (VELMOR_FRAME_STATS, over the whole run). Target: a running dissolve costs at most 10 % of a
-# core. The first two seconds (start-up, the probe) are not measured.
+# (VELMOR_FRAME_STATS, over the whole run). Targets: a running dissolve
+# costs at most 3 % of a core at 100 % and at most 4 % at 150 %. The first
+# two seconds (start-up, the probe) are not measured. The exit status is 1
+# when a figure is past half again its target (the machines are shared and
+# noisy), so that the guard (ctest -L bench) sees a change that loses them; 77 when Xvfb is not installed.
 #
 # Usage: bench/dissolve_cpu.sh [--velmor PROGRAM] [--seconds S]
 #                              [--renderer auto|software|accelerated]
@@ -30,7 +33,7 @@ velmor=${velmor:-$(ls -t "$here"/build/*/src/velmor 2>/dev/null | head -n 1 || t
 bin=$(dirname "$velmor")/..
 [[ -x $bin/tools/snxasm && -d $bin/demo/CG ]] ||
   { echo "dissolve_cpu: no snxasm or demo data next to $velmor" >&2; exit 2; }
-command -v Xvfb > /dev/null || { echo "dissolve_cpu: Xvfb is not installed" >&2; exit 2; }
+command -v Xvfb > /dev/null || { echo "dissolve_cpu: Xvfb is not installed" >&2; exit 77; }
 
 work=$(mktemp -d /tmp/velmor_dissolve_XXXXXX)
 xserver=""
@@ -64,6 +67,7 @@ done
 run_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%.0f\n", ns }'; }
 
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} VELMOR_FRAME_STATS=1
+missed=0
 for scale in 100 150; do
   rm -rf "$work/slot" && mkdir -p "$work/slot"
   # Signature, then the scale, pointer 1, speed 16, sound 0; the rest zero.
@@ -82,8 +86,14 @@ for scale in 100 150; do
   t1=$EPOCHREALTIME; b=$(run_ns "$pid"); x1=$(run_ns "$xserver")
   kill -TERM "$pid"; wait "$guard" 2>/dev/null || true
   frames=$(grep -o '[0-9]* frames drawn' "$work/log.txt" | grep -o '^[0-9]*' || echo "?")
-  awk -v s="$scale" -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" -v x0="$x0" -v x1="$x1" -v f="$frames" 'BEGIN {
+  target=$((scale == 100 ? 3 : 4))
+  awk -v s="$scale" -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" -v x0="$x0" -v x1="$x1" -v f="$frames" \
+      -v target="$target" 'BEGIN {
     w = t1 - t0; cpu = (b - a) / 1e7 / w
-    printf "dissolve at %3d %%: CPU %5.2f %% of a core (target <= 10), X server %5.2f %%, %s frames in the run%s\n",
-      s, cpu, (x1 - x0) / 1e7 / w, f, cpu <= 10 ? "" : "  << over the target" }'
+    printf "dissolve at %3d %%: CPU %5.2f %% of a core (target <= %d), X server %5.2f %%, %s frames in the run%s\n",
+      s, cpu, target, (x1 - x0) / 1e7 / w, f,
+      cpu <= target ? "" : cpu <= 1.5 * target ? "  << over the target (within the margin)" : "  << over the target"
+    # The guard fails only past half again: the machines are shared and noisy.
+    exit cpu <= 1.5 * target ? 0 : 1 }' || missed=1
 done
+exit "$missed"

@@ -131,6 +131,7 @@ void TForm1::LoadStartupBitmaps() {
   layers.IMG = layers.TMP;
   layers.ImageDrawn(layers.IMG.bounds());
   layers.BMP = layers.TMP;
+  layers.BackDrawn(layers.BMP.bounds());
 }
 
 std::optional<int> TForm1::FormCreate() {

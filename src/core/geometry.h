@@ -1,6 +1,7 @@
 // Points, sizes and rectangles in pixels (right and bottom edges exclusive).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -45,13 +46,22 @@ constexpr Rect Union(const Rect& a, const Rect& b) {
           a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
-// A few rectangles that together hold what changed. Changes far from each
-// other (a typed glyph, the pointer across the picture) stay apart, so that
-// looking for them scans their own pixels, not everything between them;
-// changes side by side (the rows of one glyph) become one rectangle.
+// The rectangle both hold (empty when they do not meet).
+constexpr Rect Intersect(const Rect& a, const Rect& b) {
+  const Rect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+               a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+  return r.empty() ? Rect{} : r;
+}
+
+// Rectangles that together hold what changed. Changes far from each other
+// (a typed glyph, the pointer across the picture, the rows a dissolve's pass
+// changed, one in four) stay apart, so that looking for them scans their
+// own pixels, not everything between them; changes side by side (the rows
+// of one glyph) become one rectangle. Past kMost they are merged.
 class ChangedRects {
  public:
-  static constexpr int kMost = 4;
+  static constexpr int kMost = 128;
+  static constexpr int kRecent = 8;
 
   ChangedRects() = default;
   explicit ChangedRects(const Rect& r) { Add(r); }
@@ -60,9 +70,11 @@ class ChangedRects {
     if (r.empty()) return;
     // Into the rectangle it widens least, unless that would take in more
     // unchanged pixels than the two hold (or there is no room for another).
+    // Changes come in order (rows, cells of a line): the last few added are
+    // looked at, all of them only when there is no room left.
     int best = -1;
     int64_t best_waste = 0;
-    for (int i = 0; i < count_; ++i) {
+    for (int i = count_ == kMost ? 0 : std::max(0, count_ - kRecent); i < count_; ++i) {
       const int64_t waste = Area(Union(rects_[i], r)) - Area(rects_[i]) - Area(r);
       if (best < 0 || waste < best_waste) best = i, best_waste = waste;
     }
@@ -73,6 +85,23 @@ class ChangedRects {
     }
   }
   void Clear() { count_ = 0; }
+  // What r covers is taken out where what remains of a rectangle is a
+  // rectangle again (r covering it whole, or a whole side of it); a
+  // rectangle r only cuts into stays as it is, still holding the change.
+  void Remove(const Rect& r) {
+    int kept = 0;
+    for (int i = 0; i < count_; ++i) {
+      Rect t = rects_[i];
+      const bool across = r.left <= t.left && r.right >= t.right;
+      const bool down = r.top <= t.top && r.bottom >= t.bottom;
+      if (across && r.top <= t.top && r.bottom > t.top) t.top = r.bottom;
+      else if (across && r.bottom >= t.bottom && r.top < t.bottom) t.bottom = r.top;
+      else if (down && r.left <= t.left && r.right > t.left) t.left = r.right;
+      else if (down && r.right >= t.right && r.left < t.right) t.right = r.left;
+      if (!t.empty()) rects_[kept++] = t;
+    }
+    count_ = kept;
+  }
   std::span<const Rect> rects() const { return {rects_.data(), static_cast<std::size_t>(count_)}; }
   bool contains(int32_t x, int32_t y) const {
     for (const Rect& r : rects())

@@ -104,6 +104,22 @@ std::optional<Color> GetPixel(const Bitmap& bmp, int32_t x, int32_t y) {
   return bmp.at(x, y);
 }
 
+Rect StretchedArea(const Rect& src, Size picture, const Rect& rect) {
+  if (src.empty() || picture.width <= 0 || picture.height <= 0 || rect.empty()) return {};
+  // Destination pixel d of D samples source pixel (2d + 1) * s / (2D)
+  // (rounded down): the first to sample pixel a or a later one is
+  // (2aD - s) / (2s), rounded up.
+  auto first = [](int64_t a, int64_t dst_len, int64_t src_len) {
+    const int64_t num = 2 * a * dst_len - src_len, den = 2 * src_len;
+    return static_cast<int32_t>(num >= 0 ? (num + den - 1) / den : -(-num / den));
+  };
+  const Rect r{rect.left + first(src.left, rect.width(), picture.width),
+               rect.top + first(src.top, rect.height(), picture.height),
+               rect.left + first(src.right, rect.width(), picture.width),
+               rect.top + first(src.bottom, rect.height(), picture.height)};
+  return Intersect(r, rect);
+}
+
 void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src) {
   if (dst.empty()) return;
   StretchBlt(PixelView{dst.row(0), dst.width(), dst.width(), dst.height()}, r, src, dst.bounds());
@@ -126,10 +142,16 @@ void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Re
   auto source_of = [](int64_t d, int64_t dst_len, int64_t src_len) {
     return static_cast<int32_t>(((2 * d + 1) * src_len) / (2 * dst_len));
   };
-  thread_local std::vector<int32_t> columns;
-  columns.resize(static_cast<std::size_t>(right - left));
-  for (int32_t x = left; x < right; ++x)
-    columns[x - left] = source_of(x - r.left, r.width(), src.width());
+  // The source column of every column of r, kept for the next stretch of
+  // the same widths (a dissolve's frame is a hundred bands of rows).
+  thread_local std::vector<int32_t> all_columns;
+  thread_local std::pair<int32_t, int32_t> widths{-1, -1};
+  if (widths != std::pair(r.width(), src.width())) {
+    widths = {r.width(), src.width()};
+    all_columns.resize(static_cast<std::size_t>(r.width()));
+    for (int32_t x = 0; x < r.width(); ++x) all_columns[x] = source_of(x, r.width(), src.width());
+  }
+  const int32_t* columns = all_columns.data() + (left - r.left);
   int32_t previous_sy = -1;
   for (int32_t y = top; y < bottom; ++y) {
     int32_t sy = source_of(y - r.top, r.height(), src.height());

@@ -119,6 +119,10 @@ void StretchBlt(Bitmap& dst, const Rect& r, const Bitmap& src);
 // The same into pixels of another owner, drawing only the part of r inside
 // `clip`: every pixel drawn is the one the whole stretch gives there.
 void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Rect& clip);
+// The part of `rect` that shows pixels `src` of a picture of `picture_size`
+// stretched into it (nearest neighbour), exactly: the pixels of `rect` that
+// sample them and no others.
+Rect StretchedArea(const Rect& src, Size picture_size, const Rect& rect);
 // The same with linear filtering: each destination pixel blends the four
 // source pixels around the point it samples (the edges repeat). At the
 // source's own size it is a plain copy.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
+#include <string>
+#include <utility>
 
 #include "core/errors.h"
 #include "core/game_path.h"
@@ -54,26 +57,41 @@ bool BitmapLoader::TryLoad(Bitmap& into, std::string_view folder, const ByteStri
   }
 }
 
-void Layers::ShowBackBuffer() { Publish(BMP.bounds()); }
+void Layers::ShowBackBuffer() {
+  CopyDiffering(Intersect(IMG.bounds(), BMP.bounds()));
+  stale_.Clear();
+}
 
 void Layers::Publish(const Rect& r) {
-  // Row by row, only what differs is copied and noted: a typed glyph
-  // published with its whole message window is one small rectangle.
-  const Rect area{std::max(r.left, 0), std::max(r.top, 0),
-                  std::min({r.right, IMG.width(), BMP.width()}),
-                  std::min({r.bottom, IMG.height(), BMP.height()})};
+  const Rect area = Intersect(r, Intersect(IMG.bounds(), BMP.bounds()));
   if (area.empty()) return;
+  for (const Rect& drawn : stale_.rects()) CopyDiffering(Intersect(drawn, area));
+  stale_.Remove(area);
+  if (check_publish) CheckPublished(area);
+}
+
+void Layers::CopyDiffering(const Rect& area) {
+  if (area.empty()) return;
+  // Row by row, only what differs is copied and noted.
   const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(area.width());
   for (int32_t y = area.top; y < area.bottom; ++y) {
-    Color* to = IMG.row(y);
-    const Color* from = BMP.row(y);
-    if (std::memcmp(to + area.left, from + area.left, row_bytes) == 0) continue;
+    const Color* from = std::as_const(BMP).row(y);
+    const Color* shown = std::as_const(IMG).row(y);
+    if (std::memcmp(shown + area.left, from + area.left, row_bytes) == 0) continue;
     int32_t left = area.left, right = area.right;
-    while (to[left] == from[left]) ++left;
-    while (to[right - 1] == from[right - 1]) --right;
-    std::memcpy(to + left, from + left, sizeof(Color) * static_cast<std::size_t>(right - left));
-    ImageDrawn({left, y, right, y + 1});
+    while (shown[left] == from[left]) ++left;
+    while (shown[right - 1] == from[right - 1]) --right;
+    std::memcpy(IMG.row(y) + left, from + left, sizeof(Color) * static_cast<std::size_t>(right - left));
+    image_changed_.Add({left, y, right, y + 1});
   }
+}
+
+void Layers::CheckPublished(const Rect& area) const {
+  for (int32_t y = area.top; y < area.bottom; ++y)
+    for (int32_t x = area.left; x < area.right; ++x)
+      if (IMG.at(x, y) != BMP.at(x, y))
+        throw std::logic_error("the back buffer was drawn into at (" + std::to_string(x) + ", " +
+                               std::to_string(y) + ") without saying so: not published");
 }
 
 void Layers::Present(const Rect& display) {

@@ -74,14 +74,27 @@ class Layers {
   Sstr PictureName;
   Rect PictureRect{0, 0, 640, 480};
 
-  // The whole back buffer onto the screen image.
+  // The whole back buffer onto the screen image: every pixel is compared
+  // (a repaint, a new picture, the status strip), whatever was noted.
   void ShowBackBuffer();
   // Rectangle r of the back buffer onto the same place of the screen image.
+  // Only what was noted as drawn since (BackDrawn, ImageDrawn) is compared:
+  // a typed glyph published with its whole message window costs its cell.
   void Publish(const Rect& r);
+  // Drawing into the back buffer says where, or Publish will not see it.
+  void BackDrawn(const Rect& r) { stale_.Add(r); }
   // Anything else drawn into the screen image (the pointer, an animation
-  // frame, the held picture) says where: the window looks for changes only
-  // where the screen image was drawn into since the last presentation.
-  void ImageDrawn(const Rect& r) { image_changed_.Add(r); }
+  // frame, the held picture) says where: publishing puts the back buffer
+  // back there, and the window looks for changes only where the screen
+  // image was drawn into since the last presentation.
+  void ImageDrawn(const Rect& r) {
+    stale_.Add(r);
+    image_changed_.Add(r);
+  }
+  // Set, every Publish also compares all of its rectangle and throws
+  // std::logic_error when a pixel was left behind: a drawing into the back
+  // buffer that was not noted (the tests' rigs set it).
+  bool check_publish = false;
   // The screen image stretched into the display rectangle of the window.
   void Present(const Rect& display);
   // "WALL00.BMP" tiled over the whole window from its top-left corner. A
@@ -95,6 +108,13 @@ class Layers {
   BitmapLoader& loader_;
   platform::Window& window_;
   bool wallpaper_failed_ = false;
+  // Copies what differs within `area` (inside both bitmaps) from the back
+  // buffer to the screen image and notes it for the window.
+  void CopyDiffering(const Rect& area);
+  void CheckPublished(const Rect& area) const;
+  // Where the screen image may differ from the back buffer (all of it at
+  // first).
+  ChangedRects stale_{Rect{0, 0, 1 << 16, 1 << 16}};
   // Where IMG was drawn into since the last presentation (all of it at
   // first).
   ChangedRects image_changed_{Rect{0, 0, 1 << 16, 1 << 16}};

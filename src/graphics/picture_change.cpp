@@ -1,5 +1,7 @@
 #include "graphics/picture_change.h"
 
+#include <algorithm>
+
 #include "text/status_display.h"
 
 namespace velmor::graphics {
@@ -13,12 +15,26 @@ bool PictureChange::IsFramed(const Sstr& name) {
 }
 
 void PictureChange::MeshPassOnto(int pass, Rop rop) {
+  // Every raster operation a pass uses leaves a pixel as it is where the
+  // mesh is white: only the mesh's rows with a hole in them are drawn (one
+  // in four), and only they are published.
   const Rect& r = layers_.PictureRect;
-  BitBlt(layers_.BMP, r.left + MeshDX[pass], r.top + MeshDY[pass], r.width(), r.height(),
-         layers_.CLS, r.left, r.top, rop);
+  const Rect from = Intersect(r, layers_.CLS.bounds());
+  const int32_t dx = MeshDX[pass], dy = MeshDY[pass];
+  const Bitmap& mesh = layers_.CLS;
+  for (int32_t y = from.top; y < from.bottom; ++y) {
+    const Color* row = mesh.row(y);
+    if (std::all_of(row + from.left, row + from.right,
+                    [](Color c) { return (c & kColorMask) == kColorMask; }))
+      continue;
+    BitBlt(layers_.BMP, from.left + dx, y + dy, from.width(), 1, mesh, from.left, y, rop);
+    layers_.BackDrawn(Rect{from.left + dx, y + dy, from.right + dx, y + dy + 1});
+    passed_rows_.push_back(y + dy);
+  }
 }
 
 void PictureChange::Advance(Rop rop) {
+  passed_rows_.clear();
   MeshAcc = static_cast<uint8_t>(MeshAcc + (input_.sft == kSkipKey ? WipeStepFast : WipeStep));
   while (MeshAcc >= 16 && MeshPass < 16) {
     MeshPassOnto(MeshPass, rop);
@@ -56,6 +72,7 @@ void PictureChange::PrepareScreen() {
   if (IsFramed(layers_.PictureName)) {
     layers_.loader().Load(layers_.CLS, BMPDIR, status_.StatusLayout ? "WK02.BMP" : "WK01.BMP");
     DrawBitmap(layers_.BMP, 0, 0, layers_.CLS);
+    layers_.BackDrawn(layers_.CLS.bounds());
     layers_.loader().Load(layers_.CLS, BMPDIR, "MESH.BMP");
     status_.DrawStatus();
     layers_.PictureRect = Rect::FromSize(8, 8, picture.width(), picture.height());
@@ -63,6 +80,7 @@ void PictureChange::PrepareScreen() {
     layers_.PictureRect = Rect::FromSize(0, 0, picture.width(), picture.height());
   }
   FillRect(layers_.BMP, layers_.PictureRect, WhiteFill ? kWhite : kBlack);
+  layers_.BackDrawn(layers_.PictureRect);
   layers_.ShowBackBuffer();
   layers_.IMG.palette = picture.palette;
 }
@@ -72,15 +90,22 @@ void PictureChange::DissolveIn() {
   // through the holes only: white holes in black let it through with AND,
   // black holes in white with OR.
   Advance(WhiteFill ? Rop::SRCAND : Rop::MERGEPAINT);
+  // Elsewhere the filled area already went through the picture (and
+  // through it again is the same): only the rows the passes changed are.
   const Rect& r = layers_.PictureRect;
   const Bitmap& picture = layers_.TMP;
-  BitBlt(layers_.BMP, r.left, r.top, picture.width(), picture.height(), picture, 0, 0,
-         WhiteFill ? Rop::SRCPAINT : Rop::SRCAND);
+  for (int32_t y : passed_rows_) {
+    if (y < r.top || y >= r.top + picture.height()) continue;
+    BitBlt(layers_.BMP, r.left, y, picture.width(), 1, picture, 0, y - r.top,
+           WhiteFill ? Rop::SRCPAINT : Rop::SRCAND);
+    layers_.BackDrawn(Rect::FromSize(r.left, y, picture.width(), 1));
+  }
   layers_.Publish(r);
   if (MeshPass == 16) {
     input_.CGHoldEnable = 1;
     BitBlt(layers_.BMP, r.left, r.top, picture.width(), picture.height(), picture, 0, 0,
            Rop::SRCCOPY);
+    layers_.BackDrawn(Rect::FromSize(r.left, r.top, picture.width(), picture.height()));
     scn_.MainProc = WaitHandler::None;
   }
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/byte_string.h"
 #include "core/input_state.h"
@@ -48,6 +49,8 @@ class PictureChange {
   void MeshPassOnto(int pass, Rop rop);
 
   Layers& layers_;
+  // The rows of the back buffer this tick's passes changed.
+  std::vector<int32_t> passed_rows_;
   scenario::Scenario& scn_;
   InputState& input_;
   text::StatusDisplay& status_;

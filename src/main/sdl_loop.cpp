@@ -26,6 +26,7 @@ SdlLoop::SdlLoop(platform::sdl::SdlWindow& window, ui::UiLayer& ui, session::Ses
   window_.on_renderer_change = [this](SDL_Renderer* r) { renderer_.SetRenderer(r); };
   session_.SetViews(&views_);
   session_.SetWindowControls(this);
+  display_wait_.Attach(window_.sdl_window());
 }
 
 SdlLoop::~SdlLoop() {
@@ -62,8 +63,20 @@ uint64_t SdlLoop::WaitMs() {
 void SdlLoop::Pass() {
   const uint64_t wait = WaitMs();
   SDL_Event e;
-  if (wait > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0) HandleEvent(e);
-  HandleEvents();
+  bool got = false;
+  // While text input is on, the input method speaks over a connection of
+  // its own, which only SDL's wait watches.
+  if (wait > 0 && !text_input_on_ && display_wait_.Attached())
+    got = WaitOnDisplay(e, wait);
+  else
+    got = wait == 0 ? SDL_PollEvent(&e) != 0 : SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0;
+  // The wait (or the poll) took in everything the connection held: the
+  // rest is taken from SDL's queue without asking the connection again for
+  // each event.
+  if (got) {
+    HandleEvent(e);
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) HandleEvent(e);
+  }
   AfterEvents(now_());
 }
 
@@ -129,6 +142,15 @@ void SdlLoop::DeliverTouch() {
     session_.Deliver(event);
   }
   touch_events_.clear();
+}
+
+bool SdlLoop::WaitOnDisplay(SDL_Event& e, uint64_t wait_ms) {
+  // What SDL holds already (taken in by the last pass, or pushed) comes first.
+  if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return true;
+  if (!display_wait_.Wait(static_cast<int>(wait_ms), SDL_GetTicks64())) return false;
+  SDL_PumpEvents();
+  display_wait_.Pumped(SDL_GetTicks64());
+  return SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
 }
 
 void SdlLoop::HandleEvent(const SDL_Event& e) {

@@ -3,10 +3,11 @@
 // (with the views over the picture) only when something the player sees
 // changed.
 //
-// One pass sleeps in SDL_WaitEventTimeout until an event comes or the
-// session's next tick is due, hands every waiting event over, lets the
-// session advance (the tick when it is due), turns typed text on or off as
-// the session wants, and draws a frame when one is due. A message box is
+// One pass sleeps until an event comes or the session's next tick is due
+// (on an X display in poll() on its connection, see DisplayWait; elsewhere,
+// and while text input is on, in SDL_WaitEventTimeout), hands every
+// waiting event over, lets the session advance (the tick when it is due),
+// turns typed text on or off as the session wants, and draws a frame when one is due. A message box is
 // the session's state, drawn like any view: the loop never nests.
 #pragma once
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "main/imgui_sdl_renderer.h"
+#include "platform/sdl/display_wait.h"
 #include "platform/sdl/sdl_window.h"
 #include "session/session.h"
 #include "session/touch_gestures.h"
@@ -76,6 +78,9 @@ class SdlLoop : public session::WindowControls {
   void HandleEvents();
   // What follows the events: the session's turn, text input, the frame.
   void AfterEvents(uint64_t now_ms);
+  // Sleeps on the display's connection until it speaks or `wait_ms`
+  // passed; true with the first event.
+  bool WaitOnDisplay(SDL_Event& e, uint64_t wait_ms);
   void HandleEvent(const SDL_Event& e);
   // A finger's event through the gestures; true when it was one.
   bool HandleTouch(const SDL_Event& e);
@@ -92,6 +97,7 @@ class SdlLoop : public session::WindowControls {
   ui::UiLayer& ui_;
   session::Session& session_;
   ImGuiSdlRenderer renderer_;
+  platform::sdl::DisplayWait display_wait_;
   ui::GameViews views_;
   // The text input as last applied to SDL.
   bool text_input_on_ = false;

@@ -36,7 +36,7 @@ void Choices::ChoiceProc() {
   }
   if (input_.clk == 1 && IsRow(ChoiceHot)) {
     scn_.MainProc = WaitHandler::None;
-    DrawBitmap(layers_.BMP, msg.bpx, msg.bpy, msg.box);  // the options and highlight go
+    window_.ClearWindow();  // the options and highlight go
     scn_.Work(static_cast<uint32_t>(scn_.ResultVar)) = static_cast<int16_t>(ChoiceHot + 1);
     if (log) log->ChoiceTaken(OptionText(ChoiceHot), layers_.font);
     layers_.Publish(msg.BoxRect);
@@ -46,7 +46,7 @@ void Choices::ChoiceProc() {
 void Choices::ShowChoices() {
   const BoxRec& msg = window_.msg;
   scn_.MainProc = WaitHandler::ChoiceProc;
-  DrawBitmap(layers_.BMP, msg.bpx, msg.bpy, msg.box);
+  window_.ClearWindow();
   int k = 0;
   for (; k < static_cast<int>(ChoiceText.size()) && !ChoiceText[k].empty(); ++k) {
     const ByteString& text = ChoiceText[k];
@@ -54,8 +54,9 @@ void Choices::ShowChoices() {
     for (std::size_t c = 0; c < text.size();) {
       int length = IsLeadByte(text[c]) ? 2 : 1;
       if (c + length > text.size()) break;  // a lead byte cut off at the end
-      font_.DrawChar(layers_.BMP, msg.wpx + static_cast<int32_t>(c) * msg.fdx,
-                     msg.wpy + k * msg.fdy, text.data() + c, length, layers_.font);
+      const Point at{msg.wpx + static_cast<int32_t>(c) * msg.fdx, msg.wpy + k * msg.fdy};
+      const int32_t width = font_.DrawChar(layers_.BMP, at.x, at.y, text.data() + c, length, layers_.font);
+      layers_.BackDrawn(Rect::FromSize(at.x, at.y, width, layers_.font.CharHeight()));
       c += length;
     }
   }
@@ -92,6 +93,7 @@ Point Choices::RowPoint(int row) const {
 void Choices::Invert(int row) {
   if (!IsRow(row)) return;
   CopyRect(layers_.BMP, HighlightRect(row), layers_.BMP, Rop::NOTSRCCOPY);
+  layers_.BackDrawn(HighlightRect(row));
 }
 
 }  // namespace velmor::text

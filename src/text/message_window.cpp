@@ -50,11 +50,15 @@ void MessageWindow::StartMessage(int speaker, const ByteString* text) {
   if (log) log->BeginPage(label, layers_.font, msg.csy);
   if (speaker == 0) return;  // the window keeps its picture, label and text
   ClearWindow();
-  font_.DrawText(layers_.BMP, msg.wpx, msg.wpy, label.view(), layers_.font);
+  const int32_t width = font_.DrawText(layers_.BMP, msg.wpx, msg.wpy, label.view(), layers_.font);
+  layers_.BackDrawn(Rect::FromSize(msg.wpx, msg.wpy, width, layers_.font.CharHeight()));
   layers_.Publish(msg.BoxRect);
 }
 
-void MessageWindow::ClearWindow() { DrawBitmap(layers_.BMP, msg.bpx, msg.bpy, msg.box); }
+void MessageWindow::ClearWindow() {
+  DrawBitmap(layers_.BMP, msg.bpx, msg.bpy, msg.box);
+  layers_.BackDrawn(Rect::FromSize(msg.bpx, msg.bpy, msg.box.width(), msg.box.height()));
+}
 
 std::optional<uint8_t> MessageWindow::NextTextByte() {
   if (MsgPos > MsgText.size()) {
@@ -81,6 +85,7 @@ void MessageWindow::TypeText() {
     // A wait that has begun ends only with a left click, skip key or not.
     if (input_.clk == 1) {
       FillRect(layers_.BMP, kBlinkIconRect, kWhite);
+      layers_.BackDrawn(kBlinkIconRect);
       input_.clk = 0;
       msg.pri = 0;
       PageWait = false;
@@ -105,12 +110,11 @@ void MessageWindow::TypeText() {
 void MessageWindow::BlinkStep() {
   BlinkCount = static_cast<uint8_t>((BlinkCount + 1) % 20);
   const Rect& r = kBlinkIconRect;
-  if (BlinkCount == 0)
-    BitBlt(layers_.BMP, r.left, r.top, r.width(), r.height(), layers_.SP1, kBlinkFrameA.left,
-           kBlinkFrameA.top, Rop::SRCCOPY);
-  else if (BlinkCount == 10)
-    BitBlt(layers_.BMP, r.left, r.top, r.width(), r.height(), layers_.SP1, kBlinkFrameB.left,
-           kBlinkFrameB.top, Rop::SRCCOPY);
+  if (BlinkCount != 0 && BlinkCount != 10) return;
+  const Rect& frame = BlinkCount == 0 ? kBlinkFrameA : kBlinkFrameB;
+  BitBlt(layers_.BMP, r.left, r.top, r.width(), r.height(), layers_.SP1, frame.left, frame.top,
+         Rop::SRCCOPY);
+  layers_.BackDrawn(r);
 }
 
 void MessageWindow::TypeOne(uint8_t b) {
@@ -179,7 +183,9 @@ void MessageWindow::TypeChar(uint8_t b) {
     stop_tick_ = true;
     if (log) log->BeginPage(ByteString(), layers_.font, msg.csy);
   }
-  font_.DrawChar(layers_.BMP, msg.wpx + msg.csx, msg.wpy + msg.csy, ch, length, layers_.font);
+  const Point at{msg.wpx + msg.csx, msg.wpy + msg.csy};
+  const int32_t width = font_.DrawChar(layers_.BMP, at.x, at.y, ch, length, layers_.font);
+  layers_.BackDrawn(Rect::FromSize(at.x, at.y, width, layers_.font.CharHeight()));
   if (log) log->Typed(ch, static_cast<std::size_t>(length));
   msg.csx += advance;
 }

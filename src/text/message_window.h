@@ -89,6 +89,10 @@ class MessageWindow {
   // hero (entry 0); speakers past the name table get an empty name.
   ByteString SpeakerLabel(int speaker) const;
 
+  // Draws the frame picture `box` at (bpx, bpy) into the back buffer: the
+  // label, text and options go.
+  void ClearWindow();
+
   void SpeedSpinChange();
   void SpeedSpinDblClick() { SpeedSpin_.SetValue(32); }
   // The typing speed for a speed control value v (0..128).
@@ -108,7 +112,6 @@ class MessageWindow {
   void TypeOne(uint8_t b);
   void TypeChar(uint8_t b);
   void SetTextSize(uint8_t n);
-  void ClearWindow();
   void BlinkStep();
 
   bool stop_tick_ = false;

@@ -64,12 +64,14 @@ Sstr DayName(int16_t weekday) {
 int16_t StatusDisplay::Item(int slot) { return scn_.Work(scn_.StatusVars[slot]); }
 
 void StatusDisplay::DrawText(int32_t x, int32_t y, std::string_view sjis) {
-  font_.DrawText(layers_.BMP, x, y, sjis, layers_.font);
+  const int32_t width = font_.DrawText(layers_.BMP, x, y, sjis, layers_.font);
+  layers_.BackDrawn(Rect::FromSize(x, y, width, layers_.font.CharHeight()));
 }
 
 void StatusDisplay::DrawGauge(int32_t y, int16_t value, int32_t scale, Color color,
                               bool with_percentage) {
   FillRect(layers_.BMP, Rect::FromSize(kGaugeLeft, y, kGaugeWidth, kGaugeHeight), kGaugeBack);
+  layers_.BackDrawn(Rect::FromSize(kGaugeLeft, y, kGaugeWidth, kGaugeHeight));
   if (value < 0) color = kGaugeRed;
   int32_t p = GaugePercent(value, scale);
   FillRect(layers_.BMP, Rect::FromSize(kGaugeLeft, y, p, kGaugeHeight), color);

@@ -164,11 +164,16 @@ TEST(SdlWindow, ThePictureIsStretchedOverTheWallpaperPlainOrSmooth) {
 // What is sent again of a changed part of the picture holds every window
 // pixel that shows it, at any scale: window pixel d of D samples picture
 // pixel (2d + 1) * s / (2D) of s.
-TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsIt) {
+TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsItAndNoOther) {
   auto covers = [](int lo, int hi, int origin, int dst, int src, int pixel) {
     for (int d = 0; d < dst; ++d)
       if ((2 * d + 1) * src / (2 * dst) == pixel && (d < lo - origin || d >= hi - origin))
         return false;
+    return true;
+  };
+  auto only = [](int lo, int hi, int origin, int dst, int src, int pixel) {
+    for (int d = lo - origin; d < hi - origin; ++d)
+      if ((2 * d + 1) * src / (2 * dst) != pixel) return false;
     return true;
   };
   for (int32_t width = 640; width <= 1280; width += 16) {
@@ -178,6 +183,10 @@ TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsIt) {
       const Rect area = StretchedArea(Rect::FromSize(x, y, 1, 1), {640, 480}, rect);
       ASSERT_TRUE(covers(area.left, area.right, rect.left, rect.width(), 640, x) &&
                   covers(area.top, area.bottom, rect.top, rect.height(), 480, y))
+          << width << ": " << x << "," << y;
+      // ... and no pixel that shows another.
+      ASSERT_TRUE(only(area.left, area.right, rect.left, rect.width(), 640, x) &&
+                  only(area.top, area.bottom, rect.top, rect.height(), 480, y))
           << width << ": " << x << "," << y;
     }
   }

@@ -5,6 +5,7 @@
 #include "formats/midi_writer.h"
 #include "formats/wave.h"
 #include "support/bytecode.h"
+#include "support/form_internals.h"
 #include "support/pictures.h"
 
 namespace velmor::testing {
@@ -73,6 +74,9 @@ GameRig::GameRig(const std::vector<uint8_t>& init, Size screen, const std::strin
   // Every presentation is checked: the window may look for changes only
   // where the game said it drew.
   game->window().CheckReportedChanges();
+  // Every publication is checked too: whatever was drawn into the back
+  // buffer without saying so would be left behind, and throws.
+  in().layers.check_publish = true;
 }
 
 GameRig::~GameRig() {

@@ -10,6 +10,7 @@ HeadlessWindow::HeadlessWindow(Size screen, Font* font)
 void HeadlessWindow::Resize(Size screen) {
   screen_ = screen;
   canvas_ = Bitmap(screen.width, screen.height);
+  stretched_whole_ = false;
 }
 
 int HeadlessWindow::ShowCursor(bool show) {
@@ -19,11 +20,25 @@ int HeadlessWindow::ShowCursor(bool show) {
 
 void HeadlessWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
   DrawBitmap(canvas_, at.x, at.y, bmp);
+  if (!Intersect(Rect::FromSize(at.x, at.y, bmp.width(), bmp.height()), last_rect_).empty())
+    stretched_whole_ = false;
 }
 
 void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
                                      const ChangedRects& changed) {
-  StretchBlt(canvas_, r, bmp);
+  // What is on the canvas is the last stretch, unless something else was
+  // drawn over it since: then only what changed is stretched again.
+  const Size size{bmp.width(), bmp.height()};
+  if (stretched_whole_ && r == last_rect_ && size == last_size_ && !canvas_.empty()) {
+    const PixelView view{canvas_.row(0), canvas_.width(), canvas_.width(), canvas_.height()};
+    for (const Rect& c : changed.rects())
+      StretchBlt(view, r, bmp, StretchedArea(Intersect(c, bmp.bounds()), size, r));
+  } else {
+    StretchBlt(canvas_, r, bmp);
+  }
+  stretched_whole_ = true;
+  last_rect_ = r;
+  last_size_ = size;
   ++presentations_;
   if (!check_changes_) return;
   if (last_presented_.width() == bmp.width() && last_presented_.height() == bmp.height()) {
@@ -41,6 +56,7 @@ void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
 void HeadlessWindow::DrawCornerText(const std::string& text) {
   corner_texts_.push_back(text);
   if (font_) font_->DrawText(canvas_, 0, 0, text, TextStyle{-16, kBlack});
+  stretched_whole_ = false;  // the text may stand over the picture
 }
 
 }  // namespace velmor::platform

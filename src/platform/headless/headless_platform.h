@@ -50,6 +50,11 @@ class HeadlessWindow : public Window {
   int cursor_count_ = 0;
   Bitmap canvas_;
   int presentations_ = 0;
+  // The canvas shows all of the last stretch (of a picture of last_size_
+  // into last_rect_): the next stretches only what the game says changed.
+  bool stretched_whole_ = false;
+  Rect last_rect_;
+  Size last_size_;
   bool check_changes_ = false;
   Bitmap last_presented_;
   int unreported_changes_ = 0;

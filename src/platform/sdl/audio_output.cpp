@@ -1,7 +1,10 @@
 #include "platform/sdl/audio_output.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 #include "platform/sdl/midi_synth.h"
 
@@ -13,10 +16,40 @@ constexpr int kRate = 44100;
 constexpr int kChannels = 2;
 constexpr Uint16 kChunkFrames = 2048;  // about 46 ms a buffer
 
+// SDL's audio thread asks for a buffer every 46 ms whether anything sounds
+// or not: some 22 wake-ups a second with sound off. When nothing has
+// sounded for a while, the callback rests on the audio thread until
+// anyone takes the audio lock (which wakes it first) or the rest is over.
+constexpr int kQuietBuffersBeforeRest = 22;  // about a second
+constexpr auto kRest = std::chrono::seconds(2);
+
+struct Rest {
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool woken = false;
+};
+
+// One output a run: one rest.
+Rest& TheRest() {
+  static Rest rest;
+  return rest;
+}
+
+void WakeAudioThread() {
+  Rest& rest = TheRest();
+  {
+    std::lock_guard lock(rest.mutex);
+    rest.woken = true;
+  }
+  rest.wake.notify_all();
+}
+
 }  // namespace
 
 AudioOutput::Lock::Lock(SDL_AudioDeviceID device) : device_(device) {
-  if (device_ != 0) SDL_LockAudioDevice(device_);
+  if (device_ == 0) return;
+  WakeAudioThread();  // a resting callback holds the lock
+  SDL_LockAudioDevice(device_);
 }
 
 AudioOutput::Lock::~Lock() {
@@ -55,9 +88,12 @@ bool AudioOutput::Open(std::string* why) {
 
 void AudioOutput::Close() {
   if (device_ == 0) return;
+  closing_ = true;
+  WakeAudioThread();
   // Returns once the audio thread has finished: no callback after this.
   SDL_CloseAudioDevice(device_);
   device_ = 0;
+  closing_ = false;
   Forget();
 }
 
@@ -88,9 +124,26 @@ void AudioOutput::Fill(Uint8* stream, int bytes) {
   }
   Attenuate(stream, size);
   // Only while a piece plays: a paused one has not moved on.
-  if (!counting_) return;
-  frames_ += static_cast<uint64_t>(bytes / format_.FrameBytes());
-  active_ = SoundLeftLocked();
+  if (counting_) {
+    frames_ += static_cast<uint64_t>(bytes / format_.FrameBytes());
+    active_ = SoundLeftLocked();
+  }
+  const bool quiet = paused_ || !SoundLeftLocked() || (source_ == Source::Synth && synth_->Silent());
+  quiet_buffers_ = quiet ? quiet_buffers_ + 1 : 0;
+  // In a browser the callback runs on the page's own thread, which may never
+  // block: there it does not rest.
+#if !defined(__EMSCRIPTEN__)
+  if (quiet_buffers_ >= kQuietBuffersBeforeRest) RestQuietly();
+#endif
+}
+
+void AudioOutput::RestQuietly() {
+  // Runs on the audio thread with the audio lock held; whoever wants the
+  // lock wakes it first (Lock), and so does Close.
+  Rest& rest = TheRest();
+  std::unique_lock lock(rest.mutex);
+  rest.wake.wait_for(lock, kRest, [&] { return rest.woken || closing_; });
+  rest.woken = false;
 }
 
 void AudioOutput::SetVolume(int percent) { volume_ = std::clamp(percent, 0, 100); }

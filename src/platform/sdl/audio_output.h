@@ -4,6 +4,10 @@
 // wave_pcm.h), read from memory once from its start to its end, or the MIDI
 // synthesiser, which renders into every buffer while it is the source.
 //
+// When nothing has sounded for about a second the callback rests on the
+// audio thread (SDL's thread otherwise wakes for every buffer, sound or
+// not) until anyone takes the audio lock, which wakes it first.
+//
 // The callback also counts the frames it has produced since the piece
 // started; the player reads that count, and whether the piece still had
 // sound at the last buffer, without waiting for the audio thread. Every
@@ -101,6 +105,9 @@ class AudioOutput {
   bool SoundLeftLocked() const;
   // The samples of a buffer scaled by the volume.
   void Attenuate(Uint8* stream, std::size_t bytes) const;
+  // Nothing has sounded for a while: the audio thread sleeps in the
+  // callback until woken (see Lock) or a couple of seconds pass.
+  void RestQuietly();
   void StartLocked(Source source);
 
   SDL_AudioDeviceID device_ = 0;
@@ -112,6 +119,7 @@ class AudioOutput {
   std::size_t wave_at_ = 0;  // bytes of wave_ already played
   MidiSynth* synth_ = nullptr;
   bool paused_ = false;
+  int quiet_buffers_ = 0;  // buffers in a row with nothing to sound
 
   // Written with the audio lock held (by the callback, among others); read
   // without it.
@@ -119,6 +127,7 @@ class AudioOutput {
   std::atomic<uint64_t> frames_{0};
   std::atomic<bool> active_{false};
   std::atomic<int> volume_{100};
+  std::atomic<bool> closing_{false};  // Close is waiting for the thread
 };
 
 }  // namespace velmor::platform::sdl

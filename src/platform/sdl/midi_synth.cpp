@@ -36,6 +36,10 @@ struct Fluid {
   decltype(&::fluid_player_add_mem) add_mem;
   decltype(&::fluid_player_play) play;
   decltype(&::fluid_player_stop) stop;
+  // Optional: whether a piece is over and its last notes have died away
+  // (without them the synthesiser never counts as silent).
+  decltype(&::fluid_player_get_status) status = nullptr;
+  decltype(&::fluid_synth_get_active_voice_count) voices = nullptr;
 };
 
 namespace {
@@ -52,6 +56,8 @@ const Fluid* LoadFluid(std::string* why) {
   static const bool loaded = [] {
     void* lib = LoadSharedLibrary(kSynthLibraryNames);
     if (lib == nullptr) return false;
+    Find(lib, "fluid_player_get_status", fluid.status);
+    Find(lib, "fluid_synth_get_active_voice_count", fluid.voices);
     return Find(lib, "new_fluid_settings", fluid.new_settings) &&
            Find(lib, "delete_fluid_settings", fluid.delete_settings) &&
            Find(lib, "fluid_settings_setint", fluid.setint) &&
@@ -320,6 +326,14 @@ void MidiSynth::Halt() { Pause(); }
 void MidiSynth::Unload() {
   DeletePlayer();
   piece_.clear();
+}
+
+bool MidiSynth::Silent() const {
+  if (!sounding_ || loaded_.synth == nullptr) return true;
+  const Fluid& fluid = *loaded_.fluid;
+  if (fluid.status == nullptr || fluid.voices == nullptr) return false;
+  return (player_ == nullptr || fluid.status(player_) == FLUID_PLAYER_DONE) &&
+         fluid.voices(loaded_.synth) == 0;
 }
 
 void MidiSynth::Render(int16_t* out, int frames) {

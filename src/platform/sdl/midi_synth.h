@@ -80,6 +80,10 @@ class MidiSynth {
   // synthesiser while a piece sounds, silence otherwise. Runs on the audio
   // thread with the audio lock held.
   void Render(int16_t* out, int frames);
+  // Nothing left to sound: no piece sounding, or its end played and every
+  // note died away (as far as the library can tell). Audio thread, lock
+  // held.
+  bool Silent() const;
 
  private:
   struct Built {

@@ -4,6 +4,7 @@
 #include <SDL_syswm.h>
 #if defined(VELMOR_HAVE_X11)
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #endif
 
 #include <algorithm>
@@ -14,26 +15,6 @@
 
 namespace velmor::platform::sdl {
 
-Rect Intersect(const Rect& a, const Rect& b) {
-  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
-  return r.empty() ? Rect{} : r;
-}
-
-Rect StretchedArea(const Rect& src, Size picture, const Rect& rect) {
-  if (src.empty() || picture.width <= 0 || picture.height <= 0) return {};
-  // Destination pixel d samples source pixel ((2d + 1) * s) / (2 * D): the
-  // pixels that sample [a, b) lie within [a * D / s - 1, b * D / s + 1).
-  auto edge = [](int64_t v, int64_t dst_len, int64_t src_len) {
-    return static_cast<int32_t>(v * dst_len / src_len);
-  };
-  Rect r{rect.left + edge(src.left, rect.width(), picture.width) - 1,
-         rect.top + edge(src.top, rect.height(), picture.height) - 1,
-         rect.left + edge(src.right, rect.width(), picture.width) + 2,
-         rect.top + edge(src.bottom, rect.height(), picture.height) + 2};
-  return Intersect(r, rect);
-}
-
 namespace {
 
 SDL_Rect ToSdl(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
@@ -41,7 +22,19 @@ SDL_Rect ToSdl(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 // Draws the scene's pixels of `region` (window pixels) into `dst`, whose
 // pixel (0, 0) is window pixel `origin`.
 void Compose(const PixelView& dst, Point origin, const Scene& scene, const Rect& region) {
-  scene.layer->Compose(dst, origin, region);
+  // The picture covers every pixel of its rectangle: the layer is drawn
+  // only around it (above, below, left and right).
+  if (scene.picture != nullptr) {
+    const Rect& hole = scene.picture_rect;
+    const int32_t top = std::max(region.top, hole.top), bottom = std::min(region.bottom, hole.bottom);
+    for (const Rect& part : {Rect{region.left, region.top, region.right, std::min(region.bottom, hole.top)},
+                             Rect{region.left, std::max(region.top, hole.bottom), region.right, region.bottom},
+                             Rect{region.left, top, std::min(region.right, hole.left), bottom},
+                             Rect{std::max(region.left, hole.right), top, region.right, bottom}})
+      if (!part.empty()) scene.layer->Compose(dst, origin, part);
+  } else {
+    scene.layer->Compose(dst, origin, region);
+  }
   auto shifted = [&origin](const Rect& r) {
     return Rect{r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y};
   };
@@ -57,7 +50,87 @@ void Compose(const PixelView& dst, Point origin, const Scene& scene, const Rect&
   }
 }
 
+// The window pixels that show `changed` of the scene's picture.
+Rect ShownArea(const Scene& scene, Rect changed) {
+  // A filtered pixel also blends the source pixels beside the one it
+  // samples: a changed pixel reaches a pixel further.
+  if (scene.smooth)
+    changed = Intersect(Rect{changed.left - 1, changed.top - 1, changed.right + 1, changed.bottom + 1},
+                        scene.picture->bounds());
+  return StretchedArea(changed, {scene.picture->width(), scene.picture->height()},
+                       scene.picture_rect);
+}
+
 // --- The window surface ---
+
+// Updates of at most this many pixels (a sixteenth of the picture) go to an X
+// display as plain requests.
+constexpr uint64_t kMostPixelsSentAsRequests = 640 * 480 / 16;
+
+#if defined(VELMOR_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
+// Sends rectangles of the window surface to an X window with plain
+// XPutImage requests and no round trip. SDL's own update ends each frame
+// with XSync, whose reply wakes the program a second time every frame; the
+// pixels of a plain XPutImage are in the request, so the surface may be
+// drawn on again at once.
+class XSender {
+ public:
+  ~XSender() { Release(); }
+
+  // False when the window is not an X window (SDL sends then).
+  bool Attach(SDL_Window* window, SDL_Surface* surface) {
+    Release();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes))
+      return false;
+    const int bits = surface->format->BitsPerPixel;
+    if (attributes.depth != 24 || bits != 32) return false;
+    image_ = XCreateImage(info.info.x11.display, attributes.visual, 24, ZPixmap, 0,
+                          static_cast<char*>(surface->pixels), surface->w, surface->h, 32,
+                          surface->pitch);
+    if (image_ == nullptr) return false;
+    // The surface's pixels are in this machine's byte order.
+    image_->byte_order = SDL_BYTEORDER == SDL_BIG_ENDIAN ? MSBFirst : LSBFirst;
+    display_ = info.info.x11.display;
+    window_ = info.info.x11.window;
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+    return gc_ != nullptr || (Release(), false);
+  }
+
+  // The requests go out with the loop's next wait, which flushes the
+  // connection before it sleeps (SDL's wait does too).
+  void Send(const std::vector<Rect>& regions) {
+    for (const Rect& r : regions)
+      XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top,
+                static_cast<unsigned>(r.width()), static_cast<unsigned>(r.height()));
+  }
+
+ private:
+  void Release() {
+    if (image_ != nullptr) {
+      image_->data = nullptr;  // the surface's pixels are SDL's
+      XDestroyImage(image_);
+    }
+    if (gc_ != nullptr) XFreeGC(display_, gc_);
+    image_ = nullptr;
+    gc_ = nullptr;
+  }
+
+  Display* display_ = nullptr;
+  ::Window window_ = 0;
+  GC gc_ = nullptr;
+  XImage* image_ = nullptr;
+};
+#else
+class XSender {
+ public:
+  bool Attach(SDL_Window*, SDL_Surface*) { return false; }
+  void Send(const std::vector<Rect>&) {}
+};
+#endif
 
 class SurfacePresenter : public Presenter {
  public:
@@ -77,6 +150,7 @@ class SurfacePresenter : public Presenter {
     }
     direct_ = surface_->format->format == SDL_PIXELFORMAT_RGB888 ||
               surface_->format->format == SDL_PIXELFORMAT_ARGB8888;
+    x_ = std::getenv("VELMOR_SDL_SENDS") == nullptr && x_sender_.Attach(window_, surface_);
     overlay_ = {};
     return true;
   }
@@ -90,17 +164,9 @@ class SurfacePresenter : public Presenter {
     } else {
       if (!damage.layer.empty()) regions.push_back(Intersect(damage.layer, window));
       if (scene.picture != nullptr && !damage.picture.empty()) {
-        // A filtered pixel also blends the source pixels beside the one it
-        // samples: a changed pixel reaches a pixel further.
-        Rect changed = damage.picture;
-        if (scene.smooth)
-          changed = Intersect(Rect{changed.left - 1, changed.top - 1, changed.right + 1,
-                                   changed.bottom + 1},
-                              scene.picture->bounds());
-        regions.push_back(Intersect(
-            StretchedArea(changed, {scene.picture->width(), scene.picture->height()},
-                          scene.picture_rect),
-            window));
+        const bool bands = damage.bands_hold_all && !damage.picture_bands.empty();
+        for (const Rect& changed : bands ? damage.picture_bands : std::vector<Rect>{damage.picture})
+          regions.push_back(Intersect(ShownArea(scene, changed), window));
       }
     }
     // What the panels covered last time is drawn again under them (or bare,
@@ -169,13 +235,23 @@ class SurfacePresenter : public Presenter {
       rects.push_back(ToSdl(r));
       pixels_sent += static_cast<uint64_t>(r.width()) * static_cast<uint64_t>(r.height());
     }
-    SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+    // A large update (a dissolve's frame) goes through SDL's shared memory,
+    // which costs less than the same pixels in requests even with its
+    // round trip; a few glyphs and the pointer go as requests.
+    uint64_t pixels = 0;
+    for (const Rect& r : regions) pixels += static_cast<uint64_t>(r.width()) * static_cast<uint64_t>(r.height());
+    if (x_ && pixels <= kMostPixelsSentAsRequests)
+      x_sender_.Send(regions);
+    else
+      SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
   }
 
   SDL_Window* window_;
   SDL_Surface* surface_ = nullptr;
   SDL_Renderer* ui_ = nullptr;
   bool direct_ = false;
+  XSender x_sender_;
+  bool x_ = false;  // sent by x_sender_, not by SDL
   Rect overlay_;  // what the panels and boxes covered in the last frame
 };
 

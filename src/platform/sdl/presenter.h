@@ -44,6 +44,11 @@ struct Damage {
   bool all = true;  // everything (first frame, exposed, resized)
   Rect layer;       // window pixels
   Rect picture;     // pixels of the screen image
+  // The same, band by band (a typed glyph is one band; a dissolve's pass
+  // one every few rows), when they hold all of `picture`'s change; a
+  // surface presenter draws and sends only those.
+  std::vector<Rect> picture_bands;
+  bool bands_hold_all = true;
 };
 
 // The panels and boxes: drawn with the presenter's renderer over the scene.
@@ -88,10 +93,7 @@ class Presenter {
 std::unique_ptr<Presenter> MakePresenter(SDL_Window* window, RendererChoice choice,
                                          std::string* error);
 
-// The part of the window that shows pixels `src` of a picture of
-// `picture_size` stretched into `rect` (nearest neighbour), a little
-// generously: redrawing it again is exact.
-Rect StretchedArea(const Rect& src, Size picture_size, const Rect& rect);
-Rect Intersect(const Rect& a, const Rect& b);
+using velmor::Intersect;
+using velmor::StretchedArea;
 
 }  // namespace velmor::platform::sdl

@@ -209,6 +209,7 @@ bool SdlWindow::TakePicture(const Bitmap& bmp, const ChangedRects& within) {
   if (bmp.width() != picture_.width() || bmp.height() != picture_.height()) {
     picture_ = bmp;
     damage_.picture = bmp.bounds();
+    damage_.bands_hold_all = false;
     return true;
   }
   bool changed = false;
@@ -231,9 +232,26 @@ bool SdlWindow::TakeRows(const Bitmap& bmp, const Rect& within) {
     while (now[right - 1] == kept[right - 1]) --right;
     std::memcpy(kept + left, now + left, static_cast<std::size_t>(right - left) * sizeof(Color));
     changed = Union(changed, Rect{left, y, right, y + 1});
+    NoteBand(Rect{left, y, right, y + 1});
   }
   damage_.picture = Union(damage_.picture, changed);
   return !changed.empty();
+}
+
+void SdlWindow::NoteBand(const Rect& row) {
+  // Rows next to each other make one band; past a few hundred bands the
+  // union serves.
+  constexpr std::size_t kMostBands = 256;
+  std::vector<Rect>& bands = damage_.picture_bands;
+  if (!damage_.bands_hold_all) return;
+  if (!bands.empty() && bands.back().bottom == row.top && bands.back().top < row.top) {
+    bands.back() = Union(bands.back(), row);
+  } else if (bands.size() < kMostBands) {
+    bands.push_back(row);
+  } else {
+    damage_.bands_hold_all = false;
+    bands.clear();
+  }
 }
 
 void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& within) {
@@ -245,6 +263,7 @@ void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedR
     // the picture.
     if (has_picture_) LayerChanged(picture_rect_);
     damage_.picture = picture_.bounds();
+    damage_.bands_hold_all = false;
     changed = true;
   }
   picture_rect_ = r;
@@ -294,7 +313,10 @@ void SdlWindow::Render(const Overlay* overlay) {
   scene.smooth = smooth_;
   scene.corner = corner_over_picture_ && !corner_.empty() ? &corner_ : nullptr;
   presenter_->Present(scene, damage_, overlay);
-  damage_ = Damage{false, {}, {}};
+  damage_.all = false;
+  damage_.layer = damage_.picture = Rect{};
+  damage_.picture_bands.clear();  // keeps its room for the next frame
+  damage_.bands_hold_all = true;
   dirty_ = false;
   ++stats_.renders;
   stats_.render_us += MicrosSince(start);
