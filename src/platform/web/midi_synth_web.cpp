@@ -41,6 +41,7 @@ void MidiSynth::Pause() {}
 void MidiSynth::Resume() {}
 void MidiSynth::Halt() {}
 void MidiSynth::Unload() {}
+bool MidiSynth::Silent() const { return true; }
 void MidiSynth::Render(int16_t* out, int frames) {
   std::memset(out, 0, sizeof(int16_t) * static_cast<size_t>(frames) * static_cast<size_t>(channels_));
 }
