@@ -81,10 +81,13 @@ void Layers::Publish(const Rect& r) {
                   std::min({r.bottom, IMG.height(), BMP.height()})};
   if (area.empty()) return;
   const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(area.width());
+  const Bitmap& image = IMG;
   for (int32_t y = area.top; y < area.bottom; ++y) {
-    Color* to = IMG.row(y);
     const Color* from = BMP.row(y);
-    if (std::memcmp(to + area.left, from + area.left, row_bytes) == 0) continue;
+    // Compared before IMG is written: an image still sharing the back
+    // buffer's pixels is not copied for nothing.
+    if (std::memcmp(image.row(y) + area.left, from + area.left, row_bytes) == 0) continue;
+    Color* to = IMG.row(y);
     int32_t left = area.left, right = area.right;
     while (to[left] == from[left]) ++left;
     while (to[right - 1] == from[right - 1]) --right;
