@@ -241,7 +241,8 @@ std::optional<std::vector<uint8_t>> OsFiles::ReadFilePart(std::string_view path,
                                                           std::size_t max_bytes, bool from_end,
                                                           uint64_t* whole_size,
                                                           std::string* error) {
-  return Read(path, max_bytes, from_end, whole_size, error);
+  uint64_t size = 0;  // a part is asked for even when its size is not
+  return Read(path, max_bytes, from_end, whole_size ? whole_size : &size, error);
 }
 
 // `whole_size` null: the whole file, refused when longer than `max_bytes`;
