@@ -4,7 +4,8 @@
 // image's end so that its operands run round to its start; slots of every
 // length up to and past a slot's, and a slot's every field at its extremes.
 //
-// Usage: fuzz_seeds FOLDER   (writes FOLDER/scenario and FOLDER/slot)
+// Usage: fuzz_seeds FOLDER   (writes FOLDER/scenario, FOLDER/slot and
+// FOLDER/program, the scenarios of 4 KiB and less)
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -117,10 +118,15 @@ void ScenarioSeeds(const fs::path& dir) {
     one.push_back(255);
     Write(dir / name, one);
     // At the image's end: the opcode in its next to last byte, the operands
-    // running round to its start; one-byte no-ops (opcode 35) before it.
-    Bytes wrap(kImage, 35);
+    // running round to its start, where their first three bytes are made a
+    // jump to the opcode ("JUMP 0xFFFE"), so that running the image starts
+    // there; END after it.
+    Bytes wrap(kImage, 255);
     const Bytes at_end = Instruction(*row, 0);
     for (std::size_t i = 0; i < at_end.size(); ++i) wrap[(kImage - 2 + i) % kImage] = at_end[i];
+    wrap[0] = 16;
+    wrap[1] = 0xFE;
+    wrap[2] = 0xFF;
     std::snprintf(name, sizeof name, "wrap_%03u_%s.snx", row->code, row->mnemonic);
     Write(dir / name, wrap);
   }
@@ -165,12 +171,18 @@ int main(int argc, char** argv) {
   }
   try {
     const fs::path root = argv[1];
-    for (const char* target : {"scenario", "slot"}) {
+    for (const char* target : {"scenario", "slot", "program"}) {
       fs::remove_all(root / target);
       fs::create_directories(root / target);
     }
     ScenarioSeeds(root / "scenario");
     SlotSeeds(root / "slot");
+    // The disassembler's and the checker's: the scenarios of 4 KiB and less
+    // (a whole image of them takes a second under the sanitizers, a slow
+    // start for a target of thousands of inputs a second).
+    for (const auto& entry : fs::directory_iterator(root / "scenario"))
+      if (fs::file_size(entry.path()) <= 4096)
+        fs::copy_file(entry.path(), root / "program" / entry.path().filename());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
     return 1;
