@@ -30,6 +30,7 @@ if ((status != 0)); then
   exit 1
 fi
 before=$(find "$kept" -type f | wc -l)
-"$fuzzer" -merge=1 -timeout=10 -rss_limit_mb=2048 "$kept" "$scratch/new" \
+"$fuzzer" -merge=1 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$scratch/artifacts/" \
+  "$kept" "$scratch/new" \
   > "$scratch/merge.log" 2>&1 || { tail -c 2000 "$scratch/merge.log"; exit 1; }
 echo "fuzz: $name kept $(($(find "$kept" -type f | wc -l) - before)) new inputs in $kept"
