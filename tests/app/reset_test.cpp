@@ -3,6 +3,7 @@
 // same picture, the same sounds, boxes and files, its pictures decoded once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -62,11 +63,17 @@ main::HeadlessOptions Options() {
 
 TEST(ResetGame, ARunAfterAResetIsTheRunOfANewGame) {
   std::vector<std::vector<uint8_t>> inputs = {ClickCounter(), {}};
-  // The kept fuzz inputs: choices and expressions running round the image,
-  // texts without their end.
+  // The kept fuzz inputs made by hand (choices and expressions running round
+  // the image, texts without their end) and the first dozen a campaign kept.
+  std::vector<fs::path> kept;
   for (const auto& entry :
-       fs::directory_iterator(fs::path(VELMOR_TEST_DATA_DIR) / "../../fuzz/corpus/scenario")) {
-    std::ifstream in(entry.path(), std::ios::binary);
+       fs::directory_iterator(fs::path(VELMOR_TEST_DATA_DIR) / "../../fuzz/corpus/scenario"))
+    kept.push_back(entry.path());
+  std::sort(kept.begin(), kept.end());
+  int found = 0;
+  for (const fs::path& path : kept) {
+    if (path.filename().string().size() == 40 && ++found > 12) continue;
+    std::ifstream in(path, std::ios::binary);
     inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   ASSERT_GT(inputs.size(), 5u);
