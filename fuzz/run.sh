@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One fuzz campaign: FUZZER for SECONDS on the kept corpus (KEPT) and the
 # seed folders after it. New inputs go to a scratch folder; those that reach
-# code the kept ones do not are merged into KEPT afterwards (libFuzzer's
+# edges the kept ones do not are merged into KEPT afterwards (libFuzzer's
 # -merge=1 keeps the fewest and smallest), to be committed. A crash fails
 # the run and names the input, to be kept under KEPT so that every build
 # replays it from then on.
@@ -30,7 +30,7 @@ if ((status != 0)); then
   exit 1
 fi
 before=$(find "$kept" -type f | wc -l)
-"$fuzzer" -merge=1 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$scratch/artifacts/" \
+"$fuzzer" -merge=1 -use_counters=0 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$scratch/artifacts/" \
   "$kept" "$scratch/new" \
   > "$scratch/merge.log" 2>&1 || { tail -c 2000 "$scratch/merge.log"; exit 1; }
 echo "fuzz: $name kept $(($(find "$kept" -type f | wc -l) - before)) new inputs in $kept"
