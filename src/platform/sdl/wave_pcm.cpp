@@ -168,6 +168,9 @@ constexpr uint64_t kPieceFrames = 4096;
 
 }  // namespace
 
+// Mended: a piece was converted whole when it opened, so a 6 KB file at
+// 1 Hz took 1.6 GB at the output's rate.
+//
 // The file is converted a piece at a time, each with a margin of the frames
 // around it that SDL's resampler looks at (a few of the slower rate's
 // frames each side); only the piece's own frames are kept. Pieces start on
