@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# One short fuzz campaign: FUZZER for SECONDS on the kept corpus (KEPT) and
-# the seed folders after it. New inputs go to a scratch folder; a crash fails
+# One fuzz campaign: FUZZER for SECONDS on the kept corpus (KEPT) and the
+# seed folders after it. New inputs go to a scratch folder; those that reach
+# edges the kept ones do not are merged into KEPT afterwards (libFuzzer's
+# -merge=1 keeps the fewest and smallest), to be committed. A crash fails
 # the run and names the input, to be kept under KEPT so that every build
 # replays it from then on.
 #
@@ -11,14 +13,15 @@ shift 3
 name=$(basename "$fuzzer" _fuzzer)
 scratch=$(dirname "$fuzzer")/fuzz-work/$name
 rm -rf "$scratch"
-mkdir -p "$scratch/new" "$scratch/artifacts"
+mkdir -p "$scratch/new" "$scratch/artifacts" "$kept"
 seeds=()
 for d in "$@"; do [[ -d $d ]] && seeds+=("$d"); done
 status=0
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$scratch/artifacts/" "$scratch/new" "$kept" "${seeds[@]}" \
   > "$scratch/log" 2>&1 || status=$?
-grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$scratch/log" || true
+grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb)' \
+  "$scratch/log" || true
 if ((status != 0)); then
   tail -c 4000 "$scratch/log"
   for f in "$scratch"/artifacts/*; do
@@ -26,3 +29,8 @@ if ((status != 0)); then
   done
   exit 1
 fi
+before=$(find "$kept" -type f | wc -l)
+"$fuzzer" -merge=1 -use_counters=0 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$scratch/artifacts/" \
+  "$kept" "$scratch/new" \
+  > "$scratch/merge.log" 2>&1 || { tail -c 2000 "$scratch/merge.log"; exit 1; }
+echo "fuzz: $name kept $(($(find "$kept" -type f | wc -l) - before)) new inputs in $kept"

@@ -151,6 +151,8 @@ class TForm1 : public scenario::ScenarioHost {
   // What the window's corner says: the backlog's place while it is open,
   // else the reading mode that is on (empty when none is).
   std::string ReaderIndicator() const;
+  // Told once: the oldest messages read were forgotten (see ReaderModes).
+  std::string TakeReaderNotice() { return reader.TakeNotice(); }
 
   // The picture as the player sees it, without the drawn pointer (between
   // ticks the screen image holds the scene without it).

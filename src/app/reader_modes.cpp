@@ -41,27 +41,41 @@ bool ParseLine(const std::string& line, MessageId& id) {
 
 }  // namespace
 
+bool ReadMessages::Add(const MessageId& id) {
+  auto [at, added] = ids_.insert(id);
+  if (!added) return false;
+  order_.push_back(at);
+  if (order_.size() > kKept) {
+    ids_.erase(order_.front());
+    order_.pop_front();
+    forgot_ = true;
+  }
+  return true;
+}
+
 std::vector<uint8_t> ReadMessages::Encode() const {
   std::string text = std::string(kHeader) + "\n";
   char hex[3];
-  for (const MessageId& id : ids_) {
-    for (char c : id.file) {
+  for (Ids::const_iterator it : order_) {
+    for (char c : it->file) {
       std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(static_cast<uint8_t>(c)));
       text += hex;
     }
-    text += " " + std::to_string(id.offset) + "\n";
+    text += " " + std::to_string(it->offset) + "\n";
   }
   return {text.begin(), text.end()};
 }
 
-ReadMessages ReadMessages::Decode(std::span<const uint8_t> bytes, int* bad) {
+ReadMessages ReadMessages::Decode(std::span<const uint8_t> bytes, int* bad, bool tail) {
   ReadMessages set;
   int wrong = 0;
   std::istringstream in(std::string(bytes.begin(), bytes.end()));
   std::string line;
-  if (!std::getline(in, line) || line != kHeader) {
+  // Mended: a file of any length was read and kept whole, every line of it,
+  // and written whole again with each message read.
+  if (!std::getline(in, line) || (!tail && line != kHeader)) {
     // Not a file of ours: nothing in it counts.
-    if (bad) *bad = bytes.empty() ? 0 : 1;
+    if (bad) *bad = bytes.empty() || tail ? 0 : 1;
     return set;
   }
   while (std::getline(in, line)) {
@@ -112,10 +126,31 @@ std::string ReaderModes::Indicator() const {
 }
 
 void ReaderModes::Load() {
-  std::optional<std::vector<uint8_t>> bytes = files_.ReadFile(slot_path_ + kFileName, nullptr);
+  const std::string path = slot_path_ + kFileName;
+  uint64_t size = 0;
+  std::optional<std::vector<uint8_t>> bytes =
+      files_.ReadFilePart(path, kMaxFileBytes, true, &size, nullptr);
   // No file yet: nothing has been read. A damaged one gives what it holds,
   // and the next message read writes it whole again.
-  if (bytes) read_ = ReadMessages::Decode(*bytes, nullptr);
+  if (!bytes) return;
+  cut_ = size > bytes->size();
+  if (cut_) {
+    // Only the end is read; the start must still say the file is ours.
+    const std::string header = std::string(ReadMessages::kHeader) + "\n";
+    auto head = files_.ReadFilePart(path, header.size(), false, nullptr, nullptr);
+    if (!head || std::string(head->begin(), head->end()) != header) {
+      cut_ = false;  // not ours: nothing in it counts, nothing is forgotten
+      return;
+    }
+  }
+  read_ = ReadMessages::Decode(*bytes, nullptr, cut_);
+}
+
+std::string ReaderModes::TakeNotice() {
+  if (told_ || (!cut_ && !read_.forgot())) return {};
+  told_ = true;
+  return std::string(kFileName) + " holds more messages read than are kept; the oldest are " +
+         "forgotten (the newest " + std::to_string(ReadMessages::kKept) + " are kept)";
 }
 
 void ReaderModes::MessageStarted() {

@@ -13,6 +13,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <deque>
 #include <set>
 #include <span>
 #include <string>
@@ -40,24 +41,43 @@ struct MessageId {
 };
 
 // The set of messages read, and its file: a first line "velmor read
-// messages 1", then one message a line, the file name in hexadecimal and the
-// offset in decimal ("494E4954 1234").
+// messages 1", then one message a line in the order they were read, the
+// file name in hexadecimal and the offset in decimal ("494E4954 1234").
+// It keeps the newest kKept: a game has far fewer messages, so more can only
+// come from a damaged or foreign file, which must not cost the start-up its
+// time and memory.
 class ReadMessages {
  public:
   static constexpr const char* kHeader = "velmor read messages 1";
+  static constexpr std::size_t kKept = 100000;
+
+  // Moved, never copied: the order points into the set.
+  ReadMessages() = default;
+  ReadMessages(ReadMessages&&) = default;
+  ReadMessages& operator=(ReadMessages&&) = default;
+  ReadMessages(const ReadMessages&) = delete;
+  ReadMessages& operator=(const ReadMessages&) = delete;
 
   bool Contains(const MessageId& id) const { return ids_.count(id) != 0; }
-  // True when the message was not in the set yet.
-  bool Add(const MessageId& id) { return ids_.insert(id).second; }
+  // True when the message was not in the set yet. Past kKept, the oldest
+  // message is forgotten.
+  bool Add(const MessageId& id);
   std::size_t size() const { return ids_.size(); }
+  // Messages were forgotten to keep the newest kKept.
+  bool forgot() const { return forgot_; }
 
   std::vector<uint8_t> Encode() const;
   // The set a file holds. Lines that make no sense (and a file of another
-  // kind) are left out; *bad counts them.
-  static ReadMessages Decode(std::span<const uint8_t> bytes, int* bad);
+  // kind) are left out; *bad counts them. `tail`: the bytes are the end of
+  // a longer file, whose first line (the header) has been checked; the first
+  // line here, cut by the read, is left out.
+  static ReadMessages Decode(std::span<const uint8_t> bytes, int* bad, bool tail = false);
 
  private:
-  std::set<MessageId> ids_;
+  using Ids = std::set<MessageId>;
+  Ids ids_;
+  std::deque<Ids::const_iterator> order_;  // oldest first
+  bool forgot_ = false;
 };
 
 // The time a click wait lasts in auto mode: `base_ms` (1.5 s unless the
@@ -102,6 +122,12 @@ class ReaderModes {
   void AfterStep();
 
   const ReadMessages& read() const { return read_; }
+  // What the player is told once: that the file was larger than what is
+  // kept of it, and the oldest messages read are forgotten. Empty after the
+  // first call, and when nothing was forgotten.
+  std::string TakeNotice();
+  // The most of the file read at start-up: its end, where the newest are.
+  static constexpr std::size_t kMaxFileBytes = 4 << 20;
   // The last write of the file failed (the set is kept all the same).
   bool save_failed() const { return save_failed_; }
 
@@ -129,6 +155,8 @@ class ReaderModes {
   int32_t waited_ = 0;  // ticks at this click wait (auto)
   int32_t auto_base_ms_ = kAutoBaseMs;
   bool save_failed_ = false;
+  bool cut_ = false;   // the file was longer than kMaxFileBytes
+  bool told_ = false;  // the notice was taken
 };
 
 }  // namespace velmor::app

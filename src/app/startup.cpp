@@ -48,10 +48,19 @@ std::optional<int> TForm1::ReadDataFolder() {
   const std::string ini = IniFilePath();
   std::string value = "x";
   std::string read_error;
-  if (auto text = platform.files.ReadFile(ini, &read_error)) {
+  // Mended: the whole file was read, however large, before its one value
+  // was looked for.
+  uint64_t size = 0;
+  if (auto text = platform.files.ReadFilePart(ini, formats::kMaxIniFile, false, &size,
+                                              &read_error)) {
     std::string_view bytes(reinterpret_cast<const char*>(text->data()), text->size());
+    // A line the cut runs through is not read: its value would be cut too.
+    if (size > bytes.size()) bytes = bytes.substr(0, bytes.find_last_of("\r\n") + 1);
     std::string problem;
     if (auto v = formats::ReadIniValue(bytes, "Velmor", "DatPath", &problem)) value = *v;
+    if (problem.empty() && value == "x" && size > formats::kMaxIniFile)
+      problem = "only its first " + std::to_string(formats::kMaxIniFile) + " bytes of " +
+                std::to_string(size) + " are read";
     if (!problem.empty()) read_error = ini + ": " + problem;
   }
   if (value == "x") {

@@ -11,6 +11,8 @@ namespace velmor::formats {
 
 // The longest value read: a folder's path is never longer.
 constexpr std::size_t kMaxIniValue = 4096;
+// The most of an INI file read: a settings file is never longer.
+constexpr std::size_t kMaxIniFile = 64 * 1024;
 
 // The value of `key` in `section` of an INI text, as the profile service
 // returns it: section and key names compared without regard to ASCII case,

@@ -15,6 +15,16 @@
 
 namespace velmor::graphics {
 
+const Bitmap* DecodedPictures::Find(const std::vector<uint8_t>& bytes) const {
+  auto it = pictures_.find(bytes);
+  return it == pictures_.end() ? nullptr : &it->second;
+}
+
+void DecodedPictures::Keep(const std::vector<uint8_t>& bytes, const Bitmap& picture) {
+  if (pictures_.size() >= kKept || bytes.size() > kMaxBytes - bytes_) return;
+  if (pictures_.emplace(bytes, picture).second) bytes_ += bytes.size();
+}
+
 void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString& file) {
   std::string path = GamePath(dat_path_, std::string(folder) + file.str());
   std::string error;
@@ -32,7 +42,14 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
       Tell(folder, file, files_.Exists(path) ? "cannot be read: " + error : "is missing");
     throw GameError(Utf8ToSjis(error), error);
   }
+  if (cache_ != nullptr) {
+    if (const Bitmap* kept = cache_->Find(*bytes)) {
+      into = *kept;
+      return;
+    }
+  }
   auto bmp = formats::DecodeBmp(*bytes).Named(path);
+  if (bmp && cache_ != nullptr) cache_->Keep(*bytes, *bmp);
   if (!bmp) {
     if (OnFailure) Tell(folder, file, "is refused: " + bmp.fault().what);
     const std::string text = bmp.fault().Text();

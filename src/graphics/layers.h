@@ -8,9 +8,12 @@
 // bitmap that holds the mesh whenever nobody borrows it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/byte_string.h"
 #include "core/geometry.h"
@@ -27,6 +30,24 @@ namespace velmor::graphics {
 // Picture folders under the data folder.
 constexpr std::string_view BMPDIR = "CG\\";
 constexpr std::string_view CSRDIR = "CURSOR\\";
+
+// Pictures decoded before, by their files' bytes, for a loader to take
+// again instead of decoding them: a game reset in place many times (the fuzz
+// targets) decodes its start-up pictures once. The pixels are shared until
+// written. Holds at most kKept pictures of files of kMaxBytes in all; past
+// them, nothing more is kept.
+class DecodedPictures {
+ public:
+  static constexpr std::size_t kKept = 64;
+  static constexpr std::size_t kMaxBytes = 16 << 20;
+  // The picture of these bytes, when kept.
+  const Bitmap* Find(const std::vector<uint8_t>& bytes) const;
+  void Keep(const std::vector<uint8_t>& bytes, const Bitmap& picture);
+
+ private:
+  std::map<std::vector<uint8_t>, Bitmap> pictures_;
+  std::size_t bytes_ = 0;
+};
 
 // Loads BMP files from the data folder into bitmaps.
 class BitmapLoader {
@@ -45,12 +66,16 @@ class BitmapLoader {
   // Told of each picture that could not be loaded, for the --warn report:
   // "picture CG/BG09.BMP is missing" (UTF-8); none by default.
   std::function<void(const std::string& text)> OnFailure;
+  // Pictures decoded before are taken from `cache` (none by default), and
+  // new ones kept there; it must outlive the loader.
+  void UseCache(DecodedPictures* cache) { cache_ = cache; }
 
  private:
   void Tell(std::string_view folder, const ByteString& file, const std::string& fault);
 
   platform::Files& files_;
   const std::string& dat_path_;
+  DecodedPictures* cache_ = nullptr;
 };
 
 class Layers {

@@ -5,6 +5,7 @@
 // exact name does not exist.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -33,6 +34,14 @@ class Files {
   // cannot be read.
   virtual std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
                                                         std::string* error) = 0;
+  // At most `max_bytes` of a file: its first bytes, or its last ones
+  // (`from_end`); *whole_size (when given) gets the size of the whole file.
+  // A file too large to read whole is still read in part. The default reads
+  // the whole file and cuts it.
+  virtual std::optional<std::vector<uint8_t>> ReadFilePart(std::string_view path,
+                                                            std::size_t max_bytes, bool from_end,
+                                                            uint64_t* whole_size,
+                                                            std::string* error);
   // Writes a whole file: into a temporary file in the same folder, renamed
   // over the old one only when complete. False (and *error) on failure, with
   // the old file left as it was.
@@ -52,5 +61,21 @@ class Files {
   virtual void RemoveUnfinishedWrites(std::string_view folder) = 0;
 };
 
+inline std::optional<std::vector<uint8_t>> Files::ReadFilePart(std::string_view path,
+                                                                std::size_t max_bytes,
+                                                                bool from_end,
+                                                                uint64_t* whole_size,
+                                                                std::string* error) {
+  std::optional<std::vector<uint8_t>> bytes = ReadFile(path, error);
+  if (!bytes) return bytes;
+  if (whole_size) *whole_size = bytes->size();
+  if (bytes->size() > max_bytes) {
+    if (from_end)
+      bytes->erase(bytes->begin(), bytes->end() - static_cast<std::ptrdiff_t>(max_bytes));
+    else
+      bytes->resize(max_bytes);
+  }
+  return bytes;
+}
 
 }  // namespace velmor::platform

@@ -102,6 +102,10 @@ void Session::AfterEvents(uint64_t now_ms) {
   if (started_) Run([this] { game_.PaintIfInvalid(); });
   UpdateTextInput();
   if (notice_.Expire(now_ms)) redraw_ = true;
+  if (std::string told = started_ ? game_.TakeReaderNotice() : ""; !told.empty()) {
+    if (tell) tell(told);
+    ShowNotice(std::move(told));
+  }
   ShowReaderMode();
 }
 

@@ -405,6 +405,44 @@ TEST(ReadMessagesFile, KeepsEveryMessageAndLeavesOutWhatMakesNoSense) {
   }
 }
 
+// The set keeps the newest messages read; a file longer than what is read
+// of it gives its newest lines, and the player is told once.
+TEST(ReadMessagesFile, KeepsTheNewestAndTheGameSaysSoOnce) {
+  auto id = [](std::size_t i) {
+    return app::MessageId{"F" + std::to_string(i / 60000), static_cast<uint16_t>(i % 60000)};
+  };
+  ReadMessages set;
+  for (std::size_t i = 0; i < ReadMessages::kKept + 2; ++i) set.Add(id(i));
+  EXPECT_EQ(std::tuple(set.size(), set.forgot(), set.Contains(id(1)), set.Contains(id(2)),
+                       set.Contains(id(ReadMessages::kKept + 1))),
+            std::tuple(ReadMessages::kKept, true, false, true, true));
+  const std::vector<uint8_t> bytes = set.Encode();
+  const std::string text(bytes.begin(), bytes.begin() + 40);
+  EXPECT_EQ(text.substr(0, text.find('\n', 24)), "velmor read messages 1\n4630 2")
+      << "oldest first";
+
+  // 360,000 lines (about 4.6 MB): the read stops at 4 MiB from the end.
+  std::string file = "velmor read messages 1\n";
+  for (std::size_t i = 0; i < 360000; ++i)
+    file += "46463" + std::to_string(i / 60000) + " " + std::to_string(i % 60000) + "\n";
+  ASSERT_GT(file.size(), app::ReaderModes::kMaxFileBytes);
+  for (bool ours : {true, false}) {
+    SCOPED_TRACE(ours);
+    GameRig g(ClickCounter());
+    g.files.Put(kReadFile, ours ? file : "not ours\n" + file.substr(23));
+    ASSERT_EQ(g.Start(), std::nullopt);
+    g.Ticks(3);
+    const app::ReadMessages& read = g.in().reader.read();
+    EXPECT_EQ(read.size(), ours ? ReadMessages::kKept : 0u);
+    EXPECT_EQ(read.Contains({"FF5", 59999}), ours) << "the newest";
+    EXPECT_FALSE(read.Contains({"FF0", 0})) << "the oldest";
+    int told = 0;
+    for (const std::string& notice : g.game->Notices())
+      told += notice.find("READTEXT.TXT") != std::string::npos;
+    EXPECT_EQ(told, ours ? 1 : 0);
+  }
+}
+
 TEST(AutoMode, ThePageDecidesTheWait) {
   struct Case { ByteString text; std::size_t end; int32_t characters; };
   const ByteString full = Sjis("日本語");

@@ -58,13 +58,20 @@ TEST(StartUp, TheDataFolderIsFoundOrTheProgramStopsSayingWhy) {
   struct Case { const char* ini; const char* data; std::vector<std::string> says; };
   const std::vector<std::string> no_ini = {"ETC/BRANNIC.INI", "--data DIR", "cannot read"};
   const std::vector<std::string> no_path = {"ETC/BRANNIC.INI", "--data DIR", "has no DatPath"};
+  // Only the first 64 KiB are read, and not a line the cut runs through.
+  const std::string far = "[Velmor]\n;" + std::string(70000, ';') + "\nDatPath=GAME/\n";
+  const std::string cut = "[Velmor]\n;" + std::string(65500, ';') + "\nDatPath=GAME/" +
+                          std::string(100, 'X') + "\n";
+  const std::vector<std::string> too_long = {"ETC/BRANNIC.INI", "only its first 65536 bytes"};
   const Case cases[] = {{nullptr, "", no_ini}, {"[Other]\nDatPath=GAME/\n", "", no_path},
                         {"[Velmor]\nDatPath = x\n", "", no_path},
                         {"; comment\r\n[velmor]\r\nDATPATH=\"GAME/\"\r\n", "", {}},
                         {nullptr, "ELSEWHERE/", {"The data folder ELSEWHERE/ does not exist"}},
-                        {nullptr, "GAME/CG/", {"does not look like a game's data folder"}}};
+                        {nullptr, "GAME/CG/", {"does not look like a game's data folder"}},
+                        {far.c_str(), "", too_long},
+                        {cut.c_str(), "", too_long}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.ini ? c.ini : "no INI") + " " + c.data);
+    SCOPED_TRACE(std::string(c.ini ? c.ini : "no INI").substr(0, 100) + " " + c.data);
     GameRig g(ClickCounter());
     main::HeadlessOptions options;
     options.start.program_folder = "PROG/";

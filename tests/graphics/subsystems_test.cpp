@@ -50,7 +50,7 @@ TEST(PictureChange, TimelinesAndPicturesThatCannotBeRead) {
 TEST(PictureChange, AccumulatorCarriesItsLowBitsToTheNextDissolve) {
   GraphicsRig g;
   g.Put("CG\\", "BG01.BMP", Pattern(640, 480));
-  g.picture.ChangePicture(ByteString("BG01"));
+  g.picture.ChangePicture(ByteString("BG01.BMP"));
   auto state = [&g] {
     return std::tuple(g.scn.MainProc, int{g.picture.MeshPass}, int{g.picture.MeshAcc});
   };
@@ -312,6 +312,36 @@ TEST(DisplayScaling, CentredOverTheWallpaper) {
     scaling.SetDisplaySize(640, 480);
     EXPECT_EQ(scaling.Disp.rect(), r);
   }
+}
+
+// A loader with a cache decodes each file's bytes once: the same bytes give
+// the kept picture, other bytes under the same name are decoded anew, and
+// the cache stops keeping past its bound.
+TEST(DecodedPictures, TheSameBytesAreDecodedOnce) {
+  GraphicsRig g;
+  graphics::DecodedPictures cache;
+  g.form.loader.UseCache(&cache);
+  g.Put("CG\\", "BG01.BMP", Pattern(40, 30, 3));
+  Bitmap first, again, changed;
+  g.form.loader.Load(first, "CG\\", ByteString("BG01.BMP"));
+  g.form.loader.Load(again, "CG\\", ByteString("BG01.BMP"));
+  EXPECT_EQ(again, Pattern(40, 30, 3));
+  EXPECT_EQ(&again.pixels(), &first.pixels()) << "shared, not decoded again";
+  g.Put("CG\\", "BG01.BMP", Pattern(40, 30, 4));
+  g.form.loader.Load(changed, "CG\\", ByteString("BG01.BMP"));
+  EXPECT_EQ(changed, Pattern(40, 30, 4));
+
+  graphics::DecodedPictures bounded;
+  const std::vector<uint8_t> big(graphics::DecodedPictures::kMaxBytes / 2 + 1, 7);
+  bounded.Keep(big, Pattern(4, 4, 1));
+  std::vector<uint8_t> other = big;
+  other[0] = 8;
+  bounded.Keep(other, Pattern(4, 4, 2));  // past the bytes kept
+  EXPECT_NE(bounded.Find(big), nullptr);
+  EXPECT_EQ(bounded.Find(other), nullptr);
+  for (int i = 0; i < 100; ++i) bounded.Keep({static_cast<uint8_t>(i)}, Pattern(1, 1, 1));
+  EXPECT_EQ(bounded.Find({99}), nullptr) << "past the pictures kept";
+  EXPECT_NE(bounded.Find({0}), nullptr);
 }
 
 }  // namespace

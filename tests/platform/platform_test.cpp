@@ -151,6 +151,36 @@ TEST_F(OsFilesTest, FoldersAndErrorsNameThePath) {
   EXPECT_FALSE(files_.ReadFile(Game("data\\cg"), &error)) << "a folder";
 }
 
+// A part of a file: its head or its tail, and the whole size; a file past
+// the whole-file limit (64 MiB, sparse here) is still read in part, and a
+// FIFO is refused as a whole read would refuse it.
+TEST_F(OsFilesTest, APartOfAFileIsReadFromEitherEnd) {
+  const std::string path = Game("data\\cg\\kuro.bmp");
+  for (auto [from_end, want] : {std::pair(false, "BMby"), std::pair(true, "ytes")}) {
+    uint64_t size = 0;
+    auto bytes = files_.ReadFilePart(path, 4, from_end, &size, nullptr);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), want);
+    EXPECT_EQ(size, 7u);
+  }
+  EXPECT_EQ(files_.ReadFilePart(path, 100, true, nullptr, nullptr)->size(), 7u);
+  const fs::path huge = root_ / "data" / "huge";
+  std::ofstream(huge).close();
+  fs::resize_file(huge, (64u << 20) + 1);
+  std::string error;
+  EXPECT_FALSE(files_.ReadFile(huge.string(), &error)) << "too large to read whole";
+  uint64_t size = 0;
+  auto tail = files_.ReadFilePart(huge.string(), 16, true, &size, &error);
+  ASSERT_TRUE(tail) << error;
+  EXPECT_EQ(tail->size(), 16u);
+  EXPECT_EQ(size, (64u << 20) + 1);
+  EXPECT_EQ(files_.ReadFilePart(huge.string(), 8, false, nullptr, &error)->size(), 8u)
+      << "without asking the whole size";
+  ASSERT_EQ(::mkfifo((root_ / "data" / "fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(files_.ReadFilePart((root_ / "data" / "fifo").string(), 16, true, &size, &error));
+  EXPECT_NE(error.find("FIFO"), std::string::npos) << error;
+}
+
 TEST_F(OsFilesTest, WritingReplacesTheFileWholeOrNotAtAll) {
   const std::string path = Game("data\\DATA01");
   const std::vector<uint8_t> first(1088, 1), second(1088, 2);

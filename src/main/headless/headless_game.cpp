@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <sstream>
 
 #include "core/errors.h"
@@ -65,6 +66,10 @@ HeadlessGame::HeadlessGame(platform::Files& files, HeadlessOptions options)
       font_(options_.font_file),
       window_(options_.screen, &font_),
       media_(files) {
+  Assemble();
+}
+
+void HeadlessGame::Assemble() {
   answers_.AnswerBoxesOf(boxes_);
   form_ = std::make_unique<TForm1>(
       Platform{files_, window_, boxes_, media_,
@@ -90,6 +95,27 @@ void HeadlessGame::Event(F&& body) {
   } catch (const QuitSignal&) {
     ended_ = true;
   }
+}
+
+void HeadlessGame::Reset() {
+  // The game first: it holds on to the parts below, which are made again
+  // where they stand.
+  session_.reset();
+  form_.reset();
+  auto remake = [](auto& part, auto&&... args) {
+    std::destroy_at(&part);
+    std::construct_at(&part, std::forward<decltype(args)>(args)...);
+  };
+  remake(window_, options_.screen, &font_);
+  remake(boxes_);
+  remake(answers_);
+  remake(media_, files_);
+  remake(clock_);
+  ended_ = false;
+  script_line_ = 0;
+  warnings_.clear();
+  notices_.clear();
+  Assemble();
 }
 
 Debugger& HeadlessGame::debugger() { return session_->EnableDebugger(); }

@@ -50,6 +50,10 @@ class HeadlessGame {
 
   // Start-up. An exit code when the program ends without starting.
   std::optional<int> Start();
+  // The game as it was made, not started, over the same files (whatever the
+  // last game wrote to them stays): what a new HeadlessGame would be, without
+  // loading the face again. Fuzzing runs one game for many inputs.
+  void Reset();
   // One tick of the virtual clock; false once the game has ended (or the
   // tick limit is reached).
   bool Tick();
@@ -106,6 +110,8 @@ class HeadlessGame {
   template <typename F>
   void Event(F&& body);
   uint64_t NowMs() const { return form_->ticks() * 20; }
+  // The game and its session over the platform's parts.
+  void Assemble();
 
   HeadlessOptions options_;
   platform::Files& files_;

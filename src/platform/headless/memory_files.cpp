@@ -16,7 +16,8 @@ std::string MemoryFiles::Key(std::string_view path) {
 }
 
 void MemoryFiles::Put(std::string_view path, std::vector<uint8_t> bytes, FileTime time) {
-  files_[Key(path)] = Entry{std::move(bytes), time};
+  files_[Key(path)] =
+      Entry{std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), time};
 }
 
 void MemoryFiles::Put(std::string_view path, std::string_view bytes, FileTime time) {
@@ -29,7 +30,7 @@ bool MemoryFiles::Has(std::string_view path) const { return files_.count(Key(pat
 
 const std::vector<uint8_t>* MemoryFiles::Get(std::string_view path) const {
   auto it = files_.find(Key(path));
-  return it == files_.end() ? nullptr : &it->second.bytes;
+  return it == files_.end() ? nullptr : it->second.bytes.get();
 }
 
 std::optional<std::vector<uint8_t>> MemoryFiles::ReadFile(std::string_view path,
@@ -44,7 +45,7 @@ std::optional<std::vector<uint8_t>> MemoryFiles::ReadFile(std::string_view path,
     if (error) *error = "\"" + std::string(path) + "\": Permission denied";
     return std::nullopt;
   }
-  return it->second.bytes;
+  return *it->second.bytes;
 }
 
 bool MemoryFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,
@@ -56,7 +57,8 @@ bool MemoryFiles::WriteFile(std::string_view path, std::span<const uint8_t> byte
       return false;
     }
   }
-  files_[key] = Entry{std::vector<uint8_t>(bytes.begin(), bytes.end()), now_};
+  files_[key] = Entry{
+      std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end()), now_};
   return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 
 #include "platform/files.h"
@@ -45,12 +46,14 @@ class MemoryFiles : public Files {
   // Every file, as its key and bytes (to copy a game onto a real disk).
   template <class F>
   void ForEach(F&& f) const {
-    for (const auto& [key, entry] : files_) f(key, entry.bytes);
+    for (const auto& [key, entry] : files_) f(key, *entry.bytes);
   }
 
  private:
+  // The bytes are shared by copies of the files (a copy costs no more than
+  // its names) and never changed: a write puts new ones.
   struct Entry {
-    std::vector<uint8_t> bytes;
+    std::shared_ptr<const std::vector<uint8_t>> bytes;
     FileTime time;
   };
   std::map<std::string, Entry> files_;

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/sdl/midi_synth.h"
+#include "platform/sdl/wave_pcm.h"
 
 namespace velmor::platform::sdl {
 
@@ -99,8 +100,7 @@ void AudioOutput::Close() {
 
 void AudioOutput::Forget() {
   source_ = Source::None;
-  wave_ = {};
-  wave_at_ = 0;
+  wave_ = nullptr;
   synth_ = nullptr;
   paused_ = false;
   counting_ = false;
@@ -116,9 +116,7 @@ void AudioOutput::Fill(Uint8* stream, int bytes) {
   const auto size = static_cast<std::size_t>(std::max(bytes, 0));
   std::memset(stream, 0, size);  // silence, for 16-bit samples
   if (!paused_ && source_ == Source::Wave) {
-    const std::size_t n = std::min(size, wave_.size() - wave_at_);
-    if (n > 0) std::memcpy(stream, wave_.data() + wave_at_, n);
-    wave_at_ += n;
+    wave_->Read(stream, size);  // the rest of the buffer stays silent
   } else if (!paused_ && source_ == Source::Synth) {
     synth_->Render(reinterpret_cast<int16_t*>(stream), bytes / format_.FrameBytes());
   }
@@ -160,7 +158,7 @@ bool AudioOutput::SoundLeftLocked() const {
   // The synthesiser's piece sounds as long as it is fed; its end is its
   // length, and the tail rings on.
   if (source_ == Source::Synth) return true;
-  return source_ == Source::Wave && wave_at_ < wave_.size();
+  return source_ == Source::Wave && !wave_->AtEnd();
 }
 
 void AudioOutput::StartLocked(Source source) {
@@ -171,11 +169,11 @@ void AudioOutput::StartLocked(Source source) {
   active_ = true;
 }
 
-bool AudioOutput::PlayWave(std::span<const uint8_t> pcm) {
+bool AudioOutput::PlayWave(WaveStream& wave) {
   if (!IsOpen()) return false;
   Lock hold(*this);
-  wave_ = pcm.first(pcm.size() - pcm.size() % static_cast<std::size_t>(format_.FrameBytes()));
-  wave_at_ = 0;
+  wave_ = &wave;
+  wave_->Rewind();
   synth_ = nullptr;
   StartLocked(Source::Wave);
   return true;
@@ -184,8 +182,7 @@ bool AudioOutput::PlayWave(std::span<const uint8_t> pcm) {
 bool AudioOutput::PlaySynth(MidiSynth& synth) {
   if (!IsOpen()) return false;
   Lock hold(*this);
-  wave_ = {};
-  wave_at_ = 0;
+  wave_ = nullptr;
   synth_ = &synth;
   StartLocked(Source::Synth);
   return true;
@@ -217,7 +214,7 @@ bool AudioOutput::Producing() const {
 
 uint64_t AudioOutput::WaveFrame() const {
   Lock hold(*this);
-  return wave_at_ / static_cast<std::size_t>(format_.FrameBytes());
+  return source_ == Source::Wave ? wave_->Given() : 0;
 }
 
 }  // namespace velmor::platform::sdl

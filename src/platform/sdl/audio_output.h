@@ -1,7 +1,7 @@
 // The sound output: one SDL audio device for the whole run, and the
 // callback that fills its buffers on SDL's audio thread. It sounds one piece
-// at a time: a WAVE piece already decoded to the output's format (see
-// wave_pcm.h), read from memory once from its start to its end, or the MIDI
+// at a time: a WAVE piece (see wave_pcm.h), read once from its start to its
+// end and converted to the output's format a buffer at a time, or the MIDI
 // synthesiser, which renders into every buffer while it is the source.
 //
 // When nothing has sounded for about a second the callback rests on the
@@ -25,6 +25,7 @@
 namespace velmor::platform::sdl {
 
 class MidiSynth;
+class WaveStream;
 
 // The output's sound: `channels` interleaved 16-bit samples in the machine's
 // byte order, `rate` frames a second.
@@ -51,10 +52,10 @@ class AudioOutput {
   const OutputFormat& Format() const { return format_; }
   SDL_AudioDeviceID Device() const { return device_; }
 
-  // The next buffer starts the piece, and the count with it; false without
-  // a device. `pcm`: whole frames of Format(), which must stay alive until
-  // Halt, Close or the next piece.
-  bool PlayWave(std::span<const uint8_t> pcm);
+  // The next buffer starts the piece from its start, and the count with it;
+  // false without a device. `wave` (made for Format()) must stay alive
+  // until Halt, Close or the next piece.
+  bool PlayWave(WaveStream& wave);
   // The synthesiser renders every buffer until Halt, Close or the next piece.
   bool PlaySynth(MidiSynth& synth);
   // Silence, the piece held where it stands; the count stops too.
@@ -115,8 +116,7 @@ class AudioOutput {
 
   // With the audio lock held.
   Source source_ = Source::None;
-  std::span<const uint8_t> wave_;
-  std::size_t wave_at_ = 0;  // bytes of wave_ already played
+  WaveStream* wave_ = nullptr;
   MidiSynth* synth_ = nullptr;
   bool paused_ = false;
   int quiet_buffers_ = 0;  // buffers in a row with nothing to sound

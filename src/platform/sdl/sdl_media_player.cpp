@@ -85,8 +85,7 @@ void SdlMediaPlayer::Close() {
   output_.Halt();  // the output lets go of the piece
   if (wave_piece_) {
     // Freeing a few minutes of sound takes a moment: the loader thread does it.
-    if (!pcm_.empty()) retired_.push_back(std::move(pcm_));
-    pcm_ = {};
+    retired_.push_back(std::move(pcm_));
     wave_piece_ = false;
   }
   if (midi_piece_) {
@@ -104,7 +103,7 @@ void SdlMediaPlayer::Close() {
 
 bool SdlMediaPlayer::OpenWave(formats::MediaFile& file, std::string* error) {
   if (wave_opened_once_ && kLoaderThread) {
-    // Decoding and converting a few minutes of sound takes tens to hundreds
+    // Decoding a few minutes of sound takes tens to hundreds
     // of milliseconds: on the loader thread.
     opened_ = FileName();
     {
@@ -119,7 +118,7 @@ bool SdlMediaPlayer::OpenWave(formats::MediaFile& file, std::string* error) {
   // known when Open returns.
   wave_opened_once_ = true;
   std::string why;
-  std::optional<Pcm> pcm = DecodeWaveToPcm(file.clean, file.wave_frames, output_.Format(), &why);
+  Pcm pcm = WaveStream::Open(file.clean, file.wave_frames, output_.Format(), &why);
   if (!pcm) {
     error_ = media_error::kRefused;
     if (error) *error = FileName() + ": " + why;
@@ -127,7 +126,7 @@ bool SdlMediaPlayer::OpenWave(formats::MediaFile& file, std::string* error) {
   }
   {
     std::lock_guard lock(mutex_);
-    Install(std::move(*pcm));
+    Install(std::move(pcm));
   }
   opened_ = FileName();
   return true;
@@ -212,16 +211,16 @@ void SdlMediaPlayer::RunJob(std::unique_lock<std::mutex>& lock) {
   loader_busy_ = true;
   lock.unlock();
   std::string why;
-  std::optional<Pcm> pcm = DecodeWaveToPcm(job.bytes, job.frames, output_.Format(), &why);
+  Pcm pcm = WaveStream::Open(job.bytes, job.frames, output_.Format(), &why);
   job.bytes = {};
   lock.lock();
   loader_busy_ = false;
   if (job.generation != generation_) {
     // Its file was closed meanwhile.
-    if (pcm) retired_.push_back(std::move(*pcm));
+    if (pcm) retired_.push_back(std::move(pcm));
   } else {
     if (pcm) {
-      Install(std::move(*pcm));
+      Install(std::move(pcm));
       if (play_pending_) StartLocked();
     } else {
       LoadFailedLocked(job.path + ": " + why);
@@ -246,7 +245,7 @@ void SdlMediaPlayer::StartLocked() {
     midi_.Start();
     started_ = output_.PlaySynth(midi_);
   } else {
-    started_ = output_.PlayWave(pcm_);  // once: the game repeats it itself
+    started_ = output_.PlayWave(*pcm_);  // once: the game repeats it itself
   }
   if (!started_) log_.Write("velmor", "cannot play music: no audio output");
 }

@@ -1,6 +1,6 @@
 // The real media player, on our own sound output (see AudioOutput). A WAVE
-// piece is decoded by SDL's WAVE loader and converted once to the output's
-// format (see DecodeWaveToPcm), then played from memory; MIDI goes through
+// piece is decoded by SDL's WAVE loader and converted to the output's format
+// a buffer at a time as it plays (see WaveStream); MIDI goes through
 // one FluidSynth synthesiser for the whole run (see MidiSynth), which
 // renders into the output.
 //
@@ -28,6 +28,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -39,6 +40,7 @@
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/midi_synth.h"
 #include "platform/sdl/sound_log.h"
+#include "platform/sdl/wave_pcm.h"
 
 namespace velmor::platform {
 
@@ -93,7 +95,8 @@ class SdlMediaPlayer : public MediaPlayer {
     uint64_t frames = 0;
     std::string path;  // for messages
   };
-  using Pcm = std::vector<uint8_t>;  // a WAVE piece in the output's format
+  // A WAVE piece, decoded, converted for the output as it plays.
+  using Pcm = std::unique_ptr<WaveStream>;
 
   void Close();
   bool OpenWave(formats::MediaFile& file, std::string* error);
@@ -129,7 +132,7 @@ class SdlMediaPlayer : public MediaPlayer {
   std::condition_variable load_done_;
   uint64_t generation_ = 0;  // counts files opened; a loaded piece carries its file's
   Load load_ = Load::None;
-  bool wave_piece_ = false;  // a WAVE piece, in pcm_
+  bool wave_piece_ = false;  // a WAVE piece, in pcm_ (never null then)
   Pcm pcm_;                  // the output reads from these while it plays
   bool midi_piece_ = false;  // a MIDI piece, in the synthesiser
   std::optional<std::vector<uint8_t>> midi_waiting_;  // one waiting for the SoundFont

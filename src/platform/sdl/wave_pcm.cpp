@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <new>
 #include <string_view>
 
@@ -117,8 +118,9 @@ std::optional<Decoded> Load(std::span<const uint8_t> file, std::string* why) {
   return d;
 }
 
-// The first `frames` frames of `d` in the output's format.
-std::optional<std::vector<uint8_t>> Convert(const Decoded& d, uint64_t frames,
+// Frames [from, from + frames) of `d` in the output's format, converted on
+// their own (as if nothing came before or after them).
+std::optional<std::vector<uint8_t>> Convert(const Decoded& d, uint64_t from, uint64_t frames,
                                             const OutputFormat& format, std::string* why) {
   SDL_AudioCVT cvt;
   const int needed = SDL_BuildAudioCVT(&cvt, d.sound.format, d.sound.channels, d.sound.freq,
@@ -128,7 +130,7 @@ std::optional<std::vector<uint8_t>> Convert(const Decoded& d, uint64_t frames,
     *why = std::string("cannot convert the WAVE file: ") + SDL_GetError();
     return std::nullopt;
   }
-  const Uint8* samples = d.samples.get();
+  const Uint8* samples = d.samples.get() + from * d.FrameBytes();
   const uint64_t bytes = frames * d.FrameBytes();
   if (needed == 0) return std::vector<uint8_t>(samples, samples + bytes);
   // SDL converts in place, in a buffer as large as the largest step needs,
@@ -150,29 +152,147 @@ std::optional<std::vector<uint8_t>> Convert(const Decoded& d, uint64_t frames,
   return std::vector<uint8_t>(buffer.get(), buffer.get() + size);
 }
 
-std::optional<std::vector<uint8_t>> Decode(std::span<const uint8_t> clean, uint64_t frames,
-                                           const OutputFormat& format, std::string* why) {
-  if (frames == 0) return std::vector<uint8_t>();
+// The samples of a file as the converter takes them, up to the frames kept.
+std::optional<Decoded> DecodeSource(std::span<const uint8_t> clean, uint64_t frames,
+                                    std::string* why) {
   const std::span<const uint8_t> fmt = ChunkBody(clean, "fmt ");
-  std::optional<Decoded> d;
-  if (IsDoubleFloat(fmt)) {
-    d = NarrowDoubles(fmt, ChunkBody(clean, "data"), frames, why);
-  } else {
-    d = Load(clean, why);
-  }
+  std::optional<Decoded> d = IsDoubleFloat(fmt) ? NarrowDoubles(fmt, ChunkBody(clean, "data"), frames, why)
+                                                : Load(clean, why);
   if (!d) return std::nullopt;
   // ADPCM decodes in whole blocks; the sound ends where the file says.
-  const uint64_t keep = std::min<uint64_t>(frames, d->bytes / d->FrameBytes());
-  return Convert(*d, keep, format, why);
+  d->bytes = static_cast<Uint32>(std::min<uint64_t>(frames, d->bytes / d->FrameBytes()) *
+                                 d->FrameBytes());
+  return d;
 }
 
+// Output frames made from each piece of the file converted, at least.
+constexpr uint64_t kPieceFrames = 4096;
+
 }  // namespace
+
+// Mended: a piece was converted whole when it opened, so a 6 KB file at
+// 1 Hz took 1.6 GB at the output's rate.
+//
+// The file is converted a piece at a time, each with a margin of the frames
+// around it that SDL's resampler looks at (a few of the slower rate's
+// frames each side); only the piece's own frames are kept. Pieces start on
+// the frames where the two rates meet (every rate / gcd frames), so that
+// each output frame falls where it falls in the whole conversion.
+struct WaveStream::Source {
+  Decoded decoded;
+  uint64_t frames = 0;  // of the file, decoded
+  uint64_t period = 1;  // the file's frames between two where the rates meet
+  uint64_t period_out = 1;
+  uint64_t piece = 1;   // the file's frames converted at once, margins aside
+  uint64_t margin = 0;
+  uint64_t OutputAt(uint64_t frame) const { return frame / period * period_out; }
+};
+
+WaveStream::WaveStream(std::unique_ptr<Source> source, const OutputFormat& format)
+    : source_(std::move(source)), format_(format) {
+  Source& s = *source_;
+  const Decoded& d = s.decoded;
+  s.frames = d.FrameBytes() == 0 ? 0 : d.bytes / d.FrameBytes();
+  const auto in = static_cast<uint64_t>(std::max(d.sound.freq, 1));
+  const auto out = static_cast<uint64_t>(format.rate);
+  frames_ = s.frames * out / in;
+  const uint64_t g = std::gcd(in, out);
+  s.period = in / g;
+  s.period_out = out / g;
+  s.piece = s.period * std::max<uint64_t>(1, kPieceFrames / s.period_out);
+  // SDL's filter spans five zero crossings of the slower rate each side.
+  const uint64_t reach = 6 * std::max<uint64_t>(1, (in + out - 1) / out) + 2;
+  s.margin = (reach + s.period - 1) / s.period * s.period;
+}
+
+WaveStream::~WaveStream() = default;
+
+std::unique_ptr<WaveStream> WaveStream::Open(std::span<const uint8_t> clean, uint64_t frames,
+                                             const OutputFormat& format, std::string* why) {
+  try {
+    auto source = std::make_unique<Source>();
+    if (frames != 0) {
+      std::optional<Decoded> d = DecodeSource(clean, frames, why);
+      if (!d) return nullptr;
+      source->decoded = std::move(*d);
+      // What SDL cannot convert is known before the piece plays.
+      SDL_AudioCVT cvt;
+      const SDL_AudioSpec& in = source->decoded.sound;
+      if (format.channels <= 0 || format.rate <= 0 ||
+          SDL_BuildAudioCVT(&cvt, in.format, in.channels, in.freq, AUDIO_S16SYS,
+                            static_cast<Uint8>(format.channels), format.rate) < 0) {
+        *why = std::string("cannot convert the WAVE file: ") + SDL_GetError();
+        return nullptr;
+      }
+    }
+    return std::unique_ptr<WaveStream>(new WaveStream(std::move(source), format));
+  } catch (const std::bad_alloc&) {
+    *why = "not enough memory to decode the WAVE file";
+    return nullptr;
+  }
+}
+
+void WaveStream::Rewind() {
+  given_ = fed_ = 0;
+  pending_.clear();
+  pending_at_ = 0;
+}
+
+bool WaveStream::Feed() {
+  const Source& s = *source_;
+  if (fed_ >= s.frames) return false;
+  const uint64_t end = std::min(s.frames, fed_ + s.piece);
+  const uint64_t from = fed_ >= s.margin ? fed_ - s.margin : 0;
+  const uint64_t to = std::min(s.frames, end + s.margin);
+  std::string why;
+  std::optional<std::vector<uint8_t>> converted;
+  try {
+    converted = Convert(s.decoded, from, to - from, format_, &why);
+  } catch (const std::bad_alloc&) {
+  }
+  const auto frame_bytes = static_cast<uint64_t>(format_.FrameBytes());
+  // The piece's own frames: from where fed_ falls to where `end` does (the
+  // whole rest at the file's end).
+  const uint64_t first = s.OutputAt(fed_) - s.OutputAt(from);
+  const uint64_t count =
+      (end == s.frames ? frames_ : s.OutputAt(end)) - s.OutputAt(fed_);
+  pending_.assign(count * frame_bytes, 0);  // silence where SDL gave nothing
+  if (converted && converted->size() > first * frame_bytes) {
+    const uint64_t have = std::min<uint64_t>(converted->size() - first * frame_bytes,
+                                             pending_.size());
+    std::memcpy(pending_.data(), converted->data() + first * frame_bytes, have);
+  }
+  most_held_ = std::max(most_held_, pending_.size() + (converted ? converted->size() : 0));
+  pending_at_ = 0;
+  fed_ = end;
+  return true;
+}
+
+std::size_t WaveStream::Read(uint8_t* out, std::size_t bytes) {
+  const auto frame_bytes = static_cast<std::size_t>(format_.FrameBytes());
+  const std::size_t want = static_cast<std::size_t>(
+      std::min<uint64_t>(bytes / frame_bytes, frames_ - given_) * frame_bytes);
+  std::size_t done = 0;
+  while (done < want) {
+    if (pending_at_ == pending_.size() && !Feed()) break;
+    const std::size_t n = std::min(want - done, pending_.size() - pending_at_);
+    std::memcpy(out + done, pending_.data() + pending_at_, n);
+    pending_at_ += n;
+    done += n;
+  }
+  std::memset(out + done, 0, want - done);
+  given_ += want / frame_bytes;
+  return want;
+}
 
 std::optional<std::vector<uint8_t>> DecodeWaveToPcm(std::span<const uint8_t> clean,
                                                     uint64_t frames, const OutputFormat& format,
                                                     std::string* why) {
   try {
-    return Decode(clean, frames, format, why);
+    if (frames == 0) return std::vector<uint8_t>();
+    std::optional<Decoded> d = DecodeSource(clean, frames, why);
+    if (!d) return std::nullopt;
+    return Convert(*d, 0, d->bytes / d->FrameBytes(), format, why);
   } catch (const std::bad_alloc&) {
     *why = "not enough memory to decode the WAVE file";
     return std::nullopt;

@@ -1,9 +1,11 @@
 // WAVE pieces made ready for the sound output: decoded by SDL's WAVE loader
-// and converted once to the output's format, so that the audio thread only
-// copies them.
+// and converted to the output's format, whole (DecodeWaveToPcm) or a piece
+// at a time as the output asks for them (WaveStream).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,5 +24,49 @@ namespace velmor::platform::sdl {
 std::optional<std::vector<uint8_t>> DecodeWaveToPcm(std::span<const uint8_t> clean,
                                                     uint64_t frames, const OutputFormat& format,
                                                     std::string* why);
+
+// A checked WAVE file played from its decoded samples, converted to the
+// output's format a piece at a time as it is read: what is held converted
+// stays under a second or so of the output, however slow the file's rate
+// (a 1 Hz file converted whole to 44.1 kHz would be 44,100 output frames for
+// each of its frames). It gives the frames DecodeWaveToPcm gives, and the
+// same samples to within a step of rounding. Not thread-safe: the output
+// reads it with the audio lock held.
+class WaveStream {
+ public:
+  // Nothing, with *why set, when SDL cannot decode or convert the file.
+  static std::unique_ptr<WaveStream> Open(std::span<const uint8_t> clean, uint64_t frames,
+                                          const OutputFormat& format, std::string* why);
+  ~WaveStream();
+  WaveStream(const WaveStream&) = delete;
+  WaveStream& operator=(const WaveStream&) = delete;
+
+  // Whole frames of the output's format from where the sound stands, at
+  // most `bytes`; fewer only at its end.
+  std::size_t Read(uint8_t* out, std::size_t bytes);
+  // Back to the start.
+  void Rewind();
+  bool AtEnd() const { return given_ >= frames_; }
+  uint64_t Frames() const { return frames_; }  // in all, at the output's rate
+  uint64_t Given() const { return given_; }    // read so far
+  // The most bytes held converted at once (a piece, and SDL's result for
+  // it with its margins).
+  std::size_t MostHeld() const { return most_held_; }
+
+ private:
+  struct Source;
+  WaveStream(std::unique_ptr<Source> source, const OutputFormat& format);
+  // Converts the next piece into pending_; false at the file's end.
+  bool Feed();
+
+  std::unique_ptr<Source> source_;
+  OutputFormat format_;
+  uint64_t frames_ = 0;  // output frames in all
+  uint64_t given_ = 0;
+  uint64_t fed_ = 0;     // the file's frames converted
+  std::vector<uint8_t> pending_;  // the piece converted, from pending_at_ on not yet read
+  std::size_t pending_at_ = 0;
+  std::size_t most_held_ = 0;
+};
 
 }  // namespace velmor::platform::sdl

@@ -278,26 +278,52 @@ int ReadOpenFile(int fd, std::vector<uint8_t>& bytes) {
 }  // namespace
 
 std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std::string* error) {
+  return Read(path, kMaxFileSize, false, nullptr, error);
+}
+
+std::optional<std::vector<uint8_t>> OsFiles::ReadFilePart(std::string_view path,
+                                                          std::size_t max_bytes, bool from_end,
+                                                          uint64_t* whole_size,
+                                                          std::string* error) {
+  uint64_t size = 0;  // a part is asked for even when its size is not
+  return Read(path, max_bytes, from_end, whole_size ? whole_size : &size, error);
+}
+
+// `whole_size` null: the whole file, refused when longer than `max_bytes`;
+// otherwise at most `max_bytes` of it, from its start or its end.
+std::optional<std::vector<uint8_t>> OsFiles::Read(std::string_view path, std::uintmax_t max_bytes,
+                                                  bool from_end, uint64_t* whole_size,
+                                                  std::string* error) {
   const std::string native = Resolve(path);
   const fs::path file = NativePath(native);
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return std::nullopt;
   };
+  const bool part = whole_size != nullptr;
+  // What of a file of `size` bytes is read: from `at`, `count` bytes.
+  auto plan = [&](std::uintmax_t size, std::uintmax_t& at, std::uintmax_t& count) {
+    if (part) *whole_size = size;
+    count = std::min(size, max_bytes);
+    at = from_end ? size - count : 0;
+    return part || size <= max_bytes;
+  };
   // A FIFO or a device where a file should be is refused unread: opening a
   // FIFO waits for a writer that may never come, a device never ends.
   if (std::string why; !IsRegularAsFound(native, &why)) return fail(why);
+  std::uintmax_t at = 0, count = 0;
 #if defined(_WIN32)
   std::error_code ec;
   const std::uintmax_t size = fs::file_size(file, ec);
   if (ec) return fail(ErrorText(native, ec));
-  if (size > kMaxFileSize) return fail(ErrorText(native, EFBIG));
+  if (!plan(size, at, count)) return fail(ErrorText(native, EFBIG));
   errno = 0;
   std::ifstream in(file, std::ios::binary);
   if (!in) return fail(ErrorText(native, errno != 0 ? errno : EACCES));
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  std::vector<uint8_t> bytes(static_cast<size_t>(count));
+  in.seekg(static_cast<std::streamoff>(at));
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) return fail(ErrorText(native, EIO));
+  if (static_cast<std::uintmax_t>(in.gcount()) != count) return fail(ErrorText(native, EIO));
   return bytes;
 #else
   // Mended: the kind was asked before the file was opened, so a FIFO put in
@@ -313,10 +339,11 @@ std::optional<std::vector<uint8_t>> OsFiles::ReadFile(std::string_view path, std
     std::error_code ignored;
     return fail(NotRegularText(native, fs::status(file, ignored)));
   }
-  if (err == 0 && static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize) err = EFBIG;
+  if (err == 0 && !plan(static_cast<std::uintmax_t>(st.st_size), at, count)) err = EFBIG;
   if (err == 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) err = errno;
+  if (err == 0 && at > 0 && ::lseek(fd, static_cast<off_t>(at), SEEK_SET) < 0) err = errno;
   if (err == 0) {
-    bytes.resize(static_cast<size_t>(st.st_size));
+    bytes.resize(static_cast<size_t>(count));
     err = ReadOpenFile(fd, bytes);
   }
   ::close(fd);

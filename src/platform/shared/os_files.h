@@ -98,6 +98,9 @@ class OsFiles : public Files {
  public:
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
                                                 std::string* error) override;
+  std::optional<std::vector<uint8_t>> ReadFilePart(std::string_view path, std::size_t max_bytes,
+                                                    bool from_end, uint64_t* whole_size,
+                                                    std::string* error) override;
   bool WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                  std::string* error) override;
   std::optional<FileTime> LastWriteTime(std::string_view path) override;
@@ -110,6 +113,9 @@ class OsFiles : public Files {
 
  private:
   std::string Resolve(std::string_view path) { return ResolvePath(path, &index_); }
+  std::optional<std::vector<uint8_t>> Read(std::string_view path, std::uintmax_t max_bytes,
+                                           bool from_end, uint64_t* whole_size,
+                                           std::string* error);
 
   FolderIndex index_;
 };
