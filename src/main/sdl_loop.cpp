@@ -77,32 +77,22 @@ void SdlLoop::Pass() {
     HandleEvent(e);
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) HandleEvent(e);
   }
-  AfterEvents(now_());
+  AfterEvents(now_(), Turn::WhenDue);
 }
 
 void SdlLoop::PassWithoutWaiting() {
   HandleEvents();
-  AfterEvents(now_());
+  AfterEvents(now_(), Turn::WhenDue);
 }
 
 void SdlLoop::StepTick(uint64_t now_ms) {
   HandleEvents();
-  touch_.Poll(now_ms, touch_events_);
-  DeliverTouch();
-  CheckQuitSignal();
-  session_.Tick(now_ms);
-  ApplyTextInput();
-  RenderIfNeeded();
+  AfterEvents(now_ms, Turn::Tick);
 }
 
 void SdlLoop::StepFrame(uint64_t now_ms) {
   HandleEvents();
-  touch_.Poll(now_ms, touch_events_);
-  DeliverTouch();
-  CheckQuitSignal();
-  session_.AfterEvents(now_ms);
-  ApplyTextInput();
-  RenderIfNeeded();
+  AfterEvents(now_ms, Turn::None);
 }
 
 void SdlLoop::HandleEvents() {
@@ -110,11 +100,15 @@ void SdlLoop::HandleEvents() {
   while (SDL_PollEvent(&e)) HandleEvent(e);
 }
 
-void SdlLoop::AfterEvents(uint64_t now_ms) {
+void SdlLoop::AfterEvents(uint64_t now_ms, Turn turn) {
   touch_.Poll(now_ms, touch_events_);
   DeliverTouch();
   CheckQuitSignal();
-  session_.Advance(now_ms);
+  switch (turn) {
+    case Turn::WhenDue: session_.Advance(now_ms); break;
+    case Turn::Tick: session_.Tick(now_ms); break;
+    case Turn::None: session_.AfterEvents(now_ms); break;
+  }
   ApplyTextInput();
   RenderIfNeeded();
   if (session_.ScreenshotDue()) SaveScreenshot();

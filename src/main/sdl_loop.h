@@ -76,8 +76,12 @@ class SdlLoop : public session::WindowControls {
  private:
   // Every event waiting, to the session.
   void HandleEvents();
-  // What follows the events: the session's turn, text input, the frame.
-  void AfterEvents(uint64_t now_ms);
+  // The session's turn after the events: the tick when it is due (the
+  // real clock), one tick now (a stepped clock), or none.
+  enum class Turn { WhenDue, Tick, None };
+  // What follows the events: the touches due, the session's turn, text
+  // input, the frame.
+  void AfterEvents(uint64_t now_ms, Turn turn);
   // Sleeps on the display's connection until it speaks or `wait_ms`
   // passed; true with the first event.
   bool WaitOnDisplay(SDL_Event& e, uint64_t wait_ms);
