@@ -61,6 +61,8 @@ if [[ -n ${LC_ALL:-} ]]; then export LANG=$LC_ALL; unset LC_ALL; fi
 export LC_NUMERIC=C
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/lib.sh
+source "$here/bench/lib.sh"
 runs=3 seconds=10 velmor="" renderer="" keep=0 player=nobody bench=""
 readonly peer_program=/usr/games/onscripter
 readonly font=/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
@@ -240,16 +242,6 @@ prepare_player() {
 give_player() { [[ -z $player_group ]] || chown -R "$player:$player_group" "$@"; }
 
 # --- Measuring ---
-
-# "RUN_NS SWITCHES" of a process: run time of all its threads in ns and
-# their context switches. Threads that end between the two readings take
-# their share with them; the engines keep theirs.
-usage_of() {
-  cat /proc/"$1"/task/*/schedstat /proc/"$1"/task/*/status 2>/dev/null |
-    awk 'NF == 3 && $1 ~ /^[0-9]+$/ { ns += $1 }
-         /^(nonvoluntary|voluntary)_ctxt_switches:/ { cs += $2 }
-         END { printf "%.0f %.0f\n", ns, cs }'
-}
 
 # The times a process's main thread (the loop) slept and was woken: its
 # voluntary context switches (being preempted is no wake-up).

@@ -27,6 +27,8 @@ set -euo pipefail
 export LC_NUMERIC=C
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/lib.sh
+source "$here/bench/lib.sh"
 velmor="" seconds=10 runs=3 renderer=""
 readonly line="あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ"
 while (($#)); do
@@ -38,11 +40,7 @@ while (($#)); do
     *) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 2 ;;
   esac
 done
-velmor=${velmor:-$(ls -t "$here"/build/*/src/velmor 2>/dev/null | head -n 1 || true)}
-[[ -x $velmor ]] || { echo "typing_cpu: no program (build velmor or give --velmor)" >&2; exit 2; }
-bin=$(dirname "$velmor")/..
-[[ -x $bin/tools/snxasm && -d $bin/demo/CG ]] ||
-  { echo "typing_cpu: no snxasm or demo data next to $velmor" >&2; exit 2; }
+find_velmor typing_cpu "$velmor"
 for tool in Xvfb xdotool; do
   command -v "$tool" > /dev/null || { echo "typing_cpu: $tool is not installed" >&2; exit 77; }
 done
@@ -73,25 +71,7 @@ EOF
 { printf 'Brannic\0\x64\x01\x10\x00'; head -c 1076 /dev/zero; } > "$work/slot/DATA00"
 
 # A private X server.
-for n in $(seq 191 230); do
-  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-  xserver=$!
-  export DISPLAY=:$n
-  sleep 1
-  kill -0 "$xserver" 2>/dev/null && break
-  xserver=""
-done
-[[ -n $xserver ]] || { echo "typing_cpu: could not start Xvfb" >&2; exit 2; }
-
-# "RUN_NS SWITCHES" of a process: run time of all its threads and their
-# context switches.
-usage_of() {
-  cat /proc/"$1"/task/*/schedstat /proc/"$1"/task/*/status 2>/dev/null |
-    awk 'NF == 3 && $1 ~ /^[0-9]+$/ { ns += $1 }
-         /^(nonvoluntary|voluntary)_ctxt_switches:/ { cs += $2 }
-         END { printf "%.0f %.0f\n", ns, cs }'
-}
+start_xvfb typing_cpu 191 230
 
 # "0 SLEEPS" of a process's threads (of the one thread PID/TID when given
 # so): the times they went to sleep and were woken (voluntary context
