@@ -9,6 +9,7 @@ set(VELMOR_WEB_DEMO "${PROJECT_SOURCE_DIR}/build/ci/demo" CACHE PATH
     "The demo's data folder, as a native build made it")
 set(VELMOR_WEB_FONT "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf" CACHE FILEPATH
     "The game's face (the one the headless front end draws with)")
+option(VELMOR_WEB_FACE_CUT "Pack the face cut down to what the game can show (scripts/web-face)" ON)
 list(PREPEND CMAKE_PREFIX_PATH "${VELMOR_WEB_DEPS}/prefix")
 list(PREPEND CMAKE_FIND_ROOT_PATH "${VELMOR_WEB_DEPS}/prefix")
 
@@ -42,5 +43,20 @@ add_library(PkgConfig::IMGUI ALIAS imgui_web)
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 
+# The face the page packs: cut down to the game's characters by
+# scripts/web-face (a third of the download), or the whole face.
+if(VELMOR_WEB_FACE_CUT)
+  set(VELMOR_WEB_FACE "${CMAKE_BINARY_DIR}/web-face/velmor-gothic.ttf")
+  add_custom_command(OUTPUT "${VELMOR_WEB_FACE}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/web-face"
+    COMMAND "${PROJECT_SOURCE_DIR}/scripts/web-face" "${VELMOR_WEB_FONT}" "${VELMOR_WEB_FACE}"
+    DEPENDS "${VELMOR_WEB_FONT}" "${PROJECT_SOURCE_DIR}/scripts/web-face"
+    COMMENT "Cutting the face down to the game's characters")
+else()
+  set(VELMOR_WEB_FACE "${VELMOR_WEB_FONT}")
+endif()
+add_custom_target(web_face DEPENDS "${VELMOR_WEB_FACE}")
+
 add_subdirectory(src)
 # The demo game's data is taken from a native build (scripts/web copies it).
+

@@ -112,7 +112,11 @@
         say(testMode ? 'test' : 'クリックで音が出ます。 Click or press a key to start the sound.');
         window.velmorReady = true;
         // When the first frame is on the screen (for bench/web_budgets.mjs).
-        requestAnimationFrame(() => { window.velmorFirstFrameMs = performance.now(); });
+        requestAnimationFrame(() => {
+          window.velmorFirstFrameMs = performance.now();
+          // MIDI's synthesiser and SoundFont come after the first picture.
+          if (!testMode && window.velmorMidi) velmorMidi.allow();
+        });
       },
       onGameEnded: () => {
         persist(cfg);
@@ -289,6 +293,7 @@
   window.addEventListener('pointerdown', gestured);
   window.addEventListener('keydown', gestured);
 
+  if (window.velmorMidi) velmorMidi.onProblem = say;
   if (testMode) document.body.classList.add('test');
   fit();
   start(null);

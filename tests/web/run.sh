@@ -4,10 +4,12 @@
 # the same game as the headless run (same_game.sh), the name panels typed
 # through the browser's input method the same too, then the player's
 # storage, slot files in and out, and a folder that is not the game
-# (storage.mjs), and the touch gestures (touch.mjs).
+# (storage.mjs), the touch gestures (touch.mjs), and MIDI from the page's
+# synthesiser (midi.mjs).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/same_game.sh" "$1" "$2" "$3/same-game"
 "$here/same_game.sh" "$1" "$2" "$3/name-input" "$here/name_input.txt"
 timeout -s KILL 300 node "$here/storage.mjs" "$2" "$3/same-game/headless/slots/DATA01" "$3/storage"
 timeout -s KILL 300 node "$here/touch.mjs" "$2"
+timeout -s KILL 300 node "$here/midi.mjs" "$2" "$3/same-game/headless/slots/DATA01"

@@ -40,8 +40,8 @@ namespace velmor::main {
 struct WebOptions {
   bool test = false;                   // stepped by the page on a virtual clock
   std::string data = "/velmor/demo";   // the data folder, in the page's files
-  std::string font = "/velmor/font/ipag.ttf";
-  std::string soundfont;               // none yet: MIDI is silent in the page
+  std::string font = "/velmor/font/velmor-gothic.ttf";
+  std::string soundfont;               // the page fetches its own (web/velmor-midi.js)
   std::string home = "/velmor/home";   // the player's storage: slots, settings, read text
   Size window{1024, 768};              // the canvas's own pixels (the page scales it)
 };

@@ -76,13 +76,6 @@ const Fluid* LoadFluid(std::string* why) {
   return loaded ? &fluid : nullptr;
 }
 
-// Voices at once: as many as the larger of the two sound modules the game
-// was written for had.
-constexpr int kPolyphony = 64;
-// The synthesiser's loudness: the level MIDI has always sounded at beside
-// the WAVE pieces.
-constexpr double kGain = 1.2;
-
 std::vector<std::string> Split(const std::string& list) {
   std::vector<std::string> out;
   std::size_t from = 0;
@@ -344,20 +337,10 @@ void MidiSynth::Render(int16_t* out, int frames) {
     loaded_.fluid->write_s16(loaded_.synth, frames, out, 0, 2, out, 1, 2);
     return;
   }
-  // Other outputs: the synthesiser's left and right go to the first two
-  // channels (both into one for mono).
   std::vector<int16_t>& lr = scratch_;
   lr.resize(static_cast<std::size_t>(frames) * 2);
   loaded_.fluid->write_s16(loaded_.synth, frames, lr.data(), 0, 2, lr.data(), 1, 2);
-  for (int f = 0; f < frames; ++f) {
-    int16_t* frame = out + static_cast<std::ptrdiff_t>(f) * channels;
-    if (channels == 1) {
-      frame[0] = static_cast<int16_t>((lr[2 * f] + lr[2 * f + 1]) / 2);
-    } else {
-      frame[0] = lr[2 * f];
-      frame[1] = lr[2 * f + 1];
-    }
-  }
+  FoldStereo(lr.data(), out, frames);
 }
 
 }  // namespace velmor::platform::sdl

@@ -42,6 +42,13 @@ class MidiSynth {
 
   enum class State { Loading, Ready, Failed };
 
+  // Voices at once: as many as the larger of the two sound modules the game
+  // was written for had.
+  static constexpr int kPolyphony = 64;
+  // The synthesiser's loudness: the level MIDI has always sounded at beside
+  // the WAVE pieces.
+  static constexpr double kGain = 1.2;
+
   // Starts loading `soundfonts` (files separated by ";") for the output
   // `device`, at `rate` frames a second, `channels` interleaved 16-bit
   // channels. Players change with that device's audio lock held.
@@ -74,7 +81,6 @@ class MidiSynth {
   void Halt();
   // The piece is gone (the player let go of the file).
   void Unload();
-  bool Loaded() const { return player_ != nullptr; }
 
   // Writes `frames` frames of the output's channels to `out`: the
   // synthesiser while a piece sounds, silence otherwise. Runs on the audio
@@ -86,6 +92,9 @@ class MidiSynth {
   bool Silent() const;
 
  private:
+  // The synthesiser's stereo frames `lr` into the output's channels: left
+  // and right go to the first two (both into one for mono).
+  void FoldStereo(const int16_t* lr, int16_t* out, int frames) const;
   struct Built {
     std::string soundfonts;
     const Fluid* fluid = nullptr;  // the synthesiser library's functions
