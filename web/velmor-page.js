@@ -18,6 +18,7 @@
   let game = null;         // the running module
   let syncing = false;     // a write to IndexedDB under way
   let syncAgain = false;
+  let storeRefused = false; // the last copy to IndexedDB was refused
   let failed = false;      // the line says why the game could not start
 
   function say(text) { line.textContent = text; }
@@ -45,15 +46,41 @@
     }
   }
 
+  // A copy the browser aborts for want of room never reports back (the
+  // storage's abort is not an error to emscripten's IDBFS, which waits on):
+  // Mended: a copy not done within this time counts as refused, so that
+  // the copies go on being tried instead of stopping for the session.
+  const kStoreTimeoutMs = 5000;
+  let storeGeneration = 0;
+
+  function stored(M, err) {
+    syncing = false;
+    // What could not be stored stays in the game's memory and is tried
+    // again every second (and can be exported meanwhile). IndexedDB writes
+    // the copy in one transaction: refused, it leaves the old files whole.
+    if (err) {
+      storeRefused = true;
+      say('保存できません: ブラウザの保存領域が使えないか一杯です。 Cannot store saves: the browser refused its storage (' + err + '); they are kept in this tab and tried again every second; export them to be safe.');
+    } else if (storeRefused) {
+      storeRefused = false;
+      say('保存できました。 Saves stored again.');
+    }
+    if (syncAgain) { syncAgain = false; persist(M); }
+  }
+
   function persist(M) {
     if (testMode || !M) return;
     if (syncing) { syncAgain = true; return; }
     syncing = true;
-    M.FS.syncfs(false, (err) => {
-      syncing = false;
-      if (err) say('保存できません: ブラウザの保存領域が使えないか一杯です。 Cannot store saves: the browser refused its storage (' + err + ').');
-      if (syncAgain) { syncAgain = false; persist(M); }
-    });
+    const generation = ++storeGeneration;
+    const finish = (err) => {
+      if (generation !== storeGeneration) return;  // already counted as refused
+      ++storeGeneration;
+      clearTimeout(watchdog);
+      stored(M, err);
+    };
+    const watchdog = setTimeout(() => finish('no answer: its quota may be full'), kStoreTimeoutMs);
+    M.FS.syncfs(false, finish);
   }
 
   function mountStorage(M) {
@@ -69,15 +96,14 @@
   }
 
   // --- The player's own game folder -------------------------------------
-  // Names keep the letter case they came with; the game finds its files
-  // whatever their case.
-  async function writeOwnFiles(M, files) {
-    for (const f of files) {
-      const rel = (f.webkitRelativePath || f.name).split('/');
-      if (rel.length > 1) rel.shift();  // the folder the player chose
-      const path = OWN + '/' + rel.join('/');
+  // The files come as web/velmor-files.js gathered them, with their paths in
+  // the game's folder; names keep the letter case they came with (the game
+  // finds its files whatever their case).
+  async function writeOwnFiles(M, own) {
+    for (const e of own.entries) {
+      const path = OWN + '/' + e.path;
       mkdirs(M.FS, path.substring(0, path.lastIndexOf('/')));
-      M.FS.writeFile(path, new Uint8Array(await f.arrayBuffer()));
+      M.FS.writeFile(path, await e.read());
     }
   }
 
@@ -101,7 +127,7 @@
         if (ownFiles) {
           cfg.addRunDependency('own-files');
           writeOwnFiles(cfg, ownFiles).then(() => cfg.removeRunDependency('own-files'),
-            (e) => { say('フォルダを読めません。 The folder cannot be read: ' + e); });
+            (e) => { failed = true; say('フォルダを読めません。 The folder cannot be read: ' + (e.message || e)); });
         }
       }],
       print: (t) => console.log(t),
@@ -261,18 +287,54 @@
         (refused.length ? ' Not slot files (DATA00…DATAFF, 1,088 bytes): ' + refused.join(', ') : ''));
   }
 
-  document.getElementById('own').onclick = () => document.getElementById('own-files').click();
-  document.getElementById('own-files').onchange = (e) => {
-    const files = Array.from(e.target.files);
-    if (!files.length) return;
-    game = null;  // its loop stops at its next pass
+  // The game playing so far keeps what it stored, then lets go of the
+  // window, its sound and the page's events.
+  function closeGame(M) {
+    return new Promise((done) => {
+      if (!M) { done(); return; }
+      const close = () => { try { M._velmor_close(); } catch (e) { console.warn(e); } done(); };
+      if (testMode) close(); else M.FS.syncfs(false, close);
+    });
+  }
+
+  // The folder picker where the browser has one; else a file picker that
+  // takes the folder's files or a .zip of the folder; and anything dropped
+  // on the page.
+  async function playOwn(gathering) {
+    let own;
+    try {
+      own = await gathering;
+    } catch (e) {
+      say(e.message || String(e));
+      return;
+    }
+    if (!own.entries.length) { say('ファイルがありません。 No files came with it.'); return; }
+    await closeGame(game);
+    game = null;
     failed = false;
     window.velmorReady = false;
     window.velmorFailed = undefined;
     freshCanvas();
     say('読み込み中… Reading your folder…');
-    start(files);
-  };
+    await start(own);
+    if (own.note && !failed) say(own.note);
+  }
+  const folderInput = document.getElementById('own-files');
+  const filesInput = document.getElementById('own-flat');
+  document.getElementById('own').onclick = () =>
+    (velmorFiles.canPickFolders() ? folderInput : filesInput).click();
+  for (const input of [folderInput, filesInput]) {
+    input.onchange = (e) => {
+      const files = Array.from(e.target.files);
+      e.target.value = '';
+      if (files.length) playOwn(velmorFiles.fromPicked(files));
+    };
+  }
+  window.addEventListener('dragover', (e) => { e.preventDefault(); });
+  window.addEventListener('drop', (e) => {
+    e.preventDefault();
+    playOwn(velmorFiles.fromDrop(e.dataTransfer));
+  });
   document.getElementById('export').onclick = exportSaves;
   document.getElementById('import').onclick = () => document.getElementById('import-files').click();
   document.getElementById('import-files').onchange = (e) => importSaves(Array.from(e.target.files));

@@ -1,6 +1,7 @@
 // The page keeps the player's slots across a reload, moves them in and out
 // as the original's files byte for byte, refuses what is not a slot file by
-// name, and says in one line why a folder that is not the game's cannot be
+// name, keeps a slot the browser's full quota refused and stores it later,
+// and says in one line why a folder that is not the game's cannot be
 // played.
 //
 //   node storage.mjs SITE_DIR SLOT_FILE SCRATCH_DIR
@@ -72,6 +73,35 @@ async function main() {
     try { exported = await readFile(join(scratch, 'out', 'DATA03')); } catch { /* not there */ }
     check('the slot outlives a reload and comes out byte for byte',
       exported !== null && Buffer.compare(exported, slot) === 0);
+
+    // Storage the browser refuses: the page says so, keeps the slot in the
+    // tab, and stores it once the browser takes it again. (The browser
+    // keeps an origin's quota from its storage's first use: a fresh
+    // context is put under the quota before the page first stores.)
+    const tight = await (await browser.newContext({ acceptDownloads: true })).newPage();
+    const cdp = await tight.context().newCDPSession(tight);
+    const origin = new URL(url).origin;
+    await cdp.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: 1 });
+    await tight.goto(url);
+    await started(tight);
+    const slot5 = Buffer.from(slot);
+    slot5[20] ^= 1;
+    await tight.setInputFiles('#import-files', { name: 'DATA05', mimeType: 'application/octet-stream', buffer: slot5 });
+    await tight.waitForFunction(() => document.getElementById('line').textContent.includes('Cannot store saves'),
+      null, { timeout: 15000 }).catch(() => {});
+    const refused = await line(tight);
+    check('a refused quota is said in one line', refused.includes('Cannot store saves'), refused);
+    await cdp.send('Storage.overrideQuotaForOrigin', { origin });
+    await tight.waitForFunction(() => document.getElementById('line').textContent.includes('stored again'),
+      null, { timeout: 15000 }).catch(() => {});
+    const again = await line(tight);
+    await tight.reload();
+    await started(tight);
+    await exportSlots(tight, join(scratch, 'out-after-quota'));
+    let kept = null;
+    try { kept = await readFile(join(scratch, 'out-after-quota', 'DATA05')); } catch { /* not there */ }
+    check('the slot kept in the tab is stored once the browser takes it again',
+      again.includes('stored again') && kept !== null && Buffer.compare(kept, slot5) === 0, again);
 
     await page.setInputFiles('#own-files', join(scratch, 'not-a-game'));
     await page.waitForFunction(() => window.velmorFailed !== undefined, null, { timeout: 60000 });

@@ -49,6 +49,18 @@ EMSCRIPTEN_KEEPALIVE int velmor_pass() {
   }
 }
 
+// The page plays another folder: this game lets go of its window, its
+// sound and the page's events (SDL's end), so that only the new one hears
+// the player.
+EMSCRIPTEN_KEEPALIVE void velmor_close() {
+  velmor::main::WebGame* going = std::exchange(game, nullptr);
+  try {
+    delete going;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velmor: %s\n", e.what());
+  }
+}
+
 EMSCRIPTEN_KEEPALIVE int velmor_ticks() { return game ? static_cast<int>(game->ticks()) : 0; }
 EMSCRIPTEN_KEEPALIVE int velmor_ended() { return game && game->ended() ? 1 : 0; }
 // The page's text field (web/velmor-page.js).
