@@ -65,18 +65,39 @@
       storeRefused = false;
       say('保存できました。 Saves stored again.');
     }
-    if (syncAgain) { syncAgain = false; persist(M); }
+    if (syncAgain) { syncAgain = false; persist(M, true); }
   }
 
-  function persist(M) {
+  // What the home folder holds (names, sizes, times): the copy to IndexedDB
+  // runs only when it changed (or the last one was refused).
+  let storedSignature = '';
+  function homeSignature(M) {
+    const parts = [];
+    const walk = (dir) => {
+      for (const name of M.FS.readdir(dir)) {
+        if (name === '.' || name === '..') continue;
+        const path = dir + '/' + name;
+        const st = M.FS.stat(path);
+        if (M.FS.isDir(st.mode)) walk(path);
+        else parts.push(path + ':' + st.size + ':' + st.mtime.getTime());
+      }
+    };
+    try { walk(HOME); } catch (e) { return String(Math.random()); }
+    return parts.join('|');
+  }
+
+  function persist(M, always = false) {
     if (testMode || !M) return;
     if (syncing) { syncAgain = true; return; }
+    const signature = homeSignature(M);
+    if (!always && !storeRefused && signature === storedSignature) return;
     syncing = true;
     const generation = ++storeGeneration;
     const finish = (err) => {
       if (generation !== storeGeneration) return;  // already counted as refused
       ++storeGeneration;
       clearTimeout(watchdog);
+      if (!err) storedSignature = signature;
       stored(M, err);
     };
     const watchdog = setTimeout(() => finish('no answer: its quota may be full'), kStoreTimeoutMs);

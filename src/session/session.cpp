@@ -60,7 +60,7 @@ uint64_t Session::WaitMs(uint64_t now_ms) {
     // repeating piece of music needs its next start): no wake-ups for
     // nothing. An open panel still needs its caret drawn.
     if (std::optional<uint32_t> rest = game_.IdleFor()) {
-      const uint64_t most = !UiActive()                          ? kRestMs
+      const uint64_t most = !UiActive()                          ? longest_rest_ms_
                             : views_ != nullptr && views_->TextActive() ? kCaretFrameMs
                                                                         : kIdleUiFrameMs;
       wait = std::max(wait, std::min<uint64_t>(*rest, most));

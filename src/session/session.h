@@ -85,6 +85,9 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   // --- What the front end plugs in (all optional) ---
+  // A front end that runs a pass at once for every event (the page does)
+  // may rest longer at a click wait than kRestMs.
+  void SetLongestRest(uint64_t ms) { longest_rest_ms_ = ms; }
   void SetViews(Views* views) { views_ = views; }
   void SetWindowControls(WindowControls* window) { window_ = window; }
   void SetReaderSettingsFile(app::ReaderSettingsFile* file) { settings_file_ = file; }
@@ -221,6 +224,7 @@ class Session {
   uint64_t ticks_ = 0;
   TickScheduler scheduler_{0};
   bool resting_ = false;
+  uint64_t longest_rest_ms_ = kRestMs;
   bool redraw_ = false;
 
   std::vector<menus::PanelAction> pending_;  // from keys, run after the events

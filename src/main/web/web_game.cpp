@@ -96,6 +96,9 @@ bool WebGame::Start(std::string* why) {
       app::Platform{files_, window_, boxes_, *media_, font_, clock}, start);
   session_ = std::make_unique<session::Session>(*form_, boxes_);
   session_->SetLabelAssembler(language::AssembleLabels);
+  // The page runs a pass at once for every event: at a click wait one pass
+  // a second is enough (the page waits no longer than that).
+  session_->SetLongestRest(1000);
   session_->tell = [](const std::string& line) { std::fprintf(stderr, "velmor: %s\n", line.c_str()); };
   if (!options_.test) KeepReaderSettings();
   loop_ = std::make_unique<SdlLoop>(window_, *ui_, *session_);
