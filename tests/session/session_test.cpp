@@ -431,6 +431,8 @@ TEST(Time, AtAClickWaitTheFrontEndRestsAndWhileTypingItKeepsTheTicks) {
   ASSERT_EQ(r.f().scn.MainProc, scenario::WaitHandler::WaitClick);
   r.s().TakeRedraw();
   EXPECT_EQ(r.s().WaitMs(1000), Session::kRestMs);
+  r.s().SetLongestRest(1000);  // a front end that wakes for every event
+  EXPECT_EQ(r.s().WaitMs(1000), 1000u);
   r.Show(r.p().ConfigPanel);  // an open panel still wants its frames now and then
   EXPECT_EQ(r.s().WaitMs(1000), Session::kIdleUiFrameMs);
   r.s().ShowNotice("saved");  // and a notice goes on time
