@@ -10,6 +10,7 @@
 import { readFile } from 'node:fs/promises';
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
+import { check, failed, started } from './checks.mjs';
 
 const [site, slotFile] = process.argv.slice(2);
 if (!site || !slotFile) {
@@ -18,17 +19,6 @@ if (!site || !slotFile) {
 }
 const kSoundSourceOffset = 11;
 const kMidiSc55 = 2;
-
-let failures = 0;
-function check(what, ok, detail = '') {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}${detail ? ' (' + detail + ')' : ''}`);
-  if (!ok) failures++;
-}
-
-async function started(page) {
-  await page.waitForFunction(() => window.velmorReady === true || window.velmorFailed !== undefined,
-    null, { timeout: 60000 });
-}
 
 // Slot 0 with MIDI chosen, brought in as the player would (the page's
 // import), kept across the reload that starts the game with it.
@@ -85,7 +75,7 @@ async function main() {
     await browser.close();
     server.close();
   }
-  process.exit(failures ? 1 : 0);
+  process.exit(failed() ? 1 : 0);
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });

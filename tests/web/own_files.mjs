@@ -9,17 +9,12 @@ import { join, relative } from 'node:path';
 import { deflateRawSync, crc32 } from 'node:zlib';
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
+import { check, failed } from './checks.mjs';
 
 const [site, demo] = process.argv.slice(2);
 if (!site || !demo) {
   console.error('usage: node own_files.mjs SITE_DIR DEMO_DIR');
   process.exit(2);
-}
-
-let failures = 0;
-function check(what, ok, detail = '') {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}${detail ? ' (' + detail + ')' : ''}`);
-  if (!ok) failures++;
 }
 
 async function filesUnder(dir) {
@@ -126,7 +121,7 @@ async function main() {
     await browser.close();
     server.close();
   }
-  process.exit(failures ? 1 : 0);
+  process.exit(failed() ? 1 : 0);
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });

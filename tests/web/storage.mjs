@@ -11,22 +11,12 @@ import { mkdir, readFile, writeFile, rm } from 'node:fs/promises';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
+import { check, failed, started } from './checks.mjs';
 
 const [site, slotFile, scratch] = process.argv.slice(2);
 if (!site || !slotFile || !scratch) {
   console.error('usage: node storage.mjs SITE_DIR SLOT_FILE SCRATCH_DIR');
   process.exit(2);
-}
-
-let failures = 0;
-function check(what, ok, detail = '') {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}${detail ? ' (' + detail + ')' : ''}`);
-  if (!ok) failures++;
-}
-
-async function started(page) {
-  await page.waitForFunction(() => window.velmorReady === true || window.velmorFailed !== undefined,
-    null, { timeout: 60000 });
 }
 
 const line = (page) => page.evaluate(() => document.getElementById('line').textContent);
@@ -111,7 +101,7 @@ async function main() {
     await browser.close();
     server.close();
   }
-  process.exit(failures ? 1 : 0);
+  process.exit(failed() ? 1 : 0);
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });

@@ -6,17 +6,12 @@
 //   node touch.mjs SITE_DIR
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
+import { check, failed } from './checks.mjs';
 
 const [site] = process.argv.slice(2);
 if (!site) {
   console.error('usage: node touch.mjs SITE_DIR');
   process.exit(2);
-}
-
-let failures = 0;
-function check(what, ok, detail) {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what} (${detail})`);
-  if (!ok) failures++;
 }
 
 async function main() {
@@ -66,7 +61,7 @@ async function main() {
     await browser.close();
     server.close();
   }
-  process.exit(failures ? 1 : 0);
+  process.exit(failed() ? 1 : 0);
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });
