@@ -9,6 +9,8 @@ set(VELMOR_WEB_DEMO "${PROJECT_SOURCE_DIR}/build/ci/demo" CACHE PATH
     "The demo's data folder, as a native build made it")
 set(VELMOR_WEB_FONT "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf" CACHE FILEPATH
     "The game's face (the one the headless front end draws with)")
+set(VELMOR_WEB_BITMAP_FONTS "/usr/share/fonts/X11/misc" CACHE PATH
+    "The folder of the 16-dot bitmap face (shnmk16b.pcf.gz, shnm8x16rb.pcf.gz)")
 list(PREPEND CMAKE_PREFIX_PATH "${VELMOR_WEB_DEPS}/prefix")
 list(PREPEND CMAKE_FIND_ROOT_PATH "${VELMOR_WEB_DEPS}/prefix")
 
