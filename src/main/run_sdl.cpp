@@ -22,11 +22,13 @@
 #include "platform/shared/compose_cache.h"
 #endif
 #include "platform/shared/environment.h"
+#include "platform/shared/bitmap_font_files.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/mapped_file.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/startup_heap.h"
 #include "platform/shared/ttf_font.h"
+#include "text/bitmap_face.h"
 #include "session/first_start.h"
 #include "session/session.h"
 #include "ui/first_start_texts.h"
@@ -306,7 +308,17 @@ int RunSdl(const CommandLine& cli) {
     std::fprintf(stderr, "velmor: cannot read the font %s\n", faces.gothic.c_str());
   pgothic.Map(faces.pgothic.c_str());
   ui::UiLayer ui(gothic.bytes(), pgothic.bytes());
-  return PlayFromWhereTheDataIs(cli, Services{window, ui, font, files, media}, since_start,
+  // The 16-pixel text from the 16-dot bitmap face, when the system has it.
+  text::BitmapFace face(font);
+  std::string no_bitmaps;
+  std::optional<platform::BitmapFonts> bitmaps =
+      platform::LoadBitmapFonts(files, BitmapFontFoldersHere(), &no_bitmaps);
+  if (bitmaps)
+    face.SetBitmaps(std::move(bitmaps->full_width), std::move(bitmaps->half_width), &no_bitmaps);
+  if (!face.has_bitmaps())
+    std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",
+                 no_bitmaps.c_str());
+  return PlayFromWhereTheDataIs(cli, Services{window, ui, face, files, media}, since_start,
                                 startup_heap);
 }
 
