@@ -84,40 +84,45 @@ FormatResult<std::vector<PcfGlyph>> ReadMetrics(std::span<const uint8_t> bytes, 
   return glyphs;
 }
 
-// The ink of each glyph from the bitmaps table.
+// The bits of every glyph from the bitmaps table, in one order: bytes as
+// they stand left to right, the leftmost pixel in the highest bit.
 std::optional<FormatFault> ReadBitmaps(std::span<const uint8_t> bytes, const Entry& e,
-                                       std::vector<PcfGlyph>& glyphs) {
+                                       PcfFont& font) {
   Table t(bytes, e);
+  std::vector<PcfGlyph>& glyphs = font.glyphs;
   const uint32_t count = t.U32();
   if (!t.ok() || count != glyphs.size())
     return Fault("damaged PCF font: " + std::to_string(count) + " bitmaps for " +
                  std::to_string(glyphs.size()) + " glyphs");
   if (t.remaining() < count * 4u + 16u) return Fault("damaged PCF font: the bitmaps are cut short");
-  std::vector<uint32_t> offsets(count);
-  for (uint32_t& o : offsets) o = t.U32();
+  for (PcfGlyph& g : glyphs) g.offset = t.U32();
   uint32_t sizes[4];
   for (uint32_t& s : sizes) s = t.U32();
   const uint32_t format = t.format();
   const std::span<const uint8_t> data = t.Bytes(sizes[format & 3]);
   if (!t.ok()) return Fault("damaged PCF font: the bitmaps are cut short");
   const uint32_t pad = RowPad(format), unit = ScanUnit(format);
-  // Bytes whose order differs from the bits' are swapped within each unit.
-  const bool swap = BigEndian(format) != MostSignificantBitFirst(format) && unit > 1;
-  for (uint32_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < glyphs.size(); ++i) {
     PcfGlyph& g = glyphs[i];
-    const uint32_t stride = (static_cast<uint32_t>(g.width) + pad * 8 - 1) / (pad * 8) * pad;
-    const uint64_t end = uint64_t{offsets[i]} + uint64_t{stride} * static_cast<uint32_t>(g.height());
-    if (end > data.size()) return Fault("damaged PCF font: glyph " + std::to_string(i) + "'s bitmap lies outside the table");
-    g.ink.assign(static_cast<std::size_t>(g.width) * g.height(), 0);
-    for (int y = 0; y < g.height(); ++y)
-      for (int x = 0; x < g.width; ++x) {
-        uint32_t byte = static_cast<uint32_t>(x) / 8;
-        if (swap) byte = byte / unit * unit + (unit - 1 - byte % unit);
-        const uint8_t b = data[offsets[i] + static_cast<uint32_t>(y) * stride + byte];
-        const int bit = MostSignificantBitFirst(format) ? 7 - x % 8 : x % 8;
-        g.ink[static_cast<std::size_t>(y) * g.width + x] = (b >> bit) & 1;
-      }
+    g.stride = (static_cast<uint32_t>(g.width) + pad * 8 - 1) / (pad * 8) * pad;
+    if (uint64_t{g.offset} + uint64_t{g.stride} * static_cast<uint32_t>(g.height()) > data.size())
+      return Fault("damaged PCF font: glyph " + std::to_string(i) +
+                   "'s bitmap lies outside the table");
   }
+  font.bits.assign(data.begin(), data.end());
+  // Bytes whose order differs from the bits' are swapped within each unit,
+  // over the whole table as the X server does.
+  if (BigEndian(format) != MostSignificantBitFirst(format) && unit > 1)
+    for (std::size_t at = 0; at + unit <= font.bits.size(); at += unit)
+      std::reverse(font.bits.begin() + static_cast<std::ptrdiff_t>(at),
+                   font.bits.begin() + static_cast<std::ptrdiff_t>(at + unit));
+  if (!MostSignificantBitFirst(format))
+    for (uint8_t& b : font.bits) {
+      uint8_t r = 0;
+      for (int bit = 0; bit < 8; ++bit)
+        r = static_cast<uint8_t>(r | (((b >> bit) & 1) << (7 - bit)));
+      b = r;
+    }
   return std::nullopt;
 }
 
@@ -183,7 +188,7 @@ FormatResult<PcfFont> ParsePcf(std::span<const uint8_t> bytes) {
   FormatResult<std::vector<PcfGlyph>> glyphs = ReadMetrics(bytes, *metrics);
   if (!glyphs) return glyphs.fault();
   font.glyphs = std::move(*glyphs);
-  if (std::optional<FormatFault> f = ReadBitmaps(bytes, *bitmaps, font.glyphs)) return *f;
+  if (std::optional<FormatFault> f = ReadBitmaps(bytes, *bitmaps, font)) return *f;
   if (std::optional<FormatFault> f = ReadEncodings(bytes, *encodings, font)) return *f;
   return font;
 }

@@ -232,6 +232,9 @@ int PlayFromWhereTheDataIs(const CommandLine& cli, const Services& s, const Cloc
 struct FoundFont {
   platform::FontFaces faces;
   std::unique_ptr<platform::TtfFont> font;
+  // The 16-dot bitmap face, or why there is none.
+  std::optional<platform::BitmapFonts> bitmaps;
+  std::string no_bitmaps;
 };
 
 platform::sdl::RendererChoice RendererOf(const std::string& name) {
@@ -256,12 +259,17 @@ int RunSdl(const CommandLine& cli) {
   // The X input method's compose table, read once a day, not at every start.
   platform::UseComposeCache();
 #endif
-  // The font is looked for and opened while SDL starts.
-  std::future<FoundFont> found = std::async(std::launch::async, [&cli] {
+  // The font is looked for and opened while SDL starts, and the bitmap
+  // face read.
+  std::future<FoundFont> found = std::async(std::launch::async, [&cli,
+                                                                 folders = BitmapFontFoldersHere()] {
     std::string why;
     auto faces = platform::FindFontFaces(cli.font, &why);
-    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr};
-    return FoundFont{*faces, std::make_unique<platform::TtfFont>(faces->gothic)};
+    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr, std::nullopt, ""};
+    FoundFont out{*faces, std::make_unique<platform::TtfFont>(faces->gothic), std::nullopt, ""};
+    platform::OsFiles bitmap_files;
+    out.bitmaps = platform::LoadBitmapFonts(bitmap_files, folders, &out.no_bitmaps);
+    return out;
   });
   // The sound starts first: its SoundFont loads while the display starts,
   // the window opens and the start-up pictures load.
@@ -310,10 +318,8 @@ int RunSdl(const CommandLine& cli) {
   ui::UiLayer ui(gothic.bytes(), pgothic.bytes());
   // The 16-pixel text from the 16-dot bitmap face, when the system has it.
   text::BitmapFace face(font);
-  std::string no_bitmaps;
-  std::optional<platform::BitmapFonts> bitmaps =
-      platform::LoadBitmapFonts(files, BitmapFontFoldersHere(), &no_bitmaps);
-  if (bitmaps)
+  std::string& no_bitmaps = found_font.no_bitmaps;
+  if (std::optional<platform::BitmapFonts>& bitmaps = found_font.bitmaps)
     face.SetBitmaps(std::move(bitmaps->full_width), std::move(bitmaps->half_width), &no_bitmaps);
   if (!face.has_bitmaps())
     std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",

@@ -22,7 +22,8 @@ bool BitmapFace::SetBitmaps(formats::PcfFont full_width, formats::PcfFont half_w
   for (const formats::PcfFont* f : {&full_width, &half_width}) {
     if (f->ascent + f->descent != kCharHeight) {
       if (why)
-        *why = "the bitmap face's characters are " + std::to_string(f->ascent + f->descent) + " dots high, not " +
+        *why = "the bitmap face's characters are " + std::to_string(f->ascent + f->descent) +
+               " dots high, not " +
                std::to_string(kCharHeight);
       return false;
     }
@@ -33,25 +34,25 @@ bool BitmapFace::SetBitmaps(formats::PcfFont full_width, formats::PcfFont half_w
 }
 
 const formats::PcfGlyph* BitmapFace::GlyphOf(const uint8_t* ch, int length,
-                                             int32_t* ascent) const {
+                                             const formats::PcfFont** font) const {
   if (length == 2) {
     const uint16_t jis = SjisToJis(ch[0], ch[1]);
-    *ascent = full_->ascent;
+    *font = &*full_;
     return jis == 0 ? nullptr : full_->Find(jis);
   }
   // Control codes stay empty cells, as in the outline face; the bytes
   // Shift-JIS leaves undefined are the outline face's to decide.
   const uint8_t b = ch[0];
   if (b < 0x20 || b == 0x7F || (b >= 0x80 && b <= 0xA0) || b >= 0xE0) return nullptr;
-  *ascent = half_->ascent;
+  *font = &*half_;
   return half_->Find(b);
 }
 
 int32_t BitmapFace::DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, int length,
                              const platform::TextStyle& style) {
-  int32_t ascent = 0;
+  const formats::PcfFont* font = nullptr;
   const formats::PcfGlyph* g = using_bitmaps() && style.CharHeight() == kCharHeight
-                                   ? GlyphOf(ch, length, &ascent)
+                                   ? GlyphOf(ch, length, &font)
                                    : nullptr;
   if (g == nullptr) return outline_.DrawChar(dst, x, y, ch, length, style);
   const int32_t cell_width = CellWidth(length, style);
@@ -59,14 +60,14 @@ int32_t BitmapFace::DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* c
   FillRect(dst, cell, kWhite);
   // The glyph's rows from the font's top, its columns from the pen; ink
   // outside the cell is cut off.
-  const int32_t top = y + ascent - g->ascent, left = x + g->left;
+  const int32_t top = y + font->ascent - g->ascent, left = x + g->left;
   for (int32_t gy = 0; gy < g->height(); ++gy) {
     const int32_t py = top + gy;
     if (py < cell.top || py >= cell.bottom) continue;
     Color* row = dst.row(py);
     for (int32_t gx = 0; gx < g->width; ++gx) {
       const int32_t px = left + gx;
-      if (px >= cell.left && px < cell.right && g->Inked(gx, gy)) row[px] = style.color;
+      if (px >= cell.left && px < cell.right && font->Inked(*g, gx, gy)) row[px] = style.color;
     }
   }
   return cell_width;

@@ -45,8 +45,9 @@ class BitmapFace : public platform::Font {
                    const platform::TextStyle& style) override;
 
  private:
-  // The glyph the bitmaps have for the character, or null.
-  const formats::PcfGlyph* GlyphOf(const uint8_t* ch, int length, int32_t* ascent) const;
+  // The glyph the bitmaps have for the character (and its font), or null.
+  const formats::PcfGlyph* GlyphOf(const uint8_t* ch, int length,
+                                   const formats::PcfFont** font) const;
 
   platform::Font& outline_;
   std::optional<formats::PcfFont> full_, half_;

@@ -134,11 +134,11 @@ const std::vector<GlyphSpec> kGlyphs = {
     {1, 1, 0, 4, {"##."}},
 };
 
-std::vector<std::string> Rows(const formats::PcfGlyph& g) {
+std::vector<std::string> Rows(const PcfFont& font, const formats::PcfGlyph& g) {
   std::vector<std::string> rows;
   for (int y = 0; y < g.height(); ++y) {
     std::string r;
-    for (int x = 0; x < g.width; ++x) r += g.Inked(x, y) ? '#' : '.';
+    for (int x = 0; x < g.width; ++x) r += font.Inked(g, x, y) ? '#' : '.';
     rows.push_back(r);
   }
   return rows;
@@ -161,10 +161,10 @@ TEST(Pcf, ReadsTheGlyphsInEveryByteAndBitOrderPaddingAndMetricsForm) {
                       std::tuple(14, 2, 2u));
             const formats::PcfGlyph* a = font->Find(0x41);
             ASSERT_NE(a, nullptr);
-            EXPECT_EQ(Rows(*a), kGlyphs[0].rows);
+            EXPECT_EQ(Rows(*font, *a), kGlyphs[0].rows);
             EXPECT_EQ(std::tuple(a->left, a->advance, a->ascent, a->descent), std::tuple(0, 12, 2, 1));
             ASSERT_NE(font->Find(0x42), nullptr);
-            EXPECT_EQ(Rows(*font->Find(0x42)), kGlyphs[1].rows);
+            EXPECT_EQ(Rows(*font, *font->Find(0x42)), kGlyphs[1].rows);
             EXPECT_EQ(font->Find(0x42)->left, 1);
             // Outside the range, and a code in it without a glyph.
             for (uint16_t none : {0x40, 0x43, 0x45, 0x141}) EXPECT_EQ(font->Find(none), nullptr) << none;

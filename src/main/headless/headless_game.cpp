@@ -119,6 +119,7 @@ void HeadlessGame::Reset() {
   remake(answers_);
   remake(media_, files_);
   remake(clock_);
+  face_.UseBitmaps(true);  // the reader's default, as a new game starts with
   ended_ = false;
   script_line_ = 0;
   warnings_.clear();

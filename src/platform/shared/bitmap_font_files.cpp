@@ -81,8 +81,8 @@ std::optional<BitmapFonts> LoadBitmapFonts(Files& files, const std::vector<std::
       std::string error;
       std::optional<std::vector<uint8_t>> bytes = files.ReadFile(path, &error);
       if (bytes) bytes = Gunzip(*bytes, &error);
-      formats::FormatResult<formats::PcfFont> font =
-          bytes ? formats::ParsePcf(*bytes).Named(path) : formats::FormatResult<formats::PcfFont>(formats::FormatFault{path, error});
+      using Read = formats::FormatResult<formats::PcfFont>;
+      Read font = bytes ? formats::ParsePcf(*bytes).Named(path) : Read(formats::FormatFault{path, error});
       if (!font) {
         if (why) *why = font.fault().Text();
         return std::nullopt;
