@@ -127,11 +127,12 @@ program did. Includes the scenario assembler, disassembler and checker; the\n\
 small demo game (velmor --demo) is in velmor-data.")
 # The libraries the programs link, found by dpkg-shlibdeps; what they read
 # without linking it: the Japanese face, and for MIDI music (optional: WAVE
-# music and everything else play without it) the synthesiser and a SoundFont.
+# music and everything else play without it) the synthesiser and a SoundFont;
+# the 16-dot bitmap face (optional: the outline face stands in).
 set(CPACK_DEBIAN_VELMOR_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VELMOR_PACKAGE_DEPENDS
     "velmor-data (= ${PROJECT_VERSION}), fonts-ipafont-gothic | fonts-japanese-gothic")
-set(CPACK_DEBIAN_VELMOR_PACKAGE_RECOMMENDS "libfluidsynth3, timgm6mb-soundfont | sf2-soundfont")
+set(CPACK_DEBIAN_VELMOR_PACKAGE_RECOMMENDS "libfluidsynth3, timgm6mb-soundfont | sf2-soundfont, xfonts-shinonome")
 
 set(CPACK_DEBIAN_VELMOR-DATA_PACKAGE_NAME velmor-data)
 set(CPACK_DEBIAN_VELMOR-DATA_PACKAGE_ARCHITECTURE all)

@@ -10,6 +10,8 @@ set(VELMOR_WEB_DEMO "${PROJECT_SOURCE_DIR}/build/ci/demo" CACHE PATH
 set(VELMOR_WEB_FONT "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf" CACHE FILEPATH
     "The game's face (the one the headless front end draws with)")
 option(VELMOR_WEB_FACE_CUT "Pack the face cut down to what the game can show (scripts/web-face)" ON)
+set(VELMOR_WEB_BITMAP_FONTS "/usr/share/fonts/X11/misc" CACHE PATH
+    "The folder of the 16-dot bitmap face (shnmk16b.pcf.gz, shnm8x16rb.pcf.gz)")
 list(PREPEND CMAKE_PREFIX_PATH "${VELMOR_WEB_DEPS}/prefix")
 list(PREPEND CMAKE_FIND_ROOT_PATH "${VELMOR_WEB_DEPS}/prefix")
 

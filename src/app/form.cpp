@@ -139,6 +139,15 @@ void TForm1::ApplyReaderSettings(const ReaderSettings& settings) {
   platform.media.SetVolume(reader_settings_.music_volume);
   platform.window.SetSmoothScaling(reader_settings_.smooth_scaling);
   reader.SetAutoBaseMs(reader_settings_.auto_delay_ms);
+  reader.SetCtrlPassesWaits(reader_settings_.ctrl_passes_waits);
+  platform.font.UseBitmaps(reader_settings_.text_face == TextFace::Bitmap);
+  // The picture's size: the window is painted anew at the new one.
+  const bool fit = reader_settings_.picture_size == PictureSize::FitScreen;
+  platform.window.SetSharpScaling(fit);
+  if (fit != scaling.fit_screen()) {
+    scaling.SetFitScreen(fit);
+    invalid = true;
+  }
 }
 
 void TForm1::ReportError(const std::string& text) { errors.Show(text); }

@@ -172,6 +172,8 @@ void ReaderModes::BeforeStep() {
   // The skip key held by the player while the message types: not all of it
   // was seen.
   if (before_ == WaitHandler::TypeText && input_.sft == kSkipKey) skipped_ = true;
+  // The player's own Ctrl (nothing is lent between turns) at a click wait.
+  if (ctrl_passes_waits_ && input_.sft == kSkipKey && AtClickWait()) input_.clk = 1;
   if (mode_ == ReaderMode::SkipRead) Skip();
   if (mode_ == ReaderMode::Auto) {
     Auto();

@@ -107,6 +107,10 @@ class ReaderModes {
   // The base of auto mode's wait, in milliseconds (negative counts as 0).
   void SetAutoBaseMs(int32_t ms) { auto_base_ms_ = ms < 0 ? 0 : ms; }
   int32_t auto_base_ms() const { return auto_base_ms_; }
+  // Held Ctrl passes click and page waits too (a click each tick), as
+  // skipping does for read text; off, Ctrl passes only typing and
+  // transitions, as in the game.
+  void SetCtrlPassesWaits(bool on) { ctrl_passes_waits_ = on; }
   // What the window's corner says while a mode is on; empty when none is.
   std::string Indicator() const;
 
@@ -154,6 +158,7 @@ class ReaderModes {
   int32_t held_sft_ = 0;
   int32_t waited_ = 0;  // ticks at this click wait (auto)
   int32_t auto_base_ms_ = kAutoBaseMs;
+  bool ctrl_passes_waits_ = false;
   bool save_failed_ = false;
   bool cut_ = false;   // the file was longer than kMaxFileBytes
   bool told_ = false;  // the notice was taken

@@ -16,6 +16,9 @@ constexpr std::string_view kSection = "reader";
 constexpr std::string_view kVolumeKey = "music_volume";
 constexpr std::string_view kSmoothKey = "smooth_scaling";
 constexpr std::string_view kAutoDelayKey = "auto_delay_ms";
+constexpr std::string_view kPictureSizeKey = "picture_size";
+constexpr std::string_view kTextFaceKey = "text_face";
+constexpr std::string_view kCtrlKey = "ctrl_passes_waits";
 constexpr std::string_view kDebuggerSection = "debugger";
 constexpr std::string_view kWindowKey = "window";
 // Longer than any sound settings file: a file this long is something else.
@@ -55,10 +58,21 @@ std::optional<bool> ParseSwitch(std::string_view s) {
 // A known key's value into the settings; false when it is no value of its
 // kind.
 bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value) {
-  if (key == kSmoothKey) {
+  if (key == kSmoothKey || key == kCtrlKey) {
     std::optional<bool> on = ParseSwitch(value);
-    if (on) s.smooth_scaling = *on;
+    if (on) (key == kSmoothKey ? s.smooth_scaling : s.ctrl_passes_waits) = *on;
     return on.has_value();
+  }
+  const std::string v = Lower(value);
+  if (key == kPictureSizeKey) {
+    if (v != "game" && v != "fit") return false;
+    s.picture_size = v == "fit" ? PictureSize::FitScreen : PictureSize::Game;
+    return true;
+  }
+  if (key == kTextFaceKey) {
+    if (v != "bitmap" && v != "outline") return false;
+    s.text_face = v == "outline" ? TextFace::Outline : TextFace::Bitmap;
+    return true;
   }
   std::optional<int> n = ParseNumber(value);
   if (!n) return false;
@@ -68,7 +82,9 @@ bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value)
 
 bool IsKnown(const std::string& section, const std::string& key) {
   if (section == kDebuggerSection) return key == kWindowKey;
-  return section == kSection && (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey);
+  return section == kSection &&
+         (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey ||
+          key == kPictureSizeKey || key == kTextFaceKey || key == kCtrlKey);
 }
 
 // "LEFT TOP WIDTH HEIGHT", the size at least 1 by 1.
@@ -156,6 +172,11 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
       text += std::string(kVolumeKey) + "=" + std::to_string(s.music_volume) + "\n";
       text += std::string(kSmoothKey) + "=" + (s.smooth_scaling ? "1" : "0") + "\n";
       text += std::string(kAutoDelayKey) + "=" + std::to_string(s.auto_delay_ms) + "\n";
+      text += std::string(kPictureSizeKey) + "=" +
+              (s.picture_size == PictureSize::FitScreen ? "fit" : "game") + "\n";
+      text += std::string(kTextFaceKey) + "=" +
+              (s.text_face == TextFace::Outline ? "outline" : "bitmap") + "\n";
+      text += std::string(kCtrlKey) + "=" + (s.ctrl_passes_waits ? "1" : "0") + "\n";
     }
     if (section == kDebuggerSection && s.debugger_window) {
       const Rect& w = *s.debugger_window;
@@ -166,6 +187,21 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
       if (o.section == section) text += o.key + "=" + o.value + "\n";
   }
   return text;
+}
+
+bool SetReaderSetting(ReaderSettings& settings, std::string_view key, std::string_view value,
+                      std::string* error) {
+  const std::string k = Lower(Trim(key));
+  if (!IsKnown(std::string(kSection), k)) {
+    if (error) *error = "no reader setting is called " + std::string(key);
+    return false;
+  }
+  if (!SetKnown(settings, k, Trim(value))) {
+    if (error) *error = k + " cannot be \"" + std::string(value) + "\"";
+    return false;
+  }
+  settings.Clamp();
+  return true;
 }
 
 std::string ReaderSettingsFile::Folder() const {

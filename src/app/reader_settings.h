@@ -1,12 +1,18 @@
 // Settings of the reader's own, apart from the game's settings panel (whose
 // preferences travel in the save slots): the music volume, smooth scaling
-// of the stretched picture, and the base delay of auto mode. They are kept
-// in a small INI file of their own:
+// of the stretched picture, the base delay of auto mode, the picture's size
+// (the game's own, or as large as the screen allows), the face of the 16-dot
+// text (the bitmap face, or the outline face at every size) and whether held
+// Ctrl also passes click and page waits. They are kept in a small INI file
+// of their own:
 //
 //   [reader]
 //   music_volume=100
 //   smooth_scaling=0
 //   auto_delay_ms=1500
+//   picture_size=game
+//   text_face=bitmap
+//   ctrl_passes_waits=0
 //
 // Values out of range are brought into it; keys and sections this version
 // does not know are kept and written back. A file that is not such a text
@@ -25,6 +31,13 @@
 
 namespace velmor::app {
 
+// How large the picture is shown: as the settings panel's scale says (50 to
+// 150 %), or the largest 4:3 rectangle the screen holds.
+enum class PictureSize { Game, FitScreen };
+// What the game's 16-pixel text is drawn with: the 16-dot bitmap face (the
+// outline face for the characters it lacks), or the outline face alone.
+enum class TextFace { Bitmap, Outline };
+
 struct ReaderSettings {
   static constexpr int kMinVolume = 0;
   static constexpr int kMaxVolume = 100;
@@ -35,6 +48,11 @@ struct ReaderSettings {
   int music_volume = kMaxVolume;  // per cent of the sound as the piece has it
   bool smooth_scaling = false;    // linear filtering when the picture is stretched
   int auto_delay_ms = kDefaultAutoDelayMs;
+  PictureSize picture_size = PictureSize::Game;
+  TextFace text_face = TextFace::Bitmap;
+  // Held Ctrl passes click and page waits too, not only typing and
+  // transitions (as the game has it).
+  bool ctrl_passes_waits = false;
   // Where the player last left the debugger's window (window pixels), in a
   // section of its own ("[debugger]", "window=LEFT TOP WIDTH HEIGHT").
   std::optional<Rect> debugger_window;
@@ -61,6 +79,11 @@ struct ParsedSettings {
 };
 ParsedSettings ParseReaderSettings(std::string_view text);
 std::string FormatReaderSettings(const ReaderSettings& settings);
+// One setting of the [reader] section by its key, as the file has it
+// ("picture_size", "fit"); false with *error when there is no such key or
+// the value is none of its kind.
+bool SetReaderSetting(ReaderSettings& settings, std::string_view key, std::string_view value,
+                      std::string* error);
 
 // The settings file: read at start-up, written whole (a temporary file
 // renamed over it) whenever a setting changes.

@@ -213,6 +213,30 @@ void StretchBltSmooth(const PixelView& dst, const Rect& r, const Bitmap& src, co
   }
 }
 
+int32_t SharpFactor(Size picture_size, const Rect& rect) {
+  if (picture_size.width <= 0 || picture_size.height <= 0) return 1;
+  return std::max(1, std::min(rect.width() / picture_size.width,
+                              rect.height() / picture_size.height));
+}
+
+void EnlargeWhole(const Bitmap& src, int32_t k, Bitmap& enlarged, const Rect& changed) {
+  k = std::max(k, 1);
+  Rect area = Intersect(changed, src.bounds());
+  if (enlarged.width() != src.width() * k || enlarged.height() != src.height() * k) {
+    enlarged = Bitmap(src.width() * k, src.height() * k);
+    area = src.bounds();
+  }
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    const Color* from = src.row(y);
+    Color* to = enlarged.row(y * k);
+    for (int32_t x = area.left; x < area.right; ++x)
+      std::fill_n(to + static_cast<std::ptrdiff_t>(x) * k, k, from[x]);
+    for (int32_t i = 1; i < k; ++i)
+      std::copy_n(to + static_cast<std::ptrdiff_t>(area.left) * k, area.width() * k,
+                  enlarged.row(y * k + i) + static_cast<std::ptrdiff_t>(area.left) * k);
+  }
+}
+
 uint64_t PictureDigest(const Bitmap& bmp) {
   uint64_t h = 0xcbf29ce484222325ull;  // the FNV-1a offset basis
   auto mix = [&h](uint32_t v) {

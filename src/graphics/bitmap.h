@@ -128,4 +128,13 @@ Rect StretchedArea(const Rect& src, Size picture_size, const Rect& rect);
 // source's own size it is a plain copy.
 void StretchBltSmooth(const PixelView& dst, const Rect& r, const Bitmap& src, const Rect& clip);
 
+// Sharp scaling, in two steps so that every stroke stays as even as the
+// size allows: the picture enlarged by a whole factor (each pixel k by k,
+// nearest neighbour), then that stretched smoothly the rest of the way.
+// The factor: the largest whole one that fits `rect`, at least 1.
+int32_t SharpFactor(Size picture_size, const Rect& rect);
+// Pixels `changed` of src enlarged k times into `enlarged` (made src's size
+// times k, and then filled whole, when it is not that size).
+void EnlargeWhole(const Bitmap& src, int32_t k, Bitmap& enlarged, const Rect& changed);
+
 }  // namespace velmor

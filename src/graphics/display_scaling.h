@@ -1,6 +1,7 @@
 // Where and how large the screen image is shown in the window, the scale the
-// player chooses (50 % to 150 %), and the mapping of the system pointer back
-// into the logical screen.
+// player chooses (50 % to 150 %) or, when the reader asks for it, as large as
+// the screen allows; and the mapping of the system pointer back into the
+// logical screen.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +30,12 @@ class DisplayScaling {
 
   // Width and height of the display, centred in the screen (divisions
   // truncate toward zero, so a display larger than the screen gets negative
-  // offsets).
+  // offsets). While the picture fills the screen, the size asked for is
+  // not taken: the display stays the screen's largest 4:3 rectangle.
   void SetDisplaySize(int32_t w, int32_t h);
+  // The reader's "fit the screen" (on), or the scale control's size (off).
+  void SetFitScreen(bool on);
+  bool fit_screen() const { return fit_; }
   // The 100 % display: the size of the screen image, centred.
   void CentreAtOwnSize();
   // The scale control changed: wallpaper over everything, the new size, the
@@ -52,6 +57,7 @@ class DisplayScaling {
   Layers& layers_;
   platform::Window& window_;
   SpinEdit& ResoSpin_;
+  bool fit_ = false;
 
   // The pointer mapping's factor, 8 fraction bits.
   int32_t Factor() const;

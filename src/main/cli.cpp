@@ -14,6 +14,7 @@
 
 #include "app/data_folder_setting.h"
 #include "cli/options.h"
+#include "platform/shared/bitmap_font_files.h"
 #include "platform/shared/os_files.h"
 
 namespace velmor::main {
@@ -217,6 +218,13 @@ std::string PlayerIniFile() {
   const std::string home = HomeFolder();
   return app::ConfigFilePathFrom(std::getenv("XDG_CONFIG_HOME"), home.empty() ? nullptr : home.c_str(),
                                  app::kIniFileName);
+}
+
+std::vector<std::string> BitmapFontFoldersHere() {
+  const std::string home = HomeFolder();
+  return platform::BitmapFontFolders(std::getenv("XDG_DATA_HOME"),
+                                     home.empty() ? nullptr : home.c_str(),
+                                     std::getenv("XDG_DATA_DIRS"));
 }
 
 std::string UserDataFolder() {

@@ -56,6 +56,9 @@ std::string UserDataFolder();
 // they chose: $XDG_CONFIG_HOME/velmor/BRANNIC.INI (or
 // ~/.config/velmor/BRANNIC.INI); empty when there is no such place.
 std::string PlayerIniFile();
+// The folders the 16-dot bitmap face is looked for in, from this process's
+// environment.
+std::vector<std::string> BitmapFontFoldersHere();
 // The player's home folder ($HOME, else the user database's); empty when
 // there is none.
 std::string HomeFolder();

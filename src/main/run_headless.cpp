@@ -47,7 +47,11 @@ int RunHeadless(const CommandLine& cli) {
                                UserDataFolder(), cli.trace, cli.warn, PlayerIniFile()};
   options.debug = cli.debug;
   options.breaks = cli.breaks;
+  options.bitmap_font_folders = BitmapFontFoldersHere();
   HeadlessGame game(files, options);
+  if (!game.bitmap_face_problem().empty())
+    std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",
+                 game.bitmap_face_problem().c_str());
 
   if (auto exit_code = game.Start()) {
     if (!game.form().startup_failure().empty())

@@ -22,11 +22,13 @@
 #include "platform/shared/compose_cache.h"
 #endif
 #include "platform/shared/environment.h"
+#include "platform/shared/bitmap_font_files.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/mapped_file.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/startup_heap.h"
 #include "platform/shared/ttf_font.h"
+#include "text/bitmap_face.h"
 #include "session/first_start.h"
 #include "session/session.h"
 #include "ui/first_start_texts.h"
@@ -230,6 +232,9 @@ int PlayFromWhereTheDataIs(const CommandLine& cli, const Services& s, const Cloc
 struct FoundFont {
   platform::FontFaces faces;
   std::unique_ptr<platform::TtfFont> font;
+  // The 16-dot bitmap face, or why there is none.
+  std::optional<platform::BitmapFonts> bitmaps;
+  std::string no_bitmaps;
 };
 
 platform::sdl::RendererChoice RendererOf(const std::string& name) {
@@ -254,12 +259,17 @@ int RunSdl(const CommandLine& cli) {
   // The X input method's compose table, read once a day, not at every start.
   platform::UseComposeCache();
 #endif
-  // The font is looked for and opened while SDL starts.
-  std::future<FoundFont> found = std::async(std::launch::async, [&cli] {
+  // The font is looked for and opened while SDL starts, and the bitmap
+  // face read.
+  std::future<FoundFont> found = std::async(std::launch::async, [&cli,
+                                                                 folders = BitmapFontFoldersHere()] {
     std::string why;
     auto faces = platform::FindFontFaces(cli.font, &why);
-    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr};
-    return FoundFont{*faces, std::make_unique<platform::TtfFont>(faces->gothic)};
+    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr, std::nullopt, ""};
+    FoundFont out{*faces, std::make_unique<platform::TtfFont>(faces->gothic), std::nullopt, ""};
+    platform::OsFiles bitmap_files;
+    out.bitmaps = platform::LoadBitmapFonts(bitmap_files, folders, &out.no_bitmaps);
+    return out;
   });
   // The sound starts first: its SoundFont loads while the display starts,
   // the window opens and the start-up pictures load.
@@ -306,7 +316,15 @@ int RunSdl(const CommandLine& cli) {
     std::fprintf(stderr, "velmor: cannot read the font %s\n", faces.gothic.c_str());
   pgothic.Map(faces.pgothic.c_str());
   ui::UiLayer ui(gothic.bytes(), pgothic.bytes());
-  return PlayFromWhereTheDataIs(cli, Services{window, ui, font, files, media}, since_start,
+  // The 16-pixel text from the 16-dot bitmap face, when the system has it.
+  text::BitmapFace face(font);
+  std::string& no_bitmaps = found_font.no_bitmaps;
+  if (std::optional<platform::BitmapFonts>& bitmaps = found_font.bitmaps)
+    face.SetBitmaps(std::move(bitmaps->full_width), std::move(bitmaps->half_width), &no_bitmaps);
+  if (!face.has_bitmaps())
+    std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",
+                 no_bitmaps.c_str());
+  return PlayFromWhereTheDataIs(cli, Services{window, ui, face, files, media}, since_start,
                                 startup_heap);
 }
 

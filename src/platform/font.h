@@ -37,6 +37,11 @@ class Font {
   // Draws one character (one byte, or a lead byte and its trail byte) with
   // its cell's top-left corner at (x, y): the cell is filled white, then the
   // glyph is drawn in style.color, clipped to the cell. Returns the cell width.
+  // The reader's choice of face for the 16-pixel text: a face with bitmaps
+  // draws them where it has them (on), or its outline alone. A face
+  // without bitmaps has nothing to choose.
+  virtual void UseBitmaps(bool /*on*/) {}
+
   virtual int32_t DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, int length,
                            const TextStyle& style) = 0;
 

@@ -41,6 +41,11 @@ class Window {
   // Linear filtering (on) or nearest neighbour (off, the start) when the
   // screen image is stretched onto the window.
   virtual void SetSmoothScaling(bool on) = 0;
+  // Sharp scaling (on) of the screen image, for a picture that fills the
+  // screen: enlarged by the largest whole factor that fits (nearest
+  // neighbour), then smoothly the rest of the way, so that every stroke
+  // keeps one width. It goes before smooth scaling while it is on.
+  virtual void SetSharpScaling(bool on) = 0;
 };
 
 // The display counter loops: hide until negative, show until 0 or more.

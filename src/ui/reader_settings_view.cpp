@@ -97,6 +97,28 @@ ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindo
                                      ImGuiSliderFlags_AlwaysClamp);
   result.finished |= ImGui::IsItemDeactivatedAfterEdit();
   if (ImGui::Checkbox("Smooth scaling", &s.smooth_scaling)) result.changed = result.finished = true;
+  ImGui::TextUnformatted("Picture size:");
+  ImGui::SameLine(kKeyColumn);
+  int size = s.picture_size == app::PictureSize::FitScreen ? 1 : 0;
+  bool picked = ImGui::RadioButton("The game's (settings panel)", &size, 0);
+  ImGui::SameLine();
+  picked |= ImGui::RadioButton("Fit the screen", &size, 1);
+  if (picked) {
+    s.picture_size = size == 1 ? app::PictureSize::FitScreen : app::PictureSize::Game;
+    result.changed = result.finished = true;
+  }
+  ImGui::TextUnformatted("16-dot text:");
+  ImGui::SameLine(kKeyColumn);
+  int face = s.text_face == app::TextFace::Outline ? 1 : 0;
+  picked = ImGui::RadioButton("Bitmap face", &face, 0);
+  ImGui::SameLine();
+  picked |= ImGui::RadioButton("Outline face", &face, 1);
+  if (picked) {
+    s.text_face = face == 1 ? app::TextFace::Outline : app::TextFace::Bitmap;
+    result.changed = result.finished = true;
+  }
+  if (ImGui::Checkbox("Held Ctrl also passes click and page waits", &s.ctrl_passes_waits))
+    result.changed = result.finished = true;
   result.changed |= ImGui::SliderInt("Auto mode delay", &s.auto_delay_ms,
                                      app::ReaderSettings::kMinAutoDelayMs,
                                      app::ReaderSettings::kMaxAutoDelayMs, "%d ms",

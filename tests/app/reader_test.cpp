@@ -532,6 +532,42 @@ TEST(ReaderModes, SkippingNeverPassesAMessageThePlayerHasNotGoneOnFrom) {
   }
 }
 
+// Held Ctrl passes typing as the game has it; with the reader's setting on it also passes click
+// waits and a page wait already begun, never a choice; letting go of Ctrl stops it.
+TEST(ReaderModes, HeldCtrlPassesClickAndPageWaitsOnlyWhenTheReaderAsksForIt) {
+  for (bool on : {false, true}) {
+    SCOPED_TRACE(on);
+    Story s;
+    GameRig g(s.c.bytes);
+    g.Start();
+    g.Run(std::string("reader ctrl_passes_waits ") + (on ? "1" : "0") + "\nkeys ctrl\ntick 300\n");
+    const FormInternals f{g.form()};
+    EXPECT_EQ(std::tuple(f.scn.MainProc, f.msgwin.MsgText.str(), f.scn.work[7]),
+              on ? std::tuple(WaitHandler::ChoiceProc, std::string("CC"), int16_t{0})
+                 : std::tuple(WaitHandler::WaitClick, std::string("AAAA"), int16_t{0}));
+    EXPECT_EQ(f.reader.read().size(), 0u) << "nothing passed with Ctrl was read";
+
+    GameRig p(Code().b(21).b(1).s("AB\x05" "CD").b(22).b(21).b(1).s("EF").b(22).bytes);
+    p.Start();
+    p.Run(std::string("reader ctrl_passes_waits ") + (on ? "on" : "off") + "\n");
+    for (int i = 0; i < 20 && !p.in().msgwin.PageWait; ++i) p.Ticks(1);
+    ASSERT_TRUE(p.in().msgwin.PageWait);
+    p.Run("keys ctrl\ntick 5\n");
+    EXPECT_EQ(std::tuple(p.in().msgwin.PageWait, p.in().msgwin.MsgText.str()),
+              on ? std::tuple(false, std::string("EF")) : std::tuple(true, std::string("AB\x05" "CD")));
+    p.Run("keys\ntick 5\n");
+    EXPECT_EQ(p.in().scn.MainProc, on ? WaitHandler::WaitClick : WaitHandler::TypeText)
+        << "without Ctrl the next wait waits";
+  }
+  GameRig g(ClickCounter());
+  g.Start();
+  std::string error;
+  EXPECT_FALSE(g.game->RunCommand("reader ctrl_passes_waits maybe", &error));
+  EXPECT_THAT(error, HasSubstr("ctrl_passes_waits cannot be"));
+  EXPECT_FALSE(g.game->RunCommand("reader nonsense 1", &error));
+  EXPECT_THAT(error, HasSubstr("no reader setting"));
+}
+
 TEST(ReaderModes, TheKeysToggleTheModesWhichExcludeEachOtherAndAnyClickOnlyEndsThem) {
   Story s;
   GameRig g(s.c.bytes);
@@ -632,6 +668,21 @@ TEST(ReaderSettingsText, WrittenSettingsReadBackAsTheyWere) {
   }
   EXPECT_EQ(ParseReaderSettings(app::FormatReaderSettings(Make(400, false, -5))).settings,
             Make(100, false, 0));
+  // The picture's size, the text's face and Ctrl: the game's own ways by default, save the face.
+  ReaderSettings newer;
+  EXPECT_EQ(std::tuple(newer.picture_size, newer.text_face, newer.ctrl_passes_waits),
+            std::tuple(app::PictureSize::Game, app::TextFace::Bitmap, false));
+  newer.picture_size = app::PictureSize::FitScreen;
+  newer.text_face = app::TextFace::Outline;
+  newer.ctrl_passes_waits = true;
+  EXPECT_THAT(app::FormatReaderSettings(newer),
+              HasSubstr("picture_size=fit\ntext_face=outline\nctrl_passes_waits=1\n"));
+  EXPECT_EQ(ParseReaderSettings(app::FormatReaderSettings(newer)).settings, newer);
+  EXPECT_EQ(ParseReaderSettings("[reader]\npicture_size=Fit\ntext_face=OUTLINE\nctrl_passes_waits=yes\n")
+                .settings, newer);
+  for (const char* wrong : {"picture_size=150", "text_face=serif", "ctrl_passes_waits=2"})
+    EXPECT_THAT(ParseReaderSettings(std::string("[reader]\n") + wrong).problem,
+                HasSubstr("cannot be")) << wrong;
   // The debugger's window where the player left it; a place that makes no sense is forgotten.
   ReaderSettings placed = others.settings;
   placed.debugger_window = Rect::FromSize(-20, 30, 460, 500);

@@ -17,6 +17,7 @@
 
 #include "main/headless/headless_game.h"
 #include "menus/slot_file.h"
+#include "platform/shared/bitmap_font_files.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/png.h"
 #include "support/pictures.h"
@@ -214,36 +215,119 @@ TEST(HeadlessProgram, GnuOptionForms) {
   }
 }
 
-// Taken on the fixture game: the demo's scenarios and screen furniture with
-// plain stand-ins for its art, so that only what the engine draws moves them.
-TEST(GoldenFrames, TitleFirstSceneAndTheFramedPicture) {
-  const fs::path dir = Scratch("golden");
-  platform::OsFiles files;
+// A game on the fixture game: the demo's scenarios and screen furniture with plain stand-ins for
+// its art, so that only what the engine draws moves its frames.
+main::HeadlessOptions FixtureOptions(const fs::path& dir) {
   main::HeadlessOptions options;
   options.start.program_folder = dir.string() + "/";
   options.start.data_folder = VELMOR_FIXTURE_GAME_DIR;
-  main::HeadlessGame game(files, options);
+  return options;
+}
+
+// Runs each script, then compares the window with a stored hash; on a mismatch the frame is
+// written next to the test's files for a look.
+struct Frame {
+  std::string script, name;
+  uint64_t expected;
+};
+void ExpectFrames(main::HeadlessGame& game, const fs::path& dir, const std::vector<Frame>& frames) {
+  for (const Frame& f : frames) {
+    std::string error;
+    ASSERT_TRUE(game.RunScript(f.script, &error)) << error;
+    const Bitmap& frame = game.window().Canvas();
+    if (Hash(frame) == f.expected) continue;
+    const fs::path png = dir / (f.name + ".png");
+    platform::WritePng(frame, png.string(), nullptr);
+    ADD_FAILURE() << f.name << ": frame hash 0x" << std::hex << Hash(frame) << " (expected 0x"
+                  << f.expected << "); the frame is in " << png;
+  }
+}
+
+const std::string kTitle = "until WaitClick 3000\n";
+// On to the cherry tree: the rest of the page, the hero's thought, then the framed picture with
+// the status strip.
+const std::string kCherryTree =
+    "click left\ntick\nuntil WaitClick 500\nclick left\ntick\nuntil WaitClick 500\n"
+    "click left\ntick\nuntil TypeText 500\nuntil WaitClick 500\n";
+
+// Taken with the outline face alone (no bitmap face is looked for).
+TEST(GoldenFrames, TitleFirstSceneAndTheFramedPicture) {
+  const fs::path dir = Scratch("golden");
+  platform::OsFiles files;
+  main::HeadlessGame game(files, FixtureOptions(dir));
   ASSERT_FALSE(game.Start().has_value());
-  // Runs `script`, then compares the window with a stored hash; on a mismatch
-  // the frame is written next to the test's files for a look.
-  auto expect_frame = [&](const std::string& script, const std::string& name, uint64_t expected) {
+  ExpectFrames(game, dir, {{kTitle, "title", 0xf8db8cb30a3dd9e7ull},
+                           {kNewGameScript + kTitle.size(), "first_scene", 0x5bbbe0f718e7e0dbull},
+                           {kCherryTree, "cherry_tree", 0x1c2f40d68435661eull}});
+}
+
+// The same frames with the 16-dot bitmap face the system has: the 16-pixel text from its
+// bitmaps, the status strip's other sizes as before; the reader's choice of the outline face
+// gives the outline's frame again.
+TEST(GoldenFrames, TheSameWithTheBitmapFace) {
+  const fs::path dir = Scratch("golden_bitmap");
+  platform::OsFiles files;
+  main::HeadlessOptions options = FixtureOptions(dir);
+  options.bitmap_font_folders = platform::BitmapFontFolders(nullptr, nullptr, nullptr);
+  main::HeadlessGame game(files, options);
+  if (!game.face().has_bitmaps()) GTEST_SKIP() << game.bitmap_face_problem();
+  ASSERT_FALSE(game.Start().has_value());
+  ExpectFrames(game, dir, {{kTitle, "title", 0xeac6ffbb85bb0cd6ull},
+                           {kNewGameScript + kTitle.size(), "first_scene", 0x86de3e698fc514aeull},
+                           {kCherryTree, "cherry_tree", 0xac4b56c0164b8f37ull}});
+  // The outline face chosen on the way: the pages after it are the outline face's frames.
+  main::HeadlessGame chosen(files, options);
+  ASSERT_FALSE(chosen.Start().has_value());
+  ExpectFrames(chosen, dir, {{kTitle + (kNewGameScript + kTitle.size()), "first_scene", 0x86de3e698fc514aeull},
+                             {"reader text_face outline\n" + kCherryTree, "outline_chosen",
+                              0x1c2f40d68435661eull}});
+}
+
+// Fitting the screen through the script: the picture fills the 4:3 screen, sharply scaled (what
+// the window shows is the whole picture scaled at once, however it was drawn bit by bit), and a
+// pointer at the window pixels that show a choice picks it as at the game's own size.
+TEST(FitTheScreen, ThePictureFillsTheScreenAndThePointerPicksAsAtTheGamesSize) {
+  struct Run { const char* size; Size screen; const char* pointer; };
+  std::vector<std::string> states;
+  for (Run run : {Run{"game", {1024, 768}, "pointer 300 530"},
+                  Run{"fit", {1024, 768}, "pointer 173 618"},     // 1.6 times (108, 386)
+                  Run{"fit", {1920, 1080}, "pointer 483 868"}}) {  // 240 + 2.25 times
+    SCOPED_TRACE(run.pointer);
+    const fs::path dir = Scratch("fit");
+    platform::OsFiles files;
+    main::HeadlessOptions options = FixtureOptions(dir);
+    options.screen = run.screen;
+    main::HeadlessGame game(files, options);
+    ASSERT_FALSE(game.Start().has_value());
+    std::string script = std::string("reader picture_size ") + run.size + "\n" + kNewGameScript;
+    script.replace(script.find("pointer 300 530"), 15, run.pointer);
     std::string error;
     ASSERT_TRUE(game.RunScript(script, &error)) << error;
-    const Bitmap& frame = game.window().Canvas();
-    if (Hash(frame) == expected) return;
-    const fs::path png = dir / (name + ".png");
-    platform::WritePng(frame, png.string(), nullptr);
-    ADD_FAILURE() << name << ": frame hash 0x" << std::hex << Hash(frame) << " (expected 0x"
-                  << expected << "); the frame is in " << png;
-  };
-  const std::string title = "until WaitClick 3000\n";
-  expect_frame(title, "title", 0xf8db8cb30a3dd9e7ull);
-  expect_frame(kNewGameScript + title.size(), "first_scene", 0x5bbbe0f718e7e0dbull);  // the rest
-  // On to the cherry tree: the rest of the page, the hero's thought, then the
-  // framed picture with the status strip.
-  expect_frame("click left\ntick\nuntil WaitClick 500\nclick left\ntick\nuntil WaitClick 500\n"
-               "click left\ntick\nuntil TypeText 500\nuntil WaitClick 500\n",
-               "cherry_tree", 0x1c2f40d68435661eull);
+    const auto& scn = game.form().view().scn;
+    states.push_back(std::to_string(static_cast<int>(scn.MainProc)) + " " +
+                     std::to_string(scn.inx) + " " + scn.CallFile[scn.CallDepth].str());
+    if (std::string(run.size) == "game") continue;
+    const Bitmap& canvas = game.window().Canvas();
+    const Bitmap& image = game.form().view().layers.IMG;
+    const int32_t k = SharpFactor({image.width(), image.height()}, game.form().view().scaling.Disp.rect());
+    Bitmap enlarged, expected = canvas;
+    EnlargeWhole(image, k, enlarged, image.bounds());
+    const Rect shown = game.form().view().scaling.Disp.rect();
+    StretchBltSmooth(PixelView{expected.row(0), expected.width(), expected.width(), expected.height()},
+                     shown, enlarged, shown);
+    // The game's pointer is drawn over the picture where the system pointer is.
+    const Point at = game.window().CursorPos();
+    const Rect pointer = Rect::FromSize(at.x - 2, at.y - 2, 72, 72);
+    int differ = 0;
+    for (int32_t y = 0; y < canvas.height(); ++y)
+      for (int32_t x = 0; x < canvas.width(); ++x)
+        differ += canvas.at(x, y) != expected.at(x, y) && !pointer.contains(x, y);
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(shown.height(), run.screen.height);
+    platform::WritePng(canvas, (dir / "fit.png").string(), nullptr);
+  }
+  EXPECT_EQ(states[1], states[0]);
+  EXPECT_EQ(states[2], states[0]);
 }
 
 // The slot saved the `k`-th time: every work variable, flag and name holds

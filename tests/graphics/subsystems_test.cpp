@@ -2,6 +2,8 @@
 // mesh dissolve), cursors, hit maps, animation, display scaling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "graphics/color_table.h"
 #include "support/graphics_rig.h"
 
@@ -312,6 +314,90 @@ TEST(DisplayScaling, CentredOverTheWallpaper) {
     scaling.SetDisplaySize(640, 480);
     EXPECT_EQ(scaling.Disp.rect(), r);
   }
+}
+
+// Fitting the screen: the largest 4:3 rectangle of every screen, centred, whatever the scale
+// control says (which keeps its value); the pointer maps to the logical pixel shown under it at
+// every size, and back to a window pixel that shows it. Off, the control's size comes back.
+TEST(DisplayScaling, FitTheScreenAtEverySizeAndThePointerMapsRight) {
+  struct Case { Size screen; Rect shown; };
+  for (Case c : {Case{{1024, 768}, {0, 0, 1024, 768}}, Case{{1920, 1080}, {240, 0, 1680, 1080}},
+                 Case{{1366, 768}, {171, 0, 1195, 768}}, Case{{1280, 1024}, {0, 32, 1280, 992}},
+                 Case{{641, 480}, {0, 0, 640, 480}}, Case{{500, 1000}, {0, 312, 500, 687}},
+                 Case{{2, 2}, {-1, 0, 3, 3}}}) {
+    SCOPED_TRACE(std::to_string(c.screen.width) + "x" + std::to_string(c.screen.height));
+    GraphicsRig g;
+    platform::HeadlessWindow window(c.screen);
+    graphics::DisplayScaling scaling(g.layers, window, g.ResoSpin);
+    g.ResoSpin.SetValue(70);
+    scaling.SetFitScreen(true);
+    EXPECT_EQ(scaling.Disp.rect(), c.shown);
+    scaling.ResoSpinChange();
+    EXPECT_EQ(std::pair(scaling.Disp.rect(), g.ResoSpin.value), std::pair(c.shown, 70));
+    if (c.shown.width() >= 640) {
+      for (int32_t x = 0; x < 640; ++x)
+        ASSERT_EQ(scaling.MapPointer(scaling.WindowPoint({x, x * 3 / 4})), (Point{x, x * 3 / 4})) << x;
+    }
+    // Every window pixel maps into the picture, left to right in order, each logical column
+    // taking the same number of window columns give or take one.
+    std::vector<int> columns(640, 0);
+    int32_t last = 0;
+    for (int32_t px = -5; px < c.screen.width + 5; ++px) {
+      const Point p = scaling.MapPointer({px, c.screen.height / 2});
+      ASSERT_TRUE(p.x >= last && p.x < 640 && p.y >= 0 && p.y < 480) << px;
+      last = p.x;
+      if (px >= c.shown.left && px < c.shown.right) ++columns[static_cast<std::size_t>(p.x)];
+    }
+    if (c.shown.width() >= 640) {
+      const auto [fewest, most] = std::minmax_element(columns.begin(), columns.end());
+      EXPECT_LE(*most - *fewest, 1);
+    }
+    scaling.SetFitScreen(false);
+    EXPECT_EQ(scaling.Disp.Width, 448) << "the control's 70 %";
+  }
+  // The game's own sizes map as they always did.
+  GraphicsRig g;
+  g.ResoSpin.SetValue(150);
+  g.scaling.SetFitScreen(true);
+  g.scaling.SetFitScreen(false);
+  EXPECT_EQ(g.scaling.MapPointer({32 + 959, 24 + 719}), (Point{637, 477}));
+}
+
+// Sharp scaling: an enlargement by whole pixels keeps a one-pixel stroke one even block, and the
+// smooth step after it blends only at the stroke's two edges; a change redrawn alone is what the
+// whole picture drawn again gives.
+TEST(SharpScaling, AStrokeStaysEvenAndAChangeRedrawsAsTheWhole) {
+  EXPECT_EQ(SharpFactor({640, 480}, Rect{0, 0, 1920, 1440}), 3);
+  EXPECT_EQ(SharpFactor({640, 480}, Rect{0, 0, 1440, 1080}), 2);
+  EXPECT_EQ(SharpFactor({640, 480}, Rect{0, 0, 500, 375}), 1);
+  Bitmap picture(640, 480, kWhite);
+  for (int32_t x : {100, 300, 301, 555}) FillRect(picture, {x, 0, x + 1, 480}, kBlack);
+  Bitmap enlarged;
+  EnlargeWhole(picture, 2, enlarged, picture.bounds());
+  ASSERT_EQ(std::pair(enlarged.width(), enlarged.height()), std::pair(1280, 960));
+  for (int32_t y : {0, 1, 959})
+    EXPECT_EQ(std::vector<Color>(enlarged.row(y) + 199, enlarged.row(y) + 203),
+              (std::vector<Color>{kWhite, kBlack, kBlack, kWhite}));
+  // Shown at 1440 x 1080: every one-pixel stroke has the same profile across the row.
+  Bitmap window(1440, 1080, 0x00FF00);
+  const PixelView view{window.row(0), window.width(), window.width(), window.height()};
+  StretchBltSmooth(view, window.bounds(), enlarged, window.bounds());
+  auto ink = [&](int32_t from, int32_t to) {
+    int64_t sum = 0;
+    for (int32_t x = from; x < to; ++x) sum += 255 - static_cast<int64_t>(window.at(x, 500) & 0xFF);
+    return sum;
+  };
+  const int64_t one = ink(100 * 9 / 4 - 3, 100 * 9 / 4 + 6);
+  EXPECT_GT(one, 2 * 255);
+  EXPECT_NEAR(ink(555 * 9 / 4 - 3, 555 * 9 / 4 + 6), one, 255 / 4) << "strokes keep one weight";
+  // A change of a few pixels, redrawn alone, equals the whole drawn again.
+  Bitmap changed = picture;
+  FillRect(changed, {400, 200, 403, 202}, 0x123456);
+  Bitmap again = enlarged;
+  EnlargeWhole(changed, 2, again, Rect{400, 200, 403, 202});
+  Bitmap whole;
+  EnlargeWhole(changed, 2, whole, changed.bounds());
+  EXPECT_EQ(again, whole);
 }
 
 // A loader with a cache decodes each file's bytes once: the same bytes give

@@ -161,6 +161,40 @@ TEST(SdlWindow, ThePictureIsStretchedOverTheWallpaperPlainOrSmooth) {
   EXPECT_TRUE(rig.window.NeedsRender()) << "a new place is a change";
 }
 
+// Sharp scaling: the picture enlarged by whole pixels, then smoothly the rest of the way; changes
+// sent in bands or as a union give the frame the whole picture drawn again would, and it goes
+// before smooth scaling while on.
+TEST(SdlWindow, SharpScalingDrawsChangesAsTheWholeWouldBe) {
+  SdlRig rig(testing::Ticking(), {200, 100});
+  rig.window.DrawOnWindow(Bitmap(200, 100, 0x336699), {0, 0});
+  Bitmap picture = Checker(0xFFFFFF, 0x000000, 8, 4);
+  picture.set(3, 1, 0xFF0000);
+  const Rect at = Rect::FromSize(10, 20, 20, 10);  // two and a half times
+  auto expect_frame = [&] {
+    Bitmap want(200, 100, 0x336699), enlarged;
+    EnlargeWhole(picture, 2, enlarged, picture.bounds());
+    StretchBltSmooth(PixelView{want.row(0), 200, 200, 100}, at, enlarged, want.bounds());
+    EXPECT_EQ(Frame(rig.window), want.pixels());
+  };
+  rig.window.SetSmoothScaling(true);
+  rig.window.SetSharpScaling(true);
+  rig.window.StretchOnWindow(picture, at);
+  expect_frame();
+  picture.set(6, 2, 0x00FF00);
+  rig.window.StretchOnWindow(picture, at, Rect::FromSize(6, 2, 1, 1));
+  expect_frame();
+  picture.set(0, 0, 0x0000FF), picture.set(7, 3, 0x123456);
+  ChangedRects apart;
+  apart.Add(Rect::FromSize(0, 0, 1, 1)), apart.Add(Rect::FromSize(7, 3, 1, 1));
+  rig.window.StretchOnWindow(picture, at, apart);
+  expect_frame();
+  rig.window.SetSharpScaling(false);
+  EXPECT_TRUE(rig.window.NeedsRender());
+  Bitmap smooth(200, 100, 0x336699);
+  StretchBltSmooth(PixelView{smooth.row(0), 200, 200, 100}, at, picture, smooth.bounds());
+  EXPECT_EQ(Frame(rig.window), smooth.pixels()) << "smooth scaling again";
+}
+
 // What is sent again of a changed part of the picture holds every window
 // pixel that shows it, at any scale: window pixel d of D samples picture
 // pixel (2d + 1) * s / (2D) of s.

@@ -11,6 +11,7 @@
 #include "language/source_labels.h"
 #include "menus/panel_focus.h"
 #include "menus/panel_layout.h"
+#include "platform/shared/bitmap_font_files.h"
 #include "platform/shared/png.h"
 #include "platform/shared/screenshot.h"
 
@@ -66,6 +67,13 @@ HeadlessGame::HeadlessGame(platform::Files& files, HeadlessOptions options)
       font_(options_.font_file),
       window_(options_.screen, &font_),
       media_(files) {
+  if (!options_.bitmap_font_folders.empty()) {
+    std::optional<platform::BitmapFonts> fonts =
+        platform::LoadBitmapFonts(files_, options_.bitmap_font_folders, &bitmap_face_problem_);
+    if (fonts)
+      face_.SetBitmaps(std::move(fonts->full_width), std::move(fonts->half_width),
+                       &bitmap_face_problem_);
+  }
   Assemble();
 }
 
@@ -73,7 +81,7 @@ void HeadlessGame::Assemble() {
   answers_.AnswerBoxesOf(boxes_);
   form_ = std::make_unique<TForm1>(
       Platform{files_, window_, boxes_, media_,
-               options_.text_font ? *options_.text_font : font_, clock_},
+               options_.text_font ? *options_.text_font : face_, clock_},
       options_.start);
   session_ = std::make_unique<session::Session>(*form_, boxes_);
   session_->SetLabelAssembler(language::AssembleLabels);
@@ -111,6 +119,7 @@ void HeadlessGame::Reset() {
   remake(answers_);
   remake(media_, files_);
   remake(clock_);
+  face_.UseBitmaps(true);  // the reader's default, as a new game starts with
   ended_ = false;
   script_line_ = 0;
   warnings_.clear();
@@ -210,6 +219,13 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
   } else if (cmd == "break" || cmd == "step" || cmd == "stepover" || cmd == "runtowait" ||
              cmd == "continue" || cmd == "pause" || cmd == "reload" || cmd == "set") {
     return DebuggerCommand(w, error);
+  } else if (cmd == "reader") {
+    if (w.size() != 3) return fail("reader SETTING VALUE (a key of the settings file's [reader])");
+    app::ReaderSettings settings = form_->reader_settings();
+    std::string why;
+    if (!app::SetReaderSetting(settings, w[1], w[2], &why)) return fail("reader: " + why);
+    // As the reader's settings window applies a change.
+    Event([&] { form_->ApplyReaderSettings(settings); });
   } else if (cmd == "screenshot") {
     if (w.size() != 2) return fail("screenshot FILE.png");
     return WriteScreenshot(w[1], error);

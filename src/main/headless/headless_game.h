@@ -19,6 +19,7 @@
 #include "platform/shared/ttf_font.h"
 #include "session/box_stack.h"
 #include "session/session.h"
+#include "text/bitmap_face.h"
 
 namespace velmor::main {
 
@@ -33,6 +34,9 @@ struct HeadlessOptions {
   StartOptions start;
   bool print_warnings = false;  // also print the script's warnings on stderr
   std::string font_file = platform::kDefaultFontFile;  // the face the text is drawn with
+  // The folders looked in for the 16-dot bitmap face the 16-pixel text is
+  // drawn with (platform::BitmapFontFolders); none: the outline face alone.
+  std::vector<std::string> bitmap_font_folders;
   // Draws the game's text in place of that face (a font of the caller's own,
   // which must outlive the game); null: the face.
   platform::Font* text_font = nullptr;
@@ -87,6 +91,10 @@ class HeadlessGame {
   ScriptedAnswers& dialogs() { return answers_; }
   platform::HeadlessMediaPlayer& media() { return media_; }
   platform::TtfFont& font() { return font_; }
+  text::BitmapFace& face() { return face_; }
+  // Why the bitmap face was looked for and not loaded (one line); empty
+  // when it was, or was not looked for.
+  const std::string& bitmap_face_problem() const { return bitmap_face_problem_; }
 
  private:
   bool ControlCommand(const std::vector<std::string>& words, std::string* error);
@@ -116,6 +124,8 @@ class HeadlessGame {
   HeadlessOptions options_;
   platform::Files& files_;
   platform::TtfFont font_;
+  text::BitmapFace face_{font_};
+  std::string bitmap_face_problem_;
   platform::HeadlessWindow window_;
   session::BoxStack boxes_;
   ScriptedAnswers answers_;

@@ -10,6 +10,7 @@
 #include "language/source_labels.h"
 #include "main/headless/state_json.h"
 #include "menus/panel_layout.h"
+#include "platform/shared/bitmap_font_files.h"
 #include "platform/sdl/sdl_media_player.h"
 #include "scenario/scenario.h"
 #include "scenario/wait_handler.h"
@@ -83,6 +84,15 @@ bool WebGame::Start(std::string* why) {
   if (!window_.Open(window_options, why)) return false;
   face_.Map(options_.font.c_str());
   ui_ = std::make_unique<ui::UiLayer>(face_.bytes(), face_.bytes());
+  std::string no_bitmaps;
+  std::optional<platform::BitmapFonts> bitmaps =
+      platform::LoadBitmapFonts(files_, {options_.bitmap_font_folder}, &no_bitmaps);
+  if (bitmaps)
+    bitmap_face_.SetBitmaps(std::move(bitmaps->full_width), std::move(bitmaps->half_width),
+                            &no_bitmaps);
+  if (!bitmap_face_.has_bitmaps())
+    std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",
+                 no_bitmaps.c_str());
 
   app::StartOptions start;
   start.program_folder = "/velmor";
@@ -93,7 +103,7 @@ bool WebGame::Start(std::string* why) {
   platform::Clock& clock = options_.test ? static_cast<platform::Clock&>(virtual_clock_)
                                          : static_cast<platform::Clock&>(real_clock_);
   form_ = std::make_unique<app::TForm1>(
-      app::Platform{files_, window_, boxes_, *media_, font_, clock}, start);
+      app::Platform{files_, window_, boxes_, *media_, bitmap_face_, clock}, start);
   session_ = std::make_unique<session::Session>(*form_, boxes_);
   session_->SetLabelAssembler(language::AssembleLabels);
   // The page runs a pass at once for every event: at a click wait one pass

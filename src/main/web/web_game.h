@@ -31,6 +31,7 @@
 #include "platform/shared/mapped_file.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/ttf_font.h"
+#include "text/bitmap_face.h"
 #include "session/box_stack.h"
 #include "session/session.h"
 #include "ui/ui_layer.h"
@@ -41,6 +42,8 @@ struct WebOptions {
   bool test = false;                   // stepped by the page on a virtual clock
   std::string data = "/velmor/demo";   // the data folder, in the page's files
   std::string font = "/velmor/font/velmor-gothic.ttf";
+  // The 16-dot bitmap face's two files (shnmk16b.pcf.gz, shnm8x16rb.pcf.gz).
+  std::string bitmap_font_folder = "/velmor/font/";
   std::string soundfont;               // the page fetches its own (web/velmor-midi.js)
   std::string home = "/velmor/home";   // the player's storage: slots, settings, read text
   Size window{1024, 768};              // the canvas's own pixels (the page scales it)
@@ -100,6 +103,7 @@ class WebGame {
   platform::OsFiles files_;
   platform::sdl::SdlSystem sdl_;
   platform::TtfFont font_;
+  text::BitmapFace bitmap_face_{font_};
   platform::sdl::SdlWindow window_;
   platform::MappedFile face_;
   std::unique_ptr<ui::UiLayer> ui_;

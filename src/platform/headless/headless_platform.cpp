@@ -29,7 +29,10 @@ void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
   // What is on the canvas is the last stretch, unless something else was
   // drawn over it since: then only what changed is stretched again.
   const Size size{bmp.width(), bmp.height()};
-  if (stretched_whole_ && r == last_rect_ && size == last_size_ && !canvas_.empty()) {
+  const bool again = stretched_whole_ && r == last_rect_ && size == last_size_ && !canvas_.empty();
+  if (sharp_) {
+    StretchSharp(bmp, r, again ? changed : ChangedRects(bmp.bounds()), !again);
+  } else if (again) {
     const PixelView view{canvas_.row(0), canvas_.width(), canvas_.width(), canvas_.height()};
     for (const Rect& c : changed.rects())
       StretchBlt(view, r, bmp, StretchedArea(Intersect(c, bmp.bounds()), size, r));
@@ -51,6 +54,31 @@ void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
         }
   }
   last_presented_ = bmp;
+}
+
+void HeadlessWindow::StretchSharp(const Bitmap& bmp, const Rect& r, const ChangedRects& changed,
+                                  bool whole) {
+  if (canvas_.empty() || bmp.empty()) return;
+  const int32_t k = SharpFactor({bmp.width(), bmp.height()}, r);
+  if (whole) enlarged_ = Bitmap();
+  const PixelView view{canvas_.row(0), canvas_.width(), canvas_.width(), canvas_.height()};
+  for (const Rect& c : changed.rects()) {
+    const Rect part = Intersect(c, bmp.bounds());
+    EnlargeWhole(bmp, k, enlarged_, part);
+    // A filtered pixel blends its neighbours too: a changed pixel reaches
+    // one further.
+    const Rect reach = Intersect(Rect{part.left * k - 1, part.top * k - 1, part.right * k + 1,
+                                      part.bottom * k + 1},
+                                 enlarged_.bounds());
+    StretchBltSmooth(view, r, enlarged_,
+                     whole ? r : StretchedArea(reach, {enlarged_.width(), enlarged_.height()}, r));
+  }
+}
+
+void HeadlessWindow::SetSharpScaling(bool on) {
+  if (sharp_ == on) return;
+  sharp_ = on;
+  stretched_whole_ = false;  // the next stretch is drawn whole
 }
 
 void HeadlessWindow::DrawCornerText(const std::string& text) {

@@ -31,6 +31,9 @@ class HeadlessWindow : public Window {
   // filtering would (so that frames compare exactly).
   void SetSmoothScaling(bool on) override { smooth_ = on; }
   bool SmoothScaling() const { return smooth_; }
+  // Drawn: the canvas shows the sharp scaling as a window would.
+  void SetSharpScaling(bool on) override;
+  bool SharpScaling() const { return sharp_; }
 
   void SetCursorPos(Point p) override { cursor_ = p; }
   // The window's client area takes a new size; it is empty (black) until
@@ -60,6 +63,9 @@ class HeadlessWindow : public Window {
   int unreported_changes_ = 0;
   std::vector<std::string> corner_texts_;
   bool smooth_ = false;
+  bool sharp_ = false;
+  Bitmap enlarged_;  // the sharp scaling's first step
+  void StretchSharp(const Bitmap& bmp, const Rect& r, const ChangedRects& changed, bool whole);
 };
 
 // Time that moves only when told: the headless game's 20 ms ticks.

@@ -304,6 +304,37 @@ void SdlWindow::SetSmoothScaling(bool on) {
   dirty_ = true;
 }
 
+void SdlWindow::SetSharpScaling(bool on) {
+  if (sharp_ == on) return;
+  sharp_ = on;
+  enlarged_ = Bitmap();
+  damage_ = Damage{};
+  dirty_ = true;
+}
+
+void SdlWindow::Enlarge(Damage& damage) {
+  const int32_t k = SharpFactor({picture_.width(), picture_.height()}, picture_rect_);
+  const bool whole = enlarged_.width() != picture_.width() * k ||
+                     enlarged_.height() != picture_.height() * k || damage.all;
+  if (whole) {
+    EnlargeWhole(picture_, k, enlarged_, picture_.bounds());
+    damage.picture = enlarged_.bounds();
+    damage.bands_hold_all = false;
+    damage.picture_bands.clear();
+    return;
+  }
+  auto times_k = [k](const Rect& r) { return Rect{r.left * k, r.top * k, r.right * k, r.bottom * k}; };
+  if (damage.bands_hold_all && !damage.picture_bands.empty()) {
+    for (Rect& band : damage.picture_bands) {
+      EnlargeWhole(picture_, k, enlarged_, band);
+      band = times_k(band);
+    }
+  } else if (!damage.picture.empty()) {
+    EnlargeWhole(picture_, k, enlarged_, damage.picture);
+  }
+  damage.picture = times_k(damage.picture);
+}
+
 void SdlWindow::Render(const Overlay* overlay) {
   uint64_t start = SDL_GetPerformanceCounter();
   Scene scene;
@@ -312,6 +343,11 @@ void SdlWindow::Render(const Overlay* overlay) {
   scene.picture_rect = picture_rect_;
   scene.smooth = smooth_;
   scene.corner = corner_over_picture_ && !corner_.empty() ? &corner_ : nullptr;
+  if (sharp_ && scene.picture != nullptr) {
+    Enlarge(damage_);
+    scene.picture = &enlarged_;
+    scene.smooth = true;
+  }
   presenter_->Present(scene, damage_, overlay);
   damage_.all = false;
   damage_.layer = damage_.picture = Rect{};

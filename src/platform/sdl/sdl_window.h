@@ -81,6 +81,7 @@ class SdlWindow : public Window {
   void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) override;
   void DrawCornerText(const std::string& text) override;
   void SetSmoothScaling(bool on) override;
+  void SetSharpScaling(bool on) override;
 
   // --- For the front end ---
   // Something the player should see changed since the last frame.
@@ -123,6 +124,11 @@ class SdlWindow : public Window {
 
  private:
   bool smooth_ = false;  // linear filtering of the stretched picture
+  bool sharp_ = false;   // enlarged by a whole factor, then filtered
+  Bitmap enlarged_;      // the sharp scaling's first step, kept up to date
+  // The scene's picture and its damage for sharp scaling: the enlarged
+  // picture, brought up to date with what changed.
+  void Enlarge(Damage& damage);
   // Copies what differs of bmp into the kept picture and notes where; false
   // when nothing differs. TakeRows does it within one rectangle.
   bool TakePicture(const Bitmap& bmp, const ChangedRects& changed);
