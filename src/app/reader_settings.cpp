@@ -1,4 +1,5 @@
 #include "app/reader_settings.h"
+#include "core/texts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,6 +17,8 @@ constexpr std::string_view kSection = "reader";
 constexpr std::string_view kVolumeKey = "music_volume";
 constexpr std::string_view kSmoothKey = "smooth_scaling";
 constexpr std::string_view kAutoDelayKey = "auto_delay_ms";
+constexpr std::string_view kLanguageKey = "language";
+constexpr std::string_view kTranslateGameKey = "translate_game";
 constexpr std::string_view kDebuggerSection = "debugger";
 constexpr std::string_view kWindowKey = "window";
 // Longer than any sound settings file: a file this long is something else.
@@ -55,11 +58,12 @@ std::optional<bool> ParseSwitch(std::string_view s) {
 // A known key's value into the settings; false when it is no value of its
 // kind.
 bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value) {
-  if (key == kSmoothKey) {
+  if (key == kSmoothKey || key == kTranslateGameKey) {
     std::optional<bool> on = ParseSwitch(value);
-    if (on) s.smooth_scaling = *on;
+    if (on) (key == kSmoothKey ? s.smooth_scaling : s.translate_game) = *on;
     return on.has_value();
   }
+  if (key == kLanguageKey) return LanguageChoiceFrom(Lower(value), &s.language);
   std::optional<int> n = ParseNumber(value);
   if (!n) return false;
   (key == kVolumeKey ? s.music_volume : s.auto_delay_ms) = *n;
@@ -68,7 +72,8 @@ bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value)
 
 bool IsKnown(const std::string& section, const std::string& key) {
   if (section == kDebuggerSection) return key == kWindowKey;
-  return section == kSection && (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey);
+  return section == kSection && (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey ||
+                                 key == kLanguageKey || key == kTranslateGameKey);
 }
 
 // "LEFT TOP WIDTH HEIGHT", the size at least 1 by 1.
@@ -156,6 +161,8 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
       text += std::string(kVolumeKey) + "=" + std::to_string(s.music_volume) + "\n";
       text += std::string(kSmoothKey) + "=" + (s.smooth_scaling ? "1" : "0") + "\n";
       text += std::string(kAutoDelayKey) + "=" + std::to_string(s.auto_delay_ms) + "\n";
+      text += std::string(kLanguageKey) + "=" + LanguageChoiceName(s.language) + "\n";
+      text += std::string(kTranslateGameKey) + "=" + (s.translate_game ? "1" : "0") + "\n";
     }
     if (section == kDebuggerSection && s.debugger_window) {
       const Rect& w = *s.debugger_window;
@@ -183,14 +190,18 @@ ReaderSettings ReaderSettingsFile::Load(std::string* report) {
   std::string error;
   const bool saved = Save(parsed.settings, &error);
   if (report)
-    *report = path_ + " is damaged (" + parsed.problem + "): the reader settings are back to " +
-              (saved ? "their defaults" : "their defaults for this run (" + error + ")");
+    *report = saved ? Fill(Tr("%s is damaged (%s): the reader settings are back to their "
+                              "defaults"),
+                           {path_, parsed.problem})
+                    : Fill(Tr("%s is damaged (%s): the reader settings are back to their "
+                              "defaults for this run (%s)"),
+                           {path_, parsed.problem, error});
   return parsed.settings;
 }
 
 bool ReaderSettingsFile::Save(const ReaderSettings& settings, std::string* error) {
   if (path_.empty()) {
-    if (error) *error = "there is no folder for settings (neither XDG_CONFIG_HOME nor HOME is set)";
+    if (error) *error = Tr("there is no folder for settings (neither XDG_CONFIG_HOME nor HOME is set)");
     return false;
   }
   const std::string folder = Folder();

@@ -7,6 +7,8 @@
 //   music_volume=100
 //   smooth_scaling=0
 //   auto_delay_ms=1500
+//   language=system          (system, en or ja: Velmor's own texts)
+//   translate_game=0         (1: the game's panels and boxes in English)
 //
 // Values out of range are brought into it; keys and sections this version
 // does not know are kept and written back. A file that is not such a text
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "core/texts.h"
 #include "platform/files.h"
 
 namespace velmor::app {
@@ -35,6 +38,11 @@ struct ReaderSettings {
   int music_volume = kMaxVolume;  // per cent of the sound as the piece has it
   bool smooth_scaling = false;    // linear filtering when the picture is stretched
   int auto_delay_ms = kDefaultAutoDelayMs;
+  // The language of Velmor's own texts: the system's, or the reader's.
+  LanguageChoice language = LanguageChoice::System;
+  // The game's panels' labels and its boxes shown in English; what the game
+  // stores (slots, names) stays as it is.
+  bool translate_game = false;
   // Where the player last left the debugger's window (window pixels), in a
   // section of its own ("[debugger]", "window=LEFT TOP WIDTH HEIGHT").
   std::optional<Rect> debugger_window;

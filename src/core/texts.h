@@ -69,6 +69,7 @@ Language ChosenLanguage(LanguageChoice choice, Language system);
 // The catalogues and the choices in force.
 struct Texts {
   Language language = Language::English;  // Velmor's texts are shown in this
+  Language system_language = Language::English;  // the locale's, the reader's default
   bool game_translated = false;           // the game's texts in English
   Catalogue japanese;                     // Velmor's texts in Japanese
   Catalogue game_english;                 // the game's texts in English

@@ -192,9 +192,7 @@ bool OfferFirstStart(const CommandLine& cli, const Services& s, const std::strin
   const bool demo = !DemoFolder(&looked_in).empty();
   const std::string home = HomeFolder();
   session::FirstStart first(s.files, ListFoldersOnDisk, home.empty() ? "/" : home, demo, failure);
-  const ui::FirstStartTexts& texts = ui::FirstStartTextsFor(
-      ui::PlayerLanguageFrom(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
-                             std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+  const ui::FirstStartTexts texts = ui::FirstStartTextsNow();
   return TakeFirstStartChoice(RunFirstStart(s.window, s.ui, first, texts, PlayerIniFile(), home),
                               cli, s, game);
 }

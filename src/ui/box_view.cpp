@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "imgui.h"
 #include "ui/bevel.h"
 #include "ui/classic_colors.h"
@@ -79,7 +80,7 @@ void BoxView::Draw(const std::vector<MessageBoxModel*>& boxes) {
 
 void BoxView::DrawBox(MessageBoxModel& box, int index, bool top) {
   const BoxLook look = box.look();
-  const std::string text = SjisToUtf8(box.text());
+  const std::string text = TrGame(SjisToUtf8(box.text()));
   ui_.Need(UiFont::Box, text);
   ui_.Need(UiFont::Box, look.title_utf8);
   ImFont* font = ui_.Font(UiFont::Box);
