@@ -57,7 +57,7 @@ class FirstStartViewTest : public ::testing::Test {
   std::map<std::string, std::vector<std::string>> tree{
       {"/home/p/", {"Games", "music"}}, {"/home/p/Games/", {"Old Game"}}};
   UiLayer ui{{}, {}};
-  const FirstStartTexts& texts = FirstStartTextsNow();
+  const FirstStartTexts texts = FirstStartTextsNow();
   FirstStartView view{ui, texts, "/home/p/.config/velmor/BRANNIC.INI", "/home/p"};
   double seconds = 0;
 };

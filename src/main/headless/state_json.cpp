@@ -208,7 +208,16 @@ std::string GameStateJson(const TForm1::View& f, const platform::HeadlessMediaPl
 }
 
 std::string HeadlessGame::StateJson() const {
-  return GameStateJson(form_->view(), &media_, &answers_.Boxes());
+  std::string json = GameStateJson(form_->view(), &media_, &answers_.Boxes());
+  if (notices_.empty()) return json;
+  // What the window's corner said, in the player's language, when it said
+  // anything.
+  Json j;
+  j.Open('[');
+  for (const std::string& n : notices_) j.Text(n);
+  j.Close(']');
+  json.insert(json.rfind('}'), ",\"notices\":" + j.out);
+  return json;
 }
 
 }  // namespace velmor::main
