@@ -232,6 +232,25 @@ TEST(HeadlessProgram, TextsInThePlayersLanguage) {
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_THAT(Slurp(dir / "state.json"), HasSubstr(says));
   }
+  // The reader's choices: English over the Japanese locale, and the game's
+  // panels translated, their captions as the game stores them.
+  std::ofstream(dir / "input.txt") << "reader language en\nreader translate_game on\n"
+                                      "tick 300\nkey f12\ntick 5\n";
+  ProcessResult r = RunProcess(
+      {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(), "--input",
+       (dir / "input.txt").string(), "--exit-after-script", "--state-out",
+       (dir / "state.json").string()},
+      120, japanese);
+  EXPECT_EQ(r.exit_code, 0) << r.output;
+  const std::string state = Slurp(dir / "state.json");
+  EXPECT_THAT(state, HasSubstr("\"notices\":[\"Screenshot saved: ~/"));
+  EXPECT_THAT(state, HasSubstr("\"EndButton\":{\"caption\":\"ゲーム終了\",\"shown\":\"Quit game\""));
+  EXPECT_THAT(state, HasSubstr("\"ExitButton\":{\"caption\":\"ＯＫ\",\"shown\":\"OK\""));
+  // Without the setting there is nothing but the game's caption.
+  r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+                  "--ticks", "5", "--state-out", (dir / "state.json").string()},
+                 120, japanese);
+  EXPECT_THAT(Slurp(dir / "state.json"), HasSubstr("\"EndButton\":{\"caption\":\"ゲーム終了\",\"enabled\""));
 }
 
 // The GNU forms: a value after "=" as after a space, and a usage error that

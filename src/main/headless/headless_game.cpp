@@ -75,6 +75,9 @@ void HeadlessGame::Assemble() {
       Platform{files_, window_, boxes_, media_,
                options_.text_font ? *options_.text_font : font_, clock_},
       options_.start);
+  // A new game reads in the system's language, the game's texts as they
+  // are, until a script's reader command says otherwise.
+  form_->ApplyReaderSettings(form_->reader_settings());
   session_ = std::make_unique<session::Session>(*form_, boxes_);
   session_->SetLabelAssembler(language::AssembleLabels);
   session_->on_notice = [this](const std::string& utf8) {
@@ -195,6 +198,8 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     Event([&] { session_->Window(WindowEvent::Resized); });
   } else if (cmd == "answer") {
     return AnswerCommand(w, error);
+  } else if (cmd == "reader") {
+    return ReaderCommand(w, error);
   } else if (cmd == "control") {
     return ControlCommand(w, error);
   } else if (cmd == "focus" || cmd == "ime") {
@@ -219,6 +224,22 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
   } else {
     return fail("unknown command: " + cmd);
   }
+  return true;
+}
+
+// The reader's settings of the F1 window that change what the player reads:
+// the language of Velmor's texts and the game's texts translated.
+bool HeadlessGame::ReaderCommand(const std::vector<std::string>& w, std::string* error) {
+  app::ReaderSettings settings = form_->reader_settings();
+  const bool language = w.size() == 3 && w[1] == "language" &&
+                        LanguageChoiceFrom(w[2], &settings.language);
+  const bool translate = w.size() == 3 && w[1] == "translate_game" && (w[2] == "on" || w[2] == "off");
+  if (translate) settings.translate_game = w[2] == "on";
+  if (!language && !translate) {
+    if (error) *error = "reader language system|en|ja, or reader translate_game on|off";
+    return false;
+  }
+  Event([&] { form_->ApplyReaderSettings(settings); });
   return true;
 }
 

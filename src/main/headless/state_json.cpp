@@ -9,6 +9,7 @@
 #include "core/json_writer.h"
 #include "main/headless/headless_game.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "menus/panel_layout.h"
 
 namespace velmor::main {
@@ -54,6 +55,12 @@ void Controls(Json& j, const menus::Panels& const_panels) {
     } else {
       j.Key("caption");
       j.Sjis(c->caption);
+      // What the player reads while the game's texts are shown translated
+      // (the caption stays the game's).
+      if (CurrentTexts().game_translated) {
+        j.Key("shown");
+        j.Text(TrGame(SjisToUtf8(c->caption)));
+      }
     }
     j.Key("enabled");
     j.Bool(c->enabled);
@@ -173,6 +180,9 @@ void PanelsAndBoxes(Json& j, const TForm1::View& f, const std::vector<RecordedBo
   for (const RecordedBox& box : *boxes) {
     j.Open('{');
     j.Key("text"); j.Sjis(box.text);
+    if (CurrentTexts().game_translated) {
+      j.Key("shown"); j.Text(TrGame(SjisToUtf8(box.text)));
+    }
     j.Key("kind"); j.Text(KindName(box.kind));
     j.Key("answer"); j.Text(box.answer == platform::Answer::Ok ? "ok" : "cancel");
     j.Close('}');
