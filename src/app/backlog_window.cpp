@@ -1,4 +1,5 @@
 #include "app/backlog_window.h"
+
 #include "core/texts.h"
 
 namespace velmor::app {

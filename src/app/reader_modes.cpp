@@ -1,11 +1,11 @@
 #include "app/reader_modes.h"
-#include "core/texts.h"
 
 #include <charconv>
 #include <cstdio>
 #include <sstream>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "language/language.h"
 
 namespace velmor::app {

@@ -1,5 +1,4 @@
 #include "app/reader_settings.h"
-#include "core/texts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,6 +7,7 @@
 
 #include "app/data_folder_setting.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 
 namespace velmor::app {
 

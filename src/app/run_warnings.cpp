@@ -1,9 +1,9 @@
 #include "app/run_warnings.h"
-#include "core/texts.h"
 
 #include <cstdio>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "language/disassembly.h"
 #include "scenario/scenario.h"
 

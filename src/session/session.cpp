@@ -2,11 +2,11 @@
 // boxes' answers, the views' frames, the reader's settings window, the
 // debugger's window and the screenshots.
 #include "session/session.h"
-#include "core/texts.h"
 
 #include <algorithm>
 
 #include "core/errors.h"
+#include "core/texts.h"
 #include "menus/panel_layout.h"
 
 namespace velmor::session {

@@ -1,5 +1,4 @@
 #include "platform/shared/screenshot.h"
-#include "core/texts.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/texts.h"
 #include "platform/shared/local_time.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/png.h"
