@@ -543,7 +543,7 @@ bool HeadlessGame::WriteState(const std::string& path, std::string* error) const
     if (error) *error = "cannot write " + path;
     return false;
   }
-  std::string json = StateJson();
+  std::string json = StateFileJson();
   bool ok = std::fwrite(json.data(), 1, json.size(), f) == json.size();
   ok = std::fclose(f) == 0 && ok;
   if (!ok && error) *error = "cannot write " + path;

@@ -71,6 +71,8 @@ class HeadlessGame {
   void RunToEnd();
 
   std::string StateJson() const;
+  // The state as WriteState writes it: with the notices the window showed.
+  std::string StateFileJson() const;
   bool WriteState(const std::string& path, std::string* error) const;
   bool WriteScreenshot(const std::string& path, std::string* error) const;
   // What the script asked that could not be done ("input script line 7:

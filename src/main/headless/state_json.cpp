@@ -218,10 +218,14 @@ std::string GameStateJson(const TForm1::View& f, const platform::HeadlessMediaPl
 }
 
 std::string HeadlessGame::StateJson() const {
-  std::string json = GameStateJson(form_->view(), &media_, &answers_.Boxes());
+  return GameStateJson(form_->view(), &media_, &answers_.Boxes());
+}
+
+std::string HeadlessGame::StateFileJson() const {
+  std::string json = StateJson();
   if (notices_.empty()) return json;
-  // What the window's corner said, in the player's language, when it said
-  // anything.
+  // What the window's corner said, in the player's language: the window's,
+  // not the game's, so only in the file a script writes.
   Json j;
   j.Open('[');
   for (const std::string& n : notices_) j.Text(n);
