@@ -105,25 +105,26 @@ ParsedSettings ParseReaderSettings(std::string_view text) {
     out.problem = std::move(why);
     return out;
   };
-  if (text.size() > kMostBytes) return damaged("it is far too long for a settings file");
+  if (text.size() > kMostBytes) return damaged(Tr("it is far too long for a settings file"));
   if (text.find('\0') != std::string_view::npos || !IsValidUtf8(text))
-    return damaged("it is not a text file");
+    return damaged(Tr("it is not a text file"));
   std::string section;
   int number = 0;
   std::istringstream in{std::string(text)};
   for (std::string raw; std::getline(in, raw);) {
     ++number;
     const std::string_view line = Trim(raw);
-    const std::string at = "line " + std::to_string(number);
+    const std::string line_number = std::to_string(number);
     if (line.empty() || line.front() == '#' || line.front() == ';') continue;
     if (line.front() == '[') {
-      if (line.back() != ']') return damaged(at + " opens a section it does not close");
+      if (line.back() != ']')
+        return damaged(Fill(Tr("line %s opens a section it does not close"), {line_number}));
       section = Lower(Trim(line.substr(1, line.size() - 2)));
       continue;
     }
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos || Trim(line.substr(0, equals)).empty())
-      return damaged(at + " is not \"name=value\"");
+      return damaged(Fill(Tr("line %s is not \"name=value\""), {line_number}));
     const std::string key = Lower(Trim(line.substr(0, equals)));
     const std::string_view value = Trim(line.substr(equals + 1));
     if (!IsKnown(section, key)) {
@@ -136,7 +137,7 @@ ParsedSettings ParseReaderSettings(std::string_view text) {
       continue;
     }
     if (!SetKnown(out.settings, key, value))
-      return damaged(at + ": " + key + " cannot be \"" + std::string(value) + "\"");
+      return damaged(Fill(Tr("line %s: %s cannot be \"%s\""), {line_number, key, value}));
   }
   out.settings.Clamp();
   return out;
