@@ -25,7 +25,7 @@ set(allow_platform/sdl core formats bitmap platform platform/sdl platform/shared
 # The browser's backend stands in for parts of SDL's (its MIDI) on SDL's
 # browser port.
 set(allow_platform/web core formats bitmap platform platform/web platform/sdl platform/shared)
-set(allow_cli cli)
+set(allow_cli cli core)
 set(allow_main any)
 set(allow_tools core formats language cli platform platform/shared check local)
 set(allow_tools/check ${engine} check)

@@ -98,6 +98,9 @@ install(FILES packaging/copyright ${package_files}/velmor/changelog.gz COMPONENT
 # velmor-data: the demo game, where `velmor --demo` looks for it.
 install(DIRECTORY ${VELMOR_DEMO_DIR}/ COMPONENT velmor-data
         DESTINATION ${CMAKE_INSTALL_DATADIR}/velmor/demo PATTERN ".datagen.stamp" EXCLUDE)
+# The message catalogues, where the program looks for them.
+install(FILES ${VELMOR_LOCALE_DIR}/ja.mo ${VELMOR_LOCALE_DIR}/game-en.mo COMPONENT velmor-data
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/velmor/locale)
 install(FILES packaging/velmor.svg COMPONENT velmor-data
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 file(GLOB velmor_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)

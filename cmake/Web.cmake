@@ -7,6 +7,8 @@ set(VELMOR_WEB_DEPS "${PROJECT_SOURCE_DIR}/build/web-deps" CACHE PATH
     "Where scripts/web-deps put the libraries built for the browser")
 set(VELMOR_WEB_DEMO "${PROJECT_SOURCE_DIR}/build/ci/demo" CACHE PATH
     "The demo's data folder, as a native build made it")
+set(VELMOR_WEB_LOCALE "${PROJECT_SOURCE_DIR}/build/ci/locale" CACHE PATH
+    "The message catalogues (ja.mo, game-en.mo), as a native build compiled them")
 set(VELMOR_WEB_FONT "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf" CACHE FILEPATH
     "The game's face (the one the headless front end draws with)")
 option(VELMOR_WEB_FACE_CUT "Pack the face cut down to what the game can show (scripts/web-face)" ON)

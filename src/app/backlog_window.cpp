@@ -1,5 +1,7 @@
 #include "app/backlog_window.h"
 
+#include "core/texts.h"
+
 namespace velmor::app {
 
 bool BacklogWindow::Open() {
@@ -41,7 +43,7 @@ void BacklogWindow::Repaint() {
 
 std::string BacklogWindow::Position() const {
   if (!open_) return {};
-  return "Backlog " + std::to_string(shown_ + 1) + "/" + std::to_string(log_.size());
+  return Fill(Tr("Backlog %s/%s"), {std::to_string(shown_ + 1), std::to_string(log_.size())});
 }
 
 void BacklogWindow::Draw() {

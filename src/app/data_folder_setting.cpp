@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/game_path.h"
+#include "core/texts.h"
 
 #ifndef VELMOR_SYSCONFDIR
 #define VELMOR_SYSCONFDIR "/etc"
@@ -47,12 +48,13 @@ GameFolderCheck CheckGameFolder(platform::Files& files, const std::string& folde
 bool RememberDataFolder(platform::Files& files, const std::string& ini, const std::string& folder,
                         std::string* error) {
   if (ini.empty()) {
-    if (error) *error = "there is no folder for settings (neither XDG_CONFIG_HOME nor HOME is set)";
+    if (error) *error = Tr("there is no folder for settings (neither XDG_CONFIG_HOME nor HOME is set)");
     return false;
   }
   // A line end would end the value, and "\" is read back as a separator.
   if (folder.find_first_of("\r\n\\") != std::string::npos) {
-    if (error) *error = "the folder's name holds a line end or a \"\\\", which the INI file cannot keep";
+    if (error)
+      *error = Tr("the folder's name holds a line end or a \"\\\", which the INI file cannot keep");
     return false;
   }
   const std::string ini_folder = ini.substr(0, ini.rfind('/') + 1);

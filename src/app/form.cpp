@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "core/texts.h"
 #include "core/sjis.h"
 #include "menus/message_boxes.h"
 #include "menus/panel_layout.h"
@@ -148,6 +149,9 @@ void TForm1::ApplyReaderSettings(const ReaderSettings& settings) {
     scaling.SetFitScreen(fit);
     invalid = true;
   }
+  Texts& texts = CurrentTexts();
+  texts.language = ChosenLanguage(reader_settings_.language, texts.system_language);
+  texts.game_translated = reader_settings_.translate_game;
 }
 
 void TForm1::ReportError(const std::string& text) { errors.Show(text); }

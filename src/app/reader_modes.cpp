@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "language/language.h"
 
 namespace velmor::app {
@@ -118,8 +119,8 @@ int32_t PageCharacters(const ByteString& text, std::size_t end) {
 
 std::string ReaderModes::Indicator() const {
   switch (mode_) {
-    case ReaderMode::SkipRead: return "Skipping read text";
-    case ReaderMode::Auto: return "Auto";
+    case ReaderMode::SkipRead: return Tr("Skipping read text");
+    case ReaderMode::Auto: return Tr("Auto");
     case ReaderMode::Off: break;
   }
   return {};
@@ -149,8 +150,9 @@ void ReaderModes::Load() {
 std::string ReaderModes::TakeNotice() {
   if (told_ || (!cut_ && !read_.forgot())) return {};
   told_ = true;
-  return std::string(kFileName) + " holds more messages read than are kept; the oldest are " +
-         "forgotten (the newest " + std::to_string(ReadMessages::kKept) + " are kept)";
+  return Fill(Tr("%s holds more messages read than are kept; the oldest are forgotten (the "
+                 "newest %s are kept)"),
+              {kFileName, std::to_string(ReadMessages::kKept)});
 }
 
 void ReaderModes::MessageStarted() {

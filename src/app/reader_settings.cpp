@@ -7,6 +7,7 @@
 
 #include "app/data_folder_setting.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 
 namespace velmor::app {
 
@@ -19,6 +20,8 @@ constexpr std::string_view kAutoDelayKey = "auto_delay_ms";
 constexpr std::string_view kPictureSizeKey = "picture_size";
 constexpr std::string_view kTextFaceKey = "text_face";
 constexpr std::string_view kCtrlKey = "ctrl_passes_waits";
+constexpr std::string_view kLanguageKey = "language";
+constexpr std::string_view kTranslateGameKey = "translate_game";
 constexpr std::string_view kDebuggerSection = "debugger";
 constexpr std::string_view kWindowKey = "window";
 // Longer than any sound settings file: a file this long is something else.
@@ -58,11 +61,17 @@ std::optional<bool> ParseSwitch(std::string_view s) {
 // A known key's value into the settings; false when it is no value of its
 // kind.
 bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value) {
-  if (key == kSmoothKey || key == kCtrlKey) {
+  if (key == kSmoothKey || key == kCtrlKey || key == kTranslateGameKey) {
     std::optional<bool> on = ParseSwitch(value);
-    if (on) (key == kSmoothKey ? s.smooth_scaling : s.ctrl_passes_waits) = *on;
+    if (on) {
+      bool& setting = key == kSmoothKey ? s.smooth_scaling
+                      : key == kCtrlKey ? s.ctrl_passes_waits
+                                        : s.translate_game;
+      setting = *on;
+    }
     return on.has_value();
   }
+  if (key == kLanguageKey) return LanguageChoiceFrom(Lower(value), &s.language);
   const std::string v = Lower(value);
   if (key == kPictureSizeKey) {
     if (v != "game" && v != "fit") return false;
@@ -84,7 +93,8 @@ bool IsKnown(const std::string& section, const std::string& key) {
   if (section == kDebuggerSection) return key == kWindowKey;
   return section == kSection &&
          (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey ||
-          key == kPictureSizeKey || key == kTextFaceKey || key == kCtrlKey);
+          key == kPictureSizeKey || key == kTextFaceKey || key == kCtrlKey ||
+          key == kLanguageKey || key == kTranslateGameKey);
 }
 
 // "LEFT TOP WIDTH HEIGHT", the size at least 1 by 1.
@@ -116,25 +126,26 @@ ParsedSettings ParseReaderSettings(std::string_view text) {
     out.problem = std::move(why);
     return out;
   };
-  if (text.size() > kMostBytes) return damaged("it is far too long for a settings file");
+  if (text.size() > kMostBytes) return damaged(Tr("it is far too long for a settings file"));
   if (text.find('\0') != std::string_view::npos || !IsValidUtf8(text))
-    return damaged("it is not a text file");
+    return damaged(Tr("it is not a text file"));
   std::string section;
   int number = 0;
   std::istringstream in{std::string(text)};
   for (std::string raw; std::getline(in, raw);) {
     ++number;
     const std::string_view line = Trim(raw);
-    const std::string at = "line " + std::to_string(number);
+    const std::string line_number = std::to_string(number);
     if (line.empty() || line.front() == '#' || line.front() == ';') continue;
     if (line.front() == '[') {
-      if (line.back() != ']') return damaged(at + " opens a section it does not close");
+      if (line.back() != ']')
+        return damaged(Fill(Tr("line %s opens a section it does not close"), {line_number}));
       section = Lower(Trim(line.substr(1, line.size() - 2)));
       continue;
     }
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos || Trim(line.substr(0, equals)).empty())
-      return damaged(at + " is not \"name=value\"");
+      return damaged(Fill(Tr("line %s is not \"name=value\""), {line_number}));
     const std::string key = Lower(Trim(line.substr(0, equals)));
     const std::string_view value = Trim(line.substr(equals + 1));
     if (!IsKnown(section, key)) {
@@ -147,7 +158,7 @@ ParsedSettings ParseReaderSettings(std::string_view text) {
       continue;
     }
     if (!SetKnown(out.settings, key, value))
-      return damaged(at + ": " + key + " cannot be \"" + std::string(value) + "\"");
+      return damaged(Fill(Tr("line %s: %s cannot be \"%s\""), {line_number, key, value}));
   }
   out.settings.Clamp();
   return out;
@@ -177,6 +188,8 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
       text += std::string(kTextFaceKey) + "=" +
               (s.text_face == TextFace::Outline ? "outline" : "bitmap") + "\n";
       text += std::string(kCtrlKey) + "=" + (s.ctrl_passes_waits ? "1" : "0") + "\n";
+      text += std::string(kLanguageKey) + "=" + LanguageChoiceName(s.language) + "\n";
+      text += std::string(kTranslateGameKey) + "=" + (s.translate_game ? "1" : "0") + "\n";
     }
     if (section == kDebuggerSection && s.debugger_window) {
       const Rect& w = *s.debugger_window;
@@ -219,14 +232,18 @@ ReaderSettings ReaderSettingsFile::Load(std::string* report) {
   std::string error;
   const bool saved = Save(parsed.settings, &error);
   if (report)
-    *report = path_ + " is damaged (" + parsed.problem + "): the reader settings are back to " +
-              (saved ? "their defaults" : "their defaults for this run (" + error + ")");
+    *report = saved ? Fill(Tr("%s is damaged (%s): the reader settings are back to their "
+                              "defaults"),
+                           {path_, parsed.problem})
+                    : Fill(Tr("%s is damaged (%s): the reader settings are back to their "
+                              "defaults for this run (%s)"),
+                           {path_, parsed.problem, error});
   return parsed.settings;
 }
 
 bool ReaderSettingsFile::Save(const ReaderSettings& settings, std::string* error) {
   if (path_.empty()) {
-    if (error) *error = "there is no folder for settings (neither XDG_CONFIG_HOME nor HOME is set)";
+    if (error) *error = Tr("there is no folder for settings (neither XDG_CONFIG_HOME nor HOME is set)");
     return false;
   }
   const std::string folder = Folder();

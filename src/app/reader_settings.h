@@ -13,6 +13,8 @@
 //   picture_size=game
 //   text_face=bitmap
 //   ctrl_passes_waits=0
+//   language=system          (system, en or ja: Velmor's own texts)
+//   translate_game=0         (1: the game's panels and boxes in English)
 //
 // Values out of range are brought into it; keys and sections this version
 // does not know are kept and written back. A file that is not such a text
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "core/texts.h"
 #include "platform/files.h"
 
 namespace velmor::app {
@@ -53,6 +56,11 @@ struct ReaderSettings {
   // Held Ctrl passes click and page waits too, not only typing and
   // transitions (as the game has it).
   bool ctrl_passes_waits = false;
+  // The language of Velmor's own texts: the system's, or the reader's.
+  LanguageChoice language = LanguageChoice::System;
+  // The game's panels' labels and its boxes shown in English; what the game
+  // stores (slots, names) stays as it is.
+  bool translate_game = false;
   // Where the player last left the debugger's window (window pixels), in a
   // section of its own ("[debugger]", "window=LEFT TOP WIDTH HEIGHT").
   std::optional<Rect> debugger_window;

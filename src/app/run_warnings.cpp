@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "language/disassembly.h"
 #include "scenario/scenario.h"
 
@@ -11,7 +12,7 @@ namespace velmor::app {
 void RunWarnings::Add(const std::string& cause, const std::string& text) {
   if (!causes_.insert(cause).second) return;
   std::string line = Where() + ": " + text;
-  if (print) std::fprintf(stderr, "velmor: warning: %s\n", line.c_str());
+  if (print) std::fprintf(stderr, "%s\n", Fill(Tr("velmor: warning: %s"), {line}).c_str());
   list_.push_back(std::move(line));
 }
 

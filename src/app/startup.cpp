@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/game_path.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "formats/ini.h"
 #include "menus/message_boxes.h"
 #include "platform/files.h"
@@ -64,11 +65,11 @@ std::optional<int> TForm1::ReadDataFolder() {
     if (!problem.empty()) read_error = ini + ": " + problem;
   }
   if (value == "x") {
-    startup_failure_ = "no data folder: " +
-                      (read_error.empty() ? ini + " has no DatPath in its [Velmor] section"
-                                          : "cannot read " + read_error) +
-                      ". Write the data folder there as DatPath=/path/to/the/data/ under "
-                      "[Velmor], or start with --data DIR.";
+    startup_failure_ = Fill(
+        Tr("no data folder: %s. Write the data folder there as DatPath=/path/to/the/data/ under "
+           "[Velmor], or start with --data DIR."),
+        {read_error.empty() ? Fill(Tr("%s has no DatPath in its [Velmor] section"), {ini})
+                            : Fill(Tr("cannot read %s"), {read_error})});
     // The program ends once the box is answered.
     menus::ShowMessageBox(dialogs, menus::kStartProperly);
     return 1;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/texts.h"
+
 #ifndef VELMOR_VERSION
 #define VELMOR_VERSION "0"
 #endif
@@ -19,7 +21,8 @@ namespace {
 constexpr int kLongBase = 256;
 
 std::string NeedsValue(const KnownOption& known) {
-  return known.needs.empty() ? "option '--" + known.name + "' needs a value" : known.needs;
+  return known.needs.empty() ? Fill(Tr("option '--%s' needs a value"), {known.name})
+                             : std::string(Tr(known.needs.c_str()));
 }
 
 // The message for a long option getopt_long did not know (`given` is the
@@ -29,10 +32,10 @@ std::string UnknownLongOption(const std::vector<KnownOption>& known_options, con
   std::vector<std::string> matches;
   for (const KnownOption& known : known_options)
     if (known.name.compare(0, name.size(), name) == 0) matches.push_back("'--" + known.name + "'");
-  if (matches.size() < 2) return "unrecognized option '--" + name + "'";
+  if (matches.size() < 2) return Fill(Tr("unrecognized option '--%s'"), {name});
   std::string all;
   for (const std::string& m : matches) all += (all.empty() ? "" : ", ") + m;
-  return "option '--" + name + "' is ambiguous; possibilities: " + all;
+  return Fill(Tr("option '--%s' is ambiguous; possibilities: %s"), {name, all});
 }
 
 struct Getopt {
@@ -76,12 +79,12 @@ const KnownOption* KnownOptionOf(const std::vector<KnownOption>& known_options, 
 std::string Refused(const std::vector<KnownOption>& known_options, const Getopt& g) {
   if (optopt >= kLongBase) {
     const KnownOption* known = KnownOptionOf(known_options, optopt);
-    return "option '--" + (known ? known->name : std::string("?")) + "' takes no value";
+    return Fill(Tr("option '--%s' takes no value"), {known ? known->name : std::string("?")});
   }
-  if (optopt != 0) return std::string("invalid option -- '") + static_cast<char>(optopt) + "'";
+  if (optopt != 0) return Fill(Tr("invalid option -- '%s'"), {std::string(1, static_cast<char>(optopt))});
   const std::string given = optind > 0 ? g.storage[static_cast<size_t>(optind - 1)] : "";
   if (given.rfind("--", 0) == 0) return UnknownLongOption(known_options, given);
-  return "invalid option '" + given + "'";
+  return Fill(Tr("invalid option '%s'"), {given});
 }
 
 }  // namespace
@@ -118,7 +121,8 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<KnownOption>& known_option
 
 std::string UsageErrorText(std::string_view program, std::string_view message) {
   std::string p(program);
-  return p + ": " + std::string(message) + "\nTry '" + p + " --help' for more information.\n";
+  return p + ": " + std::string(message) + "\n" +
+         Fill(Tr("Try '%s --help' for more information."), {p}) + "\n";
 }
 
 int Print(std::string_view text) {

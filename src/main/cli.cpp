@@ -10,11 +10,15 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
+#include "app/catalogues.h"
 #include "app/data_folder_setting.h"
 #include "cli/options.h"
 #include "platform/shared/bitmap_font_files.h"
+#include "core/texts.h"
+#include "platform/shared/environment.h"
 #include "platform/shared/os_files.h"
 
 namespace velmor::main {
@@ -41,16 +45,16 @@ const std::vector<cli::KnownOption>& Options() {
   static const std::vector<cli::KnownOption> options = {
       {"help", 'h'}, {"version"}, {"demo"}, {"window"}, {"verbose"}, {"trace"}, {"warn"},
       {"debug"}, {"headless"}, {"exit-after-script"},
-      {"renderer", 0, true, "--renderer needs auto, software or accelerated"},
-      {"break", 0, true, "--break needs a place like INIT:0x12 or INIT:title"},
-      {"data", 0, true, "--data needs a folder"}, {"ini", 0, true, "--ini needs a file"},
-      {"slots", 0, true, "--slots needs a folder"}, {"font", 0, true, "--font needs a file"},
-      {"soundfont", 0, true, "--soundfont needs a file"},
-      {"input", 0, true, "--input needs a file"},
-      {"state-out", 0, true, "--state-out needs a file"},
-      {"screenshot", 0, true, "--screenshot needs a file"},
-      {"screen", 0, true, "--screen needs a size like 1024x768"},
-      {"ticks", 0, true, "--ticks needs a number"}};
+      {"renderer", 0, true, TrMark("--renderer needs auto, software or accelerated")},
+      {"break", 0, true, TrMark("--break needs a place like INIT:0x12 or INIT:title")},
+      {"data", 0, true, TrMark("--data needs a folder")}, {"ini", 0, true, TrMark("--ini needs a file")},
+      {"slots", 0, true, TrMark("--slots needs a folder")}, {"font", 0, true, TrMark("--font needs a file")},
+      {"soundfont", 0, true, TrMark("--soundfont needs a file")},
+      {"input", 0, true, TrMark("--input needs a file")},
+      {"state-out", 0, true, TrMark("--state-out needs a file")},
+      {"screenshot", 0, true, TrMark("--screenshot needs a file")},
+      {"screen", 0, true, TrMark("--screen needs a size like 1024x768")},
+      {"ticks", 0, true, TrMark("--ticks needs a number")}};
   return options;
 }
 
@@ -103,65 +107,98 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   std::optional<cli::ParsedArgs> parsed = cli::ParseArgs(Options(), args, &why);
   if (!parsed) return fail(why);
   if (!parsed->operands.empty())
-    return fail("unexpected argument '" + parsed->operands.front() + "' (the options start with --)");
+    return fail(Fill(Tr("unexpected argument '%s' (the options start with --)"),
+                     {parsed->operands.front()}));
   for (const cli::GivenOption& o : parsed->options) {
     if (Apply(o, line)) continue;
     auto known = std::find_if(Options().begin(), Options().end(),
                              [&o](const cli::KnownOption& s) { return s.name == o.name; });
-    return fail(known->needs);
+    return fail(Tr(known->needs.c_str()));
   }
   bool headless_only = line.max_ticks || !line.input_script.empty() || !line.state_out.empty() ||
                        !line.screenshot.empty() || line.exit_after_script;
   if (headless_only && !line.headless)
     return fail(
-        "--ticks, --input, --exit-after-script, --state-out and --screenshot need --headless");
+        Tr("--ticks, --input, --exit-after-script, --state-out and --screenshot need --headless"));
   if (line.exit_after_script && line.input_script.empty())
-    return fail("--exit-after-script needs an input script (--input FILE)");
+    return fail(Tr("--exit-after-script needs an input script (--input FILE)"));
   if (line.demo && (!line.data_folder.empty() || !line.ini_file.empty()))
-    return fail("--demo plays the bundled demo: leave out --data and --ini");
+    return fail(Tr("--demo plays the bundled demo: leave out --data and --ini"));
   return line;
 }
 
+namespace {
+
+// One option in --help: its name and value as typed, and what it does (its
+// lines after the first indented under the first).
+struct HelpOption {
+  const char* option;
+  const char* does;
+};
+
+constexpr HelpOption kHelpOptions[] = {
+    {"--demo", TrMark("play the bundled demo game")},
+    {"--data DIR", TrMark("use this data folder (the INI file is not read)")},
+    {"--ini FILE", TrMark("read the data folder from this INI file")},
+    {"--slots DIR", TrMark("keep the save slots (DATA00..DATAFF) in this folder")},
+    {"--soundfont FILE", TrMark("play MIDI music with this SoundFont")},
+    {"--font FILE", TrMark("draw the text with this Japanese face (default: the\n"
+                           "system's Japanese gothic face, IPAGothic preferred)")},
+    {"--window", TrMark("a normal window instead of the whole screen")},
+    {"--renderer KIND", TrMark("how the window reaches the screen: auto (the default),\n"
+                               "software (only what changed, no 3D library) or\n"
+                               "accelerated (a 3D renderer)")},
+    {"--verbose", TrMark("say which font and renderer were chosen")},
+    {"--trace", TrMark("print one line per executed scenario instruction")},
+    {"--warn", TrMark("report on standard error, once each, the files the\n"
+                      "scenario asked for that were missing or refused, the\n"
+                      "cause of every error box and loops without a wait,\n"
+                      "each with the instruction (FILE.SNX:offset)")},
+    {"--debug", TrMark("open the scenario debugger beside the game (in a debug\n"
+                       "build F9 opens and closes it at any time)")},
+    {"--break FILE:WHERE", TrMark("stop the scenario before the instruction at WHERE of\n"
+                                  "FILE.SNX: an offset (0x1A2) or a label of FILE.s\n"
+                                  "beside it; may be repeated; implies --debug")},
+    {"-h, --help", TrMark("show this text")},
+    {"--version", TrMark("show the version")},
+    {nullptr, TrMark("Headless (no display or sound device, a virtual 20 ms clock):")},
+    {"--headless", TrMark("run without a window")},
+    {"--screen WxH", TrMark("the screen size (default 1024x768)")},
+    {"--ticks N", TrMark("stop after N ticks in all (default 100000)")},
+    {"--input FILE", TrMark("the input script (see docs/headless.md)")},
+    {"--exit-after-script", TrMark("stop after the script's last command (without it the\n"
+                                   "run goes on until the game ends or --ticks)")},
+    {"--state-out FILE", TrMark("write the game state as JSON at the end")},
+    {"--screenshot FILE", TrMark("write the presented window as PNG at the end")},
+};
+
+// "  --data DIR          use this…": the option, then what it does from the
+// 23rd column on.
+std::string HelpLineOf(const HelpOption& o) {
+  constexpr size_t kColumn = 20;
+  if (o.option == nullptr) return "\n" + std::string(Tr(o.does)) + "\n";
+  std::string line = "  " + std::string(o.option);
+  line += std::string(line.size() < kColumn + 2 ? kColumn + 2 - line.size() : 1, ' ');
+  const std::string does = Tr(o.does);
+  for (size_t at = 0; at < does.size();) {
+    const size_t end = std::min(does.find('\n', at), does.size());
+    if (at > 0) line += std::string(kColumn + 2, ' ');
+    line += does.substr(at, end - at) + "\n";
+    at = end + 1;
+  }
+  return line;
+}
+
+}  // namespace
+
 std::string UsageText() {
-  return "Usage: velmor [options]\n"
-         "Plays the game whose data folder BRANNIC.INI names (section [Velmor], key DatPath)\n"
-         "in the system configuration folder. An option's value may follow it as\n"
-         "--data=DIR or as --data DIR.\n"
-         "\n"
-         "  --demo              play the bundled demo game\n"
-         "  --data DIR          use this data folder (the INI file is not read)\n"
-         "  --ini FILE          read the data folder from this INI file\n"
-         "  --slots DIR         keep the save slots (DATA00..DATAFF) in this folder\n"
-         "  --soundfont FILE    play MIDI music with this SoundFont\n"
-         "  --font FILE         draw the text with this Japanese face (default: the\n"
-         "                      system's Japanese gothic face, IPAGothic preferred)\n"
-         "  --window            a normal window instead of the whole screen\n"
-         "  --renderer KIND     how the window reaches the screen: auto (the default),\n"
-         "                      software (only what changed, no 3D library) or\n"
-         "                      accelerated (a 3D renderer)\n"
-         "  --verbose           say which font and renderer were chosen\n"
-         "  --trace             print one line per executed scenario instruction\n"
-         "  --warn              report on standard error, once each, the files the\n"
-         "                      scenario asked for that were missing or refused, the\n"
-         "                      cause of every error box and loops without a wait,\n"
-         "                      each with the instruction (FILE.SNX:offset)\n"
-         "  --debug             open the scenario debugger beside the game (in a debug\n"
-         "                      build F9 opens and closes it at any time)\n"
-         "  --break FILE:WHERE  stop the scenario before the instruction at WHERE of\n"
-         "                      FILE.SNX: an offset (0x1A2) or a label of FILE.s\n"
-         "                      beside it; may be repeated; implies --debug\n"
-         "  -h, --help          show this text\n"
-         "  --version           show the version\n"
-         "\n"
-         "Headless (no display or sound device, a virtual 20 ms clock):\n"
-         "  --headless          run without a window\n"
-         "  --screen WxH        the screen size (default 1024x768)\n"
-         "  --ticks N           stop after N ticks in all (default 100000)\n"
-         "  --input FILE        the input script (see docs/headless.md)\n"
-         "  --exit-after-script stop after the script's last command (without it the\n"
-         "                      run goes on until the game ends or --ticks)\n"
-         "  --state-out FILE    write the game state as JSON at the end\n"
-         "  --screenshot FILE   write the presented window as PNG at the end\n";
+  std::string text = Tr("Usage: velmor [options]\n"
+                        "Plays the game whose data folder BRANNIC.INI names (section [Velmor], key DatPath)\n"
+                        "in the system configuration folder. An option's value may follow it as\n"
+                        "--data=DIR or as --data DIR.\n");
+  text += "\n";
+  for (const HelpOption& o : kHelpOptions) text += HelpLineOf(o);
+  return text;
 }
 
 std::string ProgramFolder() { return platform::ProgramFolder(); }
@@ -178,11 +215,19 @@ std::string DemoFolder(std::string* looked_in) {
   return "";
 }
 
+void LoadTexts() {
+  const std::string bin = ProgramFolder();
+  platform::OsFiles files;
+  for (const std::string& line : app::LoadCatalogues(
+           files, {bin + VELMOR_LOCALE_FROM_BINDIR, bin + "../locale"}, platform::SystemLanguage()))
+    std::fprintf(stderr, "velmor: %s\n", line.c_str());
+}
+
 bool UseDemo(CommandLine& cli, std::string* error) {
   std::string looked_in;
   cli.data_folder = DemoFolder(&looked_in);
   if (cli.data_folder.empty()) {
-    if (error) *error = "the demo game is not installed (looked in " + looked_in + ")";
+    if (error) *error = Fill(Tr("the demo game is not installed (looked in %s)"), {looked_in});
     return false;
   }
   // The demo's saves stay apart from those of the game itself.

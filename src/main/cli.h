@@ -68,6 +68,11 @@ std::string HomeFolder();
 // when there is none; *looked_in then lists where it was looked for.
 std::string DemoFolder(std::string* looked_in);
 
+// Reads the message catalogues (installed: <prefix>/share/velmor/locale;
+// built: build/…/locale) and takes the system's language; a catalogue that
+// cannot be read is said in one line on standard error.
+void LoadTexts();
+
 // For --demo: the demo's data folder, and its own slot folder in the user's
 // data folder unless --slots names one. False with the reason when the demo
 // cannot be found or --data was given as well.

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   // written and nothing is lost if the program is killed.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   velmor::platform::IgnoreFileSizeLimitSignal();  // a save past the limit says so
+  velmor::main::LoadTexts();  // the usage errors too are in the player's language
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;
   auto cli = velmor::main::ParseCommandLine(args, &error);

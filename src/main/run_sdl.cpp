@@ -11,6 +11,7 @@
 #include "app/data_folder_setting.h"
 #include "app/form.h"
 #include "core/errors.h"
+#include "core/texts.h"
 #include "language/source_labels.h"
 #include "main/cli.h"
 #include "main/first_start_sdl.h"
@@ -37,6 +38,9 @@
 namespace velmor::main {
 
 namespace {
+
+// One line on standard error, after the program's name.
+void Say(const std::string& line) { std::fprintf(stderr, "velmor: %s\n", line.c_str()); }
 
 // The main window's caption.
 constexpr const char* kCaption = "　『　Velmor　』 ";
@@ -176,11 +180,10 @@ bool TakeFirstStartChoice(const session::FirstStartChoice& choice, const Command
   }
   const bool remembered = app::RememberDataFolder(s.files, PlayerIniFile(), choice.folder, &error);
   if (!remembered)
-    std::fprintf(stderr, "velmor: the data folder %s is used this time but cannot be remembered: %s\n",
-                 choice.folder.c_str(), error.c_str());
+    Say(Fill(Tr("the data folder %s is used this time but cannot be remembered: %s"),
+             {choice.folder, error}));
   else
-    std::fprintf(stderr, "velmor: the data folder %s is remembered in %s\n", choice.folder.c_str(),
-                 PlayerIniFile().c_str());
+    Say(Fill(Tr("the data folder %s is remembered in %s"), {choice.folder, PlayerIniFile()}));
   // An INI file named on the command line comes before the player's own.
   if (!remembered || !cli.ini_file.empty()) game.data_folder = choice.folder;
   return true;
@@ -194,9 +197,7 @@ bool OfferFirstStart(const CommandLine& cli, const Services& s, const std::strin
   const bool demo = !DemoFolder(&looked_in).empty();
   const std::string home = HomeFolder();
   session::FirstStart first(s.files, ListFoldersOnDisk, home.empty() ? "/" : home, demo, failure);
-  const ui::FirstStartTexts& texts = ui::FirstStartTextsFor(
-      ui::PlayerLanguageFrom(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
-                             std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+  const ui::FirstStartTexts texts = ui::FirstStartTextsNow();
   return TakeFirstStartChoice(RunFirstStart(s.window, s.ui, first, texts, PlayerIniFile(), home),
                               cli, s, game);
 }
@@ -212,10 +213,9 @@ int PlayFromWhereTheDataIs(const CommandLine& cli, const Services& s, const Cloc
       s.files, {cli.data_folder, cli.ini_file, PlayerIniFile(), app::SystemIniPath()});
   bool offer = setting.from == app::DataFolderFrom::Nowhere;
   if (offer)
-    std::fprintf(stderr,
-                 "velmor: no data folder is set (neither %s nor %s exists): choose one in the "
-                 "window, or start with --data DIR or --demo\n",
-                 PlayerIniFile().c_str(), setting.ini.c_str());
+    Say(Fill(Tr("no data folder is set (neither %s nor %s exists): choose one in the window, or "
+                "start with --data DIR or --demo"),
+             {PlayerIniFile(), setting.ini}));
   CommandLine game = cli;
   std::string failure;
   for (;;) {
@@ -279,7 +279,7 @@ int RunSdl(const CommandLine& cli) {
   std::string error;
   if (!sdl.Init(&error)) {
     found.wait();
-    std::fputs("velmor: no display: try --headless\n", stderr);
+    Say(Tr("no display: try --headless"));
     return 1;
   }
 
@@ -313,7 +313,7 @@ int RunSdl(const CommandLine& cli) {
   // The panels' faces: the game's, and its proportional sibling.
   platform::MappedFile gothic, pgothic;
   if (!gothic.Map(faces.gothic.c_str()))
-    std::fprintf(stderr, "velmor: cannot read the font %s\n", faces.gothic.c_str());
+    Say(Fill(Tr("cannot read the font %s"), {faces.gothic}));
   pgothic.Map(faces.pgothic.c_str());
   ui::UiLayer ui(gothic.bytes(), pgothic.bytes());
   // The 16-pixel text from the 16-dot bitmap face, when the system has it.

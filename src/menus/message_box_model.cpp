@@ -1,12 +1,14 @@
 #include "menus/message_box_model.h"
 
+#include "core/texts.h"
+
 namespace velmor::menus {
 
 BoxLook LookOf(MessageKind kind) {
   switch (kind) {
-    case MessageKind::Error: return {"ｴﾗｰ", BoxIcon::Stop};
-    case MessageKind::Information: return {"情報", BoxIcon::Information};
-    case MessageKind::Confirmation: return {"確認", BoxIcon::Question};
+    case MessageKind::Error: return {GameText("ｴﾗｰ"), BoxIcon::Stop};
+    case MessageKind::Information: return {GameText("情報"), BoxIcon::Information};
+    case MessageKind::Confirmation: return {GameText("確認"), BoxIcon::Question};
     case MessageKind::Failure: break;
   }
   return {kApplicationTitle, BoxIcon::Stop};
@@ -16,7 +18,7 @@ MessageBoxModel::MessageBoxModel(std::string text_sjis, MessageKind kind, Button
     : text_(std::move(text_sjis)), kind_(kind), buttons_(buttons) {}
 
 const char* MessageBoxModel::ButtonLabel(int i) const {
-  return ButtonAnswer(i) == Answer::Ok ? "OK" : "ｷｬﾝｾﾙ";
+  return ButtonAnswer(i) == Answer::Ok ? "OK" : GameText("ｷｬﾝｾﾙ");
 }
 
 Answer MessageBoxModel::ButtonAnswer(int i) const {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/texts.h"
 #include "platform/dialogs.h"
 
 namespace velmor::menus {
@@ -16,19 +17,19 @@ struct BoxText {
 };
 
 // Please start the program properly (no data folder setting).
-inline constexpr BoxText kStartProperly{"正しく起動してください。", platform::MessageKind::Error,
+inline constexpr BoxText kStartProperly{GameText("正しく起動してください。"), platform::MessageKind::Error,
                                         platform::Buttons::Ok};
 // No file is selected.
-inline constexpr BoxText kNoFileSelected{"ファイルが選択されていないよ。",
+inline constexpr BoxText kNoFileSelected{GameText("ファイルが選択されていないよ。"),
                                          platform::MessageKind::Information, platform::Buttons::Ok};
 // Overwrite it?
-inline constexpr BoxText kOverwrite{"重ね書きするよ？", platform::MessageKind::Confirmation,
+inline constexpr BoxText kOverwrite{GameText("重ね書きするよ？"), platform::MessageKind::Confirmation,
                                     platform::Buttons::OkCancel};
 // Nobody is here (an empty slot to load).
-inline constexpr BoxText kNobodyHere{"誰もいないよ。", platform::MessageKind::Confirmation,
+inline constexpr BoxText kNobodyHere{GameText("誰もいないよ。"), platform::MessageKind::Confirmation,
                                      platform::Buttons::Ok};
 // Really quit?
-inline constexpr BoxText kReallyQuit{"本当に終了するよ？", platform::MessageKind::Confirmation,
+inline constexpr BoxText kReallyQuit{GameText("本当に終了するよ？"), platform::MessageKind::Confirmation,
                                      platform::Buttons::OkCancel};
 
 // Shows one of the texts above; `then` runs with the answer.

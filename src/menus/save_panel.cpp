@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "graphics/cursors.h"
 #include "language/language.h"
 #include "menus/message_boxes.h"
@@ -210,8 +211,8 @@ void SavePanelLogic::ShowSavePanel() {
   panel.MoveTo((screen.width - panel.bounds.width()) / 2,
                (screen.height - panel.bounds.height()) / 2 + 120);
   bool saving = SaveMode == 1;
-  p_.SaveButton.caption = Sjis(saving ? "セーブ" : "ロード").str();
-  p_.SaveCancelButton.caption = Sjis(saving ? "閉じる" : "ｷｬﾝｾﾙ").str();
+  p_.SaveButton.caption = Sjis(saving ? GameText("セーブ") : GameText("ロード")).str();
+  p_.SaveCancelButton.caption = Sjis(saving ? GameText("閉じる") : GameText("ｷｬﾝｾﾙ")).str();
   panel.Repaint();
   panel.visible = true;
   panel.SetFocus(&p_.SaveList);

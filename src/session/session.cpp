@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "core/texts.h"
 #include "menus/panel_layout.h"
 
 namespace velmor::session {
@@ -183,7 +184,7 @@ void Session::DebuggerMoved(Rect place) {
     game_.ApplyReaderSettings(settings);
     std::string error;
     if (settings_file_ != nullptr && !settings_file_->Save(game_.reader_settings(), &error))
-      problem = "The debugger's place could not be kept: " + error;
+      problem = Fill(Tr("The debugger's place could not be kept: %s"), {error});
   });
   if (!problem.empty()) ShowNotice(problem);
 }
@@ -208,8 +209,8 @@ void Session::ReaderSettingsEdited(bool changed, bool finished) {
     std::string error;
     if (finished && settings_file_ != nullptr &&
         !settings_file_->Save(game_.reader_settings(), &error)) {
-      if (tell) tell("the reader settings could not be kept: " + error);
-      problem = "The settings could not be kept: " + error;
+      if (tell) tell(Fill(Tr("the reader settings could not be kept: %s"), {error}));
+      problem = Fill(Tr("The settings could not be kept: %s"), {error});
     }
   });
   if (!problem.empty()) ShowNotice(problem);

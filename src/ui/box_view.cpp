@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "imgui.h"
 #include "ui/bevel.h"
 #include "ui/classic_colors.h"
@@ -79,9 +80,10 @@ void BoxView::Draw(const std::vector<MessageBoxModel*>& boxes) {
 
 void BoxView::DrawBox(MessageBoxModel& box, int index, bool top) {
   const BoxLook look = box.look();
-  const std::string text = SjisToUtf8(box.text());
+  const std::string text = TrGame(SjisToUtf8(box.text()));
   ui_.Need(UiFont::Box, text);
-  ui_.Need(UiFont::Box, look.title_utf8);
+  const std::string title_shown = TrGame(look.title_utf8);
+  ui_.Need(UiFont::Box, title_shown);
   ImFont* font = ui_.Font(UiFont::Box);
 
   const ImGuiIO& io = ImGui::GetIO();
@@ -92,7 +94,7 @@ void BoxView::DrawBox(MessageBoxModel& box, int index, bool top) {
                            ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings |
                            ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoScrollbar;
   if (!top) flags |= ImGuiWindowFlags_NoInputs;
-  const std::string title = std::string(look.title_utf8) + "###box" + std::to_string(index);
+  const std::string title = title_shown + "###box" + std::to_string(index);
   bool open = true;
   ImGui::PushFont(font);
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(12, 12));
@@ -124,7 +126,7 @@ void BoxView::DrawBox(MessageBoxModel& box, int index, bool top) {
   for (int i = 0; i < n; ++i) {
     if (i > 0) ImGui::SameLine(0, kButtonGap);
     ImGui::PushID(i);
-    if (BoxButton(box.ButtonLabel(i), i == box.Focused(), font) && top) box.Press(i);
+    if (BoxButton(TrGame(box.ButtonLabel(i)).c_str(), i == box.Focused(), font) && top) box.Press(i);
     ImGui::PopID();
   }
   // Keeps the box wide enough for its buttons with a margin.

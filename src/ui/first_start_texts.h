@@ -1,8 +1,6 @@
-// The first start's words, in the player's language: Japanese for a
-// Japanese locale, English otherwise.
+// The first start's words, in the player's language (core/texts.h).
 #pragma once
 
-#include <string_view>
 
 namespace velmor::ui {
 
@@ -26,12 +24,8 @@ struct FirstStartTexts {
   const char* remembered;    // below: the choice is kept for the player
 };
 
-// The player's language from the locale variables as the system's message
-// catalogues read them (LC_ALL, LC_MESSAGES, LANG, the first set; in any
-// locale but "C", LANGUAGE's first entry before it): "ja" or "en".
-std::string_view PlayerLanguageFrom(const char* language, const char* lc_all,
-                                    const char* lc_messages, const char* lang);
-
-const FirstStartTexts& FirstStartTextsFor(std::string_view language);
+// The first start's texts in the player's language (the pointers live as
+// long as the catalogue does).
+FirstStartTexts FirstStartTextsNow();
 
 }  // namespace velmor::ui

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "imgui.h"
 #include "menus/panel_layout.h"
 #include "ui/bevel.h"
@@ -115,7 +116,7 @@ void PanelView::DrawPanel(menus::Panels& panels, Panel& panel, bool interactive,
 
 void PanelView::DrawLabel(const Label& label, ImDrawList* dl) {
   const Rect r = WindowRect(label);
-  const std::string text = SjisToUtf8(label.caption);
+  const std::string text = TrGame(SjisToUtf8(label.caption));
   const float x = static_cast<float>(r.left), y = static_cast<float>(r.top);
   switch (label.style) {
     case LabelStyle::Panel: Text(dl, UiFont::Panel, x, y, kBlack, text); break;
@@ -160,7 +161,7 @@ void PanelView::DrawButton(Panel& panel, Button& button, ImDrawList* dl,
 
   const bool focused = IsFocused(panel, button);
   PushButtonFace(dl, r, focused, held);
-  const std::string text = SjisToUtf8(button.caption);
+  const std::string text = TrGame(SjisToUtf8(button.caption));
   const float w = TextWidth(UiFont::Panel, text);
   const float h = ui_.Font(UiFont::Panel)->FontSize;
   float tx = static_cast<float>(r.left) + static_cast<float>(static_cast<int>((r.width() - w) / 2));
@@ -273,7 +274,7 @@ void PanelView::DrawRadio(Panel& panel, RadioButton& radio, ImDrawList* dl,
     }
   }
 
-  const std::string text = SjisToUtf8(radio.caption);
+  const std::string text = TrGame(SjisToUtf8(radio.caption));
   const float h = ui_.Font(UiFont::Panel)->FontSize;
   const float tx = static_cast<float>(r.left + 17);
   const float ty = static_cast<float>(r.top) + static_cast<float>(static_cast<int>((r.height() - h) / 2));
@@ -299,7 +300,7 @@ void PanelView::DrawGroup(menus::Panels& panels, Panel& panel, GroupBox& group, 
 
 void PanelView::DrawGroupFrame(const GroupBox& group, ImDrawList* dl) {
   const Rect r = WindowRect(group);
-  const std::string title = SjisToUtf8(group.caption);
+  const std::string title = TrGame(SjisToUtf8(group.caption));
   const float h = ui_.Font(UiFont::Panel)->FontSize;
   const int line = r.top + static_cast<int>(h / 2);
   // An etched frame: a grey line with a white one beside it.

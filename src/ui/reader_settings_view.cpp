@@ -1,5 +1,6 @@
 #include "ui/reader_settings_view.h"
 
+#include "core/texts.h"
 #include "imgui.h"
 #include "ui/classic_colors.h"
 
@@ -18,19 +19,19 @@ struct KeyHelp {
   const char* does;
 };
 constexpr KeyHelp kKeys[] = {
-    {"Enter, Space", "a left click"},
-    {"Escape", "a right click (picture, settings panel)"},
-    {"Up, Down", "move a choice's highlight"},
-    {"1 to 7", "pick that choice"},
-    {"Wheel down", "go on at a click or page wait"},
-    {"Wheel up, Page Up", "the backlog: the wheel, arrows and Page keys"},
-    {"", "go through it; a right click or Escape closes it"},
-    {"Tab", "skip read text on or off"},
-    {"A", "auto mode on or off"},
-    {"Ctrl (held)", "fast-forward"},
-    {"Alt+Enter, F11", "full screen or a window"},
-    {"F12", "screenshot"},
-    {"F1", "this window"},
+    {TrMark("Enter, Space"), TrMark("a left click")},
+    {TrMark("Escape"), TrMark("a right click (picture, settings panel)")},
+    {TrMark("Up, Down"), TrMark("move a choice's highlight")},
+    {TrMark("1 to 7"), TrMark("pick that choice")},
+    {TrMark("Wheel down"), TrMark("go on at a click or page wait")},
+    {TrMark("Wheel up, Page Up"), TrMark("the backlog: the wheel, arrows and Page keys")},
+    {"", TrMark("go through it; a right click or Escape closes it")},
+    {TrMark("Tab"), TrMark("skip read text on or off")},
+    {TrMark("A"), TrMark("auto mode on or off")},
+    {TrMark("Ctrl (held)"), TrMark("fast-forward")},
+    {TrMark("Alt+Enter, F11"), TrMark("full screen or a window")},
+    {TrMark("F12"), TrMark("screenshot")},
+    {TrMark("F1"), TrMark("this window")},
 };
 
 // The panels' colours for ImGui's own widgets, pushed for one window.
@@ -64,6 +65,85 @@ void PopPanelLook() {
   ImGui::PopStyleColor(13);
 }
 
+// Every text the window shows, for the face's glyphs.
+void NeedTexts(UiLayer& ui) {
+  for (const KeyHelp& k : kKeys) {
+    ui.Need(UiFont::Engine, Tr(k.key));
+    ui.Need(UiFont::Engine, Tr(k.does));
+  }
+  for (const char* text :
+       {TrMark("Reader settings (the game's own: its settings panel)"), TrMark("Music volume"),
+        TrMark("Smooth scaling"), TrMark("Auto mode delay"),
+        TrMark("(auto mode waits this long, and 60 ms a character)"), TrMark("Language"),
+        TrMark("System"), TrMark("Show the game's panels translated"),
+        TrMark("(labels and boxes in English; nothing stored changes)"), TrMark("Keys"),
+        TrMark("OK")})
+    ui.Need(UiFont::Engine, Tr(text));
+  ui.Need(UiFont::Engine, "English 日本語");
+}
+
+// The sliders and switches; whether one changed, and whether an edit ended.
+void DrawPictureAndText(app::ReaderSettings& s, ReaderSettingsView::Result& result) {
+  ImGui::TextUnformatted(Tr("Picture size:"));
+  ImGui::SameLine(kKeyColumn);
+  int size = s.picture_size == app::PictureSize::FitScreen ? 1 : 0;
+  bool picked = ImGui::RadioButton(Tr("The game's (settings panel)"), &size, 0);
+  ImGui::SameLine();
+  picked |= ImGui::RadioButton(Tr("Fit the screen"), &size, 1);
+  if (picked) {
+    s.picture_size = size == 1 ? app::PictureSize::FitScreen : app::PictureSize::Game;
+    result.changed = result.finished = true;
+  }
+  ImGui::TextUnformatted(Tr("16-dot text:"));
+  ImGui::SameLine(kKeyColumn);
+  int face = s.text_face == app::TextFace::Outline ? 1 : 0;
+  picked = ImGui::RadioButton(Tr("Bitmap face"), &face, 0);
+  ImGui::SameLine();
+  picked |= ImGui::RadioButton(Tr("Outline face"), &face, 1);
+  if (picked) {
+    s.text_face = face == 1 ? app::TextFace::Outline : app::TextFace::Bitmap;
+    result.changed = result.finished = true;
+  }
+  if (ImGui::Checkbox(Tr("Held Ctrl also passes click and page waits"), &s.ctrl_passes_waits))
+    result.changed = result.finished = true;
+}
+
+void DrawSettings(app::ReaderSettings& s, ReaderSettingsView::Result& result) {
+  ImGui::PushItemWidth(kWidth - 2 * kPadding - kLabelWidth);
+  result.changed |= ImGui::SliderInt(Tr("Music volume"), &s.music_volume,
+                                     app::ReaderSettings::kMinVolume,
+                                     app::ReaderSettings::kMaxVolume, "%d %%",
+                                     ImGuiSliderFlags_AlwaysClamp);
+  result.finished |= ImGui::IsItemDeactivatedAfterEdit();
+  if (ImGui::Checkbox(Tr("Smooth scaling"), &s.smooth_scaling)) result.changed = result.finished = true;
+  DrawPictureAndText(s, result);
+  result.changed |= ImGui::SliderInt(Tr("Auto mode delay"), &s.auto_delay_ms,
+                                     app::ReaderSettings::kMinAutoDelayMs,
+                                     app::ReaderSettings::kMaxAutoDelayMs, "%d ms",
+                                     ImGuiSliderFlags_AlwaysClamp);
+  result.finished |= ImGui::IsItemDeactivatedAfterEdit();
+  ImGui::PopItemWidth();
+  ImGui::TextUnformatted(Tr("(auto mode waits this long, and 60 ms a character)"));
+  ImGui::Separator();
+  // The languages are named in their own words, so a reader who cannot read
+  // the one shown still finds theirs.
+  ImGui::TextUnformatted(Tr("Language"));
+  const std::pair<LanguageChoice, const char*> choices[] = {
+      {LanguageChoice::System, Tr("System")},
+      {LanguageChoice::English, "English"},
+      {LanguageChoice::Japanese, "日本語"}};
+  for (const auto& [choice, name] : choices) {
+    ImGui::SameLine();
+    if (ImGui::RadioButton(name, s.language == choice) && s.language != choice) {
+      s.language = choice;
+      result.changed = result.finished = true;
+    }
+  }
+  if (ImGui::Checkbox(Tr("Show the game's panels translated"), &s.translate_game))
+    result.changed = result.finished = true;
+  ImGui::TextUnformatted(Tr("(labels and boxes in English; nothing stored changes)"));
+}
+
 }  // namespace
 
 ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindow& window) {
@@ -73,10 +153,7 @@ ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindo
   wants_next_frame_ = window.open && !was_open_;
   was_open_ = window.open;
   if (!window.open) return result;
-  for (const KeyHelp& k : kKeys) {
-    ui_.Need(UiFont::Engine, k.key);
-    ui_.Need(UiFont::Engine, k.does);
-  }
+  NeedTexts(ui_);
   const ImVec2 display = ImGui::GetIO().DisplaySize;
   ImGui::SetNextWindowPos(ImVec2(display.x / 2, display.y / 2), ImGuiCond_Always,
                           ImVec2(0.5f, 0.5f));
@@ -87,54 +164,18 @@ ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindo
                ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize);
   if (ImGui::IsWindowAppearing()) wants_next_frame_ = true;
-  app::ReaderSettings& s = window.settings;
-  ImGui::TextUnformatted("Reader settings (the game's own: its settings panel)");
+  ImGui::TextUnformatted(Tr("Reader settings (the game's own: its settings panel)"));
   ImGui::Separator();
-  ImGui::PushItemWidth(kWidth - 2 * kPadding - kLabelWidth);
-  result.changed |= ImGui::SliderInt("Music volume", &s.music_volume,
-                                     app::ReaderSettings::kMinVolume,
-                                     app::ReaderSettings::kMaxVolume, "%d %%",
-                                     ImGuiSliderFlags_AlwaysClamp);
-  result.finished |= ImGui::IsItemDeactivatedAfterEdit();
-  if (ImGui::Checkbox("Smooth scaling", &s.smooth_scaling)) result.changed = result.finished = true;
-  ImGui::TextUnformatted("Picture size:");
-  ImGui::SameLine(kKeyColumn);
-  int size = s.picture_size == app::PictureSize::FitScreen ? 1 : 0;
-  bool picked = ImGui::RadioButton("The game's (settings panel)", &size, 0);
-  ImGui::SameLine();
-  picked |= ImGui::RadioButton("Fit the screen", &size, 1);
-  if (picked) {
-    s.picture_size = size == 1 ? app::PictureSize::FitScreen : app::PictureSize::Game;
-    result.changed = result.finished = true;
-  }
-  ImGui::TextUnformatted("16-dot text:");
-  ImGui::SameLine(kKeyColumn);
-  int face = s.text_face == app::TextFace::Outline ? 1 : 0;
-  picked = ImGui::RadioButton("Bitmap face", &face, 0);
-  ImGui::SameLine();
-  picked |= ImGui::RadioButton("Outline face", &face, 1);
-  if (picked) {
-    s.text_face = face == 1 ? app::TextFace::Outline : app::TextFace::Bitmap;
-    result.changed = result.finished = true;
-  }
-  if (ImGui::Checkbox("Held Ctrl also passes click and page waits", &s.ctrl_passes_waits))
-    result.changed = result.finished = true;
-  result.changed |= ImGui::SliderInt("Auto mode delay", &s.auto_delay_ms,
-                                     app::ReaderSettings::kMinAutoDelayMs,
-                                     app::ReaderSettings::kMaxAutoDelayMs, "%d ms",
-                                     ImGuiSliderFlags_AlwaysClamp);
-  result.finished |= ImGui::IsItemDeactivatedAfterEdit();
-  ImGui::PopItemWidth();
-  ImGui::TextUnformatted("(auto mode waits this long, and 60 ms a character)");
+  DrawSettings(window.settings, result);
   ImGui::Separator();
-  ImGui::TextUnformatted("Keys");
+  ImGui::TextUnformatted(Tr("Keys"));
   for (const KeyHelp& k : kKeys) {
-    ImGui::TextUnformatted(k.key);
+    ImGui::TextUnformatted(Tr(k.key));
     ImGui::SameLine(kKeyColumn);
-    ImGui::TextUnformatted(k.does);
+    ImGui::TextUnformatted(Tr(k.does));
   }
   ImGui::Separator();
-  if (ImGui::Button("OK", ImVec2(88, 22))) {
+  if (ImGui::Button(Tr("OK"), ImVec2(88, 22))) {
     window.open = false;
     result.finished = true;
   }

@@ -641,13 +641,34 @@ TEST(ReaderSettingsText, ReadsValuesInRangeOrRefusesADamagedText) {
        "line 5 is not \"name=value\""},
       {std::string("[reader]\nmusic_volume=5\n\0\x01\x02", 26), defaults, "not a text file"},
       {"music_volume=\xFF\xFE\n", defaults, "not a text file"},
-      {std::string(70000, '#'), defaults, "far too long"}};
+      {std::string(70000, '#'), defaults, "far too long"},
+      {"[reader]\nlanguage=fr\n", defaults, "line 2: language cannot be \"fr\""},
+      {"[reader]\ntranslate_game=2\n", defaults, "translate_game cannot be"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 60));
     app::ParsedSettings got = ParseReaderSettings(c.text);
     EXPECT_EQ(std::tuple(got.settings, got.problem.empty()), std::tuple(c.want, !*c.problem));
     EXPECT_THAT(got.problem, HasSubstr(c.problem));
   }
+}
+
+// The language of Velmor's texts and the game's texts translated: read in
+// any letter case, written back, and both off or the system's by default.
+TEST(ReaderSettingsText, TheLanguageAndTheGamesTranslation) {
+  EXPECT_EQ(ReaderSettings().language, LanguageChoice::System);
+  EXPECT_FALSE(ReaderSettings().translate_game);
+  app::ParsedSettings got = ParseReaderSettings("[reader]\nlanguage=JA\ntranslate_game=on\n");
+  ASSERT_EQ(got.problem, "");
+  EXPECT_EQ(got.settings.language, LanguageChoice::Japanese);
+  EXPECT_TRUE(got.settings.translate_game);
+  EXPECT_THAT(app::FormatReaderSettings(got.settings), HasSubstr("language=ja\ntranslate_game=1\n"));
+  for (LanguageChoice choice : {LanguageChoice::System, LanguageChoice::English, LanguageChoice::Japanese})
+    for (bool translate : {false, true}) {
+      ReaderSettings s;
+      s.language = choice;
+      s.translate_game = translate;
+      EXPECT_EQ(ParseReaderSettings(app::FormatReaderSettings(s)).settings, s);
+    }
 }
 
 // Written and read again, nothing is lost or moved to another section, and what was out of range is

@@ -192,6 +192,68 @@ TEST(HeadlessProgram, UsageErrorsAndFailedStartUps) {
   EXPECT_THAT(Slurp(state), HasSubstr("\"text\":\"正しく起動してください。\",\"kind\":\"error\""));
 }
 
+// Velmor's texts in the player's language: --help, a usage error and a
+// notice in Japanese under a Japanese locale, in English under the C locale
+// (the columns of --help as they always were), the game's own texts stored
+// as the game has them either way.
+TEST(HeadlessProgram, TextsInThePlayersLanguage) {
+  const fs::path dir = Scratch("language");
+  const std::vector<std::string> japanese{"LANG=ja_JP.UTF-8", "LC_ALL", "LC_MESSAGES", "LANGUAGE",
+                                          "HOME=" + dir.string(), "XDG_PICTURES_DIR"};
+  const std::vector<std::string> english{"LANG=C", "LC_ALL", "LC_MESSAGES", "LANGUAGE",
+                                         "HOME=" + dir.string(), "XDG_PICTURES_DIR"};
+  ProcessResult help = RunProcess({VELMOR_PROGRAM, "--help"}, 60, japanese);
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_THAT(help.output, HasSubstr("使い方: velmor [オプション]\n"));
+  EXPECT_THAT(help.output, HasSubstr("\n  --demo              付属のデモゲームを遊ぶ\n"));
+  EXPECT_THAT(help.output, HasSubstr("\nヘッドレス（"));
+  EXPECT_THAT(help.output, Not(HasSubstr("velmor:")));  // the catalogue was found and read
+  help = RunProcess({VELMOR_PROGRAM, "--help"}, 60, english);
+  EXPECT_THAT(help.output, HasSubstr("Usage: velmor [options]\n"));
+  EXPECT_THAT(help.output,
+              HasSubstr("\n  --break FILE:WHERE  stop the scenario before the instruction at WHERE of\n"
+                        "                      FILE.SNX: an offset (0x1A2) or a label of FILE.s\n"
+                        "                      beside it; may be repeated; implies --debug\n"
+                        "  -h, --help          show this text\n"));
+  EXPECT_THAT(help.output, HasSubstr("\n\nHeadless (no display or sound device, a virtual 20 ms "
+                                     "clock):\n  --headless          run without a window\n"));
+  ProcessResult usage = RunProcess({VELMOR_PROGRAM, "--bogus"}, 60, japanese);
+  EXPECT_EQ(usage.exit_code, 2);
+  EXPECT_EQ(usage.output, "velmor: '--bogus' は知らないオプションです\n"
+                          "詳しくは 'velmor --help' を実行してください。\n");
+  // A notice in the state, as the window's corner showed it.
+  std::ofstream(dir / "input.txt") << "tick 300\nkey f12\ntick 5\n";
+  for (const auto& [env, says] : {std::pair(japanese, "\"notices\":[\"スクリーンショットを保存しました: ~/"),
+                                  std::pair(english, "\"notices\":[\"Screenshot saved: ~/")}) {
+    ProcessResult r = RunProcess(
+        {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+         "--input", (dir / "input.txt").string(), "--exit-after-script", "--state-out",
+         (dir / "state.json").string()},
+        120, env);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_THAT(Slurp(dir / "state.json"), HasSubstr(says));
+  }
+  // The reader's choices: English over the Japanese locale, and the game's
+  // panels translated, their captions as the game stores them.
+  std::ofstream(dir / "input.txt") << "reader language en\nreader translate_game on\n"
+                                      "tick 300\nkey f12\ntick 5\n";
+  ProcessResult r = RunProcess(
+      {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(), "--input",
+       (dir / "input.txt").string(), "--exit-after-script", "--state-out",
+       (dir / "state.json").string()},
+      120, japanese);
+  EXPECT_EQ(r.exit_code, 0) << r.output;
+  const std::string state = Slurp(dir / "state.json");
+  EXPECT_THAT(state, HasSubstr("\"notices\":[\"Screenshot saved: ~/"));
+  EXPECT_THAT(state, HasSubstr("\"EndButton\":{\"caption\":\"ゲーム終了\",\"shown\":\"Quit game\""));
+  EXPECT_THAT(state, HasSubstr("\"ExitButton\":{\"caption\":\"ＯＫ\",\"shown\":\"OK\""));
+  // Without the setting there is nothing but the game's caption.
+  r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+                  "--ticks", "5", "--state-out", (dir / "state.json").string()},
+                 120, japanese);
+  EXPECT_THAT(Slurp(dir / "state.json"), HasSubstr("\"EndButton\":{\"caption\":\"ゲーム終了\",\"enabled\""));
+}
+
 // The GNU forms: a value after "=" as after a space, and a usage error that
 // is one line and a hint, not the whole help.
 TEST(HeadlessProgram, GnuOptionForms) {

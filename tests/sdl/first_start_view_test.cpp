@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/texts.h"
 #include "platform/headless/memory_files.h"
 
 namespace velmor::ui {
@@ -56,7 +57,7 @@ class FirstStartViewTest : public ::testing::Test {
   std::map<std::string, std::vector<std::string>> tree{
       {"/home/p/", {"Games", "music"}}, {"/home/p/Games/", {"Old Game"}}};
   UiLayer ui{{}, {}};
-  const FirstStartTexts& texts = FirstStartTextsFor("en");
+  const FirstStartTexts texts = FirstStartTextsNow();
   FirstStartView view{ui, texts, "/home/p/.config/velmor/BRANNIC.INI", "/home/p"};
   double seconds = 0;
 };
@@ -98,25 +99,13 @@ TEST_F(FirstStartViewTest, BackToTheOfferAndQuit) {
 }
 
 TEST(FirstStartTexts, InThePlayersLanguage) {
-  struct Row {
-    const char *language, *lc_all, *lc_messages, *lang, *is;
-  };
-  const Row rows[] = {
-      {nullptr, nullptr, nullptr, "ja_JP.UTF-8", "ja"},
-      {nullptr, nullptr, nullptr, "en_GB.UTF-8", "en"},
-      {nullptr, "en_US.UTF-8", "ja_JP.UTF-8", "ja_JP.UTF-8", "en"},  // LC_ALL first
-      {nullptr, "", "ja_JP.eucJP", "en_US", "ja"},                      // an empty one is skipped
-      {"ja:en", nullptr, nullptr, "de_DE.UTF-8", "ja"},                 // LANGUAGE before the locale
-      {"ja", nullptr, nullptr, "C.UTF-8", "en"},                        // but not in the C locale
-      {"ja", nullptr, nullptr, nullptr, "en"},
-      {nullptr, nullptr, nullptr, "POSIX", "en"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(::testing::Message() << "row " << &r - rows);
-    EXPECT_EQ(PlayerLanguageFrom(r.language, r.lc_all, r.lc_messages, r.lang), r.is);
-  }
-  EXPECT_STREQ(FirstStartTextsFor("ja").quit, "終了");
-  EXPECT_STREQ(FirstStartTextsFor("en").quit, "Quit");
+  ScopedTexts restore;
+  CurrentTexts() = Texts{};
+  CurrentTexts().japanese.Add("Quit", "終了");
+  EXPECT_STREQ(FirstStartTextsNow().quit, "Quit");
+  CurrentTexts().language = Language::Japanese;
+  EXPECT_STREQ(FirstStartTextsNow().quit, "終了");
+  EXPECT_STREQ(FirstStartTextsNow().up, "Up");  // none in the catalogue: the source
 }
 
 }  // namespace

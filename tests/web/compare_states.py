@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Compares the states a headless run and a browser run wrote, file by file.
 
-The boxes the headless front end answered from its script ("messages") are
-its own record; everything else, the frame digest included, must be equal,
+The boxes the headless front end answered from its script ("messages") and
+what its window's corner said ("notices") are its own record; everything else, the frame digest included, must be equal,
 with each run's data folder taken out of the file names it holds.
 Prints each state that differs with the keys that differ; exit code 1 then.
 """
@@ -56,6 +56,7 @@ def main(headless_dir, web_dir, headless_data="", web_data=""):
                            headless_data)
         b = without_folder(json.loads(web.read_text(encoding="utf-8")), web_data)
         a.pop("messages", None)
+        a.pop("notices", None)
         diff = list(differences(a, b))
         if diff:
             failed += 1

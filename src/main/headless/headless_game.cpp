@@ -83,6 +83,9 @@ void HeadlessGame::Assemble() {
       Platform{files_, window_, boxes_, media_,
                options_.text_font ? *options_.text_font : face_, clock_},
       options_.start);
+  // A new game reads in the system's language, the game's texts as they
+  // are, until a script's reader command says otherwise.
+  form_->ApplyReaderSettings(form_->reader_settings());
   session_ = std::make_unique<session::Session>(*form_, boxes_);
   session_->SetLabelAssembler(language::AssembleLabels);
   session_->on_notice = [this](const std::string& utf8) {
@@ -538,7 +541,7 @@ bool HeadlessGame::WriteState(const std::string& path, std::string* error) const
     if (error) *error = "cannot write " + path;
     return false;
   }
-  std::string json = StateJson();
+  std::string json = StateFileJson();
   bool ok = std::fwrite(json.data(), 1, json.size(), f) == json.size();
   ok = std::fclose(f) == 0 && ok;
   if (!ok && error) *error = "cannot write " + path;

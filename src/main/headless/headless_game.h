@@ -75,6 +75,8 @@ class HeadlessGame {
   void RunToEnd();
 
   std::string StateJson() const;
+  // The state as WriteState writes it: with the notices the window showed.
+  std::string StateFileJson() const;
   bool WriteState(const std::string& path, std::string* error) const;
   bool WriteScreenshot(const std::string& path, std::string* error) const;
   // What the script asked that could not be done ("input script line 7:
@@ -100,6 +102,7 @@ class HeadlessGame {
   bool ControlCommand(const std::vector<std::string>& words, std::string* error);
   // "answer ok|cancel|keys KEY...": how the next message box is answered.
   bool AnswerCommand(const std::vector<std::string>& words, std::string* error);
+  bool ReaderCommand(const std::vector<std::string>& words, std::string* error);
   // "key NAME": a key pressed and released; "keys [shift] [ctrl] [alt]":
   // modifiers held down (none: released).
   bool KeyCommand(const std::vector<std::string>& words, std::string* error);

@@ -9,6 +9,7 @@
 #include "core/json_writer.h"
 #include "main/headless/headless_game.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "menus/panel_layout.h"
 
 namespace velmor::main {
@@ -54,6 +55,12 @@ void Controls(Json& j, const menus::Panels& const_panels) {
     } else {
       j.Key("caption");
       j.Sjis(c->caption);
+      // What the player reads while the game's texts are shown translated
+      // (the caption stays the game's).
+      if (CurrentTexts().game_translated) {
+        j.Key("shown");
+        j.Text(TrGame(SjisToUtf8(c->caption)));
+      }
     }
     j.Key("enabled");
     j.Bool(c->enabled);
@@ -173,6 +180,9 @@ void PanelsAndBoxes(Json& j, const TForm1::View& f, const std::vector<RecordedBo
   for (const RecordedBox& box : *boxes) {
     j.Open('{');
     j.Key("text"); j.Sjis(box.text);
+    if (CurrentTexts().game_translated) {
+      j.Key("shown"); j.Text(TrGame(SjisToUtf8(box.text)));
+    }
     j.Key("kind"); j.Text(KindName(box.kind));
     j.Key("answer"); j.Text(box.answer == platform::Answer::Ok ? "ok" : "cancel");
     j.Close('}');
@@ -209,6 +219,19 @@ std::string GameStateJson(const TForm1::View& f, const platform::HeadlessMediaPl
 
 std::string HeadlessGame::StateJson() const {
   return GameStateJson(form_->view(), &media_, &answers_.Boxes());
+}
+
+std::string HeadlessGame::StateFileJson() const {
+  std::string json = StateJson();
+  if (notices_.empty()) return json;
+  // What the window's corner said, in the player's language: the window's,
+  // not the game's, so only in the file a script writes.
+  Json j;
+  j.Open('[');
+  for (const std::string& n : notices_) j.Text(n);
+  j.Close(']');
+  json.insert(json.rfind('}'), ",\"notices\":" + j.out);
+  return json;
 }
 
 }  // namespace velmor::main

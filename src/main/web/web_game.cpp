@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/catalogues.h"
 #include "app/reader_settings.h"
 #include "core/errors.h"
 #include "language/source_labels.h"
@@ -68,6 +69,7 @@ void WebGame::Guard(F&& body) {
 }
 
 bool WebGame::Start(std::string* why) {
+  LoadTexts();
   // Touches are the loop's own gestures, not SDL's left button.
   SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
   if (!sdl_.Init(why)) return false;
@@ -123,6 +125,15 @@ bool WebGame::Start(std::string* why) {
     loop_->Start();
   });
   return true;
+}
+
+// The catalogues the page packed (from the native build's locale/) and the
+// browser's language, which the reader's settings may override.
+void WebGame::LoadTexts() {
+  char* language = emscripten_run_script_string("navigator.language || ''");
+  for (const std::string& line :
+       app::LoadCatalogues(files_, {"/velmor/locale"}, LanguageOfLocale(language ? language : "")))
+    std::fprintf(stderr, "velmor: %s\n", line.c_str());
 }
 
 // The reader's own settings, kept in the player's storage (a damaged file

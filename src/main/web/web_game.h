@@ -97,6 +97,7 @@ class WebGame {
  private:
   template <typename F>
   void Guard(F&& body);
+  void LoadTexts();
   void KeepReaderSettings();
 
   WebOptions options_;

@@ -14,4 +14,9 @@ bool SetEnvironmentDefault(const char* name, const char* value) {
 #endif
 }
 
+Language SystemLanguage() {
+  return LanguageFromEnvironment(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                                 std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
+
 }  // namespace velmor::platform

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/texts.h"
 #include "platform/shared/local_time.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/png.h"
@@ -82,8 +83,8 @@ std::string ScreenshotName(const std::tm& when, int n) {
 
 SavedScreenshot SaveScreenshot(const Bitmap& picture, const std::string& folder_in,
                                const std::tm& when) {
-  if (folder_in.empty()) return {"", "no pictures folder (HOME is not set)"};
-  if (picture.empty()) return {"", "there is no picture yet"};
+  if (folder_in.empty()) return {"", Tr("no pictures folder (HOME is not set)")};
+  if (picture.empty()) return {"", Tr("there is no picture yet")};
   const std::string folder = WithSlash(folder_in);
   std::error_code ec;
   std::filesystem::create_directories(NativePath(folder), ec);
@@ -98,18 +99,18 @@ SavedScreenshot SaveScreenshot(const Bitmap& picture, const std::string& folder_
     if (err != 0) return {"", path + ": " + std::generic_category().message(err)};
     return {path, ""};
   }
-  return {"", folder + ": too many screenshots in one second"};
+  return {"", Fill(Tr("%s: too many screenshots in one second"), {folder})};
 }
 
 std::string ScreenshotNoticeFor(const SavedScreenshot& saved, const char* home) {
-  if (!saved.ok()) return "Screenshot not saved: " + saved.error;
+  if (!saved.ok()) return Fill(Tr("Screenshot not saved: %s"), {saved.error});
   // The folder too: a player who did not choose it would not know where
   // to look.
   std::string shown = saved.path;
   std::string prefix = home ? home : "";
   while (!prefix.empty() && prefix.back() == '/') prefix.pop_back();
   if (!prefix.empty() && shown.rfind(prefix + "/", 0) == 0) shown = "~" + shown.substr(prefix.size());
-  return "Screenshot saved: " + shown;
+  return Fill(Tr("Screenshot saved: %s"), {shown});
 }
 
 std::string ScreenshotNotice(const SavedScreenshot& saved) {

@@ -1,0 +1,1 @@
+add_dependencies(app_tests velmor_catalogues)
