@@ -16,6 +16,7 @@ constexpr std::string_view kSection = "reader";
 constexpr std::string_view kVolumeKey = "music_volume";
 constexpr std::string_view kSmoothKey = "smooth_scaling";
 constexpr std::string_view kAutoDelayKey = "auto_delay_ms";
+constexpr std::string_view kWheelKey = "wheel_goes_back";
 constexpr std::string_view kDebuggerSection = "debugger";
 constexpr std::string_view kWindowKey = "window";
 // Longer than any sound settings file: a file this long is something else.
@@ -55,9 +56,9 @@ std::optional<bool> ParseSwitch(std::string_view s) {
 // A known key's value into the settings; false when it is no value of its
 // kind.
 bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value) {
-  if (key == kSmoothKey) {
+  if (key == kSmoothKey || key == kWheelKey) {
     std::optional<bool> on = ParseSwitch(value);
-    if (on) s.smooth_scaling = *on;
+    if (on) (key == kSmoothKey ? s.smooth_scaling : s.wheel_goes_back) = *on;
     return on.has_value();
   }
   std::optional<int> n = ParseNumber(value);
@@ -68,7 +69,8 @@ bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value)
 
 bool IsKnown(const std::string& section, const std::string& key) {
   if (section == kDebuggerSection) return key == kWindowKey;
-  return section == kSection && (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey);
+  return section == kSection && (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey ||
+                                   key == kWheelKey);
 }
 
 // "LEFT TOP WIDTH HEIGHT", the size at least 1 by 1.
@@ -156,6 +158,7 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
       text += std::string(kVolumeKey) + "=" + std::to_string(s.music_volume) + "\n";
       text += std::string(kSmoothKey) + "=" + (s.smooth_scaling ? "1" : "0") + "\n";
       text += std::string(kAutoDelayKey) + "=" + std::to_string(s.auto_delay_ms) + "\n";
+      text += std::string(kWheelKey) + "=" + (s.wheel_goes_back ? "1" : "0") + "\n";
     }
     if (section == kDebuggerSection && s.debugger_window) {
       const Rect& w = *s.debugger_window;

@@ -7,6 +7,7 @@
 //   music_volume=100
 //   smooth_scaling=0
 //   auto_delay_ms=1500
+//   wheel_goes_back=0
 //
 // Values out of range are brought into it; keys and sections this version
 // does not know are kept and written back. A file that is not such a text
@@ -35,6 +36,9 @@ struct ReaderSettings {
   int music_volume = kMaxVolume;  // per cent of the sound as the piece has it
   bool smooth_scaling = false;    // linear filtering when the picture is stretched
   int auto_delay_ms = kDefaultAutoDelayMs;
+  // The wheel goes back a page (up) and forward again (down) instead of
+  // opening the backlog.
+  bool wheel_goes_back = false;
   // Where the player last left the debugger's window (window pixels), in a
   // section of its own ("[debugger]", "window=LEFT TOP WIDTH HEIGHT").
   std::optional<Rect> debugger_window;

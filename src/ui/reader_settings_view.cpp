@@ -25,6 +25,9 @@ constexpr KeyHelp kKeys[] = {
     {"Wheel down", "go on at a click or page wait"},
     {"Wheel up, Page Up", "the backlog: the wheel, arrows and Page keys"},
     {"", "go through it; a right click or Escape closes it"},
+    {"Left, Backspace", "go back a page (Right: forward again)"},
+    {"F2, F3", "save, load (30 slots with pictures)"},
+    {"F6, F7", "quick save, quick load"},
     {"Tab", "skip read text on or off"},
     {"A", "auto mode on or off"},
     {"Ctrl (held)", "fast-forward"},
@@ -97,6 +100,8 @@ ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindo
                                      ImGuiSliderFlags_AlwaysClamp);
   result.finished |= ImGui::IsItemDeactivatedAfterEdit();
   if (ImGui::Checkbox("Smooth scaling", &s.smooth_scaling)) result.changed = result.finished = true;
+  if (ImGui::Checkbox("Wheel goes back a page (not the backlog)", &s.wheel_goes_back))
+    result.changed = result.finished = true;
   result.changed |= ImGui::SliderInt("Auto mode delay", &s.auto_delay_ms,
                                      app::ReaderSettings::kMinAutoDelayMs,
                                      app::ReaderSettings::kMaxAutoDelayMs, "%d ms",
