@@ -139,6 +139,7 @@ void TForm1::VisitWaitState(IO& io) {
   io(input.spf);
   io(input.CGHoldEnable);
   io(panels_.ResoSpin.enabled);
+  io(panels_.MouseSpin.enabled);  // off while a hit map waits
 }
 
 std::optional<std::string> TForm1::WhyNoSnapshot() const {
@@ -157,7 +158,7 @@ Snapshot TForm1::CaptureState(formats::PictureAnchors* anchors) {
   VisitScreenState(out);
   VisitWaitState(out);
   // The music: what plays, and whether it still does.
-  const bool playing = !platform.media.OpenedFile().empty() &&
+  const bool playing = !music.MusicName.empty() && !platform.media.OpenedFile().empty() &&
                        platform.media.Mode() == platform::MediaMode::Playing;
   out(music.MusicName);
   out(music.MusicLoop);
@@ -224,7 +225,9 @@ void TForm1::AfterRestore(const Sstr& music_name, uint8_t music_loop, bool playi
   try {
     if (playing) {
       music.PlayMusic(ByteString(music_name.view()));
-    } else if (platform.media.Mode() == platform::MediaMode::Playing) {
+    } else if (!music.MusicName.empty() &&
+               platform.media.Mode() == platform::MediaMode::Playing) {
+      // The game's own music stops; the start-up probe is none of the game's.
       music.StopMusic();
     }
   } catch (const GameError& e) {
