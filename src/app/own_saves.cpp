@@ -48,9 +48,10 @@ std::size_t History::MemoryBytes() const {
   std::size_t total = 0;
   for (const formats::Snapshot& s : steps_) total += s.MemoryBytes(&seen);
   // The anchors the next step is packed against are kept too.
-  for (const Bitmap& b : anchors_.anchors)
-    if (!b.empty() && seen.insert(b.pixels().data()).second)
-      total += b.pixels().size() * sizeof(Color);
+  for (const std::vector<Bitmap>& pool : anchors_.anchors)
+    for (const Bitmap& b : pool)
+      if (!b.empty() && seen.insert(b.pixels().data()).second)
+        total += b.pixels().size() * sizeof(Color);
   return total;
 }
 

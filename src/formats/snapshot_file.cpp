@@ -185,14 +185,40 @@ void StateWriter::Picture(const Bitmap& picture, const Bitmap* reference) {
     return;
   }
   if (anchors_->anchors.size() <= place) anchors_->anchors.resize(place + 1);
-  Bitmap& anchor = anchors_->anchors[place];
-  std::vector<uint8_t> packed;
-  if (!(anchor == picture)) {
-    packed = PackPixels(picture, &anchor);
-    if (packed.size() > anchors_->limit) anchor = picture;  // shares its pixels
+  std::vector<Bitmap>& pool = anchors_->anchors[place];
+  if (reference && !reference->empty()) {
+    // A picture close to one written before it in the same snapshot (the
+    // screen image and the back buffer) is kept as its difference.
+    std::vector<uint8_t> against = PackPixels(picture, reference);
+    if (against.size() <= anchors_->limit / 4) {
+      out_.pictures.emplace_back();
+      U8(kAgainstReference);
+      Bytes(against);
+      return;
+    }
   }
-  out_.pictures.push_back(anchor);
-  if (anchor == picture) {
+  const Bitmap* best = nullptr;
+  std::vector<uint8_t> packed;
+  for (const Bitmap& anchor : pool) {
+    if (anchor == picture) {
+      best = &anchor;
+      packed.clear();
+      break;
+    }
+    std::vector<uint8_t> delta = PackPixels(picture, &anchor);
+    if (!best || delta.size() < packed.size()) {
+      best = &anchor;
+      packed = std::move(delta);
+    }
+  }
+  if (!best || packed.size() > anchors_->limit) {
+    pool.insert(pool.begin(), picture);  // shares its pixels
+    if (pool.size() > PictureAnchors::kPerPlace) pool.pop_back();
+    best = &pool.front();
+    packed.clear();
+  }
+  out_.pictures.push_back(*best);
+  if (packed.empty() && *best == picture) {
     U8(kAnchor);
   } else {
     U8(kAgainstAnchor);

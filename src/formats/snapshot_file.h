@@ -43,10 +43,14 @@ FormatResult<Bitmap> UnpackPixels(std::span<const uint8_t> bytes,
 // in a snapshot (its order), the picture the next snapshot is packed
 // against. A picture that stays shares its pixels with it.
 struct PictureAnchors {
-  std::vector<Bitmap> anchors;
-  // A picture whose difference to its anchor packs larger than this
-  // becomes the anchor itself.
-  std::size_t limit = 192 * 1024;
+  // For each place, the last few pictures kept whole, newest first: a
+  // picture is packed against the one it differs least from (a game that
+  // goes back and forth between two screens keeps both).
+  std::vector<std::vector<Bitmap>> anchors;
+  static constexpr std::size_t kPerPlace = 4;
+  // A picture whose difference to every anchor packs larger than this
+  // becomes an anchor itself.
+  std::size_t limit = 64 * 1024;
 };
 
 // A snapshot: its bytes and, kept in memory, the pictures they refer to.
