@@ -117,6 +117,15 @@ ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindo
     ImGui::TextUnformatted(k.does);
   }
   ImGui::Separator();
+  // Saves of our own, also on F2 and F3.
+  if (ImGui::Button("Save...", ImVec2(88, 22))) result.open_saves = true;
+  ImGui::SameLine();
+  if (ImGui::Button("Load...", ImVec2(88, 22))) result.open_saves = false;
+  if (result.open_saves) {
+    window.open = false;
+    result.finished = true;
+  }
+  ImGui::SameLine();
   if (ImGui::Button("OK", ImVec2(88, 22))) {
     window.open = false;
     result.finished = true;
