@@ -475,7 +475,16 @@ TEST(Keys, EveryKeyMeansOneThingToTheWindowThePanelsAndTheGame) {
       {Key::Escape, none, {}, C::Escape, R::Escape, false},
       {Key::Up, none, {}, C::Up, R::Up, true},
       {Key::PageDown, none, {}, {}, R::PageDown, true},
-      {Key::Left, none, {}, C::Left, {}, false},
+      // Left moves among a panel's radio buttons while one is open, and
+      // goes back a page otherwise; Backspace is a name field's while it
+      // has the focus.
+      {Key::Left, none, {}, C::Left, R::Back, true},
+      {Key::Backspace, none, {}, {}, R::Back, true},
+      {Key::Right, none, {}, C::Right, R::Forward, true},
+      {Key::F2, none, {}, {}, R::SaveScreen, false},
+      {Key::F3, none, {}, {}, R::LoadScreen, false},
+      {Key::F6, none, {}, {}, R::QuickSave, false},
+      {Key::F7, none, {}, {}, R::QuickLoad, false},
       {Key::Digit1, none, {}, {}, R::Row1, false},
       {Key::Digit7, none, {}, {}, R::Row7, false},
       {Key::Digit8, none, {}, {}, {}, false},
