@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -117,6 +118,35 @@ TEST(SaveAnywhere, ALoadedSaveGoesOnTickForTickAtEveryKindOfWait) {
                                     << Difference(now, states[t]);
     }
   }
+}
+
+// The program itself: one run saves at a choice and goes on; another, started
+// afresh, loads that save at the same tick and ends in the same state.
+TEST(SaveAnywhere, TheProgramLoadsASaveAnotherRunWrote) {
+  const fs::path dir = Scratch("save_anywhere_process");
+  auto run = [&](const std::string& name, const std::string& script) {
+    std::ofstream(dir / (name + ".txt")) << script;
+    ProcessResult r = RunProcess(
+        {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+         "--input", (dir / (name + ".txt")).string(), "--exit-after-script"},
+        120);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    return r.output;
+  };
+  const std::string state = " " + (dir / "state.json").string() + "\n";
+  EXPECT_NE(run("a", "tick 200\nclick left\ntick 100\nsave 3\ntick 150\nstate" + state)
+                .find("Saved in slot 3"),
+            std::string::npos);
+  const std::string recorded = [&] {
+    std::ifstream in(dir / "state.json");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+  EXPECT_NE(run("b", "tick 300\nload 3\ntick 150\nstate" + state).find("Loaded slot 3"),
+            std::string::npos);
+  std::ifstream in(dir / "state.json");
+  const std::string loaded{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_TRUE(loaded == recorded) << Difference(loaded, recorded);
+  EXPECT_NE(recorded.find("\"MainProc\":\"ChoiceProc\""), std::string::npos);
 }
 
 }  // namespace
