@@ -112,6 +112,7 @@ void TForm1::FormPaint() {
                                      layers.TMP.width(), layers.TMP.height()));
   }
   backlog_window.Repaint();
+  save_screen.Refresh();
   // The picture is presented even when the wallpaper cannot be drawn; why
   // is told after.
   std::optional<GameError> wallpaper_fault;

@@ -12,9 +12,11 @@
 
 #include "app/backlog_window.h"
 #include "app/debugger.h"
+#include "app/own_saves.h"
 #include "app/reader_modes.h"
 #include "app/reader_settings.h"
 #include "app/run_warnings.h"
+#include "app/save_screen.h"
 #include "core/byte_string.h"
 #include "core/input_events.h"
 #include "core/input_state.h"
@@ -25,6 +27,7 @@
 #include "graphics/layers.h"
 #include "graphics/picture_change.h"
 #include "core/errors.h"
+#include "formats/snapshot_file.h"
 #include "menus/config_panel.h"
 #include "menus/message_boxes.h"
 #include "menus/name_panel.h"
@@ -151,8 +154,36 @@ class TForm1 : public scenario::ScenarioHost {
   // What the window's corner says: the backlog's place while it is open,
   // else the reading mode that is on (empty when none is).
   std::string ReaderIndicator() const;
-  // Told once: the oldest messages read were forgotten (see ReaderModes).
-  std::string TakeReaderNotice() { return reader.TakeNotice(); }
+  // What the window's corner is to say once: a save, a load or a step back
+  // and why it could not be done; or that the oldest messages read were
+  // forgotten (see ReaderModes).
+  std::string TakeReaderNotice();
+
+  // --- Saves of our own and going back (save_anywhere.cpp) ---
+  // Why the game cannot be saved or kept as a step now; nothing when it can
+  // (at a wait, no panel, no hold, the debugger not holding it).
+  std::optional<std::string> WhyNoSnapshot() const;
+  // The whole game as a snapshot: into a file (`anchors` null) or kept in
+  // memory, its pictures shared with the steps before where they stayed.
+  formats::Snapshot CaptureState(formats::PictureAnchors* anchors = nullptr);
+  // The game as the snapshot has it; a snapshot that does not read leaves
+  // the game as it was, and the reason is returned.
+  std::optional<std::string> RestoreState(const formats::Snapshot& snapshot);
+  // Slot 1..kOwnSlots, or kQuickSlot. False (the corner says why) when the
+  // game cannot be saved now or the file cannot be written or read.
+  bool SaveOwn(int slot);
+  bool LoadOwn(int slot);
+  // A slot's file, read and checked (only its header with `header_only`).
+  formats::FormatResult<formats::SaveFile> ReadOwnSave(int slot, bool header_only) const;
+  std::string OwnSavePath(int slot) const;
+  // The save/load screen of our own saves, at a wait (keys and clicks then
+  // act on it; the game is held).
+  void OpenSaveScreen(SaveScreen::Mode mode);
+  const SaveScreen& save_screen_view() const { return save_screen; }
+  // One step back through the pages read, and forward again.
+  void GoBack();
+  void GoForward();
+  const History& history() const { return history_; }
 
   // The picture as the player sees it, without the drawn pointer (between
   // ticks the screen image holds the scene without it).
@@ -297,6 +328,8 @@ class TForm1 : public scenario::ScenarioHost {
   ReaderModes reader{scn, msgwin, input, platform.files, SlotPath};
   text::Backlog backlog;
   BacklogWindow backlog_window{backlog, layers, platform.font, msgwin.msg};
+  SaveScreen save_screen{layers, platform.font,
+                         [this](int slot) { return ReadOwnSave(slot, true); }};
 
   std::unique_ptr<RunWarnings> warnings;  // with --warn only
   std::unique_ptr<Debugger> debugger_;     // with --debug or a debugger command only
@@ -340,6 +373,24 @@ class TForm1 : public scenario::ScenarioHost {
   // reading mode that is on ends. False when it did not open.
   bool OpenBacklog();
   ReaderSettings reader_settings_;
+
+  // Saves of our own and going back.
+  History history_;
+  bool stop_recorded_ = false;  // the stop the game stands at is a step
+  std::string own_notice_;
+  bool AtHistoryStop() const;
+  // At the end of a tick: a stop reached is kept as a step.
+  void RecordHistoryStep();
+  void Revisit(const formats::Snapshot* step, std::string_view told, std::string_view none);
+  template <typename IO> void VisitScenarioState(IO& io);
+  template <typename IO> void VisitScreenState(IO& io);
+  template <typename IO> void VisitWaitState(IO& io);
+  std::optional<std::string> ReadState(const formats::Snapshot& snapshot);
+  std::optional<std::string> CheckRestoredState(Size screen) const;
+  void AfterRestore(const Sstr& music_name, uint8_t music_loop, bool playing);
+  void SaveScreenKey(ReaderKey key);
+  void SaveScreenClick(MouseButton button);
+
   // A key or a turn of the wheel while the backlog is open.
   void BacklogKey(ReaderKey key);
   void BacklogWheel(WheelTurn turn);

@@ -29,6 +29,10 @@ void TForm1::FormReaderKey(ReaderKey key) {
     BacklogKey(key);
     return;
   }
+  if (save_screen.open()) {
+    SaveScreenKey(key);
+    return;
+  }
   switch (key) {
     case ReaderKey::Enter:
     case ReaderKey::Space:
@@ -44,6 +48,12 @@ void TForm1::FormReaderKey(ReaderKey key) {
     case ReaderKey::Down: MoveChoiceHighlight(1); break;
     case ReaderKey::PageUp: OpenBacklog(); break;
     case ReaderKey::PageDown: break;
+    case ReaderKey::Back: GoBack(); break;
+    case ReaderKey::Forward: GoForward(); break;
+    case ReaderKey::QuickSave: SaveOwn(kQuickSlot); break;
+    case ReaderKey::QuickLoad: LoadOwn(kQuickSlot); break;
+    case ReaderKey::SaveScreen: OpenSaveScreen(SaveScreen::Mode::Save); break;
+    case ReaderKey::LoadScreen: OpenSaveScreen(SaveScreen::Mode::Load); break;
     default: PickChoice(static_cast<int>(key) - static_cast<int>(ReaderKey::Row1)); break;
   }
 }
@@ -52,6 +62,20 @@ void TForm1::FormMouseWheel(WheelTurn turn) {
   if (!started_ || quit_ || menus::AnyPanelVisible(panels_)) return;
   if (backlog_window.open()) {
     BacklogWheel(turn);
+    return;
+  }
+  if (save_screen.open()) {
+    SaveScreenKey(turn == WheelTurn::Up ? ReaderKey::Up : ReaderKey::Down);
+    return;
+  }
+  // The player may have the wheel go back and forward instead.
+  if (reader_settings_.wheel_goes_back) {
+    if (turn == WheelTurn::Up)
+      GoBack();
+    else if (history_.at_step() && history_.position() < history_.size())
+      GoForward();
+    else if (AtClickWait() && !ClickEndsReaderMode())
+      input.clk = 1;
     return;
   }
   if (turn == WheelTurn::Up) {

@@ -22,6 +22,7 @@ constexpr std::string_view kTextFaceKey = "text_face";
 constexpr std::string_view kCtrlKey = "ctrl_passes_waits";
 constexpr std::string_view kLanguageKey = "language";
 constexpr std::string_view kTranslateGameKey = "translate_game";
+constexpr std::string_view kWheelKey = "wheel_goes_back";
 constexpr std::string_view kDebuggerSection = "debugger";
 constexpr std::string_view kWindowKey = "window";
 // Longer than any sound settings file: a file this long is something else.
@@ -61,12 +62,13 @@ std::optional<bool> ParseSwitch(std::string_view s) {
 // A known key's value into the settings; false when it is no value of its
 // kind.
 bool SetKnown(ReaderSettings& s, const std::string& key, std::string_view value) {
-  if (key == kSmoothKey || key == kCtrlKey || key == kTranslateGameKey) {
+  if (key == kSmoothKey || key == kCtrlKey || key == kTranslateGameKey || key == kWheelKey) {
     std::optional<bool> on = ParseSwitch(value);
     if (on) {
-      bool& setting = key == kSmoothKey ? s.smooth_scaling
-                      : key == kCtrlKey ? s.ctrl_passes_waits
-                                        : s.translate_game;
+      bool& setting = key == kSmoothKey    ? s.smooth_scaling
+                      : key == kCtrlKey    ? s.ctrl_passes_waits
+                      : key == kWheelKey   ? s.wheel_goes_back
+                                           : s.translate_game;
       setting = *on;
     }
     return on.has_value();
@@ -94,7 +96,7 @@ bool IsKnown(const std::string& section, const std::string& key) {
   return section == kSection &&
          (key == kVolumeKey || key == kSmoothKey || key == kAutoDelayKey ||
           key == kPictureSizeKey || key == kTextFaceKey || key == kCtrlKey ||
-          key == kLanguageKey || key == kTranslateGameKey);
+          key == kLanguageKey || key == kTranslateGameKey || key == kWheelKey);
 }
 
 // "LEFT TOP WIDTH HEIGHT", the size at least 1 by 1.
@@ -190,6 +192,7 @@ std::string FormatReaderSettings(const ReaderSettings& given) {
       text += std::string(kCtrlKey) + "=" + (s.ctrl_passes_waits ? "1" : "0") + "\n";
       text += std::string(kLanguageKey) + "=" + LanguageChoiceName(s.language) + "\n";
       text += std::string(kTranslateGameKey) + "=" + (s.translate_game ? "1" : "0") + "\n";
+      text += std::string(kWheelKey) + "=" + (s.wheel_goes_back ? "1" : "0") + "\n";
     }
     if (section == kDebuggerSection && s.debugger_window) {
       const Rect& w = *s.debugger_window;

@@ -15,6 +15,7 @@
 //   ctrl_passes_waits=0
 //   language=system          (system, en or ja: Velmor's own texts)
 //   translate_game=0         (1: the game's panels and boxes in English)
+//   wheel_goes_back=0
 //
 // Values out of range are brought into it; keys and sections this version
 // does not know are kept and written back. A file that is not such a text
@@ -61,6 +62,9 @@ struct ReaderSettings {
   // The game's panels' labels and its boxes shown in English; what the game
   // stores (slots, names) stays as it is.
   bool translate_game = false;
+  // The wheel goes back a page (up) and forward again (down) instead of
+  // opening the backlog.
+  bool wheel_goes_back = false;
   // Where the player last left the debugger's window (window pixels), in a
   // section of its own ("[debugger]", "window=LEFT TOP WIDTH HEIGHT").
   std::optional<Rect> debugger_window;

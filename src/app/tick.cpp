@@ -23,7 +23,7 @@ std::optional<uint32_t> TForm1::IdleFor() {
   if (!started_ || quit_ || invalid || input.clk != 0) return std::nullopt;
   if (reader.Active()) return std::nullopt;  // it goes on by itself
   using scenario::WaitHandler;
-  const bool waiting = input.HoldMode == 1 || backlog_window.open() ||
+  const bool waiting = input.HoldMode == 1 || backlog_window.open() || save_screen.open() ||
                        scn.MainProc == WaitHandler::WaitClick ||
                        scn.MainProc == WaitHandler::IdleWait || (debugger_ && debugger_->paused());
   if (!waiting) return std::nullopt;
@@ -44,8 +44,8 @@ void TForm1::Tick() {
   input.msx = m.x;
   input.msy = m.y;
 
-  if (backlog_window.open()) {
-    // The backlog holds the game as a panel does.
+  if (backlog_window.open() || save_screen.open()) {
+    // The backlog and the save screen hold the game as a panel does.
   } else if (input.HoldMode == 1 && !panels_.ConfigPanel.visible && input.clk == 1) {
     // End of the hold: the scene comes back.
     input.spf = 1;
@@ -77,7 +77,7 @@ void TForm1::Tick() {
   }
 
   // The drawn pointer would be taken off the backlog with the scene under it.
-  const bool drawn_pointer = input.spf == 1 && !backlog_window.open();
+  const bool drawn_pointer = input.spf == 1 && !backlog_window.open() && !save_screen.open();
   Rect pointer;
   if (drawn_pointer) CompositePointer(pointer);
   layers.Present(scaling.Disp.rect());
@@ -85,6 +85,7 @@ void TForm1::Tick() {
   music.LoopCheck();
   input.clk = 0;
   ReturnPointerAfterPick();
+  RecordHistoryStep();
 }
 
 void TForm1::CompositePointer(Rect& r) {
@@ -96,6 +97,10 @@ void TForm1::CompositePointer(Rect& r) {
 }
 
 void TForm1::FormMouseDown(MouseButton button) {
+  if (save_screen.open()) {
+    SaveScreenClick(button);
+    return;
+  }
   if (backlog_window.open()) {
     // A right click closes the backlog; no click reaches the game.
     if (button == MouseButton::Right) backlog_window.Close();

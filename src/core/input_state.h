@@ -48,7 +48,9 @@ constexpr int32_t ModifierCode(Modifiers m) {
 // entry, Down and Page Down on, Escape closes it.
 enum class ReaderKey {
   Enter, Space, Escape, Up, Down, Row1, Row2, Row3, Row4, Row5, Row6, Row7, SkipRead, Auto,
-  PageUp, PageDown
+  PageUp, PageDown,
+  // Going back through the pages read and forward again; saves of our own.
+  Back, Forward, QuickSave, QuickLoad, SaveScreen, LoadScreen
 };
 
 // A turn of the mouse wheel by one notch.

@@ -46,6 +46,13 @@ std::optional<ReaderKey> ReaderKeyOf(Key key) {
     case Key::PageDown: return ReaderKey::PageDown;
     case Key::Tab: return ReaderKey::SkipRead;
     case Key::A: return ReaderKey::Auto;
+    case Key::Left:
+    case Key::Backspace: return ReaderKey::Back;
+    case Key::Right: return ReaderKey::Forward;
+    case Key::F2: return ReaderKey::SaveScreen;
+    case Key::F3: return ReaderKey::LoadScreen;
+    case Key::F6: return ReaderKey::QuickSave;
+    case Key::F7: return ReaderKey::QuickLoad;
     default: break;
   }
   const int digit = static_cast<int>(key) - static_cast<int>(Key::Digit0);
@@ -56,7 +63,7 @@ std::optional<ReaderKey> ReaderKeyOf(Key key) {
 
 bool ReaderKeyRepeats(ReaderKey key) {
   return key == ReaderKey::Up || key == ReaderKey::Down || key == ReaderKey::PageUp ||
-         key == ReaderKey::PageDown;
+         key == ReaderKey::PageDown || key == ReaderKey::Back || key == ReaderKey::Forward;
 }
 
 }  // namespace velmor::session

@@ -24,7 +24,9 @@ std::optional<WindowCommand> WindowCommandOf(Key key, Modifiers held);
 std::optional<menus::ControlKey> ControlKeyOf(Key key, Modifiers held);
 
 // The key standing in for the mouse: Enter (either), Space, Escape, Up,
-// Down, Page Up, Page Down, 1 to 7, Tab (skip read text) and A (auto).
+// Down, Page Up, Page Down, 1 to 7, Tab (skip read text) and A (auto); and
+// our own: Left or Backspace (go back a page), Right (forward again), F2
+// (the save screen), F3 (the load screen), F6 (quick save), F7 (quick load).
 std::optional<ReaderKey> ReaderKeyOf(Key key);
 
 // Whether a key held down repeats its action (moving a highlight or through

@@ -168,6 +168,11 @@ void Session::TakeViewOutcome(ViewOutcome outcome) {
   RunActions(outcome.actions);
   pending_.insert(pending_.end(), outcome.actions.begin(), outcome.actions.end());
   ReaderSettingsEdited(outcome.settings_changed, outcome.settings_finished);
+  if (outcome.open_saves && started_)
+    Run([&] {
+      game_.OpenSaveScreen(*outcome.open_saves ? app::SaveScreen::Mode::Save
+                                               : app::SaveScreen::Mode::Load);
+    });
   for (const std::function<void()>& action : outcome.debugger_actions) Run(action);
   if (outcome.debugger_moved) DebuggerMoved(*outcome.debugger_moved);
   SettleBoxes();

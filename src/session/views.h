@@ -48,6 +48,9 @@ struct ViewOutcome {
   bool settings_finished = false;  // an edit of them ended: keep them
   std::vector<std::function<void()>> debugger_actions;
   std::optional<Rect> debugger_moved;  // the player left the debugger's window here: keep it
+  // The player asked for the save or load screen from the settings window
+  // (it closes first).
+  std::optional<bool> open_saves;  // true: the save screen; false: the load screen
 };
 
 }  // namespace velmor::session

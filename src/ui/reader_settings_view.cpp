@@ -26,6 +26,9 @@ constexpr KeyHelp kKeys[] = {
     {TrMark("Wheel down"), TrMark("go on at a click or page wait")},
     {TrMark("Wheel up, Page Up"), TrMark("the backlog: the wheel, arrows and Page keys")},
     {"", TrMark("go through it; a right click or Escape closes it")},
+    {TrMark("Left, Backspace"), TrMark("go back a page (Right: forward again)")},
+    {TrMark("F2, F3"), TrMark("save, load (30 slots with pictures)")},
+    {TrMark("F6, F7"), TrMark("quick save, quick load")},
     {TrMark("Tab"), TrMark("skip read text on or off")},
     {TrMark("A"), TrMark("auto mode on or off")},
     {TrMark("Ctrl (held)"), TrMark("fast-forward")},
@@ -116,6 +119,8 @@ void DrawSettings(app::ReaderSettings& s, ReaderSettingsView::Result& result) {
                                      ImGuiSliderFlags_AlwaysClamp);
   result.finished |= ImGui::IsItemDeactivatedAfterEdit();
   if (ImGui::Checkbox(Tr("Smooth scaling"), &s.smooth_scaling)) result.changed = result.finished = true;
+  if (ImGui::Checkbox(Tr("Wheel goes back a page (not the backlog)"), &s.wheel_goes_back))
+    result.changed = result.finished = true;
   DrawPictureAndText(s, result);
   result.changed |= ImGui::SliderInt(Tr("Auto mode delay"), &s.auto_delay_ms,
                                      app::ReaderSettings::kMinAutoDelayMs,
@@ -175,6 +180,15 @@ ReaderSettingsView::Result ReaderSettingsView::Draw(session::ReaderSettingsWindo
     ImGui::TextUnformatted(Tr(k.does));
   }
   ImGui::Separator();
+  // Saves of our own, also on F2 and F3.
+  if (ImGui::Button(Tr("Save..."), ImVec2(88, 22))) result.open_saves = true;
+  ImGui::SameLine();
+  if (ImGui::Button(Tr("Load..."), ImVec2(88, 22))) result.open_saves = false;
+  if (result.open_saves) {
+    window.open = false;
+    result.finished = true;
+  }
+  ImGui::SameLine();
   if (ImGui::Button(Tr("OK"), ImVec2(88, 22))) {
     window.open = false;
     result.finished = true;

@@ -4,6 +4,8 @@
 // at once and keeps the file when an edit is finished.
 #pragma once
 
+#include <optional>
+
 #include "session/session.h"
 #include "ui/ui_layer.h"
 
@@ -17,6 +19,7 @@ class ReaderSettingsView {
   struct Result {
     bool changed = false;   // a value moved: apply it
     bool finished = false;  // an edit ended (or the window closed): keep it
+    std::optional<bool> open_saves;  // Save... (true) or Load... (false) pressed
   };
   // Draws the window (when open) in the middle of the game's window; its
   // OK button closes it.

@@ -51,6 +51,7 @@ void GameViews::Frame(session::Session& s, Size display, uint64_t now_ms,
   const ReaderSettingsView::Result r = settings_view_.Draw(settings);
   out.settings_changed |= r.changed;
   out.settings_finished |= r.finished;
+  if (r.open_saves) out.open_saves = r.open_saves;
   box_view_.Draw(s.boxes().Open());
   if (!s.DebuggerShown()) debugger_view_.Hide();
   if (s.DebuggerShown())

@@ -386,7 +386,7 @@ TEST(ReaderSettingsWindow, F1OpensItModalEscapeClosesItAndTheSettingsAreKept) {
             std::tuple(0, 0, false));
   EXPECT_THAT(r.views.log, ElementsAre("press", "release", "key down", "key up", "wheel"));
   w.settings.music_volume = 40;  // as the view edits it
-  r.s().TakeViewOutcome({{}, true, false, {}, {}});
+  r.s().TakeViewOutcome({{}, true, false, {}, {}, {}});
   EXPECT_EQ(r.g.form().reader_settings().music_volume, 40);
   EXPECT_EQ(r.g.files.Get("CONF/velmor/settings.ini"), nullptr) << "kept only when finished";
   r.Press(Key::Escape);
@@ -402,6 +402,22 @@ TEST(ReaderSettingsWindow, F1OpensItModalEscapeClosesItAndTheSettingsAreKept) {
 
 // Where the player leaves the debugger's window is kept with the reader's settings (an open
 // settings window keeps it too), so that it opens there again.
+// Its Load... button closes it and opens the load screen of our own saves,
+// as F3 would; the screen then has the keys.
+TEST(ReaderSettingsWindow, ItsLoadButtonOpensTheLoadScreen) {
+  SessionRig r;
+  r.g.Start();
+  r.g.Ticks(1);
+  r.Press(Key::F1);
+  ASSERT_TRUE(r.s().reader_settings_window().open);
+  r.s().reader_settings_window().open = false;  // as the view closes it
+  r.s().TakeViewOutcome({{}, false, true, {}, {}, false});
+  ASSERT_TRUE(r.g.form().save_screen_view().open());
+  EXPECT_EQ(r.g.form().save_screen_view().mode(), app::SaveScreen::Mode::Load);
+  r.Press(Key::Escape);
+  EXPECT_FALSE(r.g.form().save_screen_view().open());
+}
+
 TEST(ReaderSettingsWindow, TheDebuggersPlaceIsKeptWithTheSettings) {
   SessionRig r;
   app::ReaderSettingsFile settings(r.g.files, "CONF/velmor/settings.ini");
@@ -409,7 +425,7 @@ TEST(ReaderSettingsWindow, TheDebuggersPlaceIsKeptWithTheSettings) {
   r.g.Start();
   const Rect place = Rect::FromSize(10, 20, 300, 400);
   r.Press(Key::F1);
-  r.s().TakeViewOutcome({{}, false, false, {}, place});
+  r.s().TakeViewOutcome({{}, false, false, {}, place, {}});
   EXPECT_EQ(r.g.form().reader_settings().debugger_window, place);
   const std::vector<uint8_t>* file = r.g.files.Get("CONF/velmor/settings.ini");
   ASSERT_NE(file, nullptr);
@@ -461,7 +477,16 @@ TEST(Keys, EveryKeyMeansOneThingToTheWindowThePanelsAndTheGame) {
       {Key::Escape, none, {}, C::Escape, R::Escape, false},
       {Key::Up, none, {}, C::Up, R::Up, true},
       {Key::PageDown, none, {}, {}, R::PageDown, true},
-      {Key::Left, none, {}, C::Left, {}, false},
+      // Left moves among a panel's radio buttons while one is open, and
+      // goes back a page otherwise; Backspace is a name field's while it
+      // has the focus.
+      {Key::Left, none, {}, C::Left, R::Back, true},
+      {Key::Backspace, none, {}, {}, R::Back, true},
+      {Key::Right, none, {}, C::Right, R::Forward, true},
+      {Key::F2, none, {}, {}, R::SaveScreen, false},
+      {Key::F3, none, {}, {}, R::LoadScreen, false},
+      {Key::F6, none, {}, {}, R::QuickSave, false},
+      {Key::F7, none, {}, {}, R::QuickLoad, false},
       {Key::Digit1, none, {}, {}, R::Row1, false},
       {Key::Digit7, none, {}, {}, R::Row7, false},
       {Key::Digit8, none, {}, {}, {}, false},

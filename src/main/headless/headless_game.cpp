@@ -47,6 +47,8 @@ constexpr NamedKey kKeys[] = {
     {"1", Key::Digit1},         {"2", Key::Digit2},            {"3", Key::Digit3},
     {"4", Key::Digit4},         {"5", Key::Digit5},            {"6", Key::Digit6},
     {"7", Key::Digit7},         {"a", Key::A},                 {"f12", Key::F12},
+    {"backspace", Key::Backspace}, {"f2", Key::F2},            {"f3", Key::F3},
+    {"f6", Key::F6},            {"f7", Key::F7},
 };
 
 bool ParseSize(const std::string& s, Size& out) {
@@ -229,6 +231,17 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     if (!app::SetReaderSetting(settings, w[1], w[2], &why)) return fail("reader: " + why);
     // As the reader's settings window applies a change.
     Event([&] { form_->ApplyReaderSettings(settings); });
+  } else if (cmd == "save" || cmd == "load") {
+    // A slot of our own, as F6/F7 or the save screen would.
+    int64_t slot = app::kQuickSlot;
+    if (w.size() != 2 || (w[1] != "quick" && (!Number(w[1], slot) || slot < 1 ||
+                                              slot > app::kOwnSlots)))
+      return fail(cmd + " 1.." + std::to_string(app::kOwnSlots) + "|quick");
+    const int s = static_cast<int>(slot);
+    Event([&] { cmd == "save" ? form_->SaveOwn(s) : form_->LoadOwn(s); });
+  } else if (cmd == "back" || cmd == "forward") {
+    if (w.size() != 1) return fail(cmd + " takes nothing");
+    Event([&] { cmd == "back" ? form_->GoBack() : form_->GoForward(); });
   } else if (cmd == "screenshot") {
     if (w.size() != 2) return fail("screenshot FILE.png");
     return WriteScreenshot(w[1], error);
@@ -371,7 +384,8 @@ bool HeadlessGame::ModifiersCommand(const std::vector<std::string>& w, std::stri
 
 bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* error) {
   const char* usage =
-      "key enter|kpenter|space|escape|up|down|left|right|tab|shift+tab|pageup|pagedown|1..7|a|f12";
+      "key enter|kpenter|space|escape|up|down|left|right|tab|shift+tab|pageup|pagedown|1..7|a|f12|"
+      "backspace|f2|f3|f6|f7";
   const NamedKey* named = nullptr;
   for (const NamedKey& k : kKeys)
     if (w.size() == 2 && w[1] == k.name) named = &k;

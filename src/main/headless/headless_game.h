@@ -102,7 +102,6 @@ class HeadlessGame {
   bool ControlCommand(const std::vector<std::string>& words, std::string* error);
   // "answer ok|cancel|keys KEY...": how the next message box is answered.
   bool AnswerCommand(const std::vector<std::string>& words, std::string* error);
-  bool ReaderCommand(const std::vector<std::string>& words, std::string* error);
   // "key NAME": a key pressed and released; "keys [shift] [ctrl] [alt]":
   // modifiers held down (none: released).
   bool KeyCommand(const std::vector<std::string>& words, std::string* error);

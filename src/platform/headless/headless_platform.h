@@ -2,6 +2,8 @@
 // clock.
 #pragma once
 
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -73,6 +75,14 @@ class VirtualClock : public Clock {
  public:
   explicit VirtualClock(uint32_t start_ms = 12 * 3600 * 1000) : ms_(start_ms) {}
   uint32_t UtcTimeOfDayMs() override { return ms_ % (24u * 3600u * 1000u); }
+  // The first day of 2000, at the virtual time (a run is repeatable).
+  std::string LocalDateTime() override {
+    const uint32_t minutes = ms_ / 60000u;
+    char text[32];
+    std::snprintf(text, sizeof text, "2000-01-%02u %02u:%02u", 1u + minutes / 1440u,
+                  minutes / 60u % 24u, minutes % 60u);
+    return text;
+  }
   void Advance(uint32_t ms) { ms_ += ms; }
 
  private:

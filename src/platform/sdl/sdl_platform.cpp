@@ -5,6 +5,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <ctime>
+#include <optional>
+
+#include "platform/shared/local_time.h"
 
 
 namespace velmor::platform::sdl {
@@ -68,6 +72,14 @@ uint32_t SdlClock::UtcTimeOfDayMs() {
   using namespace std::chrono;
   auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
   return static_cast<uint32_t>(ms % (24LL * 3600 * 1000));
+}
+
+std::string SdlClock::LocalDateTime() {
+  std::optional<std::tm> t = LocalTime(std::time(nullptr));
+  if (!t) return {};
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &*t);
+  return text;
 }
 
 void InstallQuitSignals() {

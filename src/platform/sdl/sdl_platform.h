@@ -28,6 +28,7 @@ class SdlSystem {
 class SdlClock : public Clock {
  public:
   uint32_t UtcTimeOfDayMs() override;
+  std::string LocalDateTime() override;
 };
 
 // Shuts SDL down entirely when it goes out of scope (after everything that

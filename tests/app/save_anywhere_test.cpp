@@ -1,0 +1,188 @@
+// Saves of our own and going back on small games: a save at a page wait, a
+// timed wait and a hit map goes on as the game did; going back steps to the
+// page before exactly as it was, forward again, and a choice taken again
+// differently; the original's six slots are left alone; and the keys.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/own_saves.h"
+#include "formats/snapshot_file.h"
+#include "menus/slot_file.h"
+#include "scripted_games.h"
+#include "support/pictures.h"
+
+namespace velmor::testing {
+namespace {
+
+using scenario::WaitHandler;
+
+// The state as a save keeps it: the process's tick count, the backlog (the
+// pages read stay read) and the media player left out (these games play no
+// music of their own; the start-up probe's sound plays on in real time,
+// apart from the game, when one game loads twice).
+std::string Kept(const std::string& json) {
+  static const std::regex ticks("\"ticks\":[0-9]+,");
+  static const std::regex log("\"backlog\":\\{[^}]*\\}");
+  static const std::regex media("\"media\":\\{[^}]*\\}");
+  return std::regex_replace(
+      std::regex_replace(std::regex_replace(json, ticks, ""), log, ""), media, "");
+}
+
+// A page wait, a timed wait, then a hit map and a click wait.
+std::vector<uint8_t> Scenes() {
+  return Code()
+      .b(21).b(1).s("AB\x05" "CD").b(22)  // TEXT with a page wait, CLICK
+      .b(107).b(30)                        // WAIT 30
+      .b(48).w(9).s("MAP").b(0).b(0)       // HITMAP work[9]
+      .b(22)
+      .bytes;
+}
+
+void PutMap(GameRig& g) {
+  Bitmap map(640, 480, kBlack);
+  FillRect(map, {100, 100, 200, 200}, 0xFF0000);
+  g.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(map));
+}
+
+// The same input at each tick after the save: a click every 5 ticks.
+std::vector<std::string> Following(GameRig& g, int ticks) {
+  std::vector<std::string> states;
+  for (int t = 1; t <= ticks; ++t) {
+    g.Run(At(150, 150) + (t % 5 == 0 ? "click left\n" : "") + "tick\n");
+    states.push_back(Kept(g.game->StateJson()));
+  }
+  return states;
+}
+
+TEST(SaveAnywhere, ASaveAtAPageATimedWaitAndAHitMapGoesOnAsTheGameDid) {
+  struct Case { const char* until; bool page; };
+  for (Case c : {Case{"TypeText", true}, Case{"WaitTicks", false}, Case{"HitMapPress", false}}) {
+    SCOPED_TRACE(c.until);
+    GameRig g(Scenes());
+    PutMap(g);
+    g.Start();
+    for (int i = 0; i < 400 && (scenario::WaitHandlerName(g.in().scn.MainProc) !=
+                                    std::string(c.until) ||
+                                g.in().msgwin.PageWait != c.page);
+         ++i)
+      g.Run(At(150, 150) + (i % 9 == 8 ? "click left\n" : "") + "tick\n");
+    ASSERT_EQ(scenario::WaitHandlerName(g.in().scn.MainProc), std::string(c.until));
+    g.Run("save 4\n");
+    const std::vector<std::string> recorded = Following(g, 60);
+    g.Run("load 4\n");
+    EXPECT_EQ(Following(g, 60), recorded);
+    EXPECT_EQ(g.game->Notices().back(), "Loaded slot 4");
+  }
+}
+
+TEST(SaveAnywhere, OurSavesLieBesideTheOriginalSlotsAndDamageIsRefused) {
+  GameRig g(Scenes());
+  PutMap(g);
+  AtFirstClick(g);
+  g.Run("tick 20\nsave 1\nsave quick\n");
+  const std::string slot = g.form().OwnSavePath(1);
+  EXPECT_NE(slot.find("velmor-save-01.sav"), std::string::npos);
+  EXPECT_TRUE(g.files.Exists(g.form().OwnSavePath(app::kQuickSlot)));
+  for (int n : {0, 1, 2, 3, 4, 5, 6, 255})  // the original's files: none written
+    EXPECT_FALSE(g.files.Exists(g.form().view().SlotPath +
+                                std::string(menus::SlotFileName(n).view())));
+  std::vector<uint8_t> bytes = *g.files.ReadFile(slot, nullptr);
+  const std::string state = Kept(g.game->StateJson());
+  struct Damage { const char* name; std::vector<uint8_t> bytes; const char* told; };
+  std::vector<uint8_t> flipped = bytes, newer = bytes, cut(bytes.begin(), bytes.end() - 9);
+  flipped[bytes.size() / 2] ^= 0x40;
+  newer[8] = 9;
+  for (const Damage& d : {Damage{"flipped", flipped, "check sum does not match"},
+                          Damage{"newer", newer, "newer version"},
+                          Damage{"cut", cut, "damaged save file"},
+                          Damage{"foreign", {'D', 'A', 'T', 'A'}, "not a Velmor save"}}) {
+    SCOPED_TRACE(d.name);
+    g.files.Put(slot, d.bytes);
+    g.Run("load 1\n");
+    EXPECT_NE(g.game->Notices().back().find(d.told), std::string::npos)
+        << g.game->Notices().back();
+    EXPECT_EQ(Kept(g.game->StateJson()), state);  // the game goes on as it was
+  }
+  g.Run("load 2\n");
+  EXPECT_EQ(g.game->Notices().back(), "Cannot load slot 2: slot is empty");
+}
+
+// INIT: three pages, each with a click wait, then a choice of two that sets work[7].
+std::vector<uint8_t> Pages() {
+  Code c;
+  for (const char* text : {"AAAA", "BBBB", "CCCC"}) c.b(21).b(1).s(text).b(22);
+  return c.b(23).w(7).s("X").s("Y").b(0).b(22).bytes;
+}
+
+TEST(GoingBack, StepsBackToEachPageAsItWasAndForwardAgain) {
+  GameRig g(Pages());
+  g.Start();
+  std::vector<std::string> at_wait;
+  for (int page = 0; page < 3; ++page) {
+    g.Run("until WaitClick 200\ntick\n");
+    at_wait.push_back(Kept(g.game->StateJson()));
+    g.Run("click left\ntick\n");
+  }
+  g.Run("until ChoiceProc 200\ntick 3\n");
+  EXPECT_EQ(g.form().history().size(), 4u);
+  g.Run("key left\n");
+  EXPECT_EQ(Kept(g.game->StateJson()), at_wait[2]);
+  g.Run("key backspace\n");
+  EXPECT_EQ(Kept(g.game->StateJson()), at_wait[1]);
+  g.Run("tick 10\nkey right\n");  // a step stays a step while the game stands there
+  EXPECT_EQ(Kept(g.game->StateJson()), at_wait[2]);
+  g.Run("back\nback\nback\n");
+  EXPECT_EQ(Kept(g.game->StateJson()), at_wait[0]);
+  EXPECT_EQ(g.game->Notices().back(), "Nothing to go back to");
+}
+
+TEST(GoingBack, AChoiceCanBeTakenDifferentlyAfterGoingBack) {
+  GameRig g(Pages());
+  g.Start();
+  g.Run("until ChoiceProc 400\n");
+  for (int i = 0; i < 3 && g.in().scn.MainProc != WaitHandler::ChoiceProc; ++i)
+    g.Run("click left\ntick\nuntil ChoiceProc 200\n");
+  ASSERT_EQ(g.in().scn.MainProc, WaitHandler::ChoiceProc);
+  g.Run("tick\nkey 1\ntick 2\n");
+  EXPECT_EQ(g.in().scn.work[7], 1);
+  g.Run("back\n");  // to the choice
+  EXPECT_EQ(g.in().scn.MainProc, WaitHandler::ChoiceProc);
+  EXPECT_EQ(g.in().scn.work[7], 0);
+  g.Run("key 2\ntick 2\n");
+  EXPECT_EQ(g.in().scn.work[7], 2);
+  g.Run("forward\n");  // the game went on: the other answer's future is gone
+  EXPECT_EQ(g.game->Notices().back(), "Nothing to go forward to");
+}
+
+TEST(GoingBack, TheWheelGoesBackOnlyWhenThePlayerChoseIt) {
+  GameRig g(Pages());
+  g.Start();
+  g.Run("until WaitClick 200\ntick\nclick left\ntick\nuntil WaitClick 200\ntick\n");
+  g.Run("wheel up\n");
+  EXPECT_TRUE(g.in().backlog_window.open());
+  g.Run("key escape\n");
+  app::ReaderSettings s = g.form().reader_settings();
+  s.wheel_goes_back = true;
+  g.form().ApplyReaderSettings(s);
+  g.Run("wheel up\n");
+  EXPECT_FALSE(g.in().backlog_window.open());
+  EXPECT_EQ(g.form().history().position(), 1u);
+}
+
+TEST(SaveScreen, F2SavesIntoTheChosenSlotAndF3LoadsIt) {
+  GameRig g(Pages());
+  g.Start();
+  g.Run("until WaitClick 200\ntick\nkey f2\nkey right\nkey right\nkey enter\nkey escape\n");
+  EXPECT_TRUE(g.files.Exists(g.form().OwnSavePath(3)));
+  EXPECT_FALSE(g.form().save_screen_view().open());
+  const std::string state = Kept(g.game->StateJson());
+  g.Run("click left\ntick 40\nkey f3\nkey enter\n");  // the slot chosen stays chosen
+  EXPECT_EQ(Kept(g.game->StateJson()), state);
+  EXPECT_EQ(g.game->Notices().back(), "Loaded slot 3");
+}
+
+}  // namespace
+}  // namespace velmor::testing

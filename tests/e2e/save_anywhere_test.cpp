@@ -1,0 +1,153 @@
+// Saves of our own on the demo game, tick for tick: a recorded run is saved
+// at a tick in each kind of wait; a new game loads the save and, given the
+// same input, shows every following frame and state the recorded run did.
+// And the same through two processes of the program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "main/headless/headless_game.h"
+#include "platform/shared/os_files.h"
+#include "support/process.h"
+
+namespace velmor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using scenario::WaitHandler;
+
+fs::path Scratch(const std::string& name) {
+  fs::path dir = fs::path(VELMOR_BUILD_DIR) / "e2e" / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::unique_ptr<main::HeadlessGame> NewGame(platform::Files& files, const fs::path& dir) {
+  main::HeadlessOptions options;
+  options.start.program_folder = dir.string() + "/";
+  options.start.data_folder = VELMOR_DEMO_DIR "/";
+  options.start.slot_folder = dir.string() + "/";
+  auto game = std::make_unique<main::HeadlessGame>(files, options);
+  EXPECT_FALSE(game->Start().has_value());
+  return game;
+}
+
+// The player of the recorded run: the pointer goes round the screen's
+// middle (over choices and the street's regions), a click every 23 ticks.
+void Point(main::HeadlessGame& g, uint64_t tick) {
+  std::string error;
+  const int x = 192 + 100 + static_cast<int>(tick * 7 % 440);
+  const int y = 144 + 120 + static_cast<int>(tick * 3 % 350);
+  ASSERT_TRUE(g.RunCommand("pointer " + std::to_string(x) + " " + std::to_string(y), &error));
+}
+
+void Play(main::HeadlessGame& g, uint64_t tick) {
+  std::string error;
+  Point(g, tick);
+  // A choice is taken by its number key (the first row, then the second).
+  const bool choice = g.form().view().scn.MainProc == WaitHandler::ChoiceProc;
+  if (tick % 23 == 0) {
+    ASSERT_TRUE(g.RunCommand(choice ? (tick % 2 ? "key 1" : "key 2") : "click left", &error))
+        << error;
+  }
+}
+
+// Where two states first differ, with a little of each around it.
+std::string Difference(const std::string& a, const std::string& b) {
+  std::size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  const std::size_t from = i < 60 ? 0 : i - 60;
+  return "\n  " + a.substr(from, 140) + "\n  " + b.substr(from, 140);
+}
+
+// The kind of wait the game stands at after a tick.
+std::string WaitKind(const app::TForm1::View& v) {
+  if (v.scn.MainProc == WaitHandler::TypeText) return v.msgwin.PageWait ? "page" : "typing";
+  return scenario::WaitHandlerName(v.scn.MainProc);
+}
+
+TEST(SaveAnywhere, ALoadedSaveGoesOnTickForTickAtEveryKindOfWait) {
+  const fs::path dir = Scratch("save_anywhere");
+  platform::OsFiles files;
+  constexpr uint64_t kTicks = 1500;
+  constexpr uint64_t kAfter = 150;  // ticks compared after each load
+  // The recorded run: its state after each tick, and a save at the first
+  // tick of each kind of wait (not the first ticks: a wait begins there).
+  std::map<uint64_t, std::string> states;
+  std::map<std::string, std::pair<uint64_t, int>> saved;  // kind: tick, slot
+  {
+    auto a = NewGame(files, dir);
+    for (uint64_t t = 1; t <= kTicks; ++t) {
+      Play(*a, t);
+      a->Tick();
+      for (const auto& [kind, at] : saved)
+        if (t <= at.first + kAfter) states[t] = a->StateJson();
+      const std::string kind = WaitKind(a->form().view());
+      if (kind != "none" && !a->form().WhyNoSnapshot() && t + kAfter <= kTicks && !saved.count(kind) && saved.size() < 30) {
+        const int slot = static_cast<int>(saved.size()) + 1;
+        ASSERT_TRUE(a->form().SaveOwn(slot)) << kind;
+        saved[kind] = {t, slot};
+      }
+    }
+  }
+  // The demo's first minutes under this player; page waits, timed waits
+  // and hit maps are held to the same in the app suite's small games.
+  for (const char* kind : {"WaitClick", "typing", "ChoiceProc", "ChangePicture", "PrepareScreen",
+                           "DissolveIn"})
+    EXPECT_TRUE(saved.count(kind)) << "the run never waited in " << kind;
+  for (const auto& [kind, at] : saved) {
+    SCOPED_TRACE(kind);
+    const auto [tick, slot] = at;
+    auto b = NewGame(files, dir);  // the clock where the recorded run's was
+    for (uint64_t t = 1; t <= tick; ++t) b->Tick();
+    Point(*b, tick);  // the pointer is the player's, where it was
+    ASSERT_TRUE(b->form().LoadOwn(slot));
+    // (The pointer's place in the state is the one the next tick maps.)
+    for (uint64_t t = tick + 1; t <= tick + kAfter; ++t) {
+      Play(*b, t);
+      b->Tick();
+      const std::string now = b->StateJson();
+      ASSERT_TRUE(now == states[t]) << "tick " << t << " after a load at " << tick
+                                    << Difference(now, states[t]);
+    }
+  }
+}
+
+// The program itself: one run saves at a choice and goes on; another, started
+// afresh, loads that save at the same tick and ends in the same state.
+TEST(SaveAnywhere, TheProgramLoadsASaveAnotherRunWrote) {
+  const fs::path dir = Scratch("save_anywhere_process");
+  auto run = [&](const std::string& name, const std::string& script) {
+    std::ofstream(dir / (name + ".txt")) << script;
+    ProcessResult r = RunProcess(
+        {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+         "--input", (dir / (name + ".txt")).string(), "--exit-after-script"},
+        120);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    return r.output;
+  };
+  const std::string state = " " + (dir / "state.json").string() + "\n";
+  EXPECT_NE(run("a", "tick 200\nclick left\ntick 100\nsave 3\ntick 150\nstate" + state)
+                .find("Saved in slot 3"),
+            std::string::npos);
+  const std::string recorded = [&] {
+    std::ifstream in(dir / "state.json");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+  EXPECT_NE(run("b", "tick 300\nload 3\ntick 150\nstate" + state).find("Loaded slot 3"),
+            std::string::npos);
+  std::ifstream in(dir / "state.json");
+  const std::string loaded{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_TRUE(loaded == recorded) << Difference(loaded, recorded);
+  EXPECT_NE(recorded.find("\"MainProc\":\"ChoiceProc\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmor::testing
