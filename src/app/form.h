@@ -381,7 +381,7 @@ class TForm1 : public scenario::ScenarioHost {
   bool AtHistoryStop() const;
   // At the end of a tick: a stop reached is kept as a step.
   void RecordHistoryStep();
-  void Revisit(const formats::Snapshot* step, std::string_view told, std::string_view none);
+  void Revisit(const formats::Snapshot* step, const char* told, const char* none);
   template <typename IO> void VisitScenarioState(IO& io);
   template <typename IO> void VisitScreenState(IO& io);
   template <typename IO> void VisitWaitState(IO& io);

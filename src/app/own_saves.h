@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/texts.h"
 #include "formats/snapshot_file.h"
 
 namespace velmor::app {
@@ -23,25 +24,28 @@ constexpr int kQuickSlot = 0;
 // original's DATA00 to DATAFF.
 std::string OwnSaveFileName(int slot);
 
-// What the player is told, in plain English, in one place.
+// What the player is told, in one place: marked for the catalogues, shown
+// in the player's language (Tr, Fill) where they are told.
 namespace save_texts {
-inline constexpr std::string_view kSaved = "Saved in slot ";
-inline constexpr std::string_view kQuickSaved = "Quick saved";
-inline constexpr std::string_view kLoaded = "Loaded slot ";
-inline constexpr std::string_view kQuickLoaded = "Quick save loaded";
-inline constexpr std::string_view kCannotSave = "Cannot save now: ";
-inline constexpr std::string_view kCannotLoad = "Cannot load slot ";
-inline constexpr std::string_view kEmptySlot = "slot is empty";
-inline constexpr std::string_view kNotWritten = "Could not write the save: ";
-inline constexpr std::string_view kNothingBack = "Nothing to go back to";
-inline constexpr std::string_view kNothingForward = "Nothing to go forward to";
-inline constexpr std::string_view kBack = "Back ";
-inline constexpr std::string_view kForward = "Forward ";
-inline constexpr std::string_view kScreenSave = "Save: choose a slot (Enter saves, Esc closes)";
-inline constexpr std::string_view kScreenLoad = "Load: choose a slot (Enter loads, Esc closes)";
-inline constexpr std::string_view kScreenEmpty = "(empty)";
-inline constexpr std::string_view kScreenDamaged = "(cannot be read)";
-inline constexpr std::string_view kScreenPage = "Page ";
+inline constexpr const char* kSaved = TrMark("Saved in slot %s");
+inline constexpr const char* kQuickSaved = TrMark("Quick saved");
+inline constexpr const char* kLoaded = TrMark("Loaded slot %s");
+inline constexpr const char* kQuickLoaded = TrMark("Quick save loaded");
+inline constexpr const char* kCannotSave = TrMark("Cannot save now: %s");
+inline constexpr const char* kCannotLoad = TrMark("Cannot load slot %s: %s");
+inline constexpr const char* kQuickSave = TrMark("quick save");
+inline constexpr const char* kPanelOpen = TrMark("a panel is open");
+inline constexpr const char* kEmptySlot = TrMark("slot is empty");
+inline constexpr const char* kNotWritten = TrMark("Could not write the save: %s");
+inline constexpr const char* kNothingBack = TrMark("Nothing to go back to");
+inline constexpr const char* kNothingForward = TrMark("Nothing to go forward to");
+inline constexpr const char* kBack = TrMark("Back %s/%s");
+inline constexpr const char* kForward = TrMark("Forward %s/%s");
+inline constexpr const char* kScreenSave = TrMark("Save: choose a slot (Enter saves, Esc closes)");
+inline constexpr const char* kScreenLoad = TrMark("Load: choose a slot (Enter loads, Esc closes)");
+inline constexpr const char* kScreenEmpty = TrMark("(empty)");
+inline constexpr const char* kScreenDamaged = TrMark("(cannot be read)");
+inline constexpr const char* kScreenPage = TrMark("Page %s/%s");
 }  // namespace save_texts
 
 // The steps to go back to: a snapshot at each page, click wait, choice and

@@ -71,19 +71,18 @@ void TForm1::GoBack() { Revisit(history_.Back(), texts::kBack, texts::kNothingBa
 
 void TForm1::GoForward() { Revisit(history_.Forward(), texts::kForward, texts::kNothingForward); }
 
-void TForm1::Revisit(const Snapshot* step, std::string_view told, std::string_view none) {
+void TForm1::Revisit(const Snapshot* step, const char* told, const char* none) {
   if (!started_ || quit_ || menus::AnyPanelVisible(panels_)) return;
   if (!step) {
-    own_notice_ = none;
+    own_notice_ = Tr(none);
     return;
   }
   if (std::optional<std::string> fault = RestoreState(*step)) {
-    own_notice_ = std::string(none) + ": " + *fault;
+    own_notice_ = std::string(Tr(none)) + ": " + *fault;
     return;
   }
   stop_recorded_ = true;
-  own_notice_ = std::string(told) + std::to_string(history_.position()) + "/" +
-                std::to_string(history_.size());
+  own_notice_ = Fill(Tr(told), {std::to_string(history_.position()), std::to_string(history_.size())});
 }
 
 std::string TForm1::OwnSavePath(int slot) const { return SlotPath + OwnSaveFileName(slot); }
@@ -91,7 +90,7 @@ std::string TForm1::OwnSavePath(int slot) const { return SlotPath + OwnSaveFileN
 bool TForm1::SaveOwn(int slot) {
   if (slot < kQuickSlot || slot > kOwnSlots) return false;
   if (std::optional<std::string> why = WhyNoSnapshot()) {
-    own_notice_ = std::string(texts::kCannotSave) + *why;
+    own_notice_ = Fill(Tr(texts::kCannotSave), {*why});
     return false;
   }
   formats::SaveHeader header;
@@ -103,11 +102,11 @@ bool TForm1::SaveOwn(int slot) {
   const std::vector<uint8_t> bytes = formats::EncodeSaveFile(header, CaptureState());
   std::string error;
   if (!platform.files.WriteFile(OwnSavePath(slot), bytes, &error)) {
-    own_notice_ = std::string(texts::kNotWritten) + error;
+    own_notice_ = Fill(Tr(texts::kNotWritten), {error});
     return false;
   }
-  own_notice_ = slot == kQuickSlot ? std::string(texts::kQuickSaved)
-                                   : std::string(texts::kSaved) + std::to_string(slot);
+  own_notice_ = slot == kQuickSlot ? std::string(Tr(texts::kQuickSaved))
+                                   : Fill(Tr(texts::kSaved), {std::to_string(slot)});
   return true;
 }
 
@@ -127,9 +126,9 @@ formats::FormatResult<formats::SaveFile> TForm1::ReadOwnSave(int slot, bool head
 
 bool TForm1::LoadOwn(int slot) {
   if (slot < kQuickSlot || slot > kOwnSlots || !started_ || quit_) return false;
-  const std::string which = slot == kQuickSlot ? "quick save" : std::to_string(slot);
+  const std::string which = slot == kQuickSlot ? Tr(texts::kQuickSave) : std::to_string(slot);
   if (menus::AnyPanelVisible(panels_)) {
-    own_notice_ = std::string(texts::kCannotLoad) + which + ": a panel is open";
+    own_notice_ = Fill(Tr(texts::kCannotLoad), {which, Tr(texts::kPanelOpen)});
     return false;
   }
   formats::FormatResult<formats::SaveFile> file = ReadOwnSave(slot, false);
@@ -139,14 +138,14 @@ bool TForm1::LoadOwn(int slot) {
   else
     fault = RestoreState(file->snapshot);
   if (fault) {
-    own_notice_ = std::string(texts::kCannotLoad) + which + ": " + *fault;
+    own_notice_ = Fill(Tr(texts::kCannotLoad), {which, Tr(fault->c_str())});
     return false;
   }
   // The history goes on from the game loaded.
   history_.Clear();
   stop_recorded_ = false;
-  own_notice_ = slot == kQuickSlot ? std::string(texts::kQuickLoaded)
-                                   : std::string(texts::kLoaded) + std::to_string(slot);
+  own_notice_ = slot == kQuickSlot ? std::string(Tr(texts::kQuickLoaded))
+                                   : Fill(Tr(texts::kLoaded), {std::to_string(slot)});
   return true;
 }
 
@@ -162,7 +161,7 @@ void TForm1::OpenSaveScreen(SaveScreen::Mode mode) {
     return;
   } else if (std::optional<std::string> why = mode == SaveScreen::Mode::Save ? WhyNoSnapshot()
                                                                            : std::nullopt) {
-    own_notice_ = std::string(texts::kCannotSave) + *why;
+    own_notice_ = Fill(Tr(texts::kCannotSave), {*why});
     return;
   } else {
     reader.Stop();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/own_saves.h"
+#include "core/sjis.h"
 
 namespace velmor::app {
 
@@ -91,19 +92,20 @@ void SaveScreen::DrawCell(int slot, Rect cell) {
   } else {
     const bool empty = file.fault().what == save_texts::kEmptySlot;
     Text(cell.left + 4, thumb.bottom + 4,
-         number + "  " + std::string(empty ? save_texts::kScreenEmpty : save_texts::kScreenDamaged),
+         number + "  " + Utf8ToSjis(Tr(empty ? save_texts::kScreenEmpty : save_texts::kScreenDamaged)),
          kDim);
   }
 }
 
 void SaveScreen::Draw() {
   FillRect(layers_.IMG, layers_.IMG.bounds(), kBackground);
-  Text(kLeft, 8, mode_ == Mode::Save ? save_texts::kScreenSave : save_texts::kScreenLoad, kChosen);
+  // Velmor's texts are UTF-8; the game's face draws Shift-JIS.
+  Text(kLeft, 8, Utf8ToSjis(Tr(mode_ == Mode::Save ? save_texts::kScreenSave : save_texts::kScreenLoad)),
+       kChosen);
   const int page = (selected_ - 1) / kPerPage;
   const int pages = (kOwnSlots + kPerPage - 1) / kPerPage;
   Text(560, 8,
-       std::string(save_texts::kScreenPage) + std::to_string(page + 1) + "/" +
-           std::to_string(pages),
+       Utf8ToSjis(Fill(Tr(save_texts::kScreenPage), {std::to_string(page + 1), std::to_string(pages)})),
        kDim);
   for (int i = 0; i < kPerPage && page * kPerPage + i < kOwnSlots; ++i)
     DrawCell(page * kPerPage + i + 1, CellOf(i));
