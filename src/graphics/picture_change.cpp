@@ -1,5 +1,7 @@
 #include "graphics/picture_change.h"
 
+#include <algorithm>
+
 #include "text/status_display.h"
 
 namespace velmor::graphics {
@@ -12,19 +14,6 @@ bool PictureChange::IsFramed(const Sstr& name) {
   return upper(name[0]) == '_' && upper(name[1]) == 'C' && upper(name[2]) == 'G';
 }
 
-namespace {
-
-// Whether every pixel of a row is white. Three rows in four have no hole and
-// are read to their end anyway, so the loop has no branch for each pixel
-// and the compiler takes many pixels at a time.
-bool AllWhite(const Color* row, int32_t count) {
-  Color all = kColorMask;
-  for (int32_t x = 0; x < count; ++x) all &= row[x];
-  return (all & kColorMask) == kColorMask;
-}
-
-}  // namespace
-
 void PictureChange::MeshPassOnto(int pass, Rop rop) {
   // Every raster operation a pass uses leaves a pixel as it is where the
   // mesh is white: only the mesh's rows with a hole in them are drawn (one
@@ -34,7 +23,10 @@ void PictureChange::MeshPassOnto(int pass, Rop rop) {
   const int32_t dx = MeshDX[pass], dy = MeshDY[pass];
   const Bitmap& mesh = layers_.CLS;
   for (int32_t y = from.top; y < from.bottom; ++y) {
-    if (AllWhite(mesh.row(y) + from.left, from.width())) continue;
+    const Color* row = mesh.row(y);
+    if (std::all_of(row + from.left, row + from.right,
+                    [](Color c) { return (c & kColorMask) == kColorMask; }))
+      continue;
     BitBlt(layers_.BMP, from.left + dx, y + dy, from.width(), 1, mesh, from.left, y, rop);
     layers_.BackDrawn(Rect{from.left + dx, y + dy, from.right + dx, y + dy + 1});
     passed_rows_.push_back(y + dy);
