@@ -7,6 +7,8 @@
 // and lets it play SECONDS (default 2). It prints the peak resident memory
 // (VmHWM) before the file was opened, after the stream's read-through and
 // after the player's, in KiB, and the bytes the stream held at most.
+// `wave_rss --whole FILE` prints what holding it whole cost, as the player
+// did before: the file, its clean copy and SDL's decoding of it.
 #include <SDL.h>
 
 #include <chrono>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "formats/byte_writer.h"
+#include "formats/wave.h"
 #include "platform/media_player.h"
 #include "platform/sdl/sdl_media_player.h"
 #include "platform/sdl/wave_pcm.h"
@@ -60,12 +63,38 @@ int Make(const char* path, long mib) {
   return out ? 0 : 1;
 }
 
+// What the player held before it read a file in pieces: the file read
+// whole, its clean copy, and SDL's loader's decoding of the whole of it.
+int Whole(const char* path) {
+  velmor::platform::OsFiles files;
+  const long before = PeakKib();
+  std::string why;
+  auto bytes = files.ReadFile(path, &why);
+  if (!bytes) {
+    std::fprintf(stderr, "wave_rss: %s\n", why.c_str());  // over 64 MiB: too large to read whole
+    return 1;
+  }
+  auto checked = velmor::formats::CheckWave(*bytes);
+  if (!checked) return 1;
+  SDL_AudioSpec spec;
+  Uint8* samples = nullptr;
+  Uint32 length = 0;
+  SDL_RWops* rw = SDL_RWFromConstMem(checked->clean.data(), static_cast<int>(checked->clean.size()));
+  if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &samples, &length)) return 1;
+  std::printf("decoded_bytes %u\npeak_kib_before %ld\npeak_kib_whole %ld\n", length, before,
+              PeakKib());
+  SDL_FreeWAV(samples);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "--make") return Make(argv[2], std::atol(argv[3]));
+  if (argc >= 3 && std::string(argv[1]) == "--whole") return Whole(argv[2]);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: wave_rss FILE [SECONDS] | wave_rss --make FILE MIB\n");
+    std::fprintf(stderr, "usage: wave_rss FILE [SECONDS] | wave_rss --whole FILE | "
+                         "wave_rss --make FILE MIB\n");
     return 2;
   }
   const std::string path = argv[1];
