@@ -21,6 +21,23 @@ FormatResult<MediaFile> WaveFile(std::span<const uint8_t> bytes) {
   return out;
 }
 
+}  // namespace
+
+FormatResult<MediaFile> CheckWaveFileParts(const std::shared_ptr<ByteSource>& file) {
+  std::shared_ptr<ByteSource> source;
+  auto w = CheckWaveParts(file, &source);
+  if (!w) return w.fault();
+  MediaFile out;
+  out.kind = MediaKind::Wave;
+  out.length_ms = w->length_ms;
+  out.wave_format = w->format_tag;
+  out.wave_frames = w->frames;
+  out.wave_source = std::move(source);
+  return out;
+}
+
+namespace {
+
 FormatResult<MediaFile> MidiFile(std::span<const uint8_t> bytes) {
   auto m = CheckMidi(bytes);
   if (!m) return m.fault();

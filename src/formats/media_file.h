@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include <span>
 
+#include "formats/byte_source.h"
 #include "formats/result.h"
 
 namespace velmor::formats {
@@ -30,10 +32,21 @@ struct MediaFile {
   uint16_t wave_format = 0;    // WAVE: its encoding (formats::wave_format::k...)
   uint64_t wave_frames = 0;    // WAVE: the sample frames it plays
   std::vector<uint8_t> clean;  // the bytes for the decoder
+  // A WAVE file too large to hold whole: the clean file read from the file
+  // a piece at a time as it plays (formats::CheckWaveParts), `clean` empty.
+  std::shared_ptr<ByteSource> wave_source;
 };
 
 // Checks the bytes of a sound file as `kind`: the file ready for a decoder,
 // or the fault.
 FormatResult<MediaFile> CheckMediaFile(MediaKind kind, std::span<const uint8_t> bytes);
+
+// A WAVE file larger than this is checked and played a piece at a time.
+constexpr uint64_t kWholeWaveBytes = uint64_t{1} << 20;
+
+// Checks a WAVE file of more than kWholeWaveBytes a part at a time: the
+// file ready for a decoder that reads it as it plays (`wave_source`), or
+// the fault.
+FormatResult<MediaFile> CheckWaveFileParts(const std::shared_ptr<ByteSource>& file);
 
 }  // namespace velmor::formats

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -196,35 +197,51 @@ FormatResult<RiffChunk> RequiredChunk(std::span<const uint8_t> b, std::string_vi
   return **found;
 }
 
-// The sound data of an ADPCM file cut to the blocks the decoder plays, its
-// frames counted into w.frames; *zeros is set to the bytes that fill a final
-// partial block. Refused when a block names a predictor the table lacks.
-FormatResult<std::span<const uint8_t>> AdpcmBlocks(std::span<const uint8_t> sound,
-                                                   const AdpcmLayout& adpcm, WaveSummary& w,
-                                                   std::size_t* zeros) {
-  const std::size_t blocks = sound.size() / w.block_align;
-  const std::size_t partial = sound.size() % w.block_align;
-  w.frames = uint64_t{blocks} * adpcm.samples_per_block;
-  std::size_t used = blocks * w.block_align;
+// An MS ADPCM file's whole blocks from block `first` on (counted from 0):
+// each names, a byte a channel, the predictor of its table it starts with.
+// Refused when one names a predictor the table lacks.
+FormatResult<bool> CheckPredictors(std::span<const uint8_t> blocks, uint64_t first,
+                                   const AdpcmLayout& adpcm, const WaveSummary& w) {
+  if (w.format_tag != wave_format::kMsAdpcm) return true;
+  for (std::size_t at = 0; at < blocks.size(); at += w.block_align) {
+    for (uint16_t c = 0; c < w.channels; ++c) {
+      if (blocks[at + c] >= adpcm.predictors)
+        return Fault("damaged WAVE file: ADPCM block " +
+                     std::to_string(first + at / w.block_align + 1) + " names predictor " +
+                     std::to_string(blocks[at + c]) + " of a table of " +
+                     std::to_string(adpcm.predictors));
+    }
+  }
+  return true;
+}
+
+// The bytes of an ADPCM file's sound data of `size` bytes that the decoder
+// plays (whole blocks and a final partial one that holds its header), their
+// frames counted into w.frames; *zeros is set to the bytes that fill the
+// final partial block.
+uint64_t AdpcmUsed(uint64_t size, const AdpcmLayout& adpcm, WaveSummary& w, std::size_t* zeros) {
+  const uint64_t blocks = size / w.block_align;
+  const auto partial = static_cast<std::size_t>(size % w.block_align);
+  w.frames = blocks * adpcm.samples_per_block;
+  uint64_t used = blocks * w.block_align;
   if (partial >= adpcm.header) {
     // A final block cut short still plays the frames it holds.
     w.frames += FramesInPartialBlock(w, adpcm, partial);
     used += partial;
     *zeros = w.block_align - partial;
   }
+  return used;
+}
+
+// The sound data of an ADPCM file cut to the blocks the decoder plays, its
+// frames counted into w.frames; *zeros is set to the bytes that fill a final
+// partial block. Refused when a block names a predictor the table lacks.
+FormatResult<std::span<const uint8_t>> AdpcmBlocks(std::span<const uint8_t> sound,
+                                                   const AdpcmLayout& adpcm, WaveSummary& w,
+                                                   std::size_t* zeros) {
+  const auto used = static_cast<std::size_t>(AdpcmUsed(sound.size(), adpcm, w, zeros));
   sound = sound.first(used);
-  if (w.format_tag == wave_format::kMsAdpcm) {
-    // Each block names, a byte a channel, the predictor of its table it
-    // starts with.
-    for (std::size_t at = 0; at < sound.size(); at += w.block_align) {
-      for (uint16_t c = 0; c < w.channels; ++c) {
-        if (sound[at + c] >= adpcm.predictors)
-          return Fault("damaged WAVE file: ADPCM block " + std::to_string(at / w.block_align + 1) +
-                       " names predictor " + std::to_string(sound[at + c]) + " of a table of " +
-                       std::to_string(adpcm.predictors));
-      }
-    }
-  }
+  if (auto named = CheckPredictors(sound, 0, adpcm, w); !named) return named.fault();
   return sound;
 }
 
@@ -293,6 +310,174 @@ FormatResult<WaveSummary> CheckWave(std::span<const uint8_t> b) {
     w.length_ms = RoundUpMs(w.frames * 1000, w.sample_rate);
   }
   w.clean = CleanWave(fmt_body, sound, zeros);
+  return format;
+}
+
+namespace {
+
+// The bytes a part-read check holds at once.
+constexpr std::size_t kPartBytes = std::size_t{1} << 20;
+
+// A source read through a window of kPartBytes at most.
+class PartReader {
+ public:
+  explicit PartReader(ByteSource& file) : file_(file), size_(file.Size()) {}
+  uint64_t size() const { return size_; }
+  // `count` bytes from `at` (at most kPartBytes), or nothing.
+  std::optional<std::span<const uint8_t>> Get(uint64_t at, std::size_t count) {
+    if (at > size_ || count > size_ - at || count > kPartBytes) return std::nullopt;
+    if (at < held_at_ || at + count > held_at_ + held_.size()) {
+      held_.resize(static_cast<std::size_t>(std::min<uint64_t>(kPartBytes, size_ - at)));
+      held_at_ = at;
+      if (!file_.ReadAt(at, held_)) {
+        held_.clear();
+        return std::nullopt;
+      }
+    }
+    return std::span<const uint8_t>(held_).subspan(static_cast<std::size_t>(at - held_at_), count);
+  }
+
+ private:
+  ByteSource& file_;
+  uint64_t size_;
+  uint64_t held_at_ = 0;
+  std::vector<uint8_t> held_;
+};
+
+// A chunk of a file read in parts: where its body starts and how long it is.
+struct FarChunk {
+  uint64_t at = 0;
+  uint32_t size = 0;
+};
+
+// FindRiffChunk for a file read in parts.
+FormatResult<std::optional<FarChunk>> FindFarChunk(PartReader& in, std::string_view tag) {
+  uint64_t pos = 12;
+  while (pos <= in.size() && in.size() - pos >= 8) {
+    auto header = in.Get(pos, 8);
+    if (!header) return Fault("the file cannot be read");
+    const uint32_t size = Le32(header->data() + 4);
+    const uint64_t body = pos + 8;
+    if (size > in.size() - body)
+      return Fault("chunk " + TagText(header->data()) + " runs past the end of the file");
+    if (HasTag(*header, 0, tag)) return std::optional<FarChunk>(FarChunk{body, size});
+    pos = body + size + (size & 1);
+  }
+  return std::optional<FarChunk>();
+}
+
+FormatResult<FarChunk> RequiredFarChunk(PartReader& in, std::string_view tag) {
+  auto found = FindFarChunk(in, tag);
+  if (!found) return Fault("damaged WAVE file: " + found.fault().what);
+  if (!*found) return Fault("damaged WAVE file: no \"" + std::string(tag) + "\" chunk");
+  return **found;
+}
+
+// The clean file a decoder reads: its header and "fmt " chunk held, the
+// sound data read from the file where it stands, zeros after it.
+class CleanParts : public ByteSource {
+ public:
+  CleanParts(std::vector<uint8_t> header, std::shared_ptr<ByteSource> file, uint64_t data_at,
+             uint64_t used, uint64_t zeros)
+      : header_(std::move(header)), file_(std::move(file)), data_at_(data_at), used_(used),
+        tail_(zeros + ((used + zeros) & 1)) {}
+  uint64_t Size() const override { return header_.size() + used_ + tail_; }
+  bool ReadAt(uint64_t at, std::span<uint8_t> out) override {
+    if (at > Size() || out.size() > Size() - at) return false;
+    while (!out.empty()) {
+      std::size_t n = 0;
+      if (at < header_.size()) {
+        n = static_cast<std::size_t>(std::min<uint64_t>(out.size(), header_.size() - at));
+        std::copy_n(header_.begin() + static_cast<std::ptrdiff_t>(at), n, out.begin());
+      } else if (at < header_.size() + used_) {
+        n = static_cast<std::size_t>(std::min<uint64_t>(out.size(), header_.size() + used_ - at));
+        if (!file_->ReadAt(data_at_ + (at - header_.size()), out.first(n))) return false;
+      } else {
+        n = out.size();
+        std::fill_n(out.begin(), n, uint8_t{0});
+      }
+      out = out.subspan(n);
+      at += n;
+    }
+    return true;
+  }
+
+ private:
+  std::vector<uint8_t> header_;
+  std::shared_ptr<ByteSource> file_;
+  uint64_t data_at_, used_, tail_;
+};
+
+// The predictors of an MS ADPCM file's `used` bytes of sound, a part at a time.
+FormatResult<bool> CheckFarPredictors(PartReader& in, uint64_t data_at, uint64_t used,
+                                      const AdpcmLayout& adpcm, const WaveSummary& w) {
+  const uint64_t part = std::max<uint64_t>(1, kPartBytes / w.block_align) * w.block_align;
+  for (uint64_t at = 0; at < used; at += part) {
+    const auto count = static_cast<std::size_t>(std::min(part, used - at));
+    auto blocks = in.Get(data_at + at, count);
+    if (!blocks) return Fault("damaged WAVE file: the file cannot be read");
+    if (auto named = CheckPredictors(*blocks, at / w.block_align, adpcm, w); !named)
+      return named.fault();
+  }
+  return true;
+}
+
+}  // namespace
+
+FormatResult<WaveSummary> CheckWaveParts(const std::shared_ptr<ByteSource>& file,
+                                         std::shared_ptr<ByteSource>* source) {
+  PartReader in(*file);
+  auto head = in.Get(0, static_cast<std::size_t>(std::min<uint64_t>(in.size(), 12)));
+  if (!head || !IsRiff(*head, "WAVE")) return Fault("not a WAVE file");
+  auto fmt = RequiredFarChunk(in, "fmt ");
+  if (!fmt) return fmt.fault();
+  // A "fmt " chunk is some tens of bytes, an MS ADPCM one about a kilobyte.
+  if (fmt->size > kPartBytes) return Fault("damaged WAVE file: the \"fmt \" chunk is too long");
+  auto fmt_part = in.Get(fmt->at, fmt->size);
+  if (!fmt_part) return Fault("damaged WAVE file: the file cannot be read");
+  const std::vector<uint8_t> fmt_body(fmt_part->begin(), fmt_part->end());
+  bool extensible = false;
+  auto format = ReadFormat(fmt_body, RiffChunk{0, fmt->size}, &extensible);
+  if (!format) return format;
+  WaveSummary& w = *format;
+  std::optional<AdpcmLayout> adpcm;
+  if (IsAdpcm(w.format_tag)) {
+    auto layout = CheckAdpcmFormat(fmt_body, extensible, w);
+    if (!layout) return layout.fault();
+    adpcm = *layout;
+    w.samples_per_block = adpcm->samples_per_block;
+  }
+  auto data = RequiredFarChunk(in, "data");
+  if (!data) return data.fault();
+  w.data_at = static_cast<uint32_t>(data->at);
+  w.data_size = data->size;
+  uint64_t used = data->size;
+  std::size_t zeros = 0;
+  if (!adpcm) {
+    uint64_t frame_bytes = uint64_t{w.channels} * (w.bits / 8);
+    w.frames = w.data_size / frame_bytes;
+    w.length_ms = RoundUpMs(uint64_t{w.data_size} * 1000, w.sample_rate * frame_bytes);
+  } else {
+    used = AdpcmUsed(data->size, *adpcm, w, &zeros);
+    if (auto named = CheckFarPredictors(in, data->at, used, *adpcm, w); !named)
+      return named.fault();
+    if (auto fact = FindFarChunk(in, "fact"); fact && *fact && (*fact)->size >= 4) {
+      if (auto counted = in.Get((*fact)->at, 4); counted && Le32(counted->data()) > 0)
+        w.frames = std::min<uint64_t>(w.frames, Le32(counted->data()));
+    }
+    w.length_ms = RoundUpMs(w.frames * 1000, w.sample_rate);
+  }
+  // The clean file's header: as CleanWave writes it, up to the sound data.
+  std::vector<uint8_t> header;
+  PutTag(header, "RIFF");
+  const uint64_t sound = used + zeros;
+  PutLe32(header, static_cast<uint32_t>(4 + 8 + fmt_body.size() + (fmt_body.size() & 1) + 8 +
+                                        sound + (sound & 1)));
+  PutTag(header, "WAVE");
+  PutRiffChunk(header, "fmt ", fmt_body);
+  PutTag(header, "data");
+  PutLe32(header, static_cast<uint32_t>(sound));
+  *source = std::make_shared<CleanParts>(std::move(header), file, data->at, used, zeros);
   return format;
 }
 

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
+#include "formats/byte_source.h"
 #include "formats/result.h"
 
 namespace velmor::formats {
@@ -62,6 +64,15 @@ struct WaveSummary {
 // than 0 (never more than the data holds), else those of the whole blocks
 // plus the whole frames of a final partial block.
 FormatResult<WaveSummary> CheckWave(std::span<const uint8_t> bytes);
+
+// CheckWave for a file read a part at a time, holding no more than a
+// megabyte of it at once: the same verdict and the same summary, except that
+// `clean` is left empty. What the decoder gets is `source` (it reads `file`
+// as it is asked): the clean file's header and "fmt " chunk, then the sound
+// data read from `file` where it stands, then any zeros that fill a final
+// ADPCM block.
+FormatResult<WaveSummary> CheckWaveParts(const std::shared_ptr<ByteSource>& file,
+                                         std::shared_ptr<ByteSource>* source);
 
 // What WriteWave stores.
 struct WaveFormat {

@@ -7,11 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "formats/byte_source.h"
 
 namespace velmor::platform {
 
@@ -42,6 +45,16 @@ class Files {
                                                             std::size_t max_bytes, bool from_end,
                                                             uint64_t* whole_size,
                                                             std::string* error);
+  // A file to read a part at a time while it plays (a sound too large to
+  // hold whole), from any thread once open; its size is the size it had
+  // when opened. Nothing (and *error) when it cannot be read. The default
+  // reads the whole file into memory.
+  virtual std::shared_ptr<formats::ByteSource> OpenSource(std::string_view path,
+                                                         std::string* error) {
+    std::optional<std::vector<uint8_t>> bytes = ReadFile(path, error);
+    if (!bytes) return nullptr;
+    return std::make_shared<formats::MemorySource>(std::move(*bytes));
+  }
   // Writes a whole file: into a temporary file in the same folder, renamed
   // over the old one only when complete. False (and *error) on failure, with
   // the old file left as it was.

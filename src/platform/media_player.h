@@ -65,9 +65,23 @@ inline std::optional<formats::MediaFile> ReadMediaFile(Files& files, std::string
   };
   if (!kind) return fail(media_error::kRefused, path_text + ": not a WAVE or MIDI file name");
   std::string read_error;
-  auto bytes = files.ReadFile(path, &read_error);
-  if (!bytes) return fail(media_error::kCannotOpen, read_error);
-  auto checked = formats::CheckMediaFile(*kind, *bytes);
+  std::optional<std::vector<uint8_t>> bytes;
+  formats::FormatResult<formats::MediaFile> checked = formats::Fault("");
+  if (*kind == formats::MediaKind::Wave) {
+    // A large sound is read a piece at a time as it plays, never held whole.
+    auto source = files.OpenSource(path, &read_error);
+    if (!source) return fail(media_error::kCannotOpen, read_error);
+    if (source->Size() > formats::kWholeWaveBytes) {
+      checked = formats::CheckWaveFileParts(source);
+    } else {
+      bytes.emplace(static_cast<std::size_t>(source->Size()));
+      if (!source->ReadAt(0, *bytes)) return fail(media_error::kCannotOpen, path_text + ": cannot be read");
+    }
+  } else {
+    bytes = files.ReadFile(path, &read_error);
+    if (!bytes) return fail(media_error::kCannotOpen, read_error);
+  }
+  if (bytes) checked = formats::CheckMediaFile(*kind, *bytes);
   if (!checked)
     return fail(media_error::kRefused, std::move(checked).Named(path_text).fault().Text());
   return std::move(*checked);

@@ -84,6 +84,86 @@ TEST(FormatCorpus, EveryFileGetsItsVerdict) {
   for (const auto& [name, verdict] : expected) ADD_FAILURE() << name << " is listed but missing";
 }
 
+// A WAVE file read in parts (a large one as it plays) gets the verdict and
+// the summary it gets read whole, and the decoder reads the clean file's
+// bytes: every WAVE file of the format corpus and of the media fuzz corpus.
+TEST(FormatCorpus, WaveFilesReadInPartsGetTheVerdictOfTheWholeFile) {
+  const fs::path data(VELMOR_TEST_DATA_DIR);
+  int compared = 0;
+  for (const fs::path& folder : {data / "formats" / "media", data / ".." / ".." / "fuzz" / "corpus" / "media"}) {
+    ASSERT_TRUE(fs::is_directory(folder)) << folder;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
+      if (bytes.size() < 12 || !std::equal(bytes.begin() + 8, bytes.begin() + 12, "WAVE")) continue;
+      SCOPED_TRACE(entry.path().filename().string());
+      ++compared;
+      const auto whole = CheckWave(bytes);
+      std::shared_ptr<ByteSource> source;
+      const auto parts = CheckWaveParts(std::make_shared<MemorySource>(bytes), &source);
+      ASSERT_EQ(bool(whole), bool(parts)) << (whole ? parts.fault().what : whole.fault().what);
+      if (!whole) {
+        EXPECT_EQ(parts.fault().what, whole.fault().what);
+        continue;
+      }
+      EXPECT_TRUE(parts->clean.empty());
+      WaveSummary summary = *parts;
+      summary.clean = whole->clean;
+      EXPECT_EQ(Describe(summary), Describe(*whole));
+      EXPECT_EQ(parts->data_at, whole->data_at);
+      EXPECT_EQ(parts->data_size, whole->data_size);
+      EXPECT_EQ(parts->samples_per_block, whole->samples_per_block);
+      ASSERT_EQ(source->Size(), whole->clean.size());
+      Bytes read(whole->clean.size());
+      ASSERT_TRUE(source->ReadAt(0, read));
+      EXPECT_EQ(read, whole->clean);
+      EXPECT_FALSE(source->ReadAt(1, read));  // past its end
+    }
+  }
+  EXPECT_GT(compared, 50);
+}
+
+// A WAVE file of megabytes checked in parts: its MS ADPCM blocks are walked
+// a part at a time (a damaged block far in is still named), and a "fact"
+// chunk after the data still counts.
+TEST(CheckWaveParts, WalksTheWholeFileAPartAtATime) {
+  // MS ADPCM, mono, blocks of 256 bytes (500 frames each), 3 MiB of blocks.
+  Bytes fmt;
+  for (uint32_t w : {2u, 1u, 22050u, 0u, 11025u, 0u, 256u, 4u, 32u, 500u, 7u})
+    fmt.push_back(static_cast<uint8_t>(w)), fmt.push_back(static_cast<uint8_t>(w >> 8));
+  for (int16_t c : {256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208, 392, -232})
+    fmt.push_back(static_cast<uint8_t>(c)), fmt.push_back(static_cast<uint8_t>(c >> 8));
+  const std::size_t blocks = (3u << 20) / 256;
+  Bytes sound(blocks * 256, 0x11);
+  for (std::size_t b = 0; b < blocks; ++b) sound[b * 256] = static_cast<uint8_t>(b % 7);
+  auto file = [&](const Bytes& data, uint32_t fact) {
+    Bytes out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    auto chunk = [&](const char* tag, const Bytes& body) {
+      out.insert(out.end(), tag, tag + 4);
+      for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(body.size() >> (8 * i)));
+      out.insert(out.end(), body.begin(), body.end());
+    };
+    chunk("fmt ", fmt);
+    chunk("data", data);
+    chunk("fact", {static_cast<uint8_t>(fact), static_cast<uint8_t>(fact >> 8), 0, 0});
+    return out;
+  };
+  std::shared_ptr<ByteSource> source;
+  auto good = CheckWaveParts(std::make_shared<MemorySource>(file(sound, 12345)), &source);
+  ASSERT_TRUE(good) << good.fault().what;
+  EXPECT_EQ(good->frames, 12345u);
+  auto uncounted = CheckWaveParts(std::make_shared<MemorySource>(file(sound, 0)), &source);
+  ASSERT_TRUE(uncounted);
+  EXPECT_EQ(uncounted->frames, blocks * 500);
+  sound[(blocks - 3) * 256] = 9;  // far past the first megabyte
+  const Bytes damaged = file(sound, 0);
+  auto refused = CheckWaveParts(std::make_shared<MemorySource>(damaged), &source);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.fault().what, CheckWave(damaged).fault().what);
+  EXPECT_EQ(refused.fault().what, "damaged WAVE file: ADPCM block " + std::to_string(blocks - 2) +
+                                      " names predictor 9 of a table of 7");
+}
+
 // A w x h picture of the given pixels, row by row from the top.
 Bitmap Picture(int w, int h, const std::vector<Color>& pixels, std::vector<Color> palette = {}) {
   Bitmap img(w, h);

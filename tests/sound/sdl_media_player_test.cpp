@@ -247,6 +247,87 @@ TEST(WaveStream, GivesTheSamplesOfTheWholeConversion) {
   }
 }
 
+// Read from the file a piece at a time as it plays (formats::CheckWaveParts'
+// source), a sound gives the very samples it gives held whole, and the
+// whole conversion's to within a step (exactly, at the file's own rate):
+// 8 and 16 bits, mono and stereo, odd and slow rates, a data chunk that
+// ends inside a frame, A-law, 24 bits, doubles and the stored ADPCM files.
+TEST(WaveStream, ReadInPiecesGivesTheSamplesOfTheFileHeldWhole) {
+  struct Case { const char* name; Bytes file; OutputFormat out; };
+  std::vector<Case> cases;
+  for (const auto& [rate, channels, bits] : std::vector<std::tuple<uint32_t, uint16_t, uint16_t>>{
+           {1, 1, 8}, {8000, 2, 8}, {7993, 1, 16}, {11025, 2, 16}, {44100, 2, 16}, {96000, 1, 16}})
+    for (OutputFormat out : {OutputFormat{44100, 2}, OutputFormat{static_cast<int>(rate), channels}})
+      cases.push_back({"saw", Wave(wave_format::kPcm, channels, rate, bits,
+                                   Saw(bits, channels, rate == 1 ? 12 : 9001)), out});
+  Bytes cut = Saw(16, 2, 5000);
+  cut.resize(cut.size() - 3);  // the last frame cut inside
+  cases.push_back({"cut", Wave(wave_format::kPcm, 2, 22050, 16, cut), {44100, 2}});
+  cases.push_back({"A-law", Wave(wave_format::kALaw, 1, 8000, 8, Samples(wave_format::kALaw, 8, 7000)), {44100, 2}});
+  cases.push_back({"24-bit", Wave(wave_format::kPcm, 2, 32000, 24, Samples(wave_format::kPcm, 24, 9000)), {44100, 2}});
+  cases.push_back({"doubles", Wave(wave_format::kFloat, 1, 44100, 64, Samples(wave_format::kFloat, 64, 9000)), {44100, 1}});
+  for (const auto& stored : kStoredAdpcm)
+    for (OutputFormat out : {OutputFormat{44100, 2}, OutputFormat{22050, 1}})
+      cases.push_back({std::get<0>(stored),
+                       testing::TestFile(std::string("sound/") + std::get<0>(stored) + ".wav"), out});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.name << " " << c.file.size() << " bytes to "
+                                      << c.out.rate << " x" << c.out.channels);
+    auto checked = formats::CheckWave(c.file);
+    ASSERT_TRUE(checked) << checked.fault().what;
+    std::string why;
+    auto whole = DecodeWaveToPcm(checked->clean, checked->frames, c.out, &why);
+    ASSERT_TRUE(whole) << why;
+    const std::vector<int16_t> want = testing::Samples(*whole);
+    auto held = WaveStream::Open(checked->clean, checked->frames, c.out, &why);
+    ASSERT_TRUE(held) << why;
+    std::shared_ptr<formats::ByteSource> source;
+    auto parts = formats::CheckWaveParts(std::make_shared<formats::MemorySource>(c.file), &source);
+    ASSERT_TRUE(parts) << parts.fault().what;
+    auto read = WaveStream::Open(source, parts->frames, c.out, &why);
+    ASSERT_TRUE(read) << why;
+    const std::vector<int16_t> from_held = ReadAll(*held, 4096);
+    const std::vector<int16_t> from_file = ReadAll(*read, 1000 * c.out.FrameBytes());
+    EXPECT_EQ(from_file, from_held);
+    ASSERT_EQ(from_file.size(), want.size());
+    const bool same_rate = c.out.rate == static_cast<int>(checked->sample_rate);
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < want.size(); ++i)
+      differ += std::abs(from_file[i] - want[i]) > (same_rate ? 0 : 1);
+    EXPECT_EQ(differ, 0u);
+  }
+}
+
+// A sound whose file changes or goes while it plays gives silence for what
+// can no longer be read, never a crash, and its length stays.
+TEST(WaveStream, AFileThatCanNoLongerBeReadPlaysSilence) {
+  class Vanishing : public formats::MemorySource {
+   public:
+    using MemorySource::MemorySource;
+    bool ReadAt(uint64_t at, std::span<uint8_t> out) override {
+      return !gone && MemorySource::ReadAt(at, out);
+    }
+    bool gone = false;
+  };
+  auto file = std::make_shared<Vanishing>(Wave(wave_format::kPcm, 1, 44100, 16, Saw(16, 1, 50000)));
+  std::shared_ptr<formats::ByteSource> source;
+  auto parts = formats::CheckWaveParts(file, &source);
+  ASSERT_TRUE(parts);
+  std::string why;
+  const OutputFormat out{44100, 1};
+  auto stream = WaveStream::Open(source, parts->frames, out, &why);
+  ASSERT_TRUE(stream) << why;
+  std::vector<uint8_t> buffer(10000 * 2);
+  EXPECT_EQ(stream->Read(buffer.data(), buffer.size()), buffer.size());
+  EXPECT_TRUE(std::any_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b != 0; }));
+  file->gone = true;
+  std::vector<uint8_t> rest(40000 * 2, 0xAA);
+  EXPECT_EQ(stream->Read(rest.data(), rest.size()), rest.size());
+  // What was converted before it went still plays; then silence.
+  EXPECT_TRUE(std::all_of(rest.end() - 20000, rest.end(), [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(stream->AtEnd());
+}
+
 // A small file at a slow rate is hours of sound at the output's: what is
 // held converted stays a few megabytes at most, however long it plays.
 TEST(WaveStream, HoldsLittleConvertedWhateverTheFilesRate) {

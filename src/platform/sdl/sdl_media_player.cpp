@@ -23,6 +23,13 @@ constexpr bool kLoaderThread = true;
 
 namespace {
 
+// The clean WAVE file as the stream reads it: held in memory, or read from
+// the file as it plays (a large one).
+std::shared_ptr<formats::ByteSource> CleanSource(formats::MediaFile& file) {
+  if (file.wave_source) return std::move(file.wave_source);
+  return std::make_shared<formats::MemorySource>(std::move(file.clean));
+}
+
 // Never opened unless it is a regular file: a FIFO would be waited on.
 bool Readable(const std::string& path) {
   return IsRegularFile(path) && std::ifstream(path).good();
@@ -109,7 +116,7 @@ bool SdlMediaPlayer::OpenWave(formats::MediaFile& file, std::string* error) {
     {
       std::lock_guard lock(mutex_);
       load_ = Load::Loading;
-      job_ = Job{generation_, std::move(file.clean), file.wave_frames, FileName()};
+      job_ = Job{generation_, CleanSource(file), file.wave_frames, FileName()};
     }
     wake_loader_.notify_one();
     return true;
@@ -118,7 +125,7 @@ bool SdlMediaPlayer::OpenWave(formats::MediaFile& file, std::string* error) {
   // known when Open returns.
   wave_opened_once_ = true;
   std::string why;
-  Pcm pcm = WaveStream::Open(file.clean, file.wave_frames, output_.Format(), &why);
+  Pcm pcm = WaveStream::Open(CleanSource(file), file.wave_frames, output_.Format(), &why);
   if (!pcm) {
     error_ = media_error::kRefused;
     if (error) *error = FileName() + ": " + why;
@@ -211,8 +218,7 @@ void SdlMediaPlayer::RunJob(std::unique_lock<std::mutex>& lock) {
   loader_busy_ = true;
   lock.unlock();
   std::string why;
-  Pcm pcm = WaveStream::Open(job.bytes, job.frames, output_.Format(), &why);
-  job.bytes = {};
+  Pcm pcm = WaveStream::Open(std::move(job.clean), job.frames, output_.Format(), &why);
   lock.lock();
   loader_busy_ = false;
   if (job.generation != generation_) {

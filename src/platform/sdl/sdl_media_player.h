@@ -91,7 +91,7 @@ class SdlMediaPlayer : public MediaPlayer {
   // A WAVE piece to decode for the output, keeping `frames` sample frames.
   struct Job {
     uint64_t generation = 0;
-    std::vector<uint8_t> bytes;
+    std::shared_ptr<formats::ByteSource> clean;  // the clean file
     uint64_t frames = 0;
     std::string path;  // for messages
   };

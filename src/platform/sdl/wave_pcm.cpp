@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "formats/byte_reader.h"
+#include "formats/byte_writer.h"
 #include "formats/riff.h"
 #include "formats/wave.h"
 
@@ -179,21 +180,75 @@ constexpr uint64_t kPieceFrames = 4096;
 // the frames where the two rates meet (every rate / gcd frames), so that
 // each output frame falls where it falls in the whole conversion.
 struct WaveStream::Source {
-  Decoded decoded;
+  std::shared_ptr<formats::ByteSource> file;  // the clean file
+  std::vector<uint8_t> fmt;                   // its "fmt " chunk's body
+  uint64_t data_at = 0;                       // its sound data in the clean file
+  uint64_t data_size = 0;
+  bool doubles = false;       // 64-bit floats, narrowed here
+  uint64_t block_bytes = 1;   // the data decodes a block at a time, each
+  uint64_t block_frames = 1;  // into this many frames
+  SDL_AudioSpec sound{};      // what the decoder gives
   uint64_t frames = 0;  // of the file, decoded
   uint64_t period = 1;  // the file's frames between two where the rates meet
   uint64_t period_out = 1;
   uint64_t piece = 1;   // the file's frames converted at once, margins aside
   uint64_t margin = 0;
   uint64_t OutputAt(uint64_t frame) const { return frame / period * period_out; }
+  uint64_t FrameBytes() const {
+    return static_cast<uint64_t>(SDL_AUDIO_BITSIZE(sound.format)) / 8 * sound.channels;
+  }
+  // The blocks [first, first + count) decoded on their own.
+  std::optional<Decoded> DecodeBlocks(uint64_t first, uint64_t count, std::string* why) const;
+  // Frames [from, from + count) decoded: the blocks that hold them, and only
+  // those frames of them.
+  std::optional<Decoded> DecodeFrames(uint64_t from, uint64_t count, std::string* why) const;
 };
+
+std::optional<Decoded> WaveStream::Source::DecodeBlocks(uint64_t first, uint64_t count,
+                                                        std::string* why) const {
+  const uint64_t at = std::min(data_size, first * block_bytes);
+  const uint64_t bytes = std::min(data_size - at, count * block_bytes);
+  std::vector<uint8_t> data(static_cast<std::size_t>(bytes));
+  if (!file->ReadAt(data_at + at, data)) {
+    *why = "cannot read the WAVE file";
+    return std::nullopt;
+  }
+  if (doubles) return NarrowDoubles(fmt, data, count * block_frames, why);
+  // The blocks as a WAVE file of their own, for SDL's loader: each decodes
+  // on its own, so they give what they give in the whole file.
+  std::vector<uint8_t> wave;
+  wave.reserve(12 + 8 + fmt.size() + 1 + 8 + data.size() + 1);
+  formats::PutTag(wave, "RIFF");
+  formats::PutLe32(wave, 0);
+  formats::PutTag(wave, "WAVE");
+  formats::PutRiffChunk(wave, "fmt ", fmt);
+  formats::PutRiffChunk(wave, "data", data);
+  formats::SetLe32(wave, 4, static_cast<uint32_t>(wave.size() - 8));
+  data = {};
+  return Load(wave, why);
+}
+
+std::optional<Decoded> WaveStream::Source::DecodeFrames(uint64_t from, uint64_t count,
+                                                        std::string* why) const {
+  const uint64_t first = from / block_frames;
+  const uint64_t end = (from + count + block_frames - 1) / block_frames;
+  std::optional<Decoded> d = DecodeBlocks(first, end - first, why);
+  if (!d) return std::nullopt;
+  const uint64_t skip = from - first * block_frames;
+  const uint64_t have = d->bytes / d->FrameBytes();
+  if (d->FrameBytes() != FrameBytes() || have < skip + count) {
+    *why = "the WAVE file changed while it played";
+    return std::nullopt;
+  }
+  d->samples = std::shared_ptr<const Uint8>(d->samples, d->samples.get() + skip * FrameBytes());
+  d->bytes = static_cast<Uint32>(count * FrameBytes());
+  return d;
+}
 
 WaveStream::WaveStream(std::unique_ptr<Source> source, const OutputFormat& format)
     : source_(std::move(source)), format_(format) {
   Source& s = *source_;
-  const Decoded& d = s.decoded;
-  s.frames = d.FrameBytes() == 0 ? 0 : d.bytes / d.FrameBytes();
-  const auto in = static_cast<uint64_t>(std::max(d.sound.freq, 1));
+  const auto in = static_cast<uint64_t>(std::max(s.sound.freq, 1));
   const auto out = static_cast<uint64_t>(format.rate);
   frames_ = s.frames * out / in;
   const uint64_t g = std::gcd(in, out);
@@ -210,14 +265,67 @@ WaveStream::~WaveStream() = default;
 std::unique_ptr<WaveStream> WaveStream::Open(std::span<const uint8_t> clean, uint64_t frames,
                                              const OutputFormat& format, std::string* why) {
   try {
+    return Open(std::make_shared<formats::MemorySource>(
+                    std::vector<uint8_t>(clean.begin(), clean.end())),
+                frames, format, why);
+  } catch (const std::bad_alloc&) {
+    *why = "not enough memory to decode the WAVE file";
+    return nullptr;
+  }
+}
+
+namespace {
+
+// Where the "fmt " chunk and the sound data of a clean file lie (see
+// formats::WaveSummary::clean: "RIFF", "WAVE", "fmt ", "data").
+bool FindCleanParts(formats::ByteSource& file, std::vector<uint8_t>* fmt, uint64_t* data_at,
+                    uint64_t* data_size) {
+  uint8_t head[20];
+  if (!file.ReadAt(0, head)) return false;
+  const uint32_t fmt_size = formats::ByteReader(std::span<const uint8_t>(head), 16).Le32();
+  fmt->resize(fmt_size);
+  uint8_t data_head[8];
+  const uint64_t data_header = 20 + uint64_t{fmt_size} + (fmt_size & 1);
+  if (!file.ReadAt(20, *fmt) || !file.ReadAt(data_header, data_head)) return false;
+  *data_at = data_header + 8;
+  *data_size = std::min<uint64_t>(formats::ByteReader(std::span<const uint8_t>(data_head), 4).Le32(),
+                                  file.Size() - std::min(file.Size(), *data_at));
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<WaveStream> WaveStream::Open(std::shared_ptr<formats::ByteSource> clean,
+                                             uint64_t frames, const OutputFormat& format,
+                                             std::string* why) {
+  try {
     auto source = std::make_unique<Source>();
+    Source& s = *source;
+    s.file = std::move(clean);
     if (frames != 0) {
-      std::optional<Decoded> d = DecodeSource(clean, frames, why);
-      if (!d) return nullptr;
-      source->decoded = std::move(*d);
+      if (!FindCleanParts(*s.file, &s.fmt, &s.data_at, &s.data_size)) {
+        *why = "cannot decode the WAVE file: it cannot be read";
+        return nullptr;
+      }
+      formats::ByteReader fmt(s.fmt);
+      const uint16_t tag = fmt.Le16();
+      const uint16_t channels = std::max<uint16_t>(1, fmt.Le16());
+      fmt.Skip(8);
+      const uint16_t align = fmt.Le16();
+      const uint16_t bits = fmt.Le16();
+      const bool adpcm = formats::IsAdpcm(tag);
+      s.doubles = IsDoubleFloat(s.fmt);
+      s.block_bytes = adpcm ? std::max<uint16_t>(align, 1) : uint64_t{channels} * std::max(bits / 8, 1);
+      // The first block tells what the decoder gives, and how many frames
+      // a block holds.
+      std::optional<Decoded> first = s.DecodeBlocks(0, 1, why);
+      if (!first) return nullptr;
+      s.sound = first->sound;
+      if (adpcm) s.block_frames = std::max<uint64_t>(1, first->bytes / first->FrameBytes());
+      s.frames = std::min(frames, s.data_size / s.block_bytes * s.block_frames);
       // What SDL cannot convert is known before the piece plays.
       SDL_AudioCVT cvt;
-      const SDL_AudioSpec& in = source->decoded.sound;
+      const SDL_AudioSpec& in = s.sound;
       if (format.channels <= 0 || format.rate <= 0 ||
           SDL_BuildAudioCVT(&cvt, in.format, in.channels, in.freq, AUDIO_S16SYS,
                             static_cast<Uint8>(format.channels), format.rate) < 0) {
@@ -246,8 +354,13 @@ bool WaveStream::Feed() {
   const uint64_t to = std::min(s.frames, end + s.margin);
   std::string why;
   std::optional<std::vector<uint8_t>> converted;
+  std::size_t decoded_bytes = 0;
   try {
-    converted = Convert(s.decoded, from, to - from, format_, &why);
+    // A file that cannot be read now (changed or gone) plays silence.
+    if (std::optional<Decoded> d = s.DecodeFrames(from, to - from, &why)) {
+      decoded_bytes = d->bytes;
+      converted = Convert(*d, 0, to - from, format_, &why);
+    }
   } catch (const std::bad_alloc&) {
   }
   const auto frame_bytes = static_cast<uint64_t>(format_.FrameBytes());
@@ -262,7 +375,8 @@ bool WaveStream::Feed() {
                                              pending_.size());
     std::memcpy(pending_.data(), converted->data() + first * frame_bytes, have);
   }
-  most_held_ = std::max(most_held_, pending_.size() + (converted ? converted->size() : 0));
+  most_held_ = std::max(most_held_,
+                        pending_.size() + (converted ? converted->size() : 0) + decoded_bytes);
   pending_at_ = 0;
   fed_ = end;
   return true;

@@ -1,6 +1,7 @@
 // WAVE pieces made ready for the sound output: decoded by SDL's WAVE loader
 // and converted to the output's format, whole (DecodeWaveToPcm) or a piece
-// at a time as the output asks for them (WaveStream).
+// at a time as the output asks for them (WaveStream, which also reads and
+// decodes the file a piece at a time).
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/wave.h"
 #include "platform/sdl/audio_output.h"
 
 namespace velmor::platform::sdl {
@@ -37,6 +39,14 @@ class WaveStream {
   // Nothing, with *why set, when SDL cannot decode or convert the file.
   static std::unique_ptr<WaveStream> Open(std::span<const uint8_t> clean, uint64_t frames,
                                           const OutputFormat& format, std::string* why);
+  // The same for a clean file read a piece at a time as it plays (a file
+  // too large to hold: formats::CheckWaveParts' source): only the blocks
+  // of the piece being converted and the margins around it are held
+  // decoded. A piece that cannot be read then (the file changed or went)
+  // plays as silence.
+  static std::unique_ptr<WaveStream> Open(std::shared_ptr<formats::ByteSource> clean,
+                                          uint64_t frames, const OutputFormat& format,
+                                          std::string* why);
   ~WaveStream();
   WaveStream(const WaveStream&) = delete;
   WaveStream& operator=(const WaveStream&) = delete;
@@ -49,8 +59,8 @@ class WaveStream {
   bool AtEnd() const { return given_ >= frames_; }
   uint64_t Frames() const { return frames_; }  // in all, at the output's rate
   uint64_t Given() const { return given_; }    // read so far
-  // The most bytes held converted at once (a piece, and SDL's result for
-  // it with its margins).
+  // The most bytes held at once (a piece read and decoded with its
+  // margins, SDL's conversion of it, and the piece converted).
   std::size_t MostHeld() const { return most_held_; }
 
  private:

@@ -352,6 +352,64 @@ std::optional<std::vector<uint8_t>> OsFiles::Read(std::string_view path, std::ui
 #endif
 }
 
+#if !defined(_WIN32)
+namespace {
+
+// An open file read where asked (pread needs no shared position, so any
+// thread may read).
+class FdSource : public formats::ByteSource {
+ public:
+  FdSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  ~FdSource() override { ::close(fd_); }
+  FdSource(const FdSource&) = delete;
+  FdSource& operator=(const FdSource&) = delete;
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t at, std::span<uint8_t> out) override {
+    if (at > size_ || out.size() > size_ - at) return false;
+    for (std::size_t done = 0; done < out.size();) {
+      const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
+                                static_cast<off_t>(at + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;  // an error, or shorter than it was
+      done += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
+
+}  // namespace
+
+std::shared_ptr<formats::ByteSource> OsFiles::OpenSource(std::string_view path,
+                                                         std::string* error) {
+  const std::string native = Resolve(path);
+  const fs::path file = NativePath(native);
+  auto fail = [&](const std::string& why) -> std::shared_ptr<formats::ByteSource> {
+    if (error) *error = why;
+    return nullptr;
+  };
+  if (std::string why; !IsRegularAsFound(native, &why)) return fail(why);
+  // Opened without waiting and asked what it is, as Read does.
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return fail(ErrorText(native, errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return fail(ErrorText(native, err));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    std::error_code ignored;
+    return fail(NotRegularText(native, fs::status(file, ignored)));
+  }
+  return std::make_shared<FdSource>(fd, static_cast<uint64_t>(st.st_size));
+}
+#endif
+
 int WriteNewFile(const std::string& path, std::span<const uint8_t> bytes, bool durable) {
   const fs::path file = NativePath(path);
 #if defined(_WIN32)

@@ -98,6 +98,10 @@ class OsFiles : public Files {
  public:
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
                                                 std::string* error) override;
+#if !defined(_WIN32)
+  std::shared_ptr<formats::ByteSource> OpenSource(std::string_view path,
+                                                 std::string* error) override;
+#endif
   std::optional<std::vector<uint8_t>> ReadFilePart(std::string_view path, std::size_t max_bytes,
                                                     bool from_end, uint64_t* whole_size,
                                                     std::string* error) override;
