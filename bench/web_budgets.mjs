@@ -6,8 +6,9 @@
 //   - Chromium's renderer process at the title's click wait: at most 2 % of
 //     a core.
 // Prints each figure with its budget; exits with 1 when one is over it by
-// more than the margin a shared, noisy machine needs (half again), so that
-// a change that loses a budget is seen without a timed test.
+// more than the margin a shared, noisy machine needs (half again; the size
+// has none), so that a change that loses a budget is seen without a timed
+// test.
 //
 //   node bench/web_budgets.mjs SITE_DIR [SECONDS]
 import { readdir, readFile } from 'node:fs/promises';
@@ -27,9 +28,10 @@ const seconds = Number(secondsArg || 10);
 const kMargin = 1.5;
 let over = 0;
 
-function report(what, value, budget, unit, detail = '') {
-  const verdict = value <= budget ? 'within' : value <= budget * kMargin ? 'over (within the margin)' : 'OVER';
-  if (value > budget * kMargin) over++;
+// Sizes are not noisy: their margin is none.
+function report(what, value, budget, unit, detail = '', margin = kMargin) {
+  const verdict = value <= budget ? 'within' : value <= budget * margin ? 'over (within the margin)' : 'OVER';
+  if (value > budget * margin) over++;
   console.log(`${what}: ${value.toFixed(2)} ${unit} (budget ${budget} ${unit}: ${verdict})${detail}`);
 }
 
@@ -42,7 +44,7 @@ async function transfer() {
   sizes.sort((a, b) => b[1] - a[1]);
   const total = sizes.reduce((sum, [, n]) => sum + n, 0);
   const parts = sizes.slice(0, 3).map(([name, n]) => `${name} ${(n / 1e6).toFixed(2)} MB`).join(', ');
-  report('first visit, compressed', total / 1e6, 12, 'MB', `; most: ${parts}`);
+  report('first visit, compressed', total / 1e6, 12, 'MB', `; most: ${parts}`, 1);
 }
 
 async function rendererCpuSeconds(cdp) {
