@@ -76,11 +76,11 @@ int Whole(const char* path) {
   }
   auto checked = velmor::formats::CheckWave(*bytes);
   if (!checked) return 1;
-  SDL_AudioSpec spec;
+  SDL_AudioSpec format;
   Uint8* samples = nullptr;
   Uint32 length = 0;
   SDL_RWops* rw = SDL_RWFromConstMem(checked->clean.data(), static_cast<int>(checked->clean.size()));
-  if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &samples, &length)) return 1;
+  if (!rw || !SDL_LoadWAV_RW(rw, 1, &format, &samples, &length)) return 1;
   std::printf("decoded_bytes %u\npeak_kib_before %ld\npeak_kib_whole %ld\n", length, before,
               PeakKib());
   SDL_FreeWAV(samples);

@@ -244,6 +244,20 @@ platform::sdl::RendererChoice RendererOf(const std::string& name) {
   return RendererChoice::Auto;
 }
 
+// The font is looked for and opened while SDL starts, and the bitmap face
+// read.
+std::future<FoundFont> FindFontsMeanwhile(const CommandLine& cli) {
+  return std::async(std::launch::async, [&cli, folders = BitmapFontFoldersHere()] {
+    std::string why;
+    auto faces = platform::FindFontFaces(cli.font, &why);
+    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr, std::nullopt, ""};
+    FoundFont out{*faces, std::make_unique<platform::TtfFont>(faces->gothic), std::nullopt, ""};
+    platform::OsFiles bitmap_files;
+    out.bitmaps = platform::LoadBitmapFonts(bitmap_files, folders, &out.no_bitmaps);
+    return out;
+  });
+}
+
 }  // namespace
 
 int RunSdl(const CommandLine& cli) {
@@ -259,18 +273,7 @@ int RunSdl(const CommandLine& cli) {
   // The X input method's compose table, read once a day, not at every start.
   platform::UseComposeCache();
 #endif
-  // The font is looked for and opened while SDL starts, and the bitmap
-  // face read.
-  std::future<FoundFont> found = std::async(std::launch::async, [&cli,
-                                                                 folders = BitmapFontFoldersHere()] {
-    std::string why;
-    auto faces = platform::FindFontFaces(cli.font, &why);
-    if (!faces) return FoundFont{platform::FontFaces{"", why}, nullptr, std::nullopt, ""};
-    FoundFont out{*faces, std::make_unique<platform::TtfFont>(faces->gothic), std::nullopt, ""};
-    platform::OsFiles bitmap_files;
-    out.bitmaps = platform::LoadBitmapFonts(bitmap_files, folders, &out.no_bitmaps);
-    return out;
-  });
+  std::future<FoundFont> found = FindFontsMeanwhile(cli);
   // The sound starts first: its SoundFont loads while the display starts,
   // the window opens and the start-up pictures load.
   platform::OsFiles files;
