@@ -9,14 +9,20 @@ namespace velmor::formats {
 
 namespace {
 
+// What a checked WAVE file is to the players.
+MediaFile WaveMedia(const WaveSummary& w) {
+  MediaFile out;
+  out.kind = MediaKind::Wave;
+  out.length_ms = w.length_ms;
+  out.wave_format = w.format_tag;
+  out.wave_frames = w.frames;
+  return out;
+}
+
 FormatResult<MediaFile> WaveFile(std::span<const uint8_t> bytes) {
   auto w = CheckWave(bytes);
   if (!w) return w.fault();
-  MediaFile out;
-  out.kind = MediaKind::Wave;
-  out.length_ms = w->length_ms;
-  out.wave_format = w->format_tag;
-  out.wave_frames = w->frames;
+  MediaFile out = WaveMedia(*w);
   out.clean = std::move(w->clean);
   return out;
 }
@@ -27,11 +33,7 @@ FormatResult<MediaFile> CheckWaveFileParts(const std::shared_ptr<ByteSource>& fi
   std::shared_ptr<ByteSource> source;
   auto w = CheckWaveParts(file, &source);
   if (!w) return w.fault();
-  MediaFile out;
-  out.kind = MediaKind::Wave;
-  out.length_ms = w->length_ms;
-  out.wave_format = w->format_tag;
-  out.wave_frames = w->frames;
+  MediaFile out = WaveMedia(*w);
   out.wave_source = std::move(source);
   return out;
 }

@@ -137,6 +137,18 @@ FormatResult<AdpcmLayout> CheckAdpcmFormat(std::span<const uint8_t> fmt, bool ex
   return layout;
 }
 
+// An ADPCM file's block layout into `adpcm` and `w` (nothing for other
+// encodings); the fault when its "fmt " chunk cannot hold its blocks.
+std::optional<FormatFault> TakeAdpcmLayout(std::span<const uint8_t> fmt, bool extensible,
+                                           WaveSummary& w, std::optional<AdpcmLayout>& adpcm) {
+  if (!IsAdpcm(w.format_tag)) return std::nullopt;
+  auto layout = CheckAdpcmFormat(fmt, extensible, w);
+  if (!layout) return layout.fault();
+  adpcm = *layout;
+  w.samples_per_block = adpcm->samples_per_block;
+  return std::nullopt;
+}
+
 // Whole sample frames in the first `bytes` bytes of an ADPCM block (at least
 // its header), as the decoder takes them.
 uint64_t FramesInPartialBlock(const WaveSummary& w, const AdpcmLayout& layout, std::size_t bytes) {
@@ -277,12 +289,8 @@ FormatResult<WaveSummary> CheckWave(std::span<const uint8_t> b) {
   WaveSummary& w = *format;
   const std::span<const uint8_t> fmt_body = b.subspan(fmt->at, fmt->size);
   std::optional<AdpcmLayout> adpcm;
-  if (IsAdpcm(w.format_tag)) {
-    auto layout = CheckAdpcmFormat(fmt_body, extensible, w);
-    if (!layout) return layout.fault();
-    adpcm = *layout;
-    w.samples_per_block = adpcm->samples_per_block;
-  }
+  if (std::optional<FormatFault> fault = TakeAdpcmLayout(fmt_body, extensible, w, adpcm))
+    return *fault;
 
   auto data = RequiredChunk(b, "data");
   if (!data) return data.fault();
@@ -441,12 +449,8 @@ FormatResult<WaveSummary> CheckWaveParts(const std::shared_ptr<ByteSource>& file
   if (!format) return format;
   WaveSummary& w = *format;
   std::optional<AdpcmLayout> adpcm;
-  if (IsAdpcm(w.format_tag)) {
-    auto layout = CheckAdpcmFormat(fmt_body, extensible, w);
-    if (!layout) return layout.fault();
-    adpcm = *layout;
-    w.samples_per_block = adpcm->samples_per_block;
-  }
+  if (std::optional<FormatFault> fault = TakeAdpcmLayout(fmt_body, extensible, w, adpcm))
+    return *fault;
   auto data = RequiredFarChunk(in, "data");
   if (!data) return data.fault();
   w.data_at = static_cast<uint32_t>(data->at);
