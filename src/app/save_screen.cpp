@@ -12,6 +12,7 @@ namespace {
 constexpr int32_t kCellWidth = 156;
 constexpr int32_t kCellHeight = 142;
 constexpr int32_t kLeft = 8;
+constexpr int32_t kPageLeft = 560;  // "Page 1/3"
 constexpr int32_t kTop = 30;
 constexpr int32_t kThumbW = 128;
 constexpr int32_t kThumbH = 96;
@@ -64,11 +65,11 @@ int SaveScreen::SlotAt(Point at) const {
   return 0;
 }
 
-void SaveScreen::Text(int32_t x, int32_t y, std::string_view sjis, Color color) {
+void SaveScreen::Text(int32_t x, int32_t y, std::string_view sjis, Color color, int32_t width) {
   // The font fills each cell white: the text goes onto a strip of its own,
   // whose white is then made the background.
   platform::TextStyle style{-12, color};
-  Bitmap strip(kCellWidth, 14, kWhite);
+  Bitmap strip(width > 0 ? width : kCellWidth, 14, kWhite);
   font_.DrawText(strip, 0, 0, sjis, style);
   for (int32_t j = 0; j < strip.height(); ++j)
     for (int32_t i = 0; i < strip.width(); ++i)
@@ -100,11 +101,12 @@ void SaveScreen::DrawCell(int slot, Rect cell) {
 void SaveScreen::Draw() {
   FillRect(layers_.IMG, layers_.IMG.bounds(), kBackground);
   // Velmor's texts are UTF-8; the game's face draws Shift-JIS.
+  // The title has the line up to the page number.
   Text(kLeft, 8, Utf8ToSjis(Tr(mode_ == Mode::Save ? save_texts::kScreenSave : save_texts::kScreenLoad)),
-       kChosen);
+       kChosen, kPageLeft - kLeft - 8);
   const int page = (selected_ - 1) / kPerPage;
   const int pages = (kOwnSlots + kPerPage - 1) / kPerPage;
-  Text(560, 8,
+  Text(kPageLeft, 8,
        Utf8ToSjis(Fill(Tr(save_texts::kScreenPage), {std::to_string(page + 1), std::to_string(pages)})),
        kDim);
   for (int i = 0; i < kPerPage && page * kPerPage + i < kOwnSlots; ++i)

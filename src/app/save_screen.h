@@ -45,7 +45,8 @@ class SaveScreen {
  private:
   void Draw();
   void DrawCell(int slot, Rect cell);
-  void Text(int32_t x, int32_t y, std::string_view sjis, Color color);
+  // The text cut at `width` pixels (a cell's, unless said).
+  void Text(int32_t x, int32_t y, std::string_view sjis, Color color, int32_t width = 0);
   Rect CellOf(int index) const;
 
   graphics::Layers& layers_;
