@@ -313,8 +313,17 @@
   function closeGame(M) {
     return new Promise((done) => {
       if (!M) { done(); return; }
-      const close = () => { try { M._velmor_close(); } catch (e) { console.warn(e); } done(); };
-      if (testMode) close(); else M.FS.syncfs(false, close);
+      let closed = false;
+      const close = () => {
+        if (closed) return;
+        closed = true;
+        try { M._velmor_close(); } catch (e) { console.warn(e); }
+        done();
+      };
+      if (testMode) { close(); return; }
+      // A copy the full quota aborts never answers (see persist).
+      setTimeout(close, kStoreTimeoutMs);
+      M.FS.syncfs(false, close);
     });
   }
 
