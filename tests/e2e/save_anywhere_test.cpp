@@ -151,5 +151,92 @@ TEST(SaveAnywhere, TheProgramLoadsASaveAnotherRunWrote) {
   EXPECT_NE(recorded.find("\"MainProc\":\"ChoiceProc\""), std::string::npos);
 }
 
+
+// The state file without the keys a save does not carry (the backlog: the
+// pages read stay read; what the hidden name panel's fields last held; the
+// original's save panel as it last opened, its rows from the slot files on
+// disk) or that only say what a run told (notices).
+std::string WithoutKeys(std::string json, const std::vector<std::string>& keys) {
+  for (const std::string& key : keys) {
+    const std::size_t at = json.find("\"" + key + "\":");
+    if (at == std::string::npos) continue;
+    std::size_t i = at + key.size() + 3;
+    int depth = 0;
+    bool quoted = false;
+    for (; i < json.size(); ++i) {
+      const char c = json[i];
+      if (quoted) {
+        if (c == '\\') ++i;
+        else if (c == '"') quoted = false;
+      } else if (c == '"') {
+        quoted = true;
+      } else if (c == '{' || c == '[') {
+        ++depth;
+      } else if (c == '}' || c == ']') {
+        if (depth-- == 0) break;
+      } else if (c == ',' && depth == 0) {
+        ++i;
+        break;
+      }
+    }
+    json.erase(at, i - at);
+  }
+  return json;
+}
+
+std::string ReadText(const fs::path& file) {
+  std::ifstream in(file);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A page wait, a hit map and the timed wait on the demo, reached by the
+// browser's every-wait script: one run saves there and goes on; a fresh
+// process loads the save at the same tick and goes on to the same state.
+TEST(SaveAnywhere, AFreshProcessGoesOnFromAPageWaitAHitMapAndATimedWait) {
+  const std::vector<std::string> kNotCarried{"backlog",        "notices",  "FirstNameEdit",
+                                             "SecondNameEdit", "SaveList", "SaveButton",
+                                             "SaveCancelButton"};
+  std::vector<std::string> script;
+  {
+    std::ifstream in(VELMOR_EVERY_WAIT_SCRIPT);
+    for (std::string line; std::getline(in, line);) script.push_back(line);
+  }
+  const std::map<std::string, std::string> kWaits{
+      {"04-page-wait", "TypeText"}, {"12-hit-map", "HitMapPress"}, {"21-timed-wait", "WaitTicks"}};
+  for (const auto& [label, wait] : kWaits) {
+    SCOPED_TRACE(label);
+    const fs::path dir = Scratch("save_anywhere_" + label);
+    std::string a;
+    std::string pointer;  // where the player's pointer is (a save does not move it)
+    for (const std::string& line : script) {
+      if (line == "state " + label + ".json") break;
+      if (line.rfind("state ", 0) != 0) a += line + "\n";
+      if (line.rfind("pointer ", 0) == 0) pointer = line + "\n";
+    }
+    const std::string go_on = "tick 40\nstate " + (dir / "after.json").string() + "\n";
+    auto run = [&](const std::string& name, const std::string& input, const fs::path& slots) {
+      fs::create_directories(slots);
+      std::ofstream(dir / (name + ".txt")) << input;
+      ProcessResult r = RunProcess({VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR,
+                                    "--slots", slots.string(), "--input",
+                                    (dir / (name + ".txt")).string(), "--exit-after-script"},
+                                   120);
+      EXPECT_EQ(r.exit_code, 0) << r.output;
+    };
+    run("a", a + "save 7\nstate " + (dir / "at.json").string() + "\n" + go_on, dir / "a");
+    const std::string at = ReadText(dir / "at.json");
+    EXPECT_NE(at.find("\"MainProc\":\"" + wait + "\""), std::string::npos);
+    const std::size_t ticks_at = at.find("\"ticks\":");
+    ASSERT_NE(ticks_at, std::string::npos);
+    const long ticks = std::stol(at.substr(ticks_at + 8));
+    const std::string recorded = WithoutKeys(ReadText(dir / "after.json"), kNotCarried);
+    fs::create_directories(dir / "b");
+    fs::copy_file(dir / "a" / "velmor-save-07.sav", dir / "b" / "velmor-save-07.sav");
+    run("b", pointer + "tick " + std::to_string(ticks) + "\nload 7\n" + go_on, dir / "b");
+    const std::string loaded = WithoutKeys(ReadText(dir / "after.json"), kNotCarried);
+    EXPECT_TRUE(loaded == recorded) << Difference(loaded, recorded);
+  }
+}
+
 }  // namespace
 }  // namespace velmor::testing

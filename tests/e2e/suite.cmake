@@ -4,4 +4,6 @@ add_dependencies(e2e_tests velmor demo_data fixture_game)
 target_compile_definitions(e2e_tests PRIVATE
   VELMOR_PROGRAM="$<TARGET_FILE:velmor>"
   VELMOR_DEMO_DIR="${VELMOR_DEMO_DIR}"
-  VELMOR_FIXTURE_GAME_DIR="${VELMOR_FIXTURE_GAME_DIR}")
+  VELMOR_FIXTURE_GAME_DIR="${VELMOR_FIXTURE_GAME_DIR}"
+  # The demo played through every kind of wait (the browser's same-game script).
+  VELMOR_EVERY_WAIT_SCRIPT="${PROJECT_SOURCE_DIR}/tests/web/same_game.txt")
