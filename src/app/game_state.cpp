@@ -70,8 +70,8 @@ struct StateIn {
   void Image(std::array<uint8_t, scenario::kImageSize>& snx) { r.Sparse(snx); }
 };
 
-// What the back buffer is packed against in a file: the current picture
-// where it stands (the message window and the strip are what differ).
+// What the screen image is packed against: the current picture where it
+// stands (the message window and the strip are what differ).
 Bitmap PictureAtPlace(const graphics::Layers& layers) {
   Bitmap ref(layers.BMP.width(), layers.BMP.height());
   DrawBitmap(ref, layers.PictureRect.left, layers.PictureRect.top, layers.TMP);
@@ -101,7 +101,9 @@ template <typename IO>
 void TForm1::VisitScreenState(IO& io) {
   io(layers.PictureRect);
   io.Picture(layers.TMP);
-  const Bitmap reference = io.file ? PictureAtPlace(layers) : Bitmap();
+  // The screen is the picture but for the message window and the strip:
+  // kept as its difference, a new picture costs the history one copy.
+  const Bitmap reference = PictureAtPlace(layers);
   io.Picture(layers.BMP, &reference);
   io.Picture(layers.IMG, &layers.BMP);
   for (Bitmap* b : {&layers.CLS, &layers.SP0, &layers.MS0, &layers.SP1, &msgwin.msg.box,
