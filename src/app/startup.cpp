@@ -107,7 +107,7 @@ void TForm1::FailStartup(const GameError& e) {
   // started, with no scenario and the timer off.
   startup_failure_ = "cannot start: " + (e.detail().empty() ? SjisToUtf8(e.message()) : e.detail()) +
                     ". " + DataFolderAdvice();
-  dialogs.ShowMessageBox(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message(),
+  dialogs.ShowMessageBox(GameSentence(GameText("起動に必要なファイルを読み込めません。\n%s"), {e.message()}),
                          platform::MessageKind::Failure, platform::Buttons::Ok,
                          [this](platform::Answer) { QuitNow(); });
   throw AwaitingAnswer{};
