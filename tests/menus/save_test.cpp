@@ -229,6 +229,7 @@ TEST(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
 // English sentences, the values where the English puts them; the slot files stay as they were.
 TEST(SlotListing, RowsAndBoxesInEnglishWhenTheGameIsShownTranslated) {
   ScopedTexts restore;
+  MenusRig m;  // first: the game applies the reader's settings as it starts
   Texts& texts = CurrentTexts();
   texts.game_translated = true;
   texts.game_english.Add("%s月%s日『%sと%sのVelmor』 '%s", "[%3$s|%4$s] %1$s/%2$s '%5$s");
@@ -236,7 +237,6 @@ TEST(SlotListing, RowsAndBoxesInEnglishWhenTheGameIsShownTranslated) {
   texts.game_english.Add("－－月－－日　　　　～開かずの間～", "--/-- (sealed)");
   texts.game_english.Add("%s を読み込めないよ。\n%s", "Cannot read %s.\n%s");
   texts.game_english.Add("%s に書き込めなかったよ。\n%s", "Could not write %s.\n%s");
-  MenusRig m;
   menus::Panels& p = m.panels;
   PutListedSlots(m);
   const std::vector<uint8_t> slot5 = *m.Slot(5);
