@@ -16,6 +16,7 @@
 #include "core/sjis.h"
 #include "core/texts.h"
 #include "imgui.h"
+#include "imgui_internal.h"
 #include "menus/panel_layout.h"
 #include "sdl_rig.h"
 
@@ -32,6 +33,19 @@ float Width(SdlRig& rig, ui::UiFont face, const std::string& utf8) {
 
 bool Overlap(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// With VELMOR_PANEL_SHOTS set, the picture with the panels and boxes (F12),
+// as `name`.png in that folder.
+void ShotOf(SdlRig& rig, const std::string& name) {
+  const char* folder = std::getenv("VELMOR_PANEL_SHOTS");
+  if (folder == nullptr) return;
+  const std::filesystem::path pictures = std::filesystem::path(folder) / "pictures";
+  setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+  rig.Press(SDLK_F12, 3);
+  const std::string notice = rig.session->notice().text();
+  const std::filesystem::path saved = pictures / "velmor" / notice.substr(notice.find(": ") + 2);
+  std::filesystem::rename(saved, std::filesystem::path(folder) / (name + ".png"));
 }
 
 class TranslatedPanels : public ::testing::Test {
@@ -102,16 +116,7 @@ class TranslatedPanels : public ::testing::Test {
     return false;
   }
 
-  void Shot(const char* name) {
-    const char* folder = std::getenv("VELMOR_PANEL_SHOTS");
-    if (folder == nullptr) return;
-    const std::filesystem::path pictures = std::filesystem::path(folder) / "pictures";
-    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
-    rig.Press(SDLK_F12, 3);
-    const std::string notice = rig.session->notice().text();
-    const std::filesystem::path saved = pictures / "velmor" / notice.substr(notice.find(": ") + 2);
-    std::filesystem::rename(saved, std::filesystem::path(folder) / (std::string(name) + ".png"));
-  }
+  void Shot(const char* name) { ShotOf(rig, name); }
 
   ScopedTexts restore;
   SdlRig rig;
@@ -158,6 +163,39 @@ TEST_F(TranslatedPanels, TheSavePanelsCaptionsAndRowsFit) {
     EXPECT_LE(2 + Width(rig, ui::UiFont::List, row), list.width() - 4);
   }
   Shot("save-panel");
+}
+
+// The game's boxes, in English, stay inside the smallest window (the game at
+// 100 %): the widest of them, and the longest of those it makes from pieces.
+TEST(TranslatedBoxes, TheWidestFitTheGamesWindow) {
+  ScopedTexts restore;
+  SdlRig rig(testing::Ticking(), {640, 480});
+  rig.Start();
+  platform::MemoryFiles locale;
+  std::ifstream in(std::filesystem::path(VELMOR_BUILD_DIR) / "locale" / "game-en.mo", std::ios::binary);
+  locale.Put("locale/game-en.mo", std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                                       std::istreambuf_iterator<char>()));
+  ASSERT_TRUE(app::LoadCatalogues(locale, {"locale"}, Language::English).empty());
+  CurrentTexts().game_translated = true;
+  const std::string texts[] = {
+      GameSentence("シナリオが応答しません。待ち命令のないループが続いています。\n"
+                   "ゲームは続けられますが、終了するときは右クリック二回で設定パネルを開いてください。",
+                   {}),
+      GameSentence("%s に書き込めなかったよ。\n%s", {"DATA03", "\"SAVES/DATA03\": Permission denied"}),
+      Sjis("重ね書きするよ？").str()};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(SjisToUtf8(text));
+    EXPECT_EQ(SjisToUtf8(text).find("ん"), std::string::npos) << "in English";
+    rig.boxes.ShowMessageBox(text, platform::MessageKind::Confirmation, platform::Buttons::OkCancel);
+    rig.Passes(3);  // measured in one frame, shown in the next
+    const ImGuiWindow* w = ImGui::FindWindowByName("###box0");
+    ASSERT_NE(w, nullptr);
+    EXPECT_GE(w->Pos.x, 0.0f);
+    EXPECT_LE(w->Pos.x + w->Size.x, 640.0f);
+    ShotOf(rig, "box-" + std::to_string(&text - texts));
+    rig.boxes.Top()->Press(1);
+    rig.Passes(2);
+  }
 }
 
 }  // namespace
