@@ -187,6 +187,7 @@ TEST(TranslatedBoxes, TheWidestFitTheGamesWindow) {
     SCOPED_TRACE(SjisToUtf8(text));
     EXPECT_EQ(SjisToUtf8(text).find("ん"), std::string::npos) << "in English";
     rig.boxes.ShowMessageBox(text, platform::MessageKind::Confirmation, platform::Buttons::OkCancel);
+    ASSERT_EQ(rig.boxes.size(), 1u);
     rig.Passes(3);  // measured in one frame, shown in the next
     const ImGuiWindow* w = ImGui::FindWindowByName("###box0");
     ASSERT_NE(w, nullptr);
@@ -194,6 +195,7 @@ TEST(TranslatedBoxes, TheWidestFitTheGamesWindow) {
     EXPECT_LE(w->Pos.x + w->Size.x, 640.0f);
     ShotOf(rig, "box-" + std::to_string(&text - texts));
     rig.boxes.Top()->Press(1);
+    rig.boxes.Settle();
     rig.Passes(2);
   }
 }
