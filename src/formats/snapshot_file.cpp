@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/texts.h"
 #include "formats/byte_reader.h"
 #include "formats/byte_writer.h"
 
@@ -92,9 +93,9 @@ std::vector<uint8_t> PackPixels(const Bitmap& picture, const Bitmap* reference) 
 FormatResult<Bitmap> UnpackPixels(std::span<const uint8_t> bytes, const Bitmap* reference) {
   std::size_t at = 0;
   uint64_t w = 0, h = 0;
-  if (!GetVarint(bytes, at, w) || !GetVarint(bytes, at, h)) return Fault("picture cut short");
+  if (!GetVarint(bytes, at, w) || !GetVarint(bytes, at, h)) return Fault(Tr("picture cut short"));
   if (w > kMaxSnapshotPictureSide || h > kMaxSnapshotPictureSide)
-    return Fault("picture larger than " + std::to_string(kMaxSnapshotPictureSide) + " pixels");
+    return Fault(Fill(Tr("picture larger than %s pixels"), {std::to_string(kMaxSnapshotPictureSide)}));
   if (w == 0 || h == 0) return Bitmap();
   Bitmap picture(static_cast<int32_t>(w), static_cast<int32_t>(h));
   const Color* r = reference && reference->width() == picture.width() &&
@@ -106,34 +107,34 @@ FormatResult<Bitmap> UnpackPixels(std::span<const uint8_t> bytes, const Bitmap* 
   std::size_t i = 0;
   while (i < n) {
     uint64_t head = 0;
-    if (!GetVarint(bytes, at, head)) return Fault("picture cut short");
+    if (!GetVarint(bytes, at, head)) return Fault(Tr("picture cut short"));
     const uint64_t count = head >> 2;
-    if (count == 0 || count > n - i) return Fault("picture run past its end");
+    if (count == 0 || count > n - i) return Fault(Tr("picture run past its end"));
     switch (head & 3) {
       case kSame:
-        if (!r) return Fault("picture packed against a picture it does not have");
+        if (!r) return Fault(Tr("picture packed against a picture it does not have"));
         std::copy_n(r + i, count, p + i);
         break;
       case kRepeat: {
         ByteReader in(bytes, at);
         const Color c = in.Le32();
-        if (!in.ok()) return Fault("picture cut short");
+        if (!in.ok()) return Fault(Tr("picture cut short"));
         at += 4;
         std::fill_n(p + i, count, c);
         break;
       }
       case kLiteral: {
-        if (bytes.size() - at < count * 4) return Fault("picture cut short");
+        if (bytes.size() - at < count * 4) return Fault(Tr("picture cut short"));
         ByteReader in(bytes, at);
         for (uint64_t k = 0; k < count; ++k) p[i + k] = in.Le32();
         at += count * 4;
         break;
       }
-      default: return Fault("picture with an unknown kind of run");
+      default: return Fault(Tr("picture with an unknown kind of run"));
     }
     i += count;
   }
-  if (at != bytes.size()) return Fault("picture with bytes past its end");
+  if (at != bytes.size()) return Fault(Tr("picture with bytes past its end"));
   return picture;
 }
 
@@ -231,7 +232,7 @@ void StateWriter::Picture(const Bitmap& picture, const Bitmap* reference) {
 bool StateReader::Has(std::size_t n) {
   if (!ok()) return false;
   if (in_.bytes.size() - at_ < n) {
-    Fail("the state is cut short");
+    Fail(Tr("the state is cut short"));
     return false;
   }
   return true;
@@ -254,7 +255,7 @@ uint32_t StateReader::U32() {
 std::vector<uint8_t> StateReader::Bytes(std::size_t max) {
   const uint32_t n = U32();
   if (n > max) {
-    Fail("a field of the state is too long");
+    Fail(Tr("a field of the state is too long"));
     return {};
   }
   if (!Has(n)) return {};
@@ -271,7 +272,7 @@ std::string StateReader::Text(std::size_t max) {
 
 void StateReader::Sparse(std::span<uint8_t> into) {
   if (U32() != into.size()) {
-    Fail("the scenario image has the wrong size");
+    Fail(Tr("the scenario image has the wrong size"));
     return;
   }
   std::size_t i = 0;
@@ -279,7 +280,7 @@ void StateReader::Sparse(std::span<uint8_t> into) {
     const uint32_t zeros = U32();
     const uint32_t literal = U32();
     if (zeros > into.size() - i || literal > into.size() - i - zeros) {
-      Fail("the scenario image runs past its end");
+      Fail(Tr("the scenario image runs past its end"));
       return;
     }
     std::fill_n(into.begin() + i, zeros, 0);
@@ -293,7 +294,7 @@ void StateReader::Sparse(std::span<uint8_t> into) {
 
 Bitmap StateReader::Picture(const Bitmap* reference) {
   const uint32_t colours = U32();
-  if (colours > kMaxPalette) Fail("a picture's palette is too long");
+  if (colours > kMaxPalette) Fail(Tr("a picture's palette is too long"));
   std::vector<Color> palette;
   for (uint32_t i = 0; ok() && i < colours; ++i) palette.push_back(U32());
   const std::size_t place = pictures_++;
@@ -313,7 +314,7 @@ Bitmap StateReader::Picture(const Bitmap* reference) {
     }
     picture = std::move(*unpacked);
   } else {
-    Fail("a picture of an unknown kind");
+    Fail(Tr("a picture of an unknown kind"));
     return {};
   }
   picture.palette = std::move(palette);
@@ -366,8 +367,8 @@ FormatResult<SaveHeader> ReadHeader(std::span<const uint8_t> bytes) {
   header.last_line = ByteString(in.Text(kMaxHeaderText));
   header.scenario = ByteString(in.Text(kMaxHeaderText));
   header.thumbnail = in.Picture();
-  if (!in.ok()) return Fault("damaged save file: " + in.fault());
-  if (!in.done()) return Fault("damaged save file: its header has bytes past its end");
+  if (!in.ok()) return Fault(Fill(Tr("damaged save file: %s"), {in.fault()}));
+  if (!in.done()) return Fault(Tr("damaged save file: its header has bytes past its end"));
   return header;
 }
 
@@ -377,30 +378,30 @@ FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, bool heade
   ByteReader in(bytes);
   if (bytes.size() < kSaveMagic.size() ||
       !std::equal(kSaveMagic.begin(), kSaveMagic.end(), bytes.begin()))
-    return Fault("not a Velmor save file");
+    return Fault(Tr("not a Velmor save file"));
   in.Skip(kSaveMagic.size());
   const uint16_t version = in.Le16();
   in.Le16();
-  if (!in.ok()) return Fault("damaged save file: cut short");
+  if (!in.ok()) return Fault(Tr("damaged save file: cut short"));
   if (version > kSaveVersion)
-    return Fault("the save was written by a newer version of Velmor (save format " +
-                 std::to_string(version) + "; this one reads up to " +
-                 std::to_string(kSaveVersion) + ")");
-  if (version == 0) return Fault("damaged save file: save format 0");
-  if (bytes.size() < 4 + in.offset()) return Fault("damaged save file: cut short");
+    return Fault(Fill(Tr("the save was written by a newer version of Velmor (save format %s; this "
+                         "one reads up to %s)"),
+                      {std::to_string(version), std::to_string(kSaveVersion)}));
+  if (version == 0) return Fault(Tr("damaged save file: save format 0"));
+  if (bytes.size() < 4 + in.offset()) return Fault(Tr("damaged save file: cut short"));
   const std::size_t body_end = bytes.size() - 4;
   ByteReader tail(bytes, body_end);
   if (Crc32(bytes.first(body_end)) != tail.Le32())
-    return Fault("damaged save file: its check sum does not match");
+    return Fault(Tr("damaged save file: its check sum does not match"));
   const uint32_t head_size = in.Le32();
   if (!in.ok() || head_size > body_end - in.offset())
-    return Fault("damaged save file: its header runs past its end");
+    return Fault(Tr("damaged save file: its header runs past its end"));
   FormatResult<SaveHeader> header = ReadHeader(bytes.subspan(in.offset(), head_size));
   if (!header) return header.fault();
   in.Skip(head_size);
   const uint32_t body_size = in.Le32();
   if (!in.ok() || body_size != body_end - in.offset())
-    return Fault("damaged save file: its state has the wrong length");
+    return Fault(Tr("damaged save file: its state has the wrong length"));
   SaveFile file;
   file.header = std::move(*header);
   if (!header_only) {
