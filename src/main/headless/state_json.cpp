@@ -158,6 +158,7 @@ void PictureAndSound(Json& j, const TForm1::View& f, const platform::HeadlessMed
   j.Key("media"); j.Open('{');
   j.Key("file"); j.Sjis(media->OpenedFile());
   j.Key("mode"); j.Text(media->ModeName());
+  j.Key("position_ms"); j.Number(media->PositionMs());
   j.Close('}');
 }
 
