@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
 #include <fstream>
+#include <utility>
 
 #include "formats/media_file.h"
 #include "platform/shared/os_files.h"
