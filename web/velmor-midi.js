@@ -149,13 +149,24 @@ window.velmorMidi = (() => {
       if (state !== 'ready' || !newPlayer()) { piece = null; return false; }
       return true;
     },
-    start() {
+    // From `tick` into the piece (0: its start); true when it starts there,
+    // false when the library cannot seek (it starts from the start then).
+    start(tick) {
       // A new player from the file's start (a player at its end does not
-      // begin again by itself).
+      // begin again by itself), told before it plays where to begin.
       deletePlayer();
-      if (state !== 'ready' || !piece || !newPlayer()) return;
+      if (state !== 'ready' || !piece || !newPlayer()) return !tick;
+      let there = !tick;
+      if (!there && typeof F._fluid_player_seek === 'function' && tick <= 0x7fffffff)
+        there = F._fluid_player_seek(player, tick) === 0;
       F._fluid_player_play(player);
       sounding = true;
+      return there;
+    },
+    // The tick the piece's player has reached, -1 without one (tests).
+    currentTick() {
+      if (!player || typeof F._fluid_player_get_current_tick !== 'function') return -1;
+      return F._fluid_player_get_current_tick(player);
     },
     pause() {
       if (!player) return;

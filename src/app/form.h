@@ -166,9 +166,18 @@ class TForm1 : public scenario::ScenarioHost {
   // The whole game as a snapshot: into a file (`anchors` null) or kept in
   // memory, its pictures shared with the steps before where they stayed.
   formats::Snapshot CaptureState(formats::PictureAnchors* anchors = nullptr);
+  // How a restored game's music starts.
+  enum class MusicOnRestore {
+    // At the snapshot's place in the piece (a save loaded).
+    FromItsPlace,
+    // The piece already playing goes on where it is; any other starts at
+    // the snapshot's place (a step back or forward).
+    GoOn,
+  };
   // The game as the snapshot has it; a snapshot that does not read leaves
   // the game as it was, and the reason is returned.
-  std::optional<std::string> RestoreState(const formats::Snapshot& snapshot);
+  std::optional<std::string> RestoreState(const formats::Snapshot& snapshot,
+                                          MusicOnRestore music_on = MusicOnRestore::FromItsPlace);
   // Slot 1..kOwnSlots, or kQuickSlot. False (the corner says why) when the
   // game cannot be saved now or the file cannot be written or read.
   bool SaveOwn(int slot);
@@ -385,9 +394,12 @@ class TForm1 : public scenario::ScenarioHost {
   template <typename IO> void VisitScenarioState(IO& io);
   template <typename IO> void VisitScreenState(IO& io);
   template <typename IO> void VisitWaitState(IO& io);
-  std::optional<std::string> ReadState(const formats::Snapshot& snapshot);
+  std::optional<std::string> ReadState(const formats::Snapshot& snapshot, MusicOnRestore music_on);
   std::optional<std::string> CheckRestoredState(Size screen) const;
-  void AfterRestore(const Sstr& music_name, uint8_t music_loop, bool playing);
+  // `position_ms`: where the music stood (none in a save of the first
+  // format: it starts from its start).
+  void AfterRestore(const Sstr& music_name, uint8_t music_loop, bool playing,
+                    std::optional<uint32_t> position_ms, MusicOnRestore music_on);
   void SaveScreenKey(ReaderKey key);
   void SaveScreenClick(MouseButton button);
 

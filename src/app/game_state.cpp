@@ -166,22 +166,25 @@ Snapshot TForm1::CaptureState(formats::PictureAnchors* anchors) {
   out(music.MusicName);
   out(music.MusicLoop);
   w.Bool(playing);
+  w.U32(playing ? platform.media.PositionMs() : 0);
   return w.Take();
 }
 
-std::optional<std::string> TForm1::RestoreState(const Snapshot& snapshot) {
-  // What the game was, to come back to when the snapshot does not read.
+std::optional<std::string> TForm1::RestoreState(const Snapshot& snapshot,
+                                                MusicOnRestore music_on) {
+  // What the game was, to come back to when the snapshot does not read (its
+  // music goes on).
   formats::PictureAnchors own;
   const Snapshot before = CaptureState(&own);
-  std::optional<std::string> fault = ReadState(snapshot);
+  std::optional<std::string> fault = ReadState(snapshot, music_on);
   if (fault) {
-    ReadState(before);
+    ReadState(before, MusicOnRestore::GoOn);
     return fault;
   }
   return std::nullopt;
 }
 
-std::optional<std::string> TForm1::ReadState(const Snapshot& snapshot) {
+std::optional<std::string> TForm1::ReadState(const Snapshot& snapshot, MusicOnRestore music_on) {
   StateReader r(snapshot);
   StateIn in{r, snapshot.pictures.empty()};
   const Size screen{layers.BMP.width(), layers.BMP.height()};
@@ -193,10 +196,13 @@ std::optional<std::string> TForm1::ReadState(const Snapshot& snapshot) {
   in(music_name);
   in(music_loop);
   const bool playing = r.Bool();
+  // A save from before the music's place was kept starts it from its start.
+  const std::optional<uint32_t> position =
+      snapshot.version >= 2 ? std::optional<uint32_t>(r.U32()) : std::nullopt;
   if (!r.ok()) return r.fault();
   if (!r.done()) return std::string(Tr("the state has bytes past its end"));
   if (std::optional<std::string> bad = CheckRestoredState(screen)) return bad;
-  AfterRestore(music_name, music_loop, playing);
+  AfterRestore(music_name, music_loop, playing, position, music_on);
   return std::nullopt;
 }
 
@@ -216,7 +222,8 @@ std::optional<std::string> TForm1::CheckRestoredState(Size screen) const {
   return std::nullopt;
 }
 
-void TForm1::AfterRestore(const Sstr& music_name, uint8_t music_loop, bool playing) {
+void TForm1::AfterRestore(const Sstr& music_name, uint8_t music_loop, bool playing,
+                          std::optional<uint32_t> position_ms, MusicOnRestore music_on) {
   input.clk = input.drg = 0;
   input.HoldMode = 0;
   pointer_before_pick_.reset();
@@ -226,7 +233,12 @@ void TForm1::AfterRestore(const Sstr& music_name, uint8_t music_loop, bool playi
   layers.Present(scaling.Disp.rect());
   invalid = false;
   try {
-    if (playing) {
+    if (playing && position_ms) {
+      // Going back within a piece, it goes on under the step, as players
+      // expect of music; a loaded save sounds as it was when saved.
+      music.ResumeMusic(ByteString(music_name.view()), *position_ms,
+                        music_on == MusicOnRestore::GoOn);
+    } else if (playing) {
       music.PlayMusic(ByteString(music_name.view()));
     } else if (!music.MusicName.empty() &&
                platform.media.Mode() == platform::MediaMode::Playing) {

@@ -77,7 +77,7 @@ void TForm1::Revisit(const Snapshot* step, const char* told, const char* none) {
     own_notice_ = Tr(none);
     return;
   }
-  if (std::optional<std::string> fault = RestoreState(*step)) {
+  if (std::optional<std::string> fault = RestoreState(*step, MusicOnRestore::GoOn)) {
     own_notice_ = std::string(Tr(none)) + ": " + *fault;
     return;
   }

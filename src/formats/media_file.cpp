@@ -46,6 +46,7 @@ FormatResult<MediaFile> MidiFile(std::span<const uint8_t> bytes) {
   MediaFile out;
   out.kind = MediaKind::Midi;
   out.length_ms = m->length_ms;
+  out.midi_tempo = std::move(m->tempo_map);
   out.clean = std::move(m->clean);
   return out;
 }

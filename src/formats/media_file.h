@@ -15,6 +15,7 @@
 #include <span>
 
 #include "formats/byte_source.h"
+#include "formats/midi.h"
 #include "formats/result.h"
 
 namespace velmor::formats {
@@ -31,6 +32,7 @@ struct MediaFile {
   uint32_t length_ms = 0;
   uint16_t wave_format = 0;    // WAVE: its encoding (formats::wave_format::k...)
   uint64_t wave_frames = 0;    // WAVE: the sample frames it plays
+  MidiTempoMap midi_tempo;     // MIDI: when its ticks sound
   std::vector<uint8_t> clean;  // the bytes for the decoder
   // A WAVE file too large to hold whole: the clean file read from the file
   // a piece at a time as it plays (formats::CheckWaveParts), `clean` empty.

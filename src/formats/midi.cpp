@@ -33,10 +33,7 @@ std::string Hex(uint32_t v) {
   return buf;
 }
 
-struct TempoChange {
-  uint64_t tick;
-  uint32_t us_per_quarter;
-};
+using TempoChange = MidiTempoMap::Change;
 
 // The size a meta event of this type must have, or -1 when any size goes.
 int MetaSize(uint8_t type) {
@@ -174,22 +171,9 @@ class TrackScanner {
   std::size_t i_ = 0;
 };
 
-// Playing time up to `end_tick`: 120 beats a minute until the first tempo
-// event, tempo events of all tracks applying to the whole piece.
-uint32_t MidiLengthMs(std::vector<TempoChange> tempos, uint64_t end_tick, uint16_t division) {
-  std::stable_sort(tempos.begin(), tempos.end(),
-                   [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
-  long double us = 0;
-  uint64_t at = 0;
-  uint32_t tempo = 500000;
-  for (const TempoChange& c : tempos) {
-    if (c.tick >= end_tick) break;
-    us += static_cast<long double>(c.tick - at) * tempo / division;
-    at = c.tick;
-    tempo = c.us_per_quarter;
-  }
-  us += static_cast<long double>(end_tick - at) * tempo / division;
-  long double ms = us / 1000;
+// Playing time up to the end tick, rounded up to a millisecond.
+uint32_t MidiLengthMs(const MidiTempoMap& map, uint64_t end_tick) {
+  long double ms = map.UsAtTick(end_tick) / 1000;
   if (ms >= std::numeric_limits<uint32_t>::max()) return std::numeric_limits<uint32_t>::max();
   auto whole = static_cast<uint32_t>(ms);
   return whole + (static_cast<long double>(whole) < ms ? 1 : 0);
@@ -261,12 +245,45 @@ FormatResult<MidiSummary> ParseMidi(std::span<const uint8_t> b, bool keep_events
     }
     pos += 8 + std::size_t{size};
   }
-  m.length_ms = MidiLengthMs(std::move(tempos), m.end_tick, m.division);
+  std::stable_sort(tempos.begin(), tempos.end(),
+                   [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+  m.tempo_map = MidiTempoMap{m.division, std::move(tempos)};
+  m.length_ms = MidiLengthMs(m.tempo_map, m.end_tick);
   m.clean.assign(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(pos));
   return header;
 }
 
 }  // namespace
+
+long double MidiTempoMap::UsAtTick(uint64_t tick) const {
+  if (division == 0) return 0;
+  long double us = 0;
+  uint64_t at = 0;
+  uint32_t tempo = 500000;
+  for (const Change& c : changes) {
+    if (c.tick >= tick) break;
+    us += static_cast<long double>(c.tick - at) * tempo / division;
+    at = c.tick;
+    tempo = c.us_per_quarter;
+  }
+  return us + static_cast<long double>(tick - at) * tempo / division;
+}
+
+uint64_t MidiTempoMap::TickAtMs(uint32_t ms) const {
+  if (division == 0) return 0;
+  const long double want = static_cast<long double>(ms) * 1000;
+  long double us = 0;
+  uint64_t at = 0;
+  uint32_t tempo = 500000;
+  for (const Change& c : changes) {
+    const long double next = us + static_cast<long double>(c.tick - at) * tempo / division;
+    if (next > want) break;
+    us = next;
+    at = c.tick;
+    tempo = c.us_per_quarter;
+  }
+  return at + static_cast<uint64_t>((want - us) * division / tempo);
+}
 
 FormatResult<MidiSummary> CheckMidi(std::span<const uint8_t> bytes) {
   return ParseMidi(bytes, false);

@@ -34,12 +34,30 @@ struct MidiTrackEvents {
   std::vector<MidiEvent> events;  // up to and with the end of track
 };
 
+// When a piece's ticks sound: 120 beats a minute until the first tempo
+// event, tempo events of all tracks applying to the whole piece.
+struct MidiTempoMap {
+  struct Change {
+    uint64_t tick = 0;
+    uint32_t us_per_quarter = 0;
+  };
+  uint16_t division = 0;        // ticks per quarter note
+  std::vector<Change> changes;  // in the order of their ticks
+
+  // Microseconds from the start to `tick`.
+  long double UsAtTick(uint64_t tick) const;
+  // The tick that sounds `ms` milliseconds into the piece (the last tick
+  // that starts at or before it).
+  uint64_t TickAtMs(uint32_t ms) const;
+};
+
 struct MidiSummary {
   uint16_t format = 0;  // 0 or 1
   uint16_t tracks = 0;
   uint16_t division = 0;   // ticks per quarter note
   uint64_t end_tick = 0;   // the last end of track
   uint32_t length_ms = 0;  // playing time by the tempo map, rounded up
+  MidiTempoMap tempo_map;
   // The Standard MIDI File as the synthesiser gets it: unwrapped from a RIFF
   // "RMID" file, up to the end of its last track.
   std::vector<uint8_t> clean;

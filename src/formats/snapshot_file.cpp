@@ -407,6 +407,7 @@ FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, bool heade
   if (!header_only) {
     const auto body = bytes.subspan(in.offset(), body_size);
     file.snapshot.bytes.assign(body.begin(), body.end());
+    file.snapshot.version = version;
   }
   return file;
 }

@@ -27,7 +27,8 @@
 namespace velmor::formats {
 
 constexpr std::string_view kSaveMagic{"VELMORSV", 8};
-constexpr uint16_t kSaveVersion = 1;
+// 1: the first; 2: the music's place in the piece after whether it plays.
+constexpr uint16_t kSaveVersion = 2;
 // A picture in a snapshot is at most this wide and high: a damaged length
 // can never ask for more memory than the largest screen the game uses.
 constexpr int32_t kMaxSnapshotPictureSide = 4096;
@@ -57,6 +58,9 @@ struct PictureAnchors {
 struct Snapshot {
   std::vector<uint8_t> bytes;
   std::vector<Bitmap> pictures;  // shared pixels: see MemoryBytes
+  // The save format its bytes follow: an older one read from a file lacks
+  // the fields added since (the reader gives them their old meaning).
+  uint16_t version = kSaveVersion;
   // What it costs: its bytes, and the pixels of pictures that no snapshot
   // counted before (`seen` remembers them across a history).
   std::size_t MemoryBytes(std::unordered_set<const void*>* seen) const;

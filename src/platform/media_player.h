@@ -108,6 +108,16 @@ class MediaPlayer {
   // rewinds; after Stop it goes on from where it stopped. Records the error
   // code.
   virtual void Play() = 0;
+  // Plays from `ms` milliseconds into the open piece, whether it was
+  // playing, stopped or at its end: a WAVE piece from the sample frame at
+  // that time, a MIDI piece from the tick its tempo map puts there. A time
+  // at or past the end, or a piece the player cannot seek in, plays from
+  // the start. Records the error code as Play does.
+  virtual void PlayFrom(uint32_t ms) = 0;
+  // Where the open piece stands, in milliseconds from its start, whether it
+  // plays or stands stopped: what PlayFrom takes to go on from there. 0
+  // without an open file; the piece's length at its end.
+  virtual uint32_t PositionMs() const = 0;
   // Stops playing; the file stays open. Without an open file it fails with
   // the no-device error (false, kNoDeviceText in *error).
   virtual bool Stop(std::string* error) = 0;

@@ -32,14 +32,17 @@ std::string Music::PathFor(const ByteString& name) const {
   return GamePath(dat_path_, MusicFile(source, name.view()));
 }
 
-void Music::OpenAndPlay() {
+void Music::OpenAndPlay(std::optional<uint32_t> from_ms) {
   std::string error;
   // The player's text names the file as the system does.
   if (!player_.Open(&error)) {
     if (OnFailure) OnFailure("music " + error);
     throw GameError(Utf8ToSjis(error), error);
   }
-  player_.Play();
+  if (from_ms)
+    player_.PlayFrom(*from_ms);
+  else
+    player_.Play();
 }
 
 std::string Music::StopPlayer() {
@@ -48,9 +51,7 @@ std::string Music::StopPlayer() {
   return error.empty() ? std::string(platform::kNoDeviceText) : error;
 }
 
-void Music::PlayMusic(const ByteString& name) {
-  MusicLoop = 1;
-  MusicName = Sstr(name.view());
+std::string Music::ChosenPath(const ByteString& name) {
   if (buttons_.MuteBtn.checked) {
     // Silence at once. With no file open the stop reports the no-device
     // error, after the player has let go of the file name, so that choosing
@@ -58,7 +59,7 @@ void Music::PlayMusic(const ByteString& name) {
     std::string error = StopPlayer();
     player_.SetFileName({});
     if (!error.empty()) throw GameError(error);
-    return;
+    return {};
   }
   // Mended: a name with ".." or a path of its own played any file of the
   // machine; names stay inside the data folder.
@@ -68,12 +69,33 @@ void Music::PlayMusic(const ByteString& name) {
     throw GameError(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {name.str()}),
                     why);
   }
-  std::string path = PathFor(name);
+  return PathFor(name);
+}
+
+void Music::PlayMusic(const ByteString& name) {
+  MusicLoop = 1;
+  MusicName = Sstr(name.view());
+  std::string path = ChosenPath(name);
+  if (path.empty()) return;
   if (path == player_.FileName()) return;  // the same sound goes on
   // The failed path stays the player's file name: asking again for the same
   // sound in the same source does nothing.
   player_.SetFileName(std::move(path));
   OpenAndPlay();
+}
+
+void Music::ResumeMusic(const ByteString& name, uint32_t position_ms, bool go_on) {
+  MusicLoop = 1;
+  MusicName = Sstr(name.view());
+  std::string path = ChosenPath(name);
+  if (path.empty()) return;
+  if (path == player_.FileName() && path == player_.OpenedFile()) {
+    // The piece is open: no need to read it again.
+    if (!go_on || player_.Mode() != platform::MediaMode::Playing) player_.PlayFrom(position_ms);
+    return;
+  }
+  player_.SetFileName(std::move(path));
+  OpenAndPlay(position_ms);
 }
 
 void Music::StopMusic() {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/byte_string.h"
@@ -46,6 +47,11 @@ class Music {
 
   // Op 32: the named sound in the chosen source, repeating.
   void PlayMusic(const ByteString& name);
+  // A restored game's sound (a save loaded, a step back): the named sound,
+  // repeating, from `position_ms` into it. With `go_on`, when the player
+  // already plays that very file it goes on where it is (music goes on
+  // under a step back within one piece). Throws as PlayMusic.
+  void ResumeMusic(const ByteString& name, uint32_t position_ms, bool go_on);
   // Op 33: stops the sound and forgets it.
   void StopMusic();
   // Op 34: the current sound plays to its end without repeating.
@@ -69,8 +75,13 @@ class Music {
   std::function<void(const std::string& text)> OnFailure;
 
  private:
-  // Opens the player's file name (throws the service's text) and plays it.
-  void OpenAndPlay();
+  // Opens the player's file name (throws the service's text) and plays it
+  // (from `from_ms` into it when given).
+  void OpenAndPlay(std::optional<uint32_t> from_ms = std::nullopt);
+  // The path the named sound plays from, after the checks PlayMusic makes
+  // (throws for a name that leaves the data folder); empty when muted,
+  // having silenced the player.
+  std::string ChosenPath(const ByteString& name);
   // Stops the player; the no-device text when no file was open, else empty.
   std::string StopPlayer();
 

@@ -151,6 +151,36 @@ TEST(SaveAnywhere, TheProgramLoadsASaveAnotherRunWrote) {
   EXPECT_NE(recorded.find("\"MainProc\":\"ChoiceProc\""), std::string::npos);
 }
 
+// The music of a save made while it plays sounds, in a process started
+// afresh and loading at another tick, from where it was when saved, and
+// goes on as it went on in the run that saved.
+TEST(SaveAnywhere, AFreshProcessSoundsTheMusicFromWhereItWasSaved) {
+  const fs::path dir = Scratch("save_anywhere_music");
+  auto run = [&](const std::string& name, const std::string& script) {
+    std::ofstream(dir / (name + ".txt")) << script;
+    ProcessResult r = RunProcess(
+        {VELMOR_PROGRAM, "--headless", "--data", VELMOR_DEMO_DIR, "--slots", dir.string(),
+         "--input", (dir / (name + ".txt")).string(), "--exit-after-script"},
+        120);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+  };
+  auto media = [&](const std::string& file) {
+    std::ifstream in(dir / file);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    const std::size_t at = text.find("\"media\":");
+    return at == std::string::npos ? text : text.substr(at, text.find('}', at) - at + 1);
+  };
+  const std::string d = dir.string() + "/";
+  run("a", "tick 200\nclick left\ntick 100\nsave 3\nstate " + d + "saved.json\ntick 150\nstate " +
+               d + "recorded.json\n");
+  const std::string saved = media("saved.json");
+  EXPECT_NE(saved.find("\"mode\":\"playing\""), std::string::npos) << saved;
+  EXPECT_EQ(saved.find("\"position_ms\":0}"), std::string::npos) << saved;
+  run("b", "tick 37\nload 3\nstate " + d + "loaded.json\ntick 150\nstate " + d + "after.json\n");
+  EXPECT_EQ(media("loaded.json"), saved);
+  EXPECT_EQ(media("after.json"), media("recorded.json"));
+}
+
 
 // The state file without the keys a save does not carry (the backlog: the
 // pages read stay read; what the hidden name panel's fields last held; the

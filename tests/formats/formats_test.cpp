@@ -311,6 +311,36 @@ TEST(Writers, MidiEventsAreSortedAndReadBack) {
                         {0x4000, 0x91, 64}, {0x4000 + 10, 0x81, 64}, {0x4000 + 10, 0xFF, 0x2F}}));
 }
 
+// The tempo map puts each millisecond at its tick: 120 beats a minute
+// before the first tempo event, tempo events of any track changing it for
+// the whole piece, and the length is the end's time rounded up.
+TEST(MidiTempoMap, PutsEachMillisecondAtItsTickThroughTheTempoChanges) {
+  MidiTrack conductor, notes;
+  conductor.Tempo(960, 250000);   // from 1 s on (two quarters at 120), twice as fast
+  notes.Tempo(1920, 1000000);     // another track's: from 1.5 s on, a quarter a second
+  notes.Note(0, 2400, 0, 60, 90);
+  notes.EndAt(2400);
+  const auto file = CheckMidi(WriteMidi({1, 480, {conductor, notes}}));
+  ASSERT_TRUE(file) << file.fault().what;
+  const MidiTempoMap& map = file->tempo_map;
+  EXPECT_EQ(file->length_ms, 2500u);  // 1 s + 0.5 s + 480 ticks at a second a quarter
+  struct At { uint32_t ms; uint64_t tick; };
+  for (At at : {At{0, 0}, At{1, 0}, At{2, 1}, At{999, 959}, At{1000, 960}, At{1001, 961},
+                At{1500, 1920}, At{1501, 1920}, At{2000, 2160}, At{2500, 2400}, At{4000, 3120}}) {
+    SCOPED_TRACE(at.ms);
+    EXPECT_EQ(map.TickAtMs(at.ms), at.tick);
+    // The tick starts at or before the millisecond, the next one after it.
+    EXPECT_LE(map.UsAtTick(at.tick), at.ms * 1000.0L);
+    EXPECT_GT(map.UsAtTick(at.tick + 1), at.ms * 1000.0L);
+  }
+  // A file without a tempo event: 120 beats a minute all through.
+  MidiTrack plain_notes;
+  plain_notes.Note(0, 400, 0, 60, 90);
+  const auto plain = CheckMidi(WriteMidi({0, 96, {plain_notes}}));
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->tempo_map.TickAtMs(2000), 384u);
+}
+
 // Values found as the profile service finds them.
 TEST(IniFile, ValuesAsTheProfileServiceReadsThem) {
   const std::pair<const char*, std::optional<std::string>> cases[] = {

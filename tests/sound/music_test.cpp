@@ -50,8 +50,10 @@ class SoundRig {
   // Steps, separated by commas: a scenario's request ("play M01", "stop",
   // "once"), a click ("click Mute"), "tick N" (20 ms each, then the loop
   // check), "probe", "put NAME" (a WAVE file turns up), "mute" or "forget"
-  // (the button checked, the file name dropped, and nothing else); or a command
-  // straight to the player ("open PATH", "start", "halt", "advance MS").
+  // (the button checked, the file name dropped, and nothing else), a
+  // restored game's sound ("resume NAME MS", "goon NAME MS": the same piece
+  // playing goes on); or a command straight to the player ("open PATH",
+  // "start", "from MS", "halt", "advance MS").
   void Do(const std::string& steps) {
     std::istringstream in(steps);
     std::string error;
@@ -72,6 +74,12 @@ class SoundRig {
       else if (verb == "forget") player.SetFileName("");
       else if (verb == "open") player.SetFileName(arg), Report(player.Open(&error), error);
       else if (verb == "start") player.Play();
+      else if (verb == "from") player.PlayFrom(static_cast<uint32_t>(std::stoul(arg)));
+      else if (verb == "resume" || verb == "goon") {
+        std::string ms;
+        words >> ms;
+        Run([&] { music.ResumeMusic(ByteString(arg), static_cast<uint32_t>(std::stoul(ms)), verb == "goon"); });
+      }
       else if (verb == "halt") Report(player.Stop(&error), error);
       else if (verb == "advance") player.Advance(static_cast<uint32_t>(std::stoi(arg)));
       else if (verb == "tick")
@@ -111,6 +119,25 @@ class SoundRig {
 struct Scenario { const char* name; std::vector<std::pair<const char*, const char*>> steps; };
 
 const Scenario kScenarios[] = {
+    {"the player plays from a time into the piece, playing or not; at or past its end from the start",
+     {{"open D\\SOUND\\A.WAV, from 30", "playing D\\SOUND\\A.WAV at 30"},
+      {"advance 50", "playing D\\SOUND\\A.WAV at 80"}, {"from 10", "playing D\\SOUND\\A.WAV at 10"},
+      {"halt, from 60", "playing D\\SOUND\\A.WAV at 60"}, {"advance 40", "stopped D\\SOUND\\A.WAV at 100"},
+      {"from 99", "playing D\\SOUND\\A.WAV at 99"}, {"from 100", "playing D\\SOUND\\A.WAV at 0"},
+      {"from 4000000000", "playing D\\SOUND\\A.WAV at 0"},
+      {"open D\\SOUND\\NONE.WAV, from 30", "error: No such file or directory"},
+      {"tick 1", "not ready D\\SOUND\\NONE.WAV at 0"}}},
+    {"a restored sound starts where it was; the same piece playing goes on only when asked to",
+     {{"play M01, tick 2", "playing D/SOUND/M01.WAV at 40; M01 loop 1; 1 opens, 1 plays, 0 errors"},
+      {"goon M01 70", "playing D/SOUND/M01.WAV at 40; M01 loop 1; 1 opens, 1 plays, 0 errors"},
+      {"resume M01 70", "playing D/SOUND/M01.WAV at 70; M01 loop 1; 1 opens, 2 plays, 0 errors"},
+      {"resume M02 50", "playing D/SOUND/M02.WAV at 50; M02 loop 1; 2 opens, 3 plays, 0 errors"},
+      {"goon M01 30", "playing D/SOUND/M01.WAV at 30; M01 loop 1; 3 opens, 4 plays, 0 errors"},
+      {"once, tick 10, goon M01 20", "playing D/SOUND/M01.WAV at 20; M01 loop 1; 3 opens, 5 plays, 0 errors"},
+      {"resume M02 100", "playing D/SOUND/M02.WAV at 0; M02 loop 1; 4 opens, 6 plays, 0 errors"},
+      {"click Mute, resume M01 30", "stopped  at 0; M01 loop 1; 4 opens, 6 plays, 0 errors"},
+      {"click Midi", "playing D/SOUND/M01.MID at 0; M01 loop 1; 5 opens, 7 plays, 0 errors"},
+      {"resume ../M01 30", "error: ../M01"}}},
     {"the player plays to the end, stops in place and rewinds when played again",
      {{"open D\\SOUND\\A.WAV", "stopped D\\SOUND\\A.WAV at 0"},
       {"start, advance 80", "playing D\\SOUND\\A.WAV at 80"},

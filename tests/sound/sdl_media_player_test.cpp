@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "formats/byte_writer.h"
+#include "formats/midi_writer.h"
 #include "formats/riff.h"
 #include "formats/wave.h"
 #include "platform/headless/memory_files.h"
@@ -328,6 +329,37 @@ TEST(WaveStream, AFileThatCanNoLongerBeReadPlaysSilence) {
   EXPECT_TRUE(stream->AtEnd());
 }
 
+// Sought to any frame, a piece gives from there the very samples it gives
+// there read from its start: at a piece's edge and inside one, at its first
+// and last frame, held whole and read from the file; past its end, nothing.
+TEST(WaveStream, SoughtToAFrameGivesTheSamplesReadFromTheStartGiveThere) {
+  struct Case { uint32_t rate; uint16_t channels; OutputFormat out; };
+  for (const Case& c : {Case{22050, 1, {44100, 2}}, Case{7993, 2, {44100, 2}},
+                        Case{44100, 2, {44100, 2}}, Case{48000, 1, {44100, 1}}}) {
+    SCOPED_TRACE(::testing::Message() << c.rate << " Hz x" << c.channels << " to " << c.out.rate);
+    const Bytes file = Wave(wave_format::kPcm, c.channels, c.rate, 16, Saw(16, c.channels, 30011));
+    std::shared_ptr<formats::ByteSource> source;
+    auto parts = formats::CheckWaveParts(std::make_shared<formats::MemorySource>(file), &source);
+    ASSERT_TRUE(parts);
+    std::string why;
+    auto stream = WaveStream::Open(source, parts->frames, c.out, &why);
+    ASSERT_TRUE(stream) << why;
+    const std::vector<int16_t> whole = ReadAll(*stream, 3000 * c.out.FrameBytes());
+    const uint64_t frames = stream->Frames();
+    ASSERT_EQ(whole.size(), frames * c.out.channels);
+    for (uint64_t at : {uint64_t{0}, uint64_t{1}, uint64_t{4095}, uint64_t{4096}, uint64_t{4097},
+                        frames / 3, frames / 2 + 17, frames - 1, frames, frames + 5000}) {
+      SCOPED_TRACE(at);
+      stream->Seek(at);
+      EXPECT_EQ(stream->Given(), std::min(at, frames));
+      const std::vector<int16_t> rest = ReadAll(*stream, 1000 * c.out.FrameBytes());
+      const std::size_t from = static_cast<std::size_t>(std::min(at, frames) * c.out.channels);
+      ASSERT_EQ(rest.size(), whole.size() - from);
+      EXPECT_TRUE(std::equal(rest.begin(), rest.end(), whole.begin() + static_cast<std::ptrdiff_t>(from)));
+    }
+  }
+}
+
 // A small file at a slow rate is hours of sound at the output's: what is
 // held converted stays a few megabytes at most, however long it plays.
 TEST(WaveStream, HoldsLittleConvertedWhateverTheFilesRate) {
@@ -461,6 +493,79 @@ TEST_F(SdlMediaPlayerTest, StopHoldsThePlaceAndPlayGoesOnFromTheSameFrame) {
   }
   EXPECT_LT(player.MsUntilStopped(),
             5000 - at * 1000 / static_cast<uint64_t>(output.Format().rate));
+}
+
+// PlayFrom starts a WAVE piece at the frame of that time, loaded or still
+// loading, playing or stopped; the position counts on from there, and a
+// time past the end plays from the start.
+TEST_F(SdlMediaPlayerTest, PlayFromStartsAWavePieceAtItsTimeAndThePositionCountsFromThere) {
+  const auto rate = static_cast<uint64_t>(output.Format().rate);
+  ASSERT_TRUE(OpenAndPlay("SHORT.WAV"));  // the first WAVE file loads at once; LONG on the loader
+  ASSERT_TRUE(Open("LONG.WAV"));
+  player.PlayFrom(3000);
+  EXPECT_EQ(State(), "playing, error 0");
+  EXPECT_GE(player.PositionMs(), 3000u);  // still loading, or just started
+  EXPECT_LT(player.PositionMs(), 3500u);
+  player.WaitForLoad();
+  ASSERT_TRUE(WaitUntil([&] { return output.WaveFrame() > 3000 * rate / 1000; }));
+  ASSERT_TRUE(player.Stop(nullptr));
+  const uint32_t at = player.PositionMs();
+  EXPECT_GE(at, 3000u);
+  EXPECT_LT(at, 4000u);
+  EXPECT_EQ(output.FramesPlayed(), output.WaveFrame());  // the count and the sound agree
+  player.PlayFrom(4900);  // stopped: from there, and the end comes within a tenth of a second or so
+  EXPECT_LE(player.MsUntilStopped(), 100u);
+  ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));
+  EXPECT_EQ(player.PositionMs(), 5000u);
+  for (uint32_t past : {5000u, 90000u}) {  // at or past the end: from the start
+    player.PlayFrom(past);
+    EXPECT_EQ(State(), "playing, error 0");
+    EXPECT_LT(player.PositionMs(), 1000u);
+  }
+  ASSERT_TRUE(player.Stop(nullptr));
+  player.PlayFrom(0);
+  EXPECT_LT(player.PositionMs(), 1000u);
+}
+
+// A piece with a tempo change halfway: two seconds at 120 beats a minute,
+// then twice as fast; a note on every quarter.
+std::vector<uint8_t> TwoTempoMidi() {
+  formats::MidiTrack track;
+  track.Tempo(0, 500000);
+  track.ProgramChange(0, 0, 0);
+  track.Tempo(1920, 250000);
+  for (uint32_t quarter = 0; quarter < 12; ++quarter) track.Note(quarter * 480, 400, 0, 60, 90);
+  track.EndAt(12 * 480);
+  return formats::WriteMidi({0, 480, {track}});
+}
+
+// PlayFrom starts a MIDI piece at the tick its tempo map puts at that time:
+// the synthesiser's player stands there once it has sounded a buffer, and
+// the position counts on from the time asked.
+TEST_F(SdlMediaPlayerTest, PlayFromStartsAMidiPieceAtTheTickOfItsTime) {
+  ASSERT_TRUE(player.HasOutput());
+  files.Put("D/SOUND/TEMPO.MID", TwoTempoMidi());
+  ASSERT_TRUE(Open("TEMPO.MID"));  // 2 s + 2 s at twice the pace
+  player.WaitForLoad();
+  struct Case { uint32_t ms; int64_t tick; };
+  for (Case c : {Case{1000, 960}, Case{2500, 2880}, Case{0, 0}}) {
+    SCOPED_TRACE(c.ms);
+    player.PlayFrom(c.ms);
+    EXPECT_EQ(State(), "playing, error 0");
+    const int64_t first = player.Synth().CurrentTick();
+    ASSERT_TRUE(WaitUntil([&] { return player.Synth().CurrentTick() > first; }));
+    ASSERT_TRUE(player.Stop(nullptr));
+    // A buffer or two (46 ms each, at most 184 ticks at the faster pace)
+    // have sounded since.
+    const int64_t tick = player.Synth().CurrentTick();
+    EXPECT_GE(tick, c.tick);
+    EXPECT_LT(tick, c.tick + 600);
+    EXPECT_GE(player.PositionMs(), c.ms);
+    EXPECT_LT(player.PositionMs(), c.ms + 600);
+  }
+  player.PlayFrom(3999);
+  ASSERT_TRUE(WaitUntil([&] { return Stopped(); }));  // at the piece's end
+  EXPECT_EQ(player.PositionMs(), 4000u);
 }
 
 TEST(SdlMediaPlayerTeardown, GoingAwayWhileThePiecePlaysOrLoadsIsSafe) {

@@ -56,6 +56,15 @@ async function main() {
       s.MusicName === 'M01' && s.controls.MidiBtn.checked, JSON.stringify(s.controls.MidiBtn));
     check('the synthesiser sounds it into the game\'s output', heard.frames > 0 && heard.peak > 1000,
       JSON.stringify(heard));
+    // A piece started further in (a loaded save's music): the library's
+    // player stands at that tick once the output has asked it for sound.
+    const sought = await page.evaluate(async () => {
+      const there = window.velmorMidi.start(480);
+      await new Promise((done) => setTimeout(done, 500));
+      return { there, tick: window.velmorMidi.currentTick() };
+    });
+    check('a piece starts at the tick asked', sought.there && sought.tick >= 480,
+      JSON.stringify(sought));
 
     const bare = await browser.newPage();
     await bare.route('**/libfluidsynth.js', (route) => route.fulfill({ status: 404, body: '' }));

@@ -158,6 +158,10 @@ void PictureAndSound(Json& j, const TForm1::View& f, const platform::HeadlessMed
   j.Key("media"); j.Open('{');
   j.Key("file"); j.Sjis(media->OpenedFile());
   j.Key("mode"); j.Text(media->ModeName());
+  // Only a piece that plays has a place the game will go on from: a
+  // stopped one is either over or forgotten by the game.
+  j.Key("position_ms");
+  j.Number(media->ModeName() == platform::MediaModeName(platform::MediaMode::Playing) ? media->PositionMs() : 0);
   j.Close('}');
 }
 

@@ -58,20 +58,32 @@ bool HeadlessMediaPlayer::PlayFails() const {
                      [&](const std::string& s) { return EndsWithIgnoringCase(opened_, s); });
 }
 
+int HeadlessMediaPlayer::PlayError() const {
+  if (opened_.empty()) return media_error::kNoDevice;
+  if (PlayFails()) return media_error::kNoOutput;
+  return media_error::kNone;
+}
+
 void HeadlessMediaPlayer::Play() {
-  if (opened_.empty()) {
-    error_ = media_error::kNoDevice;
-  } else if (PlayFails()) {
-    error_ = media_error::kNoOutput;
-  } else {
-    error_ = media_error::kNone;
-    if (mode_ != MediaMode::Playing) {
-      if (position_ms_ >= length_ms_) position_ms_ = 0;  // at the end: rewind first
-      // A piece of no length is over as soon as it starts.
-      mode_ = length_ms_ > 0 ? MediaMode::Playing : MediaMode::Stopped;
-    }
+  error_ = PlayError();
+  if (error_ == media_error::kNone && mode_ != MediaMode::Playing) {
+    if (position_ms_ >= length_ms_) position_ms_ = 0;  // at the end: rewind first
+    // A piece of no length is over as soon as it starts.
+    mode_ = length_ms_ > 0 ? MediaMode::Playing : MediaMode::Stopped;
   }
   Record(error_ == media_error::kNone ? "play" : "play failed");
+}
+
+void HeadlessMediaPlayer::PlayFrom(uint32_t ms) {
+  error_ = PlayError();
+  const std::string command = "play from " + std::to_string(ms);
+  if (error_ != media_error::kNone) {
+    Record(command + " failed");
+    return;
+  }
+  position_ms_ = ms < length_ms_ ? ms : 0;  // at or past the end: from the start
+  mode_ = length_ms_ > 0 ? MediaMode::Playing : MediaMode::Stopped;
+  Record(command);
 }
 
 bool HeadlessMediaPlayer::Stop(std::string* error) {

@@ -22,6 +22,7 @@ class HeadlessMediaPlayer : public MediaPlayer {
 
   bool Open(std::string* error) override;
   void Play() override;
+  void PlayFrom(uint32_t ms) override;
   bool Stop(std::string* error) override;
   MediaMode Mode() override { return mode_; }
   uint32_t MsUntilStopped() override {
@@ -44,11 +45,12 @@ class HeadlessMediaPlayer : public MediaPlayer {
   void FailPlayFor(std::string suffix) { fail_play_.push_back(std::move(suffix)); }
 
   std::string_view ModeName() const { return MediaModeName(mode_); }
-  uint32_t PositionMs() const { return position_ms_; }
+  uint32_t PositionMs() const override { return position_ms_; }
   uint32_t LengthMs() const { return length_ms_; }
   // The newest commands (at least kKeptCommands, at most twice as many)
   // with their outcome, in order: "open PATH", "open PATH failed", "play",
-  // "play failed", "stop", "stop failed".
+  // "play failed", "play from MS", "play from MS failed", "stop", "stop
+  // failed".
   static constexpr std::size_t kKeptCommands = 1024;
   const std::vector<std::string>& Commands() const { return commands_; }
   void ClearCommands() { commands_.clear(); }
@@ -57,6 +59,8 @@ class HeadlessMediaPlayer : public MediaPlayer {
   int volume_ = 100;
   void Close();
   bool PlayFails() const;
+  // Play's checks; kNone when the piece may play.
+  int PlayError() const;
   void Record(std::string command);
 
   Files& files_;

@@ -168,30 +168,30 @@ bool AudioOutput::SoundLeftLocked() const {
   return source_ == Source::Wave && !wave_->AtEnd();
 }
 
-void AudioOutput::StartLocked(Source source) {
+void AudioOutput::StartLocked(Source source, uint64_t from) {
   source_ = source;
   paused_ = false;
-  frames_ = 0;
+  frames_ = from;
   counting_ = true;
   active_ = true;
 }
 
-bool AudioOutput::PlayWave(WaveStream& wave) {
+bool AudioOutput::PlayWave(WaveStream& wave, uint64_t from) {
   if (!IsOpen()) return false;
   Lock hold(*this);
   wave_ = &wave;
-  wave_->Rewind();
+  wave_->Seek(from);
   synth_ = nullptr;
-  StartLocked(Source::Wave);
+  StartLocked(Source::Wave, std::min(from, wave_->Frames()));
   return true;
 }
 
-bool AudioOutput::PlaySynth(MidiSynth& synth) {
+bool AudioOutput::PlaySynth(MidiSynth& synth, uint64_t from) {
   if (!IsOpen()) return false;
   Lock hold(*this);
   wave_ = nullptr;
   synth_ = &synth;
-  StartLocked(Source::Synth);
+  StartLocked(Source::Synth, from);
   return true;
 }
 

@@ -52,12 +52,14 @@ class AudioOutput {
   const OutputFormat& Format() const { return format_; }
   SDL_AudioDeviceID Device() const { return device_; }
 
-  // The next buffer starts the piece from its start, and the count with it;
-  // false without a device. `wave` (made for Format()) must stay alive
-  // until Halt, Close or the next piece.
-  bool PlayWave(WaveStream& wave);
-  // The synthesiser renders every buffer until Halt, Close or the next piece.
-  bool PlaySynth(MidiSynth& synth);
+  // The next buffer starts the piece from output frame `from` (its start
+  // by default), and the count from there; false without a device. `wave`
+  // (made for Format()) must stay alive until Halt, Close or the next piece.
+  bool PlayWave(WaveStream& wave, uint64_t from = 0);
+  // The synthesiser renders every buffer until Halt, Close or the next
+  // piece; the count starts at `from` (where the synthesiser's piece was
+  // started).
+  bool PlaySynth(MidiSynth& synth, uint64_t from = 0);
   // Silence, the piece held where it stands; the count stops too.
   void Pause();
   // Goes on where Pause left the piece.
@@ -70,8 +72,9 @@ class AudioOutput {
   int Volume() const { return volume_; }
 
   // As the last buffer left them, without waiting for the audio thread:
-  // frames produced since the piece started (paused time not counted), and
-  // whether the piece still had sound to give.
+  // where the piece stands in frames (where it started plus the frames
+  // produced since, paused time not counted), and whether the piece still
+  // had sound to give.
   uint64_t FramesPlayed() const { return frames_; }
   bool Active() const { return active_; }
 
@@ -109,7 +112,7 @@ class AudioOutput {
   // Nothing has sounded for a while: the audio thread sleeps in the
   // callback until woken (see Lock) or a couple of seconds pass.
   void RestQuietly();
-  void StartLocked(Source source);
+  void StartLocked(Source source, uint64_t from);
 
   SDL_AudioDeviceID device_ = 0;
   OutputFormat format_;

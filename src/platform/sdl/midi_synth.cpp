@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <fstream>
 
@@ -40,6 +41,9 @@ struct Fluid {
   // (without them the synthesiser never counts as silent).
   decltype(&::fluid_player_get_status) status = nullptr;
   decltype(&::fluid_synth_get_active_voice_count) voices = nullptr;
+  // Optional: starting a piece further in (without it, from its start).
+  decltype(&::fluid_player_seek) seek = nullptr;
+  decltype(&::fluid_player_get_current_tick) current_tick = nullptr;
 };
 
 namespace {
@@ -58,6 +62,8 @@ const Fluid* LoadFluid(std::string* why) {
     if (lib == nullptr) return false;
     Find(lib, "fluid_player_get_status", fluid.status);
     Find(lib, "fluid_synth_get_active_voice_count", fluid.voices);
+    Find(lib, "fluid_player_seek", fluid.seek);
+    Find(lib, "fluid_player_get_current_tick", fluid.current_tick);
     return Find(lib, "new_fluid_settings", fluid.new_settings) &&
            Find(lib, "delete_fluid_settings", fluid.delete_settings) &&
            Find(lib, "fluid_settings_setint", fluid.setint) &&
@@ -287,14 +293,26 @@ bool MidiSynth::Load(std::span<const uint8_t> smf, std::string* why) {
   return true;
 }
 
-void MidiSynth::Start() {
+bool MidiSynth::Start(uint64_t from) {
   // A new player from the file's start (a player at its end does not
-  // begin again by itself).
+  // begin again by itself), told before it plays where to begin: it sends
+  // what comes before that tick but the notes.
   DeletePlayer();
-  if (loaded_.synth == nullptr || !NewPlayer()) return;
+  if (loaded_.synth == nullptr || !NewPlayer()) return from == 0;
   AudioOutput::Lock hold(device_);
+  bool there = from == 0;
+  if (!there && F().seek != nullptr && from <= static_cast<uint64_t>(INT_MAX))
+    there = F().seek(player_, static_cast<int>(from)) == FLUID_OK;
   F().play(player_);
   sounding_ = true;
+  return there;
+}
+
+int64_t MidiSynth::CurrentTick() const {
+  AudioOutput::Lock hold(device_);
+  if (player_ == nullptr || loaded_.fluid == nullptr || loaded_.fluid->current_tick == nullptr)
+    return -1;
+  return loaded_.fluid->current_tick(player_);
 }
 
 void MidiSynth::Pause() {

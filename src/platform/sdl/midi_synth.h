@@ -72,8 +72,12 @@ class MidiSynth {
   // A new piece (a Standard MIDI File), replacing the last one; it does not
   // play yet.
   bool Load(std::span<const uint8_t> smf, std::string* why);
-  // From its start.
-  void Start();
+  // From tick `from` (its start by default). True when it starts there:
+  // false when the library cannot seek (it starts from the start then).
+  bool Start(uint64_t from = 0);
+  // The tick the piece's player has reached, -1 without one or without the
+  // library's say (tests).
+  int64_t CurrentTick() const;
   // Holds the piece where it stands (its notes stop), and goes on.
   void Pause();
   void Resume();

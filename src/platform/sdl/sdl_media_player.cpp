@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <utility>
 
 #include "formats/media_file.h"
 #include "platform/shared/os_files.h"
@@ -101,6 +103,7 @@ void SdlMediaPlayer::Close() {
   }
   midi_waiting_.reset();
   length_ms_ = 0;
+  start_ms_ = 0;
   load_ = Load::None;
   play_pending_ = started_ = paused_ = false;
   opened_.clear();
@@ -187,6 +190,7 @@ bool SdlMediaPlayer::Open(std::string* error) {
   }
   error_ = media_error::kNone;
   length_ms_ = file->length_ms;
+  midi_tempo_ = std::move(file->midi_tempo);
   if (!output_.IsOpen()) {
     // Opened (checked) but with nothing to sound it: Play reports it.
     opened_ = FileName();
@@ -244,14 +248,18 @@ void SdlMediaPlayer::Install(Pcm pcm) {
 
 void SdlMediaPlayer::StartLocked() {
   paused_ = false;
+  uint32_t from_ms = std::exchange(start_ms_, 0);
+  const auto rate = static_cast<uint64_t>(output_.Format().rate);
   // The count starts with the first sound of the piece: both change between
   // two buffers.
   AudioOutput::Lock hold(output_);
   if (midi_piece_) {
-    midi_.Start();
-    started_ = output_.PlaySynth(midi_);
+    // A synthesiser that cannot seek starts the piece from its start.
+    if (!midi_.Start(from_ms == 0 ? 0 : midi_tempo_.TickAtMs(from_ms))) from_ms = 0;
+    started_ = output_.PlaySynth(midi_, from_ms * rate / 1000);
   } else {
-    started_ = output_.PlayWave(*pcm_);  // once: the game repeats it itself
+    // Once: the game repeats it itself.
+    started_ = output_.PlayWave(*pcm_, from_ms * rate / 1000);
   }
   if (!started_) log_.Write("velmor", "cannot play music: no audio output");
 }
@@ -307,6 +315,39 @@ void SdlMediaPlayer::Play() {
     StartLocked();
     if (!started_) error_ = media_error::kPlayFailed;
   }
+}
+
+void SdlMediaPlayer::PlayFrom(uint32_t ms) {
+  if (opened_.empty()) {
+    error_ = media_error::kNoDevice;
+    return;
+  }
+  std::lock_guard lock(mutex_);
+  ResolveMidiLocked(false);
+  error_ = media_error::kNone;
+  switch (load_) {
+    case Load::None:
+    case Load::Failed:
+      error_ = media_error::kNoOutput;
+      return;
+    case Load::Loading:
+      play_pending_ = true;
+      break;
+    case Load::Ready:
+      break;
+  }
+  start_ms_ = ms < length_ms_ ? ms : 0;  // at or past the end: from the start
+  if (load_ == Load::Ready) {
+    StartLocked();
+    if (!started_) error_ = media_error::kPlayFailed;
+  }
+}
+
+uint32_t SdlMediaPlayer::PositionMs() const {
+  if (opened_.empty()) return 0;
+  std::lock_guard lock(mutex_);
+  if (load_ != Load::Ready || !started_) return start_ms_;
+  return static_cast<uint32_t>(std::min<uint64_t>(PlayedMs(), length_ms_));
 }
 
 bool SdlMediaPlayer::Stop(std::string* error) {

@@ -18,7 +18,11 @@
 // is ready at once: the SoundFont was loaded when the sound started up.
 //
 // A piece ends at its length (the checked file's playing time), counted in
-// the sound the output has produced since it started. The synthesiser itself
+// the sound the output has produced since it started, from where it
+// started: PlayFrom starts a WAVE piece at the sample frame of that time
+// and a MIDI piece at the tick its tempo map puts there (the synthesiser
+// sends what comes before it but the notes, so the instruments and the
+// tempo are those of that place). The synthesiser itself
 // keeps a MIDI piece going until the last notes have died away; the mode
 // turns Stopped at the last event, as a sequencer reports it, so the game's
 // repeat comes in time, and the tail rings on until the piece starts again
@@ -72,6 +76,8 @@ class SdlMediaPlayer : public MediaPlayer {
 
   bool Open(std::string* error) override;
   void Play() override;
+  void PlayFrom(uint32_t ms) override;
+  uint32_t PositionMs() const override;
   bool Stop(std::string* error) override;
   MediaMode Mode() override;
   uint32_t MsUntilStopped() override;
@@ -82,6 +88,8 @@ class SdlMediaPlayer : public MediaPlayer {
   bool HasOutput() const { return output_.IsOpen(); }
   // The sound output (tests and measurements).
   const AudioOutput& Output() const { return output_; }
+  // The MIDI synthesiser (tests).
+  const MidiSynth& Synth() const { return midi_; }
   // Waits until no piece is loading (tests and measurements).
   void WaitForLoad();
   const SoundLog& Log() const { return log_; }
@@ -105,6 +113,7 @@ class SdlMediaPlayer : public MediaPlayer {
   void RunJob(std::unique_lock<std::mutex>& lock);
   // With mutex_ held.
   void Install(Pcm pcm);
+  // Starts the piece from start_ms_ (which goes back to 0).
   void StartLocked();
   void LoadFailedLocked(const std::string& why);
   // A MIDI piece waiting for the SoundFont goes to the synthesiser once it
@@ -125,6 +134,7 @@ class SdlMediaPlayer : public MediaPlayer {
   std::string opened_;
   int error_ = media_error::kNone;
   uint32_t length_ms_ = 0;  // of the open piece
+  formats::MidiTempoMap midi_tempo_;  // of the open MIDI piece
 
   // Shared with the loader thread.
   mutable std::mutex mutex_;
@@ -139,6 +149,7 @@ class SdlMediaPlayer : public MediaPlayer {
   bool told_no_soundfont_ = false;
   std::vector<Pcm> retired_;   // pieces put away, for the loader thread to free
   bool play_pending_ = false;  // Play came while the piece was loading
+  uint32_t start_ms_ = 0;      // where the piece starts when it starts
   bool started_ = false;       // the output has been told to play this piece
   bool paused_ = false;        // stopped by Stop, goes on where it stood
   std::optional<Job> job_;

@@ -346,6 +346,26 @@ void WaveStream::Rewind() {
   pending_at_ = 0;
 }
 
+void WaveStream::Seek(uint64_t frame) {
+  Rewind();
+  const Source& s = *source_;
+  if (frame >= frames_ || s.frames == 0) {
+    given_ = frames_;
+    fed_ = s.frames;
+    return;
+  }
+  // The piece that holds the frame, cut where reading from the start cuts
+  // it (every s.piece of the file's frames), so its samples come out the same.
+  const uint64_t out_per_piece = s.piece / s.period * s.period_out;
+  const uint64_t piece = std::min(frame / out_per_piece, (s.frames - 1) / s.piece);
+  fed_ = piece * s.piece;
+  const uint64_t piece_at = s.OutputAt(fed_);
+  if (frame == 0 || !Feed()) return;
+  pending_at_ = std::min<std::size_t>(
+      pending_.size(), static_cast<std::size_t>((frame - piece_at) * format_.FrameBytes()));
+  given_ = frame;
+}
+
 bool WaveStream::Feed() {
   const Source& s = *source_;
   if (fed_ >= s.frames) return false;

@@ -56,6 +56,9 @@ class WaveStream {
   std::size_t Read(uint8_t* out, std::size_t bytes);
   // Back to the start.
   void Rewind();
+  // To output frame `frame` (the end at or past it): what Read gives from
+  // there is what it gives there when read from the start.
+  void Seek(uint64_t frame);
   bool AtEnd() const { return given_ >= frames_; }
   uint64_t Frames() const { return frames_; }  // in all, at the output's rate
   uint64_t Given() const { return given_; }    // read so far

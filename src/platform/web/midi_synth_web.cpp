@@ -31,7 +31,11 @@ EM_JS(void, velmor_midi_why, (char* out, int size), {
 EM_JS(int, velmor_midi_load, (const uint8_t* smf, int size), {
   return velmorMidi.load(HEAPU8.subarray(smf, smf + size)) ? 1 : 0;
 });
-EM_JS(void, velmor_midi_start, (), { velmorMidi.start(); });
+// 1 when the piece starts at `tick`, 0 when from its start instead.
+EM_JS(int, velmor_midi_start, (double tick), { return velmorMidi.start(tick) ? 1 : 0; });
+EM_JS(double, velmor_midi_tick, (), {
+  return globalThis.velmorMidi ? velmorMidi.currentTick() : -1;
+});
 EM_JS(void, velmor_midi_pause, (), { velmorMidi.pause(); });
 EM_JS(void, velmor_midi_resume, (), { velmorMidi.resume(); });
 EM_JS(void, velmor_midi_unload, (), { if (globalThis.velmorMidi) velmorMidi.unload(); });
@@ -117,10 +121,13 @@ bool MidiSynth::Load(std::span<const uint8_t> smf, std::string* why) {
   return true;
 }
 
-void MidiSynth::Start() {
-  velmor_midi_start();
+bool MidiSynth::Start(uint64_t from) {
+  const bool there = velmor_midi_start(static_cast<double>(from)) != 0;
   sounding_ = true;
+  return there;
 }
+
+int64_t MidiSynth::CurrentTick() const { return static_cast<int64_t>(velmor_midi_tick()); }
 
 void MidiSynth::Pause() {
   sounding_ = false;
