@@ -14,8 +14,8 @@ window.velmorFiles = (() => {
   // Without their folders, files are placed by kind, as the game looks for
   // them: scenarios in SNX, sounds in SOUND, cursors in CURSOR, every other
   // picture in CG.
-  const FLAT_NOTE = 'ファイルを種類ごとに置きました。SC-88 の音楽にはフォルダか .zip を選んでください。 ' +
-    'Files placed by kind (SNX, CG, CURSOR, SOUND); for the SC-88 music choose the folder or a .zip of it.';
+  const { tr, fill } = window.velmorTexts;
+  const flatNote = () => tr('Files placed by kind (SNX, CG, CURSOR, SOUND); for the SC-88 music choose the folder or a .zip of it.');
 
   function placeFlat(name) {
     const upper = name.toUpperCase();
@@ -44,13 +44,13 @@ window.velmorFiles = (() => {
   const fromFile = (file, path) => ({ path, read: async () => new Uint8Array(await file.arrayBuffer()) });
 
   // --- .zip ------------------------------------------------------------
-  function zipFault(why) { return new Error('この .zip は読めません。 This .zip cannot be read: ' + why); }
+  function zipFault(why) { return new Error(fill(tr('This .zip cannot be read: %s'), why)); }
 
   function endOfDirectory(view) {
     for (let at = view.byteLength - 22; at >= Math.max(0, view.byteLength - 65557); --at) {
       if (view.getUint32(at, true) === 0x06054b50) return at;
     }
-    throw zipFault('no central directory (not a .zip, or cut short)');
+    throw zipFault(tr('no central directory (not a .zip, or cut short)'));
   }
 
   async function inflate(bytes) {
@@ -64,7 +64,7 @@ window.velmorFiles = (() => {
   }
 
   function zipEntry(buffer, view, at) {
-    if (view.getUint32(at, true) !== 0x02014b50) throw zipFault('a damaged directory entry');
+    if (view.getUint32(at, true) !== 0x02014b50) throw zipFault(tr('a damaged directory entry'));
     const flags = view.getUint16(at + 8, true);
     const method = view.getUint16(at + 10, true);
     const packed = view.getUint32(at + 20, true);
@@ -73,16 +73,16 @@ window.velmorFiles = (() => {
     const next = at + 46 + nameLength + view.getUint16(at + 30, true) + view.getUint16(at + 32, true);
     const local = view.getUint32(at + 42, true);
     const name = zipName(new Uint8Array(buffer, at + 46, nameLength), flags & 0x800);
-    if (packed === 0xffffffff || size === 0xffffffff || local === 0xffffffff) throw zipFault('a ZIP64 archive');
-    if (flags & 1) throw zipFault(name + ' is encrypted');
-    if (method !== 0 && method !== 8) throw zipFault(name + ' is packed in a way this page cannot unpack');
-    if (local + 30 > buffer.byteLength || view.getUint32(local, true) !== 0x04034b50) throw zipFault(name + ' is not where the directory says');
+    if (packed === 0xffffffff || size === 0xffffffff || local === 0xffffffff) throw zipFault(tr('a ZIP64 archive'));
+    if (flags & 1) throw zipFault(fill(tr('%s is encrypted'), name));
+    if (method !== 0 && method !== 8) throw zipFault(fill(tr('%s is packed in a way this page cannot unpack'), name));
+    if (local + 30 > buffer.byteLength || view.getUint32(local, true) !== 0x04034b50) throw zipFault(fill(tr('%s is not where the directory says'), name));
     const start = local + 30 + view.getUint16(local + 26, true) + view.getUint16(local + 28, true);
-    if (start + packed > buffer.byteLength) throw zipFault(name + ' is cut short');
+    if (start + packed > buffer.byteLength) throw zipFault(fill(tr('%s is cut short'), name));
     const data = new Uint8Array(buffer, start, packed);
     return { next, name, size, entry: name.endsWith('/') ? null : { path: name, read: async () => {
       const out = method === 0 ? data.slice() : await inflate(data);
-      if (out.length !== size) throw zipFault(name + ' unpacks to another size than it says');
+      if (out.length !== size) throw zipFault(fill(tr('%s unpacks to another size than it says'), name));
       return out;
     } } };
   }
@@ -92,15 +92,15 @@ window.velmorFiles = (() => {
     const view = new DataView(buffer);
     const end = endOfDirectory(view);
     const count = view.getUint16(end + 10, true);
-    if (count > kMaxZipFiles) throw zipFault(count + ' files (at most ' + kMaxZipFiles + ')');
+    if (count > kMaxZipFiles) throw zipFault(fill(tr('%s files (at most %s)'), count, kMaxZipFiles));
     let at = view.getUint32(end + 16, true);
     let total = 0;
     const entries = [];
     for (let i = 0; i < count; ++i) {
-      if (at + 46 > buffer.byteLength) throw zipFault('the directory is cut short');
+      if (at + 46 > buffer.byteLength) throw zipFault(tr('the directory is cut short'));
       const e = zipEntry(buffer, view, at);
       total += e.size;
-      if (total > kMaxZipBytes) throw zipFault('it unpacks to more than 1 GiB');
+      if (total > kMaxZipBytes) throw zipFault(tr('it unpacks to more than 1 GiB'));
       if (e.entry) entries.push(e.entry);
       at = e.next;
     }
@@ -138,7 +138,7 @@ window.velmorFiles = (() => {
     if (entries) return { entries: dropCommonTop(entries), note: '' };
     const foldered = files.some((f) => f.webkitRelativePath);
     const list = files.map((f) => fromFile(f, foldered ? f.webkitRelativePath : placeFlat(f.name)));
-    return { entries: foldered ? dropCommonTop(list) : list, note: foldered ? '' : FLAT_NOTE };
+    return { entries: foldered ? dropCommonTop(list) : list, note: foldered ? '' : flatNote() };
   }
 
   function finish(result) {

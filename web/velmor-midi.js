@@ -12,6 +12,7 @@
 'use strict';
 
 window.velmorMidi = (() => {
+  const { tr, fill } = window.velmorTexts;
   const LIBRARY = 'libfluidsynth.js';
   const SOUNDFONT = 'TimGM6mb.sf2';
   const kMaxLogLines = 20;       // the library's messages, bounded
@@ -43,7 +44,7 @@ window.velmorMidi = (() => {
     state = 'failed';
     why = text;
     log(text);
-    if (api.onProblem) api.onProblem('MIDI の音楽は鳴りません。 MIDI music cannot sound: ' + text);
+    if (api.onProblem) api.onProblem(fill(tr('MIDI music cannot sound: %s'), text));
   }
 
   // The library's own global Module is a fresh object: the game's module
@@ -54,11 +55,11 @@ window.velmorMidi = (() => {
         print: log,
         printErr: log,
         onRuntimeInitialized: () => resolve(window.Module),
-        onAbort: (what) => reject(new Error('the synthesiser stopped: ' + what)),
+        onAbort: (what) => reject(new Error(fill(tr('the synthesiser stopped: %s'), what))),
       };
       const script = document.createElement('script');
       script.src = LIBRARY;
-      script.onerror = () => reject(new Error('the page has no MIDI synthesiser (' + LIBRARY + ')'));
+      script.onerror = () => reject(new Error(fill(tr('the page has no MIDI synthesiser (%s)'), LIBRARY)));
       document.head.appendChild(script);
     });
   }
@@ -74,7 +75,7 @@ window.velmorMidi = (() => {
 
   async function fetchSoundFont() {
     const answer = await fetch(SOUNDFONT);
-    if (!answer.ok) throw new Error('no SoundFont (' + SOUNDFONT + ': ' + answer.status + ')');
+    if (!answer.ok) throw new Error(fill(tr('no SoundFont (%s: %s)'), SOUNDFONT, answer.status));
     return new Uint8Array(await answer.arrayBuffer());
   }
 
@@ -86,9 +87,9 @@ window.velmorMidi = (() => {
     fn.setint(settings, 'synth.dynamic-sample-loading', 1);
     fn.setnum(settings, 'synth.gain', wanted.gain);
     synth = M._new_fluid_synth(settings);
-    if (!synth) throw new Error('cannot start the MIDI synthesiser');
+    if (!synth) throw new Error(tr('cannot start the MIDI synthesiser'));
     M.FS.writeFile('/' + SOUNDFONT, soundfont);
-    if (fn.sfload(synth, '/' + SOUNDFONT, 1) < 0) throw new Error('cannot load the SoundFont ' + SOUNDFONT);
+    if (fn.sfload(synth, '/' + SOUNDFONT, 1) < 0) throw new Error(fill(tr('cannot load the SoundFont %s'), SOUNDFONT));
   }
 
   async function load() {

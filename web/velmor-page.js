@@ -21,7 +21,25 @@
   let storeRefused = false; // the last copy to IndexedDB was refused
   let failed = false;      // the line says why the game could not start
 
+  const { tr, fill } = window.velmorTexts;
   function say(text) { line.textContent = text; }
+
+  // The page's own words in the browser's language (index.html has both,
+  // for a browser that runs no script).
+  function labelPage() {
+    const label = (id, text, title) => {
+      const e = document.getElementById(id);
+      e.textContent = text;
+      if (title) e.title = title;
+    };
+    document.documentElement.lang = window.velmorTexts.language();
+    label('line', tr('Loading…'));
+    label('own', tr('Your game folder…'), tr('Play the game from your own copy of its files: choose its folder (or its files, or a .zip of it), or drop it on the page'));
+    label('export', tr('Export saves'), tr('Download the save slots as DATA00…DATAFF files'));
+    label('import', tr('Import saves'), tr('Bring DATA00…DATAFF files in as save slots'));
+    label('full', tr('Full screen'));
+    document.getElementById('ime').setAttribute('aria-label', tr('Name'));
+  }
 
   // --- The canvas: the largest 4:3 the page leaves it --------------------
   function fit() {
@@ -60,10 +78,10 @@
     // the copy in one transaction: refused, it leaves the old files whole.
     if (err) {
       storeRefused = true;
-      say('保存できません: ブラウザの保存領域が使えないか一杯です。 Cannot store saves: the browser refused its storage (' + err + '); they are kept in this tab and tried again every second; export them to be safe.');
+      say(fill(tr('Cannot store saves: the browser refused its storage (%s); they are kept in this tab and tried again every second; export them to be safe.'), err));
     } else if (storeRefused) {
       storeRefused = false;
-      say('保存できました。 Saves stored again.');
+      say(tr('Saves stored again.'));
     }
     if (syncAgain) { syncAgain = false; persist(M, true); }
   }
@@ -110,7 +128,7 @@
     M.FS.mount(M.FS.filesystems.IDBFS, {}, HOME);
     M.addRunDependency('storage');
     M.FS.syncfs(true, (err) => {
-      if (err) say('保存したデータを読めません。 The saved data cannot be read (' + err + ').');
+      if (err) say(fill(tr('The saved data cannot be read (%s).'), err));
       mkdirs(M.FS, HOME + '/saves');
       M.removeRunDependency('storage');
     });
@@ -148,7 +166,7 @@
         if (ownFiles) {
           cfg.addRunDependency('own-files');
           writeOwnFiles(cfg, ownFiles).then(() => cfg.removeRunDependency('own-files'),
-            (e) => { failed = true; say('フォルダを読めません。 The folder cannot be read: ' + (e.message || e)); });
+            (e) => { failed = true; say(fill(tr('The folder cannot be read: %s'), e.message || e)); });
         }
       }],
       print: (t) => console.log(t),
@@ -156,7 +174,7 @@
       onFailure: (why) => { failed = true; say(why); window.velmorFailed = why; },
       onTextInput: placeText,
       onGameStarted: () => {
-        say(testMode ? 'test' : 'クリックで音が出ます。 Click or press a key to start the sound.');
+        say(testMode ? 'test' : tr('Click or press a key to start the sound.'));
         window.velmorReady = true;
         // When the first frame is on the screen (for bench/web_budgets.mjs).
         requestAnimationFrame(() => {
@@ -167,11 +185,14 @@
       },
       onGameEnded: () => {
         persist(cfg);
-        if (!failed) say('ゲームは終わりました。 The game has ended.');
+        if (!failed) say(tr('The game has ended.'));
       },
     };
     return createVelmor(cfg).then((M) => {
       game = M;
+      // From now on the page's lines follow the game's language (the
+      // reader's setting may choose another than the browser's).
+      window.velmorTexts.ask = () => M.ccall('velmor_language', 'string', [], []);
       window.velmor = testApi(M);
       if (!testMode) runLoop(M);
       return M;
@@ -285,8 +306,7 @@
       setTimeout(() => URL.revokeObjectURL(a.href), 10000);
       ++found;
     }
-    say(found ? found + ' 個のセーブを書き出しました。 ' + found + ' slot files exported.'
-              : 'セーブはまだありません。 There are no saves yet.');
+    say(found ? fill(tr('%s slot files exported.'), found) : tr('There are no saves yet.'));
   }
 
   async function importSaves(files) {
@@ -304,8 +324,8 @@
       ++taken;
     }
     persist(game);
-    say(taken + ' 個のセーブを読み込みました。 ' + taken + ' slot files imported.' +
-        (refused.length ? ' Not slot files (DATA00…DATAFF, 1,088 bytes): ' + refused.join(', ') : ''));
+    say(fill(tr('%s slot files imported.'), taken) +
+        (refused.length ? ' ' + fill(tr('Not slot files (DATA00…DATAFF, 1,088 bytes): %s'), refused.join(', ')) : ''));
   }
 
   // The game playing so far keeps what it stored, then lets go of the
@@ -338,14 +358,14 @@
       say(e.message || String(e));
       return;
     }
-    if (!own.entries.length) { say('ファイルがありません。 No files came with it.'); return; }
+    if (!own.entries.length) { say(tr('No files came with it.')); return; }
     await closeGame(game);
     game = null;
     failed = false;
     window.velmorReady = false;
     window.velmorFailed = undefined;
     freshCanvas();
-    say('読み込み中… Reading your folder…');
+    say(tr('Reading your folder…'));
     await start(own);
     if (own.note && !failed) say(own.note);
   }
@@ -378,7 +398,7 @@
   // Browsers start a page's sound only after a gesture (SDL resumes it on
   // the first one): until then the line says so.
   const gestured = () => {
-    if (line.textContent.startsWith('クリックで音が出ます')) say('');
+    if (line.textContent === tr('Click or press a key to start the sound.')) say('');
     window.removeEventListener('pointerdown', gestured);
     window.removeEventListener('keydown', gestured);
   };
@@ -386,6 +406,7 @@
   window.addEventListener('keydown', gestured);
 
   if (window.velmorMidi) velmorMidi.onProblem = say;
+  labelPage();
   if (testMode) document.body.classList.add('test');
   fit();
   start(null);

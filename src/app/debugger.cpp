@@ -6,6 +6,7 @@
 #include "app/form.h"
 #include "core/game_path.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "language/disassembly.h"
 
 namespace velmor::app {
@@ -47,11 +48,12 @@ std::string Text(std::string_view s) { return std::string(s); }
 
 const char* PauseReasonName(PauseReason r) {
   switch (r) {
-    case PauseReason::None: return "none";
-    case PauseReason::Pause: return "pause";
-    case PauseReason::Breakpoint: return "breakpoint";
-    case PauseReason::Step: return "step";
-    case PauseReason::Wait: return "wait";
+    // The names are the state output's; the window shows them translated.
+    case PauseReason::None: return TrMark("none");
+    case PauseReason::Pause: return TrMark("pause");
+    case PauseReason::Breakpoint: return TrMark("breakpoint");
+    case PauseReason::Step: return TrMark("step");
+    case PauseReason::Wait: return TrMark("wait");
   }
   return "none";
 }
@@ -75,18 +77,18 @@ bool Debugger::AddBreakpoint(std::string_view where, std::string* error) {
   };
   const size_t colon = where.rfind(':');
   if (colon == std::string_view::npos || colon == 0 || colon + 1 == where.size())
-    return fail("a breakpoint is FILE:OFFSET or FILE:LABEL, not \"" + Text(where) + "\"");
+    return fail(Fill(Tr("a breakpoint is FILE:OFFSET or FILE:LABEL, not \"%s\""), {Text(where)}));
   const std::string file = ScenarioKey(Utf8ToSjis(where.substr(0, colon)));
   const std::string at = Text(where.substr(colon + 1));
   std::string why;
   auto bytes = form_.platform.files.ReadFile(SnxPath(file), &why);
   if (!bytes)
-    return fail("no scenario " + SjisToUtf8(file) + ".SNX in the data folder (" + why + ")");
+    return fail(Fill(Tr("no scenario %s.SNX in the data folder (%s)"), {SjisToUtf8(file), why}));
   Breakpoint b{file, 0, ""};
   if (std::optional<uint32_t> offset = ParseOffset(at)) {
     if (*offset >= bytes->size())
-      return fail(at + " lies past the end of " + SjisToUtf8(file) + ".SNX (" +
-                  std::to_string(bytes->size()) + " bytes)");
+      return fail(Fill(Tr("%s lies past the end of %s.SNX (%s bytes)"),
+                       {at, SjisToUtf8(file), std::to_string(bytes->size())}));
     b.offset = static_cast<uint16_t>(*offset);
     if (std::optional<std::string> inside = InsideInstruction(file, *bytes, b.offset))
       return fail(*inside);
@@ -124,11 +126,10 @@ std::optional<std::string> Debugger::InsideInstruction(const std::string& sjis_f
   const std::string name = SjisToUtf8(sjis_file);
   std::string nearest = language::FormatAddress(static_cast<uint16_t>(*(next - 1)));
   if (next != starts.end())
-    nearest += " and " + language::FormatAddress(static_cast<uint16_t>(*next));
-  return language::FormatPlace(name, at) +
-         " lies inside an instruction, where the scenario never stops; the nearest "
-         "instructions start at " +
-         nearest;
+    nearest = Fill(Tr("%s and %s"), {nearest, language::FormatAddress(static_cast<uint16_t>(*next))});
+  return Fill(Tr("%s lies inside an instruction, where the scenario never stops; the nearest "
+                 "instructions start at %s"),
+              {language::FormatPlace(name, at), nearest});
 }
 
 void Debugger::ToggleBreakpoint(uint16_t offset) {
@@ -178,7 +179,7 @@ language::SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
     return failed;
   };
   const std::string name = SjisToUtf8(sjis_file);
-  if (!assemble_) return fail("labels need the assembler, which this program lacks: use an offset");
+  if (!assemble_) return fail(Tr("labels need the assembler, which this program lacks: use an offset"));
   platform::Files& files = form_.platform.files;
   // The source beside the scenario file, or in the data folder above it.
   std::string path;
@@ -192,7 +193,8 @@ language::SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
     }
   }
   if (!source)
-    return fail("no source " + name + ".s in the data folder's SNX folder or beside it: use an offset");
+    return fail(
+        Fill(Tr("no source %s.s in the data folder's SNX folder or beside it: use an offset"), {name}));
   language::IncludeReader read = [&files](const std::string& p) -> std::optional<std::string> {
     std::string why;
     auto bytes = files.ReadFile(p, &why);
@@ -205,7 +207,7 @@ language::SourceLabels Debugger::ReadLabels(const std::string& sjis_file) {
   std::string why;
   auto snx = files.ReadFile(SnxPath(sjis_file), &why);
   if (!snx || *snx != labels.bytes)
-    return fail(path + " does not assemble to SNX/" + name + ".SNX: assemble it again");
+    return fail(Fill(Tr("%s does not assemble to SNX/%s.SNX: assemble it again"), {path, name}));
   return labels;
 }
 
@@ -215,7 +217,7 @@ std::optional<uint16_t> Debugger::ResolveLabel(const std::string& sjis_file,
   if (!labels) return std::nullopt;
   auto it = labels->labels.find(label);
   if (it == labels->labels.end()) {
-    if (error) *error = "no label " + label + " in " + SjisToUtf8(sjis_file) + ".s";
+    if (error) *error = Fill(Tr("no label %s in %s.s"), {label, SjisToUtf8(sjis_file)});
     return std::nullopt;
   }
   return static_cast<uint16_t>(it->second);
@@ -354,7 +356,7 @@ void Debugger::RunStep() {
 
 bool Debugger::Reload(std::string* error) {
   if (scn_.MainProc == WaitHandler::IdleWait) {
-    if (error) *error = "a panel holds the game: close it, then reload";
+    if (error) *error = Tr("a panel holds the game: close it, then reload");
     return false;
   }
   const ByteString name(scn_.CallFile[scn_.CallDepth]);
@@ -362,8 +364,8 @@ bool Debugger::Reload(std::string* error) {
   auto bytes = form_.platform.files.ReadFile(SnxPath(name.str()), &why);
   if (!bytes || bytes->size() > scenario::kImageSize) {
     if (error)
-      *error = "cannot reload " + SjisToUtf8(name.view()) + ".SNX: " +
-               (bytes ? "more than 65536 bytes" : why);
+      *error = Fill(Tr("cannot reload %s.SNX: %s"),
+                    {SjisToUtf8(name.view()), bytes ? Tr("more than 65536 bytes") : why});
     return false;
   }
   labels_.clear();  // the sources may have changed too
@@ -390,7 +392,7 @@ bool Debugger::Reload(std::string* error) {
 
 bool Debugger::SetWork(int64_t n, int64_t value, std::string* error) {
   if (n < 0 || n >= scenario::kWorkCount || value < -32768 || value > 65535) {
-    if (error) *error = "work variables are 0 to 255, values -32768 to 65535";
+    if (error) *error = Tr("work variables are 0 to 255, values -32768 to 65535");
     return false;
   }
   scn_.work[static_cast<size_t>(n)] = static_cast<int16_t>(static_cast<uint16_t>(value));
@@ -399,7 +401,7 @@ bool Debugger::SetWork(int64_t n, int64_t value, std::string* error) {
 
 bool Debugger::SetFlag(int64_t n, int64_t value, std::string* error) {
   if (n < 0 || n >= scenario::kFlagCount || (value != 0 && value != 1)) {
-    if (error) *error = "flags are 0 to 4095, values 0 or 1";
+    if (error) *error = Tr("flags are 0 to 4095, values 0 or 1");
     return false;
   }
   scn_.SetFlag(static_cast<uint16_t>(n), static_cast<uint16_t>(value));
@@ -450,15 +452,16 @@ namespace {
 // What a wait handler waits for, as the state line says it.
 const char* WaitsFor(WaitHandler h, bool page_wait) {
   switch (h) {
-    case WaitHandler::WaitClick: return "a click";
-    case WaitHandler::TypeText: return page_wait ? "a click at the page wait" : "the text to be typed";
-    case WaitHandler::ChoiceProc: return "a choice";
-    case WaitHandler::IdleWait: return "the panel to be closed";
+    case WaitHandler::WaitClick: return Tr("a click");
+    case WaitHandler::TypeText:
+      return page_wait ? Tr("a click at the page wait") : Tr("the text to be typed");
+    case WaitHandler::ChoiceProc: return Tr("a choice");
+    case WaitHandler::IdleWait: return Tr("the panel to be closed");
     case WaitHandler::HitMapPress:
-    case WaitHandler::HitMapRelease: return "a click on the picture";
-    case WaitHandler::WaitTicks: return "the timed wait to end";
-    case WaitHandler::AnimationStep: return "the animation to end";
-    default: return "the picture change to end";
+    case WaitHandler::HitMapRelease: return Tr("a click on the picture");
+    case WaitHandler::WaitTicks: return Tr("the timed wait to end");
+    case WaitHandler::AnimationStep: return Tr("the animation to end");
+    default: return Tr("the picture change to end");
   }
 }
 
@@ -466,13 +469,14 @@ const char* WaitsFor(WaitHandler h, bool page_wait) {
 
 std::string Debugger::StatusLine() const {
   if (paused_)
-    return "Paused at " + language::FormatPlace(CurrentFile(), Where()) + " (" +
-           PauseReasonName(reason_) + ")";
+    return Fill(Tr("Paused at %s (%s)"),
+                {language::FormatPlace(CurrentFile(), Where()), Tr(PauseReasonName(reason_))});
   // A step whose instruction started a wait goes on when the wait ends.
   if (mode_ == PauseReason::Step && scn_.MainProc != WaitHandler::None)
-    return std::string("Stepping: waits for ") + WaitsFor(scn_.MainProc, form_.msgwin.PageWait) +
-           " (" + scenario::WaitHandlerName(scn_.MainProc) + ")";
-  return "Running";
+    return Fill(Tr("Stepping: waits for %s (%s)"),
+                {WaitsFor(scn_.MainProc, form_.msgwin.PageWait),
+                 scenario::WaitHandlerName(scn_.MainProc)});
+  return Tr("Running");
 }
 
 DebugState Debugger::State() const {
@@ -486,9 +490,9 @@ DebugState Debugger::State() const {
   s.music_loop = form_.music.MusicLoop == 1;
   s.media_file = form_.platform.media.FileName();
   switch (form_.platform.media.Mode()) {
-    case platform::MediaMode::NotReady: s.media_mode = "not ready"; break;
-    case platform::MediaMode::Stopped: s.media_mode = "stopped"; break;
-    case platform::MediaMode::Playing: s.media_mode = "playing"; break;
+    case platform::MediaMode::NotReady: s.media_mode = Tr("not ready"); break;
+    case platform::MediaMode::Stopped: s.media_mode = Tr("stopped"); break;
+    case platform::MediaMode::Playing: s.media_mode = Tr("playing"); break;
   }
   return s;
 }

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "app/form.h"
+#include "core/texts.h"
 #include "menus/panel_layout.h"
 
 namespace velmor::app {
@@ -70,8 +71,8 @@ struct StateIn {
   void Image(std::array<uint8_t, scenario::kImageSize>& snx) { r.Sparse(snx); }
 };
 
-// What the back buffer is packed against in a file: the current picture
-// where it stands (the message window and the strip are what differ).
+// What the screen image is packed against: the current picture where it
+// stands (the message window and the strip are what differ).
 Bitmap PictureAtPlace(const graphics::Layers& layers) {
   Bitmap ref(layers.BMP.width(), layers.BMP.height());
   DrawBitmap(ref, layers.PictureRect.left, layers.PictureRect.top, layers.TMP);
@@ -101,7 +102,9 @@ template <typename IO>
 void TForm1::VisitScreenState(IO& io) {
   io(layers.PictureRect);
   io.Picture(layers.TMP);
-  const Bitmap reference = io.file ? PictureAtPlace(layers) : Bitmap();
+  // The screen is the picture but for the message window and the strip:
+  // kept as its difference, a new picture costs the history one copy.
+  const Bitmap reference = PictureAtPlace(layers);
   io.Picture(layers.BMP, &reference);
   io.Picture(layers.IMG, &layers.BMP);
   for (Bitmap* b : {&layers.CLS, &layers.SP0, &layers.MS0, &layers.SP1, &msgwin.msg.box,
@@ -143,11 +146,11 @@ void TForm1::VisitWaitState(IO& io) {
 }
 
 std::optional<std::string> TForm1::WhyNoSnapshot() const {
-  if (!started_ || quit_) return "the game has not started";
-  if (menus::AnyPanelVisible(panels_)) return "a panel is open";
-  if (input.HoldMode == 1) return "the picture is held";
-  if (scn.MainProc == WaitHandler::None) return "the scenario is between two waits";
-  if (debugger_ && debugger_->paused()) return "the debugger holds the scenario";
+  if (!started_ || quit_) return Tr("the game has not started");
+  if (menus::AnyPanelVisible(panels_)) return Tr("a panel is open");
+  if (input.HoldMode == 1) return Tr("the picture is held");
+  if (scn.MainProc == WaitHandler::None) return Tr("the scenario is between two waits");
+  if (debugger_ && debugger_->paused()) return Tr("the debugger holds the scenario");
   return std::nullopt;
 }
 
@@ -191,7 +194,7 @@ std::optional<std::string> TForm1::ReadState(const Snapshot& snapshot) {
   in(music_loop);
   const bool playing = r.Bool();
   if (!r.ok()) return r.fault();
-  if (!r.done()) return std::string("the state has bytes past its end");
+  if (!r.done()) return std::string(Tr("the state has bytes past its end"));
   if (std::optional<std::string> bad = CheckRestoredState(screen)) return bad;
   AfterRestore(music_name, music_loop, playing);
   return std::nullopt;
@@ -199,17 +202,17 @@ std::optional<std::string> TForm1::ReadState(const Snapshot& snapshot) {
 
 std::optional<std::string> TForm1::CheckRestoredState(Size screen) const {
   if (static_cast<std::size_t>(scn.MainProc) >= scenario::kWaitHandlerCount)
-    return "the state names no wait the game knows";
-  if (scn.CallDepth >= scenario::kCallLevels) return "the state's calls are too deep";
+    return Tr("the state names no wait the game knows");
+  if (scn.CallDepth >= scenario::kCallLevels) return Tr("the state's calls are too deep");
   if (choices.ChoiceCount < 0 || choices.ChoiceCount > 7 || choices.ChoiceHot < -1 ||
       choices.ChoiceHot >= std::max(choices.ChoiceCount, 1) || choices.ChoiceLast < -1 ||
       choices.ChoiceLast >= std::max(choices.ChoiceCount, 1))
-    return "the state's choices make no sense";
+    return Tr("the state's choices make no sense");
   if (layers.BMP.width() != screen.width || layers.BMP.height() != screen.height ||
       layers.IMG.width() != screen.width || layers.IMG.height() != screen.height)
-    return "the state's screen has another size";
+    return Tr("the state's screen has another size");
   if (status.StatusLayout != 0 && status.StatusLayout != 1)
-    return "the state's status strip makes no sense";
+    return Tr("the state's status strip makes no sense");
   return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/reader_modes.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "menus/slot_file.h"
 
 #ifndef VELMOR_DATA_FROM_PROGRAM
@@ -81,11 +82,10 @@ void OfferOldSlots(platform::Files& files, platform::Dialogs& dialogs,
   if (to.empty() || from == to || files.Exists(to + kOldSlotsAnswer)) return;
   const std::vector<std::string> names = OldSlotFiles(files, from);
   if (names.empty()) return;
-  const std::string question =
-      Sjis("プログラムのフォルダーに以前のセーブデータがあります。\n"
-           "セーブデータはこれからユーザーのデータフォルダーに保存されます。\n"
-           "以前のデータをそこへコピーしますか？（元のファイルはそのまま残ります）")
-          .str();
+  const std::string question = Utf8ToSjis(
+      Tr("The program's folder holds saves from before.\n"
+         "Saves are kept in your data folder from now on.\n"
+         "Copy the old ones there? (The original files stay where they are.)"));
   dialogs.ShowMessageBox(
       question, platform::MessageKind::Confirmation, platform::Buttons::OkCancel,
       [&files, &dialogs, names, from, to](platform::Answer answer) {
@@ -97,9 +97,8 @@ void OfferOldSlots(platform::Files& files, platform::Dialogs& dialogs,
           Remember(files, to, "copied");
           return;
         }
-        dialogs.ShowMessageBox(Sjis("以前のセーブデータをコピーできませんでした。\n"
-                                    "次の起動のときにもう一度たずねます。")
-                                   .str(),
+        dialogs.ShowMessageBox(Utf8ToSjis(Tr("The old saves could not be copied.\n"
+                                             "You will be asked again next time.")),
                                platform::MessageKind::Error, platform::Buttons::Ok);
       });
 }
@@ -109,10 +108,10 @@ void MakeSlotFolder(platform::Files& files, platform::Dialogs& dialogs,
   if (folder.empty() || files.Exists(folder)) return;
   std::string error;
   if (files.CreateFolders(folder, &error)) return;
-  dialogs.ShowMessageBox(Sjis("セーブデータのフォルダーを作れませんでした。\n"
-                              "セーブと既読の記録はできません。\n")
-                                 .str() +
-                             Utf8ToSjis(folder) + "\n" + Utf8ToSjis(error),
+  dialogs.ShowMessageBox(Utf8ToSjis(Fill(Tr("The saves' folder could not be made.\n"
+                                            "Nothing can be saved and no text is marked as read.\n"
+                                            "%s\n%s"),
+                                         {folder, error})),
                          platform::MessageKind::Error, platform::Buttons::Ok);
 }
 

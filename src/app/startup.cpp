@@ -60,8 +60,8 @@ std::optional<int> TForm1::ReadDataFolder() {
     std::string problem;
     if (auto v = formats::ReadIniValue(bytes, "Velmor", "DatPath", &problem)) value = *v;
     if (problem.empty() && value == "x" && size > formats::kMaxIniFile)
-      problem = "only its first " + std::to_string(formats::kMaxIniFile) + " bytes of " +
-                std::to_string(size) + " are read";
+      problem = Fill(Tr("only its first %s bytes of %s are read"),
+                     {std::to_string(formats::kMaxIniFile), std::to_string(size)});
     if (!problem.empty()) read_error = ini + ": " + problem;
   }
   if (value == "x") {
@@ -81,23 +81,23 @@ std::optional<int> TForm1::ReadDataFolder() {
 }
 
 std::string TForm1::DataFolderAdvice() {
-  const std::string shown = DatPath.empty() ? "the current folder" : DatPath;
+  const std::string shown = DatPath.empty() ? std::string(Tr("the current folder")) : DatPath;
   const std::string source =
       options.data_folder.empty()
-          ? " (DatPath in the [Velmor] section of " + IniFilePath() +
-                "; --data DIR uses another folder)"
-          : " (given by --data)";
+          ? Fill(Tr("DatPath in the [Velmor] section of %s; --data DIR uses another folder"),
+                 {IniFilePath()})
+          : std::string(Tr("given by --data"));
   if (!DatPath.empty() && !platform.files.Exists(DatPath))
-    return "The data folder " + shown + " does not exist" + source + ".";
+    return Fill(Tr("The data folder %s does not exist (%s)."), {shown, source});
   static constexpr std::array<const char*, 4> kGameFolders{"CG", "CURSOR", "SNX", "SOUND"};
   bool any = std::any_of(kGameFolders.begin(), kGameFolders.end(), [this](const char* f) {
     return platform.files.Exists(GamePath(DatPath, f));
   });
   if (!any)
-    return "The data folder " + shown +
-           " does not look like a game's data folder: it holds no CG, CURSOR, SNX or SOUND "
-           "folder" + source + ".";
-  return "The data folder is " + shown + source + ".";
+    return Fill(Tr("The data folder %s does not look like a game's data folder: it holds no CG, "
+                   "CURSOR, SNX or SOUND folder (%s)."),
+                {shown, source});
+  return Fill(Tr("The data folder is %s (%s)."), {shown, source});
 }
 
 void TForm1::FailStartup(const GameError& e) {
@@ -105,9 +105,9 @@ void TForm1::FailStartup(const GameError& e) {
   // the box is answered.
   // Mended: the original showed the system's error and was left half
   // started, with no scenario and the timer off.
-  startup_failure_ = "cannot start: " + (e.detail().empty() ? SjisToUtf8(e.message()) : e.detail()) +
-                    ". " + DataFolderAdvice();
-  dialogs.ShowMessageBox(Sjis("起動に必要なファイルを読み込めません。").str() + "\n" + e.message(),
+  startup_failure_ = Fill(Tr("cannot start: %s. %s"),
+                          {e.detail().empty() ? SjisToUtf8(e.message()) : e.detail(), DataFolderAdvice()});
+  dialogs.ShowMessageBox(GameSentence(GameText("起動に必要なファイルを読み込めません。\n%s"), {e.message()}),
                          platform::MessageKind::Failure, platform::Buttons::Ok,
                          [this](platform::Answer) { QuitNow(); });
   throw AwaitingAnswer{};
@@ -164,10 +164,10 @@ std::optional<int> TForm1::FormCreate() {
 void TForm1::NoteFailedScenario() {
   // A scenario file start-up could not load ends the game.
   if (startup_failure_.empty())
-    startup_failure_ = "cannot start: " +
-                      (scn.FailedFile().empty() ? std::string("the game ended while starting")
-                                                : scn.FailedFile()) +
-                      ". " + DataFolderAdvice();
+    startup_failure_ = Fill(Tr("cannot start: %s. %s"),
+                            {scn.FailedFile().empty() ? std::string(Tr("the game ended while starting"))
+                                                      : scn.FailedFile(),
+                             DataFolderAdvice()});
 }
 
 std::optional<int> TForm1::StartUp() {

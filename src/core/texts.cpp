@@ -1,5 +1,7 @@
 #include "core/texts.h"
 
+#include "core/sjis.h"
+
 namespace velmor {
 
 const char* LanguageChoiceName(LanguageChoice choice) {
@@ -72,6 +74,10 @@ std::string TrGame(std::string_view japanese) {
   return found ? *found : std::string(japanese);
 }
 
+std::string GameSentence(std::string_view japanese, std::initializer_list<std::string_view> values) {
+  return Fill(Utf8ToSjis(TrGame(japanese)), values);
+}
+
 std::string Fill(std::string_view format, std::initializer_list<std::string_view> values) {
   std::string out;
   out.reserve(format.size());
@@ -86,6 +92,14 @@ std::string Fill(std::string_view format, std::initializer_list<std::string_view
       if (format[i + 1] == 's' && next != values.end()) {
         out += *next++;
         ++i;
+        continue;
+      }
+      // "%2$s": the second value, wherever a translation wants it.
+      const size_t n = static_cast<size_t>(format[i + 1] - '0');
+      if (n >= 1 && n <= 9 && i + 3 < format.size() && format.substr(i + 2, 2) == "$s" &&
+          n <= values.size()) {
+        out += values.begin()[n - 1];
+        i += 3;
         continue;
       }
     }

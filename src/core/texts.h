@@ -90,8 +90,17 @@ std::string TrGame(std::string_view japanese);
 // Marks one of the game's texts (Japanese, UTF-8) for the game's catalogue.
 constexpr const char* GameText(const char* japanese) { return japanese; }
 
-// `format` with each "%s" replaced by the next of `values` in turn ("%%" is
-// a "%"); a "%s" with no value left stays as it is.
+// One of the game's sentences made at run time from its values: the
+// sentence marked GameText, in English when the reader asked for the game
+// translated (the values where the English puts them), with its "%s" filled
+// by `values`. Shift-JIS in and out, as the engine keeps its texts; with
+// the translation off, the bytes the game always made. ('%' is never part
+// of a two-byte Shift-JIS character, so the bytes can be filled as they are.)
+std::string GameSentence(std::string_view japanese, std::initializer_list<std::string_view> values);
+
+// `format` with each "%s" replaced by the next of `values` in turn, and
+// each "%N$s" (N 1 to 9) by the Nth, so that a translation may put them in
+// its own order ("%%" is a "%"); a placeholder with no value stays as it is.
 std::string Fill(std::string_view format, std::initializer_list<std::string_view> values);
 
 // Puts the texts back as they were when it goes.

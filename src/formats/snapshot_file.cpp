@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/texts.h"
 #include "formats/byte_reader.h"
 #include "formats/byte_writer.h"
 
@@ -124,7 +125,7 @@ void StateWriter::Picture(const Bitmap& picture, const Bitmap* reference) {
 bool StateReader::Has(std::size_t n) {
   if (!ok()) return false;
   if (in_.bytes.size() - at_ < n) {
-    Fail("the state is cut short");
+    Fail(Tr("the state is cut short"));
     return false;
   }
   return true;
@@ -147,7 +148,7 @@ uint32_t StateReader::U32() {
 std::vector<uint8_t> StateReader::Bytes(std::size_t max) {
   const uint32_t n = U32();
   if (n > max) {
-    Fail("a field of the state is too long");
+    Fail(Tr("a field of the state is too long"));
     return {};
   }
   if (!Has(n)) return {};
@@ -164,7 +165,7 @@ std::string StateReader::Text(std::size_t max) {
 
 void StateReader::Sparse(std::span<uint8_t> into) {
   if (U32() != into.size()) {
-    Fail("the scenario image has the wrong size");
+    Fail(Tr("the scenario image has the wrong size"));
     return;
   }
   std::size_t i = 0;
@@ -172,7 +173,7 @@ void StateReader::Sparse(std::span<uint8_t> into) {
     const uint32_t zeros = U32();
     const uint32_t literal = U32();
     if (zeros > into.size() - i || literal > into.size() - i - zeros) {
-      Fail("the scenario image runs past its end");
+      Fail(Tr("the scenario image runs past its end"));
       return;
     }
     std::fill_n(into.begin() + i, zeros, 0);
@@ -186,7 +187,7 @@ void StateReader::Sparse(std::span<uint8_t> into) {
 
 Bitmap StateReader::Picture(const Bitmap* reference) {
   const uint32_t colours = U32();
-  if (colours > kMaxPalette) Fail("a picture's palette is too long");
+  if (colours > kMaxPalette) Fail(Tr("a picture's palette is too long"));
   std::vector<Color> palette;
   for (uint32_t i = 0; ok() && i < colours; ++i) palette.push_back(U32());
   const std::size_t place = pictures_++;
@@ -206,7 +207,7 @@ Bitmap StateReader::Picture(const Bitmap* reference) {
     }
     picture = std::move(*unpacked);
   } else {
-    Fail("a picture of an unknown kind");
+    Fail(Tr("a picture of an unknown kind"));
     return {};
   }
   picture.palette = std::move(palette);
@@ -259,8 +260,8 @@ FormatResult<SaveHeader> ReadHeader(std::span<const uint8_t> bytes) {
   header.last_line = ByteString(in.Text(kMaxHeaderText));
   header.scenario = ByteString(in.Text(kMaxHeaderText));
   header.thumbnail = in.Picture();
-  if (!in.ok()) return Fault("damaged save file: " + in.fault());
-  if (!in.done()) return Fault("damaged save file: its header has bytes past its end");
+  if (!in.ok()) return Fault(Fill(Tr("damaged save file: %s"), {in.fault()}));
+  if (!in.done()) return Fault(Tr("damaged save file: its header has bytes past its end"));
   return header;
 }
 
@@ -270,30 +271,30 @@ FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, bool heade
   ByteReader in(bytes);
   if (bytes.size() < kSaveMagic.size() ||
       !std::equal(kSaveMagic.begin(), kSaveMagic.end(), bytes.begin()))
-    return Fault("not a Velmor save file");
+    return Fault(Tr("not a Velmor save file"));
   in.Skip(kSaveMagic.size());
   const uint16_t version = in.Le16();
   in.Le16();
-  if (!in.ok()) return Fault("damaged save file: cut short");
+  if (!in.ok()) return Fault(Tr("damaged save file: cut short"));
   if (version > kSaveVersion)
-    return Fault("the save was written by a newer version of Velmor (save format " +
-                 std::to_string(version) + "; this one reads up to " +
-                 std::to_string(kSaveVersion) + ")");
-  if (version == 0) return Fault("damaged save file: save format 0");
-  if (bytes.size() < 4 + in.offset()) return Fault("damaged save file: cut short");
+    return Fault(Fill(Tr("the save was written by a newer version of Velmor (save format %s; this "
+                         "one reads up to %s)"),
+                      {std::to_string(version), std::to_string(kSaveVersion)}));
+  if (version == 0) return Fault(Tr("damaged save file: save format 0"));
+  if (bytes.size() < 4 + in.offset()) return Fault(Tr("damaged save file: cut short"));
   const std::size_t body_end = bytes.size() - 4;
   ByteReader tail(bytes, body_end);
   if (Crc32(bytes.first(body_end)) != tail.Le32())
-    return Fault("damaged save file: its check sum does not match");
+    return Fault(Tr("damaged save file: its check sum does not match"));
   const uint32_t head_size = in.Le32();
   if (!in.ok() || head_size > body_end - in.offset())
-    return Fault("damaged save file: its header runs past its end");
+    return Fault(Tr("damaged save file: its header runs past its end"));
   FormatResult<SaveHeader> header = ReadHeader(bytes.subspan(in.offset(), head_size));
   if (!header) return header.fault();
   in.Skip(head_size);
   const uint32_t body_size = in.Le32();
   if (!in.ok() || body_size != body_end - in.offset())
-    return Fault("damaged save file: its state has the wrong length");
+    return Fault(Tr("damaged save file: its state has the wrong length"));
   SaveFile file;
   file.header = std::move(*header);
   if (!header_only) {

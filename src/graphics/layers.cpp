@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/game_path.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "formats/bmp.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -33,7 +34,7 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
   if (LeavesFolder(file.view())) {
     error = "\"" + SjisToUtf8(file.str()) + "\": the name leaves the data folder";
     if (OnFailure) Tell(folder, file, "is refused: the name leaves the data folder");
-    throw GameError(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + file.str(),
+    throw GameError(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {file.str()}),
                     error);
   }
   std::shared_ptr<const std::vector<uint8_t>> bytes = files_.ReadShared(path, &error);

@@ -14,6 +14,22 @@ bool PictureChange::IsFramed(const Sstr& name) {
   return upper(name[0]) == '_' && upper(name[1]) == 'C' && upper(name[2]) == 'G';
 }
 
+const std::vector<bool>& PictureChange::MeshRowsWithHoles(const Bitmap& mesh, const Rect& from) {
+  if (holes_of_.empty() || mesh.empty() || holes_of_.pixels().data() != mesh.pixels().data() ||
+      holes_within_ != from) {
+    rows_with_holes_.assign(static_cast<std::size_t>(std::max(mesh.height(), 0)), false);
+    for (int32_t y = from.top; y < from.bottom; ++y) {
+      const Color* row = mesh.row(y);
+      rows_with_holes_[static_cast<std::size_t>(y)] =
+          !std::all_of(row + from.left, row + from.right,
+                       [](Color c) { return (c & kColorMask) == kColorMask; });
+    }
+    holes_of_ = mesh;
+    holes_within_ = from;
+  }
+  return rows_with_holes_;
+}
+
 void PictureChange::MeshPassOnto(int pass, Rop rop) {
   // Every raster operation a pass uses leaves a pixel as it is where the
   // mesh is white: only the mesh's rows with a hole in them are drawn (one
@@ -22,11 +38,9 @@ void PictureChange::MeshPassOnto(int pass, Rop rop) {
   const Rect from = Intersect(r, layers_.CLS.bounds());
   const int32_t dx = MeshDX[pass], dy = MeshDY[pass];
   const Bitmap& mesh = layers_.CLS;
+  const std::vector<bool>& holes = MeshRowsWithHoles(mesh, from);
   for (int32_t y = from.top; y < from.bottom; ++y) {
-    const Color* row = mesh.row(y);
-    if (std::all_of(row + from.left, row + from.right,
-                    [](Color c) { return (c & kColorMask) == kColorMask; }))
-      continue;
+    if (!holes[static_cast<std::size_t>(y)]) continue;
     BitBlt(layers_.BMP, from.left + dx, y + dy, from.width(), 1, mesh, from.left, y, rop);
     layers_.BackDrawn(Rect{from.left + dx, y + dy, from.right + dx, y + dy + 1});
     passed_rows_.push_back(y + dy);

@@ -47,10 +47,18 @@ class PictureChange {
  private:
   void Advance(Rop rop);
   void MeshPassOnto(int pass, Rop rop);
+  // Which rows of the mesh have a hole (a pixel not white) within `from`:
+  // found once for a mesh, not at every pass of every dissolve.
+  const std::vector<bool>& MeshRowsWithHoles(const Bitmap& mesh, const Rect& from);
 
   Layers& layers_;
   // The rows of the back buffer this tick's passes changed.
   std::vector<int32_t> passed_rows_;
+  // The mesh the rows with holes were found for, kept (its pixels shared)
+  // so that a mesh drawn into or loaded anew has other pixels.
+  Bitmap holes_of_;
+  Rect holes_within_;
+  std::vector<bool> rows_with_holes_;
   scenario::Scenario& scn_;
   InputState& input_;
   text::StatusDisplay& status_;

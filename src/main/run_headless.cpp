@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "core/texts.h"
 #include "main/cli.h"
 #include "main/headless/headless_game.h"
 #include "platform/shared/font_finder.h"
@@ -28,7 +29,8 @@ int RunHeadless(const CommandLine& cli) {
   std::ifstream script;
   if (!cli.input_script.empty()) script.open(cli.input_script, std::ios::binary);
   if (!cli.input_script.empty() && !script) {
-    std::fprintf(stderr, "velmor: cannot read the input script %s\n", cli.input_script.c_str());
+    std::fprintf(stderr, "velmor: %s\n",
+                 Fill(Tr("cannot read the input script %s"), {cli.input_script}).c_str());
     return 2;
   }
   std::string error;
@@ -50,8 +52,7 @@ int RunHeadless(const CommandLine& cli) {
   options.bitmap_font_folders = BitmapFontFoldersHere();
   HeadlessGame game(files, options);
   if (!game.bitmap_face_problem().empty())
-    std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",
-                 game.bitmap_face_problem().c_str());
+    std::fprintf(stderr, "velmor: %s\n", text::OutlineFaceLine(game.bitmap_face_problem()).c_str());
 
   if (auto exit_code = game.Start()) {
     if (!game.form().startup_failure().empty())

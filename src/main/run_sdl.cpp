@@ -2,6 +2,7 @@
 // and message boxes, its session driven by SDL's loop.
 #include <cstdio>
 #include <chrono>
+#include <cmath>
 #include <future>
 #include <memory>
 #include <cstdlib>
@@ -146,7 +147,8 @@ GameEnd RunGame(const CommandLine& cli, const Services& s, const Clock& since_st
     if (cli.debug) OpenDebugger(session, cli.breaks);
     loop.Start();
     if (!settings_report.empty()) session.ShowNotice(settings_report);
-    if (cli.verbose) std::fprintf(stderr, "velmor: first frame %.0f ms after start\n", since_start.Ms());
+    if (cli.verbose)
+      Say(Fill(Tr("first frame %s ms after start"), {std::to_string(std::lround(since_start.Ms()))}));
     for (;;) {
       loop.Pass();
       EndStartupHeapAfterFirstTicks(loop, startup_heap);
@@ -310,8 +312,8 @@ int RunSdl(const CommandLine& cli) {
     return 1;
   }
   if (cli.verbose) {
-    std::fprintf(stderr, "velmor: font %s\n", faces.gothic.c_str());
-    std::fprintf(stderr, "velmor: presenting through %s\n", window.PresenterName().c_str());
+    Say(Fill(Tr("font %s"), {faces.gothic}));
+    Say(Fill(Tr("presenting through %s"), {window.PresenterName()}));
   }
   // The panels' faces: the game's, and its proportional sibling.
   platform::MappedFile gothic, pgothic;
@@ -325,8 +327,7 @@ int RunSdl(const CommandLine& cli) {
   if (std::optional<platform::BitmapFonts>& bitmaps = found_font.bitmaps)
     face.SetBitmaps(std::move(bitmaps->full_width), std::move(bitmaps->half_width), &no_bitmaps);
   if (!face.has_bitmaps())
-    std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",
-                 no_bitmaps.c_str());
+    Say(text::OutlineFaceLine(no_bitmaps));
   return PlayFromWhereTheDataIs(cli, Services{window, ui, face, files, media}, since_start,
                                 startup_heap);
 }

@@ -63,8 +63,8 @@ void SavePanelLogic::SaveSlot(int n) {
   // Mended: the listing restored the live state from DATAFF, so a DATAFF
   // that could not be written would have replaced the player's game.
   if (n == kLiveSlot) return;  // the listing keeps its copy in memory
-  throw GameError(SlotFileName(n).str() + Sjis(" に書き込めなかったよ。").str() + "\n" +
-                      Utf8ToSjis(error),
+  throw GameError(GameSentence(GameText("%s に書き込めなかったよ。\n%s"),
+                               {SlotFileName(n).str(), Utf8ToSjis(error)}),
                   error);
 }
 
@@ -90,7 +90,7 @@ SlotRead SavePanelLogic::SlotBytes(int n) {
 }
 
 std::string SavePanelLogic::UnreadableText(int n, const std::string& problem) const {
-  return SlotFileName(n).str() + Sjis(" を読み込めないよ。").str() + "\n" + Utf8ToSjis(problem);
+  return GameSentence(GameText("%s を読み込めないよ。\n%s"), {SlotFileName(n).str(), Utf8ToSjis(problem)});
 }
 
 void SavePanelLogic::LoadSlot(int n) {
@@ -237,13 +237,14 @@ void SavePanelLogic::ListSlots() {
     // and never overwritten without asking.
     const bool foreign = r.image && !HasSlotSignature(*r.image);
     SlotUsed[i] = (!r.problem.empty() || foreign || (r.image && scn_.work[0] == 0)) ? 1 : 0;
+    // The rows are made in the language the game's texts are shown in.
     if (!r.problem.empty())
-      p_.SaveList.rows.push_back(Sjis("－－月－－日　　　　～開かずの間～").str());
+      p_.SaveList.rows.push_back(GameSentence(GameText("－－月－－日　　　　～開かずの間～"), {}));
     else if (foreign)
-      p_.SaveList.rows.push_back(Sjis("－－月－－日　　　　～よその部屋～").str());
+      p_.SaveList.rows.push_back(GameSentence(GameText("－－月－－日　　　　～よその部屋～"), {}));
     else
-      p_.SaveList.rows.push_back(SlotUsed[i] ? SlotCaption(i)
-                                             : Sjis("－－月－－日　　　　～空き部屋～").str());
+      p_.SaveList.rows.push_back(
+          SlotUsed[i] ? SlotCaption(i) : GameSentence(GameText("－－月－－日　　　　～空き部屋～"), {}));
   }
   ReadSlot(kLiveSlot);  // the live state is back
   CloseSavePanel();
@@ -259,16 +260,13 @@ void SavePanelLogic::CloseSavePanel() {
 }
 
 std::string SavePanelLogic::SlotCaption(int n) {
-  std::string caption = WideNumber(scn_.Work(SlotMonthVar) & 0xFF);
-  caption += Sjis("月").str();
-  caption += WideNumber(scn_.Work(SlotDayVar) & 0xFF);
-  caption += Sjis("日『").str();
-  caption += PadName(scn_.mcr[0]);
-  caption += Sjis("と").str();
-  caption += PadName(scn_.mcr[1]);
-  caption += Sjis("のVelmor』 '").str();
-  caption += FileDateText(services_.files.LastWriteTime(SlotPath(n)));
-  return caption;
+  // TRANSLATORS: month, day, the two names (each padded to 8 bytes), the
+  // file's date and time; the row is as wide as the save list.
+  return GameSentence(GameText("%s月%s日『%sと%sのVelmor』 '%s"),
+                      {WideNumber(scn_.Work(SlotMonthVar) & 0xFF),
+                       WideNumber(scn_.Work(SlotDayVar) & 0xFF), PadName(scn_.mcr[0]),
+                       PadName(scn_.mcr[1]),
+                       FileDateText(services_.files.LastWriteTime(SlotPath(n)))});
 }
 
 std::string SavePanelLogic::WideNumber(int n) {

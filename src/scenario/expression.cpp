@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "platform/window.h"
 #include "scenario/expression.h"
 #include "scenario/scenario.h"
@@ -51,15 +52,9 @@ class ValueStack {
   bool invalid_ = false;
 };
 
-// The two texts, converted once.
-const std::string& BugText() {
-  static const std::string text = Sjis("シナリオプログラムでのバグです。").str();
-  return text;
-}
-const std::string& InvalidText() {
-  static const std::string text = Sjis("不正な計算式です。").str();
-  return text;
-}
+// The two texts, in the language the game's texts are shown in.
+std::string BugText() { return GameSentence(GameText("シナリオプログラムでのバグです。"), {}); }
+std::string InvalidText() { return GameSentence(GameText("不正な計算式です。"), {}); }
 
 }  // namespace
 
@@ -72,8 +67,8 @@ int16_t Scenario::Evaluate() {
 void Scenario::FailDivision(bool by_zero) {
   // Mended: a division by 0, or of -2^31 by -1, brought the original down;
   // here the player is told and the game ends in order.
-  if (by_zero) Fail(Sjis("計算式で 0 による割り算をしました。").str());
-  Fail(Sjis("計算式の割り算の結果が範囲を超えました。").str());
+  if (by_zero) Fail(GameSentence(GameText("計算式で 0 による割り算をしました。"), {}));
+  Fail(GameSentence(GameText("計算式の割り算の結果が範囲を超えました。"), {}));
 }
 
 Scenario::Evaluated Scenario::EvaluateAny(uint16_t pc) {

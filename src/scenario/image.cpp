@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/game_path.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "scenario/scenario.h"
@@ -62,8 +63,8 @@ ByteString Scenario::ReadString(uint32_t& read) {
 void Scenario::FailUnended(uint16_t at) {
   char offset[16];
   std::snprintf(offset, sizeof offset, "%04X", at);
-  Fail(Sjis("シナリオファイルが壊れています。終わりのない文字列です。").str() + "\n" +
-       CallFile[CallDepth].str() + ".SNX : " + offset);
+  Fail(GameSentence(GameText("シナリオファイルが壊れています。終わりのない文字列です。\n%s.SNX : %s"),
+                    {CallFile[CallDepth].str(), offset}));
 }
 
 void Scenario::LoadScenario(const ByteString& name) {
@@ -77,15 +78,15 @@ void Scenario::LoadScenario(const ByteString& name) {
   if (LeavesFolder(name.view())) {
     failed_file_ = "\"" + SjisToUtf8(name.str()) + "\": the name leaves the data folder";
     tell("is refused: the name leaves the data folder");
-    Fail(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + name.str());
+    Fail(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {name.str()}));
   }
   std::string error;
   auto bytes = services_.files.ReadFile(path, &error);
   if (!bytes) {
     failed_file_ = error;
     tell(services_.files.Exists(path) ? "cannot be read: " + error : "is missing");
-    Fail(Sjis("シナリオファイルを読み込めません。").str() + "\n" + Utf8ToSjis(path) + "\n" +
-         Utf8ToSjis(error));
+    Fail(GameSentence(GameText("シナリオファイルを読み込めません。\n%s\n%s"),
+                      {Utf8ToSjis(path), Utf8ToSjis(error)}));
   }
   // Mended: the original copied a file of any size into its 65,536-byte image;
   // a larger one is refused by name.
@@ -94,9 +95,8 @@ void Scenario::LoadScenario(const ByteString& name) {
                    " bytes, more than a scenario file can hold (65536)";
     tell("is " + Number(static_cast<long>(bytes->size())) +
          " bytes; a scenario file holds at most 65536");
-    Fail(Sjis("シナリオファイルが大きすぎます (65536 バイトまで)。").str() + "\n" +
-         Utf8ToSjis(path) + "\n" + Number(static_cast<long>(bytes->size())) +
-         Sjis(" バイト").str());
+    Fail(GameSentence(GameText("シナリオファイルが大きすぎます (65536 バイトまで)。\n%s\n%s バイト"),
+                      {Utf8ToSjis(path), Number(static_cast<long>(bytes->size()))}));
   }
   // Loading costs far more than an instruction: a scenario that loads files
   // in a loop uses up its tick sooner.
@@ -111,8 +111,8 @@ void Scenario::EnterCall(bool for_slot_reader) {
   // Mended: the original called deeper than its levels 0 to 7 unchecked.
   int deepest = for_slot_reader ? kStackLevels - 1 : kCallLevels - 1;
   if (CallDepth >= deepest)
-    Fail(Sjis("シナリオの呼び出しが深すぎます (入れ子は 7 段まで)。").str() + "\n" +
-         Sjis("呼び出し元: ").str() + CallFile[CallDepth].str());
+    Fail(GameSentence(GameText("シナリオの呼び出しが深すぎます (入れ子は 7 段まで)。\n呼び出し元: %s"),
+                      {CallFile[CallDepth].str()}));
   ReturnInx[CallDepth] = inx;
   ++CallDepth;
 }
@@ -125,17 +125,16 @@ void Scenario::CallScenario(const ByteString& name) {
 void Scenario::ReturnScenario() {
   // Mended: the original returned from level 0 to below its call stack.
   if (CallDepth == 0)
-    Fail(Sjis("呼び出されていないシナリオからのリターンです。").str() + "\n" +
-         CallFile[0].str());
+    Fail(GameSentence(GameText("呼び出されていないシナリオからのリターンです。\n%s"), {CallFile[0].str()}));
   --CallDepth;
   LoadScenario(ByteString(CallFile[CallDepth]));
   inx = ReturnInx[CallDepth];
 }
 
-void Scenario::FailFlagNumber() { Fail(Sjis("範囲外のフラグ指定").str()); }
+void Scenario::FailFlagNumber() { Fail(GameSentence(GameText("範囲外のフラグ指定"), {})); }
 
 void Scenario::FailWorkNumber(uint32_t n) {
-  Fail(Sjis("範囲外のワーク変数指定").str() + " (" + Number(n) + ")");
+  Fail(GameSentence(GameText("範囲外のワーク変数指定 (%s)"), {Number(n)}));
 }
 
 void Scenario::Quit() {

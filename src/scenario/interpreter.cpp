@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
@@ -40,9 +41,9 @@ void Scenario::ReportNotResponding() {
   if (told_not_responding_) return;
   told_not_responding_ = true;
   services_.dialogs.ShowMessageBox(
-      Sjis("シナリオが応答しません。待ち命令のないループが続いています。\n"
-           "ゲームは続けられますが、終了するときは右クリック二回で設定パネルを開いてください。")
-          .str(),
+      GameSentence(GameText("シナリオが応答しません。待ち命令のないループが続いています。\n"
+                            "ゲームは続けられますが、終了するときは右クリック二回で設定パネルを開いてください。"),
+                   {}),
       platform::MessageKind::Error, platform::Buttons::Ok);
 }
 
@@ -141,9 +142,9 @@ void Scenario::SaveMenu(uint16_t month_var, uint16_t day_var) {
   Host().OpenSaveMenu(1, month_var, day_var);
 }
 void Scenario::Picture(const ByteString& name) { Host().ChangePicture(name); }
-void Scenario::NameHero() { Host().OpenNamePanel(Sjis("貴男の名前を入力して下さい。"), 0, 2); }
+void Scenario::NameHero() { Host().OpenNamePanel(Sjis(GameText("貴男の名前を入力して下さい。")), 0, 2); }
 void Scenario::NamePartner() {
-  Host().OpenNamePanel(Sjis("好きな人の名前を入力して下さい。"), 1, 3);
+  Host().OpenNamePanel(Sjis(GameText("好きな人の名前を入力して下さい。")), 1, 3);
 }
 void Scenario::Anime(uint8_t number) { Host().StartAnimation(number); }
 void Scenario::HitMap(uint16_t var, const ByteString& name, uint8_t hover, uint8_t down) {

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/game_path.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "platform/files.h"
 
 namespace velmor::sound {
@@ -64,7 +65,8 @@ void Music::PlayMusic(const ByteString& name) {
   if (LeavesFolder(name.view())) {
     const std::string why = "\"" + SjisToUtf8(name.str()) + "\": the name leaves the data folder";
     if (OnFailure) OnFailure("music " + why);
-    throw GameError(Sjis("データフォルダの外のファイルは使えません。").str() + "\n" + name.str(), why);
+    throw GameError(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {name.str()}),
+                    why);
   }
   std::string path = PathFor(name);
   if (path == player_.FileName()) return;  // the same sound goes on

@@ -2,7 +2,13 @@
 
 #include <string>
 
+#include "core/texts.h"
+
 namespace velmor::text {
+
+std::string OutlineFaceLine(std::string_view why) {
+  return Fill(Tr("the 16-dot text is drawn with the outline face: %s"), {why});
+}
 
 uint16_t SjisToJis(uint8_t lead, uint8_t trail) {
   if (!((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEF))) return 0;

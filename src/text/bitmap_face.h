@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "formats/pcf.h"
 #include "platform/font.h"
@@ -21,6 +22,10 @@ namespace velmor::text {
 // two-byte Shift-JIS character; 0 when the bytes are none (a lead byte past
 // 0xEF, a trail byte out of range).
 uint16_t SjisToJis(uint8_t lead, uint8_t trail);
+
+// The line every front end says when the bitmaps could not be had, in the
+// player's language, with why.
+std::string OutlineFaceLine(std::string_view why);
 
 class BitmapFace : public platform::Font {
  public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/texts.h"
 #include "imgui.h"
 #include "language/disassembly.h"
 #include "ui/classic_colors.h"
@@ -16,6 +17,12 @@ constexpr int kLinesBefore = 8;
 constexpr int kLinesAfter = 16;
 constexpr float kNameWidth = 200;  // the work variables' names, before their fields
 
+// A caption in the player's language with a fixed identity (`id`), so that
+// what ImGui keeps of the control stays when the language changes.
+std::string Caption(const char* english, const char* id) {
+  return std::string(Tr(english)) + "###" + id;
+}
+
 std::string Hex(uint32_t n) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%04X", n);
@@ -23,6 +30,12 @@ std::string Hex(uint32_t n) {
 }
 
 }  // namespace
+
+const char* DebuggerView::Label(const std::string& caption) {
+  label_ = caption;
+  ui_.Need(UiFont::Box, label_.substr(0, label_.find("###")));
+  return label_.c_str();
+}
 
 void DebuggerView::Text(const std::string& utf8) {
   ui_.Need(UiFont::Box, utf8);
@@ -53,7 +66,7 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
   ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(6, 4));
   ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 1.0f);
   ImGui::PushStyleColor(ImGuiCol_Text, kWhite);  // the title on the navy bar
-  ImGui::Begin("Scenario debugger###debugger", nullptr,
+  ImGui::Begin(Label(Caption(TrMark("Scenario debugger"), "debugger")), nullptr,
                ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings);
   ImGui::PopStyleColor();
   shown_ = true;
@@ -76,9 +89,10 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
     ImGui::PopStyleColor();
   }
   DrawCode(d);
-  if (ImGui::CollapsingHeader("Work variables", ImGuiTreeNodeFlags_DefaultOpen)) DrawWork(d);
-  if (ImGui::CollapsingHeader("Flags", ImGuiTreeNodeFlags_DefaultOpen)) DrawFlags(d);
-  if (ImGui::CollapsingHeader("State", ImGuiTreeNodeFlags_DefaultOpen)) DrawState(d);
+  const ImGuiTreeNodeFlags open = ImGuiTreeNodeFlags_DefaultOpen;
+  if (ImGui::CollapsingHeader(Label(Caption(TrMark("Work variables"), "work")), open)) DrawWork(d);
+  if (ImGui::CollapsingHeader(Label(Caption(TrMark("Flags"), "flags")), open)) DrawFlags(d);
+  if (ImGui::CollapsingHeader(Label(Caption(TrMark("State"), "state")), open)) DrawState(d);
   editing_ = ImGui::GetIO().WantTextInput;
   ImGui::End();
   ImGui::PopStyleVar(4);
@@ -88,19 +102,21 @@ void DebuggerView::Draw(app::Debugger& d, std::string& note,
 void DebuggerView::DrawButtons(app::Debugger& d, std::vector<std::function<void()>>& actions) {
   // One width for both captions, so that the buttons beside it stay put.
   const ImGuiStyle& style = ImGui::GetStyle();
-  const float width = std::max(ImGui::CalcTextSize("Continue").x, ImGui::CalcTextSize("Pause").x) +
-                      2 * style.FramePadding.x;
-  if (ImGui::Button(d.paused() ? "Continue###run" : "Pause###run", ImVec2(width, 0))) {
+  ui_.Need(UiFont::Box, std::string(Tr("Continue")) + Tr("Pause"));
+  const float width =
+      std::max(ImGui::CalcTextSize(Tr("Continue")).x, ImGui::CalcTextSize(Tr("Pause")).x) +
+      2 * style.FramePadding.x;
+  if (ImGui::Button(Label(Caption(d.paused() ? "Continue" : "Pause", "run")), ImVec2(width, 0))) {
     d.paused() ? d.Continue() : d.Pause();
   }
   ImGui::SameLine();
-  if (ImGui::Button("Step")) d.Step();
+  if (ImGui::Button(Label(Caption(TrMark("Step"), "step")))) d.Step();
   ImGui::SameLine();
-  if (ImGui::Button("Step over")) d.StepOver();
+  if (ImGui::Button(Label(Caption(TrMark("Step over"), "over")))) d.StepOver();
   ImGui::SameLine();
-  if (ImGui::Button("Run to wait")) d.RunToWait();
+  if (ImGui::Button(Label(Caption(TrMark("Run to wait"), "towait")))) d.RunToWait();
   ImGui::SameLine();
-  if (ImGui::Button("Reload (F5)"))
+  if (ImGui::Button(Label(Caption(TrMark("Reload (F5)"), "reload"))))
     actions.push_back([&d, note = note_] {
       std::string why;
       *note = d.Reload(&why) ? "" : why;
@@ -152,7 +168,8 @@ void DebuggerView::DrawFlags(app::Debugger& d) {
   ImGui::InputInt("##flag", &flag_to_set_, 0, 0);
   ImGui::SameLine();
   std::string why;
-  if (ImGui::Button("Set flag")) *note_ = d.SetFlag(flag_to_set_, 1, &why) ? "" : why;
+  if (ImGui::Button(Label(Caption(TrMark("Set flag"), "setflag"))))
+    *note_ = d.SetFlag(flag_to_set_, 1, &why) ? "" : why;
   ImGui::BeginChild("flags", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 4), true);
   for (int n : d.SetFlags()) {
     char name[24];
@@ -168,13 +185,14 @@ void DebuggerView::DrawFlags(app::Debugger& d) {
 
 void DebuggerView::DrawState(app::Debugger& d) {
   for (const app::CallLevel& level : d.CallStack())
-    Text("call " + level.file + ".SNX  " + Hex(level.offset));
+    Text(Fill(Tr("call %s.SNX  %s"), {level.file, Hex(level.offset)}));
   const app::DebugState s = d.State();
   Text("MainProc " + s.main_proc);
-  Text("message  " + s.message);
-  Text("  MsgPos " + std::to_string(s.msg_pos) + (s.page_wait ? "  page wait" : ""));
-  Text("music    " + s.music + (s.music_loop ? "  (repeats)" : ""));
-  Text("  " + (s.media_file.empty() ? std::string("no file") : s.media_file) + ", " +
+  Text(Fill(Tr("message  %s"), {s.message}));
+  Text("  MsgPos " + std::to_string(s.msg_pos) +
+       (s.page_wait ? std::string("  ") + Tr("page wait") : ""));
+  Text(Fill(Tr("music    %s"), {s.music}) + (s.music_loop ? std::string("  ") + Tr("(repeats)") : ""));
+  Text("  " + (s.media_file.empty() ? std::string(Tr("no file")) : s.media_file) + ", " +
        s.media_mode);
 }
 

@@ -44,6 +44,9 @@ class DebuggerView {
   void DrawState(app::Debugger& d);
   // A line of text in the window's face (its characters added to the atlas).
   void Text(const std::string& utf8);
+  // A caption ("text###id") with its characters in the face; the pointer
+  // lives until the next caption.
+  const char* Label(const std::string& caption);
 
   UiLayer& ui_;
   bool shown_ = false;
@@ -52,6 +55,7 @@ class DebuggerView {
   std::optional<Rect> last_area_;  // as drawn the frame before
   bool dragged_ = false;           // moved or sized since the button went down
   std::string* note_ = nullptr;  // the note of the frame being drawn
+  std::string label_;            // the caption Label last gave
   int flag_to_set_ = 0;
 };
 

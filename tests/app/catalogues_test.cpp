@@ -98,6 +98,11 @@ TEST(Catalogues, TheBuiltJapaneseCatalogue) {
   EXPECT_GT(CurrentTexts().japanese.size(), 100u);
   EXPECT_STREQ(Tr("Use this folder"), "このフォルダーを使う");
   EXPECT_STREQ(Tr("Try '%s --help' for more information."), "詳しくは '%s --help' を実行してください。");
+  // A debugger message whose values a translation reorders, and a reason
+  // the corner gives for a save refused.
+  EXPECT_EQ(Fill(Tr("no label %s in %s.s"), {"start", "MAIN"}), "MAIN.s にラベル start がありません");
+  EXPECT_STREQ(Tr("damaged save file: its check sum does not match"),
+               "壊れたセーブファイルです: チェックサムが合いません");
 }
 
 }  // namespace

@@ -2,12 +2,17 @@
 // slots an installed program used to keep beside itself.
 #include "app/slot_place.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/catalogues.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/memory_files.h"
 #include "support/game_data.h"
@@ -94,7 +99,7 @@ TEST_F(OldSlots, CopiedOnOkWithoutOverwritingOrDeletingThenNeverAskedAgain) {
   ASSERT_EQ(dialogs.Boxes().size(), 1u);
   EXPECT_EQ(dialogs.Boxes()[0].kind, platform::MessageKind::Confirmation);
   EXPECT_EQ(dialogs.Boxes()[0].buttons, platform::Buttons::OkCancel);
-  EXPECT_THAT(SjisToUtf8(dialogs.Boxes()[0].text), HasSubstr("コピーしますか"));
+  EXPECT_THAT(SjisToUtf8(dialogs.Boxes()[0].text), HasSubstr("Copy the old ones there?"));
   const std::string user = kUser;
   EXPECT_EQ(At(user + "DATA00") + "|" + At(user + "DATA1F") + "|" + At(user + "READTEXT.TXT"),
             "old 0|new 31|read");
@@ -132,6 +137,34 @@ TEST_F(OldSlots, NothingToOfferNoBox) {
   OfferOldSlots(files, dialogs, kUser, kUser);  // a portable copy: the same folder
   EXPECT_TRUE(dialogs.Boxes().empty());
   EXPECT_FALSE(files.Has(std::string(kUser) + kOldSlotsAnswer));
+}
+
+// In Japanese (the catalogue the build compiled), the boxes say what they
+// always said, to the byte.
+TEST_F(OldSlots, InJapaneseTheBoxesAreTheOnesTheyWere) {
+  std::ifstream in(std::filesystem::path(VELMOR_BUILD_DIR) / "locale" / "ja.mo", std::ios::binary);
+  ASSERT_TRUE(in);
+  platform::MemoryFiles locale;
+  locale.Put("locale/ja.mo", std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                                  std::istreambuf_iterator<char>()));
+  ScopedTexts restore;
+  ASSERT_THAT(LoadCatalogues(locale, {"locale"}, Language::Japanese), ElementsAre());
+  files.MakeReadOnly(kUser);
+  Offer();
+  ASSERT_EQ(dialogs.Boxes().size(), 2u);
+  EXPECT_EQ(dialogs.Boxes()[0].text,
+            Sjis("プログラムのフォルダーに以前のセーブデータがあります。\n"
+                 "セーブデータはこれからユーザーのデータフォルダーに保存されます。\n"
+                 "以前のデータをそこへコピーしますか？（元のファイルはそのまま残ります）")
+                .str());
+  EXPECT_EQ(dialogs.Boxes()[1].text, Sjis("以前のセーブデータをコピーできませんでした。\n"
+                                          "次の起動のときにもう一度たずねます。")
+                                         .str());
+  MakeSlotFolder(files, dialogs, std::string(kUser) + "saves/");
+  ASSERT_EQ(dialogs.Boxes().size(), 3u);
+  EXPECT_EQ(SjisToUtf8(dialogs.Boxes()[2].text).substr(0, 116),
+            "セーブデータのフォルダーを作れませんでした。\nセーブと既読の記録はできません。\n");
+  EXPECT_THAT(dialogs.Boxes()[2].text, HasSubstr(std::string(kUser) + "saves/\n"));
 }
 
 // The whole start-up of an installed game run as root (its folder can be

@@ -3,6 +3,7 @@
 // source text, the game's texts shown translated, and filling in values.
 #include <gtest/gtest.h>
 
+#include "core/sjis.h"
 #include "core/texts.h"
 
 namespace velmor {
@@ -108,6 +109,37 @@ TEST(Texts, FillPutsTheValuesInTurn) {
   EXPECT_EQ(Fill("%s", {"%s%%"}), "%s%%");              // a value is never read again
   EXPECT_EQ(Fill("ends in %", {}), "ends in %");
   EXPECT_EQ(Fill("%d stays", {"x"}), "%d stays");
+  // By number, as a translation may order them; a number past the values stays.
+  EXPECT_EQ(Fill("%2$s, %1$s", {"a", "b"}), "b, a");
+  EXPECT_EQ(Fill("%1$s%1$s %3$s", {"a", "b"}), "aa %3$s");
+  EXPECT_EQ(Fill("%0$s %2$", {"a", "b"}), "%0$s %2$");
+}
+
+}  // namespace
+}  // namespace velmor
+
+namespace velmor {
+namespace {
+
+// The game's sentences made from pieces: the bytes it always made when the
+// translation is off (or has no such sentence), whole English sentences when
+// on; Shift-JIS values go in untouched (a '%' never sits inside a character).
+TEST(Texts, TheGamesSentencesFromPieces) {
+  ScopedTexts restore;
+  const std::string slot = "DATA03", why = Sjis("書けない").str();
+  const std::string japanese = GameSentence("%s に書き込めなかったよ。\n%s", {slot, why});
+  EXPECT_EQ(japanese, slot + Sjis(" に書き込めなかったよ。").str() + "\n" + why);
+  CurrentTexts().game_translated = true;
+  EXPECT_EQ(GameSentence("%s に書き込めなかったよ。\n%s", {slot, why}), japanese);  // no translation
+  CurrentTexts().game_english.Add("%s に書き込めなかったよ。\n%s", "Could not write %s.\n%s");
+  EXPECT_EQ(GameSentence("%s に書き込めなかったよ。\n%s", {slot, why}),
+            "Could not write DATA03.\n" + why);
+  // A value whose Shift-JIS bytes hold 0x25 ('%') or the "%s" of the format
+  // itself is put in as it is.
+  CurrentTexts().game_english.Add("範囲外のワーク変数指定 (%s)", "Out of range (%s)");
+  EXPECT_EQ(GameSentence("範囲外のワーク変数指定 (%s)", {"%s%%"}), "Out of range (%s%%)");
+  CurrentTexts().game_translated = false;
+  EXPECT_EQ(GameSentence("範囲外のワーク変数指定 (%s)", {"9"}), Sjis("範囲外のワーク変数指定 (9)").str());
 }
 
 }  // namespace

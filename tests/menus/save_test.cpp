@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "core/errors.h"
+#include "core/texts.h"
 #include "menus/message_boxes.h"
 #include "menus_rig.h"
 
@@ -222,6 +223,43 @@ TEST(SlotListing, CaptionsShowMonthDayNamesAndFileDate) {
   m.dialogs.Clear(), m.saves.SaveMode = 0, p.SaveButton.Click();
   EXPECT_NE(m.OnlyBox().find("500 bytes"), std::string::npos) << m.OnlyBox();
   EXPECT_TRUE(p.SavePanel.visible);
+}
+
+// With the game's texts shown translated, the rows and the boxes made from pieces are whole
+// English sentences, the values where the English puts them; the slot files stay as they were.
+TEST(SlotListing, RowsAndBoxesInEnglishWhenTheGameIsShownTranslated) {
+  ScopedTexts restore;
+  MenusRig m;  // first: the game applies the reader's settings as it starts
+  Texts& texts = CurrentTexts();
+  texts.game_translated = true;
+  texts.game_english.Add("%s月%s日『%sと%sのVelmor』 '%s", "[%3$s|%4$s] %1$s/%2$s '%5$s");
+  texts.game_english.Add("－－月－－日　　　　～空き部屋～", "--/-- (empty)");
+  texts.game_english.Add("－－月－－日　　　　～開かずの間～", "--/-- (sealed)");
+  texts.game_english.Add("%s を読み込めないよ。\n%s", "Cannot read %s.\n%s");
+  texts.game_english.Add("%s に書き込めなかったよ。\n%s", "Could not write %s.\n%s");
+  menus::Panels& p = m.panels;
+  PutListedSlots(m);
+  const std::vector<uint8_t> slot5 = *m.Slot(5);
+  m.saves.OpenSaveMenu(0, 5, 6);
+  ASSERT_EQ(p.SaveList.rows.size(), 6u);
+  EXPECT_EQ(p.SaveList.rows[0], S("[    ABCD|ABCDEFGH] 　７/１２ '26/03/04 05:06:08"));
+  EXPECT_EQ(p.SaveList.rows[1], "--/-- (empty)");
+  EXPECT_EQ(p.SaveList.rows[3], "--/-- (sealed)");
+  EXPECT_EQ(p.SaveList.rows[4], S("[    太郎|    花子] １８/５５ '99/12/31 23:59:58"));
+  EXPECT_EQ(m.OnlyBox().substr(0, 19), "Cannot read DATA04.") << m.OnlyBox();
+  EXPECT_EQ(*m.Slot(5), slot5);
+  m.PutSlot(3, SlotBytes().Header(60, 2, 32, 1).bytes);
+  m.files.MakeReadOnly(m.SlotPath(3));
+  try {
+    m.saves.SaveSlot(3);
+    ADD_FAILURE() << "a save that did not happen must not pass for one";
+  } catch (const GameError& e) {
+    EXPECT_EQ(e.message(), "Could not write DATA03.\n\"" + m.SlotPath(3) + "\": Permission denied");
+  }
+  // A sentence the catalogue lacks stays the game's.
+  texts.game_english = Catalogue();
+  m.saves.OpenSaveMenu(0, 5, 6);
+  EXPECT_EQ(p.SaveList.rows[1], kEmptyRow);
 }
 
 // The live state after the listing is the one before it, whether or not its slot file could be

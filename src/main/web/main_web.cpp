@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/texts.h"
 #include "main/web/web_game.h"
 
 namespace {
@@ -63,6 +64,11 @@ EMSCRIPTEN_KEEPALIVE void velmor_close() {
 
 EMSCRIPTEN_KEEPALIVE int velmor_ticks() { return game ? static_cast<int>(game->ticks()) : 0; }
 EMSCRIPTEN_KEEPALIVE int velmor_ended() { return game && game->ended() ? 1 : 0; }
+// The language Velmor's texts are shown in ("ja" or "en": the reader's
+// setting, else the browser's), for the page's own lines.
+EMSCRIPTEN_KEEPALIVE const char* velmor_language() {
+  return velmor::CurrentTexts().language == velmor::Language::Japanese ? "ja" : "en";
+}
 // The page's text field (web/velmor-page.js).
 EMSCRIPTEN_KEEPALIVE void velmor_text(const char* utf8) {
   if (game) game->Text(utf8);

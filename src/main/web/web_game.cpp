@@ -93,8 +93,7 @@ bool WebGame::Start(std::string* why) {
     bitmap_face_.SetBitmaps(std::move(bitmaps->full_width), std::move(bitmaps->half_width),
                             &no_bitmaps);
   if (!bitmap_face_.has_bitmaps())
-    std::fprintf(stderr, "velmor: the 16-dot text is drawn with the outline face: %s\n",
-                 no_bitmaps.c_str());
+    std::fprintf(stderr, "velmor: %s\n", text::OutlineFaceLine(no_bitmaps).c_str());
 
   app::StartOptions start;
   start.program_folder = "/velmor";

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <optional>
 
+#include "core/texts.h"
 #include "platform/shared/local_time.h"
 
 
@@ -62,7 +63,7 @@ bool SdlSystem::Init(std::string* error) {
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
-  if (error) *error = "no screen to show a window on (only SDL's " + driver + " driver)";
+  if (error) *error = Fill(Tr("no screen to show a window on (only SDL's %s driver)"), {driver});
   return false;
 }
 

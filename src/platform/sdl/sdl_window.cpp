@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/byte_string.h"
+#include "core/texts.h"
 #include "platform/font.h"
 
 namespace velmor::platform::sdl {
@@ -82,7 +83,7 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
   }
   window_ = SDL_CreateWindow(options.title.c_str(), x, y, w, h, flags);
   if (window_ == nullptr) {
-    if (error) *error = std::string("cannot open the window: ") + SDL_GetError();
+    if (error) *error = Fill(Tr("cannot open the window: %s"), {SDL_GetError()});
     return false;
   }
   presenter_ = MakePresenter(window_, options.renderer, error);

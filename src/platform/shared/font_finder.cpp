@@ -5,6 +5,8 @@
 #include <memory>
 #include <string_view>
 
+#include "core/texts.h"
+
 namespace velmor::platform {
 
 namespace {
@@ -61,12 +63,12 @@ bool FileHasAllNeeded(const std::string& file, std::string* why) {
   std::unique_ptr<FcPattern, PatternDeleter> face(
       FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(file.c_str()), 0, nullptr, &count));
   if (!face) {
-    *why = "cannot read a font face from " + file;
+    *why = Fill(Tr("cannot read a font face from %s"), {file});
     return false;
   }
   FcCharSet* set = nullptr;
   if (FcPatternGetCharSet(face.get(), FC_CHARSET, 0, &set) != FcResultMatch || !HasAllNeeded(set)) {
-    *why = file + " lacks the Japanese characters the game's texts need";
+    *why = Fill(Tr("%s lacks the Japanese characters the game's texts need"), {file});
     return false;
   }
   return true;
@@ -74,13 +76,13 @@ bool FileHasAllNeeded(const std::string& file, std::string* why) {
 
 std::optional<FontFaces> Find(const std::string& given, std::string* error) {
   if (!FcInit()) {
-    if (error) *error = "cannot start fontconfig to find a Japanese font";
+    if (error) *error = Tr("cannot start fontconfig to find a Japanese font");
     return std::nullopt;
   }
   std::string why;
   if (!given.empty()) {
     if (!FileHasAllNeeded(given, &why)) {
-      if (error) *error = why + " (--font names a TrueType or OpenType Japanese face)";
+      if (error) *error = Fill(Tr("%s (--font names a TrueType or OpenType Japanese face)"), {why});
       return std::nullopt;
     }
     return FontFaces{given, given};
@@ -88,9 +90,9 @@ std::optional<FontFaces> Find(const std::string& given, std::string* error) {
   std::optional<std::string> gothic = BestFace("IPAGothic");
   if (!gothic) {
     if (error)
-      *error =
+      *error = Tr(
           "no Japanese font with the characters the game needs: install one (on Debian, "
-          "fonts-ipafont-gothic) or name one with --font FILE";
+          "fonts-ipafont-gothic) or name one with --font FILE");
     return std::nullopt;
   }
   std::optional<std::string> pgothic = BestFace("IPAPGothic");

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 
 namespace velmor::platform {
 
@@ -16,7 +17,7 @@ constexpr int32_t kMaxCharHeight = 255;
 
 TtfFont::TtfFont(std::string file) : file_(std::move(file)) {
   if (TTF_WasInit() == 0 && TTF_Init() != 0) {
-    error_ = std::string("cannot start the font renderer: ") + TTF_GetError();
+    error_ = Fill(Tr("cannot start the font renderer: %s"), {TTF_GetError()});
     return;
   }
   // Open once to learn whether the face is there at all.
@@ -38,7 +39,7 @@ void* TtfFont::FaceOf(int32_t char_height) {
     TTF_SetFontStyle(face, TTF_STYLE_BOLD);
     TTF_SetFontHinting(face, TTF_HINTING_MONO);
   } else if (error_.empty()) {
-    error_ = "cannot open the font \"" + file_ + "\": " + TTF_GetError();
+    error_ = Fill(Tr("cannot open the font \"%s\": %s"), {file_, TTF_GetError()});
   }
   faces_[char_height] = face;
   return face;
