@@ -41,6 +41,9 @@ main::HeadlessGame& ReusedGame(Put&& put, uint32_t instructions = 20000) {
   files = GameFiles();
   put(files);
   if (!game) {
+    // The screen-sized pictures every input makes again (the layers, their
+    // copies on first write) take the memory the input before let go.
+    Bitmap::KeepFreedPixels(16);
     game = MakeGame(files, instructions);
   } else {
     game->Reset();

@@ -1,7 +1,8 @@
 // Writes the seeds the scenario and slot fuzz campaigns start from: every
 // instruction on its own and all of them in a row; scenarios of every size
 // up to the 64 KiB image, cut anywhere; every instruction placed at the
-// image's end so that its operands run round to its start; slots of every
+// image's end so that its operands run round to its start, and each long
+// one (a text, choices, an expression) with the end in its middle; slots of every
 // length up to and past a slot's, and a slot's every field at its extremes.
 //
 // Usage: fuzz_seeds FOLDER   (writes FOLDER/scenario, FOLDER/slot and
@@ -109,6 +110,20 @@ Bytes AllInARow() {
   return all;
 }
 
+// A whole image with `instruction` starting `before_end` bytes before the
+// image's end and running round to its start, where its first three bytes
+// are made a jump to the instruction (so that running the image starts
+// there); END (255) everywhere else.
+Bytes WrappedRound(const Bytes& instruction, std::size_t before_end) {
+  Bytes wrap(kImage, 255);
+  const std::size_t at = kImage - before_end;
+  for (std::size_t i = 0; i < instruction.size(); ++i) wrap[(at + i) % kImage] = instruction[i];
+  wrap[0] = 16;  // JUMP at
+  wrap[1] = static_cast<uint8_t>(at & 0xFF);
+  wrap[2] = static_cast<uint8_t>(at >> 8);
+  return wrap;
+}
+
 void ScenarioSeeds(const fs::path& dir) {
   for (const OpcodeRow* row : Rows()) {
     char name[48];
@@ -118,24 +133,25 @@ void ScenarioSeeds(const fs::path& dir) {
     one.push_back(255);
     Write(dir / name, one);
     // At the image's end: the opcode in its next to last byte, the operands
-    // running round to its start, where their first three bytes are made a
-    // jump to the opcode ("JUMP 0xFFFE"), so that running the image starts
-    // there; END after it.
-    Bytes wrap(kImage, 255);
+    // running round to its start.
     const Bytes at_end = Instruction(*row, 0);
-    for (std::size_t i = 0; i < at_end.size(); ++i) wrap[(kImage - 2 + i) % kImage] = at_end[i];
-    wrap[0] = 16;
-    wrap[1] = 0xFE;
-    wrap[2] = 0xFF;
     std::snprintf(name, sizeof name, "wrap_%03u_%s.snx", row->code, row->mnemonic);
-    Write(dir / name, wrap);
+    Write(dir / name, WrappedRound(at_end, 2));
+    // A longer one (a text, a list of choices, an expression) with half its
+    // bytes before the end and half after: the image's end in the middle
+    // of its operand.
+    if (at_end.size() >= 8) {
+      std::snprintf(name, sizeof name, "wrapmid_%03u_%s.snx", row->code, row->mnemonic);
+      Write(dir / name, WrappedRound(at_end, at_end.size() / 2));
+    }
   }
   const Bytes all = AllInARow();
   Write(dir / "all_in_a_row.snx", all);
   // Every size from a byte to the whole image: the row again and again, cut
-  // where the size falls.
+  // where the size falls: each power of two, a byte either side, and half
+  // way to the next.
   for (std::size_t size = 1; size <= kImage; size *= 2) {
-    for (std::size_t s : {size - 1, size, size + 1}) {
+    for (std::size_t s : {size - 1, size, size + 1, size + size / 2}) {
       if (s == 0 || s > kImage) continue;
       Bytes cut(s);
       for (std::size_t i = 0; i < s; ++i) cut[i] = all[i % all.size()];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "core/texts.h"
 #include "formats/byte_reader.h"
@@ -13,130 +14,23 @@ namespace {
 
 // How a picture is kept in a snapshot.
 enum PictureTag : uint8_t { kPacked = 0, kAgainstReference = 1, kAnchor = 2, kAgainstAnchor = 3 };
-// The kinds of run in packed pixels: equal to the reference, one colour
-// repeated, literal pixels.
-enum RunKind : uint32_t { kSame = 0, kRepeat = 1, kLiteral = 2 };
 constexpr std::size_t kMaxPalette = 256;
 constexpr std::size_t kMaxHeaderText = 1024;
 
-void PutVarint(std::vector<uint8_t>& out, uint64_t v) {
-  while (v >= 0x80) {
-    out.push_back(static_cast<uint8_t>(v | 0x80));
-    v >>= 7;
+// Where the run of zero bytes from i ends, eight bytes at a time first (a
+// scenario image is mostly zeros).
+std::size_t ZerosEnd(std::span<const uint8_t> bytes, std::size_t i) {
+  while (bytes.size() - i >= sizeof(uint64_t)) {
+    uint64_t word = 0;
+    std::memcpy(&word, bytes.data() + i, sizeof word);
+    if (word != 0) break;
+    i += sizeof word;
   }
-  out.push_back(static_cast<uint8_t>(v));
-}
-
-bool GetVarint(std::span<const uint8_t> in, std::size_t& at, uint64_t& v) {
-  v = 0;
-  for (int shift = 0; shift < 64; shift += 7) {
-    if (at >= in.size()) return false;
-    const uint8_t b = in[at++];
-    v |= static_cast<uint64_t>(b & 0x7F) << shift;
-    if ((b & 0x80) == 0) return true;
-  }
-  return false;
-}
-
-void PutRun(std::vector<uint8_t>& out, RunKind kind, std::size_t count) {
-  PutVarint(out, (static_cast<uint64_t>(count) << 2) | kind);
-}
-
-// Where the run of pixels equal to their first starting at i ends.
-std::size_t RepeatEnd(const Color* p, std::size_t i, std::size_t n) {
-  std::size_t j = i + 1;
-  while (j < n && p[j] == p[i]) ++j;
-  return j;
+  while (i < bytes.size() && bytes[i] == 0) ++i;
+  return i;
 }
 
 }  // namespace
-
-std::vector<uint8_t> PackPixels(const Bitmap& picture, const Bitmap* reference) {
-  std::vector<uint8_t> out;
-  PutVarint(out, static_cast<uint32_t>(picture.width()));
-  PutVarint(out, static_cast<uint32_t>(picture.height()));
-  if (picture.empty()) return out;
-  const std::size_t n = picture.pixels().size();
-  const Color* p = picture.pixels().data();
-  const Color* r = reference && reference->width() == picture.width() &&
-                           reference->height() == picture.height()
-                       ? reference->pixels().data()
-                       : nullptr;
-  std::size_t i = 0;
-  while (i < n) {
-    if (r && p[i] == r[i]) {
-      std::size_t j = i + 1;
-      while (j < n && p[j] == r[j]) ++j;
-      PutRun(out, kSame, j - i);
-      i = j;
-      continue;
-    }
-    const std::size_t repeat = RepeatEnd(p, i, n);
-    if (repeat - i >= 3) {
-      PutRun(out, kRepeat, repeat - i);
-      PutLe32(out, p[i]);
-      i = repeat;
-      continue;
-    }
-    // Literal pixels up to the next one equal to the reference or the
-    // start of a run of three.
-    std::size_t j = i + 1;
-    while (j < n && !(r && p[j] == r[j]) && !(j + 2 < n && p[j] == p[j + 1] && p[j] == p[j + 2]))
-      ++j;
-    PutRun(out, kLiteral, j - i);
-    for (std::size_t k = i; k < j; ++k) PutLe32(out, p[k]);
-    i = j;
-  }
-  return out;
-}
-
-FormatResult<Bitmap> UnpackPixels(std::span<const uint8_t> bytes, const Bitmap* reference) {
-  std::size_t at = 0;
-  uint64_t w = 0, h = 0;
-  if (!GetVarint(bytes, at, w) || !GetVarint(bytes, at, h)) return Fault(Tr("picture cut short"));
-  if (w > kMaxSnapshotPictureSide || h > kMaxSnapshotPictureSide)
-    return Fault(Fill(Tr("picture larger than %s pixels"), {std::to_string(kMaxSnapshotPictureSide)}));
-  if (w == 0 || h == 0) return Bitmap();
-  Bitmap picture(static_cast<int32_t>(w), static_cast<int32_t>(h));
-  const Color* r = reference && reference->width() == picture.width() &&
-                           reference->height() == picture.height()
-                       ? reference->pixels().data()
-                       : nullptr;
-  Color* p = picture.row(0);
-  const std::size_t n = static_cast<std::size_t>(w * h);
-  std::size_t i = 0;
-  while (i < n) {
-    uint64_t head = 0;
-    if (!GetVarint(bytes, at, head)) return Fault(Tr("picture cut short"));
-    const uint64_t count = head >> 2;
-    if (count == 0 || count > n - i) return Fault(Tr("picture run past its end"));
-    switch (head & 3) {
-      case kSame:
-        if (!r) return Fault(Tr("picture packed against a picture it does not have"));
-        std::copy_n(r + i, count, p + i);
-        break;
-      case kRepeat: {
-        ByteReader in(bytes, at);
-        const Color c = in.Le32();
-        if (!in.ok()) return Fault(Tr("picture cut short"));
-        at += 4;
-        std::fill_n(p + i, count, c);
-        break;
-      }
-      case kLiteral: {
-        if (bytes.size() - at < count * 4) return Fault(Tr("picture cut short"));
-        ByteReader in(bytes, at);
-        for (uint64_t k = 0; k < count; ++k) p[i + k] = in.Le32();
-        at += count * 4;
-        break;
-      }
-      default: return Fault(Tr("picture with an unknown kind of run"));
-    }
-    i += count;
-  }
-  if (at != bytes.size()) return Fault(Tr("picture with bytes past its end"));
-  return picture;
-}
 
 std::size_t Snapshot::MemoryBytes(std::unordered_set<const void*>* seen) const {
   std::size_t total = bytes.capacity();
@@ -162,8 +56,7 @@ void StateWriter::Sparse(std::span<const uint8_t> bytes) {
   U32(static_cast<uint32_t>(bytes.size()));
   std::size_t i = 0;
   while (i < bytes.size()) {
-    std::size_t z = i;
-    while (z < bytes.size() && bytes[z] == 0) ++z;
+    const std::size_t z = ZerosEnd(bytes, i);
     std::size_t l = z;
     while (l < bytes.size() && !(bytes[l] == 0 && l + 8 < bytes.size() && bytes[l + 1] == 0 &&
                                  bytes[l + 2] == 0 && bytes[l + 3] == 0))

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/byte_string.h"
+#include "formats/packed_pixels.h"
 #include "formats/result.h"
 #include "graphics/bitmap.h"
 
@@ -29,17 +30,6 @@ namespace velmor::formats {
 constexpr std::string_view kSaveMagic{"VELMORSV", 8};
 // 1: the first; 2: the music's place in the piece after whether it plays.
 constexpr uint16_t kSaveVersion = 2;
-// A picture in a snapshot is at most this wide and high: a damaged length
-// can never ask for more memory than the largest screen the game uses.
-constexpr int32_t kMaxSnapshotPictureSide = 4096;
-
-// The pixels of `picture` packed; where `reference` has the same size, the
-// pixels equal to it cost almost nothing.
-std::vector<uint8_t> PackPixels(const Bitmap& picture, const Bitmap* reference = nullptr);
-// The picture packed bytes give; `reference` as it was when packing.
-FormatResult<Bitmap> UnpackPixels(std::span<const uint8_t> bytes,
-                                  const Bitmap* reference = nullptr);
-
 // Pictures kept by the snapshots in memory: for each place a picture takes
 // in a snapshot (its order), the picture the next snapshot is packed
 // against. A picture that stays shares its pixels with it.

@@ -1,7 +1,9 @@
 #include "graphics/bitmap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace velmor {
@@ -9,8 +11,86 @@ namespace velmor {
 Bitmap::Bitmap(int32_t width, int32_t height, Color fill)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(std::make_shared<std::vector<Color>>(static_cast<std::size_t>(width_) * height_,
-                                                   fill)) {}
+      pixels_(NewPixels(static_cast<std::size_t>(width_) * height_, fill)) {}
+
+namespace {
+
+// The pixel buffers of large bitmaps let go, for the next ones of their
+// size. Only buffers the allocator would map afresh are worth keeping.
+class FreedPixels {
+ public:
+  static constexpr std::size_t kLarge = 32 * 1024;  // pixels: 128 KiB
+
+  static FreedPixels& Get() {
+    // Never destroyed: a bitmap let go at exit, after every other static,
+    // still finds it.
+    static FreedPixels* const freed = new FreedPixels;
+    return *freed;
+  }
+
+  void Keep(std::size_t count) {
+    std::vector<std::unique_ptr<std::vector<Color>>> dropped;
+    std::lock_guard lock(mutex_);
+    limit_ = count;
+    while (kept_.size() > limit_) {
+      dropped.push_back(std::move(kept_.back()));
+      kept_.pop_back();
+    }
+  }
+  bool keeping() const { return limit_.load(std::memory_order_relaxed) > 0; }
+
+  // A kept buffer that holds n pixels without wasting half of itself.
+  std::unique_ptr<std::vector<Color>> Take(std::size_t n) {
+    std::lock_guard lock(mutex_);
+    for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+      const std::size_t capacity = (*it)->capacity();
+      if (capacity < n || capacity / 2 > n) continue;
+      std::unique_ptr<std::vector<Color>> buffer = std::move(*it);
+      kept_.erase(it);
+      return buffer;
+    }
+    return nullptr;
+  }
+
+  // The last bitmap sharing `pixels` lets go of them.
+  void Give(std::vector<Color>* pixels) {
+    std::unique_ptr<std::vector<Color>> buffer(pixels);
+    std::lock_guard lock(mutex_);
+    if (kept_.size() >= limit_) return;
+    kept_.push_back(std::move(buffer));
+  }
+
+ private:
+  std::mutex mutex_;
+  std::atomic<std::size_t> limit_{0};
+  std::vector<std::unique_ptr<std::vector<Color>>> kept_;
+};
+
+// Pixels for a large bitmap that go back to the kept ones when let go.
+template <typename Fill>
+std::shared_ptr<std::vector<Color>> Recycled(std::size_t n, Fill&& fill) {
+  FreedPixels& freed = FreedPixels::Get();
+  std::unique_ptr<std::vector<Color>> buffer = freed.Take(n);
+  if (!buffer) buffer = std::make_unique<std::vector<Color>>();
+  fill(*buffer);
+  return {buffer.release(), [](std::vector<Color>* p) { FreedPixels::Get().Give(p); }};
+}
+
+}  // namespace
+
+void Bitmap::KeepFreedPixels(std::size_t buffers) { FreedPixels::Get().Keep(buffers); }
+
+std::shared_ptr<std::vector<Color>> Bitmap::NewPixels(std::size_t n, Color fill) {
+  if (n < FreedPixels::kLarge || !FreedPixels::Get().keeping())
+    return std::make_shared<std::vector<Color>>(n, fill);
+  return Recycled(n, [&](std::vector<Color>& v) { v.assign(n, fill); });
+}
+
+std::shared_ptr<std::vector<Color>> Bitmap::CopyPixels(const std::vector<Color>& from) {
+  if (from.size() < FreedPixels::kLarge || !FreedPixels::Get().keeping())
+    return std::make_shared<std::vector<Color>>(from);
+  return Recycled(from.size(), [&](std::vector<Color>& v) { v.assign(from.begin(), from.end()); });
+}
 
 std::shared_ptr<std::vector<Color>> Bitmap::NoPixels() {
   static const auto none = std::make_shared<std::vector<Color>>();
@@ -27,7 +107,7 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
   return *this;
 }
 
-void Bitmap::Unshare() { pixels_ = std::make_shared<std::vector<Color>>(*pixels_); }
+void Bitmap::Unshare() { pixels_ = CopyPixels(*pixels_); }
 
 namespace {
 

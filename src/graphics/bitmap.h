@@ -5,6 +5,7 @@
 // true-colour screens. A picture's palette is kept as metadata.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -58,6 +59,14 @@ class Bitmap {
   void set(int32_t x, int32_t y, Color c) { row(y)[x] = c; }
   const std::vector<Color>& pixels() const { return *pixels_; }
 
+  // Keep up to `buffers` pixel buffers of large bitmaps let go, and give
+  // them to the next bitmaps of their size (0, the default: none kept). A
+  // program that makes the same screen-sized pictures again and again (the
+  // fuzz targets' game, reset for every input) then reuses memory it has
+  // written before instead of having the system map and clear fresh pages
+  // for every one.
+  static void KeepFreedPixels(std::size_t buffers);
+
   // The palette of a palettised picture file (empty for true-colour files).
   std::vector<Color> palette;
 
@@ -69,6 +78,9 @@ class Bitmap {
  private:
   void Unshare();
   static std::shared_ptr<std::vector<Color>> NoPixels();
+  // n pixels of `fill`; a copy of `from`: a kept buffer when one fits.
+  static std::shared_ptr<std::vector<Color>> NewPixels(std::size_t n, Color fill);
+  static std::shared_ptr<std::vector<Color>> CopyPixels(const std::vector<Color>& from);
 
   int32_t width_ = 0;
   int32_t height_ = 0;

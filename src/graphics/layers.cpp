@@ -37,7 +37,7 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
     throw GameError(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {file.str()}),
                     error);
   }
-  auto bytes = files_.ReadFile(path, &error);
+  std::shared_ptr<const std::vector<uint8_t>> bytes = files_.ReadShared(path, &error);
   if (!bytes) {
     if (OnFailure)
       Tell(folder, file, files_.Exists(path) ? "cannot be read: " + error : "is missing");

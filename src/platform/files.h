@@ -37,6 +37,15 @@ class Files {
   // cannot be read.
   virtual std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
                                                         std::string* error) = 0;
+  // The same, as bytes never changed that may be shared with whoever holds
+  // the file (files in memory hand out their own and copy nothing). The
+  // default reads the file. Null (and *error) when it cannot be read.
+  virtual std::shared_ptr<const std::vector<uint8_t>> ReadShared(std::string_view path,
+                                                                 std::string* error) {
+    std::optional<std::vector<uint8_t>> bytes = ReadFile(path, error);
+    if (!bytes) return nullptr;
+    return std::make_shared<const std::vector<uint8_t>>(std::move(*bytes));
+  }
   // At most `max_bytes` of a file: its first bytes, or its last ones
   // (`from_end`); *whole_size (when given) gets the size of the whole file.
   // A file too large to read whole is still read in part. The default reads

@@ -31,9 +31,11 @@ void Scenario::WaitTicks() {
 }
 
 void Scenario::CornerText(const std::string& sjis) {
-  for (const std::string* drawn : corner_texts_this_tick_)
-    if (*drawn == sjis) return;
-  corner_texts_this_tick_.push_back(&sjis);
+  // The texts themselves are kept: the error texts are made for each call
+  // (in the chosen language), and a pointer to one outlived it.
+  for (const std::string& drawn : corner_texts_this_tick_)
+    if (drawn == sjis) return;
+  corner_texts_this_tick_.push_back(sjis);
   services_.window.DrawCornerText(sjis);
 }
 

@@ -284,7 +284,7 @@ class Scenario {
   bool told_not_responding_ = false;
   uint32_t work_ = 0;  // work of this tick's instructions
   std::string failed_file_;
-  std::vector<const std::string*> corner_texts_this_tick_;
+  std::vector<std::string> corner_texts_this_tick_;
 };
 
 inline void Scenario::SetFlag(uint16_t n, uint16_t v) {

@@ -1,6 +1,7 @@
 // A game reset in place (how the fuzz targets run one game for many inputs)
 // is the game a new one would be: the same input gives the same state, the
-// same picture, the same sounds, boxes and files, its pictures decoded once.
+// same picture, the same sounds, boxes and files, its pictures decoded once
+// and its large pictures in the memory of those the run before let go.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -82,8 +83,13 @@ TEST(ResetGame, ARunAfterAResetIsTheRunOfANewGame) {
   busy.b(32).s("QV00").b(44).b(38).w(20).w(21).b(22);
   inputs.insert(inputs.begin(), busy.bytes);
 
-  // The reused game takes its pictures decoded before, as the fuzz targets' does.
+  // The reused game takes its pictures decoded before, and the pixel
+  // buffers of the pictures the run before let go, as the fuzz targets' does.
   graphics::DecodedPictures pictures;
+  Bitmap::KeepFreedPixels(16);
+  struct KeptNoMore {
+    ~KeptNoMore() { Bitmap::KeepFreedPixels(0); }
+  } kept_no_more;
   platform::MemoryFiles reused_files = FilesFor(inputs.back());
   main::HeadlessGame reused(reused_files, Options());
   FormInternals(reused.form()).loader.UseCache(&pictures);

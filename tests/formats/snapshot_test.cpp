@@ -41,6 +41,24 @@ TEST(PackedPixels, UnpackToTheSamePictureAloneOrAgainstAReference) {
   EXPECT_TRUE(UnpackPixels(PackPixels(Bitmap()))->empty());
 }
 
+// Long runs are compared a block at a time: a run that ends anywhere in
+// or at the edge of a block, or at the picture's end, packs to its length.
+TEST(PackedPixels, RunsEndingAtEveryPlaceAroundABlockComeBackExactly) {
+  const Bitmap reference(700, 3, kBlack);
+  for (int32_t at : {0, 1, 254, 255, 256, 257, 511, 512, 513, 1023, 2099}) {
+    SCOPED_TRACE(at);
+    Bitmap b = reference;
+    b.set(at % 700, at / 700, kWhite);  // one pixel unlike the reference and its run
+    for (const Bitmap* r : {static_cast<const Bitmap*>(nullptr), &reference}) {
+      const std::vector<uint8_t> packed = PackPixels(b, r);
+      FormatResult<Bitmap> back = UnpackPixels(packed, r);
+      ASSERT_TRUE(back) << back.fault().what;
+      EXPECT_EQ(*back, b);
+      EXPECT_LT(packed.size(), 40u);  // three runs at most
+    }
+  }
+}
+
 TEST(PackedPixels, DamageIsRefusedAtEveryCutAndNeverAsksForHugePictures) {
   const Bitmap a = Sample(40, 30, 3);
   const std::vector<uint8_t> packed = PackPixels(a);
@@ -92,6 +110,7 @@ TEST(Snapshots, AReaderPastTheEndFailsAndGivesZeros) {
   std::array<uint8_t, 300> image{};
   image[3] = 9;
   image[299] = 1;
+  image[150] = 7;  // zero runs of every length past a word
   w.Sparse(image);
   Snapshot s = w.Take();
   EXPECT_LT(s.bytes.size(), 60u);

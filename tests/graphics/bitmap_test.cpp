@@ -52,6 +52,40 @@ TEST(RasterOps, ClippedOverlappingAndSharedCopies) {
   }
 }
 
+// Pixels let go are kept only when asked for, only for large bitmaps, and
+// a bitmap given them is exactly a new one: filled, or the copy it was
+// written to, never the pixels of the one before.
+TEST(FreedPixels, ALargeBitmapTakesThePixelsOneBeforeLetGoAndIsStillNew) {
+  const Color* freed = nullptr;
+  Bitmap::KeepFreedPixels(2);
+  {
+    Bitmap before(640, 480, kWhite);
+    freed = before.pixels().data();
+  }
+  const Bitmap filled(640, 480, 0x123456);
+  EXPECT_EQ(filled.pixels().data(), freed);
+  EXPECT_EQ(filled, Bitmap(640, 480, 0x123456));
+  {
+    const Bitmap small(8, 8, kWhite);  // too small to keep
+  }
+  EXPECT_NE(Bitmap(8, 8, kBlack).pixels().data(), freed);
+  // Pixels copied on first write: a kept buffer of the size, holding the copy.
+  const Bitmap pattern = Pattern(300, 200);
+  const Color* kept = nullptr;
+  {
+    Bitmap other(300, 200, kBlack);
+    kept = other.pixels().data();
+  }
+  Bitmap copy = pattern;
+  copy.set(0, 0, kBlack);
+  EXPECT_EQ(copy.pixels().data(), kept);
+  Bitmap expected = Pattern(300, 200);
+  expected.set(0, 0, kBlack);
+  EXPECT_EQ(copy, expected);
+  EXPECT_EQ(pattern, Pattern(300, 200));  // the original unchanged
+  Bitmap::KeepFreedPixels(0);  // the rest of the suite as programs run
+}
+
 // Nearest neighbour at the centres (150 % repeats the middle of each three);
 // parts outside are cut. The cases list the source columns and rows sampled.
 // What changed since the last presentation: the rows of one glyph become one rectangle, the

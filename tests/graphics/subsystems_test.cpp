@@ -416,6 +416,19 @@ TEST(DecodedPictures, TheSameBytesAreDecodedOnce) {
   g.Put("CG\\", "BG01.BMP", Pattern(40, 30, 4));
   g.form.loader.Load(changed, "CG\\", ByteString("BG01.BMP"));
   EXPECT_EQ(changed, Pattern(40, 30, 4));
+  // Files in memory hand the loader their own bytes: a read copies nothing,
+  // and is still a read that can fail.
+  platform::MemoryFiles& files = g.game.files;
+  const std::string path = std::string(kDat) + "CG/BG01.BMP";
+  const int reads = files.Reads();
+  std::string error;
+  EXPECT_EQ(files.ReadShared(path, &error).get(), files.Get(path));
+  EXPECT_EQ(files.Reads(), reads + 1);
+  EXPECT_EQ(files.ReadShared(std::string(kDat) + "CG/NONE.BMP", &error), nullptr);
+  EXPECT_NE(error.find("No such file"), std::string::npos);
+  files.MakeUnreadable(path);
+  EXPECT_EQ(files.ReadShared(path, &error), nullptr);
+  EXPECT_FALSE(g.form.loader.TryLoad(changed, "CG\\", ByteString("BG01.BMP")));
 
   graphics::DecodedPictures bounded;
   const std::vector<uint8_t> big(graphics::DecodedPictures::kMaxBytes / 2 + 1, 7);

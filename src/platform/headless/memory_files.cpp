@@ -35,17 +35,24 @@ const std::vector<uint8_t>* MemoryFiles::Get(std::string_view path) const {
 
 std::optional<std::vector<uint8_t>> MemoryFiles::ReadFile(std::string_view path,
                                                            std::string* error) {
+  std::shared_ptr<const std::vector<uint8_t>> bytes = ReadShared(path, error);
+  if (!bytes) return std::nullopt;
+  return *bytes;
+}
+
+std::shared_ptr<const std::vector<uint8_t>> MemoryFiles::ReadShared(std::string_view path,
+                                                                    std::string* error) {
   ++reads_;
   auto it = files_.find(Key(path));
   if (it == files_.end()) {
     if (error) *error = "\"" + std::string(path) + "\": No such file or directory";
-    return std::nullopt;
+    return nullptr;
   }
   if (unreadable_.count(it->first) != 0) {
     if (error) *error = "\"" + std::string(path) + "\": Permission denied";
-    return std::nullopt;
+    return nullptr;
   }
-  return *it->second.bytes;
+  return it->second.bytes;
 }
 
 bool MemoryFiles::WriteFile(std::string_view path, std::span<const uint8_t> bytes,

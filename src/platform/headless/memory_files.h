@@ -27,6 +27,9 @@ class MemoryFiles : public Files {
 
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
                                                 std::string* error) override;
+  // The file's own bytes, copied for nobody.
+  std::shared_ptr<const std::vector<uint8_t>> ReadShared(std::string_view path,
+                                                         std::string* error) override;
   bool WriteFile(std::string_view path, std::span<const uint8_t> bytes,
                  std::string* error) override;
   std::optional<FileTime> LastWriteTime(std::string_view path) override;
