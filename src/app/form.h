@@ -34,6 +34,7 @@
 #include "menus/panels.h"
 #include "menus/save_panel.h"
 #include "platform/clock.h"
+#include "platform/compressor.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/font.h"
@@ -62,6 +63,7 @@ struct Platform {
   platform::MediaPlayer& media;
   platform::Font& font;
   platform::Clock& clock;
+  const platform::Compressor& compressor;  // what the game keeps long in memory
 };
 
 // Where the game finds its files. Paths are the system's own, as the player
@@ -384,7 +386,7 @@ class TForm1 : public scenario::ScenarioHost {
   ReaderSettings reader_settings_;
 
   // Saves of our own and going back.
-  History history_;
+  History history_{platform.compressor};
   bool stop_recorded_ = false;  // the stop the game stands at is a step
   std::string own_notice_;
   bool AtHistoryStop() const;

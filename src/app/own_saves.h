@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/texts.h"
 #include "formats/snapshot_file.h"
+#include "platform/compressor.h"
 
 namespace velmor::app {
 
@@ -51,8 +53,14 @@ inline constexpr const char* kScreenPage = TrMark("Page %s/%s");
 // The steps to go back to: a snapshot at each page, click wait, choice and
 // hit map the game reached, oldest first. It keeps at least kSteps steps
 // and at most kMaxSteps, within kMaxBytes of memory (the oldest go first).
+// The pictures the next steps are packed against are kept whole; a
+// picture no longer among them is kept packed by the platform's compressor
+// (a game that shows a new picture at every click keeps its 100 steps) and
+// unpacked when the game goes back to a step that shows it.
 class History {
  public:
+  explicit History(const platform::Compressor& compressor) : compressor_(compressor) {}
+
   static constexpr std::size_t kSteps = 100;
   static constexpr std::size_t kMaxSteps = 120;
   static constexpr std::size_t kMaxBytes = 30u << 20;
@@ -63,7 +71,8 @@ class History {
   // The game left the step it stood at.
   void Left() { at_step_ = false; }
   // The step to go back to: the one before when the game stands at a step,
-  // else the one it last left. Null when there is none.
+  // else the one it last left. Null when there is none. Valid until the
+  // next call.
   const formats::Snapshot* Back();
   // The step after the one the game stands at (after going back). Null when
   // there is none or the game has gone on from it.
@@ -79,10 +88,29 @@ class History {
   formats::PictureAnchors& anchors() { return anchors_; }
 
  private:
-  std::deque<formats::Snapshot> steps_;
+  // A picture kept packed, shared by every step that shows it.
+  struct PackedPicture {
+    int32_t width = 0, height = 0;
+    std::vector<uint8_t> bytes;
+  };
+  // A snapshot whose pictures that are packed are empty in it, and found
+  // at the same place in `packed`.
+  struct Step {
+    formats::Snapshot snapshot;
+    std::vector<std::shared_ptr<const PackedPicture>> packed;
+  };
+  void PackPicturesLeftBehind();
+  std::shared_ptr<const PackedPicture> PackPicture(const Bitmap& picture) const;
+  // The step as it was taken, its pictures whole (in `whole_`); null if a
+  // picture does not unpack.
+  const formats::Snapshot* Whole(std::size_t index);
+
+  const platform::Compressor& compressor_;
+  std::deque<Step> steps_;
   std::size_t pos_ = 0;
   bool at_step_ = false;
   formats::PictureAnchors anchors_;
+  formats::Snapshot whole_;
 };
 
 }  // namespace velmor::app

@@ -22,6 +22,7 @@
 #include "platform/sdl/sdl_window.h"
 #if defined(VELMOR_HAVE_X11)
 #include "platform/shared/compose_cache.h"
+#include "platform/shared/deflate_compressor.h"
 #endif
 #include "platform/shared/environment.h"
 #include "platform/shared/bitmap_font_files.h"
@@ -122,7 +123,7 @@ GameEnd RunGame(const CommandLine& cli, const Services& s, const Clock& since_st
   options.trace = cli.trace;
   options.warn = cli.warn;
   options.player_ini_file = PlayerIniFile();
-  app::TForm1 form(app::Platform{s.files, s.window, boxes, s.media, s.font, clock}, options);
+  app::TForm1 form(app::Platform{s.files, s.window, boxes, s.media, s.font, clock, platform::Deflate()}, options);
   // The reader's own settings, from their file (a damaged one is said once).
   app::ReaderSettingsFile settings_file(
       s.files, app::ReaderSettingsPathFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));

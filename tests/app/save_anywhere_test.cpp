@@ -12,6 +12,7 @@
 #include "formats/snapshot_file.h"
 #include "menus/slot_file.h"
 #include "scripted_games.h"
+#include "support/assembly.h"
 #include "support/pictures.h"
 
 namespace velmor::testing {
@@ -137,6 +138,50 @@ TEST(GoingBack, StepsBackToEachPageAsItWasAndForwardAgain) {
   g.Run("back\nback\nback\n");
   EXPECT_EQ(Kept(g.game->StateJson()), at_wait[0]);
   EXPECT_EQ(g.game->Notices().back(), "Nothing to go back to");
+}
+
+// A game that shows a new picture at every click: bands of its own colours
+// and a block of noise of its own, 640 x 480, as different from each other
+// as scenes are.
+std::vector<uint8_t> NewPictureAtEachClick(GameRig* g, int clicks) {
+  std::string source;
+  for (int i = 0; i < clicks; ++i) {
+    const std::string n = std::to_string(i);
+    source += "    PICTURE \"P" + n + "\"\n    TEXT \"\\p" + n + "\"\n    CLICK\n";
+    Bitmap picture(640, 480);
+    for (int32_t y = 0; y < 480; ++y)
+      FillRect(picture, {0, y, 640, y + 1},
+               static_cast<Color>((y * (i + 3) * 2654435761u) >> 8) & kColorMask);
+    const Bitmap noise = Pattern(64, 64, static_cast<uint32_t>(i + 1));
+    for (int32_t y = 0; y < 64; ++y)
+      for (int32_t x = 0; x < 64; ++x) picture.set(100 + i * 4 + x, 200 + y, noise.at(x, y));
+    g->files.Put(std::string(kDat) + "CG/P" + n + ".BMP", BmpBytes(picture));
+  }
+  return Assembled(source + "    END\n");
+}
+
+TEST(GoingBack, AHundredNewPicturesAreKeptAndEachComesBackAsItWas) {
+  constexpr int kClicks = 106;
+  GameRig g(Pages(), {640, 480});
+  g.files.Put(std::string(kDat) + "SNX/INIT.SNX", NewPictureAtEachClick(&g, kClicks));
+  g.Start();
+  std::vector<std::string> at_wait;
+  for (int page = 0; page < kClicks; ++page) {
+    g.Run("until WaitClick 200\ntick\n");
+    at_wait.push_back(Kept(g.game->StateJson()));
+    if (page + 1 < kClicks) g.Run("click left\ntick\n");
+  }
+  const app::History& history = g.form().history();
+  ASSERT_EQ(history.size(), static_cast<std::size_t>(kClicks));
+  EXPECT_LE(history.MemoryBytes(), app::History::kMaxBytes);
+  for (int page = kClicks - 2; page >= 0; --page) {
+    g.Run("back\n");
+    ASSERT_EQ(Kept(g.game->StateJson()), at_wait[static_cast<std::size_t>(page)]) << page;
+  }
+  for (int page = 1; page < kClicks; page += 15) {
+    for (int k = 0; k < 15 && history.position() < history.size(); ++k) g.Run("forward\n");
+    EXPECT_EQ(Kept(g.game->StateJson()), at_wait[history.position() - 1]);
+  }
 }
 
 TEST(GoingBack, AChoiceCanBeTakenDifferentlyAfterGoingBack) {

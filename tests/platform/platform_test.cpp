@@ -24,6 +24,7 @@
 #include "platform/files.h"
 #if defined(VELMOR_HAVE_X11)
 #include "platform/shared/compose_cache.h"
+#include "platform/shared/deflate_compressor.h"
 #endif
 #include "platform/shared/environment.h"
 #include "platform/shared/font_finder.h"
@@ -473,6 +474,35 @@ TEST(StartupHeap, LargeBlocksComeFromTheAdvisedHeapOnlyWhileItLives) {
   std::free(music);
 }
 #endif
+
+// What the history keeps packed comes back byte for byte, and packed bytes
+// that give more or fewer bytes than asked for, or carry more after their
+// end, are refused without writing past the buffer.
+TEST(DeflateCompressor, GivesBackExactlyWhatItPackedAndNothingElse) {
+  const platform::Compressor& deflate = platform::Deflate();
+  std::vector<uint8_t> bytes(300000);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<uint8_t>((i / 640) ^ (i % 7 == 0 ? i * 31 : 0));
+  const std::vector<uint8_t> packed = deflate.Pack(bytes);
+  ASSERT_FALSE(packed.empty());
+  EXPECT_LT(packed.size(), bytes.size() / 2);
+
+  std::vector<uint8_t> out(bytes.size());
+  ASSERT_TRUE(deflate.Unpack(packed, out));
+  EXPECT_EQ(out, bytes);
+
+  std::vector<uint8_t> short_out(bytes.size() - 1, 0xAA), long_out(bytes.size() + 1, 0xAA);
+  EXPECT_FALSE(deflate.Unpack(packed, short_out));
+  EXPECT_FALSE(deflate.Unpack(packed, long_out));
+  EXPECT_EQ(long_out.back(), 0xAA);
+  EXPECT_FALSE(deflate.Unpack(std::span(packed).first(packed.size() / 2), out));
+  std::vector<uint8_t> trailing = packed;
+  trailing.push_back(0);
+  EXPECT_FALSE(deflate.Unpack(trailing, out));
+  std::vector<uint8_t> damaged = packed;
+  damaged[damaged.size() / 2] ^= 0x55;
+  EXPECT_FALSE(deflate.Unpack(damaged, out));
+}
 
 }  // namespace
 }  // namespace velmor::testing

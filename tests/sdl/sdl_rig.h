@@ -29,6 +29,7 @@
 #include "platform/headless/memory_files.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_window.h"
+#include "platform/shared/deflate_compressor.h"
 #include "platform/shared/font_finder.h"
 #include "platform/shared/mapped_file.h"
 #include "platform/shared/ttf_font.h"
@@ -71,7 +72,7 @@ class SdlRig {
     options.program_folder = "PROG/";
     options.data_folder = kDat;
     game = std::make_unique<app::TForm1>(
-        app::Platform{files, window, boxes, media, font, clock}, options);
+        app::Platform{files, window, boxes, media, font, clock, platform::Deflate()}, options);
     session = std::make_unique<session::Session>(*game, boxes);
     session->SetReaderSettingsFile(&settings_file);
     session->SetLabelAssembler(language::AssembleLabels);

@@ -12,6 +12,7 @@
 #include "menus/panel_focus.h"
 #include "menus/panel_layout.h"
 #include "platform/shared/bitmap_font_files.h"
+#include "platform/shared/deflate_compressor.h"
 #include "platform/shared/png.h"
 #include "platform/shared/screenshot.h"
 
@@ -83,7 +84,7 @@ void HeadlessGame::Assemble() {
   answers_.AnswerBoxesOf(boxes_);
   form_ = std::make_unique<TForm1>(
       Platform{files_, window_, boxes_, media_,
-               options_.text_font ? *options_.text_font : face_, clock_},
+               options_.text_font ? *options_.text_font : face_, clock_, platform::Deflate()},
       options_.start);
   // A new game reads in the system's language, the game's texts as they
   // are, until a script's reader command says otherwise.

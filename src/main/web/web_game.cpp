@@ -12,6 +12,7 @@
 #include "main/headless/state_json.h"
 #include "menus/panel_layout.h"
 #include "platform/shared/bitmap_font_files.h"
+#include "platform/shared/deflate_compressor.h"
 #include "platform/sdl/sdl_media_player.h"
 #include "scenario/scenario.h"
 #include "scenario/wait_handler.h"
@@ -104,7 +105,7 @@ bool WebGame::Start(std::string* why) {
   platform::Clock& clock = options_.test ? static_cast<platform::Clock&>(virtual_clock_)
                                          : static_cast<platform::Clock&>(real_clock_);
   form_ = std::make_unique<app::TForm1>(
-      app::Platform{files_, window_, boxes_, *media_, bitmap_face_, clock}, start);
+      app::Platform{files_, window_, boxes_, *media_, bitmap_face_, clock, platform::Deflate()}, start);
   session_ = std::make_unique<session::Session>(*form_, boxes_);
   session_->SetLabelAssembler(language::AssembleLabels);
   // The page runs a pass at once for every event: at a click wait one pass

@@ -1,0 +1,23 @@
+// Bytes made smaller and back, for what the game keeps in memory a long
+// time (the going-back history's older pictures). Lossless; what it packs
+// never leaves the process, so its form is the platform's own.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace velmor::platform {
+
+class Compressor {
+ public:
+  virtual ~Compressor() = default;
+  // The bytes packed; empty when the platform cannot pack them (the
+  // caller keeps them as they are).
+  virtual std::vector<uint8_t> Pack(std::span<const uint8_t> bytes) const = 0;
+  // Exactly `out.size()` bytes from what Pack gave; false when the packed
+  // bytes do not give exactly that many.
+  virtual bool Unpack(std::span<const uint8_t> packed, std::span<uint8_t> out) const = 0;
+};
+
+}  // namespace velmor::platform
