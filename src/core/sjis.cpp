@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "core/cp932_table.h"
 
@@ -45,13 +46,21 @@ int32_t DecodeUtf8(std::string_view one) {
   return c;
 }
 
-// The CP932 code of a character, or -1 when the code page has none.
+// The CP932 code of a character, or -1 when the code page has none. The
+// table is turned into a direct lookup the first time (128 KiB): texts are
+// converted at every error box and name, often under the fuzzers' tracing.
 int32_t UnicodeToCp932(int32_t c) {
-  if (c > 0xFFFF) return -1;
-  auto it = std::lower_bound(
-      cp932::kFromUnicode.begin(), cp932::kFromUnicode.end(), c,
-      [](const cp932::FromUnicode& p, int32_t wanted) { return p.unicode < wanted; });
-  return it != cp932::kFromUnicode.end() && it->unicode == c ? it->code : -1;
+  static constexpr uint16_t kNone = 0xFFFF;  // no CP932 code is this high
+  static const std::vector<uint16_t> codes = [] {
+    std::vector<uint16_t> t(0x10000, kNone);
+    // Where the table gives a character several codes, the first is the one.
+    for (const cp932::FromUnicode& p : cp932::kFromUnicode)
+      if (t[p.unicode] == kNone) t[p.unicode] = p.code;
+    return t;
+  }();
+  if (c < 0 || c > 0xFFFF) return -1;
+  const uint16_t code = codes[static_cast<size_t>(c)];
+  return code == kNone ? -1 : code;
 }
 
 // Language tags (U+E0000 to U+E007F) say nothing a Shift-JIS text can hold:
