@@ -44,12 +44,12 @@ void TForm1::EnableWarnings(bool print) {
     std::string text = SjisToUtf8(sjis_text);
     for (char& c : text)
       if (c == '\n') c = ' ';
-    w.Add("box: " + text, "error box \"" + text + "\"");
+    w.Add("box: " + text, Fill(Tr("error box \"%s\""), {text}));
   };
   scn.OnRunaway = [this, &w] {
     std::string file = SjisToUtf8(scn.CallFile[scn.CallDepth].view()) + ".SNX";
-    w.Add("loop: " + file, "a loop without a wait: " + std::to_string(scenario::kRunawayWork) +
-                               " instructions' worth of work in one tick");
+    w.Add("loop: " + file, Fill(Tr("a loop without a wait: %s instructions' worth of work in one tick"),
+                                {std::to_string(scenario::kRunawayWork)}));
   };
 }
 

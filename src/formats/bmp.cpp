@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/texts.h"
 #include "formats/byte_reader.h"
 
 namespace velmor::formats {
@@ -70,7 +71,7 @@ Header ReadInfoHeader(ByteReader& r, std::span<const uint8_t> bytes, uint32_t in
 
 Header ReadHeader(std::span<const uint8_t> bytes) {
   ByteReader r(bytes);
-  if (bytes.size() < 18 || r.U8() != 'B' || r.U8() != 'M') throw Refusal{"not a BMP file"};
+  if (bytes.size() < 18 || r.U8() != 'B' || r.U8() != 'M') throw Refusal{Tr("not a BMP file")};
   const uint32_t file_size = r.Le32();
   r.Skip(4);  // two reserved words
   const uint32_t offset = r.Le32();
@@ -81,8 +82,8 @@ Header ReadHeader(std::span<const uint8_t> bytes) {
   else if (info_size >= 40)
     h = ReadInfoHeader(r, bytes, info_size);
   else
-    throw Refusal{"damaged BMP file: unknown header"};
-  if (!r.ok()) throw Refusal{"damaged BMP file: the header is cut short"};
+    throw Refusal{Tr("damaged BMP file: unknown header")};
+  if (!r.ok()) throw Refusal{Tr("damaged BMP file: the header is cut short")};
   h.file_size = file_size;
   h.offset = offset;
   h.info_size = info_size;
@@ -95,16 +96,16 @@ int64_t Stride(const Header& h) { return (int64_t{h.width} * h.bits + 31) / 32 *
 void CheckHeader(const Header& h, std::size_t file_size) {
   if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide ||
       int64_t{h.width} * h.height > kMaxPixels)
-    throw Refusal{"damaged BMP file: impossible picture size"};
+    throw Refusal{Tr("damaged BMP file: impossible picture size")};
   if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
-    throw Refusal{"damaged BMP file: unknown pixel depth"};
+    throw Refusal{Tr("damaged BMP file: unknown pixel depth")};
   const bool known = h.compression == kPlain || (h.compression == kRle8 && h.bits == 8) ||
                      (h.compression == kRle4 && h.bits == 4) ||
                      (h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
-  if (!known) throw Refusal{"damaged BMP file: unknown compression"};
+  if (!known) throw Refusal{Tr("damaged BMP file: unknown compression")};
   if (h.top_down && (h.compression == kRle8 || h.compression == kRle4))
-    throw Refusal{"damaged BMP file: run-length data in a top-down picture"};
-  if (h.offset >= file_size) throw Refusal{"damaged BMP file: no pixel data"};
+    throw Refusal{Tr("damaged BMP file: run-length data in a top-down picture")};
+  if (h.offset >= file_size) throw Refusal{Tr("damaged BMP file: no pixel data")};
   // Mended: the picture was made at the size its header claimed before the
   // pixels were looked at, so a few bytes claiming 4096 x 4096 took 64 MiB.
   // Pixels stored as they are must all be in the file; run-length data
@@ -113,9 +114,9 @@ void CheckHeader(const Header& h, std::size_t file_size) {
   const int64_t data = static_cast<int64_t>(file_size - h.offset);
   const bool rle = h.compression == kRle8 || h.compression == kRle4;
   if (!rle && data < Stride(h) * h.height)
-    throw Refusal{"damaged BMP file: the pixels run past the end of the file"};
+    throw Refusal{Tr("damaged BMP file: the pixels run past the end of the file")};
   if (rle && data * kMostPixelsPerRleByte < int64_t{h.width} * h.height)
-    throw Refusal{"damaged BMP file: too little run-length data for the picture's size"};
+    throw Refusal{Tr("damaged BMP file: too little run-length data for the picture's size")};
 }
 
 
@@ -128,7 +129,7 @@ std::vector<Color> ReadPalette(std::span<const uint8_t> bytes, const Header& h) 
     if (h.palette_entry == 4) r.Skip(1);
     c = Rgb(red, g, b);
   }
-  if (!r.ok()) throw Refusal{"damaged BMP file: the palette is cut short"};
+  if (!r.ok()) throw Refusal{Tr("damaged BMP file: the palette is cut short")};
   return palette;
 }
 
@@ -198,7 +199,7 @@ class RleDecoder {
   void Decode(ByteReader& r) {
     for (;;) {
       const uint8_t count = r.U8(), value = r.U8();
-      if (!r.ok()) throw Refusal{"damaged BMP file: the run-length data ends before its end mark"};
+      if (!r.ok()) throw Refusal{Tr("damaged BMP file: the run-length data ends before its end mark")};
       if (count > 0) {
         for (int i = 0; i < count; ++i)
           Put(h_.bits == 8 ? value : (i % 2 ? value & 0xF : value >> 4));
@@ -221,13 +222,13 @@ class RleDecoder {
   void Copy(ByteReader& r, int n) {
     const int stored = h_.bits == 8 ? n : (n + 1) / 2;
     const auto data = r.Bytes(static_cast<std::size_t>(stored + stored % 2));
-    if (!r.ok()) throw Refusal{"damaged BMP file: the run-length data ends before its end mark"};
+    if (!r.ok()) throw Refusal{Tr("damaged BMP file: the run-length data ends before its end mark")};
     for (int i = 0; i < n; ++i)
       Put(h_.bits == 8 ? data[i] : (i % 2 ? data[i / 2] & 0xF : data[i / 2] >> 4));
   }
 
   void Put(uint8_t index) {
-    if (x_ >= h_.width || y_ < 0) throw Refusal{"damaged BMP file: a run goes past the picture"};
+    if (x_ >= h_.width || y_ < 0) throw Refusal{Tr("damaged BMP file: a run goes past the picture")};
     bitmap_.row(y_)[x_++] = colours_[index];
   }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 
 namespace velmor::formats {
 
@@ -91,9 +92,8 @@ std::optional<std::string> ReadIniValue(std::string_view ini_text, std::string_v
     if (value.size() > kMaxIniValue) {
       // Mended: a value of any length was kept and echoed whole.
       if (problem)
-        *problem = std::string(key) + " is " + std::to_string(value.size()) +
-                   " bytes long; no folder's path is longer than " +
-                   std::to_string(kMaxIniValue);
+        *problem = Fill(Tr("%s is %s bytes long; no folder's path is longer than %s"),
+                        {key, std::to_string(value.size()), std::to_string(kMaxIniValue)});
       return std::nullopt;
     }
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&

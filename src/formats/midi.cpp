@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/texts.h"
 #include "formats/byte_reader.h"
 #include "formats/riff.h"
 
@@ -66,19 +67,22 @@ class TrackScanner {
     uint64_t tick = 0;
     uint8_t running = 0;
     while (true) {
-      if (i_ >= t_.size()) return Fail("has no end-of-track event");
+      if (i_ >= t_.size()) return Fail(Says(Tr("track %s has no end-of-track event")));
       const std::size_t event_at = i_;
       uint32_t delta = 0;
-      if (!ReadVarLen(t_, &i_, &delta)) return Fail("bad delta time at byte " + Hex(event_at));
+      if (!ReadVarLen(t_, &i_, &delta))
+        return Fail(Says(Tr("track %s bad delta time at byte %s"), Hex(event_at)));
       tick += delta;
-      if (i_ >= t_.size()) return Fail("ends inside the event at byte " + Hex(event_at));
+      if (i_ >= t_.size())
+        return Fail(Says(Tr("track %s ends inside the event at byte %s"), Hex(event_at)));
       uint8_t status = t_[i_];
       if (status & 0x80) {
         ++i_;
       } else if (running) {
         status = running;
       } else {
-        return Fail("data byte without a status at byte " + Hex(static_cast<uint32_t>(i_)));
+        return Fail(Says(Tr("track %s data byte without a status at byte %s"),
+                         Hex(static_cast<uint32_t>(i_))));
       }
       const std::size_t body_at = i_;
       std::optional<std::string> fault;
@@ -105,28 +109,31 @@ class TrackScanner {
   std::optional<std::string> ChannelData(uint8_t status, std::size_t event_at) {
     // Program change and channel pressure take one, the others two.
     const std::size_t count = (status & 0xE0) == 0xC0 ? 1 : 2;
-    if (t_.size() - i_ < count) return "ends inside the event at byte " + Hex(event_at);
+    if (t_.size() - i_ < count)
+      return Says(Tr("track %s ends inside the event at byte %s"), Hex(event_at));
     for (std::size_t k = 0; k < count; ++k)
       if (t_[i_ + k] & 0x80)
-        return "data byte out of range at byte " + Hex(static_cast<uint32_t>(i_ + k));
+        return Says(Tr("track %s data byte out of range at byte %s"),
+                    Hex(static_cast<uint32_t>(i_ + k)));
     i_ += count;
     return std::nullopt;
   }
 
   std::optional<std::string> Meta(uint64_t tick, std::size_t event_at,
                                   std::vector<TempoChange>& tempos, bool* ended) {
-    if (i_ >= t_.size()) return "ends inside the event at byte " + Hex(event_at);
+    if (i_ >= t_.size())
+      return Says(Tr("track %s ends inside the event at byte %s"), Hex(event_at));
     const uint8_t type = t_[i_++];
     uint32_t size = 0;
     if (!ReadVarLen(t_, &i_, &size) || size > t_.size() - i_)
-      return "meta event at byte " + Hex(event_at) + " runs past the end of the track";
+      return Says(Tr("track %s meta event at byte %s runs past the end of the track"), Hex(event_at));
     const int fixed = MetaSize(type);
     if (fixed >= 0 && size != static_cast<uint32_t>(fixed))
-      return "meta event " + Hex(type) + " at byte " + Hex(event_at) + " has size " +
-             std::to_string(size) + " instead of " + std::to_string(fixed);
+      return Says(Tr("track %s meta event %s at byte %s has size %s instead of %s"), Hex(type),
+                  Hex(event_at), std::to_string(size), std::to_string(fixed));
     if (type == 0x51) {
       const uint32_t us = (uint32_t{t_[i_]} << 16) | (t_[i_ + 1] << 8) | t_[i_ + 2];
-      if (us == 0) return "tempo 0 at byte " + Hex(event_at);
+      if (us == 0) return Says(Tr("track %s tempo 0 at byte %s"), Hex(event_at));
       tempos.push_back({tick, us});
     }
     i_ += size;
@@ -136,11 +143,12 @@ class TrackScanner {
 
   std::optional<std::string> SysEx(uint8_t status, std::size_t event_at) {
     if (status != 0xF0 && status != 0xF7)
-      return "status byte " + Hex(status) + " at byte " + Hex(event_at) +
-             " does not belong in a file";
+      return Says(Tr("track %s status byte %s at byte %s does not belong in a file"), Hex(status),
+                  Hex(event_at));
     uint32_t size = 0;
     if (!ReadVarLen(t_, &i_, &size) || size > t_.size() - i_)
-      return "system exclusive event at byte " + Hex(event_at) + " runs past the end of the track";
+      return Says(Tr("track %s system exclusive event at byte %s runs past the end of the track"),
+                  Hex(event_at));
     i_ += size;
     return std::nullopt;
   }
@@ -161,8 +169,14 @@ class TrackScanner {
     events_->push_back(std::move(e));
   }
 
-  FormatFault Fail(const std::string& what) const {
-    return Fault("track " + std::to_string(number_) + " " + what);
+  static FormatFault Fail(std::string what) { return Fault(std::move(what)); }
+
+  // `sentence` (in the player's language) with this track's number for its
+  // first "%s" and the values for the others.
+  std::string Says(const char* sentence, std::string_view a = {}, std::string_view b = {},
+                   std::string_view c = {}, std::string_view d = {}) const {
+    const std::string track = std::to_string(number_);
+    return Fill(sentence, {track, a, b, c, d});
   }
 
   std::span<const uint8_t> t_;
@@ -182,29 +196,30 @@ uint32_t MidiLengthMs(const MidiTempoMap& map, uint64_t end_tick) {
 // The Standard MIDI File inside a RIFF "RMID" file.
 FormatResult<std::span<const uint8_t>> UnwrapRmid(std::span<const uint8_t> b) {
   auto data = FindRiffChunk(b, "data");
-  if (!data) return Fault("damaged RIFF MIDI file: " + data.fault().what);
-  if (!*data) return Fault("damaged RIFF MIDI file: no \"data\" chunk");
+  if (!data) return Fault(Fill(Tr("damaged RIFF MIDI file: %s"), {data.fault().what}));
+  if (!*data) return Fault(Tr("damaged RIFF MIDI file: no \"data\" chunk"));
   return b.subspan((*data)->at, (*data)->size);
 }
 
 // The header chunk: format, track count and division, checked.
 FormatResult<MidiSummary> ReadHeader(std::span<const uint8_t> b, std::size_t* tracks_at) {
-  if (b.size() < 14 || !HasTag(b, 0, "MThd")) return Fault("not a MIDI file");
+  if (b.size() < 14 || !HasTag(b, 0, "MThd")) return Fault(Tr("not a MIDI file"));
   ByteReader r(b, 4);
   const uint32_t header_size = r.Be32();
-  if (header_size < 6) return Fault("damaged MIDI file: the header chunk is too short");
+  if (header_size < 6) return Fault(Tr("damaged MIDI file: the header chunk is too short"));
   if (header_size > b.size() - 8)
-    return Fault("damaged MIDI file: the header chunk runs past the end of the file");
+    return Fault(Tr("damaged MIDI file: the header chunk runs past the end of the file"));
   MidiSummary m;
   m.format = r.Be16();
   m.tracks = r.Be16();
   m.division = r.Be16();
-  if (m.format > 1) return Fault("unsupported MIDI file: format " + std::to_string(m.format));
-  if (m.tracks == 0) return Fault("damaged MIDI file: no tracks");
+  if (m.format > 1)
+    return Fault(Fill(Tr("unsupported MIDI file: format %s"), {std::to_string(m.format)}));
+  if (m.tracks == 0) return Fault(Tr("damaged MIDI file: no tracks"));
   if (m.format == 0 && m.tracks != 1)
-    return Fault("damaged MIDI file: format 0 with " + std::to_string(m.tracks) + " tracks");
-  if (m.division & 0x8000) return Fault("unsupported MIDI file: SMPTE time division");
-  if (m.division == 0) return Fault("damaged MIDI file: time division 0");
+    return Fault(Fill(Tr("damaged MIDI file: format 0 with %s tracks"), {std::to_string(m.tracks)}));
+  if (m.division & 0x8000) return Fault(Tr("unsupported MIDI file: SMPTE time division"));
+  if (m.division == 0) return Fault(Tr("damaged MIDI file: time division 0"));
   *tracks_at = 8 + std::size_t{header_size};
   return m;
 }
@@ -224,21 +239,22 @@ FormatResult<MidiSummary> ParseMidi(std::span<const uint8_t> b, bool keep_events
   int found = 0;
   while (found < m.tracks) {
     if (b.size() - pos < 8)
-      return Fault("damaged MIDI file: the header announces " + std::to_string(m.tracks) +
-                   " tracks, the file holds " + std::to_string(found));
+      return Fault(Fill(Tr("damaged MIDI file: the header announces %s tracks, the file holds %s"),
+                        {std::to_string(m.tracks), std::to_string(found)}));
     const uint32_t size = ByteReader(b, pos + 4).Be32();
     const bool is_track = HasTag(b, pos, "MTrk");
     if (size > b.size() - pos - 8) {
-      const std::string what =
-          is_track ? "track " + std::to_string(found + 1) : "chunk " + TagText(&b[pos]);
-      return Fault("damaged MIDI file: " + what + " runs past the end of the file");
+      return Fault(is_track ? Fill(Tr("damaged MIDI file: track %s runs past the end of the file"),
+                                   {std::to_string(found + 1)})
+                            : Fill(Tr("damaged MIDI file: chunk %s runs past the end of the file"),
+                                   {TagText(&b[pos])}));
     }
     if (is_track) {
       MidiTrackEvents track{size, 0, {}};
       auto end =
           TrackScanner(b.subspan(pos + 8, size), found + 1, keep_events ? &track.events : nullptr)
               .Scan(tempos, &track.used);
-      if (!end) return Fault("damaged MIDI file: " + end.fault().what);
+      if (!end) return Fault(Fill(Tr("damaged MIDI file: %s"), {end.fault().what}));
       m.end_tick = std::max(m.end_tick, *end);
       if (keep_events) m.track_events.push_back(std::move(track));
       ++found;

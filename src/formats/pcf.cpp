@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/texts.h"
 #include "formats/byte_reader.h"
 
 namespace velmor::formats {
@@ -60,9 +61,9 @@ FormatResult<std::vector<PcfGlyph>> ReadMetrics(std::span<const uint8_t> bytes, 
   const bool compressed = (t.format() & kFormatMask) == kCompressedMetrics;
   const uint32_t count = compressed ? t.U16() : t.U32();
   if (!t.ok() || count == 0 || count > kMaxPcfGlyphs)
-    return Fault("damaged PCF font: " + std::to_string(count) + " glyph metrics");
+    return Fault(Fill(Tr("damaged PCF font: %s glyph metrics"), {std::to_string(count)}));
   if (t.remaining() < count * (compressed ? 5u : 12u))
-    return Fault("damaged PCF font: the metrics table is cut short");
+    return Fault(Tr("damaged PCF font: the metrics table is cut short"));
   std::vector<PcfGlyph> glyphs(count);
   for (PcfGlyph& g : glyphs) {
     int16_t left, right;
@@ -78,8 +79,8 @@ FormatResult<std::vector<PcfGlyph>> ReadMetrics(std::span<const uint8_t> bytes, 
     g.width = static_cast<int16_t>(right - left);
     if (g.width < 0 || g.width > kMaxPcfGlyphSize || g.height() < 0 ||
         g.height() > kMaxPcfGlyphSize)
-      return Fault("damaged PCF font: a glyph of " + std::to_string(g.width) + " by " +
-                   std::to_string(g.height()) + " pixels");
+      return Fault(Fill(Tr("damaged PCF font: a glyph of %s by %s pixels"),
+                        {std::to_string(g.width), std::to_string(g.height())}));
   }
   return glyphs;
 }
@@ -92,22 +93,22 @@ std::optional<FormatFault> ReadBitmaps(std::span<const uint8_t> bytes, const Ent
   std::vector<PcfGlyph>& glyphs = font.glyphs;
   const uint32_t count = t.U32();
   if (!t.ok() || count != glyphs.size())
-    return Fault("damaged PCF font: " + std::to_string(count) + " bitmaps for " +
-                 std::to_string(glyphs.size()) + " glyphs");
-  if (t.remaining() < count * 4u + 16u) return Fault("damaged PCF font: the bitmaps are cut short");
+    return Fault(Fill(Tr("damaged PCF font: %s bitmaps for %s glyphs"),
+                      {std::to_string(count), std::to_string(glyphs.size())}));
+  if (t.remaining() < count * 4u + 16u) return Fault(Tr("damaged PCF font: the bitmaps are cut short"));
   for (PcfGlyph& g : glyphs) g.offset = t.U32();
   uint32_t sizes[4];
   for (uint32_t& s : sizes) s = t.U32();
   const uint32_t format = t.format();
   const std::span<const uint8_t> data = t.Bytes(sizes[format & 3]);
-  if (!t.ok()) return Fault("damaged PCF font: the bitmaps are cut short");
+  if (!t.ok()) return Fault(Tr("damaged PCF font: the bitmaps are cut short"));
   const uint32_t pad = RowPad(format), unit = ScanUnit(format);
   for (std::size_t i = 0; i < glyphs.size(); ++i) {
     PcfGlyph& g = glyphs[i];
     g.stride = (static_cast<uint32_t>(g.width) + pad * 8 - 1) / (pad * 8) * pad;
     if (uint64_t{g.offset} + uint64_t{g.stride} * static_cast<uint32_t>(g.height()) > data.size())
-      return Fault("damaged PCF font: glyph " + std::to_string(i) +
-                   "'s bitmap lies outside the table");
+      return Fault(Fill(Tr("damaged PCF font: glyph %s's bitmap lies outside the table"),
+                        {std::to_string(i)}));
   }
   font.bits.assign(data.begin(), data.end());
   // Bytes whose order differs from the bits' are swapped within each unit,
@@ -134,10 +135,10 @@ std::optional<FormatFault> ReadEncodings(std::span<const uint8_t> bytes, const E
   t.U16();  // the default character
   if (!t.ok() || font.min_byte2 > font.max_byte2 || font.min_byte1 > font.max_byte1 ||
       font.max_byte2 > 255 || font.max_byte1 > 255)
-    return Fault("damaged PCF font: the encoding's range makes no sense");
+    return Fault(Tr("damaged PCF font: the encoding's range makes no sense"));
   const std::size_t cells = std::size_t{font.max_byte2 - font.min_byte2 + 1u} *
                             (font.max_byte1 - font.min_byte1 + 1u);
-  if (t.remaining() < cells * 2) return Fault("damaged PCF font: the encoding is cut short");
+  if (t.remaining() < cells * 2) return Fault(Tr("damaged PCF font: the encoding is cut short"));
   font.index.resize(cells);
   for (uint16_t& i : font.index) {
     i = t.U16();
@@ -159,16 +160,16 @@ const PcfGlyph* PcfFont::Find(uint16_t code) const {
 
 FormatResult<PcfFont> ParsePcf(std::span<const uint8_t> bytes) {
   ByteReader in(bytes);
-  if (in.Le32() != 0x70636601) return Fault("not a PCF font");
+  if (in.Le32() != 0x70636601) return Fault(Tr("not a PCF font"));
   const uint32_t tables = in.Le32();
   if (!in.ok() || tables > 64 || in.remaining() < tables * 16u)
-    return Fault("damaged PCF font: its table of contents is cut short");
+    return Fault(Tr("damaged PCF font: its table of contents is cut short"));
   std::vector<Entry> toc(tables);
   for (Entry& e : toc) {
     e = {in.Le32(), in.Le32(), in.Le32(), in.Le32()};
     // The writer rounds the last table's size up past the file's end: a
     // table is what of it the file holds.
-    if (e.offset > bytes.size()) return Fault("damaged PCF font: a table lies outside the file");
+    if (e.offset > bytes.size()) return Fault(Tr("damaged PCF font: a table lies outside the file"));
     e.size = static_cast<uint32_t>(std::min<uint64_t>(e.size, bytes.size() - e.offset));
   }
   std::optional<Entry> metrics = Find(toc, kMetrics), bitmaps = Find(toc, kBitmaps),
@@ -176,7 +177,7 @@ FormatResult<PcfFont> ParsePcf(std::span<const uint8_t> bytes) {
   std::optional<Entry> accelerators = Find(toc, kBdfAccelerators);
   if (!accelerators) accelerators = Find(toc, kAccelerators);
   if (!metrics || !bitmaps || !encodings || !accelerators)
-    return Fault("damaged PCF font: it lacks its metrics, bitmaps, encoding or accelerators");
+    return Fault(Tr("damaged PCF font: it lacks its metrics, bitmaps, encoding or accelerators"));
   PcfFont font;
   Table acc(bytes, *accelerators);
   acc.Skip(8);  // the flags
@@ -184,7 +185,7 @@ FormatResult<PcfFont> ParsePcf(std::span<const uint8_t> bytes) {
   font.descent = static_cast<int32_t>(acc.U32());
   if (!acc.ok() || font.ascent < -kMaxPcfGlyphSize || font.ascent > kMaxPcfGlyphSize ||
       font.descent < -kMaxPcfGlyphSize || font.descent > kMaxPcfGlyphSize)
-    return Fault("damaged PCF font: its ascent and descent make no sense");
+    return Fault(Tr("damaged PCF font: its ascent and descent make no sense"));
   FormatResult<std::vector<PcfGlyph>> glyphs = ReadMetrics(bytes, *metrics);
   if (!glyphs) return glyphs.fault();
   font.glyphs = std::move(*glyphs);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/texts.h"
 #include "formats/byte_reader.h"
 #include "formats/byte_writer.h"
 
@@ -35,7 +36,7 @@ FormatResult<std::optional<RiffChunk>> FindRiffChunk(std::span<const uint8_t> b,
     const uint32_t size = ByteReader(b, pos + 4).Le32();
     const std::size_t body = pos + 8;
     if (size > b.size() - body)
-      return Fault("chunk " + TagText(&b[pos]) + " runs past the end of the file");
+      return Fault(Fill(Tr("chunk %s runs past the end of the file"), {TagText(&b[pos])}));
     if (HasTag(b, pos, tag)) return std::optional<RiffChunk>(RiffChunk{body, size});
     // Chunks are padded to an even length.
     pos = body + size + (size & 1);

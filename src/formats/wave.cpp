@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/texts.h"
 #include "formats/byte_writer.h"
 #include "formats/riff.h"
 
@@ -69,22 +70,22 @@ uint16_t ExtraBytes(std::span<const uint8_t> fmt) { return fmt.size() >= 18 ? Le
 FormatResult<AdpcmLayout> MsAdpcmLayout(std::span<const uint8_t> fmt, bool extensible,
                                         const WaveSummary& w) {
   if (extensible)
-    return Fault("unsupported WAVE encoding (MS ADPCM in an extensible \"fmt \" chunk)");
+    return Fault(Tr("unsupported WAVE encoding (MS ADPCM in an extensible \"fmt \" chunk)"));
   if (w.channels > 2)
-    return Fault("unsupported WAVE file: MS ADPCM with " + std::to_string(w.channels) +
-                 " channels");
-  if (fmt.size() < 22) return Fault("damaged WAVE file: the MS ADPCM \"fmt \" chunk is too short");
+    return Fault(Fill(Tr("unsupported WAVE file: MS ADPCM with %s channels"),
+                      {std::to_string(w.channels)}));
+  if (fmt.size() < 22) return Fault(Tr("damaged WAVE file: the MS ADPCM \"fmt \" chunk is too short"));
   uint32_t count = Le16(&fmt[20]);
   if (count < 7)
-    return Fault("damaged WAVE file: MS ADPCM predictor table of " + std::to_string(count) +
-                 " entries (at least 7)");
+    return Fault(Fill(Tr("damaged WAVE file: MS ADPCM predictor table of %s entries (at least 7)"),
+                      {std::to_string(count)}));
   // A block names its predictor in one byte: entries past 256 are never used.
   count = std::min<uint32_t>(count, 256);
   if (fmt.size() < 22 + std::size_t{4} * count || ExtraBytes(fmt) < 4 + 4 * count)
-    return Fault("damaged WAVE file: the MS ADPCM predictor table runs past the \"fmt \" chunk");
+    return Fault(Tr("damaged WAVE file: the MS ADPCM predictor table runs past the \"fmt \" chunk"));
   for (int i = 0; i < 14; ++i) {
     if (static_cast<int16_t>(Le16(&fmt[22 + 2 * i])) != kMsAdpcmStandardPredictors[i])
-      return Fault("damaged WAVE file: the MS ADPCM predictor table is not the standard one");
+      return Fault(Tr("damaged WAVE file: the MS ADPCM predictor table is not the standard one"));
   }
   AdpcmLayout layout;
   layout.predictors = count;
@@ -97,10 +98,10 @@ FormatResult<AdpcmLayout> MsAdpcmLayout(std::span<const uint8_t> fmt, bool exten
 FormatResult<AdpcmLayout> ImaAdpcmLayout(std::span<const uint8_t> fmt, bool extensible,
                                          const WaveSummary& w) {
   if (extensible && ExtraBytes(fmt) < 22)
-    return Fault("damaged WAVE file: the extensible \"fmt \" chunk is too short");
+    return Fault(Tr("damaged WAVE file: the extensible \"fmt \" chunk is too short"));
   if (w.block_align % 4 != 0)
-    return Fault("damaged WAVE file: IMA ADPCM blocks of " + std::to_string(w.block_align) +
-                 " bytes (not a multiple of 4)");
+    return Fault(Fill(Tr("damaged WAVE file: IMA ADPCM blocks of %s bytes (not a multiple of 4)"),
+                      {std::to_string(w.block_align)}));
   AdpcmLayout layout;
   layout.header = std::size_t{4} * w.channels;
   return layout;
@@ -113,9 +114,10 @@ FormatResult<AdpcmLayout> CheckAdpcmFormat(std::span<const uint8_t> fmt, bool ex
   auto layout = w.format_tag == wave_format::kMsAdpcm ? MsAdpcmLayout(fmt, extensible, w)
                                                       : ImaAdpcmLayout(fmt, extensible, w);
   if (!layout) return layout;
-  const std::string blocks = "blocks of " + std::to_string(w.block_align) + " bytes";
+  const std::string block_bytes = std::to_string(w.block_align);
   if (w.block_align < layout->header)
-    return Fault("damaged WAVE file: ADPCM " + blocks + " cannot hold their header");
+    return Fault(Fill(Tr("damaged WAVE file: ADPCM blocks of %s bytes cannot hold their header"),
+                      {block_bytes}));
   // Samples a channel has in the nibbles after the header.
   const std::size_t nibble_bytes = w.block_align - layout->header;
   const auto in_nibbles = static_cast<uint32_t>(nibble_bytes * 2 / w.channels);
@@ -131,8 +133,8 @@ FormatResult<AdpcmLayout> CheckAdpcmFormat(std::span<const uint8_t> fmt, bool ex
     fits = fits && runs * 4 * w.channels <= nibble_bytes;
   }
   if (!fits)
-    return Fault("damaged WAVE file: ADPCM " + blocks + " cannot hold " +
-                 std::to_string(per_block) + " samples");
+    return Fault(Fill(Tr("damaged WAVE file: ADPCM blocks of %s bytes cannot hold %s samples"),
+                      {block_bytes, std::to_string(per_block)}));
   layout->samples_per_block = per_block;
   return layout;
 }
@@ -172,7 +174,7 @@ uint64_t FramesInPartialBlock(const WaveSummary& w, const AdpcmLayout& layout, s
 // what the decoder sounds.
 FormatResult<WaveSummary> ReadFormat(std::span<const uint8_t> b, const RiffChunk& fmt,
                                      bool* extensible) {
-  if (fmt.size < 16) return Fault("damaged WAVE file: the \"fmt \" chunk is too short");
+  if (fmt.size < 16) return Fault(Tr("damaged WAVE file: the \"fmt \" chunk is too short"));
   const uint8_t* f = &b[fmt.at];
   WaveSummary w;
   w.format_tag = Le16(f);
@@ -186,26 +188,26 @@ FormatResult<WaveSummary> ReadFormat(std::span<const uint8_t> b, const RiffChunk
     // WAVE_FORMAT_EXTENSIBLE: the encoding is the first two bytes of the
     // sub-format GUID at offset 24.
     if (fmt.size < 40)
-      return Fault("damaged WAVE file: the extensible \"fmt \" chunk is too short");
+      return Fault(Tr("damaged WAVE file: the extensible \"fmt \" chunk is too short"));
     w.format_tag = Le16(f + 24);
   }
   if (!EncodingPlayable(w.format_tag, w.bits))
-    return Fault("unsupported WAVE encoding (format " + Hex(w.format_tag) + ", " +
-                 std::to_string(w.bits) + " bits)");
+    return Fault(Fill(Tr("unsupported WAVE encoding (format %s, %s bits)"),
+                      {Hex(w.format_tag), std::to_string(w.bits)}));
   if (w.channels < 1 || w.channels > 8)
-    return Fault("unsupported WAVE file: " + std::to_string(w.channels) + " channels");
-  if (w.sample_rate == 0) return Fault("damaged WAVE file: sample rate 0");
+    return Fault(Fill(Tr("unsupported WAVE file: %s channels"), {std::to_string(w.channels)}));
+  if (w.sample_rate == 0) return Fault(Tr("damaged WAVE file: sample rate 0"));
   // The decoders keep the rate in an int.
   if (w.sample_rate > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
-    return Fault("damaged WAVE file: sample rate " + std::to_string(w.sample_rate));
+    return Fault(Fill(Tr("damaged WAVE file: sample rate %s"), {std::to_string(w.sample_rate)}));
   return w;
 }
 
 // A chunk the file must have, as a fault when it is missing or cut off.
 FormatResult<RiffChunk> RequiredChunk(std::span<const uint8_t> b, std::string_view tag) {
   auto found = FindRiffChunk(b, tag);
-  if (!found) return Fault("damaged WAVE file: " + found.fault().what);
-  if (!*found) return Fault("damaged WAVE file: no \"" + std::string(tag) + "\" chunk");
+  if (!found) return Fault(Fill(Tr("damaged WAVE file: %s"), {found.fault().what}));
+  if (!*found) return Fault(Fill(Tr("damaged WAVE file: no \"%s\" chunk"), {tag}));
   return **found;
 }
 
@@ -218,10 +220,9 @@ FormatResult<bool> CheckPredictors(std::span<const uint8_t> blocks, uint64_t fir
   for (std::size_t at = 0; at < blocks.size(); at += w.block_align) {
     for (uint16_t c = 0; c < w.channels; ++c) {
       if (blocks[at + c] >= adpcm.predictors)
-        return Fault("damaged WAVE file: ADPCM block " +
-                     std::to_string(first + at / w.block_align + 1) + " names predictor " +
-                     std::to_string(blocks[at + c]) + " of a table of " +
-                     std::to_string(adpcm.predictors));
+        return Fault(Fill(Tr("damaged WAVE file: ADPCM block %s names predictor %s of a table of %s"),
+                          {std::to_string(first + at / w.block_align + 1),
+                           std::to_string(blocks[at + c]), std::to_string(adpcm.predictors)}));
     }
   }
   return true;
@@ -280,7 +281,7 @@ std::vector<uint8_t> CleanWave(std::span<const uint8_t> fmt, std::span<const uin
 }  // namespace
 
 FormatResult<WaveSummary> CheckWave(std::span<const uint8_t> b) {
-  if (!IsRiff(b, "WAVE")) return Fault("not a WAVE file");
+  if (!IsRiff(b, "WAVE")) return Fault(Tr("not a WAVE file"));
   auto fmt = RequiredChunk(b, "fmt ");
   if (!fmt) return fmt.fault();
   bool extensible = false;
@@ -363,11 +364,11 @@ FormatResult<std::optional<FarChunk>> FindFarChunk(PartReader& in, std::string_v
   uint64_t pos = 12;
   while (pos <= in.size() && in.size() - pos >= 8) {
     auto header = in.Get(pos, 8);
-    if (!header) return Fault("the file cannot be read");
+    if (!header) return Fault(Tr("the file cannot be read"));
     const uint32_t size = Le32(header->data() + 4);
     const uint64_t body = pos + 8;
     if (size > in.size() - body)
-      return Fault("chunk " + TagText(header->data()) + " runs past the end of the file");
+      return Fault(Fill(Tr("chunk %s runs past the end of the file"), {TagText(header->data())}));
     if (HasTag(*header, 0, tag)) return std::optional<FarChunk>(FarChunk{body, size});
     pos = body + size + (size & 1);
   }
@@ -376,8 +377,8 @@ FormatResult<std::optional<FarChunk>> FindFarChunk(PartReader& in, std::string_v
 
 FormatResult<FarChunk> RequiredFarChunk(PartReader& in, std::string_view tag) {
   auto found = FindFarChunk(in, tag);
-  if (!found) return Fault("damaged WAVE file: " + found.fault().what);
-  if (!*found) return Fault("damaged WAVE file: no \"" + std::string(tag) + "\" chunk");
+  if (!found) return Fault(Fill(Tr("damaged WAVE file: %s"), {found.fault().what}));
+  if (!*found) return Fault(Fill(Tr("damaged WAVE file: no \"%s\" chunk"), {tag}));
   return **found;
 }
 
@@ -423,7 +424,7 @@ FormatResult<bool> CheckFarPredictors(PartReader& in, uint64_t data_at, uint64_t
   for (uint64_t at = 0; at < used; at += part) {
     const auto count = static_cast<std::size_t>(std::min(part, used - at));
     auto blocks = in.Get(data_at + at, count);
-    if (!blocks) return Fault("damaged WAVE file: the file cannot be read");
+    if (!blocks) return Fault(Tr("damaged WAVE file: the file cannot be read"));
     if (auto named = CheckPredictors(*blocks, at / w.block_align, adpcm, w); !named)
       return named.fault();
   }
@@ -436,13 +437,13 @@ FormatResult<WaveSummary> CheckWaveParts(const std::shared_ptr<ByteSource>& file
                                          std::shared_ptr<ByteSource>* source) {
   PartReader in(*file);
   auto head = in.Get(0, static_cast<std::size_t>(std::min<uint64_t>(in.size(), 12)));
-  if (!head || !IsRiff(*head, "WAVE")) return Fault("not a WAVE file");
+  if (!head || !IsRiff(*head, "WAVE")) return Fault(Tr("not a WAVE file"));
   auto fmt = RequiredFarChunk(in, "fmt ");
   if (!fmt) return fmt.fault();
   // A "fmt " chunk is some tens of bytes, an MS ADPCM one about a kilobyte.
-  if (fmt->size > kPartBytes) return Fault("damaged WAVE file: the \"fmt \" chunk is too long");
+  if (fmt->size > kPartBytes) return Fault(Tr("damaged WAVE file: the \"fmt \" chunk is too long"));
   auto fmt_part = in.Get(fmt->at, fmt->size);
-  if (!fmt_part) return Fault("damaged WAVE file: the file cannot be read");
+  if (!fmt_part) return Fault(Tr("damaged WAVE file: the file cannot be read"));
   const std::vector<uint8_t> fmt_body(fmt_part->begin(), fmt_part->end());
   bool extensible = false;
   auto format = ReadFormat(fmt_body, RiffChunk{0, fmt->size}, &extensible);

@@ -32,15 +32,17 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
   // Mended: a scenario's picture name with ".." or a path of its own read
   // any file of the machine; names stay inside the data folder.
   if (LeavesFolder(file.view())) {
-    error = "\"" + SjisToUtf8(file.str()) + "\": the name leaves the data folder";
-    if (OnFailure) Tell(folder, file, "is refused: the name leaves the data folder");
+    error = Fill(Tr("\"%s\": the name leaves the data folder"), {SjisToUtf8(file.str())});
+    if (OnFailure) Tell(folder, file, Tr("picture %s is refused: the name leaves the data folder"));
     throw GameError(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {file.str()}),
                     error);
   }
   std::shared_ptr<const std::vector<uint8_t>> bytes = files_.ReadShared(path, &error);
   if (!bytes) {
     if (OnFailure)
-      Tell(folder, file, files_.Exists(path) ? "cannot be read: " + error : "is missing");
+      Tell(folder, file,
+           files_.Exists(path) ? Tr("picture %s cannot be read: %s") : Tr("picture %s is missing"),
+           error);
     throw GameError(Utf8ToSjis(error), error);
   }
   if (cache_ != nullptr) {
@@ -52,15 +54,16 @@ void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString&
   auto bmp = formats::DecodeBmp(*bytes).Named(path);
   if (bmp && cache_ != nullptr) cache_->Keep(*bytes, *bmp);
   if (!bmp) {
-    if (OnFailure) Tell(folder, file, "is refused: " + bmp.fault().what);
+    if (OnFailure) Tell(folder, file, Tr("picture %s is refused: %s"), bmp.fault().what);
     const std::string text = bmp.fault().Text();
     throw GameError(Utf8ToSjis(text), text);
   }
   into = std::move(*bmp);
 }
 
-void BitmapLoader::Tell(std::string_view folder, const ByteString& file, const std::string& fault) {
-  OnFailure("picture " + GamePath("", std::string(folder) + file.str()) + " " + fault);
+void BitmapLoader::Tell(std::string_view folder, const ByteString& file, const char* sentence,
+                        std::string_view why) {
+  OnFailure(Fill(sentence, {GamePath("", std::string(folder) + file.str()), why}));
 }
 
 bool BitmapLoader::TryLoad(Bitmap& into, std::string_view folder, const ByteString& file) {

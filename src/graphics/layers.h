@@ -71,7 +71,10 @@ class BitmapLoader {
   void UseCache(DecodedPictures* cache) { cache_ = cache; }
 
  private:
-  void Tell(std::string_view folder, const ByteString& file, const std::string& fault);
+  // Tells OnFailure `sentence` (in the player's language) with the file's
+  // name and `why` for its "%s".
+  void Tell(std::string_view folder, const ByteString& file, const char* sentence,
+            std::string_view why = {});
 
   platform::Files& files_;
   const std::string& dat_path_;

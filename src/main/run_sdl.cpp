@@ -52,16 +52,18 @@ constexpr const char* kCaption = "　『　Velmor　』 ";
 void PrintFrameStats(const platform::sdl::SdlWindow& window, const SdlLoop& loop) {
   if (std::getenv("VELMOR_FRAME_STATS") == nullptr) return;
   const platform::sdl::FrameStats& s = window.stats();
-  std::fprintf(stderr,
-               "velmor: %llu ticks, %llu presentations (%llu changed, %.3f ms each to compare "
-               "and copy), %llu frames drawn (%.3f ms each), %llu window pixels sent\n",
-               static_cast<unsigned long long>(loop.Ticks()),
-               static_cast<unsigned long long>(s.presentations),
-               static_cast<unsigned long long>(s.changed),
-               s.presentations ? s.upload_us / 1000.0 / static_cast<double>(s.presentations) : 0.0,
-               static_cast<unsigned long long>(s.renders),
-               s.renders ? s.render_us / 1000.0 / static_cast<double>(s.renders) : 0.0,
-               static_cast<unsigned long long>(window.PixelsSent()));
+  auto count = [](uint64_t n) { return std::to_string(n); };
+  auto ms = [](uint64_t us, uint64_t times) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f",
+                  times ? static_cast<double>(us) / 1000.0 / static_cast<double>(times) : 0.0);
+    return std::string(text);
+  };
+  Say(Fill(Tr("%s ticks, %s presentations (%s changed, %s ms each to compare and copy), %s frames "
+              "drawn (%s ms each), %s window pixels sent"),
+           {count(loop.Ticks()), count(s.presentations), count(s.changed),
+            ms(s.upload_us, s.presentations), count(s.renders), ms(s.render_us, s.renders),
+            count(window.PixelsSent())}));
 }
 
 // Milliseconds since the front end began (for --verbose).
@@ -83,7 +85,7 @@ void OpenDebugger(session::Session& session, const std::vector<std::string>& bre
   for (const std::string& where : breaks) {
     std::string why;
     if (!session.EnableDebugger().AddBreakpoint(where, &why))
-      std::fprintf(stderr, "velmor: --break %s: %s\n", where.c_str(), why.c_str());
+      Say(Fill(Tr("--break %s: %s"), {where, why}));
   }
 }
 

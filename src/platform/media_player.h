@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/texts.h"
 #include "formats/media_file.h"
 #include "platform/files.h"
 
@@ -63,7 +64,8 @@ inline std::optional<formats::MediaFile> ReadMediaFile(Files& files, std::string
     if (error) *error = std::move(text);
     return std::nullopt;
   };
-  if (!kind) return fail(media_error::kRefused, path_text + ": not a WAVE or MIDI file name");
+  if (!kind)
+    return fail(media_error::kRefused, Fill(Tr("%s: not a WAVE or MIDI file name"), {path_text}));
   std::string read_error;
   std::optional<std::vector<uint8_t>> bytes;
   formats::FormatResult<formats::MediaFile> checked = formats::Fault("");
@@ -75,7 +77,8 @@ inline std::optional<formats::MediaFile> ReadMediaFile(Files& files, std::string
       checked = formats::CheckWaveFileParts(source);
     } else {
       bytes.emplace(static_cast<std::size_t>(source->Size()));
-      if (!source->ReadAt(0, *bytes)) return fail(media_error::kCannotOpen, path_text + ": cannot be read");
+      if (!source->ReadAt(0, *bytes))
+        return fail(media_error::kCannotOpen, Fill(Tr("%s: cannot be read"), {path_text}));
     }
   } else {
     bytes = files.ReadFile(path, &read_error);

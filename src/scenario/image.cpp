@@ -70,31 +70,32 @@ void Scenario::FailUnended(uint16_t at) {
 void Scenario::LoadScenario(const ByteString& name) {
   const std::string file = std::string(kSnxDir) + name.str() + ".SNX";
   std::string path = GamePath(dat_path_, file);
-  auto tell = [&](const std::string& fault) {
-    if (OnFileFailure) OnFileFailure("scenario " + GamePath("", file) + " " + fault);
+  auto tell = [&](const char* sentence, std::string_view why = {}) {
+    if (OnFileFailure) OnFileFailure(Fill(sentence, {GamePath("", file), why}));
   };
   // Mended: a name with ".." or a path of its own read any file of the
   // machine; a scenario's names stay inside the data folder.
   if (LeavesFolder(name.view())) {
-    failed_file_ = "\"" + SjisToUtf8(name.str()) + "\": the name leaves the data folder";
-    tell("is refused: the name leaves the data folder");
+    failed_file_ = Fill(Tr("\"%s\": the name leaves the data folder"), {SjisToUtf8(name.str())});
+    tell(Tr("scenario %s is refused: the name leaves the data folder"));
     Fail(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {name.str()}));
   }
   std::string error;
   auto bytes = services_.files.ReadFile(path, &error);
   if (!bytes) {
     failed_file_ = error;
-    tell(services_.files.Exists(path) ? "cannot be read: " + error : "is missing");
+    tell(services_.files.Exists(path) ? Tr("scenario %s cannot be read: %s")
+                                      : Tr("scenario %s is missing"),
+         error);
     Fail(GameSentence(GameText("シナリオファイルを読み込めません。\n%s\n%s"),
                       {Utf8ToSjis(path), Utf8ToSjis(error)}));
   }
   // Mended: the original copied a file of any size into its 65,536-byte image;
   // a larger one is refused by name.
   if (bytes->size() > kImageSize) {
-    failed_file_ = path + ": " + Number(static_cast<long>(bytes->size())) +
-                   " bytes, more than a scenario file can hold (65536)";
-    tell("is " + Number(static_cast<long>(bytes->size())) +
-         " bytes; a scenario file holds at most 65536");
+    const std::string size = Number(static_cast<long>(bytes->size()));
+    failed_file_ = Fill(Tr("%s: %s bytes, more than a scenario file can hold (65536)"), {path, size});
+    tell(Tr("scenario %s is %s bytes; a scenario file holds at most 65536"), size);
     Fail(GameSentence(GameText("シナリオファイルが大きすぎます (65536 バイトまで)。\n%s\n%s バイト"),
                       {Utf8ToSjis(path), Number(static_cast<long>(bytes->size()))}));
   }

@@ -36,7 +36,7 @@ void Music::OpenAndPlay(std::optional<uint32_t> from_ms) {
   std::string error;
   // The player's text names the file as the system does.
   if (!player_.Open(&error)) {
-    if (OnFailure) OnFailure("music " + error);
+    if (OnFailure) OnFailure(Fill(Tr("music %s"), {error}));
     throw GameError(Utf8ToSjis(error), error);
   }
   if (from_ms)
@@ -64,8 +64,9 @@ std::string Music::ChosenPath(const ByteString& name) {
   // Mended: a name with ".." or a path of its own played any file of the
   // machine; names stay inside the data folder.
   if (LeavesFolder(name.view())) {
-    const std::string why = "\"" + SjisToUtf8(name.str()) + "\": the name leaves the data folder";
-    if (OnFailure) OnFailure("music " + why);
+    const std::string why =
+        Fill(Tr("\"%s\": the name leaves the data folder"), {SjisToUtf8(name.str())});
+    if (OnFailure) OnFailure(Fill(Tr("music %s"), {why}));
     throw GameError(GameSentence(GameText("データフォルダの外のファイルは使えません。\n%s"), {name.str()}),
                     why);
   }

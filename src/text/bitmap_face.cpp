@@ -28,9 +28,8 @@ bool BitmapFace::SetBitmaps(formats::PcfFont full_width, formats::PcfFont half_w
   for (const formats::PcfFont* f : {&full_width, &half_width}) {
     if (f->ascent + f->descent != kCharHeight) {
       if (why)
-        *why = "the bitmap face's characters are " + std::to_string(f->ascent + f->descent) +
-               " dots high, not " +
-               std::to_string(kCharHeight);
+        *why = Fill(Tr("the bitmap face's characters are %s dots high, not %s"),
+                    {std::to_string(f->ascent + f->descent), std::to_string(kCharHeight)});
       return false;
     }
   }

@@ -254,6 +254,43 @@ TEST(HeadlessProgram, TextsInThePlayersLanguage) {
   EXPECT_THAT(Slurp(dir / "state.json"), HasSubstr("\"EndButton\":{\"caption\":\"ゲーム終了\",\"enabled\""));
 }
 
+// What --warn and the input script say is in the player's language too:
+// a picture refused with the reader's reason inside, a control the script
+// names that is not there, a breakpoint that cannot be set and the line
+// that stops the script, each with its values in place; under the C locale
+// the lines are the ones they always were.
+TEST(HeadlessProgram, WarningsAndScriptErrorsInThePlayersLanguage) {
+  const fs::path dir = Scratch("language_warn");
+  const fs::path data = dir / "data";
+  fs::copy(VELMOR_DEMO_DIR, data, fs::copy_options::recursive);
+  std::ofstream(data / "CG" / "BG01.BMP", std::ios::binary | std::ios::trunc) << "not a picture";
+  std::ofstream(dir / "input.txt") << "tick 300\ncontrol NoSuchButton click\nbogus\n";
+  const std::string script = (dir / "input.txt").string();
+  auto run = [&](const char* lang) {
+    return RunProcess({VELMOR_PROGRAM, "--headless", "--data", data.string(), "--slots",
+                       dir.string(), "--warn", "--break", "INIT:nowhere", "--input", script,
+                       "--exit-after-script"},
+                      120, {std::string("LANG=") + lang, "LC_ALL", "LC_MESSAGES", "LANGUAGE",
+                            "HOME=" + dir.string(), "XDG_PICTURES_DIR"});
+  };
+  ProcessResult ja = run("ja_JP.UTF-8");
+  EXPECT_EQ(ja.exit_code, 2) << ja.output;
+  EXPECT_THAT(ja.output, ContainsRegex("velmor: 警告: INIT\\.SNX:0x[0-9A-F]{4}: PICTURE \"BG01\": "
+                                       "絵 CG/BG01\\.BMP は使えません: BMP ファイルではありません\n"));
+  EXPECT_THAT(ja.output, ContainsRegex("velmor: --break INIT:nowhere: [^\n]*ありません\n"));
+  EXPECT_THAT(ja.output, HasSubstr("velmor: 入力スクリプトの 2 行目: control NoSuchButton: "
+                                   "その名前のコントロールはありません。何もしません\n"));
+  EXPECT_THAT(ja.output, HasSubstr("velmor: " + script + ": 3 行目: 知らないコマンドです: bogus\n"));
+  ProcessResult c = run("C");
+  EXPECT_EQ(c.exit_code, 2) << c.output;
+  EXPECT_THAT(c.output, ContainsRegex("velmor: warning: INIT\\.SNX:0x[0-9A-F]{4}: PICTURE \"BG01\": "
+                                      "picture CG/BG01\\.BMP is refused: not a BMP file\n"));
+  EXPECT_THAT(c.output, ContainsRegex("velmor: --break INIT:nowhere: no [^\n]+\n"));
+  EXPECT_THAT(c.output, HasSubstr("velmor: input script line 2: control NoSuchButton: there is no "
+                                  "control of that name; nothing done\n"));
+  EXPECT_THAT(c.output, HasSubstr("velmor: " + script + ": line 3: unknown command: bogus\n"));
+}
+
 // The GNU forms: a value after "=" as after a space, and a usage error that
 // is one line and a hint, not the whole help.
 TEST(HeadlessProgram, GnuOptionForms) {

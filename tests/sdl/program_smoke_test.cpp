@@ -1,4 +1,5 @@
 // The built program with its real front end on SDL's dummy drivers.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -16,6 +17,7 @@ namespace velmor::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ContainsRegex;
 
 // Whether process `pid` has a handler of its own for signal `sig`.
 bool CatchesSignal(pid_t pid, int sig) {
@@ -143,6 +145,34 @@ TEST(Program, AFirstStartOffersTheChoiceInTheWindow) {
   out = TerminateWhenReady(args, env, "has no DatPath");
   EXPECT_EQ(out.exit_code, 1) << out.output;
   EXPECT_EQ(out.output.find("has no DatPath"), out.output.rfind("has no DatPath")) << out.output;
+}
+
+// --verbose's presenter and the drawing statistics at the end in the
+// player's language, the numbers written as they always were.
+TEST(Program, ThePresenterAndTheFrameStatisticsInThePlayersLanguage) {
+  const fs::path root = ClickingGameIn("sdl_language_test");
+  const std::vector<std::string> args{VELMOR_PROGRAM, "--data", (root / "data").string(), "--slots",
+                                      (root / "slots").string(), "--window", "--trace", "--verbose"};
+  auto env = [&](const char* lang) {
+    return std::vector<std::string>{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy",
+                                    "VELMOR_FRAME_STATS=1", std::string("LANG=") + lang, "LC_ALL",
+                                    "LC_MESSAGES", "LANGUAGE"};
+  };
+  ProcessResult out = TerminateWhenReady(args, env("ja_JP.UTF-8"), "CLICK");
+  EXPECT_EQ(out.exit_code, 0) << out.output;
+  EXPECT_THAT(out.output, ContainsRegex("\nvelmor: 表示の方式: (ソフトウェア（ウィンドウのサーフェス）|"
+                                        "3D レンダラー（[a-z0-9_]+）)\n"));
+  EXPECT_THAT(out.output, ContainsRegex("\nvelmor: [0-9]+ ティック、表示 [0-9]+ 回（変化 [0-9]+ 回、比較と"
+                                        "複写に各 [0-9]+\\.[0-9]{3} ミリ秒）、描画 [0-9]+ フレーム（各 "
+                                        "[0-9]+\\.[0-9]{3} ミリ秒）、ウィンドウに送った画素 [0-9]+\n"));
+  out = TerminateWhenReady(args, env("C"), "CLICK");
+  EXPECT_EQ(out.exit_code, 0) << out.output;
+  EXPECT_THAT(out.output, ContainsRegex("\nvelmor: presenting through (software \\(the window "
+                                        "surface\\)|accelerated \\([a-z0-9_]+\\))\n"));
+  EXPECT_THAT(out.output, ContainsRegex("\nvelmor: [0-9]+ ticks, [0-9]+ presentations \\([0-9]+ changed, "
+                                        "[0-9]+\\.[0-9]{3} ms each to compare and copy\\), [0-9]+ "
+                                        "frames drawn \\([0-9]+\\.[0-9]{3} ms each\\), [0-9]+ window "
+                                        "pixels sent\n"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 #include <dlfcn.h>
+#include <fluidsynth.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <limits>
 #include <thread>
 
+#include "core/texts.h"
 #include "formats/byte_writer.h"
 #include "formats/midi_writer.h"
 #include "formats/riff.h"
@@ -26,6 +28,7 @@
 #include "platform/sdl/wave_pcm.h"
 #include "platform/sdl/sound_log.h"
 #include "sound_files.h"
+#include "support/built_texts.h"
 #include "support/process.h"
 
 namespace velmor::platform::sdl {
@@ -645,6 +648,40 @@ TEST(SoundLog, WritesTheFirstMessagesFromAnyThreadThenSaysTheRestAreDropped) {
   platform::sdl::SoundLog quiet(nullptr);
   quiet.Write("x", "message");
   EXPECT_EQ(std::pair(quiet.Received(), quiet.Written()), std::pair(uint64_t{1}, uint64_t{0}));
+}
+
+// The log's own words in the player's language: the synthesiser's message
+// as the library wrote it inside our words for its level, the line that
+// says the rest are dropped, and a player's refusal with the reader's
+// reason (a file that is no MIDI file) inside it.
+TEST(SoundLog, OurWordsAroundTheLibrarysAreInThePlayersLanguage) {
+  ScopedTexts restore;
+  auto said = [] {
+    std::FILE* f = std::tmpfile();
+    if (f == nullptr) return std::string("no temporary file");
+    {
+      SoundLog log(f, 1);
+      log.Write("fluidsynth", SynthMessageText(FLUID_WARN, "Ringbuffer full"));
+      log.Write("fluidsynth", SynthMessageText(FLUID_ERR, "Ringbuffer full"));
+    }
+    std::rewind(f);
+    std::string text(4096, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), f));
+    std::fclose(f);
+    MemoryFiles files;
+    files.Put("D/SOUND/BAD.MID", Bytes{'n', 'o', 't', ' ', 'M', 'I', 'D', 'I'});
+    std::string error;
+    ReadMediaFile(files, "D\\SOUND\\BAD.MID", &error);
+    return text + error;
+  };
+  EXPECT_EQ(said(), "fluidsynth: warning: Ringbuffer full\n"
+                    "velmor: further sound library messages are dropped\n"
+                    "D\\SOUND\\BAD.MID: not a MIDI file");
+  std::string why;
+  ASSERT_TRUE(testing::ShowBuiltJapanese(&why)) << why;
+  EXPECT_EQ(said(), "fluidsynth: 警告: Ringbuffer full\n"
+                    "velmor: サウンドライブラリのこれ以降のメッセージは捨てます\n"
+                    "D\\SOUND\\BAD.MID: MIDI ファイルではありません");
 }
 
 // --- In a child process: what comes out, and what the terminal sees ---

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "formats/pcf.h"
 #include "platform/headless/memory_files.h"
 #include "platform/shared/bitmap_font_files.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/png.h"
 #include "platform/shared/ttf_font.h"
+#include "support/built_texts.h"
 #include "text/bitmap_face.h"
 
 namespace velmor::testing {
@@ -325,6 +327,45 @@ TEST(BitmapFontFiles, MissingOrDamagedFilesSayWhichAndWhy) {
   std::optional<platform::BitmapFonts> fonts = platform::LoadBitmapFonts(files, {"/g/", "/f/"}, &why);
   ASSERT_TRUE(fonts.has_value());
   EXPECT_NE(fonts->half_width.Find(0x41), nullptr);
+}
+
+// The line that says the outline face stands in, with the reason inside it,
+// in the player's language: the reader's and the font files' reasons are
+// translated as well, their values in place.
+TEST(BitmapFontFiles, TheOutlineFaceLineAndItsReasonsInThePlayersLanguage) {
+  ScopedTexts restore;
+  platform::MemoryFiles files;
+  files.Put("/f/shnmk16b.pcf.gz", std::vector<uint8_t>(40, 'x'));
+  files.Put("/f/shnm8x16rb.pcf.gz", PcfWriter().Write(kGlyphs));
+  OutlineStandIn outline;
+  text::BitmapFace face(outline);
+  PcfWriter twelve;
+  twelve.ascent = 10;
+  auto lines = [&] {
+    std::string missing, damaged, height;
+    platform::LoadBitmapFonts(files, {"/e/"}, &missing);
+    platform::LoadBitmapFonts(files, {"/f/"}, &damaged);
+    face.SetBitmaps(*ParsePcf(twelve.Write(kGlyphs)), *ParsePcf(twelve.Write(kGlyphs)), &height);
+    return std::vector<std::string>{text::OutlineFaceLine(missing), text::OutlineFaceLine(damaged),
+                                    text::OutlineFaceLine(height)};
+  };
+  EXPECT_EQ(lines(), (std::vector<std::string>{
+                         "the 16-dot text is drawn with the outline face: no folder of fonts holds "
+                         "shnmk16b.pcf.gz and shnm8x16rb.pcf.gz (Debian's xfonts-shinonome)",
+                         "the 16-dot text is drawn with the outline face: /f/shnmk16b.pcf.gz: not a "
+                         "PCF font",
+                         "the 16-dot text is drawn with the outline face: the bitmap face's "
+                         "characters are 12 dots high, not 16"}));
+  std::string why;
+  ASSERT_TRUE(ShowBuiltJapanese(&why)) << why;
+  EXPECT_EQ(lines(), (std::vector<std::string>{
+                         "16 ドットの文字はアウトラインフォントで描きます: shnmk16b.pcf.gz と "
+                         "shnm8x16rb.pcf.gz のあるフォントフォルダーがありません (Debian の "
+                         "xfonts-shinonome)",
+                         "16 ドットの文字はアウトラインフォントで描きます: /f/shnmk16b.pcf.gz: PCF "
+                         "フォントではありません",
+                         "16 ドットの文字はアウトラインフォントで描きます: ビットマップフォントの文字の"
+                         "高さが 12 ドットです（16 ドットではありません）"}));
 }
 
 // The system's own face, when it is installed (scripts/install-deps): 潮, 暮 and 風 are there

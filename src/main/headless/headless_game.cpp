@@ -8,6 +8,7 @@
 
 #include "core/errors.h"
 #include "core/sjis.h"
+#include "core/texts.h"
 #include "language/source_labels.h"
 #include "menus/panel_focus.h"
 #include "menus/panel_layout.h"
@@ -150,14 +151,15 @@ std::optional<int> HeadlessGame::Start() {
   // start-up has run no instruction yet.
   for (const std::string& where : options_.breaks) {
     std::string why;
-    if (!ended_ && !debugger().AddBreakpoint(where, &why)) Warn("--break " + where + ": " + why);
+    if (!ended_ && !debugger().AddBreakpoint(where, &why))
+      Warn(Fill(Tr("--break %s: %s"), {where, why}));
   }
   return exit_code;
 }
 
 void HeadlessGame::Warn(const std::string& text) {
   std::string line = script_line_ > 0
-                         ? "input script line " + std::to_string(script_line_) + ": " + text
+                         ? Fill(Tr("input script line %s: %s"), {std::to_string(script_line_), text})
                          : text;
   if (options_.print_warnings) std::fprintf(stderr, "velmor: %s\n", line.c_str());
   // A long scripted session keeps its memory: past a thousand, the rest are
@@ -187,7 +189,7 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
   if (cmd == "tick") {
     int64_t count = 1;
     if (w.size() > 2 || (w.size() == 2 && (!Number(w[1], count) || count < 0)))
-      return fail("tick takes one count");
+      return fail(Tr("tick takes one count"));
     for (int64_t i = 0; i < count && Tick(); ++i) {
     }
   } else if (cmd == "pointer") {
@@ -204,7 +206,7 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     return KeyCommand(w, error);
   } else if (cmd == "screen") {
     Size size;
-    if (w.size() != 2 || !ParseSize(w[1], size)) return fail("screen WxH (1 to 16384 each)");
+    if (w.size() != 2 || !ParseSize(w[1], size)) return fail(Tr("screen WxH (1 to 16384 each)"));
     // As the real window going full screen or back: the client area changes.
     window_.Resize(size);
     Event([&] { session_->Window(WindowEvent::Resized); });
@@ -226,10 +228,10 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
              cmd == "continue" || cmd == "pause" || cmd == "reload" || cmd == "set") {
     return DebuggerCommand(w, error);
   } else if (cmd == "reader") {
-    if (w.size() != 3) return fail("reader SETTING VALUE (a key of the settings file's [reader])");
+    if (w.size() != 3) return fail(Tr("reader SETTING VALUE (a key of the settings file's [reader])"));
     app::ReaderSettings settings = form_->reader_settings();
     std::string why;
-    if (!app::SetReaderSetting(settings, w[1], w[2], &why)) return fail("reader: " + why);
+    if (!app::SetReaderSetting(settings, w[1], w[2], &why)) return fail(Fill(Tr("reader: %s"), {why}));
     // As the reader's settings window applies a change.
     Event([&] { form_->ApplyReaderSettings(settings); });
   } else if (cmd == "save" || cmd == "load") {
@@ -241,7 +243,7 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     const int s = static_cast<int>(slot);
     Event([&] { cmd == "save" ? form_->SaveOwn(s) : form_->LoadOwn(s); });
   } else if (cmd == "back" || cmd == "forward") {
-    if (w.size() != 1) return fail(cmd + " takes nothing");
+    if (w.size() != 1) return fail(Fill(Tr("%s takes nothing"), {cmd}));
     Event([&] { cmd == "back" ? form_->GoBack() : form_->GoForward(); });
   } else if (cmd == "screenshot") {
     if (w.size() != 2) return fail("screenshot FILE.png");
@@ -250,7 +252,7 @@ bool HeadlessGame::RunCommand(const std::string& raw, std::string* error) {
     if (w.size() != 2) return fail("state FILE.json");
     return WriteState(w[1], error);
   } else {
-    return fail("unknown command: " + cmd);
+    return fail(Fill(Tr("unknown command: %s"), {cmd}));
   }
   return true;
 }
@@ -266,7 +268,7 @@ bool HeadlessGame::AnswerCommand(const std::vector<std::string>& w, std::string*
     std::vector<menus::ControlKey> keys;
     for (size_t i = 2; i < w.size(); ++i) {
       std::optional<menus::ControlKey> key = menus::ControlKeyNamed(w[i]);
-      if (!key) return fail("unknown key: " + w[i]);
+      if (!key) return fail(Fill(Tr("unknown key: %s"), {w[i]}));
       keys.push_back(*key);
     }
     answers_.QueueKeys(std::move(keys));
@@ -287,7 +289,7 @@ bool HeadlessGame::DebuggerCommand(const std::vector<std::string>& w, std::strin
   if (cmd == "break") {
     if (w.size() != 2) return fail("break FILE:OFFSET|FILE:LABEL");
     std::string why;
-    if (!d.AddBreakpoint(w[1], &why)) return fail("break " + w[1] + ": " + why);
+    if (!d.AddBreakpoint(w[1], &why)) return fail(Fill(Tr("break %s: %s"), {w[1], why}));
     return true;
   }
   if (cmd == "set") {
@@ -298,14 +300,14 @@ bool HeadlessGame::DebuggerCommand(const std::vector<std::string>& w, std::strin
     std::string why;
     bool ok = false;
     Event([&] { ok = w[1] == "work" ? d.SetWork(n, v, &why) : d.SetFlag(n, v, &why); });
-    return ok || fail("set " + w[1] + ": " + why);
+    return ok || fail(Fill(Tr("set %s: %s"), {w[1], why}));
   }
   if (cmd == "reload") {
-    if (w.size() != 1) return fail("reload takes nothing");
+    if (w.size() != 1) return fail(Fill(Tr("%s takes nothing"), {cmd}));
     std::string why;
     bool ok = true;
     Event([&] { ok = d.Reload(&why); });
-    return ok || fail("reload: " + why);
+    return ok || fail(Fill(Tr("reload: %s"), {why}));
   }
   // The rest run the game on until the debugger pauses again (continue and
   // pause only change what the next ticks do).
@@ -313,12 +315,12 @@ bool HeadlessGame::DebuggerCommand(const std::vector<std::string>& w, std::strin
   if (w.size() > 2 || (w.size() == 2 && (!Number(w[1], limit) || limit < 0)))
     return fail(cmd + " [MAX]");
   if (cmd == "continue") {
-    if (w.size() != 1) return fail("continue takes nothing");
+    if (w.size() != 1) return fail(Fill(Tr("%s takes nothing"), {cmd}));
     d.Continue();
     return true;
   }
   if (cmd == "pause") {
-    if (w.size() != 1) return fail("pause takes nothing");
+    if (w.size() != 1) return fail(Fill(Tr("%s takes nothing"), {cmd}));
     d.Pause();
     return true;
   }
@@ -391,7 +393,7 @@ bool HeadlessGame::KeyCommand(const std::vector<std::string>& w, std::string* er
   for (const NamedKey& k : kKeys)
     if (w.size() == 2 && w[1] == k.name) named = &k;
   if (named == nullptr) {
-    if (error) *error = w.size() == 2 ? "unknown key: " + w[1] + " (" + usage + ")" : usage;
+    if (error) *error = w.size() == 2 ? Fill(Tr("unknown key: %s (%s)"), {w[1], usage}) : usage;
     return false;
   }
   // A key goes down and up again, as the real window's keyboard delivers it.
@@ -425,15 +427,14 @@ bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string
   if (w.size() < 3) return fail("control NAME click|dblclick|value N|text T|select ROW|enter");
   Control* c = form_->panels().Find(w[1]);
   if (!c) {
-    Warn("control " + w[1] + ": there is no control of that name; nothing done");
+    Warn(Fill(Tr("control %s: there is no control of that name; nothing done"), {w[1]}));
     return true;
   }
   if (!c->usable()) {
     // As on the real window: a control that cannot be reached takes nothing.
-    Warn("control " + w[1] + ": " +
-         (c->shown() ? std::string("the control is disabled")
-                     : std::string("the control is not shown (its panel is closed)")) +
-         "; nothing done");
+    Warn(Fill(c->shown() ? Tr("control %s: the control is disabled; nothing done")
+                         : Tr("control %s: the control is not shown (its panel is closed); nothing done"),
+              {w[1]}));
     return true;
   }
   const std::string& action = w[2];
@@ -444,7 +445,7 @@ bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string
     Event([&] { c->DblClick(); });
   } else if (action == "value" || action == "up" || action == "down") {
     auto* spin = dynamic_cast<SpinEdit*>(c);
-    if (!spin) return fail(w[1] + " is not a spin control");
+    if (!spin) return fail(Fill(Tr("%s is not a spin control"), {w[1]}));
     if (action == "value") {
       if (w.size() != 4 || !Number(w[3], n)) return fail("control NAME value N");
       if (spin->usable()) Event([&] { spin->SetValue(static_cast<int>(n)); });
@@ -453,21 +454,21 @@ bool HeadlessGame::ControlCommand(const std::vector<std::string>& w, std::string
     }
   } else if (action == "text") {
     auto* edit = dynamic_cast<Edit*>(c);
-    if (!edit) return fail(w[1] + " is not an edit field");
+    if (!edit) return fail(Fill(Tr("%s is not an edit field"), {w[1]}));
     std::string text;
     for (size_t i = 3; i < w.size(); ++i) text += (i > 3 ? " " : "") + w[i];
     if (edit->usable()) edit->SetText(Utf8ToSjis(text));
   } else if (action == "enter") {
     auto* edit = dynamic_cast<Edit*>(c);
-    if (!edit) return fail(w[1] + " is not an edit field");
+    if (!edit) return fail(Fill(Tr("%s is not an edit field"), {w[1]}));
     if (edit->usable() && edit->OnEnter) Event([&] { edit->OnEnter(); });
   } else if (action == "select") {
     auto* list = dynamic_cast<ListBox*>(c);
-    if (!list) return fail(w[1] + " is not a list");
+    if (!list) return fail(Fill(Tr("%s is not a list"), {w[1]}));
     if (w.size() != 4 || !Number(w[3], n)) return fail("control NAME select ROW");
     if (list->usable()) list->Select(static_cast<int>(n));
   } else {
-    return fail("unknown control action: " + action);
+    return fail(Fill(Tr("unknown control action: %s"), {action}));
   }
   return true;
 }
@@ -480,7 +481,7 @@ bool HeadlessGame::TextInputCommand(const std::vector<std::string>& w, std::stri
   if (w[0] == "focus") {
     if (w.size() != 2) return fail("focus NAME");
     Control* c = form_->panels().Find(w[1]);
-    if (!c) return fail("no control named " + w[1]);
+    if (!c) return fail(Fill(Tr("no control named %s"), {w[1]}));
     // As a click on the control or Tab would: only a usable control of an
     // open panel that can take the focus takes it.
     const Control* top = c;
@@ -532,7 +533,7 @@ bool HeadlessGame::RunScript(std::istream& in, std::string* error) {
     std::string why;
     if (!RunCommand(line, &why)) {
       script_line_ = 0;
-      if (error) *error = "line " + std::to_string(number) + ": " + why;
+      if (error) *error = Fill(Tr("line %s: %s"), {std::to_string(number), why});
       return false;
     }
     if (ended_) break;
@@ -553,13 +554,13 @@ bool HeadlessGame::WriteScreenshot(const std::string& path, std::string* error) 
 bool HeadlessGame::WriteState(const std::string& path, std::string* error) const {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
-    if (error) *error = "cannot write " + path;
+    if (error) *error = Fill(Tr("cannot write %s"), {path});
     return false;
   }
   std::string json = StateFileJson();
   bool ok = std::fwrite(json.data(), 1, json.size(), f) == json.size();
   ok = std::fclose(f) == 0 && ok;
-  if (!ok && error) *error = "cannot write " + path;
+  if (!ok && error) *error = Fill(Tr("cannot write %s"), {path});
   return ok;
 }
 

@@ -8,6 +8,7 @@
 #include "app/catalogues.h"
 #include "app/reader_settings.h"
 #include "core/errors.h"
+#include "core/texts.h"
 #include "language/source_labels.h"
 #include "main/headless/state_json.h"
 #include "menus/panel_layout.h"
@@ -35,7 +36,7 @@ bool ParseWebOptions(const std::vector<std::string>& args, WebOptions& options,
     } else if (a == "--data" && i + 1 < args.size()) {
       options.data = args[++i];
     } else {
-      if (why) *why = "the page passed an argument the game does not know: " + a;
+      if (why) *why = Fill(Tr("the page passed an argument the game does not know: %s"), {a});
       return false;
     }
   }

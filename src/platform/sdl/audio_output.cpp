@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/texts.h"
 #include "platform/sdl/midi_synth.h"
 #include "platform/sdl/wave_pcm.h"
 
@@ -85,7 +86,7 @@ bool AudioOutput::Open(std::string* why) {
   }
   if (got.freq <= 0 || got.channels == 0 || got.format != AUDIO_S16SYS) {
     SDL_CloseAudioDevice(device);
-    if (why) *why = "the audio device offers an unusable format";
+    if (why) *why = Tr("the audio device offers an unusable format");
     return false;
   }
   format_ = {got.freq, got.channels};

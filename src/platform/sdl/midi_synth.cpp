@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/texts.h"
 #include "formats/riff.h"
 #include "platform/shared/os_files.h"
 #include "platform/shared/shared_library.h"
@@ -78,7 +79,7 @@ const Fluid* LoadFluid(std::string* why) {
            Find(lib, "fluid_player_add_mem", fluid.add_mem) &&
            Find(lib, "fluid_player_play", fluid.play) && Find(lib, "fluid_player_stop", fluid.stop);
   }();
-  if (!loaded && why) *why = "the MIDI synthesiser library (libfluidsynth) cannot be loaded";
+  if (!loaded && why) *why = Tr("the MIDI synthesiser library (libfluidsynth) cannot be loaded");
   return loaded ? &fluid : nullptr;
 }
 
@@ -119,7 +120,7 @@ MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* lo
   l.soundfonts = std::move(soundfonts);
   const Fluid* fluid = LoadFluid(&l.error);
   if (fluid == nullptr) {
-    log->Write("velmor", "MIDI cannot sound: " + l.error);
+    log->Write("velmor", Fill(Tr("MIDI cannot sound: %s"), {l.error}));
     return l;
   }
   // Its messages go through the bounded log from the first one on.
@@ -133,24 +134,25 @@ MidiSynth::Built MidiSynth::Build(std::string soundfonts, int rate, SoundLog* lo
   fluid->setnum(l.settings, "synth.gain", kGain);
   l.synth = fluid->new_synth(l.settings);
   if (l.synth == nullptr) {
-    l.error = "cannot start the MIDI synthesiser";
+    l.error = Tr("cannot start the MIDI synthesiser");
     return l;
   }
   int loaded = 0;
   for (const std::string& file : Split(l.soundfonts)) {
     if (!IsRegularFile(file) || !std::ifstream(file).good()) {
-      log->Write("velmor", "cannot read the SoundFont " + file);
+      log->Write("velmor", Fill(Tr("cannot read the SoundFont %s"), {file}));
       continue;
     }
     if (fluid->sfload(l.synth, file.c_str(), 1) == FLUID_FAILED) {
-      log->Write("velmor", "cannot load the SoundFont " + file);
+      log->Write("velmor", Fill(Tr("cannot load the SoundFont %s"), {file}));
       continue;
     }
     ++loaded;
   }
   if (loaded == 0) {
-    l.error = l.soundfonts.empty() ? "no SoundFont" : "no usable SoundFont in " + l.soundfonts;
-    if (l.soundfonts.empty()) log->Write("velmor", "MIDI cannot sound: no SoundFont");
+    l.error = l.soundfonts.empty() ? std::string(Tr("no SoundFont"))
+                                   : Fill(Tr("no usable SoundFont in %s"), {l.soundfonts});
+    if (l.soundfonts.empty()) log->Write("velmor", Fill(Tr("MIDI cannot sound: %s"), {l.error}));
   }
   return l;
 }
@@ -254,7 +256,9 @@ bool MidiSynth::LooksUsable(const std::string& soundfonts, std::string* why) {
         formats::IsRiff(head, "sfbk"))
       return true;
   }
-  if (why) *why = soundfonts.empty() ? "no SoundFont" : "no usable SoundFont in " + soundfonts;
+  if (why)
+    *why = soundfonts.empty() ? std::string(Tr("no SoundFont"))
+                              : Fill(Tr("no usable SoundFont in %s"), {soundfonts});
   return false;
 }
 
@@ -286,7 +290,7 @@ bool MidiSynth::Load(std::span<const uint8_t> smf, std::string* why) {
   DeletePlayer();
   piece_.assign(smf.begin(), smf.end());
   if (loaded_.synth == nullptr || !NewPlayer()) {
-    if (why) *why = "the MIDI player cannot take the file";
+    if (why) *why = Tr("the MIDI player cannot take the file");
     piece_.clear();
     return false;
   }

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "core/texts.h"
+
 namespace velmor::platform::sdl {
 
 namespace {
@@ -137,7 +139,7 @@ class SurfacePresenter : public Presenter {
   explicit SurfacePresenter(SDL_Window* window) : window_(window) {}
   ~SurfacePresenter() override { Release(); }
 
-  std::string Name() const override { return "software (the window surface)"; }
+  std::string Name() const override { return Tr("software (the window surface)"); }
   SDL_Renderer* UiRenderer() const override { return ui_; }
 
   bool Reset(std::string* error) override {
@@ -145,7 +147,7 @@ class SurfacePresenter : public Presenter {
     surface_ = SDL_GetWindowSurface(window_);
     if (surface_ != nullptr) ui_ = SDL_CreateSoftwareRenderer(surface_);
     if (surface_ == nullptr || ui_ == nullptr) {
-      if (error) *error = std::string("cannot draw in the window: ") + SDL_GetError();
+      if (error) *error = Fill(Tr("cannot draw in the window: %s"), {SDL_GetError()});
       return false;
     }
     direct_ = surface_->format->format == SDL_PIXELFORMAT_RGB888 ||
@@ -269,7 +271,7 @@ class RendererPresenter : public Presenter {
   std::string Name() const override {
     SDL_RendererInfo info{};
     SDL_GetRendererInfo(renderer_, &info);
-    return std::string("accelerated (") + (info.name ? info.name : "?") + ")";
+    return Fill(Tr("accelerated (%s)"), {info.name ? info.name : "?"});
   }
   SDL_Renderer* UiRenderer() const override { return renderer_; }
 

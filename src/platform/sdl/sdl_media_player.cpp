@@ -7,6 +7,7 @@
 #include <fstream>
 #include <utility>
 
+#include "core/texts.h"
 #include "formats/media_file.h"
 #include "platform/shared/os_files.h"
 #include "platform/sdl/synth_log.h"
@@ -43,10 +44,10 @@ SdlMediaPlayer::SdlMediaPlayer(Files& files, std::string soundfont, std::FILE* l
     : files_(files), log_(log_stream), soundfont_option_(std::move(soundfont)), midi_(log_) {
   std::string why;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    log_.Write("velmor", std::string("no audio output: ") + SDL_GetError());
+    log_.Write("velmor", Fill(Tr("no audio output: %s"), {SDL_GetError()}));
   } else {
     audio_started_ = true;
-    if (!output_.Open(&why)) log_.Write("velmor", "no audio output: " + why);
+    if (!output_.Open(&why)) log_.Write("velmor", Fill(Tr("no audio output: %s"), {why}));
   }
   // The synthesiser writes to the terminal by default; from here on its
   // messages go through the bounded log.
@@ -148,7 +149,7 @@ bool SdlMediaPlayer::OpenMidi(formats::MediaFile& file, std::string* /*error*/) 
   std::lock_guard lock(mutex_);
   if (!MidiSynth::LooksUsable(SoundFont(), &why)) {
     // No SoundFont: the file is open, but MIDI cannot sound.
-    if (!told_no_soundfont_) log_.Write("velmor", "MIDI cannot sound: " + why);
+    if (!told_no_soundfont_) log_.Write("velmor", Fill(Tr("MIDI cannot sound: %s"), {why}));
     told_no_soundfont_ = true;
     load_ = Load::Failed;
     return true;
@@ -261,7 +262,7 @@ void SdlMediaPlayer::StartLocked() {
     // Once: the game repeats it itself.
     started_ = output_.PlayWave(*pcm_, from_ms * rate / 1000);
   }
-  if (!started_) log_.Write("velmor", "cannot play music: no audio output");
+  if (!started_) log_.Write("velmor", Tr("cannot play music: no audio output"));
 }
 
 uint64_t SdlMediaPlayer::PlayedMs() const {
@@ -276,7 +277,7 @@ bool SdlMediaPlayer::AtEndLocked() const {
 
 void SdlMediaPlayer::LoadFailedLocked(const std::string& why) {
   load_ = Load::Failed;
-  log_.Write("velmor", "cannot sound: " + why);
+  log_.Write("velmor", Fill(Tr("cannot sound: %s"), {why}));
 }
 
 void SdlMediaPlayer::WaitForLoad() {

@@ -1,5 +1,7 @@
 #include "platform/sdl/sound_log.h"
 
+#include "core/texts.h"
+
 namespace velmor::platform::sdl {
 
 void SoundLog::Write(std::string_view source, std::string_view message) {
@@ -9,7 +11,7 @@ void SoundLog::Write(std::string_view source, std::string_view message) {
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
     message.remove_suffix(1);
   if (written_ == static_cast<uint64_t>(limit_)) {
-    std::fprintf(out_, "velmor: further sound library messages are dropped\n");
+    std::fprintf(out_, "velmor: %s\n", Tr("further sound library messages are dropped"));
   } else {
     std::fprintf(out_, "%.*s: %.*s\n", static_cast<int>(source.size()), source.data(),
                  static_cast<int>(message.size()), message.data());

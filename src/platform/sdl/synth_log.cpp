@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "core/texts.h"
 #include "platform/shared/shared_library.h"
 
 namespace velmor::platform::sdl {
-
 
 namespace {
 
@@ -22,24 +22,24 @@ SetLogFunction FindSetLogFunction() {
       LoadedLibrarySymbol(kSynthLibraryNames, "fluid_set_log_function"));
 }
 
-const char* LevelName(int level) {
+// Our words around the library's own message (which stays as it wrote it).
+const char* LevelSentence(int level) {
   switch (level) {
     case FLUID_PANIC:
-      return "panic";
+      return Tr("panic: %s");
     case FLUID_ERR:
-      return "error";
+      return Tr("error: %s");
     case FLUID_WARN:
-      return "warning";
+      return Tr("warning: %s");
     case FLUID_INFO:
-      return "info";
+      return Tr("info: %s");
     default:
-      return "debug";
+      return Tr("debug: %s");
   }
 }
 
 void OnSynthMessage(int level, const char* message, void* data) {
-  std::string text = std::string(LevelName(level)) + ": " + (message ? message : "");
-  static_cast<SoundLog*>(data)->Write("fluidsynth", text);
+  static_cast<SoundLog*>(data)->Write("fluidsynth", SynthMessageText(level, message));
 }
 
 // Panics, errors and warnings go to `fn`; information and debugging
@@ -57,5 +57,9 @@ bool SetAll(fluid_log_function_t fn, void* data) {
 bool RouteSynthLog(SoundLog* log) { return SetAll(&OnSynthMessage, log); }
 
 void SilenceSynthLog() { SetAll(nullptr, nullptr); }
+
+std::string SynthMessageText(int level, const char* message) {
+  return Fill(LevelSentence(level), {message ? message : ""});
+}
 
 }  // namespace velmor::platform::sdl

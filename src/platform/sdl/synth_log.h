@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "platform/sdl/sound_log.h"
 
@@ -25,5 +26,8 @@ inline constexpr std::array<const char*, 3> kSynthLibraryNames{
 bool RouteSynthLog(SoundLog* log);
 // Drops the synthesiser's messages from now on (before `log` goes away).
 void SilenceSynthLog();
+// One of the library's messages as the log writes it: our words for its
+// level (FLUID_WARN, ...) in the player's language around its own text.
+std::string SynthMessageText(int level, const char* message);
 
 }  // namespace velmor::platform::sdl

@@ -12,6 +12,7 @@
 #include <new>
 #include <string_view>
 
+#include "core/texts.h"
 #include "formats/byte_reader.h"
 #include "formats/byte_writer.h"
 #include "formats/riff.h"
@@ -25,7 +26,7 @@ constexpr uint64_t kIntMax = static_cast<uint64_t>(std::numeric_limits<int>::max
 
 std::string TooLong(uint64_t frames, int rate) {
   const uint64_t minutes = frames / static_cast<uint64_t>(rate) / 60;
-  return "WAVE file too long to play (" + std::to_string(minutes) + " minutes)";
+  return Fill(Tr("WAVE file too long to play (%s minutes)"), {std::to_string(minutes)});
 }
 
 // The body of a chunk of a checked file (empty when there is none).
@@ -57,7 +58,8 @@ std::optional<Decoded> NarrowDoubles(std::span<const uint8_t> fmt_body,
   const uint32_t rate = fmt.Le32();
   const uint64_t samples = std::min<uint64_t>(frames, data.size() / (8 * channels)) * channels;
   if (samples * 4 > kIntMax || rate == 0 || rate > kIntMax) {
-    *why = rate == 0 || rate > kIntMax ? "cannot decode the WAVE file: unexpected sample rate"
+    *why = rate == 0 || rate > kIntMax
+               ? std::string(Tr("cannot decode the WAVE file: unexpected sample rate"))
                                        : TooLong(frames, static_cast<int>(rate));
     return std::nullopt;
   }
@@ -95,7 +97,7 @@ bool IsDoubleFloat(std::span<const uint8_t> fmt_body) {
 
 std::optional<Decoded> Load(std::span<const uint8_t> file, std::string* why) {
   if (file.size() > kIntMax) {
-    *why = "WAVE file too large to decode";
+    *why = Tr("WAVE file too large to decode");
     return std::nullopt;
   }
   SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
@@ -106,14 +108,14 @@ std::optional<Decoded> Load(std::span<const uint8_t> file, std::string* why) {
   Decoded d;
   Uint8* samples = nullptr;
   if (!SDL_LoadWAV_RW(rw, 1, &d.sound, &samples, &d.bytes)) {
-    *why = std::string("cannot decode the WAVE file: ") + SDL_GetError();
+    *why = Fill(Tr("cannot decode the WAVE file: %s"), {SDL_GetError()});
     return std::nullopt;
   }
   d.samples = std::shared_ptr<const Uint8>(samples, [](const Uint8* p) {
     SDL_FreeWAV(const_cast<Uint8*>(p));
   });
   if (d.FrameBytes() == 0 || d.sound.freq <= 0) {
-    *why = "cannot decode the WAVE file: unexpected sample format";
+    *why = Tr("cannot decode the WAVE file: unexpected sample format");
     return std::nullopt;
   }
   return d;
@@ -128,7 +130,7 @@ std::optional<std::vector<uint8_t>> Convert(const Decoded& d, uint64_t from, uin
                                        AUDIO_S16SYS, static_cast<Uint8>(format.channels),
                                        format.rate);
   if (needed < 0) {
-    *why = std::string("cannot convert the WAVE file: ") + SDL_GetError();
+    *why = Fill(Tr("cannot convert the WAVE file: %s"), {SDL_GetError()});
     return std::nullopt;
   }
   const Uint8* samples = d.samples.get() + from * d.FrameBytes();
@@ -146,7 +148,7 @@ std::optional<std::vector<uint8_t>> Convert(const Decoded& d, uint64_t from, uin
   cvt.buf = buffer.get();
   cvt.len = static_cast<int>(bytes);
   if (SDL_ConvertAudio(&cvt) != 0) {
-    *why = std::string("cannot convert the WAVE file: ") + SDL_GetError();
+    *why = Fill(Tr("cannot convert the WAVE file: %s"), {SDL_GetError()});
     return std::nullopt;
   }
   const auto size = static_cast<std::size_t>(std::max(cvt.len_cvt, 0));
@@ -210,7 +212,7 @@ std::optional<Decoded> WaveStream::Source::DecodeBlocks(uint64_t first, uint64_t
   const uint64_t bytes = std::min(data_size - at, count * block_bytes);
   std::vector<uint8_t> data(static_cast<std::size_t>(bytes));
   if (!file->ReadAt(data_at + at, data)) {
-    *why = "cannot read the WAVE file";
+    *why = Tr("cannot read the WAVE file");
     return std::nullopt;
   }
   if (doubles) return NarrowDoubles(fmt, data, count * block_frames, why);
@@ -237,7 +239,7 @@ std::optional<Decoded> WaveStream::Source::DecodeFrames(uint64_t from, uint64_t 
   const uint64_t skip = from - first * block_frames;
   const uint64_t have = d->bytes / d->FrameBytes();
   if (d->FrameBytes() != FrameBytes() || have < skip + count) {
-    *why = "the WAVE file changed while it played";
+    *why = Tr("the WAVE file changed while it played");
     return std::nullopt;
   }
   d->samples = std::shared_ptr<const Uint8>(d->samples, d->samples.get() + skip * FrameBytes());
@@ -269,7 +271,7 @@ std::unique_ptr<WaveStream> WaveStream::Open(std::span<const uint8_t> clean, uin
                     std::vector<uint8_t>(clean.begin(), clean.end())),
                 frames, format, why);
   } catch (const std::bad_alloc&) {
-    *why = "not enough memory to decode the WAVE file";
+    *why = Tr("not enough memory to decode the WAVE file");
     return nullptr;
   }
 }
@@ -304,7 +306,7 @@ std::unique_ptr<WaveStream> WaveStream::Open(std::shared_ptr<formats::ByteSource
     s.file = std::move(clean);
     if (frames != 0) {
       if (!FindCleanParts(*s.file, &s.fmt, &s.data_at, &s.data_size)) {
-        *why = "cannot decode the WAVE file: it cannot be read";
+        *why = Tr("cannot decode the WAVE file: it cannot be read");
         return nullptr;
       }
       formats::ByteReader fmt(s.fmt);
@@ -329,13 +331,13 @@ std::unique_ptr<WaveStream> WaveStream::Open(std::shared_ptr<formats::ByteSource
       if (format.channels <= 0 || format.rate <= 0 ||
           SDL_BuildAudioCVT(&cvt, in.format, in.channels, in.freq, AUDIO_S16SYS,
                             static_cast<Uint8>(format.channels), format.rate) < 0) {
-        *why = std::string("cannot convert the WAVE file: ") + SDL_GetError();
+        *why = Fill(Tr("cannot convert the WAVE file: %s"), {SDL_GetError()});
         return nullptr;
       }
     }
     return std::unique_ptr<WaveStream>(new WaveStream(std::move(source), format));
   } catch (const std::bad_alloc&) {
-    *why = "not enough memory to decode the WAVE file";
+    *why = Tr("not enough memory to decode the WAVE file");
     return nullptr;
   }
 }
@@ -428,7 +430,7 @@ std::optional<std::vector<uint8_t>> DecodeWaveToPcm(std::span<const uint8_t> cle
     if (!d) return std::nullopt;
     return Convert(*d, 0, d->bytes / d->FrameBytes(), format, why);
   } catch (const std::bad_alloc&) {
-    *why = "not enough memory to decode the WAVE file";
+    *why = Tr("not enough memory to decode the WAVE file");
     return std::nullopt;
   }
 }

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "core/texts.h"
+
 namespace velmor::platform {
 
 namespace {
@@ -46,7 +48,7 @@ std::optional<std::vector<uint8_t>> Gunzip(std::span<const uint8_t> bytes, std::
     return std::nullopt;
   };
   z_stream z{};
-  if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return fail("cannot start unpacking");
+  if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return fail(Tr("cannot start unpacking"));
   z.next_in = const_cast<Bytef*>(bytes.data());
   z.avail_in = static_cast<uInt>(bytes.size());
   std::vector<uint8_t> out;
@@ -54,7 +56,7 @@ std::optional<std::vector<uint8_t>> Gunzip(std::span<const uint8_t> bytes, std::
   while (status == Z_OK) {
     if (out.size() >= kMaxUnpackedFont) {
       inflateEnd(&z);
-      return fail("it unpacks to more than " + std::to_string(kMaxUnpackedFont >> 20) + " MiB");
+      return fail(Fill(Tr("it unpacks to more than %s MiB"), {std::to_string(kMaxUnpackedFont >> 20)}));
     }
     const std::size_t at = out.size();
     out.resize(at + (256u << 10));
@@ -66,7 +68,7 @@ std::optional<std::vector<uint8_t>> Gunzip(std::span<const uint8_t> bytes, std::
     if (status == Z_BUF_ERROR || (status == Z_OK && z.avail_in == 0 && z.avail_out != 0)) break;
   }
   inflateEnd(&z);
-  if (status != Z_STREAM_END) return fail("its gzip stream is damaged or cut short");
+  if (status != Z_STREAM_END) return fail(Tr("its gzip stream is damaged or cut short"));
   return out;
 }
 
@@ -92,8 +94,8 @@ std::optional<BitmapFonts> LoadBitmapFonts(Files& files, const std::vector<std::
     return BitmapFonts{std::move(fonts[0]), std::move(fonts[1])};
   }
   if (why)
-    *why = std::string("no folder of fonts holds ") + kBitmapFullWidthFile + " and " +
-           kBitmapHalfWidthFile + " (Debian's xfonts-shinonome)";
+    *why = Fill(Tr("no folder of fonts holds %s and %s (Debian's xfonts-shinonome)"),
+                {kBitmapFullWidthFile, kBitmapHalfWidthFile});
   return std::nullopt;
 }
 

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "core/game_path.h"
+#include "core/texts.h"
 #include "platform/shared/local_time.h"
 
 // What std::filesystem has no word for: flushing a file to the disk, the
@@ -225,16 +226,18 @@ std::string ResolvePath(std::string_view given, FolderIndex* index) {
 }
 
 std::string NotRegularText(const std::string& path, const fs::file_status& status) {
-  const char* kind = "not a regular file";
+  const char* kind = TrMark("\"%s\": not a regular file");
   switch (status.type()) {
-    case fs::file_type::fifo: kind = "not a regular file (a FIFO)"; break;
-    case fs::file_type::character: kind = "not a regular file (a character device)"; break;
-    case fs::file_type::block: kind = "not a regular file (a block device)"; break;
-    case fs::file_type::socket: kind = "not a regular file (a socket)"; break;
-    case fs::file_type::directory: kind = "a folder, not a file"; break;
+    case fs::file_type::fifo: kind = TrMark("\"%s\": not a regular file (a FIFO)"); break;
+    case fs::file_type::character:
+      kind = TrMark("\"%s\": not a regular file (a character device)");
+      break;
+    case fs::file_type::block: kind = TrMark("\"%s\": not a regular file (a block device)"); break;
+    case fs::file_type::socket: kind = TrMark("\"%s\": not a regular file (a socket)"); break;
+    case fs::file_type::directory: kind = TrMark("\"%s\": a folder, not a file"); break;
     default: break;
   }
-  return "\"" + path + "\": " + kind;
+  return Fill(Tr(kind), {path});
 }
 
 namespace {
@@ -624,8 +627,8 @@ bool OsFiles::Exists(std::string_view path) { return platform::Exists(Resolve(pa
 namespace {
 
 std::string NotFolderText(const std::string& path, const fs::file_status& status) {
-  if (fs::is_regular_file(status)) return "\"" + path + "\": a file, where a folder should be";
-  return NotRegularText(path, status) + ", where a folder should be";
+  if (fs::is_regular_file(status)) return Fill(Tr("\"%s\": a file, where a folder should be"), {path});
+  return Fill(Tr("%s, where a folder should be"), {NotRegularText(path, status)});
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/texts.h"
+
 namespace velmor::platform {
 
 namespace {
@@ -57,7 +59,7 @@ std::vector<uint8_t> EncodePng(const Bitmap& bmp) {
 
 bool WritePng(const Bitmap& bmp, const std::string& path, std::string* error) {
   if (bmp.empty()) {
-    if (error) *error = "nothing to write: the picture is empty";
+    if (error) *error = Tr("nothing to write: the picture is empty");
     return false;
   }
   const std::vector<uint8_t> bytes = EncodePng(bmp);
@@ -65,7 +67,7 @@ bool WritePng(const Bitmap& bmp, const std::string& path, std::string* error) {
   bool ok = f != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   int err = errno;
   if (f != nullptr && std::fclose(f) != 0) ok = false;
-  if (!ok && error) *error = "cannot write " + path + ": " + std::strerror(err);
+  if (!ok && error) *error = Fill(Tr("cannot write %s: %s"), {path, std::strerror(err)});
   return ok;
 }
 

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/texts.h"
 #include "platform/sdl/midi_synth.h"
 #include "platform/sdl/synth_log.h"
 
@@ -26,7 +27,7 @@ EM_JS(int, velmor_midi_state, (), {
   return globalThis.velmorMidi ? velmorMidi.state() : 2;
 });
 EM_JS(void, velmor_midi_why, (char* out, int size), {
-  stringToUTF8(globalThis.velmorMidi ? velmorMidi.why() : "the page has no MIDI synthesiser", out, size);
+  stringToUTF8(globalThis.velmorMidi ? velmorMidi.why() : "", out, size);
 });
 EM_JS(int, velmor_midi_load, (const uint8_t* smf, int size), {
   return velmorMidi.load(HEAPU8.subarray(smf, smf + size)) ? 1 : 0;
@@ -56,6 +57,7 @@ namespace {
 std::string Why() {
   std::array<char, 256> text{};
   velmor_midi_why(text.data(), static_cast<int>(text.size()));
+  if (text[0] == '\0') return Tr("the page has no MIDI synthesiser");
   return text.data();
 }
 
@@ -94,7 +96,7 @@ bool MidiSynth::Ready(const std::string&, std::string* why) {
     case State::Ready:
       return true;
     case State::Loading:
-      if (why) *why = "the SoundFont is still loading";
+      if (why) *why = Tr("the SoundFont is still loading");
       return false;
     case State::Failed:
       break;
@@ -115,7 +117,7 @@ bool MidiSynth::LooksUsable(const std::string&, std::string* why) {
 bool MidiSynth::Load(std::span<const uint8_t> smf, std::string* why) {
   sounding_ = false;
   if (velmor_midi_load(smf.data(), static_cast<int>(smf.size())) == 0) {
-    if (why) *why = "the MIDI player cannot take the file";
+    if (why) *why = Tr("the MIDI player cannot take the file");
     return false;
   }
   return true;
