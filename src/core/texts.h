@@ -16,6 +16,8 @@
 // belong to the process. Tests that change them use ScopedTexts.
 #pragma once
 
+#include <atomic>
+
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -66,9 +68,26 @@ Language LanguageFromEnvironment(const char* language, const char* lc_all,
 // What the texts are shown in: the reader's choice, else the system's.
 Language ChosenLanguage(LanguageChoice choice, Language system);
 
+// A language one thread may set while another reads it (the sound
+// threads' lines are told while the reader's settings change it).
+class SharedLanguage {
+ public:
+  SharedLanguage(Language language = Language::English) : v_(language) {}  // NOLINT: a value
+  SharedLanguage(const SharedLanguage& other) : v_(Language(other)) {}
+  SharedLanguage& operator=(const SharedLanguage& other) { return *this = Language(other); }
+  SharedLanguage& operator=(Language language) {
+    v_.store(language, std::memory_order_relaxed);
+    return *this;
+  }
+  operator Language() const { return v_.load(std::memory_order_relaxed); }  // NOLINT
+
+ private:
+  std::atomic<Language> v_;
+};
+
 // The catalogues and the choices in force.
 struct Texts {
-  Language language = Language::English;  // Velmor's texts are shown in this
+  SharedLanguage language = Language::English;  // Velmor's texts are shown in this
   Language system_language = Language::English;  // the locale's, the reader's default
   bool game_translated = false;           // the game's texts in English
   Catalogue japanese;                     // Velmor's texts in Japanese
