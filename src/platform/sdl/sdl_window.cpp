@@ -75,9 +75,9 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
     w = std::min(options.window_size.width, usable.w);
     h = std::min(options.window_size.height, usable.h);
     x = y = static_cast<int>(SDL_WINDOWPOS_CENTERED);
-    // A resizable canvas would be sized by SDL to its size in the page
-    // (CSS pixels) at every change of the browser's window, behind the
-    // page's back.
+    // SDL's browser backend may size a resizable canvas to its size in the
+    // page (CSS pixels) when the browser's window changes: the page sizes
+    // this one alone.
     if (!sized_by_page_) flags |= SDL_WINDOW_RESIZABLE;
   } else {
     // A borderless window at the display's corner, as large as the display:
