@@ -1,11 +1,13 @@
 // The page around the game: it gives the game its files (the demo, the
 // font, the player's own game folder), keeps the player's storage (slots,
-// settings, read text) in the browser's IndexedDB, scales the canvas to the
+// settings, read text) in the browser's IndexedDB, sizes the canvas to the
 // page, and says in one line what the game needs from the player. Nothing is
 // uploaded anywhere: every file is read in the page.
 //
 // index.html?test: the game stands still until a test steps it (see
-// tests/web/drive.mjs); its storage is the page's memory only.
+// tests/web/drive.mjs); its storage is the page's memory only; its canvas
+// is 1024x768 at the page's corner, or with ?test&page where the page puts
+// it for a player.
 'use strict';
 
 (() => {
@@ -42,14 +44,72 @@
   }
 
   // --- The canvas: the largest 4:3 the page leaves it --------------------
-  function fit() {
-    if (testMode) return;
+  // At the game's own picture size the canvas keeps 1024x768 pixels of its
+  // own and the page scales it (nearest neighbour). When the reader fits the
+  // picture to the screen, the canvas's own pixels are the screen's: whole
+  // steps of 4 by 3 device pixels, the most the stage holds, so that the
+  // game's sharp scaling draws straight into them and nothing scales its
+  // picture again. Past kLongestSide pixels (an 8K screen) the canvas stays
+  // at that and the browser scales the last step, smoothly.
+  // index.html?test keeps the canvas at 1024x768 pixels of the page; with
+  // ?test&page the page lays it out as it does for a player.
+  const fixedSize = testMode && !params.has('page');
+  const kLongestSide = 4096;
+  const kSizeDelayMs = 150;  // a window being dragged larger sizes the canvas once
+  let pictureFits = false;   // the reader's "fit the screen"
+  let sizeTimer = 0;
+
+  // The canvas's own pixels and its size in the page (CSS pixels).
+  function canvasLayout() {
     const stage = document.getElementById('stage');
-    const scale = Math.min(stage.clientWidth / 1024, stage.clientHeight / 768);
-    canvas.style.width = Math.floor(1024 * scale) + 'px';
-    canvas.style.height = Math.floor(768 * scale) + 'px';
+    if (!pictureFits) {
+      const scale = Math.min(stage.clientWidth / 1024, stage.clientHeight / 768);
+      return { width: 1024, height: 768, cssWidth: Math.floor(1024 * scale),
+        cssHeight: Math.floor(768 * scale) };
+    }
+    const ratio = window.devicePixelRatio || 1;
+    const step = Math.max(1, Math.min(Math.floor(stage.clientWidth * ratio / 4),
+      Math.floor(stage.clientHeight * ratio / 3)));
+    const kept = Math.min(step, kLongestSide / 4);
+    return { width: 4 * kept, height: 3 * kept, cssWidth: 4 * step / ratio,
+      cssHeight: 3 * step / ratio };
   }
-  window.addEventListener('resize', fit);
+
+  // The canvas's place in the page at once; its own pixels now (`M`, the
+  // game that draws into it) or, while the window is being resized, a
+  // moment after the last change.
+  function fit(M) {
+    if (fixedSize) return;
+    const at = canvasLayout();
+    canvas.style.width = at.cssWidth + 'px';
+    canvas.style.height = at.cssHeight + 'px';
+    canvas.classList.toggle('fitted', pictureFits);
+    clearTimeout(sizeTimer);
+    if (M) sizeCanvas(M, at);
+    else sizeTimer = setTimeout(() => sizeCanvas(game, canvasLayout()), kSizeDelayMs);
+  }
+  window.addEventListener('resize', () => fit());
+  // A window moved to a screen of another pixel ratio may hear no resize.
+  function watchRatio() {
+    matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`)
+      .addEventListener('change', () => { fit(); watchRatio(); }, { once: true });
+  }
+  watchRatio();
+
+  // The game's window takes the canvas's new size (SDL sizes the canvas and
+  // tells the game, which fits its picture again in its next pass).
+  function sizeCanvas(M, at) {
+    if (!M || (canvas.width === at.width && canvas.height === at.height)) return;
+    M._velmor_canvas_size(at.width, at.height);
+    if (M.soon) M.soon();
+  }
+
+  // The game tells the reader's picture size at its start and whenever the
+  // reader changes it.
+  function pictureSize(M, fits) {
+    pictureFits = !!fits;
+    fit(M);
+  }
 
   // --- The player's storage ---------------------------------------------
   // IDBFS keeps each file as one IndexedDB record written in one
@@ -173,6 +233,7 @@
       printErr: (t) => { console.warn(t); if (!failed && t.startsWith('velmor: ')) say(t.substring(8)); },
       onFailure: (why) => { failed = true; say(why); window.velmorFailed = why; },
       onTextInput: placeText,
+      onPictureSize: (fits) => pictureSize(cfg, fits),
       onGameStarted: () => {
         say(testMode ? 'test' : tr('Click or press a key to start the sound.'));
         window.velmorReady = true;
@@ -231,6 +292,7 @@
       until: M.cwrap('velmor_until', null, ['string', 'number']),
       state: M.cwrap('velmor_state', 'string', []),
       controlRect: M.cwrap('velmor_control_rect', 'string', ['string']),
+      reader: M.cwrap('velmor_reader', null, ['string', 'string']),
       openBoxes: M.cwrap('velmor_open_boxes', 'number', []),
       ticks: M.cwrap('velmor_ticks', 'number', []),
       ended: M.cwrap('velmor_ended', 'number', []),
@@ -248,7 +310,8 @@
     imeOn = !!on;
     ime.classList.toggle('on', imeOn);
     if (!imeOn) { ime.blur(); canvas.focus(); return; }
-    const scale = canvas.getBoundingClientRect().width / 1024;
+    // The game's field is in the canvas's own pixels.
+    const scale = canvas.getBoundingClientRect().width / canvas.width;
     const stage = document.getElementById('stage').getBoundingClientRect();
     const box = canvas.getBoundingClientRect();
     ime.style.left = (box.left - stage.left + left * scale) + 'px';
@@ -388,9 +451,17 @@
   document.getElementById('export').onclick = exportSaves;
   document.getElementById('import').onclick = () => document.getElementById('import-files').click();
   document.getElementById('import-files').onchange = (e) => importSaves(Array.from(e.target.files));
-  document.getElementById('full').onclick = () => {
-    (document.getElementById('stage').requestFullscreen || (() => {})).call(document.getElementById('stage'));
+  // The page's full screen, from its button or Alt+Enter (the desktop's
+  // key for it; F11 is the browser's own).
+  const fullScreen = () => {
+    const stage = document.getElementById('stage');
+    if (document.fullscreenElement) document.exitFullscreen();
+    else if (stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
   };
+  document.getElementById('full').onclick = fullScreen;
+  window.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter' && e.altKey && !e.ctrlKey && !e.shiftKey && !e.metaKey) fullScreen();
+  });
   document.addEventListener('visibilitychange', () => { if (document.hidden) persist(game); });
   window.addEventListener('pagehide', () => persist(game));
   setInterval(() => persist(game), 1000);
@@ -407,7 +478,7 @@
 
   if (window.velmorMidi) velmorMidi.onProblem = say;
   labelPage();
-  if (testMode) document.body.classList.add('test');
+  if (fixedSize) document.body.classList.add('test');
   fit();
   start(null);
 })();

@@ -67,6 +67,47 @@ TEST(SdlWindow, FullScreenCoversTheDisplayAndBackKeepsThePlaceAndThePointer) {
   EXPECT_EQ(Frame(rig.window).back(), 0u);
 }
 
+// A page's canvas: the page sizes it (the window's size-changed event
+// tells the loop), SDL does not follow the page's layout behind its back,
+// and full screen is the page's, never a canvas of the screen's shape.
+TEST(SdlWindow, APageSizedCanvasTakesThePagesSizeAndLeavesFullScreenToThePage) {
+  SdlRig rig;  // SDL started, and a window of its own beside this one
+  platform::TtfFont font;
+  SdlWindow canvas(font);
+  std::string error;
+  WindowOptions options;
+  options.windowed = true;
+  options.fit_to_display = false;
+  options.sized_by_page = true;
+  ASSERT_TRUE(canvas.Open(options, &error)) << error;
+  EXPECT_EQ(SDL_GetWindowFlags(canvas.sdl_window()) & SDL_WINDOW_RESIZABLE, 0u);
+  EXPECT_EQ(canvas.ScreenSize(), (Size{1024, 768}));
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+
+  canvas.SetFullScreen(true);
+  EXPECT_FALSE(canvas.FullScreen());
+  EXPECT_FALSE(canvas.TakeClientSize()) << "full screen left the canvas's size alone";
+
+  auto size_changed = [&] {  // the last size-changed event of this window, if any
+    Size told;
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+      if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED &&
+          e.window.windowID == SDL_GetWindowID(canvas.sdl_window()))
+        told = {e.window.data1, e.window.data2};
+    return told;
+  };
+  canvas.SetClientSize({1296, 972});
+  EXPECT_EQ(size_changed(), (Size{1296, 972}));
+  EXPECT_TRUE(canvas.TakeClientSize());
+  EXPECT_EQ(canvas.ScreenSize(), (Size{1296, 972}));
+  for (Size wrong : {Size{0, 972}, Size{1296, -1}}) {
+    canvas.SetClientSize(wrong);
+    EXPECT_EQ(size_changed(), Size{}) << wrong.width << "x" << wrong.height;
+    EXPECT_FALSE(canvas.TakeClientSize());
+  }
+}
+
 TEST(SdlWindow, ANormalWindowGoesWhereItWasIfThatStillFits) {
   const Rect usable{0, 0, 1280, 1000}, middle = Rect::FromSize(128, 116, 1024, 768),
              fits = Rect::FromSize(100, 50, 800, 600);

@@ -4,7 +4,14 @@
 // translation is what is tested) or a step of the page's test mode (ticks
 // on its virtual clock), and "state FILE" writes the page's state JSON.
 //
-//   node drive.mjs SITE_DIR SCRIPT OUT_DIR
+//   node drive.mjs SITE_DIR SCRIPT OUT_DIR [--page WxH]
+//
+// The page runs in its test mode, its canvas 1024x768 pixels at the page's
+// corner; with --page, in a window of WxH as the page lays the canvas out
+// for a player (index.html?test&page), and the script's window pixels are
+// the canvas's own, wherever the page puts it and whatever it is scaled to.
+// "screenshot FILE.png" writes the canvas's pixels; OUT_DIR/canvas.json
+// says the canvas's size at the end, its own and in the page.
 //
 // Message boxes are answered as the headless front end answers them: OK
 // (Enter) at once, before the next tick, unless "answer cancel" came first.
@@ -15,9 +22,11 @@ import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
 
-const [site, scriptFile, outDir] = process.argv.slice(2);
-if (!site || !scriptFile || !outDir) {
-  console.error('usage: node drive.mjs SITE_DIR SCRIPT OUT_DIR');
+const [site, scriptFile, outDir, pageOption, pageSize] = process.argv.slice(2);
+const viewport = pageOption === '--page' && /^\d+x\d+$/.test(pageSize || '')
+  ? { width: Number(pageSize.split('x')[0]), height: Number(pageSize.split('x')[1]) } : null;
+if (!site || !scriptFile || !outDir || (pageOption !== undefined && !viewport)) {
+  console.error('usage: node drive.mjs SITE_DIR SCRIPT OUT_DIR [--page WxH]');
   process.exit(2);
 }
 
@@ -37,6 +46,22 @@ class Driver {
     return this.page.evaluate(([n, a]) => window.velmor[n](...a), [name, args]);
   }
 
+  // The page's point over a window pixel (the canvas's own): in the test
+  // mode's fixed canvas the same point.
+  async toPage(x, y) {
+    const c = await this.page.evaluate(() => {
+      const canvas = document.getElementById('canvas');
+      const r = canvas.getBoundingClientRect();
+      return { left: r.left, top: r.top, sx: r.width / canvas.width, sy: r.height / canvas.height };
+    });
+    return { x: c.left + x * c.sx, y: c.top + y * c.sy };
+  }
+
+  async moveTo(x, y) {
+    const at = await this.toPage(x, y);
+    return this.page.mouse.move(at.x, at.y);
+  }
+
   // Boxes the last input opened are answered before the next tick.
   async answerBoxes() {
     while (await this.call('openBoxes') > 0) {
@@ -54,13 +79,13 @@ class Driver {
     const [left, top, right, bottom] = at.split(' ').map(Number);
     const x = Math.floor((left + right) / 2);
     const y = row === undefined ? Math.floor((top + bottom) / 2) : top + 2 + row * 15 + 7;
-    await this.page.mouse.move(x, y);
+    await this.moveTo(x, y);
     await this.call('frame');
     await this.page.mouse.down();
     await this.call('frame');
     await this.page.mouse.up();
     await this.call('frame');
-    await this.page.mouse.move(this.pointer.x, this.pointer.y);
+    await this.moveTo(this.pointer.x, this.pointer.y);
     await this.call('frame');
   }
 
@@ -90,7 +115,7 @@ class Driver {
       case 'until': return this.call('until', rest[0], rest.length > 1 ? Number(rest[1]) : 10000);
       case 'pointer':
         this.pointer = { x: Number(rest[0]), y: Number(rest[1]) };
-        return page.mouse.move(this.pointer.x, this.pointer.y);
+        return this.moveTo(this.pointer.x, this.pointer.y);
       case 'click':
         await page.mouse.down({ button: rest[0] });
         return page.mouse.up({ button: rest[0] });
@@ -107,6 +132,13 @@ class Driver {
         throw new Error(`control ${rest[1]}: only clicks and list rows are driven`);
       case 'focus': return this.clickControl(rest[0]);
       case 'ime': return this.inputMethod(rest);
+      case 'reader':
+        await this.call('reader', rest[0], rest[1]);
+        return this.call('frame');
+      case 'screenshot': {
+        const png = await page.evaluate(() => document.getElementById('canvas').toDataURL('image/png'));
+        return writeFile(join(outDir, rest[0]), Buffer.from(png.split(',')[1], 'base64'));
+      }
       case 'state': {
         const json = await this.call('state');
         return writeFile(join(outDir, rest[0]), json);
@@ -138,10 +170,10 @@ async function main() {
   let failed = false;
   const logs = [];
   try {
-    const page = await browser.newPage({ viewport: { width: 1024, height: 768 } });
+    const page = await browser.newPage({ viewport: viewport || { width: 1024, height: 768 } });
     page.on('console', (m) => logs.push(m.text()));
     page.on('pageerror', (e) => logs.push('page error: ' + e.message));
-    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?test`);
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?test${viewport ? '&page' : ''}`);
     await page.waitForFunction(() => window.velmorReady === true, null, { timeout: 20000 });
     const driver = new Driver(page);
     const lines = (await readFile(scriptFile, 'utf8')).split('\n');
@@ -159,6 +191,12 @@ async function main() {
     }
     if (!failed) await exportSlots(page);
     await page.screenshot({ path: join(outDir, 'page.png') });
+    const canvas = await page.evaluate(() => {
+      const c = document.getElementById('canvas');
+      const r = c.getBoundingClientRect();
+      return { width: c.width, height: c.height, pageWidth: r.width, pageHeight: r.height };
+    });
+    await writeFile(join(outDir, 'canvas.json'), JSON.stringify(canvas) + '\n');
   } finally {
     await writeFile(join(outDir, 'page.log'), logs.join('\n') + '\n');
     await browser.close();

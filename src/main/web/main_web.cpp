@@ -88,6 +88,18 @@ EMSCRIPTEN_KEEPALIVE void velmor_edit_key(const char* name, int shift) {
   for (const auto& [key_name, key] : kKeys)
     if (game && key_name == name) game->EditKey(key, shift != 0);
 }
+// The canvas's own pixels, as the page sizes them (web/velmor-page.js).
+EMSCRIPTEN_KEEPALIVE void velmor_canvas_size(int width, int height) {
+  if (game) game->SizeCanvas({width, height});
+}
+// --test: a reader setting by its key in the settings file, as the
+// reader's settings window changes it; an unknown one is said in the
+// page's console.
+EMSCRIPTEN_KEEPALIVE void velmor_reader(const char* key, const char* value) {
+  std::string why;
+  if (game && !game->SetReaderSetting(key, value, &why))
+    std::fprintf(stderr, "velmor: reader %s %s: %s\n", key, value, why.c_str());
+}
 EMSCRIPTEN_KEEPALIVE int velmor_open_boxes() { return game ? game->OpenBoxes() : 0; }
 EMSCRIPTEN_KEEPALIVE void velmor_tick(int count) {
   if (game) game->StepTicks(count);

@@ -68,6 +68,32 @@ void WebGame::Guard(F&& body) {
   } catch (const QuitSignal&) {
     ended_ = true;
   }
+  if (!ended_) TellPictureSize();
+}
+
+void WebGame::TellPictureSize() {
+  if (!form_) return;
+  const int fit = form_->reader_settings().picture_size == app::PictureSize::FitScreen ? 1 : 0;
+  if (fit == told_fit_) return;
+  told_fit_ = fit;
+  EM_ASM({ if (Module.onPictureSize) Module.onPictureSize($0); }, fit);
+}
+
+void WebGame::SizeCanvas(Size size) {
+  // The page asks for no more than 4096 pixels a side; a larger size is
+  // not a canvas a page would draw.
+  constexpr int32_t kLargest = 8192;
+  if (size.width < 1 || size.height < 1 || size.width > kLargest || size.height > kLargest) return;
+  window_.SetClientSize(size);
+}
+
+bool WebGame::SetReaderSetting(const std::string& key, const std::string& value,
+                               std::string* why) {
+  if (!form_) return false;
+  app::ReaderSettings settings = form_->reader_settings();
+  if (!app::SetReaderSetting(settings, key, value, why)) return false;
+  Guard([&] { session_->Run([&] { form_->ApplyReaderSettings(settings); }); });
+  return true;
 }
 
 bool WebGame::Start(std::string* why) {
@@ -81,7 +107,8 @@ bool WebGame::Start(std::string* why) {
   }
   platform::sdl::WindowOptions window_options;
   window_options.windowed = true;
-  window_options.fit_to_display = false;  // the page scales the canvas
+  window_options.fit_to_display = false;
+  window_options.sized_by_page = true;
   window_options.window_size = options_.window;
   window_options.title = kCaption;
   window_options.renderer = platform::sdl::RendererChoice::Software;
@@ -121,6 +148,7 @@ bool WebGame::Start(std::string* why) {
            t.field.left, t.field.top, t.field.width(), t.field.height());
   };
   if (options_.test) loop_->UseClock([this] { return virtual_ms_; });
+  // Guard tells the page the picture size the settings chose.
   Guard([&] {
     if (session_->StartGame()) return;  // the game's box says why; the page's line too
     loop_->Start();

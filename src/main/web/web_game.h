@@ -46,7 +46,7 @@ struct WebOptions {
   std::string bitmap_font_folder = "/velmor/font/";
   std::string soundfont;               // the page fetches its own (web/velmor-midi.js)
   std::string home = "/velmor/home";   // the player's storage: slots, settings, read text
-  Size window{1024, 768};              // the canvas's own pixels (the page scales it)
+  Size window{1024, 768};              // the canvas's own pixels at the start (the page sizes it)
 };
 
 // The options from the page's arguments ("--test", "--data DIR"); false,
@@ -78,6 +78,13 @@ class WebGame {
   // The state as the headless front end writes it (without the boxes it
   // answers from its script), with the frame digest.
   std::string StateJson() const;
+  // The canvas's own pixels as the page sizes them: the game's window takes
+  // that size in its next pass.
+  void SizeCanvas(Size size);
+  // --test: one of the reader's settings changed as the reader's settings
+  // window would (its key and value in the settings file); false, with why,
+  // when there is no such setting or value.
+  bool SetReaderSetting(const std::string& key, const std::string& value, std::string* why);
   // Where a panel control stands in canvas pixels, "left top right
   // bottom"; empty when there is no such control or it is not shown.
   std::string ControlRect(const std::string& name);
@@ -99,6 +106,10 @@ class WebGame {
   void Guard(F&& body);
   void LoadTexts();
   void KeepReaderSettings();
+  // Tells the page the reader's picture size when it is new: at the game's
+  // own size the page scales a 1024x768 canvas, fitted to the screen it
+  // gives the canvas the screen's pixels.
+  void TellPictureSize();
 
   WebOptions options_;
   platform::OsFiles files_;
@@ -119,6 +130,7 @@ class WebGame {
   std::unique_ptr<SdlLoop> loop_;
   uint64_t virtual_ms_ = 0;
   bool ended_ = false;
+  int told_fit_ = -1;  // the picture size the page was told: -1 none yet, 0 game, 1 fit
 };
 
 }  // namespace velmor::main

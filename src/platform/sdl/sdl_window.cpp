@@ -61,6 +61,7 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
   // The picture is stretched by dropping and repeating pixels, never blended.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   windowed_ = options.windowed;
+  sized_by_page_ = options.sized_by_page;
   first_size_ = options.window_size;
 
   SDL_Rect display{0, 0, 1024, 768};
@@ -74,7 +75,10 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
     w = std::min(options.window_size.width, usable.w);
     h = std::min(options.window_size.height, usable.h);
     x = y = static_cast<int>(SDL_WINDOWPOS_CENTERED);
-    flags |= SDL_WINDOW_RESIZABLE;
+    // SDL's browser backend may size a resizable canvas to its size in the
+    // page (CSS pixels) when the browser's window changes: the page sizes
+    // this one alone.
+    if (!sized_by_page_) flags |= SDL_WINDOW_RESIZABLE;
   } else {
     // A borderless window at the display's corner, as large as the display:
     // what the game asks for, and it lands in the right place with or without
@@ -97,7 +101,10 @@ bool SdlWindow::Open(const WindowOptions& options, std::string* error) {
 }
 
 void SdlWindow::SetFullScreen(bool full) {
-  if (window_ == nullptr || full == FullScreen()) return;
+  // Mended: in a page this made the canvas's own pixels the screen's size
+  // (rarely 4:3) under the page's 4:3 box, and the picture was stretched
+  // out of shape; the page has its own full screen.
+  if (window_ == nullptr || full == FullScreen() || sized_by_page_) return;
   int old_x = 0, old_y = 0;
   SDL_GetWindowPosition(window_, &old_x, &old_y);
   const int index = std::max(SDL_GetWindowDisplayIndex(window_), 0);
@@ -128,6 +135,11 @@ void SdlWindow::SetFullScreen(bool full) {
   int x = 0, y = 0;
   SDL_GetWindowPosition(window_, &x, &y);
   pointer_ = {pointer_.x + old_x - x, pointer_.y + old_y - y};
+}
+
+void SdlWindow::SetClientSize(Size size) {
+  if (window_ == nullptr || size.width <= 0 || size.height <= 0) return;
+  SDL_SetWindowSize(window_, size.width, size.height);
 }
 
 std::vector<uint32_t> SdlWindow::TakeCapture(Size& size) {

@@ -35,6 +35,9 @@ struct WindowOptions {
   bool windowed = false;          // a normal window instead of the whole screen
   Size window_size{1024, 768};    // its first client size
   bool fit_to_display = true;     // no larger than the display's usable area
+  // A page's canvas: the page chooses its size (SetClientSize) and its full
+  // screen, neither the player through the window nor the game.
+  bool sized_by_page = false;
   std::string title;              // UTF-8
   RendererChoice renderer = RendererChoice::Auto;
 };
@@ -65,6 +68,9 @@ class SdlWindow : public Window {
   // pointer where it is on the display. The client size changes: see
   // TakeClientSize.
   void SetFullScreen(bool full);
+  // A page's canvas takes the size the page gives it (window pixels); the
+  // window's size-changed event follows, as for a window the player resized.
+  void SetClientSize(Size size);
   bool FullScreen() const { return !windowed_; }
   // How the window reaches the display ("software (the window surface)").
   std::string PresenterName() const { return presenter_ ? presenter_->Name() : std::string(); }
@@ -141,6 +147,7 @@ class SdlWindow : public Window {
   SDL_Window* window_ = nullptr;
   std::unique_ptr<Presenter> presenter_;
   bool windowed_ = false;
+  bool sized_by_page_ = false;
   Size first_size_{1024, 768};  // a normal window's size when it had none yet
   Rect normal_;                 // where the normal window was, empty if never
   Point pointer_;  // where the window's events last saw the pointer
