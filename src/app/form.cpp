@@ -63,7 +63,7 @@ Handler TForm1::Guarded(std::function<void()> body) {
   // and the game goes on; a panel it hides uncovers the window, which is
   // then repainted.
   return [this, body = std::move(body)] {
-    const std::vector<const Panel*> all = menus::PanelsOf(std::as_const(panels_));
+    const auto all = menus::PanelsOf(std::as_const(panels_));
     std::vector<bool> shown_before;
     for (const Panel* p : all) shown_before.push_back(p->visible);
     errors.Catching(body);

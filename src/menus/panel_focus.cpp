@@ -19,7 +19,7 @@ void RunPanelAction(const PanelAction& a) {
 }
 
 Panel* ActivePanel(Panels& panels) {
-  std::vector<Panel*> all = PanelsOf(panels);
+  const auto all = PanelsOf(panels);
   for (auto it = all.rbegin(); it != all.rend(); ++it)
     if ((*it)->visible) return *it;
   return nullptr;

@@ -15,23 +15,23 @@ Rect WindowRect(const Control& c) {
   return r;
 }
 
-std::vector<Panel*> PanelsOf(Panels& panels) {
+std::array<Panel*, 3> PanelsOf(Panels& panels) {
   return {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
 }
 
-std::vector<const Panel*> PanelsOf(const Panels& panels) {
+std::array<const Panel*, 3> PanelsOf(const Panels& panels) {
   return {&panels.ConfigPanel, &panels.NamePanel, &panels.SavePanel};
 }
 
 Panel* PanelAt(Panels& panels, Point p) {
-  std::vector<Panel*> all = PanelsOf(panels);
+  const auto all = PanelsOf(panels);
   for (auto it = all.rbegin(); it != all.rend(); ++it)
     if ((*it)->visible && WindowRect(**it).contains(p.x, p.y)) return *it;
   return nullptr;
 }
 
 bool AnyPanelVisible(const Panels& panels) {
-  std::vector<const Panel*> all = PanelsOf(panels);
+  const auto all = PanelsOf(panels);
   return std::any_of(all.begin(), all.end(), [](const Panel* p) { return p->visible; });
 }
 

@@ -4,6 +4,7 @@
 // routing and by the focus and keys (panel_focus.h).
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "core/controls.h"
@@ -17,8 +18,8 @@ namespace velmor::menus {
 Rect WindowRect(const Control& c);
 
 // The three panels, in the order they are drawn (a later one on top).
-std::vector<Panel*> PanelsOf(Panels& panels);
-std::vector<const Panel*> PanelsOf(const Panels& panels);
+std::array<Panel*, 3> PanelsOf(Panels& panels);
+std::array<const Panel*, 3> PanelsOf(const Panels& panels);
 
 // The visible panel under window pixel p, the top-most one; null when the
 // pointer is over the game's picture or the wallpaper.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sdl_rig.h"
+#include "x_server_pixels.h"
 
 namespace velmor::platform::sdl {
 namespace {
@@ -299,6 +300,33 @@ TEST(PointerUnderX, FollowsTheWindowsOwnMotionEvents) {
     EXPECT_EQ(rig.window.CursorPos(), p) << "no click needed";
   }
 }
+
+#if defined(VELMOR_HAVE_X11)
+// Under Xvfb (pointer_under_x): a whole frame, a few changed pixels (sent as
+// plain requests, rows narrower than the window), a change at the window's
+// right and bottom edges and a large change (sent through SDL) all reach the
+// server exactly as drawn.
+TEST(FramesUnderX, TheServerShowsEveryFrameAsDrawn) {
+  SdlRig rig(testing::Ticking(), {320, 240});
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::string(driver) != "x11") GTEST_SKIP() << "needs an X server";
+  Bitmap picture = Checker(0x123456, 0xFEDCBA, 64, 48);
+  const Rect where{0, 0, 320, 240};
+  rig.window.DrawOnWindow(Bitmap(320, 240, 0xFFFFFF), {0, 0});
+  rig.window.StretchOnWindow(picture, where);
+  EXPECT_EQ(testing::XServerPixels(rig.window.sdl_window()), Frame(rig.window)) << "the first frame";
+  const uint64_t sent_before = rig.window.PixelsSent();
+  for (Point p : {Point{10, 7}, Point{63, 47}, Point{0, 47}, Point{63, 0}}) {
+    picture.set(p.x, p.y, 0xFF0000 + static_cast<Color>(p.x * 256 + p.y));
+    rig.window.StretchOnWindow(picture, where);
+    EXPECT_EQ(testing::XServerPixels(rig.window.sdl_window()), Frame(rig.window)) << "pixel " << p.x << ", " << p.y;
+  }
+  EXPECT_LT(rig.window.PixelsSent() - sent_before, 4u * 6 * 6) << "only the changed pixels were sent";
+  picture = Checker(0x00FF00, 0x0000FF, 64, 48);
+  rig.window.StretchOnWindow(picture, where);
+  EXPECT_EQ(testing::XServerPixels(rig.window.sdl_window()), Frame(rig.window)) << "a whole new picture";
+}
+#endif
 
 }  // namespace
 }  // namespace velmor::platform::sdl

@@ -4,10 +4,11 @@ target_link_libraries(sdl_tests PRIVATE velmor_sdl_frontend)
 add_dependencies(sdl_tests velmor)
 target_compile_definitions(sdl_tests PRIVATE VELMOR_PROGRAM="$<TARGET_FILE:velmor>")
 
-# The pointer on a real X server (Xvfb): the PointerUnderX tests, elsewhere skipped.
+# The pointer and the frames on a real X server (Xvfb): the PointerUnderX and
+# FramesUnderX tests, elsewhere skipped.
 add_test(NAME pointer_under_x
   COMMAND timeout -s KILL 100 xvfb-run -a -s "-screen 0 1024x768x24"
-          $<TARGET_FILE:sdl_tests> --gtest_filter=PointerUnderX.*)
+          $<TARGET_FILE:sdl_tests> --gtest_filter=*UnderX.*)
 set_tests_properties(pointer_under_x PROPERTIES
   ENVIRONMENT "SDL_VIDEODRIVER=x11;SDL_AUDIODRIVER=dummy" TIMEOUT 120
   FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED")

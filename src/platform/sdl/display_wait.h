@@ -2,10 +2,11 @@
 //
 // SDL_WaitEventTimeout asks the X connection for events several times on
 // every wake-up (each ask a read that finds nothing), and again for every
-// event taken with SDL_PollEvent. DisplayWait sleeps in poll() on the
-// connection itself, so that a wake-up for a tick costs no read at all;
-// SDL is asked to take in events only when the connection has some (or
-// Xlib already read some), and now and then for its own periodic work.
+// event taken with SDL_PollEvent; Xlib's flush reads after it writes.
+// DisplayWait sleeps in poll() on the connection itself, so that a wake-up
+// for a tick costs no read at all; SDL is asked to take in events only when
+// the connection has some (or something read them already), and now and
+// then for its own periodic work.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@ class DisplayWait {
   // kPumpEveryMs ago (`now_ms`: SDL's clock).
   bool Wait(int timeout_ms, uint64_t now_ms);
   // SDL took in the display's events at `now_ms`.
-  void Pumped(uint64_t now_ms) { last_pump_ms_ = now_ms; }
+  void Pumped(uint64_t now_ms);
 
   static constexpr uint64_t kPumpEveryMs = 500;
 
@@ -34,6 +35,7 @@ class DisplayWait {
   void* display_ = nullptr;  // Display*
   int fd_ = -1;
   uint64_t last_pump_ms_ = 0;
+  uint64_t read_at_pump_ = 0;  // bytes read from the connection when SDL last took in events
 };
 
 }  // namespace velmor::platform::sdl

@@ -3,8 +3,9 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #if defined(VELMOR_HAVE_X11)
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include <xcb/xcb.h>
 #endif
 
 #include <algorithm>
@@ -71,15 +72,18 @@ constexpr uint64_t kMostPixelsSentAsRequests = 640 * 480 / 16;
 
 #if defined(VELMOR_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
 // Sends rectangles of the window surface to an X window with plain
-// XPutImage requests and no round trip. SDL's own update ends each frame
-// with XSync, whose reply wakes the program a second time every frame; the
-// pixels of a plain XPutImage are in the request, so the surface may be
-// drawn on again at once.
+// PutImage requests through the connection's xcb side, with no round trip
+// and no read. SDL's own update ends each frame with XSync, whose reply
+// wakes the program a second time every frame, and Xlib's flush reads the
+// connection after writing (a read that finds nothing, every frame). The
+// pixels of a PutImage are in the request, so the surface may be drawn on
+// again at once.
 class XSender {
  public:
   ~XSender() { Release(); }
 
-  // False when the window is not an X window (SDL sends then).
+  // False when the window is not an X window or the server wants pixels
+  // laid out otherwise than the surface's (SDL sends then).
   bool Attach(SDL_Window* window, SDL_Surface* surface) {
     Release();
     SDL_SysWMinfo info;
@@ -88,43 +92,77 @@ class XSender {
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes))
       return false;
-    const int bits = surface->format->BitsPerPixel;
-    if (attributes.depth != 24 || bits != 32) return false;
-    image_ = XCreateImage(info.info.x11.display, attributes.visual, 24, ZPixmap, 0,
-                          static_cast<char*>(surface->pixels), surface->w, surface->h, 32,
-                          surface->pitch);
-    if (image_ == nullptr) return false;
-    // The surface's pixels are in this machine's byte order.
-    image_->byte_order = SDL_BYTEORDER == SDL_BIG_ENDIAN ? MSBFirst : LSBFirst;
-    display_ = info.info.x11.display;
-    window_ = info.info.x11.window;
-    gc_ = XCreateGC(display_, window_, 0, nullptr);
-    return gc_ != nullptr || (Release(), false);
+    xcb_connection_t* connection = XGetXCBConnection(info.info.x11.display);
+    if (connection == nullptr || attributes.depth != 24 || surface->format->BitsPerPixel != 32 ||
+        !ServerTakesSurfacePixels(connection))
+      return false;
+    connection_ = connection;
+    window_ = static_cast<xcb_window_t>(info.info.x11.window);
+    surface_ = surface;
+    // The longest request less its header, in bytes.
+    most_bytes_ = static_cast<std::size_t>(xcb_get_maximum_request_length(connection_)) * 4 - 64;
+    gc_ = xcb_generate_id(connection_);
+    xcb_create_gc(connection_, gc_, window_, 0, nullptr);
+    return true;
   }
 
-  // The requests go out with the loop's next wait, which flushes the
-  // connection before it sleeps (SDL's wait does too).
+  // Each rectangle as one or more PutImage requests (rows packed), written
+  // to the connection at once.
   void Send(const std::vector<Rect>& regions) {
-    for (const Rect& r : regions)
-      XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top,
-                static_cast<unsigned>(r.width()), static_cast<unsigned>(r.height()));
+    for (const Rect& r : regions) {
+      const std::size_t row_bytes = 4 * static_cast<std::size_t>(r.width());
+      const auto rows_a_request = static_cast<int32_t>(
+          std::clamp<std::size_t>(most_bytes_ / std::max<std::size_t>(row_bytes, 1), 1, 1 << 15));
+      for (int32_t top = r.top; top < r.bottom; top += rows_a_request)
+        SendRows(r, top, std::min(r.bottom, top + rows_a_request), row_bytes);
+    }
+    xcb_flush(connection_);
   }
 
  private:
-  void Release() {
-    if (image_ != nullptr) {
-      image_->data = nullptr;  // the surface's pixels are SDL's
-      XDestroyImage(image_);
-    }
-    if (gc_ != nullptr) XFreeGC(display_, gc_);
-    image_ = nullptr;
-    gc_ = nullptr;
+  // The server takes 24-bit pixels as 32-bit words in this machine's byte
+  // order, rows padded to 32 bits: the surface's own layout.
+  static bool ServerTakesSurfacePixels(xcb_connection_t* connection) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const uint8_t ours = SDL_BYTEORDER == SDL_BIG_ENDIAN ? XCB_IMAGE_ORDER_MSB_FIRST
+                                                          : XCB_IMAGE_ORDER_LSB_FIRST;
+    if (setup == nullptr || setup->image_byte_order != ours) return false;
+    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem > 0; xcb_format_next(&it))
+      if (it.data->depth == 24) return it.data->bits_per_pixel == 32 && it.data->scanline_pad == 32;
+    return false;
   }
 
-  Display* display_ = nullptr;
-  ::Window window_ = 0;
-  GC gc_ = nullptr;
-  XImage* image_ = nullptr;
+  void SendRows(const Rect& r, int32_t top, int32_t bottom, std::size_t row_bytes) {
+    const auto* pixels = static_cast<const uint8_t*>(surface_->pixels);
+    const std::size_t pitch = static_cast<std::size_t>(surface_->pitch);
+    const uint8_t* from =
+        pixels + static_cast<std::size_t>(top) * pitch + 4 * static_cast<std::size_t>(r.left);
+    const std::size_t rows = static_cast<std::size_t>(bottom - top);
+    if (row_bytes != pitch) {
+      // Rows narrower than the surface are packed one after another.
+      packed_.resize(rows * row_bytes);
+      for (std::size_t y = 0; y < rows; ++y)
+        std::memcpy(packed_.data() + y * row_bytes, from + y * pitch, row_bytes);
+      from = packed_.data();
+    }
+    xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_,
+                  static_cast<uint16_t>(r.width()), static_cast<uint16_t>(rows),
+                  static_cast<int16_t>(r.left), static_cast<int16_t>(top), 0, 24,
+                  static_cast<uint32_t>(rows * row_bytes), from);
+  }
+
+  void Release() {
+    if (connection_ != nullptr && gc_ != 0) xcb_free_gc(connection_, gc_);
+    connection_ = nullptr;
+    gc_ = 0;
+  }
+
+  xcb_connection_t* connection_ = nullptr;
+  xcb_window_t window_ = 0;
+  xcb_gcontext_t gc_ = 0;
+  SDL_Surface* surface_ = nullptr;  // SDL's
+  std::size_t most_bytes_ = 0;
+  std::vector<uint8_t> packed_;
 };
 #else
 class XSender {
