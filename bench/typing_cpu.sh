@@ -10,7 +10,10 @@
 # slept and were woken (voluntary context switches; being preempted on a
 # busy machine is no wake-up), all of them and the main thread's (the
 # loop's) alone; then the switches with the preemptions, as
-# bench/side_by_side.sh counts them. Targets: typing costs at most 0.5 % of
+# bench/side_by_side.sh counts them. In the same runs it measures the floor
+# (bench/x_floor.c: a bare X client that only wakes every tick and sends one
+# glyph's cell), what this machine charges any program for typing at all,
+# and prints what Velmor spends above it. Targets: typing costs at most 0.5 % of
 # a core and wakes the program at most 60 times a second (one tick every
 # 20 ms and a few more). The exit status is 1 when the wake-ups are past
 # half again their target (the machines are shared and noisy) or the CPU
@@ -22,7 +25,8 @@
 #                            [--renderer auto|software|accelerated]
 #   --runs  measured runs; the verdict takes the median (default 3)
 # Needs: Xvfb and xauth (package xvfb), xdotool, the built velmor, snxasm
-# and demo. Figures on a busy machine are only indicative.
+# and demo; gcc and the X headers (libx11-xcb-dev) for the floor, left out
+# without them. Figures on a busy machine are only indicative.
 set -euo pipefail
 export LC_NUMERIC=C
 
@@ -72,6 +76,28 @@ EOF
 
 # A private X server.
 start_xvfb typing_cpu 191 230
+
+# The floor, where it can be built.
+floor=""
+gcc -O2 -std=c11 -D_POSIX_C_SOURCE=200809L -o "$work/x_floor" "$here/bench/x_floor.c" \
+    -lX11 -lX11-xcb -lxcb 2> "$work/floor_build.txt" && floor=$work/x_floor ||
+  echo "typing_cpu: bench/x_floor.c could not be built; no floor" >&2
+
+# floor_cpu: the floor's CPU (% of a core) over $seconds.
+floor_cpu() {
+  local guard pid a b t0 t1
+  timeout -s KILL $((seconds + 10)) "$floor" $((seconds + 3)) &
+  guard=$!
+  sleep 1.5
+  pid=$(pgrep -P "$guard" | head -n 1 || true)
+  [[ -n $pid ]] || pid=$guard
+  t0=$EPOCHREALTIME; a=$(usage_of "$pid")
+  sleep "$seconds"
+  t1=$EPOCHREALTIME; b=$(usage_of "$pid")
+  wait "$guard" 2>/dev/null || true
+  awk -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" 'BEGIN {
+    split(a, A, " "); split(b, B, " "); printf "%.3f\n", (B[1] - A[1]) / 1e7 / (t1 - t0) }'
+}
 
 # "0 SLEEPS" of a process's threads (of the one thread PID/TID when given
 # so): the times they went to sleep and were woken (voluntary context
@@ -133,6 +159,7 @@ for ((run = 1; run <= runs; run++)); do
   read -r cpu xcpu wake loop switches < <(tail -n 1 "$work/figures.txt")
   printf 'run %d: typing CPU %5.2f %% of a core, X server %5.2f %%, %6.1f wakeups/s (the loop %.1f; %.1f switches/s with preemptions)\n' \
     "$run" "$cpu" "$xcpu" "$wake" "$loop" "$switches"
+
   grep -o '[0-9]* frames drawn[^;]*' "$work/log.txt" | head -n 1 | sed 's/^/  /' || true
 done
 
@@ -140,6 +167,12 @@ done
 median() { awk -v c="$1" '{ print $c }' "$work/figures.txt" | sort -g |
   awk '{ v[++n] = $1 } END { print n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }'; }
 cpu=$(median 1) xcpu=$(median 2) wake=$(median 3) loop=$(median 4)
+if [[ -n $floor ]]; then
+  # Once, after the runs (a few seconds more for the guard in CI).
+  awk -v c="$cpu" -v f="$(floor_cpu)" 'BEGIN {
+    printf "the floor (a bare X client waking every tick, sending one cell): %.2f %% of a core;\n", f
+    printf "  Velmor spends %.2f %% above it (%.0f us a tick)\n", c - f, (c - f) / 100 * 20000 }'
+fi
 awk -v c="$cpu" -v x="$xcpu" -v w="$wake" -v l="$loop" -v n="$runs" 'BEGIN {
   # Over a target is told. The guard fails past half again the wake-ups
   # target (the machines are shared and noisy), and, while the CPU target is
