@@ -286,6 +286,19 @@ void SdlMediaPlayer::WaitForLoad() {
   load_done_.wait(lock, [this] { return load_ != Load::Loading && !loader_busy_; });
 }
 
+// Whether the piece can start now. One still loading starts once loaded
+// (asked for here); none, or one that failed to load, cannot.
+bool SdlMediaPlayer::ReadyToPlayLocked() {
+  error_ = media_error::kNone;
+  switch (load_) {
+    case Load::None:
+    case Load::Failed: error_ = media_error::kNoOutput; return false;
+    case Load::Loading: play_pending_ = true; return false;
+    case Load::Ready: return true;
+  }
+  return false;
+}
+
 void SdlMediaPlayer::Play() {
   if (opened_.empty()) {
     error_ = media_error::kNoDevice;
@@ -293,19 +306,7 @@ void SdlMediaPlayer::Play() {
   }
   std::lock_guard lock(mutex_);
   ResolveMidiLocked(false);
-  switch (load_) {
-    case Load::None:
-    case Load::Failed:
-      error_ = media_error::kNoOutput;
-      return;
-    case Load::Loading:
-      play_pending_ = true;
-      error_ = media_error::kNone;
-      return;
-    case Load::Ready:
-      break;
-  }
-  error_ = media_error::kNone;
+  if (!ReadyToPlayLocked()) return;
   if (paused_) {
     AudioOutput::Lock hold(output_);
     if (midi_piece_) midi_.Resume();
@@ -325,20 +326,11 @@ void SdlMediaPlayer::PlayFrom(uint32_t ms) {
   }
   std::lock_guard lock(mutex_);
   ResolveMidiLocked(false);
-  error_ = media_error::kNone;
-  switch (load_) {
-    case Load::None:
-    case Load::Failed:
-      error_ = media_error::kNoOutput;
-      return;
-    case Load::Loading:
-      play_pending_ = true;
-      break;
-    case Load::Ready:
-      break;
-  }
+  const bool ready = ReadyToPlayLocked();
+  // A piece still loading starts from `ms` once loaded.
+  if (!ready && load_ != Load::Loading) return;
   start_ms_ = ms < length_ms_ ? ms : 0;  // at or past the end: from the start
-  if (load_ == Load::Ready) {
+  if (ready) {
     StartLocked();
     if (!started_) error_ = media_error::kPlayFailed;
   }

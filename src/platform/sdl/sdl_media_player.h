@@ -115,6 +115,7 @@ class SdlMediaPlayer : public MediaPlayer {
   void Install(Pcm pcm);
   // Starts the piece from start_ms_ (which goes back to 0).
   void StartLocked();
+  bool ReadyToPlayLocked();
   void LoadFailedLocked(const std::string& why);
   // A MIDI piece waiting for the SoundFont goes to the synthesiser once it
   // is loaded (waiting for it when asked to).
