@@ -40,3 +40,28 @@ usage_of() {
          /^(nonvoluntary|voluntary)_ctxt_switches:/ { cs += $2 }
          END { printf "%.0f %.0f\n", ns, cs }'
 }
+
+# build_floor OUT: builds bench/x_floor.c (a bare X client that only wakes
+# every 20 ms and sends one glyph's cell: the floor of typing) into OUT;
+# false when gcc or the X headers (libx11-xcb-dev) are missing.
+build_floor() {
+  gcc -O2 -std=c11 -D_POSIX_C_SOURCE=200809L -Wall -o "$1" "$here/bench/x_floor.c" \
+    -lX11 -lX11-xcb -lxcb
+}
+
+# floor_cpu FLOOR SECONDS: the floor's CPU as % of one core over SECONDS,
+# on the current DISPLAY.
+floor_cpu() {
+  local guard pid a b t0 t1
+  timeout -s KILL $(($2 + 10)) "$1" $(($2 + 3)) &
+  guard=$!
+  sleep 1.5
+  pid=$(pgrep -P "$guard" | head -n 1 || true)
+  [[ -n $pid ]] || pid=$guard
+  t0=$EPOCHREALTIME; a=$(usage_of "$pid")
+  sleep "$2"
+  t1=$EPOCHREALTIME; b=$(usage_of "$pid")
+  wait "$guard" 2>/dev/null || true
+  awk -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" 'BEGIN {
+    split(a, A, " "); split(b, B, " "); printf "%.2f\n", (B[1] - A[1]) / 1e7 / (t1 - t0) }'
+}

@@ -119,26 +119,15 @@ install_packages() {
 build_probe() {
   gcc -O2 -std=c11 -D_POSIX_C_SOURCE=200809L -Wall -o "$work/xprobe" "$here/bench/xprobe.c" -lX11 ||
     die "could not build bench/xprobe.c"
-  gcc -O2 -std=c11 -D_POSIX_C_SOURCE=200809L -Wall -o "$work/x_floor" "$here/bench/x_floor.c" \
-    -lX11 -lX11-xcb -lxcb || die "could not build bench/x_floor.c"
+  build_floor "$work/x_floor" || die "could not build bench/x_floor.c"
 }
 
 # The floor of typing on this machine (bench/x_floor.c: a bare X client that
 # only wakes every 20 ms and sends one glyph's cell), measured once after
 # the runs, S seconds; and Velmor's typing (median) above it.
 floor_report() {
-  local guard fpid a b t0 t1 floor vm
-  timeout -s KILL $((seconds + 10)) "$work/x_floor" $((seconds + 3)) &
-  guard=$!
-  sleep 1.5
-  fpid=$(pgrep -P "$guard" | head -n 1 || true)
-  [[ -n $fpid ]] || fpid=$guard
-  t0=$EPOCHREALTIME; a=$(awk '{ print $1 }' "/proc/$fpid/schedstat")
-  sleep "$seconds"
-  t1=$EPOCHREALTIME; b=$(awk '{ print $1 }' "/proc/$fpid/schedstat")
-  wait "$guard" 2>/dev/null || true
-  floor=$(awk -v a="$a" -v b="$b" -v w="$(awk -v x="$t0" -v y="$t1" 'BEGIN { print y - x }')" \
-    'BEGIN { printf "%.2f", (b - a) / 1e7 / w }')
+  local floor vm
+  floor=$(floor_cpu "$work/x_floor" "$seconds")
   read -r vm _ < <(stats velmor typing_cpu)
   echo
   echo "The floor (a bare X client waking every tick, sending one cell): $floor % of a core;" \

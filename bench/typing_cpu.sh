@@ -79,25 +79,8 @@ start_xvfb typing_cpu 191 230
 
 # The floor, where it can be built.
 floor=""
-gcc -O2 -std=c11 -D_POSIX_C_SOURCE=200809L -o "$work/x_floor" "$here/bench/x_floor.c" \
-    -lX11 -lX11-xcb -lxcb 2> "$work/floor_build.txt" && floor=$work/x_floor ||
+build_floor "$work/x_floor" 2> "$work/floor_build.txt" && floor=$work/x_floor ||
   echo "typing_cpu: bench/x_floor.c could not be built; no floor" >&2
-
-# floor_cpu: the floor's CPU (% of a core) over $seconds.
-floor_cpu() {
-  local guard pid a b t0 t1
-  timeout -s KILL $((seconds + 10)) "$floor" $((seconds + 3)) &
-  guard=$!
-  sleep 1.5
-  pid=$(pgrep -P "$guard" | head -n 1 || true)
-  [[ -n $pid ]] || pid=$guard
-  t0=$EPOCHREALTIME; a=$(usage_of "$pid")
-  sleep "$seconds"
-  t1=$EPOCHREALTIME; b=$(usage_of "$pid")
-  wait "$guard" 2>/dev/null || true
-  awk -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" 'BEGIN {
-    split(a, A, " "); split(b, B, " "); printf "%.3f\n", (B[1] - A[1]) / 1e7 / (t1 - t0) }'
-}
 
 # "0 SLEEPS" of a process's threads (of the one thread PID/TID when given
 # so): the times they went to sleep and were woken (voluntary context
@@ -169,7 +152,7 @@ median() { awk -v c="$1" '{ print $c }' "$work/figures.txt" | sort -g |
 cpu=$(median 1) xcpu=$(median 2) wake=$(median 3) loop=$(median 4)
 if [[ -n $floor ]]; then
   # Once, after the runs (a few seconds more for the guard in CI).
-  awk -v c="$cpu" -v f="$(floor_cpu)" 'BEGIN {
+  awk -v c="$cpu" -v f="$(floor_cpu "$floor" "$seconds")" 'BEGIN {
     printf "the floor (a bare X client waking every tick, sending one cell): %.2f %% of a core;\n", f
     printf "  Velmor spends %.2f %% above it (%.0f us a tick)\n", c - f, (c - f) / 100 * 20000 }'
 fi
