@@ -35,6 +35,7 @@ BENCHMARK(BM_Stretch)->Arg(100)->Arg(150)->Unit(benchmark::kMicrosecond);
 // held from a carried-over accumulator of 15 (the worst case: nine passes).
 void BM_DissolveTick(benchmark::State& state) {
   GraphicsRig g;
+  g.game.Unchecked();
   g.Put("CG\\", "BG01.BMP", Pattern(640, 480));
   g.layers.TMP = Pattern(640, 480);
   bool fast = state.range(0) != 0;
