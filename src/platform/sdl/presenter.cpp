@@ -197,25 +197,7 @@ class SurfacePresenter : public Presenter {
 
   void Present(const Scene& scene, const Damage& damage, const Overlay* overlay) override {
     if (surface_ == nullptr) return;
-    const Rect window{0, 0, surface_->w, surface_->h};
-    std::vector<Rect> regions;
-    if (damage.all) {
-      regions.push_back(window);
-    } else {
-      if (!damage.layer.empty()) regions.push_back(Intersect(damage.layer, window));
-      if (scene.picture != nullptr && !damage.picture.empty()) {
-        const bool bands = damage.bands_hold_all && !damage.picture_bands.empty();
-        for (const Rect& changed : bands ? damage.picture_bands : std::vector<Rect>{damage.picture})
-          regions.push_back(Intersect(ShownArea(scene, changed), window));
-      }
-    }
-    // What the panels covered last time is drawn again under them (or bare,
-    // when they are gone), and they are drawn again over all of it.
-    const Rect covered = Intersect(Union(overlay_, overlay ? overlay->bounds : Rect{}), window);
-    if (!covered.empty()) regions.push_back(covered);
-    regions.erase(std::remove_if(regions.begin(), regions.end(),
-                                 [](const Rect& r) { return r.empty(); }),
-                  regions.end());
+    const std::vector<Rect>& regions = Regions(scene, damage, overlay);
     for (const Rect& r : regions) Draw(scene, r);
     if (overlay != nullptr && overlay->draw) {
       overlay->draw();
@@ -240,6 +222,32 @@ class SurfacePresenter : public Presenter {
   }
 
  private:
+  // The window's rectangles this frame draws and sends (kept in a member,
+  // whose room serves the next frames: a frame allocates nothing).
+  const std::vector<Rect>& Regions(const Scene& scene, const Damage& damage, const Overlay* overlay) {
+    const Rect window{0, 0, surface_->w, surface_->h};
+    regions_.clear();
+    auto add = [this](const Rect& r) {
+      if (!r.empty()) regions_.push_back(r);
+    };
+    if (damage.all) {
+      add(window);
+    } else {
+      add(Intersect(damage.layer, window));
+      if (scene.picture != nullptr && !damage.picture.empty()) {
+        if (damage.bands_hold_all && !damage.picture_bands.empty()) {
+          for (const Rect& band : damage.picture_bands) add(Intersect(ShownArea(scene, band), window));
+        } else {
+          add(Intersect(ShownArea(scene, damage.picture), window));
+        }
+      }
+    }
+    // What the panels covered last time is drawn again under them (or bare,
+    // when they are gone), and they are drawn again over all of it.
+    add(Intersect(Union(overlay_, overlay ? overlay->bounds : Rect{}), window));
+    return regions_;
+  }
+
   void Release() {
     if (ui_ != nullptr) SDL_DestroyRenderer(ui_);
     ui_ = nullptr;
@@ -270,20 +278,19 @@ class SurfacePresenter : public Presenter {
 
   void Send(const std::vector<Rect>& regions) {
     if (regions.empty()) return;
-    std::vector<SDL_Rect> rects;
-    for (const Rect& r : regions) {
-      rects.push_back(ToSdl(r));
-      pixels_sent += static_cast<uint64_t>(r.width()) * static_cast<uint64_t>(r.height());
-    }
+    uint64_t pixels = 0;
+    for (const Rect& r : regions) pixels += static_cast<uint64_t>(r.width()) * static_cast<uint64_t>(r.height());
+    pixels_sent += pixels;
     // A large update (a dissolve's frame) goes through SDL's shared memory,
     // which costs less than the same pixels in requests even with its
     // round trip; a few glyphs and the pointer go as requests.
-    uint64_t pixels = 0;
-    for (const Rect& r : regions) pixels += static_cast<uint64_t>(r.width()) * static_cast<uint64_t>(r.height());
-    if (x_ && pixels <= kMostPixelsSentAsRequests)
+    if (x_ && pixels <= kMostPixelsSentAsRequests) {
       x_sender_.Send(regions);
-    else
-      SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+      return;
+    }
+    sdl_rects_.clear();
+    for (const Rect& r : regions) sdl_rects_.push_back(ToSdl(r));
+    SDL_UpdateWindowSurfaceRects(window_, sdl_rects_.data(), static_cast<int>(sdl_rects_.size()));
   }
 
   SDL_Window* window_;
@@ -293,6 +300,8 @@ class SurfacePresenter : public Presenter {
   XSender x_sender_;
   bool x_ = false;  // sent by x_sender_, not by SDL
   Rect overlay_;  // what the panels and boxes covered in the last frame
+  std::vector<Rect> regions_;
+  std::vector<SDL_Rect> sdl_rects_;
 };
 
 // --- An accelerated renderer ---
