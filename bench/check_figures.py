@@ -39,8 +39,8 @@ RATES = [  # benchmark, its target in scenario instructions a second
 ]
 # Processor instructions one scenario instruction may cost under callgrind
 # (gcc 12, -O2): what the loops measured when these limits were set (45.3
-# and 118.3), and about 15 % more.
-CALLGRIND_LIMITS = {"BM_SustainedSimple": 52.0, "BM_SustainedExpressions": 136.0}
+# and 89.5), and about 15 % more.
+CALLGRIND_LIMITS = {"BM_SustainedSimple": 52.0, "BM_SustainedExpressions": 103.0}
 
 
 def fail(message):

@@ -90,9 +90,9 @@ Scenario::Evaluated Scenario::EvaluateAny(uint16_t pc) {
     if (code == kEnd) break;
     int32_t a, b;
     switch (code) {
-      case kPushWord: st.push(fetch_word()); continue;
-      case kPushWork: st.push(Work(fetch_word())); continue;
-      case kPushFlag: st.push(TestFlag(fetch_word())); continue;
+      case kPushWord:
+      case kPushWork:
+      case kPushFlag: st.push(PushedValue(code, fetch_word())); continue;
       case kDrop: st.pop(); continue;
       case kAbs: a = st.pop(); st.push(a < 0 ? S(0u - U(a)) : a); continue;
       case kNeg: st.push(S(0u - U(st.pop()))); continue;

@@ -4,8 +4,10 @@
 // place; any other codes go to Scenario::EvaluateAny (expression.cpp).
 #pragma once
 
+#include <bit>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 #include "language/language.h"
 #include "scenario/scenario.h"
@@ -45,35 +47,47 @@ inline int32_t Scenario::Combine(uint8_t code, int32_t a, int32_t b) {
   }
 }
 
+inline int32_t Scenario::PushedValue(uint8_t code, uint16_t word) {
+  using namespace language::expr_code;
+  switch (code) {
+    case kPushWord: return word;
+    case kPushWork: return Work(word);
+    default: return TestFlag(word);
+  }
+}
+
 inline Scenario::Evaluated Scenario::EvaluateAt(const uint16_t pc) {
   using namespace language::expr_code;
-  // The same result, faults and charge as the value stack would give.
-  const auto at = [&](int offset) { return snx[static_cast<uint16_t>(pc + offset)]; };
-  const auto value = [&](int offset) -> int32_t {
-    const uint16_t word = static_cast<uint16_t>(at(offset + 1) | (at(offset + 2) << 8));
-    switch (at(offset)) {
-      case kPushWord: return word;
-      case kPushWork: return Work(word);
-      default: return TestFlag(word);
-    }
-  };
-  const auto low16 = [](int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); };
-  if (TakesWord(at(0))) {
-    if (at(3) == kEnd) {  // one code and its word, the end: 4 units
-      const int32_t v = value(0);
+  // The same result, faults and charge as the value stack would give. The
+  // two shapes fit in the expression's first 8 bytes, read at once where
+  // they lie inside the image; an expression that runs round the image's
+  // end to its start is left to the value stack, which reads it the same.
+  if constexpr (std::endian::native != std::endian::little) {
+    return EvaluateAny(pc);
+  } else {
+    if (pc > kImageSize - 8) [[unlikely]]
+      return EvaluateAny(pc);
+    uint64_t bytes;
+    std::memcpy(&bytes, snx.data() + pc, sizeof bytes);
+    const auto code = [bytes](int at) { return static_cast<uint8_t>(bytes >> (8 * at)); };
+    const auto word = [bytes](int at) { return static_cast<uint16_t>(bytes >> (8 * at)); };
+    const auto low16 = [](int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); };
+    if (!TakesWord(code(0))) return EvaluateAny(pc);
+    if (code(3) == kEnd) {  // one code and its word, the end: 4 units
+      const int32_t v = PushedValue(code(0), word(1));
       work_ += 4;
       return {low16(v), static_cast<uint16_t>(pc + 4)};
     }
-    const uint8_t op = at(6);
-    if (TakesWord(at(3)) && op >= kEq && op <= kShr && at(7) == kEnd) {  // 3 codes, 2 words: 8
-      const int32_t a = value(0);
-      const int32_t b = value(3);
+    const uint8_t op = code(6);
+    if (TakesWord(code(3)) && op >= kEq && op <= kShr && code(7) == kEnd) {  // 3 codes, 2 words: 8
+      const int32_t a = PushedValue(code(0), word(1));
+      const int32_t b = PushedValue(code(3), word(4));
       const int32_t r = Combine(op, a, b);
       work_ += 8;
       return {low16(r), static_cast<uint16_t>(pc + 8)};
     }
+    return EvaluateAny(pc);
   }
-  return EvaluateAny(pc);
 }
 
 }  // namespace velmor::scenario

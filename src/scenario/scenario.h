@@ -251,6 +251,9 @@ class Scenario {
   // a division it cannot do ends the program (scenario/expression.h).
   int32_t Combine(uint8_t code, int32_t a, int32_t b);
   [[noreturn]] void FailDivision(bool by_zero);
+  // The value a push code (kPushWord, kPushWork, kPushFlag) puts on the
+  // stack for its word.
+  int32_t PushedValue(uint8_t code, uint16_t word);
   // An expression's value and where the codes after it begin.
   struct Evaluated {
     int16_t value;

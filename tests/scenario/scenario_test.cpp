@@ -243,6 +243,38 @@ TEST(Expression, TheShortShapesAgreeWithTheValueStack) {
   }
 }
 
+// The short shapes are read in one piece where they lie inside the image;
+// one that runs round its end to its start is read byte by byte: the same
+// value, charge and program counter (wrapped) wherever it starts.
+TEST(Expression, ShapesRunningRoundTheImagesEndGiveTheSame) {
+  const Code shapes[] = {E().push(0x1234).end(),           E().b(22).w(4).end(),
+                         E().b(23).w(12).end(),            E().b(22).w(4).push(3).b(12).end(),
+                         E().b(23).w(12).b(22).w(5).b(9).end(), E().push(7).push(9).b(3).end()};
+  for (const Code& shape : shapes) {
+    const std::vector<uint8_t>& bytes = shape.bytes;
+    auto eval_at = [&bytes](uint16_t at, uint32_t* charged) {
+      ScenarioRig rig;
+      rig.scn.work[4] = -5;
+      rig.scn.work[5] = 31;
+      rig.scn.SetFlag(12, 1);
+      for (std::size_t i = 0; i < bytes.size(); ++i)
+        rig.scn.snx[static_cast<uint16_t>(at + i)] = bytes[i];
+      rig.scn.inx = at;
+      const int16_t v = rig.scn.Evaluate();
+      EXPECT_EQ(rig.scn.inx, static_cast<uint16_t>(at + bytes.size()));
+      *charged = rig.scn.WorkThisTick();
+      return v;
+    };
+    uint32_t at_start = 0, charged = 0;
+    const int16_t expected = eval_at(0, &at_start);
+    for (uint16_t at : {65520, 65528, 65529, 65531, 65532, 65535}) {
+      SCOPED_TRACE(::testing::Message() << bytes.size() << " bytes at " << at);
+      EXPECT_EQ(eval_at(at, &charged), expected);
+      EXPECT_EQ(charged, at_start);
+    }
+  }
+}
+
 TEST(Expression, EndlessExpressionStopsInsteadOfLooping) {
   ScenarioRig rig;
   // drop, drop, drop... never an end code
