@@ -36,7 +36,7 @@ command -v Xvfb > /dev/null || { echo "dissolve_cpu: Xvfb is not installed" >&2;
 
 work=$(mktemp -d /tmp/velmor_dissolve_XXXXXX)
 xserver=""
-cleanup() { [[ -z $xserver ]] || kill -KILL "$xserver" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
+cleanup() { [[ -z $xserver ]] || stop_xvfb "$xserver"; wait 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 
 # The game: the demo's pictures and start-up files, and a loop of dissolves.

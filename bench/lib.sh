@@ -13,13 +13,42 @@ find_velmor() {
     { echo "$name: no snxasm or demo data next to $velmor" >&2; exit 2; }
 }
 
+# display_free N: true when an X server may take display :N: neither its
+# lock nor its socket is there, or the lock names a process that is gone
+# (a server killed with SIGKILL leaves both behind; a new server takes them
+# over). Without this, each killed server kept its display for good, and
+# after some dozens of runs no display of a script's range was left.
+display_free() {
+  local lock=/tmp/.X$1-lock pid
+  if [[ -e $lock ]]; then
+    pid=$(tr -dc 0-9 < "$lock" 2>/dev/null || true)
+    [[ -z $pid ]] || ! kill -0 "$pid" 2>/dev/null
+  else
+    [[ ! -e /tmp/.X11-unix/X$1 ]]
+  fi
+}
+
+# stop_xvfb PID: stops an X server so that it removes its lock and socket
+# (SIGTERM, which it obeys; SIGKILL if it is still there after 2 s).
+stop_xvfb() {
+  local state
+  kill -TERM "$1" 2>/dev/null || return 0
+  for _ in $(seq 20); do
+    state=$(awk '/^State:/ { print $2 }' /proc/"$1"/status 2>/dev/null || true)
+    [[ -z $state || $state == Z ]] && break
+    sleep 0.1
+  done
+  kill -KILL "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
 # start_xvfb NAME FIRST LAST: a private Xvfb (1024x768x24) on the first free
 # display of FIRST..LAST; sets xserver (its pid) and DISPLAY, or exits 1.
 # Its log goes to $work/xvfb.log.
 start_xvfb() {
   local name=$1 n
   for n in $(seq "$2" "$3"); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    display_free "$n" || continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
     xserver=$!
     export DISPLAY=:$n

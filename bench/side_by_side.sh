@@ -210,7 +210,7 @@ start_xserver() {
   cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
   export XAUTHORITY=$work/Xauthority
   for n in $(seq 90 140); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    display_free "$n" || continue
     : >> "$XAUTHORITY"
     xauth -q -f "$XAUTHORITY" add ":$n" . "$cookie"
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset -auth "$XAUTHORITY" > "$work/xvfb.log" 2>&1 &
@@ -221,8 +221,7 @@ start_xserver() {
       if timeout -s KILL 5 "$work/xprobe" root "$root_colour" 2>/dev/null; then return; fi
       sleep 0.1
     done
-    kill -KILL "$xserver" 2>/dev/null || true
-    wait "$xserver" 2>/dev/null || true
+    stop_xvfb "$xserver"
   done
   die "could not start Xvfb (see $work/xvfb.log)"
 }
@@ -485,8 +484,7 @@ engine_figures() {
 cleanup() {
   if [[ -n ${probe:-} ]]; then kill -TERM "$probe" 2>/dev/null || true; fi
   if [[ -n ${pid:-} ]]; then kill -KILL "$pid" 2>/dev/null || true; fi
-  if [[ -n ${xserver:-} ]]; then kill -KILL "$xserver" 2>/dev/null || true; fi
-  if [[ -n ${xserver:-} ]]; then wait "$xserver" 2>/dev/null || true; fi
+  if [[ -n ${xserver:-} ]]; then stop_xvfb "$xserver"; fi
   if ((keep)); then
     echo "The work folder is kept: $work"
   else

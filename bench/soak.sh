@@ -14,6 +14,8 @@
 # Prints one summary line per session and exits 1 when a session fails.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/lib.sh
+source "$here/bench/lib.sh"
 minutes=${1:-60}
 build=${2:-$here/build/ci}
 seconds=$((minutes * 60))
@@ -27,9 +29,10 @@ done
 command -v Xvfb > /dev/null || { echo "soak: Xvfb is missing (scripts/install-deps)" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/velmor_soak_XXXXXX)
-pids=()
+pids=() xserver=""
 cleanup() {
   for p in "${pids[@]}"; do kill -KILL "$p" 2> /dev/null || true; done
+  [[ -z $xserver ]] || stop_xvfb "$xserver"
   wait 2> /dev/null || true
   [[ -n ${KEEP_SOAK:-} ]] || rm -rf "$work"
 }
@@ -58,10 +61,10 @@ EOF
 export XAUTHORITY=$work/Xauthority
 : > "$XAUTHORITY"
 for n in $(seq 150 199); do
-  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+  display_free "$n" || continue
   xauth -q -f "$XAUTHORITY" add ":$n" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -auth "$XAUTHORITY" > "$work/xvfb.log" 2>&1 &
-  pids+=("$!")
+  xserver=$!
   export DISPLAY=:$n
   break
 done

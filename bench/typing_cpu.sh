@@ -53,7 +53,7 @@ work=$(mktemp -d /tmp/velmor_typing_XXXXXX)
 xserver="" guard=""
 cleanup() {
   [[ -z $guard ]] || kill -KILL "$guard" 2>/dev/null || true
-  [[ -z $xserver ]] || kill -KILL "$xserver" 2>/dev/null || true
+  [[ -z $xserver ]] || stop_xvfb "$xserver"
   wait 2>/dev/null || true
   rm -rf "$work"
 }
