@@ -72,11 +72,7 @@ for ((run = 1; run <= runs; run++)); do
       > "$work/slot/DATA00"
     cmd=("$velmor" --data "$work/data" --slots "$work/slot")
     [[ -z $renderer ]] || cmd+=(--renderer "$renderer")
-    timeout -s KILL $((seconds + 30)) "${cmd[@]}" > "$work/log.txt" 2>&1 &
-    guard=$!
-    sleep 2
-    pid=$(pgrep -P "$guard" | head -n 1 || true)
-    [[ -n $pid ]] || pid=$guard
+    start_guarded $((seconds + 30)) 2 "${cmd[@]}"
     kill -0 "$pid" 2>/dev/null || { echo "dissolve_cpu: the program ended early:" >&2; head -c 2000 "$work/log.txt" >&2; exit 1; }
     t0=$EPOCHREALTIME; a=$(run_ns "$pid"); x0=$(run_ns "$xserver")
     sleep "$seconds"

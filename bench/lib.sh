@@ -60,6 +60,20 @@ start_xvfb() {
   exit 1
 }
 
+# start_guarded LIMIT SETTLE COMMAND...: runs COMMAND in the background
+# under `timeout -s KILL LIMIT`, its output in $work/log.txt, waits SETTLE
+# seconds and sets guard (the timeout's pid) and pid (the program's: the
+# timeout's only child, or the timeout itself when it has none).
+start_guarded() {
+  local limit=$1 settle=$2
+  shift 2
+  timeout -s KILL "$limit" "$@" > "$work/log.txt" 2>&1 &
+  guard=$!
+  sleep "$settle"
+  pid=$(pgrep -P "$guard" | head -n 1 || true)
+  [[ -n $pid ]] || pid=$guard
+}
+
 # "RUN_NS SWITCHES" of a process: run time of all its threads in ns and
 # their context switches. Threads that end between two readings take their
 # share with them.

@@ -116,13 +116,9 @@ for ((run = 1; run <= runs; run++)); do
   rm -rf "$work/run-slot" && cp -r "$work/slot" "$work/run-slot"
   cmd=("$velmor" --data "$work/data" --slots "$work/run-slot")
   [[ -z $renderer ]] || cmd+=(--renderer "$renderer")
-  timeout -s KILL $((seconds + 30)) "${cmd[@]}" > "$work/log.txt" 2>&1 &
-  guard=$!
   # Start-up, the first line, and the start-up probe's MIDI note dying
   # away (some seconds of the audio thread); the click wait begins.
-  sleep 5
-  pid=$(pgrep -P "$guard" | head -n 1 || true)
-  [[ -n $pid ]] || pid=$guard
+  start_guarded $((seconds + 30)) 5 "${cmd[@]}"
   kill -0 "$pid" 2>/dev/null ||
     { echo "typing_cpu: the program ended early:" >&2; head -c 2000 "$work/log.txt" >&2; exit 2; }
   start_typing "$pid" || { echo "typing_cpu: no typing seen after 10 clicks" >&2; exit 2; }
