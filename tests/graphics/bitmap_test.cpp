@@ -133,26 +133,27 @@ TEST(Stretch, EveryPixelIsTheSourcePixelUnderItsCentre) {
 // every one must give every pixel the source pixel under its centre,
 // wherever the stretch begins and however it is clipped.
 TEST(Stretch, EveryRatioAndClipGivesTheSourcePixelUnderTheCentre) {
-  const Bitmap src = Pattern(64, 6);
+  const Bitmap src = Pattern(80, 6);
   auto under_centre = [](int64_t d, int64_t dst_len, int64_t src_len) {
     return static_cast<int32_t>(((2 * d + 1) * src_len) / (2 * dst_len));
   };
-  // Widths for 64 source pixels: 120 %-150 % and 160 %-300 % (code of
-  // their own), 7 : 4 and 11 : 8 (by groups), 110 %, 65 % and 61 (by table).
-  for (int32_t width : {77, 80, 90, 96, 102, 128, 144, 192, 112, 88, 70, 42, 61}) {
-    for (const Rect& clip : {Rect{0, 0, 400, 8}, Rect{1, 0, 400, 8}, Rect{5, 1, 200, 8},
+  // Widths for 80 source pixels. Code of their own: 120 %, 125 %, 140 %,
+  // 150 %, 160 %, 200 %, 225 %, 300 %. By groups: 7 : 4, 3 : 4, 5 : 8,
+  // 7 : 8. By the table: 11 : 10, 13 : 10, 50 %, 61 pixels.
+  for (int32_t width : {96, 100, 112, 120, 128, 160, 180, 240, 140, 60, 50, 70, 88, 104, 40, 61}) {
+    for (const Rect& clip : {Rect{0, 0, 260, 8}, Rect{1, 0, 260, 8}, Rect{5, 1, 200, 8},
                              Rect{0, 0, 11, 8}}) {
       for (int32_t left : {0, -7, 3}) {
         SCOPED_TRACE(::testing::Message() << width << " wide from " << left << ", clip from "
                                           << clip.left << " to " << clip.right);
-        Bitmap dst(400, 8, 0xABCDEF);
+        Bitmap dst(260, 8, 0xABCDEF);
         const Rect r = Rect::FromSize(left, 0, width, 8);
         StretchBlt(PixelView{dst.row(0), dst.width(), dst.width(), dst.height()}, r, src, clip);
         for (int32_t y = 0; y < 8; ++y)
-          for (int32_t x = 0; x < 400; ++x) {
-            const bool inside = r.contains(x, y) && clip.contains(x, y) && x >= 0;
+          for (int32_t x = 0; x < 260; ++x) {
+            const bool inside = r.contains(x, y) && clip.contains(x, y);
             const Color want =
-                inside ? src.at(under_centre(x - left, width, 64), under_centre(y, 8, 6)) : 0xABCDEF;
+                inside ? src.at(under_centre(x - left, width, 80), under_centre(y, 8, 6)) : 0xABCDEF;
             ASSERT_EQ(dst.at(x, y), want) << x << "," << y;
           }
       }
