@@ -259,11 +259,12 @@ struct StretchRow {
 };
 
 // How the rows of a stretch of src_width source pixels to dst_width are
-// made. The ratios a player meets most have code of their own: the scales
-// of the settings from 120 % to 150 % (the largest), and a 4 : 3 picture
-// fitted to common screens (160 % on 1366 x 768, 200 %, 225 % on
+// made. The ratios a player meets most have code of their own: the
+// settings' 120 %, 125 %, 140 % and 150 % (the largest), and a 4 : 3
+// picture fitted to common screens (160 % on 1366 x 768, 200 %, 225 % on
 // 1920 x 1080, 300 % on 2560 x 1440). Other ratios with small terms go by
-// groups, the rest by the table.
+// groups, the rest (the settings' 105 %, 110 %, 115 %, 130 %, 135 %,
+// 145 %: groups of 10 to 29) by the table.
 StretchRow RowStretcher(int32_t dst_width, int32_t src_width) {
   const int32_t g = std::gcd(dst_width, src_width);
   const int32_t p = dst_width / g, q = src_width / g;
