@@ -29,7 +29,7 @@ void BM_Stretch(benchmark::State& state) {
     benchmark::DoNotOptimize(dst.row(0)[0]);
   }
 }
-BENCHMARK(BM_Stretch)->Arg(100)->Arg(125)->Arg(130)->Arg(150)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Stretch)->Arg(100)->Arg(110)->Arg(125)->Arg(145)->Arg(150)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 // One tick of the dissolve-in: the normal step (one or two passes), or Ctrl
 // held from a carried-over accumulator of 15 (the worst case: nine passes).

@@ -137,10 +137,12 @@ TEST(Stretch, EveryRatioAndClipGivesTheSourcePixelUnderTheCentre) {
   auto under_centre = [](int64_t d, int64_t dst_len, int64_t src_len) {
     return static_cast<int32_t>(((2 * d + 1) * src_len) / (2 * dst_len));
   };
-  // Widths for 80 source pixels. Code of their own: 120 %, 125 %, 140 %,
-  // 150 %, 160 %, 200 %, 225 %, 300 %. By groups: 7 : 4, 3 : 4, 5 : 8,
-  // 7 : 8. By the table: 11 : 10, 13 : 10, 50 %, 61 pixels.
-  for (int32_t width : {96, 100, 112, 120, 128, 160, 180, 240, 140, 60, 50, 70, 88, 104, 40, 61}) {
+  // Widths for 80 source pixels. Code of their own: 110 %, 120 %, 125 %,
+  // 130 %, 140 %, 150 %, 160 %, 200 %, 225 %, 300 %. By groups: 7 : 4,
+  // 3 : 4, 5 : 8, 7 : 8. By the table: 105 %, 115 %, 135 %, 145 %, 50 %,
+  // 61 pixels.
+  for (int32_t width : {88, 96, 100, 104, 112, 120, 128, 160, 180, 240, 140, 60, 50, 70, 84, 92,
+                        108, 116, 40, 61}) {
     for (const Rect& clip : {Rect{0, 0, 260, 8}, Rect{1, 0, 260, 8}, Rect{5, 1, 200, 8},
                              Rect{0, 0, 11, 8}}) {
       for (int32_t left : {0, -7, 3}) {
