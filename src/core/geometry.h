@@ -57,10 +57,12 @@ constexpr Rect Intersect(const Rect& a, const Rect& b) {
 // (a typed glyph, the pointer across the picture, the rows a dissolve's pass
 // changed, one in four) stay apart, so that looking for them scans their
 // own pixels, not everything between them; changes side by side (the rows
-// of one glyph) become one rectangle. Past kMost they are merged.
+// of one glyph) become one rectangle. Past kMost they are merged; kMost
+// holds the rows of a dissolve's two passes, as many as a tick makes at
+// the usual speed.
 class ChangedRects {
  public:
-  static constexpr int kMost = 128;
+  static constexpr int kMost = 256;
   static constexpr int kRecent = 8;
 
   ChangedRects() = default;

@@ -95,6 +95,7 @@ void Layers::CopyDiffering(const Rect& area) {
   if (area.empty()) return;
   // Row by row, only what differs is copied and noted.
   const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(area.width());
+  rows_compared_ += static_cast<uint64_t>(area.height());
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const Color* from = std::as_const(BMP).row(y);
     const Color* shown = std::as_const(IMG).row(y);

@@ -110,14 +110,18 @@ class Layers {
   // a typed glyph published with its whole message window costs its cell.
   void Publish(const Rect& r);
   // Drawing into the back buffer says where, or Publish will not see it.
-  void BackDrawn(const Rect& r) { stale_.Add(r); }
+  // What lies outside the bitmap was not drawn, and is not noted: no
+  // publish would ever take it, and it would hold a place in the list for
+  // good.
+  void BackDrawn(const Rect& r) { stale_.Add(Intersect(r, BMP.bounds())); }
   // Anything else drawn into the screen image (the pointer, an animation
   // frame, the held picture) says where: publishing puts the back buffer
   // back there, and the window looks for changes only where the screen
   // image was drawn into since the last presentation.
   void ImageDrawn(const Rect& r) {
-    stale_.Add(r);
-    image_changed_.Add(r);
+    const Rect drawn = Intersect(r, IMG.bounds());
+    stale_.Add(drawn);
+    image_changed_.Add(drawn);
   }
   // Set, every Publish also compares all of its rectangle and throws
   // std::logic_error when a pixel was left behind: a drawing into the back
@@ -131,11 +135,15 @@ class Layers {
   void DrawWallpaper();
 
   BitmapLoader& loader() { return loader_; }
+  // Rows of the back buffer compared with the screen image so far: what
+  // publishing costs.
+  uint64_t RowsCompared() const { return rows_compared_; }
 
  private:
   BitmapLoader& loader_;
   platform::Window& window_;
   bool wallpaper_failed_ = false;
+  uint64_t rows_compared_ = 0;
   // Copies what differs within `area` (inside both bitmaps) from the back
   // buffer to the screen image and notes it for the window.
   void CopyDiffering(const Rect& area);

@@ -42,8 +42,7 @@ void PictureChange::MeshPassOnto(int pass, Rop rop) {
   for (int32_t y = from.top; y < from.bottom; ++y) {
     if (!holes[static_cast<std::size_t>(y)]) continue;
     BitBlt(layers_.BMP, from.left + dx, y + dy, from.width(), 1, mesh, from.left, y, rop);
-    layers_.BackDrawn(Rect{from.left + dx, y + dy, from.right + dx, y + dy + 1});
-    passed_rows_.push_back(y + dy);
+    passed_rows_.push_back(Rect{from.left + dx, y + dy, from.right + dx, y + dy + 1});
   }
 }
 
@@ -55,6 +54,28 @@ void PictureChange::Advance(Rop rop) {
     MeshAcc = static_cast<uint8_t>(MeshAcc - 16);
     ++MeshPass;
   }
+}
+
+void PictureChange::NotePassedRows() {
+  // Each row once, as far as it lies in the picture's rectangle, which the
+  // tick publishes. A pass also draws a few pixels right of and below it
+  // (the mesh moved by its cell), which stay unpublished until the back
+  // buffer is shown whole: one rectangle around them all. Noted row by row,
+  // they filled the list of what was drawn, whose last rectangles then took
+  // in every row that followed, and each tick compared nearly the whole
+  // picture.
+  const Rect& r = layers_.PictureRect;
+  Rect beside;
+  for (const Rect& row : passed_rows_) {
+    layers_.BackDrawn(Intersect(row, r));
+    if (row.top < r.top || row.top >= r.bottom) {
+      beside = Union(beside, row);
+    } else {
+      beside = Union(beside, Intersect(row, Rect{row.left, row.top, r.left, row.bottom}));
+      beside = Union(beside, Intersect(row, Rect{r.right, row.top, row.right, row.bottom}));
+    }
+  }
+  layers_.BackDrawn(beside);
 }
 
 void PictureChange::ChangePicture(const ByteString& name) {
@@ -74,6 +95,7 @@ void PictureChange::ChangePicture(const ByteString& name) {
 void PictureChange::ChangePicture() {
   // The old picture dissolves out: through black, or white with white fill.
   Advance(WhiteFill ? Rop::MERGEPAINT : Rop::SRCAND);
+  NotePassedRows();
   layers_.Publish(layers_.PictureRect);
   if (MeshPass == 16) scn_.MainProc = WaitHandler::PrepareScreen;
 }
@@ -108,12 +130,14 @@ void PictureChange::DissolveIn() {
   // through it again is the same): only the rows the passes changed are.
   const Rect& r = layers_.PictureRect;
   const Bitmap& picture = layers_.TMP;
-  for (int32_t y : passed_rows_) {
+  for (Rect& row : passed_rows_) {
+    const int32_t y = row.top;
     if (y < r.top || y >= r.top + picture.height()) continue;
     BitBlt(layers_.BMP, r.left, y, picture.width(), 1, picture, 0, y - r.top,
            WhiteFill ? Rop::SRCPAINT : Rop::SRCAND);
-    layers_.BackDrawn(Rect::FromSize(r.left, y, picture.width(), 1));
+    row = Union(row, Rect::FromSize(r.left, y, picture.width(), 1));
   }
+  NotePassedRows();
   layers_.Publish(r);
   if (MeshPass == 16) {
     input_.CGHoldEnable = 1;

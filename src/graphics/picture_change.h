@@ -47,13 +47,16 @@ class PictureChange {
  private:
   void Advance(Rop rop);
   void MeshPassOnto(int pass, Rop rop);
+  // Notes the rows this tick's passes drew as drawn into the back buffer.
+  void NotePassedRows();
   // Which rows of the mesh have a hole (a pixel not white) within `from`:
   // found once for a mesh, not at every pass of every dissolve.
   const std::vector<bool>& MeshRowsWithHoles(const Bitmap& mesh, const Rect& from);
 
   Layers& layers_;
-  // The rows of the back buffer this tick's passes changed.
-  std::vector<int32_t> passed_rows_;
+  // The rows of the back buffer this tick's passes changed, each as far
+  // as it was drawn.
+  std::vector<Rect> passed_rows_;
   // The mesh the rows with holes were found for, kept (its pixels shared)
   // so that a mesh drawn into or loaded anew has other pixels.
   Bitmap holes_of_;

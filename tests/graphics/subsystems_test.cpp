@@ -101,6 +101,49 @@ TEST(PictureChange, DissolvePixelsOutAndIn) {
   }
 }
 
+// A tick of a dissolve compares only the rows its passes drew (a pass draws
+// one row in four, and a tick at the usual speed makes one or two passes),
+// full-screen and framed, through black and white, never the rest of the
+// picture; only preparing the screen compares all of it. The pixels a pass
+// draws beside the picture (the mesh moved by its cell) are still noted.
+TEST(PictureChange, ATickComparesOnlyTheRowsItsPassesDrew) {
+  for (const char* name : {"BG01", "_CG01"}) {
+    for (bool white : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (white ? " white" : " black"));
+      GraphicsRig g;
+      g.layers.check_publish = true;
+      g.layers.ShowBackBuffer();  // as the game's start-up does: nothing left to publish
+      g.picture.WhiteFill = white ? 1 : 0;
+      const Bitmap picture = name[0] == '_' ? Pattern(496, 464, 5) : Pattern(640, 480, 9);
+      g.Put("CG\\", std::string(name) + ".BMP", picture);
+      g.picture.ChangePicture(ByteString(name));
+      int ticks = 0, double_passes = 0;
+      for (; g.scn.MainProc != WaitHandler::None && ticks < 100; ++ticks) {
+        const WaitHandler h = g.scn.MainProc;
+        const int passes_before = g.picture.MeshPass;
+        const uint64_t compared_before = g.layers.RowsCompared();
+        ASSERT_TRUE(g.Tick());
+        if (h == WaitHandler::PrepareScreen) continue;
+        const int passes = g.picture.MeshPass - passes_before;
+        double_passes += passes == 2;
+        const int rows = g.layers.PictureRect.height() / 4;
+        EXPECT_LE(g.layers.RowsCompared() - compared_before, uint64_t(passes * rows))
+            << "tick " << ticks << ", " << passes << " passes";
+      }
+      EXPECT_EQ(double_passes, 6);
+      EXPECT_EQ(g.layers.BMP.at(g.layers.PictureRect.left, g.layers.PictureRect.top),
+                picture.at(0, 0));
+      if (name[0] == '_') {
+        // Right of the picture, the last pass left its mesh in the back
+        // buffer; it is shown with the rest of it.
+        const int32_t x = g.layers.PictureRect.right + 1, y = g.layers.PictureRect.top + 1;
+        g.layers.ShowBackBuffer();
+        EXPECT_EQ(g.layers.IMG.at(x, y), g.layers.BMP.at(x, y));
+      }
+    }
+  }
+}
+
 // A framed picture stands beside the status, only its area published while
 // it changes; a smaller full-screen picture after it leaves the rest.
 TEST(PictureChange, FramedPicturesAndWhatStandsAroundThem) {
