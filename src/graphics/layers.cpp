@@ -16,14 +16,31 @@
 
 namespace velmor::graphics {
 
-const Bitmap* DecodedPictures::Find(const std::vector<uint8_t>& bytes) const {
+const Bitmap* DecodedPictures::Find(const std::vector<uint8_t>& bytes) {
   auto it = pictures_.find(bytes);
-  return it == pictures_.end() ? nullptr : &it->second;
+  if (it == pictures_.end()) return nullptr;
+  it->second.used = ++clock_;
+  return &it->second.picture;
 }
 
 void DecodedPictures::Keep(const std::vector<uint8_t>& bytes, const Bitmap& picture) {
-  if (pictures_.size() >= kKept || bytes.size() > kMaxBytes - bytes_) return;
-  if (pictures_.emplace(bytes, picture).second) bytes_ += bytes.size();
+  const std::size_t size = BytesOf(bytes, picture);
+  if (most_pictures_ == 0 || size > most_bytes_ || pictures_.contains(bytes)) return;
+  while (pictures_.size() >= most_pictures_ || size > most_bytes_ - bytes_) DropOldest();
+  pictures_.emplace(bytes, Kept{picture, ++clock_});
+  bytes_ += size;
+}
+
+std::size_t DecodedPictures::BytesOf(const std::vector<uint8_t>& bytes, const Bitmap& picture) {
+  return bytes.size() + picture.pixels().size() * sizeof(Color);
+}
+
+void DecodedPictures::DropOldest() {
+  auto oldest = std::min_element(pictures_.begin(), pictures_.end(), [](const auto& a, const auto& b) {
+    return a.second.used < b.second.used;
+  });
+  bytes_ -= BytesOf(oldest->first, oldest->second.picture);
+  pictures_.erase(oldest);
 }
 
 void BitmapLoader::Load(Bitmap& into, std::string_view folder, const ByteString& file) {

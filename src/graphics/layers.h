@@ -32,21 +32,34 @@ constexpr std::string_view BMPDIR = "CG\\";
 constexpr std::string_view CSRDIR = "CURSOR\\";
 
 // Pictures decoded before, by their files' bytes, for a loader to take
-// again instead of decoding them: a game reset in place many times (the fuzz
-// targets) decodes its start-up pictures once. The pixels are shared until
-// written. Holds at most kKept pictures of files of kMaxBytes in all; past
-// them, nothing more is kept.
+// again instead of decoding them: the mesh and the frame at every picture
+// change, a picture shown again, a game reset in place many times (the fuzz
+// targets). The pixels are shared until written. Holds at most
+// `most_pictures` pictures and `most_bytes` of their files and pixels in
+// all; past them, the one used longest ago goes.
 class DecodedPictures {
  public:
   static constexpr std::size_t kKept = 64;
-  static constexpr std::size_t kMaxBytes = 16 << 20;
+  static constexpr std::size_t kMaxBytes = 64 << 20;
+  explicit DecodedPictures(std::size_t most_pictures = kKept, std::size_t most_bytes = kMaxBytes)
+      : most_pictures_(most_pictures), most_bytes_(most_bytes) {}
   // The picture of these bytes, when kept.
-  const Bitmap* Find(const std::vector<uint8_t>& bytes) const;
+  const Bitmap* Find(const std::vector<uint8_t>& bytes);
   void Keep(const std::vector<uint8_t>& bytes, const Bitmap& picture);
 
  private:
-  std::map<std::vector<uint8_t>, Bitmap> pictures_;
+  struct Kept {
+    Bitmap picture;
+    uint64_t used = 0;  // when it was last found or kept
+  };
+  static std::size_t BytesOf(const std::vector<uint8_t>& bytes, const Bitmap& picture);
+  void DropOldest();
+
+  std::size_t most_pictures_;
+  std::size_t most_bytes_;
+  std::map<std::vector<uint8_t>, Kept> pictures_;
   std::size_t bytes_ = 0;
+  uint64_t clock_ = 0;
 };
 
 // Loads BMP files from the data folder into bitmaps.
@@ -66,9 +79,12 @@ class BitmapLoader {
   // Told of each picture that could not be loaded, for the --warn report:
   // "picture CG/BG09.BMP is missing" (UTF-8); none by default.
   std::function<void(const std::string& text)> OnFailure;
-  // Pictures decoded before are taken from `cache` (none by default), and
-  // new ones kept there; it must outlive the loader.
+  // Pictures decoded before are taken from `cache`, and new ones kept
+  // there; it must outlive the loader. By default the loader keeps the few
+  // pictures it decoded last (kRecentPictures, kRecentBytes).
   void UseCache(DecodedPictures* cache) { cache_ = cache; }
+  static constexpr std::size_t kRecentPictures = 16;
+  static constexpr std::size_t kRecentBytes = 8 << 20;
 
  private:
   // Tells OnFailure `sentence` (in the player's language) with the file's
@@ -78,7 +94,8 @@ class BitmapLoader {
 
   platform::Files& files_;
   const std::string& dat_path_;
-  DecodedPictures* cache_ = nullptr;
+  DecodedPictures recent_{kRecentPictures, kRecentBytes};
+  DecodedPictures* cache_ = &recent_;
 };
 
 class Layers {

@@ -443,22 +443,43 @@ TEST(SharpScaling, AStrokeStaysEvenAndAChangeRedrawsAsTheWhole) {
   EXPECT_EQ(again, whole);
 }
 
-// A loader with a cache decodes each file's bytes once: the same bytes give
-// the kept picture, other bytes under the same name are decoded anew, and
-// the cache stops keeping past its bound.
+// A loader decodes each file's bytes once while it keeps them (its own few
+// recent pictures by default, or a cache it is given): the same bytes give
+// the kept picture, other bytes under the same name are decoded anew.
 TEST(DecodedPictures, TheSameBytesAreDecodedOnce) {
-  GraphicsRig g;
   graphics::DecodedPictures cache;
-  g.form.loader.UseCache(&cache);
-  g.Put("CG\\", "BG01.BMP", Pattern(40, 30, 3));
-  Bitmap first, again, changed;
-  g.form.loader.Load(first, "CG\\", ByteString("BG01.BMP"));
-  g.form.loader.Load(again, "CG\\", ByteString("BG01.BMP"));
-  EXPECT_EQ(again, Pattern(40, 30, 3));
-  EXPECT_EQ(&again.pixels(), &first.pixels()) << "shared, not decoded again";
-  g.Put("CG\\", "BG01.BMP", Pattern(40, 30, 4));
-  g.form.loader.Load(changed, "CG\\", ByteString("BG01.BMP"));
-  EXPECT_EQ(changed, Pattern(40, 30, 4));
+  for (bool own : {true, false}) {
+    SCOPED_TRACE(own ? "the loader's own" : "a cache given");
+    GraphicsRig g;
+    if (!own) g.form.loader.UseCache(&cache);
+    g.Put("CG\\", "BG01.BMP", Pattern(40, 30, 3));
+    Bitmap first, again, changed;
+    g.form.loader.Load(first, "CG\\", ByteString("BG01.BMP"));
+    g.form.loader.Load(again, "CG\\", ByteString("BG01.BMP"));
+    EXPECT_EQ(again, Pattern(40, 30, 3));
+    EXPECT_EQ(&again.pixels(), &first.pixels()) << "shared, not decoded again";
+    again.set(0, 0, 1);  // drawn into: pixels of its own, the kept picture as it was
+    g.form.loader.Load(again, "CG\\", ByteString("BG01.BMP"));
+    EXPECT_EQ(again, Pattern(40, 30, 3));
+    g.Put("CG\\", "BG01.BMP", Pattern(40, 30, 4));
+    g.form.loader.Load(changed, "CG\\", ByteString("BG01.BMP"));
+    EXPECT_EQ(changed, Pattern(40, 30, 4));
+  }
+  // A picture changes through the game's own loader: the mesh is decoded
+  // once for every change, and the old picture again is the one kept.
+  GraphicsRig g;
+  g.Put("CG\\", "BG01.BMP", Pattern(64, 48, 1));
+  g.Put("CG\\", "BG02.BMP", Pattern(64, 48, 2));
+  std::vector<const void*> meshes, pictures;
+  for (const char* name : {"BG01", "BG02", "BG01"}) {
+    RunChange(g, name);
+    meshes.push_back(&g.layers.CLS.pixels());
+    pictures.push_back(&g.layers.TMP.pixels());
+  }
+  EXPECT_EQ(meshes[0], meshes[2]);
+  EXPECT_EQ(pictures[0], pictures[2]);
+  EXPECT_NE(pictures[0], pictures[1]);
+
   // Files in memory hand the loader their own bytes: a read copies nothing,
   // and is still a read that can fail.
   platform::MemoryFiles& files = g.game.files;
@@ -471,19 +492,38 @@ TEST(DecodedPictures, TheSameBytesAreDecodedOnce) {
   EXPECT_NE(error.find("No such file"), std::string::npos);
   files.MakeUnreadable(path);
   EXPECT_EQ(files.ReadShared(path, &error), nullptr);
-  EXPECT_FALSE(g.form.loader.TryLoad(changed, "CG\\", ByteString("BG01.BMP")));
+  Bitmap kept_before = g.layers.TMP;
+  EXPECT_FALSE(g.form.loader.TryLoad(g.layers.TMP, "CG\\", ByteString("BG01.BMP")))
+      << "kept, but no longer readable";
+  EXPECT_EQ(g.layers.TMP, kept_before);
+}
 
-  graphics::DecodedPictures bounded;
-  const std::vector<uint8_t> big(graphics::DecodedPictures::kMaxBytes / 2 + 1, 7);
-  bounded.Keep(big, Pattern(4, 4, 1));
-  std::vector<uint8_t> other = big;
-  other[0] = 8;
-  bounded.Keep(other, Pattern(4, 4, 2));  // past the bytes kept
-  EXPECT_NE(bounded.Find(big), nullptr);
-  EXPECT_EQ(bounded.Find(other), nullptr);
-  for (int i = 0; i < 100; ++i) bounded.Keep({static_cast<uint8_t>(i)}, Pattern(1, 1, 1));
-  EXPECT_EQ(bounded.Find({99}), nullptr) << "past the pictures kept";
-  EXPECT_NE(bounded.Find({0}), nullptr);
+// Past its bounds a cache lets go of the pictures used longest ago: as many
+// as the new one needs room for; one larger than all its room is not kept.
+TEST(DecodedPictures, TheOnesUsedLongestAgoGo) {
+  auto bytes = [](uint8_t tag, std::size_t size) { return std::vector<uint8_t>(size, tag); };
+  const Bitmap small = Pattern(4, 4, 1);  // 64 bytes of pixels
+  auto kept = [&bytes](graphics::DecodedPictures& cache, std::size_t size, uint8_t from, uint8_t to) {
+    std::string found;
+    for (uint8_t tag = from; tag <= to; ++tag) found += cache.Find(bytes(tag, size)) ? '1' : '0';
+    return found;
+  };
+  // Past three pictures: the one found last stays.
+  graphics::DecodedPictures three(3, 1 << 20);
+  for (uint8_t tag : {1, 2, 3}) three.Keep(bytes(tag, 100), small);
+  EXPECT_NE(three.Find(bytes(1, 100)), nullptr);  // from the oldest to the newest: 2 3 1
+  three.Keep(bytes(4, 100), small);
+  EXPECT_EQ(kept(three, 100, 1, 4), "1011");
+  // Past 1000 bytes: as many go as the new one needs room for.
+  graphics::DecodedPictures thousand(16, 1000);
+  for (uint8_t tag : {1, 2, 3}) thousand.Keep(bytes(tag, 100), small);  // 164 bytes each
+  thousand.Keep(bytes(4, 650), small);   // 714 more: 1 and 2 go
+  thousand.Keep(bytes(5, 1000), small);  // larger than all the room: not kept, none go
+  EXPECT_EQ(kept(thousand, 100, 1, 3) + kept(thousand, 650, 4, 4) + kept(thousand, 1000, 5, 5),
+            "00110");
+  graphics::DecodedPictures none(0, 1000);
+  none.Keep(bytes(1, 1), small);
+  EXPECT_EQ(none.Find(bytes(1, 1)), nullptr);
 }
 
 }  // namespace
