@@ -365,7 +365,6 @@ class TForm1 : public scenario::ScenarioHost {
   void ChooseSlotFolder();
   void LoadStartupBitmaps();
   void Tick();
-  void CompositePointer(Rect& r);
   // The quit question; OK ends the program, Cancel runs `cancelled`.
   void AskToQuit(std::function<void()> cancelled = nullptr);
   // The scenario waits for a click to go on: a click wait or a page wait.

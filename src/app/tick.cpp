@@ -79,21 +79,13 @@ void TForm1::Tick() {
   // The drawn pointer would be taken off the backlog with the scene under it.
   const bool drawn_pointer = input.spf == 1 && !backlog_window.open() && !save_screen.open();
   Rect pointer;
-  if (drawn_pointer) CompositePointer(pointer);
+  if (drawn_pointer) pointer = layers.CompositePointer({input.msx, input.msy});
   layers.Present(scaling.Disp.rect());
-  if (drawn_pointer) layers.Publish(pointer);
+  if (drawn_pointer) layers.TakePointerOff(pointer);
   music.LoopCheck();
   input.clk = 0;
   ReturnPointerAfterPick();
   RecordHistoryStep();
-}
-
-void TForm1::CompositePointer(Rect& r) {
-  const Bitmap& sprite = layers.SP0;
-  r = Rect::FromSize(input.msx, input.msy, sprite.width(), sprite.height());
-  BitBlt(layers.IMG, r.left, r.top, r.width(), r.height(), layers.MS0, 0, 0, Rop::SRCAND);
-  BitBlt(layers.IMG, r.left, r.top, r.width(), r.height(), sprite, 0, 0, Rop::SRCPAINT);
-  layers.ImageDrawn(r);
 }
 
 void TForm1::FormMouseDown(MouseButton button) {

@@ -112,6 +112,11 @@ class ChangedRects {
       if (r.contains(x, y)) return true;
     return false;
   }
+  bool Touches(const Rect& area) const {
+    for (const Rect& r : rects())
+      if (!Intersect(r, area).empty()) return true;
+    return false;
+  }
 
  private:
   static int64_t Area(const Rect& r) { return int64_t{r.width()} * r.height(); }

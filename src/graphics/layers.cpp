@@ -133,8 +133,69 @@ void Layers::CheckPublished(const Rect& area) const {
                                std::to_string(y) + ") without saying so: not published");
 }
 
+Rect Layers::CompositePointer(Point at) {
+  const Rect r = Rect::FromSize(at.x, at.y, SP0.width(), SP0.height());
+  if (PointerStillShown(r))
+    pointer_.kept = true;
+  else
+    DrawPointer(r);
+  return r;
+}
+
+bool Layers::PointerStillShown(const Rect& r) const {
+  const Rect on = Intersect(r, IMG.bounds());
+  return !pointer_.shown.empty() && r == pointer_.at && on == pointer_.shown &&
+         SP0 == pointer_.sprite && MS0 == pointer_.mask && !stale_.Touches(on) &&
+         !image_changed_.Touches(on);
+}
+
+void Layers::DrawPointer(const Rect& r) {
+  ForgetShownPointer();
+  const Rect on = Intersect(r, IMG.bounds());
+  pointer_.over_back = !stale_.Touches(on);
+  BitBlt(IMG, r.left, r.top, r.width(), r.height(), MS0, 0, 0, Rop::SRCAND);
+  BitBlt(IMG, r.left, r.top, r.width(), r.height(), SP0, 0, 0, Rop::SRCPAINT);
+  ImageDrawn(r);
+  pointer_.at = r;
+  pointer_.drawn = on;
+  pointer_.sprite = SP0;
+  pointer_.mask = MS0;
+}
+
+void Layers::TakePointerOff(const Rect& r) {
+  const Rect on = std::exchange(pointer_.drawn, Rect{});
+  if (on.empty() || !pointer_.over_back || !(on == Intersect(on, BMP.bounds()))) {
+    Publish(r);
+    return;
+  }
+  // Under the pointer the screen image was the back buffer, and nothing
+  // was drawn there since: it is put back without comparing, and the
+  // window goes on showing the pointer until a presentation goes without it.
+  const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(on.width());
+  for (int32_t y = on.top; y < on.bottom; ++y)
+    std::memcpy(IMG.row(y) + on.left, std::as_const(BMP).row(y) + on.left, row_bytes);
+  stale_.Remove(on);
+  pointer_.shown = on;
+  if (check_publish) CheckPublished(on);
+}
+
+void Layers::ForgetShownPointer() {
+  image_changed_.Add(pointer_.shown);
+  pointer_.shown = Rect{};
+}
+
 void Layers::Present(const Rect& display) {
-  window_.StretchOnWindow(IMG, display, image_changed_);
+  Rect kept;
+  if (std::exchange(pointer_.kept, false)) {
+    // A window that takes the whole picture again would lose the pointer:
+    // it is drawn for this presentation after all.
+    if (window_.KeepsShown(IMG, display))
+      kept = pointer_.shown;
+    else
+      DrawPointer(pointer_.at);
+  }
+  if (kept.empty()) ForgetShownPointer();
+  window_.StretchOnWindow(IMG, display, image_changed_, kept);
   image_changed_.Clear();
 }
 

@@ -144,6 +144,14 @@ class Layers {
   // std::logic_error when a pixel was left behind: a drawing into the back
   // buffer that was not noted (the tests' rigs set it).
   bool check_publish = false;
+  // The drawn pointer (SP0 through its mask MS0) into the screen image at
+  // `at` for the next presentation; its rectangle. The same pointer where
+  // the window shows it already, over pixels unchanged since, is neither
+  // drawn nor compared again: the window keeps showing it.
+  Rect CompositePointer(Point at);
+  // After the presentation: the back buffer put back under the pointer
+  // (rectangle r, as CompositePointer gave it).
+  void TakePointerOff(const Rect& r);
   // The screen image stretched into the display rectangle of the window.
   void Present(const Rect& display);
   // "WALL00.BMP" tiled over the whole window from its top-left corner. A
@@ -171,6 +179,25 @@ class Layers {
   // Where IMG was drawn into since the last presentation (all of it at
   // first).
   ChangedRects image_changed_{Rect{0, 0, 1 << 16, 1 << 16}};
+
+  // The drawn pointer. Once presented over pixels of the back buffer it is
+  // taken off the screen image but left on the window (`shown`), which is
+  // told to show the screen image there again only when a presentation
+  // goes without it. While it stands still over the same pixels, the
+  // presentations keep it (`kept`) and nothing under it is compared.
+  struct DrawnPointer {
+    Rect at;                // where it stands (its whole sprite)
+    Rect drawn;             // drawn into the screen image for this presentation
+    bool over_back = false; // ... over pixels that were the back buffer's
+    Rect shown;             // on the window, not in the screen image
+    bool kept = false;      // this presentation keeps `shown`
+    Bitmap sprite, mask;    // as drawn (shared with SP0 and MS0 until they change)
+  };
+  DrawnPointer pointer_;
+  bool PointerStillShown(const Rect& r) const;
+  void DrawPointer(const Rect& r);
+  // The window shows the screen image again where it showed the pointer.
+  void ForgetShownPointer();
 };
 
 }  // namespace velmor::graphics

@@ -29,12 +29,23 @@ class Window {
   // Stretches a whole bitmap into rectangle r of the window, nearest
   // neighbour (the presentation of the screen image). Since the last
   // presentation the bitmap changed at most within `changed` (its own
-  // pixels): the window need look for changes only there.
-  virtual void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) = 0;
+  // pixels): the window need look for changes only there. Within `kept`
+  // the window goes on showing what it shows, though the bitmap differs
+  // there: the drawn pointer, standing still, which the screen image holds
+  // only while it is presented (given only where KeepsShown said so).
+  virtual void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed,
+                               const Rect& kept) = 0;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) {
+    StretchOnWindow(bmp, r, changed, Rect{});
+  }
   void StretchOnWindow(const Bitmap& bmp, const Rect& r, const Rect& changed) {
     StretchOnWindow(bmp, r, ChangedRects(changed));
   }
   void StretchOnWindow(const Bitmap& bmp, const Rect& r) { StretchOnWindow(bmp, r, bmp.bounds()); }
+  // Whether presenting a bitmap of this size into r now would leave what
+  // the window shows outside `changed` as it is (false when it would take
+  // the whole bitmap again: a new size, something drawn over the picture).
+  virtual bool KeepsShown(const Bitmap& bmp, const Rect& r) const = 0;
   // Writes Shift-JIS text at the window's top-left corner in the window's
   // font (the scenario's expression errors).
   virtual void DrawCornerText(const std::string& text) = 0;

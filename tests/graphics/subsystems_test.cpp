@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "graphics/color_table.h"
 #include "support/graphics_rig.h"
@@ -238,6 +239,99 @@ struct HitRig : GraphicsRig {
 };
 
 // The answer is the table number of the colour under the hot spot, 16 for
+
+// The drawn pointer is on the window after every tick that draws it, over
+// what the back buffer shows, and the screen image is without it between
+// ticks. Standing still over unchanged pixels it is neither drawn nor
+// compared again; whatever changes under or around it (a glyph, a move, a
+// new shape, a tick without it, the window taking the whole picture again)
+// shows as when it was drawn every tick.
+TEST(DrawnPointer, StandingStillItCostsNothingAndShowsAsDrawnEveryTick) {
+  GraphicsRig g;
+  graphics::Layers& layers = g.layers;
+  layers.check_publish = true;
+  g.window.CheckReportedChanges();
+  layers.BMP = Pattern(640, 480, 4);
+  layers.ShowBackBuffer();
+  Bitmap mask(32, 32, kWhite), sprite(32, 32, kBlack);
+  FillRect(mask, {4, 4, 28, 20}, kBlack);
+  FillRect(sprite, {4, 4, 28, 20}, 0x00FF00);
+  layers.MS0 = mask;
+  layers.SP0 = sprite;
+  const Rect display{0, 0, 640, 480};
+  // A tick as the game's: the pointer drawn (or not), presented, taken off.
+  auto tick = [&](std::optional<Point> at) {
+    Rect r;
+    if (at) r = layers.CompositePointer(*at);
+    layers.Present(display);
+    if (at) layers.TakePointerOff(r);
+  };
+  auto expect_shown = [&](std::optional<Point> at, const std::string& what) {
+    SCOPED_TRACE(what);
+    Bitmap want = layers.BMP;
+    if (at) {
+      BitBlt(want, at->x, at->y, 32, 32, layers.MS0, 0, 0, Rop::SRCAND);
+      BitBlt(want, at->x, at->y, 32, 32, layers.SP0, 0, 0, Rop::SRCPAINT);
+    }
+    int wrong = 0;
+    for (int32_t y = 0; y < 480; ++y)
+      for (int32_t x = 0; x < 640; ++x) wrong += g.window.Canvas().at(x, y) != want.at(x, y);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(layers.IMG, layers.BMP) << "the screen image keeps the pointer between ticks";
+    EXPECT_EQ(g.window.UnreportedChanges(), 0);
+  };
+  const Point at{300, 200};
+  tick(at);
+  expect_shown(at, "drawn");
+  const uint64_t compared = layers.RowsCompared(), taken = g.window.PixelsTaken();
+  for (int i = 0; i < 5; ++i) tick(at);
+  expect_shown(at, "still");
+  EXPECT_EQ(std::pair(layers.RowsCompared(), g.window.PixelsTaken()), std::pair(compared, taken))
+      << "a still pointer is compared or presented again";
+
+  // A glyph typed half under it, published as the game does.
+  FillRect(layers.BMP, {310, 190, 330, 210}, 0x123456);
+  layers.BackDrawn({310, 190, 330, 210});
+  layers.Publish({0, 0, 640, 480});
+  tick(at);
+  expect_shown(at, "a glyph under it");
+  // Drawn into the screen image under it (an animation frame) and published away.
+  FillRect(layers.IMG, {320, 210, 324, 214}, 0x654321);
+  layers.ImageDrawn({320, 210, 324, 214});
+  tick(at);
+  tick(at);
+  expect_shown(at, "the screen image drawn under it");
+
+  const Point moved{20, 460};  // partly below the picture
+  tick(moved);
+  expect_shown(moved, "moved");
+  tick(moved);
+  expect_shown(moved, "still at the edge");
+
+  FillRect(sprite, {4, 4, 28, 20}, 0xFF00FF);
+  layers.SP0 = sprite;
+  tick(moved);
+  expect_shown(moved, "a new shape");
+
+  tick(std::nullopt);
+  expect_shown(std::nullopt, "a tick without it");
+  tick(moved);
+  tick(moved);
+
+  // The window takes the whole picture again (its size changed, or a
+  // wallpaper tile was drawn over it): the still pointer is drawn for it.
+  g.window.Resize({1024, 768});
+  tick(moved);
+  expect_shown(moved, "the window taken whole again");
+  tick(moved);
+  g.window.DrawOnWindow(Bitmap(64, 64, 0x777777), {0, 448});
+  tick(moved);
+  expect_shown(moved, "a tile drawn over it");
+
+  // A presentation between ticks (a panel closed) shows the picture without it.
+  layers.Present(display);
+  expect_shown(std::nullopt, "presented between ticks");
+}
 // any other colour or a point beyond the picture, 0 outside the picture.
 TEST(HitMap, TheColourUnderTheHotSpotIsTheAnswer) {
   HitRig g;

@@ -270,6 +270,33 @@ TEST(SdlWindow, AChangedPartIsSentWithEveryPixelThatShowsItAndNoOther) {
   }
 }
 
+// What the game keeps on the window (the still drawn pointer, gone from the
+// picture) stays as shown: outside what changed the window draws from what
+// it took, also when the picture moves. Only a picture of another size is
+// taken whole, which the window says beforehand.
+TEST(SdlWindow, WhatItKeepsStaysAsShownUntilAPictureOfAnotherSizeComes) {
+  SdlRig rig(testing::Ticking(), {200, 100});
+  Bitmap picture(8, 4, kBlack);
+  picture.set(5, 2, 0x00FF00);  // the pointer
+  const Rect at = Rect::FromSize(10, 20, 16, 8);
+  EXPECT_FALSE(rig.window.KeepsShown(picture, at)) << "nothing shown yet";
+  rig.window.StretchOnWindow(picture, at);
+  EXPECT_TRUE(rig.window.KeepsShown(picture, at));
+  picture.set(5, 2, kBlack);  // taken off the picture, kept on the window
+  picture.set(0, 0, kWhite);  // a glyph
+  rig.window.StretchOnWindow(picture, at, ChangedRects(Rect::FromSize(0, 0, 1, 1)),
+                             Rect::FromSize(5, 2, 1, 1));
+  std::vector<uint32_t> f = Frame(rig.window);
+  EXPECT_EQ((std::pair{f[(20 + 4) * 200 + 10 + 10], f[20 * 200 + 10]}),
+            (std::pair{0x00FF00u, 0xFFFFFFu}));
+  const Rect moved = Rect::FromSize(30, 40, 16, 8);
+  EXPECT_TRUE(rig.window.KeepsShown(picture, moved));
+  rig.window.StretchOnWindow(picture, moved, ChangedRects(), Rect::FromSize(5, 2, 1, 1));
+  f = Frame(rig.window);
+  EXPECT_EQ(f[(40 + 4) * 200 + 30 + 10], 0x00FF00u) << "drawn again from what it took";
+  EXPECT_FALSE(rig.window.KeepsShown(Bitmap(8, 5), moved));
+}
+
 // Over the picture it goes when the picture is presented again, beside it not.
 TEST(SdlWindow, CornerTextStaysUntilThePictureIsPresentedOverIt) {
   for (Point at : {Point{0, 0}, Point{200, 150}}) {

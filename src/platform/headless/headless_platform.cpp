@@ -24,12 +24,19 @@ void HeadlessWindow::DrawOnWindow(const Bitmap& bmp, Point at) {
     stretched_whole_ = false;
 }
 
-void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
-                                     const ChangedRects& changed) {
+void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed,
+                                     const Rect& kept) {
   // What is on the canvas is the last stretch, unless something else was
   // drawn over it since: then only what changed is stretched again.
   const Size size{bmp.width(), bmp.height()};
-  const bool again = stretched_whole_ && r == last_rect_ && size == last_size_ && !canvas_.empty();
+  const bool again = StretchesOnlyChanges(size, r);
+  auto area = [](const Rect& a) {
+    return static_cast<uint64_t>(a.width()) * static_cast<uint64_t>(a.height());
+  };
+  if (again)
+    for (const Rect& c : changed.rects()) pixels_taken_ += area(Intersect(c, bmp.bounds()));
+  else
+    pixels_taken_ += area(bmp.bounds());
   if (sharp_) {
     StretchSharp(bmp, r, again ? changed : ChangedRects(bmp.bounds()), !again);
   } else if (again) {
@@ -47,7 +54,8 @@ void HeadlessWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r,
   if (last_presented_.width() == bmp.width() && last_presented_.height() == bmp.height()) {
     for (int32_t y = 0; y < bmp.height(); ++y)
       for (int32_t x = 0; x < bmp.width(); ++x)
-        if (bmp.at(x, y) != last_presented_.at(x, y) && !changed.contains(x, y)) {
+        if (bmp.at(x, y) != last_presented_.at(x, y) && !changed.contains(x, y) &&
+            !kept.contains(x, y)) {
           ++unreported_changes_;
           y = bmp.height();
           break;

@@ -23,7 +23,11 @@ class HeadlessWindow : public Window {
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
   using Window::StretchOnWindow;
-  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) override;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed,
+                       const Rect& kept) override;
+  bool KeepsShown(const Bitmap& bmp, const Rect& r) const override {
+    return StretchesOnlyChanges({bmp.width(), bmp.height()}, r);
+  }
   // Checks every presentation against the last: a change outside the
   // rectangles the game reported is counted (tests switch this on; it
   // costs a comparison of the whole picture and a copy of it a tick).
@@ -50,6 +54,9 @@ class HeadlessWindow : public Window {
   // Everything drawn on the window, as the player would see it.
   const Bitmap& Canvas() const { return canvas_; }
   int Presentations() const { return presentations_; }
+  // Pixels of the presented pictures the window looked at (what it was told
+  // changed, or the whole picture): what presenting costs.
+  uint64_t PixelsTaken() const { return pixels_taken_; }
   const std::vector<std::string>& CornerTexts() const { return corner_texts_; }
 
  private:
@@ -59,6 +66,7 @@ class HeadlessWindow : public Window {
   int cursor_count_ = 0;
   Bitmap canvas_;
   int presentations_ = 0;
+  uint64_t pixels_taken_ = 0;
   // The canvas shows all of the last stretch (of a picture of last_size_
   // into last_rect_): the next stretches only what the game says changed.
   bool stretched_whole_ = false;
@@ -71,6 +79,9 @@ class HeadlessWindow : public Window {
   bool smooth_ = false;
   bool sharp_ = false;
   Bitmap enlarged_;  // the sharp scaling's first step
+  bool StretchesOnlyChanges(Size size, const Rect& r) const {
+    return stretched_whole_ && r == last_rect_ && size == last_size_ && !canvas_.empty();
+  }
   void StretchSharp(const Bitmap& bmp, const Rect& r, const ChangedRects& changed, bool whole);
 };
 

@@ -267,7 +267,8 @@ void SdlWindow::NoteBand(const Rect& row) {
   }
 }
 
-void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& within) {
+void SdlWindow::StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& within,
+                                const Rect& /*kept: never looked at*/) {
   uint64_t start = SDL_GetPerformanceCounter();
   ++stats_.presentations;
   bool changed = TakePicture(bmp, within);

@@ -84,7 +84,13 @@ class SdlWindow : public Window {
   int ShowCursor(bool show) override;
   void DrawOnWindow(const Bitmap& bmp, Point at) override;
   using Window::StretchOnWindow;
-  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed) override;
+  void StretchOnWindow(const Bitmap& bmp, const Rect& r, const ChangedRects& changed,
+                       const Rect& kept) override;
+  // The window draws from its own copy of the picture: only a picture of
+  // another size is taken whole.
+  bool KeepsShown(const Bitmap& bmp, const Rect&) const override {
+    return has_picture_ && bmp.width() == picture_.width() && bmp.height() == picture_.height();
+  }
   void DrawCornerText(const std::string& text) override;
   void SetSmoothScaling(bool on) override;
   void SetSharpScaling(bool on) override;
