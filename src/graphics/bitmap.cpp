@@ -152,7 +152,10 @@ void BitBlt(Bitmap& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, const Bit
     case Rop::SRCCOPY:
       for (int32_t i = 0; i < h; ++i) {
         int32_t r = bottom_up ? h - 1 - i : i;
-        std::memmove(dst.row(dy + r) + dx, src.row(sy + r) + sx, sizeof(Color) * w);
+        if (&dst == &src)
+          std::memmove(dst.row(dy + r) + dx, src.row(sy + r) + sx, sizeof(Color) * w);
+        else
+          CopyPixels(dst.row(dy + r) + dx, src.row(sy + r) + sx, static_cast<std::size_t>(w));
       }
       break;
     case Rop::SRCAND:
@@ -304,10 +307,10 @@ void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Re
   int32_t right = std::min({r.right, clip.right, dst.width});
   int32_t bottom = std::min({r.bottom, clip.bottom, dst.height});
   if (left >= right || top >= bottom) return;
-  const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(right - left);
+  const auto row_pixels = static_cast<std::size_t>(right - left);
   if (r.width() == src.width() && r.height() == src.height()) {  // at its own size
     for (int32_t y = top; y < bottom; ++y)
-      std::memcpy(dst.row(y) + left, src.row(y - r.top) + (left - r.left), row_bytes);
+      CopyPixels(dst.row(y) + left, src.row(y - r.top) + (left - r.left), row_pixels);
     return;
   }
   // Each destination column and row samples the source at its centre.
@@ -329,7 +332,7 @@ void StretchBlt(const PixelView& dst, const Rect& r, const Bitmap& src, const Re
     int32_t sy = source_of(y - r.top, r.height(), src.height());
     Color* d = dst.row(y) + left;
     if (sy == previous_sy) {  // a repeated row: copy the row just made
-      std::memcpy(d, dst.row(y - 1) + left, row_bytes);
+      CopyPixels(d, dst.row(y - 1) + left, row_pixels);
       continue;
     }
     stretch_row.make(d, src.row(sy), all_columns.data(), left - r.left, right - r.left,

@@ -120,7 +120,7 @@ void Layers::CopyDiffering(const Rect& area) {
     int32_t left = area.left, right = area.right;
     while (shown[left] == from[left]) ++left;
     while (shown[right - 1] == from[right - 1]) --right;
-    std::memcpy(IMG.row(y) + left, from + left, sizeof(Color) * static_cast<std::size_t>(right - left));
+    CopyPixels(IMG.row(y) + left, from + left, static_cast<std::size_t>(right - left));
     image_changed_.Add({left, y, right, y + 1});
   }
 }
@@ -171,9 +171,9 @@ void Layers::TakePointerOff(const Rect& r) {
   // Under the pointer the screen image was the back buffer, and nothing
   // was drawn there since: it is put back without comparing, and the
   // window goes on showing the pointer until a presentation goes without it.
-  const std::size_t row_bytes = sizeof(Color) * static_cast<std::size_t>(on.width());
   for (int32_t y = on.top; y < on.bottom; ++y)
-    std::memcpy(IMG.row(y) + on.left, std::as_const(BMP).row(y) + on.left, row_bytes);
+    CopyPixels(IMG.row(y) + on.left, std::as_const(BMP).row(y) + on.left,
+               static_cast<std::size_t>(on.width()));
   stale_.Remove(on);
   pointer_.shown = on;
   if (check_publish) CheckPublished(on);

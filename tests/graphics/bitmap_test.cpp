@@ -3,6 +3,8 @@
 // the smooth stretch is checked through the window in the sdl suite).
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "graphics/bitmap.h"
 #include "formats/bmp.h"
 #include "support/pictures.h"
@@ -49,6 +51,24 @@ TEST(RasterOps, ClippedOverlappingAndSharedCopies) {
     const Color kept = b.at(0, 0);
     shared.set(0, 0, 0x010203);
     EXPECT_EQ(b.at(0, 0), kept);
+  }
+}
+
+// A row copy gives exactly the source's pixels at every length (short rows,
+// the long rows that go by blocks, and the tail after the last block), at
+// every alignment, and writes nothing past the row.
+TEST(RasterOps, ARowCopyIsExactAtEveryLengthAndAlignment) {
+  const Bitmap source = Pattern(700, 1, 3);
+  for (std::size_t n : {0u, 1u, 15u, 16u, 17u, 255u, 256u, 257u, 271u, 640u, 655u, 699u}) {
+    for (std::size_t shift : {0u, 1u, 3u}) {
+      std::vector<Color> row(n + shift + 8, 0xABCDEFu);
+      CopyPixels(row.data() + shift, source.row(0) + 1, n);
+      for (std::size_t x = 0; x < row.size(); ++x) {
+        const bool inside = x >= shift && x < shift + n;
+        ASSERT_EQ(row[x], inside ? source.at(static_cast<int32_t>(x - shift + 1), 0) : 0xABCDEFu)
+            << n << " pixels shifted by " << shift << ", at " << x;
+      }
+    }
   }
 }
 

@@ -243,7 +243,7 @@ bool SdlWindow::TakeRows(const Bitmap& bmp, const Rect& within) {
     int32_t left = area.left, right = area.right;
     while (now[left] == kept[left]) ++left;
     while (now[right - 1] == kept[right - 1]) --right;
-    std::memcpy(kept + left, now + left, static_cast<std::size_t>(right - left) * sizeof(Color));
+    CopyPixels(kept + left, now + left, static_cast<std::size_t>(right - left));
     changed = Union(changed, Rect{left, y, right, y + 1});
     NoteBand(Rect{left, y, right, y + 1});
   }
