@@ -134,6 +134,14 @@ TEST(Input, ThePointerAndTheButtons) {
   EXPECT_EQ((Point{in.msx, in.msy}), (Point{100, 100}));
   EXPECT_EQ(g.game->window().Canvas().at(292, 244), 0x202020u);  // _CGBK, sprite and mask
   EXPECT_EQ(g.in().layers.IMG, g.in().layers.BMP);
+  // Standing still it stays on the window; moved, it leaves the picture behind.
+  g.Run("tick\ntick\ntick\n");
+  EXPECT_EQ(g.game->window().Canvas().at(292, 244), 0x202020u);
+  g.Run("pointer 392 284\ntick\n");
+  const Bitmap& canvas = g.game->window().Canvas();
+  EXPECT_EQ(std::pair(canvas.at(292, 244), canvas.at(392, 284)),
+            std::pair(g.in().layers.IMG.at(100, 100), 0x202020u));
+  EXPECT_EQ(g.in().layers.IMG, g.in().layers.BMP);
   g.Run("press right");
   EXPECT_EQ(std::tuple(in.clk, in.drg), std::tuple(2, 2));
   g.Run("release\npress middle");
