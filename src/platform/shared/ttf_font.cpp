@@ -15,23 +15,49 @@ namespace {
 constexpr int32_t kMaxCharHeight = 255;
 }  // namespace
 
-TtfFont::TtfFont(std::string file) : file_(std::move(file)) {
+TtfFont::TtfFont(std::string file, std::size_t glyph_budget)
+    : file_(std::move(file)), glyph_budget_(glyph_budget) {
   if (TTF_WasInit() == 0 && TTF_Init() != 0) {
     error_ = Fill(Tr("cannot start the font renderer: %s"), {TTF_GetError()});
     return;
   }
   // Open once to learn whether the face is there at all.
-  ok_ = FaceOf(16) != nullptr;
+  ok_ = HeightOf(16).face != nullptr;
 }
 
 TtfFont::~TtfFont() {
-  for (auto& [height, face] : faces_)
-    if (face) TTF_CloseFont(static_cast<TTF_Font*>(face));
+  for (auto& [char_height, height] : heights_)
+    if (height.face) TTF_CloseFont(static_cast<TTF_Font*>(height.face));
 }
 
-void* TtfFont::FaceOf(int32_t char_height) {
-  auto it = faces_.find(char_height);
-  if (it != faces_.end()) return it->second;
+TtfFont::Height& TtfFont::HeightOf(int32_t char_height) {
+  ++draws_;
+  // Text comes in runs of one height.
+  if (last_ != nullptr && last_height_ == char_height) {
+    last_->used = draws_;
+    return *last_;
+  }
+  auto it = heights_.find(char_height);
+  if (it == heights_.end()) {
+    if (heights_.size() >= kMostHeights) {
+      auto least = std::min_element(heights_.begin(), heights_.end(), [](const auto& a, const auto& b) {
+        return a.second.used < b.second.used;
+      });
+      DropGlyphs(least->second);
+      if (least->second.face) TTF_CloseFont(static_cast<TTF_Font*>(least->second.face));
+      if (&least->second == last_) last_ = nullptr;
+      heights_.erase(least);
+    }
+    it = heights_.emplace(char_height, Height{}).first;
+    it->second.face = OpenFace(char_height);
+  }
+  it->second.used = draws_;
+  last_height_ = char_height;
+  last_ = &it->second;
+  return it->second;
+}
+
+void* TtfFont::OpenFace(int32_t char_height) {
   // IPAGothic's em square is its character height: a point size at 72 dpi is
   // one pixel per point.
   TTF_Font* face = TTF_OpenFont(file_.c_str(), char_height);
@@ -41,17 +67,14 @@ void* TtfFont::FaceOf(int32_t char_height) {
   } else if (error_.empty()) {
     error_ = Fill(Tr("cannot open the font \"%s\": %s"), {file_, TTF_GetError()});
   }
-  faces_[char_height] = face;
   return face;
 }
 
-const TtfFont::Glyph& TtfFont::GlyphOf(uint32_t code, int32_t char_height) {
-  uint64_t key = (static_cast<uint64_t>(char_height) << 32) | code;
-  auto it = glyphs_.find(key);
-  if (it != glyphs_.end()) return it->second;
+const TtfFont::Glyph& TtfFont::GlyphOf(uint32_t code, Height& height) {
+  auto it = height.glyphs.find(code);
+  if (it != height.glyphs.end()) return it->second;
   Glyph g;
-  auto* face = static_cast<TTF_Font*>(FaceOf(char_height));
-  if (face) {
+  if (auto* face = static_cast<TTF_Font*>(height.face)) {
     SDL_Color white{255, 255, 255, 255};
     if (SDL_Surface* s = TTF_RenderGlyph32_Solid(face, code, white)) {
       ++rasterised_;
@@ -67,7 +90,32 @@ const TtfFont::Glyph& TtfFont::GlyphOf(uint32_t code, int32_t char_height) {
       SDL_FreeSurface(s);
     }
   }
-  return glyphs_.emplace(key, std::move(g)).first->second;
+  // The mask and about what the table spends on an entry.
+  const std::size_t bytes = g.mask.size() + sizeof(Glyph) + 4 * sizeof(void*);
+  MakeRoomFor(bytes, height);
+  height.bytes += bytes;
+  glyph_bytes_ += bytes;
+  return height.glyphs.emplace(code, std::move(g)).first->second;
+}
+
+void TtfFont::MakeRoomFor(std::size_t bytes, Height& height) {
+  // The other heights' glyphs go first, least recently drawn with first;
+  // then this height's own (a page of its largest glyphs still fits).
+  while (glyph_bytes_ + bytes > glyph_budget_) {
+    Height* least = nullptr;
+    for (auto& [char_height, other] : heights_)
+      if (&other != &height && !other.glyphs.empty() && (!least || other.used < least->used))
+        least = &other;
+    if (!least) break;
+    DropGlyphs(*least);
+  }
+  if (glyph_bytes_ + bytes > glyph_budget_) DropGlyphs(height);
+}
+
+void TtfFont::DropGlyphs(Height& height) {
+  glyph_bytes_ -= height.bytes;
+  height.bytes = 0;
+  height.glyphs.clear();
 }
 
 uint32_t TtfFont::CodeOf(const uint8_t* ch, int length) {
@@ -91,7 +139,7 @@ int32_t TtfFont::DrawChar(Bitmap& dst, int32_t x, int32_t y, const uint8_t* ch, 
   if (!ok_) return cell_width;
   uint32_t code = CodeOf(ch, length);
   if (code == 0xFFFD || code < 0x20) return cell_width;
-  const Glyph& g = GlyphOf(code, char_height);
+  const Glyph& g = GlyphOf(code, HeightOf(char_height));
   // The glyph's box starts at the cell's top-left; ink outside the cell
   // (bold overhang of wide glyphs, deep descenders) is cut off.
   int32_t w = std::min(g.width, cell_width);
