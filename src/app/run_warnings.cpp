@@ -1,6 +1,7 @@
 #include "app/run_warnings.h"
 
 #include <cstdio>
+#include <string>
 
 #include "core/sjis.h"
 #include "core/texts.h"
@@ -10,8 +11,15 @@
 namespace velmor::app {
 
 void RunWarnings::Add(const std::string& cause, const std::string& text) {
-  if (!causes_.insert(cause).second) return;
-  std::string line = Where() + ": " + text;
+  if (list_.size() > kMostWarnings || causes_.contains(cause)) return;
+  std::string line;
+  if (list_.size() < kMostWarnings) {
+    causes_.insert(cause);
+    line = Where() + ": " + text;
+  } else {
+    line = Fill(Tr("more than %s warnings: the rest are not told"), {std::to_string(kMostWarnings)});
+    causes_.clear();  // none is looked up again
+  }
   if (print) std::fprintf(stderr, "%s\n", Fill(Tr("velmor: warning: %s"), {line}).c_str());
   list_.push_back(std::move(line));
 }

@@ -1,9 +1,11 @@
 // What --warn reports while the game runs: every file the scenario asked for
 // that was missing or refused, every error box with the instruction that
 // raised it, and loops that run long without a wait. Each cause is told
-// once, at the scenario's instruction when it happened.
+// once, at the scenario's instruction when it happened; past the first
+// thousand, once that the rest are not told.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -17,6 +19,10 @@ namespace velmor::app {
 
 class RunWarnings {
  public:
+  // A scenario that names a new missing file every tick would grow the list
+  // for ever: past this many, one line says the rest are not told.
+  static constexpr std::size_t kMostWarnings = 1000;
+
   explicit RunWarnings(const scenario::Scenario& scn) : scn_(scn) {}
 
   // A warning about `cause` (told once for each cause): `text` (UTF-8) with

@@ -614,6 +614,26 @@ TEST(Warnings, ARunawayLoopIsToldOnceAndSoIsItsBox) {
   EXPECT_EQ(quiet.game->StateJson().find("\"warnings\""), std::string::npos);
 }
 
+// A scenario naming a new missing file every tick: the first thousand
+// causes are told, then one line that the rest are not, then nothing.
+TEST(Warnings, PastAThousandOneLineSaysTheRestAreNotTold) {
+  GameRig g(ClickCounter());
+  g.form().EnableWarnings(false);
+  g.Start();
+  app::RunWarnings& w = *g.in().warnings;
+  const std::size_t most = app::RunWarnings::kMostWarnings;
+  for (std::size_t i = 0; i < most; ++i) {
+    w.Add("picture " + std::to_string(i), "picture " + std::to_string(i) + " is missing");
+    w.Add("picture 0", "picture 0 is missing");  // told already
+  }
+  ASSERT_EQ(w.list().size(), most);
+  EXPECT_THAT(w.list().back(), HasSubstr(": picture " + std::to_string(most - 1) + " is missing"));
+  for (int i = 0; i < 5000; ++i) w.Add("sound " + std::to_string(i), "sound is missing");
+  ASSERT_EQ(w.list().size(), most + 1);
+  EXPECT_EQ(w.list().back(), "more than 1000 warnings: the rest are not told");
+  EXPECT_THAT(g.game->StateJson(), HasSubstr("the rest are not told"));
+}
+
 // A damaged wallpaper is told once, however often the window is repainted,
 // and the picture is still presented.
 TEST(StartUp, ADamagedWallpaperIsToldOnce) {
