@@ -282,6 +282,21 @@ TEST(Expression, EndlessExpressionStopsInsteadOfLooping) {
   EXPECT_EQ(rig.window.CornerTexts().size(), 1u);
 }
 
+// A fault every tick for as long as the game runs: the headless window keeps
+// only the newest corner texts.
+TEST(Expression, AFaultEveryTickKeepsOnlyTheNewestCornerTexts) {
+  ScenarioRig rig;
+  const std::vector<uint8_t> fault = E().push(4).push(9).b(30).push(2).b(8).end().bytes;
+  rig.scn.MainProc = WaitHandler::WaitClick;  // each step only waits
+  for (int tick = 0; tick < 500; ++tick) {
+    rig.scn.RunStep();  // a new tick: the same text is drawn again
+    rig.Eval(fault);
+  }
+  const auto& kept = rig.window.CornerTexts();
+  EXPECT_EQ(kept.size(), platform::HeadlessWindow::kCornerTextsKept);
+  EXPECT_EQ(kept.back(), Sjis("シナリオプログラムでのバグです。").str());
+}
+
 // Division by 0, and -2147483648 div -1 (built as (0x8000 << 16) div (0 - 1)).
 TEST(Expression, DivisionFaultsAreReportedAndEnd) {
   for (const Code& c : {E().push(1).push(0).b(13).end(), E().push(1).push(0).b(14).end(),

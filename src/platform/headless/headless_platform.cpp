@@ -90,6 +90,7 @@ void HeadlessWindow::SetSharpScaling(bool on) {
 }
 
 void HeadlessWindow::DrawCornerText(const std::string& text) {
+  if (corner_texts_.size() == kCornerTextsKept) corner_texts_.erase(corner_texts_.begin());
   corner_texts_.push_back(text);
   if (font_) font_->DrawText(canvas_, 0, 0, text, TextStyle{-16, kBlack});
   stretched_whole_ = false;  // the text may stand over the picture

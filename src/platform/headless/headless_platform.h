@@ -2,6 +2,7 @@
 // clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 #include <string>
@@ -57,6 +58,9 @@ class HeadlessWindow : public Window {
   // Pixels of the presented pictures the window looked at (what it was told
   // changed, or the whole picture): what presenting costs.
   uint64_t PixelsTaken() const { return pixels_taken_; }
+  // The corner texts drawn, oldest first: the newest kCornerTextsKept (a
+  // scenario can fault every tick for hours).
+  static constexpr std::size_t kCornerTextsKept = 64;
   const std::vector<std::string>& CornerTexts() const { return corner_texts_; }
 
  private:
