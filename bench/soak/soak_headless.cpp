@@ -1,9 +1,9 @@
 // A long session of the demo on the headless platform, driven by random
 // input (clicks anywhere, right clicks, fast-forward, the panels' controls,
 // saves and loads, and the reader's own features: the backlog, going back
-// and forward, skip and auto, saves of our own and their screens), with the program's resident memory printed once a
-// second. bench/soak.sh runs it beside the real window and judges the
-// figures.
+// and forward, skip and auto, saves of our own and their screens), with the
+// program's resident memory printed once a second. bench/soak.sh runs it
+// beside the real window and judges the figures.
 //
 // Usage: velmor_soak_headless DATA_FOLDER SLOT_FOLDER SECONDS [SEED]
 // Output, one line each: "rss SECONDS KIB", "box KIND TEXT" for each error
@@ -40,6 +40,13 @@ long ResidentKib() {
 // (wall time) and loads otherwise.
 constexpr auto kOwnSaveEvery = std::chrono::seconds(5);
 
+// Whether a save of our own may be written now; if so, it counts as written.
+bool TakeSaveTurn(Clock::time_point& last_own_save) {
+  if (Clock::now() - last_own_save < kOwnSaveEvery) return false;
+  last_own_save = Clock::now();
+  return true;
+}
+
 // One of the reader's own features: the backlog, going back and forward,
 // skipping and auto, saves of our own and their screens.
 std::vector<std::string> RandomReaderAction(std::mt19937& rng, const std::string& ticks,
@@ -56,17 +63,12 @@ std::vector<std::string> RandomReaderAction(std::mt19937& rng, const std::string
     case 2: return {pick(2) ? "key tab" : "key a", ticks};
     case 3: {
       const std::string slot = pick(3) ? "quick" : std::to_string(1 + pick(30));
-      const bool save = Clock::now() - last_own_save >= kOwnSaveEvery;
-      if (save) last_own_save = Clock::now();
+      const bool save = TakeSaveTurn(last_own_save);
       return {(save ? "save " : "load ") + slot, ticks};
     }
     case 4: {  // the save or load screen, a slot chosen, then Enter or Escape
       const bool save_screen = pick(2);
-      bool enter = pick(3) == 0;
-      if (enter && save_screen) {
-        enter = Clock::now() - last_own_save >= kOwnSaveEvery;
-        if (enter) last_own_save = Clock::now();
-      }
+      const bool enter = pick(3) == 0 && (!save_screen || TakeSaveTurn(last_own_save));
       return {save_screen ? "key f2" : "key f3", "tick 1", pick(2) ? "key down" : "key pagedown",
               "tick 1", enter ? "key enter" : "key escape", ticks};
     }
