@@ -2,9 +2,8 @@
 # A long session, twice at once, watching resident memory once a second:
 #  - the demo on the headless platform driven by random input (clicks
 #    anywhere, right clicks, fast-forward, the panels' controls, saves and
-#    loads, the backlog, going back and forward, skip and auto, saves of our
-#    own and their screens; when the player happens to leave, the demo
-#    starts again in the same process), and
+#    loads; when the player happens to leave, the demo starts again in the
+#    same process), and
 #  - the real window under Xvfb typing one line in a loop.
 # After a warm-up (a quarter of the run, at most five minutes) the peaks of
 # each must grow by less than 1 MiB an hour (runs under half an hour only
