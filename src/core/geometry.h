@@ -75,7 +75,16 @@ class ChangedRects {
     // Changes come in order (rows, cells of a line): only the last few added
     // are looked at, also when there is no room left (looking at all of them
     // for every row of a dissolve's pass cost ten times comparing the rows
-    // a merge takes in).
+    // a merge takes in). A row right under the last rectangle (the next
+    // row of a glyph) joins it at once when that takes in no more than the
+    // two hold.
+    if (count_ > 0) {
+      Rect& last = rects_[count_ - 1];
+      if (last.bottom == r.top && Area(Union(last, r)) <= 2 * (Area(last) + Area(r))) {
+        last = Union(last, r);
+        return;
+      }
+    }
     int best = -1;
     int64_t best_waste = 0;
     for (int i = std::max(0, count_ - kRecent); i < count_; ++i) {

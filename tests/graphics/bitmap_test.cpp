@@ -127,6 +127,13 @@ TEST(ChangedRects, NeighboursJoinDistantChangesStayApart) {
     EXPECT_TRUE(c.contains(r.left, r.top) && c.contains(r.right - 1, r.bottom - 1)) << r.left;
   c.Clear();
   EXPECT_TRUE(c.rects().empty());
+  // A row right under the last rectangle but far beside it stays apart; the
+  // glyph's next row after it still finds the glyph.
+  c.Add({40, 400, 55, 416});
+  c.Add({600, 416, 602, 417});
+  c.Add({41, 416, 54, 417});
+  EXPECT_EQ(std::vector(c.rects().begin(), c.rects().end()),
+            (std::vector{Rect{40, 400, 55, 417}, Rect{600, 416, 602, 417}}));
 }
 
 TEST(Stretch, EveryPixelIsTheSourcePixelUnderItsCentre) {

@@ -281,6 +281,49 @@ TEST(BitmapFace, Draws16PixelTextFromTheBitmapsInTheOutlineFacesCells) {
             std::tuple(0xFF0000u, 0xFF0000u, kWhite));
 }
 
+// Each inked pixel of the glyph lands where its bearing puts it, wherever
+// the cell is cut by the page's edges: compared, at every place around a
+// small page, with the glyph read pixel by pixel from the font.
+TEST(BitmapFace, ABitmapGlyphLandsPixelForPixelWhereverThePageCutsIt) {
+  PcfWriter full;
+  full.row = 0x24;
+  full.first = 0x22;
+  // 13 columns (two bytes a row, the second part-filled) from 2 right of
+  // the pen, 12 rows above the baseline and one below; its ink a pattern no
+  // shift of it repeats.
+  std::vector<std::string> rows(13, std::string(13, '.'));
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 13; ++x)
+      if ((x * 7 + y * 3 + x * y) % 5 < 2 || x == 12 || y == 0) rows[y][x] = '#';
+  PcfWriter half;
+  OutlineStandIn outline;
+  text::BitmapFace face{outline};
+  std::string why;
+  const auto font = ParsePcf(full.Write({{2, 12, 1, 16, rows}}));
+  ASSERT_TRUE(font);
+  ASSERT_TRUE(face.SetBitmaps(*font, *ParsePcf(half.Write(kGlyphs)), &why)) << why;
+  const formats::PcfGlyph& g = *font->Find(0x2422);
+  const platform::TextStyle style{-16, 0xFF0000};
+  const std::string a = Utf8ToSjis("あ");
+  for (int32_t at_y = -17; at_y <= 11; ++at_y) {
+    for (int32_t at_x = -18; at_x <= 13; ++at_x) {
+      Bitmap page(12, 10, kBlack);
+      face.DrawText(page, at_x, at_y, a, style);
+      for (int32_t y = 0; y < page.height(); ++y) {
+        for (int32_t x = 0; x < page.width(); ++x) {
+          const int32_t cx = x - at_x, cy = y - at_y;  // in the 17 x 16 cell
+          const int32_t gx = cx - 2, gy = cy - 2;      // in the glyph
+          Color want = kBlack;
+          if (cx >= 0 && cx < 17 && cy >= 0 && cy < 16)
+            want = gx >= 0 && gx < 13 && gy >= 0 && gy < 13 && font->Inked(g, gx, gy) ? 0xFF0000u : kWhite;
+          ASSERT_EQ(page.at(x, y), want) << "drawn at (" << at_x << ", " << at_y << "), pixel (" << x
+                                         << ", " << y << ")";
+        }
+      }
+    }
+  }
+}
+
 TEST(BitmapFace, AFaceOfAnotherHeightIsRefused) {
   OutlineStandIn outline;
   text::BitmapFace face(outline);

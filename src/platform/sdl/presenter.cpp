@@ -139,8 +139,10 @@ class XSender {
         pixels + static_cast<std::size_t>(top) * pitch + 4 * static_cast<std::size_t>(r.left);
     const std::size_t rows = static_cast<std::size_t>(bottom - top);
     if (row_bytes != pitch) {
-      // Rows narrower than the surface are packed one after another.
-      packed_.resize(rows * row_bytes);
+      // Rows narrower than the surface are packed one after another. The
+      // room only grows: taking it down and up again would clear what is
+      // added each frame.
+      if (packed_.size() < rows * row_bytes) packed_.resize(rows * row_bytes);
       for (std::size_t y = 0; y < rows; ++y)
         std::memcpy(packed_.data() + y * row_bytes, from + y * pitch, row_bytes);
       from = packed_.data();

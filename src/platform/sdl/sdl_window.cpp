@@ -235,7 +235,7 @@ bool SdlWindow::TakeRows(const Bitmap& bmp, const Rect& within) {
   // glyph is one small rectangle.
   const Rect area = Intersect(within, bmp.bounds());
   const std::size_t row_bytes = static_cast<std::size_t>(area.width()) * sizeof(Color);
-  Rect changed;
+  Rect changed, band;  // band: the changed rows one under another so far
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const Color* now = bmp.row(y);
     Color* kept = picture_.row(y);
@@ -244,23 +244,30 @@ bool SdlWindow::TakeRows(const Bitmap& bmp, const Rect& within) {
     while (now[left] == kept[left]) ++left;
     while (now[right - 1] == kept[right - 1]) --right;
     CopyPixels(kept + left, now + left, static_cast<std::size_t>(right - left));
-    changed = Union(changed, Rect{left, y, right, y + 1});
-    NoteBand(Rect{left, y, right, y + 1});
+    const Rect row{left, y, right, y + 1};
+    changed = Union(changed, row);
+    if (band.empty() || band.bottom == y) {
+      band = Union(band, row);
+    } else {
+      NoteBand(band);
+      band = row;
+    }
   }
+  if (!band.empty()) NoteBand(band);
   damage_.picture = Union(damage_.picture, changed);
   return !changed.empty();
 }
 
-void SdlWindow::NoteBand(const Rect& row) {
+void SdlWindow::NoteBand(const Rect& rows) {
   // Rows next to each other make one band; past a few hundred bands the
   // union serves.
   constexpr std::size_t kMostBands = 256;
   std::vector<Rect>& bands = damage_.picture_bands;
   if (!damage_.bands_hold_all) return;
-  if (!bands.empty() && bands.back().bottom == row.top && bands.back().top < row.top) {
-    bands.back() = Union(bands.back(), row);
+  if (!bands.empty() && bands.back().bottom == rows.top && bands.back().top < rows.top) {
+    bands.back() = Union(bands.back(), rows);
   } else if (bands.size() < kMostBands) {
-    bands.push_back(row);
+    bands.push_back(rows);
   } else {
     damage_.bands_hold_all = false;
     bands.clear();

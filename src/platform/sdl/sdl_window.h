@@ -145,7 +145,7 @@ class SdlWindow : public Window {
   // when nothing differs. TakeRows does it within one rectangle.
   bool TakePicture(const Bitmap& bmp, const ChangedRects& changed);
   bool TakeRows(const Bitmap& bmp, const Rect& changed);
-  void NoteBand(const Rect& row);
+  void NoteBand(const Rect& rows);
   void LayerChanged(const Rect& r);
   void ResetPresenter();
 
