@@ -393,9 +393,11 @@ class TForm1 : public scenario::ScenarioHost {
   void RecordHistoryStep();
   void Revisit(const formats::Snapshot* step, const char* told, const char* none);
   template <typename IO> void VisitScenarioState(IO& io);
-  template <typename IO> void VisitScreenState(IO& io);
+  // `screen`: the game's screen size, which the screen image is packed at.
+  template <typename IO> void VisitScreenState(IO& io, Size screen);
   template <typename IO> void VisitWaitState(IO& io);
-  std::optional<std::string> ReadState(const formats::Snapshot& snapshot, MusicOnRestore music_on);
+  std::optional<std::string> ReadState(const formats::Snapshot& snapshot, MusicOnRestore music_on,
+                                       Size screen);
   std::optional<std::string> CheckRestoredState(Size screen) const;
   // `position_ms`: where the music stood (none in a save of the first
   // format: it starts from its start).

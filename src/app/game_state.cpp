@@ -4,6 +4,7 @@
 // order; what the player set (speed, pointer, scale, sound source, volume)
 // is the player's and stays as it is.
 #include <algorithm>
+#include <initializer_list>
 #include <type_traits>
 
 #include "app/form.h"
@@ -72,12 +73,23 @@ struct StateIn {
 };
 
 // What the screen image is packed against: the current picture where it
-// stands (the message window and the strip are what differ).
-Bitmap PictureAtPlace(const graphics::Layers& layers) {
-  Bitmap ref(layers.BMP.width(), layers.BMP.height());
+// stands on a screen of the game's size (the message window and the strip
+// are what differ).
+Bitmap PictureAtPlace(const graphics::Layers& layers, Size screen) {
+  Bitmap ref(screen.width, screen.height);
   DrawBitmap(ref, layers.PictureRect.left, layers.PictureRect.top, layers.TMP);
   return ref;
 }
+
+// Places a game reaches lie within a few screens of its own (at most 4096
+// pixels a side): one past this was not written by a game, and drawing at
+// it would take sums past what a place can hold.
+bool FarOff(std::initializer_list<int32_t> places) {
+  constexpr int32_t kReach = 1 << 24;
+  return std::any_of(places.begin(), places.end(), [](int32_t v) { return v < -kReach || v > kReach; });
+}
+
+bool FarOff(const Rect& r) { return FarOff({r.left, r.top, r.right, r.bottom}); }
 
 }  // namespace
 
@@ -99,12 +111,12 @@ void TForm1::VisitScenarioState(IO& io) {
 }
 
 template <typename IO>
-void TForm1::VisitScreenState(IO& io) {
+void TForm1::VisitScreenState(IO& io, Size screen) {
   io(layers.PictureRect);
   io.Picture(layers.TMP);
   // The screen is the picture but for the message window and the strip:
   // kept as its difference, a new picture costs the history one copy.
-  const Bitmap reference = PictureAtPlace(layers);
+  const Bitmap reference = PictureAtPlace(layers, screen);
   io.Picture(layers.BMP, &reference);
   io.Picture(layers.IMG, &layers.BMP);
   for (Bitmap* b : {&layers.CLS, &layers.SP0, &layers.MS0, &layers.SP1, &msgwin.msg.box,
@@ -158,7 +170,7 @@ Snapshot TForm1::CaptureState(formats::PictureAnchors* anchors) {
   StateWriter w(anchors);
   StateOut out{w, anchors == nullptr};
   VisitScenarioState(out);
-  VisitScreenState(out);
+  VisitScreenState(out, {layers.BMP.width(), layers.BMP.height()});
   VisitWaitState(out);
   // The music: what plays, and whether it still does.
   const bool playing = !music.MusicName.empty() && !platform.media.OpenedFile().empty() &&
@@ -173,23 +185,29 @@ Snapshot TForm1::CaptureState(formats::PictureAnchors* anchors) {
 std::optional<std::string> TForm1::RestoreState(const Snapshot& snapshot,
                                                 MusicOnRestore music_on) {
   // What the game was, to come back to when the snapshot does not read (its
-  // music goes on).
+  // music goes on). Mended: the screen size is the one before the snapshot
+  // was read. A snapshot refused after its screen image had been read (a
+  // picture cut short, a field past its end) left a screen image of
+  // another size, the game's own state then read back against it failed
+  // half way, and the game went on with an empty message, no picture and
+  // its fields zero.
+  const Size screen{layers.BMP.width(), layers.BMP.height()};
   formats::PictureAnchors own;
   const Snapshot before = CaptureState(&own);
-  std::optional<std::string> fault = ReadState(snapshot, music_on);
+  std::optional<std::string> fault = ReadState(snapshot, music_on, screen);
   if (fault) {
-    ReadState(before, MusicOnRestore::GoOn);
+    ReadState(before, MusicOnRestore::GoOn, screen);
     return fault;
   }
   return std::nullopt;
 }
 
-std::optional<std::string> TForm1::ReadState(const Snapshot& snapshot, MusicOnRestore music_on) {
+std::optional<std::string> TForm1::ReadState(const Snapshot& snapshot, MusicOnRestore music_on,
+                                             Size screen) {
   StateReader r(snapshot);
   StateIn in{r, snapshot.pictures.empty()};
-  const Size screen{layers.BMP.width(), layers.BMP.height()};
   VisitScenarioState(in);
-  VisitScreenState(in);
+  VisitScreenState(in, screen);
   VisitWaitState(in);
   Sstr music_name;
   uint8_t music_loop = 0;
@@ -219,6 +237,23 @@ std::optional<std::string> TForm1::CheckRestoredState(Size screen) const {
     return Tr("the state's screen has another size");
   if (status.StatusLayout != 0 && status.StatusLayout != 1)
     return Tr("the state's status strip makes no sense");
+  // Mended: a message's place starts at 1 (at 0 typing read the byte before
+  // the text), and its text is 1 to 255 pixels high (a height past that
+  // overflowed the rectangle of a glyph drawn).
+  if (msgwin.MsgPos == 0 || layers.font.height < -255 || layers.font.height > 255)
+    return Tr("the state's message makes no sense");
+  // Mended: places far off (a damaged save) overflowed the sums that clip
+  // what is drawn at them.
+  const text::BoxRec& m = msgwin.msg;
+  if (FarOff(m.BoxRect) || FarOff({m.bpx, m.bpy, m.wpx, m.wpy, m.wdx, m.wdy, m.csx, m.csy, m.fdx, m.fdy}) ||
+      FarOff(layers.PictureRect) || FarOff(animation.AnimRect))
+    return Tr("the state's places make no sense");
+  // Mended: a wait's count out of its range overflowed as it went on (a
+  // timed wait, an animation), or never ended the wait (a dissolve past its
+  // last pass).
+  if (scn.WaitCount < -8 || scn.WaitCount > 0xFFFF || animation.AnimCount < 0 ||
+      animation.AnimCount > graphics::AnimTicks + 2 || picture.MeshPass > 16)
+    return Tr("the state's waits make no sense");
   return std::nullopt;
 }
 

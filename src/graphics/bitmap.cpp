@@ -117,14 +117,18 @@ namespace {
 // in a bitmap of size d. Returns false when nothing remains.
 bool ClipCopy(int32_t& dx, int32_t& dy, int32_t& w, int32_t& h, int32_t& sx, int32_t& sy,
               Size d, Size s) {
+  // Mended: worked out in 64 bits, so that places and lengths anywhere in
+  // 32 bits (a damaged save's) clip without overflowing.
   auto clip_axis = [](int32_t& dpos, int32_t& spos, int32_t& len, int32_t dlimit,
                       int32_t slimit) {
-    int32_t cut = std::max({0, -dpos, -spos});
-    dpos += cut;
-    spos += cut;
-    len -= cut;
-    len = std::min({len, dlimit - dpos, slimit - spos});
-    return len > 0;
+    const int64_t cut = std::max<int64_t>({0, -int64_t{dpos}, -int64_t{spos}});
+    const int64_t d = dpos + cut, s = spos + cut;
+    const int64_t kept = std::min<int64_t>({len - cut, dlimit - d, slimit - s});
+    if (kept <= 0) return false;
+    dpos = static_cast<int32_t>(d);
+    spos = static_cast<int32_t>(s);
+    len = static_cast<int32_t>(kept);
+    return true;
   };
   return clip_axis(dx, sx, w, d.width, s.width) && clip_axis(dy, sy, h, d.height, s.height);
 }

@@ -111,6 +111,50 @@ TEST(SaveAnywhere, OurSavesLieBesideTheOriginalSlotsAndDamageIsRefused) {
   EXPECT_EQ(g.game->Notices().back(), "Cannot load slot 2: slot is empty");
 }
 
+// A file that is whole (its check sum matches) but whose state does not
+// read: cut anywhere, with a byte past its end, or saved by a game whose
+// screen has another size (read to its end, then refused). The game goes on
+// as it was, its screen and message included.
+TEST(SaveAnywhere, AWholeFileWhoseStateDoesNotReadLeavesTheGameAsItWas) {
+  GameRig g(Scenes());
+  PutMap(g);
+  AtFirstClick(g);
+  g.Run("tick 20\nsave 1\n");
+  const std::string at_save = Kept(g.game->StateJson());
+  const std::string slot = g.form().OwnSavePath(1);
+  formats::FormatResult<formats::SaveFile> saved = formats::DecodeSaveFile(*g.files.ReadFile(slot, nullptr));
+  ASSERT_TRUE(saved);
+  // Another place in the game, so that a half-read state would show.
+  g.Run("click left\nuntil WaitTicks 400\ntick 3\n");
+  const std::string state = Kept(g.game->StateJson());
+  const std::vector<uint8_t>& whole = saved->snapshot.bytes;
+  std::vector<std::vector<uint8_t>> damaged;
+  for (std::size_t part = 1; part < 16; ++part)
+    damaged.emplace_back(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * part / 16));
+  damaged.push_back(whole);
+  damaged.back().push_back(0);
+  GameRig other(Scenes());
+  other.files.Put(std::string(kDat) + "CG/KURO.BMP", BmpBytes(Bitmap(320, 240, kBlack), 8));
+  AtFirstClick(other);
+  other.Run("tick 20\nsave 1\n");
+  damaged.push_back(formats::DecodeSaveFile(*other.files.ReadFile(other.form().OwnSavePath(1), nullptr))
+                        ->snapshot.bytes);
+  for (const std::vector<uint8_t>& bytes : damaged) {
+    SCOPED_TRACE(bytes.size());
+    formats::Snapshot snapshot;
+    snapshot.bytes = bytes;
+    g.files.Put(slot, formats::EncodeSaveFile(saved->header, snapshot));
+    g.Run("load 1\n");
+    EXPECT_EQ(g.game->Notices().back().rfind("Cannot load slot 1: ", 0), 0u) << g.game->Notices().back();
+    EXPECT_EQ(Kept(g.game->StateJson()), state);
+  }
+  // The save itself still loads.
+  g.files.Put(slot, formats::EncodeSaveFile(saved->header, saved->snapshot));
+  g.Run("load 1\n");
+  EXPECT_EQ(g.game->Notices().back(), "Loaded slot 1");
+  EXPECT_EQ(Kept(g.game->StateJson()), at_save);
+}
+
 // INIT: three pages, each with a click wait, then a choice of two that sets work[7].
 std::vector<uint8_t> Pages() {
   Code c;
