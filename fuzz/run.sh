@@ -22,7 +22,7 @@ for d in "$@"; do [[ -d $d ]] && seeds+=("$d"); done
 # leaks are found where a game is torn down: the replays and the whole
 # suite under LeakSanitizer.
 options=()
-case $name in scenario | slot) options=(-detect_leaks=0) ;; esac
+case $name in scenario | slot | own_save) options=(-detect_leaks=0) ;; esac
 status=0
 "$fuzzer" "${options[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$scratch/artifacts/" "$scratch/new" "$kept" "${seeds[@]}" \
