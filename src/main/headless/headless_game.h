@@ -66,8 +66,9 @@ class HeadlessGame {
 
   // Runs one input-script line. False with *error on a malformed line.
   bool RunCommand(const std::string& line, std::string* error);
-  // Runs a whole script (one command a line, "#" comments), then keeps
-  // ticking until the game ends or the tick limit is reached.
+  // Runs a whole script (one command a line, "#" comments); it stops early
+  // when the game ends. RunToEnd then ticks until the game ends or the
+  // tick limit is reached.
   bool RunScript(const std::string& text, std::string* error);
   // The same, line by line as the stream gives them (a pipe feeding a long
   // session runs each line as it arrives).
