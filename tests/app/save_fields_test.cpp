@@ -6,6 +6,7 @@
 // outside what it holds (the sanitized suite runs this too).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,6 +29,7 @@ start:
     CLICK
     STATUS
     CHOICE work[3], "はい", "いいえ", "たぶん"
+    WAIT 30
     HITMAP work[9], "MAP", 1, 2
     ANIME 1
     PICTURE "WALL00"
@@ -53,7 +55,7 @@ std::vector<Field> Fields() {
       {"inx", "TypeText", [](FormInternals& f, uint32_t v) { f.scn.inx = static_cast<uint16_t>(v); }},
       {"ReturnInx", "TypeText", [](FormInternals& f, uint32_t v) { f.scn.ReturnInx.fill(static_cast<uint16_t>(v)); }},
       {"ResultVar", "ChoiceProc", [](FormInternals& f, uint32_t v) { f.scn.ResultVar = static_cast<int32_t>(v); }},
-      {"WaitCount", "TypeText", [](FormInternals& f, uint32_t v) { f.scn.WaitCount = static_cast<int32_t>(v); }},
+      {"WaitCount", "WaitTicks", [](FormInternals& f, uint32_t v) { f.scn.WaitCount = static_cast<int32_t>(v); }},
       {"StatusVars", "TypeText", [](FormInternals& f, uint32_t v) { f.scn.StatusVars.fill(static_cast<uint16_t>(v)); }},
       {"MsgPos", "TypeText", [](FormInternals& f, uint32_t v) { f.msgwin.MsgPos = v; }},
       {"BlinkCount", "TypeText", [](FormInternals& f, uint32_t v) { f.msgwin.BlinkCount = static_cast<uint8_t>(v); }},
@@ -109,6 +111,7 @@ std::vector<Field> Fields() {
 std::string To(const std::string& wait) {
   const std::string choice = "until WaitClick 400\nclick left\nuntil ChoiceProc 400\ntick 2\n";
   const std::string hit_map = choice + "key 1\nuntil HitMapPress 400\npointer 150 150\ntick 2\n";
+  if (wait == "WaitTicks") return choice + "key 1\nuntil WaitTicks 400\ntick 2\n";
   const std::string animation = hit_map + "click left\nuntil AnimationStep 400\ntick 5\n";
   if (wait == "TypeText") return "tick 4\n";
   if (wait == "ChoiceProc") return choice;
@@ -129,7 +132,8 @@ std::unique_ptr<GameRig> AtWait(const std::string& wait) {
 }
 
 TEST(SaveFields, AnyFieldAtItsExtremesIsRefusedOrPlayedOn) {
-  for (const std::string wait : {"TypeText", "ChoiceProc", "HitMapPress", "AnimationStep", "DissolveIn"}) {
+  for (const std::string wait :
+       {"TypeText", "ChoiceProc", "WaitTicks", "HitMapPress", "AnimationStep", "DissolveIn"}) {
     SCOPED_TRACE(wait);
     std::unique_ptr<GameRig> g = AtWait(wait);
     for (const Field& field : Fields()) {
@@ -150,6 +154,37 @@ TEST(SaveFields, AnyFieldAtItsExtremesIsRefusedOrPlayedOn) {
         g->Run("tick 3\nclick left\ntick 3\nkey 1\npointer 150 150\nclick left\ntick 10\n");
       }
     }
+  }
+}
+
+// What no game writes, and what it would do: read before the message, draw
+// at sums past a place's range, count a wait past its range, or dissolve for
+// ever. Each is refused with the reason, the game left as it was.
+TEST(SaveFields, WhatNoGameWritesIsRefused) {
+  struct Case {
+    const char* field;
+    uint32_t value;
+    const char* told;
+  };
+  for (const Case c : {Case{"MsgPos", 0, "message"}, Case{"font", 256, "message"},
+                       Case{"font", 0xFFFFFF00u, "message"}, Case{"frame place", 1u << 25, "places"},
+                       Case{"PictureRect", 0x80000000u, "places"}, Case{"AnimRect", 1u << 25, "places"},
+                       Case{"WaitCount", 0x80000000u, "waits"}, Case{"AnimCount", 0xFFFFFFFFu, "waits"},
+                       Case{"MeshPass", 17, "waits"}}) {
+    SCOPED_TRACE(std::string(c.field) + " " + std::to_string(c.value));
+    const std::vector<Field> fields = Fields();
+    const auto field = std::find_if(fields.begin(), fields.end(),
+                                    [&c](const Field& f) { return f.name == std::string(c.field); });
+    ASSERT_NE(field, fields.end());
+    std::unique_ptr<GameRig> g = AtWait(field->wait);
+    FormInternals in = g->in();
+    field->set(in, c.value);
+    g->Run("save 2\nload 1\n");
+    const std::string state = g->game->StateJson();
+    g->Run("load 2\n");
+    EXPECT_EQ(g->game->Notices().back(),
+              "Cannot load slot 2: the state's " + std::string(c.told) + (c.told == std::string("message") ? " makes" : " make") + " no sense");
+    EXPECT_EQ(g->game->StateJson(), state);
   }
 }
 
