@@ -230,7 +230,9 @@ TEST(SdlClock, GivesTheUniversalTimeOfDay) {
   const std::time_t after = std::time(nullptr) % 86400;
   EXPECT_LT(ms, 86400u * 1000u);
   const std::time_t s = ms / 1000;
-  EXPECT_TRUE(after < before /* across midnight */ || (before <= s && s <= after)) << ms;
+  // time() reads a coarser clock, which may still give the second before
+  // for a few milliseconds after it has passed.
+  EXPECT_TRUE(after < before /* across midnight */ || (before <= s && s <= after + 1)) << ms;
 }
 
 }  // namespace
