@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: fuzz_save_seeds FOLDER\n");
     return 2;
   }
-  if (fuzzing::SaveGameScenario().empty()) {
+  if (velmor::testing::WaitsScenario().empty()) {
     std::fprintf(stderr, "fuzz_save_seeds: the game's scenario does not assemble\n");
     return 1;
   }
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   const std::string path = "PROG/" + app::OwnSaveFileName(1);
   for (const fuzzing::SaveStop& stop : fuzzing::SaveStops()) {
     platform::MemoryFiles files = fuzzing::GameFiles();
-    fuzzing::PutSaveGame(files);
+    velmor::testing::PutWaitsGame(files);
     std::unique_ptr<main::HeadlessGame> game = fuzzing::MakeGame(files);
     std::string error;
     if (game->Start() || !game->RunScript(stop.script + "save 1\n", &error) ||

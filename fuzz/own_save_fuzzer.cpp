@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t crc = formats::Crc32(file);
   for (int shift = 0; shift < 32; shift += 8) file.push_back(static_cast<uint8_t>(crc >> shift));
   main::HeadlessGame& game = fuzzing::ReusedGame([&](platform::MemoryFiles& files) {
-    fuzzing::PutSaveGame(files);
+    velmor::testing::PutWaitsGame(files);
     files.Put("PROG/" + app::OwnSaveFileName(1), file);
   });
   if (game.Start()) return 0;

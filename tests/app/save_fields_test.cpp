@@ -14,30 +14,10 @@
 #include <vector>
 
 #include "scripted_games.h"
-#include "support/assembly.h"
-#include "support/pictures.h"
+#include "support/waits_game.h"
 
 namespace velmor::testing {
 namespace {
-
-std::vector<uint8_t> Waits() {
-  return Assembled(R"(
-start:
-    STATUSSET work[1], work[2], work[3], work[4], work[5], work[6], work[7], work[8],
-              work[10], work[11], work[12]
-    TEXT "\pあいうえお\c{2}かきくけこ\c{0}\nABCDEFGHIJ\s{24}大\s{16}さしすせそ"
-    CLICK
-    STATUS
-    CHOICE work[3], "はい", "いいえ", "たぶん"
-    WAIT 30
-    HITMAP work[9], "MAP", 1, 2
-    ANIME 1
-    PICTURE "WALL00"
-    TEXT "\pDEF"
-    CLICK
-    JUMP start
-)");
-}
 
 struct Field {
   const char* name;
@@ -107,26 +87,12 @@ std::vector<Field> Fields() {
   };
 }
 
-// The script from the start to the wait.
-std::string To(const std::string& wait) {
-  const std::string choice = "until WaitClick 400\nclick left\nuntil ChoiceProc 400\ntick 2\n";
-  const std::string hit_map = choice + "key 1\nuntil HitMapPress 400\npointer 150 150\ntick 2\n";
-  if (wait == "WaitTicks") return choice + "key 1\nuntil WaitTicks 400\ntick 2\n";
-  const std::string animation = hit_map + "click left\nuntil AnimationStep 400\ntick 5\n";
-  if (wait == "TypeText") return "tick 4\n";
-  if (wait == "ChoiceProc") return choice;
-  if (wait == "HitMapPress") return hit_map;
-  if (wait == "AnimationStep") return animation;
-  return animation + "until DissolveIn 400\ntick 2\n";
-}
-
 // A game at the wait, saved in slot 1.
 std::unique_ptr<GameRig> AtWait(const std::string& wait) {
-  auto g = std::make_unique<GameRig>(Waits(), Size{640, 480});
-  g->files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(Bitmap(640, 480, 0x010000)));
-  g->files.Put(std::string(kDat) + "CG/BA01.BMP", BmpBytes(Pattern(256, 6 * 192, 5)));
+  auto g = std::make_unique<GameRig>(WaitsScenario(), Size{640, 480});
+  PutWaitsGame(g->files);
   g->Start();
-  g->Run(To(wait) + "save 1\n");
+  g->Run(ScriptTo(wait) + "save 1\n");
   EXPECT_EQ(scenario::WaitHandlerName(g->in().scn.MainProc), wait);
   return g;
 }
