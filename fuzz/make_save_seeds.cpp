@@ -1,5 +1,6 @@
-// Writes the seeds the own_save fuzz campaigns start from: the game of
-// own_save_game.h saved at each of its stops, each file without its last
+// Writes the seeds the own_save fuzz campaigns start from: the game with
+// every kind of wait (support/waits_game.h) saved at each of the stops in
+// own_save_game.h, each file without its last
 // four bytes (the CRC-32 the fuzz target puts back).
 //
 // Usage: fuzz_save_seeds FOLDER   (writes FOLDER/own_save/<stop>)
