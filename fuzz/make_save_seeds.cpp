@@ -1,7 +1,10 @@
 // Writes the seeds the own_save fuzz campaigns start from: the game with
 // every kind of wait (support/waits_game.h) saved at each of the stops in
 // own_save_game.h, each file without its last
-// four bytes (the CRC-32 the fuzz target puts back).
+// four bytes (the CRC-32 the fuzz target puts back). Each save twice: as
+// the game writes it (its state packed: a mutation there mostly reaches
+// the unpacking) and with its state unpacked (<stop>-unpacked: mutations
+// reach the state's fields).
 //
 // Usage: fuzz_save_seeds FOLDER   (writes FOLDER/own_save/<stop>)
 #include <cstdio>
@@ -11,8 +14,22 @@
 #include <vector>
 
 #include "app/own_saves.h"
+#include "formats/snapshot_file.h"
 #include "fuzz_game.h"
 #include "own_save_game.h"
+#include "platform/shared/deflate_compressor.h"
+
+namespace {
+
+// The file without its check sum.
+bool WriteSeed(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size() - 4));
+  if (!out) std::fprintf(stderr, "fuzz_save_seeds: cannot write %s\n", path.c_str());
+  return static_cast<bool>(out);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
@@ -45,12 +62,16 @@ int main(int argc, char** argv) {
     const std::vector<uint8_t>& bytes = *files.Get(path);
     std::printf("%s: %s, %zu bytes\n", stop.name.c_str(),
                 scenario::WaitHandlerName(game->form().view().scn.MainProc), bytes.size());
-    std::ofstream out(folder / stop.name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size() - 4));
-    if (!out) {
-      std::fprintf(stderr, "fuzz_save_seeds: cannot write %s\n", (folder / stop.name).c_str());
+    const formats::FormatResult<formats::SaveFile> save = formats::DecodeSaveFile(bytes, platform::Deflate());
+    if (!save) {
+      std::fprintf(stderr, "fuzz_save_seeds: the save at %s does not read: %s\n", stop.name.c_str(),
+                   save.fault().Text().c_str());
       return 1;
     }
+    if (!WriteSeed(folder / stop.name, bytes) ||
+        !WriteSeed(folder / (stop.name + "-unpacked"),
+                   formats::EncodeSaveFile(save->header, save->snapshot, nullptr)))
+      return 1;
   }
   return 0;
 }

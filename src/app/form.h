@@ -34,7 +34,7 @@
 #include "menus/panels.h"
 #include "menus/save_panel.h"
 #include "platform/clock.h"
-#include "platform/compressor.h"
+#include "formats/compressor.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/font.h"
@@ -63,7 +63,7 @@ struct Platform {
   platform::MediaPlayer& media;
   platform::Font& font;
   platform::Clock& clock;
-  const platform::Compressor& compressor;  // what the game keeps long in memory
+  const formats::Compressor& compressor;  // saves of our own, what the game keeps long in memory
 };
 
 // Where the game finds its files. Paths are the system's own, as the player

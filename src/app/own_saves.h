@@ -13,7 +13,7 @@
 
 #include "core/texts.h"
 #include "formats/snapshot_file.h"
-#include "platform/compressor.h"
+#include "formats/compressor.h"
 
 namespace velmor::app {
 
@@ -59,7 +59,7 @@ inline constexpr const char* kScreenPage = TrMark("Page %s/%s");
 // unpacked when the game goes back to a step that shows it.
 class History {
  public:
-  explicit History(const platform::Compressor& compressor) : compressor_(compressor) {}
+  explicit History(const formats::Compressor& compressor) : compressor_(compressor) {}
 
   static constexpr std::size_t kSteps = 100;
   static constexpr std::size_t kMaxSteps = 120;
@@ -105,7 +105,7 @@ class History {
   // picture does not unpack.
   const formats::Snapshot* Whole(std::size_t index);
 
-  const platform::Compressor& compressor_;
+  const formats::Compressor& compressor_;
   std::deque<Step> steps_;
   std::size_t pos_ = 0;
   bool at_step_ = false;

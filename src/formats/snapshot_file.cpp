@@ -231,21 +231,29 @@ uint32_t Crc32(std::span<const uint8_t> bytes) {
   return crc ^ 0xFFFFFFFFu;
 }
 
-std::vector<uint8_t> EncodeSaveFile(const SaveHeader& header, const Snapshot& snapshot) {
+std::vector<uint8_t> EncodeSaveFile(const SaveHeader& header, const Snapshot& snapshot,
+                                    const Compressor* packer) {
   StateWriter h;
   h.Text(header.date);
   h.Text(header.last_line.view());
   h.Text(header.scenario.view());
   h.Picture(header.thumbnail);
   const Snapshot head = h.Take();
+  const std::vector<uint8_t> packed = packer ? packer->Pack(snapshot.bytes) : std::vector<uint8_t>{};
   std::vector<uint8_t> out;
   PutTag(out, kSaveMagic);
   PutLe16(out, kSaveVersion);
-  PutLe16(out, 0);
+  PutLe16(out, packed.empty() ? 0 : kSavePacked);
   PutLe32(out, static_cast<uint32_t>(head.bytes.size()));
   out.insert(out.end(), head.bytes.begin(), head.bytes.end());
-  PutLe32(out, static_cast<uint32_t>(snapshot.bytes.size()));
-  out.insert(out.end(), snapshot.bytes.begin(), snapshot.bytes.end());
+  if (packed.empty()) {
+    PutLe32(out, static_cast<uint32_t>(snapshot.bytes.size()));
+    out.insert(out.end(), snapshot.bytes.begin(), snapshot.bytes.end());
+  } else {
+    PutLe32(out, static_cast<uint32_t>(4 + packed.size()));
+    PutLe32(out, static_cast<uint32_t>(snapshot.bytes.size()));
+    out.insert(out.end(), packed.begin(), packed.end());
+  }
   PutLe32(out, Crc32(out));
   return out;
 }
@@ -265,22 +273,43 @@ FormatResult<SaveHeader> ReadHeader(std::span<const uint8_t> bytes) {
   return header;
 }
 
+// The snapshot's bytes from a packed body: its length unpacked, then the
+// stream.
+FormatResult<std::vector<uint8_t>> UnpackBody(std::span<const uint8_t> body,
+                                              const Compressor& unpacker) {
+  ByteReader in(body);
+  const uint32_t size = in.Le32();
+  if (!in.ok()) return Fault(Tr("damaged save file: cut short"));
+  if (size > kMaxSnapshotBytes)
+    return Fault(Fill(Tr("damaged save file: its state claims %s bytes, more than any save holds"),
+                      {std::to_string(size)}));
+  std::vector<uint8_t> bytes(size);
+  if (!unpacker.Unpack(body.subspan(in.offset()), bytes))
+    return Fault(Tr("damaged save file: its state does not unpack"));
+  return bytes;
+}
+
 }  // namespace
 
-FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, bool header_only) {
+FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, const Compressor& unpacker,
+                                      bool header_only) {
   ByteReader in(bytes);
   if (bytes.size() < kSaveMagic.size() ||
       !std::equal(kSaveMagic.begin(), kSaveMagic.end(), bytes.begin()))
     return Fault(Tr("not a Velmor save file"));
   in.Skip(kSaveMagic.size());
   const uint16_t version = in.Le16();
-  in.Le16();
+  const uint16_t written_flags = in.Le16();
+  // Before version 3 the flags were written 0 and never read.
+  const uint16_t flags = version >= 3 ? written_flags : 0;
   if (!in.ok()) return Fault(Tr("damaged save file: cut short"));
   if (version > kSaveVersion)
     return Fault(Fill(Tr("the save was written by a newer version of Velmor (save format %s; this "
                          "one reads up to %s)"),
                       {std::to_string(version), std::to_string(kSaveVersion)}));
   if (version == 0) return Fault(Tr("damaged save file: save format 0"));
+  if (flags & ~kSavePacked)
+    return Fault(Fill(Tr("damaged save file: flags %s unknown"), {std::to_string(flags)}));
   if (bytes.size() < 4 + in.offset()) return Fault(Tr("damaged save file: cut short"));
   const std::size_t body_end = bytes.size() - 4;
   ByteReader tail(bytes, body_end);
@@ -299,7 +328,13 @@ FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, bool heade
   file.header = std::move(*header);
   if (!header_only) {
     const auto body = bytes.subspan(in.offset(), body_size);
-    file.snapshot.bytes.assign(body.begin(), body.end());
+    if (flags & kSavePacked) {
+      FormatResult<std::vector<uint8_t>> unpacked = UnpackBody(body, unpacker);
+      if (!unpacked) return unpacked.fault();
+      file.snapshot.bytes = std::move(*unpacked);
+    } else {
+      file.snapshot.bytes.assign(body.begin(), body.end());
+    }
     file.snapshot.version = version;
   }
   return file;

@@ -5,11 +5,15 @@
 // picture, literal pixels). The same snapshot kept in memory for going back
 // shares its pictures with the steps before it where they did not change.
 //
-// The file: "VELMORSV", the format's version (16 bits), 0 (16 bits), the
-// header's length and the header (the date, the last message line, the
-// scenario file, the thumbnail), the snapshot's length and the snapshot,
-// and a CRC-32 of everything before it. Written whole into a temporary file
-// and renamed over the old one (platform::Files::WriteFile).
+// The file: "VELMORSV", the format's version (16 bits), its flags (16 bits,
+// 0 before version 3), the header's length and the header (the date, the
+// last message line, the scenario file, the thumbnail), the snapshot's
+// length and the snapshot, and a CRC-32 of everything before it. A packed
+// snapshot (kSavePacked) is its length unpacked (32 bits) and a zlib stream
+// (the pictures in it are drawn art, which runs of one colour pack poorly:
+// the demo's saves to a third); the header is never packed, so that the
+// save screen reads it at once. Written whole into a temporary file and
+// renamed over the old one (platform::Files::WriteFile).
 #pragma once
 
 #include <cstddef>
@@ -21,6 +25,7 @@
 #include <vector>
 
 #include "core/byte_string.h"
+#include "formats/compressor.h"
 #include "formats/packed_pixels.h"
 #include "formats/result.h"
 #include "graphics/bitmap.h"
@@ -28,8 +33,14 @@
 namespace velmor::formats {
 
 constexpr std::string_view kSaveMagic{"VELMORSV", 8};
-// 1: the first; 2: the music's place in the piece after whether it plays.
-constexpr uint16_t kSaveVersion = 2;
+// 1: the first; 2: the music's place in the piece after whether it plays;
+// 3: the snapshot may be packed (its fields as in 2).
+constexpr uint16_t kSaveVersion = 3;
+// The flags' one bit: the snapshot is packed.
+constexpr uint16_t kSavePacked = 1;
+// No snapshot comes near this size unpacked: one that claims more is not
+// unpacked (a few bytes of a zlib stream can claim a thousand times more).
+constexpr std::size_t kMaxSnapshotBytes = 64u << 20;
 // Pictures kept by the snapshots in memory: for each place a picture takes
 // in a snapshot (its order), the picture the next snapshot is packed
 // against. A picture that stays shares its pixels with it.
@@ -130,11 +141,16 @@ struct SaveFile {
   Snapshot snapshot;  // its bytes only
 };
 
-std::vector<uint8_t> EncodeSaveFile(const SaveHeader& header, const Snapshot& snapshot);
+// The snapshot packed by `packer`; kept as it is without one, or when the
+// packer cannot pack it.
+std::vector<uint8_t> EncodeSaveFile(const SaveHeader& header, const Snapshot& snapshot,
+                                    const Compressor* packer);
 // Refused with a clear reason: not a save of ours, from a newer version,
 // damaged (cut short, a check sum that does not match, a header that does
-// not read). With `header_only` the snapshot is left empty.
-FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, bool header_only = false);
+// not read, a packed snapshot that does not unpack). With `header_only` the
+// snapshot is left empty (and not unpacked).
+FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, const Compressor& unpacker,
+                                      bool header_only = false);
 
 // The CRC-32 (IEEE) of bytes.
 uint32_t Crc32(std::span<const uint8_t> bytes);

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/byte_reader.h"
 #include "formats/byte_writer.h"
 #include "formats/snapshot_file.h"
+#include "platform/shared/deflate_compressor.h"
 #include "scripted_games.h"
 
 namespace velmor::testing {
@@ -50,22 +50,25 @@ std::string Music(GameRig& g) {
 }
 
 // A save file made into another: the music's place set to `position`, or,
-// without one, written as the first format wrote it (no place, version 1).
-std::vector<uint8_t> Rewritten(std::vector<uint8_t> file, std::optional<uint32_t> position) {
-  const uint32_t head = formats::ByteReader(file, 12).Le32();
-  const std::size_t body_size_at = 16 + head;
-  const std::size_t place_at = file.size() - 8;  // the snapshot's last field, before the CRC
-  file.resize(file.size() - 4);
+// without one, written as the first format wrote it (no place, version 1,
+// the state not packed).
+std::vector<uint8_t> Rewritten(const std::vector<uint8_t>& file, std::optional<uint32_t> position) {
+  formats::FormatResult<formats::SaveFile> save = formats::DecodeSaveFile(file, platform::Deflate());
+  EXPECT_TRUE(save) << save.fault().what;
+  if (!save) return {};
+  std::vector<uint8_t>& state = save->snapshot.bytes;
+  const std::size_t place_at = state.size() - 4;  // the snapshot's last field
   if (position) {
-    formats::SetLe32(file, place_at, *position);
-  } else {
-    file.resize(place_at);
-    file[8] = 1;  // the version, 16 bits
-    file[9] = 0;
-    formats::SetLe32(file, body_size_at, formats::ByteReader(file, body_size_at).Le32() - 4);
+    formats::SetLe32(state, place_at, *position);
+    return formats::EncodeSaveFile(save->header, save->snapshot, &platform::Deflate());
   }
-  formats::PutLe32(file, formats::Crc32(file));
-  return file;
+  state.resize(place_at);
+  std::vector<uint8_t> old = formats::EncodeSaveFile(save->header, save->snapshot, nullptr);
+  old[8] = 1;  // the version, 16 bits
+  old[9] = 0;
+  old.resize(old.size() - 4);
+  formats::PutLe32(old, formats::Crc32(old));
+  return old;
 }
 
 TEST(MusicPosition, ALoadedSaveSoundsWhereItWasSavedInAGameOfItsOwn) {

@@ -11,6 +11,7 @@
 #include "app/own_saves.h"
 #include "formats/snapshot_file.h"
 #include "menus/slot_file.h"
+#include "platform/shared/deflate_compressor.h"
 #include "scripted_games.h"
 #include "support/assembly.h"
 #include "support/pictures.h"
@@ -111,6 +112,33 @@ TEST(SaveAnywhere, OurSavesLieBesideTheOriginalSlotsAndDamageIsRefused) {
   EXPECT_EQ(g.game->Notices().back(), "Cannot load slot 2: slot is empty");
 }
 
+// The game keeps its saves' states packed; a save of the former format,
+// its state as it is, loads as it always did.
+TEST(SaveAnywhere, SavesAreKeptPackedAndOnesOfTheFormerFormatStillLoad) {
+  GameRig g(Scenes());
+  PutMap(g);
+  AtFirstClick(g);
+  g.Run("tick 20\nsave 1\n");
+  const std::string at_save = Kept(g.game->StateJson());
+  const std::string slot = g.form().OwnSavePath(1);
+  const std::vector<uint8_t> packed = *g.files.ReadFile(slot, nullptr);
+  formats::FormatResult<formats::SaveFile> saved = formats::DecodeSaveFile(packed, platform::Deflate());
+  ASSERT_TRUE(saved) << saved.fault().what;
+  std::vector<uint8_t> old = formats::EncodeSaveFile(saved->header, saved->snapshot, nullptr);
+  EXPECT_EQ(packed[10], formats::kSavePacked);
+  EXPECT_LT(packed.size(), old.size());
+  old[8] = 2;  // the version before states were packed
+  old.resize(old.size() - 4);
+  const uint32_t crc = formats::Crc32(old);
+  for (int shift = 0; shift < 32; shift += 8) old.push_back(static_cast<uint8_t>(crc >> shift));
+  g.Run("click left\nuntil WaitTicks 400\ntick 3\n");
+  ASSERT_NE(Kept(g.game->StateJson()), at_save);
+  g.files.Put(slot, old);
+  g.Run("load 1\n");
+  EXPECT_EQ(g.game->Notices().back(), "Loaded slot 1");
+  EXPECT_EQ(Kept(g.game->StateJson()), at_save);
+}
+
 // A file that is whole (its check sum matches) but whose state does not
 // read: cut anywhere, with a byte past its end, or saved by a game whose
 // screen has another size (read to its end, then refused). The game goes on
@@ -122,7 +150,7 @@ TEST(SaveAnywhere, AWholeFileWhoseStateDoesNotReadLeavesTheGameAsItWas) {
   g.Run("tick 20\nsave 1\n");
   const std::string at_save = Kept(g.game->StateJson());
   const std::string slot = g.form().OwnSavePath(1);
-  formats::FormatResult<formats::SaveFile> saved = formats::DecodeSaveFile(*g.files.ReadFile(slot, nullptr));
+  formats::FormatResult<formats::SaveFile> saved = formats::DecodeSaveFile(*g.files.ReadFile(slot, nullptr), platform::Deflate());
   ASSERT_TRUE(saved);
   // Another place in the game, so that a half-read state would show.
   g.Run("click left\nuntil WaitTicks 400\ntick 3\n");
@@ -137,19 +165,19 @@ TEST(SaveAnywhere, AWholeFileWhoseStateDoesNotReadLeavesTheGameAsItWas) {
   other.files.Put(std::string(kDat) + "CG/KURO.BMP", BmpBytes(Bitmap(320, 240, kBlack), 8));
   AtFirstClick(other);
   other.Run("tick 20\nsave 1\n");
-  damaged.push_back(formats::DecodeSaveFile(*other.files.ReadFile(other.form().OwnSavePath(1), nullptr))
+  damaged.push_back(formats::DecodeSaveFile(*other.files.ReadFile(other.form().OwnSavePath(1), nullptr), platform::Deflate())
                         ->snapshot.bytes);
   for (const std::vector<uint8_t>& bytes : damaged) {
     SCOPED_TRACE(bytes.size());
     formats::Snapshot snapshot;
     snapshot.bytes = bytes;
-    g.files.Put(slot, formats::EncodeSaveFile(saved->header, snapshot));
+    g.files.Put(slot, formats::EncodeSaveFile(saved->header, snapshot, &platform::Deflate()));
     g.Run("load 1\n");
     EXPECT_EQ(g.game->Notices().back().rfind("Cannot load slot 1: ", 0), 0u) << g.game->Notices().back();
     EXPECT_EQ(Kept(g.game->StateJson()), state);
   }
   // The save itself still loads.
-  g.files.Put(slot, formats::EncodeSaveFile(saved->header, saved->snapshot));
+  g.files.Put(slot, formats::EncodeSaveFile(saved->header, saved->snapshot, &platform::Deflate()));
   g.Run("load 1\n");
   EXPECT_EQ(g.game->Notices().back(), "Loaded slot 1");
   EXPECT_EQ(Kept(g.game->StateJson()), at_save);

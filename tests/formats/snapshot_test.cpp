@@ -9,7 +9,9 @@
 #include <string>
 #include <unordered_set>
 
+#include "formats/byte_reader.h"
 #include "formats/snapshot_file.h"
+#include "platform/shared/deflate_compressor.h"
 
 namespace velmor::formats {
 namespace {
@@ -128,21 +130,114 @@ TEST(Snapshots, AReaderPastTheEndFailsAndGivesZeros) {
   EXPECT_FALSE(again.ok());
 }
 
-TEST(SaveFiles, HeaderAndStateComeBackAndEveryCutIsRefused) {
-  SaveHeader h{"2000-01-01 12:00", "last line", "INIT", Sample(160, 120, 5)};
+// A compressor that cannot pack (the save keeps its state as it is).
+class CannotPack final : public Compressor {
+ public:
+  std::vector<uint8_t> Pack(std::span<const uint8_t>) const override { return {}; }
+  bool Unpack(std::span<const uint8_t>, std::span<uint8_t>) const override { return false; }
+};
+
+// A state worth packing: a picture of drawn art's kinds of runs, a text.
+Snapshot SampleState() {
   StateWriter w;
+  w.Picture(Sample(320, 240, 9));
   w.Text("the state");
-  const std::vector<uint8_t> bytes = EncodeSaveFile(h, w.Take());
-  FormatResult<SaveFile> file = DecodeSaveFile(bytes);
+  return w.Take();
+}
+
+// The file's flags (after the magic and the version).
+uint16_t Flags(const std::vector<uint8_t>& file) {
+  return static_cast<uint16_t>(file.at(10) | file.at(11) << 8);
+}
+
+// The file with its body changed and its check sum made to match again.
+std::vector<uint8_t> Resealed(std::vector<uint8_t> file) {
+  file.resize(file.size() - 4);
+  const uint32_t crc = Crc32(file);
+  for (int shift = 0; shift < 32; shift += 8) file.push_back(static_cast<uint8_t>(crc >> shift));
+  return file;
+}
+
+TEST(SaveFiles, HeaderAndStateComeBackPackedOrNotAndEveryCutIsRefused) {
+  const SaveHeader h{"2000-01-01 12:00", "last line", "INIT", Sample(160, 120, 5)};
+  const Snapshot state = SampleState();
+  const CannotPack cannot;
+  struct Case { const char* name; const Compressor* packer; bool packed; };
+  std::size_t packed_size = 0, stored_size = 0;
+  for (Case c : {Case{"deflate", &platform::Deflate(), true}, Case{"none", nullptr, false},
+                 Case{"cannot pack", &cannot, false}}) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> bytes = EncodeSaveFile(h, state, c.packer);
+    EXPECT_EQ(Flags(bytes), c.packed ? kSavePacked : 0);
+    (c.packed ? packed_size : stored_size) = bytes.size();
+    FormatResult<SaveFile> file = DecodeSaveFile(bytes, platform::Deflate());
+    ASSERT_TRUE(file) << file.fault().what;
+    EXPECT_EQ(file->header.date, h.date);
+    EXPECT_EQ(file->header.last_line, h.last_line);
+    EXPECT_EQ(file->header.thumbnail, h.thumbnail);
+    EXPECT_EQ(file->snapshot.bytes, state.bytes);
+    EXPECT_EQ(file->snapshot.version, kSaveVersion);
+    // The header alone needs no unpacking.
+    FormatResult<SaveFile> head = DecodeSaveFile(bytes, cannot, true);
+    ASSERT_TRUE(head);
+    EXPECT_TRUE(head->snapshot.bytes.empty());
+    EXPECT_EQ(head->header.thumbnail, h.thumbnail);
+    for (std::size_t n = 0; n < bytes.size(); n += 1 + bytes.size() / 300)
+      EXPECT_FALSE(DecodeSaveFile(std::span(bytes).first(n), platform::Deflate())) << n;
+  }
+  EXPECT_LT(packed_size, stored_size);
+}
+
+// A packed state whose stream or stated length is wrong, or unknown flags:
+// refused with a reason even when the check sum matches. A stated length
+// past any save's is refused before anything is made that large.
+TEST(SaveFiles, APackedStateThatDoesNotUnpackExactlyIsRefused) {
+  const SaveHeader h{"2000-01-01 12:00", "", "INIT", Bitmap(8, 6, kBlack)};
+  const std::vector<uint8_t> good = EncodeSaveFile(h, SampleState(), &platform::Deflate());
+  // Past the magic, the version, the flags and the header: the body's
+  // length (32 bits), the state's length unpacked, the stream.
+  ByteReader in(good);
+  in.Skip(12);
+  in.Skip(in.Le32());
+  const std::size_t unpacked_at = in.offset() + 4;
+  auto with_length = [&](uint32_t length) {
+    std::vector<uint8_t> f = good;
+    for (int i = 0; i < 4; ++i) f[unpacked_at + i] = static_cast<uint8_t>(length >> (8 * i));
+    return Resealed(f);
+  };
+  const uint32_t length = ByteReader(good, unpacked_at).Le32();
+  ASSERT_EQ(length, SampleState().bytes.size());
+  std::vector<uint8_t> flipped = good, unknown = good;
+  flipped[(unpacked_at + good.size()) / 2] ^= 0x10;
+  unknown[10] |= 4;
+  struct Case { const char* name; std::vector<uint8_t> bytes; const char* told; };
+  for (const Case& c : {Case{"longer", with_length(length + 1), "does not unpack"},
+                        Case{"shorter", with_length(length - 1), "does not unpack"},
+                        Case{"none", with_length(0), "does not unpack"},
+                        Case{"huge", with_length(0xFFFFFFFFu), "more than any save holds"},
+                        Case{"flipped", Resealed(flipped), "does not unpack"},
+                        Case{"flags", Resealed(unknown), "flags 5 unknown"}}) {
+    SCOPED_TRACE(c.name);
+    FormatResult<SaveFile> file = DecodeSaveFile(c.bytes, platform::Deflate());
+    ASSERT_FALSE(file);
+    EXPECT_NE(file.fault().what.find(c.told), std::string::npos) << file.fault().what;
+    // The save screen still shows what the header says.
+    EXPECT_EQ(static_cast<bool>(DecodeSaveFile(c.bytes, platform::Deflate(), true)),
+              std::string(c.name) != "flags");
+  }
+}
+
+// A save written before states were packed (version 2, its flags 0 and
+// never read) reads as it always did; it keeps its version for the reader.
+TEST(SaveFiles, ASaveOfTheFormerFormatStillReads) {
+  const SaveHeader h{"1999-12-31 23:59", "old", "INIT", Bitmap(8, 6, kWhite)};
+  const Snapshot state = SampleState();
+  std::vector<uint8_t> old = EncodeSaveFile(h, state, nullptr);
+  old[8] = 2;
+  FormatResult<SaveFile> file = DecodeSaveFile(Resealed(old), platform::Deflate());
   ASSERT_TRUE(file) << file.fault().what;
-  EXPECT_EQ(file->header.date, h.date);
-  EXPECT_EQ(file->header.last_line, h.last_line);
-  EXPECT_EQ(file->header.thumbnail, h.thumbnail);
-  StateReader r(file->snapshot);
-  EXPECT_EQ(r.Text(64), "the state");
-  EXPECT_TRUE(DecodeSaveFile(bytes, true)->snapshot.bytes.empty());
-  for (std::size_t n = 0; n < bytes.size(); n += 7)
-    EXPECT_FALSE(DecodeSaveFile(std::span(bytes).first(n))) << n;
+  EXPECT_EQ(file->snapshot.bytes, state.bytes);
+  EXPECT_EQ(file->snapshot.version, 2);
 }
 
 }  // namespace

@@ -479,7 +479,7 @@ TEST(StartupHeap, LargeBlocksComeFromTheAdvisedHeapOnlyWhileItLives) {
 // that give more or fewer bytes than asked for, or carry more after their
 // end, are refused without writing past the buffer.
 TEST(DeflateCompressor, GivesBackExactlyWhatItPackedAndNothingElse) {
-  const platform::Compressor& deflate = platform::Deflate();
+  const formats::Compressor& deflate = platform::Deflate();
   std::vector<uint8_t> bytes(300000);
   for (std::size_t i = 0; i < bytes.size(); ++i)
     bytes[i] = static_cast<uint8_t>((i / 640) ^ (i % 7 == 0 ? i * 31 : 0));

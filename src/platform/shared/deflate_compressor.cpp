@@ -24,7 +24,7 @@ bool DeflateCompressor::Unpack(std::span<const uint8_t> packed, std::span<uint8_
          used == packed.size();
 }
 
-const Compressor& Deflate() {
+const formats::Compressor& Deflate() {
   static const DeflateCompressor deflate;
   return deflate;
 }

@@ -2,17 +2,17 @@
 // (a picture of 640 x 480 packs in a few milliseconds, to about a fifth).
 #pragma once
 
-#include "platform/compressor.h"
+#include "formats/compressor.h"
 
 namespace velmor::platform {
 
-class DeflateCompressor final : public Compressor {
+class DeflateCompressor final : public formats::Compressor {
  public:
   std::vector<uint8_t> Pack(std::span<const uint8_t> bytes) const override;
   bool Unpack(std::span<const uint8_t> packed, std::span<uint8_t> out) const override;
 };
 
 // The one every front end hands the game (it holds no state).
-const Compressor& Deflate();
+const formats::Compressor& Deflate();
 
 }  // namespace velmor::platform

@@ -1,13 +1,14 @@
-// Bytes made smaller and back, for what the game keeps in memory a long
-// time (the going-back history's older pictures). Lossless; what it packs
-// never leaves the process, so its form is the platform's own.
+// Bytes made smaller and back, losslessly: the snapshots of saves of our
+// own, and what the game keeps in memory a long time (the going-back
+// history's older pictures). What Pack gives is a zlib stream (deflate,
+// RFC 1950) on every platform, since saves keep it and move between them.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
-namespace velmor::platform {
+namespace velmor::formats {
 
 class Compressor {
  public:
@@ -20,4 +21,4 @@ class Compressor {
   virtual bool Unpack(std::span<const uint8_t> packed, std::span<uint8_t> out) const = 0;
 };
 
-}  // namespace velmor::platform
+}  // namespace velmor::formats
