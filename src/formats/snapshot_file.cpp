@@ -273,10 +273,11 @@ FormatResult<SaveHeader> ReadHeader(std::span<const uint8_t> bytes) {
   return header;
 }
 
-// The snapshot's bytes from a packed body: its length unpacked, then the
-// stream.
-FormatResult<std::vector<uint8_t>> UnpackBody(std::span<const uint8_t> body,
+// The snapshot's bytes from the file's body: as they are, or, packed, the
+// state's length unpacked and the stream.
+FormatResult<std::vector<uint8_t>> StateBytes(std::span<const uint8_t> body, bool packed,
                                               const Compressor& unpacker) {
+  if (!packed) return std::vector<uint8_t>(body.begin(), body.end());
   ByteReader in(body);
   const uint32_t size = in.Le32();
   if (!in.ok()) return Fault(Tr("damaged save file: cut short"));
@@ -289,27 +290,39 @@ FormatResult<std::vector<uint8_t>> UnpackBody(std::span<const uint8_t> body,
   return bytes;
 }
 
+// What comes before the header: the magic, the version and the flags.
+struct Preamble {
+  uint16_t version = 0;
+  uint16_t flags = 0;
+};
+
+FormatResult<Preamble> ReadPreamble(ByteReader& in) {
+  const std::span<const uint8_t> magic = in.Bytes(kSaveMagic.size());
+  if (!in.ok() || !std::equal(kSaveMagic.begin(), kSaveMagic.end(), magic.begin()))
+    return Fault(Tr("not a Velmor save file"));
+  Preamble p;
+  p.version = in.Le16();
+  const uint16_t written_flags = in.Le16();
+  // Before version 3 the flags were written 0 and never read.
+  p.flags = p.version >= 3 ? written_flags : 0;
+  if (!in.ok()) return Fault(Tr("damaged save file: cut short"));
+  if (p.version > kSaveVersion)
+    return Fault(Fill(Tr("the save was written by a newer version of Velmor (save format %s; this "
+                         "one reads up to %s)"),
+                      {std::to_string(p.version), std::to_string(kSaveVersion)}));
+  if (p.version == 0) return Fault(Tr("damaged save file: save format 0"));
+  if (p.flags & ~kSavePacked)
+    return Fault(Fill(Tr("damaged save file: flags %s unknown"), {std::to_string(p.flags)}));
+  return p;
+}
+
 }  // namespace
 
 FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, const Compressor& unpacker,
                                       bool header_only) {
   ByteReader in(bytes);
-  if (bytes.size() < kSaveMagic.size() ||
-      !std::equal(kSaveMagic.begin(), kSaveMagic.end(), bytes.begin()))
-    return Fault(Tr("not a Velmor save file"));
-  in.Skip(kSaveMagic.size());
-  const uint16_t version = in.Le16();
-  const uint16_t written_flags = in.Le16();
-  // Before version 3 the flags were written 0 and never read.
-  const uint16_t flags = version >= 3 ? written_flags : 0;
-  if (!in.ok()) return Fault(Tr("damaged save file: cut short"));
-  if (version > kSaveVersion)
-    return Fault(Fill(Tr("the save was written by a newer version of Velmor (save format %s; this "
-                         "one reads up to %s)"),
-                      {std::to_string(version), std::to_string(kSaveVersion)}));
-  if (version == 0) return Fault(Tr("damaged save file: save format 0"));
-  if (flags & ~kSavePacked)
-    return Fault(Fill(Tr("damaged save file: flags %s unknown"), {std::to_string(flags)}));
+  FormatResult<Preamble> preamble = ReadPreamble(in);
+  if (!preamble) return preamble.fault();
   if (bytes.size() < 4 + in.offset()) return Fault(Tr("damaged save file: cut short"));
   const std::size_t body_end = bytes.size() - 4;
   ByteReader tail(bytes, body_end);
@@ -326,17 +339,12 @@ FormatResult<SaveFile> DecodeSaveFile(std::span<const uint8_t> bytes, const Comp
     return Fault(Tr("damaged save file: its state has the wrong length"));
   SaveFile file;
   file.header = std::move(*header);
-  if (!header_only) {
-    const auto body = bytes.subspan(in.offset(), body_size);
-    if (flags & kSavePacked) {
-      FormatResult<std::vector<uint8_t>> unpacked = UnpackBody(body, unpacker);
-      if (!unpacked) return unpacked.fault();
-      file.snapshot.bytes = std::move(*unpacked);
-    } else {
-      file.snapshot.bytes.assign(body.begin(), body.end());
-    }
-    file.snapshot.version = version;
-  }
+  if (header_only) return file;
+  FormatResult<std::vector<uint8_t>> state =
+      StateBytes(bytes.subspan(in.offset(), body_size), preamble->flags & kSavePacked, unpacker);
+  if (!state) return state.fault();
+  file.snapshot.bytes = std::move(*state);
+  file.snapshot.version = preamble->version;
   return file;
 }
 
