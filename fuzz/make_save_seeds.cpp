@@ -24,7 +24,8 @@ namespace {
 // The file without its check sum.
 bool WriteSeed(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size() - 4));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size() - 4));
   if (!out) std::fprintf(stderr, "fuzz_save_seeds: cannot write %s\n", path.c_str());
   return static_cast<bool>(out);
 }
@@ -62,7 +63,8 @@ int main(int argc, char** argv) {
     const std::vector<uint8_t>& bytes = *files.Get(path);
     std::printf("%s: %s, %zu bytes\n", stop.name.c_str(),
                 scenario::WaitHandlerName(game->form().view().scn.MainProc), bytes.size());
-    const formats::FormatResult<formats::SaveFile> save = formats::DecodeSaveFile(bytes, platform::Deflate());
+    const formats::FormatResult<formats::SaveFile> save =
+        formats::DecodeSaveFile(bytes, platform::Deflate());
     if (!save) {
       std::fprintf(stderr, "fuzz_save_seeds: the save at %s does not read: %s\n", stop.name.c_str(),
                    save.fault().Text().c_str());

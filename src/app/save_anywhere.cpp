@@ -99,7 +99,8 @@ bool TForm1::SaveOwn(int slot) {
   header.scenario = ByteString(scn.CallFile[scn.CallDepth].view());
   header.thumbnail = Bitmap(kThumbWidth, kThumbHeight);
   StretchBlt(header.thumbnail, header.thumbnail.bounds(), layers.IMG);
-  const std::vector<uint8_t> bytes = formats::EncodeSaveFile(header, CaptureState(), &platform.compressor);
+  const std::vector<uint8_t> bytes =
+      formats::EncodeSaveFile(header, CaptureState(), &platform.compressor);
   std::string error;
   if (!platform.files.WriteFile(OwnSavePath(slot), bytes, &error)) {
     own_notice_ = Fill(Tr(texts::kNotWritten), {error});
@@ -121,7 +122,8 @@ formats::FormatResult<formats::SaveFile> TForm1::ReadOwnSave(int slot, bool head
       platform.files.ReadFilePart(path, kMaxSaveBytes, false, &size, &error);
   if (!bytes) return formats::Fault(error);
   if (size > kMaxSaveBytes) return formats::Fault("not a Velmor save file (too large)");
-  return formats::DecodeSaveFile(*bytes, platform.compressor, header_only).Named(OwnSaveFileName(slot));
+  return formats::DecodeSaveFile(*bytes, platform.compressor, header_only)
+      .Named(OwnSaveFileName(slot));
 }
 
 bool TForm1::LoadOwn(int slot) {

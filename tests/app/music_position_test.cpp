@@ -52,7 +52,8 @@ std::string Music(GameRig& g) {
 // A save file made into another: the music's place set to `position`, or,
 // without one, written as the first format wrote it (no place, version 1,
 // the state not packed).
-std::vector<uint8_t> Rewritten(const std::vector<uint8_t>& file, std::optional<uint32_t> position) {
+std::vector<uint8_t> Rewritten(const std::vector<uint8_t>& file,
+                               std::optional<uint32_t> position) {
   formats::FormatResult<formats::SaveFile> save = formats::DecodeSaveFile(file, platform::Deflate());
   EXPECT_TRUE(save) << save.fault().what;
   if (!save) return {};

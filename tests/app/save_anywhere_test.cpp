@@ -127,7 +127,8 @@ TEST(SaveAnywhere, AWholeFileWhoseStateDoesNotReadLeavesTheGameAsItWas) {
   const std::string at_save = Kept(g.game->StateJson());
   const std::string slot = g.form().OwnSavePath(1);
   const std::vector<uint8_t> packed = *g.files.ReadFile(slot, nullptr);
-  formats::FormatResult<formats::SaveFile> saved = formats::DecodeSaveFile(packed, platform::Deflate());
+  formats::FormatResult<formats::SaveFile> saved =
+      formats::DecodeSaveFile(packed, platform::Deflate());
   ASSERT_TRUE(saved);
   const std::vector<uint8_t> old = [&] {  // version 2, before states were packed
     std::vector<uint8_t> file = formats::EncodeSaveFile(saved->header, saved->snapshot, nullptr);
@@ -151,8 +152,9 @@ TEST(SaveAnywhere, AWholeFileWhoseStateDoesNotReadLeavesTheGameAsItWas) {
   other.files.Put(std::string(kDat) + "CG/KURO.BMP", BmpBytes(Bitmap(320, 240, kBlack), 8));
   AtFirstClick(other);
   other.Run("tick 20\nsave 1\n");
-  damaged.push_back(formats::DecodeSaveFile(*other.files.ReadFile(other.form().OwnSavePath(1), nullptr), platform::Deflate())
-                        ->snapshot.bytes);
+  const std::vector<uint8_t> other_file =
+      *other.files.ReadFile(other.form().OwnSavePath(1), nullptr);
+  damaged.push_back(formats::DecodeSaveFile(other_file, platform::Deflate())->snapshot.bytes);
   for (const std::vector<uint8_t>& bytes : damaged) {
     SCOPED_TRACE(bytes.size());
     formats::Snapshot snapshot;
