@@ -17,6 +17,9 @@
 
 namespace velmor::app {
 
+// No save of ours comes near this size: a larger file is not one.
+constexpr std::size_t kMaxOwnSaveBytes = 64u << 20;
+
 // The slots of our own, 1 to kOwnSlots, and the quick save (0).
 constexpr int kOwnSlots = 30;
 constexpr int kQuickSlot = 0;
@@ -34,6 +37,7 @@ inline constexpr const char* kQuickSaved = TrMark("Quick saved");
 inline constexpr const char* kLoaded = TrMark("Loaded slot %s");
 inline constexpr const char* kQuickLoaded = TrMark("Quick save loaded");
 inline constexpr const char* kCannotSave = TrMark("Cannot save now: %s");
+inline constexpr const char* kTooLarge = TrMark("the save would be too large to load");
 inline constexpr const char* kCannotLoad = TrMark("Cannot load slot %s: %s");
 inline constexpr const char* kQuickSave = TrMark("quick save");
 inline constexpr const char* kPanelOpen = TrMark("a panel is open");

@@ -99,8 +99,17 @@ bool TForm1::SaveOwn(int slot) {
   header.scenario = ByteString(scn.CallFile[scn.CallDepth].view());
   header.thumbnail = Bitmap(kThumbWidth, kThumbHeight);
   StretchBlt(header.thumbnail, header.thumbnail.bounds(), layers.IMG);
-  const std::vector<uint8_t> bytes =
-      formats::EncodeSaveFile(header, CaptureState(), &platform.compressor);
+  const formats::Snapshot state = CaptureState();
+  const std::vector<uint8_t> bytes = formats::EncodeSaveFile(header, state, &platform.compressor);
+  // Mended: a save that loading would refuse (a picture larger than a save
+  // keeps, a save larger than a load reads) was written over the slot and
+  // told as saved. It is refused now, and the slot keeps what it held.
+  if (!state.unreadable.empty() || state.bytes.size() > formats::kMaxSnapshotBytes ||
+      bytes.size() > kMaxOwnSaveBytes) {
+    own_notice_ = Fill(Tr(texts::kCannotSave),
+                       {state.unreadable.empty() ? Tr(texts::kTooLarge) : state.unreadable});
+    return false;
+  }
   std::string error;
   if (!platform.files.WriteFile(OwnSavePath(slot), bytes, &error)) {
     own_notice_ = Fill(Tr(texts::kNotWritten), {error});
@@ -112,16 +121,14 @@ bool TForm1::SaveOwn(int slot) {
 }
 
 formats::FormatResult<formats::SaveFile> TForm1::ReadOwnSave(int slot, bool header_only) const {
-  // No save of ours comes near this size: a larger file is not one.
-  constexpr std::size_t kMaxSaveBytes = 64u << 20;
   const std::string path = OwnSavePath(slot);
   if (!platform.files.Exists(path)) return formats::Fault(std::string(texts::kEmptySlot));
   std::string error;
   uint64_t size = 0;
   std::optional<std::vector<uint8_t>> bytes =
-      platform.files.ReadFilePart(path, kMaxSaveBytes, false, &size, &error);
+      platform.files.ReadFilePart(path, kMaxOwnSaveBytes, false, &size, &error);
   if (!bytes) return formats::Fault(error);
-  if (size > kMaxSaveBytes) return formats::Fault("not a Velmor save file (too large)");
+  if (size > kMaxOwnSaveBytes) return formats::Fault("not a Velmor save file (too large)");
   return formats::DecodeSaveFile(*bytes, platform.compressor, header_only)
       .Named(OwnSaveFileName(slot));
 }

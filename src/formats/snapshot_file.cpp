@@ -69,6 +69,10 @@ void StateWriter::Sparse(std::span<const uint8_t> bytes) {
 }
 
 void StateWriter::Picture(const Bitmap& picture, const Bitmap* reference) {
+  if ((picture.width() > kMaxSnapshotPictureSide || picture.height() > kMaxSnapshotPictureSide) &&
+      out_.unreadable.empty())
+    out_.unreadable =
+        Fill(Tr("picture larger than %s pixels"), {std::to_string(kMaxSnapshotPictureSide)});
   U32(static_cast<uint32_t>(std::min(picture.palette.size(), kMaxPalette)));
   for (std::size_t i = 0; i < std::min(picture.palette.size(), kMaxPalette); ++i)
     U32(picture.palette[i]);
@@ -261,7 +265,8 @@ std::vector<uint8_t> EncodeSaveFile(const SaveHeader& header, const Snapshot& sn
 namespace {
 
 FormatResult<SaveHeader> ReadHeader(std::span<const uint8_t> bytes) {
-  Snapshot head{{bytes.begin(), bytes.end()}, {}};
+  Snapshot head;
+  head.bytes.assign(bytes.begin(), bytes.end());
   StateReader in(head);
   SaveHeader header;
   header.date = in.Text(kMaxHeaderText);

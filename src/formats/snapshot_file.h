@@ -62,6 +62,9 @@ struct Snapshot {
   // The save format its bytes follow: an older one read from a file lacks
   // the fields added since (the reader gives them their old meaning).
   uint16_t version = kSaveVersion;
+  // Why a reader would refuse these bytes, though they were written whole
+  // (a picture wider or higher than a snapshot keeps); empty when none.
+  std::string unreadable;
   // What it costs: its bytes, and the pixels of pictures that no snapshot
   // counted before (`seen` remembers them across a history).
   std::size_t MemoryBytes(std::unordered_set<const void*>* seen) const;

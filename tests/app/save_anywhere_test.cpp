@@ -113,6 +113,23 @@ TEST(SaveAnywhere, OurSavesLieBesideTheOriginalSlotsAndDamageIsRefused) {
   EXPECT_EQ(g.game->Notices().back(), "Cannot load slot 2: slot is empty");
 }
 
+// A picture wider than a save keeps (a hit map 4,100 pixels wide): the save
+// is refused with the reason, as loading it would be, and the slot keeps
+// the save it held.
+TEST(SaveAnywhere, ASaveThatCouldNotBeLoadedIsNotWritten) {
+  GameRig g(Scenes());
+  g.files.Put(std::string(kDat) + "CG/MAP.BMP", BmpBytes(Bitmap(4100, 8, kBlack)));
+  AtFirstClick(g);
+  g.Run("tick 20\nsave 1\n");
+  const std::vector<uint8_t> held = *g.files.ReadFile(g.form().OwnSavePath(1), nullptr);
+  g.Run("click left\ntick 5\nclick left\nuntil HitMapPress 400\nsave 1\n");
+  ASSERT_EQ(scenario::WaitHandlerName(g.in().scn.MainProc), std::string("HitMapPress"));
+  EXPECT_EQ(g.game->Notices().back(), "Cannot save now: picture larger than 4096 pixels");
+  EXPECT_EQ(*g.files.ReadFile(g.form().OwnSavePath(1), nullptr), held);
+  g.Run("load 1\n");
+  EXPECT_EQ(g.game->Notices().back(), "Loaded slot 1");
+}
+
 // A file that is whole (its check sum matches) but whose state does not
 // read: cut anywhere, with a byte past its end, or saved by a game whose
 // screen has another size (read to its end, then refused). The game goes on
